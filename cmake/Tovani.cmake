@@ -1,0 +1,50 @@
+# Helpers shared by every library folder.
+
+# tovani_library(name SOURCES ... DEPS ...): one static library per folder.
+function(tovani_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LINUX_SOURCES" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES} ${A_LINUX_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  if(A_DEPS)
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+  endif()
+  tovani_linux_sources(${A_LINUX_SOURCES})
+endfunction()
+
+# Sources that include Linux library headers which test _WIN32 (ICU, libjpeg,
+# GoogleTest) are compiled as Linux code: they must include no Windows header
+# and expose plain functions to the rest.
+function(tovani_linux_sources)
+  if(ARGN)
+    set_source_files_properties(${ARGN} DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+      PROPERTIES COMPILE_OPTIONS "-U_WIN32;-U_WIN64;-UWIN32;-UWIN64")
+  endif()
+endfunction()
+
+# tovani_test(name SOURCES ... DEPS ...): one test executable per library,
+# run under Wine through CTest.
+function(tovani_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  if(NOT TOVANI_BUILD_TESTS)
+    return()
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} tovani_gtest_main)
+  target_link_options(${name} PRIVATE -mconsole -municode)
+  target_compile_definitions(${name} PRIVATE TOVANI_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+                             TOVANI_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
+                             TOVANI_SHARED_TESTDATA="${TOVANI_SHARED_TESTDATA}")
+  add_test(NAME ${name} COMMAND wine $<TARGET_FILE:${name}>.exe.so
+           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "WINEPREFIX=${TOVANI_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree=\\;mshtml="
+    TIMEOUT 1200)
+endfunction()
+
+# tovani_program(name SOURCES ... DEPS ...): a GUI program.
+function(tovani_program name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_DEPS})
+  target_link_options(${name} PRIVATE -mwindows -municode)
+endfunction()

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds everything and runs every test under Wine.
+#   BUILD_DIR   build folder (default: build)
+#   CI=true     also used by .ci/run; nothing else differs
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+bash "$ROOT/scripts/setup.sh"
+
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/tovani-ccache}
+export CXX=wineg++ CC=winegcc
+cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD_DIR" -j "$(nproc)"
+
+export WINEPREFIX="$BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=;mshtml='
+source "$ROOT/scripts/xvfb.sh"
+start_xvfb
+trap stop_all EXIT
+bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
+# One wineserver for the whole run instead of one per test executable. Wine's
+# background services are started here too, with no terminal or pipe of
+# ctest's: started by a test, they would hold its output pipe open and ctest
+# would wait on them forever.
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+cd "$BUILD_DIR"
+ctest --output-on-failure -j "${TEST_JOBS:-$(nproc)}"
