@@ -1,5 +1,6 @@
 #include "Streams.h"
 #include <windows.h>
+#include "Utf8.h"
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -16,24 +17,6 @@ namespace {
 
 const char kMemoryError[] = "Out of memory while expanding memory stream";
 
-std::u16string ToUtf16(const String& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::u16string w(n, u'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()),
-                      reinterpret_cast<LPWSTR>(w.data()), n);
-  return w;
-}
-
-String FromUtf16(const char16_t* w, int len) {
-  if (len <= 0) return {};
-  auto* lw = reinterpret_cast<LPCWSTR>(w);
-  int n = WideCharToMultiByte(CP_UTF8, 0, lw, len, nullptr, 0, nullptr, nullptr);
-  String s(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, lw, len, s.data(), n, nullptr, nullptr);
-  return s;
-}
-
 // The system's text for an error code, without the trailing period and line
 // break, as error messages quote it.
 String SystemErrorText(DWORD code) {
@@ -42,7 +25,7 @@ String SystemErrorText(DWORD code) {
                              code, 0, reinterpret_cast<LPWSTR>(buf), 512, nullptr);
   while (len > 0 && (buf[len - 1] <= u' ' || buf[len - 1] == u'.')) --len;
   if (len == 0) return "System error " + std::to_string(code);
-  return FromUtf16(buf, static_cast<int>(len));
+  return Utf16ToUtf8(buf, len);
 }
 
 // Position arithmetic shared by the in-memory streams; -1 for an unknown origin.
@@ -135,7 +118,7 @@ void THandleStream::SetSize(Int64 NewSize) {
 
 TFileStream::TFileStream(const String& AFileName, Word Mode)
     : THandleStream(INVALID_HANDLE_VALUE), FFileName(AFileName) {
-  std::u16string name = ToUtf16(AFileName);
+  std::u16string name = Utf8ToUtf16(AFileName);
   auto* wname = reinterpret_cast<LPCWSTR>(name.c_str());
   if (Mode == fmCreate) {
     FHandle = CreateFileW(wname, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

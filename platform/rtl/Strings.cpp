@@ -1,30 +1,8 @@
 #include "Strings.h"
 #include <algorithm>
 #include <numeric>
-#include "Streams.h"
-
-#if __has_include("Collation.h")
 #include "Collation.h"
-#else
-// Stand-in until the collation routines are in the tree: byte order, with
-// ASCII case folding for the case-insensitive form.
-namespace {
-int AnsiCompareStr(const String& a, const String& b) {
-  int c = a.compare(b);
-  return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-int AnsiCompareText(const String& a, const String& b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-}  // namespace
-#endif
+#include "Streams.h"
 
 TOVANI_IMPLEMENT_CLASS(TStrings, TPersistent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TStringList, TStrings)

@@ -283,3 +283,15 @@ TEST(TStringList, OwnsObjectsDeletesThem) {
   }
   EXPECT_EQ(alive, 0);
 }
+
+TEST(TStringList, SortsChineseNamesInPinyinOrder) {
+  TStringList list;
+  list.SetCommaText("张三,Wang,李四,王五,apple");
+  list.SetSorted(true);
+  EXPECT_EQ(Lines(list), (V{"apple", "Wang", "李四", "王五", "张三"}));
+  Integer index;
+  EXPECT_TRUE(list.Find("王五", index));
+  EXPECT_EQ(index, 3);
+  EXPECT_FALSE(list.Find("刘", index));  // liu: between li and wang
+  EXPECT_EQ(index, 3);
+}
