@@ -1082,7 +1082,7 @@ void TBitmap::Assign(TPersistent* source) {
 namespace {
 
 // Reads exactly `n` bytes or raises the bitmap error.
-void ReadExact(TStream* s, void* buf, Longint n) {
+void ReadExact(TStream* s, void* buf, LongInt n) {
   if (s->Read(buf, n) != n) throw EInvalidGraphic("Bitmap image is not valid");
 }
 
@@ -1099,7 +1099,7 @@ void TBitmap::LoadFromStream(TStream* stream) {
   int64_t length = available - int64_t(sizeof(fh));
   if (fh.bfSize > sizeof(fh) + 12 && int64_t(fh.bfSize) <= available) length = int64_t(fh.bfSize) - int64_t(sizeof(fh));
   std::vector<uint8_t> rest(static_cast<size_t>(length));
-  ReadExact(stream, rest.data(), Longint(rest.size()));
+  ReadExact(stream, rest.data(), LongInt(rest.size()));
   LoadDib(rest.data(), rest.size(), int64_t(fh.bfOffBits) - int64_t(sizeof(fh)));
 }
 
@@ -1231,8 +1231,8 @@ void TBitmap::SaveToStream(TStream* stream) {
   fh.bfOffBits = DWORD(sizeof(fh) + sizeof(BITMAPINFOHEADER) + extra);
   fh.bfSize = fh.bfOffBits + di.Header.biSizeImage;
   stream->WriteBuffer(&fh, sizeof(fh));
-  stream->WriteBuffer(&di, Longint(sizeof(BITMAPINFOHEADER) + extra));
-  stream->WriteBuffer(FBits, Longint(di.Header.biSizeImage));
+  stream->WriteBuffer(&di, LongInt(sizeof(BITMAPINFOHEADER) + extra));
+  stream->WriteBuffer(FBits, LongInt(di.Header.biSizeImage));
 }
 
 // ---------------------------------------------------------------------------
@@ -1304,7 +1304,7 @@ void TIcon::LoadFromStream(TStream* stream) {
   int64_t available = stream->Size() - stream->Position();
   if (available < 6 || available > (int64_t(64) << 20)) throw EInvalidGraphic("Icon image is not valid");
   std::vector<uint8_t> data(static_cast<size_t>(available));
-  stream->ReadBuffer(data.data(), Longint(data.size()));
+  stream->ReadBuffer(data.data(), LongInt(data.size()));
   auto word = [&](size_t at) { return WORD(data[at] | (data[at + 1] << 8)); };
   auto dword = [&](size_t at) {
     return DWORD(data[at]) | (DWORD(data[at + 1]) << 8) | (DWORD(data[at + 2]) << 16) | (DWORD(data[at + 3]) << 24);
@@ -1339,7 +1339,7 @@ void TIcon::LoadFromStream(TStream* stream) {
 
 void TIcon::SaveToStream(TStream* stream) {
   if (!FData.empty()) {
-    stream->WriteBuffer(FData.data(), Longint(FData.size()));
+    stream->WriteBuffer(FData.data(), LongInt(FData.size()));
     return;
   }
   if (!FHandle) return;
@@ -1369,8 +1369,8 @@ void TIcon::SaveToStream(TStream* stream) {
   stream->WriteBuffer(dir, 22);
   stream->WriteBuffer(&bi, sizeof(bi));
   // Rows bottom-up, as the bitmaps hold them.
-  stream->WriteBuffer(color.ScanLine(h - 1), Longint(colorBytes));
-  stream->WriteBuffer(mask.ScanLine(h - 1), Longint(maskBytes));
+  stream->WriteBuffer(color.ScanLine(h - 1), LongInt(colorBytes));
+  stream->WriteBuffer(mask.ScanLine(h - 1), LongInt(maskBytes));
 }
 
 // ---------------------------------------------------------------------------
@@ -1531,7 +1531,7 @@ void TPicture::LoadFromStream(TStream* stream) {
   }
   uint8_t head[16] = {};
   int64_t start = stream->Position();
-  Longint n = stream->Read(head, Longint(std::min<int64_t>(available, sizeof(head))));
+  LongInt n = stream->Read(head, LongInt(std::min<int64_t>(available, sizeof(head))));
   stream->SetPosition(start);
   TClass cls = nullptr;
   for (auto& e : Formats())

@@ -39,13 +39,13 @@ void TJPEGImage::LoadFromStream(TStream* stream) {
   if (available <= 0) throw EJPEG("JPEG error: JPEG data is empty or truncated");
   if (available > (int64_t(256) << 20)) throw EJPEG("JPEG error: JPEG data is too large");
   std::vector<uint8_t> data(static_cast<size_t>(available));
-  stream->ReadBuffer(data.data(), Longint(data.size()));
+  stream->ReadBuffer(data.data(), LongInt(data.size()));
   LoadFromData(data.data(), data.size());
 }
 
 void TJPEGImage::SaveToStream(TStream* stream) {
   JPEGNeeded();
-  if (!FData.empty()) stream->WriteBuffer(FData.data(), Longint(FData.size()));
+  if (!FData.empty()) stream->WriteBuffer(FData.data(), LongInt(FData.size()));
 }
 
 void TJPEGImage::DIBNeeded() {

@@ -201,7 +201,7 @@ TEST(Bitmap, CorruptBmpDataIsRefused) {
 
   auto load = [](std::vector<uint8_t> data) {
     TMemoryStream s;
-    if (!data.empty()) s.WriteBuffer(data.data(), Longint(data.size()));
+    if (!data.empty()) s.WriteBuffer(data.data(), LongInt(data.size()));
     s.SetPosition(0);
     TBitmap b;
     b.LoadFromStream(&s);
