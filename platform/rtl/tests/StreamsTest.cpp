@@ -1,37 +1,10 @@
 #include "Streams.h"
-#include <windows.h>
 #include <cstring>
 #include "Strings.h"
+#include "TestFiles.h"
 #include "gtest.h"
 
 namespace {
-
-std::u16string Wide(const String& s) {
-  std::u16string w(s.size() + 1, u'\0');
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, reinterpret_cast<LPWSTR>(w.data()),
-                              static_cast<int>(w.size()));
-  w.resize(n > 0 ? n - 1 : 0);
-  return w;
-}
-
-bool FileExists(const String& name) {
-  return GetFileAttributesW(reinterpret_cast<LPCWSTR>(Wide(name).c_str())) != INVALID_FILE_ATTRIBUTES;
-}
-
-// A scratch folder in the build tree, one per test; the files a test makes
-// are created afresh (fmCreate) each run.
-class StreamFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = "Z:" TOVANI_TEST_BINARY_DIR "/stream-files";
-    CreateDirectoryW(reinterpret_cast<LPCWSTR>(Wide(dir_).c_str()), nullptr);
-    dir_ += String("/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    CreateDirectoryW(reinterpret_cast<LPCWSTR>(Wide(dir_).c_str()), nullptr);
-  }
-  // The Wine-side name of a file in the scratch folder (UTF-8).
-  String Path(const String& name) const { return dir_ + "/" + name; }
-  String dir_;
-};
 
 template <class E, class F>
 String MessageOf(F f) {
@@ -127,7 +100,7 @@ TEST(TStream, CopyFromCopiesAPartOrTheWhole) {
   EXPECT_EQ(MessageOf<EReadError>([&] { dst.CopyFrom(&src, 5); }), "Stream read error");
 }
 
-TEST_F(StreamFiles, FileStreamRoundTripWithChineseName) {
+TEST_F(ScratchFolder, FileStreamRoundTripWithChineseName) {
   String name = Path("订单 1.dat");
   {
     TFileStream f(name, fmCreate);
@@ -148,7 +121,7 @@ TEST_F(StreamFiles, FileStreamRoundTripWithChineseName) {
   EXPECT_EQ(String(static_cast<char*>(m.Memory()), m.Size()), "数");
 }
 
-TEST_F(StreamFiles, FileErrorsNameTheFile) {
+TEST_F(ScratchFolder, FileErrorsNameTheFile) {
   String missing = Path("missing.txt");
   String opened = MessageOf<EFOpenError>([&] { TFileStream f(missing, fmOpenRead); });
   EXPECT_EQ(opened.rfind("Cannot open file \"" + missing + "\". ", 0), 0u) << opened;
@@ -168,7 +141,7 @@ TEST_F(StreamFiles, FileErrorsNameTheFile) {
   EXPECT_EQ(MessageOf<EReadError>([&] { wo.ReadBuffer(&c, 1); }), "Stream read error");
 }
 
-TEST_F(StreamFiles, StringListFileRoundTrip) {
+TEST_F(ScratchFolder, StringListFileRoundTrip) {
   TStringList list;
   list.SetText("甲\n乙\n");
   list.SaveToFile(Path("lines.txt"));
