@@ -106,7 +106,9 @@ TEST(Integers, Parse) {
   for (const Case& c : cases) {
     Integer v = -999;
     EXPECT_EQ(TryStrToInt(c.text, v), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(v, c.value) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
     EXPECT_EQ(StrToIntDef(c.text, -999), c.ok ? c.value : -999) << c.text;
   }
   try {
