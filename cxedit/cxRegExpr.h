@@ -87,6 +87,9 @@ class TcxRegExpr : public TObject {
 
   bool ForcedContinuation() const { return FForcedContinuation; }
   void SetForcedContinuation(bool Value);
+  // Stores the flag without running completion (for callers that take
+  // characters back and must not have them taken again at once).
+  void SetForcedContinuationFlag(bool Value) { FForcedContinuation = Value; }
 
   std::function<void(char32_t)> OnSymbolAdd;
   std::function<void()> OnSymbolDelete;
