@@ -138,7 +138,8 @@ void TCustomIniFile::WriteBinaryStream(const String& Section, const String& Name
   char buffer[4096];
   for (;;) {
     LongInt n = Value->Read(buffer, sizeof buffer);
-    if (n <= 0) break;
+    if (n < 0) throw EReadError("Stream read error");
+    if (n == 0) break;
     for (LongInt i = 0; i < n; ++i) {
       auto b = static_cast<unsigned char>(buffer[i]);
       text += kHex[b >> 4];

@@ -299,7 +299,8 @@ void TStrings::LoadFromStream(TStream* Stream) {
   char buffer[65536];
   for (;;) {
     LongInt n = Stream->Read(buffer, sizeof buffer);
-    if (n <= 0) break;
+    if (n < 0) throw EReadError("Stream read error");
+    if (n == 0) break;
     text.append(buffer, n);
   }
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);

@@ -139,6 +139,8 @@ TEST_F(ScratchFolder, FileErrorsNameTheFile) {
   TFileStream wo(Path("w.txt"), fmOpenWrite | fmShareDenyNone);
   char c;
   EXPECT_EQ(MessageOf<EReadError>([&] { wo.ReadBuffer(&c, 1); }), "Stream read error");
+  TStringList lines;
+  EXPECT_EQ(MessageOf<EReadError>([&] { lines.LoadFromStream(&wo); }), "Stream read error");
 }
 
 TEST_F(ScratchFolder, StringListFileRoundTrip) {
