@@ -209,8 +209,8 @@ class FormatArg {
 
 // "%" [index ":"] ["-"] [width] ["." precision] type, where index, width and
 // precision may be "*" (taken from the next argument) and type is one of
-// d u e f g n m p s x (either case); "%%" gives "%". Width and precision of
-// %s count characters, not bytes.
+// d u e f g n m p s x (either case); "%%" gives "%". Width counts
+// characters, not bytes, and so does the precision of %s.
 String Format(const String& format, std::initializer_list<FormatArg> args);
 String Format(const String& format, const std::vector<FormatArg>& args);
 String Format(const String& format, const FormatArg* args, size_t count, const TFormatSettings& fs);

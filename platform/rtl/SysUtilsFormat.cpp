@@ -98,7 +98,8 @@ class Formatter {
     ++i;
     const FormatArg& a = NextArg();
     String text = Convert(type, a, precision);
-    const Int64 len = (type == 's') ? static_cast<Int64>(Utf8Length(text)) : static_cast<Int64>(text.size());
+    // Width counts characters ("￥" of %m is one).
+    const Int64 len = static_cast<Int64>(Utf8Length(text));
     if (width && *width > len) {
       const String pad(*width - len, ' ');
       text = left ? text + pad : pad + text;

@@ -214,6 +214,7 @@ TEST(Format, Conversions) {
       {Format("%n", {1234567.5}), "1,234,567.50"},
       {Format("%m", {1234.5}), "\xEF\xBF\xA5" "1,234.50"},
       {Format("%m", {Currency(-5)}), "\xEF\xBF\xA5-5.00"},
+      {Format("%7m", {1.5}), "  \xEF\xBF\xA5" "1.50"},
       {Format("%.3f", {Currency(1.2345)}), "1.235"},
       {Format("%e", {1234.5}), "1.23450000000000E+003"},
       {Format("%.3e", {-1234.5}), "-1.23E+003"},
