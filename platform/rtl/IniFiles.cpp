@@ -115,6 +115,15 @@ void TCustomIniFile::WriteBool(const String& Section, const String& Ident, bool 
   WriteString(Section, Ident, Value ? "1" : "0");
 }
 
+Double TCustomIniFile::ReadFloat(const String& Section, const String& Name, Double Default) {
+  Extended value;
+  return TryStrToFloat(ReadString(Section, Name, String()), value) ? value : Default;
+}
+
+void TCustomIniFile::WriteFloat(const String& Section, const String& Name, Double Value) {
+  WriteString(Section, Name, FloatToStr(Value));
+}
+
 Integer TCustomIniFile::ReadBinaryStream(const String& Section, const String& Name, TStream* Value) {
   String text = ReadString(Section, Name, String());
   String bytes;

@@ -29,6 +29,10 @@ class TCustomIniFile : public TObject {
   // Any non-zero integer is true; written as "1" or "0".
   virtual bool ReadBool(const String& Section, const String& Ident, bool Default);
   virtual void WriteBool(const String& Section, const String& Ident, bool Value);
+  // Numbers in the program's format profile; text that is not a number
+  // gives Default.
+  virtual Double ReadFloat(const String& Section, const String& Name, Double Default);
+  virtual void WriteFloat(const String& Section, const String& Name, Double Value);
   // Hexadecimal digits, two per byte. Reading writes the bytes into Value at
   // its position, leaves the position at the start of what was written and
   // answers the number of bytes (decoding stops at the first pair that is not

@@ -40,23 +40,26 @@ TEST_F(IniFiles, MemIniFileRoundTripWithChineseText) {
     ini.WriteInteger("窗口", "宽度", 800);
     ini.WriteBool("窗口", "最大化", true);
     ini.WriteString("窗口", "标题", "销售单");
+    ini.WriteFloat("窗口", "比例", 1.25);
     EXPECT_FALSE(FileExists(name));  // nothing written before UpdateFile
     ini.UpdateFile();
   }
   EXPECT_EQ(FileText(name),
-            "[数据库]\r\n路径=D:\\订单\\data.mdb\r\n\r\n[窗口]\r\n宽度=800\r\n最大化=1\r\n标题=销售单\r\n");
+            "[数据库]\r\n路径=D:\\订单\\data.mdb\r\n\r\n[窗口]\r\n宽度=800\r\n最大化=1\r\n标题=销售单\r\n比例=1.25\r\n");
   TMemIniFile ini(name);
   EXPECT_EQ(ini.ReadString("数据库", "路径", ""), "D:\\订单\\data.mdb");
   EXPECT_EQ(ini.ReadInteger("窗口", "宽度", 0), 800);
   EXPECT_TRUE(ini.ReadBool("窗口", "最大化", false));
   EXPECT_EQ(ini.ReadString("窗口", "无", "缺省"), "缺省");
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("窗口", "比例", 0), 1.25);
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("窗口", "标题", -1), -1);  // not a number
   TStringList list;
   ini.ReadSections(&list);
   EXPECT_EQ(Lines(list), (V{"数据库", "窗口"}));
   ini.ReadSection("窗口", &list);
-  EXPECT_EQ(Lines(list), (V{"宽度", "最大化", "标题"}));
+  EXPECT_EQ(Lines(list), (V{"宽度", "最大化", "标题", "比例"}));
   ini.ReadSectionValues("窗口", &list);
-  EXPECT_EQ(Lines(list), (V{"宽度=800", "最大化=1", "标题=销售单"}));
+  EXPECT_EQ(Lines(list), (V{"宽度=800", "最大化=1", "标题=销售单", "比例=1.25"}));
 }
 
 TEST_F(IniFiles, ParsingIgnoresCaseBlanksAndComments) {
