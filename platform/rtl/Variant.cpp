@@ -4,12 +4,22 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "Collation.h"
 #include "Currency.h"
 #include "DateUtils.h"
+#include "FormatSettings.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+
+TOVANI_IMPLEMENT_CLASS(EVariantTypeCastError, EVariantError)
+TOVANI_IMPLEMENT_CLASS(EVariantOverflowError, EVariantError)
+TOVANI_IMPLEMENT_CLASS(EVariantInvalidOpError, EVariantError)
+TOVANI_IMPLEMENT_CLASS(EVariantBadIndexError, EVariantError)
+TOVANI_IMPLEMENT_CLASS(EVariantNotAnArrayError, EVariantError)
+TOVANI_IMPLEMENT_CLASS(EVariantArrayCreateError, EVariantError)
+TOVANI_IMPLEMENT_CLASS(EVariantBadVarTypeError, EVariantError)
 
 struct Variant::ArrayData {
   TVarType ElemType = varVariant;
@@ -41,6 +51,73 @@ namespace {
 
 using VA = VariantAccess;
 
+// ---- number text (private until the run-time library's float routines land)
+String TidyExponent(const char* text) {
+  // "1E+20" -> "1E20", "1E-05" -> "1E-5", as the class library writes exponents.
+  String s(text);
+  size_t e = s.find('E');
+  if (e == String::npos) return s;
+  String mant = s.substr(0, e);
+  size_t p = e + 1;
+  bool neg = false;
+  if (p < s.size() && (s[p] == '+' || s[p] == '-')) neg = s[p++] == '-';
+  while (p + 1 < s.size() && s[p] == '0') ++p;
+  return mant + "E" + (neg ? "-" : "") + s.substr(p);
+}
+String FloatText(double x) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.15G", x);
+  return TidyExponent(buf);
+}
+String SingleText(float x) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.7G", static_cast<double>(x));
+  return TidyExponent(buf);
+}
+String CurrText(Int64 raw) {
+  UInt64 mag = raw < 0 ? UInt64(0) - UInt64(raw) : UInt64(raw);
+  String s = (raw < 0 ? "-" : "") + std::to_string(mag / 10000);
+  unsigned frac = static_cast<unsigned>(mag % 10000);
+  if (frac) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%04u", frac);
+    String f(buf);
+    while (f.back() == '0') f.pop_back();
+    s += FormatSettings().DecimalSeparator + f;
+  }
+  return s;
+}
+bool ParseFloat(const String& text, double& x) {
+  size_t b = text.find_first_not_of(' '), e = text.find_last_not_of(' ');
+  if (b == String::npos) return false;
+  String s = text.substr(b, e - b + 1);
+  const char dec = FormatSettings().DecimalSeparator;
+  size_t i = 0, digits = 0;
+  if (s[i] == '+' || s[i] == '-') ++i;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+  if (i < s.size() && s[i] == dec) {
+    s[i++] = '.';
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+  }
+  if (!digits) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t ed = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++ed;
+    if (!ed) return false;
+  }
+  if (i != s.size()) return false;
+  x = std::strtod(s.c_str(), nullptr);
+  return std::isfinite(x);
+}
+bool ParseCurr(const String& text, Int64& raw) {
+  double x;
+  if (!ParseFloat(text, x) || !(std::fabs(x) < 922337203685477.5807)) return false;
+  raw = Currency(x).Raw();
+  return true;
+}
+
 // Largest number of elements a variant array may have: a bound taken from a
 // file or a script cannot make us allocate without limit.
 constexpr Int64 kMaxArrayElements = Int64(1) << 24;
@@ -53,12 +130,6 @@ bool IsIntKind(TVarType k) {
     default:
       return false;
   }
-}
-// Kinds whose values always fit a 32-bit Integer; sums of two of them stay
-// Integer when the result fits.
-bool IsSmallIntKind(TVarType k) {
-  return k == varSmallint || k == varInteger || k == varShortInt || k == varByte ||
-         k == varWord || k == varBoolean;
 }
 bool IsFloatKind(TVarType k) { return k == varSingle || k == varDouble; }
 bool IsStrKind(TVarType k) { return k == varString || k == varOleStr; }
@@ -100,7 +171,7 @@ bool ParseBool(const String& s, bool& b) {
     return true;
   }
   double d;
-  if (TryStrToFloat(s, d)) {
+  if (ParseFloat(s, d)) {
     b = d != 0;
     return true;
   }
@@ -143,7 +214,7 @@ Int64 ToInt64(const Variant& v, TVarType target) {
       Int64 r;
       if (TryStrToInt64(s, r)) return r;
       double x;
-      if (TryStrToFloat(s, x)) {
+      if (ParseFloat(s, x)) {
         if (!DoubleToInt64(x, r)) OverflowError(k, target);
         return r;
       }
@@ -169,7 +240,7 @@ double ToDouble(const Variant& v, TVarType target) {
     case varString: case varOleStr: {
       String s = StrOf(v);
       double x;
-      if (TryStrToFloat(s, x)) return x;
+      if (ParseFloat(s, x)) return x;
       if (target == varDate && TryStrToDateTime(s, x)) return x;
       bool b;
       if (target != varDate && ParseBool(s, b)) return b ? -1 : 0;
@@ -211,10 +282,10 @@ Int64 ToCurrencyRaw(const Variant& v) {
     case varDouble: case varDate: return fromDouble(d.Dbl);
     case varString: case varOleStr: {
       String s = StrOf(v);
-      Currency c;
-      if (TryStrToCurr(s, c)) return c.Raw();
+      Int64 c;
+      if (ParseCurr(s, c)) return c;
       double x;
-      if (TryStrToFloat(s, x)) OverflowError(k, varCurrency);   // a number, but too large
+      if (ParseFloat(s, x)) OverflowError(k, varCurrency);   // a number, but too large
       bool b;
       if (ParseBool(s, b)) return b ? -10000 : 0;
       CastError(k, varCurrency);
@@ -252,10 +323,10 @@ String ToStr(const Variant& v) {
     case varEmpty: return String();
     case varBoolean: return d.Bool ? "True" : "False";
     // A Single shows the digits it holds, not those of its double widening.
-    case varSingle: return FloatToStrF(d.Sgl, ffGeneral, 7, 0);
-    case varDouble: return FloatToStr(d.Dbl);
+    case varSingle: return SingleText(d.Sgl);
+    case varDouble: return FloatText(d.Dbl);
     case varDate: return DateTimeToStr(d.Dbl);
-    case varCurrency: return CurrToStr(Currency::FromRaw(d.Int));
+    case varCurrency: return CurrText(d.Int);
     case varString: return *d.Str;
     case varOleStr: return Utf16ToUtf8(*d.WStr);
     default:
@@ -506,8 +577,8 @@ Variant ArrayOf(TVarType elemType, const std::vector<TVarArrayBound>& bounds) {
     if (total > kMaxArrayElements) ArrayCreateError();
   }
   auto* data = new Variant::ArrayData;
-  Variant result = VA::MakeArray(data);   // owns data from here on
   data->ElemType = elemType;
+  Variant result = VA::MakeArray(data);   // owns data from here on
   data->Bounds = bounds;
   Variant zero;
   if (elemType != varVariant) zero = Variant().AsType(elemType);
@@ -630,7 +701,7 @@ Variant VarArrayCreate(const std::vector<Integer>& bounds, TVarType elementType)
   std::vector<TVarArrayBound> b;
   for (size_t i = 0; i < bounds.size(); i += 2) {
     Int64 count = Int64(bounds[i + 1]) - bounds[i] + 1;
-    if (count < 0) ArrayCreateError();
+    if (count < 0 || count > kMaxArrayElements) ArrayCreateError();
     b.push_back({bounds[i], static_cast<Integer>(count)});
   }
   return ArrayOf(elementType, b);
@@ -797,8 +868,9 @@ namespace {
 
 enum class Op { Add, Sub, Mul, Div, IntDiv, Mod, And, Or, Xor };
 
+// Integer results are Integer unless an operand is Int64 or the value needs 64 bits.
 Variant IntResult(Int64 r, TVarType ka, TVarType kb) {
-  if (IsSmallIntKind(ka) && IsSmallIntKind(kb) && r >= INT32_MIN && r <= INT32_MAX)
+  if (ka != varInt64 && kb != varInt64 && r >= INT32_MIN && r <= INT32_MAX)
     return VA::Make(varInteger, r);
   return VA::Make(varInt64, r);
 }
@@ -954,7 +1026,7 @@ Variant operator-(const Variant& a0) {
   if (IsIntKind(k) || k == varBoolean) {
     Int64 x = ToInt64(a, varInt64);
     if (x == INT64_MIN) return Variant(-static_cast<double>(x));
-    return IntResult(-x, k == varBoolean ? varInteger : k, varInteger);
+    return IntResult(-x, k, k);
   }
   InvalidOp();
 }
@@ -977,7 +1049,7 @@ Variant operator!(const Variant& a0) {
     default: break;
   }
   if (k == varEmpty || IsIntKind(k) || IsFloatKind(k) || k == varCurrency || k == varDate)
-    return IntResult(~ToInt64(a, varInt64), k == varEmpty ? varInteger : k, varInteger);
+    return IntResult(~ToInt64(a, varInt64), k, k);
   InvalidOp();
 }
 

@@ -17,8 +17,9 @@
 //   against a number or date is converted to it first (a conversion error
 //   when that fails). Arrays compare only for identity of content (==).
 // - Arithmetic: Null in any operation gives Null; Empty acts as 0 (or ""
-//   next to a text). Integer kinds add in 32 bits and widen to Int64 when
-//   the result needs it; Single/Double give Double, Currency stays Currency
+//   next to a text). Integer results are Integer unless an operand is Int64
+//   or the result needs 64 bits (beyond Int64 they continue as Double);
+//   Single/Double give Double (Single for two Singles), Currency stays Currency
 //   next to integers, a date plus a number is a date, two dates subtract to
 //   a Double. "+" of two texts concatenates; a text next to a number is
 //   converted to a number first. "/" always gives Double; div and mod work
@@ -200,8 +201,10 @@ class Variant {
   Variant& operator*=(const Variant& b) { return *this = *this * b; }
   Variant& operator/=(const Variant& b) { return *this = *this / b; }
 
- private:
+  // Storage of a variant array; opaque outside Variant.cpp.
   struct ArrayData;
+
+ private:
   friend struct VariantAccess;
 
   void Clear() noexcept;
