@@ -30,7 +30,8 @@ class TStream : public TObject {
   // Writes up to Count bytes; answers how many were written.
   virtual LongInt Write(const void* Buffer, LongInt Count) = 0;
   // Moves the position; answers the new position (-1 when the stream
-  // cannot seek there).
+  // cannot seek there). Size is measured by seeking to the end, so a stream
+  // that limits what Seek shows limits Size too.
   virtual Int64 Seek(Int64 Offset, Word Origin) = 0;
 
   // Read/Write that must move exactly Count bytes: EReadError
@@ -82,7 +83,6 @@ class TCustomMemoryStream : public TStream {
  public:
   LongInt Read(void* Buffer, LongInt Count) override;
   Int64 Seek(Int64 Offset, Word Origin) override;
-  Int64 Size() override { return FSize; }
   void SaveToStream(TStream* Stream);
   void SaveToFile(const String& FileName);
   void* Memory() const { return FMemory; }
