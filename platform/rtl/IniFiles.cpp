@@ -1,6 +1,7 @@
 #include "IniFiles.h"
 #include <windows.h>
 #include <algorithm>
+#include "DateUtils.h"
 #include "Streams.h"
 #include "Strings.h"
 #include "SysUtils.h"
@@ -122,6 +123,34 @@ Double TCustomIniFile::ReadFloat(const String& Section, const String& Name, Doub
 
 void TCustomIniFile::WriteFloat(const String& Section, const String& Name, Double Value) {
   WriteString(Section, Name, FloatToStr(Value));
+}
+
+TDateTime TCustomIniFile::ReadDate(const String& Section, const String& Name, TDateTime Default) {
+  TDateTime value;
+  return TryStrToDate(ReadString(Section, Name, String()), value) ? value : Default;
+}
+
+void TCustomIniFile::WriteDate(const String& Section, const String& Name, TDateTime Value) {
+  WriteString(Section, Name, DateToStr(Value));
+}
+
+TDateTime TCustomIniFile::ReadDateTime(const String& Section, const String& Name,
+                                       TDateTime Default) {
+  TDateTime value;
+  return TryStrToDateTime(ReadString(Section, Name, String()), value) ? value : Default;
+}
+
+void TCustomIniFile::WriteDateTime(const String& Section, const String& Name, TDateTime Value) {
+  WriteString(Section, Name, DateTimeToStr(Value));
+}
+
+TDateTime TCustomIniFile::ReadTime(const String& Section, const String& Name, TDateTime Default) {
+  TDateTime value;
+  return TryStrToTime(ReadString(Section, Name, String()), value) ? value : Default;
+}
+
+void TCustomIniFile::WriteTime(const String& Section, const String& Name, TDateTime Value) {
+  WriteString(Section, Name, TimeToStr(Value));
 }
 
 Integer TCustomIniFile::ReadBinaryStream(const String& Section, const String& Name, TStream* Value) {

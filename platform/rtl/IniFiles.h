@@ -33,6 +33,14 @@ class TCustomIniFile : public TObject {
   // gives Default.
   virtual Double ReadFloat(const String& Section, const String& Name, Double Default);
   virtual void WriteFloat(const String& Section, const String& Name, Double Value);
+  // Dates and times in the program's format profile (short date, long time);
+  // text that does not parse gives Default.
+  virtual TDateTime ReadDate(const String& Section, const String& Name, TDateTime Default);
+  virtual void WriteDate(const String& Section, const String& Name, TDateTime Value);
+  virtual TDateTime ReadDateTime(const String& Section, const String& Name, TDateTime Default);
+  virtual void WriteDateTime(const String& Section, const String& Name, TDateTime Value);
+  virtual TDateTime ReadTime(const String& Section, const String& Name, TDateTime Default);
+  virtual void WriteTime(const String& Section, const String& Name, TDateTime Value);
   // Hexadecimal digits, two per byte. Reading writes the bytes into Value at
   // its position, leaves the position at the start of what was written and
   // answers the number of bytes (decoding stops at the first pair that is not

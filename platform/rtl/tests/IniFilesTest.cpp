@@ -1,4 +1,5 @@
 #include "IniFiles.h"
+#include "DateUtils.h"
 #include "Streams.h"
 #include "Strings.h"
 #include "TestFiles.h"
@@ -141,6 +142,25 @@ TEST_F(IniFiles, IniFileWritesThroughAtOnce) {
   } catch (const EIniFileException& e) {
     EXPECT_EQ(e.Message(), "Unable to write to " + Path("no-folder/x.ini"));
   }
+}
+
+TEST_F(IniFiles, DatesAndTimesInTheFormatProfile) {
+  TMemIniFile ini(Path("none.ini"));
+  TDateTime day = EncodeDate(2024, 2, 29);
+  TDateTime time = EncodeTime(13, 5, 9, 0);
+  ini.WriteDate("D", "Day", day);
+  ini.WriteTime("D", "Time", time);
+  ini.WriteDateTime("D", "Stamp", day + time);
+  EXPECT_EQ(ini.ReadString("D", "Day", ""), "2024-02-29");
+  EXPECT_EQ(ini.ReadString("D", "Time", ""), "13:05:09");
+  EXPECT_EQ(ini.ReadString("D", "Stamp", ""), "2024-02-29 13:05:09");
+  EXPECT_DOUBLE_EQ(ini.ReadDate("D", "Day", 0), day);
+  EXPECT_NEAR(ini.ReadTime("D", "Time", 0), time, 1e-9);
+  EXPECT_NEAR(ini.ReadDateTime("D", "Stamp", 0), day + time, 1e-9);
+  ini.WriteString("D", "Bad", "2024-02-30");
+  EXPECT_EQ(ini.ReadDate("D", "Bad", -1), -1);
+  EXPECT_EQ(ini.ReadDateTime("D", "Missing", -2), -2);
+  EXPECT_EQ(ini.ReadTime("D", "Bad", -3), -3);
 }
 
 TEST_F(IniFiles, BinaryStreamsAsHexadecimal) {
