@@ -156,7 +156,10 @@ class TChunkIHDR : public TChunk {
   Integer BytesPerRow() const { return FBytesPerRow; }
   Integer DIBBits() const { return FDIBBits; }
   Byte* ScanLine(Integer y) const;      // image row y (top = 0)
-  Byte* AlphaScanLine(Integer y) const; // null without an alpha plane
+  // The alpha plane: images with an alpha channel, and grey and RGB images
+  // with a transparent colour (0 where the file's sample equals it, else
+  // 255, decided on the full-precision samples); null otherwise.
+  Byte* AlphaScanLine(Integer y) const;
   // The DIB colour table (gamma already applied), 2^bits entries or none.
   const std::vector<TPNGColor>& ColorTable() const { return FColorTable; }
   void SetColorTable(const std::vector<TPNGColor>& Table);
@@ -170,6 +173,7 @@ class TChunkIHDR : public TChunk {
 
  private:
   friend class TPNGObject;
+  friend class TChunkIDAT;
   void FreeImageData();
   void ApplyColorTable();
 

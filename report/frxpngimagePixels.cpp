@@ -337,6 +337,32 @@ bool TChunkIDAT::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
     paletteCount = plte ? plte->Count() : 0;
   }
 
+  // Grey and RGB images with a transparent colour get a mask in the alpha
+  // plane, compared on the file's samples: colours that only coincide after
+  // the gamma table or the 16-bit reduction stay opaque.
+  const TChunktRNS* key = nullptr;
+  Word keySample[3] = {0, 0, 0};
+  if (type == COLOR_GRAYSCALE || type == COLOR_RGB) {
+    key = image->Chunks().Find<TChunktRNS>();
+    if (key) {
+      if (Int64(header->BytesPerRow()) * header->Height + Int64(header->Width) * header->Height > kMaxImageBytes)
+        Raise<EPNGOutMemory>();
+      header->FAlpha.assign(size_t(header->Width) * size_t(header->Height), 255);
+      for (int c = 0; c < 3; ++c) keySample[c] = key->TransparentSample(c);
+    }
+  }
+  // Two-bit samples are held (and later written) as four-bit ones: grey
+  // levels scale by 5 so that 0, 5, 10, 15 keep their brightness, palette
+  // indices stay; the transparent grey follows its samples.
+  if (depth == 2) {
+    header->BitDepth = 4;
+    if (key && type == COLOR_GRAYSCALE && key->DataSize() >= 2) {
+      auto* writable = const_cast<TChunktRNS*>(key);
+      writable->Data()[0] = 0;
+      writable->Data()[1] = Byte((keySample[0] & 3) * 5);
+    }
+  }
+
   TIDATReader reader(Stream, Size);
   const Integer fullRow = RowBytes(type, depth, header->Width);
   std::vector<Byte> rowA(size_t(fullRow) + 1), rowB(size_t(fullRow) + 1);
@@ -380,12 +406,17 @@ bool TChunkIDAT::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
             if (depth == 16) v = src[i * 2];
             else if (depth == 8) v = src[i];
             else v = GetPacked(src, i, depth);
-            // Two-bit samples are held as four-bit ones: grey levels scale
-            // (0, 5, 10, 15 keep their brightness), indices stay.
             if (depth == 2 && type == COLOR_GRAYSCALE) v = Byte(v * 5);
             int bits = header->DIBBits();
             if (bits == 8) dst[x] = v;
             else SetPacked(dst, x, bits, v);
+          }
+        }
+        if (key && type == COLOR_GRAYSCALE) {
+          for (int i = 0; i < cols; ++i) {
+            Word sample = depth == 16 ? Word(src[i * 2] << 8 | src[i * 2 + 1])
+                          : depth == 8 ? src[i] : GetPacked(src, i, depth);
+            if (sample == keySample[0]) alpha[pass.Col + i * pass.ColStep] = 0;
           }
         }
       } else if (type == COLOR_RGB || type == COLOR_RGBALPHA) {
@@ -398,7 +429,16 @@ bool TChunkIDAT::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
           d[0] = gamma[s[2 * bytesPerSample]];
           d[1] = gamma[s[bytesPerSample]];
           d[2] = gamma[s[0]];
-          if (channels == 4) alpha[x] = s[3 * bytesPerSample];
+          if (channels == 4) {
+            alpha[x] = s[3 * bytesPerSample];
+          } else if (key) {
+            bool same = true;
+            for (int c = 0; c < 3 && same; ++c) {
+              Word sample = depth == 16 ? Word(s[c * 2] << 8 | s[c * 2 + 1]) : s[c];
+              same = sample == keySample[c];
+            }
+            if (same) alpha[x] = 0;
+          }
         }
       } else {  // grey with alpha: the grey byte is held without gamma
         const int step = 2 * bytesPerSample;
@@ -460,6 +500,29 @@ void BuildRow(TPNGObject* Image, TChunkIHDR* Header, int y, Byte* Out) {
         }
       }
       break;
+  }
+
+  // With a transparent colour, pixels of the mask are written as exactly that
+  // colour and no other pixel is; only 16-bit and RGB samples can differ.
+  auto* key = Image->Chunks().Find<TChunktRNS>();
+  if (!key || !alpha || (type != COLOR_RGB && !(type == COLOR_GRAYSCALE && wide))) return;
+  const int channels = type == COLOR_RGB ? 3 : 1;
+  const int bs = wide ? 2 : 1;
+  for (Integer x = 0; x < w; ++x) {
+    Byte* o = Out + x * channels * bs;
+    bool same = true;
+    for (int c = 0; c < channels; ++c) {
+      Word k = key->TransparentSample(c);
+      if (alpha[x] == 0) {
+        if (wide) o[c * bs] = Byte(k >> 8), o[c * bs + 1] = Byte(k);
+        else o[c] = Byte(k);
+      }
+      Word v = wide ? Word(o[c * bs] << 8 | o[c * bs + 1]) : o[c];
+      same = same && v == k;
+    }
+    // An opaque pixel that would read back as the transparent colour (after
+    // the 16-bit reduction or the gamma table) moves by one unit.
+    if (alpha[x] != 0 && same) o[channels * bs - 1] = Byte(o[channels * bs - 1] ^ 1);
   }
 }
 
@@ -760,6 +823,7 @@ void TPNGObject::Draw(HDC DC, const RECT& Rect) {
           const TPNGColor& q = table[i < table.size() ? i : 0];
           cr = q.rgbRed, cg = q.rgbGreen, cb = q.rgbBlue;
           if (type == COLOR_PALETTE) a = trns ? trns->PaletteValues[i] : 255;
+          else if (alphaRow) a = alphaRow[sx];
           else a = trns && i == greyKey ? 0 : 255;
           break;
         }
@@ -771,7 +835,7 @@ void TPNGObject::Draw(HDC DC, const RECT& Rect) {
         }
         default:
           cb = row[sx * 3], cg = row[sx * 3 + 1], cr = row[sx * 3 + 2];
-          if (type == COLOR_RGBALPHA) a = alphaRow[sx];
+          if (alphaRow) a = alphaRow[sx];
           else a = RGB(cr, cg, cb) == rgbKey ? 0 : 255;
       }
       out[0] = Byte((cb * a + (255 - a) * out[0] + 255) >> 8);
