@@ -459,6 +459,13 @@ String FormatDateTime(const String& format, TDateTime value, const TFormatSettin
 String FormatDateTime(const String& format, TDateTime value) {
   return FormatDateTime(format, value, FormatSettings());
 }
+void DateTimeToString(String& result, const String& format, TDateTime value,
+                      const TFormatSettings& fs) {
+  result = FormatDateTime(format, value, fs);
+}
+void DateTimeToString(String& result, const String& format, TDateTime value) {
+  result = FormatDateTime(format, value);
+}
 String DateToStr(TDateTime date, const TFormatSettings& fs) {
   return FormatDateTime(fs.ShortDateFormat, date, fs);
 }

@@ -88,6 +88,9 @@ void DateTimeToSystemTime(TDateTime value, _SYSTEMTIME& st);
 // stands; m right after an h stands for minutes. An empty format means "c".
 String FormatDateTime(const String& format, TDateTime value);
 String FormatDateTime(const String& format, TDateTime value, const TFormatSettings& fs);
+void DateTimeToString(String& result, const String& format, TDateTime value);
+void DateTimeToString(String& result, const String& format, TDateTime value,
+                      const TFormatSettings& fs);
 String DateToStr(TDateTime date);
 String DateToStr(TDateTime date, const TFormatSettings& fs);
 String TimeToStr(TDateTime time);

@@ -4,12 +4,10 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "Collation.h"
 #include "Currency.h"
 #include "DateUtils.h"
-#include "FormatSettings.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 
@@ -50,73 +48,6 @@ struct VariantAccess {
 namespace {
 
 using VA = VariantAccess;
-
-// ---- number text (private until the run-time library's float routines land)
-String TidyExponent(const char* text) {
-  // "1E+20" -> "1E20", "1E-05" -> "1E-5", as the class library writes exponents.
-  String s(text);
-  size_t e = s.find('E');
-  if (e == String::npos) return s;
-  String mant = s.substr(0, e);
-  size_t p = e + 1;
-  bool neg = false;
-  if (p < s.size() && (s[p] == '+' || s[p] == '-')) neg = s[p++] == '-';
-  while (p + 1 < s.size() && s[p] == '0') ++p;
-  return mant + "E" + (neg ? "-" : "") + s.substr(p);
-}
-String FloatText(double x) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.15G", x);
-  return TidyExponent(buf);
-}
-String SingleText(float x) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.7G", static_cast<double>(x));
-  return TidyExponent(buf);
-}
-String CurrText(Int64 raw) {
-  UInt64 mag = raw < 0 ? UInt64(0) - UInt64(raw) : UInt64(raw);
-  String s = (raw < 0 ? "-" : "") + std::to_string(mag / 10000);
-  unsigned frac = static_cast<unsigned>(mag % 10000);
-  if (frac) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04u", frac);
-    String f(buf);
-    while (f.back() == '0') f.pop_back();
-    s += FormatSettings().DecimalSeparator + f;
-  }
-  return s;
-}
-bool ParseFloat(const String& text, double& x) {
-  size_t b = text.find_first_not_of(' '), e = text.find_last_not_of(' ');
-  if (b == String::npos) return false;
-  String s = text.substr(b, e - b + 1);
-  const char dec = FormatSettings().DecimalSeparator;
-  size_t i = 0, digits = 0;
-  if (s[i] == '+' || s[i] == '-') ++i;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-  if (i < s.size() && s[i] == dec) {
-    s[i++] = '.';
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-  }
-  if (!digits) return false;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    size_t ed = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++ed;
-    if (!ed) return false;
-  }
-  if (i != s.size()) return false;
-  x = std::strtod(s.c_str(), nullptr);
-  return std::isfinite(x);
-}
-bool ParseCurr(const String& text, Int64& raw) {
-  double x;
-  if (!ParseFloat(text, x) || !(std::fabs(x) < 922337203685477.5807)) return false;
-  raw = Currency(x).Raw();
-  return true;
-}
 
 // Largest number of elements a variant array may have: a bound taken from a
 // file or a script cannot make us allocate without limit.
@@ -171,7 +102,7 @@ bool ParseBool(const String& s, bool& b) {
     return true;
   }
   double d;
-  if (ParseFloat(s, d)) {
+  if (TryStrToFloat(s, d)) {
     b = d != 0;
     return true;
   }
@@ -214,7 +145,7 @@ Int64 ToInt64(const Variant& v, TVarType target) {
       Int64 r;
       if (TryStrToInt64(s, r)) return r;
       double x;
-      if (ParseFloat(s, x)) {
+      if (TryStrToFloat(s, x)) {
         if (!DoubleToInt64(x, r)) OverflowError(k, target);
         return r;
       }
@@ -240,10 +171,9 @@ double ToDouble(const Variant& v, TVarType target) {
     case varString: case varOleStr: {
       String s = StrOf(v);
       double x;
-      if (ParseFloat(s, x)) return x;
-      if (target == varDate && TryStrToDateTime(s, x)) return x;
+      if (TryStrToFloat(s, x)) return x;
       bool b;
-      if (target != varDate && ParseBool(s, b)) return b ? -1 : 0;
+      if (ParseBool(s, b)) return b ? -1 : 0;
       CastError(k, target);
     }
     default:
@@ -282,10 +212,10 @@ Int64 ToCurrencyRaw(const Variant& v) {
     case varDouble: case varDate: return fromDouble(d.Dbl);
     case varString: case varOleStr: {
       String s = StrOf(v);
-      Int64 c;
-      if (ParseCurr(s, c)) return c;
+      Currency c;
+      if (TryStrToCurr(s, c)) return c.Raw();
       double x;
-      if (ParseFloat(s, x)) OverflowError(k, varCurrency);   // a number, but too large
+      if (TryStrToFloat(s, x)) OverflowError(k, varCurrency);   // a number, but too large
       bool b;
       if (ParseBool(s, b)) return b ? -10000 : 0;
       CastError(k, varCurrency);
@@ -323,10 +253,10 @@ String ToStr(const Variant& v) {
     case varEmpty: return String();
     case varBoolean: return d.Bool ? "True" : "False";
     // A Single shows the digits it holds, not those of its double widening.
-    case varSingle: return SingleText(d.Sgl);
-    case varDouble: return FloatText(d.Dbl);
+    case varSingle: return FloatToStrF(d.Sgl, ffGeneral, 7, 0);
+    case varDouble: return FloatToStr(d.Dbl);
     case varDate: return DateTimeToStr(d.Dbl);
-    case varCurrency: return CurrText(d.Int);
+    case varCurrency: return CurrToStr(Currency::FromRaw(d.Int));
     case varString: return *d.Str;
     case varOleStr: return Utf16ToUtf8(*d.WStr);
     default:

@@ -33,7 +33,7 @@ String Describe(const Variant& v) {
 void ExpectSame(const Variant& actual, const Variant& expected, const String& what) {
   EXPECT_EQ(VarTypeAsText(actual.VType()), VarTypeAsText(expected.VType())) << what;
   if (actual.VType() == expected.VType()) {
-    EXPECT_TRUE(actual == expected) << what;
+    EXPECT_TRUE(actual == expected) << what << ": " << Describe(actual) << " instead of " << Describe(expected);
   }
 }
 
@@ -122,7 +122,7 @@ TEST(Variant, Conversions) {
       {-42, varString, "-42", nullptr},
       {0.1, varString, "0.1", nullptr},
       {1e20, varString, "1E20", nullptr},
-      {0.00001, varString, "1E-5", nullptr},
+      {0.000001, varString, "1E-6", nullptr},
       {0.1f, varString, "0.1", nullptr},   // a Single shows its own digits
       {Currency(1.5), varString, "1.5", nullptr},
       {Currency(-0.0001), varString, "-0.0001", nullptr},
