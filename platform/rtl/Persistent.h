@@ -30,8 +30,4 @@ class TPersistent : public TObject {
   virtual TPersistent* GetOwner();
   // Raises EConvertError for an assignment from Source (null gives "nil").
   [[noreturn]] void AssignError(TPersistent* Source);
-
-  // Lets a derived class call the protected members of another object.
-  static void CallAssignTo(TPersistent* Source, TPersistent* Dest) { Source->AssignTo(Dest); }
-  static TPersistent* OwnerOf(TPersistent* P) { return P->GetOwner(); }
 };
