@@ -1,0 +1,147 @@
+#include <sqlite3.h>
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include "DataSchema.h"
+#include "TempDir.h"
+#include "gtest.h"
+
+namespace {
+
+// Rows of a query as text, one vector per row.
+std::vector<std::vector<std::string>> Rows(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  std::vector<std::vector<std::string>> out;
+  sqlite3_stmt* st = nullptr;
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  while (st && sqlite3_step(st) == SQLITE_ROW) {
+    std::vector<std::string> row;
+    for (int c = 0; c < sqlite3_column_count(st); ++c) {
+      const unsigned char* t = sqlite3_column_text(st, c);
+      row.push_back(t ? reinterpret_cast<const char*>(t) : "<null>");
+    }
+    out.push_back(row);
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return out;
+}
+
+// Runs a statement; answers SQLite's result code.
+int Exec(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return rc;
+}
+
+}  // namespace
+
+TEST(DataSchema, NewFileHasEveryTableAndTheRequiredRows) {
+  TempDir dir;
+  std::string db = dir.File("data.mdb");
+  ASSERT_TRUE(EnsureDatabaseFile(db));
+
+  std::vector<std::string> tables;
+  for (auto& r : Rows(db, "select name from sqlite_master where type = 'table' and name not like 'sqlite%' order by name"))
+    tables.push_back(r[0]);
+  std::vector<std::string> expected = {"B_Colors", "B_PictureType", "B_Units", "Classes", "CostItems", "Customers",
+                                       "Keys", "OP", "Orders", "Orders_d", "PriceList", "PriceList_d",
+                                       "ProductCosts", "ProductPictures", "Products", "Users", "参数"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(tables, expected);
+
+  auto ops = Rows(db, "select OP_ID, OP_Name from OP order by OP_ID");
+  ASSERT_EQ(ops.size(), 8u);
+  EXPECT_EQ(ops[0], (std::vector<std::string>{"1", "产品管理"}));
+  EXPECT_EQ(ops[7], (std::vector<std::string>{"8", "用户管理"}));
+  for (const char* name : {"产品管理", "客户管理", "产品分类管理", "资料设置", "报价管理", "销售管理", "销售统计", "用户管理"})
+    EXPECT_EQ(Rows(db, std::string("select 1 from OP where OP_Name = '") + name + "'").size(), 1u) << name;
+
+  EXPECT_EQ(Rows(db, "select TableName, AutoID from Keys order by TableName"),
+            (std::vector<std::vector<std::string>>{{"Orders", "1"}, {"PriceList", "1"}}));
+  EXPECT_EQ(Rows(db, "select U_Name, U_Pwd, U_P, U_P1, U_P9 from Users"),
+            (std::vector<std::vector<std::string>>{{"管理员", "3627", "11111111", "0", "0"}}));
+  auto company = Rows(db, "select 设置 from 参数 where 参数 = '企业名称'");
+  ASSERT_EQ(company.size(), 1u);
+  EXPECT_FALSE(company[0][0].empty());
+  // The creation leaves nothing but the database beside it.
+  EXPECT_EQ(dir.List(), std::vector<std::string>{"data.mdb"});
+}
+
+// The declared types decide the field kinds the data layer gives the
+// columns; a few that matter to the windows.
+TEST(DataSchema, ColumnKinds) {
+  TempDir dir;
+  std::string db = dir.File("data.mdb");
+  ASSERT_TRUE(EnsureDatabaseFile(db));
+  std::map<std::string, std::string> types;
+  for (const char* table : {"Orders", "Orders_d", "Products", "Customers", "ProductPictures"})
+    for (auto& r : Rows(db, std::string("select name, type, pk from pragma_table_info('") + table + "')"))
+      types[std::string(table) + "." + r[0]] = r[1] + (r[2] != "0" ? " pk" : "");
+  EXPECT_EQ(types["Orders.O_ID"], "INT pk");              // set by the program from Keys
+  EXPECT_EQ(types["Orders.O_JE"], "CURRENCY");
+  EXPECT_EQ(types["Orders.O_OrderDate"], "DATETIME");
+  EXPECT_EQ(types["Orders.O_IsBack"], "BIT");
+  EXPECT_EQ(types["Products.P_ID"], "INTEGER pk");        // auto id
+  EXPECT_EQ(types["Customers.C_Memo"], "LONGTEXT");
+  EXPECT_EQ(types["ProductPictures.PP_Picture"], "BLOB");
+  EXPECT_EQ(types["Orders_d.OD_Qty"], "DOUBLE");
+  // A memo keeps digits as text (text affinity).
+  ASSERT_EQ(Exec(db, "insert into Customers (C_Name, C_Memo) values ('x', '007')"), SQLITE_OK);
+  EXPECT_EQ(Rows(db, "select typeof(C_Memo), C_Memo from Customers"),
+            (std::vector<std::vector<std::string>>{{"text", "007"}}));
+}
+
+TEST(DataSchema, KeysTheProgramCannotTypeAreNumberedAndNumbersAreUnique) {
+  TempDir dir;
+  std::string db = dir.File("data.mdb");
+  ASSERT_TRUE(EnsureDatabaseFile(db));
+  // The lookup-list dialog appends cost items with no key to type.
+  ASSERT_EQ(Exec(db, "insert into CostItems (COS_Item) values ('运费'); insert into CostItems (COS_Item) values ('包装')"),
+            SQLITE_OK);
+  EXPECT_EQ(Rows(db, "select COS_ID from CostItems order by COS_ID"),
+            (std::vector<std::vector<std::string>>{{"1"}, {"2"}}));
+  // A duplicate order or quotation number is refused, not stored.
+  ASSERT_EQ(Exec(db, "insert into Orders (O_ID, O_NO) values (1, '202401010001')"), SQLITE_OK);
+  EXPECT_EQ(Exec(db, "insert into Orders (O_ID, O_NO) values (2, '202401010001')"), SQLITE_CONSTRAINT);
+  ASSERT_EQ(Exec(db, "insert into PriceList (PL_ID, PL_NO) values (1, '202401010001')"), SQLITE_OK);
+  EXPECT_EQ(Exec(db, "insert into PriceList (PL_ID, PL_NO) values (2, '202401010001')"), SQLITE_CONSTRAINT);
+  // Order ids come from Keys: the database does not invent one.
+  EXPECT_NE(Exec(db, "insert into Orders (O_NO) values ('202401010002')"), SQLITE_OK);
+}
+
+TEST(DataSchema, ExistingFileIsNeverTouched) {
+  TempDir dir;
+  std::string db = dir.File("data.mdb");
+  {
+    std::ofstream out(db, std::ios::binary);
+    out << "not a database";
+  }
+  EXPECT_FALSE(EnsureDatabaseFile(db));
+  std::ifstream in(db, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(content, "not a database");
+
+  // A database the user has changed keeps its rows.
+  std::string db2 = dir.File("other.mdb");
+  ASSERT_TRUE(EnsureDatabaseFile(db2));
+  ASSERT_EQ(Exec(db2, "update Users set U_Pwd = 'secret'"), SQLITE_OK);
+  EXPECT_FALSE(EnsureDatabaseFile(db2));
+  EXPECT_EQ(Rows(db2, "select U_Pwd from Users"), (std::vector<std::vector<std::string>>{{"secret"}}));
+}
+
+TEST(DataSchema, UncreatableFileIsAnErrorAndLeavesNothing) {
+  TempDir dir;
+  std::string db = dir.File("missing-folder/data.mdb");
+  try {
+    EnsureDatabaseFile(db);
+    FAIL() << "no error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.Message()).find("missing-folder/data.mdb"), std::string::npos) << e.Message();
+  }
+  EXPECT_THROW(EnsureDatabaseFile(""), EDatabaseError);
+  EXPECT_TRUE(dir.List().empty());
+}
