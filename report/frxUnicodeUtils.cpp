@@ -1,5 +1,6 @@
 #include "frxUnicodeUtils.h"
 
+#include "Streaming.h"
 #include "Streams.h"
 #include "Strings.h"
 #include "Utf8.h"
@@ -181,6 +182,28 @@ void TfrxWideStrings::SetTextStr(const WideString& Text) {
     if (i < n && Text[i] == u'\n') ++i;
     if (i < n && Text[i] == kLineSeparator) ++i;
   }
+}
+
+void TfrxWideStrings::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  // 8-bit strings of this program are UTF-8, so both forms keep every
+  // character of the memo.
+  Filer->DefineProperty("Strings", [this](TReader* r) { ReadLines(r); }, TWriterProc(), false);
+  Filer->DefineProperty("UTF8", [this](TReader* r) { ReadLines(r); }, [this](TWriter* w) { WriteLines(w); },
+                        Count() > 0);
+}
+
+void TfrxWideStrings::ReadLines(TReader* Reader) {
+  Clear();
+  Reader->ReadListBegin();
+  while (!Reader->EndOfList()) Add(Utf8ToUtf16(Reader->ReadString()));
+  Reader->ReadListEnd();
+}
+
+void TfrxWideStrings::WriteLines(TWriter* Writer) {
+  Writer->WriteListBegin();
+  for (const Entry& e : FLines) Writer->WriteString(Utf16ToUtf8(e.Line));
+  Writer->WriteListEnd();
 }
 
 namespace {

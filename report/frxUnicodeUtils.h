@@ -13,6 +13,8 @@
 
 class TStream;
 class TMemoryStream;
+class TReader;
+class TWriter;
 
 using WideString = std::u16string;
 
@@ -54,6 +56,10 @@ class TfrxWideStrings : public TPersistent {
 
   // FF FE followed by UTF-16LE, or else 8-bit (UTF-8) text.
   void LoadFromStream(TStream* Stream);
+  // Form resources: "Strings" (read only) and "UTF8" (written when there are
+  // lines), each a list of string values, one per line.
+  void DefineProperties(TFiler* Filer) override;
+
   // The text as UTF-16LE code units, without FF FE.
   void SaveToStream(TStream* Stream);
   void LoadFromFile(const String& FileName);
@@ -63,6 +69,9 @@ class TfrxWideStrings : public TPersistent {
   void AssignTo(TPersistent* Dest) override;
 
  private:
+  void ReadLines(TReader* Reader);
+  void WriteLines(TWriter* Writer);
+
   struct Entry {
     WideString Line;
     TObject* Object = nullptr;

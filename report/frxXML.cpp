@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "DateUtils.h"
 #include "Streams.h"
+#include "SysUtils.h"
+#include "Variant.h"
 
 TOVANI_IMPLEMENT_CLASS(TfrxInvalidXMLException, Exception)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxXMLItem, TObject)
@@ -131,6 +134,29 @@ String frxUnescapeXMLText(const String& Text) {
     ++i;
   }
   return out;
+}
+
+String frxVariantToXMLText(const Variant& Value) {
+  switch (Value.Kind()) {
+    // Every integer kind is written as its number, so that no value is
+    // silently stored as empty.
+    case varSmallint:
+    case varInteger:
+    case varByte:
+    case varShortInt:
+    case varWord:
+    case varLongWord:
+    case varInt64: return IntToStr(Value.AsInt64());
+    case varSingle:
+    case varDouble:
+    case varCurrency: return FloatToStr(Value.AsDouble());
+    case varDate: return DateToStr(Value.AsDateTime());
+    case varOleStr:
+    case varString:
+    case varVariant: return frxEscapeXMLText(Value.AsString());
+    case varBoolean: return Value.AsBoolean() ? "1" : "0";
+    default: return String();
+  }
 }
 
 // ---------------------------------------------------------------------------

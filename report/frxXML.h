@@ -11,6 +11,7 @@
 
 class TStream;
 class TfrxXMLDocument;
+class Variant;
 
 // The one error the reader raises ("Invalid file format").
 TOVANI_EXCEPTION(TfrxInvalidXMLException, Exception)
@@ -176,3 +177,7 @@ class TfrxXMLDocument : public TObject {
 // Attribute value escaping: & " < > CR LF become decimal references.
 String frxEscapeXMLText(const String& Value);
 String frxUnescapeXMLText(const String& Text);
+// A value as escaped attribute text: integers in decimal, floats in the
+// FloatToStr form, dates by the short date format, strings escaped, Booleans
+// "1"/"0"; empty, Null and other kinds give "".
+String frxVariantToXMLText(const Variant& Value);

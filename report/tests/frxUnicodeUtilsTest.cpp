@@ -3,6 +3,7 @@
 #include <windows.h>
 #undef GetObject
 
+#include "Streaming.h"
 #include "Streams.h"
 #include "Strings.h"
 #include "gtest.h"
@@ -146,4 +147,28 @@ TEST(frxWideStrings, CharsetsAndCodePages) {
   EXPECT_EQ(frxAnsiToWide("中文"), u"中文");  // the program's own 8-bit text
   EXPECT_EQ(frxWideToAnsi(u"中文"), "中文");
   EXPECT_EQ(frxAnsiToWide(""), u"");
+}
+
+TEST(frxWideStrings, FormResourceProperties) {
+  TfrxWideStrings l;
+  l.SetTextStr(u"客户\r\n\U0001F600 x");
+  TMemoryStream m;
+  {
+    TWriter w(&m);
+    l.DefineProperties(&w);  // writes "UTF8"
+    TfrxWideStrings empty;
+    empty.DefineProperties(&w);  // an empty list writes nothing
+    w.WriteStr("Strings");
+    w.WriteListBegin();
+    w.WriteString("旧");
+    w.WriteListEnd();
+  }
+  m.SetPosition(0);
+  TReader r(&m);
+  TfrxWideStrings a, b;
+  a.Add(u"old");
+  r.ReadProperty(&a);
+  EXPECT_EQ(Lines(a), Lines(l));
+  r.ReadProperty(&b);
+  EXPECT_EQ(Lines(b), (std::vector<WideString>{u"旧"}));
 }

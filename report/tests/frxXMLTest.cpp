@@ -6,7 +6,10 @@
 
 #include <memory>
 
+#include "Currency.h"
+#include "DateUtils.h"
 #include "Streams.h"
+#include "Variant.h"
 #include "gtest.h"
 
 namespace {
@@ -57,6 +60,26 @@ TEST(frxXMLEscape, Unescapes) {
   };
   for (const auto& c : cases) EXPECT_EQ(frxUnescapeXMLText(c.in), c.out) << c.in;
   EXPECT_THROW(frxUnescapeXMLText("&#6x;"), EConvertError);
+}
+
+TEST(frxXMLEscape, VariantsAsAttributeText) {
+  struct Case {
+    Variant v;
+    String text;
+  } cases[] = {
+      {Variant(int16_t(-5)), "-5"},
+      {Variant(Integer(123456)), "123456"},
+      {Variant(Int64(1) << 40), "1099511627776"},
+      {Variant(2.5), "2.5"},
+      {Variant(true), "1"},
+      {Variant(false), "0"},
+      {Variant(String("a\"<b>&")), "a&#34;&#60;b&#62;&#38;"},
+      {Variant(std::u16string(u"中")), "中"},
+      {Variant(), ""},
+      {Variant::Null(), ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(frxVariantToXMLText(c.v), c.text) << c.text;
+  EXPECT_EQ(frxVariantToXMLText(VarFromDateTime(EncodeDate(2024, 3, 5) + 0.5)), "2024-03-05");
 }
 
 TEST(frxXMLItem, PropsKeepOrderAndFindNamesCaseInsensitively) {
