@@ -2,6 +2,7 @@
 // selection and caret the way an edit control does, and records beeps.
 #include <windows.h>
 #include "cxEditErrors.h"
+#include "cxFormats.h"
 #include "cxMaskEditModes.h"
 #include "gtest.h"
 
@@ -324,4 +325,23 @@ TEST(MaskEditRegExprExMode, ForcedPrefixIsTheEmptyValue) {
   M.CompileMask("'No.'\\d");
   TFakeEditor Host(emkStandard, "");
   EXPECT_EQ(M.EmptyEditValue(), "No.");
+}
+
+TEST(MaskEditRegExprExMode, DateMaskOfTheFormatController) {
+  TFakeEditor E(emkRegExprEx, cxGetFormatController()->DateRegExprMask);
+  E.TypeText("2024");
+  EXPECT_EQ(E.Text(), "2024-");   // the separator follows by itself
+  E.TypeText("0515");
+  EXPECT_EQ(E.Text(), "2024-05-15");
+  EXPECT_TRUE(E.Mode->IsTextValid(E.Text()));
+  E.Key(VK_BACK);
+  E.Key(VK_BACK);
+  EXPECT_EQ(E.Text(), "2024-05-");
+  E.Key(VK_BACK);   // the separator goes with the digit before it
+  EXPECT_EQ(E.Text(), "2024-0");
+  // A smart-input word is typed as it is.
+  TFakeEditor W(emkRegExprEx, cxGetFormatController()->DateRegExprMask);
+  W.TypeText("eom-1");
+  EXPECT_EQ(W.Text(), "eom-1");
+  EXPECT_TRUE(W.Mode->IsTextValid(W.Text()));
 }
