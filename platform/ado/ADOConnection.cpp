@@ -1,0 +1,323 @@
+// TADOConnection: the connection string, the SQLite database file it names,
+// commands and transactions.
+#include <windows.h>
+#include <sqlite3.h>
+#include <algorithm>
+#include <cmath>
+#include "ADODB.h"
+#include "DBUtil.h"
+#include "DateUtils.h"
+#include "JetSQL.h"
+#include "SysUtils.h"
+#include "Utf8.h"
+
+TOVANI_IMPLEMENT_CLASS(EADOError, EDatabaseError)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TADOConnection, TObject)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TADOCommand, TObject)
+
+namespace {
+
+// Splits "a=1;b = 'x;y'" into trimmed key/value pairs.
+std::vector<std::pair<String, String>> ParseConnectionString(const String& s) {
+  std::vector<std::pair<String, String>> out;
+  size_t i = 0, n = s.size();
+  while (i < n) {
+    size_t eq = s.find('=', i);
+    size_t semi = s.find(';', i);
+    if (eq == String::npos || (semi != String::npos && semi < eq)) {
+      i = semi == String::npos ? n : semi + 1;
+      continue;
+    }
+    String key = Trim(s.substr(i, eq - i));
+    size_t v = eq + 1;
+    while (v < n && s[v] == ' ') ++v;
+    String value;
+    if (v < n && (s[v] == '"' || s[v] == '\'')) {
+      char q = s[v];
+      size_t e = v + 1;
+      while (e < n) {
+        if (s[e] == q) {
+          if (e + 1 < n && s[e + 1] == q) { value += q; e += 2; continue; }
+          break;
+        }
+        value += s[e++];
+      }
+      i = s.find(';', e);
+      i = i == String::npos ? n : i + 1;
+    } else {
+      size_t e = s.find(';', v);
+      if (e == String::npos) e = n;
+      value = Trim(s.substr(v, e - v));
+      i = e + 1;
+    }
+    out.emplace_back(key, value);
+  }
+  return out;
+}
+
+// The program names files the Windows way ("C:\...\data.mdb"); SQLite opens
+// them through the Linux file system, so Windows paths are translated by
+// Wine. Linux paths pass through unchanged.
+String ToUnixPath(const String& path) {
+  if (path.empty() || path[0] == '/') return path;
+  std::u16string w = Utf8ToUtf16(path);
+  char* unix = wine_get_unix_file_name(reinterpret_cast<LPCWSTR>(w.c_str()));
+  if (!unix) return path;
+  String out(unix);
+  HeapFree(GetProcessHeap(), 0, unix);
+  return out;
+}
+
+}  // namespace
+
+TADOConnection::TADOConnection() = default;
+
+TADOConnection::~TADOConnection() {
+  BeforeDisconnect = nullptr;
+  AfterDisconnect = nullptr;
+  try { Close(); } catch (...) {}
+  for (TCustomADODataSet* ds : FDataSets) ds->FConnection = nullptr;
+}
+
+void TADOConnection::SetConnectionString(const String& v) {
+  if (Connected()) Close();
+  FConnectionString = v;
+  for (auto& [k, val] : ParseConnectionString(v))
+    if (SameText(k, "Provider")) FProvider = val;
+}
+
+String TADOConnection::ConnectionValue(const String& key) const {
+  for (auto& [k, v] : ParseConnectionString(FConnectionString))
+    if (SameText(k, key)) return v;
+  return {};
+}
+
+void TADOConnection::SetConnected(bool v) {
+  if (v) Open();
+  else Close();
+}
+
+void TADOConnection::Open() {
+  if (Connected()) return;
+  if (BeforeConnect) BeforeConnect(this);
+  String file = DataSource();
+  if (file.empty()) throw EADOError("The connection string names no database file (Data Source)");
+  String unixPath = ToUnixPath(file);
+  sqlite3* db = nullptr;
+  // The file must exist: a missing database is an error, never a new file.
+  int flags = FMode == cmRead || FMode == cmShareDenyWrite ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  int rc = sqlite3_open_v2(unixPath.c_str(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    String msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    throw EADOError("Cannot open database file '" + file + "': " + msg);
+  }
+  sqlite3_extended_result_codes(db, 0);
+  sqlite3_busy_timeout(db, 2000);
+  // Reading the schema proves that the file is a database and not locked.
+  char* err = nullptr;
+  rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, &err);
+  if (rc != SQLITE_OK) {
+    String msg = err ? err : sqlite3_errstr(rc);
+    sqlite3_free(err);
+    sqlite3_close(db);
+    throw EADOError("Cannot open database file '" + file + "': " + msg);
+  }
+  RegisterJetFunctions(db);
+  FDb = db;
+  FOpenFile = file;
+  FTransLevel = 0;
+  if (AfterConnect) AfterConnect(this);
+}
+
+void TADOConnection::Close() {
+  if (!Connected()) return;
+  if (BeforeDisconnect) BeforeDisconnect(this);
+  std::vector<TCustomADODataSet*> sets = FDataSets;
+  for (TCustomADODataSet* ds : sets) ds->Close();
+  if (FTransLevel > 0) sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
+  FTransLevel = 0;
+  sqlite3_close_v2(FDb);
+  FDb = nullptr;
+  if (AfterDisconnect) AfterDisconnect(this);
+}
+
+sqlite3* TADOConnection::Handle() {
+  if (!FDb) Open();
+  return FDb;
+}
+
+void TADOConnection::RaiseError(const String& sql) const {
+  String msg = FDb ? sqlite3_errmsg(FDb) : "not connected";
+  int code = FDb ? sqlite3_errcode(FDb) : 0;
+  if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+    msg = "The database file '" + FOpenFile + "' is locked by another user: " + msg;
+  throw EADOError(msg + ". SQL: " + sql);
+}
+
+void TADOConnection::RegisterDataSet(TCustomADODataSet* ds) {
+  if (std::find(FDataSets.begin(), FDataSets.end(), ds) == FDataSets.end()) FDataSets.push_back(ds);
+}
+void TADOConnection::UnregisterDataSet(TCustomADODataSet* ds) {
+  auto it = std::find(FDataSets.begin(), FDataSets.end(), ds);
+  if (it != FDataSets.end()) FDataSets.erase(it);
+}
+
+// Binds a parameter value in the storage forms of the database.
+void BindVariant(sqlite3_stmt* st, int index, const Variant& v) {
+  if (v.IsNull() || v.IsEmpty()) { sqlite3_bind_null(st, index); return; }
+  switch (v.Kind()) {
+    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord: case varLongWord:
+    case varInt64:
+      sqlite3_bind_int64(st, index, v.AsInt64());
+      break;
+    case varBoolean:
+      sqlite3_bind_int(st, index, v.AsBoolean() ? 1 : 0);
+      break;
+    case varSingle: case varDouble:
+      sqlite3_bind_double(st, index, v.AsDouble());
+      break;
+    case varCurrency:
+      sqlite3_bind_double(st, index, double(v.AsCurrencyRaw()) / 10000.0);
+      break;
+    case varDate: {
+      String s = DateTimeToISO(v.AsDateTime());
+      sqlite3_bind_text(st, index, s.data(), int(s.size()), SQLITE_TRANSIENT);
+      break;
+    }
+    default: {
+      String s = VarToStr(v);
+      sqlite3_bind_text(st, index, s.data(), int(s.size()), SQLITE_TRANSIENT);
+      break;
+    }
+  }
+}
+
+Integer TADOConnection::Execute(const String& commandText) {
+  TParams none;
+  return Execute(commandText, none);
+}
+
+Integer TADOConnection::Execute(const String& commandText, const TParams& params) {
+  sqlite3* db = Handle();
+  TParsedSQL parsed = ParseSQLParams(commandText);
+  String sql = TranslateJetSQL(parsed.Text);
+  const char* tail = sql.c_str();
+  const char* end = tail + sql.size();
+  Integer changed = 0;
+  size_t nextName = 0;
+  while (tail < end) {
+    sqlite3_stmt* st = nullptr;
+    const char* start = tail;
+    if (sqlite3_prepare_v2(db, tail, int(end - tail), &st, &tail) != SQLITE_OK) RaiseError(String(start, tail));
+    if (!st) continue;   // blanks or a lone ";"
+    int count = sqlite3_bind_parameter_count(st);
+    for (int i = 1; i <= count; ++i, ++nextName) {
+      if (nextName >= parsed.Names.size()) break;
+      TParam* p = params.FindParam(parsed.Names[nextName]);
+      if (!p) {
+        sqlite3_finalize(st);
+        throw EADOError("Parameter '" + parsed.Names[nextName] + "' has no value. SQL: " + commandText);
+      }
+      BindVariant(st, i, p->Value());
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
+    if (rc != SQLITE_DONE) {
+      String text = sqlite3_sql(st);
+      sqlite3_finalize(st);
+      RaiseError(text);
+    }
+    changed = sqlite3_changes(db);
+    sqlite3_finalize(st);
+  }
+  return changed;
+}
+
+Integer TADOConnection::BeginTrans() {
+  sqlite3* db = Handle();
+  String sql = FTransLevel == 0 ? String("BEGIN") : "SAVEPOINT tovani_" + IntToStr(FTransLevel);
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError(sql);
+  return ++FTransLevel;
+}
+
+void TADOConnection::CommitTrans() {
+  if (FTransLevel == 0) throw EADOError("No transaction is active");
+  String sql = FTransLevel == 1 ? String("COMMIT") : "RELEASE tovani_" + IntToStr(FTransLevel - 1);
+  if (sqlite3_exec(FDb, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError(sql);
+  --FTransLevel;
+}
+
+void TADOConnection::RollbackTrans() {
+  if (FTransLevel == 0) throw EADOError("No transaction is active");
+  if (FTransLevel == 1) {
+    sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
+  } else {
+    String name = "tovani_" + IntToStr(FTransLevel - 1);
+    String sql = "ROLLBACK TO " + name + "; RELEASE " + name;
+    if (sqlite3_exec(FDb, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError(sql);
+  }
+  --FTransLevel;
+}
+
+// ---------------------------------------------------------------------------
+
+void TADOCommand::SetCommandText(const String& v) {
+  FCommandText = v;
+  FParameters.ParseSQL(v);
+}
+
+Integer TADOCommand::Execute() {
+  if (!FConnection) throw EADOError("Missing Connection or ConnectionString");
+  return FConnection->Execute(FCommandText, FParameters);
+}
+
+// ---------------------------------------------------------------------------
+
+String DateTimeToISO(TDateTime v) {
+  // Whole seconds: the storage form has no fraction.
+  double secs = std::nearbyint(v * 86400.0);
+  TDateTime r = secs / 86400.0;
+  Word y, m, d, h, n, s, ms;
+  DecodeDate(r, y, m, d);
+  DecodeTime(r, h, n, s, ms);
+  char buf[32];
+  const char* digits = "0123456789";
+  auto put = [&](char* p, int value, int width) {
+    for (int i = width - 1; i >= 0; --i) { p[i] = digits[value % 10]; value /= 10; }
+  };
+  put(buf, y, 4); buf[4] = '-'; put(buf + 5, m, 2); buf[7] = '-'; put(buf + 8, d, 2); buf[10] = ' ';
+  put(buf + 11, h, 2); buf[13] = ':'; put(buf + 14, n, 2); buf[16] = ':'; put(buf + 17, s, 2);
+  return String(buf, 19);
+}
+
+bool ISOToDateTime(const String& s, TDateTime& v) {
+  // "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]", also with "T".
+  auto num = [&](size_t pos, size_t len, int& out) {
+    if (pos + len > s.size()) return false;
+    out = 0;
+    for (size_t i = pos; i < pos + len; ++i) {
+      if (s[i] < '0' || s[i] > '9') return false;
+      out = out * 10 + (s[i] - '0');
+    }
+    return true;
+  };
+  int y, m, d, h = 0, n = 0, sec = 0;
+  if (s.size() < 10 || !num(0, 4, y) || s[4] != '-' || !num(5, 2, m) || s[7] != '-' || !num(8, 2, d)) return false;
+  TDateTime date;
+  if (!TryEncodeDate(Word(y), Word(m), Word(d), date)) return false;
+  double frac = 0;
+  if (s.size() > 10) {
+    if ((s[10] != ' ' && s[10] != 'T') || !num(11, 2, h) || s.size() < 16 || s[13] != ':' || !num(14, 2, n))
+      return false;
+    if (s.size() >= 19 && s[16] == ':' && !num(17, 2, sec)) return false;
+    if (s.size() > 20 && s[19] == '.') {
+      double scale = 0.1;
+      for (size_t i = 20; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, scale /= 10) frac += (s[i] - '0') * scale;
+    }
+  }
+  TDateTime time;
+  if (!TryEncodeTime(Word(h), Word(n), Word(sec), 0, time)) return false;
+  v = date + time + frac / 86400.0;
+  return true;
+}

@@ -1,0 +1,408 @@
+#include <sqlite3.h>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <memory>
+#include "ADODB.h"
+#include "DateUtils.h"
+#include "JetSQL.h"
+#include "Strings.h"
+#include "gtest.h"
+
+namespace {
+
+// A database file in a temporary folder with the shop's kinds of columns.
+class AdoFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A folder of the Linux temporary directory (SQLite opens Linux paths).
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tovani-ado-tests";
+    ::mkdir(dir.c_str(), 0755);
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    Path = dir + "/" + info->test_suite_name() + "-" + info->name() + ".mdb";
+    std::remove(Path.c_str());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(Path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
+    const char* schema =
+        "CREATE TABLE Customers (C_ID INTEGER PRIMARY KEY AUTOINCREMENT, C_NO TEXT(20), C_Name TEXT(50),"
+        "  C_Memo MEMO);"
+        "CREATE TABLE Orders (O_ID LONG PRIMARY KEY, O_NO TEXT(20), O_OrderDate DATETIME, C_ID LONG,"
+        "  O_IsBack YESNO, O_JE CURRENCY);"
+        "CREATE TABLE Orders_d (O_ID LONG, P_ID LONG, OD_Price CURRENCY, OD_Qty DOUBLE, OD_Memo TEXT(100));"
+        "CREATE TABLE ProductPictures (P_ID LONG, PP_Picture LONGBINARY);"
+        "CREATE TABLE Keys (TableName TEXT(50), AutoID LONG);"
+        "INSERT INTO Keys VALUES ('Orders', 7);"
+        "INSERT INTO Customers (C_NO, C_Name) VALUES ('C1', '张三'), ('C2', 'O''Brien');"
+        "INSERT INTO Orders VALUES (1, '202401050001', '2024-01-05 00:00:00', 1, 0, 12.5),"
+        "  (2, '202401060001', '2024-01-06 00:00:00', 2, 1, 100),"
+        "  (3, '202402010001', '2024-02-01 00:00:00', 1, 0, 0.3333);"
+        "INSERT INTO Orders_d VALUES (1, 10, 12.5, 1, 'a'), (1, 11, 1, 2, NULL), (2, 10, 50, 2, 'b');";
+    char* err = nullptr;
+    ASSERT_EQ(sqlite3_exec(db, schema, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+    sqlite3_close(db);
+    Conn = std::make_unique<TADOConnection>();
+    Conn->SetLoginPrompt(false);
+    Conn->SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Path +
+                              ";Persist Security Info=False;Jet OLEDB:Database Password=6140397");
+    Conn->Open();
+  }
+  void TearDown() override {
+    Conn.reset();
+    std::remove(Path.c_str());
+  }
+  std::unique_ptr<TADODataSet> Query(const String& sql, TADOLockType lock = ltOptimistic) {
+    auto ds = std::make_unique<TADODataSet>();
+    ds->SetConnection(Conn.get());
+    ds->SetLockType(lock);
+    ds->SetCommandText(sql);
+    return ds;
+  }
+  // A value straight from the file, past every cache.
+  String Scalar(const String& sql) {
+    auto q = Query(sql);
+    q->Open();
+    return q->IsEmpty() ? String("<none>") : q->Fields()[0]->AsString();
+  }
+  std::string Path;
+  std::unique_ptr<TADOConnection> Conn;
+};
+
+TEST_F(AdoFixture, ConnectionStringKeysAndMissingFile) {
+  EXPECT_EQ(Conn->DataSource(), Path);
+  EXPECT_EQ(Conn->ConnectionValue("jet oledb:database password"), "6140397");
+  EXPECT_EQ(Conn->Provider(), "Microsoft.Jet.OLEDB.4.0");
+  TADOConnection other;
+  other.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Path + ".missing");
+  try {
+    other.Open();
+    FAIL();
+  } catch (EADOError& e) {
+    EXPECT_NE(e.Message().find(Path + ".missing"), String::npos) << e.Message();
+  }
+  EXPECT_FALSE(other.Connected());
+  struct stat st;
+  EXPECT_NE(::stat((Path + ".missing").c_str(), &st), 0);   // never created
+  // A Windows path to the same file (Wine maps Z: to the root).
+  String win = "Z:" + Path;
+  for (char& c : win) if (c == '/') c = '\\';
+  TADOConnection viaWindowsPath;
+  viaWindowsPath.SetConnectionString("Data Source=" + win);
+  viaWindowsPath.Open();
+  EXPECT_EQ(viaWindowsPath.Execute("update Keys set AutoID = 8"), 1);
+}
+
+TEST_F(AdoFixture, SqlErrorsCarryMessageAndStatement) {
+  try {
+    Conn->Execute("select * from NoSuchTable");
+    FAIL();
+  } catch (EADOError& e) {
+    EXPECT_NE(e.Message().find("no such table: NoSuchTable"), String::npos) << e.Message();
+    EXPECT_NE(e.Message().find("select * from NoSuchTable"), String::npos) << e.Message();
+  }
+  auto q = Query("select * from Orders where nope = 1");
+  EXPECT_THROW(q->Open(), EADOError);
+  EXPECT_FALSE(q->Active());
+}
+
+TEST_F(AdoFixture, FieldClassesFollowTheDeclaredKinds) {
+  auto q = Query("select * from Customers");
+  q->Open();
+  EXPECT_TRUE(q->FieldByName("C_ID")->Is<TAutoIncField>());
+  EXPECT_TRUE(q->FieldByName("C_NO")->Is<TWideStringField>());
+  EXPECT_EQ(q->FieldByName("C_NO")->Size(), 20);
+  EXPECT_TRUE(q->FieldByName("C_Memo")->Is<TWideMemoField>());
+  auto o = Query("select * from Orders");
+  o->Open();
+  EXPECT_TRUE(o->FieldByName("O_ID")->Is<TIntegerField>());
+  EXPECT_TRUE(o->FieldByName("O_OrderDate")->Is<TDateTimeField>());
+  EXPECT_TRUE(o->FieldByName("O_IsBack")->Is<TBooleanField>());
+  ASSERT_TRUE(o->FieldByName("O_JE")->Is<TBCDField>());
+  EXPECT_EQ(static_cast<TBCDField*>(o->FieldByName("O_JE"))->Precision(), 19);
+  EXPECT_EQ(o->FieldByName("O_JE")->AsCurrency().Raw(), 125000);
+  EXPECT_EQ(o->FieldByName("O_OrderDate")->AsDateTime(), EncodeDate(2024, 1, 5));
+  auto p = Query("select * from ProductPictures");
+  p->Open();
+  EXPECT_TRUE(p->FieldByName("PP_Picture")->Is<TBlobField>());
+  auto e = Query("select max(O_NO) as n, count(*) as c, sum(O_JE) as s from Orders");
+  e->Open();
+  EXPECT_EQ(e->FieldByName("n")->AsString(), "202402010001");
+  EXPECT_TRUE(e->FieldByName("c")->Is<TIntegerField>());
+  EXPECT_EQ(e->FieldByName("c")->AsInteger(), 3);
+  EXPECT_TRUE(e->FieldByName("s")->Is<TFloatField>());
+}
+
+TEST_F(AdoFixture, ValuesReadBackExactlyAsWritten) {
+  auto q = Query("select * from Orders");
+  q->Open();
+  q->Append();
+  q->FieldByName("O_ID")->SetAsInteger(9);
+  q->FieldByName("O_NO")->SetAsString("中文单号");
+  q->FieldByName("O_OrderDate")->SetAsDateTime(EncodeDate(2024, 12, 31) + EncodeTime(23, 59, 58, 0));
+  q->FieldByName("O_IsBack")->SetAsBoolean(true);
+  q->FieldByName("O_JE")->SetAsString("0.9999");
+  q->Post();
+  auto p = Query("select * from ProductPictures");
+  p->Open();
+  String bytes("\xFF\xD8\x00\x01 jpeg \x00\xFF\xD9", 12);
+  p->Append();
+  p->FieldByName("P_ID")->SetAsInteger(1);
+  static_cast<TBlobField*>(p->FieldByName("PP_Picture"))->SetAsBytes(bytes);
+  p->Post();
+
+  EXPECT_EQ(Scalar("select O_OrderDate from Orders where O_ID = 9"), "2024-12-31 23:59:58");
+  EXPECT_EQ(Scalar("select typeof(O_JE) || ':' || O_JE from Orders where O_ID = 9"), "real:0.9999");
+  EXPECT_EQ(Scalar("select typeof(O_IsBack) || O_IsBack from Orders where O_ID = 9"), "integer1");
+  auto back = Query("select * from Orders where O_ID = 9");
+  back->Open();
+  EXPECT_EQ(back->FieldByName("O_NO")->AsString(), "中文单号");
+  EXPECT_EQ(back->FieldByName("O_JE")->AsCurrency().Raw(), 9999);
+  EXPECT_EQ(back->FieldByName("O_OrderDate")->AsDateTime(), EncodeDate(2024, 12, 31) + EncodeTime(23, 59, 58, 0));
+  EXPECT_TRUE(back->FieldByName("O_IsBack")->AsBoolean());
+  EXPECT_TRUE(back->FieldByName("C_ID")->IsNull());
+  auto pics = Query("select * from ProductPictures");
+  pics->Open();
+  EXPECT_EQ(pics->FieldByName("PP_Picture")->AsString(), bytes);
+}
+
+TEST_F(AdoFixture, OptimisticPostWritesAtOnceByKeyOrRowid) {
+  auto c = Query("select * from Customers");
+  c->Open();
+  c->Append();
+  c->FieldByName("C_Name")->SetAsString("新客户");
+  c->Post();
+  EXPECT_EQ(c->FieldByName("C_ID")->AsInteger(), 3);   // the database's number
+  EXPECT_EQ(Scalar("select C_Name from Customers where C_ID = 3"), "新客户");
+  c->Locate("C_ID", Variant(1), 0);
+  c->Edit();
+  c->FieldByName("C_Name")->SetAsString("李四");
+  c->Post();
+  EXPECT_EQ(Scalar("select C_Name from Customers where C_ID = 1"), "李四");
+  c->Delete();
+  EXPECT_EQ(Scalar("select count(*) from Customers"), "2");
+  // Orders_d has no key: its rows are written by rowid.
+  auto d = Query("select * from Orders_d where O_ID = :o_id");
+  d->Parameters()->ParamByName("o_id")->SetValue(Variant(1));
+  d->Open();
+  ASSERT_EQ(d->RecordCount(), 2);
+  d->Next();
+  d->Edit();
+  d->FieldByName("OD_Qty")->SetAsFloat(5);
+  d->Post();
+  EXPECT_EQ(Scalar("select group_concat(OD_Qty) from Orders_d where O_ID = 1"), "1.0,5.0");
+  // A joined list writes its base table only.
+  auto j = Query("select o.*, c.C_Name from Orders o, Customers c where o.C_ID = c.C_ID");
+  j->Open();
+  EXPECT_EQ(j->BaseTable(), "Orders");
+  j->Locate("O_ID", Variant(2), 0);
+  j->Edit();
+  j->FieldByName("O_NO")->SetAsString("X");
+  j->Post();
+  EXPECT_EQ(Scalar("select O_NO from Orders where O_ID = 2"), "X");
+  // The row changed under us: the write fails and says so.
+  Conn->Execute("delete from Orders where O_ID = 2");
+  j->Edit();
+  j->FieldByName("O_NO")->SetAsString("Y");
+  EXPECT_THROW(j->Post(), EADOError);
+  EXPECT_EQ(j->State(), dsEdit);
+  j->Cancel();
+}
+
+TEST_F(AdoFixture, BatchModeWritesEverythingAtUpdateBatch) {
+  auto d = Query("select * from Orders_d where O_ID = 1", ltBatchOptimistic);
+  d->Open();
+  d->Append();
+  d->FieldByName("O_ID")->SetAsInteger(1);
+  d->FieldByName("P_ID")->SetAsInteger(12);
+  d->Post();
+  d->First();
+  d->Edit();
+  d->FieldByName("OD_Memo")->SetAsString("edited");
+  d->Post();
+  d->Next();
+  d->Delete();
+  EXPECT_EQ(d->PendingCount(), 3);
+  EXPECT_EQ(Scalar("select count(*) from Orders_d where O_ID = 1"), "2");   // nothing written yet
+  EXPECT_EQ(Scalar("select OD_Memo from Orders_d where O_ID = 1 and P_ID = 10"), "a");
+  d->UpdateBatch(arAll);
+  EXPECT_EQ(d->PendingCount(), 0);
+  EXPECT_EQ(Scalar("select group_concat(P_ID) from Orders_d where O_ID = 1"), "10,12");
+  EXPECT_EQ(Scalar("select OD_Memo from Orders_d where O_ID = 1 and P_ID = 10"), "edited");
+  // CancelBatch drops what is pending.
+  d->Append();
+  d->FieldByName("P_ID")->SetAsInteger(99);
+  d->Post();
+  d->First();
+  d->Edit();
+  d->FieldByName("OD_Memo")->SetAsString("again");
+  d->Post();
+  d->CancelBatch();
+  EXPECT_EQ(d->RecordCount(), 2);
+  d->First();
+  EXPECT_EQ(d->FieldByName("OD_Memo")->AsString(), "edited");
+}
+
+TEST_F(AdoFixture, FailedUpdateBatchRollsBackAndKeepsTheCache) {
+  auto o = Query("select * from Orders", ltBatchOptimistic);
+  o->Open();
+  o->Append();
+  o->FieldByName("O_ID")->SetAsInteger(10);
+  o->Post();
+  o->Append();
+  o->FieldByName("O_ID")->SetAsInteger(1);   // duplicate key: the write fails
+  o->Post();
+  o->Locate("O_ID", Variant(3), 0);
+  o->Delete();
+  EXPECT_THROW(o->UpdateBatch(arAll), EADOError);
+  EXPECT_EQ(o->PendingCount(), 3);
+  EXPECT_EQ(Scalar("select count(*) from Orders where O_ID = 10"), "0");   // rolled back
+  EXPECT_EQ(Scalar("select count(*) from Orders where O_ID = 3"), "1");
+  // The user corrects the value and saves again.
+  o->Locate("O_ID", Variant(1), 0);
+  o->Last();
+  EXPECT_EQ(o->FieldByName("O_ID")->AsInteger(), 1);
+  o->Edit();
+  o->FieldByName("O_ID")->SetAsInteger(11);
+  o->Post();
+  o->UpdateBatch(arAll);
+  EXPECT_EQ(Scalar("select group_concat(O_ID) from (select O_ID from Orders order by O_ID)"), "1,2,10,11");
+}
+
+TEST_F(AdoFixture, MasterDetailRequeriesOnMasterScrollAndFillsTheLink) {
+  auto master = Query("select * from Orders order by O_ID");
+  TDataSource src;
+  src.SetDataSet(master.get());
+  auto detail = Query("select * from Orders_d where O_ID = :o_id", ltBatchOptimistic);
+  detail->SetDataSource(&src);
+  detail->SetMasterFields("o_id");
+  detail->SetIndexFieldNames("O_ID");
+  master->Open();
+  detail->Open();
+  EXPECT_EQ(detail->RecordCount(), 2);
+  master->Next();
+  EXPECT_EQ(detail->RecordCount(), 1);
+  EXPECT_EQ(detail->FieldByName("P_ID")->AsInteger(), 10);
+  master->Next();
+  EXPECT_EQ(detail->RecordCount(), 0);
+  detail->Append();
+  EXPECT_EQ(detail->FieldByName("O_ID")->AsInteger(), 3);   // from the master
+  detail->FieldByName("P_ID")->SetAsInteger(5);
+  detail->Post();
+  // Editing and posting the master (same key) keeps the pending lines.
+  master->Edit();
+  master->FieldByName("O_JE")->SetAsFloat(1);
+  master->Post();
+  EXPECT_EQ(detail->PendingCount(), 1);
+  detail->UpdateBatch(arAll);
+  EXPECT_EQ(Scalar("select P_ID from Orders_d where O_ID = 3"), "5");
+}
+
+TEST_F(AdoFixture, NextIdPatternAndParameters) {
+  // As the data module hands out ids: read, store n + 1, post at once.
+  auto k = Query("select * from Keys where TableName = :TableName");
+  k->Parameters()->ParamByName("TableName")->SetValue(Variant("Orders"));
+  k->Open();
+  Integer n = k->FieldByName("AutoID")->AsInteger();
+  k->Edit();
+  k->FieldByName("AutoID")->SetAsInteger(n + 1);
+  k->Post();
+  EXPECT_EQ(n, 7);
+  EXPECT_EQ(Scalar("select AutoID from Keys where TableName = 'Orders'"), "8");
+  k->Parameters()->ParamByName("TableName")->SetValue(Variant("Nothing"));
+  k->Requery();
+  EXPECT_TRUE(k->IsEmpty());
+  TADOQuery q;
+  q.SetConnection(Conn.get());
+  q.SQL()->Add("update Orders set O_JE = :je");
+  q.SQL()->Add("where O_ID = :id");
+  EXPECT_EQ(q.Parameters()->Count(), 2);
+  q.Parameters()->ParamByName("je")->SetValue(Variant(2.5));
+  q.Parameters()->ParamByName("id")->SetValue(Variant(1));
+  EXPECT_EQ(q.ExecSQL(), 1);
+  EXPECT_EQ(Scalar("select O_JE from Orders where O_ID = 1"), "2.5");
+  TADOTable t;
+  t.SetConnection(Conn.get());
+  t.SetTableName("Customers");
+  t.Open();
+  EXPECT_EQ(t.RecordCount(), 2);
+}
+
+TEST_F(AdoFixture, TransactionsRollBack) {
+  Conn->BeginTrans();
+  Conn->Execute("delete from Orders");
+  Conn->BeginTrans();
+  Conn->Execute("delete from Customers");
+  Conn->RollbackTrans();
+  EXPECT_EQ(Scalar("select count(*) from Customers"), "2");
+  Conn->RollbackTrans();
+  EXPECT_EQ(Scalar("select count(*) from Orders"), "3");
+  EXPECT_THROW(Conn->CommitTrans(), EADOError);
+}
+
+struct JetCase {
+  const char* Sql;
+  const char* Expected;   // group_concat of the first column, or a scalar
+};
+
+TEST_F(AdoFixture, JetConstructsRun) {
+  std::vector<JetCase> cases = {
+      {"select O_ID from Orders where O_OrderDate >= #2024-01-06# and O_OrderDate < #2024-02-01#;", "2"},
+      {"select O_ID from Orders where O_OrderDate < #01/06/2024#", "1"},
+      {"select O_ID from Orders where O_IsBack = True", "2"},
+      {"select O_ID from Orders where O_IsBack = False order by O_ID", "1,3"},
+      {"select O_ID from Orders where InStr('1;3;', CStr(C_ID) + ';') > 0 order by O_ID", "1,3"},
+      {"select [O_NO] + '-' + [C_NO] from [Orders] o, [Customers] c where o.C_ID = c.C_ID and o.O_ID = 1",
+       "202401050001-C1"},
+      {"select C_NO & ':' & C_Name from Customers where C_ID = 2", "C2:O'Brien"},
+      {"select C_Name from Customers where C_Name = \"张三\"", "张三"},
+      {"select C_NO from Customers where C_Name like '*Bri?n'", "C2"},
+      {"select O_NO from Orders where O_NO like '20240105%'", "202401050001"},
+      {"select top 2 O_ID from Orders order by O_ID desc", "3,2"},
+      {"select Len(C_Name) from Customers where C_ID = 1", "2"},
+      {"select Mid(O_NO, 9, 4) from Orders where O_ID = 2", "0001"},
+      {"select Left(C_Name, 1) || Right(O_NO, 2) from Orders, Customers where Orders.C_ID = Customers.C_ID and O_ID = 1",
+       "张01"},
+      {"select IIf(O_IsBack, 'back', 'sale') from Orders where O_ID = 2", "back"},
+      {"select Orders.O_ID from (Customers INNER JOIN Orders ON Customers.C_ID = Orders.C_ID) "
+       "INNER JOIN Orders_d ON Orders.O_ID = Orders_d.O_ID where Orders_d.P_ID = 11",
+       "1"},
+      {"select count(*) from Orders where O_OrderDate <= Now() and O_OrderDate >= #2000-1-1#", "3"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Sql);
+    auto q = Query(c.Sql);
+    ASSERT_NO_THROW(q->Open());
+    String got;
+    while (!q->Eof()) {
+      got += (got.empty() ? "" : ",") + q->Fields()[0]->AsString();
+      q->Next();
+    }
+    EXPECT_EQ(got, c.Expected);
+  }
+}
+
+TEST(JetTranslator, RewritesOnlyOutsideLiterals) {
+  EXPECT_EQ(TranslateJetSQL("select * from T where d = #2024-01-05# and f = True;"),
+            "select * from T where d = '2024-01-05 00:00:00' and f = 1");
+  EXPECT_EQ(TranslateJetSQL("select 'True & #x#' from T where a & b"), "select 'True & #x#' from T where a || b");
+  EXPECT_EQ(TranslateJetSQL("select \"it's\""), "select 'it''s'");
+  EXPECT_EQ(TranslateJetSQL("select a + b from T"), "select a + b from T");
+  EXPECT_EQ(TranslateJetSQL("select CStr(a) + ';' from T"), "select CStr(a) || ';' from T");
+  EXPECT_EQ(TranslateJetSQL("select top 5 a from [My Table]"), "select a from [My Table] LIMIT 5");
+  EXPECT_EQ(TranslateJetSQL("select * from T where n like 'a*b?'"), "select * from T where n like 'a%b_'");
+  EXPECT_THROW(TranslateJetSQL("select #2024-13-45#"), EADOError);
+  EXPECT_THROW(TranslateJetSQL("select 'open"), EADOError);
+}
+
+TEST(JetTranslator, StorageDateForm) {
+  EXPECT_EQ(DateTimeToISO(EncodeDate(2024, 1, 5) + EncodeTime(13, 4, 5, 600)), "2024-01-05 13:04:06");
+  TDateTime d;
+  ASSERT_TRUE(ISOToDateTime("2024-01-05 13:04:06", d));
+  EXPECT_EQ(DateTimeToISO(d), "2024-01-05 13:04:06");
+  ASSERT_TRUE(ISOToDateTime("2024-01-05", d));
+  EXPECT_EQ(d, EncodeDate(2024, 1, 5));
+  EXPECT_FALSE(ISOToDateTime("2024-02-30", d));
+  EXPECT_FALSE(ISOToDateTime("hello", d));
+}
+
+}  // namespace

@@ -1,0 +1,372 @@
+#include "DBTestUtil.h"
+#include "DateUtils.h"
+#include "FormatSettings.h"
+#include "gtest.h"
+
+namespace {
+
+std::vector<int> Ids(TDataSet& ds) {
+  std::vector<int> out;
+  TBookmark b = ds.GetBookmark();
+  ds.First();
+  while (!ds.Eof()) {
+    out.push_back(ds.FieldByName("ID")->AsInteger());
+    ds.Next();
+  }
+  if (!b.empty() && ds.BookmarkValid(b)) ds.GotoBookmark(b);
+  return out;
+}
+
+TEST(DataSetNavigation, MoveByReportsDistanceAndStopsAtEnds) {
+  auto ds = MakeNumbers(5);
+  EXPECT_TRUE(ds->Bof());
+  EXPECT_FALSE(ds->Eof());
+  EXPECT_EQ(ds->RecordCount(), 5);
+  EXPECT_EQ(ds->MoveBy(3), 3);
+  EXPECT_EQ(ds->RecNo(), 4);
+  EXPECT_EQ(ds->MoveBy(10), 1);   // only one record left
+  EXPECT_TRUE(ds->Eof());
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 5);
+  EXPECT_EQ(ds->MoveBy(-10), -4);
+  EXPECT_TRUE(ds->Bof());
+  ds->SetRecNo(3);
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 3);
+  ds->Last();
+  EXPECT_TRUE(ds->Eof());
+  EXPECT_EQ(ds->RecNo(), 5);
+}
+
+TEST(DataSetNavigation, EmptyDataSetIsBofAndEof) {
+  auto ds = MakeNumbers(0);
+  EXPECT_TRUE(ds->IsEmpty());
+  EXPECT_TRUE(ds->Bof());
+  EXPECT_TRUE(ds->Eof());
+  EXPECT_EQ(ds->MoveBy(1), 0);
+  EXPECT_TRUE(ds->FieldByName("ID")->IsNull());
+  EXPECT_THROW(ds->Delete(), EDatabaseError);
+}
+
+TEST(DataSetNavigation, UnknownFieldNamesTheField) {
+  auto ds = MakeNumbers(1);
+  try {
+    ds->FieldByName("Nope");
+    FAIL();
+  } catch (EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), "People: Field 'Nope' not found");
+  }
+  EXPECT_EQ(ds->FindField("nope"), nullptr);
+  EXPECT_EQ(ds->FindField("name"), ds->FieldByName("Name"));
+  EXPECT_EQ(ds->GetFieldList("ID;Name").size(), 2u);
+}
+
+// The data link's window over the dataset's buffers.
+TEST(DataLinkWindow, LinkFollowsActiveRecordWithinItsBuffers) {
+  auto ds = MakeNumbers(10);
+  TDataSource src;
+  src.SetDataSet(ds.get());
+  RecordingLink link;
+  link.SetBufferCount(3);
+  link.SetDataSource(&src);
+  EXPECT_EQ(ds->BufferCount(), 3);
+  EXPECT_EQ(link.RecordCount(), 3);
+  EXPECT_EQ(link.ActiveRecord(), 0);
+  ds->Next();
+  ds->Next();
+  EXPECT_EQ(link.ActiveRecord(), 2);
+  link.Clear();
+  ds->Next();   // the window scrolls by one record
+  EXPECT_EQ(link.Joined(), "check, scrolled 1");
+  EXPECT_EQ(link.ActiveRecord(), 2);
+  // Switching the active record reads another buffered row.
+  link.SetActiveRecord(0);
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 2);
+  link.SetActiveRecord(2);
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 4);
+  ds->Last();
+  EXPECT_EQ(link.RecordCount(), 3);
+  EXPECT_EQ(link.ActiveRecord(), 2);
+  ds->Prior();
+  ds->Prior();
+  ds->Prior();
+  EXPECT_EQ(link.ActiveRecord(), 0);
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 7);
+}
+
+struct NotifyCase {
+  const char* Name;
+  std::function<void(TDataSet&)> Action;
+  const char* Expected;
+};
+
+// The order in which a data link hears of each dataset operation.
+TEST(DataLinkNotifications, OrderPerOperation) {
+  std::vector<NotifyCase> cases = {
+      {"scroll", [](TDataSet& d) { d.Next(); }, "check, scrolled 1"},
+      {"first", [](TDataSet& d) { d.Next(); d.First(); }, "check, scrolled 1, check, changed"},
+      {"edit", [](TDataSet& d) { d.Edit(); }, "check, editing, record"},
+      {"field change", [](TDataSet& d) { d.Edit(); d.FieldByName("Name")->SetAsString("x"); },
+       "check, editing, record, record Name"},
+      {"insert", [](TDataSet& d) { d.Insert(); }, "check, editing, changed"},
+      {"append", [](TDataSet& d) { d.Append(); }, "check, editing, changed"},
+      {"post", [](TDataSet& d) { d.Edit(); d.FieldByName("Name")->SetAsString("y"); d.Post(); },
+       "check, editing, record, record Name, update, check, not editing, changed"},
+      {"cancel", [](TDataSet& d) { d.Edit(); d.Cancel(); }, "check, editing, record, check, not editing, changed"},
+      {"delete", [](TDataSet& d) { d.Delete(); }, "check, changed"},
+      {"refresh", [](TDataSet& d) { d.Refresh(); }, "check, changed"},
+      {"close and open", [](TDataSet& d) { d.Close(); d.Open(); }, "inactive, active"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto ds = MakeNumbers(3);
+    TDataSource src;
+    src.SetDataSet(ds.get());
+    RecordingLink link;
+    link.SetDataSource(&src);
+    link.Clear();
+    c.Action(*ds);
+    EXPECT_EQ(link.Joined(), c.Expected);
+  }
+}
+
+TEST(DataSourceEvents, DataChangeStateChangeAndAutoEdit) {
+  auto ds = MakeNumbers(2);
+  TDataSource src;
+  std::vector<std::string> log;
+  src.OnStateChange = [&](TObject*) { log.push_back("state " + std::to_string(int(src.State()))); };
+  src.OnDataChange = [&](TObject*, TField* f) { log.push_back(f ? "data " + f->FieldName() : "data"); };
+  src.OnUpdateData = [&](TObject*) { log.push_back("update"); };
+  src.SetDataSet(ds.get());
+  EXPECT_EQ(log, std::vector<std::string>{"state 1"});
+  log.clear();
+  src.Edit();   // AutoEdit puts the dataset in edit state
+  EXPECT_EQ(ds->State(), dsEdit);
+  ds->FieldByName("ID")->SetAsInteger(9);
+  ds->Post();
+  EXPECT_EQ(log, (std::vector<std::string>{"state 2", "data", "data ID", "update", "state 1", "data"}));
+  src.SetAutoEdit(false);
+  src.Edit();
+  EXPECT_EQ(ds->State(), dsBrowse);
+  // While controls are disabled, nothing is heard; enabling sends one change.
+  log.clear();
+  ds->DisableControls();
+  ds->DisableControls();
+  ds->Next();
+  ds->EnableControls();
+  EXPECT_TRUE(log.empty());
+  ds->EnableControls();
+  EXPECT_EQ(log, std::vector<std::string>{"data"});
+}
+
+TEST(DataSetEditing, InsertGoesBeforeCurrentAppendAtEnd) {
+  auto ds = MakeNumbers(3);
+  ds->Next();   // on 2
+  ds->Insert();
+  EXPECT_EQ(ds->State(), dsInsert);
+  EXPECT_EQ(ds->RecNo(), -1);
+  ds->FieldByName("ID")->SetAsInteger(10);
+  ds->Post();
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 10);
+  EXPECT_EQ(ds->RecNo(), 2);
+  ds->Append();
+  ds->FieldByName("ID")->SetAsInteger(20);
+  ds->Post();
+  EXPECT_EQ(Ids(*ds), (std::vector<int>{1, 10, 2, 3, 20}));
+  // Cancel of an insert leaves the records as they were.
+  ds->First();
+  ds->Insert();
+  ds->Cancel();
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 1);
+  EXPECT_EQ(ds->RecordCount(), 5);
+}
+
+TEST(DataSetEditing, CancelRestoresDeleteRemovesAndEventsRunInOrder) {
+  auto ds = MakeNumbers(3);
+  std::vector<std::string> log;
+  auto rec = [&](const char* s) { return [&log, s](TDataSet*) { log.push_back(s); }; };
+  ds->BeforeEdit = rec("BeforeEdit");
+  ds->AfterEdit = rec("AfterEdit");
+  ds->BeforePost = rec("BeforePost");
+  ds->AfterPost = rec("AfterPost");
+  ds->BeforeCancel = rec("BeforeCancel");
+  ds->AfterCancel = rec("AfterCancel");
+  ds->BeforeDelete = rec("BeforeDelete");
+  ds->AfterDelete = rec("AfterDelete");
+  ds->BeforeScroll = rec("BeforeScroll");
+  ds->AfterScroll = rec("AfterScroll");
+  ds->BeforeInsert = rec("BeforeInsert");
+  ds->AfterInsert = rec("AfterInsert");
+  ds->OnNewRecord = rec("OnNewRecord");
+
+  ds->Edit();
+  ds->FieldByName("Name")->SetAsString("changed");
+  ds->Cancel();
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "n");
+  ds->Delete();
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 2);
+  ds->Append();
+  ds->Cancel();
+  EXPECT_EQ(log, (std::vector<std::string>{"BeforeEdit", "AfterEdit", "BeforeCancel", "AfterCancel",
+                                           "BeforeDelete", "BeforeScroll", "AfterDelete", "AfterScroll",
+                                           "BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert",
+                                           "AfterScroll", "BeforeCancel", "AfterCancel"}));
+  EXPECT_EQ(Ids(*ds), (std::vector<int>{2, 3}));
+}
+
+TEST(DataSetEditing, AbortInBeforeInsertOrBeforePostCancelsTheOperation) {
+  auto ds = MakeNumbers(1);
+  ds->BeforeInsert = [](TDataSet*) { Abort(); };
+  EXPECT_THROW(ds->Append(), EAbort);
+  EXPECT_EQ(ds->State(), dsBrowse);
+  ds->BeforeInsert = nullptr;
+  ds->BeforePost = [](TDataSet* d) {
+    if (d->FieldByName("ID")->AsInteger() <= 0) Abort();
+  };
+  ds->Append();
+  ds->FieldByName("ID")->SetAsInteger(0);
+  EXPECT_THROW(ds->Post(), EAbort);
+  EXPECT_EQ(ds->State(), dsInsert);   // the user can correct and post again
+  ds->FieldByName("ID")->SetAsInteger(7);
+  ds->Post();
+  EXPECT_EQ(ds->RecordCount(), 2);
+}
+
+TEST(DataSetEditing, CheckBrowseModePostsModifiedAndCancelsUntouched) {
+  auto ds = MakeNumbers(2);
+  ds->Edit();
+  ds->CheckBrowseMode();
+  EXPECT_EQ(ds->State(), dsBrowse);
+  ds->Edit();
+  ds->FieldByName("ID")->SetAsInteger(5);
+  ds->Next();   // scrolling posts the change
+  EXPECT_EQ(Ids(*ds), (std::vector<int>{5, 2}));
+  EXPECT_THROW(ds->FieldByName("ID")->SetAsInteger(1), EDatabaseError);   // not editing
+}
+
+TEST(DataSetEditing, PostErrorHandlerCanRetryOrAbort) {
+  auto ds = MakeNumbers(1);
+  ds->FieldByName("Name")->SetRequired(true);
+  ds->Append();
+  try {
+    ds->Post();
+    FAIL();
+  } catch (EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), "People: Field 'Name' must have a value");
+  }
+  EXPECT_EQ(ds->State(), dsInsert);
+  ds->Cancel();
+}
+
+TEST(DataSetBookmarks, BookmarksCompareInCurrentOrderAfterSort) {
+  auto ds = MakePeople({{1, "c", 3}, {2, "a", 1}, {3, "b", 2}});
+  std::vector<TBookmark> marks;
+  ds->First();
+  while (!ds->Eof()) { marks.push_back(ds->GetBookmark()); ds->Next(); }
+  EXPECT_LT(ds->CompareBookmarks(marks[0], marks[1]), 0);
+  ds->SetSort("[Name]");
+  EXPECT_EQ(Ids(*ds), (std::vector<int>{2, 3, 1}));
+  EXPECT_GT(ds->CompareBookmarks(marks[0], marks[1]), 0);   // c now after a
+  EXPECT_GT(ds->CompareBookmarks(marks[0], marks[2]), 0);
+  EXPECT_EQ(ds->CompareBookmarks(marks[1], marks[1]), 0);
+  EXPECT_LT(ds->CompareBookmarks(TBookmark(), marks[1]), 0);
+  ds->GotoBookmark(marks[0]);
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 1);
+  EXPECT_EQ(ds->RecNo(), 3);
+  // A filtered-out record's bookmark is not valid until the filter goes.
+  ds->SetFilter("[Name] <> 'c'");
+  ds->SetFiltered(true);
+  EXPECT_FALSE(ds->BookmarkValid(marks[0]));
+  EXPECT_THROW(ds->GotoBookmark(marks[0]), EDatabaseError);
+  ds->SetFiltered(false);
+  EXPECT_TRUE(ds->BookmarkValid(marks[0]));
+  ds->GotoBookmark(marks[0]);
+  ds->Delete();
+  EXPECT_FALSE(ds->BookmarkValid(marks[0]));
+  EXPECT_FALSE(ds->BookmarkValid("garbage"));
+}
+
+struct LocateCase {
+  const char* Label;
+  const char* Fields;
+  Variant Values;
+  TLocateOptions Options;
+  int ExpectedId;   // 0: not found
+};
+
+TEST(DataSetLocate, OptionsAndMultipleFields) {
+  auto ds = MakePeople({{1, "Alpha", 1}, {2, "alphabet", 2}, {3, "张三", 3}, {4, nullptr, 4}});
+  std::vector<LocateCase> cases = {
+      {"case 1", "Name", Variant("alpha"), 0, 0},
+      {"case 2", "Name", Variant("alpha"), loCaseInsensitive, 1},
+      {"case 3", "Name", Variant("alph"), loPartialKey, 2},
+      {"case 4", "Name", Variant("ALPHAB"), loPartialKey | loCaseInsensitive, 2},
+      {"case 5", "Name", Variant("张三"), 0, 3},
+      {"case 6", "Name", Variant::Null(), 0, 4},
+      {"case 7", "ID;Name", VarArrayOf({Variant(2), Variant("alphabet")}), 0, 2},
+      {"case 8", "ID;Name", VarArrayOf({Variant(2), Variant("Alpha")}), 0, 0},
+      {"case 9", "ID", Variant("3"), 0, 3},
+      {"case 10", "ID", Variant("x"), 0, 0},
+      {"case 11", "Price", Variant(2.0), 0, 2},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    ds->First();
+    bool found = ds->Locate(c.Fields, c.Values, c.Options);
+    EXPECT_EQ(found, c.ExpectedId != 0);
+    if (found) EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), c.ExpectedId);
+  }
+  ds->First();
+  EXPECT_EQ(VarToStr(ds->Lookup("ID", Variant(3), "Name")), "张三");
+  EXPECT_TRUE(ds->Lookup("ID", Variant(99), "Name").IsNull());
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 1);   // Lookup does not move
+  Variant both = ds->Lookup("ID", Variant(2), "Name;Price");
+  EXPECT_EQ(VarToStr(both.GetElement(0)), "alphabet");
+}
+
+TEST(DataSetFields, CalculatedAndLookupFields) {
+  auto products = MakePeople({{10, "Pen", 1.5}, {20, "Ink", 2.25}});
+  auto lines = std::make_unique<TMemDataSet>();
+  lines->FieldDefs().Add("PID", ftInteger);
+  lines->FieldDefs().Add("Qty", ftInteger);
+  for (int i = 0; i < 2; ++i) lines->FieldDefs()[i].CreateField()->SetDataSet(lines.get());
+  auto* name = new TWideStringField();
+  name->SetFieldName("PName");
+  name->SetFieldKind(fkLookup);
+  name->SetLookupDataSet(products.get());
+  name->SetKeyFields("PID");
+  name->SetLookupKeyFields("ID");
+  name->SetLookupResultField("Name");
+  name->SetDataSet(lines.get());
+  auto* twice = new TIntegerField();
+  twice->SetFieldName("Twice");
+  twice->SetFieldKind(fkCalculated);
+  twice->SetDataSet(lines.get());
+  lines->OnCalcFields = [](TDataSet* d) {
+    d->FieldByName("Twice")->SetAsInteger(d->FieldByName("Qty")->AsInteger() * 2);
+  };
+  lines->Open();
+  EXPECT_FALSE(lines->DefaultFields());
+  lines->Append();
+  lines->FieldByName("PID")->SetAsInteger(20);
+  lines->FieldByName("Qty")->SetAsInteger(3);
+  EXPECT_EQ(lines->FieldByName("PName")->AsString(), "Ink");   // recalculated while editing
+  EXPECT_EQ(lines->FieldByName("Twice")->AsInteger(), 6);
+  lines->Post();
+  lines->AppendRecord({Variant(10), Variant(1)});
+  lines->AppendRecord({Variant(99), Variant(1)});
+  EXPECT_TRUE(lines->FieldByName("PName")->IsNull());
+  lines->SetSort("PName");   // sorting by a lookup field
+  lines->First();
+  EXPECT_TRUE(lines->FieldByName("PName")->IsNull());   // nulls first
+  lines->Next();
+  EXPECT_EQ(lines->FieldByName("PName")->AsString(), "Ink");
+  lines->Next();
+  EXPECT_EQ(lines->FieldByName("PName")->AsString(), "Pen");
+  EXPECT_EQ(lines->FieldByName("Twice")->AsInteger(), 2);
+  lines->SetSort("");
+  lines->SetFilter("PName = 'pen'");
+  lines->SetFilterOptions(foCaseInsensitive);
+  lines->SetFiltered(true);
+  EXPECT_EQ(lines->RecordCount(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+#include "DBTestUtil.h"
+#include "DateUtils.h"
+#include "gtest.h"
+
+namespace {
+
+std::vector<int> VisibleIds(TDataSet& ds) {
+  std::vector<int> out;
+  ds.First();
+  while (!ds.Eof()) {
+    out.push_back(ds.FieldByName("ID")->AsInteger());
+    ds.Next();
+  }
+  return out;
+}
+
+std::unique_ptr<TMemDataSet> Sample() {
+  auto ds = MakePeople({{1, "O'Brien", 10}, {2, "王五", 25.5}, {3, "李四", 7}, {4, nullptr, 100},
+                        {5, "alice", 25.5}, {6, "Bob", 0}});
+  ds->First();
+  ds->Edit();
+  ds->FieldByName("Born")->SetAsDateTime(EncodeDate(2024, 1, 5));
+  ds->FieldByName("Active")->SetAsBoolean(true);
+  ds->Post();
+  return ds;
+}
+
+struct FilterCase {
+  const char* Filter;
+  std::vector<int> Ids;
+};
+
+TEST(DataSetFilter, ExpressionsTheGridFilterBuilderWrites) {
+  auto ds = Sample();
+  std::vector<FilterCase> cases = {
+      {"[ID] = 3", {3}},
+      {"[ID] = '3'", {3}},                        // quoted value takes the field's type
+      {" [Price] >= 25.5", {2, 4, 5}},
+      {"[Price] < 10 AND [ID] > 1", {3, 6}},
+      {"([ID] = 1 OR [ID] = 2) AND [Price] > 20", {2}},
+      {"[Name] Like 'B*'", {6}},
+      {"[Name] Like 'b*'", {}},                   // case matters without foCaseInsensitive
+      {"[Name] Like '%o%'", {6}},
+      {"[Name] Like '?ob'", {6}},
+      {"[Name] Not Like 'B*'", {1, 2, 3, 5}},     // null is neither
+      {"[Name] = 'O''Brien'", {1}},               // doubled quote inside the value
+      {"[Name] IS NULL", {4}},
+      {"[Name] IS NOT NULL AND [Price] = 25.5", {2, 5}},
+      {"[Name] <> 'Bob'", {1, 2, 3, 5}},
+      {"[Born] = '2024-01-05'", {1}},
+      {"[Born] >= #01/05/2024#", {1}},
+      {"[Active] = True", {1}},
+      {"NOT ([ID] > 2)", {1, 2}},
+      {"Name = '李四'", {3}},
+      {"", {1, 2, 3, 4, 5, 6}},
+  };
+  ds->SetFiltered(true);
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Filter);
+    ds->SetFilter(c.Filter);
+    EXPECT_EQ(VisibleIds(*ds), c.Ids);
+    EXPECT_EQ(ds->RecordCount(), Integer(c.Ids.size()));
+  }
+  ds->SetFilter("[Name] = 'bob'");
+  EXPECT_TRUE(VisibleIds(*ds).empty());
+  ds->SetFilterOptions(foCaseInsensitive);
+  EXPECT_EQ(VisibleIds(*ds), std::vector<int>{6});
+}
+
+TEST(DataSetFilter, MalformedTextsAreRejectedWithoutChangingTheFilter) {
+  auto ds = Sample();
+  ds->SetFilter("[ID] = 1");
+  ds->SetFiltered(true);
+  for (const char* bad : {"[ID] =", "[Name] = 'open", "([ID] = 1", "[ID] 1", "[Name] IS 3"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_THROW(ds->SetFilter(bad), EDatabaseError);
+    EXPECT_EQ(ds->Filter(), "[ID] = 1");
+    EXPECT_EQ(VisibleIds(*ds), std::vector<int>{1});
+  }
+  // A value that cannot be a value of the field, or an unknown field.
+  EXPECT_THROW(ds->SetFilter("[ID] = 'abc'"), EDatabaseError);
+  EXPECT_THROW(ds->SetFilter("[Nope] = 1"), EDatabaseError);
+  EXPECT_EQ(VisibleIds(*ds), std::vector<int>{1});
+}
+
+TEST(DataSetFilter, OnFilterRecordReadsTheTestedRecord) {
+  auto ds = Sample();
+  ds->SetOnFilterRecord([](TDataSet* d, bool& accept) { accept = d->FieldByName("ID")->AsInteger() % 2 == 0; });
+  ds->SetFiltered(true);
+  EXPECT_EQ(VisibleIds(*ds), (std::vector<int>{2, 4, 6}));
+  ds->SetFilter("[ID] > 2");
+  EXPECT_EQ(VisibleIds(*ds), (std::vector<int>{4, 6}));
+}
+
+struct SortCase {
+  const char* Sort;
+  std::vector<int> Ids;
+};
+
+TEST(DataSetSort, StableNullsFirstCollatedText) {
+  auto ds = Sample();
+  std::vector<SortCase> cases = {
+      {"[Price]", {6, 3, 1, 2, 5, 4}},
+      {"[Price] DESC", {4, 2, 5, 1, 3, 6}},         // stable among equal prices
+      {"[Price] DESC, [ID] DESC", {4, 5, 2, 1, 3, 6}},
+      {"[Name]", {4, 5, 6, 1, 3, 2}},               // null first; 李 before 王
+      {"Name DESC", {2, 3, 1, 6, 5, 4}},
+      {"[Born], [ID]", {2, 3, 4, 5, 6, 1}},
+      {"", {1, 2, 3, 4, 5, 6}},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Sort);
+    ds->SetSort(c.Sort);
+    EXPECT_EQ(VisibleIds(*ds), c.Ids);
+  }
+  EXPECT_THROW(ds->SetSort("[Nope]"), EDatabaseError);
+  EXPECT_THROW(ds->SetSort("[ID] SIDEWAYS"), EDatabaseError);
+}
+
+TEST(DataSetSort, CurrentRecordStaysCurrentWhenOrderChanges) {
+  auto ds = Sample();
+  ds->Locate("ID", Variant(3), 0);
+  ds->SetSort("[Name] DESC");
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 3);
+  EXPECT_EQ(ds->RecNo(), 2);
+  ds->SetFilter("[ID] <> 3");
+  ds->SetFiltered(true);
+  EXPECT_EQ(ds->RecNo(), 1);   // gone: the first record becomes current
+}
+
+// ---------------------------------------------------------------------------
+// Field texts and conversions.
+
+TEST(FieldText, MoneyFormatsAndConversions) {
+  auto ds = Sample();
+  auto* price = ds->FieldByName("Price");
+  ASSERT_TRUE(price->Is<TBCDField>());
+  static_cast<TBCDField*>(price)->SetDisplayFormat("\xEF\xBF\xA5#.00");
+  static_cast<TBCDField*>(price)->SetEditFormat("#.#");
+  ds->Edit();
+  price->SetAsFloat(0.5);
+  EXPECT_EQ(price->DisplayText(), "\xEF\xBF\xA5.50");
+  EXPECT_EQ(price->Text(), ".5");
+  price->SetAsString("12.34567");
+  EXPECT_EQ(price->AsCurrency().Raw(), 123457);   // four decimals, half to even
+  price->SetText("");
+  EXPECT_TRUE(price->IsNull());
+  EXPECT_EQ(price->DisplayText(), "");
+  EXPECT_THROW(price->SetAsString("abc"), EConvertError);
+  auto* id = ds->FieldByName("ID");
+  id->SetAsString("42");
+  EXPECT_EQ(id->AsInteger(), 42);
+  EXPECT_EQ(id->AsString(), "42");
+  EXPECT_THROW(id->SetAsString("4x"), EConvertError);
+  EXPECT_THROW(id->SetAsFloat(1e12), EDatabaseError);   // out of range
+  EXPECT_THROW(id->AsDateTime(), EDatabaseError);       // no such access
+  auto* active = ds->FieldByName("Active");
+  active->SetAsString("f");
+  EXPECT_FALSE(active->AsBoolean());
+  EXPECT_EQ(active->AsString(), "False");
+  static_cast<TBooleanField*>(active)->SetDisplayValues("\xE6\x98\xAF;\xE5\x90\xA6");   // 是;否
+  active->SetAsString("\xE6\x98\xAF");
+  EXPECT_TRUE(active->AsBoolean());
+  EXPECT_THROW(active->SetAsString("maybe"), EDatabaseError);
+  auto* born = ds->FieldByName("Born");
+  born->SetAsString("2024-03-01");
+  EXPECT_EQ(born->AsDateTime(), EncodeDate(2024, 3, 1));
+  static_cast<TDateTimeField*>(born)->SetDisplayFormat("dd.mm.yyyy");
+  EXPECT_EQ(born->DisplayText(), "01.03.2024");
+  EXPECT_EQ(born->Text(), "2024-03-01");
+  ds->Cancel();
+}
+
+TEST(FieldText, EventsValidateChangeGetAndSetText) {
+  auto ds = Sample();
+  auto* name = ds->FieldByName("Name");
+  std::vector<std::string> log;
+  name->OnValidate = [&](TField* f) {
+    log.push_back("validate " + f->AsString());
+    if (f->AsString() == "bad") throw EDatabaseError("rejected");
+  };
+  name->OnChange = [&](TField* f) { log.push_back("change " + f->AsString()); };
+  name->OnGetText = [](TField* f, String& text, bool display) { text = (display ? "<" : "[") + f->AsString(); };
+  name->OnSetText = [](TField* f, const String& text) { f->SetAsString(text + "!"); };
+  ds->Edit();
+  name->SetText("ok");
+  EXPECT_THROW(name->SetAsString("bad"), EDatabaseError);
+  EXPECT_EQ(name->AsString(), "ok!");   // the rejected value was not stored
+  EXPECT_EQ(name->DisplayText(), "<ok!");
+  EXPECT_EQ(name->Text(), "[ok!");
+  EXPECT_EQ(log, (std::vector<std::string>{"validate ok!", "change ok!", "validate bad"}));
+  name->SetReadOnly(true);
+  EXPECT_THROW(name->SetAsString("x"), EDatabaseError);
+  ds->Cancel();
+}
+
+TEST(FieldText, ValidCharactersByType) {
+  auto ds = Sample();
+  EXPECT_TRUE(ds->FieldByName("ID")->IsValidChar('7'));
+  EXPECT_FALSE(ds->FieldByName("ID")->IsValidChar('.'));
+  EXPECT_TRUE(ds->FieldByName("Price")->IsValidChar('.'));
+  EXPECT_FALSE(ds->FieldByName("Price")->IsValidChar('x'));
+  EXPECT_TRUE(ds->FieldByName("Name")->IsValidChar(U'中'));
+}
+
+TEST(FieldText, BlobValuesKeepEveryByte) {
+  TMemDataSet ds;
+  ds.FieldDefs().Add("Pic", ftBlob);
+  ds.FieldDefs().Add("Memo", ftWideMemo);
+  ds.CreateDataSet();
+  String bytes("\x00\x01\xFF\xD8 jpeg \x00", 10);
+  ds.Append();
+  static_cast<TBlobField*>(ds.FieldByName("Pic"))->SetAsBytes(bytes);
+  ds.FieldByName("Memo")->SetAsString("备注");
+  ds.Post();
+  EXPECT_EQ(ds.FieldByName("Pic")->AsString(), bytes);
+  EXPECT_EQ(static_cast<TBlobField*>(ds.FieldByName("Pic"))->BlobSize(), 10);
+  EXPECT_EQ(ds.FieldByName("Pic")->DisplayText(), "(BLOB)");
+  EXPECT_EQ(ds.FieldByName("Memo")->DisplayText(), "(MEMO)");
+  EXPECT_EQ(ds.FieldByName("Memo")->Text(), "备注");
+}
+
+TEST(Params, MarkersOutsideQuotesAndComments) {
+  TParsedSQL p = ParseSQLParams(
+      "select * from T where a = :id and b = ':x' and c = :名称 -- :no\n and d = :id and e::text and [x:y] = 1");
+  EXPECT_EQ(p.Names, (std::vector<String>{"id", "名称", "id"}));
+  EXPECT_EQ(p.Text, "select * from T where a = ? and b = ':x' and c = ? -- :no\n and d = ? and e:text and [x:y] = 1");
+  TParams params;
+  params.ParseSQL("select :A, :b, :a");
+  EXPECT_EQ(params.Count(), 2);
+  params.ParamByName("a")->SetAsInteger(5);
+  params.ParseSQL("select :a, :c");
+  EXPECT_EQ(params.ParamByName("A")->AsInteger(), 5);   // values kept
+  EXPECT_THROW(params.ParamByName("b"), EDatabaseError);
+}
+
+}  // namespace
