@@ -52,16 +52,18 @@ Integer FilterDistance(Byte ColorType, Byte Depth) {
 
 int PassCount(int Size, int Start, int Step) { return Size > Start ? (Size - Start + Step - 1) / Step : 0; }
 
+// The Paeth predictor: left, then up, then upper-left on ties.
 inline Byte Paeth(Byte a, Byte b, Byte c) {
-  int p = int(a) + int(b) - int(c);
-  int pa = abs(p - int(a)), pb = abs(p - int(b)), pc = abs(p - int(c));
-  if (pa <= pb && pa <= pc) return a;
-  if (pb <= pc) return b;
-  return c;
+  int pa = abs(int(b) - int(c));            // |p - a|
+  int pb = abs(int(a) - int(c));            // |p - b|
+  int pc = abs(int(a) + int(b) - 2 * int(c));  // |p - c|
+  return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
 }
 
-// Undoes the row filter in place; Prior is the previous unfiltered row.
+// Undoes the row filter in place; Prior is the previous unfiltered row. The
+// first pixel has no left neighbour, so it is done apart from the rest.
 void Unfilter(Byte Type, Byte* Row, const Byte* Prior, Integer Count, Integer Bpp) {
+  const Integer lead = std::min(Bpp, Count);
   switch (Type) {
     case pfSub:
       for (Integer i = Bpp; i < Count; ++i) Row[i] = Byte(Row[i] + Row[i - Bpp]);
@@ -70,17 +72,12 @@ void Unfilter(Byte Type, Byte* Row, const Byte* Prior, Integer Count, Integer Bp
       for (Integer i = 0; i < Count; ++i) Row[i] = Byte(Row[i] + Prior[i]);
       break;
     case pfAverage:
-      for (Integer i = 0; i < Count; ++i) {
-        int left = i >= Bpp ? Row[i - Bpp] : 0;
-        Row[i] = Byte(Row[i] + ((left + Prior[i]) >> 1));
-      }
+      for (Integer i = 0; i < lead; ++i) Row[i] = Byte(Row[i] + (Prior[i] >> 1));
+      for (Integer i = lead; i < Count; ++i) Row[i] = Byte(Row[i] + ((int(Row[i - Bpp]) + Prior[i]) >> 1));
       break;
     case pfPaeth:
-      for (Integer i = 0; i < Count; ++i) {
-        Byte left = i >= Bpp ? Row[i - Bpp] : 0;
-        Byte upLeft = i >= Bpp ? Prior[i - Bpp] : 0;
-        Row[i] = Byte(Row[i] + Paeth(left, Prior[i], upLeft));
-      }
+      for (Integer i = 0; i < lead; ++i) Row[i] = Byte(Row[i] + Prior[i]);
+      for (Integer i = lead; i < Count; ++i) Row[i] = Byte(Row[i] + Paeth(Row[i - Bpp], Prior[i], Prior[i - Bpp]));
       break;
     default:  // None and unknown filter types leave the row as it is
       break;
@@ -418,6 +415,14 @@ bool TChunkIDAT::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
                           : depth == 8 ? src[i] : GetPacked(src, i, depth);
             if (sample == keySample[0]) alpha[pass.Col + i * pass.ColStep] = 0;
           }
+        }
+      } else if (type == COLOR_RGBALPHA && depth == 8 && !interlaced) {
+        // The common case, without per-pixel decisions.
+        for (int x = 0; x < cols; ++x, src += 4, dst += 3) {
+          dst[0] = gamma[src[2]];
+          dst[1] = gamma[src[1]];
+          dst[2] = gamma[src[0]];
+          alpha[x] = src[3];
         }
       } else if (type == COLOR_RGB || type == COLOR_RGBALPHA) {
         const int channels = type == COLOR_RGB ? 3 : 4;

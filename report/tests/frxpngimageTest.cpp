@@ -613,3 +613,28 @@ TEST(frxPngObject, FromBitmapHandle) {
   EXPECT_EQ(DecodedRGBA(back), DecodedRGBA(png));
   EXPECT_EQ(back.TransparentColor(), RGB(0, 0x80, 0xFF));
 }
+
+TEST(frxPngDraw, WritesWhatItDrawsForALook) {
+  // A suite image with alpha drawn twice its size over a chequered
+  // background, saved as build/report/tests-png-draw.png.
+  TPNGObject png;
+  LoadBytes(png, ReadFileBytes(kSuite + "png/basn6a08.png"));
+  Canvas c(80, 80, 0);
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 80; ++x) c.bits[y * 80 + x] = ((x / 8 + y / 8) % 2) ? 0xFFFFFF : 0xC0C0C0;
+  RECT r{8, 8, 72, 72};
+  png.Draw(c.dc, r);
+  uint32_t corner = c.At(8, 8);
+  SelectObject(c.dc, c.old);
+  TPNGObject shot;
+  shot.AssignBitmapHandle(c.bmp, false, 0);
+  c.old = SelectObject(c.dc, c.bmp);
+  String path = "Z:" + String(TOVANI_TEST_BINARY_DIR) + "/tests-png-draw.png";
+  for (char& ch : path)
+    if (ch == '/') ch = '\\';
+  shot.SaveToFile(path);
+  TPNGObject back;
+  back.LoadFromFile(path);
+  TPNGColorRef p = back.Pixels(8, 8);
+  EXPECT_EQ(uint32_t(GetRValue(p)) << 16 | GetGValue(p) << 8 | GetBValue(p), corner);
+}
