@@ -78,6 +78,18 @@ void BM_OurEncode(benchmark::State& state) {
   TCustomMemoryStreamView view(file);
   TPNGObject png;
   png.LoadFromStream(&view);
+  {
+    // Our file must read back in libpng as the same pixels.
+    TMemoryStream out;
+    png.SaveToStream(&out);
+    const auto* p = static_cast<const uint8_t*>(out.Memory());
+    std::vector<uint8_t> file(p, p + out.Size()), pixels;
+    int w = 0, h = 0;
+    if (!LibpngDecodeRGBA(file, pixels, w, h) || pixels != SourcePixels()) {
+      state.SkipWithError("libpng does not read our file back");
+      return;
+    }
+  }
   for (auto _ : state) {
     TMemoryStream out;
     png.SaveToStream(&out);

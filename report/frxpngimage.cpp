@@ -358,7 +358,13 @@ bool TChunkPLTE::WriteTo(TStream* Stream) {
 
 TPNGColor TChunkPLTE::GetPaletteItem(Byte Index) const {
   if (Index >= FCount) throw EPngError("There is no such palette entry.");
-  return Owner()->Header()->ColorTable()[Index];
+  // The entries as read (a palette may list more colours than the image's
+  // bit depth can index), through the gamma table like the image's colours.
+  const Byte* gamma = Owner()->GammaTable;
+  if (Cardinal(Index) * 3 + 3 <= FDataSize)
+    return TPNGColor{gamma[FData[Index * 3 + 2]], gamma[FData[Index * 3 + 1]], gamma[FData[Index * 3]], 0};
+  const auto& table = Owner()->Header()->ColorTable();
+  return Index < table.size() ? table[Index] : TPNGColor{0, 0, 0, 0};
 }
 
 // ---------------------------------------------------------------------------

@@ -297,6 +297,12 @@ TEST(frxPngObject, PaletteLimits) {
   LoadBytes(two, img(std::string(6, '\x7f'), ""));
   EXPECT_NO_THROW(two.Chunks().Find<TChunkPLTE>()->GetPaletteItem(1));
   EXPECT_THROW(two.Chunks().Find<TChunkPLTE>()->GetPaletteItem(2), EPngError);
+  // A one-bit image whose palette lists more colours than it can index.
+  TPNGObject wide;
+  LoadBytes(wide, PngBuilder().IHDR(8, 1, 1, 3).Chunk("PLTE", std::string(30, '\x40'))
+                      .IDAT(std::string("\0\x55", 2)).IEND().bytes);
+  EXPECT_EQ(wide.Chunks().Find<TChunkPLTE>()->GetPaletteItem(9).rgbRed, wide.GammaTable[0x40]);
+  EXPECT_EQ(wide.Pixels(1, 0), RGB(wide.GammaTable[0x40], wide.GammaTable[0x40], wide.GammaTable[0x40]));
 }
 
 TEST(frxPngObject, TransparencyModes) {
