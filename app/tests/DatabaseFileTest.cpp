@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
-#include "DataSchema.h"
+#include "DatabaseFile.h"
 #include "TempDir.h"
 #include "gtest.h"
 
@@ -39,7 +39,7 @@ int Exec(const std::string& file, const std::string& sql) {
 
 }  // namespace
 
-TEST(DataSchema, NewFileHasEveryTableAndTheRequiredRows) {
+TEST(DatabaseFile, NewFileHasEveryTableAndTheRequiredRows) {
   TempDir dir;
   std::string db = dir.File("data.mdb");
   ASSERT_TRUE(EnsureDatabaseFile(db));
@@ -73,7 +73,7 @@ TEST(DataSchema, NewFileHasEveryTableAndTheRequiredRows) {
 
 // The declared types decide the field kinds the data layer gives the
 // columns; a few that matter to the windows.
-TEST(DataSchema, ColumnKinds) {
+TEST(DatabaseFile, ColumnKinds) {
   TempDir dir;
   std::string db = dir.File("data.mdb");
   ASSERT_TRUE(EnsureDatabaseFile(db));
@@ -95,7 +95,7 @@ TEST(DataSchema, ColumnKinds) {
             (std::vector<std::vector<std::string>>{{"text", "007"}}));
 }
 
-TEST(DataSchema, KeysTheProgramCannotTypeAreNumberedAndNumbersAreUnique) {
+TEST(DatabaseFile, KeysTheProgramCannotTypeAreNumberedAndNumbersAreUnique) {
   TempDir dir;
   std::string db = dir.File("data.mdb");
   ASSERT_TRUE(EnsureDatabaseFile(db));
@@ -113,7 +113,7 @@ TEST(DataSchema, KeysTheProgramCannotTypeAreNumberedAndNumbersAreUnique) {
   EXPECT_NE(Exec(db, "insert into Orders (O_NO) values ('202401010002')"), SQLITE_OK);
 }
 
-TEST(DataSchema, ExistingFileIsNeverTouched) {
+TEST(DatabaseFile, ExistingFileIsNeverTouched) {
   TempDir dir;
   std::string db = dir.File("data.mdb");
   {
@@ -133,7 +133,7 @@ TEST(DataSchema, ExistingFileIsNeverTouched) {
   EXPECT_EQ(Rows(db2, "select U_Pwd from Users"), (std::vector<std::vector<std::string>>{{"secret"}}));
 }
 
-TEST(DataSchema, UncreatableFileIsAnErrorAndLeavesNothing) {
+TEST(DatabaseFile, UncreatableFileIsAnErrorAndLeavesNothing) {
   TempDir dir;
   std::string db = dir.File("missing-folder/data.mdb");
   try {
@@ -144,4 +144,90 @@ TEST(DataSchema, UncreatableFileIsAnErrorAndLeavesNothing) {
   }
   EXPECT_THROW(EnsureDatabaseFile(""), EDatabaseError);
   EXPECT_TRUE(dir.List().empty());
+}
+
+namespace {
+
+struct Db {
+  explicit Db(const std::string& file) { sqlite3_open_v2(file.c_str(), &H, SQLITE_OPEN_READWRITE, nullptr); }
+  ~Db() { sqlite3_close(H); }
+  sqlite3* H = nullptr;
+};
+
+}  // namespace
+
+TEST(DatabaseFile, NextAutoIDTakesAndAdvancesTheCounter) {
+  TempDir dir;
+  std::string file = dir.File("data.mdb");
+  ASSERT_TRUE(EnsureDatabaseFile(file));
+  ASSERT_EQ(Exec(file, "update Keys set AutoID = 41 where TableName = 'Orders'"), SQLITE_OK);
+  Db a(file), b(file);
+  struct Case {
+    sqlite3* db;
+    const char* table;
+    Integer expected;
+  } cases[] = {
+      {a.H, "Orders", 41},    {a.H, "Orders", 42},   // two in a row: n, n + 1
+      {b.H, "Orders", 43},                           // a second program on the file goes on from there
+      {a.H, "PriceList", 1},  {b.H, "priceList", 2}, // the name matches as Jet does, ignoring case
+      {a.H, "Customers", 0},                         // no Keys row: 0
+  };
+  for (auto& c : cases) EXPECT_EQ(TakeNextAutoID(c.db, c.table), c.expected) << c.table;
+  EXPECT_EQ(Rows(file, "select TableName, AutoID from Keys order by TableName"),
+            (std::vector<std::vector<std::string>>{{"Orders", "44"}, {"PriceList", "3"}}));
+  EXPECT_THROW(TakeNextAutoID(nullptr, "Orders"), EDatabaseError);
+  ASSERT_EQ(Exec(file, "drop table Keys"), SQLITE_OK);
+  EXPECT_THROW(TakeNextAutoID(a.H, "Orders"), EDatabaseError);
+}
+
+TEST(DatabaseFile, BackupIsACompleteDatabaseAndReplacesAnOldBackup) {
+  TempDir dir;
+  std::string file = dir.File("data.mdb");
+  ASSERT_TRUE(EnsureDatabaseFile(file));
+  ASSERT_EQ(Exec(file, "insert into Customers (C_NO, C_Name) values ('C001', '张三'), ('C002', '李四')"), SQLITE_OK);
+  std::string copy = dir.File("备份.mdb");
+  {
+    std::ofstream old(copy, std::ios::binary);
+    old << "an old backup";
+  }
+  Db src(file);
+  // The program keeps its connection open, in the middle of its work.
+  ASSERT_EQ(sqlite3_exec(src.H, "select * from Customers", nullptr, nullptr, nullptr), SQLITE_OK);
+  std::string error;
+  ASSERT_TRUE(BackupDatabase(src.H, copy, &error)) << error;
+  EXPECT_EQ(Rows(copy, "select C_NO, C_Name from Customers order by C_NO"),
+            (std::vector<std::vector<std::string>>{{"C001", "张三"}, {"C002", "李四"}}));
+  EXPECT_EQ(Rows(copy, "select U_Name, U_Pwd from Users"), Rows(file, "select U_Name, U_Pwd from Users"));
+  EXPECT_EQ(Rows(copy, "pragma integrity_check"), (std::vector<std::vector<std::string>>{{"ok"}}));
+  std::vector<std::string> names = dir.List();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"data.mdb", "备份.mdb"}));
+}
+
+TEST(DatabaseFile, FailedBackupChangesNothing) {
+  TempDir dir;
+  std::string file = dir.File("data.mdb");
+  ASSERT_TRUE(EnsureDatabaseFile(file));
+  Db src(file);
+  std::string error;
+  EXPECT_FALSE(BackupDatabase(src.H, dir.File("no-such-folder/copy.mdb"), &error));
+  EXPECT_FALSE(error.empty());
+  // The database itself as the target: refused, the database stays whole.
+  error.clear();
+  EXPECT_FALSE(BackupDatabase(src.H, file, &error));
+  EXPECT_FALSE(error.empty());
+  ASSERT_EQ(sqlite3_exec(src.H, "insert into Customers (C_NO) values ('C9')", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_EQ(Rows(file, "select C_NO from Customers"), (std::vector<std::vector<std::string>>{{"C9"}}));
+  EXPECT_FALSE(BackupDatabase(nullptr, dir.File("x.mdb")));
+  EXPECT_EQ(dir.List(), std::vector<std::string>{"data.mdb"});
+}
+
+TEST(DatabaseFile, WindowsPathsBecomeLinuxPaths) {
+  EXPECT_EQ(ToUnixPath("/tmp/data.mdb"), "/tmp/data.mdb");
+  // Wine's drive Z: is the Linux root; the file itself need not exist yet.
+  TempDir dir;
+  ASSERT_EQ(mkdir(dir.File("订单").c_str(), 0700), 0);
+  std::string win = "Z:" + dir.File("订单/data.mdb");
+  std::replace(win.begin(), win.end(), '/', '\\');
+  EXPECT_EQ(ToUnixPath(win), dir.File("订单/data.mdb"));
 }

@@ -1,9 +1,10 @@
-// Creation of a new data.mdb. Compiled as Linux code: it works on Linux
-// paths with the C library's file calls (link/unlink) and includes no
+// Creation, backup and id counter of data.mdb. Compiled as Linux code: it
+// works on Linux paths with the C library's file calls and includes no
 // Windows header.
-#include "DataSchema.h"
+#include "DatabaseFile.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
@@ -168,8 +169,19 @@ INSERT INTO Keys (TableName, AutoID) VALUES ('Orders', 1), ('PriceList', 1);
 INSERT INTO 参数 (参数, 设置) VALUES ('企业名称', 'Tovani贸易有限公司');
 )SQL";
 
-// Closes the handle and removes the half-made file on every early way out.
+// A database file being built under a temporary name beside its target:
+// closes the handle and removes the half-made file on every way out.
 struct NewFile {
+  explicit NewFile(const String& target) : Path(target + ".new-" + std::to_string(::getpid())) {
+    ::unlink(Path.c_str());
+  }
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+  bool Open() {
+    return sqlite3_open_v2(Path.c_str(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+  }
+  String Error() const { return Db ? sqlite3_errmsg(Db) : "out of memory"; }
+
   String Path;
   sqlite3* Db = nullptr;
   bool Keep = false;
@@ -241,11 +253,8 @@ bool EnsureDatabaseFile(const String& unixPath) {
   if (unixPath.empty()) Fail(unixPath, "没有文件名");
   if (::access(unixPath.c_str(), F_OK) == 0) return false;
 
-  NewFile f;
-  f.Path = unixPath + ".new-" + std::to_string(::getpid());
-  ::unlink(f.Path.c_str());
-  if (sqlite3_open_v2(f.Path.c_str(), &f.Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-    Fail(unixPath, f.Db ? sqlite3_errmsg(f.Db) : "out of memory");
+  NewFile f(unixPath);
+  if (!f.Open()) Fail(unixPath, f.Error());
   Exec(f, unixPath, "BEGIN");
   Exec(f, unixPath, SchemaSQL);
   InsertRequiredRows(f, unixPath);
@@ -266,4 +275,62 @@ bool EnsureDatabaseFile(const String& unixPath) {
     f.Keep = true;
   }
   return true;   // f's destructor removes the temporary name
+}
+
+bool BackupDatabase(sqlite3* source, const String& destUnixPath, String* error) {
+  auto fail = [&](const String& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (!source) return fail("没有打开的数据库");
+  if (destUnixPath.empty()) return fail("没有文件名");
+  // Moving a copy over the open database itself would leave the program
+  // writing to a removed file.
+  const char* srcName = sqlite3_db_filename(source, "main");
+  struct stat a, b;
+  if (srcName && *srcName && ::stat(srcName, &a) == 0 && ::stat(destUnixPath.c_str(), &b) == 0 &&
+      a.st_dev == b.st_dev && a.st_ino == b.st_ino)
+    return fail("备份文件不能是数据库文件本身");
+
+  NewFile f(destUnixPath);
+  if (!f.Open()) return fail(f.Error());
+  sqlite3_backup* backup = sqlite3_backup_init(f.Db, "main", source, "main");
+  if (!backup) return fail(f.Error());
+  // All pages in one step; a writer of another program holding its lock
+  // makes the step wait a little and try again (about ten seconds at most).
+  int rc;
+  for (int tries = 0;; ++tries) {
+    rc = sqlite3_backup_step(backup, -1);
+    if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || tries >= 200) break;
+    sqlite3_sleep(50);
+  }
+  sqlite3_backup_finish(backup);
+  if (rc != SQLITE_DONE) return fail(sqlite3_errstr(rc));
+  if (sqlite3_close(f.Db) != SQLITE_OK) return fail(f.Error());
+  f.Db = nullptr;
+  if (::rename(f.Path.c_str(), destUnixPath.c_str()) != 0) return fail(std::strerror(errno));
+  return true;
+}
+
+Integer TakeNextAutoID(sqlite3* db, const String& tableName) {
+  if (!db) throw EDatabaseError("没有打开的数据库");
+  // Jet compares text without regard to case; so does the look-up here.
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db,
+                         "UPDATE Keys SET AutoID = AutoID + 1 WHERE TableName = ? COLLATE NOCASE "
+                         "RETURNING AutoID - 1",
+                         -1, &st, nullptr) != SQLITE_OK)
+    throw EDatabaseError(String(sqlite3_errmsg(db)));
+  sqlite3_bind_text(st, 1, tableName.c_str(), int(tableName.size()), SQLITE_TRANSIENT);
+  Integer id = 0;
+  int rc;
+  bool first = true;
+  while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    if (first) id = Integer(sqlite3_column_int64(st, 0));
+    first = false;
+  }
+  String msg = rc == SQLITE_DONE ? String() : String(sqlite3_errmsg(db));
+  sqlite3_finalize(st);
+  if (rc != SQLITE_DONE) throw EDatabaseError(msg);
+  return id;
 }
