@@ -11,6 +11,9 @@
 
 #include "Persistent.h"
 
+// <windows.h> maps this name to its GDI function; the list keeps its own.
+#undef GetObject
+
 class TStream;
 class TMemoryStream;
 class TReader;

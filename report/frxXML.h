@@ -9,6 +9,11 @@
 #include <vector>
 #include "System.h"
 
+// <windows.h> maps these names to its window-property functions; the node's
+// attribute accessors keep their own names.
+#undef GetProp
+#undef SetProp
+
 class TStream;
 class TfrxXMLDocument;
 class Variant;

@@ -630,8 +630,17 @@ HDC TPNGObject::CanvasHandle() const {
                                                                   : nullptr;
 }
 
-void TPNGObject::Assign(TPNGObject* Source) {
-  if (Source == this) return;
+void TPNGObject::Assign(TPersistent* PSource) {
+  if (PSource == this) return;
+  if (auto* bitmap = dynamic_cast<TBitmap*>(PSource)) {
+    AssignBitmapHandle(bitmap->Handle(), bitmap->Transparent(), ColorToRGB(bitmap->TransparentColor() & 0xFFFFFF));
+    return;
+  }
+  auto* Source = dynamic_cast<TPNGObject*>(PSource);
+  if (PSource && !Source) {
+    TGraphic::Assign(PSource);
+    return;
+  }
   ClearChunks();
   if (!Source) return;
   DeflateLevel = Source->DeflateLevel;
@@ -647,6 +656,19 @@ void TPNGObject::Assign(TPNGObject* Source) {
     FChunks.Add(chunk);
     chunk->CopyFrom(src);
   }
+}
+
+void TPNGObject::AssignTo(TPersistent* Dest) {
+  if (auto* png = dynamic_cast<TPNGObject*>(Dest)) {
+    png->Assign(this);
+    return;
+  }
+  TGraphic::AssignTo(Dest);
+}
+
+void TPNGObject::Draw(TCanvas* Canvas, const TRect& Rect) {
+  RECT r{Rect.Left, Rect.Top, Rect.Right, Rect.Bottom};
+  Draw(Canvas->Handle(), r);
 }
 
 void TPNGObject::LoadFromStream(TStream* Stream) {
@@ -694,15 +716,16 @@ void TPNGObject::SaveToStream(TStream* Stream) {
   for (Cardinal i = 0; i < FChunks.Count(); ++i) FChunks.Items(i)->WriteTo(Stream);
 }
 
-void TPNGObject::LoadFromFile(const String& FileName) {
-  TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(&stream);
-}
-
-void TPNGObject::SaveToFile(const String& FileName) {
-  TFileStream stream(FileName, fmCreate);
-  SaveToStream(&stream);
-}
+namespace {
+// Pictures with the PNG signature load through this class.
+const bool kRegistered = [] {
+  TPicture::RegisterFileFormat("png", "Portable Network Graphics", TPNGObject::StaticClass(),
+                               [](const uint8_t* data, size_t size) {
+                                 return size >= 8 && memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0;
+                               });
+  return true;
+}();
+}  // namespace
 
 void TPNGObject::AssignBitmapHandle(HBITMAP Handle, Boolean Transparent, COLORREF Colour) {
   ClearChunks();

@@ -5,6 +5,7 @@
 #pragma once
 #include <vector>
 
+#include "Graphics.h"
 #include "System.h"
 
 class TStream;
@@ -276,32 +277,32 @@ class TChunkzTXt : public TChunktEXt {
 void frxRegisterChunkClass(TClass ChunkClass);
 TChunk* frxCreateChunk(TPNGObject* Owner, const String& ChunkName);
 
-// The PNG picture.
-class TPNGObject : public TObject {
-  TOVANI_CLASS(TPNGObject, TObject)
+// The PNG picture, a graphic of the class library registered for ".png".
+class TPNGObject : public TGraphic {
+  TOVANI_CLASS(TPNGObject, TGraphic)
  public:
   TPNGObject();
   ~TPNGObject() override;
 
-  // From another image (nil clears); settings and chunks are copied.
-  void Assign(TPNGObject* Source);
+  // From another image (nil clears; settings and chunks are copied) or from
+  // a bitmap (AssignBitmapHandle); anything else is an assignment error.
+  void Assign(TPersistent* Source) override;
+  void Assign(TPNGObject* Source) { Assign(static_cast<TPersistent*>(Source)); }
   // Builds the image from a GDI bitmap (palette image below 16 bits per
   // pixel, 8-bit RGB otherwise), with a tRNS chunk for Colour if Transparent.
   void AssignBitmapHandle(TPNGBitmap Handle, Boolean Transparent, TPNGColorRef Colour);
   // Draws the image stretched onto Rect of DC (see TransparencyMode).
   void Draw(TPNGDC DC, const tagRECT& Rect);
 
-  void LoadFromStream(TStream* Stream);
-  void SaveToStream(TStream* Stream);
-  void LoadFromFile(const String& FileName);
-  void SaveToFile(const String& FileName);
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
 
-  Boolean Empty() const { return FChunks.Count() == 0; }
-  Integer Width() const;
-  Integer Height() const;
-  void SetWidth(Integer Value) { Resize(Value, Height()); }
-  void SetHeight(Integer Value) { Resize(Width(), Value); }
-  Boolean Transparent() const { return TransparencyMode() != ptmNone; }
+  bool Empty() const override { return FChunks.Count() == 0; }
+  Integer Width() const override;
+  Integer Height() const override;
+  void SetWidth(Integer Value) override { Resize(Value, Height()); }
+  void SetHeight(Integer Value) override { Resize(Width(), Value); }
+  bool Transparent() const override { return TransparencyMode() != ptmNone; }
   TPNGPalette Palette() const;
   void SetPalette(TPNGPalette Value);
   TPNGDC CanvasHandle() const;
@@ -332,6 +333,10 @@ class TPNGObject : public TObject {
 
   // Frees every chunk and resets the gamma tables.
   void ClearChunks();
+
+ protected:
+  void Draw(TCanvas* Canvas, const TRect& Rect) override;
+  void AssignTo(TPersistent* Dest) override;
 
  private:
   TPNGList FChunks;

@@ -595,7 +595,7 @@ TEST(frxPngObject, PixelsAndAssignment) {
   copy.Assign(&png);
   EXPECT_EQ(DecodedRGBA(copy), DecodedRGBA(png));
   EXPECT_EQ(SaveBytes(copy), SaveBytes(png));
-  copy.Assign(nullptr);
+  copy.Assign(static_cast<TPersistent*>(nullptr));
   EXPECT_TRUE(copy.Empty());
   EXPECT_EQ(copy.Width(), 0);
   EXPECT_THROW(copy.Header(), EPNGHeaderNotPresent);
@@ -643,4 +643,17 @@ TEST(frxPngDraw, WritesWhatItDrawsForALook) {
   back.LoadFromFile(path);
   TPNGColorRef p = back.Pixels(8, 8);
   EXPECT_EQ(uint32_t(GetRValue(p)) << 16 | GetGValue(p) << 8 | GetBValue(p), corner);
+}
+
+TEST(frxPngObject, IsAPictureFormatOfTheClassLibrary) {
+  EXPECT_EQ(TPicture::FindGraphicClassForExtension("png"), TPNGObject::StaticClass());
+  // Drawn through a canvas like any graphic, and assigned from a bitmap.
+  TPNGObject png;
+  LoadBytes(png, ReadFileBytes(kSuite + "png/basn2c08.png"));
+  TBitmap bmp(32, 32, pf24bit);
+  bmp.Canvas()->Draw(0, 0, &png);
+  EXPECT_EQ(ColorToRGB(bmp.Canvas()->Pixels(3, 4)), png.Pixels(3, 4));
+  TPNGObject fromBitmap;
+  fromBitmap.Assign(&bmp);
+  EXPECT_EQ(fromBitmap.Pixels(3, 4), png.Pixels(3, 4));
 }
