@@ -1,9 +1,17 @@
 #include "uDataForm.h"
 
+#include <memory>
+#include "ADODB.h"
+#include "DatabaseFile.h"
 #include "DateUtils.h"
 #include "Graphics.h"
+#include "Strings.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+
+TDataForm* DataForm = nullptr;
+
+TOVANI_IMPLEMENT_CLASS(TDataForm, TObject)
 
 namespace {
 
@@ -44,4 +52,154 @@ String NextDocumentNumber(const String& highest, TDateTime today) {
   if (next > 9999)
     throw EDatabaseError("单据号已用完: " + day + " 这一天已有 9999 个单据号, 无法再生成新的单据号.");
   return day + Format("%.4d", {next});
+}
+
+// ---------------------------------------------------------------------------
+// Program folder
+
+namespace {
+String GProgramFolderOverride;
+}
+
+void SetProgramFolder(const String& Folder) {
+  GProgramFolderOverride = Folder;
+  if (!Folder.empty() && Folder.back() != '\\' && Folder.back() != '/')
+    GProgramFolderOverride += Folder.find('\\') != String::npos ? '\\' : '/';
+}
+
+String ProgramFolder() {
+  if (!GProgramFolderOverride.empty()) return GProgramFolderOverride;
+  std::u16string buf(MAX_PATH, u'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, reinterpret_cast<LPWSTR>(buf.data()), DWORD(buf.size()));
+    if (n < buf.size()) {
+      buf.resize(n);
+      break;
+    }
+    buf.resize(buf.size() * 2);
+  }
+  String path = Utf16ToUtf8(buf);
+  size_t slash = path.find_last_of("\\/");
+  return slash == String::npos ? String() : path.substr(0, slash + 1);
+}
+
+// ---------------------------------------------------------------------------
+// TDataForm
+
+TDataForm::TDataForm() {
+  conn = new TADOConnection();
+  conn->SetName("conn");
+  conn->SetLoginPrompt(false);
+  conn->SetMode(cmShareDenyNone);
+  conn->SetProvider("Microsoft.Jet.OLEDB.4.0");
+  conn->BeforeConnect = [this](TObject* Sender) { connBeforeConnect(Sender); };
+
+  User = new TADODataSet();
+  User->SetName("User");
+  User->SetConnection(conn);
+  User->SetCursorType(ctStatic);
+  User->SetCommandText("select * from Users where U_ID = :id");
+
+  Query = new TADOQuery();
+  Query->SetName("Query");
+  Query->SetConnection(conn);
+
+  d_OP = new TADODataSet();
+  d_OP->SetName("d_OP");
+  d_OP->SetConnection(conn);
+  d_OP->SetCommandText("select * from OP");
+
+  try {
+    conn->Open();
+    DataModuleCreate(this);
+  } catch (...) {
+    delete d_OP;
+    delete Query;
+    delete User;
+    delete conn;
+    throw;
+  }
+}
+
+TDataForm::~TDataForm() {
+  if (DataForm == this) DataForm = nullptr;
+  // Datasets first: they detach from the connection, which then closes.
+  delete d_OP;
+  delete Query;
+  delete User;
+  delete conn;
+}
+
+void TDataForm::connBeforeConnect(TObject*) {
+  AppPath = ProgramFolder();
+  String file = AppPath + "data.mdb";
+  // A program folder without its database gets a new one with the
+  // required rows; an existing file is used as it stands.
+  EnsureDatabaseFile(ToUnixPath(file));
+  conn->SetConnectionString(Format(
+      "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s;Persist Security Info=False;"
+      "Jet OLEDB:Database Password=6140397",
+      {file}));
+}
+
+void TDataForm::DataModuleCreate(TObject*) { d_OP->Open(); }
+
+Integer TDataForm::NextAutoID(const String& TableName) {
+  // One statement takes the id and advances the counter, so two programs
+  // on one file cannot both receive it.
+  return TakeNextAutoID(conn->Handle(), TableName);
+}
+
+void TDataForm::NextDocumentNo(const String& TableName, const String& ColumnName, String& Number) {
+  TDateTime today = Date();
+  Query->Close();
+  Query->SQL()->SetText("select max(" + ColumnName + ") as n from " + TableName + " where " + ColumnName +
+                        " like " + QuotedStr(FormatDateTime("yyyymmdd", today) + "%"));
+  Query->Open();
+  String highest;
+  try {
+    TField* n = Query->FieldByName("n");
+    highest = n->IsNull() ? String() : n->AsString();
+  } catch (...) {
+    Query->Close();
+    throw;
+  }
+  Query->Close();
+  Number = NextDocumentNumber(highest, today);
+}
+
+void TDataForm::SetMoneyFormats(TDataSet* DataSet) {
+  for (Integer i = 0; i < DataSet->FieldCount(); ++i) {
+    TField* f = DataSet->Fields().Fields(i);
+    if (auto* bcd = dynamic_cast<TBCDField*>(f)) {
+      bcd->SetDisplayFormat("￥#.00");
+      bcd->SetEditFormat("#.#");
+    }
+  }
+}
+
+void TDataForm::LoadListFromTable(TStrings* List, const String& TableName, const String& ColumnName) {
+  auto table = std::make_unique<TADOTable>();
+  table->SetConnection(conn);
+  table->SetTableName(TableName);
+  table->Open();
+  List->BeginUpdate();
+  try {
+    List->Clear();
+    TField* f = table->FieldByName(ColumnName);
+    for (table->First(); !table->Eof(); table->Next()) List->Add(f->AsString());
+  } catch (...) {
+    List->EndUpdate();
+    throw;
+  }
+  List->EndUpdate();
+}
+
+bool TDataForm::HasPermission(const String& Operation) {
+  if (!User->Active() || User->IsEmpty()) return false;
+  if (User->FieldByName("U_Name")->AsString() == AdminUserName) return true;
+  if (!d_OP->Locate("OP_Name", Variant(Operation), 0)) return false;
+  Integer p = d_OP->FieldByName("OP_ID")->AsInteger();
+  String rights = User->FieldByName("U_P")->AsString();
+  return p >= 1 && p <= Integer(rights.size()) && rights[size_t(p - 1)] == '1';
 }

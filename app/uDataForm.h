@@ -7,6 +7,67 @@
 #include "Types.h"
 
 class TCanvas;
+class TStrings;
+class TDataSet;
+class TADOConnection;
+class TADODataSet;
+class TADOQuery;
+
+// The shared data module: the one connection to data.mdb beside the
+// program, the logged-in user, a scratch query and the operation list.
+// Every window of the program reaches the database through the global
+// `DataForm`.
+//
+// The components are made in code: the data-access components are not
+// streamable components, so the data module has no form file. (It becomes a
+// TDataModule once the window library's forms are there.)
+class TDataForm : public TObject {
+  TOVANI_CLASS(TDataForm, TObject)
+ public:
+  // Makes the components and connects (connBeforeConnect runs first, which
+  // creates data.mdb when there is none), then runs DataModuleCreate. A
+  // database that cannot be opened raises the connection's error.
+  TDataForm();
+  ~TDataForm() override;
+
+  TADOConnection* conn = nullptr;
+  // The logged-in user's row ("select * from Users where U_ID = :id");
+  // closed until a login succeeds.
+  TADODataSet* User = nullptr;
+  // Scratch query of NextDocumentNo, the printed sales order and the users window.
+  TADOQuery* Query = nullptr;
+  // "select * from OP", open for the whole run.
+  TADODataSet* d_OP = nullptr;
+
+  // The program's folder with a trailing separator (set before connecting).
+  String AppPath;
+
+  void connBeforeConnect(TObject* Sender);
+  void DataModuleCreate(TObject* Sender);
+
+  // Next id of a table from the Keys table (0 when the table has no row).
+  Integer NextAutoID(const String& TableName);
+  // Next document number of `ColumnName` in `TableName`: today as yyyymmdd
+  // followed by a four-digit count (see NextDocumentNumber).
+  void NextDocumentNo(const String& TableName, const String& ColumnName, String& Number);
+  // Display format "￥#.00" and edit format "#.#" for the dataset's
+  // currency fields.
+  void SetMoneyFormats(TDataSet* DataSet);
+  // Replaces the list's lines with one column of a table, in table order.
+  void LoadListFromTable(TStrings* List, const String& TableName, const String& ColumnName);
+  // Whether the logged-in user may perform the operation: the administrator
+  // always; others when the character of U_P at the operation's OP_ID is "1".
+  // Nobody is logged in: no.
+  bool HasPermission(const String& Operation);
+};
+
+extern TDataForm* DataForm;
+
+// The folder of the running program with a trailing separator, where
+// data.mdb and the program's other files are. Tests point it elsewhere with
+// SetProgramFolder (an empty text returns to the program's own folder).
+String ProgramFolder();
+void SetProgramFolder(const String& Folder);
 
 // Message boxes with the given owner; an empty caption takes the default
 // ("确认", "信息", "错误"). They answer the button pressed (IDOK = 1, IDCANCEL = 2).

@@ -1,5 +1,11 @@
+#include <fstream>
+#include <memory>
+#include "ADODB.h"
 #include "DateUtils.h"
 #include "Graphics.h"
+#include "Strings.h"
+#include "SysUtils.h"
+#include "TempDir.h"
 #include "uDataForm.h"
 #include "gtest.h"
 
@@ -48,4 +54,169 @@ TEST(DataForm, AverageCharacterSizeOfTheCanvasFont) {
   TSize big = GetAveCharSize(c);
   EXPECT_GT(big.cx, small.cx);
   EXPECT_GT(big.cy, small.cy);
+}
+
+// ---------------------------------------------------------------------------
+// The data module over a real data.mdb in a temporary program folder.
+
+namespace {
+
+class DataFormFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetProgramFolder(Dir.Path());
+    Form = std::make_unique<TDataForm>();
+  }
+  void TearDown() override {
+    Form.reset();
+    SetProgramFolder("");
+  }
+  // Runs SQL on the module's connection.
+  void Exec(const String& sql) { Form->conn->Execute(sql); }
+  // Logs the named user in the way the login dialog does.
+  void LogIn(const String& name) {
+    Form->Query->SQL()->SetText("select U_ID from Users where U_Name = " + QuotedStr(name));
+    Form->Query->Open();
+    Integer id = Form->Query->FieldByName("U_ID")->AsInteger();
+    Form->Query->Close();
+    Form->User->Close();
+    Form->User->Parameters()->ParamByName("id")->SetAsString(IntToStr(id));
+    Form->User->Open();
+  }
+  TempDir Dir;
+  std::unique_ptr<TDataForm> Form;
+};
+
+}  // namespace
+
+TEST_F(DataFormFixture, StartsInAFolderWithoutDatabase) {
+  EXPECT_EQ(Form->AppPath, Dir.Path() + "/");
+  EXPECT_TRUE(Form->conn->Connected());
+  EXPECT_EQ(Dir.List(), std::vector<std::string>{"data.mdb"});
+  EXPECT_TRUE(Form->d_OP->Active());
+  EXPECT_EQ(Form->d_OP->RecordCount(), 8);
+  EXPECT_FALSE(Form->User->Active());
+  EXPECT_FALSE(Form->HasPermission("产品管理"));   // nobody logged in
+}
+
+TEST_F(DataFormFixture, ExistingDatabaseIsUsedAsItStands) {
+  Exec("update Users set U_Pwd = 'abc'");
+  Exec("delete from OP where OP_ID = 8");
+  Form.reset();
+  Form = std::make_unique<TDataForm>();
+  LogIn("管理员");
+  EXPECT_EQ(Form->User->FieldByName("U_Pwd")->AsString(), "abc");
+  EXPECT_EQ(Form->d_OP->RecordCount(), 7);
+}
+
+TEST(DataForm, UnreadableDatabaseStopsTheStart) {
+  TempDir dir;
+  {
+    std::ofstream out(dir.File("data.mdb"), std::ios::binary);
+    out << "this is no database, just some text that SQLite will refuse to read as one.";
+  }
+  SetProgramFolder(dir.Path());
+  EXPECT_THROW(TDataForm(), EDatabaseError);
+  SetProgramFolder("");
+}
+
+TEST_F(DataFormFixture, NextAutoID) {
+  EXPECT_EQ(Form->NextAutoID("Orders"), 1);
+  EXPECT_EQ(Form->NextAutoID("Orders"), 2);
+  EXPECT_EQ(Form->NextAutoID("PriceList"), 1);
+  EXPECT_EQ(Form->NextAutoID("NoSuchTable"), 0);
+  Form->Query->SQL()->SetText("select TableName, AutoID from Keys order by TableName");
+  Form->Query->Open();
+  EXPECT_EQ(Form->Query->FieldByName("AutoID")->AsInteger(), 3);
+  Form->Query->Next();
+  EXPECT_EQ(Form->Query->FieldByName("AutoID")->AsInteger(), 2);
+  EXPECT_EQ(Form->Query->RecordCount(), 2);   // nothing added for the unknown table
+}
+
+TEST_F(DataFormFixture, NextDocumentNo) {
+  String today = FormatDateTime("yyyymmdd", Date());
+  String yesterday = FormatDateTime("yyyymmdd", Date() - 1);
+  struct Case {
+    String existing;   // numbers in Orders before the call
+    String expected;   // "" = refused
+  } cases[] = {
+      {"", today + "0001"},
+      {yesterday + "0042", today + "0001"},   // a new day starts again
+      {today + "0001," + today + "0017", today + "0018"},
+      {today + "9998", today + "9999"},
+      {today + "9999", ""},                   // the 10,000th number of a day
+  };
+  Integer id = 0;
+  for (auto& c : cases) {
+    Exec("delete from Orders");
+    if (!c.existing.empty()) {
+      std::unique_ptr<TStringList> nos(new TStringList());
+      nos->SetCommaText(c.existing);
+      for (Integer i = 0; i < nos->Count(); ++i)
+        Exec("insert into Orders (O_ID, O_NO) values (" + IntToStr(++id) + ", " + QuotedStr(nos->Strings(i)) + ")");
+    }
+    String number = "unchanged";
+    if (c.expected.empty()) {
+      EXPECT_THROW(Form->NextDocumentNo("Orders", "O_NO", number), EDatabaseError) << c.existing;
+      EXPECT_EQ(number, "unchanged");
+    } else {
+      Form->NextDocumentNo("Orders", "O_NO", number);
+      EXPECT_EQ(number, c.expected) << c.existing;
+    }
+    EXPECT_FALSE(Form->Query->Active());
+  }
+}
+
+TEST_F(DataFormFixture, HasPermission) {
+  Exec("insert into Users (U_Name, U_Pwd, U_P) values ('张三', '', '10100001')");
+  Exec("insert into Users (U_Name, U_Pwd, U_P) values ('李四', '', '1')");
+  Exec("insert into Users (U_Name, U_Pwd, U_P) values ('王五', '', NULL)");
+  Exec("update Users set U_P = '' where U_Name = '管理员'");
+  struct Case {
+    const char* user;
+    const char* op;
+    bool allowed;
+  } cases[] = {
+      {"管理员", "产品管理", true},       // the administrator whatever U_P holds
+      {"管理员", "没有这个操作", true},   // also for operations not in OP
+      {"张三", "产品管理", true},
+      {"张三", "客户管理", false},
+      {"张三", "产品分类管理", true},
+      {"张三", "用户管理", true},
+      {"张三", "没有这个操作", false},
+      {"张三", "产品管理 ", false},       // whole-value match
+      {"李四", "产品管理", true},
+      {"李四", "客户管理", false},        // U_P shorter than OP_ID
+      {"王五", "产品管理", false},
+  };
+  for (auto& c : cases) {
+    LogIn(c.user);
+    EXPECT_EQ(Form->HasPermission(c.op), c.allowed) << c.user << " " << c.op;
+  }
+}
+
+TEST_F(DataFormFixture, MoneyFormatsOnlyForCurrencyFields) {
+  Exec("insert into Orders (O_ID, O_NO, O_JE) values (1, '1', 0.5)");
+  Form->Query->SQL()->SetText("select O_ID, O_NO, O_JE from Orders");
+  Form->Query->Open();
+  Form->SetMoneyFormats(Form->Query);
+  auto* je = dynamic_cast<TBCDField*>(Form->Query->FieldByName("O_JE"));
+  ASSERT_NE(je, nullptr);
+  EXPECT_EQ(je->DisplayFormat(), "￥#.00");
+  EXPECT_EQ(je->EditFormat(), "#.#");
+  EXPECT_EQ(je->DisplayText(), "￥.50");
+  auto* id = dynamic_cast<TNumericField*>(Form->Query->FieldByName("O_ID"));
+  ASSERT_NE(id, nullptr);
+  EXPECT_EQ(id->DisplayFormat(), "");
+  Form->Query->Close();
+}
+
+TEST_F(DataFormFixture, LoadListFromTable) {
+  Exec("insert into B_Units (UnitName, UnitEName) values ('个', 'pcs'), ('箱', 'box'), ('米', 'm')");
+  TStringList list;
+  list.Add("old line");
+  Form->LoadListFromTable(&list, "B_Units", "UnitName");
+  EXPECT_EQ(list.Text(), "个\r\n箱\r\n米\r\n");
+  EXPECT_THROW(Form->LoadListFromTable(&list, "B_Units", "NoColumn"), EDatabaseError);
+  EXPECT_THROW(Form->LoadListFromTable(&list, "NoTable", "UnitName"), EDatabaseError);
 }
