@@ -102,10 +102,13 @@ TValueType TReader::ReadValue() {
   return TValueType(b);
 }
 
+// Peeks at the next byte without judging it: a component entry may start
+// with a prefix byte that is no value type.
 TValueType TReader::NextValue() {
-  TValueType v = ReadValue();
+  Byte b = 0;
+  ReadBytes(&b, 1);
   FStream->Seek(-1, soFromCurrent);
-  return v;
+  return TValueType(b);
 }
 
 bool TReader::EndOfList() { return NextValue() == vaNull; }
