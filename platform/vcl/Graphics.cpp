@@ -162,10 +162,10 @@ void TFont::SetHandle(HFONT h) {
   FName = vcl::FromW(lf.lfFaceName);
   FHeight = lf.lfHeight;
   FStyle = {};
-  if (lf.lfWeight >= FW_BOLD) FStyle << fsBold;
-  if (lf.lfItalic) FStyle << fsItalic;
-  if (lf.lfUnderline) FStyle << fsUnderline;
-  if (lf.lfStrikeOut) FStyle << fsStrikeOut;
+  if (lf.lfWeight >= FW_BOLD) FStyle += fsBold;
+  if (lf.lfItalic) FStyle += fsItalic;
+  if (lf.lfUnderline) FStyle += fsUnderline;
+  if (lf.lfStrikeOut) FStyle += fsStrikeOut;
   FCharset = lf.lfCharSet;
   FOrientation = lf.lfEscapement;
   FPitch = (lf.lfPitchAndFamily & 3) == FIXED_PITCH ? fpFixed : (lf.lfPitchAndFamily & 3) == VARIABLE_PITCH ? fpVariable : fpDefault;
@@ -368,7 +368,7 @@ void TCanvas::RequiredState(TCanvasState req) {
   if (needed.Contains(csHandleValid)) {
     CreateHandle();
     if (!FHandle) throw EInvalidOperation("Canvas does not allow drawing");
-    FState << csHandleValid;
+    FState += csHandleValid;
   }
   if (needed.Contains(csFontValid)) CreateFont();
   if (needed.Contains(csPenValid)) CreatePen();
@@ -379,7 +379,7 @@ void TCanvas::CreateFont() {
   HGDIOBJ old = SelectObject(FHandle, FFont->Handle());
   if (!FOldFont) FOldFont = old;
   SetTextColor(FHandle, ColorToRGB(FFont->Color()));
-  FState << csFontValid;
+  FState += csFontValid;
 }
 
 void TCanvas::CreatePen() {
@@ -389,7 +389,7 @@ void TCanvas::CreatePen() {
   HGDIOBJ old = SelectObject(FHandle, FPen->Handle());
   if (!FOldPen) FOldPen = old;
   SetROP2(FHandle, rops[FPen->Mode()]);
-  FState << csPenValid;
+  FState += csPenValid;
 }
 
 void TCanvas::CreateBrush() {
@@ -404,24 +404,24 @@ void TCanvas::CreateBrush() {
     SetBkColor(FHandle, ~ColorToRGB(FBrush->Color()) & 0xFFFFFF);
     SetBkMode(FHandle, TRANSPARENT);
   }
-  FState << csBrushValid;
+  FState += csBrushValid;
 }
 
 void TCanvas::FontChanged(TObject*) {
   if (FState.Contains(csFontValid)) {
-    FState >> csFontValid;
+    FState -= csFontValid;
     SelectObject(FHandle, GetStockObject(SYSTEM_FONT));
   }
 }
 void TCanvas::PenChanged(TObject*) {
   if (FState.Contains(csPenValid)) {
-    FState >> csPenValid;
+    FState -= csPenValid;
     SelectObject(FHandle, GetStockObject(BLACK_PEN));
   }
 }
 void TCanvas::BrushChanged(TObject*) {
   if (FState.Contains(csBrushValid)) {
-    FState >> csBrushValid;
+    FState -= csBrushValid;
     SelectObject(FHandle, GetStockObject(HOLLOW_BRUSH));
   }
 }

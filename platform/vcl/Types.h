@@ -61,32 +61,39 @@ void OffsetRect(TRect& r, Integer dx, Integer dy);
 void InflateRect(TRect& r, Integer dx, Integer dy);
 constexpr bool IsRectEmpty(const TRect& r) { return r.IsEmpty(); }
 
-// A set of the members of a small enumeration (ordinal < 64), stored as a bit
-// mask with bit N for the member of ordinal N: the form the streaming system
-// and the property reflection use for sets.
+// Sets over small enumerations (TFontStyles, TShiftState, ...) come from the
+// class system's Sets.h; this copy of the same interface serves only builds
+// made before it exists.
+#if __has_include("Sets.h")
+#include "Sets.h"
+#else
 template <class E>
 class TSet {
  public:
   constexpr TSet() = default;
   constexpr TSet(std::initializer_list<E> items) {
-    for (E e : items) FBits |= Bit(e);
+    for (E e : items) FMask |= Bit(e);
   }
-  static constexpr TSet FromMask(uint64_t mask) { TSet s; s.FBits = mask; return s; }
-  constexpr uint64_t Mask() const { return FBits; }
-  constexpr bool Contains(E e) const { return (FBits & Bit(e)) != 0; }
-  constexpr bool Empty() const { return FBits == 0; }
-  constexpr TSet& Include(E e) { FBits |= Bit(e); return *this; }
-  constexpr TSet& Exclude(E e) { FBits &= ~Bit(e); return *this; }
-  constexpr TSet& operator<<(E e) { return Include(e); }
-  constexpr TSet& operator>>(E e) { return Exclude(e); }
-  constexpr TSet operator+(TSet o) const { return FromMask(FBits | o.FBits); }
-  constexpr TSet operator-(TSet o) const { return FromMask(FBits & ~o.FBits); }
-  constexpr TSet operator*(TSet o) const { return FromMask(FBits & o.FBits); }
-  constexpr TSet& operator+=(TSet o) { FBits |= o.FBits; return *this; }
-  constexpr TSet& operator-=(TSet o) { FBits &= ~o.FBits; return *this; }
-  friend constexpr bool operator==(TSet a, TSet b) { return a.FBits == b.FBits; }
+  static constexpr TSet FromMask(uint32_t mask) { TSet s; s.FMask = mask; return s; }
+  constexpr uint32_t Mask() const { return FMask; }
+  constexpr bool Contains(E e) const { return (FMask & Bit(e)) != 0; }
+  constexpr bool Empty() const { return FMask == 0; }
+  constexpr TSet& Include(E e) { FMask |= Bit(e); return *this; }
+  constexpr TSet& Exclude(E e) { FMask &= ~Bit(e); return *this; }
+  constexpr TSet operator+(TSet o) const { return FromMask(FMask | o.FMask); }
+  constexpr TSet operator-(TSet o) const { return FromMask(FMask & ~o.FMask); }
+  constexpr TSet operator*(TSet o) const { return FromMask(FMask & o.FMask); }
+  constexpr TSet operator+(E e) const { return FromMask(FMask | Bit(e)); }
+  constexpr TSet operator-(E e) const { return FromMask(FMask & ~Bit(e)); }
+  constexpr TSet& operator+=(TSet o) { FMask |= o.FMask; return *this; }
+  constexpr TSet& operator-=(TSet o) { FMask &= ~o.FMask; return *this; }
+  constexpr TSet& operator+=(E e) { return Include(e); }
+  constexpr TSet& operator-=(E e) { return Exclude(e); }
+  constexpr bool operator==(const TSet&) const = default;
+  constexpr bool operator<=(TSet o) const { return (FMask & ~o.FMask) == 0; }
 
  private:
-  static constexpr uint64_t Bit(E e) { return uint64_t(1) << static_cast<unsigned>(e); }
-  uint64_t FBits = 0;
+  static constexpr uint32_t Bit(E e) { return uint32_t(1) << static_cast<unsigned>(e); }
+  uint32_t FMask = 0;
 };
+#endif
