@@ -2,6 +2,7 @@
 #include <memory>
 #include "ADODB.h"
 #include "DateUtils.h"
+#include "DialogAnswerer.h"
 #include "Graphics.h"
 #include "Strings.h"
 #include "SysUtils.h"
@@ -219,4 +220,22 @@ TEST_F(DataFormFixture, LoadListFromTable) {
   EXPECT_EQ(list.Text(), "个\r\n箱\r\n米\r\n");
   EXPECT_THROW(Form->LoadListFromTable(&list, "B_Units", "NoColumn"), EDatabaseError);
   EXPECT_THROW(Form->LoadListFromTable(&list, "NoTable", "UnitName"), EDatabaseError);
+}
+
+TEST(DataForm, MessageBoxes) {
+  DialogAnswerer answer;
+  EXPECT_EQ(MsgError(nullptr, "备份失败."), IDOK);
+  EXPECT_EQ(MsgInfo(nullptr, "备份成功.", "提示"), IDOK);
+  answer.SetDefaultButton(IDCANCEL);
+  EXPECT_EQ(MsgConfirm(nullptr, "文件已经存在, 是否覆盖文件?"), IDCANCEL);
+  answer.SetDefaultButton(IDOK);
+  EXPECT_EQ(MsgConfirm(nullptr, "确定要删除记录吗？"), IDOK);
+  auto seen = answer.Dialogs();
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[0].Caption, "错误");
+  EXPECT_EQ(seen[0].Text, "备份失败.");
+  EXPECT_EQ(seen[1].Caption, "提示");
+  EXPECT_EQ(seen[2].Caption, "确认");
+  EXPECT_EQ(seen[2].Text, "文件已经存在, 是否覆盖文件?");
+  EXPECT_EQ(seen[3].Caption, "确认");
 }
