@@ -27,6 +27,11 @@ TClass GetClass(const String& name);
 // EClassNotFound "Class %s not found" when unknown.
 TClass FindClass(const String& name);
 
+// Class groups only matter to a form designer, which this program does not
+// have; the calls are kept so that library initialisation reads as designed.
+inline void StartClassGroup(TClass) {}
+inline void GroupDescendentsWith(TClass, TClass) {}
+
 // The identifier rule of component names: a letter or "_", then letters,
 // digits and "_" (ASCII).
 bool IsValidIdent(const String& ident, bool allowDots = false);
@@ -67,6 +72,10 @@ using TGetChildProc = std::function<void(TComponent* Child)>;
 // A derived class whose Notification override uses its own members should
 // call DestroyComponents() in its destructor, because by the time the base
 // destructor runs only the base part of the object is left.
+//
+// The streaming system creates components by class name through the class's
+// factory (TOVANI_IMPLEMENT_CLASS_FACTORY, which needs a constructor callable
+// without arguments) and then inserts them into their owner.
 class TComponent : public TPersistent {
   TOVANI_CLASS(TComponent, TPersistent)
  public:

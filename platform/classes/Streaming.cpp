@@ -3,6 +3,7 @@
 #include "Strings.h"
 #include "TypInfo.h"
 #include "Utf8.h"
+#include "Variant.h"
 #include <cmath>
 #include <algorithm>
 #include <cstring>
@@ -280,6 +281,39 @@ String TReader::ReadBinary() {
   String s(size_t(n), '\0');
   ReadBytes(s.data(), n);
   return s;
+}
+
+Variant TReader::ReadVariant() {
+  if (++FDepth > kMaxDepth) {
+    --FDepth;
+    throw EReadError("Stream read error");
+  }
+  struct Guard { int& d; ~Guard() { --d; } } guard{FDepth};
+  switch (NextValue()) {
+    case vaNil: ReadValue(); return Variant();
+    case vaNull: ReadValue(); return Variant::Null();
+    case vaInt8: case vaInt16: case vaInt32: return Variant(ReadInteger());
+    case vaInt64: return Variant(static_cast<long long>(ReadInt64()));
+    case vaExtended: case vaDouble: return Variant(ReadFloat());
+    case vaSingle: return Variant(ReadSingle());
+    case vaCurrency: return Variant::FromCurrencyRaw(ReadCurrencyRaw());
+    case vaDate: return Variant::FromDate(ReadDate());
+    case vaString: case vaLString: case vaUTF8String: case vaWString: return Variant(ReadString());
+    case vaIdent: {
+      String ident = ReadIdent();
+      if (SameName(ident, "Null")) return Variant::Null();
+      return Variant(ident);
+    }
+    case vaFalse: case vaTrue: return Variant(ReadBoolean());
+    case vaList: {
+      ReadListBegin();
+      std::vector<Variant> items;
+      while (!EndOfList()) items.push_back(ReadVariant());
+      ReadListEnd();
+      return VarArrayOf(items);
+    }
+    default: InvalidValue();
+  }
 }
 
 void TReader::ReadSignature() {
@@ -595,8 +629,8 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* Prop) {
       InvalidValue();
     }
     case tkVariant:
-      // Variant values are read as their nearest scalar form.
-      InvalidValue();
+      SetVariantProp(Instance, Prop, ReadVariant());
+      break;
     default:
       InvalidValue();
   }
@@ -732,7 +766,7 @@ void TWriter::WriteIdent(const String& Ident) {
   if (SameName(Ident, "False")) return WriteValue(vaFalse);
   if (SameName(Ident, "True")) return WriteValue(vaTrue);
   if (SameName(Ident, "nil")) return WriteValue(vaNil);
-  if (SameName(Ident, "Null")) return WriteValue(vaNull);
+  // Null stays an identifier: as a vaNull byte it would end the list it stands in.
   WriteValue(vaIdent);
   WriteStr(Ident);
 }
@@ -906,8 +940,41 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
       }
       return;
     }
+    case tkVariant: {
+      Variant v = GetVariantProp(Instance, Prop);
+      if (v.IsEmpty()) return;
+      WritePropName(Prop->Name);
+      WriteVariant(v);
+      return;
+    }
     default:
-      return;   // Variant values are not kept in component streams here
+      return;
+  }
+}
+
+void TWriter::WriteVariant(const Variant& Value) {
+  const Variant& v = Value.Deref();
+  if (v.IsArray()) {
+    if (v.DimCount() != 1) throw EWriteError("Unsupported variant type");
+    WriteListBegin();
+    for (Integer i = v.LowBound(1); i <= v.HighBound(1); ++i) WriteVariant(v.GetElement(i));
+    WriteListEnd();
+    return;
+  }
+  switch (v.Kind()) {
+    case varEmpty: WriteValue(vaNil); break;
+    case varNull: WriteIdent("Null"); break;
+    case varBoolean: WriteBoolean(v.AsBoolean()); break;
+    case varShortInt: case varByte: case varSmallint: case varWord: case varInteger:
+    case varLongWord: case varInt64:
+      WriteInteger(v.AsInt64());
+      break;
+    case varSingle: WriteSingle(float(v.AsDouble())); break;
+    case varDouble: WriteFloat(v.AsDouble()); break;
+    case varCurrency: WriteCurrencyRaw(v.AsCurrencyRaw()); break;
+    case varDate: WriteDate(v.AsDateTime()); break;
+    case varString: case varOleStr: WriteString(v.AsString()); break;
+    default: throw EWriteError("Unsupported variant type");
   }
 }
 

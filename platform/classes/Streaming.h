@@ -10,6 +10,7 @@
 
 class TStream;
 class TStrings;
+class Variant;
 struct TPropInfo;
 
 enum TValueType : Byte {
@@ -85,6 +86,9 @@ class TReader : public TFiler {
   String ReadIdent();       // an identifier, False/True/nil included
   String ReadBinary();      // the bytes of a vaBinary value
   String ReadStr();         // a length-prefixed name (class, component and property names)
+  // Any value as a Variant: nil is Unassigned, Null is Null, a list a
+  // variant array of Variants.
+  Variant ReadVariant();
   void ReadSignature();     // EReadError "Invalid stream format" unless "TPF0"
   void ReadPrefix(TFilerFlags& Flags, Integer& AChildPos);
 
@@ -164,6 +168,10 @@ class TWriter : public TFiler {
   void WriteIdent(const String& Ident);   // False, True and nil become their own value types
   void WriteBinary(const String& Bytes);
   void WriteStr(const String& Value);     // a length-prefixed name (at most 255 bytes)
+  // Unassigned as nil, Null as the identifier Null, arrays (one dimension)
+  // as lists;
+  // EWriteError "Unsupported variant type" for objects and the like.
+  void WriteVariant(const Variant& Value);
   void WriteSignature();
   void WritePrefix(TFilerFlags Flags, Integer AChildPos);
 

@@ -3,10 +3,7 @@
 #include <memory>
 #include <mutex>
 
-#if __has_include("Variant.h")
 #include "Variant.h"
-#define TOVANI_HAVE_VARIANT 1
-#endif
 
 namespace {
 
@@ -289,7 +286,6 @@ void SetMethodProp(TObject* obj, const TPropInfo* prop, const TMethod& value) {
 TMethod GetMethodProp(TObject* obj, const String& name) { return GetMethodProp(obj, Need(obj, name)); }
 void SetMethodProp(TObject* obj, const String& name, const TMethod& value) { SetMethodProp(obj, Need(obj, name), value); }
 
-#ifdef TOVANI_HAVE_VARIANT
 Variant GetVariantProp(TObject* obj, const TPropInfo* prop) {
   Need(obj, prop);
   if (prop->Kind() != tkVariant) WrongKind(prop);
@@ -301,7 +297,92 @@ void SetVariantProp(TObject* obj, const TPropInfo* prop, const Variant& value) {
   if (prop->Kind() != tkVariant) WrongKind(prop);
   Setter(prop, prop->SetVar)(obj, value);
 }
-#endif
+
+Variant GetPropValue(TObject* obj, const TPropInfo* prop, bool preferStrings) {
+  Need(obj, prop);
+  switch (prop->Kind()) {
+    case tkInteger:
+    case tkChar:
+    case tkWChar:
+      return Variant(Integer(GetOrdProp(obj, prop)));
+    case tkInt64:
+      return Variant(static_cast<long long>(GetOrdProp(obj, prop)));
+    case tkEnumeration:
+      if (prop->PropType->Name == "Boolean") return Variant(GetOrdProp(obj, prop) != 0);
+      if (preferStrings) return Variant(GetEnumProp(obj, prop));
+      return Variant(Integer(GetOrdProp(obj, prop)));
+    case tkSet:
+      if (preferStrings) return Variant(GetSetProp(obj, prop));
+      return Variant(Integer(GetOrdProp(obj, prop)));
+    case tkFloat:
+      if (prop->PropType->FloatType == ftCurr)
+        return Variant::FromCurrencyRaw(Int64(std::nearbyint(GetFloatProp(obj, prop) * 10000.0)));
+      return Variant(GetFloatProp(obj, prop));
+    case tkString:
+    case tkLString:
+    case tkWString:
+    case tkUString:
+      return Variant(GetStrProp(obj, prop));
+    case tkVariant:
+      return GetVariantProp(obj, prop);
+    case tkClass:
+      return Variant::FromObject(GetObjectProp(obj, prop));
+    default:
+      WrongKind(prop);
+  }
+}
+
+void SetPropValue(TObject* obj, const TPropInfo* prop, const Variant& value) {
+  Need(obj, prop);
+  switch (prop->Kind()) {
+    case tkInteger:
+    case tkChar:
+    case tkWChar:
+      if (prop->Kind() != tkInteger && value.Kind() == varString) {
+        String s = value.AsString();
+        SetOrdProp(obj, prop, s.empty() ? 0 : (unsigned char)s[0]);
+      } else {
+        SetOrdProp(obj, prop, value.AsInteger());
+      }
+      break;
+    case tkInt64:
+      SetOrdProp(obj, prop, value.AsInt64());
+      break;
+    case tkEnumeration:
+      if (value.Kind() == varString || value.Kind() == varOleStr) SetEnumProp(obj, prop, value.AsString());
+      else if (value.Kind() == varBoolean) SetOrdProp(obj, prop, value.AsBoolean() ? 1 : 0);
+      else SetOrdProp(obj, prop, value.AsInteger());
+      break;
+    case tkSet:
+      if (value.Kind() == varString || value.Kind() == varOleStr) SetSetProp(obj, prop, value.AsString());
+      else SetOrdProp(obj, prop, uint32_t(value.AsInt64()));
+      break;
+    case tkFloat:
+      SetFloatProp(obj, prop, value.AsDouble());
+      break;
+    case tkString:
+    case tkLString:
+    case tkWString:
+    case tkUString:
+      SetStrProp(obj, prop, VarToStr(value));
+      break;
+    case tkVariant:
+      SetVariantProp(obj, prop, value);
+      break;
+    case tkClass:
+      SetObjectProp(obj, prop, static_cast<TObject*>(value.IsEmpty() || value.IsNull() ? nullptr : value.AsObject()));
+      break;
+    default:
+      WrongKind(prop);
+  }
+}
+
+Variant GetPropValue(TObject* obj, const String& name, bool preferStrings) {
+  return GetPropValue(obj, Need(obj, name), preferStrings);
+}
+void SetPropValue(TObject* obj, const String& name, const Variant& value) {
+  SetPropValue(obj, Need(obj, name), value);
+}
 
 // ---------------------------------------------------------------------------
 // Enumerations and sets

@@ -192,6 +192,17 @@ TMethod GetMethodProp(TObject* obj, const String& name);
 void SetMethodProp(TObject* obj, const String& name, const TMethod& value);
 Variant GetVariantProp(TObject* obj, const TPropInfo* prop);
 void SetVariantProp(TObject* obj, const TPropInfo* prop, const Variant& value);
+// Any property as a Variant: integers, chars and Int64 as integers, Boolean
+// as a Boolean, enumerations and sets by name (by ordinal or bit mask when
+// preferStrings is false), floats as doubles (Currency as currency), strings,
+// Variants as they are, objects as object references. Methods give
+// EPropertyError "Invalid property type: %s".
+Variant GetPropValue(TObject* obj, const TPropInfo* prop, bool preferStrings = true);
+Variant GetPropValue(TObject* obj, const String& name, bool preferStrings = true);
+// The reverse: enumerations and sets take names or numbers, chars a text's
+// first byte; conversion errors are the Variant's own.
+void SetPropValue(TObject* obj, const TPropInfo* prop, const Variant& value);
+void SetPropValue(TObject* obj, const String& name, const Variant& value);
 
 // ---------------------------------------------------------------------------
 // Enumerations and sets.

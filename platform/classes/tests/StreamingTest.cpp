@@ -43,6 +43,8 @@ void BuildTree(TTestForm& form) {
   p1->SetSecret(String("\x01\x02 binary-ish"));
   SetMethodProp(p1, "OnClick", TMethod{{}, &form, "PanelClick"});
   p2->SetRatio(-2.5e-300);
+  p2->SetValue(VarArrayOf({Variant(7), Variant("七"), Variant::Null()}));
+  inner->SetValue(Variant(1.5));
 }
 
 String ToBinary(TComponent* c) {
@@ -91,6 +93,12 @@ void CheckTree(TTestForm& form) {
   EXPECT_EQ(inner->GetParentComponent(), p1);
   EXPECT_EQ(inner->Caption(), "it's\r\nline 2");
   EXPECT_DOUBLE_EQ(p2->Ratio(), -2.5e-300);
+  ASSERT_TRUE(p2->Value().IsArray());
+  EXPECT_EQ(p2->Value().GetElement(0).AsInteger(), 7);
+  EXPECT_EQ(p2->Value().GetElement(1).AsString(), "七");
+  EXPECT_TRUE(p2->Value().GetElement(2).IsNull());
+  EXPECT_DOUBLE_EQ(inner->Value().AsDouble(), 1.5);
+  EXPECT_TRUE(p1->Value().IsEmpty());
   ASSERT_TRUE(p1->OnClick);
   p1->OnClick(p1);
   EXPECT_EQ(form.Clicks, 1);   // bound to the new form's handler
@@ -135,6 +143,7 @@ TEST(Streaming, HandWrittenFormFile) {
   const char* text = R"(
 object Form1: TTestForm
   Tag = $10
+  Pending = 3
   object Panel1: TTestPanel
     Caption = '第' + '一' +
       #20010'面板'
@@ -170,6 +179,8 @@ end
   EXPECT_EQ(p->Secret(), "kept");
   EXPECT_EQ(p->Buddy(), p);
   ASSERT_TRUE(p->OnClick);
+  p->OnClick(p);
+  EXPECT_EQ(form.Clicks, 4);   // Pending set 3, then one click
 }
 
 TEST(Streaming, ReadingIntoNothingCreatesTheRootByClass) {

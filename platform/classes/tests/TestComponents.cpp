@@ -56,6 +56,7 @@ TOVANI_PUBLISHED(TTestPanel) {
   Property("Items", &TTestPanel::Items, &TTestPanel::SetItems);
   Property("Buddy", &TTestPanel::Buddy, &TTestPanel::SetBuddy);
   Property("OnClick", &TTestPanel::OnClick);
+  Property("Value", &TTestPanel::Value, &TTestPanel::SetValue);
 }
 
 TTestPanel::TTestPanel(TComponent* AOwner)
@@ -108,6 +109,8 @@ void TTestPanel::DefineProperties(TFiler* Filer) {
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TTestForm, TComponent)
 TOVANI_PUBLISHED(TTestForm) {
+  // write-only: can be read from a stream, never written to one
+  Property<Integer>("Pending", nullptr, [](TTestForm* f, Integer v) { f->Clicks = v; });
   Method("PanelClick", &TTestForm::PanelClick);
   Method("OtherClick", &TTestForm::OtherClick);
   Method("WrongShape", &TTestForm::WrongShape);

@@ -7,6 +7,7 @@
 #include "Currency.h"
 #include "Strings.h"
 #include "TypInfo.h"
+#include "Variant.h"
 
 enum TTestShape { shRect, shCircle, shTriangle };
 TOVANI_ENUM_INFO(TTestShape)
@@ -97,6 +98,8 @@ class TTestPanel : public TComponent {
   void SetItems(TTestItems* v) { FItems->Assign(v); }
   TTestPanel* Buddy() const { return FBuddy; }
   void SetBuddy(TTestPanel* v);
+  const Variant& Value() const { return FValue; }
+  void SetValue(const Variant& v) { FValue = v; }
   // data kept through DefineProperties
   const String& Secret() const { return FSecret; }
   void SetSecret(const String& v) { FSecret = v; }
@@ -127,6 +130,7 @@ class TTestPanel : public TComponent {
   TTestPanel* FBuddy = nullptr;
   TComponent* FParentPanel = nullptr;
   String FSecret;
+  Variant FValue;
 };
 
 class TTestForm : public TComponent {

@@ -12,7 +12,7 @@ std::vector<String> Names(const TPropList& l) {
 TEST(TypInfo, PropListInDeclarationOrderInheritedFirst) {
   EXPECT_EQ(Names(GetPropList(TTestPanel::StaticClass())),
             (std::vector<String>{"Name", "Tag", "Caption", "Shape", "Options", "Ratio", "Price", "Big",
-                                 "Enabled", "Font", "Lines", "Items", "Buddy", "OnClick"}));
+                                 "Enabled", "Font", "Lines", "Items", "Buddy", "OnClick", "Value"}));
   EXPECT_EQ(Names(GetPropList(TTestPanel::StaticClass(), TTypeKinds{tkClass})),
             (std::vector<String>{"Font", "Lines", "Items", "Buddy"}));
 }
@@ -59,6 +59,34 @@ TEST(TypInfo, ReadAndWriteEveryKindByName) {
   EXPECT_EQ(GetOrdProp(&p, "Shape"), 1);
 }
 
+TEST(TypInfo, PropValuesAsVariants) {
+  TTestPanel p;
+  TTestPanel other;
+  SetPropValue(&p, "Caption", Variant(12));
+  SetPropValue(&p, "Shape", Variant("shTriangle"));
+  SetPropValue(&p, "Options", Variant("[toItalic]"));
+  SetPropValue(&p, "Enabled", Variant(false));
+  SetPropValue(&p, "Tag", Variant("42"));
+  SetPropValue(&p, "Ratio", Variant("2.5"));
+  SetPropValue(&p, "Buddy", Variant::FromObject(&other));
+  SetPropValue(&p, "Value", Variant::Null());
+  EXPECT_EQ(p.Caption(), "12");
+  EXPECT_EQ(p.Shape(), shTriangle);
+  EXPECT_EQ(p.Options(), TTestOptions{toItalic});
+  EXPECT_FALSE(p.Enabled());
+  EXPECT_EQ(p.Tag(), 42);
+  EXPECT_EQ(p.Buddy(), &other);
+  EXPECT_TRUE(p.Value().IsNull());
+  EXPECT_EQ(VarToStr(GetPropValue(&p, "Shape")), "shTriangle");
+  EXPECT_EQ(GetPropValue(&p, "Shape", false).AsInteger(), 2);
+  EXPECT_EQ(GetPropValue(&p, "Enabled").Kind(), varBoolean);
+  EXPECT_EQ(GetPropValue(&p, "Options").AsString(), "toItalic");
+  EXPECT_DOUBLE_EQ(GetPropValue(&p, "Ratio").AsDouble(), 2.5);
+  EXPECT_EQ(GetPropValue(&p, "Buddy").AsObject(), &other);
+  EXPECT_THROW(GetPropValue(&p, "OnClick"), EPropertyError);
+  EXPECT_THROW(SetPropValue(&p, "Tag", Variant("abc")), EVariantError);
+}
+
 TEST(TypInfo, BadAccessGivesClearErrors) {
   TTestPanel p;
   struct Case { std::function<void()> f; const char* message; };
@@ -97,6 +125,28 @@ TEST(TypInfo, EnumAndSetTexts) {
   EXPECT_EQ(StringToSet(opts, "toItalic,toBold"), 3u);
   EXPECT_EQ(SetToString(opts, 6), "toItalic,toUnderline");
   EXPECT_THROW(StringToSet(opts, "[toBold"), EPropertyError);
+}
+
+TEST(TypInfo, WriteOnlyProperty) {
+  TTestForm form;
+  const TPropInfo* p = GetPropInfo(&form, "Pending");
+  ASSERT_NE(p, nullptr);
+  EXPECT_FALSE(p->HasGetter());
+  SetOrdProp(&form, p, 5);
+  EXPECT_EQ(form.Clicks, 5);
+  try {
+    GetOrdProp(&form, p);
+    ADD_FAILURE();
+  } catch (const EPropertyError& e) {
+    EXPECT_EQ(e.Message(), "Property Pending is write-only");
+  }
+  TComponent c;
+  try {
+    SetOrdProp(&c, "Tag", 1);
+    SetStrProp(&c, "Name", "ok");
+  } catch (...) {
+    ADD_FAILURE();
+  }
 }
 
 TEST(TypInfo, DefaultsAndStoredPredicates) {
