@@ -488,6 +488,17 @@ std::vector<const TMethodInfo*> GetMethodList(TClass cls) {
   return list;
 }
 
+Variant InvokePublishedMethod(TObject* obj, const String& name, std::vector<Variant>& args) {
+  const TMethodInfo* m = obj ? FindPublishedMethod(obj->ClassType(), name) : nullptr;
+  if (!m) throw EMethodNotFound("Method '" + name + "' not found");
+  if (!m->Invoke) throw EInvalidOperation("Method " + m->Name + " cannot be called late-bound");
+  if (Integer(args.size()) != m->ParamCount)
+    throw EInvalidArgument("Method " + m->Name + " takes " + std::to_string(m->ParamCount) + " parameters");
+  Variant result;
+  m->Invoke(obj, args, &result);
+  return result;
+}
+
 bool SameMethod(const TMethod& a, const TMethod& b) {
   if (!a.Assigned() || !b.Assigned()) return a.Assigned() == b.Assigned();
   return !a.Name.empty() && a.Data == b.Data && SameName(a.Name, b.Name);
@@ -672,6 +683,28 @@ TMethodInfo* AddMethod(TClass cls, const char* name, const std::type_info& sig) 
   td->Methods.push_back(std::move(m));
   return td->Methods.back().get();
 }
+
+Int64 ArgToInt(const std::vector<Variant>& a, size_t i) { return a[i].AsInt64(); }
+double ArgToFloat(const std::vector<Variant>& a, size_t i) { return a[i].AsDouble(); }
+bool ArgToBool(const std::vector<Variant>& a, size_t i) { return a[i].AsBoolean(); }
+String ArgToStr(const std::vector<Variant>& a, size_t i) { return VarToStr(a[i]); }
+TObject* ArgToObject(const std::vector<Variant>& a, size_t i, TClass cls) {
+  const Variant& v = a[i];
+  if (v.IsEmpty() || v.IsNull()) return nullptr;
+  auto* o = static_cast<TObject*>(v.AsObject());
+  if (o && cls && !o->InheritsFrom(cls)) throw EInvalidCast("Invalid class typecast");
+  return o;
+}
+const Variant& ArgRef(const std::vector<Variant>& a, size_t i) { return a[i]; }
+void IntToArg(Variant* out, Int64 v) {
+  *out = (v >= INT32_MIN && v <= INT32_MAX) ? Variant(Integer(v)) : Variant(static_cast<long long>(v));
+}
+void FloatToArg(Variant* out, double v) { *out = Variant(v); }
+void BoolToArg(Variant* out, bool v) { *out = Variant(v); }
+void StrToArg(Variant* out, const String& v) { *out = Variant(v); }
+void ObjectToArg(Variant* out, TObject* v) { *out = Variant::FromObject(v); }
+void VariantToArg(Variant* out, const Variant& v) { *out = v; }
+Variant* ArgAt(std::vector<Variant>& a, size_t i) { return &a[i]; }
 
 void MethodDoesNotFit(const TMethodInfo* m, const TPropInfo* prop) {
   throw EPropertyError("Method '" + m->Name + "' does not fit event " + prop->Name);

@@ -27,6 +27,7 @@
 #include <cmath>
 #include <functional>
 #include <initializer_list>
+#include <tuple>
 #include <type_traits>
 #include <typeinfo>
 #include <utility>
@@ -85,6 +86,12 @@ struct TMethodInfo {
   TClass Owner = nullptr;
   const std::type_info* Signature = nullptr;
   std::function<std::any(TObject*)> Bind;
+  // Late-bound call (scripts): the arguments as Variants, converted to the
+  // parameter types; var parameters (non-const references) are written back
+  // into Args; the result, if any, goes to *Result. Empty when a parameter
+  // or the result has a type that does not travel in a Variant.
+  Integer ParamCount = 0;
+  std::function<void(TObject* Self, std::vector<Variant>& Args, Variant* Result)> Invoke;
 };
 
 // The callable stored in an event when a published method is bound to it.
@@ -226,6 +233,12 @@ const TTypeInfo* FindTypeInfo(const String& name);
 // Searches the class and its ancestors (case-insensitive); null when none.
 const TMethodInfo* FindPublishedMethod(TClass cls, const String& name);
 std::vector<const TMethodInfo*> GetMethodList(TClass cls);
+// Calls a published method of obj by name with Variant arguments (see
+// TMethodInfo::Invoke). EMethodNotFound "Method '%s' not found";
+// EInvalidArgument "Method %s takes %d parameters" for a wrong count;
+// EInvalidOperation "Method %s cannot be called late-bound" when its types
+// do not travel in Variants.
+Variant InvokePublishedMethod(TObject* obj, const String& name, std::vector<Variant>& args);
 // The published name of a handler (empty when it is not a bound published method).
 inline String MethodName(const TMethod& m) { return m.Name; }
 // Two event values refer to the same handler: the same published method of
@@ -424,9 +437,83 @@ struct MethodBinder<R(Args...)> {
     };
   }
 };
+// Variant conversions for late-bound calls (defined where Variant is known).
+Int64 ArgToInt(const std::vector<Variant>& a, size_t i);
+double ArgToFloat(const std::vector<Variant>& a, size_t i);
+bool ArgToBool(const std::vector<Variant>& a, size_t i);
+String ArgToStr(const std::vector<Variant>& a, size_t i);
+TObject* ArgToObject(const std::vector<Variant>& a, size_t i, TClass cls);
+const Variant& ArgRef(const std::vector<Variant>& a, size_t i);
+void IntToArg(Variant* out, Int64 v);
+void FloatToArg(Variant* out, double v);
+void BoolToArg(Variant* out, bool v);
+void StrToArg(Variant* out, const String& v);
+void ObjectToArg(Variant* out, TObject* v);
+void VariantToArg(Variant* out, const Variant& v);
+Variant* ArgAt(std::vector<Variant>& a, size_t i);
+
+template <class T>
+constexpr bool Travels() {
+  using D = std::remove_cvref_t<T>;
+  if constexpr (std::is_pointer_v<D>) return std::is_base_of_v<TObject, std::remove_pointer_t<D>>;
+  else return std::is_arithmetic_v<D> || std::is_enum_v<D> || std::is_same_v<D, String> ||
+              std::is_same_v<D, Variant> || IsSet<D>::value;
+}
+
+template <class D>
+D FromArg(const std::vector<Variant>& a, size_t i) {
+  if constexpr (std::is_same_v<D, bool>) return ArgToBool(a, i);
+  else if constexpr (std::is_integral_v<D> || std::is_enum_v<D>) return static_cast<D>(ArgToInt(a, i));
+  else if constexpr (std::is_floating_point_v<D>) return static_cast<D>(ArgToFloat(a, i));
+  else if constexpr (std::is_same_v<D, String>) return ArgToStr(a, i);
+  else if constexpr (IsSet<D>::value) return D::FromMask(uint32_t(ArgToInt(a, i)));
+  else if constexpr (std::is_pointer_v<D>)
+    return static_cast<D>(ArgToObject(a, i, std::remove_pointer_t<D>::StaticClass()));
+  else return ArgRef(a, i);
+}
+
+template <class D>
+void ToArg(Variant* out, const D& v) {
+  if constexpr (std::is_same_v<D, bool>) BoolToArg(out, v);
+  else if constexpr (std::is_integral_v<D> || std::is_enum_v<D>) IntToArg(out, static_cast<Int64>(v));
+  else if constexpr (std::is_floating_point_v<D>) FloatToArg(out, v);
+  else if constexpr (std::is_same_v<D, String>) StrToArg(out, v);
+  else if constexpr (IsSet<D>::value) IntToArg(out, v.Mask());
+  else if constexpr (std::is_pointer_v<D>) ObjectToArg(out, v);
+  else VariantToArg(out, v);
+}
+
+template <class Sig> struct MethodInvoker;
+template <class R, class... Args>
+struct MethodInvoker<R(Args...)> {
+  template <class Cls, class M>
+  static void Call(Cls* self, M method, std::vector<Variant>& args, Variant* result) {
+    CallWith<Cls>(self, method, args, result, std::index_sequence_for<Args...>());
+  }
+  template <class Cls, class M, size_t... I>
+  static void CallWith(Cls* self, M method, std::vector<Variant>& args, Variant* result, std::index_sequence<I...>) {
+    std::tuple<std::remove_cvref_t<Args>...> values(FromArg<std::remove_cvref_t<Args>>(args, I)...);
+    if constexpr (std::is_void_v<R>) {
+      (self->*method)(std::get<I>(values)...);
+    } else {
+      auto r = (self->*method)(std::get<I>(values)...);
+      if (result) ToArg(result, r);
+    }
+    // var parameters go back to the caller's arguments
+    (WriteBack<Args>(args, I, std::get<I>(values)), ...);
+  }
+  template <class A, class V>
+  static void WriteBack(std::vector<Variant>& args, size_t i, const V& v) {
+    if constexpr (std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>) ToArg(ArgAt(args, i), v);
+  }
+  static constexpr bool Possible() { return (Travels<Args>() && ...) && (std::is_void_v<R> || Travels<R>()); }
+};
+
 template <class M> struct MemberClass;
 template <class R, class C> struct MemberClass<R (C::*)() const> { using type = C; };
 template <class R, class C> struct MemberClass<R (C::*)() const noexcept> { using type = C; };
+template <class Sig> struct ParamCountOf;
+template <class R, class... Args> struct ParamCountOf<R(Args...)> { static constexpr size_t value = sizeof...(Args); };
 template <class M> struct MemberSignature;
 template <class R, class C, class... Args> struct MemberSignature<R (C::*)(Args...)> { using type = R(Args...); };
 
@@ -476,6 +563,12 @@ class TPublisher {
     using Sig = typename typinfo_detail::MemberSignature<M>::type;
     TMethodInfo* m = typinfo_detail::AddMethod(Cls::StaticClass(), name, typeid(Sig));
     m->Bind = typinfo_detail::MethodBinder<Sig>::template Make<Cls>(m, method);
+    using Invoker = typinfo_detail::MethodInvoker<Sig>;
+    m->ParamCount = Integer(typinfo_detail::ParamCountOf<Sig>::value);
+    if constexpr (Invoker::Possible())
+      m->Invoke = [method](TObject* obj, std::vector<Variant>& args, Variant* result) {
+        Invoker::template Call<Cls>(static_cast<Cls*>(obj), method, args, result);
+      };
   }
 };
 

@@ -114,4 +114,7 @@ TOVANI_PUBLISHED(TTestForm) {
   Method("PanelClick", &TTestForm::PanelClick);
   Method("OtherClick", &TTestForm::OtherClick);
   Method("WrongShape", &TTestForm::WrongShape);
+  Method("Add", &TTestForm::Add);
+  Method("Swap", &TTestForm::Swap);
+  Method("Describe", &TTestForm::Describe);
 }

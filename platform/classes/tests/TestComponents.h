@@ -140,6 +140,11 @@ class TTestForm : public TComponent {
   void PanelClick(TObject* Sender) { ++Clicks; LastSender = Sender; }
   void OtherClick(TObject*) { Clicks += 100; }
   void WrongShape(int) {}
+  Integer Add(Integer a, Integer b) { return a + b; }
+  void Swap(String& a, String& b) { std::swap(a, b); }
+  String Describe(TTestPanel* p, TTestShape s, double r, bool f) {
+    return (p ? p->Name() : String("nil")) + "/" + std::to_string(int(s)) + "/" + std::to_string(r) + "/" + (f ? "T" : "F");
+  }
   int Clicks = 0;
   TObject* LastSender = nullptr;
 };

@@ -127,6 +127,30 @@ TEST(TypInfo, EnumAndSetTexts) {
   EXPECT_THROW(StringToSet(opts, "[toBold"), EPropertyError);
 }
 
+TEST(TypInfo, PublishedMethodsCalledLateBound) {
+  TTestForm form;
+  TTestPanel panel(&form);
+  panel.SetName("P1");
+  std::vector<Variant> args{Variant(2), Variant("40")};
+  EXPECT_EQ(InvokePublishedMethod(&form, "add", args).AsInteger(), 42);
+  std::vector<Variant> swap{Variant("a"), Variant("b")};
+  EXPECT_TRUE(InvokePublishedMethod(&form, "Swap", swap).IsEmpty());
+  EXPECT_EQ(swap[0].AsString(), "b");   // var parameters come back
+  EXPECT_EQ(swap[1].AsString(), "a");
+  std::vector<Variant> desc{Variant::FromObject(&panel), Variant(1), Variant(0.5), Variant(true)};
+  EXPECT_EQ(InvokePublishedMethod(&form, "Describe", desc).AsString(), "P1/1/0.500000/T");
+  std::vector<Variant> click{Variant::FromObject(&panel)};
+  InvokePublishedMethod(&form, "PanelClick", click);
+  EXPECT_EQ(form.LastSender, &panel);
+
+  std::vector<Variant> one{Variant(1)};
+  EXPECT_THROW(InvokePublishedMethod(&form, "Add", one), EInvalidArgument);
+  EXPECT_THROW(InvokePublishedMethod(&form, "Nothing", one), EMethodNotFound);
+  TTestFont font;
+  std::vector<Variant> wrong{Variant::FromObject(&font), Variant(0), Variant(0.0), Variant(false)};
+  EXPECT_THROW(InvokePublishedMethod(&form, "Describe", wrong), EInvalidCast);
+}
+
 TEST(TypInfo, WriteOnlyProperty) {
   TTestForm form;
   const TPropInfo* p = GetPropInfo(&form, "Pending");
@@ -183,7 +207,7 @@ TEST(TypInfo, EventsBindPublishedMethodsByNameAndKeepTheName) {
 
   EXPECT_THROW(SetMethodProp(&panel, onClick, TMethod{{}, &form, "NoSuchHandler"}), EMethodNotFound);
   EXPECT_THROW(SetMethodProp(&panel, onClick, TMethod{{}, &form, "WrongShape"}), EPropertyError);
-  EXPECT_EQ(GetMethodList(TTestForm::StaticClass()).size(), 3u);
+  EXPECT_EQ(GetMethodList(TTestForm::StaticClass()).size(), 6u);
   EXPECT_EQ(FindPublishedMethod(TTestForm::StaticClass(), "otherCLICK")->Name, "OtherClick");
 }
 
