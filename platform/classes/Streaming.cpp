@@ -389,6 +389,27 @@ void TReader::FixupReferences() {
   }
 }
 
+namespace {
+// A second instance of the same form or data module gets "Name_1",
+// "Name_2", ... so that names stay unique in its owner and among the roots
+// that references between roots look up.
+String UniqueRootName(TComponent* root, const String& name) {
+  auto taken = [root](const String& n) {
+    if (root->Owner()) {
+      TComponent* c = root->Owner()->FindComponent(n);
+      if (c && c != root) return true;
+    }
+    TComponent* g = FindGlobalComponent(n);
+    return g && g != root;
+  };
+  if (name.empty() || !taken(name)) return name;
+  for (int i = 1;; ++i) {
+    String candidate = name + "_" + std::to_string(i);
+    if (!taken(candidate)) return candidate;
+  }
+}
+}  // namespace
+
 TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
   ReadSignature();
   TFilerFlags flags;
@@ -411,7 +432,7 @@ TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
   FLoaded.push_back(ARoot);
   try {
     ARoot->FComponentState += TComponentState{csLoading, csReading};
-    if (ARoot->Name() != name) ARoot->SetName(name);
+    if (ARoot->Name() != name) ARoot->SetName(UniqueRootName(ARoot, name));
     ARoot->ReadState(this);
     ARoot->FComponentState.Exclude(csReading);
     FixupReferences();

@@ -293,6 +293,20 @@ TEST(Streaming, CorruptStreamsNeverCrash) {
   EXPECT_THROW(ObjectTextToBinary(deepText), EParserError);
 }
 
+TEST(Streaming, ASecondInstanceOfARootGetsAUniqueName) {
+  TComponent app;
+  auto* f1 = new TTestForm(&app);
+  auto* f2 = new TTestForm(&app);
+  auto* f3 = new TTestForm(&app);
+  const char* text = "object SaleForm: TTestForm\nend";
+  ReadComponentFromText(text, f1);
+  ReadComponentFromText(text, f2);
+  ReadComponentFromText(text, f3);
+  EXPECT_EQ(f1->Name(), "SaleForm");
+  EXPECT_EQ(f2->Name(), "SaleForm_1");
+  EXPECT_EQ(f3->Name(), "SaleForm_2");
+}
+
 TEST(Streaming, UnresolvedReferenceStaysNil) {
   TTestForm form;
   ReadComponentFromText("object F: TTestForm\n object P: TTestPanel\n  Buddy = Gone\n end\nend", &form);
