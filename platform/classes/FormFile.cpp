@@ -127,17 +127,9 @@ class TTextParser {
 
  private:
   void SkipBlanks() {
-    for (;;) {
-      while (FPos < FText.size() && (unsigned char)FText[FPos] <= ' ') {
-        if (FText[FPos] == '\n') ++FLine;
-        ++FPos;
-      }
-      // comments are not part of the format, but hand-written files use them
-      if (FText.compare(FPos, 2, "//") == 0) {
-        while (FPos < FText.size() && FText[FPos] != '\n') ++FPos;
-        continue;
-      }
-      return;
+    while (FPos < FText.size() && (unsigned char)FText[FPos] <= ' ') {
+      if (FText[FPos] == '\n') ++FLine;
+      ++FPos;
     }
   }
 
