@@ -2,7 +2,7 @@
 # Installs every Debian package the build, the program and the tests need.
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
-PKGS=(wine64 wine64-tools libwine-dev xvfb xauth cmake ninja-build ccache
+PKGS=(wine wine64 wine64-tools libwine-dev xvfb xauth cmake ninja-build ccache
       libsqlite3-dev zlib1g-dev libjpeg-dev libicu-dev fonts-wqy-microhei
       libgtest-dev libbenchmark-dev libpng-dev g++ python3)
 missing=()
@@ -14,5 +14,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y "${missing[@]}"
 fi
