@@ -1,0 +1,2 @@
+tovani_bench(cxdata_filter_bench ${CMAKE_CURRENT_LIST_DIR}/CxDataFilterBench.cpp)
+target_link_libraries(cxdata_filter_bench PRIVATE cxdata)
