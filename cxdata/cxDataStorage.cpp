@@ -73,8 +73,9 @@ void TcxValueDef::SetTextStoredFlag(bool Value) {
 void TcxValueDef::ComputeSlot(Integer& Offset) {
   FDataSize = FValueTypeClass->GetBufferSize();
   FOffset = Offset;
+  FLaidOutText = KeepsText();
   if (HasSlot()) {
-    FSlotSize = 1 + FDataSize + (KeepsText() ? Integer(sizeof(void*)) : 0);
+    FSlotSize = 1 + FDataSize + (FLaidOutText ? Integer(sizeof(void*)) : 0);
     Offset += FSlotSize;
   } else {
     FSlotSize = 0;
@@ -116,19 +117,19 @@ void TcxValueDef::SetSlotNull(Byte* B, bool Null) const {
 }
 
 String TcxValueDef::ReadSlotDisplayText(const Byte* B) const {
-  if (KeepsText()) return FValueTypeClass->ReadBufferText(TextHolder(B));
+  if (FLaidOutText) return FValueTypeClass->ReadBufferText(TextHolder(B));
   if (IsSlotNull(B)) return String();
   return FValueTypeClass->GetBufferDisplayText(ValueArea(B));
 }
 
 void TcxValueDef::WriteSlotDisplayText(Byte* B, const String& S) const {
-  if (KeepsText()) FValueTypeClass->WriteBufferText(TextHolder(B), S);
+  if (FLaidOutText) FValueTypeClass->WriteBufferText(TextHolder(B), S);
 }
 
 void TcxValueDef::FreeSlot(Byte* B) const {
-  if (!HasSlot()) return;
+  if (!HasLaidOutSlot()) return;
   if (B[FOffset] != 0) FValueTypeClass->FreeValueBuffer(ValueArea(B));
-  if (KeepsText()) FValueTypeClass->FreeTextBuffer(TextHolder(B));
+  if (FLaidOutText) FValueTypeClass->FreeTextBuffer(TextHolder(B));
 }
 
 int TcxValueDef::CompareInBuffers(const Byte* B1, const Byte* B2) const {
@@ -175,7 +176,7 @@ Integer TcxValueDefs::IndexOf(const TcxValueDef* ADef) const {
 }
 
 Integer TcxValueDefs::StoredCount() const {
-  return Integer(std::count_if(FItems.begin(), FItems.end(), [](TcxValueDef* d) { return d->HasSlot(); }));
+  return Integer(std::count_if(FItems.begin(), FItems.end(), [](TcxValueDef* d) { return d->HasLaidOutSlot(); }));
 }
 
 void TcxValueDefs::DefChanged(TcxValueDef*) {
@@ -262,7 +263,10 @@ TcxDataStorage::~TcxDataStorage() {
 }
 
 void TcxDataStorage::ApplyLayout(TcxValueDefs* AList) {
-  AList->ComputeLayout(FUsesRecordIds ? 5 : 1);
+  // Internal records are scratch copies and carry no id: their layout does
+  // not depend on UsesRecordIds, so switching ids on or off can never leave
+  // an existing internal buffer laid out with another header.
+  AList->ComputeLayout(FUsesRecordIds && !AList->IsInternal() ? 5 : 1);
 }
 
 TcxValueDefs* TcxDataStorage::DefsForRecord(Integer Index) const {
@@ -366,7 +370,7 @@ TcxValueDef* TcxDataStorage::ResolveValueDef(Integer Index, TcxValueDef* ADef) c
   if (Index < 0 && ADef && !ADef->Is<TcxInternalValueDef>())
     ADef = FInternalValueDefs->FindByMainDef(ADef);
   // A def without a slot keeps no values.
-  return ADef && ADef->HasSlot() ? ADef : nullptr;
+  return ADef && ADef->HasLaidOutSlot() ? ADef : nullptr;
 }
 
 Variant TcxDataStorage::ValueAt(Integer Index, TcxValueDef* ADef) {
@@ -437,9 +441,9 @@ void TcxDataStorage::LoadRecord(Integer Index, TcxValueDefReader* AReader) {
   TcxValueDefs* defs = DefsForRecord(Index);
   for (Integer i = 0; i < defs->DefCount(); ++i) {
     TcxValueDef* def = defs->DefAt(i);
-    if (AReader->IsInternalDef(def) || !def->HasSlot()) continue;
+    if (AReader->IsInternalDef(def) || !def->HasLaidOutSlot()) continue;
     def->WriteSlotValue(b, AReader->ReadValue(def));
-    if (def->KeepsText()) def->WriteSlotDisplayText(b, AReader->ReadDisplayText(def));
+    if (def->HasLaidOutText()) def->WriteSlotDisplayText(b, AReader->ReadDisplayText(def));
   }
 }
 
@@ -500,7 +504,7 @@ void TcxDataStorage::InsertValueDefSlot(TcxValueDefs* AList, TcxValueDef* ADef) 
   // A main column opens its twin's slot in every internal record first.
   if (!AList->IsInternal())
     FInternalValueDefs->AddDef(ADef->ValueTypeClass(), true, ADef->TextStored(), ADef);
-  if (!ADef->HasSlot()) return;
+  if (!ADef->HasLaidOutSlot()) return;
   const Integer oldSize = AList->RecordSize();
   const Integer slot = ADef->SlotSize();
   for (Integer index : RecordIndexesOf(AList)) {
@@ -514,7 +518,7 @@ void TcxDataStorage::InsertValueDefSlot(TcxValueDefs* AList, TcxValueDef* ADef) 
 
 void TcxDataStorage::RemoveValueDefSlot(TcxValueDefs* AList, TcxValueDef* ADef) {
   if (!AList->IsInternal()) FInternalValueDefs->RemoveByMainDef(ADef);
-  if (!ADef->HasSlot()) return;
+  if (!ADef->HasLaidOutSlot()) return;
   const std::vector<Integer> indexes = RecordIndexesOf(AList);
   if (AList->StoredCount() <= 1) {
     // The only column with values: the buffers go whole.

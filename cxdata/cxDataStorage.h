@@ -255,6 +255,10 @@ class TcxValueDef : public TObject {
   void SetStoredFlag(bool Value);
   void SetTextStoredFlag(bool Value);
   bool KeepsText() const { return HasSlot() && FTextStored; }
+  // The slot as the current layout made it (flag changes count only from
+  // the next layout, so existing buffers are never read past their end).
+  bool HasLaidOutSlot() const { return FSlotSize > 0; }
+  bool HasLaidOutText() const { return FLaidOutText; }
   bool IsTextValued() const { return FValueTypeClass->IsStringType(); }
   Integer DataSize() const { return FDataSize; }
   Integer Offset() const { return FOffset; }
@@ -293,6 +297,7 @@ class TcxValueDef : public TObject {
   Integer FDataSize = 0;
   Integer FOffset = 0;
   Integer FSlotSize = 0;
+  bool FLaidOutText = false;
 };
 
 // The twin of a main def in the internal records' layout.
@@ -320,7 +325,7 @@ class TcxValueDefs : public TObject {
   Integer DefCount() const { return Integer(FItems.size()); }
   TcxValueDef* DefAt(Integer Index) const;
   Integer IndexOf(const TcxValueDef* ADef) const;
-  // Defs with a slot.
+  // Defs with a slot in the current layout.
   Integer StoredCount() const;
   Integer HeaderSize() const { return FHeaderSize; }
   Integer RecordSize() const { return FRecordSize; }

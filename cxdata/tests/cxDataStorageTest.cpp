@@ -349,3 +349,28 @@ TEST(cxLookupList, BinarySearchGivesTheInsertPosition) {
   EXPECT_EQ(list.GetItem(index).DisplayText, "k5");
   EXPECT_THROW(list.GetItem(3), EListError);
 }
+
+TEST(cxDataStorage, LayoutChangesNeverMisreadExistingBuffers) {
+  // Internal records keep their values when record ids are switched on and
+  // a column is added afterwards.
+  TcxDataStorage s;
+  TcxValueDef* text = s.ValueDefs()->AddDef(TcxStringValueType::Class(), true, false, nullptr);
+  const Integer scratch = s.AcquireInternalRecord();
+  s.SetValueAt(scratch, text, "draft");
+  s.SetUsesRecordIds(true);
+  TcxValueDef* num = s.ValueDefs()->AddDef(TcxIntegerValueType::Class(), true, false, nullptr);
+  EXPECT_EQ(s.ValueAt(scratch, text).AsString(), "draft");
+  EXPECT_TRUE(s.ValueAt(scratch, num).IsNull());
+  s.SetValueAt(scratch, num, 4);
+  EXPECT_EQ(s.ValueAt(scratch, num).AsInteger(), 4);
+  EXPECT_EQ(s.AddRecord(), 0);
+  EXPECT_EQ(s.RecordIdAt(0), 1);
+
+  // A def whose text flag is switched on after its slot was laid out keeps
+  // no text (there is no holder in the buffers) until it is laid out again.
+  s.SetValueAt(0, num, 12);
+  num->SetTextStoredFlag(true);
+  s.SetDisplayTextAt(0, num, "twelve");
+  EXPECT_EQ(s.DisplayTextAt(0, num), "12");
+  EXPECT_EQ(s.ValueAt(0, num).AsInteger(), 12);
+}
