@@ -9,11 +9,33 @@
 #include "DateUtils.h"
 #include "JetSQL.h"
 #include "SysUtils.h"
+#include "TypInfo.h"
 #include "Utf8.h"
 
 TOVANI_IMPLEMENT_CLASS(EADOError, EDatabaseError)
-TOVANI_IMPLEMENT_CLASS_FACTORY(TADOConnection, TObject)
-TOVANI_IMPLEMENT_CLASS_FACTORY(TADOCommand, TObject)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TADOConnection, TComponent)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TADOCommand, TComponent)
+TOVANI_IMPLEMENT_ENUM_INFO(TConnectMode, "cmUnknown", "cmRead", "cmWrite", "cmReadWrite", "cmShareDenyRead",
+                           "cmShareDenyWrite", "cmShareExclusive", "cmShareDenyNone")
+
+TOVANI_PUBLISHED(TADOConnection) {
+  Property("ConnectionString", &TADOConnection::ConnectionString, &TADOConnection::SetConnectionString);
+  Property("Connected", &TADOConnection::Connected, &TADOConnection::SetConnected).Default(false);
+  Property("KeepConnection", &TADOConnection::KeepConnection, &TADOConnection::SetKeepConnection).Default(true);
+  Property("LoginPrompt", &TADOConnection::LoginPrompt, &TADOConnection::SetLoginPrompt).Default(true);
+  Property("Mode", &TADOConnection::Mode, &TADOConnection::SetMode).Default(cmUnknown);
+  Property("Provider", &TADOConnection::Provider, &TADOConnection::SetProvider);
+  Property("BeforeConnect", &TADOConnection::BeforeConnect);
+  Property("AfterConnect", &TADOConnection::AfterConnect);
+  Property("BeforeDisconnect", &TADOConnection::BeforeDisconnect);
+  Property("AfterDisconnect", &TADOConnection::AfterDisconnect);
+}
+
+TOVANI_PUBLISHED(TADOCommand) {
+  Property("Connection", &TADOCommand::Connection, &TADOCommand::SetConnection);
+  Property("CommandText", &TADOCommand::CommandText, &TADOCommand::SetCommandText);
+  Property<TParams*>("Parameters", [](TADOCommand* c) { return c->Parameters(); }, nullptr);
+}
 
 namespace {
 
@@ -70,7 +92,15 @@ String ToUnixPath(const String& path) {
 
 }  // namespace
 
-TADOConnection::TADOConnection() = default;
+TADOConnection::TADOConnection(TComponent* owner) : TComponent(owner) {}
+
+void TADOConnection::Loaded() {
+  TComponent::Loaded();
+  if (FStreamedConnected) {
+    FStreamedConnected = false;
+    Open();
+  }
+}
 
 TADOConnection::~TADOConnection() {
   BeforeDisconnect = nullptr;
@@ -93,6 +123,11 @@ String TADOConnection::ConnectionValue(const String& key) const {
 }
 
 void TADOConnection::SetConnected(bool v) {
+  if (ComponentState().Contains(csLoading)) {
+    // Connected from a form file: connect once every property is read.
+    FStreamedConnected = v;
+    return;
+  }
   if (v) Open();
   else Close();
 }

@@ -27,19 +27,25 @@ enum TConnectMode {
 };
 enum TCommandType { cmdUnknown, cmdText, cmdTable, cmdStoredProc, cmdFile, cmdTableDirect };
 
+struct TTypeInfo;
+const TTypeInfo* TovaniEnumInfo(TCursorType);
+const TTypeInfo* TovaniEnumInfo(TADOLockType);
+const TTypeInfo* TovaniEnumInfo(TCursorLocation);
+const TTypeInfo* TovaniEnumInfo(TConnectMode);
+const TTypeInfo* TovaniEnumInfo(TCommandType);
+
 using TParameters = TParams;
 using TParameter = TParam;
 
 // Database errors of the ADO layer: the SQLite message, then the statement.
 TOVANI_EXCEPTION(EADOError, EDatabaseError)
 
-class TADOConnection : public TObject {
-  TOVANI_CLASS(TADOConnection, TObject)
+class TADOConnection : public TComponent {
+  TOVANI_CLASS(TADOConnection, TComponent)
  public:
-  TADOConnection();
+  explicit TADOConnection(TComponent* owner = nullptr);
   ~TADOConnection() override;
-  const String& Name() const { return FName; }
-  void SetName(const String& v) { FName = v; }
+  void Loaded() override;
 
   // "Provider=...;Data Source=<file>;Jet OLEDB:Database Password=..."; the
   // provider, password and security keys are accepted and ignored.
@@ -78,7 +84,7 @@ class TADOConnection : public TObject {
   Integer DataSetCount() const { return Integer(FDataSets.size()); }
   TCustomADODataSet* DataSets(Integer i) const { return FDataSets.at(size_t(i)); }
 
-  std::function<void(TObject*)> BeforeConnect, AfterConnect, BeforeDisconnect, AfterDisconnect;
+  TNotifyEvent BeforeConnect, AfterConnect, BeforeDisconnect, AfterDisconnect;
 
   // For the datasets: the open handle (connects when needed).
   sqlite3* Handle();
@@ -89,8 +95,9 @@ class TADOConnection : public TObject {
   friend class TCustomADODataSet;
   void RegisterDataSet(TCustomADODataSet* ds);
   void UnregisterDataSet(TCustomADODataSet* ds);
-  String FName, FConnectionString, FProvider;
+  String FConnectionString, FProvider;
   sqlite3* FDb = nullptr;
+  bool FStreamedConnected = false;
   bool FLoginPrompt = true, FKeepConnection = true;
   TConnectMode FMode = cmUnknown;
   Integer FTransLevel = 0;
@@ -101,7 +108,7 @@ class TADOConnection : public TObject {
 class TCustomADODataSet : public TDataSet {
   TOVANI_CLASS(TCustomADODataSet, TDataSet)
  public:
-  TCustomADODataSet();
+  explicit TCustomADODataSet(TComponent* owner = nullptr);
   ~TCustomADODataSet() override;
 
   TADOConnection* Connection() const { return FConnection; }
@@ -151,6 +158,7 @@ class TCustomADODataSet : public TDataSet {
   void DoOnNewRecord() override;
   bool FilterIgnoresCase() const override { return true; }
   void MasterChanged() override;
+  void Notification(TComponent* c, TOperation op) override;
   // The SQL text to run (the query's SQL, the table's select, ...).
   virtual String GetCommandSQL() const;
   void ParamsChanged();
@@ -186,13 +194,13 @@ class TCustomADODataSet : public TDataSet {
 class TADODataSet : public TCustomADODataSet {
   TOVANI_CLASS(TADODataSet, TCustomADODataSet)
  public:
-  TADODataSet();
+  explicit TADODataSet(TComponent* owner = nullptr);
 };
 
 class TADOQuery : public TCustomADODataSet {
   TOVANI_CLASS(TADOQuery, TCustomADODataSet)
  public:
-  TADOQuery();
+  explicit TADOQuery(TComponent* owner = nullptr);
   ~TADOQuery() override;
   // The SQL text; changing it closes the query and re-reads its parameters.
   TStrings* SQL() const;
@@ -216,15 +224,16 @@ class TADOQuery : public TCustomADODataSet {
 class TADOTable : public TCustomADODataSet {
   TOVANI_CLASS(TADOTable, TCustomADODataSet)
  public:
-  TADOTable();
+  explicit TADOTable(TComponent* owner = nullptr);
   const String& TableName() const { return CommandText(); }
   void SetTableName(const String& v) { SetCommandText(v); }
   bool ReadOnly() const { return TDataSet::ReadOnly(); }
 };
 
-class TADOCommand : public TObject {
-  TOVANI_CLASS(TADOCommand, TObject)
+class TADOCommand : public TComponent {
+  TOVANI_CLASS(TADOCommand, TComponent)
  public:
+  explicit TADOCommand(TComponent* owner = nullptr) : TComponent(owner) {}
   TADOConnection* Connection() const { return FConnection; }
   void SetConnection(TADOConnection* c) { FConnection = c; }
   const String& CommandText() const { return FCommandText; }

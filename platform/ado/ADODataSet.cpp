@@ -11,6 +11,7 @@
 #include "JetSQL.h"
 #include "Strings.h"
 #include "SysUtils.h"
+#include "TypInfo.h"
 
 TOVANI_IMPLEMENT_CLASS(TCustomADODataSet, TDataSet)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TADODataSet, TCustomADODataSet)
@@ -219,7 +220,7 @@ struct TCustomADODataSet::Column {
 
 // ---------------------------------------------------------------------------
 
-TCustomADODataSet::TCustomADODataSet() = default;
+TCustomADODataSet::TCustomADODataSet(TComponent* owner) : TDataSet(owner), FParameters(this) {}
 
 TCustomADODataSet::~TCustomADODataSet() {
   if (FConnection) FConnection->UnregisterDataSet(this);
@@ -682,7 +683,8 @@ std::vector<Variant> TCustomADODataSet::MasterValues() const {
   TDataSource* src = GetDataSource();
   TDataSet* master = src ? src->DataSet() : nullptr;
   std::vector<Variant> values;
-  for (auto& p : FParameters) {
+  for (Integer i = 0; i < FParameters.Count(); ++i) {
+    TParam* p = FParameters[i];
     Variant v = Variant::Null();
     if (master && master->Active())
       if (TField* f = master->FindField(p->Name())) v = f->AsVariant();
@@ -696,7 +698,7 @@ void TCustomADODataSet::SetParamsFromMaster() {
   FLastMasterValues = MasterValues();
   FHaveMasterValues = true;
   size_t i = 0;
-  for (auto& p : FParameters) p->SetValue(FLastMasterValues[i++]);
+  for (Integer k = 0; k < FParameters.Count(); ++k) FParameters[k]->SetValue(FLastMasterValues[i++]);
 }
 
 void TCustomADODataSet::MasterChanged() {
@@ -721,9 +723,9 @@ void TCustomADODataSet::DoOnNewRecord() {
     std::vector<String> masterNames = SplitFieldNames(FMasterFields);
     std::vector<String> detailNames = SplitFieldNames(FIndexFieldNames);
     if (masterNames.empty()) {
-      for (auto& p : FParameters) {
-        masterNames.push_back(p->Name());
-        detailNames.push_back(p->Name());
+      for (Integer k = 0; k < FParameters.Count(); ++k) {
+        masterNames.push_back(FParameters[k]->Name());
+        detailNames.push_back(FParameters[k]->Name());
       }
     }
     for (size_t i = 0; i < masterNames.size(); ++i) {
@@ -737,9 +739,9 @@ void TCustomADODataSet::DoOnNewRecord() {
 
 // ---------------------------------------------------------------------------
 
-TADODataSet::TADODataSet() = default;
+TADODataSet::TADODataSet(TComponent* owner) : TCustomADODataSet(owner) {}
 
-TADOQuery::TADOQuery() : FSQL(std::make_unique<TStringList>()) {
+TADOQuery::TADOQuery(TComponent* owner) : TCustomADODataSet(owner), FSQL(std::make_unique<TStringList>()) {
   FSQL->OnChange = [this](TObject*) { SQLChanged(); };
 }
 TADOQuery::~TADOQuery() = default;
@@ -760,4 +762,49 @@ Integer TADOQuery::ExecSQL() {
   return FRowsAffected;
 }
 
-TADOTable::TADOTable() { SetCommandType(cmdTable); }
+TADOTable::TADOTable(TComponent* owner) : TCustomADODataSet(owner) { SetCommandType(cmdTable); }
+
+void TCustomADODataSet::Notification(TComponent* c, TOperation op) {
+  TDataSet::Notification(c, op);
+  if (op == opRemove && c == FConnection) {
+    FConnection->UnregisterDataSet(this);
+    FConnection = nullptr;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Published properties.
+
+TOVANI_IMPLEMENT_ENUM_INFO(TCursorType, "ctUnspecified", "ctOpenForwardOnly", "ctKeyset", "ctDynamic", "ctStatic")
+TOVANI_IMPLEMENT_ENUM_INFO(TADOLockType, "ltUnspecified", "ltReadOnly", "ltPessimistic", "ltOptimistic",
+                           "ltBatchOptimistic")
+TOVANI_IMPLEMENT_ENUM_INFO(TCursorLocation, "clUseServer", "clUseClient")
+TOVANI_IMPLEMENT_ENUM_INFO(TCommandType, "cmdUnknown", "cmdText", "cmdTable", "cmdStoredProc", "cmdFile",
+                           "cmdTableDirect")
+
+TOVANI_PUBLISHED(TCustomADODataSet) {
+  Property("Connection", &TCustomADODataSet::Connection, &TCustomADODataSet::SetConnection);
+  Property("CursorLocation", &TCustomADODataSet::CursorLocation, &TCustomADODataSet::SetCursorLocation)
+      .Default(clUseClient);
+  Property("CursorType", &TCustomADODataSet::CursorType, &TCustomADODataSet::SetCursorType).Default(ctKeyset);
+  Property("LockType", &TCustomADODataSet::LockType, &TCustomADODataSet::SetLockType).Default(ltOptimistic);
+  Property<TDataSource*>("DataSource", [](TCustomADODataSet* d) { return d->DataSource(); },
+                         [](TCustomADODataSet* d, TDataSource* v) { d->SetDataSource(v); });
+  Property("MasterFields", &TCustomADODataSet::MasterFields, &TCustomADODataSet::SetMasterFields);
+  Property("IndexFieldNames", &TCustomADODataSet::IndexFieldNames, &TCustomADODataSet::SetIndexFieldNames);
+  Property<TParams*>("Parameters", [](TCustomADODataSet* d) { return d->Parameters(); }, nullptr);
+  Property("Sort", &TDataSet::Sort, &TDataSet::SetSort);
+}
+
+TOVANI_PUBLISHED(TADODataSet) {
+  Property("CommandText", &TCustomADODataSet::CommandText, &TCustomADODataSet::SetCommandText);
+  Property("CommandType", &TCustomADODataSet::CommandType, &TCustomADODataSet::SetCommandType).Default(cmdText);
+}
+
+TOVANI_PUBLISHED(TADOQuery) {
+  Property<TStrings*>("SQL", [](TADOQuery* q) { return q->SQL(); }, [](TADOQuery* q, TStrings* v) { q->SetSQL(v); });
+}
+
+TOVANI_PUBLISHED(TADOTable) {
+  Property("TableName", &TADOTable::TableName, &TADOTable::SetTableName);
+}

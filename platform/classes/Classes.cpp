@@ -3,6 +3,8 @@
 #include "TypInfo.h"
 #include <algorithm>
 
+TOVANI_IMPLEMENT_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
+
 namespace {
 
 bool SameName(const String& a, const String& b) {

@@ -14,6 +14,11 @@ class TWriter;
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+// Horizontal alignment of text, shared by data fields and controls.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+struct TTypeInfo;
+const TTypeInfo* TovaniEnumInfo(TAlignment);   // published enumeration (TypInfo.h)
+
 // ---------------------------------------------------------------------------
 // Class registry for streaming. Classes made with TOVANI_IMPLEMENT_CLASS_FACTORY
 // are found even when not registered explicitly; UnRegisterClass hides a

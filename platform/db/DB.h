@@ -11,7 +11,9 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include "Classes.h"
 #include "DBValue.h"
+#include "Sets.h"
 #include "System.h"
 #include "Currency.h"
 #include "Variant.h"
@@ -52,14 +54,19 @@ enum TDataEvent {
 };
 
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TDataAction { daFail, daAbort, daRetry };
 
-enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
-using TLocateOptions = unsigned;   // set of TLocateOption bits
+enum TLocateOption { loCaseInsensitive, loPartialKey };
+using TLocateOptions = TSet<TLocateOption>;
 
-enum TFilterOption { foCaseInsensitive = 1, foNoPartialCompare = 2 };
-using TFilterOptions = unsigned;
+enum TFilterOption { foCaseInsensitive, foNoPartialCompare };
+using TFilterOptions = TSet<TFilterOption>;
+
+// Published enumerations (their names are in DBPublished.cpp).
+struct TTypeInfo;
+const TTypeInfo* TovaniEnumInfo(TFieldType);
+const TTypeInfo* TovaniEnumInfo(TFieldKind);
+const TTypeInfo* TovaniEnumInfo(TFilterOption);
 
 enum TGetMode { gmCurrent, gmNext, gmPrior };
 enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
@@ -90,19 +97,22 @@ using TFieldNotifyEvent = std::function<void(TField* sender)>;
 using TFieldGetTextEvent = std::function<void(TField* sender, String& text, bool displayText)>;
 using TFieldSetTextEvent = std::function<void(TField* sender, const String& text)>;
 
-class TField : public TObject {
-  TOVANI_CLASS(TField, TObject)
+class TField : public TComponent {
+  TOVANI_CLASS(TField, TComponent)
  public:
-  TField();
+  explicit TField(TComponent* owner = nullptr);
   ~TField() override;
+
+  // Streaming: persistent fields are written as children of their dataset.
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* parent) override;
 
   TDataSet* DataSet() const { return FDataSet; }
   // Attaches the field to a dataset (which then frees it with itself) or
   // detaches it (nullptr). The dataset must be closed.
   void SetDataSet(TDataSet* ds);
 
-  const String& Name() const { return FName; }
-  void SetName(const String& v) { FName = v; }
   const String& FieldName() const { return FFieldName; }
   void SetFieldName(const String& v);
   String DisplayName() const { return FDisplayLabel.empty() ? FFieldName : FDisplayLabel; }
@@ -110,6 +120,8 @@ class TField : public TObject {
   void SetDisplayLabel(const String& v);
   Integer DisplayWidth() const;
   void SetDisplayWidth(Integer v);
+  bool IsDisplayLabelStored() const { return !FDisplayLabel.empty(); }
+  bool IsDisplayWidthStored() const { return FDisplayWidth > 0; }
   TFieldType DataType() const { return FDataType; }
   TFieldKind FieldKind() const { return FFieldKind; }
   void SetFieldKind(TFieldKind v);
@@ -140,7 +152,7 @@ class TField : public TObject {
   // Lookup fields: the value of LookupResultField of the LookupDataSet record
   // whose LookupKeyFields equal this dataset's KeyFields.
   TDataSet* LookupDataSet() const { return FLookupDataSet; }
-  void SetLookupDataSet(TDataSet* v) { FLookupDataSet = v; }
+  void SetLookupDataSet(TDataSet* v);
   const String& KeyFields() const { return FKeyFields; }
   void SetKeyFields(const String& v) { FKeyFields = v; }
   const String& LookupKeyFields() const { return FLookupKeyFields; }
@@ -201,6 +213,7 @@ class TField : public TObject {
   // Converts a value assigned through SetAsVariant/SetAsString to storage.
   virtual TDBValue ValueFromVariant(const Variant& v) const;
   [[noreturn]] void AccessError(const char* typeName) const;
+  void Notification(TComponent* c, TOperation op) override;
   void SetDataType(TFieldType t) { FDataType = t; }
   void PropertyChanged(bool layoutAffected);
 
@@ -208,7 +221,7 @@ class TField : public TObject {
   friend class TDataSet;
   friend class TFields;
   TDataSet* FDataSet = nullptr;
-  String FName, FFieldName, FDisplayLabel, FEditMask, FOrigin;
+  String FFieldName, FDisplayLabel, FEditMask, FOrigin;
   String FKeyFields, FLookupKeyFields, FLookupResultField;
   TDataSet* FLookupDataSet = nullptr;
   TFieldType FDataType = ftUnknown;
@@ -227,7 +240,7 @@ class TField : public TObject {
 class TStringField : public TField {
   TOVANI_CLASS(TStringField, TField)
  public:
-  TStringField();
+  explicit TStringField(TComponent* owner = nullptr);
   bool FixedChar() const { return FFixedChar; }
   void SetFixedChar(bool v) { FFixedChar = v; }
   String AsString() const override;
@@ -245,13 +258,13 @@ class TStringField : public TField {
 class TWideStringField : public TStringField {
   TOVANI_CLASS(TWideStringField, TStringField)
  public:
-  TWideStringField();
+  explicit TWideStringField(TComponent* owner = nullptr);
 };
 
 class TNumericField : public TField {
   TOVANI_CLASS(TNumericField, TField)
  public:
-  TNumericField();
+  explicit TNumericField(TComponent* owner = nullptr);
   const String& DisplayFormat() const { return FDisplayFormat; }
   void SetDisplayFormat(const String& v);
   const String& EditFormat() const { return FEditFormat; }
@@ -264,7 +277,7 @@ class TNumericField : public TField {
 class TIntegerField : public TNumericField {
   TOVANI_CLASS(TIntegerField, TNumericField)
  public:
-  TIntegerField();
+  explicit TIntegerField(TComponent* owner = nullptr);
   Integer MinValue() const { return FMinValue; }
   Integer MaxValue() const { return FMaxValue; }
   void SetMinValue(Integer v) { FMinValue = v; }
@@ -291,7 +304,7 @@ class TIntegerField : public TNumericField {
 class TSmallintField : public TIntegerField {
   TOVANI_CLASS(TSmallintField, TIntegerField)
  public:
-  TSmallintField();
+  explicit TSmallintField(TComponent* owner = nullptr);
  protected:
   Integer DefaultDisplayWidth() const override { return 6; }
 };
@@ -299,7 +312,7 @@ class TSmallintField : public TIntegerField {
 class TWordField : public TIntegerField {
   TOVANI_CLASS(TWordField, TIntegerField)
  public:
-  TWordField();
+  explicit TWordField(TComponent* owner = nullptr);
  protected:
   Integer DefaultDisplayWidth() const override { return 5; }
 };
@@ -307,13 +320,13 @@ class TWordField : public TIntegerField {
 class TAutoIncField : public TIntegerField {
   TOVANI_CLASS(TAutoIncField, TIntegerField)
  public:
-  TAutoIncField();
+  explicit TAutoIncField(TComponent* owner = nullptr);
 };
 
 class TLargeintField : public TIntegerField {
   TOVANI_CLASS(TLargeintField, TIntegerField)
  public:
-  TLargeintField();
+  explicit TLargeintField(TComponent* owner = nullptr);
  protected:
   Integer DefaultDisplayWidth() const override { return 15; }
 };
@@ -321,7 +334,7 @@ class TLargeintField : public TIntegerField {
 class TFloatField : public TNumericField {
   TOVANI_CLASS(TFloatField, TNumericField)
  public:
-  TFloatField();
+  explicit TFloatField(TComponent* owner = nullptr);
   bool Currency() const { return FCurrency; }
   void SetCurrency(bool v);
   Integer Precision() const { return FPrecision; }
@@ -347,14 +360,14 @@ class TFloatField : public TNumericField {
 class TCurrencyField : public TFloatField {
   TOVANI_CLASS(TCurrencyField, TFloatField)
  public:
-  TCurrencyField();
+  explicit TCurrencyField(TComponent* owner = nullptr);
 };
 
 // Fixed-point field with four decimals (the database's currency columns).
 class TBCDField : public TNumericField {
   TOVANI_CLASS(TBCDField, TNumericField)
  public:
-  TBCDField();
+  explicit TBCDField(TComponent* owner = nullptr);
   bool Currency() const { return FCurrency; }
   void SetCurrency(bool v);
   Integer Precision() const { return FPrecision; }
@@ -380,7 +393,7 @@ class TBCDField : public TNumericField {
 class TBooleanField : public TField {
   TOVANI_CLASS(TBooleanField, TField)
  public:
-  TBooleanField();
+  explicit TBooleanField(TComponent* owner = nullptr);
   // "True text;False text"; default "True;False".
   const String& DisplayValues() const { return FDisplayValues; }
   void SetDisplayValues(const String& v);
@@ -401,7 +414,7 @@ class TBooleanField : public TField {
 class TDateTimeField : public TField {
   TOVANI_CLASS(TDateTimeField, TField)
  public:
-  TDateTimeField();
+  explicit TDateTimeField(TComponent* owner = nullptr);
   const String& DisplayFormat() const { return FDisplayFormat; }
   void SetDisplayFormat(const String& v);
   String AsString() const override;
@@ -422,7 +435,7 @@ class TDateTimeField : public TField {
 class TDateField : public TDateTimeField {
   TOVANI_CLASS(TDateField, TDateTimeField)
  public:
-  TDateField();
+  explicit TDateField(TComponent* owner = nullptr);
  protected:
   Integer DefaultDisplayWidth() const override { return 10; }
   TDateTime Normalize(TDateTime v) const override;
@@ -431,7 +444,7 @@ class TDateField : public TDateTimeField {
 class TTimeField : public TDateTimeField {
   TOVANI_CLASS(TTimeField, TDateTimeField)
  public:
-  TTimeField();
+  explicit TTimeField(TComponent* owner = nullptr);
  protected:
   Integer DefaultDisplayWidth() const override { return 10; }
   TDateTime Normalize(TDateTime v) const override;
@@ -440,7 +453,7 @@ class TTimeField : public TDateTimeField {
 class TBlobField : public TField {
   TOVANI_CLASS(TBlobField, TField)
  public:
-  TBlobField();
+  explicit TBlobField(TComponent* owner = nullptr);
   bool IsBlob() const override { return true; }
   Integer BlobSize() const;
   String AsString() const override;
@@ -461,7 +474,7 @@ class TBlobField : public TField {
 class TMemoField : public TBlobField {
   TOVANI_CLASS(TMemoField, TBlobField)
  public:
-  TMemoField();
+  explicit TMemoField(TComponent* owner = nullptr);
  protected:
   String FormatText(bool displayText) const override;
   String NullText(bool displayText) const override;
@@ -470,13 +483,13 @@ class TMemoField : public TBlobField {
 class TWideMemoField : public TMemoField {
   TOVANI_CLASS(TWideMemoField, TMemoField)
  public:
-  TWideMemoField();
+  explicit TWideMemoField(TComponent* owner = nullptr);
 };
 
 class TGraphicField : public TBlobField {
   TOVANI_CLASS(TGraphicField, TBlobField)
  public:
-  TGraphicField();
+  explicit TGraphicField(TComponent* owner = nullptr);
  protected:
   String FormatText(bool displayText) const override;
   String NullText(bool displayText) const override;
@@ -542,20 +555,26 @@ class TFieldDefs {
 // Query parameters (":name" in SQL texts).
 
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
+const TTypeInfo* TovaniEnumInfo(TParamType);
 
-class TParam {
+// One parameter; an item of TParams (form files list them as a collection).
+class TParam : public TCollectionItem {
+  TOVANI_CLASS(TParam, TCollectionItem)
  public:
-  TParam(String name, TFieldType type = ftUnknown) : FName(std::move(name)), FDataType(type) {}
+  explicit TParam(TCollection* owner = nullptr);
   const String& Name() const { return FName; }
   void SetName(const String& v) { FName = v; }
   TFieldType DataType() const { return FDataType; }
   void SetDataType(TFieldType v) { FDataType = v; }
   TParamType ParamType() const { return FParamType; }
   void SetParamType(TParamType v) { FParamType = v; }
+  // Size, precision and scale are kept for form files; values are not cut.
+  Integer Size() const { return FSize; }
+  void SetSize(Integer v) { FSize = v; }
   const Variant& Value() const { return FValue; }
   void SetValue(const Variant& v);
   bool IsNull() const;
-  void Clear() { FValue = Variant::Null(); }
+  void Clear() { SetValue(Variant::Null()); }
   String AsString() const;
   void SetAsString(const String& v);
   Integer AsInteger() const;
@@ -568,32 +587,36 @@ class TParam {
   void SetAsBoolean(bool v);
   // Takes the field's type and value (master/detail parameters).
   void AssignField(const TField* f);
-  std::function<void()> OnChange;   // set by the owning dataset
+  void Assign(TPersistent* source) override;
+ protected:
+  String GetDisplayName() const override { return FName; }
  private:
   String FName;
-  TFieldType FDataType;
+  TFieldType FDataType = ftUnknown;
   TParamType FParamType = ptInput;
+  Integer FSize = 0;
   Variant FValue = Variant::Null();
 };
 
-class TParams {
+class TParams : public TCollection {
+  TOVANI_CLASS(TParams, TCollection)
  public:
-  Integer Count() const { return Integer(FItems.size()); }
-  TParam* Items(Integer i) const { return FItems.at(size_t(i)).get(); }
+  explicit TParams(TPersistent* owner = nullptr);
+  TParam* Items(Integer i) const { return static_cast<TParam*>(TCollection::Items(i)); }
   TParam* operator[](Integer i) const { return Items(i); }
   TParam* FindParam(const String& name) const;   // case-insensitive
   TParam* ParamByName(const String& name) const;  // "Parameter '%s' not found"
   TParam* CreateParam(TFieldType type, const String& name, TParamType pt = ptInput);
-  void Clear() { FItems.clear(); }
+  TParam* AddParameter() { return static_cast<TParam*>(Add()); }
   // Rebuilds the list from the ":name" markers of an SQL text (keeping the
   // values of parameters that remain); "::" and quoted text are skipped.
   void ParseSQL(const String& sql, bool keepValues = true);
   Variant ParamValues(const String& name) const { return ParamByName(name)->Value(); }
   void SetParamValues(const String& name, const Variant& v) { ParamByName(name)->SetValue(v); }
-  auto begin() const { return FItems.begin(); }
-  auto end() const { return FItems.end(); }
+ protected:
+  TPersistent* GetOwner() override { return FOwner; }
  private:
-  std::vector<std::unique_ptr<TParam>> FItems;
+  TPersistent* FOwner;
 };
 
 // Names of the ":name" parameters of an SQL text, in order of appearance
@@ -607,16 +630,13 @@ TParsedSQL ParseSQLParams(const String& sql);
 // ---------------------------------------------------------------------------
 // Data source and data link.
 
-using TNotifyEvent = std::function<void(TObject* sender)>;
 using TDataChangeEvent = std::function<void(TObject* sender, TField* field)>;
 
-class TDataSource : public TObject {
-  TOVANI_CLASS(TDataSource, TObject)
+class TDataSource : public TComponent {
+  TOVANI_CLASS(TDataSource, TComponent)
  public:
-  TDataSource();
+  explicit TDataSource(TComponent* owner = nullptr);
   ~TDataSource() override;
-  const String& Name() const { return FName; }
-  void SetName(const String& v) { FName = v; }
   TDataSet* DataSet() const { return FDataSet; }
   void SetDataSet(TDataSet* ds);
   bool AutoEdit() const { return FAutoEdit; }
@@ -641,7 +661,6 @@ class TDataSource : public TObject {
   void UpdateState();
   void AddDataLink(TDataLink* link);
   void RemoveDataLink(TDataLink* link);
-  String FName;
   TDataSet* FDataSet = nullptr;
   std::vector<TDataLink*> FDataLinks;
   TDataSetState FState = dsInactive;
@@ -759,14 +778,15 @@ struct TRecordData {
   bool Pending = false;             // change kept until ApplyUpdates/UpdateBatch
 };
 
-class TDataSet : public TObject {
-  TOVANI_CLASS(TDataSet, TObject)
+class TDataSet : public TComponent {
+  TOVANI_CLASS(TDataSet, TComponent)
  public:
-  TDataSet();
+  explicit TDataSet(TComponent* owner = nullptr);
   ~TDataSet() override;
 
-  const String& Name() const { return FName; }
-  void SetName(const String& v) { FName = v; }
+  // Streaming: the persistent fields are the dataset's children.
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+  void Loaded() override;
 
   // Opening and state.
   void Open();
@@ -922,6 +942,7 @@ class TDataSet : public TObject {
   virtual void CloseCursor();
   virtual void CheckCanModify() const;
   virtual void MasterChanged() {}   // master scrolled or changed: requery details
+  void Notification(TComponent* c, TOperation op) override;
 
   // Record cache for descendants.
   TRecordData* AddRecord();                     // appended to the cache while opening
@@ -988,7 +1009,6 @@ class TDataSet : public TObject {
   void CalcEditBuffer();
   TRecordData* ActiveRecordDataForEdit() const;
 
-  String FName;
   TFields FFields;
   TFieldDefs FFieldDefs;
   TDataSetState FState = dsInactive;
@@ -1023,13 +1043,14 @@ class TDataSet : public TObject {
   // Filter and sort.
   String FFilterText, FSortText;
   bool FFiltered = false;
-  TFilterOptions FFilterOptions = 0;
+  TFilterOptions FFilterOptions;
   std::unique_ptr<TDBFilterExpr> FFilterExpr;
   struct SortKey { TField* Field; bool Desc; };
   std::vector<SortKey> FSortKeys;
   TDataSource* FMasterSource = nullptr;
   std::unique_ptr<MasterLink> FMasterLink;
   bool FInOpen = false;
+  bool FStreamedActive = false;   // Active read from a form file: opened by Loaded
 };
 
 // Describes a field type for error texts ("Integer", "String", ...).

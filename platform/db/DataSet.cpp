@@ -6,7 +6,7 @@
 #include "DBUtil.h"
 #include "SysUtils.h"
 
-TOVANI_IMPLEMENT_CLASS(TDataSet, TObject)
+TOVANI_IMPLEMENT_CLASS(TDataSet, TComponent)
 
 namespace {
 const char* const SNotEditing = "Dataset not in edit or insert mode";
@@ -57,6 +57,8 @@ class TDataSet::MasterLink : public TDataLink {
   void LayoutChanged() override { Changed(); }
  private:
   void Changed() {
+    // A link being taken off its source (the source is going away) asks for nothing.
+    if (!DataSource()) return;
     if (FDetail->Active() && !FInChange) {
       FInChange = true;
       try { FDetail->MasterChanged(); } catch (...) { FInChange = false; throw; }
@@ -67,9 +69,10 @@ class TDataSet::MasterLink : public TDataLink {
   bool FInChange = false;
 };
 
-TDataSet::TDataSet() : FFields(this) { FBuffers.resize(1); }
+TDataSet::TDataSet(TComponent* owner) : TComponent(owner), FFields(this) { FBuffers.resize(1); }
 
 TDataSet::~TDataSet() {
+  Destroying();
   FMasterLink.reset();
   if (Active()) {
     // Destruction closes without events of its own.
@@ -88,7 +91,33 @@ TDataSet::~TDataSet() {
 // ---------------------------------------------------------------------------
 // Opening and closing.
 
+void TDataSet::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  for (TField* f : FFields.FList)
+    if (!f->FDefaultField && f->Owner() == root) proc(f);
+}
+
+void TDataSet::Loaded() {
+  TComponent::Loaded();
+  if (FStreamedActive) {
+    FStreamedActive = false;
+    SetActive(true);
+  }
+}
+
+void TDataSet::Notification(TComponent* c, TOperation op) {
+  TComponent::Notification(c, op);
+  if (op == opRemove && c == FMasterSource) {
+    if (FMasterLink) FMasterLink->SetDataSource(nullptr);
+    FMasterSource = nullptr;
+  }
+}
+
 void TDataSet::SetActive(bool v) {
+  if (ComponentState().Contains(csLoading)) {
+    // A form file sets Active before the connection and fields are read.
+    FStreamedActive = v;
+    return;
+  }
   if (v == Active()) return;
   if (v) {
     Notify(BeforeOpen);
@@ -1013,7 +1042,9 @@ bool TDataSet::IsLinkedTo(TDataSource* ds) const {
 void TDataSet::SetMasterSource(TDataSource* ds) {
   if (ds == FMasterSource) return;
   if (ds && ds->DataSet() == this) DatabaseError("Circular datalinks are not allowed", this);
+  if (FMasterSource) FMasterSource->RemoveFreeNotification(this);
   FMasterSource = ds;
+  if (ds) ds->FreeNotification(this);
   if (!FMasterLink) FMasterLink = std::make_unique<MasterLink>(this);
   FMasterLink->SetDataSource(ds);
 }
@@ -1078,8 +1109,8 @@ bool TDataSet::LocateRecord(const String& keyFields, const Variant& keyValues, T
     String Text;   // folded when case-insensitive
   };
   std::vector<Key> keys;
-  bool ci = (options & loCaseInsensitive) != 0;
-  bool partial = (options & loPartialKey) != 0;
+  bool ci = options.Contains(loCaseInsensitive);
+  bool partial = options.Contains(loPartialKey);
   for (size_t i = 0; i < fields.size(); ++i) {
     Key k{fields[i], StorageKindOf(fields[i]->DataType()), {}, {}};
     Variant v = fields.size() == 1 && VarElementCount(keyValues) == 1 ? VarElement(keyValues, 0)
@@ -1132,7 +1163,7 @@ bool TDataSet::Locate(const String& keyFields, const Variant& keyValues, TLocate
 
 Variant TDataSet::Lookup(const String& keyFields, const Variant& keyValues, const String& resultFields) {
   Integer pos = -1;
-  if (!LocateRecord(keyFields, keyValues, 0, pos)) return Variant::Null();
+  if (!LocateRecord(keyFields, keyValues, TLocateOptions(), pos)) return Variant::Null();
   std::vector<TField*> results = GetFieldList(resultFields);
   TRecordData* rec = FView[size_t(pos)];
   std::vector<Variant> values;
@@ -1194,7 +1225,7 @@ void TDataSet::SetOnFilterRecord(TFilterRecordEvent e) {
 
 bool TDataSet::RecordMatchesFilter(TRecordData* rec) {
   if (FFilterExpr) {
-    bool ci = (FFilterOptions & foCaseInsensitive) != 0 || FilterIgnoresCase();
+    bool ci = FFilterOptions.Contains(foCaseInsensitive) || FilterIgnoresCase();
     if (!FFilterExpr->Evaluate(*this, rec, ci)) return false;
   }
   if (OnFilterRecord) {

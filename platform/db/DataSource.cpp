@@ -3,14 +3,14 @@
 #include "DB.h"
 #include "SysUtils.h"
 
-TOVANI_IMPLEMENT_CLASS_FACTORY(TDataSource, TObject)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TDataSource, TComponent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDataLink, TObject)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TFieldDataLink, TDataLink)
 
 // ---------------------------------------------------------------------------
 // TDataSource
 
-TDataSource::TDataSource() = default;
+TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
   OnStateChange = nullptr;

@@ -7,7 +7,7 @@
 #include "Streams.h"
 #include "SysUtils.h"
 
-TOVANI_IMPLEMENT_CLASS(TField, TObject)
+TOVANI_IMPLEMENT_CLASS(TField, TComponent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TStringField, TField)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TWideStringField, TStringField)
 TOVANI_IMPLEMENT_CLASS(TNumericField, TField)
@@ -42,7 +42,7 @@ const char* const SFieldIndexError = "Field index out of range";
 // ---------------------------------------------------------------------------
 // TField
 
-TField::TField() = default;
+TField::TField(TComponent* owner) : TComponent(owner) {}
 
 TField::~TField() {
   if (FDataSet) {
@@ -68,6 +68,24 @@ void TField::SetDataSet(TDataSet* ds) {
     ds->FFields.FList.push_back(this);
     ds->DataEvent(deFieldListChange, 0);
   }
+}
+
+TComponent* TField::GetParentComponent() const { return FDataSet; }
+
+void TField::SetParentComponent(TComponent* parent) {
+  if (auto* ds = dynamic_cast<TDataSet*>(parent)) SetDataSet(ds);
+}
+
+void TField::SetLookupDataSet(TDataSet* v) {
+  if (v == FLookupDataSet) return;
+  if (FLookupDataSet) FLookupDataSet->RemoveFreeNotification(this);
+  FLookupDataSet = v;
+  if (v) v->FreeNotification(this);
+}
+
+void TField::Notification(TComponent* c, TOperation op) {
+  TComponent::Notification(c, op);
+  if (op == opRemove && c == FLookupDataSet) FLookupDataSet = nullptr;
 }
 
 void TField::SetFieldName(const String& v) {
@@ -277,7 +295,7 @@ Integer TFields::IndexOf(const TField* f) const {
 // ---------------------------------------------------------------------------
 // String fields
 
-TStringField::TStringField() {
+TStringField::TStringField(TComponent* owner) : TField(owner) {
   SetDataType(ftString);
   SetSize(20);
 }
@@ -297,12 +315,12 @@ void TStringField::SetAsInteger(Integer v) { SetAsString(IntToStr(v)); }
 void TStringField::SetAsFloat(double v) { SetAsString(FloatToStr(v)); }
 void TStringField::SetAsBoolean(bool v) { SetAsString(v ? "T" : "F"); }
 
-TWideStringField::TWideStringField() { SetDataType(ftWideString); }
+TWideStringField::TWideStringField(TComponent* owner) : TStringField(owner) { SetDataType(ftWideString); }
 
 // ---------------------------------------------------------------------------
 // Numeric fields
 
-TNumericField::TNumericField() { SetAlignment(taRightJustify); }
+TNumericField::TNumericField(TComponent* owner) : TField(owner) { SetAlignment(taRightJustify); }
 
 void TNumericField::SetDisplayFormat(const String& v) {
   if (v == FDisplayFormat) return;
@@ -327,7 +345,7 @@ bool TNumericField::IsValidChar(char32_t ch) const {
   }
 }
 
-TIntegerField::TIntegerField() { SetDataType(ftInteger); }
+TIntegerField::TIntegerField(TComponent* owner) : TNumericField(owner) { SetDataType(ftInteger); }
 
 void TIntegerField::CheckRange(Int64 v) const {
   Int64 lo = FTypeMin, hi = FTypeMax;
@@ -374,18 +392,18 @@ String TIntegerField::FormatText(bool displayText) const {
   return FormatFloat(fmt, double(AsLargeInt()));
 }
 
-TSmallintField::TSmallintField() {
+TSmallintField::TSmallintField(TComponent* owner) : TIntegerField(owner) {
   SetDataType(ftSmallint);
   FTypeMin = INT16_MIN;
   FTypeMax = INT16_MAX;
 }
-TWordField::TWordField() {
+TWordField::TWordField(TComponent* owner) : TIntegerField(owner) {
   SetDataType(ftWord);
   FTypeMin = 0;
   FTypeMax = UINT16_MAX;
 }
-TAutoIncField::TAutoIncField() { SetDataType(ftAutoInc); }
-TLargeintField::TLargeintField() {
+TAutoIncField::TAutoIncField(TComponent* owner) : TIntegerField(owner) { SetDataType(ftAutoInc); }
+TLargeintField::TLargeintField(TComponent* owner) : TIntegerField(owner) {
   SetDataType(ftLargeint);
   FTypeMin = INT64_MIN;
   FTypeMax = INT64_MAX;
@@ -393,7 +411,7 @@ TLargeintField::TLargeintField() {
 
 // Float fields
 
-TFloatField::TFloatField() { SetDataType(ftFloat); }
+TFloatField::TFloatField(TComponent* owner) : TNumericField(owner) { SetDataType(ftFloat); }
 
 void TFloatField::SetCurrency(bool v) {
   if (v == FCurrency) return;
@@ -447,14 +465,14 @@ String TFloatField::FormatText(bool displayText) const {
   return FloatToStrF(v, ffGeneral, FPrecision, 0);
 }
 
-TCurrencyField::TCurrencyField() {
+TCurrencyField::TCurrencyField(TComponent* owner) : TFloatField(owner) {
   SetDataType(ftCurrency);
   FCurrency = true;
 }
 
 // BCD fields: the value is a ::Currency (four decimals, exact).
 
-TBCDField::TBCDField() {
+TBCDField::TBCDField(TComponent* owner) : TNumericField(owner) {
   SetDataType(ftBCD);
   SetSize(4);
 }
@@ -503,7 +521,7 @@ String TBCDField::FormatText(bool displayText) const {
 // ---------------------------------------------------------------------------
 // Boolean fields
 
-TBooleanField::TBooleanField() { SetDataType(ftBoolean); }
+TBooleanField::TBooleanField(TComponent* owner) : TField(owner) { SetDataType(ftBoolean); }
 
 void TBooleanField::SetDisplayValues(const String& v) {
   FDisplayValues = v;
@@ -560,9 +578,9 @@ TDBValue TBooleanField::ValueFromVariant(const Variant& v) const {
 // ---------------------------------------------------------------------------
 // Date and time fields
 
-TDateTimeField::TDateTimeField() { SetDataType(ftDateTime); }
-TDateField::TDateField() { SetDataType(ftDate); }
-TTimeField::TTimeField() { SetDataType(ftTime); }
+TDateTimeField::TDateTimeField(TComponent* owner) : TField(owner) { SetDataType(ftDateTime); }
+TDateField::TDateField(TComponent* owner) : TDateTimeField(owner) { SetDataType(ftDate); }
+TTimeField::TTimeField(TComponent* owner) : TDateTimeField(owner) { SetDataType(ftTime); }
 
 TDateTime TDateField::Normalize(TDateTime v) const { return std::trunc(v); }
 TDateTime TTimeField::Normalize(TDateTime v) const { return std::fabs(v - std::trunc(v)); }
@@ -617,10 +635,10 @@ String TDateTimeField::FormatText(bool displayText) const {
 // ---------------------------------------------------------------------------
 // BLOB fields: the value is the whole byte string.
 
-TBlobField::TBlobField() { SetDataType(ftBlob); }
-TMemoField::TMemoField() { SetDataType(ftMemo); }
-TWideMemoField::TWideMemoField() { SetDataType(ftWideMemo); }
-TGraphicField::TGraphicField() { SetDataType(ftGraphic); }
+TBlobField::TBlobField(TComponent* owner) : TField(owner) { SetDataType(ftBlob); }
+TMemoField::TMemoField(TComponent* owner) : TBlobField(owner) { SetDataType(ftMemo); }
+TWideMemoField::TWideMemoField(TComponent* owner) : TMemoField(owner) { SetDataType(ftWideMemo); }
+TGraphicField::TGraphicField(TComponent* owner) : TBlobField(owner) { SetDataType(ftGraphic); }
 
 Integer TBlobField::BlobSize() const {
   TDBValue v = GetData();

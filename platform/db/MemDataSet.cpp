@@ -2,7 +2,7 @@
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TMemDataSet, TDataSet)
 
-TMemDataSet::TMemDataSet() = default;
+TMemDataSet::TMemDataSet(TComponent* owner) : TDataSet(owner) {}
 TMemDataSet::~TMemDataSet() = default;
 
 void TMemDataSet::InternalOpen() {

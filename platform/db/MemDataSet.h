@@ -7,7 +7,7 @@
 class TMemDataSet : public TDataSet {
   TOVANI_CLASS(TMemDataSet, TDataSet)
  public:
-  TMemDataSet();
+  explicit TMemDataSet(TComponent* owner = nullptr);
   ~TMemDataSet() override;
   // Opens with the field definitions (made from persistent fields when
   // there are no definitions).

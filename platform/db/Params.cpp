@@ -3,11 +3,37 @@
 #include "DB.h"
 #include "DBUtil.h"
 #include "SysUtils.h"
+#include "TypInfo.h"
 
-void TParam::SetValue(const Variant& v) {
-  FValue = v;
-  if (OnChange) OnChange();
+TOVANI_IMPLEMENT_CLASS_FACTORY(TParam, TCollectionItem)
+TOVANI_IMPLEMENT_CLASS(TParams, TCollection)
+TOVANI_IMPLEMENT_ENUM_INFO(TParamType, "ptUnknown", "ptInput", "ptOutput", "ptInputOutput", "ptResult")
+
+TOVANI_PUBLISHED(TParam) {
+  Property("Name", &TParam::Name, &TParam::SetName);
+  Property("DataType", &TParam::DataType, &TParam::SetDataType).Default(ftUnknown);
+  Property("ParamType", &TParam::ParamType, &TParam::SetParamType).Default(ptInput);
+  Property("Size", &TParam::Size, &TParam::SetSize).Default(0);
+  Property("Value", &TParam::Value, &TParam::SetValue);
 }
+
+TParam::TParam(TCollection* owner) : TCollectionItem(owner) {}
+
+void TParam::Assign(TPersistent* source) {
+  if (auto* p = dynamic_cast<TParam*>(source)) {
+    FName = p->FName;
+    FDataType = p->FDataType;
+    FParamType = p->FParamType;
+    FSize = p->FSize;
+    FValue = p->FValue;
+    return;
+  }
+  TCollectionItem::Assign(source);
+}
+
+TParams::TParams(TPersistent* owner) : TCollection(TParam::StaticClass()), FOwner(owner) {}
+
+void TParam::SetValue(const Variant& v) { FValue = v; }
 bool TParam::IsNull() const { return FValue.IsNull() || FValue.IsEmpty(); }
 String TParam::AsString() const { return VarToStr(FValue); }
 void TParam::SetAsString(const String& v) {
@@ -41,8 +67,10 @@ void TParam::AssignField(const TField* f) {
 }
 
 TParam* TParams::FindParam(const String& name) const {
-  for (auto& p : FItems)
-    if (SameText(p->Name(), name) || AnsiSameText(p->Name(), name)) return p.get();
+  for (Integer i = 0; i < Count(); ++i) {
+    TParam* p = Items(i);
+    if (SameText(p->Name(), name) || AnsiSameText(p->Name(), name)) return p;
+  }
   return nullptr;
 }
 
@@ -53,25 +81,38 @@ TParam* TParams::ParamByName(const String& name) const {
 }
 
 TParam* TParams::CreateParam(TFieldType type, const String& name, TParamType pt) {
-  FItems.push_back(std::make_unique<TParam>(name, type));
-  FItems.back()->SetParamType(pt);
-  return FItems.back().get();
+  TParam* p = AddParameter();
+  p->SetName(name);
+  p->SetDataType(type);
+  p->SetParamType(pt);
+  return p;
 }
 
 void TParams::ParseSQL(const String& sql, bool keepValues) {
   TParsedSQL parsed = ParseSQLParams(sql);
-  std::vector<std::unique_ptr<TParam>> old;
-  old.swap(FItems);
+  // The parameters of the new text in order of first appearance; those of
+  // the old list with the same names keep their settings and values.
+  std::vector<TParam*> old;
+  for (Integer i = 0; i < Count(); ++i) old.push_back(Items(i));
+  BeginUpdate();
+  for (TParam* p : old) p->SetCollection(nullptr);
+  std::vector<String> seen;
   for (const String& n : parsed.Names) {
     if (FindParam(n)) continue;
-    std::unique_ptr<TParam> p;
+    TParam* p = nullptr;
     if (keepValues) {
       for (auto& o : old)
-        if (o && (SameText(o->Name(), n) || AnsiSameText(o->Name(), n))) { p = std::move(o); break; }
+        if (o && (SameText(o->Name(), n) || AnsiSameText(o->Name(), n))) { p = o; o = nullptr; break; }
     }
-    if (!p) p = std::make_unique<TParam>(n);
-    FItems.push_back(std::move(p));
+    if (p) {
+      p->SetCollection(this);
+    } else {
+      p = AddParameter();
+      p->SetName(n);
+    }
   }
+  for (TParam* o : old) delete o;
+  EndUpdate();
 }
 
 // Finds ":name" markers outside quoted text and comments. A name is letters,

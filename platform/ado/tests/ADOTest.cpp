@@ -6,7 +6,10 @@
 #include "ADODB.h"
 #include "DateUtils.h"
 #include "JetSQL.h"
+#include "Streams.h"
+#include "Streaming.h"
 #include "Strings.h"
+#include "TypInfo.h"
 #include "gtest.h"
 
 namespace {
@@ -173,7 +176,7 @@ TEST_F(AdoFixture, OptimisticPostWritesAtOnceByKeyOrRowid) {
   c->Post();
   EXPECT_EQ(c->FieldByName("C_ID")->AsInteger(), 3);   // the database's number
   EXPECT_EQ(Scalar("select C_Name from Customers where C_ID = 3"), "新客户");
-  c->Locate("C_ID", Variant(1), 0);
+  c->Locate("C_ID", Variant(1), {});
   c->Edit();
   c->FieldByName("C_Name")->SetAsString("李四");
   c->Post();
@@ -194,7 +197,7 @@ TEST_F(AdoFixture, OptimisticPostWritesAtOnceByKeyOrRowid) {
   auto j = Query("select o.*, c.C_Name from Orders o, Customers c where o.C_ID = c.C_ID");
   j->Open();
   EXPECT_EQ(j->BaseTable(), "Orders");
-  j->Locate("O_ID", Variant(2), 0);
+  j->Locate("O_ID", Variant(2), {});
   j->Edit();
   j->FieldByName("O_NO")->SetAsString("X");
   j->Post();
@@ -251,14 +254,14 @@ TEST_F(AdoFixture, FailedUpdateBatchRollsBackAndKeepsTheCache) {
   o->Append();
   o->FieldByName("O_ID")->SetAsInteger(1);   // duplicate key: the write fails
   o->Post();
-  o->Locate("O_ID", Variant(3), 0);
+  o->Locate("O_ID", Variant(3), {});
   o->Delete();
   EXPECT_THROW(o->UpdateBatch(arAll), EADOError);
   EXPECT_EQ(o->PendingCount(), 3);
   EXPECT_EQ(Scalar("select count(*) from Orders where O_ID = 10"), "0");   // rolled back
   EXPECT_EQ(Scalar("select count(*) from Orders where O_ID = 3"), "1");
   // The user corrects the value and saves again.
-  o->Locate("O_ID", Variant(1), 0);
+  o->Locate("O_ID", Variant(1), {});
   o->Last();
   EXPECT_EQ(o->FieldByName("O_ID")->AsInteger(), 1);
   o->Edit();
@@ -403,6 +406,87 @@ TEST(JetTranslator, StorageDateForm) {
   EXPECT_EQ(d, EncodeDate(2024, 1, 5));
   EXPECT_FALSE(ISOToDateTime("2024-02-30", d));
   EXPECT_FALSE(ISOToDateTime("hello", d));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Form files: a data module's components written and read back.
+
+namespace {
+
+class TTestModule : public TComponent {
+  TOVANI_CLASS(TTestModule, TComponent)
+ public:
+  using TComponent::TComponent;
+  void d_OrdersAfterInsert(TDataSet* ds) { ++Inserts; ds->FieldByName("O_NO")->SetAsString("new"); }
+  int Inserts = 0;
+};
+
+}  // namespace
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TTestModule, TComponent)
+TOVANI_PUBLISHED(TTestModule) { Method("d_OrdersAfterInsert", &TTestModule::d_OrdersAfterInsert); }
+
+namespace {
+
+TEST_F(AdoFixture, ComponentsStreamWithFieldsParametersAndHandlers) {
+  TTestModule module;
+  auto* conn = new TADOConnection(&module);
+  conn->SetName("conn");
+  conn->SetLoginPrompt(false);
+  conn->SetConnectionString(Conn->ConnectionString());
+  auto* orders = new TADODataSet(&module);
+  orders->SetName("d_Orders");
+  orders->SetConnection(conn);
+  orders->SetLockType(ltBatchOptimistic);
+  orders->SetCommandText("select * from Orders where O_ID >= :o_id");
+  orders->Parameters()->ParamByName("o_id")->SetDataType(ftInteger);
+  orders->Parameters()->ParamByName("o_id")->SetValue(Variant(2));
+  SetMethodProp(orders, "AfterInsert", TMethod{{}, &module, "d_OrdersAfterInsert"});
+  for (const char* name : {"O_ID", "O_NO", "O_JE"}) {
+    TField* f = name == String("O_JE") ? static_cast<TField*>(new TBCDField(&module))
+                                       : name == String("O_ID") ? static_cast<TField*>(new TIntegerField(&module))
+                                                                : static_cast<TField*>(new TWideStringField(&module));
+    f->SetName(String("d_Orders") + name);
+    f->SetFieldName(name);
+    f->SetDataSet(orders);
+  }
+  static_cast<TBCDField*>(orders->FieldByName("O_JE"))->SetDisplayFormat("\xEF\xBF\xA5#.00");
+  auto* src = new TDataSource(&module);
+  src->SetName("ds_Orders");
+  src->SetDataSet(orders);
+  conn->Open();
+  orders->Open();
+
+  TMemoryStream stream;
+  WriteComponentToStream(&stream, &module);
+  stream.SetPosition(0);
+  TTestModule copy;
+  ReadComponentFromStream(&stream, &copy);
+
+  auto* conn2 = dynamic_cast<TADOConnection*>(copy.FindComponent("conn"));
+  auto* orders2 = dynamic_cast<TADODataSet*>(copy.FindComponent("d_Orders"));
+  auto* src2 = dynamic_cast<TDataSource*>(copy.FindComponent("ds_Orders"));
+  ASSERT_TRUE(conn2 && orders2 && src2);
+  EXPECT_TRUE(conn2->Connected());   // connected and opened once loaded
+  EXPECT_TRUE(orders2->Active());
+  EXPECT_EQ(orders2->Connection(), conn2);
+  EXPECT_EQ(src2->DataSet(), orders2);
+  EXPECT_EQ(orders2->LockType(), ltBatchOptimistic);
+  EXPECT_EQ(orders2->Parameters()->ParamByName("o_id")->DataType(), ftInteger);
+  EXPECT_EQ(orders2->Parameters()->Count(), 1);
+  orders2->Parameters()->ParamByName("o_id")->SetValue(Variant(2));
+  orders2->Requery();
+  EXPECT_EQ(orders2->RecordCount(), 2);   // O_ID >= 2
+  ASSERT_EQ(orders2->FieldCount(), 3);    // the persistent fields only
+  EXPECT_FALSE(orders2->DefaultFields());
+  EXPECT_EQ(orders2->Fields()[2]->Owner(), &copy);
+  EXPECT_EQ(static_cast<TBCDField*>(orders2->FieldByName("O_JE"))->DisplayFormat(), "\xEF\xBF\xA5#.00");
+  orders2->Append();
+  EXPECT_EQ(copy.Inserts, 1);
+  EXPECT_EQ(orders2->FieldByName("O_NO")->AsString(), "new");
+  orders2->Cancel();
 }
 
 }  // namespace

@@ -295,17 +295,17 @@ struct LocateCase {
 TEST(DataSetLocate, OptionsAndMultipleFields) {
   auto ds = MakePeople({{1, "Alpha", 1}, {2, "alphabet", 2}, {3, "张三", 3}, {4, nullptr, 4}});
   std::vector<LocateCase> cases = {
-      {"case 1", "Name", Variant("alpha"), 0, 0},
-      {"case 2", "Name", Variant("alpha"), loCaseInsensitive, 1},
-      {"case 3", "Name", Variant("alph"), loPartialKey, 2},
-      {"case 4", "Name", Variant("ALPHAB"), loPartialKey | loCaseInsensitive, 2},
-      {"case 5", "Name", Variant("张三"), 0, 3},
-      {"case 6", "Name", Variant::Null(), 0, 4},
-      {"case 7", "ID;Name", VarArrayOf({Variant(2), Variant("alphabet")}), 0, 2},
-      {"case 8", "ID;Name", VarArrayOf({Variant(2), Variant("Alpha")}), 0, 0},
-      {"case 9", "ID", Variant("3"), 0, 3},
-      {"case 10", "ID", Variant("x"), 0, 0},
-      {"case 11", "Price", Variant(2.0), 0, 2},
+      {"case 1", "Name", Variant("alpha"), {}, 0},
+      {"case 2", "Name", Variant("alpha"), TLocateOptions{loCaseInsensitive}, 1},
+      {"case 3", "Name", Variant("alph"), TLocateOptions{loPartialKey}, 2},
+      {"case 4", "Name", Variant("ALPHAB") , TLocateOptions{loPartialKey, loCaseInsensitive}, 2},
+      {"case 5", "Name", Variant("张三"), {}, 3},
+      {"case 6", "Name", Variant::Null(), {}, 4},
+      {"case 7", "ID;Name", VarArrayOf({Variant(2), Variant("alphabet")}), {}, 2},
+      {"case 8", "ID;Name", VarArrayOf({Variant(2), Variant("Alpha")}), {}, 0},
+      {"case 9", "ID", Variant("3"), {}, 3},
+      {"case 10", "ID", Variant("x"), {}, 0},
+      {"case 11", "Price", Variant(2.0), {}, 2},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.Label);
@@ -364,7 +364,7 @@ TEST(DataSetFields, CalculatedAndLookupFields) {
   EXPECT_EQ(lines->FieldByName("Twice")->AsInteger(), 2);
   lines->SetSort("");
   lines->SetFilter("PName = 'pen'");
-  lines->SetFilterOptions(foCaseInsensitive);
+  lines->SetFilterOptions(TFilterOptions{foCaseInsensitive});
   lines->SetFiltered(true);
   EXPECT_EQ(lines->RecordCount(), 1);
 }

@@ -63,7 +63,7 @@ TEST(DataSetFilter, ExpressionsTheGridFilterBuilderWrites) {
   }
   ds->SetFilter("[Name] = 'bob'");
   EXPECT_TRUE(VisibleIds(*ds).empty());
-  ds->SetFilterOptions(foCaseInsensitive);
+  ds->SetFilterOptions(TFilterOptions{foCaseInsensitive});
   EXPECT_EQ(VisibleIds(*ds), std::vector<int>{6});
 }
 
@@ -119,7 +119,7 @@ TEST(DataSetSort, StableNullsFirstCollatedText) {
 
 TEST(DataSetSort, CurrentRecordStaysCurrentWhenOrderChanges) {
   auto ds = Sample();
-  ds->Locate("ID", Variant(3), 0);
+  ds->Locate("ID", Variant(3), {});
   ds->SetSort("[Name] DESC");
   EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 3);
   EXPECT_EQ(ds->RecNo(), 2);
