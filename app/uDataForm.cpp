@@ -198,7 +198,7 @@ void TDataForm::LoadListFromTable(TStrings* List, const String& TableName, const
 bool TDataForm::HasPermission(const String& Operation) {
   if (!User->Active() || User->IsEmpty()) return false;
   if (User->FieldByName("U_Name")->AsString() == AdminUserName) return true;
-  if (!d_OP->Locate("OP_Name", Variant(Operation), 0)) return false;
+  if (!d_OP->Locate("OP_Name", Variant(Operation), {})) return false;
   Integer p = d_OP->FieldByName("OP_ID")->AsInteger();
   String rights = User->FieldByName("U_P")->AsString();
   return p >= 1 && p <= Integer(rights.size()) && rights[size_t(p - 1)] == '1';

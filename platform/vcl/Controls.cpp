@@ -31,7 +31,6 @@ TOVANI_IMPLEMENT_ENUM_INFO(TBevelKind, "bkNone", "bkTile", "bkSoft", "bkFlat")
 TOVANI_IMPLEMENT_ENUM_INFO(TBiDiMode, "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly")
 TOVANI_IMPLEMENT_ENUM_INFO(TImeMode, "imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
                            "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel")
-TOVANI_IMPLEMENT_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 TOVANI_IMPLEMENT_ENUM_INFO(TVerticalAlignment, "taAlignTop", "taAlignBottom", "taVerticalCenter")
 
 // Published properties shared by the controls; each concrete control

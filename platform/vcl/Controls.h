@@ -56,8 +56,6 @@ enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLe
 TOVANI_ENUM_INFO(TBiDiMode)
 enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel, imHanguel };
 TOVANI_ENUM_INFO(TImeMode)
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-TOVANI_ENUM_INFO(TAlignment)
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 TOVANI_ENUM_INFO(TVerticalAlignment)
 
