@@ -656,8 +656,10 @@ class TDataSource : public TComponent {
  private:
   friend class TDataSet;
   friend class TDataLink;
-  void DataEvent(TDataEvent event, NativeInt info);
-  void NotifyDataLinks(TDataEvent event, NativeInt info);
+  // While the dataset's controls are disabled only the links that are no
+  // controls (VisualControl false) hear of events (visualOnly false).
+  void DataEvent(TDataEvent event, NativeInt info, bool controlsDisabled = false);
+  void NotifyDataLinks(TDataEvent event, NativeInt info, bool nonVisualOnly = false);
   void UpdateState();
   void AddDataLink(TDataLink* link);
   void RemoveDataLink(TDataLink* link);
@@ -691,6 +693,10 @@ class TDataLink : public TObject {
   Integer RecordCount() const;
   bool Bof() const;
   bool Eof() const;
+  // A link that shows data (the default) is muted by DisableControls; other
+  // links (master/detail, bookkeeping) keep hearing of every event.
+  bool VisualControl() const { return FVisualControl; }
+  void SetVisualControl(bool v) { FVisualControl = v; }
   bool DataSourceFixed() const { return FDataSourceFixed; }
   void SetDataSourceFixed(bool v) { FDataSourceFixed = v; }
   // Puts the dataset in edit state through the data source; answers Editing.
@@ -727,6 +733,7 @@ class TDataLink : public TObject {
   Integer FBufferCount = 1;
   bool FActive = false, FEditing = false, FReadOnly = false, FUpdating = false;
   bool FDataSourceFixed = false;
+  bool FVisualControl = true;
 };
 
 // A link to one field of the data source's dataset, for single-field
@@ -805,6 +812,8 @@ class TDataSet : public TComponent {
   // Fields.
   TFields& Fields() { return FFields; }
   const TFields& Fields() const { return FFields; }
+  // Aggregate fields: this data-access layer has none (always empty).
+  TFields& AggFields() { return FAggFields; }
   Integer FieldCount() const { return FFields.Count(); }
   TFieldDefs& FieldDefs() { return FFieldDefs; }
   TField* FindField(const String& name) const { return FFields.FindField(name); }
@@ -826,6 +835,7 @@ class TDataSet : public TComponent {
   bool Eof() const { return FEOF; }
   bool IsEmpty() const;
   bool IsSequenced() const { return true; }
+  bool IsUniDirectional() const { return false; }
   // 1-based number of the active record in the current order, -1 when none
   // (inserting or empty).
   Integer RecNo() const;
@@ -857,6 +867,8 @@ class TDataSet : public TComponent {
   void GotoBookmark(const TBookmark& b);
   void FreeBookmark(const TBookmark&) {}
   TBookmark Bookmark() const { return GetBookmark(); }
+  // Whether the active record can give a bookmark (open, not inserting, not empty).
+  bool BookmarkAvailable() const { return !GetBookmark().empty(); }
   void SetBookmark(const TBookmark& b) { GotoBookmark(b); }
   bool BookmarkValid(const TBookmark& b) const;
   // Negative, 0 or positive by the records' places in the current order; an
@@ -1010,6 +1022,7 @@ class TDataSet : public TComponent {
   TRecordData* ActiveRecordDataForEdit() const;
 
   TFields FFields;
+  TFields FAggFields{this};
   TFieldDefs FFieldDefs;
   TDataSetState FState = dsInactive;
   std::vector<TDataSource*> FDataSources;

@@ -44,7 +44,7 @@ void DatabaseErrorFmtField(const String& message, const String& fieldName, const
 // Master/detail: the detail dataset follows its master's data source.
 class TDataSet::MasterLink : public TDataLink {
  public:
-  explicit MasterLink(TDataSet* detail) : FDetail(detail) {}
+  explicit MasterLink(TDataSet* detail) : FDetail(detail) { SetVisualControl(false); }
  protected:
   void ActiveChanged() override { Changed(); }
   void RecordChanged(TField* field) override {
@@ -1005,6 +1005,11 @@ void TDataSet::DataEvent(TDataEvent event, NativeInt info) {
       if (std::find(FDataSources.begin(), FDataSources.end(), ds) != FDataSources.end())
         ds->DataEvent(event, info);
   } else {
+    // Links that are no controls (detail datasets) still follow.
+    std::vector<TDataSource*> sources = FDataSources;
+    for (TDataSource* ds : sources)
+      if (std::find(FDataSources.begin(), FDataSources.end(), ds) != FDataSources.end())
+        ds->DataEvent(event, info, true);
     if ((event == deUpdateState && FState == dsInactive) || event == deLayoutChange) {
       FEnableEvent = deLayoutChange;
       FHasPendingEnableEvent = true;

@@ -76,19 +76,37 @@ void TDataSource::UpdateState() {
   if (OnStateChange) OnStateChange(this);
 }
 
-void TDataSource::NotifyDataLinks(TDataEvent event, NativeInt info) {
+void TDataSource::NotifyDataLinks(TDataEvent event, NativeInt info, bool nonVisualOnly) {
   // Links added or removed by a handler are honoured: work on a copy and
   // skip links that are gone.
   std::vector<TDataLink*> links = FDataLinks;
   for (auto it = links.rbegin(); it != links.rend(); ++it) {
     TDataLink* l = *it;
     if (std::find(FDataLinks.begin(), FDataLinks.end(), l) == FDataLinks.end()) continue;
+    if (nonVisualOnly && l->VisualControl()) continue;
     if (event == deUpdateRecord) l->UpdateRecord();
     else l->DataEvent(event, info);
   }
 }
 
-void TDataSource::DataEvent(TDataEvent event, NativeInt info) {
+void TDataSource::DataEvent(TDataEvent event, NativeInt info, bool controlsDisabled) {
+  if (controlsDisabled) {
+    // Only the links that are no controls; the source's own state and
+    // events catch up when the controls are enabled again.
+    if (event == deUpdateState) {
+      TDataSetState s = (FEnabled && FDataSet) ? FDataSet->State() : dsInactive;
+      std::vector<TDataLink*> links = FDataLinks;
+      for (TDataLink* l : links)
+        if (!l->VisualControl() && std::find(FDataLinks.begin(), FDataLinks.end(), l) != FDataLinks.end()) {
+          l->SetActive(s != dsInactive);
+          l->SetEditing(IsEditMode(s) && !l->ReadOnly());
+        }
+      return;
+    }
+    if (FState == dsInactive) return;
+    NotifyDataLinks(event, info, true);
+    return;
+  }
   if (event == deUpdateState) {
     UpdateState();
     return;

@@ -285,7 +285,12 @@ TEST_F(AdoFixture, MasterDetailRequeriesOnMasterScrollAndFillsTheLink) {
   master->Next();
   EXPECT_EQ(detail->RecordCount(), 1);
   EXPECT_EQ(detail->FieldByName("P_ID")->AsInteger(), 10);
-  master->Next();
+  // The detail follows even while the master's controls are disabled.
+  master->DisableControls();
+  master->First();
+  EXPECT_EQ(detail->RecordCount(), 2);
+  master->Last();
+  master->EnableControls();
   EXPECT_EQ(detail->RecordCount(), 0);
   detail->Append();
   EXPECT_EQ(detail->FieldByName("O_ID")->AsInteger(), 3);   // from the master

@@ -147,12 +147,18 @@ TEST(DataSourceEvents, DataChangeStateChangeAndAutoEdit) {
   src.Edit();
   EXPECT_EQ(ds->State(), dsBrowse);
   // While controls are disabled, nothing is heard; enabling sends one change.
+  // A link that is no control keeps hearing of every event.
+  RecordingLink bookkeeping;
+  bookkeeping.SetVisualControl(false);
+  bookkeeping.SetDataSource(&src);
+  bookkeeping.Clear();
   log.clear();
   ds->DisableControls();
   ds->DisableControls();
   ds->Next();
   ds->EnableControls();
   EXPECT_TRUE(log.empty());
+  EXPECT_EQ(bookkeeping.Joined(), "check, scrolled 1");
   ds->EnableControls();
   EXPECT_EQ(log, std::vector<std::string>{"data"});
 }
