@@ -31,6 +31,7 @@ TOVANI_IMPLEMENT_ENUM_INFO(TBevelKind, "bkNone", "bkTile", "bkSoft", "bkFlat")
 TOVANI_IMPLEMENT_ENUM_INFO(TBiDiMode, "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly")
 TOVANI_IMPLEMENT_ENUM_INFO(TImeMode, "imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
                            "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel")
+TOVANI_IMPLEMENT_ENUM_INFO(TScrollBarKind, "sbHorizontal", "sbVertical")
 TOVANI_IMPLEMENT_ENUM_INFO(TVerticalAlignment, "taAlignTop", "taAlignBottom", "taVerticalCenter")
 
 // Published properties shared by the controls; each concrete control
@@ -40,12 +41,71 @@ TOVANI_PUBLISHED(TControl) {
   Property("Top", &TControl::Top, &TControl::SetTop);
   Property("Width", &TControl::Width, &TControl::SetWidth);
   Property("Height", &TControl::Height, &TControl::SetHeight);
+  Property("Action", &TControl::Action, &TControl::SetAction);
+  Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  Property("Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+  Property("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Default(bdLeftToRight);
+  Property("Color", &TControl::Color, &TControl::SetColor).NoDefault();
+  Property("Constraints", &TControl::Constraints, &TControl::SetConstraints);
+  Property("Ctl3D", &TControl::Ctl3D, &TControl::SetCtl3D).Default(true);
   Property("Cursor", &TControl::Cursor, &TControl::SetCursor).Default(crDefault);
-  Property("Hint", &TControl::Hint, &TControl::SetHint);
+  Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).Default(crDrag);
+  Property("DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag);
+  Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
+  Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  Property("Font", &TControl::Font, &TControl::SetFont);
   Property("HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0);
+  Property("Hint", &TControl::Hint, &TControl::SetHint);
+  Property("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode).Default(true);
+  Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+  Property("ParentCtl3D", &TControl::ParentCtl3D, &TControl::SetParentCtl3D).Default(true);
+  Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+  Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+  Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+  Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+  Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+  Property("OnClick", &TControl::OnClick);
+  Property("OnDblClick", &TControl::OnDblClick);
+  Property("OnCanResize", &TControl::OnCanResize);
+  Property("OnConstrainedResize", &TControl::OnConstrainedResize);
+  Property("OnContextPopup", &TControl::OnContextPopup);
+  Property("OnDragDrop", &TControl::OnDragDrop);
+  Property("OnDragOver", &TControl::OnDragOver);
+  Property("OnEndDrag", &TControl::OnEndDrag);
+  Property("OnMouseDown", &TControl::OnMouseDown);
+  Property("OnMouseEnter", &TControl::OnMouseEnter);
+  Property("OnMouseLeave", &TControl::OnMouseLeave);
+  Property("OnMouseMove", &TControl::OnMouseMove);
+  Property("OnMouseUp", &TControl::OnMouseUp);
+  Property("OnMouseWheel", &TControl::OnMouseWheel);
+  Property("OnMouseWheelDown", &TControl::OnMouseWheelDown);
+  Property("OnMouseWheelUp", &TControl::OnMouseWheelUp);
+  Property("OnResize", &TControl::OnResize);
+  Property("OnStartDrag", &TControl::OnStartDrag);
 }
 
-TOVANI_PUBLISHED(TWinControl) {}
+TOVANI_PUBLISHED(TWinControl) {
+  Property("BevelKind", &TWinControl::BevelKind, &TWinControl::SetBevelKind).Default(bkNone);
+  Property("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth).Default(0);
+  Property("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered).Default(false);
+  Property("ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode).Default(imDontCare);
+  Property("ImeName", &TWinControl::ImeName, &TWinControl::SetImeName);
+  Property("ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground);
+  Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+  Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
+  Property("OnEnter", &TWinControl::OnEnter);
+  Property("OnExit", &TWinControl::OnExit);
+  Property("OnKeyDown", &TWinControl::OnKeyDown);
+  Property("OnKeyPress", &TWinControl::OnKeyPress);
+  Property("OnKeyUp", &TWinControl::OnKeyUp);
+}
+
+TOVANI_PUBLISHED(TSizeConstraints) {
+  Property("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight).Default(0);
+  Property("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth).Default(0);
+  Property("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight).Default(0);
+  Property("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth).Default(0);
+}
 
 TMouse* Mouse = new TMouse;
 LRESULT CALLBACK TovaniWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -844,6 +904,21 @@ void TControl::DblClick() {
 
 void TControl::Loaded() {
   TComponent::Loaded();
+  // Inherited appearance that the form file did not set is taken now.
+  if (FParent) {
+    if (FParentFont) {
+      FFont->Assign(FParent->Font());
+      FParentFont = true;
+    }
+    if (FParentColor) {
+      SetColor(FParent->Color());
+      FParentColor = true;
+    }
+    if (FParentShowHint) {
+      SetShowHint(FParent->ShowHint());
+      FParentShowHint = true;
+    }
+  }
   if (FActionLink) ActionChange(FActionLink->Action(), true);
   UpdateAnchorRules();
   RequestAlign();
@@ -1240,8 +1315,16 @@ void TWinControl::SetCreationControl(TWinControl* c) { CreationControl = c; }
 void TWinControl::CreateWindowHandle(const TCreateParams& p) {
   std::u16string cls = ToUtf16(p.WinClassName);
   std::u16string caption = ToUtf16(p.Caption);
+  // Child windows carry an id of their own, by which WM_MEASUREITEM (sent
+  // before CreateWindowEx returns) finds them.
+  static Word nextId = 0;
+  HMENU id = nullptr;
+  if (p.Style & WS_CHILD) {
+    nextId = Word(nextId >= 0xEFFF ? 1 : nextId + 1);
+    id = reinterpret_cast<HMENU>(UINT_PTR(nextId));
+  }
   CreationControl = this;
-  HWND h = CreateWindowExW(p.ExStyle, W(cls), W(caption), p.Style, p.X, p.Y, p.Width, p.Height, p.WndParent, nullptr,
+  HWND h = CreateWindowExW(p.ExStyle, W(cls), W(caption), p.Style, p.X, p.Y, p.Width, p.Height, p.WndParent, id,
                            GetModuleHandleW(nullptr), p.Param);
   CreationControl = nullptr;
   if (h && !FHandle) {
@@ -1633,6 +1716,11 @@ void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
 }
 
 void TWinControl::Notification(TComponent* AComponent, TOperation Operation) { TControl::Notification(AComponent, Operation); }
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  if (FControlState.Contains(csAlignmentNeeded) || !FControls.empty()) Realign();
+}
 
 // --- alignment
 
@@ -2071,16 +2159,12 @@ void TWinControl::WMDrawItem(TMessage& Message) {
 void TWinControl::WMMeasureItem(TMessage& Message) {
   auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
   if (mis && mis->CtlType != ODT_MENU) {
-    // The control may not have a window yet answer: find it by its id.
+    // Found by its id: it may be inside CreateWindowEx still.
     for (TControl* c : FControls)
       if (auto* w = dynamic_cast<TWinControl*>(c); w && w->FHandle && GetDlgCtrlID(w->FHandle) == int(mis->CtlID)) {
         Message.Result = w->Perform(CN_MEASUREITEM, Message.WParam, Message.LParam);
         return;
       }
-    if (CreationControl) {
-      Message.Result = CreationControl->Perform(CN_MEASUREITEM, Message.WParam, Message.LParam);
-      return;
-    }
   }
   if (mis && mis->CtlType == ODT_MENU && Menus_MeasureItem(mis)) {
     Message.Result = 1;

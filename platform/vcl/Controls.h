@@ -56,6 +56,8 @@ enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLe
 TOVANI_ENUM_INFO(TBiDiMode)
 enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel, imHanguel };
 TOVANI_ENUM_INFO(TImeMode)
+enum TScrollBarKind { sbHorizontal, sbVertical };
+TOVANI_ENUM_INFO(TScrollBarKind)
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 TOVANI_ENUM_INFO(TVerticalAlignment)
 
@@ -645,6 +647,7 @@ class TWinControl : public TControl {
   bool DoKeyUp(TMessage& Message);
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Loaded() override;
 
  protected:
   friend class TControl;

@@ -1,7 +1,7 @@
 // Message boxes and input boxes with the program's Chinese button texts,
 // and the common dialogs (open, save, font, colour, print) as components.
 #pragma once
-#include <windows.h>
+#include "VclWindows.h"
 #include "Classes.h"
 #include "Controls.h"
 #include "TypInfo.h"

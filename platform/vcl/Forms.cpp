@@ -31,7 +31,78 @@ TOVANI_IMPLEMENT_ENUM_INFO(TPosition, "poDesigned", "poDefault", "poDefaultPosOn
 TOVANI_IMPLEMENT_ENUM_INFO(TWindowState, "wsNormal", "wsMinimized", "wsMaximized")
 TOVANI_IMPLEMENT_ENUM_INFO(TBorderIcon, "biSystemMenu", "biMinimize", "biMaximize", "biHelp")
 TOVANI_IMPLEMENT_ENUM_INFO(TCloseAction, "caNone", "caHide", "caFree", "caMinimize")
-TOVANI_IMPLEMENT_ENUM_INFO(TScrollBarKind, "sbHorizontal", "sbVertical")
+
+TOVANI_PUBLISHED(TControlScrollBar) {
+  Property("Increment", &TControlScrollBar::Increment, &TControlScrollBar::SetIncrement).Default(8);
+  Property("Position", &TControlScrollBar::Position, &TControlScrollBar::SetPosition).Default(0);
+  Property("Range", &TControlScrollBar::Range, &TControlScrollBar::SetRange).Default(0);
+  Property("Visible", &TControlScrollBar::Visible, &TControlScrollBar::SetVisible).Default(true);
+}
+
+TOVANI_PUBLISHED(TScrollingWinControl) {
+  Property("AutoScroll", &TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll);
+  Property("HorzScrollBar", &TScrollingWinControl::HorzScrollBar, &TScrollingWinControl::SetHorzScrollBar);
+  Property("VertScrollBar", &TScrollingWinControl::VertScrollBar, &TScrollingWinControl::SetVertScrollBar);
+}
+
+TOVANI_PUBLISHED(TScrollBox) {
+  Property("BorderStyle", &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle).Default(bsSingle);
+}
+
+TOVANI_PUBLISHED(TCustomForm) {
+  Property("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl);
+  Property("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
+      .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
+  Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
+  Property("Caption", &TCustomForm::Caption, &TCustomForm::SetCaption);
+  Property("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight);
+  Property("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth);
+  Property("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
+  Property("Icon", &TCustomForm::Icon, &TCustomForm::SetIcon);
+  Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(false);
+  Property("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu);
+  Property("OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder);
+  Property("PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch);
+  Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDesigned);
+  Property("Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled).Default(true);
+  Property("TextHeight", &TCustomForm::TextHeight, &TCustomForm::SetTextHeight);
+  Property("Visible", &TCustomForm::Visible, &TCustomForm::SetFormVisible).Default(false);
+  Property("WindowMenu", &TCustomForm::WindowMenu, &TCustomForm::SetWindowMenu);
+  Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal);
+  Property("OnActivate", &TCustomForm::OnActivate);
+  Property("OnClose", &TCustomForm::OnClose);
+  Property("OnCloseQuery", &TCustomForm::OnCloseQuery);
+  Property("OnCreate", &TCustomForm::OnCreate);
+  Property("OnDeactivate", &TCustomForm::OnDeactivate);
+  Property("OnDestroy", &TCustomForm::OnDestroy);
+  Property("OnHide", &TCustomForm::OnHide);
+  Property("OnPaint", &TCustomForm::OnPaint);
+  Property("OnShortCut", &TCustomForm::OnShortCut);
+  Property("OnShow", &TCustomForm::OnShow);
+}
+
+TOVANI_PUBLISHED(TDataModule) {
+  Property("OldCreateOrder", &TDataModule::OldCreateOrder, &TDataModule::SetOldCreateOrder);
+  Property("Left", &TDataModule::HorizontalOffset, &TDataModule::SetHorizontalOffset);
+  Property("Top", &TDataModule::VerticalOffset, &TDataModule::SetVerticalOffset);
+  Property("Height", &TDataModule::DesignHeight, &TDataModule::SetDesignHeight);
+  Property("Width", &TDataModule::DesignWidth, &TDataModule::SetDesignWidth);
+  Property("HorizontalOffset", &TDataModule::HorizontalOffset, &TDataModule::SetHorizontalOffset);
+  Property("VerticalOffset", &TDataModule::VerticalOffset, &TDataModule::SetVerticalOffset);
+  Property("OnCreate", &TDataModule::OnCreate);
+  Property("OnDestroy", &TDataModule::OnDestroy);
+}
+
+TOVANI_PUBLISHED(TApplicationEvents) {
+  Property("OnActivate", &TApplicationEvents::OnActivate);
+  Property("OnDeactivate", &TApplicationEvents::OnDeactivate);
+  Property("OnException", &TApplicationEvents::OnException);
+  Property("OnHint", &TApplicationEvents::OnHint);
+  Property("OnIdle", &TApplicationEvents::OnIdle);
+  Property("OnMessage", &TApplicationEvents::OnMessage);
+  Property("OnShortCut", &TApplicationEvents::OnShortCut);
+  Property("OnShowHint", &TApplicationEvents::OnShowHint);
+}
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
@@ -65,9 +136,73 @@ String FindFormResource(const String& ClassName) {
   return it == FormResources().end() ? String() : it->second;
 }
 
+namespace {
+
+// Integer properties written as identifiers in form files: colours,
+// cursors and font character sets.
+bool IdentToIntegerConst(const String& ident, Int64& value) {
+  TColor color;
+  if (IdentToColor(ident, color)) {
+    value = color;
+    return true;
+  }
+  static const struct {
+    const char* Name;
+    int Value;
+  } consts[] = {
+      {"crDefault", crDefault}, {"crNone", crNone}, {"crArrow", crArrow}, {"crCross", crCross}, {"crIBeam", crIBeam},
+      {"crSize", crSize}, {"crSizeNESW", crSizeNESW}, {"crSizeNS", crSizeNS}, {"crSizeNWSE", crSizeNWSE},
+      {"crSizeWE", crSizeWE}, {"crUpArrow", crUpArrow}, {"crHourGlass", crHourGlass}, {"crDrag", crDrag},
+      {"crNoDrop", crNoDrop}, {"crHSplit", crHSplit}, {"crVSplit", crVSplit}, {"crMultiDrag", crMultiDrag},
+      {"crSQLWait", crSQLWait}, {"crNo", crNo}, {"crAppStart", crAppStart}, {"crHelp", crHelp},
+      {"crHandPoint", crHandPoint}, {"crSizeAll", crSizeAll},
+      {"ANSI_CHARSET", 0}, {"DEFAULT_CHARSET", 1}, {"SYMBOL_CHARSET", 2}, {"MAC_CHARSET", 77},
+      {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129}, {"JOHAB_CHARSET", 130}, {"GB2312_CHARSET", 134},
+      {"CHINESEBIG5_CHARSET", 136}, {"GREEK_CHARSET", 161}, {"TURKISH_CHARSET", 162}, {"VIETNAMESE_CHARSET", 163},
+      {"HEBREW_CHARSET", 177}, {"ARABIC_CHARSET", 178}, {"BALTIC_CHARSET", 186}, {"RUSSIAN_CHARSET", 204},
+      {"THAI_CHARSET", 222}, {"EASTEUROPE_CHARSET", 238}, {"OEM_CHARSET", 255},
+  };
+  String lower = vcl::LowerAscii(ident);
+  for (const auto& c : consts)
+    if (lower == vcl::LowerAscii(c.Name)) {
+      value = c.Value;
+      return true;
+    }
+  return false;
+}
+
+// The class system reads integer properties as numbers: a line
+// "  Color = clBtnFace" becomes "  Color = -16777201" before reading.
+String ResolveIntegerConsts(const String& text) {
+  String out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == String::npos) end = text.size();
+    String line = text.substr(pos, end - pos);
+    size_t eq = line.find(" = ");
+    if (eq != String::npos && line.find('\'') == String::npos) {
+      size_t vs = eq + 3;
+      size_t ve = line.find_last_not_of(" \t\r");
+      if (ve != String::npos && ve >= vs) {
+        String value = line.substr(vs, ve - vs + 1);
+        Int64 n;
+        if (IdentToIntegerConst(value, n)) line = line.substr(0, vs) + std::to_string(n) + line.substr(ve + 1);
+      }
+    }
+    out += line;
+    if (end < text.size()) out += '\n';
+    pos = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
 void ReadFormText(TComponent* Root, const String& FormText) {
 #ifdef TOVANI_HAVE_FORM_FILES
-  ReadComponentFromText(FormText, Root);
+  ReadComponentFromText(ResolveIntegerConsts(FormText), Root);
 #else
   (void)Root;
   (void)FormText;
@@ -365,6 +500,16 @@ void TCustomForm::PaintWindow(HDC DC) {
   }
   FCanvas->SetHandle(nullptr);
   FCanvas->Unlock();
+}
+
+void TCustomForm::SetFormVisible(bool v) {
+  // Read from the form file: the form shows once it is made.
+  if (ComponentState().Contains(csLoading) || FFormState.Contains(fsCreating)) {
+    if (v) FFormState += fsVisible;
+    else FFormState -= fsVisible;
+    return;
+  }
+  SetVisible(v);
 }
 
 void TCustomForm::BringToFront() {

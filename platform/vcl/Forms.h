@@ -32,8 +32,6 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 TOVANI_ENUM_INFO(TCloseAction)
 enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
 using TFormState = TSet<TFormStateItem>;
-enum TScrollBarKind { sbHorizontal, sbVertical };
-TOVANI_ENUM_INFO(TScrollBarKind)
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
@@ -188,6 +186,11 @@ class TCustomForm : public TScrollingWinControl {
   bool OldCreateOrder() const { return false; }
   void SetOldCreateOrder(bool) {}
   TCanvas* Canvas() { return FCanvas.get(); }
+  // Visible as form files set it: the form shows when it has been made.
+  void SetFormVisible(bool v);
+  // Design-time text height, kept for form files.
+  Integer TextHeight() const { return FTextHeight; }
+  void SetTextHeight(Integer v) { FTextHeight = v; }
   TMainMenu* Menu() const { return FMenu; }
   void SetMenu(TMainMenu* v);
 
@@ -297,6 +300,7 @@ class TCustomForm : public TScrollingWinControl {
   WNDPROC FClientDefProc = nullptr;
   bool FCreated = false;
   bool FShowingChanging = false;
+  Integer FTextHeight = 13;
 };
 
 class TForm : public TCustomForm {
@@ -334,9 +338,13 @@ class TDataModule : public TComponent {
   void SetVerticalOffset(Integer v) { FVert = v; }
   bool OldCreateOrder() const { return false; }
   void SetOldCreateOrder(bool) {}
+  Integer DesignHeight() const { return FDesignHeight; }
+  void SetDesignHeight(Integer v) { FDesignHeight = v; }
+  Integer DesignWidth() const { return FDesignWidth; }
+  void SetDesignWidth(Integer v) { FDesignWidth = v; }
 
  private:
-  Integer FHorz = 0, FVert = 0;
+  Integer FHorz = 0, FVert = 0, FDesignHeight = 150, FDesignWidth = 215;
   bool FCreated = false;
 };
 

@@ -20,6 +20,40 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TPicture, TPersistent)
 TOVANI_IMPLEMENT_CLASS(EInvalidGraphic, Exception)
 TOVANI_IMPLEMENT_CLASS(EInvalidGraphicOperation, Exception)
 
+TOVANI_IMPLEMENT_ENUM_INFO(TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut")
+TOVANI_IMPLEMENT_ENUM_INFO(TFontPitch, "fpDefault", "fpVariable", "fpFixed")
+TOVANI_IMPLEMENT_ENUM_INFO(TFontQuality, "fqDefault", "fqDraft", "fqProof", "fqNonAntialiased", "fqAntialiased", "fqClearType")
+TOVANI_IMPLEMENT_ENUM_INFO(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame")
+TOVANI_IMPLEMENT_ENUM_INFO(TPenMode, "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot",
+                           "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask",
+                           "pmXor", "pmNotXor")
+TOVANI_IMPLEMENT_ENUM_INFO(TBrushStyle, "bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal",
+                           "bsCross", "bsDiagCross")
+
+TOVANI_PUBLISHED(TFont) {
+  Property("Charset", &TFont::Charset, &TFont::SetCharset);
+  Property("Color", &TFont::Color, &TFont::SetColor);
+  Property("Height", &TFont::Height, &TFont::SetHeight);
+  Property("Name", &TFont::Name, &TFont::SetName);
+  Property("Orientation", &TFont::Orientation, &TFont::SetOrientation).Default(0);
+  Property("Pitch", &TFont::Pitch, &TFont::SetPitch).Default(fpDefault);
+  Property("Quality", &TFont::Quality, &TFont::SetQuality).Default(fqDefault);
+  Property("Size", &TFont::Size, &TFont::SetSize).Stored(false);
+  Property("Style", &TFont::Style, &TFont::SetStyle);
+}
+
+TOVANI_PUBLISHED(TPen) {
+  Property("Color", &TPen::Color, &TPen::SetColor).Default(clBlack);
+  Property("Mode", &TPen::Mode, &TPen::SetMode).Default(pmCopy);
+  Property("Style", &TPen::Style, &TPen::SetStyle).Default(psSolid);
+  Property("Width", &TPen::Width, &TPen::SetWidth).Default(1);
+}
+
+TOVANI_PUBLISHED(TBrush) {
+  Property("Color", &TBrush::Color, &TBrush::SetColor).Default(clWhite);
+  Property("Style", &TBrush::Style, &TBrush::SetStyle).Default(bsSolid);
+}
+
 // ---------------------------------------------------------------------------
 // Colours
 

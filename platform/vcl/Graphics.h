@@ -2,13 +2,14 @@
 // pen, brush), the canvas over a device context, and the graphic classes
 // (bitmap, icon, picture with its file-format registry).
 #pragma once
-#include <windows.h>
+#include "VclWindows.h"
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 #include "Persistent.h"
 #include "System.h"
+#include "TypInfo.h"
 #include "Types.h"
 
 class TStream;
@@ -93,17 +94,23 @@ TColor StringToColor(const String& s);       // EConvertError for unknown text
 // GDI tool objects.
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+TOVANI_ENUM_INFO(TFontStyle)
 using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
+TOVANI_ENUM_INFO(TFontPitch)
 enum TFontQuality { fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType };
+TOVANI_ENUM_INFO(TFontQuality)
 using TFontCharset = Byte;
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+TOVANI_ENUM_INFO(TPenStyle)
 enum TPenMode {
   pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
   pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
 };
+TOVANI_ENUM_INFO(TPenMode)
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+TOVANI_ENUM_INFO(TBrushStyle)
 
 // Base of TFont/TPen/TBrush: an OnChange event and a GDI handle made on
 // demand from the object's properties and dropped whenever one changes.

@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "VclWindows.h"
 #include <objidl.h>
 #include "ImgList.h"
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Image lists over comctl32: a row of equally sized images (with masks)
 // that menus, tool bars, tree views and grids draw by index.
 #pragma once
-#include <windows.h>
+#include "VclWindows.h"
 #include <commctrl.h>
 #include <functional>
 #include <vector>

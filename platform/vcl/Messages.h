@@ -3,7 +3,7 @@
 // the CN_ reflections of notifications a parent passes back to the child
 // control that caused them.
 #pragma once
-#include <windows.h>
+#include "VclWindows.h"
 #include "System.h"
 
 // One message as it travels through a control. WParam and LParam are

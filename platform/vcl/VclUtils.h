@@ -1,7 +1,7 @@
 // Internal helpers of the window library: text conversion at the Win32
 // boundary (UTF-8 String <-> UTF-16) and small wrappers used by several units.
 #pragma once
-#include <windows.h>
+#include "VclWindows.h"
 #include <string>
 #include "System.h"
 #include "Utf8.h"
