@@ -1,0 +1,50 @@
+#include "frxRes.h"
+
+#include "Strings.h"
+#include "Streams.h"
+#include "frxUtils.h"
+#include "gtest.h"
+
+TEST(frxResources, BuiltInTableByKeyAndNumber) {
+  TfrxResources* r = frxGetResources();
+  EXPECT_EQ(r->Count(), 177);
+  EXPECT_EQ(r->CodePage(), 936);
+  EXPECT_EQ(r->Get("clErrors"), "发生下列的错误:");
+  EXPECT_EQ(r->Get("clerrors"), "发生下列的错误:");
+  EXPECT_EQ(r->Get("207"), "其它");
+  EXPECT_EQ(r->Get("204"), "自动分页(&T)");
+  EXPECT_EQ(r->Get("clDSNotExist"), "数据库 &#34;%s&#34; 不存在");
+  EXPECT_EQ(frxResourceTextById(100), "预览");
+  EXPECT_EQ(r->Get("prDupl"), "prDupl");
+  EXPECT_EQ(r->Get("!Missing"), "Missing");
+}
+
+TEST(frxResources, AnotherTableReplacesTextsAndAddsNewKeys) {
+  TfrxResources r;
+  std::vector<String> messages;
+  frxScriptMessagesReceiver = [&](const std::vector<String>& m) { messages = m; };
+  r.LoadFromXMLText(
+      "<?xml version=\"1.1\" encoding=\"utf-8\"?><Resources CodePage=\"936\">"
+      "<StrRes Name=\"a\" Text=\"一\"/><StrRes Name=\"SForError\" Text=\"循环&amp;\"/></Resources>");
+  EXPECT_EQ(r.Count(), 2);
+  r.LoadFromXMLText(
+      "<?xml version=\"1.1\" encoding=\"utf-8\"?><Resources CodePage=\"936\">"
+      "<StrRes Name=\"A\" Text=\"二\"/><strres Name=\"b\" Text=\"ignored\"/></Resources>");
+  EXPECT_EQ(r.Count(), 2);
+  EXPECT_EQ(r.Get("a"), "二");
+  ASSERT_EQ(messages.size(), 17u);
+  EXPECT_EQ(messages[0], "SLangNotFound");
+  EXPECT_EQ(messages[15], "循环&");
+  // Another root loads nothing.
+  r.LoadFromXMLText("<?xml version=\"1.1\"?><resources><StrRes Name=\"c\" Text=\"x\"/></resources>");
+  EXPECT_EQ(r.Get("c"), "c");
+  frxScriptMessagesReceiver = nullptr;
+}
+
+TEST(frxResources, HelpPathsAndMissingHelpFile) {
+  TfrxResources* r = frxGetResources();
+  EXPECT_EQ(r->HelpPath("tfrxvareditorform"), frxProgramFolder() + "RIVura.chm::/Variables.htm");
+  EXPECT_EQ(r->HelpPath("TSomethingElse"), frxProgramFolder() + "RIVura.chm");
+  r->ShowHelp("TfrxDesignerForm");   // no help file beside the tests: nothing happens
+  EXPECT_EQ(r->Languages()->Count(), 0);
+}

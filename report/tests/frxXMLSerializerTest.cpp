@@ -1,0 +1,273 @@
+#include "frxXMLSerializer.h"
+
+#include <memory>
+
+#include "Graphics.h"
+#include "ReportTestObjects.h"
+#include "Streams.h"
+#include "Strings.h"
+#include "frxClass.h"
+#include "frxXML.h"
+#include "gtest.h"
+
+namespace {
+
+String SaveReport(TfrxComponent* c) {
+  TStringStream s;
+  c->SaveToStream(&s);
+  return s.DataString();
+}
+
+void LoadReport(TfrxComponent* c, const String& xml) {
+  TStringStream s(xml);
+  c->LoadFromStream(&s);
+}
+
+const String kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
+
+// A report with nesting, fonts, a string list, a collection kept as
+// defined property, a variant, an enumeration and references in both
+// directions.
+struct RichReport : ::testing::Test {
+  std::unique_ptr<TfrxReport> report = std::make_unique<TfrxReport>();
+  void SetUp() override {
+    report->SetName("Report1");
+    auto* page = new TfrxTestBox(report.get());
+    page->SetName("Page1");
+    page->SetBounds(0, 0, 793.7, 1122.52);
+    page->Font()->SetName("宋体");
+    auto* band = new TfrxTestBox(page);
+    band->SetName("Band1");
+    band->SetBounds(0, 18.9, 718.11, 22.68);
+    auto* memo = new TfrxTestView(band);
+    memo->SetName("Memo1");
+    memo->SetBounds(3.78, 0, 94.49, 18.9);
+    memo->Caption = "客户名称 \"A&B\" <x>";
+    memo->Kind = tkThird;
+    memo->Flag = false;
+    memo->Count = -5;
+    memo->Data = Variant("值");
+    memo->Lines()->SetText("第一行\r\nline 2\r\n");
+    memo->Frame()->SetTyp({ftLeft, ftTop});
+    memo->Frame()->LeftLine()->SetColor(clBlue);
+    memo->SetRestrictions({rfDontMove, rfDontEdit});
+    TfrxVariable* v = memo->Vars()->Add();
+    v->SetName("Total");
+    v->SetValue(Variant("[Sum]"));
+    auto* other = new TfrxTestView(band);
+    other->SetName("Memo2");
+    TFont f;
+    f.Assign(other->Font());
+    f.SetStyle({fsItalic});
+    f.SetColor(clGreen);
+    other->SetFont(&f);
+    other->SetLink(memo);   // a reference backwards
+    memo->SetLink(other);   // and one forwards
+  }
+};
+
+}  // namespace
+
+TEST_F(RichReport, TreeIsWrittenAndReadBackToTheSameBytes) {
+  String first = SaveReport(report.get());
+  TfrxReport copy;
+  LoadReport(&copy, first);
+  EXPECT_EQ(copy.Errors()->Count(), 0) << copy.Errors()->Text();
+  String second = SaveReport(&copy);
+  EXPECT_EQ(first, second);
+
+  auto* memo = static_cast<TfrxTestView*>(copy.FindObject("Memo1"));
+  auto* other = static_cast<TfrxTestView*>(copy.FindObject("Memo2"));
+  ASSERT_TRUE(memo && other);
+  EXPECT_EQ(memo->Parent()->Name(), "Band1");
+  EXPECT_EQ(memo->Caption, "客户名称 \"A&B\" <x>");
+  EXPECT_EQ(memo->Kind, tkThird);
+  EXPECT_FALSE(memo->Flag);
+  EXPECT_EQ(memo->Count, -5);
+  EXPECT_EQ(VarToStr(memo->Data), "值");
+  EXPECT_EQ(memo->Lines()->Text(), "第一行\r\nline 2\r\n");
+  EXPECT_EQ(memo->Restrictions(), (TfrxRestrictions{rfDontMove, rfDontEdit}));
+  EXPECT_EQ(memo->Frame()->LeftLine()->Color(), clBlue);
+  ASSERT_EQ(memo->Vars()->Count(), 1);
+  EXPECT_EQ(VarToStr(memo->Vars()->Variables("total")), "[Sum]");
+  EXPECT_EQ(memo->Link(), other);
+  EXPECT_EQ(other->Link(), memo);
+  EXPECT_TRUE(memo->ParentFont());
+  EXPECT_EQ(memo->Font()->Name(), "宋体");   // from the page
+  EXPECT_FALSE(other->ParentFont());
+  EXPECT_EQ(other->Font()->Style(), TFontStyles{fsItalic});
+  EXPECT_EQ(other->Font()->Color(), clGreen);
+  EXPECT_DOUBLE_EQ(memo->Width(), 94.49);
+}
+
+TEST_F(RichReport, WrittenFormKeepsDefaultsOutAndTextsInCodePage936) {
+  String xml = SaveReport(report.get());
+  EXPECT_EQ(xml.substr(0, kDecl.size() + 21), kDecl + "<TfrxReport>\r\n  <Tfrx");
+  // Only the page has a font of its own among the boxes; defaults such as
+  // Visible, ParentFont and Count=0 are not written.
+  EXPECT_NE(xml.find("  <TfrxTestBox Name=\"Page1\" Left=\"0\" Top=\"0\" Width=\"793.7\" Height=\"1122.52\" "
+                     "Font.Charset=\"1\" Font.Color=\"0\" Font.Height=\"-13\" Font.Name=\"\xCB\xCE\xCC\xE5\" "
+                     "Font.Style=\"0\" ParentFont=\"False\">"),
+            String::npos)
+      << xml;
+  EXPECT_EQ(xml.find("Visible="), String::npos);
+  EXPECT_NE(xml.find("Caption=\"\xBF\xCD\xBB\xA7\xC3\xFB\xB3\xC6 &#34;A&#38;B&#34; &#60;x&#62;\""), String::npos);
+  EXPECT_NE(xml.find("Restrictions=\"20\""), String::npos);
+  EXPECT_NE(xml.find("Kind=\"tkThird\" Data=\"\xD6\xB5\" Link=\"Memo2\" Lines.Text=\"\xB5\xDA\xD2\xBB\xD0\xD0&#13;&#10;line 2\""),
+            String::npos);
+  EXPECT_NE(xml.find(" PropData=\""), String::npos);
+  EXPECT_NE(xml.find("<TfrxTestView Name=\"Memo2\""), String::npos);
+}
+
+TEST_F(RichReport, WriteDefaultsWritesEveryStoredValue) {
+  auto* memo = static_cast<TfrxTestView*>(report->FindObject("Memo1"));
+  TfrxXMLSerializer xs(nullptr);
+  xs.SetRootComponent(report.get());
+  xs.WriteDefaults = true;
+  String text = xs.ComponentToText(memo);
+  EXPECT_NE(text.find(" Flag=\"False\""), String::npos);
+  EXPECT_NE(text.find(" Visible=\"True\""), String::npos);
+  EXPECT_NE(text.find(" ParentFont=\"True\""), String::npos);
+  EXPECT_EQ(text.find("Font.Name"), String::npos);   // stored only without ParentFont
+}
+
+TEST(frxXMLSerializer, OneLineFormsOfObjects) {
+  TfrxReport report;
+  auto* view = new TfrxTestView(&report);
+  view->SetName("V");
+  TfrxXMLSerializer xs(nullptr);
+  xs.SetRootComponent(&report);
+  // Floats are written even when they hold their default.
+  EXPECT_EQ(xs.ComponentToText(view), "TfrxTestView Left=\"0\" Top=\"0\" Width=\"0\" Height=\"0\"");
+
+  TfrxComponent* made = xs.CreateComponentFromText(&report, "TfrxTestView l=\"1,5\" t=\"2.5\" Name=\"W\" Link=\"V\"", false);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->Parent(), &report);
+  EXPECT_DOUBLE_EQ(made->Left(), 1.5);
+  EXPECT_DOUBLE_EQ(made->Top(), 2.5);
+  EXPECT_EQ(made->Name(), "W");
+  EXPECT_EQ(static_cast<TfrxTestView*>(made)->Link(), view);
+  EXPECT_FALSE(made->IsLoading());
+
+  TfrxComponent* unlinked = xs.CreateComponentFromText(&report, "TfrxTestView Link=\"V\"", true);
+  EXPECT_EQ(static_cast<TfrxTestView*>(unlinked)->Link(), nullptr);
+
+  EXPECT_EQ(xs.CreateComponentFromText(&report, "   ", false), nullptr);
+  EXPECT_THROW(xs.CreateComponentFromText(&report, "TNoSuchClass Left=\"1\"", false), EClassNotFound);
+
+  TStringStream out;
+  TfrxXMLSerializer writer(&out);
+  writer.WriteComponent(view);
+  EXPECT_EQ(out.DataString(), "<TfrxTestView Left=\"0\" Top=\"0\" Width=\"0\" Height=\"0\"/>");
+}
+
+TEST(frxXMLSerializer, AttributesReachNestedObjectsAndIgnoreUnknownNames) {
+  TfrxTestView view;
+  TfrxXMLSerializer xs(nullptr);
+  xs.AttributesToObject(
+      " Font.Style=\"3\" Font.Name=\"\xBA\xDA\xCC\xE5\" Nothing.Name=\"x\" Frame.Nothing.Width=\"9\" "
+      "ReadOnly=\"1\" Flag=\"0\" Kind=\"1\" Width=\"12,75\" Frame.Width=\"2.5\"",
+      &view);
+  EXPECT_EQ(xs.LoadErrors()->Count(), 0) << xs.LoadErrors()->Text();
+  EXPECT_EQ(view.Font()->Style(), (TFontStyles{fsBold, fsItalic}));
+  EXPECT_EQ(view.Font()->Name(), "黑体");
+  EXPECT_FALSE(view.Flag);
+  EXPECT_EQ(view.Kind, tkSecond);
+  EXPECT_DOUBLE_EQ(view.Width(), 12.75);
+  EXPECT_DOUBLE_EQ(view.Frame()->Width(), 2.5);
+  EXPECT_DOUBLE_EQ(view.Frame()->RightLine()->Width(), 2.5);
+}
+
+TEST(frxXMLSerializer, BadValuesAreRecordedOnceAndLeaveThePropertyAlone) {
+  TfrxTestView view;
+  view.Kind = tkSecond;
+  view.Count = 4;
+  TfrxXMLSerializer xs(nullptr);
+  xs.AttributesToObject(" Kind=\"tkFourth\" Count=\"x1\" Caption=\"ok\" Count=\"x1\" Kind=\"9\"", &view);
+  EXPECT_EQ(view.Kind, tkSecond);
+  EXPECT_EQ(view.Count, 4);
+  EXPECT_EQ(view.Caption, "ok");
+  EXPECT_EQ(xs.LoadErrors()->Count(), 3) << xs.LoadErrors()->Text();
+  EXPECT_GE(xs.LoadErrors()->IndexOf("Invalid value tkFourth of property TfrxTestView.Kind"), 0);
+}
+
+TEST(frxXMLSerializer, UnknownClassesAreReportedByNameAndSkippedWithTheirSubtree) {
+  TfrxReport report;
+  LoadReport(&report, kDecl +
+                          "<TfrxReport>"
+                          "<TfrxWhatever Name=\"A\"><TfrxTestView Name=\"Inside\"/></TfrxWhatever>"
+                          "<TfrxTestView Name=\"Kept\" Left=\"5\"/>"
+                          "<TfrxWhatever Name=\"B\"/>"
+                          "<inherited Name=\"NotThere\"/>"
+                          "</TfrxReport>");
+  EXPECT_EQ(report.Errors()->Text(), "不明的类别 TfrxWhatever\r\n");
+  EXPECT_EQ(report.FindObject("Inside"), nullptr);
+  ASSERT_NE(report.FindObject("Kept"), nullptr);
+  EXPECT_EQ(report.FindObject("Kept")->Left(), 5);
+  EXPECT_EQ(report.Objects()->Count(), 1);
+}
+
+TEST(frxXMLSerializer, MalformedDocumentsRaise) {
+  TfrxReport report;
+  EXPECT_THROW(LoadReport(&report, "<TfrxReport>"), TfrxInvalidXMLException);
+}
+
+TEST(frxXMLSerializer, ReferencesToMissingObjectsStayNil) {
+  TfrxReport report;
+  LoadReport(&report, kDecl +
+                          "<TfrxReport>"
+                          "<TfrxTestView Name=\"A\" Link=\"Gone\"/>"
+                          "<TfrxTestView Name=\"B\" Link=\"nil\"/>"
+                          "<TfrxTestView Name=\"C\" Link=\"a\"/>"
+                          "</TfrxReport>");
+  EXPECT_EQ(static_cast<TfrxTestView*>(report.FindObject("A"))->Link(), nullptr);
+  EXPECT_EQ(static_cast<TfrxTestView*>(report.FindObject("B"))->Link(), nullptr);
+  EXPECT_EQ(static_cast<TfrxTestView*>(report.FindObject("C"))->Link(), report.FindObject("A"));
+  EXPECT_EQ(report.Errors()->Count(), 0);
+}
+
+TEST(frxXMLSerializer, AnAncestorLeavesEqualValuesOut) {
+  TfrxTestView obj, anc;
+  anc.Caption = "base";
+  anc.Count = 3;
+  anc.SetLeft(10);
+  anc.Lines()->SetText("x\r\n");
+  obj.Count = 3;
+  obj.SetLeft(10.0000001);
+  obj.Lines()->SetText("x\r\n");
+  obj.Flag = true;
+  anc.Flag = false;
+  TfrxXMLSerializer xs(nullptr);
+  // Caption empty next to "base" writes nothing: reading it back keeps
+  // whatever the object had before.
+  EXPECT_EQ(xs.ObjectToAttributes(&obj, "", &anc), " Flag=\"True\"");
+}
+
+TEST(frxXMLSerializer, StringListLosesOnlyItsFinalLineBreak) {
+  TfrxTestView obj;
+  obj.Lines()->SetText("a\r\nb\r\n");
+  TfrxXMLSerializer xs(nullptr);
+  String text = xs.ObjectToAttributes(&obj);
+  EXPECT_NE(text.find(" Lines.Text=\"a&#13;&#10;b\""), String::npos) << text;
+  TfrxTestView back;
+  xs.AttributesToObject(text, &back);
+  EXPECT_EQ(back.Lines()->Count(), 2);
+}
+
+TEST(frxXMLSerializer, UtfEightDocumentsAreReadWithoutConversion) {
+  TfrxTestView view;
+  TfrxXMLSerializer xs(nullptr);
+  xs.LegacyStrings = false;
+  xs.AttributesToObject(" Caption=\"客户\"", &view);
+  EXPECT_EQ(view.Caption, "客户");
+}
+
+TEST(frxXMLSerializer, BrokenPropDataIsIgnored) {
+  TfrxTestView view;
+  TfrxXMLSerializer xs(nullptr);
+  xs.AttributesToObject(" PropData=\"04566172730E01\" Caption=\"after\"", &view);
+  EXPECT_EQ(view.Caption, "after");
+  EXPECT_EQ(xs.LoadErrors()->Count(), 0);
+  xs.AttributesToObject(" PropData=\"zz\"", &view);
+  EXPECT_EQ(xs.LoadErrors()->Count(), 0);
+}
