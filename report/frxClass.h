@@ -166,7 +166,7 @@ class TfrxComponent : public TComponent {
   String FullDifferenceText(TfrxComponent* ATemplate);
 
   // Streaming hooks of the class library: children are the direct children.
-  bool HasParent() const override { return true; }
+  bool HasParent() const override { return FParent != nullptr; }
   TComponent* GetParentComponent() const override { return FParent; }
   void SetParentComponent(TComponent* Value) override;
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;

@@ -33,6 +33,7 @@ class TfrxResources : public TObject {
 
   // Opens the help file at the topic of the window class (when the file exists).
   void ShowHelp(const String& FormClassName);
+  void ShowHelp(TObject* Form) { ShowHelp(Form ? Form->ClassName() : String()); }
   // The help path: program folder, help file, "::/" and the class's topic.
   String HelpPath(const String& FormClassName) const;
 

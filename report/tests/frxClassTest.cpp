@@ -4,6 +4,7 @@
 
 #include "Graphics.h"
 #include "ReportTestObjects.h"
+#include "Streaming.h"
 #include "Streams.h"
 #include "Strings.h"
 #include "frxXML.h"
@@ -429,4 +430,39 @@ TEST(frxFrame, SidesFollowTheFrameAndAreStoredWhereTheyDiffer) {
   g.Assign(&f);
   EXPECT_EQ(g.LeftLine()->Style(), fsDot);
   EXPECT_EQ(g.RightLine()->Width(), 3);
+}
+
+TEST(frxComponent, FormResourcesKeepTheReportTree) {
+  TComponent form;
+  form.SetName("frxTestResourceForm");
+  auto* report = new TfrxReport(&form);
+  report->SetName("Report1");
+  auto* page = new TfrxTestBox(report);
+  page->SetName("Page1");
+  auto* memo = new TfrxTestView(page);
+  memo->SetName("Memo1");
+  memo->Caption = "客户";
+  memo->SetLeft(2.5);
+  memo->Vars()->SetVariables("V", Variant("x"));
+  TMemoryStream stream;
+  WriteComponentToStream(&stream, &form);
+
+  TComponent copy;
+  stream.SetPosition(0);
+  ReadComponentFromStream(&stream, &copy);
+  auto* report2 = static_cast<TfrxReport*>(copy.FindComponent("Report1"));
+  ASSERT_NE(report2, nullptr);
+  EXPECT_EQ(Names(report2->AllObjects()), "Page1,Memo1");
+  auto* memo2 = static_cast<TfrxTestView*>(report2->FindObject("Memo1"));
+  EXPECT_EQ(memo2->Owner(), report2);
+  EXPECT_EQ(memo2->Parent()->Name(), "Page1");
+  EXPECT_EQ(memo2->Caption, "客户");
+  EXPECT_EQ(memo2->Left(), 2.5);
+  EXPECT_EQ(VarToStr(memo2->Vars()->Variables("v")), "x");
+
+  // A report that does not keep its objects in the form writes none.
+  report->StoreInDFM = false;
+  TMemoryStream bare;
+  WriteComponentToStream(&bare, &form);
+  EXPECT_LT(bare.Size(), stream.Size());
 }
