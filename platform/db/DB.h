@@ -555,6 +555,12 @@ class TFieldDefs {
 // Query parameters (":name" in SQL texts).
 
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
+// What form files of the ADO datasets say about parameters (kept, not used).
+enum TParameterAttribute { paSigned, paNullable, paLong };
+using TParameterAttributes = TSet<TParameterAttribute>;
+enum TParameterDirection { pdUnknown, pdInput, pdOutput, pdInputOutput, pdReturnValue };
+const TTypeInfo* TovaniEnumInfo(TParameterAttribute);
+const TTypeInfo* TovaniEnumInfo(TParameterDirection);
 const TTypeInfo* TovaniEnumInfo(TParamType);
 
 // One parameter; an item of TParams (form files list them as a collection).
@@ -571,6 +577,14 @@ class TParam : public TCollectionItem {
   // Size, precision and scale are kept for form files; values are not cut.
   Integer Size() const { return FSize; }
   void SetSize(Integer v) { FSize = v; }
+  Integer Precision() const { return FPrecision; }
+  void SetPrecision(Integer v) { FPrecision = v; }
+  Integer NumericScale() const { return FNumericScale; }
+  void SetNumericScale(Integer v) { FNumericScale = v; }
+  TParameterAttributes Attributes() const { return FAttributes; }
+  void SetAttributes(TParameterAttributes v) { FAttributes = v; }
+  TParameterDirection Direction() const { return FDirection; }
+  void SetDirection(TParameterDirection v) { FDirection = v; }
   const Variant& Value() const { return FValue; }
   void SetValue(const Variant& v);
   bool IsNull() const;
@@ -594,7 +608,9 @@ class TParam : public TCollectionItem {
   String FName;
   TFieldType FDataType = ftUnknown;
   TParamType FParamType = ptInput;
-  Integer FSize = 0;
+  Integer FSize = 0, FPrecision = 0, FNumericScale = 0;
+  TParameterAttributes FAttributes;
+  TParameterDirection FDirection = pdInput;
   Variant FValue = Variant::Null();
 };
 
@@ -741,6 +757,9 @@ class TDataLink : public TObject {
 class TFieldDataLink : public TDataLink {
   TOVANI_CLASS(TFieldDataLink, TDataLink)
  public:
+  // The control the link serves: a missing field is reported with its name.
+  TComponent* Control() const { return FControl; }
+  void SetControl(TComponent* c) { FControl = c; }
   const String& FieldName() const { return FFieldName; }
   void SetFieldName(const String& v);
   TField* Field() const { return FField; }
@@ -764,8 +783,13 @@ class TFieldDataLink : public TDataLink {
   void UpdateField();
   String FFieldName;
   TField* FField = nullptr;
+  TComponent* FControl = nullptr;
   bool FModified = false;
 };
+
+// The field of a dataset named by a control's field property; a missing
+// field raises "Field '%s' not found" with the control's name in front.
+TField* GetFieldProperty(TDataSet* dataSet, TComponent* control, const String& fieldName);
 
 // ---------------------------------------------------------------------------
 // The dataset.
@@ -821,6 +845,10 @@ class TDataSet : public TComponent {
   // The fields named in a ";"-separated list; raises for an unknown name.
   std::vector<TField*> GetFieldList(const String& names) const;
   void GetFieldNames(TStrings* list) const;
+  // A stream over a BLOB field's value of the active record: reading gives
+  // the bytes; in bmWrite/bmReadWrite mode the bytes written are stored in
+  // the field when the stream is freed (the dataset must be editing).
+  std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode);
   std::vector<String> FieldNames() const;
   Variant FieldValues(const String& names) const;
   void SetFieldValues(const String& names, const Variant& v);
@@ -946,6 +974,9 @@ class TDataSet : public TComponent {
   virtual void InternalRefresh();
   // Default values of a new record.
   virtual void InternalInitRecord(TRecordData* rec) { (void)rec; }
+  // Whether a cached record belongs to the view at all (e.g. the records of
+  // the master's current record); Filter and OnFilterRecord come on top.
+  virtual bool RecordInView(const TRecordData* rec) { (void)rec; return true; }
   // Whether filters compare text without regard to case even without
   // foCaseInsensitive (the ADO datasets do).
   virtual bool FilterIgnoresCase() const { return false; }
@@ -966,6 +997,9 @@ class TDataSet : public TComponent {
   // the same position), becomes current and the links hear of the change.
   void ReplaceRecords(const std::function<void()>& load, bool keepPosition);
   void RebuildView();                           // after sort/filter/record changes
+  // Rebuilds the view and shows it: the record `keep` stays current when it
+  // is still visible, else the first record; the links hear of the change.
+  void ChangeView(TRecordData* keep);
   // Removes a record from the cache entirely (after it was written away).
   void DiscardRecord(TRecordData* rec);
   void SetMasterSource(TDataSource* ds);
@@ -1007,7 +1041,6 @@ class TDataSet : public TComponent {
   void RebuildPositions() const;
   bool RecordMatchesFilter(TRecordData* rec);
   void ApplySort(std::vector<TRecordData*>& rows) const;
-  void ChangeView(TRecordData* keep);
   bool LocateRecord(const String& keyFields, const Variant& keyValues, TLocateOptions options,
                     Integer& found);
   void CheckOperation(const std::function<void()>& op, const TDataSetErrorEvent& handler);

@@ -4,6 +4,8 @@
 #include "DB.h"
 #include "DBFilter.h"
 #include "DBUtil.h"
+#include "Streams.h"
+#include "Strings.h"
 #include "SysUtils.h"
 
 TOVANI_IMPLEMENT_CLASS(TDataSet, TComponent)
@@ -298,6 +300,7 @@ void TDataSet::RebuildView() {
   bool filtering = FFiltered && (FFilterExpr || OnFilterRecord);
   for (auto& r : FRecords) {
     if (r->Status == TRecordStatus::Deleted) continue;
+    if (!RecordInView(r.get())) continue;
     if (filtering && !RecordMatchesFilter(r.get())) continue;
     FView.push_back(r.get());
   }
@@ -548,6 +551,47 @@ std::vector<String> TDataSet::FieldNames() const {
     for (Integer i = 0; i < FFieldDefs.Count(); ++i) out.push_back(FFieldDefs[i].Name);
   }
   return out;
+}
+
+void TDataSet::GetFieldNames(TStrings* list) const {
+  list->BeginUpdate();
+  list->Clear();
+  for (const String& n : FieldNames()) list->Add(n);
+  list->EndUpdate();
+}
+
+namespace {
+// Collects the bytes written and stores them in the field when freed.
+class TBlobStream : public TMemoryStream {
+ public:
+  TBlobStream(TField* field, TBlobStreamMode mode) : FField(field), FMode(mode) {
+    if (mode != bmWrite) {
+      String data = field->AsString();
+      if (!data.empty()) WriteBuffer(data.data(), LongInt(data.size()));
+      SetPosition(0);
+    }
+  }
+  ~TBlobStream() override {
+    if (FMode == bmRead) return;
+    try {
+      String data(size_t(Size()), '\0');
+      SetPosition(0);
+      if (!data.empty()) ReadBuffer(data.data(), LongInt(data.size()));
+      FField->SetAsString(data);
+    } catch (...) {
+      // A destructor cannot report; the caller saw the dataset's state.
+    }
+  }
+ private:
+  TField* FField;
+  TBlobStreamMode FMode;
+};
+}  // namespace
+
+std::unique_ptr<TStream> TDataSet::CreateBlobStream(TField* field, TBlobStreamMode mode) {
+  if (!field || field->DataSet() != this) DatabaseError("Field is not a field of this dataset", this);
+  if (mode != bmRead && !IsEditMode(FState)) DatabaseError("Dataset not in edit or insert mode", this);
+  return std::make_unique<TBlobStream>(field, mode);
 }
 
 Variant TDataSet::FieldValues(const String& names) const {
@@ -955,17 +999,18 @@ void TDataSet::InternalRefresh() {
   ChangeView(cur);
 }
 
+// Unassigned values leave their fields as the new record has them.
 void TDataSet::AppendRecord(const std::vector<Variant>& values) {
   Append();
   for (size_t i = 0; i < values.size() && i < FFields.FList.size(); ++i)
-    FFields.FList[i]->SetAsVariant(values[i]);
+    if (!values[i].IsEmpty()) FFields.FList[i]->SetAsVariant(values[i]);
   Post();
 }
 
 void TDataSet::InsertRecord(const std::vector<Variant>& values) {
   Insert();
   for (size_t i = 0; i < values.size() && i < FFields.FList.size(); ++i)
-    FFields.FList[i]->SetAsVariant(values[i]);
+    if (!values[i].IsEmpty()) FFields.FList[i]->SetAsVariant(values[i]);
   Post();
 }
 

@@ -298,14 +298,22 @@ void TFieldDataLink::SetFieldName(const String& v) {
   UpdateField();
 }
 
+TField* GetFieldProperty(TDataSet* dataSet, TComponent* control, const String& fieldName) {
+  TField* f = dataSet->FindField(fieldName);
+  if (!f) {
+    String msg = Format("Field '%s' not found", {fieldName});
+    if (control && !control->Name().empty()) msg = control->Name() + ": " + msg;
+    throw EDatabaseError(msg);
+  }
+  return f;
+}
+
 void TFieldDataLink::UpdateField() {
   TField* f = nullptr;
-  if (Active() && !FFieldName.empty()) f = DataSet()->FieldByName(FFieldName);
-  if (f != FField) {
-    FField = f;
-    if (OnActiveChange) OnActiveChange(this);   // field binding changed
-    if (OnDataChange) OnDataChange(this);
-  }
+  if (Active() && !FFieldName.empty()) f = GetFieldProperty(DataSet(), FControl, FFieldName);
+  FField = f;
+  FModified = false;
+  if (OnDataChange) OnDataChange(this);
 }
 
 bool TFieldDataLink::CanModify() const {
@@ -316,16 +324,11 @@ void TFieldDataLink::Reset() { RecordChanged(nullptr); }
 
 void TFieldDataLink::ActiveChanged() {
   FField = nullptr;
-  if (Active() && !FFieldName.empty()) FField = DataSet()->FindField(FFieldName);
+  UpdateField();
   if (OnActiveChange) OnActiveChange(this);
-  if (OnDataChange) OnDataChange(this);
 }
 
-void TFieldDataLink::LayoutChanged() {
-  TField* f = Active() && !FFieldName.empty() ? DataSet()->FindField(FFieldName) : nullptr;
-  if (f != FField) FField = f;
-  RecordChanged(nullptr);
-}
+void TFieldDataLink::LayoutChanged() { UpdateField(); }
 
 void TFieldDataLink::EditingChanged() {
   if (OnEditingChange) OnEditingChange(this);

@@ -15,10 +15,22 @@ class TMemDataSet : public TDataSet {
   // Drops every record (open or closed).
   void EmptyDataSet();
 
+  // Master/detail: only the records whose DetailFields equal the master's
+  // MasterFields are shown; new records take the master's values.
+  void SetDataSource(TDataSource* ds) { SetMasterSource(ds); }
+  const String& MasterFields() const { return FMasterFields; }
+  void SetMasterFields(const String& v);
+  const String& DetailFields() const { return FDetailFields; }
+  void SetDetailFields(const String& v);
+
  protected:
   void InternalOpen() override;
   void InternalClose() override;
+  bool RecordInView(const TRecordData* rec) override;
+  void MasterChanged() override;
+  void DoOnNewRecord() override;
 
  private:
   std::vector<std::unique_ptr<TRecordData>> FSaved;
+  String FMasterFields, FDetailFields;
 };

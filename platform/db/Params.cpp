@@ -9,10 +9,17 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TParam, TCollectionItem)
 TOVANI_IMPLEMENT_CLASS(TParams, TCollection)
 TOVANI_IMPLEMENT_ENUM_INFO(TParamType, "ptUnknown", "ptInput", "ptOutput", "ptInputOutput", "ptResult")
 
+TOVANI_IMPLEMENT_ENUM_INFO(TParameterAttribute, "paSigned", "paNullable", "paLong")
+TOVANI_IMPLEMENT_ENUM_INFO(TParameterDirection, "pdUnknown", "pdInput", "pdOutput", "pdInputOutput", "pdReturnValue")
+
 TOVANI_PUBLISHED(TParam) {
   Property("Name", &TParam::Name, &TParam::SetName);
+  Property("Attributes", &TParam::Attributes, &TParam::SetAttributes).Default(TParameterAttributes());
   Property("DataType", &TParam::DataType, &TParam::SetDataType).Default(ftUnknown);
   Property("ParamType", &TParam::ParamType, &TParam::SetParamType).Default(ptInput);
+  Property("Direction", &TParam::Direction, &TParam::SetDirection).Default(pdInput);
+  Property("NumericScale", &TParam::NumericScale, &TParam::SetNumericScale).Default(0);
+  Property("Precision", &TParam::Precision, &TParam::SetPrecision).Default(0);
   Property("Size", &TParam::Size, &TParam::SetSize).Default(0);
   Property("Value", &TParam::Value, &TParam::SetValue);
 }
@@ -25,6 +32,10 @@ void TParam::Assign(TPersistent* source) {
     FDataType = p->FDataType;
     FParamType = p->FParamType;
     FSize = p->FSize;
+    FPrecision = p->FPrecision;
+    FNumericScale = p->FNumericScale;
+    FAttributes = p->FAttributes;
+    FDirection = p->FDirection;
     FValue = p->FValue;
     return;
   }

@@ -335,6 +335,18 @@ TEST_F(AdoFixture, NextIdPatternAndParameters) {
   EXPECT_EQ(t.RecordCount(), 2);
 }
 
+TEST_F(AdoFixture, CloneHasTheRecordsWithItsOwnCursor) {
+  auto c = Query("select * from Customers");
+  c->Open();
+  c->Last();
+  TADODataSet copy;
+  copy.Clone(c.get());
+  EXPECT_EQ(copy.RecordCount(), 2);
+  EXPECT_EQ(copy.FieldByName("C_Name")->AsString(), "张三");   // first record
+  EXPECT_EQ(c->FieldByName("C_Name")->AsString(), "O'Brien");  // source cursor unmoved
+  EXPECT_TRUE(copy.Locate("C_NO", Variant("C2"), {}));
+}
+
 TEST_F(AdoFixture, TransactionsRollBack) {
   Conn->BeginTrans();
   Conn->Execute("delete from Orders");

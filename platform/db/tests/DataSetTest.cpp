@@ -1,6 +1,7 @@
 #include "DBTestUtil.h"
 #include "DateUtils.h"
 #include "FormatSettings.h"
+#include "Streams.h"
 #include "gtest.h"
 
 namespace {
@@ -373,6 +374,86 @@ TEST(DataSetFields, CalculatedAndLookupFields) {
   lines->SetFilterOptions(TFilterOptions{foCaseInsensitive});
   lines->SetFiltered(true);
   EXPECT_EQ(lines->RecordCount(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MemDataSetMasterDetail, DetailShowsTheMastersRecordsAndFillsNewOnes) {
+  auto orders = MakeNumbers(3);
+  TDataSource src;
+  src.SetDataSet(orders.get());
+  TMemDataSet lines;
+  lines.FieldDefs().Add("OrderID", ftInteger);
+  lines.FieldDefs().Add("Item", ftWideString, 20);
+  lines.SetDataSource(&src);
+  lines.SetMasterFields("ID");
+  lines.SetDetailFields("OrderID");
+  lines.Open();
+  EXPECT_TRUE(lines.IsEmpty());
+  lines.AppendRecord({Variant(), Variant("a")});   // OrderID from the master
+  lines.AppendRecord({Variant(), Variant("b")});
+  EXPECT_EQ(lines.FieldByName("OrderID")->AsInteger(), 1);
+  orders->Next();
+  EXPECT_TRUE(lines.IsEmpty());
+  lines.AppendRecord({Variant(), Variant("c")});
+  orders->First();
+  EXPECT_EQ(lines.RecordCount(), 2);
+  orders->DisableControls();   // the detail still follows
+  orders->Next();
+  EXPECT_EQ(lines.RecordCount(), 1);
+  EXPECT_EQ(lines.FieldByName("Item")->AsString(), "c");
+  orders->EnableControls();
+}
+
+TEST(FieldDataLink, BindsTheFieldAndNamesTheControlWhenMissing) {
+  auto ds = MakeNumbers(2);
+  TDataSource src;
+  src.SetDataSet(ds.get());
+  TComponent control;
+  control.SetName("EditName");
+  TFieldDataLink link;
+  link.SetControl(&control);
+  int changes = 0;
+  link.OnDataChange = [&](TObject*) { ++changes; };
+  link.SetFieldName("Name");
+  link.SetDataSource(&src);
+  ASSERT_EQ(link.Field(), ds->FieldByName("Name"));
+  changes = 0;
+  ds->Next();
+  EXPECT_EQ(changes, 1);
+  ds->Edit();   // the record is shown again
+  EXPECT_EQ(changes, 2);
+  ds->FieldByName("ID")->SetAsInteger(7);   // another field: not this control's business
+  EXPECT_EQ(changes, 2);
+  ds->FieldByName("Name")->SetAsString("x");
+  EXPECT_EQ(changes, 3);
+  ds->Cancel();
+  try {
+    link.SetFieldName("Nope");
+    FAIL();
+  } catch (EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), "EditName: Field 'Nope' not found");
+  }
+}
+
+TEST(BlobStream, ReadsAndWritesTheFieldsBytes) {
+  TMemDataSet ds;
+  ds.FieldDefs().Add("Pic", ftGraphic);
+  ds.CreateDataSet();
+  ds.Append();
+  {
+    auto w = ds.CreateBlobStream(ds.FieldByName("Pic"), bmWrite);
+    w->WriteBuffer("\xFF\xD8\x00\x01", 4);
+  }
+  ds.Post();
+  auto r = ds.CreateBlobStream(ds.FieldByName("Pic"), bmRead);
+  EXPECT_EQ(r->Size(), 4);
+  char buf[4];
+  r->ReadBuffer(buf, 4);
+  EXPECT_EQ(String(buf, 4), String("\xFF\xD8\x00\x01", 4));
+  EXPECT_THROW(ds.CreateBlobStream(ds.FieldByName("Pic"), bmWrite), EDatabaseError);   // not editing
 }
 
 }  // namespace
