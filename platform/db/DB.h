@@ -773,6 +773,7 @@ class TFieldDataLink : public TDataLink {
 
  protected:
   void ActiveChanged() override;
+  void DataEvent(TDataEvent event, NativeInt info) override;
   void EditingChanged() override;
   void FocusControl(TField** field) override;
   void LayoutChanged() override;

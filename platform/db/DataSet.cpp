@@ -207,9 +207,14 @@ void TDataSet::BindFields(bool binding) {
     if (f->FFieldKind == fkData || f->FFieldKind == fkInternalCalc) {
       Integer idx = FFieldDefs.IndexOf(f->FFieldName);
       if (idx < 0) DatabaseErrorFmtField(SFieldNotFound, f->FFieldName, this);
+      const TFieldDef& d = FFieldDefs[idx];
+      // A persistent field must keep values the way the column does.
+      if (StorageKindOf(f->FDataType) != StorageKindOf(d.DataType))
+        DatabaseError(Format("Type mismatch for field '%s', expecting: %s actual: %s",
+                             {f->FFieldName, FieldTypeName(f->FDataType), FieldTypeName(d.DataType)}),
+                      this);
       f->FOffset = idx;
       f->FFieldNo = idx + 1;
-      const TFieldDef& d = FFieldDefs[idx];
       if (f->FSize == 0 && d.Size) f->FSize = d.Size;
     } else {
       f->FOffset = calc++;

@@ -330,6 +330,15 @@ void TFieldDataLink::ActiveChanged() {
 
 void TFieldDataLink::LayoutChanged() { UpdateField(); }
 
+void TFieldDataLink::DataEvent(TDataEvent event, NativeInt info) {
+  // A field freed while the dataset is open is let go at once.
+  if (event == deFieldListChange && FField && DataSet() && DataSet()->Fields().IndexOf(FField) < 0) {
+    FField = nullptr;
+    if (OnDataChange) OnDataChange(this);
+  }
+  TDataLink::DataEvent(event, info);
+}
+
 void TFieldDataLink::EditingChanged() {
   if (OnEditingChange) OnEditingChange(this);
 }

@@ -127,6 +127,13 @@ TEST_F(AdoFixture, FieldClassesFollowTheDeclaredKinds) {
   auto p = Query("select * from ProductPictures");
   p->Open();
   EXPECT_TRUE(p->FieldByName("PP_Picture")->Is<TBlobField>());
+  // A persistent field of another kind than its column is refused.
+  auto wrong = Query("select * from Orders");
+  auto* f = new TIntegerField();
+  f->SetFieldName("O_JE");
+  f->SetDataSet(wrong.get());
+  EXPECT_THROW(wrong->Open(), EDatabaseError);
+  EXPECT_FALSE(wrong->Active());
   auto e = Query("select max(O_NO) as n, count(*) as c, sum(O_JE) as s from Orders");
   e->Open();
   EXPECT_EQ(e->FieldByName("n")->AsString(), "202402010001");
