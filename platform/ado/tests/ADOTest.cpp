@@ -95,6 +95,21 @@ TEST_F(AdoFixture, ConnectionStringKeysAndMissingFile) {
   EXPECT_EQ(viaWindowsPath.Execute("update Keys set AutoID = 8"), 1);
 }
 
+TEST_F(AdoFixture, LockedDatabaseNamesTheFile) {
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(Path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  try {
+    Conn->Execute("update Keys set AutoID = 9");
+    FAIL();
+  } catch (EADOError& e) {
+    EXPECT_NE(e.Message().find("'" + Path + "' is locked"), String::npos) << e.Message();
+  }
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(Conn->Execute("update Keys set AutoID = 9"), 1);
+}
+
 TEST_F(AdoFixture, SqlErrorsCarryMessageAndStatement) {
   try {
     Conn->Execute("select * from NoSuchTable");
