@@ -224,6 +224,13 @@ void TField::SetAsBoolean(bool) { AccessError("Boolean"); }
 Variant TField::AsVariant() const { return DBValueToVariant(GetData(), FDataType); }
 
 void TField::SetAsVariant(const Variant& v) {
+  if (FFieldKind == fkLookup && FDataSet && FDataSet->State() != dsCalcFields && FLookupDataSet) {
+    // Choosing a lookup value writes the key of the looked-up record.
+    Variant key = (v.IsNull() || v.IsEmpty()) ? Variant::Null()
+                                             : FLookupDataSet->Lookup(FLookupResultField, v, FLookupKeyFields);
+    FDataSet->SetFieldValues(FKeyFields, key);
+    return;
+  }
   if (v.IsNull() || v.IsEmpty()) { Clear(); return; }
   SetData(ValueFromVariant(v));
 }

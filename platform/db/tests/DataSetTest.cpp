@@ -369,6 +369,12 @@ TEST(DataSetFields, CalculatedAndLookupFields) {
   lines->Next();
   EXPECT_EQ(lines->FieldByName("PName")->AsString(), "Pen");
   EXPECT_EQ(lines->FieldByName("Twice")->AsInteger(), 2);
+  // Setting a lookup field writes the key of the chosen record.
+  lines->Edit();
+  lines->FieldByName("PName")->SetAsString("Ink");
+  EXPECT_EQ(lines->FieldByName("PID")->AsInteger(), 20);
+  EXPECT_EQ(lines->FieldByName("PName")->AsString(), "Ink");
+  lines->Cancel();
   lines->SetSort("");
   lines->SetFilter("PName = 'pen'");
   lines->SetFilterOptions(TFilterOptions{foCaseInsensitive});
