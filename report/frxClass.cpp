@@ -68,44 +68,6 @@ void InitReportFont(TFont* Font) {
   Font->SetCharset(DEFAULT_CHARSET);
 }
 
-// The serializer stores fonts through their published properties
-// (Font.Name, Font.Height, ...). The window library publishes them; until it
-// does, the report library publishes the same set itself, once.
-void EnsureFontPublished() {
-  static const bool done = [] {
-    using namespace typinfo_detail;
-    TClass cls = TFont::StaticClass();
-    if (GetPropInfo(cls, "Name")) return true;
-    auto font = [](TObject* o) { return static_cast<TFont*>(o); };
-    TPropInfo* p = AddProperty(cls, "Charset", OrdinalType("TFontCharset", otUByte, 0, 255));
-    p->GetOrd = [font](TObject* o) -> Int64 { return font(o)->Charset(); };
-    p->SetOrd = [font](TObject* o, Int64 v) { font(o)->SetCharset(TFontCharset(v)); };
-    p = AddProperty(cls, "Color", OrdinalType("TColor", otSLong, INT32_MIN, INT32_MAX));
-    p->GetOrd = [font](TObject* o) -> Int64 { return font(o)->Color(); };
-    p->SetOrd = [font](TObject* o, Int64 v) { font(o)->SetColor(TColor(v)); };
-    p = AddProperty(cls, "Height", OrdinalType("Integer", otSLong, INT32_MIN, INT32_MAX));
-    p->GetOrd = [font](TObject* o) -> Int64 { return font(o)->Height(); };
-    p->SetOrd = [font](TObject* o, Int64 v) { font(o)->SetHeight(Integer(v)); };
-    p = AddProperty(cls, "Name", StringType());
-    p->GetStr = [font](TObject* o) { return font(o)->Name(); };
-    p->SetStr = [font](TObject* o, const String& v) { font(o)->SetName(v); };
-    p = AddProperty(cls, "Pitch", EnumType("TFontPitch", {"fpDefault", "fpVariable", "fpFixed"}));
-    p->Default = fpDefault;
-    p->GetOrd = [font](TObject* o) -> Int64 { return font(o)->Pitch(); };
-    p->SetOrd = [font](TObject* o, Int64 v) { font(o)->SetPitch(TFontPitch(v)); };
-    p = AddProperty(cls, "Size", OrdinalType("Integer", otSLong, INT32_MIN, INT32_MAX));
-    p->StoredConst = false;
-    p->GetOrd = [font](TObject* o) -> Int64 { return font(o)->Size(); };
-    p->SetOrd = [font](TObject* o, Int64 v) { font(o)->SetSize(Integer(v)); };
-    p = AddProperty(cls, "Style",
-                    SetType(EnumType("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"})));
-    p->GetOrd = [font](TObject* o) -> Int64 { return font(o)->Style().Mask(); };
-    p->SetOrd = [font](TObject* o, Int64 v) { font(o)->SetStyle(TFontStyles::FromMask(uint32_t(v))); };
-    return true;
-  }();
-  (void)done;
-}
-
 String Quoted(const char* name, const String& value) { return String(" ") + name + "=\"" + value + "\""; }
 
 }  // namespace
@@ -140,7 +102,6 @@ TfrxComponent::TfrxComponent(TComponent* AOwner) : TComponent(ClassLibraryOwner(
 }
 
 void TfrxComponent::Init() {
-  EnsureFontPublished();
   FFont = std::make_unique<TFont>();
   InitReportFont(FFont.get());
   FFont->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
@@ -851,7 +812,6 @@ TfrxStyleItem::TfrxStyleItem(TCollection* ACollection)
       FColor(clNone),
       FFont(std::make_unique<TFont>()),
       FFrame(std::make_unique<TfrxFrame>()) {
-  EnsureFontPublished();
   InitReportFont(FFont.get());
 }
 

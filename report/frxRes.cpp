@@ -5,10 +5,13 @@
 #undef SetProp
 
 #include "Collation.h"
+#include "Graphics.h"
+#include "ImgList.h"
 #include "Streams.h"
 #include "Strings.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "frxGZip.h"
 #include "frxHtmlHelp.h"
 #include "frxResStrings.h"
 #include "frxUnicodeUtils.h"
@@ -36,12 +39,43 @@ String LanguageName(String file) {
   return file;
 }
 
+std::unique_ptr<TImageList> NewImageList(Integer Size) {
+  auto list = std::make_unique<TImageList>();
+  list->SetSize(Size, Size);
+  return list;
+}
+
+// Fills List from the gzip-compressed bitmap resource Name of the program;
+// a program without that resource leaves the list empty.
+void LoadImageResource(const char16_t* Name, TImageList* List) {
+  HRSRC res = FindResourceW(nullptr, reinterpret_cast<LPCWSTR>(Name), reinterpret_cast<LPCWSTR>(RT_RCDATA));
+  if (!res) return;
+  HGLOBAL data = LoadResource(nullptr, res);
+  const void* bytes = data ? LockResource(data) : nullptr;
+  DWORD size = SizeofResource(nullptr, res);
+  if (!bytes || size == 0) return;
+  TMemoryStream packed, unpacked;
+  packed.WriteBuffer(bytes, LongInt(size));
+  packed.SetPosition(0);
+  String fileName;
+  frxGZipResourceToStream(&packed, &unpacked, fileName);
+  unpacked.SetPosition(0);
+  TBitmap bmp;
+  bmp.LoadFromStream(&unpacked);
+  frxCutImageStrip(&bmp, 16, 16, List, nullptr);
+}
+
 }  // namespace
 
 TfrxResources::TfrxResources()
     : FNames(std::make_unique<TStringList>()),
       FValues(std::make_unique<TfrxWideStrings>()),
-      FLanguages(std::make_unique<TStringList>()) {
+      FLanguages(std::make_unique<TStringList>()),
+      FDisabledButtonImages(NewImageList(16)),
+      FMainButtonImages(NewImageList(16)),
+      FObjectImages(NewImageList(16)),
+      FPreviewButtonImages(NewImageList(16)),
+      FWizardImages(NewImageList(32)) {
   FNames->SetSorted(true);
   FLanguages->SetSorted(true);
   WIN32_FIND_DATAW fd;
@@ -118,6 +152,26 @@ void TfrxResources::ShowHelp(const String& FormClassName) {
   std::u16string file = Utf8ToUtf16(frxProgramFolder() + FHelpFile);
   if (GetFileAttributesW(reinterpret_cast<LPCWSTR>(file.c_str())) == INVALID_FILE_ATTRIBUTES) return;
   frxDisplayHelp(GetActiveWindow(), HelpPath(FormClassName));
+}
+
+TImageList* TfrxResources::GetPreviewButtonImages() {
+  if (FPreviewButtonImages->Count() == 0) LoadImageResource(u"PreviewButtons", FPreviewButtonImages.get());
+  return FPreviewButtonImages.get();
+}
+
+TImageList* TfrxResources::GetObjectImages() {
+  if (FObjectImages->Count() == 0) LoadImageResource(u"ObjectButtons", FObjectImages.get());
+  return FObjectImages.get();
+}
+
+void TfrxResources::SetPreviewButtonImages(TBitmap* Images, bool Clear) {
+  if (Clear) FPreviewButtonImages->Clear();
+  frxCutImageStrip(Images, 16, 16, FPreviewButtonImages.get(), nullptr);
+}
+
+void TfrxResources::SetObjectImages(TBitmap* Images, bool Clear) {
+  if (Clear) FObjectImages->Clear();
+  frxCutImageStrip(Images, 16, 16, FObjectImages.get(), nullptr);
 }
 
 TfrxResources* frxGetResources() {

@@ -9,6 +9,9 @@
 
 #include "System.h"
 
+class TBitmap;
+class TCustomImageList;
+class TImageList;
 class TStream;
 class TStringList;
 class TfrxWideStrings;
@@ -37,6 +40,18 @@ class TfrxResources : public TObject {
   // The help path: program folder, help file, "::/" and the class's topic.
   String HelpPath(const String& FormClassName) const;
 
+  // Image strips of the preview buttons and of the report objects, read
+  // from the program's gzip-compressed bitmap resources "PreviewButtons" and
+  // "ObjectButtons" when first asked for; an absent resource gives an empty list.
+  TImageList* GetPreviewButtonImages();
+  TImageList* GetObjectImages();
+  // Replaces (or, without Clear, extends) a strip with the 16 by 16 tiles of Images.
+  void SetPreviewButtonImages(TBitmap* Images, bool Clear = true);
+  void SetObjectImages(TBitmap* Images, bool Clear = true);
+  TImageList* MainButtonImages() const { return FMainButtonImages.get(); }
+  TImageList* DisabledButtonImages() const { return FDisabledButtonImages.get(); }
+  TImageList* WizardImages() const { return FWizardImages.get(); }
+
   Integer CodePage() const { return FCodePage; }
   Integer Count() const;
   // Names of the "*.frc" files of the program's folder (never loaded).
@@ -47,6 +62,8 @@ class TfrxResources : public TObject {
   std::unique_ptr<TStringList> FNames;
   std::unique_ptr<TfrxWideStrings> FValues;
   std::unique_ptr<TStringList> FLanguages;
+  std::unique_ptr<TImageList> FDisabledButtonImages, FMainButtonImages, FObjectImages, FPreviewButtonImages,
+      FWizardImages;
   Integer FCodePage = 0;
   String FHelpFile = "RIVura.chm";
 };

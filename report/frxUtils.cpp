@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Graphics.h"
+#include "ImgList.h"
 #include "Streaming.h"
 #include "Streams.h"
 #include "Strings.h"
@@ -247,6 +248,24 @@ void frxShowErrorBox(const String& Text) {
 
 // ---------------------------------------------------------------------------
 // Pictures
+
+void frxCutImageStrip(TBitmap* Bitmap, Integer Width, Integer Height, TCustomImageList* Images,
+                      TCustomImageList* SecondImages) {
+  if (!Bitmap || Bitmap->Empty() || Width <= 0 || Height <= 0) return;
+  TBitmap tile(Width, Height, pf32bit);
+  auto take = [&](Integer x, Integer y, TCustomImageList* list) {
+    tile.Canvas()->CopyRect(TRect(0, 0, Width, Height), Bitmap->Canvas(), TRect(x, y, x + Width, y + Height));
+    list->AddMasked(&tile, tile.TransparentColor());
+  };
+  for (Integer y = 0; y < Bitmap->Height(); y += Height)
+    for (Integer x = 0; x < Bitmap->Width(); x += Width) {
+      take(x, y, Images);
+      if (SecondImages) {
+        x += Width;
+        take(x, y, SecondImages);
+      }
+    }
+}
 
 void frxDrawTransparentBitmap(TCanvas* Canvas, Integer X, Integer Y, TBitmap* Bitmap) {
   if (!Bitmap || Bitmap->Empty()) return;

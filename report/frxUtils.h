@@ -9,6 +9,7 @@
 #include "frxClass.h"
 
 class TBitmap;
+class TCustomImageList;
 class TGraphic;
 class TReader;
 class TWriter;
@@ -74,6 +75,11 @@ void frxReportError(TfrxReport* Report, const String& Text);
 void frxShowErrorBox(const String& Text);
 
 // Pictures
+// Cuts Bitmap into Width by Height tiles, row by row, each added to Images
+// masked by its transparent colour; with SecondImages the tiles go in pairs,
+// the second of each pair there. Rows starting below the bitmap are not taken.
+void frxCutImageStrip(TBitmap* Bitmap, Integer Width, Integer Height, TCustomImageList* Images,
+                      TCustomImageList* SecondImages = nullptr);
 void frxDrawTransparentBitmap(TCanvas* Canvas, Integer X, Integer Y, TBitmap* Bitmap);
 void frxDrawBitmapStretched(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap);
 void frxPaintGraphic(TCanvas* Canvas, const TRect& Rect, TGraphic* Graphic, bool Smooth);

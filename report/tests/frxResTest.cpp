@@ -1,5 +1,7 @@
 #include "frxRes.h"
 
+#include "Graphics.h"
+#include "ImgList.h"
 #include "Strings.h"
 #include "Streams.h"
 #include "frxUtils.h"
@@ -47,4 +49,38 @@ TEST(frxResources, HelpPathsAndMissingHelpFile) {
   EXPECT_EQ(r->HelpPath("TSomethingElse"), frxProgramFolder() + "RIVura.chm");
   r->ShowHelp("TfrxDesignerForm");   // no help file beside the tests: nothing happens
   EXPECT_EQ(r->Languages()->Count(), 0);
+}
+
+TEST(frxResources, ImageStrips) {
+  TfrxResources r;
+  // The test program carries no toolbar resources: empty lists, no error.
+  EXPECT_EQ(r.GetPreviewButtonImages()->Count(), 0);
+  EXPECT_EQ(r.GetObjectImages()->Count(), 0);
+
+  TBitmap strip(48, 16, pf32bit);
+  r.SetPreviewButtonImages(&strip);
+  EXPECT_EQ(r.GetPreviewButtonImages()->Count(), 3);
+  TBitmap more(40, 20, pf32bit);   // partial tiles at the right and bottom edges count
+  r.SetPreviewButtonImages(&more, false);
+  EXPECT_EQ(r.GetPreviewButtonImages()->Count(), 9);
+  r.SetPreviewButtonImages(&strip);
+  EXPECT_EQ(r.GetPreviewButtonImages()->Count(), 3);
+}
+
+TEST(frxUtils, ImageStripInPairs) {
+  TBitmap strip(64, 16, pf32bit);
+  strip.Canvas()->Brush()->SetColor(clRed);
+  strip.Canvas()->FillRect(TRect(16, 0, 32, 16));
+  strip.Canvas()->SetPixels(16, 15, clBlack);   // the tile's transparent colour (its bottom-left pixel)
+  TImageList first, second;
+  first.SetSize(16, 16);
+  second.SetSize(16, 16);
+  frxCutImageStrip(&strip, 16, 16, &first, &second);
+  EXPECT_EQ(first.Count(), 2);
+  EXPECT_EQ(second.Count(), 2);
+  TBitmap out(16, 16, pf32bit);
+  out.Canvas()->Brush()->SetColor(clWhite);
+  out.Canvas()->FillRect(TRect(0, 0, 16, 16));
+  second.Draw(out.Canvas(), 0, 0, 0);
+  EXPECT_EQ(out.Canvas()->Pixels(8, 8), clRed);
 }
