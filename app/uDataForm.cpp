@@ -203,3 +203,12 @@ bool TDataForm::HasPermission(const String& Operation) {
   String rights = User->FieldByName("U_P")->AsString();
   return p >= 1 && p <= Integer(rights.size()) && rights[size_t(p - 1)] == '1';
 }
+
+String TDataForm::UserName() {
+  if (!User->Active() || User->IsEmpty()) return String();
+  return User->FieldByName("U_Name")->AsString();
+}
+
+bool TDataForm::BackupDatabase(const String& FileName) {
+  return ::BackupDatabase(conn->Handle(), ToUnixPath(FileName));
+}

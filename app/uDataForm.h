@@ -19,8 +19,7 @@ class TADOQuery;
 // `DataForm`.
 //
 // The components are made in code: the data-access components are not
-// streamable components, so the data module has no form file. (It becomes a
-// TDataModule once the window library's forms are there.)
+// streamable components, so the data module has no form file.
 class TDataForm : public TObject {
   TOVANI_CLASS(TDataForm, TObject)
  public:
@@ -59,6 +58,11 @@ class TDataForm : public TObject {
   // always; others when the character of U_P at the operation's OP_ID is "1".
   // Nobody is logged in: no.
   bool HasPermission(const String& Operation);
+  // U_Name of the logged-in user ("" before a login).
+  String UserName();
+  // Copies the open database to FileName (see BackupDatabase in
+  // DatabaseFile.h); false when the copy could not be made.
+  bool BackupDatabase(const String& FileName);
 };
 
 extern TDataForm* DataForm;

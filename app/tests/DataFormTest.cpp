@@ -6,6 +6,7 @@
 #include "Graphics.h"
 #include "Strings.h"
 #include "SysUtils.h"
+#include "AppFixture.h"
 #include "TempDir.h"
 #include "uDataForm.h"
 #include "gtest.h"
@@ -60,35 +61,15 @@ TEST(DataForm, AverageCharacterSizeOfTheCanvasFont) {
 // ---------------------------------------------------------------------------
 // The data module over a real data.mdb in a temporary program folder.
 
-namespace {
-
-class DataFormFixture : public ::testing::Test {
+// The fixture's data module is the global DataForm.
+class DataFormFixture : public AppFixture {
  protected:
   void SetUp() override {
-    SetProgramFolder(Dir.Path());
-    Form = std::make_unique<TDataForm>();
+    AppFixture::SetUp();
+    Form = DataForm;
   }
-  void TearDown() override {
-    Form.reset();
-    SetProgramFolder("");
-  }
-  // Runs SQL on the module's connection.
-  void Exec(const String& sql) { Form->conn->Execute(sql); }
-  // Logs the named user in the way the login dialog does.
-  void LogIn(const String& name) {
-    Form->Query->SQL()->SetText("select U_ID from Users where U_Name = " + QuotedStr(name));
-    Form->Query->Open();
-    Integer id = Form->Query->FieldByName("U_ID")->AsInteger();
-    Form->Query->Close();
-    Form->User->Close();
-    Form->User->Parameters()->ParamByName("id")->SetAsString(IntToStr(id));
-    Form->User->Open();
-  }
-  TempDir Dir;
-  std::unique_ptr<TDataForm> Form;
+  TDataForm* Form = nullptr;
 };
-
-}  // namespace
 
 TEST_F(DataFormFixture, StartsInAFolderWithoutDatabase) {
   EXPECT_EQ(Form->AppPath, Dir.Path() + "/");
@@ -103,8 +84,8 @@ TEST_F(DataFormFixture, StartsInAFolderWithoutDatabase) {
 TEST_F(DataFormFixture, ExistingDatabaseIsUsedAsItStands) {
   Exec("update Users set U_Pwd = 'abc'");
   Exec("delete from OP where OP_ID = 8");
-  Form.reset();
-  Form = std::make_unique<TDataForm>();
+  delete DataForm;
+  DataForm = Form = new TDataForm();
   LogIn("管理员");
   EXPECT_EQ(Form->User->FieldByName("U_Pwd")->AsString(), "abc");
   EXPECT_EQ(Form->d_OP->RecordCount(), 7);

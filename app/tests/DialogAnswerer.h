@@ -79,6 +79,7 @@ class DialogAnswerer {
     MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), reinterpret_cast<LPWSTR>(w.data()), n);
     return w;
   }
+  static LPCWSTR Mark() { return reinterpret_cast<LPCWSTR>(u"TovaniTestAnswered"); }
   static BOOL CALLBACK EnumProc(HWND h, LPARAM lp) {
     auto* self = reinterpret_cast<DialogAnswerer*>(lp);
     DWORD pid = 0;
@@ -87,8 +88,9 @@ class DialogAnswerer {
     char16_t cls[64] = {};
     GetClassNameW(h, reinterpret_cast<LPWSTR>(cls), 64);
     if (std::u16string(cls) != u"#32770") return TRUE;
-    for (HWND done : self->FDone)
-      if (done == h) return TRUE;
+    // Handled dialogs carry a mark; it goes with the window, so a new dialog
+    // that gets the handle of an old one is seen again.
+    if (GetPropW(h, Mark())) return TRUE;
     self->FFound.push_back(h);
     return TRUE;
   }
@@ -98,7 +100,7 @@ class DialogAnswerer {
       self->FFound.clear();
       EnumWindows(&DialogAnswerer::EnumProc, reinterpret_cast<LPARAM>(self));
       for (HWND h : self->FFound) {
-        self->FDone.push_back(h);
+        SetPropW(h, Mark(), reinterpret_cast<HANDLE>(1));
         Seen seen{WindowText(h), WindowText(GetDlgItem(h, 0xFFFF))};
         Handler handler;
         int button;
@@ -120,6 +122,5 @@ class DialogAnswerer {
   Handler FHandler;
   int FDefault;
   std::vector<Seen> FSeen;
-  std::vector<HWND> FDone;    // thread only
   std::vector<HWND> FFound;   // thread only
 };
