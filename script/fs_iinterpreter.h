@@ -1,0 +1,743 @@
+// The script host and its run-time object model: the program (TfsScript)
+// with its table of named items, variables, routines, host classes and
+// their members, designators that evaluate chains such as Memo1.Lines[2],
+// and the statement objects a compiled script is made of.
+//
+// Values are Variants. Objects cross between scripts and the host as object
+// Variants (Variant::FromObject); the integer 0 (nil) stands for no object,
+// and any other integer where an object is expected is a script error.
+#pragma once
+#include <functional>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "Classes.h"
+#include "TypInfo.h"
+#include "Variant.h"
+#include "fs_itools.h"
+
+class TStrings;
+class TfsScript;
+class TfsStatement;
+class TfsParamItem;
+class TfsProcVariable;
+class TfsClassVariable;
+class TfsMethodHelper;
+class TfsCustomEvent;
+class TfsXMLItem;
+
+// Errors raised by the script engine while a script runs (bad indexes,
+// object references that are no objects, automation calls).
+TOVANI_EXCEPTION(EfsScriptError, Exception)
+
+// The object an object Variant refers to: nil for Null, Empty, nil (0) and
+// an object Variant of nil; EfsScriptError for any other value.
+TObject* fsVariantToObject(const Variant& V);
+inline Variant fsObjectToVariant(const TObject* Obj) {
+  return Obj ? Variant::FromObject(Obj) : Variant(Integer(0));
+}
+
+// Handler shapes of host routines and handler-served properties.
+using TfsCallerMethodHandler = std::function<Variant(TObject* Instance, TClass ClassType,
+                                                     const String& MethodName, TfsMethodHelper* Caller)>;
+using TfsArrayMethodHandler = std::function<Variant(TObject* Instance, TClass ClassType,
+                                                    const String& MethodName, Variant& Params)>;
+using TfsPropertyGetter = std::function<Variant(TObject* Instance, TClass ClassType, const String& PropName)>;
+using TfsPropertySetter =
+    std::function<void(TObject* Instance, TClass ClassType, const String& PropName, const Variant& Value)>;
+
+// Events of the host.
+using TfsRunLineEvent = std::function<void(TfsScript* Sender, const String& UnitName, const String& SourcePos)>;
+using TfsGetUnitEvent = std::function<void(TfsScript* Sender, const String& UnitName, String& UnitText)>;
+using TfsGetVariableValueEvent = std::function<Variant(const String& VarName, TfsVarType VarTyp, Variant& OldValue)>;
+
+// Makes the event adapter of one host event type for an instance and the
+// script procedure that handles the event.
+using TfsEventClass = TfsCustomEvent* (*)(TObject* Instance, TfsProcVariable* Handler);
+
+// The AddedBy stamp of everything AddRTTI registers.
+inline const void* const fsRTTIStamp = reinterpret_cast<const void*>(1);
+
+// ---------------------------------------------------------------------------
+// Items
+
+// An ordered list of owned children.
+class TfsItemList : public TObject {
+  TOVANI_CLASS(TfsItemList, TObject)
+ public:
+  TfsItemList() = default;
+  ~TfsItemList() override;
+  virtual void Clear();
+  Integer Add(TObject* Item);
+  void Insert(Integer Index, TObject* Item);
+  // Takes the child out without freeing it.
+  void Remove(TObject* Item);
+  Integer Count() const { return Integer(FItems.size()); }
+  TObject* Get(Integer Index) const { return FItems[size_t(Index)]; }
+
+ protected:
+  friend class TfsDesignator;
+  std::vector<TObject*> FItems;
+};
+
+// The base of every named item. Its children, when it has any, are its
+// parameters.
+class TfsCustomVariable : public TfsItemList {
+  TOVANI_CLASS(TfsCustomVariable, TfsItemList)
+ public:
+  TfsCustomVariable(const String& AName, TfsVarType ATyp, const String& ATypeName);
+
+  virtual void WriteValue(const Variant& Value);
+  virtual Variant ReadValue();
+  Variant Value() { return ReadValue(); }
+  void SetValue(const Variant& V) { WriteValue(V); }
+
+  TfsParamItem* Params(Integer Index) const;
+  Integer ParamCount() const { return Count(); }
+  Integer RequiredParamCount() const;
+  String KindName() const { return ::KindName(Typ, TypeName); }
+
+  const String& Name() const { return FName; }
+  const String& UpperName() const { return FUpperName; }
+  // The stored value, bypassing coercion and value handlers.
+  Variant& StoredValue() { return FValue; }
+
+  TfsVarType Typ;
+  String TypeName;
+  bool IsReadOnly = false;
+  bool IsMacro = false;
+  bool NeedResult = true;
+  TfsCustomVariable* RefItem = nullptr;   // Result of a function, array helper, designated variable
+  const void* AddedBy = nullptr;
+  String SourcePos, SourceUnit;
+  TfsGetVariableValueEvent OnGetVarValue;
+
+ protected:
+  String FName, FUpperName;
+  Variant FValue;
+};
+
+// Variables and constants of scripts and hosts.
+class TfsVariable : public TfsCustomVariable {
+  TOVANI_CLASS(TfsVariable, TfsCustomVariable)
+ public:
+  using TfsCustomVariable::TfsCustomVariable;
+  // Converts to the variable's kind before storing (ignored when read-only).
+  void WriteValue(const Variant& Value) override;
+  // The stored value, or the value handler's non-Null answer.
+  Variant ReadValue() override;
+};
+
+// A Char or String variable declared in a script: keeps its text natively.
+class TfsStringVariable : public TfsVariable {
+  TOVANI_CLASS(TfsStringVariable, TfsVariable)
+ public:
+  using TfsVariable::TfsVariable;
+  void WriteValue(const Variant& Value) override;
+  Variant ReadValue() override;
+  String& Str() { return FStr; }
+
+ private:
+  String FStr;
+};
+
+class TfsTypeVariable : public TfsCustomVariable {
+  TOVANI_CLASS(TfsTypeVariable, TfsCustomVariable)
+ public:
+  using TfsCustomVariable::TfsCustomVariable;
+};
+
+class TfsParamItem : public TfsCustomVariable {
+  TOVANI_CLASS(TfsParamItem, TfsCustomVariable)
+ public:
+  TfsParamItem(const String& AName, TfsVarType ATyp, const String& ATypeName, bool AIsOptional,
+               bool AIsVarParam);
+  Variant DefValue;
+  bool IsOptional;
+  bool IsVarParam;
+};
+
+// A procedure or function declared in a script. Reading its value runs it
+// with the arguments already written into its parameters.
+class TfsProcVariable : public TfsCustomVariable {
+  TOVANI_CLASS(TfsProcVariable, TfsCustomVariable)
+ public:
+  TfsProcVariable(const String& AName, TfsVarType ATyp, const String& ATypeName, TfsScript* AParent,
+                  bool AIsFunc = true);
+  ~TfsProcVariable() override;
+  Variant ReadValue() override;
+
+  TfsScript* Prog() const { return FProgram; }
+  bool IsFunc() const { return FIsFunc; }
+  bool Executing = false;
+
+ private:
+  TfsScript* FProgram;
+  bool FIsFunc;
+};
+
+// Base of compiled expressions; an expression also keeps its source text,
+// which macro routines receive instead of the value.
+class TfsCustomExpression : public TfsCustomVariable {
+  TOVANI_CLASS(TfsCustomExpression, TfsCustomVariable)
+ public:
+  using TfsCustomVariable::TfsCustomVariable;
+  String Source;
+};
+
+// ---------------------------------------------------------------------------
+// Members of host classes
+
+class TfsCustomHelper : public TfsCustomVariable {
+  TOVANI_CLASS(TfsCustomHelper, TfsCustomVariable)
+ public:
+  using TfsCustomVariable::TfsCustomVariable;
+  TfsCustomVariable* ParentRef = nullptr;
+  Variant ParentValue;
+  TfsScript* Prog = nullptr;
+};
+
+class TfsPropertyHelper : public TfsCustomHelper {
+  TOVANI_CLASS(TfsPropertyHelper, TfsCustomHelper)
+ public:
+  using TfsCustomHelper::TfsCustomHelper;
+  Variant ReadValue() override;
+  void WriteValue(const Variant& Value) override;
+
+  TClass ClassRef = nullptr;
+  bool IsPublished = false;
+  TfsPropertyGetter OnGetValue;
+  TfsPropertySetter OnSetValue;
+};
+
+// A host routine or method (also the index methods of indexed properties).
+class TfsMethodHelper : public TfsCustomHelper {
+  TOVANI_CLASS(TfsMethodHelper, TfsCustomHelper)
+ public:
+  TfsMethodHelper(const String& Syntax, TfsScript* Script);
+  Variant ReadValue() override;
+  void WriteValue(const Variant& Value) override;
+
+  // Value of parameter i; i = parameter count gives the value being
+  // assigned to an indexed property.
+  Variant ParamValue(Integer Index);
+  void SetParamValue(Integer Index, const Variant& Value);
+
+  String Syntax, Category, Description;
+  TClass ClassRef = nullptr;
+  bool IndexMethod = false;
+  TfsArrayMethodHandler OnCall;
+  TfsCallerMethodHandler OnCallCaller;
+
+ private:
+  Variant FSetValue;
+};
+
+class TfsComponentHelper : public TfsCustomHelper {
+  TOVANI_CLASS(TfsComponentHelper, TfsCustomHelper)
+ public:
+  explicit TfsComponentHelper(TComponent* AComponent);
+  Variant ReadValue() override;
+  void WriteValue(const Variant&) override {}
+
+ private:
+  TComponent* FComponent;
+};
+
+class TfsEventHelper : public TfsCustomHelper {
+  TOVANI_CLASS(TfsEventHelper, TfsCustomHelper)
+ public:
+  TfsEventHelper(const String& AName, TfsEventClass AEvent);
+  Variant ReadValue() override { return Variant(String()); }
+  void WriteValue(const Variant& Value) override;
+  TClass ClassRef = nullptr;
+
+ private:
+  TfsEventClass FEvent;
+};
+
+// Element access of Variant arrays: the array is the stored value of the
+// parent item; 1 to 3 dimensions.
+class TfsArrayHelper : public TfsCustomHelper {
+  TOVANI_CLASS(TfsArrayHelper, TfsCustomHelper)
+ public:
+  TfsArrayHelper(const String& AName, Integer DimCount, TfsVarType Typ, const String& TypeName);
+  Variant ReadValue() override;
+  void WriteValue(const Variant& Value) override;
+
+ private:
+  std::vector<Integer> Indexes();
+};
+
+// Character access of strings (1-based).
+class TfsStringHelper : public TfsCustomHelper {
+  TOVANI_CLASS(TfsStringHelper, TfsCustomHelper)
+ public:
+  TfsStringHelper();
+  Variant ReadValue() override;
+  void WriteValue(const Variant& Value) override;
+};
+
+// A late-bound member of an automation object. There is no automation
+// server on this platform: every call fails with an EfsScriptError.
+class TfsOLEHelper : public TfsCustomHelper {
+  TOVANI_CLASS(TfsOLEHelper, TfsCustomHelper)
+ public:
+  explicit TfsOLEHelper(const String& AName);
+  Variant ReadValue() override;
+  void WriteValue(const Variant& Value) override;
+
+ private:
+  [[noreturn]] void Invoke(bool PropertyPut);
+};
+
+// A host class: its members (published properties first), its default
+// property and the typecast parameter.
+class TfsClassVariable : public TfsCustomVariable {
+  TOVANI_CLASS(TfsClassVariable, TfsCustomVariable)
+ public:
+  TfsClassVariable(TClass AClass, const String& Ancestor);
+  ~TfsClassVariable() override;
+  // The object a typecast names, or a new default-made instance of the
+  // class (Null when the class cannot be made by name).
+  Variant ReadValue() override;
+
+  void AddConstructor(const String& Syntax, const TfsCallerMethodHandler& Handler);
+  TfsMethodHelper* AddMethod(const String& Syntax, const TfsCallerMethodHandler& Handler);
+  TfsPropertyHelper* AddProperty(const String& Name, const String& Typ, const TfsPropertyGetter& Getter,
+                                 const TfsPropertySetter& Setter = nullptr);
+  TfsMethodHelper* AddIndexProperty(const String& Name, const String& Params, const String& Typ,
+                                    const TfsCallerMethodHandler& Handler, bool IsReadOnly = false);
+  TfsMethodHelper* AddDefaultProperty(const String& Name, const String& Params, const String& Typ,
+                                      const TfsCallerMethodHandler& Handler, bool IsReadOnly = false);
+  TfsEventHelper* AddEvent(const String& Name, TfsEventClass Event);
+  TfsComponentHelper* AddComponent(TComponent* Component);
+  void AddPublishedProperties(TClass AClass);
+  // Member by name (ASCII case ignored), then in the ancestors; nil when none.
+  TfsCustomHelper* FindMember(const String& Name);
+  TfsCustomHelper* Members(Integer Index) const;
+  Integer MembersCount() const { return FMembers.Count(); }
+
+  TClass ClassRef;
+  String AncestorName;
+  TfsCustomHelper* DefProperty = nullptr;
+  TfsScript* Prog = nullptr;
+
+ private:
+  void AddMember(TfsCustomHelper* Member);
+  TfsItemList FMembers;
+};
+
+// An event adapter: connects one host event of an instance to a script
+// procedure. Descendants for concrete event types build the class
+// library's event value that calls CallHandler with the event's arguments.
+class TfsCustomEvent : public TObject {
+  TOVANI_CLASS(TfsCustomEvent, TObject)
+ public:
+  TfsCustomEvent(TObject* AObject, TfsProcVariable* AHandler) : FInstance(AObject), FHandler(AHandler) {}
+  // The event value to store in the instance's event property.
+  virtual TMethod HandlerMethod() = 0;
+  // Runs the procedure with the arguments, unless it is running already.
+  void CallHandler(const std::vector<Variant>& Params);
+  TfsProcVariable* Handler() const { return FHandler; }
+  TObject* Instance() const { return FInstance; }
+
+ private:
+  TObject* FInstance;
+  TfsProcVariable* FHandler;
+};
+
+// ---------------------------------------------------------------------------
+// Designators
+
+class TfsDesignatorItem : public TfsItemList {
+  TOVANI_CLASS(TfsDesignatorItem, TfsItemList)
+ public:
+  TfsCustomExpression* Args(Integer Index) const { return static_cast<TfsCustomExpression*>(Get(Index)); }
+  TfsCustomVariable* Ref = nullptr;
+  String SourcePos;
+  bool Flag = false;   // the step took bracketed arguments as its index
+};
+
+enum TfsDesignatorKind { dkOther, dkVariable, dkStringArray, dkArray };
+
+class TfsDesignator : public TfsCustomVariable {
+  TOVANI_CLASS(TfsDesignator, TfsCustomVariable)
+ public:
+  explicit TfsDesignator(TfsScript* AProgram);
+  ~TfsDesignator() override;
+  Variant ReadValue() override;
+  void WriteValue(const Variant& Value) override;
+
+  Variant CalculateChain(const Variant& NewValue, bool Write);
+  void SettleKind();
+  void AdoptFrom(TfsDesignator* Source);
+  // Resolves a chain the translator deferred until run time.
+  void BindLate();
+  TfsDesignatorItem* Items(Integer Index) const { return static_cast<TfsDesignatorItem*>(Get(Index)); }
+  TfsDesignatorKind Kind() const { return FKind; }
+  TfsScript* Prog() const { return FProgram; }
+  // Keeps a copy of the designator's intermediate element for BindLate.
+  void SetLateBinding(const TfsXMLItem* Element);
+  bool HasLateBinding() const { return FLateBindingXML != nullptr; }
+
+ protected:
+  TfsDesignatorKind FKind = dkOther;
+  TfsScript* FProgram;
+  TfsCustomVariable* FRef1 = nullptr;
+  TfsDesignatorItem* FRef2 = nullptr;
+  TfsXMLItem* FLateBindingXML = nullptr;
+};
+
+class TfsVariableDesignator : public TfsDesignator {
+  TOVANI_CLASS(TfsVariableDesignator, TfsDesignator)
+ public:
+  using TfsDesignator::TfsDesignator;
+  Variant ReadValue() override { return RefItem->ReadValue(); }
+  void WriteValue(const Variant& Value) override { RefItem->WriteValue(Value); }
+};
+
+class TfsStringDesignator : public TfsDesignator {
+  TOVANI_CLASS(TfsStringDesignator, TfsDesignator)
+ public:
+  using TfsDesignator::TfsDesignator;
+  Variant ReadValue() override;
+  void WriteValue(const Variant& Value) override;
+};
+
+class TfsArrayDesignator : public TfsDesignator {
+  TOVANI_CLASS(TfsArrayDesignator, TfsDesignator)
+ public:
+  using TfsDesignator::TfsDesignator;
+  Variant ReadValue() override;
+  void WriteValue(const Variant& Value) override;
+
+ private:
+  void Prepare();
+};
+
+// The labels of a case branch or the right side of "in": element
+// expressions, a range lo..hi kept as lo, nil, hi.
+class TfsSetExpression : public TfsCustomVariable {
+  TOVANI_CLASS(TfsSetExpression, TfsCustomVariable)
+ public:
+  TfsSetExpression();
+  Variant ReadValue() override;
+  bool Contains(const Variant& Value);
+  TfsCustomVariable* Element(Integer Index) const { return static_cast<TfsCustomVariable*>(Get(Index)); }
+};
+
+// ---------------------------------------------------------------------------
+// Statements
+
+class TfsStatement : public TfsItemList {
+  TOVANI_CLASS(TfsStatement, TfsItemList)
+ public:
+  TfsStatement(TfsScript* AProgram, const String& UnitName, const String& SourcePos);
+  // Runs the children in order (a statement list).
+  virtual void Execute();
+  TfsStatement* Items(Integer Index) const { return static_cast<TfsStatement*>(Get(Index)); }
+  TfsScript* Prog() const { return FProgram; }
+  const String& SourcePos() const { return FSourcePos; }
+  const String& UnitName() const { return FUnitName; }
+
+ protected:
+  // Reports the statement to the line hook; false when the program was
+  // terminated and the statement must do nothing.
+  bool Announce();
+  TfsScript* FProgram;
+  String FSourcePos, FUnitName;
+};
+
+class TfsAssignmentStmt : public TfsStatement {
+  TOVANI_CLASS(TfsAssignmentStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  ~TfsAssignmentStmt() override;
+  void Execute() override;
+  void BindDirect();
+  TfsDesignator* Designator = nullptr;
+  TfsCustomExpression* Expression = nullptr;
+
+ protected:
+  TfsCustomVariable* FVar = nullptr;
+  TfsCustomVariable* FExpr = nullptr;
+};
+
+class TfsAssignPlusStmt : public TfsAssignmentStmt {
+  TOVANI_CLASS(TfsAssignPlusStmt, TfsAssignmentStmt)
+ public:
+  using TfsAssignmentStmt::TfsAssignmentStmt;
+  void Execute() override;
+};
+class TfsAssignMinusStmt : public TfsAssignmentStmt {
+  TOVANI_CLASS(TfsAssignMinusStmt, TfsAssignmentStmt)
+ public:
+  using TfsAssignmentStmt::TfsAssignmentStmt;
+  void Execute() override;
+};
+class TfsAssignMulStmt : public TfsAssignmentStmt {
+  TOVANI_CLASS(TfsAssignMulStmt, TfsAssignmentStmt)
+ public:
+  using TfsAssignmentStmt::TfsAssignmentStmt;
+  void Execute() override;
+};
+class TfsAssignDivStmt : public TfsAssignmentStmt {
+  TOVANI_CLASS(TfsAssignDivStmt, TfsAssignmentStmt)
+ public:
+  using TfsAssignmentStmt::TfsAssignmentStmt;
+  void Execute() override;
+};
+
+class TfsCallStmt : public TfsStatement {
+  TOVANI_CLASS(TfsCallStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  ~TfsCallStmt() override;
+  void Execute() override;
+  TfsDesignator* Designator = nullptr;
+  String Modificator;   // "", "+" or "-"
+};
+
+class TfsIfStmt : public TfsStatement {
+  TOVANI_CLASS(TfsIfStmt, TfsStatement)
+ public:
+  TfsIfStmt(TfsScript* AProgram, const String& UnitName, const String& SourcePos);
+  ~TfsIfStmt() override;
+  void Execute() override;
+  TfsCustomExpression* Condition = nullptr;
+  TfsStatement* ElseStmt;
+};
+
+class TfsCaseSelector : public TfsStatement {
+  TOVANI_CLASS(TfsCaseSelector, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  ~TfsCaseSelector() override;
+  TfsSetExpression* SetExpression = nullptr;
+};
+
+class TfsCaseStmt : public TfsStatement {
+  TOVANI_CLASS(TfsCaseStmt, TfsStatement)
+ public:
+  TfsCaseStmt(TfsScript* AProgram, const String& UnitName, const String& SourcePos);
+  ~TfsCaseStmt() override;
+  void Execute() override;
+  TfsCustomExpression* Condition = nullptr;
+  TfsStatement* ElseStmt;
+};
+
+class TfsRepeatStmt : public TfsStatement {
+  TOVANI_CLASS(TfsRepeatStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  ~TfsRepeatStmt() override;
+  void Execute() override;
+  TfsCustomExpression* Condition = nullptr;
+  bool InverseCondition = false;
+};
+
+class TfsWhileStmt : public TfsStatement {
+  TOVANI_CLASS(TfsWhileStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  ~TfsWhileStmt() override;
+  void Execute() override;
+  TfsCustomExpression* Condition = nullptr;
+};
+
+class TfsForStmt : public TfsStatement {
+  TOVANI_CLASS(TfsForStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  ~TfsForStmt() override;
+  void Execute() override;
+  TfsCustomExpression* BeginValue = nullptr;
+  TfsCustomExpression* EndValue = nullptr;
+  bool Down = false;
+  TfsCustomVariable* Variable = nullptr;
+};
+
+class TfsVbForStmt : public TfsStatement {
+  TOVANI_CLASS(TfsVbForStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  ~TfsVbForStmt() override;
+  void Execute() override;
+  TfsCustomExpression* BeginValue = nullptr;
+  TfsCustomExpression* EndValue = nullptr;
+  TfsCustomExpression* Step = nullptr;
+  TfsCustomVariable* Variable = nullptr;
+};
+
+class TfsCppForStmt : public TfsStatement {
+  TOVANI_CLASS(TfsCppForStmt, TfsStatement)
+ public:
+  TfsCppForStmt(TfsScript* AProgram, const String& UnitName, const String& SourcePos);
+  ~TfsCppForStmt() override;
+  void Execute() override;
+  TfsStatement* FirstStmt;
+  TfsCustomExpression* Condition = nullptr;
+  TfsStatement* SecondStmt;
+};
+
+class TfsTryStmt : public TfsStatement {
+  TOVANI_CLASS(TfsTryStmt, TfsStatement)
+ public:
+  TfsTryStmt(TfsScript* AProgram, const String& UnitName, const String& SourcePos);
+  ~TfsTryStmt() override;
+  void Execute() override;
+  bool IsExcept = false;
+  TfsStatement* ExceptStmt;
+};
+
+class TfsBreakStmt : public TfsStatement {
+  TOVANI_CLASS(TfsBreakStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  void Execute() override;
+};
+class TfsContinueStmt : public TfsStatement {
+  TOVANI_CLASS(TfsContinueStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  void Execute() override;
+};
+class TfsExitStmt : public TfsStatement {
+  TOVANI_CLASS(TfsExitStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  void Execute() override;
+};
+
+class TfsWithStmt : public TfsStatement {
+  TOVANI_CLASS(TfsWithStmt, TfsStatement)
+ public:
+  using TfsStatement::TfsStatement;
+  ~TfsWithStmt() override;
+  void Execute() override;
+  TfsDesignator* Designator = nullptr;
+  TfsCustomVariable* Variable = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Registration modules
+
+// A registration module registers types, classes, routines and objects into
+// a program in its constructor; the program owns it afterwards.
+class TfsRTTIModule : public TObject {
+  TOVANI_CLASS(TfsRTTIModule, TObject)
+ public:
+  explicit TfsRTTIModule(TfsScript* AScript) : FScript(AScript) {}
+  TfsScript* Script() const { return FScript; }
+
+ private:
+  TfsScript* FScript;
+};
+
+using TfsRTTIModuleClass = TfsRTTIModule* (*)(TfsScript* Script);
+// The process-wide module registry; the built-in routines module is first.
+std::vector<TfsRTTIModuleClass>& RTTIModuleClasses();
+void fsRegisterRTTIModule(TfsRTTIModuleClass Module);
+void fsUnregisterRTTIModule(TfsRTTIModuleClass Module);
+
+// ---------------------------------------------------------------------------
+// The script host
+
+class TfsScript : public TComponent {
+  TOVANI_CLASS(TfsScript, TComponent)
+ public:
+  explicit TfsScript(TComponent* AOwner = nullptr);
+  ~TfsScript() override;
+
+  // Item table: names compare without regard to case; the newest entry of
+  // a name hides the older ones. The table owns its objects.
+  void Add(const String& Name, TObject* Item);
+  void Remove(TObject* Item);
+  Integer Count() const { return Integer(FItems.size()); }
+  TObject* Items(Integer Index) const { return FItems[size_t(Index)].Obj; }
+  TfsCustomVariable* FindLocal(const String& Name) const;
+  TfsCustomVariable* Find(const String& Name) const;
+  TfsClassVariable* FindClass(const String& Name) const;
+  TfsVarType TypeOf(const String& TypeName) const;
+
+  void Clear();
+  void RemoveItems(const void* Owner);
+  void ClearItems(const void* Owner);
+  void ClearRTTI();
+  void AddRTTI();
+
+  // Compile errors are recorded in ErrorText/ErrorLocation/ErrorUnitName,
+  // never raised (only an unknown language is raised).
+  bool Compile();
+  void Execute();
+  Variant CallFunction(const String& Name, const Variant& Params);
+  Variant CallFunctionVarParams(const String& Name, Variant& Params);
+  void Terminate();
+  void DoRunLine(const String& UnitName, const String& SourcePos);
+  void SetVariable(const String& Name, const Variant& Value);
+
+  // Registration.
+  virtual TfsClassVariable* AddClass(TClass AClass, const String& Ancestor);
+  virtual void AddConst(const String& Name, const String& Typ, const Variant& Value);
+  virtual void AddEnum(const String& Typ, const String& Names);
+  virtual void AddEnumSet(const String& Typ, const String& Names);
+  virtual void AddForm(TComponent* Form);
+  virtual void AddComponent(TComponent* Form);
+  virtual void AddMethod(const String& Syntax, const TfsCallerMethodHandler& Handler,
+                         const String& Category = String(), const String& Description = String());
+  virtual void AddMethodOldStyle(const String& Syntax, const TfsArrayMethodHandler& Handler,
+                                 const String& Category = String(), const String& Description = String());
+  virtual void AddObject(const String& Name, TObject* Obj);
+  virtual void AddVariable(const String& Name, const String& Typ, const Variant& Value);
+  virtual void AddType(const String& TypeName, TfsVarType Typ);
+
+  TStrings* Lines() const { return FLines; }
+  void SetLines(TStrings* Value);
+  const String& SyntaxType() const { return FSyntaxType; }
+  void SetSyntaxType(const String& Value) { FSyntaxType = Value; }
+  TfsScript* Parent() const { return FParent; }
+  void SetParent(TfsScript* Value) { FParent = Value; }
+  TfsStatement* Statement() const { return FStatement; }
+  TStrings* IncludePath() const { return FIncludePath; }
+
+  TfsGetUnitEvent OnGetILUnit;
+  TfsGetUnitEvent OnGetUnit;
+  TfsRunLineEvent OnRunLine;
+  TfsGetVariableValueEvent OnGetVarValue;
+
+  String ErrorText, ErrorLocation, ErrorUnitName;
+  const void* AddedBy = nullptr;
+  bool ExtendedCharset = false;
+  bool IsMainProgram = false;
+  TfsScript* ProgramRunning = nullptr;
+  bool IsRunning = false;
+  // Break, continue, exit and terminated signals of the running statements.
+  bool BreakFlag = false, ContinueFlag = false, ExitFlag = false, Terminated = false;
+
+  // Statement lines per unit: "3,5,9," (each line once).
+  void RecordStatementLine(const String& UnitName, const String& SourcePos);
+  String StatementLines(const String& UnitName) const;
+
+ private:
+  struct Entry {
+    String Key;   // upper-case name
+    TObject* Obj;
+  };
+  void TerminateAll(TfsScript* Script);
+  void DeleteAt(size_t Index);
+  size_t LowerBound(const String& Key) const;
+
+  std::vector<Entry> FItems;
+  TfsScript* FParent = nullptr;
+  TStrings* FLines;
+  TStrings* FIncludePath;
+  String FSyntaxType = "PascalScript";
+  TfsStatement* FStatement;
+  bool FRTTIAdded = false;
+  std::map<String, std::pair<String, std::set<Integer>>> FStatementLines;
+};
+
+// Upper-cases ASCII letters (script names compare this way).
+String fsUpperName(const String& S);
