@@ -21,6 +21,8 @@ class TfrxReport;
 class TfrxXMLItem;
 class TfrxXMLSerializer;
 class TfrxVariables;
+class TControl;
+class TWinControl;
 
 using TColor = Integer;
 
@@ -104,7 +106,7 @@ class TfrxComponent : public TComponent {
 
   // Names: a name another object of the report bears raises "prDupl"; an
   // inherited object cannot be renamed; a change of letter case is ignored.
-  void SetName(const String& Value);
+  virtual void SetName(const String& Value);
   void AssignUniqueName();
   // The stem of automatic names: the class name without "Tfrx" and "View".
   virtual String BaseName() const;
@@ -149,6 +151,10 @@ class TfrxComponent : public TComponent {
 
   virtual String GetTypeCaption();
   virtual void AlignChildren();
+  // The window that the controls of dialog controls placed on this object
+  // live in (a dialog page's form, a windowed dialog control's control);
+  // null when the object has none.
+  virtual TWinControl* ChildControlParent() { return nullptr; }
   virtual void BeforeStart() {}
 
   // Persistence through the XML serializer.
@@ -243,6 +249,55 @@ class TfrxDialogComponent : public TfrxReportComponent {
  private:
   TComponent* FComponent = nullptr;
 };
+
+// A window control placed on a dialog page, wrapped as a report object: the
+// object's bounds, font, visibility and caption are passed to the control.
+// Descendants create their control and hand it over with InitControl.
+class TfrxDialogControl : public TfrxReportComponent {
+  TOVANI_CLASS(TfrxDialogControl, TfrxReportComponent)
+ public:
+  explicit TfrxDialogControl(TComponent* AOwner = nullptr);
+  ~TfrxDialogControl() override;
+
+  // The class name without "Tfrx" and "Control".
+  String BaseName() const override;
+  void SetLeft(Extended Value) override;
+  void SetTop(Extended Value) override;
+  void SetWidth(Extended Value) override;
+  void SetHeight(Extended Value) override;
+  void SetVisible(bool Value) override;
+  void SetParentFont(bool Value) override;
+  // Places the control in the parent's window, or in the hidden parent form.
+  void SetParent(TfrxComponent* AParent) override;
+  // A control that shows its name as caption keeps doing so.
+  void SetName(const String& Value) override;
+  TWinControl* ChildControlParent() override;
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY) override;
+  void SetFocus();
+
+  bool Enabled() const;
+  void SetEnabled(bool Value);
+  String Hint() const;
+  void SetHint(const String& Value);
+  bool ShowHint() const;
+  void SetShowHint(bool Value);
+  String Caption() const;
+  void SetCaption(const String& Value);
+  TControl* Control() const { return FControl; }
+
+ protected:
+  // Takes ownership of the control and gives it the object's state.
+  void InitControl(TControl* AControl);
+  void FontChanged(TObject* Sender) override;
+
+ private:
+  void UpdateControlBounds();
+  TControl* FControl = nullptr;
+};
+
+// The hidden window that holds the controls of dialog controls without a
+// dialog page: one per process, made on first use.
+TWinControl* frxParentForm();
 
 // ---------------------------------------------------------------------------
 // The frame of views and style items.

@@ -1,5 +1,6 @@
 #include "ReportTestObjects.h"
 
+#include "StdCtrls.h"
 #include "Streaming.h"
 #include "frxUtils.h"
 
@@ -7,6 +8,16 @@ TOVANI_IMPLEMENT_ENUM_INFO(TTestKind, "tkFirst", "tkSecond", "tkThird")
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxTestView, TfrxReportComponent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxTestBox, TfrxReportComponent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxTestMemoView, TfrxTestView)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxTestButtonControl, TfrxDialogControl)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxTestGroupControl, TfrxDialogControl)
+
+TfrxTestButtonControl::TfrxTestButtonControl(TComponent* AOwner) : TfrxDialogControl(AOwner) {
+  InitControl(new TButton());
+}
+
+TfrxTestGroupControl::TfrxTestGroupControl(TComponent* AOwner) : TfrxDialogControl(AOwner) {
+  InitControl(new TGroupBox());
+}
 
 namespace {
 

@@ -55,3 +55,16 @@ class TfrxTestMemoView : public TfrxTestView {
  public:
   explicit TfrxTestMemoView(TComponent* AOwner = nullptr) : TfrxTestView(AOwner) {}
 };
+
+// Dialog controls over a button and a group box.
+class TfrxTestButtonControl : public TfrxDialogControl {
+  TOVANI_CLASS(TfrxTestButtonControl, TfrxDialogControl)
+ public:
+  explicit TfrxTestButtonControl(TComponent* AOwner = nullptr);
+};
+
+class TfrxTestGroupControl : public TfrxDialogControl {
+  TOVANI_CLASS(TfrxTestGroupControl, TfrxDialogControl)
+ public:
+  explicit TfrxTestGroupControl(TComponent* AOwner = nullptr);
+};

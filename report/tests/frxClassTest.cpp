@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "Controls.h"
 #include "Graphics.h"
 #include "ReportTestObjects.h"
 #include "Streaming.h"
@@ -465,4 +466,123 @@ TEST(frxComponent, FormResourcesKeepTheReportTree) {
   TMemoryStream bare;
   WriteComponentToStream(&bare, &form);
   EXPECT_LT(bare.Size(), stream.Size());
+}
+
+TEST(frxDialogControl, PassesItsStateToTheControl) {
+  TfrxReport report;
+  auto* group = new TfrxTestGroupControl(&report);
+  auto* button = new TfrxTestButtonControl(group);
+  EXPECT_EQ(button->BaseName(), "TestButton");
+  // Without a dialog page the outer control lives in the hidden parent form,
+  // the inner one in the outer control's window.
+  EXPECT_EQ(group->Control()->Parent(), frxParentForm());
+  EXPECT_EQ(button->Control()->Parent(), group->Control());
+
+  button->SetBounds(10.4, 20.6, 75.5, 25);
+  EXPECT_EQ(button->Control()->Left(), 10);
+  EXPECT_EQ(button->Control()->Top(), 21);
+  EXPECT_EQ(button->Control()->Width(), 76);   // halves to the even neighbour
+  button->SetVisible(false);
+  EXPECT_FALSE(button->Control()->Visible());
+  button->SetEnabled(false);
+  EXPECT_FALSE(button->Enabled());
+  button->SetHint("提示");
+  EXPECT_EQ(button->Control()->Hint(), "提示");
+
+  // A caption that shows the name follows renames; one set by hand stays.
+  button->SetCaption("Button1");
+  button->SetName("Button1");
+  button->SetName("OkButton");
+  EXPECT_EQ(button->Caption(), "OkButton");
+  button->SetCaption("确定");
+  button->SetName("Ok2");
+  EXPECT_EQ(button->Caption(), "确定");
+
+  group->Font()->SetName("Tahoma");
+  EXPECT_EQ(group->Control()->Font()->Name(), "Tahoma");
+  EXPECT_EQ(button->Font()->Name(), "Tahoma");   // ParentFont of the report object
+
+  button->SetParent(&report);
+  EXPECT_EQ(button->Control()->Parent(), frxParentForm());
+  delete group;
+  EXPECT_EQ(report.Objects()->Count(), 1);
+}
+
+TEST(frxDialogControl, WrittenAndReadWithItsControlProperties) {
+  TfrxReport report;
+  auto* button = new TfrxTestButtonControl(&report);
+  button->SetName("B1");
+  button->SetEnabled(false);
+  button->SetHint("h");
+  TStringStream s;
+  report.SaveToStream(&s);
+  EXPECT_NE(s.DataString().find("Enabled=\"False\" Hint=\"h\" ShowHint=\"False\""), String::npos) << s.DataString();
+  TfrxReport copy;
+  s.SetPosition(0);
+  copy.LoadFromStream(&s);
+  auto* b = static_cast<TfrxTestButtonControl*>(copy.FindObject("B1"));
+  ASSERT_NE(b, nullptr);
+  EXPECT_FALSE(b->Enabled());
+  EXPECT_EQ(b->Hint(), "h");
+}
+
+namespace {
+
+// Alignment recognises views by
+// their class chain; this test class answers to TfrxView without being one.
+TClass FakeViewClass() {
+  static TClassInfo info{"TfrxView", TfrxReportComponent::StaticClass(), nullptr};
+  return &info;
+}
+
+class TfrxTestAlignView : public TfrxReportComponent {
+  TOVANI_CLASS(TfrxTestAlignView, TfrxReportComponent)
+ public:
+  explicit TfrxTestAlignView(TComponent* AOwner = nullptr) : TfrxReportComponent(AOwner) {}
+  void Draw(TCanvas*, Extended, Extended, Extended, Extended) override {}
+  TfrxAlign Align = baNone;
+};
+
+}  // namespace
+
+TClass TfrxTestAlignView::StaticClass() {
+  static TClassInfo info{"TfrxTestAlignView", FakeViewClass(), nullptr};
+  return &info;
+}
+
+TOVANI_PUBLISHED(TfrxTestAlignView) { Property("Align", &TfrxTestAlignView::Align); }
+
+TEST(frxComponent, AlignChildrenPlacesViewsAgainstTheirNeighbours) {
+  TfrxReport report;
+  auto* box = new TfrxTestBox(&report);
+  box->SetBounds(0, 0, 100, 50);
+  auto view = [&](Extended l, Extended t, Extended w, Extended h, TfrxAlign a) {
+    auto* v = new TfrxTestAlignView(box);
+    v->SetBounds(l, t, w, h);
+    v->Align = a;
+    return v;
+  };
+  auto* a = view(5, 0, 20, 10, baLeft);      // first row
+  auto* b = view(50, 0, 10, 10, baLeft);
+  auto* c = view(70, 0, 10, 10, baRight);
+  auto* f = view(0, 20, 10, 10, baNone);     // second row
+  auto* d = view(30, 20, 5, 10, baWidth);
+  auto* e = view(80, 20, 10, 10, baNone);
+  auto* g = view(1, 200, 40, 5, baCenter);   // rows of their own
+  auto* h = view(1, 300, 5, 10, baBottom);
+  auto* i = view(1, 400, 5, 5, baClient);
+  box->AlignChildren();
+  EXPECT_EQ(a->Left(), 0);
+  EXPECT_EQ(b->Left(), 20);
+  EXPECT_EQ(c->Left(), 90);
+  EXPECT_EQ(d->Left(), 10);
+  EXPECT_EQ(d->Width(), 70);
+  EXPECT_EQ(e->Left(), 80);
+  EXPECT_EQ(f->Left(), 0);
+  EXPECT_EQ(g->Left(), 30);
+  EXPECT_EQ(h->Top(), 40);
+  EXPECT_EQ(i->Left(), 0);
+  EXPECT_EQ(i->Top(), 0);
+  EXPECT_EQ(i->Width(), 100);
+  EXPECT_EQ(i->Height(), 50);
 }
