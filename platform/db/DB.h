@@ -29,6 +29,7 @@ class TStrings;
 class TStream;
 struct TRecordData;
 class TDBFilterExpr;
+class TLookupList;
 
 // ---------------------------------------------------------------------------
 // Enumerations (class library order: ordinals are used by other libraries).
@@ -159,6 +160,14 @@ class TField : public TComponent {
   void SetLookupKeyFields(const String& v) { FLookupKeyFields = v; }
   const String& LookupResultField() const { return FLookupResultField; }
   void SetLookupResultField(const String& v) { FLookupResultField = v; }
+  // With LookupCache the key -> result pairs of the lookup dataset are read
+  // once, on first use, and kept; RefreshLookupList reads them again (after
+  // the lookup dataset changed).
+  bool LookupCache() const { return FLookupCache; }
+  void SetLookupCache(bool v);
+  void RefreshLookupList();
+  // The cached pairs (null until first used or without LookupCache).
+  const TLookupList* LookupList() const { return FLookupList.get(); }
 
   TFieldNotifyEvent OnChange;
   TFieldNotifyEvent OnValidate;
@@ -224,6 +233,10 @@ class TField : public TComponent {
   String FFieldName, FDisplayLabel, FEditMask, FOrigin;
   String FKeyFields, FLookupKeyFields, FLookupResultField;
   TDataSet* FLookupDataSet = nullptr;
+  bool FLookupCache = false;
+  std::unique_ptr<TLookupList> FLookupList;
+  // The lookup result for key values (one per key field, none null).
+  TDBValue LookupValue(const std::vector<Variant>& keyValues);
   TFieldType FDataType = ftUnknown;
   TFieldKind FFieldKind = fkData;
   Integer FFieldNo = 0;
@@ -235,6 +248,21 @@ class TField : public TComponent {
   bool FValidating = false;
   TDBValue FValidatingValue;   // the new value while OnValidate runs
   TAlignment FAlignment = taLeftJustify;
+};
+
+// The key -> result pairs of a cached lookup field.
+class TLookupList {
+ public:
+  TLookupList();
+  ~TLookupList();
+  void Add(const Variant& key, const Variant& value);
+  void Clear();
+  Integer Count() const;
+  // The value of a key (a Variant array for several key fields); Null when absent.
+  Variant ValueOfKey(const Variant& key) const;
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> FImpl;
 };
 
 class TStringField : public TField {
@@ -1033,7 +1061,10 @@ class TDataSet : public TComponent {
   void ResyncAt(Integer viewPos);
   void ClearBuffers();
   void CalculateFields(Integer bufferIndex);
-  void CalculateLookup(Integer bufferIndex, TField* f);
+  // Calculated and lookup values of a cached record outside the buffers
+  // (for filters and searches); OnCalcFields runs for it.
+  void CalculateRecord(const TRecordData* rec, std::vector<TDBValue>& calc);
+  TDBValue CalculateLookup(TField* f);
   void AddDataSource(TDataSource* ds);
   void RemoveDataSource(TDataSource* ds);
   void UpdateBufferCount();
@@ -1086,6 +1117,10 @@ class TDataSet : public TComponent {
   bool FCalcEditing = false;      // calculating the edit buffer
   TDataSetState FDisabledState = dsInactive;
   const TRecordData* FFilterRecordPtr = nullptr;   // record tested by OnFilterRecord
+  // While calculating a record outside the buffers (CalculateRecord, or the
+  // record a filter tests): the record and its calculated values.
+  const TRecordData* FCalcRecordPtr = nullptr;
+  std::vector<TDBValue>* FCalcTarget = nullptr;
   Integer FCalcSlot = -1;   // buffer being calculated (dsCalcFields)
   // Filter and sort.
   String FFilterText, FSortText;

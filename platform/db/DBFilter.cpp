@@ -109,7 +109,7 @@ class Node : public TDBFilterExpr {};
 class OrNode : public Node {
  public:
   OrNode(std::unique_ptr<TDBFilterExpr> a, std::unique_ptr<TDBFilterExpr> b) : A(std::move(a)), B(std::move(b)) {}
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, bool ci) const override {
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& ci) const override {
     return A->Evaluate(ds, r, ci) || B->Evaluate(ds, r, ci);
   }
   std::unique_ptr<TDBFilterExpr> A, B;
@@ -118,7 +118,7 @@ class OrNode : public Node {
 class AndNode : public Node {
  public:
   AndNode(std::unique_ptr<TDBFilterExpr> a, std::unique_ptr<TDBFilterExpr> b) : A(std::move(a)), B(std::move(b)) {}
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, bool ci) const override {
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& ci) const override {
     return A->Evaluate(ds, r, ci) && B->Evaluate(ds, r, ci);
   }
   std::unique_ptr<TDBFilterExpr> A, B;
@@ -127,7 +127,7 @@ class AndNode : public Node {
 class NotNode : public Node {
  public:
   explicit NotNode(std::unique_ptr<TDBFilterExpr> a) : A(std::move(a)) {}
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, bool ci) const override { return !A->Evaluate(ds, r, ci); }
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& ci) const override { return !A->Evaluate(ds, r, ci); }
   std::unique_ptr<TDBFilterExpr> A;
 };
 
@@ -146,8 +146,23 @@ class CompareNode : public Node {
  public:
   Operand L, R;
   CmpOp Op = CmpOp::Eq;
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, bool ci) const override {
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& o) const override {
     Value a = Resolve(L, ds, r), b = Resolve(R, ds, r);
+    if ((Op == CmpOp::Eq || Op == CmpOp::Ne) && o.PartialCompare) {
+      // 'Ab*' against a text field: a prefix match (partial compare).
+      const Operand* lit = a.IsField ? &R : &L;
+      const Value& fv = a.IsField ? a : b;
+      if (fv.IsField && lit->K == Operand::kText && fv.Kind == TStorageKind::Text && !lit->Name.empty() &&
+          lit->Name.back() == '*') {
+        if (DBValueIsNull(fv.V)) return false;
+        String text = std::get<String>(fv.V);
+        String prefix = lit->Name.substr(0, lit->Name.size() - 1);
+        if (o.IgnoreCase) { text = FoldCase(text); prefix = FoldCase(prefix); }
+        bool m = text.compare(0, prefix.size(), prefix) == 0;
+        return Op == CmpOp::Eq ? m : !m;
+      }
+    }
+    bool ci = o.IgnoreCase;
     if (a.IsField && !b.IsField) { b.V = Coerce(b, R, L.Field(ds)); b.Kind = a.Kind; }
     else if (b.IsField && !a.IsField) { a.V = Coerce(a, L, R.Field(ds)); a.Kind = b.Kind; }
     if (DBValueIsNull(a.V) || DBValueIsNull(b.V)) return false;
@@ -176,7 +191,7 @@ class IsNullNode : public Node {
  public:
   Operand A;
   bool Negated = false;
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, bool) const override {
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options&) const override {
     bool isNull = DBValueIsNull(Resolve(A, ds, r).V);
     return Negated ? !isNull : isNull;
   }
@@ -186,12 +201,12 @@ class LikeNode : public Node {
  public:
   Operand A, Pattern;
   bool Negated = false;
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, bool ci) const override {
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& ci) const override {
     Value a = Resolve(A, ds, r), p = Resolve(Pattern, ds, r);
     if (DBValueIsNull(a.V) || DBValueIsNull(p.V)) return false;
     String text = DBValueToText(a.V, a.Type == ftUnknown ? ftString : a.Type);
     String pat = DBValueToText(p.V, p.Type == ftUnknown ? ftString : p.Type);
-    bool m = LikeMatch(text, pat, ci);
+    bool m = LikeMatch(text, pat, ci.IgnoreCase);
     return Negated ? !m : m;
   }
 };

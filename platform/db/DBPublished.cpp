@@ -57,6 +57,7 @@ TOVANI_PUBLISHED(TField) {
   Property("FieldName", &TField::FieldName, &TField::SetFieldName);
   Property("KeyFields", &TField::KeyFields, &TField::SetKeyFields);
   Property("LookupDataSet", &TField::LookupDataSet, &TField::SetLookupDataSet);
+  Property("LookupCache", &TField::LookupCache, &TField::SetLookupCache).Default(false);
   Property("LookupKeyFields", &TField::LookupKeyFields, &TField::SetLookupKeyFields);
   Property("LookupResultField", &TField::LookupResultField, &TField::SetLookupResultField);
   Property("Origin", &TField::Origin, &TField::SetOrigin);

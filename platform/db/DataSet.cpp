@@ -203,6 +203,7 @@ void TDataSet::DestroyDefaultFields() {
 void TDataSet::BindFields(bool binding) {
   Integer calc = 0;
   for (TField* f : FFields.FList) {
+    f->FLookupList.reset();   // a cached lookup list is read again on first use
     if (!binding) { f->FOffset = -1; f->FFieldNo = 0; continue; }
     if (f->FFieldKind == fkData || f->FFieldKind == fkInternalCalc) {
       Integer idx = FFieldDefs.IndexOf(f->FFieldName);
@@ -436,65 +437,103 @@ void TDataSet::CalculateFields(Integer bufferIndex) {
   TDataSetState saveState = FState;
   Integer saveSlot = FCalcSlot;
   Integer saveActive = FActiveRecord;
+  const TRecordData* saveRec = FCalcRecordPtr;
+  std::vector<TDBValue>* saveTarget = FCalcTarget;
   FCalcSlot = bufferIndex;
   FActiveRecord = bufferIndex;
+  FCalcRecordPtr = nullptr;
+  FCalcTarget = nullptr;
   FState = dsCalcFields;
+  auto restore = [&] {
+    FState = saveState; FCalcSlot = saveSlot; FActiveRecord = saveActive;
+    FCalcRecordPtr = saveRec; FCalcTarget = saveTarget;
+  };
   try {
     for (TField* f : FFields.FList)
-      if (f->FFieldKind == fkLookup) CalculateLookup(bufferIndex, f);
+      if (f->FFieldKind == fkLookup) b.Calc[size_t(f->FOffset)] = CalculateLookup(f);
     if (OnCalcFields) OnCalcFields(this);
   } catch (...) {
-    FState = saveState; FCalcSlot = saveSlot; FActiveRecord = saveActive;
+    restore();
     throw;
   }
-  FState = saveState;
-  FCalcSlot = saveSlot;
-  FActiveRecord = saveActive;
+  restore();
 }
 
-void TDataSet::CalculateLookup(Integer bufferIndex, TField* f) {
+void TDataSet::CalculateRecord(const TRecordData* rec, std::vector<TDBValue>& calc) {
+  calc.assign(size_t(CalcFieldCount()), TDBValue{});
+  if (calc.empty()) return;
+  TDataSetState saveState = FState;
+  const TRecordData* saveRec = FCalcRecordPtr;
+  std::vector<TDBValue>* saveTarget = FCalcTarget;
+  FCalcRecordPtr = rec;
+  FCalcTarget = &calc;
+  FState = dsCalcFields;
+  auto restore = [&] { FState = saveState; FCalcRecordPtr = saveRec; FCalcTarget = saveTarget; };
+  try {
+    for (TField* f : FFields.FList)
+      if (f->FFieldKind == fkLookup) calc[size_t(f->FOffset)] = CalculateLookup(f);
+    if (OnCalcFields) OnCalcFields(this);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+}
+
+// The lookup value of the record being calculated.
+TDBValue TDataSet::CalculateLookup(TField* f) {
   TDataSet* src = f->FLookupDataSet;
   if (!src || !src->Active() || f->FKeyFields.empty() || f->FLookupKeyFields.empty() ||
       f->FLookupResultField.empty())
-    return;
+    return {};
   std::vector<TField*> keys = GetFieldList(f->FKeyFields);
   std::vector<Variant> values;
   for (TField* k : keys) {
-    if (k->IsNull()) return;   // no key: no lookup value
+    if (k->IsNull()) return {};   // no key: no lookup value
     values.push_back(k->AsVariant());
   }
-  Variant key = values.size() == 1 ? values[0] : VarArrayFromList(values);
-  Variant r = src->Lookup(f->FLookupKeyFields, key, f->FLookupResultField);
-  FBuffers[size_t(bufferIndex)].Calc[size_t(f->FOffset)] = VariantToDBValue(r, StorageKindOf(f->FDataType));
+  return f->LookupValue(values);
 }
 
-// Value of a field in any cached record: data fields from the record, lookup
-// fields through their lookup dataset; calculated fields read as null.
+// Value of a field in any cached record: data fields from the record,
+// calculated and lookup fields as OnCalcFields and the lookup give them.
 TDBValue TDataSet::RecordFieldValue(const TRecordData* rec, const TField* f) const {
   if (!rec) return {};
   if (f->FFieldKind == fkData || f->FFieldKind == fkInternalCalc) {
     if (f->FOffset < 0 || size_t(f->FOffset) >= rec->Values.size()) return {};
     return rec->Values[size_t(f->FOffset)];
   }
+  if (f->FFieldKind != fkLookup && f->FFieldKind != fkCalculated) return {};
+  if (f->FOffset < 0) return {};
+  // The record a filter is testing has its values calculated already.
+  if (FCalcTarget && rec == FCalcRecordPtr)
+    return size_t(f->FOffset) < FCalcTarget->size() ? (*FCalcTarget)[size_t(f->FOffset)] : TDBValue{};
   if (f->FFieldKind == fkLookup) {
-    TDataSet* src = f->FLookupDataSet;
-    if (!src || !src->Active()) return {};
-    std::vector<TField*> keys = GetFieldList(f->FKeyFields);
+    if (!f->FLookupDataSet || !f->FLookupDataSet->Active()) return {};
     std::vector<Variant> values;
-    for (TField* k : keys) {
+    for (TField* k : GetFieldList(f->FKeyFields)) {
       TDBValue kv = RecordFieldValue(rec, k);
       if (DBValueIsNull(kv)) return {};
       values.push_back(DBValueToVariant(kv, k->FDataType));
     }
-    Variant key = values.size() == 1 ? values[0] : VarArrayFromList(values);
-    return VariantToDBValue(src->Lookup(f->FLookupKeyFields, key, f->FLookupResultField),
-                            StorageKindOf(f->FDataType));
+    return const_cast<TField*>(f)->LookupValue(values);
   }
-  return {};
+  // Calculating changes only the temporary calculation state, which is
+  // restored before returning.
+  std::vector<TDBValue> calc;
+  const_cast<TDataSet*>(this)->CalculateRecord(rec, calc);
+  return size_t(f->FOffset) < calc.size() ? calc[size_t(f->FOffset)] : TDBValue{};
 }
 
 const TDBValue* TDataSet::ReadFieldValue(const TField* f) const {
   if (f->FOffset < 0) return nullptr;
+  if (FCalcTarget && (FState == dsCalcFields || FState == dsFilter)) {
+    // A record calculated outside the buffers.
+    if (f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup)
+      return size_t(f->FOffset) < FCalcTarget->size() ? &(*FCalcTarget)[size_t(f->FOffset)] : nullptr;
+    const TRecordData* rec = FCalcRecordPtr;
+    return rec && size_t(f->FOffset) < rec->Values.size() ? &rec->Values[size_t(f->FOffset)] : nullptr;
+  }
   if (f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup) {
     Integer slot = FCalcSlot >= 0 ? FCalcSlot : FActiveRecord;
     if (FState == dsFilter) return nullptr;
@@ -521,7 +560,9 @@ const TDBValue* TDataSet::ReadFieldValue(const TField* f) const {
 }
 
 void TDataSet::WriteFieldValue(TField* f, const TDBValue& v) {
-  if (f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup) {
+  if ((f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup) && FCalcTarget && FState == dsCalcFields) {
+    if (size_t(f->FOffset) < FCalcTarget->size()) (*FCalcTarget)[size_t(f->FOffset)] = v;
+  } else if (f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup) {
     Integer slot = FCalcSlot >= 0 ? FCalcSlot : FActiveRecord;
     if (slot < 0 || slot >= (Integer)FBuffers.size()) return;
     Buffer& b = FBuffers[size_t(slot)];
@@ -1279,9 +1320,22 @@ void TDataSet::SetOnFilterRecord(TFilterRecordEvent e) {
 }
 
 bool TDataSet::RecordMatchesFilter(TRecordData* rec) {
+  // The filter sees the record's calculated and lookup values too.
+  const TRecordData* saveCalcRec = FCalcRecordPtr;
+  std::vector<TDBValue>* saveTarget = FCalcTarget;
+  std::vector<TDBValue> calc;
+  bool calculated = CalcFieldCount() > 0;
+  if (calculated) CalculateRecord(rec, calc);
+  struct Restore {
+    TDataSet* ds; const TRecordData* r; std::vector<TDBValue>* t; bool on;
+    ~Restore() { if (on) { ds->FCalcRecordPtr = r; ds->FCalcTarget = t; } }
+  } restoreCalc{this, saveCalcRec, saveTarget, calculated};
+  if (calculated) { FCalcRecordPtr = rec; FCalcTarget = &calc; }
   if (FFilterExpr) {
-    bool ci = FFilterOptions.Contains(foCaseInsensitive) || FilterIgnoresCase();
-    if (!FFilterExpr->Evaluate(*this, rec, ci)) return false;
+    TDBFilterExpr::Options opt;
+    opt.IgnoreCase = FFilterOptions.Contains(foCaseInsensitive) || FilterIgnoresCase();
+    opt.PartialCompare = !FFilterOptions.Contains(foNoPartialCompare);
+    if (!FFilterExpr->Evaluate(*this, rec, opt)) return false;
   }
   if (OnFilterRecord) {
     bool accept = true;

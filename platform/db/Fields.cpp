@@ -1,6 +1,7 @@
 // The field family: typed access to the active record's values, texts for
 // display and editing, validation and change notification.
 #include <cmath>
+#include <unordered_map>
 #include "DB.h"
 #include "DBUtil.h"
 #include "DateUtils.h"
@@ -80,12 +81,90 @@ void TField::SetLookupDataSet(TDataSet* v) {
   if (v == FLookupDataSet) return;
   if (FLookupDataSet) FLookupDataSet->RemoveFreeNotification(this);
   FLookupDataSet = v;
+  FLookupList.reset();
   if (v) v->FreeNotification(this);
+}
+
+// ---------------------------------------------------------------------------
+// Lookup cache.
+
+namespace {
+// The text identifying a key: the key values' texts, each with its length
+// so that no pair of different keys can give the same text.
+String LookupKeyText(const Variant& key) {
+  String s;
+  Integer n = VarElementCount(key);
+  for (Integer i = 0; i < n; ++i) {
+    String t = VarToStr(VarElement(key, i));
+    s += IntToStr(Int64(t.size())) + ":" + t + ";";
+  }
+  return s;
+}
+}  // namespace
+
+struct TLookupList::Impl {
+  std::unordered_map<String, Variant> Map;
+};
+
+TLookupList::TLookupList() : FImpl(std::make_unique<Impl>()) {}
+TLookupList::~TLookupList() = default;
+void TLookupList::Add(const Variant& key, const Variant& value) { FImpl->Map.emplace(LookupKeyText(key), value); }
+void TLookupList::Clear() { FImpl->Map.clear(); }
+Integer TLookupList::Count() const { return Integer(FImpl->Map.size()); }
+Variant TLookupList::ValueOfKey(const Variant& key) const {
+  if (VarIsNullOrEmpty(key)) return Variant::Null();
+  auto it = FImpl->Map.find(LookupKeyText(key));
+  return it == FImpl->Map.end() ? Variant::Null() : it->second;
+}
+
+void TField::SetLookupCache(bool v) {
+  FLookupCache = v;
+  if (!v) FLookupList.reset();
+}
+
+void TField::RefreshLookupList() {
+  TDataSet* src = FLookupDataSet;
+  if (!src || !src->Active() || FLookupKeyFields.empty() || FLookupResultField.empty()) {
+    FLookupList.reset();
+    return;
+  }
+  std::vector<TField*> keys = src->GetFieldList(FLookupKeyFields);
+  TField* result = src->FieldByName(FLookupResultField);
+  auto list = std::make_unique<TLookupList>();
+  // The first record of a key wins, as a search would find it.
+  for (Integer i = 0; i < src->ViewCount(); ++i) {
+    const TRecordData* rec = src->ViewRecord(i);
+    std::vector<Variant> kv;
+    bool hasNull = false;
+    for (TField* k : keys) {
+      TDBValue v = src->RecordFieldValue(rec, k);
+      if (DBValueIsNull(v)) { hasNull = true; break; }
+      kv.push_back(DBValueToVariant(v, k->DataType()));
+    }
+    if (hasNull) continue;
+    list->Add(kv.size() == 1 ? kv[0] : VarArrayFromList(kv),
+              DBValueToVariant(src->RecordFieldValue(rec, result), result->DataType()));
+  }
+  FLookupList = std::move(list);
+}
+
+TDBValue TField::LookupValue(const std::vector<Variant>& keyValues) {
+  TDataSet* src = FLookupDataSet;
+  if (!src || !src->Active()) return {};
+  Variant key = keyValues.size() == 1 ? keyValues[0] : VarArrayFromList(keyValues);
+  Variant r;
+  if (FLookupCache) {
+    if (!FLookupList) RefreshLookupList();
+    r = FLookupList ? FLookupList->ValueOfKey(key) : Variant::Null();
+  } else {
+    r = src->Lookup(FLookupKeyFields, key, FLookupResultField);
+  }
+  return VariantToDBValue(r, StorageKindOf(FDataType));
 }
 
 void TField::Notification(TComponent* c, TOperation op) {
   TComponent::Notification(c, op);
-  if (op == opRemove && c == FLookupDataSet) FLookupDataSet = nullptr;
+  if (op == opRemove && c == FLookupDataSet) { FLookupDataSet = nullptr; FLookupList.reset(); }
 }
 
 void TField::SetFieldName(const String& v) {

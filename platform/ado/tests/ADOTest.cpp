@@ -5,6 +5,7 @@
 #include <memory>
 #include "ADODB.h"
 #include "DateUtils.h"
+#include "FormFile.h"
 #include "JetSQL.h"
 #include "Streams.h"
 #include "Streaming.h"
@@ -526,6 +527,66 @@ TEST_F(AdoFixture, ComponentsStreamWithFieldsParametersAndHandlers) {
   EXPECT_EQ(copy.Inserts, 1);
   EXPECT_EQ(orders2->FieldByName("O_NO")->AsString(), "new");
   orders2->Cancel();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AdoFixture, ParameterValuesRoundTripThroughTextForms) {
+  TTestModule module;
+  module.SetName("Module");
+  auto* q = new TADOQuery(&module);
+  q->SetName("q");
+  q->SQL()->SetText("select * from Orders where O_ID = :id and O_NO = :no or O_JE = :je or C_ID = :c");
+  ASSERT_EQ(q->Parameters()->Count(), 4);
+  q->Parameters()->ParamByName("id")->SetDataType(ftInteger);
+  q->Parameters()->ParamByName("id")->SetValue(Variant::Null());
+  q->Parameters()->ParamByName("no")->SetValue(Variant("单号'1"));
+  q->Parameters()->ParamByName("je")->SetValue(Variant(2.5));
+  q->Parameters()->ParamByName("c")->SetValue(Variant(7));
+  String text = ComponentToText(&module);
+  EXPECT_NE(text.find("Value = Null"), String::npos) << text;
+
+  TTestModule copy;
+  ReadComponentFromText(text, &copy);
+  auto* q2 = dynamic_cast<TADOQuery*>(copy.FindComponent("q"));
+  ASSERT_TRUE(q2);
+  TParams* p = q2->Parameters();
+  ASSERT_EQ(p->Count(), 4);
+  EXPECT_TRUE(p->ParamByName("id")->Value().IsNull());
+  EXPECT_EQ(p->ParamByName("id")->DataType(), ftInteger);
+  EXPECT_EQ(p->ParamByName("no")->AsString(), "单号'1");
+  EXPECT_DOUBLE_EQ(p->ParamByName("je")->AsFloat(), 2.5);
+  EXPECT_EQ(p->ParamByName("c")->AsInteger(), 7);
+
+  // As form files list them: the parameters before the SQL that names them.
+  TTestModule hand;
+  ReadComponentFromText(
+      "object Module: TTestModule\n"
+      "  object q: TADOQuery\n"
+      "    Parameters = <\n"
+      "      item\n"
+      "        Name = 'id'\n"
+      "        DataType = ftInteger\n"
+      "        Size = -1\n"
+      "        Value = Null\n"
+      "      end\n"
+      "      item\n"
+      "        Name = 'no'\n"
+      "        Value = 'A1'\n"
+      "      end>\n"
+      "    SQL.Strings = (\n"
+      "      'select * from Orders where O_ID = :id or O_NO = :no')\n"
+      "  end\n"
+      "end\n",
+      &hand);
+  auto* q3 = dynamic_cast<TADOQuery*>(hand.FindComponent("q"));
+  ASSERT_TRUE(q3);
+  ASSERT_EQ(q3->Parameters()->Count(), 2);
+  EXPECT_TRUE(q3->Parameters()->ParamByName("id")->Value().IsNull());
+  EXPECT_EQ(q3->Parameters()->ParamByName("id")->DataType(), ftInteger);
+  EXPECT_EQ(q3->Parameters()->ParamByName("no")->AsString(), "A1");
 }
 
 }  // namespace

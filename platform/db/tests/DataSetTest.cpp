@@ -386,6 +386,92 @@ TEST(DataSetFields, CalculatedAndLookupFields) {
 
 namespace {
 
+// Order lines (PID, Qty) with a lookup of the product name and a calculated
+// Qty * 2.
+struct LinesFixture {
+  std::unique_ptr<TMemDataSet> Products = MakePeople({{10, "Pen", 1.5}, {20, "Ink", 2.25}});
+  std::unique_ptr<TMemDataSet> Lines = std::make_unique<TMemDataSet>();
+  TField* PName = nullptr;
+  int CalcRuns = 0;
+  explicit LinesFixture(bool lookupCache) {
+    Lines->FieldDefs().Add("PID", ftInteger);
+    Lines->FieldDefs().Add("Qty", ftInteger);
+    for (int i = 0; i < 2; ++i) Lines->FieldDefs()[i].CreateField()->SetDataSet(Lines.get());
+    PName = new TWideStringField();
+    PName->SetFieldName("PName");
+    PName->SetFieldKind(fkLookup);
+    PName->SetLookupDataSet(Products.get());
+    PName->SetKeyFields("PID");
+    PName->SetLookupKeyFields("ID");
+    PName->SetLookupResultField("Name");
+    PName->SetLookupCache(lookupCache);
+    PName->SetDataSet(Lines.get());
+    auto* twice = new TIntegerField();
+    twice->SetFieldName("Twice");
+    twice->SetFieldKind(fkCalculated);
+    twice->SetDataSet(Lines.get());
+    Lines->OnCalcFields = [this](TDataSet* d) {
+      ++CalcRuns;
+      d->FieldByName("Twice")->SetAsInteger(d->FieldByName("Qty")->AsInteger() * 2);
+    };
+    Lines->Open();
+    Lines->AppendRecord({Variant(10), Variant(1)});
+    Lines->AppendRecord({Variant(20), Variant(3)});
+    Lines->AppendRecord({Variant(99), Variant(5)});
+    Lines->First();
+  }
+  std::vector<int> Quantities() {
+    std::vector<int> out;
+    for (Lines->First(); !Lines->Eof(); Lines->Next()) out.push_back(Lines->FieldByName("Qty")->AsInteger());
+    return out;
+  }
+};
+
+TEST(DataSetFields, FiltersAndSearchesSeeCalculatedValues) {
+  LinesFixture fx(false);
+  TDataSet& lines = *fx.Lines;
+  lines.SetFilter("[Twice] >= 6");
+  lines.SetFiltered(true);
+  EXPECT_EQ(fx.Quantities(), (std::vector<int>{3, 5}));
+  lines.SetFilter("[Twice] > 2 AND [PName] = 'Ink'");
+  EXPECT_EQ(fx.Quantities(), std::vector<int>{3});
+  lines.SetFilter("");
+  lines.SetOnFilterRecord([](TDataSet* d, bool& accept) { accept = d->FieldByName("Twice")->AsInteger() != 6; });
+  EXPECT_EQ(fx.Quantities(), (std::vector<int>{1, 5}));
+  // The buffers still show the calculated values of their own records.
+  lines.Last();
+  EXPECT_EQ(lines.FieldByName("Twice")->AsInteger(), 10);
+  lines.SetFiltered(false);
+  EXPECT_TRUE(lines.Locate("Twice", Variant(6), {}));
+  EXPECT_EQ(lines.FieldByName("Qty")->AsInteger(), 3);
+  EXPECT_EQ(lines.Lookup("Twice", Variant(10), "Qty").AsInteger(), 5);
+  EXPECT_EQ(lines.State(), dsBrowse);
+}
+
+TEST(DataSetFields, LookupCacheKeepsValuesUntilRefreshed) {
+  for (bool cached : {false, true}) {
+    SCOPED_TRACE(cached ? "cached" : "not cached");
+    LinesFixture fx(cached);
+    TDataSet& lines = *fx.Lines;
+    lines.Next();
+    EXPECT_EQ(lines.FieldByName("PName")->AsString(), "Ink");
+    EXPECT_EQ(fx.PName->LookupList() != nullptr, cached);
+    if (cached) EXPECT_EQ(fx.PName->LookupList()->Count(), 2);
+    ASSERT_TRUE(fx.Products->Locate("ID", Variant(20), {}));
+    fx.Products->Edit();
+    fx.Products->FieldByName("Name")->SetAsString("Ink 2");
+    fx.Products->Post();
+    lines.Resync();
+    // A cached lookup shows the value read first until the list is refreshed.
+    EXPECT_EQ(lines.FieldByName("PName")->AsString(), cached ? "Ink" : "Ink 2");
+    fx.PName->RefreshLookupList();
+    lines.Resync();
+    EXPECT_EQ(lines.FieldByName("PName")->AsString(), "Ink 2");
+    lines.Last();
+    EXPECT_TRUE(lines.FieldByName("PName")->IsNull());   // no such product
+  }
+}
+
 TEST(MemDataSetMasterDetail, DetailShowsTheMastersRecordsAndFillsNewOnes) {
   auto orders = MakeNumbers(3);
   TDataSource src;

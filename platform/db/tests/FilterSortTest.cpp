@@ -67,6 +67,32 @@ TEST(DataSetFilter, ExpressionsTheGridFilterBuilderWrites) {
   EXPECT_EQ(VisibleIds(*ds), std::vector<int>{6});
 }
 
+TEST(DataSetFilter, TrailingStarIsAPrefixUnlessNoPartialCompare) {
+  auto ds = MakePeople({{1, "Bob", 0}, {2, "Bo*", 0}, {3, "bob", 0}, {4, nullptr, 0}, {5, "Al", 0}});
+  ds->SetFiltered(true);
+  struct Case {
+    const char* Filter;
+    TFilterOptions Options;
+    std::vector<int> Ids;
+  };
+  std::vector<Case> cases = {
+      {"[Name] = 'Bo*'", {}, {1, 2}},
+      {"'Bo*' = [Name]", {}, {1, 2}},
+      {"[Name] <> 'Bo*'", {}, {3, 5}},                 // null is neither
+      {"[Name] = 'bo*'", TFilterOptions{foCaseInsensitive}, {1, 2, 3}},
+      {"[Name] = '*'", {}, {1, 2, 3, 5}},
+      {"[Name] = 'Bo*'", TFilterOptions{foNoPartialCompare}, {2}},   // the star is literal
+      {"[Name] = 'bo*'", TFilterOptions{foNoPartialCompare, foCaseInsensitive}, {2}},
+      {"[Name] > 'Bo*'", {}, {1, 3}},                  // only = and <> compare partly
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Filter);
+    ds->SetFilterOptions(c.Options);
+    ds->SetFilter(c.Filter);
+    EXPECT_EQ(VisibleIds(*ds), c.Ids);
+  }
+}
+
 TEST(DataSetFilter, MalformedTextsAreRejectedWithoutChangingTheFilter) {
   auto ds = Sample();
   ds->SetFilter("[ID] = 1");
