@@ -256,7 +256,8 @@ void TCustomADODataSet::ParamsChanged() {}
 
 void TCustomADODataSet::InternalOpen() {
   if (FCloning) {
-    // A clone: the source's records with a cursor of its own.
+    // A clone: the source's records (shared: changes posted through one are
+    // seen by the other) with a cursor of its own.
     TCustomADODataSet* src = FCloneSource;
     FieldDefs().Clear();
     for (Integer i = 0; i < src->FieldDefs().Count(); ++i) {
@@ -269,12 +270,7 @@ void TCustomADODataSet::InternalOpen() {
     FColumns = src->FColumns;
     FKeyByRowId = src->FKeyByRowId;
     FHasRowIdColumn = src->FHasRowIdColumn;
-    for (Integer i = 0; i < src->ViewCount(); ++i) {
-      const TRecordData* r = src->ViewRecord(i);
-      TRecordData* n = AddRecord();
-      n->Values = r->Values;
-      n->RowKey = r->RowKey;
-    }
+    ShareRecords(src);
     return;
   }
   if (!FConnection) DatabaseError("Missing Connection or ConnectionString", this);
@@ -625,6 +621,7 @@ void TCustomADODataSet::UpdateBatch(TAffectRecords) {
     r->Original.reset();
   }
   for (TRecordData* r : deleted) DiscardRecord(r);
+  StoreChanged();
   Resync();
 }
 
@@ -642,6 +639,7 @@ void TCustomADODataSet::CancelBatch(TAffectRecords) {
     r->Pending = false;
   }
   for (TRecordData* r : dropped) DiscardRecord(r);
+  StoreChanged();
   RebuildView();
   Resync();
 }

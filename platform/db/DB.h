@@ -838,6 +838,14 @@ struct TRecordData {
   bool Pending = false;             // change kept until ApplyUpdates/UpdateBatch
 };
 
+// The cached records of a dataset, shared with its clones: a record posted
+// or deleted through one dataset is seen by the others.
+struct TRecordStore {
+  std::vector<std::unique_ptr<TRecordData>> Records;   // storage order
+  UInt64 LastId = 0;                                   // bookmark identities given
+  std::vector<TDataSet*> Users;                        // the datasets showing them
+};
+
 class TDataSet : public TComponent {
   TOVANI_CLASS(TDataSet, TComponent)
  public:
@@ -1018,9 +1026,15 @@ class TDataSet : public TComponent {
 
   // Record cache for descendants.
   TRecordData* AddRecord();                     // appended to the cache while opening
-  const std::vector<std::unique_ptr<TRecordData>>& Records() const { return FRecords; }
-  std::vector<std::unique_ptr<TRecordData>>& RecordStore() { return FRecords; }
+  const std::vector<std::unique_ptr<TRecordData>>& Records() const { return FStore->Records; }
+  std::vector<std::unique_ptr<TRecordData>>& RecordStore() { return FStore->Records; }
+  // Drops the records (a store shared with clones is left to them).
   void ClearRecords();
+  // While opening: show the records of another open dataset (a clone).
+  void ShareRecords(TDataSet* source);
+  // After records of a shared store changed: the other datasets rebuild
+  // their views on their next navigation or Resync.
+  void StoreChanged();
   // Replaces the cached records: `load` fills the cache (AddRecord); then the
   // first record, or with keepPosition the record with the same RowKey (else
   // the same position), becomes current and the links hear of the change.
@@ -1041,7 +1055,7 @@ class TDataSet : public TComponent {
   void BindFields(bool binding);
   virtual void DoAfterOpen();
   void SetModified(bool v) { FModified = v; }
-  UInt64 NextRecordId() { return ++FLastId; }
+  UInt64 NextRecordId() { return ++FStore->LastId; }
 
  private:
   friend class TField;
@@ -1091,11 +1105,12 @@ class TDataSet : public TComponent {
   TFieldDefs FFieldDefs;
   TDataSetState FState = dsInactive;
   std::vector<TDataSource*> FDataSources;
-  std::vector<std::unique_ptr<TRecordData>> FRecords;   // storage order
+  std::shared_ptr<TRecordStore> FStore;                  // never null
+  bool FViewStale = false;                               // a clone changed the records
+  void RefreshStaleView();
   std::vector<TRecordData*> FView;                       // current order and filter
   mutable std::vector<Integer> FPosById;                 // id -> view position
   mutable bool FPositionsValid = false;
-  UInt64 FLastId = 0;
   std::vector<Buffer> FBuffers;
   Integer FBufferCount = 1;
   Integer FRecordCount = 0;

@@ -71,7 +71,11 @@ class TDataSet::MasterLink : public TDataLink {
   bool FInChange = false;
 };
 
-TDataSet::TDataSet(TComponent* owner) : TComponent(owner), FFields(this) { FBuffers.resize(1); }
+TDataSet::TDataSet(TComponent* owner)
+    : TComponent(owner), FFields(this), FStore(std::make_shared<TRecordStore>()) {
+  FStore->Users.push_back(this);
+  FBuffers.resize(1);
+}
 
 TDataSet::~TDataSet() {
   Destroying();
@@ -174,7 +178,7 @@ void TDataSet::CloseCursor() {
   BindFields(false);
   if (FDefaultFields) DestroyDefaultFields();
   ClearRecords();
-  FLastId = 0;
+  FStore->LastId = 0;
   FRecordCount = 0;
   FActiveRecord = 0;
   FBOF = FEOF = true;
@@ -252,15 +256,48 @@ TRecordData* TDataSet::AddRecord() {
   auto rec = std::make_unique<TRecordData>();
   rec->Id = NextRecordId();
   rec->Values.resize(size_t(FFieldDefs.Count()));
-  FRecords.push_back(std::move(rec));
-  return FRecords.back().get();
+  FStore->Records.push_back(std::move(rec));
+  return FStore->Records.back().get();
 }
 
 void TDataSet::ClearRecords() {
   FView.clear();
-  FRecords.clear();
   FPosById.clear();
   FPositionsValid = false;
+  FViewStale = false;
+  if (FStore->Users.size() > 1) {
+    // Clones keep showing the shared records; this dataset gets a store of its own.
+    auto& users = FStore->Users;
+    users.erase(std::remove(users.begin(), users.end(), this), users.end());
+    FStore = std::make_shared<TRecordStore>();
+    FStore->Users.push_back(this);
+  } else {
+    FStore->Records.clear();
+  }
+}
+
+void TDataSet::ShareRecords(TDataSet* source) {
+  if (!source || source->FStore == FStore) return;
+  ClearRecords();
+  FStore = source->FStore;
+  FStore->Users.push_back(this);
+}
+
+void TDataSet::StoreChanged() {
+  for (TDataSet* u : FStore->Users)
+    if (u != this) u->FViewStale = true;
+}
+
+// Rebuilds the view after a clone changed the shared records, keeping the
+// current record current where it still is in the view.
+void TDataSet::RefreshStaleView() {
+  if (!FViewStale || FState != dsBrowse) return;
+  FViewStale = false;
+  TRecordData* cur = ActiveRecordData();
+  RebuildView();
+  Integer pos = cur ? ViewPosOf(cur->Id) : -1;
+  ResyncAt(pos < 0 ? 0 : pos);
+  if (FView.empty()) FBOF = FEOF = true;
 }
 
 void TDataSet::ReplaceRecords(const std::function<void()>& load, bool keepPosition) {
@@ -296,15 +333,26 @@ void TDataSet::ReplaceRecords(const std::function<void()>& load, bool keepPositi
 }
 
 void TDataSet::DiscardRecord(TRecordData* rec) {
-  auto it = std::find_if(FRecords.begin(), FRecords.end(), [&](auto& p) { return p.get() == rec; });
-  if (it != FRecords.end()) FRecords.erase(it);
+  // Clones must not keep the record in their views once it is freed; one
+  // that is editing it drops the edit.
+  for (TDataSet* u : std::vector<TDataSet*>(FStore->Users)) {
+    if (u == this) continue;
+    if (u->FState == dsEdit && u->ActiveRecordDataForEdit() == rec) u->Cancel();
+    auto vit = std::find(u->FView.begin(), u->FView.end(), rec);
+    if (vit != u->FView.end()) u->FView.erase(vit);
+    u->FPositionsValid = false;
+    u->FViewStale = true;
+  }
+  auto& records = FStore->Records;
+  auto it = std::find_if(records.begin(), records.end(), [&](auto& p) { return p.get() == rec; });
+  if (it != records.end()) records.erase(it);
 }
 
 void TDataSet::RebuildView() {
   FView.clear();
-  FView.reserve(FRecords.size());
+  FView.reserve(FStore->Records.size());
   bool filtering = FFiltered && (FFilterExpr || OnFilterRecord);
-  for (auto& r : FRecords) {
+  for (auto& r : FStore->Records) {
     if (r->Status == TRecordStatus::Deleted) continue;
     if (!RecordInView(r.get())) continue;
     if (filtering && !RecordMatchesFilter(r.get())) continue;
@@ -316,7 +364,7 @@ void TDataSet::RebuildView() {
 
 void TDataSet::RebuildPositions() const {
   if (FPositionsValid) return;
-  FPosById.assign(size_t(FLastId + 1), -1);
+  FPosById.assign(size_t(FStore->LastId + 1), -1);
   for (size_t i = 0; i < FView.size(); ++i) FPosById[size_t(FView[i]->Id)] = Integer(i);
   FPositionsValid = true;
 }
@@ -384,6 +432,7 @@ void TDataSet::ResyncAt(Integer viewPos) {
 
 void TDataSet::Resync() {
   CheckActive();
+  RefreshStaleView();
   TRecordData* cur = ActiveRecordData();
   Integer pos = cur ? ViewPosOf(cur->Id) : 0;
   ResyncAt(pos < 0 ? 0 : pos);
@@ -693,6 +742,7 @@ void TDataSet::SetRecNo(Integer v) {
 
 void TDataSet::First() {
   CheckBrowseMode();
+  RefreshStaleView();
   Notify(BeforeScroll);
   FActiveRecord = 0;
   FillBuffers(0, 0);
@@ -704,6 +754,7 @@ void TDataSet::First() {
 
 void TDataSet::Last() {
   CheckBrowseMode();
+  RefreshStaleView();
   Notify(BeforeScroll);
   Integer n = Integer(FView.size());
   Integer first = std::max(0, n - FBufferCount);
@@ -716,6 +767,7 @@ void TDataSet::Last() {
 
 Integer TDataSet::MoveBy(Integer distance) {
   CheckBrowseMode();
+  RefreshStaleView();
   Integer result = 0;
   Notify(BeforeScroll);
   if ((distance > 0 && !FEOF) || (distance < 0 && !FBOF)) {
@@ -932,10 +984,11 @@ void TDataSet::Post() {
       TRecordData* before = pos < Integer(FView.size()) ? FView[size_t(pos)] : nullptr;
       TRecordData* raw = rec.get();
       if (before && !FAppending) {
-        auto it = std::find_if(FRecords.begin(), FRecords.end(), [&](auto& p) { return p.get() == before; });
-        FRecords.insert(it, std::move(rec));
+        auto& records = FStore->Records;
+        auto it = std::find_if(records.begin(), records.end(), [&](auto& p) { return p.get() == before; });
+        records.insert(it, std::move(rec));
       } else {
-        FRecords.push_back(std::move(rec));
+        FStore->Records.push_back(std::move(rec));
       }
       FView.insert(FView.begin() + pos, raw);
       FPositionsValid = false;
@@ -951,6 +1004,7 @@ void TDataSet::Post() {
   }, OnPostError);
   FEditValues.clear();
   FEditBuffer = -1;
+  StoreChanged();
   SetState(dsBrowse);
   ResyncAt(newPos);
   DataEvent(deDataSetChange, 0);
@@ -1006,6 +1060,7 @@ void TDataSet::Delete() {
   auto vit = std::find(FView.begin(), FView.end(), rec);
   if (vit != FView.end()) FView.erase(vit);
   FPositionsValid = false;
+  StoreChanged();
   SetState(dsBrowse);
   ResyncAt(std::min(pos, Integer(FView.size()) - 1));
   DataEvent(deDataSetChange, 0);

@@ -370,6 +370,51 @@ TEST_F(AdoFixture, CloneHasTheRecordsWithItsOwnCursor) {
   EXPECT_TRUE(copy.Locate("C_NO", Variant("C2"), {}));
 }
 
+TEST_F(AdoFixture, CloneSharesTheRecordsOfItsSource) {
+  for (TADOLockType lock : {ltOptimistic, ltBatchOptimistic}) {
+    SCOPED_TRACE(lock == ltOptimistic ? "optimistic" : "batch");
+    auto c = Query("select * from Customers", lock);
+    c->Open();
+    auto copy = std::make_unique<TADODataSet>();
+    copy->Clone(c.get());
+    // An edit posted through the clone is seen by the source.
+    copy->Last();
+    copy->Edit();
+    copy->FieldByName("C_Name")->SetAsString("李四");
+    copy->Post();
+    c->Resync();
+    c->Last();
+    EXPECT_EQ(c->FieldByName("C_Name")->AsString(), "李四");
+    // A record appended through the source shows in the clone after it moves.
+    c->Append();
+    c->FieldByName("C_NO")->SetAsString("C3");
+    c->Post();
+    copy->First();
+    EXPECT_EQ(copy->RecordCount(), 3);
+    EXPECT_TRUE(copy->Locate("C_NO", Variant("C3"), {}));
+    // Deleting through one leaves no trace of the record in the other, even
+    // while it is the other's current record.
+    c->Delete();
+    if (lock == ltOptimistic) EXPECT_NE(copy->FieldByName("C_NO")->AsString(), "C3");
+    copy->Resync();
+    EXPECT_EQ(copy->RecordCount(), 2);
+    EXPECT_FALSE(copy->Locate("C_NO", Variant("C3"), {}));
+    if (lock == ltBatchOptimistic) {
+      EXPECT_EQ(copy->PendingCount(), c->PendingCount());
+      copy->UpdateBatch();
+      EXPECT_EQ(c->PendingCount(), 0);
+    }
+    // Closing the source leaves the clone its records.
+    c->Close();
+    copy->First();
+    EXPECT_EQ(copy->RecordCount(), 2);
+    EXPECT_EQ(copy->FieldByName("C_NO")->AsString(), "C1");
+    auto check = Query("select C_Name from Customers where C_NO = 'C2'");
+    check->Open();
+    EXPECT_EQ(check->FieldByName("C_Name")->AsString(), "李四");
+  }
+}
+
 TEST_F(AdoFixture, TransactionsRollBack) {
   Conn->BeginTrans();
   Conn->Execute("delete from Orders");

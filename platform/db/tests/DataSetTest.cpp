@@ -456,7 +456,7 @@ TEST(DataSetFields, LookupCacheKeepsValuesUntilRefreshed) {
     lines.Next();
     EXPECT_EQ(lines.FieldByName("PName")->AsString(), "Ink");
     EXPECT_EQ(fx.PName->LookupList() != nullptr, cached);
-    if (cached) EXPECT_EQ(fx.PName->LookupList()->Count(), 2);
+    if (cached) { EXPECT_EQ(fx.PName->LookupList()->Count(), 2); }
     ASSERT_TRUE(fx.Products->Locate("ID", Variant(20), {}));
     fx.Products->Edit();
     fx.Products->FieldByName("Name")->SetAsString("Ink 2");
