@@ -7,6 +7,7 @@
 #include "Streams.h"
 #include "Strings.h"
 #include "frxClass.h"
+#include "frxUnicodeUtils.h"
 #include "frxXML.h"
 #include "gtest.h"
 
@@ -270,4 +271,67 @@ TEST(frxXMLSerializer, BrokenPropDataIsIgnored) {
   EXPECT_EQ(xs.LoadErrors()->Count(), 0);
   xs.AttributesToObject(" PropData=\"zz\"", &view);
   EXPECT_EQ(xs.LoadErrors()->Count(), 0);
+}
+
+namespace {
+
+// The serializer recognises memo views by their class chain; this test class
+// answers to TfrxCustomMemoView without being one.
+TClass FakeMemoClass() {
+  static TClassInfo info{"TfrxCustomMemoView", TfrxReportComponent::StaticClass(), nullptr};
+  return &info;
+}
+
+class TfrxTestTextView : public TfrxReportComponent {
+  TOVANI_CLASS(TfrxTestTextView, TfrxReportComponent)
+ public:
+  explicit TfrxTestTextView(TComponent* AOwner = nullptr) : TfrxReportComponent(AOwner) {}
+  void Draw(TCanvas*, Extended, Extended, Extended, Extended) override {}
+  TfrxWideStrings* Memo() const { return FMemo.get(); }
+  void SetMemo(TfrxWideStrings* v) { FMemo->Assign(v); }
+  bool AutoWidth = false;
+
+ private:
+  std::unique_ptr<TfrxWideStrings> FMemo = std::make_unique<TfrxWideStrings>();
+};
+
+}  // namespace
+
+TClass TfrxTestTextView::StaticClass() {
+  static TClassInfo info{"TfrxTestTextView", FakeMemoClass(), []() -> TObject* { return new TfrxTestTextView(); }};
+  return &info;
+}
+
+TOVANI_PUBLISHED(TfrxTestTextView) {
+  Property("AutoWidth", &TfrxTestTextView::AutoWidth).Default(false);
+  Property("Memo", &TfrxTestTextView::Memo, &TfrxTestTextView::SetMemo);
+}
+
+TEST(frxXMLSerializer, MemoTextsAreUtf8WithoutTheirFinalLineBreak) {
+  TfrxTestTextView memo;
+  TfrxXMLSerializer xs(nullptr);
+  EXPECT_EQ(xs.ObjectToAttributes(&memo), " Text=\"\"");   // an empty text is still written
+  memo.Memo()->SetText(u"客户\r\n\"名称\"\r\n");
+  EXPECT_EQ(xs.ObjectToAttributes(&memo), " Text=\"客户&#13;&#10;&#34;名称&#34;\"");
+
+  TfrxTestTextView back;
+  xs.AttributesToObject(" Text=\"客户&#13;&#10;&#34;名称&#34;\"", &back);
+  EXPECT_EQ(back.Memo()->Text(), u"客户\r\n\"名称\"\r\n");
+  xs.AttributesToObject(" u=\"一\"", &back);
+  EXPECT_EQ(back.Memo()->Text(), u"一\r\n");
+  xs.AttributesToObject(" x=\"\xB6\xFE\"", &back);   // 8-bit text in code page 936
+  EXPECT_EQ(back.Memo()->Text(), u"二\r\n");
+
+  // Equal to the ancestor's text: left out.
+  TfrxTestTextView anc;
+  anc.Memo()->SetText(u"二\r\n");
+  EXPECT_EQ(xs.ObjectToAttributes(&back, "", &anc), "");
+}
+
+TEST(frxXMLSerializer, AutoWidthMemosGiveNoWidthDifference) {
+  TfrxTestTextView memo, tmpl;
+  memo.SetWidth(50);
+  EXPECT_EQ(memo.BaseDifferenceText(&tmpl), " w=\"50\"");
+  memo.AutoWidth = true;
+  EXPECT_EQ(memo.BaseDifferenceText(&tmpl), "");
 }
