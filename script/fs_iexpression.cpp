@@ -138,6 +138,10 @@ class TfsOperatorNode : public TfsExpressionNode {
   Variant ReadValue() override;
   TOpCode FOp;
   bool OptimizeBool = false;
+
+ private:
+  // A missing operand (only in a damaged intermediate program) reads as Empty.
+  static Variant Value(TfsExpressionNode* n) { return n ? n->ReadValue() : Variant(); }
 };
 
 Variant InArray(const Variant& value, const Variant& arr) {
@@ -157,25 +161,25 @@ Variant InArray(const Variant& value, const Variant& arr) {
 
 Variant TfsOperatorNode::ReadValue() {
   switch (FOp) {
-    case opNone: return FLeft ? FLeft->ReadValue() : Variant();
-    case opNot: return !FLeft->ReadValue();
-    case opUnMinus: return -FLeft->ReadValue();
+    case opNone: return Value(FLeft);
+    case opNot: return !Value(FLeft);
+    case opUnMinus: return -Value(FLeft);
     case opOr:
     case opAnd:
       if (OptimizeBool) {
-        Variant l = FLeft->ReadValue();
+        Variant l = Value(FLeft);
         bool b = l.AsBoolean();
         if ((FOp == opOr) == b) return l;
-        return FRight->ReadValue();
+        return Value(FRight);
       }
       break;
     case opIn: {
-      Variant l = FLeft->ReadValue();
+      Variant l = Value(FLeft);
       if (auto* set = dynamic_cast<TfsSetNode*>(FRight)) return Variant(set->FSet->Contains(l));
-      return InArray(l, FRight->ReadValue());
+      return InArray(l, Value(FRight));
     }
     case opIs: {
-      TObject* obj = fsVariantToObject(FLeft->ReadValue());
+      TObject* obj = fsVariantToObject(Value(FLeft));
       auto* d = dynamic_cast<TfsDesignatorNode*>(FRight);
       if (!obj || !d || d->FDesignator->Count() == 0) return Variant(false);
       auto* cls = dynamic_cast<TfsClassVariable*>(d->FDesignator->Items(0)->Ref);
@@ -183,8 +187,8 @@ Variant TfsOperatorNode::ReadValue() {
     }
     default: break;
   }
-  Variant l = FLeft ? FLeft->ReadValue() : Variant();
-  Variant r = FRight ? FRight->ReadValue() : Variant();
+  Variant l = Value(FLeft);
+  Variant r = Value(FRight);
   switch (FOp) {
     case opGreat: return Variant(l > r);
     case opLess: return Variant(l < r);
@@ -287,7 +291,17 @@ void TfsExpression::WriteValue(const Variant& Value) {
   if (auto* d = dynamic_cast<TfsDesignatorNode*>(FRoot)) d->FDesignator->WriteValue(Value);
 }
 
+namespace {
+// Trees are evaluated recursively: their size is bounded so that evaluation
+// cannot exhaust the stack.
+constexpr Integer MaxExpressionNodes = 2000;
+}  // namespace
+
 void TfsExpression::AddOperand(TfsExpressionNode* Node) {
+  if (++FNodeCount > MaxExpressionNodes) {
+    delete Node;
+    throw EfsScriptError("Expression too complex");
+  }
   Node->Pos = CurSourcePos;
   FCurrent->AddNode(Node);
   FCurrent = Node;
@@ -315,6 +329,7 @@ void TfsExpression::AddOperator(const String& Op) {
     FCurrent = sub ? sub : FRoot;
     return;
   }
+  if (++FNodeCount > MaxExpressionNodes) throw EfsScriptError("Expression too complex");
   auto* n = new TfsOperatorNode(code);
   n->Pos = CurSourcePos;
   if (FCurrent == FRoot) {

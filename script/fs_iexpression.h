@@ -42,4 +42,5 @@ class TfsExpression : public TfsCustomExpression {
   TfsExpressionNode* FRoot;
   TfsExpressionNode* FCurrent;
   TfsScript* FProgram;
+  Integer FNodeCount = 0;
 };

@@ -168,7 +168,26 @@ bool TfsILParser::RunChildren(TfsXMLItem* Item) {
   return true;
 }
 
+namespace {
+// The rule interpreter recurses with the nesting of the source; deeper
+// nesting than this is refused as a syntax error.
+constexpr Integer MaxGrammarDepth = 1500;
+const char* const STooDeep = "Program nested too deeply";
+}  // namespace
+
 bool TfsILParser::RunGrammarItem(TfsXMLItem* Item) {
+  if (FDepth >= MaxGrammarDepth) {
+    if (FErrorMsg.empty()) {
+      FErrorMsg = STooDeep;
+      FErrorPos = FParser->PositionText();
+    }
+    return false;
+  }
+  struct DepthGuard {
+    Integer& D;
+    explicit DepthGuard(Integer& d) : D(d) { ++D; }
+    ~DepthGuard() { --D; }
+  } guard(FDepth);
   const RuleInfo& info = Info(Item);
   TfsParser& p = *FParser;
   const Integer startPos = p.Position();

@@ -99,6 +99,7 @@ class TfsILParser : public TObject {
   std::vector<String> FLines;
   String FErrorMsg, FErrorPos;
   bool FTermError = false;
+  Integer FDepth = 0;
   std::vector<std::unique_ptr<RuleInfo>> FInfos;
 
   // State of the translator.

@@ -225,8 +225,9 @@ void TfsILParser::BuildStatement(TfsXMLItem* Element, TfsScript* Prog, TfsStatem
       stmt->InverseCondition = true;
       --cond;
     }
+    if (cond < 0) Error(SIncompatibleTypes);
     for (Integer i = 0; i < cond; ++i) BuildStatement(Element->Items(i), Prog, stmt.get());
-    if (cond >= 0) stmt->Condition = expr(Element->Items(cond));
+    stmt->Condition = expr(Element->Items(cond));
     append(stmt.release());
   } else if (name == "trystmt") {
     auto stmt = std::make_unique<TfsTryStmt>(Prog, FCurrentUnit, pos);
@@ -341,6 +342,7 @@ void TfsILParser::BuildFor(TfsXMLItem* Element, TfsScript* Prog, TfsStatement* L
   Integer i = 1;
   auto next = [&]() -> TfsXMLItem* { return i < Element->Count() ? Element->Items(i++) : nullptr; };
   auto checked = [&](TfsXMLItem* e) -> TfsCustomExpression* {
+    if (!e || !IsNamed(e, "expr")) Error(SIncompatibleTypes);
     std::unique_ptr<TfsExpression> x(BuildExpression(e, Prog));
     SetErrorPos(e);
     CheckAssignable(var, x.get());
@@ -355,14 +357,14 @@ void TfsILParser::BuildFor(TfsXMLItem* Element, TfsScript* Prog, TfsStatement* L
       stmt->Down = true;
       c = next();
     }
-    if (c) stmt->EndValue = checked(c);
+    stmt->EndValue = checked(c);
     if (TfsXMLItem* body = next()) BuildStatement(body, Prog, stmt.get());
     List->Add(stmt.release());
   } else {
     auto stmt = std::make_unique<TfsVbForStmt>(Prog, FCurrentUnit, pos);
     stmt->Variable = var;
     stmt->BeginValue = checked(next());
-    if (TfsXMLItem* c = next()) stmt->EndValue = checked(c);
+    stmt->EndValue = checked(next());
     TfsXMLItem* c = next();
     if (c && IsNamed(c, "expr")) {
       stmt->Step = checked(c);
@@ -790,8 +792,19 @@ TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* Element, TfsScript* Prog
       TfsVarType kind = P->Typ;
       String typeName = P->TypeName;
       if (kind == fvtVariant && !indexPending) {
-        // The value the item holds now decides what the member means.
-        Variant v = P->ReadValue();
+        // The value the item holds now decides what the member means. Only
+        // items that hold values are read while compiling; a routine or a
+        // member is not run then: its chain is bound when first evaluated,
+        // from the value the chain up to it gives at that moment.
+        Variant v = Variant::Null();
+        if (P->Is<TfsVariable>() || P->Is<TfsParamItem>() || P->Is<TfsComponentHelper>()) {
+          v = P->ReadValue();
+        } else if (FLateBinding) {
+          d->Remove(step);
+          CheckArguments(d.get(), Prog);
+          v = d->CalculateChain(Variant(), false);
+          d->Add(step);
+        }
         if (v.IsNull() || v.IsEmpty()) {
           if (FLateBinding) Error("Cannot read " + Quoted(t) + " of a Null value");
           d->Remove(step);

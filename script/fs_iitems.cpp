@@ -182,7 +182,25 @@ TfsProcVariable::~TfsProcVariable() {
   delete FProgram;
 }
 
+namespace {
+// Nested script routine calls, bounded so that runaway recursion in a
+// script ends in a script error instead of exhausting the thread's stack.
+constexpr Integer MaxCallDepth = 256;
+Integer CallDepth = 0;
+
+struct CallDepthGuard {
+  explicit CallDepthGuard(const String& name) {
+    if (CallDepth >= MaxCallDepth)
+      throw EfsScriptError("Script routines nested too deeply (" + name + ": more than " + IntToStr(MaxCallDepth) +
+                           " calls)");
+    ++CallDepth;
+  }
+  ~CallDepthGuard() { --CallDepth; }
+};
+}  // namespace
+
 Variant TfsProcVariable::ReadValue() {
+  CallDepthGuard depth(FName);
   const bool wasExecuting = Executing;
   Executing = true;
   if (FIsFunc) RefItem->WriteValue(Variant());

@@ -347,7 +347,10 @@ class TfsXMLWriter {
 
 // Reads one element and its children into Item; false when the tag read
 // was an end tag (or the end of the stream), which is left in Item->Name.
-bool ReadElement(TfsXMLReader& Reader, TfsXMLItem* Item) {
+constexpr int MaxElementDepth = 1000;   // deeper nesting is refused, not recursed into
+
+bool ReadElement(TfsXMLReader& Reader, TfsXMLItem* Item, int Depth = 0) {
+  if (Depth > MaxElementDepth) FormatError();
   Reader.NextTag(Item->Name, Item->Text);
   if (Item->Name.empty() || Item->Name[0] == '/') return false;
   if (Item->Name.back() == '/') {
@@ -362,7 +365,7 @@ bool ReadElement(TfsXMLReader& Reader, TfsXMLItem* Item) {
     auto* child = new TfsXMLItem;
     bool more;
     try {
-      more = ReadElement(Reader, child);
+      more = ReadElement(Reader, child, Depth + 1);
     } catch (...) {
       // Keep what was read up to the error.
       if (!child->Name.empty() && child->Name[0] != '/') Item->AddItem(child);

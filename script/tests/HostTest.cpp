@@ -340,3 +340,18 @@ TEST(ScriptHost, ArrayStyleHandlers) {
   ASSERT_TRUE(r.Run("var a: Integer; begin a := 5; Bump(a, 3); end.")) << r.Error();
   EXPECT_EQ(r.Get("a"), Variant(8));
 }
+
+TEST(ScriptHost, RoutinesAreNotRunWhileCompiling) {
+  ScriptRun r;
+  RegisterWidgets(r.Script.get());
+  TScriptWidget w;
+  w.SetCaption("from call");
+  r.Script->AddObject("W", &w);
+  ASSERT_TRUE(r.Compile("var calls: Integer; s: String;\n"
+                        "function Pick(n: Integer): Variant; begin calls := calls + n; Result := W; end;\n"
+                        "begin s := Pick(2).Caption; end."))
+      << r.Error();
+  EXPECT_EQ(r.Get("calls"), Variant(0));
+  r.Script->Execute();
+  EXPECT_EQ(r.Get("s"), Variant("from call"));
+}

@@ -174,3 +174,39 @@ TEST(ScriptStatements, OutOfRangeIndexesAreScriptErrors) {
     EXPECT_THROW(r.Script->Execute(), Exception) << text;
   }
 }
+
+TEST(ScriptStatements, RunawayRecursionIsAScriptError) {
+  ScriptRun r;
+  ASSERT_TRUE(r.Compile("var n: Integer;\n"
+                        "function Down(k: Integer): Integer; begin n := k; Result := Down(k + 1); end;\n"
+                        "begin Down(0); end."))
+      << r.Error();
+  EXPECT_THROW(r.Script->Execute(), EfsScriptError);
+  EXPECT_EQ(r.Get("n"), Variant(255));
+  // The program is usable afterwards: nothing is left marked as running.
+  r.Script->Clear();
+  ASSERT_TRUE(r.Compile("var m: Integer; function Fib(k: Integer): Integer;\n"
+                        "begin if k < 2 then Result := k else Result := Fib(k - 1) + Fib(k - 2); end;\n"
+                        "begin m := Fib(15); end."))
+      << r.Error();
+  r.Script->Execute();
+  EXPECT_EQ(r.Get("m"), Variant(610));
+}
+
+TEST(ScriptStatements, OversizedSourceIsACompileError) {
+  String sum = "1";
+  for (int i = 0; i < 3000; ++i) sum += "+1";
+  ScriptRun big;
+  EXPECT_FALSE(big.Compile("var x: Integer; begin x := " + sum + "; end."));
+  EXPECT_EQ(big.Script->ErrorText, "Expression too complex");
+
+  String deep = String(2000, '(') + "1" + String(2000, ')');
+  ScriptRun nested;
+  EXPECT_FALSE(nested.Compile("var x: Integer; begin x := " + deep + "; end."));
+  EXPECT_EQ(nested.Script->ErrorText, "Program nested too deeply");
+
+  String ok = String(50, '(') + "2" + String(50, ')');
+  ScriptRun fine;
+  ASSERT_TRUE(fine.Run("var x: Integer; begin x := " + ok + " * 3; end.")) << fine.Error();
+  EXPECT_EQ(fine.Get("x"), Variant(6));
+}

@@ -132,3 +132,10 @@ TEST(ScriptXml, TreeOperations) {
   copy.CopyTree(nullptr);
   EXPECT_EQ(copy.Count(), 0);
 }
+
+TEST(ScriptXml, RefusesRunawayNesting) {
+  String text = "<?xml version=\"1.0\"?>";
+  for (int i = 0; i < 5000; ++i) text += "<a>";
+  TfsXMLDocument doc;
+  EXPECT_THROW(Load(doc, text), Exception);
+}
