@@ -5,13 +5,24 @@
 #include "DatabaseFile.h"
 #include "DateUtils.h"
 #include "Graphics.h"
+#include "StdCtrls.h"
 #include "Strings.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 
+#include "uDataForm.dfm.h"
+
 TDataForm* DataForm = nullptr;
 
-TOVANI_IMPLEMENT_CLASS(TDataForm, TObject)
+TOVANI_IMPLEMENT_CLASS(TDataForm, TDataModule)
+TOVANI_PUBLISHED(TDataForm) {
+  Method("connBeforeConnect", &TDataForm::connBeforeConnect);
+  Method("DataModuleCreate", &TDataForm::DataModuleCreate);
+}
+
+namespace {
+const bool GFormRegistered = (RegisterFormResource("TDataForm", kFormText), true);
+}
 
 namespace {
 
@@ -39,6 +50,62 @@ TSize GetAveCharSize(TCanvas* canvas) {
   // TextExtent selects the canvas's current font before it measures.
   TSize size = canvas->TextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
   return TSize(size.cx / 52, size.cy);
+}
+
+void LeaveFocus(TCustomForm* Form) {
+  if (!Form->HandleAllocated()) return;
+  HWND h = Form->Handle();
+  HWND focus = GetFocus();
+  if (focus && (focus == h || IsChild(h, focus))) SetFocus(nullptr);
+  if (IsWindowVisible(h)) Form->Hide();
+}
+
+bool InputTextDialog(const String& Caption, const String& Prompt, String& Value) {
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(Application));
+  form->Font()->SetName("宋体");
+  form->Font()->SetSize(9);
+  form->Canvas()->Font()->Assign(form->Font());
+  TSize ch = GetAveCharSize(form->Canvas());
+  form->SetBorderStyle(bsDialog);
+  form->SetCaption(Caption);
+  form->SetClientWidth(MulDiv(180, ch.cx, 4));
+  form->SetPosition(poScreenCenter);
+
+  auto* prompt = new TLabel(form.get());
+  prompt->SetParent(form.get());
+  prompt->SetCaption(Prompt);
+  prompt->SetLeft(MulDiv(8, ch.cx, 4));
+  prompt->SetTop(MulDiv(8, ch.cy, 8));
+  prompt->Constraints()->SetMaxWidth(MulDiv(164, ch.cx, 4));
+  prompt->SetWordWrap(true);
+
+  auto* edit = new TEdit(form.get());
+  edit->SetParent(form.get());
+  edit->SetLeft(prompt->Left());
+  edit->SetTop(prompt->Top() + prompt->Height() + 5);
+  edit->SetWidth(MulDiv(164, ch.cx, 4));
+  edit->SetMaxLength(255);
+  edit->SetText(Value);
+  edit->SelectAll();
+
+  Integer buttonTop = edit->Top() + edit->Height() + 15;
+  auto makeButton = [&](const char* caption, TModalResult result, Integer left) {
+    auto* b = new TButton(form.get());
+    b->SetParent(form.get());
+    b->SetCaption(caption);
+    b->SetModalResult(result);
+    b->SetBounds(left, buttonTop, MulDiv(50, ch.cx, 4), MulDiv(14, ch.cy, 8));
+    return b;
+  };
+  makeButton("确定", mrOk, MulDiv(38, ch.cx, 4))->SetDefault(true);
+  TButton* cancel = makeButton("取消", mrCancel, MulDiv(92, ch.cx, 4));
+  cancel->SetCancel(true);
+  form->SetClientHeight(cancel->Top() + cancel->Height() + 13);
+
+  bool ok = form->ShowModal() == mrOk;
+  if (ok) Value = edit->Text();
+  LeaveFocus(form.get());
+  return ok;
 }
 
 String NextDocumentNumber(const String& highest, TDateTime today) {
@@ -86,57 +153,27 @@ String ProgramFolder() {
 // ---------------------------------------------------------------------------
 // TDataForm
 
-TDataForm::TDataForm() {
-  conn = new TADOConnection();
-  conn->SetName("conn");
-  conn->SetLoginPrompt(false);
-  conn->SetMode(cmShareDenyNone);
-  conn->SetProvider("Microsoft.Jet.OLEDB.4.0");
-  conn->BeforeConnect = [this](TObject* Sender) { connBeforeConnect(Sender); };
-
-  User = new TADODataSet();
-  User->SetName("User");
-  User->SetConnection(conn);
-  User->SetCursorType(ctStatic);
-  User->SetCommandText("select * from Users where U_ID = :id");
-
-  Query = new TADOQuery();
-  Query->SetName("Query");
-  Query->SetConnection(conn);
-
-  d_OP = new TADODataSet();
-  d_OP->SetName("d_OP");
-  d_OP->SetConnection(conn);
-  d_OP->SetCommandText("select * from OP");
-
-  try {
-    conn->Open();
-    DataModuleCreate(this);
-  } catch (...) {
-    delete d_OP;
-    delete Query;
-    delete User;
-    delete conn;
-    throw;
-  }
-}
+TDataForm::TDataForm(TComponent* AOwner) : TDataModule(AOwner) {}
 
 TDataForm::~TDataForm() {
   if (DataForm == this) DataForm = nullptr;
-  // Datasets first: they detach from the connection, which then closes.
-  delete d_OP;
-  delete Query;
-  delete User;
-  delete conn;
 }
 
-void TDataForm::connBeforeConnect(TObject*) {
+void TDataForm::Loaded() {
+  TDataModule::Loaded();
+  conn = dynamic_cast<TADOConnection*>(FindComponent("conn"));
+  User = dynamic_cast<TADODataSet*>(FindComponent("User"));
+  Query = dynamic_cast<TADOQuery*>(FindComponent("Query"));
+  d_OP = dynamic_cast<TADODataSet*>(FindComponent("d_OP"));
+}
+
+void TDataForm::connBeforeConnect(TObject* Sender) {
   AppPath = ProgramFolder();
   String file = AppPath + "data.mdb";
   // A program folder without its database gets a new one with the
   // required rows; an existing file is used as it stands.
   EnsureDatabaseFile(ToUnixPath(file));
-  conn->SetConnectionString(Format(
+  static_cast<TADOConnection*>(Sender)->SetConnectionString(Format(
       "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s;Persist Security Info=False;"
       "Jet OLEDB:Database Password=6140397",
       {file}));

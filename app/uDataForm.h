@@ -3,6 +3,7 @@
 // money formats, lists from a table column and the permission test.
 #pragma once
 #include <windows.h>
+#include "Forms.h"
 #include "System.h"
 #include "Types.h"
 
@@ -18,16 +19,18 @@ class TADOQuery;
 // Every window of the program reaches the database through the global
 // `DataForm`.
 //
-// The components are made in code: the data-access components are not
-// streamable components, so the data module has no form file.
-class TDataForm : public TObject {
-  TOVANI_CLASS(TDataForm, TObject)
+// Its components come from its form file uDataForm.dfm: the connection
+// connects while the file is read (connBeforeConnect runs first and creates
+// data.mdb when there is none), then OnCreate (DataModuleCreate) opens
+// d_OP. Make it with Application->CreateForm or TDataModule::Create, which
+// read the form file. A database that cannot be opened raises the
+// connection's error.
+class TDataForm : public TDataModule {
+  TOVANI_CLASS(TDataForm, TDataModule)
  public:
-  // Makes the components and connects (connBeforeConnect runs first, which
-  // creates data.mdb when there is none), then runs DataModuleCreate. A
-  // database that cannot be opened raises the connection's error.
-  TDataForm();
+  explicit TDataForm(TComponent* AOwner = nullptr);
   ~TDataForm() override;
+  void Loaded() override;
 
   TADOConnection* conn = nullptr;
   // The logged-in user's row ("select * from Users where U_ID = :id");
@@ -82,6 +85,17 @@ Integer MsgError(HWND owner, const String& text, const String& caption = "");
 // Average character size of the canvas font: the width of "A".."Z" and
 // "a".."z" divided by 52, and their height.
 TSize GetAveCharSize(TCanvas* canvas);
+
+// Called by a form as it is freed: hides it and takes the keyboard focus
+// from it, so that no activation or focus message reaches it while its
+// window is destroyed (the window library would otherwise take the dying
+// form for the screen's focused form).
+void LeaveFocus(TCustomForm* Form);
+
+// A modal one-line text prompt built at run time: answers true and stores
+// the typed text in Value when confirmed with "确定"; Cancel or the close
+// box answer false and leave Value unchanged.
+bool InputTextDialog(const String& Caption, const String& Prompt, String& Value);
 
 // The document number that follows `highest`, the day's highest number so
 // far ("" when the day has none): today as yyyymmdd followed by a four-digit

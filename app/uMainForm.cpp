@@ -7,6 +7,7 @@
 #include "Utf8.h"
 #include "uDataForm.h"
 #include "uNavForm.h"
+#include "uPasswordForm.h"
 
 TMainForm* MainForm = nullptr;
 const char* const WebSiteAddress = "https://tovani.example.com/";
@@ -68,6 +69,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
 
 TMainForm::~TMainForm() {
   if (MainForm == this) MainForm = nullptr;
+  LeaveFocus(this);
   // Children go while this form's members still exist: Notification uses them.
   DestroyComponents();
 }
@@ -162,9 +164,10 @@ void TMainForm::N2Click(TObject*) {
                 nullptr, SW_SHOWNORMAL);
 }
 
+void TMainForm::miPwdClick(TObject*) { OpenModalForm<TPasswordForm>(""); }
+
 // Commands whose windows are not part of the program yet test their
 // permission only.
-void TMainForm::miPwdClick(TObject*) {}
 void TMainForm::miUsersClick(TObject*) { CheckPermission("用户管理"); }
 void TMainForm::miProductClick(TObject*) { CheckPermission("产品管理"); }
 void TMainForm::miCustomerClick(TObject*) { CheckPermission("客户管理"); }

@@ -1,5 +1,7 @@
 #include "uNavForm.h"
 
+#include "uDataForm.h"
+
 TNavForm* NavForm = nullptr;
 
 TOVANI_IMPLEMENT_CLASS(TNavForm, TForm)
@@ -10,4 +12,9 @@ TNavForm::TNavForm(TComponent* AOwner) : TForm(AOwner) {
   SetColor(clWindow);
   Font()->SetName("宋体");
   Font()->SetSize(9);
+}
+
+TNavForm::~TNavForm() {
+  if (NavForm == this) NavForm = nullptr;
+  LeaveFocus(this);
 }

@@ -7,6 +7,7 @@ class TNavForm : public TForm {
   TOVANI_CLASS(TNavForm, TForm)
  public:
   explicit TNavForm(TComponent* AOwner = nullptr);
+  ~TNavForm() override;
 };
 
 extern TNavForm* NavForm;

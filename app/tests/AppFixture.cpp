@@ -6,7 +6,7 @@
 
 void AppFixture::SetUp() {
   SetProgramFolder(Dir.Path());
-  DataForm = new TDataForm();
+  DataForm = TDataModule::Create<TDataForm>(nullptr);
 }
 
 void AppFixture::TearDown() {

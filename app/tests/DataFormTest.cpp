@@ -85,7 +85,7 @@ TEST_F(DataFormFixture, ExistingDatabaseIsUsedAsItStands) {
   Exec("update Users set U_Pwd = 'abc'");
   Exec("delete from OP where OP_ID = 8");
   delete DataForm;
-  DataForm = Form = new TDataForm();
+  DataForm = Form = TDataModule::Create<TDataForm>(nullptr);
   LogIn("管理员");
   EXPECT_EQ(Form->User->FieldByName("U_Pwd")->AsString(), "abc");
   EXPECT_EQ(Form->d_OP->RecordCount(), 7);
@@ -98,7 +98,7 @@ TEST(DataForm, UnreadableDatabaseStopsTheStart) {
     out << "this is no database, just some text that SQLite will refuse to read as one.";
   }
   SetProgramFolder(dir.Path());
-  EXPECT_THROW(TDataForm(), EDatabaseError);
+  EXPECT_THROW(TDataModule::Create<TDataForm>(nullptr), EDatabaseError);
   SetProgramFolder("");
 }
 

@@ -20,7 +20,11 @@ class DialogAnswerer {
   // a handler (or when it answers false) the dialog gets `DefaultButton`.
   using Handler = std::function<bool(HWND dialog, const Seen& seen)>;
 
-  explicit DialogAnswerer(int defaultButton = IDOK) : FDefault(defaultButton) {
+  // Dialogs are windows of the class "#32770" (message boxes, common
+  // dialogs); `formClass` adds the forms of the window library ("TForm")
+  // for the handler to deal with.
+  explicit DialogAnswerer(int defaultButton = IDOK, const char16_t* formClass = nullptr)
+      : FDefault(defaultButton), FFormClass(formClass ? formClass : u"") {
     FStop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     FThread = CreateThread(nullptr, 0, &DialogAnswerer::ThreadProc, this, 0, nullptr);
   }
@@ -58,6 +62,12 @@ class DialogAnswerer {
     w.resize(size_t(n > 0 ? n : 0));
     return ToUtf8(w);
   }
+  // The first child window of a class (and caption, when given).
+  static HWND FindChild(HWND parent, const std::string& cls, const std::string& caption = "") {
+    Search s{cls, caption};
+    EnumChildWindows(parent, &DialogAnswerer::FindChildProc, reinterpret_cast<LPARAM>(&s));
+    return s.Found;
+  }
   static void Press(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
   }
@@ -80,6 +90,20 @@ class DialogAnswerer {
     return w;
   }
   static LPCWSTR Mark() { return reinterpret_cast<LPCWSTR>(u"TovaniTestAnswered"); }
+  struct Search {
+    std::string Cls, Caption;
+    HWND Found = nullptr;
+  };
+  static BOOL CALLBACK FindChildProc(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    char16_t c[64] = {};
+    GetClassNameW(h, reinterpret_cast<LPWSTR>(c), 64);
+    if (ToUtf8(c) == s->Cls && (s->Caption.empty() || WindowText(h) == s->Caption)) {
+      s->Found = h;
+      return FALSE;
+    }
+    return TRUE;
+  }
   static BOOL CALLBACK EnumProc(HWND h, LPARAM lp) {
     auto* self = reinterpret_cast<DialogAnswerer*>(lp);
     DWORD pid = 0;
@@ -87,7 +111,8 @@ class DialogAnswerer {
     if (pid != GetCurrentProcessId() || !IsWindowVisible(h)) return TRUE;
     char16_t cls[64] = {};
     GetClassNameW(h, reinterpret_cast<LPWSTR>(cls), 64);
-    if (std::u16string(cls) != u"#32770") return TRUE;
+    if (std::u16string(cls) != u"#32770" && (self->FFormClass.empty() || std::u16string(cls) != self->FFormClass))
+      return TRUE;
     // Handled dialogs carry a mark; it goes with the window, so a new dialog
     // that gets the handle of an old one is seen again.
     if (GetPropW(h, Mark())) return TRUE;
@@ -121,6 +146,7 @@ class DialogAnswerer {
   std::mutex FMutex;
   Handler FHandler;
   int FDefault;
+  std::u16string FFormClass;
   std::vector<Seen> FSeen;
   std::vector<HWND> FFound;   // thread only
 };

@@ -14,6 +14,7 @@ class TTestListForm : public TForm {
   TOVANI_CLASS(TTestListForm, TForm)
  public:
   explicit TTestListForm(TComponent* AOwner = nullptr) : TForm(AOwner) { SetCaption("测试列表"); }
+  ~TTestListForm() override { LeaveFocus(this); }
 };
 TOVANI_IMPLEMENT_CLASS(TTestListForm, TForm)
 TTestListForm* TestListForm = nullptr;
@@ -31,7 +32,10 @@ class TTestDialog : public TForm {
       PostMessageW(Handle(), WM_CLOSE, 0, 0);
     };
   }
-  ~TTestDialog() override { ++Freed; }
+  ~TTestDialog() override {
+    ++Freed;
+    LeaveFocus(this);
+  }
   static int Made, Freed;
   static TFormBorderStyle ShownStyle;
 };

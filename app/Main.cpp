@@ -1,0 +1,30 @@
+// The program's start-up: the data module (which connects to data.mdb
+// beside the program), the main window, then one login attempt. A
+// successful login opens the main window; anything else ends the program
+// without showing a window.
+#include "Forms.h"
+#include "uDataForm.h"
+#include "uLoginForm.h"
+#include "uMainForm.h"
+
+extern "C" int wmain(int, char16_t**) {
+  Application->Initialize();
+  Application->SetTitle("Tovani订单管理软件");
+  try {
+    Application->CreateForm(DataForm);
+    Application->CreateForm(MainForm);
+    std::unique_ptr<TLoginForm> login(TCustomForm::Create<TLoginForm>(nullptr));
+    if (login->ShowModal() == mrLoginOk) {
+      MainForm->ShowCurrentUser();
+    } else {
+      Application->SetShowMainForm(false);
+      Application->Terminate();
+    }
+  } catch (const Exception& e) {
+    // No database: the start stops with the error, before any window.
+    Application->ShowException(e);
+    return 1;
+  }
+  Application->Run();
+  return 0;
+}

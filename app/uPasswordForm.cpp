@@ -1,0 +1,59 @@
+#include "uPasswordForm.h"
+
+#include "ADODB.h"
+#include "StdCtrls.h"
+#include "uDataForm.h"
+#include "uPasswordForm.dfm.h"
+
+TOVANI_IMPLEMENT_CLASS(TPasswordForm, TForm)
+TOVANI_PUBLISHED(TPasswordForm) {
+  Method("edtOldPwdKeyPress", &TPasswordForm::edtOldPwdKeyPress);
+  Method("edtNewPwdKeyPress", &TPasswordForm::edtNewPwdKeyPress);
+  Method("edtNewPwd1KeyPress", &TPasswordForm::edtNewPwd1KeyPress);
+  Method("Button1Click", &TPasswordForm::Button1Click);
+}
+
+namespace {
+const bool GFormRegistered = (RegisterFormResource("TPasswordForm", kFormText), true);
+
+// Enter moves on to the next field.
+void EnterMovesTo(char32_t& Key, TWinControl* Next) {
+  if (Key != U'\r') return;
+  Key = 0;
+  Next->SetFocus();
+}
+}  // namespace
+
+TPasswordForm::TPasswordForm(TComponent* AOwner) : TForm(AOwner) {}
+
+TPasswordForm::~TPasswordForm() { LeaveFocus(this); }
+
+void TPasswordForm::Loaded() {
+  TForm::Loaded();
+  edtOldPwd = dynamic_cast<TEdit*>(FindComponent("edtOldPwd"));
+  edtNewPwd = dynamic_cast<TEdit*>(FindComponent("edtNewPwd"));
+  edtNewPwd1 = dynamic_cast<TEdit*>(FindComponent("edtNewPwd1"));
+  Button1 = dynamic_cast<TButton*>(FindComponent("Button1"));
+  Button2 = dynamic_cast<TButton*>(FindComponent("Button2"));
+}
+
+void TPasswordForm::edtOldPwdKeyPress(TObject*, char32_t& Key) { EnterMovesTo(Key, edtNewPwd); }
+void TPasswordForm::edtNewPwdKeyPress(TObject*, char32_t& Key) { EnterMovesTo(Key, edtNewPwd1); }
+void TPasswordForm::edtNewPwd1KeyPress(TObject*, char32_t& Key) { EnterMovesTo(Key, Button1); }
+
+void TPasswordForm::Button1Click(TObject*) {
+  TADODataSet* user = DataForm->User;
+  if (edtOldPwd->Text() != user->FieldByName("U_Pwd")->AsString()) {
+    MsgError(Handle(), "旧密码不正确.", "错误");
+    return;
+  }
+  if (edtNewPwd->Text() != edtNewPwd1->Text()) {
+    MsgError(Handle(), "新密码与确认密码不符.", "错误");
+    return;
+  }
+  user->Edit();
+  user->FieldByName("U_Pwd")->SetAsString(edtNewPwd->Text());
+  user->Post();
+  SetModalResult(mrOk);
+  MsgInfo(Handle(), "密码更改成功,请下一次使用新密码登录.", "提示");
+}
