@@ -55,6 +55,10 @@ class MainFormFixture : public AppFixture {
     if (!MainForm) {
       MainForm = TCustomForm::Create<TMainForm>(nullptr);
       Application->SetMainForm(MainForm);   // the frame of MDI children
+      // Off the screen and not maximised: other test programs share the
+      // display and read its pixels.
+      MainForm->SetWindowState(wsNormal);
+      MainForm->SetBounds(-1600, -1200, 800, 600);
       MainForm->Show();
     }
     MainForm->ShowCurrentUser();
