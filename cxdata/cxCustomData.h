@@ -187,6 +187,12 @@ class TcxCustomDataField : public TObject {
   // sort when texts are compared with the locale's collation.
   std::vector<std::string> SortKeys;
   bool SortKeysValid = false;
+  // The storage's compare keys of the field by record index (with their
+  // Null flags), made once per sort for fields compared in the storage.
+  std::vector<const void*> CompareKeys;
+  std::vector<char> CompareNulls;
+  bool CompareKeysValid = false;
+  void ClearSortCaches();
   // Used by the controller's field pass (UpdateFields).
   bool Processed = false;
 
@@ -1712,6 +1718,7 @@ class TcxCustomDataController : public TPersistent {
   virtual bool IsItemSortedByDisplayText(Integer AItem, bool ADefault) const { (void)AItem; (void)ADefault; return false; }
   int CompareTexts(const String& A, const String& B) const;
   void PrepareFieldSortKeys(TcxCustomDataField* AField);
+  void PrepareFieldCompareKeys(TcxCustomDataField* AField);
   bool InternalFind() const { return FInternalFind; }
   void SetInternalFind(bool Value) { FInternalFind = Value; }
 

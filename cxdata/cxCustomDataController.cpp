@@ -1444,6 +1444,22 @@ void TcxCustomDataController::PrepareFieldSortKeys(TcxCustomDataField* AField) {
   AField->SortKeysValid = true;
 }
 
+void TcxCustomDataController::PrepareFieldCompareKeys(TcxCustomDataField* AField) {
+  // Keys point into the record buffers, which stay put while a sort or a
+  // group build runs (nothing writes to the storage meanwhile).
+  TcxValueDef* def = AField->ValueDef();
+  if (AField->CompareKeysValid || !def || IsProviderMode() || IsGridMode()) return;
+  const Integer n = GetRecordCount();
+  AField->CompareKeys.resize(size_t(n));
+  AField->CompareNulls.resize(size_t(n));
+  for (Integer r = 0; r < n; ++r) {
+    const void* key = nullptr;
+    AField->CompareNulls[size_t(r)] = FStorage->GetCompareKey(r, def, key) ? 1 : 0;
+    AField->CompareKeys[size_t(r)] = key;
+  }
+  AField->CompareKeysValid = true;
+}
+
 Variant TcxCustomDataController::GetComparedValue(Integer ARecord, TcxCustomDataField* AField) {
   if (AField->CompareMode == 2) return Variant(GetRecordDisplayText(ARecord, AField));
   return GetRecordValue(ARecord, AField);
@@ -1512,6 +1528,10 @@ int TcxCustomDataController::CompareRecords(Integer ARecord1, Integer ARecord2, 
   TcxValueDef* def = AField->ValueDef();
   if (!def) return 0;
   if (IsProviderMode()) return Provider()->SourceCompareRecords(ARecord1, ARecord2, AField);
+  if (AField->CompareKeysValid && ARecord1 >= 0 && ARecord2 >= 0 &&
+      ARecord1 < Integer(AField->CompareKeys.size()) && ARecord2 < Integer(AField->CompareKeys.size()))
+    return def->CompareKeys(AField->CompareNulls[size_t(ARecord1)] != 0, AField->CompareNulls[size_t(ARecord2)] != 0,
+                            AField->CompareKeys[size_t(ARecord1)], AField->CompareKeys[size_t(ARecord2)]);
   return FStorage->CompareRecordValues(ARecord1, ARecord2, def);
 }
 

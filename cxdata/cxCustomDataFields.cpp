@@ -87,6 +87,17 @@ TcxCustomDataController* TcxCustomDataField::DataController() const {
 
 Integer TcxCustomDataField::Index() const { return FFieldList ? FFieldList->IndexOf(this) : -1; }
 
+void TcxCustomDataField::ClearSortCaches() {
+  SortKeys.clear();
+  SortKeys.shrink_to_fit();
+  SortKeysValid = false;
+  CompareKeys.clear();
+  CompareKeys.shrink_to_fit();
+  CompareNulls.clear();
+  CompareNulls.shrink_to_fit();
+  CompareKeysValid = false;
+}
+
 void TcxCustomDataField::SetIndex(Integer Value) {
   if (FFieldList) FFieldList->Move(Index(), Value);
 }
@@ -156,6 +167,7 @@ void TcxCustomDataField::EndRecreateData() {
 
 void TcxCustomDataField::DropValueDef() {
   if (FReferenceField || !FValueDef) return;
+  ClearSortCaches();
   TcxValueDef* def = FValueDef;
   FValueDef = nullptr;
   if (def->Owner()) def->Owner()->RemoveDef(def);
@@ -167,7 +179,7 @@ void TcxCustomDataField::CreateValueDef() {
   TcxCustomDataController* c = DataController();
   if (!c) return;
   FValueDef = c->DataStorage()->ValueDefs()->AddDef(FValueTypeClass, FInternal, FTextStored, this);
-  SortKeysValid = false;
+  ClearSortCaches();
 }
 
 void TcxCustomDataField::TakeOverData(TcxCustomDataField* Source) {

@@ -251,7 +251,10 @@ void TcxCustomDataControllerInfo::PrepareCompareModes() {
     Integer mode = -1;
     if (FDataController->UsesValueCompare(f)) mode = FDataController->IsSortedByDisplayText(f) ? 2 : 1;
     f->CompareMode = mode;
-    if (mode > 0) FDataController->PrepareFieldSortKeys(f);
+    if (mode > 0)
+      FDataController->PrepareFieldSortKeys(f);
+    else
+      FDataController->PrepareFieldCompareKeys(f);
   }
 }
 
@@ -261,11 +264,7 @@ void TcxCustomDataControllerInfo::ResetCompareModes() {
     f->CompareMode = 0;
     // Inside an update the keys serve the sort and the group build; they go
     // when the update ends.
-    if (!FCalculating) {
-      f->SortKeys.clear();
-      f->SortKeys.shrink_to_fit();
-      f->SortKeysValid = false;
-    }
+    if (!FCalculating) f->ClearSortCaches();
   }
 }
 
@@ -359,8 +358,10 @@ void TcxCustomDataControllerInfo::Update() {
     // this program supply none, so the groups keep their value order.
   } catch (...) {
     FGroupStates->ClearSnapshot();
-    ResetCompareModes();
     FCalculating = false;
+    ResetCompareModes();
+    for (Integer i = 0; i < FDataController->Fields()->Count(); ++i)
+      FDataController->Fields()->Items(i)->ClearSortCaches();
     if (FRevealed || revealedBefore) RecalcSelectionRows();
     Notify();
     throw;
@@ -368,6 +369,9 @@ void TcxCustomDataControllerInfo::Update() {
   FGroupStates->ClearSnapshot();
   FCalculating = false;
   ResetCompareModes();
+  // The caches of one update never outlive it: they point into record buffers.
+  for (Integer i = 0; i < FDataController->Fields()->Count(); ++i)
+    FDataController->Fields()->Items(i)->ClearSortCaches();
   if (FRevealed || revealedBefore) RecalcSelectionRows();
   if (FChanges & (dcicResort | dcicRevealed)) FDataController->UpdatePrevSelectionInfo();
   Notify();
