@@ -730,6 +730,9 @@ class TcxDataFilterCriteria : public TcxFilterCriteria {
 
   void AssignFrom(TPersistent* Source, bool IgnoreLinkNames) override;
   void AssignEvents(TPersistent* Source) override;
+  // The conditions travel in the owner's form stream as the binary
+  // property "Criteria" in the tagged stream form.
+  void DefineProperties(TFiler* Filer) override;
   Integer LinkId(TObject* ALink) override;
   String LinkName(TObject* ALink) override;
   TObject* LinkById(Integer AId) override;
@@ -753,7 +756,9 @@ class TcxDataFilterCriteria : public TcxFilterCriteria {
 // Summaries
 
 enum TcxSummaryKind { skNone, skSum, skMin, skMax, skCount, skAverage };
+TOVANI_ENUM_INFO(TcxSummaryKind)
 enum TcxSummaryPosition { spGroup, spFooter };
+TOVANI_ENUM_INFO(TcxSummaryPosition)
 enum TcxSummaryOption { soNullIgnore, soSelectedRecords, soMultipleSelectedRecords };
 TOVANI_ENUM_INFO(TcxSummaryOption)
 using TcxSummaryOptions = TSet<TcxSummaryOption>;

@@ -5,12 +5,15 @@
 
 #include "Collation.h"
 #include "DateUtils.h"
+#include "Streaming.h"
 #include "SysUtils.h"
 #include "cxCustomData.h"
 #include "cxDataUtils.h"
 #include "cxVariants.h"
 
 TOVANI_IMPLEMENT_ENUM_INFO(TcxSummaryOption, "soNullIgnore", "soSelectedRecords", "soMultipleSelectedRecords")
+TOVANI_IMPLEMENT_ENUM_INFO(TcxSummaryKind, "skNone", "skSum", "skMin", "skMax", "skCount", "skAverage")
+TOVANI_IMPLEMENT_ENUM_INFO(TcxSummaryPosition, "spGroup", "spFooter")
 
 TOVANI_IMPLEMENT_CLASS(TcxCustomDataSummaryItem, TCollectionItem)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxDataSummaryItem, TcxCustomDataSummaryItem)
@@ -25,6 +28,43 @@ TOVANI_IMPLEMENT_CLASS(TcxDataSummary, TPersistent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxDataFilterCriteriaItem, TcxFilterCriteriaItem)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxDataFilterValueList, TcxFilterValueList)
 TOVANI_IMPLEMENT_CLASS(TcxDataFilterCriteria, TcxFilterCriteria)
+
+TOVANI_PUBLISHED(TcxDataSummaryItem) {
+  Property("Format", &TcxDataSummaryItem::Format, &TcxDataSummaryItem::SetFormat);
+  Property("Kind", &TcxDataSummaryItem::Kind, &TcxDataSummaryItem::SetKind).Default(skNone);
+  Property("Position", &TcxDataSummaryItem::Position, &TcxDataSummaryItem::SetPosition)
+      .Stored(&TcxDataSummaryItem::IsPositionStored);
+  Property("OnGetText", &TcxDataSummaryItem::OnGetText);
+}
+
+TOVANI_PUBLISHED(TcxDataSummaryItems) { Property("OnSummary", &TcxDataSummaryItems::OnSummary); }
+
+TOVANI_PUBLISHED(TcxDataGroupSummaryItems) {
+  Property("BeginText", &TcxDataGroupSummaryItems::BeginText, &TcxDataGroupSummaryItems::SetBeginText)
+      .Stored([](TObject* o) { return static_cast<TcxDataGroupSummaryItems*>(o)->BeginText() != "("; });
+  Property("EndText", &TcxDataGroupSummaryItems::EndText, &TcxDataGroupSummaryItems::SetEndText)
+      .Stored([](TObject* o) { return static_cast<TcxDataGroupSummaryItems*>(o)->EndText() != ")"; });
+  Property("Separator", &TcxDataGroupSummaryItems::Separator, &TcxDataGroupSummaryItems::SetSeparator)
+      .Stored([](TObject* o) { return static_cast<TcxDataGroupSummaryItems*>(o)->Separator() != ","; });
+}
+
+TOVANI_PUBLISHED(TcxDataSummaryGroup) {
+  Property<TcxDataSummaryGroupItemLinks*>("Links", [](TcxDataSummaryGroup* g) { return g->Links(); });
+  Property<TcxDataGroupSummaryItems*>("SummaryItems", [](TcxDataSummaryGroup* g) { return g->SummaryItems(); });
+}
+
+TOVANI_PUBLISHED(TcxDataSummary) {
+  Property("DefaultGroupSummaryItems", &TcxDataSummary::DefaultGroupSummaryItems);
+  Property("FooterSummaryItems", &TcxDataSummary::FooterSummaryItems);
+  Property("SummaryGroups", &TcxDataSummary::SummaryGroups);
+  Property("Options", &TcxDataSummary::Options, &TcxDataSummary::SetOptions).Default(TcxSummaryOptions{});
+  Property("OnAfterSummary", &TcxDataSummary::OnAfterSummary);
+}
+
+TOVANI_PUBLISHED(TcxDataFilterCriteria) {
+  Property("Active", &TcxDataFilterCriteria::Active, &TcxDataFilterCriteria::SetActive).Default(false);
+  Property("OnGetValueList", &TcxDataFilterCriteria::OnGetValueList);
+}
 
 namespace {
 
@@ -941,6 +981,13 @@ void TcxDataFilterCriteria::AssignFrom(TPersistent* Source, bool IgnoreLinkNames
 void TcxDataFilterCriteria::AssignEvents(TPersistent* Source) {
   TcxFilterCriteria::AssignEvents(Source);
   if (auto* src = dynamic_cast<TcxDataFilterCriteria*>(Source)) OnGetValueList = src->OnGetValueList;
+}
+
+void TcxDataFilterCriteria::DefineProperties(TFiler* Filer) {
+  TcxFilterCriteria::DefineProperties(Filer);
+  Filer->DefineBinaryProperty(
+      "Criteria", [this](TStream* S) { ReadTagged(S); }, [this](TStream* S) { WriteTaggedCurrent(S); },
+      HasStoredConditions());
 }
 
 Integer TcxDataFilterCriteria::LinkId(TObject* ALink) {

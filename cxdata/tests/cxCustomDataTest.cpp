@@ -255,6 +255,106 @@ TEST_F(GroupFixture, FocusOnAGroupRowSurvivesARegroup) {
   EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
 }
 
+TEST_F(GroupFixture, SelectedGroupRowsAndRecordsAcrossARegroup) {
+  c.SetMultiSelect(true);
+  c.ChangeExpanding(0, true, false);   // north, w, x, south
+  c.ChangeExpanding(1, true, false);   // north, w, 2, x, south
+  c.ChangeRowSelection(2, true);       // record 2 (north / w)
+  c.ChangeRowSelection(4, true);       // group row south
+  ASSERT_EQ(c.GetSelectedCount(), 2);
+  // A new record regroups: both entries stay, on their new rows.
+  c.Add({"north", "a", 7});
+  ASSERT_EQ(c.GetSelectedCount(), 2);
+  EXPECT_EQ(c.GetRowInfo(c.GetSelectedRowIndex(0)).RecordIndex, 2);
+  EXPECT_EQ(c.GetRowInfo(c.GetSelectedRowIndex(1)).Level, 0);
+  EXPECT_EQ(c.GetRowInfo(c.GetSelectedRowIndex(1)).RecordIndex, 1);
+  // The selected record's group collapses: its entry goes.
+  c.ChangeExpanding(c.GetRowIndexByRecordIndex(2, false) - 1, false, false);
+  c.Add({"west", "k", 1});
+  ASSERT_EQ(c.GetSelectedCount(), 1);
+  EXPECT_EQ(c.GetRowInfo(c.GetSelectedRowIndex(0)).Level, 0);
+}
+
+TEST_F(GroupFixture, NewRecordTakesTheFocusedGroupsValues) {
+  c.ChangeExpanding(0, true, true);   // north with all its groups
+  c.ChangeFocusedRecordIndex(3);      // north / x
+  c.Insert();
+  const Integer r = c.Provider()->EditingRecordIndex();
+  EXPECT_EQ(c.GetValue(r, region).AsString(), "north");
+  EXPECT_EQ(c.GetValue(r, city).AsString(), "x");
+  c.Cancel();
+  EXPECT_EQ(c.GetRecordCount(), 5);
+  // Without the option nothing is copied.
+  c.SetOptions(c.Options() & ~dcoAssignGroupingValues);
+  c.ChangeFocusedRecordIndex(3);
+  c.Insert();
+  EXPECT_TRUE(c.GetValue(c.Provider()->EditingRecordIndex(), region).IsNull());
+  c.Cancel();
+}
+
+TEST(cxDataController, CancelledAppendFocusesTheRecordBefore) {
+  TTestController c;
+  c.AddColumn(TcxIntegerValueType::Class());
+  c.BeginUpdate();
+  for (Integer x : {1, 2}) c.Add({x});
+  c.EndUpdate();
+  c.Append();
+  EXPECT_EQ(c.GetFocusedRecordIndex(), 2);
+  c.Cancel();
+  EXPECT_EQ(c.GetRecordCount(), 2);
+  EXPECT_EQ(c.GetFocusedRecordIndex(), 1);
+}
+
+TEST(cxDataController, ReadersAndSnapshotInfos) {
+  TTestController c;
+  c.AddColumn(TcxIntegerValueType::Class());
+  c.AddColumn(TcxStringValueType::Class());
+  TcxValueDef* d0 = c.FieldOfItemIndex(0)->ValueDef();
+  TcxValueDef* d1 = c.FieldOfItemIndex(1)->ValueDef();
+  TcxValueDefUnboundReader reader;
+  reader.StoreValue(d0, 1);
+  reader.StoreValue(d1, "a");
+  reader.KeepFirst(1);
+  reader.StoreValue(d0, 2);
+  EXPECT_EQ(reader.ReadValue(d0).AsInteger(), 2);
+  EXPECT_TRUE(reader.ReadValue(d1).IsNull());
+  TcxDataExpandingInfos infos;
+  infos.AddLevelField(c.FieldOfItemIndex(0));
+  EXPECT_THROW(infos.AddLevelField(c.FieldOfItemIndex(0)), EcxInvalidDataControllerOperation);
+  // A key locate over no fields matches nothing.
+  TcxDataControllerKeyLocateObject locate(&c);
+  c.Add({1, "a"});
+  locate.LoadProbe(&reader);
+  EXPECT_EQ(locate.FindRecord(), -1);
+  locate.Fields.push_back(c.FieldOfItemIndex(0));
+  EXPECT_EQ(locate.FindRecord(), -1);   // the probe holds 2
+  reader.StoreValue(d0, 1);
+  locate.LoadProbe(&reader);
+  EXPECT_EQ(locate.FindRecord(), 0);
+}
+
+TEST(cxDataController, DetailObjectsExistOnlyWithADetailController) {
+  TTestController master, detail;
+  master.AddColumn(TcxIntegerValueType::Class());
+  master.Add({1});
+  TObject level1, level2;
+  TcxCustomDataRelation* r1 = master.Relations()->Add(&level1);
+  TcxCustomDataRelation* r2 = master.Relations()->Add(&level2);
+  ASSERT_NE(master.Relations()->DetailObjectsField(), nullptr);
+  EXPECT_EQ(master.Relations()->DetailObjectOf(0), nullptr);
+  r2->SetDetailDataController(&detail);
+  TcxDetailObject* obj = master.Relations()->DetailObjectOf(0);
+  ASSERT_NE(obj, nullptr);
+  // Its active relation moves to the one that has a detail controller.
+  EXPECT_EQ(obj->ActiveRelationIndex, 1);
+  r2->SetDetailDataController(nullptr);
+  EXPECT_EQ(master.Relations()->DetailObjectOf(0), nullptr);
+  EXPECT_THROW(master.Relations()->DetailObjectOf(5), EcxInvalidDataControllerOperation);
+  (void)r1;
+  master.Relations()->Clear();
+  EXPECT_EQ(master.Relations()->DetailObjectsField(), nullptr);
+}
+
 TEST(cxDataController, FocusFollowsItsRecordThroughSortAndFilter) {
   TTestController c;
   const Integer num = c.AddColumn(TcxIntegerValueType::Class());
