@@ -418,13 +418,14 @@ TCustomForm::~TCustomForm() {
     }
   }
   Destroying();
-  if (Screen) Screen->RemoveForm(this);
   if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
   SetMenu(nullptr);
   FCanvas->FreeHandle();
   // Owned components go first (their Notification reaches a whole form).
   DestroyComponents();
   DestroyHandle();
+  // Last: focus moving while the windows go must not register the form again.
+  if (Screen) Screen->RemoveForm(this);
 }
 
 void TCustomForm::AfterConstruction() {
@@ -756,6 +757,8 @@ void TCustomForm::FocusControl(TWinControl* Control) {
 }
 
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
+  // A form being destroyed takes no focus (Screen would keep a dangling pointer).
+  if (ComponentState().Contains(csDestroying)) return false;
   ++FocusCount;
   FActiveControl = Control != this ? Control : nullptr;
   if (Screen) Screen->SetActive(this, Control);
@@ -792,7 +795,7 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   if (Removing && Control->ContainsControl(FFocusedControl)) FFocusedControl = Control->Parent();
   if (Control->ContainsControl(FActiveControl)) {
     FActiveControl = nullptr;
-    if (FActive && Control->Focused() && FHandle) ::SetFocus(FHandle);
+    if (FActive && Control->Focused() && FHandle && !ComponentState().Contains(csDestroying)) ::SetFocus(FHandle);
   }
   if (Control->ContainsControl(FLastActiveControl)) FLastActiveControl = nullptr;
 }
@@ -1550,6 +1553,7 @@ void TApplication::SetShowHint(bool v) {
 
 void TApplication::ControlDestroyed(TControl* Control) {
   if (FMouseControl == Control) FMouseControl = nullptr;
+  if (Screen && Screen->FActiveControl == Control) Screen->FActiveControl = nullptr;
   if (FHintControl == Control) CancelHint();
 }
 
