@@ -17,6 +17,7 @@
 // cxNullEditingRecord (0x80000001), not -1, means "no record" where -1 is a
 // meaningful answer.
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -508,6 +509,10 @@ class TcxDataSelection : public TObject {
   bool IsRowSelected(Integer Row) const;
   void SortByRow();
   void DropFilteredOut();
+  // Removes every entry the predicate picks in one pass (clearing the
+  // anchor when its row goes); answers whether any went. Bulk removal stays
+  // linear where entry-by-entry deletion would be quadratic.
+  bool RemoveEntriesIf(const std::function<bool(const TcxDataSelectionEntry&)>& APred);
   Integer Count() const { return Integer(FItems.size()); }
   TcxDataSelectionEntry& Items(Integer Index) { return FItems.at(size_t(Index)); }
   const TcxDataSelectionEntry& Items(Integer Index) const { return FItems.at(size_t(Index)); }
@@ -1018,7 +1023,11 @@ class TcxDataSummary : public TPersistent {
   TPersistent* GetOwner() override;
 
  private:
+  void PrepareSelectedMask();
   TcxCustomDataController* FDataController;
+  // Selected records by record index while a selected-records summary runs.
+  std::vector<char> FSelectedMask;
+  bool FSelectedMaskValid = false;
   std::unique_ptr<TcxDataGroupSummaryItems> FDefaultGroupSummaryItems;
   std::unique_ptr<TcxDataFooterSummaryItems> FFooterSummaryItems;
   std::unique_ptr<TcxDataSummaryGroups> FSummaryGroups;

@@ -306,11 +306,8 @@ void TcxCustomDataController::SetRecordCount(Integer Value) {
   if (Value < old) {
     // Focus and selection follow the records that stay; the records that go
     // are at the end, so no other index moves.
-    TcxCustomDataControllerInfo* info = DataControllerInfo();
-    auto& entries = info->Selection()->Entries();
-    for (Integer i = Integer(entries.size()) - 1; i >= 0; --i)
-      if (entries[size_t(i)].Level != -1 && entries[size_t(i)].RecordIndex >= Value)
-        info->Selection()->DeleteEntry(i);
+    DataControllerInfo()->Selection()->RemoveEntriesIf(
+        [Value](const TcxDataSelectionEntry& e) { return e.Level != -1 && e.RecordIndex >= Value; });
   }
   FStorage->SetRecordTotal(Value);
   AfterRecordsChange(-1);

@@ -696,13 +696,9 @@ void TcxCustomDataControllerInfo::CheckSelectionRecords() {
   }
   if (c->DeletingSelection && !c->LoadingStorage) return;
   if (c->UsesRecordIDs() && c->IsProviderMode() && !c->IsSmartRefresh()) return;
-  bool changed = false;
-  for (Integer i = FSelection->Count() - 1; i >= 0; --i)
-    if (FSelection->Items(i).Level != -1 && FSelection->Items(i).RecordIndex >= count) {
-      FSelection->DeleteEntry(i);
-      changed = true;
-    }
-  if (changed) FChanges |= dcicSelectionChanged;
+  if (FSelection->RemoveEntriesIf(
+          [count](const TcxDataSelectionEntry& e) { return e.Level != -1 && e.RecordIndex >= count; }))
+    FChanges |= dcicSelectionChanged;
 }
 
 void TcxCustomDataControllerInfo::RecalcSelectionRows() {
@@ -715,10 +711,7 @@ void TcxCustomDataControllerInfo::RecalcSelectionRows() {
       e.RowIndex = RowOfRecord(e.RecordIndex, false);
     if (e.RowIndex < 0) dropped = true;
   }
-  if (dropped) {
-    for (Integer i = FSelection->Count() - 1; i >= 0; --i)
-      if (entries[size_t(i)].RowIndex < 0) FSelection->DeleteEntry(i);
-  }
+  if (dropped) FSelection->RemoveEntriesIf([](const TcxDataSelectionEntry& e) { return e.RowIndex < 0; });
   FSelection->SortByRow();
 }
 
@@ -757,12 +750,21 @@ void TcxCustomDataControllerInfo::SaveGroupStates(Integer States) {
   for (Integer i = 0; i < FGroups->LevelCount(); ++i) FGroupStates->AddLevelField(FGroups->FieldByLevel(i));
   if (!IsGrouped()) return;
   const bool saveSelected = (States & 2) != 0;
+  // Selected group rows by group index, looked up once for all groups.
+  std::vector<char> selected;
+  if (saveSelected) {
+    selected.assign(size_t(FGroups->Count()), 0);
+    for (Integer i = 0; i < FSelection->Count(); ++i) {
+      const TcxDataSelectionEntry& e = FSelection->Items(i);
+      if (e.Level == -1 && e.RecordIndex >= 0 && e.RecordIndex < FGroups->Count()) selected[size_t(e.RecordIndex)] = 1;
+    }
+  }
   Integer skipBelow = -1;   // groups deeper than this level sit under a collapsed group
   for (Integer i = 0; i < FGroups->Count(); ++i) {
     const TcxDataGroupInfo& g = FGroups->Items(i);
     if (skipBelow >= 0 && g.Level > skipBelow) continue;
     skipBelow = -1;
-    if (g.Expanded || saveSelected) SaveGroup(i, saveSelected);
+    if (g.Expanded || saveSelected) SaveGroup(i, saveSelected && selected[size_t(i)]);
     if (!g.Expanded) skipBelow = g.Level;
   }
 }
@@ -775,7 +777,7 @@ void TcxCustomDataControllerInfo::SaveGroup(Integer Group, bool SaveSelected) {
   if (r >= FDataController->GetRecordCount()) return;
   Integer state = 0;
   if (g.Expanded && !(FSelection->Count() == 0 && GroupsAlwaysExpanded())) state |= 1;
-  if (SaveSelected && FSelection->FindGroupEntry(Group) >= 0) state |= 2;
+  if (SaveSelected) state |= 2;
   if (state == 0) return;
   TcxCustomDataField* f = FGroups->FieldByLevel(g.Level);
   Variant v = FDataController->IsSortedByDisplayText(f)
@@ -796,10 +798,8 @@ void TcxCustomDataControllerInfo::RestoreGroupStates() {
     return;
   }
   const Integer levels = FGroups->LevelCount();
-  for (Integer i = FSelection->Count() - 1; i >= 0; --i) {
-    const TcxDataSelectionEntry& e = FSelection->Items(i);
-    if (e.Level == -1 || e.Level != levels) FSelection->DeleteEntry(i);
-  }
+  FSelection->RemoveEntriesIf(
+      [levels](const TcxDataSelectionEntry& e) { return e.Level == -1 || e.Level != levels; });
   if (IsGrouped()) {
     ReapplyGroupSnapshot();
     if (!GroupsAlwaysExpanded() && (states & 1)) FGroups->RecomputeRowIndexes();
@@ -807,8 +807,7 @@ void TcxCustomDataControllerInfo::RestoreGroupStates() {
   } else if (states & 2) {
     auto& entries = FSelection->Entries();
     for (auto& e : entries) e.RowIndex = FDataController->IsGridMode() ? e.RowIndex : RecordListIndexOf(e.RecordIndex);
-    for (Integer i = FSelection->Count() - 1; i >= 0; --i)
-      if (entries[size_t(i)].RowIndex < 0) FSelection->DeleteEntry(i);
+    FSelection->RemoveEntriesIf([](const TcxDataSelectionEntry& e) { return e.RowIndex < 0; });
     FSelection->SortByRow();
   }
   Integer pos;

@@ -503,10 +503,25 @@ void TcxDataSelection::SortByRow() {
 
 void TcxDataSelection::DropFilteredOut() {
   TcxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
-  for (Integer i = Count() - 1; i >= 0; --i) {
-    const TcxDataSelectionEntry& e = FItems[size_t(i)];
-    if (e.Level != -1 && info->RecordListIndexOf(e.RecordIndex) < 0) DeleteEntry(i);
+  RemoveEntriesIf([info](const TcxDataSelectionEntry& e) {
+    return e.Level != -1 && info->RecordListIndexOf(e.RecordIndex) < 0;
+  });
+}
+
+bool TcxDataSelection::RemoveEntriesIf(const std::function<bool(const TcxDataSelectionEntry&)>& APred) {
+  size_t w = 0;
+  bool anchorGone = false;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    if (APred(FItems[i])) {
+      if (FItems[i].RowIndex == AnchorRowIndex) anchorGone = true;
+      continue;
+    }
+    FItems[w++] = FItems[i];
   }
+  const bool removed = w != FItems.size();
+  FItems.resize(w);
+  if (anchorGone) ClearAnchor();
+  return removed;
 }
 
 // ---------------------------------------------------------------------------

@@ -343,8 +343,7 @@ void TcxSelectedKeys::ApplyKeys() {
     auto* k = static_cast<TcxSelectedKeyInfo*>(i);
     if (k->EntryPosition >= 0 && k->EntryPosition < sel->Count()) entries[size_t(k->EntryPosition)].RecordIndex = -1;
   }
-  for (Integer i = sel->Count() - 1; i >= 0; --i)
-    if (entries[size_t(i)].Level != -1 && entries[size_t(i)].RecordIndex == -1) sel->DeleteEntry(i);
+  sel->RemoveEntriesIf([](const TcxDataSelectionEntry& e) { return e.Level != -1 && e.RecordIndex == -1; });
   info->NoteRevealed();
 }
 

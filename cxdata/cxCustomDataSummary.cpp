@@ -603,11 +603,28 @@ void TcxDataSummary::PrepareValues(TcxDataSummaryItems* AItems, TcxDataSummaryCo
   AValues.assign(n, Variant());
 }
 
+void TcxDataSummary::PrepareSelectedMask() {
+  // Which records are selected, built once per calculation instead of a
+  // search of the selection for every record.
+  TcxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  FSelectedMaskValid = false;
+  if (FDataController->IsSingleSelect() || !info->SelectedRecordsSummaryMode()) return;
+  FSelectedMask.assign(size_t(std::max(FDataController->GetRecordCount(), 0)), 0);
+  TcxDataSelection* sel = info->Selection();
+  for (Integer i = 0; i < sel->Count(); ++i) {
+    const TcxDataSelectionEntry& e = sel->Items(i);
+    if (e.Level != -1 && e.RecordIndex >= 0 && e.RecordIndex < Integer(FSelectedMask.size()))
+      FSelectedMask[size_t(e.RecordIndex)] = 1;
+  }
+  FSelectedMaskValid = true;
+}
+
 Integer TcxDataSummary::RecordOfPosition(Integer APosition) {
   TcxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
   const Integer r = info->RecordAt(APosition);
   if (!info->SelectedRecordsSummaryMode()) return r;
   if (FDataController->IsSingleSelect()) return r == FDataController->GetFocusedRecordIndex() ? r : -1;
+  if (FSelectedMaskValid) return r >= 0 && r < Integer(FSelectedMask.size()) && FSelectedMask[size_t(r)] ? r : -1;
   return info->Selection()->IsRecordSelected(r) ? r : -1;
 }
 
@@ -700,6 +717,11 @@ void TcxDataSummary::FinishValues(TcxDataSummaryItems* AItems, const TcxDataSumm
 }
 
 void TcxDataSummary::CalculateFooter() {
+  PrepareSelectedMask();
+  struct TDrop {
+    TcxDataSummary* S;
+    ~TDrop() { S->FSelectedMaskValid = false; S->FSelectedMask.clear(); }
+  } drop{this};
   TcxDataSummaryCountValues counts;
   TcxDataSummaryValues values;
   PrepareValues(FFooterSummaryItems.get(), counts, values);
@@ -710,6 +732,11 @@ void TcxDataSummary::CalculateFooter() {
 }
 
 void TcxDataSummary::CalculateGroups() {
+  PrepareSelectedMask();
+  struct TDrop {
+    TcxDataSummary* S;
+    ~TDrop() { S->FSelectedMaskValid = false; S->FSelectedMask.clear(); }
+  } drop{this};
   TcxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
   TcxDataGroups* groups = info->Groups();
   const Integer levels = info->GroupingList()->Count();

@@ -539,6 +539,24 @@ TEST(cxDataController, SummariesWithNullRulesAndEachKind) {
   EXPECT_EQ(c.Summary()->FooterSummaryValue(1).AsInteger(), 0);
 }
 
+TEST(cxDataController, SelectedRecordsSummaries) {
+  TTestController c;
+  const Integer v = c.AddColumn(TcxIntegerValueType::Class());
+  c.BeginUpdate();
+  for (Integer x : {1, 2, 4, 8}) c.Add({x});
+  c.EndUpdate();
+  c.Summary()->FooterSummaryItems()->Add(c.GetItem(v), spFooter, skSum);
+  c.Summary()->SetOptions({soSelectedRecords});
+  c.ChangeFocusedRowIndex(2);
+  EXPECT_EQ(c.Summary()->FooterSummaryValue(0).AsInteger(), 4);   // single select: the focused record
+  c.SetMultiSelect(true);
+  c.Summary()->SetOptions({soMultipleSelectedRecords});
+  c.ChangeRowSelection(1, true);
+  EXPECT_EQ(c.Summary()->FooterSummaryValue(0).AsInteger(), 15);   // one selected row: all records
+  c.ChangeRowSelection(3, true);
+  EXPECT_EQ(c.Summary()->FooterSummaryValue(0).AsInteger(), 10);
+}
+
 TEST(cxDataController, SumsDoNotWrapAt32Bits) {
   TTestController c;
   const Integer v = c.AddColumn(TcxIntegerValueType::Class());
