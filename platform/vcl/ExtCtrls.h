@@ -16,6 +16,7 @@ enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
 TOVANI_ENUM_INFO(TResizeStyle)
 
 using TBevelWidth = Integer;
+TOVANI_EXCEPTION(EOutOfResources, EOutOfMemory)
 using TCanResizeSplitEvent = std::function<void(TObject* Sender, Integer& NewSize, bool& Accept)>;
 
 // A window that runs OnTimer every Interval milliseconds while Enabled (a
@@ -219,7 +220,7 @@ class TCustomRadioGroup : public TCustomGroupBox {
   void SetItemIndex(Integer v);
   Integer Columns() const { return FColumns; }
   void SetColumns(Integer v);
-  TNotifyEvent OnClickGroup;
+  void Loaded() override;
 
  protected:
   void ArrangeButtons();
