@@ -3,11 +3,18 @@
 #pragma once
 #include "Forms.h"
 
+class TButton;
+
 class TNavForm : public TForm {
   TOVANI_CLASS(TNavForm, TForm)
  public:
   explicit TNavForm(TComponent* AOwner = nullptr);
   ~TNavForm() override;
+
+  // The command buttons; each clicks its menu item of the main window, so
+  // the same permission tests and window rules apply.
+  TButton *BitBtn1 = nullptr, *BitBtn2 = nullptr, *BitBtn3 = nullptr, *BitBtn4 = nullptr, *BitBtn5 = nullptr,
+          *BitBtn6 = nullptr;
 };
 
 extern TNavForm* NavForm;

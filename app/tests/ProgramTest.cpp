@@ -1,0 +1,266 @@
+// The real program, started as its own process over a fresh program folder
+// and driven through its windows the way a user would.
+#include <windows.h>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+#include <zlib.h>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+#include "DialogAnswerer.h"
+#include "TempDir.h"
+#include "gtest.h"
+
+namespace {
+
+std::u16string U16(const std::string& s) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
+  std::u16string w(size_t(n), u'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), reinterpret_cast<LPWSTR>(w.data()), n);
+  return w;
+}
+
+bool CopyFileTo(const std::string& from, const std::string& to) {
+  std::ifstream in(from, std::ios::binary);
+  std::ofstream out(to, std::ios::binary);
+  out << in.rdbuf();
+  return in.good() && out.good() && chmod(to.c_str(), 0755) == 0;
+}
+
+// Writes 24-bit rows (top-down, BGRA as GetDIBits gives them) as a PNG.
+void WritePng(const std::string& file, int w, int h, const std::vector<uint8_t>& bgra) {
+  std::string raw;
+  for (int y = 0; y < h; ++y) {
+    raw += char(0);   // no filter
+    for (int x = 0; x < w; ++x) {
+      const uint8_t* p = &bgra[size_t(y * w + x) * 4];
+      raw += char(p[2]);
+      raw += char(p[1]);
+      raw += char(p[0]);
+    }
+  }
+  uLongf zlen = compressBound(uLong(raw.size()));
+  std::string z(zlen, '\0');
+  compress2(reinterpret_cast<Bytef*>(z.data()), &zlen, reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 6);
+  z.resize(zlen);
+  std::ofstream out(file, std::ios::binary);
+  auto be32 = [](uint32_t v) {
+    return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+  };
+  auto chunk = [&](const char* type, const std::string& data) {
+    std::string td = std::string(type, 4) + data;
+    out << be32(uint32_t(data.size())) << td
+        << be32(uint32_t(crc32(0, reinterpret_cast<const Bytef*>(td.data()), uInt(td.size()))));
+  };
+  out << "\x89PNG\r\n\x1a\n";
+  chunk("IHDR", be32(uint32_t(w)) + be32(uint32_t(h)) + std::string{8, 2, 0, 0, 0});
+  chunk("IDAT", z);
+  chunk("IEND", "");
+}
+
+// The pixels of a window as the screen shows it (the part on the screen: a
+// maximised window reaches past its edges).
+void WriteWindowPng(HWND hwnd, const std::string& file) {
+  RECT win, display{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, r;
+  GetWindowRect(hwnd, &win);
+  IntersectRect(&r, &win, &display);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  std::vector<uint8_t> pixels(size_t(w) * h * 4);
+  GetDIBits(mem, bmp, 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  WritePng(file, w, h, pixels);
+}
+
+// One run of the program in its own folder.
+class ProgramRun {
+ public:
+  explicit ProgramRun(const std::string& folder) {
+    // Dialogs of the program are unmanaged windows here too (see
+    // TestEnvironment.cpp): no withdrawal wait on a bare display.
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER,
+                        reinterpret_cast<LPCWSTR>(u"Software\\Wine\\AppDefaults\\tovani.exe\\X11 Driver"), 0,
+                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+      RegSetValueExW(key, reinterpret_cast<LPCWSTR>(u"Managed"), 0, REG_SZ, reinterpret_cast<const BYTE*>(u"N"), 4);
+      RegCloseKey(key);
+    }
+    std::u16string cmd = u"\"Z:" + U16(folder) + u"/tovani.exe.so\"";
+    for (auto& c : cmd)
+      if (c == u'/') c = u'\\';
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    // Started from another working folder: data.mdb is found beside the program.
+    Started = CreateProcessW(nullptr, reinterpret_cast<LPWSTR>(cmd.data()), nullptr, nullptr, FALSE, 0, nullptr,
+                             reinterpret_cast<LPCWSTR>(u"Z:\\"), &si, &FInfo);
+  }
+  ~ProgramRun() {
+    if (!Started) return;
+    if (WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(FInfo.hProcess, 1);
+      WaitForSingleObject(FInfo.hProcess, 5000);
+    }
+    CloseHandle(FInfo.hProcess);
+    CloseHandle(FInfo.hThread);
+  }
+  // A visible top-level window of the program whose caption starts with
+  // `caption` (and of the class, when given); waits up to 30 seconds.
+  HWND WaitWindow(const std::string& caption, const std::string& cls = "") {
+    for (int i = 0; i < 600; ++i) {
+      Search s{FInfo.dwProcessId, caption, cls, nullptr};
+      EnumWindows(&ProgramRun::Find, reinterpret_cast<LPARAM>(&s));
+      if (s.Found) return s.Found;
+      if (Exited()) return nullptr;
+      Sleep(50);
+    }
+    return nullptr;
+  }
+  bool Exited() { return WaitForSingleObject(FInfo.hProcess, 0) == WAIT_OBJECT_0; }
+  bool WaitExit() { return WaitForSingleObject(FInfo.hProcess, 20000) == WAIT_OBJECT_0; }
+  bool Started = false;
+
+ private:
+  struct Search {
+    DWORD Pid;
+    std::string Caption, Cls;
+    HWND Found;
+  };
+  static BOOL CALLBACK Find(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid != s->Pid || !IsWindowVisible(h)) return TRUE;
+    char16_t cls[64] = {};
+    GetClassNameW(h, reinterpret_cast<LPWSTR>(cls), 64);
+    std::string c = DialogAnswerer::WindowText(h);
+    if (c.rfind(s->Caption, 0) != 0) return TRUE;
+    if (!s->Cls.empty()) {
+      std::u16string want = U16(s->Cls);
+      if (std::u16string(cls) != want) return TRUE;
+    }
+    s->Found = h;
+    return FALSE;
+  }
+  PROCESS_INFORMATION FInfo{};
+};
+
+// A child window of a window just shown (its controls may still be coming).
+HWND WaitChild(HWND parent, const std::string& cls, const std::string& caption = "") {
+  for (int i = 0; i < 200; ++i) {
+    if (HWND h = DialogAnswerer::FindChild(parent, cls, caption); h && IsWindowVisible(h)) return h;
+    Sleep(25);
+  }
+  ADD_FAILURE() << "no " << cls << " " << caption;
+  return nullptr;
+}
+
+// Answers the login dialog: user name, password, "登录".
+void LogIn(HWND login, const std::string& user, const std::string& password) {
+  DialogAnswerer::SetText(WaitChild(login, "TComboBox"), user);
+  DialogAnswerer::SetText(WaitChild(login, "TEdit"), password);
+  PostMessageW(WaitChild(login, "TButton", "登录"), BM_CLICK, 0, 0);
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+  std::vector<std::string> out;
+  int n = int(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    char16_t buf[256] = {};
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+    std::u16string w(buf);
+    int len = WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(w.data()), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(len), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(w.data()), int(w.size()), s.data(), len, nullptr, nullptr);
+    out.push_back(s);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(Program, StartsLogsInAndChecksPermissions) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+
+  // First start: a fresh data.mdb; a wrong password is refused and the
+  // program ends without a main window.
+  {
+    ProgramRun run(dir.Path());
+    ASSERT_TRUE(run.Started);
+    HWND login = run.WaitWindow("用户登录");
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(ComboItems(WaitChild(login, "TComboBox")), std::vector<std::string>{"管理员"});
+    LogIn(login, "管理员", "0000");
+    HWND box = run.WaitWindow("错误", "#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF)), "登录失败！");
+    DialogAnswerer::Press(box, IDOK);
+    EXPECT_TRUE(run.WaitExit());
+    EXPECT_EQ(run.WaitWindow("Tovani订单管理软件"), nullptr);
+  }
+  // A user without permissions, added as the users window would.
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(dir.File("data.mdb").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "insert into Users (U_Name, U_Pwd, U_P) values ('张三', '123', '00000000')", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  // The administrator with the initial password: the main window with the
+  // navigation window as its first MDI child.
+  {
+    ProgramRun run(dir.Path());
+    HWND login = run.WaitWindow("用户登录");
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(ComboItems(WaitChild(login, "TComboBox")),
+              (std::vector<std::string>{"管理员", "张三"}));
+    LogIn(login, "管理员", "3627");
+    HWND main = run.WaitWindow("Tovani订单管理软件");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(IsZoomed(main));
+    HWND client = FindWindowExW(main, nullptr, reinterpret_cast<LPCWSTR>(u"MDIClient"), nullptr);
+    ASSERT_NE(client, nullptr);
+    HWND first = reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0));
+    EXPECT_EQ(DialogAnswerer::WindowText(first), "导航窗口");
+    Sleep(300);
+    WriteWindowPng(main, std::string(TOVANI_TEST_BINARY_DIR) + "/main_window_after_login.png");
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.WaitExit());
+  }
+  // A user without the permission gets the message with the operation's name.
+  {
+    ProgramRun run(dir.Path());
+    HWND login = run.WaitWindow("用户登录");
+    ASSERT_NE(login, nullptr);
+    LogIn(login, "张三", "123");
+    HWND main = run.WaitWindow("Tovani订单管理软件");
+    ASSERT_NE(main, nullptr);
+    // The navigation window's button runs the menu command. (The menus of
+    // another process are out of a test's reach.)
+    HWND nav = WaitChild(main, "TNavForm");
+    ASSERT_NE(nav, nullptr);
+    PostMessageW(WaitChild(nav, "TButton", "产品管理"), BM_CLICK, 0, 0);
+    HWND box = run.WaitWindow("错误", "#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF)), "您没有\"产品管理\"的操作权限.");
+    DialogAnswerer::Press(box, IDOK);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.WaitExit());
+  }
+}
