@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <commdlg.h>
+#include "ComCtrls.h"
 #include "Menus.h"
 #include "SysUtils.h"
 #include "Utf8.h"
@@ -62,6 +63,11 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   ApplicationEvents->SetName("ApplicationEvents");
   ApplicationEvents->OnHint = [this](TObject* Sender) { ApplicationEventsHint(Sender); };
 
+  StatusBar = new TStatusBar(this);
+  StatusBar->SetName("StatusBar");
+  StatusBar->SetParent(this);
+  for (Integer width : {150, 400, 150}) StatusBar->Panels()->Add()->SetWidth(width);
+
   SetStatusText(1, "提示: 就绪");
   SetStatusText(2, ContactText);
   OnShow = [this](TObject* Sender) { FormShow(Sender); };
@@ -85,12 +91,13 @@ TMenuItem* TMainForm::AddItem(TMenuItem* Parent, const char* Name, const char* C
 }
 
 String TMainForm::StatusText(Integer Panel) const {
-  return Panel >= 0 && Panel < 3 ? FStatusTexts[Panel] : String();
+  if (Panel < 0 || Panel >= StatusBar->Panels()->Count()) return String();
+  return StatusBar->Panels()->Items(Panel)->Text();
 }
 
 void TMainForm::SetStatusText(Integer Panel, const String& Text) {
-  if (Panel < 0 || Panel >= 3) return;
-  FStatusTexts[Panel] = Text;
+  if (Panel < 0 || Panel >= StatusBar->Panels()->Count()) return;
+  StatusBar->Panels()->Items(Panel)->SetText(Text);
 }
 
 void TMainForm::ShowCurrentUser() {

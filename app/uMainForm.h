@@ -7,6 +7,7 @@
 
 class TMainMenu;
 class TMenuItem;
+class TStatusBar;
 
 class TMainForm : public TForm {
   TOVANI_CLASS(TMainForm, TForm)
@@ -23,9 +24,11 @@ class TMainForm : public TForm {
   TMenuItem *miWindow = nullptr, *N1 = nullptr;
   TMenuItem *miHelp = nullptr, *N2 = nullptr;
   TApplicationEvents* ApplicationEvents = nullptr;
+  // Three panels (widths 150, 400, 150): 0 the current user, 1 the hint,
+  // 2 the contact text.
+  TStatusBar* StatusBar = nullptr;
 
-  // Texts of the status bar panels: 0 the current user, 1 the hint, 2 the
-  // contact text.
+  // Texts of the status bar panels.
   String StatusText(Integer Panel) const;
   void SetStatusText(Integer Panel, const String& Text);
 
@@ -96,7 +99,6 @@ class TMainForm : public TForm {
   TMenuItem* AddItem(TMenuItem* Parent, const char* Name, const char* Caption,
                      void (TMainForm::*Handler)(TObject*));
 
-  String FStatusTexts[3];
   // The global variable of each open MDI child, cleared when it goes.
   std::map<TComponent*, TCustomForm**> FChildVariables;
 };

@@ -2,6 +2,8 @@
 #include <fstream>
 #include "AppFixture.h"
 #include "DialogAnswerer.h"
+#include <commctrl.h>
+#include "ComCtrls.h"
 #include "Forms.h"
 #include "Menus.h"
 #include "uMainForm.h"
@@ -72,6 +74,10 @@ class MainFormFixture : public AppFixture {
 
 TEST_F(MainFormFixture, AfterLoginTheNavigationWindowIsTheFirstChild) {
   EXPECT_EQ(MainForm->StatusText(0), "当前用户：管理员");
+  // What the status bar window itself shows.
+  char16_t shown[64] = {};
+  SendMessageW(MainForm->StatusBar->Handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
+  EXPECT_EQ(std::u16string(shown), u"当前用户：管理员");
   EXPECT_EQ(MainForm->StatusText(1), "提示: 就绪");
   EXPECT_FALSE(MainForm->StatusText(2).empty());
   ASSERT_EQ(MainForm->MDIChildCount(), 1);

@@ -1,6 +1,7 @@
 // The real program, started as its own process over a fresh program folder
 // and driven through its windows the way a user would.
 #include <windows.h>
+#include <commctrl.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -130,6 +131,19 @@ class ProgramRun {
     }
     return nullptr;
   }
+  // A panel text of a status bar of the program: the message's buffer has
+  // to be in the program's memory.
+  std::u16string StatusText(HWND status, int panel) {
+    size_t len = size_t(SendMessageW(status, SB_GETTEXTLENGTHW, panel, 0) & 0xFFFF);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, FInfo.dwProcessId);
+    void* remote = VirtualAllocEx(process, nullptr, (len + 1) * 2, MEM_COMMIT, PAGE_READWRITE);
+    SendMessageW(status, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(remote));
+    std::u16string text(len, u'\0');
+    ReadProcessMemory(process, remote, text.data(), len * 2, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return text;
+  }
   bool Exited() { return WaitForSingleObject(FInfo.hProcess, 0) == WAIT_OBJECT_0; }
   bool WaitExit() { return WaitForSingleObject(FInfo.hProcess, 20000) == WAIT_OBJECT_0; }
   bool Started = false;
@@ -238,6 +252,10 @@ TEST(Program, StartsLogsInAndChecksPermissions) {
     ASSERT_NE(client, nullptr);
     HWND first = reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0));
     EXPECT_EQ(DialogAnswerer::WindowText(first), "导航窗口");
+    // The status bar shows the user (the text of its first panel).
+    HWND status = WaitChild(main, "TStatusBar");
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(run.StatusText(status, 0), u"当前用户：管理员");
     Sleep(300);
     WriteWindowPng(main, std::string(TOVANI_TEST_BINARY_DIR) + "/main_window_after_login.png");
     PostMessageW(main, WM_CLOSE, 0, 0);
