@@ -1,5 +1,6 @@
 #include "uNavForm.h"
 
+#include "ExtCtrls.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "uDataForm.h"
@@ -15,6 +16,15 @@ TNavForm::TNavForm(TComponent* AOwner) : TForm(AOwner) {
   SetColor(clWindow);
   Font()->SetName("宋体");
   Font()->SetSize(9);
+
+  Panel1 = new TPanel(this);
+  Panel1->SetName("Panel1");
+  Panel1->SetParent(this);
+  Panel1->SetAlign(alTop);
+  Panel1->SetHeight(121);
+  Panel1->SetBevelOuter(bvNone);
+  Panel1->SetColor(clWindow);
+  Panel1->SetCaption("");
 
   // Plain buttons stand where the picture buttons go (the window library
   // has no picture button yet).
@@ -35,7 +45,7 @@ TNavForm::TNavForm(TComponent* AOwner) : TForm(AOwner) {
   for (auto& b : buttons) {
     auto* button = new TButton(this);
     button->SetName(b.Name);
-    button->SetParent(this);
+    button->SetParent(Panel1);
     button->SetCaption(b.Caption);
     button->SetBounds(left, 16, 81, 81);
     TMenuItem* TMainForm::*item = b.Item;

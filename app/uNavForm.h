@@ -4,6 +4,7 @@
 #include "Forms.h"
 
 class TButton;
+class TPanel;
 
 class TNavForm : public TForm {
   TOVANI_CLASS(TNavForm, TForm)
@@ -11,6 +12,8 @@ class TNavForm : public TForm {
   explicit TNavForm(TComponent* AOwner = nullptr);
   ~TNavForm() override;
 
+  // The top panel holding the command buttons.
+  TPanel* Panel1 = nullptr;
   // The command buttons; each clicks its menu item of the main window, so
   // the same permission tests and window rules apply.
   TButton *BitBtn1 = nullptr, *BitBtn2 = nullptr, *BitBtn3 = nullptr, *BitBtn4 = nullptr, *BitBtn5 = nullptr,

@@ -6,6 +6,7 @@
 #include "ComCtrls.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "StdCtrls.h"
 #include "uMainForm.h"
 #include "uNavForm.h"
 
@@ -149,6 +150,19 @@ TEST_F(MainFormFixture, CommandsTestTheirOperation) {
     auto seen = answer.Dialogs();
     ASSERT_EQ(seen.size(), 1u) << c.operation;
     EXPECT_EQ(seen[0].Text, String("您没有\"") + c.operation + "\"的操作权限.");
+  }
+  // The navigation window's buttons run the same commands.
+  struct {
+    TButton* button;
+    const char* operation;
+  } buttons[] = {{NavForm->BitBtn1, "产品管理"}, {NavForm->BitBtn2, "客户管理"}, {NavForm->BitBtn3, "销售管理"},
+                 {NavForm->BitBtn4, "销售统计"}, {NavForm->BitBtn5, "用户管理"}};
+  for (auto& b : buttons) {
+    answer.Clear();
+    SendMessageW(b.button->Handle(), BM_CLICK, 0, 0);
+    auto seen = answer.Dialogs();
+    ASSERT_EQ(seen.size(), 1u) << b.operation;
+    EXPECT_EQ(seen[0].Text, String("您没有\"") + b.operation + "\"的操作权限.");
   }
   // The administrator passes every test: nothing is shown.
   LogIn("管理员");
