@@ -1,6 +1,8 @@
 #include "Dialogs.h"
 #include <vector>
+#include <commdlg.h>
 #include "Forms.h"
+#include "Printers.h"
 #include "VclUtils.h"
 
 using vcl::ToUtf16;
@@ -176,4 +178,274 @@ String InputBox(const String& ACaption, const String& APrompt, const String& ADe
   String v = ADefault;
   if (!InputQuery(ACaption, APrompt, v)) return ADefault;
   return v;
+}
+
+// ---------------------------------------------------------------------------
+// Common dialogs
+
+TOVANI_IMPLEMENT_CLASS(TCommonDialog, TComponent)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TOpenDialog, TCommonDialog)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TSaveDialog, TOpenDialog)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TFontDialog, TCommonDialog)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TColorDialog, TCommonDialog)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TPrintDialog, TCommonDialog)
+TOVANI_IMPLEMENT_ENUM_INFO(TOpenOption, "ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp",
+                           "ofNoValidate", "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist",
+                           "ofFileMustExist", "ofCreatePrompt", "ofShareAware", "ofNoReadOnlyReturn", "ofNoTestFileCreate",
+                           "ofNoNetworkButton", "ofNoLongNames", "ofOldStyleDialog", "ofNoDereferenceLinks",
+                           "ofEnableIncludeNotify", "ofEnableSizing", "ofDontAddToRecent", "ofForceShowHidden")
+TOVANI_IMPLEMENT_ENUM_INFO(TFontDialogOption, "fdAnsiOnly", "fdTrueTypeOnly", "fdEffects", "fdFixedPitchOnly",
+                           "fdForceFontExist", "fdNoFaceSel", "fdNoOEMFonts", "fdNoSimulations", "fdNoSizeSel",
+                           "fdNoStyleSel", "fdNoVectorFonts", "fdShowHelp", "fdWysiwyg", "fdLimitSize", "fdScalableOnly",
+                           "fdApplyButton")
+TOVANI_IMPLEMENT_ENUM_INFO(TColorDialogOption, "cdFullOpen", "cdPreventFullOpen", "cdShowHelp", "cdSolidColor", "cdAnyColor")
+TOVANI_IMPLEMENT_ENUM_INFO(TPrintRange, "prAllPages", "prSelection", "prPageNums")
+TOVANI_IMPLEMENT_ENUM_INFO(TPrintDialogOption, "poPrintToFile", "poPageNums", "poSelection", "poWarning", "poHelp",
+                           "poDisablePrintToFile")
+
+TOVANI_PUBLISHED(TOpenDialog) {
+  Property("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt);
+  Property("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName);
+  Property("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter);
+  Property("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex).Default(1);
+  Property("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir);
+  Property("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions).Default(TOpenOptions{ofHideReadOnly, ofEnableSizing});
+  Property("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle);
+  Property("OnClose", &TOpenDialog::OnClose);
+  Property("OnShow", &TOpenDialog::OnShow);
+}
+
+TOVANI_PUBLISHED(TFontDialog) {
+  Property("Font", &TFontDialog::Font, &TFontDialog::SetFont);
+  Property("MaxFontSize", &TFontDialog::MaxFontSize, &TFontDialog::SetMaxFontSize).Default(0);
+  Property("MinFontSize", &TFontDialog::MinFontSize, &TFontDialog::SetMinFontSize).Default(0);
+  Property("Options", &TFontDialog::Options, &TFontDialog::SetOptions).Default(TFontDialogOptions{fdEffects});
+}
+
+TOVANI_PUBLISHED(TColorDialog) {
+  Property("Color", &TColorDialog::Color, &TColorDialog::SetColor).Default(clBlack);
+  Property("CustomColors", &TColorDialog::CustomColors, &TColorDialog::SetCustomColors);
+  Property("Options", &TColorDialog::Options, &TColorDialog::SetOptions).Default(TColorDialogOptions{});
+}
+
+TOVANI_PUBLISHED(TPrintDialog) {
+  Property("Collate", &TPrintDialog::Collate, &TPrintDialog::SetCollate).Default(false);
+  Property("Copies", &TPrintDialog::Copies, &TPrintDialog::SetCopies).Default(1);
+  Property("FromPage", &TPrintDialog::FromPage, &TPrintDialog::SetFromPage).Default(0);
+  Property("MaxPage", &TPrintDialog::MaxPage, &TPrintDialog::SetMaxPage).Default(0);
+  Property("MinPage", &TPrintDialog::MinPage, &TPrintDialog::SetMinPage).Default(0);
+  Property("Options", &TPrintDialog::Options, &TPrintDialog::SetOptions).Default(TPrintDialogOptions{});
+  Property("PrintRange", &TPrintDialog::PrintRange, &TPrintDialog::SetPrintRange).Default(prAllPages);
+  Property("PrintToFile", &TPrintDialog::PrintToFile, &TPrintDialog::SetPrintToFile).Default(false);
+  Property("ToPage", &TPrintDialog::ToPage, &TPrintDialog::SetToPage).Default(0);
+}
+
+HWND TCommonDialog::OwnerWindow() { return Application ? Application->ActiveFormHandle() : nullptr; }
+
+namespace {
+// Keeps the other windows from being used while a common dialog runs (the
+// dialog itself disables only its owner).
+struct ModalScope {
+  ModalScope() {
+    if (Application) Application->ModalStarted();
+  }
+  ~ModalScope() {
+    if (Application) Application->ModalFinished();
+  }
+};
+}  // namespace
+
+TOpenDialog::TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFiles(new TStringList) {}
+TOpenDialog::~TOpenDialog() = default;
+
+bool TOpenDialog::Execute() { return DoExecute(false); }
+bool TSaveDialog::Execute() { return DoExecute(true); }
+
+bool TOpenDialog::DoExecute(bool save) {
+  // "Text files|*.txt|All|*.*" becomes the double-null list Windows wants.
+  std::u16string filter = ToUtf16(FFilter);
+  for (auto& c : filter)
+    if (c == u'|') c = 0;
+  filter.push_back(0);
+  filter.push_back(0);
+  std::u16string file(32768, u'\0');
+  std::u16string initial = ToUtf16(FFileName);
+  std::copy(initial.begin(), initial.begin() + long(std::min(initial.size(), file.size() - 1)), file.begin());
+  std::u16string dir = ToUtf16(FInitialDir), title = ToUtf16(FTitle), ext = ToUtf16(FDefaultExt);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = OwnerWindow();
+  ofn.lpstrFilter = FFilter.empty() ? nullptr : W(filter);
+  ofn.nFilterIndex = DWORD(FFilterIndex);
+  ofn.lpstrFile = W(file);
+  ofn.nMaxFile = DWORD(file.size());
+  ofn.lpstrInitialDir = dir.empty() ? nullptr : W(dir);
+  ofn.lpstrTitle = title.empty() ? nullptr : W(title);
+  ofn.lpstrDefExt = ext.empty() ? nullptr : W(ext);
+  static const DWORD flags[] = {OFN_READONLY, OFN_OVERWRITEPROMPT, OFN_HIDEREADONLY, OFN_NOCHANGEDIR, OFN_SHOWHELP,
+                                OFN_NOVALIDATE, OFN_ALLOWMULTISELECT, OFN_EXTENSIONDIFFERENT, OFN_PATHMUSTEXIST,
+                                OFN_FILEMUSTEXIST, OFN_CREATEPROMPT, OFN_SHAREAWARE, OFN_NOREADONLYRETURN,
+                                OFN_NOTESTFILECREATE, OFN_NONETWORKBUTTON, OFN_NOLONGNAMES, 0, OFN_NODEREFERENCELINKS,
+                                OFN_ENABLEINCLUDENOTIFY, OFN_ENABLESIZING, OFN_DONTADDTORECENT, OFN_FORCESHOWHIDDEN};
+  for (int i = 0; i <= int(ofForceShowHidden); ++i)
+    if (FOptions.Contains(TOpenOption(i))) ofn.Flags |= flags[i];
+  ofn.Flags |= OFN_EXPLORER;
+  if (OnShow) OnShow(this);
+  BOOL ok;
+  {
+    ModalScope scope;
+    ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  }
+  if (OnClose) OnClose(this);
+  if (!ok) return false;
+  FFilterIndex = Integer(ofn.nFilterIndex);
+  FFiles->Clear();
+  // Several files: the folder, then each name, separated by nulls.
+  const char16_t* p = file.c_str();
+  std::u16string first(p);
+  p += first.size() + 1;
+  if ((ofn.Flags & OFN_ALLOWMULTISELECT) && *p) {
+    std::u16string folder = first;
+    if (!folder.empty() && folder.back() != u'\\') folder += u'\\';
+    while (*p) {
+      std::u16string name(p);
+      FFiles->Add(vcl::FromUtf16(folder + name));
+      p += name.size() + 1;
+    }
+  } else {
+    FFiles->Add(vcl::FromUtf16(first));
+  }
+  FFileName = FFiles->Count() > 0 ? FFiles->Strings(0) : String();
+  return true;
+}
+
+TFontDialog::TFontDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFont(new TFont) {}
+TFontDialog::~TFontDialog() = default;
+
+bool TFontDialog::Execute() {
+  LOGFONTW lf{};
+  GetObjectW(FFont->Handle(), sizeof(lf), &lf);
+  CHOOSEFONTW cf{};
+  cf.lStructSize = sizeof(cf);
+  cf.hwndOwner = OwnerWindow();
+  cf.lpLogFont = &lf;
+  cf.rgbColors = ColorToRGB(FFont->Color());
+  cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS;
+  if (FOptions.Contains(fdEffects)) cf.Flags |= CF_EFFECTS;
+  if (FOptions.Contains(fdTrueTypeOnly)) cf.Flags |= CF_TTONLY;
+  if (FOptions.Contains(fdFixedPitchOnly)) cf.Flags |= CF_FIXEDPITCHONLY;
+  if (FOptions.Contains(fdForceFontExist)) cf.Flags |= CF_FORCEFONTEXIST;
+  if (FOptions.Contains(fdNoFaceSel)) cf.Flags |= CF_NOFACESEL;
+  if (FOptions.Contains(fdNoSizeSel)) cf.Flags |= CF_NOSIZESEL;
+  if (FOptions.Contains(fdNoStyleSel)) cf.Flags |= CF_NOSTYLESEL;
+  if (FOptions.Contains(fdScalableOnly)) cf.Flags |= CF_SCALABLEONLY;
+  if (FOptions.Contains(fdLimitSize)) {
+    cf.Flags |= CF_LIMITSIZE;
+    cf.nSizeMin = FMinFontSize;
+    cf.nSizeMax = FMaxFontSize;
+  }
+  if (OnShow) OnShow(this);
+  BOOL ok;
+  {
+    ModalScope scope;
+    ok = ChooseFontW(&cf);
+  }
+  if (OnClose) OnClose(this);
+  if (!ok) return false;
+  TColor color = TColor(cf.rgbColors);
+  FFont->SetHandle(CreateFontIndirectW(&lf));
+  FFont->SetColor(color);
+  return true;
+}
+
+TColorDialog::TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner), FCustomColors(new TStringList) {}
+TColorDialog::~TColorDialog() = default;
+
+bool TColorDialog::Execute() {
+  // Custom colours are kept as "ColorA=RRGGBB" .. "ColorP=..." lines (hexadecimal BGR values).
+  COLORREF custom[16];
+  for (int i = 0; i < 16; ++i) {
+    custom[i] = 0xFFFFFF;
+    String v = FCustomColors->Values(String("Color") + char('A' + i));
+    if (!v.empty()) {
+      try {
+        custom[i] = COLORREF(StringToColor("$" + v)) & 0xFFFFFF;
+      } catch (const EConvertError&) {
+      }
+    }
+  }
+  CHOOSECOLORW cc{};
+  cc.lStructSize = sizeof(cc);
+  cc.hwndOwner = OwnerWindow();
+  cc.rgbResult = ColorToRGB(FColor);
+  cc.lpCustColors = custom;
+  cc.Flags = CC_RGBINIT;
+  if (FOptions.Contains(cdFullOpen)) cc.Flags |= CC_FULLOPEN;
+  if (FOptions.Contains(cdPreventFullOpen)) cc.Flags |= CC_PREVENTFULLOPEN;
+  if (FOptions.Contains(cdSolidColor)) cc.Flags |= CC_SOLIDCOLOR;
+  if (FOptions.Contains(cdAnyColor)) cc.Flags |= CC_ANYCOLOR;
+  if (OnShow) OnShow(this);
+  BOOL ok;
+  {
+    ModalScope scope;
+    ok = ChooseColorW(&cc);
+  }
+  if (OnClose) OnClose(this);
+  if (!ok) return false;
+  FColor = TColor(cc.rgbResult);
+  static const char* hex = "0123456789ABCDEF";
+  for (int i = 0; i < 16; ++i) {
+    String v;
+    for (int shift = 20; shift >= 0; shift -= 4) v += hex[(custom[i] >> shift) & 0xF];
+    FCustomColors->SetValues(String("Color") + char('A' + i), v);
+  }
+  return true;
+}
+
+bool TPrintDialog::Execute() {
+  PRINTDLGW pd{};
+  pd.lStructSize = sizeof(pd);
+  pd.hwndOwner = OwnerWindow();
+  pd.nCopies = WORD(FCopies);
+  pd.nFromPage = WORD(FFromPage);
+  pd.nToPage = WORD(FToPage);
+  pd.nMinPage = WORD(FMinPage);
+  pd.nMaxPage = WORD(FMaxPage);
+  pd.Flags = PD_USEDEVMODECOPIESANDCOLLATE;
+  if (FCollate) pd.Flags |= PD_COLLATE;
+  if (FPrintToFile) pd.Flags |= PD_PRINTTOFILE;
+  if (FPrintRange == prSelection) pd.Flags |= PD_SELECTION;
+  if (FPrintRange == prPageNums) pd.Flags |= PD_PAGENUMS;
+  if (!FOptions.Contains(poPrintToFile)) pd.Flags |= PD_HIDEPRINTTOFILE;
+  if (FOptions.Contains(poDisablePrintToFile)) pd.Flags |= PD_DISABLEPRINTTOFILE;
+  if (!FOptions.Contains(poPageNums)) pd.Flags |= PD_NOPAGENUMS;
+  if (!FOptions.Contains(poSelection)) pd.Flags |= PD_NOSELECTION;
+  if (!FOptions.Contains(poWarning)) pd.Flags |= PD_NOWARNING;
+  if (OnShow) OnShow(this);
+  BOOL ok;
+  {
+    ModalScope scope;
+    ok = PrintDlgW(&pd);
+  }
+  if (OnClose) OnClose(this);
+  if (!ok) return false;
+  FCopies = pd.nCopies;
+  FFromPage = pd.nFromPage;
+  FToPage = pd.nToPage;
+  FCollate = (pd.Flags & PD_COLLATE) != 0;
+  FPrintToFile = (pd.Flags & PD_PRINTTOFILE) != 0;
+  FPrintRange = (pd.Flags & PD_SELECTION) ? prSelection : (pd.Flags & PD_PAGENUMS) ? prPageNums : prAllPages;
+  // The chosen printer becomes the program's printer.
+  if (pd.hDevNames) {
+    auto* names = static_cast<DEVNAMES*>(GlobalLock(pd.hDevNames));
+    const wchar_t* base = reinterpret_cast<const wchar_t*>(names);
+    String device = vcl::FromW(base + names->wDeviceOffset);
+    String driver = vcl::FromW(base + names->wDriverOffset);
+    String port = vcl::FromW(base + names->wOutputOffset);
+    GlobalUnlock(pd.hDevNames);
+    Printer()->SetPrinter(device, driver, port, pd.hDevMode);
+  }
+  if (pd.hDevMode) GlobalFree(pd.hDevMode);
+  if (pd.hDevNames) GlobalFree(pd.hDevNames);
+  return true;
 }

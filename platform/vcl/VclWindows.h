@@ -13,3 +13,5 @@
 #undef MessageBox
 #undef TextOut
 #undef AddForm
+#undef GetPrinter
+#undef SetPrinter
