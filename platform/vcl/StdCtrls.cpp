@@ -776,6 +776,11 @@ void TButton::CreateParams(TCreateParams& Params) {
 void TButton::SetButtonStyle(bool ADefault) {
   if (!FHandle) return;
   LONG style = GetWindowLongW(FHandle, GWL_STYLE) & 0x0F;
+  // An owner-drawn button draws its default frame itself.
+  if (style == BS_OWNERDRAW) {
+    InvalidateRect(FHandle, nullptr, FALSE);
+    return;
+  }
   LONG want = ADefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
   if (style != want) SendMessageW(FHandle, BM_SETSTYLE, WPARAM(want), TRUE);
 }
