@@ -3,6 +3,10 @@
 #include <memory>
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "ActnList.h"
+#include "ComCtrls.h"
+#include "ExtCtrls.h"
+#include "Menus.h"
 #include "TestWindows.h"
 #include "gtest.h"
 
@@ -294,4 +298,165 @@ TEST(Forms, MdiParentWithTwoChildrenAndSingleInstanceActivation) {
   EXPECT_FALSE(frame->CloseQuery());
   Application->SetMainForm(nullptr);
   delete frame;
+}
+
+namespace {
+class TMainWindow : public TForm {
+  TOVANI_CLASS(TMainWindow, TForm)
+ public:
+  explicit TMainWindow(TComponent* owner = nullptr) : TForm(owner) {}
+  int Exits = 0;
+  int Adds = 0;
+  void miExitClick(TObject*) { ++Exits; }
+  void actAddExecute(TObject*) { ++Adds; }
+};
+
+const char* const kMainWindowText = R"(object MainWindow: TMainWindow
+  Left = 0
+  Top = 0
+  Caption = '订单管理'
+  ClientHeight = 300
+  ClientWidth = 500
+  Color = clBtnFace
+  Font.Charset = GB2312_CHARSET
+  Font.Color = clWindowText
+  Font.Height = -12
+  Font.Name = '宋体'
+  Font.Style = [fsBold]
+  Menu = MainMenu1
+  object StatusBar1: TStatusBar
+    Left = 0
+    Top = 281
+    Width = 500
+    Height = 19
+    Panels = <
+      item
+        Width = 200
+      end
+      item
+        Text = '就绪'
+        Width = 50
+      end>
+  end
+  object PageControl1: TPageControl
+    Left = 0
+    Top = 0
+    Width = 500
+    Height = 281
+    ActivePage = TabSheet2
+    Align = alClient
+    TabOrder = 1
+    object TabSheet1: TTabSheet
+      Caption = '客户'
+      object Panel1: TPanel
+        Left = 0
+        Top = 0
+        Width = 492
+        Height = 41
+        Align = alTop
+        BevelOuter = bvLowered
+        Caption = '客户列表'
+        TabOrder = 0
+      end
+    end
+    object TabSheet2: TTabSheet
+      Caption = '产品'
+      ImageIndex = 1
+    end
+  end
+  object MainMenu1: TMainMenu
+    object miFile: TMenuItem
+      Caption = '文件(&F)'
+      object miAdd: TMenuItem
+        Action = actAdd
+      end
+      object N1: TMenuItem
+        Caption = '-'
+      end
+      object miExit: TMenuItem
+        Caption = '退出(&X)'
+        ShortCut = 16472
+        OnClick = miExitClick
+      end
+    end
+  end
+  object ActionList1: TActionList
+    object actAdd: TAction
+      Caption = '新增'
+      ShortCut = 112
+      OnExecute = actAddExecute
+    end
+  end
+  object Timer1: TTimer
+    Enabled = False
+    Interval = 500
+  end
+end
+)";
+}  // namespace
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TMainWindow, TForm)
+TOVANI_PUBLISHED(TMainWindow) {
+  Method("miExitClick", &TMainWindow::miExitClick);
+  Method("actAddExecute", &TMainWindow::actAddExecute);
+}
+
+TEST(Forms, MenusActionsPagesAndPanelsComeFromTheFormFile) {
+  RegisterFormResource("TMainWindow", kMainWindowText);
+  std::unique_ptr<TMainWindow> f(TCustomForm::Create<TMainWindow>(nullptr));
+  auto* menu = dynamic_cast<TMainMenu*>(f->FindComponent("MainMenu1"));
+  auto* pages = dynamic_cast<TPageControl*>(f->FindComponent("PageControl1"));
+  auto* status = dynamic_cast<TStatusBar*>(f->FindComponent("StatusBar1"));
+  auto* panel = dynamic_cast<TPanel*>(f->FindComponent("Panel1"));
+  auto* add = dynamic_cast<TMenuItem*>(f->FindComponent("miAdd"));
+  ASSERT_TRUE(menu && pages && status && panel && add);
+  EXPECT_EQ(f->Menu(), menu);
+  EXPECT_TRUE(f->Font()->Style().Contains(fsBold));
+  ASSERT_EQ(menu->Items()->Count(), 1);
+  EXPECT_EQ(menu->Items()->Items(0)->Count(), 3);
+  EXPECT_EQ(add->Caption(), "新增");   // from its action
+  EXPECT_EQ(add->ShortCut(), VK_F1);
+  EXPECT_EQ(status->Panels()->Count(), 2);
+  EXPECT_EQ(status->Panels()->Items(1)->Text(), "就绪");
+  EXPECT_EQ(pages->PageCount(), 2);
+  EXPECT_EQ(pages->ActivePage()->Name(), "TabSheet2");
+  EXPECT_EQ(panel->Parent()->Name(), "TabSheet1");
+  EXPECT_EQ(panel->BevelOuter(), bvLowered);
+  f->Show();
+  PumpMessages();
+  EXPECT_EQ(GetMenu(f->Handle()), menu->Handle());
+  EXPECT_EQ(GetMenuItemCount(menu->Handle()), 1);
+  // The menu's command and its shortcut reach the handlers.
+  SendMessageW(f->Handle(), WM_COMMAND, MAKEWPARAM(add->Command(), 0), 0);
+  EXPECT_EQ(f->Adds, 1);
+  auto* exit = dynamic_cast<TMenuItem*>(f->FindComponent("miExit"));
+  SendMessageW(f->Handle(), WM_COMMAND, MAKEWPARAM(exit->Command(), 0), 0);
+  EXPECT_EQ(f->Exits, 1);
+  f->SetFocus();
+  PumpMessages();
+  PostMessageW(GetFocus(), WM_KEYDOWN, VK_F1, 1);
+  PumpMessages();
+  EXPECT_EQ(f->Adds, 2);
+  WriteWindowPng(f.get(), "forms_main_window");
+}
+
+namespace {
+class TPaymentForm : public TForm {
+  TOVANI_CLASS(TPaymentForm, TForm)
+ public:
+  explicit TPaymentForm(TComponent* owner = nullptr) : TForm(owner) {}
+};
+}  // namespace
+TOVANI_IMPLEMENT_CLASS_FACTORY(TPaymentForm, TForm)
+
+TEST(Forms, FormFilesBuiltIntoTheProgramAreFoundByClass) {
+  // TPaymentForm.dfm is built into this test program by tovani_form_resources.
+  EXPECT_NE(FindFormResource("TPaymentForm").find("收款; 现金"), String::npos);
+  std::unique_ptr<TPaymentForm> f(TCustomForm::Create<TPaymentForm>(nullptr));
+  EXPECT_EQ(f->Caption(), "收款; 现金");
+  auto* ed = dynamic_cast<TEdit*>(f->FindComponent("edAmount"));
+  ASSERT_NE(ed, nullptr);
+  EXPECT_EQ(ed->Text(), "100.00");
+  f->OnShow = [&](TObject*) { PostMessageW(ed->Handle(), WM_KEYDOWN, VK_RETURN, 1); };
+  EXPECT_EQ(f->ShowModal(), mrOk);   // Enter presses the default OK button
 }
