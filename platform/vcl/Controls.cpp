@@ -112,7 +112,12 @@ LRESULT CALLBACK TovaniWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 namespace {
 
-const char16_t kControlProp[] = u"TovaniControl";
+// The window property that ties a window to its control: an atom, so that
+// looking it up on every message costs no string work.
+LPCWSTR ControlProp() {
+  static const ATOM atom = GlobalAddAtomW(L"TovaniControl");
+  return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom));
+}
 thread_local TWinControl* CreationControl = nullptr;
 TControl* CaptureControl = nullptr;
 
@@ -219,12 +224,12 @@ bool EnsureWindowClass(const TCreateParams& p, WNDPROC& defProc) {
 
 // The one window procedure of every control of ours.
 LRESULT CALLBACK TovaniWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* control = static_cast<TWinControl*>(GetPropW(hwnd, W(std::u16string(kControlProp))));
+  auto* control = static_cast<TWinControl*>(GetPropW(hwnd, ControlProp()));
   if (!control && CreationControl) {
     control = CreationControl;
     CreationControl = nullptr;
     control->FHandle = hwnd;
-    SetPropW(hwnd, W(std::u16string(kControlProp)), control);
+    SetPropW(hwnd, ControlProp(), control);
   }
   if (!control) return DefWindowProcW(hwnd, msg, wParam, lParam);
   TMessage m{msg, wParam, lParam, 0};
@@ -234,7 +239,7 @@ LRESULT CALLBACK TovaniWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     HandleControlException(control);
   }
   if (msg == WM_NCDESTROY) {
-    RemovePropW(hwnd, W(std::u16string(kControlProp)));
+    RemovePropW(hwnd, ControlProp());
     if (control->FHandle == hwnd) control->FHandle = nullptr;
   }
   return m.Result;
@@ -245,7 +250,7 @@ LRESULT CALLBACK TovaniWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 TWinControl* FindControl(HWND Handle) {
   if (!Handle) return nullptr;
-  return static_cast<TWinControl*>(GetPropW(Handle, W(std::u16string(kControlProp))));
+  return static_cast<TWinControl*>(GetPropW(Handle, ControlProp()));
 }
 
 TWinControl* FindVCLWindow(TPoint Pos) {
@@ -1329,7 +1334,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& p) {
   CreationControl = nullptr;
   if (h && !FHandle) {
     FHandle = h;
-    SetPropW(h, W(std::u16string(kControlProp)), this);
+    SetPropW(h, ControlProp(), this);
   }
 }
 
@@ -1384,7 +1389,7 @@ void TWinControl::DestroyWindowHandle() {
   if (GetCapture() == h) ReleaseCapture();
   DestroyWindow(h);
   if (FHandle == h) {
-    RemovePropW(h, W(std::u16string(kControlProp)));
+    RemovePropW(h, ControlProp());
     FHandle = nullptr;
   }
   FShowing = false;

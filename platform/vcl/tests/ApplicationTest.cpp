@@ -3,6 +3,7 @@
 #include "Clipbrd.h"
 #include "Forms.h"
 #include "ImgList.h"
+#include "Menus.h"
 #include "TestWindows.h"
 #include "gtest.h"
 
@@ -82,4 +83,42 @@ TEST(Application, ClipboardKeepsChineseTextAndPictures) {
   back.Assign(Clipboard());
   EXPECT_EQ(back.Width(), 8);
   EXPECT_EQ(COLORREF(back.Canvas()->Pixels(3, 3)) & 0xFFFFFF, 0x00FF00u);
+}
+
+namespace {
+// Chooses the first item of the popup menu that is open.
+void CALLBACK PickFirstMenuItem(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  if (!menu) return;
+  KillTimer(nullptr, id);
+  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+}
+}  // namespace
+
+TEST(Application, ContextMenuOfAControlRunsTheChosenItem) {
+  std::unique_ptr<TForm> f(new TForm(nullptr));
+  f->SetBounds(50, 50, 300, 200);
+  auto* popup = new TPopupMenu(f.get());
+  auto* copy = new TMenuItem(f.get());
+  copy->SetCaption("复制");
+  copy->SetShortCut(ShortCut('C', {ssCtrl}));
+  popup->Items()->Add(copy);
+  auto* paste = new TMenuItem(f.get());
+  paste->SetCaption("粘贴");
+  popup->Items()->Add(paste);
+  int copies = 0, popups = 0;
+  copy->OnClick = [&](TObject*) { ++copies; };
+  popup->OnPopup = [&](TObject*) { ++popups; };
+  f->SetPopupMenu(popup);
+  f->Show();
+  PumpMessages();
+  EXPECT_EQ(ShortCutToText(copy->ShortCut()), "Ctrl+C");
+  EXPECT_EQ(TextToShortCut("Ctrl+C"), copy->ShortCut());
+  SetTimer(nullptr, 0, 50, PickFirstMenuItem);
+  TPoint p = f->ClientToScreen({20, 20});
+  SendMessageW(f->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(f->Handle()), MAKELPARAM(p.X, p.Y));
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(copies, 1);
+  EXPECT_EQ(popup->PopupComponent(), f.get());
 }
