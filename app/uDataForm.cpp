@@ -5,12 +5,12 @@
 #include "DatabaseFile.h"
 #include "DateUtils.h"
 #include "Graphics.h"
+#include "ImgList.h"
 #include "StdCtrls.h"
 #include "Strings.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 
-#include "uDataForm.dfm.h"
 
 TDataForm* DataForm = nullptr;
 
@@ -20,8 +20,10 @@ TOVANI_PUBLISHED(TDataForm) {
   Method("DataModuleCreate", &TDataForm::DataModuleCreate);
 }
 
+// The form files of the program's windows (generated from the .dfm files).
+void TovaniRegisterForms_app();
 namespace {
-const bool GFormRegistered = (RegisterFormResource("TDataForm", kFormText), true);
+const bool GFormsRegistered = (TovaniRegisterForms_app(), true);
 }
 
 namespace {
@@ -50,6 +52,13 @@ TSize GetAveCharSize(TCanvas* canvas) {
   // TextExtent selects the canvas's current font before it measures.
   TSize size = canvas->TextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
   return TSize(size.cx / 52, size.cy);
+}
+
+TComponent* FindFormComponent(TComponent* Root, const String& Name, TClass Class) {
+  TComponent* c = Root->FindComponent(Name);
+  if (!c || !c->InheritsFrom(Class))
+    throw EComponentError(Format("%s: 窗体文件中缺少 %s (%s)", {Root->ClassName(), Name, String(Class->Name)}));
+  return c;
 }
 
 void LeaveFocus(TCustomForm* Form) {
@@ -161,10 +170,11 @@ TDataForm::~TDataForm() {
 
 void TDataForm::Loaded() {
   TDataModule::Loaded();
-  conn = dynamic_cast<TADOConnection*>(FindComponent("conn"));
-  User = dynamic_cast<TADODataSet*>(FindComponent("User"));
-  Query = dynamic_cast<TADOQuery*>(FindComponent("Query"));
-  d_OP = dynamic_cast<TADODataSet*>(FindComponent("d_OP"));
+  BindComponent(this, "conn", conn);
+  BindComponent(this, "User", User);
+  BindComponent(this, "Query", Query);
+  BindComponent(this, "d_OP", d_OP);
+  BindComponent(this, "ImageList1", ImageList1);
 }
 
 void TDataForm::connBeforeConnect(TObject* Sender) {

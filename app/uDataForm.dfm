@@ -28,9 +28,13 @@ object DataForm: TDataForm
     Connection = conn
     Parameters = <>
   end
+  object XPManifest: TXPManifest
+  end
   object d_OP: TADODataSet
     Connection = conn
     CommandText = 'select * from OP'
     Parameters = <>
+  end
+  object ImageList1: TImageList
   end
 end

@@ -13,6 +13,7 @@ class TDataSet;
 class TADOConnection;
 class TADODataSet;
 class TADOQuery;
+class TImageList;
 
 // The shared data module: the one connection to data.mdb beside the
 // program, the logged-in user, a scratch query and the operation list.
@@ -40,6 +41,8 @@ class TDataForm : public TDataModule {
   TADOQuery* Query = nullptr;
   // "select * from OP", open for the whole run.
   TADODataSet* d_OP = nullptr;
+  // The toolbar and menu pictures of every window.
+  TImageList* ImageList1 = nullptr;
 
   // The program's folder with a trailing separator (set before connecting).
   String AppPath;
@@ -85,6 +88,15 @@ Integer MsgError(HWND owner, const String& text, const String& caption = "");
 // Average character size of the canvas font: the width of "A".."Z" and
 // "a".."z" divided by 52, and their height.
 TSize GetAveCharSize(TCanvas* canvas);
+
+// The component Name of Root (read from Root's form file) as a T; a form
+// file without it, or with another class under that name, raises
+// EComponentError naming the component.
+TComponent* FindFormComponent(TComponent* Root, const String& Name, TClass Class);
+template <class T>
+void BindComponent(TComponent* Root, const String& Name, T*& Field) {
+  Field = static_cast<T*>(FindFormComponent(Root, Name, T::StaticClass()));
+}
 
 // Called by a form as it is freed: hides it and takes the keyboard focus
 // from it, so that no activation or focus message reaches it while its

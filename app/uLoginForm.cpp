@@ -4,7 +4,6 @@
 #include "Dialogs.h"
 #include "StdCtrls.h"
 #include "uDataForm.h"
-#include "uLoginForm.dfm.h"
 
 TOVANI_IMPLEMENT_CLASS(TLoginForm, TForm)
 TOVANI_PUBLISHED(TLoginForm) {
@@ -14,27 +13,20 @@ TOVANI_PUBLISHED(TLoginForm) {
   Method("btnLoginClick", &TLoginForm::btnLoginClick);
 }
 
-namespace {
-const bool GFormRegistered = (RegisterFormResource("TLoginForm", kFormText), true);
-}
-
 TLoginForm::TLoginForm(TComponent* AOwner) : TForm(AOwner) {}
 
 TLoginForm::~TLoginForm() { LeaveFocus(this); }
 
 void TLoginForm::Loaded() {
   TForm::Loaded();
-  UserName = dynamic_cast<TComboBox*>(FindComponent("UserName"));
-  Password = dynamic_cast<TEdit*>(FindComponent("Password"));
-  btnLogin = dynamic_cast<TButton*>(FindComponent("btnLogin"));
-  btnExit = dynamic_cast<TButton*>(FindComponent("btnExit"));
-  d_Users = dynamic_cast<TADODataSet*>(FindComponent("d_Users"));
+  BindComponent(this, "UserName", UserName);
+  BindComponent(this, "Password", Password);
+  BindComponent(this, "btnLogin", btnLogin);
+  BindComponent(this, "btnExit", btnExit);
+  BindComponent(this, "d_Users", d_Users);
 }
 
 void TLoginForm::FormCreate(TObject*) {
-  // The data module's connection (another root) is set here rather than in
-  // the form file, and the list opened with the form.
-  d_Users->SetConnection(DataForm->conn);
   d_Users->Open();
   TField* name = d_Users->FieldByName("U_Name");
   for (d_Users->First(); !d_Users->Eof(); d_Users->Next()) UserName->Items()->Add(name->AsString());

@@ -17,6 +17,13 @@ object LoginForm: TLoginForm
   OnCreate = FormCreate
   PixelsPerInch = 96
   TextHeight = 12
+  object Image1: TImage
+    Left = 16
+    Top = 16
+    Width = 32
+    Height = 32
+    Transparent = True
+  end
   object Label1: TLabel
     Left = 64
     Top = 20
@@ -81,6 +88,7 @@ object LoginForm: TLoginForm
     TabOrder = 3
   end
   object d_Users: TADODataSet
+    Connection = DataForm.conn
     CursorType = ctStatic
     CommandText = 'select * from Users'
     Parameters = <>

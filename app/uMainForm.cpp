@@ -1,8 +1,8 @@
 #include "uMainForm.h"
 
 #include <shellapi.h>
-#include <commdlg.h>
 #include "ComCtrls.h"
+#include "Dialogs.h"
 #include "Menus.h"
 #include "SysUtils.h"
 #include "Utf8.h"
@@ -14,6 +14,23 @@ TMainForm* MainForm = nullptr;
 const char* const WebSiteAddress = "https://tovani.example.com/";
 
 TOVANI_IMPLEMENT_CLASS(TMainForm, TForm)
+TOVANI_PUBLISHED(TMainForm) {
+  Method("FormShow", &TMainForm::FormShow);
+  Method("ApplicationEventsHint", &TMainForm::ApplicationEventsHint);
+  Method("miPwdClick", &TMainForm::miPwdClick);
+  Method("miUsersClick", &TMainForm::miUsersClick);
+  Method("N4Click", &TMainForm::N4Click);
+  Method("N6Click", &TMainForm::N6Click);
+  Method("miProductClick", &TMainForm::miProductClick);
+  Method("miCustomerClick", &TMainForm::miCustomerClick);
+  Method("N10Click", &TMainForm::N10Click);
+  Method("N11Click", &TMainForm::N11Click);
+  Method("N12Click", &TMainForm::N12Click);
+  Method("miSaleClick", &TMainForm::miSaleClick);
+  Method("miSaleStatClick", &TMainForm::miSaleStatClick);
+  Method("N1Click", &TMainForm::N1Click);
+  Method("N2Click", &TMainForm::N2Click);
+}
 
 namespace {
 
@@ -21,57 +38,7 @@ const char* const ContactText = "Tovani软件 服务电话: 400-000-0000";
 
 }  // namespace
 
-TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
-  SetName("MainForm");
-  SetCaption("Tovani订单管理软件");
-  SetFormStyle(fsMDIForm);
-  SetWindowState(wsMaximized);
-  SetShowHint(true);
-  Font()->SetName("宋体");
-  Font()->SetSize(9);
-
-  MainMenu1 = new TMainMenu(this);
-  MainMenu1->SetName("MainMenu1");
-  TMenuItem* root = MainMenu1->Items();
-  miSystem = AddItem(root, "miSystem", "系统(&S)", nullptr);
-  miPwd = AddItem(miSystem, "miPwd", "更改密码", &TMainForm::miPwdClick);
-  miUsers = AddItem(miSystem, "miUsers", "用户管理", &TMainForm::miUsersClick);
-  N3 = AddItem(miSystem, "N3", "-", nullptr);
-  N4 = AddItem(miSystem, "N4", "备份数据库", &TMainForm::N4Click);
-  N5 = AddItem(miSystem, "N5", "-", nullptr);
-  N6 = AddItem(miSystem, "N6", "退出系统", &TMainForm::N6Click);
-  N6->SetImageIndex(19);
-  miData = AddItem(root, "miData", "资料(&D)", nullptr);
-  miProduct = AddItem(miData, "miProduct", "产品管理", &TMainForm::miProductClick);
-  miCustomer = AddItem(miData, "miCustomer", "客户管理", &TMainForm::miCustomerClick);
-  N9 = AddItem(miData, "N9", "-", nullptr);
-  N10 = AddItem(miData, "N10", "产品分类", &TMainForm::N10Click);
-  N11 = AddItem(miData, "N11", "资料设置", &TMainForm::N11Click);
-  miBusiness = AddItem(root, "miBusiness", "业务(&B)", nullptr);
-  N12 = AddItem(miBusiness, "N12", "报价管理", &TMainForm::N12Click);
-  miSale = AddItem(miBusiness, "miSale", "销售管理", &TMainForm::miSaleClick);
-  N14 = AddItem(miBusiness, "N14", "-", nullptr);
-  miSaleStat = AddItem(miBusiness, "miSaleStat", "销售统计", &TMainForm::miSaleStatClick);
-  miWindow = AddItem(root, "miWindow", "窗口(&W)", nullptr);
-  N1 = AddItem(miWindow, "N1", "关闭当前窗口", &TMainForm::N1Click);
-  miHelp = AddItem(root, "miHelp", "帮助(&H)", nullptr);
-  N2 = AddItem(miHelp, "N2", "访问官方网站", &TMainForm::N2Click);
-  SetMenu(MainMenu1);
-  SetWindowMenu(miWindow);
-
-  ApplicationEvents = new TApplicationEvents(this);
-  ApplicationEvents->SetName("ApplicationEvents");
-  ApplicationEvents->OnHint = [this](TObject* Sender) { ApplicationEventsHint(Sender); };
-
-  StatusBar = new TStatusBar(this);
-  StatusBar->SetName("StatusBar");
-  StatusBar->SetParent(this);
-  for (Integer width : {150, 400, 150}) StatusBar->Panels()->Add()->SetWidth(width);
-
-  SetStatusText(1, "提示: 就绪");
-  SetStatusText(2, ContactText);
-  OnShow = [this](TObject* Sender) { FormShow(Sender); };
-}
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {}
 
 TMainForm::~TMainForm() {
   if (MainForm == this) MainForm = nullptr;
@@ -80,14 +47,30 @@ TMainForm::~TMainForm() {
   DestroyComponents();
 }
 
-TMenuItem* TMainForm::AddItem(TMenuItem* Parent, const char* Name, const char* Caption,
-                              void (TMainForm::*Handler)(TObject*)) {
-  auto* item = new TMenuItem(this);
-  item->SetName(Name);
-  item->SetCaption(Caption);
-  if (Handler) item->OnClick = [this, Handler](TObject* Sender) { (this->*Handler)(Sender); };
-  Parent->Add(item);
-  return item;
+void TMainForm::Loaded() {
+  TForm::Loaded();
+  BindComponent(this, "MainMenu1", MainMenu1);
+  struct {
+    const char* Name;
+    TMenuItem* TMainForm::*Field;
+  } const items[] = {
+      {"miSystem", &TMainForm::miSystem}, {"miPwd", &TMainForm::miPwd},
+      {"miUsers", &TMainForm::miUsers},   {"N3", &TMainForm::N3},
+      {"N4", &TMainForm::N4},             {"N5", &TMainForm::N5},
+      {"N6", &TMainForm::N6},             {"miData", &TMainForm::miData},
+      {"miProduct", &TMainForm::miProduct}, {"miCustomer", &TMainForm::miCustomer},
+      {"N9", &TMainForm::N9},             {"N10", &TMainForm::N10},
+      {"N11", &TMainForm::N11},           {"miBusiness", &TMainForm::miBusiness},
+      {"N12", &TMainForm::N12},           {"miSale", &TMainForm::miSale},
+      {"N14", &TMainForm::N14},           {"miSaleStat", &TMainForm::miSaleStat},
+      {"miWindow", &TMainForm::miWindow}, {"N1", &TMainForm::N1},
+      {"miHelp", &TMainForm::miHelp},     {"N2", &TMainForm::N2},
+  };
+  for (const auto& item : items) BindComponent(this, item.Name, this->*item.Field);
+  BindComponent(this, "ApplicationEvents", ApplicationEvents);
+  BindComponent(this, "StatusBar", StatusBar);
+  BindComponent(this, "SaveDialog", SaveDialog);
+  SetStatusText(2, ContactText);
 }
 
 String TMainForm::StatusText(Integer Panel) const {
@@ -187,35 +170,10 @@ void TMainForm::miSaleStatClick(TObject*) { CheckPermission("销售统计"); }
 // ---------------------------------------------------------------------------
 // Backup
 
-namespace {
-
-// The save dialog of the backup: default extension "mdb", filter
-// "数据库文件(*.mdb)|*.mdb", starting in InitialDir.
-bool RunSaveDialog(HWND Owner, const String& InitialDir, String& FileName) {
-  std::u16string file(4096, u'\0');
-  std::u16string dir = Utf8ToUtf16(InitialDir);
-  static const char16_t filter[] = u"数据库文件(*.mdb)\0*.mdb\0";
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = Owner;
-  ofn.lpstrFilter = reinterpret_cast<LPCWSTR>(filter);
-  ofn.lpstrFile = reinterpret_cast<LPWSTR>(file.data());
-  ofn.nMaxFile = DWORD(file.size());
-  ofn.lpstrInitialDir = reinterpret_cast<LPCWSTR>(dir.c_str());
-  ofn.lpstrDefExt = reinterpret_cast<LPCWSTR>(u"mdb");
-  ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameW(&ofn)) return false;
-  file.resize(file.find(u'\0'));
-  FileName = Utf16ToUtf8(file);
-  return true;
-}
-
-}  // namespace
-
 void TMainForm::N4Click(TObject*) {
-  String fileName;
-  if (!RunSaveDialog(Handle(), DataForm->AppPath + "bak", fileName)) return;
-  BackupTo(fileName);
+  SaveDialog->SetInitialDir(DataForm->AppPath + "bak");
+  if (!SaveDialog->Execute()) return;
+  BackupTo(SaveDialog->FileName());
 }
 
 bool TMainForm::BackupTo(const String& FileName) {

@@ -8,12 +8,14 @@
 class TMainMenu;
 class TMenuItem;
 class TStatusBar;
+class TSaveDialog;
 
 class TMainForm : public TForm {
   TOVANI_CLASS(TMainForm, TForm)
  public:
   explicit TMainForm(TComponent* AOwner = nullptr);
   ~TMainForm() override;
+  void Loaded() override;
 
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem *miSystem = nullptr, *miPwd = nullptr, *miUsers = nullptr, *N3 = nullptr, *N4 = nullptr,
@@ -27,6 +29,8 @@ class TMainForm : public TForm {
   // Three panels (widths 150, 400, 150): 0 the current user, 1 the hint,
   // 2 the contact text.
   TStatusBar* StatusBar = nullptr;
+  // The backup's file dialog ("数据库文件(*.mdb)|*.mdb", extension "mdb").
+  TSaveDialog* SaveDialog = nullptr;
 
   // Texts of the status bar panels.
   String StatusText(Integer Panel) const;
@@ -96,8 +100,6 @@ class TMainForm : public TForm {
   void ShowChild(TCustomForm* Form);
   void AdoptChild(TCustomForm* Form, TCustomForm** Variable);
   void ShowModalDialog(TCustomForm* Form);
-  TMenuItem* AddItem(TMenuItem* Parent, const char* Name, const char* Caption,
-                     void (TMainForm::*Handler)(TObject*));
 
   // The global variable of each open MDI child, cleared when it goes.
   std::map<TComponent*, TCustomForm**> FChildVariables;

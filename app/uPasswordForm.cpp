@@ -3,7 +3,6 @@
 #include "ADODB.h"
 #include "StdCtrls.h"
 #include "uDataForm.h"
-#include "uPasswordForm.dfm.h"
 
 TOVANI_IMPLEMENT_CLASS(TPasswordForm, TForm)
 TOVANI_PUBLISHED(TPasswordForm) {
@@ -14,7 +13,6 @@ TOVANI_PUBLISHED(TPasswordForm) {
 }
 
 namespace {
-const bool GFormRegistered = (RegisterFormResource("TPasswordForm", kFormText), true);
 
 // Enter moves on to the next field.
 void EnterMovesTo(char32_t& Key, TWinControl* Next) {
@@ -30,11 +28,11 @@ TPasswordForm::~TPasswordForm() { LeaveFocus(this); }
 
 void TPasswordForm::Loaded() {
   TForm::Loaded();
-  edtOldPwd = dynamic_cast<TEdit*>(FindComponent("edtOldPwd"));
-  edtNewPwd = dynamic_cast<TEdit*>(FindComponent("edtNewPwd"));
-  edtNewPwd1 = dynamic_cast<TEdit*>(FindComponent("edtNewPwd1"));
-  Button1 = dynamic_cast<TButton*>(FindComponent("Button1"));
-  Button2 = dynamic_cast<TButton*>(FindComponent("Button2"));
+  BindComponent(this, "edtOldPwd", edtOldPwd);
+  BindComponent(this, "edtNewPwd", edtNewPwd);
+  BindComponent(this, "edtNewPwd1", edtNewPwd1);
+  BindComponent(this, "Button1", Button1);
+  BindComponent(this, "Button2", Button2);
 }
 
 void TPasswordForm::edtOldPwdKeyPress(TObject*, char32_t& Key) { EnterMovesTo(Key, edtNewPwd); }

@@ -1,5 +1,6 @@
 #include <sqlite3.h>
 #include <fstream>
+#include "Buttons.h"
 #include "AppFixture.h"
 #include "DialogAnswerer.h"
 #include <commctrl.h>

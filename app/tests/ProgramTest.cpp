@@ -273,7 +273,7 @@ TEST(Program, StartsLogsInAndChecksPermissions) {
     // another process are out of a test's reach.)
     HWND nav = WaitChild(main, "TNavForm");
     ASSERT_NE(nav, nullptr);
-    PostMessageW(WaitChild(nav, "TButton", "产品管理"), BM_CLICK, 0, 0);
+    PostMessageW(WaitChild(nav, "TBitBtn", "产品管理"), BM_CLICK, 0, 0);
     HWND box = run.WaitWindow("错误", "#32770");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF)), "您没有\"产品管理\"的操作权限.");

@@ -125,6 +125,21 @@ TOVANI_PUBLISHED(TComponent) {
   Property("Tag", &TComponent::Tag, &TComponent::SetTag).Default(0);
 }
 
+void TComponent::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  // Controls have Left and Top of their own (published properties are read
+  // first), so these only reach components without a place on the form.
+  auto low = [this] { return Integer(int16_t(FDesignInfo & 0xFFFF)); };
+  auto high = [this] { return Integer(int16_t(uint32_t(FDesignInfo) >> 16)); };
+  bool hasData = FDesignInfo != 0;
+  Filer->DefineProperty(
+      "Left", [this, high](TReader* r) { FDesignInfo = Integer((uint32_t(uint16_t(high())) << 16) | uint16_t(r->ReadInteger())); },
+      [low](TWriter* w) { w->WriteInteger(low()); }, hasData);
+  Filer->DefineProperty(
+      "Top", [this, low](TReader* r) { FDesignInfo = Integer((uint32_t(uint16_t(r->ReadInteger())) << 16) | uint16_t(low())); },
+      [high](TWriter* w) { w->WriteInteger(high()); }, hasData);
+}
+
 TComponent::TComponent(TComponent* AOwner) {
   if (AOwner) AOwner->InsertComponent(this);
 }

@@ -11,6 +11,7 @@
 class TComponent;
 class TReader;
 class TWriter;
+class TFiler;
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
@@ -103,6 +104,12 @@ class TComponent : public TPersistent {
   void SetName(const String& NewName);
   Integer Tag() const { return FTag; }
   void SetTag(Integer Value) { FTag = Value; }
+  // Where a designer placed a component that is no control: the low 16
+  // bits are the left, the high 16 bits the top. Form files keep it as the
+  // component's "Left" and "Top".
+  Integer DesignInfo() const { return FDesignInfo; }
+  void SetDesignInfo(Integer Value) { FDesignInfo = Value; }
+  void DefineProperties(TFiler* Filer) override;
 
   TComponentState ComponentState() const { return FComponentState; }
   TComponentStyle ComponentStyle() const { return FComponentStyle; }
@@ -167,6 +174,7 @@ class TComponent : public TPersistent {
   TComponent* FOwner = nullptr;
   String FName;
   Integer FTag = 0;
+  Integer FDesignInfo = 0;
   std::vector<TComponent*> FComponents;
   std::vector<TComponent*> FFreeNotifies;
   TComponentState FComponentState;

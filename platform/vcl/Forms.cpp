@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "Menus.h"
 #include "Strings.h"
+#include "SysUtils.h"
 #include "VclUtils.h"
 #if __has_include("FormFile.h")
 #include "FormFile.h"
@@ -106,6 +107,21 @@ TOVANI_PUBLISHED(TApplicationEvents) {
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
+
+namespace {
+// Form files refer to components of other forms and data modules as
+// "DataForm.conn": the root is found among the screen's forms and data
+// modules by its name.
+TComponent* FindScreenRoot(const String& Name) {
+  if (!Screen) return nullptr;
+  for (Integer i = 0; i < Screen->FormCount(); ++i)
+    if (SameText(Screen->Forms(i)->Name(), Name)) return Screen->Forms(i);
+  for (Integer i = 0; i < Screen->DataModuleCount(); ++i)
+    if (SameText(Screen->DataModules(i)->Name(), Name)) return Screen->DataModules(i);
+  return nullptr;
+}
+const bool GScreenRootsRegistered = (RegisterFindGlobalComponentProc(FindScreenRoot), true);
+}  // namespace
 
 namespace {
 // Counts focus changes, so that a handler of CM_EXIT/CM_ENTER that moves
