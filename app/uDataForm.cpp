@@ -2,6 +2,7 @@
 
 #include <memory>
 #include "ADODB.h"
+#include "AppPictures.h"
 #include "DatabaseFile.h"
 #include "DateUtils.h"
 #include "Graphics.h"
@@ -189,7 +190,10 @@ void TDataForm::connBeforeConnect(TObject* Sender) {
       {file}));
 }
 
-void TDataForm::DataModuleCreate(TObject*) { d_OP->Open(); }
+void TDataForm::DataModuleCreate(TObject*) {
+  LoadProgramImages(ImageList1);
+  d_OP->Open();
+}
 
 Integer TDataForm::NextAutoID(const String& TableName) {
   // One statement takes the id and advances the counter, so two programs

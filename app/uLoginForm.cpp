@@ -1,6 +1,9 @@
 #include "uLoginForm.h"
 
 #include "ADODB.h"
+#include "AppPictures.h"
+#include "ExtCtrls.h"
+#include "Graphics.h"
 #include "Dialogs.h"
 #include "StdCtrls.h"
 #include "uDataForm.h"
@@ -19,6 +22,7 @@ TLoginForm::~TLoginForm() { LeaveFocus(this); }
 
 void TLoginForm::Loaded() {
   TForm::Loaded();
+  BindComponent(this, "Image1", Image1);
   BindComponent(this, "UserName", UserName);
   BindComponent(this, "Password", Password);
   BindComponent(this, "btnLogin", btnLogin);
@@ -27,6 +31,9 @@ void TLoginForm::Loaded() {
 }
 
 void TLoginForm::FormCreate(TObject*) {
+  TBitmap picture;
+  DrawProgramGlyph(&picture, TProgramGlyph::Login);
+  Image1->Picture()->SetBitmap(&picture);
   d_Users->Open();
   TField* name = d_Users->FieldByName("U_Name");
   for (d_Users->First(); !d_Users->Eof(); d_Users->Next()) UserName->Items()->Add(name->AsString());

@@ -5,6 +5,7 @@
 #include "Forms.h"
 
 class TComboBox;
+class TImage;
 class TEdit;
 class TButton;
 class TADODataSet;
@@ -19,6 +20,7 @@ class TLoginForm : public TForm {
   ~TLoginForm() override;
   void Loaded() override;
 
+  TImage* Image1 = nullptr;
   TComboBox* UserName = nullptr;
   TEdit* Password = nullptr;
   TButton* btnLogin = nullptr;

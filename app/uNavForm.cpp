@@ -1,6 +1,9 @@
 #include "uNavForm.h"
 
+#include <utility>
+#include "AppPictures.h"
 #include "Buttons.h"
+#include "Graphics.h"
 #include "ExtCtrls.h"
 #include "Menus.h"
 #include "uDataForm.h"
@@ -43,7 +46,17 @@ void TNavForm::Loaded() {
   BindComponent(this, "BitBtn6", BitBtn6);
 }
 
-void TNavForm::FormCreate(TObject*) {}
+void TNavForm::FormCreate(TObject*) {
+  const std::pair<TBitBtn*, TProgramGlyph> glyphs[] = {
+      {BitBtn1, TProgramGlyph::Product}, {BitBtn2, TProgramGlyph::Customer}, {BitBtn3, TProgramGlyph::Sale},
+      {BitBtn4, TProgramGlyph::SaleStat}, {BitBtn5, TProgramGlyph::Users},   {BitBtn6, TProgramGlyph::Password},
+  };
+  TBitmap glyph;
+  for (const auto& [button, picture] : glyphs) {
+    DrawProgramGlyph(&glyph, picture);
+    button->SetGlyph(&glyph);
+  }
+}
 
 void TNavForm::BitBtn1Click(TObject*) { ClickMenuItem(&TMainForm::miProduct); }
 void TNavForm::BitBtn2Click(TObject*) { ClickMenuItem(&TMainForm::miCustomer); }

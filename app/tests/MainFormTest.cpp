@@ -6,7 +6,9 @@
 #include <commctrl.h>
 #include "ComCtrls.h"
 #include "Forms.h"
+#include "ImgList.h"
 #include "Menus.h"
+#include "uDataForm.h"
 #include "StdCtrls.h"
 #include "uMainForm.h"
 #include "uNavForm.h"
@@ -88,6 +90,12 @@ TEST_F(MainFormFixture, AfterLoginTheNavigationWindowIsTheFirstChild) {
   // The frame's caption; Windows adds the maximised child's title to it.
   EXPECT_EQ(MainForm->Caption().rfind("Tovani订单管理软件", 0), 0u) << MainForm->Caption();
   EXPECT_EQ(MainForm->WindowMenu(), MainForm->miWindow);
+  // The menu's pictures are the data module's (a reference into another
+  // form file); the navigation buttons carry their large glyphs.
+  EXPECT_EQ(MainForm->MainMenu1->Images(), DataForm->ImageList1);
+  EXPECT_EQ(DataForm->ImageList1->Count(), 26);
+  EXPECT_EQ(NavForm->BitBtn1->Glyph()->Width(), 32);
+  EXPECT_EQ(NavForm->BitBtn1->Layout(), blGlyphTop);
 
   // It cannot be closed: neither by "关闭当前窗口" nor by its own close.
   MainForm->N1->Click();
