@@ -330,3 +330,26 @@ TEST(Streaming, ReferencesToAnotherRootResolveThroughTheGlobalLookup) {
 }
 
 }  // namespace
+
+TEST(Streaming, PlaceOfAComponentWithoutBoundsIsKept) {
+  // Components that are no controls keep where the designer put them as
+  // "Left" and "Top" (negative places included), and write them back.
+  const char* text =
+      "object Form1: TTestForm\n"
+      "  object Panel1: TTestPanel\n"
+      "    Left = -24\n"
+      "    Top = 300\n"
+      "  end\n"
+      "  object Panel2: TTestPanel\n"
+      "  end\n"
+      "end\n";
+  TTestForm form;
+  ReadComponentFromText(text, &form);
+  auto* p1 = form.FindComponent("Panel1");
+  ASSERT_NE(p1, nullptr);
+  EXPECT_EQ(p1->DesignInfo(), Integer((300u << 16) | uint16_t(-24)));
+  EXPECT_EQ(form.FindComponent("Panel2")->DesignInfo(), 0);
+  String written = ComponentToText(&form);
+  EXPECT_NE(written.find("    Left = -24\r\n    Top = 300\r\n  end"), String::npos) << written;
+  EXPECT_EQ(written.find("Left", written.find("Panel2")), String::npos) << written;
+}
