@@ -6,6 +6,7 @@
 #include "Graphics.h"
 #include "ExtCtrls.h"
 #include "Menus.h"
+#include "SHDocVw.h"
 #include "uDataForm.h"
 #include "uMainForm.h"
 
@@ -44,6 +45,7 @@ void TNavForm::Loaded() {
   BindComponent(this, "BitBtn4", BitBtn4);
   BindComponent(this, "BitBtn5", BitBtn5);
   BindComponent(this, "BitBtn6", BitBtn6);
+  BindComponent(this, "WebBrowser1", WebBrowser1);
 }
 
 void TNavForm::FormCreate(TObject*) {

@@ -84,4 +84,12 @@ object NavForm: TNavForm
       OnClick = BitBtn6Click
     end
   end
+  object WebBrowser1: TWebBrowser
+    Left = 0
+    Top = 121
+    Width = 632
+    Height = 252
+    Align = alClient
+    TabOrder = 1
+  end
 end

@@ -5,6 +5,7 @@
 
 class TBitBtn;
 class TPanel;
+class TWebBrowser;
 
 class TNavForm : public TForm {
   TOVANI_CLASS(TNavForm, TForm)
@@ -19,6 +20,8 @@ class TNavForm : public TForm {
   // the same permission tests and window rules apply.
   TBitBtn *BitBtn1 = nullptr, *BitBtn2 = nullptr, *BitBtn3 = nullptr, *BitBtn4 = nullptr, *BitBtn5 = nullptr,
           *BitBtn6 = nullptr;
+  // The browser below the buttons; the program loads no page into it.
+  TWebBrowser* WebBrowser1 = nullptr;
 
   void FormCreate(TObject* Sender);
   void BitBtn1Click(TObject* Sender);

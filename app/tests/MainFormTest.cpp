@@ -8,6 +8,8 @@
 #include "Forms.h"
 #include "ImgList.h"
 #include "Menus.h"
+#include "SHDocVw.h"
+#include "ExtCtrls.h"
 #include "uDataForm.h"
 #include "StdCtrls.h"
 #include "uMainForm.h"
@@ -96,6 +98,10 @@ TEST_F(MainFormFixture, AfterLoginTheNavigationWindowIsTheFirstChild) {
   EXPECT_EQ(DataForm->ImageList1->Count(), 26);
   EXPECT_EQ(NavForm->BitBtn1->Glyph()->Width(), 32);
   EXPECT_EQ(NavForm->BitBtn1->Layout(), blGlyphTop);
+  // Below the buttons the browser fills the rest of the window.
+  ASSERT_NE(NavForm->WebBrowser1, nullptr);
+  EXPECT_EQ(NavForm->WebBrowser1->Align(), alClient);
+  EXPECT_EQ(NavForm->WebBrowser1->Top(), NavForm->Panel1->Height());
 
   // It cannot be closed: neither by "关闭当前窗口" nor by its own close.
   MainForm->N1->Click();
