@@ -6,6 +6,29 @@
 #include "VclUtils.h"
 
 TOVANI_IMPLEMENT_CLASS(TControlFieldLink, TFieldDataLink)
+
+namespace {
+// Connects a control's handlers to its field link: DataChange also runs
+// when the link becomes active or inactive; EditingChange and UpdateData
+// may be empty.
+void Connect(TFieldDataLink* Link, TNotifyEvent DataChange, TNotifyEvent EditingChange = nullptr,
+             TNotifyEvent UpdateData = nullptr) {
+  Link->OnDataChange = DataChange;
+  Link->OnActiveChange = std::move(DataChange);
+  Link->OnEditingChange = std::move(EditingChange);
+  Link->OnUpdateData = std::move(UpdateData);
+}
+
+// From the control's destructor: no handler of the dying control runs any
+// more, and the link leaves its data source.
+void Disconnect(TFieldDataLink* Link) {
+  Link->OnDataChange = nullptr;
+  Link->OnActiveChange = nullptr;
+  Link->OnEditingChange = nullptr;
+  Link->OnUpdateData = nullptr;
+  Link->SetDataSource(nullptr);
+}
+}  // namespace
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDBEdit, TCustomEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDBText, TCustomLabel)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDBMemo, TCustomMemo)
@@ -105,18 +128,12 @@ bool StartEdit(TFieldDataLink* link) { return link->CanModify() && link->Edit();
 
 TDBEdit::TDBEdit(TComponent* AOwner) : TCustomEdit(AOwner), FDataLink(new TControlFieldLink(this)) {
   TCustomEdit::SetReadOnly(true);
-  FDataLink->OnDataChange = [this](TObject* s) { DataChange(s); };
-  FDataLink->OnEditingChange = [this](TObject* s) { EditingChange(s); };
-  FDataLink->OnUpdateData = [this](TObject* s) { UpdateData(s); };
-  FDataLink->OnActiveChange = [this](TObject* s) { DataChange(s); };
+  Connect(FDataLink.get(), [this](TObject* s) { DataChange(s); }, [this](TObject* s) { EditingChange(s); },
+          [this](TObject* s) { UpdateData(s); });
 }
 
 TDBEdit::~TDBEdit() {
-  FDataLink->OnDataChange = nullptr;
-  FDataLink->OnEditingChange = nullptr;
-  FDataLink->OnUpdateData = nullptr;
-  FDataLink->OnActiveChange = nullptr;
-  FDataLink->SetDataSource(nullptr);
+  Disconnect(FDataLink.get());
 }
 
 void TDBEdit::SetReadOnly(bool v) {
@@ -211,14 +228,11 @@ TDBText::TDBText(TComponent* AOwner) : TCustomLabel(AOwner), FDataLink(new TFiel
   SetAutoSize(false);
   SetShowAccelChar(false);
   FDataLink->SetControl(this);
-  FDataLink->OnDataChange = [this](TObject* s) { DataChange(s); };
-  FDataLink->OnActiveChange = [this](TObject* s) { DataChange(s); };
+  Connect(FDataLink.get(), [this](TObject* s) { DataChange(s); });
 }
 
 TDBText::~TDBText() {
-  FDataLink->OnDataChange = nullptr;
-  FDataLink->OnActiveChange = nullptr;
-  FDataLink->SetDataSource(nullptr);
+  Disconnect(FDataLink.get());
 }
 
 void TDBText::SetDataSource(TDataSource* v) {
@@ -243,18 +257,12 @@ void TDBText::DataChange(TObject*) {
 
 TDBMemo::TDBMemo(TComponent* AOwner) : TCustomMemo(AOwner), FDataLink(new TControlFieldLink(this)) {
   TCustomEdit::SetReadOnly(true);
-  FDataLink->OnDataChange = [this](TObject* s) { DataChange(s); };
-  FDataLink->OnEditingChange = [this](TObject* s) { EditingChange(s); };
-  FDataLink->OnUpdateData = [this](TObject* s) { UpdateData(s); };
-  FDataLink->OnActiveChange = [this](TObject* s) { DataChange(s); };
+  Connect(FDataLink.get(), [this](TObject* s) { DataChange(s); }, [this](TObject* s) { EditingChange(s); },
+          [this](TObject* s) { UpdateData(s); });
 }
 
 TDBMemo::~TDBMemo() {
-  FDataLink->OnDataChange = nullptr;
-  FDataLink->OnEditingChange = nullptr;
-  FDataLink->OnUpdateData = nullptr;
-  FDataLink->OnActiveChange = nullptr;
-  FDataLink->SetDataSource(nullptr);
+  Disconnect(FDataLink.get());
 }
 
 void TDBMemo::SetReadOnly(bool v) {
@@ -322,18 +330,12 @@ void TDBMemo::Dispatch(TMessage& Message) {
 // TDBComboBox
 
 TDBComboBox::TDBComboBox(TComponent* AOwner) : TCustomComboBox(AOwner), FDataLink(new TControlFieldLink(this)) {
-  FDataLink->OnDataChange = [this](TObject* s) { DataChange(s); };
-  FDataLink->OnEditingChange = [this](TObject* s) { EditingChange(s); };
-  FDataLink->OnUpdateData = [this](TObject* s) { UpdateData(s); };
-  FDataLink->OnActiveChange = [this](TObject* s) { DataChange(s); };
+  Connect(FDataLink.get(), [this](TObject* s) { DataChange(s); }, [this](TObject* s) { EditingChange(s); },
+          [this](TObject* s) { UpdateData(s); });
 }
 
 TDBComboBox::~TDBComboBox() {
-  FDataLink->OnDataChange = nullptr;
-  FDataLink->OnEditingChange = nullptr;
-  FDataLink->OnUpdateData = nullptr;
-  FDataLink->OnActiveChange = nullptr;
-  FDataLink->SetDataSource(nullptr);
+  Disconnect(FDataLink.get());
 }
 
 void TDBComboBox::SetReadOnly(bool v) {
@@ -413,16 +415,11 @@ void TDBComboBox::Dispatch(TMessage& Message) {
 
 TDBCheckBox::TDBCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner), FDataLink(new TControlFieldLink(this)) {
   SetState(cbUnchecked);
-  FDataLink->OnDataChange = [this](TObject* s) { DataChange(s); };
-  FDataLink->OnUpdateData = [this](TObject* s) { UpdateData(s); };
-  FDataLink->OnActiveChange = [this](TObject* s) { DataChange(s); };
+  Connect(FDataLink.get(), [this](TObject* s) { DataChange(s); }, nullptr, [this](TObject* s) { UpdateData(s); });
 }
 
 TDBCheckBox::~TDBCheckBox() {
-  FDataLink->OnDataChange = nullptr;
-  FDataLink->OnUpdateData = nullptr;
-  FDataLink->OnActiveChange = nullptr;
-  FDataLink->SetDataSource(nullptr);
+  Disconnect(FDataLink.get());
 }
 
 namespace {
@@ -516,16 +513,11 @@ TDBImage::TDBImage(TComponent* AOwner)
   FParentColor = false;
   FBrush->SetColor(FColor);
   FPicture->OnChange = [this](TObject* s) { PictureChanged(s); };
-  FDataLink->OnDataChange = [this](TObject* s) { DataChange(s); };
-  FDataLink->OnUpdateData = [this](TObject* s) { UpdateData(s); };
-  FDataLink->OnActiveChange = [this](TObject* s) { DataChange(s); };
+  Connect(FDataLink.get(), [this](TObject* s) { DataChange(s); }, nullptr, [this](TObject* s) { UpdateData(s); });
 }
 
 TDBImage::~TDBImage() {
-  FDataLink->OnDataChange = nullptr;
-  FDataLink->OnUpdateData = nullptr;
-  FDataLink->OnActiveChange = nullptr;
-  FDataLink->SetDataSource(nullptr);
+  Disconnect(FDataLink.get());
   FPicture->OnChange = nullptr;
 }
 
