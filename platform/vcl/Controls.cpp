@@ -661,7 +661,7 @@ bool TControl::CanResize(Integer& NewWidth, Integer& NewHeight) {
   return ok;
 }
 
-void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+void TControl::CheckNewSize(Integer& AWidth, Integer& AHeight) {
   if (AWidth < 0) AWidth = 0;
   if (AHeight < 0) AHeight = 0;
   if (!ComponentState().Contains(csLoading)) {
@@ -671,6 +671,10 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
       AHeight = FHeight;
     }
   }
+}
+
+void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  CheckNewSize(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   bool sized = AWidth != FWidth || AHeight != FHeight;
   if (FVisible && FParent && FParent->HandleAllocated()) Invalidate();   // old area
@@ -1858,15 +1862,7 @@ TPoint TWinControl::ClientOrigin() {
 }
 
 void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
-  if (AWidth < 0) AWidth = 0;
-  if (AHeight < 0) AHeight = 0;
-  if (!ComponentState().Contains(csLoading)) {
-    DoConstraints(AWidth, AHeight);
-    if ((AWidth != FWidth || AHeight != FHeight) && !CanResize(AWidth, AHeight)) {
-      AWidth = FWidth;
-      AHeight = FHeight;
-    }
-  }
+  CheckNewSize(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   bool sized = AWidth != FWidth || AHeight != FHeight;
   if (FHandle && !IsIconic(FHandle)) {

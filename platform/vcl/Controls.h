@@ -480,6 +480,10 @@ class TControl : public TComponent {
   virtual bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) { return true; }
   virtual void ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight);
   void DoConstraints(Integer& w, Integer& h);
+  // The size SetBounds may give: never negative, within the constraints,
+  // and the current size when CanResize refuses the change (not while
+  // loading, when the stored size is taken as it is).
+  void CheckNewSize(Integer& AWidth, Integer& AHeight);
   virtual void AdjustSize();
   // Tells the parent to lay out its children again.
   void RequestAlign();
