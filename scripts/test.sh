@@ -8,6 +8,8 @@ BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 bash "$ROOT/scripts/setup.sh"
 
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/tovani-ccache}
+# Paths relative to the checkout, so clones and worktrees share cache hits.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$ROOT} CCACHE_NOHASHDIR=1
 export CXX=wineg++ CC=winegcc
 cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD_DIR" -j "$(nproc)"
