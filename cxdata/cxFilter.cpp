@@ -52,7 +52,7 @@ void cxSetDataResourceTextHook(TcxResourceTextHook Hook) { ResourceHook() = std:
 
 String cxDataResourceText(const TcxResourceString& Res) {
   const TcxResourceTextHook& hook = ResourceHook();
-  return hook ? hook(Res) : String(Res.Text);
+  return hook ? hook(Res) : cxLoadResourceText(Res);
 }
 
 // ---------------------------------------------------------------------------

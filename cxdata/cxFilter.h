@@ -18,6 +18,8 @@
 #pragma once
 #include <functional>
 #include <memory>
+
+#include "cxClasses.h"
 #include <vector>
 
 #include "Classes.h"
@@ -55,9 +57,8 @@ enum TcxFilterValueKind : Byte {
 // Resource texts. Every caption and word goes through cxDataResourceText, so
 // the editor library can put its replacement table in front of them.
 
-struct TcxResourceString {
-  const char* Text;   // the built-in text
-};
+// TcxResourceString, the record of a built-in text, is the editor library's
+// (cxClasses.h).
 
 extern const TcxResourceString cxSFilterAndCaption;     // "and"
 extern const TcxResourceString cxSFilterOrCaption;      // "or"
