@@ -247,3 +247,173 @@ void cxDrawParentImage(TControl* AControl, TcxCanvas* ACanvas, const TRect& R, b
 void cxGetMouseCursorExtent(TSize& ASize);
 // The checkered 8 x 8 pattern brush (alternate pixels set).
 HBRUSH cxHalftoneBrush();
+
+// ---------------------------------------------------------------------------
+// Bitmaps, glyph effects, alpha blending and resampling.
+//
+// Pixels are 32-bit values in the device-independent layout: byte 0 blue,
+// 1 green, 2 red, 3 alpha; colour channels count as premultiplied by alpha
+// when blending.
+
+class TStream;
+
+using TRGBColors = std::vector<RGBQUAD>;
+
+// A TColor (system colours resolved) as a pixel with the given alpha.
+RGBQUAD cxColorToRGBQuad(TColor AColor, Byte AAlpha = 0);
+inline uint32_t cxQuadValue(const RGBQUAD& Q) {
+  return uint32_t(Q.rgbBlue) | uint32_t(Q.rgbGreen) << 8 | uint32_t(Q.rgbRed) << 16 | uint32_t(Q.rgbReserved) << 24;
+}
+inline RGBQUAD cxQuadFromValue(uint32_t V) {
+  return RGBQUAD{Byte(V), Byte(V >> 8), Byte(V >> 16), Byte(V >> 24)};
+}
+
+// A bitmap with a TcxCanvas, grouped change notifications and an optional
+// run-length compressed stream form.
+class TcxCustomBitmap : public TBitmap {
+  TOVANI_CLASS(TcxCustomBitmap, TBitmap)
+ public:
+  TcxCustomBitmap() : TcxCustomBitmap(0, 0) {}
+  TcxCustomBitmap(Integer AWidth, Integer AHeight, TPixelFormat APixelFormat = pf24bit);
+  explicit TcxCustomBitmap(const TRect& R, TPixelFormat APixelFormat = pf24bit);
+  ~TcxCustomBitmap() override;
+
+  TcxCanvas* cxCanvas() const { return FcxCanvas.get(); }
+  // Changes inside a hold are announced once, by the last forced release or
+  // by the next change after the holds are gone.
+  void BeginChanges() { ++FChangeHold; }
+  void EndChanges(bool AForce = false);
+  void SetSize(Integer AWidth, Integer AHeight);
+  void CopyBitmap(TBitmap* ASource, DWORD ARasterOp = SRCCOPY);
+  void CopyBitmapRect(TBitmap* ASource, const TRect& ADestRect, DWORD ARasterOp = SRCCOPY,
+                      TPoint ASourceTopLeft = TPoint());
+  TRect ImageRect() const { return TRect(0, 0, Width(), Height()); }
+  // Angle 0 (flip only), 1 quarter turn counter-clockwise, 2 quarter turn
+  // clockwise, 3 half turn; AFlip mirrors vertically as well.
+  void RotateQuarter(Integer AAngle, bool AFlip = false);
+  virtual void ClearImage();
+  // Announces a change (or records it while held).
+  void NotifyChanged() { Changed(this); }
+
+  bool CompressData() const { return FCompressData; }
+  void SetCompressData(bool Value) { FCompressData = Value; }
+  // The stream form: the bitmap's own form, run-length compressed when
+  // CompressData is on; reading accepts both.
+  void ReadData(TStream* AStream);
+  void WriteData(TStream* AStream);
+  void DefineProperties(TFiler* Filer) override;
+
+ protected:
+  void Changed(TObject* Sender) override;
+  virtual void DoBitmapChanged() {}
+
+ private:
+  std::unique_ptr<TcxCanvas> FcxCanvas;
+  Integer FChangeHold = 0;
+  bool FChangePending = false;
+  bool FCompressData = false;
+};
+
+enum TcxPixelOperation {
+  pxoLighten, pxoDisabledGray, pxoAverageGray, pxoOpaque, pxoMask, pxoFadeGray, pxoDisableGray,
+  pxoRecoverAlpha, pxoFillBackground, pxoClearAlpha
+};
+
+// Always 32 bits per pixel, with transparent colours for the glyph pipeline.
+class TcxBitmap : public TcxCustomBitmap {
+  TOVANI_CLASS(TcxBitmap, TcxCustomBitmap)
+ public:
+  TcxBitmap() : TcxBitmap(0, 0) {}
+  TcxBitmap(Integer AWidth, Integer AHeight);
+  // The background pixel value is what ClearImage fills with and what counts
+  // as transparent exactly.
+  TcxBitmap(Integer AWidth, Integer AHeight, uint32_t ABackground);
+  explicit TcxBitmap(const TRect& R) : TcxBitmap(R.Width(), R.Height()) {}
+
+  // Fills the image with the background pixel (black, alpha 0, by default).
+  void ClearImage() override;
+  void SetSize(Integer AWidth, Integer AHeight);
+  // Pixels row by row, bottom row first.
+  void GetPixels(TRGBColors& AColors);
+  void SetPixels(const TRGBColors& AColors);
+  void ApplyPixelOperation(TcxPixelOperation AOperation);
+  bool HasAlphaChannel();
+  // The only transparent colour; the background becomes it with alpha 0;
+  // pixels of other colours without alpha become opaque.
+  void SetTransparentColor(TColor AColor);
+  void AddTransparentColor(TColor AColor);
+  void ClearTransparentColors() { FTransparentColors.clear(); }
+  uint32_t TransparentBackground() const { return FBackground; }
+  void SetTransparentBackground(uint32_t Value) { FBackground = Value; }
+  bool IsTransparentPixel(uint32_t APixel) const;
+  void AlphaBlendTo(TBitmap* ADest, const TRect& ADestRect, Byte AConstAlpha = 255, bool ASmoothStretch = false);
+
+ private:
+  std::vector<uint32_t> FTransparentColors;   // RGB, alpha dropped
+  uint32_t FBackground = 0;
+};
+
+// Blends one premultiplied pixel over another at a constant alpha.
+void cxBlendPixel(const RGBQUAD& ASource, RGBQUAD& ADest, Byte AConstAlpha);
+// AlphaBlend with per-pixel alpha; false when it is not available or fails.
+bool cxAlphaBlendRaw(HDC ADestDC, HDC ASrcDC, const TRect& ADestRect, Byte AConstAlpha, const TRect& ASrcRect);
+// AlphaBlend, or (when smoothing a stretch) Lanczos resampling and blending
+// pixel by pixel.
+void cxBlendWithFallback(HDC ADestDC, HDC ASrcDC, const TRect& ADestRect, const TRect& ASrcRect,
+                         Byte AConstAlpha = 255, bool ASmoothStretch = false);
+void cxPaintBitmap(HDC DC, TBitmap* ABitmap, const TRect& ADestRect, DWORD ARasterOp = SRCCOPY,
+                   TPoint ASourceTopLeft = TPoint());
+void cxCopyRectBits(HDC ADestDC, HDC ASrcDC, const TRect& ADestRect, DWORD ARasterOp = SRCCOPY,
+                    TPoint ASrcTopLeft = TPoint());
+// A new 32-bit bitmap of the rectangle's size holding what the DC shows there.
+TBitmap* cxCopyDCToBitmap(HDC DC, const TRect& R);
+void cxStretchBitmapOver(TBitmap* ADest, TBitmap* ASource);
+TBitmap* cxCreateBitmap(Integer AWidth, Integer AHeight, TPixelFormat APixelFormat = pf24bit);
+TBitmap* cxCreateBitmapOfSize(const TSize& ASize, TPixelFormat APixelFormat = pf24bit);
+Integer cxBitsPerPixel(TBitmap* ABitmap);
+// Any bitmap's pixels as 32-bit values, top row first when ATopDown.
+void cxGetBitmapPixels(TBitmap* ABitmap, bool ATopDown, TRGBColors& AColors);
+// Writes them back and frees the array.
+void cxSetBitmapPixels(TBitmap* ABitmap, TRGBColors& AColors, bool ATopDown);
+TcxBitmap* cxDuplicateBitmap(TBitmap* ASource);
+// Mask of the glyph: transparent pixels white, others black.
+void cxMakeGlyphMask(TBitmap* AGlyph, TBitmap* AMask);
+bool cxHasGlyph(TBitmap* ABitmap);
+bool cxHasImage(TCustomImageList* AImageList, Integer AIndex);
+// Moves the change link and the free notification from the old list to the
+// new one and tells the link once.
+void cxAssignImageList(TCustomImageList* AValue, TCustomImageList*& AField, TChangeLink* AChangeLink,
+                       TComponent* ANotifyComponent);
+
+// Resampling. Lanczos-3 in two separable passes with 8-bit fixed-point
+// weights; StretchBlt with HALFTONE on NT systems unless Lanczos is forced.
+void cxResampleBitmap(TBitmap* ASource, TBitmap* ADest, bool AForceLanczos = false);
+// The scale of one pass (what the contributor lists are built for).
+double cxResampleScale(Integer ASrcSize, Integer ADestSize);
+struct TcxContributor {
+  Integer Pixel;    // source index, mirrored at the edges
+  Integer Weight;   // x 256
+};
+using TContributors = std::vector<TcxContributor>;
+using TContributorList = std::vector<TContributors>;
+void cxBuildContributors(Integer ASrcSize, Integer ADestSize, double AScale, TContributorList& AList);
+
+// The run-length packets of the compressed stream form: a control byte with
+// bit 7 set starts a literal run of (control & 0x7F) bytes; clear, the next
+// byte repeats (control & 0x7F) times. Runs hold 1 to 125 bytes.
+std::vector<uint8_t> cxRLEEncode(const uint8_t* AData, size_t ASize);
+// EReadError for packets that run past the end of the data.
+std::vector<uint8_t> cxRLEDecode(const uint8_t* AData, size_t ASize);
+
+// Glyph drawing modes.
+enum TcxGlyphEffectMode { gemNormal, gemDisabled, gemFaded, gemGray, gemDimmed, gemShadow };
+
+// Draws a glyph, or image AImageIndex of the image list, into DC: per-pixel
+// alpha when the image has it (an all-zero alpha counts as none), otherwise
+// the transparent colour or the list's mask; then the effect of the mode.
+// GlyphRect is where the image goes, DestRect the area composed off screen
+// (its background from ABackgroundBrush, or what the DC shows).
+void cxDrawGlyphOrImage(HDC DC, TRect AGlyphRect, const TRect& ADestRect, TBitmap* AGlyph,
+                        TCustomImageList* AImageList, Integer AImageIndex, TcxGlyphEffectMode ADrawMode,
+                        bool AUseGlyphTransparentColor = false, TColor ATransparentColor = clNone,
+                        TBrush* ABackgroundBrush = nullptr, bool ASmoothStretch = false);
