@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <sqlite3.h>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include "ADODB.h"
+#include "ADOSqlite.h"
 #include "DBUtil.h"
 #include "DateUtils.h"
 #include "JetSQL.h"
@@ -198,7 +200,6 @@ void TADOConnection::UnregisterDataSet(TCustomADODataSet* ds) {
   if (it != FDataSets.end()) FDataSets.erase(it);
 }
 
-// Binds a parameter value in the storage forms of the database.
 void BindVariant(sqlite3_stmt* st, int index, const Variant& v) {
   if (v.IsNull() || v.IsEmpty()) { sqlite3_bind_null(st, index); return; }
   switch (v.Kind()) {
@@ -228,43 +229,68 @@ void BindVariant(sqlite3_stmt* st, int index, const Variant& v) {
   }
 }
 
+size_t BindParameters(sqlite3_stmt* st, const std::vector<String>& names, size_t first, const TParams& params,
+                      const String& shown) {
+  int count = sqlite3_bind_parameter_count(st);
+  size_t used = 0;
+  for (int i = 1; i <= count && first + used < names.size(); ++i, ++used) {
+    const String& name = names[first + used];
+    TParam* p = params.FindParam(name);
+    // Binding Null for a parameter nobody set would answer no rows (or
+    // write nulls) without a word: the caller forgot to give it a value.
+    if (!p || p->Value().IsEmpty())
+      throw EADOError("No value given for parameter '" + name + "'. SQL: " + shown);
+    BindVariant(st, i, p->Value());
+  }
+  return used;
+}
+
 Integer TADOConnection::Execute(const String& commandText) {
   TParams none;
   return Execute(commandText, none);
 }
 
+namespace {
+// Whether translated SQL text has another statement after `tail`.
+bool HasMoreStatements(const char* tail, const char* end) {
+  for (; tail < end; ++tail)
+    if (*tail != ';' && !std::isspace((unsigned char)*tail)) return true;
+  return false;
+}
+}  // namespace
+
 Integer TADOConnection::Execute(const String& commandText, const TParams& params) {
   sqlite3* db = Handle();
   TParsedSQL parsed = ParseSQLParams(commandText);
-  String sql = TranslateJetSQL(parsed.Text);
+  String sql = TranslateJetSQL(parsed.Text, commandText);
   const char* tail = sql.c_str();
   const char* end = tail + sql.size();
   Integer changed = 0;
   size_t nextName = 0;
-  while (tail < end) {
-    sqlite3_stmt* st = nullptr;
-    const char* start = tail;
-    if (sqlite3_prepare_v2(db, tail, int(end - tail), &st, &tail) != SQLITE_OK) RaiseError(String(start, tail));
-    if (!st) continue;   // blanks or a lone ";"
-    int count = sqlite3_bind_parameter_count(st);
-    for (int i = 1; i <= count; ++i, ++nextName) {
-      if (nextName >= parsed.Names.size()) break;
-      TParam* p = params.FindParam(parsed.Names[nextName]);
-      if (!p) {
-        sqlite3_finalize(st);
-        throw EADOError("Parameter '" + parsed.Names[nextName] + "' has no value. SQL: " + commandText);
+  // Several statements are one unit of work: when one fails, the ones
+  // before it are undone too.
+  bool transaction = false;
+  try {
+    while (tail < end) {
+      TSqlStatement st;
+      if (sqlite3_prepare_v2(db, tail, int(end - tail), &st.S, &tail) != SQLITE_OK) RaiseError(commandText);
+      if (!st.S) continue;   // blanks or a lone ";"
+      if (!transaction && HasMoreStatements(tail, end)) {
+        BeginTrans();
+        transaction = true;
       }
-      BindVariant(st, i, p->Value());
+      nextName += BindParameters(st.S, parsed.Names, nextName, params, commandText);
+      int rc;
+      while ((rc = sqlite3_step(st.S)) == SQLITE_ROW) {}
+      if (rc != SQLITE_DONE) RaiseError(commandText);
+      changed = sqlite3_changes(db);
     }
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
-    if (rc != SQLITE_DONE) {
-      String text = sqlite3_sql(st);
-      sqlite3_finalize(st);
-      RaiseError(text);
+    if (transaction) CommitTrans();
+  } catch (...) {
+    if (transaction) {
+      try { RollbackTrans(); } catch (...) {}
     }
-    changed = sqlite3_changes(db);
-    sqlite3_finalize(st);
+    throw;
   }
   return changed;
 }

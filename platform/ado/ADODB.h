@@ -69,8 +69,10 @@ class TADOConnection : public TComponent {
   const String& Provider() const { return FProvider; }
   void SetProvider(const String& v) { FProvider = v; }
 
-  // Runs a command (Jet SQL; several statements separated by ";" are run in
-  // turn). Answers the number of rows the last statement changed.
+  // Runs a command (Jet SQL; several statements separated by ";" run in
+  // turn as one transaction: all of them or none). Answers the number of
+  // rows the last statement changed. A parameter marker without a value
+  // raises EADOError naming the parameter.
   Integer Execute(const String& commandText);
   Integer Execute(const String& commandText, const TParams& params);
 
@@ -169,8 +171,12 @@ class TCustomADODataSet : public TDataSet {
   void ReadRows(bool defineFields);
   void SetParamsFromMaster();
   std::vector<Variant> MasterValues() const;
-  void WriteRecord(TRecordData* rec, const std::vector<TDBValue>* values, TRecordStatus status,
-                   std::vector<TDBValue>* assigned, Int64* newRowKey);
+  class WriteSession;
+  Int64 WriteRecord(TRecordData* rec, const std::vector<TDBValue>* values, TRecordStatus status,
+                    WriteSession& session);
+  String KeyCondition(const std::vector<TDBValue>& old) const;
+  void BindKey(sqlite3_stmt* st, int i, const TRecordData* rec, const std::vector<TDBValue>& old) const;
+  void TakeAssigned(std::vector<TDBValue>& values, Int64 rowid) const;
   void CheckWritable() const;
   TADOConnection* FConnection = nullptr;
   TCursorType FCursorType = ctKeyset;

@@ -5,7 +5,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 #include "ADODB.h"
+#include "ADOSqlite.h"
 #include "DBUtil.h"
 #include "DateUtils.h"
 #include "JetSQL.h"
@@ -18,13 +20,11 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TADODataSet, TCustomADODataSet)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TADOQuery, TCustomADODataSet)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TADOTable, TCustomADODataSet)
 
-void BindVariant(sqlite3_stmt* st, int index, const Variant& v);   // ADOConnection.cpp
-
 namespace {
 const char* const SRowNotFoundUpdate =
-    "Row cannot be located for updating. Some values may have been changed since it was last read";
+    "Row cannot be located for updating. Some values may have been changed since it was last read.";
 const char* const SRowNotFoundDelete =
-    "Row cannot be located for deletion. Some values may have been changed since it was last read";
+    "Row cannot be located for deletion. Some values may have been changed since it was last read.";
 const char* const SHiddenRowId = "__tovani_rowid__";
 
 // Field type from a declared column type, as the Jet provider maps the
@@ -76,9 +76,15 @@ TDBValue ReadColumn(sqlite3_stmt* st, int col, TFieldType type) {
         return {};
       }
       return sqlite3_column_double(st, col);
-    case TStorageKind::Currency:
-      if (vt == SQLITE_INTEGER) return Int64(sqlite3_column_int64(st, col) * 10000);
-      return ::Currency(sqlite3_column_double(st, col)).Raw();
+    case TStorageKind::Currency: {
+      Int64 raw;
+      bool ok = vt == SQLITE_INTEGER ? !__builtin_mul_overflow(sqlite3_column_int64(st, col), Int64(10000), &raw)
+                                     : CurrencyRawFromDouble(sqlite3_column_double(st, col), raw);
+      if (!ok)
+        throw EADOError("The value " + String(reinterpret_cast<const char*>(sqlite3_column_text(st, col))) +
+                        " of column '" + sqlite3_column_name(st, col) + "' is out of the range of a currency");
+      return raw;
+    }
     case TStorageKind::Bool:
       if (vt == SQLITE_TEXT) {
         String u = UpperCase(String(reinterpret_cast<const char*>(sqlite3_column_text(st, col))));
@@ -110,6 +116,28 @@ TDBValue ReadRaw(sqlite3_stmt* st, int col) {
       return String(static_cast<const char*>(sqlite3_column_blob(st, col)), size_t(sqlite3_column_bytes(st, col)));
     default:
       return String(reinterpret_cast<const char*>(sqlite3_column_text(st, col)), size_t(sqlite3_column_bytes(st, col)));
+  }
+}
+
+// A value of a column without declared type, read raw, in the storage kind
+// of the type decided for the column.
+void ConvertUntyped(TDBValue& v, TFieldType t) {
+  if (DBValueIsNull(v)) return;
+  switch (StorageKindOf(t)) {
+    case TStorageKind::Text:
+      if (v.index() == 1) v = IntToStr(std::get<Int64>(v));
+      else if (v.index() == 2) v = FloatToStr(std::get<double>(v));
+      break;
+    case TStorageKind::Float:
+      if (v.index() == 1) v = double(std::get<Int64>(v));
+      else if (v.index() == 4) v = StrToFloatDef(std::get<String>(v), 0);
+      break;
+    case TStorageKind::Int:
+      if (v.index() == 2) v = Int64(std::nearbyint(std::get<double>(v)));
+      else if (v.index() == 4) v = StrToInt64Def(std::get<String>(v), 0);
+      break;
+    default:
+      break;
   }
 }
 
@@ -151,12 +179,6 @@ String QuoteName(const String& n) {
   }
   return out + "\"";
 }
-
-// RAII holder of a prepared statement.
-struct Stmt {
-  sqlite3_stmt* S = nullptr;
-  ~Stmt() { sqlite3_finalize(S); }
-};
 
 bool IsSqlWordChar(char c) { return std::isalnum((unsigned char)c) || c == '_' || (unsigned char)c >= 0x80; }
 
@@ -287,20 +309,17 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
   String command = GetCommandSQL();
   if (Trim(command).empty()) DatabaseError("CommandText does not return a result set", this);
   TParsedSQL parsed = ParseSQLParams(command);
-  String sql = TranslateJetSQL(parsed.Text);
+  // Errors quote the text as the caller wrote it, not the rewritten one.
+  String sql = TranslateJetSQL(parsed.Text, command);
 
-  auto prepare = [&](const String& text, Stmt& st) {
+  auto prepare = [&](const String& text, TSqlStatement& st) {
     if (sqlite3_prepare_v2(db, text.c_str(), int(text.size()), &st.S, nullptr) != SQLITE_OK) return false;
-    int count = sqlite3_bind_parameter_count(st.S);
-    for (int i = 1; i <= count && size_t(i - 1) < parsed.Names.size(); ++i) {
-      TParam* p = FParameters.FindParam(parsed.Names[size_t(i - 1)]);
-      BindVariant(st.S, i, p ? p->Value() : Variant::Null());
-    }
+    BindParameters(st.S, parsed.Names, 0, FParameters, command);
     return true;
   };
 
-  Stmt st;
-  if (!prepare(sql, st)) FConnection->RaiseError(sql);
+  TSqlStatement st;
+  if (!prepare(sql, st)) FConnection->RaiseError(command);
   int cols = sqlite3_column_count(st.S);
   if (cols == 0) DatabaseError("CommandText does not return a result set", this);
 
@@ -322,7 +341,7 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
         size_t from = sel + 6;
         String injected = sql.substr(0, from) + " " + TableQualifier(sql, FBaseTable) + ".rowid AS " +
                           SHiddenRowId + "," + sql.substr(from);
-        Stmt st2;
+        TSqlStatement st2;
         if (prepare(injected, st2) && sqlite3_column_count(st2.S) == cols + 1) {
           std::swap(st.S, st2.S);
           // The hidden column comes first in the statement; rows are read
@@ -372,7 +391,7 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
     // Key by the primary key only when every key column is in the result.
     FKeyByRowId = true;
     if (anyKey) {
-      Stmt info;
+      TSqlStatement info;
       String pragma = "PRAGMA table_info(" + QuoteName(FBaseTable) + ")";
       if (sqlite3_prepare_v2(db, pragma.c_str(), -1, &info.S, nullptr) == SQLITE_OK) {
         bool all = true;
@@ -394,8 +413,8 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
       size_t from = u.find("SELECT") + 6;
       String injected = sql.substr(0, from) + " " + TableQualifier(sql, FBaseTable) + ".rowid AS " + SHiddenRowId +
                         "," + sql.substr(from);
-      Stmt st2;
-      if (!prepare(injected, st2)) FConnection->RaiseError(injected);
+      TSqlStatement st2;
+      if (!prepare(injected, st2)) FConnection->RaiseError(command);
       std::swap(st.S, st2.S);
     }
   }
@@ -411,7 +430,7 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
     for (size_t c = 0; c < ncols; ++c)
       rec->Values[c] = FColumns[c].Typed ? ReadColumn(st.S, int(c) + off, types[c]) : ReadRaw(st.S, int(c) + off);
   }
-  if (rc != SQLITE_DONE) FConnection->RaiseError(sqlite3_sql(st.S));
+  if (rc != SQLITE_DONE) FConnection->RaiseError(command);
 
   // Columns without declared type take the type their values have.
   for (size_t c = 0; c < ncols; ++c) {
@@ -434,26 +453,7 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
     } else {
       t = FieldDefs()[Integer(c)].DataType;
     }
-    for (auto& r : RecordStore()) {
-      TDBValue& v = r->Values[c];
-      if (DBValueIsNull(v)) continue;
-      switch (StorageKindOf(t)) {
-        case TStorageKind::Text:
-          if (v.index() == 1) v = IntToStr(std::get<Int64>(v));
-          else if (v.index() == 2) v = FloatToStr(std::get<double>(v));
-          break;
-        case TStorageKind::Float:
-          if (v.index() == 1) v = double(std::get<Int64>(v));
-          else if (v.index() == 4) v = StrToFloatDef(std::get<String>(v), 0);
-          break;
-        case TStorageKind::Int:
-          if (v.index() == 2) v = Int64(std::nearbyint(std::get<double>(v)));
-          else if (v.index() == 4) v = StrToInt64Def(std::get<String>(v), 0);
-          break;
-        default:
-          break;
-      }
-    }
+    for (auto& r : RecordStore()) ConvertUntyped(r->Values[c], t);
   }
 }
 
@@ -462,87 +462,193 @@ void TCustomADODataSet::CheckWritable() const {
     DatabaseError("Insufficient key column information for updating or refreshing", this);
 }
 
-// Writes one record change; `assigned` receives values the database made
-// (auto-increment keys) and `newRowKey` the rowid of an inserted row.
-void TCustomADODataSet::WriteRecord(TRecordData* rec, const std::vector<TDBValue>* values, TRecordStatus status,
-                                    std::vector<TDBValue>* assigned, Int64* newRowKey) {
+// The statements of one write-back (a Post, an UpdateBatch), prepared once
+// and kept by the shape of the change they write: a batch of rows that set
+// the same columns runs one statement.
+class TCustomADODataSet::WriteSession {
+ public:
+  explicit WriteSession(TADOConnection* conn) : FConn(conn) {}
+  // The statement of a shape; `sql` makes its text the first time.
+  template <class MakeSQL>
+  sqlite3_stmt* Statement(const String& shape, MakeSQL&& sql) {
+    auto it = FStatements.find(shape);
+    if (it == FStatements.end()) {
+      auto st = std::make_unique<TSqlStatement>();
+      String text = sql();
+      if (sqlite3_prepare_v2(FConn->Handle(), text.c_str(), int(text.size()), &st->S, nullptr) != SQLITE_OK)
+        FConn->RaiseError(text);
+      it = FStatements.emplace(shape, std::move(st)).first;
+    }
+    return it->second->S;
+  }
+  // Runs a bound statement to its end and makes it ready for the next row.
+  void Run(sqlite3_stmt* st) {
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+      String text = sqlite3_sql(st);
+      sqlite3_reset(st);
+      FConn->RaiseError(text);
+    }
+    sqlite3_reset(st);
+  }
+ private:
+  TADOConnection* FConn;
+  std::unordered_map<String, std::unique_ptr<TSqlStatement>> FStatements;
+};
+
+// " WHERE <key>" for the row as the database has it (`old`): its rowid, or
+// its primary key values (a null key value is matched by IS NULL).
+String TCustomADODataSet::KeyCondition(const std::vector<TDBValue>& old) const {
+  if (FKeyByRowId) return " WHERE rowid = ?";
+  String sql = " WHERE ";
+  bool first = true;
+  for (size_t c = 0; c < FColumns.size(); ++c) {
+    if (!FColumns[c].Key) continue;
+    if (!first) sql += " AND ";
+    first = false;
+    sql += QuoteName(FColumns[c].Origin) + (DBValueIsNull(old[c]) ? " IS NULL" : " = ?");
+  }
+  return sql;
+}
+
+// Binds the values KeyCondition asks for from index i on.
+void TCustomADODataSet::BindKey(sqlite3_stmt* st, int i, const TRecordData* rec,
+                                const std::vector<TDBValue>& old) const {
+  if (FKeyByRowId) {
+    sqlite3_bind_int64(st, i, rec->RowKey);
+    return;
+  }
+  for (size_t c = 0; c < FColumns.size(); ++c)
+    if (FColumns[c].Key && !DBValueIsNull(old[c])) BindValue(st, i++, old[c], FieldDefs()[Integer(c)].DataType);
+}
+
+// Writes one record change; answers the rowid of an inserted row.
+//
+// An update is optimistic: besides the key, the columns it changes must
+// still hold the values they had when the row was read; when another user
+// changed one of them meanwhile, the write fails ("Row cannot be located for
+// updating") instead of silently overwriting that user's change. The values
+// are compared as this dataset reads them, so a value stored in another
+// form (a currency with more decimals, a date without time) is no conflict.
+Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const std::vector<TDBValue>* values, TRecordStatus status,
+                                     WriteSession& session) {
   CheckWritable();
   sqlite3* db = FConnection->Handle();
   // The values as the database has them identify the row.
   const std::vector<TDBValue>& old = rec->Original ? *rec->Original : rec->Values;
-  String sql;
-  std::vector<std::pair<const TDBValue*, TFieldType>> binds;
-  auto addWhere = [&]() {
-    sql += " WHERE ";
-    if (FKeyByRowId) {
-      sql += "rowid = ?";
-      return;
-    }
-    bool first = true;
-    for (size_t c = 0; c < FColumns.size(); ++c) {
-      if (!FColumns[c].Key) continue;
-      if (!first) sql += " AND ";
-      first = false;
-      if (DBValueIsNull(old[c])) {
-        sql += QuoteName(FColumns[c].Origin) + " IS NULL";
-      } else {
-        sql += QuoteName(FColumns[c].Origin) + " = ?";
-        binds.emplace_back(&old[c], FieldDefs()[Integer(c)].DataType);
-      }
-    }
+  size_t n = FColumns.size();
+  auto type = [&](size_t c) { return FieldDefs()[Integer(c)].DataType; };
+  // The shape of the statement: its kind, the columns it writes and which
+  // key values are null.
+  String shape;
+  shape.reserve(2 * n + 1);
+  auto addKeyShape = [&] {
+    if (!FKeyByRowId)
+      for (size_t c = 0; c < n; ++c)
+        if (FColumns[c].Key) shape += DBValueIsNull(old[c]) ? 'n' : 'k';
   };
   switch (status) {
     case TRecordStatus::Inserted: {
-      String names, marks;
-      for (size_t c = 0; c < FColumns.size(); ++c) {
-        const Column& col = FColumns[c];
-        if (!col.Writable) continue;
-        if (DBValueIsNull((*values)[c])) continue;   // the database default applies
-        names += (names.empty() ? "" : ", ") + QuoteName(col.Origin);
-        marks += marks.empty() ? "?" : ", ?";
-        binds.emplace_back(&(*values)[c], FieldDefs()[Integer(c)].DataType);
-      }
-      sql = "INSERT INTO " + QuoteName(FBaseTable) +
-            (names.empty() ? String(" DEFAULT VALUES") : " (" + names + ") VALUES (" + marks + ")");
-      break;
+      shape += 'I';
+      // Null values are left out: the database default applies.
+      for (size_t c = 0; c < n; ++c) shape += FColumns[c].Writable && !DBValueIsNull((*values)[c]) ? '1' : '0';
+      sqlite3_stmt* st = session.Statement(shape, [&] {
+        String names, marks;
+        for (size_t c = 0; c < n; ++c) {
+          if (shape[c + 1] != '1') continue;
+          names += (names.empty() ? "" : ", ") + QuoteName(FColumns[c].Origin);
+          marks += marks.empty() ? "?" : ", ?";
+        }
+        return "INSERT INTO " + QuoteName(FBaseTable) +
+               (names.empty() ? String(" DEFAULT VALUES") : " (" + names + ") VALUES (" + marks + ")");
+      });
+      int i = 1;
+      for (size_t c = 0; c < n; ++c)
+        if (shape[c + 1] == '1') BindValue(st, i++, (*values)[c], type(c));
+      session.Run(st);
+      return sqlite3_last_insert_rowid(db);
     }
     case TRecordStatus::Modified: {
-      String sets;
-      for (size_t c = 0; c < FColumns.size(); ++c) {
-        const Column& col = FColumns[c];
-        if (!col.Writable || col.AutoInc) continue;
-        if ((*values)[c] == old[c]) continue;   // only changed columns are written
-        sets += (sets.empty() ? "" : ", ") + QuoteName(col.Origin) + " = ?";
-        binds.emplace_back(&(*values)[c], FieldDefs()[Integer(c)].DataType);
+      shape += 'U';
+      bool any = false;
+      for (size_t c = 0; c < n; ++c) {
+        // Only changed columns are written (and checked).
+        bool changed = FColumns[c].Writable && !FColumns[c].AutoInc && (*values)[c] != old[c];
+        shape += changed ? '1' : '0';
+        any = any || changed;
       }
-      if (sets.empty()) return;
-      sql = "UPDATE " + QuoteName(FBaseTable) + " SET " + sets;
-      addWhere();
-      break;
+      if (!any) return rec->RowKey;
+      addKeyShape();
+      // Without a transaction of the caller's, reading the row and writing
+      // it are made one step, so that nobody writes in between.
+      bool own = !FConnection->InTransaction();
+      if (own) FConnection->BeginTrans();
+      try {
+        String checkShape = "S" + shape.substr(1);
+        sqlite3_stmt* check = session.Statement(checkShape, [&] {
+          String cols;
+          for (size_t c = 0; c < n; ++c)
+            if (shape[c + 1] == '1') cols += (cols.empty() ? "" : ", ") + QuoteName(FColumns[c].Origin);
+          return "SELECT " + cols + " FROM " + QuoteName(FBaseTable) + KeyCondition(old);
+        });
+        BindKey(check, 1, rec, old);
+        int rc = sqlite3_step(check);
+        bool same = rc == SQLITE_ROW;
+        for (size_t c = 0, col = 0; same && c < n; ++c) {
+          if (shape[c + 1] != '1') continue;
+          TDBValue now = FColumns[c].Typed ? ReadColumn(check, int(col), type(c)) : ReadRaw(check, int(col));
+          if (!FColumns[c].Typed) ConvertUntyped(now, type(c));
+          same = now == old[c];
+          ++col;
+        }
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+          String text = sqlite3_sql(check);
+          sqlite3_reset(check);
+          FConnection->RaiseError(text);
+        }
+        sqlite3_reset(check);
+        if (!same) throw EADOError(SRowNotFoundUpdate);
+        sqlite3_stmt* st = session.Statement(shape, [&] {
+          String sets;
+          for (size_t c = 0; c < n; ++c)
+            if (shape[c + 1] == '1') sets += (sets.empty() ? "" : ", ") + QuoteName(FColumns[c].Origin) + " = ?";
+          return "UPDATE " + QuoteName(FBaseTable) + " SET " + sets + KeyCondition(old);
+        });
+        int i = 1;
+        for (size_t c = 0; c < n; ++c)
+          if (shape[c + 1] == '1') BindValue(st, i++, (*values)[c], type(c));
+        BindKey(st, i, rec, old);
+        session.Run(st);
+        if (sqlite3_changes(db) == 0) throw EADOError(SRowNotFoundUpdate);
+        if (own) FConnection->CommitTrans();
+      } catch (...) {
+        if (own) {
+          try { FConnection->RollbackTrans(); } catch (...) {}
+        }
+        throw;
+      }
+      return rec->RowKey;
     }
-    case TRecordStatus::Deleted:
-      sql = "DELETE FROM " + QuoteName(FBaseTable);
-      addWhere();
-      break;
+    case TRecordStatus::Deleted: {
+      shape += 'D';
+      addKeyShape();
+      sqlite3_stmt* st = session.Statement(
+          shape, [&] { return "DELETE FROM " + QuoteName(FBaseTable) + KeyCondition(old); });
+      BindKey(st, 1, rec, old);
+      session.Run(st);
+      if (sqlite3_changes(db) == 0) throw EADOError(SRowNotFoundDelete);
+      return rec->RowKey;
+    }
     default:
-      return;
+      return rec->RowKey;
   }
-  Stmt st;
-  if (sqlite3_prepare_v2(db, sql.c_str(), int(sql.size()), &st.S, nullptr) != SQLITE_OK) FConnection->RaiseError(sql);
-  int i = 1;
-  for (auto& [v, t] : binds) BindValue(st.S, i++, *v, t);
-  if (status != TRecordStatus::Inserted && FKeyByRowId) sqlite3_bind_int64(st.S, i++, rec->RowKey);
-  if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(sql);
-  if (status == TRecordStatus::Inserted) {
-    Int64 rowid = sqlite3_last_insert_rowid(db);
-    if (newRowKey) *newRowKey = rowid;
-    if (assigned) {
-      for (size_t c = 0; c < FColumns.size(); ++c)
-        if (FColumns[c].AutoInc && DBValueIsNull((*values)[c])) (*assigned)[c] = rowid;
-    }
-  } else if (sqlite3_changes(db) == 0) {
-    throw EADOError(status == TRecordStatus::Deleted ? SRowNotFoundDelete : SRowNotFoundUpdate);
-  }
+}
+
+// Values the database made for an inserted row: the rowid, and the integer
+// primary key that is the rowid when the row left it null.
+void TCustomADODataSet::TakeAssigned(std::vector<TDBValue>& values, Int64 rowid) const {
+  for (size_t c = 0; c < FColumns.size() && c < values.size(); ++c)
+    if (FColumns[c].AutoInc && DBValueIsNull(values[c])) values[c] = rowid;
 }
 
 void TCustomADODataSet::InternalPostRecord(TRecordData* rec, std::vector<TDBValue>& values, bool inserting) {
@@ -555,11 +661,12 @@ void TCustomADODataSet::InternalPostRecord(TRecordData* rec, std::vector<TDBValu
     rec->Pending = true;
     return;
   }
-  Int64 rowKey = rec->RowKey;
-  std::vector<TDBValue> assigned = values;
-  WriteRecord(rec, &values, inserting ? TRecordStatus::Inserted : TRecordStatus::Modified, &assigned, &rowKey);
-  values = std::move(assigned);
-  rec->RowKey = rowKey;
+  WriteSession session(FConnection);
+  Int64 rowid = WriteRecord(rec, &values, inserting ? TRecordStatus::Inserted : TRecordStatus::Modified, session);
+  if (inserting) {
+    TakeAssigned(values, rowid);
+    rec->RowKey = rowid;
+  }
 }
 
 void TCustomADODataSet::InternalDeleteRecord(TRecordData* rec) {
@@ -573,7 +680,8 @@ void TCustomADODataSet::InternalDeleteRecord(TRecordData* rec) {
     rec->Pending = true;
     return;
   }
-  WriteRecord(rec, nullptr, TRecordStatus::Deleted, nullptr, nullptr);
+  WriteSession session(FConnection);
+  WriteRecord(rec, nullptr, TRecordStatus::Deleted, session);
   DiscardRecord(rec);
 }
 
@@ -590,32 +698,29 @@ void TCustomADODataSet::UpdateBatch(TAffectRecords) {
   CheckWritable();
   // Everything is written inside one transaction; the cache changes only
   // after the commit, so a failure leaves every change pending.
-  struct Result {
-    TRecordData* Rec;
-    std::vector<TDBValue> Values;
-    Int64 RowKey;
-  };
-  std::vector<Result> results;
-  FConnection->BeginTrans();
-  try {
-    for (auto& up : RecordStore()) {
-      TRecordData* r = up.get();
-      if (!r->Pending) continue;
-      Result res{r, r->Values, r->RowKey};
-      WriteRecord(r, &r->Values, r->Status, &res.Values, &res.RowKey);
-      results.push_back(std::move(res));
+  std::vector<std::pair<TRecordData*, Int64>> written;   // record, its rowid
+  {
+    WriteSession session(FConnection);
+    FConnection->BeginTrans();
+    try {
+      for (auto& up : RecordStore()) {
+        TRecordData* r = up.get();
+        if (!r->Pending) continue;
+        written.emplace_back(r, WriteRecord(r, &r->Values, r->Status, session));
+      }
+      FConnection->CommitTrans();
+    } catch (...) {
+      try { FConnection->RollbackTrans(); } catch (...) {}
+      throw;
     }
-    FConnection->CommitTrans();
-  } catch (...) {
-    try { FConnection->RollbackTrans(); } catch (...) {}
-    throw;
   }
   std::vector<TRecordData*> deleted;
-  for (auto& res : results) {
-    TRecordData* r = res.Rec;
+  for (auto& [r, rowid] : written) {
     if (r->Status == TRecordStatus::Deleted) { deleted.push_back(r); continue; }
-    r->Values = std::move(res.Values);
-    r->RowKey = res.RowKey;
+    if (r->Status == TRecordStatus::Inserted) {
+      TakeAssigned(r->Values, rowid);
+      r->RowKey = rowid;
+    }
     r->Status = TRecordStatus::Unmodified;
     r->Pending = false;
     r->Original.reset();

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 #include <cctype>
 #include <cmath>
+#include <new>
 #include <vector>
 #include "ADODB.h"
 #include "DBUtil.h"
@@ -16,7 +17,8 @@ struct Token {
   ::String Text;
 };
 
-std::vector<Token> Tokenize(const String& s) {
+// Splits the text into tokens; errors quote `shown`.
+std::vector<Token> Tokenize(const String& s, const String& shown) {
   std::vector<Token> out;
   size_t i = 0, n = s.size();
   while (i < n) {
@@ -31,7 +33,7 @@ std::vector<Token> Tokenize(const String& s) {
       ::String v;
       size_t e = i + 1;
       for (;;) {
-        if (e >= n) throw EADOError("Unterminated text literal in SQL: " + s);
+        if (e >= n) throw EADOError("Unterminated text literal in SQL: " + shown);
         if (s[e] == c) {
           if (e + 1 < n && s[e + 1] == c) { v += c; e += 2; continue; }
           break;
@@ -42,12 +44,12 @@ std::vector<Token> Tokenize(const String& s) {
       i = e + 1;
     } else if (c == '[') {
       size_t e = s.find(']', i + 1);
-      if (e == String::npos) throw EADOError("Unterminated [name] in SQL: " + s);
+      if (e == String::npos) throw EADOError("Unterminated [name] in SQL: " + shown);
       out.push_back({Token::Bracket, s.substr(i, e - i + 1)});
       i = e + 1;
     } else if (c == '#') {
       size_t e = s.find('#', i + 1);
-      if (e == String::npos) throw EADOError("Unterminated #date# in SQL: " + s);
+      if (e == String::npos) throw EADOError("Unterminated #date# in SQL: " + shown);
       out.push_back({Token::Date, s.substr(i + 1, e - i - 1)});
       i = e + 1;
     } else if (std::isdigit((unsigned char)c) || (c == '.' && i + 1 < n && std::isdigit((unsigned char)s[i + 1]))) {
@@ -108,9 +110,11 @@ bool IsTextFunction(const String& name) {
 
 }  // namespace
 
-String TranslateJetSQL(const String& jet) {
-  std::vector<Token> t = Tokenize(jet);
-  // Index of the previous/next non-space token.
+String TranslateJetSQL(const String& jet, const String& shown) {
+  const String& quoted = shown.empty() ? jet : shown;
+  std::vector<Token> t = Tokenize(jet, quoted);
+  // Index of the previous/next non-space token (blanks are one token, so
+  // these take one or two steps).
   auto prev = [&](size_t i) -> long {
     for (long k = long(i) - 1; k >= 0; --k)
       if (t[size_t(k)].K != Token::Space) return k;
@@ -121,18 +125,27 @@ String TranslateJetSQL(const String& jet) {
       if (t[k].K != Token::Space) return k;
     return t.size();
   };
-  // The function name whose call ends at the ")" at index i.
-  auto callNameEndingAt = [&](long i) -> String {
-    int depth = 0;
-    for (long k = i; k >= 0; --k) {
-      if (t[size_t(k)].K != Token::Symbol) continue;
-      if (t[size_t(k)].Text == ")") ++depth;
-      else if (t[size_t(k)].Text == "(" && --depth == 0) {
-        long p = prev(size_t(k));
-        return p >= 0 && t[size_t(p)].K == Token::Word ? t[size_t(p)].Text : String();
+  // For every ")" the index of its "(" (-1 when unbalanced), found in one
+  // pass: "+" after a call asks for the called name without scanning back.
+  std::vector<long> openOf(t.size(), -1);
+  {
+    std::vector<long> open;
+    for (size_t k = 0; k < t.size(); ++k) {
+      if (t[k].K != Token::Symbol) continue;
+      if (t[k].Text == "(") {
+        open.push_back(long(k));
+      } else if (t[k].Text == ")" && !open.empty()) {
+        openOf[k] = open.back();
+        open.pop_back();
       }
     }
-    return {};
+  }
+  // The function name whose call ends at the ")" at index i.
+  auto callNameEndingAt = [&](long i) -> String {
+    long open = openOf[size_t(i)];
+    if (open < 0) return {};
+    long p = prev(size_t(open));
+    return p >= 0 && t[size_t(p)].K == Token::Word ? t[size_t(p)].Text : String();
   };
   auto isTextOperand = [&](long i, bool before) -> bool {
     if (i < 0 || size_t(i) >= t.size()) return false;
@@ -167,7 +180,7 @@ String TranslateJetSQL(const String& jet) {
       }
       case Token::Date: {
         TDateTime d;
-        if (!ParseJetDateLiteral(k.Text, d)) throw EADOError("Invalid date literal #" + k.Text + "# in SQL: " + jet);
+        if (!ParseJetDateLiteral(k.Text, d)) throw EADOError("Invalid date literal #" + k.Text + "# in SQL: " + quoted);
         out += "'" + DateTimeToISO(d) + "'";
         afterLike = false;
         break;
@@ -317,9 +330,21 @@ void FnNz(sqlite3_context* c, int argc, sqlite3_value** argv) {
   else if (argc > 1) sqlite3_result_value(c, argv[1]);
   else sqlite3_result_int(c, 0);
 }
-void FnCLng(sqlite3_context* c, int, sqlite3_value** argv) {
+// CInt and CLng: the nearest whole number (ties to even), within the range
+// of the Jet type; beyond it the conversion overflows, as Jet's does.
+template <Int64 Lo, Int64 Hi>
+void FnCWhole(sqlite3_context* c, int, sqlite3_value** argv) {
   if (ArgNull(argv[0])) { sqlite3_result_null(c); return; }
-  sqlite3_result_int64(c, Int64(std::nearbyint(sqlite3_value_double(argv[0]))));
+  if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
+    Int64 i = sqlite3_value_int64(argv[0]);
+    if (i < Lo || i > Hi) throw EConvertError("Overflow: " + IntToStr(i) + " is out of range");
+    sqlite3_result_int64(c, i);
+    return;
+  }
+  double v = std::nearbyint(sqlite3_value_double(argv[0]));
+  if (!(v >= double(Lo) && v <= double(Hi)))
+    throw EConvertError("Overflow: " + FloatToStr(sqlite3_value_double(argv[0])) + " is out of range");
+  sqlite3_result_int64(c, Int64(v));
 }
 void FnCDbl(sqlite3_context* c, int, sqlite3_value** argv) {
   if (ArgNull(argv[0])) { sqlite3_result_null(c); return; }
@@ -327,7 +352,14 @@ void FnCDbl(sqlite3_context* c, int, sqlite3_value** argv) {
 }
 void FnCCur(sqlite3_context* c, int, sqlite3_value** argv) {
   if (ArgNull(argv[0])) { sqlite3_result_null(c); return; }
-  sqlite3_result_double(c, Currency(sqlite3_value_double(argv[0])).ToDouble());
+  double v = sqlite3_value_double(argv[0]);
+  Currency cur;
+  try {
+    cur = Currency(v);
+  } catch (EMathError&) {
+    throw EConvertError("Overflow: " + FloatToStr(v) + " is out of range");
+  }
+  sqlite3_result_double(c, cur.ToDouble());
 }
 // Format(date, "yyyy-mm-dd") and Format(number, "0.00"); a fixed picture
 // given by the SQL text, never handed to printf.
@@ -348,35 +380,59 @@ void FnFormat(sqlite3_context* c, int argc, sqlite3_value** argv) {
   ResultText(c, fmt.empty() ? FloatToStr(v) : FormatFloat(fmt, v));
 }
 
-void Add(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**),
-         bool deterministic = true) {
-  sqlite3_create_function(db, name, args, SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0), nullptr, fn,
-                          nullptr, nullptr);
+using TSqlFunction = void (*)(sqlite3_context*, int, sqlite3_value**);
+
+// SQLite calls the functions from C: an exception must not unwind through
+// its frames. The function's error becomes the statement's error, named by
+// the function ("clng: Overflow: ..."), and reaches the caller as EADOError.
+template <TSqlFunction Fn>
+void Guarded(sqlite3_context* c, int argc, sqlite3_value** argv) {
+  auto fail = [c](const String& message) {
+    String text = String(static_cast<const char*>(sqlite3_user_data(c))) + ": " + message;
+    sqlite3_result_error(c, text.data(), int(text.size()));
+  };
+  try {
+    Fn(c, argc, argv);
+  } catch (Exception& e) {
+    fail(e.Message());
+  } catch (std::bad_alloc&) {
+    sqlite3_result_error_nomem(c);
+  } catch (std::exception& e) {
+    fail(e.what());
+  } catch (...) {
+    fail("unexpected error");
+  }
+}
+
+template <TSqlFunction Fn>
+void Add(sqlite3* db, const char* name, int args, bool deterministic = true) {
+  sqlite3_create_function(db, name, args, SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0),
+                          const_cast<char*>(name), Guarded<Fn>, nullptr, nullptr);
 }
 
 }  // namespace
 
 void RegisterJetFunctions(sqlite3* db) {
-  Add(db, "instr", 2, FnInStr);
-  Add(db, "instr", 3, FnInStr);
-  Add(db, "instr", 4, FnInStr);
-  Add(db, "cstr", 1, FnCStr);
-  Add(db, "iif", 3, FnIIf);
-  Add(db, "len", 1, FnLen);
-  Add(db, "mid", 2, FnMid);
-  Add(db, "mid", 3, FnMid);
-  Add(db, "jet_left", 2, FnLeft);
-  Add(db, "jet_right", 2, FnRight);
-  Add(db, "ucase", 1, FnUCase);
-  Add(db, "lcase", 1, FnLCase);
-  Add(db, "now", 0, FnNow, false);
-  Add(db, "date", 0, FnDate, false);
-  Add(db, "nz", 1, FnNz);
-  Add(db, "nz", 2, FnNz);
-  Add(db, "cint", 1, FnCLng);
-  Add(db, "clng", 1, FnCLng);
-  Add(db, "cdbl", 1, FnCDbl);
-  Add(db, "ccur", 1, FnCCur);
-  Add(db, "format", 1, FnFormat);
-  Add(db, "format", 2, FnFormat);
+  Add<FnInStr>(db, "instr", 2);
+  Add<FnInStr>(db, "instr", 3);
+  Add<FnInStr>(db, "instr", 4);
+  Add<FnCStr>(db, "cstr", 1);
+  Add<FnIIf>(db, "iif", 3);
+  Add<FnLen>(db, "len", 1);
+  Add<FnMid>(db, "mid", 2);
+  Add<FnMid>(db, "mid", 3);
+  Add<FnLeft>(db, "jet_left", 2);
+  Add<FnRight>(db, "jet_right", 2);
+  Add<FnUCase>(db, "ucase", 1);
+  Add<FnLCase>(db, "lcase", 1);
+  Add<FnNow>(db, "now", 0, false);
+  Add<FnDate>(db, "date", 0, false);
+  Add<FnNz>(db, "nz", 1);
+  Add<FnNz>(db, "nz", 2);
+  Add<FnCWhole<-32768, 32767>>(db, "cint", 1);
+  Add<FnCWhole<INT32_MIN, INT32_MAX>>(db, "clng", 1);
+  Add<FnCDbl>(db, "cdbl", 1);
+  Add<FnCCur>(db, "ccur", 1);
+  Add<FnFormat>(db, "format", 1);
+  Add<FnFormat>(db, "format", 2);
 }

@@ -17,5 +17,7 @@
 
 struct sqlite3;
 
-String TranslateJetSQL(const String& jet);
+// Raises EADOError for a malformed text, quoting `shown` (the text as the
+// caller wrote it, before its parameter markers were replaced) or else `jet`.
+String TranslateJetSQL(const String& jet, const String& shown = String());
 void RegisterJetFunctions(sqlite3* db);

@@ -639,7 +639,7 @@ class TParam : public TCollectionItem {
   Integer FSize = 0, FPrecision = 0, FNumericScale = 0;
   TParameterAttributes FAttributes;
   TParameterDirection FDirection = pdInput;
-  Variant FValue = Variant::Null();
+  Variant FValue;   // Unassigned until a value (Null is one) is given
 };
 
 class TParams : public TCollection {
@@ -877,6 +877,7 @@ class TDataSet : public TComponent {
   TFields& AggFields() { return FAggFields; }
   Integer FieldCount() const { return FFields.Count(); }
   TFieldDefs& FieldDefs() { return FFieldDefs; }
+  const TFieldDefs& FieldDefs() const { return FFieldDefs; }
   TField* FindField(const String& name) const { return FFields.FindField(name); }
   TField* FieldByName(const String& name) const;
   // The fields named in a ";"-separated list; raises for an unknown name.

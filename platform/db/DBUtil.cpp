@@ -112,6 +112,29 @@ Variant VarElement(const Variant& v, Integer i) {
 
 Variant VarArrayFromList(const std::vector<Variant>& items) { return VarArrayOf(items); }
 
+bool CurrencyRawFromDouble(double v, Int64& raw) {
+  // v * 10000 differs from the decimal form times 10000 by about one unit
+  // in its last place: only a product that close to a half can round
+  // differently, and those take the exact conversion.
+  double x = v * 10000.0;
+  double ax = std::fabs(x);
+  if (ax < 1e14) {
+    double r = std::nearbyint(x);
+    double frac = ax - std::trunc(ax);
+    if (std::fabs(frac - 0.5) > 1e-9 + ax * 1e-15) {
+      raw = Int64(r);
+      return true;
+    }
+  }
+  if (!std::isfinite(v)) return false;
+  try {
+    raw = Currency(v).Raw();
+    return true;
+  } catch (EMathError&) {
+    return false;
+  }
+}
+
 std::vector<String> SplitFieldNames(const String& names) {
   std::vector<String> out;
   size_t start = 0;

@@ -17,6 +17,12 @@ Integer VarElementCount(const Variant& v);          // 1 for a non-array
 Variant VarElement(const Variant& v, Integer i);    // element i of an array, or v itself
 Variant VarArrayFromList(const std::vector<Variant>& items);
 
+// The raw value (scaled by 10000) of the Currency a double converts to, as
+// Currency(double) gives it (the shortest decimal form of the double rounded
+// to four decimals, ties to even), without its cost for the common values.
+// False when the value is not finite or out of the Currency range.
+bool CurrencyRawFromDouble(double v, Int64& raw);
+
 // Splits "A;B; C" into trimmed names (empty entries dropped).
 std::vector<String> SplitFieldNames(const String& names);
 

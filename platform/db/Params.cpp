@@ -126,9 +126,10 @@ void TParams::ParseSQL(const String& sql, bool keepValues) {
   EndUpdate();
 }
 
-// Finds ":name" markers outside quoted text and comments. A name is letters,
-// digits, "_" and any non-ASCII character (Chinese names); "::" is a literal
-// colon; a colon followed by a quote takes a quoted name.
+// Finds ":name" markers outside quoted text, [names], #date# literals and
+// comments. A name is letters, digits, "_" and any non-ASCII character
+// (Chinese names); "::" is a literal colon; a colon followed by a quote takes
+// a quoted name.
 TParsedSQL ParseSQLParams(const String& sql) {
   TParsedSQL out;
   out.Text.reserve(sql.size());
@@ -150,6 +151,16 @@ TParsedSQL ParseSQLParams(const String& sql) {
       out.Text.append(sql, i, end - i);
       i = end;
       continue;
+    }
+    if (c == '#') {
+      // A Jet date literal (#2024-02-29 13:00:00#): the colons of its time
+      // are no parameter markers.
+      size_t e = sql.find('#', i + 1);
+      if (e != String::npos && sql.find('\n', i + 1) > e) {
+        out.Text.append(sql, i, e + 1 - i);
+        i = e + 1;
+        continue;
+      }
     }
     if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
       size_t e = sql.find('\n', i);

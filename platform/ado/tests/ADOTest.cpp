@@ -427,6 +427,131 @@ TEST_F(AdoFixture, TransactionsRollBack) {
   EXPECT_THROW(Conn->CommitTrans(), EADOError);
 }
 
+TEST_F(AdoFixture, ParametersMustHaveValuesAndDateLiteralsAreNoMarkers) {
+  // The time in the date literal has colons; only :c is a parameter.
+  auto q = Query("select O_ID from Orders where O_OrderDate < #2024-02-29 13:00:00# and C_ID = :c order by O_ID");
+  ASSERT_EQ(q->Parameters()->Count(), 1);
+  try {
+    q->Open();
+    FAIL() << "opened with a parameter that has no value";
+  } catch (EDatabaseError& e) {
+    EXPECT_NE(e.Message().find("parameter 'c'"), String::npos) << e.Message();
+  }
+  EXPECT_FALSE(q->Active());
+  q->Parameters()->ParamByName("c")->SetValue(Variant(1));
+  q->Open();
+  EXPECT_EQ(q->RecordCount(), 2);
+  // Null is a value: it matches nothing, and says nothing.
+  q->Close();
+  q->Parameters()->ParamByName("c")->Clear();
+  q->Open();
+  EXPECT_EQ(q->RecordCount(), 0);
+
+  TADOCommand cmd;
+  cmd.SetConnection(Conn.get());
+  cmd.SetCommandText("update Orders set O_NO = :no where O_ID = :id");
+  cmd.Parameters()->ParamByName("id")->SetValue(Variant(1));
+  try {
+    cmd.Execute();
+    FAIL() << "executed with a parameter that has no value";
+  } catch (EADOError& e) {
+    EXPECT_NE(e.Message().find("parameter 'no'"), String::npos) << e.Message();
+  }
+  EXPECT_EQ(Scalar("select O_NO from Orders where O_ID = 1"), "202401050001");
+}
+
+TEST_F(AdoFixture, SeveralStatementsRunAsOneTransaction) {
+  const char* sql = "update Keys set AutoID = 100; insert into Orders (O_ID) values (1)";   // key 1 exists
+  EXPECT_THROW(Conn->Execute(sql), EADOError);
+  EXPECT_EQ(Scalar("select AutoID from Keys"), "7");   // the first statement is undone too
+  EXPECT_FALSE(Conn->InTransaction());
+  // Inside a transaction of the caller's, a failed command undoes only itself.
+  Conn->BeginTrans();
+  Conn->Execute("update Keys set AutoID = 8");
+  EXPECT_THROW(Conn->Execute(sql), EADOError);
+  EXPECT_EQ(Conn->Execute("update Keys set AutoID = AutoID + 1; update Keys set AutoID = AutoID * 2;"), 1);
+  Conn->CommitTrans();
+  EXPECT_EQ(Scalar("select AutoID from Keys"), "18");
+}
+
+TEST_F(AdoFixture, ErrorsQuoteTheSqlAsWritten) {
+  struct Case {
+    const char* Sql;
+    const char* Quoted;
+  };
+  for (Case c : {Case{"select * from Orders where O_IsBack = True and nope = 1", "O_IsBack = True and nope"},
+                 Case{"select * from Orders where O_ID = :id and nope = #2024-01-05#", ":id and nope = #2024-01-05#"},
+                 Case{"select * from Orders where O_NO = \"open", "\"open"}}) {
+    SCOPED_TRACE(c.Sql);
+    auto q = Query(c.Sql);
+    if (q->Parameters()->Count()) q->Parameters()->Items(0)->SetValue(Variant(1));
+    try {
+      q->Open();
+      FAIL();
+    } catch (EDatabaseError& e) {
+      EXPECT_NE(e.Message().find(c.Quoted), String::npos) << e.Message();
+    }
+    TParams params;
+    params.ParseSQL(c.Sql);
+    for (Integer i = 0; i < params.Count(); ++i) params[i]->SetValue(Variant(1));
+    try {
+      Conn->Execute(c.Sql, params);
+      FAIL();
+    } catch (EDatabaseError& e) {
+      EXPECT_NE(e.Message().find(c.Quoted), String::npos) << e.Message();
+    }
+  }
+}
+
+// Two users edit the same order: B read it before A saved.
+TEST_F(AdoFixture, OptimisticWriteDetectsAChangeByAnotherUser) {
+  for (TADOLockType lock : {ltOptimistic, ltBatchOptimistic}) {
+    SCOPED_TRACE(lock == ltOptimistic ? "optimistic" : "batch");
+    Conn->Execute("update Orders set O_NO = '202401050001', O_JE = 12.5 where O_ID = 1");
+    auto a = Query("select * from Orders where O_ID = 1");
+    auto b = Query("select * from Orders where O_ID = 1", lock);
+    a->Open();
+    b->Open();
+    a->Edit();
+    a->FieldByName("O_NO")->SetAsString("A");
+    a->Post();
+    b->Edit();
+    b->FieldByName("O_NO")->SetAsString("B");
+    String message;
+    try {
+      b->Post();
+      if (lock == ltBatchOptimistic) b->UpdateBatch();
+    } catch (EADOError& e) {
+      message = e.Message();
+    }
+    EXPECT_EQ(message,
+              "Row cannot be located for updating. Some values may have been changed since it was last read.");
+    EXPECT_EQ(Scalar("select O_NO from Orders where O_ID = 1"), "A");   // A's change stands
+    // B's edit is kept to retry: still being edited, or still pending.
+    EXPECT_EQ(b->FieldByName("O_NO")->AsString(), "B");
+    if (lock == ltOptimistic) EXPECT_EQ(b->State(), dsEdit);
+    else EXPECT_EQ(b->PendingCount(), 1);
+    b->Cancel();
+    if (lock == ltBatchOptimistic) b->CancelBatch();
+    // A change of another column than A changed is no conflict.
+    b->Edit();
+    b->FieldByName("O_JE")->SetAsFloat(99);
+    b->Post();
+    if (lock == ltBatchOptimistic) b->UpdateBatch();
+    EXPECT_EQ(Scalar("select O_NO || '/' || O_JE from Orders where O_ID = 1"), "A/99");
+  }
+  // A value the database keeps in another form than this program writes
+  // (more decimals, a date without time) is the same value: no conflict.
+  Conn->Execute("update Orders set O_JE = 12.50000001, O_OrderDate = '2024-01-05' where O_ID = 2");
+  auto c = Query("select * from Orders where O_ID = 2");
+  c->Open();
+  c->Edit();
+  c->FieldByName("O_JE")->SetAsFloat(13);
+  c->FieldByName("O_OrderDate")->SetAsDateTime(EncodeDate(2024, 1, 6));
+  c->Post();
+  EXPECT_EQ(Scalar("select O_JE || ' ' || O_OrderDate from Orders where O_ID = 2"), "13 2024-01-06 00:00:00");
+}
+
 struct JetCase {
   const char* Sql;
   const char* Expected;   // group_concat of the first column, or a scalar
@@ -480,6 +605,48 @@ TEST(JetTranslator, RewritesOnlyOutsideLiterals) {
   EXPECT_EQ(TranslateJetSQL("select * from T where n like 'a*b?'"), "select * from T where n like 'a%b_'");
   EXPECT_THROW(TranslateJetSQL("select #2024-13-45#"), EADOError);
   EXPECT_THROW(TranslateJetSQL("select 'open"), EADOError);
+}
+
+TEST(JetTranslator, PlusJoinsTextAfterNestedCalls) {
+  EXPECT_EQ(TranslateJetSQL("select CStr(Len(a) + 1) + 'x' + (b + c) from T"),
+            "select CStr(Len(a) + 1) || 'x' || (b + c) from T");
+  EXPECT_EQ(TranslateJetSQL("select Len(CStr(a)) + 1, (x) + 2) + 'y'"), "select Len(CStr(a)) + 1, (x) + 2) || 'y'");
+  EXPECT_EQ(TranslateJetSQL("select Mid(a, (1), 2) + b from T"), "select Mid(a, (1), 2) || b from T");
+}
+
+TEST_F(AdoFixture, OutOfRangeConversionsFailInsideTheStatement) {
+  struct Case {
+    const char* Sql;
+    const char* Result;   // nullptr: the conversion fails
+  };
+  std::vector<Case> cases = {
+      {"select CLng(2147483647.4)", "2147483647"},
+      {"select CLng(-2.5) || ' ' || CLng(3.5)", "-2 4"},   // ties to even
+      {"select CInt(32767)", "32767"},
+      {"select CCur(1.23456)", "1.2346"},
+      {"select CLng(2147483648)", nullptr},
+      {"select CLng(1e30)", nullptr},
+      {"select CInt(32768)", nullptr},
+      {"select CInt(-40000.2)", nullptr},
+      {"select CCur(1e15)", nullptr},
+      {"select CCur(-1e300)", nullptr},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Sql);
+    if (c.Result) {
+      EXPECT_EQ(Scalar(c.Sql), c.Result);
+      continue;
+    }
+    try {
+      Scalar(c.Sql);
+      FAIL() << "no error";
+    } catch (EADOError& e) {
+      EXPECT_NE(e.Message().find("Overflow"), String::npos) << e.Message();
+      EXPECT_NE(e.Message().find(c.Sql), String::npos) << e.Message();
+    }
+  }
+  // The connection works on after the failures.
+  EXPECT_EQ(Scalar("select CLng(O_JE) from Orders where O_ID = 2"), "100");
 }
 
 TEST(JetTranslator, StorageDateForm) {

@@ -251,6 +251,10 @@ TEST(Params, MarkersOutsideQuotesAndComments) {
       "select * from T where a = :id and b = ':x' and c = :名称 -- :no\n and d = :id and e::text and [x:y] = 1");
   EXPECT_EQ(p.Names, (std::vector<String>{"id", "名称", "id"}));
   EXPECT_EQ(p.Text, "select * from T where a = ? and b = ':x' and c = ? -- :no\n and d = ? and e:text and [x:y] = 1");
+  // The time of a date literal is no marker; a lone "#" starts no literal.
+  p = ParseSQLParams("select * from T where d < #2024-02-29 13:00:00# and e = :e and f = '#' and g = :g");
+  EXPECT_EQ(p.Names, (std::vector<String>{"e", "g"}));
+  EXPECT_EQ(p.Text, "select * from T where d < #2024-02-29 13:00:00# and e = ? and f = '#' and g = ?");
   TParams params;
   params.ParseSQL("select :A, :b, :a");
   EXPECT_EQ(params.Count(), 2);
