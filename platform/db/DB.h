@@ -990,6 +990,9 @@ class TDataSet : public TComponent {
   TRecordData* ViewRecord(Integer i) const { return FView.at(size_t(i)); }
   // Value of a field for any cached record (data and lookup fields).
   TDBValue RecordFieldValue(const TRecordData* rec, const TField* f) const;
+  // The stored value of a data field in a cached record, read in place;
+  // null for calculated and lookup fields (use RecordFieldValue).
+  const TDBValue* RecordDataValue(const TRecordData* rec, const TField* f) const;
 
  protected:
   // What a descendant provides.

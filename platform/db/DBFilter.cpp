@@ -8,8 +8,21 @@
 
 namespace {
 
+// Filters are typed by users (and built by the grid): a text nested deeper
+// than this is refused instead of exhausting the stack.
+constexpr int kMaxFilterDepth = 200;
+
+// The filter text for messages: a hostile text can be very long.
+String ShownText(const String& text) {
+  const size_t limit = 200;
+  if (text.size() <= limit) return text;
+  size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;   // whole characters
+  return text.substr(0, cut) + "...";
+}
+
 [[noreturn]] void FilterError(const String& what, const String& text) {
-  throw EDatabaseError("Filter expression incorrectly formed: " + what + ": " + text);
+  throw EDatabaseError("Filter expression incorrectly formed: " + what + ": " + ShownText(text));
 }
 
 // One side of a comparison: a field or a literal.
@@ -18,8 +31,18 @@ struct Operand {
   String Name;      // field name or text literal
   double Number = 0;
   bool Bool = false;
+  TDBValue Literal;   // the literal's own value, made once by MakeLiteral
   mutable const TDataSet* CachedDs = nullptr;
   mutable TField* CachedField = nullptr;
+
+  void MakeLiteral() {
+    switch (K) {
+      case kText: Literal = Name; break;
+      case kNumber: case kDate: Literal = Number; break;
+      case kBool: Literal = Bool; break;
+      default: Literal = {}; break;
+    }
+  }
 
   TField* Field(const TDataSet& ds) const {
     if (CachedDs != &ds || !CachedField || CachedField->DataSet() != &ds) {
@@ -31,32 +54,46 @@ struct Operand {
 };
 
 // A value under comparison: stored value with its storage kind, or text.
+// Field values of data fields are read in place (P), others are copied (V).
 struct Value {
   TDBValue V;
+  const TDBValue* P = nullptr;
   TStorageKind Kind = TStorageKind::None;
   TFieldType Type = ftUnknown;
   bool IsField = false;
+  const TDBValue& Get() const { return P ? *P : V; }
 };
 
-Value LiteralValue(const Operand& o) {
-  Value v;
+void LiteralValue(const Operand& o, Value& v) {
+  v.P = &o.Literal;
   switch (o.K) {
-    case Operand::kText: v.V = o.Name; v.Kind = TStorageKind::Text; break;
-    case Operand::kNumber: v.V = o.Number; v.Kind = TStorageKind::Float; v.Type = ftFloat; break;
-    case Operand::kDate: v.V = o.Number; v.Kind = TStorageKind::Float; v.Type = ftDateTime; break;
-    case Operand::kBool: v.V = o.Bool; v.Kind = TStorageKind::Bool; v.Type = ftBoolean; break;
+    case Operand::kText: v.Kind = TStorageKind::Text; break;
+    case Operand::kNumber: v.Kind = TStorageKind::Float; v.Type = ftFloat; break;
+    case Operand::kDate: v.Kind = TStorageKind::Float; v.Type = ftDateTime; break;
+    case Operand::kBool: v.Kind = TStorageKind::Bool; v.Type = ftBoolean; break;
     default: break;
   }
-  return v;
+}
+
+void Resolve(const Operand& o, const TDataSet& ds, const TRecordData* r, Value& v) {
+  if (o.K != Operand::kField) {
+    LiteralValue(o, v);
+    return;
+  }
+  TField* f = o.Field(ds);
+  v.P = ds.RecordDataValue(r, f);
+  if (!v.P) v.V = ds.RecordFieldValue(r, f);
+  v.Kind = StorageKindOf(f->DataType());
+  v.Type = f->DataType();
+  v.IsField = true;
 }
 
 bool IsDateType(TFieldType t) { return t == ftDate || t == ftTime || t == ftDateTime || t == ftTimeStamp; }
 
 // Brings a literal to the storage kind of the field it is compared with.
-TDBValue Coerce(const Value& lit, const Operand& src, TField* f) {
-  if (DBValueIsNull(lit.V)) return {};
+TDBValue Coerce(const Operand& src, TField* f, const String& filterText) {
+  if (src.K == Operand::kNull) return {};
   TStorageKind k = StorageKindOf(f->DataType());
-  if (lit.Kind == k && !(k == TStorageKind::Float && src.K == Operand::kText)) return lit.V;
   try {
     switch (k) {
       case TStorageKind::Text:
@@ -67,7 +104,7 @@ TDBValue Coerce(const Value& lit, const Operand& src, TField* f) {
         if (src.K == Operand::kText) return StrToInt64(Trim(src.Name));
         if (src.K == Operand::kBool) return Int64(src.Bool ? 1 : 0);
         if (src.K == Operand::kNumber) {
-          // 2.5 never equals an integer; keep it as a float comparison.
+          if (!(std::fabs(src.Number) < 9.2e18)) throw EConvertError(FloatToStr(src.Number) + " is out of range");
           return Int64(std::llround(src.Number));
         }
         return {};
@@ -85,8 +122,14 @@ TDBValue Coerce(const Value& lit, const Operand& src, TField* f) {
         return src.Number;
       case TStorageKind::Currency:
         if (src.K == Operand::kText) return StrToCurr(Trim(src.Name)).Raw();
-        return Currency(src.Number).Raw();
+        {
+          Int64 raw;
+          if (!CurrencyRawFromDouble(src.Number, raw))
+            throw EConvertError(FloatToStr(src.Number) + " is out of the range of a currency");
+          return raw;
+        }
       case TStorageKind::Bool:
+        if (src.K == Operand::kBool) return src.Bool;
         if (src.K == Operand::kText) {
           String u = UpperCase(Trim(src.Name));
           if (u == "TRUE" || u == "T" || u == "Y" || u == "YES" || u == "1" || u == "-1") return true;
@@ -98,82 +141,120 @@ TDBValue Coerce(const Value& lit, const Operand& src, TField* f) {
         return {};
     }
   } catch (EConvertError& e) {
-    throw EDatabaseError("Filter value for field '" + f->FieldName() + "' is not valid: " + e.Message());
+    throw EDatabaseError("Filter value for field '" + f->FieldName() + "' is not valid: " + e.Message() +
+                         ". Filter: " + ShownText(filterText));
+  } catch (EMathError& e) {
+    throw EDatabaseError("Filter value for field '" + f->FieldName() + "' is not valid: " + e.Message() +
+                         ". Filter: " + ShownText(filterText));
   }
 }
+
+// A literal compared with a field, converted once for that field.
+struct CoercedLiteral {
+  const TField* Field = nullptr;
+  TDBValue V;
+  const TDBValue& For(const Operand& lit, TField* f, const String& filterText) {
+    if (f != Field) {
+      V = Coerce(lit, f, filterText);
+      Field = f;
+    }
+    return V;
+  }
+};
 
 enum class CmpOp { Eq, Ne, Lt, Gt, Le, Ge };
 
 class Node : public TDBFilterExpr {};
+using NodePtr = std::unique_ptr<Node>;
 
+// a OR b OR c ...: one node however long the chain, so that neither
+// evaluating nor freeing it recurses once per term.
 class OrNode : public Node {
  public:
-  OrNode(std::unique_ptr<TDBFilterExpr> a, std::unique_ptr<TDBFilterExpr> b) : A(std::move(a)), B(std::move(b)) {}
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& ci) const override {
-    return A->Evaluate(ds, r, ci) || B->Evaluate(ds, r, ci);
+  std::vector<NodePtr> Items;
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& o) const override {
+    for (auto& n : Items)
+      if (n->Evaluate(ds, r, o)) return true;
+    return false;
   }
-  std::unique_ptr<TDBFilterExpr> A, B;
 };
 
 class AndNode : public Node {
  public:
-  AndNode(std::unique_ptr<TDBFilterExpr> a, std::unique_ptr<TDBFilterExpr> b) : A(std::move(a)), B(std::move(b)) {}
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& ci) const override {
-    return A->Evaluate(ds, r, ci) && B->Evaluate(ds, r, ci);
+  std::vector<NodePtr> Items;
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& o) const override {
+    for (auto& n : Items)
+      if (!n->Evaluate(ds, r, o)) return false;
+    return true;
   }
-  std::unique_ptr<TDBFilterExpr> A, B;
 };
 
 class NotNode : public Node {
  public:
-  explicit NotNode(std::unique_ptr<TDBFilterExpr> a) : A(std::move(a)) {}
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& ci) const override { return !A->Evaluate(ds, r, ci); }
-  std::unique_ptr<TDBFilterExpr> A;
+  explicit NotNode(NodePtr a) : A(std::move(a)) {}
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& o) const override {
+    return !A->Evaluate(ds, r, o);
+  }
+  NodePtr A;
 };
-
-Value Resolve(const Operand& o, const TDataSet& ds, const TRecordData* r) {
-  if (o.K != Operand::kField) return LiteralValue(o);
-  TField* f = o.Field(ds);
-  Value v;
-  v.V = ds.RecordFieldValue(r, f);
-  v.Kind = StorageKindOf(f->DataType());
-  v.Type = f->DataType();
-  v.IsField = true;
-  return v;
-}
 
 class CompareNode : public Node {
  public:
+  explicit CompareNode(const String* text) : Text(text) {}
   Operand L, R;
   CmpOp Op = CmpOp::Eq;
+  const String* Text;   // the whole filter, for messages
+  mutable CoercedLiteral Lit;
+  // A text literal ending in "*": its prefix, plain and folded.
+  bool StarLiteral = false;
+  String Prefix, FoldedPrefix;
+
+  void Prepare() {
+    const Operand* lit = L.K == Operand::kField ? &R : &L;
+    if ((Op == CmpOp::Eq || Op == CmpOp::Ne) && lit->K == Operand::kText && !lit->Name.empty() &&
+        lit->Name.back() == '*') {
+      StarLiteral = true;
+      Prefix = lit->Name.substr(0, lit->Name.size() - 1);
+      FoldedPrefix = FoldCase(Prefix);
+    }
+  }
+
   bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& o) const override {
-    Value a = Resolve(L, ds, r), b = Resolve(R, ds, r);
-    if ((Op == CmpOp::Eq || Op == CmpOp::Ne) && o.PartialCompare) {
+    Value a, b;
+    Resolve(L, ds, r, a);
+    Resolve(R, ds, r, b);
+    if (StarLiteral && o.PartialCompare) {
       // 'Ab*' against a text field: a prefix match (partial compare).
-      const Operand* lit = a.IsField ? &R : &L;
       const Value& fv = a.IsField ? a : b;
-      if (fv.IsField && lit->K == Operand::kText && fv.Kind == TStorageKind::Text && !lit->Name.empty() &&
-          lit->Name.back() == '*') {
-        if (DBValueIsNull(fv.V)) return false;
-        String text = std::get<String>(fv.V);
-        String prefix = lit->Name.substr(0, lit->Name.size() - 1);
-        if (o.IgnoreCase) { text = FoldCase(text); prefix = FoldCase(prefix); }
-        bool m = text.compare(0, prefix.size(), prefix) == 0;
+      if (fv.IsField && fv.Kind == TStorageKind::Text && !(a.IsField && b.IsField)) {
+        const TDBValue& v = fv.Get();
+        if (DBValueIsNull(v)) return false;
+        const String& text = std::get<String>(v);
+        bool m = o.IgnoreCase ? FoldCase(text).compare(0, FoldedPrefix.size(), FoldedPrefix) == 0
+                              : text.compare(0, Prefix.size(), Prefix) == 0;
         return Op == CmpOp::Eq ? m : !m;
       }
     }
-    bool ci = o.IgnoreCase;
-    if (a.IsField && !b.IsField) { b.V = Coerce(b, R, L.Field(ds)); b.Kind = a.Kind; }
-    else if (b.IsField && !a.IsField) { a.V = Coerce(a, L, R.Field(ds)); a.Kind = b.Kind; }
-    if (DBValueIsNull(a.V) || DBValueIsNull(b.V)) return false;
+    const TDBValue* x = &a.Get();
+    const TDBValue* y = &b.Get();
+    TStorageKind kx = a.Kind, ky = b.Kind;
+    if (a.IsField && !b.IsField) {
+      y = &Lit.For(R, L.Field(ds), *Text);
+      ky = kx;
+    } else if (b.IsField && !a.IsField) {
+      x = &Lit.For(L, R.Field(ds), *Text);
+      kx = ky;
+    }
+    if (DBValueIsNull(*x) || DBValueIsNull(*y)) return false;
     int c;
-    if (a.Kind == b.Kind) {
-      c = CompareDBValues(a.V, b.V, a.Kind, ci);
+    if (kx == ky) {
+      if (kx == TStorageKind::Text && std::get<String>(*x) == std::get<String>(*y)) c = 0;
+      else c = CompareDBValues(*x, *y, kx, o.IgnoreCase);
     } else {
       // Two fields of different kinds, or two literals: compare as Variants.
-      Variant x = DBValueToVariant(a.V, a.Type == ftUnknown ? ftString : a.Type);
-      Variant y = DBValueToVariant(b.V, b.Type == ftUnknown ? ftString : b.Type);
-      c = x < y ? -1 : (y < x ? 1 : 0);
+      Variant vx = DBValueToVariant(*x, a.Type == ftUnknown ? ftString : a.Type);
+      Variant vy = DBValueToVariant(*y, b.Type == ftUnknown ? ftString : b.Type);
+      c = vx < vy ? -1 : (vy < vx ? 1 : 0);
     }
     switch (Op) {
       case CmpOp::Eq: return c == 0;
@@ -192,30 +273,64 @@ class IsNullNode : public Node {
   Operand A;
   bool Negated = false;
   bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options&) const override {
-    bool isNull = DBValueIsNull(Resolve(A, ds, r).V);
+    Value v;
+    Resolve(A, ds, r, v);
+    bool isNull = DBValueIsNull(v.Get());
     return Negated ? !isNull : isNull;
   }
 };
+
+// The text of a value for LIKE: text fields as they are, others as text.
+const String& LikeText(const Value& v, String& buffer) {
+  const TDBValue& x = v.Get();
+  if (x.index() == 4) return std::get<String>(x);
+  buffer = DBValueToText(x, v.Type == ftUnknown ? ftString : v.Type);
+  return buffer;
+}
 
 class LikeNode : public Node {
  public:
   Operand A, Pattern;
   bool Negated = false;
-  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& ci) const override {
-    Value a = Resolve(A, ds, r), p = Resolve(Pattern, ds, r);
-    if (DBValueIsNull(a.V) || DBValueIsNull(p.V)) return false;
-    String text = DBValueToText(a.V, a.Type == ftUnknown ? ftString : a.Type);
-    String pat = DBValueToText(p.V, p.Type == ftUnknown ? ftString : p.Type);
-    bool m = LikeMatch(text, pat, ci.IgnoreCase);
+  // A literal pattern, plain and folded, made once.
+  String FoldedPattern;
+  void Prepare() {
+    if (Pattern.K == Operand::kText) FoldedPattern = FoldCase(Pattern.Name);
+  }
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& o) const override {
+    Value a, p;
+    Resolve(A, ds, r, a);
+    if (DBValueIsNull(a.Get()) || Pattern.K == Operand::kNull) return false;
+    String textBuffer, patternBuffer;
+    const String& text = LikeText(a, textBuffer);
+    bool m;
+    if (Pattern.K == Operand::kText) {
+      m = o.IgnoreCase ? LikeMatch(FoldCase(text), FoldedPattern, false) : LikeMatch(text, Pattern.Name, false);
+    } else {
+      Resolve(Pattern, ds, r, p);
+      if (DBValueIsNull(p.Get())) return false;
+      m = LikeMatch(text, LikeText(p, patternBuffer), o.IgnoreCase);
+    }
     return Negated ? !m : m;
   }
+};
+
+// The parsed filter: owns its text, which the nodes quote in messages.
+class FilterRoot : public TDBFilterExpr {
+ public:
+  explicit FilterRoot(const String& text) : Text(text) {}
+  bool Evaluate(const TDataSet& ds, const TRecordData* r, const Options& o) const override {
+    return Body->Evaluate(ds, r, o);
+  }
+  String Text;
+  NodePtr Body;
 };
 
 class Parser {
  public:
   explicit Parser(const String& t) : T(t) {}
 
-  std::unique_ptr<TDBFilterExpr> Run() {
+  NodePtr Run() {
     auto e = ParseOr();
     SkipBlanks();
     if (P < T.size()) FilterError("unexpected text at position " + IntToStr(Int64(P + 1)), T);
@@ -223,8 +338,18 @@ class Parser {
   }
 
  private:
-  const String& T;
+  const String& T;   // the root's copy, which outlives the nodes
   size_t P = 0;
+  int Depth = 0;     // open "(" and NOT around the current position
+
+  // Counts one more level of nesting for the life of the object.
+  struct Nesting {
+    explicit Nesting(Parser& p) : Owner(p) {
+      if (++Owner.Depth > kMaxFilterDepth) FilterError("expression nested too deeply", Owner.T);
+    }
+    ~Nesting() { --Owner.Depth; }
+    Parser& Owner;
+  };
 
   void SkipBlanks() {
     while (P < T.size() && (T[P] == ' ' || T[P] == '\t' || T[P] == '\r' || T[P] == '\n')) ++P;
@@ -243,20 +368,31 @@ class Parser {
     return true;
   }
 
-  std::unique_ptr<TDBFilterExpr> ParseOr() {
-    auto left = ParseAnd();
-    while (Keyword("OR")) left = std::make_unique<OrNode>(std::move(left), ParseAnd());
-    return left;
+  NodePtr ParseOr() {
+    NodePtr first = ParseAnd();
+    if (!Keyword("OR")) return first;
+    auto n = std::make_unique<OrNode>();
+    n->Items.push_back(std::move(first));
+    do n->Items.push_back(ParseAnd()); while (Keyword("OR"));
+    return n;
   }
-  std::unique_ptr<TDBFilterExpr> ParseAnd() {
-    auto left = ParseNot();
-    while (Keyword("AND")) left = std::make_unique<AndNode>(std::move(left), ParseNot());
-    return left;
+  NodePtr ParseAnd() {
+    NodePtr first = ParseNot();
+    if (!Keyword("AND")) return first;
+    auto n = std::make_unique<AndNode>();
+    n->Items.push_back(std::move(first));
+    do n->Items.push_back(ParseNot()); while (Keyword("AND"));
+    return n;
   }
-  std::unique_ptr<TDBFilterExpr> ParseNot() {
-    if (Keyword("NOT")) return std::make_unique<NotNode>(ParseNot());
+  NodePtr ParseNot() {
+    if (Keyword("NOT")) {
+      // NOT NOT ... is one node per NOT: counted like parentheses.
+      Nesting level(*this);
+      return std::make_unique<NotNode>(ParseNot());
+    }
     SkipBlanks();
     if (P < T.size() && T[P] == '(') {
+      Nesting level(*this);
       ++P;
       auto e = ParseOr();
       SkipBlanks();
@@ -267,7 +403,7 @@ class Parser {
     return ParseCondition();
   }
 
-  std::unique_ptr<TDBFilterExpr> ParseCondition() {
+  NodePtr ParseCondition() {
     Operand left = ParseOperand();
     SkipBlanks();
     if (Keyword("IS")) {
@@ -284,6 +420,7 @@ class Parser {
       n->A = std::move(left);
       n->Pattern = ParseOperand();
       n->Negated = neg;
+      n->Prepare();
       return n;
     }
     P = save;
@@ -296,14 +433,21 @@ class Parser {
     else if (P < T.size() && T[P] == '<') { op = CmpOp::Lt; ++P; }
     else if (P < T.size() && T[P] == '>') { op = CmpOp::Gt; ++P; }
     else { FilterError("comparison operator expected", T); }
-    auto n = std::make_unique<CompareNode>();
+    auto n = std::make_unique<CompareNode>(&T);
     n->L = std::move(left);
     n->Op = op;
     n->R = ParseOperand();
+    n->Prepare();
     return n;
   }
 
   Operand ParseOperand() {
+    Operand o = ReadOperand();
+    o.MakeLiteral();
+    return o;
+  }
+
+  Operand ReadOperand() {
     SkipBlanks();
     if (P >= T.size()) FilterError("value expected", T);
     Operand o;
@@ -376,6 +520,8 @@ class Parser {
 }  // namespace
 
 std::unique_ptr<TDBFilterExpr> TDBFilterExpr::Parse(const String& text) {
-  Parser p(text);
-  return p.Run();
+  auto root = std::make_unique<FilterRoot>(text);
+  Parser p(root->Text);
+  root->Body = p.Run();
+  return root;
 }

@@ -1,4 +1,5 @@
 #include "DBUtil.h"
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -182,50 +183,61 @@ String DBValueToText(const TDBValue& v, TFieldType type) {
   return VarToStr(DBValueToVariant(v, type));
 }
 
-String FoldCase(const String& s) { return AnsiUpperCase(s); }
-
-namespace {
-// Decodes the UTF-8 text into code points so that '?' matches one character.
-std::u32string Codepoints(const String& s) {
-  std::u32string out;
-  out.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = (unsigned char)s[i];
-    char32_t cp;
-    int len;
-    if (c < 0x80) { cp = c; len = 1; }
-    else if ((c >> 5) == 6) { cp = c & 0x1F; len = 2; }
-    else if ((c >> 4) == 14) { cp = c & 0x0F; len = 3; }
-    else if ((c >> 3) == 30) { cp = c & 0x07; len = 4; }
-    else { cp = c; len = 1; }
-    for (int k = 1; k < len && i + k < s.size(); ++k) cp = (cp << 6) | ((unsigned char)s[i + k] & 0x3F);
-    out.push_back(cp);
-    i += size_t(len);
+String FoldCase(const String& s) {
+  // ASCII text (most keys and codes) folds the same without the Unicode
+  // case tables.
+  String out = s;
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) >= 0x80) return AnsiUpperCase(s);
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
   }
   return out;
+}
+
+namespace {
+// Length in bytes of the UTF-8 character at s[i] (a stray byte is one).
+size_t CharLength(const String& s, size_t i) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+  return std::min(len, s.size() - i);
 }
 }  // namespace
 
 bool LikeMatch(const String& text, const String& pattern, bool ignoreCase) {
-  std::u32string t = Codepoints(ignoreCase ? FoldCase(text) : text);
-  std::u32string p = Codepoints(ignoreCase ? FoldCase(pattern) : pattern);
-  // Iterative wildcard matching with back-tracking to the last star.
-  size_t ti = 0, pi = 0, star = std::u32string::npos, mark = 0;
+  if (ignoreCase) return LikeMatch(FoldCase(text), FoldCase(pattern), false);
+  const String& t = text;
+  const String& p = pattern;
+  // Iterative wildcard matching over whole characters, back-tracking to the
+  // last star; a wildcard in the pattern is always a wildcard.
+  const size_t none = String::npos;
+  size_t ti = 0, pi = 0, star = none, mark = 0;
   while (ti < t.size()) {
-    if (pi < p.size() && (p[pi] == U'?' || p[pi] == U'_' || p[pi] == t[ti])) {
-      ++ti; ++pi;
-    } else if (pi < p.size() && (p[pi] == U'*' || p[pi] == U'%')) {
-      star = pi++;
+    char pc = pi < p.size() ? p[pi] : '\0';
+    if (pi < p.size() && (pc == '*' || pc == '%')) {
+      star = ++pi;
       mark = ti;
-    } else if (star != std::u32string::npos) {
-      pi = star + 1;
-      ti = ++mark;
-    } else {
-      return false;
+      continue;
     }
+    size_t tl = CharLength(t, ti);
+    if (pi < p.size() && (pc == '?' || pc == '_')) {
+      ti += tl;
+      ++pi;
+      continue;
+    }
+    if (pi < p.size()) {
+      size_t pl = CharLength(p, pi);
+      if (pl == tl && t.compare(ti, tl, p, pi, pl) == 0) {
+        ti += tl;
+        pi += pl;
+        continue;
+      }
+    }
+    if (star == none) return false;
+    pi = star;
+    mark += CharLength(t, mark);
+    ti = mark;
   }
-  while (pi < p.size() && (p[pi] == U'*' || p[pi] == U'%')) ++pi;
+  while (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) ++pi;
   return pi == p.size();
 }
 

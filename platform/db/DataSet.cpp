@@ -574,6 +574,13 @@ TDBValue TDataSet::RecordFieldValue(const TRecordData* rec, const TField* f) con
   return size_t(f->FOffset) < calc.size() ? calc[size_t(f->FOffset)] : TDBValue{};
 }
 
+const TDBValue* TDataSet::RecordDataValue(const TRecordData* rec, const TField* f) const {
+  static const TDBValue null;
+  if (f->FFieldKind != fkData && f->FFieldKind != fkInternalCalc) return nullptr;
+  if (!rec || f->FOffset < 0 || size_t(f->FOffset) >= rec->Values.size()) return &null;
+  return &rec->Values[size_t(f->FOffset)];
+}
+
 const TDBValue* TDataSet::ReadFieldValue(const TField* f) const {
   if (f->FOffset < 0) return nullptr;
   if (FCalcTarget && (FState == dsCalcFields || FState == dsFilter)) {

@@ -1,4 +1,5 @@
 #include "DBTestUtil.h"
+#include "DBUtil.h"
 #include "DateUtils.h"
 #include "gtest.h"
 
@@ -107,6 +108,92 @@ TEST(DataSetFilter, MalformedTextsAreRejectedWithoutChangingTheFilter) {
   EXPECT_THROW(ds->SetFilter("[ID] = 'abc'"), EDatabaseError);
   EXPECT_THROW(ds->SetFilter("[Nope] = 1"), EDatabaseError);
   EXPECT_EQ(VisibleIds(*ds), std::vector<int>{1});
+}
+
+TEST(DataSetFilter, HostileTextsEndInAClearError) {
+  auto ds = Sample();
+  ds->SetFilter("[ID] = 1");
+  ds->SetFiltered(true);
+  auto repeat = [](const String& part, int n) {
+    String out;
+    for (int i = 0; i < n; ++i) out += part;
+    return out;
+  };
+  for (const String& bad : {repeat("(", 3000) + "[ID] = 1" + repeat(")", 3000), repeat("NOT ", 10000) + "[ID] = 1",
+                            repeat("(NOT ", 150) + "[ID] = 1" + repeat(")", 150)}) {
+    try {
+      ds->SetFilter(bad);
+      FAIL() << "accepted";
+    } catch (EDatabaseError& e) {
+      EXPECT_EQ(e.Message().rfind("Filter expression incorrectly formed", 0), 0u) << e.Message();
+      EXPECT_LT(e.Message().size(), 400u);   // the text is quoted, not all of it
+    }
+    EXPECT_EQ(ds->Filter(), "[ID] = 1");
+  }
+  // Nesting a person might write is fine.
+  ds->SetFilter(repeat("(", 100) + "NOT [ID] > 2" + repeat(")", 100));
+  EXPECT_EQ(VisibleIds(*ds), (std::vector<int>{1, 2}));
+  // Long chains are evaluated without recursing once per term.
+  ds->SetFilter(repeat("[ID] = 1 OR ", 30000) + "[ID] = 5");
+  EXPECT_EQ(VisibleIds(*ds), (std::vector<int>{1, 5}));
+  ds->SetFilter(repeat("[ID] > 1 AND ", 30000) + "[ID] < 4");
+  EXPECT_EQ(VisibleIds(*ds), (std::vector<int>{2, 3}));
+  ds->SetFilter("[ID] = 1 AND [Price] > 5 OR [ID] = 3 AND [Price] < 10 OR [Name] = 'Bob'");
+  EXPECT_EQ(VisibleIds(*ds), (std::vector<int>{1, 3, 6}));
+}
+
+TEST(DataSetFilter, ValueOutOfTheFieldsRangeNamesFieldAndFilter) {
+  auto ds = Sample();
+  ds->SetFilter("[ID] = 1");
+  ds->SetFiltered(true);
+  struct Case {
+    const char* Filter;
+    const char* Field;
+  };
+  for (Case bad : {Case{"[Price] >= 1e15", "'Price'"}, Case{"[ID] = 1e300", "'ID'"},
+                   Case{"[Price] < -1e300 OR [ID] = 2", "'Price'"}}) {
+    SCOPED_TRACE(bad.Filter);
+    try {
+      ds->SetFilter(bad.Filter);
+      FAIL() << "accepted";
+    } catch (EDatabaseError& e) {
+      EXPECT_NE(e.Message().find(bad.Filter), String::npos) << e.Message();
+      EXPECT_NE(e.Message().find(bad.Field), String::npos) << e.Message();
+    }
+    EXPECT_EQ(VisibleIds(*ds), std::vector<int>{1});
+  }
+  ds->SetFilter("[Price] < 1e14");
+  EXPECT_EQ(VisibleIds(*ds).size(), 6u);
+}
+
+TEST(LikePatterns, WholeCharactersAndWildcards) {
+  struct Case {
+    const char* Text;
+    const char* Pattern;
+    bool IgnoreCase;
+    bool Match;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"*b", "*", false, true},          // a star in the pattern is always a wildcard
+           {"a?c", "a?c", false, true},
+           {"李四", "?四", false, true},
+           {"李四", "李_", false, true},
+           {"李四x", "李_", false, false},
+           {"王小二", "王%", false, true},
+           {"abc", "a%c", false, true},
+           {"abc", "a?", false, false},
+           {"", "*", false, true},
+           {"", "?", false, false},
+           {"ab", "*?*?*", false, true},
+           {"a", "*?*?*", false, false},
+           {"mississippi", "*sip*", false, true},
+           {"Bob", "b*", false, false},
+           {"Bob", "b*", true, true},
+           {"abc", "ABC", true, true},
+       }) {
+    SCOPED_TRACE(std::string(c.Text) + " like " + c.Pattern);
+    EXPECT_EQ(LikeMatch(c.Text, c.Pattern, c.IgnoreCase), c.Match);
+  }
 }
 
 TEST(DataSetFilter, OnFilterRecordReadsTheTestedRecord) {
