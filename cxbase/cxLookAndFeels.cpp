@@ -1,0 +1,127 @@
+#include "cxLookAndFeels.h"
+
+#include <algorithm>
+
+TOVANI_IMPLEMENT_CLASS(TcxLookAndFeel, TcxInterfacedPersistent)
+
+TcxLookAndFeel* cxRootLookAndFeel() {
+  // Lives to the end of the program: controls freed at exit still unhook.
+  static TcxLookAndFeel* root = new TcxLookAndFeel(TcxLookAndFeel::TRootTag{});
+  return root;
+}
+
+TcxLookAndFeel::TcxLookAndFeel(TRootTag) : TcxInterfacedPersistent(nullptr), FIsRoot(true) {
+  FAssignedValues = {lfvKind, lfvNativeStyle, lfvSkinName};
+}
+
+TcxLookAndFeel::TcxLookAndFeel(TPersistent* AOwner) : TcxInterfacedPersistent(AOwner) {
+  cxRootLookAndFeel()->AddDependent(this);
+}
+
+TcxLookAndFeel::~TcxLookAndFeel() {
+  // Dependents fall back to the root.
+  std::vector<TcxLookAndFeel*> dependents;
+  dependents.swap(FDependents);
+  for (TcxLookAndFeel* d : dependents) d->FMaster = nullptr;
+  if (FMaster) FMaster->RemoveDependent(this);
+  else if (!FIsRoot) cxRootLookAndFeel()->RemoveDependent(this);
+}
+
+TcxLookAndFeel* TcxLookAndFeel::EffectiveMaster() const {
+  if (FIsRoot) return nullptr;
+  return FMaster ? FMaster : cxRootLookAndFeel();
+}
+
+void TcxLookAndFeel::AddDependent(TcxLookAndFeel* A) {
+  if (std::find(FDependents.begin(), FDependents.end(), A) == FDependents.end()) FDependents.push_back(A);
+}
+
+void TcxLookAndFeel::RemoveDependent(TcxLookAndFeel* A) {
+  FDependents.erase(std::remove(FDependents.begin(), FDependents.end(), A), FDependents.end());
+}
+
+TcxLookAndFeelKind TcxLookAndFeel::Kind() const {
+  if (FAssignedValues.Contains(lfvKind) || !EffectiveMaster()) return FKind;
+  return EffectiveMaster()->Kind();
+}
+
+bool TcxLookAndFeel::NativeStyle() const {
+  if (FAssignedValues.Contains(lfvNativeStyle) || !EffectiveMaster()) return FNativeStyle;
+  return EffectiveMaster()->NativeStyle();
+}
+
+String TcxLookAndFeel::SkinName() const {
+  if (FAssignedValues.Contains(lfvSkinName) || !EffectiveMaster()) return FSkinName;
+  return EffectiveMaster()->SkinName();
+}
+
+void TcxLookAndFeel::SetKind(TcxLookAndFeelKind Value) {
+  TcxLookAndFeelKind old = Kind();
+  FKind = Value;
+  FAssignedValues.Include(lfvKind);
+  if (old != Value) Changed({lfvKind});
+}
+
+void TcxLookAndFeel::SetNativeStyle(bool Value) {
+  bool old = NativeStyle();
+  FNativeStyle = Value;
+  FAssignedValues.Include(lfvNativeStyle);
+  if (old != Value) Changed({lfvNativeStyle});
+}
+
+void TcxLookAndFeel::SetSkinName(const String& Value) {
+  String old = SkinName();
+  FSkinName = Value;
+  FAssignedValues.Include(lfvSkinName);
+  if (old != Value) Changed({lfvSkinName});
+}
+
+void TcxLookAndFeel::SetAssignedValues(TcxLookAndFeelValues Value) {
+  if (FIsRoot || Value == FAssignedValues) return;
+  TcxLookAndFeelKind kind = Kind();
+  bool native = NativeStyle();
+  String skin = SkinName();
+  FAssignedValues = Value;
+  TcxLookAndFeelValues changed;
+  if (kind != Kind()) changed.Include(lfvKind);
+  if (native != NativeStyle()) changed.Include(lfvNativeStyle);
+  if (skin != SkinName()) changed.Include(lfvSkinName);
+  if (!changed.Empty()) Changed(changed);
+}
+
+void TcxLookAndFeel::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxLookAndFeel*>(Source);
+  if (!s) {
+    TcxInterfacedPersistent::Assign(Source);
+    return;
+  }
+  FKind = s->FKind;
+  FNativeStyle = s->FNativeStyle;
+  FSkinName = s->FSkinName;
+  TcxLookAndFeelValues values = s->FAssignedValues;
+  FAssignedValues = {};
+  SetAssignedValues(values);
+  Changed({lfvKind, lfvNativeStyle, lfvSkinName});
+}
+
+void TcxLookAndFeel::SetMaster(TcxLookAndFeel* Value) {
+  if (Value == this || Value == FMaster || FIsRoot) return;
+  if (TcxLookAndFeel* m = EffectiveMaster()) m->RemoveDependent(this);
+  FMaster = Value;
+  if (TcxLookAndFeel* m = EffectiveMaster()) m->AddDependent(this);
+  Changed({lfvKind, lfvNativeStyle, lfvSkinName});
+}
+
+TcxLookAndFeelPainterClass TcxLookAndFeel::ActivePainter() const { return cxStandardPainter(); }
+
+void TcxLookAndFeel::MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
+  // Only the values this object does not assign itself change with the master.
+  TcxLookAndFeelValues changed = AChangedValues - FAssignedValues;
+  if (!changed.Empty()) Changed(changed);
+}
+
+void TcxLookAndFeel::Changed(TcxLookAndFeelValues AChangedValues) {
+  std::vector<TcxLookAndFeel*> dependents = FDependents;
+  for (TcxLookAndFeel* d : dependents) d->MasterLookAndFeelChanged(this, AChangedValues);
+  if (OnChanged) OnChanged(this, AChangedValues);
+}
