@@ -17,6 +17,8 @@
 #include "cxClasses.h"
 #include "cxGeometry.h"
 #include "cxGraphics.h"
+#include "cxLookAndFeels.h"
+#include "cxScrollBar.h"
 
 class TcxControl;
 
@@ -221,3 +223,318 @@ Integer cxFreeMouseTrackingTimers();
 // Frees the unit's shared objects; mouse trackers still running are freed
 // quietly. Runs at program end; tests may call it to check the teardown.
 void cxControlsFinalize();
+
+// ---------------------------------------------------------------------------
+// The control base.
+
+enum TcxWantedKey { wkAllKeys, wkArrows, wkChars, wkTab };
+using TcxWantedKeys = TSet<TcxWantedKey>;
+enum TcxControlBorderStyle { cxcbsNone, cxcbsDefault };
+enum TcxDirection { dirNone, dirLeft, dirRight, dirUp, dirDown };
+enum TcxDnDState { dasNone, dasPending, dasActive };
+enum TcxMouseWheelScrollingKind { mwskNone, mwskHorizontal, mwskVertical };
+
+// Told when the control's font changes.
+class IcxFontListener {
+ public:
+  virtual ~IcxFontListener() = default;
+  virtual void FontChanged(TObject* Sender, TFont* AFont) = 0;
+};
+
+// The object that owned the mouse capture is told when it loses it.
+class IcxCaptureLossNotify {
+ public:
+  virtual ~IcxCaptureLossNotify() = default;
+  virtual void CaptureLost() = 0;
+};
+
+// The control's own drag-and-drop (moving something inside the control):
+// descendants subclass it and return their class from
+// GetDragAndDropObjectClass.
+class TcxDragAndDropObject : public TObject {
+  TOVANI_CLASS(TcxDragAndDropObject, TObject)
+ public:
+  explicit TcxDragAndDropObject(TcxControl* AControl);
+  TcxControl* Control() const { return FControl; }
+  TcxCanvas* Canvas() const;
+  bool Dirty() const { return FDirty; }
+  void SetDirty(bool Value);
+  TPoint CurMousePos() const { return FCurMousePos; }
+  TPoint PrevMousePos() const { return FPrevMousePos; }
+  // Previous := current, current := the point.
+  void StoreMousePos(TPoint P);
+  void RunStart();
+  void RunTrack(TPoint P, bool& Accepted);
+  void RunFinish(bool Accepted);
+  virtual bool StartsAtMouseDown() { return false; }
+
+ protected:
+  virtual void DirtyFlagChanged() {}
+  virtual TCursor CursorFor(bool Accepted) { return Accepted ? crDrag : crNoDrop; }
+  virtual void AfterDrop(bool Accepted) {}
+  virtual void Started() { DirtyFlagChanged(); }
+  virtual void Track(TPoint P, bool& Accepted);
+  virtual void BeforeFinish() { SetDirty(true); }
+
+ private:
+  TcxControl* FControl;
+  bool FDirty = false;
+  TPoint FCurMousePos{-1, -1};
+  TPoint FPrevMousePos{-1, -1};
+};
+using TcxDragAndDropObjectFactory = std::function<TcxDragAndDropObject*(TcxControl*)>;
+
+// The platform drag object of a TcxControl: frees itself when the drag
+// ends; shows the copy cursor while Ctrl is held over an accepting target.
+class TcxDragControlObject : public TDragControlObject {
+  TOVANI_CLASS(TcxDragControlObject, TDragControlObject)
+ public:
+  using TDragControlObject::TDragControlObject;
+  void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
+  TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+};
+
+// A scroll bar owned by a TcxControl; SetupScrollBar writes the pending
+// parameters and RefreshScrollBars applies them.
+class TcxControlScrollBar : public TcxScrollBar {
+  TOVANI_CLASS(TcxControlScrollBar, TcxScrollBar)
+ public:
+  struct TData {
+    Integer Min = 0, Max = 100, Position = 0, PageSize = 0;
+    SmallInt SmallChange = 1, LargeChange = 1;
+    bool Enabled = true, Visible = false, AllowShow = false, AllowHide = false;
+  };
+  explicit TcxControlScrollBar(TComponent* AOwner = nullptr);
+  ~TcxControlScrollBar() override;
+  bool IsShown() const { return Visible(); }
+  TData Data;
+  // Applies the pending range, position, page and steps (when Visible).
+  void ApplyData();
+
+ protected:
+  void WndProc(TMessage& Message) override;
+};
+
+// The corner between the two bars.
+class TcxSizeGrip : public TCustomControl {
+  TOVANI_CLASS(TcxSizeGrip, TCustomControl)
+ public:
+  explicit TcxSizeGrip(TComponent* AOwner = nullptr);
+  ~TcxSizeGrip() override;
+  TcxLookAndFeel* LookAndFeel() const { return FLookAndFeel.get(); }
+
+ protected:
+  void Paint() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  std::unique_ptr<TcxLookAndFeel> FLookAndFeel;
+};
+
+// The base of the library's custom-drawn windowed controls.
+class TcxControl : public TCustomControl, public IcxLookAndFeelOwner {
+  TOVANI_CLASS(TcxControl, TCustomControl)
+ public:
+  explicit TcxControl(TComponent* AOwner = nullptr);
+  ~TcxControl() override;
+
+  TcxCanvas* cxCanvas() const { return FcxCanvas.get(); }
+  TcxLookAndFeel* LookAndFeel() const { return FLookAndFeel.get(); }
+  void SetLookAndFeel(TcxLookAndFeel* Value) { FLookAndFeel->Assign(Value); }
+  TcxLookAndFeel* GetLookAndFeel() override { return FLookAndFeel.get(); }
+  virtual TcxLookAndFeelPainterClass GetPainter();
+
+  TcxControlBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TcxControlBorderStyle Value);
+  // Explicit inner bounds; empty means the client rectangle.
+  void SetInnerBounds(const TRect& R);
+  bool FocusOnClick() const { return FFocusOnClick; }
+  void SetFocusOnClick(bool Value) { FFocusOnClick = Value; }
+  TcxWantedKeys WantedKeys() const { return FWantedKeys; }
+  void SetWantedKeys(TcxWantedKeys Value) { FWantedKeys = Value; }
+  // A TPopupMenu or a component implementing IcxPopupMenuComponent; anything
+  // else is refused (the value becomes null).
+  TComponent* PopupMenuComponent() const { return FPopupMenu; }
+  void AssignPopupMenu(TComponent* Value);
+  TPopupMenu* GetPopupMenu() override;
+  TPoint MouseDownPos() const { return FMouseDownPos; }
+  bool MouseButtonPressed() const { return FMouseButtonPressed; }
+  TObject* CaptureOwner() const { return FMouseCaptureObject; }
+  void SetCaptureOwner(TObject* Value);
+  void InvalidateRect(const TRect& R, bool AEraseBackground = false);
+  void AddFontListener(IcxFontListener* AListener);
+  void RemoveFontListener(IcxFontListener* AListener);
+
+  virtual TRect GetBounds();
+  virtual TRect GetClientBounds();
+  virtual Integer GetBorderSize();
+  virtual bool GetIsDesigning() { return ComponentState().Contains(csDesigning); }
+  bool GetIsLoading() { return ComponentState().Contains(csLoading); }
+  virtual bool GetIsFocused() { return Focused(); }
+  virtual bool IsInternalControl(TControl* AControl);
+  bool CanFocusWithParentForm();
+  virtual bool CanFocusOnClick();
+
+  // Own drag-and-drop.
+  TcxDnDState DragAndDropState() const { return FDragAndDropState; }
+  void SetDragAndDropState(TcxDnDState Value);
+  TcxDragAndDropObject* DragAndDropObject();
+  void SetDragAndDropObjectFactory(TcxDragAndDropObjectFactory Value) { FDragAndDropObjectFactory = std::move(Value); }
+  void CloseDragAndDrop(bool Accepted);
+  bool InDragDetectArea(Integer X, Integer Y) { return cxWithinDragThreshold(FMouseDownPos, X, Y); }
+
+  // Own scroll bars.
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  TcxControlScrollBar* HScrollBar() const { return FHScrollBar; }
+  TcxControlScrollBar* VScrollBar() const { return FVScrollBar; }
+  TcxSizeGrip* SizeGrip() const { return FSizeGrip; }
+  bool HScrollBarVisible();
+  bool VScrollBarVisible();
+  void SetupScrollBar(TScrollBarKind AKind, Integer AMin, Integer AMax, Integer AStep, Integer APage,
+                      Integer APosition, bool AAllowShow, bool AAllowHide);
+  virtual void RefreshScrollBars();
+  void BeginScrollBarsUpdate() { ++FScrollBarsLockCount; }
+  void EndScrollBarsUpdate();
+  void UpdateScrollBarControls();
+  void ScrollOneLine(TcxDirection ADirection);
+  bool IsScrollingContent() const { return FIsScrollingContent; }
+  // Middle-button autoscroll: a modal loop until a button, the wheel or Esc.
+  void RunAutoScroll();
+
+  TNotifyEvent OnFocusChanged;
+
+ protected:
+  // Hooks.
+  virtual bool DoShowPopupMenu(TComponent* AMenu, Integer X, Integer Y);
+  virtual void NotifyDesignModified() {}
+  virtual void ParentBackgroundToggled() {}
+  virtual void BeforeMouseDown(TMouseButton Button, Integer X, Integer Y);
+  virtual bool CanDragAt(Integer X, Integer Y) { return true; }
+  virtual void InternalMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {}
+  virtual void BringScrollBarsToFront();
+  virtual void EndMouseOperations();
+  virtual bool CanFocusOnClickAt(Integer X, Integer Y) { return CanFocusOnClick(); }
+  virtual bool CanFocusOnChildClick(TControl* AChild) { return CanFocusOnClick(); }
+  virtual TCursor GetCursorAt(Integer X, Integer Y) { return FDefaultCursor; }
+  virtual TcxMouseWheelScrollingKind GetMouseWheelScrollingKind();
+  virtual bool NeedsEraseBackground() { return false; }
+  virtual void InitializeControl();
+  virtual void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {}
+  virtual bool CanScrollWithoutScrollBars(TcxDirection ADirection) { return false; }
+  virtual TRect GetHScrollBarBounds();
+  virtual TRect GetSizeGripBounds();
+  virtual TRect GetVScrollBarBounds();
+  virtual void DefineScrollBars() {}
+  virtual bool PageInPixels(TScrollBarKind AKind) { return false; }
+  virtual bool HasScrollBars() { return true; }
+  virtual bool CanBringScrollBarsToFront() { return !GetIsDesigning(); }
+  virtual void ScrollContent(TScrollBarKind AKind, TScrollCode AScrollCode, Integer& APosition) {}
+  virtual void SetScrollBarsBounds();
+  virtual void UpdateScrollBarsState();
+  virtual bool IsCopyDragDrop() { return cxCtrlKeyDown(); }
+  virtual bool StillAtMouseDownPoint(Integer X, Integer Y) { return InDragDetectArea(X, Y); }
+  virtual void DoColorChanged() {}
+  virtual void DoVisibleChanged() {}
+  virtual bool MayProcessUnfocusedMouseDown() { return false; }
+  virtual void DoBoundsChanged() { RefreshScrollBars(); }
+  virtual bool AllowAutoDragAt(Integer X, Integer Y) { return FDragAndDropState == dasNone; }
+  virtual void DoCursorChanged() { FDefaultCursor = Cursor(); }
+  virtual void DoCancelMode();
+  virtual void DoFocusChanged();
+  virtual void DoFontChanged();
+  virtual bool HandlesDesignHitTest(Integer X, Integer Y, TShiftState Shift);
+  virtual bool MayFocus() { return true; }
+  virtual void DoMouseEnter(TControl* AControl);
+  virtual void DoMouseLeave(TControl* AControl);
+  virtual void DoTextChanged() {}
+  virtual void DoDragAndDrop(TPoint P, bool& Accepted);
+  virtual void DoEndDragAndDrop(bool Accepted);
+  virtual bool CanStartDragAndDrop(TPoint P) { return false; }
+  virtual bool AllowDragObject(TDragObject* ADragObject) { return true; }
+  virtual void DoBeginDragAndDrop();
+  virtual TcxDragAndDropObject* CreateDragAndDropObject();
+
+  // Platform overrides.
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWindowHandle() override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void Paint() override;
+  void Resize() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DoContextPopup(TPoint MousePos, bool& Handled) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void DoStartDrag(TDragObject*& DragObject) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  bool IsPopupMenuShortCutKey(TMessage& Message);
+
+ private:
+  friend class TcxControlScrollBar;
+  void BuildScrollBars();
+  void DropScrollBars();
+  void AdoptScrollBars();
+  void OwnBarScrolled(TObject* Sender, TScrollCode ScrollCode, Integer& ScrollPos);
+  void CalcPendingScrollBars();
+  void CheckScrollBarSizes();
+
+  std::unique_ptr<TcxCanvas> FcxCanvas;
+  std::unique_ptr<TcxLookAndFeel> FLookAndFeel;
+  std::vector<IcxFontListener*> FFontListeners;
+  TcxControlBorderStyle FBorderStyle = cxcbsNone;
+  TRect FBounds;
+  TCursor FDefaultCursor = crDefault;
+  bool FFocusOnClick = true;
+  TcxWantedKeys FWantedKeys;
+  TComponent* FPopupMenu = nullptr;
+  TPoint FMouseDownPos;
+  bool FMouseButtonPressed = false;
+  TObject* FMouseCaptureObject = nullptr;
+  TcxDragAndDropObject* FDragAndDropObject = nullptr;
+  TcxDragAndDropObjectFactory FDragAndDropObjectFactory;
+  TcxDnDState FDragAndDropState = dasNone;
+  bool FFinishingDragAndDrop = false;
+  TCursor FDragAndDropPrevCursor = crDefault;
+  TcxControlScrollBar* FHScrollBar = nullptr;
+  TcxControlScrollBar* FVScrollBar = nullptr;
+  TcxSizeGrip* FSizeGrip = nullptr;
+  TScrollStyle FScrollBars = ssBoth;
+  Integer FScrollBarsLockCount = 0;
+  bool FScrollBarsUpdateNeeded = false;
+  bool FCalculatingScrollBarsParams = false;
+  bool FUpdatingScrollBars = false;
+  bool FInitialHScrollBarVisible = false, FInitialVScrollBarVisible = false;
+  bool FKeepInitialScrollBarsParams = false;
+  bool FCreatingWindow = false;
+  bool FLastParentBackground = true;
+  bool FIsScrollingContent = false;
+};
+
+// The shared size of the system's scroll bars (vertical width, horizontal height).
+TSize cxSystemScrollBarSizes();
+
+// A component that attaches to a TcxControl as a streaming child.
+class TcxControlChildComponent : public TcxComponent {
+  TOVANI_CLASS(TcxControlChildComponent, TcxComponent)
+ public:
+  explicit TcxControlChildComponent(TComponent* AOwner = nullptr);
+  // Owned by the control's owner when AAssignOwner.
+  TcxControlChildComponent(TcxControl* AControl, bool AAssignOwner);
+  ~TcxControlChildComponent() override;
+  TcxControl* Control() const { return FControl; }
+  virtual void SetControl(TcxControl* Value) { FControl = Value; }
+  bool GetIsDestroying() const { return IsDestroying(); }
+  bool HasParent() const override { return FControl != nullptr; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+
+ protected:
+  virtual void Initialize() {}
+
+ private:
+  TcxControl* FControl = nullptr;
+};

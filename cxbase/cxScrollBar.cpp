@@ -1,5 +1,7 @@
 #include "cxScrollBar.h"
 
+#include "cxControls.h"
+
 #include <algorithm>
 
 // ---------------------------------------------------------------------------

@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "StdCtrls.h"
-#include "cxControls.h"
 #include "cxLookAndFeels.h"
 
 class TcxScrollBar;
+class TcxTimer;
 
 enum TcxScrollBarArea { sbaNone, sbaStartArrow, sbaEndArrow, sbaThumb, sbaTrackBefore, sbaTrackAfter };
 

@@ -4,7 +4,7 @@
 
 #include "TestPng.h"
 #include "TestWindows.h"
-#include "cxScrollBar.h"
+#include "cxControls.h"
 #include "gtest.h"
 
 namespace {
