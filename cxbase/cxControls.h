@@ -538,3 +538,132 @@ class TcxControlChildComponent : public TcxComponent {
  private:
   TcxControl* FControl = nullptr;
 };
+
+// ---------------------------------------------------------------------------
+// Popup windows
+
+enum TcxPopupHorzAlign { phaLeft, phaCenter, phaRight };
+enum TcxPopupVertAlign { pvaTop, pvaCenter, pvaBottom };
+enum TcxPopupFlow { pflHorizontal, pflVertical };
+enum TcxPopupWindowFrame { pwfNone, pwfSingle, pwfFlat, pwf3D };
+
+// A borderless stay-on-top window opened next to an owner rectangle: it
+// flips to the other side of the owner when the work area has no room,
+// keeps itself on the work area on the other axis, sizes itself to its
+// children, draws its frame and closes when it or the application loses
+// activation while keeping the owner form's caption active.
+class TcxPopupWindow : public TForm {
+  TOVANI_CLASS(TcxPopupWindow, TForm)
+ public:
+  TcxPopupWindow();
+  ~TcxPopupWindow() override;
+
+  // The owner's rectangle in the owner parent's client coordinates.
+  const TRect& OwnerBounds() const { return FOwnerBounds; }
+  void SetOwnerBounds(const TRect& R) { FOwnerBounds = R; }
+  TControl* OwnerParent() const { return FOwnerParent; }
+  void SetOwnerParent(TControl* Value) { FOwnerParent = Value; }
+  TcxPopupHorzAlign AlignHorz() const { return FAlignHorz; }
+  void SetAlignHorz(TcxPopupHorzAlign Value) { FAlignHorz = Value; }
+  TcxPopupVertAlign AlignVert() const { return FAlignVert; }
+  void SetAlignVert(TcxPopupVertAlign Value) { FAlignVert = Value; }
+  TcxPopupFlow Direction() const { return FDirection; }
+  void SetDirection(TcxPopupFlow Value) { FDirection = Value; }
+  bool Adjustable() const { return FAdjustable; }
+  void SetAdjustable(bool Value) { FAdjustable = Value; }
+  Integer BorderSpace() const { return FBorderSpace; }
+  void SetBorderSpace(Integer Value) { FBorderSpace = Value; }
+  TColor FrameColor() const { return FFrameColor; }
+  void SetFrameColor(TColor Value) { FFrameColor = Value; }
+  TcxPopupWindowFrame PopupBorderStyle() const { return FFrame; }
+  // The children move back by the old extents; the next AdjustSizeToControls
+  // applies the new ones.
+  void SetPopupBorderStyle(TcxPopupWindowFrame Value);
+  TcxCanvas* cxCanvas() const { return FcxCanvas.get(); }
+
+  virtual void CalcPosition(TPoint& P);
+  virtual void AdjustSizeToControls();
+  virtual Integer GetBorderExtent(TcxBorder ASide) { return GetFrameWidth(ASide) + FBorderSpace; }
+  virtual TRect GetClientBounds();
+  virtual Integer GetFrameWidth(TcxBorder ASide);
+  virtual TRect GetOwnerScreenBounds();
+  virtual void InheritOwnerFont();
+  virtual void PaintFrame();
+  virtual void ClosePopup() { Hide(); }
+  virtual void Popup();
+
+ protected:
+  // The work area the popup keeps to (that of the monitor nearest to P).
+  virtual TRect WorkAreaAt(const TPoint& P) { return cxWorkAreaAtPoint(P); }
+  virtual void VisibleChanged() {}
+  void ShiftChildrenBack();
+  void CreateParams(TCreateParams& Params) override;
+  void Deactivate() override;
+  void Paint() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  TRect FOwnerBounds;
+  TControl* FOwnerParent = nullptr;
+  TcxPopupHorzAlign FAlignHorz = phaLeft;
+  TcxPopupVertAlign FAlignVert = pvaBottom;
+  TcxPopupFlow FDirection = pflVertical;
+  bool FAdjustable = true;
+  TcxPopupWindowFrame FFrame = pwfNone;
+  Integer FBorderSpace = 0;
+  TColor FFrameColor = clWindowText;
+  std::unique_ptr<TcxCanvas> FcxCanvas;
+  HWND FPrevActiveWindow = nullptr;
+};
+
+// A semi-transparent image window used while dragging; the mouse goes
+// through it.
+class TcxCustomDragImage : public TcxPopupWindow {
+  TOVANI_CLASS(TcxCustomDragImage, TcxPopupWindow)
+ public:
+  TcxCustomDragImage();
+  bool AlphaBlend() const { return FAlphaBlend; }
+  void SetAlphaBlend(bool Value) { FAlphaBlend = Value; }
+  Byte AlphaBlendValue() const { return FAlphaBlendValue; }
+  // The window of the popup's parent form (or the active form) owns it.
+  TWinControl* PopupParent() const { return FPopupParent; }
+  void SetPopupParent(TWinControl* Value) { FPopupParent = Value; }
+  // Shown without activation and painted at once.
+  void ShowNoActivate();
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  bool FAlphaBlend = true;
+  Byte FAlphaBlendValue = 180;
+  TWinControl* FPopupParent = nullptr;
+};
+
+// A hatched sizing frame: a ring as wide as the frame width.
+class TcxSizeFrame : public TcxCustomDragImage {
+  TOVANI_CLASS(TcxSizeFrame, TcxCustomDragImage)
+ public:
+  explicit TcxSizeFrame(Integer AFrameWidth = 4);
+  ~TcxSizeFrame() override;
+  Integer FrameWidth() const { return FFrameWidth; }
+  // Screen coordinates.
+  void SetFrameBounds(const TRect& R);
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  TcxRegion* Region() const { return FRegion.get(); }
+  // How often the window region was replaced (it is kept while unchanged).
+  Integer RegionUpdates() const { return FRegionUpdates; }
+
+ protected:
+  void Paint() override;
+  void FrameRing();
+  void ApplyRegion();
+
+ private:
+  Integer FFrameWidth;
+  std::unique_ptr<TcxRegion> FRegion;
+  std::unique_ptr<TBitmap> FPattern;
+  Integer FRegionUpdates = 0;
+};
