@@ -319,6 +319,10 @@ class TCustomGridEh : public TCustomControl {
 
   // Where the mouse stands in client coordinates, for the auto-scroll timer.
   virtual TPoint CursorClientPos();
+  // Starts (Period in ms) or stops the auto-scroll timer 1; its ticks arrive
+  // as WM_TIMER. A test can take the timer's place and send the ticks itself.
+  virtual void SetScrollTimer(bool Run, UINT Period);
+  bool ScrollTimerRunning() const { return FTimerActive; }
 
   // Class library overrides.
   void DefineProperties(TFiler* Filer) override;

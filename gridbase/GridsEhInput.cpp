@@ -428,14 +428,20 @@ void TCustomGridEh::DetectSizingState(Integer X, Integer Y, const TGridLayoutEh&
   }
 }
 
+void TCustomGridEh::SetScrollTimer(bool Run, UINT Period) {
+  if (!HandleAllocated()) return;
+  if (Run) SetTimer(FHandle, kScrollTimer, Period, nullptr);
+  else KillTimer(FHandle, kScrollTimer);
+}
+
 void TCustomGridEh::StartTimer() {
   if (!HandleAllocated()) return;
-  SetTimer(FHandle, kScrollTimer, kScrollTimerPeriod, nullptr);
+  SetScrollTimer(true, kScrollTimerPeriod);
   FTimerActive = true;
 }
 
 void TCustomGridEh::StopTimer() {
-  if (FTimerActive && HandleAllocated()) KillTimer(FHandle, kScrollTimer);
+  if (FTimerActive) SetScrollTimer(false, 0);
   FTimerActive = false;
 }
 
@@ -561,7 +567,7 @@ void TCustomGridEh::TrackMove(Integer Pos, TGridCoord Cell, TPoint MousePt, bool
   const TGridAxisLayoutEh& A = IsRow ? L.Vert : L.Horz;
   Integer c = IsRow ? Cell.Y : Cell.X;
   if (c == FMovePos) return;
-  if (FMovePos == A.FirstScrollCell && Pos < A.FixedEnd && c < A.FirstScrollCell) return;
+  if (FMovePos == A.AxisFixedCount && Pos < A.FixedEnd) return;
   if (FMovePos == A.AxisCellCount - 1 && Pos > A.CellsEnd) return;
   DrawMoveLine(L);
   Integer target = c;

@@ -19,6 +19,9 @@ class TTestGrid : public TCustomGridEh {
   TPoint FakeCursor{-1, -1};
   bool UseFakeCursor = false;
   std::vector<std::pair<int, int>> Moves;
+  // The auto-scroll timer as the grid asked for it: no real timer runs.
+  UINT TimerPeriod = 0;
+  int TimerStarts = 0;
 
   using TCustomGridEh::FocusCell;
   using TCustomGridEh::KeyDown;
@@ -27,6 +30,7 @@ class TTestGrid : public TCustomGridEh {
   using TCustomGridEh::MoveCurrent;
   using TCustomGridEh::Paint;
   using TCustomGridEh::ChangeContraCounts;
+  using TCustomGridEh::ScrollTimerRunning;
   std::function<bool(Integer&, Integer&)> OnEndColumnDrag;
 
  protected:
@@ -47,6 +51,9 @@ class TTestGrid : public TCustomGridEh {
   Integer GetEditorMaxLength() override { return MaxLength; }
   TPoint CursorClientPos() override { return UseFakeCursor ? FakeCursor : TCustomGridEh::CursorClientPos(); }
   void ColumnMoved(Integer From, Integer To) override { Moves.push_back({From, To}); }
+  void SetScrollTimer(bool Run, UINT Period) override {
+    if (Run) TimerPeriod = Period, ++TimerStarts;
+  }
   bool EndColumnDrag(Integer& Origin, Integer& Destination, TPoint MousePt) override {
     return OnEndColumnDrag ? OnEndColumnDrag(Origin, Destination) : true;
   }

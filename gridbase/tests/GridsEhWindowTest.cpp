@@ -263,6 +263,8 @@ TEST_F(MouseFixture, ClickAndDragSelect) {
 TEST_F(MouseFixture, AutoScrollOneRowPerTick) {
   G->SetRowCount(30);
   Down(100, 30);
+  EXPECT_TRUE(G->ScrollTimerRunning());
+  EXPECT_EQ(G->TimerPeriod, 60u);
   G->UseFakeCursor = true;
   G->FakeCursor = {100, G->Height() + 20};   // below the grid
   for (int tick = 0; tick < 3; ++tick) G->Perform(WM_TIMER, 1, 0);
@@ -271,7 +273,34 @@ TEST_F(MouseFixture, AutoScrollOneRowPerTick) {
   EXPECT_EQ(G->Anchor().Y, 29);   // stops at the last row
   EXPECT_EQ(G->TopRow(), G->MaxTopLeftCell(1, 29).Y);
   Up(100, 30);
+  EXPECT_FALSE(G->ScrollTimerRunning());
   G->UseFakeCursor = false;
+}
+
+TEST_F(MouseFixture, ColumnDragScrollsAtTheEdges) {
+  G->SetColCount(12);
+  G->SetGridOptions(G->GridOptions() + geoColMoving);
+  Down(100, 10);   // column 1
+  EXPECT_TRUE(G->ScrollTimerRunning());
+  G->UseFakeCursor = true;
+  G->FakeCursor = {G->Width() + 30, 10};   // right of the cells
+  for (int tick = 0; tick < 3; ++tick) G->Perform(WM_TIMER, 1, 0);
+  EXPECT_EQ(G->LeftCol(), 1 + 3 - 1);   // the first tick reaches the edge, each next one scrolls
+  G->FakeCursor = {20, 10};   // back over the fixed column
+  for (int tick = 0; tick < 10; ++tick) G->Perform(WM_TIMER, 1, 0);
+  EXPECT_EQ(G->LeftCol(), 1);
+  Up(20, 10);
+  EXPECT_FALSE(G->ScrollTimerRunning());
+  ASSERT_EQ(G->Moves.size(), 0u);   // dropped where it started
+  G->UseFakeCursor = false;
+}
+
+TEST_F(MouseFixture, WheelMovesTheCurrentRow) {
+  G->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(G->Row(), 2);
+  G->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  G->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_EQ(G->Row(), 1);
 }
 
 TEST_F(MouseFixture, SizingZoneAndNewWidth) {
