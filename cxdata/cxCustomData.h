@@ -260,6 +260,7 @@ class TcxDetailObject : public TObject {
  public:
   ~TcxDetailObject() override { ClearInfoObjects(); }
   Integer ActiveRelationIndex = -1;
+  bool Expanded = false;
 
   void ClearInfoObjects();
   void FreeLinkObject(Integer ARelationIndex);
@@ -285,6 +286,9 @@ class TcxCustomDataRelation : public TObject {
   Integer Index() const;
   TcxCustomDataController* DetailDataController() const { return FDetailDataController; }
   void SetDetailDataController(TcxCustomDataController* Value) { FDetailDataController = Value; }
+  TcxCustomDataController* DataController() const;
+  // The relation's change step: the master's detail objects are refitted.
+  virtual void Changed();
 
  private:
   friend class TcxCustomDataRelationList;
@@ -1389,6 +1393,9 @@ class TcxCustomDataProvider : public TObject {
   Integer LockCount() const { return FLockCount; }
   bool DataChangedLocked() const { return FDataChangedLocked; }
   bool FieldsRecreated = false;
+  // Set while the controller needs every record (a grouped view): a source
+  // that could show a window of records loads them all.
+  bool LoadAllNeeded = false;
 
  protected:
   TcxCustomDataController* FDataController;
@@ -1533,7 +1540,7 @@ class TcxCustomDataController : public TPersistent {
   virtual Variant GetGroupingValue(Integer ARecord, TcxCustomDataField* AField);
   virtual Variant GetGroupValues(Integer ARecord);
   virtual void CopyRecord(Integer ASource, Integer ADest);
-  virtual void RecordInserted(Integer ARecord) { (void)ARecord; }
+  virtual void RecordInserted(Integer ARecord);
   virtual void RecordDeleted(Integer ARecord);
   virtual void CheckEditingRecord(Integer ARecord);
   virtual void SmartDeleteRecord(Integer ARecord) { (void)ARecord; }
@@ -1594,6 +1601,25 @@ class TcxCustomDataController : public TPersistent {
   virtual void BeforeFieldRemove(TcxCustomDataField* AField);
   virtual void AfterLoad();
   virtual void AfterLoadStorage() {}
+  // The steps of a full load, each a place for a derived controller to add
+  // its own work.
+  virtual void BeginLoadRecords() { FStorage->BeginLoading(); }
+  virtual void EndLoadRecords() { FStorage->EndLoading(); }
+  virtual Integer AddRecordFromReader(TcxValueDefReader* AReader);
+  virtual void LoadRecordFromProvider(Integer ARecord, TcxValueDefReader* AReader);
+  virtual void RecordRead(Integer ARecord);
+  // Around copying values between records through a reader.
+  virtual void BeginReaderUse() {}
+  virtual void EndReaderUse() {}
+  // Whether a load would be premature (a derived controller waits for its
+  // source to settle).
+  virtual bool IsDataLoadPending() const { return false; }
+  virtual void SaveSourcePosition() { Provider()->SavePosition(); }
+  virtual void RestoreSourcePosition() { Provider()->RestorePosition(); }
+  // A custom source's new record takes the stored value (and text) of a field.
+  virtual void CopyValueToSource(Integer ARecord, TcxCustomDataField* AField);
+  // A component the controller's fields watch was freed.
+  virtual void FieldNotification(TComponent* AComponent);
   virtual bool HasDataSource() const;
   virtual bool UsesOwnStorage() const { return true; }
   virtual bool UsesRecordIDs() const { return false; }
@@ -1603,6 +1629,14 @@ class TcxCustomDataController : public TPersistent {
   virtual bool IsProviderField(TcxCustomDataField* AField) const { (void)AField; return true; }
   virtual void DataChanged(Integer AKind, Integer AItemIndex, Integer ARecord);
   void CheckGridModeChange();
+  // After the provider moved its source: the focus follows.
+  virtual void ProviderScrolled(Integer ADistance);
+  // Makes sure some row is focused when rows exist (AForce: re-read the
+  // focus from the provider first).
+  virtual void CheckFocusing(bool AForce);
+  // Asks the control to focus the editor of an item (the source asked for a
+  // field); ADone tells whether it did.
+  virtual void FocusItemControl(Integer AItem, bool& ADone) { (void)AItem; ADone = false; }
   bool IsActive() const { return FActive; }
 
   // --- rows and focus
@@ -1741,13 +1775,66 @@ class TcxCustomDataController : public TPersistent {
   Variant GetKeyValues(Integer ARecord, const std::vector<TcxCustomDataField*>& AFields);
   virtual bool IsKeyMode() const { return false; }
   bool CanIdentifyRecordsByKey() const;
-  virtual bool GetDetailExpanded(Integer ARecord) { (void)ARecord; return false; }
-  virtual void ChangeDetailExpanding(Integer ARecord, bool AExpanded) { (void)ARecord; (void)AExpanded; }
-  virtual void ChangeDetailActiveRelationIndex(Integer ARecord, Integer ARelation) { (void)ARecord; (void)ARelation; }
-  virtual Integer GetDetailActiveRelationIndex(Integer ARecord) { (void)ARecord; return -1; }
-  virtual TObject* GetDetailLinkObject(Integer ARecord, Integer ARelation) { (void)ARecord; (void)ARelation; return nullptr; }
+  // --- master-detail
+  // Detail mode: 0 not a detail, 1 pattern (bound to a relation without a
+  // master record, or flagged as pattern), 2 clone (one master record's
+  // details).
+  virtual void SetMasterRelation(TcxCustomDataRelation* ARelation, Integer AMasterRecord);
+  void SetPatternRelation(TcxCustomDataRelation* ARelation, bool AIsPattern);
+  void SetIsPattern(bool Value);
+  Integer GetDetailMode() const;
+  bool IsPatternController() const { return GetDetailMode() == 1; }
+  TcxCustomDataController* GetMasterController() const;
+  Integer GetMasterRecordIndex() const { return FMasterRecordIndex; }
+  TcxCustomDataRelation* GetMasterRelation() const { return FMasterRelation; }
+  TcxCustomDataController* GetRootController();
+  TcxCustomDataController* GetPatternController();
+  // The detail controller registered for the relation of AItem, searched
+  // from AController through every level (null when none).
+  static TcxCustomDataController* FindDetailController(TcxCustomDataController* AController, TObject* AItem);
+  bool GetDetailExpanding(Integer ARecord) { return GetDetailExpanded(ARecord); }
+  virtual bool GetDetailExpanded(Integer ARecord);
+  virtual bool ChangeDetailExpanding(Integer ARecord, bool AExpanded);
+  virtual bool CanChangeDetailExpanding(Integer ARecord, bool AExpanded);
+  virtual void QueryDetailExpand(Integer ARecord, bool& AAllow) {
+    if (OnDetailExpandQuery) OnDetailExpandQuery(this, ARecord, AAllow);
+  }
+  virtual void QueryDetailCollapse(Integer ARecord, bool& AAllow) {
+    if (OnDetailCollapseQuery) OnDetailCollapseQuery(this, ARecord, AAllow);
+  }
+  virtual void NotifyDetailExpanded(Integer ARecord) { if (OnDetailExpandDone) OnDetailExpandDone(this, ARecord); }
+  virtual void NotifyDetailCollapsed(Integer ARecord) {
+    if (OnDetailCollapseDone) OnDetailCollapseDone(this, ARecord);
+  }
+  virtual void ChangeDetailActiveRelationIndex(Integer ARecord, Integer ARelation);
+  void ChangeActiveRelationIndex(Integer ARecord, Integer ARelation) { ChangeDetailActiveRelationIndex(ARecord, ARelation); }
+  virtual Integer GetDetailActiveRelationIndex(Integer ARecord);
+  virtual TObject* GetDetailLinkObject(Integer ARecord, Integer ARelation);
+  // Where a control that shows details plugs in: the link object of one
+  // master record's detail view, and the controller behind it.
+  virtual TObject* CreateDetailLinkObject(TcxCustomDataRelation* ARelation, Integer ARecord) {
+    (void)ARelation; (void)ARecord; return nullptr;
+  }
   virtual TcxCustomDataController* GetDetailControllerOfLink(TObject* ALink) { (void)ALink; return nullptr; }
+  TcxCustomDataController* GetDetailDataController(Integer ARecord, Integer ARelation);
+  bool IsDetailDataControllerExist(Integer ARecord, Integer ARelation);
+  void ClearDetailLinkObject(Integer ARecord, Integer ARelation);
+  void ClearDetails();
+  void CollapseDetails();
+  void ResetDetailObjects();
+  void FocusDetails(Integer ARecord);
+  void ForEachDetailController(TcxCustomDataRelation* ARelation,
+                               const std::function<void(TcxCustomDataController*)>& AProc);
+  virtual void ClearDetailsOfRelation(TObject* AItem);
+  void DetachDetailsOfRelation(TcxCustomDataRelation* ARelation);
+  void NotifyMasterOfChange();
+  virtual bool DetailsFollowMasterFocus() { return false; }
+  virtual void CheckDetailSource() {}
+  Integer NewItemRecordIndex() const { return FNewItemRecordIndex; }
+  Integer GridModeLockCount() const { return FGridModeLockCount; }
   bool CreatingLinkObject() const { return FCreatingLinkObject; }
+  TcxCustomDataController* CreatingDataController() const { return FCreatingDataController; }
+  bool FocusingDetails() const { return FFocusingDetails; }
 
   // --- bookmark
   virtual bool SetBookmark();
@@ -1768,15 +1855,17 @@ class TcxCustomDataController : public TPersistent {
   bool IsReading() const;
   virtual bool IsDestroying() const;
   bool IsOwnerDestroying() const;
-  virtual bool IsDetailMode() const { return false; }
-  virtual bool IsPattern() const { return false; }
+  virtual bool IsDetailMode() const { return FMasterRelation != nullptr; }
+  bool IsPattern() const { return IsPatternController(); }
   TcxCustomDataRelationList* Relations();
   TcxCustomDataProvider* Provider();
+  TcxCustomDataProvider* Provider() const { return FProvider.get(); }
   TcxCustomDataControllerInfo* DataControllerInfo();
+  TComponent* Notifier() const;
   TcxDataSummary* Summary();
   virtual Integer GetDefaultActiveRelationIndex() const { return 0; }
-  virtual bool HasDetailControllers() { return false; }
-  virtual void ClearDetailLinkObjects() {}
+  virtual bool HasDetailControllers();
+  virtual void ClearDetailLinkObjects() { ClearDetails(); }
   virtual void RelationsChanged() {}
 
   // --- notifications
@@ -1845,6 +1934,7 @@ class TcxCustomDataController : public TPersistent {
   void FieldRemoved(TcxCustomDataField* AField);
   void SetActiveFlag(bool Value) { FActive = Value; }
   TcxCustomDataField* CreateFieldFor(TObject* AItem, bool AInternal);
+  void ShiftDetailMasterIndexes(Integer AFrom, Integer ADelta);
 
   TComponent* FOwner;
   TcxDataControllerOptions FOptions = 0x1C;
@@ -1877,6 +1967,14 @@ class TcxCustomDataController : public TPersistent {
   bool FCancelling = false;
   bool FNotifying = false;
   bool FCreatingLinkObject = false;
+  bool FRecreatingLinkObject = false;
+  bool FDetailExpanding = false;
+  bool FFocusingDetails = false;
+  bool FIsPattern = false;
+  bool FInGetLinkRetry = false;
+  TcxCustomDataRelation* FMasterRelation = nullptr;
+  Integer FMasterRecordIndex = -1;
+  TcxCustomDataController* FCreatingDataController = nullptr;
   bool FInternalFind = false;
   bool FInRefreshItemFields = false;
   bool FInSortingChanged = false;

@@ -388,7 +388,23 @@ void TcxCustomDataController::AfterRecordsChange(Integer ARecord) {
 }
 
 void TcxCustomDataController::RecordDeleted(Integer ARecord) {
-  if (ARecord >= 0) CheckEditingRecord(ARecord);
+  if (ARecord < 0) return;
+  CheckEditingRecord(ARecord);
+  ShiftDetailMasterIndexes(ARecord, -1);
+}
+
+void TcxCustomDataController::RecordInserted(Integer ARecord) { ShiftDetailMasterIndexes(ARecord + 1, 1); }
+
+void TcxCustomDataController::ShiftDetailMasterIndexes(Integer AFrom, Integer ADelta) {
+  // The clones of later master records keep pointing at their records.
+  if (!FRelations || !FRelations->DetailObjectsField()) return;
+  for (Integer r = std::max(AFrom, 0); r < GetRecordCount(); ++r)
+    for (Integer i = 0; i < FRelations->Count(); ++i) {
+      if (!FRelations->IsDetailDataControllerExist(r, i)) continue;
+      TcxDetailObject* d = FRelations->DetailObjectOf(r);
+      TcxCustomDataController* c = d ? GetDetailControllerOfLink(d->LinkObject(i)) : nullptr;
+      if (c && c->FMasterRecordIndex >= 0) c->FMasterRecordIndex += ADelta;
+    }
 }
 
 void TcxCustomDataController::CheckEditingRecord(Integer ARecord) {
@@ -493,7 +509,14 @@ Variant TcxCustomDataController::GetGroupValues(Integer ARecord) {
 
 void TcxCustomDataController::CopyRecord(Integer ASource, Integer ADest) {
   TcxValueDefRecordReader reader(this, ASource);
-  FStorage->LoadRecord(ADest, &reader);
+  BeginReaderUse();
+  try {
+    FStorage->LoadRecord(ADest, &reader);
+  } catch (...) {
+    EndReaderUse();
+    throw;
+  }
+  EndReaderUse();
   if (ADest >= 0) DataChanged(dcRecord, -1, -1);
 }
 
@@ -732,6 +755,7 @@ void TcxCustomDataController::EndGridModeLock() {
 void TcxCustomDataController::ActiveChanged(bool AActive) {
   FActive = AActive;
   RefreshItemFields(Provider()->HasData());
+  NotifyMasterOfChange();
 }
 
 void TcxCustomDataController::LayoutChanged(Integer) { RefreshItemFields(Provider()->HasData()); }
@@ -787,23 +811,21 @@ void TcxCustomDataController::LoadStorage() {
       } else {
         p->LockNotifications();
         try {
-          p->SavePosition();
+          SaveSourcePosition();
           p->MoveToFirst();
           if (p->FieldsRecreated) UpdateFields();
-          FStorage->BeginLoading();
+          BeginLoadRecords();
           if (IsProviderMode()) {
             p->LoadFromSource();
           } else {
             std::unique_ptr<TcxValueDefReader> reader(p->CreateValueReader());
             while (!p->SourceAtLast()) {
-              const Integer r = FStorage->AddRecord();
-              FStorage->LoadRecord(r, reader.get());
-              p->RecordWasRead(r);
+              AddRecordFromReader(reader.get());
               p->MoveToNext();
             }
           }
-          FStorage->EndLoading();
-          p->RestorePosition();
+          EndLoadRecords();
+          RestoreSourcePosition();
         } catch (...) {
           p->UnlockNotifications();
           throw;
@@ -849,11 +871,53 @@ void TcxCustomDataController::RecreateStructure() {
   UnlockUpdate();
 }
 
-void TcxCustomDataController::CheckGridModeChange() {}
+void TcxCustomDataController::CheckGridModeChange() {
+  // A grouped view needs every record, so a source shown as a window of
+  // records loads them all while grouping levels exist.
+  TcxCustomDataProvider* p = Provider();
+  const bool was = p->GridModeActive();
+  p->LoadAllNeeded = DataControllerInfo()->GroupingList()->Count() > 0;
+  if (p->GridModeActive() != was) RecreateStructure();
+}
 
 void TcxCustomDataController::ReloadData() {
   if (IsDestroying()) return;
+  if (IsPatternController() && FMasterRelation) {
+    GetRootController()->ClearDetailsOfRelation(FMasterRelation->Item());
+    return;
+  }
   AddChanges(ccData);
+}
+
+Integer TcxCustomDataController::AddRecordFromReader(TcxValueDefReader* AReader) {
+  const Integer r = FStorage->AddRecord();
+  LoadRecordFromProvider(r, AReader);
+  RecordRead(r);
+  return r;
+}
+
+void TcxCustomDataController::LoadRecordFromProvider(Integer ARecord, TcxValueDefReader* AReader) {
+  FStorage->LoadRecord(ARecord, AReader);
+}
+
+void TcxCustomDataController::RecordRead(Integer ARecord) { Provider()->RecordWasRead(ARecord); }
+
+void TcxCustomDataController::CopyValueToSource(Integer ARecord, TcxCustomDataField* AField) {
+  if (AField->IsInternalField() || !AField->ValueDef()) return;
+  Provider()->SourceSetValue(ARecord, AField, FStorage->ValueAt(ARecord, AField->ValueDef()));
+  if (AField->TextStored())
+    Provider()->SetDisplayText(ARecord, AField, FStorage->DisplayTextAt(ARecord, AField->ValueDef()));
+}
+
+void TcxCustomDataController::FieldNotification(TComponent* AComponent) { FFields->ComponentRemoved(AComponent); }
+
+TComponent* TcxCustomDataController::Notifier() const { return FNotifier.get(); }
+
+void TcxCustomDataController::ProviderScrolled(Integer) { DataControllerInfo()->TakeFocusFromController(); }
+
+void TcxCustomDataController::CheckFocusing(bool AForce) {
+  if (AForce) DataControllerInfo()->TakeFocusFromController();
+  if (GetFocusedRowIndex() == -1 && GetRowCount() > 0) CheckFocusedRow();
 }
 
 void TcxCustomDataController::Loaded() {
@@ -905,6 +969,7 @@ void TcxCustomDataController::DataChanged(Integer AKind, Integer AItemIndex, Int
     if (AKind == dcInserted || AKind == dcDeleted) DataControllerInfo()->NoteRowsMoved(false);
     DataControllerInfo()->RecordsChanged();
   }
+  NotifyMasterOfChange();
   CheckChanges();
 }
 

@@ -483,8 +483,8 @@ void TcxCustomDataProvider::DataChanged(Integer AKind, Integer AItemIndex, Integ
     ResetEditing();
 }
 
-void TcxCustomDataProvider::CursorMoved(Integer) {
-  FDataController->DataControllerInfo()->TakeFocusFromController();
+void TcxCustomDataProvider::CursorMoved(Integer AHint) {
+  FDataController->ProviderScrolled(AHint);
   ResetChanging();
 }
 

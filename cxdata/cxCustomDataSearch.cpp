@@ -239,7 +239,7 @@ void TcxDataControllerNotifier::Notification(TComponent* AComponent, TOperation 
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == this && (ComponentState().Contains(csDestroying))) return;
-  if (FDataController) FDataController->Fields()->ComponentRemoved(AComponent);
+  if (FDataController) FDataController->FieldNotification(AComponent);
 }
 
 TcxSelectionChangedInfo::TcxSelectionChangedInfo(Integer ARow1, Integer ARow2) {

@@ -263,6 +263,7 @@ TcxDataStorage::~TcxDataStorage() {
 }
 
 void TcxDataStorage::ApplyLayout(TcxValueDefs* AList) {
+  ++FChangeStamp;
   // Internal records are scratch copies and carry no id: their layout does
   // not depend on UsesRecordIds, so switching ids on or off can never leave
   // an existing internal buffer laid out with another header.
@@ -315,6 +316,7 @@ void TcxDataStorage::AssignIdIfMissing(Integer Index) {
 }
 
 Integer TcxDataStorage::AddRecord() {
+  ++FChangeStamp;
   FRecords.push_back(nullptr);
   const Integer index = RecordTotal() - 1;
   AssignIdIfMissing(index);
@@ -322,6 +324,7 @@ Integer TcxDataStorage::AddRecord() {
 }
 
 Integer TcxDataStorage::InsertRecordAt(Integer Index) {
+  ++FChangeStamp;
   if (Index < 0 || Index > RecordTotal()) IndexError(Index);
   FRecords.insert(FRecords.begin() + Index, nullptr);
   AssignIdIfMissing(Index);
@@ -329,6 +332,7 @@ Integer TcxDataStorage::InsertRecordAt(Integer Index) {
 }
 
 void TcxDataStorage::RemoveRecord(Integer Index) {
+  ++FChangeStamp;
   if (Index < 0) {
     ReleaseInternalRecord(Index);
     return;
@@ -339,6 +343,7 @@ void TcxDataStorage::RemoveRecord(Integer Index) {
 }
 
 void TcxDataStorage::SetRecordTotal(Integer Value) {
+  ++FChangeStamp;
   Value = std::max(Value, 0);
   while (RecordTotal() < Value) AddRecord();
   while (RecordTotal() > Value) RemoveRecord(RecordTotal() - 1);
@@ -381,6 +386,7 @@ Variant TcxDataStorage::ValueAt(Integer Index, TcxValueDef* ADef) {
 }
 
 void TcxDataStorage::SetValueAt(Integer Index, TcxValueDef* ADef, const Variant& V) {
+  ++FChangeStamp;
   TcxValueDef* def = ResolveValueDef(Index, ADef);
   if (!def) return;
   def->WriteSlotValue(EnsureRecordBuffer(Index), V);
@@ -394,6 +400,7 @@ String TcxDataStorage::DisplayTextAt(Integer Index, TcxValueDef* ADef) {
 }
 
 void TcxDataStorage::SetDisplayTextAt(Integer Index, TcxValueDef* ADef, const String& S) {
+  ++FChangeStamp;
   TcxValueDef* def = ResolveValueDef(Index, ADef);
   if (!def) return;
   Byte* b = EnsureRecordBuffer(Index);
@@ -437,6 +444,7 @@ void TcxDataStorage::SetRecordIdAt(Integer Index, Integer Id) {
 }
 
 void TcxDataStorage::LoadRecord(Integer Index, TcxValueDefReader* AReader) {
+  ++FChangeStamp;
   Byte* b = EnsureRecordBuffer(Index);
   TcxValueDefs* defs = DefsForRecord(Index);
   for (Integer i = 0; i < defs->DefCount(); ++i) {
@@ -454,6 +462,7 @@ void TcxDataStorage::ForEachValueDef(Integer Index, Integer AArgument, TcxValueD
 }
 
 void TcxDataStorage::ClearAll(bool KeepInternal) {
+  ++FChangeStamp;
   if (!KeepInternal) FreeInternalRecords();
   FreeRecords(true);
 }
@@ -465,6 +474,7 @@ void TcxDataStorage::FreeInternalRecords() {
 }
 
 void TcxDataStorage::FreeRecords(bool Remove) {
+  ++FChangeStamp;
   for (Integer i = 0; i < RecordTotal(); ++i) FreeRecordBuffer(i);
   if (Remove) FRecords.clear();
   if (FRecords.empty()) FRecordIdCounter = 1;

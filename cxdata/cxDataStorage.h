@@ -424,6 +424,9 @@ class TcxDataStorage : public TObject {
   bool OnlyStoredValues() const { return FOnlyStoredValues; }
   void SetOnlyStoredValues(bool Value);
   bool IsDestroying() const { return FDestroying; }
+  // Advances with every change of records or values: a cache built over
+  // the storage (a key index) is valid while the stamp stays.
+  UInt64 ChangeStamp() const { return FChangeStamp; }
 
   TcxValueDefs* DefsForRecord(Integer Index) const;
   // Null when the record has no buffer yet.
@@ -459,6 +462,7 @@ class TcxDataStorage : public TObject {
   bool FUsesRecordIds = false;
   bool FOnlyStoredValues = false;
   bool FDestroying = false;
+  UInt64 FChangeStamp = 0;
 };
 
 // ---------------------------------------------------------------------------
