@@ -1509,6 +1509,8 @@ class TcxCustomDataController : public TPersistent {
   virtual void SetItemTextStored(Integer Index, bool Value);
   virtual TcxValueTypeClass GetItemValueTypeClass(Integer Index) const;
   virtual void SetItemValueTypeClass(Integer Index, TcxValueTypeClass Value);
+  // The name the editors use for the same operation.
+  void ChangeValueTypeClass(Integer Index, TcxValueTypeClass Value) { SetItemValueTypeClass(Index, Value); }
   virtual bool GetItemAttribute(Integer Index) const { (void)Index; return false; }
   virtual void SetItemAttribute(Integer Index, bool Value);
   virtual bool IsItemTextCompared(Integer Index, bool ExcludeCurrency) const;
@@ -1586,6 +1588,7 @@ class TcxCustomDataController : public TPersistent {
   void IncLookupLock() { ++FLookupLockCount; }
   void DecLookupLock() { --FLookupLockCount; }
   virtual bool IsDataChangedLocked() const { return FLookupLockCount > 0; }
+  bool IsDataChangeLocked() const { return IsDataChangedLocked(); }
   void BeginGridModeLock();
   void EndGridModeLock();
   virtual void LoadStorage();
@@ -1743,6 +1746,11 @@ class TcxCustomDataController : public TPersistent {
   // --- searching, locating, comparing
   Integer FindRecordByText(Integer AStartIndex, Integer AItem, bool AForward, bool AWrap, bool APartial,
                            const String& AText);
+  // The same search under the name and argument order the lookup editors use.
+  Integer FindRecordIndexByText(Integer AStartRow, Integer AItem, const String& AText, bool APartial, bool ACircular,
+                                bool AForward) {
+    return FindRecordByText(AStartRow, AItem, AForward, ACircular, APartial, AText);
+  }
   virtual String GetIncrementalSearchText(Integer ARecord, Integer AItem) { return GetDisplayText(ARecord, AItem); }
   virtual bool SearchInDataSet(const String& AText, bool AForward, bool ANext) {
     (void)AText; (void)AForward; (void)ANext; return false;
@@ -1902,6 +1910,8 @@ class TcxCustomDataController : public TPersistent {
   // Events.
   TcxDataControllerNotifyEvent OnInserting, OnRecordInserted, OnPosting, OnRecordPosted, OnCancelling,
       OnEditCancelled, OnRecordDeleted, OnDataChange, OnGroupingChange, OnSortingChange;
+  // The sorting event under the name the lookup editors publish.
+  TcxDataControllerNotifyEvent& OnSortingChanged = OnSortingChange;
   TcxDataRecordNotifyEvent OnRecordInit, OnDeleting, OnDetailExpandDone, OnDetailCollapseDone;
   TcxDataDetailQueryEvent OnDetailExpandQuery, OnDetailCollapseQuery;
   TcxDataControllerCompareEvent OnCompare;

@@ -388,6 +388,10 @@ class TcxDBDataSummaryItem : public TcxDataSummaryItem {
   void Assign(TPersistent* Source) override;
   TcxCustomDataField* DataField() const override;
   bool IsCurrencyType(TVarType AType) const override;
+  // The own field went away with the controller's fields.
+  void OwnFieldRemoved(TcxCustomDataField* AField) {
+    if (AField == FDataField) FDataField = nullptr;
+  }
 
  private:
   TcxDBDataController* DBController() const;
@@ -474,16 +478,12 @@ class TcxDBDataController : public TcxCustomDataController {
   void EnterLocate() { Provider()->EnterLocate(); }
   void LeaveLocate() { Provider()->LeaveLocate(); }
   static bool CheckLocateFields(TDataSet* ADataSet, const String& AKeyFieldNames, const Variant& AValue);
-  // Names other callers use for the same operations.
-  Integer FindRecordIndexByText(const Variant& AKey) { return FindRecordIndexByKey(AKey); }
-  bool IsDataChangeLocked() const { return IsDataChangedLocked(); }
 
   // Overrides of the base controller.
   void RefreshData() override;
   void CheckBrowseMode() override;
   bool IsDataChangedLocked() const override;
   void SetItemValueTypeClass(Integer Index, TcxValueTypeClass Value) override;
-  void ChangeValueTypeClass(Integer Index, TcxValueTypeClass Value) { SetItemValueTypeClass(Index, Value); }
   bool IsItemTextCompared(Integer Index, bool ExcludeCurrency) const override;
   Variant GetGroupingValue(Integer ARecord, TcxCustomDataField* AField) override;
   Variant GetFilterValue(Integer ARecord, TcxCustomDataField* AField) override;
@@ -501,6 +501,7 @@ class TcxDBDataController : public TcxCustomDataController {
   void AfterLoadStorage() override;
   void Loaded() override;
   void RecordDeleted(Integer ARecord) override;
+  void BeforeFieldRemove(TcxCustomDataField* AField) override;
   void BeginReaderUse() override { FUnboundCopy = true; }
   void EndReaderUse() override { FUnboundCopy = false; }
   void RestoreFocus() override;
@@ -606,7 +607,7 @@ class TcxDBDataController : public TcxCustomDataController {
   // Key index: record of each key value, rebuilt when the storage changed.
   std::unordered_map<std::string, Integer> FKeyIndex;
   UInt64 FKeyIndexStamp = ~UInt64(0);
-  const TcxCustomDataField* FKeyIndexField = nullptr;
+  String FKeyIndexNames;
 };
 
 // The adapter registries of the dataset controller: filter-operator

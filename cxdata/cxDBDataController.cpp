@@ -404,7 +404,7 @@ Integer TcxDBDataController::FindRecordIndexByKey(const Variant& AKey) {
   // A hash index over the stored keys, rebuilt when the storage changed, so
   // that looking up many keys (a lookup list showing one text per value) is
   // not linear per key. The first record of a key wins, like a scan.
-  if (FKeyIndexStamp != DataStorage()->ChangeStamp() || FKeyIndexField != FKeyField) {
+  if (FKeyIndexStamp != DataStorage()->ChangeStamp() || FKeyIndexNames != FKeyFieldNames) {
     FKeyIndex.clear();
     const Integer n = GetRecordCount();
     FKeyIndex.reserve(size_t(n));
@@ -417,7 +417,7 @@ Integer TcxDBDataController::FindRecordIndexByKey(const Variant& AKey) {
       FKeyIndex.emplace(k, r);
     }
     FKeyIndexStamp = DataStorage()->ChangeStamp();
-    FKeyIndexField = FKeyField;
+    FKeyIndexNames = FKeyFieldNames;
   }
   std::string k;
   if (keys.size() == 1) {
@@ -446,9 +446,15 @@ bool TcxDBDataController::FocusRecordByKey(const Variant& AKey) {
   if (r == -1 && IsGridMode()) {
     TDataSet* ds = GetDataSet();
     bool found = false;
-    TLocating locating(Provider());
-    if (ds && CheckLocateFields(ds, FKeyFieldNames, AKey)) found = ds->Locate(FKeyFieldNames, AKey, TLocateOptions());
-    if (found) SetFocusedSelected(true);
+    {
+      TLocating locating(Provider());
+      if (ds && CheckLocateFields(ds, FKeyFieldNames, AKey)) found = ds->Locate(FKeyFieldNames, AKey, TLocateOptions());
+    }
+    if (found) {
+      // The window moved with the dataset: the focus follows its cursor.
+      DBProvider()->CursorMoved(0);
+      SetFocusedSelected(true);
+    }
     return found;
   }
   const Integer row = r == -1 ? -1 : GetRowIndexByRecordIndex(r, true);
@@ -625,7 +631,8 @@ void TcxDBDataController::RecreateStructure() {
 void TcxDBDataController::GridModeStateChanged() { RecreateStructure(); }
 
 void TcxDBDataController::LoadStorage() {
-  if (IsDataLoadPending()) return;
+  // A closed dataset whose fields are being rebuilt has nothing to give yet.
+  if (IsDataLoadPending() && !FChangingBufferCount) return;
   BeginFullUpdate();
   try {
     TcxCustomDataController::LoadStorage();
@@ -668,6 +675,22 @@ void TcxDBDataController::RecordDeleted(Integer ARecord) {
   TcxDBDataProvider* p = DBProvider();
   if (p->UpdatingRecordIndex == ARecord) p->UpdatingRecordIndex = cxNullEditingRecord;
   if (p->UpdatingPrevFocusedRecordIndex == ARecord) p->UpdatingPrevFocusedRecordIndex = -1;
+}
+
+void TcxDBDataController::BeforeFieldRemove(TcxCustomDataField* AField) {
+  TcxCustomDataController::BeforeFieldRemove(AField);
+  if (AField == FKeyField) FKeyField = nullptr;
+  // Summary items bound by field name own a field of their own.
+  auto forget = [AField](TcxDataSummaryItems* AItems) {
+    if (!AItems) return;
+    for (Integer i = 0; i < AItems->Count(); ++i)
+      if (auto* item = dynamic_cast<TcxDBDataSummaryItem*>(AItems->Items(i))) item->OwnFieldRemoved(AField);
+  };
+  if (TcxDataSummary* s = IsDestroying() ? nullptr : Summary()) {
+    forget(s->FooterSummaryItems());
+    forget(s->DefaultGroupSummaryItems());
+    for (Integer g = 0; g < s->SummaryGroups()->Count(); ++g) forget(s->SummaryGroups()->Items(g)->SummaryItems());
+  }
 }
 
 void TcxDBDataController::ReloadData() {
