@@ -1,5 +1,6 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -574,7 +575,9 @@ class cxDBDataAdo : public ::testing::Test {
     const char* tmp = std::getenv("TMPDIR");
     std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tovani-cxdata-tests";
     ::mkdir(dir.c_str(), 0755);
-    Path = dir + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".mdb";
+    // One file per process: other checkouts may run the same tests at once.
+    Path = dir + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+           std::to_string(::getpid()) + ".mdb";
     std::remove(Path.c_str());
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(Path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
