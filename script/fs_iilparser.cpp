@@ -18,11 +18,6 @@ TOVANI_IMPLEMENT_CLASS(TfsILParser, TObject)
 
 namespace {
 
-bool FileExists(const String& FileName) {
-  DWORD attr = GetFileAttributesW(reinterpret_cast<LPCWSTR>(Utf8ToUtf16(FileName).c_str()));
-  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 String Lower(const String& s) {
   String r = s;
   for (char& c : r)

@@ -9,6 +9,7 @@
 // points, measured from the sheet's top left corner, as a spreadsheet
 // program's automation interface reports them.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -180,3 +181,5 @@ class TWorkbook {
 
 // Opens a file with the desktop's default application for its type.
 void OpenWithDefaultApplication(const String& fileName);
+// Tests put a recorder in place of the desktop; an empty function restores it.
+void SetDefaultApplicationOpener(std::function<void(const String&)> opener);

@@ -61,7 +61,17 @@ void WorkbookWritePackage(TWorkbook& book, const String& fileName) {
   }
 }
 
+namespace {
+std::function<void(const String&)>& Opener() {
+  static std::function<void(const String&)> opener;
+  return opener;
+}
+}  // namespace
+
+void SetDefaultApplicationOpener(std::function<void(const String&)> opener) { Opener() = std::move(opener); }
+
 void OpenWithDefaultApplication(const String& fileName) {
+  if (Opener()) return Opener()(fileName);
   auto w = Wide(fileName);
   auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", W(w), nullptr, nullptr, SW_SHOWNORMAL));
   if (r <= 32) throw EWorkbookError("No program is set up to open \"" + fileName + "\"");

@@ -67,11 +67,6 @@ void ForEachSection(const std::vector<String>& lines, const String& Section, F f
   }
 }
 
-bool FileExists(const String& FileName) {
-  DWORD attr = GetFileAttributesW(reinterpret_cast<LPCWSTR>(Utf8ToUtf16(FileName).c_str()));
-  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;

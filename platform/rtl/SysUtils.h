@@ -214,3 +214,14 @@ class FormatArg {
 String Format(const String& format, std::initializer_list<FormatArg> args);
 String Format(const String& format, const std::vector<FormatArg>& args);
 String Format(const String& format, const FormatArg* args, size_t count, const TFormatSettings& fs);
+
+// File names: "C:\folder\name.ext" taken apart ("\", "/" and ":" end a
+// folder part). ExtractFileExt includes the dot.
+String ExtractFileName(const String& fileName);
+String ExtractFilePath(const String& fileName);
+String ExtractFileExt(const String& fileName);
+String ChangeFileExt(const String& fileName, const String& extension);
+String IncludeTrailingPathDelimiter(const String& path);
+String ExcludeTrailingPathDelimiter(const String& path);
+bool FileExists(const String& fileName);
+bool DirectoryExists(const String& dir);

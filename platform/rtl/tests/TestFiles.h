@@ -2,14 +2,10 @@
 // test; the files a test makes are created afresh (fmCreate) on each run.
 #pragma once
 #include <windows.h>
+#include "SysUtils.h"
 #include "System.h"
 #include "Utf8.h"
 #include "gtest.h"
-
-inline bool FileExists(const String& name) {
-  return GetFileAttributesW(reinterpret_cast<LPCWSTR>(Utf8ToUtf16(name).c_str())) !=
-         INVALID_FILE_ATTRIBUTES;
-}
 
 class ScratchFolder : public ::testing::Test {
  protected:
