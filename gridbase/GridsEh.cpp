@@ -135,21 +135,34 @@ TColor TGridLineColorsEh::GetFrozenColLineColor() {
 // ---------------------------------------------------------------------------
 // Layout
 
+// Geometry works with extents of at most a million pixels either way, so that
+// sums over the cells on screen stay far from overflowing whatever a form
+// file or a caller stored.
+constexpr Integer kMaxLayoutExtent = 1000000;
+
 Integer TGridAxisLayoutEh::ExtentOf(Integer Index) const {
-  return Vertical ? Grid->RowHeights(Index) : Grid->ColWidths(Index);
+  Integer v = Vertical ? Grid->RowHeights(Index) : Grid->ColWidths(Index);
+  return std::clamp(v, -kMaxLayoutExtent, kMaxLayoutExtent);
 }
 
 namespace {
 
+// Sums of many cells saturate instead of overflowing.
+Integer Saturate(Int64 v) { return Integer(std::clamp<Int64>(v, -(Int64(1) << 30), Int64(1) << 30)); }
+
 void CalcAxis(TGridAxisLayoutEh& A) {
-  A.FixedEnd = 0;
-  for (Integer i = 0; i < A.AxisFixedCount; ++i) A.FixedEnd += A.ExtentOf(i) + A.LineWidth;
-  A.FrozenStart = A.FixedEnd;
+  Int64 fixedEnd = 0;
+  for (Integer i = 0; i < A.AxisFixedCount; ++i) fixedEnd += A.ExtentOf(i) + A.LineWidth;
+  A.FixedEnd = Saturate(fixedEnd);
+  Int64 frozenStart = fixedEnd;
   for (Integer i = A.AxisFixedCount - A.FrozenCellCount; i < A.AxisFixedCount; ++i)
-    A.FrozenStart -= A.ExtentOf(i) + A.LineWidth;
-  A.ContraStart = A.ClientExtent;
-  for (Integer i = 0; i < A.ContraCellCount; ++i) A.ContraStart -= A.ExtentOf(A.AxisCellCount + i) + A.LineWidth;
-  if (A.ContraCellCount > 0) A.ContraStart -= A.LineWidth;
+    frozenStart -= A.ExtentOf(i) + A.LineWidth;
+  A.FrozenStart = Saturate(frozenStart);
+  Int64 contraStart = A.ClientExtent;
+  for (Integer i = 0; i < A.ContraCellCount && contraStart > -(Int64(1) << 30); ++i)
+    contraStart -= A.ExtentOf(A.AxisCellCount + i) + A.LineWidth;
+  if (A.ContraCellCount > 0) contraStart -= A.LineWidth;
+  A.ContraStart = Saturate(contraStart);
   A.DataExtent = A.ContraStart;
   A.CellsEnd = A.FixedEnd;
   A.LastWholeVisibleCell = A.FirstScrollCell;
@@ -469,8 +482,9 @@ void TCustomGridEh::SetDefaultRowHeight(Integer v) {
 }
 
 void TCustomGridEh::SetGridLineWidth(Integer v) {
+  v = std::clamp(v, 0, 1000);
   if (v == FGridLineWidth) return;
-  FGridLineWidth = std::max(0, v);
+  FGridLineWidth = v;
   UpdateScrollRange();
   Invalidate();
 }

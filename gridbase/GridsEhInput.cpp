@@ -40,7 +40,7 @@ void TCustomGridEh::KeyDown(Word& Key, TShiftState Shift) {
   bool ctrl = Shift.Contains(ssCtrl);
   switch (Key) {
     case VK_TAB:
-      if (!Shift.Contains(ssAlt)) {
+      if (!Shift.Contains(ssAlt) && !ctrl) {
         bool back = Shift.Contains(ssShift);
         // Steps until a tab stop, or until it is back where it started.
         do {

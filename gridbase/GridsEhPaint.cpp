@@ -120,10 +120,10 @@ void TCustomGridEh::DrawCells(const TGridLayoutEh& L, TGridCoord Start, Integer 
   HDC dc = Canvas()->Handle();
   Integer y = Top;
   for (Integer row = Start.Y; y < BottomLimit && row < RowLimit; ++row) {
-    Integer h = RowHeights(row);
+    Integer h = L.Vert.ExtentOf(row);
     Integer x = Left;
     for (Integer col = Start.X; x < RightLimit && col < ColLimit; ++col) {
-      Integer w = ColWidths(col);
+      Integer w = L.Horz.ExtentOf(col);
       TRect r(x, y, x + w, y + h);
       x = r.Right + L.Horz.LineWidth;
       if (w <= 0 || !RectVisible(dc, r.AsRECT())) continue;

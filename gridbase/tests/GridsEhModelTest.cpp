@@ -170,6 +170,21 @@ TEST(GridCounts, HugeCountsFailCleanly) {
   EXPECT_EQ(g->ColWidthsArray()[0], 5);
 }
 
+TEST(GridCounts, HugeExtentsKeepTheGeometrySane) {
+  auto g = MakeGrid();
+  g->SetFixedCols(2);
+  g->SetColWidths(0, 2000000000);
+  g->SetColWidths(1, 2000000000);
+  g->SetRowHeights(2, -2000000000);
+  g->SetGridLineWidth(1 << 30);
+  EXPECT_EQ(g->GridLineWidth(), 1000);
+  TGridLayoutEh L = g->Layout();
+  EXPECT_GT(L.Horz.FixedEnd, 0);
+  EXPECT_EQ(L.Horz.CellsEnd, L.Horz.DataExtent);   // nothing scrollable fits
+  EXPECT_EQ(g->CellAtPoint(5, 5), (TGridCoord{0, 0}));
+  EXPECT_EQ(g->VisibleColCount(), 1);
+}
+
 TEST(GridCounts, ContraCellsGrowAtTheEndOfTheScrollableCells) {
   auto g = MakeGrid();
   g->SetContraColCount(1);

@@ -140,6 +140,8 @@ TEST_F(KeyFixture, TabWrapsAndTabStops) {
   Key(VK_TAB, {ssShift});
   EXPECT_EQ(G->Current(), (TGridCoord{4, 4}));
   EXPECT_EQ(G->Anchor(), G->Current());   // Shift+Tab moves the anchor too
+  Key(VK_TAB, {ssCtrl});
+  EXPECT_EQ(G->Current(), (TGridCoord{4, 4}));   // Ctrl+Tab is not the grid's
   G->SetTabStops(1, false);
   G->FocusCell(4, 1, true);
   Key(VK_TAB);
