@@ -15,6 +15,7 @@
 
 #include "Controls.h"
 #include "Graphics.h"
+#include "ImgList.h"
 #include "cxClasses.h"
 #include "cxGeometry.h"
 
@@ -417,3 +418,131 @@ void cxDrawGlyphOrImage(HDC DC, TRect AGlyphRect, const TRect& ADestRect, TBitma
                         TCustomImageList* AImageList, Integer AImageIndex, TcxGlyphEffectMode ADrawMode,
                         bool AUseGlyphTransparentColor = false, TColor ATransparentColor = clNone,
                         TBrush* ABackgroundBrush = nullptr, bool ASmoothStretch = false);
+
+// ---------------------------------------------------------------------------
+// Image list with stored image info: beside the system image list it keeps
+// each image's bitmap, mask and mask colour as added, so images keep their
+// alpha channel, read back unchanged and are stored in the form file in the
+// library's own (optionally compressed) form. Drawing goes through the glyph
+// pipeline, so disabled images get the library's disabled look.
+
+class TcxImageInfo : public TPersistent {
+  TOVANI_CLASS(TcxImageInfo, TPersistent)
+ public:
+  TcxImageInfo();
+  ~TcxImageInfo() override;
+  void Assign(TPersistent* Source) override;
+  TcxCustomBitmap* Image() const { return FImage.get(); }
+  TcxCustomBitmap* Mask() const { return FMask.get(); }
+  TColor MaskColor() const { return FMaskColor; }
+  void SetMaskColor(TColor Value) { FMaskColor = Value; }
+  // Null gives an empty bitmap.
+  virtual void AssignImage(TBitmap* Value);
+  virtual void AssignMask(TBitmap* Value);
+
+ private:
+  std::unique_ptr<TcxCustomBitmap> FImage, FMask;
+  TColor FMaskColor = clNone;
+};
+
+class TcxImageInfoItem : public TCollectionItem {
+  TOVANI_CLASS(TcxImageInfoItem, TCollectionItem)
+ public:
+  explicit TcxImageInfoItem(TCollection* ACollection = nullptr);
+  TcxImageInfoItem(TCollection* ACollection, TBitmap* AImage, TBitmap* AMask, TColor AMaskColor);
+  void Assign(TPersistent* Source) override;
+  TcxImageInfo* ImageInfo() const { return FImageInfo.get(); }
+  TBitmap* Image() const { return FImageInfo->Image(); }
+  void SetImage(TBitmap* Value) { FImageInfo->AssignImage(Value); }
+  TBitmap* Mask() const { return FImageInfo->Mask(); }
+  void SetMask(TBitmap* Value) { FImageInfo->AssignMask(Value); }
+  TColor MaskColor() const { return FImageInfo->MaskColor(); }
+  void SetMaskColor(TColor Value) { FImageInfo->SetMaskColor(Value); }
+  bool CompressData() const;
+  void SetCompressData(bool Value);
+
+ private:
+  std::unique_ptr<TcxImageInfo> FImageInfo;
+};
+
+class TcxImageList;
+
+class TcxImageInfoCollection : public TCollection {
+  TOVANI_CLASS(TcxImageInfoCollection, TCollection)
+ public:
+  explicit TcxImageInfoCollection(TcxImageList* AImageList);
+  bool CompressData() const { return FCompressData; }
+  void SetCompressData(bool Value);
+  TcxImageInfoItem* AddInfo(TBitmap* AImage, TBitmap* AMask, TColor AMaskColor);
+  void MoveItem(Integer ACurIndex, Integer ANewIndex);
+  // -1 clears the collection.
+  void DeleteItem(Integer AIndex);
+  TcxImageInfoItem* Info(Integer AIndex) const { return static_cast<TcxImageInfoItem*>(Items(AIndex)); }
+
+ protected:
+  TPersistent* GetOwner() override;
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
+ private:
+  TcxImageList* FImageList;
+  bool FCompressData = false;
+};
+
+class TcxImageList : public TCustomImageList {
+  TOVANI_CLASS(TcxImageList, TCustomImageList)
+ public:
+  explicit TcxImageList(TComponent* AOwner = nullptr);
+  TcxImageList(Integer AWidth, Integer AHeight);
+  ~TcxImageList() override;
+
+  TcxImageInfoCollection* ImageInfos() const { return FImages.get(); }
+  bool CompressData() const { return FImages->CompressData(); }
+  void SetCompressData(bool Value) { FImages->SetCompressData(Value); }
+  Integer FormatVersion() const { return FFormatVersion; }
+
+  // Each answers the index of the first image added, or -1.
+  Integer AddImageWithMask(TBitmap* AImage, TBitmap* AMask);
+  Integer AddMaskedImage(TBitmap* AImage, TColor AMaskColor);
+  // Nothing for Index < 0 or > Count.
+  void InsertImage(Integer AIndex, TBitmap* AImage, TBitmap* AMask);
+  void ReplaceImage(Integer AIndex, TBitmap* AImage, TBitmap* AMask);
+  void MoveImage(Integer ACurIndex, Integer ANewIndex);
+  // -1 deletes all.
+  void DeleteImage(Integer AIndex);
+  void ClearImages() { DeleteImage(-1); }
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate(bool ANotify = true);
+  bool IsUpdateLocked() const { return FUpdateCount > 0; }
+  // The image (and mask) as stored; nothing for a bad index.
+  void GetImage(Integer AIndex, TBitmap* AImage, TBitmap* AMask);
+  void ReadImageInfoAt(Integer AIndex, TcxImageInfo* AInfo);
+  Integer AddFromInfo(TcxImageInfo* AInfo);
+  void Assign(TPersistent* Source) override;
+  // Draws through the glyph pipeline (disabled images in the library's look).
+  void Draw(TCanvas* ACanvas, Integer X, Integer Y, Integer AIndex, bool AEnabled = true);
+  void DefineProperties(TFiler* Filer) override;
+
+  // Image AIndex (or the whole bitmap for -1) of a system image list.
+  static void ExtractImage(HIMAGELIST AHandle, Integer AIndex, TBitmap* AMask, TBitmap* AImage);
+  // Bits per pixel of the list's image bitmap; 0 when unknown.
+  static Integer ImagePixelFormat(HIMAGELIST AHandle);
+
+ protected:
+  void Change() override;
+  void StoreImageInfo(TBitmap* AImage, TBitmap* AMask, TColor AMaskColor);
+  void RebuildImageInfoFromHandle();
+  void ReloadFromImageInfo();
+
+ private:
+  std::unique_ptr<TcxImageInfoCollection> FImages;
+  Integer FUpdateCount = 0;
+  bool FSynchronizing = false;
+  Integer FFormatVersion = 1;
+};
+
+bool cxImageListsEqual(TCustomImageList* AList1, TCustomImageList* AList2);
+// 1 when the bitmap is not a whole number of images, else columns x rows.
+Integer cxImageCountInBitmap(TBitmap* ABitmap, Integer AWidth, Integer AHeight);
+void cxDrawBitmapOver(TBitmap* ADest, TBitmap* ASource);
+TBitmap* cxDuplicateTBitmap(TBitmap* ASource);
+HBITMAP cxCopyBitmapHandle(HBITMAP AHandle);

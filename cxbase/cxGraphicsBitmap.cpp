@@ -719,7 +719,20 @@ void cxDrawGlyphOrImage(HDC DC, TRect AGlyphRect, const TRect& ADestRect, TBitma
     hasAlpha = AGlyph->PixelFormat() == pf32bit;
   } else {
     image = Scratch(1, AImageList->Width(), AImageList->Height());
-    hasAlpha = ExtractFromImageList(AImageList->Handle(), AImageIndex, false, image);
+    auto* cxList = dynamic_cast<TcxImageList*>(AImageList);
+    TcxImageInfoItem* stored = cxList && AImageIndex < cxList->ImageInfos()->Count()
+                                   ? cxList->ImageInfos()->Info(AImageIndex)
+                                   : nullptr;
+    if (stored && stored->Image()->PixelFormat() == pf32bit) {
+      // The image as it was added, alpha and all.
+      TRGBColors px;
+      cxGetBitmapPixels(stored->Image(), true, px);
+      image->SetSize(stored->Image()->Width(), stored->Image()->Height());
+      cxSetBitmapPixels(image, px, true);
+      hasAlpha = true;
+    } else {
+      hasAlpha = ExtractFromImageList(AImageList->Handle(), AImageIndex, false, image);
+    }
   }
   hasAlpha = hasAlpha && image->HasAlphaChannel();
   if (!hasAlpha) image->ApplyPixelOperation(pxoOpaque);

@@ -93,7 +93,8 @@ void CtrlKey(bool down) {
   in.ki.wVk = VK_CONTROL;
   in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
   SendInput(1, &in, sizeof(in));
-  PumpMessages(1);
+  // The key state follows once the input went through the display server.
+  for (int i = 0; i < 100 && (GetAsyncKeyState(VK_CONTROL) < 0) != down; ++i) PumpMessages(1);
 }
 
 }  // namespace
