@@ -331,6 +331,15 @@ class TcxSizeGrip : public TCustomControl {
   std::unique_ptr<TcxLookAndFeel> FLookAndFeel;
 };
 
+// The images shown while the control is dragged by the platform's drag and
+// drop. It stands on the platform's image list until the platform has a drag
+// image list of its own to derive from.
+class TcxDragImageList : public TImageList {
+  TOVANI_CLASS(TcxDragImageList, TImageList)
+ public:
+  explicit TcxDragImageList(TComponent* AOwner = nullptr) : TImageList(AOwner) {}
+};
+
 // The base of the library's custom-drawn windowed controls.
 class TcxControl : public TCustomControl, public IcxLookAndFeelOwner {
   TOVANI_CLASS(TcxControl, TCustomControl)
@@ -362,6 +371,9 @@ class TcxControl : public TCustomControl, public IcxLookAndFeelOwner {
   TObject* CaptureOwner() const { return FMouseCaptureObject; }
   void SetCaptureOwner(TObject* Value);
   void InvalidateRect(const TRect& R, bool AEraseBackground = false);
+  // The drag images (made once, filled by InitDragImages); null unless the
+  // control has drag images and they hold an image.
+  TCustomImageList* GetDragImages();
   void AddFontListener(IcxFontListener* AListener);
   void RemoveFontListener(IcxFontListener* AListener);
 
@@ -454,6 +466,12 @@ class TcxControl : public TCustomControl, public IcxLookAndFeelOwner {
   virtual bool AllowDragObject(TDragObject* ADragObject) { return true; }
   virtual void DoBeginDragAndDrop();
   virtual TcxDragAndDropObject* CreateDragAndDropObject();
+  virtual bool HasDragImages() { return false; }
+  virtual TSize GetDragImageSize() { return TSize(0, 0); }
+  virtual void PaintDragImage(TcxCanvas* ACanvas, const TRect& R) {}
+  virtual TcxDragImageList* CreateDragImages() { return new TcxDragImageList(nullptr); }
+  virtual void InitDragImages(TcxDragImageList* AImageList);
+  void DoEndDrag(TObject* Target, Integer X, Integer Y) override;
 
   // Platform overrides.
   void CreateParams(TCreateParams& Params) override;
@@ -502,6 +520,7 @@ class TcxControl : public TCustomControl, public IcxLookAndFeelOwner {
   TcxControlScrollBar* FHScrollBar = nullptr;
   TcxControlScrollBar* FVScrollBar = nullptr;
   TcxSizeGrip* FSizeGrip = nullptr;
+  std::unique_ptr<TcxDragImageList> FDragImages;
   TScrollStyle FScrollBars = ssBoth;
   Integer FScrollBarsLockCount = 0;
   bool FScrollBarsUpdateNeeded = false;

@@ -50,6 +50,7 @@ void TcxDragAndDropObject::RunFinish(bool Accepted) {
 // Platform drag object
 
 TOVANI_IMPLEMENT_CLASS(TcxDragControlObject, TDragControlObject)
+TOVANI_IMPLEMENT_CLASS(TcxDragImageList, TImageList)
 
 void TcxDragControlObject::Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {
   TDragControlObject::Finished(Target, X, Y, Accepted);
@@ -87,6 +88,7 @@ TcxControl::~TcxControl() {
   if (!ComponentState().Contains(csDestroying)) Destroying();
   EndDrag(false);
   FFinishingDragAndDrop = true;   // nothing more is announced while going
+  FDragImages.reset();
   delete FDragAndDropObject;
   FDragAndDropObject = nullptr;
   DropScrollBars();
@@ -549,6 +551,30 @@ void TcxControl::CloseDragAndDrop(bool Accepted) {
   delete FDragAndDropObject;
   FDragAndDropObject = nullptr;
   FFinishingDragAndDrop = false;
+}
+
+TCustomImageList* TcxControl::GetDragImages() {
+  if (!HasDragImages()) return nullptr;
+  if (!FDragImages) {
+    FDragImages.reset(CreateDragImages());
+    InitDragImages(FDragImages.get());
+  }
+  return FDragImages->Count() > 0 ? FDragImages.get() : nullptr;
+}
+
+void TcxControl::InitDragImages(TcxDragImageList* AImageList) {
+  const TSize size = GetDragImageSize();
+  if (size.cx <= 0 || size.cy <= 0) return;
+  AImageList->SetSize(size.cx, size.cy);
+  TBitmap bitmap(size.cx, size.cy, pf24bit);
+  TcxCanvas canvas(bitmap.Canvas());
+  PaintDragImage(&canvas, TRect(0, 0, size.cx, size.cy));
+  AImageList->AddMasked(&bitmap, bitmap.TransparentColor());
+}
+
+void TcxControl::DoEndDrag(TObject* Target, Integer X, Integer Y) {
+  TCustomControl::DoEndDrag(Target, X, Y);
+  FDragImages.reset();
 }
 
 void TcxControl::DoStartDrag(TDragObject*& DragObject) {

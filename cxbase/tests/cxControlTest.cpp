@@ -307,3 +307,45 @@ TEST_F(ControlFixture, MiddleClickAutoscroll) {
   C->RunAutoScroll();
   EXPECT_FALSE(C->IsScrollingContent());
 }
+
+namespace {
+// A control dragged with an image of itself.
+class TImageControl : public TcxControl {
+ public:
+  using TcxControl::TcxControl;
+  using TcxControl::DoEndDrag;
+
+ protected:
+  bool HasDragImages() override { return true; }
+  TSize GetDragImageSize() override { return TSize(20, 10); }
+  void PaintDragImage(TcxCanvas* ACanvas, const TRect& R) override {
+    ACanvas->FillRectColor(R, clWhite);
+    ACanvas->FillRectColor(TRect(2, 2, 18, 8), clRed);
+  }
+};
+}  // namespace
+
+TEST(cxControlDragImages, MadeFromThePaintedImage) {
+  TcxControl plain;
+  EXPECT_EQ(plain.GetDragImages(), nullptr);
+  TImageControl c;
+  TCustomImageList* images = c.GetDragImages();
+  ASSERT_NE(images, nullptr);
+  EXPECT_EQ(images->Count(), 1);
+  EXPECT_EQ(images->Width(), 20);
+  EXPECT_EQ(images->Height(), 10);
+  EXPECT_EQ(c.GetDragImages(), images);   // made once
+  c.DoEndDrag(nullptr, 0, 0);   // freed when the drag ends
+  EXPECT_NE(c.GetDragImages(), nullptr);
+}
+
+TEST_F(ControlFixture, ScrollBarSizesFollowTheSystem) {
+  C->ContentH = 1000;
+  C->RefreshScrollBars();
+  ASSERT_TRUE(C->V()->IsShown());
+  C->V()->SetWidth(5);
+  PostMessageW(C->Handle(), DXM_CHECKSCROLLBARSIZES, 0, 0);
+  PumpMessages(1);
+  EXPECT_EQ(C->V()->Width(), GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(C->V()->Left(), 200 - GetSystemMetrics(SM_CXVSCROLL));
+}
