@@ -40,7 +40,7 @@ TOpCode OpCodeOf(const String& text) {
       {")", opRightBracket}, {"NOT", opNot}, {"UNMINUS", opUnMinus}, {"IN", opIn}, {"IS", opIs}};
   for (const auto& e : table)
     if (t == e.Text) return e.Code;
-  throw EfsScriptError("Unknown operator '" + text + "'");
+  throw EfsScriptError("Unknown operator '" + fsMessageText(text) + "'");
 }
 
 bool FitsInt32(const Variant& v) {
@@ -160,6 +160,7 @@ Variant InArray(const Variant& value, const Variant& arr) {
 }
 
 Variant TfsOperatorNode::ReadValue() {
+  fsCheckStack();
   switch (FOp) {
     case opNone: return Value(FLeft);
     case opNot: return !Value(FLeft);

@@ -54,6 +54,7 @@ void TfsILParser::LoadGrammar(const String& Language) {
   FGrammar->LoadFromStream(&stream);
   FGrammarRoot = FGrammar->Root();
   FInfos.clear();
+  FTypesOf.clear();
   TfsXMLItem* parser = FGrammarRoot->FindItem("parser");
   TfsXMLItem* keywords = parser->FindItem("keywords");
   for (Integer i = 0; i < keywords->Count(); ++i) FParser->AddKeyword(keywords->Items(i)->Name);

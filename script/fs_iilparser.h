@@ -7,6 +7,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "fs_iinterpreter.h"
@@ -113,4 +114,5 @@ class TfsILParser : public TObject {
   };
   std::vector<WithEntry> FWithList;
   std::map<String, std::unique_ptr<TfsParser>> FUnitParsers;
+  std::unordered_map<TfsXMLItem*, TfsXMLItem*> FTypesOf;   // block to its "types" child (nil: none)
 };

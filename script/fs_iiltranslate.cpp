@@ -22,7 +22,7 @@ String Lower(const String& s) {
   return r;
 }
 
-String Quoted(const String& s) { return "'" + s + "'"; }
+String Quoted(const String& s) { return "'" + fsMessageText(s) + "'"; }
 
 bool IsNamed(TfsXMLItem* item, const char* name) { return SameText(item->Name, name); }
 
@@ -42,6 +42,7 @@ void TfsILParser::SetErrorPos(TfsXMLItem* Element) {
 
 void TfsILParser::IntermediateToObjects() {
   FWithList.clear();
+  FTypesOf.clear();
   FProgram->ErrorUnitName.clear();
   FCurrentUnit.clear();
   try {
@@ -394,7 +395,13 @@ void TfsILParser::BuildWith(TfsXMLItem* Element, TfsScript* Prog, TfsStatement* 
       if (!IsNamed(c, "dsgn")) continue;
       SetErrorPos(c);
       std::unique_ptr<TfsDesignator> d(BuildDesignator(c, Prog, DesignatorMode::Plain));
-      SetErrorPos(c);
+      // Like every error about a name, this one points just behind the
+      // (last) name of the designator.
+      for (Integer k = c->Count(); k-- > 0;)
+        if (IsNamed(c->Items(k), "node")) {
+          SetErrorPos(c->Items(k));
+          break;
+        }
       if (d->Typ != fvtClass && d->Typ != fvtVariant) Error(SClassRequired);
       String name = NextWithVariableName(Prog);
       auto* var = new TfsVariable(name, d->Typ, d->TypeName);
@@ -577,9 +584,15 @@ TfsVarType TfsILParser::ResolveTypeName(String& TypeName) {
   String lookup = TypeName;
   auto mapIn = [&](TfsXMLItem* block) -> bool {
     if (!block) return false;
-    Integer t = block->Find("types");
-    if (t < 0) return false;
-    TfsXMLItem* types = block->Items(t);
+    // A block may have thousands of declarations: its type map is looked
+    // up once, not once per declaration.
+    auto cached = FTypesOf.find(block);
+    if (cached == FTypesOf.end()) {
+      Integer t = block->Find("types");
+      cached = FTypesOf.emplace(block, t < 0 ? nullptr : block->Items(t)).first;
+    }
+    TfsXMLItem* types = cached->second;
+    if (!types) return false;
     Integer m = types->Find(TypeName);
     if (m < 0) return false;
     lookup = types->Items(m)->Prop("type");
@@ -863,7 +876,7 @@ TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* Element, TfsScript* Prog
           }
         } else {
           step->Flag = true;
-          if (!cls->DefProperty) Error(Format(SClassError, {typeName}));
+          if (!cls->DefProperty) Error(Format(SClassError, {fsMessageText(typeName)}));
           step->Ref = cls->DefProperty;
         }
       } else {

@@ -1,6 +1,9 @@
 // The script host: item table, registration, compiling and running.
 #include "fs_iinterpreter.h"
 
+#include <windows.h>
+#include <winternl.h>
+
 #include <algorithm>
 
 #include "Strings.h"
@@ -14,6 +17,38 @@ TOVANI_IMPLEMENT_CLASS(TfsScript, TComponent)
 TOVANI_PUBLISHED(TfsScript) {
   Property("Lines", &TfsScript::Lines, &TfsScript::SetLines);
   Property("SyntaxType", &TfsScript::SyntaxType, &TfsScript::SetSyntaxType);
+}
+
+// ---------------------------------------------------------------------------
+// Native stack
+
+namespace {
+// What must stay free below the deepest check: unwinding, the error
+// message, the host's handler, and host routines (text formatting,
+// collation) called between two checks.
+constexpr uintptr_t StackReserve = 128 * 1024;
+}  // namespace
+
+void fsMeasureStack() {
+  char probe;
+  const auto here = reinterpret_cast<uintptr_t>(&probe);
+  const TEB* teb = NtCurrentTeb();
+  const auto bottom = reinterpret_cast<uintptr_t>(teb->DeallocationStack);
+  const auto top = reinterpret_cast<uintptr_t>(teb->Tib.StackBase);
+  if (bottom < here && here <= top) {
+    // Small stacks (threads made with a little one) keep a quarter free.
+    fsStackFloor = bottom + std::min(StackReserve, (top - bottom) / 4);
+  } else {
+    // Not on the stack the system knows for this thread: only the limit
+    // on nested routine calls guards it.
+    fsStackFloor = 0;
+  }
+}
+
+void fsStackFloorPassed() {
+  char probe;
+  fsMeasureStack();
+  if (reinterpret_cast<uintptr_t>(&probe) < fsStackFloor) throw EfsScriptError("Stack overflow");
 }
 
 // ---------------------------------------------------------------------------
@@ -50,42 +85,64 @@ TfsScript::~TfsScript() {
   FStatement = nullptr;
   std::vector<Entry> items;
   items.swap(FItems);
+  FIndex.clear();
   for (auto it = items.rbegin(); it != items.rend(); ++it) delete it->Obj;
   delete FLines;
   delete FIncludePath;
 }
 
-size_t TfsScript::LowerBound(const String& Key) const {
-  auto it = std::lower_bound(FItems.begin(), FItems.end(), Key,
-                             [](const Entry& e, const String& k) { return e.Key < k; });
-  return size_t(it - FItems.begin());
+void TfsScript::IndexEntry(const Entry& E) { FIndex[E.Key] = E.Obj; }
+
+void TfsScript::RebuildIndex() {
+  FIndex.clear();
+  for (const Entry& e : FItems) IndexEntry(e);
 }
 
 void TfsScript::Add(const String& Name, TObject* Item) {
-  String key = fsUpperName(Name);
-  FItems.insert(FItems.begin() + std::ptrdiff_t(LowerBound(key)), Entry{key, Item});
+  FItems.push_back(Entry{fsUpperName(Name), Item});
+  IndexEntry(FItems.back());
+  ++FTableVersion;
   if (auto* v = dynamic_cast<TfsCustomVariable*>(Item)) v->AddedBy = AddedBy;
 }
 
 void TfsScript::Remove(TObject* Item) {
-  for (size_t i = 0; i < FItems.size(); ++i)
+  // Items leave mostly soon after they came: search from the newest.
+  for (size_t i = FItems.size(); i-- > 0;)
     if (FItems[i].Obj == Item) {
+      String key = std::move(FItems[i].Key);
       FItems.erase(FItems.begin() + std::ptrdiff_t(i));
+      ++FTableVersion;
+      auto it = FIndex.find(key);
+      if (it != FIndex.end() && it->second == Item) {
+        // The next newest entry of the name becomes visible again.
+        FIndex.erase(it);
+        for (size_t j = FItems.size(); j-- > 0;)
+          if (FItems[j].Key == key) {
+            IndexEntry(FItems[j]);
+            break;
+          }
+      }
       return;
     }
 }
 
-void TfsScript::DeleteAt(size_t Index) {
-  TObject* o = FItems[Index].Obj;
-  FItems.erase(FItems.begin() + std::ptrdiff_t(Index));
-  delete o;
+void TfsScript::DeleteWhere(const std::function<bool(TObject*)>& Doomed) {
+  std::vector<TObject*> doomed;
+  size_t kept = 0;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    if (Doomed(FItems[i].Obj)) doomed.push_back(FItems[i].Obj);
+    else if (kept++ != i) FItems[kept - 1] = std::move(FItems[i]);
+  }
+  if (doomed.empty()) return;
+  FItems.resize(kept);
+  RebuildIndex();
+  ++FTableVersion;
+  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) delete *it;
 }
 
 TfsCustomVariable* TfsScript::FindLocal(const String& Name) const {
-  String key = fsUpperName(Name);
-  size_t i = LowerBound(key);
-  if (i < FItems.size() && FItems[i].Key == key) return dynamic_cast<TfsCustomVariable*>(FItems[i].Obj);
-  return nullptr;
+  auto it = FIndex.find(fsUpperName(Name));
+  return it == FIndex.end() ? nullptr : dynamic_cast<TfsCustomVariable*>(it->second);
 }
 
 TfsCustomVariable* TfsScript::Find(const String& Name) const {
@@ -105,12 +162,11 @@ TfsVarType TfsScript::TypeOf(const String& TypeName) const {
 }
 
 void TfsScript::Clear() {
-  for (size_t i = FItems.size(); i-- > 0;) {
-    TObject* o = FItems[i].Obj;
-    if (o->Is<TfsRTTIModule>()) continue;
-    if (auto* v = dynamic_cast<TfsCustomVariable*>(o); v && v->AddedBy == fsRTTIStamp) continue;
-    DeleteAt(i);
-  }
+  DeleteWhere([](TObject* o) {
+    if (o->Is<TfsRTTIModule>()) return false;
+    auto* v = dynamic_cast<TfsCustomVariable*>(o);
+    return !(v && v->AddedBy == fsRTTIStamp);
+  });
   FStatement->Clear();
   FStatementLines.clear();
   ErrorText.clear();
@@ -119,10 +175,10 @@ void TfsScript::Clear() {
 }
 
 void TfsScript::RemoveItems(const void* Owner) {
-  for (size_t i = FItems.size(); i-- > 0;) {
-    auto* v = dynamic_cast<TfsCustomVariable*>(FItems[i].Obj);
-    if (v && v->AddedBy == Owner) DeleteAt(i);
-  }
+  DeleteWhere([Owner](TObject* o) {
+    auto* v = dynamic_cast<TfsCustomVariable*>(o);
+    return v && v->AddedBy == Owner;
+  });
 }
 
 void TfsScript::ClearItems(const void* Owner) {
@@ -132,11 +188,10 @@ void TfsScript::ClearItems(const void* Owner) {
 
 void TfsScript::ClearRTTI() {
   if (!FRTTIAdded) return;
-  for (size_t i = FItems.size(); i-- > 0;) {
-    TObject* o = FItems[i].Obj;
+  DeleteWhere([](TObject* o) {
     auto* v = dynamic_cast<TfsCustomVariable*>(o);
-    if (o->Is<TfsRTTIModule>() || (v && v->AddedBy == fsRTTIStamp)) DeleteAt(i);
-  }
+    return o->Is<TfsRTTIModule>() || (v && v->AddedBy == fsRTTIStamp);
+  });
   FRTTIAdded = false;
 }
 
@@ -169,26 +224,30 @@ bool TfsScript::Compile() {
 }
 
 void TfsScript::Execute() {
-  ExitFlag = false;
+  fsMeasureStack();
+  // A break or continue outside any loop ends the statement list it is in;
+  // its flag must not outlive the run.
+  BreakFlag = ContinueFlag = ExitFlag = false;
   Terminated = false;
   IsRunning = true;
   IsMainProgram = true;
   try {
     FStatement->Execute();
   } catch (...) {
-    ExitFlag = Terminated = IsRunning = false;
+    BreakFlag = ContinueFlag = ExitFlag = Terminated = IsRunning = false;
     throw;
   }
-  ExitFlag = Terminated = IsRunning = false;
+  BreakFlag = ContinueFlag = ExitFlag = Terminated = IsRunning = false;
 }
 
 Variant TfsScript::CallFunction(const String& Name, const Variant& Params) {
   auto* proc = dynamic_cast<TfsProcVariable*>(FindLocal(Name));
   if (!proc) return Variant::Null();
+  fsMeasureStack();
   if (Params.IsArray()) {
     Integer lo = Params.LowBound(), hi = Params.HighBound();
     if (hi - lo + 1 > proc->Count())
-      throw EfsScriptError(STooManyParams + ": " + proc->Name() + " takes " + IntToStr(proc->Count()) +
+      throw EfsScriptError(STooManyParams + ": " + fsMessageText(proc->Name()) + " takes " + IntToStr(proc->Count()) +
                            " parameters, " + IntToStr(hi - lo + 1) + " given");
     for (Integer i = lo; i <= hi; ++i) proc->Params(i - lo)->WriteValue(Params.GetElement(i));
   }

@@ -7,9 +7,11 @@
 // Variants (Variant::FromObject); the integer 0 (nil) stands for no object,
 // and any other integer where an object is expected is a script error.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "Classes.h"
@@ -55,6 +57,26 @@ using TfsGetVariableValueEvent = std::function<Variant(const String& VarName, Tf
 // Makes the event adapter of one host event type for an instance and the
 // script procedure that handles the event.
 using TfsEventClass = TfsCustomEvent* (*)(TObject* Instance, TfsProcVariable* Handler);
+
+// The native stack. Scripts are evaluated by recursion that follows their
+// nesting (routine calls, expressions, statements) on the stack of the
+// running thread, whose size the host does not choose (1 MB for the main
+// thread here), so no fixed limit on depth or size bounds it. fsCheckStack
+// raises EfsScriptError "Stack overflow" while enough of the stack is left
+// to unwind and report the error; it costs one comparison with the floor
+// measured when a script starts running. Scripts run on one thread at a
+// time; a thread whose stack lies below the floor is measured anew when it
+// first trips the check.
+inline uintptr_t fsStackFloor = UINTPTR_MAX;
+// Measures the floor for the calling thread.
+void fsMeasureStack();
+// Called when the floor was passed: measures again, raises when the
+// calling thread's stack is really that low.
+void fsStackFloorPassed();
+inline void fsCheckStack() {
+  char probe;
+  if (reinterpret_cast<uintptr_t>(&probe) < fsStackFloor) fsStackFloorPassed();
+}
 
 // The AddedBy stamp of everything AddRTTI registers.
 inline const void* const fsRTTIStamp = reinterpret_cast<const void*>(1);
@@ -652,11 +674,15 @@ class TfsScript : public TComponent {
   ~TfsScript() override;
 
   // Item table: names compare without regard to case; the newest entry of
-  // a name hides the older ones. The table owns its objects.
+  // a name hides the older ones. The table owns its objects. Entries keep
+  // the order they were added in; a hash index finds names, so that adding
+  // and finding stay cheap however many items a script declares.
   void Add(const String& Name, TObject* Item);
   void Remove(TObject* Item);
   Integer Count() const { return Integer(FItems.size()); }
   TObject* Items(Integer Index) const { return FItems[size_t(Index)].Obj; }
+  // Changes whenever an entry is added or removed (for caches of entries).
+  unsigned TableVersion() const { return FTableVersion; }
   TfsCustomVariable* FindLocal(const String& Name) const;
   TfsCustomVariable* Find(const String& Name) const;
   TfsClassVariable* FindClass(const String& Name) const;
@@ -726,10 +752,15 @@ class TfsScript : public TComponent {
     TObject* Obj;
   };
   void TerminateAll(TfsScript* Script);
-  void DeleteAt(size_t Index);
-  size_t LowerBound(const String& Key) const;
+  // Takes every entry whose object Doomed accepts out of the table, then
+  // frees those objects, the newest first.
+  void DeleteWhere(const std::function<bool(TObject*)>& Doomed);
+  void IndexEntry(const Entry& E);
+  void RebuildIndex();
 
-  std::vector<Entry> FItems;
+  std::vector<Entry> FItems;                        // in the order added
+  std::unordered_map<String, TObject*> FIndex;      // upper-case name to its newest entry
+  unsigned FTableVersion = 0;
   TfsScript* FParent = nullptr;
   TStrings* FLines;
   TStrings* FIncludePath;

@@ -57,7 +57,7 @@ TObject* fsVariantToObject(const Variant& V) {
       break;
   }
   // Scripts cannot make object references from numbers or texts.
-  throw EfsScriptError("Object reference expected, got " + VarToStr(V));
+  throw EfsScriptError("Object reference expected, got " + fsMessageText(VarToStr(V)));
 }
 
 namespace {
@@ -191,7 +191,7 @@ Integer CallDepth = 0;
 struct CallDepthGuard {
   explicit CallDepthGuard(const String& name) {
     if (CallDepth >= MaxCallDepth)
-      throw EfsScriptError("Script routines nested too deeply (" + name + ": more than " + IntToStr(MaxCallDepth) +
+      throw EfsScriptError("Script routines nested too deeply (" + fsMessageText(name) + ": more than " + IntToStr(MaxCallDepth) +
                            " calls)");
     ++CallDepth;
   }
@@ -200,8 +200,15 @@ struct CallDepthGuard {
 }  // namespace
 
 Variant TfsProcVariable::ReadValue() {
+  fsCheckStack();
   CallDepthGuard depth(FName);
   const bool wasExecuting = Executing;
+  // The break and continue flags of this program belong to the activation
+  // that runs it: a stray break or continue (outside any loop) ends the
+  // body, and the next call or an outer recursive activation starts with
+  // its own flags again.
+  const bool outerBreak = FProgram->BreakFlag, outerContinue = FProgram->ContinueFlag;
+  FProgram->BreakFlag = FProgram->ContinueFlag = false;
   Executing = true;
   if (FIsFunc) RefItem->WriteValue(Variant());
   TfsScript* main = FProgram;
@@ -209,6 +216,8 @@ Variant TfsProcVariable::ReadValue() {
   TfsScript* savedRunning = main ? main->ProgramRunning : nullptr;
   if (main) main->ProgramRunning = FProgram;
   auto restore = [&] {
+    FProgram->BreakFlag = outerBreak;
+    FProgram->ContinueFlag = outerContinue;
     FProgram->ExitFlag = false;
     FProgram->Terminated = false;
     FProgram->IsRunning = false;
@@ -447,8 +456,9 @@ TfsOLEHelper::TfsOLEHelper(const String& AName) : TfsCustomHelper(AName, fvtVari
 void TfsOLEHelper::Invoke(bool PropertyPut) {
   Integer args = Count() + (PropertyPut ? 1 : 0);
   if (args > 64)
-    throw EfsScriptError("OLE error: " + FName + ": too many arguments (" + IntToStr(args) + ", at most 64)");
-  throw EfsScriptError("OLE error: " + FName + ": automation objects are not available");
+    throw EfsScriptError("OLE error: " + fsMessageText(FName) + ": too many arguments (" + IntToStr(args) +
+                         ", at most 64)");
+  throw EfsScriptError("OLE error: " + fsMessageText(FName) + ": automation objects are not available");
 }
 
 Variant TfsOLEHelper::ReadValue() { Invoke(false); }
@@ -676,6 +686,7 @@ void TfsDesignator::SettleKind() {
 }
 
 Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
+  fsCheckStack();
   Variant value = Variant::Null();
   TfsCustomVariable* prev = nullptr;
   const Integer n = Count();

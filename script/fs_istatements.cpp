@@ -32,6 +32,7 @@ bool TfsStatement::Announce() {
 }
 
 void TfsStatement::Execute() {
+  fsCheckStack();
   TfsScript* p = FProgram;
   const Integer n = Count();
   for (Integer i = 0; i < n; ++i) {

@@ -254,7 +254,7 @@ Variant OtherFunctions(const String& name, TfsMethodHelper* c) {
     }
   }
   if (name == "CREATEOLEOBJECT")
-    throw EfsScriptError("Cannot create automation object '" + VarToStr(c->ParamValue(0)) +
+    throw EfsScriptError("Cannot create automation object '" + fsMessageText(VarToStr(c->ParamValue(0))) +
                          "': automation is not available");
   if (name == "VARARRAYCREATE") {
     Variant b = c->ParamValue(0);

@@ -60,7 +60,7 @@ void AddScriptLanguage(const String& Name, const String& Grammar) {
 String ScriptLanguageGrammar(const String& Name) {
   for (const Language& l : Languages())
     if (SameText(l.Name, Name)) return l.Grammar;
-  throw Exception(Format(SLangNotFound, {Name}));
+  throw Exception(Format(SLangNotFound, {fsMessageText(Name)}));
 }
 
 std::vector<String> ScriptLanguageNames() {
@@ -279,6 +279,14 @@ TfsTaggedValues::TfsTaggedValues(const Variant& Values) : FArgs(new std::vector<
 }
 
 TfsTaggedValues::~TfsTaggedValues() = default;
+
+String fsMessageText(const String& S) {
+  if (S.size() <= MaxMessageText) return S;
+  size_t cut = MaxMessageText;
+  // Never split a UTF-8 character: back up over its continuation bytes.
+  while (cut > 0 && (static_cast<unsigned char>(S[cut]) & 0xC0) == 0x80) --cut;
+  return S.substr(0, cut) + "...";
+}
 
 void ParseLineColumn(const String& Text, Integer& Line, Integer& Column) {
   Line = Column = 0;

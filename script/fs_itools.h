@@ -84,5 +84,11 @@ class TfsTaggedValues {
   std::unique_ptr<std::vector<FormatArg>> FArgs;
 };
 
+// Script text (a name, a value) as messages quote it: at most
+// MaxMessageText bytes, cut at a character boundary and ended with "...",
+// so that a huge identifier or value cannot swell an error message.
+constexpr size_t MaxMessageText = 64;
+String fsMessageText(const String& S);
+
 // "12:7" to line 12 and column 7; "" gives 0 and 0.
 void ParseLineColumn(const String& Text, Integer& Line, Integer& Column);

@@ -4,7 +4,7 @@
 set -euo pipefail
 PKGS=(wine wine64 wine64-tools libwine-dev xvfb xauth cmake ninja-build ccache
       libsqlite3-dev zlib1g-dev libjpeg-dev libicu-dev fonts-wqy-microhei
-      libgtest-dev libbenchmark-dev libpng-dev g++ python3
+      libgtest-dev libbenchmark-dev libpng-dev liblua5.4-dev g++ python3
       libzip-dev libpugixml-dev python3-openpyxl)
 missing=()
 for p in "${PKGS[@]}"; do

@@ -82,10 +82,25 @@ TEST(ScriptCompileErrors, SemanticErrors) {
       {"var s: String; begin for s := 1 to 2 do ; end.", "For loop variable must be numeric variable", "1:27"},
       {"var s: String; begin s.x := 1; end.", "Strings doesn't have properties or methods", "1:25"},
       {"var i: Integer; begin i[1] := 1; end.", "Array type required", "1:25"},
-      {"var i: Integer; begin with i do ; end.", "Class type required", "1:28"},
+      {"var i: Integer; begin with i do ; end.", "Class type required", "1:29"},
+      {"var s: String; begin with s, s do ; end.", "Class type required", "1:28"},
       {"var s: String; begin s := @s.Length; end.", "Variable required", "1:28"},
       {"var a: Integer; begin a := StrToInt(1); end.", "Incompatible types: 'String', 'Integer'", "1:37"},
   });
+}
+
+TEST(ScriptCompileErrors, HugeNamesAreCutInMessages) {
+  const String name(100000, 'x');
+  ScriptRun r;
+  EXPECT_FALSE(r.Compile("begin " + name + " := 1; end."));
+  EXPECT_EQ(r.Script->ErrorText, "Undeclared identifier: '" + String(MaxMessageText, 'x') + "...'");
+  EXPECT_EQ(r.Script->ErrorLocation, "1:100007");
+
+  // Cut at a character boundary: 22 three-byte characters are 66 bytes.
+  String wide;
+  for (int i = 0; i < 22; ++i) wide += "名";
+  EXPECT_EQ(fsMessageText(wide), wide.substr(0, 63) + "...");
+  EXPECT_EQ(fsMessageText("short"), "short");
 }
 
 TEST(ScriptCompileErrors, LocalsMayHideGlobals) {

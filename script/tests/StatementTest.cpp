@@ -1,6 +1,8 @@
 // PascalScript programs compiled and run: every statement kind, loops with
 // break/continue/exit, try blocks, procedures with var parameters and
 // recursion.
+#include <windows.h>
+
 #include "ScriptTestUtils.h"
 #include "gtest.h"
 
@@ -191,6 +193,90 @@ TEST(ScriptStatements, RunawayRecursionIsAScriptError) {
       << r.Error();
   r.Script->Execute();
   EXPECT_EQ(r.Get("m"), Variant(610));
+}
+
+namespace {
+
+// A function recursing to the depth the host sets whose every level adds
+// up Terms terms: Result := Nest(n - 1) + 1 + 1 + ...
+String NestedSumProgram(int Terms) {
+  String sum = "Nest(n - 1)";
+  for (int i = 1; i < Terms; ++i) sum += " + 1";
+  return "var r, depth: Integer;\n"
+         "function Nest(n: Integer): Integer;\n"
+         "begin if n = 0 then Result := 0 else Result := " +
+         sum + "; end;\nbegin r := Nest(depth); end.";
+}
+
+struct ThreadRun {
+  ScriptRun* Run;
+  String Error;
+};
+
+DWORD WINAPI ExecuteOnThread(void* Param) {
+  auto* t = static_cast<ThreadRun*>(Param);
+  try {
+    t->Run->Script->Execute();
+  } catch (const Exception& e) {
+    t->Error = e.ClassName() + ": " + e.Message();
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST(ScriptStatements, DeepNestingNeverExhaustsTheStack) {
+  // Short, valid scripts whose native recursion (calls times the nesting
+  // of each level's expression) could outgrow the 1 MB main thread stack:
+  // they either finish or stop with a script error.
+  const struct {
+    int Terms, Depth;
+  } cases[] = {{15, 250}, {100, 50}, {400, 200}};
+  for (const auto& c : cases) {
+    ScriptRun r;
+    ASSERT_TRUE(r.Compile(NestedSumProgram(c.Terms))) << r.Error();
+    r.Script->SetVariable("depth", Variant(c.Depth));
+    try {
+      r.Script->Execute();
+      EXPECT_EQ(r.Get("r"), Variant((c.Terms - 1) * c.Depth)) << c.Terms << " terms, depth " << c.Depth;
+    } catch (const EfsScriptError& e) {
+      EXPECT_EQ(e.Message(), "Stack overflow") << c.Terms << " terms, depth " << c.Depth;
+    }
+  }
+
+  // On a thread with a small stack the same kind of script must stop with
+  // the error, and the program stays usable afterwards.
+  ScriptRun r;
+  ASSERT_TRUE(r.Compile(NestedSumProgram(100))) << r.Error();
+  r.Script->SetVariable("depth", Variant(200));
+  ThreadRun run{&r, String()};
+  HANDLE thread = CreateThread(nullptr, 192 * 1024, ExecuteOnThread, &run, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  ASSERT_TRUE(thread);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  EXPECT_EQ(run.Error, "EfsScriptError: Stack overflow");
+  r.Script->SetVariable("depth", Variant(5));
+  r.Script->Execute();
+  EXPECT_EQ(r.Get("r"), Variant(99 * 5));
+}
+
+TEST(ScriptStatements, StrayBreakAndContinueEndOnlyTheirBody) {
+  // A break or continue outside any loop ends the statement list it is in;
+  // later calls of the routine and later runs start afresh.
+  ScriptRun r;
+  ASSERT_TRUE(r.Compile("var i, n, m, k: Integer;\n"
+                        "procedure P; begin for i := 1 to 3 do n := n + 1; break; n := n + 100; end;\n"
+                        "procedure Q; begin m := m + 1; m := m + 10; continue; m := m + 100; end;\n"
+                        "begin P; P; Q; Q; for i := 1 to 3 do k := k + 1; break; k := k + 100; end."))
+      << r.Error();
+  r.Script->Execute();
+  EXPECT_EQ(r.Get("n"), Variant(6));
+  EXPECT_EQ(r.Get("m"), Variant(22));
+  EXPECT_EQ(r.Get("k"), Variant(3));
+  r.Script->Execute();
+  EXPECT_EQ(r.Get("n"), Variant(12));
+  EXPECT_EQ(r.Get("m"), Variant(44));
+  EXPECT_EQ(r.Get("k"), Variant(6));
 }
 
 TEST(ScriptStatements, OversizedSourceIsACompileError) {
