@@ -157,9 +157,15 @@ bool cxImageListsEqual(TCustomImageList* AList1, TCustomImageList* AList2) {
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxImageList, TCustomImageList)
 TOVANI_PUBLISHED(TcxImageList) {
+  Property("BlendColor", &TcxImageList::BlendColor, &TcxImageList::SetBlendColor).Default(clNone);
+  Property("BkColor", &TcxImageList::BkColor, &TcxImageList::SetBkColor).Default(clNone);
   Property("CompressData", &TcxImageList::CompressData, &TcxImageList::SetCompressData).Default(false);
-  Property("Width", &TcxImageList::Width, &TcxImageList::SetWidth).Default(16);
+  Property("DrawingStyle", &TcxImageList::DrawingStyle, &TcxImageList::SetDrawingStyle).Default(dsNormal);
   Property("Height", &TcxImageList::Height, &TcxImageList::SetHeight).Default(16);
+  Property("ImageType", &TcxImageList::ImageType, &TcxImageList::SetImageType).Default(itImage);
+  Property("ShareImages", &TcxImageList::ShareImages, &TcxImageList::SetShareImages).Default(false);
+  Property("Width", &TcxImageList::Width, &TcxImageList::SetWidth).Default(16);
+  Property("OnChange", &TcxImageList::OnChange);
 }
 
 TcxImageList::TcxImageList(TComponent* AOwner)

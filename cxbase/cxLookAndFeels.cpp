@@ -22,7 +22,10 @@ TcxLookAndFeel::~TcxLookAndFeel() {
   // Dependents fall back to the root.
   std::vector<TcxLookAndFeel*> dependents;
   dependents.swap(FDependents);
-  for (TcxLookAndFeel* d : dependents) d->FMaster = nullptr;
+  for (TcxLookAndFeel* d : dependents) {
+    d->FMaster = nullptr;
+    if (!FIsRoot) cxRootLookAndFeel()->AddDependent(d);
+  }
   if (FMaster) FMaster->RemoveDependent(this);
   else if (!FIsRoot) cxRootLookAndFeel()->RemoveDependent(this);
 }

@@ -123,6 +123,7 @@ TEST(cxImageList, CompressedRoundTripKeepsPixelsAndAlpha) {
   TcxImageList list(16, 16);
   list.SetName("Images");
   list.SetCompressData(true);
+  list.SetBkColor(clYellow);
   TcxBitmap image(16, 16);
   TRGBColors px(256);
   for (size_t i = 0; i < px.size(); ++i) {
@@ -143,6 +144,7 @@ TEST(cxImageList, CompressedRoundTripKeepsPixelsAndAlpha) {
   ASSERT_EQ(back.ImageInfos()->Count(), 2);
   EXPECT_EQ(back.FormatVersion(), 1);
   EXPECT_TRUE(back.CompressData());
+  EXPECT_EQ(back.BkColor(), clYellow);
   TRGBColors got;
   cxGetBitmapPixels(back.ImageInfos()->Info(0)->Image(), false, got);
   ASSERT_EQ(got.size(), px.size());

@@ -163,3 +163,31 @@ TEST_F(BarFixture, ThumbTrackingSnapsBackOutsideTheTolerance) {
   Send(WM_LBUTTONUP, x1 + 300, 8 + 200);
   EXPECT_EQ(vi->ThumbRect.Right, vi->TrackEnd());
 }
+
+TEST(cxLookAndFeel, ValuesFollowTheMasterChain) {
+  auto master = std::make_unique<TcxLookAndFeel>(nullptr);
+  TcxLookAndFeel slave(nullptr);
+  std::vector<TcxLookAndFeelValues> changes;
+  slave.OnChanged = [&](TcxLookAndFeel*, TcxLookAndFeelValues v) { changes.push_back(v); };
+  EXPECT_EQ(slave.Kind(), lfUltraFlat);   // the root's
+  EXPECT_FALSE(slave.NativeStyle());
+  slave.SetMaster(master.get());
+  changes.clear();
+  master->SetKind(lfFlat);
+  EXPECT_EQ(slave.Kind(), lfFlat);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_TRUE(changes[0].Contains(lfvKind));
+  slave.SetKind(lfStandard);   // assigned here: the master no longer decides
+  changes.clear();
+  master->SetKind(lfOffice11);
+  EXPECT_EQ(slave.Kind(), lfStandard);
+  EXPECT_TRUE(changes.empty());
+  master.reset();   // the slave falls back to the root and still hears it
+  changes.clear();
+  cxRootLookAndFeel()->SetNativeStyle(true);
+  EXPECT_TRUE(slave.NativeStyle());
+  EXPECT_EQ(changes.size(), 1u);
+  cxRootLookAndFeel()->SetNativeStyle(false);
+  slave.Reset();
+  EXPECT_EQ(slave.Kind(), lfUltraFlat);
+}
