@@ -349,3 +349,19 @@ TEST_F(ControlFixture, ScrollBarSizesFollowTheSystem) {
   EXPECT_EQ(C->V()->Width(), GetSystemMetrics(SM_CXVSCROLL));
   EXPECT_EQ(C->V()->Left(), 200 - GetSystemMetrics(SM_CXVSCROLL));
 }
+
+TEST_F(ControlFixture, CopyCursorWhileCtrlIsHeld) {
+  auto* drag = new TcxDragControlObject(C);
+  EXPECT_EQ(drag->GetDragCursor(true, 0, 0), crDrag);
+  CtrlKey(true);
+  EXPECT_EQ(drag->GetDragCursor(true, 0, 0), crcxDragCopy);
+  EXPECT_EQ(drag->GetDragCursor(false, 0, 0), crNoDrop);   // not over an accepting target
+  CtrlKey(false);
+  drag->Finished(nullptr, 0, 0, false);   // frees itself
+  // The control hands the platform its own drag object.
+  C->OnStartDrag = [&](TObject*, TDragObject*& d) { EXPECT_EQ(d, nullptr); };
+  C->BeginDrag(true);
+  EXPECT_TRUE(C->Dragging());
+  C->EndDrag(false);
+  EXPECT_FALSE(C->Dragging());
+}
