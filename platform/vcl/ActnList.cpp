@@ -81,12 +81,14 @@ bool TCustomAction::Execute() {
 
 void TCustomAction::SetCaption(const String& v) {
   if (FCaption == v) return;
+  NotifyLinks([&](TActionLink* l) { l->SetCaption(v); });
   FCaption = v;
   Change();
 }
 
 void TCustomAction::SetChecked(bool v) {
   if (FChecked == v || FChecking) return;
+  NotifyLinks([&](TActionLink* l) { l->SetChecked(v); });
   FChecking = true;
   FChecked = v;
   // The other actions of a group are unchecked.
@@ -105,42 +107,61 @@ void TCustomAction::SetEnabled(bool v) {
     FEnabled = v;
     return;
   }
+  NotifyLinks([&](TActionLink* l) { l->SetEnabled(v); });
   FEnabled = v;
   Change();
 }
 
 void TCustomAction::SetVisible(bool v) {
   if (FVisible == v) return;
+  NotifyLinks([&](TActionLink* l) { l->SetVisible(v); });
   FVisible = v;
   Change();
 }
 
 void TCustomAction::SetHint(const String& v) {
   if (FHint == v) return;
+  NotifyLinks([&](TActionLink* l) { l->SetHint(v); });
   FHint = v;
   Change();
 }
 
 void TCustomAction::SetHelpContext(Integer v) {
   if (FHelpContext == v) return;
+  NotifyLinks([&](TActionLink* l) { l->SetHelpContext(v); });
   FHelpContext = v;
   Change();
 }
 
 void TCustomAction::SetImageIndex(Integer v) {
   if (FImageIndex == v) return;
+  NotifyLinks([&](TActionLink* l) { l->SetImageIndex(v); });
   FImageIndex = v;
   Change();
 }
 
 void TCustomAction::SetShortCut(TShortCut v) {
   if (FShortCut == v) return;
+  NotifyLinks([&](TActionLink* l) { l->SetShortCut(v); });
   FShortCut = v;
   Change();
 }
 
+void TCustomAction::SetAutoCheck(bool v) {
+  if (FAutoCheck == v) return;
+  NotifyLinks([&](TActionLink* l) { l->SetAutoCheck(v); });
+  FAutoCheck = v;
+  Change();
+}
+
+void TCustomAction::NotifyLinks(const std::function<void(TActionLink*)>& Fn) {
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(Clients()))
+    if (auto* link = dynamic_cast<TActionLink*>(l)) Fn(link);
+}
+
 void TCustomAction::SetGroupIndex(Integer v) {
   if (FGroupIndex == v) return;
+  NotifyLinks([&](TActionLink* l) { l->SetGroupIndex(v); });
   FGroupIndex = v;
   if (FChecked) {
     FChecked = false;

@@ -61,7 +61,7 @@ class TCustomAction : public TContainedAction {
   TShortCut ShortCut() const { return FShortCut; }
   void SetShortCut(TShortCut v);
   bool AutoCheck() const { return FAutoCheck; }
-  void SetAutoCheck(bool v) { FAutoCheck = v; }
+  void SetAutoCheck(bool v);
   Integer GroupIndex() const { return FGroupIndex; }
   void SetGroupIndex(Integer v);
   // Disabled while no OnExecute is assigned (and no target takes it).
@@ -81,6 +81,10 @@ class TCustomAction : public TContainedAction {
   Integer FGroupIndex = 0;
   bool FDisableIfNoHandler = true;
   bool FChecking = false;
+
+ private:
+  // Hands a new value to every client's link before the action takes it.
+  void NotifyLinks(const std::function<void(TActionLink*)>& Fn);
 };
 
 class TAction : public TCustomAction {

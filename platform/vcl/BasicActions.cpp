@@ -28,6 +28,12 @@ bool TBasicAction::Update() {
   return false;
 }
 
+void TBasicAction::SetOnExecute(const TNotifyEvent& v) {
+  for (TBasicActionLink* l : std::vector<TBasicActionLink*>(FClients)) l->SetOnExecute(v);
+  OnExecute = v;
+  Change();
+}
+
 void TBasicAction::RegisterChanges(TBasicActionLink* link) {
   if (std::find(FClients.begin(), FClients.end(), link) == FClients.end()) FClients.push_back(link);
 }

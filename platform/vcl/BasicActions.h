@@ -28,6 +28,8 @@ class TBasicAction : public TComponent {
 
   TNotifyEvent OnExecute;
   TNotifyEvent OnUpdate;
+  // Replaces OnExecute and tells the links first.
+  void SetOnExecute(const TNotifyEvent& v);
 
   void RegisterChanges(TBasicActionLink* link);
   void UnRegisterChanges(TBasicActionLink* link);
@@ -57,6 +59,8 @@ class TBasicActionLink : public TObject {
   // Executes the action for the component that was clicked.
   virtual bool Execute(TComponent* AComponent = nullptr);
   virtual bool Update();
+  virtual bool IsOnExecuteLinked() { return true; }
+  virtual void SetOnExecute(const TNotifyEvent& Value) {}
   TNotifyEvent OnChange;
 
  protected:

@@ -17,6 +17,7 @@ TOVANI_IMPLEMENT_CLASS(TCustomTabControl, TWinControl)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TTabControl, TCustomTabControl)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TTabSheet, TWinControl)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TPageControl, TCustomTabControl)
+TOVANI_IMPLEMENT_CLASS(TToolButtonActionLink, TControlActionLink)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TToolButton, TGraphicControl)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TToolBar, TCustomControl)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDateTimePicker, TWinControl)
@@ -750,6 +751,26 @@ void TToolButton::Notification(TComponent* AComponent, TOperation Operation) {
   TGraphicControl::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FDropdownMenu) FDropdownMenu = nullptr;
 }
+
+TToolButtonActionLink::TToolButtonActionLink(TToolButton* AClient) : TControlActionLink(AClient), FClient(AClient) {}
+
+bool TToolButtonActionLink::IsCheckedLinked() {
+  return TControlActionLink::IsCheckedLinked() && FClient->Down() == CustomAction()->Checked();
+}
+
+bool TToolButtonActionLink::IsImageIndexLinked() {
+  return TControlActionLink::IsImageIndexLinked() && FClient->ImageIndex() == CustomAction()->ImageIndex();
+}
+
+void TToolButtonActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) FClient->SetDown(Value);
+}
+
+void TToolButtonActionLink::SetImageIndex(Integer Value) {
+  if (IsImageIndexLinked()) FClient->SetImageIndex(Value);
+}
+
+std::unique_ptr<TControlActionLink> TToolButton::CreateActionLink() { return std::make_unique<TToolButtonActionLink>(this); }
 
 void TToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
   TGraphicControl::ActionChange(Sender, CheckDefaults);

@@ -259,10 +259,27 @@ enum TEdgeBorder { ebLeft, ebTop, ebRight, ebBottom };
 TOVANI_ENUM_INFO(TEdgeBorder)
 using TEdgeBorders = TSet<TEdgeBorder>;
 
+class TToolButton;
+
+// The link of a tool button: its down state and image follow the action.
+class TToolButtonActionLink : public TControlActionLink {
+  TOVANI_CLASS(TToolButtonActionLink, TControlActionLink)
+ public:
+  explicit TToolButtonActionLink(TToolButton* AClient);
+  bool IsCheckedLinked() override;
+  bool IsImageIndexLinked() override;
+  void SetChecked(bool Value) override;
+  void SetImageIndex(Integer Value) override;
+
+ protected:
+  TToolButton* FClient;
+};
+
 class TToolButton : public TGraphicControl {
   TOVANI_CLASS(TToolButton, TGraphicControl)
  public:
   explicit TToolButton(TComponent* AOwner = nullptr);
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
   TToolButtonStyle Style() const { return FStyle; }
   void SetStyle(TToolButtonStyle v);
   Integer ImageIndex() const { return FImageIndex; }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include "ActnList.h"
 #include "Forms.h"
+#include "ImgList.h"
 #include "Menus.h"
 #include "VclUtils.h"
 
@@ -13,7 +14,9 @@ TOVANI_IMPLEMENT_CLASS(TControlCanvas, TCanvas)
 TOVANI_IMPLEMENT_CLASS(TDragObject, TObject)
 TOVANI_IMPLEMENT_CLASS(TBaseDragControlObject, TDragObject)
 TOVANI_IMPLEMENT_CLASS(TDragControlObject, TBaseDragControlObject)
-TOVANI_IMPLEMENT_CLASS(TControlActionLink, TBasicActionLink)
+TOVANI_IMPLEMENT_CLASS(TActionLink, TBasicActionLink)
+TOVANI_IMPLEMENT_CLASS(TControlActionLink, TActionLink)
+TOVANI_IMPLEMENT_CLASS(TWinControlActionLink, TControlActionLink)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TControl, TComponent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TWinControl, TControl)
 TOVANI_IMPLEMENT_CLASS(TGraphicControl, TControl)
@@ -134,6 +137,7 @@ struct DragState {
   TControl* Target = nullptr;
   TPoint TargetPos;
   bool Accepted = false;
+  TDragImageList* Images = nullptr;     // shown under the mouse once started
 
   bool Active() const { return Control != nullptr; }
 
@@ -152,9 +156,21 @@ struct DragState {
     if (!Started) {
       if (std::abs(screenPos.X - StartPos.X) < Threshold && std::abs(screenPos.Y - StartPos.Y) < Threshold) return;
       Started = true;
+      // The images follow the mouse over the whole screen.
+      Images = Object->GetDragImages();
+      if (Images && !Images->BeginDrag(GetDesktopWindow(), screenPos.X, screenPos.Y)) Images = nullptr;
     }
     Object->FDragPos = screenPos;
     TControl* target = FindDragTarget(screenPos, false);
+    // They are shown over the controls that want them (and over no control).
+    if (Images) {
+      if (!target || target->ControlStyle().Contains(csDisplayDragImage)) {
+        Images->DragMove(screenPos.X, screenPos.Y);
+        Images->ShowDragImage();
+      } else {
+        Images->HideDragImage();
+      }
+    }
     if (target != Target) {
       if (Target) SendDrag(Target, dmDragLeave, Object, screenPos, nullptr);
       Target = target;
@@ -173,6 +189,7 @@ struct DragState {
     if (!Active()) return;
     DragState s = *this;
     *this = DragState();
+    if (s.Images) s.Images->EndDrag();
     if (GetCapture()) ReleaseCapture();
     CaptureControl = nullptr;
     TPoint pos = s.Object->FDragPos;
@@ -319,6 +336,10 @@ void SetCaptureControl(TControl* Control) {
 }
 
 void CancelDrag() { Drag.Finish(false); }
+
+void DragImagesDestroyed(TDragImageList* Images) {
+  if (Drag.Images == Images) Drag.Images = nullptr;
+}
 
 TShiftState KeysToShiftState(Word Keys) {
   TShiftState s;
@@ -497,12 +518,69 @@ void TControlCanvas::CreateHandle() {
 // ---------------------------------------------------------------------------
 // TControlActionLink
 
-TControlActionLink::TControlActionLink(TControl* AClient) : TBasicActionLink(AClient), FControl(AClient) {}
+// TActionLink
 
-void TControlActionLink::Change() {
-  TBasicActionLink::Change();
-  if (FControl && FAction) FControl->ActionChange(FAction, false);
+TCustomAction* TActionLink::CustomAction() const { return dynamic_cast<TCustomAction*>(FAction); }
+bool TActionLink::IsCaptionLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsCheckedLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsEnabledLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsGroupIndexLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsHelpContextLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsHintLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsImageIndexLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsShortCutLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsVisibleLinked() { return CustomAction() != nullptr; }
+
+// ---------------------------------------------------------------------------
+// TControlActionLink
+
+TControlActionLink::TControlActionLink(TControl* AClient) : TActionLink(AClient), FClient(AClient) {}
+
+bool TControlActionLink::IsCaptionLinked() {
+  return TActionLink::IsCaptionLinked() && FClient->Caption() == CustomAction()->Caption();
 }
+bool TControlActionLink::IsEnabledLinked() {
+  return TActionLink::IsEnabledLinked() && FClient->Enabled() == CustomAction()->Enabled();
+}
+bool TControlActionLink::IsHintLinked() {
+  return TActionLink::IsHintLinked() && FClient->Hint() == CustomAction()->Hint();
+}
+bool TControlActionLink::IsVisibleLinked() {
+  return TActionLink::IsVisibleLinked() && FClient->Visible() == CustomAction()->Visible();
+}
+bool TControlActionLink::IsHelpContextLinked() {
+  return TActionLink::IsHelpContextLinked() && FClient->HelpContext() == CustomAction()->HelpContext();
+}
+void TControlActionLink::SetCaption(const String& Value) {
+  if (IsCaptionLinked()) FClient->SetCaption(Value);
+}
+void TControlActionLink::SetEnabled(bool Value) {
+  if (IsEnabledLinked()) FClient->SetEnabled(Value);
+}
+void TControlActionLink::SetHint(const String& Value) {
+  if (IsHintLinked()) FClient->SetHint(Value);
+}
+void TControlActionLink::SetVisible(bool Value) {
+  if (IsVisibleLinked()) FClient->SetVisible(Value);
+}
+void TControlActionLink::SetHelpContext(Integer Value) {
+  if (IsHelpContextLinked()) FClient->SetHelpContext(Value);
+}
+
+TWinControlActionLink::TWinControlActionLink(TWinControl* AClient) : TControlActionLink(AClient) {}
+
+// ---------------------------------------------------------------------------
+// Drag objects and their images
+
+void TDragObject::ShowDragImage() {
+  if (TDragImageList* images = GetDragImages()) images->ShowDragImage();
+}
+
+void TDragObject::HideDragImage() {
+  if (TDragImageList* images = GetDragImages()) images->HideDragImage();
+}
+
+TDragImageList* TBaseDragControlObject::GetDragImages() { return FControl ? FControl->GetDragImages() : nullptr; }
 
 // ---------------------------------------------------------------------------
 // TControl
@@ -862,11 +940,21 @@ void TControl::SetAction(TBasicAction* v) {
     return;
   }
   FControlStyle += csActionClient;
-  if (!FActionLink) FActionLink = std::make_unique<TControlActionLink>(this);
+  if (!FActionLink) {
+    FActionLink = CreateActionLink();
+    // Any change of the action is taken over as a whole.
+    FActionLink->OnChange = [this](TObject* Sender) {
+      if (FActionLink && Sender == FActionLink->Action()) ActionChange(Sender, false);
+    };
+  }
   FActionLink->SetAction(v);
   ActionChange(v, ComponentState().Contains(csLoading));
   v->FreeNotification(this);
 }
+
+std::unique_ptr<TControlActionLink> TControl::CreateActionLink() { return std::make_unique<TControlActionLink>(this); }
+
+std::unique_ptr<TControlActionLink> TWinControl::CreateActionLink() { return std::make_unique<TWinControlActionLink>(this); }
 
 void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
   auto* a = dynamic_cast<TCustomAction*>(Sender);

@@ -25,6 +25,8 @@ class TCustomForm;
 class TPopupMenu;
 class TCustomImageList;
 class TDragObject;
+class TDragImageList;
+class TCustomAction;
 class TControl;
 
 // ---------------------------------------------------------------------------
@@ -194,6 +196,10 @@ class TDragObject : public TObject {
   virtual TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) { return Accepted ? crDrag : crNoDrop; }
   virtual void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {}
   virtual String GetName() { return ClassName(); }
+  // The images dragged along with the mouse (null: only the cursor).
+  virtual TDragImageList* GetDragImages() { return nullptr; }
+  void ShowDragImage();
+  void HideDragImage();
   TObject* DragTarget() const { return FDragTarget; }
   TPoint DragPos() const { return FDragPos; }
   TPoint DragTargetPos() const { return FDragTargetPos; }
@@ -218,6 +224,7 @@ class TBaseDragControlObject : public TDragObject {
  public:
   explicit TBaseDragControlObject(TControl* AControl) : FControl(AControl) {}
   TControl* Control() const { return FControl; }
+  TDragImageList* GetDragImages() override;
   void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
   TObject* SourceObject() override;
 
@@ -256,16 +263,74 @@ struct THintInfo {
   void* HintData = nullptr;
 };
 
-// Takes the action's caption, enabled state, hint, visibility and OnExecute
-// into the control.
-class TControlActionLink : public TBasicActionLink {
-  TOVANI_CLASS(TControlActionLink, TBasicActionLink)
+// The link of a client to a TCustomAction. When a property of the action
+// changes, the action first hands the new value to each link's Set...
+// (while the action still holds the old value), and a link passes it on to
+// its client only while the client's property is "linked": still equal to
+// the action's. Afterwards the action's Change reaches the link's OnChange.
+// A client class derives its own link and overrides the pairs it has.
+class TActionLink : public TBasicActionLink {
+  TOVANI_CLASS(TActionLink, TBasicActionLink)
  public:
-  explicit TControlActionLink(TControl* AClient);
+  using TBasicActionLink::TBasicActionLink;
+
+  // Each is true when the action is a TCustomAction (which has the
+  // property); a client's link adds its own comparison.
+  virtual bool IsCaptionLinked();
+  virtual bool IsCheckedLinked();
+  virtual bool IsEnabledLinked();
+  virtual bool IsGroupIndexLinked();
+  virtual bool IsHelpContextLinked();
+  virtual bool IsHintLinked();
+  virtual bool IsImageIndexLinked();
+  virtual bool IsShortCutLinked();
+  virtual bool IsVisibleLinked();
+
+  virtual void SetAutoCheck(bool Value) {}
+  virtual void SetCaption(const String& Value) {}
+  virtual void SetChecked(bool Value) {}
+  virtual void SetEnabled(bool Value) {}
+  virtual void SetGroupIndex(Integer Value) {}
+  virtual void SetHelpContext(Integer Value) {}
+  virtual void SetHint(const String& Value) {}
+  virtual void SetImageIndex(Integer Value) {}
+  virtual void SetShortCut(TShortCut Value) {}
+  virtual void SetVisible(bool Value) {}
 
  protected:
-  void Change() override;
-  TControl* FControl;
+  // The action as a TCustomAction, or null.
+  TCustomAction* CustomAction() const;
+};
+
+// The link of a control: caption, enabled state, hint and visibility follow
+// the action; a click runs the action (TControl::Click).
+class TControlActionLink : public TActionLink {
+  TOVANI_CLASS(TControlActionLink, TActionLink)
+ public:
+  explicit TControlActionLink(TControl* AClient);
+  TControl* Client() const { return FClient; }
+
+  bool IsCaptionLinked() override;
+  bool IsEnabledLinked() override;
+  bool IsHintLinked() override;
+  bool IsVisibleLinked() override;
+  bool IsHelpContextLinked() override;
+  void SetCaption(const String& Value) override;
+  void SetEnabled(bool Value) override;
+  void SetHint(const String& Value) override;
+  void SetVisible(bool Value) override;
+  void SetHelpContext(Integer Value) override;
+
+ protected:
+  TControl* FClient;
+};
+
+// The link of a windowed control (the class every windowed control's own
+// link derives from).
+class TWinControlActionLink : public TControlActionLink {
+  TOVANI_CLASS(TWinControlActionLink, TControlActionLink)
+ public:
+  explicit TWinControlActionLink(TWinControl* AClient);
 };
 
 // Parameters of the window a TWinControl creates (CreateParams fills them).
@@ -405,6 +470,9 @@ class TControl : public TComponent {
   TBasicAction* Action() const;
   void SetAction(TBasicAction* v);
   TControlActionLink* ActionLink() const { return FActionLink.get(); }
+  // Makes the link a newly assigned action is held by; a control class
+  // whose link knows more of the action (checked state, image) overrides it.
+  virtual std::unique_ptr<TControlActionLink> CreateActionLink();
   void InitiateAction();
   virtual bool ExecuteAction(TBasicAction* Action);
   virtual bool UpdateAction(TBasicAction* Action);
@@ -453,6 +521,10 @@ class TControl : public TComponent {
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;
   TEndDragEvent OnEndDrag;
+
+  // The images shown under the mouse while this control is dragged; null
+  // for none. The drag protocol shows, moves and hides them.
+  virtual TDragImageList* GetDragImages() { return nullptr; }
 
   // Drag protocol as the class library calls it.
   virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
@@ -568,6 +640,7 @@ class TWinControl : public TControl {
   // library's CreateParented).
   static TWinControl* CreateParented(HWND ParentWindow);
   ~TWinControl() override;
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
 
   // The window; made on first use (and the parent's first).
   HWND Handle();
@@ -819,6 +892,8 @@ TCustomForm* ValidParentForm(TControl* Control, bool TopForm = true);
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
 void CancelDrag();
+// A drag image list going away is no longer shown by the drag under way.
+void DragImagesDestroyed(TDragImageList* Images);
 TShiftState KeysToShiftState(Word Keys);
 TShiftState KeyDataToShiftState(LPARAM KeyData);
 TShiftState KeyboardStateToShiftState();

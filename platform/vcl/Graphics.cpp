@@ -1429,6 +1429,7 @@ std::vector<FileFormat>& Formats() {
     f.push_back({"jpeg", "JPEG Image File", TJPEGImage::StaticClass(), jpg});
     f.push_back({"bmp", "Bitmaps", TBitmap::StaticClass(), bmp});
     f.push_back({"ico", "Icons", TIcon::StaticClass(), ico});
+    f.push_back({"emf", "Enhanced Metafiles", TMetafile::StaticClass(), IsEnhMetafileData});
     return f;
   }();
   return formats;
@@ -1563,7 +1564,7 @@ void TPicture::LoadFromStream(TStream* stream) {
     SetGraphic(nullptr);
     return;
   }
-  uint8_t head[16] = {};
+  uint8_t head[64] = {};   // enough for every signature (EMF: 44 bytes)
   int64_t start = stream->Position();
   LongInt n = stream->Read(head, LongInt(std::min<int64_t>(available, sizeof(head))));
   stream->SetPosition(start);

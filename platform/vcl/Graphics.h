@@ -496,6 +496,68 @@ class TIcon : public TGraphic {
   std::vector<uint8_t> FData;   // the file as loaded, written back by SaveToStream
 };
 
+// An enhanced metafile: a recording of drawing calls that plays back at
+// any size. Drawn on by a TMetafileCanvas; its size is kept in hundredths
+// of a millimetre (MMWidth, MMHeight) and shown in screen pixels
+// (Width, Height). Files and streams hold the .emf format.
+class TMetafile : public TGraphic {
+  TOVANI_CLASS(TMetafile, TGraphic)
+ public:
+  TMetafile() = default;
+  ~TMetafile() override;
+  void Assign(TPersistent* source) override;
+
+  bool Empty() const override { return FHandle == nullptr; }
+  Integer Width() const override;
+  void SetWidth(Integer v) override;
+  Integer Height() const override;
+  void SetHeight(Integer v) override;
+  Integer MMWidth() const;
+  void SetMMWidth(Integer v);
+  Integer MMHeight() const;
+  void SetMMHeight(Integer v);
+  bool Enhanced() const { return true; }
+  // Metafiles draw only what was recorded: what lies behind shows through.
+  bool Transparent() const override { return true; }
+  // The description stored in the file ("creator\0title"), if any.
+  String Description() const;
+
+  HENHMETAFILE Handle() const { return FHandle; }
+  // Takes ownership of the handle; the size becomes the recorded frame's.
+  void SetHandle(HENHMETAFILE h);
+  HENHMETAFILE ReleaseHandle();
+  void Clear();
+
+  // EMF data; anything else is refused with EInvalidGraphic.
+  void LoadFromStream(TStream* stream) override;
+  void SaveToStream(TStream* stream) override;
+
+ protected:
+  void Draw(TCanvas* canvas, const TRect& rect) override;
+
+ private:
+  friend class TMetafileCanvas;
+  HENHMETAFILE FHandle = nullptr;
+  Integer FMMWidth = 0, FMMHeight = 0;   // 0: the recorded frame's
+};
+
+// Records the drawing done on it into a metafile: the metafile receives the
+// recording when the canvas is destroyed. ReferenceDevice is the device
+// whose resolution the recording uses (0: the screen).
+class TMetafileCanvas : public TCanvas {
+  TOVANI_CLASS(TMetafileCanvas, TCanvas)
+ public:
+  TMetafileCanvas(TMetafile* AMetafile, HDC ReferenceDevice);
+  TMetafileCanvas(TMetafile* AMetafile, HDC ReferenceDevice, const String& CreatedBy, const String& Description);
+  ~TMetafileCanvas() override;
+
+ private:
+  TMetafile* FMetafile;
+};
+
+// True when the data starts with an enhanced-metafile header.
+bool IsEnhMetafileData(const uint8_t* data, size_t size);
+
 TOVANI_EXCEPTION(EInvalidGraphic, Exception)
 TOVANI_EXCEPTION(EInvalidGraphicOperation, Exception)
 

@@ -1,6 +1,7 @@
 #include "VclWindows.h"
 #include <objidl.h>
 #include "ImgList.h"
+#include "Controls.h"
 #include <algorithm>
 #include <cstring>
 #include "Streaming.h"
@@ -8,7 +9,8 @@
 
 TOVANI_IMPLEMENT_CLASS(TChangeLink, TObject)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TCustomImageList, TComponent)
-TOVANI_IMPLEMENT_CLASS_FACTORY(TImageList, TCustomImageList)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TDragImageList, TCustomImageList)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TImageList, TDragImageList)
 TOVANI_IMPLEMENT_ENUM_INFO(TDrawingStyle, "dsFocus", "dsSelected", "dsNormal", "dsTransparent")
 TOVANI_IMPLEMENT_ENUM_INFO(TImageType, "itImage", "itMask")
 
@@ -395,4 +397,77 @@ void TCustomImageList::WriteData(TStream* Stream) {
   }
   is->Release();
   if (!ok) throw EWriteError("Failed to write image list data");
+}
+
+// ---------------------------------------------------------------------------
+// TDragImageList
+
+TDragImageList::~TDragImageList() {
+  // The process-wide drag image refers to this list's images.
+  if (FDragging) EndDrag();
+  DragImagesDestroyed(this);
+}
+
+bool TDragImageList::SetDragImage(Integer Index, Integer HotSpotX, Integer HotSpotY) {
+  if (Index < 0 || Index >= Count()) return false;
+  FDragIndex = Index;
+  FDragHotspot = TPoint(HotSpotX, HotSpotY);
+  if (!FDragging) return true;
+  // comctl32 cannot change the image of a drag under way: start it again
+  // with the new image where the old one was.
+  HWND window = FDragHandle;
+  TPoint pos = FDragPos;
+  EndDrag();
+  return BeginDrag(window, pos.X, pos.Y);
+}
+
+bool TDragImageList::BeginDrag(HWND Window, Integer X, Integer Y) {
+  if (!HandleAllocated() || Count() == 0) return false;
+  if (FDragging) EndDrag();
+  if (FDragIndex < 0 || FDragIndex >= Count()) FDragIndex = 0;
+  if (!ImageList_BeginDrag(Handle(), FDragIndex, FDragHotspot.X, FDragHotspot.Y)) return false;
+  FDragging = true;
+  FDragPos = TPoint(X, Y);
+  if (!DragLock(Window, X, Y)) {
+    EndDrag();
+    return false;
+  }
+  return true;
+}
+
+bool TDragImageList::DragLock(HWND Window, Integer XPos, Integer YPos) {
+  if (!FDragging) return false;
+  if (Window == FDragHandle) return DragMove(XPos, YPos);
+  DragUnlock();
+  if (!ImageList_DragEnter(Window, XPos, YPos)) return false;
+  FDragHandle = Window;
+  FDragPos = TPoint(XPos, YPos);
+  return true;
+}
+
+void TDragImageList::DragUnlock() {
+  if (FDragHandle) ImageList_DragLeave(FDragHandle);
+  FDragHandle = nullptr;
+}
+
+bool TDragImageList::DragMove(Integer X, Integer Y) {
+  if (!FDragging) return false;
+  FDragPos = TPoint(X, Y);
+  return ImageList_DragMove(X, Y) != FALSE;
+}
+
+bool TDragImageList::EndDrag() {
+  if (!FDragging) return false;
+  DragUnlock();
+  ImageList_EndDrag();
+  FDragging = false;
+  return true;
+}
+
+void TDragImageList::ShowDragImage() {
+  if (FDragging) ImageList_DragShowNolock(TRUE);
+}
+
+void TDragImageList::HideDragImage() {
+  if (FDragging) ImageList_DragShowNolock(FALSE);
 }

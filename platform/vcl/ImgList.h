@@ -124,8 +124,53 @@ class TCustomImageList : public TComponent {
   std::vector<TChangeLink*> FClients;
 };
 
-class TImageList : public TCustomImageList {
-  TOVANI_CLASS(TImageList, TCustomImageList)
+// An image list that can be dragged: one of its images follows the mouse
+// over a window while a drag is under way (comctl32's ImageList_BeginDrag
+// family, which keeps one dragged image for the whole process).
+// Coordinates are relative to the top-left corner of the window the image
+// is locked to (the desktop window: screen coordinates).
+class TDragImageList : public TCustomImageList {
+  TOVANI_CLASS(TDragImageList, TCustomImageList)
  public:
-  explicit TImageList(TComponent* AOwner = nullptr) : TCustomImageList(AOwner) {}
+  explicit TDragImageList(TComponent* AOwner = nullptr) : TCustomImageList(AOwner) {}
+  ~TDragImageList() override;
+
+  // Starts dragging the drag image over Window with the hot spot at (X, Y);
+  // false when the list has no image to drag.
+  bool BeginDrag(HWND Window, Integer X, Integer Y);
+  // Shows the image over another window (the drag goes on).
+  bool DragLock(HWND Window, Integer XPos, Integer YPos);
+  // Moves the image so that its hot spot is at (X, Y).
+  bool DragMove(Integer X, Integer Y);
+  // Takes the image off the window it was locked to.
+  void DragUnlock();
+  bool EndDrag();
+  void ShowDragImage();
+  void HideDragImage();
+  // Chooses the dragged image and the point of it that follows the mouse;
+  // during a drag the image changes at once.
+  bool SetDragImage(Integer Index, Integer HotSpotX, Integer HotSpotY);
+  virtual TPoint GetHotSpot() { return FDragHotspot; }
+
+  SmallInt DragCursor() const { return FDragCursor; }
+  void SetDragCursor(SmallInt v) { FDragCursor = v; }
+  TPoint DragHotspot() const { return FDragHotspot; }
+  void SetDragHotspot(TPoint v) { FDragHotspot = v; }
+  Integer DragIndex() const { return FDragIndex; }
+  bool Dragging() const { return FDragging; }
+  HWND DragHandle() const { return FDragHandle; }
+
+ private:
+  SmallInt FDragCursor = -12;   // crDrag
+  TPoint FDragHotspot;
+  Integer FDragIndex = 0;
+  bool FDragging = false;
+  HWND FDragHandle = nullptr;
+  TPoint FDragPos;
+};
+
+class TImageList : public TDragImageList {
+  TOVANI_CLASS(TImageList, TDragImageList)
+ public:
+  explicit TImageList(TComponent* AOwner = nullptr) : TDragImageList(AOwner) {}
 };

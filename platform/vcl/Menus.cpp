@@ -149,11 +149,60 @@ TMenuItem* FindMenuItemByCommand(Word Command) {
 
 // ---------------------------------------------------------------------------
 
-TMenuActionLink::TMenuActionLink(TMenuItem* AClient) : TBasicActionLink(AClient), FItem(AClient) {}
+TMenuActionLink::TMenuActionLink(TMenuItem* AClient) : TActionLink(AClient), FClient(AClient) {}
 
-void TMenuActionLink::Change() {
-  TBasicActionLink::Change();
-  if (FItem && FAction) FItem->ActionChange(FAction, false);
+bool TMenuActionLink::IsAutoCheckLinked() { return CustomAction() && FClient->AutoCheck() == CustomAction()->AutoCheck(); }
+bool TMenuActionLink::IsCaptionLinked() {
+  return TActionLink::IsCaptionLinked() && FClient->Caption() == CustomAction()->Caption();
+}
+bool TMenuActionLink::IsCheckedLinked() {
+  return TActionLink::IsCheckedLinked() && FClient->Checked() == CustomAction()->Checked();
+}
+bool TMenuActionLink::IsEnabledLinked() {
+  return TActionLink::IsEnabledLinked() && FClient->Enabled() == CustomAction()->Enabled();
+}
+bool TMenuActionLink::IsHelpContextLinked() {
+  return TActionLink::IsHelpContextLinked() && FClient->HelpContext() == CustomAction()->HelpContext();
+}
+bool TMenuActionLink::IsHintLinked() { return TActionLink::IsHintLinked() && FClient->Hint() == CustomAction()->Hint(); }
+bool TMenuActionLink::IsGroupIndexLinked() {
+  return TActionLink::IsGroupIndexLinked() && FClient->GroupIndex() == CustomAction()->GroupIndex();
+}
+bool TMenuActionLink::IsImageIndexLinked() {
+  return TActionLink::IsImageIndexLinked() && FClient->ImageIndex() == CustomAction()->ImageIndex();
+}
+bool TMenuActionLink::IsShortCutLinked() {
+  return TActionLink::IsShortCutLinked() && FClient->ShortCut() == CustomAction()->ShortCut();
+}
+bool TMenuActionLink::IsVisibleLinked() {
+  return TActionLink::IsVisibleLinked() && FClient->Visible() == CustomAction()->Visible();
+}
+void TMenuActionLink::SetAutoCheck(bool Value) {
+  if (IsAutoCheckLinked()) FClient->SetAutoCheck(Value);
+}
+void TMenuActionLink::SetCaption(const String& Value) {
+  if (IsCaptionLinked()) FClient->SetCaption(Value);
+}
+void TMenuActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) FClient->SetChecked(Value);
+}
+void TMenuActionLink::SetEnabled(bool Value) {
+  if (IsEnabledLinked()) FClient->SetEnabled(Value);
+}
+void TMenuActionLink::SetHelpContext(Integer Value) {
+  if (IsHelpContextLinked()) FClient->SetHelpContext(Value);
+}
+void TMenuActionLink::SetHint(const String& Value) {
+  if (IsHintLinked()) FClient->SetHint(Value);
+}
+void TMenuActionLink::SetImageIndex(Integer Value) {
+  if (IsImageIndexLinked()) FClient->SetImageIndex(Value);
+}
+void TMenuActionLink::SetShortCut(TShortCut Value) {
+  if (IsShortCutLinked()) FClient->SetShortCut(Value);
+}
+void TMenuActionLink::SetVisible(bool Value) {
+  if (IsVisibleLinked()) FClient->SetVisible(Value);
 }
 
 TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) { FCommand = AllocateCommand(this); }
@@ -332,7 +381,13 @@ void TMenuItem::SetAction(TBasicAction* v) {
     FActionLink.reset();
     return;
   }
-  if (!FActionLink) FActionLink = std::make_unique<TMenuActionLink>(this);
+  if (!FActionLink) {
+    FActionLink = std::make_unique<TMenuActionLink>(this);
+    // Any change of the action is taken over as a whole.
+    FActionLink->OnChange = [this](TObject* Sender) {
+      if (FActionLink && Sender == FActionLink->Action()) ActionChange(Sender, false);
+    };
+  }
   FActionLink->SetAction(v);
   ActionChange(v, ComponentState().Contains(csLoading));
   v->FreeNotification(this);

@@ -31,14 +31,33 @@ TShortCut TextToShortCut(const String& Text);
 String StripHotkey(const String& Text);
 
 // Takes the action's caption, state, shortcut and image into the item.
-class TMenuActionLink : public TBasicActionLink {
-  TOVANI_CLASS(TMenuActionLink, TBasicActionLink)
+class TMenuActionLink : public TActionLink {
+  TOVANI_CLASS(TMenuActionLink, TActionLink)
  public:
   explicit TMenuActionLink(TMenuItem* AClient);
 
+  bool IsAutoCheckLinked();
+  bool IsCaptionLinked() override;
+  bool IsCheckedLinked() override;
+  bool IsEnabledLinked() override;
+  bool IsHelpContextLinked() override;
+  bool IsHintLinked() override;
+  bool IsGroupIndexLinked() override;
+  bool IsImageIndexLinked() override;
+  bool IsShortCutLinked() override;
+  bool IsVisibleLinked() override;
+  void SetAutoCheck(bool Value) override;
+  void SetCaption(const String& Value) override;
+  void SetChecked(bool Value) override;
+  void SetEnabled(bool Value) override;
+  void SetHelpContext(Integer Value) override;
+  void SetHint(const String& Value) override;
+  void SetImageIndex(Integer Value) override;
+  void SetShortCut(TShortCut Value) override;
+  void SetVisible(bool Value) override;
+
  protected:
-  void Change() override;
-  TMenuItem* FItem;
+  TMenuItem* FClient;
 };
 
 class TMenuItem : public TComponent {

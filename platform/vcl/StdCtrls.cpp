@@ -1,6 +1,7 @@
 #include "StdCtrls.h"
 #include <algorithm>
 #include "Collation.h"
+#include "ActnList.h"
 #include "Forms.h"
 #include "VclUtils.h"
 
@@ -13,6 +14,7 @@ TOVANI_IMPLEMENT_CLASS(TCustomEdit, TWinControl)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TEdit, TCustomEdit)
 TOVANI_IMPLEMENT_CLASS(TCustomMemo, TCustomEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TMemo, TCustomMemo)
+TOVANI_IMPLEMENT_CLASS(TButtonActionLink, TWinControlActionLink)
 TOVANI_IMPLEMENT_CLASS(TButtonControl, TWinControl)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TButton, TButtonControl)
 TOVANI_IMPLEMENT_CLASS(TCustomCheckBox, TButtonControl)
@@ -728,6 +730,38 @@ void TCustomMemo::SetCaretPos(TPoint p) {
 
 // ---------------------------------------------------------------------------
 // Buttons
+
+TButtonActionLink::TButtonActionLink(TButtonControl* AClient) : TWinControlActionLink(AClient), FClient(AClient) {}
+
+bool TButtonActionLink::IsCheckedLinked() {
+  return TWinControlActionLink::IsCheckedLinked() && FClient->GetChecked() == CustomAction()->Checked();
+}
+
+void TButtonActionLink::SetChecked(bool Value) {
+  if (!IsCheckedLinked()) return;
+  // The action's state reaches the button without running the click again.
+  FClient->FClicksDisabled = true;
+  try {
+    FClient->SetChecked(Value);
+  } catch (...) {
+    FClient->FClicksDisabled = false;
+    throw;
+  }
+  FClient->FClicksDisabled = false;
+}
+
+std::unique_ptr<TControlActionLink> TButtonControl::CreateActionLink() { return std::make_unique<TButtonActionLink>(this); }
+
+void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TWinControl::ActionChange(Sender, CheckDefaults);
+  if (auto* a = dynamic_cast<TCustomAction*>(Sender))
+    if (!CheckDefaults || !GetChecked()) {
+      bool old = FClicksDisabled;
+      FClicksDisabled = true;
+      SetChecked(a->Checked());
+      FClicksDisabled = old;
+    }
+}
 
 TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner) {
   FControlStyle = {csSetCaption, csDoubleClicks};

@@ -186,15 +186,33 @@ class TMemo : public TCustomMemo {
 
 // ---------------------------------------------------------------------------
 
+class TButtonControl;
+
+// The link of a button, check box or radio button: the checked state also
+// follows the action.
+class TButtonActionLink : public TWinControlActionLink {
+  TOVANI_CLASS(TButtonActionLink, TWinControlActionLink)
+ public:
+  explicit TButtonActionLink(TButtonControl* AClient);
+  bool IsCheckedLinked() override;
+  void SetChecked(bool Value) override;
+
+ protected:
+  TButtonControl* FClient;
+};
+
 class TButtonControl : public TWinControl {
   TOVANI_CLASS(TButtonControl, TWinControl)
  public:
   explicit TButtonControl(TComponent* AOwner = nullptr);
   bool WordWrap() const { return FWordWrap; }
   void SetWordWrap(bool v);
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
 
  protected:
+  friend class TButtonActionLink;
   void Dispatch(TMessage& Message) override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
   virtual bool GetChecked() const { return false; }
   virtual void SetChecked(bool) {}
   bool FClicksDisabled = false;

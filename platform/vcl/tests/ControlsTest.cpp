@@ -4,6 +4,7 @@
 #include <vector>
 #include "Controls.h"
 #include "Forms.h"
+#include "ImgList.h"
 #include "TestWindows.h"
 #include "gtest.h"
 
@@ -388,6 +389,68 @@ TEST_F(FormFixture, DragAndDropBetweenControls) {
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back(), "end");
   EXPECT_EQ(endTarget, nullptr);
+}
+
+namespace {
+// A control dragged with an image of itself under the mouse.
+class TImageDragProbe : public TProbe {
+ public:
+  explicit TImageDragProbe(TComponent* owner) : TProbe(owner), Images(new TDragImageList(this)) {
+    Images->SetSize(16, 16);
+    TBitmap face(16, 16, pf24bit);
+    face.Canvas()->Brush()->SetColor(clRed);
+    face.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    Images->AddMasked(&face, clWhite);
+    Images->SetDragImage(0, 4, 6);
+  }
+  TDragImageList* GetDragImages() override { return Images; }
+  TDragImageList* Images;
+};
+}  // namespace
+
+TEST_F(FormFixture, DraggedImagesFollowTheMouseForTheLengthOfTheDrag) {
+  auto* source = new TImageDragProbe(Form.get());
+  source->SetBounds(10, 10, 60, 30);
+  source->SetParent(Form.get());
+  auto* target = Add<TProbe>(200, 100, 60, 30);
+  target->SetControlStyle(target->ControlStyle() + csDisplayDragImage);
+  Form->Show();
+  PumpMessages();
+  POINT pos{}, hot{};
+  EXPECT_EQ(ImageList_GetDragImage(&pos, &hot), nullptr);
+
+  TPoint start = source->ClientToScreen({5, 5});
+  SetCursorPos(start.X, start.Y);
+  source->BeginDrag(true);
+  EXPECT_TRUE(source->Images->Dragging());
+  ASSERT_NE(ImageList_GetDragImage(&pos, &hot), nullptr);
+  EXPECT_EQ(hot.x, 4);
+  EXPECT_EQ(hot.y, 6);
+  EXPECT_EQ(source->Images->DragHandle(), GetDesktopWindow());
+
+  TPoint over = target->ClientToScreen({7, 8});
+  SetCursorPos(over.X, over.Y);
+  SendMessageW(GetCapture(), WM_MOUSEMOVE, 0, 0);
+  ASSERT_NE(ImageList_GetDragImage(&pos, &hot), nullptr);
+  EXPECT_EQ(pos.x, over.X);
+  EXPECT_EQ(pos.y, over.Y);
+
+  // Choosing another image during the drag keeps it where it was.
+  EXPECT_FALSE(source->Images->SetDragImage(5, 0, 0));
+  EXPECT_TRUE(source->Images->SetDragImage(0, 1, 2));
+  ASSERT_NE(ImageList_GetDragImage(&pos, &hot), nullptr);
+  EXPECT_EQ(hot.x, 1);
+  EXPECT_EQ(pos.x, over.X);
+
+  SendMessageW(GetCapture(), WM_LBUTTONUP, 0, 0);
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_FALSE(source->Images->Dragging());
+  EXPECT_EQ(ImageList_GetDragImage(&pos, &hot), nullptr);
+
+  // An empty list has nothing to drag.
+  TDragImageList empty;
+  EXPECT_FALSE(empty.BeginDrag(GetDesktopWindow(), 0, 0));
+  EXPECT_FALSE(empty.Dragging());
 }
 
 TEST_F(FormFixture, VisibleAndEnabledChangesReachTheWindow) {

@@ -351,3 +351,100 @@ TEST(Icon, LoadsSavesAndDraws) {
   TIcon broken;
   EXPECT_THROW(broken.LoadFromStream(&bs), EInvalidGraphic);
 }
+
+TEST(Metafile, RecordsOnItsCanvasAndPlaysBackAtAnySize) {
+  TMetafile mf;
+  EXPECT_TRUE(mf.Empty());
+  mf.SetWidth(100);
+  mf.SetHeight(50);
+  {
+    TMetafileCanvas c(&mf, 0, "Tovani", "测试");
+    c.Brush()->SetColor(clRed);
+    c.Pen()->SetColor(clRed);
+    c.Rectangle(0, 0, 50, 50);     // the left half red
+  }
+  ASSERT_FALSE(mf.Empty());
+  EXPECT_NEAR(mf.Width(), 100, 1);
+  EXPECT_NEAR(mf.Height(), 50, 1);
+  EXPECT_NEAR(mf.MMWidth(), MulDiv(100, 2540, GetDeviceCaps(GetDC(nullptr), LOGPIXELSX)), 1);
+  EXPECT_EQ(mf.Description(), "Tovani\n测试");
+
+  // Stretched onto a bitmap twice its size: the left half red, the right
+  // half untouched (metafiles are transparent).
+  TBitmap bmp(200, 100, pf24bit);
+  bmp.Canvas()->StretchDraw(Rect(0, 0, 200, 100), &mf);
+  EXPECT_EQ(Px(bmp, 20, 50), 0x0000FFu);
+  EXPECT_EQ(Px(bmp, 90, 80), 0x0000FFu);
+  EXPECT_EQ(Px(bmp, 150, 50), 0xFFFFFFu);
+  TBitmap small(100, 50, pf24bit);
+  small.Canvas()->Draw(0, 0, &mf);
+  EXPECT_EQ(Px(small, 10, 10), 0x0000FFu);
+  EXPECT_EQ(Px(small, 80, 10), 0xFFFFFFu);
+
+  // A stream round trip, and a picture that knows ".emf" by name and data.
+  TMemoryStream ms;
+  mf.SaveToStream(&ms);
+  ms.SetPosition(0);
+  TPicture pic;
+  pic.LoadFromStream(&ms);
+  auto* back = dynamic_cast<TMetafile*>(pic.Graphic());
+  ASSERT_TRUE(back);
+  EXPECT_NEAR(back->Width(), 100, 1);
+  TBitmap again(100, 50, pf24bit);
+  again.Canvas()->Draw(0, 0, back);
+  EXPECT_EQ(Px(again, 10, 10), 0x0000FFu);
+  EXPECT_EQ(TPicture::FindGraphicClassForExtension("EMF"), TMetafile::StaticClass());
+
+  char dir[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  String file = String(dir) + "tovani_metafile_test.emf";
+  mf.SaveToFile(file);
+  TPicture fromFile;
+  fromFile.LoadFromFile(file);
+  EXPECT_TRUE(dynamic_cast<TMetafile*>(fromFile.Graphic()));
+  DeleteFileA(file.c_str());
+
+  // Assign copies the recording.
+  TMetafile copy;
+  copy.Assign(&mf);
+  EXPECT_NE(copy.Handle(), mf.Handle());
+  EXPECT_EQ(copy.MMWidth(), mf.MMWidth());
+}
+
+TEST(Metafile, CorruptDataIsRefused) {
+  TMetafile good;
+  {
+    TMetafileCanvas c(&good, 0);
+    c.Rectangle(0, 0, 10, 10);
+  }
+  TMemoryStream ms;
+  good.SaveToStream(&ms);
+  std::vector<uint8_t> bytes(size_t(ms.Size()));
+  std::memcpy(bytes.data(), ms.Memory(), bytes.size());
+  auto load = [](std::vector<uint8_t> data) {
+    TMemoryStream s;
+    if (!data.empty()) s.WriteBuffer(data.data(), LongInt(data.size()));
+    s.SetPosition(0);
+    TMetafile m;
+    m.LoadFromStream(&s);
+  };
+  auto patch32 = [&](size_t at, uint32_t v) {
+    auto d = bytes;
+    std::memcpy(d.data() + at, &v, 4);
+    return d;
+  };
+  EXPECT_NO_THROW(load(bytes));
+  EXPECT_THROW(load({}), EInvalidGraphic);
+  EXPECT_THROW(load(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 60)), EInvalidGraphic);    // cut short
+  EXPECT_THROW(load(std::vector<uint8_t>(bytes.begin(), bytes.end() - 20)), EInvalidGraphic);      // no end record
+  EXPECT_THROW(load(patch32(40, 0x12345678)), EInvalidGraphic);                                     // signature
+  EXPECT_THROW(load(patch32(48, 0x7FFFFFF0)), EInvalidGraphic);                                     // total size
+  EXPECT_THROW(load(patch32(4, 0xFFFFFFF0)), EInvalidGraphic);                                      // header size
+  // A record that claims more than is there.
+  auto d = bytes;
+  uint32_t headerSize;
+  std::memcpy(&headerSize, d.data() + 4, 4);
+  uint32_t huge = 0x10000000;
+  std::memcpy(d.data() + headerSize + 4, &huge, 4);
+  EXPECT_THROW(load(d), EInvalidGraphic);
+}
