@@ -5,6 +5,7 @@
 #include "AppPictures.h"
 #include "DatabaseFile.h"
 #include "DateUtils.h"
+#include "Dialogs.h"
 #include "Graphics.h"
 #include "ImgList.h"
 #include "StdCtrls.h"
@@ -29,10 +30,9 @@ const bool GFormsRegistered = (TovaniRegisterForms_app(), true);
 
 namespace {
 
+// The class library's message box: its buttons read "确定", "取消", "是", "否".
 Integer ShowBox(HWND owner, const String& text, const String& caption, const char* defaultCaption, UINT flags) {
-  std::u16string t = Utf8ToUtf16(text);
-  std::u16string c = Utf8ToUtf16(caption.empty() ? String(defaultCaption) : caption);
-  return MessageBoxW(owner, reinterpret_cast<LPCWSTR>(t.c_str()), reinterpret_cast<LPCWSTR>(c.c_str()), flags);
+  return ShowMessageBox(owner, text, caption.empty() ? String(defaultCaption) : caption, flags);
 }
 
 }  // namespace

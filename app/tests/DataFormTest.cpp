@@ -2,6 +2,7 @@
 #include <memory>
 #include "ADODB.h"
 #include "DateUtils.h"
+#include <mutex>
 #include "DialogAnswerer.h"
 #include "Graphics.h"
 #include "Strings.h"
@@ -205,6 +206,21 @@ TEST_F(DataFormFixture, LoadListFromTable) {
 
 TEST(DataForm, MessageBoxes) {
   DialogAnswerer answer;
+  // The buttons the user reads (the box renames them as it is activated).
+  std::mutex mutex;
+  std::vector<std::string> buttons;
+  answer.SetHandler([&](HWND box, const DialogAnswerer::Seen&) {
+    std::string text;
+    for (int i = 0; i < 20; ++i) {
+      text = DialogAnswerer::WindowText(GetDlgItem(box, IDOK));
+      if (HWND cancel = GetDlgItem(box, IDCANCEL)) text += "/" + DialogAnswerer::WindowText(cancel);
+      if (text.rfind("OK", 0) != 0) break;
+      Sleep(10);
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    buttons.push_back(text);
+    return false;
+  });
   EXPECT_EQ(MsgError(nullptr, "备份失败."), IDOK);
   EXPECT_EQ(MsgInfo(nullptr, "备份成功.", "提示"), IDOK);
   answer.SetDefaultButton(IDCANCEL);
@@ -219,4 +235,6 @@ TEST(DataForm, MessageBoxes) {
   EXPECT_EQ(seen[2].Caption, "确认");
   EXPECT_EQ(seen[2].Text, "文件已经存在, 是否覆盖文件?");
   EXPECT_EQ(seen[3].Caption, "确认");
+  std::lock_guard<std::mutex> lock(mutex);
+  EXPECT_EQ(buttons, (std::vector<std::string>{"确定", "确定", "确定/取消", "确定/取消"}));
 }

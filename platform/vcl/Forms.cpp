@@ -722,14 +722,31 @@ void TCustomForm::CMTextChanged(TMessage& Message) { TScrollingWinControl::Dispa
 void TCustomForm::WMClose(TMessage&) { Close(); }
 
 void TCustomForm::WMActivate(TMessage& Message) {
+  // A form gives the focus to its active control itself: the default
+  // procedure would put it on the form's window instead.
   if (FFormStyle != fsMDIForm) SetActive(LOWORD(Message.WParam) != WA_INACTIVE);
-  DefaultHandler(Message);
+  else DefaultHandler(Message);
 }
 
 void TCustomForm::WMMDIActivate(TMessage& Message) {
   if (reinterpret_cast<HWND>(Message.LParam) == FHandle) SetActive(true);
   else if (reinterpret_cast<HWND>(Message.WParam) == FHandle) SetActive(false);
   DefaultHandler(Message);
+}
+
+void TCustomForm::WndProc(TMessage& Message) {
+  // The form's window receiving the focus (an MDI child made active, the
+  // window manager activating the window) passes it on to the active
+  // control, which keeps being the form's ActiveControl.
+  if (Message.Msg == WM_SETFOCUS && FFormStyle != fsMDIForm && !ComponentState().Contains(csDestroying)) {
+    TWinControl* target = FActiveControl;
+    if (target && target != this && target->HandleAllocated() && target->CanFocus() &&
+        IsWindowVisible(target->Handle())) {
+      ::SetFocus(target->Handle());
+      return;
+    }
+  }
+  TScrollingWinControl::WndProc(Message);
 }
 
 void TCustomForm::SetActive(bool v) {
@@ -883,6 +900,10 @@ void TCustomForm::CMShowingChanged(TMessage&) {
       SetBounds(area.Left + (area.Width() - FWidth) / 2, area.Top + (area.Height() - FHeight) / 2, FWidth, FHeight);
       if (FPosition == poMainFormCenter || FPosition == poOwnerFormCenter || FPosition == poScreenCenter) FPosition = poDesigned;
     }
+    // The controls are made and shown before the form's window shows and is
+    // activated, so that activation finds them and focuses the first.
+    for (TControl* child : std::vector<TControl*>(FControls))
+      if (auto* w = dynamic_cast<TWinControl*>(child)) w->UpdateControlState();
     static const int commands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     if (FFormStyle == fsMDIChild) {
       ShowWindow(FHandle, commands[FWindowState]);

@@ -247,6 +247,7 @@ class TCustomForm : public TScrollingWinControl {
   void CreateWindowHandle(const TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWindowHandle() override;
+  void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
   void AlignControls(TControl* AControl, TRect& Rect) override;

@@ -232,6 +232,88 @@ TEST(Forms, EnterMovesThroughTheControlsWithSelectNext) {
 }
 
 namespace {
+// Types as the keyboard does: into whatever window has the focus.
+void TypeKeys(const std::u16string& text, bool enter) {
+  std::vector<INPUT> in;
+  auto key = [&](WORD vk, WORD scan, DWORD flags) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.wScan = scan;
+    i.ki.dwFlags = flags;
+    in.push_back(i);
+  };
+  for (char16_t c : text) {
+    key(0, WORD(c), KEYEVENTF_UNICODE);
+    key(0, WORD(c), KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+  }
+  if (enter) {
+    key(VK_RETURN, 0, 0);
+    key(VK_RETURN, 0, KEYEVENTF_KEYUP);
+  }
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
+struct TDialogForm {
+  std::unique_ptr<TForm> Form{new TForm(nullptr)};
+  TEdit* Edits[2];
+  TButton* Ok;
+  TDialogForm() {
+    Form->SetBounds(120, 120, 300, 160);
+    Form->SetCaption("登录");
+    auto* label = new TLabel(Form.get());
+    label->SetCaption("密码");
+    label->SetParent(Form.get());
+    for (int i = 0; i < 2; ++i) {
+      Edits[i] = new TEdit(Form.get());
+      Edits[i]->SetBounds(60, 10 + i * 30, 120, 21);
+      Edits[i]->SetParent(Form.get());
+    }
+    Ok = new TButton(Form.get());
+    Ok->SetCaption("确定");
+    Ok->SetBounds(60, 80, 75, 25);
+    Ok->SetDefault(true);
+    Ok->SetModalResult(mrOk);
+    Ok->SetParent(Form.get());
+  }
+};
+}  // namespace
+
+TEST(Forms, AShownFormHasItsFirstControlFocusedSoTypingReachesIt) {
+  TDialogForm d;
+  d.Form->Show();
+  PumpMessages();
+  EXPECT_EQ(d.Form->ActiveControl(), d.Edits[0]);
+  EXPECT_EQ(GetFocus(), d.Edits[0]->Handle());
+  TypeKeys(u"ab", false);
+  PumpMessages();
+  EXPECT_EQ(d.Edits[0]->Text(), "ab");
+  d.Form->Hide();
+}
+
+TEST(Forms, AModalFormFocusesItsActiveControlAndEnterPressesTheDefaultButton) {
+  TDialogForm d;
+  auto old = d.Form->WindowProc;
+  d.Form->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_USER + 7) TypeKeys(u"3627", true);
+    // Typing that went nowhere must not leave the test waiting.
+    if (m.Msg == WM_TIMER && m.WParam == 77) d.Form->SetModalResult(mrCancel);
+    old(m);
+  };
+  d.Form->OnShow = [&](TObject*) {
+    // Chosen before the window shows, as a form file's ActiveControl is.
+    d.Form->SetActiveControl(d.Edits[1]);
+    PostMessageW(d.Form->Handle(), WM_USER + 7, 0, 0);
+    SetTimer(d.Form->Handle(), 77, 5000, nullptr);
+  };
+  EXPECT_EQ(d.Form->ShowModal(), mrOk);
+  KillTimer(d.Form->Handle(), 77);
+  EXPECT_EQ(d.Edits[1]->Text(), "3627");
+  EXPECT_EQ(d.Edits[0]->Text(), "");
+  d.Form->WindowProc = old;
+}
+
+namespace {
 class TCustomerWindow : public TForm {
  public:
   explicit TCustomerWindow(TComponent* owner) : TForm(owner) {

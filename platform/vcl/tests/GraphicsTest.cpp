@@ -300,7 +300,7 @@ TEST(Picture, FormatsByExtensionAndSignature) {
   EXPECT_EQ(TPicture::FindGraphicClassForExtension("bmp"), TBitmap::StaticClass());
   EXPECT_EQ(TPicture::FindGraphicClassForExtension("xyz"), nullptr);
   String filter = TPicture::GraphicFilter(TGraphic::StaticClass());
-  EXPECT_EQ(filter.rfind("All (*.jpg;*.jpeg;*.bmp;*.ico)|*.jpg;*.jpeg;*.bmp;*.ico|", 0), 0u) << filter;
+  EXPECT_EQ(filter.rfind("All (*.jpg;*.jpeg;*.bmp;*.ico;*.emf)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf|", 0), 0u) << filter;
   EXPECT_NE(filter.find("|Bitmaps (*.bmp)|*.bmp"), String::npos);
   TPicture pic;
   EXPECT_THROW(pic.LoadFromFile("c:\\nowhere\\picture.xyz"), EInvalidGraphic);
