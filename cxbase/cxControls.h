@@ -373,7 +373,7 @@ class TcxControl : public TCustomControl, public IcxLookAndFeelOwner {
   void InvalidateRect(const TRect& R, bool AEraseBackground = false);
   // The drag images (made once, filled by InitDragImages); null unless the
   // control has drag images and they hold an image.
-  TCustomImageList* GetDragImages();
+  TDragImageList* GetDragImages() override;
   void AddFontListener(IcxFontListener* AListener);
   void RemoveFontListener(IcxFontListener* AListener);
 

@@ -553,7 +553,7 @@ void TcxControl::CloseDragAndDrop(bool Accepted) {
   FFinishingDragAndDrop = false;
 }
 
-TCustomImageList* TcxControl::GetDragImages() {
+TDragImageList* TcxControl::GetDragImages() {
   if (!HasDragImages()) return nullptr;
   if (!FDragImages) {
     FDragImages.reset(CreateDragImages());
