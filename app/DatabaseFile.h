@@ -19,7 +19,10 @@ const std::vector<String>& OperationNames();
 
 // Creates the database file at `unixPath` (a Linux path) with every table
 // and the required rows, unless a file of that name exists: an existing file
-// is left exactly as it is. Answers true when it created the file.
+// is left exactly as it is. Answers true when it created the file. A
+// zero-length file holds nothing and is treated as missing; any other
+// existing file must be a database with the program's tables, or
+// EDatabaseError names the file and what it lacks.
 //
 // The file is built under a temporary name and moved into place only when
 // complete, so a failed creation leaves no half-made database behind that a

@@ -247,11 +247,70 @@ void InsertRequiredRows(NewFile& f, const String& target) {
   sqlite3_finalize(st);
 }
 
+// The names of the program's tables, read from the schema itself.
+const std::vector<String>& ProgramTables() {
+  static const std::vector<String> names = [] {
+    std::vector<String> out;
+    sqlite3* db = nullptr;
+    if (sqlite3_open(":memory:", &db) == SQLITE_OK && sqlite3_exec(db, SchemaSQL, nullptr, nullptr, nullptr) == SQLITE_OK) {
+      sqlite3_stmt* st = nullptr;
+      if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' ORDER BY rowid",
+                             -1, &st, nullptr) == SQLITE_OK)
+        while (sqlite3_step(st) == SQLITE_ROW) out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+      sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+  }();
+  return names;
+}
+
+// An existing database file must be one of the program's: a file that is no
+// database, or lacks tables, is reported by name rather than opened and
+// failing at the first query. Nothing in the file is changed.
+void CheckExistingFile(const String& path) {
+  sqlite3* db = nullptr;
+  auto fail = [&](const String& why) {
+    sqlite3_close(db);
+    throw EDatabaseError("数据库文件 " + path + " 不能使用: " + why);
+  };
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+    fail(db ? sqlite3_errmsg(db) : "out of memory");
+  std::vector<String> present;
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &st, nullptr) != SQLITE_OK)
+    fail(sqlite3_errmsg(db));
+  int rc;
+  while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+    present.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  sqlite3_finalize(st);
+  if (rc != SQLITE_DONE) fail(sqlite3_errmsg(db));
+  String missing;
+  for (const String& name : ProgramTables()) {
+    bool found = false;
+    for (const String& p : present)
+      if (sqlite3_stricmp(p.c_str(), name.c_str()) == 0) found = true;
+    if (!found) missing += (missing.empty() ? "" : ", ") + name;
+  }
+  if (!missing.empty()) fail("缺少本程序的数据表 " + missing);
+  sqlite3_close(db);
+}
+
 }  // namespace
 
 bool EnsureDatabaseFile(const String& unixPath) {
   if (unixPath.empty()) Fail(unixPath, "没有文件名");
-  if (::access(unixPath.c_str(), F_OK) == 0) return false;
+  // A zero-length file (left by a crash or a full disk) holds nothing: it is
+  // replaced like a missing one.
+  struct stat existing;
+  bool empty = false;
+  if (::stat(unixPath.c_str(), &existing) == 0) {
+    if (existing.st_size > 0 || !S_ISREG(existing.st_mode)) {
+      CheckExistingFile(unixPath);
+      return false;
+    }
+    empty = true;
+  }
 
   NewFile f(unixPath);
   if (!f.Open()) Fail(unixPath, f.Error());
@@ -262,6 +321,15 @@ bool EnsureDatabaseFile(const String& unixPath) {
   if (sqlite3_close(f.Db) != SQLITE_OK) Fail(unixPath, sqlite3_errmsg(f.Db));
   f.Db = nullptr;
 
+  if (empty) {
+    // The empty file is replaced, unless another copy of the program has
+    // filled it meanwhile.
+    struct stat now;
+    if (::stat(unixPath.c_str(), &now) == 0 && now.st_size > 0) return false;
+    if (::rename(f.Path.c_str(), unixPath.c_str()) != 0) Fail(unixPath, std::strerror(errno));
+    f.Keep = true;
+    return true;
+  }
   // link() refuses an existing name: when another copy of the program made
   // the file meanwhile, its file stays and ours is dropped.
   if (::link(f.Path.c_str(), unixPath.c_str()) != 0) {

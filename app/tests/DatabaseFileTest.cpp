@@ -120,7 +120,14 @@ TEST(DatabaseFile, ExistingFileIsNeverTouched) {
     std::ofstream out(db, std::ios::binary);
     out << "not a database";
   }
-  EXPECT_FALSE(EnsureDatabaseFile(db));
+  // A file that is no database of the program's is reported by name and
+  // left as it is.
+  try {
+    EnsureDatabaseFile(db);
+    ADD_FAILURE() << "no error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.Message()).find(db), std::string::npos) << e.Message();
+  }
   std::ifstream in(db, std::ios::binary);
   std::string content((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(content, "not a database");
@@ -131,6 +138,36 @@ TEST(DatabaseFile, ExistingFileIsNeverTouched) {
   ASSERT_EQ(Exec(db2, "update Users set U_Pwd = 'secret'"), SQLITE_OK);
   EXPECT_FALSE(EnsureDatabaseFile(db2));
   EXPECT_EQ(Rows(db2, "select U_Pwd from Users"), (std::vector<std::vector<std::string>>{{"secret"}}));
+}
+
+TEST(DatabaseFile, AnEmptyFileIsReplacedAndAForeignDatabaseIsRefused) {
+  TempDir dir;
+  // Zero length, as a crash or a full disk leaves it: made anew.
+  std::string db = dir.File("data.mdb");
+  { std::ofstream out(db, std::ios::binary); }
+  EXPECT_TRUE(EnsureDatabaseFile(db));
+  EXPECT_EQ(Rows(db, "select U_Name from Users"), (std::vector<std::vector<std::string>>{{"管理员"}}));
+  EXPECT_EQ(dir.List().size(), 1u);
+
+  // A database of something else: the missing tables are named.
+  std::string other = dir.File("other.mdb");
+  {
+    sqlite3* h = nullptr;
+    sqlite3_open(other.c_str(), &h);
+    sqlite3_exec(h, "create table Users (U_ID integer); create table Notes (t text)", nullptr, nullptr, nullptr);
+    sqlite3_close(h);
+  }
+  try {
+    EnsureDatabaseFile(other);
+    ADD_FAILURE() << "no error";
+  } catch (const EDatabaseError& e) {
+    std::string m = e.Message();
+    EXPECT_NE(m.find(other), std::string::npos) << m;
+    EXPECT_NE(m.find("OP"), std::string::npos) << m;
+    EXPECT_EQ(m.find("Users"), std::string::npos) << m;
+  }
+  EXPECT_EQ(Rows(other, "select name from sqlite_master where type = 'table' order by name"),
+            (std::vector<std::vector<std::string>>{{"Notes"}, {"Users"}}));
 }
 
 TEST(DatabaseFile, UncreatableFileIsAnErrorAndLeavesNothing) {

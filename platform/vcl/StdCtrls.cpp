@@ -344,8 +344,12 @@ void TCustomLabel::AdjustBounds() {
   if (text.empty()) text = " ";
   std::u16string w = ToUtf16(text);
   RECT rr{0, 0, FWordWrap ? r.Width() : 0, 0};
-  DrawTextW(scratch.Canvas()->Handle(), W(w), int(w.size()), &rr,
+  // Measured in the label's own font, the one Paint draws with.
+  HDC dc = scratch.Canvas()->Handle();
+  HGDIOBJ oldFont = SelectObject(dc, scratch.Canvas()->Font()->Handle());
+  DrawTextW(dc, W(w), int(w.size()), &rr,
             DT_CALCRECT | DT_EXPANDTABS | alignments[FAlignment] | (FWordWrap ? DT_WORDBREAK : 0) | (FShowAccelChar ? 0 : DT_NOPREFIX));
+  SelectObject(dc, oldFont);
   Integer x = FLeft;
   if (FAlignment == taRightJustify) x = FLeft + FWidth - rr.right;
   SetBounds(x, FTop, rr.right, rr.bottom);

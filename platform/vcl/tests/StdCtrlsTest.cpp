@@ -183,6 +183,23 @@ TEST_F(StdFixture, LabelSizesToItsCaptionAndFocusesItsControl) {
   EXPECT_EQ(label->FocusControl(), nullptr);
 }
 
+TEST_F(StdFixture, AnAutoSizedLabelFitsItsTextInItsOwnFont) {
+  // The login dialog's hint, in the dialog's font and in a larger one.
+  for (Integer height : {-12, -24}) {
+    SCOPED_TRACE(height);
+    auto* label = Add<TLabel>(10, 40, 10, 10);
+    label->Font()->SetName("宋体");
+    label->Font()->SetHeight(height);
+    label->SetCaption("[管理员]初始密码：3627");
+    TBitmap probe(1, 1);
+    probe.Canvas()->Font()->Assign(label->Font());
+    TSize text = probe.Canvas()->TextExtent("[管理员]初始密码：3627");
+    EXPECT_EQ(label->Width(), text.cx);
+    EXPECT_EQ(label->Height(), text.cy);
+    delete label;
+  }
+}
+
 TEST_F(StdFixture, ScrollBarKeepsItsRange) {
   auto* sb = Add<TScrollBar>(10, 200, 200, 17);
   int changes = 0;
