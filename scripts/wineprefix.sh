@@ -5,7 +5,28 @@
 set -euo pipefail
 PREFIX=${1:?usage: wineprefix.sh PREFIX}
 export WINEPREFIX="$PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=;mshtml='
-if [ -f "$PREFIX/.tovani-fonts" ]; then exit 0; fi
+# Wine draws the caption buttons of windows (minimise, maximise, close) with
+# the symbol font Marlett; this Wine does not find the copy in its own data
+# folder, so the buttons showed the letters "0 1 r". The prefix's font
+# folder gets the font from Debian's fonts-wine (prefixes made before this
+# step get it too).
+install_marlett() {
+  local src=/usr/share/wine/fonts/marlett.ttf
+  if [ ! -f "$src" ]; then
+    echo "wineprefix.sh: $src is missing (package fonts-wine)" >&2
+    exit 1
+  fi
+  mkdir -p "$PREFIX/drive_c/windows/Fonts"
+  if ! cmp -s "$src" "$PREFIX/drive_c/windows/Fonts/marlett.ttf"; then
+    cp -f "$src" "$PREFIX/drive_c/windows/Fonts/marlett.ttf"
+    # A running wineserver keeps the fonts it has loaded.
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+}
+if [ -f "$PREFIX/.tovani-fonts" ]; then
+  install_marlett
+  exit 0
+fi
 mkdir -p "$PREFIX"
 wineboot -i >/dev/null 2>&1 || true
 FONT="WenQuanYi Micro Hei"
@@ -13,4 +34,5 @@ for face in 宋体 新宋体 SimSun NSimSun Tahoma "MS Sans Serif" "MS Shell Dlg
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$FONT" /f >/dev/null 2>&1
 done
 wineserver -w || true
+install_marlett
 touch "$PREFIX/.tovani-fonts"

@@ -2,6 +2,7 @@
 // Chinese glyphs through the prefix's font replacements.
 #include <windows.h>
 #include "gtest.h"
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -96,4 +97,49 @@ TEST(Environment, ChineseGlyphsRender) {
   Ink zhong = DrawText16(u"中", u"宋体");
   Ink wen = DrawText16(u"文", u"宋体");
   EXPECT_NE(zhong.hash, wen.hash) << "two different characters drew the same shape";
+}
+
+// Window caption buttons are glyphs of the symbol font Marlett: without it
+// the close button shows the letter "r" instead of a cross.
+TEST(Environment, CaptionButtonsDrawTheirSymbols) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 32, 28);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  RECT r{0, 0, 32, 28};
+  DrawFrameControl(dc, &r, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+  // The ink of the glyph (dark pixels), and its mirror image across the
+  // middle of its own bounds: a cross is symmetric, a letter is not.
+  bool ink[28][32] = {};
+  int minX = 32, maxX = -1, count = 0;
+  for (int y = 2; y < 26; ++y)
+    for (int x = 2; x < 30; ++x) {
+      COLORREF c = GetPixel(dc, x, y);
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 0x50) {
+        ink[y][x] = true;
+        ++count;
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+      }
+    }
+  int mirrored = 0;
+  for (int y = 0; y < 28; ++y)
+    for (int x = 0; x < 32; ++x)
+      if (ink[y][x] && ink[y][minX + maxX - x]) ++mirrored;
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  EXPECT_GT(count, 8);
+  EXPECT_GE(mirrored * 10, count * 9) << count << " dark pixels, " << mirrored << " mirrored";
+
+  HDC face = CreateCompatibleDC(nullptr);
+  HFONT marlett = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, 0, 0, L"Marlett");
+  HGDIOBJ oldFont = SelectObject(face, marlett);
+  char16_t name[LF_FACESIZE] = {};
+  GetTextFaceW(face, LF_FACESIZE, reinterpret_cast<LPWSTR>(name));
+  SelectObject(face, oldFont);
+  DeleteObject(marlett);
+  DeleteDC(face);
+  EXPECT_EQ(std::u16string(name), u"Marlett");
 }
