@@ -48,3 +48,18 @@ function(tovani_program name)
   target_link_libraries(${name} PRIVATE ${A_DEPS})
   target_link_options(${name} PRIVATE -mwindows -municode)
 endfunction()
+
+# tovani_unmanaged_windows(test): the test's windows are unmanaged. Under
+# Xvfb there is no window manager, and Wine would wait for one whenever a
+# managed top-level window is hidden.
+function(tovani_unmanaged_windows name)
+  if(NOT TARGET ${name})
+    return()
+  endif()
+  add_test(NAME ${name}_unmanaged_windows
+           COMMAND wine reg add "HKCU\\Software\\Wine\\AppDefaults\\${name}.exe\\X11 Driver" /v Managed /d N /f)
+  set_tests_properties(${name}_unmanaged_windows PROPERTIES
+    ENVIRONMENT "WINEPREFIX=${TOVANI_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree=\\;mshtml="
+    FIXTURES_SETUP ${name}_windows)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${name}_windows)
+endfunction()
