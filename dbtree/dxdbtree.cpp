@@ -510,7 +510,8 @@ void TdxDBTreeView::SelectCurrentRecordNode() {
 void TdxDBTreeView::SelectNodeByKey(const Variant& Key) {
   if (IsNullish(Key)) return;
   if (auto* n = FNodes->FindNodeByKey(Key)) {
-    TFlag update(FInternalUpdate, true);
+    // The dataset follows the selection (it is on that key already when the
+    // dataset scrolled).
     n->MakeVisible();
     n->SetSelected(true);
     return;
@@ -546,7 +547,6 @@ void TdxDBTreeView::SelectNodeByKey(const Variant& Key) {
     if (!bookmark.empty() && ds->BookmarkValid(bookmark)) ds->GotoBookmark(bookmark);
   }
   if (auto* n = FNodes->FindNodeByKey(Key)) {
-    TFlag update(FInternalUpdate, true);
     n->MakeVisible();
     n->SetSelected(true);
   }
