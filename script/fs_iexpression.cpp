@@ -2,7 +2,14 @@
 // typing and evaluation.
 #include "fs_iexpression.h"
 
+#include <new>
+
 TOVANI_IMPLEMENT_CLASS(TfsExpression, TfsCustomExpression)
+
+// Results are built in place in a caller's Tmp, which is Empty on entry:
+// an Empty Variant owns nothing, so constructing over it loses nothing and
+// saves the assignment and the temporary's destruction.
+#define FS_PUT(Tmp, Value) (::new (&(Tmp)) Variant(Value))
 
 namespace {
 
@@ -77,6 +84,20 @@ class TfsExpressionNode : public TfsCustomVariable {
     delete FRight;
   }
   virtual int Priority() const = 0;
+  // The node's value: a reference to a value that stays put while the
+  // caller uses it (a constant, a variable's stored value), or Tmp holding
+  // a computed one. Tmp is Empty on entry.
+  virtual const Variant& Eval(Variant& Tmp) = 0;
+  Variant ReadValue() override {
+    Variant t;
+    const Variant& v = Eval(t);
+    return &v == &t ? std::move(t) : Variant(v);
+  }
+  // The value as a Boolean (conditions).
+  virtual bool Test() {
+    Variant t;
+    return Eval(t).AsBoolean();
+  }
   void AddNode(TfsExpressionNode* Node) {
     if (!FLeft) FLeft = Node;
     else FRight = Node;
@@ -91,6 +112,9 @@ class TfsExpressionNode : public TfsCustomVariable {
   TfsExpressionNode* FRight = nullptr;
   TfsExpressionNode* FParentNode = nullptr;
   String Pos;
+  // Evaluating the node calls no routine, so it changes no value another
+  // operand has already given (set when the tree is typed).
+  bool Pure = false;
 };
 
 namespace {
@@ -99,6 +123,7 @@ class TfsOperandNode : public TfsExpressionNode {
  public:
   explicit TfsOperandNode(const Variant& Value) {
     FValue = Value;
+    Pure = true;
     switch (Value.Kind()) {
       case varBoolean: Typ = fvtBool; break;
       case varSingle: case varDouble: case varCurrency: Typ = fvtFloat; break;
@@ -107,7 +132,7 @@ class TfsOperandNode : public TfsExpressionNode {
     }
   }
   int Priority() const override { return 0; }
-  Variant ReadValue() override { return FValue; }
+  const Variant& Eval(Variant&) override { return FValue; }
 };
 
 class TfsDesignatorNode : public TfsOperandNode {
@@ -115,19 +140,35 @@ class TfsDesignatorNode : public TfsOperandNode {
   explicit TfsDesignatorNode(TfsDesignator* D) : TfsOperandNode(Variant()), FDesignator(D) {
     Typ = D->Typ;
     TypeName = D->TypeName;
-    FSource = D->Is<TfsVariableDesignator>() ? D->RefItem : D;
+    const bool variable = D->Is<TfsVariableDesignator>();
+    FSource = variable ? D->RefItem : D;
+    // Reading a variable runs no script code (a value handler only answers
+    // the read).
+    Pure = variable;
   }
   ~TfsDesignatorNode() override { delete FDesignator; }
-  Variant ReadValue() override { return FSource->ReadValue(); }
+  const Variant& Eval(Variant& Tmp) override {
+    if (FSource == FDesignator) {
+      FS_PUT(Tmp, FDesignator->ReadValue());
+      return Tmp;
+    }
+    return FSource->ReadRef(Tmp);
+  }
   TfsDesignator* FDesignator;
   TfsCustomVariable* FSource;
 };
 
 class TfsSetNode : public TfsOperandNode {
  public:
-  explicit TfsSetNode(TfsSetExpression* S) : TfsOperandNode(Variant()), FSet(S) { Typ = fvtVariant; }
+  explicit TfsSetNode(TfsSetExpression* S) : TfsOperandNode(Variant()), FSet(S) {
+    Typ = fvtVariant;
+    Pure = false;
+  }
   ~TfsSetNode() override { delete FSet; }
-  Variant ReadValue() override { return FSet->ReadValue(); }
+  const Variant& Eval(Variant& Tmp) override {
+    Tmp = FSet->ReadValue();
+    return Tmp;
+  }
   TfsSetExpression* FSet;
 };
 
@@ -135,14 +176,20 @@ class TfsOperatorNode : public TfsExpressionNode {
  public:
   explicit TfsOperatorNode(TOpCode Op) : FOp(Op) {}
   int Priority() const override { return PriorityOf(FOp); }
-  Variant ReadValue() override;
+  const Variant& Eval(Variant& Tmp) override;
+  bool Test() override;
   TOpCode FOp;
   bool OptimizeBool = false;
 
  private:
   // A missing operand (only in a damaged intermediate program) reads as Empty.
-  static Variant Value(TfsExpressionNode* n) { return n ? n->ReadValue() : Variant(); }
+  static const Variant& Operand(TfsExpressionNode* n, Variant& Tmp) { return n ? n->Eval(Tmp) : Tmp; }
+  // The operation on two Integers without the general Variant rules
+  // (which give the same result); false where those rules must decide.
+  bool IntegerOp(Integer x, Integer y, Variant& Out) const;
+  const Variant& Binary(Variant& Tmp);
 };
+
 
 Variant InArray(const Variant& value, const Variant& arr) {
   if (!arr.IsArray()) return Variant(value == arr);
@@ -159,60 +206,158 @@ Variant InArray(const Variant& value, const Variant& arr) {
   return Variant(false);
 }
 
-Variant TfsOperatorNode::ReadValue() {
+// Keeps a value another operand's evaluation could change: a reference
+// that is not the caller's own Tmp becomes a copy in Tmp.
+const Variant& Keep(const Variant& V, Variant& Tmp) {
+  if (&V == &Tmp) return Tmp;
+  Tmp = V;
+  return Tmp;
+}
+
+bool TfsOperatorNode::IntegerOp(Integer x, Integer y, Variant& Out) const {
+  Int64 r;
+  switch (FOp) {
+    case opPlus: case opStrCat: r = Int64(x) + y; break;
+    case opMinus: r = Int64(x) - y; break;
+    case opMul: r = Int64(x) * y; break;
+    case opDivInt: case opMod:
+      if (y == 0) return false;
+      r = FOp == opDivInt ? Int64(x) / y : Int64(x) % y;
+      break;
+    case opAnd: r = x & y; break;
+    case opOr: r = x | y; break;
+    case opXor: r = x ^ y; break;
+    case opDivFloat:
+      if (y == 0) return false;
+      FS_PUT(Out, double(x) / double(y));
+      return true;
+    case opGreat: FS_PUT(Out, x > y); return true;
+    case opLess: FS_PUT(Out, x < y); return true;
+    case opLessEq: FS_PUT(Out, x <= y); return true;
+    case opGreatEq: FS_PUT(Out, x >= y); return true;
+    case opNonEq: FS_PUT(Out, x != y); return true;
+    case opEq: FS_PUT(Out, x == y); return true;
+    default: return false;
+  }
+  if (r >= INT32_MIN && r <= INT32_MAX) FS_PUT(Out, Integer(r));
+  else FS_PUT(Out, r);
+  return true;
+}
+
+const Variant& TfsOperatorNode::Eval(Variant& Tmp) {
   fsCheckStack();
   switch (FOp) {
-    case opNone: return Value(FLeft);
-    case opNot: return !Value(FLeft);
-    case opUnMinus: return -Value(FLeft);
+    case opNone: return Operand(FLeft, Tmp);
+    case opNot: {
+      Variant t;
+      Tmp = !Operand(FLeft, t);
+      return Tmp;
+    }
+    case opUnMinus: {
+      Variant t;
+      const Variant& a = Operand(FLeft, t);
+      if (a.VType() == varInteger && a.AsInteger() != INT32_MIN) FS_PUT(Tmp, Integer(-a.AsInteger()));
+      else Tmp = -a;
+      return Tmp;
+    }
     case opOr:
     case opAnd:
       if (OptimizeBool) {
-        Variant l = Value(FLeft);
-        bool b = l.AsBoolean();
-        if ((FOp == opOr) == b) return l;
-        return Value(FRight);
+        const Variant& l = Operand(FLeft, Tmp);
+        if ((FOp == opOr) == l.AsBoolean()) return l;
+        if (&l == &Tmp) Tmp = Variant();
+        return Operand(FRight, Tmp);
       }
       break;
     case opIn: {
-      Variant l = Value(FLeft);
-      if (auto* set = dynamic_cast<TfsSetNode*>(FRight)) return Variant(set->FSet->Contains(l));
-      return InArray(l, Value(FRight));
+      Variant lt;
+      const Variant& l = Keep(Operand(FLeft, lt), lt);
+      if (auto* set = dynamic_cast<TfsSetNode*>(FRight)) Tmp = Variant(set->FSet->Contains(l));
+      else {
+        Variant rt;
+        Tmp = InArray(l, Operand(FRight, rt));
+      }
+      return Tmp;
     }
     case opIs: {
-      TObject* obj = fsVariantToObject(Value(FLeft));
+      Variant lt;
+      TObject* obj = fsVariantToObject(Operand(FLeft, lt));
       auto* d = dynamic_cast<TfsDesignatorNode*>(FRight);
-      if (!obj || !d || d->FDesignator->Count() == 0) return Variant(false);
+      if (!obj || !d || d->FDesignator->Count() == 0) {
+        Tmp = Variant(false);
+        return Tmp;
+      }
       auto* cls = dynamic_cast<TfsClassVariable*>(d->FDesignator->Items(0)->Ref);
-      return Variant(cls && cls->ClassRef && obj->InheritsFrom(cls->ClassRef));
+      Tmp = Variant(cls && cls->ClassRef && obj->InheritsFrom(cls->ClassRef));
+      return Tmp;
     }
     default: break;
   }
-  Variant l = Value(FLeft);
-  Variant r = Value(FRight);
-  switch (FOp) {
-    case opGreat: return Variant(l > r);
-    case opLess: return Variant(l < r);
-    case opLessEq: return Variant(l <= r);
-    case opGreatEq: return Variant(l >= r);
-    case opNonEq: return Variant(l != r);
-    case opEq: return Variant(l == r);
-    case opPlus: return l + r;
-    case opStrCat:
-      if (l.Kind() == varString) return Variant(VarToStr(l) + VarToStr(r));
-      return l + r;
-    case opMinus: return l - r;
-    case opOr: return l | r;
-    case opXor: return l ^ r;
-    case opMul: return l * r;
-    case opDivFloat: return l / r;
-    case opDivInt: return VarIntDiv(l, r);
-    case opMod: return VarMod(l, r);
-    case opAnd: return l & r;
-    case opShl: return Shift(l, r, true);
-    case opShr: return Shift(l, r, false);
-    default: return Variant();
+  return Binary(Tmp);
+}
+
+bool TfsOperatorNode::Test() {
+  if (!IsRelational(FOp)) return TfsExpressionNode::Test();
+  fsCheckStack();
+  Variant lt, rt;
+  const Variant* lp = &Operand(FLeft, lt);
+  if (FRight && !FRight->Pure) lp = &Keep(*lp, lt);
+  const Variant& l = *lp;
+  const Variant& r = Operand(FRight, rt);
+  if (l.VType() == varInteger && r.VType() == varInteger) {
+    const Integer x = l.AsInteger(), y = r.AsInteger();
+    switch (FOp) {
+      case opGreat: return x > y;
+      case opLess: return x < y;
+      case opLessEq: return x <= y;
+      case opGreatEq: return x >= y;
+      case opNonEq: return x != y;
+      default: return x == y;
+    }
   }
+  switch (FOp) {
+    case opGreat: return l > r;
+    case opLess: return l < r;
+    case opLessEq: return l <= r;
+    case opGreatEq: return l >= r;
+    case opNonEq: return l != r;
+    default: return l == r;
+  }
+}
+
+const Variant& TfsOperatorNode::Binary(Variant& Tmp) {
+  Variant lt, rt;
+  const Variant* lp = &Operand(FLeft, lt);
+  // The right operand is evaluated after the left one's value was taken.
+  if (FRight && !FRight->Pure) lp = &Keep(*lp, lt);
+  const Variant& l = *lp;
+  const Variant& r = Operand(FRight, rt);
+  if (l.VType() == varInteger && r.VType() == varInteger && IntegerOp(l.AsInteger(), r.AsInteger(), Tmp)) return Tmp;
+  switch (FOp) {
+    case opGreat: FS_PUT(Tmp, l > r); break;
+    case opLess: FS_PUT(Tmp, l < r); break;
+    case opLessEq: FS_PUT(Tmp, l <= r); break;
+    case opGreatEq: FS_PUT(Tmp, l >= r); break;
+    case opNonEq: FS_PUT(Tmp, l != r); break;
+    case opEq: FS_PUT(Tmp, l == r); break;
+    case opPlus: Tmp = l + r; break;
+    case opStrCat:
+      if (l.Kind() == varString) Tmp = Variant(VarToStr(l) + VarToStr(r));
+      else Tmp = l + r;
+      break;
+    case opMinus: Tmp = l - r; break;
+    case opOr: Tmp = l | r; break;
+    case opXor: Tmp = l ^ r; break;
+    case opMul: Tmp = l * r; break;
+    case opDivFloat: Tmp = l / r; break;
+    case opDivInt: Tmp = VarIntDiv(l, r); break;
+    case opMod: Tmp = VarMod(l, r); break;
+    case opAnd: Tmp = l & r; break;
+    case opShl: Tmp = Shift(l, r, true); break;
+    case opShr: Tmp = Shift(l, r, false); break;
+    default: Tmp = Variant(); break;
+  }
+  return Tmp;
 }
 
 TfsOperatorNode* AsOperator(TfsExpressionNode* n) { return dynamic_cast<TfsOperatorNode*>(n); }
@@ -251,6 +396,7 @@ void TypeNode(TfsExpressionNode* node, TfsScript* prog, String& errPos) {
     r = op->FRight->Typ;
     rName = op->FRight->TypeName;
   }
+  op->Pure = (!op->FLeft || op->FLeft->Pure) && (!op->FRight || op->FRight->Pure);
   if (l == fvtBool && r == fvtBool) op->OptimizeBool = true;
   bool ok = (op->FOp == opIs && l == fvtClass && r == fvtClass) ||
             (KindsCompatible(l, lName, r, rName, prog) && OperatorSuits(op->FOp, l));
@@ -286,6 +432,9 @@ TfsExpression::TfsExpression(TfsScript* AProgram)
 TfsExpression::~TfsExpression() { delete FRoot; }
 
 Variant TfsExpression::ReadValue() { return FRoot->ReadValue(); }
+const Variant& TfsExpression::Eval(Variant& Tmp) { return FRoot->Eval(Tmp); }
+bool TfsExpression::Test() { return FRoot->Test(); }
+bool TfsExpression::IsPure() const { return FRoot->Pure; }
 
 void TfsExpression::WriteValue(const Variant& Value) {
   if (IsReadOnly) return;

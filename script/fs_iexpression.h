@@ -14,6 +14,9 @@ class TfsExpression : public TfsCustomExpression {
   ~TfsExpression() override;
 
   Variant ReadValue() override;
+  const Variant& Eval(Variant& Tmp) override;
+  bool IsPure() const override;
+  bool Test() override;
   // Writes through the designator the expression consists of (by-reference
   // arguments); ignored when the expression is read-only.
   void WriteValue(const Variant& Value) override;

@@ -125,6 +125,39 @@ class TfsCustomVariable : public TfsItemList {
   // The stored value, bypassing coercion and value handlers.
   Variant& StoredValue() { return FValue; }
 
+  // What ReadValue gives: a reference to the stored value where that is
+  // what ReadValue would copy, otherwise ReadValue's answer kept in Tmp.
+  // The running script reads its variables this way without copies.
+  const Variant& ReadRef(Variant& Tmp) {
+    switch (Access()) {
+      case acPlain: return FValue;
+      case acVariable:
+        if (!OnGetVarValue) return FValue;
+        break;
+      default: break;
+    }
+    Tmp = ReadValue();
+    return Tmp;
+  }
+  // WriteValue of a value the caller gives up: moved into place where
+  // WriteValue would store it unchanged.
+  void Assign(Variant&& Value) {
+    switch (Access()) {
+      case acPlain:
+        if (!IsReadOnly) FValue = std::move(Value);
+        return;
+      case acVariable:
+        if (IsReadOnly) return;
+        if (KindKeptAsIs(Value)) {
+          FValue = std::move(Value);
+          return;
+        }
+        break;
+      default: break;
+    }
+    WriteValue(Value);
+  }
+
   TfsVarType Typ;
   String TypeName;
   bool IsReadOnly = false;
@@ -138,6 +171,29 @@ class TfsCustomVariable : public TfsItemList {
  protected:
   String FName, FUpperName;
   Variant FValue;
+
+ private:
+  // How reads and writes reach the value, known from the item's exact
+  // class (a descendant may override ReadValue and WriteValue): acPlain
+  // items keep it in FValue as given (parameters, the base class),
+  // acVariable items are TfsVariable, acVirtual items need the virtual calls.
+  enum : uint8_t { acUnknown, acPlain, acVariable, acVirtual };
+  uint8_t FAccess = acUnknown;
+  uint8_t Access() {
+    if (FAccess == acUnknown) FAccess = ClassifyAccess();
+    return FAccess;
+  }
+  uint8_t ClassifyAccess() const;
+  // A TfsVariable stores a value of this kind unconverted.
+  bool KindKeptAsIs(const Variant& Value) const {
+    switch (Typ) {
+      case fvtInt: return Value.VType() == varInteger;
+      case fvtBool: return Value.VType() == varBoolean;
+      case fvtFloat: return Value.VType() == varDouble;
+      case fvtString: return Value.VType() == varString;
+      default: return true;
+    }
+  }
 };
 
 // Variables and constants of scripts and hosts.
@@ -194,9 +250,19 @@ class TfsProcVariable : public TfsCustomVariable {
   bool IsFunc() const { return FIsFunc; }
   bool Executing = false;
 
+  // A recursive call keeps the outer activation's locals (variables and
+  // parameters of the child program, in table order): SaveLocals stacks
+  // their values and gives the mark RestoreLocals writes them back from.
+  size_t SaveLocals();
+  void RestoreLocals(size_t Mark);
+
  private:
+  void FindLocals();
   TfsScript* FProgram;
   bool FIsFunc;
+  std::vector<TfsCustomVariable*> FLocals;
+  unsigned FLocalsVersion = ~0u;
+  std::vector<Variant> FSaved;
 };
 
 // Base of compiled expressions; an expression also keeps its source text,
@@ -205,6 +271,18 @@ class TfsCustomExpression : public TfsCustomVariable {
   TOVANI_CLASS(TfsCustomExpression, TfsCustomVariable)
  public:
   using TfsCustomVariable::TfsCustomVariable;
+  // The value, as ReadRef gives it (Tmp is Empty on entry).
+  virtual const Variant& Eval(Variant& Tmp) {
+    Tmp = ReadValue();
+    return Tmp;
+  }
+  // Evaluating changes nothing: no routine is called.
+  virtual bool IsPure() const { return false; }
+  // The value as a Boolean (conditions).
+  virtual bool Test() {
+    Variant t;
+    return Eval(t).AsBoolean();
+  }
   String Source;
 };
 
@@ -254,6 +332,7 @@ class TfsMethodHelper : public TfsCustomHelper {
 
  private:
   Variant FSetValue;
+  String FGetName;   // the name an index method's handler gets when read
 };
 
 class TfsComponentHelper : public TfsCustomHelper {
@@ -380,6 +459,17 @@ class TfsDesignatorItem : public TfsItemList {
   TfsCustomVariable* Ref = nullptr;
   String SourcePos;
   bool Flag = false;   // the step took bracketed arguments as its index
+
+  // What Ref is, found on the first evaluation (Ref is final by then).
+  enum TStepKind : uint8_t { skUnknown, skDesignator, skProc, skHelper, skOther };
+  TStepKind StepKind() {
+    if (FKind == skUnknown) FKind = Classify();
+    return FKind;
+  }
+
+ private:
+  TStepKind Classify() const;
+  TStepKind FKind = skUnknown;
 };
 
 enum TfsDesignatorKind { dkOther, dkVariable, dkStringArray, dkArray };
@@ -461,6 +551,8 @@ class TfsStatement : public TfsItemList {
   virtual void Execute();
   TfsStatement* Items(Integer Index) const { return static_cast<TfsStatement*>(Get(Index)); }
   TfsScript* Prog() const { return FProgram; }
+  // A condition's value as a Boolean.
+  static bool Test(TfsCustomExpression* Condition) { return Condition->Test(); }
   const String& SourcePos() const { return FSourcePos; }
   const String& UnitName() const { return FUnitName; }
 
@@ -483,8 +575,14 @@ class TfsAssignmentStmt : public TfsStatement {
   TfsCustomExpression* Expression = nullptr;
 
  protected:
+  // The compound assignments: target op source, op being '+', '-', '*'
+  // or '/'.
+  void ExecuteCompound(char Op);
+  // The source's value as ReadRef gives it.
+  const Variant& Source(Variant& Tmp) { return FExpr == Expression ? Expression->Eval(Tmp) : FExpr->ReadRef(Tmp); }
   TfsCustomVariable* FVar = nullptr;
   TfsCustomVariable* FExpr = nullptr;
+  bool FSourcePure = false;
 };
 
 class TfsAssignPlusStmt : public TfsAssignmentStmt {

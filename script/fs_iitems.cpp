@@ -1,6 +1,7 @@
 // Script items: variables, parameters, script procedures, host classes and
 // their members, designators and set expressions.
 #include <algorithm>
+#include <typeinfo>
 
 #include "Strings.h"
 #include "SysUtils.h"
@@ -105,6 +106,15 @@ void TfsItemList::Remove(TObject* Item) {
 TfsCustomVariable::TfsCustomVariable(const String& AName, TfsVarType ATyp, const String& ATypeName)
     : Typ(ATyp), TypeName(ATypeName), FName(AName), FUpperName(fsUpperName(AName)) {
   FValue = Variant::Null();
+}
+
+uint8_t TfsCustomVariable::ClassifyAccess() const {
+  // The exact C++ class: helper classes of the engine that declare no
+  // class-registry entry of their own still override the value access.
+  const std::type_info& t = typeid(*this);
+  if (t == typeid(TfsParamItem) || t == typeid(TfsCustomVariable)) return acPlain;
+  if (t == typeid(TfsVariable)) return acVariable;
+  return acVirtual;
 }
 
 void TfsCustomVariable::WriteValue(const Variant& Value) {
@@ -237,6 +247,35 @@ Variant TfsProcVariable::ReadValue() {
   return FIsFunc ? RefItem->ReadValue() : Variant::Null();
 }
 
+void TfsProcVariable::FindLocals() {
+  FLocals.clear();
+  for (Integer k = 0; k < FProgram->Count(); ++k) {
+    TObject* o = FProgram->Items(k);
+    if (o->Is<TfsVariable>() || o->Is<TfsParamItem>()) FLocals.push_back(static_cast<TfsCustomVariable*>(o));
+  }
+  FLocalsVersion = FProgram->TableVersion();
+}
+
+size_t TfsProcVariable::SaveLocals() {
+  if (FLocalsVersion != FProgram->TableVersion()) FindLocals();
+  const size_t mark = FSaved.size();
+  for (TfsCustomVariable* v : FLocals) {
+    Variant t;
+    const Variant& x = v->ReadRef(t);
+    if (&x == &t) FSaved.push_back(std::move(t));
+    else FSaved.push_back(x);
+  }
+  return mark;
+}
+
+void TfsProcVariable::RestoreLocals(size_t Mark) {
+  // Entries added to the table meanwhile come after the saved ones.
+  if (FLocalsVersion != FProgram->TableVersion()) FindLocals();
+  for (size_t k = 0, j = Mark; k < FLocals.size() && j < FSaved.size(); ++k, ++j)
+    FLocals[k]->Assign(std::move(FSaved[j]));
+  FSaved.resize(Mark);
+}
+
 // ---------------------------------------------------------------------------
 // Members
 
@@ -337,7 +376,8 @@ void TfsMethodHelper::SetParamValue(Integer Index, const Variant& Value) { Param
 
 Variant TfsMethodHelper::ReadValue() {
   TObject* instance = fsVariantToObject(ParentValue);
-  String name = IndexMethod ? FUpperName + ".GET" : FUpperName;
+  if (IndexMethod && FGetName.empty()) FGetName = FUpperName + ".GET";
+  const String& name = IndexMethod ? FGetName : FUpperName;
   if (OnCall) {
     Variant arr = Count() > 0 ? VarArrayCreate({0, Count() - 1}, varVariant) : Variant::Null();
     for (Integer i = 0; i < Count(); ++i) arr.PutElement(i, Params(i)->ReadValue());
@@ -685,6 +725,13 @@ void TfsDesignator::SettleKind() {
   }
 }
 
+TfsDesignatorItem::TStepKind TfsDesignatorItem::Classify() const {
+  if (Ref->Is<TfsDesignator>()) return skDesignator;
+  if (dynamic_cast<TfsProcVariable*>(Ref)) return skProc;
+  if (dynamic_cast<TfsCustomHelper*>(Ref)) return skHelper;
+  return skOther;
+}
+
 Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
   fsCheckStack();
   Variant value = Variant::Null();
@@ -693,48 +740,47 @@ Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
   for (Integer i = 0; i < n; ++i) {
     TfsDesignatorItem* step = Items(i);
     TfsCustomVariable* r = step->Ref;
-    if (r->Is<TfsDesignator>()) {
+    const TfsDesignatorItem::TStepKind kind = step->StepKind();
+    if (kind == TfsDesignatorItem::skDesignator) {
       value = r->ReadValue();
       prev = r;
       continue;
     }
     // A recursive call: keep the outer activation's locals.
-    std::vector<Variant> saved;
     TfsProcVariable* recursive = nullptr;
-    if (auto* proc = dynamic_cast<TfsProcVariable*>(r); proc && proc->Executing) {
-      recursive = proc;
-      TfsScript* p = proc->Prog();
-      for (Integer k = 0; k < p->Count(); ++k) {
-        TObject* o = p->Items(k);
-        if (o->Is<TfsVariable>() || o->Is<TfsParamItem>()) saved.push_back(static_cast<TfsCustomVariable*>(o)->ReadValue());
-      }
+    size_t mark = 0;
+    if (kind == TfsDesignatorItem::skProc && static_cast<TfsProcVariable*>(r)->Executing) {
+      recursive = static_cast<TfsProcVariable*>(r);
+      mark = recursive->SaveLocals();
     }
-    auto restore = [&] {
-      if (!recursive) return;
-      TfsScript* p = recursive->Prog();
-      size_t j = 0;
-      for (Integer k = 0; k < p->Count() && j < saved.size(); ++k) {
-        TObject* o = p->Items(k);
-        if (o->Is<TfsVariable>() || o->Is<TfsParamItem>()) static_cast<TfsCustomVariable*>(o)->WriteValue(saved[j++]);
-      }
-    };
     try {
       const Integer args = step->Count();
       if (args > r->Count())
         throw EfsScriptError(STooManyParams + " (" + IntToStr(args) + " given, " + IntToStr(r->Count()) + " expected)");
       if (r->Count() > 0 && args > 0) {
-        // Arguments are evaluated before any parameter is overwritten.
-        std::vector<Variant> values;
-        values.reserve(size_t(args));
-        for (Integer k = 0; k < args; ++k) {
+        auto argument = [&](Integer k) {
           TfsCustomExpression* e = step->Args(k);
-          values.push_back(r->IsMacro ? Variant(e->Source) : e->ReadValue());
+          return r->IsMacro ? Variant(e->Source) : e->ReadValue();
+        };
+        if (args == 1) {
+          r->Params(0)->Assign(argument(0));
+        } else {
+          // Arguments are evaluated before any parameter is overwritten.
+          Variant few[4];
+          std::vector<Variant> many;
+          Variant* values = few;
+          if (args > 4) {
+            many.resize(size_t(args));
+            values = many.data();
+          }
+          for (Integer k = 0; k < args; ++k) values[k] = argument(k);
+          for (Integer k = 0; k < args; ++k) r->Params(k)->Assign(std::move(values[k]));
         }
-        for (Integer k = 0; k < args; ++k) r->Params(k)->WriteValue(values[size_t(k)]);
       }
-      if (auto* helper = dynamic_cast<TfsCustomHelper*>(r)) {
+      if (kind == TfsDesignatorItem::skHelper) {
+        auto* helper = static_cast<TfsCustomHelper*>(r);
         helper->ParentRef = prev;
-        helper->ParentValue = value;
+        helper->ParentValue = std::move(value);
         helper->Prog = FProgram;
       }
       prev = r;
@@ -747,10 +793,10 @@ Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
       for (Integer k = 0; k < args && k < r->Count(); ++k)
         if (r->Params(k)->IsVarParam) step->Args(k)->WriteValue(r->Params(k)->ReadValue());
     } catch (...) {
-      restore();
+      if (recursive) recursive->RestoreLocals(mark);
       throw;
     }
-    restore();
+    if (recursive) recursive->RestoreLocals(mark);
   }
   return value;
 }

@@ -53,6 +53,7 @@ TfsAssignmentStmt::~TfsAssignmentStmt() {
 void TfsAssignmentStmt::BindDirect() {
   FVar = Designator->Is<TfsVariableDesignator>() ? Designator->RefItem : Designator;
   FExpr = Expression;
+  FSourcePure = Expression->IsPure();
   // The expression's single operand can be read without the tree.
   if (auto* e = dynamic_cast<TfsExpression*>(Expression))
     if (TfsCustomVariable* single = e->SingleItem()) FExpr = single;
@@ -60,36 +61,48 @@ void TfsAssignmentStmt::BindDirect() {
 
 void TfsAssignmentStmt::Execute() {
   if (!Announce()) return;
-  FVar->WriteValue(FExpr->ReadValue());
+  Variant t;
+  const Variant& v = Source(t);
+  FVar->Assign(&v == &t ? std::move(t) : Variant(v));
 }
 
-void TfsAssignPlusStmt::Execute() {
+namespace {
+// Integer arithmetic of two Integers as the Variant operators do it: an
+// Integer result, or Int64 when it needs more bits.
+Variant IntegerResult(Int64 R) { return R >= INT32_MIN && R <= INT32_MAX ? Variant(Integer(R)) : Variant(R); }
+}  // namespace
+
+void TfsAssignmentStmt::ExecuteCompound(char Op) {
   if (!Announce()) return;
-  Variant v = FVar->ReadValue();
-  v = v + FExpr->ReadValue();
-  FVar->WriteValue(v);
+  // The target is read before the source; a reference to its stored value
+  // only while the source cannot change it.
+  Variant vt;
+  const Variant* v = &FVar->ReadRef(vt);
+  if (!FSourcePure && v != &vt) {
+    vt = *v;
+    v = &vt;
+  }
+  Variant et;
+  const Variant& e = Source(et);
+  Variant r;
+  if (Op != '/' && v->VType() == varInteger && e.VType() == varInteger) {
+    const Int64 x = v->AsInteger(), y = e.AsInteger();
+    r = IntegerResult(Op == '+' ? x + y : Op == '-' ? x - y : x * y);
+  } else {
+    switch (Op) {
+      case '+': r = *v + e; break;
+      case '-': r = *v - e; break;
+      case '*': r = *v * e; break;
+      default: r = *v / e; break;
+    }
+  }
+  FVar->Assign(std::move(r));
 }
 
-void TfsAssignMinusStmt::Execute() {
-  if (!Announce()) return;
-  Variant v = FVar->ReadValue();
-  v = v - FExpr->ReadValue();
-  FVar->WriteValue(v);
-}
-
-void TfsAssignMulStmt::Execute() {
-  if (!Announce()) return;
-  Variant v = FVar->ReadValue();
-  v = v * FExpr->ReadValue();
-  FVar->WriteValue(v);
-}
-
-void TfsAssignDivStmt::Execute() {
-  if (!Announce()) return;
-  Variant v = FVar->ReadValue();
-  v = v / FExpr->ReadValue();
-  FVar->WriteValue(v);
-}
+void TfsAssignPlusStmt::Execute() { ExecuteCompound('+'); }
+void TfsAssignMinusStmt::Execute() { ExecuteCompound('-'); }
+void TfsAssignMulStmt::Execute() { ExecuteCompound('*'); }
+void TfsAssignDivStmt::Execute() { ExecuteCompound('/'); }
 
 TfsCallStmt::~TfsCallStmt() { delete Designator; }
 
@@ -118,7 +131,7 @@ TfsIfStmt::~TfsIfStmt() {
 
 void TfsIfStmt::Execute() {
   if (!Announce()) return;
-  if (Condition->ReadValue().AsBoolean()) TfsStatement::Execute();
+  if (Test(Condition)) TfsStatement::Execute();
   else ElseStmt->Execute();
 }
 
@@ -157,7 +170,7 @@ void TfsRepeatStmt::Execute() {
     TfsStatement::Execute();
     if (p->BreakFlag || p->ExitFlag) break;
     p->ContinueFlag = false;
-    if (Condition->ReadValue().AsBoolean() == !InverseCondition) break;
+    if (Test(Condition) == !InverseCondition) break;
   }
   p->BreakFlag = false;
 }
@@ -167,7 +180,7 @@ TfsWhileStmt::~TfsWhileStmt() { delete Condition; }
 void TfsWhileStmt::Execute() {
   if (!Announce()) return;
   TfsScript* p = FProgram;
-  while (Condition->ReadValue().AsBoolean()) {
+  while (Test(Condition)) {
     TfsStatement::Execute();
     if (p->BreakFlag || p->ExitFlag) break;
     p->ContinueFlag = false;
@@ -238,7 +251,7 @@ void TfsCppForStmt::Execute() {
   TfsScript* p = FProgram;
   FirstStmt->Execute();
   if (p->Terminated) return;
-  while (!Condition || Condition->ReadValue().AsBoolean()) {
+  while (!Condition || Test(Condition)) {
     TfsStatement::Execute();
     if (p->BreakFlag || p->ExitFlag) break;
     p->ContinueFlag = false;
