@@ -2,6 +2,8 @@
 // try blocks, break/continue/exit and with.
 #include "fs_iexpression.h"
 
+#include <new>
+
 TOVANI_IMPLEMENT_CLASS(TfsStatement, TfsItemList)
 TOVANI_IMPLEMENT_CLASS(TfsAssignmentStmt, TfsStatement)
 TOVANI_IMPLEMENT_CLASS(TfsAssignPlusStmt, TfsAssignmentStmt)
@@ -27,7 +29,12 @@ TfsStatement::TfsStatement(TfsScript* AProgram, const String& UnitName, const St
     : FProgram(AProgram), FSourcePos(SourcePos), FUnitName(UnitName) {}
 
 bool TfsStatement::Announce() {
-  FProgram->DoRunLine(FUnitName, FSourcePos);
+  // DoRunLine's walk, without the call when no program has a hook.
+  for (TfsScript* s = FProgram; s; s = s->Parent())
+    if (s->OnRunLine) {
+      FProgram->DoRunLine(FUnitName, FSourcePos);
+      break;
+    }
   return !FProgram->Terminated;
 }
 
@@ -84,19 +91,17 @@ void TfsAssignmentStmt::ExecuteCompound(char Op) {
   }
   Variant et;
   const Variant& e = Source(et);
-  Variant r;
   if (Op != '/' && v->VType() == varInteger && e.VType() == varInteger) {
     const Int64 x = v->AsInteger(), y = e.AsInteger();
-    r = IntegerResult(Op == '+' ? x + y : Op == '-' ? x - y : x * y);
-  } else {
-    switch (Op) {
-      case '+': r = *v + e; break;
-      case '-': r = *v - e; break;
-      case '*': r = *v * e; break;
-      default: r = *v / e; break;
-    }
+    FVar->Assign(IntegerResult(Op == '+' ? x + y : Op == '-' ? x - y : x * y));
+    return;
   }
-  FVar->Assign(std::move(r));
+  switch (Op) {
+    case '+': FVar->Assign(*v + e); break;
+    case '-': FVar->Assign(*v - e); break;
+    case '*': FVar->Assign(*v * e); break;
+    default: FVar->Assign(*v / e); break;
+  }
 }
 
 void TfsAssignPlusStmt::Execute() { ExecuteCompound('+'); }
@@ -203,7 +208,8 @@ void TfsForStmt::Execute() {
   Int64 count = Down ? Int64(b) - e + 1 : Int64(e) - b + 1;
   Int64 current = b;
   for (Int64 k = 0; k < count; ++k) {
-    stored = Variant(Integer(current));
+    stored.~Variant();
+    ::new (&stored) Variant(Integer(current));
     TfsStatement::Execute();
     if (p->BreakFlag || p->ExitFlag) break;
     p->ContinueFlag = false;
