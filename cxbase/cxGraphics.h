@@ -502,7 +502,9 @@ class TcxImageList : public TCustomImageList {
 
   // Each answers the index of the first image added, or -1.
   Integer AddImageWithMask(TBitmap* AImage, TBitmap* AMask);
-  Integer AddMaskedImage(TBitmap* AImage, TColor AMaskColor);
+  // Records the image beside the system list (the platform's AddMasked,
+  // which it hides, does not).
+  Integer AddMasked(TBitmap* AImage, TColor AMaskColor);
   // Nothing for Index < 0 or > Count.
   void InsertImage(Integer AIndex, TBitmap* AImage, TBitmap* AMask);
   void ReplaceImage(Integer AIndex, TBitmap* AImage, TBitmap* AMask);

@@ -208,7 +208,7 @@ Integer TcxImageList::AddImageWithMask(TBitmap* AImage, TBitmap* AMask) {
   return index;
 }
 
-Integer TcxImageList::AddMaskedImage(TBitmap* AImage, TColor AMaskColor) {
+Integer TcxImageList::AddMasked(TBitmap* AImage, TColor AMaskColor) {
   BeginUpdate();
   Integer index;
   try {
@@ -340,7 +340,7 @@ void TcxImageList::ReadImageInfoAt(Integer AIndex, TcxImageInfo* AInfo) {
 
 Integer TcxImageList::AddFromInfo(TcxImageInfo* AInfo) {
   if (!AInfo->Mask()->Empty()) return AddImageWithMask(AInfo->Image(), AInfo->Mask());
-  return AddMaskedImage(AInfo->Image(), AInfo->MaskColor());
+  return AddMasked(AInfo->Image(), AInfo->MaskColor());
 }
 
 void TcxImageList::ExtractImage(HIMAGELIST AHandle, Integer AIndex, TBitmap* AMask, TBitmap* AImage) {

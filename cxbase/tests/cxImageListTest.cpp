@@ -45,7 +45,7 @@ TEST(cxImageList, StripsAndSingleImages) {
   EXPECT_EQ(cxImageCountInBitmap(odd.get(), 16, 16), 1);
 
   auto masked = Solid(16, 16, clFuchsia);
-  EXPECT_EQ(list.AddMaskedImage(masked.get(), clFuchsia), 4);
+  EXPECT_EQ(list.AddMasked(masked.get(), clFuchsia), 4);
   EXPECT_EQ(list.ImageInfos()->Info(4)->MaskColor(), clFuchsia);
   TcxImageInfo info;
   list.ReadImageInfoAt(4, &info);
@@ -132,7 +132,7 @@ TEST(cxImageList, CompressedRoundTripKeepsPixelsAndAlpha) {
   }
   image.SetPixels(px);
   list.AddImageWithMask(&image, nullptr);
-  list.AddMaskedImage(Solid(16, 16, clLime).get(), clFuchsia);
+  list.AddMasked(Solid(16, 16, clLime).get(), clFuchsia);
   EXPECT_TRUE(list.ImageInfos()->Info(1)->CompressData());
 
   TMemoryStream ms;
