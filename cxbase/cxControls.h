@@ -332,12 +332,11 @@ class TcxSizeGrip : public TCustomControl {
 };
 
 // The images shown while the control is dragged by the platform's drag and
-// drop. It stands on the platform's image list until the platform has a drag
-// image list of its own to derive from.
-class TcxDragImageList : public TImageList {
-  TOVANI_CLASS(TcxDragImageList, TImageList)
+// drop.
+class TcxDragImageList : public TDragImageList {
+  TOVANI_CLASS(TcxDragImageList, TDragImageList)
  public:
-  explicit TcxDragImageList(TComponent* AOwner = nullptr) : TImageList(AOwner) {}
+  explicit TcxDragImageList(TComponent* AOwner = nullptr) : TDragImageList(AOwner) {}
 };
 
 // The base of the library's custom-drawn windowed controls.

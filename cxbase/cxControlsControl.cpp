@@ -50,7 +50,7 @@ void TcxDragAndDropObject::RunFinish(bool Accepted) {
 // Platform drag object
 
 TOVANI_IMPLEMENT_CLASS(TcxDragControlObject, TDragControlObject)
-TOVANI_IMPLEMENT_CLASS(TcxDragImageList, TImageList)
+TOVANI_IMPLEMENT_CLASS(TcxDragImageList, TDragImageList)
 
 void TcxDragControlObject::Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {
   TDragControlObject::Finished(Target, X, Y, Accepted);
@@ -88,6 +88,7 @@ TcxControl::~TcxControl() {
   if (!ComponentState().Contains(csDestroying)) Destroying();
   EndDrag(false);
   FFinishingDragAndDrop = true;   // nothing more is announced while going
+  if (FDragImages) DragImagesDestroyed(FDragImages.get());
   FDragImages.reset();
   delete FDragAndDropObject;
   FDragAndDropObject = nullptr;
@@ -574,6 +575,7 @@ void TcxControl::InitDragImages(TcxDragImageList* AImageList) {
 
 void TcxControl::DoEndDrag(TObject* Target, Integer X, Integer Y) {
   TCustomControl::DoEndDrag(Target, X, Y);
+  if (FDragImages) DragImagesDestroyed(FDragImages.get());
   FDragImages.reset();
 }
 

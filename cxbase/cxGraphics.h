@@ -488,8 +488,8 @@ class TcxImageInfoCollection : public TCollection {
   bool FCompressData = false;
 };
 
-class TcxImageList : public TCustomImageList {
-  TOVANI_CLASS(TcxImageList, TCustomImageList)
+class TcxImageList : public TDragImageList {
+  TOVANI_CLASS(TcxImageList, TDragImageList)
  public:
   explicit TcxImageList(TComponent* AOwner = nullptr);
   TcxImageList(Integer AWidth, Integer AHeight);

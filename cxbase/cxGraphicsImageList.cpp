@@ -155,7 +155,7 @@ bool cxImageListsEqual(TCustomImageList* AList1, TCustomImageList* AList2) {
 // ---------------------------------------------------------------------------
 // TcxImageList
 
-TOVANI_IMPLEMENT_CLASS_FACTORY(TcxImageList, TCustomImageList)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxImageList, TDragImageList)
 TOVANI_PUBLISHED(TcxImageList) {
   Property("BlendColor", &TcxImageList::BlendColor, &TcxImageList::SetBlendColor).Default(clNone);
   Property("BkColor", &TcxImageList::BkColor, &TcxImageList::SetBkColor).Default(clNone);
@@ -169,7 +169,7 @@ TOVANI_PUBLISHED(TcxImageList) {
 }
 
 TcxImageList::TcxImageList(TComponent* AOwner)
-    : TCustomImageList(AOwner), FImages(std::make_unique<TcxImageInfoCollection>(this)) {}
+    : TDragImageList(AOwner), FImages(std::make_unique<TcxImageInfoCollection>(this)) {}
 
 TcxImageList::TcxImageList(Integer AWidth, Integer AHeight) : TcxImageList(nullptr) { SetSize(AWidth, AHeight); }
 
