@@ -47,7 +47,6 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPrintOptions, TPersistent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxReportOptions, TPersistent)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxStyleItem, TCollectionItem)
 TOVANI_IMPLEMENT_CLASS(TfrxStyles, TCollection)
-TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxReport, TfrxComponent)
 
 TfrxPasswordQuery frxPasswordQuery;
 
@@ -916,33 +915,3 @@ void TfrxStyles::LoadFromFile(const String& FileName) {
   LoadFromStream(&f);
 }
 
-// ---------------------------------------------------------------------------
-// TfrxReport
-
-TOVANI_PUBLISHED(TfrxReport) {}
-
-TfrxReport::TfrxReport(TComponent* AOwner)
-    : TfrxComponent(AOwner),
-      FEngineOptions(std::make_unique<TfrxEngineOptions>()),
-      FPreviewOptions(std::make_unique<TfrxPreviewOptions>()),
-      FPrintOptions(std::make_unique<TfrxPrintOptions>()),
-      FReportOptions(std::make_unique<TfrxReportOptions>()),
-      FStyles(std::make_unique<TfrxStyles>(this)),
-      FVariables(std::make_unique<TfrxVariables>()),
-      FErrors(std::make_unique<TStringList>()) {
-  FReportOptions->Report = this;
-}
-
-TfrxReport::~TfrxReport() {
-  // The tree goes first, while the report is still whole.
-  Clear();
-  DestroyComponents();
-}
-
-String TfrxReport::GetTypeCaption() { return frxGetResources()->Get("obReport"); }
-
-void TfrxReport::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
-  if (StoreInDFM) TfrxComponent::GetChildren(Proc, Root);
-}
-
-TStrings* TfrxReport::Errors() const { return FErrors.get(); }

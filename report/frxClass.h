@@ -10,6 +10,7 @@
 #include "Classes.h"
 #include "Contnrs.h"
 #include "TypInfo.h"
+#include "Variant.h"
 
 class TFont;
 class TCanvas;
@@ -23,6 +24,7 @@ class TfrxXMLSerializer;
 class TfrxVariables;
 class TControl;
 class TWinControl;
+class TfrxDataSet;
 
 using TColor = Integer;
 
@@ -93,6 +95,10 @@ class TfrxComponent : public TComponent {
   virtual void Clear();
   bool IsLoading() const;
   bool IsAncestor() const;
+  // The dataset a name stands for in this object's report (the global list
+  // of report datasets is searched); null for an empty name, Default when
+  // the object has no report or nothing matches.
+  TfrxDataSet* LookupDataSet(TfrxDataSet* Default, const String& AName);
   bool IsDesigning() const { return FIsDesigning; }
   void SetIsDesigning(bool v) { FIsDesigning = v; }
   bool IsPrinting() const { return FIsPrinting; }
@@ -569,9 +575,390 @@ class TfrxStyles : public TCollection {
 };
 
 // ---------------------------------------------------------------------------
-// The report as the objects of its tree see it: its options, style sheet,
-// variables and error list, the serializer that is loading it, and the parent
-// report an inherited report compares itself with.
+// Report datasets: named record sources with a cursor, fields and a record
+// range. The report reads data only through them (the class library's
+// datasets are bridged by TfrxDBDataset, frxDBSet.h).
+
+class TfrxCustomPreview;
+class TfrxCustomPreviewPages;
+class TfrxCustomEngine;
+class TfrxCustomOutline;
+class TfrxExpressionCache;
+class TfsScript;
+class TfsCustomVariable;
+class TfrxProgress;
+class TTimer;
+class TCustomIniFile;
+class TForm;
+
+using WideString = std::u16string;
+
+enum TfrxRangeBegin { rbFirst, rbCurrent };
+TOVANI_ENUM_INFO(TfrxRangeBegin)
+enum TfrxRangeEnd { reLast, reCurrent, reCount };
+TOVANI_ENUM_INFO(TfrxRangeEnd)
+enum TfrxFieldType { fftNumeric, fftString, fftBoolean };
+TOVANI_ENUM_INFO(TfrxFieldType)
+
+using TfrxCheckEOFEvent = std::function<void(TObject* Sender, bool& Eof)>;
+using TfrxGetValueEvent = std::function<void(const String& VarName, Variant& Value)>;
+using TfrxNewGetValueEvent = std::function<void(TObject* Sender, const String& VarName, Variant& Value)>;
+
+class TfrxDataSet : public TfrxDialogComponent {
+  TOVANI_CLASS(TfrxDataSet, TfrxDialogComponent)
+ public:
+  explicit TfrxDataSet(TComponent* AOwner = nullptr);
+  ~TfrxDataSet() override;
+
+  virtual WideString GetDisplayText(const String& Index);
+  virtual Integer GetDisplayWidth(const String& Index);
+  virtual TfrxFieldType GetFieldType(const String& Index);
+  virtual Variant GetValue(const String& Index);
+  virtual void SetUserName(const String& Value);
+  // Hooks called before and after every run.
+  virtual void Initialize() {}
+  virtual void Finalize() {}
+  virtual void Open();
+  virtual void Close();
+  virtual void First();
+  virtual void Next();
+  virtual void Prior();
+  virtual bool Eof();
+  virtual Integer FieldsCount() { return 0; }
+  virtual bool IsBlobField(const String&) { return false; }
+  virtual Integer RecordCount();
+  virtual void AssignBlobTo(const String&, TObject*) {}
+  virtual void GetFieldList(TStrings* List);
+  bool HasField(const String& FieldName);
+
+  // A dataset whose user name follows its name keeps following it.
+  void SetName(const String& Value) override;
+
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool v) { FEnabled = v; }
+  TfrxRangeBegin RangeBegin() const { return FRangeBegin; }
+  void SetRangeBegin(TfrxRangeBegin v) { FRangeBegin = v; }
+  TfrxRangeEnd RangeEnd() const { return FRangeEnd; }
+  void SetRangeEnd(TfrxRangeEnd v) { FRangeEnd = v; }
+  Integer RangeEndCount() const { return FRangeEndCount; }
+  void SetRangeEndCount(Integer v) { FRangeEndCount = v; }
+  const String& UserName() const { return FUserName; }
+  Integer RecNo() const { return FRecNo; }
+  bool OpenDataSource() const { return FOpenDataSource; }
+  void SetOpenDataSource(bool v) { FOpenDataSource = v; }
+  // The report of the current run (its error list receives field errors).
+  TfrxReport* ReportRef() const { return FReportRef; }
+  void SetReportRef(TfrxReport* v) { FReportRef = v; }
+
+  TfrxCheckEOFEvent OnCheckEOF;
+  TNotifyEvent OnFirst, OnNext, OnPrior, OnOpen, OnClose;
+
+ protected:
+  // Adds Text, prefixed by the name of the object the engine works on, to
+  // the error list of the run's report.
+  void AddRunError(const String& Text);
+  bool FEof = false;
+  Integer FRecNo = 0;
+
+ private:
+  bool FEnabled = true;
+  bool FOpenDataSource = true;
+  TfrxRangeBegin FRangeBegin = rbFirst;
+  TfrxRangeEnd FRangeEnd = reLast;
+  Integer FRangeEndCount = 0;
+  String FUserName;
+  TfrxReport* FReportRef = nullptr;
+};
+
+// Fields named in Fields; values come from the events.
+class TfrxUserDataSet : public TfrxDataSet {
+  TOVANI_CLASS(TfrxUserDataSet, TfrxDataSet)
+ public:
+  explicit TfrxUserDataSet(TComponent* AOwner = nullptr);
+  ~TfrxUserDataSet() override;
+  WideString GetDisplayText(const String& Index) override;
+  Variant GetValue(const String& Index) override;
+  Integer FieldsCount() override;
+  void GetFieldList(TStrings* List) override;
+
+  TStrings* Fields() const;
+  void SetFields(TStrings* Value);
+  TfrxGetValueEvent OnGetValue;
+  TfrxNewGetValueEvent OnNewGetValue;
+
+ private:
+  std::unique_ptr<TStringList> FFields;
+};
+
+// Datasets over a database: field aliases ("Field=Alias"; a field whose
+// name begins with "-" is hidden) and the list of bound fields.
+class TfrxCustomDBDataSet : public TfrxDataSet {
+  TOVANI_CLASS(TfrxCustomDBDataSet, TfrxDataSet)
+ public:
+  explicit TfrxCustomDBDataSet(TComponent* AOwner = nullptr);
+  ~TfrxCustomDBDataSet() override;
+  Integer FieldsCount() override;
+  // The field an alias stands for; the alias itself when no line names it.
+  String AliasToFieldName(const String& Alias) const;
+
+  bool CloseDataSource() const { return FCloseDataSource; }
+  void SetCloseDataSource(bool v) { FCloseDataSource = v; }
+  TStrings* FieldAliases() const;
+  void SetFieldAliases(TStrings* Value);
+  // Sorted visible aliases, each carrying the TField it resolves to (or none).
+  TStringList* BoundFields() const { return FFields.get(); }
+
+ private:
+  bool FCloseDataSource = false;
+  std::unique_ptr<TStringList> FAliases;
+  std::unique_ptr<TStringList> FFields;
+};
+
+// The connection component of report datasets; no database kind of this
+// program derives from it, so every operation is empty here.
+class TfrxCustomDatabase : public TfrxDialogComponent {
+  TOVANI_CLASS(TfrxCustomDatabase, TfrxDialogComponent)
+ public:
+  explicit TfrxCustomDatabase(TComponent* AOwner = nullptr) : TfrxDialogComponent(AOwner) {}
+  virtual void SetConnected(bool) {}
+  virtual void SetDatabaseName(const String&) {}
+  virtual void SetLoginPrompt(bool) {}
+  virtual void SetParams(TStrings*) {}
+  virtual bool GetConnected() { return false; }
+  virtual String GetDatabaseName() { return String(); }
+  virtual bool GetLoginPrompt() { return false; }
+  virtual bool InTransaction() { return false; }
+  virtual WideString ToSQLDate(TDateTime) { return WideString(); }
+  virtual void BeginTransaction() {}
+  virtual void CommitTransaction() {}
+};
+
+class TfrxDataSetItem : public TCollectionItem {
+  TOVANI_CLASS(TfrxDataSetItem, TCollectionItem)
+ public:
+  explicit TfrxDataSetItem(TCollection* ACollection = nullptr) : TCollectionItem(ACollection) {}
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TfrxDataSet* Value);
+  // The dataset's user name while one is bound, else the stored text.
+  String DataSetName() const;
+  void SetDataSetName(const String& Value);
+  void Assign(TPersistent* Source) override;
+
+ private:
+  TfrxDataSet* FDataSet = nullptr;
+  String FDataSetName;
+};
+
+class TfrxReportDataSets : public TCollection {
+  TOVANI_CLASS(TfrxReportDataSets, TCollection)
+ public:
+  explicit TfrxReportDataSets(TfrxReport* AReport = nullptr);
+  TfrxDataSetItem* Add() { return static_cast<TfrxDataSetItem*>(TCollection::Add()); }
+  void Add(TfrxDataSet* ds);
+  TfrxDataSetItem* Items(Integer Index) const { return static_cast<TfrxDataSetItem*>(TCollection::Items(Index)); }
+  TfrxDataSetItem* Find(TfrxDataSet* DataSet) const;
+  TfrxDataSetItem* Find(const String& Name) const;
+  void Delete(const String& Name);
+  void InitializeAll();
+  void FinalizeAll();
+  TfrxReport* Report() const { return FReport; }
+
+ private:
+  TfrxReport* FReport;
+};
+
+// The process-wide list of every report dataset. Find: nil for an empty
+// name; Default when there is no report; otherwise the first dataset of that
+// user name not owned by another report, else Default.
+TfrxDataSet* frxFindGlobalDataSet(TfrxReport* Report, const String& Name, TfrxDataSet* Default);
+// A snapshot of the list, taken under its lock.
+std::vector<TfrxDataSet*> frxGlobalDataSets();
+
+// ---------------------------------------------------------------------------
+// Engine, outline, prepared pages and preview: the report talks to them only
+// through these contracts; the report engine library supplies them and
+// installs its classes here when it starts.
+
+enum TfrxProgressType { ptRunning, ptExporting, ptPrinting };
+TOVANI_ENUM_INFO(TfrxProgressType)
+
+class TfrxCustomEngine : public TPersistent {
+  TOVANI_CLASS(TfrxCustomEngine, TPersistent)
+ public:
+  explicit TfrxCustomEngine(TfrxReport* AReport);
+  ~TfrxCustomEngine() override;
+
+  virtual void EndPage() = 0;
+  virtual void NewColumn() = 0;
+  virtual void NewPage() = 0;
+  virtual void ShowBand(TfrxComponent* Band) = 0;
+  virtual void ShowBandByClass(TClass BandClass) = 0;
+  virtual Extended HeaderHeight() = 0;
+  virtual Extended FooterHeight() = 0;
+  virtual Extended FreeSpace() = 0;
+  virtual Variant GetAggregateValue(const String& Name, const String& Expression, TfrxComponent* Band,
+                                    Integer Flags) = 0;
+  // True when the build ended normally.
+  virtual bool Run() = 0;
+
+  // Stops the build: sets the report's Terminated.
+  void StopReport();
+  bool DoublePass() const;
+
+  TfrxReport* Report() const { return FReport; }
+  TList* NotifyList() { return &FNotifyList; }
+  TfrxCustomPreviewPages* PreviewPages() const { return FPreviewPages; }
+  void SetPreviewPages(TfrxCustomPreviewPages* v) { FPreviewPages = v; }
+  bool Running = false;
+  // "Line" (within the band group) and "Line#" (running).
+  Integer CurLine = 0;
+  Integer CurLineThrough = 0;
+
+  Integer CurColumn = 0;
+  Integer CurVColumn = 0;
+  Extended CurX = 0;
+  Extended CurY = 0;
+  bool FinalPass = false;
+  Extended PageHeight = 0;
+  Extended PageWidth = 0;
+  TDateTime StartDate = 0;
+  TDateTime StartTime = 0;
+  Integer TotalPages = 0;
+  bool SecondScriptCall = false;
+
+ private:
+  TfrxReport* FReport;
+  TList FNotifyList;
+  TfrxCustomPreviewPages* FPreviewPages = nullptr;
+};
+
+class TfrxCustomOutline : public TPersistent {
+  TOVANI_CLASS(TfrxCustomOutline, TPersistent)
+ public:
+  explicit TfrxCustomOutline(TfrxCustomPreviewPages* APreviewPages) : FPreviewPages(APreviewPages) {}
+  virtual Integer ItemCount() = 0;
+  virtual void AddItem(const String& Text, Integer Top) = 0;
+  virtual void EnterItem(Integer Index) = 0;
+  virtual void LevelRoot() = 0;
+  virtual void LevelUp() = 0;
+  virtual void ReadItem(Integer Index, String& Text, Integer& Page, Integer& Top) = 0;
+  // Moves the entry after From (with its sub-entries) to NewTop on the next page.
+  virtual void ShiftFollowingItems(TObject* From, Integer NewTop) = 0;
+  // The last child of the current item (null when none): a rollback mark.
+  virtual TObject* CurrentMark() = 0;
+
+  TfrxCustomPreviewPages* PreviewPages() const { return FPreviewPages; }
+  // The engine that fills the outline's prepared pages.
+  TfrxCustomEngine* Engine() const;
+
+ private:
+  TfrxCustomPreviewPages* FPreviewPages;
+};
+
+class TfrxCustomPreviewPages : public TObject {
+  TOVANI_CLASS(TfrxCustomPreviewPages, TObject)
+ public:
+  explicit TfrxCustomPreviewPages(TfrxReport* AReport);
+  ~TfrxCustomPreviewPages() override;
+
+  virtual Integer GetPageCount() = 0;
+  // The prepared page at Index as a page object.
+  virtual TfrxComponent* GetPage(Integer Index) = 0;
+  // Width and height of a page; zero outside the pages.
+  virtual TfrxFloatRect GetPageSize(Integer Index) = 0;
+  virtual void Clear() = 0;
+  virtual void Initialize() = 0;
+  virtual void AddObject(TfrxComponent* Obj) = 0;
+  virtual void AddPage(TfrxComponent* Page) = 0;
+  virtual void AddSourcePage(TfrxComponent* Page) = 0;
+  virtual void AddToSourcePage(TfrxComponent* Obj) = 0;
+  virtual void BeginPass() = 0;
+  virtual void ClearFirstPassPages() = 0;
+  virtual Integer CutObjects(Integer Position) = 0;
+  virtual Integer Finish() = 0;
+  virtual void IncLogicalPageNumber() = 0;
+  virtual void ResetLogicalPageNumber() = 0;
+  virtual void PasteObjects(Extended X, Extended Y) = 0;
+  virtual void ShiftAnchors(Integer From, Integer NewTop) = 0;
+  virtual void AddPicture(TfrxComponent* Picture) = 0;
+  virtual bool BandExists(TfrxComponent* Band) = 0;
+  virtual Integer PageObjectCount() = 0;
+  virtual Integer LastAnchorIndex() = 0;
+  virtual Extended GetLastY(Extended ColumnPosition) = 0;
+  virtual Integer GetLogicalPageNo() = 0;
+  virtual Integer GetLogicalTotalPages() = 0;
+  virtual void AddEmptyPage(Integer Index) = 0;
+  virtual void DeletePage(Integer Index) = 0;
+  virtual void ModifyPage(Integer Index, TfrxComponent* Page) = 0;
+  virtual void DrawPage(Integer Index, TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                        Extended OffsetY) = 0;
+  // Hover and clicks of the preview over page Index at (X, Y) in the
+  // preview's pixels; Button and Shift as the mouse message gave them.
+  virtual void MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift,
+                               bool Click, bool DoubleClick, Extended Scale, Extended OffsetX,
+                               Extended OffsetY) = 0;
+  virtual void AddFrom(TfrxReport* Report) = 0;
+  virtual void LoadFromStream(TStream* Stream, bool AllowPartialLoading = false) = 0;
+  virtual void SaveToStream(TStream* Stream) = 0;
+  virtual bool LoadFromFile(const String& FileName, bool ExceptionIfNotFound = false) = 0;
+  virtual void SaveToFile(const String& FileName) = 0;
+  virtual bool Print() = 0;
+  virtual bool Export(TObject* Filter) = 0;
+
+  // The anchors the script reaches through Engine.AddAnchor/GetAnchorPage.
+  virtual void AddAnchor(const String&) {}
+  // The 1-based page of an anchor; 1 when there is none.
+  virtual Integer GetAnchorPage(const String&) { return 1; }
+
+  TfrxReport* Report() const { return FReport; }
+  TfrxCustomOutline* Outline() const { return FOutline.get(); }
+  TfrxCustomEngine* Engine() const { return FEngine; }
+  void SetEngine(TfrxCustomEngine* v) { FEngine = v; }
+  Integer CurPage = 0;
+
+ private:
+  TfrxReport* FReport;
+  std::unique_ptr<TfrxCustomOutline> FOutline;
+  TfrxCustomEngine* FEngine = nullptr;
+};
+
+// The concrete classes, installed by the report engine library when it
+// starts. A report made before they are installed has no engine: preparing
+// it reports that in its error list.
+using TfrxEngineFactory = TfrxCustomEngine* (*)(TfrxReport* Report);
+using TfrxPreviewPagesFactory = TfrxCustomPreviewPages* (*)(TfrxReport* Report);
+using TfrxOutlineFactory = TfrxCustomOutline* (*)(TfrxCustomPreviewPages* Pages);
+// Makes the preview window of a report (owned by the application); the
+// window's preview control shows the report's prepared pages.
+struct TfrxPreviewWindow {
+  TForm* Form = nullptr;
+  TfrxCustomPreview* Preview = nullptr;
+  // Runs the window's initialisation from the report once both are set.
+  std::function<void()> Init;
+  // Shows a status-bar text (hint panel or message panel).
+  std::function<void(const String& Text, bool IsHint)> ShowMessage;
+};
+using TfrxPreviewWindowFactory = std::function<TfrxPreviewWindow(TfrxReport* Report)>;
+extern TfrxEngineFactory frxEngineClass;
+extern TfrxPreviewPagesFactory frxPreviewPagesClass;
+extern TfrxOutlineFactory frxOutlineClass;
+extern TfrxPreviewWindowFactory frxPreviewWindowClass;
+
+// ---------------------------------------------------------------------------
+// The report document: the root of a template's tree and the owner of what
+// a run needs (datasets, variables, styles, script, options, engine,
+// prepared pages, error list).
+
+using TfrxBeforePrintEvent = std::function<void(TfrxReportComponent* Sender)>;
+using TfrxProgressEvent = std::function<void(TfrxReport* Sender, TfrxProgressType ProgressType, Integer Progress)>;
+using TfrxUserFunctionEvent = std::function<Variant(const String& MethodName, Variant& Params)>;
+using TfrxLoadTemplateEvent = std::function<void(TfrxReport* Report, const String& TemplateName)>;
+using TfrxClickObjectEvent =
+    std::function<void(TfrxComponent* Sender, Integer Button, Integer Shift, bool& Modified)>;
+using TfrxMouseOverObjectEvent = std::function<void(TfrxComponent* Sender)>;
+using TfrxManualBuildEvent = std::function<void(TfrxComponent* Page)>;
+using TfrxPrintPageEvent = std::function<void(TfrxComponent* Page, Integer CopyNo)>;
+using TfrxBeforeConnectEvent = std::function<void(TfrxCustomDatabase* Sender, bool& Connected)>;
 
 class TfrxReport : public TfrxComponent {
   TOVANI_CLASS(TfrxReport, TfrxComponent)
@@ -581,33 +968,214 @@ class TfrxReport : public TfrxComponent {
 
   String GetTypeCaption() override;
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  void DefineProperties(TFiler* Filer) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Empties the template and puts the report's settings back as after creation.
+  void Clear() override;
+
+  // Pages are the direct children.
+  Integer PagesCount() { return Objects()->Count(); }
+  TfrxComponent* Pages(Integer Index) { return static_cast<TfrxComponent*>(Objects()->Items(Index)); }
+
+  // The dataset whose user name is Alias (case-insensitive); null when none.
+  TfrxDataSet* GetDataset(const String& Alias) const;
+  // Splits alias."field": the dataset and the field name; null and empty
+  // when the text holds no such reference.
+  void ResolveDataField(const String& Text, TfrxDataSet*& ADataSet, String& FieldName) const;
+  // A new settings store for IniFile ("\Software\..." is a registry key of
+  // the current user, anything else an INI file); owned by the caller.
+  TCustomIniFile* GetIniFile() const;
+  void SelectPrinter();
+
+  // Builds the prepared report; true on success. Errors end in the error
+  // list and are reported by the silent mode.
+  bool PrepareReport(bool ClearLastReport = true);
+  void ShowReport(bool ClearLastReport = true);
+  void ShowPreparedPages();
+  // Shows a text in the progress window or the preview's status bar.
+  void ShowProgressMessage(const String& Text, bool IsHint = false);
+
+  virtual void DoProgressStart(TfrxProgressType ProgressType);
+  virtual void DoProgress(TfrxProgressType ProgressType, Integer Progress);
+  virtual void DoProgressStop(TfrxProgressType ProgressType);
+
+  // Designer hooks: no designer exists in this program.
+  bool OpenDesigner() { return false; }
+  bool EditPreparedPageInDesigner() { return false; }
+
+  // Scripting and expressions.
+  bool PrepareScript();
+  // The value of an expression: plain references directly, anything else
+  // through a generated function of the report script (compiled once per
+  // distinct text and run). Raises on errors, which outside a running
+  // script also go to the error list.
+  Variant Calc(const String& Expr, TfsScript* AScript = nullptr);
+  // The same, called by a running script: errors are worded for the script.
+  Variant CalcInScript(const String& Expr);
+  // Plain references: dataset fields, system variables, the value event,
+  // report, global and script variables.
+  bool ResolveValue(const String& Name, Variant& Value);
+  void CallScriptNotifyEvent(TfrxComponent* Sender, const String& EventName, bool Force = false);
+  void CallScriptEvent(const String& EventName, Variant& Params, bool Force = false);
+  void FireBeforePrint(TfrxReportComponent* Obj);
+  void FireAfterPrint(TfrxReportComponent* Obj);
+  void FirePreviewClick(TfrxReportComponent* View, Integer Button, Integer Shift, bool& Modified,
+                        bool IsDoubleClick);
+  void SetScriptValue(const Variant& V);
+  void SetScriptSelf(TObject* Obj);
+
+  // Report files and streams.
+  bool LoadFromFile(const String& FileName, bool MustExist = false);
+  void SaveToFile(const String& FileName);
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream, bool SaveChildren = true, bool WriteDefaults = false,
+                    bool UseAncestor = false) override;
+  // The program's folder (with the final "\").
+  String BaseFolder() const;
+
+  // Published properties.
+  String Version() const { return FVersion; }
+  void SetVersion(const String&) { FVersion = "4.7.22"; }
+  const String& ParentReport() const { return FParentReport; }
+  void SetParentReport(const String& Value);
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TfrxDataSet* Value);
+  String DataSetName() const;
+  void SetDataSetName(const String& Value);
+  bool DotMatrixReport = false;
+  String IniFile = "\\Software\\Zoru Dududes";
+  bool OldStyleProgress = false;
+  TfrxCustomPreview* Preview() const { return FPreview; }
+  void SetPreview(TfrxCustomPreview* Value);
+  const String& ScriptLanguage() const { return FScriptLanguage; }
+  void SetScriptLanguage(const String& v) { FScriptLanguage = v; }
+  TStrings* ScriptText() const;
+  void SetScriptText(TStrings* Value);
+  bool ShowProgress = true;
+  bool StoreInDFM = true;
 
   TfrxEngineOptions* EngineOptions() const { return FEngineOptions.get(); }
+  void SetEngineOptions(TfrxEngineOptions* v) { FEngineOptions->Assign(v); }
   TfrxPreviewOptions* PreviewOptions() const { return FPreviewOptions.get(); }
+  void SetPreviewOptions(TfrxPreviewOptions* v) { FPreviewOptions->Assign(v); }
   TfrxPrintOptions* PrintOptions() const { return FPrintOptions.get(); }
+  void SetPrintOptions(TfrxPrintOptions* v) { FPrintOptions->Assign(v); }
   TfrxReportOptions* ReportOptions() const { return FReportOptions.get(); }
+  void SetReportOptions(TfrxReportOptions* v) { FReportOptions->Assign(v); }
+
+  // Owned parts.
+  TfrxReportDataSets* DataSets() const { return FDataSets.get(); }
   TfrxStyles* Styles() const { return FStyles.get(); }
+  void SetStyles(TfrxStyles* Value);
   TfrxVariables* Variables() const { return FVariables.get(); }
+  // Sorted, without duplicates.
   TStrings* Errors() const;
+  TfrxCustomEngine* Engine() const { return FEngine.get(); }
+  TfrxCustomPreviewPages* PreviewPages() const { return FPreviewPages.get(); }
+  TfsScript* Script() const { return FScript.get(); }
+  TfrxExpressionCache* ExpressionCache() const { return FExpressionCache.get(); }
+  TStrings* SysVariables() const;
+  TStrings* DrillState() const;
+  TForm* PreviewForm() const { return FPreviewForm; }
+  TfrxProgress* ProgressWindow() const { return FProgress.get(); }
+  TTimer* PrepareTimer() const { return FTimer.get(); }
+  const String& FileName() const { return FFileName; }
+  void SetFileName(const String& v) { FFileName = v; }
+  TStream* LoadStream() const { return FLoadStream; }
+
+  // The name of the object the engine works on (prefixes error texts).
+  String CurObject;
+  bool Terminated() const { return FTerminated; }
+  // Setting true also stops the running script.
+  void SetTerminated(bool Value);
+  bool Reloading() const { return FReloading; }
+  bool Loading() const { return FLoading; }
 
   TfrxXMLSerializer* XMLSerializer() const { return FXMLSerializer; }
   void SetXMLSerializer(TfrxXMLSerializer* v) { FXMLSerializer = v; }
-  // The copy of the parent report of an inherited report (not owned).
-  TfrxReport* ParentReportObject() const { return FParentReportObject; }
-  void SetParentReportObject(TfrxReport* v) { FParentReportObject = v; }
-  // Whether a form resource keeps the report's objects.
-  bool StoreInDFM = true;
+  // The copy of the parent report of an inherited report.
+  TfrxReport* ParentReportObject() const { return FParentReportObject.get(); }
+
+  // Class-library events.
+  TfrxBeforePrintEvent OnAfterPrint, OnBeforePrint;
+  TfrxBeforeConnectEvent OnBeforeConnect;
+  TNotifyEvent OnBeginDoc, OnEndDoc, OnPreview, OnPrintReport, OnAfterPrintReport, OnClosePreview,
+      OnAfterScriptCompile;
+  TfrxClickObjectEvent OnClickObject, OnDblClickObject;
+  TfrxGetValueEvent OnGetValue;
+  TfrxManualBuildEvent OnManualBuild;
+  TfrxMouseOverObjectEvent OnMouseOverObject;
+  TfrxPrintPageEvent OnPrintPage;
+  TfrxProgressEvent OnProgressStart, OnProgress, OnProgressStop;
+  TfrxUserFunctionEvent OnUserFunction;
+  TfrxLoadTemplateEvent OnLoadTemplate;
+  // Script procedures the engine calls.
+  String OnRunDialogs, OnStartReport, OnStopReport, OnReportPrint;
 
  private:
+  void FillSysVariables();
+  void OnTimer(TObject* Sender);
+  // Script-side handlers of the report's own routines.
+  Variant DoGetHandler(const String& Name);
+  Variant DoAggregate(const String& Name, TfsCustomVariable* Caller, bool IsCount);
+  void EnsureDataPage();
+  void ReportErrors();
+
+  String FVersion = "4.7.22";
+  String FParentReport;
+  TfrxDataSet* FDataSet = nullptr;
+  String FDataSetName;
+  TfrxCustomPreview* FPreview = nullptr;
+  String FScriptLanguage = "PascalScript";
+  std::unique_ptr<TStringList> FScriptText;
   std::unique_ptr<TfrxEngineOptions> FEngineOptions;
   std::unique_ptr<TfrxPreviewOptions> FPreviewOptions;
   std::unique_ptr<TfrxPrintOptions> FPrintOptions;
   std::unique_ptr<TfrxReportOptions> FReportOptions;
+  std::unique_ptr<TfrxReportDataSets> FDataSets;
   std::unique_ptr<TfrxStyles> FStyles;
   std::unique_ptr<TfrxVariables> FVariables;
   std::unique_ptr<TStringList> FErrors;
+  std::unique_ptr<TStringList> FSysVariables;
+  std::unique_ptr<TStringList> FDrillState;
+  std::unique_ptr<TfsScript> FScript;
+  std::unique_ptr<TfrxExpressionCache> FExpressionCache;
+  std::unique_ptr<TfrxCustomPreviewPages> FPreviewPages;
+  std::unique_ptr<TfrxCustomEngine> FEngine;
+  std::unique_ptr<TTimer> FTimer;
+  std::unique_ptr<TfrxProgress> FProgress;
+  std::unique_ptr<TfrxReport> FParentReportObject;
+  TfsCustomVariable* FScriptValue = nullptr;
+  TfsCustomVariable* FScriptSelf = nullptr;
+  TForm* FPreviewForm = nullptr;
+  std::function<void(const String&, bool)> FPreviewMessage;
   TfrxXMLSerializer* FXMLSerializer = nullptr;
-  TfrxReport* FParentReportObject = nullptr;
+  TStream* FLoadStream = nullptr;
+  String FFileName;
+  bool FTerminated = false;
+  bool FReloading = false;
+  bool FLoading = false;
+  bool FDestroying = false;
+};
+
+// Compiles each distinct expression once into a function of its own script
+// (whose parent is the report's), and evaluates it.
+class TfrxExpressionCache : public TObject {
+  TOVANI_CLASS(TfrxExpressionCache, TObject)
+ public:
+  explicit TfrxExpressionCache(TfsScript* AScript);
+  ~TfrxExpressionCache() override;
+  void Clear();
+  // The value of Expr; Error receives the failure text (and the value is Null).
+  Variant Calc(const String& Expr, String& Error, TfsScript* AScript);
+  String ScriptLanguage;
+  Integer Count() const;
+  TfsScript* CacheScript() const { return FScript.get(); }
+
+ private:
+  std::unique_ptr<TStringList> FExpressions;
+  std::unique_ptr<TfsScript> FScript;
+  TfsScript* FMainScript;
 };
 
 // True when the object's class is, or descends from, the class of that name
