@@ -1361,6 +1361,10 @@ class TcxCustomDataProvider : public TObject {
   virtual TcxValueDefReader* CreateValueReader() { return new TcxValueDefReader(); }
   virtual void* SourceInsertRecord(Integer ARecord);
   virtual void LoadGridModeBuffer() {}
+  // Loads every record of the source into the storage at once, when the
+  // source can hand them over without being walked; false: the controller
+  // walks the source record by record.
+  virtual bool LoadAllRecords() { return false; }
   virtual int SourceCompareRecords(Integer ARecord1, Integer ARecord2, TcxCustomDataField* AField);
   virtual int SourceCompareValues(Integer ARecord1, Integer ARecord2, TcxCustomDataField* AField);
   virtual void SetDisplayText(Integer ARecord, TcxCustomDataField* AField, const String& AText) {

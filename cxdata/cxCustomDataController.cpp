@@ -817,7 +817,7 @@ void TcxCustomDataController::LoadStorage() {
           BeginLoadRecords();
           if (IsProviderMode()) {
             p->LoadFromSource();
-          } else {
+          } else if (!p->LoadAllRecords()) {
             std::unique_ptr<TcxValueDefReader> reader(p->CreateValueReader());
             while (!p->SourceAtLast()) {
               AddRecordFromReader(reader.get());

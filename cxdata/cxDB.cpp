@@ -17,9 +17,12 @@ TOVANI_IMPLEMENT_CLASS(TcxCustomDBDataBinding, TcxCustomDataBinding)
 
 Variant cxGetFieldValue(TField* AField) {
   if (AField->FieldKind() == fkAggregate) return AField->Value();
-  if (AField->IsNull()) return Variant::Null();
+  // One read of the stored value serves the null test and the value (a
+  // full load reads every field of every record through here).
+  const TDBValue data = AField->GetData();
+  if (DBValueIsNull(data)) return Variant::Null();
   if (AField->Is<TWideStringField>()) return Variant(Utf8ToUtf16(AField->AsString()));
-  return AField->Value();
+  return DBValueToVariant(data, AField->DataType());
 }
 
 Variant cxGetFieldListValue(TDataSet*, const std::vector<TField*>& AFields) {

@@ -93,6 +93,19 @@ class TcxValueDefDBReader : public TcxValueDefReader {
   String ReadDisplayText(TcxValueDef* ADef) override;
   Variant ReadValue(TcxValueDef* ADef) override;
   bool IsInternalDef(TcxValueDef* ADef) override;
+
+ private:
+  // What the reader learnt about a value definition: a reader lives for one
+  // load, during which fields and the controller's state stay put, so a
+  // load of many records asks once per definition.
+  struct TDefInfo {
+    TcxValueDef* Def;
+    TField* Field;
+    bool Internal;
+  };
+  const TDefInfo& Info(TcxValueDef* ADef);
+  std::vector<TDefInfo> FInfos;
+  size_t FLast = 0;
 };
 
 class TcxDBDataLink : public TDataLink {
@@ -129,6 +142,7 @@ struct TcxDBDataProviderSavePosInfo {
   Integer ActiveRecord = 0;
   bool BOF = false;
   bool EOF_ = false;
+  Integer RecNo = -1;   // 1-based, -1 when none
 };
 
 class TcxDBDataProvider : public TcxCustomDataProvider {
@@ -191,6 +205,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
 
   // Grid mode.
   void LoadGridModeBuffer() override;
+  bool LoadAllRecords() override;
   void GridModeValue(Integer ARecord, TcxCustomDataField* AField, Variant& AValue) override;
   void GridModeDisplayText(Integer ARecord, TcxCustomDataField* AField, String& AText) override;
   void UpdateGridModeBuffer();
@@ -248,6 +263,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool SettingDataSource = false;
   bool GridModeUpdating = false;
   bool IncrementalSearching = false;
+  bool LoadingAll = false;
   bool NotifyingListeners = false;
   bool ActiveChanging = false;
   bool ResettingDataSetCurrent = false;
@@ -607,6 +623,7 @@ class TcxDBDataController : public TcxCustomDataController {
   // Key index: record of each key value, rebuilt when the storage changed.
   std::unordered_map<std::string, Integer> FKeyIndex;
   UInt64 FKeyIndexStamp = ~UInt64(0);
+  UInt64 FKeyScanStamp = ~UInt64(0);
   String FKeyIndexNames;
 };
 

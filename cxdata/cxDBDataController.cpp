@@ -401,41 +401,59 @@ Integer TcxDBDataController::FindRecordIndexByKey(const Variant& AKey) {
   } else {
     if (!AKey.IsArray() || AKey.HighBound() - AKey.LowBound() + 1 < Integer(keys.size())) return -1;
   }
-  // A hash index over the stored keys, rebuilt when the storage changed, so
-  // that looking up many keys (a lookup list showing one text per value) is
-  // not linear per key. The first record of a key wins, like a scan.
-  if (FKeyIndexStamp != DataStorage()->ChangeStamp() || FKeyIndexNames != FKeyFieldNames) {
+  std::string probe;
+  if (keys.size() == 1) {
+    AppendKeyBytes(probe, AKey);
+  } else {
+    Variant v = VarArrayCreate({0, Integer(keys.size()) - 1}, varVariant);
+    for (size_t i = 0; i < keys.size(); ++i) v.PutElement(Integer(i), AKey.GetElement(AKey.LowBound() + Integer(i)));
+    AppendKeyBytes(probe, v);
+  }
+  auto keyOf = [&](Integer r, std::string& out) {
+    out.clear();
+    Variant v;
+    GetRecordValues(r, keys, v);
+    AppendKeyBytes(out, v);
+  };
+  const UInt64 stamp = DataStorage()->ChangeStamp();
+  const bool sameKeys = FKeyIndexNames == FKeyFieldNames;
+  Integer found = -1;
+  if (sameKeys && FKeyIndexStamp == stamp) {
+    auto it = FKeyIndex.find(probe);
+    if (it != FKeyIndex.end()) found = it->second;
+  } else if (!sameKeys || FKeyScanStamp != stamp) {
+    // The first lookup after a change scans (a load looks up one key, the
+    // current record's); a second one builds a hash index, so that looking
+    // up many keys (a lookup list showing one text per value) is not linear
+    // per key.
+    FKeyScanStamp = stamp;
+    FKeyIndexNames = FKeyFieldNames;
+    FKeyIndexStamp = ~UInt64(0);
     FKeyIndex.clear();
+    std::string k;
+    for (Integer r = 0, n = GetRecordCount(); r < n && found == -1; ++r) {
+      keyOf(r, k);
+      if (k == probe) found = r;
+    }
+  } else {
     const Integer n = GetRecordCount();
     FKeyIndex.reserve(size_t(n));
     std::string k;
     for (Integer r = 0; r < n; ++r) {
-      k.clear();
-      Variant v;
-      GetRecordValues(r, keys, v);
-      AppendKeyBytes(k, v);
-      FKeyIndex.emplace(k, r);
+      keyOf(r, k);
+      FKeyIndex.emplace(k, r);   // the first record of a key wins, like a scan
     }
-    FKeyIndexStamp = DataStorage()->ChangeStamp();
-    FKeyIndexNames = FKeyFieldNames;
+    FKeyIndexStamp = stamp;
+    auto it = FKeyIndex.find(probe);
+    if (it != FKeyIndex.end()) found = it->second;
   }
-  std::string k;
-  if (keys.size() == 1) {
-    AppendKeyBytes(k, AKey);
-  } else {
-    Variant probe = VarArrayCreate({0, Integer(keys.size()) - 1}, varVariant);
-    for (size_t i = 0; i < keys.size(); ++i) probe.PutElement(Integer(i), AKey.GetElement(AKey.LowBound() + Integer(i)));
-    AppendKeyBytes(k, probe);
-  }
-  auto it = FKeyIndex.find(k);
-  if (it != FKeyIndex.end()) return it->second;
-  // Keys that the bytes do not catch (a text key searched by a number):
-  // the controller's own comparison decides.
-  if (!VarIsStr(AKey) && !AKey.IsArray()) return -1;
-  bool mixed = false;
+  if (found != -1) return found;
+  // Keys that the bytes do not catch (a text key field searched by a
+  // number): the controller's own comparison decides.
+  bool textKey = false;
   for (TcxCustomDataField* f : keys)
-    if (f->ValueDef() && !f->ValueDef()->IsTextValued()) mixed = true;
-  if (!mixed) return -1;
+    if (f->ValueDef() && f->ValueDef()->IsTextValued()) textKey = true;
+  if (!textKey || VarIsStr(AKey)) return -1;
   for (Integer r = 0; r < GetRecordCount(); ++r)
     if (cxVarEquals(GetRecordId(r), AKey)) return r;
   return -1;
@@ -482,7 +500,20 @@ Integer TcxDBDataController::LocateByKey(const std::function<void(std::vector<Tc
     current = VarArrayCreate({0, Integer(tfields.size()) - 1}, varVariant);
     for (size_t i = 0; i < tfields.size(); ++i) current.PutElement(Integer(i), cxGetFieldValue(tfields[i]));
   }
-  if (keys == fields) return FindRecordIndexByKey(current);
+  if (keys == fields) {
+    // Most often the dataset still stands on the record the provider
+    // remembers (a refresh of the focus, the end of a load).
+    const Integer guess = DBProvider()->RecordIndex;
+    if (guess >= 0 && guess < GetRecordCount()) {
+      Variant v;
+      GetRecordValues(guess, keys, v);
+      std::string a, b;
+      AppendKeyBytes(a, v);
+      AppendKeyBytes(b, current);
+      if (a == b) return guess;
+    }
+    return FindRecordIndexByKey(current);
+  }
   TcxDataControllerKeyLocateObject locate(this);
   locate.Fields = fields;
   TcxValueDefDBReader reader;

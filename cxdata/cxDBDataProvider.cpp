@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "DBUtil.h"
+#include "Utf8.h"
 #include "cxDBData.h"
 #include "cxVariants.h"
 
@@ -122,22 +123,35 @@ namespace {
 TcxDBDataField* DBFieldOfDef(TcxValueDef* ADef) { return dynamic_cast<TcxDBDataField*>(ADef->LinkedObject()); }
 }  // namespace
 
-String TcxValueDefDBReader::ReadDisplayText(TcxValueDef* ADef) {
+const TcxValueDefDBReader::TDefInfo& TcxValueDefDBReader::Info(TcxValueDef* ADef) {
+  // Definitions come in the same order for every record: look at the one
+  // after the last first.
+  const size_t n = FInfos.size();
+  for (size_t k = 0; k < n; ++k) {
+    const size_t i = (FLast + k) % n;
+    if (FInfos[i].Def == ADef) {
+      FLast = i + 1;
+      return FInfos[i];
+    }
+  }
   TcxDBDataField* f = DBFieldOfDef(ADef);
-  if (f && f->Field()) return f->Field()->DisplayText();
+  FInfos.push_back({ADef, f ? f->Field() : nullptr, !f || f->IsInternalForReading()});
+  FLast = FInfos.size();
+  return FInfos.back();
+}
+
+String TcxValueDefDBReader::ReadDisplayText(TcxValueDef* ADef) {
+  const TDefInfo& i = Info(ADef);
+  if (i.Field) return i.Field->DisplayText();
   return TcxValueDefReader::ReadDisplayText(ADef);
 }
 
 Variant TcxValueDefDBReader::ReadValue(TcxValueDef* ADef) {
-  TcxDBDataField* f = DBFieldOfDef(ADef);
-  if (f && f->Field()) return cxGetFieldValue(f->Field());
-  return Variant::Null();
+  const TDefInfo& i = Info(ADef);
+  return i.Field ? cxGetFieldValue(i.Field) : Variant::Null();
 }
 
-bool TcxValueDefDBReader::IsInternalDef(TcxValueDef* ADef) {
-  TcxDBDataField* f = DBFieldOfDef(ADef);
-  return !f || f->IsInternalForReading();
-}
+bool TcxValueDefDBReader::IsInternalDef(TcxValueDef* ADef) { return Info(ADef).Internal; }
 
 // ---------------------------------------------------------------------------
 // Data link
@@ -504,7 +518,7 @@ Integer TcxDBDataProvider::GridModeFocusedRecord() {
 
 void TcxDBDataProvider::RecordWasRead(Integer ARecord) {
   TcxDBDataController* c = DBDataController();
-  if (c->IsKeyMode() || SavePosInfo.Bookmark.empty()) return;
+  if (LoadingAll || c->IsKeyMode() || SavePosInfo.Bookmark.empty()) return;
   TDataSet* ds = DataSet();
   if (ds && ds->Bookmark() == SavePosInfo.Bookmark) RecordIndex = ARecord;
 }
@@ -563,6 +577,7 @@ void TcxDBDataProvider::SavePosition() {
   SavePosInfo.ActiveRecord = FDataLink->ActiveRecord();
   SavePosInfo.BOF = ds->Bof();
   SavePosInfo.EOF_ = ds->Eof();
+  SavePosInfo.RecNo = ds->RecNo();
 }
 
 void TcxDBDataProvider::RestorePosition() {
@@ -955,6 +970,77 @@ void TcxDBDataProvider::CursorMoved(Integer ADistance) {
   if (!IsLocating()) TcxCustomDataProvider::CursorMoved(ADistance);
   else ResetChanging();
   if (GridModeActive() && c->IsDataSetSequenced()) c->DataScrolled();
+}
+
+// --- full load -----------------------------------------------------------------
+
+bool TcxDBDataProvider::LoadAllRecords() {
+  // The dataset keeps its records in memory in the order a walk would
+  // visit them: the values are read in place, record by record, without
+  // moving the cursor for each one. Details (which read one master's
+  // records) and editing datasets are walked as usual.
+  TcxDBDataController* c = DBDataController();
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Active() || c->IsDetailMode() || GridModeActive() || IsEditMode(ds->State()) ||
+      ds->IsUniDirectional())
+    return false;
+  struct TPlan {
+    TcxValueDef* Def;
+    TField* Field;
+    bool Data;   // a data field, read in place
+    bool Wide;
+  };
+  std::vector<TPlan> values, texts;
+  TcxDataStorage* storage = c->DataStorage();
+  TcxValueDefs* defs = storage->ValueDefs();
+  TcxValueDefDBReader reader;
+  for (Integer i = 0; i < defs->DefCount(); ++i) {
+    TcxValueDef* def = defs->DefAt(i);
+    if (reader.IsInternalDef(def) || !def->HasLaidOutSlot()) continue;
+    auto* f = dynamic_cast<TcxDBDataField*>(def->LinkedObject());
+    TField* field = f ? f->Field() : nullptr;
+    if (field && field->FieldKind() == fkAggregate) return false;
+    const TPlan plan{def, field, field && (field->FieldKind() == fkData || field->FieldKind() == fkInternalCalc),
+                     field && field->Is<TWideStringField>()};
+    values.push_back(plan);
+    if (def->HasLaidOutText()) texts.push_back(plan);
+  }
+  TFlagOn loadingAll(LoadingAll);
+  // The record the cursor stood on is the record the focus goes to.
+  const Integer current = SavePosInfo.Bookmark.empty() ? -1 : SavePosInfo.RecNo - 1;
+  const Integer n = ds->ViewCount();
+  for (Integer v = 0; v < n; ++v) {
+    const TRecordData* rec = ds->ViewRecord(v);
+    const Integer r = storage->AddRecord();
+    Byte* b = storage->EnsureRecordBuffer(r);
+    for (const TPlan& p : values) {
+      if (!p.Field) {
+        p.Def->WriteSlotValue(b, Variant::Null());
+        continue;
+      }
+      const TDBValue* in = p.Data ? ds->RecordDataValue(rec, p.Field) : nullptr;
+      const TDBValue calc = p.Data ? TDBValue() : ds->RecordFieldValue(rec, p.Field);
+      const TDBValue& d = in ? *in : calc;
+      if (DBValueIsNull(d))
+        p.Def->SetSlotNull(b, true);
+      else if (p.Wide)
+        p.Def->WriteSlotValue(b, Variant(Utf8ToUtf16(std::get<String>(d))));
+      else
+        p.Def->WriteSlotValue(b, DBValueToVariant(d, p.Field->DataType()));
+    }
+    c->RecordRead(r);
+  }
+  // Display texts need the record to be the dataset's current one.
+  if (!texts.empty()) {
+    ds->First();
+    for (Integer r = 0; r < n && !ds->Eof(); ++r) {
+      Byte* b = storage->EnsureRecordBuffer(r);
+      for (const TPlan& p : texts) p.Def->WriteSlotDisplayText(b, p.Field ? p.Field->DisplayText() : String());
+      ds->Next();
+    }
+  }
+  if (!c->IsKeyMode() && current >= 0 && current < n) RecordIndex = current;
+  return true;
 }
 
 // --- grid mode -----------------------------------------------------------------

@@ -95,9 +95,18 @@ void TcxValueDef::WriteSlotValue(Byte* B, const Variant& V) const {
   if (B[FOffset] == 0) {
     // Convert into a scratch area first, so a value that does not convert
     // leaves the slot Null instead of a flagged, zero-filled value.
-    std::vector<Byte> scratch(size_t(std::max(FDataSize, 1)), 0);
-    FValueTypeClass->WriteBufferValue(scratch.data(), V);
-    std::memcpy(ValueArea(B), scratch.data(), size_t(FDataSize));
+    // (On the stack for the usual small slots: a load writes every value.)
+    alignas(16) Byte small[64];
+    std::vector<Byte> large;
+    Byte* scratch = small;
+    if (FDataSize > Integer(sizeof small)) {
+      large.assign(size_t(FDataSize), 0);
+      scratch = large.data();
+    } else {
+      std::memset(small, 0, sizeof small);
+    }
+    FValueTypeClass->WriteBufferValue(scratch, V);
+    std::memcpy(ValueArea(B), scratch, size_t(FDataSize));
   } else {
     FValueTypeClass->WriteBufferValue(ValueArea(B), V);
   }
