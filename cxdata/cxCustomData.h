@@ -662,6 +662,7 @@ class TcxCustomDataControllerInfo : public TObject {
   void Filter();
   void Sort();
   void BuildGroups();
+  bool SortByKeys();
   void DecideSaveGroupStates();
   void RestoreGroupStates();
   void RestoreStates();

@@ -1488,20 +1488,41 @@ void TcxCustomDataController::PrepareFieldSortKeys(TcxCustomDataField* AField) {
   if (!ansi && !nocase) return;
   const Integer n = GetRecordCount();
   AField->SortKeys.assign(size_t(n), std::string());
+  // Stored texts of the storage are read in place (no Variant copies) when
+  // the values compared are the stored ones.
+  TcxValueDef* def = AField->ValueDef();
+  const bool inPlace = AField->CompareMode == 1 && def && !IsProviderMode() && !IsGridMode() &&
+                       def->ValueTypeClass() == TcxStringValueType::Class();
   for (Integer r = 0; r < n; ++r) {
-    const Variant v = GetComparedValue(r, AField);
     std::string& key = AField->SortKeys[size_t(r)];
-    const TVarType t = v.Kind();
-    if (v.IsNull() || v.IsEmpty()) {
-      key.assign(1, '\0');   // sorts first, like Null in the Variant order
-    } else if (t == varString || t == varOleStr) {
-      const String s = v.AsString();
-      key = '\1' + (ansi ? CollationSortKey(s, nocase) : AnsiUpperCase(s));
+    const String* text = nullptr;
+    Variant v;
+    if (inPlace) {
+      const void* k = nullptr;
+      if (!FStorage->GetCompareKey(r, def, k) && k) text = static_cast<const String*>(k);
     } else {
-      // Not a text: no key, the record is compared the usual way.
-      AField->SortKeys.clear();
-      return;
+      v = GetComparedValue(r, AField);
+      const TVarType t = v.Kind();
+      if (!v.IsNull() && !v.IsEmpty()) {
+        if (t != varString && t != varOleStr) {
+          // Not a text: no key, the record is compared the usual way.
+          AField->SortKeys.clear();
+          return;
+        }
+      }
     }
+    if (inPlace ? !text : (v.IsNull() || v.IsEmpty())) {
+      key.assign(1, '\0');   // sorts first, like Null in the Variant order
+      continue;
+    }
+    String owned;
+    if (!inPlace) owned = v.AsString();
+    const String& s = inPlace ? *text : owned;
+    key.assign(1, '\1');
+    if (ansi)
+      AppendCollationSortKey(key, s, nocase);
+    else
+      key += AnsiUpperCase(s);
   }
   AField->SortKeysValid = true;
 }

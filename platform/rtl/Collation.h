@@ -16,3 +16,7 @@ bool AnsiSameText(const String& a, const String& b);
 // gives the same order as AnsiCompareStr (AnsiCompareText when ignoreCase).
 // Made once per item, keys make sorting large lists much cheaper.
 std::string CollationSortKey(const String& s, bool ignoreCase = false);
+// The same key appended to `out` (which keeps what it held). Reuses its
+// buffers between calls, so keying a long list allocates little more than
+// the keys themselves.
+void AppendCollationSortKey(std::string& out, const String& s, bool ignoreCase = false);

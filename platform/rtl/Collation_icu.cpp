@@ -59,17 +59,37 @@ int AnsiCompareText(const String& a, const String& b) { return Compare(a, b, tru
 bool AnsiSameStr(const String& a, const String& b) { return Compare(a, b, false) == 0; }
 bool AnsiSameText(const String& a, const String& b) { return Compare(a, b, true) == 0; }
 
-std::string CollationSortKey(const String& s, bool ignoreCase) {
-  const std::u16string u = Utf8ToUtf16(s);
+void AppendCollationSortKey(std::string& out, const String& s, bool ignoreCase) {
+  // UTF-16 for ICU, decoded as Utf8ToUtf16 decodes, into a buffer kept by
+  // the thread.
+  thread_local std::u16string u;
+  u.clear();
+  for (size_t p = 0; p < s.size();) {
+    const char32_t cp = Utf8Decode(s, p);
+    if (cp >= 0x10000) {
+      u += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      u += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      u += static_cast<char16_t>(cp);
+    }
+  }
   const UChar* src = reinterpret_cast<const UChar*>(u.data());
   const int32_t len = static_cast<int32_t>(u.size());
-  std::string key(u.size() * 4 + 16, '\0');
-  int32_t n = ucol_getSortKey(Collator(ignoreCase), src, len, reinterpret_cast<uint8_t*>(key.data()),
-                              static_cast<int32_t>(key.size()));
-  if (n > static_cast<int32_t>(key.size())) {
-    key.assign(n, '\0');
-    n = ucol_getSortKey(Collator(ignoreCase), src, len, reinterpret_cast<uint8_t*>(key.data()), n);
+  const size_t start = out.size();
+  size_t room = u.size() * 4 + 16;
+  out.resize(start + room);
+  int32_t n = ucol_getSortKey(Collator(ignoreCase), src, len, reinterpret_cast<uint8_t*>(out.data() + start),
+                              static_cast<int32_t>(room));
+  if (n > static_cast<int32_t>(room)) {
+    room = size_t(n);
+    out.resize(start + room);
+    n = ucol_getSortKey(Collator(ignoreCase), src, len, reinterpret_cast<uint8_t*>(out.data() + start), n);
   }
-  key.resize(n > 0 ? n - 1 : 0);   // without the terminating zero
+  out.resize(start + (n > 0 ? size_t(n - 1) : 0));   // without the terminating zero
+}
+
+std::string CollationSortKey(const String& s, bool ignoreCase) {
+  std::string key;
+  AppendCollationSortKey(key, s, ignoreCase);
   return key;
 }
