@@ -21,6 +21,13 @@ function(tovani_linux_sources)
   endif()
 endfunction()
 
+# The linker writes NAME.exe and NAME.exe.so: naming the output NAME.exe
+# lets the build see an executable is up to date instead of linking it again
+# at every build. Run it as wine <output>.so.
+function(tovani_exe_suffix name)
+  set_target_properties(${name} PROPERTIES SUFFIX ".exe")
+endfunction()
+
 # tovani_test(name SOURCES ... DEPS ...): one test executable per library,
 # run under Wine through CTest.
 function(tovani_test name)
@@ -29,12 +36,13 @@ function(tovani_test name)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
+  tovani_exe_suffix(${name})
   target_link_libraries(${name} PRIVATE ${A_DEPS} tovani_gtest_main)
   target_link_options(${name} PRIVATE -mconsole -municode)
   target_compile_definitions(${name} PRIVATE TOVANI_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                              TOVANI_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
                              TOVANI_SHARED_TESTDATA="${TOVANI_SHARED_TESTDATA}")
-  add_test(NAME ${name} COMMAND wine $<TARGET_FILE:${name}>.exe.so
+  add_test(NAME ${name} COMMAND wine $<TARGET_FILE:${name}>.so
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "WINEPREFIX=${TOVANI_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree=\\;mshtml="
@@ -45,6 +53,7 @@ endfunction()
 function(tovani_program name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
+  tovani_exe_suffix(${name})
   target_link_libraries(${name} PRIVATE ${A_DEPS})
   target_link_options(${name} PRIVATE -mwindows -municode)
 endfunction()
