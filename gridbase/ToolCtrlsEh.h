@@ -9,6 +9,10 @@
 #include <vector>
 #include "Controls.h"
 #include "DB.h"
+#include "BasicActions.h"
+#include "Buttons.h"
+#include "Graphics.h"
+#include "StdCtrls.h"
 #include "Strings.h"
 #include "Variant.h"
 
@@ -190,3 +194,285 @@ void CollectFieldsEh(std::vector<TField*>* List, TDataSet* DataSet, TComponent* 
 void GetFieldsArrayEh(TDataSet* DataSet, TComponent* Component, const String& FieldNames, TFieldsArrEh& Fields);
 // Null clears every field of the list; anything else goes to FieldValues.
 void SetDataSetFieldValuesEh(TDataSet* DataSet, const String& FieldNames, const Variant& Value);
+
+// ---------------------------------------------------------------------------
+// Button faces, check boxes, clipped images and tree elements. The edits and
+// grids draw these small controls themselves; each distinct face is rendered
+// once into a cached bitmap and then only stretched onto the target.
+
+class TCustomImageList;
+
+enum TButtonFaceKindEh : uint8_t { bfkDropDown, bfkEllipsis, bfkUpDown, bfkCheckBox, bfkPlus, bfkMinus };
+
+// The key of one cached face; equal keys are the same face.
+struct TButtonBitmapKeyEh {
+  Integer Width = 0;
+  Integer Height = 0;
+  TButtonFaceKindEh Kind = bfkDropDown;
+  bool Flat = false;
+  bool Pressed = false;
+  bool Active = false;
+  bool Enabled = true;
+  uint8_t Half = 0;    // bfkUpDown: 0 upper half, 1 lower half
+  uint8_t State = 0;   // bfkCheckBox: a TCheckBoxState
+  bool operator==(const TButtonBitmapKeyEh&) const = default;
+};
+
+class TButtonBitmapInfoBitmapEh : public TObject {
+  TOVANI_CLASS(TButtonBitmapInfoBitmapEh, TObject)
+ public:
+  TButtonBitmapKeyEh Key;
+  std::unique_ptr<TBitmap> Bitmap;
+};
+
+// The process-wide cache of rendered faces, in the order of creation; it
+// only grows until it is cleared (a few sizes times the flag combinations).
+class TButtonsBitmapCache : public TObject {
+  TOVANI_CLASS(TButtonsBitmapCache, TObject)
+ public:
+  TBitmap* GetButtonBitmap(TButtonBitmapKeyEh Key);
+  void Clear() { FItems.clear(); }
+  Integer Count() const { return Integer(FItems.size()); }
+
+ private:
+  std::vector<std::unique_ptr<TButtonBitmapInfoBitmapEh>> FItems;
+};
+
+// Default width of a flat edit button and the system check-box size, set
+// when the library starts.
+extern Integer FlatButtonWidthEh;
+extern Integer CheckBoxWidthEh;
+extern Integer CheckBoxHeightEh;
+TButtonsBitmapCache* ButtonBitmapCacheEh();
+
+// DownButton: 0 nothing pressed, 1 pressed (or the upper spin half), 2 the
+// lower spin half. Color frames and divides flat buttons so that they blend
+// into their surroundings.
+void PaintButtonFaceEh(HDC DC, TRect Rect, TColor Color, TButtonFaceKindEh Kind, Integer DownButton, bool Flat,
+                       bool Active, bool Enabled, TCheckBoxState State = cbUnchecked);
+void DrawButtonKindEh(HDC DC, TButtonFaceKindEh Kind, TRect Rect, bool Enabled, bool Flat, bool Active, bool Pressed,
+                      uint8_t Half);
+void DrawDropDownFaceEh(HDC DC, const TRect& Rect, bool Enabled, bool Flat, bool Active, bool Pressed);
+void DrawEllipsisFaceEh(HDC DC, const TRect& Rect, bool Enabled, bool Active, bool Flat, bool Pressed);
+void DrawUpDownFaceEh(HDC DC, const TRect& Rect, bool Enabled, bool Flat, bool Active, bool Pressed, uint8_t Half);
+void DrawPlusMinusFaceEh(HDC DC, const TRect& Rect, bool Enabled, bool Active, bool Flat, bool Pressed, bool IsPlus);
+void DrawCheckBoxFaceEh(HDC DC, TRect Rect, TCheckBoxState State, bool Enabled, bool Flat, bool Pressed, bool Active);
+// Empties the face cache (system colours or the theme changed).
+void ResetButtonBitmapCacheEh();
+Integer CalcFlatButtonWidthEh();
+Integer DefaultEditButtonHeightEh(Integer ButtonWidth, bool Flat);
+void MeasureCheckBoxEh();
+TRect AlignCheckBoxRectEh(const TRect& Rect, TAlignment Alignment, TTextLayout Layout);
+// One image of the list centred in Rect and clipped to it.
+void DrawClippedImageEh(HDC DC, const TRect& Rect, TCustomImageList* Images, Integer ImageIndex, bool Selected);
+// One element of a tree-shaped row: kinds 0-5 an expand box (minus or plus)
+// with lines up and/or down, 6-9 connector lines only.
+void DrawTreeNodeGlyphEh(TCanvas* Canvas, const TRect& Rect, Integer Kind, bool DotParity, double ScaleX = 1.0,
+                         double ScaleY = 1.0, bool RightToLeft = false);
+// A dotted line whose dots fall on pixels of one coordinate-sum parity, so
+// that lines of neighbouring cells join into one pattern.
+void DrawDottedLineEh(TCanvas* Canvas, TPoint Start, Integer Length, bool Horizontal, bool Parity);
+// The desktop draws themed faces (the class library's one theme switch).
+bool ThemesEnabledEh();
+
+// ---------------------------------------------------------------------------
+// Edit buttons: the buttons at the right edge of the library's edits and of
+// grid columns (drop-down, ellipsis, spin, plus, minus or a free glyph). A
+// TEditButtonEh is the streamed description; the edit creates one live
+// TEditButtonControlEh for each visible button.
+
+class TPopupMenu;
+class TTimer;
+class TEditButtonEh;
+
+enum TEditButtonStyleEh : uint8_t { ebsDropDownEh, ebsEllipsisEh, ebsGlyphEh, ebsUpDownEh, ebsPlusEh, ebsMinusEh };
+TOVANI_ENUM_INFO(TEditButtonStyleEh)
+
+using TButtonClickEventEh = std::function<void(TObject* Sender, bool& Handled)>;
+using TButtonDownEventEh = std::function<void(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)>;
+
+// The face painted for a button style (the glyph style is painted as a
+// speed button instead).
+TButtonFaceKindEh ButtonFaceKindOfStyleEh(TEditButtonStyleEh Style);
+
+// Links a button to an action: the action's Enabled, Hint, ShortCut and
+// Visible pass to the button while the button's values follow the action.
+class TEditButtonActionLinkEh : public TBasicActionLink {
+  TOVANI_CLASS(TEditButtonActionLinkEh, TBasicActionLink)
+ public:
+  explicit TEditButtonActionLinkEh(TEditButtonEh* AClient);
+  TEditButtonEh* Client() const { return FButton; }
+  virtual bool IsEnabledLinked();
+  virtual bool IsHintLinked();
+  virtual bool IsShortCutLinked();
+  virtual bool IsVisibleLinked();
+  virtual void SetEnabled(bool Value);
+  virtual void SetHint(const String& Value);
+  virtual void SetShortCut(TShortCut Value);
+  virtual void SetVisible(bool Value);
+
+ private:
+  TEditButtonEh* FButton;
+};
+
+class TEditButtonControlEh;
+
+class TEditButtonEh : public TCollectionItem {
+  TOVANI_CLASS(TEditButtonEh, TCollectionItem)
+ public:
+  explicit TEditButtonEh(TCollection* ACollection = nullptr);
+  // The default button of an edit (no collection).
+  explicit TEditButtonEh(TWinControl* AOwnerEdit);
+  ~TEditButtonEh() override;
+  void Assign(TPersistent* Source) override;
+
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* v);
+  TEditButtonActionLinkEh* ActionLink() const { return FActionLink.get(); }
+  TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
+  void SetDropdownMenu(TPopupMenu* v) { FDropdownMenu = v; }
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool v);
+  TBitmap* Glyph() { return FGlyph.get(); }
+  void SetGlyph(TBitmap* v);
+  const String& Hint() const { return FHint; }
+  void SetHint(const String& v);
+  Integer NumGlyphs() const { return FNumGlyphs; }
+  void SetNumGlyphs(Integer v);
+  TShortCut ShortCut() const { return FShortCut; }
+  void SetShortCut(TShortCut v) { FShortCut = v; }
+  TEditButtonStyleEh Style() const { return FStyle; }
+  void SetStyle(TEditButtonStyleEh v);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool v);
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer v);
+  TWinControl* OwnerEdit() const { return FOwnerEdit; }
+
+  TButtonClickEventEh OnClick;
+  TButtonDownEventEh OnDown;
+  // Set by an owning edit for its default button; replaces the collection
+  // notification.
+  TNotifyEvent ChangeHandler;
+
+  virtual TEditButtonControlEh* CreateEditButtonControl();
+  virtual void Click(TObject* Sender, bool& Handled);
+  virtual void RefreshActionState();
+
+  // Streaming predicates: values taken from a linked action are not written.
+  bool IsEnabledStored() const;
+  bool IsHintStored() const;
+  bool IsShortCutStored() const;
+  bool IsVisibleStored() const;
+
+ protected:
+  virtual void TakeActionProperties(TBasicAction* Action, bool CheckDefaults);
+  virtual TEditButtonActionLinkEh* CreateActionLink();
+  void NotifyChanged();
+  void ActionChanged(TObject* Sender);
+  friend class TEditButtonActionLinkEh;
+
+  std::unique_ptr<TEditButtonActionLinkEh> FActionLink;
+  TPopupMenu* FDropdownMenu = nullptr;
+  TWinControl* FOwnerEdit = nullptr;
+  bool FEnabled = true;
+  std::unique_ptr<TBitmap> FGlyph;
+  String FHint;
+  Integer FNumGlyphs = 1;
+  TShortCut FShortCut = 0;
+  TEditButtonStyleEh FStyle = ebsDropDownEh;
+  bool FVisible = false;
+  Integer FWidth = 0;
+
+ private:
+  void Init();
+};
+
+// The default button of the date and combo edits and the item of extra-
+// button collections: visible, dropped down by Alt+Down.
+class TVisibleEditButtonEh : public TEditButtonEh {
+  TOVANI_CLASS(TVisibleEditButtonEh, TEditButtonEh)
+ public:
+  explicit TVisibleEditButtonEh(TCollection* ACollection = nullptr);
+  explicit TVisibleEditButtonEh(TWinControl* AOwnerEdit);
+};
+
+// The extra buttons of an edit or a grid column.
+class TEditButtonsEh : public TCollection {
+  TOVANI_CLASS(TEditButtonsEh, TCollection)
+ public:
+  TEditButtonsEh(TPersistent* AOwner, TClass AItemClass);
+  TEditButtonEh* Items(Integer Index) const { return static_cast<TEditButtonEh*>(TCollection::Items(Index)); }
+  TEditButtonEh* Add() { return static_cast<TEditButtonEh*>(TCollection::Add()); }
+  TPersistent* Owner() const { return FOwner; }
+  std::function<void(TCollectionItem* Item)> ChangeHandler;
+
+ protected:
+  TPersistent* GetOwner() override { return FOwner; }
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TPersistent* FOwner;
+};
+
+// The live button: paints the face, knows which spin half is pressed and
+// fires the button-down event at the press and then with auto-repeat
+// (400 ms, then every 100 ms) while the mouse is held.
+class TEditButtonControlEh : public TSpeedButton {
+  TOVANI_CLASS(TEditButtonControlEh, TSpeedButton)
+ public:
+  explicit TEditButtonControlEh(TComponent* AOwner = nullptr);
+  ~TEditButtonControlEh() override;
+  bool Active() const { return FActive; }
+  void SetActive(bool v);
+  TEditButtonStyleEh Style() const { return FStyle; }
+  void SetStyle(TEditButtonStyleEh v);
+  bool HeldDown() const { return FHeldDown; }
+  void SetHeldDown(bool v);
+  // 0 nothing pressed, 1 the button or the upper spin half, 2 the lower half.
+  Integer DownButton() const { return FDownButton; }
+  // The speed-button state is down or exclusive.
+  bool IsPressedState() const { return FPressed || Down(); }
+  TButtonDownEventEh OnButtonDown;
+  void Click() override;
+
+  // The auto-repeat timer (null until the first repeat starts).
+  TTimer* RepeatTimer() const { return FRepeatTimer; }
+  // One tick of the auto-repeat timer.
+  void RepeatTimerTick();
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void NotifyButtonDown(bool TopButton, bool& AutoRepeat);
+  void UpdateDownButton(Integer X, Integer Y);
+  void StartRepeatTimer(Cardinal Interval);
+  void StopRepeatTimer();
+
+ private:
+  bool FActive = false;
+  bool FHeldDown = false;
+  Integer FDownButton = 0;
+  bool FSuppressClick = false;
+  TEditButtonStyleEh FStyle = ebsDropDownEh;
+  TTimer* FRepeatTimer = nullptr;
+  bool FTracking = false;   // the left button went down on this control
+  bool FPressed = false;    // drawn pressed while tracking
+};
+
+// The same control for forms (the calculator's keys).
+class TSpeedButtonEh : public TEditButtonControlEh {
+  TOVANI_CLASS(TSpeedButtonEh, TEditButtonControlEh)
+ public:
+  explicit TSpeedButtonEh(TComponent* AOwner = nullptr) : TEditButtonControlEh(AOwner) {}
+};
+
+// The live buttons of an edit: a divider and the button control each.
+class TShape;
+struct TEditButtonControlLineRecEh {
+  TShape* ButtonLine = nullptr;
+  TEditButtonControlEh* EditButtonControl = nullptr;
+};
+using TEditButtonControlList = std::vector<TEditButtonControlLineRecEh>;
