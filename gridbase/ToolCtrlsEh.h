@@ -10,6 +10,7 @@
 #include "Controls.h"
 #include "DB.h"
 #include "BasicActions.h"
+#include "ComCtrls.h"
 #include "Buttons.h"
 #include "Graphics.h"
 #include "StdCtrls.h"
@@ -236,6 +237,7 @@ class TButtonsBitmapCache : public TObject {
 
  private:
   std::vector<std::unique_ptr<TButtonBitmapInfoBitmapEh>> FItems;
+  bool FThemed = false;
 };
 
 // Default width of a flat edit button and the system check-box size, set
@@ -476,3 +478,246 @@ struct TEditButtonControlLineRecEh {
   TEditButtonControlEh* EditButtonControl = nullptr;
 };
 using TEditButtonControlList = std::vector<TEditButtonControlLineRecEh>;
+
+// ---------------------------------------------------------------------------
+// Drop-downs and their owners. A drop-down (calendar, calculator, list)
+// closes through its owner, which accepts or drops the choice.
+
+class IPopupOwnerEh {
+ public:
+  static constexpr const char* IID = "{F38B7C9F-A6ED-4349-98CD-4112D351F4DC}";
+  virtual ~IPopupOwnerEh() = default;
+  virtual void CloseUp(bool Accept) = 0;
+};
+
+// A drop-down that exchanges a value with its owner.
+class IPopupValueEh {
+ public:
+  static constexpr const char* IID = "{DD0C20ED-AB32-4CB7-89B6-E6EDE9A194CD}";
+  virtual ~IPopupValueEh() = default;
+  virtual bool ResultReady() = 0;
+  virtual bool GetFlat() = 0;
+  virtual Variant GetValue() = 0;
+  virtual void SetFlat(bool Value) = 0;
+  virtual void SetValue(const Variant& Value) = 0;
+};
+
+// Library messages sent to drop-down windows.
+constexpr UINT CM_CHANGEGRIPCORNER_EH = WM_USER + 100;   // wParam: 0 left, 1 right, 2 top, 3 bottom
+constexpr UINT CM_CLOSEUP_EH = WM_USER + 101;            // the owner's CloseUp(False)
+
+// ---------------------------------------------------------------------------
+// Drop-down windows: placement, the size grip, the drop-down list box, the
+// most-recently-used list and the drop-down month calendar. None takes the
+// keyboard focus but the calendar; the owning edit keeps it and forwards
+// keys.
+
+// The top-left screen point for a drop-down under (or above) a field within
+// the work area of the field's monitor; may shrink the drop-down and tells
+// it where its size grip goes (CM_CHANGEGRIPCORNER_EH, vertical then
+// horizontal). Align: 0 left, 1 right, 2 centre.
+TPoint FitDropDownToRectEh(const TRect& MasterAbsRect, TWinControl* DropDownWin, Integer Align);
+// The same within a given work area.
+TPoint FitDropDownToWorkAreaEh(const TRect& MasterAbsRect, const TRect& WorkArea, TWinControl* DropDownWin,
+                               Integer Align);
+TPoint FitDropDownToControlEh(TControl* MasterWin, TWinControl* DropDownWin, Integer Align);
+// A pending left click on Control is taken from the queue (so that the
+// click that closed a drop-down does not act twice).
+bool ClickIsOnControlEh(TControl* Control);
+bool ClickIsOnButtonEh(TControl* Control);
+bool IsWithinDoubleClickEh(TPoint OldPos, TPoint NewPos, Integer Interval);
+
+// The grip in one corner of a drop-down that resizes it; it moves to the
+// corner opposite the field when the drop-down opens above or to the left.
+class TSizeGripEh : public TCustomControl {
+  TOVANI_CLASS(TSizeGripEh, TCustomControl)
+ public:
+  explicit TSizeGripEh(TComponent* AOwner = nullptr);
+  // 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left.
+  uint8_t Position() const { return FPosition; }
+  void SetPosition(uint8_t v);
+  bool Triangular() const { return FTriangular; }
+  void SetTriangular(bool v);
+  // The corner-change rule: Where 0 left, 1 right, 2 top, 3 bottom.
+  void ChangePosition(Integer Where);
+  void UpdatePosition();
+  void SetGripVisible(bool v);
+  TNotifyEvent OnParentResized;
+  // The work area the drag keeps the parent in.
+  std::function<TRect()> WorkAreaSource;
+
+ protected:
+  void CreateWnd() override;
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void Dispatch(TMessage& Message) override;
+  virtual void ParentResized();
+  void UpdateRegion();
+  TRect WorkArea();
+
+ private:
+  TPoint FInitScreenMousePos;
+  Integer FParentWidth = 0, FParentHeight = 0, FParentClientWidth = 0, FParentClientHeight = 0;
+  TPoint FOldMouseMovePos;
+  bool FPositioning = false;
+  uint8_t FPosition = 2;
+  bool FTriangular = true;
+};
+
+using TListGetImageIndexEventEh = std::function<void(TObject* Sender, Integer ItemIndex, Integer& ImageIndex)>;
+
+// The drop-down list of pick lists, key lists and filter values: whole rows,
+// hot tracking, incremental search and a size grip.
+class TPopupListboxEh : public TCustomListBox {
+  TOVANI_CLASS(TPopupListboxEh, TCustomListBox)
+ public:
+  explicit TPopupListboxEh(TComponent* AOwner = nullptr);
+  bool CanFocus() override { return false; }
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+
+  TCustomImageList* Images() const { return FImages; }
+  void SetImageList(TCustomImageList* v);
+  Integer RowCount() const { return FRowCount; }
+  void SetRowCount(Integer N);
+  // The frame height plus the border on both sides.
+  Integer BorderHeight();
+  Integer GetFontTextHeight();
+  TSizeGripEh* SizeGrip() const { return FSizeGrip; }
+  bool SizeChanged() const { return FSizeChanged; }
+  void SetSizeChanged(bool v) { FSizeChanged = v; }
+  const String& SearchText() const { return FSearchText; }
+  TStrings* VirtualItems() const { return FVirtualItems; }
+  void SetVirtualItems(TStrings* v);
+  virtual String GetVirtualItemText(Integer Index);
+  TListGetImageIndexEventEh OnGetImageIndex;
+  // The clock of the incremental search (milliseconds).
+  std::function<DWORD()> TickSource;
+
+  void KeyPress(char32_t& Key) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DrawItem(Integer Index, TRect Rect, TItemDrawState State) override;
+  void Dispatch(TMessage& Message) override;
+  virtual void DrawBorder();
+  Integer RowHeight();
+  Integer FBorderWidth = 2;
+
+ private:
+  TCustomImageList* FImages = nullptr;
+  TPoint FMousePos{-1, -1};
+  Integer FRowCount = 0;
+  String FSearchText;
+  DWORD FSearchTickCount = 0;
+  TSizeGripEh* FSizeGrip = nullptr;
+  bool FSizeChanged = false;
+  TStrings* FVirtualItems = nullptr;
+};
+
+// The list box of recent texts, with a scroll bar of its own beside the grip.
+class TMRUListboxEh : public TPopupListboxEh {
+  TOVANI_CLASS(TMRUListboxEh, TPopupListboxEh)
+ public:
+  explicit TMRUListboxEh(TComponent* AOwner = nullptr);
+  TScrollBar* ScrollBar() const { return FScrollBar; }
+  void UpdateScrollBar();
+  void RepositionScrollBar();
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  TRect ScrollBarRect();
+  TScrollBar* FScrollBar = nullptr;
+  bool FPositioning = false;
+};
+
+// The most-recently-used texts of an edit, the oldest first.
+class TMRUListEh : public TPersistent {
+  TOVANI_CLASS(TMRUListEh, TPersistent)
+ public:
+  explicit TMRUListEh(TPersistent* AOwner = nullptr);
+  ~TMRUListEh() override;
+  void Assign(TPersistent* Source) override;
+
+  bool Active() const { return FActive; }
+  void SetActive(bool v);
+  bool AutoAdd() const { return FAutoAdd; }
+  void SetAutoAdd(bool v) { FAutoAdd = v; }
+  bool CaseSensitive() const { return FCaseSensitive; }
+  void SetCaseSensitive(bool v) { FCaseSensitive = v; }
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* v) { FItems->Assign(v); }
+  Integer Limit() const { return FLimit; }
+  void SetLimit(Integer v);
+  Integer Rows() const { return FRows; }
+  void SetRows(Integer v) { FRows = v; }
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer v) { FWidth = v; }
+  bool CancelIfKeyInQueue() const { return FCancelIfKeyInQueue; }
+  void SetCancelIfKeyInQueue(bool v) { FCancelIfKeyInQueue = v; }
+  bool DroppedDown() const { return FDroppedDown; }
+  void SetDroppedDown(bool v) { FDroppedDown = v; }
+
+  // Moves an equal text to the end, or appends it and drops the oldest
+  // beyond Limit.
+  void AddText(const String& Text);
+  // The items beginning with Text into Strings; False when a waiting key
+  // press cut the filtering short (the caller drops the list).
+  bool FilterItems(TStrings* Strings, const String& Text);
+  virtual void CloseUp(bool Accept);
+  virtual void DropDown();
+
+  TNotifyEvent OnActiveChanged;
+  std::function<void(TObject* Sender, bool& Accept)> OnFilterItem;
+  std::function<void(TObject* Sender, bool Accept)> CloseUpHandler;
+  TNotifyEvent DropDownHandler;
+
+ protected:
+  TPersistent* GetOwner() override { return FOwner; }
+
+ private:
+  void TrimToLimit();
+  bool FActive = false;
+  bool FAutoAdd = true;
+  bool FCaseSensitive = false;
+  std::unique_ptr<TStringList> FItems;
+  Integer FLimit = 100;
+  TPersistent* FOwner;
+  Integer FRows = 7;
+  Integer FWidth = 0;
+  bool FCancelIfKeyInQueue = true;
+  bool FDroppedDown = false;
+};
+
+// The drop-down month calendar of date edits: it takes the focus while it
+// is open and closes through its owner on Enter, Escape, a date click, a
+// click outside or losing the focus.
+class TPopupMonthCalendarEh : public TMonthCalendar {
+  TOVANI_CLASS(TPopupMonthCalendarEh, TMonthCalendar)
+ public:
+  explicit TPopupMonthCalendarEh(TComponent* AOwner = nullptr);
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  // What a mouse release at a client point does: closes accepting when it
+  // hit a date.
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+  virtual void DrawBorder();
+  void CloseOwner(bool Accept);
+
+ private:
+  Integer FBorderWidth = 2;
+};

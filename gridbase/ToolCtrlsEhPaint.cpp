@@ -161,6 +161,13 @@ TButtonsBitmapCache* ButtonBitmapCacheEh() {
 void ResetButtonBitmapCacheEh() { ButtonBitmapCacheEh()->Clear(); }
 
 TBitmap* TButtonsBitmapCache::GetButtonBitmap(TButtonBitmapKeyEh Key) {
+  // Faces rendered under the other look (themes switched on or off) are
+  // dropped, so that the one theme switch changes every face at once.
+  bool themed = ThemesEnabledEh();
+  if (themed != FThemed) {
+    FItems.clear();
+    FThemed = themed;
+  }
   Key.Width = std::max(Key.Width, 0);
   Key.Height = std::max(Key.Height, 0);
   for (auto& item : FItems)

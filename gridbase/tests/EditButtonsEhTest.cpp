@@ -6,6 +6,7 @@
 #include "ActnList.h"
 #include "ExtCtrls.h"
 #include "TestPng.h"
+#include "Themes.h"
 #include "ToolCtrlsEh.h"
 #include "TypInfo.h"
 #include "gtest.h"
@@ -22,7 +23,14 @@ std::unique_ptr<TBitmap> Surface(int w, int h, TColor fill = clWhite) {
 
 COLORREF Pixel(TBitmap* b, int x, int y) { return GetPixel(b->Canvas()->Handle(), x, y); }
 
+// Classic (unthemed) drawing for the tests that check its pixels.
+struct ClassicLook {
+  ClassicLook() { SetThemesEnabledOverride(false); }
+  ~ClassicLook() { SetThemesEnabledOverride(std::nullopt); }
+};
+
 TEST(ButtonFaces, CacheRendersEachLookOnce) {
+  ClassicLook classic;
   ResetButtonBitmapCacheEh();
   EXPECT_EQ(ButtonBitmapCacheEh()->Count(), 0);
   auto b = Surface(40, 40);
@@ -45,9 +53,16 @@ TEST(ButtonFaces, CacheRendersEachLookOnce) {
   EXPECT_EQ(ButtonBitmapCacheEh()->Count(), 0);
   PaintButtonFaceEh(dc, {0, 0, 17, 20}, clWindow, bfkDropDown, 0, false, false, true);
   EXPECT_EQ(ButtonBitmapCacheEh()->Count(), 1);
+  PaintButtonFaceEh(dc, {0, 0, 17, 20}, clWindow, bfkEllipsis, 0, false, false, true);
+  EXPECT_EQ(ButtonBitmapCacheEh()->Count(), 2);
+  // Switching the theme renders the faces again.
+  SetThemesEnabledOverride(true);
+  PaintButtonFaceEh(dc, {0, 0, 17, 20}, clWindow, bfkDropDown, 0, false, false, true);
+  EXPECT_EQ(ButtonBitmapCacheEh()->Count(), 1);
 }
 
 TEST(ButtonFaces, SpinDividerAndFlatFrame) {
+  ClassicLook classic;
   const COLORREF mark = RGB(255, 0, 255);
   // Odd height: the one middle row neither half covers takes the colour.
   auto odd = Surface(17, 21);
@@ -94,6 +109,7 @@ Ink InkOf(TBitmap* b, COLORREF ink) {
 }
 
 TEST(ButtonFaces, GlyphGeometry) {
+  ClassicLook classic;
   const COLORREF text = GetSysColor(COLOR_BTNTEXT);
   // The plus sign's vertical bar stays centred on the horizontal bar.
   for (int size = 5; size <= 30; ++size) {
@@ -158,6 +174,8 @@ TEST(ButtonFaces, TreeLinesJoinAcrossCells) {
 }
 
 TEST(ButtonFaces, WritesFacesPng) {
+ for (bool themed : {false, true}) {
+  SetThemesEnabledOverride(themed);
   auto b = Surface(6 * 22 + 2, 4 * 24 + 2, clBtnFace);
   HDC dc = b->Canvas()->Handle();
   TButtonFaceKindEh kinds[] = {bfkDropDown, bfkEllipsis, bfkUpDown, bfkCheckBox, bfkPlus, bfkMinus};
@@ -169,7 +187,9 @@ TEST(ButtonFaces, WritesFacesPng) {
     for (int k = 0; k < 6; ++k)
       PaintButtonFaceEh(dc, {2 + k * 22, 2 + row * 24, 2 + k * 22 + 18, 2 + row * 24 + 21}, clBtnFace, kinds[k],
                         looks[row].Down, looks[row].Flat, looks[row].Active, looks[row].Enabled, cbChecked);
-  WriteTestPng(b.get(), "button_faces");
+  WriteTestPng(b.get(), themed ? "button_faces_themed" : "button_faces_classic");
+ }
+  SetThemesEnabledOverride(std::nullopt);
 }
 
 // ---------------------------------------------------------------------------
