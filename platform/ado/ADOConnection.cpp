@@ -142,7 +142,11 @@ void TADOConnection::Open() {
   String unixPath = ToUnixPath(file);
   sqlite3* db = nullptr;
   // The file must exist: a missing database is an error, never a new file.
-  int flags = FMode == cmRead || FMode == cmShareDenyWrite ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  // A connection and its datasets are used by one thread at a time (the
+  // program's), so SQLite's own lock around every call is left out: it
+  // would be taken for every column of every row read.
+  int flags = (FMode == cmRead || FMode == cmShareDenyWrite ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+              SQLITE_OPEN_NOMUTEX;
   int rc = sqlite3_open_v2(unixPath.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     String msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -352,7 +356,41 @@ String DateTimeToISO(TDateTime v) {
   return String(buf, 19);
 }
 
-bool ISOToDateTime(const String& s, TDateTime& v) {
+namespace {
+// Days before each month in a common year.
+constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
+inline int Digit(char c) { return c - '0'; }
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The storage form itself, "YYYY-MM-DD HH:MM:SS", read without detours (it
+// is read for every date of every record opened); false for any other text.
+bool StorageFormToDateTime(std::string_view s, TDateTime& v) {
+  if (s.size() != 19 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' || s[16] != ':') return false;
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
+    if (!IsDigit(s[size_t(i)])) return false;
+  int y = Digit(s[0]) * 1000 + Digit(s[1]) * 100 + Digit(s[2]) * 10 + Digit(s[3]);
+  int m = Digit(s[5]) * 10 + Digit(s[6]);
+  int d = Digit(s[8]) * 10 + Digit(s[9]);
+  int h = Digit(s[11]) * 10 + Digit(s[12]);
+  int n = Digit(s[14]) * 10 + Digit(s[15]);
+  int sec = Digit(s[17]) * 10 + Digit(s[18]);
+  if (y < 1 || m < 1 || m > 12 || d < 1 || h >= 24 || n >= 60 || sec >= 60) return false;
+  bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  int monthDays = m == 2 ? (leap ? 29 : 28) : (m == 4 || m == 6 || m == 9 || m == 11) ? 30 : 31;
+  if (d > monthDays) return false;
+  // As EncodeDate and EncodeTime compute them, to the same bits.
+  Int64 days = d + kDaysBefore[m - 1] + (m > 2 && leap ? 1 : 0);
+  Int64 py = y - 1;
+  double date = double(py * 365 + py / 4 - py / 100 + py / 400 + days - DateDelta);
+  double time = ((h * 3600000.0) + n * 60000.0 + sec * 1000.0 + 0.0) / MSecsPerDay;
+  v = date + time;
+  return true;
+}
+}  // namespace
+
+bool ISOToDateTime(std::string_view s, TDateTime& v) {
+  if (StorageFormToDateTime(s, v)) return true;
   // "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]", also with "T".
   auto num = [&](size_t pos, size_t len, int& out) {
     if (pos + len > s.size()) return false;

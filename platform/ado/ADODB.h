@@ -8,6 +8,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 #include "DB.h"
 
@@ -254,4 +255,4 @@ class TADOCommand : public TComponent {
 
 // The storage forms of the database: dates as "YYYY-MM-DD HH:MM:SS".
 String DateTimeToISO(TDateTime v);
-bool ISOToDateTime(const String& s, TDateTime& v);
+bool ISOToDateTime(std::string_view s, TDateTime& v);

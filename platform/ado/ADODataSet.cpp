@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 #include "ADODB.h"
 #include "ADOSqlite.h"
@@ -58,24 +59,30 @@ TFieldType TypeFromDecl(const String& decl, bool autoInc, Integer& size) {
 
 bool IsDateType(TFieldType t) { return t == ftDate || t == ftTime || t == ftDateTime || t == ftTimeStamp; }
 
-// Reads one column of the current row in the storage kind of the field type.
-TDBValue ReadColumn(sqlite3_stmt* st, int col, TFieldType type) {
+// Reads one column of the current row into `out`, in the storage kind of
+// the field type (`kind` is StorageKindOf(type), worked out once per column).
+void ReadColumnInto(TDBValue& out, sqlite3_stmt* st, int col, TFieldType type, TStorageKind kind) {
   int vt = sqlite3_column_type(st, col);
-  if (vt == SQLITE_NULL) return {};
-  switch (StorageKindOf(type)) {
+  if (vt == SQLITE_NULL) {
+    out = TDBValue{};
+    return;
+  }
+  switch (kind) {
     case TStorageKind::Int:
-      if (vt == SQLITE_FLOAT) return Int64(std::nearbyint(sqlite3_column_double(st, col)));
-      return Int64(sqlite3_column_int64(st, col));
+      if (vt == SQLITE_FLOAT) out.emplace<Int64>(Int64(std::nearbyint(sqlite3_column_double(st, col))));
+      else out.emplace<Int64>(sqlite3_column_int64(st, col));
+      return;
     case TStorageKind::Float:
-      if (IsDateType(type) && vt == SQLITE_TEXT) {
-        String s(reinterpret_cast<const char*>(sqlite3_column_text(st, col)), size_t(sqlite3_column_bytes(st, col)));
+      if (vt == SQLITE_TEXT && IsDateType(type)) {
+        std::string_view s(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                           size_t(sqlite3_column_bytes(st, col)));
         TDateTime d;
-        if (ISOToDateTime(s, d)) return d;
-        TDateTime d2;
-        if (TryStrToDateTime(s, d2)) return d2;
-        return {};
+        if (ISOToDateTime(s, d) || TryStrToDateTime(String(s), d)) out.emplace<double>(d);
+        else out = TDBValue{};
+        return;
       }
-      return sqlite3_column_double(st, col);
+      out.emplace<double>(sqlite3_column_double(st, col));
+      return;
     case TStorageKind::Currency: {
       Int64 raw;
       bool ok = vt == SQLITE_INTEGER ? !__builtin_mul_overflow(sqlite3_column_int64(st, col), Int64(10000), &raw)
@@ -83,27 +90,39 @@ TDBValue ReadColumn(sqlite3_stmt* st, int col, TFieldType type) {
       if (!ok)
         throw EADOError("The value " + String(reinterpret_cast<const char*>(sqlite3_column_text(st, col))) +
                         " of column '" + sqlite3_column_name(st, col) + "' is out of the range of a currency");
-      return raw;
+      out.emplace<Int64>(raw);
+      return;
     }
     case TStorageKind::Bool:
       if (vt == SQLITE_TEXT) {
         String u = UpperCase(String(reinterpret_cast<const char*>(sqlite3_column_text(st, col))));
-        return u == "TRUE" || u == "YES" || u == "-1" || u == "1";
+        out.emplace<bool>(u == "TRUE" || u == "YES" || u == "-1" || u == "1");
+      } else {
+        out.emplace<bool>(sqlite3_column_int64(st, col) != 0);
       }
-      return sqlite3_column_int64(st, col) != 0;
+      return;
     case TStorageKind::Text: {
       if (vt == SQLITE_BLOB || IsBlobType(type)) {
         const void* p = sqlite3_column_blob(st, col);
         int n = sqlite3_column_bytes(st, col);
-        return String(static_cast<const char*>(p), size_t(n));
+        out.emplace<String>(static_cast<const char*>(p), size_t(n));
+        return;
       }
       const unsigned char* p = sqlite3_column_text(st, col);
       int n = sqlite3_column_bytes(st, col);
-      return String(reinterpret_cast<const char*>(p), size_t(n));
+      out.emplace<String>(reinterpret_cast<const char*>(p), size_t(n));
+      return;
     }
     default:
-      return {};
+      out = TDBValue{};
+      return;
   }
+}
+
+TDBValue ReadColumn(sqlite3_stmt* st, int col, TFieldType type) {
+  TDBValue v;
+  ReadColumnInto(v, st, col, type, StorageKindOf(type));
+  return v;
 }
 
 // A column without declared type (an expression): the raw SQLite value.
@@ -422,13 +441,19 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
   int off = FHasRowIdColumn ? 1 : 0;
   size_t ncols = FColumns.size();
   std::vector<TFieldType> types(ncols);
-  for (size_t c = 0; c < ncols; ++c) types[c] = FieldDefs()[Integer(c)].DataType;
+  std::vector<TStorageKind> kinds(ncols);
+  for (size_t c = 0; c < ncols; ++c) {
+    types[c] = FieldDefs()[Integer(c)].DataType;
+    kinds[c] = StorageKindOf(types[c]);
+  }
   int rc;
   while ((rc = sqlite3_step(st.S)) == SQLITE_ROW) {
     TRecordData* rec = AddRecord();
     if (off) rec->RowKey = sqlite3_column_int64(st.S, 0);
-    for (size_t c = 0; c < ncols; ++c)
-      rec->Values[c] = FColumns[c].Typed ? ReadColumn(st.S, int(c) + off, types[c]) : ReadRaw(st.S, int(c) + off);
+    for (size_t c = 0; c < ncols; ++c) {
+      if (FColumns[c].Typed) ReadColumnInto(rec->Values[c], st.S, int(c) + off, types[c], kinds[c]);
+      else rec->Values[c] = ReadRaw(st.S, int(c) + off);
+    }
   }
   if (rc != SQLITE_DONE) FConnection->RaiseError(command);
 

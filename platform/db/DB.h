@@ -208,6 +208,9 @@ class TField : public TComponent {
   // Raw access to the stored value of the active record (the storage kind of
   // the field type). SetData validates, stores and notifies.
   TDBValue GetData() const;
+  // The same value read in place: null when there is none (no record); it
+  // stays valid until the dataset moves or changes.
+  inline const TDBValue* ValuePtr() const;
   void SetData(const TDBValue& v);
   // Raises "Field '%s' must have a value" when Required and null.
   void CheckRequired() const;
@@ -836,14 +839,71 @@ struct TRecordData {
   Int64 RowKey = 0;                 // the descendant's key of the stored row (e.g. rowid)
   TRecordStatus Status = TRecordStatus::Unmodified;
   bool Pending = false;             // change kept until ApplyUpdates/UpdateBatch
+  size_t StoreSlot = 0;             // place in TRecordStore::Records
 };
 
 // The cached records of a dataset, shared with its clones: a record posted
 // or deleted through one dataset is seen by the others.
+//
+// Discarding a record leaves a hole (null) in Records instead of moving
+// every later record, so that deleting k of n records costs O(k), not
+// O(n*k); Compact squeezes the holes out, and does so by itself once they
+// outnumber the records. Code that walks Records skips the holes or
+// compacts first.
 struct TRecordStore {
-  std::vector<std::unique_ptr<TRecordData>> Records;   // storage order
+  std::vector<std::unique_ptr<TRecordData>> Records;   // storage order; null: a hole
+  size_t Holes = 0;
   UInt64 LastId = 0;                                   // bookmark identities given
   std::vector<TDataSet*> Users;                        // the datasets showing them
+  TRecordData* Add(std::unique_ptr<TRecordData> rec);  // at the end
+  // Before another record (at the end when `before` is null): O(n).
+  TRecordData* Insert(std::unique_ptr<TRecordData> rec, const TRecordData* before);
+  void Discard(TRecordData* rec);                      // frees it
+  void Compact();
+  void Clear();
+  // Renumbers StoreSlot after Records was replaced as a whole.
+  void Renumber();
+};
+
+// The records a dataset shows, in its order (positions from 0). Removing a
+// record leaves a hole that positions skip, counted in a Fenwick tree: a
+// removal, and finding a record's position or the record at a position,
+// cost O(log n); with no holes, the record at a position is a plain index.
+// Holes are squeezed out once they outnumber the records. Adding at the
+// end is O(log n); inserting elsewhere rebuilds the view in O(n).
+class TRecordView {
+ public:
+  Integer Count() const { return FLive; }
+  bool Empty() const { return FLive == 0; }
+  // The record at a position (0 <= pos < Count).
+  TRecordData* At(Integer pos) const {
+    return FHoles == 0 ? FSlots[size_t(pos)] : FSlots[size_t(SlotAt(pos))];
+  }
+  // The position of a record by its Id; -1 when it is not shown.
+  Integer PosOfId(UInt64 id) const;
+  void Assign(std::vector<TRecordData*> records);
+  void Clear();
+  void Insert(Integer pos, TRecordData* rec);
+  bool Remove(const TRecordData* rec);   // false when it is not shown
+  // Calls f(record, position) in order until it answers false.
+  template <class F>
+  void ForEach(F&& f) const {
+    Integer pos = 0;
+    for (TRecordData* r : FSlots)
+      if (r && !f(r, pos++)) return;
+  }
+ private:
+  Integer SlotAt(Integer pos) const;
+  Integer LiveBefore(Integer slot) const;   // shown records in slots [0, slot)
+  void BuildTree() const;
+  void BuildSlotIndex() const;
+  void Squeeze();
+  std::vector<TRecordData*> FSlots;    // null: a removed record
+  Integer FLive = 0;
+  Integer FHoles = 0;
+  mutable std::vector<Integer> FTree;         // Fenwick tree of shown slots (1-based); with holes only
+  mutable std::vector<Integer> FSlotById;     // id -> slot + 1 (0: not shown)
+  mutable bool FSlotIndexValid = false;
 };
 
 class TDataSet : public TComponent {
@@ -986,8 +1046,8 @@ class TDataSet : public TComponent {
   void UpdateCursorPos() {}
 
   // Record cache access for descendants and library helpers.
-  Integer ViewCount() const { return Integer(FView.size()); }
-  TRecordData* ViewRecord(Integer i) const { return FView.at(size_t(i)); }
+  Integer ViewCount() const { return FView.Count(); }
+  TRecordData* ViewRecord(Integer i) const;
   // Value of a field for any cached record (data and lookup fields).
   TDBValue RecordFieldValue(const TRecordData* rec, const TField* f) const;
   // The stored value of a data field in a cached record, read in place;
@@ -1030,8 +1090,12 @@ class TDataSet : public TComponent {
 
   // Record cache for descendants.
   TRecordData* AddRecord();                     // appended to the cache while opening
-  const std::vector<std::unique_ptr<TRecordData>>& Records() const { return FStore->Records; }
-  std::vector<std::unique_ptr<TRecordData>>& RecordStore() { return FStore->Records; }
+  // The cached records in storage order (without holes).
+  const std::vector<std::unique_ptr<TRecordData>>& Records() const;
+  // The same, to fill or take over; after replacing the list as a whole,
+  // call RecordsReplaced.
+  std::vector<std::unique_ptr<TRecordData>>& RecordStore();
+  void RecordsReplaced() { FStore->Renumber(); }
   // Drops the records (a store shared with clones is left to them).
   void ClearRecords();
   // While opening: show the records of another open dataset (a clone).
@@ -1074,6 +1138,16 @@ class TDataSet : public TComponent {
   };
   // Reads the active record's value of a field (edit buffer while editing).
   const TDBValue* ReadFieldValue(const TField* f) const;
+  // ReadFieldValue's common case (browsing, a stored value): null when it
+  // is another case.
+  const TDBValue* BrowseValue(const TField* f) const {
+    if (FState != dsBrowse || f->FFieldKind != fkData || f->FOffset < 0 || FActiveRecord >= FRecordCount)
+      return nullptr;
+    Integer pos = FBuffers[size_t(FActiveRecord)].ViewPos;
+    if (pos < 0 || pos >= FView.Count()) return nullptr;
+    const TRecordData* rec = FView.At(pos);
+    return size_t(f->FOffset) < rec->Values.size() ? &rec->Values[size_t(f->FOffset)] : nullptr;
+  }
   void WriteFieldValue(TField* f, const TDBValue& v);
   void FillBuffers(Integer firstViewPos, Integer activeIndex);
   void ResyncAt(Integer viewPos);
@@ -1087,8 +1161,7 @@ class TDataSet : public TComponent {
   void RemoveDataSource(TDataSource* ds);
   void UpdateBufferCount();
   void SetBufferCount(Integer v);
-  Integer ViewPosOf(UInt64 id) const;
-  void RebuildPositions() const;
+  Integer ViewPosOf(UInt64 id) const { return FView.PosOfId(id); }
   bool RecordMatchesFilter(TRecordData* rec);
   void ApplySort(std::vector<TRecordData*>& rows) const;
   bool LocateRecord(const String& keyFields, const Variant& keyValues, TLocateOptions options,
@@ -1099,6 +1172,7 @@ class TDataSet : public TComponent {
   void Notify(const TDataSetNotifyEvent& e) { if (e) e(this); }
   void CheckRequiredFields();
   Integer CalcFieldCount() const;
+  Integer FCalcFieldCount = -1;   // while the fields are bound, else -1
   void InitEditRecord();
   void RemoveInsertBuffer();
   void CalcEditBuffer();
@@ -1112,9 +1186,7 @@ class TDataSet : public TComponent {
   std::shared_ptr<TRecordStore> FStore;                  // never null
   bool FViewStale = false;                               // a clone changed the records
   void RefreshStaleView();
-  std::vector<TRecordData*> FView;                       // current order and filter
-  mutable std::vector<Integer> FPosById;                 // id -> view position
-  mutable bool FPositionsValid = false;
+  TRecordView FView;                                     // current order and filter
   std::vector<Buffer> FBuffers;
   Integer FBufferCount = 1;
   Integer FRecordCount = 0;
@@ -1153,6 +1225,15 @@ class TDataSet : public TComponent {
   bool FInOpen = false;
   bool FStreamedActive = false;   // Active read from a form file: opened by Loaded
 };
+
+// Field values are read for every record a grid paints or a loop visits:
+// the common case is answered here without a call.
+inline const TDBValue* TField::ValuePtr() const {
+  if (!FDataSet) return nullptr;
+  if (FValidating) return &FValidatingValue;
+  if (const TDBValue* v = FDataSet->BrowseValue(this)) return v;
+  return FDataSet->ReadFieldValue(this);
+}
 
 // Describes a field type for error texts ("Integer", "String", ...).
 String FieldTypeDisplayName(TFieldType t);

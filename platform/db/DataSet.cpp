@@ -1,6 +1,7 @@
 // TDataSet: states, the record buffers that data links read, navigation,
 // editing with its events, bookmarks and searching over the record cache.
 #include <algorithm>
+#include <stdexcept>
 #include "DB.h"
 #include "DBFilter.h"
 #include "DBUtil.h"
@@ -156,7 +157,7 @@ void TDataSet::OpenCursor() {
     if (FFiltered && !FFilterText.empty() && !FFilterExpr) FFilterExpr = TDBFilterExpr::Parse(FFilterText);
     RebuildView();
     FBOF = true;
-    FEOF = FView.empty();
+    FEOF = FView.Empty();
     FActiveRecord = 0;
     FillBuffers(0, 0);
   } catch (...) {
@@ -205,6 +206,7 @@ void TDataSet::DestroyDefaultFields() {
 // Binds each data field to its column of the record cache and gives the
 // calculated and lookup fields their slots in the buffers' calc values.
 void TDataSet::BindFields(bool binding) {
+  FCalcFieldCount = -1;
   Integer calc = 0;
   for (TField* f : FFields.FList) {
     f->FLookupList.reset();   // a cached lookup list is read again on first use
@@ -226,9 +228,12 @@ void TDataSet::BindFields(bool binding) {
       f->FFieldNo = -1;
     }
   }
+  if (binding) FCalcFieldCount = CalcFieldCount();
 }
 
 Integer TDataSet::CalcFieldCount() const {
+  // Asked for every record moved to: known while the fields are bound.
+  if (FCalcFieldCount >= 0) return FCalcFieldCount;
   Integer n = 0;
   for (TField* f : FFields.FList)
     if (f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup) ++n;
@@ -256,14 +261,11 @@ TRecordData* TDataSet::AddRecord() {
   auto rec = std::make_unique<TRecordData>();
   rec->Id = NextRecordId();
   rec->Values.resize(size_t(FFieldDefs.Count()));
-  FStore->Records.push_back(std::move(rec));
-  return FStore->Records.back().get();
+  return FStore->Add(std::move(rec));
 }
 
 void TDataSet::ClearRecords() {
-  FView.clear();
-  FPosById.clear();
-  FPositionsValid = false;
+  FView.Clear();
   FViewStale = false;
   if (FStore->Users.size() > 1) {
     // Clones keep showing the shared records; this dataset gets a store of its own.
@@ -272,7 +274,7 @@ void TDataSet::ClearRecords() {
     FStore = std::make_shared<TRecordStore>();
     FStore->Users.push_back(this);
   } else {
-    FStore->Records.clear();
+    FStore->Clear();
   }
 }
 
@@ -297,7 +299,7 @@ void TDataSet::RefreshStaleView() {
   RebuildView();
   Integer pos = cur ? ViewPosOf(cur->Id) : -1;
   ResyncAt(pos < 0 ? 0 : pos);
-  if (FView.empty()) FBOF = FEOF = true;
+  if (FView.Empty()) FBOF = FEOF = true;
 }
 
 void TDataSet::ReplaceRecords(const std::function<void()>& load, bool keepPosition) {
@@ -312,7 +314,7 @@ void TDataSet::ReplaceRecords(const std::function<void()>& load, bool keepPositi
     RebuildView();
     FillBuffers(0, 0);
     FBOF = true;
-    FEOF = FView.empty();
+    FEOF = FView.Empty();
     DataEvent(deDataSetChange, 0);
     throw;
   }
@@ -320,14 +322,17 @@ void TDataSet::ReplaceRecords(const std::function<void()>& load, bool keepPositi
   if (keepPosition) {
     Integer found = -1;
     if (key != 0)
-      for (size_t i = 0; i < FView.size(); ++i)
-        if (FView[i]->RowKey == key) { found = Integer(i); break; }
-    ResyncAt(found >= 0 ? found : std::min(pos, Integer(FView.size()) - 1));
+      FView.ForEach([&](TRecordData* r, Integer i) {
+        if (r->RowKey != key) return true;
+        found = i;
+        return false;
+      });
+    ResyncAt(found >= 0 ? found : std::min(pos, FView.Count() - 1));
   } else {
     FActiveRecord = 0;
     FillBuffers(0, 0);
     FBOF = true;
-    FEOF = FView.empty();
+    FEOF = FView.Empty();
   }
   DataEvent(deDataSetChange, 0);
 }
@@ -338,41 +343,41 @@ void TDataSet::DiscardRecord(TRecordData* rec) {
   for (TDataSet* u : std::vector<TDataSet*>(FStore->Users)) {
     if (u == this) continue;
     if (u->FState == dsEdit && u->ActiveRecordDataForEdit() == rec) u->Cancel();
-    auto vit = std::find(u->FView.begin(), u->FView.end(), rec);
-    if (vit != u->FView.end()) u->FView.erase(vit);
-    u->FPositionsValid = false;
+    u->FView.Remove(rec);
     u->FViewStale = true;
   }
-  auto& records = FStore->Records;
-  auto it = std::find_if(records.begin(), records.end(), [&](auto& p) { return p.get() == rec; });
-  if (it != records.end()) records.erase(it);
+  FView.Remove(rec);
+  FStore->Discard(rec);
 }
 
 void TDataSet::RebuildView() {
-  FView.clear();
-  FView.reserve(FStore->Records.size());
+  FStore->Compact();
+  std::vector<TRecordData*> view;
+  view.reserve(FStore->Records.size());
   bool filtering = FFiltered && (FFilterExpr || OnFilterRecord);
   for (auto& r : FStore->Records) {
     if (r->Status == TRecordStatus::Deleted) continue;
     if (!RecordInView(r.get())) continue;
     if (filtering && !RecordMatchesFilter(r.get())) continue;
-    FView.push_back(r.get());
+    view.push_back(r.get());
   }
-  if (!FSortKeys.empty()) ApplySort(FView);
-  FPositionsValid = false;
+  if (!FSortKeys.empty()) ApplySort(view);
+  FView.Assign(std::move(view));
 }
 
-void TDataSet::RebuildPositions() const {
-  if (FPositionsValid) return;
-  FPosById.assign(size_t(FStore->LastId + 1), -1);
-  for (size_t i = 0; i < FView.size(); ++i) FPosById[size_t(FView[i]->Id)] = Integer(i);
-  FPositionsValid = true;
+const std::vector<std::unique_ptr<TRecordData>>& TDataSet::Records() const {
+  FStore->Compact();
+  return FStore->Records;
 }
 
-Integer TDataSet::ViewPosOf(UInt64 id) const {
-  RebuildPositions();
-  if (id >= FPosById.size()) return -1;
-  return FPosById[size_t(id)];
+std::vector<std::unique_ptr<TRecordData>>& TDataSet::RecordStore() {
+  FStore->Compact();
+  return FStore->Records;
+}
+
+TRecordData* TDataSet::ViewRecord(Integer i) const {
+  if (i < 0 || i >= FView.Count()) throw std::out_of_range("TDataSet::ViewRecord");
+  return FView.At(i);
 }
 
 // After a change of order or filter: keep the current record when it is
@@ -385,7 +390,7 @@ void TDataSet::ChangeView(TRecordData* keep) {
     FActiveRecord = 0;
     FillBuffers(0, 0);
     FBOF = true;
-    FEOF = FView.empty();
+    FEOF = FView.Empty();
   } else {
     ResyncAt(pos);
   }
@@ -401,7 +406,7 @@ void TDataSet::ClearBuffers() {
 }
 
 void TDataSet::FillBuffers(Integer first, Integer active) {
-  Integer n = Integer(FView.size());
+  Integer n = FView.Count();
   if ((Integer)FBuffers.size() < FBufferCount) FBuffers.resize(size_t(FBufferCount));
   FRecordCount = std::max(0, std::min(FBufferCount, n - first));
   for (Integer i = 0; i < FRecordCount; ++i) {
@@ -414,7 +419,7 @@ void TDataSet::FillBuffers(Integer first, Integer active) {
 // Puts the record at a view position into the buffers, keeping it at the
 // same buffer index as the active record had where the records allow.
 void TDataSet::ResyncAt(Integer viewPos) {
-  Integer n = Integer(FView.size());
+  Integer n = FView.Count();
   if (n == 0) {
     FillBuffers(0, 0);
     FBOF = FEOF = true;
@@ -442,8 +447,8 @@ void TDataSet::Resync() {
 TRecordData* TDataSet::ActiveRecordData() const {
   if (FRecordCount == 0 || FActiveRecord >= FRecordCount) return nullptr;
   Integer pos = FBuffers[size_t(FActiveRecord)].ViewPos;
-  if (pos < 0 || pos >= Integer(FView.size())) return nullptr;
-  return FView[size_t(pos)];
+  if (pos < 0 || pos >= FView.Count()) return nullptr;
+  return FView.At(pos);
 }
 
 void TDataSet::SetBufferCount(Integer v) {
@@ -461,7 +466,7 @@ void TDataSet::SetBufferCount(Integer v) {
   }
   if (!cur) { FillBuffers(0, 0); return; }
   Integer pos = ViewPosOf(cur->Id);
-  Integer n = Integer(FView.size());
+  Integer n = FView.Count();
   // Keep as many records before the current one as before, then fill the
   // window forward and, near the end, backward.
   Integer act = std::min(oldActive, v - 1);
@@ -583,6 +588,14 @@ const TDBValue* TDataSet::RecordDataValue(const TRecordData* rec, const TField* 
 
 const TDBValue* TDataSet::ReadFieldValue(const TField* f) const {
   if (f->FOffset < 0) return nullptr;
+  if (FState == dsBrowse && (f->FFieldKind == fkData || f->FFieldKind == fkInternalCalc)) {
+    // The common case first: a stored value of the active record.
+    if (FActiveRecord >= FRecordCount) return nullptr;
+    Integer pos = FBuffers[size_t(FActiveRecord)].ViewPos;
+    if (pos < 0 || pos >= FView.Count()) return nullptr;
+    const TRecordData* rec = FView.At(pos);
+    return size_t(f->FOffset) < rec->Values.size() ? &rec->Values[size_t(f->FOffset)] : nullptr;
+  }
   if (FCalcTarget && (FState == dsCalcFields || FState == dsFilter)) {
     // A record calculated outside the buffers.
     if (f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup)
@@ -610,8 +623,8 @@ const TDBValue* TDataSet::ReadFieldValue(const TField* f) const {
   }
   if (FRecordCount == 0 || FActiveRecord >= FRecordCount) return nullptr;
   Integer pos = FBuffers[size_t(FActiveRecord)].ViewPos;
-  if (pos < 0 || pos >= Integer(FView.size())) return nullptr;
-  const TRecordData* rec = FView[size_t(pos)];
+  if (pos < 0 || pos >= FView.Count()) return nullptr;
+  const TRecordData* rec = FView.At(pos);
   return size_t(f->FOffset) < rec->Values.size() ? &rec->Values[size_t(f->FOffset)] : nullptr;
 }
 
@@ -721,11 +734,11 @@ void TDataSet::ClearFields() {
 // ---------------------------------------------------------------------------
 // Navigation.
 
-bool TDataSet::IsEmpty() const { return FView.empty() && FState != dsInsert; }
+bool TDataSet::IsEmpty() const { return FView.Empty() && FState != dsInsert; }
 
 Integer TDataSet::RecordCount() const {
   CheckActive();
-  return Integer(FView.size());
+  return FView.Count();
 }
 
 Integer TDataSet::RecNo() const {
@@ -737,7 +750,7 @@ Integer TDataSet::RecNo() const {
 
 void TDataSet::SetRecNo(Integer v) {
   CheckBrowseMode();
-  Integer n = Integer(FView.size());
+  Integer n = FView.Count();
   if (n == 0) return;
   v = std::clamp(v, 1, n);
   if (v == RecNo()) return;
@@ -754,7 +767,7 @@ void TDataSet::First() {
   FActiveRecord = 0;
   FillBuffers(0, 0);
   FBOF = true;
-  FEOF = FView.empty();
+  FEOF = FView.Empty();
   DataEvent(deDataSetChange, 0);
   Notify(AfterScroll);
 }
@@ -763,7 +776,7 @@ void TDataSet::Last() {
   CheckBrowseMode();
   RefreshStaleView();
   Notify(BeforeScroll);
-  Integer n = Integer(FView.size());
+  Integer n = FView.Count();
   Integer first = std::max(0, n - FBufferCount);
   FillBuffers(first, n - 1 - first);
   FEOF = true;
@@ -781,7 +794,7 @@ Integer TDataSet::MoveBy(Integer distance) {
     FBOF = FEOF = false;
     Integer oldCount = FRecordCount;
     Integer scroll = 0;
-    Integer n = Integer(FView.size());
+    Integer n = FView.Count();
     while (distance > 0) {
       if (FActiveRecord < FRecordCount - 1) {
         ++FActiveRecord;
@@ -912,7 +925,7 @@ void TDataSet::Insert() {
   // The new record takes the active buffer's place; the records from there
   // on move one buffer down (the last one leaves a full window).
   Integer at = FRecordCount == 0 ? 0 : FActiveRecord;
-  FInsertViewPos = FRecordCount == 0 ? Integer(FView.size()) : FBuffers[size_t(at)].ViewPos;
+  FInsertViewPos = FRecordCount == 0 ? FView.Count() : FBuffers[size_t(at)].ViewPos;
   if (FRecordCount < FBufferCount) ++FRecordCount;
   for (Integer i = FRecordCount - 1; i > at; --i) FBuffers[size_t(i)] = FBuffers[size_t(i - 1)];
   FBuffers[size_t(at)].ViewPos = -1;
@@ -928,7 +941,7 @@ void TDataSet::Append() {
   CheckActive();
   BeginInsertAppend();
   // The window shows the last records with the new one after them.
-  Integer n = Integer(FView.size());
+  Integer n = FView.Count();
   Integer before = std::min(n, FBufferCount - 1);
   FillBuffers(n - before, 0);
   FRecordCount = before + 1;
@@ -987,18 +1000,10 @@ void TDataSet::Post() {
       rec->Id = NextRecordId();
       // Place the record: at the end when appending, else before the record
       // that was current, in the cache and in the view.
-      Integer pos = std::clamp(FInsertViewPos, 0, Integer(FView.size()));
-      TRecordData* before = pos < Integer(FView.size()) ? FView[size_t(pos)] : nullptr;
-      TRecordData* raw = rec.get();
-      if (before && !FAppending) {
-        auto& records = FStore->Records;
-        auto it = std::find_if(records.begin(), records.end(), [&](auto& p) { return p.get() == before; });
-        records.insert(it, std::move(rec));
-      } else {
-        FStore->Records.push_back(std::move(rec));
-      }
-      FView.insert(FView.begin() + pos, raw);
-      FPositionsValid = false;
+      Integer pos = std::clamp(FInsertViewPos, 0, FView.Count());
+      TRecordData* before = pos < FView.Count() && !FAppending ? FView.At(pos) : nullptr;
+      TRecordData* raw = FStore->Insert(std::move(rec), before);
+      FView.Insert(pos, raw);
       newPos = pos;
     } else {
       TRecordData* rec = ActiveRecordDataForEdit();
@@ -1021,7 +1026,7 @@ void TDataSet::Post() {
 TRecordData* TDataSet::ActiveRecordDataForEdit() const {
   if (FEditBuffer < 0 || FEditBuffer >= FRecordCount) return nullptr;
   Integer pos = FBuffers[size_t(FEditBuffer)].ViewPos;
-  return pos >= 0 && pos < Integer(FView.size()) ? FView[size_t(pos)] : nullptr;
+  return pos >= 0 && pos < FView.Count() ? FView.At(pos) : nullptr;
 }
 
 void TDataSet::Cancel() {
@@ -1032,8 +1037,8 @@ void TDataSet::Cancel() {
   Integer pos = 0;
   if (inserting) {
     RemoveInsertBuffer();
-    pos = std::min(FInsertViewPos, Integer(FView.size()) - 1);
-    if (FAppending) pos = Integer(FView.size()) - 1;
+    pos = std::min(FInsertViewPos, FView.Count() - 1);
+    if (FAppending) pos = FView.Count() - 1;
   } else {
     TRecordData* rec = ActiveRecordDataForEdit();
     pos = rec ? ViewPosOf(rec->Id) : 0;
@@ -1050,7 +1055,7 @@ void TDataSet::Cancel() {
 void TDataSet::Delete() {
   CheckActive();
   if (FState == dsInsert) { Cancel(); return; }
-  if (FView.empty() || FRecordCount == 0) DatabaseError(SDataSetEmpty, this);
+  if (FView.Empty() || FRecordCount == 0) DatabaseError(SDataSetEmpty, this);
   if (FState == dsEdit) {
     // Deleting the record being edited drops the edit first.
     FEditValues.clear();
@@ -1061,15 +1066,14 @@ void TDataSet::Delete() {
   Notify(BeforeDelete);
   Notify(BeforeScroll);
   TRecordData* rec = ActiveRecordData();
-  Integer pos = ViewPosOf(rec->Id);
+  Integer pos = FBuffers[size_t(FActiveRecord)].ViewPos;
   CheckOperation([&] { InternalDeleteRecord(rec); }, OnDeleteError);
-  // The descendant has discarded the record or marked it deleted.
-  auto vit = std::find(FView.begin(), FView.end(), rec);
-  if (vit != FView.end()) FView.erase(vit);
-  FPositionsValid = false;
+  // The descendant has discarded the record (which takes it out of the
+  // view) or marked it deleted.
+  FView.Remove(rec);
   StoreChanged();
   SetState(dsBrowse);
-  ResyncAt(std::min(pos, Integer(FView.size()) - 1));
+  ResyncAt(std::min(pos, FView.Count() - 1));
   DataEvent(deDataSetChange, 0);
   Notify(AfterDelete);
   Notify(AfterScroll);
@@ -1151,6 +1155,7 @@ void TDataSet::DataEvent(TDataEvent event, NativeInt info) {
     if (FState != dsSetKey && FAutoCalcFields) CalcEditBuffer();
     if (f->OnChange) f->OnChange(f);
   }
+  if (FDataSources.empty() && FDisableCount == 0) return;
   if (FDisableCount == 0) {
     // Copy: a handler may link or unlink data sources.
     std::vector<TDataSource*> sources = FDataSources;
@@ -1284,27 +1289,31 @@ bool TDataSet::LocateRecord(const String& keyFields, const Variant& keyValues, T
     }
     keys.push_back(std::move(k));
   }
-  for (size_t r = 0; r < FView.size(); ++r) {
-    TRecordData* rec = FView[r];
-    bool match = true;
+  bool any = false;
+  FView.ForEach([&](TRecordData* rec, Integer r) {
     for (const Key& k : keys) {
-      TDBValue v = RecordFieldValue(rec, k.Field);
+      const TDBValue* p = RecordDataValue(rec, k.Field);
+      TDBValue copy;
+      if (!p) p = &(copy = RecordFieldValue(rec, k.Field));
+      const TDBValue& v = *p;
       if (DBValueIsNull(k.Value) || DBValueIsNull(v)) {
-        if (DBValueIsNull(k.Value) != DBValueIsNull(v)) { match = false; break; }
+        if (DBValueIsNull(k.Value) != DBValueIsNull(v)) return true;
         continue;
       }
       if (k.Kind == TStorageKind::Text) {
-        String t = std::get<String>(v);
-        if (ci) t = FoldCase(t);
-        if (partial ? t.compare(0, k.Text.size(), k.Text) != 0 : t != k.Text) { match = false; break; }
+        const String& raw = std::get<String>(v);
+        String folded;
+        const String& t = ci ? (folded = FoldCase(raw)) : raw;
+        if (partial ? t.compare(0, k.Text.size(), k.Text) != 0 : t != k.Text) return true;
       } else if (CompareDBValues(v, k.Value, k.Kind, false) != 0) {
-        match = false;
-        break;
+        return true;
       }
     }
-    if (match) { found = Integer(r); return true; }
-  }
-  return false;
+    found = r;
+    any = true;
+    return false;
+  });
+  return any;
 }
 
 bool TDataSet::Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options) {
@@ -1323,7 +1332,7 @@ Variant TDataSet::Lookup(const String& keyFields, const Variant& keyValues, cons
   Integer pos = -1;
   if (!LocateRecord(keyFields, keyValues, TLocateOptions(), pos)) return Variant::Null();
   std::vector<TField*> results = GetFieldList(resultFields);
-  TRecordData* rec = FView[size_t(pos)];
+  TRecordData* rec = FView.At(pos);
   std::vector<Variant> values;
   for (TField* f : results) values.push_back(DBValueToVariant(RecordFieldValue(rec, f), f->DataType()));
   if (values.size() == 1) return values[0];

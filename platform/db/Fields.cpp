@@ -233,16 +233,12 @@ void TField::AccessError(const char* typeName) const {
 }
 
 TDBValue TField::GetData() const {
-  if (!FDataSet) return {};
-  if (FValidating) return FValidatingValue;
-  const TDBValue* p = FDataSet->ReadFieldValue(this);
+  const TDBValue* p = ValuePtr();
   return p ? *p : TDBValue{};
 }
 
 bool TField::IsNull() const {
-  if (!FDataSet) return true;
-  if (FValidating) return DBValueIsNull(FValidatingValue);
-  const TDBValue* p = FDataSet->ReadFieldValue(this);
+  const TDBValue* p = ValuePtr();
   return !p || DBValueIsNull(*p);
 }
 
@@ -300,7 +296,10 @@ void TField::SetAsDateTime(TDateTime) { AccessError("DateTime"); }
 bool TField::AsBoolean() const { AccessError("Boolean"); }
 void TField::SetAsBoolean(bool) { AccessError("Boolean"); }
 
-Variant TField::AsVariant() const { return DBValueToVariant(GetData(), FDataType); }
+Variant TField::AsVariant() const {
+  const TDBValue* p = ValuePtr();
+  return p ? DBValueToVariant(*p, FDataType) : Variant::Null();
+}
 
 void TField::SetAsVariant(const Variant& v) {
   if (FFieldKind == fkLookup && FDataSet && FDataSet->State() != dsCalcFields && FLookupDataSet) {
@@ -387,8 +386,8 @@ TStringField::TStringField(TComponent* owner) : TField(owner) {
 }
 
 String TStringField::AsString() const {
-  TDBValue v = GetData();
-  return v.index() == 4 ? std::get<String>(v) : String();
+  const TDBValue* v = ValuePtr();
+  return v && v->index() == 4 ? std::get<String>(*v) : String();
 }
 Integer TStringField::AsInteger() const { return IsNull() ? 0 : StrToInt(Trim(AsString())); }
 double TStringField::AsFloat() const { return IsNull() ? 0 : StrToFloat(Trim(AsString())); }
@@ -449,8 +448,8 @@ void TIntegerField::SetAsString(const String& v) {
 Integer TIntegerField::AsInteger() const { return Integer(AsLargeInt()); }
 void TIntegerField::SetAsInteger(Integer v) { SetAsLargeInt(v); }
 Int64 TIntegerField::AsLargeInt() const {
-  TDBValue v = GetData();
-  return v.index() == 1 ? std::get<Int64>(v) : 0;
+  const TDBValue* v = ValuePtr();
+  return v && v->index() == 1 ? std::get<Int64>(*v) : 0;
 }
 void TIntegerField::SetAsLargeInt(Int64 v) {
   CheckRange(v);
@@ -511,8 +510,8 @@ void TFloatField::SetPrecision(Integer v) {
   PropertyChanged(false);
 }
 double TFloatField::AsFloat() const {
-  TDBValue v = GetData();
-  return v.index() == 2 ? std::get<double>(v) : 0.0;
+  const TDBValue* v = ValuePtr();
+  return v && v->index() == 2 ? std::get<double>(*v) : 0.0;
 }
 void TFloatField::SetAsFloat(double v) {
   if (!std::isfinite(v)) DatabaseError(Format("'%s' is not a valid floating point value", {FloatToStr(v)}));
@@ -568,8 +567,8 @@ void TBCDField::SetCurrency(bool v) {
   PropertyChanged(false);
 }
 ::Currency TBCDField::AsCurrency() const {
-  TDBValue v = GetData();
-  return v.index() == 1 ? ::Currency::FromRaw(std::get<Int64>(v)) : ::Currency();
+  const TDBValue* v = ValuePtr();
+  return v && v->index() == 1 ? ::Currency::FromRaw(std::get<Int64>(*v)) : ::Currency();
 }
 void TBCDField::SetAsCurrency(::Currency v) { SetData(v.Raw()); }
 double TBCDField::AsFloat() const { return AsCurrency().ToDouble(); }
@@ -627,8 +626,8 @@ Integer TBooleanField::DefaultDisplayWidth() const {
 }
 
 bool TBooleanField::AsBoolean() const {
-  TDBValue v = GetData();
-  return v.index() == 3 && std::get<bool>(v);
+  const TDBValue* v = ValuePtr();
+  return v && v->index() == 3 && std::get<bool>(*v);
 }
 void TBooleanField::SetAsBoolean(bool v) { SetData(v); }
 Integer TBooleanField::AsInteger() const { return AsBoolean() ? 1 : 0; }
@@ -678,8 +677,8 @@ void TDateTimeField::SetDisplayFormat(const String& v) {
 }
 
 TDateTime TDateTimeField::AsDateTime() const {
-  TDBValue v = GetData();
-  return v.index() == 2 ? std::get<double>(v) : 0.0;
+  const TDBValue* v = ValuePtr();
+  return v && v->index() == 2 ? std::get<double>(*v) : 0.0;
 }
 void TDateTimeField::SetAsDateTime(TDateTime v) { SetData(Normalize(v)); }
 double TDateTimeField::AsFloat() const { return AsDateTime(); }
@@ -727,12 +726,12 @@ TWideMemoField::TWideMemoField(TComponent* owner) : TMemoField(owner) { SetDataT
 TGraphicField::TGraphicField(TComponent* owner) : TBlobField(owner) { SetDataType(ftGraphic); }
 
 Integer TBlobField::BlobSize() const {
-  TDBValue v = GetData();
-  return v.index() == 4 ? Integer(std::get<String>(v).size()) : 0;
+  const TDBValue* v = ValuePtr();
+  return v && v->index() == 4 ? Integer(std::get<String>(*v).size()) : 0;
 }
 String TBlobField::AsString() const {
-  TDBValue v = GetData();
-  return v.index() == 4 ? std::get<String>(v) : String();
+  const TDBValue* v = ValuePtr();
+  return v && v->index() == 4 ? std::get<String>(*v) : String();
 }
 void TBlobField::SetAsString(const String& v) {
   // An empty BLOB is stored as null, as the database keeps it.

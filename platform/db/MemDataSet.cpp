@@ -21,6 +21,7 @@ void TMemDataSet::InternalOpen() {
     r->Id = NextRecordId();
     r->Values.resize(cols);
   }
+  RecordsReplaced();
 }
 
 void TMemDataSet::InternalClose() { FSaved = std::move(RecordStore()); }

@@ -658,6 +658,25 @@ TEST(JetTranslator, StorageDateForm) {
   EXPECT_EQ(d, EncodeDate(2024, 1, 5));
   EXPECT_FALSE(ISOToDateTime("2024-02-30", d));
   EXPECT_FALSE(ISOToDateTime("hello", d));
+  // The storage form is read to the very value the date functions give.
+  struct Case {
+    const char* Text;
+    int Y, M, D, H, N, S;   // Y == 0: not a date
+  };
+  for (Case c : {Case{"2024-02-29 23:59:59", 2024, 2, 29, 23, 59, 59}, Case{"0001-01-01 00:00:00", 1, 1, 1, 0, 0, 0},
+                 Case{"9999-12-31 12:30:01", 9999, 12, 31, 12, 30, 1}, Case{"1899-12-30 06:00:00", 1899, 12, 30, 6, 0, 0},
+                 Case{"2000-03-01 00:00:00", 2000, 3, 1, 0, 0, 0}, Case{"1900-02-28 00:00:00", 1900, 2, 28, 0, 0, 0},
+                 Case{"2023-02-29 00:00:00", 0}, Case{"1900-02-29 00:00:00", 0}, Case{"2024-04-31 00:00:00", 0},
+                 Case{"2024-01-01 24:00:00", 0}, Case{"2024-13-01 00:00:00", 0}, Case{"0000-01-01 00:00:00", 0},
+                 Case{"2024-01-0a 00:00:00", 0}}) {
+    SCOPED_TRACE(c.Text);
+    if (c.Y == 0) {
+      EXPECT_FALSE(ISOToDateTime(c.Text, d));
+      continue;
+    }
+    ASSERT_TRUE(ISOToDateTime(c.Text, d));
+    EXPECT_EQ(d, EncodeDate(Word(c.Y), Word(c.M), Word(c.D)) + EncodeTime(Word(c.H), Word(c.N), Word(c.S), 0));
+  }
 }
 
 }  // namespace

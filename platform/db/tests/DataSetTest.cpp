@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "DBTestUtil.h"
 #include "DateUtils.h"
 #include "FormatSettings.h"
@@ -261,6 +262,86 @@ TEST(DataSetEditing, PostErrorHandlerCanRetryOrAbort) {
   }
   EXPECT_EQ(ds->State(), dsInsert);
   ds->Cancel();
+}
+
+// Deleting, inserting and appending in any mix keeps positions, bookmarks,
+// searches and the order exactly as a plain list of the ids would have them
+// (removed records leave holes in the cache that later positions skip).
+TEST(DataSetEditing, ManyDeletesInsertsAndAppendsKeepPositionsAndOrder) {
+  const int n = 600;
+  auto ds = MakeNumbers(n);
+  std::vector<int> model;
+  for (int i = 1; i <= n; ++i) model.push_back(i);
+  TBookmark last;
+  ds->Last();
+  last = ds->GetBookmark();
+  auto check = [&](const char* step) {
+    SCOPED_TRACE(step);
+    ASSERT_EQ(ds->RecordCount(), Integer(model.size()));
+    if (!model.empty()) {
+      Integer recNo = ds->RecNo();
+      ASSERT_GE(recNo, 1);
+      EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), model[size_t(recNo - 1)]);
+      EXPECT_EQ(ds->BookmarkValid(last), model.back() == n);
+    }
+    EXPECT_EQ(Ids(*ds), model);
+  };
+  // Every third record, walking forward.
+  ds->First();
+  for (size_t i = 0; i < model.size();) {
+    ds->SetRecNo(Integer(i + 1));
+    if (model[i] % 3 == 0) {
+      ds->Delete();
+      model.erase(model.begin() + std::ptrdiff_t(i));
+    } else {
+      ++i;
+    }
+  }
+  check("every third");
+  // From the end backwards, past the point where holes are squeezed out.
+  ds->Last();
+  for (int k = 0; k < 150; ++k) {
+    ds->Delete();
+    model.pop_back();
+    ds->Last();
+  }
+  check("from the end");
+  EXPECT_FALSE(ds->BookmarkValid(last));
+  // Inserting in the middle, appending at the end, deleting in between.
+  for (int k = 0; k < 40; ++k) {
+    Integer at = Integer((k * 37) % model.size()) + 1;
+    ds->SetRecNo(at);
+    ds->Insert();
+    ds->FieldByName("ID")->SetAsInteger(1000 + k);
+    ds->Post();
+    model.insert(model.begin() + (at - 1), 1000 + k);
+    ds->Append();
+    ds->FieldByName("ID")->SetAsInteger(2000 + k);
+    ds->Post();
+    model.push_back(2000 + k);
+    ds->SetRecNo(Integer((k * 53) % model.size()) + 1);
+    Integer gone = ds->RecNo();
+    ds->Delete();
+    model.erase(model.begin() + (gone - 1));
+    EXPECT_EQ(ds->RecNo(), std::min(gone, Integer(model.size())));
+  }
+  check("mixed");
+  // Searches and bookmarks see the survivors at their new places.
+  int midId = model[model.size() / 2];
+  ASSERT_TRUE(ds->Locate("ID", Variant(midId), {}));
+  EXPECT_EQ(ds->RecNo(), Integer(model.size() / 2) + 1);
+  TBookmark mid = ds->GetBookmark();
+  ds->First();
+  ds->Delete();
+  model.erase(model.begin());
+  ds->GotoBookmark(mid);
+  EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), midId);
+  EXPECT_EQ(ds->RecNo(), Integer(std::find(model.begin(), model.end(), midId) - model.begin()) + 1);
+  // Until nothing is left.
+  while (!ds->IsEmpty()) ds->Delete();
+  model.clear();
+  check("all gone");
+  EXPECT_TRUE(ds->Eof());
 }
 
 TEST(DataSetBookmarks, BookmarksCompareInCurrentOrderAfterSort) {
