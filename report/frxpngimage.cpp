@@ -276,6 +276,13 @@ bool TChunkIHDR::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
     case COLOR_RGBALPHA: valid = BitDepth == 8 || BitDepth == 16; break;
   }
   if (!valid) Raise<EPngInvalidIHDR>();
+  // The image data that follow must be able to hold the declared picture:
+  // deflate expands at most about 1032:1, so a few bytes declaring a huge
+  // picture are refused before anything is allocated for it.
+  Int64 left = Stream->Size() - Stream->Position();
+  if (left < 12) Raise<EPngUnexpectedEnd>();  // not even one more chunk
+  if (ImageDataSize(ColorType, BitDepth, Width, Height, InterlaceMethod == 1) > frxInflatedSizeLimit(left))
+    Raise<EPNGSizeExceeds>();
   Owner()->InterlaceMode = InterlaceMethod;
   PrepareImageData();
   return true;
@@ -408,6 +415,12 @@ bool TChunktRNS::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
   TChunk::ReadFrom(Stream, ChunkName, Size);
   memset(PaletteValues, 255, sizeof(PaletteValues));
   TChunkIHDR* header = Owner()->Header();
+  // A grey key needs one 16-bit sample, an RGB key three; a shorter chunk
+  // names no colour and is left out, as readers of the format do.
+  if ((header->ColorType == COLOR_GRAYSCALE && Size < 2) || (header->ColorType == COLOR_RGB && Size < 6)) {
+    FIgnored = true;
+    return true;
+  }
   if (header->ColorType == COLOR_PALETTE) {
     memcpy(PaletteValues, FData.data(), Size);
     // One colour fully transparent and every other one opaque can be drawn
@@ -526,6 +539,13 @@ bool TChunktEXt::WriteTo(TStream* Stream) {
   return SaveData(Stream);
 }
 
+namespace {
+// A compressed text inflates to at most this; a chunk whose text would be
+// larger is treated as damaged (its text stays empty) instead of letting a
+// small chunk demand gigabytes.
+constexpr Int64 kMaxTextBytes = Int64(4) << 20;
+}  // namespace
+
 bool TChunkzTXt::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Size) {
   TChunk::ReadFrom(Stream, ChunkName, Size);
   Text.clear();
@@ -539,7 +559,7 @@ bool TChunkzTXt::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
       try {
         void* out = nullptr;
         Integer outSize = 0;
-        frxInflateBuffer(FData.data() + start, Integer(Size - start), 0, out, outSize);
+        frxInflateBuffer(FData.data() + start, Integer(Size - start), 0, out, outSize, kMaxTextBytes);
         Text.assign(static_cast<char*>(out), size_t(outSize));
         free(out);
       } catch (const EZLibError&) {
@@ -685,6 +705,8 @@ void TPNGObject::LoadFromStream(TStream* Stream) {
     Cardinal size = GetBE32(head);
     String type(reinterpret_cast<char*>(head + 4), 4);
     if (FChunks.Count() == 0 && type != "IHDR") Raise<EPNGIHDRNotFirst>();
+    // The header owns the picture: a second one is a damaged file.
+    if (FChunks.Count() > 0 && type == "IHDR") Raise<EPngInvalidIHDR>();
     if (type == "cHRM" || (type == "IDAT" && haveIDAT)) {
       CheckChunkLength(Stream, size);
       Stream->Seek(Int64(size) + 4, soFromCurrent);
@@ -703,7 +725,7 @@ void TPNGObject::LoadFromStream(TStream* Stream) {
       more = idat->ReadFrom(Stream, type, size);
     } else {
       more = chunk->ReadFrom(Stream, type, size);
-      FChunks.Add(chunk.release());
+      if (!chunk->Ignored()) FChunks.Add(chunk.release());
     }
     if (!more) break;
   }

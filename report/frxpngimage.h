@@ -114,6 +114,8 @@ class TChunk : public TObject {
   Byte* Data() { return FData.data(); }
   Cardinal DataSize() const { return FDataSize; }
   void ResizeData(Cardinal Size);
+  // Set by ReadFrom for a chunk that was read but is not to be kept.
+  bool Ignored() const { return FIgnored; }
 
  protected:
   // Writes length, type, data and CRC.
@@ -123,6 +125,7 @@ class TChunk : public TObject {
   std::vector<Byte> FData;  // always one spare byte
   Cardinal FDataSize = 0;
   TPNGObject* FOwner = nullptr;
+  bool FIgnored = false;
 };
 
 class TChunkIEND : public TChunk {

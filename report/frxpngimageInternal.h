@@ -28,6 +28,9 @@ void CheckChunkLength(TStream* Stream, Cardinal Size);
 // Writes one chunk: length, type, data, CRC-32 of type and data.
 void WriteChunk(TStream* Stream, const char Type[4], const Byte* Data, Cardinal Size);
 
+// Bytes of the filtered image data (filter bytes included) of a picture.
+Int64 ImageDataSize(Byte ColorType, Byte Depth, Integer Width, Integer Height, bool Interlaced);
+
 // Images whose pixel buffer would exceed this are refused as out of
 // resources instead of letting a small file demand gigabytes.
 constexpr Int64 kMaxImageBytes = Int64(256) << 20;

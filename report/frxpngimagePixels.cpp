@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "Streams.h"
+#include "frxGZip.h"
 #include "frxpngimage.h"
 
 #include <windows.h>
@@ -111,6 +112,21 @@ inline void SetPacked(Byte* Row, Integer Index, int Bits, Byte Value) {
   Row[bit >> 3] = Byte((Row[bit >> 3] & ~mask) | ((Value << shift) & mask));
 }
 
+}  // namespace
+
+Int64 png_internal::ImageDataSize(Byte ColorType, Byte Depth, Integer Width, Integer Height, bool Interlaced) {
+  Int64 total = 0;
+  for (int p = 0; p < (Interlaced ? 7 : 1); ++p) {
+    const Pass& pass = Interlaced ? kAdam7[p] : kWhole;
+    Int64 rows = PassCount(Height, pass.Row, pass.RowStep);
+    Int64 bytes = RowBytes(ColorType, Depth, PassCount(Width, pass.Col, pass.ColStep));
+    if (bytes > 0) total += rows * (bytes + 1);
+  }
+  return total;
+}
+
+namespace {
+
 // Pulls the inflated image data out of consecutive IDAT chunks, checking the
 // CRC of each chunk as its end is reached.
 class TIDATReader {
@@ -131,13 +147,12 @@ class TIDATReader {
     while (FZ.avail_out > 0) {
       if (FEnded) return false;
       if (FZ.avail_in == 0) NextInput();
-      int rc = inflate(&FZ, Z_NO_FLUSH);
-      if (rc == Z_STREAM_END) {
-        FEnded = true;
-      } else if (rc == Z_BUF_ERROR && FZ.avail_in == 0) {
-        continue;  // needs more input
-      } else if (rc < 0) {
-        RaiseZLibError(rc);
+      int code = Z_OK;
+      switch (frxInflateStep(FZ, code)) {
+        case TfrxInflateStep::Progress:
+        case TfrxInflateStep::NeedInput: break;  // the next chunk follows
+        case TfrxInflateStep::End: FEnded = true; break;
+        case TfrxInflateStep::Failed: RaiseZLibError(code);
       }
     }
     return true;

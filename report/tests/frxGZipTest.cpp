@@ -94,6 +94,39 @@ TEST(frxGZip, CorruptStreamsRaiseZlibTexts) {
   EXPECT_THROW(frxZCheck(-6), EZLibError);
 }
 
+TEST(frxGZip, EveryResultButProgressEndsTheLoop) {
+  // A header that asks for a preset dictionary: inflate answers with a
+  // positive code, which must not be taken for progress.
+  const std::string needDict("\x78\x20\0\0\0\0\0", 7);
+  try {
+    Inflate(needDict);
+    ADD_FAILURE() << "inflated";
+  } catch (const EZDecompressionError& e) {
+    EXPECT_STREQ(e.what(), "need dictionary");
+  }
+}
+
+TEST(frxGZip, OutputIsCappedByTheCallerAndTheInput) {
+  std::string zeros(100000, '\0');
+  std::string z = ZlibOf(zeros);
+  void* out = nullptr;
+  Integer size = 0;
+  frxInflateBuffer(z.data(), Integer(z.size()), 0, out, size, 100000);
+  free(out);
+  EXPECT_EQ(size, 100000);
+  try {
+    frxInflateBuffer(z.data(), Integer(z.size()), 0, out, size, 99999);
+    ADD_FAILURE() << "inflated past the limit";
+  } catch (const EZDecompressionError& e) {
+    EXPECT_STREQ(e.what(), "insufficient memory");
+    EXPECT_EQ(out, nullptr);
+  }
+  // An estimate far beyond what the input can hold is no reason to take it.
+  EXPECT_EQ(Inflate(z, 0x7FFFFFFF), zeros);
+  EXPECT_GE(frxInflatedSizeLimit(Integer(z.size())), Int64(zeros.size()));
+  EXPECT_LT(frxInflatedSizeLimit(Integer(z.size())), Int64(2000) * Int64(z.size()));
+}
+
 TEST(frxGZip, ReadsGZipResources) {
   std::string raw = Pattern(5000);
   TStringStream src(GZipResource(raw, "1"));
@@ -139,8 +172,22 @@ TEST(frxGZip, RefusesDamagedResourcesWithoutTouchingTheTarget) {
     }
     EXPECT_EQ(dest.Size(), 0);
   }
+  // A stored file name without end.
+  std::string longName = GZipResource(raw, std::string(5000, 'n').c_str());
+  TStringStream named(longName);
+  TMemoryStream kept;
+  String name;
+  EXPECT_THROW(frxGZipResourceToStream(&named, &kept, name), EZDecompressionError);
+  EXPECT_EQ(name, "");
+  // Whatever Dest held stays as it was, also where the output would overwrite it.
+  TMemoryStream held;
+  held.WriteBuffer("abcdef", 6);
+  held.SetPosition(2);
+  TStringStream bad(GZipResource(raw, "1", false));
+  EXPECT_THROW(frxGZipResourceToStream(&bad, &held, name), EZDecompressionError);
+  EXPECT_EQ(std::string(static_cast<char*>(held.Memory()), size_t(held.Size())), "abcdef");
+  EXPECT_EQ(held.Position(), 2);
   TStringStream tiny("\x1f\x8b");
   TMemoryStream dest;
-  String name;
   EXPECT_THROW(frxGZipResourceToStream(&tiny, &dest, name), EReadError);
 }

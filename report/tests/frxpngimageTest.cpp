@@ -167,7 +167,9 @@ void ExpectError(const std::string& bytes, const char* text = nullptr) {
     LoadBytes(png, bytes);
     ADD_FAILURE() << "accepted";
   } catch (const E& e) {
-    if (text) EXPECT_STREQ(e.what(), text);
+    if (text) {
+      EXPECT_STREQ(e.what(), text);
+    }
   } catch (const Exception& e) {
     ADD_FAILURE() << "raised " << e.ClassName() << ": " << e.what();
   }
@@ -266,6 +268,72 @@ TEST(frxPngObject, RefusesDamagedContainers) {
   ExpectError<EPNGZLIBError>(good().Chunk("IDAT", "\x78\x9c\xff\xff\xff\xff").IEND().bytes,
                              "Could not decompress the image because it contains invalid compressed data.\r\n"
                              " Description: data error (-3)");
+}
+
+TEST(frxPngObject, HostileInputsEndInTheirErrors) {
+  // A zlib header that asks for a preset dictionary, and four bytes of its id.
+  const std::string needDict("\x78\x20\0\0\0\0\0", 7);
+  ExpectError<EPNGZLIBError>(PngBuilder().IHDR(1, 1, 8, 0).Chunk("IDAT", needDict).IEND().bytes,
+                             "Could not decompress the image because it contains invalid compressed data.\r\n"
+                             " Description: need dictionary (2)");
+  // 16384 x 16384 pixels declared by a file of a few dozen bytes: deflate
+  // cannot expand what follows that far.
+  ExpectError<EPNGSizeExceeds>(PngBuilder().IHDR(16384, 16384, 8, 0).IDAT("").IEND().bytes);
+  ExpectError<EPNGSizeExceeds>(PngBuilder().IHDR(4096, 4096, 8, 6, 0, 1).IDAT(std::string(100, '\0')).IEND().bytes);
+  // A second header would reallocate the picture and be saved again.
+  ExpectError<EPngInvalidIHDR>(PngBuilder().IHDR(2, 2, 8, 0).IHDR(3, 3, 8, 0).IDAT(kGrey2x2).IEND().bytes);
+  // A header at the very end of the data.
+  ExpectError<EPngUnexpectedEnd>(PngBuilder().IHDR(2, 2, 8, 0).bytes);
+}
+
+TEST(frxPngObject, CompressedTextsAreBounded) {
+  auto withText = [](const std::string& packed) {
+    return PngBuilder().IHDR(2, 2, 8, 0).Chunk("zTXt", std::string("k\0\0", 3) + packed).IDAT(kGrey2x2).IEND().bytes;
+  };
+  struct Case {
+    std::string packed;
+    std::string text;
+  } cases[] = {
+      {PngBuilder::Deflate("hello"), "hello"},
+      {PngBuilder::Deflate(std::string(1 << 20, 'a')), std::string(1 << 20, 'a')},
+      // Beyond a few MiB, or asking for a dictionary: the text stays empty
+      // and the picture loads.
+      {PngBuilder::Deflate(std::string(5 << 20, 'a')), ""},
+      {std::string("\x78\x20\0\0\0\0\0", 7), ""},
+  };
+  for (const auto& c : cases) {
+    TPNGObject png;
+    LoadBytes(png, withText(c.packed));
+    auto* z = png.Chunks().Find<TChunkzTXt>();
+    ASSERT_TRUE(z);
+    EXPECT_EQ(z->Text.size(), c.text.size());
+    EXPECT_TRUE(z->Text == c.text);
+    EXPECT_EQ(png.Pixels(1, 1), RGB(0x40, 0x40, 0x40));
+  }
+}
+
+TEST(frxPngObject, ShortTransparentColourIsIgnored) {
+  struct Case {
+    int type;
+    std::string trns;
+    TPNGTransparencyMode mode;
+  } cases[] = {
+      {0, std::string(1, '\0'), ptmNone},
+      {0, std::string(2, '\0'), ptmBit},
+      {2, std::string(2, '\0'), ptmNone},
+      {2, std::string(5, '\0'), ptmNone},
+      {2, std::string(6, '\0'), ptmBit},
+  };
+  for (const auto& c : cases) {
+    std::string raw = c.type == 0 ? kGrey2x2 : std::string(2 * (1 + 6), '\0');
+    TPNGObject png;
+    LoadBytes(png, PngBuilder().IHDR(2, 2, 8, c.type).Chunk("tRNS", c.trns).IDAT(raw).IEND().bytes);
+    SCOPED_TRACE(c.trns.size());
+    EXPECT_EQ(png.TransparencyMode(), c.mode);
+    EXPECT_EQ(png.Chunks().Find<TChunktRNS>() != nullptr, c.mode == ptmBit);
+    // Black stays opaque unless a whole key names it.
+    EXPECT_EQ(png.AlphaScanline(0) == nullptr, c.mode == ptmNone);
+  }
 }
 
 TEST(frxPngObject, LargestSizeIsAccepted) {
