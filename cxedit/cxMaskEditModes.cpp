@@ -639,12 +639,16 @@ bool TcxMaskEditRegExprExMode::SkipForcedPrefix() {
   if (FEdit->SelStart() != 0 || !FHead.empty() || !FRegExpr->AtStart()) return false;
   const TcxChars Prefix = ForcedPrefixAtStart();
   if (Prefix.empty()) return false;
-  // The cut selection goes back; the prefix becomes the head.
-  if (!FSelection.empty() && FCursorAtBegin) FTail = FSelection + FTail;
+  // The cut selection goes back in front of the tail (the head is empty, so
+  // that is where it stood, whichever end the caret was at); the prefix
+  // becomes the head. The selection then starts after the prefix, so the
+  // caller's second try cannot come here again: typing always goes on.
+  const TcxChars Text = FSelection + FTail;
+  const Integer n = std::min(Len(Prefix), Len(Text));
+  if (n == 0) return false;
   FSelection.clear();
-  const Integer n = std::min(Len(Prefix), Len(FTail));
-  FHead = FTail.substr(0, n);
-  FTail.erase(0, n);
+  FHead = Text.substr(0, n);
+  FTail = Text.substr(n);
   const Integer Length = FEdit->SelLength();
   FEdit->SetSelStartGuarded(n);
   FEdit->SetSelLengthGuarded(std::max(0, Length - n));

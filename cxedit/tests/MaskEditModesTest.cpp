@@ -345,3 +345,37 @@ TEST(MaskEditRegExprExMode, DateMaskOfTheFormatController) {
   EXPECT_EQ(W.Text(), "eom-1");
   EXPECT_TRUE(W.Mode->IsTextValid(W.Text()));
 }
+
+TEST(MaskEditRegExprExMode, TypingOverTheForcedPrefixKeepsItAndGoesOn) {
+  // Selecting part of a forced prefix and typing: the prefix stays, the
+  // character is tried after it.
+  struct Case {
+    const char* mask;
+    const char* text;
+    Integer start;
+    const char* typed;
+    const char* result;
+    int beeps;
+  } cases[] = {
+      {"ab", "ab", 0, "x", "ab", 1},
+      {"ab", "ab", 1, "x", "ab", 1},
+      {"'ID-'\\d", "ID-", 0, "x", "ID-", 1},
+      {"'ID-'\\d", "ID-", 1, "7", "ID-7", 0},
+      {"'ID-'\\d", "ID-4", 0, "7", "ID-7", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(String(c.mask) + " at " + std::to_string(c.start));
+    TFakeEditor E(emkRegExprEx, c.mask);
+    E.SetText(c.text);
+    E.Select(c.start, 1);
+    E.TypeText(c.typed);
+    EXPECT_EQ(E.Text(), c.result);
+    EXPECT_EQ(E.Beeps, c.beeps);
+  }
+  // Backspace over a selection of the prefix leaves the prefix.
+  TFakeEditor E(emkRegExprEx, "ab");
+  E.SetText("ab");
+  E.Select(0, 1);
+  E.Key(VK_BACK);
+  EXPECT_EQ(E.Text(), "ab");
+}
