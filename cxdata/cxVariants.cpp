@@ -195,7 +195,9 @@ void WriteVariant(TStream* S, const Variant& V0) {
   }
 }
 
-Variant ReadVariant(TStream* S, int Depth) {
+// Pending counts the elements of the enclosing arrays still to come after
+// this value: each of them takes at least its tag byte too.
+Variant ReadVariant(TStream* S, int Depth, Int64 Pending) {
   const Byte tag = cxReadByte(S);
   switch (tag) {
     case 0: return Variant::Null();
@@ -208,11 +210,16 @@ Variant ReadVariant(TStream* S, int Depth) {
         case 4: count = ReadLE<int32_t>(S); break;
         default: count = Integer(uint32_t(ReadLE<int64_t>(S))); break;   // low 32 bits
       }
-      // Every element takes at least its tag byte.
-      CheckCount(S, count, 1);
+      // Every element takes at least its tag byte, and so does every element
+      // still to come around this array: the counts of all open arrays
+      // together must fit in what is left, so that what is reserved for them
+      // never exceeds what the stream can hold. A stream that cannot tell its
+      // size gets no reservation beyond a small start.
+      if (count < 0) ReadError();
+      CheckCount(S, count + Pending, 1);
       std::vector<Variant> items;
-      items.reserve(size_t(std::min<Int64>(count, ReadChunk)));
-      for (Int64 i = 0; i < count; ++i) items.push_back(ReadVariant(S, Depth + 1));
+      items.reserve(size_t(Remaining(S) >= 0 ? count : std::min<Int64>(count, 64)));
+      for (Int64 i = 0; i < count; ++i) items.push_back(ReadVariant(S, Depth + 1, Pending + count - i - 1));
       return VarArrayOf(items);
     }
     case 2: return Variant(ReadLE<int8_t>(S));
@@ -406,6 +413,6 @@ void cxWriteWideString(TStream* S, const std::u16string& V) {
   if (!bytes.empty()) S->WriteBuffer(bytes.data(), LongInt(bytes.size()));
 }
 
-Variant cxReadVariant(TStream* S) { return ReadVariant(S, 0); }
+Variant cxReadVariant(TStream* S) { return ReadVariant(S, 0, 0); }
 
 void cxWriteVariant(TStream* S, const Variant& V) { WriteVariant(S, V); }

@@ -26,6 +26,9 @@ TFormatControllerHolder& Holder() {
 
 char32_t Up(char32_t c) { return cxUpperAscii(c); }
 
+// The most format text one parse looks at, its expansions included.
+constexpr size_t kMaxExpandedFormat = 64 * 1024;
+
 // Algorithm of parsing one format into items (see ParseFormat).
 class TFormatParser {
  public:
@@ -33,7 +36,13 @@ class TFormatParser {
 
   bool Parse(const String& Format, int Depth) {
     if (Depth >= 2) return true;   // expansions nest at most two levels
-    const TcxChars F = cxUtf8ToChars(Format.empty() ? String("C") : Format);
+    const String& Text = Format.empty() ? String("C") : Format;
+    // Expansions multiply: every "c" of a format repeats the whole short
+    // date format. What they add up to is bounded, so that a hostile
+    // profile is refused (no items) instead of taking seconds and gigabytes.
+    if (Text.size() > FBudget) return false;
+    FBudget -= Text.size();
+    const TcxChars F = cxUtf8ToChars(Text);
     const TFormatSettings& FS = FormatSettings();
     size_t i = 0;
     auto Run = [&](char32_t Letter) {
@@ -178,6 +187,7 @@ class TFormatParser {
   }
 
   TcxDateTimeFormatInfo& FInfo;
+  size_t FBudget = kMaxExpandedFormat;
   bool FHourSeen = false;
   bool FAmPmSeen = false;
   char32_t FLastLetter = 0;

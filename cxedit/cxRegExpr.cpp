@@ -31,9 +31,12 @@ const char* const scxRegExprCantCreateEmptyEnum = "Can't create empty enumeratio
 const char* const scxRegExprSubrangeOrder = "The starting character of the subrange must be less than the finishing one";
 const char* const scxRegExprTooComplex = "The regular expression is too complex";
 
-// Guards against masks whose repeat counts would build an unbounded tree.
+// Guards against masks whose repeat counts would build an unbounded tree:
+// the automaton's size (states and the members of their sets) and its links
+// are bounded, which also bounds the work of each typed character.
 constexpr Integer cxRegExprMaxRepeat = 1000;
-constexpr Integer cxRegExprMaxStates = 100000;
+constexpr Integer cxRegExprMaxSize = 100000;
+constexpr Int64 cxRegExprMaxLinks = 500000;
 
 // Replaces the one "%s" of a message by Arg (messages are our own constants).
 String FormatMsg(const char* Msg, const String& Arg) {
@@ -163,26 +166,32 @@ void TcxRegExprParserAlt::EntryStates(std::vector<TcxRegExprState*>& Out, size_t
   }
 }
 
-void TcxRegExprParserAlt::Link(TcxRegExprState* BlockExit) {
+void TcxRegExprParserAlt::Link(TcxRegExprState* BlockExit, Int64& Links) {
   for (size_t i = 0; i < FItems.size(); ++i) {
+    // Runs of optional items link each to all that follow: the links can
+    // grow with the square of the mask, so they are counted as they go.
+    if (Links > cxRegExprMaxLinks) return;
     TcxRegExprParserItem* Item = FItems[i].get();
     std::vector<TcxRegExprState*> Next;
     EntryStates(Next, i + 1);
+    Links += static_cast<Int64>(Next.size());
     for (auto* S : Next) Item->ExitState()->AddSuccessor(S);
     if (Item->AllowsRepeat()) Item->ExitState()->AddSuccessor(Item->EntryState());
     if (auto* Block = dynamic_cast<TcxRegExprParserBlockItem*>(Item)) {
       std::vector<TcxRegExprState*> Entries;
       Block->Alts()->EntryStates(Entries);
+      Links += static_cast<Int64>(Entries.size()) + 1;
       for (auto* S : Entries) Block->EntryState()->AddSuccessor(S);
       if (Block->Alts()->SomeAllAllowAbsence()) Block->EntryState()->AddSuccessor(Block->ExitState());
-      Block->Alts()->Link(Block->ExitState());
+      Block->Alts()->Link(Block->ExitState(), Links);
     }
   }
-  if (BlockExit) LinkExitsTo(BlockExit);
+  if (BlockExit) LinkExitsTo(BlockExit, Links);
 }
 
-void TcxRegExprParserAlt::LinkExitsTo(TcxRegExprState* State) {
+void TcxRegExprParserAlt::LinkExitsTo(TcxRegExprState* State, Int64& Links) {
   for (size_t i = FItems.size(); i-- > 0;) {
+    ++Links;
     FItems[i]->ExitState()->AddSuccessor(State);
     if (!FItems[i]->AllowsAbsence()) break;
   }
@@ -205,8 +214,8 @@ bool TcxRegExprParserAlts::CanBeEmpty() const {
 bool TcxRegExprParserAlts::SomeAllAllowAbsence() const {
   return std::any_of(FAlts.begin(), FAlts.end(), [](auto& A) { return A->AllAllowAbsence(); });
 }
-void TcxRegExprParserAlts::Link(TcxRegExprState* BlockExit) {
-  for (auto& A : FAlts) A->Link(BlockExit);
+void TcxRegExprParserAlts::Link(TcxRegExprState* BlockExit, Int64& Links) {
+  for (auto& A : FAlts) A->Link(BlockExit, Links);
 }
 void TcxRegExprParserAlts::FlagFinal() {
   for (auto& A : FAlts) A->FlagFinal();
@@ -287,7 +296,7 @@ class TcxRegExprParser {
   std::vector<TcxLexem> FLexems;
   size_t FLex = 0;
   std::vector<TcxRegExprParserBlockItem*> FBlocks;
-  Integer FStates = 0;
+  Integer FSize = 0;
   bool FTooComplex = false;
 };
 
@@ -461,8 +470,8 @@ std::unique_ptr<TcxRegExprItem> TcxRegExprParser::ClassOfLexem(const TcxLexem& L
 }
 
 std::unique_ptr<TcxRegExprParserItem> TcxRegExprParser::Counted(std::unique_ptr<TcxRegExprParserItem> Item) {
-  if (Item) FStates += Item->StateCount();
-  if (FStates > cxRegExprMaxStates && !FTooComplex) {
+  if (Item) FSize += Item->Size();
+  if (FSize > cxRegExprMaxSize && !FTooComplex) {
     FTooComplex = true;
     ErrorNoPlace(scxRegExprTooComplex);
   }
@@ -485,7 +494,7 @@ void TcxRegExprParser::ApplyQuantifier(TcxRegExprParserAlt& Alt, std::unique_ptr
   auto Block = std::make_unique<TcxRegExprParserBlockItem>();
   Block->ReplaceQuantifier(std::move(Q));
   Block->Alts()->AddNew()->Add(Alt.TakeLast());
-  FStates += 2;
+  FSize += 2;
   Alt.Add(std::move(Block));
 }
 
@@ -532,7 +541,7 @@ void TcxRegExprParser::ParseRepeat(TcxRegExprParserAlt& Alt) {
 
   TcxRegExprParserItem* X = Alt.Last();
   if (X->AllowsAbsence()) return ErrorAt(scxRegExprCantUseParameterQuantifier, Brace);
-  if (static_cast<Int64>(FStates) + static_cast<Int64>(X->StateCount()) * (Unlimited ? N + 1 : M) > cxRegExprMaxStates) {
+  if (static_cast<Int64>(FSize) + static_cast<Int64>(X->Size()) * (Unlimited ? N + 1 : M) > cxRegExprMaxSize) {
     if (!FTooComplex) ErrorNoPlace(scxRegExprTooComplex);
     FTooComplex = true;
     return;
@@ -641,7 +650,7 @@ TcxRegExprParser::TAltEnd TcxRegExprParser::ParseAlt(TcxRegExprParserAlt& Alt, b
         auto Block = std::make_unique<TcxRegExprParserBlockItem>();
         FBlocks.push_back(Block.get());
         ParseAlts(*Block->Alts(), true);
-        FStates += 2;
+        FSize += 2;
   Alt.Add(std::move(Block));
         break;
       }
@@ -736,7 +745,12 @@ void TcxRegExpr::Compile(const String& Source) {
   if (FErrors.Count() > 0) throw EcxRegExprError(FErrors);
   std::unique_ptr<TcxRegExprParserAlts> Tree = Parser.Parse();
   if (FErrors.Count() > 0) throw EcxRegExprError(FErrors);
-  Tree->Link(nullptr);
+  Int64 Links = 0;
+  Tree->Link(nullptr, Links);
+  if (Links > cxRegExprMaxLinks) {
+    FErrors.Add(0, 0, scxRegExprTooComplex);
+    throw EcxRegExprError(FErrors);
+  }
   Tree->FlagFinal();
   FAutomat = std::make_unique<TcxRegExprAutomat>(std::move(Tree), this);
   FCompiled = true;

@@ -15,6 +15,9 @@ class TcxRegExprItem {
   // May replace Ch by the class's own character (case-insensitive symbols).
   virtual bool Matches(char32_t& Ch, bool ACaseInsensitive) const = 0;
   virtual std::unique_ptr<TcxRegExprItem> Copy() const = 0;
+  // What the class adds to the size of the automaton: one, and one more
+  // for every member of a set written out in the mask.
+  virtual Integer Size() const { return 1; }
 };
 
 class TcxRegExprSymbol : public TcxRegExprItem {
@@ -66,14 +69,19 @@ class TcxRegExprEnumeration : public TcxRegExprItem {
 class TcxRegExprUserEnumeration : public TcxRegExprEnumeration {
  public:
   using TcxRegExprEnumeration::TcxRegExprEnumeration;
-  void Add(std::unique_ptr<TcxRegExprItem> Item) { FItems.push_back(std::move(Item)); }
+  void Add(std::unique_ptr<TcxRegExprItem> Item) {
+    FSize += Item->Size();
+    FItems.push_back(std::move(Item));
+  }
   std::unique_ptr<TcxRegExprItem> Copy() const override;
+  Integer Size() const override { return FSize; }
 
  protected:
   bool Test(char32_t& Ch, bool ACaseInsensitive) const override;
 
  private:
   std::vector<std::unique_ptr<TcxRegExprItem>> FItems;
+  Integer FSize = 1;
 };
 
 #define CX_REGEXPR_SET(Cls)                                                          \
@@ -166,8 +174,9 @@ class TcxRegExprParserItem {
   virtual void FlagFinal() = 0;
   virtual TcxRegExprState* EntryState() const = 0;
   virtual TcxRegExprState* ExitState() const = 0;
-  // Number of automaton states the item holds (guards the tree's size).
-  virtual Integer StateCount() const = 0;
+  // Size of the automaton the item holds: its states and the members of
+  // their character sets (guards the tree's size).
+  virtual Integer Size() const = 0;
 
   bool AllowsAbsence() const;
   bool AllowsRepeat() const;
@@ -187,7 +196,7 @@ class TcxRegExprParserSimpleItem : public TcxRegExprParserItem {
   void FlagFinal() override;
   TcxRegExprState* EntryState() const override { return FState.get(); }
   TcxRegExprState* ExitState() const override { return FState.get(); }
-  Integer StateCount() const override { return 1; }
+  Integer Size() const override { return FState->Item()->Size(); }
 
  private:
   std::unique_ptr<TcxRegExprSimpleState> FState;
@@ -201,8 +210,10 @@ class TcxRegExprParserAlt {
   // Entry states of the items from From on, up to and including the first
   // that does not allow absence.
   void EntryStates(TcxRegExprStates& Out, size_t From = 0) const;
-  void Link(TcxRegExprState* BlockExit);
-  void LinkExitsTo(TcxRegExprState* State);
+  // Links the states; Links counts the successor links made, and linking
+  // stops once it passes the automaton's limit (the caller refuses the mask).
+  void Link(TcxRegExprState* BlockExit, Int64& Links);
+  void LinkExitsTo(TcxRegExprState* State, Int64& Links);
   void FlagFinal();
   void Add(std::unique_ptr<TcxRegExprParserItem> Item) { FItems.push_back(std::move(Item)); }
   Integer Count() const { return static_cast<Integer>(FItems.size()); }
@@ -214,9 +225,9 @@ class TcxRegExprParserAlt {
     return R;
   }
   void ReplaceLast(std::unique_ptr<TcxRegExprParserItem> Item);
-  Integer StateCount() const {
+  Integer Size() const {
     Integer n = 0;
-    for (auto& I : FItems) n += I->StateCount();
+    for (auto& I : FItems) n += I->Size();
     return n;
   }
 
@@ -236,12 +247,12 @@ class TcxRegExprParserAlts {
   TcxRegExprParserAlt* Items(Integer Index) const { return FAlts.at(Index).get(); }
   bool CanBeEmpty() const;
   bool SomeAllAllowAbsence() const;
-  void Link(TcxRegExprState* BlockExit);
+  void Link(TcxRegExprState* BlockExit, Int64& Links);
   void FlagFinal();
   void EntryStates(TcxRegExprStates& Out) const;
-  Integer StateCount() const {
+  Integer Size() const {
     Integer n = 0;
-    for (auto& A : FAlts) n += A->StateCount();
+    for (auto& A : FAlts) n += A->Size();
     return n;
   }
 
@@ -257,7 +268,7 @@ class TcxRegExprParserBlockItem : public TcxRegExprParserItem {
   void FlagFinal() override;
   TcxRegExprState* EntryState() const override { return FEntry.get(); }
   TcxRegExprState* ExitState() const override { return FExit.get(); }
-  Integer StateCount() const override { return 2 + FAlts->StateCount(); }
+  Integer Size() const override { return 2 + FAlts->Size(); }
   TcxRegExprParserAlts* Alts() const { return FAlts.get(); }
 
  private:

@@ -1,4 +1,6 @@
 #include "cxStandardMask.h"
+#include <algorithm>
+#include <unordered_map>
 #include "FormatSettings.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxStandardMaskCustomItem, TObject)
@@ -128,6 +130,91 @@ String TcxStandardMask::EmptyValueText() const {
   return cxCharsToUtf8(R);
 }
 
+namespace {
+
+// Answers, for a character and a scan start, whether any position from
+// there on would stop FitText's scan for it (take it, or take it as a
+// blank). FitText scans only for characters that some position takes, so
+// every scan moves its start on and the whole fit stays linear; without
+// this, each rejected character would cost the rest of the mask.
+//
+// Positions are numbered in scan order (from the end for a leading mask).
+// Character-class positions take a character by its kind alone (letter,
+// digit, sign, other); a literal position takes exactly its character, and
+// the character a literal sees is the typed one as converted by the last
+// case-converting class position scanned before it.
+class TFitIndex {
+ public:
+  TFitIndex(const TcxStandardMask& Mask, bool LiteralsTake, char32_t Blank) : FBlank(Blank) {
+    const Integer Cnt = Mask.Count();
+    FNextConversion.assign(static_cast<size_t>(Cnt) + 1, Cnt);
+    Byte LastConversion = cxMaskCaseNone;
+    for (Integer t = 0; t < Cnt; ++t) {
+      TcxStandardMaskCustomItem* Item = Mask.Items(Mask.Leading() ? Cnt - 1 - t : t);
+      if (auto* Literal = dynamic_cast<TcxStandardMaskLiteralItem*>(Item)) {
+        if (!LiteralsTake) continue;
+        const char32_t L = Literal->Literal();
+        FLiterals[L].push_back(t);
+        if (LastConversion == cxMaskCaseUpper) FUpperLiterals[L].push_back(t);
+        if (LastConversion == cxMaskCaseLower) FLowerLiterals[L].push_back(t);
+        continue;
+      }
+      FLastClass = t;
+      static const char32_t kProbes[kKinds] = {'a', '0', '+', '!'};
+      for (int k = 0; k < kKinds; ++k) {
+        char32_t Probe = kProbes[k];
+        if (Item->AcceptChar(Probe)) FLastOfKind[k] = t;
+      }
+      auto* Many = static_cast<TcxStandardMaskManyItem*>(Item);
+      if (Many->CaseConversion() != cxMaskCaseNone) LastConversion = Many->CaseConversion();
+    }
+    for (Integer t = Cnt; t-- > 0;) {
+      TcxStandardMaskCustomItem* Item = Mask.Items(Mask.Leading() ? Cnt - 1 - t : t);
+      auto* Many = dynamic_cast<TcxStandardMaskManyItem*>(Item);
+      FNextConversion[t] = Many && Many->CaseConversion() != cxMaskCaseNone ? t : FNextConversion[t + 1];
+    }
+  }
+
+  bool Stops(char32_t Ch, Integer From) const {
+    if (FLastOfKind[KindOf(Ch)] >= From) return true;
+    if ((Ch == FBlank || Ch == ' ') && FLastClass >= From) return true;
+    if (!IsAsciiLetter(Ch)) return AnyIn(FLiterals, Ch, From, kEnd);
+    // Up to the first case-converting position the letter stays as typed;
+    // after it, it has the case of the last such position before the literal.
+    const Integer Converted = FNextConversion[From];
+    return AnyIn(FLiterals, Ch, From, Converted) ||
+           AnyIn(FUpperLiterals, cxUpperAscii(Ch), Converted + 1, kEnd) ||
+           AnyIn(FLowerLiterals, cxLowerAscii(Ch), Converted + 1, kEnd);
+  }
+
+ private:
+  static constexpr int kKinds = 4;
+  static constexpr Integer kEnd = 0x7FFFFFFF;
+  using TPositions = std::unordered_map<char32_t, std::vector<Integer>>;
+
+  static int KindOf(char32_t c) {
+    if (IsAsciiLetter(c)) return 0;
+    if (IsAsciiDigit(c)) return 1;
+    if (c == '+' || c == '-') return 2;
+    return 3;
+  }
+  // A position of Ch in [First, Last).
+  static bool AnyIn(const TPositions& Map, char32_t Ch, Integer First, Integer Last) {
+    auto It = Map.find(Ch);
+    if (It == Map.end()) return false;
+    auto At = std::lower_bound(It->second.begin(), It->second.end(), First);
+    return At != It->second.end() && *At < Last;
+  }
+
+  char32_t FBlank;
+  Integer FLastOfKind[kKinds] = {-1, -1, -1, -1};
+  Integer FLastClass = -1;
+  std::vector<Integer> FNextConversion;
+  TPositions FLiterals, FUpperLiterals, FLowerLiterals;
+};
+
+}  // namespace
+
 void TcxStandardMask::FitText(String& Text, bool AUseConvertedChar, bool ATextHasLiterals) const {
   TcxChars Result = cxUtf8ToChars(EmptyMaskText());
   const TcxChars Input = cxUtf8ToChars(Text);
@@ -135,8 +222,11 @@ void TcxStandardMask::FitText(String& Text, bool AUseConvertedChar, bool ATextHa
   const Integer InLen = static_cast<Integer>(Input.size());
   const Integer Step = FLeading ? -1 : 1;
   Integer Pos = FLeading ? Cnt - 1 : 0;
+  const TFitIndex Index(*this, FSaveLiterals || ATextHasLiterals, FBlank);
   for (Integer k = 0; k < InLen; ++k) {
     const char32_t Original = Input[FLeading ? InLen - 1 - k : k];
+    // A character no position takes is dropped without a scan.
+    if (!Index.Stops(Original, FLeading ? Cnt - 1 - Pos : Pos)) continue;
     char32_t Ch = Original;   // keeps the conversions of rejecting positions
     for (Integer p = Pos; p >= 0 && p < Cnt; p += Step) {
       const bool Literal = IsLiteral(p);

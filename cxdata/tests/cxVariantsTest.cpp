@@ -1,10 +1,29 @@
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "Currency.h"
 #include "Streams.h"
 #include "cxVariants.h"
 #include "gtest.h"
+
+// Bytes allocated while a test counts them (what a reader reserves shows
+// here even where it never touches the memory).
+namespace {
+std::atomic<bool> gCountAllocations{false};
+std::atomic<size_t> gAllocated{0};
+}  // namespace
+
+void* operator new(size_t n) {
+  if (gCountAllocations) gAllocated += n;
+  void* p = std::malloc(n ? n : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -229,6 +248,27 @@ TEST(cxVariantStream, DamagedStreamsRaiseReadErrors) {
   for (int i = 0; i < 100000; ++i) deep.insert(deep.end(), {1, 2, 1});
   deep.push_back(13);
   ExpectReadError(deep);
+}
+
+TEST(cxVariantStream, ReservesNoMoreThanTheStreamCanHold) {
+  // 256 nested arrays, each claiming 60000 elements, and then 70 KB: each
+  // count alone fits in what is left, all of them together do not.
+  std::vector<Byte> hostile;
+  for (int i = 0; i < 256; ++i) hostile.insert(hostile.end(), {1, 4, 0x60, 0xEA, 0, 0});
+  hostile.resize(hostile.size() + 70000, 13);
+  gAllocated = 0;
+  gCountAllocations = true;
+  ExpectReadError(hostile);
+  gCountAllocations = false;
+  EXPECT_LT(gAllocated.load(), hostile.size() * (sizeof(Variant) + 16) + (1u << 20));
+  // Arrays whose counts together fit read as ever.
+  std::vector<Byte> fits{1, 2, 3};
+  for (int i = 0; i < 2; ++i) fits.insert(fits.end(), {1, 2, 2, 13, 13});
+  fits.push_back(0);
+  Variant r = ReadBack(fits);
+  ASSERT_EQ(r.HighBound(1), 2);
+  EXPECT_EQ(r.GetElement(1).HighBound(1), 1);
+  EXPECT_TRUE(r.GetElement(2).IsNull());
 }
 
 TEST(cxVariantStream, UnwritableValuesRaiseWriteErrors) {

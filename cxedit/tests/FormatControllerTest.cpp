@@ -47,6 +47,22 @@ TEST(FormatController, ParsesFormats) {
   EXPECT_EQ(Parsed("gg yyyy"), "");   // eras are not supported
 }
 
+TEST(FormatController, ExpansionsAreBounded) {
+  // Every "c" repeats the short date format: a thousand of them in it, and
+  // three thousand in the time format too, would expand to millions.
+  TProfileGuard Guard;
+  TFormatSettings& FS = FormatSettings();
+  FS.ShortDateFormat = String(1000, 'c');
+  FS.LongTimeFormat = String(3000, 'c');
+  TcxFormatController* C = cxGetFormatController();
+  C->Reload();
+  EXPECT_TRUE(C->ParsedDateFormat.Items.empty());
+  EXPECT_TRUE(C->ParsedDateTimeFormat.Items.empty());
+  EXPECT_EQ(C->DateStandardMask, "");
+  // A long format without expansions is taken as it stands.
+  EXPECT_EQ(Parsed("yyyy" + String(5000, '.') + "dd"), "1:YYYY,0:" + String(5000, '.') + ",3:DD");
+}
+
 TEST(FormatController, ProfileMasksAndFormats) {
   TcxFormatController* C = cxGetFormatController();
   EXPECT_EQ(C->DateStandardMask, "!9999\\-99\\-99;1; ");

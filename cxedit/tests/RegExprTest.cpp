@@ -1,5 +1,6 @@
 #include "cxRegExpr.h"
 #include "FormatSettings.h"
+#include "cxTextChars.h"
 #include "gtest.h"
 
 namespace {
@@ -69,6 +70,28 @@ TEST(RegExprCompiler, ErrorMessagesWithPlace) {
   // Every error is collected, not only the first.
   EXPECT_EQ(Errors("[z-a]|[]"), "Line1, Char4: The starting character of the subrange must be less than the finishing one\n"
                                 "Line1, Char8: Can't create empty enumeration");
+}
+
+TEST(RegExprCompiler, AutomatonSizeIsBounded) {
+  // A written-out set counts with its members, and runs of optional items
+  // with the links between them: both are refused before they take seconds
+  // and memory (the date-time masks are a few hundred in size).
+  String Set = "[";
+  for (char32_t c = 0x4E00; c < 0x4E00 + 200; ++c) Set += cxCharToUtf8(c);
+  Set += "]";
+  String Optional;
+  for (int i = 0; i < 1200; ++i) Optional += "a?";
+  struct Case {
+    String Mask;
+    bool Refused;
+  } Cases[] = {
+      {Set + "{0,400}", false},
+      {Set + "{0,1000}", true},
+      {Optional.substr(0, 1200), false},
+      {Optional, true},
+  };
+  for (const Case& c : Cases)
+    EXPECT_EQ(Errors(c.Mask), c.Refused ? "The regular expression is too complex" : "") << c.Mask.size();
 }
 
 TEST(RegExprCompiler, FailedCompileLeavesNothingCompiled) {

@@ -94,3 +94,64 @@ TEST(StandardMask, Completeness) {
   EXPECT_TRUE(M.IsTextComplete(T));
   EXPECT_EQ(T, "AB");
 }
+
+namespace {
+// FitText as a plain scan: every position from the current one is asked in
+// turn. The engine skips characters no position takes; it must lay out
+// every text exactly as this does.
+String PlainFit(const TcxStandardMask& M, const String& Text, bool UseConverted, bool HasLiterals) {
+  TcxChars Result = cxUtf8ToChars(M.EmptyMaskText());
+  const TcxChars Input = cxUtf8ToChars(Text);
+  const Integer Cnt = M.Count(), InLen = static_cast<Integer>(Input.size());
+  const Integer Step = M.Leading() ? -1 : 1;
+  Integer Pos = M.Leading() ? Cnt - 1 : 0;
+  for (Integer k = 0; k < InLen; ++k) {
+    const char32_t Original = Input[M.Leading() ? InLen - 1 - k : k];
+    char32_t Ch = Original;
+    for (Integer p = Pos; p >= 0 && p < Cnt; p += Step) {
+      const bool Literal = M.IsLiteral(p);
+      if (Literal && !M.SaveLiterals() && !HasLiterals) continue;
+      if (M.Items(p)->AcceptChar(Ch)) {
+        Result[p] = UseConverted ? Ch : Original;
+        Pos = p + Step;
+        break;
+      }
+      if (!Literal && (Original == M.BlankChar() || Original == ' ')) {
+        Pos = p + Step;
+        break;
+      }
+    }
+  }
+  return cxCharsToUtf8(Result);
+}
+}  // namespace
+
+TEST(StandardMask, FitTextSkipsOnlyWhatNoPositionTakes) {
+  // Random masks mixing case conversions, literals of both cases and every
+  // class, against random text of letters, digits, signs, blanks and others.
+  static const char* const kTokens[] = {">", "<", "<>", "L", "l", "A", "a", "C", "c", "0", "9", "#",
+                                        "\\a", "\\A", "\\x", "X", "x", "-", "+", " ", "_", "\\0", "中"};
+  static const char* const kSections[] = {"", ";0;_", ";1;x", ";0; ", ";1"};
+  static const char* const kChars[] = {"a", "A", "x", "X", "0", "7", "+", "-", " ", "_", "*", "中"};
+  uint32_t Seed = 12345;
+  auto Next = [&](uint32_t n) {
+    Seed = Seed * 1103515245u + 12345u;
+    return (Seed >> 16) % n;
+  };
+  for (int Round = 0; Round < 3000; ++Round) {
+    String Mask = Next(3) == 0 ? "!" : "";
+    for (uint32_t i = 0, n = Next(12); i < n; ++i) Mask += kTokens[Next(std::size(kTokens))];
+    Mask += kSections[Next(std::size(kSections))];
+    String Text;
+    for (uint32_t i = 0, n = Next(14); i < n; ++i) Text += kChars[Next(std::size(kChars))];
+    TcxStandardMask M;
+    M.Compile(Mask);
+    for (bool UseConverted : {false, true})
+      for (bool HasLiterals : {false, true}) {
+        String Fitted = Text;
+        M.FitText(Fitted, UseConverted, HasLiterals);
+        ASSERT_EQ(Fitted, PlainFit(M, Text, UseConverted, HasLiterals))
+            << "mask " << Mask << " text " << Text << " " << UseConverted << HasLiterals;
+      }
+  }
+}

@@ -1,6 +1,7 @@
 #include "IniFiles.h"
 #include <windows.h>
 #include <algorithm>
+#include <unordered_set>
 #include "DateUtils.h"
 #include "Streams.h"
 #include "Strings.h"
@@ -254,14 +255,13 @@ void TIniDocument::ReadSection(const String& Section, TStrings* Strings) const {
 
 void TIniDocument::ReadSections(TStrings* Strings) const {
   Fill(Strings, [&] {
-    std::vector<String> seen;
+    // Names already listed, by their lower-case form (how SameName compares):
+    // one look-up per header keeps a file of many sections linear.
+    std::unordered_set<String> seen;
     String name;
     for (const String& line : FLines) {
       if (!IsHeader(line, name)) continue;
-      if (std::none_of(seen.begin(), seen.end(), [&](const String& s) { return SameName(s, name); })) {
-        seen.push_back(name);
-        Strings->Add(name);
-      }
+      if (seen.insert(AnsiLowerCase(name)).second) Strings->Add(name);
     }
   });
 }

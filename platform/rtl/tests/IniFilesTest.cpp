@@ -90,6 +90,9 @@ TEST_F(IniFiles, ParsingIgnoresCaseBlanksAndComments) {
                         Case{"Missing", "Name", "<none>"}}) {
     EXPECT_EQ(ini.ReadString(c.section, c.ident, "<none>"), c.expected) << c.section << "/" << c.ident;
   }
+  TStringList sections;
+  ini.ReadSections(&sections);
+  EXPECT_EQ(Lines(sections), (V{"Main", "other"}));  // listed once, as first spelt
   EXPECT_EQ(ini.ReadInteger("Main", "Count", -1), 31);
   EXPECT_EQ(ini.ReadInteger("Main", "Bad", -1), -1);
   EXPECT_EQ(ini.ReadInteger("Main", "Flag", 7), 7);
