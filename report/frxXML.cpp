@@ -6,11 +6,13 @@
 #undef SetProp
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "DateUtils.h"
 #include "Streams.h"
 #include "SysUtils.h"
+#include "Utf8.h"
 #include "Variant.h"
 
 TOVANI_IMPLEMENT_CLASS(TfrxInvalidXMLException, Exception)
@@ -107,7 +109,7 @@ String frxUnescapeXMLText(const String& Text) {
           bool ok = !digits.empty() && digits.size() <= 9;
           for (char d : digits)
             if (d < '0' || d > '9') ok = false;
-          if (!ok) throw EConvertError("'" + digits + "' is not a valid integer value");
+          if (!ok) throw EConvertError("'" + Utf8Escaped(digits) + "' is not a valid integer value");
           out += char(std::stoi(digits) & 0xFF);
           i = semi + 1;
           continue;
@@ -136,6 +138,16 @@ String frxUnescapeXMLText(const String& Text) {
   return out;
 }
 
+String frxFloatToXMLText(Double Value) {
+  // The short form where it reads back as the same double; otherwise the 17
+  // significant digits that always do (1.79769313486232E308, the short form
+  // of the largest double, would read as out of range).
+  String s = FloatToStr(Value);
+  Extended back = 0;
+  if (!std::isfinite(Value) || (TryStrToFloat(s, back) && back == Value)) return s;
+  return FloatToStrF(Value, ffGeneral, 17, 0);
+}
+
 String frxVariantToXMLText(const Variant& Value) {
   switch (Value.Kind()) {
     // Every integer kind is written as its number, so that no value is
@@ -149,7 +161,7 @@ String frxVariantToXMLText(const Variant& Value) {
     case varInt64: return IntToStr(Value.AsInt64());
     case varSingle:
     case varDouble:
-    case varCurrency: return FloatToStr(Value.AsDouble());
+    case varCurrency: return frxFloatToXMLText(Value.AsDouble());
     case varDate: return DateToStr(Value.AsDateTime());
     case varOleStr:
     case varString:
@@ -532,6 +544,14 @@ void TfrxXMLDocument::LoadFromStream(TStream* Stream, Boolean AllowPartialLoadin
     reader.ReadDeclaration();
     FOldVersion = reader.LegacyVersion();
     reader.ReadElement(FRoot.get(), !AllowPartialLoading);
+  }
+  // A document needs a root element: one that is only a declaration, or
+  // starts with a closing tag, has none (and would be saved as "</>",
+  // growing a "/" at every save).
+  if (FRoot->FName.empty() || FRoot->FName[0] == '/') {
+    FRoot->FName.clear();
+    FRoot->FText.clear();
+    InvalidFormat();
   }
   FSourceStream = std::move(owned);
 }

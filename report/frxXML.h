@@ -182,7 +182,10 @@ class TfrxXMLDocument : public TObject {
 // Attribute value escaping: & " < > CR LF become decimal references.
 String frxEscapeXMLText(const String& Value);
 String frxUnescapeXMLText(const String& Text);
-// A value as escaped attribute text: integers in decimal, floats in the
-// FloatToStr form, dates by the short date format, strings escaped, Booleans
-// "1"/"0"; empty, Null and other kinds give "".
+// A double as attribute text that reads back as the same double: the
+// FloatToStr form, or 17 significant digits where that form would not.
+String frxFloatToXMLText(Double Value);
+// A value as escaped attribute text: integers in decimal, floats as
+// frxFloatToXMLText, dates by the short date format, strings escaped,
+// Booleans "1"/"0"; empty, Null and other kinds give "".
 String frxVariantToXMLText(const Variant& Value);

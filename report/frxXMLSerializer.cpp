@@ -123,7 +123,7 @@ String TfrxXMLSerializer::PropertyText(TPersistent* Obj, const TPropInfo* Prop, 
     case tkFloat: {
       double v = Prop->GetFloat(Obj);
       if (anc && std::fabs(v - Prop->GetFloat(anc)) < 1e-6 && !WriteDefaults) return String();
-      return attr(FloatToStr(v));
+      return attr(frxFloatToXMLText(v));
     }
     case tkString:
     case tkLString:

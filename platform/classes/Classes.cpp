@@ -1,4 +1,5 @@
 #include "Classes.h"
+#include "Utf8.h"
 #include "Streaming.h"
 #include "TypInfo.h"
 #include <algorithm>
@@ -76,7 +77,7 @@ TClass GetClass(const String& name) {
 
 TClass FindClass(const String& name) {
   TClass c = GetClass(name);
-  if (!c) throw EClassNotFound("Class " + name + " not found");
+  if (!c) throw EClassNotFound("Class " + Utf8Escaped(name) + " not found");
   return c;
 }
 
@@ -189,7 +190,7 @@ void TComponent::SetComponentIndex(Integer Value) {
 void TComponent::SetName(const String& NewName) {
   if (FName == NewName) return;
   if (!NewName.empty() && !IsValidIdent(NewName))
-    throw EComponentError("'" + NewName + "' is not a valid component name");
+    throw EComponentError("'" + Utf8Escaped(NewName) + "' is not a valid component name");
   if (FOwner)
     FOwner->ValidateRename(this, FName, NewName);
   else

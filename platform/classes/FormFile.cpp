@@ -1,5 +1,6 @@
 #include "FormFile.h"
 #include "Classes.h"
+#include "Currency.h"
 #include "Streaming.h"
 #include "Streams.h"
 #include "Utf8.h"
@@ -275,28 +276,38 @@ class TTextToBinary {
     ConvertValue();
   }
 
-  Int64 ReadIntegerValue() {
+  // An index or position in brackets: a 32-bit integer, as the binary
+  // form holds it.
+  Integer ReadIntegerValue() {
     bool neg = false;
     if (P.IsSymbol('-')) {
       neg = true;
       P.Next();
     }
     if (P.Token() != toInteger) P.Error("Integer expected");
-    Int64 v = ParseInteger(P.Value());
+    String text = P.Value();
+    Int64 v = ParseInteger(text, neg);
+    if (v < INT32_MIN || v > INT32_MAX) P.Error("Invalid integer " + String(neg ? "-" : "") + text);
     P.Next();
-    return neg ? -v : v;
+    return Integer(v);
   }
 
-  Int64 ParseInteger(const String& s) {
+  // Decimal integers take their sign here, so that the smallest Int64 (whose
+  // magnitude no positive Int64 holds) reads back; hexadecimal ones are the
+  // 64 bits as written.
+  Int64 ParseInteger(const String& s, bool negative) {
     uint64_t v = 0;
     const char* b = s.data();
     const char* e = s.data() + s.size();
     std::from_chars_result r;
-    if (!s.empty() && s[0] == '$') r = std::from_chars(b + 1, e, v, 16);
+    const bool hex = !s.empty() && s[0] == '$';
+    if (hex) r = std::from_chars(b + 1, e, v, 16);
     else r = std::from_chars(b, e, v, 10);
-    if (r.ec != std::errc() || r.ptr != e) P.Error("Invalid integer " + s);
-    if (s[0] != '$' && v > uint64_t(INT64_MAX)) P.Error("Invalid integer " + s);
-    return Int64(v);
+    const String shown = (negative ? "-" : "") + s;
+    if (r.ec != std::errc() || r.ptr != e) P.Error("Invalid integer " + shown);
+    if (hex) return negative ? Int64(0 - v) : Int64(v);
+    if (v > (negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX))) P.Error("Invalid integer " + shown);
+    return negative ? Int64(0 - v) : Int64(v);
   }
 
   void ConvertValue() {
@@ -391,25 +402,69 @@ class TTextToBinary {
 
   void ConvertNumber(bool negative) {
     if (P.Token() == toInteger) {
-      Int64 v = ParseInteger(P.Value());
-      W.WriteInteger(negative ? -v : v);
+      W.WriteInteger(ParseInteger(P.Value(), negative));
+      P.Next();
+      return;
+    }
+    const String& s = P.Value();
+    size_t end = s.size();
+    while (end > 0 && !IsDigit(s[end - 1])) --end;   // drop the suffix
+    const String number = (negative ? "-" : "") + s.substr(0, end);
+    if (P.FloatSuffix() == 'c') {
+      // Amounts are read exactly, not through a double, and must fit.
+      Currency c;
+      if (!CurrencyFromDecimalText(number, '.', c)) P.Error(String("Currency value out of range: ") + (negative ? "-" : "") + s + "c");
+      W.WriteCurrencyRaw(c.Raw());
       P.Next();
       return;
     }
     double d = 0;
-    const String& s = P.Value();
-    size_t end = s.size();
-    while (end > 0 && !IsDigit(s[end - 1])) --end;   // drop the suffix
-    auto r = std::from_chars(s.data(), s.data() + end, d);
-    if (r.ec != std::errc() && r.ec != std::errc::result_out_of_range) P.Error("Invalid number " + s);
-    if (negative) d = -d;
+    auto r = std::from_chars(number.data(), number.data() + number.size(), d);
+    if (r.ec == std::errc::result_out_of_range) {
+      // Beyond the range of a double: infinity (as infinity is written) or,
+      // for the tiny, zero.
+      d = DecimalExponent(s.substr(0, end)) > 0 ? HUGE_VAL : 0.0;
+      if (negative) d = -d;
+    } else if (r.ec != std::errc() || r.ptr != number.data() + number.size()) {
+      P.Error("Invalid number " + s);
+    }
     switch (P.FloatSuffix()) {
       case 's': W.WriteSingle(float(d)); break;
-      case 'c': W.WriteCurrencyRaw(Int64(std::nearbyint(d * 10000.0))); break;
       case 'd': W.WriteDate(d); break;
       default: W.WriteFloat(d); break;
     }
     P.Next();
+  }
+
+  // The power of ten of the first significant digit of an unsigned decimal
+  // number ("1234.5" 3, "0.01" -2, "5e400" 400); used only to tell overflow
+  // from underflow.
+  static Int64 DecimalExponent(const String& s) {
+    size_t i = 0;
+    Int64 intDigits = 0, leadingZeros = 0;
+    bool significant = false, fraction = false;
+    for (; i < s.size() && s[i] != 'e' && s[i] != 'E'; ++i) {
+      if (s[i] == '.') {
+        fraction = true;
+        continue;
+      }
+      if (!fraction) {
+        if (significant || s[i] != '0') significant = true, ++intDigits;
+      } else if (!significant) {
+        if (s[i] == '0') ++leadingZeros;
+        else significant = true;
+      }
+    }
+    Int64 exponent = 0;
+    if (i < s.size()) {
+      bool negExp = false;
+      size_t j = i + 1;
+      if (j < s.size() && (s[j] == '+' || s[j] == '-')) negExp = s[j++] == '-';
+      for (; j < s.size() && IsDigit(s[j]); ++j)
+        if (exponent < 1000000000) exponent = exponent * 10 + (s[j] - '0');
+      if (negExp) exponent = -exponent;
+    }
+    return (intDigits > 0 ? intDigits - 1 : -(leadingZeros + 1)) + exponent;
   }
 
   void ConvertBinary() {
@@ -441,10 +496,12 @@ String QuoteString(const String& s) {
     size_t next = c < 0x80 ? i + 1 : Utf8NextChar(s, i);
     String ch = s.substr(i, next - i);
     if (c >= 0x80 && !Utf8IsValid(ch)) {
-      // a byte that is no UTF-8: keep it as its own code so the text stays valid
-      if (inQuote) out += '\'';
-      inQuote = false;
-      out += '#' + std::to_string(c);
+      // A byte that is no UTF-8 stands in the quotes as it is: the reader
+      // takes the bytes between quotes unchanged, so the value keeps its
+      // bytes (as a code, #228 would come back as the character U+00E4).
+      if (!inQuote) out += '\'';
+      inQuote = true;
+      out += char(c);
       i = i + 1;
       continue;
     }
@@ -465,6 +522,16 @@ String FloatText(double d) {
   String s(buf, r.ptr);
   if (s.find_first_of(".eE") == String::npos) s += ".0";
   return s;
+}
+
+// A currency amount exactly, with the decimals it needs ("1.5", "2.0").
+String CurrencyText(Int64 raw) {
+  const bool negative = raw < 0;
+  const uint64_t magnitude = negative ? 0 - uint64_t(raw) : uint64_t(raw);
+  String frac = std::to_string(magnitude % 10000);
+  frac = String(4 - frac.size(), '0') + frac;
+  while (frac.size() > 1 && frac.back() == '0') frac.pop_back();
+  return (negative ? "-" : "") + std::to_string(magnitude / 10000) + "." + frac;
 }
 
 class TBinaryToText {
@@ -525,7 +592,7 @@ class TBinaryToText {
         Out += FloatText(R.ReadSingle()) + "s";
         break;
       case vaCurrency:
-        Out += FloatText(double(R.ReadCurrencyRaw()) / 10000.0) + "c";
+        Out += CurrencyText(R.ReadCurrencyRaw()) + "c";
         break;
       case vaDate:
         Out += FloatText(R.ReadDate()) + "d";

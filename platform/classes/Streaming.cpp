@@ -226,7 +226,13 @@ Int64 TReader::ReadCurrencyRaw() {
     ReadBytes(&c, 8);
     return c;
   }
-  return Int64(std::nearbyint(ReadFloat() * 10000.0));
+  // Any other number must fit the currency range (and be a number at all).
+  const double d = ReadFloat();
+  try {
+    return typinfo_detail::CurrencyRawOf(d);
+  } catch (const EMathError&) {
+    InvalidValue();
+  }
 }
 
 TDateTime TReader::ReadDate() { return ReadFloat(); }
@@ -471,12 +477,18 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   bool created = false;
   if (!result && flags.Contains(ffInherited)) {
     result = owner ? owner->FindComponent(name) : nullptr;
-    if (!result) throw EReadError("Ancestor for '" + name + "' not found");
+    if (!result) throw EReadError("Ancestor for '" + Utf8Escaped(name) + "' not found");
+    // Read inside one of its own children, the component would become the
+    // parent of its own parent: a cycle no writer or window can follow.
+    int steps = 0;
+    for (TComponent* p = FParent; p && p != result; p = p->GetParentComponent())
+      if (p->GetParentComponent() == result || ++steps > 100000)
+        throw EReadError("Invalid parent: '" + Utf8Escaped(name) + "' is read inside its own children");
   }
   if (!result) {
     TClass cls = FindClass(className);
     if (!cls->InheritsFrom(TComponent::StaticClass()))
-      throw EReadError("Invalid class typecast: " + className + " is no component");
+      throw EReadError("Invalid class typecast: " + Utf8Escaped(className) + " is no component");
     result = static_cast<TComponent*>(cls->Factory());
     result->AfterConstruction();
     created = true;
@@ -536,7 +548,8 @@ void TReader::ReadProperty(TPersistent* Instance) {
       const TPropInfo* p = GetPropInfo(target, seg);
       TObject* sub = (p && p->Kind() == tkClass && p->GetObj) ? p->GetObj(target) : nullptr;
       if (!sub || !sub->InheritsFrom(TPersistent::StaticClass()))
-        throw EReadError("Error reading " + objName + "." + path + ": Property " + seg + " does not exist");
+        throw EReadError("Error reading " + objName + "." + Utf8Escaped(path) + ": Property " + Utf8Escaped(seg) +
+                         " does not exist");
       target = static_cast<TPersistent*>(sub);
       start = dot + 1;
     }
@@ -556,14 +569,15 @@ void TReader::ReadProperty(TPersistent* Instance) {
     }
     if (!FPropName.empty()) {
       FPropName.clear();
-      throw EReadError("Error reading " + objName + "." + path + ": Property " + name + " does not exist");
+      throw EReadError("Error reading " + objName + "." + Utf8Escaped(path) + ": Property " + Utf8Escaped(name) +
+                       " does not exist");
     }
   } catch (const EReadError&) {
     FPropName.clear();
     throw;
   } catch (const Exception& e) {
     FPropName.clear();
-    throw EReadError("Error reading " + objName + "." + path + ": " + e.Message());
+    throw EReadError("Error reading " + objName + "." + Utf8Escaped(path) + ": " + e.Message());
   }
 }
 
@@ -609,7 +623,8 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* Prop) {
       break;
     }
     case tkFloat:
-      SetFloatProp(Instance, Prop, ReadFloat());
+      if (Prop->PropType->FloatType == ftCurr && Prop->SetCurrRaw) Prop->SetCurrRaw(Instance, ReadCurrencyRaw());
+      else SetFloatProp(Instance, Prop, ReadFloat());
       break;
     case tkString:
     case tkLString:
@@ -906,7 +921,9 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
       WritePropName(Prop->Name);
       switch (Prop->PropType->FloatType) {
         case ftSingle: WriteSingle(float(v)); break;
-        case ftCurr: WriteCurrencyRaw(Int64(std::nearbyint(v * 10000.0))); break;
+        case ftCurr:
+          WriteCurrencyRaw(Prop->GetCurrRaw ? Prop->GetCurrRaw(Instance) : typinfo_detail::CurrencyRawOf(v));
+          break;
         default: WriteFloat(v); break;
       }
       return;

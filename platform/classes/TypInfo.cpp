@@ -1,8 +1,10 @@
 #include "TypInfo.h"
+#include "Utf8.h"
 #include <map>
 #include <memory>
 #include <mutex>
 
+#include "Currency.h"
 #include "Variant.h"
 
 namespace {
@@ -100,6 +102,8 @@ const F& Setter(const TPropInfo* p, const F& f) {
 }
 
 }  // namespace
+
+Int64 typinfo_detail::CurrencyRawOf(double v) { return Currency(v).Raw(); }
 
 bool TPropInfo::HasGetter() const {
   return GetOrd || GetFloat || GetStr || GetObj || GetMethod || GetVar;
@@ -316,7 +320,8 @@ Variant GetPropValue(TObject* obj, const TPropInfo* prop, bool preferStrings) {
       return Variant(Integer(GetOrdProp(obj, prop)));
     case tkFloat:
       if (prop->PropType->FloatType == ftCurr)
-        return Variant::FromCurrencyRaw(Int64(std::nearbyint(GetFloatProp(obj, prop) * 10000.0)));
+        return Variant::FromCurrencyRaw(prop->GetCurrRaw ? prop->GetCurrRaw(obj)
+                                                         : typinfo_detail::CurrencyRawOf(GetFloatProp(obj, prop)));
       return Variant(GetFloatProp(obj, prop));
     case tkString:
     case tkLString:
@@ -490,7 +495,7 @@ std::vector<const TMethodInfo*> GetMethodList(TClass cls) {
 
 Variant InvokePublishedMethod(TObject* obj, const String& name, std::vector<Variant>& args) {
   const TMethodInfo* m = obj ? FindPublishedMethod(obj->ClassType(), name) : nullptr;
-  if (!m) throw EMethodNotFound("Method '" + name + "' not found");
+  if (!m) throw EMethodNotFound("Method '" + Utf8Escaped(name) + "' not found");
   if (!m->Invoke) throw EInvalidOperation("Method " + m->Name + " cannot be called late-bound");
   if (Integer(args.size()) != m->ParamCount)
     throw EInvalidArgument("Method " + m->Name + " takes " + std::to_string(m->ParamCount) + " parameters");
@@ -707,12 +712,12 @@ void VariantToArg(Variant* out, const Variant& v) { *out = v; }
 Variant* ArgAt(std::vector<Variant>& a, size_t i) { return &a[i]; }
 
 void MethodDoesNotFit(const TMethodInfo* m, const TPropInfo* prop) {
-  throw EPropertyError("Method '" + m->Name + "' does not fit event " + prop->Name);
+  throw EPropertyError("Method '" + Utf8Escaped(m->Name) + "' does not fit event " + prop->Name);
 }
 
 const TMethodInfo* FindMethodForEvent(const TMethod& m) {
   const TMethodInfo* mi = m.Data ? FindPublishedMethod(m.Data->ClassType(), m.Name) : nullptr;
-  if (!mi) throw EMethodNotFound("Method '" + m.Name + "' not found");
+  if (!mi) throw EMethodNotFound("Method '" + Utf8Escaped(m.Name) + "' not found");
   return mi;
 }
 

@@ -127,6 +127,10 @@ struct TPropInfo {
   std::function<void(TObject*, const TMethod&)> SetMethod;
   std::function<Variant(TObject*)> GetVar;
   std::function<void(TObject*, const Variant&)> SetVar;
+  // Currency properties also give and take their value exactly, scaled by
+  // 10000: beyond 2^53 / 10000 a double no longer holds every amount.
+  std::function<Int64(TObject*)> GetCurrRaw;
+  std::function<void(TObject*, Int64)> SetCurrRaw;
 
   TTypeKind Kind() const { return PropType ? PropType->Kind : tkUnknown; }
   bool HasGetter() const;
@@ -266,6 +270,8 @@ TMethodInfo* AddMethod(TClass cls, const char* name, const std::type_info& sig);
 // Binds a published method to the signature Sig of an event (see SetMethodProp).
 [[noreturn]] void MethodDoesNotFit(const TMethodInfo* m, const TPropInfo* prop);
 const TMethodInfo* FindMethodForEvent(const TMethod& m);
+// A double as a currency amount scaled by 10000 (EInvalidOp beyond the range).
+Int64 CurrencyRawOf(double v);
 
 template <class T> struct IsSet : std::false_type {};
 template <class E> struct IsSet<TSet<E>> : std::true_type { using Element = E; };
@@ -385,7 +391,9 @@ void Install(TPropInfo* p, std::function<T(TObject*)> get, std::function<void(TO
     if (set) p->SetFloat = [set](TObject* o, double v) { set(o, static_cast<T>(v)); };
   } else if constexpr (CurrencyLike<T>) {
     if (get) p->GetFloat = [get](TObject* o) -> double { return double(get(o).Raw()) / 10000.0; };
-    if (set) p->SetFloat = [set](TObject* o, double v) { set(o, T::FromRaw(Int64(std::nearbyint(v * 10000.0)))); };
+    if (set) p->SetFloat = [set](TObject* o, double v) { set(o, T::FromRaw(CurrencyRawOf(v))); };
+    if (get) p->GetCurrRaw = [get](TObject* o) -> Int64 { return get(o).Raw(); };
+    if (set) p->SetCurrRaw = [set](TObject* o, Int64 v) { set(o, T::FromRaw(v)); };
   } else if constexpr (std::is_same_v<T, String>) {
     p->GetStr = get;
     p->SetStr = set;

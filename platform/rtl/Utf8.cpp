@@ -122,6 +122,26 @@ bool Utf8IsValid(const String& s) {
   return true;
 }
 
+String Utf8Escaped(const String& s) {
+  static const char kHex[] = "0123456789ABCDEF";
+  String out;
+  out.reserve(s.size());
+  char32_t cp;
+  for (size_t p = 0; p < s.size();) {
+    const size_t len = DecodeAt(s, p, cp);
+    if (len) {
+      out.append(s, p, len);
+      p += len;
+    } else {
+      const unsigned char b = static_cast<unsigned char>(s[p++]);
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
 std::u16string Utf8ToUtf16(const String& s) {
   std::u16string out;
   out.reserve(s.size());

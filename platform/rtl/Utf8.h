@@ -31,6 +31,10 @@ void Utf8Append(String& out, char32_t cp);
 // True when `s` is well-formed UTF-8 (no overlongs, surrogates or values
 // above U+10FFFF).
 bool Utf8IsValid(const String& s);
+// The text with every byte that is not part of a well-formed character
+// written as \xNN: bytes from a file or stream quoted in a message stay
+// valid text, and well-formed text is returned unchanged.
+String Utf8Escaped(const String& s);
 // Leading `count` characters, never cutting a character in two.
 String Utf8Left(const String& s, size_t count);
 

@@ -1,5 +1,7 @@
 #include "frxXMLSerializer.h"
 
+#include <cfloat>
+
 #include <memory>
 
 #include "Graphics.h"
@@ -165,6 +167,21 @@ TEST(frxXMLSerializer, OneLineFormsOfObjects) {
   TfrxXMLSerializer writer(&out);
   writer.WriteComponent(view);
   EXPECT_EQ(out.DataString(), "<TfrxTestView Left=\"0\" Top=\"0\" Width=\"0\" Height=\"0\"/>");
+}
+
+TEST(frxXMLSerializer, FloatsReadBackExactly) {
+  TfrxReport report;
+  auto* view = new TfrxTestView(&report);
+  view->SetName("V");
+  view->SetLeft(DBL_MAX);
+  view->SetTop(1.0 / 3);
+  TfrxXMLSerializer xs(nullptr);
+  xs.SetRootComponent(&report);
+  TfrxComponent* made = xs.CreateComponentFromText(&report, xs.ComponentToText(view), false);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->Left(), DBL_MAX) << xs.ComponentToText(view);
+  EXPECT_EQ(made->Top(), 1.0 / 3);
+  EXPECT_EQ(xs.LoadErrors()->Count(), 0) << xs.LoadErrors()->Text();
 }
 
 TEST(frxXMLSerializer, AttributesReachNestedObjectsAndIgnoreUnknownNames) {

@@ -353,3 +353,139 @@ TEST(Streaming, PlaceOfAComponentWithoutBoundsIsKept) {
   EXPECT_NE(written.find("    Left = -24\r\n    Top = 300\r\n  end"), String::npos) << written;
   EXPECT_EQ(written.find("Left", written.find("Panel2")), String::npos) << written;
 }
+
+TEST(Streaming, NumbersAtTheEdgesOfTheirRanges) {
+  auto panel = [](const String& props) {
+    return "object F: TTestForm\n object P: TTestPanel\n" + props + "\n end\nend";
+  };
+  // Currency: read exactly, refused beyond its range.
+  struct Money {
+    const char* text;
+    Int64 raw;
+  } money[] = {
+      {"922337203685477.5807c", INT64_MAX},
+      {"-922337203685477.5808c", INT64_MIN},
+      {"0.00005c", 0},   // half to even
+      {"0.00015c", 2},
+      {"1.5e3c", 15000000},
+  };
+  for (const Money& m : money) {
+    TTestForm form;
+    ReadComponentFromText(panel(String("  Price = ") + m.text), &form);
+    auto* p = static_cast<TTestPanel*>(form.FindComponent("P"));
+    EXPECT_EQ(p->Price().Raw(), m.raw) << m.text;
+    // and written back as exactly that amount
+    TTestForm back;
+    ReadComponentFromText(ComponentToText(&form), &back);
+    EXPECT_EQ(static_cast<TTestPanel*>(back.FindComponent("P"))->Price().Raw(), m.raw) << ComponentToText(&form);
+  }
+  for (const char* bad : {"1e300c", "922337203685477.5808c", "-922337203685477.5809c"}) {
+    String err = ErrorOf<EParserError>([&] { ObjectTextToBinary(panel(String("  Price = ") + bad)); });
+    EXPECT_EQ(err, String("Currency value out of range: ") + bad + " on line 3") << bad;
+  }
+  // A float property given a number a double cannot hold as currency.
+  TTestForm refused;
+  EXPECT_EQ(ErrorOf<EReadError>([&] { ReadComponentFromText(panel("  Price = 1e300"), &refused); }),
+            "Invalid property value");
+
+  // Doubles beyond their range are infinite (as infinity is written), tiny
+  // ones zero.
+  struct Real {
+    const char* text;
+    double value;
+  } reals[] = {{"1E5000", HUGE_VAL}, {"-1e400", -HUGE_VAL}, {"1e-400", 0.0}, {"1.5e308", 1.5e308}};
+  for (const Real& r : reals) {
+    TTestForm form;
+    ReadComponentFromText(panel(String("  Ratio = ") + r.text), &form);
+    EXPECT_EQ(static_cast<TTestPanel*>(form.FindComponent("P"))->Ratio(), r.value) << r.text;
+  }
+  TTestForm infinite;
+  ReadComponentFromText(panel("  Ratio = -1E5000"), &infinite);
+  TTestForm again;
+  ReadComponentFromText(ComponentToText(&infinite), &again);
+  EXPECT_EQ(static_cast<TTestPanel*>(again.FindComponent("P"))->Ratio(), -HUGE_VAL);
+
+  // The extremes of Int64 are written as text that reads back.
+  for (Int64 big : {INT64_MIN, INT64_MAX, Int64(-1)}) {
+    TTestForm form;
+    auto* p = new TTestPanel(&form);
+    p->SetName("P");
+    p->SetBig(big);
+    TTestForm back;
+    ReadComponentFromText(ComponentToText(&form), &back);
+    EXPECT_EQ(static_cast<TTestPanel*>(back.FindComponent("P"))->Big(), big);
+  }
+  EXPECT_EQ(ErrorOf<EParserError>([&] { ObjectTextToBinary(panel("  Big = -9223372036854775809")); }),
+            "Invalid integer -9223372036854775809 on line 3");
+
+  // A collection index or child position the binary form cannot hold.
+  EXPECT_EQ(ErrorOf<EParserError>([&] {
+              ObjectTextToBinary(panel("  Items = <\n  item [5000000000]\n  end>"));
+            }),
+            "Invalid integer 5000000000 on line 4");
+  EXPECT_EQ(ErrorOf<EParserError>([&] {
+              ObjectTextToBinary("object F: TTestForm\n object P: TTestPanel [-4294967297]\n end\nend");
+            }),
+            "Invalid integer -4294967297 on line 2");
+  TTestForm indexed;
+  ReadComponentFromText(panel("  Items = <\n  item [2147483647]\n  end>"), &indexed);
+  EXPECT_EQ(static_cast<TTestPanel*>(indexed.FindComponent("P"))->Items()->Count(), 1);
+}
+
+TEST(Streaming, StringsKeepTheirBytes) {
+  // A value that is not UTF-8 (code page bytes, say) comes back byte for byte.
+  TTestForm form;
+  auto* p = new TTestPanel(&form);
+  p->SetName("P");
+  const String bytes = "\xE4\xB8 a'\xFF\r\xC3";
+  p->SetCaption(bytes);
+  String text = ComponentToText(&form);
+  TTestForm back;
+  ReadComponentFromText(text, &back);
+  EXPECT_EQ(static_cast<TTestPanel*>(back.FindComponent("P"))->Caption(), bytes) << text;
+  EXPECT_EQ(ComponentToText(&back), text);
+}
+
+TEST(Streaming, AComponentIsNotReadInsideItsOwnChildren) {
+  const char* text =
+      "object F: TTestForm\n"
+      " object A: TTestPanel\n"
+      "  object B: TTestPanel\n"
+      "   inherited A: TTestPanel\n"
+      "   end\n"
+      "  end\n"
+      " end\n"
+      "end";
+  TTestForm form;
+  EXPECT_EQ(ErrorOf<EReadError>([&] { ReadComponentFromText(text, &form); }),
+            "Invalid parent: 'A' is read inside its own children");
+  // Read again at its own place, an inherited component is fine.
+  TTestForm ok;
+  ReadComponentFromText("object F: TTestForm\n object A: TTestPanel\n end\n inherited A: TTestPanel\n"
+                        "  Caption = 'x'\n end\nend",
+                        &ok);
+  EXPECT_EQ(static_cast<TTestPanel*>(ok.FindComponent("A"))->Caption(), "x");
+}
+
+TEST(Streaming, MessagesQuoteStreamBytesAsText) {
+  // Names read from a binary stream that are no UTF-8 are quoted escaped.
+  auto stream = [](const String& childClass, const String& prop) {
+    String b = "TPF0";
+    b += "\x09TTestForm\x01" "F" + String(1, '\0');
+    b += char(childClass.size()) + childClass + "\x01P";
+    b += char(prop.size()) + prop + "\x02\x05" + String(3, '\0');
+    return b;
+  };
+  struct Case {
+    String bytes;
+    const char* error;
+  } cases[] = {
+      {stream("T\xFF\xFEst", "Tag"), "Class T\\xFF\\xFEst not found"},
+      {stream("TTestPanel", "\xE4x"), "Error reading P.\\xE4x: Property \\xE4x does not exist"},
+  };
+  for (const Case& c : cases) {
+    TTestForm form;
+    EXPECT_EQ(ErrorOf<Exception>([&] { FromBinary(c.bytes, &form); }), c.error);
+  }
+}
+

@@ -155,6 +155,10 @@ TEST(Utf8, MalformedBytesStepOneAtATime) {
     EXPECT_EQ(p, 1u);
   }
   EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\xFFFD" "b");
+  // Quoted in messages: malformed bytes escaped, characters kept.
+  EXPECT_EQ(Utf8Escaped("a\xFF中\xE4\xB8"), "a\\xFF中\\xE4\\xB8");
+  EXPECT_EQ(Utf8Escaped("订单 \\x"), "订单 \\x");
+  EXPECT_TRUE(Utf8IsValid(Utf8Escaped("\xC0\x80\xED\xA0\x80")));
 }
 
 TEST(Utf8, Utf16RoundTrip) {
