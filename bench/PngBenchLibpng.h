@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-// Encodes 8-bit RGBA rows (top first) as a PNG file in memory.
-bool LibpngEncodeRGBA(const uint8_t* Pixels, int Width, int Height, std::vector<uint8_t>& Out);
-// Decodes a PNG file in memory to 8-bit RGBA.
-bool LibpngDecodeRGBA(const std::vector<uint8_t>& File, std::vector<uint8_t>& Pixels, int& Width, int& Height);
+// Encodes 8-bit rows (top first) of Channels 3 (RGB) or 4 (RGBA) as a PNG
+// file in memory, compressing the picture once.
+bool LibpngEncode(const uint8_t* Pixels, int Width, int Height, int Channels, std::vector<uint8_t>& Out);
+// Decodes a PNG file in memory to 8-bit rows of Channels 3 (RGB) or 4 (RGBA).
+bool LibpngDecode(const std::vector<uint8_t>& File, int Channels, std::vector<uint8_t>& Pixels, int& Width,
+                  int& Height);

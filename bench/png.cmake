@@ -1,4 +1,4 @@
-# Our PNG codec against libpng on the same 2000 x 2000 RGBA picture.
+# Our PNG codec against libpng on the same pictures, pair by pair.
 get_filename_component(PNG_LIB_HINT ${BENCHMARK_LIB} DIRECTORY)
 find_library(PNG_LIB NAMES png16 png HINTS ${PNG_LIB_HINT})
 if(PNG_LIB)
