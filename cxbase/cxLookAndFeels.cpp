@@ -115,7 +115,10 @@ void TcxLookAndFeel::SetMaster(TcxLookAndFeel* Value) {
   Changed({lfvKind, lfvNativeStyle, lfvSkinName});
 }
 
-TcxLookAndFeelPainterClass TcxLookAndFeel::ActivePainter() const { return cxStandardPainter(); }
+TcxLookAndFeelPainterClass TcxLookAndFeel::ActivePainter() const {
+  // The looks without a painter of their own yet draw in the standard one.
+  return Kind() == lfFlat ? cxFlatPainter() : cxStandardPainter();
+}
 
 void TcxLookAndFeel::MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
   // Only the values this object does not assign itself change with the master.

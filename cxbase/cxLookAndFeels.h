@@ -13,7 +13,6 @@
 #include "cxClasses.h"
 #include "cxLookAndFeelPainters.h"
 
-enum TcxLookAndFeelKind { lfFlat, lfStandard, lfUltraFlat, lfOffice11 };
 enum TcxLookAndFeelValue { lfvKind, lfvNativeStyle, lfvSkinName };
 using TcxLookAndFeelValues = TSet<TcxLookAndFeelValue>;
 
