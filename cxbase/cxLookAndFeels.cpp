@@ -15,19 +15,17 @@ TcxLookAndFeel::TcxLookAndFeel(TRootTag) : TcxInterfacedPersistent(nullptr), FIs
 }
 
 TcxLookAndFeel::TcxLookAndFeel(TPersistent* AOwner) : TcxInterfacedPersistent(AOwner) {
-  cxRootLookAndFeel()->AddDependent(this);
+  cxRootLookAndFeel()->RegisterChangeListener(this);
 }
 
 TcxLookAndFeel::~TcxLookAndFeel() {
-  // Dependents fall back to the root.
-  std::vector<TcxLookAndFeel*> dependents;
-  dependents.swap(FDependents);
-  for (TcxLookAndFeel* d : dependents) {
-    d->FMaster = nullptr;
-    if (!FIsRoot) cxRootLookAndFeel()->AddDependent(d);
-  }
-  if (FMaster) FMaster->RemoveDependent(this);
-  else if (!FIsRoot) cxRootLookAndFeel()->RemoveDependent(this);
+  // Listeners drop this look-and-feel (dependents fall back to the root);
+  // they cannot change the list while it is walked.
+  FDestroying = true;
+  const std::vector<IcxLookAndFeelChangeListener*> listeners = FListeners;
+  for (IcxLookAndFeelChangeListener* l : listeners) l->MasterLookAndFeelDestroying(this);
+  FListeners.clear();
+  if (TcxLookAndFeel* m = EffectiveMaster()) m->UnregisterChangeListener(this);
 }
 
 TcxLookAndFeel* TcxLookAndFeel::EffectiveMaster() const {
@@ -35,12 +33,23 @@ TcxLookAndFeel* TcxLookAndFeel::EffectiveMaster() const {
   return FMaster ? FMaster : cxRootLookAndFeel();
 }
 
-void TcxLookAndFeel::AddDependent(TcxLookAndFeel* A) {
-  if (std::find(FDependents.begin(), FDependents.end(), A) == FDependents.end()) FDependents.push_back(A);
+void TcxLookAndFeel::RegisterChangeListener(IcxLookAndFeelChangeListener* AListener) {
+  if (AListener && std::find(FListeners.begin(), FListeners.end(), AListener) == FListeners.end())
+    FListeners.push_back(AListener);
 }
 
-void TcxLookAndFeel::RemoveDependent(TcxLookAndFeel* A) {
-  FDependents.erase(std::remove(FDependents.begin(), FDependents.end(), A), FDependents.end());
+void TcxLookAndFeel::UnregisterChangeListener(IcxLookAndFeelChangeListener* AListener) {
+  if (FDestroying) return;
+  FListeners.erase(std::remove(FListeners.begin(), FListeners.end(), AListener), FListeners.end());
+}
+
+void TcxLookAndFeel::MasterLookAndFeelDestroying(TcxLookAndFeel* Sender) {
+  if (Sender != FMaster) return;
+  // Back to the root, without unregistering from the master that goes away.
+  FMaster = nullptr;
+  if (FIsRoot) return;
+  cxRootLookAndFeel()->RegisterChangeListener(this);
+  Changed({lfvKind, lfvNativeStyle, lfvSkinName});
 }
 
 TcxLookAndFeelKind TcxLookAndFeel::Kind() const {
@@ -109,9 +118,9 @@ void TcxLookAndFeel::Assign(TPersistent* Source) {
 
 void TcxLookAndFeel::SetMaster(TcxLookAndFeel* Value) {
   if (Value == this || Value == FMaster || FIsRoot) return;
-  if (TcxLookAndFeel* m = EffectiveMaster()) m->RemoveDependent(this);
+  if (TcxLookAndFeel* m = EffectiveMaster()) m->UnregisterChangeListener(this);
   FMaster = Value;
-  if (TcxLookAndFeel* m = EffectiveMaster()) m->AddDependent(this);
+  if (TcxLookAndFeel* m = EffectiveMaster()) m->RegisterChangeListener(this);
   Changed({lfvKind, lfvNativeStyle, lfvSkinName});
 }
 
@@ -127,7 +136,12 @@ void TcxLookAndFeel::MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAnd
 }
 
 void TcxLookAndFeel::Changed(TcxLookAndFeelValues AChangedValues) {
-  std::vector<TcxLookAndFeel*> dependents = FDependents;
-  for (TcxLookAndFeel* d : dependents) d->MasterLookAndFeelChanged(this, AChangedValues);
+  if (FDestroying) return;
+  // A listener may unregister itself or others on the way: only those still
+  // registered are told, each once.
+  const std::vector<IcxLookAndFeelChangeListener*> listeners = FListeners;
+  for (IcxLookAndFeelChangeListener* l : listeners)
+    if (std::find(FListeners.begin(), FListeners.end(), l) != FListeners.end())
+      l->MasterLookAndFeelChanged(this, AChangedValues);
   if (OnChanged) OnChanged(this, AChangedValues);
 }

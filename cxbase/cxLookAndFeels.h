@@ -17,9 +17,20 @@ enum TcxLookAndFeelValue { lfvKind, lfvNativeStyle, lfvSkinName };
 using TcxLookAndFeelValues = TSet<TcxLookAndFeelValue>;
 
 class TcxLookAndFeel;
+
+// Objects told about every change of a look-and-feel's values in effect:
+// dependent look-and-feels, and whoever else registers.
+class IcxLookAndFeelChangeListener {
+ public:
+  virtual ~IcxLookAndFeelChangeListener() = default;
+  virtual void MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) = 0;
+  // The look-and-feel goes away; the listener must drop it.
+  virtual void MasterLookAndFeelDestroying(TcxLookAndFeel* Sender) {}
+};
+
 using TcxLookAndFeelChangedEvent = std::function<void(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues)>;
 
-class TcxLookAndFeel : public TcxInterfacedPersistent {
+class TcxLookAndFeel : public TcxInterfacedPersistent, public IcxLookAndFeelChangeListener {
   TOVANI_CLASS(TcxLookAndFeel, TcxInterfacedPersistent)
  public:
   explicit TcxLookAndFeel(TPersistent* AOwner = nullptr);
@@ -43,21 +54,25 @@ class TcxLookAndFeel : public TcxInterfacedPersistent {
   // The painter for one visual-style class of objects (the scroll bar's, ...).
   TcxLookAndFeelPainterClass PainterForObjectType(const String& AObjectType) const { return ActivePainter(); }
   // A value in effect of the master changed.
-  void MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues);
+  void MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) override;
+  void MasterLookAndFeelDestroying(TcxLookAndFeel* Sender) override;
+  // A listener is added once; one may unregister itself (or another) while
+  // it is being told about a change.
+  void RegisterChangeListener(IcxLookAndFeelChangeListener* AListener);
+  void UnregisterChangeListener(IcxLookAndFeelChangeListener* AListener);
 
   TcxLookAndFeelChangedEvent OnChanged;
 
  private:
   TcxLookAndFeel* EffectiveMaster() const;
   void Changed(TcxLookAndFeelValues AChangedValues);
-  void AddDependent(TcxLookAndFeel* A);
-  void RemoveDependent(TcxLookAndFeel* A);
   TcxLookAndFeelValues FAssignedValues;
   TcxLookAndFeelKind FKind = lfUltraFlat;
   bool FNativeStyle = false;
   String FSkinName;
   TcxLookAndFeel* FMaster = nullptr;
-  std::vector<TcxLookAndFeel*> FDependents;
+  std::vector<IcxLookAndFeelChangeListener*> FListeners;
+  bool FDestroying = false;
   bool FIsRoot = false;
   struct TRootTag {};
   explicit TcxLookAndFeel(TRootTag);

@@ -186,3 +186,57 @@ TEST(LookAndFeelPainter, KindChoosesThePainter) {
 }
 
 }  // namespace
+
+namespace {
+
+// Counts what it hears and can unregister itself (or another listener)
+// while the look-and-feel is announcing a change.
+struct CountingListener : IcxLookAndFeelChangeListener {
+  TcxLookAndFeel* Source = nullptr;
+  IcxLookAndFeelChangeListener* ToUnregister = nullptr;
+  int Changes = 0;
+  void MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues) override {
+    ++Changes;
+    if (ToUnregister) Source->UnregisterChangeListener(ToUnregister);
+  }
+};
+
+TEST(LookAndFeelListeners, UnregisteringWhileNotified) {
+  TcxLookAndFeel lf;
+  CountingListener first, second, third;
+  for (CountingListener* l : {&first, &second, &third}) {
+    l->Source = &lf;
+    lf.RegisterChangeListener(l);
+  }
+  lf.RegisterChangeListener(&first);  // added once
+  first.ToUnregister = &first;        // leaves while told
+  second.ToUnregister = &third;       // takes a later one out before its turn
+  lf.SetKind(lfFlat);
+  EXPECT_EQ(first.Changes, 1);
+  EXPECT_EQ(second.Changes, 1);
+  EXPECT_EQ(third.Changes, 0);
+  second.ToUnregister = nullptr;
+  lf.SetKind(lfStandard);
+  EXPECT_EQ(first.Changes, 1);
+  EXPECT_EQ(second.Changes, 2);
+  EXPECT_EQ(third.Changes, 0);
+  lf.UnregisterChangeListener(&second);
+}
+
+TEST(LookAndFeelListeners, DependentFallsBackToRootWhenMasterGoes) {
+  TcxLookAndFeel child;
+  int changes = 0;
+  child.OnChanged = [&](TcxLookAndFeel*, TcxLookAndFeelValues) { ++changes; };
+  {
+    TcxLookAndFeel master;
+    master.SetKind(lfFlat);
+    child.SetMaster(&master);
+    EXPECT_EQ(child.ActivePainter(), cxFlatPainter());
+  }
+  EXPECT_EQ(child.Master(), nullptr);
+  EXPECT_EQ(child.Kind(), cxRootLookAndFeel()->Kind());
+  EXPECT_EQ(child.ActivePainter(), cxStandardPainter());
+  EXPECT_GE(changes, 2);
+}
+
+}  // namespace
