@@ -504,6 +504,99 @@ void TcxFlatLookAndFeelPainter::PaintScrollBarPart(TcxCanvas* ACanvas, bool AHor
   }
 }
 
+void TcxUltraFlatLookAndFeelPainter::PaintBorder(TcxCanvas* ACanvas, const TRect& R) const {
+  ACanvas->DrawRectBorders(R, clBtnShadow, 1, cxBordersAll);
+}
+
+TColor TcxUltraFlatLookAndFeelPainter::GetButtonFaceColor(TcxButtonState AState) const {
+  switch (AState) {
+    case cxbsHot: return cxLightHotColor();
+    case cxbsPressed: return cxLightPressedColor();
+    default: return clBtnFace;
+  }
+}
+
+TRect TcxUltraFlatLookAndFeelPainter::CalcButtonFocusRect(TcxCanvas* ACanvas, const TRect& R) const {
+  TRect r = cxInflatedRect(R, -3, -3);
+  return IsRectEmpty(r) ? R : r;
+}
+
+TColor TcxUltraFlatLookAndFeelPainter::GetButtonSymbolColor(TcxButtonState AState, TColor ADefaultColor) const {
+  if (AState == cxbsPressed) return clHighlightText;
+  return TcxCustomLookAndFeelPainter::GetButtonSymbolColor(AState, ADefaultColor);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintButtonBorder(TcxCanvas* ACanvas, const TRect& R,
+                                                       TcxButtonState AState) const {
+  if (AState == cxbsDefault) {
+    ACanvas->DrawRectBorders(R, clWindowFrame, 1, cxBordersAll);
+    ACanvas->DrawRectBorders(Shrunk(R), clWindowFrame, 1, cxBordersAll);
+    return;
+  }
+  const TColor c = AState == cxbsNormal ? clBtnText : AState == cxbsDisabled ? clBtnShadow : clHighlight;
+  ACanvas->DrawRectBorders(R, c, 1, cxBordersAll);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintExpandButton(TcxCanvas* ACanvas, const TRect& R, bool AExpanded,
+                                                       TColor AColor) const {
+  ACanvas->DrawRectBorders(R, clBtnShadow, 1, cxBordersAll);
+  ACanvas->FillRectColor(Shrunk(R), AColor == clDefault ? clBtnFace : AColor);
+  DrawExpandCross(ACanvas, R, AExpanded, clBtnText);
+  ACanvas->ExcludeFromClip(R);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintCheckBoxBorder(TcxCanvas* ACanvas, const TRect& R,
+                                                         TcxButtonState AState) const {
+  ACanvas->DrawRectBorders(R, clBtnText, 1, cxBordersAll);
+  ACanvas->DrawRectBorders(Shrunk(R), GetCheckBoxColor(AState), 1, cxBordersAll);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintHeaderBorder(TcxCanvas* ACanvas, const TRect& R, TcxBorders ANeighbors,
+                                                       TcxBorders ABorders) const {
+  TcxBorders lines{bRight, bBottom};
+  if (ABorders.Contains(bLeft)) lines.Include(bLeft);
+  if (ABorders.Contains(bTop)) lines.Include(bTop);
+  ACanvas->DrawRectBorders(R, clBtnText, 1, lines);
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintSortingMark(TcxCanvas* ACanvas, const TRect& R, bool AAscending) const {
+  DrawSortingMark(ACanvas, R, AAscending, clBtnShadow, clBtnShadow);
+}
+
+TcxBorders TcxUltraFlatLookAndFeelPainter::CalcHeaderBorders(TcxBorders ANeighbors) const {
+  // Adjacent cells share the line of the cell before them.
+  TcxBorders b = cxBordersAll;
+  if (ANeighbors.Contains(bLeft)) b.Exclude(bLeft);
+  if (ANeighbors.Contains(bTop)) b.Exclude(bTop);
+  return b;
+}
+
+void TcxUltraFlatLookAndFeelPainter::PaintScrollBarPart(TcxCanvas* ACanvas, bool AHorizontal, const TRect& R,
+                                                        TcxScrollBarPart APart, TcxButtonState AState) const {
+  if (IsRectEmpty(R) || (APart == sbpThumbnail && AState == cxbsDisabled)) return;
+  switch (APart) {
+    case sbpPageUp:
+    case sbpPageDown:
+      ACanvas->FillRectangle(R, cxScrollBarPatternBitmap(AState == cxbsPressed));
+      break;
+    case sbpThumbnail:
+      PaintButton(ACanvas, R, String(), AState);
+      break;
+    case sbpLineUp:
+    case sbpLineDown:
+      PaintButton(ACanvas, R, String(), AState);
+      PaintStateArrow(ACanvas, R, AState,
+                      AHorizontal ? (APart == sbpLineUp ? apLeft : apRight) : (APart == sbpLineUp ? apUp : apDown));
+      break;
+    default: break;
+  }
+}
+
+TcxLookAndFeelPainterClass cxUltraFlatPainter() {
+  static const TcxUltraFlatLookAndFeelPainter painter;
+  return &painter;
+}
+
 TcxLookAndFeelPainterClass cxFlatPainter() {
   static const TcxFlatLookAndFeelPainter painter;
   return &painter;

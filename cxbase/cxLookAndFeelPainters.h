@@ -188,7 +188,42 @@ class TcxFlatLookAndFeelPainter : public TcxCustomLookAndFeelPainter {
                           TcxButtonState AState) const override;
 };
 
+// One-pixel frames; hot and pressed shown by the highlight colour and light
+// tints of it.
+class TcxUltraFlatLookAndFeelPainter : public TcxCustomLookAndFeelPainter {
+ public:
+  TcxPainterStyle GetPainterStyle() const override { return pstUltraFlat; }
+  Integer GetBorderWidth() const override { return 1; }
+  void PaintBorder(TcxCanvas* ACanvas, const TRect& R) const override;
+  Integer GetButtonBorderWidth(TcxButtonState AState) const override { return AState == cxbsDefault ? 2 : 1; }
+  TColor GetButtonFaceColor(TcxButtonState AState) const override;
+  TRect CalcButtonFocusRect(TcxCanvas* ACanvas, const TRect& R) const override;
+  TColor GetButtonSymbolColor(TcxButtonState AState, TColor ADefaultColor = clDefault) const override;
+  Integer GetButtonTextOffset() const override { return 2; }
+  Integer GetButtonTextShift() const override { return 0; }
+  void PaintButtonBorder(TcxCanvas* ACanvas, const TRect& R, TcxButtonState AState) const override;
+  void PaintExpandButton(TcxCanvas* ACanvas, const TRect& R, bool AExpanded, TColor AColor) const override;
+  Integer CalcExpandButtonSize() const override { return 11; }
+  bool HasHotTrackButtons() const override { return true; }
+  void PaintCheckBoxBorder(TcxCanvas* ACanvas, const TRect& R, TcxButtonState AState) const override;
+  void PaintHeaderBorder(TcxCanvas* ACanvas, const TRect& R, TcxBorders ANeighbors, TcxBorders ABorders) const override;
+  void PaintSortingMark(TcxCanvas* ACanvas, const TRect& R, bool AAscending) const override;
+  TcxBorders CalcHeaderBorders(TcxBorders ANeighbors) const override;
+  Integer GetHeaderBorderWidth() const override { return 1; }
+  TPoint CalcSortingMarkSize() const override { return TPoint(7, 8); }
+  void PaintScrollBarPart(TcxCanvas* ACanvas, bool AHorizontal, const TRect& R, TcxScrollBarPart APart,
+                          TcxButtonState AState) const override;
+  // Added colours of this look.
+  virtual TColor GetDropDownButtonFrameColor(TcxButtonState AState) const {
+    return AState == cxbsNormal ? clBtnShadow : clHighlight;
+  }
+  virtual TColor GetTabLightFrameColor() const { return clBtnShadow; }
+  virtual TColor GetTabDarkFrameColor() const { return clBtnText; }
+  virtual TColor GetHotFrameColor() const { return clHighlight; }
+};
+
 TcxLookAndFeelPainterClass cxStandardPainter();
+TcxLookAndFeelPainterClass cxUltraFlatPainter();
 TcxLookAndFeelPainterClass cxFlatPainter();
 
 // The page-area patterns of scroll bars (light, and dark for a pressed

@@ -125,8 +125,12 @@ void TcxLookAndFeel::SetMaster(TcxLookAndFeel* Value) {
 }
 
 TcxLookAndFeelPainterClass TcxLookAndFeel::ActivePainter() const {
-  // The looks without a painter of their own yet draw in the standard one.
-  return Kind() == lfFlat ? cxFlatPainter() : cxStandardPainter();
+  // The Office-2003 look draws in the ultra-flat one it derives from.
+  switch (Kind()) {
+    case lfFlat: return cxFlatPainter();
+    case lfStandard: return cxStandardPainter();
+    default: return cxUltraFlatPainter();
+  }
 }
 
 void TcxLookAndFeel::MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {

@@ -73,7 +73,8 @@ TEST_F(PainterFixture, SheetPerLook) {
   const struct {
     TcxLookAndFeelPainterClass Painter;
     const char* Name;
-  } looks[] = {{cxStandardPainter(), "cxpainter_standard"}, {cxFlatPainter(), "cxpainter_flat"}};
+  } looks[] = {{cxStandardPainter(), "cxpainter_standard"}, {cxFlatPainter(), "cxpainter_flat"},
+                {cxUltraFlatPainter(), "cxpainter_ultraflat"}};
   for (const auto& look : looks) {
     Make(330, 170);
     PaintSheet(look.Painter, C.get());
@@ -139,6 +140,25 @@ TEST_F(PainterFixture, ButtonBordersAndPressedCaption) {
   EXPECT_EQ(captionBox(cxbsPressed), cxShiftedRect(captionBox(cxbsNormal), 1, 1));
 }
 
+TEST_F(PainterFixture, UltraFlatButtonFrames) {
+  // Normal: a one-pixel clBtnText frame; default: two pixels of clWindowFrame.
+  Make(40, 20, clWhite);
+  cxUltraFlatPainter()->PaintButton(C.get(), TRect(0, 0, 40, 20), "", cxbsNormal);
+  EXPECT_EQ(Px(0, 10), COLORREF(ColorToRGB(clBtnText)));
+  EXPECT_EQ(Px(1, 10), COLORREF(ColorToRGB(clBtnFace)));
+  cxUltraFlatPainter()->PaintButton(C.get(), TRect(0, 0, 40, 20), "", cxbsDefault);
+  EXPECT_EQ(Px(1, 10), COLORREF(ColorToRGB(clWindowFrame)));
+  EXPECT_EQ(Px(2, 10), COLORREF(ColorToRGB(clBtnFace)));
+  cxUltraFlatPainter()->PaintButton(C.get(), TRect(0, 0, 40, 20), "", cxbsHot);
+  EXPECT_EQ(Px(0, 10), COLORREF(ColorToRGB(clHighlight)));
+  EXPECT_EQ(Px(5, 10), COLORREF(ColorToRGB(cxLightHotColor())));
+  // A header cell with a left neighbour has no left line; its content
+  // starts at the cell's left edge.
+  const TcxBorders borders = cxUltraFlatPainter()->CalcHeaderBorders(TcxBorders{bLeft});
+  EXPECT_FALSE(borders.Contains(bLeft));
+  EXPECT_EQ(cxUltraFlatPainter()->CalcHeaderContentRect(TRect(10, 0, 50, 19), borders).Left, 10);
+}
+
 TEST_F(PainterFixture, OddHeightButtonCaptionSitsOnEvenHeight) {
   // 17 pixels high drops the bottom row and then raises the top by one, so
   // the caption is centred in rows -1..15 of the face: the same place as a
@@ -172,7 +192,7 @@ TEST_F(PainterFixture, SortingMarkEdges) {
 
 TEST(LookAndFeelPainter, KindChoosesThePainter) {
   TcxLookAndFeel lf;
-  EXPECT_EQ(lf.ActivePainter(), cxStandardPainter());
+  EXPECT_EQ(lf.ActivePainter(), cxUltraFlatPainter());  // the root's kind
   TcxLookAndFeel child;
   child.SetMaster(&lf);
   lf.SetKind(lfFlat);
@@ -235,7 +255,7 @@ TEST(LookAndFeelListeners, DependentFallsBackToRootWhenMasterGoes) {
   }
   EXPECT_EQ(child.Master(), nullptr);
   EXPECT_EQ(child.Kind(), cxRootLookAndFeel()->Kind());
-  EXPECT_EQ(child.ActivePainter(), cxStandardPainter());
+  EXPECT_EQ(child.ActivePainter(), cxUltraFlatPainter());
   EXPECT_GE(changes, 2);
 }
 
