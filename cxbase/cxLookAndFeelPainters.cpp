@@ -597,6 +597,92 @@ TcxLookAndFeelPainterClass cxUltraFlatPainter() {
   return &painter;
 }
 
+namespace {
+// The theme of a style class, or null while themes are off or it has none.
+HTHEME ThemeOf(TThemedElement AElement) {
+  return ThemeServices()->ThemesEnabled() ? ThemeServices()->Theme(AElement) : nullptr;
+}
+
+void DrawThemed(TcxCanvas* C, TThemedElement AElement, Integer APart, Integer AState, const TRect& R) {
+  ThemeServices()->DrawElement(C->Handle(), TThemeServices::GetElementDetails(AElement, APart, AState), R);
+}
+
+Integer PushButtonState(TcxButtonState AState) {
+  static const Integer states[] = {PBS_DEFAULTED, PBS_NORMAL, PBS_HOT, PBS_PRESSED, PBS_DISABLED};
+  return states[AState];
+}
+}  // namespace
+
+Integer TcxWinXPLookAndFeelPainter::GetBorderWidth() const {
+  return ThemeOf(teListView) ? 1 : TcxStandardLookAndFeelPainter::GetBorderWidth();
+}
+
+void TcxWinXPLookAndFeelPainter::PaintBorder(TcxCanvas* ACanvas, const TRect& R) const {
+  if (!ThemeOf(teListView)) return TcxStandardLookAndFeelPainter::PaintBorder(ACanvas, R);
+  // Only the one-pixel frame: the inside stays as the control drew it.
+  ACanvas->PushDC();
+  ACanvas->ExcludeFromClip(Shrunk(R));
+  DrawThemed(ACanvas, teListView, 5, 0, R);
+  ACanvas->PopDC();
+}
+
+void TcxWinXPLookAndFeelPainter::PaintButton(TcxCanvas* ACanvas, const TRect& R, const String& ACaption,
+                                             TcxButtonState AState, bool ADrawBorder, TColor AFaceColor,
+                                             TColor ATextColor, bool AWordWrap) const {
+  if (!ThemeOf(teButton))
+    return TcxStandardLookAndFeelPainter::PaintButton(ACanvas, R, ACaption, AState, ADrawBorder, AFaceColor,
+                                                      ATextColor, AWordWrap);
+  const TThemedElementDetails d = TThemeServices::GetElementDetails(teButton, BP_PUSHBUTTON, PushButtonState(AState));
+  ThemeServices()->DrawElement(ACanvas->Handle(), d, R);
+  if (!ACaption.empty())
+    ThemeServices()->DrawText(ACanvas->Handle(), d, ACaption, R, DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0);
+}
+
+void TcxWinXPLookAndFeelPainter::PaintCheckBox(TcxCanvas* ACanvas, const TRect& R, TcxButtonState AState,
+                                               TcxCheckBoxState ACheckState) const {
+  if (!ThemeOf(teButton)) return TcxStandardLookAndFeelPainter::PaintCheckBox(ACanvas, R, AState, ACheckState);
+  // Unchecked, checked and mixed each have normal, hot, pressed, disabled.
+  static const Integer offsets[] = {0, 0, 1, 2, 3};
+  const Integer state = CBS_UNCHECKEDNORMAL + 4 * Integer(ACheckState) + offsets[AState];
+  DrawThemed(ACanvas, teButton, BP_CHECKBOX, state, R);
+}
+
+void TcxWinXPLookAndFeelPainter::PaintScrollBarPart(TcxCanvas* ACanvas, bool AHorizontal, const TRect& R,
+                                                    TcxScrollBarPart APart, TcxButtonState AState) const {
+  if (!ThemeOf(teScrollBar))
+    return TcxStandardLookAndFeelPainter::PaintScrollBarPart(ACanvas, AHorizontal, R, APart, AState);
+  if (IsRectEmpty(R) || (APart == sbpThumbnail && AState == cxbsDisabled)) return;
+  // Normal, hot, pressed, disabled: the order of every scroll-bar part's states.
+  const Integer s = AState == cxbsHot ? 1 : AState == cxbsPressed ? 2 : AState == cxbsDisabled ? 3 : 0;
+  switch (APart) {
+    case sbpLineUp:
+    case sbpLineDown: {
+      // Arrow states come in fours: up, down, left, right.
+      const Integer group = AHorizontal ? (APart == sbpLineUp ? 2 : 3) : (APart == sbpLineUp ? 0 : 1);
+      DrawThemed(ACanvas, teScrollBar, SBP_ARROWBTN, ABS_UPNORMAL + 4 * group + s, R);
+      break;
+    }
+    case sbpThumbnail:
+      DrawThemed(ACanvas, teScrollBar, AHorizontal ? SBP_THUMBBTNHORZ : SBP_THUMBBTNVERT, SCRBS_NORMAL + s, R);
+      DrawThemed(ACanvas, teScrollBar, AHorizontal ? SBP_GRIPPERHORZ : SBP_GRIPPERVERT, 0, R);
+      break;
+    case sbpPageUp:
+    case sbpPageDown: {
+      const bool upper = APart == sbpPageUp;
+      const Integer part = AHorizontal ? (upper ? SBP_UPPERTRACKHORZ : SBP_LOWERTRACKHORZ)
+                                       : (upper ? SBP_UPPERTRACKVERT : SBP_LOWERTRACKVERT);
+      DrawThemed(ACanvas, teScrollBar, part, SCRBS_NORMAL + s, R);
+      break;
+    }
+    default: break;
+  }
+}
+
+TcxLookAndFeelPainterClass cxNativePainter() {
+  static const TcxWinXPLookAndFeelPainter painter;
+  return &painter;
+}
+
 TcxLookAndFeelPainterClass cxFlatPainter() {
   static const TcxFlatLookAndFeelPainter painter;
   return &painter;

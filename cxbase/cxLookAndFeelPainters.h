@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+#include "Themes.h"
 #include "cxGraphics.h"
 
 enum TcxButtonState { cxbsDefault, cxbsNormal, cxbsHot, cxbsPressed, cxbsDisabled };
@@ -222,8 +223,25 @@ class TcxUltraFlatLookAndFeelPainter : public TcxCustomLookAndFeelPainter {
   virtual TColor GetHotFrameColor() const { return clHighlight; }
 };
 
+// Draws through the desktop's visual styles (ThemeServices); every element
+// whose style class does not open is drawn as in the standard look.
+class TcxWinXPLookAndFeelPainter : public TcxStandardLookAndFeelPainter {
+ public:
+  TcxPainterStyle GetPainterStyle() const override { return pstNative; }
+  Integer GetBorderWidth() const override;
+  void PaintBorder(TcxCanvas* ACanvas, const TRect& R) const override;
+  void PaintButton(TcxCanvas* ACanvas, const TRect& R, const String& ACaption, TcxButtonState AState,
+                   bool ADrawBorder = true, TColor AFaceColor = clDefault, TColor ATextColor = clDefault,
+                   bool AWordWrap = false) const override;
+  void PaintCheckBox(TcxCanvas* ACanvas, const TRect& R, TcxButtonState AState,
+                     TcxCheckBoxState ACheckState) const override;
+  void PaintScrollBarPart(TcxCanvas* ACanvas, bool AHorizontal, const TRect& R, TcxScrollBarPart APart,
+                          TcxButtonState AState) const override;
+};
+
 TcxLookAndFeelPainterClass cxStandardPainter();
 TcxLookAndFeelPainterClass cxUltraFlatPainter();
+TcxLookAndFeelPainterClass cxNativePainter();
 TcxLookAndFeelPainterClass cxFlatPainter();
 
 // The page-area patterns of scroll bars (light, and dark for a pressed

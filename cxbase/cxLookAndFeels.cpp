@@ -125,6 +125,7 @@ void TcxLookAndFeel::SetMaster(TcxLookAndFeel* Value) {
 }
 
 TcxLookAndFeelPainterClass TcxLookAndFeel::ActivePainter() const {
+  if (NativeStyle() && ThemeServices()->ThemesEnabled()) return cxNativePainter();
   // The Office-2003 look draws in the ultra-flat one it derives from.
   switch (Kind()) {
     case lfFlat: return cxFlatPainter();

@@ -190,6 +190,31 @@ TEST_F(PainterFixture, SortingMarkEdges) {
   EXPECT_GE(light.Right, dark.Right);
 }
 
+TEST_F(PainterFixture, NativeSheetWithThemesOnAndOff) {
+  for (bool themed : {true, false}) {
+    SetThemesEnabledOverride(themed);
+    Make(330, 170);
+    PaintSheet(cxNativePainter(), C.get());
+    WriteTestPng(Bmp.get(), themed ? "cxpainter_native_themed" : "cxpainter_native_classic");
+    if (!themed) {
+      // Without visual styles the standard look: a three-ring default button.
+      EXPECT_EQ(Px(4, 4), COLORREF(0));
+      EXPECT_EQ(cxNativePainter()->GetBorderWidth(), 2);
+    }
+  }
+  SetThemesEnabledOverride(std::nullopt);
+}
+
+TEST(LookAndFeelPainter, NativeStyleNeedsThemes) {
+  TcxLookAndFeel lf;
+  lf.SetNativeStyle(true);
+  SetThemesEnabledOverride(true);
+  EXPECT_EQ(lf.ActivePainter(), cxNativePainter());
+  SetThemesEnabledOverride(false);
+  EXPECT_EQ(lf.ActivePainter(), cxUltraFlatPainter());
+  SetThemesEnabledOverride(std::nullopt);
+}
+
 TEST(LookAndFeelPainter, KindChoosesThePainter) {
   TcxLookAndFeel lf;
   EXPECT_EQ(lf.ActivePainter(), cxUltraFlatPainter());  // the root's kind
