@@ -678,6 +678,32 @@ void TcxWinXPLookAndFeelPainter::PaintScrollBarPart(TcxCanvas* ACanvas, bool AHo
   }
 }
 
+void TcxWinXPLookAndFeelPainter::PaintHeader(TcxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextBounds,
+                                             TcxBorders ANeighbors, TcxBorders ABorders, TcxButtonState AState,
+                                             TAlignment AAlignmentHorz, TcxVerticalAlignment AAlignmentVert,
+                                             bool AMultiLine, bool AShowEndEllipsis, const String& AText,
+                                             TFont* AFont, TColor ATextColor, TColor ABackColor,
+                                             const TcxDrawBackgroundEvent& AOnDrawBackground, bool AIsLast) const {
+  if (!ThemeOf(teHeader))
+    return TcxStandardLookAndFeelPainter::PaintHeader(ACanvas, ABounds, ATextBounds, ANeighbors, ABorders, AState,
+                                                      AAlignmentHorz, AAlignmentVert, AMultiLine, AShowEndEllipsis,
+                                                      AText, AFont, ATextColor, ABackColor, AOnDrawBackground,
+                                                      AIsLast);
+  const Integer state = AState == cxbsHot ? HIS_HOT : AState == cxbsPressed ? HIS_PRESSED : HIS_NORMAL;
+  const TThemedElementDetails d =
+      TThemeServices::GetElementDetails(teHeader, AIsLast ? HP_HEADERITEMRIGHT : HP_HEADERITEM, state);
+  ThemeServices()->DrawElement(ACanvas->Handle(), d, ABounds);
+  if (AText.empty()) return;
+  if (AFont) ACanvas->SetFont(AFont);
+  if (ATextColor != clDefault && ATextColor != clNone) ACanvas->Font()->SetColor(ATextColor);
+  DWORD flags = AAlignmentHorz == taRightJustify ? DT_RIGHT : AAlignmentHorz == taCenter ? DT_CENTER : DT_LEFT;
+  flags |= AAlignmentVert == vaBottom ? DT_BOTTOM : AAlignmentVert == vaCenter ? DT_VCENTER : DT_TOP;
+  flags |= (AMultiLine ? DT_WORDBREAK : DT_SINGLELINE) | DT_NOPREFIX;
+  if (AShowEndEllipsis) flags |= DT_END_ELLIPSIS;
+  const TRect textRect = AState == cxbsPressed ? cxShiftedRect(ATextBounds, 1, 1) : ATextBounds;
+  ThemeServices()->DrawText(ACanvas->Handle(), d, AText, textRect, flags, 0);
+}
+
 TcxLookAndFeelPainterClass cxNativePainter() {
   static const TcxWinXPLookAndFeelPainter painter;
   return &painter;

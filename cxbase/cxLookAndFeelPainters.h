@@ -235,6 +235,13 @@ class TcxWinXPLookAndFeelPainter : public TcxStandardLookAndFeelPainter {
                    bool AWordWrap = false) const override;
   void PaintCheckBox(TcxCanvas* ACanvas, const TRect& R, TcxButtonState AState,
                      TcxCheckBoxState ACheckState) const override;
+  // The themed header item (the right-end item for the last cell) under the
+  // text; the back colour and the background callback are not used.
+  void PaintHeader(TcxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextBounds, TcxBorders ANeighbors,
+                   TcxBorders ABorders, TcxButtonState AState, TAlignment AAlignmentHorz,
+                   TcxVerticalAlignment AAlignmentVert, bool AMultiLine, bool AShowEndEllipsis, const String& AText,
+                   TFont* AFont, TColor ATextColor, TColor ABackColor,
+                   const TcxDrawBackgroundEvent& AOnDrawBackground = nullptr, bool AIsLast = false) const override;
   void PaintScrollBarPart(TcxCanvas* ACanvas, bool AHorizontal, const TRect& R, TcxScrollBarPart APart,
                           TcxButtonState AState) const override;
 };
