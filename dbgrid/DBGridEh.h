@@ -1,0 +1,467 @@
+// The data-aware grid: shows the records of a dataset (through a data source
+// and the grid's own data link) as rows and its columns as grid columns, on
+// top of the base grid.
+//
+// Sources: DBGridEh.cpp (columns, titles, data link, model and layout),
+// DBGridEhPaint.cpp (cell, title and indicator drawing, text writers).
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+#include "Contnrs.h"
+#include "DB.h"
+#include "GridsEh.h"
+
+class TCustomDBGridEh;
+class TColumnEh;
+class TDBGridColumnsEh;
+
+// Private window messages of the data grid. The deferred layout and the
+// drop-down grid's size-grip corner must never share a number.
+constexpr UINT WM_DEFERLAYOUT_EH = WM_USER + 100;   // 0x464
+constexpr UINT WM_SIZEGRIPCORNER_EH = WM_USER + 101;
+
+extern const char* const SFieldNameNotFoundEh;
+extern const char* const STooManyColumnsEh;
+extern const char* const SGetCellTypeErrorEh;
+
+enum TDBGridOption {
+  dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+  dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit, dgMultiSelect
+};
+using TDBGridOptions = TSet<TDBGridOption>;
+
+enum TDBGridEhOption {
+  dghFixed3D, dghFrozen3D, dghFooter3D, dghData3D, dghResizeWholeRightPart, dghHighlightFocus,
+  dghClearSelection, dghFitRowHeightToText, dghAutoSortMarking, dghMultiSortMarking, dghEnterAsTab,
+  dghTraceColSizing, dghIncSearch, dghPreferIncSearch, dghRowHighlight, dghDblClickOptimizeColWidth,
+  dghDialogFind, dghRecordMoving
+};
+using TDBGridEhOptions = TSet<TDBGridEhOption>;
+
+enum TSortMarkerEh { smNoneEh, smDownEh, smUpEh };
+enum TTextOrientationEh { tohHorizontal, tohVertical };
+
+// Bits of a column's assigned-values set.
+enum TColumnEhValue : uint32_t {
+  cvColor = 1u << 0, cvWidth = 1u << 1, cvFont = 1u << 2, cvAlignment = 1u << 3, cvReadOnly = 1u << 4,
+  cvTitleColor = 1u << 5, cvTitleCaption = 1u << 6, cvTitleAlignment = 1u << 7, cvTitleFont = 1u << 8,
+  cvTitleButton = 1u << 9, cvTitleEndEllipsis = 1u << 10, cvTitleToolTips = 1u << 11,
+  cvTitleOrientation = 1u << 12, cvEndEllipsis = 1u << 19, cvLayout = 1u << 25
+};
+
+// ---------------------------------------------------------------------------
+// Column titles.
+
+class TColumnTitleEh : public TPersistent {
+  TOVANI_CLASS(TColumnTitleEh, TPersistent)
+ public:
+  explicit TColumnTitleEh(TColumnEh* AColumn = nullptr);
+  ~TColumnTitleEh() override;
+  void Assign(TPersistent* Source) override;
+  void RestoreDefaults();
+  TColumnEh* Column() const { return FColumn; }
+
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment v);
+  String Caption() const;
+  void SetCaption(const String& v);
+  TColor Color() const;
+  void SetColor(TColor v);
+  TFont* Font();
+  void SetFont(TFont* v);
+  bool EndEllipsis() const;
+  void SetEndEllipsis(bool v);
+  TTextOrientationEh Orientation() const;
+  void SetOrientation(TTextOrientationEh v);
+  String Hint() const { return FHint; }
+  void SetHint(const String& v) { FHint = v; }
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer v);
+  Integer SortIndex() const { return FSortIndex; }
+  void SetSortIndex(Integer v);
+  TSortMarkerEh SortMarker() const { return FSortMarker; }
+  void SetSortMarker(TSortMarkerEh v);
+  void ToggleSortMarker(bool Multi);
+
+  // The title font as inherited (grid's TitleFont, else the column's font).
+  TFont* DefaultFont() const;
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  friend class TColumnEh;
+  void FontChanged();
+  void Changed(bool All);
+  bool Assigned(uint32_t bit) const;
+  void Assign(uint32_t bit);
+  TColumnEh* FColumn;
+  TAlignment FAlignment = taLeftJustify;
+  String FCaption;
+  TColor FColor = clBtnFace;
+  bool FEndEllipsis = false;
+  std::unique_ptr<TFont> FFont;
+  String FHint;
+  Integer FImageIndex = -1;
+  TTextOrientationEh FOrientation = tohHorizontal;
+  Integer FSortIndex = 0;
+  TSortMarkerEh FSortMarker = smNoneEh;
+  bool FSettingFont = false;
+};
+
+// ---------------------------------------------------------------------------
+// Columns.
+
+class TColumnEh : public TCollectionItem {
+  TOVANI_CLASS(TColumnEh, TCollectionItem)
+ public:
+  explicit TColumnEh(TCollection* ACollection = nullptr);
+  ~TColumnEh() override;
+  void Assign(TPersistent* Source) override;
+
+  TCustomDBGridEh* Grid() const;
+  // The field bound by FieldName, looked up on first use after a change.
+  TField* Field();
+  void SetField(TField* v);
+  const String& FieldName() const { return FFieldName; }
+  void SetFieldName(const String& v);
+  // Forgets the cached field so that the next read finds it by name again.
+  void DropFieldState();
+
+  TAlignment Alignment();
+  void SetAlignment(TAlignment v);
+  TColor Color() const;
+  void SetColor(TColor v);
+  TFont* Font();
+  void SetFont(TFont* v);
+  bool ReadOnly();
+  void SetReadOnly(bool v);
+  Integer Width();
+  void SetWidth(Integer v);
+  Integer MinWidth() const { return FMinWidth; }
+  void SetMinWidth(Integer v) { FMinWidth = v; }
+  Integer MaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(Integer v) { FMaxWidth = v; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool v);
+  bool EndEllipsis() const;
+  void SetEndEllipsis(bool v);
+  TTextLayout Layout() const;
+  void SetLayout(TTextLayout v);
+  bool WordWrap();
+  void SetWordWrap(bool v);
+  String DisplayFormat() const { return FDisplayFormat; }
+  void SetDisplayFormat(const String& v);
+  Integer Tag() const { return FTag; }
+  void SetTag(Integer v) { FTag = v; }
+  TColumnTitleEh* Title() const { return FTitle.get(); }
+  void SetTitle(TColumnTitleEh* v) { FTitle->Assign(v); }
+
+  uint32_t AssignedValues() const { return FAssignedValues; }
+  bool Stored() const { return FStored; }
+  virtual bool IsDefaultColumn() const { return !FStored; }
+  // Room the sort marker takes in the title.
+  Integer SortMarkerAreaWidth();
+  // The text shown in a cell of the current record.
+  String DisplayText();
+  // Width limits applied to a proposed width.
+  Integer ClampToWidthLimits(Integer w) const;
+  void RestoreDefaults();
+  Integer DefaultWidth();
+  bool UseRightToLeftAlignment() const { return false; }
+
+ protected:
+  String GetDisplayName() const override;
+
+ private:
+  friend class TColumnTitleEh;
+  friend class TDBGridColumnsEh;
+  friend class TCustomDBGridEh;
+  void FontChanged();
+  void ColumnChanged(bool All) { Changed(All); }
+  TAlignment FAlignment = taLeftJustify;
+  uint32_t FAssignedValues = 0;
+  TColor FColor = clWindow;
+  String FDisplayFormat;
+  bool FEndEllipsis = false;
+  TField* FField = nullptr;
+  bool FFieldLooked = false;
+  String FFieldName;
+  std::unique_ptr<TFont> FFont;
+  TTextLayout FLayout = tlTop;
+  Integer FMaxWidth = 0, FMinWidth = 0;
+  bool FReadOnly = false;
+  bool FStored = true;
+  Integer FTag = 0;
+  std::unique_ptr<TColumnTitleEh> FTitle;
+  bool FVisible = true;
+  Integer FWidth = 0;
+  bool FWordWrap = false;
+  bool FSettingFont = false;
+};
+
+class TDBGridColumnEh : public TColumnEh {
+  TOVANI_CLASS(TDBGridColumnEh, TColumnEh)
+ public:
+  explicit TDBGridColumnEh(TCollection* ACollection = nullptr) : TColumnEh(ACollection) {}
+};
+
+class TDBGridColumnsEh : public TCollection {
+  TOVANI_CLASS(TDBGridColumnsEh, TCollection)
+ public:
+  explicit TDBGridColumnsEh(TCustomDBGridEh* AGrid = nullptr, TClass AColumnClass = TDBGridColumnEh::StaticClass());
+  TColumnEh* Add() { return static_cast<TColumnEh*>(TCollection::Add()); }
+  TColumnEh* AddDefaultColumn(TField* Field);
+  TColumnEh* Item(Integer i) const { return static_cast<TColumnEh*>(Items(i)); }
+  TCustomDBGridEh* Grid() const { return FGrid; }
+  // Customised: the columns are persistent (the first one was stored).
+  bool IsCustomized() const;
+  void RebuildColumns();
+  void RestoreDefaults();
+  void DropFieldState();
+
+ protected:
+  TPersistent* GetOwner() override;
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TCustomDBGridEh* FGrid;
+};
+
+// A typed, non-owning list of columns.
+class TColumnsEhList {
+ public:
+  Integer Count() const { return Integer(FItems.size()); }
+  TColumnEh* Items(Integer i) const { return FItems.at(size_t(i)); }
+  TColumnEh* operator[](Integer i) const { return Items(i); }
+  void Add(TColumnEh* c) { FItems.push_back(c); }
+  void Clear() { FItems.clear(); }
+  Integer IndexOf(const TColumnEh* c) const;
+  void Remove(const TColumnEh* c);
+  void Exchange(Integer a, Integer b) { std::swap(FItems.at(size_t(a)), FItems.at(size_t(b))); }
+
+ private:
+  std::vector<TColumnEh*> FItems;
+};
+
+// ---------------------------------------------------------------------------
+// The grid's data link: field map and data notifications.
+
+class TGridDataLinkEh : public TDataLink {
+  TOVANI_CLASS(TGridDataLinkEh, TDataLink)
+ public:
+  static constexpr Integer MaxMapSize = 0x0FFFFFFF;
+  explicit TGridDataLinkEh(TCustomDBGridEh* AGrid = nullptr);
+  ~TGridDataLinkEh() override;
+  bool AddFieldMapping(const String& FieldName);
+  void ClearFieldMapping();
+  TField* Fields(Integer i) const;
+  Integer FieldCount() const { return FMapCount; }
+  Integer MapCapacity() const { return Integer(FFieldMap.size()); }
+  bool SparseMap() const { return FSparseMap; }
+  void SetSparseMap(bool v) { FSparseMap = v; }
+  bool DefaultFields() const;
+  void Modified() { FModified = true; }
+  bool IsModified() const { return FModified; }
+  void Reset();
+
+ protected:
+  void ActiveChanged() override;
+  void DataEvent(TDataEvent Event, NativeInt Info) override;
+  void DataSetChanged() override;
+  void DataSetScrolled(Integer Distance) override;
+  void EditingChanged() override;
+  void FocusControl(TField** Field) override;
+  void LayoutChanged() override;
+  void RecordChanged(TField* Field) override;
+  void UpdateData() override;
+
+ private:
+  friend class TCustomDBGridEh;
+  TCustomDBGridEh* FGrid;
+  Integer FMapCount = 0;
+  std::vector<Integer> FFieldMap;
+  bool FInUpdateData = false;
+  bool FModified = false;
+  bool FSparseMap = false;
+};
+
+// ---------------------------------------------------------------------------
+// The grid.
+
+class TCustomDBGridEh : public TCustomGridEh {
+  TOVANI_CLASS(TCustomDBGridEh, TCustomGridEh)
+ public:
+  explicit TCustomDBGridEh(TComponent* AOwner = nullptr);
+  ~TCustomDBGridEh() override;
+
+  // Data.
+  TDataSource* DataSource() const { return FDataLink->DataSource(); }
+  void SetDataSource(TDataSource* v);
+  TGridDataLinkEh* DataLink() const { return FDataLink.get(); }
+  TDBGridColumnsEh* Columns() const { return FColumns.get(); }
+  void SetColumns(TDBGridColumnsEh* v) { FColumns->Assign(v); }
+  const TColumnsEhList& VisibleColumns() const { return FVisibleColumns; }
+  const TColumnsEhList& SortMarkedColumns() const { return FSortMarkedColumns; }
+  TColumnsEhList& SortMarkedColumnsRef() { return FSortMarkedColumns; }
+  TColumnEh* ColumnByFieldName(const String& Name) const;
+
+  // Options.
+  TDBGridOptions Options() const { return FOptions; }
+  void SetOptions(TDBGridOptions v);
+  TDBGridEhOptions OptionsEh() const { return FOptionsEh; }
+  void SetOptionsEh(TDBGridEhOptions v);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool v);
+
+  // Look.
+  TFont* TitleFont() { return FTitleFont.get(); }
+  void SetTitleFont(TFont* v) { FTitleFont->Assign(v); }
+  TColor EvenRowColor() const { return FEvenRowColorAssigned ? FEvenRowColor : Color(); }
+  void SetEvenRowColor(TColor v);
+  TColor OddRowColor() const { return FOddRowColorAssigned ? FOddRowColor : Color(); }
+  void SetOddRowColor(TColor v);
+  Integer RowHeight() const { return FRowHeight; }
+  void SetRowHeight(Integer v);
+  Integer RowLines() const { return FRowLines; }
+  void SetRowLines(Integer v);
+  Integer TitleHeight() const { return FTitleHeight; }
+  void SetTitleHeight(Integer v);
+  Integer TitleLines() const { return FTitleLines; }
+  void SetTitleLines(Integer v);
+  Integer FrozenCols() const { return FFrozenColsProp; }
+  void SetFrozenCols(Integer v);
+  Integer FooterRowCount() const { return FFooterRowCount; }
+  void SetFooterRowCount(Integer v);
+  bool UseMultiTitle() const { return false; }
+  bool WordWrapAllowed() const { return FWordWrapAllowed; }
+  Integer TitleRowHeight() const { return FTitleRowHeight; }
+  Integer IndicatorOffset() const { return FIndicatorOffset; }
+  Integer TitleOffset() const { return FTitleOffset; }
+  bool DataLinkLayoutChanging() const { return FDataLinkLayoutFlag; }
+
+  // Current cell.
+  Integer SelectedIndex() const { return Col() - FIndicatorOffset; }
+  void SetSelectedIndex(Integer v);
+  TField* SelectedField();
+  Integer RawToDataColumn(Integer ACol) const { return ACol - FIndicatorOffset; }
+  Integer DataToRawColumn(Integer ACol) const { return ACol + FIndicatorOffset; }
+
+  // Locks and layout.
+  void BeginUpdate() { ++FUpdateLock; }
+  void EndUpdate() {
+    if (FUpdateLock > 0) --FUpdateLock;
+  }
+  Integer UpdateLock() const { return FUpdateLock; }
+  void BeginLayout();
+  void EndLayout();
+  void CancelLayout();
+  bool TryBeginLayout();
+  void DeferLayout();
+  Integer LayoutLock() const { return FLayoutLock; }
+  virtual void LayoutChanged();
+
+  // Cell geometry.
+  enum TCellAreaEh { caIndicatorEh = 0, caDataColEh = 1 };
+  enum TRowAreaEh { raTitleEh = 0, raFilterEh = 1, raDataEh = 2, raFooterEh = 4 };
+  void GetCellType(Integer ACol, Integer ARow, Integer& HorzKind, Integer& VertKind, Integer& AreaCol,
+                   Integer& AreaRow) const;
+  virtual Integer TitleRowCount() const { return FOptions.Contains(dgTitles) ? 1 : 0; }
+  virtual Integer IsFilterRowVisible() const { return 0; }
+  TRect GetCellBlockRect(Integer L, Integer T, Integer R, Integer B) const { return CellBlockRect(L, T, R, B); }
+  Integer RecordCountInView() const;
+  bool IsCurrentRecord(Integer Row) const;
+  void SetDrawRecord(Integer Row);
+  void RestoreDrawRecord();
+
+  // Notifications of the data link.
+  virtual void DataLinkActiveChanged(bool Active);
+  virtual void DataChanged();
+  virtual void ScrollData(Integer Distance);
+  virtual void EditingChanged();
+  virtual void RecordChanged(TField* Field);
+  virtual void UpdateData() {}
+  virtual void UpdateRowCount();
+  virtual void UpdateActiveRow();
+  virtual void UpdateVertScrollBar();
+  virtual void RebuildFieldMap();
+  virtual void UpdateColWidthsAndTabStops();
+
+  // Selection colours.
+  virtual bool HasFocus();
+  virtual bool IsCell3D(Integer ACol, Integer ARow, TGridDrawState State, const TRect& R);
+  virtual bool HighlightDataCell(Integer DataCol, Integer DataRow, TFont* AFont, TColor& Background,
+                                 TGridDrawState& State);
+  virtual bool HighlightFixedCell(bool Selected, TFont* AFont, TColor& Background, Integer HorzKind,
+                                  Integer VertKind);
+
+  // Text writer shared by every cell painter.
+  static void WriteTextEh(TCanvas* ACanvas, TRect ARect, bool FillRect, Integer DX, Integer DY,
+                          const String& Text, TAlignment Alignment, TTextLayout Layout, bool MultiLine,
+                          bool EndEllipsis, Integer LeftMarg, Integer RightMarg, bool RightToLeft);
+  // Text shortened to fit MaxWidth with a trailing "...", cut between whole
+  // characters.
+  static String EllipsisText(TCanvas* ACanvas, const String& Text, Integer MaxWidth);
+
+  TNotifyEvent OnColEnter, OnColExit;
+
+ protected:
+  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
+  void Dispatch(TMessage& Message) override;
+  void CreateWnd() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Loaded() override;
+  void Resize() override;
+  void ColWidthsChanged() override;
+  void TopLeftChanged() override;
+  virtual void InternalLayout();
+  virtual TDBGridColumnsEh* CreateColumns();
+
+  // Painters of the fixed areas.
+  void DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, Integer DY);
+  void DrawTitle(Integer DataCol, TRect R, TGridDrawState State, Integer DX, Integer DY);
+  void DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TGridDrawState State, Integer DX, Integer DY);
+  void Paint3DFrame(TRect R);
+  void UpdateRowHeights();
+  void SetGridColCount(Integer v);
+  void SetGridRowCount(Integer v);
+  Integer LineWidth() const;
+
+ private:
+  friend class TGridDataLinkEh;
+  friend class TDBGridColumnsEh;
+  void TitleFontChanged();
+  void MoveColIfNeeded();
+  std::unique_ptr<TDBGridColumnsEh> FColumns;
+  std::unique_ptr<TGridDataLinkEh> FDataLink;
+  std::unique_ptr<TFont> FTitleFont;
+  TColumnsEhList FVisibleColumns;
+  TColumnsEhList FSortMarkedColumns;
+  TDBGridOptions FOptions{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+                          dgConfirmDelete, dgCancelOnExit};
+  TDBGridEhOptions FOptionsEh{dghFixed3D, dghHighlightFocus, dghClearSelection, dghDialogFind};
+  bool FReadOnly = false;
+  TColor FEvenRowColor = clWindow, FOddRowColor = clWindow;
+  bool FEvenRowColorAssigned = false, FOddRowColorAssigned = false;
+  Integer FRowHeight = 0, FRowLines = 0, FTitleHeight = 0, FTitleLines = 0;
+  Integer FTitleRowHeight = 0;
+  Integer FFrozenColsProp = 0;
+  Integer FFooterRowCount = 0;
+  Integer FIndicatorOffset = 1;
+  Integer FTitleOffset = 0;
+  Integer FUpdateLock = 0, FLayoutLock = 0;
+  Integer FDrawRecordSaved = -1;
+  Integer FTitleTextInset = 4;
+  bool FWordWrapAllowed = false;
+  bool FDataLinkLayoutFlag = false;
+  bool FSelfChangingTitleFont = false;
+  bool FInDataChanged = false;
+  Integer FLastIndicatorRow = -1;
+};
+
+class TDBGridEh : public TCustomDBGridEh {
+  TOVANI_CLASS(TDBGridEh, TCustomDBGridEh)
+ public:
+  explicit TDBGridEh(TComponent* AOwner = nullptr) : TCustomDBGridEh(AOwner) {}
+};

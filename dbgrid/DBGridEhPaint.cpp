@@ -1,0 +1,286 @@
+// The data grid's cell painter: data cells with row colours and selection
+// highlight, titles, the indicator column and the text writer they share.
+#include <algorithm>
+
+#include "DBGridEh.h"
+#include "Utf8.h"
+
+namespace {
+
+// Mirrors a Windows RECT from a TRect.
+RECT ToRect(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
+
+}   // namespace
+
+String TCustomDBGridEh::EllipsisText(TCanvas* ACanvas, const String& Text, Integer MaxWidth) {
+  if (ACanvas->TextWidth(Text) <= MaxWidth) return Text;
+  // Shorten by whole characters (a Chinese character is several bytes and
+  // must never be split): first length − 2 characters, then one fewer each
+  // time, down to the ellipsis alone.
+  size_t len = Utf8Length(Text);
+  for (size_t keep = len >= 2 ? len - 2 : 0;; --keep) {
+    String s = Utf8Left(Text, keep) + "...";
+    if (keep == 0 || ACanvas->TextWidth(s) <= MaxWidth) return s;
+  }
+}
+
+void TCustomDBGridEh::WriteTextEh(TCanvas* ACanvas, TRect ARect, bool FillRect, Integer DX, Integer DY,
+                                  const String& Text, TAlignment Alignment, TTextLayout Layout, bool MultiLine,
+                                  bool EndEllipsis, Integer LeftMarg, Integer RightMarg, bool RightToLeft) {
+  HDC dc = ACanvas->Handle();
+  if (MultiLine) {
+    if (FillRect) ACanvas->FillRect(ARect);
+    UINT flags = DT_EXPANDTABS | DT_NOPREFIX | DT_WORDBREAK;
+    flags |= Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
+    if (EndEllipsis) flags |= DT_END_ELLIPSIS;
+    if (RightToLeft) flags |= DT_RTLREADING;
+    DRAWTEXTPARAMS dtp{};
+    dtp.cbSize = sizeof(dtp);
+    dtp.iLeftMargin = LeftMarg;
+    dtp.iRightMargin = RightMarg;
+    RECT r{ARect.Left + DX, ARect.Top + DY, ARect.Right - DX, ARect.Bottom - DY};
+    std::u16string w = Utf8ToUtf16(Text);
+    if (Layout != tlTop) {
+      RECT calc = r;
+      DrawTextExW(dc, reinterpret_cast<LPWSTR>(w.data()), Integer(w.size()), &calc, flags | DT_CALCRECT, &dtp);
+      Integer h = calc.bottom - calc.top, avail = r.bottom - r.top;
+      if (h < avail) r.top += Layout == tlCenter ? (avail - h) / 2 : avail - h;
+    }
+    if (DX > 0) r.right += 1;
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    DrawTextExW(dc, reinterpret_cast<LPWSTR>(w.data()), Integer(w.size()), &r, flags, &dtp);
+    SetBkMode(dc, oldMode);
+    return;
+  }
+  String text = Text;
+  if (EndEllipsis) text = EllipsisText(ACanvas, Text, ARect.Width() - DX);
+  Integer tw = ACanvas->TextWidth(text);
+  Integer x;
+  switch (Alignment) {
+    case taRightJustify: x = ARect.Right - tw - 3; break;
+    case taCenter: x = ARect.Left >= ARect.Right ? 0 : ARect.Left + (ARect.Right - ARect.Left) / 2 - tw / 2; break;
+    default: x = ARect.Left + DX; break;
+  }
+  Integer th = ACanvas->TextHeight(text.empty() ? String("W") : text);
+  Integer y = ARect.Top + DY;
+  if (th < ARect.Height() - DY) {
+    if (Layout == tlCenter) y = (ARect.Top + ARect.Bottom - th) / 2;
+    else if (Layout == tlBottom) y = ARect.Bottom - th;
+  }
+  if (FillRect) {
+    ACanvas->TextRect(ARect, x, y, text);
+  } else {
+    TBrushStyle old = ACanvas->Brush()->Style();
+    ACanvas->Brush()->SetStyle(bsClear);
+    ACanvas->TextRect(ARect, x, y, text);
+    ACanvas->Brush()->SetStyle(old);
+  }
+}
+
+bool TCustomDBGridEh::HasFocus() {
+  if (!HandleAllocated()) return false;
+  HWND f = GetFocus();
+  return f == Handle() || (InplaceEditor() && InplaceEditor()->HandleAllocated() && f == InplaceEditor()->Handle());
+}
+
+bool TCustomDBGridEh::IsCell3D(Integer ACol, Integer ARow, TGridDrawState State, const TRect&) {
+  if (State.Contains(gdFixed) && (ACol < FIndicatorOffset || ARow < FTitleOffset) && FOptionsEh.Contains(dghFixed3D))
+    return true;
+  Integer firstFooter = RowCount();
+  if (ARow >= firstFooter && FOptionsEh.Contains(dghFooter3D) && FFooterRowCount > 0) return true;
+  if (!State.Contains(gdFixed) && ARow >= FTitleOffset && ARow < firstFooter && FOptionsEh.Contains(dghData3D))
+    return true;
+  if (State.Contains(gdFixed) && ACol >= FIndicatorOffset && ARow >= FTitleOffset && ARow < firstFooter &&
+      FOptionsEh.Contains(dghFrozen3D))
+    return true;
+  return false;
+}
+
+bool TCustomDBGridEh::HighlightFixedCell(bool Selected, TFont* AFont, TColor& Background, Integer HorzKind,
+                                         Integer VertKind) {
+  if (!Selected) return false;
+  if (HorzKind == caIndicatorEh || VertKind == raTitleEh || VertKind == raFilterEh) {
+    Background = TColor(RGB(64, 64, 64));
+    if (AFont) AFont->SetColor(clWhite);
+  } else if (HasFocus()) {
+    Background = clHighlight;
+    if (AFont) AFont->SetColor(clHighlightText);
+  } else {
+    Background = clBtnFace;
+  }
+  return true;
+}
+
+bool TCustomDBGridEh::HighlightDataCell(Integer DataCol, Integer DataRow, TFont* AFont, TColor& Background,
+                                        TGridDrawState& State) {
+  bool focusRule = HasFocus() && FOptionsEh.Contains(dghHighlightFocus);
+  bool currentRow = IsCurrentRecord(DataRow);
+  if (FOptionsEh.Contains(dghRowHighlight) && currentRow && DataCol != SelectedIndex()) {
+    focusRule = HasFocus();
+    State += gdSelected;
+  }
+  bool rowSelect = FOptions.Contains(dgRowSelect);
+  bool highlight = (State.Contains(gdSelected) || (currentRow && rowSelect)) &&
+                   (FOptions.Contains(dgAlwaysShowSelection) || focusRule);
+  if (FUpdateLock > 0 && !rowSelect) highlight = false;
+  if (!highlight) return false;
+  if (HasFocus()) {
+    Background = clHighlight;
+    if (AFont) AFont->SetColor(clHighlightText);
+  } else if (currentRow && (rowSelect || DataCol == SelectedIndex()) &&
+             (focusRule || FOptions.Contains(dgAlwaysShowSelection))) {
+    Background = clBtnShadow;
+    if (AFont) AFont->SetColor(clHighlightText);
+  } else {
+    Background = clBtnFace;
+  }
+  return true;
+}
+
+void TCustomDBGridEh::Paint3DFrame(TRect R) {
+  RECT r = ToRect(R);
+  DrawEdge(Canvas()->Handle(), &r, BDR_RAISEDINNER, BF_RECT);
+}
+
+void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) {
+  if (ARect.Left >= ARect.Right) return;
+  TCanvas* c = Canvas();
+  if (ComponentState().Contains(csLoading)) {
+    c->Brush()->SetColor(Color());
+    c->FillRect(ARect);
+    return;
+  }
+  bool is3D = IsCell3D(ACol, ARow, AState, ARect);
+  Integer hk, vk, dataCol, dataRow;
+  GetCellType(ACol, ARow, hk, vk, dataCol, dataRow);
+  TRect R = ARect;
+  Integer DX = 2;
+  if (is3D) {
+    R.Left += 1, R.Top += 1, R.Right -= 1, R.Bottom -= 1;
+    DX = 1;
+  }
+  Integer DY = Flat() ? DX - 1 : DX;
+  TColumnEh* column = (hk == caDataColEh && dataCol < FColumns->Count()) ? FColumns->Item(dataCol) : nullptr;
+
+  if (hk == caIndicatorEh && vk != raTitleEh) {
+    DrawIndicatorCell(vk == raDataEh ? dataRow : -1, R, DX, DY);
+  } else if (vk == raTitleEh) {
+    if (hk == caIndicatorEh || !column) {
+      c->Brush()->SetColor(FixedColor());
+      c->FillRect(R);
+    } else {
+      DrawTitle(dataCol, R, AState, DX, DY);
+    }
+  } else if (!FDataLink->Active()) {
+    c->Brush()->SetColor(column ? column->Color() : Color());
+    c->FillRect(R);
+  } else if (vk == raDataEh && dataRow < RecordCountInView() && column) {
+    DrawDataCell(dataCol, dataRow, R, AState, DX, DY);
+  } else {
+    // Rows below the records, the filter row and footers for now: empty.
+    c->Brush()->SetColor(column ? column->Color() : FixedColor());
+    c->FillRect(R);
+  }
+
+  if (DefaultDrawing() && AState.Contains(gdFocused) && HasFocus() && !IsDesigning() &&
+      !FOptions.Contains(dgRowSelect) && FUpdateLock == 0) {
+    RECT fr = ToRect(ARect);
+    DrawFocusRect(c->Handle(), &fr);
+  }
+  if (is3D) Paint3DFrame(ARect);
+}
+
+void TCustomDBGridEh::DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, Integer DY) {
+  TCanvas* c = Canvas();
+  c->Brush()->SetColor(FixedColor());
+  c->FillRect(R);
+  if (!FDataLink->Active() || DataRow < 0 || DataRow >= RecordCountInView()) return;
+  if (!IsCurrentRecord(DataRow)) return;
+  FLastIndicatorRow = DataRow + FTitleOffset;
+  TDataSet* ds = FDataLink->DataSet();
+  TDataSetState st = ds ? ds->State() : dsBrowse;
+  // The record glyphs, drawn in the text colour: an arrow for the current
+  // record, a pencil-like bar while it is edited, a star while inserted.
+  HDC dc = c->Handle();
+  Integer gw = 8, gh = 9;
+  Integer x = R.Right - gw - DX, y = (R.Top + R.Bottom - gh) / 2;
+  c->Pen()->SetColor(clWindowText);
+  c->Brush()->SetColor(clWindowText);
+  if (st == dsEdit) {
+    c->FillRect(TRect(x + 3, y, x + 5, y + gh));
+    c->FillRect(TRect(x + 1, y, x + 7, y + 1));
+    c->FillRect(TRect(x + 1, y + gh - 1, x + 7, y + gh));
+  } else if (st == dsInsert) {
+    c->FillRect(TRect(x + 3, y, x + 5, y + gh));
+    c->FillRect(TRect(x, y + 3, x + gw, y + 5));
+  } else {
+    POINT pts[3] = {{x + 2, y}, {x + 2, y + gh - 1}, {x + 6, y + gh / 2}};
+    HBRUSH b = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
+    HGDIOBJ ob = SelectObject(dc, b);
+    HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
+    Polygon(dc, pts, 3);
+    SelectObject(dc, op);
+    SelectObject(dc, ob);
+    DeleteObject(b);
+  }
+}
+
+void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, Integer DX, Integer DY) {
+  TCanvas* c = Canvas();
+  TColumnEh* col = FColumns->Item(DataCol);
+  TColumnTitleEh* t = col->Title();
+  c->Font()->Assign(t->Font());
+  c->Brush()->SetColor(t->Color());
+  TRect text = R;
+  Integer marker = t->SortMarker() == smDownEh ? 0 : t->SortMarker() == smUpEh ? 1 : -1;
+  if (marker >= 0) text.Right -= 16;
+  if (text.Right < R.Right) {
+    TRect strip(text.Right, R.Top, R.Right, R.Bottom);
+    c->FillRect(strip);
+  }
+  bool multi = FTitleHeight > 0 || FTitleLines > 0;
+  WriteTextEh(c, text, true, DX, DY, t->Caption(), t->Alignment(), multi ? tlCenter : tlTop, multi,
+              t->EndEllipsis(), 0, 0, false);
+  if (marker >= 0 && text.Right > text.Left) {
+    // A small triangle pointing down (descending) or up (ascending).
+    HDC dc = c->Handle();
+    Integer cx = R.Right - 9, cy = (R.Top + R.Bottom) / 2;
+    POINT down[3] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 2}};
+    POINT up[3] = {{cx - 4, cy + 2}, {cx + 4, cy + 2}, {cx, cy - 2}};
+    HBRUSH b = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+    HGDIOBJ ob = SelectObject(dc, b);
+    HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
+    Polygon(dc, marker == 0 ? down : up, 3);
+    SelectObject(dc, op);
+    SelectObject(dc, ob);
+    DeleteObject(b);
+  }
+}
+
+void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TGridDrawState State, Integer DX,
+                                   Integer DY) {
+  TCanvas* c = Canvas();
+  TColumnEh* col = FColumns->Item(DataCol);
+  c->Font()->Assign(col->Font());
+  TColor background = col->Color();
+  SetDrawRecord(DataRow);
+  try {
+    TDataSet* ds = FDataLink->DataSet();
+    // Alternate row colours only where the column keeps the grid's colour.
+    if (background == Color() && ds && ds->IsSequenced()) {
+      Integer recNo = ds->RecNo();
+      if (recNo > 0) background = (recNo % 2 != 0) ? OddRowColor() : EvenRowColor();
+    }
+    String text = col->DisplayText();
+    TGridDrawState st = State;
+    if (HighlightDataCell(DataCol, DataRow, c->Font(), background, st)) st += gdSelected;
+    c->Brush()->SetColor(background);
+    if (DefaultDrawing())
+      WriteTextEh(c, R, true, DX, DY, text, col->Alignment(), col->Layout(), col->WordWrap() && FWordWrapAllowed,
+                  col->EndEllipsis(), 0, 0, false);
+  } catch (...) {
+    RestoreDrawRecord();
+    throw;
+  }
+  RestoreDrawRecord();
+}
