@@ -15,7 +15,8 @@ namespace {
 // stays empty: every entry has the default).
 void ResizeExtents(TIntegerArray& A, Integer NewTotal, Integer Default) {
   if (A.empty()) return;
-  ModifyExtentsEh(A, A[0], NewTotal - A[0], Default);
+  // Growing adds entries at the end; shrinking takes the last ones away.
+  ModifyExtentsEh(A, std::min(A[0], NewTotal), NewTotal - A[0], Default);
 }
 
 // Moves the entry at From to To; entries in between shift by one.

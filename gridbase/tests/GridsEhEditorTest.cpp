@@ -142,6 +142,18 @@ void ReadExtents(TTestGrid* g, const String& data) {
   r.ReadListEnd();
 }
 
+TEST(GridCounts, ShrinkingKeepsTheRemainingExtents) {
+  TTestGrid g;
+  g.SetColWidths(1, 30);
+  g.SetRowHeights(1, 40);
+  g.SetColCount(3);
+  g.SetRowCount(2);
+  EXPECT_EQ(g.ColWidths(1), 30);
+  EXPECT_EQ(g.RowHeights(1), 40);
+  g.SetColCount(6);
+  EXPECT_EQ(g.ColWidths(5), 64);
+}
+
 TEST(GridStreaming, ColWidthsAndRowHeights) {
   TTestGrid a;
   EXPECT_EQ(WriteExtents(&a), String(1, '\0'));   // nothing but the list end
