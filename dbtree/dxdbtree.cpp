@@ -1,5 +1,7 @@
 #include "dxdbtree.h"
 
+#include "dxdbtreeKeys.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -28,27 +30,9 @@ const TdxDBTreeViewOptions kDefaultOptions{trDBCanDelete, trDBConfirmDelete, trC
 // Posted by a record insert; refreshes the node's images once the insert is over.
 constexpr UINT WM_DXDBTREE_REFRESHNODE = WM_APP + 0x65;
 
-bool IsNullish(const Variant& v) { return v.IsNull() || v.IsEmpty(); }
-
-// Key comparisons: Null equals Null; a comparison that cannot be made
-// (incompatible kinds) counts as neither equal nor greater.
-bool KeyEq(const Variant& a, const Variant& b) {
-  if (IsNullish(a) || IsNullish(b)) return IsNullish(a) && IsNullish(b);
-  try {
-    return VarCompareValue(a, b) == vrEqual;
-  } catch (const Exception&) {
-    return false;
-  }
-}
-
-bool KeyGreater(const Variant& a, const Variant& b) {
-  if (IsNullish(a) || IsNullish(b)) return false;
-  try {
-    return VarCompareValue(a, b) == vrGreaterThan;
-  } catch (const Exception&) {
-    return false;
-  }
-}
+bool IsNullish(const Variant& v) { return dxKeyIsNull(v); }
+bool KeyEq(const Variant& a, const Variant& b) { return dxKeyEqual(a, b); }
+bool KeyGreater(const Variant& a, const Variant& b) { return dxKeyGreater(a, b); }
 
 bool IsIntegerLikeField(TField* f) {
   switch (f->DataType()) {
@@ -279,14 +263,7 @@ void TdxDBTreeView::ResetTreeFields() {
   if (HandleAllocated()) LoadTreeFromDataSet();
 }
 
-bool TdxDBTreeView::LocateKey(TField* field, const Variant& value) {
-  if (!field || IsNullish(value)) return false;
-  try {
-    return DataSet()->Locate(field->FieldName(), value, TLocateOptions());
-  } catch (const Exception&) {
-    return false;
-  }
-}
+bool TdxDBTreeView::LocateKey(TField* field, const Variant& value) { return dxLocateKey(field, value); }
 
 String TdxDBTreeView::GetDisplayText() {
   String text;

@@ -1,5 +1,7 @@
 #include "dxdbtrel.h"
 
+#include "dxdbtreeKeys.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -60,25 +62,9 @@ TOVANI_PUBLISHED(TdxDBLookupTreeView) {
 
 namespace {
 
-bool IsNullish(const Variant& v) { return v.IsNull() || v.IsEmpty(); }
-
-bool SameKey(const Variant& a, const Variant& b) {
-  if (IsNullish(a) || IsNullish(b)) return IsNullish(a) && IsNullish(b);
-  try {
-    return VarCompareValue(a, b) == vrEqual;
-  } catch (const Exception&) {
-    return false;
-  }
-}
-
-bool LocateIn(TField* field, const Variant& value) {
-  if (!field || IsNullish(value)) return false;
-  try {
-    return field->DataSet()->Locate(field->FieldName(), value, TLocateOptions());
-  } catch (const Exception&) {
-    return false;
-  }
-}
+bool IsNullish(const Variant& v) { return dxKeyIsNull(v); }
+bool SameKey(const Variant& a, const Variant& b) { return dxKeyEqual(a, b); }
+bool LocateIn(TField* field, const Variant& value) { return dxLocateKey(field, value); }
 
 }  // namespace
 
