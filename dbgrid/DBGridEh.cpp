@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Forms.h"
 #include "Collation.h"
+#include "DateUtils.h"
+#include "Forms.h"
 #include "SysUtils.h"
 
 TOVANI_IMPLEMENT_CLASS(TColumnTitleEh, TPersistent)
@@ -16,6 +17,10 @@ TOVANI_IMPLEMENT_CLASS(TDBGridColumnsEh, TCollection)
 TOVANI_IMPLEMENT_CLASS(TGridDataLinkEh, TDataLink)
 TOVANI_IMPLEMENT_CLASS(TCustomDBGridEh, TCustomGridEh)
 TOVANI_IMPLEMENT_CLASS(TDBGridEh, TCustomDBGridEh)
+TOVANI_IMPLEMENT_CLASS(TColumnTitleDefValuesEh, TPersistent)
+TOVANI_IMPLEMENT_CLASS(TColumnFooterDefValuesEh, TPersistent)
+TOVANI_IMPLEMENT_CLASS(TColumnDefValuesEh, TPersistent)
+TOVANI_IMPLEMENT_CLASS(TDBGridEhColumnDefValuesEh, TColumnDefValuesEh)
 
 const char* const SFieldNameNotFoundEh = "Field name '%s' not found";
 // The text keeps the number users know; the real limit is the map size.
@@ -75,7 +80,11 @@ TFont* TColumnTitleEh::DefaultFont() const {
   return FColumn ? FColumn->Font() : nullptr;
 }
 
-TAlignment TColumnTitleEh::Alignment() const { return Assigned(cvTitleAlignment) ? FAlignment : taLeftJustify; }
+TAlignment TColumnTitleEh::Alignment() const {
+  if (Assigned(cvTitleAlignment)) return FAlignment;
+  TCustomDBGridEh* g = FColumn ? FColumn->Grid() : nullptr;
+  return g ? g->ColumnDefValues()->Title()->Alignment() : taLeftJustify;
+}
 void TColumnTitleEh::SetAlignment(TAlignment v) {
   FAlignment = v;
   Assign(cvTitleAlignment);
@@ -97,7 +106,7 @@ void TColumnTitleEh::SetCaption(const String& v) {
 TColor TColumnTitleEh::Color() const {
   if (Assigned(cvTitleColor)) return FColor;
   TCustomDBGridEh* g = FColumn ? FColumn->Grid() : nullptr;
-  return g ? g->FixedColor() : clBtnFace;
+  return g ? g->ColumnDefValues()->Title()->Color() : clBtnFace;
 }
 void TColumnTitleEh::SetColor(TColor v) {
   FColor = v;
@@ -124,7 +133,11 @@ void TColumnTitleEh::FontChanged() {
   Changed(true);
 }
 
-bool TColumnTitleEh::EndEllipsis() const { return Assigned(cvTitleEndEllipsis) ? FEndEllipsis : false; }
+bool TColumnTitleEh::EndEllipsis() const {
+  if (Assigned(cvTitleEndEllipsis)) return FEndEllipsis;
+  TCustomDBGridEh* g = FColumn ? FColumn->Grid() : nullptr;
+  return g ? g->ColumnDefValues()->Title()->EndEllipsis() : false;
+}
 void TColumnTitleEh::SetEndEllipsis(bool v) {
   FEndEllipsis = v;
   Assign(cvTitleEndEllipsis);
@@ -132,7 +145,9 @@ void TColumnTitleEh::SetEndEllipsis(bool v) {
 }
 
 TTextOrientationEh TColumnTitleEh::Orientation() const {
-  return Assigned(cvTitleOrientation) ? FOrientation : tohHorizontal;
+  if (Assigned(cvTitleOrientation)) return FOrientation;
+  TCustomDBGridEh* g = FColumn ? FColumn->Grid() : nullptr;
+  return g ? g->ColumnDefValues()->Title()->Orientation() : tohHorizontal;
 }
 void TColumnTitleEh::SetOrientation(TTextOrientationEh v) {
   FOrientation = v;
@@ -226,6 +241,9 @@ void TColumnTitleEh::ToggleSortMarker(bool Multi) {
 TColumnEh::TColumnEh(TCollection* ACollection) : TCollectionItem(nullptr) {
   FFont = std::make_unique<TFont>();
   FTitle = std::make_unique<TColumnTitleEh>(this);
+  FFooter = std::make_unique<TColumnFooterEh>();
+  FFooter->FColumn = this;
+  FFooters = std::make_unique<TColumnFootersEh>(this);
   if (ACollection) {
     auto* cols = dynamic_cast<TDBGridColumnsEh*>(ACollection);
     TCustomDBGridEh* g = cols ? cols->Grid() : nullptr;
@@ -240,10 +258,26 @@ TColumnEh::TColumnEh(TCollection* ACollection) : TCollectionItem(nullptr) {
   }
   if (TCustomDBGridEh* g = Grid()) FFont->Assign(g->Font());
   FFont->OnChange = [this](TObject*) { FontChanged(); };
+  FFooter->ResetFooterDefaults();
+}
+
+void TColumnEh::SetFooter(TColumnFooterEh* v) { FFooter->Assign(v); }
+void TColumnEh::SetFooters(TColumnFootersEh* v) { FFooters->Assign(v); }
+
+TColumnFooterEh* TColumnEh::GetFooterForRow(Integer Row) const {
+  if (Row >= 0 && Row < FFooters->Count()) return FFooters->Item(Row);
+  return FFooter.get();
+}
+
+void TColumnEh::BindFooterSums() {
+  FFooter->BindSum();
+  for (Integer i = 0; i < FFooters->Count(); ++i) FFooters->Item(i)->BindSum();
 }
 
 TColumnEh::~TColumnEh() {
   if (TCustomDBGridEh* g = Grid()) g->SortMarkedColumnsRef().Remove(this);
+  FFooters.reset();
+  FFooter.reset();
 }
 
 String TColumnEh::GetDisplayName() const {
@@ -272,12 +306,14 @@ void TColumnEh::SetField(TField* v) {
   FField = v;
   FFieldLooked = v != nullptr;
   if (v) FFieldName = v->FieldName();
+  BindFooterSums();
   Changed(false);
 }
 
 void TColumnEh::SetFieldName(const String& v) {
   FFieldName = v;
   DropFieldState();
+  BindFooterSums();
   Changed(false);
 }
 
@@ -406,14 +442,22 @@ void TColumnEh::SetVisible(bool v) {
   Changed(true);
 }
 
-bool TColumnEh::EndEllipsis() const { return (FAssignedValues & cvEndEllipsis) ? FEndEllipsis : false; }
+bool TColumnEh::EndEllipsis() const {
+  if (FAssignedValues & cvEndEllipsis) return FEndEllipsis;
+  TCustomDBGridEh* g = Grid();
+  return g ? g->ColumnDefValues()->EndEllipsis() : false;
+}
 void TColumnEh::SetEndEllipsis(bool v) {
   FEndEllipsis = v;
   FAssignedValues |= cvEndEllipsis;
   Changed(false);
 }
 
-TTextLayout TColumnEh::Layout() const { return (FAssignedValues & cvLayout) ? FLayout : tlTop; }
+TTextLayout TColumnEh::Layout() const {
+  if (FAssignedValues & cvLayout) return FLayout;
+  TCustomDBGridEh* g = Grid();
+  return g ? g->ColumnDefValues()->Layout() : tlTop;
+}
 void TColumnEh::SetLayout(TTextLayout v) {
   FLayout = v;
   FAssignedValues |= cvLayout;
@@ -464,7 +508,19 @@ Integer TColumnEh::SortMarkerAreaWidth() {
 String TColumnEh::DisplayText() {
   TField* f = Field();
   if (!f) return String();
-  return f->DisplayText();
+  return FieldTextWithFormat(f, FDisplayFormat);
+}
+
+String TColumnEh::FieldTextWithFormat(TField* Field, const String& Format) {
+  if (Format.empty()) return Field->DisplayText();
+  if (Field->IsNull()) return String();
+  if (dynamic_cast<TNumericField*>(Field)) return FormatFloat(Format, Field->AsFloat());
+  if (dynamic_cast<TDateTimeField*>(Field)) {
+    String s;
+    DateTimeToString(s, Format, Field->AsDateTime());
+    return s;
+  }
+  return String();
 }
 
 void TColumnEh::RestoreDefaults() {
@@ -498,6 +554,8 @@ void TColumnEh::Assign(TPersistent* Source) {
     FMinWidth = src->FMinWidth;
     FMaxWidth = src->FMaxWidth;
     FDisplayFormat = src->FDisplayFormat;
+    FFooter->Assign(src->Footer());
+    FFooters->Assign(src->Footers());
   } catch (...) {
     if (coll) coll->EndUpdate();
     throw;
@@ -731,6 +789,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
   SetScrollBars(ssHorizontal);
   SetGridOptions(TGridEhOptions{geoFixedVertLine, geoFixedHorzLine, geoVertLine, geoHorzLine, geoColSizing,
                                 geoColMoving, geoEditing, geoTabs});
+  FColumnDefValues.reset(CreateColumnDefValues());
   FColumns.reset(CreateColumns());
   SetRowCount(2);
   SetColCount(2);
@@ -741,17 +800,34 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
   FTitleFont->Assign(Font());
   FTitleFont->OnChange = [this](TObject*) { TitleFontChanged(); };
   SetDefaultDrawing(true);
+  FSumList = std::make_unique<TDBGridEhSumList>(this);
+  FSumList->SumListChanged = [this](TObject*) { InvalidateFooter(); };
+  FSumList->OnRecalcAll = [this](TObject* s) {
+    if (OnSumListRecalcAll) OnSumListRecalcAll(s);
+  };
+  FSumList->OnAfterRecalcAll = [this](TObject* s) {
+    if (OnSumListAfterRecalcAll) OnSumListAfterRecalcAll(s);
+  };
+  FFooterFont = std::make_unique<TFont>();
+  FFooterFont->Assign(Font());
+  FFooterFont->OnChange = [this](TObject*) { FooterFontChanged(); };
 }
 
 TCustomDBGridEh::~TCustomDBGridEh() {
   // The link leaves its data source without telling a grid that is going.
   FDataLink->FGrid = nullptr;
   FDataLink->SetDataSource(nullptr);
+  // The sums stop following the dataset before the footers free them.
+  FSumList->Deactivate(false);
+  FSumList->AssignDataSet(nullptr);
   FColumns.reset();
   FDataLink.reset();
+  FColumnDefValues.reset();
+  FSumList.reset();
 }
 
 TDBGridColumnsEh* TCustomDBGridEh::CreateColumns() { return new TDBGridColumnsEh(this); }
+TColumnDefValuesEh* TCustomDBGridEh::CreateColumnDefValues() { return new TDBGridEhColumnDefValuesEh(this); }
 
 void TCustomDBGridEh::TitleFontChanged() {
   if (FSelfChangingTitleFont) return;
@@ -763,6 +839,7 @@ void TCustomDBGridEh::SetDataSource(TDataSource* v) {
   FDataLink->SetDataSource(v);
   if (v) v->FreeNotification(this);
   DataLinkActiveChanged(FDataLink->Active());
+  FSumList->AssignDataSet(v ? v->DataSet() : nullptr);
 }
 
 void TCustomDBGridEh::SetOptions(TDBGridOptions v) {
@@ -1282,7 +1359,8 @@ void TCustomDBGridEh::ScrollData(Integer Distance) {
     if (FOptions.Contains(dgIndicator)) InvalidateCell(0, Row());
     if (FOptions.Contains(dgAlwaysShowEditor)) TCustomGridEh::ShowEditor();
   }
-  for (Integer i = RowCount(); i < RowCount(); ++i) InvalidateRow(i);
+  // Footers may show the current record's values.
+  InvalidateFooter();
   if (FUpdateLock == 0) UpdateWindow(Handle());
 }
 
@@ -1341,6 +1419,7 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
 
 void TCustomDBGridEh::DataLinkActiveChanged(bool Active) {
   if (!Active) HideEditor();
+  if (FSumList) FSumList->AssignDataSet(DataSource() ? DataSource()->DataSet() : nullptr);
   LayoutChanged();
   UpdateVertScrollBar();
   FColumns->DropFieldState();
@@ -1373,6 +1452,7 @@ void TCustomDBGridEh::Resize() {
 
 void TCustomDBGridEh::Loaded() {
   TCustomGridEh::Loaded();
+  if (DataSource()) FSumList->ActivateAfterLoad();
   LayoutChanged();
 }
 
@@ -1401,3 +1481,164 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
 }
 
 void TCustomDBGridEh::MoveColIfNeeded() {}
+
+// ---------------------------------------------------------------------------
+// Column default values
+
+TColumnDefValuesEh::TColumnDefValuesEh(TCustomDBGridEh* AGrid)
+    : FGrid(AGrid),
+      FTitle(std::make_unique<TColumnTitleDefValuesEh>(this)),
+      FFooter(std::make_unique<TColumnFooterDefValuesEh>()) {}
+
+TColumnDefValuesEh::~TColumnDefValuesEh() = default;
+
+TPersistent* TColumnDefValuesEh::GetOwner() { return FGrid; }
+
+void TColumnDefValuesEh::RepaintGrid() {
+  if (FGrid) FGrid->Invalidate();
+}
+
+void TColumnDefValuesEh::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TColumnDefValuesEh*>(Source);
+  if (!src) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  // The layout, the required-field mark and the footer defaults stay.
+  FTitle->Assign(src->Title());
+  SetAlwaysShowEditButton(src->AlwaysShowEditButton());
+  SetEndEllipsis(src->EndEllipsis());
+  FAutoDropDown = src->FAutoDropDown;
+  FDblClickNextVal = src->FDblClickNextVal;
+  FToolTips = src->FToolTips;
+  FDropDownSizing = src->FDropDownSizing;
+  FDropDownShowTitles = src->FDropDownShowTitles;
+}
+
+void TColumnDefValuesEh::SetAlwaysShowEditButton(bool v) {
+  if (FAlwaysShowEditButton == v) return;
+  FAlwaysShowEditButton = v;
+  RepaintGrid();
+}
+
+void TColumnDefValuesEh::SetEndEllipsis(bool v) {
+  if (FEndEllipsis == v) return;
+  FEndEllipsis = v;
+  RepaintGrid();
+}
+
+void TColumnDefValuesEh::SetLayout(TTextLayout v) {
+  if (FLayout == v) return;
+  FLayout = v;
+  RepaintGrid();
+}
+
+void TColumnDefValuesEh::SetHighlightRequired(bool v) {
+  if (FHighlightRequired == v) return;
+  FHighlightRequired = v;
+  RepaintGrid();
+}
+
+TPersistent* TColumnTitleDefValuesEh::GetOwner() { return FOwner; }
+
+TCustomDBGridEh* TColumnTitleDefValuesEh::Grid() const { return FOwner ? FOwner->Grid() : nullptr; }
+
+TAlignment TColumnTitleDefValuesEh::Alignment() const {
+  if (FAssigned & 2) return FAlignment;
+  TCustomDBGridEh* g = Grid();
+  return g && g->UseMultiTitle() ? taCenter : taLeftJustify;
+}
+
+void TColumnTitleDefValuesEh::SetAlignment(TAlignment v) {
+  if ((FAssigned & 2) && FAlignment == v) return;
+  FAlignment = v;
+  FAssigned |= 2;
+  if (TCustomDBGridEh* g = Grid()) g->LayoutChanged();
+}
+
+TColor TColumnTitleDefValuesEh::Color() const {
+  if (FAssigned & 1) return FColor;
+  TCustomDBGridEh* g = Grid();
+  return g ? g->FixedColor() : clBtnFace;
+}
+
+void TColumnTitleDefValuesEh::SetColor(TColor v) {
+  if ((FAssigned & 1) && FColor == v) return;
+  FColor = v;
+  FAssigned |= 1;
+  if (TCustomDBGridEh* g = Grid()) g->Invalidate();
+}
+
+void TColumnTitleDefValuesEh::SetEndEllipsis(bool v) {
+  if (FEndEllipsis == v) return;
+  FEndEllipsis = v;
+  if (TCustomDBGridEh* g = Grid()) g->Invalidate();
+}
+
+void TColumnTitleDefValuesEh::SetOrientation(TTextOrientationEh v) {
+  if (FOrientation == v) return;
+  FOrientation = v;
+  if (TCustomDBGridEh* g = Grid()) g->LayoutChanged();
+}
+
+void TColumnTitleDefValuesEh::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TColumnTitleDefValuesEh*>(Source);
+  if (!src) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  if (src->FAssigned & 2) SetAlignment(src->FAlignment);
+  if (src->FAssigned & 1) SetColor(src->FColor);
+  SetEndEllipsis(src->FEndEllipsis);
+  FTitleButton = src->FTitleButton;
+  FToolTips = src->FToolTips;
+  SetOrientation(src->FOrientation);
+}
+
+void TColumnFooterDefValuesEh::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TColumnFooterDefValuesEh*>(Source)) {
+    FToolTips = src->FToolTips;
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+// ---------------------------------------------------------------------------
+// Scaling
+
+void TCustomDBGridEh::ChangeScale(Integer M, Integer D) {
+  if (M != D && D != 0) {
+    if (!ParentFont()) {
+      // The title font follows the grid's own font size, not its own.
+      FSelfChangingTitleFont = true;
+      FTitleFont->SetSize(MulDiv(Font()->Size(), M, D));
+      FSelfChangingTitleFont = false;
+      FSelfChangingFooterFont = true;
+      FFooterFont->SetSize(MulDiv(FFooterFont->Size(), M, D));
+      FSelfChangingFooterFont = false;
+    }
+    auto scaleFont = [M, D](TFont* f) { f->SetSize(MulDiv(f->Size(), M, D)); };
+    FColumns->BeginUpdate();
+    try {
+      // Cumulative rounding: the scaled widths add up to the scaled total.
+      Integer sum = 0, prev = 0;
+      for (Integer i = 0; i < FColumns->Count(); ++i) {
+        TColumnEh* c = FColumns->Item(i);
+        if (c->AssignedValues() & cvFont) scaleFont(c->Font());
+        if (c->AssignedValues() & cvTitleFont) scaleFont(c->Title()->Font());
+        if (c->Footer()->AssignedValues() & fvFont) scaleFont(c->Footer()->Font());
+        for (Integer j = 0; j < c->Footers()->Count(); ++j)
+          if (c->Footers()->Item(j)->AssignedValues() & fvFont) scaleFont(c->Footers()->Item(j)->Font());
+        sum += c->Width();
+        Integer scaled = MulDiv(sum, M, D);
+        c->SetWidth(scaled - prev);
+        prev = scaled;
+      }
+    } catch (...) {
+      FColumns->EndUpdate();
+      throw;
+    }
+    FColumns->EndUpdate();
+  }
+  TCustomGridEh::ChangeScale(M, D);
+}

@@ -6,15 +6,20 @@
 // DBGridEhPaint.cpp (cell, title and indicator drawing, text writers).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 #include "Contnrs.h"
 #include "DB.h"
+#include "DBSumLst.h"
 #include "GridsEh.h"
 
 class TCustomDBGridEh;
 class TColumnEh;
 class TDBGridColumnsEh;
+class TColumnFooterEh;
+class TColumnFootersEh;
+class TDBGridEhSumList;
 
 // Private window messages of the data grid. The deferred layout and the
 // drop-down grid's size-grip corner must never share a number.
@@ -165,17 +170,31 @@ class TColumnEh : public TCollectionItem {
   Integer SortMarkerAreaWidth();
   // The text shown in a cell of the current record.
   String DisplayText();
+  // A field's text in a display format (the field's own display text
+  // without one; empty for a null field).
+  static String FieldTextWithFormat(TField* Field, const String& Format);
   // Width limits applied to a proposed width.
   Integer ClampToWidthLimits(Integer w) const;
   void RestoreDefaults();
   Integer DefaultWidth();
   bool UseRightToLeftAlignment() const { return false; }
 
+  // Footers: footer row i shows item i of Footers, rows beyond them Footer.
+  TColumnFooterEh* Footer() const { return FFooter.get(); }
+  void SetFooter(TColumnFooterEh* v);
+  TColumnFootersEh* Footers() const { return FFooters.get(); }
+  void SetFooters(TColumnFootersEh* v);
+  TColumnFooterEh* GetFooterForRow(Integer Row) const;
+  // Every footer of the column binds its aggregate again (after the field
+  // binding changed).
+  void BindFooterSums();
+
  protected:
   String GetDisplayName() const override;
 
  private:
   friend class TColumnTitleEh;
+  friend class TColumnFooterEh;
   friend class TDBGridColumnsEh;
   friend class TCustomDBGridEh;
   void FontChanged();
@@ -199,6 +218,8 @@ class TColumnEh : public TCollectionItem {
   Integer FWidth = 0;
   bool FWordWrap = false;
   bool FSettingFont = false;
+  std::unique_ptr<TColumnFooterEh> FFooter;
+  std::unique_ptr<TColumnFootersEh> FFooters;
 };
 
 class TDBGridColumnEh : public TColumnEh {
@@ -246,6 +267,212 @@ class TColumnsEhList {
 };
 
 // ---------------------------------------------------------------------------
+// Footers and the grid's sum list.
+
+enum TFooterValueType { fvtNon, fvtSum, fvtAvg, fvtCount, fvtFieldValue, fvtStaticText };
+
+// Bits of a footer's assigned-values set.
+enum TColumnFooterEhValue : uint8_t { fvAlignment = 1u << 0, fvFont = 1u << 1, fvColor = 1u << 2, fvToolTips = 1u << 3 };
+
+// One footer cell of a column: a sum, average or count over the dataset
+// (kept by an aggregate of the grid's sum list), a field of the current
+// record or a fixed text.
+class TColumnFooterEh : public TCollectionItem {
+  TOVANI_CLASS(TColumnFooterEh, TCollectionItem)
+ public:
+  // In a column's Footers collection, or (null) the column's single Footer.
+  explicit TColumnFooterEh(TCollection* ACollection = nullptr);
+  ~TColumnFooterEh() override;
+  void Assign(TPersistent* Source) override;
+  void ResetFooterDefaults();
+  TColumnEh* Column() const { return FColumn; }
+
+  TAlignment Alignment();
+  void SetAlignment(TAlignment v);
+  TColor Color() const;
+  void SetColor(TColor v);
+  TFont* Font();
+  void SetFont(TFont* v) { FFont->Assign(v); }
+  bool ToolTips() const;
+  void SetToolTips(bool v);
+  String DisplayFormat() const { return FDisplayFormat; }
+  void SetDisplayFormat(const String& v);
+  bool EndEllipsis() const { return FEndEllipsis; }
+  void SetEndEllipsis(bool v);
+  String FieldName() const { return FFieldName; }
+  void SetFieldName(const String& v);
+  String Value() const { return FValue; }
+  void SetValue(const String& v);
+  TFooterValueType ValueType() const { return FValueType; }
+  void SetValueType(TFooterValueType v);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool v);
+  uint8_t AssignedValues() const { return FAssignedValues; }
+
+  // The footer's aggregate in the grid's sum list, made, set up or freed to
+  // match the value type.
+  void BindSum();
+  TDBSum* SumItem() const;
+  // The font as inherited (the grid's FooterFont, else the column's font).
+  TFont* DefaultFont() const;
+
+ private:
+  friend class TColumnEh;
+  void FontChanged();
+  void ColumnChanged(bool All);
+  void FreeSumItem();
+  TAlignment FAlignment = taLeftJustify;
+  uint8_t FAssignedValues = 0;
+  TColor FColor = clWindow;
+  TColumnEh* FColumn = nullptr;
+  String FDisplayFormat;
+  bool FEndEllipsis = false;
+  String FFieldName;
+  std::unique_ptr<TFont> FFont;
+  bool FToolTips = false;
+  String FValue;
+  TFooterValueType FValueType = fvtNon;
+  bool FWordWrap = false;
+  bool FSettingFont = false;
+  // The aggregate is found again by its id, so a sum list that was cleared
+  // or assigned meanwhile leaves no dangling pointer here.
+  TDBSumListProducer* FSumList = nullptr;
+  Integer FSumItemID = -1;
+};
+
+class TColumnFootersEh : public TCollection {
+  TOVANI_CLASS(TColumnFootersEh, TCollection)
+ public:
+  explicit TColumnFootersEh(TColumnEh* AColumn = nullptr,
+                            TClass AItemClass = TColumnFooterEh::StaticClass());
+  TColumnEh* Column() const { return FColumn; }
+  TColumnFooterEh* Add() { return static_cast<TColumnFooterEh*>(TCollection::Add()); }
+  TColumnFooterEh* Item(Integer i) const { return static_cast<TColumnFooterEh*>(Items(i)); }
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  TColumnEh* FColumn;
+};
+
+// The aggregates behind the footers of one grid.
+class TDBGridEhSumList : public TDBSumListProducer {
+  TOVANI_CLASS(TDBGridEhSumList, TDBSumListProducer)
+ public:
+  explicit TDBGridEhSumList(TCustomDBGridEh* AGrid = nullptr);
+};
+
+// ---------------------------------------------------------------------------
+// Column default values: what every column, title and footer of a grid
+// inherits while it has not assigned its own value.
+
+class TColumnDefValuesEh;
+
+class TColumnTitleDefValuesEh : public TPersistent {
+  TOVANI_CLASS(TColumnTitleDefValuesEh, TPersistent)
+ public:
+  explicit TColumnTitleDefValuesEh(TColumnDefValuesEh* AOwner = nullptr) : FOwner(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  // Centred under multi-line titles, else left-justified, until assigned.
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment v);
+  TColor Color() const;
+  void SetColor(TColor v);
+  bool EndEllipsis() const { return FEndEllipsis; }
+  void SetEndEllipsis(bool v);
+  TTextOrientationEh Orientation() const { return FOrientation; }
+  void SetOrientation(TTextOrientationEh v);
+  bool TitleButton() const { return FTitleButton; }
+  void SetTitleButton(bool v) { FTitleButton = v; }
+  bool ToolTips() const { return FToolTips; }
+  void SetToolTips(bool v) { FToolTips = v; }
+  bool ColorAssigned() const { return FAssigned & 1; }
+  bool AlignmentAssigned() const { return FAssigned & 2; }
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  TCustomDBGridEh* Grid() const;
+  TAlignment FAlignment = taLeftJustify;
+  uint8_t FAssigned = 0;   // bit 0 Color, bit 1 Alignment
+  TColor FColor = clBtnFace;
+  TColumnDefValuesEh* FOwner;
+  bool FEndEllipsis = false;
+  TTextOrientationEh FOrientation = tohHorizontal;
+  bool FTitleButton = false;
+  bool FToolTips = false;
+};
+
+class TColumnFooterDefValuesEh : public TPersistent {
+  TOVANI_CLASS(TColumnFooterDefValuesEh, TPersistent)
+ public:
+  void Assign(TPersistent* Source) override;
+  bool ToolTips() const { return FToolTips; }
+  void SetToolTips(bool v) { FToolTips = v; }
+
+ private:
+  bool FToolTips = false;
+};
+
+class TColumnDefValuesEh : public TPersistent {
+  TOVANI_CLASS(TColumnDefValuesEh, TPersistent)
+ public:
+  explicit TColumnDefValuesEh(TCustomDBGridEh* AGrid = nullptr);
+  ~TColumnDefValuesEh() override;
+  void Assign(TPersistent* Source) override;
+  TCustomDBGridEh* Grid() const { return FGrid; }
+
+  bool AlwaysShowEditButton() const { return FAlwaysShowEditButton; }
+  void SetAlwaysShowEditButton(bool v);
+  bool AutoDropDown() const { return FAutoDropDown; }
+  void SetAutoDropDown(bool v) { FAutoDropDown = v; }
+  bool DblClickNextVal() const { return FDblClickNextVal; }
+  void SetDblClickNextVal(bool v) { FDblClickNextVal = v; }
+  bool DropDownShowTitles() const { return FDropDownShowTitles; }
+  void SetDropDownShowTitles(bool v) { FDropDownShowTitles = v; }
+  bool DropDownSizing() const { return FDropDownSizing; }
+  void SetDropDownSizing(bool v) { FDropDownSizing = v; }
+  bool EndEllipsis() const { return FEndEllipsis; }
+  void SetEndEllipsis(bool v);
+  TTextLayout Layout() const { return FLayout; }
+  void SetLayout(TTextLayout v);
+  bool HighlightRequired() const { return FHighlightRequired; }
+  void SetHighlightRequired(bool v);
+  bool ToolTips() const { return FToolTips; }
+  void SetToolTips(bool v) { FToolTips = v; }
+  TColumnTitleDefValuesEh* Title() const { return FTitle.get(); }
+  void SetTitle(TColumnTitleDefValuesEh* v) { FTitle->Assign(v); }
+  TColumnFooterDefValuesEh* Footer() const { return FFooter.get(); }
+  void SetFooter(TColumnFooterDefValuesEh* v) { FFooter->Assign(v); }
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  void RepaintGrid();
+  bool FAlwaysShowEditButton = false;
+  bool FAutoDropDown = false;
+  bool FDblClickNextVal = false;
+  bool FDropDownShowTitles = false;
+  bool FDropDownSizing = false;
+  bool FEndEllipsis = false;
+  TTextLayout FLayout = tlTop;
+  bool FHighlightRequired = false;
+  TCustomDBGridEh* FGrid;
+  std::unique_ptr<TColumnTitleDefValuesEh> FTitle;
+  std::unique_ptr<TColumnFooterDefValuesEh> FFooter;
+  bool FToolTips = false;
+};
+
+class TDBGridEhColumnDefValuesEh : public TColumnDefValuesEh {
+  TOVANI_CLASS(TDBGridEhColumnDefValuesEh, TColumnDefValuesEh)
+ public:
+  explicit TDBGridEhColumnDefValuesEh(TCustomDBGridEh* AGrid = nullptr) : TColumnDefValuesEh(AGrid) {}
+};
+
+// ---------------------------------------------------------------------------
 // The grid's data link: field map and data notifications.
 
 class TGridDataLinkEh : public TDataLink {
@@ -289,6 +516,13 @@ class TGridDataLinkEh : public TDataLink {
 
 // ---------------------------------------------------------------------------
 // The grid.
+
+using TGetFooterParamsEvent =
+    std::function<void(TObject* Sender, Integer DataCol, Integer Row, TColumnEh* Column, TFont* AFont,
+                       TColor& Background, TAlignment& Alignment, TGridDrawState State, String& Text)>;
+using TDrawFooterCellEvent = std::function<void(TObject* Sender, Integer DataCol, Integer Row, TColumnEh* Column,
+                                                const TRect& Rect, TGridDrawState State)>;
+
 
 class TCustomDBGridEh : public TCustomGridEh {
   TOVANI_CLASS(TCustomDBGridEh, TCustomGridEh)
@@ -406,6 +640,23 @@ class TCustomDBGridEh : public TCustomGridEh {
 
   TNotifyEvent OnColEnter, OnColExit;
 
+  TColumnDefValuesEh* ColumnDefValues() const { return FColumnDefValues.get(); }
+  void SetColumnDefValues(TColumnDefValuesEh* v) { FColumnDefValues->Assign(v); }
+
+  // Footers and their sums.
+  TFont* FooterFont() { return FFooterFont.get(); }
+  void SetFooterFont(TFont* v) { FFooterFont->Assign(v); }
+  TColor FooterColor() const { return FFooterColor; }
+  void SetFooterColor(TColor v);
+  TDBGridEhSumList* SumList() const { return FSumList.get(); }
+  void SetSumList(TDBGridEhSumList* v);
+  // The text footer row Row shows for Column.
+  virtual String GetFooterValue(Integer Row, TColumnEh* Column);
+  void InvalidateFooter();
+  TGetFooterParamsEvent OnGetFooterParams;
+  TDrawFooterCellEvent OnDrawFooterCell;
+  TNotifyEvent OnSumListRecalcAll, OnSumListAfterRecalcAll;
+
  protected:
   void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
   void Dispatch(TMessage& Message) override;
@@ -417,6 +668,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   void TopLeftChanged() override;
   virtual void InternalLayout();
   virtual TDBGridColumnsEh* CreateColumns();
+  virtual TColumnDefValuesEh* CreateColumnDefValues();
 
   // Painters of the fixed areas.
   void DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, Integer DY);
@@ -427,6 +679,11 @@ class TCustomDBGridEh : public TCustomGridEh {
   void SetGridColCount(Integer v);
   void SetGridRowCount(Integer v);
   Integer LineWidth() const;
+  // Footers.
+  virtual void GetFooterParams(Integer DataCol, Integer Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                               TAlignment& Alignment, TGridDrawState State, String& Text);
+  void DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGridDrawState State, Integer DX, Integer DY);
+  void ChangeScale(Integer M, Integer D) override;
 
  private:
   friend class TGridDataLinkEh;
@@ -458,6 +715,13 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool FSelfChangingTitleFont = false;
   bool FInDataChanged = false;
   Integer FLastIndicatorRow = -1;
+  std::unique_ptr<TColumnDefValuesEh> FColumnDefValues;
+  // Footers.
+  std::unique_ptr<TFont> FFooterFont;
+  TColor FFooterColor = clWindow;
+  std::unique_ptr<TDBGridEhSumList> FSumList;
+  bool FSelfChangingFooterFont = false;
+  void FooterFontChanged();
 };
 
 class TDBGridEh : public TCustomDBGridEh {

@@ -176,8 +176,10 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
     c->FillRect(R);
   } else if (vk == raDataEh && dataRow < RecordCountInView() && column) {
     DrawDataCell(dataCol, dataRow, R, AState, DX, DY);
+  } else if (vk == raFooterEh && column) {
+    DrawFooterCell(dataCol, dataRow, R, AState, DX, DY);
   } else {
-    // Rows below the records, the filter row and footers for now: empty.
+    // Rows below the records and the filter row: empty.
     c->Brush()->SetColor(column ? column->Color() : FixedColor());
     c->FillRect(R);
   }
@@ -283,4 +285,23 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
     throw;
   }
   RestoreDrawRecord();
+}
+
+void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGridDrawState State, Integer DX,
+                                     Integer DY) {
+  TCanvas* c = Canvas();
+  TColumnEh* col = FColumns->Item(DataCol);
+  TColumnFooterEh* footer = col->GetFooterForRow(Row);
+  c->Font()->Assign(footer->Font());
+  TColor background = footer->Color();
+  c->Brush()->SetColor(background);
+  if (DefaultDrawing()) {
+    TAlignment alignment = footer->Alignment();
+    String text = GetFooterValue(Row, col);
+    GetFooterParams(DataCol, Row, col, c->Font(), background, alignment, State, text);
+    c->Brush()->SetColor(background);
+    WriteTextEh(c, R, true, DX, DY, text, alignment, col->Layout(), footer->WordWrap() && FWordWrapAllowed,
+                footer->EndEllipsis(), 0, 0, false);
+  }
+  if (OnDrawFooterCell) OnDrawFooterCell(this, DataCol, Row, col, R, State);
 }

@@ -1,0 +1,212 @@
+// Footers and the grid's sum list, column default values and scaling.
+#include <memory>
+
+#include "DBGridEh.h"
+#include "Forms.h"
+#include "MemDataSet.h"
+#include "SysUtils.h"
+#include "TestWindows.h"
+#include "gtest.h"
+
+namespace {
+
+class TScalableGrid : public TDBGridEh {
+ public:
+  using TDBGridEh::TDBGridEh;
+  using TDBGridEh::ChangeScale;
+};
+
+class FooterFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Data = std::make_unique<TMemDataSet>();
+    Data->FieldDefs().Add("Qty", ftInteger);
+    Data->FieldDefs().Add("Price", ftFloat);
+    Data->FieldDefs().Add("Name", ftString, 20);
+    Data->CreateDataSet();
+    Source = std::make_unique<TDataSource>();
+    Source->SetDataSet(Data.get());
+    Form.reset(new TForm(nullptr));
+    Form->SetBounds(40, 40, 420, 300);
+    Grid = new TScalableGrid(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetBounds(0, 0, 400, 260);
+    Grid->Font()->SetName("宋体");
+    Grid->Font()->SetHeight(-12);
+    Form->Show();
+    PumpMessages();
+  }
+  void TearDown() override {
+    Form.reset();
+    Source.reset();
+    Data.reset();
+  }
+  void Add(Variant qty, double price, const String& name) {
+    Data->AppendRecord({qty, Variant(price), Variant(name)});
+  }
+  // A grid showing Qty, Price, Name with the sum list on.
+  void Bind() {
+    Grid->SumList()->SetActive(true);
+    Grid->SetDataSource(Source.get());
+    Data->First();
+  }
+  TColumnEh* Col(const String& name) { return Grid->ColumnByFieldName(name); }
+  std::unique_ptr<TMemDataSet> Data;
+  std::unique_ptr<TDataSource> Source;
+  std::unique_ptr<TForm> Form;
+  TScalableGrid* Grid = nullptr;
+};
+
+TEST_F(FooterFixture, FooterTextsByValueType) {
+  Add(Variant(1), 1.5, "一");
+  Add(Variant(2), 2.25, "二");
+  Add(Variant(4), 0.25, "三");
+  Bind();
+  struct Case {
+    const char* field;
+    TFooterValueType type;
+    const char* format;
+    const char* footerField;
+    const char* expected;
+  } cases[] = {
+      {"Qty", fvtSum, "", "", "7"},
+      {"Qty", fvtAvg, "", "", "2"},          // 2.3333 shown as an integer
+      {"Qty", fvtAvg, "0.00", "", "2.33"},
+      {"Price", fvtSum, "", "", "4"},
+      {"Price", fvtAvg, "0.000", "", "1.333"},
+      {"Name", fvtSum, "", "", "0"},          // no sum of texts
+      {"Name", fvtCount, "", "", "3"},
+      {"Name", fvtCount, "共 # 条", "", "共 3 条"},
+      {"Name", fvtSum, "", "qty", "7"},       // the footer's own field, any case
+      {"Name", fvtFieldValue, "", "Name", "一"},
+      {"Price", fvtFieldValue, "0.00", "Price", "1.50"},
+  };
+  for (const Case& c : cases) {
+    TColumnFooterEh* f = Col(c.field)->Footer();
+    f->SetFieldName(c.footerField);
+    f->SetDisplayFormat(c.format);
+    f->SetValueType(c.type);
+    EXPECT_EQ(Grid->GetFooterValue(0, Col(c.field)), c.expected) << c.field << " " << int(c.type) << " " << c.format;
+    f->SetValueType(fvtNon);
+  }
+  TColumnFooterEh* f = Col("Name")->Footer();
+  f->SetValueType(fvtStaticText);
+  f->SetValue("合计");
+  EXPECT_EQ(Grid->GetFooterValue(0, Col("Name")), "合计");
+  // Persistent columns outlive the closing of their dataset.
+  Grid->Columns()->RebuildColumns();
+  f = Col("Name")->Footer();
+  f->SetFieldName("Name");
+  f->SetValueType(fvtFieldValue);
+  EXPECT_EQ(Grid->GetFooterValue(0, Col("Name")), "一");
+  Data->Close();
+  EXPECT_EQ(Grid->GetFooterValue(0, Col("Name")), "");
+}
+
+TEST_F(FooterFixture, IntegerSumsDoNotWrapAt32Bits) {
+  for (int i = 0; i < 3; ++i) Add(Variant(2000000000), 0, "x");
+  Bind();
+  Col("Qty")->Footer()->SetValueType(fvtSum);
+  EXPECT_EQ(Grid->GetFooterValue(0, Col("Qty")), "6000000000");
+}
+
+TEST_F(FooterFixture, SumItemsFollowTheValueTypeAndTheData) {
+  Add(Variant(3), 0, "a");
+  Bind();
+  TDBSumCollection* sums = Grid->SumList()->SumCollection();
+  TColumnFooterEh* f = Col("Qty")->Footer();
+  f->SetValueType(fvtSum);
+  ASSERT_EQ(sums->Count(), 1);
+  EXPECT_EQ(sums->GetSumItem(0)->FieldName(), "Qty");
+  f->SetValueType(fvtCount);
+  ASSERT_EQ(sums->Count(), 1);
+  EXPECT_EQ(sums->GetSumItem(0)->GroupOperation(), goCount);
+  EXPECT_EQ(sums->GetSumItem(0)->FieldName(), "");
+  f->SetValueType(fvtSum);
+  // Posting a record keeps the sum current.
+  Add(Variant(5), 0, "b");
+  EXPECT_EQ(Grid->GetFooterValue(0, Col("Qty")), "8");
+  Data->Edit();
+  Data->FieldByName("Qty")->SetAsInteger(10);
+  Data->Post();
+  EXPECT_EQ(Grid->GetFooterValue(0, Col("Qty")), "13");
+  // A static text needs no aggregate.
+  f->SetValueType(fvtStaticText);
+  EXPECT_EQ(sums->Count(), 0);
+  // Freeing a column frees its footers' aggregates.
+  Col("Price")->Footer()->SetValueType(fvtAvg);
+  EXPECT_EQ(sums->Count(), 1);
+  Grid->Columns()->Clear();
+  EXPECT_EQ(sums->Count(), 0);
+}
+
+TEST_F(FooterFixture, FooterRowsUseFootersThenFooter) {
+  Add(Variant(1), 2, "a");
+  Add(Variant(2), 3, "b");
+  Bind();
+  TColumnEh* qty = Col("Qty");
+  TColumnFooterEh* item = qty->Footers()->Add();
+  item->SetValueType(fvtStaticText);
+  item->SetValue("合计:");
+  qty->Footer()->SetValueType(fvtSum);
+  EXPECT_EQ(qty->GetFooterForRow(0), item);
+  EXPECT_EQ(qty->GetFooterForRow(1), qty->Footer());
+  Grid->SetFooterRowCount(2);
+  Grid->SetFooterColor(TColor(RGB(255, 240, 200)));
+  Grid->SetOptionsEh(Grid->OptionsEh() - dghFooter3D);
+  PumpMessages();
+  EXPECT_EQ(Grid->ContraRowCount(), 2);
+  EXPECT_EQ(Grid->GetFooterValue(1, qty), "3");
+  WriteWindowPng(Grid, "dbgrid_footers");
+  // The footer rows are painted in the footer colour below the data rows.
+  Integer firstFooter = Grid->RowCount();
+  TRect r = Grid->CellClientRect(1 + 2, firstFooter + 1);
+  EXPECT_EQ(ClientPixel(Grid, r.Right - 3, r.Bottom - 3), COLORREF(RGB(255, 240, 200)));
+  // Dropping the footer rows removes them at once.
+  Grid->SetFooterRowCount(0);
+  EXPECT_EQ(Grid->ContraRowCount(), 0);
+}
+
+TEST_F(FooterFixture, ColumnDefaultsAreInherited) {
+  Add(Variant(1), 2, "a");
+  Bind();
+  TColumnDefValuesEh* defs = Grid->ColumnDefValues();
+  Col("Price")->SetLayout(tlBottom);
+  defs->SetLayout(tlCenter);
+  EXPECT_EQ(Col("Qty")->Layout(), tlCenter);
+  EXPECT_EQ(Col("Price")->Layout(), tlBottom);
+  // Title colours follow the grid's fixed colour until assigned.
+  Grid->SetFixedColor(clYellow);
+  EXPECT_EQ(Col("Qty")->Title()->Color(), clYellow);
+  defs->Title()->SetColor(clRed);
+  EXPECT_EQ(Col("Qty")->Title()->Color(), clRed);
+  defs->Footer()->SetToolTips(true);
+  EXPECT_TRUE(Col("Qty")->Footer()->ToolTips());
+  Col("Name")->Footer()->SetToolTips(false);
+  EXPECT_FALSE(Col("Name")->Footer()->ToolTips());
+  // Copying defaults leaves the layout, the required mark and the footer.
+  TDBGridEh other(nullptr);
+  other.ColumnDefValues()->SetHighlightRequired(true);
+  other.ColumnDefValues()->SetEndEllipsis(true);
+  defs->Assign(other.ColumnDefValues());
+  EXPECT_EQ(defs->Layout(), tlCenter);
+  EXPECT_FALSE(defs->HighlightRequired());
+  EXPECT_TRUE(defs->Footer()->ToolTips());
+  EXPECT_TRUE(defs->EndEllipsis());
+  EXPECT_TRUE(Col("Name")->EndEllipsis());
+}
+
+TEST_F(FooterFixture, ChangeScaleRoundsCumulatively) {
+  Grid->BeginLayout();
+  for (int i = 0; i < 3; ++i) Grid->Columns()->Add()->SetWidth(5);
+  Grid->EndLayout();
+  Grid->TitleFont()->SetSize(8);
+  Grid->Font()->SetSize(10);
+  Grid->ChangeScale(3, 2);
+  EXPECT_EQ(Grid->Columns()->Item(0)->Width(), 8);
+  EXPECT_EQ(Grid->Columns()->Item(1)->Width(), 7);
+  EXPECT_EQ(Grid->Columns()->Item(2)->Width(), 8);
+  EXPECT_EQ(Grid->TitleFont()->Size(), 15);   // from the grid font's size
+}
+
+}   // namespace
