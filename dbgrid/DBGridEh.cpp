@@ -722,6 +722,8 @@ void TGridDataLinkEh::DataEvent(TDataEvent Event, NativeInt Info) {
 }
 
 void TGridDataLinkEh::DataSetChanged() {
+  // A sort or filter reorders the records: the selected bookmarks follow.
+  if (FGrid) FGrid->SelectedRows()->DataSetChanged();
   if (FGrid) FGrid->DataChanged();
   FModified = false;
 }
@@ -1120,6 +1122,7 @@ void TCustomDBGridEh::InternalLayout() {
     UpdateRowCount();
     UpdateActiveRow();
     Invalidate();
+    if (FSelection->SelectionType() == gstColumns) FSelection->Columns()->Refresh();
   } catch (...) {
     if (borrowed) {
       Canvas()->SetHandle(nullptr);
@@ -1419,6 +1422,7 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
 
 void TCustomDBGridEh::DataLinkActiveChanged(bool Active) {
   if (!Active) HideEditor();
+  FSelection->LinkActiveChanged(Active);
   if (FSumList) FSumList->AssignDataSet(DataSource() ? DataSource()->DataSet() : nullptr);
   LayoutChanged();
   UpdateVertScrollBar();

@@ -3,7 +3,8 @@
 // top of the base grid.
 //
 // Sources: DBGridEh.cpp (columns, titles, data link, model and layout),
-// DBGridEhPaint.cpp (cell, title and indicator drawing, text writers).
+// DBGridEhPaint.cpp (cell, title and indicator drawing, text writers),
+// DBGridEhSelection.cpp (selection and bookmarks).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "DB.h"
 #include "DBSumLst.h"
 #include "GridsEh.h"
+#include "ToolCtrlsEh.h"
 
 class TCustomDBGridEh;
 class TColumnEh;
@@ -515,6 +517,128 @@ class TGridDataLinkEh : public TDataLink {
 };
 
 // ---------------------------------------------------------------------------
+// Selection (DBGridEhSelection.cpp): records by bookmark, a rectangle of
+// cells between two records and two columns, a set of columns, or all.
+// Records are held as dataset bookmarks, so a selection survives scrolling;
+// rows are ordered by the dataset's bookmark comparison (view order).
+
+enum TDBGridEhSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
+using TDBGridEhAllowedSelections = TSet<TDBGridEhSelectionType>;
+
+extern const char* const SSelectionRectErrorEh;
+extern const char* const SSelectionRectCellErrorEh;
+
+// One cell of a selection: a data-column index (-1 = none) and a record.
+struct TDBCell {
+  Integer Col = -1;
+  TBookmark Row;
+};
+
+class TDBGridEhSelection;
+
+// The grid's selected records, in the dataset's order.
+class TBookmarkListEh : public TBMListEh {
+  TOVANI_CLASS(TBookmarkListEh, TBMListEh)
+ public:
+  explicit TBookmarkListEh(TCustomDBGridEh* AGrid = nullptr) : FGrid(AGrid) {}
+  TCustomDBGridEh* Grid() const { return FGrid; }
+  TDataSet* GetDataSet() override;
+  void Invalidate() override;
+  void SetCurrentRowSelected(bool Value) override;
+  void SelectionChanged() override;
+  void RemoveAll() override;
+  // Grid coordinates (0, first row, ColCount - 1, last row) of the selected
+  // records in view; (-1, -1, -1, -1) when none is in view.
+  TRect SelectedRowsRect();
+  // After the dataset changed its order or filter: bookmarks of records that
+  // are gone are dropped and the rest is sorted into the new order, so the
+  // binary search of the list stays right.
+  void DataSetChanged();
+
+ private:
+  TCustomDBGridEh* FGrid;
+};
+
+// The rectangle between a fixed corner (anchor) and a moving one.
+class TDBGridEhSelectionRect : public TObject {
+  TOVANI_CLASS(TDBGridEhSelectionRect, TObject)
+ public:
+  explicit TDBGridEhSelectionRect(TCustomDBGridEh* AGrid = nullptr) : FGrid(AGrid) {}
+  const TDBCell& AnchorCell() const { return FAnchor; }
+  const TDBCell& ShiftCell() const { return FShiftCell; }
+  void Clear();
+  bool IsUsable() const;
+  TBookmark TopRow() const;
+  TBookmark BottomRow() const;
+  Integer LeftCol() const;
+  Integer RightCol() const;
+  bool CellSelected(Integer DataCol, const TBookmark& Bookmark) const;
+  // Anchors (unless Extend with an anchor set) and moves the shift cell.
+  void Select(Integer DataCol, const TBookmark& Bookmark, bool Extend);
+  // Pixel rectangle of the visible part of the box between two cells.
+  TRect CellsBox(Integer Col1, const TBookmark& Row1, Integer Col2, const TBookmark& Row2);
+  // Grid coordinates of the rectangle's visible part, (-1, -1, -1, -1) when
+  // none of its rows is in view.
+  TRect VisibleGridRect();
+
+ private:
+  void CheckUsable(const char* Msg) const;
+  Integer Compare(const TBookmark& A, const TBookmark& B) const;
+  TDBCell FAnchor;
+  TCustomDBGridEh* FGrid;
+  TDBCell FShiftCell;
+};
+
+// The selected columns, kept in ascending Index order.
+class TDBGridEhSelectionCols : public TColumnsEhList {
+ public:
+  explicit TDBGridEhSelectionCols(TCustomDBGridEh* AGrid = nullptr) : FGrid(AGrid) {}
+  TColumnEh* AnchorColumn() const { return FAnchor; }
+  TColumnEh* ShiftColumn() const { return FShiftCol; }
+  void AddSorted(TColumnEh* Column);
+  void Clear();
+  void InvertColumn(TColumnEh* Column);
+  void SelectColumn(TColumnEh* Column, bool Keep);
+  void ExtendTo(TColumnEh* Column);
+  void Refresh();
+  TRect GetGridRect() const;
+
+ private:
+  TDBGridEhSelection* Selection() const;
+  void InvalidateColumn(TColumnEh* Column);
+  TColumnEh* FAnchor = nullptr;
+  TCustomDBGridEh* FGrid;
+  TColumnEh* FShiftCol = nullptr;
+  TColumnsEhList FShiftSelectedCols;
+};
+
+class TDBGridEhSelection : public TObject {
+  TOVANI_CLASS(TDBGridEhSelection, TObject)
+ public:
+  explicit TDBGridEhSelection(TCustomDBGridEh* AGrid = nullptr);
+  ~TDBGridEhSelection() override;
+  TDBGridEhSelectionCols* Columns() const { return FColumns.get(); }
+  TDBGridEhSelectionRect* Rect() const { return FRect.get(); }
+  TBookmarkListEh* Rows() const;
+  TCustomDBGridEh* Grid() const { return FGrid; }
+  TDBGridEhSelectionType SelectionType() const { return FSelectionType; }
+  void SetSelectionType(TDBGridEhSelectionType Value);
+  virtual void SelectionChanged();
+  void Clear();
+  void SelectAll();
+  void UpdateState();
+  void LinkActiveChanged(bool Active);
+  bool IsCellSelected(Integer DataCol, const TBookmark& Bookmark);
+  TRect GetGridRect();
+
+ private:
+  std::unique_ptr<TDBGridEhSelectionCols> FColumns;
+  TCustomDBGridEh* FGrid;
+  std::unique_ptr<TDBGridEhSelectionRect> FRect;
+  TDBGridEhSelectionType FSelectionType = gstNon;
+};
+
+// ---------------------------------------------------------------------------
 // The grid.
 
 using TGetFooterParamsEvent =
@@ -638,6 +762,20 @@ class TCustomDBGridEh : public TCustomGridEh {
   // characters.
   static String EllipsisText(TCanvas* ACanvas, const String& Text, Integer MaxWidth);
 
+  // Selection (DBGridEhSelection.cpp). Selection() is the data grid's
+  // selection object; the base grid's cell block stays TCustomGridEh::Selection().
+  TDBGridEhSelection* Selection() const { return FSelection.get(); }
+  TBookmarkListEh* SelectedRows() const { return FBookmarks.get(); }
+  TDBGridEhAllowedSelections AllowedSelections() const { return FAllowedSelections; }
+  void SetAllowedSelections(TDBGridEhAllowedSelections v);
+  // Whether the user may create a selection of this kind now.
+  bool CanSelectType(TDBGridEhSelectionType Type) const;
+  // Whether the grid cell (grid coordinates) belongs to the selection.
+  virtual bool CellInSelection(Integer ACol, Integer ARow);
+  // Repaints the selected area and the current row.
+  virtual void InvalidateSelection();
+  TNotifyEvent OnSelectionChanged;
+
   TNotifyEvent OnColEnter, OnColExit;
 
   TColumnDefValuesEh* ColumnDefValues() const { return FColumnDefValues.get(); }
@@ -688,6 +826,14 @@ class TCustomDBGridEh : public TCustomGridEh {
  private:
   friend class TGridDataLinkEh;
   friend class TDBGridColumnsEh;
+  // Selection.
+  friend class TBookmarkListEh;
+  friend class TDBGridEhSelectionRect;
+  friend class TDBGridEhSelectionCols;
+  friend class TDBGridEhSelection;
+  TDBGridEhAllowedSelections FAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  std::unique_ptr<TBookmarkListEh> FBookmarks{std::make_unique<TBookmarkListEh>(this)};
+  std::unique_ptr<TDBGridEhSelection> FSelection{std::make_unique<TDBGridEhSelection>(this)};
   void TitleFontChanged();
   void MoveColIfNeeded();
   std::unique_ptr<TDBGridColumnsEh> FColumns;

@@ -123,6 +123,10 @@ bool TCustomDBGridEh::HighlightDataCell(Integer DataCol, Integer DataRow, TFont*
   bool highlight = (State.Contains(gdSelected) || (currentRow && rowSelect)) &&
                    (FOptions.Contains(dgAlwaysShowSelection) || focusRule);
   if (FUpdateLock > 0 && !rowSelect) highlight = false;
+  // A cell of the grid's selection is always highlighted.
+  if (FSelection->SelectionType() != gstNon && FDataLink->Active() &&
+      FSelection->IsCellSelected(DataCol, FDataLink->DataSet()->GetBookmark()))
+    highlight = true;
   if (!highlight) return false;
   if (HasFocus()) {
     Background = clHighlight;
