@@ -27,6 +27,10 @@ const char* const SFieldNameNotFoundEh = "Field name '%s' not found";
 const char* const STooManyColumnsEh = "Grid requested to display more than 256 columns";
 const char* const SGetCellTypeErrorEh = "Algorithm error in TCustomDBGridEh.GetCellType";
 
+void AssignFontEh(TFont* Dest, TFont* Source) {
+  if (Source && Dest != Source && !Dest->Equals(*Source)) Dest->Assign(Source);
+}
+
 // ---------------------------------------------------------------------------
 // TColumnTitleEh
 
@@ -119,7 +123,7 @@ TFont* TColumnTitleEh::Font() {
     TFont* def = DefaultFont();
     if (def && def != FFont.get()) {
       FSettingFont = true;
-      FFont->Assign(def);
+      AssignFontEh(FFont.get(), def);
       FSettingFont = false;
     }
   }
@@ -353,7 +357,7 @@ TFont* TColumnEh::Font() {
   if (!(FAssignedValues & cvFont)) {
     if (TCustomDBGridEh* g = Grid()) {
       FSettingFont = true;
-      FFont->Assign(g->Font());
+      AssignFontEh(FFont.get(), g->Font());
       FSettingFont = false;
     }
   }
@@ -398,7 +402,7 @@ Integer TColumnEh::DefaultWidth() {
     c->SetHandle(dc);
     borrowed = true;
   }
-  c->Font()->Assign(Font());
+  AssignFontEh(c->Font(), Font());
   Integer w = f->DisplayWidth() * c->TextWidth("0") + 4;
   if (borrowed) {
     c->SetHandle(nullptr);

@@ -28,6 +28,10 @@ class TDBGridEhSumList;
 constexpr UINT WM_DEFERLAYOUT_EH = WM_USER + 100;   // 0x464
 constexpr UINT WM_SIZEGRIPCORNER_EH = WM_USER + 101;
 
+// Copies Source into Dest only when they differ: every copy makes a new font
+// handle, which is costly when it happens for every painted cell.
+void AssignFontEh(TFont* Dest, TFont* Source);
+
 extern const char* const SFieldNameNotFoundEh;
 extern const char* const STooManyColumnsEh;
 extern const char* const SGetCellTypeErrorEh;

@@ -97,7 +97,7 @@ TFont* TColumnFooterEh::Font() {
     TFont* def = DefaultFont();
     if (def && def != FFont.get()) {
       FSettingFont = true;
-      FFont->Assign(def);
+      AssignFontEh(FFont.get(), def);
       FSettingFont = false;
     }
   }

@@ -235,7 +235,7 @@ void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, 
   TCanvas* c = Canvas();
   TColumnEh* col = FColumns->Item(DataCol);
   TColumnTitleEh* t = col->Title();
-  c->Font()->Assign(t->Font());
+  AssignFontEh(c->Font(), t->Font());
   c->Brush()->SetColor(t->Color());
   TRect text = R;
   Integer marker = t->SortMarker() == smDownEh ? 0 : t->SortMarker() == smUpEh ? 1 : -1;
@@ -267,7 +267,7 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
                                    Integer DY) {
   TCanvas* c = Canvas();
   TColumnEh* col = FColumns->Item(DataCol);
-  c->Font()->Assign(col->Font());
+  AssignFontEh(c->Font(), col->Font());
   TColor background = col->Color();
   SetDrawRecord(DataRow);
   try {
@@ -296,7 +296,7 @@ void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGri
   TCanvas* c = Canvas();
   TColumnEh* col = FColumns->Item(DataCol);
   TColumnFooterEh* footer = col->GetFooterForRow(Row);
-  c->Font()->Assign(footer->Font());
+  AssignFontEh(c->Font(), footer->Font());
   TColor background = footer->Color();
   c->Brush()->SetColor(background);
   if (DefaultDrawing()) {
