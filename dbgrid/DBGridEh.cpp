@@ -1004,6 +1004,7 @@ void TCustomDBGridEh::LayoutChanged() {
 }
 
 void TCustomDBGridEh::Dispatch(TMessage& Message) {
+  if (DispatchInput(Message)) return;
   if (Message.Msg == WM_DEFERLAYOUT_EH) {
     if (TryBeginLayout())
       EndLayout();

@@ -4,7 +4,10 @@
 //
 // Sources: DBGridEh.cpp (columns, titles, data link, model and layout),
 // DBGridEhPaint.cpp (cell, title and indicator drawing, text writers),
-// DBGridEhSelection.cpp (selection and bookmarks).
+// DBGridEhSelection.cpp (selection and bookmarks),
+// DBGridEhEdit.cpp (cell values, cell editing and the in-cell editor),
+// DBGridEhInput.cpp (keyboard, mouse, scrolling, timers, incremental search,
+// focus and window messages), DBGridEhMove.cpp (record moving, tree rows).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -14,6 +17,7 @@
 #include "DB.h"
 #include "DBSumLst.h"
 #include "GridsEh.h"
+#include "StdCtrls.h"
 #include "ToolCtrlsEh.h"
 
 class TCustomDBGridEh;
@@ -22,6 +26,7 @@ class TDBGridColumnsEh;
 class TColumnFooterEh;
 class TColumnFootersEh;
 class TDBGridEhSumList;
+class TDBGridInplaceEdit;
 
 // Private window messages of the data grid. The deferred layout and the
 // drop-down grid's size-grip corner must never share a number.
@@ -52,6 +57,35 @@ using TDBGridEhOptions = TSet<TDBGridEhOption>;
 
 enum TSortMarkerEh { smNoneEh, smDownEh, smUpEh };
 enum TTextOrientationEh { tohHorizontal, tohVertical };
+
+// What a cell shows and how it is edited (the column's GetCellKind).
+enum TColumnCellKindEh { cckText, cckPickList, cckLookup, cckKeyPickList, cckImage, cckCheckBox };
+enum TColumnButtonStyleEh { cbsAuto, cbsEllipsis, cbsNone, cbsUpDown, cbsDropDown };
+
+// What the grid lets its user do to the dataset's records.
+enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh };
+using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
+
+// The library-wide keys of the data grids.
+extern TShortCut IncSearchStartShortCut;     // Ctrl+F
+extern TShortCut FindDialogShortCut;         // Ctrl+F
+extern TShortCut SearchNextShortCut;         // Ctrl+Enter
+extern TShortCut SearchPriorShortCut;        // Ctrl+Shift+Enter
+extern TShortCut CopyPriorValueShortCut;     // Ctrl+'
+extern Integer IncSearchTimeout;             // ms
+
+// The question of the delete keys.
+extern const char* const SDeleteRecordQuestionEh;
+extern const char* const SDeleteMultipleRecordsQuestionEh;
+
+using TColumnNotInListEventEh = std::function<void(TObject* Sender, const String& NewText, bool& RecheckInList)>;
+using TColumnUpdateDataEventEh =
+    std::function<void(TObject* Sender, String& Text, Variant& Value, bool& UseText, bool& Handled)>;
+using TCheckTitleBtnEventEh = std::function<void(TObject* Sender, Integer ACol, TColumnEh* Column, bool& Enabled)>;
+using TTitleClickEventEh = std::function<void(TObject* Sender, Integer ACol, TColumnEh* Column)>;
+using TDBGridClickEventEh = std::function<void(TColumnEh* Column)>;
+using TMoveRecordsEventEh =
+    std::function<bool(TObject* Sender, TStrings* BookmarkList, Integer ToRecNo, Integer TreeLevel, bool CheckOnly)>;
 
 // Bits of a column's assigned-values set.
 enum TColumnEhValue : uint32_t {
@@ -94,6 +128,9 @@ class TColumnTitleEh : public TPersistent {
   TSortMarkerEh SortMarker() const { return FSortMarker; }
   void SetSortMarker(TSortMarkerEh v);
   void ToggleSortMarker(bool Multi);
+  // The title works as a button (pressed look, title-button click, sorting).
+  bool TitleButton() const { return FTitleButton; }
+  void SetTitleButton(bool v) { FTitleButton = v; }
 
   // The title font as inherited (grid's TitleFont, else the column's font).
   TFont* DefaultFont() const;
@@ -119,6 +156,7 @@ class TColumnTitleEh : public TPersistent {
   Integer FSortIndex = 0;
   TSortMarkerEh FSortMarker = smNoneEh;
   bool FSettingFont = false;
+  bool FTitleButton = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -194,6 +232,52 @@ class TColumnEh : public TCollectionItem {
   // Every footer of the column binds its aggregate again (after the field
   // binding changed).
   void BindFooterSums();
+  // ---- Editing: pick and key lists, check boxes, edit buttons and the one
+  // gate every value the grid stores passes through (DBGridEhEdit.cpp).
+  TStrings* PickList() { return FPickList.get(); }
+  void SetPickList(TStrings* v) { FPickList->Assign(v); }
+  TStrings* KeyList() { return FKeyList.get(); }
+  void SetKeyList(TStrings* v) { FKeyList->Assign(v); }
+  Integer NotInKeyListIndex() const { return FNotInKeyListIndex; }
+  void SetNotInKeyListIndex(Integer v) { FNotInKeyListIndex = v; }
+  // On when set, else for Boolean fields.
+  bool Checkboxes();
+  void SetCheckboxes(bool v);
+  TColumnButtonStyleEh ButtonStyle() const { return FButtonStyle; }
+  void SetButtonStyle(TColumnButtonStyleEh v) { FButtonStyle = v; }
+  TEditButtonsEh* EditButtons() { return FEditButtons.get(); }
+  const String& EditMask() const { return FEditMask; }
+  void SetEditMask(const String& v) { FEditMask = v; }
+  bool DblClickNextVal() const { return FDblClickNextVal; }
+  void SetDblClickNextVal(bool v) { FDblClickNextVal = v; }
+  bool ToolTips() const { return FToolTips; }
+  void SetToolTips(bool v) { FToolTips = v; }
+  bool AlwaysShowEditButton() const { return FAlwaysShowEditButton; }
+  void SetAlwaysShowEditButton(bool v) { FAlwaysShowEditButton = v; }
+  bool HighlightRequired() const { return FHighlightRequired; }
+  void SetHighlightRequired(bool v) { FHighlightRequired = v; }
+  // The column's own read-only value was set to True (an inherited one
+  // does not count).
+  bool ReadOnlyAssignedTrue() const { return (FAssignedValues & cvReadOnly) && FReadOnly; }
+
+  TColumnCellKindEh GetCellKind();
+  // The text of the current record's cell, key lists translated.
+  String CellDisplayText();
+  TCheckBoxState CellCheckState();
+  void SetCellCheckState(TCheckBoxState State);
+  static bool KeyEntryMatches(const String& Entry, const String& Value);
+  // Whether the current record's cell may be changed; StartEdit also puts
+  // the dataset in edit state.
+  bool CanModifyCell(bool StartEdit);
+  void WriteCellValue(String Text, Variant Value, bool UseText);
+  void StepCellValue(double Step);
+  // The width the edit buttons take in a cell.
+  Integer EditButtonsAreaWidth();
+
+  TColumnNotInListEventEh OnNotInList;
+  TColumnUpdateDataEventEh OnUpdateData;
+  TButtonClickEventEh OnEditButtonClick;
+  TButtonDownEventEh OnEditButtonDown;
 
  protected:
   String GetDisplayName() const override;
@@ -226,6 +310,16 @@ class TColumnEh : public TCollectionItem {
   bool FSettingFont = false;
   std::unique_ptr<TColumnFooterEh> FFooter;
   std::unique_ptr<TColumnFootersEh> FFooters;
+  // Editing (DBGridEhEdit.cpp).
+  std::unique_ptr<TStringList> FPickList = std::make_unique<TStringList>();
+  std::unique_ptr<TStringList> FKeyList = std::make_unique<TStringList>();
+  std::unique_ptr<TEditButtonsEh> FEditButtons =
+      std::make_unique<TEditButtonsEh>(this, TVisibleEditButtonEh::StaticClass());
+  Integer FNotInKeyListIndex = -1;
+  bool FCheckboxes = false, FCheckboxesAssigned = false;
+  TColumnButtonStyleEh FButtonStyle = cbsAuto;
+  String FEditMask;
+  bool FDblClickNextVal = false, FToolTips = false, FAlwaysShowEditButton = false, FHighlightRequired = false;
 };
 
 class TDBGridColumnEh : public TColumnEh {
@@ -743,7 +837,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   virtual void ScrollData(Integer Distance);
   virtual void EditingChanged();
   virtual void RecordChanged(TField* Field);
-  virtual void UpdateData() {}
+  virtual void UpdateData();
   virtual void UpdateRowCount();
   virtual void UpdateActiveRow();
   virtual void UpdateVertScrollBar();
@@ -798,8 +892,165 @@ class TCustomDBGridEh : public TCustomGridEh {
   TGetFooterParamsEvent OnGetFooterParams;
   TDrawFooterCellEvent OnDrawFooterCell;
   TNotifyEvent OnSumListRecalcAll, OnSumListAfterRecalcAll;
+  // ---- Interaction: cell editing (DBGridEhEdit.cpp), keyboard, mouse,
+  // scrolling, timers, incremental search, focus and window messages
+  // (DBGridEhInput.cpp), record moving (DBGridEhMove.cpp).
+  TDBGridEhAllowedOperations AllowedOperations() const { return FAllowedOperations; }
+  void SetAllowedOperations(TDBGridEhAllowedOperations v) { FAllowedOperations = v; }
+  bool DrawMemoText() const { return FDrawMemoText; }
+  void SetDrawMemoText(bool v);
+  TDBGridInplaceEdit* InplaceEdit() const;
+  // The column under the current cell, null past the last one.
+  TColumnEh* CurrentColumn() const;
+  // The grid may change the current record at all.
+  bool DataEditable();
+  bool IsColumnEditable(Integer DataCol);
+  bool IsEditorAlwaysShown() const;
+  bool AcquireFocus();
+  void RefreshEditorPlacement();
+  void CopyFromPreviousRecord();
+  void SetCellToNull();
+  void FocusField(TField* Field);
+  const String& EditText() const { return FEditText; }
+  void SetEditText(const String& v) { FEditText = v; }
+  const Variant& EditKeyValue() const { return FEditKeyValue; }
+  void SetEditKeyValue(const Variant& v) { FEditKeyValue = v; }
+
+  void MoveCol(Integer GridCol, Integer Direction, bool Select);
+  void NextRow(bool Select);
+  void PriorRow(bool Select);
+  void TabMove(bool Forward);
+  void SelectionMoveBy(bool Select, Integer Distance, bool RowsMode, bool ToEnd);
+  virtual bool ConfirmDelete();
+  virtual void ClearSelection();
+
+  // Incremental search.
+  bool IncSearching() const { return FIncSearching; }
+  const String& IncSearchText() const { return FIncSearchText; }
+  void IncSearch(const String& Text, Integer Timeout, Integer Direction);
+  void StopIncSearch();
+  // Finds the next record (Direction 1 forward, -1 backward, 0 from the
+  // current one on) whose current-column text starts with Text, ignoring
+  // case; the dataset stays where it was when nothing matches.
+  virtual bool LocateText(const String& Text, Integer Direction);
+
+  // Scrolling and timers.
+  Integer AutoScrollInterval() const { return FAutoScrollInterval; }
+  bool AutoScrollTimerOn() const { return FAutoScrollTimerOn; }
+  bool IncSearchTimerOn() const { return FIncSearchTimerOn; }
+  void SaveViewPosition();
+  void RestoreViewPosition();
+  TRect GetDataBox();
+  void AutoScrollStep();
+
+  // Mouse state: 0 none, 1 selecting records, 2 selecting columns,
+  // 3 selecting a rectangle, 5 indicator title pressed, 6 sizing a frozen
+  // column, 7 moving records.
+  Integer GridEhState() const { return FDBGridEhState; }
+  bool SortMarkingPending() const { return FSortMarkingPending; }
+  bool TitlePressed() const { return FTitlePressed; }
+  void CancelMouseTracking();
+  // The frozen-column sizing zone of the point: State 6 when over one.
+  void SizingHitTest(Integer X, Integer Y, Integer& Offset, Integer& Position, Integer& Column, Integer& State);
+  bool IsOverSizingZone(Integer X, Integer Y);
+  virtual void SortMarkingChanged();
+  // Sorts the dataset by the sort-marked columns.
+  virtual void ApplySorting();
+
+  // Record moving.
+  bool CheckBeginRecordMoving(Integer X, Integer Y, bool TestOnly);
+  bool MoveRecords(TStrings* BookmarkList, Integer ToRow, bool CheckOnly, Integer TreeLevel);
+  virtual bool MoveRecordsInDataSet(TStrings* BookmarkList, Integer ToRecNo, Integer TreeLevel, bool CheckOnly);
+  Integer RecNoOfRow(Integer Row);
+
+  TTitleClickEventEh OnTitleBtnClick, OnTitleClick;
+  TCheckTitleBtnEventEh OnCheckButton;
+  TDBGridClickEventEh OnCellClick;
+  TNotifyEvent OnSortMarkingChanged;
+  TNotifyEvent OnEditButtonClick;
+  TMoveRecordsEventEh OnMoveRecords;
 
  protected:
+  // Cell editing.
+  TInplaceEdit* CreateInplaceEditor() override;
+  bool EditorAcceptsKey(char32_t Key) override;
+  bool EditorCanModify() override;
+  String GetCellEditText(Integer ACol, Integer ARow) override;
+  String GetCellEditMask(Integer ACol, Integer ARow) override;
+  Integer GetEditorMaxLength() override;
+  void SetCellEditText(Integer ACol, Integer ARow, const String& Value) override;
+  bool EditorCanShow() override;
+  void DoExit() override;
+  void ShowEditorEh();
+  // Keyboard, mouse and scrolling.
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void StepAnchor(Integer Directions) override;
+  void DetectSizingState(Integer X, Integer Y, const TGridLayoutEh& Layout, TGridStateEh& State, Integer& Index,
+                         Integer& SizingPos, Integer& SizingOfs) override;
+  // Starts, re-times or stops timer 1 (auto-scroll, record moving) and
+  // timer 2 (the incremental-search time-out); a test may take their place.
+  virtual void StartTimer(Integer Interval);
+  virtual void StopTimer();
+  virtual void StartIncSearchTimer();
+  virtual void StopIncSearchTimer();
+  // Dispatch of the interaction messages; true when handled.
+  bool DispatchInput(TMessage& Message);
+  void UpdateTitlePressed(Integer X, Integer Y);
+  bool CheckTitleButton(Integer DataCol);
+  void DrawGridSizingLine();
+  // Record moving.
+  Integer CalcRecordMoveLevel(Integer Row, TPoint Point, Integer& Level);
+  void TrackRecordMoving(TPoint Point, bool FromTimer);
+  void EndRecordMoving(bool Drop);
+  void DrawMoveLine(Integer X1, Integer X2);
+  void EraseMoveLine();
+  bool MoveSelectedRecords(Integer ToRow, Integer TreeLevel, bool CheckOnly);
+  void DrawSizingLineEh();
+
+  // Interaction state.
+  String FEditText;
+  Variant FEditKeyValue = Variant::Null();
+  TDBGridEhAllowedOperations FAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
+  bool FDrawMemoText = false;
+  bool FInLocate = false;
+  bool FRowsSelectToggle = false;
+  bool FIncSearching = false;
+  String FIncSearchText;
+  Integer FIncSearchInterval = -1;
+  bool FIncSearchTimerOn = false;
+  String FWMCharText;
+  Integer FDBGridEhState = 0;
+  bool FTrackingMouse = false;
+  Integer FPressedTitleCol = -1;
+  bool FTitlePressed = false;
+  bool FSortMarkingPending = false;
+  bool FRowSelecting = false, FRectSelecting = false, FRightAsLeft = false;
+  bool FDragPending = false, FDragSelectedRows = false;
+  Integer FCheckPressCol = -1, FCheckPressRow = -1;
+  TPoint FPressPoint, FMousePos;
+  TShiftState FLastShift, FKeyShift;
+  bool FAutoScrollTimerOn = false;
+  Integer FAutoScrollInterval = -1;
+  bool FThumbTracked = false;
+  TBookmark FSavedPositionBookmark;
+  Integer FSavedPositionOffset = 0;
+  // Record moving.
+  Integer FMoveStartRow = -1, FMoveTargetRow = -1;
+  TBookmark FMoveBookmark;
+  Integer FMoveSourceLevel = -1, FMoveTargetLevel = -1, FMoveLineX = 0;
+  Integer FMoveLineX1 = 0, FMoveLineX2 = 0;
+  bool FMoveLineDrawn = false;
+  // Frozen-column sizing (state 6).
+  Integer FFrozenSizingCol = -1, FFrozenSizingPos = 0, FFrozenSizingOfs = 0;
+  bool FFocusTaking = true;
+
   void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
   void Dispatch(TMessage& Message) override;
   void CreateWnd() override;
@@ -838,6 +1089,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   TDBGridEhAllowedSelections FAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
   std::unique_ptr<TBookmarkListEh> FBookmarks{std::make_unique<TBookmarkListEh>(this)};
   std::unique_ptr<TDBGridEhSelection> FSelection{std::make_unique<TDBGridEhSelection>(this)};
+  friend class TDBGridInplaceEdit;
   void TitleFontChanged();
   void MoveColIfNeeded();
   std::unique_ptr<TDBGridColumnsEh> FColumns;
@@ -872,6 +1124,62 @@ class TCustomDBGridEh : public TCustomGridEh {
   std::unique_ptr<TDBGridEhSumList> FSumList;
   bool FSelfChangingFooterFont = false;
   void FooterFontChanged();
+};
+
+// ---------------------------------------------------------------------------
+// The in-cell editor: an edit style and a row of edit buttons per column,
+// the required-value mark, and the keys it passes on to the grid.
+
+class TDBGridInplaceEdit : public TInplaceEdit {
+  TOVANI_CLASS(TDBGridInplaceEdit, TInplaceEdit)
+ public:
+  // 0 plain text, 1 ellipsis, 2 pick list, 3 lookup list, 4 date,
+  // 5 up-down, 6 drop-down (calculator for numbers).
+  enum : Byte { esText, esEllipsis, esPickList, esLookup, esDate, esUpDown, esDropDown };
+
+  explicit TDBGridInplaceEdit(TComponent* AOwner = nullptr);
+  ~TDBGridInplaceEdit() override;
+  TCustomDBGridEh* DBGrid() const { return static_cast<TCustomDBGridEh*>(Grid()); }
+  TColumnEh* Column() const;
+  Byte EditStyle() const { return FEditStyle; }
+  void SetEditStyle(Byte v);
+  // The style a column's cells get (also for cells not being edited).
+  static Byte ColumnEditStyle(TColumnEh* Column);
+  Integer ButtonsWidth() const { return FButtonsWidth; }
+  const TEditButtonControlList& ButtonControls() const { return FButtonControls; }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool v);
+  bool ReadOnlyByParams() const { return FReadOnlyByParams; }
+  bool ListVisible() const { return FListVisible; }
+  // The required-value mark is drawn now.
+  bool RequiredStateDrawn();
+
+  void ApplyTextMargins() override;
+  void LoadCellContents() override;
+  void UpdateEditButtons();
+  virtual TRect GetEditRect();
+
+ protected:
+  virtual TEditButtonControlEh* CreateEditButtonControl();
+  virtual void ButtonDown(bool TopButton);
+  virtual void EditButtonClick(TObject* Sender);
+  virtual void EditButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+  virtual void DrawRequiredState(TCanvas* ACanvas);
+  void Change() override;
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+ private:
+  TEditButtonControlList FButtonControls;
+  Integer FButtonsWidth = 0;
+  Byte FEditStyle = esText;
+  bool FWordWrap = false;
+  bool FReadOnlyByParams = false;
+  bool FListVisible = false;
+  bool FTextChanged = false;
 };
 
 class TDBGridEh : public TCustomDBGridEh {

@@ -1,0 +1,1026 @@
+// The data grid's keyboard, mouse, scrolling and focus: the key table and
+// the record and column moves it shares with the mouse, title buttons and
+// sort marking, check-box clicks, the scroll bar and the wheel moving the
+// dataset, the auto-scroll and incremental-search timers, the incremental
+// search itself, frozen-column sizing and the window messages around them.
+#include <algorithm>
+#include <cstdlib>
+
+#include "Clipbrd.h"
+#include "DBGridEh.h"
+#include "Dialogs.h"
+#include "Forms.h"
+#include "PlatformEh.h"
+#include "SysUtils.h"
+#include "Utf8.h"
+
+namespace {
+constexpr UINT kAutoScrollTimer = 1;
+constexpr UINT kIncSearchTimer = 2;
+
+TShiftState Modifiers(TShiftState s) { return s * TShiftState{ssShift, ssCtrl, ssAlt}; }
+
+// The text without its last whole character.
+String DropLastChar(const String& s) {
+  if (s.empty()) return s;
+  size_t i = s.size() - 1;
+  while (i > 0 && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
+  return s.substr(0, i);
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Record and column moves
+
+void TCustomDBGridEh::ClearSelection() {
+  // Records and cells are selected through the selection object; what the
+  // keyboard anchored is forgotten with it.
+}
+
+bool TCustomDBGridEh::ConfirmDelete() {
+  if (!FOptions.Contains(dgConfirmDelete)) return true;
+  return MessageDlg(SDeleteRecordQuestionEh, mtConfirmation, mbOKCancel) != mrCancel;
+}
+
+void TCustomDBGridEh::SelectionMoveBy(bool Select, Integer Distance, bool RowsMode, bool ToEnd) {
+  (void)Select;
+  (void)RowsMode;
+  TDataSet* ds = FDataLink->DataSet();
+  if (!FDataLink->Active() || !ds) return;
+  BeginUpdate();
+  try {
+    if (ToEnd) {
+      if (Distance > 0) ds->Last();
+      else ds->First();
+    } else if (Distance != 0) {
+      ds->MoveBy(Distance);
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  if (FUpdateLock == 0 && HandleAllocated()) Update();
+}
+
+void TCustomDBGridEh::MoveCol(Integer GridCol, Integer Direction, bool Select) {
+  (void)Select;
+  FDataLink->UpdateData();
+  Integer first = FIndicatorOffset, last = ColCount() - 1;
+  GridCol = std::clamp(GridCol, first, std::max(first, last));
+  if (Direction != 0) {
+    while (ColWidths(GridCol) <= 0) {
+      GridCol += Direction;
+      if (GridCol < first || GridCol > last) return;
+    }
+  }
+  if (GridCol != Col()) {
+    Integer before = Col();
+    if (OnColExit) {
+      OnColExit(this);
+      if (Col() != before) return;
+    }
+    if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
+    if (!FOptions.Contains(dgRowSelect)) MoveCurrent(GridCol, Row(), true, true);
+    TColumnEh* c = CurrentColumn();
+    if (c && c->GetCellKind() != cckImage && c->GetCellKind() != cckCheckBox &&
+        FOptions.Contains(dgAlwaysShowEditor))
+      ShowEditorEh();
+    if (OnColEnter) OnColEnter(this);
+  }
+  if (FIncSearching) StopIncSearch();
+}
+
+void TCustomDBGridEh::NextRow(bool Select) {
+  TDataSet* ds = FDataLink->DataSet();
+  if (!ds) return;
+  if (ds->State() == dsInsert && !ds->Modified() && !FDataLink->IsModified()) {
+    if (FDataLink->Eof()) return;
+    ds->Cancel();
+    return;
+  }
+  if (Select && FKeyShift.Contains(ssShift))
+    SelectionMoveBy(Select, 1, true, false);
+  else
+    SelectionMoveBy(false, 1, true, false);
+  if (ds->Eof() && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing) &&
+      FAllowedOperations.Contains(alopAppendEh))
+    ds->Append();
+}
+
+void TCustomDBGridEh::PriorRow(bool Select) {
+  TDataSet* ds = FDataLink->DataSet();
+  if (!ds) return;
+  if (ds->State() == dsInsert && FDataLink->Eof() && !ds->Modified() && !FDataLink->IsModified()) {
+    ds->Cancel();
+    return;
+  }
+  if (Select && FKeyShift.Contains(ssShift))
+    SelectionMoveBy(Select, -1, true, false);
+  else
+    SelectionMoveBy(false, -1, true, false);
+}
+
+void TCustomDBGridEh::TabMove(bool Forward) {
+  // A tab stop as laid out, and still one now: read-only states may have
+  // changed since the last layout.
+  auto tabStop = [this](Integer c) {
+    Integer i = RawToDataColumn(c);
+    if (!TabStops(c) || i < 0 || i >= FColumns->Count()) return false;
+    TColumnEh* col = FColumns->Item(i);
+    TField* f = col->Field();
+    return col->Visible() && !col->ReadOnly() && f && !f->Calculated() && !f->ReadOnly();
+  };
+  ClearSelection();
+  Integer first = FIndicatorOffset, last = ColCount() - 1;
+  Integer start = Col(), c = Col();
+  BeginUpdate();
+  try {
+    do {
+      c += Forward ? 1 : -1;
+      if (c > last) {
+        NextRow(false);
+        c = first;
+      } else if (c < first) {
+        PriorRow(false);
+        c = last;
+      }
+      if (c == start) break;
+    } while (!tabStop(c));
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  MoveCol(c, 0, false);
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
+  FKeyShift = Shift;
+  FRowsSelectToggle = Shift.Contains(ssCtrl) || !FOptionsEh.Contains(dghClearSelection);
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+  if (Key == 0) return;
+  if (!FDataLink->Active() || !GridAcceptsKey(Key, Shift)) return;
+  TDataSet* ds = FDataLink->DataSet();
+  TShiftState mods = Modifiers(Shift);
+  bool noMods = mods == TShiftState{};
+  bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift);
+  bool multi = FOptions.Contains(dgMultiSelect);
+  TShortCut sc = ShortCut(Key, Shift);
+
+  // Shortcuts; the key table below still sees the key.
+  if (sc == CopyPriorValueShortCut) {
+    CopyFromPreviousRecord();
+  } else if (sc == IncSearchStartShortCut && FOptionsEh.Contains(dghIncSearch)) {
+    if (FIncSearching && FOptionsEh.Contains(dghDialogFind) && IncSearchStartShortCut == FindDialogShortCut)
+      StopIncSearch();
+    else
+      IncSearch(String(), -1, 0);
+  } else if (FIncSearching) {
+    if (noMods && (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2)) {
+      StopIncSearch();
+    } else if (noMods && Key == VK_BACK) {
+      FIncSearchText = DropLastChar(FIncSearchText);
+      InvalidateRow(Row());
+      IncSearch(String(), FIncSearchInterval, 0);
+    } else if (sc == SearchNextShortCut) {
+      IncSearch(String(), FIncSearchInterval, 1);
+    } else if (sc == SearchPriorShortCut) {
+      IncSearch(String(), FIncSearchInterval, -1);
+    }
+  }
+
+  if (ctrl && !shift && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME || Key == VK_UP ||
+                         Key == VK_DOWN))
+    ClearSelection();
+  Integer active = FDataLink->ActiveRecord();
+  if (ctrl) {
+    switch (Key) {
+      case VK_PRIOR:
+      case VK_UP:
+        if (shift && multi) SelectionMoveBy(true, -active, false, false);
+        else ds->MoveBy(-active);
+        break;
+      case VK_NEXT:
+      case VK_DOWN: {
+        Integer d = FDataLink->RecordCount() - active - 1;
+        if (shift && multi) SelectionMoveBy(true, d, false, false);
+        else ds->MoveBy(d);
+        break;
+      }
+      case VK_END:
+        if (shift && multi) SelectionMoveBy(true, 1, false, true);
+        else ds->Last();
+        break;
+      case VK_HOME:
+        if (shift && multi) SelectionMoveBy(true, -1, false, true);
+        else ds->First();
+        break;
+      case VK_LEFT: MoveCol(FIndicatorOffset, 1, false); break;
+      case VK_RIGHT: MoveCol(ColCount() - 1, -1, false); break;
+      case VK_DELETE:
+        if (!FReadOnly && !ds->IsEmpty() && ds->CanModify() && FAllowedOperations.Contains(alopDeleteEh) &&
+            ConfirmDelete())
+          ds->Delete();
+        break;
+      case 'V':
+        if (FIncSearching) IncSearch(Clipboard()->AsText(), FIncSearchInterval, 0);
+        break;
+    }
+  } else {
+    switch (Key) {
+      case VK_TAB:
+        if (!Shift.Contains(ssAlt)) TabMove(!shift);
+        break;
+      case VK_RETURN:
+        if (FOptionsEh.Contains(dghEnterAsTab)) TabMove(!shift);
+        break;
+      case VK_ESCAPE:
+        FDataLink->Reset();
+        ClearSelection();
+        if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
+        if (GridState() != gsNormalEh || FDBGridEhState == 6 || FDBGridEhState == 7) Perform(WM_CANCELMODE);
+        break;
+      case VK_PRIOR:
+      case VK_NEXT: {
+        Integer page = std::max<Integer>(1, VisibleRowCount());
+        Integer d = Key == VK_PRIOR ? -page : page;
+        if (shift && multi) {
+          SelectionMoveBy(true, d, true, false);
+        } else {
+          ClearSelection();
+          ds->MoveBy(d);
+        }
+        break;
+      }
+      case VK_END:
+      case VK_HOME: {
+        bool end = Key == VK_END;
+        if (FColumns->Count() > 1 && !FOptions.Contains(dgRowSelect)) {
+          MoveCol(end ? ColCount() - 1 : FIndicatorOffset, end ? -1 : 1, shift && multi);
+        } else if (shift && multi) {
+          SelectionMoveBy(true, end ? 1 : -1, false, true);
+        } else {
+          ClearSelection();
+          if (end) ds->Last();
+          else ds->First();
+        }
+        break;
+      }
+      case VK_LEFT:
+      case VK_RIGHT: {
+        Integer dir = Key == VK_LEFT ? -1 : 1;
+        if (FOptions.Contains(dgRowSelect)) {
+          TGridLayoutEh L = Layout();
+          if (dir < 0 && LeftCol() > FixedCols()) SetLeftCol(LeftCol() - 1);
+          else if (dir > 0 && L.Horz.LastWholeVisibleCell < ColCount() - 1) SetLeftCol(LeftCol() + 1);
+        } else if (shift && multi) {
+          MoveCol(Col() + dir, dir, true);
+        } else {
+          ClearSelection();
+          MoveCol(Col() + dir, dir, false);
+        }
+        break;
+      }
+      case VK_UP: PriorRow(true); break;
+      case VK_DOWN: NextRow(true); break;
+      case VK_INSERT:
+        if (shift) {
+          if (FIncSearching) IncSearch(Clipboard()->AsText(), FIncSearchInterval, 0);
+        } else if (ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
+          ClearSelection();
+          if (FAllowedOperations.Contains(alopInsertEh)) ds->Insert();
+          else if (FAllowedOperations.Contains(alopAppendEh)) ds->Append();
+        }
+        break;
+      case VK_F2: SetEditorMode(true); break;
+    }
+  }
+  if (Key == VK_DELETE && !ctrl && !FOptions.Contains(dgRowSelect)) {
+    TColumnEh* c = CurrentColumn();
+    if (c && (c->GetCellKind() == cckImage || c->GetCellKind() == cckCheckBox)) SetCellToNull();
+  }
+}
+
+void TCustomDBGridEh::KeyPress(char32_t& Key) {
+  if (FOptionsEh.Contains(dghEnterAsTab) && Key == 13) Key = 9;
+  if (!FOptions.Contains(dgAlwaysShowEditor) && Key == 13) FDataLink->UpdateData();
+  TCustomGridEh::KeyPress(Key);
+  TInplaceEdit* ed = InplaceEditor();
+  bool editorShown = ed && ed->IsWindowShown();
+  TDataSet* ds = FDataLink->DataSet();
+  // Typing searches while a search runs, where searching is preferred to
+  // editing, and in a column that cannot be edited anyway.
+  if (Key > 31 &&
+      (FIncSearching ||
+       (FOptionsEh.Contains(dghPreferIncSearch) && !FOptions.Contains(dgAlwaysShowEditor) && !editorShown) ||
+       (FOptionsEh.Contains(dghIncSearch) && !IsColumnEditable(SelectedIndex()))) &&
+      FDataLink->Active() && ds && !IsEditMode(ds->State())) {
+    String text = FWMCharText.empty() ? Utf8Encode(Key) : FWMCharText;
+    IncSearch(text, FIncSearching ? FIncSearchInterval : IncSearchTimeout, 0);
+    Key = 0;
+  }
+}
+
+void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift) {
+  if (FSortMarkingPending && Key == VK_CONTROL) {
+    FSortMarkingPending = false;
+    SortMarkingChanged();
+  }
+  TCustomGridEh::KeyUp(Key, Shift);
+}
+
+// ---------------------------------------------------------------------------
+// Sorting by titles
+
+void TCustomDBGridEh::SortMarkingChanged() {
+  if (!FOptionsEh.Contains(dghAutoSortMarking)) return;
+  if (OnSortMarkingChanged) OnSortMarkingChanged(this);
+  else ApplySorting();
+}
+
+void TCustomDBGridEh::ApplySorting() {
+  TDataSet* ds = FDataLink->DataSet();
+  if (!FDataLink->Active() || !ds) return;
+  String sort;
+  for (Integer i = 0; i < FSortMarkedColumns.Count(); ++i) {
+    TColumnEh* c = FSortMarkedColumns[i];
+    if (c->Title()->SortMarker() == smNoneEh || !c->Field()) continue;
+    if (!sort.empty()) sort += ", ";
+    sort += "[" + c->Field()->FieldName() + "]";
+    if (c->Title()->SortMarker() == smUpEh) sort += " DESC";
+  }
+  ds->SetSort(sort);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+bool TCustomDBGridEh::CheckTitleButton(Integer DataCol) {
+  if (DataCol < 0 || DataCol >= FColumns->Count()) return false;
+  TColumnEh* c = FColumns->Item(DataCol);
+  bool enabled = c->Title()->TitleButton();
+  if (OnCheckButton) OnCheckButton(this, DataToRawColumn(DataCol), c, enabled);
+  return enabled;
+}
+
+void TCustomDBGridEh::UpdateTitlePressed(Integer X, Integer Y) {
+  bool pressed = false;
+  if (FPressedTitleCol >= 0 && X >= 0 && Y >= 0 && X < ClientWidth() && Y < ClientHeight()) {
+    TGridCoord cell = CellAtPoint(X, Y);
+    pressed = cell.X == FPressedTitleCol && cell.Y == 0;
+  }
+  if (pressed != FTitlePressed) {
+    FTitlePressed = pressed;
+    InvalidateRow(0);
+  }
+}
+
+void TCustomDBGridEh::CancelMouseTracking() {
+  if (!FTrackingMouse) return;
+  if (FDBGridEhState == 7) EndRecordMoving(false);
+  StopTimer();
+  FRowSelecting = false;
+  UpdateTitlePressed(-1, -1);
+  FTrackingMouse = false;
+  SetMouseCapture(false);
+  FPressedTitleCol = -1;
+  FRectSelecting = false;
+  FDBGridEhState = 0;
+}
+
+void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (Button == mbRight) SetMouseCapture(true);
+  FCheckPressCol = FCheckPressRow = -1;
+  FPressPoint = TPoint(X, Y);
+  FMousePos = FPressPoint;
+  if (!AcquireFocus()) return;
+  TGridCoord cell = CellAtPoint(X, Y);
+  Integer dataCol = RawToDataColumn(cell.X);
+  TColumnEh* column = dataCol >= 0 && dataCol < FColumns->Count() ? FColumns->Item(dataCol) : nullptr;
+  bool onDataRow = cell.Y >= FTitleOffset && cell.Y < RowCount();
+  auto isCheckOrImage = [](TColumnEh* c) {
+    return c && (c->GetCellKind() == cckCheckBox || c->GetCellKind() == cckImage);
+  };
+
+  if (Button == mbLeft && Shift.Contains(ssDouble)) {
+    if (onDataRow && isCheckOrImage(column) && column->DblClickNextVal() && FDataLink->Active())
+      column->StepCellValue(Shift.Contains(ssShift) ? -1 : 1);
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
+  // Sizing zones of the base grid, then the frozen columns' own.
+  {
+    TGridStateEh state;
+    Integer index, pos, ofs;
+    DetectSizingState(X, Y, Layout(), state, index, pos, ofs);
+    if (state != gsNormalEh) {
+      FDataLink->UpdateData();
+      TCustomGridEh::MouseDown(Button, Shift, X, Y);
+      return;
+    }
+    Integer o, p, c, s;
+    SizingHitTest(X, Y, o, p, c, s);
+    if (s == 6 && Button == mbLeft) {
+      FDataLink->UpdateData();
+      FDBGridEhState = 6;
+      FFrozenSizingCol = c;
+      FFrozenSizingPos = p;
+      FFrozenSizingOfs = o;
+      FTrackingMouse = true;
+      SetMouseCapture(true);
+      DrawSizingLineEh();
+      return;
+    }
+  }
+  if (cell.Y >= 0 && cell.Y < TitleRowCount()) {
+    if (column && !IsDesigning()) {
+      if (Button == mbRight && FOptions.Contains(dgColumnResize)) {
+        FRightAsLeft = true;
+        FDataLink->UpdateData();
+        TCustomGridEh::MouseDown(mbLeft, Shift, X, Y);
+        return;
+      }
+      if (Button == mbLeft && CheckTitleButton(dataCol)) {
+        SetMouseCapture(true);
+        FTrackingMouse = true;
+        FPressedTitleCol = cell.X;
+        UpdateTitlePressed(X, Y);
+        return;
+      }
+    }
+    if (IsDesigning() || FOptions.Contains(dgColumnResize)) {
+      FDataLink->UpdateData();
+      Canvas()->Pen()->SetColor(TColor(RGB(192, 192, 192)));
+      TCustomGridEh::MouseDown(Button, Shift, X, Y);
+      return;
+    }
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
+  if (!onDataRow || cell.X < 0) {
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
+  if (!FDataLink->Active()) {
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
+  if (CheckBeginRecordMoving(X, Y, false)) return;
+  bool wasCurrent = cell.X == Col() && cell.Y == Row();
+  BeginUpdate();
+  try {
+    FDataLink->UpdateData();
+    HideEditor();
+    FInLocate = true;
+    bool indicator = cell.X < FIndicatorOffset;
+    bool rowSelecting = Shift.Contains(ssShift) && FOptions.Contains(dgMultiSelect) &&
+                        (FOptions.Contains(dgRowSelect) || indicator);
+    if (cell.Y != Row() && !rowSelecting) FDataLink->DataSet()->MoveBy(cell.Y - Row());
+    FInLocate = false;
+    if (column) MoveCol(cell.X, 0, false);
+  } catch (...) {
+    FInLocate = false;
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  if (Button == mbLeft && IsEditorAlwaysShown()) ShowEditorEh();
+  if (Button == mbRight || cell.X < FIndicatorOffset) {
+    RefreshEditorPlacement();
+  } else if (column) {
+    TRect r = CellClientRect(cell.X, cell.Y);
+    Integer bw = column->EditButtonsAreaWidth();
+    bool inButtons = bw > 0 && X >= r.Right - bw;
+    if (FOptions.Contains(dgAlwaysShowEditor) || inButtons || wasCurrent) ShowEditorEh();
+    TInplaceEdit* ed = InplaceEditor();
+    if (inButtons && ed && ed->IsWindowShown()) {
+      CancelMouseTracking();
+      POINT sp{X, Y};
+      ::ClientToScreen(Handle(), &sp);
+      HWND target = WindowFromPoint(sp);
+      if (target && target != Handle()) {
+        POINT cp = sp;
+        ::ScreenToClient(target, &cp);
+        SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cp.x, cp.y));
+      }
+    }
+    if (isCheckOrImage(column)) {
+      FCheckPressCol = cell.X;
+      FCheckPressRow = cell.Y;
+    }
+  }
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomDBGridEh::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  FMousePos = TPoint(X, Y);
+  FLastShift = Shift;
+  if (FDragPending) {
+    FDragPending = false;
+    BeginDrag(false);
+    return;
+  }
+  if (FTrackingMouse && FPressedTitleCol >= 0) {
+    UpdateTitlePressed(X, Y);
+    if (FDBGridEhState != 5 && std::abs(X - FPressPoint.X) > 3 && FOptions.Contains(dgColumnResize)) {
+      // A title button dragged away becomes a column move.
+      CancelMouseTracking();
+      if (GetKeyState(VK_LBUTTON) < 0 || Shift.Contains(ssLeft)) SetMouseCapture(true);
+      Canvas()->Pen()->SetColor(TColor(RGB(192, 192, 192)));
+      TCustomGridEh::MouseDown(mbLeft, Shift, FPressPoint.X, FPressPoint.Y);
+    }
+  }
+  if (FDBGridEhState == 6) {
+    DrawSizingLineEh();
+    FFrozenSizingPos = X + FFrozenSizingOfs;
+    DrawSizingLineEh();
+  } else if (FDBGridEhState == 7) {
+    TGridCoord cell = CellAtPoint(X, Y);
+    if (cell.Y >= FTitleOffset && cell.Y <= RowCount()) TrackRecordMoving(TPoint(X, Y), false);
+  }
+  TCustomGridEh::MouseMove(Shift, X, Y);
+}
+
+void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (FDBGridEhState == 6) {
+    DrawSizingLineEh();
+    Integer left = 0;
+    Integer line = FOptions.Contains(dgColLines) ? GridLineWidth() : 0;
+    for (Integer i = 0; i < FFrozenSizingCol; ++i) left += ColWidths(i) + line;
+    Integer w = FFrozenSizingPos - left;
+    if (w > 1 && FFrozenSizingCol >= 0) SetColWidths(FFrozenSizingCol, w);
+    FFrozenSizingCol = -1;
+  } else if (FDBGridEhState == 7) {
+    EndRecordMoving(true);
+  }
+  if (FDragPending) {
+    FDragPending = false;
+    ClearSelection();
+  }
+  Integer state = FDBGridEhState;
+  FDBGridEhState = 0;
+  TGridStateEh baseState = GridState();
+  if (FTrackingMouse && FPressedTitleCol >= 0) {
+    Integer pressed = FPressedTitleCol;
+    bool counts = false;
+    if (X >= 0 && Y >= 0 && X < ClientWidth() && Y < ClientHeight()) {
+      TGridCoord cell = CellAtPoint(X, Y);
+      counts = cell.X == pressed && cell.Y == 0;
+    }
+    CancelMouseTracking();
+    Integer dataCol = RawToDataColumn(pressed);
+    if (counts && dataCol >= 0 && dataCol < FColumns->Count()) {
+      TColumnEh* c = FColumns->Item(dataCol);
+      if (OnTitleBtnClick) OnTitleBtnClick(this, pressed, c);
+      bool ctrl = Shift.Contains(ssCtrl);
+      FSortMarkingPending = ctrl;
+      if (FOptionsEh.Contains(dghAutoSortMarking)) {
+        c->Title()->ToggleSortMarker(ctrl && FOptionsEh.Contains(dghMultiSortMarking));
+        if (!ctrl) SortMarkingChanged();
+      }
+      if (!FOptionsEh.Contains(dghAutoSortMarking)) FSortMarkingPending = false;
+    }
+  } else if (FTrackingMouse) {
+    CancelMouseTracking();
+  }
+  if (FRightAsLeft) {
+    FRightAsLeft = false;
+    SetMouseCapture(false);
+    Button = mbLeft;
+  }
+  if (state != 0) StopTimer();
+  TCustomGridEh::MouseUp(Button, Shift, X, Y);
+  if (baseState == gsRowSizingEh || baseState == gsColSizingEh || state == 6) return;
+  if (Button != mbLeft || Shift.Contains(ssDouble)) return;
+  TGridCoord cell = CellAtPoint(X, Y);
+  Integer dataCol = RawToDataColumn(cell.X);
+  if (dataCol < 0 || dataCol >= FColumns->Count() || cell.Y < 0) return;
+  TColumnEh* c = FColumns->Item(dataCol);
+  if (cell.Y < TitleRowCount()) {
+    if (OnTitleClick) OnTitleClick(this, cell.X, c);
+  } else if (cell.Y >= FTitleOffset && cell.Y < FTitleOffset + RecordCountInView()) {
+    if (OnCellClick) OnCellClick(c);
+    if (cell.X == FCheckPressCol && cell.Y == FCheckPressRow && !c->DblClickNextVal() &&
+        (c->GetCellKind() == cckCheckBox || c->GetCellKind() == cckImage) && c->CanModifyCell(true))
+      c->StepCellValue(Shift.Contains(ssShift) ? -1 : 1);
+  }
+}
+
+void TCustomDBGridEh::StepAnchor(Integer Directions) {
+  if (FDataLink->Active() && (Directions & (sdUpEh | sdDownEh))) {
+    TDataSet* ds = FDataLink->DataSet();
+    if (Directions & sdUpEh) ds->MoveBy(-FDataLink->ActiveRecord() - 1);
+    else ds->MoveBy(FDataLink->RecordCount() - FDataLink->ActiveRecord());
+  }
+  if (Directions & (sdLeftEh | sdRightEh)) TCustomGridEh::StepAnchor(Directions & (sdLeftEh | sdRightEh));
+}
+
+// ---------------------------------------------------------------------------
+// Sizing zones
+
+void TCustomDBGridEh::DetectSizingState(Integer X, Integer Y, const TGridLayoutEh& L, TGridStateEh& State,
+                                        Integer& Index, Integer& SizingPos, Integer& SizingOfs) {
+  TCustomGridEh::DetectSizingState(X, Y, L, State, Index, SizingPos, SizingOfs);
+  if (State == gsColSizingEh) {
+    const TGridAxisLayoutEh& H = L.Horz;
+    if (Index >= H.AxisCellCount) Index = H.AxisCellCount - 1;
+    if (H.FirstScrollCell == H.LastWholeVisibleCell && H.CellsEnd < H.ExtentOf(H.FirstScrollCell) + H.FixedEnd &&
+        Index > H.FirstScrollCell && H.ContraCellCount == 0)
+      Index = H.FirstScrollCell;
+  } else if (State == gsRowSizingEh) {
+    Integer fixedW = 0;
+    for (Integer i = 0; i < FixedCols(); ++i) fixedW += ColWidths(i) + L.Horz.LineWidth;
+    if (X >= fixedW) {
+      State = gsNormalEh;
+      Index = -1;
+    }
+  }
+}
+
+void TCustomDBGridEh::SizingHitTest(Integer X, Integer Y, Integer& Offset, Integer& Position, Integer& Column,
+                                    Integer& State) {
+  State = 0;
+  Column = -1;
+  TGridEhOptions opts = GridOptions();
+  if (IsDesigning()) opts += DesignSizingOptions();
+  if (!opts.Contains(geoColSizing)) return;
+  TGridLayoutEh L = Layout();
+  Integer titlesH = 0;
+  for (Integer i = 0; i < FTitleOffset && i < RowCount(); ++i) titlesH += RowHeights(i) + L.Vert.LineWidth;
+  if (Y < 0 || Y >= titlesH) return;
+  Integer lw = L.Horz.LineWidth;
+  Integer f = lw <= 6 ? (7 - lw) / 2 : 0;
+  Integer gridW = L.Horz.CellsEnd;
+  Integer right = 0;
+  for (Integer i = 0; i < FIndicatorOffset; ++i) right += ColWidths(i) + lw;
+  bool cut = false;
+  for (Integer i = FIndicatorOffset; i < FixedCols(); ++i) {
+    Integer r = right + ColWidths(i);
+    if (r > gridW) {
+      Column = i;
+      cut = true;
+      break;
+    }
+    if (X >= r - f && X <= r + std::max<Integer>(lw, 7) - f) {
+      State = 6;
+      Position = r;
+      Offset = r - X;
+      Column = i;
+      return;
+    }
+    right = r + lw;
+  }
+  if (cut && gridW == ClientWidth() && X >= ClientWidth() - f && X <= ClientWidth()) {
+    State = 6;
+    Position = ClientWidth();
+    Offset = ClientWidth() - X;
+  }
+}
+
+bool TCustomDBGridEh::IsOverSizingZone(Integer X, Integer Y) {
+  if (FDBGridEhState != 0) return true;
+  Integer o, p, c, s;
+  SizingHitTest(X, Y, o, p, c, s);
+  return s == 6;
+}
+
+void TCustomDBGridEh::DrawSizingLineEh() {
+  if (!HandleAllocated()) return;
+  TCanvas* c = Canvas();
+  TPen saved;
+  saved.Assign(c->Pen());
+  c->Pen()->SetStyle(psDot);
+  c->Pen()->SetMode(pmXor);
+  c->Pen()->SetWidth(1);
+  c->Pen()->SetColor(clWhite);
+  c->MoveTo(FFrozenSizingPos, 0);
+  c->LineTo(FFrozenSizingPos, ClientHeight());
+  c->Pen()->Assign(&saved);
+}
+
+// ---------------------------------------------------------------------------
+// Scrolling, wheel and timers
+
+bool TCustomDBGridEh::DoMouseWheelDown(TShiftState, TPoint) {
+  if (FDataLink->Active()) FDataLink->DataSet()->MoveBy(1);
+  return true;
+}
+
+bool TCustomDBGridEh::DoMouseWheelUp(TShiftState, TPoint) {
+  if (FDataLink->Active()) FDataLink->DataSet()->MoveBy(-1);
+  return true;
+}
+
+void TCustomDBGridEh::StartTimer(Integer Interval) {
+  if (!HandleAllocated()) return;
+  if (!FAutoScrollTimerOn || FAutoScrollInterval != Interval) {
+    if (FAutoScrollTimerOn) KillTimer(Handle(), kAutoScrollTimer);
+    SetTimer(Handle(), kAutoScrollTimer, UINT(Interval), nullptr);
+    FAutoScrollInterval = Interval;
+  }
+  FAutoScrollTimerOn = true;
+}
+
+void TCustomDBGridEh::StopTimer() {
+  if (!FAutoScrollTimerOn) return;
+  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
+  FAutoScrollTimerOn = false;
+  FAutoScrollInterval = -1;
+}
+
+void TCustomDBGridEh::StartIncSearchTimer() {
+  if (FIncSearchTimerOn) StopIncSearchTimer();
+  if (FIncSearchInterval >= 0 && HandleAllocated()) {
+    SetTimer(Handle(), kIncSearchTimer, UINT(FIncSearchInterval), nullptr);
+    FIncSearchTimerOn = true;
+  }
+}
+
+void TCustomDBGridEh::StopIncSearchTimer() {
+  if (FIncSearchTimerOn && HandleAllocated()) KillTimer(Handle(), kIncSearchTimer);
+  FIncSearchTimerOn = false;
+}
+
+TRect TCustomDBGridEh::GetDataBox() {
+  TGridLayoutEh L = Layout();
+  Integer left = 0;
+  for (Integer i = 0; i < FIndicatorOffset; ++i) left += ColWidths(i) + L.Horz.LineWidth;
+  return TRect(left, L.Vert.FixedEnd, L.Horz.CellsEnd, L.Vert.CellsEnd);
+}
+
+void TCustomDBGridEh::AutoScrollStep() {
+  TRect box = GetDataBox();
+  TPoint p = FMousePos;
+  Integer v = p.Y >= box.Bottom ? 1 : p.Y < box.Top ? -1 : 0;
+  Integer h = p.X < box.Left ? -1 : p.X >= box.Right ? 1 : 0;
+  Integer dv = v > 0 ? p.Y - box.Bottom : v < 0 ? box.Top - p.Y : 0;
+  Integer dh = h > 0 ? p.X - box.Right : h < 0 ? box.Left - p.X : 0;
+  Integer d = std::max(dv, dh);
+  if (v == 0 && h == 0) {
+    StopTimer();
+    return;
+  }
+  Integer step = std::min<Integer>(d / 6, 8);
+  BeginUpdate();
+  try {
+    if (v != 0 && FDBGridEhState != 3)
+      SelectionMoveBy(FLastShift.Contains(ssLeft), v * step, true, false);
+    if (h != 0 && FRectSelecting) {
+      Integer target = Col() + h;
+      if (target >= FIndicatorOffset && target < ColCount() && !FRowSelecting) MoveCol(target, h, false);
+    }
+    if (FDBGridEhState == 3 && v != 0) FDataLink->DataSet()->MoveBy(v * step);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  if (FUpdateLock == 0) Invalidate();
+  StartTimer(std::max<Integer>(0, 200 - 15 * d));
+}
+
+void TCustomDBGridEh::SaveViewPosition() {
+  TDataSet* ds = FDataLink->DataSet();
+  if (!ds) return;
+  Integer count = FDataLink->RecordCount();
+  FSavedPositionOffset = FDataLink->ActiveRecord() + ((count + 1) % 2) - count / 2;
+  ds->MoveBy(-FSavedPositionOffset);
+  FSavedPositionBookmark = ds->GetBookmark();
+  ds->MoveBy(FSavedPositionOffset);
+}
+
+void TCustomDBGridEh::RestoreViewPosition() {
+  TDataSet* ds = FDataLink->DataSet();
+  if (!ds || FSavedPositionBookmark.empty() || !ds->BookmarkValid(FSavedPositionBookmark)) return;
+  ds->GotoBookmark(FSavedPositionBookmark);
+  ds->MoveBy(FSavedPositionOffset);
+}
+
+// ---------------------------------------------------------------------------
+// Incremental search
+
+bool TCustomDBGridEh::LocateText(const String& Text, Integer Direction) {
+  TDataSet* ds = FDataLink->DataSet();
+  TColumnEh* c = CurrentColumn();
+  if (!ds || !c || !c->Field() || Text.empty()) return false;
+  TBookmark start = ds->GetBookmark();
+  bool found = false;
+  ds->DisableControls();
+  try {
+    if (Direction > 0) ds->Next();
+    else if (Direction < 0) ds->Prior();
+    bool moved = Direction == 0 || !(Direction > 0 ? ds->Eof() : ds->Bof());
+    while (moved) {
+      String shown = c->CellDisplayText();
+      if (AnsiCompareTextEh(TextPrefixEh(shown, Integer(Text.size())), Text) == 0) {
+        found = true;
+        break;
+      }
+      if (Direction < 0) {
+        ds->Prior();
+        moved = !ds->Bof();
+      } else {
+        ds->Next();
+        moved = !ds->Eof();
+      }
+    }
+    if (!found && !start.empty()) ds->GotoBookmark(start);
+  } catch (...) {
+    // A search that fails reports "not found" and leaves the record where
+    // it was.
+    try {
+      if (!start.empty()) ds->GotoBookmark(start);
+    } catch (...) {
+    }
+    found = false;
+  }
+  ds->EnableControls();
+  return found;
+}
+
+void TCustomDBGridEh::IncSearch(const String& Text, Integer Timeout, Integer Direction) {
+  if (!FDataLink->Active()) return;
+  String newText = FIncSearchText + Text;
+  String old = FIncSearchText;
+  bool found = false;
+  if (!newText.empty()) {
+    LockPaint();
+    try {
+      found = LocateText(newText, Direction);
+      if (found)
+        if (TColumnEh* c = CurrentColumn()) newText = TextPrefixEh(c->CellDisplayText(), Integer(newText.size()));
+    } catch (...) {
+      UnlockPaint();
+      throw;
+    }
+    UnlockPaint();
+  }
+  HideEditor();
+  FIncSearching = true;
+  FIncSearchText = found ? newText : old;
+  InvalidateRow(Row());
+  FIncSearchInterval = Timeout;
+  StartIncSearchTimer();
+}
+
+void TCustomDBGridEh::StopIncSearch() {
+  StopIncSearchTimer();
+  FIncSearching = false;
+  FIncSearchText.clear();
+  InvalidateRow(Row());
+  if (FOptions.Contains(dgAlwaysShowEditor) && IsEditorAlwaysShown()) ShowEditorEh();
+}
+
+// ---------------------------------------------------------------------------
+// Window messages
+
+bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CHAR: {
+      char32_t ch = char32_t(Message.WParam);
+      bool surrogate = ch >= 0xD800 && ch < 0xE000;
+      FWMCharText = surrogate ? String() : Utf8Encode(ch);
+      struct TClear {
+        String& S;
+        ~TClear() { S.clear(); }
+      } clear{FWMCharText};
+      TColumnEh* c = CurrentColumn();
+      TDataSet* ds = FDataLink->DataSet();
+      TInplaceEdit* ed = InplaceEditor();
+      bool editorShown = ed && ed->IsWindowShown();
+      if (c && (c->GetCellKind() == cckImage || c->GetCellKind() == cckCheckBox) && ch == ' ' &&
+          !FOptions.Contains(dgRowSelect)) {
+        char32_t k = ch;
+        if (OnKeyPress) OnKeyPress(this, k);
+        if (k == ' ' && FDataLink->Active()) c->StepCellValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+        return true;
+      }
+      bool searching = FIncSearching ||
+                       (FOptionsEh.Contains(dghIncSearch) && !IsColumnEditable(SelectedIndex())) ||
+                       (FOptionsEh.Contains(dghPreferIncSearch) && !FOptions.Contains(dgAlwaysShowEditor) &&
+                        !editorShown);
+      if (searching && (ch >= 32 || ch == 8) && FDataLink->Active() && ds && !IsEditMode(ds->State())) {
+        TCustomControl::Dispatch(Message);   // key-press handling only: no editor opens
+        return true;
+      }
+      TCustomGridEh::Dispatch(Message);
+      return true;
+    }
+    case WM_VSCROLL: {
+      if (Message.LParam != 0) return false;
+      if (!AcquireFocus()) return true;
+      Message.Result = 0;
+      if (!FDataLink->Active()) return true;
+      TDataSet* ds = FDataLink->DataSet();
+      Integer active = FDataLink->ActiveRecord(), count = FDataLink->RecordCount();
+      Integer page = std::max<Integer>(1, VisibleRowCount());
+      switch (LOWORD(Message.WParam)) {
+        case SB_LINEUP: ds->MoveBy(-active - 1); break;
+        case SB_LINEDOWN: ds->MoveBy(count - active); break;
+        case SB_PAGEUP: ds->MoveBy(-page); break;
+        case SB_PAGEDOWN: ds->MoveBy(page); break;
+        case SB_THUMBPOSITION: {
+          if (FThumbTracked) {
+            FThumbTracked = false;
+            break;
+          }
+          if (!ds->IsSequenced()) {
+            switch (HIWORD(Message.WParam)) {
+              case 0: ds->First(); break;
+              case 1: ds->MoveBy(-page); break;
+              case 3: ds->MoveBy(page); break;
+              case 4: ds->Last(); break;
+            }
+            break;
+          }
+          SCROLLINFO si{};
+          si.cbSize = sizeof(si);
+          si.fMask = SIF_ALL;
+          GetScrollInfo(Handle(), SB_VERT, &si);
+          Integer pos = si.nTrackPos, total = ds->RecordCount();
+          if (pos > 1 && pos < total) ds->SetRecNo(pos);
+          else if (pos >= total) ds->Last();
+          else ds->First();
+          break;
+        }
+        case SB_THUMBTRACK:
+          if (GridOptions().Contains(geoThumbTracking)) {
+            SCROLLINFO si{};
+            si.cbSize = sizeof(si);
+            si.fMask = SIF_ALL;
+            GetScrollInfo(Handle(), SB_VERT, &si);
+            ds->MoveBy(si.nTrackPos - ds->RecNo());
+            FThumbTracked = true;
+          }
+          break;
+        case SB_TOP: ds->First(); break;
+        case SB_BOTTOM: ds->Last(); break;
+      }
+      return true;
+    }
+    case WM_TIMER:
+      if (Message.WParam == kAutoScrollTimer) {
+        if (FRowSelecting || FRectSelecting || FDBGridEhState == 2) AutoScrollStep();
+        if (FDBGridEhState == 7) TrackRecordMoving(CursorClientPos(), true);
+        return true;
+      }
+      if (Message.WParam == kIncSearchTimer) {
+        StopIncSearch();
+        return true;
+      }
+      return false;
+    case WM_SETFOCUS:
+      TCustomGridEh::Dispatch(Message);
+      if (FOptions.Contains(dgRowSelect)) InvalidateRow(Row());
+      return true;
+    case WM_KILLFOCUS: {
+      TInplaceEdit* ed = InplaceEditor();
+      HWND to = reinterpret_cast<HWND>(Message.WParam);
+      if (FSortMarkingPending && !(ed && ed->HandleAllocated() && to == ed->Handle())) {
+        FSortMarkingPending = false;
+        SortMarkingChanged();
+      }
+      TCustomGridEh::Dispatch(Message);
+      if (FOptions.Contains(dgRowSelect)) InvalidateRow(Row());
+      return true;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(Message.LParam) == HTCLIENT && reinterpret_cast<HWND>(Message.WParam) == Handle() && Screen &&
+          !IsDesigning()) {
+        Integer state = FDBGridEhState;
+        if (!FTrackingMouse) {
+          Integer o, p, c;
+          SizingHitTest(FHitTestPoint.X, FHitTestPoint.Y, o, p, c, state);
+        }
+        if (state == 6) {
+          ::SetCursor(Screen->Cursors(crHSplit));
+          Message.Result = 1;
+          return true;
+        }
+      }
+      return false;
+    case WM_GETDLGCODE:
+      TCustomGridEh::Dispatch(Message);
+      if (FOptionsEh.Contains(dghPreferIncSearch)) Message.Result |= DLGC_WANTCHARS;
+      return true;
+    case WM_CANCELMODE:
+    case CM_CANCELMODE: {
+      TCustomGridEh::Dispatch(Message);
+      Integer state = FDBGridEhState;
+      CancelMouseTracking();
+      if (state == 6) DrawSizingLineEh();
+      else if (state != 0) StopTimer();
+      FDBGridEhState = 0;
+      return true;
+    }
+    case WM_IME_STARTCOMPOSITION:
+      TCustomGridEh::Dispatch(Message);
+      ShowEditorEh();
+      return true;
+  }
+  return false;
+}

@@ -1,0 +1,719 @@
+// Working the data grid: editing cells and posting them through the dataset,
+// the key table, title buttons and sorting, check boxes, the wheel and the
+// timers, incremental search, sizing zones and record moving.
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "ADODB.h"
+#include "DBGridEh.h"
+#include "Forms.h"
+#include "MemDataSet.h"
+#include "SysUtils.h"
+#include "TestWindows.h"
+#include "Utf8.h"
+#include "gtest.h"
+
+namespace {
+
+// The grid with its protected handlers in reach and its timers recorded
+// instead of run.
+class TInputGrid : public TDBGridEh {
+ public:
+  using TDBGridEh::TDBGridEh;
+  using TCustomDBGridEh::EditorAcceptsKey;
+  using TCustomDBGridEh::EditorCanModify;
+  using TCustomDBGridEh::GetCellEditText;
+  using TCustomDBGridEh::GetEditorMaxLength;
+  using TCustomDBGridEh::KeyDown;
+  using TCustomDBGridEh::KeyPress;
+  using TCustomDBGridEh::KeyUp;
+  using TCustomDBGridEh::MouseDown;
+  using TCustomDBGridEh::MouseMove;
+  using TCustomDBGridEh::MouseUp;
+  using TCustomDBGridEh::DoMouseWheelDown;
+  using TCustomDBGridEh::DoMouseWheelUp;
+  using TCustomDBGridEh::DoExit;
+  using TCustomDBGridEh::FMousePos;
+  using TCustomDBGridEh::FRowSelecting;
+  Integer TimerInterval = -1;
+  int Sorts = 0;
+  int Confirms = 0;
+  bool ConfirmAnswer = true;
+
+ protected:
+  void StartTimer(Integer Interval) override { TimerInterval = Interval; }
+  void StopTimer() override { TimerInterval = -1; }
+  void StartIncSearchTimer() override {}
+  void ApplySorting() override {
+    ++Sorts;
+    TDBGridEh::ApplySorting();
+  }
+  bool ConfirmDelete() override {
+    ++Confirms;
+    return ConfirmAnswer;
+  }
+};
+
+void Key(TInputGrid* g, Word key, TShiftState shift = {}) { g->KeyDown(key, shift); }
+
+class GridInputFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Data = std::make_unique<TMemDataSet>();
+    Data->FieldDefs().Add("ID", ftInteger);
+    Data->FieldDefs().Add("Name", ftString, 20);
+    Data->FieldDefs().Add("Qty", ftInteger);
+    Data->FieldDefs().Add("Done", ftBoolean);
+    Data->FieldDefs().Add("Note", ftMemo);
+    Data->CreateDataSet();
+    Source = std::make_unique<TDataSource>();
+    Source->SetDataSet(Data.get());
+    Form.reset(new TForm(nullptr));
+    Form->SetBounds(40, 40, 520, 320);
+    Grid = new TInputGrid(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetBounds(0, 0, 500, 280);
+    Grid->Font()->SetName("宋体");
+    Grid->Font()->SetHeight(-12);
+    Form->Show();
+    PumpMessages();
+  }
+  void TearDown() override {
+    Form.reset();
+    Source.reset();
+    Data.reset();
+  }
+  void AddRecords(int n) {
+    static const char* names[] = {"张三", "李四", "王五", "赵六", "钱七", "孙八", "周九", "吴十"};
+    for (int i = 1; i <= n; ++i)
+      Data->AppendRecord({Variant(i), Variant(String(names[(i - 1) % 8])), Variant(i * 10), Variant(i % 2 == 0),
+                          Variant(String("第一行\n第二行"))});
+    Data->First();
+  }
+  void Bind() {
+    Grid->SetDataSource(Source.get());
+    PumpMessages();
+  }
+  TColumnEh* Column(const char* field) { return Grid->ColumnByFieldName(field); }
+  // The centre of a data cell.
+  TPoint CellCentre(Integer col, Integer row) {
+    TRect r = Grid->CellClientRect(col, row);
+    return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  }
+  std::unique_ptr<TMemDataSet> Data;
+  std::unique_ptr<TDataSource> Source;
+  std::unique_ptr<TForm> Form;
+  TInputGrid* Grid = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Cell editing
+
+TEST_F(GridInputFixture, KeyListsAndTheFieldsCharacterTest) {
+  AddRecords(3);
+  Bind();
+  TColumnEh* qty = Column("Qty");
+  TColumnEh* name = Column("Name");
+  struct {
+    TColumnEh* Column;
+    bool KeyList;
+    char32_t Key;
+    bool Accepted;
+  } cases[] = {
+      {qty, false, U'7', true},   {qty, false, U'a', false}, {qty, false, U'中', false},
+      {qty, true, U'a', true},    {name, false, U'a', true}, {name, false, U'中', true},
+  };
+  for (auto& c : cases) {
+    c.Column->KeyList()->Clear();
+    c.Column->PickList()->Clear();
+    if (c.KeyList) {
+      c.Column->KeyList()->SetText("10\n20");
+      c.Column->PickList()->SetText("十\n二十");
+    }
+    Grid->SetSelectedIndex(c.Column->Index());
+    EXPECT_EQ(Grid->EditorAcceptsKey(c.Key), c.Accepted) << Utf8Encode(c.Key) << " key list " << c.KeyList;
+  }
+  // A key-list column shows the pick-list entry of the stored key and has
+  // no length limit; a value missing from the key list edits as nothing.
+  Grid->SetSelectedIndex(qty->Index());
+  EXPECT_EQ(Grid->GetCellEditText(Grid->Col(), Grid->Row()), "十");
+  EXPECT_EQ(qty->CellDisplayText(), "十");
+  EXPECT_EQ(Grid->GetEditorMaxLength(), 0);
+  Data->Last();
+  EXPECT_EQ(Grid->GetCellEditText(Grid->Col(), Grid->Row()), "");
+  Grid->SetSelectedIndex(name->Index());
+  EXPECT_EQ(Grid->GetEditorMaxLength(), 20);
+}
+
+TEST_F(GridInputFixture, KeyListTextWritesTheKey) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* qty = Column("Qty");
+  qty->KeyList()->SetText("10\n20\n30");
+  qty->PickList()->SetText("十\n二十\n三十");
+  Grid->SetSelectedIndex(qty->Index());
+  Grid->SetEditorMode(true);
+  ASSERT_TRUE(Grid->EditorCanModify());
+  Grid->SetEditText("三十");
+  Data->UpdateRecord();
+  EXPECT_EQ(Data->FieldByName("Qty")->AsInteger(), 30);
+  // Stepping runs round the key list.
+  qty->StepCellValue(1);
+  EXPECT_EQ(Data->FieldByName("Qty")->AsInteger(), 10);
+  qty->StepCellValue(-1);
+  EXPECT_EQ(Data->FieldByName("Qty")->AsInteger(), 30);
+}
+
+TEST_F(GridInputFixture, MemoEditsWithCrLfLineBreaks) {
+  AddRecords(1);
+  Bind();
+  Grid->SetDrawMemoText(true);
+  Grid->SetSelectedIndex(Column("Note")->Index());
+  EXPECT_EQ(Grid->GetCellEditText(Grid->Col(), Grid->Row()), "第一行\r\n第二行");
+  Data->Edit();
+  Data->FieldByName("Note")->SetAsString("a\r\nb\rc\n");
+  Data->Post();
+  EXPECT_EQ(Grid->GetCellEditText(Grid->Col(), Grid->Row()), "a\r\nb\r\nc\r\n");
+  // Without memo text the memo is no editable cell.
+  Grid->SetDrawMemoText(false);
+  EXPECT_FALSE(Column("Note")->CanModifyCell(false));
+  Grid->SetDrawMemoText(true);
+  EXPECT_TRUE(Column("Note")->CanModifyCell(false));
+}
+
+TEST_F(GridInputFixture, CancelOnExitDropsAnUntouchedInsertAndPostsATypedOne) {
+  AddRecords(2);
+  Bind();
+  ASSERT_TRUE(Grid->Options().Contains(dgCancelOnExit));
+  Data->Append();
+  Grid->DoExit();
+  EXPECT_EQ(Data->State(), dsBrowse);
+  EXPECT_EQ(Data->RecordCount(), 2);
+
+  Data->Append();
+  Grid->SetSelectedIndex(Column("Name")->Index());
+  Grid->SetEditorMode(true);
+  ASSERT_TRUE(Grid->EditorCanModify());
+  Grid->SetEditText("新客户");
+  Grid->DoExit();
+  // The editor's text went into the record, which is still being inserted.
+  EXPECT_EQ(Data->State(), dsInsert);
+  EXPECT_EQ(Data->FieldByName("Name")->AsString(), "新客户");
+  Data->Post();
+  EXPECT_EQ(Data->RecordCount(), 3);
+}
+
+TEST_F(GridInputFixture, CtrlQuoteCopiesTheValueAbove) {
+  AddRecords(3);
+  Bind();
+  Grid->SetSelectedIndex(Column("Name")->Index());
+  // The first record of the buffer has nothing above it.
+  Key(Grid, 222, {ssCtrl});
+  EXPECT_EQ(Data->State(), dsBrowse);
+  Data->Next();
+  Key(Grid, 222, {ssCtrl});
+  EXPECT_EQ(Data->State(), dsEdit);
+  EXPECT_EQ(Data->FieldByName("Name")->AsString(), "张三");
+  Data->Post();
+  EXPECT_EQ(Data->RecNo(), 2);
+}
+
+TEST_F(GridInputFixture, DeleteClearsACheckBoxUnlessRequired) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* done = Column("Done");
+  EXPECT_EQ(done->GetCellKind(), cckCheckBox);
+  Grid->SetSelectedIndex(done->Index());
+  Key(Grid, VK_DELETE);
+  EXPECT_TRUE(Data->FieldByName("Done")->IsNull());
+  Data->Cancel();
+  Data->FieldByName("Done")->SetRequired(true);
+  Key(Grid, VK_DELETE);
+  EXPECT_FALSE(Data->FieldByName("Done")->IsNull());
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+TEST_F(GridInputFixture, DownOnTheLastRecordAppendsAndUpCancels) {
+  AddRecords(3);
+  Bind();
+  Data->Last();
+  Key(Grid, VK_DOWN);
+  EXPECT_EQ(Data->State(), dsInsert);
+  // Down on the untouched new record does nothing; Up takes it away.
+  Key(Grid, VK_DOWN);
+  EXPECT_EQ(Data->State(), dsInsert);
+  Key(Grid, VK_UP);
+  EXPECT_EQ(Data->State(), dsBrowse);
+  EXPECT_EQ(Data->RecordCount(), 3);
+  // Without the right to append Down stops at the end.
+  Grid->SetAllowedOperations(Grid->AllowedOperations() - alopAppendEh);
+  Data->Last();
+  Key(Grid, VK_DOWN);
+  EXPECT_EQ(Data->State(), dsBrowse);
+}
+
+TEST_F(GridInputFixture, TabSkipsReadOnlyColumnsAndWrapsToTheNextRecord) {
+  AddRecords(3);
+  Bind();
+  Column("Qty")->SetReadOnly(true);
+  Column("Done")->SetReadOnly(true);
+  Column("Note")->SetReadOnly(true);
+  Grid->SetSelectedIndex(Column("Name")->Index());
+  ASSERT_EQ(Data->RecNo(), 1);
+  Key(Grid, VK_TAB);
+  // Name is the last editable column: on to the first one of the next record.
+  EXPECT_EQ(Data->RecNo(), 2);
+  EXPECT_EQ(Grid->SelectedIndex(), Column("ID")->Index());
+  Key(Grid, VK_TAB);
+  EXPECT_EQ(Grid->SelectedIndex(), Column("Name")->Index());
+  Key(Grid, VK_TAB, {ssShift});
+  EXPECT_EQ(Grid->SelectedIndex(), Column("ID")->Index());
+  EXPECT_EQ(Data->RecNo(), 2);
+}
+
+TEST_F(GridInputFixture, KeyTableMoves) {
+  AddRecords(8);
+  Bind();
+  Key(Grid, VK_END, {ssCtrl});
+  EXPECT_TRUE(Data->Eof() || Data->RecNo() == 8);
+  Key(Grid, VK_HOME, {ssCtrl});
+  EXPECT_EQ(Data->RecNo(), 1);
+  Key(Grid, VK_END);   // several columns: End goes to the last column
+  EXPECT_EQ(Grid->Col(), Grid->ColCount() - 1);
+  Key(Grid, VK_HOME);
+  EXPECT_EQ(Grid->SelectedIndex(), 0);
+  Key(Grid, VK_RIGHT);
+  EXPECT_EQ(Grid->SelectedIndex(), 1);
+  Key(Grid, VK_NEXT);
+  EXPECT_GT(Data->RecNo(), 1);
+  Key(Grid, VK_PRIOR);
+  EXPECT_EQ(Data->RecNo(), 1);
+  Key(Grid, VK_INSERT);
+  EXPECT_EQ(Data->State(), dsInsert);
+  Key(Grid, VK_ESCAPE);
+  EXPECT_EQ(Data->State(), dsBrowse);
+}
+
+TEST_F(GridInputFixture, CtrlDeleteAsksFirst) {
+  AddRecords(3);
+  Bind();
+  Grid->ConfirmAnswer = false;
+  Key(Grid, VK_DELETE, {ssCtrl});
+  EXPECT_EQ(Grid->Confirms, 1);
+  EXPECT_EQ(Data->RecordCount(), 3);
+  Grid->ConfirmAnswer = true;
+  Key(Grid, VK_DELETE, {ssCtrl});
+  EXPECT_EQ(Data->RecordCount(), 2);
+  Grid->SetReadOnly(true);
+  Key(Grid, VK_DELETE, {ssCtrl});
+  EXPECT_EQ(Data->RecordCount(), 2);
+  EXPECT_EQ(Grid->Confirms, 2);
+}
+
+TEST_F(GridInputFixture, IncrementalSearchWithChineseText) {
+  AddRecords(8);
+  Bind();
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghIncSearch);
+  Column("Name")->SetReadOnly(true);   // a column that is not edited searches as typed
+  Grid->SetSelectedIndex(Column("Name")->Index());
+  auto type = [&](char32_t ch) { Grid->Perform(WM_CHAR, WPARAM(ch), 0); };
+  type(U'王');
+  EXPECT_TRUE(Grid->IncSearching());
+  EXPECT_EQ(Grid->IncSearchText(), "王");
+  EXPECT_EQ(Data->FieldByName("Name")->AsString(), "王五");
+  // A character that matches nothing keeps the text found so far.
+  type(U'x');
+  EXPECT_EQ(Grid->IncSearchText(), "王");
+  EXPECT_EQ(Data->FieldByName("Name")->AsString(), "王五");
+  type(U'五');
+  EXPECT_EQ(Grid->IncSearchText(), "王五");
+  // Backspace drops a whole character; Esc ends the search.
+  Key(Grid, VK_BACK);
+  EXPECT_EQ(Grid->IncSearchText(), "王");
+  Key(Grid, VK_ESCAPE);
+  EXPECT_FALSE(Grid->IncSearching());
+  // The time-out ends it as well.
+  type(U'周');
+  EXPECT_EQ(Data->FieldByName("Name")->AsString(), "周九");
+  Grid->Perform(WM_TIMER, 2, 0);
+  EXPECT_FALSE(Grid->IncSearching());
+  EXPECT_EQ(Data->State(), dsBrowse);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+TEST_F(GridInputFixture, TitleButtonCountsOnlyWhenReleasedOnIt) {
+  AddRecords(3);
+  Bind();
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghAutoSortMarking);
+  TColumnEh* name = Column("Name");
+  name->Title()->SetTitleButton(true);
+  int clicks = 0;
+  Grid->OnTitleBtnClick = [&](TObject*, Integer, TColumnEh*) { ++clicks; };
+  TPoint title = CellCentre(Grid->DataToRawColumn(name->Index()), 0);
+  TPoint other = CellCentre(Grid->DataToRawColumn(Column("Qty")->Index()), 0);
+  // Released on another title: nothing.
+  Grid->MouseDown(mbLeft, {ssLeft}, title.X, title.Y);
+  EXPECT_TRUE(Grid->TitlePressed());
+  Grid->MouseUp(mbLeft, {}, other.X, 2);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(Grid->Sorts, 0);
+  EXPECT_EQ(name->Title()->SortMarker(), smNoneEh);
+  // Released on it: a click, the marker steps and the data sort.
+  Grid->MouseDown(mbLeft, {ssLeft}, title.X, title.Y);
+  Grid->MouseUp(mbLeft, {}, title.X, title.Y);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(name->Title()->SortMarker(), smDownEh);
+  EXPECT_EQ(Grid->Sorts, 1);
+  EXPECT_EQ(Data->Sort(), "[Name]");
+  Grid->MouseDown(mbLeft, {ssLeft}, title.X, title.Y);
+  Grid->MouseUp(mbLeft, {}, title.X, title.Y);
+  EXPECT_EQ(Data->Sort(), "[Name] DESC");
+}
+
+TEST_F(GridInputFixture, TitleDraggedMoreThanThreePixelsMovesTheColumn) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* name = Column("Name");
+  name->Title()->SetTitleButton(true);
+  int clicks = 0;
+  Grid->OnTitleBtnClick = [&](TObject*, Integer, TColumnEh*) { ++clicks; };
+  TPoint title = CellCentre(Grid->DataToRawColumn(name->Index()), 0);
+  Grid->MouseDown(mbLeft, {ssLeft}, title.X, title.Y);
+  Grid->MouseMove({ssLeft}, title.X + 3, title.Y);
+  EXPECT_TRUE(Grid->TitlePressed());
+  EXPECT_EQ(Grid->GridState(), gsNormalEh);
+  Grid->MouseMove({ssLeft}, title.X + 4, title.Y);
+  EXPECT_FALSE(Grid->TitlePressed());
+  EXPECT_EQ(Grid->GridState(), gsColMovingEh);
+  Grid->Perform(WM_CANCELMODE);
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(GridInputFixture, CtrlTitleClicksSortWhenCtrlIsReleased) {
+  AddRecords(3);
+  Bind();
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghAutoSortMarking + dghMultiSortMarking);
+  const char* fields[] = {"Name", "Qty", "ID"};
+  for (const char* f : fields) {
+    TColumnEh* c = Column(f);
+    c->Title()->SetTitleButton(true);
+    TPoint p = CellCentre(Grid->DataToRawColumn(c->Index()), 0);
+    Grid->MouseDown(mbLeft, {ssLeft, ssCtrl}, p.X, p.Y);
+    Grid->MouseUp(mbLeft, {ssCtrl}, p.X, p.Y);
+  }
+  EXPECT_EQ(Grid->Sorts, 0);
+  EXPECT_TRUE(Grid->SortMarkingPending());
+  EXPECT_EQ(Column("Name")->Title()->SortIndex(), 1);
+  EXPECT_EQ(Column("Qty")->Title()->SortIndex(), 2);
+  EXPECT_EQ(Column("ID")->Title()->SortIndex(), 3);
+  Word ctrl = VK_CONTROL;
+  Grid->KeyUp(ctrl, {});
+  EXPECT_EQ(Grid->Sorts, 1);
+  EXPECT_FALSE(Grid->SortMarkingPending());
+  EXPECT_EQ(Data->Sort(), "[Name], [Qty], [ID]");
+  Grid->KeyUp(ctrl, {});
+  EXPECT_EQ(Grid->Sorts, 1);
+}
+
+TEST_F(GridInputFixture, SecondClickOnTheCurrentCellOpensTheEditor) {
+  AddRecords(4);
+  Bind();
+  Grid->SetFocus();
+  PumpMessages();
+  TPoint p = CellCentre(Grid->DataToRawColumn(Column("Name")->Index()), Grid->TitleOffset() + 2);
+  Grid->MouseDown(mbLeft, {ssLeft}, p.X, p.Y);
+  Grid->MouseUp(mbLeft, {}, p.X, p.Y);
+  EXPECT_EQ(Data->RecNo(), 3);
+  EXPECT_EQ(Grid->SelectedIndex(), Column("Name")->Index());
+  EXPECT_FALSE(Grid->InplaceEditor() && Grid->InplaceEditor()->IsWindowShown());
+  Grid->MouseDown(mbLeft, {ssLeft}, p.X, p.Y);
+  Grid->MouseUp(mbLeft, {}, p.X, p.Y);
+  ASSERT_NE(Grid->InplaceEditor(), nullptr);
+  EXPECT_TRUE(Grid->InplaceEditor()->IsWindowShown());
+  EXPECT_EQ(Grid->InplaceEditor()->Text(), "王五");
+}
+
+TEST_F(GridInputFixture, CheckBoxClicks) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* done = Column("Done");
+  Integer col = Grid->DataToRawColumn(done->Index());
+  TPoint p = CellCentre(col, Grid->TitleOffset());
+  ASSERT_FALSE(Data->FieldByName("Done")->AsBoolean());
+  Grid->MouseDown(mbLeft, {ssLeft}, p.X, p.Y);
+  Grid->MouseUp(mbLeft, {}, p.X, p.Y);
+  EXPECT_TRUE(Data->FieldByName("Done")->AsBoolean());
+  // Released elsewhere: no change.
+  TPoint q = CellCentre(Grid->DataToRawColumn(Column("Name")->Index()), Grid->TitleOffset());
+  Grid->MouseDown(mbLeft, {ssLeft}, p.X, p.Y);
+  Grid->MouseUp(mbLeft, {}, q.X, q.Y);
+  EXPECT_TRUE(Data->FieldByName("Done")->AsBoolean());
+  // With DblClickNextVal one click does nothing and a double click steps once.
+  done->SetDblClickNextVal(true);
+  Grid->MouseDown(mbLeft, {ssLeft}, p.X, p.Y);
+  Grid->MouseUp(mbLeft, {}, p.X, p.Y);
+  EXPECT_TRUE(Data->FieldByName("Done")->AsBoolean());
+  Grid->MouseDown(mbLeft, {ssLeft, ssDouble}, p.X, p.Y);
+  Grid->MouseUp(mbLeft, {}, p.X, p.Y);
+  EXPECT_FALSE(Data->FieldByName("Done")->AsBoolean());
+  // Space steps it too.
+  Grid->SetSelectedIndex(done->Index());
+  Grid->Perform(WM_CHAR, WPARAM(' '), 0);
+  EXPECT_TRUE(Data->FieldByName("Done")->AsBoolean());
+}
+
+// ---------------------------------------------------------------------------
+// Wheel, scroll bar, timers and sizing
+
+TEST_F(GridInputFixture, WheelMovesOneRecordPerNotchWithoutTheWheelEvents) {
+  AddRecords(5);
+  Bind();
+  int fired = 0;
+  Grid->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool&) { ++fired; };
+  Grid->OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool&) { ++fired; };
+  EXPECT_TRUE(Grid->DoMouseWheelDown({ssCtrl, ssShift}, TPoint()));
+  EXPECT_EQ(Data->RecNo(), 2);
+  EXPECT_TRUE(Grid->DoMouseWheelDown({}, TPoint()));
+  EXPECT_TRUE(Grid->DoMouseWheelUp({}, TPoint()));
+  EXPECT_EQ(Data->RecNo(), 2);
+  EXPECT_EQ(fired, 0);
+}
+
+TEST_F(GridInputFixture, ScrollBarMovesTheDataset) {
+  AddRecords(8);
+  Bind();
+  Grid->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(Data->RecNo(), 8);
+  Grid->Perform(WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(Data->RecNo(), 1);
+  Integer rows = Grid->DataLink()->RecordCount();
+  Grid->Perform(WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(Data->RecNo(), std::min<Integer>(rows + 1, 8));
+}
+
+TEST_F(GridInputFixture, AutoScrollSpeedGrowsWithTheDistance) {
+  AddRecords(8);
+  Bind();
+  TRect box = Grid->GetDataBox();
+  Grid->FRowSelecting = true;
+  Grid->FMousePos = TPoint(box.Left + 5, box.Bottom + 30);
+  Integer before = Data->RecNo();
+  Grid->AutoScrollStep();
+  // 30 pixels below: 30 div 6 = 5 records per step, at once (200 - 450 < 0).
+  EXPECT_EQ(Data->RecNo(), before + 5);
+  EXPECT_EQ(Grid->TimerInterval, 0);
+  Grid->FMousePos = TPoint(box.Left + 5, box.Bottom + 6);
+  Grid->AutoScrollStep();
+  EXPECT_EQ(Grid->TimerInterval, 200 - 15 * 6);
+  // Back inside the data: the timer stops.
+  Grid->FMousePos = TPoint(box.Left + 5, box.Top + 5);
+  Grid->AutoScrollStep();
+  EXPECT_EQ(Grid->TimerInterval, -1);
+  Grid->FRowSelecting = false;
+}
+
+TEST_F(GridInputFixture, FrozenColumnSizingZone) {
+  AddRecords(2);
+  Bind();
+  Grid->SetFrozenCols(1);
+  ASSERT_EQ(Grid->GridLineWidth(), 1);
+  Integer right = Grid->ColWidths(0) + Grid->GridLineWidth() + Grid->ColWidths(1);
+  struct {
+    Integer Dx;
+    bool In;
+  } cases[] = {{-4, false}, {-3, true}, {0, true}, {4, true}, {5, false}};
+  for (auto& c : cases) {
+    Integer o, p, col, state;
+    Grid->SizingHitTest(right + c.Dx, 3, o, p, col, state);
+    EXPECT_EQ(state == 6, c.In) << c.Dx;
+    if (c.In) {
+      EXPECT_EQ(p, right);
+      EXPECT_EQ(o, -c.Dx);
+      EXPECT_EQ(col, 1);
+    }
+  }
+  // Only in the title rows.
+  Integer o, p, col, state;
+  Grid->SizingHitTest(right, Grid->CellClientRect(1, Grid->TitleOffset()).Top + 2, o, p, col, state);
+  EXPECT_EQ(state, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Record moving
+
+TEST_F(GridInputFixture, DraggingARecordAtTheIndicatorMovesIt) {
+  AddRecords(4);
+  Bind();
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghRecordMoving);
+  TPoint from = CellCentre(0, Grid->TitleOffset());
+  TPoint to = CellCentre(0, Grid->TitleOffset() + 2);
+  Grid->MouseDown(mbLeft, {ssLeft}, from.X, from.Y);
+  EXPECT_EQ(Grid->GridEhState(), 7);
+  Grid->MouseMove({ssLeft}, to.X, to.Y);
+  Grid->MouseUp(mbLeft, {}, to.X, to.Y);
+  EXPECT_EQ(Grid->GridEhState(), 0);
+  EXPECT_EQ(Data->RecordCount(), 4);
+  std::vector<String> names;
+  for (Data->First(); !Data->Eof(); Data->Next()) names.push_back(Data->FieldByName("Name")->AsString());
+  EXPECT_EQ(names, (std::vector<String>{"李四", "王五", "张三", "赵六"}));
+}
+
+TEST_F(GridInputFixture, ARefusedRecordMoveLosesNothing) {
+  AddRecords(3);
+  Bind();
+  // The dataset refuses the moved copy: the move is taken back and every
+  // record stays, in its place.
+  int inserts = 0;
+  Data->BeforePost = [&](TDataSet* ds) {
+    if (ds->State() == dsInsert && ++inserts == 1) DatabaseError("insert refused");
+  };
+  TStringList marks;
+  Data->First();
+  marks.Add(Data->GetBookmark());
+  EXPECT_THROW(Grid->MoveRecordsInDataSet(&marks, 3, 0, false), EDatabaseError);
+  EXPECT_EQ(Data->State(), dsBrowse);
+  EXPECT_EQ(Data->RecordCount(), 3);
+  std::vector<String> names;
+  for (Data->First(); !Data->Eof(); Data->Next()) names.push_back(Data->FieldByName("Name")->AsString());
+  EXPECT_EQ(names, (std::vector<String>{"张三", "李四", "王五"}));
+  // A read-only grid refuses at the check.
+  Data->BeforePost = nullptr;
+  Grid->SetReadOnly(true);
+  EXPECT_FALSE(Grid->MoveRecordsInDataSet(&marks, 3, 0, true));
+}
+
+// ---------------------------------------------------------------------------
+// A real window over a real query: typing is posted to SQLite, and a post
+// the database refuses keeps the typed value in the edit.
+
+std::string FreshDatabase(const char* name) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tovani-dbgrid-tests";
+  ::mkdir(dir.c_str(), 0755);
+  std::string path = dir + "/" + name;
+  std::remove(path.c_str());
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_exec(db,
+               "CREATE TABLE Customers (CU_ID INTEGER PRIMARY KEY, CU_Name TEXT(50), CU_City TEXT(20));"
+               "CREATE UNIQUE INDEX CustomerNames ON Customers (CU_Name);"
+               "INSERT INTO Customers VALUES (1, '北京华联', '北京');"
+               "INSERT INTO Customers VALUES (2, '上海东方', '上海');"
+               "INSERT INTO Customers VALUES (3, '广州南方', '广州');",
+               nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return path;
+}
+
+std::string StoredName(const std::string& path, int id) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT CU_Name FROM Customers WHERE CU_ID = ?", -1, &st, nullptr);
+  sqlite3_bind_int(st, 1, id);
+  std::string s;
+  if (sqlite3_step(st) == SQLITE_ROW) s = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return s;
+}
+
+// Keyboard input as the focused window receives it.
+void PostKey(Word key) {
+  HWND w = GetFocus();
+  PostMessageW(w, WM_KEYDOWN, key, 1);
+  PostMessageW(w, WM_KEYUP, key, LPARAM(0xC0000001));
+  PumpMessages(2);
+}
+void PostText(const std::u16string& text) {
+  for (char16_t ch : text) {
+    PostMessageW(GetFocus(), WM_CHAR, WPARAM(ch), 1);
+    PumpMessages(1);
+  }
+}
+
+struct TQueryWindow {
+  std::string Path;
+  TADOConnection Conn;
+  TADOQuery Query;
+  TDataSource Source;
+  std::unique_ptr<TForm> Form;
+  TDBGridEh* Grid = nullptr;
+  explicit TQueryWindow(const char* file) : Path(FreshDatabase(file)) {
+    Conn.SetLoginPrompt(false);
+    Conn.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Path);
+    Conn.Open();
+    Query.SetConnection(&Conn);
+    Query.SQL()->SetText("select CU_ID, CU_Name, CU_City from Customers order by CU_ID");
+    Query.Open();
+    Source.SetDataSet(&Query);
+    Form.reset(new TForm(nullptr));
+    Form->SetBounds(60, 60, 460, 200);
+    Grid = new TDBGridEh(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetBounds(0, 0, 440, 160);
+    Grid->Font()->SetName("宋体");
+    Grid->Font()->SetHeight(-12);
+    Grid->SetDataSource(&Source);
+    Form->Show();
+    PumpMessages();
+    Grid->SetFocus();
+    PumpMessages();
+  }
+  ~TQueryWindow() {
+    Form.reset();
+    Query.Close();
+    Conn.Close();
+  }
+};
+
+TEST(DBGridEhTyping, TypedTextIsPostedToSqlite) {
+  TQueryWindow w("typing.mdb");
+  w.Grid->SetSelectedIndex(1);
+  ASSERT_EQ(GetFocus(), w.Grid->Handle());
+  PostText(u"华");   // opens the editor with the character
+  ASSERT_NE(w.Grid->InplaceEditor(), nullptr);
+  ASSERT_TRUE(w.Grid->InplaceEditor()->IsWindowShown());
+  PostText(u"联商贸");
+  EXPECT_EQ(w.Grid->InplaceEditor()->Text(), "华联商贸");
+  EXPECT_EQ(w.Query.State(), dsEdit);
+  PostKey(VK_DOWN);   // leaving the record posts it
+  EXPECT_EQ(w.Query.State(), dsBrowse);
+  EXPECT_EQ(w.Query.RecNo(), 2);
+  EXPECT_EQ(StoredName(w.Path, 1), "华联商贸");
+}
+
+TEST(DBGridEhTyping, ARefusedPostKeepsTheTypedValue) {
+  TQueryWindow w("refused.mdb");
+  String shown;
+  Application->OnException = [&](TObject*, Exception* e) { shown = e->Message(); };
+  w.Grid->SetSelectedIndex(1);
+  w.Query.Next();   // 上海东方
+  PumpMessages();
+  PostText(u"北京华联");   // the name of record 1: the unique index refuses it
+  PostKey(VK_DOWN);
+  Application->OnException = nullptr;
+  EXPECT_FALSE(shown.empty());
+  EXPECT_EQ(w.Query.State(), dsEdit);
+  EXPECT_EQ(w.Query.RecNo(), 2);
+  EXPECT_EQ(w.Query.FieldByName("CU_Name")->AsString(), "北京华联");
+  ASSERT_NE(w.Grid->InplaceEditor(), nullptr);
+  EXPECT_EQ(w.Grid->InplaceEditor()->Text(), "北京华联");
+  EXPECT_EQ(StoredName(w.Path, 2), "上海东方");
+  // Corrected, the same key posts.
+  w.Grid->InplaceEditor()->SelectAll();
+  PostText(u"上海东方贸易");
+  PostKey(VK_DOWN);
+  EXPECT_EQ(w.Query.State(), dsBrowse);
+  EXPECT_EQ(StoredName(w.Path, 2), "上海东方贸易");
+}
+
+}  // namespace
