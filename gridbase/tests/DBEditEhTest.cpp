@@ -274,10 +274,10 @@ TEST_F(DBEditFixture, RightAlignedTextPaintedByTheControlWhileUnfocused) {
   PumpMessages();
   // Unfocused: ink near the right edge, none at the left.
   auto inkIn = [&](int x0, int x1) {
-    UpdateWindow(ed->Handle());
+    TControlShot shot(ed);
     for (int x = x0; x < x1; ++x)
       for (int y = 2; y < ed->ClientHeight() - 2; ++y)
-        if (ClientPixel(ed, x, y) == RGB(0, 0, 0)) return true;
+        if (shot.Pixel(x, y) == RGB(0, 0, 0)) return true;
     return false;
   };
   EXPECT_TRUE(inkIn(ed->ClientWidth() - 40, ed->ClientWidth() - 2));
@@ -299,17 +299,17 @@ TEST_F(DBEditFixture, RequiredHighlightOnlyWhileEditing) {
   Data->FieldByName("C_Code")->SetRequired(true);
   Data->Next();   // 李四 has no code
   auto redRow = [&] {
-    ed->Invalidate();
-    UpdateWindow(ed->Handle());
+    TControlShot shot(ed);
     int y = ed->ClientHeight() - 1;
     for (int x = 2; x < ed->ClientWidth() - 4; ++x)
-      if (ClientPixel(ed, x, y) == RGB(255, 0, 0)) return true;
+      if (shot.Pixel(x, y) == RGB(255, 0, 0)) return true;
     return false;
   };
   EXPECT_FALSE(redRow());
   Data->Edit();
   EXPECT_TRUE(redRow());
-  WriteWindowPng(ed, "dbeditEh_required");
+  TControlShot shot(ed);
+  WriteTestPng(&shot.Bitmap, "dbeditEh_required");
   Data->FieldByName("C_Code")->SetAsString("B2");
   EXPECT_FALSE(redRow());
   Data->Cancel();

@@ -46,6 +46,24 @@ inline void PressKey(WORD vk, bool ctrl = false, bool alt = false) {
   PumpMessages(2);
 }
 
+// What a control paints, read back from a bitmap (not from the screen,
+// where another test's window may lie on top): pixels at client points.
+struct TControlShot {
+  TBitmap Bitmap;
+  int OffsetX = 0, OffsetY = 0;
+  explicit TControlShot(TWinControl* c) {
+    RECT wr, cr;
+    GetWindowRect(c->Handle(), &wr);
+    POINT co{0, 0};
+    ClientToScreen(c->Handle(), &co);
+    OffsetX = co.x - wr.left;
+    OffsetY = co.y - wr.top;
+    Bitmap.SetSize(wr.right - wr.left, wr.bottom - wr.top);
+    c->PaintTo(Bitmap.Canvas()->Handle(), 0, 0);
+  }
+  COLORREF Pixel(int x, int y) { return GetPixel(Bitmap.Canvas()->Handle(), x + OffsetX, y + OffsetY); }
+};
+
 struct DBEhFixture : ::testing::Test {
   std::unique_ptr<TForm> Form;
   TMemDataSet* Data = nullptr;
