@@ -66,6 +66,10 @@ enum TColumnButtonStyleEh { cbsAuto, cbsEllipsis, cbsNone, cbsUpDown, cbsDropDow
 enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh };
 using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
 
+// The edit commands the grid answers as actions and keys.
+enum TDBGridEhEditAction { geaCutEh, geaCopyEh, geaPasteEh, geaDeleteEh, geaSelectAllEh };
+using TDBGridEhEditActions = TSet<TDBGridEhEditAction>;
+
 // The library-wide keys of the data grids.
 extern TShortCut IncSearchStartShortCut;     // Ctrl+F
 extern TShortCut FindDialogShortCut;         // Ctrl+F
@@ -131,6 +135,9 @@ class TColumnTitleEh : public TPersistent {
   // The title works as a button (pressed look, title-button click, sorting).
   bool TitleButton() const { return FTitleButton; }
   void SetTitleButton(bool v) { FTitleButton = v; }
+  // A title cut short shows its whole text as a tool tip.
+  bool ToolTips() const { return FTitleToolTips; }
+  void SetToolTips(bool v) { FTitleToolTips = v; }
 
   // The title font as inherited (grid's TitleFont, else the column's font).
   TFont* DefaultFont() const;
@@ -157,6 +164,7 @@ class TColumnTitleEh : public TPersistent {
   TSortMarkerEh FSortMarker = smNoneEh;
   bool FSettingFont = false;
   bool FTitleButton = false;
+  bool FTitleToolTips = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -924,6 +932,25 @@ class TCustomDBGridEh : public TCustomGridEh {
   virtual bool ConfirmDelete();
   virtual void ClearSelection();
 
+  // Edit actions and the availability tests of the clipboard and selection
+  // commands.
+  TDBGridEhEditActions EditActions() const { return FEditActions; }
+  void SetEditActions(TDBGridEhEditActions v) { FEditActions = v; }
+  bool CanCopySelection();
+  bool CanDeleteSelection();
+  bool CanCutSelection();
+  bool CanPasteSelection();
+  bool CanSelectAll();
+  // The text a tool tip of a data cell shows (the current record's).
+  void CellToolTipText(TColumnEh* Column, String& Text);
+  // Fills a hint request for the cell under the last mouse position: a
+  // title hint, or a tool tip laid over a cell whose text does not fit.
+  void FillHintInfo(THintInfo& Info);
+  // The delay before a hint shows over the cell under the mouse.
+  Integer HintPauseAt(Integer DefaultPause);
+  // The font the tool tips are drawn with (their hint data).
+  TFont* HintFont();
+
   // Incremental search.
   bool IncSearching() const { return FIncSearching; }
   const String& IncSearchText() const { return FIncSearchText; }
@@ -1003,6 +1030,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Dispatch of the interaction messages; true when handled.
   bool DispatchInput(TMessage& Message);
   void UpdateTitlePressed(Integer X, Integer Y);
+  bool IsColumnSelectZone(Integer X, Integer Y);
   bool CheckTitleButton(Integer DataCol);
   void DrawGridSizingLine();
   // Record moving.
@@ -1036,6 +1064,12 @@ class TCustomDBGridEh : public TCustomGridEh {
   Integer FCheckPressCol = -1, FCheckPressRow = -1;
   TPoint FPressPoint, FMousePos;
   TShiftState FLastShift, FKeyShift;
+  // The multi-select anchor of record selection: the record, whether it
+  // was selected, and whether it is set.
+  TBookmark FSelAnchor;
+  bool FSelAnchorState = false, FSelAnchorSet = false;
+  TDBGridEhEditActions FEditActions;
+  std::unique_ptr<TFont> FHintFont;
   bool FAutoScrollTimerOn = false;
   Integer FAutoScrollInterval = -1;
   bool FThumbTracked = false;
@@ -1180,6 +1214,15 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   bool FReadOnlyByParams = false;
   bool FListVisible = false;
   bool FTextChanged = false;
+};
+
+// The hint window of the grid's tool tips: the text in the cell's font
+// (passed as hint data), in the window text colour.
+class TToolTipsWindow : public THintWindow {
+  TOVANI_CLASS(TToolTipsWindow, THintWindow)
+ public:
+  explicit TToolTipsWindow(TComponent* AOwner = nullptr) : THintWindow(AOwner) {}
+  TRect CalcHintRect(Integer MaxWidth, const String& AHint, void* AData) override;
 };
 
 class TDBGridEh : public TCustomDBGridEh {

@@ -33,26 +33,71 @@ String DropLastChar(const String& s) {
 // Record and column moves
 
 void TCustomDBGridEh::ClearSelection() {
-  // Records and cells are selected through the selection object; what the
-  // keyboard anchored is forgotten with it.
+  bool clear = FOptionsEh.Contains(dghClearSelection);
+  if (FOptions.Contains(dgMultiSelect) && clear && FBookmarks->Count() > 0) FBookmarks->RemoveAll();
+  FSelAnchorSet = false;
+  if (FSelection->SelectionType() != gstNon && clear) {
+    FSelection->Clear();
+    Invalidate();
+    RefreshEditorPlacement();
+  }
 }
 
 bool TCustomDBGridEh::ConfirmDelete() {
   if (!FOptions.Contains(dgConfirmDelete)) return true;
-  return MessageDlg(SDeleteRecordQuestionEh, mtConfirmation, mbOKCancel) != mrCancel;
+  const char* question = FBookmarks->Count() < 2 ? SDeleteRecordQuestionEh : SDeleteMultipleRecordsQuestionEh;
+  return MessageDlg(question, mtConfirmation, mbOKCancel) != mrCancel;
 }
 
 void TCustomDBGridEh::SelectionMoveBy(bool Select, Integer Distance, bool RowsMode, bool ToEnd) {
-  (void)Select;
-  (void)RowsMode;
   TDataSet* ds = FDataLink->DataSet();
-  if (!FDataLink->Active() || !ds) return;
+  if (!FDataLink->Active() || !ds || Distance == 0) return;
+  Integer dir = Distance > 0 ? 1 : -1;
   BeginUpdate();
   try {
-    if (ToEnd) {
-      if (Distance > 0) ds->Last();
+    if (RowsMode || FOptions.Contains(dgRowSelect)) {
+      bool a = Select && CanSelectType(gstRecordBookmarks);
+      bool multi = FOptions.Contains(dgMultiSelect);
+      TBookmarkListEh* rows = FBookmarks.get();
+      for (Integer left = ToEnd ? 1 : std::abs(Distance); left > 0; left -= ToEnd ? 0 : 1) {
+        bool mark = false;
+        if (multi) {
+          if (!a) {
+            ClearSelection();
+          } else if (!FSelAnchorSet) {
+            FSelAnchor = ds->GetBookmark();
+            FSelAnchorState = rows->CurrentRowSelected();
+            rows->SetCurrentRowSelected(FRowsSelectToggle ? !FSelAnchorState : true);
+            FSelAnchorSet = true;
+            mark = true;
+          } else {
+            Integer cmp = ds->CompareBookmarks(ds->GetBookmark(), FSelAnchor);
+            if ((dir > 0 && cmp < 0) || (dir < 0 && cmp > 0))
+              rows->SetCurrentRowSelected(FRowsSelectToggle ? FSelAnchorState : false);
+            else
+              mark = true;
+          }
+        }
+        if (ds->MoveBy(dir) == 0) break;
+        if (mark) rows->SetCurrentRowSelected(FRowsSelectToggle ? !FSelAnchorState : true);
+      }
+    } else if (Select && CanSelectType(gstRectangle)) {
+      Integer col = SelectedIndex();
+      if (FSelection->SelectionType() != gstRectangle) {
+        FSelection->Clear();
+        FSelection->Rect()->Select(col, ds->GetBookmark(), false);
+      }
+      if (ToEnd) {
+        if (dir > 0) ds->Last();
+        else ds->First();
+      } else {
+        ds->MoveBy(Distance);
+      }
+      FSelection->Rect()->Select(col, ds->GetBookmark(), true);
+    } else if (ToEnd) {
+      if (dir > 0) ds->Last();
       else ds->First();
-    } else if (Distance != 0) {
+    } else {
       ds->MoveBy(Distance);
     }
   } catch (...) {
@@ -64,7 +109,12 @@ void TCustomDBGridEh::SelectionMoveBy(bool Select, Integer Distance, bool RowsMo
 }
 
 void TCustomDBGridEh::MoveCol(Integer GridCol, Integer Direction, bool Select) {
-  (void)Select;
+  TDataSet* ds = FDataLink->DataSet();
+  Select = Select && !FOptions.Contains(dgRowSelect) && CanSelectType(gstRectangle) && FDataLink->Active() && ds;
+  if (Select && FSelection->SelectionType() != gstRectangle) {
+    FSelection->Clear();
+    FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), false);
+  }
   FDataLink->UpdateData();
   Integer first = FIndicatorOffset, last = ColCount() - 1;
   GridCol = std::clamp(GridCol, first, std::max(first, last));
@@ -88,6 +138,7 @@ void TCustomDBGridEh::MoveCol(Integer GridCol, Integer Direction, bool Select) {
       ShowEditorEh();
     if (OnColEnter) OnColEnter(this);
   }
+  if (Select) FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), true);
   if (FIncSearching) StopIncSearch();
 }
 
@@ -100,7 +151,7 @@ void TCustomDBGridEh::NextRow(bool Select) {
     return;
   }
   if (Select && FKeyShift.Contains(ssShift))
-    SelectionMoveBy(Select, 1, true, false);
+    SelectionMoveBy(Select, 1, !FAllowedSelections.Contains(gstRectangle), false);
   else
     SelectionMoveBy(false, 1, true, false);
   if (ds->Eof() && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing) &&
@@ -116,7 +167,7 @@ void TCustomDBGridEh::PriorRow(bool Select) {
     return;
   }
   if (Select && FKeyShift.Contains(ssShift))
-    SelectionMoveBy(Select, -1, true, false);
+    SelectionMoveBy(Select, -1, !FAllowedSelections.Contains(gstRectangle), false);
   else
     SelectionMoveBy(false, -1, true, false);
 }
@@ -223,8 +274,13 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
       case VK_RIGHT: MoveCol(ColCount() - 1, -1, false); break;
       case VK_DELETE:
         if (!FReadOnly && !ds->IsEmpty() && ds->CanModify() && FAllowedOperations.Contains(alopDeleteEh) &&
-            ConfirmDelete())
-          ds->Delete();
+            ConfirmDelete()) {
+          if (FBookmarks->Count() > 0) FBookmarks->DeleteMarkedRecords();
+          else ds->Delete();
+        }
+        break;
+      case 'A':
+        if (CanSelectAll() && FEditActions.Contains(geaSelectAllEh)) FSelection->SelectAll();
         break;
       case 'V':
         if (FIncSearching) IncSearch(Clipboard()->AsText(), FIncSearchInterval, 0);
@@ -249,7 +305,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         Integer page = std::max<Integer>(1, VisibleRowCount());
         Integer d = Key == VK_PRIOR ? -page : page;
         if (shift && multi) {
-          SelectionMoveBy(true, d, true, false);
+          SelectionMoveBy(true, d, !FAllowedSelections.Contains(gstRectangle), false);
         } else {
           ClearSelection();
           ds->MoveBy(d);
@@ -392,6 +448,16 @@ void TCustomDBGridEh::CancelMouseTracking() {
   FDBGridEhState = 0;
 }
 
+// The lowest 7 pixels of a first-row title (the whole title when lower)
+// select columns where columns may be selected.
+bool TCustomDBGridEh::IsColumnSelectZone(Integer X, Integer Y) {
+  if (FOptions.Contains(dgRowSelect) || !CanSelectType(gstColumns) || TitleRowCount() == 0) return false;
+  TGridCoord cell = CellAtPoint(X, Y);
+  if (cell.Y != 0 || cell.X < FIndicatorOffset || cell.X >= ColCount()) return false;
+  TRect r = CellClientRect(cell.X, 0);
+  return r.Height() < 7 || Y >= r.Bottom - 7;
+}
+
 void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   if (Button == mbRight) SetMouseCapture(true);
   FCheckPressCol = FCheckPressRow = -1;
@@ -436,6 +502,21 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
       return;
     }
   }
+  if (column && !IsDesigning() && IsColumnSelectZone(X, Y)) {
+    InvalidateCol(cell.X);
+    FDBGridEhState = 2;
+    FTrackingMouse = true;
+    StartTimer(60);
+    if (Shift.Contains(ssShift)) {
+      FSelection->Columns()->ExtendTo(column);
+    } else if (Shift.Contains(ssCtrl)) {
+      FSelection->Columns()->InvertColumn(column);
+    } else {
+      Invalidate();
+      FSelection->Columns()->SelectColumn(column, false);
+    }
+    return;
+  }
   if (cell.Y >= 0 && cell.Y < TitleRowCount()) {
     if (column && !IsDesigning()) {
       if (Button == mbRight && FOptions.Contains(dgColumnResize)) {
@@ -471,17 +552,70 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
   }
   if (CheckBeginRecordMoving(X, Y, false)) return;
   bool wasCurrent = cell.X == Col() && cell.Y == Row();
+  TDataSet* ds = FDataLink->DataSet();
+  bool shift = Shift.Contains(ssShift), ctrl = Shift.Contains(ssCtrl);
+  bool indicator = cell.X < FIndicatorOffset;
+  bool rowSelect = FOptions.Contains(dgRowSelect), multi = FOptions.Contains(dgMultiSelect);
+  bool clearing = FOptionsEh.Contains(dghClearSelection);
   BeginUpdate();
   try {
     FDataLink->UpdateData();
     HideEditor();
+    Integer oldDataCol = SelectedIndex(), oldRow = Row();
+    TBookmark oldBookmark = ds->GetBookmark();
     FInLocate = true;
-    bool indicator = cell.X < FIndicatorOffset;
-    bool rowSelecting = Shift.Contains(ssShift) && FOptions.Contains(dgMultiSelect) &&
-                        (FOptions.Contains(dgRowSelect) || indicator);
-    if (cell.Y != Row() && !rowSelecting) FDataLink->DataSet()->MoveBy(cell.Y - Row());
+    bool rowsByShift = shift && multi && (rowSelect || indicator);
+    if (cell.Y != Row() && !rowsByShift) ds->MoveBy(cell.Y - Row());
     FInLocate = false;
     if (column) MoveCol(cell.X, 0, false);
+    if (FDragSelectedRows && !shift && Button == mbLeft && column && FBookmarks->CurrentRowSelected()) {
+      // A press on a selected record may become a drag of the selection.
+      FDragPending = true;
+    } else {
+      if (!indicator && (!multi || !rowSelect)) {
+        FTrackingMouse = true;
+        FRectSelecting = true;
+        if (!ctrl && !shift && clearing) {
+          if (Button == mbLeft) ClearSelection();
+          else if (!FSelection->IsCellSelected(dataCol, ds->GetBookmark())) ClearSelection();
+        }
+        if (column && CanSelectType(gstRectangle) && Button == mbLeft && !ds->IsEmpty()) {
+          if (shift) {
+            if (FSelection->SelectionType() != gstRectangle) {
+              FSelection->Clear();
+              FSelection->Rect()->Select(oldDataCol, oldBookmark, false);
+            }
+            FSelection->Rect()->Select(dataCol, ds->GetBookmark(), true);
+          } else {
+            FSelection->Rect()->Select(dataCol, ds->GetBookmark(), false);
+          }
+          FDBGridEhState = 3;
+        }
+      }
+      if (CanSelectType(gstRecordBookmarks) && (rowSelect || indicator || !CanSelectType(gstRectangle))) {
+        bool anchorKept = FSelAnchorSet;
+        FSelAnchorSet = false;
+        if (shift && cell.Y != oldRow) {
+          FSelAnchorSet = anchorKept;
+          FRowsSelectToggle = true;
+          SelectionMoveBy(true, cell.Y - oldRow, true, false);
+        } else if ((ctrl || !clearing) && Button == mbLeft) {
+          FBookmarks->SetCurrentRowSelected(!FBookmarks->CurrentRowSelected());
+        } else if (Button == mbLeft) {
+          if (clearing) ClearSelection();
+          FBookmarks->SetCurrentRowSelected(true);
+        }
+        if (rowSelect || !CanSelectType(gstRectangle) || indicator) {
+          FRowSelecting = true;
+          FTrackingMouse = true;
+          FSelAnchor = ds->GetBookmark();
+          FSelAnchorState = !FBookmarks->CurrentRowSelected();
+          FSelAnchorSet = true;
+          FRowsSelectToggle = ctrl || !clearing;
+          FDBGridEhState = 1;
+        }
+      }
+    }
   } catch (...) {
     FInLocate = false;
     EndUpdate();
@@ -534,6 +668,32 @@ void TCustomDBGridEh::MouseMove(TShiftState Shift, Integer X, Integer Y) {
       TCustomGridEh::MouseDown(mbLeft, Shift, FPressPoint.X, FPressPoint.Y);
     }
   }
+  if ((FRowSelecting || FRectSelecting || FDBGridEhState == 3) && FDataLink->Active()) {
+    // Dragging a selection: the records and columns under the mouse join it.
+    TRect box = GetDataBox();
+    TPoint p(std::clamp<Integer>(X, 0, std::max<Integer>(0, ClientWidth() - 1)),
+             std::clamp<Integer>(Y, 0, std::max<Integer>(0, ClientHeight() - 1)));
+    TGridCoord cell = CellAtPoint(p.X, p.Y);
+    bool moved = p.X != FPressPoint.X || p.Y != FPressPoint.Y;
+    if (p.Y >= box.Top && p.Y < box.Bottom && cell.Y >= FTitleOffset && cell.Y != Row() &&
+        cell.Y < FTitleOffset + FDataLink->RecordCount())
+      SelectionMoveBy(moved && Shift.Contains(ssLeft), cell.Y - Row(), FDBGridEhState != 3, false);
+    if (FRectSelecting && p.X >= box.Left && p.X < box.Right && cell.X >= FIndicatorOffset && cell.X != Col()) {
+      MoveCol(cell.X, cell.X > Col() ? 1 : -1, false);
+      if (FDBGridEhState == 3 && FSelection->SelectionType() == gstRectangle)
+        FSelection->Rect()->Select(SelectedIndex(), FDataLink->DataSet()->GetBookmark(), true);
+    }
+    FLastShift = Shift;
+    AutoScrollStep();
+  } else if (FDBGridEhState == 2) {
+    TRect box = GetDataBox();
+    if (X < box.Left || X >= box.Right) {
+      AutoScrollStep();
+    } else {
+      Integer dataCol = RawToDataColumn(CellAtPoint(X, 0).X);
+      if (dataCol >= 0 && dataCol < FColumns->Count()) FSelection->Columns()->ExtendTo(FColumns->Item(dataCol));
+    }
+  }
   if (FDBGridEhState == 6) {
     DrawSizingLineEh();
     FFrozenSizingPos = X + FFrozenSizingOfs;
@@ -559,7 +719,10 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X,
   }
   if (FDragPending) {
     FDragPending = false;
-    ClearSelection();
+    if (Shift.Contains(ssCtrl) && FOptions.Contains(dgRowSelect))
+      FBookmarks->SetCurrentRowSelected(!FBookmarks->CurrentRowSelected());
+    else if (FOptionsEh.Contains(dghClearSelection))
+      ClearSelection();
   }
   Integer state = FDBGridEhState;
   FDBGridEhState = 0;
@@ -754,6 +917,31 @@ TRect TCustomDBGridEh::GetDataBox() {
 
 void TCustomDBGridEh::AutoScrollStep() {
   TRect box = GetDataBox();
+  if (FDBGridEhState == 2) {
+    // Selecting columns: the view scrolls a column at a time towards the
+    // mouse and the selection follows.
+    TPoint p = CursorClientPos();
+    TGridLayoutEh L = Layout();
+    Integer over = 0;
+    if (p.X >= box.Right) {
+      over = p.X - box.Right;
+      if (L.Horz.LastWholeVisibleCell < ColCount() - 1) SetLeftCol(LeftCol() + 1);
+      Integer dataCol = RawToDataColumn(Layout().Horz.LastWholeVisibleCell);
+      if (dataCol >= 0 && dataCol < FColumns->Count()) FSelection->Columns()->ExtendTo(FColumns->Item(dataCol));
+    } else if (p.X < box.Left) {
+      over = box.Left - p.X;
+      if (LeftCol() > FixedCols()) {
+        SetLeftCol(LeftCol() - 1);
+        Integer dataCol = RawToDataColumn(LeftCol());
+        if (dataCol >= 0 && dataCol < FColumns->Count()) FSelection->Columns()->ExtendTo(FColumns->Item(dataCol));
+      }
+    } else {
+      StopTimer();
+      return;
+    }
+    StartTimer(std::max<Integer>(0, 200 - 10 * over));
+    return;
+  }
   TPoint p = FMousePos;
   Integer v = p.Y >= box.Bottom ? 1 : p.Y < box.Top ? -1 : 0;
   Integer h = p.X < box.Left ? -1 : p.X >= box.Right ? 1 : 0;
@@ -767,13 +955,17 @@ void TCustomDBGridEh::AutoScrollStep() {
   Integer step = std::min<Integer>(d / 6, 8);
   BeginUpdate();
   try {
-    if (v != 0 && FDBGridEhState != 3)
-      SelectionMoveBy(FLastShift.Contains(ssLeft), v * step, true, false);
+    if (v != 0 && FDBGridEhState != 3) SelectionMoveBy(FLastShift.Contains(ssLeft), v * step, true, false);
     if (h != 0 && FRectSelecting) {
       Integer target = Col() + h;
       if (target >= FIndicatorOffset && target < ColCount() && !FRowSelecting) MoveCol(target, h, false);
     }
-    if (FDBGridEhState == 3 && v != 0) FDataLink->DataSet()->MoveBy(v * step);
+    if (FDBGridEhState == 3) {
+      TDataSet* ds = FDataLink->DataSet();
+      if (v != 0) ds->MoveBy(v * step);
+      if (FSelection->SelectionType() == gstRectangle)
+        FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), true);
+    }
   } catch (...) {
     EndUpdate();
     throw;
@@ -1017,6 +1209,13 @@ bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
       FDBGridEhState = 0;
       return true;
     }
+    case CM_HINTSHOW:
+      TCustomGridEh::Dispatch(Message);
+      if (Message.Result == 0 && Message.LParam) FillHintInfo(*reinterpret_cast<THintInfo*>(Message.LParam));
+      return true;
+    case CM_HINTSHOWPAUSE:
+      if (auto* pause = reinterpret_cast<Integer*>(Message.LParam)) *pause = HintPauseAt(*pause);
+      return true;
     case WM_IME_STARTCOMPOSITION:
       TCustomGridEh::Dispatch(Message);
       ShowEditorEh();

@@ -30,7 +30,9 @@ bool TCustomDBGridEh::CheckBeginRecordMoving(Integer X, Integer Y, bool TestOnly
   RestoreDrawRecord();
   // With record selection a record moves only when selected and no
   // modifier key is down.
-  if (FOptions.Contains(dgMultiSelect)) {
+  if (CanSelectType(gstRecordBookmarks)) {
+    Integer i;
+    if (!FBookmarks->FindBookmark(bm, i)) return false;
     if (GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
   }
   if (TestOnly) return true;
@@ -122,6 +124,7 @@ void TCustomDBGridEh::EndRecordMoving(bool Drop) {
 }
 
 bool TCustomDBGridEh::MoveSelectedRecords(Integer ToRow, Integer TreeLevel, bool CheckOnly) {
+  if (FBookmarks->Count() > 0) return MoveRecords(FBookmarks->List(), ToRow, CheckOnly, TreeLevel);
   TStringList list;
   list.Add(FMoveBookmark);
   return MoveRecords(&list, ToRow, CheckOnly, TreeLevel);
@@ -249,6 +252,15 @@ bool TCustomDBGridEh::MoveRecordsInDataSet(TStrings* BookmarkList, Integer ToRec
         if (ds->State() != dsBrowse) ds->Cancel();
       }
       throw;
+    }
+    // Selected records stay selected in their new place.
+    for (size_t k = 0; k < marks.size(); ++k) {
+      Integer idx = FBookmarks->List()->IndexOf(marks[k]);
+      if (idx < 0) continue;
+      FBookmarks->List()->Delete(idx);
+      FBookmarks->StringsChanged();
+      ds->GotoBookmark(copies[k]);
+      FBookmarks->SetCurrentRowSelected(true);
     }
     if (!copies.empty() && ds->BookmarkValid(copies.front())) ds->GotoBookmark(copies.front());
     ds->MoveBy(-offset);

@@ -39,6 +39,7 @@ class TInputGrid : public TDBGridEh {
   using TCustomDBGridEh::DoExit;
   using TCustomDBGridEh::FMousePos;
   using TCustomDBGridEh::FRowSelecting;
+  using TCustomDBGridEh::CellInSelection;
   Integer TimerInterval = -1;
   int Sorts = 0;
   int Confirms = 0;
@@ -547,6 +548,185 @@ TEST_F(GridInputFixture, FrozenColumnSizingZone) {
 }
 
 // ---------------------------------------------------------------------------
+// Selecting with keys and mouse
+
+std::vector<String> SelectedNames(TInputGrid* g, TDataSet* ds) {
+  std::vector<String> names;
+  TBookmark here = ds->GetBookmark();
+  for (Integer i = 0; i < g->SelectedRows()->Count(); ++i) {
+    ds->GotoBookmark(g->SelectedRows()->Items(i));
+    names.push_back(ds->FieldByName("Name")->AsString());
+  }
+  ds->GotoBookmark(here);
+  return names;
+}
+
+TEST_F(GridInputFixture, ShiftDownSelectsRecordsAndShiftUpTakesTheLastBack) {
+  AddRecords(6);
+  Bind();
+  Grid->SetOptions(Grid->Options() + dgMultiSelect + dgRowSelect);
+  for (int i = 0; i < 3; ++i) Key(Grid, VK_DOWN, {ssShift});
+  EXPECT_EQ(Grid->Selection()->SelectionType(), gstRecordBookmarks);
+  EXPECT_EQ(SelectedNames(Grid, Data.get()), (std::vector<String>{"张三", "李四", "王五", "赵六"}));
+  Key(Grid, VK_UP, {ssShift});
+  EXPECT_EQ(SelectedNames(Grid, Data.get()), (std::vector<String>{"张三", "李四", "王五"}));
+  // A move without Shift clears the selection.
+  Key(Grid, VK_DOWN);
+  EXPECT_EQ(Grid->SelectedRows()->Count(), 0);
+  EXPECT_EQ(Grid->Selection()->SelectionType(), gstNon);
+  // Ctrl+Shift+Home selects from here to the first record.
+  Key(Grid, VK_HOME, {ssCtrl, ssShift});
+  EXPECT_EQ(Data->RecNo(), 1);
+  EXPECT_EQ(SelectedNames(Grid, Data.get()), (std::vector<String>{"张三", "李四", "王五", "赵六"}));
+  // Ctrl+Delete asks once for all of them and deletes them.
+  Key(Grid, VK_DELETE, {ssCtrl});
+  EXPECT_EQ(Grid->Confirms, 1);
+  EXPECT_EQ(Data->RecordCount(), 2);
+  EXPECT_EQ(Grid->SelectedRows()->Count(), 0);
+}
+
+TEST_F(GridInputFixture, ShiftKeysSelectARectangleWithoutRowSelect) {
+  AddRecords(6);
+  Bind();
+  Grid->SetOptions(Grid->Options() + dgMultiSelect);
+  Grid->SetSelectedIndex(1);
+  Key(Grid, VK_DOWN, {ssShift});
+  Key(Grid, VK_DOWN, {ssShift});
+  Key(Grid, VK_RIGHT, {ssShift});
+  ASSERT_EQ(Grid->Selection()->SelectionType(), gstRectangle);
+  TDBGridEhSelectionRect* r = Grid->Selection()->Rect();
+  EXPECT_EQ(r->LeftCol(), 1);
+  EXPECT_EQ(r->RightCol(), 2);
+  TBookmark third = Data->GetBookmark();
+  Data->First();
+  EXPECT_TRUE(r->CellSelected(1, Data->GetBookmark()));
+  EXPECT_TRUE(r->CellSelected(2, third));
+  EXPECT_FALSE(r->CellSelected(3, third));
+  Data->Last();
+  EXPECT_FALSE(r->CellSelected(1, Data->GetBookmark()));
+}
+
+TEST_F(GridInputFixture, MouseSelectsRectanglesRecordsAndColumns) {
+  AddRecords(6);
+  Bind();
+  Grid->SetOptions(Grid->Options() + dgMultiSelect);
+  Integer top = Grid->TitleOffset();
+  auto click = [&](Integer col, Integer row, TShiftState shift) {
+    TPoint p = CellCentre(col, row);
+    Grid->MouseDown(mbLeft, shift + ssLeft, p.X, p.Y);
+    Grid->MouseUp(mbLeft, shift, p.X, p.Y);
+  };
+  // A click anchors, a Shift+click stretches the rectangle (in view order).
+  click(2, top + 3, {});
+  click(3, top + 1, {ssShift});
+  ASSERT_EQ(Grid->Selection()->SelectionType(), gstRectangle);
+  EXPECT_EQ(Grid->Selection()->Rect()->LeftCol(), 1);
+  EXPECT_EQ(Grid->Selection()->Rect()->RightCol(), 2);
+  EXPECT_TRUE(Grid->CellInSelection(2, top + 2));
+  EXPECT_FALSE(Grid->CellInSelection(2, top + 4));
+  // Indicator clicks select records: Ctrl toggles one, a plain click
+  // starts again.
+  click(0, top, {});
+  EXPECT_EQ(Grid->Selection()->SelectionType(), gstRecordBookmarks);
+  click(0, top + 2, {ssCtrl});
+  EXPECT_EQ(SelectedNames(Grid, Data.get()), (std::vector<String>{"张三", "王五"}));
+  click(0, top + 2, {ssCtrl});
+  EXPECT_EQ(SelectedNames(Grid, Data.get()), (std::vector<String>{"张三"}));
+  // The lowest pixels of a title select columns; Shift extends, Ctrl
+  // inverts.
+  auto titleClick = [&](Integer col, TShiftState shift) {
+    TRect r = Grid->CellClientRect(col, 0);
+    Grid->MouseDown(mbLeft, shift + ssLeft, (r.Left + r.Right) / 2, r.Bottom - 2);
+    Grid->MouseUp(mbLeft, shift, (r.Left + r.Right) / 2, r.Bottom - 2);
+  };
+  struct {
+    Integer Col;
+    TShiftState Shift;
+    std::vector<Integer> Selected;
+  } steps[] = {
+      {1, {}, {0}}, {3, {ssShift}, {0, 1, 2}}, {2, {ssShift}, {0, 1}}, {4, {ssCtrl}, {0, 1, 3}},
+  };
+  for (auto& st : steps) {
+    titleClick(st.Col, st.Shift);
+    ASSERT_EQ(Grid->Selection()->SelectionType(), gstColumns);
+    std::vector<Integer> got;
+    for (Integer i = 0; i < Grid->Selection()->Columns()->Count(); ++i)
+      got.push_back(Grid->Selection()->Columns()->Items(i)->Index());
+    EXPECT_EQ(got, st.Selected) << "title " << st.Col;
+  }
+  // Ctrl+A with the select-all action selects everything.
+  Key(Grid, 'A', {ssCtrl});
+  EXPECT_EQ(Grid->Selection()->SelectionType(), gstColumns);
+  Grid->SetEditActions({geaSelectAllEh});
+  Key(Grid, 'A', {ssCtrl});
+  EXPECT_EQ(Grid->Selection()->SelectionType(), gstAll);
+}
+
+// ---------------------------------------------------------------------------
+// Hints and tool tips
+
+TEST_F(GridInputFixture, ToolTipsShowOnlyForCutText) {
+  AddRecords(2);
+  Data->First();
+  Data->Edit();
+  Data->FieldByName("Name")->SetAsString("一个很长很长很长很长的客户名称");
+  Data->Post();
+  Bind();
+  TColumnEh* name = Column("Name");
+  TColumnEh* qty = Column("Qty");
+  name->SetWidth(60);
+  qty->SetToolTips(true);
+  name->SetToolTips(true);
+  auto hintAt = [&](Integer col, Integer row) {
+    Grid->FMousePos = CellCentre(col, row);
+    THintInfo info;
+    info.HintStr = "x";
+    Grid->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
+  };
+  Integer top = Grid->TitleOffset();
+  Integer nameCol = Grid->DataToRawColumn(name->Index()), qtyCol = Grid->DataToRawColumn(qty->Index());
+  THintInfo cut = hintAt(nameCol, top);
+  EXPECT_EQ(cut.HintStr, "一个很长很长很长很长的客户名称");
+  EXPECT_EQ(cut.HintData, Grid->HintFont());
+  EXPECT_EQ(hintAt(nameCol, top + 1).HintStr, "");   // 李四 fits
+  EXPECT_EQ(hintAt(qtyCol, top).HintStr, "");        // 10 fits, right-aligned and whole
+  // A right-aligned number whose column runs past the client edge is cut
+  // on the right: it gets a tool tip although its text fits.
+  qty->SetWidth(Grid->ClientWidth());
+  Grid->SetLeftCol(qtyCol);
+  EXPECT_EQ(hintAt(qtyCol, top).HintStr, "10");
+  // Without ToolTips, nothing; a title's own hint is shown as it is, with
+  // the normal pause.
+  name->SetToolTips(false);
+  Grid->SetLeftCol(Grid->FixedCols());
+  EXPECT_EQ(hintAt(nameCol, top).HintStr, "");
+  name->Title()->SetHint("客户的名称|状态栏的长文字");
+  name->Title()->SetToolTips(true);
+  EXPECT_EQ(hintAt(nameCol, 0).HintStr, "客户的名称");
+  Integer pause = 777;
+  Grid->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+  EXPECT_EQ(pause, Application->HintPause());
+  Grid->FMousePos = CellCentre(qtyCol, top);
+  pause = 777;
+  Grid->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+  EXPECT_EQ(pause, 0);
+}
+
+TEST_F(GridInputFixture, CheckBoxToolTipIsThePickListEntryOfItsState) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* done = Column("Done");
+  done->PickList()->SetText("未完成\n已完成");
+  String text;
+  Grid->CellToolTipText(done, text);
+  EXPECT_EQ(text, "未完成");
+  Data->Next();
+  Grid->CellToolTipText(done, text);
+  EXPECT_EQ(text, "已完成");
+}
+
+// ---------------------------------------------------------------------------
 // Record moving
 
 TEST_F(GridInputFixture, DraggingARecordAtTheIndicatorMovesIt) {
@@ -564,6 +744,23 @@ TEST_F(GridInputFixture, DraggingARecordAtTheIndicatorMovesIt) {
   std::vector<String> names;
   for (Data->First(); !Data->Eof(); Data->Next()) names.push_back(Data->FieldByName("Name")->AsString());
   EXPECT_EQ(names, (std::vector<String>{"李四", "王五", "张三", "赵六"}));
+  // Where records can be selected only a selected record moves, and it stays
+  // selected in its new place.
+  Grid->SetOptions(Grid->Options() + dgMultiSelect);
+  Data->First();
+  Grid->MouseDown(mbLeft, {ssLeft}, from.X, from.Y);
+  EXPECT_NE(Grid->GridEhState(), 7);
+  Grid->MouseUp(mbLeft, {}, from.X, from.Y);   // the press selected 李四
+  ASSERT_EQ(SelectedNames(Grid, Data.get()), (std::vector<String>{"李四"}));
+  Data->First();
+  Grid->MouseDown(mbLeft, {ssLeft}, from.X, from.Y);
+  EXPECT_EQ(Grid->GridEhState(), 7);
+  Grid->MouseMove({ssLeft}, to.X, to.Y);
+  Grid->MouseUp(mbLeft, {}, to.X, to.Y);
+  names.clear();
+  for (Data->First(); !Data->Eof(); Data->Next()) names.push_back(Data->FieldByName("Name")->AsString());
+  EXPECT_EQ(names, (std::vector<String>{"王五", "张三", "李四", "赵六"}));
+  EXPECT_EQ(SelectedNames(Grid, Data.get()), (std::vector<String>{"李四"}));
 }
 
 TEST_F(GridInputFixture, ARefusedRecordMoveLosesNothing) {
