@@ -497,8 +497,7 @@ Integer TColumnEh::SortMarkerAreaWidth() {
     TCanvas* c = g->Canvas();
     TFont saved;
     saved.Assign(c->Font());
-    c->Font()->SetName("Arial");
-    c->Font()->SetHeight(-7);
+    c->Font()->Assign(SortIndexFontEh());
     t = c->TextWidth(IntToStr(FTitle->SortIndex()));
     c->Font()->Assign(&saved);
     w = 16 + t;
@@ -1140,6 +1139,10 @@ void TCustomDBGridEh::InternalLayout() {
 }
 
 void TCustomDBGridEh::UpdateRowHeights() {
+  if (!FUseMultiTitle || !FOptions.Contains(dgTitles)) {
+    FLeafCols.clear();
+    FHeadTree->FreeAllChildren();
+  }
   TCanvas* c = Canvas();
   c->Font()->Assign(Font());
   Integer line = (Flat() ? 1 : 3) + LineWidth();
@@ -1173,6 +1176,12 @@ void TCustomDBGridEh::UpdateRowHeights() {
       GetTextMetricsW(c->Handle(), &tm);
       FTitleRowHeight = FTitleLines * tm.tmHeight + tm.tmExternalLeading + FTitleHeight + 2 +
                         (FOptions.Contains(dgRowLines) ? 1 : 0);
+    } else if (FUseMultiTitle) {
+      AssignFontEh(c->Font(), FTitleFont.get());
+      FHeadTree->BuildFromColumns(this, &FLeafCols);
+      Integer h = HeadTreeHeight(FHeadTree.get()) - (FOptionsEh.Contains(dghFixed3D) ? 1 : 3);
+      AssignFontEh(c->Font(), FTitleFont.get());
+      FTitleRowHeight = std::max(h, c->TextHeight("Wg") + FTitleTextInset);
     } else {
       Integer best = 0;
       for (Integer i = 0; i < FColumns->Count(); ++i) {

@@ -36,6 +36,8 @@ constexpr UINT WM_SIZEGRIPCORNER_EH = WM_USER + 101;
 // Copies Source into Dest only when they differ: every copy makes a new font
 // handle, which is costly when it happens for every painted cell.
 void AssignFontEh(TFont* Dest, TFont* Source);
+// The font of the sort-order numbers beside the title sort markers.
+TFont* SortIndexFontEh();
 
 extern const char* const SFieldNameNotFoundEh;
 extern const char* const STooManyColumnsEh;
@@ -581,6 +583,51 @@ class TDBGridEhColumnDefValuesEh : public TColumnDefValuesEh {
 };
 
 // ---------------------------------------------------------------------------
+// Multi-line titles (DBGridEhMultiTitle.cpp): with UseMultiTitle a title
+// caption "Price|Net" names group headers above the column's own cell. The
+// headers form a tree: the root ("Root") holds the top-level headers, inner
+// nodes are groups, leaves are columns. Children form a ring through
+// NextSibling (a lone node points to itself).
+
+extern const char* const SNodeNotInTreeEh;
+extern const char* const SToNotInLevelEh;
+
+class THeadTreeNode : public TObject {
+  TOVANI_CLASS(THeadTreeNode, TObject)
+ public:
+  THeadTreeNode();
+  THeadTreeNode(const String& AText, Integer AHeight, Integer AWidth);
+  // The root frees the whole tree; other nodes are freed by their root.
+  ~THeadTreeNode() override;
+
+  THeadTreeNode* FirstChild = nullptr;
+  TColumnEh* Column = nullptr;
+  bool Drawn = false;
+  Integer Height = 0;
+  THeadTreeNode* Parent = nullptr;
+  THeadTreeNode* NextSibling = this;
+  String Text;
+  Integer VLineWidth = 0;
+  Integer Width = 0;
+  Integer WIndent = 0;   // room of a sort marker beside a leaf's text
+
+  void FreeAllChildren();
+  bool Find(const THeadTreeNode* Node) const;
+  static Integer Level(const THeadTreeNode* Node);
+  THeadTreeNode* AddChild(THeadTreeNode* Node, const String& AText, Integer AHeight, Integer AWidth);
+  THeadTreeNode* AddSibling(THeadTreeNode* Node, const String& AText, Integer AHeight, Integer AWidth);
+  // A group header over the sibling run From .. To.
+  THeadTreeNode* Union(THeadTreeNode* From, THeadTreeNode* To, const String& AText, Integer AHeight);
+  // Rebuilds the tree below this root from the grid's columns and captions.
+  void BuildFromColumns(TCustomDBGridEh* Grid, std::vector<THeadTreeNode*>* Leaves = nullptr);
+};
+
+// Words of a caption separated by any character of Delims (1-based).
+Integer NthWordStart(Integer N, const String& S, const String& Delims);
+String NthWord(Integer N, const String& S, const String& Delims);
+String NthWordWithPos(Integer N, const String& S, const String& Delims, Integer& Pos);
+
+// ---------------------------------------------------------------------------
 // The grid's data link: field map and data notifications.
 
 class TGridDataLinkEh : public TDataLink {
@@ -747,6 +794,8 @@ class TDBGridEhSelection : public TObject {
 // ---------------------------------------------------------------------------
 // The grid.
 
+using TGetBtnEhParamsEvent = std::function<void(TObject* Sender, TColumnEh* Column, TFont* AFont,
+                                                TColor& Background, TSortMarkerEh& SortMarker, bool IsDown)>;
 using TGetFooterParamsEvent =
     std::function<void(TObject* Sender, Integer DataCol, Integer Row, TColumnEh* Column, TFont* AFont,
                        TColor& Background, TAlignment& Alignment, TGridDrawState State, String& Text)>;
@@ -798,7 +847,15 @@ class TCustomDBGridEh : public TCustomGridEh {
   void SetFrozenCols(Integer v);
   Integer FooterRowCount() const { return FFooterRowCount; }
   void SetFooterRowCount(Integer v);
-  bool UseMultiTitle() const { return false; }
+  bool UseMultiTitle() const { return FUseMultiTitle; }
+  void SetUseMultiTitle(bool v);
+  Integer VTitleMargin() const { return FVTitleMargin; }
+  void SetVTitleMargin(Integer v);
+  // The multi-line title tree and each column's leaf in it.
+  THeadTreeNode* HeadTree() const { return FHeadTree.get(); }
+  THeadTreeNode* LeafOfColumn(Integer DataCol) const;
+  // Heights of the levels below Node from the texts they show; the total.
+  Integer HeadTreeHeight(THeadTreeNode* Node);
   bool WordWrapAllowed() const { return FWordWrapAllowed; }
   Integer TitleRowHeight() const { return FTitleRowHeight; }
   Integer IndicatorOffset() const { return FIndicatorOffset; }
@@ -996,6 +1053,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   TNotifyEvent OnSortMarkingChanged;
   TNotifyEvent OnEditButtonClick;
   TMoveRecordsEventEh OnMoveRecords;
+  // Title buttons: called twice per title cell (only the font of the second
+  // call counts).
+  TGetBtnEhParamsEvent OnGetBtnParams;
 
  protected:
   // Cell editing.
@@ -1111,6 +1171,9 @@ class TCustomDBGridEh : public TCustomGridEh {
                                TAlignment& Alignment, TGridDrawState State, String& Text);
   void DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGridDrawState State, Integer DX, Integer DY);
   void ChangeScale(Integer M, Integer D) override;
+  // The group bands above a multi-line title cell.
+  void DrawTitleBands(THeadTreeNode* Node, TRect Cell, TRect Clip, bool Highlighted, Integer DY);
+  void Paint() override;
 
  private:
   friend class TGridDataLinkEh;
@@ -1158,6 +1221,11 @@ class TCustomDBGridEh : public TCustomGridEh {
   std::unique_ptr<TDBGridEhSumList> FSumList;
   bool FSelfChangingFooterFont = false;
   void FooterFontChanged();
+  // Multi-line titles.
+  bool FUseMultiTitle = false;
+  Integer FVTitleMargin = 10;
+  std::unique_ptr<THeadTreeNode> FHeadTree{std::make_unique<THeadTreeNode>("Root", 10, 0)};
+  std::vector<THeadTreeNode*> FLeafCols;
 };
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "DBGridEh.h"
+#include "SysUtils.h"
 #include "Utf8.h"
 
 namespace {
@@ -231,35 +232,120 @@ void TCustomDBGridEh::DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, In
   }
 }
 
+TFont* SortIndexFontEh() {
+  // Arial one pixel lower than the sort-marker glyph (9 pixels).
+  static TFont* font = [] {
+    auto* f = new TFont;
+    f->SetName("Arial");
+    f->SetHeight(1 - 9);
+    return f;
+  }();
+  return font;
+}
+
+namespace {
+
+// The sort-marker glyph: a triangle pointing down (descending) or up,
+// drawn engraved as the library's 10 x 9 marker bitmaps are.
+void DrawSortMarkerGlyph(HDC dc, Integer x, Integer y, bool down) {
+  HPEN grey = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+  HPEN white = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+  HGDIOBJ old = SelectObject(dc, grey);
+  if (down) {
+    MoveToEx(dc, x + 1, y + 1, nullptr);
+    LineTo(dc, x + 9, y + 1);
+    MoveToEx(dc, x + 1, y + 1, nullptr);
+    LineTo(dc, x + 5, y + 8);
+    SelectObject(dc, white);
+    MoveToEx(dc, x + 8, y + 1, nullptr);
+    LineTo(dc, x + 4, y + 8);
+  } else {
+    MoveToEx(dc, x + 4, y + 1, nullptr);
+    LineTo(dc, x + 1, y + 8);
+    SelectObject(dc, white);
+    MoveToEx(dc, x + 1, y + 7, nullptr);
+    LineTo(dc, x + 9, y + 7);
+    MoveToEx(dc, x + 5, y + 1, nullptr);
+    LineTo(dc, x + 9, y + 8);
+  }
+  SelectObject(dc, old);
+  DeleteObject(grey);
+  DeleteObject(white);
+}
+
+}   // namespace
+
 void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, Integer DX, Integer DY) {
   TCanvas* c = Canvas();
   TColumnEh* col = FColumns->Item(DataCol);
   TColumnTitleEh* t = col->Title();
   AssignFontEh(c->Font(), t->Font());
-  c->Brush()->SetColor(t->Color());
-  TRect text = R;
-  Integer marker = t->SortMarker() == smDownEh ? 0 : t->SortMarker() == smUpEh ? 1 : -1;
-  if (marker >= 0) text.Right -= 16;
-  if (text.Right < R.Right) {
-    TRect strip(text.Right, R.Top, R.Right, R.Bottom);
-    c->FillRect(strip);
+  TColor background = t->Color();
+  THeadTreeNode* leaf = FUseMultiTitle ? LeafOfColumn(DataCol) : nullptr;
+  if (leaf && leaf->Column != col) leaf = nullptr;   // the tree is rebuilt by the next layout
+  TRect cell = R;
+  String caption = t->Caption();
+  if (leaf) {
+    R.Top = std::max(R.Top, R.Bottom - leaf->Height + 3);
+    caption = leaf->Text;
   }
-  bool multi = FTitleHeight > 0 || FTitleLines > 0;
-  WriteTextEh(c, text, true, DX, DY, t->Caption(), t->Alignment(), multi ? tlCenter : tlTop, multi,
-              t->EndEllipsis(), 0, 0, false);
-  if (marker >= 0 && text.Right > text.Left) {
-    // A small triangle pointing down (descending) or up (ascending).
-    HDC dc = c->Handle();
-    Integer cx = R.Right - 9, cy = (R.Top + R.Bottom) / 2;
-    POINT down[3] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 2}};
-    POINT up[3] = {{cx - 4, cy + 2}, {cx + 4, cy + 2}, {cx, cy - 2}};
-    HBRUSH b = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ ob = SelectObject(dc, b);
-    HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
-    Polygon(dc, marker == 0 ? down : up, 3);
-    SelectObject(dc, op);
-    SelectObject(dc, ob);
-    DeleteObject(b);
+  TSortMarkerEh marker = t->SortMarker();
+  bool pressed = false;
+  if (col->Field() && OnGetBtnParams) OnGetBtnParams(this, col, c->Font(), background, marker, pressed);
+  // The sort index is shown only when more than one column is sorted on.
+  TRect text = R;
+  Integer w = 0;
+  bool showMarker = marker != smNoneEh;
+  if (showMarker) {
+    text.Right -= 16;
+    if (FSortMarkedColumns.Count() > 1 && t->SortIndex() > 0) {
+      TFont saved;
+      saved.Assign(c->Font());
+      c->Font()->Assign(SortIndexFontEh());
+      w = c->TextWidth(IntToStr(t->SortIndex()));
+      c->Font()->Assign(&saved);
+      text.Right -= w;
+    }
+    if (text.Left > text.Right) {
+      showMarker = false;
+      text.Right += 14;
+      if (text.Left > text.Right) {
+        text.Right += 2 + w;
+        w = 0;
+      }
+    }
+  }
+  AssignFontEh(c->Font(), t->Font());
+  if (col->Field() && OnGetBtnParams) {
+    TColor bg2 = background;
+    TSortMarkerEh m2 = marker;
+    OnGetBtnParams(this, col, c->Font(), bg2, m2, pressed);
+  }
+  bool highlighted = HighlightFixedCell(CellInSelection(DataCol + FIndicatorOffset, 0), c->Font(), background,
+                                        caDataColEh, raTitleEh);
+  c->Brush()->SetColor(background);
+  if (text.Right < cell.Right) c->FillRect(TRect(std::max(text.Right, cell.Left), cell.Top, cell.Right, cell.Bottom));
+  if (leaf && R.Top > cell.Top) c->FillRect(TRect(cell.Left, cell.Top, cell.Right, R.Top));
+  bool vertical = t->Orientation() == tohVertical;
+  if (leaf) {
+    WriteTextEh(c, text, true, DX, DY, caption, taCenter, tlCenter, true, t->EndEllipsis(), 0, 0, false);
+  } else if (FTitleHeight > 0 || FTitleLines > 0 || vertical) {
+    WriteTextEh(c, text, true, DX, DY, caption, t->Alignment(), tlCenter, true, t->EndEllipsis(), 0, 0, false);
+  } else {
+    WriteTextEh(c, text, true, DX, DY, caption, t->Alignment(), tlTop, false, t->EndEllipsis(), 0, 0, false);
+  }
+  if (showMarker)
+    DrawSortMarkerGlyph(c->Handle(), R.Right - 10 - w - 2, (R.Top + R.Bottom - 9) / 2, marker == smDownEh);
+  if (w > 0) {
+    TFont saved;
+    saved.Assign(c->Font());
+    c->Font()->Assign(SortIndexFontEh());
+    c->Font()->SetColor(highlighted ? clWhite : clWindowText);
+    TBrushStyle bs = c->Brush()->Style();
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(R.Right - w - 2, (R.Top + R.Bottom - 9) / 2 - 1, IntToStr(t->SortIndex()));
+    c->Brush()->SetStyle(bs);
+    c->Font()->Assign(&saved);
   }
 }
 
