@@ -543,6 +543,8 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
   bool DeactivateLocked() const { return FDeactivateLockCount > 0; }
   bool HasMouseCapture();
   virtual bool IsSysKeyAccepted(Word Key);
+  // A click that closes the popup is discarded when this answers true.
+  virtual bool ConsumesClosingClick(HWND AWnd, UINT AMessage, TShiftState Shift, TPoint P) { return false; }
   bool Focused() override;
   bool CanFocus() override { return Visible(); }
   TRect GetOwnerScreenBounds() override;
@@ -558,7 +560,6 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
   virtual void DoShowing() { cxCallNotifyEvent(this, OnShowing); }
   virtual bool ErasesBackground() { return false; }
   virtual void CloseAfterModalResult() { ClosePopup(); }
-  virtual bool ConsumesClosingClick(HWND AWnd, UINT AMessage, TShiftState Shift, TPoint P) { return false; }
   virtual void StyleChanged(TObject* Sender) {}
   virtual void AdjustPosition(TPoint& APosition);
   virtual TcxContainerStyle* CreateStyle() { return new TcxContainerStyle(this, false); }
@@ -623,7 +624,6 @@ class TcxCustomInnerListBox : public TListBox, public IcxContainerInnerControl {
   TRect SizeGripRect();
 
   virtual void UpdateScrollBars();
-  TKeyPressEvent OnKeyPressSearch;
 
  protected:
   virtual void DoIncrementalSearch(char32_t& Key);
@@ -643,6 +643,7 @@ class TcxCustomInnerListBox : public TListBox, public IcxContainerInnerControl {
   void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
   void DestroyWindowHandle() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   void ScrollBarScroll(TScrollBarKind AKind, TScrollCode ACode, Integer& APos);
