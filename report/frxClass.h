@@ -8,6 +8,10 @@
 #include <vector>
 
 #include "Classes.h"
+#include "Forms.h"
+#include "Graphics.h"
+#include "Printers.h"
+#include "frxGraphicUtils.h"
 #include "Contnrs.h"
 #include "TypInfo.h"
 #include "Variant.h"
@@ -26,7 +30,7 @@ class TControl;
 class TWinControl;
 class TfrxDataSet;
 
-using TColor = Integer;
+
 
 // Report units are pixels of a 96-dpi screen.
 constexpr Extended fr01cm = 3.77953;
@@ -55,8 +59,10 @@ enum TfrxAlign { baNone, baLeft, baRight, baCenter, baWidth, baBottom, baClient 
 TOVANI_ENUM_INFO(TfrxAlign)
 
 // Bits of TfrxComponent::frComponentStyle. csPreviewVisible (value 2): the
-// object is stored in prepared pages; csDefaultDiff (value 4): its difference
-// text is the plain base form. The first bit is not used.
+// object is stored in prepared pages; csDefaultDiff (value 4): prepared pages
+// store the object in full (all its properties), as plain views are; the
+// text, line, picture and shape objects clear it and store their own
+// difference texts. The first bit is not used.
 enum TfrxComponentStyleItem { csContained, csPreviewVisible, csDefaultDiff };
 using TfrxComponentStyle = TSet<TfrxComponentStyleItem>;
 
@@ -1182,3 +1188,734 @@ class TfrxExpressionCache : public TObject {
 // (lets the tree recognise kinds that live in other units: pages, bands,
 // views, memo views).
 bool frxIsKindOf(const TObject* Obj, const char* ClassName);
+
+// ---------------------------------------------------------------------------
+// Views: the visible objects of a page or band (text, line, picture, shape).
+
+enum TfrxShiftMode { smDontShift, smAlways, smWhenOverlapped };
+TOVANI_ENUM_INFO(TfrxShiftMode)
+enum TfrxStretchMode { smDontStretch, smActualHeight, smMaxHeight };
+TOVANI_ENUM_INFO(TfrxStretchMode)
+enum TfrxShapeKind { skRectangle, skRoundRectangle, skEllipse, skTriangle, skDiamond, skDiagonal1, skDiagonal2 };
+TOVANI_ENUM_INFO(TfrxShapeKind)
+enum TfrxFormatKind { fkText, fkNumeric, fkDateTime, fkBoolean };
+TOVANI_ENUM_INFO(TfrxFormatKind)
+enum TfrxDuplexMode { dmNone, dmVertical, dmHorizontal, dmSimplex };
+TOVANI_ENUM_INFO(TfrxDuplexMode)
+
+// The transparent colour: no fill, no frame colour (scripts: clTransparent).
+constexpr TColor frxclNone = 0x1FFFFFFF;
+
+class TfrxView : public TfrxReportComponent {
+  TOVANI_CLASS(TfrxView, TfrxReportComponent)
+ public:
+  explicit TfrxView(TComponent* AOwner = nullptr);
+  ~TfrxView() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY) override;
+  void BeforePrint() override;
+  void GetData() override;
+  void AfterPrint() override;
+  String DifferenceText(TfrxComponent* ATemplate) override;
+  // Stores the scales and offsets and computes the pixel rectangle.
+  virtual void BeginDraw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY);
+  virtual void DrawBackground();
+  virtual void DrawFrame();
+  bool HasDataBinding() const { return FDataSet && !DataField.empty(); }
+  // Text with every [expression] replaced by its value (the report's Calc).
+  String ExpandBrackets(const String& Text);
+  // Width 0 counts as 1; dashed pens thicker than a pixel are drawn this way.
+  static void DrawThickLine(TCanvas* Canvas, Integer X, Integer Y, Integer X1, Integer Y1, Integer Width);
+
+  TfrxAlign Align() const { return FAlign; }
+  void SetAlign(TfrxAlign v) { FAlign = v; }
+  TBrushStyle BrushStyle() const { return FBrushStyle; }
+  void SetBrushStyle(TBrushStyle v) { FBrushStyle = v; }
+  TColor Color() const { return FColor; }
+  void SetColor(TColor v) { FColor = v; }
+  Integer Cursor() const { return FCursor; }
+  void SetCursor(Integer v) { FCursor = v; }
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TfrxDataSet* Value);
+  String DataSetName() const;
+  void SetDataSetName(const String& Value);
+  TfrxFrame* Frame() const { return FFrame.get(); }
+  void SetFrame(TfrxFrame* v) { FFrame->Assign(v); }
+  bool Printable() const { return FPrintable; }
+  void SetPrintable(bool v) { FPrintable = v; }
+  TfrxShiftMode ShiftMode() const { return FShiftMode; }
+  void SetShiftMode(TfrxShiftMode v) { FShiftMode = v; }
+  const String& Hint() const { return FHint; }
+  void SetHint(const String& v) { FHint = v; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool v) { FShowHint = v; }
+  const String& TagStr() const { return FTagStr; }
+  void SetTagStr(const String& v) { FTagStr = v; }
+  const String& URL() const { return FURL; }
+  void SetURL(const String& v) { FURL = v; }
+  String DataField;
+
+  // Drawing state, valid from BeginDraw to the end of the same Draw.
+  TCanvas* FCanvas = nullptr;
+  Integer FX = 0, FY = 0, FX1 = 0, FY1 = 0, FDX = 0, FDY = 0, FFrameWidth = 0;
+  Extended FScaleX = 1, FScaleY = 1, FOffsetX = 0, FOffsetY = 0;
+
+ protected:
+  TfrxDataSet* FDataSet = nullptr;
+
+ private:
+  void DrawFrameSide(Integer Side);
+  TfrxAlign FAlign = baNone;
+  TBrushStyle FBrushStyle = bsSolid;
+  TColor FColor = frxclNone;
+  Integer FCursor = 0;
+  String FDataSetName;
+  std::unique_ptr<TfrxFrame> FFrame;
+  bool FPrintable = true;
+  TfrxShiftMode FShiftMode = smAlways;
+  String FTagStr, FSaveTag, FURL, FSaveURL, FHint;
+  bool FShowHint = false;
+};
+
+// Views the engine may grow (CalcHeight) and split across pages (InitPart, NextPart).
+class TfrxStretcheable : public TfrxView {
+  TOVANI_CLASS(TfrxStretcheable, TfrxView)
+ public:
+  explicit TfrxStretcheable(TComponent* AOwner = nullptr) : TfrxView(AOwner) {}
+  // The height the contents need; the base: Height.
+  virtual Extended CalcHeight() { return Height(); }
+  // Keeps what fits into Height of the part set aside and returns the height
+  // left unused below it (Height: nothing fits); the base: 0.
+  virtual Extended NextPart() { return 0; }
+  virtual void InitPart() {}
+  TfrxStretchMode StretchMode() const { return FStretchMode; }
+  void SetStretchMode(TfrxStretchMode v) { FStretchMode = v; }
+
+ private:
+  TfrxStretchMode FStretchMode = smDontStretch;
+};
+
+class TfrxShapeView : public TfrxView {
+  TOVANI_CLASS(TfrxShapeView, TfrxView)
+ public:
+  explicit TfrxShapeView(TComponent* AOwner = nullptr);
+  void DesignCreate(TComponent* AOwner, Word Flags) override;
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY) override;
+  String DifferenceText(TfrxComponent* ATemplate) override;
+  String GetTypeCaption() override;
+  Integer Curve() const { return FCurve; }
+  void SetCurve(Integer v) { FCurve = v; }
+  TfrxShapeKind Shape() const { return FShape; }
+  void SetShape(TfrxShapeKind v) { FShape = v; }
+
+ private:
+  void DrawShape();
+  Integer FCurve = 0;
+  TfrxShapeKind FShape = skRectangle;
+};
+
+// The conditional look of a text object.
+class TfrxHighlight : public TPersistent {
+  TOVANI_CLASS(TfrxHighlight, TPersistent)
+ public:
+  TfrxHighlight();
+  ~TfrxHighlight() override;
+  void Assign(TPersistent* Source) override;
+  bool Active() const { return FActive; }
+  void SetActive(bool v) { FActive = v; }
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(TFont* Value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor v) { FColor = v; }
+  const String& Condition() const { return FCondition; }
+  void SetCondition(const String& v) { FCondition = v; }
+
+ private:
+  bool FActive = false;
+  std::unique_ptr<TFont> FFont;
+  TColor FColor = frxclNone;
+  String FCondition;
+};
+
+// The display format of a text object.
+class TfrxFormat : public TPersistent {
+  TOVANI_CLASS(TfrxFormat, TPersistent)
+ public:
+  TfrxFormat() = default;
+  void Assign(TPersistent* Source) override;
+  String DecimalSeparator, ThousandSeparator, FormatStr;
+  TfrxFormatKind Kind = fkText;
+};
+
+class TfrxWideStrings;
+
+// The text object: a wide-text memo, with expressions or a dataset field,
+// laid out by the text layout engine.
+class TfrxCustomMemoView : public TfrxStretcheable {
+  TOVANI_CLASS(TfrxCustomMemoView, TfrxStretcheable)
+ public:
+  explicit TfrxCustomMemoView(TComponent* AOwner = nullptr);
+  ~TfrxCustomMemoView() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  String GetTypeCaption() override;
+  String DifferenceText(TfrxComponent* ATemplate) override;
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY) override;
+  void BeforePrint() override;
+  void GetData() override;
+  void AfterPrint() override;
+  String GetPlainText() override;
+  void BeginDraw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY) override;
+  Extended CalcHeight() override;
+  Extended NextPart() override;
+  void InitPart() override;
+  virtual Extended CalcWidth();
+
+  WideString EvaluateExpression(const WideString& Expr);
+  WideString FormatValue(const Variant& Value, TfrxFormat* Format = nullptr);
+  void ReplacePageMacros();
+  void ClearLastValue() { FLastValue = Variant(String()); }
+
+  // The memo lines as one text (joined by CR LF) and back.
+  WideString Text() const;
+  void SetText(const WideString& Value);
+  // The same in UTF-8 (script and application access).
+  String TextUtf8() const;
+  void SetTextUtf8(const String& Value);
+  // The text in the code page of the font's charset, and back.
+  String AnsiText() const;
+  void SetAnsiText(const String& Value);
+
+  bool AllowExpressions = true;
+  bool AllowHTMLTags = false;
+  bool AutoWidth = false;
+  Extended CharSpacing = 0;
+  bool Clipped = true;
+  String ExpressionDelimiters = "[,]";
+  bool FirstParaBreak = false;
+  bool LastParaBreak = false;
+  Extended GapX = 2, GapY = 1;
+  TfrxHAlign HAlign = haLeft;
+  bool HideZeros = false;
+  Extended LineSpacing = 2;
+  Extended ParagraphGap = 0;
+  bool RTLReading = false;
+  bool SuppressRepeated = false;
+  bool Underlines = false;
+  TfrxVAlign VAlign = vaTop;
+  Variant Value;
+  bool WordBreak = false;
+  bool WordWrap = true;
+  bool Wysiwyg = true;
+  // Set by the code that draws or prints prepared pages.
+  Integer TotalPages = 0;
+  Integer CopyNo = 0;
+  Extended PrintScale = 1;
+  // The device text rectangle of the last BeginDraw.
+  TRect TextRect;
+
+  TfrxFormat* DisplayFormat() const { return FFormat.get(); }
+  void SetDisplayFormat(TfrxFormat* v) { FFormat->Assign(v); }
+  TfrxHighlight* Highlight() const { return FHighlight.get(); }
+  void SetHighlight(TfrxHighlight* v) { FHighlight->Assign(v); }
+  TfrxWideStrings* Memo() const { return FMemo.get(); }
+  void SetMemo(TfrxWideStrings* v);
+  TfrxCustomMemoView* FlowTo() const { return FFlowTo; }
+  void SetFlowTo(TfrxCustomMemoView* v);
+  Integer Rotation() const { return FRotation; }
+  void SetRotation(Integer v) { FRotation = ((v % 360) + 360) % 360; }
+  const String& Style() const { return FStyle; }
+  void SetStyle(const String& v);
+  bool IsHighlightStored() const;
+  // The part of the text set aside by a split.
+  const WideString& PartMemo() const { return FPartMemo; }
+
+ protected:
+  // The layout engine of the memo's report, else the global one.
+  TfrxDrawText* DrawText();
+  void PrepareLayout(TfrxDrawText* DT, TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                     Extended OffsetY);
+  Extended HorizontalAllowance() const;
+  Extended VerticalAllowance() const;
+
+ private:
+  void ExpandExpressions();
+  void DrawUnderlines();
+  std::unique_ptr<TfrxFormat> FFormat;
+  std::unique_ptr<TfrxHighlight> FHighlight;
+  std::unique_ptr<TfrxWideStrings> FMemo;
+  TfrxCustomMemoView* FFlowTo = nullptr;
+  Integer FRotation = 0;
+  String FStyle;
+  WideString FPartMemo, FSavedText;
+  Variant FLastValue;
+};
+
+class TfrxMemoView : public TfrxCustomMemoView {
+  TOVANI_CLASS(TfrxMemoView, TfrxCustomMemoView)
+ public:
+  explicit TfrxMemoView(TComponent* AOwner = nullptr) : TfrxCustomMemoView(AOwner) {}
+};
+
+// A text object for system texts (page numbers, dates) with a smaller published set.
+class TfrxSysMemoView : public TfrxCustomMemoView {
+  TOVANI_CLASS(TfrxSysMemoView, TfrxCustomMemoView)
+ public:
+  explicit TfrxSysMemoView(TComponent* AOwner = nullptr) : TfrxCustomMemoView(AOwner) {}
+  String GetTypeCaption() override;
+};
+
+class TfrxCustomLineView : public TfrxStretcheable {
+  TOVANI_CLASS(TfrxCustomLineView, TfrxStretcheable)
+ public:
+  explicit TfrxCustomLineView(TComponent* AOwner = nullptr);
+  void DesignCreate(TComponent* AOwner, Word Flags) override;
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY) override;
+  bool Diagonal = false;
+  bool ArrowEnd = false;
+  Integer ArrowLength = 20;
+  bool ArrowSolid = false;
+  bool ArrowStart = false;
+  Integer ArrowWidth = 5;
+  // The arrow head drawn towards the tip (X2, Y2) from (X1, Y1).
+  void PaintArrowHead(TPoint P1, TPoint P2);
+  // The two base corners of an arrow head (device pixels, for tests).
+  void ArrowCorners(TPoint P1, TPoint P2, TPoint& C1, TPoint& C2) const;
+
+ private:
+  void PaintDiagonal();
+};
+
+class TfrxLineView : public TfrxCustomLineView {
+  TOVANI_CLASS(TfrxLineView, TfrxCustomLineView)
+ public:
+  explicit TfrxLineView(TComponent* AOwner = nullptr) : TfrxCustomLineView(AOwner) {}
+  String GetTypeCaption() override;
+};
+
+class TfrxPictureView : public TfrxView {
+  TOVANI_CLASS(TfrxPictureView, TfrxView)
+ public:
+  explicit TfrxPictureView(TComponent* AOwner = nullptr);
+  ~TfrxPictureView() override;
+  String GetTypeCaption() override;
+  String DifferenceText(TfrxComponent* ATemplate) override;
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY) override;
+  void GetData() override;
+  // Reads a picture of any known kind (recognised by its first bytes, after
+  // an optional 8-byte field header); 0, or E_INVALIDARG when the data is no
+  // known picture (the picture is then cleared).
+  Integer LoadPictureFromStream(TStream* Stream, bool ResetStreamPos = true);
+  void LoadFromFile(const String& FileName);
+
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  TPicture* Picture() const { return FPicture.get(); }
+  void SetPicture(TPicture* Value);
+  bool Center = false;
+  String FileLink;
+  Integer ImageIndex = 0;
+  bool IsImageIndexStored = false;
+  bool IsPictureStored = true;
+  bool KeepAspectRatio = true;
+  bool Stretched = true;
+  bool HightQuality = false;
+  // Set when the picture changed since it last reached the prepared pages' picture cache.
+  bool PictureChanged = false;
+
+ private:
+  void PictureChangedHandler(TObject* Sender);
+  bool FAutoSize = false;
+  std::unique_ptr<TPicture> FPicture;
+};
+
+// ---------------------------------------------------------------------------
+// Bands
+
+class TfrxChild;
+
+class TfrxBand : public TfrxReportComponent {
+  TOVANI_CLASS(TfrxBand, TfrxReportComponent)
+ public:
+  explicit TfrxBand(TComponent* AOwner = nullptr);
+  ~TfrxBand() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Draw(TCanvas*, Extended, Extended, Extended, Extended) override {}
+  String GetTypeCaption() override;
+  // Dot-matrix pages snap bands to their character grid.
+  void SetLeft(Extended Value) override;
+  void SetTop(Extended Value) override;
+  void SetHeight(Extended Value) override;
+  // The band's index in the fixed table of band kinds (0 when none).
+  Integer KindIndex() const;
+  static TClass KindClass(Integer Index);
+
+  TfrxChild* Child() const { return FChild; }
+  // Refuses a chain of children that comes back to this band.
+  void SetChild(TfrxChild* Value);
+  bool AllowSplit = false;
+  bool KeepChild = false;
+  String OnAfterCalcHeight;
+  String OutlineText;
+  bool Overflow = false;
+  bool StartNewPage = false;
+  bool Stretched = false;
+  bool PrintChildIfInvisible = false;
+  bool Vertical = false;
+  bool ReprintOnNewPage = false;
+  bool PrintOnFirstPage = false;
+  bool PrintOnLastPage = false;
+  bool PrintOnTop = false;
+
+  // Maintained by the engine during a run.
+  TList* SubBands() { return &FSubBands; }
+  TfrxBand* FHeader = nullptr;
+  TfrxBand* FFooter = nullptr;
+  TfrxBand* FGroup = nullptr;
+  Integer FLineN = 0;
+  Integer FLineThrough = 0;
+  Integer FOriginalObjectsCount = -1;
+  bool FHasVBands = false;
+  TList* WorkObjects() { return &FWorkObjects; }
+  Extended FStretchedHeight = 0;
+
+ private:
+  TfrxChild* FChild = nullptr;
+  TList FSubBands;
+  TList FWorkObjects;
+};
+
+class TfrxReportTitle : public TfrxBand {
+  TOVANI_CLASS(TfrxReportTitle, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+class TfrxReportSummary : public TfrxBand {
+  TOVANI_CLASS(TfrxReportSummary, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+class TfrxChild : public TfrxBand {
+  TOVANI_CLASS(TfrxChild, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+class TfrxHeader : public TfrxBand {
+  TOVANI_CLASS(TfrxHeader, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+class TfrxFooter : public TfrxBand {
+  TOVANI_CLASS(TfrxFooter, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+class TfrxPageHeader : public TfrxBand {
+  TOVANI_CLASS(TfrxPageHeader, TfrxBand)
+ public:
+  explicit TfrxPageHeader(TComponent* AOwner = nullptr) : TfrxBand(AOwner) { PrintOnFirstPage = true; }
+};
+class TfrxPageFooter : public TfrxBand {
+  TOVANI_CLASS(TfrxPageFooter, TfrxBand)
+ public:
+  explicit TfrxPageFooter(TComponent* AOwner = nullptr) : TfrxBand(AOwner) {
+    PrintOnFirstPage = true;
+    PrintOnLastPage = true;
+  }
+};
+class TfrxColumnHeader : public TfrxBand {
+  TOVANI_CLASS(TfrxColumnHeader, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+class TfrxColumnFooter : public TfrxBand {
+  TOVANI_CLASS(TfrxColumnFooter, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+class TfrxNullBand : public TfrxBand {
+  TOVANI_CLASS(TfrxNullBand, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+class TfrxOverlay : public TfrxBand {
+  TOVANI_CLASS(TfrxOverlay, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+};
+
+class TfrxGroupHeader : public TfrxBand {
+  TOVANI_CLASS(TfrxGroupHeader, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+  String DifferenceText(TfrxComponent* ATemplate) override;
+  String Condition;
+  bool DrillDown = false;
+  bool ExpandDrillDown = false;
+  bool KeepTogether = false;
+  bool ResetPageNumbers = false;
+  bool ShowFooterIfDrillDown = false;
+  // The last value of Condition (set by the engine).
+  Variant LastValue;
+};
+
+class TfrxGroupFooter : public TfrxBand {
+  TOVANI_CLASS(TfrxGroupFooter, TfrxBand)
+ public:
+  using TfrxBand::TfrxBand;
+  bool HideIfSingleDataRecord = false;
+};
+
+// The band printed once per record of its dataset (or RowCount times).
+class TfrxDataBand : public TfrxBand {
+  TOVANI_CLASS(TfrxDataBand, TfrxBand)
+ public:
+  explicit TfrxDataBand(TComponent* AOwner = nullptr);
+  ~TfrxDataBand() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  String GetTypeCaption() override;
+  // Column beyond Columns becomes 1; Left follows the column.
+  void SetCurrentColumn(Integer Value);
+  Integer CurrentColumn() const { return FCurColumn; }
+
+  Extended ColumnGap = 0, ColumnWidth = 0;
+  Integer Columns = 0;
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TfrxDataSet* Value);
+  String DataSetName() const;
+  void SetDataSetName(const String& Value);
+  bool FooterAfterEach = false, KeepFooter = false, KeepHeader = false, KeepTogether = false,
+       PrintIfDetailEmpty = false;
+  Integer RowCount() const { return FRowCount; }
+  void SetRowCount(Integer Value);
+  String OnMasterDetail;
+  // The band's own rows when it has no dataset.
+  TfrxUserDataSet* VirtualDataSet() const { return FVirtualDataSet.get(); }
+  // Per-column counters of multi-column printing.
+  Integer FMaxY = 0, FLinesInColumn = 0, FColumnLine = 0;
+
+ private:
+  TfrxDataSet* FDataSet = nullptr;
+  String FDataSetName;
+  Integer FRowCount = 0;
+  Integer FCurColumn = 1;
+  std::unique_ptr<TfrxUserDataSet> FVirtualDataSet;
+};
+
+class TfrxMasterData : public TfrxDataBand {
+  TOVANI_CLASS(TfrxMasterData, TfrxDataBand)
+ public:
+  using TfrxDataBand::TfrxDataBand;
+};
+class TfrxDetailData : public TfrxDataBand {
+  TOVANI_CLASS(TfrxDetailData, TfrxDataBand)
+ public:
+  using TfrxDataBand::TfrxDataBand;
+};
+class TfrxSubdetailData : public TfrxDataBand {
+  TOVANI_CLASS(TfrxSubdetailData, TfrxDataBand)
+ public:
+  using TfrxDataBand::TfrxDataBand;
+};
+class TfrxDataBand4 : public TfrxDataBand {
+  TOVANI_CLASS(TfrxDataBand4, TfrxDataBand)
+ public:
+  using TfrxDataBand::TfrxDataBand;
+};
+class TfrxDataBand5 : public TfrxDataBand {
+  TOVANI_CLASS(TfrxDataBand5, TfrxDataBand)
+ public:
+  using TfrxDataBand::TfrxDataBand;
+};
+class TfrxDataBand6 : public TfrxDataBand {
+  TOVANI_CLASS(TfrxDataBand6, TfrxDataBand)
+ public:
+  using TfrxDataBand::TfrxDataBand;
+};
+
+class TfrxReportPage;
+
+// Prints another report page in its place.
+class TfrxSubreport : public TfrxView {
+  TOVANI_CLASS(TfrxSubreport, TfrxView)
+ public:
+  explicit TfrxSubreport(TComponent* AOwner = nullptr);
+  ~TfrxSubreport() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY) override;
+  String GetTypeCaption() override;
+  TfrxReportPage* Page() const { return FPage; }
+  void SetPage(TfrxReportPage* Value);
+  bool PrintOnParent = false;
+
+ private:
+  TfrxReportPage* FPage = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Pages
+
+class TfrxPage : public TfrxComponent {
+  TOVANI_CLASS(TfrxPage, TfrxComponent)
+ public:
+  explicit TfrxPage(TComponent* AOwner = nullptr) : TfrxComponent(AOwner) {}
+};
+
+// Paper sizes by the printer's paper code, in millimetres (portrait sense);
+// false for a code not in the table (256 is a custom size).
+bool frxLookupPaperSize(Integer PaperSize, Extended& Width, Extended& Height);
+// The current printer's paper, asked by new pages for their defaults. The
+// printer layer installs its own; without one a page is A4 portrait.
+struct TfrxPrinterPaper {
+  Integer PaperSize = 9;
+  Extended PaperWidth = 210, PaperHeight = 297;
+  TPrinterOrientation Orientation = poPortrait;
+};
+extern std::function<TfrxPrinterPaper()> frxCurrentPrinterPaper;
+
+class TfrxReportPage : public TfrxPage {
+  TOVANI_CLASS(TfrxReportPage, TfrxPage)
+ public:
+  explicit TfrxReportPage(TComponent* AOwner = nullptr);
+  ~TfrxReportPage() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  String GetTypeCaption() override;
+  void AlignChildren() override;
+
+  virtual void SetPaperHeight(Extended Value);
+  virtual void SetPaperWidth(Extended Value);
+  virtual void SetPaperSize(Integer Value);
+  // Margins 10 mm; paper and orientation of the current printer.
+  virtual void ResetToPrinterDefaults();
+  void SetOrientation(TPrinterOrientation Value);
+  void SetColumns(Integer Value);
+  void SetPageCount(Integer Value) {
+    if (Value >= 1) FPageCount = Value;
+  }
+  // Width and Height from the paper size.
+  void UpdatePageSize();
+  // The first child of that class (or descending from it); null when none.
+  TfrxComponent* FirstBandOfClass(TClass BandClass);
+  bool IsSubreportPage() const { return FSubReport != nullptr; }
+  // The background (colour, frame, picture) over the printable area.
+  void DrawBackground(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX, Extended OffsetY);
+
+  Extended PaperHeight() const { return FPaperHeight; }
+  Extended PaperWidth() const { return FPaperWidth; }
+  Integer PaperSize() const { return FPaperSize; }
+  TPrinterOrientation Orientation() const { return FOrientation; }
+  Integer Columns() const { return FColumns; }
+  Integer PageCount() const { return FPageCount; }
+  TStrings* ColumnPositions() const;
+  void SetColumnPositions(TStrings* v);
+  TStrings* HGuides() const;
+  void SetHGuides(TStrings* v);
+  TStrings* VGuides() const;
+  void SetVGuides(TStrings* v);
+  TColor Color() const;
+  void SetColor(TColor v);
+  TfrxFrame* Frame() const;
+  void SetFrame(TfrxFrame* v);
+  TPicture* BackPicture() const;
+  void SetBackPicture(TPicture* v);
+  TfrxPictureView* BackgroundView() const { return FBackPicture.get(); }
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TfrxDataSet* Value);
+  String DataSetName() const;
+  void SetDataSetName(const String& Value);
+  TfrxSubreport* SubReport() const { return FSubReport; }
+  void SetSubReport(TfrxSubreport* v) { FSubReport = v; }
+  TList* Bands() { return &FBands; }
+  TList* VBands() { return &FVBands; }
+
+  Integer Bin = 7, BinOtherPages = 7;  // automatic paper source
+  Extended LeftMargin = 10, RightMargin = 10, TopMargin = 10, BottomMargin = 10;
+  Extended ColumnWidth = 0;
+  TfrxDuplexMode Duplex = dmNone;
+  bool EndlessHeight = false, EndlessWidth = false, LargeDesignHeight = false, MirrorMargins = false;
+  String OutlineText;
+  bool PrintIfEmpty = true, PrintOnPreviousPage = false, ResetPageNumbers = false, TitleBeforeHeader = true;
+  bool BackPictureVisible = true, BackPicturePrintable = true;
+  String OnAfterPrint, OnBeforePrint, OnManualBuild;
+
+ private:
+  std::unique_ptr<TfrxPictureView> FBackPicture;
+  std::unique_ptr<TStringList> FColumnPositions, FHGuides, FVGuides;
+  TfrxDataSet* FDataSet = nullptr;
+  String FDataSetName;
+  TPrinterOrientation FOrientation = poPortrait;
+  Extended FPaperWidth = 0, FPaperHeight = 0;
+  Integer FPaperSize = 0;
+  Integer FColumns = 0;
+  Integer FPageCount = 1;
+  TfrxSubreport* FSubReport = nullptr;
+  TList FBands, FVBands;
+};
+
+// The hidden page that holds the report's data components.
+class TfrxDataPage : public TfrxPage {
+  TOVANI_CLASS(TfrxDataPage, TfrxPage)
+ public:
+  explicit TfrxDataPage(TComponent* AOwner = nullptr);
+  String GetTypeCaption() override;
+};
+
+class TfrxDialogForm;
+
+// A report page that is a window shown before or during a run.
+class TfrxDialogPage : public TfrxPage {
+  TOVANI_CLASS(TfrxDialogPage, TfrxPage)
+ public:
+  explicit TfrxDialogPage(TComponent* AOwner = nullptr);
+  ~TfrxDialogPage() override;
+  void SetLeft(Extended Value) override;
+  void SetTop(Extended Value) override;
+  void SetWidth(Extended Value) override;
+  void SetHeight(Extended Value) override;
+  String GetTypeCaption() override;
+  TWinControl* ChildControlParent() override;
+  Integer ShowModal();
+
+  TFormBorderStyle BorderStyle = bsSizeable;
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  Integer ModalResult() const;
+  void SetModalResult(Integer Value);
+  TPosition Position = poScreenCenter;
+  TWindowState WindowState = wsNormal;
+  String OnActivate, OnClick, OnDeactivate, OnHide, OnKeyDown, OnKeyPress, OnKeyUp, OnResize, OnShow,
+      OnCloseQuery;
+  TfrxDialogForm* DialogForm() const { return FForm; }
+
+ protected:
+  void FontChanged(TObject* Sender) override;
+
+ private:
+  void ConnectForm();
+  String FCaption;
+  TColor FColor = clBtnFace;
+  bool FForce = false;
+  TfrxDialogForm* FForm = nullptr;
+};
+
+// The window of a dialog page: a form whose controls are the page's dialog
+// controls. It tells when the user has finished moving or sizing it.
+class TfrxDialogForm : public TForm {
+  TOVANI_CLASS(TfrxDialogForm, TForm)
+ public:
+  explicit TfrxDialogForm(TfrxDialogPage* APage);
+  TfrxDialogPage* Page() const { return FPage; }
+  bool ThreadSafe() const { return FThreadSafe; }
+  TNotifyEvent OnMoveSizeEnd;
+  // Mouse moves anywhere over the form and its controls.
+  std::function<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)> OnAnyMouseMove;
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  TfrxDialogPage* FPage;
+  bool FThreadSafe = false;
+};

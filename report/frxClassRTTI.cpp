@@ -187,12 +187,12 @@ Variant CallMethod(TObject* Instance, TClass ClassType, const String& M, TfsMeth
       if (const TPropInfo* p = GetPropInfo(self, "Picture"))
         if (auto* pic = dynamic_cast<TPicture*>(GetObjectProp(self, p))) pic->LoadFromFile(Str(c, 0));
     }
-  } else if (TClass dialog = ClassByName("TfrxDialogPage"); dialog && ClassType == dialog) {
-    if (M == "SHOWMODAL") {
-      TObject* self = fsCheckedInstance(Instance, dialog, M);
-      std::vector<Variant> args;
-      return InvokePublishedMethod(self, "ShowModal", args);
-    }
+  } else if (ClassType == TfrxDialogPage::StaticClass()) {
+    if (M == "SHOWMODAL") return Variant(fsInstance<TfrxDialogPage>(Instance, M)->ShowModal());
+  } else if (ClassType == TfrxStretcheable::StaticClass()) {
+    if (M == "CALCHEIGHT") return Variant(double(fsInstance<TfrxStretcheable>(Instance, M)->CalcHeight()));
+  } else if (ClassType == TfrxCustomMemoView::StaticClass()) {
+    if (M == "CALCWIDTH") return Variant(double(fsInstance<TfrxCustomMemoView>(Instance, M)->CalcWidth()));
   }
   return Variant(Integer(0));
 }
@@ -219,6 +219,10 @@ Variant ModuleGetProp(TObject* Instance, TClass ClassType, const String& P) {
     if (P == "TERMINATED") return Variant(self->Terminated());
     if (P == "VARIABLES") return Obj(self->Variables());
     if (P == "STYLES") return Obj(self->Styles());
+  } else if (ClassType == TfrxCustomMemoView::StaticClass() && P == "VALUE") {
+    return fsInstance<TfrxCustomMemoView>(Instance, P)->Value;
+  } else if (ClassType == TfrxBand::StaticClass() && P == "OVERFLOW") {
+    return Variant(fsInstance<TfrxBand>(Instance, P)->Overflow);
   } else if (ClassType) {
     // Fields of classes of other units, reached by their published values.
     for (const char* name : {"TagStr", "Overflow", "ModalResult", "Text", "AnsiText", "Lines", "Value"}) {

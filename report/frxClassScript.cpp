@@ -73,8 +73,8 @@ bool TfrxReport::PrepareScript() {
     auto* c = static_cast<TfrxComponent*>(all->Items(i));
     c->SetIsDesigning(false);
     c->BeforeStart();
-    if (frxIsKindOf(c, "TfrxPictureView"))
-      if (const TPropInfo* p = GetPropInfo(c, "PictureChanged"); p && p->HasSetter()) SetOrdProp(c, p, 1);
+    // Each picture reaches the prepared pages' picture cache once per run.
+    if (c->Is<TfrxPictureView>()) static_cast<TfrxPictureView*>(c)->PictureChanged = true;
     addObject(c->Name(), c);
   }
   addObject("Report", this);

@@ -46,7 +46,7 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TChunkpHYs, TChunk)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TChunktIME, TChunk)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TChunktEXt, TChunk)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TChunkzTXt, TChunktEXt)
-TOVANI_IMPLEMENT_CLASS_FACTORY(TPNGObject, TObject)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TPNGObject, TGraphic)
 
 const char* const EPNGZLIBErrorText = "Could not decompress the image because it contains invalid compressed data.";
 

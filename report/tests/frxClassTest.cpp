@@ -215,7 +215,7 @@ TEST_F(TreeFixture, AssignCopiesPropertiesAndCopyFromTheChildrenToo) {
 
 TEST(frxDialogComponent, IsNotStoredInPreparedPagesAndKeepsItsPositionAsIntegers) {
   TfrxReport report;
-  auto* page = new TfrxTestBox(&report);
+  auto* page = new TfrxDataPage(&report);
   auto* dc = new TfrxDialogComponent(page);
   dc->SetName("Query1");
   EXPECT_FALSE(dc->frComponentStyle().Contains(csPreviewVisible));
