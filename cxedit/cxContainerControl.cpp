@@ -672,7 +672,11 @@ void TcxContainer::KeyDown(Word& Key, TShiftState Shift) {
   TCustomForm* form = GetParentForm(this);
   if (!form) return;
   Key = 0;
-  form->SelectNext(this, !Shift.Contains(ssShift), true);
+  // Forward from the inner control (which follows the container in the tab
+  // order), backward from the container itself.
+  bool forward = !Shift.Contains(ssShift);
+  TWinControl* from = forward && FInnerControl && FInnerControl->TabStop() ? FInnerControl : this;
+  form->SelectNext(from, forward, true);
   if (Focused() && GetFocus() == Handle()) FocusInnerControl();
 }
 
@@ -914,7 +918,7 @@ void TcxContainer::UpdateScrollBars(bool AIsScrolling) {
     si.fMask = SIF_ALL;
     GetScrollInfo(FInnerControl->Handle(), bar->Kind() == sbHorizontal ? SB_HORZ : SB_VERT, &si);
     Integer page = std::min<Integer>(Integer(si.nPage), si.nMax);
-    bar->SetScrollParams(si.nMin, std::max<Integer>(si.nMax, si.nMin), false, std::max(page, 0), si.nPos);
+    bar->SetScrollParams(si.nMin, std::max<Integer>(si.nMax, si.nMin), true, std::max(page, 0), si.nPos);
     bar->SetSmallChange(1);
   }
   // The corner between the two bars, in the inner control's window.
@@ -924,7 +928,7 @@ void TcxContainer::UpdateScrollBars(bool AIsScrolling) {
   if (gridVisible) {
     TRect h = HScrollBar()->BoundsRect(), v = VScrollBar()->BoundsRect();
     TPoint origin = FInnerControl->BoundsRect().TopLeft();
-    grip = TRect(h.Right - origin.X, v.Bottom - origin.Y, v.Right - origin.X, h.Bottom - origin.Y);
+    grip = TRect(v.Left - origin.X, h.Top - origin.Y, v.Right - origin.X, h.Bottom - origin.Y);
   }
   if (gridVisible != FSizeGripVisible || grip != FSizeGripRect) {
     FSizeGripVisible = gridVisible;

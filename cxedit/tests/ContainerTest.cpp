@@ -15,6 +15,7 @@ class TTestContainer : public TcxContainer {
   using TcxContainer::TcxContainer;
   using TcxContainer::SetInnerControl;
   using TcxContainer::FAlignLockCount;
+  using TcxContainer::KeyDown;
 };
 
 struct ContainerFixture : ::testing::Test {
@@ -203,4 +204,89 @@ TEST_F(ContainerFixture, InnerControlIsPlacedClippedAndPainted) {
   // Freeing the inner control leaves the container without one.
   delete edit;
   EXPECT_EQ(C->InnerControl(), nullptr);
+}
+
+namespace {
+class TInnerMemo : public TMemo, public IcxContainerInnerControl {
+ public:
+  using TMemo::TMemo;
+  TcxContainer* Container = nullptr;
+  TWinControl* GetControl() override { return this; }
+  TcxContainer* GetControlContainer() override { return Container; }
+};
+
+// A container whose inner memo scrolls: the own bars lie over the memo's.
+class TMemoContainer : public TcxContainer {
+ public:
+  explicit TMemoContainer(TComponent* AOwner) : TcxContainer(AOwner) {
+    UpdateScrollBarControls();
+    Memo = new TInnerMemo(this);
+    Memo->Container = this;
+    Memo->SetScrollBars(ssBoth);
+    Memo->SetWordWrap(false);
+    Memo->SetParent(this);
+    SetInnerControl(Memo);
+  }
+  TInnerMemo* Memo;
+
+ protected:
+  bool HasScrollBars() override { return true; }
+};
+}  // namespace
+
+TEST_F(ContainerFixture, FocusStaysInTheInnerControlAndTabMoves) {
+  auto* edit = new TEdit(C);
+  edit->SetAutoSize(false);
+  edit->SetParent(C);
+  C->SetInnerControl(edit);
+  C->UpdateState(TPoint(-1, -1), 0, {}, false);
+  // Focusing the container focuses its inner control.
+  C->SetFocus();
+  PumpMessages(1);
+  EXPECT_EQ(GetFocus(), edit->Handle());
+  EXPECT_TRUE(C->Focused());
+  EXPECT_TRUE(VI()->ContainerState.Contains(csfActive));
+  // A click on the container's frame leaves the focus in the inner control.
+  SendMessageW(C->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
+  SendMessageW(C->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(0, 0));
+  PumpMessages(1);
+  EXPECT_EQ(GetFocus(), edit->Handle());
+  // Tab with Ctrl or Alt is not the container's; a plain Tab moves on.
+  Word key = VK_TAB;
+  C->KeyDown(key, {ssCtrl});
+  EXPECT_EQ(key, VK_TAB);
+  EXPECT_EQ(GetFocus(), edit->Handle());
+  key = VK_TAB;
+  C->KeyDown(key, {});
+  PumpMessages(1);
+  EXPECT_EQ(GetFocus(), Other->Handle());
+  EXPECT_FALSE(C->Focused());
+}
+
+TEST_F(ContainerFixture, OwnScrollBarsCoverTheInnerControlsBars) {
+  auto* mc = new TMemoContainer(Form.get());
+  mc->SetBounds(20, 100, 220, 120);
+  mc->SetParent(Form.get());
+  mc->Style()->SetBorderStyle(cbsSingle);
+  mc->Style()->SetTransparentBorder(false);
+  String text;
+  for (int i = 0; i < 30; ++i) text += "第 " + std::to_string(i) + " 行 a fairly long line of memo text to scroll\r\n";
+  mc->Memo->SetText(text);
+  PumpMessages(1);
+  mc->UpdateState(TPoint(-1, -1), 0, {}, false);
+  mc->UpdateScrollBars();
+  ASSERT_TRUE(cxScrollBarInfoAvailable());
+  ASSERT_NE(mc->HScrollBar(), nullptr);
+  EXPECT_TRUE(mc->VScrollBar()->Visible());
+  EXPECT_TRUE(mc->HScrollBar()->Visible());
+  SCROLLBARINFO info;
+  ASSERT_TRUE(cxGetScrollBarInfo(mc->Memo->Handle(), OBJID_VSCROLL, info));
+  EXPECT_EQ(mc->VScrollBar()->BoundsRect().TopLeft(), mc->ScreenToClient(TPoint(info.rcScrollBar.left, info.rcScrollBar.top)));
+  EXPECT_TRUE(mc->SizeGripVisible());
+  EXPECT_EQ(mc->SizeGripRect().Width(), mc->VScrollBar()->Width());
+  EXPECT_GT(mc->VScrollBar()->Max(), 0);
+  EXPECT_EQ(cxContainerOfControl(mc->Memo), mc);
+  EXPECT_TRUE(mc->VScrollBar()->Enabled());
+  PumpMessages(2);
+  WriteWindowPng(mc, "cxContainer_memo_scroll_bars");
 }
