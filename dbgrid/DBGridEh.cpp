@@ -1395,6 +1395,7 @@ void TCustomDBGridEh::DataChanged() {
   FInDataChanged = false;
   ValidateRect(Handle(), nullptr);
   Invalidate();
+  RecordChangedInEditor(nullptr);
 }
 
 void TCustomDBGridEh::EditingChanged() {
@@ -1405,6 +1406,7 @@ void TCustomDBGridEh::EditingChanged() {
 void TCustomDBGridEh::RecordChanged(TField* Field) {
   if (!HandleAllocated()) return;
   InvalidateRow(Row());
+  RecordChangedInEditor(Field);
 }
 
 void TCustomDBGridEh::UpdateVertScrollBar() {

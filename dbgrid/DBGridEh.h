@@ -873,6 +873,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   void BeginUpdate() { ++FUpdateLock; }
   void EndUpdate() {
     if (FUpdateLock > 0) --FUpdateLock;
+    if (FUpdateLock == 0 && FResizePending) ApplyDeferredResize();
   }
   Integer UpdateLock() const { return FUpdateLock; }
   void BeginLayout();
@@ -1069,6 +1070,16 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool EditorCanShow() override;
   void DoExit() override;
   void ShowEditorEh();
+  // The record changed under the editor: a text that no longer matches the
+  // field is loaded again.
+  void RecordChangedInEditor(TField* Field);
+  // A size change that came while the update lock was held.
+  void ApplyDeferredResize();
+  void CreateParams(TCreateParams& Params) override;
+  void FlatChanged() override;
+  void WndProc(TMessage& Message) override;
+  // The grid's own one-pixel frame of the flat look.
+  void PaintFlatFrame();
   // Keyboard, mouse and scrolling.
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
@@ -1144,6 +1155,10 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Frozen-column sizing (state 6).
   Integer FFrozenSizingCol = -1, FFrozenSizingPos = 0, FFrozenSizingOfs = 0;
   bool FFocusTaking = true;
+  bool FResizePending = false;
+  // 1 when the grid draws its own one-pixel frame instead of the window's
+  // border (flat look).
+  Integer FFrameWidth = 0;
 
   void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
   void Dispatch(TMessage& Message) override;

@@ -450,6 +450,25 @@ void TCustomDBGridEh::UpdateData() {
   c->WriteCellValue(FEditText, Variant(FEditText), true);
 }
 
+void TCustomDBGridEh::RecordChangedInEditor(TField* Field) {
+  TColumnEh* c = CurrentColumn();
+  TField* f = c ? c->Field() : nullptr;
+  if (!f || (Field && Field != f)) return;
+  TInplaceEdit* ed = InplaceEditor();
+  if (!ed || !ed->IsWindowShown()) return;
+  String text;
+  if (c->KeyList()->Count() > 0)
+    text = c->CellDisplayText();
+  else if (FDrawMemoText && IsMemoType(f))
+    text = NormaliseLineBreaks(f->AsString());
+  else
+    text = f->Text();
+  if (text != FEditText) {
+    RefreshEditorPlacement();
+    ed->UnselectAll();
+  }
+}
+
 void TCustomDBGridEh::RefreshEditorPlacement() {
   if (InplaceEditor() && EditorMode()) ResetEditorPlacement();
 }
@@ -873,6 +892,13 @@ void TDBGridInplaceEdit::KeyPress(char32_t& Key) {
     Key = 0;
     return;
   }
+  // In list columns Backspace was handled as a key (a caret move or the
+  // deletion of a whole list text); its character deletes nothing more.
+  if (Key == 8)
+    if (TColumnEh* c = Column(); c && (c->GetCellKind() == cckLookup || c->GetCellKind() == cckKeyPickList)) {
+      Key = 0;
+      return;
+    }
   TInplaceEdit::KeyPress(Key);
 }
 

@@ -1070,6 +1070,63 @@ void TCustomDBGridEh::StopIncSearch() {
 // ---------------------------------------------------------------------------
 // Window messages
 
+void TCustomDBGridEh::ApplyDeferredResize() {
+  FResizePending = false;
+  if (!HandleAllocated()) return;
+  UpdateRowCount();
+  UpdateVertScrollBar();
+}
+
+void TCustomDBGridEh::CreateParams(TCreateParams& Params) {
+  TCustomGridEh::CreateParams(Params);
+  if (Flat() && Ctl3D()) {
+    Params.Style &= ~DWORD(WS_BORDER);
+    Params.ExStyle &= ~DWORD(WS_EX_CLIENTEDGE);
+    FFrameWidth = BorderStyle() == bsSingle ? 1 : 0;
+  } else {
+    FFrameWidth = 0;
+  }
+  Params.Style |= WS_CLIPCHILDREN;
+}
+
+void TCustomDBGridEh::PaintFlatFrame() {
+  if (FFrameWidth <= 0 || !HandleAllocated()) return;
+  HDC dc = GetWindowDC(Handle());
+  RECT r;
+  GetWindowRect(Handle(), &r);
+  OffsetRect(&r, -r.left, -r.top);
+  HBRUSH b = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+  FrameRect(dc, &r, b);
+  DeleteObject(b);
+  ReleaseDC(Handle(), dc);
+}
+
+void TCustomDBGridEh::FlatChanged() {
+  FTitleTextInset = Flat() ? 2 : 4;
+  if (HandleAllocated()) RecreateWnd();
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::WndProc(TMessage& Message) {
+  // With automatic dragging and several records to drag, a press first
+  // selects; the drag starts when the mouse moves (FDragPending).
+  bool press = Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK;
+  if (press && DragMode() == dmAutomatic && FOptions.Contains(dgMultiSelect) && !IsDesigning()) {
+    SetDragMode(dmManual);
+    FDragSelectedRows = true;
+    struct TRestore {
+      TCustomDBGridEh* G;
+      ~TRestore() {
+        G->FDragSelectedRows = false;
+        G->SetDragMode(dmAutomatic);
+      }
+    } restore{this};
+    TCustomGridEh::WndProc(Message);
+    return;
+  }
+  TCustomGridEh::WndProc(Message);
+}
+
 bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
   switch (Message.Msg) {
     case WM_CHAR: {
@@ -1215,6 +1272,53 @@ bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
       return true;
     case CM_HINTSHOWPAUSE:
       if (auto* pause = reinterpret_cast<Integer*>(Message.LParam)) *pause = HintPauseAt(*pause);
+      return true;
+    case WM_SIZE:
+      TCustomGridEh::Dispatch(Message);
+      if (FUpdateLock > 0) FResizePending = true;
+      return true;
+    case WM_ERASEBKGND:
+      // Every pixel of the grid is painted by the grid.
+      Message.Result = 1;
+      return true;
+    case WM_NCCALCSIZE:
+      TCustomGridEh::Dispatch(Message);
+      if (FFrameWidth > 0 && Message.LParam) {
+        auto* r = reinterpret_cast<RECT*>(Message.LParam);   // rgrc[0] leads NCCALCSIZE_PARAMS too
+        InflateRect(r, -FFrameWidth, -FFrameWidth);
+      }
+      return true;
+    case WM_NCPAINT:
+      TCustomGridEh::Dispatch(Message);
+      PaintFlatFrame();
+      return true;
+    case CM_FONTCHANGED:
+      TCustomGridEh::Dispatch(Message);
+      BeginLayout();
+      EndLayout();
+      return true;
+    case CM_PARENTFONTCHANGED:
+      TCustomGridEh::Dispatch(Message);
+      if (ParentFont()) {
+        FSelfChangingTitleFont = true;
+        FTitleFont->Assign(Font());
+        FSelfChangingTitleFont = false;
+        FSelfChangingFooterFont = true;
+        FFooterFont->Assign(Font());
+        FSelfChangingFooterFont = false;
+        LayoutChanged();
+      }
+      return true;
+    case CM_PARENTCOLORCHANGED:
+      TCustomGridEh::Dispatch(Message);
+      if (ParentColor()) {
+        SetFooterColor(Color());
+        Invalidate();
+      }
+      return true;
+    case CM_SYSCOLORCHANGE:
+      TCustomGridEh::Dispatch(Message);
+      ButtonBitmapCacheEh()->Clear();
       return true;
     case WM_IME_STARTCOMPOSITION:
       TCustomGridEh::Dispatch(Message);

@@ -10,6 +10,7 @@
 
 #include "ADODB.h"
 #include "DBGridEh.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "MemDataSet.h"
 #include "SysUtils.h"
@@ -19,11 +20,20 @@
 
 namespace {
 
+// The in-cell editor with its key handlers in reach.
+class TTestInplaceEdit : public TDBGridInplaceEdit {
+ public:
+  using TDBGridInplaceEdit::TDBGridInplaceEdit;
+  using TDBGridInplaceEdit::KeyDown;
+  using TDBGridInplaceEdit::KeyPress;
+};
+
 // The grid with its protected handlers in reach and its timers recorded
 // instead of run.
 class TInputGrid : public TDBGridEh {
  public:
   using TDBGridEh::TDBGridEh;
+  TTestInplaceEdit* Editor() { return static_cast<TTestInplaceEdit*>(InplaceEditor()); }
   using TCustomDBGridEh::EditorAcceptsKey;
   using TCustomDBGridEh::EditorCanModify;
   using TCustomDBGridEh::GetCellEditText;
@@ -46,6 +56,7 @@ class TInputGrid : public TDBGridEh {
   bool ConfirmAnswer = true;
 
  protected:
+  TInplaceEdit* CreateInplaceEditor() override { return new TTestInplaceEdit(this); }
   void StartTimer(Integer Interval) override { TimerInterval = Interval; }
   void StopTimer() override { TimerInterval = -1; }
   void StartIncSearchTimer() override {}
@@ -70,6 +81,7 @@ class GridInputFixture : public ::testing::Test {
     Data->FieldDefs().Add("Qty", ftInteger);
     Data->FieldDefs().Add("Done", ftBoolean);
     Data->FieldDefs().Add("Note", ftMemo);
+    Data->FieldDefs().Add("Day", ftDate);
     Data->CreateDataSet();
     Source = std::make_unique<TDataSource>();
     Source->SetDataSet(Data.get());
@@ -92,7 +104,7 @@ class GridInputFixture : public ::testing::Test {
     static const char* names[] = {"张三", "李四", "王五", "赵六", "钱七", "孙八", "周九", "吴十"};
     for (int i = 1; i <= n; ++i)
       Data->AppendRecord({Variant(i), Variant(String(names[(i - 1) % 8])), Variant(i * 10), Variant(i % 2 == 0),
-                          Variant(String("第一行\n第二行"))});
+                          Variant(String("第一行\n第二行")), Variant::FromDate(46000 + i)});
     Data->First();
   }
   void Bind() {
@@ -238,6 +250,147 @@ TEST_F(GridInputFixture, DeleteClearsACheckBoxUnlessRequired) {
 }
 
 // ---------------------------------------------------------------------------
+// The in-cell editor
+
+TEST_F(GridInputFixture, EditStylesFollowTheColumn) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* day = Column("Day");
+  TColumnEh* name = Column("Name");
+  using E = TDBGridInplaceEdit;
+  EXPECT_EQ(E::ColumnEditStyle(day), E::esDate);
+  EXPECT_EQ(E::ColumnEditStyle(name), E::esText);
+  name->PickList()->SetText("甲\n乙");
+  EXPECT_EQ(E::ColumnEditStyle(name), E::esPickList);
+  struct {
+    TColumnButtonStyleEh Style;
+    Byte Expected;
+  } styles[] = {{cbsEllipsis, E::esEllipsis}, {cbsUpDown, E::esUpDown}, {cbsDropDown, E::esDropDown},
+                {cbsNone, E::esText}};
+  for (auto& st : styles) {
+    name->SetButtonStyle(st.Style);
+    EXPECT_EQ(E::ColumnEditStyle(name), st.Expected) << int(st.Style);
+  }
+  // A read-only date column gets no calendar button.
+  Data->FieldByName("Day")->SetReadOnly(true);
+  EXPECT_EQ(E::ColumnEditStyle(day), E::esText);
+}
+
+TEST_F(GridInputFixture, EditorButtonsOneDefaultAndTheColumns) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* name = Column("Name");
+  name->SetButtonStyle(cbsEllipsis);
+  Grid->SetSelectedIndex(name->Index());
+  Grid->SetFocus();
+  Grid->SetEditorMode(true);
+  TTestInplaceEdit* ed = Grid->Editor();
+  ASSERT_NE(ed, nullptr);
+  ASSERT_TRUE(ed->IsWindowShown());
+  Integer sb = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(ed->ButtonControls().size(), 1u);
+  EXPECT_EQ(ed->ButtonsWidth(), sb);
+  TEditButtonEh* b1 = name->EditButtons()->Add();
+  TEditButtonEh* b2 = name->EditButtons()->Add();
+  b2->SetWidth(11);
+  b1->SetVisible(true);
+  b2->SetVisible(true);
+  ed->ApplyTextMargins();
+  EXPECT_EQ(ed->ButtonControls().size(), 3u);
+  EXPECT_EQ(ed->ButtonsWidth(), sb + sb + 11);
+  EXPECT_EQ(name->EditButtonsAreaWidth(), sb + sb + 11);
+  // The text ends where the buttons begin.
+  EXPECT_EQ(ed->GetEditRect().Right, ed->Width() - 2 - ed->ButtonsWidth());
+  // No separators unless flat; flat buttons have one each.
+  for (auto& bc : ed->ButtonControls()) EXPECT_FALSE(bc.ButtonLine->Visible());
+  Grid->SetFlat(true);
+  Grid->SetFocus();
+  Grid->SetEditorMode(true);
+  ed = Grid->Editor();
+  ed->ApplyTextMargins();
+  for (auto& bc : ed->ButtonControls()) EXPECT_TRUE(bc.ButtonLine->Visible());
+  EXPECT_EQ(ed->ButtonsWidth(), 2 * (FlatButtonWidthEh + 1) + 11 + 1);
+  name->EditButtons()->Clear();
+  ed->ApplyTextMargins();
+  EXPECT_EQ(ed->ButtonControls().size(), 1u);
+}
+
+TEST_F(GridInputFixture, EditorKeysOfListAndEllipsisColumns) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* qty = Column("Qty");
+  qty->KeyList()->SetText("10\n20");
+  qty->PickList()->SetText("十\n二十");
+  Grid->SetSelectedIndex(qty->Index());
+  Grid->SetFocus();
+  Grid->SetEditorMode(true);
+  TTestInplaceEdit* ed = Grid->Editor();
+  ASSERT_TRUE(ed && ed->IsWindowShown());
+  EXPECT_EQ(ed->Text(), "十");
+  // Backspace without OnNotInList only moves the caret left.
+  ed->SetSelStart(1);
+  ed->SetSelLength(0);
+  ed->Perform(WM_KEYDOWN, VK_BACK, 0);
+  ed->Perform(WM_CHAR, 8, 0);
+  EXPECT_EQ(ed->Text(), "十");
+  EXPECT_EQ(ed->SelStart(), 0);
+  // Ctrl+Enter in an ellipsis column clicks the button and adds no line.
+  TColumnEh* name = Column("Name");
+  name->SetButtonStyle(cbsEllipsis);
+  Grid->SetSelectedIndex(name->Index());
+  Grid->SetEditorMode(true);
+  ed = Grid->Editor();
+  int clicks = 0;
+  Grid->OnEditButtonClick = [&](TObject*) { ++clicks; };
+  String before = ed->Text();
+  Word key = VK_RETURN;
+  ed->KeyDown(key, {ssCtrl});
+  char32_t lf = 10;
+  ed->KeyPress(lf);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(lf, 0u);
+  EXPECT_EQ(ed->Text(), before);
+}
+
+TEST_F(GridInputFixture, RequiredMarkOnlyWhileEditing) {
+  AddRecords(1);
+  Bind();
+  TColumnEh* name = Column("Name");
+  name->SetHighlightRequired(true);
+  Data->FieldByName("Name")->SetRequired(true);
+  Grid->SetSelectedIndex(name->Index());
+  Grid->SetFocus();
+  Grid->SetEditorMode(true);
+  TTestInplaceEdit* ed = Grid->Editor();
+  ASSERT_NE(ed, nullptr);
+  Data->Edit();
+  Data->FieldByName("Name")->Clear();
+  EXPECT_TRUE(ed->RequiredStateDrawn());
+  Data->Cancel();
+  EXPECT_FALSE(ed->RequiredStateDrawn());   // the stored value is there
+  Data->Edit();
+  Data->FieldByName("Name")->Clear();
+  name->SetHighlightRequired(false);
+  EXPECT_FALSE(ed->RequiredStateDrawn());
+  Data->Cancel();
+}
+
+TEST_F(GridInputFixture, AFieldChangedUnderTheEditorIsShownAgain) {
+  AddRecords(2);
+  Bind();
+  Grid->SetSelectedIndex(Column("Name")->Index());
+  Grid->SetFocus();
+  Grid->SetEditorMode(true);
+  ASSERT_TRUE(Grid->Editor() && Grid->Editor()->IsWindowShown());
+  EXPECT_EQ(Grid->Editor()->Text(), "张三");
+  Data->Edit();
+  Data->FieldByName("Name")->SetAsString("张三丰");
+  EXPECT_EQ(Grid->Editor()->Text(), "张三丰");
+  Data->Cancel();
+  EXPECT_EQ(Grid->Editor()->Text(), "张三");
+}
+
+// ---------------------------------------------------------------------------
 // Keyboard
 
 TEST_F(GridInputFixture, DownOnTheLastRecordAppendsAndUpCancels) {
@@ -265,6 +418,7 @@ TEST_F(GridInputFixture, TabSkipsReadOnlyColumnsAndWrapsToTheNextRecord) {
   Column("Qty")->SetReadOnly(true);
   Column("Done")->SetReadOnly(true);
   Column("Note")->SetReadOnly(true);
+  Column("Day")->SetReadOnly(true);
   Grid->SetSelectedIndex(Column("Name")->Index());
   ASSERT_EQ(Data->RecNo(), 1);
   Key(Grid, VK_TAB);
@@ -724,6 +878,38 @@ TEST_F(GridInputFixture, CheckBoxToolTipIsThePickListEntryOfItsState) {
   Data->Next();
   Grid->CellToolTipText(done, text);
   EXPECT_EQ(text, "已完成");
+}
+
+// ---------------------------------------------------------------------------
+// Frame and deferred sizing
+
+TEST_F(GridInputFixture, FlatGridDrawsItsOwnOnePixelFrame) {
+  Bind();
+  auto style = [&] { return GetWindowLongW(Grid->Handle(), GWL_STYLE); };
+  auto exStyle = [&] { return GetWindowLongW(Grid->Handle(), GWL_EXSTYLE); };
+  EXPECT_TRUE(exStyle() & WS_EX_CLIENTEDGE);
+  Grid->SetFlat(true);
+  PumpMessages();
+  EXPECT_FALSE(style() & WS_BORDER);
+  EXPECT_FALSE(exStyle() & WS_EX_CLIENTEDGE);
+  EXPECT_TRUE(style() & WS_CLIPCHILDREN);
+  RECT wr, cr;
+  GetWindowRect(Grid->Handle(), &wr);
+  GetClientRect(Grid->Handle(), &cr);
+  Integer bars = (style() & WS_HSCROLL) ? GetSystemMetrics(SM_CYHSCROLL) : 0;
+  EXPECT_EQ(wr.right - wr.left - cr.right, 2);
+  EXPECT_EQ(wr.bottom - wr.top - cr.bottom - bars, 2);
+}
+
+TEST_F(GridInputFixture, SizeChangesUnderTheUpdateLockWaitForItsEnd) {
+  AddRecords(8);
+  Bind();
+  Integer rows = Grid->RowCount();
+  Grid->BeginUpdate();
+  Grid->SetBounds(0, 0, 500, 120);
+  EXPECT_EQ(Grid->RowCount(), rows);
+  Grid->EndUpdate();
+  EXPECT_LT(Grid->RowCount(), rows);
 }
 
 // ---------------------------------------------------------------------------
