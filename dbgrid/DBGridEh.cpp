@@ -816,12 +816,18 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
   FFooterFont = std::make_unique<TFont>();
   FFooterFont->Assign(Font());
   FFooterFont->OnChange = [this](TObject*) { FooterFontChanged(); };
+  FHorzScrollBar.reset(CreateScrollBar(sbHorizontal));
+  FVertScrollBar.reset(CreateScrollBar(sbVertical));
+  FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
 }
 
 TCustomDBGridEh::~TCustomDBGridEh() {
   // The link leaves its data source without telling a grid that is going.
   FDataLink->FGrid = nullptr;
   FDataLink->SetDataSource(nullptr);
+  // External scroll bars get their own window procedures back.
+  FHorzScrollBar.reset();
+  FVertScrollBar.reset();
   // The sums stop following the dataset before the footers free them.
   FSumList->Deactivate(false);
   FSumList->AssignDataSet(nullptr);
@@ -1409,33 +1415,6 @@ void TCustomDBGridEh::RecordChanged(TField* Field) {
   RecordChangedInEditor(Field);
 }
 
-void TCustomDBGridEh::UpdateVertScrollBar() {
-  if (!HandleAllocated()) return;
-  SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_ALL;
-  si.nMin = 0;
-  si.nMax = 1;
-  si.nPage = 2;
-  si.nPos = 0;
-  if (FDataLink->Active()) {
-    TDataSet* ds = FDataLink->DataSet();
-    if (ds && ds->IsSequenced()) {
-      Integer page = std::max<Integer>(1, VisibleRowCount());
-      si.nMin = 1;
-      si.nPage = UINT(page);
-      si.nMax = std::max<Integer>(1, ds->RecordCount()) + page - 1;
-      si.nPos = std::max<Integer>(1, ds->RecNo());
-    } else {
-      si.nMin = 0;
-      si.nPage = 0;
-      si.nMax = 4;
-      si.nPos = FDataLink->Bof() ? 0 : FDataLink->Eof() ? 4 : 2;
-    }
-  }
-  SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
-}
-
 void TCustomDBGridEh::DataLinkActiveChanged(bool Active) {
   if (!Active) HideEditor();
   FSelection->LinkActiveChanged(Active);
@@ -1483,6 +1462,9 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
     SetDataSource(nullptr);
     return;
   }
+  // A dying component is no longer of its own class here: compare pointers.
+  if (FHorzScrollBar) FHorzScrollBar->ExtScrollBarDestroyed(AComponent);
+  if (FVertScrollBar) FVertScrollBar->ExtScrollBarDestroyed(AComponent);
   if (auto* f = dynamic_cast<TField*>(AComponent); f && FColumns) {
     BeginLayout();
     bool used = false;

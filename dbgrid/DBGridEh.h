@@ -628,6 +628,89 @@ String NthWord(Integer N, const String& S, const String& Delims);
 String NthWordWithPos(Integer N, const String& S, const String& Delims, Integer& Pos);
 
 // ---------------------------------------------------------------------------
+// Scroll-bar settings and the indicator title (DBGridEhScrollBars.cpp).
+
+class TScrollBar;
+class TPopupMenu;
+
+enum TScrollBarVisibleModeEh { sbAlwaysShowEh, sbNeverShowEh, sbAutoShowEh };
+
+extern const char* const SScrollBarAttachedEh;
+
+// Whether the grid shows a scroll bar, or moves an external TScrollBar of
+// the form instead (whose messages then scroll the grid).
+class TDBGridEhScrollBar : public TPersistent {
+  TOVANI_CLASS(TDBGridEhScrollBar, TPersistent)
+ public:
+  explicit TDBGridEhScrollBar(TCustomDBGridEh* AGrid = nullptr, TScrollBarKind AKind = sbHorizontal);
+  ~TDBGridEhScrollBar() override;
+  void Assign(TPersistent* Source) override;
+  TCustomDBGridEh* Grid() const { return FGrid; }
+  TScrollBarKind Kind() const { return FKind; }
+  TScrollBar* ExtScrollBar() const { return FExtScrollBar; }
+  void SetExtScrollBar(TScrollBar* v);
+  bool Tracking() const { return FTracking; }
+  void SetTracking(bool v) { FTracking = v; }
+  bool Visible() const { return FVisibleMode != sbNeverShowEh; }
+  void SetVisible(bool v);
+  TScrollBarVisibleModeEh VisibleMode() const { return FVisibleMode; }
+  void SetVisibleMode(TScrollBarVisibleModeEh v);
+  bool IsShowing() const;
+  void SyncExternalVisible();
+  bool GetScrollInfo(SCROLLINFO& Info) const;
+  // The external bar is being destroyed.
+  void ExtScrollBarDestroyed(TComponent* Bar);
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  void BarWndProc(TMessage& Message);
+  TCustomDBGridEh* FGrid;
+  TScrollBar* FExtScrollBar = nullptr;
+  TScrollBarKind FKind;
+  bool FTracking = false;
+  TScrollBarVisibleModeEh FVisibleMode = sbAutoShowEh;
+  std::function<void(TMessage&)> FSavedBarProc;
+};
+
+class TVertDBGridEhScrollBar : public TDBGridEhScrollBar {
+  TOVANI_CLASS(TVertDBGridEhScrollBar, TDBGridEhScrollBar)
+ public:
+  explicit TVertDBGridEhScrollBar(TCustomDBGridEh* AGrid = nullptr) : TDBGridEhScrollBar(AGrid, sbVertical) {}
+};
+
+// The top-left cell above the row indicator.
+class TDBGridEhIndicatorTitle : public TPersistent {
+  TOVANI_CLASS(TDBGridEhIndicatorTitle, TPersistent)
+ public:
+  explicit TDBGridEhIndicatorTitle(TCustomDBGridEh* AGrid = nullptr) : FGrid(AGrid) {}
+  void Assign(TPersistent* Source) override;
+  TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
+  void SetDropdownMenu(TPopupMenu* v) { FDropdownMenu = v; }
+  bool ShowDropDownSign() const { return FShowDropDownSign; }
+  void SetShowDropDownSign(bool v);
+  bool TitleButton() const { return FTitleButton; }
+  void SetTitleButton(bool v) { FTitleButton = v; }
+  bool UseGlobalMenu() const { return FUseGlobalMenu; }
+  void SetUseGlobalMenu(bool v) { FUseGlobalMenu = v; }
+  // Set while the indicator title is held down.
+  bool Pressed() const { return FPressed; }
+  void SetPressed(bool v) { FPressed = v; }
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  TPopupMenu* FDropdownMenu = nullptr;
+  bool FShowDropDownSign = false;
+  bool FTitleButton = false;
+  bool FUseGlobalMenu = true;
+  bool FPressed = false;
+  TCustomDBGridEh* FGrid;
+};
+
+// ---------------------------------------------------------------------------
 // The grid's data link: field map and data notifications.
 
 class TGridDataLinkEh : public TDataLink {
@@ -851,6 +934,16 @@ class TCustomDBGridEh : public TCustomGridEh {
   void SetUseMultiTitle(bool v);
   Integer VTitleMargin() const { return FVTitleMargin; }
   void SetVTitleMargin(Integer v);
+  // Scroll bars and the indicator title.
+  TDBGridEhScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
+  void SetHorzScrollBar(TDBGridEhScrollBar* v) { FHorzScrollBar->Assign(v); }
+  TDBGridEhScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
+  void SetVertScrollBar(TDBGridEhScrollBar* v) { FVertScrollBar->Assign(v); }
+  TDBGridEhIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
+  virtual void UpdateHorzExtScrollBar();
+  // Whether record numbers are known (exact scroll-bar positions) or only
+  // the first and last record (a three-position bar).
+  virtual bool SequencedDataSet();
   // The multi-line title tree and each column's leaf in it.
   THeadTreeNode* HeadTree() const { return FHeadTree.get(); }
   THeadTreeNode* LeafOfColumn(Integer DataCol) const;
@@ -1171,6 +1264,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   virtual void InternalLayout();
   virtual TDBGridColumnsEh* CreateColumns();
   virtual TColumnDefValuesEh* CreateColumnDefValues();
+  virtual TDBGridEhScrollBar* CreateScrollBar(TScrollBarKind Kind);
 
   // Painters of the fixed areas.
   void DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, Integer DY);
@@ -1236,6 +1330,12 @@ class TCustomDBGridEh : public TCustomGridEh {
   std::unique_ptr<TDBGridEhSumList> FSumList;
   bool FSelfChangingFooterFont = false;
   void FooterFontChanged();
+  // Scroll bars and the indicator title.
+  std::unique_ptr<TDBGridEhScrollBar> FHorzScrollBar;
+  std::unique_ptr<TDBGridEhScrollBar> FVertScrollBar;
+  std::unique_ptr<TDBGridEhIndicatorTitle> FIndicatorTitle;
+  TScrollBarVisibleModeEh FLastVertVisibleMode = sbAutoShowEh;
+  bool FVertBarShown = false;
   // Multi-line titles.
   bool FUseMultiTitle = false;
   Integer FVTitleMargin = 10;

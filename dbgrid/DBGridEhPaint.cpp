@@ -171,8 +171,17 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
     DrawIndicatorCell(vk == raDataEh ? dataRow : -1, R, DX, DY);
   } else if (vk == raTitleEh) {
     if (hk == caIndicatorEh || !column) {
-      c->Brush()->SetColor(FixedColor());
+      TColor bg = FixedColor();
+      if (hk == caIndicatorEh) HighlightFixedCell(FSelection->SelectionType() == gstAll, c->Font(), bg, hk, vk);
+      c->Brush()->SetColor(bg);
       c->FillRect(R);
+      if (hk == caIndicatorEh && FIndicatorTitle->ShowDropDownSign()) {
+        // The drop-down sign: a small solid triangle, 7, 5, 3 and 1 pixels.
+        Integer shift = FIndicatorTitle->Pressed() && FTitlePressed ? 1 : 0;
+        Integer x = (R.Left + R.Right - 7) / 2 + shift, y = (R.Top + R.Bottom - 4) / 2 + shift;
+        c->Brush()->SetColor(clBlack);
+        for (Integer i = 0; i < 4; ++i) c->FillRect(TRect(x + i, y + i, x + 7 - i, y + i + 1));
+      }
     } else {
       DrawTitle(dataCol, R, AState, DX, DY);
     }
