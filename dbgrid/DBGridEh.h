@@ -19,6 +19,7 @@
 #include "GridsEh.h"
 #include "StdCtrls.h"
 #include "ToolCtrlsEh.h"
+#include "StdCtrls.h"
 
 class TCustomDBGridEh;
 class TColumnEh;
@@ -466,6 +467,10 @@ class TColumnFootersEh : public TCollection {
   TColumnEh* FColumn;
 };
 
+// The text of a footer's sum, average or count: the footer's display
+// format, else the field's, else by the field's type.
+String FooterAggregateText(TColumnFooterEh* Footer, TField* Field, Currency Value);
+
 // The aggregates behind the footers of one grid.
 class TDBGridEhSumList : public TDBSumListProducer {
   TOVANI_CLASS(TDBGridEhSumList, TDBSumListProducer)
@@ -759,6 +764,9 @@ class TGridDataLinkEh : public TDataLink {
 // rows are ordered by the dataset's bookmark comparison (view order).
 
 enum TDBGridEhSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
+// What the user may do to the records through the grid.
+enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh };
+using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
 using TDBGridEhAllowedSelections = TSet<TDBGridEhSelectionType>;
 
 extern const char* const SSelectionRectErrorEh;
@@ -879,6 +887,25 @@ class TDBGridEhSelection : public TObject {
 
 using TGetBtnEhParamsEvent = std::function<void(TObject* Sender, TColumnEh* Column, TFont* AFont,
                                                 TColor& Background, TSortMarkerEh& SortMarker, bool IsDown)>;
+// The parameters of one data cell, filled per cell and handed to the
+// cell-parameter events, which may change what the cell shows.
+class TColCellParamsEh : public TObject {
+  TOVANI_CLASS(TColCellParamsEh, TObject)
+ public:
+  TAlignment Alignment = taLeftJustify;
+  TColor Background = clWindow;
+  TCheckBoxState CheckState = cbUnchecked;
+  Integer Col = -1;
+  TFont* Font = nullptr;   // not owned
+  Integer ImageIndex = -1;
+  bool ReadOnly = false;
+  Integer Row = -1;
+  TGridDrawState State;
+  String Text;
+};
+
+using TGetCellEhParamsEvent =
+    std::function<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
 using TGetFooterParamsEvent =
     std::function<void(TObject* Sender, Integer DataCol, Integer Row, TColumnEh* Column, TFont* AFont,
                        TColor& Background, TAlignment& Alignment, TGridDrawState State, String& Text)>;
@@ -1023,6 +1050,8 @@ class TCustomDBGridEh : public TCustomGridEh {
   // selection object; the base grid's cell block stays TCustomGridEh::Selection().
   TDBGridEhSelection* Selection() const { return FSelection.get(); }
   TBookmarkListEh* SelectedRows() const { return FBookmarks.get(); }
+  TDBGridEhAllowedOperations AllowedOperations() const { return FAllowedOperations; }
+  void SetAllowedOperations(TDBGridEhAllowedOperations v) { FAllowedOperations = v; }
   TDBGridEhAllowedSelections AllowedSelections() const { return FAllowedSelections; }
   void SetAllowedSelections(TDBGridEhAllowedSelections v);
   // Whether the user may create a selection of this kind now.
@@ -1032,6 +1061,10 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Repaints the selected area and the current row.
   virtual void InvalidateSelection();
   TNotifyEvent OnSelectionChanged;
+
+  // Cell parameters of data cells (colours and font per record).
+  virtual void GetCellParams(TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State);
+  TGetCellEhParamsEvent OnGetCellParams;
 
   TNotifyEvent OnColEnter, OnColExit;
 
@@ -1293,6 +1326,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   friend class TDBGridEhSelectionCols;
   friend class TDBGridEhSelection;
   TDBGridEhAllowedSelections FAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  TDBGridEhAllowedOperations FAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
   std::unique_ptr<TBookmarkListEh> FBookmarks{std::make_unique<TBookmarkListEh>(this)};
   std::unique_ptr<TDBGridEhSelection> FSelection{std::make_unique<TDBGridEhSelection>(this)};
   friend class TDBGridInplaceEdit;

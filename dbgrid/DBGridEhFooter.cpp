@@ -270,6 +270,41 @@ String Int64Text(Int64 v) {
 
 }   // namespace
 
+String FooterAggregateText(TColumnFooterEh* Footer, TField* Field, Currency Value) {
+  const String& fmt = Footer->DisplayFormat();
+  if (Footer->ValueType() == fvtCount) {
+    double n = Value.ToDouble();
+    if (!fmt.empty()) return FormatFloat(fmt, n);
+    return FloatToStr(n);
+  }
+  if (!Field) return "0";
+  auto* numeric = dynamic_cast<TNumericField*>(Field);
+  String fieldFmt = numeric ? numeric->DisplayFormat() : String();
+  switch (Field->DataType()) {
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
+      if (!fmt.empty()) return FormatFloat(fmt, Value.ToDouble());
+      if (!fieldFmt.empty()) return FormatFloat(fieldFmt, Value.ToDouble());
+      return Int64Text(Value.Trunc());
+    case ftFloat: case ftCurrency: {
+      if (!fmt.empty()) return FormatFloat(fmt, Value.ToDouble());
+      if (!fieldFmt.empty()) return FormatFloat(fieldFmt, Value.ToDouble());
+      auto* ff = dynamic_cast<TFloatField*>(Field);
+      Integer precision = ff ? ff->Precision() : 15;
+      if (ff && ff->Currency())
+        return FloatToStrF(Value.ToDouble(), ffCurrency, precision, FormatSettings().CurrencyDecimals);
+      return FloatToStrF(Value.ToDouble(), ffGeneral, precision, 0);
+    }
+    case ftBCD: case ftFMTBcd: {
+      if (!fmt.empty()) return FormatFloat(fmt, Value.ToDouble());
+      if (!fieldFmt.empty()) return FormatCurr(fieldFmt, Value);
+      auto* bf = dynamic_cast<TBCDField*>(Field);
+      if (bf && bf->Currency()) return CurrToStrF(Value, ffCurrency, FormatSettings().CurrencyDecimals);
+      return CurrToStrF(Value, ffGeneral, 0);
+    }
+    default: return "0";
+  }
+}
+
 String TCustomDBGridEh::GetFooterValue(Integer Row, TColumnEh* Column) {
   TColumnFooterEh* footer = Column->GetFooterForRow(Row);
   TDataSet* ds = FDataLink->DataSet();
@@ -282,39 +317,11 @@ String TCustomDBGridEh::GetFooterValue(Integer Row, TColumnEh* Column) {
       if (!f) return text;
       TDBSum* item = FSumList->SumCollection()->FindSumItem(footer->ValueType() == fvtSum ? goSum : goAvg,
                                                             f->FieldName());
-      Currency value = item ? item->AggregateValue() : Currency();
-      const String& fmt = footer->DisplayFormat();
-      auto* numeric = dynamic_cast<TNumericField*>(f);
-      String fieldFmt = numeric ? numeric->DisplayFormat() : String();
-      switch (f->DataType()) {
-        case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
-          if (!fmt.empty()) return FormatFloat(fmt, value.ToDouble());
-          if (!fieldFmt.empty()) return FormatFloat(fieldFmt, value.ToDouble());
-          return Int64Text(value.Trunc());
-        case ftFloat: case ftCurrency: {
-          if (!fmt.empty()) return FormatFloat(fmt, value.ToDouble());
-          if (!fieldFmt.empty()) return FormatFloat(fieldFmt, value.ToDouble());
-          auto* ff = dynamic_cast<TFloatField*>(f);
-          Integer precision = ff ? ff->Precision() : 15;
-          if (ff && ff->Currency())
-            return FloatToStrF(value.ToDouble(), ffCurrency, precision, FormatSettings().CurrencyDecimals);
-          return FloatToStrF(value.ToDouble(), ffGeneral, precision, 0);
-        }
-        case ftBCD: case ftFMTBcd: {
-          if (!fmt.empty()) return FormatFloat(fmt, value.ToDouble());
-          if (!fieldFmt.empty()) return FormatCurr(fieldFmt, value);
-          auto* bf = dynamic_cast<TBCDField*>(f);
-          if (bf && bf->Currency()) return CurrToStrF(value, ffCurrency, FormatSettings().CurrencyDecimals);
-          return CurrToStrF(value, ffGeneral, 0);
-        }
-        default: return text;
-      }
+      return FooterAggregateText(footer, f, item ? item->AggregateValue() : Currency());
     }
     case fvtCount: {
       TDBSum* item = FSumList->SumCollection()->FindSumItem(goCount, String());
-      double n = item ? item->AggregateValue().ToDouble() : 0;
-      if (!footer->DisplayFormat().empty()) return FormatFloat(footer->DisplayFormat(), n);
-      return FloatToStr(n);
+      return FooterAggregateText(footer, nullptr, item ? item->AggregateValue() : Currency());
     }
     case fvtFieldValue:
       if (ds && ds->Active() && !footer->FieldName().empty())

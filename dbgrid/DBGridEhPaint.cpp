@@ -374,6 +374,7 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
     }
     String text = col->DisplayText();
     TGridDrawState st = State;
+    GetCellParams(col, c->Font(), background, st);
     if (HighlightDataCell(DataCol, DataRow, c->Font(), background, st)) st += gdSelected;
     c->Brush()->SetColor(background);
     if (DefaultDrawing())
@@ -404,3 +405,8 @@ void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGri
   }
   if (OnDrawFooterCell) OnDrawFooterCell(this, DataCol, Row, col, R, State);
 }
+
+void TCustomDBGridEh::GetCellParams(TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State) {
+  if (OnGetCellParams) OnGetCellParams(this, Column, AFont, Background, State);
+}
+TOVANI_IMPLEMENT_CLASS(TColCellParamsEh, TObject)

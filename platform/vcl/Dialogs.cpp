@@ -15,6 +15,10 @@ TOVANI_IMPLEMENT_ENUM_INFO(TMsgDlgBtn, "mbYes", "mbNo", "mbOK", "mbCancel", "mbA
 namespace {
 
 thread_local HHOOK ButtonHook = nullptr;
+// Set while MessageDlg shows Yes, No and All: a message box has no such
+// set, so the abort-retry-ignore box (which Esc cannot dismiss) is shown
+// with those three captions.
+thread_local bool YesNoAllBox = false;
 
 // Renames the buttons of the message box about to be activated.
 LRESULT CALLBACK ButtonTextHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -27,6 +31,14 @@ LRESULT CALLBACK ButtonTextHook(int code, WPARAM wParam, LPARAM lParam) {
                  {IDABORT, u"中止"}, {IDRETRY, u"重试"}, {IDIGNORE, u"忽略"}, {IDHELP, u"帮助"}};
     for (const auto& n : names)
       if (HWND b = GetDlgItem(dlg, n.Id)) SetWindowTextW(b, reinterpret_cast<LPCWSTR>(n.Text));
+    if (YesNoAllBox) {
+      static const struct {
+        int Id;
+        const char16_t* Text;
+      } yesNoAll[] = {{IDABORT, u"是"}, {IDRETRY, u"否"}, {IDIGNORE, u"全部"}};
+      for (const auto& n : yesNoAll)
+        if (HWND b = GetDlgItem(dlg, n.Id)) SetWindowTextW(b, reinterpret_cast<LPCWSTR>(n.Text));
+    }
     // Other hooks of the thread (tests watching for the box) still see it.
     LRESULT r = CallNextHookEx(nullptr, code, wParam, lParam);
     HHOOK h = ButtonHook;
@@ -70,6 +82,19 @@ Integer MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Button
   (void)HelpCtx;
   String caption = captions[DlgType] ? String(captions[DlgType]) : (Application ? Application->Title() : String());
   HWND owner = Application ? Application->ActiveFormHandle() : nullptr;
+  if (Buttons.Contains(mbAll) && yes && no && !cancel) {
+    flags = icons[DlgType] | MB_ABORTRETRYIGNORE | (Buttons.Contains(mbHelp) ? MB_HELP : 0);
+    YesNoAllBox = true;
+    Integer r;
+    try {
+      r = ShowMessageBox(owner, Msg, caption, flags);
+    } catch (...) {
+      YesNoAllBox = false;
+      throw;
+    }
+    YesNoAllBox = false;
+    return r == IDABORT ? mrYes : r == IDRETRY ? mrNo : r == IDIGNORE ? mrAll : r;
+  }
   return ShowMessageBox(owner, Msg, caption, flags);
 }
 

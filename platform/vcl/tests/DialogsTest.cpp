@@ -77,6 +77,24 @@ TEST(Dialogs, MessageDlgHasChineseButtonsAndAnswersThePressedOne) {
   }
 }
 
+TEST(Dialogs, MessageDlgWithYesNoAllShowsThreeButtons) {
+  struct Case {
+    int Button;
+    Integer Result;
+  } cases[] = {{IDABORT, mrYes}, {IDRETRY, mrNo}, {IDIGNORE, mrAll}};
+  for (const Case& c : cases) {
+    DialogAnswer answer([&](HWND d) { Press(d, c.Button); });
+    EXPECT_EQ(MessageDlg("忽略错误？", mtError, TMsgDlgButtons{mbYes, mbNo, mbAll}), c.Result);
+    EXPECT_TRUE(DialogAnswer::Saw("是"));
+    EXPECT_TRUE(DialogAnswer::Saw("否"));
+    EXPECT_TRUE(DialogAnswer::Saw("全部"));
+  }
+  // The next box has its ordinary captions again.
+  DialogAnswer answer([](HWND d) { Press(d, IDRETRY); });
+  EXPECT_EQ(MessageDlg("重试？", mtError, TMsgDlgButtons{mbRetry, mbCancel}), mrRetry);
+  EXPECT_TRUE(DialogAnswer::Saw("重试"));
+}
+
 TEST(Dialogs, InputQueryReturnsTheTypedTextOrKeepsTheValue) {
   String value = "旧密码";
   {
