@@ -764,9 +764,6 @@ class TGridDataLinkEh : public TDataLink {
 // rows are ordered by the dataset's bookmark comparison (view order).
 
 enum TDBGridEhSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
-// What the user may do to the records through the grid.
-enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh };
-using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
 using TDBGridEhAllowedSelections = TSet<TDBGridEhSelectionType>;
 
 extern const char* const SSelectionRectErrorEh;
@@ -1050,8 +1047,6 @@ class TCustomDBGridEh : public TCustomGridEh {
   // selection object; the base grid's cell block stays TCustomGridEh::Selection().
   TDBGridEhSelection* Selection() const { return FSelection.get(); }
   TBookmarkListEh* SelectedRows() const { return FBookmarks.get(); }
-  TDBGridEhAllowedOperations AllowedOperations() const { return FAllowedOperations; }
-  void SetAllowedOperations(TDBGridEhAllowedOperations v) { FAllowedOperations = v; }
   TDBGridEhAllowedSelections AllowedSelections() const { return FAllowedSelections; }
   void SetAllowedSelections(TDBGridEhAllowedSelections v);
   // Whether the user may create a selection of this kind now.
@@ -1326,7 +1321,6 @@ class TCustomDBGridEh : public TCustomGridEh {
   friend class TDBGridEhSelectionCols;
   friend class TDBGridEhSelection;
   TDBGridEhAllowedSelections FAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
-  TDBGridEhAllowedOperations FAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
   std::unique_ptr<TBookmarkListEh> FBookmarks{std::make_unique<TBookmarkListEh>(this)};
   std::unique_ptr<TDBGridEhSelection> FSelection{std::make_unique<TDBGridEhSelection>(this)};
   friend class TDBGridInplaceEdit;

@@ -72,50 +72,49 @@ void PutLE32(String& out, int32_t v) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// TGridViewKeeperEh
+// The grid's view around dataset-wide work
 
-TGridViewKeeperEh::TGridViewKeeperEh(TCustomDBGridEh* Grid, bool DisableControls) {
-  TDataSet* ds = GridDataSet(Grid);
-  if (!ds || !ds->Active()) return;
-  FDataSet = ds;
-  if (DisableControls) {
+namespace {
+
+// Keeps the grid's visible window of records and its current record while
+// dataset-wide work moves the cursor, with the dataset's controls disabled
+// so that no control repaints per record; both are undone at the end, also
+// when an error passes.
+class TGridViewKeeperEh {
+ public:
+  explicit TGridViewKeeperEh(TCustomDBGridEh* Grid) : FGrid(Grid) {
+    TDataSet* ds = GridDataSet(Grid);
+    if (!ds || !ds->Active()) return;
+    FDataSet = ds;
     ds->DisableControls();
-    FDisabled = true;
+    try {
+      Grid->SaveViewPosition();
+    } catch (...) {
+      ds->EnableControls();
+      throw;
+    }
   }
-  TGridDataLinkEh* link = Grid->DataLink();
-  if (link->Active() && link->RecordCount() > 0 && link->DataSet() == ds) {
-    FActive = link->ActiveRecord();
-    FCount = link->RecordCount();
-    link->SetActiveRecord(0);
-    FTop = ds->GetBookmark();
-    link->SetActiveRecord(FActive);
+  ~TGridViewKeeperEh() {
+    if (!FDataSet) return;
+    try {
+      Restore();
+    } catch (...) {
+      // The error that ended the work is the one the user sees.
+    }
+    FDataSet->EnableControls();
   }
-  FCurrent = ds->GetBookmark();
-}
+  TGridViewKeeperEh(const TGridViewKeeperEh&) = delete;
+  TGridViewKeeperEh& operator=(const TGridViewKeeperEh&) = delete;
+  void Restore() {
+    if (FDataSet && FDataSet->Active()) FGrid->RestoreViewPosition();
+  }
 
-void TGridViewKeeperEh::Restore() {
-  if (!FDataSet || !FDataSet->Active() || FCurrent.empty()) return;
-  // The old top record goes to the top of the window again: moving to the
-  // last record of the old window from it scrolls it to the top; then back
-  // to the old current row.
-  if (!FTop.empty() && FDataSet->BookmarkValid(FTop)) {
-    FDataSet->GotoBookmark(FTop);
-    FDataSet->MoveBy(FCount - 1);
-    FDataSet->MoveBy(FActive - (FCount - 1));
-  }
-  if (FDataSet->BookmarkValid(FCurrent) && FDataSet->CompareBookmarks(FDataSet->GetBookmark(), FCurrent) != 0)
-    FDataSet->GotoBookmark(FCurrent);
-}
+ private:
+  TCustomDBGridEh* FGrid;
+  TDataSet* FDataSet = nullptr;
+};
 
-TGridViewKeeperEh::~TGridViewKeeperEh() {
-  if (!FDataSet) return;
-  try {
-    Restore();
-  } catch (...) {
-    // The error that ended the work is the one the user sees.
-  }
-  if (FDisabled) FDataSet->EnableControls();
-}
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // TDBGridEhExport
@@ -206,8 +205,8 @@ TColCellParamsEh* TDBGridEhExport::FillCellParams(TColumnEh* Column) {
   p->Background = Column->Color();
   p->Alignment = Column->Alignment();
   p->ImageIndex = -1;
-  p->Text = Column->DisplayText();
-  p->CheckState = cbUnchecked;
+  p->Text = Column->CellDisplayText();
+  p->CheckState = Column->CellCheckState();
   p->ReadOnly = Column->ReadOnly();
   FGrid->GetCellParams(Column, p->Font, p->Background, TGridDrawState{});
   return p;
@@ -614,11 +613,8 @@ void TDBGridEhImport::ReadRecordRow(const TColumnsEhList& Columns) {
 }
 
 TField* TDBGridEhImport::TargetField(TColumnEh* Column) {
-  TField* f = Column->Field();
-  if (!f || Column->ReadOnly() || FGrid->ReadOnly()) return nullptr;
-  if (f->Lookup()) return ValueField(Column);
-  if (f->ReadOnly() || f->FieldKind() != fkData) return nullptr;
-  return f;
+  if (!Column->CanModifyCell(false)) return nullptr;
+  return ValueField(Column);
 }
 
 bool TDBGridEhImport::StartEdit(TField* Field) {
@@ -829,6 +825,17 @@ void TDBGridEhImportAsText::ReadRecordCell(TColumnEh* Column) {
         f->SetValue(lookup->FieldValues(own->LookupKeyFields()));
       return;
     }
+    TStrings* pick = Column->PickList();
+    TStrings* keys = Column->KeyList();
+    if (pick->Count() > 0 && keys->Count() > 0) {
+      // The text shown goes back to the key it stands for.
+      Integer i = pick->IndexOf(LastString);
+      if (i >= 0 && i < keys->Count())
+        f->SetAsString(keys->Strings(i));
+      else
+        f->Clear();
+      return;
+    }
     f->SetAsString(LastString);
   });
 }
@@ -1015,14 +1022,12 @@ void CutGridSelectionToClipboard(TCustomDBGridEh* Grid, bool WholeGrid) {
 
 namespace {
 
-void ClearSelectedCellsOfRecord(TCustomDBGridEh* Grid, const TColumnsEhList& Columns) {
+void ClearSelectedCellsOfRecord(const TColumnsEhList& Columns) {
   for (Integer i = 0; i < Columns.Count(); ++i) {
     TColumnEh* c = Columns[i];
-    TField* own = c->Field();
-    if (!own || c->ReadOnly() || Grid->ReadOnly()) continue;
-    TField* f = own->Lookup() ? ValueField(c) : own;
-    if (!f || (!own->Lookup() && (f->ReadOnly() || f->FieldKind() != fkData))) continue;
-    TDataSet* ds = f->DataSet();
+    if (!c->CanModifyCell(false)) continue;
+    TField* f = ValueField(c);
+    TDataSet* ds = f ? f->DataSet() : nullptr;
     if (!ds || !ds->CanModify()) continue;
     if (ds->State() != dsEdit && ds->State() != dsInsert) ds->Edit();
     if (ds->State() == dsEdit || ds->State() == dsInsert) f->Clear();
@@ -1060,7 +1065,7 @@ void DeleteGridSelection(TCustomDBGridEh* Grid, bool WholeGrid) {
       TBookmark bottom = sel->Rect()->BottomRow();
       ds->GotoBookmark(sel->Rect()->TopRow());
       while (!ds->Eof()) {
-        ClearSelectedCellsOfRecord(Grid, cols);
+        ClearSelectedCellsOfRecord(cols);
         if (ds->CompareBookmarks(ds->GetBookmark(), bottom) == 0) break;
         ds->Next();
       }
@@ -1070,7 +1075,7 @@ void DeleteGridSelection(TCustomDBGridEh* Grid, bool WholeGrid) {
       TColumnsEhList cols = CopyList(*sel->Columns());
       ds->First();
       while (!ds->Eof()) {
-        ClearSelectedCellsOfRecord(Grid, cols);
+        ClearSelectedCellsOfRecord(cols);
         ds->Next();
       }
       break;

@@ -12,26 +12,6 @@ class TMemoryStreamEh;
 
 using TFooterValues = std::vector<Currency>;
 
-// Keeps the grid's dataset on its current record and the grid's visible
-// window of records while dataset-wide work moves the cursor: the
-// dataset's controls are disabled and, at the end, the window and the
-// current record are put back.
-class TGridViewKeeperEh {
- public:
-  explicit TGridViewKeeperEh(TCustomDBGridEh* Grid, bool DisableControls = true);
-  ~TGridViewKeeperEh();
-  TGridViewKeeperEh(const TGridViewKeeperEh&) = delete;
-  TGridViewKeeperEh& operator=(const TGridViewKeeperEh&) = delete;
-  // Back to the saved window and record now (also done at the end).
-  void Restore();
-
- private:
-  TDataSet* FDataSet = nullptr;
-  TBookmark FTop, FCurrent;
-  Integer FActive = 0, FCount = 0;
-  bool FDisabled = false;
-};
-
 // ---------------------------------------------------------------------------
 // Export.
 

@@ -339,6 +339,17 @@ TEST_F(ImpExpFixture, TextImportShapes) {
   EXPECT_EQ(Data->State(), dsBrowse);
 }
 
+TEST_F(ImpExpFixture, KeyListColumnsStoreTheKeyOfTheText) {
+  TColumnEh* qty = Col("Qty");
+  qty->PickList()->SetText("一\n二\n三");
+  qty->KeyList()->SetText("10\n20\n30");
+  Grid->Selection()->Columns()->SelectColumn(qty, false);
+  Import<TDBGridEhImportAsText>("三\r\n四\r\n一");
+  EXPECT_EQ(Column("Qty"), (std::vector<String>{"30", "", "10", "8", "10", "12"}));
+  // And out again as the texts shown.
+  EXPECT_EQ(Export<TDBGridEhExportAsText>(false), "Qty\r\n三\r\n\r\n一\r\n\r\n一\r\n");
+}
+
 TEST_F(ImpExpFixture, RejectedValuesAskYesNoOrAll) {
   Grid->SetSelectedIndex(2);   // Qty, then Price
   const String input = "x\t1\r\ny\t2\r\nz\t3\r\n";
