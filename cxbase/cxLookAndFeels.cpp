@@ -2,30 +2,81 @@
 
 #include <algorithm>
 
+#include "Streaming.h"
+#include "SysUtils.h"
+
+TOVANI_IMPLEMENT_ENUM_INFO(TcxLookAndFeelKind, "lfFlat", "lfStandard", "lfUltraFlat", "lfOffice11")
+TOVANI_IMPLEMENT_ENUM_INFO(TcxLookAndFeelValue, "lfvKind", "lfvNativeStyle", "lfvSkinName")
+
 TOVANI_IMPLEMENT_CLASS(TcxLookAndFeel, TcxInterfacedPersistent)
+TOVANI_PUBLISHED(TcxLookAndFeel) {
+  Property("AssignedValues", &TcxLookAndFeel::AssignedValues, &TcxLookAndFeel::SetAssignedValues).Stored(false);
+  Property("Kind", &TcxLookAndFeel::Kind, &TcxLookAndFeel::SetKind).Stored(&TcxLookAndFeel::IsKindStored);
+  Property("NativeStyle", &TcxLookAndFeel::NativeStyle, &TcxLookAndFeel::SetNativeStyle)
+      .Stored(&TcxLookAndFeel::IsNativeStyleStored);
+  Property("SkinName", &TcxLookAndFeel::SkinName, &TcxLookAndFeel::SetSkinName)
+      .Stored(&TcxLookAndFeel::IsSkinNameStored);
+}
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxLookAndFeelController, TComponent)
+TOVANI_PUBLISHED(TcxLookAndFeelController) {
+  Property("Kind", &TcxLookAndFeelController::Kind, &TcxLookAndFeelController::SetKind).Default(lfUltraFlat);
+  Property("NativeStyle", &TcxLookAndFeelController::NativeStyle, &TcxLookAndFeelController::SetNativeStyle)
+      .Default(false);
+  Property("SkinName", &TcxLookAndFeelController::SkinName, &TcxLookAndFeelController::SetSkinName)
+      .Stored([](TObject* c) { return !static_cast<TcxLookAndFeelController*>(c)->SkinName().empty(); });
+}
+
+namespace {
+TcxLookAndFeel*& RootInstance() {
+  static TcxLookAndFeel* root = nullptr;
+  return root;
+}
+}  // namespace
 
 TcxLookAndFeel* cxRootLookAndFeel() {
   // Lives to the end of the program: controls freed at exit still unhook.
-  static TcxLookAndFeel* root = new TcxLookAndFeel(TcxLookAndFeel::TRootTag{});
+  TcxLookAndFeel*& root = RootInstance();
+  if (!root) root = new TcxLookAndFeel(TcxLookAndFeel::TRootTag{});
   return root;
 }
 
 TcxLookAndFeel::TcxLookAndFeel(TRootTag) : TcxInterfacedPersistent(nullptr), FIsRoot(true) {
-  FAssignedValues = {lfvKind, lfvNativeStyle, lfvSkinName};
+  FCurrent.Painter = PainterForObjectKinds(0);
+  FPaletteNotifier = std::make_unique<TcxSystemPaletteChangedNotifier>(false);
+  FPaletteNotifier->OnPaletteChanged = [this] { NotifyNativeStyleChanged(); };
+  FThemeNotificator = std::make_unique<TdxThemeChangedNotificator>();
+  FThemeNotificator->OnThemeChanged = [this] { NotifyNativeStyleChanged(); };
 }
 
 TcxLookAndFeel::TcxLookAndFeel(TPersistent* AOwner) : TcxInterfacedPersistent(AOwner) {
-  cxRootLookAndFeel()->RegisterChangeListener(this);
+  FPaletteNotifier = std::make_unique<TcxSystemPaletteChangedNotifier>(false);
+  FPaletteNotifier->OnPaletteChanged = [this] { NotifyNativeStyleChanged(); };
+  // The painter in effect depends on whether visual styles are active.
+  FThemeNotificator = std::make_unique<TdxThemeChangedNotificator>();
+  FThemeNotificator->OnThemeChanged = [this] { NotifyNativeStyleChanged(); };
+  TcxLookAndFeel* root = cxRootLookAndFeel();
+  root->RegisterChangeListener(this);
+  FCurrent.Kind = GetEffectiveKind();
+  FCurrent.NativeStyle = GetEffectiveNativeStyle();
+  FCurrent.SkinName = GetEffectiveSkinName();
+  if (!FCurrent.NativeStyle) FSkinPainter = GetEffectiveSkinPainter();
+  FCurrent.Painter = PainterForObjectKinds(0);
 }
 
 TcxLookAndFeel::~TcxLookAndFeel() {
+  cxStylePainterRegistry()->DetachListener(this);
+  FPaletteNotifier.reset();
+  FThemeNotificator.reset();
   // Listeners drop this look-and-feel (dependents fall back to the root);
-  // they cannot change the list while it is walked.
+  // the list stays as it is while it is walked.
   FDestroying = true;
   const std::vector<IcxLookAndFeelChangeListener*> listeners = FListeners;
   for (IcxLookAndFeelChangeListener* l : listeners) l->MasterLookAndFeelDestroying(this);
+  FDestroying = false;
   FListeners.clear();
   if (TcxLookAndFeel* m = EffectiveMaster()) m->UnregisterChangeListener(this);
+  if (FIsRoot && RootInstance() == this) RootInstance() = nullptr;
 }
 
 TcxLookAndFeel* TcxLookAndFeel::EffectiveMaster() const {
@@ -33,72 +84,146 @@ TcxLookAndFeel* TcxLookAndFeel::EffectiveMaster() const {
   return FMaster ? FMaster : cxRootLookAndFeel();
 }
 
-void TcxLookAndFeel::RegisterChangeListener(IcxLookAndFeelChangeListener* AListener) {
-  if (AListener && std::find(FListeners.begin(), FListeners.end(), AListener) == FListeners.end())
-    FListeners.push_back(AListener);
+// ---------------------------------------------------------------------------
+// Values in effect
+
+TcxLookAndFeelKind TcxLookAndFeel::GetEffectiveKind() const {
+  if (FAssignedValues.Contains(lfvKind)) return FAssigned.Kind;
+  if (TcxLookAndFeel* m = EffectiveMaster()) return m->Kind();
+  return lfUltraFlat;
 }
 
-void TcxLookAndFeel::UnregisterChangeListener(IcxLookAndFeelChangeListener* AListener) {
-  if (FDestroying) return;
-  FListeners.erase(std::remove(FListeners.begin(), FListeners.end(), AListener), FListeners.end());
+bool TcxLookAndFeel::GetEffectiveNativeStyle() const {
+  if (FAssignedValues.Contains(lfvNativeStyle)) return FAssigned.NativeStyle;
+  if (TcxLookAndFeel* m = EffectiveMaster()) return m->NativeStyle();
+  return false;
 }
 
-void TcxLookAndFeel::MasterLookAndFeelDestroying(TcxLookAndFeel* Sender) {
-  if (Sender != FMaster) return;
-  // Back to the root, without unregistering from the master that goes away.
-  FMaster = nullptr;
-  if (FIsRoot) return;
-  cxRootLookAndFeel()->RegisterChangeListener(this);
-  Changed({lfvKind, lfvNativeStyle, lfvSkinName});
+String TcxLookAndFeel::GetEffectiveSkinName() const {
+  if (FAssignedValues.Contains(lfvSkinName)) return FAssigned.SkinName;
+  if (TcxLookAndFeel* m = EffectiveMaster()) return m->SkinName();
+  return String();
 }
 
-TcxLookAndFeelKind TcxLookAndFeel::Kind() const {
-  if (FAssignedValues.Contains(lfvKind) || !EffectiveMaster()) return FKind;
-  return EffectiveMaster()->Kind();
+TcxLookAndFeelPainterClass TcxLookAndFeel::GetEffectiveSkinPainter() const {
+  TcxLookAndFeelPainterClass painter = nullptr;
+  if (FAssignedValues.Contains(lfvSkinName)) FindSkinPainter(FAssigned.SkinName, painter);
+  else if (TcxLookAndFeel* m = EffectiveMaster()) m->FindSkinPainter(m->SkinName(), painter);
+  return painter;
 }
 
-bool TcxLookAndFeel::NativeStyle() const {
-  if (FAssignedValues.Contains(lfvNativeStyle) || !EffectiveMaster()) return FNativeStyle;
-  return EffectiveMaster()->NativeStyle();
+bool TcxLookAndFeel::FindSkinPainter(const String& AName, TcxLookAndFeelPainterClass& APainter) const {
+  APainter = nullptr;
+  return !AName.empty() && cxStylePainterRegistry()->FindPainter(AName, APainter);
 }
 
-String TcxLookAndFeel::SkinName() const {
-  if (FAssignedValues.Contains(lfvSkinName) || !EffectiveMaster()) return FSkinName;
-  return EffectiveMaster()->SkinName();
+TcxLookAndFeelPainterClass TcxLookAndFeel::PainterForObjectKinds(TdxThemeObjectKinds AKinds) const {
+  if (GetEffectiveNativeStyle() && dxVisualStylesEnabled(AKinds)) return cxNativePainter();
+  if (FSkinPainter) return FSkinPainter;
+  return cxPainterOfKind(GetEffectiveKind());
 }
+
+TcxLookAndFeelPainterClass TcxLookAndFeel::PainterForObjectType(TdxThemeObjectKind AKind) const {
+  if (GetEffectiveNativeStyle() && dxCanUseTheme(AKind)) return cxNativePainter();
+  if (FSkinPainter) return FSkinPainter;
+  return cxPainterOfKind(GetEffectiveKind());
+}
+
+TcxLookAndFeelPainterClass TcxLookAndFeel::PainterForObjectType(const String& AObjectType) const {
+  static const char* const names[dxThemeObjectKindCount] = {
+      "Button",  "Clock",      "ComboBox", "Edit",     "ExplorerBar", "Header",  "ListBox",  "ListView", "Menu",
+      "Page",    "Progress",   "Rebar",    "ScrollBar", "Spin",       "StartPanel", "Status", "Tab",      "TaskBand",
+      "TaskBar", "ToolBar",    "ToolTip",  "TrackBar", "TrayNotify",  "TreeView", "Window"};
+  for (int k = 0; k < dxThemeObjectKindCount; ++k)
+    if (AnsiCompareText(AObjectType, names[k]) == 0) return PainterForObjectType(TdxThemeObjectKind(k));
+  return PainterForObjectKinds(0);
+}
+
+// ---------------------------------------------------------------------------
+// Setters and announcements
 
 void TcxLookAndFeel::SetKind(TcxLookAndFeelKind Value) {
-  TcxLookAndFeelKind old = Kind();
-  FKind = Value;
+  const TcxLookAndFeelKind old = GetEffectiveKind();
   FAssignedValues.Include(lfvKind);
-  if (old != Value) Changed({lfvKind});
+  FAssigned.Kind = Value;
+  if (GetEffectiveKind() != old) AnnounceChanges({lfvKind});
 }
 
 void TcxLookAndFeel::SetNativeStyle(bool Value) {
-  bool old = NativeStyle();
-  FNativeStyle = Value;
+  const bool old = GetEffectiveNativeStyle();
   FAssignedValues.Include(lfvNativeStyle);
-  if (old != Value) Changed({lfvNativeStyle});
+  FAssigned.NativeStyle = Value;
+  if (GetEffectiveNativeStyle() != old) AnnounceChanges({lfvNativeStyle});
 }
 
 void TcxLookAndFeel::SetSkinName(const String& Value) {
-  String old = SkinName();
-  FSkinName = Value;
+  const String old = GetEffectiveSkinName();
   FAssignedValues.Include(lfvSkinName);
-  if (old != Value) Changed({lfvSkinName});
+  FAssigned.SkinName = Value;
+  if (GetEffectiveSkinName() != old) AnnounceChanges({lfvSkinName});
 }
 
 void TcxLookAndFeel::SetAssignedValues(TcxLookAndFeelValues Value) {
-  if (FIsRoot || Value == FAssignedValues) return;
-  TcxLookAndFeelKind kind = Kind();
-  bool native = NativeStyle();
-  String skin = SkinName();
+  if (Value == FAssignedValues) return;
+  RememberState();
   FAssignedValues = Value;
+  CheckStateChanges();
+}
+
+void TcxLookAndFeel::RememberState() {
+  FPrevious.Kind = FCurrent.Kind;
+  FPrevious.NativeStyle = FCurrent.NativeStyle;
+  FPrevious.SkinName = FCurrent.SkinName;
+}
+
+void TcxLookAndFeel::CheckStateChanges() {
   TcxLookAndFeelValues changed;
-  if (kind != Kind()) changed.Include(lfvKind);
-  if (native != NativeStyle()) changed.Include(lfvNativeStyle);
-  if (skin != SkinName()) changed.Include(lfvSkinName);
-  if (!changed.Empty()) Changed(changed);
+  if (GetEffectiveKind() != FPrevious.Kind) changed.Include(lfvKind);
+  if (GetEffectiveNativeStyle() != FPrevious.NativeStyle) changed.Include(lfvNativeStyle);
+  if (GetEffectiveSkinName() != FPrevious.SkinName) changed.Include(lfvSkinName);
+  AnnounceChanges(changed);
+}
+
+void TcxLookAndFeel::UpdateCurrentState() {
+  FCurrent.Kind = GetEffectiveKind();
+  FCurrent.NativeStyle = GetEffectiveNativeStyle();
+  FCurrent.SkinName = GetEffectiveSkinName();
+  FSkinPainter = FCurrent.NativeStyle ? nullptr : GetEffectiveSkinPainter();
+  FCurrent.Painter = PainterForObjectKinds(0);
+}
+
+void TcxLookAndFeel::AnnounceChanges(TcxLookAndFeelValues AChangedValues) {
+  if (AChangedValues.Empty() || FDestroying) return;
+  UpdateCurrentState();
+  if (FSkinPainter) cxStylePainterRegistry()->AttachListener(this);
+  else cxStylePainterRegistry()->DetachListener(this);
+  // A listener may unregister itself or others on the way: only those still
+  // registered are told, each once.
+  const std::vector<IcxLookAndFeelChangeListener*> listeners = FListeners;
+  for (IcxLookAndFeelChangeListener* l : listeners)
+    if (HasChangeListener(l)) l->MasterLookAndFeelChanged(this, AChangedValues);
+  if (OnChanged) OnChanged(this, AChangedValues);
+}
+
+void TcxLookAndFeel::NotifyNativeStyleChanged() { AnnounceChanges({lfvNativeStyle}); }
+
+void TcxLookAndFeel::PainterChanged() { AnnounceChanges(cxLookAndFeelValuesAll); }
+
+void TcxLookAndFeel::MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
+  AnnounceChanges(AChangedValues - FAssignedValues);
+}
+
+void TcxLookAndFeel::MasterLookAndFeelDestroying(TcxLookAndFeel* Sender) {
+  if (Sender == FMaster) SetMaster(nullptr);
+}
+
+void TcxLookAndFeel::SetMaster(TcxLookAndFeel* Value) {
+  if (FIsRoot || Value == this || Value == EffectiveMaster()) return;
+  RememberState();
+  if (TcxLookAndFeel* m = EffectiveMaster()) m->UnregisterChangeListener(this);
+  FMaster = Value;
+  if (TcxLookAndFeel* m = EffectiveMaster()) m->RegisterChangeListener(this);
+  CheckStateChanges();
 }
 
 void TcxLookAndFeel::Assign(TPersistent* Source) {
@@ -107,46 +232,76 @@ void TcxLookAndFeel::Assign(TPersistent* Source) {
     TcxInterfacedPersistent::Assign(Source);
     return;
   }
-  FKind = s->FKind;
-  FNativeStyle = s->FNativeStyle;
-  FSkinName = s->FSkinName;
-  TcxLookAndFeelValues values = s->FAssignedValues;
-  FAssignedValues = {};
-  SetAssignedValues(values);
-  Changed({lfvKind, lfvNativeStyle, lfvSkinName});
-}
-
-void TcxLookAndFeel::SetMaster(TcxLookAndFeel* Value) {
-  if (Value == this || Value == FMaster || FIsRoot) return;
-  if (TcxLookAndFeel* m = EffectiveMaster()) m->UnregisterChangeListener(this);
-  FMaster = Value;
-  if (TcxLookAndFeel* m = EffectiveMaster()) m->RegisterChangeListener(this);
-  Changed({lfvKind, lfvNativeStyle, lfvSkinName});
-}
-
-TcxLookAndFeelPainterClass TcxLookAndFeel::ActivePainter() const {
-  if (NativeStyle() && ThemeServices()->ThemesEnabled()) return cxNativePainter();
-  // The Office-2003 look draws in the ultra-flat one it derives from.
-  switch (Kind()) {
-    case lfFlat: return cxFlatPainter();
-    case lfStandard: return cxStandardPainter();
-    default: return cxUltraFlatPainter();
+  RememberState();
+  FAssigned.Kind = s->FAssigned.Kind;
+  FAssigned.NativeStyle = s->FAssigned.NativeStyle;
+  FAssigned.SkinName = s->FAssigned.SkinName;
+  FAssignedValues = s->FAssignedValues;
+  TcxLookAndFeel* master = s->EffectiveMaster();
+  if (!FIsRoot && master != this && master != EffectiveMaster()) {
+    if (TcxLookAndFeel* m = EffectiveMaster()) m->UnregisterChangeListener(this);
+    FMaster = master;
+    if (TcxLookAndFeel* m = EffectiveMaster()) m->RegisterChangeListener(this);
   }
+  CheckStateChanges();
 }
 
-void TcxLookAndFeel::MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
-  // Only the values this object does not assign itself change with the master.
-  TcxLookAndFeelValues changed = AChangedValues - FAssignedValues;
-  if (!changed.Empty()) Changed(changed);
+void TcxLookAndFeel::DefineProperties(TFiler* Filer) {
+  TcxInterfacedPersistent::DefineProperties(Filer);
+  // The skin name once more under its own name: either entry restores it.
+  Filer->DefineProperty(
+      "SkinName", [this](TReader* R) { SetSkinName(R->ReadString()); },
+      [this](TWriter* W) { W->WriteString(FAssigned.SkinName); }, IsSkinNameStored());
 }
 
-void TcxLookAndFeel::Changed(TcxLookAndFeelValues AChangedValues) {
-  if (FDestroying) return;
-  // A listener may unregister itself or others on the way: only those still
-  // registered are told, each once.
-  const std::vector<IcxLookAndFeelChangeListener*> listeners = FListeners;
-  for (IcxLookAndFeelChangeListener* l : listeners)
-    if (std::find(FListeners.begin(), FListeners.end(), l) != FListeners.end())
-      l->MasterLookAndFeelChanged(this, AChangedValues);
-  if (OnChanged) OnChanged(this, AChangedValues);
+// ---------------------------------------------------------------------------
+// Listeners
+
+bool TcxLookAndFeel::HasChangeListener(IcxLookAndFeelChangeListener* AListener) const {
+  return std::find(FListeners.begin(), FListeners.end(), AListener) != FListeners.end();
+}
+
+void TcxLookAndFeel::RegisterChangeListener(IcxLookAndFeelChangeListener* AListener) {
+  if (!AListener || HasChangeListener(AListener)) return;
+  const bool controller = dynamic_cast<TcxLookAndFeelController*>(AListener) != nullptr;
+  if (controller && !FIsRoot) return;
+  FListeners.push_back(AListener);
+  if (controller) ++FControllerCount;
+}
+
+void TcxLookAndFeel::UnregisterChangeListener(IcxLookAndFeelChangeListener* AListener) {
+  if (FDestroying || !HasChangeListener(AListener)) return;
+  std::erase(FListeners, AListener);
+  if (FIsRoot && dynamic_cast<TcxLookAndFeelController*>(AListener) && --FControllerCount == 0)
+    ResetAssignedValues();
+}
+
+// ---------------------------------------------------------------------------
+// Controller
+
+TcxLookAndFeelController::TcxLookAndFeelController(TComponent* AOwner) : TComponent(AOwner) {
+  cxRootLookAndFeel()->RegisterChangeListener(this);
+}
+
+TcxLookAndFeelController::~TcxLookAndFeelController() {
+  if (TcxLookAndFeel* root = RootInstance()) root->UnregisterChangeListener(this);
+}
+
+TcxLookAndFeelKind TcxLookAndFeelController::Kind() const {
+  return RootInstance() ? RootInstance()->Kind() : lfUltraFlat;
+}
+void TcxLookAndFeelController::SetKind(TcxLookAndFeelKind Value) {
+  if (RootInstance()) RootInstance()->SetKind(Value);
+}
+bool TcxLookAndFeelController::NativeStyle() const {
+  return RootInstance() ? RootInstance()->NativeStyle() : false;
+}
+void TcxLookAndFeelController::SetNativeStyle(bool Value) {
+  if (RootInstance()) RootInstance()->SetNativeStyle(Value);
+}
+String TcxLookAndFeelController::SkinName() const {
+  return RootInstance() ? RootInstance()->SkinName() : String();
+}
+void TcxLookAndFeelController::SetSkinName(const String& Value) {
+  if (RootInstance()) RootInstance()->SetSkinName(Value);
 }

@@ -102,6 +102,8 @@ TcxScrollBar::TcxScrollBar(TComponent* AOwner) : TCustomControl(AOwner) {
   FBitmapCanvas = std::make_unique<TcxCanvas>(FBitmap->Canvas());
   FLookAndFeel = std::make_unique<TcxLookAndFeel>(this);
   FLookAndFeel->OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { LookAndFeelUpdated(); };
+  FThemeChangedNotificator = std::make_unique<TdxThemeChangedNotificator>();
+  FThemeChangedNotificator->OnThemeChanged = [this] { VisualStyleChanged(); };
   SetControlStyle({csCaptureMouse, csFramed, csOpaque});
   FTimer = std::make_unique<TcxTimer>();
   FTimer->SetEnabled(false);
@@ -113,6 +115,7 @@ TcxScrollBar::TcxScrollBar(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TcxScrollBar::~TcxScrollBar() {
+  FThemeChangedNotificator.reset();
   FTimer.reset();
   cxInvalidateObjectLinks(this);
 }
@@ -122,7 +125,7 @@ TcxScrollBarViewInfo* TcxScrollBar::ViewInfo() {
   return FViewInfo.get();
 }
 
-TcxLookAndFeelPainterClass TcxScrollBar::Painter() const { return FLookAndFeel->PainterForObjectType("ScrollBar"); }
+TcxLookAndFeelPainterClass TcxScrollBar::Painter() const { return FLookAndFeel->PainterForObjectType(totScrollBar); }
 
 void TcxScrollBar::CalcGeometry() { ViewInfo()->Layout(); }
 

@@ -121,6 +121,7 @@ class TcxScrollBar : public TCustomControl, public IcxLookAndFeelAware {
   TScrollBarInc FSmallChange = 1, FLargeChange = 1;
   bool FUnlimitedTracking = false;
   std::unique_ptr<TcxLookAndFeel> FLookAndFeel;
+  std::unique_ptr<TdxThemeChangedNotificator> FThemeChangedNotificator;
   std::unique_ptr<TBitmap> FBitmap;
   std::unique_ptr<TcxCanvas> FBitmapCanvas;
   std::unique_ptr<TcxScrollBarViewInfo> FViewInfo;

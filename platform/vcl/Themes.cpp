@@ -1,4 +1,6 @@
 #include "Themes.h"
+
+#include <algorithm>
 #include "Controls.h"
 #include "VclUtils.h"
 
@@ -88,6 +90,26 @@ void TThemeServices::UpdateThemes() {
 void TThemeServices::ApplyThemeChange() {
   UpdateThemes();
   if (OnThemeChange) OnThemeChange(this);
+  // A listener may remove itself (or another) while it is told.
+  const auto listeners = FChangeListeners;
+  for (const auto& l : listeners) {
+    const bool stillListed = std::any_of(FChangeListeners.begin(), FChangeListeners.end(),
+                                         [&](const auto& e) { return e.first == l.first; });
+    if (stillListed && l.second) l.second();
+  }
+}
+
+void TThemeServices::AddThemeChangeListener(const void* Owner, std::function<void()> Listener) {
+  for (auto& l : FChangeListeners)
+    if (l.first == Owner) {
+      l.second = std::move(Listener);
+      return;
+    }
+  FChangeListeners.emplace_back(Owner, std::move(Listener));
+}
+
+void TThemeServices::RemoveThemeChangeListener(const void* Owner) {
+  std::erase_if(FChangeListeners, [&](const auto& l) { return l.first == Owner; });
 }
 
 void TThemeServices::DrawElement(HDC DC, const TThemedElementDetails& Details, const TRect& R, const TRect* ClipRect) {

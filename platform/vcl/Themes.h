@@ -10,7 +10,10 @@ extern "C" {
 #include <uxtheme.h>
 }
 #include <vssym32.h>
+#include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 #include "Classes.h"
 #include "Types.h"
 
@@ -71,6 +74,11 @@ class TThemeServices : public TObject {
   // next use and OnThemeChange runs.
   void ApplyThemeChange();
   TNotifyEvent OnThemeChange;
+  // Further listeners of a theme change (libraries that keep theme handles of
+  // their own), told after OnThemeChange in the order they were added. A
+  // listener is keyed by its owner; adding again replaces it.
+  void AddThemeChangeListener(const void* Owner, std::function<void()> Listener);
+  void RemoveThemeChangeListener(const void* Owner);
 
   // The window that receives the desktop's WM_THEMECHANGED.
   HWND WindowHandle() const { return FWindow; }
@@ -82,6 +90,7 @@ class TThemeServices : public TObject {
   bool FUseThemes = false;
   HTHEME FThemes[ThemedElementCount] = {};
   HWND FWindow = nullptr;
+  std::vector<std::pair<const void*, std::function<void()>>> FChangeListeners;
 };
 
 // The program's one instance, made on first use.
