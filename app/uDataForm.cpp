@@ -12,6 +12,7 @@
 #include "Strings.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "cxLookAndFeels.h"
 
 
 TDataForm* DataForm = nullptr;
@@ -176,6 +177,7 @@ void TDataForm::Loaded() {
   BindComponent(this, "Query", Query);
   BindComponent(this, "d_OP", d_OP);
   BindComponent(this, "ImageList1", ImageList1);
+  BindComponent(this, "cxLookAndFeelController1", cxLookAndFeelController1);
 }
 
 void TDataForm::connBeforeConnect(TObject* Sender) {

@@ -37,4 +37,7 @@ object DataForm: TDataForm
   end
   object ImageList1: TImageList
   end
+  object cxLookAndFeelController1: TcxLookAndFeelController
+    NativeStyle = True
+  end
 end

@@ -14,6 +14,7 @@ class TADOConnection;
 class TADODataSet;
 class TADOQuery;
 class TImageList;
+class TcxLookAndFeelController;
 
 // The shared data module: the one connection to data.mdb beside the
 // program, the logged-in user, a scratch query and the operation list.
@@ -43,6 +44,9 @@ class TDataForm : public TDataModule {
   TADODataSet* d_OP = nullptr;
   // The toolbar and menu pictures of every window.
   TImageList* ImageList1 = nullptr;
+  // Native style for the editor library's controls that follow the global
+  // look-and-feel (themed while visual styles are on).
+  TcxLookAndFeelController* cxLookAndFeelController1 = nullptr;
 
   // The program's folder with a trailing separator (set before connecting).
   String AppPath;

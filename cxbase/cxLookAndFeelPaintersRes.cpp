@@ -103,6 +103,11 @@ TImageList* cxIndicatorImages() {
 // Radio-button images
 
 namespace {
+// The painters' own primary colour-change notifier, made once.
+void EnsurePaintersNotifier();
+}  // namespace
+
+namespace {
 std::unique_ptr<TcxRadioButtonImageList>& RadioImages() {
   static std::unique_ptr<TcxRadioButtonImageList> images;
   return images;
@@ -197,12 +202,13 @@ void TcxRadioButtonImageList::BuildPattern() {
   };
   TBitmap b(W, H, pf32bit);
   TCanvas* c = b.Canvas();
+  HDC dc = c->Handle();
+  const RECT all{0, 0, W, H};
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
   // 1. The outer ring.
-  c->Brush()->SetColor(clWhite);
-  c->FillRect(TRect(0, 0, W, H));
-  c->Pen()->SetColor(clBlack);
-  c->Pen()->SetStyle(psSolid);
-  RoundRect(c->Handle(), 0, 0, W, H, W - 1, H - 1);
+  FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+  RoundRect(dc, 0, 0, W, H, W - 1, H - 1);
   for (Integer y = 0; y < H; ++y)
     for (Integer x = 0; x < W; ++x)
       if (IsBlack(COLORREF(c->Pixels(x, y)))) at(x, y) = lowerRight(x, y, false) ? 2 : 1;
@@ -240,11 +246,12 @@ void TcxRadioButtonImageList::BuildPattern() {
     walk(x, H / 2, 0, 1, edge);
   }
   // 4. The dot.
-  c->Brush()->SetColor(clWhite);
-  c->FillRect(TRect(0, 0, W, H));
-  c->Brush()->SetColor(clBlack);
+  FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+  SelectObject(dc, GetStockObject(BLACK_BRUSH));
   const TRect dot = cxShiftedRect(FDot, -FOriginX, -FOriginY);
-  RoundRect(c->Handle(), dot.Left, dot.Top, dot.Right, dot.Bottom, dot.Right - dot.Left, dot.Bottom - dot.Top);
+  RoundRect(dc, dot.Left, dot.Top, dot.Right, dot.Bottom, dot.Right - dot.Left, dot.Bottom - dot.Top);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
   for (Integer y = 0; y < H; ++y)
     for (Integer x = 0; x < W; ++x)
       if (IsBlack(COLORREF(c->Pixels(x, y)))) at(x, y) = 6;
@@ -345,6 +352,7 @@ void TcxRadioButtonImageList::Draw(TcxCanvas* ACanvas, Integer X, Integer Y, Tcx
 }
 
 TcxRadioButtonImageList* cxGetRadioButtonImageList() {
+  EnsurePaintersNotifier();
   auto& images = RadioImages();
   if (!images) images = std::make_unique<TcxRadioButtonImageList>();
   return images.get();
@@ -452,7 +460,9 @@ void TcxSystemPaletteChangedNotifier::NotifyPaletteChanged() {
   if (OnPaletteChanged) OnPaletteChanged();
 }
 
-HWND cxSystemPaletteChangedListenerWindow() { return ListenerInstance() ? ListenerInstance()->Window : nullptr; }
+HWND cxSystemPaletteChangedListenerWindow() {
+  EnsurePaintersNotifier();
+  return ListenerInstance() ? ListenerInstance()->Window : nullptr; }
 
 // ---------------------------------------------------------------------------
 // Named style painters

@@ -9,6 +9,7 @@
 #include "SysUtils.h"
 #include "AppFixture.h"
 #include "TempDir.h"
+#include "cxLookAndFeels.h"
 #include "uDataForm.h"
 #include "gtest.h"
 
@@ -80,6 +81,22 @@ TEST_F(DataFormFixture, StartsInAFolderWithoutDatabase) {
   EXPECT_EQ(Form->d_OP->RecordCount(), 8);
   EXPECT_FALSE(Form->User->Active());
   EXPECT_FALSE(Form->HasPermission("产品管理"));   // nobody logged in
+}
+
+TEST_F(DataFormFixture, EditorControlsFollowTheNativeStyle) {
+  // The data module's look-and-feel controller sets the native style for
+  // every editor control that assigns nothing itself; it goes with the
+  // data module.
+  ASSERT_NE(Form->cxLookAndFeelController1, nullptr);
+  EXPECT_TRUE(Form->cxLookAndFeelController1->NativeStyle());
+  EXPECT_EQ(Form->cxLookAndFeelController1->Kind(), lfUltraFlat);
+  TcxLookAndFeel control;
+  EXPECT_TRUE(control.NativeStyle());
+  delete DataForm;
+  DataForm = Form = nullptr;
+  EXPECT_FALSE(control.NativeStyle());
+  DataForm = Form = TDataModule::Create<TDataForm>(nullptr);
+  EXPECT_TRUE(control.NativeStyle());
 }
 
 TEST_F(DataFormFixture, ExistingDatabaseIsUsedAsItStands) {

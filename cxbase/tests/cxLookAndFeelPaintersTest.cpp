@@ -1,12 +1,14 @@
-// Painters of the standard and flat looks on memory bitmaps: a sheet of every
-// element per look written as a PNG, and pixel checks where the geometry is
-// fixed (arrow triangles, header heights and widths, check marks); the
-// look-and-feel's choice of painter.
+// Painters on memory bitmaps: a sheet of every element per look written as a
+// PNG, and pixel checks where the geometry is fixed (arrow triangles, header
+// heights and widths, check marks, the Office-2003 header gradient, radio
+// glyphs, the clock); the look-and-feel's choice of painter.
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "TestPng.h"
 #include "cxLookAndFeels.h"
+#include "dxOffice11.h"
 #include "gtest.h"
 
 namespace {
@@ -67,6 +69,28 @@ void PaintSheet(TcxLookAndFeelPainterClass P, TcxCanvas* C) {
   P->PaintSmallExpandButton(C, TRect(160, 120, 169, 129), false, clBtnShadow, clWindow);
   P->PaintBorder(C, TRect(200, 120, 240, 150));
   P->PaintSizeGrip(C, TRect(250, 120, 267, 137), P->GetSizeGripColor());
+  // Radio buttons, checked and not, in each state; indicator images; the
+  // clock; footer cells, filter buttons and header sections.
+  const TSize radio = P->CalcRadioButtonSize();
+  for (int i = 0; i < 5; ++i) {
+    P->PaintRadioButton(C, 4 + i * 20, 180, states[i], false, false, clDefault);
+    P->PaintRadioButton(C, 4 + i * 20, 182 + radio.cy, states[i], true, i == 1, clBtnFace);
+  }
+  for (int kind = 0; kind <= 6; ++kind)
+    P->PaintIndicatorCell(C, TRect(110 + kind * 14, 180, 124 + kind * 14, 198), kind, P->GetHeaderColor());
+  P->PaintClock(C, TRect(220, 170, 290, 240), 0.4375 + 10.0 / 86400, clWindow, clBtnShadow);
+  P->PaintFooterCell(C, TRect(4, 220, 84, 240), taRightJustify, vaCenter, false, "1,234.50", nullptr, clBtnText,
+                     P->GetFooterColor());
+  P->PaintFilterDropDownButton(C, TRect(90, 220, 105, 240), cxbsNormal, false);
+  P->PaintFilterDropDownButton(C, TRect(110, 220, 125, 240), cxbsHot, true);
+  P->PaintFilterCloseButton(C, TRect(130, 220, 146, 234), cxbsNormal);
+  P->PaintHeaderSection(C, TRect(4, 245, 84, 265), TRect(8, 245, 80, 265), TcxBorders(), cxBordersAll, cxbsNormal,
+                        taLeftJustify, vaCenter, false, false, "区段", nullptr, clBtnText, P->GetHeaderColor());
+  P->PaintHeaderSection(C, TRect(90, 245, 170, 265), TRect(94, 245, 166, 265), TcxBorders(), cxBordersAll,
+                        cxbsPressed, taLeftJustify, vaCenter, false, false, "按下", nullptr, clBtnText,
+                        P->GetHeaderColor());
+  P->PaintGroupButton(C, TRect(180, 245, 210, 265), cxbsNormal, 2, 0, clWindow);
+  P->PaintGroupButton(C, TRect(210, 245, 240, 265), cxbsHot, 2, 1, clWindow);
 }
 
 TEST_F(PainterFixture, SheetPerLook) {
@@ -76,11 +100,11 @@ TEST_F(PainterFixture, SheetPerLook) {
   } looks[] = {{cxStandardPainter(), "cxpainter_standard"}, {cxFlatPainter(), "cxpainter_flat"},
                 {cxUltraFlatPainter(), "cxpainter_ultraflat"}};
   for (const auto& look : looks) {
-    Make(330, 170);
+    Make(330, 270);
     PaintSheet(look.Painter, C.get());
     WriteTestPng(Bmp.get(), look.Name);
     // Buttons fill their face inside the border.
-    EXPECT_EQ(Px(30, 15), COLORREF(ColorToRGB(clBtnFace))) << look.Name;
+    EXPECT_EQ(Px(30, 15), COLORREF(ColorToRGB(look.Painter->GetButtonFaceColor(cxbsDefault)))) << look.Name;
   }
 }
 
@@ -172,12 +196,19 @@ TEST_F(PainterFixture, OddHeightButtonCaptionSitsOnEvenHeight) {
 }
 
 TEST_F(PainterFixture, GrayedCheckBoxHasNoMark) {
+  // Inside the two-pixel border only the fill: no mark at all. (The grey of
+  // a mark can equal a border colour, so only the inside is looked at.)
+  const auto markPixels = [&] {
+    int n = 0;
+    for (int y = 4; y < 13; ++y)
+      for (int x = 4; x < 13; ++x) n += Px(x, y) != COLORREF(ColorToRGB(clWindow));
+    return n;
+  };
   Make(20, 20);
   cxStandardPainter()->PaintCheckBox(C.get(), TRect(2, 2, 15, 15), cxbsNormal, cbsGrayed);
-  EXPECT_TRUE(IsRectEmpty(BoxOf(clGrayText)));
-  EXPECT_TRUE(IsRectEmpty(BoxOf(clBtnText)));
+  EXPECT_EQ(markPixels(), 0);
   cxStandardPainter()->PaintCheckBox(C.get(), TRect(2, 2, 15, 15), cxbsNormal, cbsChecked);
-  EXPECT_FALSE(IsRectEmpty(BoxOf(clBtnText)));
+  EXPECT_GT(markPixels(), 10);
 }
 
 TEST_F(PainterFixture, SortingMarkEdges) {
@@ -190,10 +221,13 @@ TEST_F(PainterFixture, SortingMarkEdges) {
   EXPECT_GE(light.Right, dark.Right);
 }
 
-TEST_F(PainterFixture, NativeSheetWithThemesOnAndOff) {
+TEST_F(PainterFixture, NativeAndOfficeSheetsWithThemesOnAndOff) {
+  // The native painter draws through the visual styles; the Office-2003
+  // painter takes its scheme and its scroll-bar parts from them.
   for (bool themed : {true, false}) {
     SetThemesEnabledOverride(themed);
-    Make(330, 170);
+    dxRecalcOffice2003Colors();
+    Make(330, 270);
     PaintSheet(cxNativePainter(), C.get());
     WriteTestPng(Bmp.get(), themed ? "cxpainter_native_themed" : "cxpainter_native_classic");
     if (!themed) {
@@ -201,8 +235,19 @@ TEST_F(PainterFixture, NativeSheetWithThemesOnAndOff) {
       EXPECT_EQ(Px(4, 4), COLORREF(0));
       EXPECT_EQ(cxNativePainter()->GetBorderWidth(), 2);
     }
+    Make(330, 270);
+    PaintSheet(cxOffice11Painter(), C.get());
+    WriteTestPng(Bmp.get(), themed ? "cxpainter_office11_themed" : "cxpainter_office11_classic");
+    if (!themed) {
+      // The classic desktop: the system-colour formulas, the standard
+      // scroll-bar arrows (the system's arrow buttons), no scheme.
+      EXPECT_EQ(dxOffice2003Scheme(), 0);
+      EXPECT_EQ(COLORREF(Office2003FaceColor()), COLORREF(ColorToRGB(clBtnFace)));
+      EXPECT_EQ(Px(30, 15), COLORREF(Office2003FaceColor()));
+    }
   }
   SetThemesEnabledOverride(std::nullopt);
+  dxRecalcOffice2003Colors();
 }
 
 TEST(LookAndFeelPainter, NativeStyleNeedsThemes) {
@@ -282,6 +327,174 @@ TEST(LookAndFeelListeners, DependentFallsBackToRootWhenMasterGoes) {
   EXPECT_EQ(child.Kind(), cxRootLookAndFeel()->Kind());
   EXPECT_EQ(child.ActivePainter(), cxUltraFlatPainter());
   EXPECT_GE(changes, 2);
+}
+
+}  // namespace
+
+namespace {
+
+COLORREF Rgb(TColor c) { return COLORREF(ColorToRGB(c)); }
+
+TEST_F(PainterFixture, Office11HeaderGradientIgnoresTheCallersBackground) {
+  const TcxOffice11LookAndFeelPainter* P = static_cast<const TcxOffice11LookAndFeelPainter*>(cxOffice11Painter());
+  Make(80, 40);
+  bool callbackAsked = false;
+  P->PaintHeader(C.get(), TRect(10, 5, 70, 25), TRect(12, 5, 68, 25), TcxBorders(), cxBordersAll, cxbsNormal,
+                 taLeftJustify, vaCenter, false, false, "", nullptr, clBtnText, clRed,
+                 [&](TcxCanvas*, const TRect&) { return callbackAsked = true; });
+  EXPECT_FALSE(callbackAsked);
+  EXPECT_TRUE(IsRectEmpty(BoxOf(clRed)));
+  const COLORREF c1 = Rgb(P->GetHeaderGradientStartColor()), c2 = Rgb(P->GetHeaderGradientEndColor());
+  // Top row: the start colour; the face above the gradient too; the four
+  // rows above the bottom line run from the start toward the end colour.
+  EXPECT_EQ(Px(30, 5), c1);
+  EXPECT_EQ(Px(30, 12), c1);
+  EXPECT_EQ(Px(30, 24), Rgb(P->GetHeaderShadowColor()));
+  auto channelSum = [](COLORREF c) { return int(GetRValue(c)) + GetGValue(c) + GetBValue(c); };
+  if (c1 != c2) {
+    const int start = channelSum(c1), end = channelSum(c2), lastRow = channelSum(Px(30, 23));
+    EXPECT_LT(std::abs(lastRow - end), std::abs(start - end));
+  }
+  // The left edge is the light colour, the right edge the shadow.
+  EXPECT_EQ(Px(10, 12), Rgb(P->GetHeaderLightColor()));
+  EXPECT_EQ(Px(69, 12), Rgb(P->GetHeaderShadowColor()));
+}
+
+TEST_F(PainterFixture, Office11ButtonsAndExpandButtons) {
+  Make(60, 30);
+  cxOffice11Painter()->PaintButton(C.get(), TRect(0, 0, 40, 20), "", cxbsHot);
+  EXPECT_EQ(Px(0, 10), Rgb(Office2003FocusFrameColor()));
+  EXPECT_EQ(Px(5, 10), Rgb(Office2003HotColor()));
+  cxOffice11Painter()->PaintButton(C.get(), TRect(0, 0, 40, 20), "", cxbsNormal);
+  EXPECT_EQ(Px(5, 10), Rgb(Office2003FaceColor()));
+  // The expand button is the 11 x 11 image; its corners blend with what lies
+  // under them, so they are neither the image's frame nor the background.
+  Make(30, 30, clWhite);
+  EXPECT_EQ(cxOffice11Painter()->CalcExpandButtonSize(), 11);
+  cxOffice11Painter()->PaintExpandButton(C.get(), TRect(5, 5, 16, 16), false, clDefault);
+  EXPECT_EQ(Px(10, 10), COLORREF(0));  // the plus's centre
+  EXPECT_EQ(Px(10, 8), COLORREF(0));   // its vertical bar
+  EXPECT_NE(Px(15, 15), COLORREF(0xFFFFFF));
+  EXPECT_NE(Px(15, 15), COLORREF(RGB(46, 70, 95)));
+}
+
+TEST_F(PainterFixture, RadioButtonImages) {
+  TcxRadioButtonImageList* images = cxGetRadioButtonImageList();
+  EXPECT_EQ(images->ImageIndexOf(lfStandard, cxbsNormal, false, false, false), 8);
+  EXPECT_EQ(images->ImageIndexOf(lfOffice11, cxbsDisabled, true, true, true), 127);
+  EXPECT_EQ(images->ImageCount(), 128);
+  const TSize size = images->GetSize();
+  ASSERT_GE(size.cx, 8);
+  ASSERT_GE(size.cy, 8);
+  // Outside the circle at the corners, the dot in the middle, the ring on
+  // the left edge's middle.
+  EXPECT_EQ(images->RegionAt(0, 0), 0);
+  EXPECT_EQ(images->RegionAt(size.cx - 1, size.cy - 1), 0);
+  EXPECT_EQ(images->RegionAt(size.cx / 2, size.cy / 2), 6);
+  EXPECT_EQ(images->RegionAt(0, size.cy / 2), 1);
+  EXPECT_EQ(images->RegionAt(size.cx - 1, size.cy / 2), 2);
+
+  // clDefault leaves the corners as they were; a brush colour fills them.
+  Make(40, 20, clRed);
+  cxStandardPainter()->PaintRadioButton(C.get(), 2, 2, cxbsNormal, true, false, clDefault);
+  EXPECT_EQ(Px(2, 2), Rgb(clRed));
+  EXPECT_EQ(Px(2 + size.cx / 2, 2 + size.cy / 2), Rgb(clWindowText));
+  cxStandardPainter()->PaintRadioButton(C.get(), 20, 2, cxbsNormal, false, false, clLime);
+  EXPECT_EQ(Px(20, 2), Rgb(clLime));
+  EXPECT_EQ(Px(20 + size.cx / 2, 2 + size.cy / 2), Rgb(clWindow));  // unchecked: the body
+
+  // The ultra-flat ring is highlighted when focused; the Office ring is the
+  // scheme's disabled text colour when disabled.
+  Make(40, 20, clWhite);
+  cxUltraFlatPainter()->PaintRadioButton(C.get(), 2, 2, cxbsNormal, false, true, clDefault);
+  EXPECT_EQ(Px(2, 2 + size.cy / 2), Rgb(clHighlight));
+  cxOffice11Painter()->PaintRadioButton(C.get(), 20, 2, cxbsDisabled, true, false, clDefault);
+  EXPECT_EQ(Px(20, 2 + size.cy / 2), Rgb(Office2003DisabledTextColor()));
+
+  // A system colour change renders them again at the same size.
+  ASSERT_NE(cxSystemPaletteChangedListenerWindow(), nullptr);
+  SendMessageW(cxSystemPaletteChangedListenerWindow(), WM_SYSCOLORCHANGE, 0, 0);
+  EXPECT_EQ(cxGetRadioButtonImageList(), images);
+  EXPECT_EQ(images->GetSize(), size);
+  EXPECT_EQ(images->ImageCount(), 128);
+}
+
+TEST_F(PainterFixture, ClockHandsMarksAndMinuteDots) {
+  Make(80, 80);
+  // 03:00:30: hour hand to the right, minute hand up, second hand down.
+  const TRect r(5, 5, 75, 75);
+  const TDateTime t = 0.125 + 30.0 / 86400;
+  cxStandardPainter()->PaintClock(C.get(), r, t, clWindow, clBlue);
+  const COLORREF teal = RGB(0, 128, 128);
+  // Hour marks: teal centres at 12 and 3 o'clock, radius (70 / 2 - 2).
+  EXPECT_EQ(Px(40, 40 - 33), teal);
+  EXPECT_EQ(Px(40 + 33, 40), teal);
+  // A minute dot at one minute past twelve (6 degrees clockwise).
+  const double a = -3.14159265358979 / 2 + 2 * 3.14159265358979 / 60;
+  EXPECT_EQ(Px(int(std::lround(40 + 33 * std::cos(a))), int(std::lround(40 + 33 * std::sin(a)))), Rgb(clBlue));
+  // The hour hand reaches right, the minute hand up.
+  EXPECT_EQ(Px(40 + 15, 40), teal);
+  EXPECT_EQ(Px(40, 40 - 12), teal);
+  EXPECT_EQ(Px(40, 40 + 20), RGB(255, 0, 0));
+  EXPECT_NE(Px(40 - 20, 40), teal);
+  // Without minute dots the position shows the background.
+  Make(80, 80);
+  cxStandardPainter()->PaintClock(C.get(), r, t, clWindow);
+  EXPECT_EQ(Px(int(std::lround(40 + 33 * std::cos(a))), int(std::lround(40 + 33 * std::sin(a)))), Rgb(clWindow));
+}
+
+TEST_F(PainterFixture, NativePainterFallsBackWithoutThemes) {
+  SetThemesEnabledOverride(false);
+  const TcxCustomLookAndFeelPainter* P = cxNativePainter();
+  // The face colour is always a colour, the classic one without a theme.
+  EXPECT_EQ(P->GetButtonFaceColor(cxbsNormal), clBtnFace);
+  EXPECT_EQ(P->GetButtonBorderWidth(cxbsDefault), 3);
+  EXPECT_EQ(P->CalcRadioButtonSize(), cxGetRadioButtonImageList()->GetSize());
+  // Radio buttons and group expand buttons fall back to the classic images.
+  Make(40, 30, clRed);
+  P->PaintRadioButton(C.get(), 2, 2, cxbsNormal, true, false, clDefault);
+  const TSize size = P->CalcRadioButtonSize();
+  EXPECT_EQ(Px(2 + size.cx / 2, 2 + size.cy / 2), Rgb(clWindowText));
+  P->PaintGroupExpandButton(C.get(), TRect(20, 2, 35, 17), true, cxbsNormal);
+  EXPECT_FALSE(IsRectEmpty(BoxOf(clBtnText)));
+  EXPECT_EQ(P->CalcScrollBarMinThumbSize(true), 8);
+
+  SetThemesEnabledOverride(true);
+  if (dxCanUseTheme(totButton)) {
+    EXPECT_NE(P->GetButtonFaceColor(cxbsNormal), clDefault);
+    EXPECT_GE(P->CalcScrollBarMinThumbSize(true), 8);
+    EXPECT_EQ(P->GetCheckBoxBorderWidth(), 0);
+  }
+  SetThemesEnabledOverride(std::nullopt);
+}
+
+TEST_F(PainterFixture, FooterAndFilterGeometry) {
+  // Footer cells: content inside the cell border, text two pixels further in.
+  EXPECT_EQ(cxStandardPainter()->CalcFooterCellContentRect(TRect(0, 0, 40, 20)), TRect(1, 1, 39, 19));
+  EXPECT_EQ(cxStandardPainter()->CalcFooterCellTextRect(TRect(0, 0, 40, 20)), TRect(3, 3, 37, 17));
+  EXPECT_EQ(cxUltraFlatPainter()->CalcFilterCloseButtonSize(), TPoint(16, 15));
+  EXPECT_EQ(cxUltraFlatPainter()->CalcGroupButtonBorders(3, 0), TRect(2, 2, 1, 2));
+  EXPECT_EQ(cxUltraFlatPainter()->CalcGroupButtonBorders(3, 2), TRect(1, 2, 2, 2));
+  // An active filter's glyph is blue.
+  Make(20, 20);
+  cxUltraFlatPainter()->PaintFilterDropDownButton(C.get(), TRect(0, 0, 15, 20), cxbsNormal, true);
+  EXPECT_FALSE(IsRectEmpty(BoxOf(clBlue)));
+  // Indicator kind 0 draws nothing; kind 1 draws the arrow.
+  Make(20, 20, clWhite);
+  cxStandardPainter()->PaintIndicatorImage(C.get(), TRect(0, 0, 20, 20), 0);
+  EXPECT_TRUE(IsRectEmpty(BoxOf(clBlack)));
+  cxStandardPainter()->PaintIndicatorImage(C.get(), TRect(0, 0, 20, 20), 1);
+  EXPECT_FALSE(IsRectEmpty(BoxOf(clBlack)));
+}
+
+TEST(ScrollBarPatterns, ParityColours) {
+  cxPrepareScrollBarPatterns();
+  TBitmap* light = cxScrollBarPatternBitmap(false);
+  TBitmap* dark = cxScrollBarPatternBitmap(true);
+  EXPECT_EQ(COLORREF(light->Canvas()->Pixels(0, 0)), Rgb(clBtnFace));
+  EXPECT_EQ(COLORREF(light->Canvas()->Pixels(1, 0)), Rgb(clBtnHighlight));
+  EXPECT_EQ(COLORREF(dark->Canvas()->Pixels(0, 0)), COLORREF(0));
+  EXPECT_EQ(COLORREF(dark->Canvas()->Pixels(0, 1)), Rgb(cl3DDkShadow));
 }
 
 }  // namespace
