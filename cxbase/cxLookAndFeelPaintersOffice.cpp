@@ -9,7 +9,9 @@ TColor TcxOffice11LookAndFeelPainter::GetHeaderGradientEndColor() const { return
 TColor TcxOffice11LookAndFeelPainter::GetHeaderShadowColor() const { return Office2003HeaderShadowColor(); }
 TColor TcxOffice11LookAndFeelPainter::GetHeaderLightColor() const { return Office2003HeaderLightEdgeColor(); }
 TColor TcxOffice11LookAndFeelPainter::GetHeaderGradientStartColor() const {
-  return dxMixColors(Office2003HeaderStartColor(), Office2003HeaderEndColor(), 50);
+  // dxMixColors(Office2003HeaderStartColor, Office2003HeaderEndColor, 50),
+  // kept with the scheme's colours: every header cell asks for it.
+  return dxOffice2003HeaderMiddleColor();
 }
 
 TColor TcxOffice11LookAndFeelPainter::GetSchedulerBorderColor() const { return Office2003DarkBorderColor(); }
@@ -147,8 +149,8 @@ void TcxOffice11LookAndFeelPainter::PaintHeaderSection(TcxCanvas* ACanvas, const
                                                        TcxVerticalAlignment AAlignmentVert, bool AMultiLine,
                                                        bool AShowEndEllipsis, const String& AText, TFont* AFont,
                                                        TColor ATextColor, TColor ABackColor) const {
-  PaintHeader(ACanvas, R, ATextBounds, TcxBorders(), cxBordersAll, AState, AAlignmentHorz, AAlignmentVert, AMultiLine,
-              AShowEndEllipsis, AText, AFont, ATextColor, ABackColor);
+  PaintHeader(ACanvas, R, ATextBounds, TcxBorders(), TcxBorders(), AState, AAlignmentHorz, AAlignmentVert,
+              AMultiLine, AShowEndEllipsis, AText, AFont, ATextColor, ABackColor);
   if (AState == cxbsPressed) InvertHeaderRect(ACanvas, R);
 }
 

@@ -10,7 +10,7 @@ namespace {
 enum TRole {
   rFace, rLightFace, rHeaderStart, rHeaderEnd, rHeaderShadow, rHeaderLightEdge, rPanel, rPanelText, rBorder,
   rFocusFrame, rHot, rHotEnd, rPressed, rPressedEnd, rText, rDisabledText, rGroupRow, rSelection, rDarkBorder,
-  rControl, rGripDark, rGripLight, rGroupingPanel, RoleCount
+  rControl, rGripDark, rGripLight, rGroupingPanel, rHeaderMiddle, RoleCount
 };
 
 constexpr TColor Rgb(int r, int g, int b) { return TColor(r | g << 8 | b << 16); }
@@ -22,17 +22,17 @@ const TColor SchemeColors[3][RoleCount] = {
      Rgb(241, 249, 255), Rgb(42, 102, 201), Rgb(255, 255, 255), Rgb(0, 45, 150), Rgb(0, 0, 128),
      Rgb(255, 244, 204), Rgb(255, 208, 145), Rgb(255, 211, 142), Rgb(254, 145, 78), Rgb(0, 0, 0),
      Rgb(141, 141, 141), Rgb(190, 218, 251), Rgb(251, 230, 148), Rgb(0, 45, 150), Rgb(196, 218, 250),
-     Rgb(39, 65, 118), Rgb(255, 255, 255), 0},
+     Rgb(39, 65, 118), Rgb(255, 255, 255), 0, 0},
     {Rgb(217, 217, 167), Rgb(242, 240, 228), Rgb(244, 247, 222), Rgb(183, 198, 145), Rgb(96, 128, 88),
      Rgb(244, 247, 222), Rgb(116, 134, 94), Rgb(255, 255, 255), Rgb(117, 141, 94), Rgb(63, 93, 56),
      Rgb(255, 244, 204), Rgb(255, 208, 145), Rgb(255, 211, 142), Rgb(254, 145, 78), Rgb(0, 0, 0),
      Rgb(141, 141, 141), Rgb(175, 186, 145), Rgb(251, 230, 148), Rgb(96, 128, 88), Rgb(242, 241, 228),
-     Rgb(81, 94, 51), Rgb(255, 255, 255), 0},
+     Rgb(81, 94, 51), Rgb(255, 255, 255), 0, 0},
     {Rgb(215, 215, 229), Rgb(243, 243, 247), Rgb(243, 244, 250), Rgb(153, 151, 181), Rgb(110, 109, 143),
      Rgb(255, 255, 255), Rgb(122, 121, 153), Rgb(255, 255, 255), Rgb(124, 124, 148), Rgb(75, 75, 111),
      Rgb(255, 244, 204), Rgb(255, 208, 145), Rgb(255, 211, 142), Rgb(254, 145, 78), Rgb(0, 0, 0),
      Rgb(141, 141, 141), Rgb(229, 229, 235), Rgb(251, 230, 148), Rgb(124, 124, 148), Rgb(243, 243, 247),
-     Rgb(84, 84, 117), Rgb(255, 255, 255), 0}};
+     Rgb(84, 84, 117), Rgb(255, 255, 255), 0, 0}};
 const TColor GroupingPanelPairs[3][2] = {{Rgb(0, 53, 145), Rgb(123, 164, 224)},
                                          {Rgb(96, 119, 107), Rgb(181, 196, 143)},
                                          {Rgb(118, 116, 146), Rgb(147, 145, 176)}};
@@ -83,6 +83,7 @@ void ComputeColors() {
     c[rGripLight] = Sys(clWindow);
     c[rGroupingPanel] = dxMixColors(clBtnShadow, clBtnFace, 50);
   }
+  c[rHeaderMiddle] = dxMixColors(c[rHeaderStart], c[rHeaderEnd], 50);
   s.Computed = true;
 }
 
@@ -212,6 +213,7 @@ TColor Office2003ControlColor() { return Role(rControl); }
 TColor Office2003GripDarkColor() { return Role(rGripDark); }
 TColor Office2003GripLightColor() { return Role(rGripLight); }
 TColor Office2003GroupingPanelColor() { return Role(rGroupingPanel); }
+TColor dxOffice2003HeaderMiddleColor() { return Role(rHeaderMiddle); }
 TColor dxOffice2003PanelGradientColor1() { return Role(rHeaderStart); }
 TColor dxOffice2003PanelGradientColor2() { return Role(rHeaderEnd); }
 

@@ -47,6 +47,9 @@ TColor Office2003ControlColor();
 TColor Office2003GripDarkColor();
 TColor Office2003GripLightColor();
 TColor Office2003GroupingPanelColor();
+// The 50 % mix of the header start and end colours (the Office-2003
+// painter's header colour).
+TColor dxOffice2003HeaderMiddleColor();
 // The two ends of an Office-2003 panel's gradient (a group box's panel):
 // the header start and end colours of the scheme.
 TColor dxOffice2003PanelGradientColor1();
