@@ -184,7 +184,6 @@ class TcxContainerStyle : public TcxInterfacedPersistent {
   Integer FFontAssignedLock = 0;
   bool FDestroying = false;
 };
-using TcxContainerStyleClass = TClass;
 using TcxContainerStyleFactory = std::function<TcxContainerStyle*(TPersistent* AOwner, bool ADirectAccessMode,
                                                                   TcxContainerStyle* AParentStyle,
                                                                   TcxContainerStateItem AState)>;
@@ -429,7 +428,6 @@ class TcxContainer : public TcxControl, public IcxMouseTrackingCaller {
   void DoFocusChanged() override;
   void DoMouseEnter(TControl* AControl) override;
   void DoMouseLeave(TControl* AControl) override;
-  void DoColorChanged() override;
   void DoCursorChanged() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;

@@ -657,10 +657,6 @@ void TcxContainer::DoMouseLeave(TControl* AControl) {
   cxEndMouseLeaveTracking(this);
 }
 
-void TcxContainer::DoColorChanged() {
-  TcxControl::DoColorChanged();
-}
-
 void TcxContainer::DoCursorChanged() {
   TcxControl::DoCursorChanged();
   if (FInnerControl) FInnerControl->SetCursor(Cursor());

@@ -169,3 +169,27 @@ TEST_F(PopupFixture, FocusTakingPopupGivesTheFocusBack) {
   EXPECT_EQ(cxGetOwnerWindow(field->Handle()), Owner->Handle());
   EXPECT_EQ(cxGetOwnerWindow(Other->Handle()), Other->Handle());
 }
+
+TEST_F(PopupFixture, FocusTakingPopupClosesWhenDeactivated) {
+  auto p = std::make_unique<TTestPopup>(Owner);
+  auto* field = new TEdit(p.get());
+  field->SetBounds(5, 5, 100, 24);
+  field->SetParent(p.get());
+  p->SetOwnerParent(Form.get());
+  p->SetOwnerBounds(Owner->BoundsRect());
+  p->Popup(field);
+  PumpMessages(2);
+  ASSERT_TRUE(p->IsOpen());
+  // While deactivation is locked the popup stays.
+  p->LockDeactivate(true);
+  SetActiveWindow(Form->Handle());
+  PumpMessages(2);
+  EXPECT_TRUE(p->IsOpen());
+  p->LockDeactivate(false);
+  SetActiveWindow(p->Handle());
+  PumpMessages(2);
+  SetActiveWindow(Form->Handle());
+  PumpMessages(2);
+  EXPECT_FALSE(p->IsOpen());
+  EXPECT_EQ(p->Closed, 1);
+}

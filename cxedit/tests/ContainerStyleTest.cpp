@@ -2,6 +2,8 @@
 // chain and the fallbacks; assigned bits; one change notice per batch.
 #include <memory>
 
+#include "FormFile.h"
+#include "TypInfo.h"
 #include "cxContainer.h"
 #include "gtest.h"
 
@@ -196,4 +198,44 @@ TEST(cxContainerStyle, DirectAccessAndAssign) {
   EXPECT_FALSE(s.H()->IsSlotPropertyVisible("Shadow"));
   EXPECT_TRUE(s.H()->IsSlotPropertyVisible("Color"));
   EXPECT_FALSE(s.H()->IsSlotPropertyVisible("LookAndFeel"));
+}
+
+// A controller that publishes two of its styles, as the editors' does.
+class TStreamedStyleController : public TcxStyleController {
+  TOVANI_CLASS(TStreamedStyleController, TcxStyleController)
+ public:
+  TStreamedStyleController() : TcxStyleController(nullptr) {}
+};
+TOVANI_IMPLEMENT_CLASS_FACTORY(TStreamedStyleController, TcxStyleController)
+TOVANI_PUBLISHED(TStreamedStyleController) {
+  Property("Style", &TStreamedStyleController::Style, &TStreamedStyleController::SetStyle);
+  Property("StyleHot", &TStreamedStyleController::StyleHot, &TStreamedStyleController::SetStyleHot);
+}
+
+TEST(cxContainerStyle, StreamsOnlyAssignedValuesAndTheFontMark) {
+  TStreamedStyleController c;
+  c.SetName("Styles");
+  c.Style()->SetColor(clRed);
+  c.Style()->Font()->SetSize(14);
+  c.StyleHot()->SetTextColor(clBlue);
+  c.StyleHot()->SetShadow(true);   // lands on the normal style
+  String text = ComponentToText(&c);
+  EXPECT_NE(text.find("Style.Color = 255\r"), String::npos) << text;
+  EXPECT_NE(text.find("Style.IsFontAssigned = True"), String::npos) << text;
+  EXPECT_NE(text.find("Style.Shadow = True"), String::npos) << text;
+  EXPECT_NE(text.find("StyleHot.TextColor = 16711680\r"), String::npos) << text;
+  EXPECT_EQ(text.find("StyleHot.Shadow"), String::npos) << text;
+  EXPECT_EQ(text.find("BorderColor"), String::npos) << text;
+  EXPECT_EQ(text.find("AssignedValues"), String::npos) << text;
+  EXPECT_EQ(text.find("StyleController ="), String::npos) << text;
+  // Read back: the same values with their bits.
+  TStreamedStyleController d;
+  ReadComponentFromText(text, &d);
+  EXPECT_EQ(d.Style()->Color(), clRed);
+  EXPECT_EQ(d.Style()->Font()->Size(), 14);
+  EXPECT_TRUE(d.Style()->AssignedValues().Contains(csvFont));
+  EXPECT_TRUE(d.Style()->AssignedValues().Contains(csvColor));
+  EXPECT_FALSE(d.Style()->AssignedValues().Contains(csvBorderColor));
+  EXPECT_EQ(d.StyleHot()->TextColor(), clBlue);
+  EXPECT_TRUE(d.Style()->Shadow());
 }
