@@ -880,6 +880,28 @@ class TDBGridEhSelection : public TObject {
 };
 
 // ---------------------------------------------------------------------------
+// What a dataset answers when it shows its records as a tree. The queries
+// are about the dataset's active record (the grid makes each row active in
+// turn); levels start at 1.
+
+class IMemTableTreeEh {
+ public:
+  virtual ~IMemTableTreeEh() = default;
+  virtual bool TreeViewActive() = 0;
+  virtual Integer NodeLevel() = 0;
+  virtual bool NodeHasChildren() = 0;
+  virtual bool NodeExpanded() = 0;
+  // A later node of this level follows under the same parent.
+  virtual bool LevelContinuesBelow(Integer Level) = 0;
+  // Expands or collapses the node; the record number to go to, <= 0 none.
+  virtual Integer SetNodeExpanded(bool Expand) = 0;
+  // Moves the records (or only answers whether it could).
+  virtual bool MoveRecords(TStrings* BookmarkList, Integer ToRecNo, Integer TreeLevel, bool CheckOnly) = 0;
+};
+
+constexpr Integer TreeLevelWidthEh = 18;
+
+// ---------------------------------------------------------------------------
 // The grid.
 
 using TGetBtnEhParamsEvent = std::function<void(TObject* Sender, TColumnEh* Column, TFont* AFont,
@@ -1169,6 +1191,18 @@ class TCustomDBGridEh : public TCustomGridEh {
   virtual bool MoveRecordsInDataSet(TStrings* BookmarkList, Integer ToRecNo, Integer TreeLevel, bool CheckOnly);
   Integer RecNoOfRow(Integer Row);
 
+  // Tree rows (datasets that answer IMemTableTreeEh).
+  IMemTableTreeEh* TreeOfDataSet() const;
+  bool IsTreeColumn(Integer DataCol) const;
+  // The tree area of the active record: its level times 18 pixels.
+  Integer TreeAreaWidth() const;
+  // Draws the tree area of the active record at the left of R; its width.
+  Integer DrawTreeArea(TCanvas* ACanvas, const TRect& R, bool Selected);
+  // A press on the tree area of a row; unless TestOnly the node's own box
+  // expands or collapses it.
+  bool CheckTreeNodeClick(Integer X, Integer Y, bool TestOnly);
+  void ToggleCurrentNode(Integer Mode);   // 0 toggle, 1 expand, -1 collapse
+
   TTitleClickEventEh OnTitleBtnClick, OnTitleClick;
   TCheckTitleBtnEventEh OnCheckButton;
   TDBGridClickEventEh OnCellClick;
@@ -1277,6 +1311,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   Integer FFrozenSizingCol = -1, FFrozenSizingPos = 0, FFrozenSizingOfs = 0;
   bool FFocusTaking = true;
   bool FResizePending = false;
+  bool FNumPadStarDown = false;
   // 1 when the grid draws its own one-pixel frame instead of the window's
   // border (flat look).
   Integer FFrameWidth = 0;

@@ -745,6 +745,7 @@ TRect TDBGridInplaceEdit::GetEditRect() {
   ReleaseDC(nullptr, dc);
   if (r.Height() < tm.tmHeight && r.Bottom < Height()) ++r.Bottom;
   if (FButtonsWidth > 0) r.Right -= FButtonsWidth;
+  if (g && g->IsTreeColumn(g->SelectedIndex())) r.Left += g->TreeAreaWidth() + 1;
   return r;
 }
 

@@ -211,6 +211,8 @@ void TCustomDBGridEh::TabMove(bool Forward) {
 
 void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
   FKeyShift = Shift;
+  // The numeric pad's * also types a '*', which must not toggle again.
+  FNumPadStarDown = Key == VK_MULTIPLY;
   FRowsSelectToggle = Shift.Contains(ssCtrl) || !FOptionsEh.Contains(dghClearSelection);
   if (OnKeyDown) OnKeyDown(this, Key, Shift);
   if (Key == 0) return;
@@ -353,6 +355,9 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         }
         break;
       case VK_F2: SetEditorMode(true); break;
+      case VK_MULTIPLY: ToggleCurrentNode(0); break;
+      case VK_ADD: ToggleCurrentNode(1); break;
+      case VK_SUBTRACT: ToggleCurrentNode(-1); break;
     }
   }
   if (Key == VK_DELETE && !ctrl && !FOptions.Contains(dgRowSelect)) {
@@ -362,6 +367,12 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TCustomDBGridEh::KeyPress(char32_t& Key) {
+  if (Key == '*' && TreeOfDataSet()) {
+    if (!FNumPadStarDown) ToggleCurrentNode(0);
+    FNumPadStarDown = false;
+    Key = 0;
+    return;
+  }
   if (FOptionsEh.Contains(dghEnterAsTab) && Key == 13) Key = 9;
   if (!FOptions.Contains(dgAlwaysShowEditor) && Key == 13) FDataLink->UpdateData();
   TCustomGridEh::KeyPress(Key);
@@ -550,7 +561,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     TCustomControl::MouseDown(Button, Shift, X, Y);
     return;
   }
-  if (CheckBeginRecordMoving(X, Y, false)) return;
+  if (CheckBeginRecordMoving(X, Y, false) || CheckTreeNodeClick(X, Y, false)) return;
   bool wasCurrent = cell.X == Col() && cell.Y == Row();
   TDataSet* ds = FDataLink->DataSet();
   bool shift = Shift.Contains(ssShift), ctrl = Shift.Contains(ssCtrl);
@@ -765,7 +776,8 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X,
   TColumnEh* c = FColumns->Item(dataCol);
   if (cell.Y < TitleRowCount()) {
     if (OnTitleClick) OnTitleClick(this, cell.X, c);
-  } else if (cell.Y >= FTitleOffset && cell.Y < FTitleOffset + RecordCountInView()) {
+  } else if (cell.Y >= FTitleOffset && cell.Y < FTitleOffset + RecordCountInView() &&
+             !CheckTreeNodeClick(X, Y, true)) {
     if (OnCellClick) OnCellClick(c);
     if (cell.X == FCheckPressCol && cell.Y == FCheckPressRow && !c->DblClickNextVal() &&
         (c->GetCellKind() == cckCheckBox || c->GetCellKind() == cckImage) && c->CanModifyCell(true))
@@ -1146,6 +1158,10 @@ bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
         char32_t k = ch;
         if (OnKeyPress) OnKeyPress(this, k);
         if (k == ' ' && FDataLink->Active()) c->StepCellValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+        return true;
+      }
+      if (TreeOfDataSet() && (ch == '*' || ch == '+' || ch == '-')) {
+        TCustomControl::Dispatch(Message);   // the tree keys, no editor
         return true;
       }
       bool searching = FIncSearching ||

@@ -1,12 +1,14 @@
 // Moving records by dragging them at the indicator: the drop line that
 // follows the mouse, scrolling while it stays above or below the rows, and
 // the move itself, which never loses a record when the dataset refuses one
-// of the changes.
+// of the changes. And the tree rows of datasets that show their records as
+// a tree: the indent with its lines and expand boxes.
 #include <algorithm>
 #include <vector>
 
 #include "DBGridEh.h"
 #include "Forms.h"
+#include "ToolCtrlsEh.h"
 
 namespace {
 constexpr Integer kMoveTimerInterval = 60;
@@ -38,6 +40,11 @@ bool TCustomDBGridEh::CheckBeginRecordMoving(Integer X, Integer Y, bool TestOnly
   if (TestOnly) return true;
   FMoveBookmark = bm;
   FMoveSourceLevel = -1;
+  if (IMemTableTreeEh* tree = TreeOfDataSet()) {
+    SetDrawRecord(cell.Y - FTitleOffset);
+    FMoveSourceLevel = tree->NodeLevel();
+    RestoreDrawRecord();
+  }
   FMoveStartRow = FMoveTargetRow = cell.Y;
   FDBGridEhState = 7;
   if (HandleAllocated()) Update();
@@ -48,10 +55,151 @@ bool TCustomDBGridEh::CheckBeginRecordMoving(Integer X, Integer Y, bool TestOnly
   return true;
 }
 
-// Outside a tree every drop is at level 0 from the left edge.
-Integer TCustomDBGridEh::CalcRecordMoveLevel(Integer, TPoint, Integer& Level) {
+// Outside a tree every drop is at level 0 from the left edge. In a tree the
+// mouse's distance from the first column chooses the level, at most one
+// below the row above.
+Integer TCustomDBGridEh::CalcRecordMoveLevel(Integer Row, TPoint Point, Integer& Level) {
   Level = -1;
-  return 0;
+  IMemTableTreeEh* tree = TreeOfDataSet();
+  if (!tree || FVisibleColumns.Count() == 0) return 0;
+  Integer left = CellClientRect(DataToRawColumn(FVisibleColumns[0]->Index()), FTitleOffset).Left;
+  Integer count = FDataLink->RecordCount();
+  Integer dataRow = std::clamp(Row - FTitleOffset, 0, std::max(0, count - 1));
+  auto levelOf = [&](Integer r) -> Integer {
+    if (r < 0 || r >= count) return 0;
+    SetDrawRecord(r);
+    Integer l = 0;
+    try {
+      l = tree->NodeLevel();
+    } catch (...) {
+      RestoreDrawRecord();
+      throw;
+    }
+    RestoreDrawRecord();
+    return l;
+  };
+  Level = levelOf(dataRow);
+  Integer p = levelOf(dataRow - 1), n = std::max<Integer>(1, levelOf(dataRow + 1));
+  Integer x = left + Level * TreeLevelWidthEh;
+  if (Row > FMoveStartRow) {
+    p = Level;
+    Level = n;
+    x = left + n * TreeLevelWidthEh;
+  }
+  if (Point.X > x) {
+    Level = std::min<Integer>((Point.X - left) / TreeLevelWidthEh, p + 1);
+    x = left + Level * TreeLevelWidthEh;
+  }
+  return x;
+}
+
+// ---------------------------------------------------------------------------
+// Tree rows
+
+IMemTableTreeEh* TCustomDBGridEh::TreeOfDataSet() const {
+  if (!FDataLink->Active()) return nullptr;
+  auto* tree = dynamic_cast<IMemTableTreeEh*>(FDataLink->DataSet());
+  return tree && tree->TreeViewActive() ? tree : nullptr;
+}
+
+bool TCustomDBGridEh::IsTreeColumn(Integer DataCol) const {
+  return TreeOfDataSet() && FVisibleColumns.Count() > 0 && FVisibleColumns[0]->Index() == DataCol;
+}
+
+Integer TCustomDBGridEh::TreeAreaWidth() const {
+  IMemTableTreeEh* tree = TreeOfDataSet();
+  return tree ? std::max<Integer>(0, tree->NodeLevel() * TreeLevelWidthEh) : 0;
+}
+
+Integer TCustomDBGridEh::DrawTreeArea(TCanvas* ACanvas, const TRect& R, bool Selected) {
+  IMemTableTreeEh* tree = TreeOfDataSet();
+  if (!tree) return 0;
+  Integer level = tree->NodeLevel();
+  Integer width = std::max<Integer>(0, level * TreeLevelWidthEh);
+  if (width == 0) return 0;
+  TColor saved = ACanvas->Brush()->Color();
+  // The indent keeps the column's colour; only the text part shows the
+  // selection.
+  (void)Selected;
+  ACanvas->Brush()->SetColor(FVisibleColumns[0]->Color());
+  TRect area(R.Left, R.Top, std::min(R.Right, R.Left + width), R.Bottom);
+  ACanvas->FillRect(area);
+  bool parity = (DefaultRowHeight() % 2 != 0) && (TopRow() % 2 != 0);
+  for (Integer i = 1; i <= level; ++i) {
+    TRect box(R.Left + (i - 1) * TreeLevelWidthEh, R.Top, R.Left + i * TreeLevelWidthEh, R.Bottom);
+    if (box.Left >= R.Right) break;
+    bool continues = tree->LevelContinuesBelow(i);
+    Integer kind = -1;
+    if (i < level) {
+      if (continues) kind = 9;
+    } else if (tree->NodeHasChildren()) {
+      kind = tree->NodeExpanded() ? (continues ? 0 : 1) : (continues ? 3 : 4);
+    } else {
+      kind = continues ? 6 : 7;
+    }
+    if (kind >= 0) DrawTreeNodeGlyphEh(ACanvas, box, kind, parity);
+  }
+  if (FOptions.Contains(dgRowLines)) {
+    ACanvas->Pen()->SetColor(clSilver);
+    ACanvas->MoveTo(area.Right - 1, R.Top);
+    ACanvas->LineTo(area.Right - 1, R.Bottom);
+  }
+  ACanvas->Brush()->SetColor(saved);
+  return width;
+}
+
+bool TCustomDBGridEh::CheckTreeNodeClick(Integer X, Integer Y, bool TestOnly) {
+  IMemTableTreeEh* tree = TreeOfDataSet();
+  if (!tree || FVisibleColumns.Count() == 0) return false;
+  TGridCoord cell = CellAtPoint(X, Y);
+  Integer dataRow = cell.Y - FTitleOffset;
+  if (RawToDataColumn(cell.X) != FVisibleColumns[0]->Index() || dataRow < 0 ||
+      dataRow >= FDataLink->RecordCount())
+    return false;
+  SetDrawRecord(dataRow);
+  Integer width = 0;
+  try {
+    width = TreeAreaWidth();
+  } catch (...) {
+    RestoreDrawRecord();
+    throw;
+  }
+  RestoreDrawRecord();
+  Integer x = X - CellClientRect(cell.X, cell.Y).Left;
+  if (x < 0 || x >= width) return false;
+  if (TestOnly) return true;
+  if (x >= width - TreeLevelWidthEh) {
+    TDataSet* ds = FDataLink->DataSet();
+    // The clicked node opens or closes; the current record stays unless
+    // the tree names another one to go to.
+    Integer recNo = ds->RecNo();
+    TBookmark here = ds->GetBookmark();
+    ds->DisableControls();
+    try {
+      ds->MoveBy(dataRow - FDataLink->ActiveRecord());
+      Integer target = tree->SetNodeExpanded(!tree->NodeExpanded());
+      if (target > 0 && target != recNo) ds->SetRecNo(target);
+      else if (ds->BookmarkValid(here)) ds->GotoBookmark(here);
+    } catch (...) {
+      ds->EnableControls();
+      throw;
+    }
+    ds->EnableControls();
+    Invalidate();
+    UpdateVertScrollBar();
+  }
+  return true;
+}
+
+void TCustomDBGridEh::ToggleCurrentNode(Integer Mode) {
+  IMemTableTreeEh* tree = TreeOfDataSet();
+  if (!tree || !tree->NodeHasChildren()) return;
+  bool expand = Mode == 0 ? !tree->NodeExpanded() : Mode > 0;
+  if (expand == tree->NodeExpanded()) return;
+  TDataSet* ds = FDataLink->DataSet();
+  Integer target = tree->SetNodeExpanded(expand);
+  if (target > 0 && target != ds->RecNo()) ds->SetRecNo(target);
+  Invalidate();
 }
 
 void TCustomDBGridEh::DrawMoveLine(Integer X1, Integer X2) {
@@ -102,10 +250,10 @@ void TCustomDBGridEh::TrackRecordMoving(TPoint Point, bool) {
     if (HandleAllocated()) Update();
   } else {
     target = std::clamp(cell.Y, first, std::max(first, last));
-    if (target == FMoveTargetRow) return;
   }
   Integer level;
   Integer x = CalcRecordMoveLevel(target, Point, level);
+  if (target == FMoveTargetRow && level == FMoveTargetLevel) return;
   if (!MoveSelectedRecords(target - FTitleOffset, level, true)) return;
   EraseMoveLine();
   FMoveTargetRow = target;
@@ -155,7 +303,9 @@ Integer TCustomDBGridEh::RecNoOfRow(Integer Row) {
 // refuses half way (a failed delete, insert or post) is taken back: the
 // copies made are removed and the records deleted so far come back with
 // their own values, so no record is lost.
-bool TCustomDBGridEh::MoveRecordsInDataSet(TStrings* BookmarkList, Integer ToRecNo, Integer, bool CheckOnly) {
+bool TCustomDBGridEh::MoveRecordsInDataSet(TStrings* BookmarkList, Integer ToRecNo, Integer TreeLevel,
+                                           bool CheckOnly) {
+  if (IMemTableTreeEh* tree = TreeOfDataSet()) return tree->MoveRecords(BookmarkList, ToRecNo, TreeLevel, CheckOnly);
   TDataSet* ds = FDataLink->DataSet();
   if (!DataSource() || !ds) return false;
   if (!ds->CanModify() || FReadOnly || !FAllowedOperations.Contains(alopInsertEh) ||

@@ -376,6 +376,7 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
     TGridDrawState st = State;
     GetCellParams(col, c->Font(), background, st);
     if (HighlightDataCell(DataCol, DataRow, c->Font(), background, st)) st += gdSelected;
+    if (IsTreeColumn(DataCol)) R.Left += DrawTreeArea(c, R, st.Contains(gdSelected));
     c->Brush()->SetColor(background);
     if (DefaultDrawing())
       WriteTextEh(c, R, true, DX, DY, text, col->Alignment(), col->Layout(), col->WordWrap() && FWordWrapAllowed,

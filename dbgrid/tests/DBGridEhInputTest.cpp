@@ -1100,3 +1100,160 @@ TEST(DBGridEhTyping, ARefusedPostKeepsTheTypedValue) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Tree rows through a small dataset that answers the tree queries.
+
+namespace {
+
+struct TNode {
+  Integer Level;
+  bool Children;
+  bool Expanded;
+};
+
+class TTreeData : public TMemDataSet, public IMemTableTreeEh {
+ public:
+  std::vector<TNode> Nodes;
+  std::vector<std::pair<Integer, bool>> Toggles;   // record number, expanded
+  struct TMove {
+    Integer ToRecNo, Level;
+    bool CheckOnly;
+  };
+  std::vector<TMove> Moves;
+  bool TreeViewActive() override { return true; }
+  TNode& Node() { return Nodes.at(size_t(RecNo() - 1)); }
+  Integer NodeLevel() override { return Node().Level; }
+  bool NodeHasChildren() override { return Node().Children; }
+  bool NodeExpanded() override { return Node().Expanded; }
+  bool LevelContinuesBelow(Integer Level) override {
+    for (size_t j = size_t(RecNo()); j < Nodes.size(); ++j) {
+      if (Nodes[j].Level < Level) return false;
+      if (Nodes[j].Level == Level) return true;
+    }
+    return false;
+  }
+  Integer SetNodeExpanded(bool Expand) override {
+    Node().Expanded = Expand;
+    Toggles.push_back({RecNo(), Expand});
+    return -1;
+  }
+  bool MoveRecords(TStrings*, Integer ToRecNo, Integer TreeLevel, bool CheckOnly) override {
+    Moves.push_back({ToRecNo, TreeLevel, CheckOnly});
+    return true;
+  }
+};
+
+class TreeRowsFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Data = std::make_unique<TTreeData>();
+    Data->FieldDefs().Add("Name", ftString, 20);
+    Data->CreateDataSet();
+    const char* names[] = {"华东", "上海", "南京", "华南", "广州"};
+    Data->Nodes = {{1, true, true}, {2, false, false}, {2, false, false}, {1, true, true}, {2, false, false}};
+    for (const char* n : names) Data->AppendRecord({Variant(String(n))});
+    Data->First();
+    Source = std::make_unique<TDataSource>();
+    Source->SetDataSet(Data.get());
+    Form.reset(new TForm(nullptr));
+    Form->SetBounds(40, 40, 360, 240);
+    Grid = new TInputGrid(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetBounds(0, 0, 340, 200);
+    Grid->Font()->SetName("宋体");
+    Grid->Font()->SetHeight(-12);
+    Grid->SetDataSource(Source.get());
+    Grid->Columns()->Item(0)->SetWidth(150);
+    Form->Show();
+    PumpMessages();
+  }
+  void TearDown() override {
+    Form.reset();
+    Source.reset();
+    Data.reset();
+  }
+  TPoint At(Integer row, Integer x) {
+    TRect r = Grid->CellClientRect(1, Grid->TitleOffset() + row);
+    return TPoint(r.Left + x, (r.Top + r.Bottom) / 2);
+  }
+  void Click(TPoint p) {
+    Grid->MouseDown(mbLeft, {ssLeft}, p.X, p.Y);
+    Grid->MouseUp(mbLeft, {}, p.X, p.Y);
+  }
+  std::unique_ptr<TTreeData> Data;
+  std::unique_ptr<TDataSource> Source;
+  std::unique_ptr<TForm> Form;
+  TInputGrid* Grid = nullptr;
+};
+
+TEST_F(TreeRowsFixture, IndentAndExpandBoxes) {
+  EXPECT_TRUE(Grid->IsTreeColumn(0));
+  EXPECT_EQ(Grid->TreeAreaWidth(), 18);
+  Data->Next();
+  EXPECT_EQ(Grid->TreeAreaWidth(), 36);
+  Data->First();
+  // The box of a node opens and closes it; the rest of the indent is no
+  // cell click, and the current record stays.
+  int cellClicks = 0;
+  Grid->OnCellClick = [&](TColumnEh*) { ++cellClicks; };
+  Click(At(0, 9));
+  ASSERT_EQ(Data->Toggles.size(), 1u);
+  EXPECT_EQ(Data->Toggles[0], (std::pair<Integer, bool>{1, false}));
+  Click(At(3, 9));
+  ASSERT_EQ(Data->Toggles.size(), 2u);
+  EXPECT_EQ(Data->Toggles[1], (std::pair<Integer, bool>{4, false}));
+  EXPECT_EQ(Data->RecNo(), 1);
+  Click(At(1, 9));   // the line part of a leaf's indent
+  EXPECT_EQ(Data->Toggles.size(), 2u);
+  EXPECT_EQ(cellClicks, 0);
+  Click(At(1, 60));   // the text: an ordinary click
+  EXPECT_EQ(cellClicks, 1);
+  EXPECT_EQ(Data->RecNo(), 2);
+  WriteWindowPng(Grid, "dbgrid_tree_rows");
+}
+
+TEST_F(TreeRowsFixture, TreeKeysAndTheEditorsIndent) {
+  Key(Grid, VK_SUBTRACT);
+  EXPECT_FALSE(Data->Nodes[0].Expanded);
+  Key(Grid, VK_ADD);
+  EXPECT_TRUE(Data->Nodes[0].Expanded);
+  Key(Grid, VK_ADD);   // already open: nothing
+  EXPECT_EQ(Data->Toggles.size(), 2u);
+  Grid->Perform(WM_CHAR, WPARAM('*'), 0);
+  EXPECT_FALSE(Data->Nodes[0].Expanded);
+  EXPECT_FALSE(Grid->InplaceEditor() && Grid->InplaceEditor()->IsWindowShown());
+  // The numeric pad's * toggles once, though it types a '*' as well.
+  Key(Grid, VK_MULTIPLY);
+  Grid->Perform(WM_CHAR, WPARAM('*'), 0);
+  EXPECT_TRUE(Data->Nodes[0].Expanded);
+  // The editor's text starts after the indent.
+  Data->Next();
+  Grid->SetFocus();
+  Grid->SetEditorMode(true);
+  ASSERT_TRUE(Grid->Editor() && Grid->Editor()->IsWindowShown());
+  EXPECT_EQ(Grid->Editor()->GetEditRect().Left, 2 + 36 + 1);
+}
+
+TEST_F(TreeRowsFixture, DraggedRecordsDropAtTheLevelOfTheMouse) {
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghRecordMoving);
+  TRect ind = Grid->CellClientRect(0, Grid->TitleOffset() + 1);
+  Grid->MouseDown(mbLeft, {ssLeft}, (ind.Left + ind.Right) / 2, (ind.Top + ind.Bottom) / 2);
+  ASSERT_EQ(Grid->GridEhState(), 7);
+  // Onto 南京: below the start row the level is at least the next row's;
+  // far right it is one below the row's own level at most.
+  TPoint p = At(2, 100);
+  Grid->MouseMove({ssLeft}, p.X, p.Y);
+  ASSERT_FALSE(Data->Moves.empty());
+  EXPECT_TRUE(Data->Moves.back().CheckOnly);
+  EXPECT_EQ(Data->Moves.back().Level, 3);
+  p = At(2, 5);
+  Grid->MouseMove({ssLeft}, p.X, p.Y);
+  EXPECT_EQ(Data->Moves.back().Level, 1);
+  Grid->MouseUp(mbLeft, {}, p.X, p.Y);
+  EXPECT_FALSE(Data->Moves.back().CheckOnly);
+  EXPECT_EQ(Data->Moves.back().ToRecNo, 3);
+  EXPECT_EQ(Data->Moves.back().Level, 1);
+}
+
+}  // namespace
