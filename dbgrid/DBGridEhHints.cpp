@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "DBGridEh.h"
+#include "DBGridEhImpExp.h"
 #include "Forms.h"
 #include "PlatformEh.h"
 
@@ -41,8 +42,7 @@ bool TCustomDBGridEh::CanCutSelection() { return CanCopySelection() && CanDelete
 bool TCustomDBGridEh::CanPasteSelection() {
   TDataSet* ds = FDataLink->DataSet();
   if (!FDataLink->Active() || FReadOnly || !ds || !ds->CanModify()) return false;
-  static const UINT gridData = RegisterClipboardFormatA("VCLDBIF");
-  if (!IsClipboardFormatAvailable(gridData) && !IsClipboardFormatAvailable(CF_TEXT)) return false;
+  if (!IsClipboardFormatAvailable(CF_VCLDBIF()) && !IsClipboardFormatAvailable(CF_TEXT)) return false;
   return ds->State() == dsInsert || FAllowedOperations.Contains(alopUpdateEh);
 }
 

@@ -8,6 +8,7 @@
 
 #include "Clipbrd.h"
 #include "DBGridEh.h"
+#include "DBGridEhImpExp.h"
 #include "Dialogs.h"
 #include "Forms.h"
 #include "PlatformEh.h"
@@ -274,9 +275,15 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         break;
       case VK_LEFT: MoveCol(FIndicatorOffset, 1, false); break;
       case VK_RIGHT: MoveCol(ColCount() - 1, -1, false); break;
+      case VK_INSERT:
+      case 'C':
+        if (CanCopySelection() && FEditActions.Contains(geaCopyEh)) CopyGridSelectionToClipboard(this, false);
+        break;
       case VK_DELETE:
-        if (!FReadOnly && !ds->IsEmpty() && ds->CanModify() && FAllowedOperations.Contains(alopDeleteEh) &&
-            ConfirmDelete()) {
+        if (FEditActions.Contains(geaDeleteEh) && FSelection->SelectionType() != gstNon) {
+          if (CanDeleteSelection()) DeleteGridSelection(this, false);
+        } else if (!FReadOnly && !ds->IsEmpty() && ds->CanModify() && FAllowedOperations.Contains(alopDeleteEh) &&
+                   ConfirmDelete()) {
           if (FBookmarks->Count() > 0) FBookmarks->DeleteMarkedRecords();
           else ds->Delete();
         }
@@ -285,7 +292,13 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
         if (CanSelectAll() && FEditActions.Contains(geaSelectAllEh)) FSelection->SelectAll();
         break;
       case 'V':
-        if (FIncSearching) IncSearch(Clipboard()->AsText(), FIncSearchInterval, 0);
+        if (FIncSearching)
+          IncSearch(Clipboard()->AsText(), FIncSearchInterval, 0);
+        else if (CanPasteSelection() && FEditActions.Contains(geaPasteEh))
+          PasteClipboardIntoGrid(this, false);
+        break;
+      case 'X':
+        if (CanCutSelection() && FEditActions.Contains(geaCutEh)) CutGridSelectionToClipboard(this, false);
         break;
     }
   } else {
@@ -347,12 +360,18 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
       case VK_DOWN: NextRow(true); break;
       case VK_INSERT:
         if (shift) {
-          if (FIncSearching) IncSearch(Clipboard()->AsText(), FIncSearchInterval, 0);
+          if (FIncSearching)
+            IncSearch(Clipboard()->AsText(), FIncSearchInterval, 0);
+          else if (CanPasteSelection() && FEditActions.Contains(geaPasteEh))
+            PasteClipboardIntoGrid(this, false);
         } else if (ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
           ClearSelection();
           if (FAllowedOperations.Contains(alopInsertEh)) ds->Insert();
           else if (FAllowedOperations.Contains(alopAppendEh)) ds->Append();
         }
+        break;
+      case VK_DELETE:
+        if (shift && CanCutSelection() && FEditActions.Contains(geaCutEh)) CutGridSelectionToClipboard(this, false);
         break;
       case VK_F2: SetEditorMode(true); break;
       case VK_MULTIPLY: ToggleCurrentNode(0); break;
@@ -1213,7 +1232,7 @@ bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
           break;
         }
         case SB_THUMBTRACK:
-          if (GridOptions().Contains(geoThumbTracking)) {
+          if (VertScrollBar()->Tracking()) {
             SCROLLINFO si{};
             si.cbSize = sizeof(si);
             si.fMask = SIF_ALL;
@@ -1227,6 +1246,14 @@ bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
       }
       return true;
     }
+    case WM_HSCROLL:
+      // With tracking the columns follow the thumb as it is dragged.
+      if (Message.LParam == 0 && HorzScrollBar()->Tracking() && LOWORD(Message.WParam) == SB_THUMBTRACK)
+        Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, HIWORD(Message.WParam)), 0);
+      else
+        TCustomGridEh::Dispatch(Message);
+      UpdateHorzExtScrollBar();
+      return true;
     case WM_TIMER:
       if (Message.WParam == kAutoScrollTimer) {
         if (FRowSelecting || FRectSelecting || FDBGridEhState == 2) AutoScrollStep();

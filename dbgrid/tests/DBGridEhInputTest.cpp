@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "ADODB.h"
+#include "Clipbrd.h"
 #include "DBGridEh.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -808,6 +809,13 @@ TEST_F(GridInputFixture, MouseSelectsRectanglesRecordsAndColumns) {
       got.push_back(Grid->Selection()->Columns()->Items(i)->Index());
     EXPECT_EQ(got, st.Selected) << "title " << st.Col;
   }
+  // Ctrl+C copies the selection only with the copy action.
+  Clipboard()->SetAsText("");
+  Key(Grid, 'C', {ssCtrl});
+  EXPECT_EQ(Clipboard()->AsText(), "");
+  Grid->SetEditActions({geaCopyEh});
+  Key(Grid, 'C', {ssCtrl});
+  EXPECT_NE(Clipboard()->AsText().find("赵六"), String::npos);
   // Ctrl+A with the select-all action selects everything.
   Key(Grid, 'A', {ssCtrl});
   EXPECT_EQ(Grid->Selection()->SelectionType(), gstColumns);
