@@ -5,6 +5,7 @@
 #include "ImgList.h"
 #include "Themes.h"
 #include "cxLookAndFeels.h"
+#include "dxOffice11.h"
 
 // ---------------------------------------------------------------------------
 // Solid-brush cache
@@ -268,6 +269,7 @@ TcxLookAndFeelPainterClass cxPainterClassFor(bool ANative, TcxLookAndFeelKind AK
   switch (AKind) {
     case lfFlat: return cxFlatPainter();
     case lfStandard: return cxStandardPainter();
+    case lfOffice11: return cxOffice11Painter();
     default: return cxUltraFlatPainter();
   }
 }
@@ -332,10 +334,7 @@ TColor cxHotTrackTextColor() {
 }
 
 TColor cxEditHotBorderColor(bool AOffice11) {
-  // The Office-2003 look draws with the ultra-flat one, whose hot frame is
-  // the highlight colour.
-  (void)AOffice11;
-  return clHighlight;
+  return AOffice11 ? Office2003FocusFrameColor() : clHighlight;
 }
 
 TColor cxFlatButtonStateColor(bool APressed, bool AOffice11) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "cxEditPaintUtils.h"
+#include "dxOffice11.h"
 #include "gtest.h"
 
 namespace {
@@ -107,4 +108,36 @@ TEST(cxEditPaintUtils, SidesAndPolylines) {
   EXPECT_EQ(cxEditBorderWidth(cbsThick, cxStandardPainter()), 2);
   EXPECT_EQ(cxEditBorderWidth(cbs3D, cxStandardPainter()), 1);
   EXPECT_FALSE(cxDwmCompositionOn() && !cxDwmLoaded());
+}
+
+TEST(cxEditPaintUtils, PaintersAndStateColours) {
+  struct Case {
+    TcxLookAndFeelKind Kind;
+    TcxLookAndFeelPainterClass Painter;
+  };
+  const Case cases[] = {{lfFlat, cxFlatPainter()},
+                        {lfStandard, cxStandardPainter()},
+                        {lfUltraFlat, cxUltraFlatPainter()},
+                        {lfOffice11, cxOffice11Painter()}};
+  for (const Case& k : cases) EXPECT_EQ(cxPainterClassFor(false, k.Kind), k.Painter) << k.Kind;
+  EXPECT_EQ(cxEditHotBorderColor(false), clHighlight);
+  EXPECT_EQ(cxEditHotBorderColor(true), Office2003FocusFrameColor());
+  EXPECT_EQ(cxFlatButtonStateColor(true, true), cxOffice11Painter()->GetButtonFaceColor(cxbsPressed));
+  EXPECT_EQ(cxFlatButtonStateColor(false, false), cxUltraFlatPainter()->GetButtonFaceColor(cxbsHot));
+  // Button content offsets by style, without the native look.
+  TPaintCanvas c(10, 10);
+  const Integer offsets[] = {0, 4, 2, 2, 2, 2, 2};
+  for (int s = btsDefault; s <= btsOffice11; ++s)
+    EXPECT_EQ(cxEditButtonsContentVerticalOffset(c.Canvas.get(), TcxEditButtonStyle(s), false), offsets[s]) << s;
+  // Button widths: a fixed width, a glyph plus margin, a caption, the arrow width.
+  TcxEditButtonMetrics m;
+  m.FixedWidth = 30;
+  EXPECT_EQ(cxCalcEditButtonWidth(c.Canvas.get(), m), 30);
+  m.FixedWidth = 0;
+  m.Kind = bkEllipsis;
+  EXPECT_EQ(cxCalcEditButtonWidth(c.Canvas.get(), m), GetSystemMetrics(SM_CYHSCROLL));
+  m.Kind = bkText;
+  m.Caption = "确定保存";
+  EXPECT_EQ(cxCalcEditButtonWidth(c.Canvas.get(), m),
+            std::max<Integer>(GetSystemMetrics(SM_CYHSCROLL), 4 + c.Canvas->TextWidth("确定保存") + 3));
 }
