@@ -285,6 +285,8 @@ class TColumnEh : public TCollectionItem {
   // The width the edit buttons take in a cell.
   Integer EditButtonsAreaWidth();
 
+  // May change whether the required-field mark is drawn (Text: the cell's).
+  std::function<void(TObject* Sender, const String& Text, bool& DrawState)> OnCheckDrawRequiredState;
   TColumnNotInListEventEh OnNotInList;
   TColumnUpdateDataEventEh OnUpdateData;
   TButtonClickEventEh OnEditButtonClick;
@@ -925,6 +927,10 @@ class TColCellParamsEh : public TObject {
 
 using TGetCellEhParamsEvent =
     std::function<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+using TDrawColumnEhCellEvent = std::function<void(TObject* Sender, const TRect& Rect, Integer DataCol,
+                                                  TColumnEh* Column, TGridDrawState State)>;
+using TDrawDataCellEvent =
+    std::function<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
 using TGetFooterParamsEvent =
     std::function<void(TObject* Sender, Integer DataCol, Integer Row, TColumnEh* Column, TFont* AFont,
                        TColor& Background, TAlignment& Alignment, TGridDrawState State, String& Text)>;
@@ -1212,6 +1218,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Title buttons: called twice per title cell (only the font of the second
   // call counts).
   TGetBtnEhParamsEvent OnGetBtnParams;
+  // Data cells: colours and font per cell, then drawing of one's own.
+  TDrawDataCellEvent OnDrawDataCell;   // with default columns only
+  TDrawColumnEhCellEvent OnDrawColumnCell;
 
  protected:
   // Cell editing.

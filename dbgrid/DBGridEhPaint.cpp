@@ -358,6 +358,20 @@ void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, 
   }
 }
 
+namespace {
+
+TButtonFaceKindEh FaceOfButtonStyle(TEditButtonStyleEh Style) {
+  switch (Style) {
+    case ebsEllipsisEh: return bfkEllipsis;
+    case ebsUpDownEh: return bfkUpDown;
+    case ebsPlusEh: return bfkPlus;
+    case ebsMinusEh: return bfkMinus;
+    default: return bfkDropDown;
+  }
+}
+
+}   // namespace
+
 void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TGridDrawState State, Integer DX,
                                    Integer DY) {
   TCanvas* c = Canvas();
@@ -367,20 +381,79 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
   SetDrawRecord(DataRow);
   try {
     TDataSet* ds = FDataLink->DataSet();
-    // Alternate row colours only where the column keeps the grid's colour.
-    if (background == Color() && ds && ds->IsSequenced()) {
-      Integer recNo = ds->RecNo();
+    // Alternate row colours only where the column keeps the grid's colour;
+    // the record number comes from the sum list (exact with virtual records).
+    if (background == Color() && SequencedDataSet()) {
+      Integer recNo = FSumList->DataSet() ? FSumList->GetRecNo() : ds->RecNo();
       if (recNo > 0) background = (recNo % 2 != 0) ? OddRowColor() : EvenRowColor();
     }
-    String text = col->DisplayText();
+    // Buttons shown in the cell take their room at the right.
+    TRect textRect = R;
+    Integer buttons = col->AlwaysShowEditButton() ? col->EditButtonsAreaWidth() : 0;
+    textRect.Right = std::max(textRect.Left, textRect.Right - buttons);
+    String text = col->CellDisplayText();
     TGridDrawState st = State;
     GetCellParams(col, c->Font(), background, st);
     if (HighlightDataCell(DataCol, DataRow, c->Font(), background, st)) st += gdSelected;
     if (IsTreeColumn(DataCol)) R.Left += DrawTreeArea(c, R, st.Contains(gdSelected));
     c->Brush()->SetColor(background);
-    if (DefaultDrawing())
-      WriteTextEh(c, R, true, DX, DY, text, col->Alignment(), col->Layout(), col->WordWrap() && FWordWrapAllowed,
-                  col->EndEllipsis(), 0, 0, false);
+    HDC dc = c->Handle();
+    if (DefaultDrawing()) {
+      if (textRect.Right <= textRect.Left) {
+        // No room for text beside the buttons.
+      } else if (col->GetCellKind() == cckCheckBox) {
+        c->FillRect(textRect);
+        Integer w = std::min<Integer>(CheckBoxWidthEh, textRect.Width());
+        Integer h = std::min<Integer>(CheckBoxHeightEh, textRect.Height());
+        Integer x = textRect.Left + (textRect.Width() - w) / 2, y = textRect.Top + (textRect.Height() - h) / 2;
+        PaintButtonFaceEh(dc, TRect(x, y, x + w, y + h), background, bfkCheckBox, 0, Flat(), false, true,
+                          col->CellCheckState());
+      } else if (col->GetCellKind() == cckImage) {
+        c->FillRect(textRect);
+      } else {
+        WriteTextEh(c, textRect, true, DX, DY, text, col->Alignment(), col->Layout(),
+                    col->WordWrap() && FWordWrapAllowed, col->EndEllipsis(), 0, 0, false);
+      }
+      if (buttons > 0) {
+        bool flat = Flat();
+        Integer bw = flat ? FlatButtonWidthEh : GetSystemMetrics(SM_CXVSCROLL);
+        Integer bh = std::min<Integer>(R.Height(), DefaultRowHeight());
+        Integer x = textRect.Right;
+        bool enabled = FDataLink->Active();
+        auto paint = [&](Integer width, TButtonFaceKindEh kind) {
+          TRect b(std::max(x, R.Left), R.Top, std::min(x + width + (flat ? 1 : 0), R.Right), R.Top + bh);
+          if (b.Right > b.Left) PaintButtonFaceEh(dc, b, background, kind, 0, flat, false, enabled);
+          x += width + (flat ? 1 : 0);
+        };
+        Byte style = TDBGridInplaceEdit::ColumnEditStyle(col);
+        if (style != TDBGridInplaceEdit::esText)
+          paint(bw, style == TDBGridInplaceEdit::esEllipsis  ? bfkEllipsis
+                    : style == TDBGridInplaceEdit::esUpDown ? bfkUpDown
+                                                            : bfkDropDown);
+        for (Integer i = 0; i < col->EditButtons()->Count(); ++i) {
+          TEditButtonEh* eb = col->EditButtons()->Items(i);
+          if (eb->Visible()) paint(eb->Width() > 0 ? eb->Width() : bw, FaceOfButtonStyle(eb->Style()));
+        }
+        if (bh < R.Height()) c->FillRect(TRect(textRect.Right, R.Top + bh, R.Right, R.Bottom));
+      }
+    }
+    // A required field left empty while the record is edited.
+    TField* f = col->Field();
+    bool required = col->HighlightRequired() && IsCurrentRecord(DataRow) && ds &&
+                    (ds->State() == dsEdit || ds->State() == dsInsert) && f && f->Required() && f->IsNull();
+    if (col->OnCheckDrawRequiredState) col->OnCheckDrawRequiredState(this, text, required);
+    if (required) {
+      TColor oldColor = c->Pen()->Color();
+      TPenStyle oldStyle = c->Pen()->Style();
+      c->Pen()->SetColor(TColor(RGB(255, 0, 0)));
+      c->Pen()->SetStyle(psDot);
+      c->MoveTo(textRect.Left + 2, textRect.Bottom - 1);
+      c->LineTo(textRect.Right - 3, textRect.Bottom - 1);
+      c->Pen()->SetColor(oldColor);
+      c->Pen()->SetStyle(oldStyle);
+    }
+    if (OnDrawDataCell && !FColumns->IsCustomized()) OnDrawDataCell(this, R, f, st);
+    if (OnDrawColumnCell) OnDrawColumnCell(this, R, DataCol, col, st);
   } catch (...) {
     RestoreDrawRecord();
     throw;
@@ -400,6 +473,8 @@ void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGri
     TAlignment alignment = footer->Alignment();
     String text = GetFooterValue(Row, col);
     GetFooterParams(DataCol, Row, col, c->Font(), background, alignment, State, text);
+    HighlightFixedCell(CellInSelection(DataCol + FIndicatorOffset, RowCount() + Row), c->Font(), background,
+                       caDataColEh, raFooterEh);
     c->Brush()->SetColor(background);
     WriteTextEh(c, R, true, DX, DY, text, alignment, col->Layout(), footer->WordWrap() && FWordWrapAllowed,
                 footer->EndEllipsis(), 0, 0, false);

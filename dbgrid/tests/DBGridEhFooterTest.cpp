@@ -210,3 +210,56 @@ TEST_F(FooterFixture, ChangeScaleRoundsCumulatively) {
 }
 
 }   // namespace
+
+namespace {
+
+// Data cells: cell parameters, check boxes, buttons shown in the cell and
+// the mark of a required field left empty.
+TEST_F(FooterFixture, DataCellsDrawTheirKinds) {
+  Data->FieldByName("Name")->SetRequired(true);
+  Add(Variant(1), 2.5, "a");
+  Add(Variant(0), 3.5, "b");
+  Bind();
+  Grid->Columns()->RebuildColumns();
+  TColumnEh* qty = Col("Qty");
+  qty->SetCheckboxes(true);
+  TColumnEh* price = Col("Price");
+  price->SetAlwaysShowEditButton(true);
+  price->SetButtonStyle(cbsEllipsis);
+  TColumnEh* name = Col("Name");
+  name->SetHighlightRequired(true);
+  Grid->OnGetCellParams = [&](TObject*, TColumnEh* c, TFont*, TColor& bg, TGridDrawState) {
+    if (c == price) bg = TColor(RGB(200, 220, 255));
+  };
+  Data->Last();
+  Data->Edit();
+  Data->FieldByName("Name")->Clear();
+  Grid->Invalidate();
+  PumpMessages();
+  WriteWindowPng(Grid, "dbgrid_cellkinds");
+  auto count = [&](TRect r, auto pred) {
+    int n = 0;
+    for (int x = r.Left; x < r.Right; ++x)
+      for (int y = r.Top; y < r.Bottom; ++y) n += pred(ClientPixel(Grid, x, y)) ? 1 : 0;
+    return n;
+  };
+  // A check box: dark frame pixels in the middle of the cell.
+  TRect box = Grid->CellClientRect(1, 1);
+  Integer cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
+  EXPECT_GT(count(TRect(cx - 7, cy - 7, cx + 7, cy + 7),
+                  [](COLORREF p) { return GetRValue(p) < 140 && GetGValue(p) < 140 && GetBValue(p) < 140; }),
+            8);
+  // The first record's price cell takes its colour from OnGetCellParams,
+  // and its ellipsis button sits at the right in the button face.
+  TRect pr = Grid->CellClientRect(2, 1);
+  EXPECT_EQ(ClientPixel(Grid, pr.Left + 3, pr.Bottom - 2), COLORREF(RGB(200, 220, 255)));
+  EXPECT_NE(ClientPixel(Grid, pr.Right - 3, pr.Top + 3), COLORREF(RGB(200, 220, 255)));
+  // The required field emptied in the edited record is marked in red.
+  TRect nr = Grid->CellClientRect(3, 2);
+  EXPECT_GT(count(TRect(nr.Left, nr.Bottom - 3, nr.Right, nr.Bottom),
+                  [](COLORREF p) { return p == RGB(255, 0, 0); }),
+            3);
+  Data->Cancel();
+}
+
+}   // namespace
