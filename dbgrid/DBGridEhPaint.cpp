@@ -395,7 +395,12 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
     TGridDrawState st = State;
     GetCellParams(col, c->Font(), background, st);
     if (HighlightDataCell(DataCol, DataRow, c->Font(), background, st)) st += gdSelected;
-    if (IsTreeColumn(DataCol)) R.Left += DrawTreeArea(c, R, st.Contains(gdSelected));
+    // Tree rows: the tree area comes first, the cell's content after it.
+    if (IsTreeColumn(DataCol)) {
+      Integer tree = DrawTreeArea(c, R, st.Contains(gdSelected));
+      R.Left += tree;
+      textRect.Left = std::min(textRect.Right, textRect.Left + tree);
+    }
     c->Brush()->SetColor(background);
     HDC dc = c->Handle();
     if (DefaultDrawing()) {
