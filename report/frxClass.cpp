@@ -17,6 +17,8 @@
 #include "Strings.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
+#include "ImgList.h"
+#include "frxDsgnIntf.h"
 #include "frxRes.h"
 #include "frxUtils.h"
 #include "frxVariables.h"
@@ -505,6 +507,9 @@ void TfrxDialogComponent::Draw(TCanvas* Canvas, Extended, Extended, Extended, Ex
   Canvas->FillRect(r);
   RECT rc{r.Left, r.Top, r.Right, r.Bottom};
   DrawEdge(Canvas->Handle(), &rc, EDGE_RAISED, BF_RECT);
+  const Integer image = frxObjectRegistry()->ImageIndexOf(ClassType());
+  if (TImageList* images = image >= 0 ? frxGetResources()->GetObjectImages() : nullptr)
+    if (image < images->Count()) images->Draw(Canvas, r.Left + 6, r.Top + 6, image);
   Canvas->Font()->SetName("Tahoma");
   Canvas->Font()->SetSize(8);
   Canvas->Font()->SetColor(clBlack);

@@ -1888,12 +1888,14 @@ class TfrxDialogPage : public TfrxPage {
   String OnActivate, OnClick, OnDeactivate, OnHide, OnKeyDown, OnKeyPress, OnKeyUp, OnResize, OnShow,
       OnCloseQuery;
   TfrxDialogForm* DialogForm() const { return FForm; }
+  // Routes the window's events to the page's script procedures (done by
+  // every ShowModal).
+  void ConnectForm();
 
  protected:
   void FontChanged(TObject* Sender) override;
 
  private:
-  void ConnectForm();
   String FCaption;
   TColor FColor = clBtnFace;
   bool FForce = false;

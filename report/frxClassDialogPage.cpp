@@ -146,6 +146,9 @@ void TfrxDialogPage::FontChanged(TObject* Sender) {
 }
 
 void TfrxDialogPage::ConnectForm() {
+  // Script events of a form that outlives the run are run anyway.
+  TfrxReport* report = GetReport();
+  FForce = report ? !report->EngineOptions()->DestroyForms : true;
   TfrxDialogForm* f = FForm;
   auto notify = [this](const String* name) {
     return [this, name](TObject*) {
@@ -214,8 +217,6 @@ void TfrxDialogPage::ConnectForm() {
 }
 
 Integer TfrxDialogPage::ShowModal() {
-  TfrxReport* report = GetReport();
-  FForce = report ? !report->EngineOptions()->DestroyForms : true;
   if (FForm->Visible()) FForm->Hide();
   FForm->SetPosition(Position);
   FForm->SetWindowState(WindowState);
