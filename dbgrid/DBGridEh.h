@@ -287,6 +287,22 @@ class TColumnEh : public TCollectionItem {
 
   // May change whether the required-field mark is drawn (Text: the cell's).
   std::function<void(TObject* Sender, const String& Text, bool& DrawState)> OnCheckDrawRequiredState;
+
+  // The input method of the column's cells; the grid's own where the column
+  // sets none.
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode v) {
+    FImeMode = v;
+    FImeModeAssigned = true;
+  }
+  const String& ImeName() const { return FImeName; }
+  void SetImeName(const String& v) {
+    FImeName = v;
+    FImeNameAssigned = true;
+  }
+  bool ImeModeAssigned() const { return FImeModeAssigned; }
+  bool ImeNameAssigned() const { return FImeNameAssigned; }
+
   TColumnNotInListEventEh OnNotInList;
   TColumnUpdateDataEventEh OnUpdateData;
   TButtonClickEventEh OnEditButtonClick;
@@ -333,6 +349,9 @@ class TColumnEh : public TCollectionItem {
   TColumnButtonStyleEh FButtonStyle = cbsAuto;
   String FEditMask;
   bool FDblClickNextVal = false, FToolTips = false, FAlwaysShowEditButton = false, FHighlightRequired = false;
+  TImeMode FImeMode = imDontCare;
+  String FImeName;
+  bool FImeModeAssigned = false, FImeNameAssigned = false;
 };
 
 class TDBGridColumnEh : public TColumnEh {
@@ -1126,6 +1145,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   void CopyFromPreviousRecord();
   void SetCellToNull();
   void FocusField(TField* Field);
+  // The grid's and its editor's input method follow the current column.
+  void UpdateColumnIme();
+  void ApplyColumnIme();
   const String& EditText() const { return FEditText; }
   void SetEditText(const String& v) { FEditText = v; }
   const Variant& EditKeyValue() const { return FEditKeyValue; }
@@ -1321,6 +1343,10 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool FFocusTaking = true;
   bool FResizePending = false;
   bool FNumPadStarDown = false;
+  // The grid's own input method, as it was when its window was made.
+  TImeMode FOwnImeMode = imDontCare;
+  String FOwnImeName;
+  bool FOwnImeTaken = false;
   // 1 when the grid draws its own one-pixel frame instead of the window's
   // border (flat look).
   Integer FFrameWidth = 0;

@@ -556,6 +556,26 @@ void TCustomDBGridEh::SetCellToNull() {
   c->WriteCellValue(String(), Variant::Null(), false);
 }
 
+void TCustomDBGridEh::UpdateColumnIme() {
+  if (!FOwnImeTaken) {
+    FOwnImeMode = ImeMode();
+    FOwnImeName = ImeName();
+    FOwnImeTaken = true;
+  }
+  SetImeMode(FOwnImeMode);
+  SetImeName(FOwnImeName);
+  if (TColumnEh* c = CurrentColumn()) {
+    if (c->ImeModeAssigned()) SetImeMode(c->ImeMode());
+    if (c->ImeNameAssigned()) SetImeName(c->ImeName());
+  }
+  if (TInplaceEdit* ed = InplaceEditor()) {
+    ed->SetImeMode(ImeMode());
+    ed->SetImeName(ImeName());
+  }
+}
+
+void TCustomDBGridEh::ApplyColumnIme() { UpdateColumnIme(); }
+
 void TCustomDBGridEh::FocusField(TField* Field) {
   if (!Field) return;
   for (Integer i = 0; i < FColumns->Count(); ++i)
@@ -917,10 +937,13 @@ void TDBGridInplaceEdit::Change() {
 bool TDBGridInplaceEdit::RequiredStateDrawn() {
   TCustomDBGridEh* g = DBGrid();
   TColumnEh* c = Column();
-  if (!g || !c || !c->HighlightRequired() || !g->DataLink()->Active()) return false;
+  if (!g || !c) return false;
   TDataSet* ds = g->DataLink()->DataSet();
   TField* f = c->Field();
-  return ds && (ds->State() == dsEdit || ds->State() == dsInsert) && f && f->Required() && f->IsNull();
+  bool draw = c->HighlightRequired() && g->DataLink()->Active() && ds &&
+              (ds->State() == dsEdit || ds->State() == dsInsert) && f && f->Required() && f->IsNull();
+  if (c->OnCheckDrawRequiredState) c->OnCheckDrawRequiredState(c, HandleAllocated() ? Text() : String(), draw);
+  return draw;
 }
 
 void TDBGridInplaceEdit::DrawRequiredState(TCanvas* ACanvas) {

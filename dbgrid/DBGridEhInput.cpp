@@ -137,6 +137,7 @@ void TCustomDBGridEh::MoveCol(Integer GridCol, Integer Direction, bool Select) {
     if (c && c->GetCellKind() != cckImage && c->GetCellKind() != cckCheckBox &&
         FOptions.Contains(dgAlwaysShowEditor))
       ShowEditorEh();
+    ApplyColumnIme();
     if (OnColEnter) OnColEnter(this);
   }
   if (Select) FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), true);
@@ -513,8 +514,17 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     TGridStateEh state;
     Integer index, pos, ofs;
     DetectSizingState(X, Y, Layout(), state, index, pos, ofs);
+    bool trace = FOptionsEh.Contains(dghTraceColSizing);
     if (state != gsNormalEh) {
       FDataLink->UpdateData();
+      if (trace && Button == mbLeft && state == gsColSizingEh) {
+        // The column follows the mouse as it moves (no sizing line).
+        FGridState = gsColSizingEh;
+        FSizingIndex = index;
+        FSizingPos = pos;
+        FSizingOfs = ofs;
+        return;
+      }
       TCustomGridEh::MouseDown(Button, Shift, X, Y);
       return;
     }
@@ -528,7 +538,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
       FFrozenSizingOfs = o;
       FTrackingMouse = true;
       SetMouseCapture(true);
-      DrawSizingLineEh();
+      if (!trace) DrawSizingLineEh();
       return;
     }
   }
@@ -683,6 +693,17 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
 void TCustomDBGridEh::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   FMousePos = TPoint(X, Y);
   FLastShift = Shift;
+  if (FOptionsEh.Contains(dghTraceColSizing) && (GridState() == gsColSizingEh || FDBGridEhState == 6)) {
+    bool frozen = FDBGridEhState == 6;
+    Integer index = frozen ? FFrozenSizingCol : FSizingIndex;
+    Integer pos = X + (frozen ? FFrozenSizingOfs : FSizingOfs);
+    if (index >= 0 && index < ColCount()) {
+      Integer left = CellClientRect(index, 0).Left;
+      SetColWidths(index, std::max<Integer>(pos - left, 1));
+    }
+    TCustomControl::MouseMove(Shift, X, Y);
+    return;
+  }
   if (FDragPending) {
     FDragPending = false;
     BeginDrag(false);
@@ -736,6 +757,17 @@ void TCustomDBGridEh::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 }
 
 void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (FOptionsEh.Contains(dghTraceColSizing) && (GridState() == gsColSizingEh || FDBGridEhState == 6)) {
+    // The width was taken while the mouse moved.
+    FGridState = gsNormalEh;
+    if (FDBGridEhState == 6) {
+      FDBGridEhState = 0;
+      FFrozenSizingCol = -1;
+      CancelMouseTracking();
+    }
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+    return;
+  }
   if (FDBGridEhState == 6) {
     DrawSizingLineEh();
     Integer left = 0;
@@ -1110,6 +1142,11 @@ void TCustomDBGridEh::ApplyDeferredResize() {
 
 void TCustomDBGridEh::CreateParams(TCreateParams& Params) {
   TCustomGridEh::CreateParams(Params);
+  if (!FOwnImeTaken) {
+    FOwnImeMode = ImeMode();
+    FOwnImeName = ImeName();
+    FOwnImeTaken = true;
+  }
   if (Flat() && Ctl3D()) {
     Params.Style &= ~DWORD(WS_BORDER);
     Params.ExStyle &= ~DWORD(WS_EX_CLIENTEDGE);
@@ -1265,10 +1302,14 @@ bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
         return true;
       }
       return false;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
+      TInplaceEdit* ed = InplaceEditor();
+      if (!(ed && ed->HandleAllocated() && reinterpret_cast<HWND>(Message.WParam) == ed->Handle()))
+        UpdateColumnIme();
       TCustomGridEh::Dispatch(Message);
       if (FOptions.Contains(dgRowSelect)) InvalidateRow(Row());
       return true;
+    }
     case WM_KILLFOCUS: {
       TInplaceEdit* ed = InplaceEditor();
       HWND to = reinterpret_cast<HWND>(Message.WParam);

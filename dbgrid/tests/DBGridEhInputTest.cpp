@@ -391,6 +391,18 @@ TEST_F(GridInputFixture, AFieldChangedUnderTheEditorIsShownAgain) {
   EXPECT_EQ(Grid->Editor()->Text(), "张三");
 }
 
+TEST_F(GridInputFixture, InputMethodFollowsTheColumn) {
+  AddRecords(1);
+  Bind();
+  Column("Name")->SetImeMode(imChinese);
+  Grid->SetSelectedIndex(Column("ID")->Index());
+  Key(Grid, VK_RIGHT);
+  EXPECT_EQ(Grid->SelectedIndex(), Column("Name")->Index());
+  EXPECT_EQ(Grid->ImeMode(), imChinese);
+  Key(Grid, VK_RIGHT);
+  EXPECT_EQ(Grid->ImeMode(), imDontCare);
+}
+
 // ---------------------------------------------------------------------------
 // Keyboard
 
@@ -886,6 +898,25 @@ TEST_F(GridInputFixture, CheckBoxToolTipIsThePickListEntryOfItsState) {
   Data->Next();
   Grid->CellToolTipText(done, text);
   EXPECT_EQ(text, "已完成");
+}
+
+TEST_F(GridInputFixture, TracedColumnSizingFollowsTheMouse) {
+  AddRecords(2);
+  Bind();
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghTraceColSizing);
+  Integer col = Grid->DataToRawColumn(Column("Name")->Index());
+  Integer width = Grid->ColWidths(col);
+  TRect r = Grid->CellClientRect(col, 0);
+  Grid->MouseDown(mbLeft, {ssLeft}, r.Right, 4);
+  EXPECT_EQ(Grid->GridState(), gsColSizingEh);
+  Grid->MouseMove({ssLeft}, r.Right + 20, 4);
+  EXPECT_EQ(Grid->ColWidths(col), width + 20);
+  EXPECT_EQ(Column("Name")->Width(), width + 20);
+  Grid->MouseMove({ssLeft}, r.Left - 30, 4);
+  EXPECT_EQ(Grid->ColWidths(col), 1);
+  Grid->MouseUp(mbLeft, {}, r.Left - 30, 4);
+  EXPECT_EQ(Grid->GridState(), gsNormalEh);
+  EXPECT_EQ(Grid->ColWidths(col), 1);
 }
 
 // ---------------------------------------------------------------------------
