@@ -816,6 +816,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
   FFooterFont = std::make_unique<TFont>();
   FFooterFont->Assign(Font());
   FFooterFont->OnChange = [this](TObject*) { FooterFontChanged(); };
+  SetStyle(nullptr);
   FHorzScrollBar.reset(CreateScrollBar(sbHorizontal));
   FVertScrollBar.reset(CreateScrollBar(sbVertical));
   FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
@@ -825,6 +826,7 @@ TCustomDBGridEh::~TCustomDBGridEh() {
   // The link leaves its data source without telling a grid that is going.
   FDataLink->FGrid = nullptr;
   FDataLink->SetDataSource(nullptr);
+  if (FStyle) FStyle->RemoveGrid(this);
   // External scroll bars get their own window procedures back.
   FHorzScrollBar.reset();
   FVertScrollBar.reset();

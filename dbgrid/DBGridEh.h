@@ -737,6 +737,44 @@ class TDBGridEhIndicatorTitle : public TPersistent {
 };
 
 // ---------------------------------------------------------------------------
+// The grid style (DBGridEhStyle.cpp): colours of selected and highlighted
+// cells, shared by every grid that uses it (one global style).
+
+class TDBGridEhStyle : public TPersistent {
+  TOVANI_CLASS(TDBGridEhStyle, TPersistent)
+ public:
+  TDBGridEhStyle();
+  ~TDBGridEhStyle() override;
+  void AddGrid(TCustomDBGridEh* Grid);
+  bool HasGrid(TCustomDBGridEh* Grid) const;
+  void RemoveGrid(TCustomDBGridEh* Grid);
+  // Selected cells mixed from their own colour and the highlight colour.
+  bool SoftSelection() const { return FSoftSelection; }
+  void SetSoftSelection(bool v) { FSoftSelection = v; }
+  bool ShowFocusRect() const { return FShowFocusRect; }
+  void SetShowFocusRect(bool v) { FShowFocusRect = v; }
+  // The display's colour count; -1 for more than 256 colours.
+  Integer ScreenColors() const { return FScreenColors; }
+  void SetScreenColors(Integer v) { FScreenColors = v; }
+
+  virtual bool HighlightDataCellColor(TCustomDBGridEh* Grid, Integer ACol, TFont* AFont, TColor& Background,
+                                      TGridDrawState& State, Integer DataRow, Integer DataCol);
+  virtual bool HighlightNoDataCellColor(TCustomDBGridEh* Grid, TFont* AFont, TColor& Background, bool Highlight,
+                                        Integer HorzKind, Integer VertKind);
+  virtual void ColorDepthChanged();
+  static TColor MixHighlightColor(TColor Color, TColor MixColor, bool Contrast);
+
+ private:
+  std::vector<TCustomDBGridEh*> FGridList;
+  bool FSoftSelection = true;
+  Integer FScreenColors = -1;
+  bool FShowFocusRect = true;
+};
+
+// The library-wide style every grid takes unless given another one.
+TDBGridEhStyle* GetGlobalGridStyle();
+
+// ---------------------------------------------------------------------------
 // The grid's data link: field map and data notifications.
 
 class TGridDataLinkEh : public TDataLink {
@@ -1005,6 +1043,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   void SetUseMultiTitle(bool v);
   Integer VTitleMargin() const { return FVTitleMargin; }
   void SetVTitleMargin(Integer v);
+  // The style deciding selection colours (the global one unless set).
+  TDBGridEhStyle* Style() const { return FStyle; }
+  void SetStyle(TDBGridEhStyle* v);
   // Scroll bars and the indicator title.
   TDBGridEhScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
   void SetHorzScrollBar(TDBGridEhScrollBar* v) { FHorzScrollBar->Assign(v); }
@@ -1428,6 +1469,8 @@ class TCustomDBGridEh : public TCustomGridEh {
   std::unique_ptr<TDBGridEhSumList> FSumList;
   bool FSelfChangingFooterFont = false;
   void FooterFontChanged();
+  TDBGridEhStyle* FStyle = nullptr;
+  friend class TDBGridEhStyle;
   // Scroll bars and the indicator title.
   std::unique_ptr<TDBGridEhScrollBar> FHorzScrollBar;
   std::unique_ptr<TDBGridEhScrollBar> FVertScrollBar;

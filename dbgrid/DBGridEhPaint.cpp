@@ -99,6 +99,7 @@ bool TCustomDBGridEh::IsCell3D(Integer ACol, Integer ARow, TGridDrawState State,
 
 bool TCustomDBGridEh::HighlightFixedCell(bool Selected, TFont* AFont, TColor& Background, Integer HorzKind,
                                          Integer VertKind) {
+  if (FStyle) return FStyle->HighlightNoDataCellColor(this, AFont, Background, Selected, HorzKind, VertKind);
   if (!Selected) return false;
   if (HorzKind == caIndicatorEh || VertKind == raTitleEh || VertKind == raFilterEh) {
     Background = TColor(RGB(64, 64, 64));
@@ -114,6 +115,8 @@ bool TCustomDBGridEh::HighlightFixedCell(bool Selected, TFont* AFont, TColor& Ba
 
 bool TCustomDBGridEh::HighlightDataCell(Integer DataCol, Integer DataRow, TFont* AFont, TColor& Background,
                                         TGridDrawState& State) {
+  if (FStyle)
+    return FStyle->HighlightDataCellColor(this, DataCol + FIndicatorOffset, AFont, Background, State, DataRow, DataCol);
   bool focusRule = HasFocus() && FOptionsEh.Contains(dghHighlightFocus);
   bool currentRow = IsCurrentRecord(DataRow);
   if (FOptionsEh.Contains(dghRowHighlight) && currentRow && DataCol != SelectedIndex()) {
@@ -199,6 +202,7 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
   }
 
   if (DefaultDrawing() && AState.Contains(gdFocused) && HasFocus() && !IsDesigning() &&
+      (!FStyle || FStyle->ShowFocusRect()) &&
       !FOptions.Contains(dgRowSelect) && FUpdateLock == 0) {
     RECT fr = ToRect(ARect);
     DrawFocusRect(c->Handle(), &fr);
