@@ -3,6 +3,7 @@
 #include <memory>
 #include "ADODB.h"
 #include "AppPictures.h"
+#include "DBGridEh.h"
 #include "DatabaseFile.h"
 #include "DateUtils.h"
 #include "Dialogs.h"
@@ -13,6 +14,7 @@
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "cxLookAndFeels.h"
+#include "uExcel.h"
 
 
 TDataForm* DataForm = nullptr;
@@ -264,4 +266,41 @@ String TDataForm::UserName() {
 
 bool TDataForm::BackupDatabase(const String& FileName) {
   return ::BackupDatabase(conn->Handle(), ToUnixPath(FileName));
+}
+
+void TDataForm::ExportGridToExcel(TCustomDBGridEh* Grid) {
+  TDataSource* source = Grid ? Grid->DataSource() : nullptr;
+  TDataSet* ds = source ? source->DataSet() : nullptr;
+  if (!ds || !ds->Active()) return;   // nothing to copy
+  TExcel excel("", false);
+  // The record the user was on and the controls come back also when the
+  // export fails; the workbook is then discarded with the TExcel object.
+  struct TRestore {
+    TDataSet* D;
+    TBookmark B = D->GetBookmark();
+    ~TRestore() {
+      try {
+        if (!B.empty() && D->BookmarkValid(B)) D->GotoBookmark(B);
+      } catch (...) {
+      }
+      D->EnableControls();
+    }
+  } restore{ds};
+  ds->DisableControls();
+  TDBGridColumnsEh* cols = Grid->Columns();
+  for (Integer i = 0; i < cols->Count(); ++i) excel.SetCellText(1, i + 1, cols->Item(i)->Title()->Caption());
+  int row = 2;
+  for (ds->First(); !ds->Eof(); ds->Next(), ++row) {
+    for (Integer i = 0; i < cols->Count(); ++i) {
+      TField* f = cols->Item(i)->Field();
+      if (!f) continue;   // a column without a field leaves its cell empty
+      switch (f->DataType()) {
+        case ftUnknown: case ftString: case ftBlob: case ftWideString:
+          excel.SetCellText(row, i + 1, f->Value());
+          break;
+        default: excel.SetCellValue(row, i + 1, f->Value()); break;
+      }
+    }
+  }
+  excel.SetVisible(true);
 }

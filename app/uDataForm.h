@@ -27,6 +27,8 @@ class TcxLookAndFeelController;
 // d_OP. Make it with Application->CreateForm or TDataModule::Create, which
 // read the form file. A database that cannot be opened raises the
 // connection's error.
+class TCustomDBGridEh;
+
 class TDataForm : public TDataModule {
   TOVANI_CLASS(TDataForm, TDataModule)
  public:
@@ -73,6 +75,11 @@ class TDataForm : public TDataModule {
   // Copies the open database to FileName (see BackupDatabase in
   // DatabaseFile.h); false when the copy could not be made.
   bool BackupDatabase(const String& FileName);
+  // Copies every column (hidden ones too) and every record of the grid into
+  // a new workbook and shows it: titles in row 1, one record per row after
+  // it; text, BLOB and unknown fields as texts, others as values. The
+  // grid's dataset stays on its record.
+  void ExportGridToExcel(TCustomDBGridEh* Grid);
 };
 
 extern TDataForm* DataForm;

@@ -187,3 +187,89 @@ TEST(MapiControl, OutcomesReachTheirEvents) {
   SetEnv(u"TOVANI_MAPI_RESULT", "");
   SetEnv(u"TOVANI_MAPI_LOG", "");
 }
+
+// ---------------------------------------------------------------------------
+// A grid copied into a new workbook by the data module.
+
+#include "AppFixture.h"
+#include "DBGridEh.h"
+#include "Forms.h"
+#include "MemDataSet.h"
+
+namespace {
+
+class GridToExcel : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    Data = std::make_unique<TMemDataSet>();
+    Data->FieldDefs().Add("Code", ftString, 10);
+    Data->FieldDefs().Add("Qty", ftInteger);
+    Data->FieldDefs().Add("Price", ftFloat);
+    Data->FieldDefs().Add("Hidden", ftString, 10);
+    Data->CreateDataSet();
+    Source = std::make_unique<TDataSource>();
+    Source->SetDataSet(Data.get());
+    Form.reset(new TForm(nullptr));
+    Grid = new TDBGridEh(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetDataSource(Source.get());
+    Grid->Columns()->Item(0)->Title()->SetCaption("编号");
+    Grid->Columns()->Item(3)->SetVisible(false);
+    SetDefaultApplicationOpener([this](const String& f) { Opened.push_back(f); });
+  }
+  void TearDown() override {
+    SetDefaultApplicationOpener(nullptr);
+    for (const String& f : Opened) DeleteFileW(reinterpret_cast<LPCWSTR>(Utf8ToUtf16(f).c_str()));
+    Form.reset();
+    Source.reset();
+    Data.reset();
+    AppFixture::TearDown();
+  }
+  std::unique_ptr<TMemDataSet> Data;
+  std::unique_ptr<TDataSource> Source;
+  std::unique_ptr<TForm> Form;
+  TDBGridEh* Grid = nullptr;
+  std::vector<String> Opened;
+};
+
+TEST_F(GridToExcel, TitlesThenOneRowPerRecordWithTextsKeptAsText) {
+  Data->AppendRecord({Variant(String("00123")), Variant(3), Variant(12.5), Variant(String("隐藏"))});
+  Data->AppendRecord({Variant(String("上海")), Variant::Null(), Variant(0.25), Variant(String("x"))});
+  Data->First();
+  Data->Next();
+  TBookmark current = Data->GetBookmark();
+  Data->First();
+  Data->Next();
+  DataForm->ExportGridToExcel(Grid);
+  EXPECT_EQ(Data->GetBookmark(), current);
+  EXPECT_FALSE(Data->ControlsDisabled());
+  ASSERT_EQ(Opened.size(), 1u);
+  auto book = TWorkbook::Open(Opened[0]);
+  TWorksheet& s = book->Sheet(1);
+  const char* titles[] = {"编号", "Qty", "Price", "Hidden"};
+  for (int c = 1; c <= 4; ++c) {
+    EXPECT_EQ(s.Cell(1, c).Text, titles[c - 1]) << c;
+    EXPECT_EQ(s.NumberFormat(1, c), "@");
+  }
+  EXPECT_EQ(s.Cell(2, 1).Text, "00123");
+  EXPECT_EQ(s.NumberFormat(2, 1), "@");
+  EXPECT_EQ(s.Cell(2, 2).Kind, TWorkbookCellKind::Number);
+  EXPECT_DOUBLE_EQ(s.Cell(2, 2).Number, 3);
+  EXPECT_DOUBLE_EQ(s.Cell(2, 3).Number, 12.5);
+  EXPECT_EQ(s.Cell(2, 4).Text, "隐藏");   // hidden columns too
+  EXPECT_EQ(s.Cell(3, 1).Text, "上海");
+  EXPECT_EQ(s.Cell(3, 2).Kind, TWorkbookCellKind::Empty);
+  EXPECT_DOUBLE_EQ(s.Cell(3, 3).Number, 0.25);
+  EXPECT_EQ(s.Cell(4, 1).Kind, TWorkbookCellKind::Empty);
+}
+
+TEST_F(GridToExcel, AnEmptyDatasetGivesTheTitleRowOnly) {
+  DataForm->ExportGridToExcel(Grid);
+  ASSERT_EQ(Opened.size(), 1u);
+  auto book = TWorkbook::Open(Opened[0]);
+  EXPECT_EQ(book->Sheet(1).Cell(1, 2).Text, "Qty");
+  EXPECT_EQ(book->Sheet(1).Cell(2, 1).Kind, TWorkbookCellKind::Empty);
+}
+
+}  // namespace
