@@ -524,3 +524,72 @@ TEST_F(MemoFixture, DifferenceTextCarriesTheTextAsUtf8) {
   memo->Memo()->Clear();
   EXPECT_NE(memo->DifferenceText(&tmpl).find(" u=\"\""), String::npos);
 }
+
+TEST(frxDrawText, ChineseMemoDrawsInsideItsTextRectangle) {
+  TfrxMemoView m;
+  m.SetBounds(10, 10, 120, 60);
+  m.Font()->SetName("宋体");
+  m.Frame()->SetTyp({ftLeft, ftRight, ftTop, ftBottom});
+  m.SetTextUtf8("客户名称：上海东方贸易有限公司");
+  auto bmp = WhiteCanvas(150, 80);
+  m.Draw(bmp->Canvas(), 1, 1, 0, 0);
+  WritePng(bmp.get(), "memo-chinese.png");
+  int ink = 0, outside = 0;
+  for (int x = 0; x < 150; ++x)
+    for (int y = 0; y < 80; ++y) {
+      bool dark = (bmp->Canvas()->Pixels(x, y) & 0xFFFFFF) != clWhite;
+      bool inText = x >= m.TextRect.Left && x < m.TextRect.Right && y >= m.TextRect.Top && y < m.TextRect.Bottom;
+      bool onFrame = x == 10 || x == 130 || y == 10 || y == 70;
+      if (dark && inText) ++ink;
+      if (dark && !inText && !onFrame) ++outside;
+    }
+  EXPECT_GT(ink, 50);   // real glyphs, on two lines
+  EXPECT_EQ(outside, 0);
+}
+
+TEST(frxDrawText, WithoutWysiwygCharactersKeepTheirDeviceWidths) {
+  TfrxMemoView m;
+  m.SetBounds(0, 0, 300, 30);
+  m.SetTextUtf8("订单1234");
+  m.Wysiwyg = false;
+  Recorder rec;
+  auto bmp = WhiteCanvas(320, 40);
+  m.Draw(bmp->Canvas(), 1.5, 1.5, 0, 0);
+  ASSERT_EQ(rec.runs.size(), 1u);
+  // The advances are what the device measures for the font at that scale.
+  HDC dc = bmp->Canvas()->Handle();
+  LOGFONTW lf{};
+  lf.lfHeight = -Integer(std::nearbyint(10 * 1.5 * 96 / 72));
+  lf.lfCharSet = DEFAULT_CHARSET;
+  std::u16string face = u"Arial";
+  std::copy(face.begin(), face.end(), reinterpret_cast<char16_t*>(lf.lfFaceName));
+  HFONT font = CreateFontIndirectW(&lf);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(rec.runs[0].Text.data()), INT(rec.runs[0].Text.size()), &size);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  EXPECT_EQ(Recorder::Width(rec.runs[0]), size.cx);
+}
+
+TEST_F(MemoFixture, StylesAndGroupHeaderDrillDownTag) {
+  TfrxStyleItem* style = report->Styles()->Add();
+  style->SetName("标题");
+  style->SetColor(clYellow);
+  style->Font()->SetSize(14);
+  style->Frame()->SetTyp({ftBottom});
+  memo->SetStyle("标题");
+  EXPECT_EQ(memo->Color(), clYellow);
+  EXPECT_EQ(memo->Font()->Size(), 14);
+  EXPECT_FALSE(memo->ParentFont());
+  EXPECT_TRUE(memo->Frame()->Typ() == TfrxFrameTypes{ftBottom});
+  memo->SetStyle("无此样式");
+  EXPECT_EQ(memo->Color(), clYellow);
+
+  auto* group = new TfrxGroupHeader(page);
+  TfrxGroupHeader tmpl;
+  group->FLineThrough = 7;
+  EXPECT_EQ(group->DifferenceText(&tmpl).find("Tag"), String::npos);
+  group->DrillDown = true;
+  EXPECT_NE(group->DifferenceText(&tmpl).find(" Tag=\"7\""), String::npos);
+}

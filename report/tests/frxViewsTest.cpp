@@ -590,3 +590,90 @@ TEST_F(ViewFixture, BackgroundOnPaperOnlyWhenPrintable) {
   page->SetIsPrinting(false);
   EXPECT_EQ(At(paper.get(), 10, 10), clWhite);
 }
+
+// ---------------------------------------------------------------------------
+// Templates kept in a window's form file
+
+#include "Forms.h"
+
+TEST(frxTemplate, ReportObjectsLoadFromAFormFile) {
+  const String text =
+      "object SaleForm: TComponent\n"
+      "  object frxReport1: TfrxReport\n"
+      "    object Page1: TfrxReportPage\n"
+      "      PaperWidth = 210.000000000000000000\n"
+      "      PaperHeight = 148.000000000000000000\n"
+      "      PaperSize = 256\n"
+      "      LeftMargin = 15.000000000000000000\n"
+      "      RightMargin = 10.000000000000000000\n"
+      "      TopMargin = 10.000000000000000000\n"
+      "      BottomMargin = 10.000000000000000000\n"
+      "      object ReportTitle1: TfrxReportTitle\n"
+      "        Height = 30.236240000000000000\n"
+      "        Top = 18.897650000000000000\n"
+      "        Width = 718.110700000000000000\n"
+      "        object Memo1: TfrxMemoView\n"
+      "          Width = 300.000000000000000000\n"
+      "          Height = 26.456710000000000000\n"
+      "          Font.Charset = GB2312_CHARSET\n"
+      "          Font.Color = clBlack\n"
+      "          Font.Height = -21\n"
+      "          Font.Name = #23435#20307\n"
+      "          Font.Style = [fsBold]\n"
+      "          HAlign = haCenter\n"
+      "          Memo.UTF8 = (\n"
+      "            #38144#21806#21333)\n"
+      "          ParentFont = False\n"
+      "        end\n"
+      "      end\n"
+      "      object MasterData1: TfrxMasterData\n"
+      "        Height = 22.677180000000000000\n"
+      "        Top = 102.047310000000000000\n"
+      "        Width = 718.110700000000000000\n"
+      "        RowCount = 0\n"
+      "        object Memo2: TfrxMemoView\n"
+      "          Width = 120.000000000000000000\n"
+      "          Height = 22.677180000000000000\n"
+      "          DisplayFormat.FormatStr = '%2.2n'\n"
+      "          DisplayFormat.Kind = fkNumeric\n"
+      "          Frame.Typ = [ftLeft, ftRight, ftTop, ftBottom]\n"
+      "          Memo.UTF8 = (\n"
+      "            '[Line]')\n"
+      "        end\n"
+      "        object Line1: TfrxLineView\n"
+      "          Top = 22.000000000000000000\n"
+      "          Width = 718.000000000000000000\n"
+      "          Frame.Typ = [ftTop]\n"
+      "        end\n"
+      "      end\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  TComponent form;
+  ReadFormText(&form, text);
+  auto* report = dynamic_cast<TfrxReport*>(form.FindComponent("frxReport1"));
+  ASSERT_NE(report, nullptr);
+  auto* page = dynamic_cast<TfrxReportPage*>(report->FindObject("Page1"));
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->PaperSize(), 256);
+  EXPECT_EQ(page->PaperHeight(), 148);
+  EXPECT_EQ(page->LeftMargin, 15);
+  EXPECT_EQ(page->Height(), 559);
+  auto* title = dynamic_cast<TfrxMemoView*>(report->FindObject("Memo1"));
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->TextUtf8(), "销售单");
+  EXPECT_EQ(title->HAlign, haCenter);
+  EXPECT_EQ(title->Font()->Name(), "宋体");
+  EXPECT_TRUE(title->Font()->Style().Contains(fsBold));
+  EXPECT_EQ(title->Parent()->Name(), "ReportTitle1");
+  auto* cell = dynamic_cast<TfrxMemoView*>(report->FindObject("Memo2"));
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->DisplayFormat()->Kind, fkNumeric);
+  EXPECT_EQ(cell->DisplayFormat()->FormatStr, "%2.2n");
+  EXPECT_TRUE(cell->Frame()->Typ() == (TfrxFrameTypes{ftLeft, ftRight, ftTop, ftBottom}));
+  EXPECT_TRUE(cell->ParentFont());
+  auto* band = dynamic_cast<TfrxMasterData*>(report->FindObject("MasterData1"));
+  ASSERT_NE(band, nullptr);
+  EXPECT_EQ(band->Objects()->Count(), 2);
+  ASSERT_NE(dynamic_cast<TfrxLineView*>(report->FindObject("Line1")), nullptr);
+}
