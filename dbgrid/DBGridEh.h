@@ -19,7 +19,6 @@
 #include "GridsEh.h"
 #include "StdCtrls.h"
 #include "ToolCtrlsEh.h"
-#include "StdCtrls.h"
 
 class TCustomDBGridEh;
 class TColumnEh;
@@ -28,6 +27,7 @@ class TColumnFooterEh;
 class TColumnFootersEh;
 class TDBGridEhSumList;
 class TDBGridInplaceEdit;
+class TColCellParamsEh;
 
 // Private window messages of the data grid. The deferred layout and the
 // drop-down grid's size-grip corner must never share a number.
@@ -284,6 +284,11 @@ class TColumnEh : public TCollectionItem {
   void StepCellValue(double Step);
   // The width the edit buttons take in a cell.
   Integer EditButtonsAreaWidth();
+  // The cell parameters of the current record, before and through the
+  // column's own event (EditMode: for the in-cell editor).
+  void FillCellParams(TColCellParamsEh* Params);
+  void DoGetCellParams(bool EditMode, TColCellParamsEh* Params);
+  std::function<void(TObject* Sender, bool EditMode, TColCellParamsEh* Params)> OnGetCellParams;
 
   // May change whether the required-field mark is drawn (Text: the cell's).
   std::function<void(TObject* Sender, const String& Text, bool& DrawState)> OnCheckDrawRequiredState;
@@ -1189,6 +1194,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   // The grid's and its editor's input method follow the current column.
   void UpdateColumnIme();
   void ApplyColumnIme();
+  // The text the editor gets for a cell before the cell-parameter events
+  // (key lists translated, memo lines as CR LF); sets the key value.
+  String RawCellEditText(Integer ACol);
   const String& EditText() const { return FEditText; }
   void SetEditText(const String& v) { FEditText = v; }
   const Variant& EditKeyValue() const { return FEditKeyValue; }

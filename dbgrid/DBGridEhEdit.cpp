@@ -285,6 +285,23 @@ Integer TColumnEh::EditButtonsAreaWidth() {
   return w;
 }
 
+void TColumnEh::FillCellParams(TColCellParamsEh* Params) {
+  Params->Row = -1;
+  Params->Col = -1;
+  Params->State = TGridDrawState{};
+  Params->Font = Font();
+  Params->Background = Color();
+  Params->Alignment = Alignment();
+  Params->ImageIndex = -1;
+  Params->Text = CellDisplayText();
+  Params->CheckState = CellCheckState();
+  Params->ReadOnly = ReadOnly();
+}
+
+void TColumnEh::DoGetCellParams(bool EditMode, TColCellParamsEh* Params) {
+  if (OnGetCellParams) OnGetCellParams(this, EditMode, Params);
+}
+
 // ---------------------------------------------------------------------------
 // TCustomDBGridEh: the grid's side of in-place editing
 
@@ -368,25 +385,37 @@ String TCustomDBGridEh::GetCellEditMask(Integer ACol, Integer ARow) {
   return f->EditMask();
 }
 
-String TCustomDBGridEh::GetCellEditText(Integer ACol, Integer ARow) {
+String TCustomDBGridEh::RawCellEditText(Integer ACol) {
   String text;
   FEditKeyValue = Variant::Null();
-  if (FDataLink->Active()) {
-    Integer i = RawToDataColumn(ACol);
-    TColumnEh* c = i >= 0 && i < FColumns->Count() ? FColumns->Item(i) : nullptr;
-    TField* f = c ? c->Field() : nullptr;
-    if (f) {
-      if (c->KeyList()->Count() > 0) {
-        Integer k = c->KeyList()->IndexOf(f->Text());
-        text = k >= 0 && k < c->PickList()->Count() ? c->PickList()->Strings(k) : String();
-      } else if (FDrawMemoText && IsMemoType(f)) {
-        text = NormaliseLineBreaks(f->AsString());
-      } else {
-        text = f->Text();
-      }
-      if (f->FieldKind() == fkLookup && !f->KeyFields().empty() && f->DataSet())
-        FEditKeyValue = f->DataSet()->FieldValues(f->KeyFields());
-    }
+  if (!FDataLink->Active()) return text;
+  Integer i = RawToDataColumn(ACol);
+  TColumnEh* c = i >= 0 && i < FColumns->Count() ? FColumns->Item(i) : nullptr;
+  TField* f = c ? c->Field() : nullptr;
+  if (!f) return text;
+  if (c->KeyList()->Count() > 0) {
+    Integer k = c->KeyList()->IndexOf(f->Text());
+    text = k >= 0 && k < c->PickList()->Count() ? c->PickList()->Strings(k) : String();
+  } else if (FDrawMemoText && IsMemoType(f)) {
+    text = NormaliseLineBreaks(f->AsString());
+  } else {
+    text = f->Text();
+  }
+  if (f->FieldKind() == fkLookup && !f->KeyFields().empty() && f->DataSet())
+    FEditKeyValue = f->DataSet()->FieldValues(f->KeyFields());
+  return text;
+}
+
+String TCustomDBGridEh::GetCellEditText(Integer ACol, Integer ARow) {
+  String text = RawCellEditText(ACol);
+  Integer i = RawToDataColumn(ACol);
+  TColumnEh* c = FDataLink->Active() && i >= 0 && i < FColumns->Count() ? FColumns->Item(i) : nullptr;
+  if (c && c->OnGetCellParams) {
+    TColCellParamsEh params;
+    params.Text = text;
+    params.Font = Canvas()->Font();
+    c->DoGetCellParams(true, &params);
+    text = params.Text;
   }
   FEditText = text;
   return text;
@@ -649,13 +678,29 @@ void TDBGridInplaceEdit::LoadCellContents() {
   SetEditStyle(ColumnEditStyle(c));
   if (c) SetFont(c->Font());
   bool canModify = c && c->CanModifyCell(false);
-  FReadOnlyByParams = false;
-  SetReadOnly(!canModify);
-  if (c) SetColor(c->Color());
+  // The cell parameters as the handlers see them for the editor: colours
+  // and a read-only state of their own.
+  // The events run once here, on the text as the field gives it.
+  TColCellParamsEh params;
+  String text = g->RawCellEditText(g->Col());
+  if (c) {
+    c->FillCellParams(&params);
+    params.Font = Font();
+    params.State = TGridDrawState{gdFocused};
+    params.Text = text;
+    params.ReadOnly = !canModify;
+    if (g->OnGetCellParams) g->OnGetCellParams(g, c, params.Font, params.Background, params.State);
+    c->DoGetCellParams(true, &params);
+    SetColor(params.Background);
+  }
+  FReadOnlyByParams = c && params.ReadOnly != !canModify;
+  SetReadOnly(FReadOnlyByParams ? params.ReadOnly : !canModify);
   SetWordWrap(c && c->WordWrap() && g->WordWrapAllowed());
   SetText("");
   SetEditMask(g->GetCellEditMask(g->Col(), g->Row()));
-  SetText(g->GetCellEditText(g->Col(), g->Row()));
+  if (c) text = params.Text;
+  g->SetEditText(text);
+  SetText(text);
   SetMaxLength(g->GetEditorMaxLength());
 }
 

@@ -353,6 +353,36 @@ TEST_F(GridInputFixture, EditorKeysOfListAndEllipsisColumns) {
   EXPECT_EQ(ed->Text(), before);
 }
 
+TEST_F(GridInputFixture, CellParametersDecideTheEditorsColourTextAndReadOnly) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* name = Column("Name");
+  name->OnGetCellParams = [](TObject*, bool editMode, TColCellParamsEh* p) {
+    if (!editMode) return;
+    p->Background = clYellow;
+    if (p->Text == "李四") p->ReadOnly = true;
+    p->Text = p->Text + "*";
+  };
+  // The event runs once for the editor: its text is changed once.
+  Grid->SetSelectedIndex(name->Index());
+  Grid->SetFocus();
+  Grid->SetEditorMode(true);
+  TTestInplaceEdit* ed = Grid->Editor();
+  ASSERT_TRUE(ed && ed->IsWindowShown());
+  EXPECT_EQ(ed->Color(), clYellow);
+  EXPECT_EQ(ed->Text(), "张三*");
+  EXPECT_FALSE(ed->ReadOnlyByParams());
+  EXPECT_TRUE(Grid->EditorCanModify());
+  Data->Cancel();
+  Data->Next();
+  Grid->SetEditorMode(true);
+  EXPECT_TRUE(ed->ReadOnlyByParams());
+  EXPECT_TRUE(ed->ReadOnly());
+  EXPECT_FALSE(Grid->EditorCanModify());
+  EXPECT_FALSE(Grid->EditorAcceptsKey(U'a'));
+  EXPECT_EQ(Data->State(), dsBrowse);
+}
+
 TEST_F(GridInputFixture, RequiredMarkOnlyWhileEditing) {
   AddRecords(1);
   Bind();
