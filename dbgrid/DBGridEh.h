@@ -780,6 +780,47 @@ class TDBGridEhStyle : public TPersistent {
 TDBGridEhStyle* GetGlobalGridStyle();
 
 // ---------------------------------------------------------------------------
+// Unit helpers and images (DBGridEhUtils.cpp).
+
+class TImageList;
+
+// Background of matched text during incremental search; the light indicator
+// arrow is rendered on it for the searching glyph (one value for both).
+extern TColor IncSearchColor;
+extern TColor IncSearchTextColor;
+
+TCellBlockEh MakeGridRect(Integer Left, Integer Top, Integer Right, Integer Bottom);
+[[noreturn]] void RaiseInvalidGridOperation(const String& Msg);
+// Removes one queued message of that number for the window; a quit request
+// taken out that way is posted again.
+void RemoveQueuedMessage(HWND Wnd, UINT Msg);
+inline Integer MaxOf(Integer a, Integer b) { return a > b ? a : b; }
+inline Integer MinOf(Integer a, Integer b) { return a < b ? a : b; }
+inline Integer ChooseInt(bool Cond, Integer IfTrue, Integer IfFalse) { return Cond ? IfTrue : IfFalse; }
+// Nested hourglass: the outermost pair saves and restores the screen cursor.
+void BeginWaitCursor();
+void EndWaitCursor();
+Integer WaitCursorDepth();
+void RepaintGridRow(TCustomGridEh* Grid, Integer Row);
+// Keeps the top-left corner and swaps width and height.
+void TransposeRectSize(TRect& R);
+// Right-to-left: the canvas's x axis runs from right to left over Width.
+void MirrorCanvas(TCanvas* Canvas, bool RightToLeft, Integer Width, Integer Height);
+// Measures Text in a cell; True when it does not fit (a tool tip is needed).
+bool MeasureCellText(UINT Flags, TCanvas* Canvas, Integer HorzMargin, Integer& TextWidth, Integer& TextHeight,
+                     bool WordWrap, const TRect& Cell, const String& Text, Integer VertMargin);
+Integer PlainTextWidth(TCanvas* Canvas, const String& Text);
+// 'a','b' for an array of a and b; the text of any other value.
+String VariantToQuotedList(const Variant& V);
+// The row-indicator glyphs (0 arrow, 1 edit, 2 insert, 3 selected dot,
+// 4 selected arrow, 5 light arrow, 6 the arrow in IncSearchColor) and the
+// sort-marker glyphs (0 down, 1 up, 2 drop-down sign), made on first use.
+TImageList* IndicatorImagesEh();
+TImageList* SortMarkerImagesEh();
+// Makes the searching arrow again after IncSearchColor changed.
+void AddHighlightArrow();
+
+// ---------------------------------------------------------------------------
 // The grid's data link: field map and data notifications.
 
 class TGridDataLinkEh : public TDataLink {

@@ -212,37 +212,44 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
 
 void TCustomDBGridEh::DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, Integer DY) {
   TCanvas* c = Canvas();
-  c->Brush()->SetColor(FixedColor());
-  c->FillRect(R);
-  if (!FDataLink->Active() || DataRow < 0 || DataRow >= RecordCountInView()) return;
-  if (!IsCurrentRecord(DataRow)) return;
-  FLastIndicatorRow = DataRow + FTitleOffset;
-  TDataSet* ds = FDataLink->DataSet();
-  TDataSetState st = ds ? ds->State() : dsBrowse;
-  // The record glyphs, drawn in the text colour: an arrow for the current
-  // record, a pencil-like bar while it is edited, a star while inserted.
-  HDC dc = c->Handle();
-  Integer gw = 8, gh = 9;
-  Integer x = R.Right - gw - DX, y = (R.Top + R.Bottom - gh) / 2;
-  c->Pen()->SetColor(clWindowText);
-  c->Brush()->SetColor(clWindowText);
-  if (st == dsEdit) {
-    c->FillRect(TRect(x + 3, y, x + 5, y + gh));
-    c->FillRect(TRect(x + 1, y, x + 7, y + 1));
-    c->FillRect(TRect(x + 1, y + gh - 1, x + 7, y + gh));
-  } else if (st == dsInsert) {
-    c->FillRect(TRect(x + 3, y, x + 5, y + gh));
-    c->FillRect(TRect(x, y + 3, x + gw, y + 5));
-  } else {
-    POINT pts[3] = {{x + 2, y}, {x + 2, y + gh - 1}, {x + 6, y + gh / 2}};
-    HBRUSH b = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
-    HGDIOBJ ob = SelectObject(dc, b);
-    HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
-    Polygon(dc, pts, 3);
-    SelectObject(dc, op);
-    SelectObject(dc, ob);
-    DeleteObject(b);
+  TColor background = FixedColor();
+  if (!FDataLink->Active()) {
+    c->Brush()->SetColor(background);
+    c->FillRect(R);
+    return;
   }
+  bool inBuffer = DataRow >= 0 && DataRow < RecordCountInView();
+  bool selected = FSelection->SelectionType() == gstAll;
+  if (inBuffer && FOptions.Contains(dgMultiSelect)) {
+    SetDrawRecord(DataRow);
+    try {
+      selected = FBookmarks->CurrentRowSelected();
+    } catch (...) {
+      RestoreDrawRecord();
+      throw;
+    }
+    RestoreDrawRecord();
+  }
+  if (selected) HighlightFixedCell(true, nullptr, background, caIndicatorEh, raDataEh);
+  c->Brush()->SetColor(background);
+  c->FillRect(R);
+  if (!inBuffer) return;
+  bool current = IsCurrentRecord(DataRow);
+  if (current) FLastIndicatorRow = DataRow + FTitleOffset;
+  if (!current && !selected) return;
+  TDataSet* ds = FDataLink->DataSet();
+  Integer glyph = -1;
+  switch (ds ? ds->State() : dsBrowse) {
+    case dsBrowse:
+      if (current) glyph = selected ? 5 : FIncSearching ? 6 : 0;
+      break;
+    case dsEdit: glyph = 1; break;
+    case dsInsert: glyph = 2; break;
+    default: glyph = 0; break;
+  }
+  if (glyph < 0) return;
+  TImageList* images = IndicatorImagesEh();
+  images->Draw(c, R.Right - images->Width() - DX, (R.Top + R.Bottom - images->Height()) / 2, glyph);
 }
 
 TFont* SortIndexFontEh() {
