@@ -38,7 +38,7 @@ constexpr Extended fr1cm = 37.7953;
 constexpr Extended fr01in = 9.6;
 constexpr Extended fr1in = 96;
 constexpr Extended fr1CharX = 9.6;
-constexpr Extended fr1CharY = 18.9;
+constexpr Extended fr1CharY = 17;  // the character cell of dot-matrix pages
 
 // Four extended values; where the model keeps a saved rectangle of an object
 // (BeforePrint/AfterPrint) the third and fourth carry its width and height.

@@ -208,11 +208,11 @@ void TfrxBand::SetLeft(Extended Value) {
 }
 
 void TfrxBand::SetTop(Extended Value) {
-  TfrxReportComponent::SetTop(OnDotMatrixPage(this) ? Snap(Value, 17) : Value);
+  TfrxReportComponent::SetTop(OnDotMatrixPage(this) ? Snap(Value, fr1CharY) : Value);
 }
 
 void TfrxBand::SetHeight(Extended Value) {
-  TfrxReportComponent::SetHeight(OnDotMatrixPage(this) ? Snap(Value, 17) : Value);
+  TfrxReportComponent::SetHeight(OnDotMatrixPage(this) ? Snap(Value, fr1CharY) : Value);
 }
 
 TClass TfrxBand::KindClass(Integer Index) {

@@ -285,7 +285,7 @@ TfrxReportFunctions::TfrxReportFunctions(TfsScript* S) : TfsRTTIModule(S) {
   S->AddConst("fr01in", "Extended", Variant(double(fr01in)));
   S->AddConst("fr1in", "Extended", Variant(double(fr1in)));
   S->AddConst("fr1CharX", "Extended", Variant(double(fr1CharX)));
-  S->AddConst("fr1CharY", "Extended", Variant(17.0));
+  S->AddConst("fr1CharY", "Extended", Variant(double(fr1CharY)));
   S->AddConst("clTransparent", "Integer", Variant(Integer(0x1FFFFFFF)));
   S->AddConst("crHand", "Integer", Variant(150));
   S->AddConst("crZoom", "Integer", Variant(151));
