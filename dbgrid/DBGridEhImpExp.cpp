@@ -2,6 +2,7 @@
 #include "DBGridEhImpExp.h"
 
 #include <cstring>
+#include <set>
 
 #include "Clipbrd.h"
 #include "CodePage.h"
@@ -510,12 +511,18 @@ void TDBGridEhExportAsRTF::EmitCellBorders(bool Left, bool Top, bool Right, bool
   if (Right) Emit("\\clbrdrr\\brdrs\\brdrcf0\r\n");
 }
 
-void TDBGridEhExportAsRTF::EmitRowStart(const TColumnsEhList& Columns, const std::vector<TColor>& Shading) {
+void TDBGridEhExportAsRTF::EmitRowStart(const TColumnsEhList& Columns, const std::vector<TColor>& Shading,
+                                        const std::vector<bool>* Borders) {
   Emit("\\trowd\\trgaph40\r\n");
   Integer right = 0;
   Integer ppi = LogPixelsX();
   for (Integer i = 0; i < Columns.Count(); ++i) {
-    EmitCellBorders(true, true, true, true);
+    if (Borders) {
+      size_t b = size_t(i) * 4;
+      EmitCellBorders((*Borders)[b], (*Borders)[b + 1], (*Borders)[b + 2], (*Borders)[b + 3]);
+    } else {
+      EmitCellBorders(true, true, true, true);
+    }
     right += Integer(std::lround(double(Columns[i]->Width()) * 1440.0 / ppi));
     Emit("\\clshdng10000\\clcfpat" + IntToStr(RtfColorIndex(Shading[size_t(i)])) + "\\cellx" + IntToStr(right) +
          "\r\n");
@@ -527,7 +534,86 @@ void TDBGridEhExportAsRTF::EmitCellStart(TAlignment Alignment) {
   Emit("\\pard\\intbl{" + RtfAlignmentWord(Alignment) + "\\sb" + Spacing() + "\\sa" + Spacing());
 }
 
+void TDBGridEhExportAsRTF::WriteMultiTitleRows(const TColumnsEhList& Columns) {
+  TCustomDBGridEh* g = Grid();
+  const Integer n = Columns.Count();
+  // The title matrix, bottom level first: the leaves, then after each step
+  // in which the lowest columns moved up to their group headers, the nodes
+  // every column has reached.
+  auto hostOf = [g](THeadTreeNode* Node) {
+    THeadTreeNode* p = Node ? Node->Parent : nullptr;
+    return p && p != g->HeadTree() ? p : nullptr;
+  };
+  std::vector<THeadTreeNode*> cur(size_t(n), nullptr);
+  std::vector<Integer> acc(size_t(n), 0);
+  for (Integer i = 0; i < n; ++i) {
+    cur[size_t(i)] = g->LeafOfColumn(Columns[i]->Index());
+    acc[size_t(i)] = cur[size_t(i)] ? cur[size_t(i)]->Height : 0;
+  }
+  std::vector<std::vector<THeadTreeNode*>> levels{cur};
+  for (;;) {
+    Integer low = 0;
+    bool any = false;
+    for (Integer i = 0; i < n; ++i)
+      if (hostOf(cur[size_t(i)]) && (!any || acc[size_t(i)] < low)) low = acc[size_t(i)], any = true;
+    if (!any) break;
+    for (Integer i = 0; i < n; ++i)
+      if (acc[size_t(i)] == low && hostOf(cur[size_t(i)])) {
+        cur[size_t(i)] = hostOf(cur[size_t(i)]);
+        acc[size_t(i)] += cur[size_t(i)]->Height;
+      }
+    levels.push_back(cur);
+  }
+
+  // Cells covered by a spanning header: which of their edges are inner.
+  std::set<std::pair<Integer, Integer>> noLeft, noRight, noTop, noBottom;
+  Integer ppi = LogPixelsX();
+  String m = IntToStr(Integer(std::lround(double(g->VTitleMargin()) / 2 / ppi * 1440 - 20)));
+  for (Integer l = Integer(levels.size()) - 1; l >= 0; --l) {
+    std::vector<THeadTreeNode*>& row = levels[size_t(l)];
+    for (Integer c = 0; c < n; ++c) {
+      THeadTreeNode* node = row[size_t(c)];
+      if (!node) continue;
+      Integer rows = 1, cols = 1;
+      while (l - rows >= 0 && levels[size_t(l - rows)][size_t(c)] == node) ++rows;
+      while (c + cols < n && row[size_t(c + cols)] == node) ++cols;
+      for (Integer lv = l; lv > l - rows; --lv)
+        for (Integer cc = c; cc < c + cols; ++cc) {
+          if (lv != l || cc != c) levels[size_t(lv)][size_t(cc)] = nullptr;
+          if (cc != c) noLeft.insert({cc, lv});
+          if (cc != c + cols - 1) noRight.insert({cc, lv});
+          if (lv != l) noTop.insert({cc, lv});
+          if (lv != l - rows + 1) noBottom.insert({cc, lv});
+        }
+    }
+    std::vector<TColor> shading;
+    std::vector<bool> borders;
+    for (Integer c = 0; c < n; ++c) {
+      shading.push_back(l > 0 ? g->FixedColor() : Columns[c]->Title()->Color());
+      std::pair<Integer, Integer> k{c, l};
+      borders.push_back(!noLeft.count(k));
+      borders.push_back(!noTop.count(k));
+      borders.push_back(!noRight.count(k));
+      borders.push_back(!noBottom.count(k));
+    }
+    EmitRowStart(Columns, shading, &borders);
+    for (Integer c = 0; c < n; ++c) {
+      THeadTreeNode* node = row[size_t(c)];
+      TFont* font = l > 0 ? g->TitleFont() : Columns[c]->Title()->Font();
+      TColor color = l > 0 ? g->FixedColor() : Columns[c]->Title()->Color();
+      Emit(node ? "\\pard\\intbl{\\qc\\sb" + m + "\\sa" + m : String("\\pard\\intbl{\\qc"));
+      EmitRtfText(font, node ? node->Text : String(), color);
+      Emit("\\cell}\r\n");
+    }
+    Emit("\\pard\\intbl\\row}\r\n");
+  }
+}
+
 void TDBGridEhExportAsRTF::WriteTitleRow(const TColumnsEhList& Columns) {
+  if (Grid()->UseMultiTitle() && Grid()->HeadTree()) {
+    WriteMultiTitleRows(Columns);
+    return;
+  }
   std::vector<TColor> shading;
   for (Integer i = 0; i < Columns.Count(); ++i) shading.push_back(Columns[i]->Title()->Color());
   EmitRowStart(Columns, shading);

@@ -135,9 +135,14 @@ class TDBGridEhExportAsRTF : public TDBGridEhExport {
   static String RtfAlignmentWord(TAlignment Alignment);
   void EmitRtfText(TFont* AFont, const String& Text, TColor Background);
   void EmitCellBorders(bool Left, bool Top, bool Right, bool Bottom);
-  // The row frame: cell definitions with the given shadings, then the
-  // opening of the row's cells.
-  void EmitRowStart(const TColumnsEhList& Columns, const std::vector<TColor>& Shading);
+  // The row frame: cell definitions with the given shadings (and borders:
+  // four flags per cell, all drawn when none are given), then the opening
+  // of the row's cells.
+  void EmitRowStart(const TColumnsEhList& Columns, const std::vector<TColor>& Shading,
+                    const std::vector<bool>* Borders = nullptr);
+  // The title rows of multi-line titles: a group header is one cell whose
+  // inner borders are left out, its text in its top-left cell.
+  void WriteMultiTitleRows(const TColumnsEhList& Columns);
   void EmitCellStart(TAlignment Alignment);
   String Spacing() const;
   Integer LogPixelsX();

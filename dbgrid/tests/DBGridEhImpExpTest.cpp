@@ -68,6 +68,8 @@ struct BoxAnswerer {
   }
 };
 
+String RtfTextOf(const String& s) { return TDBGridEhExportAsRTF::RtfText(s); }
+
 class ImpExpFixture : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -294,6 +296,44 @@ TEST_F(ImpExpFixture, RtfDocumentLayout) {
   ExportGridToFile<TDBGridEhExportAsRTF>(Grid, "out/grid.rtf", true);
   Grid->Selection()->Clear();
   ExportGridToFile<TDBGridEhExportAsRTF>(Grid, "out/empty.rtf", false);
+}
+
+TEST_F(ImpExpFixture, RtfGroupTitlesAreMergedCellsWithoutInnerBorders) {
+  Col("Qty")->Title()->SetCaption("数量|订购");
+  Col("Price")->Title()->SetCaption("数量|单价");
+  Grid->SetUseMultiTitle(true);
+  Grid->SetOptions(Grid->Options() - dgMultiSelect);
+  String rtf = Export<TDBGridEhExportAsRTF>(true);
+  // Each table row: its cells' border words, then the cell texts.
+  std::vector<std::vector<String>> borders, texts;
+  for (size_t at = rtf.find("\\trowd"); at != String::npos; at = rtf.find("\\trowd", at + 1)) {
+    size_t end = rtf.find("\\row}", at);
+    String row = rtf.substr(at, end - at);
+    std::vector<String> b(1), t;
+    for (size_t p = 0; (p = row.find("\\cl", p)) != String::npos; p += 3) {
+      if (row.compare(p, 7, "\\clbrdr") == 0) b.back() += row[p + 7];
+      if (row.compare(p, 8, "\\clshdng") == 0) b.emplace_back();
+    }
+    b.pop_back();
+    for (size_t p = 0; (p = row.find("\\pard\\intbl{", p)) != String::npos; ++p) {
+      size_t sp = row.find(' ', p), cell = row.find("\\cell}", p);
+      t.push_back(sp < cell ? row.substr(sp + 1, cell - sp - 1) : String());
+    }
+    borders.push_back(b);
+    texts.push_back(t);
+  }
+  ASSERT_GE(borders.size(), 3u);
+  // Top row: ID and Name span both title rows (no bottom edge); the group
+  // header covers Qty and Price (no edge between them), its text once.
+  EXPECT_EQ(borders[0], (std::vector<String>{"ltr", "ltr", "ltb", "tbr"}));
+  EXPECT_EQ(texts[0][2], RtfTextOf("数量"));
+  EXPECT_EQ(texts[0][3], "");
+  EXPECT_EQ(texts[0][0], "ID");
+  EXPECT_EQ(borders[1], (std::vector<String>{"lbr", "lbr", "ltbr", "ltbr"}));
+  EXPECT_EQ(texts[1][0], "");
+  EXPECT_EQ(texts[1][2], RtfTextOf("订购"));
+  EXPECT_EQ(texts[1][3], RtfTextOf("单价"));
+  EXPECT_EQ(texts[2][0], "1");   // then the records
 }
 
 // ---------------------------------------------------------------------------
