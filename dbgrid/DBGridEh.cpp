@@ -817,6 +817,8 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
   FFooterFont->Assign(Font());
   FFooterFont->OnChange = [this](TObject*) { FooterFontChanged(); };
   SetStyle(nullptr);
+  // The global center is taken without entering its list.
+  FCenter = GetGridEhCenter();
   FHorzScrollBar.reset(CreateScrollBar(sbHorizontal));
   FVertScrollBar.reset(CreateScrollBar(sbVertical));
   FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
@@ -827,6 +829,7 @@ TCustomDBGridEh::~TCustomDBGridEh() {
   FDataLink->FGrid = nullptr;
   FDataLink->SetDataSource(nullptr);
   if (FStyle) FStyle->RemoveGrid(this);
+  if (FCenter) FCenter->UnregisterGrid(this);
   // External scroll bars get their own window procedures back.
   FHorzScrollBar.reset();
   FVertScrollBar.reset();

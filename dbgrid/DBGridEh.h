@@ -821,6 +821,64 @@ TImageList* SortMarkerImagesEh();
 void AddHighlightArrow();
 
 // ---------------------------------------------------------------------------
+// The grid center (DBGridEhCenter.cpp): the dispatcher the grids ask for
+// cell clicks and the indicator title's press and menu; each request goes to
+// an event when one is assigned, else to the default.
+
+class TMenuItem;
+
+enum TDBGridEhIndicatorMenuItem { gimiVisibleColumns, gimiCut, gimiCopy, gimiPaste, gimiDelete, gimiSelectAll };
+using TDBGridEhIndicatorMenuItems = TSet<TDBGridEhIndicatorMenuItem>;
+
+using TDBGridEhBuildIndicatorTitleMenu = std::function<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)>;
+using TDBGridEhCenterCellMouseEvent = std::function<void(TCustomDBGridEh* Grid, TGridCoord Cell, TMouseButton Button,
+                                                         TShiftState Shift, Integer X, Integer Y)>;
+
+extern const char* const SVisibleColumnsEh;
+extern const char* const SCutEh;
+extern const char* const SCopyEh;
+extern const char* const SPasteEh;
+extern const char* const SDeleteEh;
+extern const char* const SSelectAllEh;
+
+class TDBGridEhCenter : public TPersistent {
+  TOVANI_CLASS(TDBGridEhCenter, TPersistent)
+ public:
+  TDBGridEhCenter() = default;
+  ~TDBGridEhCenter() override;
+  void RegisterGrid(TCustomDBGridEh* Grid);
+  void UnregisterGrid(TCustomDBGridEh* Grid);
+  bool IsGridRegistered(TCustomDBGridEh* Grid) const;
+  bool ApplyFilterOnCloseUp() const { return FApplyFilterOnCloseUp; }
+  void SetApplyFilterOnCloseUp(bool v) { FApplyFilterOnCloseUp = v; }
+  TDBGridEhIndicatorMenuItems IndicatorMenuItems() const { return FIndicatorMenuItems; }
+  void SetIndicatorMenuItems(TDBGridEhIndicatorMenuItems v) { FIndicatorMenuItems = v; }
+
+  void BuildIndicatorTitleMenu(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu);
+  void CellMouseClick(TCustomDBGridEh* Grid, TGridCoord Cell, TMouseButton Button, TShiftState Shift, Integer X,
+                      Integer Y);
+  void IndicatorTitleMouseDown(TCustomDBGridEh* Grid, TGridCoord Cell, TMouseButton Button, TShiftState Shift,
+                               Integer X, Integer Y);
+  virtual void DefaultBuildIndicatorTitleMenu(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu);
+  virtual void DefaultCellMouseClick(TCustomDBGridEh* Grid, TGridCoord Cell, TMouseButton Button, TShiftState Shift,
+                                     Integer X, Integer Y) {}
+  virtual void DefaultIndicatorTitleMouseDown(TCustomDBGridEh* Grid, TGridCoord Cell, TMouseButton Button,
+                                              TShiftState Shift, Integer X, Integer Y);
+
+  TDBGridEhBuildIndicatorTitleMenu OnBuildIndicatorTitleMenu;
+  TDBGridEhCenterCellMouseEvent OnCellMouseClick;
+  TDBGridEhCenterCellMouseEvent OnIndicatorTitleMouseDown;
+
+ private:
+  std::vector<TCustomDBGridEh*> FGridList;
+  bool FApplyFilterOnCloseUp = false;
+  TDBGridEhIndicatorMenuItems FIndicatorMenuItems{gimiVisibleColumns, gimiCut, gimiCopy, gimiPaste, gimiDelete,
+                                                  gimiSelectAll};
+};
+
+TDBGridEhCenter* GetGridEhCenter();
+
+// ---------------------------------------------------------------------------
 // The grid's data link: field map and data notifications.
 
 class TGridDataLinkEh : public TDataLink {
@@ -1089,6 +1147,16 @@ class TCustomDBGridEh : public TCustomGridEh {
   void SetUseMultiTitle(bool v);
   Integer VTitleMargin() const { return FVTitleMargin; }
   void SetVTitleMargin(Integer v);
+  // The center the grid hands requests to (the global one; none once unset).
+  TDBGridEhCenter* Center() const { return FCenter; }
+  void SetCenter(TDBGridEhCenter* v);
+  // The indicator title: its press, and the menu it pops up.
+  void IndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void DoIndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void IndicatorTitleAction(TPopupMenu*& PopupMenu);
+  void DoBuildIndicatorTitleMenu(TPopupMenu*& PopupMenu);
+  TDBGridEhBuildIndicatorTitleMenu OnBuildIndicatorTitleMenu;
+  TGridEhCellMouseEvent OnIndicatorTitleMouseDown;
   // The style deciding selection colours (the global one unless set).
   TDBGridEhStyle* Style() const { return FStyle; }
   void SetStyle(TDBGridEhStyle* v);
@@ -1468,6 +1536,8 @@ class TCustomDBGridEh : public TCustomGridEh {
                                TAlignment& Alignment, TGridDrawState State, String& Text);
   void DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGridDrawState State, Integer DX, Integer DY);
   void ChangeScale(Integer M, Integer D) override;
+  // Cell clicks go to the grid center.
+  void DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   // The group bands above a multi-line title cell.
   void DrawTitleBands(THeadTreeNode* Node, TRect Cell, TRect Clip, bool Highlighted, Integer DY);
   void Paint() override;
@@ -1520,6 +1590,8 @@ class TCustomDBGridEh : public TCustomGridEh {
   void FooterFontChanged();
   TDBGridEhStyle* FStyle = nullptr;
   friend class TDBGridEhStyle;
+  TDBGridEhCenter* FCenter = nullptr;
+  friend class TDBGridEhCenter;
   // Scroll bars and the indicator title.
   std::unique_ptr<TDBGridEhScrollBar> FHorzScrollBar;
   std::unique_ptr<TDBGridEhScrollBar> FVertScrollBar;
