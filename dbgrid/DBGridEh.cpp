@@ -1429,7 +1429,18 @@ void TCustomDBGridEh::DataLinkActiveChanged(bool Active) {
   FColumns->DropFieldState();
 }
 
-void TCustomDBGridEh::TopLeftChanged() { TCustomGridEh::TopLeftChanged(); }
+void TCustomDBGridEh::TopLeftChanged() {
+  // Titles draw their left edge by whether the first scrollable column is
+  // in view.
+  bool leftIsFirst = LeftCol() == FixedCols();
+  if (leftIsFirst != FLeftColIsFirst) {
+    for (Integer r = 0; r < TitleRowCount(); ++r) InvalidateRow(r);
+    FLeftColIsFirst = leftIsFirst;
+  }
+  TCustomGridEh::TopLeftChanged();
+  UpdateHorzExtScrollBar();
+  if (OnTopLeftChangedInternal) OnTopLeftChangedInternal(this);
+}
 
 void TCustomDBGridEh::CreateWnd() {
   BeginUpdate();

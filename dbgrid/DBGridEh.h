@@ -84,6 +84,7 @@ extern Integer IncSearchTimeout;             // ms
 // The question of the delete keys.
 extern const char* const SDeleteRecordQuestionEh;
 extern const char* const SDeleteMultipleRecordsQuestionEh;
+extern const char* const SNotInListEh;
 
 using TColumnNotInListEventEh = std::function<void(TObject* Sender, const String& NewText, bool& RecheckInList)>;
 using TColumnUpdateDataEventEh =
@@ -1395,6 +1396,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   TNotifyEvent OnSortMarkingChanged;
   TNotifyEvent OnEditButtonClick;
   TMoveRecordsEventEh OnMoveRecords;
+  // Told when the view's top-left cell moved (the library's own listeners,
+  // such as a drop-down grid following its owner).
+  TNotifyEvent OnTopLeftChangedInternal;
   // Title buttons: called twice per title cell (only the font of the second
   // call counts).
   TGetBtnEhParamsEvent OnGetBtnParams;
@@ -1501,6 +1505,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool FFocusTaking = true;
   bool FResizePending = false;
   bool FNumPadStarDown = false;
+  bool FLeftColIsFirst = true;
   // The grid's own input method, as it was when its window was made.
   TImeMode FOwnImeMode = imDontCare;
   String FOwnImeName;
@@ -1659,6 +1664,7 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   bool FReadOnlyByParams = false;
   bool FListVisible = false;
   bool FTextChanged = false;
+  bool FLoadingContents = false;
 };
 
 // The hint window of the grid's tool tips: the text in the cell's font

@@ -66,6 +66,7 @@ std::vector<TField*> KeyFieldsOf(TField* lookup) {
 }  // namespace
 
 const char* const SDeleteRecordQuestionEh = "Delete record?";
+const char* const SNotInListEh = "'%s' is not in the list";
 const char* const SDeleteMultipleRecordsQuestionEh = "Delete all selected records?";
 
 TShortCut IncSearchStartShortCut = scCtrl | 'F';
@@ -459,14 +460,20 @@ void TCustomDBGridEh::UpdateData() {
     default: break;
   }
   if (f->FieldKind() == fkLookup && !f->KeyFields().empty()) {
+    // A typed text names a record of the list; one the list does not have
+    // (even after OnNotInList) is refused with a message, and nothing of
+    // what was typed is lost.
     TDataSet* list = f->LookupDataSet();
-    if (FEditKeyValue.IsNull() && !FEditText.empty() && c->OnNotInList && list) {
+    bool retyped = FEditKeyValue.IsNull() || FEditText != f->Text();
+    if (retyped && !FEditText.empty() && list && list->Active()) {
       TLocateOptions ci{loCaseInsensitive};
-      if (!list->Locate(f->LookupResultField(), Variant(FEditText), ci)) {
+      bool found = list->Locate(f->LookupResultField(), Variant(FEditText), ci);
+      if (!found && c->OnNotInList) {
         c->OnNotInList(c, FEditText, recheck);
-        if (recheck && list->Locate(f->LookupResultField(), Variant(FEditText), ci))
-          FEditKeyValue = list->FieldValues(f->LookupKeyFields());
+        if (recheck) found = list->Locate(f->LookupResultField(), Variant(FEditText), ci);
       }
+      if (!found) throw EInvalidGridOperationEh(Format(SNotInListEh, {FEditText}));
+      FEditKeyValue = list->FieldValues(f->LookupKeyFields());
     }
     if (AllFieldsCanModify(KeyFieldsOf(f))) {
       f->DataSet()->Edit();
@@ -673,6 +680,11 @@ void TDBGridInplaceEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TDBGridInplaceEdit::LoadCellContents() {
+  FLoadingContents = true;
+  struct TDone {
+    bool& Flag;
+    ~TDone() { Flag = false; }
+  } done{FLoadingContents};
   TCustomDBGridEh* g = DBGrid();
   TColumnEh* c = Column();
   SetEditStyle(ColumnEditStyle(c));
@@ -976,6 +988,9 @@ void TDBGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integ
 
 void TDBGridInplaceEdit::Change() {
   FTextChanged = true;
+  // Text typed into a lookup cell no longer stands for the key it had.
+  if (!FLoadingContents)
+    if (TColumnEh* c = Column(); c && c->GetCellKind() == cckLookup) DBGrid()->SetEditKeyValue(Variant::Null());
   TInplaceEdit::Change();
 }
 

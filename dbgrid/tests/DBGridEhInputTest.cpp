@@ -1326,3 +1326,83 @@ TEST_F(TreeRowsFixture, DraggedRecordsDropAtTheLevelOfTheMouse) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// A lookup column: typed names become the key of the list's record.
+
+namespace {
+
+TEST(DBGridEhLookup, TypedNamesBecomeKeys) {
+  TMemDataSet products;
+  products.FieldDefs().Add("ID", ftInteger);
+  products.FieldDefs().Add("Name", ftString, 20);
+  products.CreateDataSet();
+  products.AppendRecord({Variant(10), Variant(String("钢笔"))});
+  products.AppendRecord({Variant(20), Variant(String("墨水"))});
+  TMemDataSet lines;
+  lines.FieldDefs().Add("PID", ftInteger);
+  lines.FieldDefs().Add("Qty", ftInteger);
+  for (int i = 0; i < 2; ++i) lines.FieldDefs()[i].CreateField()->SetDataSet(&lines);
+  auto* name = new TStringField();
+  name->SetFieldName("PName");
+  name->SetSize(20);
+  name->SetFieldKind(fkLookup);
+  name->SetLookupDataSet(&products);
+  name->SetKeyFields("PID");
+  name->SetLookupKeyFields("ID");
+  name->SetLookupResultField("Name");
+  name->SetDataSet(&lines);
+  lines.Open();
+  lines.AppendRecord({Variant(10), Variant(3)});
+  lines.First();
+  TDataSource src;
+  src.SetDataSet(&lines);
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(40, 40, 400, 200);
+  auto* grid = new TInputGrid(form.get());
+  grid->SetParent(form.get());
+  grid->SetBounds(0, 0, 380, 160);
+  grid->SetDataSource(&src);
+  form->Show();
+  PumpMessages();
+  TColumnEh* col = grid->ColumnByFieldName("PName");
+  EXPECT_EQ(col->GetCellKind(), cckLookup);
+  EXPECT_EQ(TDBGridInplaceEdit::ColumnEditStyle(col), TDBGridInplaceEdit::esLookup);
+  grid->SetSelectedIndex(col->Index());
+  grid->SetFocus();
+  grid->SetEditorMode(true);
+  TTestInplaceEdit* ed = grid->Editor();
+  ASSERT_TRUE(ed && ed->IsWindowShown());
+  EXPECT_EQ(ed->Text(), "钢笔");
+  EXPECT_EQ(grid->EditKeyValue(), Variant(10));
+  ASSERT_TRUE(grid->EditorCanModify());
+  auto type = [&](const std::u16string& text) {
+    ed->SelectAll();
+    for (char16_t ch : text) ed->Perform(WM_CHAR, WPARAM(ch), 0);
+  };
+  type(u"墨水");
+  lines.Post();
+  EXPECT_EQ(lines.FieldByName("PID")->AsInteger(), 20);
+  // A name the list does not have is refused and changes nothing; the
+  // column's OnNotInList may add it.
+  grid->SetEditorMode(true);
+  ASSERT_TRUE(grid->EditorCanModify());
+  type(u"铅笔");
+  EXPECT_THROW(lines.Post(), EInvalidGridOperationEh);
+  EXPECT_EQ(lines.State(), dsEdit);
+  EXPECT_EQ(lines.FieldByName("PID")->AsInteger(), 20);
+  EXPECT_EQ(ed->Text(), "铅笔");
+  col->OnNotInList = [&](TObject*, const String& text, bool& recheck) {
+    products.AppendRecord({Variant(30), Variant(text)});
+    recheck = true;
+  };
+  grid->DataLink()->Modified();
+  lines.Post();
+  EXPECT_EQ(lines.FieldByName("PID")->AsInteger(), 30);
+  EXPECT_EQ(lines.FieldByName("PName")->AsString(), "铅笔");
+  // A read-only grid gives the lookup column no drop-down.
+  grid->SetReadOnly(true);
+  EXPECT_EQ(TDBGridInplaceEdit::ColumnEditStyle(col), TDBGridInplaceEdit::esText);
+}
+
+}  // namespace
