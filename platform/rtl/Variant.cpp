@@ -317,7 +317,6 @@ Variant::Variant(const char16_t* v) : FType(varOleStr) {
   FData.WStr = new std::u16string(v ? v : u"");
 }
 
-Variant Variant::Null() { return VA::Make(varNull, 0); }
 
 Variant Variant::FromDate(TDateTime v) {
   Variant r;
@@ -343,14 +342,7 @@ Variant Variant::ByRef(Variant& target) {
   return r;
 }
 
-Variant::Variant(const Variant& other) { CopyFrom(other); }
-
-Variant::Variant(Variant&& other) noexcept : FType(other.FType), FData(other.FData) {
-  other.FType = varEmpty;
-  other.FData.Int = 0;
-}
-
-Variant& Variant::operator=(const Variant& other) {
+Variant& Variant::AssignOwned(const Variant& other) {
   if (this != &other) {
     Variant copy(other);
     *this = std::move(copy);
@@ -358,25 +350,12 @@ Variant& Variant::operator=(const Variant& other) {
   return *this;
 }
 
-Variant& Variant::operator=(Variant&& other) noexcept {
-  if (this != &other) {
-    Clear();
-    FType = other.FType;
-    FData = other.FData;
-    other.FType = varEmpty;
-    other.FData.Int = 0;
-  }
-  return *this;
-}
-
-Variant::~Variant() { Clear(); }
-
-void Variant::Clear() noexcept {
+void Variant::Release() noexcept {
   if (FType & varArray)
     delete FData.Arr;
   else if (FType == varString)
     delete FData.Str;
-  else if (FType == varOleStr)
+  else
     delete FData.WStr;
   FType = varEmpty;
   FData.Int = 0;
@@ -398,26 +377,26 @@ void Variant::CopyFrom(const Variant& other) {
 // ---------------------------------------------------------------------------
 // Conversions
 
-bool Variant::AsBoolean() const {
+bool Variant::ConvertToBoolean() const {
   const Variant& v = Deref();
   if (v.IsArray() || v.FType == varNull) CastError(MsgType(v), varBoolean);
   return ToBool(v);
 }
 
-Int64 Variant::AsInt64() const {
+Int64 Variant::ConvertToInt64() const {
   const Variant& v = Deref();
   if (v.IsArray() || v.FType == varNull) CastError(MsgType(v), varInt64);
   return ToInt64(v, varInt64);
 }
 
-Integer Variant::AsInteger() const {
+Integer Variant::ConvertToInteger() const {
   const Variant& v = Deref();
   if (v.IsArray() || v.FType == varNull) CastError(MsgType(v), varInteger);
   if (v.FType == varInteger) return static_cast<Integer>(v.FData.Int);
   return static_cast<Integer>(VA::D(IntOfKind(ToInt64(v, varInteger), v.FType, varInteger)).Int);
 }
 
-double Variant::AsDouble() const {
+double Variant::ConvertToDouble() const {
   const Variant& v = Deref();
   if (v.IsArray() || v.FType == varNull) CastError(MsgType(v), varDouble);
   return ToDouble(v, varDouble);

@@ -88,11 +88,41 @@ enum TVariantRelationship { vrEqual, vrLessThan, vrGreaterThan, vrNotEqual };
 class Variant {
  public:
   Variant() noexcept {}   // Empty
-  Variant(const Variant& other);
-  Variant(Variant&& other) noexcept;
-  Variant& operator=(const Variant& other);
-  Variant& operator=(Variant&& other) noexcept;
-  ~Variant();
+  // Copying, moving and destroying a Variant that owns nothing (every kind
+  // but texts and arrays) is a plain copy of its two words, done inline: a
+  // running script copies values all the time.
+  Variant(const Variant& other) {
+    if (other.OwnsData()) CopyFrom(other);
+    else {
+      FType = other.FType;
+      FData = other.FData;
+    }
+  }
+  Variant(Variant&& other) noexcept : FType(other.FType), FData(other.FData) {
+    other.FType = varEmpty;
+    other.FData.Int = 0;
+  }
+  Variant& operator=(const Variant& other) {
+    if (!OwnsData() && !other.OwnsData()) {
+      FType = other.FType;
+      FData = other.FData;
+      return *this;
+    }
+    return AssignOwned(other);
+  }
+  Variant& operator=(Variant&& other) noexcept {
+    if (this != &other) {
+      if (OwnsData()) Release();
+      FType = other.FType;
+      FData = other.FData;
+      other.FType = varEmpty;
+      other.FData.Int = 0;
+    }
+    return *this;
+  }
+  ~Variant() {
+    if (OwnsData()) Release();
+  }
 
   // Implicit construction from the C++ types, each to its natural kind.
   Variant(bool v) : FType(varBoolean) { FData.Bool = v; }
@@ -120,7 +150,11 @@ class Variant {
   // Pointers would otherwise turn into Booleans; objects go through FromObject.
   template <class T> Variant(const T*) = delete;
 
-  static Variant Null();
+  static Variant Null() {
+    Variant r;
+    r.FType = varNull;
+    return r;
+  }
   static Variant Empty() { return Variant(); }
   static Variant FromDate(TDateTime v);
   static Variant FromCurrencyRaw(Int64 scaled);   // value * 10000
@@ -142,10 +176,11 @@ class Variant {
 
   // Conversions (see the rules above). They raise EVariantTypeCastError or
   // EVariantOverflowError when the value does not convert.
-  bool AsBoolean() const;
-  Integer AsInteger() const;
-  Int64 AsInt64() const;
-  double AsDouble() const;
+  // The common kinds answer inline; the rest go through the general rules.
+  bool AsBoolean() const { return FType == varBoolean ? FData.Bool : ConvertToBoolean(); }
+  Integer AsInteger() const { return FType == varInteger ? Integer(FData.Int) : ConvertToInteger(); }
+  Int64 AsInt64() const { return FType == varInteger || FType == varInt64 ? FData.Int : ConvertToInt64(); }
+  double AsDouble() const { return FType == varDouble ? FData.Dbl : ConvertToDouble(); }
   TDateTime AsDateTime() const;
   Int64 AsCurrencyRaw() const;   // value * 10000, rounded half to even
   Currency AsCurrency() const;
@@ -207,8 +242,21 @@ class Variant {
  private:
   friend struct VariantAccess;
 
-  void Clear() noexcept;
+  // Texts and arrays own heap storage; every other kind is its two words.
+  bool OwnsData() const { return (FType & varArray) != 0 || FType == varString || FType == varOleStr; }
+  // Frees the owned storage (OwnsData() is true) and leaves Empty.
+  void Release() noexcept;
+  void Clear() noexcept {
+    if (OwnsData()) Release();
+    FType = varEmpty;
+    FData.Int = 0;
+  }
   void CopyFrom(const Variant& other);
+  Variant& AssignOwned(const Variant& other);
+  bool ConvertToBoolean() const;
+  Integer ConvertToInteger() const;
+  Int64 ConvertToInt64() const;
+  double ConvertToDouble() const;
   const Variant& ElementAt(const Integer* indexes, size_t count) const;
   Variant& ElementAt(const Integer* indexes, size_t count);
 
