@@ -5,7 +5,8 @@ set -euo pipefail
 PKGS=(wine wine64 wine64-tools libwine-dev xvfb xauth cmake ninja-build ccache
       libsqlite3-dev zlib1g-dev libjpeg-dev libicu-dev fonts-wqy-microhei fonts-wine
       libgtest-dev libbenchmark-dev libpng-dev liblua5.4-dev g++ python3
-      libzip-dev libpugixml-dev python3-openpyxl unrtf)
+      libzip-dev libpugixml-dev python3-openpyxl unrtf
+      cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -17,7 +17,10 @@ cmake --build "$BUILD_DIR" -j "$(nproc)"
 export WINEPREFIX="$BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=;mshtml='
 source "$ROOT/scripts/xvfb.sh"
 start_xvfb
-trap stop_all EXIT
+# The printing tests print to the PDF queue of the machine's CUPS; a
+# scheduler this run started is stopped with the display.
+CUPS_STARTED=$(bash "$ROOT/scripts/cups.sh")
+trap 'stop_all; if [ -n "$CUPS_STARTED" ]; then bash "$ROOT/scripts/cups.sh" stop; fi' EXIT
 bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
 # One wineserver for the whole run instead of one per test executable. Wine's
 # background services are started here too, with no terminal or pipe of
