@@ -1761,6 +1761,13 @@ class TfrxPage : public TfrxComponent {
   explicit TfrxPage(TComponent* AOwner = nullptr) : TfrxComponent(AOwner) {}
 };
 
+// The standard papers by the printer's paper code (codes 48 and 49 are
+// absent; 256 means a custom size given explicitly), in code order.
+struct TPaperInfo {
+  Integer Code, Width, Height;  // tenths of a millimetre, portrait sense
+};
+constexpr Integer frxPaperTableCount = 66;
+extern const TPaperInfo frxPaperTable[frxPaperTableCount];
 // Paper sizes by the printer's paper code, in millimetres (portrait sense);
 // false for a code not in the table (256 is a custom size).
 bool frxLookupPaperSize(Integer PaperSize, Extended& Width, Extended& Height);

@@ -325,13 +325,7 @@ void TfrxSubreport::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Exte
 // ---------------------------------------------------------------------------
 // Paper sizes
 
-namespace {
-
-struct TPaperInfo {
-  Integer Code, Width, Height;  // tenths of a millimetre, portrait sense
-};
-
-const TPaperInfo kPaperTable[] = {
+const TPaperInfo frxPaperTable[frxPaperTableCount] = {
     {1, 2159, 2794},  {2, 2159, 2794},  {3, 2794, 4318},  {4, 4318, 2794},  {5, 2159, 3556},  {6, 1397, 2159},
     {7, 1842, 2667},  {8, 2970, 4200},  {9, 2100, 2970},  {10, 2100, 2970}, {11, 1480, 2100}, {12, 2500, 3540},
     {13, 1820, 2570}, {14, 2159, 3302}, {15, 2150, 2750}, {16, 2540, 3556}, {17, 2794, 4318}, {18, 2159, 2794},
@@ -344,10 +338,8 @@ const TPaperInfo kPaperTable[] = {
     {57, 2270, 3560}, {58, 3050, 4870}, {59, 2159, 3223}, {60, 2100, 3300}, {61, 1480, 2100}, {62, 1820, 2570},
     {63, 3220, 4450}, {64, 1740, 2350}, {65, 2010, 2760}, {66, 4200, 5940}, {67, 2970, 4200}, {68, 3220, 4450}};
 
-}  // namespace
-
 bool frxLookupPaperSize(Integer PaperSize, Extended& Width, Extended& Height) {
-  for (const TPaperInfo& p : kPaperTable)
+  for (const TPaperInfo& p : frxPaperTable)
     if (p.Code == PaperSize) {
       Width = p.Width / 10.0;
       Height = p.Height / 10.0;

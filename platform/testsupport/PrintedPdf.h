@@ -103,10 +103,30 @@ inline std::pair<double, double> PageSize(const std::string& pdf) {
   return {w, h};
 }
 
-// Renders the first page as a PNG beside the test's other output (pdftoppm).
-inline bool RenderPng(const std::string& pdf, const std::string& pngPathWithoutSuffix, int dpi = 50) {
+// The box (xMin, yMin, xMax, yMax, in points) of the first word on a page
+// holding Word; all zero when there is none. Text turned by a landscape page
+// on a portrait sheet gives a box higher than wide.
+struct WordBox {
+  double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
+};
+inline WordBox FindWord(const std::string& pdf, int page, const std::string& word) {
+  std::string p = std::to_string(page);
+  std::string html = Run("pdftotext -bbox -f " + p + " -l " + p + " " + Quote(pdf) + " - 2>/dev/null");
+  WordBox box;
+  size_t at = html.find(">" + word + "</word>");
+  if (at == std::string::npos) return box;
+  size_t start = html.rfind("<word", at);
+  sscanf(html.c_str() + start, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &box.XMin, &box.YMin,
+         &box.XMax, &box.YMax);
+  return box;
+}
+
+// Renders a page as a PNG beside the test's other output (pdftoppm).
+inline bool RenderPng(const std::string& pdf, const std::string& pngPathWithoutSuffix, int page = 1, int dpi = 50) {
   int rc = 1;
-  Run("pdftoppm -png -singlefile -r " + std::to_string(dpi) + " " + Quote(pdf) + " " + Quote(pngPathWithoutSuffix) +
+  std::string range = " -f " + std::to_string(page) + " -l " + std::to_string(page);
+  Run("pdftoppm -png -singlefile" + range + " -r " + std::to_string(dpi) + " " + Quote(pdf) + " " +
+          Quote(pngPathWithoutSuffix) +
           " 2>/dev/null",
       &rc);
   return rc == 0;
