@@ -188,6 +188,7 @@ class TChunkIHDR : public TChunk {
   void* FImageData = nullptr;
   Integer FBytesPerRow = 0;
   Integer FDIBBits = 0;
+  Integer FDIBWidth = 0, FDIBHeight = 0;   // of the DIB section held
   std::vector<Byte> FAlpha;
   std::vector<TPNGColor> FColorTable;
 };

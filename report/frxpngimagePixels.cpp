@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "Streams.h"
 #include "frxGZip.h"
@@ -53,17 +54,26 @@ Integer FilterDistance(Byte ColorType, Byte Depth) {
 
 int PassCount(int Size, int Start, int Step) { return Size > Start ? (Size - Start + Step - 1) / Step : 0; }
 
-// The Paeth predictor: left, then up, then upper-left on ties.
+// The Paeth predictor: left, then up, then upper-left on ties. Written as
+// two selections so that it compiles to conditional moves: the filtered
+// bytes of a photograph make its branches unpredictable.
 inline Byte Paeth(Byte a, Byte b, Byte c) {
-  int pa = abs(int(b) - int(c));            // |p - a|
-  int pb = abs(int(a) - int(c));            // |p - b|
-  int pc = abs(int(a) + int(b) - 2 * int(c));  // |p - c|
-  return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+  const int pa = abs(int(b) - int(c));            // |p - a|
+  const int pb = abs(int(a) - int(c));            // |p - b|
+  const int pc = abs(int(a) + int(b) - 2 * int(c));  // |p - c|
+  int best = a, dist = pa;
+  best = pb < dist ? b : best;
+  dist = pb < dist ? pb : dist;
+  return Byte(pc < dist ? c : best);
 }
 
 // Undoes the row filter in place; Prior is the previous unfiltered row. The
 // first pixel has no left neighbour, so it is done apart from the rest.
-void Unfilter(Byte Type, Byte* Row, const Byte* Prior, Integer Count, Integer Bpp) {
+// Instantiated for the pixel sizes of 8-bit RGB and RGBA, whose fixed
+// distance lets the compiler keep the left pixel in registers.
+template <int FixedBpp>
+void UnfilterRow(Byte Type, Byte* Row, const Byte* Prior, Integer Count, Integer AnyBpp) {
+  const Integer Bpp = FixedBpp ? FixedBpp : AnyBpp;
   const Integer lead = std::min(Bpp, Count);
   switch (Type) {
     case pfSub:
@@ -82,6 +92,14 @@ void Unfilter(Byte Type, Byte* Row, const Byte* Prior, Integer Count, Integer Bp
       break;
     default:  // None and unknown filter types leave the row as it is
       break;
+  }
+}
+
+void Unfilter(Byte Type, Byte* Row, const Byte* Prior, Integer Count, Integer Bpp) {
+  switch (Bpp) {
+    case 3: UnfilterRow<3>(Type, Row, Prior, Count, Bpp); break;
+    case 4: UnfilterRow<4>(Type, Row, Prior, Count, Bpp); break;
+    default: UnfilterRow<0>(Type, Row, Prior, Count, Bpp); break;
   }
 }
 
@@ -205,12 +223,59 @@ class TIDATReader {
 // ---------------------------------------------------------------------------
 // The image held by the header
 
+namespace {
+
+// The DIB section of the last picture freed, kept for the next picture of
+// the same size and depth. Every page of a new DIB section is fresh memory
+// whose first touch costs a page fault, which on virtual machines takes
+// longer than decoding the page's pixels; a program that shows pictures one
+// after another (report previews, image lists) reuses one section instead,
+// as the C heap reuses freed blocks. One section at most, of bounded size.
+struct TSpareDIB {
+  HBITMAP Bitmap = nullptr;
+  void* Bits = nullptr;
+  Integer DIBBits = 0, Width = 0, Height = 0;
+};
+std::mutex SpareLock;
+TSpareDIB Spare;
+constexpr Int64 kMaxSpareBytes = Int64(64) << 20;
+
+// Keeps Bitmap (selected into no DC) as the spare; false when it does not qualify.
+bool KeepSpare(HBITMAP Bitmap, void* Bits, Integer DIBBits, Integer Width, Integer Height, Integer BytesPerRow) {
+  if (!Bitmap || !Bits || Int64(BytesPerRow) * Height > kMaxSpareBytes) return false;
+  HBITMAP old;
+  {
+    std::lock_guard<std::mutex> lock(SpareLock);
+    old = Spare.Bitmap;
+    Spare = TSpareDIB{Bitmap, Bits, DIBBits, Width, Height};
+  }
+  if (old) DeleteObject(old);
+  return true;
+}
+
+// The spare section when it has this size and depth, zeroed; null otherwise.
+HBITMAP TakeSpare(Integer DIBBits, Integer Width, Integer Height, Integer BytesPerRow, void*& Bits) {
+  TSpareDIB taken;
+  {
+    std::lock_guard<std::mutex> lock(SpareLock);
+    if (!Spare.Bitmap || Spare.DIBBits != DIBBits || Spare.Width != Width || Spare.Height != Height) return nullptr;
+    taken = Spare;
+    Spare = TSpareDIB{};
+  }
+  Bits = taken.Bits;
+  memset(Bits, 0, size_t(BytesPerRow) * size_t(Height));
+  return taken.Bitmap;
+}
+
+}  // namespace
+
 void TChunkIHDR::FreeImageData() {
   if (FImageDC) {
     if (FOldBitmap) SelectObject(FImageDC, FOldBitmap);
     DeleteDC(FImageDC);
   }
-  if (FImageHandle) DeleteObject(FImageHandle);
+  if (FImageHandle && !KeepSpare(FImageHandle, FImageData, FDIBBits, FDIBWidth, FDIBHeight, FBytesPerRow))
+    DeleteObject(FImageHandle);
   if (FImagePalette) DeleteObject(FImagePalette);
   FImageDC = nullptr;
   FOldBitmap = nullptr;
@@ -247,14 +312,19 @@ void TChunkIHDR::PrepareImageData() {
   info.h.biCompression = BI_RGB;
   FImageDC = CreateCompatibleDC(nullptr);
   if (!FImageDC) Raise<EPNGOutMemory>();
-  FImageHandle = CreateDIBSection(FImageDC, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &FImageData,
-                                  nullptr, 0);
+  // A new DIB section (no file mapping given) starts zeroed; the spare one
+  // is zeroed when taken.
+  FImageHandle = TakeSpare(FDIBBits, Width, Height, FBytesPerRow, FImageData);
+  if (!FImageHandle)
+    FImageHandle = CreateDIBSection(FImageDC, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &FImageData,
+                                    nullptr, 0);
   if (!FImageHandle || !FImageData) {
     FreeImageData();
     Raise<EPNGOutMemory>();
   }
+  FDIBWidth = Width;
+  FDIBHeight = Height;
   FOldBitmap = static_cast<HBITMAP>(SelectObject(FImageDC, FImageHandle));
-  memset(FImageData, 0, size_t(FBytesPerRow) * size_t(Height));
   if (alpha) FAlpha.assign(size_t(Width) * size_t(Height), 0);
 
   if (FDIBBits <= 8) {
@@ -340,6 +410,8 @@ bool TChunkIDAT::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
 
   const Byte type = header->ColorType, depth = header->BitDepth;
   const Byte* gamma = image->GammaTable;
+  bool identityGamma = true;
+  for (int i = 0; i < 256 && identityGamma; ++i) identityGamma = gamma[i] == i;
   const Integer bpp = FilterDistance(type, depth);
   const Integer bytesPerSample = depth == 16 ? 2 : 1;
   // Palette indices are checked against the palette's entries.
@@ -429,6 +501,24 @@ bool TChunkIDAT::ReadFrom(TStream* Stream, const String& ChunkName, Cardinal Siz
             Word sample = depth == 16 ? Word(src[i * 2] << 8 | src[i * 2 + 1])
                           : depth == 8 ? src[i] : GetPacked(src, i, depth);
             if (sample == keySample[0]) alpha[pass.Col + i * pass.ColStep] = 0;
+          }
+        }
+      } else if (type == COLOR_RGB && depth == 8 && !interlaced && !key) {
+        // The common case: RGB turned into the DIB's BGR, through the gamma
+        // table only when it changes something.
+        if (identityGamma) {
+          for (int x = 0; x < cols; ++x, src += 3, dst += 3) {
+            const Byte r = src[0], g = src[1], b = src[2];
+            dst[0] = b;
+            dst[1] = g;
+            dst[2] = r;
+          }
+        } else {
+          for (int x = 0; x < cols; ++x, src += 3, dst += 3) {
+            const Byte r = src[0], g = src[1], b = src[2];
+            dst[0] = gamma[b];
+            dst[1] = gamma[g];
+            dst[2] = gamma[r];
           }
         }
       } else if (type == COLOR_RGBALPHA && depth == 8 && !interlaced) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "Streams.h"
@@ -437,6 +438,38 @@ TEST(frxPngObject, ImageDataSplitOverChunksDecodesTheSame) {
   for (char c : z) b.Chunk("IDAT", std::string(1, c));
   LoadBytes(split, b.Chunk("IDAT", "").IEND().bytes);
   EXPECT_EQ(DecodedRGBA(split), DecodedRGBA(one));
+}
+
+TEST(frxPngObject, PixelMemoryOfAFreedPictureStartsBlackAgain) {
+  // A 3 x 2 RGB picture, all white; then one of the same size whose data
+  // ends after its first (red) row: the row not read is black, in the same
+  // object and in a new one made after the first was freed.
+  auto rgb = [](int rows, char r, char g, char b) {
+    std::string raw;
+    for (int y = 0; y < rows; ++y) {
+      raw += '\0';
+      for (int x = 0; x < 3; ++x) raw += r, raw += g, raw += b;
+    }
+    return PngBuilder().IHDR(3, 2, 8, 2).IDAT(raw).IEND().bytes;
+  };
+  const std::string white = rgb(2, char(255), char(255), char(255)), redRow = rgb(1, char(255), 0, 0);
+  for (bool sameObject : {true, false}) {
+    auto first = std::make_unique<TPNGObject>();
+    LoadBytes(*first, white);
+    ASSERT_EQ(first->Pixels(2, 1), RGB(255, 255, 255));
+    std::unique_ptr<TPNGObject> second;
+    if (sameObject) {
+      second = std::move(first);
+    } else {
+      first.reset();
+      second = std::make_unique<TPNGObject>();
+    }
+    LoadBytes(*second, redRow);
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(second->Pixels(x, 0), RGB(255, 0, 0)) << sameObject;
+      EXPECT_EQ(second->Pixels(x, 1), RGB(0, 0, 0)) << sameObject;
+    }
+  }
 }
 
 TEST(frxPngObject, TwoBitGreyKeepsItsLevels) {
