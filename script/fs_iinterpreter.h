@@ -486,7 +486,9 @@ class TfsDesignator : public TfsCustomVariable {
   void SettleKind();
   void AdoptFrom(TfsDesignator* Source);
   // Resolves a chain the translator deferred until run time.
-  void BindLate();
+  void BindLate() {
+    if (FLateBindingXML) BindLateNow();
+  }
   TfsDesignatorItem* Items(Integer Index) const { return static_cast<TfsDesignatorItem*>(Get(Index)); }
   TfsDesignatorKind Kind() const { return FKind; }
   TfsScript* Prog() const { return FProgram; }
@@ -500,6 +502,9 @@ class TfsDesignator : public TfsCustomVariable {
   TfsCustomVariable* FRef1 = nullptr;
   TfsDesignatorItem* FRef2 = nullptr;
   TfsXMLItem* FLateBindingXML = nullptr;
+
+ private:
+  void BindLateNow();
 };
 
 class TfsVariableDesignator : public TfsDesignator {

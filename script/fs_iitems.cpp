@@ -220,7 +220,12 @@ Variant TfsProcVariable::ReadValue() {
   const bool outerBreak = FProgram->BreakFlag, outerContinue = FProgram->ContinueFlag;
   FProgram->BreakFlag = FProgram->ContinueFlag = false;
   Executing = true;
-  if (FIsFunc) RefItem->WriteValue(Variant());
+  if (FIsFunc) {
+    // Result starts unassigned: for an Integer function that is the 0
+    // WriteValue would convert Unassigned to.
+    if (RefItem->Typ == fvtInt && !RefItem->IsReadOnly) RefItem->StoredValue() = Variant(Integer(0));
+    else RefItem->WriteValue(Variant());
+  }
   TfsScript* main = FProgram;
   while (main && !main->IsMainProgram) main = main->Parent();
   TfsScript* savedRunning = main ? main->ProgramRunning : nullptr;
@@ -244,7 +249,10 @@ Variant TfsProcVariable::ReadValue() {
     throw;
   }
   restore();
-  return FIsFunc ? RefItem->ReadValue() : Variant::Null();
+  if (!FIsFunc) return Variant::Null();
+  Variant t;
+  const Variant& result = RefItem->ReadRef(t);
+  return &result == &t ? std::move(t) : Variant(result);
 }
 
 void TfsProcVariable::FindLocals() {
@@ -670,8 +678,7 @@ void TfsDesignator::SetLateBinding(const TfsXMLItem* Element) {
   FLateBindingXML->CopyTree(Element);
 }
 
-void TfsDesignator::BindLate() {
-  if (!FLateBindingXML) return;
+void TfsDesignator::BindLateNow() {
   TfsXMLItem* xml = FLateBindingXML;
   FLateBindingXML = nullptr;
   TfsDesignator* built = nullptr;
@@ -732,6 +739,15 @@ TfsDesignatorItem::TStepKind TfsDesignatorItem::Classify() const {
   return skOther;
 }
 
+namespace {
+// An argument's value, as ReadValue gives it.
+Variant Argument(TfsCustomExpression* E) {
+  Variant t;
+  const Variant& v = E->Eval(t);
+  return &v == &t ? std::move(t) : Variant(v);
+}
+}  // namespace
+
 Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
   fsCheckStack();
   Variant value = Variant::Null();
@@ -757,13 +773,10 @@ Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
       const Integer args = step->Count();
       if (args > r->Count())
         throw EfsScriptError(STooManyParams + " (" + IntToStr(args) + " given, " + IntToStr(r->Count()) + " expected)");
-      if (r->Count() > 0 && args > 0) {
-        auto argument = [&](Integer k) {
-          TfsCustomExpression* e = step->Args(k);
-          return r->IsMacro ? Variant(e->Source) : e->ReadValue();
-        };
+      if (args > 0) {
+        auto param = [r](Integer k) { return static_cast<TfsParamItem*>(r->Get(k)); };
         if (args == 1) {
-          r->Params(0)->Assign(argument(0));
+          r->IsMacro ? param(0)->Assign(Variant(step->Args(0)->Source)) : param(0)->Assign(Argument(step->Args(0)));
         } else {
           // Arguments are evaluated before any parameter is overwritten.
           Variant few[4];
@@ -773,8 +786,9 @@ Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
             many.resize(size_t(args));
             values = many.data();
           }
-          for (Integer k = 0; k < args; ++k) values[k] = argument(k);
-          for (Integer k = 0; k < args; ++k) r->Params(k)->Assign(std::move(values[k]));
+          for (Integer k = 0; k < args; ++k)
+            values[k] = r->IsMacro ? Variant(step->Args(k)->Source) : Argument(step->Args(k));
+          for (Integer k = 0; k < args; ++k) param(k)->Assign(std::move(values[k]));
         }
       }
       if (kind == TfsDesignatorItem::skHelper) {
@@ -791,7 +805,7 @@ Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
         value = r->ReadValue();
       }
       for (Integer k = 0; k < args && k < r->Count(); ++k)
-        if (r->Params(k)->IsVarParam) step->Args(k)->WriteValue(r->Params(k)->ReadValue());
+        if (auto* p = static_cast<TfsParamItem*>(r->Get(k)); p->IsVarParam) step->Args(k)->WriteValue(p->ReadValue());
     } catch (...) {
       if (recursive) recursive->RestoreLocals(mark);
       throw;
