@@ -16,6 +16,7 @@
 #include "Contnrs.h"
 #include "DB.h"
 #include "DBSumLst.h"
+#include "DbUtilsEh.h"
 #include "GridsEh.h"
 #include "StdCtrls.h"
 #include "ToolCtrlsEh.h"
@@ -870,6 +871,30 @@ class TDBGridEhCenter : public TPersistent {
   TDBGridEhCenterCellMouseEvent OnCellMouseClick;
   TDBGridEhCenterCellMouseEvent OnIndicatorTitleMouseDown;
 
+  // Sorting, filtering, text search, record moving and the find dialog go
+  // to the features object registered for the grid's dataset (DbUtilsEh.cpp).
+  virtual bool DefaultLocateText(TCustomDBGridEh* Grid, const String& FieldName, const String& Text,
+                                 TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                                 TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange);
+  virtual bool DefaultMoveRecords(TCustomDBGridEh* Grid, TStrings* BookmarkList, Integer ToRecNo, bool CheckOnly);
+  virtual bool LocateText(TCustomDBGridEh* Grid, const String& FieldName, const String& Text,
+                          TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                          TLocateTextMatchingEh Matching, TLocateTextTreeFindRangeEh TreeFindRange);
+  virtual bool MoveRecords(TCustomDBGridEh* Grid, TStrings* BookmarkList, Integer ToRecNo, bool CheckOnly);
+  virtual void ApplyFilter(TCustomDBGridEh* Grid);
+  virtual void ApplySorting(TCustomDBGridEh* Grid);
+  virtual void ExecuteFindDialog(TCustomDBGridEh* Grid, const String& Text, const String& FieldName, bool Modal);
+  virtual void DefaultApplyFilter(TCustomDBGridEh* Grid);
+  virtual void DefaultApplySorting(TCustomDBGridEh* Grid);
+  // Whether sorting the grid goes anywhere: an event, or a features object
+  // for its dataset.
+  bool HandlesSorting(TCustomDBGridEh* Grid);
+  std::function<void(TCustomDBGridEh* Grid)> OnApplyFilter, OnApplySorting;
+  std::function<bool(TCustomDBGridEh* Grid, const String& FieldName, const String& Text,
+                     TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction, TLocateTextMatchingEh Matching,
+                     TLocateTextTreeFindRangeEh TreeFindRange)>
+      OnLocateText;
+
  private:
   std::vector<TCustomDBGridEh*> FGridList;
   bool FApplyFilterOnCloseUp = false;
@@ -1371,6 +1396,10 @@ class TCustomDBGridEh : public TCustomGridEh {
   virtual void SortMarkingChanged();
   // Sorts the dataset by the sort-marked columns.
   virtual void ApplySorting();
+  // Sorting is handed to the dataset features as local sorting (the
+  // dataset's own Sort) rather than a rewrite of its SQL text.
+  bool SortLocal() const { return FSortLocal; }
+  void SetSortLocal(bool v) { FSortLocal = v; }
 
   // Record moving.
   bool CheckBeginRecordMoving(Integer X, Integer Y, bool TestOnly);
@@ -1505,6 +1534,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool FFocusTaking = true;
   bool FResizePending = false;
   bool FNumPadStarDown = false;
+  bool FSortLocal = false;
   bool FLeftColIsFirst = true;
   // The grid's own input method, as it was when its window was made.
   TImeMode FOwnImeMode = imDontCare;

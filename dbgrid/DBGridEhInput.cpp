@@ -432,6 +432,12 @@ void TCustomDBGridEh::SortMarkingChanged() {
 void TCustomDBGridEh::ApplySorting() {
   TDataSet* ds = FDataLink->DataSet();
   if (!FDataLink->Active() || !ds) return;
+  // The dataset features of the dataset's class sort it; a dataset of a
+  // family without features is sorted through its own Sort.
+  if (FCenter && FCenter->HandlesSorting(this)) {
+    FCenter->ApplySorting(this);
+    return;
+  }
   String sort;
   for (Integer i = 0; i < FSortMarkedColumns.Count(); ++i) {
     TColumnEh* c = FSortMarkedColumns[i];

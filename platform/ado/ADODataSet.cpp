@@ -218,6 +218,30 @@ bool HasKeyword(const String& sql, const char* kw) {
   return false;
 }
 
+// The statement with the base table's rowid added as the last column: put
+// before the statement's own FROM (outside quotes and parentheses), so that
+// ORDER BY items given by column number keep meaning the same columns.
+// Empty when the statement has no such FROM.
+String WithHiddenRowId(const String& sql, const String& qualifier) {
+  String u = UpperCase(sql);
+  size_t sel = u.find("SELECT");
+  if (sel == String::npos) return String();
+  char quote = 0;
+  int depth = 0;
+  for (size_t i = sel + 6; i < u.size(); ++i) {
+    char c = u[i];
+    if (quote) { if (c == quote) quote = 0; continue; }
+    if (c == '\'' || c == '"') { quote = c; continue; }
+    if (c == '[') { quote = ']'; continue; }
+    if (c == '(') { ++depth; continue; }
+    if (c == ')') { --depth; continue; }
+    if (depth == 0 && u.compare(i, 4, "FROM") == 0 && !IsSqlWordChar(u[i - 1]) &&
+        (i + 4 >= u.size() || !IsSqlWordChar(u[i + 4])))
+      return sql.substr(0, i) + ", " + qualifier + ".rowid AS " + SHiddenRowId + " " + sql.substr(i);
+  }
+  return String();
+}
+
 // The name by which the FROM clause refers to a table: its alias when it
 // has one ("Orders o", "Orders AS o"), else the table name.
 String TableQualifier(const String& sql, const String& table) {
@@ -354,30 +378,24 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
     // tables without a key can be written too.
     FHasRowIdColumn = false;
     if (!FBaseTable.empty()) {
-      String u = UpperCase(sql);
-      size_t sel = u.find("SELECT");
-      if (sel != String::npos) {
-        size_t from = sel + 6;
-        String injected = sql.substr(0, from) + " " + TableQualifier(sql, FBaseTable) + ".rowid AS " +
-                          SHiddenRowId + "," + sql.substr(from);
+      String injected = WithHiddenRowId(sql, TableQualifier(sql, FBaseTable));
+      if (!injected.empty()) {
         TSqlStatement st2;
         if (prepare(injected, st2) && sqlite3_column_count(st2.S) == cols + 1) {
           std::swap(st.S, st2.S);
-          // The hidden column comes first in the statement; rows are read
-          // with the offset below.
+          // The hidden column comes last in the statement.
           FHasRowIdColumn = true;
         }
       }
     }
     FieldDefs().Clear();
     FColumns.clear();
-    int off = FHasRowIdColumn ? 1 : 0;
     bool anyKey = false;
     for (int c = 0; c < cols; ++c) {
-      const char* name = sqlite3_column_name(st.S, c + off);
-      const char* decl = sqlite3_column_decltype(st.S, c + off);
-      const char* table = sqlite3_column_table_name(st.S, c + off);
-      const char* origin = sqlite3_column_origin_name(st.S, c + off);
+      const char* name = sqlite3_column_name(st.S, c);
+      const char* decl = sqlite3_column_decltype(st.S, c);
+      const char* table = sqlite3_column_table_name(st.S, c);
+      const char* origin = sqlite3_column_origin_name(st.S, c);
       Column col;
       int pk = 0, autoinc = 0, notnull = 0;
       if (table && origin) {
@@ -428,17 +446,13 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
   } else {
     // Requery: same statement shape as on Open.
     if (FHasRowIdColumn) {
-      String u = UpperCase(sql);
-      size_t from = u.find("SELECT") + 6;
-      String injected = sql.substr(0, from) + " " + TableQualifier(sql, FBaseTable) + ".rowid AS " + SHiddenRowId +
-                        "," + sql.substr(from);
+      String injected = WithHiddenRowId(sql, TableQualifier(sql, FBaseTable));
       TSqlStatement st2;
-      if (!prepare(injected, st2)) FConnection->RaiseError(command);
+      if (injected.empty() || !prepare(injected, st2)) FConnection->RaiseError(command);
       std::swap(st.S, st2.S);
     }
   }
 
-  int off = FHasRowIdColumn ? 1 : 0;
   size_t ncols = FColumns.size();
   std::vector<TFieldType> types(ncols);
   std::vector<TStorageKind> kinds(ncols);
@@ -449,10 +463,10 @@ void TCustomADODataSet::ReadRows(bool defineFields) {
   int rc;
   while ((rc = sqlite3_step(st.S)) == SQLITE_ROW) {
     TRecordData* rec = AddRecord();
-    if (off) rec->RowKey = sqlite3_column_int64(st.S, 0);
+    if (FHasRowIdColumn) rec->RowKey = sqlite3_column_int64(st.S, int(ncols));
     for (size_t c = 0; c < ncols; ++c) {
-      if (FColumns[c].Typed) ReadColumnInto(rec->Values[c], st.S, int(c) + off, types[c], kinds[c]);
-      else rec->Values[c] = ReadRaw(st.S, int(c) + off);
+      if (FColumns[c].Typed) ReadColumnInto(rec->Values[c], st.S, int(c), types[c], kinds[c]);
+      else rec->Values[c] = ReadRaw(st.S, int(c));
     }
   }
   if (rc != SQLITE_DONE) FConnection->RaiseError(command);

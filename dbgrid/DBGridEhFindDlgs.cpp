@@ -1,0 +1,3 @@
+#include "DBGridEhFindDlgs.h"
+
+void InstallDBGridEhFindDialog() {}
