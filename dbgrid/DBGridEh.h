@@ -1398,6 +1398,8 @@ class TCustomDBGridEh : public TCustomGridEh {
   virtual void ApplySorting();
   // Sorting is handed to the dataset features as local sorting (the
   // dataset's own Sort) rather than a rewrite of its SQL text.
+  // Opens the find dialog for this grid (through the center).
+  void ExecuteFindDialog(const String& Text, bool Modal);
   bool SortLocal() const { return FSortLocal; }
   void SetSortLocal(bool v) { FSortLocal = v; }
 
@@ -1697,12 +1699,13 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   bool FLoadingContents = false;
 };
 
-// The hint window of the grid's tool tips: the text in the cell's font
+// The hint window of the grid's tool tips (named apart from the edits'
+// TToolTipsWindow, which draws in the edit's colours): the text in the cell's font
 // (passed as hint data), in the window text colour.
-class TToolTipsWindow : public THintWindow {
-  TOVANI_CLASS(TToolTipsWindow, THintWindow)
+class TDBGridEhToolTipsWindow : public THintWindow {
+  TOVANI_CLASS(TDBGridEhToolTipsWindow, THintWindow)
  public:
-  explicit TToolTipsWindow(TComponent* AOwner = nullptr) : THintWindow(AOwner) {}
+  explicit TDBGridEhToolTipsWindow(TComponent* AOwner = nullptr) : THintWindow(AOwner) {}
   TRect CalcHintRect(Integer MaxWidth, const String& AHint, void* AData) override;
 };
 

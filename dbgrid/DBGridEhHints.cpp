@@ -8,9 +8,9 @@
 #include "Forms.h"
 #include "PlatformEh.h"
 
-TOVANI_IMPLEMENT_CLASS(TToolTipsWindow, THintWindow)
+TOVANI_IMPLEMENT_CLASS(TDBGridEhToolTipsWindow, THintWindow)
 
-TRect TToolTipsWindow::CalcHintRect(Integer MaxWidth, const String& AHint, void* AData) {
+TRect TDBGridEhToolTipsWindow::CalcHintRect(Integer MaxWidth, const String& AHint, void* AData) {
   if (auto* font = static_cast<TFont*>(AData)) {
     Canvas()->Font()->Assign(font);
     Canvas()->Font()->SetColor(clWindowText);

@@ -8,6 +8,7 @@
 
 #include "Clipbrd.h"
 #include "DBGridEh.h"
+#include "DBGridEhFindDlgs.h"
 #include "DBGridEhImpExp.h"
 #include "Dialogs.h"
 #include "Forms.h"
@@ -230,10 +231,14 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
   if (sc == CopyPriorValueShortCut) {
     CopyFromPreviousRecord();
   } else if (sc == IncSearchStartShortCut && FOptionsEh.Contains(dghIncSearch)) {
-    if (FIncSearching && FOptionsEh.Contains(dghDialogFind) && IncSearchStartShortCut == FindDialogShortCut)
+    if (FIncSearching && FOptionsEh.Contains(dghDialogFind) && IncSearchStartShortCut == FindDialogShortCut) {
       StopIncSearch();
-    else
+      ExecuteFindDialog(String(), false);
+    } else {
       IncSearch(String(), -1, 0);
+    }
+  } else if (sc == FindDialogShortCut && FOptionsEh.Contains(dghDialogFind)) {
+    ExecuteFindDialog(String(), false);
   } else if (FIncSearching) {
     if (noMods && (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2)) {
       StopIncSearch();
@@ -427,6 +432,15 @@ void TCustomDBGridEh::SortMarkingChanged() {
   if (!FOptionsEh.Contains(dghAutoSortMarking)) return;
   if (OnSortMarkingChanged) OnSortMarkingChanged(this);
   else ApplySorting();
+}
+
+void TCustomDBGridEh::ExecuteFindDialog(const String& Text, bool Modal) {
+  if (FCenter) {
+    FCenter->ExecuteFindDialog(this, Text, String(), Modal);
+  } else {
+    InstallDBGridEhFindDialog();
+    if (ExecuteDBGridEhFindDialogProc) ExecuteDBGridEhFindDialogProc(this, Text, String(), {}, Modal);
+  }
 }
 
 void TCustomDBGridEh::ApplySorting() {
