@@ -8,6 +8,9 @@
 #include "SysUtils.h"
 #include "fs_iinterpreter.h"
 #include "fs_iparser.h"
+#include "fs_ibasic.h"
+#include "fs_icpp.h"
+#include "fs_ijs.h"
 #include "fs_ipascal.h"
 
 String SLangNotFound, SInvalidLanguage, SIdRedeclared, SUnknownType, SIncompatibleTypes, SIdUndeclared,
@@ -43,7 +46,10 @@ struct Language {
 
 std::vector<Language>& Languages() {
   // The built-in languages register when the registry is first used.
-  static std::vector<Language> list{{"PascalScript", PascalScriptGrammar()}};
+  static std::vector<Language> list{{"JScript", JScriptGrammar()},
+                                     {"RodidOdazav", RodidOdazavGrammar()},
+                                     {"R++Orodiv", RppOrodivGrammar()},
+                                     {"PascalScript", PascalScriptGrammar()}};
   return list;
 }
 }  // namespace
