@@ -462,7 +462,14 @@ void TCustomDBEditEh::DataChanged() {
   SetModified(false);
 }
 
-void TCustomDBEditEh::InternalSetText(const String& AText) { TControl::SetText(AText); }
+void TCustomDBEditEh::InternalSetText(const String& AText) {
+  unsigned reported = FChangeCount;
+  String old = EditText();
+  TControl::SetText(AText);
+  // The native edit does not report every text the program sets; one it
+  // left unreported is reported here, as typing would be.
+  if (FChangeCount == reported && EditText() != old) Change();
+}
 
 void TCustomDBEditEh::InternalSetValue(const Variant& AValue) { InternalSetText(VariantText(AValue)); }
 
@@ -544,6 +551,7 @@ void TCustomDBEditEh::Reset() {
 }
 
 void TCustomDBEditEh::Change() {
+  ++FChangeCount;
   if (!FLoadingText) {
     FDataLink->SetModified(true);
     SetModified(true);
@@ -585,6 +593,8 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift) {
     FInplaceEditHolderIntf->InplaceEditKeyDown(this, Key, Shift);
     if (Key == 0) return;
   }
+  bool startsEditing = (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift))) && !FReadOnly;
+  if (startsEditing && IsMasked()) FDataLink->StartEdit();
   TCustomMaskEdit::KeyDown(Key, Shift);
   if (Key == 0) return;
   TEditButtonControlEh* control = nullptr;
@@ -596,7 +606,7 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift) {
     return;
   }
   if (Key == 'A' && Shift == TShiftState{ssCtrl}) SelectAll();
-  if ((Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift))) && !FReadOnly) FDataLink->StartEdit();
+  if (startsEditing) FDataLink->StartEdit();
 }
 
 void TCustomDBEditEh::KeyUp(Word& Key, TShiftState Shift) {
@@ -612,6 +622,10 @@ void TCustomDBEditEh::KeyPress(char32_t& Key) {
     FInplaceEditHolderIntf->InplaceEditKeyPress(this, Key);
     if (Key == 0) return;
   }
+  // A mask places typed characters itself, and only into an edit that is
+  // not read-only: editing starts first, so that the first character typed
+  // into a browsing record goes through the mask like every other.
+  if (IsMasked() && (Key == 8 || Key >= 32) && !FReadOnly) FDataLink->StartEdit();
   TCustomMaskEdit::KeyPress(Key);
   if (Key == 0) return;
   if (Key >= 32 && FDataLink->GetMainField() && !IsValidChar(Key)) {

@@ -364,6 +364,7 @@ class TCustomDBEditEh : public TCustomMaskEdit, public IPopupOwnerEh, public IIn
   bool IsOwnWindow(HWND Wnd, std::initializer_list<TWinControl*> Controls);
   void AdjustMaskCursor();
   TEditButtonControlEh* MainButtonControl() const;
+  IInplaceEditHolderEh* InplaceHolder() const { return FInplaceEditHolderIntf; }
 
   bool FDroppedDown = false;
   bool FDropDownClick = false;
@@ -402,6 +403,7 @@ class TCustomDBEditEh : public TCustomMaskEdit, public IPopupOwnerEh, public IIn
   IInplaceEditHolderEh* FInplaceEditHolderIntf = nullptr;
   bool FMouseAboveControl = false;
   bool FMRUUpdatePending = false;
+  unsigned FChangeCount = 0;
 };
 
 // The plain data-aware edit with the published properties.
