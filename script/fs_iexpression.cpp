@@ -3,6 +3,7 @@
 #include "fs_iexpression.h"
 
 #include <new>
+#include <typeinfo>
 
 TOVANI_IMPLEMENT_CLASS(TfsExpression, TfsCustomExpression)
 
@@ -76,9 +77,9 @@ Variant Shift(const Variant& a, const Variant& b, bool left) {
 // ---------------------------------------------------------------------------
 // Nodes
 
-class TfsExpressionNode : public TfsCustomVariable {
+class TfsExpressionNode : public TfsCustomExpression {
  public:
-  TfsExpressionNode() : TfsCustomVariable(String(), fvtVariant, String()) {}
+  TfsExpressionNode() : TfsCustomExpression(String(), fvtVariant, String()) {}
   ~TfsExpressionNode() override {
     delete FLeft;
     delete FRight;
@@ -87,16 +88,12 @@ class TfsExpressionNode : public TfsCustomVariable {
   // The node's value: a reference to a value that stays put while the
   // caller uses it (a constant, a variable's stored value), or Tmp holding
   // a computed one. Tmp is Empty on entry.
-  virtual const Variant& Eval(Variant& Tmp) = 0;
+  const Variant& Eval(Variant& Tmp) override = 0;
+  bool IsPure() const override { return Pure; }
   Variant ReadValue() override {
     Variant t;
     const Variant& v = Eval(t);
     return &v == &t ? std::move(t) : Variant(v);
-  }
-  // The value as a Boolean (conditions).
-  virtual bool Test() {
-    Variant t;
-    return Eval(t).AsBoolean();
   }
   void AddNode(TfsExpressionNode* Node) {
     if (!FLeft) FLeft = Node;
@@ -115,6 +112,11 @@ class TfsExpressionNode : public TfsCustomVariable {
   // Evaluating the node calls no routine, so it changes no value another
   // operand has already given (set when the tree is typed).
   bool Pure = false;
+  // Where an operator can take the value without calling Eval: a
+  // constant's value, or the variable a designator names (read through
+  // ReadRef, as Eval would).
+  const Variant* FConstant = nullptr;
+  TfsCustomVariable* FVariable = nullptr;
 };
 
 namespace {
@@ -123,6 +125,7 @@ class TfsOperandNode : public TfsExpressionNode {
  public:
   explicit TfsOperandNode(const Variant& Value) {
     FValue = Value;
+    FConstant = &FValue;
     Pure = true;
     switch (Value.Kind()) {
       case varBoolean: Typ = fvtBool; break;
@@ -142,12 +145,22 @@ class TfsDesignatorNode : public TfsOperandNode {
     TypeName = D->TypeName;
     const bool variable = D->Is<TfsVariableDesignator>();
     FSource = variable ? D->RefItem : D;
+    FConstant = nullptr;
+    if (variable) FVariable = FSource;
+    // A chain of the plain designator class is read by its chain walk.
+    FChain = !variable && typeid(*D) == typeid(TfsDesignator);
     // Reading a variable runs no script code (a value handler only answers
     // the read).
     Pure = variable;
   }
   ~TfsDesignatorNode() override { delete FDesignator; }
   const Variant& Eval(Variant& Tmp) override {
+    if (FChain) {
+      // TfsDesignator::ReadValue, without its virtual call.
+      FDesignator->BindLate();
+      FS_PUT(Tmp, FDesignator->CalculateChain(Variant(), false));
+      return Tmp;
+    }
     if (FSource == FDesignator) {
       FS_PUT(Tmp, FDesignator->ReadValue());
       return Tmp;
@@ -156,11 +169,13 @@ class TfsDesignatorNode : public TfsOperandNode {
   }
   TfsDesignator* FDesignator;
   TfsCustomVariable* FSource;
+  bool FChain = false;
 };
 
 class TfsSetNode : public TfsOperandNode {
  public:
   explicit TfsSetNode(TfsSetExpression* S) : TfsOperandNode(Variant()), FSet(S) {
+    FConstant = nullptr;
     Typ = fvtVariant;
     Pure = false;
   }
@@ -183,7 +198,12 @@ class TfsOperatorNode : public TfsExpressionNode {
 
  private:
   // A missing operand (only in a damaged intermediate program) reads as Empty.
-  static const Variant& Operand(TfsExpressionNode* n, Variant& Tmp) { return n ? n->Eval(Tmp) : Tmp; }
+  static const Variant& Operand(TfsExpressionNode* n, Variant& Tmp) {
+    if (!n) return Tmp;
+    if (n->FConstant) return *n->FConstant;
+    if (n->FVariable) return n->FVariable->ReadRef(Tmp);
+    return n->Eval(Tmp);
+  }
   // The operation on two Integers without the general Variant rules
   // (which give the same result); false where those rules must decide.
   bool IntegerOp(Integer x, Integer y, Variant& Out) const;
@@ -427,6 +447,7 @@ TfsVariableDesignator* VarDesignatorOf(TfsExpressionNode* n) {
 TfsExpression::TfsExpression(TfsScript* AProgram)
     : TfsCustomExpression(String(), fvtVariant, String()), FProgram(AProgram) {
   FRoot = FCurrent = new TfsOperatorNode(opNone);
+  FEvaluator = FRoot;
 }
 
 TfsExpression::~TfsExpression() { delete FRoot; }
@@ -512,6 +533,7 @@ String TfsExpression::Finalize() {
     root->FParentNode = nullptr;
     delete placeholder;
     FRoot = root;
+    FEvaluator = FRoot;
   }
   FCurrent = FRoot;
   String errPos;
@@ -554,6 +576,7 @@ char TfsExpression::SelfReferenceToModifier(TfsDesignator* Designator) {
   keep->FParentNode = nullptr;
   delete FRoot;
   FRoot = FCurrent = keep;
+  FEvaluator = FRoot;
   return mod;
 }
 

@@ -283,7 +283,13 @@ class TfsCustomExpression : public TfsCustomVariable {
     Variant t;
     return Eval(t).AsBoolean();
   }
+  // The expression whose Eval and Test answer for this one: the root of a
+  // compiled tree, so that the running script skips the wrapper's call.
+  TfsCustomExpression* Evaluator() const { return FEvaluator; }
   String Source;
+
+ protected:
+  TfsCustomExpression* FEvaluator = this;
 };
 
 // ---------------------------------------------------------------------------
@@ -557,7 +563,7 @@ class TfsStatement : public TfsItemList {
   TfsStatement* Items(Integer Index) const { return static_cast<TfsStatement*>(Get(Index)); }
   TfsScript* Prog() const { return FProgram; }
   // A condition's value as a Boolean.
-  static bool Test(TfsCustomExpression* Condition) { return Condition->Test(); }
+  static bool Test(TfsCustomExpression* Condition) { return Condition->Evaluator()->Test(); }
   const String& SourcePos() const { return FSourcePos; }
   const String& UnitName() const { return FUnitName; }
 
@@ -584,7 +590,9 @@ class TfsAssignmentStmt : public TfsStatement {
   // or '/'.
   void ExecuteCompound(char Op);
   // The source's value as ReadRef gives it.
-  const Variant& Source(Variant& Tmp) { return FExpr == Expression ? Expression->Eval(Tmp) : FExpr->ReadRef(Tmp); }
+  const Variant& Source(Variant& Tmp) {
+    return FExpr == Expression ? Expression->Evaluator()->Eval(Tmp) : FExpr->ReadRef(Tmp);
+  }
   TfsCustomVariable* FVar = nullptr;
   TfsCustomVariable* FExpr = nullptr;
   bool FSourcePure = false;

@@ -243,7 +243,8 @@ Variant TfsProcVariable::ReadValue() {
   FProgram->Terminated = false;
   FProgram->IsRunning = true;
   try {
-    FProgram->Statement()->Execute();
+    // A program's statement is a plain statement list.
+    FProgram->Statement()->TfsStatement::Execute();
   } catch (...) {
     restore();
     throw;
@@ -743,7 +744,7 @@ namespace {
 // An argument's value, as ReadValue gives it.
 Variant Argument(TfsCustomExpression* E) {
   Variant t;
-  const Variant& v = E->Eval(t);
+  const Variant& v = E->Evaluator()->Eval(t);
   return &v == &t ? std::move(t) : Variant(v);
 }
 }  // namespace

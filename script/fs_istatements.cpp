@@ -61,9 +61,11 @@ void TfsAssignmentStmt::BindDirect() {
   FVar = Designator->Is<TfsVariableDesignator>() ? Designator->RefItem : Designator;
   FExpr = Expression;
   FSourcePure = Expression->IsPure();
-  // The expression's single operand can be read without the tree.
+  // An expression that names one variable reads it directly; any other
+  // single operand (a constant, a call) is its tree's root, which the
+  // expression's evaluator reaches in one call.
   if (auto* e = dynamic_cast<TfsExpression*>(Expression))
-    if (TfsCustomVariable* single = e->SingleItem()) FExpr = single;
+    if (TfsCustomVariable* single = e->SingleItem(); single && !dynamic_cast<TfsCustomExpression*>(single)) FExpr = single;
 }
 
 void TfsAssignmentStmt::Execute() {
@@ -136,8 +138,9 @@ TfsIfStmt::~TfsIfStmt() {
 
 void TfsIfStmt::Execute() {
   if (!Announce()) return;
+  // ElseStmt is a plain statement list: called without the virtual call.
   if (Test(Condition)) TfsStatement::Execute();
-  else ElseStmt->Execute();
+  else ElseStmt->TfsStatement::Execute();
 }
 
 TfsCaseSelector::~TfsCaseSelector() { delete SetExpression; }
