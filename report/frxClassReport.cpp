@@ -22,6 +22,9 @@
 #include "frxUtils.h"
 #include "frxVariables.h"
 #include "fs_iclassesrtti.h"
+#include "fs_idialogsrtti.h"
+#include "fs_iformsrtti.h"
+#include "fs_igraphicsrtti.h"
 #include "fs_iinirtti.h"
 #include "fs_iinterpreter.h"
 #include "fs_itools.h"
@@ -42,7 +45,8 @@ namespace {
 
 // What the report library does once before its first report: the script
 // engine gets its messages from the string table and the registration
-// modules are entered in their order (ini files, class library, report).
+// modules are entered in their order (ini files, class library, dialogs,
+// graphics, forms, report).
 void ReportUnitStart() {
   static std::once_flag once;
   std::call_once(once, [] {
@@ -57,6 +61,9 @@ void ReportUnitStart() {
     frxGetResources()->UpdateFSResources();
     fsRegisterIniRTTI();
     fsRegisterClassesRTTI();
+    fsRegisterDialogsRTTI();
+    fsRegisterGraphicsRTTI();
+    fsRegisterFormsRTTI();
     frxRegisterClassRTTI();
   });
 }
