@@ -66,7 +66,8 @@ TfsDialogsFunctions::TfsDialogsFunctions(TfsScript* S) : TfsRTTIModule(S) {
   TfsClassVariable* c = S->AddClass(TCommonDialog::StaticClass(), "TComponent");
   c->AddMethod("function Execute: Boolean", m);
   for (TClass cls : {TOpenDialog::StaticClass(), TSaveDialog::StaticClass(), TColorDialog::StaticClass(),
-                     TFontDialog::StaticClass(), TPrintDialog::StaticClass()})
+                     TFontDialog::StaticClass(), TPrintDialog::StaticClass(),
+                     TPrinterSetupDialog::StaticClass()})
     S->AddClass(cls, "TCommonDialog");
 
   S->AddMethod("function MessageDlg(Msg: string; DlgType: TMsgDlgType; Buttons: TMsgDlgButtons; HelpCtx: Longint): Integer",

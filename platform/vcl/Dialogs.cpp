@@ -214,6 +214,7 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TSaveDialog, TOpenDialog)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TFontDialog, TCommonDialog)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TColorDialog, TCommonDialog)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TPrintDialog, TCommonDialog)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TPrinterSetupDialog, TCommonDialog)
 TOVANI_IMPLEMENT_ENUM_INFO(TOpenOption, "ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp",
                            "ofNoValidate", "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist",
                            "ofFileMustExist", "ofCreatePrompt", "ofShareAware", "ofNoReadOnlyReturn", "ofNoTestFileCreate",
@@ -427,6 +428,24 @@ bool TColorDialog::Execute() {
   return true;
 }
 
+namespace {
+// The printer chosen in a print or printer-setup dialog becomes the
+// program's printer; the dialog's device blocks are freed.
+void TakeChosenPrinter(PRINTDLGW& pd) {
+  if (pd.hDevNames) {
+    auto* names = static_cast<DEVNAMES*>(GlobalLock(pd.hDevNames));
+    const wchar_t* base = reinterpret_cast<const wchar_t*>(names);
+    String device = vcl::FromW(base + names->wDeviceOffset);
+    String driver = vcl::FromW(base + names->wDriverOffset);
+    String port = vcl::FromW(base + names->wOutputOffset);
+    GlobalUnlock(pd.hDevNames);
+    Printer()->SetPrinter(device, driver, port, pd.hDevMode);
+  }
+  if (pd.hDevMode) GlobalFree(pd.hDevMode);
+  if (pd.hDevNames) GlobalFree(pd.hDevNames);
+}
+}  // namespace
+
 bool TPrintDialog::Execute() {
   PRINTDLGW pd{};
   pd.lStructSize = sizeof(pd);
@@ -460,17 +479,23 @@ bool TPrintDialog::Execute() {
   FCollate = (pd.Flags & PD_COLLATE) != 0;
   FPrintToFile = (pd.Flags & PD_PRINTTOFILE) != 0;
   FPrintRange = (pd.Flags & PD_SELECTION) ? prSelection : (pd.Flags & PD_PAGENUMS) ? prPageNums : prAllPages;
-  // The chosen printer becomes the program's printer.
-  if (pd.hDevNames) {
-    auto* names = static_cast<DEVNAMES*>(GlobalLock(pd.hDevNames));
-    const wchar_t* base = reinterpret_cast<const wchar_t*>(names);
-    String device = vcl::FromW(base + names->wDeviceOffset);
-    String driver = vcl::FromW(base + names->wDriverOffset);
-    String port = vcl::FromW(base + names->wOutputOffset);
-    GlobalUnlock(pd.hDevNames);
-    Printer()->SetPrinter(device, driver, port, pd.hDevMode);
+  TakeChosenPrinter(pd);
+  return true;
+}
+
+bool TPrinterSetupDialog::Execute() {
+  PRINTDLGW pd{};
+  pd.lStructSize = sizeof(pd);
+  pd.hwndOwner = OwnerWindow();
+  pd.Flags = PD_PRINTSETUP;
+  if (OnShow) OnShow(this);
+  BOOL ok;
+  {
+    ModalScope scope;
+    ok = PrintDlgW(&pd);
   }
-  if (pd.hDevMode) GlobalFree(pd.hDevMode);
-  if (pd.hDevNames) GlobalFree(pd.hDevNames);
+  if (OnClose) OnClose(this);
+  if (!ok) return false;
+  TakeChosenPrinter(pd);
   return true;
 }

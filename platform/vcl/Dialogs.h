@@ -188,3 +188,12 @@ class TPrintDialog : public TCommonDialog {
   TPrintRange FPrintRange = prAllPages;
   TPrintDialogOptions FOptions;
 };
+
+// The spooler's printer-setup dialog; the chosen printer and its settings
+// become the program's printer.
+class TPrinterSetupDialog : public TCommonDialog {
+  TOVANI_CLASS(TPrinterSetupDialog, TCommonDialog)
+ public:
+  explicit TPrinterSetupDialog(TComponent* AOwner = nullptr) : TCommonDialog(AOwner) {}
+  bool Execute() override;
+};

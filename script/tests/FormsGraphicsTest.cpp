@@ -6,7 +6,9 @@
 #include "Forms.h"
 #include "Graphics.h"
 #include "ScriptTestUtils.h"
+#include "Printers.h"
 #include "StdCtrls.h"
+#include "Utf8.h"
 #include "fs_iclassesrtti.h"
 #include "fs_idialogsrtti.h"
 #include "fs_iformsrtti.h"
@@ -155,6 +157,10 @@ end.)")) << r.Error();
 
 TEST(ScriptGraphics, AScriptDrawsOnABitmapCanvas) {
   FormsRun r;
+  // The picture the script draws, for a person to look at.
+  const String path = TOVANI_TEST_BINARY_DIR "/script_canvas.bmp";
+  DeleteFileW(reinterpret_cast<LPCWSTR>(Utf8ToUtf16(path).c_str()));
+  r.Script->AddVariable("Path", "String", Variant(path));
   ASSERT_TRUE(r.Run(R"(var Bmp, Small: TBitmap; corner, inside, stretched, wide: Integer;
 begin
   Small := TBitmap.Create;
@@ -180,6 +186,7 @@ begin
   wide := Bmp.Canvas.TextWidth('WWWW');
   Bmp.Canvas.MoveTo(0, 29);
   Bmp.Canvas.LineTo(39, 29);
+  Bmp.SaveToFile(Path);
 end.)")) << r.Error();
   EXPECT_EQ(r.Get("corner"), Variant(Integer(clBlack)));
   EXPECT_EQ(r.Get("inside"), Variant(Integer(clRed)));
@@ -188,6 +195,10 @@ end.)")) << r.Error();
   auto* bmp = dynamic_cast<TBitmap*>(fsVariantToObject(r.Get("Bmp")));
   ASSERT_TRUE(bmp);
   EXPECT_EQ(bmp->Canvas()->Pixels(20, 29), clBlack);
+  TBitmap saved;
+  saved.LoadFromFile(path);
+  EXPECT_EQ(saved.Width(), 40);
+  EXPECT_EQ(saved.Canvas()->Pixels(6, 6), clRed);
   delete bmp;
   delete fsVariantToObject(r.Get("Small"));
   // The colour map: red, green and blue parts and the system colours.
@@ -221,5 +232,16 @@ begin answer := 'old'; ok := InputQuery('标题', '名称：', answer); end.)";
     ASSERT_TRUE(r.Run("var res: Integer; begin res := MessageDlg('继续?', mtConfirmation, [mbYes, mbNo], 0); end."))
         << r.Error();
     EXPECT_EQ(r.Get("res"), Variant(Integer(mrYes)));
+  }
+  {
+    // The printer-setup dialog: confirmed, the spooler's chosen (default)
+    // printer becomes the program's printer.
+    FormsRun r;
+    DialogAnswer answer([](HWND d) { Press(d, IDOK); });
+    ASSERT_TRUE(r.Run("var d: TPrinterSetupDialog; ok: Boolean;\n"
+                      "begin d := TPrinterSetupDialog.Create(nil); ok := d.Execute; d.Free; end."))
+        << r.Error();
+    EXPECT_EQ(r.Get("ok"), Variant(true));
+    EXPECT_EQ(Printer()->Printers()->Strings(Printer()->PrinterIndex()), "TovaniPDF");
   }
 }
