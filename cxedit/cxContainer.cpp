@@ -44,6 +44,19 @@ TcxStyleController* cxDefaultStyleController() {
   return GDefaultController;
 }
 
+TcxStyleController* cxCreateDefaultStyleController(const std::function<TcxStyleController*()>& AFactory) {
+  TcxStyleController* old = GDefaultController;
+  GDefaultController = nullptr;
+  GCreatingDefaultController = true;
+  AFactory();
+  GCreatingDefaultController = false;
+  // A default made earlier stays alive for styles that may still hold it.
+  if (old && old->ListenerCount() == 0) delete old;
+  return GDefaultController;
+}
+
+void cxSetDefaultStyleController(TcxStyleController* AController) { GDefaultController = AController; }
+
 // ---------------------------------------------------------------------------
 // TcxContainerStyle
 

@@ -255,6 +255,12 @@ class TcxStyleController : public TcxComponent {
 
 // The controller every style without one of its own uses.
 TcxStyleController* cxDefaultStyleController();
+// Makes a new default controller through AFactory (the editor unit makes an
+// edit style controller) and answers it; the previous one is freed when no
+// style uses it.
+TcxStyleController* cxCreateDefaultStyleController(const std::function<TcxStyleController*()>& AFactory);
+// Null: the next request makes a plain default controller again.
+void cxSetDefaultStyleController(TcxStyleController* AController);
 
 // ---------------------------------------------------------------------------
 // View info
