@@ -115,6 +115,7 @@ TEST(frxPrinters, TheSpoolersPrintersWithTheTestQueueAsDefault) {
   EXPECT_EQ(list->IndexOfPrinter("no such printer"), -1);
   EXPECT_EQ(list->Printers()->Count(), list->Count());
   EXPECT_EQ(list->GetPrinter(-1), nullptr);
+  EXPECT_THROW(list->GetPrinter(list->Count()), EListError);
   // The machine's default queue is the current printer when the list is made.
   EXPECT_EQ(list->GetDefaultPrinterName(), printed_pdf::Queue());
   EXPECT_EQ(list->GetCurrentPrinter()->Name(), printed_pdf::Queue());

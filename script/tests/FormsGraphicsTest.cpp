@@ -245,3 +245,31 @@ begin answer := 'old'; ok := InputQuery('标题', '名称：', answer); end.)";
     EXPECT_EQ(Printer()->Printers()->Strings(Printer()->PrinterIndex()), "TovaniPDF");
   }
 }
+
+TEST(ScriptGraphics, AMetafileRecordedOnItsCanvasAndDrawn) {
+  FormsRun r;
+  ASSERT_TRUE(r.Run(R"(var mf: TMetafile; mc: TMetafileCanvas; bmp: TBitmap; drawn, empty: Integer;
+begin
+  mf := TMetafile.Create;
+  mf.Width := 20;
+  mf.Height := 20;
+  mc := TMetafileCanvas.Create(mf, 0);
+  mc.Brush.Color := clGreen;
+  mc.Pen.Color := clGreen;
+  mc.Rectangle(0, 0, 20, 20);
+  mc.Free;
+  bmp := TBitmap.Create;
+  bmp.Width := 40;
+  bmp.Height := 40;
+  bmp.Canvas.Brush.Color := clWhite;
+  bmp.Canvas.Pen.Color := clWhite;
+  bmp.Canvas.Rectangle(0, 0, 40, 40);
+  bmp.Canvas.Draw(10, 10, mf);
+  drawn := bmp.Canvas.Pixels[20, 20];
+  empty := bmp.Canvas.Pixels[35, 35];
+  bmp.Free;
+  mf.Free;
+end.)")) << r.Error();
+  EXPECT_EQ(r.Get("drawn"), Variant(Integer(clGreen)));
+  EXPECT_EQ(r.Get("empty"), Variant(Integer(clWhite)));
+}
