@@ -653,6 +653,8 @@ class TcxCustomInnerListBox : public TListBox, public IcxContainerInnerControl {
   void ScrollBarScroll(TScrollBarKind AKind, TScrollCode ACode, Integer& APos);
   void PaintSizeGrip(HDC DC);
   void PlaceScrollBar(TcxScrollBar* ABar, TScrollBarKind AKind);
+  void LeftButtonDownWithDrag(TMessage& Message);
+  void DrawItemMessage(const DRAWITEMSTRUCT& ADis);
 
   TcxContainer* FContainer = nullptr;
   std::unique_ptr<TcxCanvas> FCanvas;

@@ -321,8 +321,70 @@ void TcxCustomInnerListBox::Dispatch(TMessage& Message) {
     case WM_PRINTCLIENT:
       DefaultHandler(Message);
       return;
+    case CN_DRAWITEM:
+      DrawItemMessage(*reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam));
+      Message.Result = 1;
+      return;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (FContainer && FContainer->DragMode() == dmAutomatic && !ComponentState().Contains(csDesigning)) {
+        LeftButtonDownWithDrag(Message);
+        return;
+      }
+      break;
   }
   TListBox::Dispatch(Message);
+}
+
+// The container drags itself: a press on a selected item of a multi-select
+// list starts dragging at once (the selection stays); other presses are
+// handled normally and start dragging afterwards unless they extend a
+// multi-selection.
+void TcxCustomInnerListBox::LeftButtonDownWithDrag(TMessage& Message) {
+  TcxContainer* c = FContainer;
+  c->SetDragMode(dmManual);
+  TcxObjectLinkGuard link(c);
+  TShiftState shift = KeysToShiftState(Word(Message.WParam));
+  TPoint p(short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam)));
+  Integer index = ItemAtPos(p, true);
+  bool onSelected = MultiSelect() && index >= 0 && Selected(index) &&
+                    !(shift.Contains(ssShift) && !shift.Contains(ssCtrl));
+  if (onSelected) {
+    c->BeginDrag(false);
+  } else {
+    TListBox::Dispatch(Message);
+    if (link.Alive() && !(MultiSelect() && (shift.Contains(ssCtrl) || shift.Contains(ssShift)))) c->BeginDrag(false);
+  }
+  if (link.Alive()) c->SetDragMode(dmAutomatic);
+}
+
+// Items are drawn on the list's canvas; the focus rectangle only when no
+// owner-draw handler paints the item itself.
+void TcxCustomInnerListBox::DrawItemMessage(const DRAWITEMSTRUCT& ADis) {
+  TItemDrawState state;
+  if (ADis.itemState & ODS_SELECTED) state.Include(odsSelected);
+  if (ADis.itemState & ODS_FOCUS) state.Include(odsFocused);
+  if (ADis.itemState & ODS_DISABLED) state.Include(odsDisabled);
+  TRect r(ADis.rcItem.left, ADis.rcItem.top, ADis.rcItem.right, ADis.rcItem.bottom);
+  TCanvas* canvas = Canvas();
+  canvas->SetHandle(ADis.hDC);
+  canvas->Font()->Assign(Font());
+  canvas->Brush()->Assign(Brush());
+  if (state.Contains(odsSelected)) {
+    canvas->Brush()->SetColor(clHighlight);
+    canvas->Font()->SetColor(clHighlightText);
+  }
+  try {
+    if (int(ADis.itemID) < 0)
+      canvas->FillRect(r);
+    else
+      DrawItem(Integer(ADis.itemID), r, state);
+  } catch (...) {
+    canvas->SetHandle(nullptr);
+    throw;
+  }
+  if (state.Contains(odsFocused) && IsDrawItemDefault()) ::DrawFocusRect(ADis.hDC, r.AsRECT());
+  canvas->SetHandle(nullptr);
 }
 
 void TcxCustomInnerListBox::Notification(TComponent* AComponent, TOperation Operation) {

@@ -154,6 +154,12 @@ void TcxCustomEdit::InitializeEditor(TcxCustomEditProperties* AProperties) {
 
 TcxEditDataBinding* TcxCustomEdit::CreateDataBinding() { return new TcxEditDataBinding(this); }
 
+void TcxCustomEdit::SetDataBindingObject(TcxEditDataBinding* ABinding) {
+  FDataBinding.reset(ABinding);   // the old provider leaves the properties
+  if (!FIsInplace && !FRepositoryItem)
+    FProperties->SetDefaultValuesProviderQuiet(FDataBinding->QueryDefaultValuesProvider());
+}
+
 void TcxCustomEdit::InitializeInnerEdit() {
   if (TWinControl* inner = InnerControl()) inner->SetParentShowHint(false);
 }
@@ -1033,7 +1039,7 @@ bool TcxCustomEdit::UpdateState(TPoint MousePos, Integer AButton, TShiftState Sh
     old.reset(GetEffectiveProperties()->CreateViewInfo());
     old->AssignFrom(GetViewInfo());
   }
-  RecalcViewInfo(MousePos, AButton, AIsMouseEvent, Shift + cxButtonCodeToShift(AButton));
+  RecalcViewInfo(MousePos, AButton, AIsMouseEvent, Shift);
   bool changed = GetViewInfo()->RepaintExcept(this, TRect(), old.get());
   if (old && !changed) return false;
   AdjustInnerControlBounds();
@@ -1044,8 +1050,10 @@ bool TcxCustomEdit::UpdateState(TPoint MousePos, Integer AButton, TShiftState Sh
 
 void TcxCustomEdit::GetBorderExtent(TRect& AExtent) {
   TcxCustomEditViewInfo* vi = GetViewInfo();
-  AExtent = TRect(vi->ClientRect.Left - vi->Bounds.Left, vi->ClientRect.Top - vi->Bounds.Top,
-                  vi->Bounds.Right - vi->ClientRect.Right, vi->Bounds.Bottom - vi->ClientRect.Bottom);
+  // Measured to the border rectangle: the buttons lie inside the border and
+  // must stay inside the window's visible shape.
+  AExtent = TRect(vi->BorderRect.Left - vi->Bounds.Left, vi->BorderRect.Top - vi->Bounds.Top,
+                  vi->Bounds.Right - vi->BorderRect.Right, vi->Bounds.Bottom - vi->BorderRect.Bottom);
 }
 
 bool TcxCustomEdit::IsNativeStyle() { return TcxCustomEditViewData::IsNativeStyle(Style()->LookAndFeel()); }

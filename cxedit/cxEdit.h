@@ -389,6 +389,7 @@ using TcxEditValidateEvent =
     std::function<void(TObject* Sender, Variant& DisplayValue, String& ErrorText, bool& Error)>;
 using TcxEditClosePopupEvent = std::function<void(TObject* Sender, Integer AReason)>;
 enum TcxEditButtonsViewStyle { bvsNormal, bvsButtonsOnly, bvsButtonsAutoWidth };
+enum TcxEditValueSource { evsValue, evsText, evsKey };
 // Size properties of GetEditSize: width -1 is free.
 struct TcxEditSizeProperties {
   Integer Height = -1;
@@ -457,8 +458,9 @@ class TcxCustomEditProperties : public TcxInterfacedPersistent {
   virtual void ResetToDefaults();
   virtual void CopyRuntimeDataTo(TcxCustomEditProperties* ADest) {}
   virtual void CheckDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TcxCustomEdit* AEdit);
-  // 0 the field's value, 1 the field's text, 2 the lookup key value.
-  virtual Integer UsesDataDisplayFormat(bool AEditFocused) { return 0; }
+  // Where a data binding takes the value from: the field's value (the old
+  // False), its text (the old True) or the lookup key value.
+  virtual TcxEditValueSource UsesDataDisplayFormat(bool AEditFocused) { return evsValue; }
 
   // Settings.
   TcxEditAlignment* GetAlignment();
@@ -1100,11 +1102,11 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   void DoKeyPress(char32_t& Key) { KeyPress(Key); }
   void Click() override;
   void DblClick() override;
+  void SetParent(TWinControl* AParent) override;
 
  protected:
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  void SetParent(TWinControl* AParent) override;
   void Paint() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
@@ -1121,6 +1123,9 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   virtual TWinControl* CreateInnerEdit() { return nullptr; }
   virtual void InitializeInnerEdit();
   void SetReadOnlyOfInnerEdit(bool AReadOnly);
+  // Kinds with their own binding (data-aware editors) put it in place in
+  // their constructor; the properties take its provider.
+  void SetDataBindingObject(TcxEditDataBinding* ABinding);
 
   bool FIsInplace;
   bool FUserAction = false;

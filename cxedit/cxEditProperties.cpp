@@ -644,7 +644,7 @@ bool TcxCustomEditProperties::UsesFieldDisplayFormat(bool AEditFocused) {
 }
 
 bool TcxCustomEditProperties::HasDisplayFormatNow() {
-  return (GetDisplayFormatFlags() & 1) != 0 && UsesDataDisplayFormat(true) == 0 && UsesDataDisplayFormat(false) != 0 &&
+  return (GetDisplayFormatFlags() & 1) != 0 && UsesDataDisplayFormat(true) == evsValue && UsesDataDisplayFormat(false) == evsText &&
          FProvider && FProvider->HasDisplayFormat((GetDisplayFormatFlags() & 2) == 0);
 }
 

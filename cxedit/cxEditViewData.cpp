@@ -469,8 +469,8 @@ void TcxCustomEditViewData::CalculateButtonBounds(TcxCanvas* ACanvas, TcxCustomE
     bvi->Bounds = TRect(ABounds.Left, ABounds.Top, ABounds.Left + w, ABounds.Bottom);
     bvi->VisibleBounds = TRect(ABounds.Left, ABounds.Top, ABounds.Left + visible, ABounds.Bottom);
     ABounds.Left += visible;
-    if (LeftRightmost < 0) LeftRightmost = AButtonVisibleIndex;
-    LeftLeftmost = AButtonVisibleIndex;
+    if (LeftLeftmost < 0) LeftLeftmost = AButtonVisibleIndex;
+    LeftRightmost = AButtonVisibleIndex;
   } else {
     bvi->Bounds = TRect(ABounds.Right - w, ABounds.Top, ABounds.Right, ABounds.Bottom);
     bvi->VisibleBounds = TRect(ABounds.Right - visible, ABounds.Top, ABounds.Right, ABounds.Bottom);

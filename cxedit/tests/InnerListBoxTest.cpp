@@ -150,3 +150,20 @@ TEST_F(ListFixture, OwnScrollBarsOverTheNativeOnes) {
   EXPECT_FALSE(v->Visible());
   EXPECT_TRUE(C->List->SizeGripRect().IsEmpty());
 }
+
+TEST_F(ListFixture, PressOnASelectedItemDragsTheContainerAndKeepsTheSelection) {
+  for (const char* s : {"甲", "乙", "丙", "丁"}) C->List->Items()->Add(s);
+  C->List->SetMultiSelect(true);
+  C->List->SetSelected(1, true);
+  C->List->SetSelected(2, true);
+  C->SetDragMode(dmAutomatic);
+  const Integer h = C->List->ItemHeight();
+  SendMessageW(C->List->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, h + h / 2));
+  EXPECT_TRUE(C->Dragging());
+  EXPECT_TRUE(C->List->Selected(1));
+  EXPECT_TRUE(C->List->Selected(2));
+  EXPECT_EQ(C->DragMode(), dmAutomatic);
+  C->EndDrag(false);
+  SendMessageW(C->List->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, h + h / 2));
+  EXPECT_FALSE(C->Dragging());
+}
