@@ -5,6 +5,8 @@
 
 #include "Forms.h"
 #include "Messages.h"
+#include "Streaming.h"
+#include "TypInfo.h"
 #include "cxEdit.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxEditDataBinding, TPersistent)
@@ -1217,4 +1219,24 @@ void TcxCustomEdit::Dispatch(TMessage& Message) {
 void TcxCustomEdit::DefaultHandler(TMessage& Message) {
   if (FIsInplace && Message.Msg == WM_CONTEXTMENU) return;
   TcxContainer::DefaultHandler(Message);
+}
+
+// Streaming ---------------------------------------------------------------------
+
+void TcxCustomEdit::DefineProperties(TFiler* Filer) {
+  TcxContainer::DefineProperties(Filer);
+  auto* ancestor = dynamic_cast<TControl*>(Filer->Ancestor());
+  bool height = !CanAutoSize() && !(ancestor && ancestor->Height() == Height());
+  bool width = !(CanAutoSize() && ButtonsAutoWidth()) && !(ancestor && ancestor->Width() == Width());
+  Filer->DefineProperty(
+      "Height", [this](TReader* R) { SetHeight(Integer(R->ReadInteger())); },
+      [this](TWriter* W) { W->WriteInteger(Height()); }, height);
+  Filer->DefineProperty(
+      "Width", [this](TReader* R) { SetWidth(Integer(R->ReadInteger())); },
+      [this](TWriter* W) { W->WriteInteger(Width()); }, width);
+}
+
+TOVANI_PUBLISHED(TcxCustomEdit) {
+  Property("Height", &TControl::Height, &TControl::SetHeight).Stored(false);
+  Property("Width", &TControl::Width, &TControl::SetWidth).Stored(false);
 }

@@ -1103,6 +1103,9 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   void Click() override;
   void DblClick() override;
   void SetParent(TWinControl* AParent) override;
+  // Height is written only when the editor does not size itself, Width
+  // only when its buttons do not set it.
+  void DefineProperties(TFiler* Filer) override;
 
  protected:
   void Loaded() override;
@@ -1180,6 +1183,9 @@ void cxEnlargeSize(TSize& ASize, const TSize& AOther);
 TcxLookAndFeelKind cxGetEditPopupLookAndFeelKind(TcxCustomEdit* AEdit);
 void cxDrawEditFrame(TcxCanvas* ACanvas, TRect& R, TColor ALeftTopColor, TColor ARightBottomColor);
 void cxDrawEditRectFrame(TcxCanvas* ACanvas, TRect& R, TColor AColor);
+
+// The screen cursor the editor unit registers at start-up.
+constexpr TCursor crcxEditMouseWheel = 4101;
 
 // The editor unit's start-up runs on first use (the default edit style
 // controller, the list of live properties, the data library's text hook);

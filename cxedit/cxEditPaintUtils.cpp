@@ -1,3 +1,4 @@
+#include <memory>
 #include "cxEditPaintUtils.h"
 
 #include <algorithm>
@@ -243,22 +244,61 @@ bool cxIsImageListUsable(TCustomImageList* AImageList) {
 }
 
 void cxDrawGlyphOnCxCanvas(TcxCanvas* ACanvas, Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled,
-                           TColor ABackgroundColor) {
+                           TColor ABackgroundColor, TBitmap* ABuffer) {
   if (!cxIsGlyphUsable(AGlyph)) return;
   TRect R(X, Y, X + AGlyph->Width(), Y + AGlyph->Height());
-  if (ABackgroundColor != clNone) cxFillSolidRect(ACanvas, R, ABackgroundColor);
-  // The glyph's bottom-left pixel is its transparent colour, as for glyphs of
-  // buttons everywhere in the library.
-  cxDrawGlyphOrImage(ACanvas->Handle(), R, R, AGlyph, nullptr, -1, AEnabled ? gemNormal : gemDisabled, true,
+  if (!ABuffer) {
+    if (ABackgroundColor != clNone) cxFillSolidRect(ACanvas, R, ABackgroundColor);
+    // The glyph's bottom-left pixel is its transparent colour, as for
+    // glyphs of buttons everywhere in the library.
+    cxDrawGlyphOrImage(ACanvas->Handle(), R, R, AGlyph, nullptr, -1, AEnabled ? gemNormal : gemDisabled, true,
+                       clDefault);
+    return;
+  }
+  // Composed off-screen first (the background behind the glyph, or what the
+  // canvas shows there), then put on the canvas in one go.
+  ABuffer->SetWidth(R.Width());
+  ABuffer->SetHeight(R.Height());
+  TRect local(0, 0, R.Width(), R.Height());
+  TcxCanvas buffer(ABuffer->Canvas());
+  if (ABackgroundColor != clNone)
+    cxFillSolidRect(&buffer, local, ABackgroundColor);
+  else
+    BitBlt(buffer.Handle(), 0, 0, R.Width(), R.Height(), ACanvas->Handle(), X, Y, SRCCOPY);
+  cxDrawGlyphOrImage(buffer.Handle(), local, local, AGlyph, nullptr, -1, AEnabled ? gemNormal : gemDisabled, true,
                      clDefault);
+  BitBlt(ACanvas->Handle(), X, Y, R.Width(), R.Height(), buffer.Handle(), 0, 0, SRCCOPY);
+}
+
+void cxDrawGlyphAt(TCanvas* ACanvas, Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled, TColor ABackgroundColor,
+                   TBitmap* ABuffer) {
+  TcxCanvas canvas(ACanvas);
+  cxDrawGlyphOnCxCanvas(&canvas, X, Y, AGlyph, AEnabled, ABackgroundColor, ABuffer);
 }
 
 void cxDrawImageListImage(TcxCanvas* ACanvas, TCustomImageList* AImageList, Integer AIndex, const TRect& R,
-                          TColor ABackgroundColor, bool AEnabled) {
+                          TColor ABackgroundColor, bool AEnabled, TBitmap* ABitmap) {
   if (!cxIsImageListUsable(AImageList)) return;
-  TRect image(R.Left, R.Top, R.Left + AImageList->Width(), R.Top + AImageList->Height());
-  if (ABackgroundColor != clNone) cxFillSolidRect(ACanvas, image, ABackgroundColor);
-  cxDrawGlyphOrImage(ACanvas->Handle(), image, image, nullptr, AImageList, AIndex, AEnabled ? gemNormal : gemDisabled);
+  Integer w = AImageList->Width(), h = AImageList->Height();
+  // The image is drawn into a bitmap at its origin (the caller's, or one
+  // filled with the background) and the bitmap is put at R's top-left.
+  std::unique_ptr<TBitmap> own;
+  TBitmap* bmp = ABitmap;
+  if (!bmp) {
+    own = std::make_unique<TBitmap>();
+    own->SetWidth(w);
+    own->SetHeight(h);
+    bmp = own.get();
+    TcxCanvas c(bmp->Canvas());
+    if (ABackgroundColor != clNone)
+      cxFillSolidRect(&c, TRect(0, 0, w, h), ABackgroundColor);
+    else
+      BitBlt(c.Handle(), 0, 0, w, h, ACanvas->Handle(), R.Left, R.Top, SRCCOPY);
+  }
+  TRect image(0, 0, w, h);
+  cxDrawGlyphOrImage(bmp->Canvas()->Handle(), image, image, nullptr, AImageList, AIndex,
+                     AEnabled ? gemNormal : gemDisabled);
+  BitBlt(ACanvas->Handle(), R.Left, R.Top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
 // ---------------------------------------------------------------------------

@@ -84,10 +84,16 @@ void cxDrawRectSides(TcxCanvas* ACanvas, TRect& R, TcxBorders ABorders, TColor A
 void cxDrawOrthoPolyline(TcxCanvas* ACanvas, const TPoint* APoints, Integer ACount, TColor AColor, bool AUseBrush);
 // A glyph with its transparent colour knocked out; disabled glyphs in the
 // disabled look. Over ABackgroundColor, or the canvas as it is for clNone.
+// With ABuffer the glyph is composed in that bitmap first (over the
+// background, or over what the canvas shows) and then drawn.
 void cxDrawGlyphOnCxCanvas(TcxCanvas* ACanvas, Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled,
-                           TColor ABackgroundColor = clNone);
+                           TColor ABackgroundColor = clNone, TBitmap* ABuffer = nullptr);
+void cxDrawGlyphAt(TCanvas* ACanvas, Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled,
+                   TColor ABackgroundColor = clNone, TBitmap* ABuffer = nullptr);
+// One image at R's top-left, drawn through ABitmap (or a bitmap of the
+// list's image size filled with ABackgroundColor).
 void cxDrawImageListImage(TcxCanvas* ACanvas, TCustomImageList* AImageList, Integer AIndex, const TRect& R,
-                          TColor ABackgroundColor, bool AEnabled);
+                          TColor ABackgroundColor, bool AEnabled, TBitmap* ABitmap = nullptr);
 bool cxIsGlyphUsable(TBitmap* AGlyph);
 bool cxIsImageListUsable(TCustomImageList* AImageList);
 

@@ -4,6 +4,7 @@
 // the unit's small routines and its start-up.
 #include <algorithm>
 
+#include "Forms.h"
 #include "cxEdit.h"
 #include "cxFilter.h"
 #include "cxVariants.h"
@@ -43,8 +44,10 @@ struct TEditUnit {
   std::unique_ptr<TcxEditRepository> DefaultRepository;
 };
 TEditUnit& EditUnit() {
-  static TEditUnit unit;
-  return unit;
+  // Kept for the life of the process: styles and properties of controls
+  // still alive at exit refer to it (cxEditUnitShutdown frees its objects).
+  static TEditUnit* unit = new TEditUnit();
+  return *unit;
 }
 }  // namespace
 
@@ -52,6 +55,13 @@ void cxEditUnitStartup() {
   TEditUnit& u = EditUnit();
   if (u.Started) return;
   u.Started = true;
+  // Screen cursor 4101: the program's "CXEDIT_MOUSEWHEEL" cursor; a program
+  // that carries none gets the system's four-way arrow in its place.
+  if (Screen) {
+    HCURSOR wheel = LoadCursorW(GetModuleHandleW(nullptr), reinterpret_cast<LPCWSTR>(u"CXEDIT_MOUSEWHEEL"));
+    if (!wheel) wheel = LoadCursorW(nullptr, MAKEINTRESOURCEW(32646));   // IDC_SIZEALL
+    Screen->SetCursors(crcxEditMouseWheel, wheel);
+  }
   u.LiveProperties = std::make_unique<std::vector<TcxCustomEditProperties*>>();
   u.DefaultController = static_cast<TcxEditStyleController*>(
       cxCreateDefaultStyleController([] { return new TcxEditStyleController(nullptr); }));

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "ADODB.h"
+#include "FormFile.h"
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "SysUtils.h"
@@ -25,10 +26,22 @@ std::vector<char32_t> Chars(const String& S) {
   return r;
 }
 
+// Content of a fixed size, so that auto-sizing has something to measure.
+class TTestViewData : public TcxCustomEditViewData {
+ public:
+  using TcxCustomEditViewData::TcxCustomEditViewData;
+  TSize GetEditContentSize(TcxCanvas*, const Variant&, const TcxEditSizeProperties&) override { return TSize{60, 16}; }
+};
+
 class TTestProps : public TcxCustomEditProperties {
   TOVANI_CLASS(TTestProps, TcxCustomEditProperties)
  public:
   using TcxCustomEditProperties::TcxCustomEditProperties;
+  TcxCustomEditViewData* CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace, bool APreview = false) override {
+    auto* vd = new TTestViewData(this, AStyle, AIsInplace);
+    vd->PreviewMode = APreview;
+    return vd;
+  }
   bool Detects = false;
   bool CanValidate() override { return true; }
   bool CanRestoreEditValue() override { return true; }
@@ -543,4 +556,65 @@ TEST(cxEditDataBinding, PostsATypedValueAndKeepsOneThatCannotBePosted) {
   Application->OnException = nullptr;
   q.Cancel();
   form.Hide();
+}
+
+TEST_F(EditFixture, AutoSizeAndHints) {
+  // Height follows the content; an editor aligned left keeps its height.
+  E->Style()->SetTransparentBorder(false);
+  E->Style()->SetEditBorderStyle(ebsSingle);
+  E->Style()->SetHotTrack(false);   // no thick border while focused
+  E->SetBounds(20, 20, 160, 50);
+  EXPECT_EQ(E->GetHeight(), 2 + 16);
+  EXPECT_EQ(E->Width(), 160);
+  // Auto-width buttons: the width is the border and the buttons (the
+  // content takes no width in that mode).
+  E->Props()->Buttons()->Add()->SetWidth(20);
+  E->Props()->SetButtonsViewStyle(bvsButtonsAutoWidth);
+  E->SetBounds(20, 20, 300, 18);
+  EXPECT_EQ(E->Width(), 2 + 20);
+  E->Props()->SetButtonsViewStyle(bvsNormal);
+  E->SetAlign(alLeft);
+  PumpMessages(1);
+  Integer h = E->Height();
+  EXPECT_GT(h, 18);
+
+  // Hints: a button's own hint (the text before "|"), the editor's hint
+  // elsewhere inside, none outside the border.
+  E->SetAlign(alNone);
+  E->SetAutoSize(false);
+  E->SetBounds(20, 20, 160, 24);
+  E->Props()->Buttons()->Items(0)->SetHint("Pick|Picks a value");
+  E->SetHint("Editor|long");
+  E->SetShowHint(true);
+  E->UpdateStateFromCursor();
+  TcxCustomEditViewInfo* vi = E->GetViewInfo();
+  ASSERT_EQ(vi->ButtonCount(), 1);
+  TRect b = vi->ButtonsInfo[0]->Bounds;
+  TPoint over((b.Left + b.Right) / 2, 10);
+  E->UpdateState(over, 0, {}, true);
+  THintInfo info;
+  info.CursorPos = over;
+  E->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "Pick");
+  EXPECT_EQ(info.CursorRect, b);
+  E->UpdateState(TPoint(10, 10), 0, {}, true);
+  info = THintInfo();
+  info.CursorPos = TPoint(10, 10);
+  E->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "Editor");
+  info = THintInfo();
+  info.CursorPos = TPoint(0, 0);
+  EXPECT_EQ(E->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), -1);
+}
+
+TEST_F(EditFixture, SizeWrittenOnlyWhenNotAutomatic) {
+  E->SetName("Edit1");
+  E->SetBounds(20, 20, 150, 24);
+  String text = ComponentToText(E);
+  EXPECT_EQ(text.find("\n  Height ="), String::npos) << text;
+  EXPECT_NE(text.find("Width = 150"), String::npos) << text;
+  E->SetAutoSize(false);
+  E->SetBounds(20, 20, 150, 31);
+  text = ComponentToText(E);
+  EXPECT_NE(text.find("\n  Height = 31"), String::npos) << text;
 }

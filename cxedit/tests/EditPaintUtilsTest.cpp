@@ -141,3 +141,26 @@ TEST(cxEditPaintUtils, PaintersAndStateColours) {
   EXPECT_EQ(cxCalcEditButtonWidth(c.Canvas.get(), m),
             std::max<Integer>(GetSystemMetrics(SM_CYHSCROLL), 4 + c.Canvas->TextWidth("确定保存") + 3));
 }
+
+TEST(cxEditPaintUtils, GlyphsThroughABuffer) {
+  // A 4 x 4 glyph: red with a green (transparent, bottom-left) border column.
+  TBitmap glyph;
+  glyph.SetPixelFormat(pf24bit);
+  glyph.SetWidth(4);
+  glyph.SetHeight(4);
+  glyph.Canvas()->Brush()->SetColor(clRed);
+  glyph.Canvas()->FillRect(TRect(0, 0, 4, 4));
+  glyph.Canvas()->Brush()->SetColor(clLime);
+  glyph.Canvas()->FillRect(TRect(0, 0, 1, 4));
+  for (TColor background : {clNone, clBlue}) {
+    TPaintCanvas p(10, 10);
+    TBitmap buffer;
+    cxDrawGlyphOnCxCanvas(p.Canvas.get(), 3, 3, &glyph, true, background, &buffer);
+    HDC dc = p.Bitmap.Canvas()->Handle();
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 0, 0));
+    // The transparent column shows what lay behind: the canvas or the background.
+    EXPECT_EQ(GetPixel(dc, 3, 5), background == clNone ? RGB(255, 255, 255) : RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 8, 8), RGB(255, 255, 255));
+    EXPECT_EQ(buffer.Width(), 4);
+  }
+}

@@ -4,6 +4,7 @@
 // small routines.
 #include <memory>
 
+#include "Forms.h"
 #include "cxEdit.h"
 #include "cxFilterControlUtils.h"
 #include "gtest.h"
@@ -218,6 +219,7 @@ TEST(cxEditStyle, EditorValuesThroughStatesAndControllers) {
   n->SetStyleController(nullptr);
   EXPECT_EQ(n->GetActiveController(), cxDefaultEditStyleController());
   EXPECT_EQ(cxDefaultStyleController(), cxDefaultEditStyleController());
+  if (Screen) EXPECT_NE(Screen->Cursors(crcxEditMouseWheel), Screen->Cursors(0));
   // A direct-access style uses no controller at all.
   TcxEditStyle direct(nullptr, true);
   EXPECT_EQ(direct.GetActiveController(), nullptr);
