@@ -207,6 +207,12 @@ void TcxCustomEdit::Loaded() {
   HoldChangeEvents(false, false);
 }
 
+void TcxCustomEdit::ReadState(TReader* Reader) {
+  // The values read are the stream's, not a change for the editor to react to.
+  FProperties->OnPropertiesChanged = nullptr;
+  TcxContainer::ReadState(Reader);
+}
+
 void TcxCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {
   TcxContainer::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FRepositoryItem) SetRepositoryItem(nullptr);

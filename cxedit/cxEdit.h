@@ -1109,6 +1109,7 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
 
  protected:
   void Loaded() override;
+  void ReadState(TReader* Reader) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
   void KeyDown(Word& Key, TShiftState Shift) override;

@@ -618,3 +618,40 @@ TEST_F(EditFixture, SizeWrittenOnlyWhenNotAutomatic) {
   text = ComponentToText(E);
   EXPECT_NE(text.find("\n  Height = 31"), String::npos) << text;
 }
+
+TEST(cxEditViewInfo, EllipsisDotsBySizeAndEmbossedWhenDisabled) {
+  auto count = [](TBitmap& bmp, COLORREF color) {
+    int n = 0;
+    for (int y = 0; y < bmp.Height(); ++y)
+      for (int x = 0; x < bmp.Width(); ++x) n += GetPixel(bmp.Canvas()->Handle(), x, y) == color;
+    return n;
+  };
+  struct Case {
+    Integer Width, Dot;
+  } cases[] = {{10, 1}, {12, 2}};
+  for (const Case& c : cases) {
+    for (Integer state : {1, 0}) {
+      TBitmap bmp;
+      bmp.SetPixelFormat(pf24bit);
+      bmp.SetWidth(c.Width);
+      bmp.SetHeight(10);
+      bmp.Canvas()->Brush()->SetColor(TColor(RGB(0, 128, 0)));
+      bmp.Canvas()->FillRect(TRect(0, 0, c.Width, 10));
+      TcxCanvas canvas(bmp.Canvas());
+      TcxCustomEditViewInfo vi;
+      vi.SetButtonCount(1);
+      vi.ButtonsInfo[0]->Data.Kind = bkEllipsis;
+      vi.ButtonsInfo[0]->Data.State = state;
+      vi.ButtonsInfo[0]->Bounds = TRect(0, 0, c.Width, 10);
+      vi.DrawButtonContent(&canvas, 0, 0, clBtnFace, TColor(RGB(0, 0, 0)), TRect(0, 0, c.Width, 10));
+      const int dots = 3 * c.Dot * c.Dot;
+      if (state == 1) {
+        EXPECT_EQ(count(bmp, RGB(0, 0, 0)), dots) << c.Width;
+      } else {
+        // Embossed: shadow dots over highlight dots one pixel right and down.
+        EXPECT_EQ(count(bmp, GetSysColor(COLOR_BTNSHADOW)), dots) << c.Width;
+        EXPECT_GT(count(bmp, GetSysColor(COLOR_BTNHIGHLIGHT)), 0) << c.Width;
+      }
+    }
+  }
+}
