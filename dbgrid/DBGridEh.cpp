@@ -1,6 +1,8 @@
 // The data grid's model: columns and titles, the data link with its field
 // map, the grid's locks and layout, and how rows follow the dataset.
 #include "DBGridEh.h"
+#include "ImgList.h"
+#include "Menus.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +18,6 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TDBGridColumnEh, TColumnEh)
 TOVANI_IMPLEMENT_CLASS(TDBGridColumnsEh, TCollection)
 TOVANI_IMPLEMENT_CLASS(TGridDataLinkEh, TDataLink)
 TOVANI_IMPLEMENT_CLASS(TCustomDBGridEh, TCustomGridEh)
-TOVANI_IMPLEMENT_CLASS(TDBGridEh, TCustomDBGridEh)
 TOVANI_IMPLEMENT_CLASS(TColumnTitleDefValuesEh, TPersistent)
 TOVANI_IMPLEMENT_CLASS(TColumnFooterDefValuesEh, TPersistent)
 TOVANI_IMPLEMENT_CLASS(TColumnDefValuesEh, TPersistent)
@@ -68,6 +69,8 @@ void TColumnTitleEh::Assign(TPersistent* Source) {
   FImageIndex = src->FImageIndex;
   FSortMarker = src->FSortMarker;
   FSortIndex = src->FSortIndex;
+  if (src->Assigned(cvTitleButton)) SetTitleButton(src->FTitleButton);
+  if (src->Assigned(cvTitleToolTips)) SetToolTips(src->FTitleToolTips);
 }
 
 void TColumnTitleEh::RestoreDefaults() {
@@ -559,6 +562,34 @@ void TColumnEh::Assign(TPersistent* Source) {
     FDisplayFormat = src->FDisplayFormat;
     FFooter->Assign(src->Footer());
     FFooters->Assign(src->Footers());
+    if (src->FImeModeAssigned) SetImeMode(src->FImeMode);
+    if (src->FImeNameAssigned) SetImeName(src->FImeName);
+    FButtonStyle = src->FButtonStyle;
+    FPickList->Assign(src->FPickList.get());
+    FKeyList->Assign(src->FKeyList.get());
+    if (src->FCheckboxesAssigned) SetCheckboxes(src->FCheckboxes);
+    FDropDownRows = src->FDropDownRows;
+    FDropDownWidth = src->FDropDownWidth;
+    FAutoFitColWidth = src->FAutoFitColWidth;
+    FPreFitWidth = src->FPreFitWidth;
+    FIncrement = src->FIncrement;
+    FToolTips = src->FToolTips;
+    FAlwaysShowEditButton = src->FAlwaysShowEditButton;
+    FDblClickNextVal = src->FDblClickNextVal;
+    FNotInKeyListIndex = src->FNotInKeyListIndex;
+    FHideDuplicates = src->FHideDuplicates;
+    FShowImageAndText = src->FShowImageAndText;
+    FEditMask = src->FEditMask;
+    FAssignedValues |= src->FAssignedValues & ((1u << 18) | (1u << 21) | (1u << 22));
+    SetImageList(src->FImageList);
+    SetPopupMenu(src->FPopupMenu);
+    FEditButtons->Assign(src->FEditButtons.get());
+    OnGetCellParams = src->OnGetCellParams;
+    OnNotInList = src->OnNotInList;
+    OnUpdateData = src->OnUpdateData;
+    OnEditButtonClick = src->OnEditButtonClick;
+    OnEditButtonDown = src->OnEditButtonDown;
+    Changed(false);
   } catch (...) {
     if (coll) coll->EndUpdate();
     throw;
@@ -869,9 +900,11 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions v) {
   if (v.Contains(dgEditing)) base += geoEditing;
   if (v.Contains(dgAlwaysShowEditor)) base += geoAlwaysShowEditor;
   if (v.Contains(dgRowSelect)) base += geoRowSelect;
+  if (FRowSizingAllowed) base += geoRowSizing;
   TDBGridOptions old = FOptions;
   FOptions = v;
   SetGridOptions(base);
+  if (old.Contains(dgMultiSelect) && !v.Contains(dgMultiSelect)) ClearSelection();
   const TDBGridOptions layoutOptions{dgEditing, dgAlwaysShowEditor, dgTitles,   dgIndicator,
                                      dgColLines, dgRowLines,         dgRowSelect, dgAlwaysShowSelection};
   if (((old - v) + (v - old)) * layoutOptions != TDBGridOptions{}) LayoutChanged();
@@ -1133,7 +1166,22 @@ void TCustomDBGridEh::InternalLayout() {
       ReleaseDC(nullptr, borrowed);
       borrowed = nullptr;
     }
+    // The grid's own horizontal bar: none while the columns fill the width
+    // or an external bar stands in for it.
+    bool designing = ComponentState().Contains(csDesigning);
+    TScrollStyle bars = FHorzScrollBar->Visible() && !FHorzScrollBar->ExtScrollBar() &&
+                                (!FAutoFitColWidths || designing)
+                            ? ssHorizontal
+                            : ssNone;
+    if (bars != ScrollBars()) {
+      SetScrollBars(bars);
+      if (HandleAllocated()) UpdateVertScrollBar();
+    }
     UpdateColWidthsAndTabStops();
+    if (FAutoFitColWidths && !designing && HandleAllocated()) {
+      FitColumnsToWidth();
+      UpdateColWidthsAndTabStops();
+    }
     UpdateRowCount();
     UpdateActiveRow();
     Invalidate();
@@ -1225,13 +1273,38 @@ void TCustomDBGridEh::ColWidthsChanged() {
   if ((FDataLink->Active() || FColumns->IsCustomized()) && TryBeginLayout()) {
     try {
       TCustomGridEh::ColWidthsChanged();
+      bool fitting = FAutoFitColWidths && !ComponentState().Contains(csDesigning);
       for (Integer i = 0; i < FColumns->Count(); ++i) {
         TColumnEh* c = FColumns->Item(i);
         Integer raw = i + FIndicatorOffset;
         if (raw >= ColCount() || !c->Visible()) continue;
         Integer w = c->ClampToWidthLimits(ColWidths(raw));
         if (w != ColWidths(raw)) SetColWidths(raw, w);
-        if (w != c->Width()) c->SetWidth(w);
+        if (w == c->Width()) continue;
+        if (!fitting || !c->AutoFitColWidth()) {
+          c->SetWidth(w);
+          continue;
+        }
+        // Under fitting a user's sizing changes what the column asks for;
+        // with dghResizeWholeRightPart the whole right part gives or takes
+        // the difference, otherwise only the next visible column.
+        Integer old = c->FPreFitWidth;
+        Integer cw = std::max<Integer>(1, c->Width());
+        c->FPreFitWidth = MulDiv(old, w, cw);
+        Integer k = FVisibleColumns.IndexOf(c);
+        if (FOptionsEh.Contains(dghResizeWholeRightPart)) {
+          Integer d = 0;
+          for (Integer j = k + 1; j < FVisibleColumns.Count(); ++j)
+            if (FVisibleColumns[j]->AutoFitColWidth()) d += FVisibleColumns[j]->Width();
+          if (d > 0)
+            for (Integer j = k + 1; j < FVisibleColumns.Count(); ++j) {
+              TColumnEh* r = FVisibleColumns[j];
+              if (r->AutoFitColWidth()) r->FPreFitWidth = std::max<Integer>(1, MulDiv(d + cw - w, r->FPreFitWidth, d));
+            }
+        } else if (k >= 0 && k + 1 < FVisibleColumns.Count()) {
+          TColumnEh* next = FVisibleColumns[k + 1];
+          next->FPreFitWidth = std::max<Integer>(0, next->FPreFitWidth + old - c->FPreFitWidth);
+        }
       }
     } catch (...) {
       EndLayout();
@@ -1241,6 +1314,7 @@ void TCustomDBGridEh::ColWidthsChanged() {
   } else {
     TCustomGridEh::ColWidthsChanged();
   }
+  if (OnColWidthsChanged) OnColWidthsChanged(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -1479,6 +1553,13 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
     return;
   }
   // A dying component is no longer of its own class here: compare pointers.
+  if (FColumns)
+    for (Integer i = 0; i < FColumns->Count(); ++i) {
+      TColumnEh* c = FColumns->Item(i);
+      if (AComponent == static_cast<TComponent*>(c->FPopupMenu)) c->FPopupMenu = nullptr;
+      if (AComponent == static_cast<TComponent*>(c->FImageList)) c->FImageList = nullptr;
+    }
+  if (AComponent == static_cast<TComponent*>(FTitleImages)) FTitleImages = nullptr;
   if (FHorzScrollBar) FHorzScrollBar->ExtScrollBarDestroyed(AComponent);
   if (FVertScrollBar) FVertScrollBar->ExtScrollBarDestroyed(AComponent);
   if (auto* f = dynamic_cast<TField*>(AComponent); f && FColumns) {

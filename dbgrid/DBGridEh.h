@@ -29,6 +29,9 @@ class TColumnFootersEh;
 class TDBGridEhSumList;
 class TDBGridInplaceEdit;
 class TColCellParamsEh;
+class TCustomImageList;
+class TChangeLink;
+class TPopupMenu;
 
 // Private window messages of the data grid. The deferred layout and the
 // drop-down grid's size-grip corner must never share a number.
@@ -61,18 +64,25 @@ using TDBGridEhOptions = TSet<TDBGridEhOption>;
 
 enum TSortMarkerEh { smNoneEh, smDownEh, smUpEh };
 enum TTextOrientationEh { tohHorizontal, tohVertical };
+TOVANI_ENUM_INFO(TDBGridOption)
+TOVANI_ENUM_INFO(TDBGridEhOption)
+TOVANI_ENUM_INFO(TSortMarkerEh)
+TOVANI_ENUM_INFO(TTextOrientationEh)
 
 // What a cell shows and how it is edited (the column's GetCellKind).
 enum TColumnCellKindEh { cckText, cckPickList, cckLookup, cckKeyPickList, cckImage, cckCheckBox };
 enum TColumnButtonStyleEh { cbsAuto, cbsEllipsis, cbsNone, cbsUpDown, cbsDropDown };
+TOVANI_ENUM_INFO(TColumnButtonStyleEh)
 
 // What the grid lets its user do to the dataset's records.
 enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh };
 using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
+TOVANI_ENUM_INFO(TDBGridEhAllowedOperation)
 
 // The edit commands the grid answers as actions and keys.
 enum TDBGridEhEditAction { geaCutEh, geaCopyEh, geaPasteEh, geaDeleteEh, geaSelectAllEh };
 using TDBGridEhEditActions = TSet<TDBGridEhEditAction>;
+TOVANI_ENUM_INFO(TDBGridEhEditAction)
 
 // The library-wide keys of the data grids.
 extern TShortCut IncSearchStartShortCut;     // Ctrl+F
@@ -138,11 +148,12 @@ class TColumnTitleEh : public TPersistent {
   void SetSortMarker(TSortMarkerEh v);
   void ToggleSortMarker(bool Multi);
   // The title works as a button (pressed look, title-button click, sorting).
-  bool TitleButton() const { return FTitleButton; }
-  void SetTitleButton(bool v) { FTitleButton = v; }
+  // Both read the grid's title defaults until the column sets its own.
+  bool TitleButton() const;
+  void SetTitleButton(bool v);
   // A title cut short shows its whole text as a tool tip.
-  bool ToolTips() const { return FTitleToolTips; }
-  void SetToolTips(bool v) { FTitleToolTips = v; }
+  bool ToolTips() const;
+  void SetToolTips(bool v);
 
   // The title font as inherited (grid's TitleFont, else the column's font).
   TFont* DefaultFont() const;
@@ -221,7 +232,33 @@ class TColumnEh : public TCollectionItem {
   void SetTitle(TColumnTitleEh* v) { FTitle->Assign(v); }
 
   uint32_t AssignedValues() const { return FAssignedValues; }
+  // Streaming compares an assigned value with the inherited one by reading
+  // the property once with its bit cleared.
+  void SetAssignedValuesRaw(uint32_t v) { FAssignedValues = v; }
   bool Stored() const { return FStored; }
+  // The column takes a share when the grid fits its columns to its width.
+  bool AutoFitColWidth() const { return FAutoFitColWidth; }
+  void SetAutoFitColWidth(bool v);
+  // Rows of the column's drop-down list and its width (0: the cell's).
+  Integer DropDownRows() const { return FDropDownRows; }
+  void SetDropDownRows(Integer v) { FDropDownRows = v; }
+  Integer DropDownWidth() const { return FDropDownWidth; }
+  void SetDropDownWidth(Integer v) { FDropDownWidth = v; }
+  // A cell whose text equals the one above it is drawn empty.
+  bool HideDuplicates() const { return FHideDuplicates; }
+  void SetHideDuplicates(bool v);
+  // Image cells also show the key's text beside the image.
+  bool ShowImageAndText() const { return FShowImageAndText; }
+  void SetShowImageAndText(bool v);
+  // The step of the up-down buttons and of Ctrl+Up/Down in number cells.
+  double Increment() const { return FIncrement; }
+  void SetIncrement(double v) { FIncrement = v; }
+  // The images of image cells (not owned).
+  TCustomImageList* ImageList() const { return FImageList; }
+  void SetImageList(TCustomImageList* v);
+  // The menu a right click on the column's cells pops up (not owned).
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* v);
   virtual bool IsDefaultColumn() const { return !FStored; }
   // Room the sort marker takes in the title.
   Integer SortMarkerAreaWidth();
@@ -261,14 +298,15 @@ class TColumnEh : public TCollectionItem {
   TEditButtonsEh* EditButtons() { return FEditButtons.get(); }
   const String& EditMask() const { return FEditMask; }
   void SetEditMask(const String& v) { FEditMask = v; }
-  bool DblClickNextVal() const { return FDblClickNextVal; }
-  void SetDblClickNextVal(bool v) { FDblClickNextVal = v; }
-  bool ToolTips() const { return FToolTips; }
-  void SetToolTips(bool v) { FToolTips = v; }
-  bool AlwaysShowEditButton() const { return FAlwaysShowEditButton; }
-  void SetAlwaysShowEditButton(bool v) { FAlwaysShowEditButton = v; }
-  bool HighlightRequired() const { return FHighlightRequired; }
-  void SetHighlightRequired(bool v) { FHighlightRequired = v; }
+  // These four read the grid's column defaults until the column sets its own.
+  bool DblClickNextVal() const;
+  void SetDblClickNextVal(bool v);
+  bool ToolTips() const;
+  void SetToolTips(bool v);
+  bool AlwaysShowEditButton() const;
+  void SetAlwaysShowEditButton(bool v);
+  bool HighlightRequired() const;
+  void SetHighlightRequired(bool v);
   // The column's own read-only value was set to True (an inherited one
   // does not count).
   bool ReadOnlyAssignedTrue() const { return (FAssignedValues & cvReadOnly) && FReadOnly; }
@@ -359,6 +397,16 @@ class TColumnEh : public TCollectionItem {
   TImeMode FImeMode = imDontCare;
   String FImeName;
   bool FImeModeAssigned = false, FImeNameAssigned = false;
+  bool FAutoFitColWidth = true;
+  Integer FDropDownRows = 7, FDropDownWidth = 0;
+  bool FHideDuplicates = false, FShowImageAndText = false;
+  double FIncrement = 1;
+  TCustomImageList* FImageList = nullptr;
+  std::unique_ptr<TChangeLink> FImageChangeLink;
+  TPopupMenu* FPopupMenu = nullptr;
+  // The width before the grid's automatic fit scaled it.
+  Integer FPreFitWidth = 0;
+  bool FFitLimited = false;
 };
 
 class TDBGridColumnEh : public TColumnEh {
@@ -409,6 +457,7 @@ class TColumnsEhList {
 // Footers and the grid's sum list.
 
 enum TFooterValueType { fvtNon, fvtSum, fvtAvg, fvtCount, fvtFieldValue, fvtStaticText };
+TOVANI_ENUM_INFO(TFooterValueType)
 
 // Bits of a footer's assigned-values set.
 enum TColumnFooterEhValue : uint8_t { fvAlignment = 1u << 0, fvFont = 1u << 1, fvColor = 1u << 2, fvToolTips = 1u << 3 };
@@ -425,6 +474,9 @@ class TColumnFooterEh : public TCollectionItem {
   void Assign(TPersistent* Source) override;
   void ResetFooterDefaults();
   TColumnEh* Column() const { return FColumn; }
+  // A footer made by class (as form files do) learns its column when it
+  // enters a column's Footers.
+  void SetCollection(TCollection* Value) override;
 
   TAlignment Alignment();
   void SetAlignment(TAlignment v);
@@ -447,6 +499,7 @@ class TColumnFooterEh : public TCollectionItem {
   bool WordWrap() const { return FWordWrap; }
   void SetWordWrap(bool v);
   uint8_t AssignedValues() const { return FAssignedValues; }
+  void SetAssignedValuesRaw(uint8_t v) { FAssignedValues = v; }
 
   // The footer's aggregate in the grid's sum list, made, set up or freed to
   // match the value type.
@@ -516,6 +569,7 @@ class TColumnTitleDefValuesEh : public TPersistent {
   TOVANI_CLASS(TColumnTitleDefValuesEh, TPersistent)
  public:
   explicit TColumnTitleDefValuesEh(TColumnDefValuesEh* AOwner = nullptr) : FOwner(AOwner) {}
+  TColumnDefValuesEh* Owner() const { return FOwner; }
   void Assign(TPersistent* Source) override;
   // Centred under multi-line titles, else left-justified, until assigned.
   TAlignment Alignment() const;
@@ -667,6 +721,7 @@ class TScrollBar;
 class TPopupMenu;
 
 enum TScrollBarVisibleModeEh { sbAlwaysShowEh, sbNeverShowEh, sbAutoShowEh };
+TOVANI_ENUM_INFO(TScrollBarVisibleModeEh)
 
 extern const char* const SScrollBarAttachedEh;
 
@@ -954,6 +1009,7 @@ class TGridDataLinkEh : public TDataLink {
 
 enum TDBGridEhSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
 using TDBGridEhAllowedSelections = TSet<TDBGridEhSelectionType>;
+TOVANI_ENUM_INFO(TDBGridEhSelectionType)
 
 extern const char* const SSelectionRectErrorEh;
 extern const char* const SSelectionRectCellErrorEh;
@@ -1153,6 +1209,22 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Look.
   TFont* TitleFont() { return FTitleFont.get(); }
   void SetTitleFont(TFont* v) { FTitleFont->Assign(v); }
+  // The images the titles show by their ImageIndex (not owned).
+  TCustomImageList* TitleImages() const { return FTitleImages; }
+  void SetTitleImages(TCustomImageList* v);
+  // The columns are sized to fill the grid's width (never below
+  // MinAutoFitWidth in all).
+  bool AutoFitColWidths() const { return FAutoFitColWidths; }
+  void SetAutoFitColWidths(bool v);
+  Integer MinAutoFitWidth() const { return FMinAutoFitWidth; }
+  void SetMinAutoFitWidth(Integer v);
+  // The user may drag row heights.
+  bool RowSizingAllowed() const { return FRowSizingAllowed; }
+  void SetRowSizingAllowed(bool v);
+  bool EvenRowColorAssigned() const { return FEvenRowColorAssigned; }
+  bool OddRowColorAssigned() const { return FOddRowColorAssigned; }
+  TNotifyEvent OnColWidthsChanged;
+  TMovedEvent OnColumnMoved;
   TColor EvenRowColor() const { return FEvenRowColorAssigned ? FEvenRowColor : Color(); }
   void SetEvenRowColor(TColor v);
   TColor OddRowColor() const { return FOddRowColorAssigned ? FOddRowColor : Color(); }
@@ -1553,6 +1625,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   void Loaded() override;
   void Resize() override;
   void ColWidthsChanged() override;
+  void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
   void TopLeftChanged() override;
   virtual void InternalLayout();
   virtual TDBGridColumnsEh* CreateColumns();
@@ -1640,6 +1713,15 @@ class TCustomDBGridEh : public TCustomGridEh {
   Integer FVTitleMargin = 10;
   std::unique_ptr<THeadTreeNode> FHeadTree{std::make_unique<THeadTreeNode>("Root", 10, 0)};
   std::vector<THeadTreeNode*> FLeafCols;
+  // Title images, automatic fitting, row sizing.
+  TCustomImageList* FTitleImages = nullptr;
+  std::unique_ptr<TChangeLink> FTitleImageChangeLink;
+  bool FAutoFitColWidths = false;
+  Integer FMinAutoFitWidth = 0;
+  bool FRowSizingAllowed = false;
+  bool FFitting = false;
+  // Scales the columns' pre-fit widths to the width the grid offers.
+  void FitColumnsToWidth();
 };
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,201 @@
+// The grid in form files (its published properties, persistent columns with
+// titles and footers), automatic column fitting, column moving and the
+// column values inherited from the grid's defaults.
+#include <memory>
+
+#include "DBGridEh.h"
+#include "FormFile.h"
+#include "Forms.h"
+#include "MemDataSet.h"
+#include "SysUtils.h"
+#include "TestWindows.h"
+#include "gtest.h"
+
+namespace {
+
+const char* const GridForm = R"(object Form1: TForm
+  Left = 40
+  Top = 40
+  Width = 500
+  Height = 300
+  object DBGridEh1: TDBGridEh
+    Left = 0
+    Top = 0
+    Width = 480
+    Height = 260
+    ColumnDefValues.Title.TitleButton = True
+    FooterRowCount = 1
+    Options = [dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgRowSelect, dgConfirmDelete, dgCancelOnExit]
+    OptionsEh = [dghFixed3D, dghHighlightFocus, dghClearSelection, dghAutoSortMarking, dghDialogFind]
+    ReadOnly = True
+    SumList.Active = True
+    Columns = <
+      item
+        FieldName = 'Name'
+        Footer.DisplayFormat = #20849' # '#26465
+        Footer.ValueType = fvtCount
+        Title.Caption = #21517#31216
+        Width = 111
+      end
+      item
+        FieldName = 'Qty'
+        Footers = <
+          item
+            ValueType = fvtSum
+          end>
+        Layout = tlCenter
+      end>
+  end
+end
+)";
+
+class PropsFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Data = std::make_unique<TMemDataSet>();
+    Data->FieldDefs().Add("Name", ftString, 20);
+    Data->FieldDefs().Add("Qty", ftInteger);
+    Data->CreateDataSet();
+    for (int i = 1; i <= 3; ++i) Data->AppendRecord({Variant(String("名") + IntToStr(i)), Variant(i * 10)});
+    Source = std::make_unique<TDataSource>();
+    Source->SetDataSet(Data.get());
+    Form.reset(new TForm(nullptr));
+  }
+  TDBGridEh* LoadForm() {
+    ReadComponentFromText(GridForm, Form.get());
+    auto* g = dynamic_cast<TDBGridEh*>(Form->FindComponent("DBGridEh1"));
+    if (g) g->SetDataSource(Source.get());
+    Form->Show();
+    PumpMessages();
+    return g;
+  }
+  std::unique_ptr<TMemDataSet> Data;
+  std::unique_ptr<TDataSource> Source;
+  std::unique_ptr<TForm> Form;
+};
+
+TEST_F(PropsFixture, FormTextMakesTheGridWithItsColumnsAndFooters) {
+  TDBGridEh* g = LoadForm();
+  ASSERT_NE(g, nullptr);
+  EXPECT_TRUE(g->ReadOnly());
+  EXPECT_TRUE(g->Options().Contains(dgRowSelect));
+  EXPECT_FALSE(g->Options().Contains(dgEditing));
+  EXPECT_TRUE(g->OptionsEh().Contains(dghAutoSortMarking));
+  EXPECT_EQ(g->FooterRowCount(), 1);
+  EXPECT_TRUE(g->SumList()->Active());
+  ASSERT_EQ(g->Columns()->Count(), 2);
+  EXPECT_TRUE(g->Columns()->IsCustomized());
+  TColumnEh* name = g->Columns()->Item(0);
+  TColumnEh* qty = g->Columns()->Item(1);
+  EXPECT_EQ(name->Title()->Caption(), "名称");
+  EXPECT_EQ(name->Width(), 111);
+  EXPECT_EQ(name->Field(), Data->FieldByName("Name"));
+  // The title button comes from the grid's column defaults.
+  EXPECT_TRUE(qty->Title()->TitleButton());
+  EXPECT_EQ(qty->Layout(), tlCenter);
+  EXPECT_EQ(qty->Title()->Caption(), "Qty");
+  EXPECT_EQ(g->GetFooterValue(0, name), "共 3 条");
+  EXPECT_EQ(g->GetFooterValue(0, qty), "60");
+}
+
+TEST_F(PropsFixture, WrittenTextKeepsOnlyWhatDiffersAndReadsBack) {
+  TDBGridEh* g = LoadForm();
+  ASSERT_NE(g, nullptr);
+  // Assigned but equal to the inherited colour: not written.
+  g->Columns()->Item(1)->SetColor(g->Color());
+  String text = ComponentToText(Form.get());
+  EXPECT_NE(text.find("Columns = <"), String::npos) << text;
+  EXPECT_NE(text.find("FieldName = 'Qty'"), String::npos) << text;
+  EXPECT_NE(text.find("Width = 111"), String::npos) << text;
+  EXPECT_NE(text.find("ValueType = fvtSum"), String::npos) << text;
+  EXPECT_EQ(text.find("      Color ="), String::npos) << text;
+  EXPECT_EQ(text.find("DropDownRows"), String::npos) << text;
+  EXPECT_EQ(text.find("        Title.TitleButton"), String::npos) << text;   // only the grid default says so
+
+  std::unique_ptr<TForm> copy(new TForm(nullptr));
+  ReadComponentFromText(text, copy.get());
+  auto* g2 = dynamic_cast<TDBGridEh*>(copy->FindComponent("DBGridEh1"));
+  ASSERT_NE(g2, nullptr);
+  ASSERT_EQ(g2->Columns()->Count(), 2);
+  EXPECT_EQ(g2->Columns()->Item(0)->Footer()->ValueType(), fvtCount);
+  EXPECT_EQ(g2->Columns()->Item(0)->Footer()->DisplayFormat(), "共 # 条");
+  EXPECT_EQ(g2->Columns()->Item(1)->Footers()->Count(), 1);
+  EXPECT_TRUE(g2->ColumnDefValues()->Title()->TitleButton());
+}
+
+TEST_F(PropsFixture, DefaultColumnsAreNotWritten) {
+  auto* g = new TDBGridEh(Form.get());
+  g->SetName("Plain");
+  g->SetParent(Form.get());
+  g->SetDataSource(Source.get());
+  ASSERT_EQ(g->Columns()->Count(), 2);
+  String text = ComponentToText(Form.get());
+  EXPECT_EQ(text.find("Columns"), String::npos) << text;
+}
+
+TEST_F(PropsFixture, ColumnValuesInheritTheGridDefaultsUntilSet) {
+  TDBGridEh* g = LoadForm();
+  TColumnEh* c = g->Columns()->Item(0);
+  EXPECT_FALSE(c->ToolTips());
+  g->ColumnDefValues()->SetToolTips(true);
+  g->ColumnDefValues()->SetDblClickNextVal(true);
+  g->ColumnDefValues()->SetAlwaysShowEditButton(true);
+  EXPECT_TRUE(c->ToolTips());
+  EXPECT_TRUE(c->DblClickNextVal());
+  EXPECT_TRUE(c->AlwaysShowEditButton());
+  c->SetToolTips(false);
+  EXPECT_FALSE(c->ToolTips());
+  EXPECT_TRUE(g->Columns()->Item(1)->ToolTips());
+}
+
+TEST_F(PropsFixture, FittedColumnsFillTheWidthAndGiveBackTheirWidths) {
+  TDBGridEh* g = LoadForm();
+  TColumnEh* name = g->Columns()->Item(0);
+  TColumnEh* qty = g->Columns()->Item(1);
+  qty->SetWidth(60);
+  qty->SetMaxWidth(80);
+  g->SetAutoFitColWidths(true);
+  PumpMessages();
+  // Lines between the columns and the indicator take their pixels.
+  Integer avail = g->ClientWidth() - g->ColWidths(0) - 2 - 1;
+  EXPECT_EQ(qty->Width(), 80);   // held back by MaxWidth
+  EXPECT_EQ(name->Width() + qty->Width(), avail);
+  EXPECT_EQ(g->ScrollBars(), ssNone);
+  g->SetAutoFitColWidths(false);
+  EXPECT_EQ(name->Width(), 111);
+  EXPECT_EQ(qty->Width(), 60);
+  EXPECT_EQ(g->ScrollBars(), ssHorizontal);
+}
+
+TEST_F(PropsFixture, MovedGridColumnMovesTheColumnAndTellsOfIt) {
+  TDBGridEh* g = LoadForm();
+  TColumnEh* name = g->Columns()->Item(0);
+  Integer from = -1, to = -1;
+  g->OnColumnMoved = [&](TObject*, Integer f, Integer t) {
+    from = f;
+    to = t;
+  };
+  int widthEvents = 0;
+  g->OnColWidthsChanged = [&](TObject*) { ++widthEvents; };
+  g->MoveColumn(1, 2);
+  EXPECT_EQ(g->Columns()->Item(1), name);
+  EXPECT_EQ(from, 0);
+  EXPECT_EQ(to, 1);
+  EXPECT_EQ(g->ColWidths(2), 111);
+  EXPECT_GE(widthEvents, 1);
+}
+
+TEST_F(PropsFixture, RowSizingAndMultiSelectSwitches) {
+  TDBGridEh* g = LoadForm();
+  g->SetRowSizingAllowed(true);
+  EXPECT_TRUE(g->GridOptions().Contains(geoRowSizing));
+  g->SetOptions(g->Options() + dgMultiSelect);
+  EXPECT_TRUE(g->GridOptions().Contains(geoRowSizing));
+  Data->First();
+  g->SelectedRows()->SetCurrentRowSelected(true);
+  EXPECT_EQ(g->SelectedRows()->Count(), 1);
+  g->SetOptions(g->Options() - dgMultiSelect);
+  EXPECT_EQ(g->SelectedRows()->Count(), 0);
+}
+
+}  // namespace
