@@ -437,6 +437,9 @@ void TColumnEh::SetWidth(Integer v) {
     if (zero > 0) Field()->SetDisplayWidth((v - 4) / zero);
     return;
   }
+  // Any width but the fitter's own is what the column asks for while the
+  // grid fits its columns to its width.
+  if (!g || !g->FFitting) FPreFitWidth = v;
   if ((FAssignedValues & cvWidth) && FWidth == v) return;
   FWidth = v;
   FAssignedValues |= cvWidth;
@@ -649,19 +652,14 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item) {
     if (raw < FGrid->ColCount()) {
       FGrid->InvalidateCol(raw);
       Integer w = c->Visible() ? c->Width() : (FGrid->Options().Contains(dgColLines) ? -1 : 0);
-      if (FGrid->ColWidths(raw) != w) FGrid->SetColWidths(raw, w);
+      if (FGrid->AutoFitColWidths() && !FGrid->FFitting && !FGrid->ComponentState().Contains(csDesigning)) {
+        if (FGrid->ColWidths(raw) != w) FGrid->LayoutChanged();
+      } else if (FGrid->ColWidths(raw) != w) {
+        FGrid->SetColWidths(raw, w);
+      }
     }
   } else {
-    // Rebuild the sort-marked list from the titles' sort indexes.
-    TColumnsEhList& list = FGrid->SortMarkedColumnsRef();
-    list.Clear();
-    std::vector<TColumnEh*> marked;
-    for (Integer i = 0; i < Count(); ++i)
-      if (this->Item(i)->Title()->SortIndex() > 0) marked.push_back(this->Item(i));
-    std::stable_sort(marked.begin(), marked.end(), [](TColumnEh* a, TColumnEh* b) {
-      return a->Title()->SortIndex() < b->Title()->SortIndex();
-    });
-    for (TColumnEh* m : marked) list.Add(m);
+    FGrid->RebuildSortMarkedColumns();
     FGrid->LayoutChanged();
   }
   if (Count() > 0) {
@@ -912,6 +910,9 @@ void TCustomDBGridEh::SetOptions(TDBGridOptions v) {
 
 void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions v) {
   if (v == FOptionsEh) return;
+  // Without multi-column marking only the first marked column keeps its mark.
+  if (FOptionsEh.Contains(dghMultiSortMarking) && !v.Contains(dghMultiSortMarking))
+    for (Integer i = FSortMarkedColumns.Count() - 1; i >= 1; --i) FSortMarkedColumns[i]->Title()->SetSortMarker(smNoneEh);
   FOptionsEh = v;
   LayoutChanged();
 }
@@ -1539,8 +1540,26 @@ void TCustomDBGridEh::Resize() {
   }
 }
 
+// The sort-marked list in the order of the titles' sort indexes (columns
+// with index 0 are not marked).
+void TCustomDBGridEh::RebuildSortMarkedColumns() {
+  FSortMarkedColumns.Clear();
+  std::vector<TColumnEh*> marked;
+  for (Integer i = 0; i < FColumns->Count(); ++i)
+    if (FColumns->Item(i)->Title()->SortIndex() > 0) marked.push_back(FColumns->Item(i));
+  std::stable_sort(marked.begin(), marked.end(), [](TColumnEh* a, TColumnEh* b) {
+    return a->Title()->SortIndex() < b->Title()->SortIndex();
+  });
+  for (TColumnEh* m : marked) FSortMarkedColumns.Add(m);
+}
+
 void TCustomDBGridEh::Loaded() {
   TCustomGridEh::Loaded();
+  if (FAutoFitColWidths && !ComponentState().Contains(csDesigning)) {
+    for (Integer i = 0; i < FColumns->Count(); ++i) FColumns->Item(i)->FPreFitWidth = FColumns->Item(i)->Width();
+    SetScrollBars(ssNone);
+  }
+  RebuildSortMarkedColumns();
   if (DataSource()) FSumList->ActivateAfterLoad();
   LayoutChanged();
 }

@@ -1196,6 +1196,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   const TColumnsEhList& VisibleColumns() const { return FVisibleColumns; }
   const TColumnsEhList& SortMarkedColumns() const { return FSortMarkedColumns; }
   TColumnsEhList& SortMarkedColumnsRef() { return FSortMarkedColumns; }
+  void RebuildSortMarkedColumns();
   TColumnEh* ColumnByFieldName(const String& Name) const;
 
   // Options.
@@ -1655,6 +1656,7 @@ class TCustomDBGridEh : public TCustomGridEh {
  private:
   friend class TGridDataLinkEh;
   friend class TDBGridColumnsEh;
+  friend class TColumnEh;
   // Selection.
   friend class TBookmarkListEh;
   friend class TDBGridEhSelectionRect;

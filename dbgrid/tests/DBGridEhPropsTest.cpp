@@ -198,4 +198,37 @@ TEST_F(PropsFixture, RowSizingAndMultiSelectSwitches) {
   EXPECT_EQ(g->SelectedRows()->Count(), 0);
 }
 
+TEST_F(PropsFixture, FittingReadFromTheFormTextStartsFromTheStoredWidths) {
+  String text = GridForm;
+  text.replace(text.find("    FooterRowCount"), 0, "    AutoFitColWidths = True\n");
+  ReadComponentFromText(text, Form.get());
+  auto* g = dynamic_cast<TDBGridEh*>(Form->FindComponent("DBGridEh1"));
+  ASSERT_NE(g, nullptr);
+  g->SetDataSource(Source.get());
+  Form->Show();
+  PumpMessages();
+  TColumnEh* name = g->Columns()->Item(0);
+  TColumnEh* qty = g->Columns()->Item(1);
+  Integer avail = g->ClientWidth() - g->ColWidths(0) - 2 - 1;
+  EXPECT_EQ(name->Width() + qty->Width(), avail);
+  EXPECT_GT(name->Width(), qty->Width());   // 111 asked against Qty's default width
+  g->SetAutoFitColWidths(false);
+  EXPECT_EQ(name->Width(), 111);
+}
+
+TEST_F(PropsFixture, LeavingMultiSortMarkingKeepsTheFirstMark) {
+  TDBGridEh* g = LoadForm();
+  g->SetOptionsEh(g->OptionsEh() + dghMultiSortMarking);
+  TColumnEh* name = g->Columns()->Item(0);
+  TColumnEh* qty = g->Columns()->Item(1);
+  qty->Title()->SetSortMarker(smDownEh);
+  name->Title()->SetSortMarker(smUpEh);
+  ASSERT_EQ(g->SortMarkedColumns().Count(), 2);
+  g->SetOptionsEh(g->OptionsEh() - dghMultiSortMarking);
+  ASSERT_EQ(g->SortMarkedColumns().Count(), 1);
+  EXPECT_EQ(g->SortMarkedColumns()[0], qty);
+  EXPECT_EQ(name->Title()->SortMarker(), smNoneEh);
+  EXPECT_EQ(name->Title()->SortIndex(), 0);
+}
+
 }  // namespace
