@@ -1358,7 +1358,9 @@ bool TCustomDBGridEh::IsCurrentRecord(Integer Row) const {
 }
 
 void TCustomDBGridEh::SetDrawRecord(Integer Row) {
-  FDrawRecordSaved = FDataLink->ActiveRecord();
+  // Nested calls (a neighbouring row measured while one is drawn) keep the
+  // record that was active before the first.
+  if (FDrawRecordSaved < 0) FDrawRecordSaved = FDataLink->ActiveRecord();
   FDataLink->SetActiveRecord(Row);
 }
 

@@ -312,6 +312,7 @@ class TColumnEh : public TCollectionItem {
   bool ReadOnlyAssignedTrue() const { return (FAssignedValues & cvReadOnly) && FReadOnly; }
 
   TColumnCellKindEh GetCellKind();
+  Integer CellImageIndex();
   // The text of the current record's cell, key lists translated.
   String CellDisplayText();
   TCheckBoxState CellCheckState();
@@ -1336,6 +1337,18 @@ class TCustomDBGridEh : public TCustomGridEh {
   virtual bool HighlightFixedCell(bool Selected, TFont* AFont, TColor& Background, Integer HorzKind,
                                   Integer VertKind);
 
+  // Draws image Index of Images in R (left, right or centred by Alignment,
+  // moved by XOffset, centred vertically), clipped to R when it does not fit.
+  static void DrawImageEh(TCustomImageList* Images, TCanvas* ACanvas, TAlignment Alignment, Integer XOffset,
+                          Integer Index, const TRect& R);
+  // The text a data row shows in a column after both cell-parameter events
+  // (used to compare neighbouring rows of columns that hide duplicates).
+  // False for a row outside the record buffer.
+  bool CellTextOfRow(TColumnEh* Column, Integer DataRow, String& Text);
+  // Runs the cell-parameter pipeline of a data cell of the drawing record:
+  // the column's values, then the grid's and the column's events.
+  void FillDataCellParams(TColumnEh* Column, Integer DataCol, Integer DataRow, TGridDrawState State,
+                          TColCellParamsEh& Params);
   // Text writer shared by every cell painter.
   static void WriteTextEh(TCanvas* ACanvas, TRect ARect, bool FillRect, Integer DX, Integer DY,
                           const String& Text, TAlignment Alignment, TTextLayout Layout, bool MultiLine,

@@ -96,8 +96,34 @@ TColumnCellKindEh TColumnEh::GetCellKind() {
   TField* f = Field();
   if (f && f->FieldKind() == fkLookup) return cckLookup;
   if (FPickList->Count() > 0 && FKeyList->Count() == 0) return cckPickList;
+  if (FImageList && !FShowImageAndText) return cckImage;
   if (FKeyList->Count() > 0 && FPickList->Count() > 0) return cckKeyPickList;
   return cckText;
+}
+
+// The image of the current record: the value's place in the key list (or
+// the pick list), else a whole number field's value; NotInKeyListIndex for
+// a value in neither.
+Integer TColumnEh::CellImageIndex() {
+  TField* f = Field();
+  if (!f) return -1;
+  Integer i = -1;
+  if (FKeyList->Count() > 0) {
+    i = FKeyList->IndexOf(f->Text());
+  } else if (FPickList->Count() > 0) {
+    i = FPickList->IndexOf(f->Text());
+  } else {
+    switch (f->DataType()) {
+      case ftSmallint: case ftInteger: case ftWord: case ftFloat: case ftCurrency: case ftBCD: case ftFMTBcd: {
+        if (f->IsNull()) break;
+        double v = f->AsFloat();
+        if (v >= -2147483648.0 && v <= 2147483647.0) i = Integer(f->AsInteger());
+        break;
+      }
+      default: break;
+    }
+  }
+  return i == -1 ? FNotInKeyListIndex : i;
 }
 
 String TColumnEh::CellDisplayText() {
@@ -293,7 +319,7 @@ void TColumnEh::FillCellParams(TColCellParamsEh* Params) {
   Params->Font = Font();
   Params->Background = Color();
   Params->Alignment = Alignment();
-  Params->ImageIndex = -1;
+  Params->ImageIndex = CellImageIndex();
   Params->Text = CellDisplayText();
   Params->CheckState = CellCheckState();
   Params->ReadOnly = ReadOnly();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "DBGridEh.h"
+#include "ImgList.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 
@@ -309,6 +310,13 @@ void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, 
     R.Top = std::max(R.Top, R.Bottom - leaf->Height + 3);
     caption = leaf->Text;
   }
+  // A title image takes the caption's place.
+  bool titleImage = FTitleImages && t->ImageIndex() != -1;
+  Integer imageWidth = 0;
+  if (titleImage) {
+    caption.clear();
+    imageWidth = FTitleImages->Width();
+  }
   TSortMarkerEh marker = t->SortMarker();
   bool pressed = false;
   if (col->Field() && OnGetBtnParams) OnGetBtnParams(this, col, c->Font(), background, marker, pressed);
@@ -326,10 +334,10 @@ void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, 
       c->Font()->Assign(&saved);
       text.Right -= w;
     }
-    if (text.Left > text.Right) {
+    if (text.Left + imageWidth > text.Right) {
       showMarker = false;
       text.Right += 14;
-      if (text.Left > text.Right) {
+      if (text.Left + imageWidth > text.Right) {
         text.Right += 2 + w;
         w = 0;
       }
@@ -354,6 +362,7 @@ void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, 
   } else {
     WriteTextEh(c, text, true, DX, DY, caption, t->Alignment(), tlTop, false, t->EndEllipsis(), 0, 0, false);
   }
+  if (titleImage) DrawImageEh(FTitleImages, c, leaf ? taCenter : t->Alignment(), 0, t->ImageIndex(), text);
   if (showMarker)
     DrawSortMarkerGlyph(c->Handle(), R.Right - 10 - w - 2, (R.Top + R.Bottom - 9) / 2, marker == smDownEh);
   if (w > 0) {
@@ -402,9 +411,26 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
     TRect textRect = R;
     Integer buttons = col->AlwaysShowEditButton() ? col->EditButtonsAreaWidth() : 0;
     textRect.Right = std::max(textRect.Left, textRect.Right - buttons);
-    String text = col->CellDisplayText();
     TGridDrawState st = State;
-    GetCellParams(col, c->Font(), background, st);
+    TColCellParamsEh params;
+    params.Background = background;
+    FillDataCellParams(col, DataCol, DataRow, st, params);
+    background = params.Background;
+    String text = params.Text;
+    Integer imageIndex = params.ImageIndex;
+    // A column hiding duplicates shows a value only in the first of the rows
+    // that repeat it, without row lines between them.
+    bool sameAsPrior = false, sameAsNext = false;
+    if (col->HideDuplicates()) {
+      String other;
+      sameAsPrior = CellTextOfRow(col, DataRow - 1, other) && other == text;
+      sameAsNext = CellTextOfRow(col, DataRow + 1, other) && other == text;
+      SetDrawRecord(DataRow);
+      if (sameAsPrior) {
+        text.clear();
+        imageIndex = -1;
+      }
+    }
     if (HighlightDataCell(DataCol, DataRow, c->Font(), background, st)) st += gdSelected;
     // Tree rows: the tree area comes first, the cell's content after it.
     if (IsTreeColumn(DataCol)) {
@@ -423,12 +449,35 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
         Integer h = std::min<Integer>(CheckBoxHeightEh, textRect.Height());
         Integer x = textRect.Left + (textRect.Width() - w) / 2, y = textRect.Top + (textRect.Height() - h) / 2;
         PaintButtonFaceEh(dc, TRect(x, y, x + w, y + h), background, bfkCheckBox, 0, Flat(), false, true,
-                          col->CellCheckState());
+                          params.CheckState);
       } else if (col->GetCellKind() == cckImage) {
         c->FillRect(textRect);
+        if (imageIndex >= 0) DrawImageEh(col->ImageList(), c, taCenter, 0, imageIndex, textRect);
       } else {
-        WriteTextEh(c, textRect, true, DX, DY, text, col->Alignment(), col->Layout(),
-                    col->WordWrap() && FWordWrapAllowed, col->EndEllipsis(), 0, 0, false);
+        TRect tr = textRect;
+        if (col->ImageList() && col->ShowImageAndText()) {
+          // The image stands in a strip of its own at the left.
+          TRect strip(tr.Left, tr.Top, std::min(tr.Right, tr.Left + col->ImageList()->Width() + 4), tr.Bottom);
+          c->FillRect(strip);
+          if (imageIndex >= 0) DrawImageEh(col->ImageList(), c, taCenter, 0, imageIndex, strip);
+          tr.Left = std::min(tr.Right, strip.Right + 1);
+        }
+        if (tr.Right > tr.Left)
+          WriteTextEh(c, tr, true, DX, DY, text, params.Alignment, col->Layout(), col->WordWrap() && FWordWrapAllowed,
+                      col->EndEllipsis(), 0, 0, false);
+      }
+      if ((sameAsPrior || sameAsNext) && FOptions.Contains(dgRowLines)) {
+        TColor oldPen = c->Pen()->Color();
+        c->Pen()->SetColor(col->Color());
+        if (sameAsPrior) {
+          c->MoveTo(R.Left, R.Top - 1);
+          c->LineTo(R.Right, R.Top - 1);
+        }
+        if (sameAsNext) {
+          c->MoveTo(R.Left, R.Bottom);
+          c->LineTo(R.Right, R.Bottom);
+        }
+        c->Pen()->SetColor(oldPen);
       }
       if (buttons > 0) {
         bool flat = Flat();
@@ -496,6 +545,61 @@ void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGri
                 footer->EndEllipsis(), 0, 0, false);
   }
   if (OnDrawFooterCell) OnDrawFooterCell(this, DataCol, Row, col, R, State);
+}
+
+void TCustomDBGridEh::FillDataCellParams(TColumnEh* Column, Integer DataCol, Integer DataRow, TGridDrawState State,
+                                         TColCellParamsEh& Params) {
+  Params.Col = DataCol + FIndicatorOffset;
+  Params.Row = DataRow + FTitleOffset;
+  Params.State = State;
+  Params.Font = Canvas()->Font();
+  Params.Alignment = Column->Alignment();
+  Params.Text = Column->CellDisplayText();
+  Params.ImageIndex = Column->CellImageIndex();
+  Params.CheckState = Column->CellCheckState();
+  Params.ReadOnly = Column->ReadOnly();
+  GetCellParams(Column, Params.Font, Params.Background, State);
+  Column->DoGetCellParams(false, &Params);
+}
+
+bool TCustomDBGridEh::CellTextOfRow(TColumnEh* Column, Integer DataRow, String& Text) {
+  if (!FDataLink->Active() || DataRow < 0 || DataRow >= FDataLink->RecordCount()) return false;
+  // The events may change the canvas font; the cell being drawn keeps its own.
+  TFont saved;
+  saved.Assign(Canvas()->Font());
+  SetDrawRecord(DataRow);
+  TColCellParamsEh params;
+  params.Background = Column->Color();
+  FillDataCellParams(Column, Column->Index(), DataRow, TGridDrawState{}, params);
+  Canvas()->Font()->Assign(&saved);
+  Text = params.Text;
+  return true;
+}
+
+void TCustomDBGridEh::DrawImageEh(TCustomImageList* Images, TCanvas* ACanvas, TAlignment Alignment,
+                                  Integer XOffset, Integer Index, const TRect& R) {
+  if (!Images || Index < 0 || Index >= Images->Count()) return;
+  Integer w = Images->Width(), h = Images->Height();
+  Integer x = Alignment == taLeftJustify    ? R.Left + XOffset
+              : Alignment == taRightJustify ? R.Right - w + XOffset
+                                            : R.Left + (R.Width() - w) / 2 + XOffset;
+  Integer y = R.Top + (R.Height() - h) / 2;
+  bool fits = x >= R.Left && y >= R.Top && x + w <= R.Right && y + h <= R.Bottom;
+  HDC dc = ACanvas->Handle();
+  HRGN saved = nullptr;
+  if (!fits) {
+    saved = CreateRectRgn(0, 0, 0, 0);
+    if (GetClipRgn(dc, saved) != 1) {
+      DeleteObject(saved);
+      saved = nullptr;
+    }
+    IntersectClipRect(dc, R.Left, R.Top, R.Right, R.Bottom);
+  }
+  Images->Draw(ACanvas, x, y, Index);
+  if (!fits) {
+    SelectClipRgn(dc, saved);
+    if (saved) DeleteObject(saved);
+  }
 }
 
 void TCustomDBGridEh::GetCellParams(TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State) {

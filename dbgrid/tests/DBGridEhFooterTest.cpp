@@ -1,8 +1,10 @@
 // Footers and the grid's sum list, column default values and scaling.
+#include <functional>
 #include <memory>
 
 #include "DBGridEh.h"
 #include "Forms.h"
+#include "ImgList.h"
 #include "MemDataSet.h"
 #include "SysUtils.h"
 #include "TestWindows.h"
@@ -263,3 +265,74 @@ TEST_F(FooterFixture, DataCellsDrawTheirKinds) {
 }
 
 }   // namespace
+
+namespace {
+
+// A list of solid 8 x 8 images, one per colour.
+std::unique_ptr<TImageList> SolidImages(std::initializer_list<TColor> Colors) {
+  auto list = std::make_unique<TImageList>();
+  list->SetSize(8, 8);
+  for (TColor c : Colors) {
+    TBitmap b;
+    b.SetWidth(8);
+    b.SetHeight(8);
+    b.Canvas()->Brush()->SetColor(c);
+    b.Canvas()->FillRect(TRect(0, 0, 8, 8));
+    list->Add(&b, nullptr);
+  }
+  return list;
+}
+
+int CountPixels(TWinControl* W, TRect R, const std::function<bool(COLORREF)>& Pred) {
+  int n = 0;
+  for (int x = R.Left; x < R.Right; ++x)
+    for (int y = R.Top; y < R.Bottom; ++y) n += Pred(ClientPixel(W, x, y)) ? 1 : 0;
+  return n;
+}
+
+bool IsRed(COLORREF p) { return GetRValue(p) > 200 && GetGValue(p) < 60 && GetBValue(p) < 60; }
+bool IsBlue(COLORREF p) { return GetBValue(p) > 200 && GetRValue(p) < 60 && GetGValue(p) < 60; }
+bool IsDark(COLORREF p) { return GetRValue(p) < 100 && GetGValue(p) < 100 && GetBValue(p) < 100; }
+
+}  // namespace
+
+TEST_F(FooterFixture, ImagesInCellsAndTitlesAndHiddenDuplicates) {
+  Add(Variant(1), 1, "同");
+  Add(Variant(0), 1, "同");
+  Add(Variant(1), 1, "同");
+  Add(Variant(5), 1, "异");
+  Bind();
+  Grid->Columns()->RebuildColumns();
+  auto images = SolidImages({clRed, clBlue});
+  TColumnEh* qty = Col("Qty");
+  qty->SetImageList(images.get());   // whole-number values are the image indexes; 5 has none
+  EXPECT_EQ(qty->GetCellKind(), cckImage);
+  TColumnEh* price = Col("Price");
+  price->SetImageList(images.get());
+  price->SetShowImageAndText(true);
+  Grid->SetTitleImages(images.get());
+  Col("Name")->Title()->SetImageIndex(1);
+  Col("Name")->SetHideDuplicates(true);
+  Data->First();
+  Grid->Invalidate();
+  PumpMessages();
+  WriteWindowPng(Grid, "dbgrid_images");
+  Integer q = Grid->DataToRawColumn(qty->Index()), p = Grid->DataToRawColumn(price->Index()),
+          n = Grid->DataToRawColumn(Col("Name")->Index());
+  Integer top = Grid->TitleOffset();
+  EXPECT_GT(CountPixels(Grid, Grid->CellClientRect(q, top), IsBlue), 30);       // value 1
+  EXPECT_GT(CountPixels(Grid, Grid->CellClientRect(q, top + 1), IsRed), 30);    // value 0
+  EXPECT_EQ(CountPixels(Grid, Grid->CellClientRect(q, top + 3), IsRed) +
+                CountPixels(Grid, Grid->CellClientRect(q, top + 3), IsBlue), 0);   // 5: no image
+  // Beside its text the price shows the image of its value (1, blue) in a strip.
+  TRect pc = Grid->CellClientRect(p, top);
+  EXPECT_GT(CountPixels(Grid, TRect(pc.Left, pc.Top, pc.Left + 12, pc.Bottom), IsBlue), 30);
+  EXPECT_GT(CountPixels(Grid, TRect(pc.Left + 12, pc.Top, pc.Right, pc.Bottom), IsDark), 0);
+  // The title shows its image instead of the caption.
+  EXPECT_GT(CountPixels(Grid, Grid->CellClientRect(n, 0), IsBlue), 30);
+  // The repeated name is written only in the first of its rows.
+  EXPECT_GT(CountPixels(Grid, Grid->CellClientRect(n, top), IsDark), 0);
+  EXPECT_EQ(CountPixels(Grid, Grid->CellClientRect(n, top + 1), IsDark), 0);
+  EXPECT_EQ(CountPixels(Grid, Grid->CellClientRect(n, top + 2), IsDark), 0);
+  EXPECT_GT(CountPixels(Grid, Grid->CellClientRect(n, top + 3), IsDark), 0);
+}
