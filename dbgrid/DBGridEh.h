@@ -1227,6 +1227,10 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool OddRowColorAssigned() const { return FOddRowColorAssigned; }
   TNotifyEvent OnColWidthsChanged;
   TMovedEvent OnColumnMoved;
+  // Fits the column (and, with columns or all selected, the selected ones)
+  // to the widest of its title, its cells over all records and its footers.
+  void OptimizeColumnWidth(TColumnEh* Column);
+  void OptimizeColumnsWidth(const TColumnsEhList& List);
   TColor EvenRowColor() const { return FEvenRowColorAssigned ? FEvenRowColor : Color(); }
   void SetEvenRowColor(TColor v);
   TColor OddRowColor() const { return FOddRowColorAssigned ? FOddRowColor : Color(); }
@@ -1640,6 +1644,8 @@ class TCustomDBGridEh : public TCustomGridEh {
   void Resize() override;
   void ColWidthsChanged() override;
   void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
+  void RowHeightsChanged() override;
+  void DefaultHandler(TMessage& Message) override;
   void TopLeftChanged() override;
   virtual void InternalLayout();
   virtual TDBGridColumnsEh* CreateColumns();
@@ -1735,6 +1741,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   Integer FMinAutoFitWidth = 0;
   bool FRowSizingAllowed = false;
   bool FFitting = false;
+  bool FRowSizingDone = false;
   // Scales the columns' pre-fit widths to the width the grid offers.
   void FitColumnsToWidth();
 };

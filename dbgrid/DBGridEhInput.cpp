@@ -524,6 +524,18 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
   };
 
   if (Button == mbLeft && Shift.Contains(ssDouble)) {
+    // A double click on a column's sizing edge fits the column to its data.
+    if (FOptionsEh.Contains(dghDblClickOptimizeColWidth)) {
+      TGridStateEh state;
+      Integer index, pos, ofs;
+      DetectSizingState(X, Y, Layout(), state, index, pos, ofs);
+      Integer sized = RawToDataColumn(index);
+      if (state == gsColSizingEh && sized >= 0 && sized < FColumns->Count()) {
+        OptimizeColumnWidth(FColumns->Item(sized));
+        TCustomControl::MouseDown(Button, Shift, X, Y);
+        return;
+      }
+    }
     if (onDataRow && isCheckOrImage(column) && column->DblClickNextVal() && FDataLink->Active())
       column->StepCellValue(Shift.Contains(ssShift) ? -1 : 1);
     TCustomControl::MouseDown(Button, Shift, X, Y);
@@ -838,7 +850,15 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X,
     Button = mbLeft;
   }
   if (state != 0) StopTimer();
-  TCustomGridEh::MouseUp(Button, Shift, X, Y);
+  // A dragged row height becomes the height of every row.
+  FRowSizingDone = baseState == gsRowSizingEh;
+  try {
+    TCustomGridEh::MouseUp(Button, Shift, X, Y);
+  } catch (...) {
+    FRowSizingDone = false;
+    throw;
+  }
+  FRowSizingDone = false;
   if (baseState == gsRowSizingEh || baseState == gsColSizingEh || state == 6) return;
   if (Button != mbLeft || Shift.Contains(ssDouble)) return;
   TGridCoord cell = CellAtPoint(X, Y);

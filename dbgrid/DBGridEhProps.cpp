@@ -568,3 +568,129 @@ void TColumnFooterEh::SetCollection(TCollection* Value) {
     BindSum();
   }
 }
+
+// ---------------------------------------------------------------------------
+// Row sizing, fitting columns to their contents, column menus
+
+void TCustomDBGridEh::RowHeightsChanged() {
+  if (FRowSizingDone) {
+    FRowSizingDone = false;
+    for (Integer r = FTitleOffset; r < RowCount(); ++r)
+      if (RowHeights(r) != DefaultRowHeight()) {
+        Integer h = RowHeights(r);
+        SetRowLines(0);
+        SetRowHeight(h);
+        UpdateVertScrollBar();
+        break;
+      }
+  }
+  TCustomGridEh::RowHeightsChanged();
+}
+
+void TCustomDBGridEh::OptimizeColumnWidth(TColumnEh* Column) {
+  TColumnsEhList list;
+  list.Add(Column);
+  TDBGridEhSelectionType kind = FSelection->SelectionType();
+  if (kind == gstColumns) {
+    for (Integer i = 0; i < FSelection->Columns()->Count(); ++i)
+      if (FSelection->Columns()->Items(i) != Column) list.Add(FSelection->Columns()->Items(i));
+  } else if (kind == gstAll) {
+    for (Integer i = 0; i < FColumns->Count(); ++i)
+      if (FColumns->Item(i) != Column) list.Add(FColumns->Item(i));
+  }
+  OptimizeColumnsWidth(list);
+}
+
+void TCustomDBGridEh::OptimizeColumnsWidth(const TColumnsEhList& List) {
+  TDataSet* ds = FDataLink->DataSet();
+  if (!FDataLink->Active() || !ds || !HandleAllocated() || List.Count() == 0) return;
+  TCanvas* c = Canvas();
+  std::vector<Integer> widths(size_t(List.Count()), 0);
+  // Titles.
+  for (Integer k = 0; k < List.Count(); ++k) {
+    TColumnEh* col = List[k];
+    TColumnTitleEh* t = col->Title();
+    Integer a = 4;
+    if (Integer m = col->SortMarkerAreaWidth(); m + 2 >= 3 && m > 0) a = m + 2;
+    if (FTitleImages && t->ImageIndex() != -1) {
+      widths[size_t(k)] = a + FTitleImages->Width();
+    } else {
+      AssignFontEh(c->Font(), t->Font());
+      widths[size_t(k)] = c->TextWidth(t->Caption()) + a;
+    }
+  }
+  // Cells of every record, as they are drawn.
+  ds->DisableControls();
+  SaveViewPosition();
+  try {
+    for (ds->First(); !ds->Eof(); ds->Next()) {
+      for (Integer k = 0; k < List.Count(); ++k) {
+        TColumnEh* col = List[k];
+        Integer w = 4;
+        if (col->AlwaysShowEditButton()) w += col->EditButtonsAreaWidth();
+        if (IsTreeColumn(col->Index())) w += TreeAreaWidth();
+        if (col->ImageList() && col->ShowImageAndText()) w += col->ImageList()->Width() + 4;
+        TColumnCellKindEh kind = col->GetCellKind();
+        if (kind == cckImage) {
+          w += col->ImageList() ? col->ImageList()->Width() : 0;
+        } else if (kind == cckCheckBox) {
+          w += CheckBoxWidthEh;
+        } else {
+          AssignFontEh(c->Font(), col->Font());
+          TColCellParamsEh params;
+          params.Background = col->Color();
+          FillDataCellParams(col, col->Index(), 0, TGridDrawState{}, params);
+          w += c->TextWidth(params.Text);
+        }
+        widths[size_t(k)] = std::max(widths[size_t(k)], w);
+      }
+      if (SequencedDataSet() && ds->RecNo() >= ds->RecordCount()) break;
+    }
+  } catch (...) {
+    RestoreViewPosition();
+    ds->EnableControls();
+    throw;
+  }
+  RestoreViewPosition();
+  ds->EnableControls();
+  // Footers, then the widest of the three.
+  bool layout = !FAutoFitColWidths;
+  if (layout) BeginLayout();
+  try {
+    for (Integer k = 0; k < List.Count(); ++k) {
+      TColumnEh* col = List[k];
+      for (Integer row = 0; row < FFooterRowCount; ++row) {
+        TColumnFooterEh* footer = col->GetFooterForRow(row);
+        AssignFontEh(c->Font(), footer->Font());
+        TColor background = footer->Color();
+        TAlignment alignment = footer->Alignment();
+        String text = GetFooterValue(row, col);
+        GetFooterParams(col->Index(), row, col, c->Font(), background, alignment, TGridDrawState{}, text);
+        widths[size_t(k)] = std::max(widths[size_t(k)], c->TextWidth(text) + 5);
+      }
+      col->SetWidth(widths[size_t(k)]);
+    }
+  } catch (...) {
+    if (layout) EndLayout();
+    throw;
+  }
+  if (layout) EndLayout();
+}
+
+// A right click on a data column's cell (titles too) pops up the column's
+// own menu.
+void TCustomDBGridEh::DefaultHandler(TMessage& Message) {
+  TCustomGridEh::DefaultHandler(Message);
+  if (Message.Msg != WM_RBUTTONUP) return;
+  POINT pt{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))};
+  TGridCoord cell = CellAtPoint(pt.x, pt.y);
+  Integer dataCol = RawToDataColumn(cell.X);
+  if (cell.X < 0 || cell.Y < 0 || dataCol < 0 || dataCol >= FColumns->Count()) return;
+  TPopupMenu* menu = FColumns->Item(dataCol)->PopupMenu();
+  if (!menu || !menu->AutoPopup()) return;
+  Perform(WM_CANCELMODE, 0, 0);
+  menu->SetPopupComponent(this);
+  ::ClientToScreen(Handle(), &pt);
+  menu->Popup(pt.x, pt.y);
+  Message.Result = 1;
+}

@@ -7,6 +7,7 @@
 #include "FormFile.h"
 #include "Forms.h"
 #include "MemDataSet.h"
+#include "Menus.h"
 #include "SysUtils.h"
 #include "TestWindows.h"
 #include "gtest.h"
@@ -229,6 +230,67 @@ TEST_F(PropsFixture, LeavingMultiSortMarkingKeepsTheFirstMark) {
   EXPECT_EQ(g->SortMarkedColumns()[0], qty);
   EXPECT_EQ(name->Title()->SortMarker(), smNoneEh);
   EXPECT_EQ(name->Title()->SortIndex(), 0);
+}
+
+LPARAM At(Integer X, Integer Y) { return MAKELPARAM(X, Y); }
+
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  EndMenu();
+}
+
+TEST_F(PropsFixture, DraggedRowHeightBecomesTheRowHeight) {
+  TDBGridEh* g = LoadForm();
+  g->SetRowSizingAllowed(true);
+  g->SetRowLines(1);
+  PumpMessages();
+  Integer top = g->TitleOffset();
+  TRect first = g->CellClientRect(0, top);
+  Integer x = (first.Left + first.Right) / 2, y = first.Bottom;
+  g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
+  g->Perform(WM_MOUSEMOVE, MK_LBUTTON, At(x, y + 12));
+  g->Perform(WM_LBUTTONUP, 0, At(x, y + 12));
+  EXPECT_EQ(g->RowLines(), 0);
+  EXPECT_EQ(g->RowHeight(), first.Height() + 12);
+  EXPECT_EQ(g->CellClientRect(1, top + 2).Height(), first.Height() + 12);
+}
+
+TEST_F(PropsFixture, DoubleClickOnASizingEdgeFitsTheColumnToItsTexts) {
+  Data->First();
+  Data->Edit();
+  Data->FieldByName("Name")->SetAsString("一个相当长的名字放在这里");
+  Data->Post();
+  TDBGridEh* g = LoadForm();
+  g->SetOptionsEh(g->OptionsEh() + dghDblClickOptimizeColWidth);
+  TColumnEh* name = g->Columns()->Item(0);
+  TRect title = g->CellClientRect(1, 0);
+  g->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, At(title.Right - 1, (title.Top + title.Bottom) / 2));
+  g->Perform(WM_LBUTTONUP, 0, At(title.Right - 1, (title.Top + title.Bottom) / 2));
+  g->Canvas()->Font()->Assign(name->Font());
+  EXPECT_EQ(name->Width(), g->Canvas()->TextWidth("一个相当长的名字放在这里") + 4);
+  EXPECT_EQ(Data->RecNo(), 1);   // the view stays where it was
+}
+
+TEST_F(PropsFixture, RightClickPopsUpTheColumnsMenu) {
+  TDBGridEh* g = LoadForm();
+  TPopupMenu menu(Form.get());
+  menu.Items()->Add(new TMenuItem(&menu));
+  int popups = 0;
+  menu.OnPopup = [&](TObject*) {
+    ++popups;
+    // Closes the menu once its modal loop runs.
+    SetTimer(nullptr, 0, 10, CloseMenuSoon);
+  };
+  g->Columns()->Item(1)->SetPopupMenu(&menu);
+  TRect cell = g->CellClientRect(2, g->TitleOffset());
+  g->Perform(WM_RBUTTONDOWN, MK_RBUTTON, At(cell.Left + 3, cell.Top + 3));
+  LRESULT r = g->Perform(WM_RBUTTONUP, 0, At(cell.Left + 3, cell.Top + 3));
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(r, 1);
+  EXPECT_EQ(menu.PopupComponent(), g);
+  TRect other = g->CellClientRect(1, g->TitleOffset());
+  g->Perform(WM_RBUTTONUP, 0, At(other.Left + 3, other.Top + 3));
+  EXPECT_EQ(popups, 1);
 }
 
 }  // namespace
