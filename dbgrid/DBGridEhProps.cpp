@@ -294,6 +294,7 @@ TOVANI_PUBLISHED(TDBGridEh) {
   Property("RowHeight", &C::RowHeight, &C::SetRowHeight).Default(0);
   Property("RowLines", &C::RowLines, &C::SetRowLines).Default(0);
   Property("RowSizingAllowed", &C::RowSizingAllowed, &C::SetRowSizingAllowed).Default(false);
+  Property("SortLocal", &C::SortLocal, &C::SetSortLocal).Default(false);
   Property("SumList", &C::SumList, &C::SetSumList);
   Property("TitleFont", &C::TitleFont, &C::SetTitleFont)
       .Stored([](TObject* o) { return !static_cast<C*>(o)->ParentFont(); });
