@@ -1497,6 +1497,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool CheckBeginRecordMoving(Integer X, Integer Y, bool TestOnly);
   bool MoveRecords(TStrings* BookmarkList, Integer ToRow, bool CheckOnly, Integer TreeLevel);
   virtual bool MoveRecordsInDataSet(TStrings* BookmarkList, Integer ToRecNo, Integer TreeLevel, bool CheckOnly);
+  bool MoveRecordsThroughCenter(TStrings* BookmarkList, Integer ToRecNo, bool CheckOnly);
   Integer RecNoOfRow(Integer Row);
 
   // Tree rows (datasets that answer IMemTableTreeEh).

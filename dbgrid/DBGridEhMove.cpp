@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "ADODB.h"
 #include "DBGridEh.h"
+#include "DbUtilsEh.h"
 #include "Forms.h"
 #include "ToolCtrlsEh.h"
 
@@ -284,6 +286,45 @@ bool TCustomDBGridEh::MoveRecords(TStrings* BookmarkList, Integer ToRow, bool Ch
   return MoveRecordsInDataSet(BookmarkList, toRecNo, TreeLevel, CheckOnly);
 }
 
+// The dataset's features move the records by deleting them and inserting
+// them again. On a database dataset all of it happens in one transaction of
+// its connection: when any step fails the database gets everything back and
+// the dataset reads its rows again, so no record is lost.
+bool TCustomDBGridEh::MoveRecordsThroughCenter(TStrings* BookmarkList, Integer ToRecNo, bool CheckOnly) {
+  if (CheckOnly) return FCenter->MoveRecords(this, BookmarkList, ToRecNo, true);
+  TDataSet* ds = FDataLink->DataSet();
+  ds->CheckBrowseMode();
+  // The visible rows stay where they were.
+  Integer count = FDataLink->RecordCount();
+  Integer offset = FDataLink->ActiveRecord() + (count + 1) % 2 - count / 2;
+  Integer reference = RecNoOfRow(FDataLink->ActiveRecord() - offset);
+  auto* ado = dynamic_cast<TCustomADODataSet*>(ds);
+  TADOConnection* conn = ado ? ado->Connection() : nullptr;
+  bool ownTransaction = conn && conn->Connected() && !conn->InTransaction() && ado->LockType() != ltBatchOptimistic;
+  if (ownTransaction) conn->BeginTrans();
+  bool moved = false;
+  try {
+    moved = FCenter->MoveRecords(this, BookmarkList, ToRecNo, false);
+    if (ownTransaction) conn->CommitTrans();
+  } catch (...) {
+    if (ownTransaction) {
+      try {
+        conn->RollbackTrans();
+        if (ds->State() != dsBrowse) ds->Cancel();
+        ClearSelection();
+        ado->Requery();
+      } catch (...) {
+      }
+    }
+    throw;
+  }
+  if (moved && reference > 0 && ds->RecordCount() > 0) {
+    ds->SetRecNo(std::min(reference, ds->RecordCount()));
+    ds->MoveBy(offset);
+  }
+  return moved;
+}
+
 Integer TCustomDBGridEh::RecNoOfRow(Integer Row) {
   if (!FDataLink->Active()) return 0;
   Integer saved = FDataLink->ActiveRecord();
@@ -311,6 +352,7 @@ bool TCustomDBGridEh::MoveRecordsInDataSet(TStrings* BookmarkList, Integer ToRec
   if (!ds->CanModify() || FReadOnly || !FAllowedOperations.Contains(alopInsertEh) ||
       !FAllowedOperations.Contains(alopDeleteEh))
     return false;
+  if (FCenter && GetDatasetFeaturesForDataSet(ds)) return MoveRecordsThroughCenter(BookmarkList, ToRecNo, CheckOnly);
   if (CheckOnly) return true;
   std::vector<TBookmark> marks;
   for (Integer i = 0; i < BookmarkList->Count(); ++i)

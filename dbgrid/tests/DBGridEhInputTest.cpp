@@ -1143,6 +1143,56 @@ TEST(DBGridEhTyping, TypedTextIsPostedToSqlite) {
   EXPECT_EQ(StoredName(w.Path, 1), "华联商贸");
 }
 
+int StoredCount(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM Customers", -1, &st, nullptr);
+  int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return n;
+}
+
+void ExecSql(const std::string& path, const char* sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+}
+
+// Records of a query move through its dataset features, in one transaction
+// of the connection: an insert the database refuses half way leaves every
+// record in the database and in the grid.
+TEST(DBGridEhTyping, RecordsOfAQueryMoveInOneTransaction) {
+  TQueryWindow w("moving.mdb");
+  ExecSql(w.Path,
+          "CREATE TRIGGER NoBeijing BEFORE INSERT ON Customers WHEN NEW.CU_Name = '北京华联' "
+          "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+  TStringList marks;
+  w.Query.First();
+  marks.Add(w.Query.GetBookmark());
+  w.Query.Next();
+  marks.Add(w.Query.GetBookmark());   // 北京华联 and 上海东方 go to the end
+  EXPECT_THROW(w.Grid->MoveRecordsInDataSet(&marks, 3, 0, false), Exception);
+  EXPECT_EQ(StoredName(w.Path, 1), "北京华联");
+  EXPECT_EQ(StoredName(w.Path, 2), "上海东方");
+  EXPECT_EQ(StoredName(w.Path, 3), "广州南方");
+  EXPECT_EQ(StoredCount(w.Path), 3);
+  EXPECT_EQ(w.Query.State(), dsBrowse);
+  EXPECT_EQ(w.Query.RecordCount(), 3);
+
+  ExecSql(w.Path, "DROP TRIGGER NoBeijing;");
+  marks.Clear();
+  w.Query.First();
+  marks.Add(w.Query.GetBookmark());
+  EXPECT_TRUE(w.Grid->MoveRecordsInDataSet(&marks, 3, 0, false));
+  EXPECT_EQ(w.Query.RecordCount(), 3);
+  EXPECT_EQ(StoredCount(w.Path), 3);
+  w.Query.Last();
+  EXPECT_EQ(w.Query.FieldByName("CU_Name")->AsString(), "北京华联");
+}
+
 TEST(DBGridEhTyping, ARefusedPostKeepsTheTypedValue) {
   TQueryWindow w("refused.mdb");
   String shown;
