@@ -1227,6 +1227,19 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool OddRowColorAssigned() const { return FOddRowColorAssigned; }
   TNotifyEvent OnColWidthsChanged;
   TMovedEvent OnColumnMoved;
+  // Makes grid column ACol current: a frozen one without scrolling or moving
+  // the anchor.
+  void SetCurrentColumn(Integer ACol);
+  // The in-cell editor exists and shows.
+  bool EditorShown();
+  // Scrollable rows fully in view.
+  Integer VisibleDataRowCount() const { return VisibleRowCount(); }
+  // Overridable queries of descendants (the grid itself asks neither).
+  virtual bool CanDrawRowFocusRect();
+  virtual void CollectDataSetFields(TList* List);
+  // Dataset actions without a data source of their own act on the grid's.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
   // Fits the column (and, with columns or all selected, the selected ones)
   // to the widest of its title, its cells over all records and its footers.
   void OptimizeColumnWidth(TColumnEh* Column);

@@ -5,6 +5,7 @@
 // row sizing, column images and menus).
 #include "DBGridEh.h"
 #include <algorithm>
+#include "BasicActions.h"
 #include "ImgList.h"
 #include "Menus.h"
 #include "TypInfo.h"
@@ -694,4 +695,41 @@ void TCustomDBGridEh::DefaultHandler(TMessage& Message) {
   ::ClientToScreen(Handle(), &pt);
   menu->Popup(pt.x, pt.y);
   Message.Result = 1;
+}
+
+// ---------------------------------------------------------------------------
+// Small operations
+
+void TCustomDBGridEh::SetCurrentColumn(Integer ACol) {
+  if (ACol == Col()) return;
+  if (ACol >= FixedCols() || ACol < FIndicatorOffset) SetCol(ACol);
+  else MoveCurrent(ACol, Row(), false, false);
+}
+
+bool TCustomDBGridEh::EditorShown() { return InplaceEditor() && InplaceEditor()->IsWindowShown(); }
+
+bool TCustomDBGridEh::CanDrawRowFocusRect() {
+  return !ComponentState().Contains(csDesigning) && FOptions.Contains(dgRowSelect) && DefaultDrawing() && Focused();
+}
+
+void TCustomDBGridEh::CollectDataSetFields(TList* List) {
+  TDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
+  if (!ds || !List) return;
+  for (Integer i = 0; i < ds->FieldCount(); ++i) List->Add(ds->Fields()[i]);
+}
+
+// As the dataset's link does: an action that acts on a data source (the
+// dataset actions without their own source) acts on the grid's.
+bool TCustomDBGridEh::ExecuteAction(TBasicAction* Action) {
+  TDataSource* src = DataSource();
+  if (!Action || !src || !Action->HandlesTarget(src)) return false;
+  Action->ExecuteTarget(src);
+  return true;
+}
+
+bool TCustomDBGridEh::UpdateAction(TBasicAction* Action) {
+  TDataSource* src = DataSource();
+  if (!Action || !src || !Action->HandlesTarget(src)) return false;
+  Action->UpdateTarget(src);
+  return true;
 }

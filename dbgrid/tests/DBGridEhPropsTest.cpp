@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "DBGridEh.h"
+#include "DBActns.h"
 #include "FormFile.h"
 #include "Forms.h"
 #include "MemDataSet.h"
@@ -291,6 +292,20 @@ TEST_F(PropsFixture, RightClickPopsUpTheColumnsMenu) {
   TRect other = g->CellClientRect(1, g->TitleOffset());
   g->Perform(WM_RBUTTONUP, 0, At(other.Left + 3, other.Top + 3));
   EXPECT_EQ(popups, 1);
+}
+
+TEST_F(PropsFixture, DatasetActionsWithoutASourceActOnTheGridsSource) {
+  TDBGridEh* g = LoadForm();
+  Data->First();
+  TDataSetNext next;
+  EXPECT_TRUE(g->UpdateAction(&next));
+  EXPECT_TRUE(next.Enabled());
+  EXPECT_TRUE(g->ExecuteAction(&next));
+  EXPECT_EQ(Data->RecNo(), 2);
+  TDataSource other;
+  next.SetDataSource(&other);
+  EXPECT_FALSE(g->ExecuteAction(&next));
+  EXPECT_EQ(Data->RecNo(), 2);
 }
 
 }  // namespace
