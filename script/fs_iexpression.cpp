@@ -143,8 +143,10 @@ class TfsDesignatorNode : public TfsOperandNode {
   explicit TfsDesignatorNode(TfsDesignator* D) : TfsOperandNode(Variant()), FDesignator(D) {
     Typ = D->Typ;
     TypeName = D->TypeName;
-    const bool variable = D->Is<TfsVariableDesignator>();
-    FSource = variable ? D->RefItem : D;
+    // A variable, or a routine's parameter, is read in place.
+    TfsCustomVariable* param = D->PlainParameter();
+    const bool variable = D->Is<TfsVariableDesignator>() || param;
+    FSource = param ? param : variable ? D->RefItem : D;
     FConstant = nullptr;
     if (variable) FVariable = FSource;
     // A chain of the plain designator class is read by its chain walk.
@@ -583,6 +585,7 @@ char TfsExpression::SelfReferenceToModifier(TfsDesignator* Designator) {
 TfsCustomVariable* TfsExpression::SingleItem() {
   if (auto* d = dynamic_cast<TfsDesignatorNode*>(FRoot)) {
     if (d->FDesignator->Is<TfsVariableDesignator>()) return d->FDesignator->RefItem;
+    if (TfsCustomVariable* param = d->FDesignator->PlainParameter()) return param;
     return d->FDesignator;
   }
   if (dynamic_cast<TfsSetNode*>(FRoot)) return nullptr;

@@ -489,6 +489,8 @@ class TfsDesignator : public TfsCustomVariable {
   void WriteValue(const Variant& Value) override;
 
   Variant CalculateChain(const Variant& NewValue, bool Write);
+  // The chain of one step calling script routine R, read.
+  Variant CallRoutine(TfsDesignatorItem* Step, TfsProcVariable* R);
   void SettleKind();
   void AdoptFrom(TfsDesignator* Source);
   // Resolves a chain the translator deferred until run time.
@@ -497,6 +499,10 @@ class TfsDesignator : public TfsCustomVariable {
   }
   TfsDesignatorItem* Items(Integer Index) const { return static_cast<TfsDesignatorItem*>(Get(Index)); }
   TfsDesignatorKind Kind() const { return FKind; }
+  // The parameter a chain of one step without arguments names (a
+  // routine's parameter read in its body), whose value the chain reads as
+  // it is stored; nil for any other chain.
+  TfsCustomVariable* PlainParameter() const;
   TfsScript* Prog() const { return FProgram; }
   // Keeps a copy of the designator's intermediate element for BindLate.
   void SetLateBinding(const TfsXMLItem* Element);

@@ -733,6 +733,12 @@ void TfsDesignator::SettleKind() {
   }
 }
 
+TfsCustomVariable* TfsDesignator::PlainParameter() const {
+  if (FLateBindingXML || Count() != 1 || Items(0)->Count() != 0) return nullptr;
+  TfsCustomVariable* r = Items(0)->Ref;
+  return r && typeid(*r) == typeid(TfsParamItem) ? r : nullptr;
+}
+
 TfsDesignatorItem::TStepKind TfsDesignatorItem::Classify() const {
   if (Ref->Is<TfsDesignator>()) return skDesignator;
   if (dynamic_cast<TfsProcVariable*>(Ref)) return skProc;
@@ -749,8 +755,50 @@ Variant Argument(TfsCustomExpression* E) {
 }
 }  // namespace
 
+Variant TfsDesignator::CallRoutine(TfsDesignatorItem* Step, TfsProcVariable* R) {
+  // A recursive call: keep the outer activation's locals.
+  const bool recursive = R->Executing;
+  const size_t mark = recursive ? R->SaveLocals() : 0;
+  try {
+    const Integer args = Step->Count();
+    if (args > R->Count())
+      throw EfsScriptError(STooManyParams + " (" + IntToStr(args) + " given, " + IntToStr(R->Count()) + " expected)");
+    if (args == 1) {
+      auto* p = static_cast<TfsParamItem*>(R->Get(0));
+      R->IsMacro ? p->Assign(Variant(Step->Args(0)->Source)) : p->Assign(Argument(Step->Args(0)));
+    } else if (args > 1) {
+      // Arguments are evaluated before any parameter is overwritten.
+      Variant few[4];
+      std::vector<Variant> many;
+      Variant* values = few;
+      if (args > 4) {
+        many.resize(size_t(args));
+        values = many.data();
+      }
+      for (Integer k = 0; k < args; ++k)
+        values[k] = R->IsMacro ? Variant(Step->Args(k)->Source) : Argument(Step->Args(k));
+      for (Integer k = 0; k < args; ++k) static_cast<TfsParamItem*>(R->Get(k))->Assign(std::move(values[k]));
+    }
+    R->NeedResult = NeedResult;
+    // No class derives from TfsProcVariable: its read is called directly.
+    Variant value = R->TfsProcVariable::ReadValue();
+    for (Integer k = 0; k < args && k < R->Count(); ++k)
+      if (auto* p = static_cast<TfsParamItem*>(R->Get(k)); p->IsVarParam) Step->Args(k)->WriteValue(p->ReadValue());
+    if (recursive) R->RestoreLocals(mark);
+    return value;
+  } catch (...) {
+    if (recursive) R->RestoreLocals(mark);
+    throw;
+  }
+}
+
 Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
   fsCheckStack();
+  // The common chain: one call of a script routine, read.
+  if (!Write && Count() == 1) {
+    TfsDesignatorItem* step = Items(0);
+    if (step->StepKind() == TfsDesignatorItem::skProc) return CallRoutine(step, static_cast<TfsProcVariable*>(step->Ref));
+  }
   Variant value = Variant::Null();
   TfsCustomVariable* prev = nullptr;
   const Integer n = Count();
