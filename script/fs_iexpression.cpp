@@ -159,8 +159,7 @@ class TfsDesignatorNode : public TfsOperandNode {
   const Variant& Eval(Variant& Tmp) override {
     if (FChain) {
       // TfsDesignator::ReadValue, without its virtual call.
-      FDesignator->BindLate();
-      FS_PUT(Tmp, FDesignator->CalculateChain(Variant(), false));
+      FS_PUT(Tmp, FDesignator->ReadChain());
       return Tmp;
     }
     if (FSource == FDesignator) {

@@ -263,6 +263,7 @@ class TfsProcVariable : public TfsCustomVariable {
   std::vector<TfsCustomVariable*> FLocals;
   unsigned FLocalsVersion = ~0u;
   std::vector<Variant> FSaved;
+  size_t FSavedTop = 0;   // slots of FSaved in use
 };
 
 // Base of compiled expressions; an expression also keeps its source text,
@@ -491,6 +492,15 @@ class TfsDesignator : public TfsCustomVariable {
   Variant CalculateChain(const Variant& NewValue, bool Write);
   // The chain of one step calling script routine R, read.
   Variant CallRoutine(TfsDesignatorItem* Step, TfsProcVariable* R);
+  // What ReadValue gives, with a call of one script routine taken straight.
+  Variant ReadChain() {
+    BindLate();
+    if (Count() == 1) {
+      TfsDesignatorItem* step = Items(0);
+      if (step->StepKind() == TfsDesignatorItem::skProc) return CallRoutine(step, static_cast<TfsProcVariable*>(step->Ref));
+    }
+    return CalculateChain(Variant(), false);
+  }
   void SettleKind();
   void AdoptFrom(TfsDesignator* Source);
   // Resolves a chain the translator deferred until run time.

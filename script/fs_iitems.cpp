@@ -267,12 +267,16 @@ void TfsProcVariable::FindLocals() {
 
 size_t TfsProcVariable::SaveLocals() {
   if (FLocalsVersion != FProgram->TableVersion()) FindLocals();
-  const size_t mark = FSaved.size();
+  // The stack keeps its slots (Empty once restored) for the next call.
+  const size_t mark = FSavedTop, top = mark + FLocals.size();
+  if (FSaved.size() < top) FSaved.resize(top);
+  FSavedTop = top;   // reserved before a value handler could save again
+  size_t j = mark;
   for (TfsCustomVariable* v : FLocals) {
     Variant t;
     const Variant& x = v->ReadRef(t);
-    if (&x == &t) FSaved.push_back(std::move(t));
-    else FSaved.push_back(x);
+    if (&x == &t) FSaved[j++] = std::move(t);
+    else FSaved[j++] = x;
   }
   return mark;
 }
@@ -280,9 +284,10 @@ size_t TfsProcVariable::SaveLocals() {
 void TfsProcVariable::RestoreLocals(size_t Mark) {
   // Entries added to the table meanwhile come after the saved ones.
   if (FLocalsVersion != FProgram->TableVersion()) FindLocals();
-  for (size_t k = 0, j = Mark; k < FLocals.size() && j < FSaved.size(); ++k, ++j)
-    FLocals[k]->Assign(std::move(FSaved[j]));
-  FSaved.resize(Mark);
+  size_t j = Mark;
+  for (size_t k = 0; k < FLocals.size() && j < FSavedTop; ++k, ++j) FLocals[k]->Assign(std::move(FSaved[j]));
+  for (; j < FSavedTop; ++j) FSaved[j] = Variant();
+  FSavedTop = Mark;
 }
 
 // ---------------------------------------------------------------------------
@@ -756,6 +761,7 @@ Variant Argument(TfsCustomExpression* E) {
 }  // namespace
 
 Variant TfsDesignator::CallRoutine(TfsDesignatorItem* Step, TfsProcVariable* R) {
+  fsCheckStack();
   // A recursive call: keep the outer activation's locals.
   const bool recursive = R->Executing;
   const size_t mark = recursive ? R->SaveLocals() : 0;
@@ -794,11 +800,6 @@ Variant TfsDesignator::CallRoutine(TfsDesignatorItem* Step, TfsProcVariable* R) 
 
 Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
   fsCheckStack();
-  // The common chain: one call of a script routine, read.
-  if (!Write && Count() == 1) {
-    TfsDesignatorItem* step = Items(0);
-    if (step->StepKind() == TfsDesignatorItem::skProc) return CallRoutine(step, static_cast<TfsProcVariable*>(step->Ref));
-  }
   Variant value = Variant::Null();
   TfsCustomVariable* prev = nullptr;
   const Integer n = Count();
@@ -864,10 +865,7 @@ Variant TfsDesignator::CalculateChain(const Variant& NewValue, bool Write) {
   return value;
 }
 
-Variant TfsDesignator::ReadValue() {
-  BindLate();
-  return CalculateChain(Variant(), false);
-}
+Variant TfsDesignator::ReadValue() { return ReadChain(); }
 
 void TfsDesignator::WriteValue(const Variant& Value) {
   BindLate();

@@ -175,6 +175,23 @@ TEST(ScriptProgram, RecursionKeepsOuterLocals) {
                     "begin r := F(4); end."))
       << r.Error();
   EXPECT_EQ(r.Get("r"), Variant("01234"));
+
+  // Parameters read after the inner call, and an inner call that fails:
+  // the outer activation's parameter and Result survive both.
+  ScriptRun p;
+  ASSERT_TRUE(p.Run("var a, b: Integer;\n"
+                    "function G(n: Integer): Integer;\n"
+                    "begin if n = 0 then Result := 0 else Result := G(n - 1) * 10 + n; end;\n"
+                    "function H(n: Integer): Integer;\n"
+                    "begin\n"
+                    "  Result := n;\n"
+                    "  if n = 0 then RaiseException('inner');\n"
+                    "  try H(n - 1); except Result := Result + n * 100; end;\n"
+                    "end;\n"
+                    "begin a := G(4); b := H(1); end."))
+      << p.Error();
+  EXPECT_EQ(p.Get("a"), Variant(1234));
+  EXPECT_EQ(p.Get("b"), Variant(101));
 }
 
 TEST(ScriptProgram, AutomationIsNotAvailable) {
