@@ -100,6 +100,15 @@ bool CurrencyFromDecimalText(std::string_view text, char decimalSeparator, Curre
 
 Currency::Currency(double value) {
   if (!std::isfinite(value)) Overflow();
+  // Most values have at most four decimals (prices, quantities): when
+  // value * 10000 is a whole number N and N / 10000 reads back as value,
+  // the shortest text of value is N / 10000 itself (below 2^33 no other
+  // number of four decimals lies as close), so the text below would give N.
+  const double scaled = value * 10000.0;
+  if (std::fabs(value) < 8589934592.0 && scaled == std::trunc(scaled) && scaled / 10000.0 == value) {
+    FRaw = static_cast<Int64>(scaled);
+    return;
+  }
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, value);   // shortest round-trip form
   if (!CurrencyFromDecimalText(std::string_view(buf, res.ptr - buf), '.', *this)) Overflow();

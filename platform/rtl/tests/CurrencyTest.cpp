@@ -1,5 +1,8 @@
 #include "Currency.h"
+#include <charconv>
+#include <cmath>
 #include <limits>
+#include <vector>
 #include "gtest.h"
 
 TEST(Currency, FromDoubleRoundsHalfToEven) {
@@ -17,6 +20,32 @@ TEST(Currency, FromDoubleRoundsHalfToEven) {
   EXPECT_THROW(Currency(1e300), EInvalidOp);
   EXPECT_THROW(Currency(std::numeric_limits<double>::quiet_NaN()), EInvalidOp);
   EXPECT_THROW(Currency(std::numeric_limits<double>::infinity()), EInvalidOp);
+}
+
+// Values of four decimals or fewer take a shortcut; every value must still
+// convert as its shortest decimal text does.
+TEST(Currency, FromDoubleAgreesWithItsShortestText) {
+  auto byText = [](double x) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, x);
+    Currency c;
+    EXPECT_TRUE(CurrencyFromDecimalText(std::string_view(buf, size_t(res.ptr - buf)), '.', c)) << x;
+    return c.Raw();
+  };
+  std::vector<double> values;
+  for (Int64 k = -30000; k <= 30000; k += 7) values.push_back(double(k) / 10000.0);
+  for (double v : {0.1, 0.7, 1.1, 19.99, 1234.5678, 8589934591.9999, 8589934592.0, 4.5e11 + 0.0001, 9e14, -0.0})
+    values.push_back(v);
+  uint64_t seed = 12345;
+  for (int i = 0; i < 20000; ++i) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    const double base = double(Int64(seed >> 20) % 2000000000) / 10000.0;   // four decimals
+    values.push_back(base);
+    values.push_back(std::nextafter(base, 1e300));   // just off them
+    values.push_back(std::nextafter(base, -1e300));
+    values.push_back(base / 3);
+  }
+  for (double x : values) ASSERT_EQ(Currency(x).Raw(), byText(x)) << x;
 }
 
 TEST(Currency, ConversionsAndComparison) {
