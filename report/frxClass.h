@@ -1834,6 +1834,13 @@ class TfrxReportPage : public TfrxPage {
   void SetSubReport(TfrxSubreport* v) { FSubReport = v; }
   TList* Bands() { return &FBands; }
   TList* VBands() { return &FVBands; }
+  // Paper width and height in millimetres without touching PaperSize
+  // (pages that snap their paper to a grid).
+  void StorePaperDimensions(Extended Width, Extended Height) {
+    FPaperWidth = Width;
+    FPaperHeight = Height;
+    UpdatePageSize();
+  }
 
   Integer Bin = 7, BinOtherPages = 7;  // automatic paper source
   Extended LeftMargin = 10, RightMargin = 10, TopMargin = 10, BottomMargin = 10;
