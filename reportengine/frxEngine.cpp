@@ -555,6 +555,7 @@ void TfrxEngine::LinkPageBands(TfrxReportPage* Page) {
     if (auto* d = dynamic_cast<TfrxDataBand*>(b); d && !d->DataSet() && d->RowCount() > 0)
       d->VirtualDataSet()->Initialize();
   }
+  MoveCellsToVerticalBands(bands);
   for (bool vertical : {false, true}) {
     struct TEntry {
       String Key;
@@ -648,6 +649,30 @@ void TfrxEngine::LinkPageBands(TfrxReportPage* Page) {
     for (size_t i = 0; i < data.size(); ++i)
       if (!used[i]) err("enBandPos", data[i]);
   }
+}
+
+void TfrxEngine::MoveCellsToVerticalBands(const std::vector<TfrxBand*>& Bands) {
+  std::vector<TfrxBand*> vertical;
+  for (TfrxBand* b : Bands)
+    if (b->Vertical) vertical.push_back(b);
+  if (vertical.empty()) return;
+  for (TfrxBand* h : Bands) {
+    if (h->Vertical || dynamic_cast<TfrxOverlay*>(h)) continue;
+    std::vector<TfrxComponent*> objs;
+    for (Integer i = 0; i < h->Objects()->Count(); ++i) objs.push_back(ChildAt(h->Objects(), i));
+    for (TfrxComponent* o : objs)
+      for (TfrxBand* v : vertical)
+        if (o->Left() >= v->Left() - 0.0001 && o->Left() + o->Width() <= v->Left() + v->Width() + 0.0001) {
+          o->SetParent(v);
+          o->SetParentBand(h);
+          o->SetLeft(o->Left() - v->Left());
+          break;
+        }
+  }
+  // Cells moved by an earlier run still belong to their horizontal band.
+  for (TfrxBand* v : vertical)
+    for (Integer i = 0; i < v->Objects()->Count(); ++i)
+      if (auto* h = dynamic_cast<TfrxBand*>(ChildAt(v->Objects(), i)->ParentBand())) h->FHasVBands = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -847,8 +872,9 @@ void TfrxEngine::CloseGroups(TfrxDataBand* Data, TfrxBand* Group, Integer ToLeve
       else
         ShowBand(gf);
     }
-    if (!gh->OutlineText.empty()) PreviewPages()->Outline()->LevelUp();
+    if (!gh->OutlineText.empty() && !FInVertical) PreviewPages()->Outline()->LevelUp();
     FReprint.Remove(gh);
+    FVReprint.erase(std::remove(FVReprint.begin(), FVReprint.end(), gh), FVReprint.end());
     if (gh->KeepTogether) CloseKeep(gh);
   }
 }
@@ -879,7 +905,7 @@ void TfrxEngine::AdvanceBandColumn(TfrxDataBand* Band, Integer ColumnStart, Exte
 }
 
 void TfrxEngine::OpenKeep(TfrxBand* Band, Integer Position) {
-  if (FKeeping || FFirstBand) return;
+  if (FKeeping || FFirstBand || FInVertical) return;
   FKeeping = true;
   FKeepBand = Band;
   FKeepPosition = Position ? Position : Pages()->PageObjectCount();
@@ -898,12 +924,16 @@ void TfrxEngine::CloseKeep(TfrxBand* Band) {
 
 void TfrxEngine::RememberReprintHeader(TfrxBand* Band) {
   if (!Band) return;
+  if (FInVertical) {
+    if (Band->ReprintOnNewPage || frxIsKindOf(Band, "TfrxHeader")) FVReprint.push_back(Band);
+    return;
+  }
   const bool header = frxIsKindOf(Band, "TfrxHeader"), group = frxIsKindOf(Band, "TfrxGroupHeader");
   if ((header || group) && Band->ReprintOnNewPage) FReprint.Add(Band, FKeeping && group, FPageXOffset);
 }
 
 void TfrxEngine::AddBandOutline(TfrxBand* Band) {
-  if (Band->OutlineText.empty() || !Band->Visible()) return;
+  if (Band->OutlineText.empty() || !Band->Visible() || FInVertical) return;
   const Extended h = Band->Stretched ? Band->FStretchedHeight : Band->Height();
   PreviewPages()->Outline()->AddItem(VarToStr(Report()->Calc(Band->OutlineText)),
                                      Integer(std::lround(CurY - h)));
@@ -922,7 +952,7 @@ void TfrxEngine::ShowBand(TfrxComponent* Comp) {
     OutputBand(b);
   }
   if (band->KeepChild) CloseKeep(band);
-  if (dynamic_cast<TfrxDataBand*>(band)) FAggregates->AddRecord(band, 0);
+  if (dynamic_cast<TfrxDataBand*>(band) && !band->Vertical) FAggregates->AddRecord(band, 0);
 }
 
 void TfrxEngine::ShowBandByClass(TClass BandClass) {
@@ -968,9 +998,32 @@ void TfrxEngine::PlaceBand(TfrxBand* Band) {
 }
 
 void TfrxEngine::OutputBand(TfrxBand* Band) {
+  TfrxReport* r = Report();
+  if (Band->Vertical) {
+    PlaceVerticalCells(Band);
+    return;
+  }
+  const Extended savedX = CurX;
+  std::vector<Integer> slices;
+  if (Band->FHasVBands && !FOutputTo) {
+    r->CurObject = Band->Name();
+    Band->BeforePrint();
+    r->FireBeforePrint(Band);
+    try {
+      PrepareVerticalRow(Band);
+    } catch (...) {
+      FInVertical = false;
+      ReleaseBand(Band);
+      throw;
+    }
+    CurX = 0;
+    Pages()->WriteOver = false;
+    slices = FVPages;
+    FFilledHBand = Band;
+  }
   auto* data = dynamic_cast<TfrxDataBand*>(Band);
   const bool multiColumn = data && data->Columns > 1;
-  if (!FCalledFromAddPage && Band->Visible() && Band->StartNewPage &&
+  if (!FCalledFromAddPage && Band->Visible() && Band->StartNewPage && !FOutputTo &&
       !((data || frxIsKindOf(Band, "TfrxGroupHeader")) && Band->FLineN == 1)) {
     FStartNewPageBand = Band;
     if (auto* gh = dynamic_cast<TfrxGroupHeader*>(Band); gh && gh->ResetPageNumbers)
@@ -983,8 +1036,8 @@ void TfrxEngine::OutputBand(TfrxBand* Band) {
     Band->FStretchedHeight = Band->Height();
     bool split = false;
     if (Band->Visible() && !multiColumn && !dynamic_cast<TfrxOverlay*>(Band) &&
-        !dynamic_cast<TfrxNullBand*>(Band) && FreeSpace() < Band->Height()) {
-      if ((Band->AllowSplit && !FKeeping) || Band->Height() > PageHeight - FooterHeight()) {
+        !dynamic_cast<TfrxNullBand*>(Band) && FreeSpace() < Band->Height() && !FOutputTo) {
+      if ((Band->AllowSplit && !FKeeping) || (Band->Height() > PageHeight - FooterHeight() && !Band->FHasVBands)) {
         if (!Band->AllowSplit && Band->FLineThrough > 1 && !Band->StartNewPage) {
           FCurBand = Band;
           NewColumn();
@@ -1005,10 +1058,39 @@ void TfrxEngine::OutputBand(TfrxBand* Band) {
         }
       }
     }
-    if (!split && Band->Visible()) PlaceBand(Band);
+    if (!split && Band->Visible()) {
+      if (FOutputTo) {
+        // Printed on behalf of a subreport into its parent band.
+        if (!dynamic_cast<TfrxNullBand*>(Band)) {
+          Band->SetLeft(CurX);
+          Band->SetTop(CurY);
+        }
+        auto* copy = static_cast<TfrxComponent*>(Band->ClassType()->Factory());
+        copy->AfterConstruction();
+        copy->AttachTo(FOutputTo);
+        copy->CopyFrom(Band);
+        CurY += Band->Height();
+      } else if (Band == FFilledHBand) {
+        Band->SetLeft(CurX);
+        Band->SetTop(CurY);
+        EmitVerticalSlices(Band, slices);
+        CurX = savedX;
+        CurY += Band->Height();
+      } else {
+        PlaceBand(Band);
+      }
+    }
   } catch (...) {
+    if (Band == FFilledHBand) {
+      FFilledHBand = nullptr;
+      CurX = savedX;
+    }
     ReleaseBand(Band);
     throw;
+  }
+  if (Band == FFilledHBand) {
+    FFilledHBand = nullptr;
+    CurX = savedX;
   }
   ReleaseBand(Band);
   FAggregates->ResetTotals(Band);
@@ -1018,18 +1100,28 @@ void TfrxEngine::OutputBand(TfrxBand* Band) {
 void TfrxEngine::FillBand(TfrxBand* Band) {
   TfrxReport* r = Report();
   FCurBand = Band;
+  const bool cellsFilled = Band == FFilledHBand;
+  // Cells are made afresh for every row: so is the shift tree.
+  if (cellsFilled) Band->ShiftChildren()->Clear();
   BuildShiftTree(Band);
-  r->CurObject = Band->Name();
-  Band->BeforePrint();
-  r->FireBeforePrint(Band);
+  if (!cellsFilled) {
+    r->CurObject = Band->Name();
+    Band->BeforePrint();
+    r->FireBeforePrint(Band);
+  }
   TList* objs = Band->Objects();
+  const Integer ownObjects = cellsFilled ? Band->FOriginalObjectsCount : objs->Count();
   bool grew = false;
+  bool mergeSubreports = false;
   for (Integer i = 0; i < objs->Count(); ++i) {
     auto* c = dynamic_cast<TfrxReportComponent*>(ChildAt(objs, i));
     if (!c) continue;
+    if (auto* sub = dynamic_cast<TfrxSubreport*>(c); sub && sub->PrintOnParent) mergeSubreports = true;
+    c->ShiftAmount = 0;
+    // Cells copied from vertical bands already carry their values.
+    if (i >= ownObjects) continue;
     r->CurObject = c->Name();
     c->BeforePrint();
-    c->ShiftAmount = 0;
     if (!Band->Visible()) continue;
     r->FireBeforePrint(c);
     if (c->Visible()) {
@@ -1048,6 +1140,7 @@ void TfrxEngine::FillBand(TfrxBand* Band) {
   }
   if (!Band->Visible()) return;
   if (grew) PushDownChildren(Band, 0, Band);
+  if (mergeSubreports) MergeParentSubreports(Band);
   Extended bottom = 0;
   TfrxComponent* lowest = nullptr;
   for (Integer i = 0; i < objs->Count(); ++i) {
@@ -1153,6 +1246,7 @@ void TfrxEngine::ReleaseBand(TfrxBand* Band) {
   if (Band->FOriginalObjectsCount >= 0) {
     while (Band->Objects()->Count() > Band->FOriginalObjectsCount) delete ChildAt(Band->Objects(), Band->Objects()->Count() - 1);
     Band->FOriginalObjectsCount = -1;
+    Band->ShiftChildren()->Clear();
   }
 }
 
@@ -1309,7 +1403,8 @@ void TfrxEngine::RunBandSubreports(TfrxBand* Band) {
   TList* objs = Band->Objects();
   std::vector<TfrxSubreport*> subs;
   for (Integer i = 0; i < objs->Count(); ++i)
-    if (auto* s = dynamic_cast<TfrxSubreport*>(ChildAt(objs, i)); s && s->Visible() && s->Page()) subs.push_back(s);
+    if (auto* s = dynamic_cast<TfrxSubreport*>(ChildAt(objs, i)); s && s->Visible() && s->Page() && !s->PrintOnParent)
+      subs.push_back(s);
   if (subs.empty()) return;
   TfrxPreviewPages* pages = Pages();
   const Integer page = pages->CurPage, column = CurColumn;
@@ -1341,6 +1436,215 @@ void TfrxEngine::RunBandSubreports(TfrxBand* Band) {
   }
   CurY = farY;
   FPageXOffset = xoff;
+}
+
+void TfrxEngine::MergeParentSubreports(TfrxBand* Band) {
+  std::unique_ptr<TfrxNullBand> redirect;
+  if (!FOutputTo) {
+    Band->FOriginalObjectsCount = Band->Objects()->Count();
+    redirect = std::make_unique<TfrxNullBand>();
+    FOutputTo = redirect.get();
+  }
+  if (!redirect) return;
+  const Extended x = CurX, y = CurY, xoff = FPageXOffset;
+  std::vector<TfrxSubreport*> subs;
+  for (Integer i = 0; i < Band->Objects()->Count(); ++i)
+    if (auto* s = dynamic_cast<TfrxSubreport*>(ChildAt(Band->Objects(), i)); s && s->Visible() && s->PrintOnParent && s->Page())
+      subs.push_back(s);
+  try {
+    for (TfrxSubreport* s : subs) {
+      FPageXOffset = xoff + s->Left();
+      CurX = s->Left();
+      CurY = s->Top();
+      BuildPage(s->Page());
+    }
+  } catch (...) {
+    FOutputTo = nullptr;
+    CurX = x;
+    CurY = y;
+    FPageXOffset = xoff;
+    throw;
+  }
+  CurX = x;
+  CurY = y;
+  FPageXOffset = xoff;
+  // What the subreports printed becomes part of this band.
+  TList* all = redirect->AllObjects();
+  std::vector<TfrxComponent*> views;
+  for (Integer i = 0; i < all->Count(); ++i) {
+    TfrxComponent* c = ChildAt(all, i);
+    if (dynamic_cast<TfrxView*>(c) && !dynamic_cast<TfrxSubreport*>(c)) views.push_back(c);
+  }
+  for (TfrxComponent* c : views) {
+    const Extended l = c->AbsLeft(), t = c->AbsTop();
+    c->SetParentFont(false);
+    c->SetParent(Band);
+    c->SetLeft(l);
+    c->SetTop(t);
+    if (auto* st = dynamic_cast<TfrxStretcheable*>(c)) st->SetStretchMode(smDontStretch);
+  }
+  FOutputTo = nullptr;
+}
+
+void TfrxEngine::PrepareVerticalRow(TfrxBand* Band) {
+  FCurHBand = Band;
+  Band->FOriginalObjectsCount = Band->Objects()->Count();
+  Band->AllowSplit = false;
+  FVReprint.clear();
+  FVPages.assign(1, 0);
+  CurVColumn = 0;
+  FInVertical = true;
+  RunVerticalLevel(FPage->VBands());
+  FInVertical = false;
+  FVPages.push_back(Band->Objects()->Count());
+}
+
+void TfrxEngine::RunVerticalLevel(TList* Bands) {
+  TfrxReport* r = Report();
+  std::vector<TfrxDataBand*> list;
+  for (Integer i = 0; i < Bands->Count(); ++i) list.push_back(static_cast<TfrxDataBand*>(Bands->Items(i)));
+  for (TfrxDataBand* band : list) {
+    TfrxDataSet* ds = DataSetOf(band);
+    if (!ds) continue;
+    ds->First();
+    band->FLineN = 1;
+    band->FLineThrough = 1;
+    ResetSuppressed(band);
+    bool first = true, printed = false;
+    Extended rowStart = 0;
+    while (!ds->Eof()) {
+      if (first) {
+        RememberReprintHeader(band->FHeader);
+        ShowBand(band->FHeader);
+      }
+      if (band->FGroup) {
+        if (first) OpenGroups(band, band->FGroup, true, 0);
+        else TestGroupBreak(band, band->FGroup, rowStart, 0);
+      }
+      CurLine = band->FLineN;
+      CurLineThrough = band->FLineThrough;
+      ShowBand(band);
+      printed = true;
+      first = false;
+      ++band->FLineN;
+      ++band->FLineThrough;
+      RunVerticalLevel(band->SubBands());
+      if (band->FooterAfterEach) ShowBand(band->FFooter);
+      ds->Next();
+      if ((band->RowCount() != 0 && band->FLineN > band->RowCount()) || r->Terminated()) break;
+    }
+    if (band->FGroup && printed) CloseGroups(band, band->FGroup, 0);
+    if (printed) {
+      FVReprint.erase(std::remove(FVReprint.begin(), FVReprint.end(), band->FHeader), FVReprint.end());
+      if (!band->FooterAfterEach) ShowBand(band->FFooter);
+    }
+  }
+}
+
+void TfrxEngine::PlaceVerticalCells(TfrxBand* VBand) {
+  TfrxReport* r = Report();
+  TfrxBand* h = FCurHBand;
+  if (!h) return;
+  const bool data = dynamic_cast<TfrxDataBand*>(VBand) != nullptr;
+  const bool footer = frxIsKindOf(VBand, "TfrxFooter") || frxIsKindOf(VBand, "TfrxGroupFooter");
+  if (data) ++CurVColumn;
+  FCurBand = footer ? VBand : h;
+  r->CurObject = VBand->Name();
+  VBand->BeforePrint();
+  r->FireBeforePrint(VBand);
+  if (VBand->Visible()) {
+    if (CurX + VBand->Width() > PageWidth + 0.0001) {
+      if (FPage->EndlessWidth) {
+        PageWidth += VBand->Width();
+      } else {
+        // A new page across begins with the vertical headers again.
+        CurX = 0;
+        FVPages.push_back(h->Objects()->Count());
+        std::vector<TfrxBand*> again = FVReprint;
+        for (TfrxBand* b : again)
+          if (b != VBand) PlaceVerticalCells(b);
+        FCurBand = footer ? VBand : h;
+      }
+    }
+    std::vector<TfrxComponent*> cells;
+    for (Integer i = 0; i < VBand->Objects()->Count(); ++i)
+      if (ChildAt(VBand->Objects(), i)->ParentBand() == h) cells.push_back(ChildAt(VBand->Objects(), i));
+    for (TfrxComponent* c : cells) {
+      auto* rc = dynamic_cast<TfrxReportComponent*>(c);
+      if (!rc) continue;
+      r->CurObject = c->Name();
+      rc->BeforePrint();
+      try {
+        r->FireBeforePrint(rc);
+        rc->GetData();
+        r->CallScriptNotifyEvent(rc, rc->OnAfterData);
+        auto* copy = static_cast<TfrxComponent*>(c->ClassType()->Factory());
+        copy->AfterConstruction();
+        copy->AttachTo(h);
+        copy->Assign(c);
+        copy->SetOriginalComponent(c->OriginalComponent());
+        copy->SetLeft(c->Left() + CurX);
+      } catch (...) {
+        rc->AfterPrint();
+        throw;
+      }
+      rc->AfterPrint();
+    }
+    CurX += VBand->Width();
+  }
+  r->CurObject = VBand->Name();
+  r->FireAfterPrint(VBand);
+  VBand->AfterPrint();
+  if (data) FAggregates->AddRecord(VBand, CurVColumn);
+  if (footer) FAggregates->ResetTotals(VBand);
+}
+
+void TfrxEngine::EmitVerticalSlices(TfrxBand* Band, const std::vector<Integer>& Slices) {
+  TfrxPreviewPages* pages = Pages();
+  const Integer page = pages->CurPage;
+  const Extended y = CurY;
+  pages->WriteOver = true;
+  TList* objs = Band->Objects();
+  std::vector<TfrxComponent*> all;
+  for (Integer i = 0; i < objs->Count(); ++i) all.push_back(ChildAt(objs, i));
+  const size_t count = Slices.size() < 2 ? 1 : Slices.size() - 1;
+  auto restore = [&] {
+    objs->Clear();
+    for (TfrxComponent* c : all) objs->Add(c);
+  };
+  try {
+    for (size_t i = 0; i < count; ++i) {
+      objs->Clear();
+      const Integer from = Slices.empty() ? 0 : Slices[i];
+      const Integer to = Slices.size() < 2 ? Integer(all.size()) : Slices[i + 1];
+      for (Integer k = from; k < to && k < Integer(all.size()); ++k) objs->Add(all[size_t(k)]);
+      Band->SetTop(CurY);
+      pages->AddObject(Band);
+      if (i + 1 < count) {
+        FDontShowHeaders = true;
+        try {
+          NewPage();
+        } catch (...) {
+          FDontShowHeaders = false;
+          throw;
+        }
+        FDontShowHeaders = false;
+        // Rows continue at the same height on every page across.
+        CurY = y;
+      } else if (count > 1) {
+        EndPage();
+      }
+    }
+  } catch (...) {
+    restore();
+    pages->CurPage = page;
+    pages->WriteOver = false;
+    throw;
+  }
+  restore();
+  pages->CurPage = page;
+  CurY = y;
+  pages->WriteOver = false;
 }
 
 // ---------------------------------------------------------------------------

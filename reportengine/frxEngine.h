@@ -99,6 +99,14 @@ class TfrxEngine : public TfrxCustomEngine {
   void SplitBandAcrossPages(TfrxBand* Band);
   void RunBandSubreports(TfrxBand* Band);
   void PlaceBand(TfrxBand* Band);
+  void MergeParentSubreports(TfrxBand* Band);
+
+  // Vertical bands: cells repeated across a horizontal band
+  void MoveCellsToVerticalBands(const std::vector<TfrxBand*>& Bands);
+  void PrepareVerticalRow(TfrxBand* Band);
+  void RunVerticalLevel(TList* Bands);
+  void PlaceVerticalCells(TfrxBand* VBand);
+  void EmitVerticalSlices(TfrxBand* Band, const std::vector<Integer>& Slices);
 
   std::unique_ptr<TfrxAggregateList> FAggregates;
   TfrxHeaderList FReprint;
@@ -120,4 +128,12 @@ class TfrxEngine : public TfrxCustomEngine {
   Integer FFooterKeepPosition = 0;
   // The lowest CurY reached in the current row of a multi-column band.
   std::map<TfrxBand*, Extended> FRowLowest;
+  // Bands printed into this band while subreports print on their parent.
+  TfrxNullBand* FOutputTo = nullptr;
+  std::vector<TfrxBand*> FVReprint;
+  // Object counts of the horizontal band at which each page across starts.
+  std::vector<Integer> FVPages;
+  TfrxBand* FCurHBand = nullptr;     // whose cells the vertical bands fill
+  TfrxBand* FFilledHBand = nullptr;  // whose cells were just filled
+  bool FInVertical = false;
 };

@@ -336,3 +336,208 @@ TEST_F(EngineFixture, StretchedMemosPushObjectsBelowThem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EngineFixture, NestedGroupsCloseInnerFirstWithThePreviousRecord) {
+  MakeData(4, 2);  // I_Grp 1,1,2,2
+  auto* g1 = AddBand<TfrxGroupHeader>("G1", 10, 20);
+  g1->Condition = "Items.\"I_Grp\"";
+  AddMemo(g1, "G1Text", "H1:[Items.\"I_Grp\"]");
+  auto* g2 = AddBand<TfrxGroupHeader>("G2", 40, 20);
+  g2->Condition = "<Items.\"I_ID\"> div 2";  // 0,1,1,2: breaks inside G1 too
+  AddMemo(g2, "G2Text", "H2:[Items.\"I_ID\"]");
+  auto* md = AddMaster(100, 20);
+  AddMemo(md, "Name", "R:[Items.\"I_ID\"]");
+  auto* f2 = AddBand<TfrxGroupFooter>("F2", 150, 20);
+  AddMemo(f2, "F2Text", "F2:[Items.\"I_ID\"]");
+  auto* f1 = AddBand<TfrxGroupFooter>("F1", 200, 20);
+  AddMemo(f1, "F1Text", "F1:[Items.\"I_ID\"]");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  EXPECT_EQ(Texts(0), (std::vector<String>{"H1:1", "H2:1", "R:1", "F2:1", "H2:2", "R:2", "F2:2", "F1:2", "H1:2",
+                                           "H2:3", "R:3", "F2:3", "H2:4", "R:4", "F2:4", "F1:4"}));
+}
+
+TEST_F(EngineFixture, DrillDownGroupsShowOnlyTheirHeadersUntilExpanded) {
+  MakeData(4, 2);
+  auto* gh = AddBand<TfrxGroupHeader>("GroupHeader1", 10, 20);
+  gh->Condition = "Items.\"I_Grp\"";
+  gh->DrillDown = true;
+  AddMemo(gh, "G", "组[Items.\"I_Grp\"]");
+  auto* md = AddMaster(100, 20);
+  AddMemo(md, "Name", "[Items.\"I_Name\"]");
+  auto* gf = AddBand<TfrxGroupFooter>("GroupFooter1", 150, 20);
+  AddMemo(gf, "F", "尾[Items.\"I_Grp\"]");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  EXPECT_EQ(Texts(0), (std::vector<String>{"组1", "组2"}));
+  // The printed header carries its running line number for the preview.
+  TfrxXMLItem* page = Pages()->XML()->Root()->FindItem("previewpages")->Items(0);
+  EXPECT_EQ(page->Items(1)->GetProp("Tag"), "2");
+  Report->DrillState()->Add("GroupHeader1.2");
+  ASSERT_TRUE(Report->PrepareReport());
+  EXPECT_EQ(Texts(0), (std::vector<String>{"组1", "组2", "商品3", "商品4", "尾2"}));
+}
+
+TEST_F(EngineFixture, HeadersReprintedOnNewPagesAndTwoColumnRows) {
+  MakeData(60);
+  auto* h = AddBand<TfrxHeader>("Header1", 50, 20);
+  h->ReprintOnNewPage = true;
+  AddMemo(h, "HT", "表头");
+  auto* md = AddMaster(100, 20);
+  AddMemo(md, "Name", "[Items.\"I_Name\"]", 0, 100);
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 2);
+  EXPECT_EQ(Texts(0).front(), "表头");
+  EXPECT_EQ(Texts(1).front(), "表头");
+
+  // Two records side by side: 60 rows in 30 rows of two.
+  auto* band = static_cast<TfrxDataBand*>(Report->FindObject("MasterData1"));
+  band->Columns = 2;
+  band->ColumnWidth = 150;
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 1);
+  TfrxComponent* p = Pages()->GetPage(0);
+  auto* r1 = p->FindObject("Name");
+  ASSERT_TRUE(r1);
+  std::vector<TfrxComponent*> rows;
+  for (Integer i = 0; i < p->Objects()->Count(); ++i)
+    if (frxIsKindOf(static_cast<TObject*>(p->Objects()->Items(i)), "TfrxMasterData"))
+      rows.push_back(static_cast<TfrxComponent*>(p->Objects()->Items(i)));
+  ASSERT_EQ(rows.size(), 60u);
+  EXPECT_NEAR(rows[0]->Top(), rows[1]->Top(), 0.01);
+  EXPECT_NEAR(rows[1]->Left() - rows[0]->Left(), 150, 0.01);
+  EXPECT_NEAR(rows[2]->Top() - rows[0]->Top(), 20, 0.01);
+}
+
+TEST_F(EngineFixture, StartNewPageBreaksBeforeEveryRecordButTheFirst) {
+  MakeData(3);
+  auto* md = AddMaster(100, 20);
+  md->StartNewPage = true;
+  AddMemo(md, "Name", "[Items.\"I_Name\"]");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 3);
+  EXPECT_EQ(Texts(2), (std::vector<String>{"商品3"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EngineFixture, VerticalColumnsPrintAsSlicesOnPagesAcross) {
+  Page->SetPaperWidth(20 + 700 / fr01cm);  // 700 units wide
+  auto* vh = AddBand<TfrxHeader>("VHeader", 0, 0);
+  vh->Vertical = true;
+  vh->SetLeft(0);
+  vh->SetWidth(100);
+  auto* vd = AddBand<TfrxMasterData>("VData", 0, 0);
+  vd->Vertical = true;
+  vd->SetLeft(100);
+  vd->SetWidth(100);
+  vd->SetRowCount(12);
+  auto* row = AddBand<TfrxMasterData>("Rows", 100, 20);
+  row->SetRowCount(2);
+  AddMemo(row, "Head", "头", 0, 100);
+  AddMemo(row, "Cell", "[Line]", 100, 100);
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 2);
+  EXPECT_EQ(Texts(0), (std::vector<String>{"头", "1", "2", "3", "4", "5", "6", "头", "1", "2", "3", "4", "5", "6"}));
+  EXPECT_EQ(Texts(1),
+            (std::vector<String>{"头", "7", "8", "9", "10", "11", "12", "头", "7", "8", "9", "10", "11", "12"}));
+  TfrxComponent* p = Pages()->GetPage(1);
+  TList* all = p->AllObjects();
+  Extended lastLeft = -1;
+  for (Integer i = 0; i < all->Count(); ++i) {
+    auto* c = static_cast<TfrxComponent*>(all->Items(i));
+    if (auto* m = dynamic_cast<TfrxCustomMemoView*>(c); m && m->TextUtf8() == "12") lastLeft = m->Left();
+  }
+  EXPECT_NEAR(lastLeft, 600, 0.01);
+}
+
+TEST_F(EngineFixture, SubreportsPrintBesideAndOnTheirParentBand) {
+  auto* md = AddBand<TfrxMasterData>("MasterData1", 100, 40);
+  md->SetRowCount(1);
+  AddMemo(md, "Own", "主");
+  auto* sub = new TfrxSubreport(md);
+  sub->SetName("Sub");
+  sub->SetBounds(300, 0, 200, 40);
+  auto* page2 = new TfrxReportPage(Report.get());
+  page2->SetName("Page2");
+  sub->SetPage(page2);
+  auto* inner = new TfrxMasterData(page2);
+  inner->SetName("Inner");
+  inner->SetTop(10);
+  inner->SetHeight(20);
+  inner->SetRowCount(3);
+  auto* im = new TfrxMemoView(inner);
+  im->SetName("InnerText");
+  im->SetBounds(0, 0, 100, 18);
+  im->SetTextUtf8("子[Line]");
+  auto* after = AddBand<TfrxMasterData>("After", 300, 20);
+  after->SetRowCount(1);
+  AddMemo(after, "AfterText", "后");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 1);
+  EXPECT_EQ(Texts(0), (std::vector<String>{"主", "子1", "子2", "子3", "后"}));
+  // The band after the subreport continues below the subreport's end.
+  TfrxComponent* p = Pages()->GetPage(0);
+  auto* afterBand = p->FindObject("AfterText")->Parent();
+  EXPECT_NEAR(afterBand->Top(), 60, 0.01);
+
+  static_cast<TfrxSubreport*>(Report->FindObject("Sub"))->PrintOnParent = true;
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  EXPECT_EQ(Texts(0), (std::vector<String>{"主", "子1", "子2", "子3", "后"}));
+  // Merged into the parent band: one band holds them all.
+  p = Pages()->GetPage(0);
+  Integer bands = 0;
+  for (Integer i = 0; i < p->Objects()->Count(); ++i) bands += frxIsKindOf(static_cast<TObject*>(p->Objects()->Items(i)), "TfrxBand");
+  EXPECT_EQ(bands, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EngineFixture, KeepFooterTakesTheLastRecordAlongAndOutOfThePageTotal) {
+  MakeData(5);
+  Page->SetPaperHeight(20 + 125 / fr01cm);  // 125 units: a footer of 20 and five rows of 20
+  auto* pf = AddBand<TfrxPageFooter>("PageFooter1", 500, 20);
+  AddMemo(pf, "PageSum", "页计[SUM(<Items.\"I_Amount\">,MasterData1)]");
+  auto* md = AddMaster(100, 20);
+  md->KeepFooter = true;
+  AddMemo(md, "Name", "[Items.\"I_Name\"]");
+  auto* f = AddBand<TfrxFooter>("Footer1", 150, 20);
+  AddMemo(f, "Total", "合计");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 2);
+  EXPECT_EQ(Texts(0), (std::vector<String>{"商品1", "商品2", "商品3", "商品4", "页计10"}));
+  EXPECT_EQ(Texts(1), (std::vector<String>{"商品5", "合计", "页计5"}));
+}
+
+TEST_F(EngineFixture, EndlessPagesGrowAndPagesContinueOnThePreviousOne) {
+  Page->EndlessHeight = true;
+  auto* md = AddBand<TfrxMasterData>("MasterData1", 100, 20);
+  md->SetRowCount(100);
+  AddMemo(md, "L", "[Line]");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 1);
+  EXPECT_NEAR(Pages()->GetPageSize(0).Bottom, std::nearbyint(20 * fr01cm + 2000), 1);
+
+  auto* page = static_cast<TfrxReportPage*>(Report->FindObject("Page1"));
+  page->EndlessHeight = false;
+  static_cast<TfrxDataBand*>(Report->FindObject("MasterData1"))->SetRowCount(3);
+  auto* second = new TfrxReportPage(Report.get());
+  second->SetName("Page2");
+  second->PrintOnPreviousPage = true;
+  auto* more = new TfrxMasterData(second);
+  more->SetName("More");
+  more->SetTop(100);
+  more->SetHeight(20);
+  more->SetRowCount(2);
+  AddMemo(more, "M", "续[Line]");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 1);
+  EXPECT_EQ(Texts(0), (std::vector<String>{"1", "2", "3", "续1", "续2"}));
+  EXPECT_NEAR(Pages()->GetPage(0)->FindObject("M")->Parent()->Top(), 60, 0.01);
+}
+
+}  // namespace
