@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "ADODB.h"
+#include "Graphics.h"
 #include "Strings.h"
 #include "SysUtils.h"
 #include "Utf8.h"
@@ -21,6 +22,7 @@
 #include "frxUtils.h"
 #include "frxUnicodeUtils.h"
 #include "frxXML.h"
+#include "frxpngimage.h"
 #include "gtest.h"
 
 namespace {
@@ -538,6 +540,39 @@ TEST_F(EngineFixture, EndlessPagesGrowAndPagesContinueOnThePreviousOne) {
   ASSERT_EQ(Pages()->GetPageCount(), 1);
   EXPECT_EQ(Texts(0), (std::vector<String>{"1", "2", "3", "续1", "续2"}));
   EXPECT_NEAR(Pages()->GetPage(0)->FindObject("M")->Parent()->Top(), 60, 0.01);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EngineFixture, DrawnPagesShowTheTotalPageCount) {
+  MakeData(100);
+  auto* pf = AddBand<TfrxPageFooter>("PageFooter1", 500, 30);
+  auto* foot = AddMemo(pf, "Foot", "第[Page#]页 共[TotalPages#]页");
+  foot->Frame()->SetTyp(TfrxFrameTypes{ftTop});
+  auto* md = AddMaster(100, 20);
+  AddMemo(md, "Name", "[Items.\"I_Name\"]");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 2);
+  TBitmap bmp(800, 1130, pf24bit);
+  bmp.Canvas()->Brush()->SetColor(clWhite);
+  bmp.Canvas()->FillRect(TRect(0, 0, 800, 1130));
+  Pages()->DrawPage(1, bmp.Canvas(), 1, 1, 0, 0);
+  auto* m = static_cast<TfrxCustomMemoView*>(Pages()->GetPage(1)->FindObject("Foot"));
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->TextUtf8(), "第2页 共2页");
+  // The footer's top rule lies at the footer's top on the paper.
+  const Integer y = Integer(std::nearbyint(10 * fr01cm + m->AbsTop()));
+  EXPECT_EQ(bmp.Canvas()->Pixels(Integer(10 * fr01cm) + 50, y), clBlack);
+  // Text was drawn in the first row's box.
+  bool ink = false;
+  for (Integer x = 40; x < 140 && !ink; ++x)
+    for (Integer yy = 40; yy < 56 && !ink; ++yy) ink = bmp.Canvas()->Pixels(x, yy) != clWhite;
+  EXPECT_TRUE(ink);
+  TPNGObject png;
+  png.Assign(&bmp);
+  png.SaveToFile(String(TOVANI_TEST_BINARY_DIR) + "/prepared-page-2.png");
 }
 
 }  // namespace
