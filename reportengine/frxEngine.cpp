@@ -1035,8 +1035,10 @@ void TfrxEngine::OutputBand(TfrxBand* Band) {
     FillBand(Band);
     Band->FStretchedHeight = Band->Height();
     bool split = false;
+    // Bands reprinted at the top of a page or column never break it again:
+    // one that does not fit there would start page after page.
     if (Band->Visible() && !multiColumn && !dynamic_cast<TfrxOverlay*>(Band) &&
-        !dynamic_cast<TfrxNullBand*>(Band) && FreeSpace() < Band->Height() && !FOutputTo) {
+        !dynamic_cast<TfrxNullBand*>(Band) && FreeSpace() < Band->Height() && !FOutputTo && !FCalledFromAddPage) {
       if ((Band->AllowSplit && !FKeeping) || (Band->Height() > PageHeight - FooterHeight() && !Band->FHasVBands)) {
         if (!Band->AllowSplit && Band->FLineThrough > 1 && !Band->StartNewPage) {
           FCurBand = Band;

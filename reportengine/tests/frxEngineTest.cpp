@@ -576,3 +576,19 @@ TEST_F(EngineFixture, DrawnPagesShowTheTotalPageCount) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EngineFixture, AHeaderTallerThanThePageDoesNotStartPagesForever) {
+  Page->SetPaperHeight(20 + 100 / fr01cm);
+  auto* ph = AddBand<TfrxPageHeader>("PageHeader1", 0, 150);
+  AddMemo(ph, "Head", "高表头");
+  auto* md = AddBand<TfrxMasterData>("MasterData1", 200, 20);
+  md->SetRowCount(10);
+  AddMemo(md, "L", "[Line]");
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  EXPECT_GE(Pages()->GetPageCount(), 10);
+  EXPECT_LE(Pages()->GetPageCount(), 11);
+}
+
+}  // namespace
