@@ -1,0 +1,153 @@
+// The lookup combo box: a data-aware edit that chooses a record of a list
+// dataset and holds its key (KeyValue, also its Value). It shows the chosen
+// record's list-field text, drops down a lookup grid with the list, and
+// completes typed text to a matching record: in csDropDownListEh the text is
+// never typed freely, in csDropDownEh it is, and an unbound control keeps a
+// text that matches nothing as its own value.
+#pragma once
+#include <memory>
+#include <vector>
+#include "DBCtrlsEh.h"
+#include "DBLookupGridsEh.h"
+
+class TCustomDBLookupComboboxEh;
+
+enum TDBLookupComboboxEhStyle { csDropDownEh, csDropDownListEh };
+
+// The drop-down settings of the combo box.
+class TLookupComboboxDropDownBoxEh : public TPersistent {
+  TOVANI_CLASS(TLookupComboboxDropDownBoxEh, TPersistent)
+ public:
+  explicit TLookupComboboxDropDownBoxEh(TCustomDBLookupComboboxEh* AOwner = nullptr);
+  ~TLookupComboboxDropDownBoxEh() override;
+  void Assign(TPersistent* Source) override;
+  TDropDownAlign Align() const { return FAlign; }
+  void SetAlign(TDropDownAlign v) { FAlign = v; }
+  bool AutoDrop() const { return FAutoDrop; }
+  void SetAutoDrop(bool v) { FAutoDrop = v; }
+  bool AutoFitColWidths() const { return FAutoFitColWidths; }
+  void SetAutoFitColWidths(bool v) { FAutoFitColWidths = v; }
+  Integer Rows() const { return FRows; }
+  void SetRows(Integer v) { FRows = v; }
+  bool ShowTitles() const { return FShowTitles; }
+  void SetShowTitles(bool v) { FShowTitles = v; }
+  bool Sizable() const { return FSizable; }
+  void SetSizable(bool v) { FSizable = v; }
+  bool UseMultiTitle() const { return FUseMultiTitle; }
+  void SetUseMultiTitle(bool v) { FUseMultiTitle = v; }
+  // -1: as wide as the columns; 0 or less: the control's width.
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer v) { FWidth = v; }
+  TSpecRowEh* SpecRow() const { return FSpecRow.get(); }
+  void SetSpecRow(TSpecRowEh* v) { FSpecRow->Assign(v); }
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  TCustomDBLookupComboboxEh* FOwner;
+  TDropDownAlign FAlign = daLeft;
+  bool FAutoDrop = false;
+  bool FAutoFitColWidths = false;
+  Integer FRows = 7;
+  bool FShowTitles = false;
+  bool FSizable = false;
+  bool FUseMultiTitle = false;
+  Integer FWidth = 0;
+  std::unique_ptr<TSpecRowEh> FSpecRow;
+};
+
+class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
+  TOVANI_CLASS(TCustomDBLookupComboboxEh, TCustomDBEditEh)
+ public:
+  explicit TCustomDBLookupComboboxEh(TComponent* AOwner = nullptr);
+  ~TCustomDBLookupComboboxEh() override;
+
+  const String& KeyField() const { return FKeyField; }
+  void SetKeyField(const String& v);
+  const String& ListField() const { return FListField; }
+  void SetListField(const String& v);
+  Integer ListFieldIndex() const { return FListFieldIndex; }
+  void SetListFieldIndex(Integer v);
+  TDataSource* ListSource() const { return FListSource; }
+  void SetListSource(TDataSource* v);
+  const Variant& KeyValue() const { return FKeyValue; }
+  void SetKeyValue(const Variant& v);
+  TDBLookupComboboxEhStyle Style() const { return FStyle; }
+  void SetStyle(TDBLookupComboboxEhStyle v);
+  TLookupComboboxDropDownBoxEh* DropDownBox() const { return FDropDownBox.get(); }
+  void SetDropDownBox(TLookupComboboxDropDownBoxEh* v) { FDropDownBox->Assign(v); }
+  TPopupDataGridEh* DropDownGrid() const { return FDataList; }
+  bool ListVisible() const { return FListVisible; }
+  bool ListActive() const { return FListActive; }
+  TField* ListFieldObject() const { return FListFieldObj; }
+  void SetDataField(const String& Value) override;
+  void SetDataSource(TDataSource* Value) override;
+
+  virtual bool CanModify(bool StartEditing);
+  virtual bool IsKeyValueAcceptable(const TFieldsArrEh& KeyFields, const Variant& Value);
+  virtual bool LocateStr(const String& Str, bool PartialKey);
+  virtual void KeyValueChanged();
+  virtual void ProcessSearchStr(const String& Str);
+  virtual void SelectKeyValue(const Variant& Value);
+  virtual void SpecRowChanged();
+  virtual void UpdateListFields();
+  virtual bool LocateKey();
+  void SelectNextPrior(bool Up);
+  void SelectAllText();
+  String GetFieldText(TField* Field);
+
+  void DropDown() override;
+  void CloseUp(bool Accept) override;
+
+  TCloseUpEventEh OnCloseUp;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnKeyValueChanged;
+  TNotInListEventEh OnNotInList;
+
+ protected:
+  Variant GetVariantValue() override;
+  void InternalSetValue(const Variant& AValue) override;
+  void DataChanged() override;
+  void UpdateData() override;
+  void UpdateReadOnlyState() override;
+  void EditButtonDefaultAction(bool Down) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
+  void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  class TListSourceLinkEh;
+  friend class TListSourceLinkEh;
+  void SetEditTextQuiet(const String& Text);
+  void SetChosenText(const String& Text);
+  // The text for the current key: the special row's, the list record's or
+  // empty.
+  void ChooseText();
+  bool Unbound() const;
+  Integer Len16(const String& S) const;
+  String FKeyField, FListField;
+  Integer FListFieldIndex = 0;
+  TDataSource* FListSource = nullptr;
+  Variant FKeyValue = Variant::Null();
+  TDBLookupComboboxEhStyle FStyle = csDropDownListEh;
+  std::unique_ptr<TLookupComboboxDropDownBoxEh> FDropDownBox;
+  std::unique_ptr<TListSourceLinkEh> FListLink;
+  TPopupDataGridEh* FDataList = nullptr;
+  TFieldsArrEh FKeyFields;
+  std::vector<TField*> FListFields;
+  TField* FListFieldObj = nullptr;
+  bool FListActive = false;
+  bool FListVisible = false;
+  // The control keeps a typed text as its own value (csDropDownEh, unbound,
+  // nothing in the list matched it).
+  bool FTextValue = false;
+  bool FInLocate = false;
+};
+
+class TDBLookupComboboxEh : public TCustomDBLookupComboboxEh {
+  TOVANI_CLASS(TDBLookupComboboxEh, TCustomDBLookupComboboxEh)
+ public:
+  explicit TDBLookupComboboxEh(TComponent* AOwner = nullptr) : TCustomDBLookupComboboxEh(AOwner) {}
+};

@@ -1,0 +1,152 @@
+// The lookup grid: a data grid whose rows are the records of a list dataset
+// and which selects one of them by its key (KeyValue), whatever the list's
+// cursor does; an optional special row above the data rows stands for a
+// value outside the list. The drop-down data grid is its popup form, shown
+// by the lookup combo box.
+#pragma once
+#include <functional>
+#include <memory>
+#include <vector>
+#include "DBGridEh.h"
+
+class TSizeGripEh;
+
+enum TDBLookupGridEhOption { dlgColumnResizeEh, dlgColLinesEh, dlgRowLinesEh, dlgAutoSortMarkingEh, dlgMultiSortMarkingEh };
+using TDBLookupGridEhOptions = TSet<TDBLookupGridEhOption>;
+
+extern const char* const SCircularDataLinkEh;
+extern const char* const SPropDefByLookupEh;
+
+// Whether a key value fits the key fields: one value for one field, a
+// variant array of exactly one element per field for several.
+bool KeyValueFitsKeyFieldsEh(const TFieldsArrEh& KeyFields, const Variant& Value);
+
+class TDBLookupGridEh : public TCustomDBGridEh {
+  TOVANI_CLASS(TDBLookupGridEh, TCustomDBGridEh)
+ public:
+  explicit TDBLookupGridEh(TComponent* AOwner = nullptr);
+  ~TDBLookupGridEh() override;
+
+  TDataSource* ListSource() const { return DataSource(); }
+  void SetListSource(TDataSource* v);
+  const String& KeyField() const { return FKeyField; }
+  void SetKeyField(const String& v);
+  const String& ListField() const { return FListField; }
+  void SetListField(const String& v);
+  Integer ListFieldIndex() const { return FListFieldIndex; }
+  void SetListFieldIndex(Integer v);
+  const Variant& KeyValue() const { return FKeyValue; }
+  void SetKeyValue(const Variant& v);
+  TSpecRowEh* SpecRow() const { return FSpecRow.get(); }
+  void SetSpecRow(TSpecRowEh* v) { FSpecRow->Assign(v); }
+  Integer RowCount() const { return FRowCount; }
+  void SetRowCount(Integer v);
+  bool ShowTitles() const { return Options().Contains(dgTitles); }
+  void SetShowTitles(bool v);
+  bool AutoFitColWidths() const { return FAutoFitColWidths; }
+  void SetAutoFitColWidths(bool v);
+  TDBLookupGridEhOptions LookupOptions() const { return FLookupOptions; }
+  void SetLookupOptions(TDBLookupGridEhOptions v);
+  // The read-only state its users give it (the master side's).
+  bool ListReadOnly() const { return FListReadOnly; }
+  void SetListReadOnly(bool v) { FListReadOnly = v; }
+  const String& Text() const { return FText; }
+  bool ListActive() const { return FListActive; }
+  TField* ListFieldObject() const { return FListFieldObj; }
+  const std::vector<TField*>& ListFields() const { return FListFields; }
+  const TFieldsArrEh& KeyFields() const { return FKeyFields; }
+  const String& SearchText() const { return FSearchText; }
+
+  virtual bool CanModify();
+  virtual bool IsKeyValueAcceptable(const TFieldsArrEh& KeyFields, const Variant& Value);
+  virtual void KeyValueChanged();
+  virtual void ProcessSearchKey(char32_t Key);
+  virtual void SelectKeyValue(const Variant& Value);
+  virtual void SpecRowChanged();
+  virtual void UpdateListFields();
+  virtual bool LocateKey();
+
+  void SelectCurrent();
+  void SelectSpecRow();
+  void SelectAt(Integer X, Integer Y);
+  Integer GetKeyRowIndex();
+  Integer GetDataRowHeight() const;
+  Integer GetSpecRowHeight() const;
+  Integer GetBorderHeight() const;
+  // Sum of the visible columns' widths (and their lines).
+  Integer GetColumnsWidth();
+  // The data rows (and the special row) in client coordinates.
+  TRect GetDataRowsRect();
+  bool SpecRowShown() const { return FSpecRow->Visible(); }
+
+  Integer IsFilterRowVisible() const override;
+  bool HighlightDataCell(Integer DataCol, Integer DataRow, TFont* AFont, TColor& Background,
+                         TGridDrawState& State) override;
+  void RebuildFieldMap() override;
+  void DataLinkActiveChanged(bool Active) override;
+  void DataChanged() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+
+  TNotifyEvent OnKeyValueChangedInternal;
+  // The clock of the typing search (milliseconds); one per program.
+  static std::function<DWORD()> SearchTickSource;
+
+ protected:
+  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
+  void Dispatch(TMessage& Message) override;
+  void CreateWnd() override;
+  bool FTracking = false;
+  bool FPopupMode = false;
+
+ private:
+  void ApplyHeight();
+  bool ListAtBeginning();
+  String FKeyField, FListField, FText, FSearchText;
+  Integer FListFieldIndex = 0;
+  Variant FKeyValue = Variant::Null();
+  TFieldsArrEh FKeyFields;
+  std::vector<TField*> FListFields;
+  TField* FListFieldObj = nullptr;
+  bool FListActive = false;
+  bool FLockPosition = false;
+  bool FListReadOnly = false;
+  std::unique_ptr<TSpecRowEh> FSpecRow;
+  Integer FRowCount = 7;
+  bool FAutoFitColWidths = false;
+  TDBLookupGridEhOptions FLookupOptions{dlgColLinesEh};
+  bool FInUpdateListFields = false;
+};
+
+// The drop-down form of the lookup grid: a borderless popup that never
+// takes the focus, with a size grip; it reports a choice (accept) or a
+// release outside it (no accept) through OnCloseUp.
+class TPopupDataGridEh : public TDBLookupGridEh {
+  TOVANI_CLASS(TPopupDataGridEh, TDBLookupGridEh)
+ public:
+  explicit TPopupDataGridEh(TComponent* AOwner = nullptr);
+  bool CanFocus() override { return false; }
+  TSizeGripEh* SizeGrip() const { return FSizeGrip; }
+  bool SizeChanged() const { return FSizeChanged; }
+  void SetSizeChanged(bool v) { FSizeChanged = v; }
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+  std::function<void(TObject* Grid, bool Accept)> OnCloseUp;
+  TNotifyEvent OnRowChanged;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  TSizeGripEh* FSizeGrip = nullptr;
+  bool FSizeChanged = false;
+  bool FPressedInside = false;
+};

@@ -1,0 +1,311 @@
+// The lookup grid (key locate, special row, typing search) and the lookup
+// combo box in the statistics window's configuration: key C_ID, list fields
+// C_NO;C_Name over the customers.
+#include <memory>
+
+#include "DBLookupEh.h"
+#include "DBLookupGridsEh.h"
+#include "Forms.h"
+#include "MemDataSet.h"
+#include "StdCtrls.h"
+#include "TestWindows.h"
+#include "Utf8.h"
+#include "gtest.h"
+
+namespace {
+
+class CustomersFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Data.FieldDefs().Add("C_ID", ftInteger);
+    Data.FieldDefs().Add("C_NO", ftString, 10);
+    Data.FieldDefs().Add("C_Name", ftString, 40);
+    Data.CreateDataSet();
+    Data.AppendRecord({Variant(1), Variant("K001"), Variant("北京华联")});
+    Data.AppendRecord({Variant(2), Variant("K002"), Variant("上海东方")});
+    Data.AppendRecord({Variant(3), Variant("K010"), Variant("广州南方")});
+    Data.AppendRecord({Variant(4), Variant("A001"), Variant("Alpha")});
+    Data.First();
+    Source.SetDataSet(&Data);
+    Form.reset(new TForm(nullptr));
+    Form->SetBounds(50, 50, 420, 300);
+  }
+  void TearDown() override { Form.reset(); }
+  Integer CurrentId() { return Data.FieldByName("C_ID")->AsInteger(); }
+  TMemDataSet Data;
+  TDataSource Source;
+  std::unique_ptr<TForm> Form;
+};
+
+// ---------------------------------------------------------------------------
+// The lookup grid
+
+class TTestLookupGrid : public TDBLookupGridEh {
+ public:
+  using TDBLookupGridEh::TDBLookupGridEh;
+  void Press(Word Key) { KeyDown(Key, {}); }
+};
+
+class LookupGridFixture : public CustomersFixture {
+ protected:
+  void SetUp() override {
+    CustomersFixture::SetUp();
+    Grid = new TTestLookupGrid(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetBounds(0, 0, 300, 200);
+    Grid->SetListSource(&Source);
+    Grid->SetKeyField("C_ID");
+    Grid->SetListField("C_NO;C_Name");
+    Form->Show();
+    PumpMessages();
+  }
+  TTestLookupGrid* Grid = nullptr;
+};
+
+TEST_F(LookupGridFixture, KeyLocatesTheRecordAndGivesTheListFieldText) {
+  EXPECT_TRUE(Grid->ListActive());
+  EXPECT_EQ(Grid->Columns()->Count(), 2);
+  Grid->SetKeyValue(Variant(3));
+  EXPECT_EQ(CurrentId(), 3);
+  EXPECT_EQ(Grid->Text(), "K010");
+  Grid->SetListFieldIndex(1);
+  EXPECT_EQ(Grid->Text(), "广州南方");
+  // An index outside the list fields falls back to the first.
+  Grid->SetListFieldIndex(5);
+  EXPECT_EQ(Grid->Text(), "K010");
+  // A key missing from the list: no text, the list at its start.
+  Grid->SetKeyValue(Variant(99));
+  EXPECT_EQ(Grid->Text(), "");
+  EXPECT_EQ(CurrentId(), 1);
+  // Several key fields take one value per field; anything else finds
+  // nothing and raises nothing.
+  Grid->SetKeyField("C_ID;C_NO");
+  Grid->SetKeyValue(VarArrayOf({Variant(2), Variant("K002")}));
+  EXPECT_EQ(CurrentId(), 2);
+  EXPECT_EQ(Grid->Text(), "K002");
+  EXPECT_NO_THROW(Grid->SetKeyValue(Variant(4)));
+  EXPECT_EQ(Grid->Text(), "");
+  EXPECT_FALSE(Grid->LocateKey());
+  // Unknown list fields are refused.
+  EXPECT_THROW(Grid->SetListField("C_NO;Nothing"), EDatabaseError);
+  PumpMessages();
+  WriteWindowPng(Grid, "lookup_grid");
+}
+
+TEST_F(LookupGridFixture, RowCountHoldsWholeRows) {
+  Grid->SetRowCount(0);
+  EXPECT_EQ(Grid->RowCount(), 1);
+  Grid->SetRowCount(150);
+  EXPECT_EQ(Grid->RowCount(), 100);
+  Grid->SetRowCount(3);
+  Integer h3 = Grid->Height();
+  Grid->SetRowCount(4);
+  EXPECT_EQ(Grid->Height() - h3, Grid->GetDataRowHeight());
+}
+
+TEST_F(LookupGridFixture, SpecialRowStandsForKeysOutsideTheList) {
+  Grid->SpecRow()->SetCellsText("<无>;(none)");
+  Grid->SpecRow()->SetValue(Variant::Null());
+  Grid->SpecRow()->SetVisible(true);
+  Grid->SetListFieldIndex(1);
+  Grid->SetKeyValue(Variant(99));
+  EXPECT_TRUE(Grid->SpecRow()->Selected());
+  EXPECT_EQ(Grid->Text(), "(none)");
+  PumpMessages();
+  WriteWindowPng(Grid, "lookup_grid_special_row");
+  // Down from the special row: the first record; Up from it: the special
+  // row again.
+  Grid->Press(VK_DOWN);
+  EXPECT_FALSE(Grid->SpecRow()->Selected());
+  EXPECT_TRUE(VariantsEqualEh(Grid->KeyValue(), Variant(1)));
+  EXPECT_EQ(Grid->Text(), "北京华联");
+  Grid->Press(VK_DOWN);
+  EXPECT_TRUE(VariantsEqualEh(Grid->KeyValue(), Variant(2)));
+  Grid->Press(VK_UP);
+  Grid->Press(VK_UP);
+  EXPECT_TRUE(Grid->SpecRow()->Selected());
+  EXPECT_TRUE(Grid->KeyValue().IsNull());
+}
+
+TEST_F(LookupGridFixture, TypingSearchesByPrefixWithinTwoSeconds) {
+  DWORD now = 100000;
+  auto savedClock = TDBLookupGridEh::SearchTickSource;
+  TDBLookupGridEh::SearchTickSource = [&now] { return now; };
+  for (char32_t c : U"k01") {
+    if (!c) break;
+    Grid->ProcessSearchKey(c);
+    now += 500;
+  }
+  EXPECT_EQ(Grid->SearchText(), "k01");
+  EXPECT_TRUE(VariantsEqualEh(Grid->KeyValue(), Variant(3)));
+  // A pause of more than two seconds starts again.
+  now += 2001;
+  Grid->ProcessSearchKey(U'a');
+  EXPECT_EQ(Grid->SearchText(), "a");
+  EXPECT_TRUE(VariantsEqualEh(Grid->KeyValue(), Variant(4)));
+  // A letter that matches nothing keeps the key.
+  Grid->ProcessSearchKey(U'q');
+  EXPECT_TRUE(VariantsEqualEh(Grid->KeyValue(), Variant(4)));
+  // The search text takes at most 32 characters.
+  for (int i = 0; i < 40; ++i) Grid->ProcessSearchKey(U'x');
+  EXPECT_EQ(Utf8Length(Grid->SearchText()), 32u);
+  Grid->ProcessSearchKey(8);
+  EXPECT_EQ(Grid->SearchText(), "");
+  // A list field that is no text field does not search.
+  Grid->SetListField("C_ID");
+  Grid->ProcessSearchKey(U'2');
+  EXPECT_EQ(Grid->SearchText(), "");
+  TDBLookupGridEh::SearchTickSource = savedClock;
+}
+
+// ---------------------------------------------------------------------------
+// The combo box
+
+class TTestCombo : public TDBLookupComboboxEh {
+ public:
+  using TDBLookupComboboxEh::TDBLookupComboboxEh;
+  void Press(Word Key, TShiftState Shift = {}) { KeyDown(Key, Shift); }
+  void Char(char32_t Key) { KeyPress(Key); }
+};
+
+class ComboFixture : public CustomersFixture {
+ protected:
+  void SetUp() override {
+    CustomersFixture::SetUp();
+    Combo = new TTestCombo(Form.get());
+    Combo->SetParent(Form.get());
+    Combo->SetBounds(10, 10, 160, 22);
+    Combo->SetListSource(&Source);
+    Combo->SetKeyField("C_ID");
+    Combo->SetListField("C_NO;C_Name");
+    Combo->DropDownBox()->SetWidth(300);
+    Other = new TEdit(Form.get());
+    Other->SetParent(Form.get());
+    Other->SetBounds(200, 10, 100, 22);
+    Combo->OnChange = [this](TObject*) { ++Changes; };
+    Form->Show();
+    PumpMessages();
+    Combo->SetFocus();
+    PumpMessages();
+  }
+  void Type(const std::u16string& text) {
+    for (char16_t ch : text) {
+      SendMessageW(Combo->Handle(), WM_CHAR, WPARAM(ch), 1);
+      PumpMessages(1);
+    }
+  }
+  Integer Key() { return Combo->KeyValue().IsNull() ? -1 : Combo->KeyValue().AsInteger(); }
+  TTestCombo* Combo = nullptr;
+  TEdit* Other = nullptr;
+  int Changes = 0;
+};
+
+TEST_F(ComboFixture, KeyValueShowsTheFirstListField) {
+  EXPECT_TRUE(Combo->ListActive());
+  Combo->SetValue(Variant(2));
+  EXPECT_EQ(Combo->Text(), "K002");
+  EXPECT_TRUE(VariantsEqualEh(Combo->Value(), Variant(2)));
+  Combo->SetListFieldIndex(1);
+  EXPECT_EQ(Combo->Text(), "上海东方");
+}
+
+TEST_F(ComboFixture, DropDownListTypingCompletesToARecord) {
+  Changes = 0;
+  Type(u"k0");
+  EXPECT_EQ(Combo->Text(), "K001");
+  EXPECT_EQ(Key(), 1);
+  EXPECT_EQ(Combo->SelStart(), 2);
+  EXPECT_EQ(Combo->SelLength(), 2);
+  Type(u"1");
+  EXPECT_EQ(Combo->Text(), "K010");
+  EXPECT_EQ(Key(), 3);
+  EXPECT_EQ(Combo->SelStart(), 3);
+  EXPECT_EQ(Changes, 2);   // once per completed text, none for the unchanged "K001"
+  // A letter that matches nothing changes nothing.
+  Type(u"z");
+  EXPECT_EQ(Combo->Text(), "K010");
+  EXPECT_EQ(Key(), 3);
+  PumpMessages();
+  WriteWindowPng(Form.get(), "lookup_combo_completed");
+}
+
+TEST_F(ComboFixture, DropDownStyleCompletesAndKeepsUnknownText) {
+  Combo->SetStyle(csDropDownEh);
+  Type(u"A0");
+  EXPECT_EQ(Combo->Text(), "A001");
+  EXPECT_EQ(Key(), 4);
+  EXPECT_EQ(Combo->SelStart(), 2);
+  EXPECT_EQ(Combo->SelLength(), 2);
+  // Text the list lacks: no key, and posting keeps it as the value.
+  SendMessageW(Combo->Handle(), EM_SETSEL, 0, -1);
+  Type(u"Zeta");
+  EXPECT_EQ(Combo->Text(), "Zeta");
+  EXPECT_TRUE(Combo->KeyValue().IsNull());
+  Other->SetFocus();
+  PumpMessages();
+  EXPECT_EQ(VarToStr(Combo->Value()), "Zeta");
+}
+
+TEST_F(ComboFixture, AltDeleteChoosesTheSpecialRowAndDeleteClears) {
+  Combo->DropDownBox()->SpecRow()->SetCellsText("<全部>");
+  Combo->DropDownBox()->SpecRow()->SetValue(Variant(0));
+  Combo->DropDownBox()->SpecRow()->SetVisible(true);
+  Combo->SetKeyValue(Variant(2));
+  Combo->Press(VK_DELETE, {ssAlt});
+  EXPECT_EQ(Key(), 0);
+  EXPECT_EQ(Combo->Text(), "<全部>");
+  // Delete in the list style clears the key.
+  Combo->SetKeyValue(Variant(3));
+  Combo->Press(VK_DELETE);
+  EXPECT_EQ(Key(), -1);
+  EXPECT_EQ(Combo->Text(), "");
+}
+
+TEST_F(ComboFixture, UpAndDownStepThroughTheList) {
+  Combo->SetKeyValue(Variant(2));
+  Combo->Press(VK_DOWN);
+  EXPECT_EQ(Key(), 3);
+  Combo->Press(VK_UP);
+  Combo->Press(VK_UP);
+  EXPECT_EQ(Key(), 1);
+  // Not in the list: the first record.
+  Combo->SetKeyValue(Variant(77));
+  Combo->Press(VK_DOWN);
+  EXPECT_EQ(Key(), 1);
+}
+
+TEST_F(ComboFixture, DropDownEscKeepsTheKeyEnterTakesIt) {
+  Combo->SetKeyValue(Variant(1));
+  Changes = 0;
+  Combo->DropDown();
+  PumpMessages();
+  TPopupDataGridEh* g = Combo->DropDownGrid();
+  ASSERT_TRUE(Combo->ListVisible());
+  EXPECT_TRUE(g->Visible());
+  EXPECT_EQ(g->RowCount(), 4);   // fewer records than Rows (7)
+  EXPECT_EQ(g->Width(), 300);
+  EXPECT_EQ(g->Columns()->Count(), 2);
+  EXPECT_TRUE(VariantsEqualEh(g->KeyValue(), Variant(1)));
+  PumpMessages();
+  WriteWindowPng(g, "lookup_combo_dropdown");
+  Combo->Press(VK_DOWN);
+  EXPECT_TRUE(VariantsEqualEh(g->KeyValue(), Variant(2)));
+  EXPECT_EQ(Key(), 1);
+  Combo->Char(27);
+  EXPECT_FALSE(Combo->ListVisible());
+  EXPECT_FALSE(g->Visible());
+  EXPECT_EQ(Key(), 1);
+  EXPECT_EQ(Combo->Text(), "K001");
+  EXPECT_EQ(Changes, 0);
+  // Enter takes the grid's key.
+  Combo->DropDown();
+  Combo->Press(VK_DOWN);
+  Combo->Press(VK_DOWN);
+  Combo->Char(U'\r');
+  EXPECT_FALSE(Combo->ListVisible());
+  EXPECT_EQ(Key(), 3);
+  EXPECT_EQ(Combo->Text(), "K010");
+  EXPECT_EQ(Changes, 1);
+}
+
+}   // namespace
