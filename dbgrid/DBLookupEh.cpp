@@ -5,11 +5,47 @@
 
 #include "Forms.h"
 #include "Messages.h"
+#include "TypInfo.h"
 #include "Utf8.h"
 
 TOVANI_IMPLEMENT_CLASS(TLookupComboboxDropDownBoxEh, TPersistent)
 TOVANI_IMPLEMENT_CLASS(TCustomDBLookupComboboxEh, TCustomDBEditEh)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDBLookupComboboxEh, TCustomDBLookupComboboxEh)
+
+// What form files set of the combo box.
+TOVANI_IMPLEMENT_ENUM_INFO(TDBLookupComboboxEhStyle, "csDropDownEh", "csDropDownListEh")
+
+TOVANI_PUBLISHED(TLookupComboboxDropDownBoxEh) {
+  using B = TLookupComboboxDropDownBoxEh;
+  Property("AutoDrop", &B::AutoDrop, &B::SetAutoDrop).Default(false);
+  Property("AutoFitColWidths", &B::AutoFitColWidths, &B::SetAutoFitColWidths).Default(false);
+  Property("Rows", &B::Rows, &B::SetRows).Default(7);
+  Property("ShowTitles", &B::ShowTitles, &B::SetShowTitles).Default(false);
+  Property("Sizable", &B::Sizable, &B::SetSizable).Default(false);
+  Property("SpecRow", &B::SpecRow, &B::SetSpecRow);
+  Property("UseMultiTitle", &B::UseMultiTitle, &B::SetUseMultiTitle).Default(false);
+  Property("Width", &B::Width, &B::SetWidth).Default(0);
+}
+
+TOVANI_PUBLISHED(TDBLookupComboboxEh) {
+  using C = TDBLookupComboboxEh;
+  Property<String>("DataField", [](C* c) { return c->DataField(); }, [](C* c, const String& v) { c->SetDataField(v); });
+  Property<TDataSource*>("DataSource", [](C* c) { return c->DataSource(); },
+                         [](C* c, TDataSource* v) { c->SetDataSource(v); });
+  Property<TLookupComboboxDropDownBoxEh*>("DropDownBox", [](C* c) { return c->DropDownBox(); },
+                                          [](C* c, TLookupComboboxDropDownBoxEh* v) { c->SetDropDownBox(v); });
+  Property<String>("KeyField", [](C* c) { return c->KeyField(); }, [](C* c, const String& v) { c->SetKeyField(v); });
+  Property<String>("ListField", [](C* c) { return c->ListField(); },
+                   [](C* c, const String& v) { c->SetListField(v); });
+  Property<Integer>("ListFieldIndex", [](C* c) { return c->ListFieldIndex(); },
+                    [](C* c, Integer v) { c->SetListFieldIndex(v); })
+      .Default(0);
+  Property<TDataSource*>("ListSource", [](C* c) { return c->ListSource(); },
+                         [](C* c, TDataSource* v) { c->SetListSource(v); });
+  Property<TDBLookupComboboxEhStyle>("Style", [](C* c) { return c->Style(); },
+                                     [](C* c, TDBLookupComboboxEhStyle v) { c->SetStyle(v); })
+      .Default(csDropDownListEh);
+}
 
 // ---------------------------------------------------------------------------
 // The drop-down settings
@@ -199,11 +235,34 @@ void TCustomDBLookupComboboxEh::SetEditTextQuiet(const String& Text) {
   DataLink()->SetModified(linkModified);
 }
 
+// Runs Work with OnChange held back, then fires it once when the text
+// changed (however many text changes Work made).
+void TCustomDBLookupComboboxEh::ChangeTextOnce(const std::function<void()>& Work) {
+  if (FHoldingChange) {
+    Work();
+    return;
+  }
+  TNotifyEvent saved = OnChange;
+  String before = Text();
+  bool changed = false;
+  FHoldingChange = true;
+  OnChange = [&changed](TObject*) { changed = true; };
+  try {
+    Work();
+  } catch (...) {
+    OnChange = saved;
+    FHoldingChange = false;
+    throw;
+  }
+  OnChange = saved;
+  FHoldingChange = false;
+  if ((changed || Text() != before) && OnChange) OnChange(this);
+}
+
 // A text the user's choice brings: OnChange once when it differs.
 void TCustomDBLookupComboboxEh::SetChosenText(const String& Text_) {
   if (Text_ == Text()) return;
-  SetEditTextQuiet(Text_);
-  if (OnChange) OnChange(this);
+  ChangeTextOnce([&] { SetEditTextQuiet(Text_); });
 }
 
 void TCustomDBLookupComboboxEh::ChooseText() {
@@ -311,22 +370,13 @@ bool TCustomDBLookupComboboxEh::LocateStr(const String& Str, bool PartialKey) {
       return false;
     }
     // The internal text changes report one change, at the end.
-    TNotifyEvent saved = OnChange;
-    String before = Text();
-    bool changed = false;
-    OnChange = [&changed](TObject*) { changed = true; };
-    try {
+    ChangeTextOnce([&] {
       FTextValue = false;
       SetKeyValue(ds->FieldValues(FKeyField));
       String full = GetFieldText(FListFieldObj);
       if (full != Text()) TControl::SetText(full);
       if (HandleAllocated()) SendMessageW(Handle(), EM_SETSEL, WPARAM(Len16(full)), LPARAM(Len16(Str)));
-    } catch (...) {
-      OnChange = saved;
-      throw;
-    }
-    OnChange = saved;
-    if ((changed || Text() != before) && OnChange) OnChange(this);
+    });
     return true;
   } catch (const Exception&) {
     if (FStyle == csDropDownEh) {

@@ -5,6 +5,7 @@
 // never typed freely, in csDropDownEh it is, and an unbound control keeps a
 // text that matches nothing as its own value.
 #pragma once
+#include <functional>
 #include <memory>
 #include <vector>
 #include "DBCtrlsEh.h"
@@ -13,6 +14,7 @@
 class TCustomDBLookupComboboxEh;
 
 enum TDBLookupComboboxEhStyle { csDropDownEh, csDropDownListEh };
+TOVANI_ENUM_INFO(TDBLookupComboboxEhStyle)
 
 // The drop-down settings of the combo box.
 class TLookupComboboxDropDownBoxEh : public TPersistent {
@@ -122,6 +124,7 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   friend class TListSourceLinkEh;
   void SetEditTextQuiet(const String& Text);
   void SetChosenText(const String& Text);
+  void ChangeTextOnce(const std::function<void()>& Work);
   // The text for the current key: the special row's, the list record's or
   // empty.
   void ChooseText();
@@ -144,6 +147,7 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   // nothing in the list matched it).
   bool FTextValue = false;
   bool FInLocate = false;
+  bool FHoldingChange = false;
 };
 
 class TDBLookupComboboxEh : public TCustomDBLookupComboboxEh {

@@ -200,6 +200,31 @@ class ComboFixture : public CustomersFixture {
   int Changes = 0;
 };
 
+TEST_F(CustomersFixture, FormFilesSetTheComboBox) {
+  TForm form(nullptr);
+  auto* source = new TDataSource(&form);
+  source->SetName("ds_Customers");
+  source->SetDataSet(&Data);
+  ReadFormText(&form,
+               "object StatForm: TForm\n"
+               "  object cbCustomer: TDBLookupComboboxEh\n"
+               "    Left = 8\n"
+               "    Top = 8\n"
+               "    DropDownBox.Width = 300\n"
+               "    KeyField = 'C_ID'\n"
+               "    ListField = 'C_NO;C_Name'\n"
+               "    ListSource = ds_Customers\n"
+               "  end\n"
+               "end\n");
+  auto* combo = dynamic_cast<TDBLookupComboboxEh*>(form.FindComponent("cbCustomer"));
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->KeyField(), "C_ID");
+  EXPECT_EQ(combo->ListField(), "C_NO;C_Name");
+  EXPECT_EQ(combo->ListSource(), source);
+  EXPECT_EQ(combo->DropDownBox()->Width(), 300);
+  EXPECT_TRUE(combo->ListActive());
+}
+
 TEST_F(ComboFixture, KeyValueShowsTheFirstListField) {
   EXPECT_TRUE(Combo->ListActive());
   Combo->SetValue(Variant(2));
