@@ -1,6 +1,7 @@
 // The find dialog of the data grid.
 #include "DBGridEhFindDlgs.h"
 
+#include "DBCtrlsEh.h"
 #include "Messages.h"
 #include "StdCtrls.h"
 
@@ -25,10 +26,13 @@ TLabel* AddLabel(TDBGridEhFindDlg* Form, const char* Name, Integer L, Integer T_
   return l;
 }
 
-// A list the user picks from; Text selects the entry.
-void FillList(TComboBox* Box, std::initializer_list<const char*> Texts, const char* Text) {
-  Box->SetStyle(csDropDownList);
-  for (const char* t : Texts) Box->Items()->Add(t);
+// A list the user picks from (its items are also its keys); Text selects
+// the entry.
+void FillList(TDBComboBoxEh* Box, std::initializer_list<const char*> Texts, const char* Text) {
+  for (const char* t : Texts) {
+    Box->Items()->Add(t);
+    Box->KeyItems()->Add(t);
+  }
   Box->SetItemIndex(Box->Items()->IndexOf(Text));
 }
 
@@ -45,27 +49,31 @@ TDBGridEhFindDlg::TDBGridEhFindDlg(TComponent* AOwner) : TForm(AOwner) {
   SetClientHeight(150);
 
   Label1 = AddLabel(this, "Label1", 10, 12, "Fi&nd What:");
-  cbText = AddControl<TComboBox>(this, "cbText", 88, 9, 316, 21);
+  cbText = AddControl<TDBComboBoxEh>(this, "cbText", 88, 9, 316, 21);
   cbText->SetTabOrder(0);
-  cbText->SetDropDownCount(17);
+  cbText->EditButton()->SetVisible(false);
+  cbText->DropDownBox()->SetRows(17);
+  cbText->DropDownBox()->SetSizable(true);
   Label2 = AddLabel(this, "Label2", 10, 35, "Find &in:");
-  cbFindIn = AddControl<TComboBox>(this, "cbFindIn", 88, 32, 192, 21);
+  cbFindIn = AddControl<TDBComboBoxEh>(this, "cbFindIn", 88, 32, 192, 21);
   cbFindIn->SetTabOrder(1);
-  cbFindIn->SetStyle(csDropDownList);
-  cbFindIn->SetDropDownCount(17);
+  cbFindIn->DropDownBox()->SetRows(17);
+  cbFindIn->DropDownBox()->SetSizable(true);
   cbMatchType = AddLabel(this, "cbMatchType", 10, 58, "Matc&h:");
-  cbMatchinType = AddControl<TComboBox>(this, "cbMatchinType", 88, 55, 144, 21);
+  cbMatchinType = AddControl<TDBComboBoxEh>(this, "cbMatchinType", 88, 55, 144, 21);
   cbMatchinType->SetTabOrder(2);
   FillList(cbMatchinType, {"From any part of field", "Whole field", "From beging of field"}, "From any part of field");
   Label3 = AddLabel(this, "Label3", 10, 82, "Sea&rch:");
-  cbFindDirection = AddControl<TComboBox>(this, "cbFindDirection", 88, 79, 144, 21);
+  cbFindDirection = AddControl<TDBComboBoxEh>(this, "cbFindDirection", 88, 79, 144, 21);
   cbFindDirection->SetTabOrder(3);
   FillList(cbFindDirection, {"Up", "Down", "All"}, "All");
-  cbCharCase = AddControl<TCheckBox>(this, "cbCharCase", 88, 105, 144, 14);
+  cbCharCase = AddControl<TDBCheckBoxEh>(this, "cbCharCase", 88, 105, 144, 14);
   cbCharCase->SetTabOrder(4);
   cbCharCase->SetCaption("Match &Case");
+  cbCharCase->SetValueChecked("True");
+  cbCharCase->SetValueUnchecked("False");
   cbCharCase->SetCheckedValue(false);
-  cbUseFormat = AddControl<TCheckBox>(this, "cbUseFormat", 260, 105, 144, 14);
+  cbUseFormat = AddControl<TDBCheckBoxEh>(this, "cbUseFormat", 260, 105, 144, 14);
   cbUseFormat->SetTabOrder(5);
   cbUseFormat->SetCaption("Match F&ormat");
   cbUseFormat->SetCheckedValue(true);
@@ -78,7 +86,7 @@ TDBGridEhFindDlg::TDBGridEhFindDlg(TComponent* AOwner) : TForm(AOwner) {
   bCancel->SetCancel(true);
   bCancel->SetModalResult(mrCancel);
   Label4 = AddLabel(this, "Label4", 10, 128, "Find in Tree:");
-  dbcTreeFindRange = AddControl<TComboBox>(this, "dbcTreeFindRange", 88, 124, 145, 21);
+  dbcTreeFindRange = AddControl<TDBComboBoxEh>(this, "dbcTreeFindRange", 88, 124, 145, 21);
   dbcTreeFindRange->SetTabOrder(8);
   FillList(dbcTreeFindRange, {"In all nodes", "In expanded nodes", "In current level", "In current node"},
            "In all nodes");
@@ -86,8 +94,6 @@ TDBGridEhFindDlg::TDBGridEhFindDlg(TComponent* AOwner) : TForm(AOwner) {
   cbText->OnChange = [this](TObject* s) { cbTextChange(s); };
   cbFindIn->OnChange = [this](TObject* s) { cbFindInChange(s); };
   cbFindDirection->OnChange = [this](TObject* s) { cbTextChange(s); };
-  cbFindDirection->OnSelect = cbFindDirection->OnChange;
-  cbFindIn->OnSelect = cbFindIn->OnChange;
   dbcTreeFindRange->OnChange = [this](TObject* s) { cbTextChange(s); };
   bFind->OnClick = [this](TObject* s) { bFindClick(s); };
   bCancel->OnClick = [this](TObject* s) { bCancelClick(s); };
@@ -155,6 +161,7 @@ void TDBGridEhFindDlg::FillFindIn() {
   TNotifyEvent saved = cbFindIn->OnChange;
   cbFindIn->OnChange = nullptr;
   cbFindIn->Items()->Clear();
+  cbFindIn->KeyItems()->Clear();
   FFindInColumns.clear();
   if (FGrid) {
     const TColumnsEhList& cols = FGrid->VisibleColumns();
@@ -165,6 +172,7 @@ void TDBGridEhFindDlg::FillFindIn() {
   }
   cbFindIn->Items()->Add(SAllColumnsEh);
   FFindInColumns.push_back(nullptr);
+  cbFindIn->KeyItems()->Assign(cbFindIn->Items());
   cbFindIn->OnChange = saved;
 }
 
@@ -240,6 +248,7 @@ void TDBGridEhFindDlg::FormKeyDown(TObject*, Word& Key, TShiftState) {
   } else {
     bFindClick(bFind);
   }
+  cbText->SetModified(false);
 }
 
 TDBGridEhFindDlg* DBGridEhFindDlg() {

@@ -2,7 +2,8 @@
 // search (one column or all, part, whole field or beginning, up, down or
 // all records, case and display format) and runs it through the grid's
 // center. One instance serves the whole program and keeps its history.
-// The lists and boxes are the platform's standard combo and check boxes.
+// The lists and boxes are the library's own combo and check boxes, used
+// without a data source.
 #pragma once
 #include <vector>
 #include "DBGridEh.h"
@@ -11,8 +12,8 @@
 
 class TLabel;
 class TButton;
-class TComboBox;
-class TCheckBox;
+class TDBComboBoxEh;
+class TDBCheckBoxEh;
 
 class TDBGridEhFindDlg : public TForm {
   TOVANI_CLASS(TDBGridEhFindDlg, TForm)
@@ -21,19 +22,19 @@ class TDBGridEhFindDlg : public TForm {
   ~TDBGridEhFindDlg() override;
 
   TLabel* Label1 = nullptr;
-  TComboBox* cbText = nullptr;
+  TDBComboBoxEh* cbText = nullptr;
   TLabel* Label2 = nullptr;
-  TComboBox* cbFindIn = nullptr;
+  TDBComboBoxEh* cbFindIn = nullptr;
   TLabel* cbMatchType = nullptr;
-  TComboBox* cbMatchinType = nullptr;
+  TDBComboBoxEh* cbMatchinType = nullptr;
   TLabel* Label3 = nullptr;
-  TComboBox* cbFindDirection = nullptr;
-  TCheckBox* cbCharCase = nullptr;
-  TCheckBox* cbUseFormat = nullptr;
+  TDBComboBoxEh* cbFindDirection = nullptr;
+  TDBCheckBoxEh* cbCharCase = nullptr;
+  TDBCheckBoxEh* cbUseFormat = nullptr;
   TButton* bFind = nullptr;
   TButton* bCancel = nullptr;
   TLabel* Label4 = nullptr;
-  TComboBox* dbcTreeFindRange = nullptr;
+  TDBComboBoxEh* dbcTreeFindRange = nullptr;
 
   TCustomDBGridEh* Grid() const { return FGrid; }
   bool FirstSearch() const { return FFirstSearch; }

@@ -468,6 +468,37 @@ void TCustomDBLookupComboboxEh::KeyPress(char32_t& Key) {
   }
 }
 
+void TCustomDBLookupComboboxEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  // In the list style a press on the text opens the list.
+  bool onText = !GetButtonsRect().Contains(TPoint(X, Y));
+  if (Button == mbLeft && !Shift.Contains(ssDouble) && onText && FStyle == csDropDownListEh && IsDataLinkUsable() &&
+      !FListVisible) {
+    DropDown();
+    FOpenedByPress = true;
+  }
+  TCustomDBEditEh::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomDBLookupComboboxEh::Click() {
+  TCustomDBEditEh::Click();
+  if (FStyle == csDropDownListEh && FListVisible && !FOpenedByPress) CloseUp(false);
+  FOpenedByPress = false;
+}
+
+bool TCustomDBLookupComboboxEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  if (FListVisible && FDataList) return FDataList->DoMouseWheelDown(Shift, MousePos);
+  if (Shift.Contains(ssShift) || ReadOnly() || !CanModify(true)) return false;
+  SelectNextPrior(false);
+  return true;
+}
+
+bool TCustomDBLookupComboboxEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  if (FListVisible && FDataList) return FDataList->DoMouseWheelUp(Shift, MousePos);
+  if (Shift.Contains(ssShift) || ReadOnly() || !CanModify(true)) return false;
+  SelectNextPrior(true);
+  return true;
+}
+
 void TCustomDBLookupComboboxEh::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_CHAR: {

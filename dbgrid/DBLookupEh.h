@@ -116,6 +116,10 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   void EditButtonDefaultAction(bool Down) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void Click() override;
   void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -148,6 +152,8 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   bool FTextValue = false;
   bool FInLocate = false;
   bool FHoldingChange = false;
+  // The press that opened the list (its click must not close it again).
+  bool FOpenedByPress = false;
 };
 
 class TDBLookupComboboxEh : public TCustomDBLookupComboboxEh {

@@ -91,11 +91,34 @@ Integer TDBLookupGridEh::GetBorderHeight() const {
   return self->HandleAllocated() ? self->Height() - self->ClientHeight() : 0;
 }
 
+Integer TDBLookupGridEh::TitleAreaHeight() const {
+  auto* self = const_cast<TDBLookupGridEh*>(this);
+  return Options().Contains(dgTitles) && self->TCustomGridEh::RowCount() > 0 ? RowHeights(0) : 0;
+}
+
 void TDBLookupGridEh::ApplyHeight() {
-  Integer title = Options().Contains(dgTitles) && RowCount() > 0 ? RowHeights(0) : 0;
   Integer lines = Options().Contains(dgRowLines) ? GridLineWidth() : 0;
-  Integer h = title + lines + FRowCount * (DefaultRowHeight() + lines) + GetBorderHeight() + GetSpecRowHeight();
-  if (h != Height()) SetHeight(h);
+  Integer h = TitleAreaHeight() + lines + FRowCount * GetDataRowHeight() + GetBorderHeight() + GetSpecRowHeight();
+  if (h != Height()) TCustomDBGridEh::SetBounds(Left(), Top(), Width(), h);
+}
+
+void TDBLookupGridEh::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  if (FInResize) {
+    TCustomDBGridEh::SetBounds(ALeft, ATop, AWidth, AHeight);
+    return;
+  }
+  FInResize = true;
+  try {
+    Integer rowH = std::max<Integer>(1, GetDataRowHeight());
+    Integer fixed = GetBorderHeight() + TitleAreaHeight() + GetSpecRowHeight();
+    FRowCount = std::clamp<Integer>((AHeight - fixed) / rowH, 1, 100);
+    Integer lines = Options().Contains(dgRowLines) ? GridLineWidth() : 0;
+    TCustomDBGridEh::SetBounds(ALeft, ATop, AWidth, fixed + rowH * FRowCount + lines);
+  } catch (...) {
+    FInResize = false;
+    throw;
+  }
+  FInResize = false;
 }
 
 void TDBLookupGridEh::SetRowCount(Integer v) {

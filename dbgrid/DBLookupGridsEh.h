@@ -73,12 +73,15 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   Integer GetDataRowHeight() const;
   Integer GetSpecRowHeight() const;
   Integer GetBorderHeight() const;
+  Integer TitleAreaHeight() const;
   // Sum of the visible columns' widths (and their lines).
   Integer GetColumnsWidth();
   // The data rows (and the special row) in client coordinates.
   TRect GetDataRowsRect();
   bool SpecRowShown() const { return FSpecRow->Visible(); }
 
+  // The height always holds a whole number of data rows.
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   Integer IsFilterRowVisible() const override;
   bool HighlightDataCell(Integer DataCol, Integer DataRow, TFont* AFont, TColor& Background,
                          TGridDrawState& State) override;
@@ -120,6 +123,7 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   bool FAutoFitColWidths = false;
   TDBLookupGridEhOptions FLookupOptions{dlgColLinesEh};
   bool FInUpdateListFields = false;
+  bool FInResize = false;
 };
 
 // The drop-down form of the lookup grid: a borderless popup that never

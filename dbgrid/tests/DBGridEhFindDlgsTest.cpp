@@ -2,6 +2,7 @@
 // of the grid's text search, and its keys.
 #include <memory>
 
+#include "DBCtrlsEh.h"
 #include "DBGridEh.h"
 #include "DBGridEhFindDlgs.h"
 #include "Forms.h"
@@ -87,6 +88,7 @@ TEST_F(FindDialogFixture, FindInListsTheVisibleColumnsAndAll) {
   EXPECT_EQ(Dlg->cbFindIn->ItemIndex(), 1);
   ASSERT_EQ(Dlg->SearchColumns().Count(), 1);
   EXPECT_EQ(Dlg->SearchColumns()[0]->FieldName(), "Name");
+  WriteWindowPng(Dlg, "find_dialog");
   // Nothing chosen: "<All>".
   Dlg->cbFindIn->SetItemIndex(-1);
   Dlg->UpdateSearchColumns();

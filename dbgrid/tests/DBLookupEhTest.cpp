@@ -92,6 +92,15 @@ TEST_F(LookupGridFixture, KeyLocatesTheRecordAndGivesTheListFieldText) {
   WriteWindowPng(Grid, "lookup_grid");
 }
 
+TEST_F(LookupGridFixture, WheelScrollsWithoutChangingTheKey) {
+  Grid->SetKeyValue(Variant(1));
+  Grid->SetRowCount(2);
+  Integer before = CurrentId();
+  EXPECT_TRUE(Grid->DoMouseWheelDown({}, TPoint(5, 5)));
+  EXPECT_NE(CurrentId(), before);
+  EXPECT_TRUE(VariantsEqualEh(Grid->KeyValue(), Variant(1)));
+}
+
 TEST_F(LookupGridFixture, RowCountHoldsWholeRows) {
   Grid->SetRowCount(0);
   EXPECT_EQ(Grid->RowCount(), 1);
@@ -101,6 +110,12 @@ TEST_F(LookupGridFixture, RowCountHoldsWholeRows) {
   Integer h3 = Grid->Height();
   Grid->SetRowCount(4);
   EXPECT_EQ(Grid->Height() - h3, Grid->GetDataRowHeight());
+  // A height in between ends on whole rows.
+  Grid->SetHeight(h3 + Grid->GetDataRowHeight() / 2);
+  EXPECT_EQ(Grid->RowCount(), 3);
+  EXPECT_EQ(Grid->Height(), h3);
+  Grid->SetHeight(h3 + 2 * Grid->GetDataRowHeight() + 1);
+  EXPECT_EQ(Grid->RowCount(), 5);
 }
 
 TEST_F(LookupGridFixture, SpecialRowStandsForKeysOutsideTheList) {
