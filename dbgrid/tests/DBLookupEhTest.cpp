@@ -348,4 +348,40 @@ TEST_F(ComboFixture, DropDownEscKeepsTheKeyEnterTakesIt) {
   EXPECT_EQ(Changes, 1);
 }
 
+TEST_F(ComboFixture, DropDownMouseChoosesAndResizingIsRemembered) {
+  Combo->SetKeyValue(Variant(1));
+  Combo->DropDown();
+  PumpMessages();
+  TPopupDataGridEh* g = Combo->DropDownGrid();
+  ASSERT_TRUE(Combo->ListVisible());
+  // Row 3 of the list (no titles, no special row).
+  Integer y = g->GetDataRowHeight() * 2 + g->GetDataRowHeight() / 2;
+  g->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(20, y));
+  EXPECT_TRUE(VariantsEqualEh(g->KeyValue(), Variant(3)));
+  EXPECT_EQ(Key(), 1);
+  // Released outside: closed without the choice.
+  g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, y));
+  g->Perform(WM_LBUTTONUP, 0, MAKELPARAM(20, -40));
+  EXPECT_FALSE(Combo->ListVisible());
+  EXPECT_EQ(Key(), 1);
+  // Released on a row: closed with it.
+  Combo->DropDown();
+  PumpMessages();
+  g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, y));
+  g->Perform(WM_LBUTTONUP, 0, MAKELPARAM(20, y));
+  EXPECT_FALSE(Combo->ListVisible());
+  EXPECT_EQ(Key(), 3);
+  EXPECT_EQ(Combo->Text(), "K010");
+  // A drop-down the user resized keeps its rows and width.
+  Combo->DropDown();
+  PumpMessages();
+  g->SetBounds(g->Left(), g->Top(), 320, g->Height() - g->GetDataRowHeight());
+  PumpMessages();
+  Integer rows = g->RowCount();
+  Combo->CloseUp(false);
+  EXPECT_EQ(Combo->DropDownBox()->Rows(), rows);
+  EXPECT_EQ(Combo->DropDownBox()->Width(), 320);
+  EXPECT_EQ(rows, 3);
+}
+
 }   // namespace
