@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "DBUtil.h"
 #include "Forms.h"
 #include "Messages.h"
 #include "TypInfo.h"
@@ -96,6 +97,7 @@ class TCustomDBLookupComboboxEh::TListSourceLinkEh : public TDataLink {
 TCustomDBLookupComboboxEh::TCustomDBLookupComboboxEh(TComponent* AOwner) : TCustomDBEditEh(AOwner) {
   DataLink()->SetMultiFields(true);
   FListLink = std::make_unique<TListSourceLinkEh>(this);
+  FLookupSource = std::make_unique<TDataSource>();
   FDropDownBox = std::make_unique<TLookupComboboxDropDownBoxEh>(this);
   FDropDownBox->SpecRow()->OnChanged = [this](TObject*) { SpecRowChanged(); };
   FDataList = new TPopupDataGridEh(this);
@@ -129,7 +131,12 @@ Integer TCustomDBLookupComboboxEh::Len16(const String& S) const { return Integer
 // ---------------------------------------------------------------------------
 // Properties
 
+void TCustomDBLookupComboboxEh::CheckNotLookup() const {
+  if (FLookupMode) throw EDatabaseError(SPropDefByLookupEh);
+}
+
 void TCustomDBLookupComboboxEh::SetKeyField(const String& v) {
+  CheckNotLookup();
   if (v == FKeyField) return;
   FKeyField = v;
   UpdateListFields();
@@ -148,11 +155,12 @@ void TCustomDBLookupComboboxEh::SetListFieldIndex(Integer v) {
 }
 
 void TCustomDBLookupComboboxEh::SetListSource(TDataSource* v) {
+  if (v) CheckNotLookup();
   if (v == FListSource) return;
   if (FListSource) FListSource->RemoveFreeNotification(this);
   FListSource = v;
   if (v) v->FreeNotification(this);
-  FListLink->SetDataSource(v);
+  if (!FLookupMode) FListLink->SetDataSource(v);
   UpdateListFields();
 }
 
@@ -162,15 +170,58 @@ void TCustomDBLookupComboboxEh::SetStyle(TDBLookupComboboxEhStyle v) {
 }
 
 void TCustomDBLookupComboboxEh::SetDataField(const String& Value) {
-  TCustomDBEditEh::SetDataField(Value);
-  UpdateReadOnlyState();
+  if (Value == FDataField) return;
+  FDataField = Value;
+  DataLinkChanged();
 }
 
 void TCustomDBLookupComboboxEh::SetDataSource(TDataSource* Value) {
   TCustomDBEditEh::SetDataSource(Value);
   if (Value && FListLink->DataSet() && FListLink->DataSet()->IsLinkedTo(Value))
     throw EDatabaseError(SCircularDataLinkEh);
-  UpdateReadOnlyState();
+  DataLinkChanged();
+}
+
+void TCustomDBLookupComboboxEh::ActiveChanged() {
+  TCustomDBEditEh::ActiveChanged();
+  DataLinkChanged();
+}
+
+void TCustomDBLookupComboboxEh::DataLinkChanged() {
+  if (FInDataLinkChanged) return;
+  FInDataLinkChanged = true;
+  try {
+    TDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
+    TField* lookup = nullptr;
+    if (ds && ds->Active() && !FDataField.empty() && SplitFieldNames(FDataField).size() == 1) {
+      TField* f = ds->FindField(FDataField);
+      if (f && f->FieldKind() == fkLookup) lookup = f;
+    }
+    String linkFields = FDataField;
+    if (lookup) {
+      FLookupMode = true;
+      FLookupField = lookup;
+      FLookupSource->SetDataSet(lookup->LookupDataSet());
+      FKeyField = lookup->LookupKeyFields();
+      FListLink->SetDataSource(FLookupSource.get());
+      // The edit binds to the key fields the lookup field reads.
+      linkFields = lookup->KeyFields();
+    } else if (FLookupMode) {
+      FLookupMode = false;
+      FLookupField = nullptr;
+      FKeyField.clear();
+      FLookupSource->SetDataSet(nullptr);
+      FListLink->SetDataSource(FListSource);
+    }
+    if (DataLink()->FieldName() != linkFields) TCustomDBEditEh::SetDataField(linkFields);
+    UpdateReadOnlyState();
+    UpdateListFields();
+    if (!Unbound()) DataLink()->ReloadValue();
+  } catch (...) {
+    FInDataLinkChanged = false;
+    throw;
+  }
+  FInDataLinkChanged = false;
 }
 
 void TCustomDBLookupComboboxEh::SetKeyValue(const Variant& v) {
@@ -286,11 +337,18 @@ void TCustomDBLookupComboboxEh::UpdateListFields() {
     if (DataSource() && ds->IsLinkedTo(DataSource())) throw EDatabaseError(SCircularDataLinkEh);
     GetFieldsArrayEh(ds, this, FKeyField, FKeyFields);
     CollectFieldsEh(&FListFields, ds, this, FListField);
-    if (FListFields.empty()) FListFields.assign(FKeyFields.begin(), FKeyFields.end());
-    if (!FListFields.empty())
-      FListFieldObj = FListFieldIndex >= 0 && FListFieldIndex < Integer(FListFields.size())
-                          ? FListFields[size_t(FListFieldIndex)]
-                          : FListFields[0];
+    if (FLookupMode && FLookupField) {
+      // The lookup field's result field is the list field, first of the list.
+      FListFieldObj = GetFieldProperty(ds, this, FLookupField->LookupResultField());
+      if (std::find(FListFields.begin(), FListFields.end(), FListFieldObj) == FListFields.end())
+        FListFields.insert(FListFields.begin(), FListFieldObj);
+    } else {
+      if (FListFields.empty()) FListFields.assign(FKeyFields.begin(), FKeyFields.end());
+      if (!FListFields.empty())
+        FListFieldObj = FListFieldIndex >= 0 && FListFieldIndex < Integer(FListFields.size())
+                            ? FListFields[size_t(FListFieldIndex)]
+                            : FListFields[0];
+    }
     FListActive = true;
   }
   UpdateReadOnlyState();

@@ -65,13 +65,17 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   explicit TCustomDBLookupComboboxEh(TComponent* AOwner = nullptr);
   ~TCustomDBLookupComboboxEh() override;
 
-  const String& KeyField() const { return FKeyField; }
+  // Bound to one lookup field, the key fields, the list and the list field
+  // come from that field: KeyField and ListSource then answer empty and
+  // refuse to be set.
+  bool LookupMode() const { return FLookupMode; }
+  String KeyField() const { return FLookupMode ? String() : FKeyField; }
   void SetKeyField(const String& v);
   const String& ListField() const { return FListField; }
   void SetListField(const String& v);
   Integer ListFieldIndex() const { return FListFieldIndex; }
   void SetListFieldIndex(Integer v);
-  TDataSource* ListSource() const { return FListSource; }
+  TDataSource* ListSource() const { return FLookupMode ? nullptr : FListSource; }
   void SetListSource(TDataSource* v);
   const Variant& KeyValue() const { return FKeyValue; }
   void SetKeyValue(const Variant& v);
@@ -109,6 +113,8 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
 
  protected:
   Variant GetVariantValue() override;
+  String GetDataField() const override { return FDataField; }
+  void ActiveChanged() override;
   void InternalSetValue(const Variant& AValue) override;
   void DataChanged() override;
   void UpdateData() override;
@@ -133,6 +139,10 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   // empty.
   void ChooseText();
   bool Unbound() const;
+  // Resolves the master side: the data field, or the key fields of a
+  // lookup field (lookup mode).
+  void DataLinkChanged();
+  void CheckNotLookup() const;
   Integer Len16(const String& S) const;
   String FKeyField, FListField;
   Integer FListFieldIndex = 0;
@@ -152,6 +162,11 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   bool FTextValue = false;
   bool FInLocate = false;
   bool FHoldingChange = false;
+  String FDataField;
+  bool FLookupMode = false;
+  TField* FLookupField = nullptr;
+  std::unique_ptr<TDataSource> FLookupSource;
+  bool FInDataLinkChanged = false;
   // The press that opened the list (its click must not close it again).
   bool FOpenedByPress = false;
 };

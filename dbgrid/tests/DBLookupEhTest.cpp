@@ -384,4 +384,78 @@ TEST_F(ComboFixture, DropDownMouseChoosesAndResizingIsRemembered) {
   EXPECT_EQ(rows, 3);
 }
 
+TEST_F(CustomersFixture, BoundComboWritesTheKeyIntoTheMasterField) {
+  TMemDataSet orders;
+  orders.FieldDefs().Add("O_ID", ftInteger);
+  orders.FieldDefs().Add("O_CID", ftInteger);
+  orders.CreateDataSet();
+  orders.AppendRecord({Variant(1), Variant(2)});
+  orders.AppendRecord({Variant(2), Variant::Null()});
+  orders.First();
+  TDataSource ordersSource;
+  ordersSource.SetDataSet(&orders);
+  auto* combo = new TDBLookupComboboxEh(Form.get());
+  combo->SetParent(Form.get());
+  combo->SetBounds(10, 10, 160, 22);
+  combo->SetListSource(&Source);
+  combo->SetKeyField("C_ID");
+  combo->SetListField("C_NO;C_Name");
+  combo->SetDataSource(&ordersSource);
+  combo->SetDataField("O_CID");
+  Form->Show();
+  PumpMessages();
+  EXPECT_EQ(combo->Text(), "K002");
+  orders.Next();
+  EXPECT_EQ(combo->Text(), "");
+  // A choice goes into the current order's field.
+  combo->SetValue(Variant(3));
+  EXPECT_EQ(orders.FieldByName("O_CID")->AsInteger(), 3);
+  EXPECT_EQ(combo->Text(), "K010");
+  orders.First();
+  EXPECT_EQ(combo->Text(), "K002");
+  combo->SetDataSource(nullptr);
+}
+
+TEST_F(CustomersFixture, LookupFieldGivesKeyListAndResultField) {
+  TMemDataSet orders;
+  orders.FieldDefs().Add("O_ID", ftInteger);
+  orders.FieldDefs().Add("O_CID", ftInteger);
+  for (int i = 0; i < 2; ++i) orders.FieldDefs()[i].CreateField()->SetDataSet(&orders);
+  auto* name = new TStringField();
+  name->SetFieldName("CustName");
+  name->SetFieldKind(fkLookup);
+  name->SetLookupDataSet(&Data);
+  name->SetKeyFields("O_CID");
+  name->SetLookupKeyFields("C_ID");
+  name->SetLookupResultField("C_Name");
+  name->SetDataSet(&orders);
+  orders.Open();
+  orders.AppendRecord({Variant(1), Variant(4)});
+  orders.First();
+  TDataSource ordersSource;
+  ordersSource.SetDataSet(&orders);
+  auto* combo = new TDBLookupComboboxEh(Form.get());
+  combo->SetParent(Form.get());
+  combo->SetBounds(10, 10, 160, 22);
+  combo->SetDataSource(&ordersSource);
+  combo->SetDataField("CustName");
+  Form->Show();
+  PumpMessages();
+  EXPECT_TRUE(combo->LookupMode());
+  EXPECT_EQ(combo->KeyField(), "");
+  EXPECT_EQ(combo->ListSource(), nullptr);
+  EXPECT_TRUE(combo->ListActive());
+  EXPECT_EQ(combo->Text(), "Alpha");
+  EXPECT_THROW(combo->SetKeyField("C_NO"), EDatabaseError);
+  EXPECT_THROW(combo->SetListSource(&Source), EDatabaseError);
+  combo->SetValue(Variant(2));
+  EXPECT_EQ(orders.FieldByName("O_CID")->AsInteger(), 2);
+  EXPECT_EQ(orders.FieldByName("CustName")->AsString(), "上海东方");
+  EXPECT_EQ(combo->Text(), "上海东方");
+  // A plain field again: lookup mode ends.
+  combo->SetDataField("O_CID");
+  EXPECT_FALSE(combo->LookupMode());
+  combo->SetDataSource(nullptr);
+}
+
 }   // namespace
