@@ -204,6 +204,21 @@ TEST_F(DateTimeEditFixture, SeparatorJumpsToTheNextElement) {
   EXPECT_EQ(ed->SelLength(), 2);
 }
 
+TEST_F(DateTimeEditFixture, TwoDigitYearsTypedAreReadInTheWindow) {
+  DateFormatScope scope("yy-mm-dd", '-');
+  auto* ed = AddEdit<TDBDateTimeEditEh>(nullptr, 10);
+  EXPECT_EQ(ed->EditFormat(), "YY/MM/DD");
+  EXPECT_EQ(ed->EditMask(), "!99/99/99;1; ");
+  Focus(ed);
+  ed->SelectAll();
+  TypeText(u"050312");
+  EXPECT_DOUBLE_EQ(ed->Value().AsDateTime(), EncodeDate(Word(ExpandTwoDigitYearEh(5)), 3, 12));
+  ed->SelectAll();
+  TypeText(u"700312");
+  EXPECT_DOUBLE_EQ(ed->Value().AsDateTime(), EncodeDate(Word(ExpandTwoDigitYearEh(70)), 3, 12));
+  EXPECT_EQ(ed->Text(), "70-03-12");
+}
+
 TEST_F(DateTimeEditFixture, CalendarChoiceKeepsTheTimeOfDay) {
   auto* ed = AddEdit<TDBDateTimeEditEh>("C_Date", 10);   // 2024-04-30 14:30
   Focus(ed);

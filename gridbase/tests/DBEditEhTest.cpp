@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 #include "DBCtrlsEh.h"
+#include "DBEhAdoSupport.h"
 #include "DBEhTestSupport.h"
 #include "ExtCtrls.h"
 #include "TestPng.h"
@@ -366,6 +367,88 @@ TEST_F(DBEditFixture, WritesPngsOfItsStates) {
   WriteWindowPng(Form.get(), "dbeditEh_states_flat_focused");
   EXPECT_TRUE(flat->ActiveState());
   EXPECT_FALSE(plain->ActiveState());
+}
+
+TEST_F(DBEditFixture, ToolTipsShowOnlyAClippedText) {
+  auto* ed = AddEdit<TDBEditEh>(nullptr, 10);
+  ed->SetTooltips(true);
+  auto hint = [&](THintInfo& info) { return ed->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)); };
+  ed->SetText("短");
+  THintInfo shortInfo;
+  EXPECT_EQ(hint(shortInfo), 1);   // fits, and no ordinary hint wanted
+  ed->SetShowHint(true);
+  THintInfo plain;
+  plain.HintStr = "提示";
+  EXPECT_EQ(hint(plain), 0);
+  EXPECT_EQ(plain.HintStr, "提示");
+  String longText(60, 'W');
+  ed->SetText(longText);
+  THintInfo clipped;
+  EXPECT_EQ(hint(clipped), 0);
+  EXPECT_EQ(clipped.HintStr, longText);
+  EXPECT_EQ(clipped.HintPos, ed->ClientToScreen({0, ed->ClientHeight()}));
+  EXPECT_EQ(clipped.HintData, ed->Font());
+}
+
+TEST_F(DBEditFixture, ResizingTheRecentTextsListIsRemembered) {
+  auto* ed = AddEdit<TDBEditEh>("C_Name", 10);
+  ed->MRUList()->SetActive(true);
+  for (const char* s : {"北京", "北海", "北碚", "北仑"}) ed->MRUList()->Items()->Add(s);
+  Focus(ed);
+  ed->SelectAll();
+  TypeText(u"北");
+  ASSERT_TRUE(ed->MRUList()->DroppedDown());
+  TMRUListboxEh* lb = ed->MRUListbox();
+  EXPECT_EQ(lb->RowCount(), 4);
+  lb->SetBounds(lb->Left(), lb->Top(), 230, lb->Height() - 2 * lb->ItemHeight());
+  ASSERT_TRUE(lb->SizeGrip()->OnParentResized);
+  lb->SizeGrip()->OnParentResized(lb->SizeGrip());
+  EXPECT_EQ(ed->MRUList()->Rows(), 2);
+  EXPECT_EQ(ed->MRUList()->Width(), 230);
+  PressKey(VK_ESCAPE);
+  Data->Cancel();
+}
+
+// Posting into the database.
+struct DBEditAdo : DBEhAdoFixture {};
+
+TEST_F(DBEditAdo, TypedTextIsWrittenOnceAndAFailedPostKeepsIt) {
+  auto* ed = AddControl<TDBEditEh>("O_Name", 10);
+  auto* other = AddControl<TDBEditEh>("O_Kind", 40);
+  // A handler that sets the text itself: the value still goes in once.
+  ed->OnUpdateData = [&](TObject*, bool& Handled) {
+    ed->SetText(ed->Text() + "号");
+    Data->FieldByName("O_Name")->SetAsString(ed->Text());
+    Handled = true;
+  };
+  Focus(ed);
+  ed->SelectAll();
+  TypeText(u"王五");
+  Focus(other);
+  EXPECT_EQ(ed->Text(), "王五号");
+  Data->Post();
+  EXPECT_EQ(Column("select O_Name from Orders where O_ID = 1"), "王五号");
+  EXPECT_EQ(Column("select W_Name from Writes"), "王五号");
+  // A value the field refuses keeps the focus and the typed text, and
+  // nothing reaches the file.
+  ed->OnUpdateData = nullptr;
+  Data->FieldByName("O_Name")->OnValidate = [](TField* f) {
+    if (f->AsString().empty()) throw EDatabaseError("名称不能为空");
+  };
+  std::vector<String> errors;
+  Application->OnException = [&](TObject*, Exception* e) { errors.push_back(e->Message()); };
+  Focus(ed);
+  ed->SelectAll();
+  PressKey(VK_DELETE);
+  Focus(other);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], "名称不能为空");
+  EXPECT_EQ(GetFocus(), ed->Handle());
+  EXPECT_EQ(ed->Text(), "");
+  EXPECT_TRUE(ed->DataLink()->Modified());
+  Data->Cancel();
+  EXPECT_EQ(Column("select O_Name from Orders where O_ID = 1"), "王五号");
+  EXPECT_EQ(Column("select count(*) from Writes"), "1");
 }
 
 }  // namespace
