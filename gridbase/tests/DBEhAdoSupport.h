@@ -4,6 +4,7 @@
 #pragma once
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -23,7 +24,10 @@ struct DBEhAdoFixture : ::testing::Test {
 
   void SetUp() override {
     const char* tmp = std::getenv("TMPDIR");
+    // A folder of this process: test runs of other builds may run beside it.
     std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tovani-gridbase-tests";
+    ::mkdir(dir.c_str(), 0755);
+    dir += "/" + std::to_string(::getpid());
     ::mkdir(dir.c_str(), 0755);
     Path = dir + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".mdb";
     std::remove(Path.c_str());
@@ -56,6 +60,7 @@ struct DBEhAdoFixture : ::testing::Test {
     Data.reset();
     Conn.reset();
     std::remove(Path.c_str());
+    ::rmdir(Path.substr(0, Path.rfind('/')).c_str());
   }
   void Exec(const std::string& sql) {
     sqlite3* db = nullptr;
