@@ -851,6 +851,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
   FHorzScrollBar.reset(CreateScrollBar(sbHorizontal));
   FVertScrollBar.reset(CreateScrollBar(sbVertical));
   FIndicatorTitle = std::make_unique<TDBGridEhIndicatorTitle>(this);
+  FSTFilter = std::make_unique<TSTDBGridEhFilter>(this);
 }
 
 TCustomDBGridEh::~TCustomDBGridEh() {
@@ -1316,6 +1317,7 @@ void TCustomDBGridEh::ColWidthsChanged() {
     TCustomGridEh::ColWidthsChanged();
   }
   if (OnColWidthsChanged) OnColWidthsChanged(this);
+  if (FFilterEditing) PlaceFilterEditor(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -1515,6 +1517,7 @@ void TCustomDBGridEh::TopLeftChanged() {
     FLeftColIsFirst = leftIsFirst;
   }
   TCustomGridEh::TopLeftChanged();
+  if (FFilterEditing) PlaceFilterEditor(false);
   UpdateHorzExtScrollBar();
   if (OnTopLeftChangedInternal) OnTopLeftChangedInternal(this);
 }

@@ -7,7 +7,9 @@
 // DBGridEhSelection.cpp (selection and bookmarks),
 // DBGridEhEdit.cpp (cell values, cell editing and the in-cell editor),
 // DBGridEhInput.cpp (keyboard, mouse, scrolling, timers, incremental search,
-// focus and window messages), DBGridEhMove.cpp (record moving, tree rows).
+// focus and window messages), DBGridEhMove.cpp (record moving, tree rows),
+// DBGridEhProps.cpp (published properties, fitting and sizing of columns and
+// rows), DBGridEhFilter.cpp (the filter row).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -15,6 +17,7 @@
 #include <vector>
 #include "Contnrs.h"
 #include "DB.h"
+#include "DBCtrlsEh.h"
 #include "DBSumLst.h"
 #include "DbUtilsEh.h"
 #include "GridsEh.h"
@@ -29,6 +32,10 @@ class TColumnFootersEh;
 class TDBGridEhSumList;
 class TDBGridInplaceEdit;
 class TColCellParamsEh;
+class TSTColumnFilterEh;
+class TSTDBGridEhFilter;
+class TInplaceFilterEditEh;
+struct TSTFilterExpressionEh;
 class TCustomImageList;
 class TChangeLink;
 class TPopupMenu;
@@ -256,6 +263,9 @@ class TColumnEh : public TCollectionItem {
   // The images of image cells (not owned).
   TCustomImageList* ImageList() const { return FImageList; }
   void SetImageList(TCustomImageList* v);
+  // The column's filter-row condition.
+  TSTColumnFilterEh* STFilter();
+  void SetSTFilter(TSTColumnFilterEh* v);
   // The menu a right click on the column's cells pops up (not owned).
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* v);
@@ -361,6 +371,7 @@ class TColumnEh : public TCollectionItem {
   friend class TColumnTitleEh;
   friend class TColumnFooterEh;
   friend class TDBGridColumnsEh;
+  friend class TSTColumnFilterEh;
   friend class TCustomDBGridEh;
   void FontChanged();
   void ColumnChanged(bool All) { Changed(All); }
@@ -405,6 +416,7 @@ class TColumnEh : public TCollectionItem {
   TCustomImageList* FImageList = nullptr;
   std::unique_ptr<TChangeLink> FImageChangeLink;
   TPopupMenu* FPopupMenu = nullptr;
+  std::unique_ptr<TSTColumnFilterEh> FSTFilter;
   // The width before the grid's automatic fit scaled it.
   Integer FPreFitWidth = 0;
   bool FFitLimited = false;
@@ -1240,6 +1252,25 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Dataset actions without a data source of their own act on the grid's.
   bool ExecuteAction(TBasicAction* Action) override;
   bool UpdateAction(TBasicAction* Action) override;
+  // The filter row (DBGridEhFilter.cpp): its settings, the cells the user
+  // types conditions into, and applying them through the grid center.
+  TSTDBGridEhFilter* STFilter() const { return FSTFilter.get(); }
+  void SetSTFilter(TSTDBGridEhFilter* v);
+  bool FilterEditing() const { return FFilterEditing; }
+  Integer FilterCol() const { return FFilterCol; }
+  TInplaceFilterEditEh* FilterEdit() const { return FFilterEdit; }
+  bool IsColumnFilterable(Integer DataCol);
+  void EditFilterCell(Integer DataCol);
+  void PlaceFilterEditor(bool Load);
+  void HideFilterEditor();
+  void LeaveFilterRow();
+  void ShowFilterRowEditor(bool Show);
+  void StoreFilterText(Integer DataCol);
+  void ApplyFilterNow();
+  virtual void ApplyFilter();
+  void ClearFilter();
+  void MoveFilterCell(bool Forward, bool FromEnd);
+  TNotifyEvent OnApplyFilter;
   // Fits the column (and, with columns or all selected, the selected ones)
   // to the widest of its title, its cells over all records and its footers.
   void OptimizeColumnWidth(TColumnEh* Column);
@@ -1326,7 +1357,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   void GetCellType(Integer ACol, Integer ARow, Integer& HorzKind, Integer& VertKind, Integer& AreaCol,
                    Integer& AreaRow) const;
   virtual Integer TitleRowCount() const { return FOptions.Contains(dgTitles) ? 1 : 0; }
-  virtual Integer IsFilterRowVisible() const { return 0; }
+  virtual Integer IsFilterRowVisible() const;
   TRect GetCellBlockRect(Integer L, Integer T, Integer R, Integer B) const { return CellBlockRect(L, T, R, B); }
   Integer RecordCountInView() const;
   bool IsCurrentRecord(Integer Row) const;
@@ -1756,6 +1787,13 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool FRowSizingAllowed = false;
   bool FFitting = false;
   bool FRowSizingDone = false;
+  // The filter row.
+  std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
+  Integer FFilterCol = -1;
+  bool FFilterEditing = false;
+  TInplaceFilterEditEh* FFilterEdit = nullptr;   // owned as a component
+  void FilterEditKeyDown(Word& Key, TShiftState Shift);
+  void DrawFilterCell(Integer DataCol, TRect R, TGridDrawState State);
   // Scales the columns' pre-fit widths to the width the grid offers.
   void FitColumnsToWidth();
 };
@@ -1825,6 +1863,94 @@ class TDBGridEhToolTipsWindow : public THintWindow {
  public:
   explicit TDBGridEhToolTipsWindow(TComponent* AOwner = nullptr) : THintWindow(AOwner) {}
   TRect CalcHintRect(Integer MaxWidth, const String& AHint, void* AData) override;
+};
+
+// ---------------------------------------------------------------------------
+// The filter row (DBGridEhFilter.cpp).
+
+// The settings of a grid's filter row.
+class TSTDBGridEhFilter : public TPersistent {
+  TOVANI_CLASS(TSTDBGridEhFilter, TPersistent)
+ public:
+  explicit TSTDBGridEhFilter(TCustomDBGridEh* AGrid = nullptr) : FGrid(AGrid) {}
+  void Assign(TPersistent* Source) override;
+  TCustomDBGridEh* OwnerGrid() const { return FGrid; }
+  // The filter goes into the dataset's own Filter instead of its SQL.
+  bool Local() const { return FLocal; }
+  void SetLocal(bool v) { FLocal = v; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool v);
+  // While held, moving or sizing columns leaves the filter editor alone.
+  void BeginUpdate() { ++FEditorLockCount; }
+  void EndUpdate() {
+    if (FEditorLockCount > 0) --FEditorLockCount;
+  }
+  Integer EditorLockCount() const { return FEditorLockCount; }
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  TCustomDBGridEh* FGrid;
+  bool FLocal = false;
+  Integer FEditorLockCount = 0;
+  bool FVisible = false;
+};
+
+// The condition typed into one column's filter cell.
+class TSTColumnFilterEh : public TPersistent {
+  TOVANI_CLASS(TSTColumnFilterEh, TPersistent)
+ public:
+  explicit TSTColumnFilterEh(TColumnEh* AColumn = nullptr);
+  ~TSTColumnFilterEh() override;
+  void Assign(TPersistent* Source) override;
+  TColumnEh* OwnerColumn() const { return FColumn; }
+  TCustomDBGridEh* Grid() const;
+  const String& DataField() const { return FDataField; }
+  void SetDataField(const String& v) { FDataField = v; }
+  const String& KeyField() const { return FKeyField; }
+  void SetKeyField(const String& v) { FKeyField = v; }
+  const String& ListField() const { return FListField; }
+  void SetListField(const String& v) { FListField = v; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool v);
+  const String& EnteredText() const { return FEnteredText; }
+  // Parses Text (a parse error propagates and the old text stays) and
+  // repaints the grid.
+  void SetEnteredText(const String& Text);
+  void Clear();
+  const TSTFilterExpressionEh& Expression() const { return *FExpression; }
+  // The text the filter cell shows, built from the parsed expression.
+  virtual String GetFilterText();
+  virtual String GetFilterFieldName();
+  virtual Variant GetFirstValue();
+  // Texts of a key-list column's pick list stand for their keys.
+  virtual void MapListTextsToKeys(TSTFilterExpressionEh& Expression);
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  void ParseText(const String& Text);
+  TColumnEh* FColumn;
+  String FDataField, FKeyField, FListField, FEnteredText;
+  bool FVisible = true;
+  std::unique_ptr<TSTFilterExpressionEh> FExpression;
+};
+
+// The editor of the filter cells: a combo box whose text area starts one
+// pixel lower.
+class TInplaceFilterEditEh : public TDBComboBoxEh {
+  TOVANI_CLASS(TInplaceFilterEditEh, TDBComboBoxEh)
+ public:
+  explicit TInplaceFilterEditEh(TComponent* AOwner = nullptr);
+  void SetValueAndText(const Variant& AValue, const String& AText);
+  std::function<void(Word& Key, TShiftState Shift)> OnGridKeyDown;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
+  void Dispatch(TMessage& Message) override;
 };
 
 class TDBGridEh : public TCustomDBGridEh {

@@ -253,6 +253,15 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift) {
     }
   }
 
+  // Ctrl+Up, or Up on the first record, goes up into the filter row.
+  if (Key == VK_UP && !shift && FSTFilter->Visible() && FDataLink->Active() &&
+      (ctrl || (FDataLink->ActiveRecord() == 0 && ds->RecNo() <= 1))) {
+    EditFilterCell(SelectedIndex());
+    if (FFilterEditing) {
+      Key = 0;
+      return;
+    }
+  }
   if (ctrl && !shift && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME || Key == VK_UP ||
                          Key == VK_DOWN))
     ClearSelection();
@@ -516,6 +525,13 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
   FMousePos = FPressPoint;
   if (!AcquireFocus()) return;
   TGridCoord cell = CellAtPoint(X, Y);
+  // A press on a filter cell edits it; a press anywhere else leaves the
+  // filter row.
+  if (FSTFilter->Visible() && cell.Y == FTitleOffset - 1 && cell.X >= FIndicatorOffset && Button == mbLeft) {
+    EditFilterCell(RawToDataColumn(cell.X));
+    return;
+  }
+  if (FFilterEditing) LeaveFilterRow();
   Integer dataCol = RawToDataColumn(cell.X);
   TColumnEh* column = dataCol >= 0 && dataCol < FColumns->Count() ? FColumns->Item(dataCol) : nullptr;
   bool onDataRow = cell.Y >= FTitleOffset && cell.Y < RowCount();

@@ -189,6 +189,8 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
     } else {
       DrawTitle(dataCol, R, AState, DX, DY);
     }
+  } else if (vk == raFilterEh && column && IsColumnFilterable(dataCol)) {
+    DrawFilterCell(dataCol, R, AState);
   } else if (!FDataLink->Active()) {
     c->Brush()->SetColor(column ? column->Color() : Color());
     c->FillRect(R);

@@ -147,6 +147,7 @@ TOVANI_PUBLISHED(TDBGridColumnEh) {
   Property("ReadOnly", &TColumnEh::ReadOnly, &TColumnEh::SetReadOnly)
       .Stored(ColumnStored(cvReadOnly, [](TColumnEh* c) { return c->ReadOnly(); }));
   Property("ShowImageAndText", &TColumnEh::ShowImageAndText, &TColumnEh::SetShowImageAndText).Default(false);
+  Property("STFilter", &TColumnEh::STFilter, &TColumnEh::SetSTFilter);
   Property("Tag", &TColumnEh::Tag, &TColumnEh::SetTag).Default(0);
   Property("Title", &TColumnEh::Title, &TColumnEh::SetTitle);
   Property("ToolTips", &TColumnEh::ToolTips, &TColumnEh::SetToolTips).Stored(ColumnBit(cvToolTips));
@@ -297,6 +298,7 @@ TOVANI_PUBLISHED(TDBGridEh) {
   Property("RowSizingAllowed", &C::RowSizingAllowed, &C::SetRowSizingAllowed).Default(false);
   Property("SortLocal", &C::SortLocal, &C::SetSortLocal).Default(false);
   Property("SumList", &C::SumList, &C::SetSumList);
+  Property("STFilter", &C::STFilter, &C::SetSTFilter);
   Property("TitleFont", &C::TitleFont, &C::SetTitleFont)
       .Stored([](TObject* o) { return !static_cast<C*>(o)->ParentFont(); });
   Property("TitleHeight", &C::TitleHeight, &C::SetTitleHeight).Default(0);
@@ -305,6 +307,7 @@ TOVANI_PUBLISHED(TDBGridEh) {
   Property("UseMultiTitle", &C::UseMultiTitle, &C::SetUseMultiTitle).Default(false);
   Property("VertScrollBar", &C::VertScrollBar, &C::SetVertScrollBar);
   Property("VTitleMargin", &C::VTitleMargin, &C::SetVTitleMargin).Default(10);
+  Property("OnApplyFilter", &C::OnApplyFilter);
   Property("OnBuildIndicatorTitleMenu", &C::OnBuildIndicatorTitleMenu);
   Property("OnCellClick", &C::OnCellClick);
   Property("OnCellMouseClick", &C::OnCellMouseClick);
@@ -483,9 +486,21 @@ void TCustomDBGridEh::FitColumnsToWidth() {
 
 void TCustomDBGridEh::ColumnMoved(Integer FromIndex, Integer ToIndex) {
   Integer from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
-  if (from >= 0 && from < FColumns->Count() && to >= 0 && to < FColumns->Count())
-    FColumns->Item(from)->SetIndex(to);
-  if (OnColumnMoved) OnColumnMoved(this, from, to);
+  FSTFilter->BeginUpdate();
+  try {
+    if (from >= 0 && from < FColumns->Count() && to >= 0 && to < FColumns->Count())
+      FColumns->Item(from)->SetIndex(to);
+    if (OnColumnMoved) OnColumnMoved(this, from, to);
+  } catch (...) {
+    FSTFilter->EndUpdate();
+    throw;
+  }
+  FSTFilter->EndUpdate();
+  // The filter editor follows its column.
+  if (FFilterEditing) {
+    FFilterCol = SelectedIndex();
+    PlaceFilterEditor(false);
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -1193,6 +1193,48 @@ TEST(DBGridEhTyping, RecordsOfAQueryMoveInOneTransaction) {
   EXPECT_EQ(w.Query.FieldByName("CU_Name")->AsString(), "北京华联");
 }
 
+// The filter row: a click edits a filter cell, typed text and Enter filter
+// the query through its features (locally, the query's own Filter).
+TEST(DBGridEhTyping, FilterRowFiltersTheQuery) {
+  TQueryWindow w("filter.mdb");
+  w.Grid->STFilter()->SetLocal(true);
+  w.Grid->STFilter()->SetVisible(true);
+  for (Integer i = 0; i < 3; ++i) w.Grid->Columns()->Item(i)->SetWidth(110);
+  PumpMessages();
+  EXPECT_EQ(w.Grid->TitleOffset(), 2);
+  TColumnEh* city = w.Grid->Columns()->Item(2);
+  TRect cell = w.Grid->CellClientRect(w.Grid->DataToRawColumn(2), 1);
+  w.Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.Left + 5, cell.Top + 5));
+  w.Grid->Perform(WM_LBUTTONUP, 0, MAKELPARAM(cell.Left + 5, cell.Top + 5));
+  PumpMessages();
+  ASSERT_TRUE(w.Grid->FilterEditing());
+  ASSERT_NE(w.Grid->FilterEdit(), nullptr);
+  EXPECT_TRUE(w.Grid->FilterEdit()->Visible());
+  EXPECT_EQ(GetFocus(), w.Grid->FilterEdit()->Handle());
+  PostText(u"上海");
+  PostKey(VK_RETURN);
+  EXPECT_EQ(city->STFilter()->EnteredText(), "上海");
+  EXPECT_EQ(city->STFilter()->GetFilterText(), "~ '上海'");   // text matches by likeness
+  EXPECT_EQ(w.Query.RecordCount(), 1);
+  EXPECT_EQ(w.Query.FieldByName("CU_Name")->AsString(), "上海东方");
+  WriteWindowPng(w.Grid, "dbgrid_filterrow");
+  // Tab goes to the next filter cell (wrapping to the first), Down back to
+  // the records.
+  PostKey(VK_TAB);
+  EXPECT_EQ(w.Grid->FilterCol(), 0);
+  PostKey(VK_DOWN);
+  EXPECT_FALSE(w.Grid->FilterEditing());
+  EXPECT_FALSE(w.Grid->FilterEdit()->Visible());
+  // Up on the first record goes back up into the filter row.
+  PostKey(VK_UP);
+  EXPECT_TRUE(w.Grid->FilterEditing());
+  EXPECT_EQ(w.Grid->FilterCol(), 0);
+  // An empty condition shows every record again.
+  w.Grid->ClearFilter();
+  w.Grid->ApplyFilterNow();
+  EXPECT_EQ(w.Query.RecordCount(), 3);
+}
+
 TEST(DBGridEhTyping, ARefusedPostKeepsTheTypedValue) {
   TQueryWindow w("refused.mdb");
   String shown;

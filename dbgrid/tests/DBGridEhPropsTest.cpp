@@ -218,6 +218,27 @@ TEST_F(PropsFixture, FittingReadFromTheFormTextStartsFromTheStoredWidths) {
   EXPECT_EQ(name->Width(), 111);
 }
 
+TEST_F(PropsFixture, FilterRowSettingsInTheFormText) {
+  String text = GridForm;
+  text.replace(text.find("    FooterRowCount"), 0, "    STFilter.Local = True\n    STFilter.Visible = True\n");
+  ReadComponentFromText(text, Form.get());
+  auto* g = dynamic_cast<TDBGridEh*>(Form->FindComponent("DBGridEh1"));
+  ASSERT_NE(g, nullptr);
+  g->SetDataSource(Source.get());
+  EXPECT_TRUE(g->STFilter()->Visible());
+  EXPECT_TRUE(g->STFilter()->Local());
+  EXPECT_EQ(g->TitleOffset(), 2);
+  g->Columns()->Item(1)->STFilter()->SetVisible(false);
+  String written = ComponentToText(Form.get());
+  EXPECT_NE(written.find("STFilter.Visible = True"), String::npos) << written;
+  EXPECT_NE(written.find("STFilter.Visible = False"), String::npos) << written;   // the column's
+  // A typed condition shows as the parser read it.
+  g->Columns()->Item(1)->STFilter()->SetEnteredText("in (1,2)");
+  EXPECT_EQ(g->Columns()->Item(1)->STFilter()->GetFilterText(), "In (1,2)");
+  EXPECT_THROW(g->Columns()->Item(1)->STFilter()->SetEnteredText("> 'x"), Exception);
+  EXPECT_EQ(g->Columns()->Item(1)->STFilter()->EnteredText(), "in (1,2)");
+}
+
 TEST_F(PropsFixture, LeavingMultiSortMarkingKeepsTheFirstMark) {
   TDBGridEh* g = LoadForm();
   g->SetOptionsEh(g->OptionsEh() + dghMultiSortMarking);
