@@ -592,3 +592,20 @@ TEST_F(EngineFixture, AHeaderTallerThanThePageDoesNotStartPagesForever) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EngineFixture, StopReportEndsTheRunWithThePagesBuiltSoFar) {
+  auto* md = AddBand<TfrxMasterData>("MasterData1", 100, 20);
+  md->SetRowCount(1000);
+  AddMemo(md, "L", "[Line]");
+  Integer seen = 0;
+  Report->OnBeforePrint = [&](TfrxReportComponent* c) {
+    if (c->Name() == "MasterData1" && ++seen == 60) Report->Engine()->StopReport();
+  };
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_EQ(Pages()->GetPageCount(), 2);  // 52 rows a page
+  EXPECT_EQ(Texts(1).back(), "60");
+}
+
+}  // namespace
