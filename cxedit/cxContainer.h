@@ -449,6 +449,9 @@ class TcxContainer : public TcxControl, public IcxMouseTrackingCaller {
   void ChangeScale(Integer M, Integer D) override;
   void CreateHandle() override;
   void CreateParams(TCreateParams& Params) override;
+  // The window is made with an empty caption; the text follows through the
+  // default window procedure.
+  void CreateWindowHandle(const TCreateParams& Params) override;
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
 

@@ -5,6 +5,7 @@
 
 #include "ImgList.h"
 #include "Themes.h"
+#include "Utf8.h"
 #include "VclUtils.h"
 #include "cxGeometry.h"
 #include "cxContainer.h"
@@ -245,6 +246,16 @@ TcxContainer::~TcxContainer() {
   cxEndMouseLeaveTracking(this);
   FDestroying = true;
   SetInnerControl(nullptr);
+}
+
+void TcxContainer::CreateWindowHandle(const TCreateParams& Params) {
+  TCreateParams p = Params;
+  p.Caption.clear();
+  TcxControl::CreateWindowHandle(p);
+  if (!Params.Caption.empty() && HandleAllocated()) {
+    std::u16string text = Utf8ToUtf16(Params.Caption);
+    DefWindowProcW(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
 }
 
 bool TcxContainer::IsDestroying() { return FDestroying || ComponentState().Contains(csDestroying); }

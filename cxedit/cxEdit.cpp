@@ -145,6 +145,13 @@ void TcxCustomEdit::InitializeEditor(TcxCustomEditProperties* AProperties) {
   FCapturedPressedButton = -1;
   FEditValue = Null();
   FProperties->OnPropertiesChanged = [this](TObject* Sender) { PropertiesChanged(Sender); };
+  if (FIsInplace) {
+    // A host's cell editor takes every key; Tab too when no inner control
+    // would ask for it.
+    TcxWantedKeys keys{wkAllKeys, wkArrows};
+    if (!FInnerEditClassExists) keys.Include(wkTab);
+    SetWantedKeys(keys);
+  }
   FInplaceTimer = std::make_unique<TcxTimer>();
   FInplaceTimer->SetEnabled(false);
   FInplaceTimer->SetInterval(GetDoubleClickTime());

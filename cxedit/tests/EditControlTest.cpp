@@ -372,6 +372,8 @@ TEST(cxEditInplace, ActivationByKeyAndDoubleClick) {
   form.SetBounds(80, 80, 300, 200);
   auto* e = new TTestEdit(&form, true);
   EXPECT_FALSE(e->AutoSize());
+  EXPECT_TRUE(e->WantedKeys().Contains(wkAllKeys));
+  EXPECT_TRUE(e->WantedKeys().Contains(wkTab));
   EXPECT_EQ(e->Style()->GetActiveController(), nullptr);   // the host styles it
   e->SetBounds(10, 10, 120, 22);
   e->SetParent(&form);
