@@ -279,6 +279,7 @@ class TStringField : public TField {
   double AsFloat() const override;
   bool AsBoolean() const override;
   TDateTime AsDateTime() const override;
+  void SetAsString(const String& v) override;
   void SetAsInteger(Integer v) override;
   void SetAsFloat(double v) override;
   void SetAsBoolean(bool v) override;

@@ -486,8 +486,11 @@ void TDataSet::UpdateBufferCount() {
 void TDataSet::CalculateFields(Integer bufferIndex) {
   Integer count = CalcFieldCount();
   Buffer& b = FBuffers[size_t(bufferIndex)];
+  if (count == 0) {   // nothing to calculate (every field change comes here)
+    b.Calc.clear();
+    return;
+  }
   b.Calc.assign(size_t(count), TDBValue{});
-  if (count == 0) return;
   TDataSetState saveState = FState;
   Integer saveSlot = FCalcSlot;
   Integer saveActive = FActiveRecord;
@@ -993,10 +996,17 @@ void TDataSet::Post() {
   Integer newPos = 0;
   CheckOperation([&] {
     if (inserting) {
+      // The edit values move into the new record; a failed write gives them
+      // back, so the record can be corrected and posted again.
       auto rec = std::make_unique<TRecordData>();
-      rec->Values = FEditValues;
+      rec->Values = std::move(FEditValues);
       rec->Status = TRecordStatus::Inserted;
-      InternalPostRecord(rec.get(), rec->Values, true);
+      try {
+        InternalPostRecord(rec.get(), rec->Values, true);
+      } catch (...) {
+        FEditValues = std::move(rec->Values);
+        throw;
+      }
       rec->Id = NextRecordId();
       // Place the record: at the end when appending, else before the record
       // that was current, in the cache and in the view.

@@ -396,6 +396,15 @@ bool TStringField::AsBoolean() const {
   return !s.empty() && (s[0] == 'T' || s[0] == 'Y');
 }
 TDateTime TStringField::AsDateTime() const { return IsNull() ? 0 : StrToDateTime(AsString()); }
+// A text is stored as it is: no round trip through a Variant (lookup
+// fields still go through SetAsVariant to find their key).
+void TStringField::SetAsString(const String& v) {
+  if (FieldKind() == fkLookup) {
+    TField::SetAsString(v);
+    return;
+  }
+  SetData(TDBValue(v));
+}
 void TStringField::SetAsInteger(Integer v) { SetAsString(IntToStr(v)); }
 void TStringField::SetAsFloat(double v) { SetAsString(FloatToStr(v)); }
 void TStringField::SetAsBoolean(bool v) { SetAsString(v ? "T" : "F"); }
