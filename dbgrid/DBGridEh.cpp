@@ -1036,8 +1036,11 @@ bool TCustomDBGridEh::TryBeginLayout() {
 
 void TCustomDBGridEh::DeferLayout() {
   if (HandleAllocated()) {
+    // A waiting quit request is seen through any filter: only a deferred
+    // layout of this window counts.
     MSG m;
-    if (!PeekMessageW(&m, Handle(), WM_DEFERLAYOUT_EH, WM_DEFERLAYOUT_EH, PM_NOREMOVE))
+    if (!PeekMessageW(&m, Handle(), WM_DEFERLAYOUT_EH, WM_DEFERLAYOUT_EH, PM_NOREMOVE) ||
+        m.message != WM_DEFERLAYOUT_EH)
       PostMessageW(Handle(), WM_DEFERLAYOUT_EH, 0, 0);
   }
   CancelLayout();
@@ -1077,10 +1080,8 @@ void TCustomDBGridEh::RebuildFieldMap() {
 
 void TCustomDBGridEh::InternalLayout() {
   if (ComponentState().Contains(csLoading)) return;
-  if (HandleAllocated()) {
-    MSG m;
-    PeekMessageW(&m, Handle(), WM_DEFERLAYOUT_EH, WM_DEFERLAYOUT_EH, PM_REMOVE);
-  }
+  // A quit request taken out with the deferred layout is posted again.
+  if (HandleAllocated()) RemoveQueuedMessage(Handle(), WM_DEFERLAYOUT_EH);
   LockPaint();
   HDC borrowed = nullptr;
   try {

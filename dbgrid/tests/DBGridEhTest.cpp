@@ -174,6 +174,15 @@ TEST_F(MemGridFixture, OneRelayoutPerLock) {
   EXPECT_EQ(Grid->FieldMapBuilds, 1);
   PumpMessages();
   EXPECT_EQ(Grid->FieldMapBuilds, 2);
+  // A waiting quit request neither stops a deferral nor is lost by a layout.
+  PostQuitMessage(7);
+  Grid->BeginLayout();
+  Grid->DeferLayout();
+  Grid->LayoutChanged();
+  EXPECT_EQ(Grid->FieldMapBuilds, 3);
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 7u);
 }
 
 TEST_F(MemGridFixture, RowHeightFromTheFont) {
