@@ -854,8 +854,7 @@ TRect TDBGridInplaceEdit::GetEditRect() {
 
 void TDBGridInplaceEdit::ApplyTextMargins() {
   if (!HandleAllocated()) return;
-  MSG m;
-  PeekMessageW(&m, Handle(), WM_USER + 102, WM_USER + 102, PM_REMOVE);
+  RemoveQueuedMessage(Handle(), WM_USER + 102);
   UpdateEditButtons();
   TRect r = GetEditRect();
   RECT wr{r.Left, r.Top, r.Right, r.Bottom};
@@ -909,8 +908,7 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
   TColumnCellKindEh kind = c->GetCellKind();
   bool listColumn = kind == cckLookup || kind == cckKeyPickList;
   auto dropPendingChar = [&] {
-    MSG m;
-    if (HandleAllocated()) PeekMessageW(&m, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+    if (HandleAllocated()) RemoveQueuedMessage(Handle(), WM_CHAR);
   };
   if ((FEditStyle == esEllipsis || FEditStyle == esDropDown) && Key == VK_RETURN && mods == TShiftState{ssCtrl}) {
     dropPendingChar();
