@@ -286,3 +286,53 @@ TEST(frxPreview, WithoutPagesOnlyTheBackgroundIsDrawn) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window a report opens for its pages: page 1 shown while the build
+// runs on, Escape closes it once the report is finished.
+TEST_F(PreviewFixture, ShowReportOpensThePreviewWindowDrivenByKeys) {
+  Report->SetPreview(nullptr);
+  frxRegisterPreviewWindow();
+  Report->PreviewOptions()->Modal = false;
+  Report->PreviewOptions()->Maximized = false;
+  Report->ShowReport();
+  frxPreviewWindowClass = nullptr;
+  auto* form = dynamic_cast<TfrxPreviewForm*>(Report->PreviewForm());
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->Caption(), "预览");
+  TfrxPreview* preview = form->Preview();
+  for (int i = 0; i < 400 && (preview->GetPageCount() < 3 || preview->Running()); ++i) {
+    Application->ProcessMessages();
+    Sleep(5);
+  }
+  ASSERT_EQ(preview->GetPageCount(), 3);
+  EXPECT_EQ(preview->PageNo(), 1);
+  HWND ws = preview->Workspace()->Handle();
+  // Keys reach the preview: Ctrl+PgDn goes on a page, End to the last.
+  SetFocus(preview->Handle());
+  SendMessageW(preview->Handle(), WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(preview->PageNo(), 3);
+  SendMessageW(preview->Handle(), WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(preview->PageNo(), 1);
+  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  TBitmap bmp(form->ClientWidth(), form->ClientHeight(), pf24bit);
+  // What the window shows on the screen.
+  SetForegroundWindow(form->Handle());
+  UpdateWindow(form->Handle());
+  HDC dc = GetDC(form->Handle());
+  BitBlt(bmp.Canvas()->Handle(), 0, 0, form->ClientWidth(), form->ClientHeight(), dc, 0, 0, SRCCOPY);
+  ReleaseDC(form->Handle(), dc);
+  const TRect r = preview->Workspace()->PageRectOnScreen(0);
+  EXPECT_EQ(bmp.Canvas()->Pixels(r.Left + 5, r.Top + 5), clWhite);
+  TPNGObject png;
+  png.Assign(&bmp);
+  png.SaveToFile(String(TOVANI_TEST_BINARY_DIR) + "/preview-window.png");
+  EXPECT_TRUE(IsWindow(ws));
+  // Escape on a finished report closes (and frees) the window.
+  SendMessageW(preview->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  for (int i = 0; i < 50 && Report->PreviewForm(); ++i) Application->ProcessMessages();
+  EXPECT_EQ(Report->PreviewForm(), nullptr);
+}
+
+}  // namespace
