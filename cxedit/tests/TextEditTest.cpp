@@ -1,0 +1,176 @@
+// The text editor typed, selected and pasted through its real edit window.
+#include <memory>
+
+#include "Forms.h"
+#include "TestWindows.h"
+#include "Utf8.h"
+#include "cxTextEdit.h"
+#include "gtest.h"
+
+namespace {
+struct TextEditFixture : ::testing::Test {
+  std::unique_ptr<TForm> Form;
+  TcxTextEdit* E = nullptr;
+  std::vector<String> Log;
+  void SetUp() override {
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(80, 80, 360, 160);
+    E = new TcxTextEdit(Form.get());
+    E->SetBounds(20, 20, 200, 24);
+    E->SetParent(Form.get());
+    Form->Show();
+    PumpMessages(1);
+  }
+  void TearDown() override { Form.reset(); }
+  HWND Inner() { return E->InnerTextEdit()->Handle(); }
+  // Posted like the keyboard would: key down, the character, key up.
+  void Type(const String& S) {
+    for (size_t pos = 0; pos < S.size();) {
+      char32_t c = Utf8Decode(S, pos);
+      if (c > 0xFFFF) {
+        std::u16string w = Utf8ToUtf16(Utf8Encode(c));
+        for (char16_t u : w) PostMessageW(Inner(), WM_CHAR, u, 1);
+      } else {
+        PostMessageW(Inner(), WM_CHAR, c, 1);
+      }
+    }
+    PumpMessages(2);
+  }
+  void Key(Word K) {
+    PostMessageW(Inner(), WM_KEYDOWN, K, 1);
+    PostMessageW(Inner(), WM_KEYUP, K, 0xC0000001);
+    PumpMessages(2);
+  }
+};
+}  // namespace
+
+TEST_F(TextEditFixture, TypingGoesThroughTheEditWindow) {
+  ASSERT_TRUE(E->InnerTextEdit()->HandleAllocated());
+  struct Case {
+    String Typed;
+    String Text;
+    Integer Caret;
+  };
+  const Case cases[] = {
+      {"abc", "abc", 3},
+      {"订单号", "订单号", 3},
+      {"a\tb", "ab", 2},          // Tab never becomes a character
+      {"中文\bx", "中x", 2},      // Backspace removes one whole character
+  };
+  for (const Case& c : cases) {
+    E->SetEditValue(Variant(String()));
+    PumpMessages(1);
+    Type(c.Typed);
+    EXPECT_EQ(E->Text(), c.Text) << c.Typed;
+    EXPECT_EQ(E->SelStart(), c.Caret) << c.Typed;
+    EXPECT_EQ(E->DisplayText(), c.Text);
+    EXPECT_TRUE(E->EditModified());
+  }
+  // Enter validates and the typed text becomes the edit value.
+  Key(VK_RETURN);
+  EXPECT_EQ(VarToStr(E->EditValue()), "中x");
+  WriteWindowPng(E, "cxTextEdit_typed");
+}
+
+TEST_F(TextEditFixture, SelectionCountsWholeCharacters) {
+  E->SetEditValue(Variant(String("ab中文😀cd")));
+  PumpMessages(1);
+  EXPECT_EQ(E->Text(), "ab中文😀cd");
+  struct Case {
+    Integer Start, Length;
+    String Sel;
+  };
+  const Case cases[] = {{2, 2, "中文"}, {4, 1, "😀"}, {5, 2, "cd"}, {0, 0, ""}, {3, 10, "文😀cd"}};
+  for (const Case& c : cases) {
+    E->SetSelStart(c.Start);
+    E->SetSelLength(c.Length);
+    EXPECT_EQ(E->SelStart(), c.Start);
+    EXPECT_EQ(E->SelText(), c.Sel) << c.Start;
+  }
+  // Replacing a selection of whole characters.
+  E->SetSelStart(2);
+  E->SetSelLength(3);
+  E->SetSelText("-");
+  EXPECT_EQ(E->Text(), "ab-cd");
+  EXPECT_EQ(E->SelStart(), 3);
+}
+
+TEST_F(TextEditFixture, PasteCutAndReadOnly) {
+  auto setClipboard = [](const String& S) {
+    std::u16string w = Utf8ToUtf16(S);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * 2);
+    memcpy(GlobalLock(h), w.c_str(), (w.size() + 1) * 2);
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+    CloseClipboard();
+  };
+  E->SetEditValue(Variant(String("客户名称")));
+  PumpMessages(1);
+  setClipboard("订单");
+  E->SetSelStart(2);
+  E->SetSelLength(2);
+  PostMessageW(Inner(), WM_PASTE, 0, 0);
+  PumpMessages(2);
+  EXPECT_EQ(E->Text(), "客户订单");
+  EXPECT_TRUE(E->EditModified());
+
+  // Cut puts the selection on the clipboard and removes it.
+  E->SetSelStart(0);
+  E->SetSelLength(2);
+  PostMessageW(Inner(), WM_CUT, 0, 0);
+  PumpMessages(2);
+  EXPECT_EQ(E->Text(), "订单");
+  E->SetSelStart(2);
+  E->PasteFromClipboard();
+  EXPECT_EQ(E->Text(), "订单客户");
+
+  // Read-only: paste and clear are ignored, cut only copies, typing is refused.
+  E->Properties()->SetReadOnly(true);
+  setClipboard("x");
+  E->SelectAll();
+  PostMessageW(Inner(), WM_PASTE, 0, 0);
+  PostMessageW(Inner(), WM_CLEAR, 0, 0);
+  PostMessageW(Inner(), WM_CUT, 0, 0);
+  PumpMessages(2);
+  Type("z");
+  EXPECT_EQ(E->Text(), "订单客户");
+  E->SetSelStart(4);
+  E->PasteFromClipboard();
+  EXPECT_EQ(E->Text(), "订单客户");
+}
+
+TEST_F(TextEditFixture, DeleteReportsAfterKeyDownArrowsDoNot) {
+  std::vector<Word> keys;
+  E->OnAfterKeyDown = [&](TObject*, Word& K, TShiftState) { keys.push_back(K); };
+  E->SetEditValue(Variant(String("中文字")));
+  PumpMessages(1);
+  E->SetSelStart(1);
+  E->SetSelLength(0);
+  Key(VK_LEFT);
+  Key(VK_RIGHT);
+  EXPECT_TRUE(keys.empty());
+  Key(VK_DELETE);
+  EXPECT_EQ(E->Text(), "中字");
+  EXPECT_EQ(keys, std::vector<Word>{VK_DELETE});
+}
+
+TEST_F(TextEditFixture, EnterAndEchoFollowTheProperties) {
+  // The inner window wants characters; the edit's own window gets no border.
+  LRESULT code = SendMessageW(Inner(), WM_GETDLGCODE, 0, 0);
+  EXPECT_TRUE(code & DLGC_WANTCHARS);
+  EXPECT_FALSE(GetWindowLongW(Inner(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_FALSE(GetWindowLongW(Inner(), GWL_STYLE) & WS_BORDER);
+
+  E->Properties()->SetEchoMode(eemPassword);
+  EXPECT_EQ(E->InnerTextEdit()->PasswordChar(), U'*');
+  E->Properties()->SetPasswordChar(U'#');
+  EXPECT_EQ(E->InnerTextEdit()->PasswordChar(), U'#');
+  E->Properties()->SetEchoMode(eemNormal);
+  EXPECT_EQ(E->InnerTextEdit()->PasswordChar(), 0u);
+
+  E->Properties()->SetMaxLength(3);
+  Type("一二三四五");
+  EXPECT_EQ(E->Text(), "一二三");
+}
