@@ -132,7 +132,10 @@ class TfrxPreviewPages : public TfrxCustomPreviewPages {
   void SaveToStream(TStream* Stream) override;
   bool LoadFromFile(const String& FileName, bool ExceptionIfNotFound = false) override;
   void SaveToFile(const String& FileName) override;
-  bool Print() override { return false; }
+  // Sends the pages to the report's printer by its print options (copies,
+  // collation, page ranges, odd or even pages, reverse order, duplex and the
+  // split, join and scale modes); false when nothing could be printed.
+  bool Print() override;
   bool Export(TObject*) override { return false; }
   void AddAnchor(const String& Text) override;
   Integer GetAnchorPage(const String& Text) override;
@@ -158,6 +161,7 @@ class TfrxPreviewPages : public TfrxCustomPreviewPages {
   Integer CopyNo = 0;
 
  private:
+  friend struct TfrxPrintRun;
   struct TTemplateInfo {
     String DictName;
     String StoredText;  // class name, or the one-line text of the template
@@ -189,6 +193,13 @@ class TfrxPreviewPages : public TfrxCustomPreviewPages {
   Int64 FXMLSize = 0;
   bool FPartial = false;
 };
+
+// The print dialog, installed by the print forms: true when confirmed (it
+// may change the report's print options for this print), with the duplex
+// mode chosen there (0 = each page's own). Without one, printing
+// goes ahead with the print options as they are.
+using TfrxPrintDialogQuery = std::function<bool(TfrxReport* Report, Integer& Duplex)>;
+extern TfrxPrintDialogQuery frxPrintDialogQuery;
 
 // Installs the engine, prepared pages and outline classes that new reports use.
 void frxRegisterEngine();
