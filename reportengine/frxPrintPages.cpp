@@ -289,8 +289,11 @@ struct TfrxPrintRun {
     Printer->SetTitle(name.empty() ? Report->FileName() : name);
     if (Options->Copies < 1) Options->Copies = 1;
     bool ok = true;
+    // Joined sheets give each page its copies in neighbouring cells already:
+    // one pass over the pages, or every page would come Copies x Copies times.
+    const Integer passes = Options->PrintMode == pmJoin ? 1 : Options->Copies;
     if (Options->Collate) {
-      for (Integer copy = 1; copy <= Options->Copies && ok; ++copy) {
+      for (Integer copy = 1; copy <= passes && ok; ++copy) {
         Pages->CopyNo = copy;
         ok = PrintAll();
         if (ok) {

@@ -3,6 +3,7 @@
 // ranges with odd pages, reverse order, the empty sheet after each copy of
 // an odd-length duplex job), and a printer that is not there.
 #include "VclWindows.h"
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,9 +54,11 @@ class PrintFixture : public ::testing::Test {
       auto* page = new TfrxReportPage(Report.get());
       page->SetName("Page" + IntToStr(i));
       page->SetPaperSize(9);
+      ReportPages.push_back(page);
       auto* band = new TfrxReportTitle(page);
       band->SetName("Title" + IntToStr(i));
       band->SetHeight(40);
+      Titles.push_back(band);
       auto* memo = new TfrxMemoView(band);
       memo->SetName("Memo" + IntToStr(i));
       memo->SetBounds(0, 0, 400, 30);
@@ -82,6 +85,8 @@ class PrintFixture : public ::testing::Test {
     return sheets;
   }
   std::unique_ptr<TfrxReport> Report;
+  std::vector<TfrxReportPage*> ReportPages;
+  std::vector<TfrxReportTitle*> Titles;
 };
 
 }  // namespace
@@ -119,8 +124,7 @@ TEST_F(PrintFixture, CopiesRangesOrderAndDuplexPadding) {
     o->PageNumbers = c.PageNumbers;
     o->PrintPages = c.Pages;
     o->Reverse = c.Reverse;
-    for (Integer i = 0; i < Report->PagesCount(); ++i)
-      if (auto* p = dynamic_cast<TfrxReportPage*>(Report->Pages(i))) p->Duplex = c.Duplex;
+    for (TfrxReportPage* p : ReportPages) p->Duplex = c.Duplex;
     if (c.Duplex != dmNone) {
       ASSERT_TRUE(Report->PrepareReport());
     }
