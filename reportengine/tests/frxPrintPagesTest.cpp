@@ -4,6 +4,7 @@
 // an odd-length duplex job), and a printer that is not there.
 #include "VclWindows.h"
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,8 +43,12 @@ struct MessageBoxAnswer {
 
 class PrintFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { Build(); }
+  // A fresh report of three pages, each shaped by Shape before the build.
+  void Build(const std::function<void(TfrxReportPage*)>& Shape = nullptr) {
     frxRegisterEngine();
+    ReportPages.clear();
+    Titles.clear();
     Report = std::make_unique<TfrxReport>();
     Report->EngineOptions()->NewSilentMode = simSilent;
     Report->ShowProgress = false;
@@ -63,6 +68,7 @@ class PrintFixture : public ::testing::Test {
       memo->SetName("Memo" + IntToStr(i));
       memo->SetBounds(0, 0, 400, 30);
       memo->SetTextUtf8("Printed page " + std::to_string(i));
+      if (Shape) Shape(page);
     }
     ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
     ASSERT_EQ(Report->PreviewPages()->GetPageCount(), 3);
@@ -159,4 +165,79 @@ TEST_F(PrintFixture, APrinterThatIsNotThereShowsTheErrorAndFails) {
   EXPECT_FALSE(after);
   // The options are the report's own again.
   EXPECT_EQ(Report->PrintOptions()->Printer, "No Such Printer 7");
+}
+
+namespace {
+int Count(const std::string& text, const std::string& word) {
+  int n = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+  return n;
+}
+}  // namespace
+
+TEST_F(PrintFixture, SplitJoinAndScaleSheets) {
+  TfrxPrintOptions* o = Report->PrintOptions();
+  o->PrintOnSheet = 9;   // A4
+  auto print = [&](const std::string& stem, std::vector<std::string>& sheets, std::string& pdfOut) {
+    std::string title = printed_pdf::UniqueTitle(stem);
+    Report->ReportOptions()->Name = title;
+    ASSERT_TRUE(Report->PreviewPages()->Print());
+    pdfOut = printed_pdf::WaitFor(title);
+    ASSERT_FALSE(pdfOut.empty()) << "no PDF for job " << title;
+    sheets = printed_pdf::PageTexts(pdfOut);
+  };
+  std::vector<std::string> sheets;
+  std::string pdf;
+
+  // An A3 landscape page split over two A4 sheets across; the right half
+  // (and the 3 mm both sheets share) on the second.
+  Build([](TfrxReportPage* p) {
+    p->SetPaperSize(8);
+    p->SetOrientation(poLandscape);
+    if (p->Name() != "Page1") return;
+    auto* right = new TfrxMemoView(static_cast<TfrxComponent*>(p->Objects()->Items(0)));
+    right->SetName("RightHalf");
+    right->SetBounds(330 * 3.7795, 0, 300, 30);
+    right->SetTextUtf8("Right half");
+  });
+  o = Report->PrintOptions();
+  o->PrintOnSheet = 9;
+  o->PrintMode = pmSplit;
+  o->PageNumbers = "1";
+  print("frx_print_split", sheets, pdf);
+  ASSERT_EQ(sheets.size(), 2u);
+  EXPECT_EQ(Count(sheets[0], "Printed page 1"), 1);
+  EXPECT_EQ(Count(sheets[0], "Right half"), 0);
+  EXPECT_EQ(Count(sheets[1], "Right half"), 1);
+  printed_pdf::Remove(pdf);
+
+  // The same page scaled onto one A4 sheet (turned like the page): the
+  // text 330 mm across, beyond any A4 sheet, is drawn at 233 mm and shows.
+  o->PrintMode = pmScale;
+  print("frx_print_scale", sheets, pdf);
+  ASSERT_EQ(sheets.size(), 1u);
+  EXPECT_EQ(Count(sheets[0], "Printed page 1"), 1);
+  EXPECT_EQ(Count(sheets[0], "Right half"), 1);
+  auto size = printed_pdf::PageSize(pdf);
+  EXPECT_NEAR(std::min(size.first, size.second), 595, 2);
+  EXPECT_NEAR(std::max(size.first, size.second), 842, 2);
+  printed_pdf::Remove(pdf);
+
+  // A6 pages joined four to an A4 sheet; two copies fill neighbouring cells.
+  Build([](TfrxReportPage* p) {
+    p->SetPaperWidth(105);
+    p->SetPaperHeight(148);
+  });
+  o = Report->PrintOptions();
+  o->PrintOnSheet = 9;
+  o->PrintMode = pmJoin;
+  o->PageNumbers = "";
+  o->Copies = 2;
+  print("frx_print_join", sheets, pdf);
+  ASSERT_EQ(sheets.size(), 2u);
+  EXPECT_EQ(Count(sheets[0], "Printed page 1"), 2);
+  EXPECT_EQ(Count(sheets[0], "Printed page 2"), 2);
+  EXPECT_EQ(Count(sheets[1], "Printed page 3"), 2);
+  printed_pdf::RenderPng(pdf, TOVANI_TEST_BINARY_DIR "/frx_print_join_sheet1");
+  printed_pdf::Remove(pdf);
 }
