@@ -1,0 +1,262 @@
+// The month calendar and the date editor.
+//
+// TcxCustomCalendar paints a month of days in six weeks under a header with
+// navigation arrows and the month/year caption, optional week numbers and a
+// row of buttons (Today, Now, Clear, OK); in date-time mode it adds a time
+// box and an analogue clock (TcxClock). Keys, the mouse, the wheel and a
+// month list popup (TcxMonthListBox) move the selection and the month shown;
+// choosing a date is reported to the owner. Calendar arithmetic goes through
+// the locale's calendar table, colours through the look-and-feel painters.
+#pragma once
+#include <functional>
+#include <memory>
+
+#include "Sets.h"
+#include "cxContainer.h"
+#include "cxControls.h"
+#include "cxDateUtils.h"
+
+class TButton;
+class TcxCustomCalendar;
+
+enum TcxCalendarKind { ckDate, ckDateTime };
+enum TDateOnError { deNoChange, deToday, deNull };
+enum TcxInputKind { ikStandard, ikMask, ikRegExpr };
+enum TCalendarButton { btnClear, btnNow, btnToday, btnOk };
+// The buttons a date editor may show: btnClear..btnToday (bit 0 Clear,
+// bit 1 Now, bit 2 Today).
+using TDateButton = TCalendarButton;
+using TDateButtons = TSet<TCalendarButton>;
+
+// Why a popup closes; 1, 2 and 4 take the popup's value.
+enum TcxPopupCloseReason { pcrNone, pcrTab, pcrToggle, pcrCancel, pcrAccept };
+
+// True for a date or number variant holding the null date.
+bool cxIsNullDateValue(const Variant& Value);
+// Dates the calendar can show and select.
+bool cxIsDateInSupportedRange(TDateTime Date);
+
+// ---------------------------------------------------------------------------
+// The small analogue clock of the date-time calendar.
+
+class TcxClock : public TcxControl {
+  TOVANI_CLASS(TcxClock, TcxControl)
+ public:
+  explicit TcxClock(TComponent* AOwner = nullptr);
+  TColor MinuteDotColor() const { return FMinuteDotColor; }
+  void SetMinuteDotColor(TColor Value);
+  // Only the time of day (the fraction) is kept.
+  TDateTime Time() const { return FTime; }
+  void SetTime(TDateTime Value);
+
+ protected:
+  void Paint() override;
+
+ private:
+  TColor FMinuteDotColor = clWindow;
+  TDateTime FTime = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The month list popup opened from the calendar's month caption. With year
+// arrows hidden or YearsInMonthList on it scrolls through the months of all
+// years (seven at a time, auto-scrolling while the mouse is above or below
+// it); otherwise it lists the months of the shown year.
+
+class TcxMonthListBox : public TcxCustomPopupWindow {
+  TOVANI_CLASS(TcxMonthListBox, TcxCustomPopupWindow)
+ public:
+  explicit TcxMonthListBox(TcxCustomCalendar* ACalendar);
+  ~TcxMonthListBox() override;
+
+  bool YearScrolling() const;
+  Integer ItemCount() const { return FItemCount; }
+  Integer ItemHeight() const { return FItemHeight; }
+  Integer ItemIndex() const { return FItemIndex; }
+  Integer TopMonthDelta() const { return FTopMonthDelta; }
+  TcxTimer* Timer() const { return FTimer; }
+  // The month (first day) of an item.
+  TDateTime ItemDate(Integer AIndex) const;
+  // Opens the list over the calendar's month caption.
+  void ShowList();
+  // Ends the list: with AAccept the hot (or clicked) month becomes the
+  // calendar's month.
+  void CloseList(bool AAccept);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void Dispatch(TMessage& Message) override;
+  void AdjustSizeToControls() override {}
+  void CalcPosition(TPoint& P) override { P = FOrigin; }
+
+ private:
+  void SetItemIndex(Integer Value);
+  void DoTimer(TObject* Sender);
+  TcxCustomCalendar* FCalendar;
+  TDateTime FMiddleMonth = 0;
+  Integer FItemCount = 0;
+  Integer FItemHeight = 0;
+  Integer FItemIndex = -1;
+  Integer FTopMonthDelta = 0;
+  Integer FScrollDirection = 0;
+  TcxTimer* FTimer;
+  TPoint FOrigin;
+  bool FClosing = false;
+};
+
+// ---------------------------------------------------------------------------
+// The calendar.
+
+using TcxCalendarCloseEvent = std::function<void(TObject* Sender, TcxPopupCloseReason Reason)>;
+
+class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
+  TOVANI_CLASS(TcxCustomCalendar, TcxControl)
+ public:
+  explicit TcxCustomCalendar(TComponent* AOwner = nullptr);
+  ~TcxCustomCalendar() override;
+
+  // Settings (each recalculates the layout).
+  bool ArrowsForYear() const { return FArrowsForYear; }
+  void SetArrowsForYear(bool Value);
+  TDateButtons CalendarButtons() const { return FCalendarButtons; }
+  void SetCalendarButtons(TDateButtons Value);
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool Value);
+  TcxCalendarKind Kind() const { return FKind; }
+  void SetKind(TcxCalendarKind Value);
+  bool WeekNumbers() const { return FWeekNumbers; }
+  void SetWeekNumbers(bool Value);
+  bool YearsInMonthList() const { return FYearsInMonthList; }
+  void SetYearsInMonthList(bool Value) { FYearsInMonthList = Value; }
+
+  // The month shown (its first day) and the selected date (null: none).
+  TDateTime FirstDate() const { return FFirstDate; }
+  TDateTime SelectDate() const { return FSelectDate; }
+  TcxCustomCalendarTable* CalendarTable() const { return FCalendarTable.get(); }
+  TcxClock* Clock() const { return FClock; }
+  TcxMonthListBox* MonthList() const { return FMonthList.get(); }
+  TButton* TodayButton() const { return FTodayButton; }
+  TButton* NowButton() const { return FNowButton; }
+  TButton* ClearButton() const { return FClearButton; }
+  TButton* OKButton() const { return FOKButton; }
+  TcxTimer* ArrowTimer() const { return FTimer; }
+  // The time of the date-time mode's time box (the fraction of a day).
+  TDateTime TimeBoxTime() const { return FTimeBoxTime; }
+  void SetTimeBoxTime(TDateTime Value);
+  // 0 none, 1 the month caption, 2 the year caption.
+  Integer HotTrackRegion() const { return FHotTrackRegion; }
+
+  // Layout results, in client coordinates.
+  Integer ColumnWidth() const { return FColWidth; }
+  Integer RowHeight() const { return FRowHeight; }
+  Integer HeaderHeight() const { return FHeaderHeight; }
+  Integer ButtonWidth() const { return FButtonWidth; }
+  Integer ButtonHeight() const { return FButtonHeight; }
+  Integer ButtonsAreaHeight() const { return FButtonsAreaHeight; }
+  Integer WeekNumberWidth() const { return FWeekNumberWidth; }
+  TRect HeaderRect() const { return FHeaderRect; }
+  TRect MonthCaptionRect() const { return FMonthRect; }
+  TRect YearCaptionRect() const { return FYearRect; }
+  // 0 previous month, 1 next month, 2 previous year, 3 next year.
+  TRect ArrowRect(Integer AIndex) const { return FArrowRects[AIndex]; }
+  // The client rectangle of a day cell (column 0..6, row 0..5).
+  TRect DayCellRect(Integer ACol, Integer ARow) const;
+
+  virtual void RecalculateLayout();
+  virtual void UpdateHotTrack();
+  virtual Integer GetTimeAreaSpacing();
+  virtual TDateTime GetLastDateOfMonth();
+  virtual void GetMargins(Integer& X, Integer& Y);
+  virtual TDateTime GetFirstVisibleDate();
+  virtual TDateTime GetLastVisibleDate();
+  virtual void CalculateSize(Integer& AWidth, Integer& AHeight);
+  virtual void RequestClose(TObject* Sender, TcxPopupCloseReason Reason);
+  virtual TDateTime DateAtPoint(TPoint P);
+  virtual void ShowMonthOf(TDateTime Date);
+  virtual void ChooseDate(TDateTime Date);
+
+  // Gives the control its computed size and places the buttons.
+  void UpdateSize();
+  void NotifyDateChosen();
+  // Selects a date without changing the month shown.
+  void SelectDay(TDateTime Date);
+  void HandleButtonClick(TObject* Sender);
+  // Steps the shown month: 0 previous month, 1 next month, 2 previous
+  // year, 3 next year.
+  void StepArrow(Integer AIndex);
+
+  TNotifyEvent OnDateChosen;
+
+ protected:
+  bool CanResize(Integer& NewWidth, Integer& NewHeight) override;
+  void CreateWnd() override;
+  void DoFontChanged() override;
+  void DoMouseEnter(TControl* AControl) override;
+  void DoMouseLeave(TControl* AControl) override;
+  void MouseLeave() override;
+  void Paint() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DblClick() override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+
+  // The arrow under a client point (-1 none).
+  Integer ArrowAt(TPoint P) const;
+  bool IsArrowRepeating() const { return FTimer->Enabled(); }
+  void SetSelectDate(TDateTime Value, bool ARepaint);
+  void InvalidateDays();
+  TRect DaysRect() const { return FDaysRect; }
+
+ private:
+  TButton* CreateButton(const String& ACaption, Integer ATabOrder, Integer ATag, bool ADefault);
+  void DoArrowTimer(TObject* Sender);
+  void SetFirstDate(TDateTime Value);
+  void PlaceButtons();
+  void PaintHeader();
+  void PaintDays();
+  String DayText(TDateTime Date) const;
+
+  bool FArrowsForYear = true;
+  TDateButtons FCalendarButtons{btnClear, btnToday};
+  std::unique_ptr<TcxCustomCalendarTable> FCalendarTable;
+  TButton* FClearButton = nullptr;
+  TcxClock* FClock = nullptr;
+  Integer FClockSize = 0;
+  Integer FColWidth = 0, FDateRegionWidth = 0, FDaysOfWeekHeight = 0;
+  TDateTime FFirstDate = 0;
+  bool FFlat = true;
+  Integer FHotTrackRegion = 0;
+  TcxCalendarKind FKind = ckDate;
+  std::unique_ptr<TcxMonthListBox> FMonthList;
+  TButton* FNowButton = nullptr;
+  TButton* FOKButton = nullptr;
+  TCursor FSavedCursor = crDefault;
+  Integer FRowHeight = 0;
+  TDateTime FSelectDate = 0;
+  Integer FSideWidth = 0;
+  TDateTime FTimeBoxTime = 0;
+  TcxTimer* FTimer = nullptr;
+  TButton* FTodayButton = nullptr;
+  TRect FArrowRects[4];
+  Integer FArrowCount = 0;  // arrows less one
+  TRect FHeaderRect, FDaysRect, FMonthRect, FYearRect, FDayNamesRect, FButtonsRect;
+  bool FWeekNumbers = false;
+  Integer FWeekNumberWidth = 0;
+  bool FYearsInMonthList = true;
+  Integer FButtonHeight = 0, FButtonSpacing = 0, FButtonsAreaHeight = 0, FButtonWidth = 0;
+  Integer FHeaderHeight = 0;
+  Integer FRepeatArrow = -1;
+  bool FTracking = false;
+  bool FOffice11 = false;
+};
+
+class TcxCalendar : public TcxCustomCalendar {
+  TOVANI_CLASS(TcxCalendar, TcxCustomCalendar)
+ public:
+  using TcxCustomCalendar::TcxCustomCalendar;
+};
