@@ -7,7 +7,10 @@
 #include <cmath>
 
 #include "DateUtils.h"
+#include "FormatSettings.h"
 #include "StdCtrls.h"
+#include "SysUtils.h"
+#include "Variant.h"
 #include "cxClasses.h"
 #include "cxFormats.h"
 #include "cxGeometry.h"
@@ -32,7 +35,7 @@ Integer ColumnWeekday(Integer ACol) { return (cxGetFormatController()->FirstDayO
 
 bool cxIsNullDateValue(const Variant& Value) {
   if (!(VarIsType(Value, varDate) || VarIsNumeric(Value))) return false;
-  return double(Value) == NullDate;
+  return Value.AsDouble() == NullDate;
 }
 
 bool cxIsDateInSupportedRange(TDateTime Date) {
@@ -154,7 +157,7 @@ void TcxMonthListBox::Paint() {
     if (T->HasDate(D)) Text = YearScrolling() ? cxDateMonthYearCaption(T, D) : cxDateLongMonthName(T, D);
     C->Font()->SetColor(Hot ? FCalendar->Color() : clWindowText);
     C->Brush()->SetStyle(bsClear);
-    C->PaintText(Text, IR, cxAlignHCenter | cxAlignVCenter | cxSingleLine);
+    C->PaintText(Text, IR, cxtfHCenter | cxtfVCenter | cxtfSingleLine);
     C->Brush()->SetStyle(bsSolid);
   }
 }
@@ -716,7 +719,7 @@ void TcxCustomCalendar::PaintHeader() {
   }
   C->SetFont(Font());
   C->Brush()->SetStyle(bsClear);
-  const Cardinal Flags = cxAlignHCenter | cxAlignVCenter | cxSingleLine;
+  const Cardinal Flags = cxtfHCenter | cxtfVCenter | cxtfSingleLine;
   if (!FArrowsForYear) {
     C->Font()->SetColor(FHotTrackRegion == 1 ? clHotLight : clBtnText);
     C->PaintText(cxDateMonthYearCaption(FCalendarTable.get(), FFirstDate), FMonthRect, Flags);
@@ -733,7 +736,7 @@ void TcxCustomCalendar::PaintDays() {
   TcxCanvas* C = cxCanvas();
   TcxLookAndFeelPainterClass P = GetPainter();
   C->SetFont(Font());
-  const Cardinal Flags = cxAlignRight | cxAlignVCenter | cxSingleLine;
+  const Cardinal Flags = cxtfRight | cxtfVCenter | cxtfSingleLine;
   // Day names.
   C->FillRectColor(FDayNamesRect, Color());
   C->Brush()->SetStyle(bsClear);
@@ -811,7 +814,7 @@ void TcxCustomCalendar::Paint() {
     C->SetFont(Font());
     C->Font()->SetColor(clBtnText);
     C->Brush()->SetStyle(bsClear);
-    C->PaintText(DateTimeToStr(D), Strip, cxAlignHCenter | cxAlignVCenter | cxSingleLine);
+    C->PaintText(DateTimeToStr(D), Strip, cxtfHCenter | cxtfVCenter | cxtfSingleLine);
     C->Brush()->SetStyle(bsSolid);
   }
   PaintHeader();
