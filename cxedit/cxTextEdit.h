@@ -20,6 +20,8 @@ class TcxCustomTextEditProperties : public TcxCustomEditProperties {
  public:
   explicit TcxCustomTextEditProperties(TPersistent* AOwner = nullptr);
   void Assign(TPersistent* Source) override;
+  // A data-bound text editor shows and writes the field's text.
+  TcxEditValueSource UsesDataDisplayFormat(bool AEditFocused) override { return evsText; }
 
   // Enter reaches the Windows edit (which beeps) when on; dropped when off.
   bool BeepOnEnter() const { return FBeepOnEnter; }
