@@ -649,7 +649,7 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item) {
   if (!FGrid || FGrid->ComponentState().Contains(csLoading)) return;
   if (auto* c = dynamic_cast<TColumnEh*>(Item)) {
     Integer raw = c->Index() + FGrid->IndicatorOffset();
-    if (raw < FGrid->ColCount()) {
+    if (raw < FGrid->FullColCount()) {
       FGrid->InvalidateCol(raw);
       Integer w = c->Visible() ? c->Width() : (FGrid->Options().Contains(dgColLines) ? -1 : 0);
       if (FGrid->AutoFitColWidths() && !FGrid->FFitting && !FGrid->ComponentState().Contains(csDesigning)) {
@@ -968,6 +968,12 @@ void TCustomDBGridEh::SetFrozenCols(Integer v) {
   LayoutChanged();
 }
 
+void TCustomDBGridEh::SetContraColCount(Integer v) {
+  if (FContraColCountProp == v) return;
+  FContraColCountProp = std::max<Integer>(0, v);
+  LayoutChanged();
+}
+
 void TCustomDBGridEh::SetFooterRowCount(Integer v) {
   if (FFooterRowCount == v) return;
   FFooterRowCount = std::max<Integer>(0, v);
@@ -1145,13 +1151,18 @@ void TCustomDBGridEh::InternalLayout() {
       ++hidden;
     Integer noneVisible = FVisibleColumns.Count() == 0 ? 1 : 0;
     Integer count = FColumns->Count();
+    const Integer contraRows = TCustomGridEh::ContraRowCount();
     if (FDataLink->Active() || FColumns->IsCustomized()) {
       Integer frozen = std::min(FFrozenColsProp, count);
-      SetGridColCount(count + FIndicatorOffset);
-      SetFixedCols(std::max<Integer>(0, std::min(count + FIndicatorOffset - 1,
-                                                 FIndicatorOffset + frozen + hidden - noneVisible)));
+      Integer contra = std::max<Integer>(0, std::min(FContraColCountProp, count - frozen - FIndicatorOffset));
+      Integer base = count + FIndicatorOffset - contra;
+      if (contra != TCustomGridEh::ContraColCount()) ChangeContraCounts(0, contraRows);
+      SetGridColCount(base);
+      if (contra != TCustomGridEh::ContraColCount()) ChangeContraCounts(contra, contraRows);
+      SetFixedCols(std::max<Integer>(0, std::min(base - 1, FIndicatorOffset + frozen + hidden - noneVisible)));
       TCustomGridEh::SetFrozenCols(frozen);
     } else {
+      if (TCustomGridEh::ContraColCount() != 0) ChangeContraCounts(0, contraRows);
       SetGridColCount(count + FIndicatorOffset);
       SetFixedCols(std::max<Integer>(0, std::min(count + FIndicatorOffset - 1, hidden + FIndicatorOffset -
                                                                                     noneVisible)));
@@ -1263,7 +1274,7 @@ void TCustomDBGridEh::UpdateColWidthsAndTabStops() {
   for (Integer i = 0; i < FColumns->Count(); ++i) {
     TColumnEh* c = FColumns->Item(i);
     Integer raw = i + FIndicatorOffset;
-    if (raw >= ColCount()) break;
+    if (raw >= FullColCount()) break;
     TField* f = c->Field();
     SetTabStops(raw, c->Visible() && !c->ReadOnly() && FDataLink->Active() && f && !f->Calculated() &&
                          !f->ReadOnly());
@@ -1280,7 +1291,7 @@ void TCustomDBGridEh::ColWidthsChanged() {
       for (Integer i = 0; i < FColumns->Count(); ++i) {
         TColumnEh* c = FColumns->Item(i);
         Integer raw = i + FIndicatorOffset;
-        if (raw >= ColCount() || !c->Visible()) continue;
+        if (raw >= FullColCount() || !c->Visible()) continue;
         Integer w = c->ClampToWidthLimits(ColWidths(raw));
         if (w != ColWidths(raw)) SetColWidths(raw, w);
         if (w == c->Width()) continue;
@@ -1409,16 +1420,16 @@ void TCustomDBGridEh::UpdateRowCount() {
     Integer buf = std::max<Integer>(1, (ClientHeight() - fixedH) / (DefaultRowHeight() + line));
     FDataLink->SetBufferCount(buf);
     Integer rows = FTitleOffset + std::max<Integer>(1, FDataLink->RecordCount());
-    ChangeContraCounts(ContraColCount(), 0);
+    ChangeContraCounts(TCustomGridEh::ContraColCount(), 0);
     if (Row() >= rows) MoveCurrent(Col(), rows - 1, false, false);
     SetGridRowCount(rows);
-    ChangeContraCounts(ContraColCount(), FFooterRowCount);
+    ChangeContraCounts(TCustomGridEh::ContraColCount(), FFooterRowCount);
     UpdateActiveRow();
   } else {
-    ChangeContraCounts(ContraColCount(), 0);
+    ChangeContraCounts(TCustomGridEh::ContraColCount(), 0);
     if (Row() > FTitleOffset) MoveCurrent(Col(), FTitleOffset, false, false);
     SetGridRowCount(FTitleOffset + 1);
-    ChangeContraCounts(ContraColCount(), FFooterRowCount);
+    ChangeContraCounts(TCustomGridEh::ContraColCount(), FFooterRowCount);
   }
   if (FOptions.Contains(dgTitles) && RowCount() > 0) SetRowHeights(0, FTitleRowHeight);
   if (RowCount() != oldRows) Invalidate();

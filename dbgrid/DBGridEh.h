@@ -1289,6 +1289,12 @@ class TCustomDBGridEh : public TCustomGridEh {
   void SetTitleLines(Integer v);
   Integer FrozenCols() const { return FFrozenColsProp; }
   void SetFrozenCols(Integer v);
+  // Trailing columns kept at the right edge; the base grid's count is what
+  // the layout could grant of it.
+  Integer ContraColCount() const { return FContraColCountProp; }
+  void SetContraColCount(Integer v);
+  // Grid columns including the trailing ones.
+  Integer FullColCount() const { return ColCount() + TCustomGridEh::ContraColCount(); }
   Integer FooterRowCount() const { return FFooterRowCount; }
   void SetFooterRowCount(Integer v);
   bool UseMultiTitle() const { return FUseMultiTitle; }
@@ -1746,6 +1752,7 @@ class TCustomDBGridEh : public TCustomGridEh {
   Integer FRowHeight = 0, FRowLines = 0, FTitleHeight = 0, FTitleLines = 0;
   Integer FTitleRowHeight = 0;
   Integer FFrozenColsProp = 0;
+  Integer FContraColCountProp = 0;
   Integer FFooterRowCount = 0;
   Integer FIndicatorOffset = 1;
   Integer FTitleOffset = 0;

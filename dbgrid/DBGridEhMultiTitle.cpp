@@ -319,7 +319,7 @@ void TCustomDBGridEh::Paint() {
   for (Integer i = 0; i < Integer(FLeafCols.size()); ++i) {
     THeadTreeNode* leaf = FLeafCols[size_t(i)];
     Integer raw = i + FIndicatorOffset;
-    if (!leaf || !leaf->Parent || !leaf->Parent->Parent || raw >= ColCount()) continue;
+    if (!leaf || !leaf->Parent || !leaf->Parent->Parent || raw >= FullColCount()) continue;
     TRect cell = CellClientRect(raw, 0);
     if (cell.Right <= cell.Left || !RectVisible(dc, cell.AsRECT())) continue;
     bool is3D = FOptionsEh.Contains(dghFixed3D);

@@ -281,6 +281,7 @@ TOVANI_PUBLISHED(TDBGridEh) {
       .Stored([](TObject* o) { return !static_cast<C*>(o)->ParentFont(); });
   Property("FooterRowCount", &C::FooterRowCount, &C::SetFooterRowCount).Default(0);
   Property("FrozenCols", &C::FrozenCols, &C::SetFrozenCols).Default(0);
+  Property("ContraColCount", &C::ContraColCount, &C::SetContraColCount).Default(0);
   Property("HorzScrollBar", &C::HorzScrollBar, &C::SetHorzScrollBar);
   Property("IndicatorTitle", &C::IndicatorTitle,
            [](C* g, TDBGridEhIndicatorTitle* v) { g->IndicatorTitle()->Assign(v); });

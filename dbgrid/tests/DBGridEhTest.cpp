@@ -251,6 +251,54 @@ TEST_F(MemGridFixture, CellsPaintRowColoursAndHighlight) {
       << std::hex << current;
 }
 
+// Trailing columns stay glued to the right edge while the others scroll;
+// the current cell never enters them.
+TEST_F(MemGridFixture, ContraColumnsStayAtTheRightEdge) {
+  AddRecords(3);
+  Grid->SetDataSource(Source.get());
+  Grid->BeginLayout();
+  Grid->Columns()->Clear();
+  for (const char* name : {"ID", "Name", "ID", "Name", "Name"}) {
+    TColumnEh* c = Grid->Columns()->Add();
+    c->SetFieldName(name);
+    c->SetWidth(110);
+  }
+  Grid->Columns()->Item(4)->Title()->SetCaption("合计");
+  Grid->SetContraColCount(1);
+  Grid->EndLayout();
+  ASSERT_EQ(Grid->ColCount(), 5);   // indicator + four scrolling columns
+  ASSERT_EQ(Grid->TCustomGridEh::ContraColCount(), 1);
+  EXPECT_EQ(Grid->ColWidths(5), 110);
+
+  TRect before = Grid->CellClientRect(5, 1);
+  Grid->SetLeftCol(3);
+  TRect contra = Grid->CellClientRect(5, 1);
+  EXPECT_EQ(contra, before);
+  EXPECT_GE(contra.Left, Grid->Layout().Horz.ContraStart);
+  EXPECT_EQ(Grid->CellAtPoint(contra.Left + 5, contra.Top + 2).X, 5);
+  Grid->Invalidate();
+  PumpMessages();
+  WriteWindowPng(Grid, "dbgrid_contra_column");
+
+  // End moves to the last scrolling column; a width change reaches the
+  // trailing column too.
+  SendMessageW(Grid->Handle(), WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(Grid->Col(), 4);
+  Grid->Columns()->Item(4)->SetWidth(90);
+  EXPECT_EQ(Grid->ColWidths(5), 90);
+
+  // More trailing columns than there are to give: the count is limited to
+  // the columns less the frozen ones and the indicator.
+  Grid->SetFrozenCols(1);
+  Grid->SetContraColCount(10);
+  EXPECT_EQ(Grid->TCustomGridEh::ContraColCount(), 5 - 1 - 1);
+  EXPECT_EQ(Grid->FullColCount(), 6);
+  Grid->SetContraColCount(0);
+  EXPECT_EQ(Grid->TCustomGridEh::ContraColCount(), 0);
+  EXPECT_EQ(Grid->ColCount(), 6);
+  EXPECT_EQ(Grid->ColWidths(5), 90);
+}
+
 TEST(DBGridEhText, EllipsisCutsWholeCharacters) {
   TBitmap bmp;
   bmp.SetWidth(10);
