@@ -634,7 +634,27 @@ void TCustomDBGridEh::OptimizeColumnsWidth(const TColumnsEhList& List) {
       widths[size_t(k)] = a + FTitleImages->Width();
     } else {
       AssignFontEh(c->Font(), t->Font());
-      widths[size_t(k)] = c->TextWidth(t->Caption()) + a;
+      // The title cell less the marker room; with multi-level titles only
+      // the column's own (leaf) part and text.
+      String text = t->Caption();
+      Integer cellWidth = col->Width();
+      if (FUseMultiTitle)
+        if (THeadTreeNode* leaf = LeafOfColumn(col->Index())) {
+          text = leaf->Text;
+          cellWidth = leaf->Width;
+        }
+      TRect cell(0, 0, std::max<Integer>(0, cellWidth - a), FTitleRowHeight);
+      Integer tw = 0, th = 0;
+      if (t->Orientation() == tohVertical) {
+        // Turned text is as wide as a line of it is high.
+        MeasureCellText(0, c, 0, tw, th, false, cell, text, 0);
+        widths[size_t(k)] = a + th;
+      } else if (FUseMultiTitle || FTitleHeight > 0 || FTitleLines > 0) {
+        MeasureCellText(0, c, 2, tw, th, true, cell, text, 0);
+        widths[size_t(k)] = tw + a;
+      } else {
+        widths[size_t(k)] = c->TextWidth(text) + a;
+      }
     }
   }
   // Cells of every record, as they are drawn.
@@ -658,7 +678,13 @@ void TCustomDBGridEh::OptimizeColumnsWidth(const TColumnsEhList& List) {
           TColCellParamsEh params;
           params.Background = col->Color();
           FillDataCellParams(col, col->Index(), 0, TGridDrawState{}, params);
-          w += c->TextWidth(params.Text);
+          if (FWordWrapAllowed && col->WordWrap()) {
+            Integer tw = 0, th = 0;
+            MeasureCellText(0, c, 0, tw, th, true, TRect(0, 0, col->Width(), DefaultRowHeight()), params.Text, 0);
+            w += tw;
+          } else {
+            w += c->TextWidth(params.Text);
+          }
         }
         widths[size_t(k)] = std::max(widths[size_t(k)], w);
       }
@@ -684,7 +710,12 @@ void TCustomDBGridEh::OptimizeColumnsWidth(const TColumnsEhList& List) {
         TAlignment alignment = footer->Alignment();
         String text = GetFooterValue(row, col);
         GetFooterParams(col->Index(), row, col, c->Font(), background, alignment, TGridDrawState{}, text);
-        widths[size_t(k)] = std::max(widths[size_t(k)], c->TextWidth(text) + 5);
+        Integer tw = c->TextWidth(text);
+        if (FWordWrapAllowed && footer->WordWrap()) {
+          Integer th = 0;
+          MeasureCellText(0, c, 0, tw, th, true, TRect(0, 0, col->Width(), DefaultRowHeight()), text, 0);
+        }
+        widths[size_t(k)] = std::max(widths[size_t(k)], tw + 5);
       }
       col->SetWidth(widths[size_t(k)]);
     }

@@ -299,6 +299,35 @@ TEST_F(MemGridFixture, ContraColumnsStayAtTheRightEdge) {
   EXPECT_EQ(Grid->ColWidths(5), 90);
 }
 
+// Fitting a column to its contents measures a title as it is drawn: on one
+// line, wrapped in the cell when titles have several lines, or turned.
+TEST_F(MemGridFixture, FittingToContentsMeasuresTitlesAsDrawn) {
+  AddRecords(3);
+  Grid->SetDataSource(Source.get());
+  TColumnEh* col = Grid->Columns()->Item(0);
+  col->Title()->SetCaption("客户名称与地址");
+  col->SetWidth(60);
+  TCanvas* c = Grid->Canvas();
+  c->Font()->Assign(col->Title()->Font());
+  const Integer single = c->TextWidth("客户名称与地址");
+  const Integer lineHeight = c->TextHeight("客户");
+  ASSERT_GT(single, 60);
+
+  Grid->OptimizeColumnWidth(col);
+  EXPECT_EQ(col->Width(), single + 4);
+
+  col->SetWidth(60);
+  Grid->SetTitleLines(2);
+  Grid->OptimizeColumnWidth(col);
+  EXPECT_LE(col->Width(), 60) << "the caption wraps inside the cell";
+  EXPECT_GT(col->Width(), 4 + single / 3);
+
+  Grid->SetTitleLines(0);
+  col->Title()->SetOrientation(tohVertical);
+  Grid->OptimizeColumnWidth(col);
+  EXPECT_EQ(col->Width(), 4 + lineHeight);
+}
+
 TEST(DBGridEhText, EllipsisCutsWholeCharacters) {
   TBitmap bmp;
   bmp.SetWidth(10);
