@@ -6,6 +6,9 @@
 #include "Menus.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "uClassesForm.h"
+#include "uCustomerForm.h"
+#include "uDataSettingsForm.h"
 #include "uDataForm.h"
 #include "uNavForm.h"
 #include "uPasswordForm.h"
@@ -155,14 +158,14 @@ void TMainForm::N2Click(TObject*) {
 }
 
 void TMainForm::miPwdClick(TObject*) { OpenModalForm<TPasswordForm>(""); }
+void TMainForm::miCustomerClick(TObject*) { OpenChildForm("客户管理", CustomerForm); }
+void TMainForm::N10Click(TObject*) { OpenModalForm<TClassesForm>("产品分类管理"); }
+void TMainForm::N11Click(TObject*) { OpenModalForm<TDataSettingsForm>("资料设置"); }
 
 // Commands whose windows are not part of the program yet test their
 // permission only.
 void TMainForm::miUsersClick(TObject*) { CheckPermission("用户管理"); }
 void TMainForm::miProductClick(TObject*) { CheckPermission("产品管理"); }
-void TMainForm::miCustomerClick(TObject*) { CheckPermission("客户管理"); }
-void TMainForm::N10Click(TObject*) { CheckPermission("产品分类管理"); }
-void TMainForm::N11Click(TObject*) { CheckPermission("资料设置"); }
 void TMainForm::N12Click(TObject*) { CheckPermission("报价管理"); }
 void TMainForm::miSaleClick(TObject*) { CheckPermission("销售管理"); }
 void TMainForm::miSaleStatClick(TObject*) { CheckPermission("销售统计"); }

@@ -68,6 +68,19 @@ class TFlag {
 
 }  // namespace
 
+TOVANI_PUBLISHED(TdxDBTreeView) {
+  Property("DataSource", &TdxDBTreeView::DataSource, &TdxDBTreeView::SetDataSource);
+  Property("DisplayField", &TdxDBTreeView::DisplayField, &TdxDBTreeView::SetDisplayField);
+  Property("ImageIndexField", &TdxDBTreeView::ImageIndexField, &TdxDBTreeView::SetImageIndexField);
+  Property("KeyField", &TdxDBTreeView::KeyField, &TdxDBTreeView::SetKeyField);
+  Property("ListField", &TdxDBTreeView::ListField, &TdxDBTreeView::SetListField);
+  Property("Options", &TdxDBTreeView::Options, &TdxDBTreeView::SetOptions).Default(kDefaultOptions);
+  Property("ParentField", &TdxDBTreeView::ParentField, &TdxDBTreeView::SetParentField);
+  Property("RaiseOnError", &TdxDBTreeView::RaiseOnError, &TdxDBTreeView::SetRaiseOnError).Default(true);
+  Property("SeparatedSt", &TdxDBTreeView::SeparatedSt, &TdxDBTreeView::SetSeparatedSt);
+  Property("StateIndexField", &TdxDBTreeView::StateIndexField, &TdxDBTreeView::SetStateIndexField);
+}
+
 // ---------------------------------------------------------------- nodes
 
 TdxDBTreeNode::~TdxDBTreeNode() {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 #include <cstdio>
@@ -121,8 +122,8 @@ class ProgramRun {
   }
   // A visible top-level window of the program whose caption starts with
   // `caption` (and of the class, when given); waits up to 30 seconds.
-  HWND WaitWindow(const std::string& caption, const std::string& cls = "") {
-    for (int i = 0; i < 600; ++i) {
+  HWND WaitWindow(const std::string& caption, const std::string& cls = "", int tries = 600) {
+    for (int i = 0; i < tries; ++i) {
       Search s{FInfo.dwProcessId, caption, cls, nullptr};
       EnumWindows(&ProgramRun::Find, reinterpret_cast<LPARAM>(&s));
       if (s.Found) return s.Found;
@@ -305,4 +306,224 @@ TEST(Program, StartsLogsInAndChecksPermissions) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(run.WaitExit());
   }
+}
+
+// ---------------------------------------------------------------------------
+// The business windows, driven by keyboard and mouse input.
+
+namespace {
+
+void SendKeys(std::initializer_list<WORD> keys, bool alt = false) {
+  std::vector<INPUT> in;
+  auto key = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  if (alt) key(VK_MENU, false);
+  for (WORD k : keys) {
+    key(k, false);
+    key(k, true);
+    if (alt) {
+      key(VK_MENU, true);
+      alt = false;
+    }
+  }
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
+void MouseTo(int x, int y, DWORD flags = 0) {
+  INPUT i{};
+  i.type = INPUT_MOUSE;
+  i.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  i.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+  SendInput(1, &i, sizeof(INPUT));
+}
+
+// A left click at a point of the screen.
+void ClickAt(POINT p) {
+  MouseTo(p.x, p.y);
+  Sleep(30);
+  MouseTo(p.x, p.y, MOUSEEVENTF_LEFTDOWN);
+  MouseTo(p.x, p.y, MOUSEEVENTF_LEFTUP);
+}
+
+// A left click in the middle of a window.
+void Click(HWND h) {
+  RECT r;
+  GetWindowRect(h, &r);
+  ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+// Waits until the window is the foreground window (input goes there).
+bool WaitForeground(HWND h) {
+  for (int i = 0; i < 200; ++i) {
+    if (GetForegroundWindow() == h) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+bool WaitGone(HWND h) {
+  for (int i = 0; i < 400 && IsWindow(h) && IsWindowVisible(h); ++i) Sleep(25);
+  return !IsWindow(h) || !IsWindowVisible(h);
+}
+
+// The rows of a query on the program's database, columns joined by "|".
+std::vector<std::string> Rows(const std::string& file, const std::string& sql) {
+  std::vector<std::string> out;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return out;
+  sqlite3_busy_timeout(db, 2000);
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      std::string row;
+      for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        if (c) row += "|";
+        const unsigned char* t = sqlite3_column_text(st, c);
+        row += t ? reinterpret_cast<const char*>(t) : "NULL";
+      }
+      out.push_back(row);
+    }
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return out;
+}
+
+// A started program, logged in as the administrator, its main window up.
+struct LoggedIn {
+  explicit LoggedIn(const std::string& folder) : Run(folder) {
+    HWND login = Run.WaitWindow("用户登录");
+    if (!login) return;
+    LogIn(login, "管理员", "3627");
+    Main = Run.WaitWindow("Tovani订单管理软件");
+  }
+  ~LoggedIn() {
+    if (Main) PostMessageW(Main, WM_CLOSE, 0, 0);
+    Run.WaitExit();
+  }
+  ProgramRun Run;
+  HWND Main = nullptr;
+};
+
+std::string PngPath(const std::string& name) { return std::string(TOVANI_TEST_BINARY_DIR) + "/" + name; }
+
+// A PNG of a window once it has repainted.
+void Snapshot(HWND h, const std::string& name) {
+  RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(300);
+  WriteWindowPng(h, PngPath(name));
+}
+
+}  // namespace
+
+TEST(Program, CustomersAddedInTheDialogAndExported) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  // The program's temporary folder, where a shown workbook is saved.
+  mkdir(dir.File("temp").c_str(), 0755);
+  std::u16string temp = u"Z:" + U16(dir.File("temp"));
+  for (auto& c : temp)
+    if (c == u'/') c = u'\\';
+  // (Set for the program started now, then back to the test's own.)
+  auto env = [](const char16_t* name, const char16_t* value) {
+    SetEnvironmentVariableW(reinterpret_cast<LPCWSTR>(name), reinterpret_cast<LPCWSTR>(value));
+  };
+  char16_t oldTemp[MAX_PATH] = {}, oldTmp[MAX_PATH] = {};
+  GetEnvironmentVariableW(reinterpret_cast<LPCWSTR>(u"TEMP"), reinterpret_cast<LPWSTR>(oldTemp), MAX_PATH);
+  GetEnvironmentVariableW(reinterpret_cast<LPCWSTR>(u"TMP"), reinterpret_cast<LPWSTR>(oldTmp), MAX_PATH);
+  env(u"TEMP", temp.c_str());
+  env(u"TMP", temp.c_str());
+  LoggedIn app(dir.Path());
+  env(u"TEMP", *oldTemp ? oldTemp : nullptr);
+  env(u"TMP", *oldTmp ? oldTmp : nullptr);
+  ASSERT_NE(app.Main, nullptr);
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  PostMessageW(WaitChild(nav, "TBitBtn", "客户管理"), BM_CLICK, 0, 0);
+  HWND customers = WaitChild(app.Main, "TCustomerForm");
+  if (!customers) {
+    WriteWindowPng(GetDesktopWindow(), PngPath("debug.png"));
+    HWND box = app.Run.WaitWindow("", "#32770");
+    if (box) ADD_FAILURE() << DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF));
+  }
+  ASSERT_NE(customers, nullptr);
+  HWND grid = WaitChild(customers, "TDBGridEh");
+  ASSERT_NE(grid, nullptr);
+  ASSERT_TRUE(WaitForeground(app.Main));
+  std::string db = dir.File("data.mdb");
+
+  // F1 opens the dialog on a new record; Enter moves from field to field.
+  // A cancelled dialog leaves no row.
+  struct { const char16_t* Typed; bool Save; } customers_typed[] = {
+      {u"C001\r上海贸易公司\r张三\r上海市南京路1号\r200001\r021-1234567\r\r13800000000\rzs@example.com\r", true},
+      {u"X\r不要的客户\r", false},
+      {u"00123\r北京商行\r李四\r", true},
+  };
+  bool snapped = false;
+  for (const auto& c : customers_typed) {
+    Click(grid);
+    SendKeys({VK_F1});
+    HWND edit = app.Run.WaitWindow("客户资料");
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(WaitForeground(edit));
+    TypeKeys(c.Typed);
+    Sleep(100);
+    if (c.Save && !snapped) {
+      Snapshot(edit, "customer_dialog.png");
+      snapped = true;
+    }
+    Click(WaitChild(edit, "TButton", c.Save ? "保存" : "取消"));
+    ASSERT_TRUE(WaitGone(edit));
+  }
+  EXPECT_EQ(Rows(db, "select C_NO, C_Name, C_Contact, C_Addr, C_Zip, C_Tel, C_Fax, C_Mobile, C_Email from Customers order by C_ID"),
+            (std::vector<std::string>{
+                "C001|上海贸易公司|张三|上海市南京路1号|200001|021-1234567|NULL|13800000000|zs@example.com",
+                "00123|北京商行|李四|NULL|NULL|NULL|NULL|NULL|NULL"}));
+
+  // F3 edits the current customer (the last one added); F4 deletes it
+  // after the question.
+  Click(grid);
+  SendKeys({VK_F3});
+  HWND edit = app.Run.WaitWindow("客户资料");
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(WaitForeground(edit));
+  TypeKeys(u"\r\r\r地址二\r");
+  Click(WaitChild(edit, "TButton", "保存"));
+  ASSERT_TRUE(WaitGone(edit));
+  EXPECT_EQ(Rows(db, "select C_Addr from Customers where C_NO = '00123'"), std::vector<std::string>{"地址二"});
+
+  // "导出": the ninth button of the tool bar (buttons 37 wide with their
+  // captions, three separators 8 wide before it).
+  HWND bar = WaitChild(customers, "TToolBar");
+  RECT br;
+  GetWindowRect(bar, &br);
+  ClickAt({br.left + 8 * 37 + 3 * 8 + 18, br.top + 18});
+  // The workbook is saved in the temporary folder and handed to the
+  // desktop; without a spreadsheet program there the program says so.
+  std::string book;
+  for (int i = 0; i < 200 && book.empty(); ++i) {
+    if (HWND box = app.Run.WaitWindow("错误", "#32770", 1)) DialogAnswerer::Press(box, IDOK);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(reinterpret_cast<LPCWSTR>((u"Z:" + U16(dir.File("temp")) + u"/*.xlsx").c_str()), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      FindClose(h);
+      char name[MAX_PATH * 3] = {};
+      WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(fd.cFileName), -1, name, sizeof(name), nullptr, nullptr);
+      book = dir.File("temp") + "/" + name;
+    } else {
+      Sleep(50);
+    }
+  }
+  if (HWND box = app.Run.WaitWindow("错误", "#32770", 20)) DialogAnswerer::Press(box, IDOK);
+  ASSERT_FALSE(book.empty()) << "no workbook written";
+  // Read back by the independent reader after the tests (app_workbook_readback).
+  mkdir((std::string(TOVANI_TEST_BINARY_DIR) + "/out").c_str(), 0755);
+  ASSERT_TRUE(CopyFileTo(book, std::string(TOVANI_TEST_BINARY_DIR) + "/out/customers.xlsx"));
+  Snapshot(app.Main, "customers_window.png");
 }

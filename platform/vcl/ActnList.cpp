@@ -1,5 +1,6 @@
 #include "ActnList.h"
 #include <algorithm>
+#include <functional>
 #include "Forms.h"
 #include "ImgList.h"
 
@@ -267,11 +268,24 @@ bool OfferToFocus(TBasicAction* Action, bool execute) {
   if (form->FormStyle() == fsMDIForm) {
     if (TCustomForm* child = form->ActiveMDIChild()) form = child;
   }
+  auto offer = [&](TControl* c) { return execute ? c->ExecuteAction(Action) : c->UpdateAction(Action); };
   for (TControl* c = form->ActiveControl(); c; c = c->Parent()) {
-    if (execute ? c->ExecuteAction(Action) : c->UpdateAction(Action)) return true;
+    if (offer(c)) return true;
     if (c == form) break;
   }
-  return execute ? form->ExecuteAction(Action) : form->UpdateAction(Action);
+  if (offer(form)) return true;
+  // Then every visible control of the form: a dataset action reaches the
+  // form's grid also while a button has the focus.
+  std::function<bool(TWinControl*)> traverse = [&](TWinControl* container) {
+    if (!container->Showing()) return false;
+    for (Integer i = 0; i < container->ControlCount(); ++i) {
+      TControl* c = container->Controls(i);
+      if (c->Visible() && offer(c)) return true;
+      if (auto* w = dynamic_cast<TWinControl*>(c); w && traverse(w)) return true;
+    }
+    return false;
+  };
+  return traverse(form);
 }
 }  // namespace
 

@@ -683,6 +683,15 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_CLOSE: WMClose(Message); return;
     case WM_ACTIVATE: WMActivate(Message); return;
     case WM_MDIACTIVATE: WMMDIActivate(Message); return;
+    case WM_NEXTDLGCTL:
+      // A form moves the focus as a dialog would: to the control whose
+      // window is given, or to the next (previous) control in tab order.
+      if (LOWORD(Message.LParam)) {
+        if (TWinControl* c = FindControl(reinterpret_cast<HWND>(Message.WParam)); c && c->CanFocus()) c->SetFocus();
+      } else {
+        SelectNext(FActiveControl, Message.WParam == 0, true);
+      }
+      return;
     case WM_COMMAND:
       // Menu commands of the form's menus and popup menus.
       if (Message.LParam == 0 && HIWORD(Message.WParam) == 0) {

@@ -1,0 +1,117 @@
+#include "uCustomerForm.h"
+
+#include <memory>
+#include "ADODB.h"
+#include "ActnList.h"
+#include "ComCtrls.h"
+#include "DBActns.h"
+#include "DBGridEh.h"
+#include "uCustomerEditForm.h"
+#include "uDataForm.h"
+
+TCustomerForm* CustomerForm = nullptr;
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TCustomerForm, TForm)
+TOVANI_PUBLISHED(TCustomerForm) {
+  Method("FormCreate", &TCustomerForm::FormCreate);
+  Method("FormClose", &TCustomerForm::FormClose);
+  Method("ToolButton1Click", &TCustomerForm::ToolButton1Click);
+  Method("ToolButton6Click", &TCustomerForm::ToolButton6Click);
+  Method("ToolButton7Click", &TCustomerForm::ToolButton7Click);
+  Method("ToolButton8Click", &TCustomerForm::ToolButton8Click);
+  Method("ToolButton12Click", &TCustomerForm::ToolButton12Click);
+  Method("ToolButton13Click", &TCustomerForm::ToolButton13Click);
+}
+
+namespace {
+
+struct TColumnSpec {
+  const char* FieldName;
+  const char* Caption;
+  Integer Width;
+};
+
+// The columns of the customer list.
+const TColumnSpec kColumns[] = {
+    {"C_NO", "编号", 80},        {"C_Name", "客户名称", 163}, {"C_Contact", "联系人", 80},
+    {"C_Addr", "地址", 244},     {"C_Zip", "邮编", 65},       {"C_Tel", "电话", 80},
+    {"C_Fax", "传真", 80},       {"C_Mobile", "手机", 80},    {"C_Email", "电子邮箱", 100},
+    {"C_WebSite", "网址", 100},  {"C_Memo", "备注", 150},
+};
+
+}  // namespace
+
+TCustomerForm::TCustomerForm(TComponent* AOwner) : TForm(AOwner) {}
+
+TCustomerForm::~TCustomerForm() {
+  if (CustomerForm == this) CustomerForm = nullptr;
+  LeaveFocus(this);
+}
+
+void TCustomerForm::Loaded() {
+  TForm::Loaded();
+  BindComponent(this, "ToolBar1", ToolBar1);
+  BindComponent(this, "ToolButton1", ToolButton1);
+  BindComponent(this, "ToolButton12", ToolButton12);
+  BindComponent(this, "ToolButton13", ToolButton13);
+  BindComponent(this, "DBGridEh1", DBGridEh1);
+  BindComponent(this, "ActionList1", ActionList1);
+  BindComponent(this, "DataSetInsert1", DataSetInsert1);
+  BindComponent(this, "DataSetEdit1", DataSetEdit1);
+  BindComponent(this, "DataSetDelete1", DataSetDelete1);
+  BindComponent(this, "d_Customers", d_Customers);
+  BindComponent(this, "ds_Customers", ds_Customers);
+}
+
+void TCustomerForm::FormCreate(TObject*) {
+  // The list: read-only, whole rows selected, titles that sort, the
+  // grid's find dialog.
+  TDBGridEh* g = DBGridEh1;
+  g->SetDataSource(ds_Customers);
+  g->SetReadOnly(true);
+  g->SetOptions(g->Options() + dgRowSelect + dgAlwaysShowSelection);
+  g->SetOptionsEh(g->OptionsEh() + dghAutoSortMarking + dghDialogFind);
+  g->ColumnDefValues()->Title()->SetTitleButton(true);
+  for (const TColumnSpec& spec : kColumns) {
+    TColumnEh* c = g->Columns()->Add();
+    c->SetFieldName(spec.FieldName);
+    c->Title()->SetCaption(spec.Caption);
+    c->SetWidth(spec.Width);
+  }
+  d_Customers->Open();
+}
+
+void TCustomerForm::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+
+void TCustomerForm::ToolButton1Click(TObject*) { Close(); }
+
+void TCustomerForm::EditInDialog() {
+  std::unique_ptr<TCustomerEditForm> dialog(TCustomForm::Create<TCustomerEditForm>(nullptr));
+  TModalResult result = dialog->ShowModal();
+  dialog.reset();
+  if (result != mrOk && (d_Customers->State() == dsInsert || d_Customers->State() == dsEdit)) d_Customers->Cancel();
+}
+
+void TCustomerForm::ToolButton6Click(TObject*) {
+  d_Customers->Append();
+  EditInDialog();
+}
+
+void TCustomerForm::ToolButton7Click(TObject*) {
+  if (d_Customers->IsEmpty()) return;
+  d_Customers->Edit();
+  EditInDialog();
+}
+
+void TCustomerForm::ToolButton8Click(TObject*) {
+  if (d_Customers->IsEmpty()) return;
+  if (MsgConfirm(Handle(), "真的要删除记录吗？") != IDOK) return;
+  d_Customers->Delete();
+}
+
+void TCustomerForm::ToolButton12Click(TObject*) {
+  // The printed list comes with the report engine.
+  MsgInfo(Handle(), "打印客户清单的功能暂未提供.");
+}
+
+void TCustomerForm::ToolButton13Click(TObject*) { DataForm->ExportGridToExcel(DBGridEh1); }
