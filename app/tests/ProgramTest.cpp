@@ -395,6 +395,23 @@ std::vector<std::string> Rows(const std::string& file, const std::string& sql) {
   return out;
 }
 
+// Rows of the query once they are as expected (the program writes after
+// its dialog is gone), or the last rows seen after three seconds.
+std::vector<std::string> WaitRows(const std::string& file, const std::string& sql,
+                                  const std::vector<std::string>& expected) {
+  std::vector<std::string> rows;
+  for (int i = 0; i < 60; ++i) {
+    rows = Rows(file, sql);
+    if (rows == expected) break;
+    Sleep(50);
+  }
+  return rows;
+}
+
+void ExpectRows(const std::string& file, const std::string& sql, const std::vector<std::string>& expected) {
+  EXPECT_EQ(WaitRows(file, sql, expected), expected) << sql;
+}
+
 // A started program, logged in as the administrator, its main window up.
 struct LoggedIn {
   explicit LoggedIn(const std::string& folder) : Run(folder) {
@@ -481,13 +498,16 @@ TEST(Program, CustomersAddedInTheDialogAndExported) {
     Click(WaitChild(edit, "TButton", c.Save ? "保存" : "取消"));
     ASSERT_TRUE(WaitGone(edit));
   }
-  EXPECT_EQ(Rows(db, "select C_NO, C_Name, C_Contact, C_Addr, C_Zip, C_Tel, C_Fax, C_Mobile, C_Email from Customers order by C_ID"),
-            (std::vector<std::string>{
+  ExpectRows(db, "select C_NO, C_Name, C_Contact, C_Addr, C_Zip, C_Tel, C_Fax, C_Mobile, C_Email from Customers order by C_ID", (std::vector<std::string>{
                 "C001|上海贸易公司|张三|上海市南京路1号|200001|021-1234567|NULL|13800000000|zs@example.com",
                 "00123|北京商行|李四|NULL|NULL|NULL|NULL|NULL|NULL"}));
 
-  // F3 edits the current customer (the last one added); F4 deletes it
-  // after the question.
+  // F3 edits the current customer (the last one added). A save while
+  // another program holds the database locked fails with a message and
+  // keeps the dialog with what was typed; the next save writes it.
+  sqlite3* locker = nullptr;
+  ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(locker, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
   Click(grid);
   SendKeys({VK_F3});
   HWND edit = app.Run.WaitWindow("客户资料");
@@ -495,8 +515,16 @@ TEST(Program, CustomersAddedInTheDialogAndExported) {
   ASSERT_TRUE(WaitForeground(edit));
   TypeKeys(u"\r\r\r地址二\r");
   Click(WaitChild(edit, "TButton", "保存"));
+  HWND failed = app.Run.WaitWindow("", "#32770");
+  ASSERT_NE(failed, nullptr);
+  DialogAnswerer::Press(failed, IDOK);
+  ASSERT_TRUE(WaitGone(failed));
+  sqlite3_exec(locker, "commit", nullptr, nullptr, nullptr);
+  sqlite3_close(locker);
+  EXPECT_TRUE(IsWindowVisible(edit));
+  Click(WaitChild(edit, "TButton", "保存"));
   ASSERT_TRUE(WaitGone(edit));
-  EXPECT_EQ(Rows(db, "select C_Addr from Customers where C_NO = '00123'"), std::vector<std::string>{"地址二"});
+  ExpectRows(db, "select C_Addr from Customers where C_NO = '00123'", {"地址二"});
 
   // "导出": the ninth button of the tool bar (buttons 37 wide with their
   // captions, three separators 8 wide before it).
@@ -526,4 +554,173 @@ TEST(Program, CustomersAddedInTheDialogAndExported) {
   mkdir((std::string(TOVANI_TEST_BINARY_DIR) + "/out").c_str(), 0755);
   ASSERT_TRUE(CopyFileTo(book, std::string(TOVANI_TEST_BINARY_DIR) + "/out/customers.xlsx"));
   Snapshot(app.Main, "customers_window.png");
+
+  // F4 deletes the current customer after the question.
+  Click(grid);
+  SendKeys({VK_F4});
+  HWND box = app.Run.WaitWindow("确认", "#32770");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF)), "真的要删除记录吗？");
+  DialogAnswerer::Press(box, IDOK);
+  ASSERT_TRUE(WaitGone(box));
+  Sleep(200);
+  ExpectRows(db, "select count(*) from Customers", {"1"});
+}
+
+namespace {
+
+// Sends a message whose lParam points to a T in the program's memory (a
+// rectangle asked for, say), and answers the T the program wrote back.
+template <class T>
+T RemoteCall(DWORD pid, HWND h, UINT msg, WPARAM w, const T& in) {
+  T out = in;
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(T), MEM_COMMIT, PAGE_READWRITE);
+  WriteProcessMemory(process, remote, &in, sizeof(T), nullptr);
+  SendMessageW(h, msg, w, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process, remote, &out, sizeof(T), nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return out;
+}
+
+// The middle of a tree item on the screen.
+POINT TreeItemPoint(DWORD pid, HWND tree, HTREEITEM item) {
+  RECT r{};
+  *reinterpret_cast<HTREEITEM*>(&r) = item;
+  r = RemoteCall(pid, tree, TVM_GETITEMRECT, TRUE, r);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(tree, &p);
+  return p;
+}
+
+HTREEITEM TreeItem(HWND tree, UINT relation, HTREEITEM from = nullptr) {
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
+}
+
+// Opens an item of the "资料(&D)" menu by keyboard: Alt+D opens the menu on
+// its first item, Down moves on (the separator is skipped).
+void DataMenuItem(HWND main, int downs) {
+  SetForegroundWindow(main);
+  WaitForeground(main);
+  SendKeys({'D'}, true);
+  Sleep(200);
+  for (int i = 0; i < downs; ++i) SendKeys({VK_DOWN});
+  SendKeys({VK_RETURN});
+}
+
+// Answers the text prompt with a name (typed over the text it offers).
+void AnswerPrompt(ProgramRun& run, const char* caption, const std::u16string& name) {
+  HWND prompt = run.WaitWindow(caption);
+  ASSERT_NE(prompt, nullptr);
+  ASSERT_TRUE(WaitForeground(prompt));
+  TypeKeys(name + u"\r");
+  ASSERT_TRUE(WaitGone(prompt));
+}
+
+}  // namespace
+
+TEST(Program, ProductClassesAddedRenamedMovedAndDeleted) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  DataMenuItem(app.Main, 2);
+  HWND dialog = app.Run.WaitWindow("产品分类");
+  ASSERT_NE(dialog, nullptr);
+  HWND tree = WaitChild(dialog, "TdxDBTreeView");
+  ASSERT_NE(tree, nullptr);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(dialog, &pid);
+
+  // Each new class goes below the current one; the first is a top class.
+  for (const char16_t* name : {u"服装", u"男装", u"女装"}) {
+    Click(WaitChild(dialog, "TButton", "添加..."));
+    AnswerPrompt(app.Run, "添加分类", name);
+  }
+  ExpectRows(db, "select CLS_ID, CLS_Name, CLS_ParentID, CLS_ImageIndex from Classes order by CLS_ID", {"1|服装|0|1", "2|男装|1|1", "3|女装|2|1"});
+
+  // "女装" dragged onto "服装" goes under it.
+  HTREEITEM top = TreeItem(tree, TVGN_ROOT);
+  HTREEITEM men = TreeItem(tree, TVGN_CHILD, top);
+  HTREEITEM women = TreeItem(tree, TVGN_CHILD, men);
+  ASSERT_TRUE(top && men && women);
+  POINT from = TreeItemPoint(pid, tree, women), to = TreeItemPoint(pid, tree, top);
+  MouseTo(from.x, from.y);
+  Sleep(50);
+  MouseTo(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
+  for (int i = 1; i <= 10; ++i) {
+    Sleep(20);
+    MouseTo(from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10);
+  }
+  Sleep(50);
+  MouseTo(to.x, to.y, MOUSEEVENTF_LEFTUP);
+  Sleep(300);
+  ExpectRows(db, "select CLS_ParentID from Classes where CLS_ID = 3", {"1"});
+
+  // Renaming the current class ("女装", just dragged).
+  Click(WaitChild(dialog, "TButton", "修改..."));
+  AnswerPrompt(app.Run, "修改分类", u"女士服装");
+  ExpectRows(db, "select CLS_Name from Classes where CLS_ID = 3", {"女士服装"});
+  Snapshot(dialog, "classes_dialog.png");
+
+  // The Delete key does nothing; "删除" on the top class deletes it with
+  // its sub-classes.
+  SendKeys({VK_DELETE});
+  Sleep(200);
+  EXPECT_EQ(app.Run.WaitWindow("确认", "#32770", 1), nullptr);
+  ClickAt(TreeItemPoint(pid, tree, TreeItem(tree, TVGN_ROOT)));
+  Click(WaitChild(dialog, "TButton", "删除"));
+  HWND box = app.Run.WaitWindow("确认", "#32770");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF)), "确定要删除分类吗?");
+  DialogAnswerer::Press(box, IDOK);
+  ASSERT_TRUE(WaitGone(box));
+  Sleep(200);
+  ExpectRows(db, "select count(*) from Classes", {"0"});
+  Click(WaitChild(dialog, "TButton", "关闭"));
+  ASSERT_TRUE(WaitGone(dialog));
+}
+
+TEST(Program, LookupListsEditedByTab) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  DataMenuItem(app.Main, 3);
+  HWND dialog = app.Run.WaitWindow("资料设置");
+  ASSERT_NE(dialog, nullptr);
+  HWND grid = WaitChild(dialog, "TDBGridEh");
+  HWND tabs = WaitChild(dialog, "TTabControl");
+  ASSERT_TRUE(grid && tabs);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(dialog, &pid);
+
+  // A unit added on the first tab with the buttons and typed in the grid.
+  Click(WaitChild(dialog, "TButton", "添加"));
+  Sleep(100);
+  RECT gr;
+  GetWindowRect(grid, &gr);
+  ClickAt({gr.left + 40, gr.top + 28});   // the new row's first cell
+  Sleep(100);
+  TypeKeys(u"件");
+  SendKeys({VK_TAB});
+  TypeKeys(u"PCS");
+  Sleep(100);
+  Click(WaitChild(dialog, "TButton", "保存"));
+  Sleep(300);
+  ExpectRows(db, "select UnitName, UnitEName from B_Units", {"件|PCS"});
+
+  // The settings tab shows the settings (the key column is never shown).
+  RECT r{};
+  r = RemoteCall(pid, tabs, TCM_GETITEMRECT, 4, r);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(tabs, &p);
+  ClickAt(p);
+  Sleep(300);
+  Snapshot(dialog, "lookup_lists_dialog.png");
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitGone(dialog));
 }
