@@ -23,24 +23,6 @@ TOVANI_PUBLISHED(TCustomerForm) {
   Method("ToolButton13Click", &TCustomerForm::ToolButton13Click);
 }
 
-namespace {
-
-struct TColumnSpec {
-  const char* FieldName;
-  const char* Caption;
-  Integer Width;
-};
-
-// The columns of the customer list.
-const TColumnSpec kColumns[] = {
-    {"C_NO", "编号", 80},        {"C_Name", "客户名称", 163}, {"C_Contact", "联系人", 80},
-    {"C_Addr", "地址", 244},     {"C_Zip", "邮编", 65},       {"C_Tel", "电话", 80},
-    {"C_Fax", "传真", 80},       {"C_Mobile", "手机", 80},    {"C_Email", "电子邮箱", 100},
-    {"C_WebSite", "网址", 100},  {"C_Memo", "备注", 150},
-};
-
-}  // namespace
-
 TCustomerForm::TCustomerForm(TComponent* AOwner) : TForm(AOwner) {}
 
 TCustomerForm::~TCustomerForm() {
@@ -63,23 +45,7 @@ void TCustomerForm::Loaded() {
   BindComponent(this, "ds_Customers", ds_Customers);
 }
 
-void TCustomerForm::FormCreate(TObject*) {
-  // The list: read-only, whole rows selected, titles that sort, the
-  // grid's find dialog.
-  TDBGridEh* g = DBGridEh1;
-  g->SetDataSource(ds_Customers);
-  g->SetReadOnly(true);
-  g->SetOptions(g->Options() + dgRowSelect + dgAlwaysShowSelection);
-  g->SetOptionsEh(g->OptionsEh() + dghAutoSortMarking + dghDialogFind);
-  g->ColumnDefValues()->Title()->SetTitleButton(true);
-  for (const TColumnSpec& spec : kColumns) {
-    TColumnEh* c = g->Columns()->Add();
-    c->SetFieldName(spec.FieldName);
-    c->Title()->SetCaption(spec.Caption);
-    c->SetWidth(spec.Width);
-  }
-  d_Customers->Open();
-}
+void TCustomerForm::FormCreate(TObject*) { d_Customers->Open(); }
 
 void TCustomerForm::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
 

@@ -85,7 +85,71 @@ object CustomerForm: TCustomerForm
     Width = 792
     Height = 430
     Align = alClient
+    DataSource = ds_Customers
+    Options = [dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit]
+    OptionsEh = [dghFixed3D, dghHighlightFocus, dghClearSelection, dghAutoSortMarking, dghDialogFind]
+    ReadOnly = True
+    SortLocal = True
+    STFilter.Local = True
+    STFilter.Visible = True
+    ColumnDefValues.Title.TitleButton = True
     TabOrder = 1
+    Columns = <
+      item
+        FieldName = 'C_NO'
+        Title.Caption = '编号'
+        Width = 80
+      end
+      item
+        FieldName = 'C_Name'
+        Title.Caption = '客户名称'
+        Width = 163
+      end
+      item
+        FieldName = 'C_Contact'
+        Title.Caption = '联系人'
+        Width = 80
+      end
+      item
+        FieldName = 'C_Addr'
+        Title.Caption = '地址'
+        Width = 244
+      end
+      item
+        FieldName = 'C_Zip'
+        Title.Caption = '邮编'
+        Width = 65
+      end
+      item
+        FieldName = 'C_Tel'
+        Title.Caption = '电话'
+        Width = 80
+      end
+      item
+        FieldName = 'C_Fax'
+        Title.Caption = '传真'
+        Width = 80
+      end
+      item
+        FieldName = 'C_Mobile'
+        Title.Caption = '手机'
+        Width = 80
+      end
+      item
+        FieldName = 'C_Email'
+        Title.Caption = '电子邮箱'
+        Width = 100
+      end
+      item
+        FieldName = 'C_WebSite'
+        Title.Caption = '网址'
+        Width = 100
+      end
+      item
+        FieldName = 'C_Memo'
+        Title.Caption = '备注'
+        Width = 150
+      end>
   end
   object ActionList1: TActionList
     Images = DataForm.ImageList1

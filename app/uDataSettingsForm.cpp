@@ -61,9 +61,6 @@ void TDataSettingsForm::Loaded() {
 }
 
 void TDataSettingsForm::FormCreate(TObject* Sender) {
-  DBGridEh1->SetDataSource(ds_Data);
-  // Rows are added and changed in the grid; deleting is the button's.
-  DBGridEh1->SetAllowedOperations({alopInsertEh, alopUpdateEh, alopAppendEh});
   TabControl2Change(Sender);
 }
 

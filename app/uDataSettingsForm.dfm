@@ -36,6 +36,8 @@ object DataSettingsForm: TDataSettingsForm
       Width = 536
       Height = 293
       Align = alClient
+      AllowedOperations = [alopInsertEh, alopUpdateEh, alopAppendEh]
+      DataSource = ds_Data
       TabOrder = 0
     end
   end

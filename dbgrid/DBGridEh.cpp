@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "Collation.h"
-#include "DBCtrls.h"
 #include "DateUtils.h"
 #include "Forms.h"
 #include "SysUtils.h"
@@ -1777,13 +1776,4 @@ void TCustomDBGridEh::ChangeScale(Integer M, Integer D) {
     FColumns->EndUpdate();
   }
   TCustomGridEh::ChangeScale(M, D);
-}
-
-// Dataset actions without a data source of their own act on the grid's.
-bool TCustomDBGridEh::ExecuteAction(TBasicAction* Action) {
-  return TCustomGridEh::ExecuteAction(Action) || DataLinkExecuteAction(FDataLink.get(), Action);
-}
-
-bool TCustomDBGridEh::UpdateAction(TBasicAction* Action) {
-  return TCustomGridEh::UpdateAction(Action) || DataLinkUpdateAction(FDataLink.get(), Action);
 }

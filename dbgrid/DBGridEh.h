@@ -1204,8 +1204,6 @@ class TCustomDBGridEh : public TCustomGridEh {
   TDataSource* DataSource() const { return FDataLink->DataSource(); }
   void SetDataSource(TDataSource* v);
   TGridDataLinkEh* DataLink() const { return FDataLink.get(); }
-  bool ExecuteAction(TBasicAction* Action) override;
-  bool UpdateAction(TBasicAction* Action) override;
   TDBGridColumnsEh* Columns() const { return FColumns.get(); }
   void SetColumns(TDBGridColumnsEh* v) { FColumns->Assign(v); }
   const TColumnsEhList& VisibleColumns() const { return FVisibleColumns; }
