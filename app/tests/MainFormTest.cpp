@@ -179,10 +179,13 @@ TEST_F(MainFormFixture, CommandsTestTheirOperation) {
     ASSERT_EQ(seen.size(), 1u) << b.operation;
     EXPECT_EQ(seen[0].Text, String("您没有\"") + b.operation + "\"的操作权限.");
   }
-  // The administrator passes every test: nothing is shown.
+  // The administrator passes every test: nothing is shown. (The modal
+  // classes and lookup-lists dialogs are left out: they wait for their
+  // user; the program's end-to-end tests drive them.)
   LogIn("管理员");
   answer.Clear();
-  for (auto& c : commands) c.item->Click();
+  for (auto& c : commands)
+    if (c.item != MainForm->N10 && c.item != MainForm->N11) c.item->Click();
   EXPECT_TRUE(answer.Dialogs().empty());
 }
 
