@@ -73,28 +73,39 @@ void TClassesForm::Button3Click(TObject*) {
   if (node && MsgConfirm(Handle(), "确定要删除分类吗?") == IDOK) {
     // The class and every class below it, the lowest first. Each is its
     // own statement: they run in one transaction, so a failure (a locked
-    // file) deletes none of them.
+    // file, a refusing database) deletes none of them.
     std::vector<Variant> keys;
     std::function<void(TTreeNode*)> collect = [&](TTreeNode* n) {
       for (TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) collect(c);
       if (auto* db = dynamic_cast<TdxDBTreeNode*>(n)) keys.push_back(db->KeyValue());
     };
     collect(node);
+    Variant current = node->KeyValue();
     TADOConnection* conn = DataForm->conn;
     d_Tree->DisableControls();
-    conn->BeginTrans();
     try {
-      for (const Variant& key : keys)
-        if (d_Tree->Locate("CLS_ID", key, {})) d_Tree->Delete();
-      conn->CommitTrans();
+      conn->BeginTrans();
+      try {
+        for (const Variant& key : keys)
+          if (d_Tree->Locate("CLS_ID", key, {})) d_Tree->Delete();
+        conn->CommitTrans();
+      } catch (...) {
+        try {
+          conn->RollbackTrans();
+        } catch (...) {
+        }
+        throw;
+      }
     } catch (...) {
-      conn->RollbackTrans();
-      // The list shows the database again, whatever was deleted from it.
+      // The list shows the database again, whatever was taken out of it,
+      // on the class that was to be deleted.
       try {
         d_Tree->Requery();
+        d_Tree->Locate("CLS_ID", current, {});
       } catch (...) {
       }
       d_Tree->EnableControls();
+      dxDBTreeView1->SetFocus();
       throw;
     }
     d_Tree->EnableControls();

@@ -665,19 +665,44 @@ TEST(Program, ProductClassesAddedRenamedMovedAndDeleted) {
   ExpectRows(db, "select CLS_Name from Classes where CLS_ID = 3", {"女士服装"});
   Snapshot(dialog, "classes_dialog.png");
 
-  // The Delete key does nothing; "删除" on the top class deletes it with
-  // its sub-classes.
+  // The Delete key does nothing.
   SendKeys({VK_DELETE});
   Sleep(200);
   EXPECT_EQ(app.Run.WaitWindow("确认", "#32770", 1), nullptr);
-  // "删除" on the top class deletes it with its sub-classes.
+  // The sub-classes go first; when the top class then cannot be deleted
+  // (here a trigger refuses it), nothing is deleted and the error shows.
+  auto exec = [&](const char* sql) {
+    sqlite3* h = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
+    sqlite3_busy_timeout(h, 2000);
+    EXPECT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(h);
+  };
+  exec("create trigger keep_top before delete on Classes when old.CLS_ID = 1 "
+       "begin select raise(abort, 'top class kept'); end");
+  // The focus leaves the tree first: a click on a node focuses the tree and
+  // makes the node current all the same.
+  SendKeys({VK_TAB});
+  Sleep(100);
   ClickAt(TreeItemPoint(pid, tree, TreeItem(tree, TVGN_ROOT)));
-  Click(WaitChild(dialog, "TButton", "删除"));
-  HWND box = app.Run.WaitWindow("确认", "#32770");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF)), "确定要删除分类吗?");
-  DialogAnswerer::Press(box, IDOK);
-  ASSERT_TRUE(WaitGone(box));
+  for (bool refused : {true, false}) {
+    Click(WaitChild(dialog, "TButton", "删除"));
+    HWND box = app.Run.WaitWindow("确认", "#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF)), "确定要删除分类吗?");
+    DialogAnswerer::Press(box, IDOK);
+    ASSERT_TRUE(WaitGone(box));
+    if (refused) {
+      HWND error = app.Run.WaitWindow("", "#32770");
+      ASSERT_NE(error, nullptr);
+      EXPECT_NE(DialogAnswerer::WindowText(GetDlgItem(error, 0xFFFF)).find("top class kept"), std::string::npos);
+      DialogAnswerer::Press(error, IDOK);
+      ASSERT_TRUE(WaitGone(error));
+      ExpectRows(db, "select count(*) from Classes", {"3"});
+      EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 3);
+      exec("drop trigger keep_top");
+    }
+  }
   ExpectRows(db, "select count(*) from Classes", {"0"});
   Click(WaitChild(dialog, "TButton", "关闭"));
   ASSERT_TRUE(WaitGone(dialog));

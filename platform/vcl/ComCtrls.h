@@ -734,6 +734,7 @@ class TCustomTreeView : public TWinControl {
   void CreateParams(TCreateParams& Params) override;
   void InitializeWindow() override;
   void DestroyWnd() override;
+  void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
   void CNNotify(TMessage& Message);
   HWND EditHandle() const { return FEditHandle; }
@@ -753,6 +754,8 @@ class TCustomTreeView : public TWinControl {
   TTreeNode* FSavedTop = nullptr;
   HWND FEditHandle = nullptr;
   bool FCreatingItems = false;
+  HTREEITEM FDragItem = nullptr;  // reported by the tree while the button went down
+  bool FDragged = false;
 };
 
 class TTreeView : public TCustomTreeView {

@@ -936,6 +936,12 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
       Change(reinterpret_cast<TTreeNode*>(nm->itemNew.lParam));
       return;
     }
+    case TVN_BEGINDRAGW: {
+      auto* nm = reinterpret_cast<NMTREEVIEWW*>(Message.LParam);
+      FDragged = true;
+      FDragItem = nm->itemNew.hItem;
+      return;
+    }
     case TVN_ITEMEXPANDINGW: {
       auto* nm = reinterpret_cast<NMTREEVIEWW*>(Message.LParam);
       auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
@@ -1022,6 +1028,46 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
     case TVN_DELETEITEMW:
       return;
   }
+}
+
+void TCustomTreeView::WndProc(TMessage& Message) {
+  // A tree whose nodes drag by themselves still takes a click as a click:
+  // the tree's own button handling runs (it focuses and selects the node
+  // under the mouse, or reports that the mouse left the node with the button
+  // held) and the drag begins only when it reported one. Starting the drag
+  // at every button press instead would leave a plain click to the drag's
+  // drop, which selects nothing when the tree was not focused.
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && DragMode() == dmAutomatic &&
+      !Dragging() && HandleAllocated()) {
+    SetControlState(ControlState() + csLButtonDown);
+    if (Message.Msg == WM_LBUTTONDBLCLK) {
+      Dispatch(Message);
+      return;
+    }
+    FDragged = false;
+    FDragItem = nullptr;
+    if (CanFocus()) SetFocus();
+    // The tree watches the mouse until the button comes up (which it takes)
+    // or the mouse leaves the node.
+    Dispatch(Message);
+    if (!HandleAllocated()) return;
+    if (FDragged) {
+      // (Found by its item: the node may have gone meanwhile.)
+      if (TTreeNode* node = Items()->GetNode(FDragItem)) node->SetSelected(true);
+      FDragItem = nullptr;
+      // The mouse is already off the node: the drag starts at once.
+      BeginDrag(true);
+    } else if (!(GetKeyState(VK_LBUTTON) & 0x8000)) {
+      // The tree took the button's coming up while it watched the mouse:
+      // the control still hears of it.
+      POINT p;
+      GetCursorPos(&p);
+      ::ScreenToClient(FHandle, &p);
+      Perform(WM_LBUTTONUP, 0, MAKELPARAM(Word(SmallInt(p.x)), Word(SmallInt(p.y))));
+    }
+    return;
+  }
+  TWinControl::WndProc(Message);
 }
 
 void TCustomTreeView::Dispatch(TMessage& Message) {

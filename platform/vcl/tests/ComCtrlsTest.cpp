@@ -3,6 +3,7 @@
 #include "ComCtrls.h"
 #include "DateUtils.h"
 #include "Forms.h"
+#include "StdCtrls.h"
 #include "TestWindows.h"
 #include "gtest.h"
 
@@ -217,4 +218,44 @@ TEST_F(ComFixture, TreeViewNodesLiveBeforeAndAcrossTheWindow) {
   WriteWindowPng(Form.get(), "comctrls_tree");
   items->Clear();
   EXPECT_EQ(SendMessageW(tv->Handle(), TVM_GETCOUNT, 0, 0), 0);
+}
+
+// A tree whose nodes drag by themselves: a click focuses the tree and selects
+// the node under the mouse (also when another control had the focus), and
+// only a mouse that leaves the node with the button down starts a drag.
+TEST_F(ComFixture, TreeViewWithAutomaticDragTakesClicksAndStartsDrags) {
+  auto* edit = Add<TEdit>(220, 10, 100, 21);
+  auto* tv = Add<TTreeView>(10, 10, 200, 200);
+  tv->SetDragMode(dmAutomatic);
+  TTreeNode* root = tv->Items()->Add(nullptr, "全部");
+  TTreeNode* a = tv->Items()->AddChild(root, "李");
+  TTreeNode* b = tv->Items()->AddChild(root, "王");
+  root->Expand(false);
+  a->SetSelected(true);
+  int starts = 0;
+  tv->OnStartDrag = [&](TObject*, TDragObject*&) { ++starts; };
+  PumpMessages();
+  edit->SetFocus();
+  ASSERT_FALSE(tv->Focused());
+
+  // The tree watches the mouse until the button comes up.
+  TRect r = b->DisplayRect(true);
+  LPARAM at = MAKELPARAM(r.Left + 3, r.Top + 3);
+  PostMessageW(tv->Handle(), WM_LBUTTONUP, 0, at);
+  SendMessageW(tv->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PumpMessages();
+  EXPECT_EQ(tv->Selected(), b);
+  EXPECT_TRUE(tv->Focused());
+  EXPECT_EQ(starts, 0);
+  EXPECT_FALSE(tv->Dragging());
+
+  // Leaving the node with the button down drags the node under the mouse.
+  r = a->DisplayRect(true);
+  PostMessageW(tv->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(r.Left + 3, r.Top + 60));
+  SendMessageW(tv->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.Left + 3, r.Top + 3));
+  EXPECT_EQ(tv->Selected(), a);
+  EXPECT_EQ(starts, 1);
+  EXPECT_TRUE(tv->Dragging());
+  tv->EndDrag(false);
+  EXPECT_FALSE(tv->Dragging());
 }
