@@ -1,0 +1,361 @@
+#include "dxGDIPlusClasses.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <ole2.h>
+
+#include "Classes.h"
+#include "Streams.h"
+
+TOVANI_IMPLEMENT_CLASS(TdxGPBase, TObject)
+TOVANI_IMPLEMENT_CLASS(TdxGPImage, TdxGPBase)
+TOVANI_IMPLEMENT_CLASS(TdxGPNullImage, TdxGPImage)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TdxPNGImage, TGraphic)
+
+namespace {
+
+bool GImageClassIsGdiPlus = false;
+CLSID GPngEncoderClassId{};
+Integer GClassesUnitCounter = 0;
+
+bool IsZeroClassId(const CLSID& AId) {
+  static const CLSID zero{};
+  return std::memcmp(&AId, &zero, sizeof(CLSID)) == 0;
+}
+
+void EnsurePngEncoderClassId() {
+  if (IsZeroClassId(GPngEncoderClassId)) FindEncoderClassId("image/png", GPngEncoderClassId);
+}
+
+// The header of every block from TdxGPBase::operator new: which allocator
+// made it, so that a block outliving GDI+ is still freed by its maker.
+constexpr size_t kBlockHeader = 16;
+
+bool IsPngSignature(const uint8_t* AData, size_t ASize) {
+  static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  return ASize >= 8 && std::memcmp(AData, sig, 8) == 0;
+}
+
+// Reads a bitmap's pixels as 32-bit top-down colours.
+bool ReadBitmapPixels(TBitmap* ABitmap, std::vector<uint32_t>& APixels) {
+  Integer w = ABitmap->Width(), h = ABitmap->Height();
+  APixels.assign(size_t(std::max(w, 0)) * size_t(std::max(h, 0)), 0);
+  if (APixels.empty()) return false;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  HDC dc = GetDC(nullptr);
+  int lines = GetDIBits(dc, ABitmap->Handle(), 0, UINT(h), APixels.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  if (lines != 0) return true;
+  if (ABitmap->PixelFormat() != pf32bit) return false;
+  for (Integer y = 0; y < h; ++y) std::memcpy(&APixels[size_t(y) * size_t(w)], ABitmap->ScanLine(y), size_t(w) * 4);
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// GDI+ side objects
+
+void* TdxGPBase::operator new(size_t ASize) {
+  bool viaGdiPlus = IsGdiPlusAvailable() && dxGpApi().GdipAlloc;
+  void* block = viaGdiPlus ? dxGpApi().GdipAlloc(ASize + kBlockHeader) : std::malloc(ASize + kBlockHeader);
+  if (!block) throw std::bad_alloc();
+  *static_cast<bool*>(block) = viaGdiPlus;
+  return static_cast<char*>(block) + kBlockHeader;
+}
+
+void TdxGPBase::operator delete(void* APointer) {
+  if (!APointer) return;
+  void* block = static_cast<char*>(APointer) - kBlockHeader;
+  if (*static_cast<bool*>(block) && IsGdiPlusAvailable() && dxGpApi().GdipFree)
+    dxGpApi().GdipFree(block);
+  else if (!*static_cast<bool*>(block))
+    std::free(block);
+  // A GDI+ block whose library is gone went with it.
+}
+
+TdxGPImage::~TdxGPImage() {
+  if (FHandle && IsGdiPlusAvailable()) dxGpApi().GdipDisposeImage(FHandle);
+}
+
+TSize TdxGPImage::Size() const {
+  if (!FHandle || !IsGdiPlusAvailable()) return TSize(0, 0);
+  float w = 0, h = 0;
+  if (dxGpApi().GdipGetImageDimension(FHandle, &w, &h) != 0) return TSize(0, 0);
+  return TSize(Integer(w), Integer(h));
+}
+
+void TdxGPImage::NewFromPixels(Integer AWidth, Integer AHeight, const uint32_t* APixels, bool AHasAlpha) {
+  if (AWidth < 1 || AHeight < 1 || !IsGdiPlusAvailable()) return;
+  FPixels.assign(APixels, APixels + size_t(AWidth) * size_t(AHeight));
+  if (!AHasAlpha)
+    for (uint32_t& p : FPixels) p |= 0xFF000000u;
+  dxgp::GpImage* bitmap = nullptr;
+  if (dxGpApi().GdipCreateBitmapFromScan0(AWidth, AHeight, AWidth * 4, dxgp::PixelFormat32bppPARGB,
+                                          reinterpret_cast<BYTE*>(FPixels.data()), &bitmap) == 0)
+    FHandle = bitmap;
+}
+
+void TdxGPImage::NewFromBitmap(TBitmap* ABitmap) {
+  EnsurePngEncoderClassId();
+  std::vector<uint32_t> pixels;
+  if (!ABitmap || !ReadBitmapPixels(ABitmap, pixels)) return;
+  NewFromPixels(ABitmap->Width(), ABitmap->Height(), pixels.data(), ABitmap->PixelFormat() == pf32bit);
+}
+
+void TdxGPImage::NewFromStream(TStream* AStream) {
+  if (!IsGdiPlusAvailable() || AStream->Size() - AStream->Position() < 14) return;
+  char head[14];
+  AStream->ReadBuffer(head, 14);
+  AStream->Seek(-14, soFromCurrent);
+  if (head[0] == 'B' && head[1] == 'M') {
+    TBitmap bitmap;
+    bitmap.LoadFromStream(AStream);
+    NewFromBitmap(&bitmap);
+  } else {
+    ReadImageStream(AStream);
+  }
+}
+
+void TdxGPImage::ReadImageStream(TStream* AStream) {
+  // What remains from the stream's position: a picture that follows a
+  // header in its stream is read whole, not cut short by the header's length.
+  Int64 size = AStream->Size() - AStream->Position();
+  if (size <= 0 || size > 0x7FFFFFFF) return;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, SIZE_T(size));
+  if (!block) return;
+  void* data = GlobalLock(block);
+  LongInt read = data ? AStream->Read(data, LongInt(size)) : 0;
+  GlobalUnlock(block);
+  IStream* stream = nullptr;
+  if (read == size && CreateStreamOnHGlobal(block, FALSE, &stream) == S_OK) {
+    dxgp::GpImage* bitmap = nullptr;
+    if (dxGpApi().GdipCreateBitmapFromStream(stream, &bitmap) == 0) FHandle = bitmap;
+    stream->Release();
+  }
+  GlobalFree(block);
+}
+
+TdxGPImage* dxCreateGPImage() {
+  if (GImageClassIsGdiPlus) return new TdxGPImage();
+  return new TdxGPNullImage();
+}
+
+bool dxImageClassIsGdiPlus() { return GImageClassIsGdiPlus; }
+
+namespace {
+// A copy of an image: GDI+'s clone, or for an image made from pixels a new
+// one from those pixels.
+TdxGPImage* CloneImage(TdxGPImage* ASource) {
+  std::unique_ptr<TdxGPImage> result(dxCreateGPImage());
+  if (!ASource->HasPixels()) {
+    dxgp::GpImage* clone = nullptr;
+    if (ASource->Handle() && IsGdiPlusAvailable() && dxGpApi().GdipCloneImage(ASource->Handle(), &clone) == 0)
+      result->SetHandle(clone);
+  } else {
+    TSize s = ASource->Size();
+    result->NewFromPixels(s.cx, s.cy, ASource->Pixels().data(), true);
+  }
+  return result.release();
+}
+
+// Encodes an image as PNG.
+bool SaveImageAsPng(TdxGPImage* AImage, std::vector<uint8_t>& AData) {
+  if (!AImage->Handle() || !IsGdiPlusAvailable()) return false;
+  EnsurePngEncoderClassId();
+  IStream* stream = nullptr;
+  if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK) return false;
+  bool ok = dxGpApi().GdipSaveImageToStream(AImage->Handle(), stream, &GPngEncoderClassId, nullptr) == 0;
+  if (ok) {
+    STATSTG st{};
+    HGLOBAL block = nullptr;
+    ok = stream->Stat(&st, STATFLAG_NONAME) == S_OK && GetHGlobalFromStream(stream, &block) == S_OK;
+    if (ok) {
+      const auto* p = static_cast<const uint8_t*>(GlobalLock(block));
+      AData.assign(p, p + st.cbSize.QuadPart);
+      GlobalUnlock(block);
+    }
+  }
+  stream->Release();
+  return ok;
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// PNG picture
+
+TdxPNGImage::TdxPNGImage() = default;
+TdxPNGImage::~TdxPNGImage() = default;
+
+void TdxPNGImage::SetImage(TdxGPImage* AImage) {
+  if (AImage != FImage.get()) FImage.reset(AImage);
+}
+
+void TdxPNGImage::Changed(TObject* Sender) {
+  FIsAlphaUsedKnown = false;
+  TGraphic::Changed(Sender);
+}
+
+Integer TdxPNGImage::Width() const { return FImage ? FImage->Size().cx : 0; }
+Integer TdxPNGImage::Height() const { return FImage ? FImage->Size().cy : 0; }
+
+void TdxPNGImage::Assign(TPersistent* Source) {
+  if (auto* bitmap = dynamic_cast<TBitmap*>(Source)) {
+    SetBitmap(bitmap);
+  } else if (auto* png = dynamic_cast<TdxPNGImage*>(Source)) {
+    if (png == this) return;
+    SetImage(png->FImage ? CloneImage(png->FImage.get()) : nullptr);
+    FData = png->FData;
+    Changed(this);
+  } else {
+    TGraphic::Assign(Source);
+  }
+}
+
+void TdxPNGImage::AssignTo(TPersistent* Dest) {
+  if (auto* png = dynamic_cast<TdxPNGImage*>(Dest)) {
+    png->Assign(this);
+  } else if (auto* bitmap = dynamic_cast<TBitmap*>(Dest)) {
+    std::unique_ptr<TBitmap> b(GetAsBitmap());
+    bitmap->Assign(b.get());
+  } else {
+    TGraphic::AssignTo(Dest);
+  }
+}
+
+void TdxPNGImage::SetBitmap(TBitmap* ABitmap) {
+  IsGdiPlusAvailable();
+  std::unique_ptr<TdxGPImage> image(dxCreateGPImage());
+  image->NewFromBitmap(ABitmap);
+  SetImage(image.release());
+  FData.clear();
+  Changed(this);
+}
+
+TBitmap* TdxPNGImage::GetAsBitmap() {
+  auto* result = new TBitmap();
+  if (FImage && FImage->Handle() && IsGdiPlusAvailable()) {
+    HBITMAP h = nullptr;
+    if (dxGpApi().GdipCreateHBITMAPFromBitmap(FImage->Handle(), &h, 0) == 0 && h) result->SetHandle(h);
+  }
+  if (!result->Empty()) result->SetPixelFormat(pf32bit);
+  return result;
+}
+
+bool TdxPNGImage::IsSamePicture(TdxPNGImage* AOther) {
+  if (!AOther) return false;
+  if (Width() != AOther->Width() || Height() != AOther->Height()) return false;
+  if (Empty() && AOther->Empty()) return true;
+  std::unique_ptr<TBitmap> a(GetAsBitmap()), b(AOther->GetAsBitmap());
+  std::vector<uint32_t> pa, pb;
+  ReadBitmapPixels(a.get(), pa);
+  ReadBitmapPixels(b.get(), pb);
+  return pa == pb;
+}
+
+void TdxPNGImage::Draw(TCanvas* ACanvas, const TRect& Rect) { PaintOnDC(ACanvas->Handle(), Rect); }
+
+void TdxPNGImage::PaintOnDC(HDC DC, const TRect& DestRect) {
+  PaintRectOnDC(DC, DestRect, TRect(0, 0, Width(), Height()));
+}
+
+void TdxPNGImage::PaintRectOnDC(HDC DC, const TRect& DestRect, const TRect& SourceRect) {
+  if (!FImage || !FImage->Handle() || !IsGdiPlusAvailable()) return;
+  dxgp::GpGraphics* graphics = nullptr;
+  if (dxGpApi().GdipCreateFromHDC(DC, &graphics) != 0) return;
+  PaintOnGraphics(graphics, DestRect, SourceRect);
+  dxGpApi().GdipDeleteGraphics(graphics);
+}
+
+TRect TdxPNGImage::AdjustedSourceRect(const TRect& DestRect, const TRect& SourceRect) {
+  TRect s = SourceRect;
+  if (DestRect.Width() > SourceRect.Width() && SourceRect.Width() > 1) s.Right -= 1;
+  if (DestRect.Height() > SourceRect.Height() && SourceRect.Height() > 1) s.Bottom -= 1;
+  return s;
+}
+
+void TdxPNGImage::PaintOnGraphics(dxgp::GpGraphics* AGraphics, const TRect& DestRect, const TRect& SourceRect) {
+  if (!FImage || !FImage->Handle()) return;
+  if (DestRect.Width() < 1 || DestRect.Height() < 1 || SourceRect.Width() < 1 || SourceRect.Height() < 1) return;
+  TRect s = AdjustedSourceRect(DestRect, SourceRect);
+  dxGpApi().GdipDrawImageRectRect(AGraphics, FImage->Handle(), float(DestRect.Left), float(DestRect.Top),
+                                  float(DestRect.Width()), float(DestRect.Height()), float(s.Left), float(s.Top),
+                                  float(s.Width()), float(s.Height()), dxgp::UnitPixel, nullptr, nullptr, nullptr);
+}
+
+void TdxPNGImage::LoadFromStream(TStream* Stream) {
+  FData.clear();
+  if (Stream->Size() - Stream->Position() <= 0) {
+    SetImage(nullptr);
+    Changed(this);
+    return;
+  }
+  Int64 start = Stream->Position();
+  std::unique_ptr<TdxGPImage> image(dxCreateGPImage());
+  image->NewFromStream(Stream);
+  // Keep the PNG data as read, so that an unchanged picture saves the same bytes.
+  if (image->Handle()) {
+    Int64 end = Stream->Size();
+    uint8_t sig[8] = {};
+    Stream->SetPosition(start);
+    if (end - start >= 8 && Stream->Read(sig, 8) == 8 && IsPngSignature(sig, 8)) {
+      FData.resize(size_t(end - start));
+      Stream->SetPosition(start);
+      Stream->ReadBuffer(FData.data(), LongInt(FData.size()));
+    }
+    Stream->SetPosition(end);
+  }
+  SetImage(image.release());
+  Changed(this);
+}
+
+void TdxPNGImage::SaveToStream(TStream* Stream) {
+  if (!FImage) return;
+  if (!FData.empty()) {
+    Stream->WriteBuffer(FData.data(), LongInt(FData.size()));
+    return;
+  }
+  std::vector<uint8_t> data;
+  if (SaveImageAsPng(FImage.get(), data) && !data.empty()) Stream->WriteBuffer(data.data(), LongInt(data.size()));
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+namespace {
+void ClassesStartUpStep() {
+  GImageClassIsGdiPlus = false;
+  if (IsGdiPlusAvailable()) {
+    EnsurePngEncoderClassId();
+    GImageClassIsGdiPlus = true;
+    RegisterClasses({TdxPNGImage::StaticClass()});
+    TPicture::RegisterFileFormat("PNG", "PNG graphics from Morvane", TdxPNGImage::StaticClass(), IsPngSignature);
+  }
+}
+
+void ClassesShutDownStep() {
+  TPicture::UnregisterGraphicClass(TdxPNGImage::StaticClass());
+  UnRegisterClass(TdxPNGImage::StaticClass());
+  GImageClassIsGdiPlus = false;
+}
+}  // namespace
+
+void dxGDIPlusClassesStartup() {
+  if (GClassesUnitCounter-- != 0) return;
+  // The binding unit comes first.
+  dxGDIPlusAPIStartup();
+  GetUnitsLoader()->AddUnit(&ClassesStartUpStep, &ClassesShutDownStep);
+}
+
+void dxGDIPlusClassesShutdown() {
+  if (GClassesUnitCounter++ != -1) return;
+  GetUnitsLoader()->RemoveUnit(&ClassesShutDownStep);
+  dxGDIPlusAPIShutdown();
+}

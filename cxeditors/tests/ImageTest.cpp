@@ -1,0 +1,434 @@
+// PNG pictures over Wine's GDI+ and the image editor: alpha kept and
+// drawn, pictures behind a header read whole, values from a SQLite BLOB
+// column saved back byte for byte, painting and the clipboard.
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "ADODB.h"
+#include "Clipbrd.h"
+#include "Forms.h"
+#include "Jpeg.h"
+#include "Streams.h"
+#include "TestPng.h"
+#include "TestWindows.h"
+#include "cxImage.h"
+#include "dxGDIPlusClasses.h"
+#include "gtest.h"
+
+namespace {
+
+// A w x h 32-bit bitmap: left half opaque red, right half half-transparent
+// blue (premultiplied), with a green pixel at (1, 1).
+std::unique_ptr<TBitmap> AlphaBitmap(Integer w, Integer h) {
+  auto b = std::make_unique<TBitmap>(w, h, pf32bit);
+  for (Integer y = 0; y < h; ++y) {
+    auto* row = static_cast<uint32_t*>(b->ScanLine(y));
+    for (Integer x = 0; x < w; ++x) row[x] = x < w / 2 ? 0xFFFF0000u : 0x80000080u;
+  }
+  static_cast<uint32_t*>(b->ScanLine(1))[1] = 0xFF00FF00u;
+  return b;
+}
+
+String StreamBytes(TGraphic* g) {
+  TMemoryStream ms;
+  g->SaveToStream(&ms);
+  return String(static_cast<const char*>(ms.Memory()), size_t(ms.Size()));
+}
+
+String PngBytes(Integer w, Integer h) {
+  TdxPNGImage png;
+  auto b = AlphaBitmap(w, h);
+  png.Assign(b.get());
+  return StreamBytes(&png);
+}
+
+String JpegBytes(Integer w, Integer h) {
+  TBitmap b(w, h, pf24bit);
+  b.Canvas()->Brush()->SetColor(clYellow);
+  b.Canvas()->FillRect(TRect(0, 0, w, h));
+  b.Canvas()->Brush()->SetColor(clNavy);
+  b.Canvas()->FillRect(TRect(0, 0, w / 2, h / 2));
+  TJPEGImage jpeg;
+  jpeg.Assign(&b);
+  jpeg.JPEGNeeded();
+  return StreamBytes(&jpeg);
+}
+
+uint32_t PixelOf(TBitmap* b, Integer x, Integer y) { return static_cast<uint32_t*>(b->ScanLine(y))[x]; }
+
+}  // namespace
+
+TEST(GdiPlusBinding, LoadsWineGdiPlusAndBindsEveryFunction) {
+  ASSERT_TRUE(IsGdiPlusAvailable());
+  EXPECT_EQ(dxGdiPlusFunctionNames().size(), 91u);
+  for (const char* name : dxGdiPlusFunctionNames()) EXPECT_NE(dxGdiPlusProc(name), nullptr) << name;
+  CLSID id{};
+  EXPECT_EQ(FindEncoderClassId("IMAGE/PNG", id), 0);
+  EXPECT_EQ(FindEncoderClassId("image/none", id), 1);
+  // The picture unit registered PNG with the picture registry.
+  cxImageUnitStartup();
+  EXPECT_TRUE(dxImageClassIsGdiPlus());
+  EXPECT_EQ(TPicture::FindGraphicClassForExtension("png"), TdxPNGImage::StaticClass());
+  EXPECT_EQ(cxGetGraphicClassList().size(), 5u);
+}
+
+namespace {
+std::vector<int> GSteps;
+void StartA() { GSteps.push_back(1); }
+void StopA() { GSteps.push_back(-1); }
+void StartB() { GSteps.push_back(2); }
+void StopB() { GSteps.push_back(-2); }
+}  // namespace
+
+TEST(GdiPlusBinding, UnitsLoaderRunsStepsInOrderAndShutsDownInReverse) {
+  GSteps.clear();
+  {
+    TdxUnitsLoader loader;
+    loader.AddUnit(&StartA, &StopA);   // a program runs start-up steps at once
+    loader.AddUnit(&StartB, &StopB);
+    loader.AddUnit(nullptr, nullptr);
+    EXPECT_EQ(GSteps, (std::vector<int>{1, 2}));
+    loader.RemoveUnit(&StopA);         // removed and run now
+    loader.RemoveUnit(&StopA);         // no longer there: nothing
+    EXPECT_EQ(GSteps, (std::vector<int>{1, 2, -1}));
+    loader.AddUnit(&StartA, &StopA);
+  }
+  EXPECT_EQ(GSteps, (std::vector<int>{1, 2, -1, 1, -1, -2}));
+}
+
+TEST(PngImage, KeepsAlphaThroughPngAndDrawsBlended) {
+  ASSERT_TRUE(IsGdiPlusAvailable());
+  String data = PngBytes(20, 10);
+  ASSERT_GT(data.size(), 8u);
+  EXPECT_EQ(data.substr(1, 3), "PNG");
+  TdxPNGImage png;
+  TMemoryStream ms;
+  ms.WriteBuffer(data.data(), LongInt(data.size()));
+  ms.SetPosition(0);
+  png.LoadFromStream(&ms);
+  ASSERT_EQ(png.Width(), 20);
+  ASSERT_EQ(png.Height(), 10);
+  std::unique_ptr<TBitmap> back(png.GetAsBitmap());
+  EXPECT_EQ(back->PixelFormat(), pf32bit);
+  EXPECT_EQ(PixelOf(back.get(), 1, 1), 0xFF00FF00u);
+  EXPECT_EQ(PixelOf(back.get(), 15, 5) >> 24, 0x80u);
+  // Drawn through GDI+ on white: red stays red, the blue half blends.
+  TBitmap target(60, 30, pf24bit);
+  target.Canvas()->Brush()->SetColor(clWhite);
+  target.Canvas()->FillRect(TRect(0, 0, 60, 30));
+  target.Canvas()->StretchDraw(TRect(0, 0, 60, 30), &png);
+  EXPECT_EQ(target.Canvas()->Pixels(5, 25), clRed);
+  TColor blended = target.Canvas()->Pixels(50, 20);
+  EXPECT_NEAR((blended >> 16) & 0xFF, 0xFF, 2);        // blue channel
+  EXPECT_NEAR(blended & 0xFF, 0x7F, 3);                // red: half of the white
+  WriteTestPng(&target, "dxPNGImage_alpha_on_white");
+}
+
+TEST(PngImage, StreamsBitmapsAndEmptyPictures) {
+  ASSERT_TRUE(IsGdiPlusAvailable());
+  TdxPNGImage png;
+  // 13 bytes are too few for any picture.
+  TMemoryStream small;
+  small.WriteBuffer("0123456789abc", 13);
+  small.SetPosition(0);
+  png.LoadFromStream(&small);
+  EXPECT_TRUE(png.Empty());
+  // A stream beginning with "BM" is read as a bitmap; 24-bit pixels become opaque.
+  TBitmap b24(8, 6, pf24bit);
+  b24.Canvas()->Brush()->SetColor(clBlue);
+  b24.Canvas()->FillRect(TRect(0, 0, 8, 6));
+  TMemoryStream bmp;
+  b24.SaveToStream(&bmp);
+  bmp.SetPosition(0);
+  png.LoadFromStream(&bmp);
+  ASSERT_EQ(png.Width(), 8);
+  std::unique_ptr<TBitmap> back(png.GetAsBitmap());
+  EXPECT_EQ(PixelOf(back.get(), 3, 3), 0xFF0000FFu);
+  // A pf32bit bitmap keeps its alpha bytes.
+  auto b32 = AlphaBitmap(4, 4);
+  png.Assign(b32.get());
+  back.reset(png.GetAsBitmap());
+  EXPECT_EQ(PixelOf(back.get(), 3, 0) >> 24, 0x80u);
+  // An empty PNG assigned to another empties it.
+  TdxPNGImage empty;
+  png.Assign(&empty);
+  EXPECT_TRUE(png.Empty());
+  TMemoryStream none;
+  png.SaveToStream(&none);
+  EXPECT_EQ(none.Size(), 0);
+}
+
+TEST(PngImage, PictureBehindAHeaderIsReadWhole) {
+  ASSERT_TRUE(IsGdiPlusAvailable());
+  String data = PngBytes(12, 7);
+  TMemoryStream ms;
+  ms.WriteBuffer("HEADER!!", 8);
+  ms.WriteBuffer(data.data(), LongInt(data.size()));
+  ms.SetPosition(8);
+  TdxPNGImage png;
+  png.LoadFromStream(&ms);
+  EXPECT_EQ(png.Width(), 12);
+  EXPECT_EQ(png.Height(), 7);
+  // Unchanged, it saves the very bytes it was read from.
+  EXPECT_EQ(StreamBytes(&png), data);
+}
+
+TEST(PngImage, SourceRectangleAndSamePicture) {
+  struct Case {
+    TRect Dest, Source, Expected;
+  } cases[] = {
+      {TRect(0, 0, 20, 20), TRect(0, 0, 10, 10), TRect(0, 0, 9, 9)},
+      {TRect(0, 0, 5, 5), TRect(0, 0, 10, 10), TRect(0, 0, 10, 10)},
+      {TRect(0, 0, 20, 5), TRect(0, 0, 10, 10), TRect(0, 0, 9, 10)},
+      {TRect(0, 0, 20, 20), TRect(0, 0, 1, 1), TRect(0, 0, 1, 1)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TdxPNGImage::AdjustedSourceRect(c.Dest, c.Source), c.Expected);
+
+  ASSERT_TRUE(IsGdiPlusAvailable());
+  TdxPNGImage a, b, e1, e2;
+  EXPECT_TRUE(e1.IsSamePicture(&e2));
+  auto bits = AlphaBitmap(6, 6);
+  a.Assign(bits.get());
+  b.Assign(bits.get());
+  EXPECT_TRUE(a.IsSamePicture(&b));
+  static_cast<uint32_t*>(bits->ScanLine(5))[5] = 0xFF123456u;
+  b.Assign(bits.get());
+  EXPECT_FALSE(a.IsSamePicture(&b));
+  EXPECT_FALSE(a.IsSamePicture(&e1));
+}
+
+// ---------------------------------------------------------------------------
+// Picture values
+
+TEST(ImageValue, LoadsByClassOrRegistryAndSkipsTheGraphicHeader) {
+  cxImageUnitStartup();
+  String png = PngBytes(10, 5);
+  String jpeg = JpegBytes(16, 8);
+  String header(8, '\0');
+  uint16_t one = 1, type = 0x0100;
+  uint32_t size = uint32_t(png.size());
+  std::memcpy(&header[0], &one, 2);
+  std::memcpy(&header[2], &type, 2);
+  std::memcpy(&header[4], &size, 4);
+  struct Case {
+    const char* Name;
+    Variant Value;
+    TClass Class;
+    TClass Expected;
+    Integer Width;
+  } cases[] = {
+      {"png by registry", Variant(png), nullptr, TdxPNGImage::StaticClass(), 10},
+      {"jpeg by registry", Variant(jpeg), nullptr, TJPEGImage::StaticClass(), 16},
+      {"jpeg by class", Variant(jpeg), TJPEGImage::StaticClass(), TJPEGImage::StaticClass(), 16},
+      {"png behind the header", Variant(header + png), TdxPNGImage::StaticClass(), TdxPNGImage::StaticClass(), 10},
+      {"six bytes", Variant(String("abcdef")), nullptr, nullptr, 0},
+      {"not a picture", Variant(String("not a picture at all")), TBitmap::StaticClass(), nullptr, 0},
+      {"jpeg read as bitmap", Variant(jpeg), TBitmap::StaticClass(), nullptr, 0},
+      {"a number", Variant(12), nullptr, nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    TPicture pic;
+    TBitmap seed(3, 3);
+    pic.SetGraphic(&seed);
+    cxLoadPicture(&pic, c.Class, c.Value);
+    if (!c.Expected) {
+      EXPECT_TRUE(!pic.Graphic() || pic.Graphic()->Empty()) << c.Name;
+      EXPECT_EQ(cxSavePicture(&pic), "") << c.Name;
+      continue;
+    }
+    ASSERT_NE(pic.Graphic(), nullptr) << c.Name;
+    EXPECT_EQ(pic.Graphic()->ClassType(), c.Expected) << c.Name;
+    EXPECT_EQ(pic.Width(), c.Width) << c.Name;
+  }
+}
+
+TEST(ImageValue, ProportionalFitAndGraphicClassNames) {
+  struct Case {
+    TRect Client;
+    Integer W, H;
+    TRect Expected;
+  } cases[] = {
+      {TRect(0, 0, 40, 40), 100, 50, TRect(0, 0, 40, 20)},
+      {TRect(0, 0, 40, 40), 50, 100, TRect(0, 0, 20, 40)},
+      {TRect(5, 5, 45, 25), 10, 10, TRect(5, 5, 25, 25)},   // small pictures grow
+      {TRect(0, 0, 0, 10), 10, 10, TRect(0, 0, 0, 10)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(cxGetProportionalRect(c.Client, c.W, c.H), c.Expected);
+
+  TcxImageProperties p;
+  EXPECT_EQ(p.GraphicClass(), TBitmap::StaticClass());
+  EXPECT_FALSE(p.IsGraphicClassNameStored());
+  p.SetGraphicClassName("tjpegimage");
+  EXPECT_EQ(p.GraphicClass(), TJPEGImage::StaticClass());
+  p.SetGraphicClassName("TNoSuchGraphic");
+  EXPECT_EQ(p.GraphicClass(), TJPEGImage::StaticClass());
+  p.SetGraphicClassName("");
+  EXPECT_EQ(p.GraphicClass(), nullptr);
+  EXPECT_EQ(p.GetGraphicClass(nullptr, -1, true), TBitmap::StaticClass());
+  EXPECT_EQ(p.GetGraphicClass(nullptr, -1, false), nullptr);
+  EXPECT_EQ(p.GetDisplayText(Null()), "");
+}
+
+// ---------------------------------------------------------------------------
+// The editor
+
+namespace {
+struct ImageFixture : ::testing::Test {
+  std::unique_ptr<TForm> Form;
+  TcxImage* E = nullptr;
+  void SetUp() override {
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(60, 60, 320, 240);
+    E = new TcxImage(Form.get());
+    E->SetBounds(10, 10, 140, 100);
+    E->SetParent(Form.get());
+    Form->Show();
+    PumpMessages(1);
+  }
+  void TearDown() override { Form.reset(); }
+};
+}  // namespace
+
+TEST_F(ImageFixture, JpegAndPngFromASqliteBlobSaveBackByteIdentical) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tovani-cxeditors-tests";
+  ::mkdir(dir.c_str(), 0755);
+  std::string path = dir + "/pictures.mdb";
+  std::remove(path.c_str());
+  String pictures[2] = {JpegBytes(48, 32), PngBytes(40, 30)};
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "CREATE TABLE Pictures (PP_ID INTEGER PRIMARY KEY, PP_Picture BLOB, PP_Copy BLOB)", nullptr,
+                 nullptr, nullptr);
+    for (int i = 0; i < 2; ++i) {
+      sqlite3_stmt* st = nullptr;
+      sqlite3_prepare_v2(db, "INSERT INTO Pictures (PP_ID, PP_Picture) VALUES (?, ?)", -1, &st, nullptr);
+      sqlite3_bind_int(st, 1, i + 1);
+      sqlite3_bind_blob(st, 2, pictures[i].data(), int(pictures[i].size()), SQLITE_TRANSIENT);
+      ASSERT_EQ(sqlite3_step(st), SQLITE_DONE);
+      sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+  }
+  TADOConnection conn;
+  conn.SetLoginPrompt(false);
+  conn.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path);
+  conn.Open();
+  TADOQuery q;
+  q.SetConnection(&conn);
+  q.SQL()->SetText("select * from Pictures order by PP_ID");
+  q.Open();
+  E->Properties()->SetGraphicClass(nullptr);   // the data tells the format
+  const TClass classes[2] = {TJPEGImage::StaticClass(), TdxPNGImage::StaticClass()};
+  const char* names[2] = {"cxImage_jpeg_from_blob", "cxImage_png_from_blob"};
+  for (int i = 0; i < 2; ++i) {
+    E->SetEditValue(q.FieldByName("PP_Picture")->AsVariant());
+    PumpMessages(1);
+    ASSERT_NE(E->Picture()->Graphic(), nullptr);
+    EXPECT_EQ(E->Picture()->Graphic()->ClassType(), classes[i]);
+    EXPECT_FALSE(E->Modified());
+    WriteWindowPng(E, names[i]);
+    Variant v;
+    E->GetEditValue(v);
+    EXPECT_EQ(v.AsString(), pictures[i]);
+    q.Edit();
+    q.FieldByName("PP_Copy")->SetAsVariant(v);
+    q.Post();
+    q.Next();
+  }
+  q.Close();
+  conn.Close();
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT PP_Picture, PP_Copy FROM Pictures ORDER BY PP_ID", -1, &st, nullptr);
+  int rows = 0;
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    String a(static_cast<const char*>(sqlite3_column_blob(st, 0)), size_t(sqlite3_column_bytes(st, 0)));
+    String b(static_cast<const char*>(sqlite3_column_blob(st, 1)), size_t(sqlite3_column_bytes(st, 1)));
+    EXPECT_EQ(a, b);
+    ++rows;
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  EXPECT_EQ(rows, 2);
+  std::remove(path.c_str());
+}
+
+TEST_F(ImageFixture, PaintsCentredStretchedAndTheCaption) {
+  TBitmap b(100, 50, pf24bit);
+  b.Canvas()->Brush()->SetColor(clRed);
+  b.Canvas()->FillRect(TRect(0, 0, 100, 50));
+  E->Properties()->SetShowFocusRect(false);
+  E->Properties()->SetStretch(true);
+  E->Style()->SetColor(clWhite);
+  E->SetBounds(10, 10, 44, 44);   // 40 x 40 inside the 3D border
+  E->Picture()->SetGraphic(&b);
+  PumpMessages(2);
+  TRect c = E->GetViewInfo()->ClientRect;
+  ASSERT_EQ(c.Width(), 40);
+  auto* vi = static_cast<TcxImageViewInfo*>(E->GetViewInfo());
+  EXPECT_EQ(vi->PictureRect(c), TRect(c.Left, c.Top + 10, c.Left + 40, c.Top + 30));
+  EXPECT_EQ(ColorToRGB(TColor(ClientPixel(E, c.Left + 20, c.Top + 20))), ColorToRGB(clRed));
+  EXPECT_EQ(ColorToRGB(TColor(ClientPixel(E, c.Left + 20, c.Top + 3))), ColorToRGB(clWhite));
+  WriteWindowPng(E, "cxImage_stretched_centred");
+  // Without a picture the caption shows.
+  E->Properties()->SetCaption("无图片");
+  E->Picture()->Assign(nullptr);
+  E->SetBounds(10, 10, 140, 100);
+  PumpMessages(2);
+  EXPECT_TRUE(E->EditValue().IsNull());
+  WriteWindowPng(E, "cxImage_caption");
+}
+
+TEST_F(ImageFixture, ClipboardKeysAndMenuStates) {
+  TBitmap b(30, 20, pf24bit);
+  b.Canvas()->Brush()->SetColor(clGreen);
+  b.Canvas()->FillRect(TRect(0, 0, 30, 20));
+  E->Picture()->SetGraphic(&b);
+  bool changed = false;
+  E->Properties()->OnChange = [&](TObject*) { changed = true; };
+  Word key = VK_INSERT;
+  E->DoKeyDown(key, TShiftState{ssCtrl});      // copy
+  ASSERT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+  key = VK_DELETE;
+  E->DoKeyDown(key, TShiftState{ssShift});     // cut
+  EXPECT_TRUE(E->EditValue().IsNull());
+  EXPECT_TRUE(changed);
+  EXPECT_TRUE(E->EditModified());
+  char32_t ch = 22;                            // Ctrl+V
+  E->DoKeyPress(ch);
+  ASSERT_NE(E->Picture()->Graphic(), nullptr);
+  EXPECT_EQ(E->Picture()->Width(), 30);
+  EXPECT_EQ(E->Picture()->Bitmap()->Canvas()->Pixels(5, 5), clGreen);
+  EXPECT_FALSE(E->EditValue().IsNull());
+
+  struct Case {
+    TClass Class;
+    bool Cut, Copy, Paste;
+  } cases[] = {
+      {TBitmap::StaticClass(), true, true, true},
+      {TIcon::StaticClass(), false, false, false},
+  };
+  for (const Case& c : cases) {
+    E->Properties()->SetGraphicClass(c.Class);
+    TMenuItem* items = E->PrepareContextMenu()->Items();
+    ASSERT_EQ(items->Count(), 9);
+    EXPECT_EQ(items->Items(0)->Enabled(), c.Cut);
+    EXPECT_EQ(items->Items(1)->Enabled(), c.Copy);
+    EXPECT_EQ(items->Items(2)->Enabled(), c.Paste);
+    EXPECT_EQ(items->Items(6)->Caption(), "Save &As...");
+    EXPECT_FALSE(items->Items(8)->Visible());   // no custom item by default
+  }
+  E->Properties()->SetReadOnly(true);
+  TMenuItem* items = E->PrepareContextMenu()->Items();
+  EXPECT_FALSE(items->Items(3)->Enabled());   // Delete
+  EXPECT_FALSE(items->Items(5)->Enabled());   // Load...
+  EXPECT_TRUE(items->Items(6)->Enabled());    // Save As...
+}
