@@ -143,6 +143,10 @@ class TCustomADODataSet : public TDataSet {
   // Writes every pending change (batch-optimistic) in one transaction. On
   // failure nothing is written and every change stays pending.
   void UpdateBatch(TAffectRecords affect = arAll);
+  // Writes the pending changes of several datasets of one connection (a
+  // document's header and its lines) in one transaction: all of them or,
+  // on failure, none, with every change still pending in every dataset.
+  static void UpdateBatches(const std::vector<TCustomADODataSet*>& dataSets);
   void CancelBatch(TAffectRecords affect = arAll);
   // Number of records with changes not yet written.
   Integer PendingCount() const;
@@ -178,6 +182,7 @@ class TCustomADODataSet : public TDataSet {
   String KeyCondition(const std::vector<TDBValue>& old) const;
   void BindKey(sqlite3_stmt* st, int i, const TRecordData* rec, const std::vector<TDBValue>& old) const;
   void TakeAssigned(std::vector<TDBValue>& values, Int64 rowid) const;
+  void TakeWritten(const std::vector<std::pair<TRecordData*, Int64>>& written);
   void CheckWritable() const;
   TADOConnection* FConnection = nullptr;
   TCursorType FCursorType = ctKeyset;

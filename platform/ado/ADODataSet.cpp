@@ -730,29 +730,46 @@ Integer TCustomADODataSet::PendingCount() const {
   return n;
 }
 
-void TCustomADODataSet::UpdateBatch(TAffectRecords) {
-  CheckActive();
-  CheckBrowseMode();   // a pending edit is posted (into the cache) first
-  if (PendingCount() == 0) return;
-  CheckWritable();
-  // Everything is written inside one transaction; the cache changes only
-  // after the commit, so a failure leaves every change pending.
-  std::vector<std::pair<TRecordData*, Int64>> written;   // record, its rowid
-  {
-    WriteSession session(FConnection);
-    FConnection->BeginTrans();
-    try {
-      for (auto& up : RecordStore()) {
+void TCustomADODataSet::UpdateBatch(TAffectRecords) { UpdateBatches({this}); }
+
+void TCustomADODataSet::UpdateBatches(const std::vector<TCustomADODataSet*>& dataSets) {
+  // Pending edits are posted (into the caches) first.
+  std::vector<TCustomADODataSet*> work;
+  for (TCustomADODataSet* ds : dataSets) {
+    ds->CheckActive();
+    ds->CheckBrowseMode();
+    if (ds->PendingCount() == 0) continue;
+    ds->CheckWritable();
+    if (!work.empty() && ds->FConnection != work.front()->FConnection)
+      DatabaseError("Datasets written in one transaction must share their connection", ds);
+    work.push_back(ds);
+  }
+  if (work.empty()) return;
+  // Everything is written inside one transaction; the caches change only
+  // after the commit, so a failure leaves every change of every dataset
+  // pending.
+  TADOConnection* conn = work.front()->FConnection;
+  std::vector<std::vector<std::pair<TRecordData*, Int64>>> written(work.size());   // record, its rowid
+  conn->BeginTrans();
+  try {
+    for (size_t i = 0; i < work.size(); ++i) {
+      WriteSession session(conn);
+      for (auto& up : work[i]->RecordStore()) {
         TRecordData* r = up.get();
         if (!r->Pending) continue;
-        written.emplace_back(r, WriteRecord(r, &r->Values, r->Status, session));
+        written[i].emplace_back(r, work[i]->WriteRecord(r, &r->Values, r->Status, session));
       }
-      FConnection->CommitTrans();
-    } catch (...) {
-      try { FConnection->RollbackTrans(); } catch (...) {}
-      throw;
     }
+    conn->CommitTrans();
+  } catch (...) {
+    try { conn->RollbackTrans(); } catch (...) {}
+    throw;
   }
+  for (size_t i = 0; i < work.size(); ++i) work[i]->TakeWritten(written[i]);
+}
+
+// After a committed write-back: the written records are the database's rows.
+void TCustomADODataSet::TakeWritten(const std::vector<std::pair<TRecordData*, Int64>>& written) {
   std::vector<TRecordData*> deleted;
   for (auto& [r, rowid] : written) {
     if (r->Status == TRecordStatus::Deleted) { deleted.push_back(r); continue; }

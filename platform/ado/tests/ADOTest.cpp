@@ -294,6 +294,52 @@ TEST_F(AdoFixture, FailedUpdateBatchRollsBackAndKeepsTheCache) {
   EXPECT_EQ(Scalar("select group_concat(O_ID) from (select O_ID from Orders order by O_ID)"), "1,2,10,11");
 }
 
+// A document's lines and header written together: a header that fails
+// after its lines were written leaves neither in the file and both caches
+// pending; once corrected both are written and nothing stays pending.
+TEST_F(AdoFixture, SeveralDatasetsWriteInOneTransaction) {
+  auto header = Query("select * from Orders where O_ID = 9", ltBatchOptimistic);
+  auto lines = Query("select * from Orders_d where O_ID = 9", ltBatchOptimistic);
+  auto other = Query("select * from Orders_d", ltBatchOptimistic);
+  header->Open();
+  lines->Open();
+  for (int p : {20, 21}) {
+    lines->Append();
+    lines->FieldByName("O_ID")->SetAsInteger(9);
+    lines->FieldByName("P_ID")->SetAsInteger(p);
+    lines->Post();
+  }
+  header->Append();
+  header->FieldByName("O_ID")->SetAsInteger(1);   // taken: the header's write fails
+  header->FieldByName("O_NO")->SetAsString("202401090001");
+  // (lines first, so the failure comes after they were written)
+  EXPECT_THROW(TCustomADODataSet::UpdateBatches({lines.get(), header.get()}), EADOError);
+  EXPECT_EQ(Scalar("select count(*) from Orders_d where O_ID = 9"), "0");
+  EXPECT_EQ(lines->PendingCount(), 2);
+  EXPECT_EQ(header->PendingCount(), 1);   // the edit was posted into the cache
+  EXPECT_FALSE(Conn->InTransaction());
+  header->Edit();
+  header->FieldByName("O_ID")->SetAsInteger(9);
+  TCustomADODataSet::UpdateBatches({lines.get(), header.get()});
+  EXPECT_EQ(Scalar("select count(*) from Orders_d where O_ID = 9"), "2");
+  EXPECT_EQ(Scalar("select O_NO from Orders where O_ID = 9"), "202401090001");
+  EXPECT_EQ(lines->PendingCount() + header->PendingCount(), 0);
+  // Datasets without changes are passed over; another connection is refused.
+  other->Open();
+  TCustomADODataSet::UpdateBatches({other.get(), header.get()});
+  TADOConnection second;
+  second.SetConnectionString(Conn->ConnectionString());
+  auto foreign = std::make_unique<TADODataSet>();
+  foreign->SetConnection(&second);
+  foreign->SetLockType(ltBatchOptimistic);
+  foreign->SetCommandText("select * from Orders_d");
+  foreign->Open();
+  foreign->Delete();
+  other->Delete();
+  EXPECT_THROW(TCustomADODataSet::UpdateBatches({other.get(), foreign.get()}), EDatabaseError);
+  EXPECT_EQ(Scalar("select count(*) from Orders_d"), "5");
+}
+
 TEST_F(AdoFixture, MasterDetailRequeriesOnMasterScrollAndFillsTheLink) {
   auto master = Query("select * from Orders order by O_ID");
   TDataSource src;
