@@ -1,11 +1,12 @@
 // The program's start-up: the data module (which connects to data.mdb
-// beside the program), the main window, then one login attempt. A
+// beside the program), the main window, a hidden sales window, then one login attempt. A
 // successful login opens the main window; anything else ends the program
 // without showing a window.
 #include "Forms.h"
 #include "uDataForm.h"
 #include "uLoginForm.h"
 #include "uMainForm.h"
+#include "uSaleForm.h"
 
 extern "C" int wmain(int, char16_t**) {
   Application->Initialize();
@@ -13,6 +14,8 @@ extern "C" int wmain(int, char16_t**) {
   try {
     Application->CreateForm(DataForm);
     Application->CreateForm(MainForm);
+    // One sales window, hidden; the menu command opens an MDI one of its own.
+    Application->CreateForm(SaleForm);
     std::unique_ptr<TLoginForm> login(TCustomForm::Create<TLoginForm>(nullptr));
     if (login->ShowModal() == mrLoginOk) {
       MainForm->ShowCurrentUser();
