@@ -13,6 +13,7 @@
 #include "uNavForm.h"
 #include "uPasswordForm.h"
 #include "uSaleForm.h"
+#include "uSaleStatForm.h"
 
 TMainForm* MainForm = nullptr;
 const char* const WebSiteAddress = "https://tovani.example.com/";
@@ -164,13 +165,13 @@ void TMainForm::N10Click(TObject*) { OpenModalForm<TClassesForm>("产品分类�
 void TMainForm::N11Click(TObject*) { OpenModalForm<TDataSettingsForm>("资料设置"); }
 
 void TMainForm::miSaleClick(TObject*) { OpenChildForm("销售管理", SaleForm); }
+void TMainForm::miSaleStatClick(TObject*) { OpenChildForm("销售统计", SaleStatForm); }
 
 // Commands whose windows are not part of the program yet test their
 // permission only.
 void TMainForm::miUsersClick(TObject*) { CheckPermission("用户管理"); }
 void TMainForm::miProductClick(TObject*) { CheckPermission("产品管理"); }
 void TMainForm::N12Click(TObject*) { CheckPermission("报价管理"); }
-void TMainForm::miSaleStatClick(TObject*) { CheckPermission("销售统计"); }
 
 // ---------------------------------------------------------------------------
 // Backup

@@ -19,6 +19,19 @@ String PeriodCondition(const String& Column, bool HasFrom, TDateTime From, bool 
   return sql;
 }
 
+String SaleStatQuery(bool HasFrom, TDateTime From, bool HasTo, TDateTime To, const Variant& Customer,
+                     Integer Kind) {
+  String sql =
+      "SELECT Orders.*, Customers.C_NO, Customers.C_Name FROM Customers INNER JOIN Orders ON Customers.C_ID = "
+      "Orders.C_ID WHERE 1 = 1" +
+      PeriodCondition("Orders.O_OrderDate", HasFrom, From, HasTo, To);
+  // The key is a number: written as one, nothing else reaches the text.
+  if (!Customer.IsNull() && !Customer.IsEmpty()) sql += " AND Orders.C_ID = " + IntToStr(Customer.AsInteger());
+  if (Kind == 1) sql += " AND Orders.O_IsBack = False";
+  if (Kind == 2) sql += " AND Orders.O_IsBack = True";
+  return sql;
+}
+
 namespace {
 
 // Whether another document than `id` holds `number` in the file.

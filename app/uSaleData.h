@@ -3,6 +3,7 @@
 // their list queries.
 #pragma once
 #include "System.h"
+#include "Variant.h"
 
 class TCustomADODataSet;
 
@@ -14,6 +15,12 @@ String SqlDateLiteral(TDateTime Day);
 // when HasFrom, " and <Column> < #the day after To#" when HasTo (the whole
 // day To is included); "" when neither.
 String PeriodCondition(const String& Column, bool HasFrom, TDateTime From, bool HasTo, TDateTime To);
+
+// The query of the statistics window: the orders with their customers'
+// numbers and names, of a period (as PeriodCondition), of one customer
+// (Customer null: all) and of one kind (0 all, 1 normal orders, 2 returns).
+String SaleStatQuery(bool HasFrom, TDateTime From, bool HasTo, TDateTime To, const Variant& Customer,
+                     Integer Kind);
 
 // The table, key column and number column of a kind of document.
 struct TDocumentTables {

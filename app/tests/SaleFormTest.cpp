@@ -15,6 +15,9 @@
 #include "uSaleData.h"
 #include "uSaleEditForm.h"
 #include "uSaleForm.h"
+#include "uSaleStatForm.h"
+#include "DBLookupEh.h"
+#include "StdCtrls.h"
 
 namespace {
 
@@ -250,4 +253,45 @@ TEST_F(SaleFixture, ListQueriesAPeriodAndDeletesOrdersWithTheirLines) {
   EXPECT_EQ(Scalar("select group_concat(O_ID) from Orders"), "1,3");
   EXPECT_EQ(Scalar("select group_concat(O_ID) from Orders_d"), "3");
   EXPECT_EQ(PeriodCondition("x", false, 0, false, 0), "");
+}
+
+// The statistics over a period, a customer and a kind: "正常" and "退货"
+// partition "全部", the footer holds the sum of the listed orders in
+// the money format.
+TEST_F(SaleFixture, StatisticsPartitionOrdersByKindAndCustomer) {
+  Exec("insert into Customers (C_NO, C_Name) values ('C02', '北京商行')");
+  Integer other = CustomerId + 1;
+  TDateTime day = EncodeDate(2026, 5, 20);
+  struct Row {
+    int Id, Day, Customer;
+    bool Back;
+    double Amount;
+  } const rows[] = {{1, 0, 0, false, 100}, {2, 0, 0, true, -30}, {3, 1, 1, false, 12.5}, {4, 2, 0, false, 7}};
+  for (const Row& r : rows)
+    Exec(Format("insert into Orders (O_ID, O_NO, O_OrderDate, C_ID, U_ID, O_IsBack, O_JE) values (%d, 'N%d', '%s', %d, 1, %d, %s)",
+                {r.Id, r.Id, DateTimeToISO(day + r.Day), r.Customer ? other : CustomerId, r.Back ? 1 : 0,
+                 FloatToStr(r.Amount)}));
+  std::unique_ptr<TSaleStatForm> form(TCustomForm::Create<TSaleStatForm>(nullptr));
+  form->Show();
+  EXPECT_TRUE(form->d_Orders->IsEmpty());
+  EXPECT_EQ(form->dt1->Date(), Date() - 31);
+  form->dt1->SetDate(day);
+  form->dt2->SetDate(day + 1);
+  auto run = [&](int kind, const Variant& who) {
+    form->cb2->SetItemIndex(kind);
+    form->customer->SetKeyValue(who);
+    form->Button1Click(nullptr);
+    String ids;
+    for (form->d_Orders->First(); !form->d_Orders->Eof(); form->d_Orders->Next())
+      ids += form->d_Orders->FieldByName("O_ID")->AsString();
+    return ids + " " + form->DBGridEh1->GetFooterValue(0, form->DBGridEh1->Columns()->Item(5));
+  };
+  EXPECT_EQ(run(0, Variant::Null()), "123 ￥82.50");
+  EXPECT_EQ(run(1, Variant::Null()), "13 ￥112.50");
+  EXPECT_EQ(run(2, Variant::Null()), "2 -￥30.00");
+  EXPECT_EQ(run(0, Variant(other)), "3 ￥12.50");
+  EXPECT_EQ(run(1, Variant(CustomerId)), "1 ￥100.00");
+  form->dt1->SetChecked(false);
+  form->dt2->SetChecked(false);
+  EXPECT_EQ(run(0, Variant::Null()), "1234 ￥89.50");
 }
