@@ -1023,6 +1023,8 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   virtual Integer GetTextBaseLine() { return 0; }
   virtual bool HasTextBaseLine() { return false; }
   bool InnerEditNotReady();
+  // While RequestEditing runs (the editor is entering edit mode).
+  bool IsRequestingEditing() const { return FRequestingEditing; }
   bool HasInnerEdit() const { return InnerControl() != nullptr; }
 
   TcxEditEditingEvent OnEditing;
@@ -1130,6 +1132,8 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   // Kinds with their own binding (data-aware editors) put it in place in
   // their constructor; the properties take its provider.
   void SetDataBindingObject(TcxEditDataBinding* ABinding);
+  // Stores the edit value alone (the kinds that synchronise it with their text).
+  void StoreEditValue(const Variant& AValue) { FEditValue = AValue; }
 
   bool FIsInplace;
   bool FUserAction = false;

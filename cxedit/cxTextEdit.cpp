@@ -1,5 +1,6 @@
 #include "cxTextEdit.h"
 
+#include "DateUtils.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 
@@ -13,10 +14,10 @@ struct TTextFlagGuard {
 };
 }  // namespace
 
-TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomTextEditProperties, TcxCustomEditProperties)
 TOVANI_IMPLEMENT_CLASS(TcxCustomInnerTextEdit, TCustomEdit)
 TOVANI_IMPLEMENT_CLASS(TcxCustomTextEdit, TcxCustomEdit)
 TOVANI_IMPLEMENT_CLASS(TcxTextEdit, TcxCustomTextEdit)
+TOVANI_IMPLEMENT_CLASS(TcxFilterTextEditHelper, TcxCustomFilterEditHelper)
 
 // ---------------------------------------------------------------------------
 // Character counting
@@ -37,37 +38,6 @@ Integer cxTextUtf16ToChars(const String& AText, Integer AUnits) {
   }
   return chars;
 }
-
-// ---------------------------------------------------------------------------
-// Properties
-
-TcxCustomTextEditProperties::TcxCustomTextEditProperties(TPersistent* AOwner) : TcxCustomEditProperties(AOwner) {}
-
-void TcxCustomTextEditProperties::Assign(TPersistent* Source) {
-  if (auto* s = dynamic_cast<TcxCustomTextEditProperties*>(Source)) {
-    BeginUpdate();
-    try {
-      TcxCustomEditProperties::Assign(Source);
-      SetBeepOnEnter(s->FBeepOnEnter);
-      SetCharCase(s->FCharCase);
-      SetEchoMode(s->FEchoMode);
-      SetMaxLength(s->FMaxLength);
-      SetPasswordChar(s->FPasswordChar);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
-    return;
-  }
-  TcxCustomEditProperties::Assign(Source);
-}
-
-void TcxCustomTextEditProperties::SetBeepOnEnter(bool Value) { Store(FBeepOnEnter, Value); }
-void TcxCustomTextEditProperties::SetCharCase(TEditCharCase Value) { Store(FCharCase, Value); }
-void TcxCustomTextEditProperties::SetEchoMode(TcxEditEchoMode Value) { Store(FEchoMode, Value); }
-void TcxCustomTextEditProperties::SetMaxLength(Integer Value) { Store(FMaxLength, Value < 0 ? 0 : Value); }
-void TcxCustomTextEditProperties::SetPasswordChar(char32_t Value) { Store(FPasswordChar, Value); }
 
 // ---------------------------------------------------------------------------
 // Inner edit state before a key
@@ -290,6 +260,14 @@ void TcxCustomInnerTextEdit::Dispatch(TMessage& Message) {
       return;
     }
     case WM_KEYDOWN: {
+      // An open lookup list takes its navigation keys itself.
+      if (FContainer && FContainer->HasPopupWindow() &&
+          FContainer->ActiveProperties()->IsLookupNavigationKey(Word(Message.WParam), KeyboardStateToShiftState()))
+        if (TcxCustomTextEditLookupData* lookup = FContainer->LookupData())
+          if (TWinControl* list = lookup->GetListControl()) {
+            if (list->HandleAllocated()) SendMessageW(list->Handle(), WM_KEYDOWN, Message.WParam, Message.LParam);
+            return;
+          }
       TcxCustomInnerTextEditPrevState state;
       SaveState(state);
       FEditorHandledKey = false;
@@ -302,10 +280,21 @@ void TcxCustomInnerTextEdit::Dispatch(TMessage& Message) {
       }
       return;
     }
-    case WM_CHAR:
+    case WM_CHAR: {
+      TcxCustomInnerTextEditPrevState state;
+      SaveState(state);
       FEditorHandledKey = false;
       TCustomEdit::Dispatch(Message);
-      if (FPendingCount > 0) --FPendingCount;
+      if (FPendingCount > 0 && --FPendingCount == 0 && FContainer && FContainer->LookupSelection()) {
+        SetCharSelStart(FSavedSelStart);
+        SetCharSelLength(FSavedSelLength);
+      }
+      if (FContainer) FContainer->InnerCharHandled(FEditorHandledKey, KeyLeftTextAlone(state));
+      return;
+    }
+    case WM_UNDO:
+      TCustomEdit::Dispatch(Message);
+      if (FContainer) FContainer->InnerUndoDone();
       return;
     case WM_IME_CHAR:
       if (HandleAllocated()) {
@@ -370,39 +359,74 @@ TcxCustomTextEdit::TcxCustomTextEdit(TComponent* AOwner, bool AIsInplace, const 
                     AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
                       return new TcxCustomTextEditProperties(O);
                     }) {
+  cxTextEditUnitStartup();
   FInnerEditClassExists = true;
   FInnerEdit = new TcxCustomInnerTextEdit(this);
   FInnerEdit->OnChange = [this](TObject*) { InnerChange(); };
+  FInnerEdit->OnSelChange = [this](TObject* Sender) { InnerSelectionChanged(Sender); };
+  FInnerEdit->SetColor(clWindow);
   FInnerEdit->SetParent(this);
   SetInnerControl(FInnerEdit);
   InitializeInnerEdit();
   // The inner edit asks for Tab itself where it wants it.
   if (AIsInplace) SetWantedKeys(TcxWantedKeys{wkAllKeys, wkArrows});
+  SetBounds(Left(), Top(), 121, 21);
+  if (auto factory = Properties()->GetLookupDataType()) {
+    FLookupData.reset(factory(this));
+    FLookupData->SetItemChosenHandler([this](TObject* Sender) { HandleLookupKeyChanged(Sender); });
+  }
   ApplyPropertiesToInner();
 }
 
-TcxCustomTextEdit::~TcxCustomTextEdit() = default;
+TcxCustomTextEdit::~TcxCustomTextEdit() {
+  if (FInnerEdit) {
+    FLastText = FInnerEdit->Text();
+    FInnerEdit->OnChange = nullptr;
+    FInnerEdit->OnSelChange = nullptr;
+  }
+  FLookupData.reset();
+}
 
 void TcxCustomTextEdit::ApplyPropertiesToInner() {
   if (!FInnerEdit) return;
   TcxCustomTextEditProperties* p = ActiveProperties();
+  SetImeMode(p->ImeMode());
+  SetImeName(p->ImeName());
+  if (!IsInplace()) FInnerEdit->SetAutoSelect(p->AutoSelect());
   FInnerEdit->SetCharCase(p->CharCase());
   FInnerEdit->SetEchoChar(p->PasswordChar());
   FInnerEdit->SetEchoMode(p->EchoMode());
+  FInnerEdit->SetHideSelection(p->HideSelection());
+  FInnerEdit->SetImeMode(p->ImeMode());
+  FInnerEdit->SetImeName(p->ImeName());
   FInnerEdit->SetMaxLength(p->MaxLength());
 }
 
 void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
+  if (FLookupData && !InnerEditNotReady()) {
+    FLookupData->ItemsChanged();
+    if (!FLookupKeyChanged) FLookupData->EditTextChanged();
+  }
+  if (!InnerEditNotReady()) {
+    if (!HasReadOnlyText()) PrepareEditText();
+    ApplyPropertiesToInner();
+    CheckValueRange();
+    if (!IsPosting()) ValidateListText();
+    PrepareEditText();
+  }
   TcxCustomEdit::PropertiesChanged(Sender);
-  if (!InnerEditNotReady()) ApplyPropertiesToInner();
+  UpdateInnerClip();
+  if (FInnerEdit) FInnerEdit->Invalidate();
 }
 
-String TcxCustomTextEdit::Text() { return FInnerEdit ? FInnerEdit->Text() : String(); }
+String TcxCustomTextEdit::Text() {
+  if (!FInnerEdit) return FLastText;
+  return FInnerEdit->Text();
+}
 
 void TcxCustomTextEdit::SetText(const String& Value) {
-  Variant v(Value);
   Variant e;
-  DisplayToEditValue(v, e, false);
+  DisplayToEditValue(Variant(Value), e, false);
   SetEditValue(e);
 }
 
@@ -412,60 +436,373 @@ void TcxCustomTextEdit::SetInternalText(const String& AText) {
   FInnerEdit->SetText(AText);
 }
 
+// The inner edit's text changed: typed by the user, or set by the editor
+// (then only OnChange hears of it, unless it is the user's lookup typing).
 void TcxCustomTextEdit::InnerChange() {
-  if (FInternalTextSetting) return;
+  if (FInternalTextSetting && !FUserAction) {
+    NotifyChange();
+    return;
+  }
   InnerEditChange(this);
+}
+
+void TcxCustomTextEdit::InnerEditChange(TObject* Sender) {
+  HoldChangeEvents(true);
+  try {
+    TcxCustomEdit::InnerEditChange(Sender);
+    if (!HasReadOnlyText()) PrepareEditText();
+    TcxCustomTextEditProperties* p = ActiveProperties();
+    if (Focused() && p->SupportsValueRange() && p->UsesThousandSeparator(FDrawValue)) cxReformatNumberText(this);
+  } catch (...) {
+    HoldChangeEvents(false);
+    throw;
+  }
+  HoldChangeEvents(false);
 }
 
 void TcxCustomTextEdit::SetDisplayValueFromData(const Variant& AValue) { SetInternalText(VarToStrDef(AValue, "")); }
 
 void TcxCustomTextEdit::UpdateDrawValue() {
-  Variant d;
-  PrepareDisplayValue(EditValue(), d, Focused());
-  SetInternalText(VarToStrDef(d, ""));
-  Invalidate();
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  bool editFormat = UsesEditFormat();
+  Variant display;
+  if (p->CanValidate()) {
+    Variant v = EditValue();
+    if (p->AcceptsEditValue(v, editFormat)) {
+      PrepareDisplayValue(v, display, editFormat);
+    } else if (Focused()) {
+      String s;
+      p->GetNullDisplayValue(s);
+      display = Variant(s);
+    } else if (EditValue().Kind() == varDate) {
+      display = Variant(DateTimeToStr(VarToDateTime(EditValue())));
+    } else {
+      try {
+        display = Variant(VarToStr(EditValue()));
+      } catch (const EVariantError&) {
+        display = Variant(String());
+      }
+    }
+  } else {
+    PrepareDisplayValue(EditValue(), display, editFormat);
+  }
+  PushModifiedState();
+  try {
+    TTextFlagGuard g(FDrawValue, true);
+    DataBinding()->AssignDisplayValue(display);
+  } catch (...) {
+    PopModifiedState();
+    throw;
+  }
+  PopModifiedState();
+  ResetLookupSelection();
+  PrepareEditText();
+}
+
+void TcxCustomTextEdit::SynchronizeEditValue() {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  Variant old = EditValue();
+  Variant v;
+  DisplayToEditValue(Variant(Text()), v, UsesEditFormat());
+  StoreEditValue(v);
+  if (FUserAction)
+    SetEditChanged(true);
+  else
+    SetModified(false);
+  if (p->DetectsValueChange() && !cxVarSameTypeAndValue(old, v)) {
+    NotifyEditValueChanged();
+    if (!p->HasInnerEditChangeEvents()) NotifyChange();
+  }
 }
 
 void TcxCustomTextEdit::DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
-  AEditValue = Variant(VarToStrDef(ADisplayValue, ""));
+  AEditValue = ADisplayValue.IsNull() ? Variant(String()) : Variant(VarToStr(ADisplayValue));
 }
 
 void TcxCustomTextEdit::DoSetDisplayValue(const Variant& AValue) {
-  SetInternalText(VarToStrDef(AValue, ""));
-  Variant e;
-  DisplayToEditValue(AValue, e, true);
-  InternalSetEditValue(e, false);
+  DataBinding()->AssignDisplayValue(AValue);
+  if (FUserAction) return;
+  ResetLookupSelection();
+  SynchronizeEditValue();
+  SetModified(false);
 }
 
-bool TcxCustomTextEdit::IsEditorKey(Word Key, TShiftState Shift) { return Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift)); }
-
-bool TcxCustomTextEdit::IsEditorChar(char32_t AChar) { return AChar >= 32 || AChar == 8 || AChar == 22 || AChar == 24; }
-
-void TcxCustomTextEdit::DoEditKeyPress(char32_t& Key) {
-  // The character itself is typed by the inner edit.
-  CheckEditChar(Key);
+void TcxCustomTextEdit::SetDisplayValueLocked(const Variant& AValue) {
+  if (FLookupData && ActiveProperties()->GetTextInputMode() == timFreeText) {
+    String text = VarToStr(AValue);
+    if (!FLookupData->ContainsText(text)) NotifyNewLookupDisplayText(text);
+  }
+  TcxCustomEdit::SetDisplayValueLocked(AValue);
 }
 
-Integer TcxCustomTextEdit::SelStart() { return FInnerEdit ? FInnerEdit->CharSelStart() : 0; }
+bool TcxCustomTextEdit::CanAcceptText(const String& AText) {
+  String text = AText;
+  if (!ActiveProperties()->AcceptsDisplayText(text)) return false;
+  if (FUserAction && !InnerRequestEditing()) return false;
+  DoSetDisplayValue(Variant(text));
+  return true;
+}
+
+void TcxCustomTextEdit::NotifyNewLookupDisplayText(const String& AText) {
+  if (Properties()->OnNewLookupDisplayText) Properties()->OnNewLookupDisplayText(this, AText);
+  if (RepositoryItem())
+    if (auto* p = dynamic_cast<TcxCustomTextEditProperties*>(RepositoryItem()->Properties()))
+      if (p->OnNewLookupDisplayText) p->OnNewLookupDisplayText(this, AText);
+}
+
+bool TcxCustomTextEdit::SupportsEditing() { return ActiveProperties()->GetTextInputMode() != timNoText; }
+
+bool TcxCustomTextEdit::IsCharValidForData(char32_t AChar) {
+  return TcxCustomEdit::IsCharValidForData(AChar) || ActiveProperties()->AlwaysAcceptedChars().Contains(AChar);
+}
+
+// Who paints the text: the inner edit, or (fixed lists, no caret) the view
+// info, with the inner edit clipped away.
+bool TcxCustomTextEdit::HasReadOnlyText() {
+  if (FEditShowingTextOverride == 1) return false;
+  if (FEditShowingTextOverride == 2) return true;
+  TcxTextEditInputMode mode = ActiveProperties()->GetTextInputMode();
+  if (mode == timFixedList || mode == timNoText) return false;
+  if (InnerEditNotReady() || ComponentState().Contains(csDesigning)) return false;
+  return true;
+}
+
+void TcxCustomTextEdit::GetInnerControlClip(const TRect& ABounds, TWinControl* AControl,
+                                            TcxContainerInnerControlClip& AClip) {
+  if (AControl == FInnerEdit && !HasReadOnlyText()) {
+    AClip.IsInside = false;
+    AClip.Rect = TRect();
+    return;
+  }
+  TcxCustomEdit::GetInnerControlClip(ABounds, AControl, AClip);
+}
+
+void TcxCustomTextEdit::UpdateInnerClip() {
+  if (!FInnerEdit || !FInnerEdit->HandleAllocated() || !HandleAllocated()) return;
+  TRect r = FInnerEdit->BoundsRect();
+  AlignControls(FInnerEdit, r);
+}
+
+void TcxCustomTextEdit::PlaceInnerEdit() {
+  if (!FInnerEdit || FPlacing) return;
+  TTextFlagGuard g(FPlacing, true);
+  const TRect& client = GetViewInfo()->ClientRect;
+  Integer h = GetInnerTextHeight();
+  Integer top = client.Top;
+  switch (ActiveProperties()->Alignment()->Vert()) {
+    case taBottomJustify: top = client.Bottom - h; break;
+    case taVCenter: top = client.Top + (client.Bottom - client.Top - h) / 2; break;
+    default: break;
+  }
+  top = std::max(top, client.Top);
+  // The edit window is one row of text high and one pixel wider than the
+  // client area (its caret may stand after the last character).
+  TRect r(client.Left, top, client.Right + 1, std::min<Integer>(top + h, std::max(client.Bottom, top + h)));
+  if (FInnerEdit->BoundsRect() != r) FInnerEdit->SetBoundsRect(r);
+  UpdateInnerClip();
+}
+
+Integer TcxCustomTextEdit::GetInnerTextHeight() {
+  TCanvas* c = cxSharedScreenCanvas()->Canvas();
+  c->Font()->Assign(FInnerEdit ? FInnerEdit->Font() : Font());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(c->Handle(), &tm);
+  return tm.tmHeight;
+}
+
+void TcxCustomTextEdit::UpdateInnerEditAppearance() {
+  if (!FInnerEdit || InnerEditNotReady()) return;
+  FInnerEdit->LockBounds(true);
+  try {
+    FInnerEdit->SetColor(GetViewInfo()->BackgroundColor);
+    FInnerEdit->Font()->Assign(GetCurrentStyle()->GetVisibleTextFont());
+    FInnerEdit->Font()->SetColor(GetViewInfo()->TextColor);
+  } catch (...) {
+    FInnerEdit->LockBounds(false);
+    throw;
+  }
+  FInnerEdit->LockBounds(false);
+}
+
+void TcxCustomTextEdit::CheckValueRange() {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  if (DataBinding()->CanPostEditValue() && p->SupportsValueRange() && !InnerEditNotReady() && p->HasValueBounds())
+    EnforceValueRange();
+}
+
+void TcxCustomTextEdit::HandleFormatChanged() {
+  ActiveProperties()->Changed();
+  UpdateDrawValue();
+}
+
+void TcxCustomTextEdit::ReloadDisplayValue() { DataBinding()->UpdateDisplayValue(); }
+
+void TcxCustomTextEdit::GetEditSizeProperties(TcxEditSizeProperties& AProperties) {
+  TcxCustomEdit::GetEditSizeProperties(AProperties);
+  AProperties.MaxLineCount = 1;
+}
+
+Integer TcxCustomTextEdit::GetTextBaseLine() { return GetViewInfo()->GetTextOffset(); }
+
+// Fixed lists paint the typed prefix, or the inner selection, themselves.
+void TcxCustomTextEdit::ApplyFixedListSelection(TcxCustomTextEditViewInfo* AViewInfo) {
+  AViewInfo->SelStart = AViewInfo->SelLength = 0;
+  TcxTextEditInputMode mode = ActiveProperties()->GetTextInputMode();
+  if (mode != timFixedList && mode != timNoText) return;
+  if (mode == timNoText || !FLookupSelection || !ActiveProperties()->KeepFixedListPrefix()) return;
+  if (AViewInfo->DrawSelectionBar) {
+    AViewInfo->SelStart = 0;
+    AViewInfo->SelLength = Integer(Utf8Length(AViewInfo->Text)) - FCompletionLength;
+    AViewInfo->SelTextColor = clHighlight;
+    AViewInfo->SelBackgroundColor = clHighlightText;
+  } else if (FInnerEdit) {
+    AViewInfo->SelStart = FInnerEdit->CharSelStart();
+    AViewInfo->SelLength = FInnerEdit->CharSelLength();
+    AViewInfo->SelTextColor = clHighlightText;
+    AViewInfo->SelBackgroundColor = clHighlight;
+  }
+}
+
+void TcxCustomTextEdit::PrepareEditText() {
+  if (InnerEditNotReady()) return;
+  std::unique_ptr<TcxCustomEditViewData> vd(CreateViewData());
+  auto* tvd = dynamic_cast<TcxCustomTextEditViewData*>(vd.get());
+  TcxCustomTextEditViewInfo* vi = GetViewInfo();
+  if (tvd)
+    tvd->PrepareTextForPaint(Text(), vi);
+  else
+    vi->Text = Text();
+  if (!HandleAllocated()) return;
+  RecalcViewInfoAtCursor();
+  ApplyFixedListSelection(vi);
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TcxCustomTextEdit::SetLookupSelection(bool Value) {
+  if (!HandleAllocated() || FLookupSelection == Value || FLookupSelectionLocked) return;
+  FLookupSelection = Value;
+  if (!Value) FCompletionLength = 0;
+  RecalcViewInfoAtCursor();
+  PrepareEditText();
+}
+
+void TcxCustomTextEdit::ResetLookupSelection() {
+  if (FLookupData) SetLookupSelection(false);
+}
+
+// ---------------------------------------------------------------------------
+// Selection and clipboard
+
+Integer TcxCustomTextEdit::SelStart() {
+  TcxTextEditInputMode mode = ActiveProperties()->GetTextInputMode();
+  if (mode == timNoText || (mode == timFixedList && !FLookupSelection)) return 0;
+  return FInnerEdit ? FInnerEdit->CharSelStart() : 0;
+}
+
 void TcxCustomTextEdit::SetSelStart(Integer Value) {
+  if (ActiveProperties()->GetTextInputMode() == timNoText) return;
   if (FInnerEdit) FInnerEdit->SetCharSelStart(Value);
 }
-Integer TcxCustomTextEdit::SelLength() { return FInnerEdit ? FInnerEdit->CharSelLength() : 0; }
+
+Integer TcxCustomTextEdit::SelLength() {
+  TcxTextEditInputMode mode = ActiveProperties()->GetTextInputMode();
+  if (mode == timNoText || (mode == timFixedList && !FLookupSelection)) return 0;
+  return FInnerEdit ? FInnerEdit->CharSelLength() : 0;
+}
+
 void TcxCustomTextEdit::SetSelLength(Integer Value) {
+  if (ActiveProperties()->GetTextInputMode() == timNoText) return;
   if (FInnerEdit) FInnerEdit->SetCharSelLength(Value);
+}
+
+void TcxCustomTextEdit::SelectRange(Integer AStart, Integer ALength) {
+  SetSelStart(AStart);
+  SetSelLength(ALength);
 }
 
 String TcxCustomTextEdit::SelText() {
   if (!FInnerEdit || !FInnerEdit->HandleAllocated()) return {};
   String t = Text();
-  size_t from = Utf8CharOffset(t, size_t(SelStart()));
-  size_t to = Utf8CharOffset(t, size_t(SelStart() + SelLength()));
+  Integer start = FInnerEdit->CharSelStart(), length = FInnerEdit->CharSelLength();
+  size_t from = Utf8CharOffset(t, size_t(start));
+  size_t to = Utf8CharOffset(t, size_t(start + length));
   return t.substr(from, to - from);
+}
+
+Integer TcxCustomTextEdit::GetCaretCharIndex() {
+  if (!FInnerEdit || !FInnerEdit->HandleAllocated()) return 0;
+  HWND h = FInnerEdit->Handle();
+  POINT caret;
+  if (!GetCaretPos(&caret)) return FInnerEdit->CharSelStart();
+  std::u16string w = Utf8ToUtf16(Text());
+  Integer lo = 0, hi = Integer(w.size());
+  auto xOf = [&](Integer i) -> Integer {
+    if (i >= Integer(w.size())) {
+      if (w.empty()) return 0;
+      LRESULT r = SendMessageW(h, EM_POSFROMCHAR, WPARAM(w.size() - 1), 0);
+      return short(LOWORD(r)) + 1;
+    }
+    return short(LOWORD(SendMessageW(h, EM_POSFROMCHAR, WPARAM(i), 0)));
+  };
+  while (lo < hi) {
+    Integer mid = (lo + hi) / 2;
+    if (xOf(mid) < caret.x)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return cxTextUtf16ToChars(Text(), lo);
+}
+
+// Text to be inserted at the selection, as the editor's rules allow it.
+bool TcxCustomTextEdit::CanInsertText(const String& AText, String& ANewText, Integer& ANewCaret) {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  TcxTextEditInputMode mode = p->GetTextInputMode();
+  if (FUserAction && mode == timNoText) return false;
+  if (mode == timFixedList || mode == timNoText) {
+    if (FInnerEdit) FInnerEdit->SelectAll();
+  }
+  String text = Text();
+  Integer start = FInnerEdit ? FInnerEdit->CharSelStart() : 0, length = FInnerEdit ? FInnerEdit->CharSelLength() : 0;
+  String before = text.substr(0, Utf8CharOffset(text, size_t(start)));
+  String after = text.substr(Utf8CharOffset(text, size_t(start + length)));
+  Integer maxLength = p->MaxLength();
+  if (FUserAction && mode == timFreeText && maxLength > 0) {
+    String head = before + AText;
+    head = head.substr(0, Utf8CharOffset(head, size_t(maxLength)));
+    ANewCaret = Integer(Utf8Length(head));
+    if (ANewCaret < start) return false;
+    ANewText = head + after;
+    ANewText = ANewText.substr(0, Utf8CharOffset(ANewText, size_t(maxLength)));
+  } else {
+    ANewText = mode == timFixedList ? AText : before + AText + after;
+    ANewCaret = start + Integer(Utf8Length(AText));
+  }
+  if (!p->AcceptsDisplayText(ANewText)) return false;
+  return !FUserAction || InnerRequestEditing();
 }
 
 void TcxCustomTextEdit::SetSelText(const String& Value) {
   if (!FInnerEdit || !FInnerEdit->HandleAllocated()) return;
-  FInnerEdit->SetSelText(Value);
+  TTextFlagGuard typing(FUserAction, Focused());
+  String text;
+  Integer caret = 0;
+  if (!CanInsertText(Value, text, caret)) return;
+  DoSetDisplayValue(Variant(text));
+  SetSelStart(caret);
+  SetSelLength(0);
+}
+
+void TcxCustomTextEdit::DeleteSelection() {
+  if (!FInnerEdit || FInnerEdit->CharSelLength() == 0) return;
+  TTextFlagGuard typing(FUserAction, Focused());
+  String text = Text();
+  Integer start = FInnerEdit->CharSelStart(), length = FInnerEdit->CharSelLength();
+  String rest = text.substr(0, Utf8CharOffset(text, size_t(start))) + text.substr(Utf8CharOffset(text, size_t(start + length)));
+  if (CanAcceptText(rest)) {
+    SetSelStart(start);
+    SetSelLength(0);
+  }
 }
 
 void TcxCustomTextEdit::ClearSelection() {
@@ -473,24 +810,509 @@ void TcxCustomTextEdit::ClearSelection() {
   FInnerEdit->CallDefWndProc(WM_CLEAR, 0, 0);
 }
 
+void TcxCustomTextEdit::ChangeText(const String& AText) {
+  if (!RequestEditing()) return;
+  if (FInnerEdit) FInnerEdit->SetText(AText);
+  SetEditChanged(true);
+}
+
 void TcxCustomTextEdit::CopyToClipboard() {
-  if (FInnerEdit && FInnerEdit->HandleAllocated()) FInnerEdit->CallDefWndProc(WM_COPY, 0, 0);
+  if (!FInnerEdit || !FInnerEdit->HandleAllocated()) return;
+  TcxTextEditInputMode mode = ActiveProperties()->GetTextInputMode();
+  if (mode == timFixedList || mode == timNoText) FInnerEdit->SelectAll();
+  if (FInnerEdit->CharSelLength() > 0) FInnerEdit->CallDefWndProc(WM_COPY, 0, 0);
 }
 
 void TcxCustomTextEdit::CutToClipboard() {
-  if (!FInnerEdit || !FInnerEdit->HandleAllocated()) return;
+  if (!FInnerEdit || !FInnerEdit->HandleAllocated() || FInnerEdit->CharSelLength() == 0) return;
   if (IsReadOnlyNow() || !InnerRequestEditing()) {
     CopyToClipboard();
     return;
   }
-  FInnerEdit->CallDefWndProc(WM_CUT, 0, 0);
+  if (Focused()) {
+    TTextFlagGuard typing(FUserAction, true);
+    String text;
+    Integer caret;
+    if (CanInsertText("", text, caret)) FInnerEdit->CallDefWndProc(WM_CUT, 0, 0);
+  } else {
+    FInnerEdit->CallDefWndProc(WM_COPY, 0, 0);
+    SetSelText("");
+  }
 }
+
+namespace {
+String ClipboardText() {
+  String result;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(nullptr)) return result;
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = static_cast<const char16_t*>(GlobalLock(h))) {
+      result = Utf16ToUtf8(std::u16string(p));
+      GlobalUnlock(h);
+    }
+  }
+  CloseClipboard();
+  return result;
+}
+}  // namespace
 
 void TcxCustomTextEdit::PasteFromClipboard() {
   if (!FInnerEdit || !FInnerEdit->HandleAllocated() || IsReadOnlyNow() || !InnerRequestEditing()) return;
-  FInnerEdit->CallDefWndProc(WM_PASTE, 0, 0);
+  if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_UNICODETEXT)) return;
+  String clip = ClipboardText();
+  if (Focused()) {
+    TTextFlagGuard typing(FUserAction, true);
+    String text;
+    Integer caret;
+    if (CanInsertText(clip, text, caret)) FInnerEdit->CallDefWndProc(WM_PASTE, 0, 0);
+  } else {
+    SetSelText(clip);
+  }
 }
 
 void TcxCustomTextEdit::SelectAll() {
   if (FInnerEdit && FInnerEdit->HandleAllocated()) FInnerEdit->SelectAll();
 }
+
+TcxCustomEditData* TcxCustomTextEdit::Activate(TcxCustomEditData*& AEditData) {
+  TcxCustomEditData* r = TcxCustomEdit::Activate(AEditData);
+  if (FInnerEdit && FInnerEdit->HandleAllocated()) {
+    FInnerEdit->SetCharSelStart(0);
+    if (ActiveProperties()->AutoSelect()) SelectAll();
+  }
+  return r;
+}
+
+// ---------------------------------------------------------------------------
+// Lookup
+
+Integer TcxCustomTextEdit::GetItemIndex() {
+  return FLookupData ? LookupKeyAsItemIndex(FLookupData->ReadCurrentKey()) : -1;
+}
+
+TObject* TcxCustomTextEdit::GetSelectedItemObject() {
+  Integer i = GetItemIndex();
+  TStrings* items = ActiveProperties()->LookupItems();
+  return i >= 0 && i < items->Count() ? items->Objects(i) : nullptr;
+}
+
+Integer TcxCustomTextEdit::LookupKeyAsItemIndex(const Variant& AKey) {
+  return VarIsOrdinal(AKey) ? AKey.AsInteger() : -1;
+}
+
+void TcxCustomTextEdit::LookupKeyAsEditValue(const Variant& AKey, Variant& AEditValue) {
+  String text;
+  if (FLookupData) FLookupData->KeyToText(AKey, text);
+  DisplayToEditValue(Variant(text), AEditValue, false);
+}
+
+bool TcxCustomTextEdit::IsStandaloneUnbound() { return !IsInplace() && !IsDataBound(); }
+
+void TcxCustomTextEdit::SetItemIndex(Integer Index) {
+  if (!FLookupData) return;
+  Integer before = GetItemIndex();
+  HoldClick(true);
+  try {
+    Variant key;
+    ItemIndexAsLookupKey(Index, key);
+    FLookupData->WriteCurrentKey(key);
+    Variant value;
+    LookupKeyAsEditValue(FLookupData->ReadCurrentKey(), value);
+    if (!cxEditVarEquals(value, EditValue())) SetEditValue(value);
+  } catch (...) {
+    HoldClick(false);
+    throw;
+  }
+  HoldClick(false);
+  if (GetItemIndex() != before) {
+    SetModified(false);
+    Click();
+  }
+}
+
+// An item was chosen in the lookup: it becomes the editor's value.
+void TcxCustomTextEdit::HandleLookupKeyChanged(TObject*) {
+  if (!FLookupData) return;
+  Variant value;
+  LookupKeyAsEditValue(FLookupData->ReadCurrentKey(), value);
+  bool same = cxEditVarEquals(value, EditValue());
+  if (!same && !InnerRequestEditing()) return;
+  PushModifiedState();
+  bool old = FLookupKeyChanged;
+  FLookupKeyChanged = true;
+  try {
+    SetEditValueQuiet(value);
+  } catch (...) {
+    FLookupKeyChanged = old;
+    PopModifiedState();
+    throw;
+  }
+  PopModifiedState();
+  FLookupKeyChanged = false;
+  if (!same) SetEditChanged(true);
+  SelectAll();
+  UpdateStateFromCursor();
+}
+
+bool TcxCustomTextEdit::NavigateLookup(TcxLookupMove ADirection) {
+  Variant before = FLookupData->ReadCurrentKey();
+  HoldChangeEvents(true);
+  HoldClick(true);
+  try {
+    TTextFlagGuard nav(FNavigating, true);
+    FLookupData->MoveSelection(ADirection, false);
+  } catch (...) {
+    HoldClick(false);
+    HoldChangeEvents(false);
+    throw;
+  }
+  HoldClick(false);
+  bool changed = !cxEditVarEquals(before, FLookupData->ReadCurrentKey());
+  try {
+    if (changed) {
+      MarkChangedAndClick();
+      if (CanPostValue() && ActiveProperties()->ImmediatePost() && ValidateInput(true)) PostValue(false);
+    }
+  } catch (...) {
+    HoldChangeEvents(false);
+    throw;
+  }
+  HoldChangeEvents(false);
+  return changed;
+}
+
+void TcxCustomTextEdit::ValidateListText() {
+  if (InnerEditNotReady()) return;
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  TcxTextEditInputMode mode = p->GetTextInputMode();
+  if (mode != timListText && mode != timFixedList) {
+    if (!Modified()) DataBinding()->UpdateDisplayValue();
+    return;
+  }
+  if ((EditModified() && !Validated()) || IsStandaloneUnbound()) {
+    String text = Text();
+    if (!p->AcceptsDisplayText(text)) {
+      String null;
+      p->GetNullDisplayValue(null);
+      PushModifiedState();
+      SetInternalText(null);
+      PopModifiedState();
+      if (!EditModified()) SynchronizeEditValue();
+    }
+  } else {
+    UpdateDrawValue();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Keys
+
+bool TcxCustomTextEdit::IsEditorKey(Word Key, TShiftState Shift) {
+  if (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift))) return true;
+  if (FLookupData && !FLookupData->HasNoItems() && AllowsLookupNavigation(0) && !HasPopupWindow()) {
+    if (Key == VK_PRIOR || Key == VK_NEXT) return true;
+    if ((Key == VK_UP || Key == VK_DOWN) && !Shift.Contains(ssAlt)) return true;
+  }
+  return false;
+}
+
+bool TcxCustomTextEdit::IsEditorChar(char32_t AChar) { return AChar >= 32 || AChar == 8 || AChar == 22 || AChar == 24; }
+
+void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  TcxTextEditInputMode mode = p->GetTextInputMode();
+  if (mode == timFixedList && !IsClearOrClickKey(Key, Shift) &&
+      (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_DELETE)) {
+    SetLookupSelection(false);
+    NotifyAfterKeyDown(Key, Shift);
+    Key = 0;
+    return;
+  }
+  bool wasLookupSelection = FLookupSelection;
+  Word original = Key;
+  TcxCustomEdit::DoEditKeyDown(Key, Shift);
+  if (original == VK_RETURN && wasLookupSelection) SelectAll();
+  if (Key == 0) return;
+  switch (Key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+      if (!Shift.Contains(ssShift) && FInnerEdit && FInnerEdit->CharSelLength() > 0) {
+        Integer start = FInnerEdit->CharSelStart(), length = FInnerEdit->CharSelLength();
+        FInnerEdit->SetCharSelStart(Key == VK_RIGHT ? start + length : start);
+        FInnerEdit->SetCharSelLength(0);
+        SetLookupSelection(false);
+        Key = 0;
+        return;
+      }
+      SetLookupSelection(false);
+      break;
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END: {
+      bool navigation = Key != VK_HOME && Key != VK_END;
+      if ((navigation || mode == timFixedList) && FLookupData && !FLookupData->HasNoItems() &&
+          AllowsLookupNavigation(0)) {
+        TcxLookupMove move = lmNext;
+        bool ctrl = Shift.Contains(ssCtrl);
+        switch (Key) {
+          case VK_PRIOR: move = ctrl ? lmFirst : lmPageUp; break;
+          case VK_NEXT: move = ctrl ? lmLast : lmPageDown; break;
+          case VK_END: move = lmLast; break;
+          case VK_HOME: move = lmFirst; break;
+          case VK_UP: move = lmPrior; break;
+          default: move = lmNext; break;
+        }
+        NavigateLookup(move);
+        Key = 0;
+        return;
+      }
+      if (navigation && !(FInnerEdit && FInnerEdit->InnerIsMultiLine())) {
+        NotifyAfterKeyDown(Key, Shift);
+        Key = 0;
+        return;
+      }
+      if (Key == VK_END && mode != timFixedList && FInnerEdit && FInnerEdit->CharSelLength() == 0)
+        SetLookupSelection(false);
+      break;
+    }
+    case VK_DELETE:
+      if (mode == timListText) {
+        NotifyAfterKeyDown(Key, Shift);
+        Key = 0;
+        return;
+      }
+      SetLookupSelection(false);
+      break;
+  }
+}
+
+// Completes a typed prefix from the lookup: the shown text becomes the
+// item, the caret stands after the prefix and the rest is selected.
+void TcxCustomTextEdit::SearchPrefix(String APrefix, bool) {
+  TcxTextEditInputMode mode = ActiveProperties()->GetTextInputMode();
+  String tail;
+  bool found = FLookupData->FindPrefix(APrefix, tail, false);
+  if (APrefix.empty() && mode != timFixedList) DoSetDisplayValue(Variant(String()));
+  if (found) {
+    DoSetDisplayValue(Variant(APrefix + tail));
+    FCompletionLength = Integer(Utf8Length(tail));
+    SelectRange(Integer(Utf8Length(APrefix)), FCompletionLength);
+    if (FInnerEdit) {
+      FInnerEdit->SetCharSelStart(Integer(Utf8Length(APrefix)));
+      FInnerEdit->SetCharSelLength(FCompletionLength);
+    }
+  }
+  if (FLookupSelection != found) {
+    SetLookupSelection(found);
+    if (found) FCompletionLength = Integer(Utf8Length(tail));
+  }
+  PrepareEditText();
+}
+
+void TcxCustomTextEdit::DoEditKeyPress(char32_t& Key) {
+  TcxCustomEdit::DoEditKeyPress(Key);
+  if (Key == 0) return;
+  FLookupKeyChanged = false;
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  TcxTextEditInputMode mode = p->GetTextInputMode();
+  if (mode == timFixedList && !p->KeepFixedListPrefix() && Key == 8) {
+    SetLookupSelection(false);
+    Key = 0;
+    return;
+  }
+  if (!FLookupData) return;
+  Variant before = FLookupData->ReadCurrentKey();
+  bool incremental =
+      (mode == timFreeText && p->IncrementalSearch()) || mode == timListText || mode == timFixedList;
+  bool found = false;
+  HoldClick(true);
+  try {
+    TTextFlagGuard typing(FUserAction, true);
+    String text = Text();
+    Integer length = Integer(Utf8Length(text));
+    Integer start = FInnerEdit ? FInnerEdit->CharSelStart() : 0;
+    Integer selLength = FInnerEdit ? FInnerEdit->CharSelLength() : 0;
+    if (Key == 8 && incremental) {
+      if (mode == timListText && !text.empty() && !FLookupSelection) {
+        if (FInnerEdit) {
+          FInnerEdit->SetCharSelLength(length - start);
+          selLength = length - start;
+        }
+        FCompletionLength = selLength;
+        SetLookupSelection(true);
+      }
+      if (FLookupSelection) {
+        Integer prefixChars = mode == timFixedList ? length - FCompletionLength : start;
+        String prefix = text.substr(0, Utf8CharOffset(text, size_t(std::max<Integer>(prefixChars - 1, 0))));
+        FLookupKeyChanged = true;
+        SearchPrefix(prefix);
+        found = FLookupSelection;
+      }
+      if (mode == timFixedList) Key = 0;
+    } else if (Key >= 32 && incremental) {
+      bool continues = mode == timListText || mode == timFixedList || (selLength == 0 && start == length) ||
+                       selLength > 0 || FLookupSelection;
+      if (continues) {
+        bool hadLookupSelection = FLookupSelection;
+        FLookupKeyChanged = true;
+        String ch = Utf8Encode(Key);
+        String before = text.substr(0, Utf8CharOffset(text, size_t(start)));
+        if (mode == timFixedList) {
+          if (FLookupSelection) {
+            String typed = text.substr(0, Utf8CharOffset(text, size_t(std::max<Integer>(length - FCompletionLength, 0))));
+            SearchPrefix(typed + ch);
+            found = FLookupSelection;
+            if (!found) {
+              SearchPrefix(ch);
+              found = FLookupSelection;
+            }
+          } else {
+            SearchPrefix(ch);
+            found = FLookupSelection;
+          }
+          if (!found && !p->KeepFixedListPrefix()) {
+            SearchPrefix(ch);
+            found = FLookupSelection;
+          }
+        } else {
+          String prefix = selLength > 0 ? before + ch : before + ch + text.substr(before.size());
+          SearchPrefix(prefix);
+          found = FLookupSelection;
+        }
+        if (!found && (mode == timListText || mode == timFixedList)) {
+          Key = 0;
+          if (mode == timListText && !Text().empty()) {
+            FLookupSelection = false;
+            SetLookupSelection(true);
+          }
+          if (mode == timFixedList && p->KeepFixedListPrefix() && hadLookupSelection) SetLookupSelection(true);
+        }
+      }
+    }
+  } catch (...) {
+    HoldClick(false);
+    throw;
+  }
+  HoldClick(false);
+  if (!cxEditVarEquals(before, FLookupData->ReadCurrentKey())) MarkChangedAndClick();
+  if (found) Key = 0;
+}
+
+// After the inner edit typed a character: a character the edit put in
+// itself ends the completion.
+void TcxCustomTextEdit::InnerCharHandled(bool AEditorHandled, bool ATextLeftAlone) {
+  FLookupKeyChanged = false;
+  if (!AEditorHandled && ATextLeftAlone) SetLookupSelection(false);
+}
+
+void TcxCustomTextEdit::KeyPress(char32_t& Key) { TcxCustomEdit::KeyPress(Key); }
+
+void TcxCustomTextEdit::DoExit() {
+  TcxCustomEdit::DoExit();
+  SetLookupSelection(false);
+}
+
+bool TcxCustomTextEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+  if (TcxCustomEdit::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  if (!AllowsLookupNavigation(1) || HasPopupWindow() || !FLookupData || FLookupData->HasNoItems() ||
+      !CanUseMouseWheel(Shift) || !InnerRequestEditing())
+    return false;
+  NavigateLookup(WheelDelta > 0 ? lmPrior : lmNext);
+  return true;
+}
+
+// Text messages answer with the lookup text (the saved last text once the
+// inner edit is gone); setting a text goes through the editor's rules.
+void TcxCustomTextEdit::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH: {
+      String text;
+      if (FInnerEdit)
+        GetLookupText(text);
+      else
+        text = FLastText;
+      std::u16string w = Utf8ToUtf16(text);
+      if (Message.Msg == WM_GETTEXTLENGTH) {
+        Message.Result = LRESULT(w.size());
+        return;
+      }
+      Integer size = Integer(Message.WParam);
+      if (size < 1 || !Message.LParam) {
+        Message.Result = 0;
+        return;
+      }
+      Integer n = std::min<Integer>(size - 1, Integer(w.size()));
+      auto* buf = reinterpret_cast<char16_t*>(Message.LParam);
+      std::copy(w.begin(), w.begin() + n, buf);
+      buf[n] = 0;
+      Message.Result = n;
+      return;
+    }
+    case WM_SETTEXT:
+      if (FTextMessage) break;
+      {
+        TTextFlagGuard g(FTextMessage, true);
+        String text = Message.LParam ? Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(Message.LParam))) : String();
+        Message.Result = SetLookupText(text) ? 1 : 0;
+      }
+      return;
+    case WM_CLEAR: {
+      TTextFlagGuard typing(FUserAction, true);
+      if (!IsReadOnlyNow() && DataBinding()->HasData()) DeleteSelection();
+      return;
+    }
+  }
+  TcxCustomEdit::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------
+// The published editor and its filter helper
+
+TcxTextEdit::TcxTextEdit(TComponent* AOwner, bool AIsInplace)
+    : TcxCustomTextEdit(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
+        return new TcxTextEditProperties(O);
+      }) {}
+
+void TcxFilterTextEditHelper::InitFilterProperties(TcxCustomEditProperties* AProperties,
+                                                   TcxCustomEditProperties* ASourceProperties,
+                                                   bool AKeepButtons) const {
+  TcxCustomFilterEditHelper::InitFilterProperties(AProperties, ASourceProperties, AKeepButtons);
+  AProperties->SetAutoSelect(true);
+  if (auto* p = dynamic_cast<TcxCustomTextEditProperties*>(AProperties)) {
+    p->SetHideSelection(true);
+    p->SetViewStyle(vsNormal);
+  }
+}
+
+void TcxFilterTextEditHelper::WriteFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties*,
+                                               const Variant& AValue) const {
+  AEdit->SetEditValue(AValue);
+}
+
+namespace {
+const TcxFilterTextEditHelper gTextEditFilterHelper;
+
+// The unit's start-up: the text editor joins the registered editors and
+// the filter rows; shut-down leaves the filter rows again.
+struct TTextEditUnitRegistration {
+  TTextEditUnitRegistration() {
+    cxEditPropertiesRegistry()->AddClass(TcxTextEditProperties::StaticClass(),
+                                         "TextEdit|Represents a single line text editor");
+    cxRegisterFilterEditHelper(TcxFilterTextEditHelper::StaticClass(), &gTextEditFilterHelper);
+    cxGetFilterEditsController()->AddClassPair(TcxTextEditProperties::StaticClass(),
+                                               TcxFilterTextEditHelper::StaticClass());
+  }
+  ~TTextEditUnitRegistration() {
+    if (cxFilterEditsControllerExists())
+      cxGetFilterEditsController()->RemoveClassPair(TcxTextEditProperties::StaticClass(),
+                                                    TcxFilterTextEditHelper::StaticClass());
+  }
+};
+}  // namespace
+
+// Registered on first use of the unit (a static library keeps no object
+// file that nothing refers to, so the start-up is reached through the class).
+void cxTextEditUnitStartup() { static TTextEditUnitRegistration registration; }
