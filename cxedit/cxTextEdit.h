@@ -525,7 +525,7 @@ class TcxCustomEditListBox : public TcxCustomInnerListBox {
   bool HotTrack() const { return FHotTrack; }
   void SetHotTrack(bool Value) { FHotTrack = Value; }
   // Sets the item index, updates the scroll bars and fires OnSelChange.
-  void SetItemIndex(Integer Value);
+  virtual void SetItemIndex(Integer Value);
   // Adds empty rows or deletes from the end.
   void SetItemCount(Integer ACount);
   void SetScrollWidth(Integer AWidth);

@@ -283,7 +283,7 @@ void TcxCustomEditListBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   TcxCustomInnerListBox::MouseMove(Shift, X, Y);
   if (!FHotTrack || !HandleAllocated() || GetCapture() == Handle()) return;
   Integer index = ItemAtPos(TPoint(X, Y), true);
-  if (index != -1 && index != ItemIndex()) SetItemIndex(index);
+  if (index != -1 && index != ItemIndex()) TcxCustomEditListBox::SetItemIndex(index);
 }
 
 bool TcxCustomEditListBox::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
