@@ -1509,10 +1509,11 @@ class TCustomDBGridEh : public TCustomGridEh {
   const String& IncSearchText() const { return FIncSearchText; }
   void IncSearch(const String& Text, Integer Timeout, Integer Direction);
   void StopIncSearch();
-  // Finds the next record (Direction 1 forward, -1 backward, 0 from the
-  // current one on) whose current-column text starts with Text, ignoring
-  // case; the dataset stays where it was when nothing matches.
-  virtual bool LocateText(const String& Text, Integer Direction);
+  // Text search through the grid's centre (and so the dataset's features),
+  // with the hourglass shown meanwhile.
+  bool LocateText(const String& FieldName, const String& Text, TLocateTextOptionsEh Options,
+                  TLocateTextDirectionEh Direction, TLocateTextMatchingEh Matching,
+                  TLocateTextTreeFindRangeEh TreeFindRange = lttInAllNodesEh);
 
   // Scrolling and timers.
   Integer AutoScrollInterval() const { return FAutoScrollInterval; }

@@ -218,17 +218,7 @@ void TDBGridEhFindDlg::bFindClick(TObject*) {
   if (!cbCharCase->Checked()) options += ltoCaseInsensitiveEh;
   if (cbUseFormat->Checked()) options += ltoMatchFormatEh;
   if (all) options += ltoAllColumnsEh;
-  // The search shows the hourglass for its length.
-  TDBGridEhCenter* center = FGrid->Center() ? FGrid->Center() : GetGridEhCenter();
-  bool found;
-  BeginWaitCursor();
-  try {
-    found = center->LocateText(FGrid, fieldName, text, options, direction, matching, range);
-  } catch (...) {
-    EndWaitCursor();
-    throw;
-  }
-  EndWaitCursor();
+  bool found = FGrid->LocateText(fieldName, text, options, direction, matching, range);
   if (found) FFirstSearch = false;
 }
 

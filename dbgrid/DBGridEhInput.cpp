@@ -1114,42 +1114,19 @@ void TCustomDBGridEh::RestoreViewPosition() {
 // ---------------------------------------------------------------------------
 // Incremental search
 
-bool TCustomDBGridEh::LocateText(const String& Text, Integer Direction) {
-  TDataSet* ds = FDataLink->DataSet();
-  TColumnEh* c = CurrentColumn();
-  if (!ds || !c || !c->Field() || Text.empty()) return false;
-  TBookmark start = ds->GetBookmark();
-  bool found = false;
-  ds->DisableControls();
+bool TCustomDBGridEh::LocateText(const String& FieldName, const String& Text, TLocateTextOptionsEh Options,
+                                 TLocateTextDirectionEh Direction, TLocateTextMatchingEh Matching,
+                                 TLocateTextTreeFindRangeEh TreeFindRange) {
+  TDBGridEhCenter* center = Center() ? Center() : GetGridEhCenter();
+  BeginWaitCursor();
+  bool found;
   try {
-    if (Direction > 0) ds->Next();
-    else if (Direction < 0) ds->Prior();
-    bool moved = Direction == 0 || !(Direction > 0 ? ds->Eof() : ds->Bof());
-    while (moved) {
-      String shown = c->CellDisplayText();
-      if (AnsiCompareTextEh(TextPrefixEh(shown, Integer(Text.size())), Text) == 0) {
-        found = true;
-        break;
-      }
-      if (Direction < 0) {
-        ds->Prior();
-        moved = !ds->Bof();
-      } else {
-        ds->Next();
-        moved = !ds->Eof();
-      }
-    }
-    if (!found && !start.empty()) ds->GotoBookmark(start);
+    found = center->LocateText(this, FieldName, Text, Options, Direction, Matching, TreeFindRange);
   } catch (...) {
-    // A search that fails reports "not found" and leaves the record where
-    // it was.
-    try {
-      if (!start.empty()) ds->GotoBookmark(start);
-    } catch (...) {
-    }
-    found = false;
+    EndWaitCursor();
+    throw;
   }
-  ds->EnableControls();
+  EndWaitCursor();
   return found;
 }
 
@@ -1161,7 +1138,11 @@ void TCustomDBGridEh::IncSearch(const String& Text, Integer Timeout, Integer Dir
   if (!newText.empty()) {
     LockPaint();
     try {
-      found = LocateText(newText, Direction);
+      // Typed text searches from the first record; next and previous step
+      // on from the current one.
+      TLocateTextDirectionEh dir = Direction > 0 ? ltdDownEh : Direction < 0 ? ltdUpEh : ltdAllEh;
+      found = LocateText(String(), newText, {ltoCaseInsensitiveEh, ltoMatchFormatEh, ltoStopOnEscape}, dir,
+                         ltmFromBegining);
       if (found)
         if (TColumnEh* c = CurrentColumn()) newText = TextPrefixEh(c->CellDisplayText(), Integer(newText.size()));
     } catch (...) {

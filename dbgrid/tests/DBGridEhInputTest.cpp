@@ -515,8 +515,22 @@ TEST_F(GridInputFixture, CtrlDeleteAsksFirst) {
 }
 
 TEST_F(GridInputFixture, IncrementalSearchWithChineseText) {
-  AddRecords(8);
+  AddRecords(16);   // every name twice
   Bind();
+  // The search goes through the grid centre, as the find dialog's does.
+  TDBGridEhCenter* center = GetGridEhCenter();
+  int searches = 0;
+  center->OnLocateText = [&](TCustomDBGridEh* g, const String& f, const String& t, TLocateTextOptionsEh o,
+                             TLocateTextDirectionEh d, TLocateTextMatchingEh m, TLocateTextTreeFindRangeEh r) {
+    ++searches;
+    EXPECT_EQ(m, ltmFromBegining);
+    EXPECT_TRUE(o.Contains(ltoCaseInsensitiveEh) && o.Contains(ltoMatchFormatEh) && o.Contains(ltoStopOnEscape));
+    return center->DefaultLocateText(g, f, t, o, d, m, r);
+  };
+  struct TRestore {
+    TDBGridEhCenter* C;
+    ~TRestore() { C->OnLocateText = nullptr; }
+  } restore{center};
   Grid->SetOptionsEh(Grid->OptionsEh() + dghIncSearch);
   Column("Name")->SetReadOnly(true);   // a column that is not edited searches as typed
   Grid->SetSelectedIndex(Column("Name")->Index());
@@ -531,6 +545,15 @@ TEST_F(GridInputFixture, IncrementalSearchWithChineseText) {
   EXPECT_EQ(Data->FieldByName("Name")->AsString(), "王五");
   type(U'五');
   EXPECT_EQ(Grid->IncSearchText(), "王五");
+  EXPECT_EQ(Data->RecNo(), 3);
+  // Next and previous match from the current record on.
+  Key(Grid, VK_RETURN, {ssCtrl});
+  EXPECT_EQ(Data->RecNo(), 11);
+  Key(Grid, VK_RETURN, {ssCtrl});
+  EXPECT_EQ(Data->RecNo(), 11) << "no third match: the record stays";
+  Key(Grid, VK_RETURN, {ssCtrl, ssShift});
+  EXPECT_EQ(Data->RecNo(), 3);
+  EXPECT_GE(searches, 6);
   // Backspace drops a whole character; Esc ends the search.
   Key(Grid, VK_BACK);
   EXPECT_EQ(Grid->IncSearchText(), "王");
