@@ -21,6 +21,7 @@
 #include "DBSumLst.h"
 #include "DbUtilsEh.h"
 #include "GridsEh.h"
+#include "PropFilerEh.h"
 #include "StdCtrls.h"
 #include "ToolCtrlsEh.h"
 
@@ -219,6 +220,8 @@ class TColumnEh : public TCollectionItem {
   void SetReadOnly(bool v);
   Integer Width();
   void SetWidth(Integer v);
+  // The width the column asks for while the grid fits its columns.
+  Integer PreFitWidth() const { return FPreFitWidth; }
   Integer MinWidth() const { return FMinWidth; }
   void SetMinWidth(Integer v) { FMinWidth = v; }
   Integer MaxWidth() const { return FMaxWidth; }
@@ -370,6 +373,7 @@ class TColumnEh : public TCollectionItem {
  private:
   friend class TColumnTitleEh;
   friend class TColumnFooterEh;
+  friend class TColumnEhPropertyInterceptor;
   friend class TDBGridColumnsEh;
   friend class TSTColumnFilterEh;
   friend class TCustomDBGridEh;
@@ -1965,4 +1969,25 @@ class TDBGridEh : public TCustomDBGridEh {
   TOVANI_CLASS(TDBGridEh, TCustomDBGridEh)
  public:
   explicit TDBGridEh(TComponent* AOwner = nullptr) : TCustomDBGridEh(AOwner) {}
+};
+
+// Stand-ins for the property storage: a column's stored width goes to its
+// pre-fit width when the grid fits columns automatically; the column order
+// is kept as one text of quoted field names.
+class TColumnEhPropertyInterceptor : public TStoragePropertyInterceptor {
+  TOVANI_CLASS(TColumnEhPropertyInterceptor, TStoragePropertyInterceptor)
+ public:
+  explicit TColumnEhPropertyInterceptor(TObject* ATarget = nullptr) : TStoragePropertyInterceptor(ATarget) {}
+  void SetWidth(Integer V);
+};
+
+class TColumnsEhPropertyInterceptor : public TStoragePropertyInterceptor {
+  TOVANI_CLASS(TColumnsEhPropertyInterceptor, TStoragePropertyInterceptor)
+ public:
+  explicit TColumnsEhPropertyInterceptor(TObject* ATarget = nullptr) : TStoragePropertyInterceptor(ATarget) {}
+  String ColumnsIndex() const;
+  void SetColumnsIndex(const String& T);
+
+ private:
+  String FColumnsIndex;
 };

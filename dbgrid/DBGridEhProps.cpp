@@ -8,6 +8,7 @@
 #include "BasicActions.h"
 #include "ImgList.h"
 #include "Menus.h"
+#include "PlatformEh.h"
 #include "TypInfo.h"
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDBGridEh, TCustomDBGridEh)
@@ -780,3 +781,74 @@ bool TCustomDBGridEh::UpdateAction(TBasicAction* Action) {
   Action->UpdateTarget(src);
   return true;
 }
+
+// ---------------------------------------------------------------------------
+// Property storage of columns
+
+TOVANI_IMPLEMENT_CLASS(TColumnEhPropertyInterceptor, TStoragePropertyInterceptor)
+TOVANI_PUBLISHED(TColumnEhPropertyInterceptor) {
+  Property<Integer>("Width", nullptr, &TColumnEhPropertyInterceptor::SetWidth);
+}
+
+TOVANI_IMPLEMENT_CLASS(TColumnsEhPropertyInterceptor, TStoragePropertyInterceptor)
+TOVANI_PUBLISHED(TColumnsEhPropertyInterceptor) {
+  Property("ColumnsIndex", &TColumnsEhPropertyInterceptor::ColumnsIndex,
+           &TColumnsEhPropertyInterceptor::SetColumnsIndex);
+}
+
+void TColumnEhPropertyInterceptor::SetWidth(Integer V) {
+  auto* column = static_cast<TColumnEh*>(Target());
+  TCustomDBGridEh* grid = column->Grid();
+  if (grid && grid->AutoFitColWidths()) {
+    column->FPreFitWidth = V;
+    grid->LayoutChanged();
+  } else {
+    column->SetWidth(V);
+  }
+}
+
+String TColumnsEhPropertyInterceptor::ColumnsIndex() const {
+  auto* columns = static_cast<TDBGridColumnsEh*>(Target());
+  String text;
+  for (Integer i = 0; i < columns->Count(); ++i) {
+    if (i > 0) text += ',';
+    // A quote inside a name is doubled, as the comma-text reader expects,
+    // so every name reads back as written.
+    text += '"';
+    for (char ch : columns->Item(i)->FieldName()) {
+      if (ch == '"') text += '"';
+      text += ch;
+    }
+    text += '"';
+  }
+  return text;
+}
+
+void TColumnsEhPropertyInterceptor::SetColumnsIndex(const String& T) {
+  FColumnsIndex = T;
+  auto* columns = static_cast<TDBGridColumnsEh*>(Target());
+  TStringList names;
+  names.SetCommaText(T);
+  columns->BeginUpdate();
+  try {
+    for (Integer i = 0; i < names.Count() && i < columns->Count(); ++i)
+      for (Integer k = 0; k < columns->Count(); ++k)
+        if (AnsiCompareStrEh(columns->Item(k)->FieldName(), names.Strings(i)) == 0) {
+          columns->Item(k)->SetIndex(i);
+          break;
+        }
+  } catch (...) {
+    columns->EndUpdate();
+    throw;
+  }
+  columns->EndUpdate();
+}
+
+namespace {
+// The unit offers its interceptors to the property storage at start-up.
+const bool kColumnInterceptorsRegistered = [] {
+  RegisterPropertyInterceptorEh<TColumnEhPropertyInterceptor>(TColumnEh::StaticClass());
+  RegisterPropertyInterceptorEh<TColumnsEhPropertyInterceptor>(TDBGridColumnsEh::StaticClass());
+  return true;
+}();
+}  // namespace

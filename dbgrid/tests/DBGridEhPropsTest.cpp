@@ -330,3 +330,66 @@ TEST_F(PropsFixture, DatasetActionsWithoutASourceActOnTheGridsSource) {
 }
 
 }  // namespace
+
+// What a property store keeps of the columns: the column order as one text
+// of quoted field names, and widths that respect automatic fitting.
+TEST(ColumnStorage, ColumnOrderTextAndRestoredWidths) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  auto* g = new TDBGridEh(form.get());
+  g->SetParent(form.get());
+  g->SetBounds(0, 0, 400, 200);
+  auto names = [&] {
+    String s;
+    for (Integer i = 0; i < g->Columns()->Count(); ++i) s += g->Columns()->Item(i)->FieldName() + " ";
+    return s;
+  };
+  auto setColumns = [&](std::initializer_list<const char*> fields) {
+    g->Columns()->Clear();
+    for (const char* f : fields) g->Columns()->Add()->SetFieldName(f);
+  };
+  std::unique_ptr<TStoragePropertyInterceptor> order(CreateInterceptorForTargetEh(g->Columns()));
+  ASSERT_TRUE(order && order->Is<TColumnsEhPropertyInterceptor>());
+
+  setColumns({"ID", "NAME", "PRICE"});
+  EXPECT_EQ(GetStrProp(order.get(), "ColumnsIndex"), R"("ID","NAME","PRICE")");
+  struct Case {
+    const char* text;
+    const char* order;
+  } cases[] = {
+      {R"("PRICE","ID")", "PRICE ID NAME "},
+      {R"("NOPE","PRICE","ID")", "PRICE NAME ID "},   // unknown items are skipped, the rest take their places
+      {R"("id","PRICE")", "ID PRICE NAME "},          // names compare with their letter case
+      {"", "ID NAME PRICE "},
+  };
+  for (const Case& c : cases) {
+    setColumns({"ID", "NAME", "PRICE"});
+    SetStrProp(order.get(), "ColumnsIndex", c.text);
+    EXPECT_EQ(names(), c.order) << c.text;
+  }
+  // With two columns of one field only the first found moves.
+  setColumns({"A", "B", "B"});
+  g->Columns()->Item(2)->Title()->SetCaption("second");
+  SetStrProp(order.get(), "ColumnsIndex", R"("B")");
+  EXPECT_EQ(names(), "B A B ");
+  EXPECT_EQ(g->Columns()->Item(2)->Title()->Caption(), "second");
+  // A name with a quote reads back as written.
+  setColumns({"A", R"(say "hi")"});
+  String text = GetStrProp(order.get(), "ColumnsIndex");
+  setColumns({"A", R"(say "hi")"});
+  g->Columns()->Item(1)->SetIndex(0);
+  SetStrProp(order.get(), "ColumnsIndex", text);
+  EXPECT_EQ(names(), R"(A say "hi" )");
+
+  // A restored width is the pre-fit width while the grid fits its columns.
+  setColumns({"ID", "NAME"});
+  TColumnEh* id = g->Columns()->Item(0);
+  std::unique_ptr<TStoragePropertyInterceptor> width(CreateInterceptorForTargetEh(id));
+  ASSERT_TRUE(width && width->Is<TColumnEhPropertyInterceptor>());
+  SetOrdProp(width.get(), "Width", 120);
+  EXPECT_EQ(id->Width(), 120);
+  g->SetAutoFitColWidths(true);
+  SetOrdProp(width.get(), "Width", 300);
+  EXPECT_EQ(id->PreFitWidth(), 300);
+  g->SetAutoFitColWidths(false);
+  EXPECT_EQ(id->Width(), 300);
+}
