@@ -8,7 +8,7 @@
 #include "cxDB.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxLookupGridDBDataController, TcxDBDataController)
-TOVANI_IMPLEMENT_CLASS(TcxLookupDBGridDefaultValuesProvider, TcxCustomEditDefaultValuesProvider)
+TOVANI_IMPLEMENT_CLASS(TcxLookupDBGridDefaultValuesProvider, TcxCustomDBEditDefaultValuesProvider)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxLookupDBGridColumn, TcxLookupGridColumn)
 TOVANI_IMPLEMENT_CLASS(TcxLookupDBGridColumns, TcxLookupGridColumns)
 TOVANI_IMPLEMENT_CLASS(TcxLookupDBGridOptions, TcxLookupGridOptions)

@@ -6,6 +6,7 @@
 #pragma once
 #include "DB.h"
 #include "cxDBData.h"
+#include "cxDBEdit.h"
 #include "cxLookupGrid.h"
 
 class TcxCustomLookupDBGrid;
@@ -23,19 +24,12 @@ class TcxLookupGridDBDataController : public TcxDBDataController {
 };
 
 // Draws a column's values with its field's formats and alignment.
-class TcxLookupDBGridDefaultValuesProvider : public TcxCustomEditDefaultValuesProvider {
-  TOVANI_CLASS(TcxLookupDBGridDefaultValuesProvider, TcxCustomEditDefaultValuesProvider)
+class TcxLookupDBGridDefaultValuesProvider : public TcxCustomDBEditDefaultValuesProvider {
+  TOVANI_CLASS(TcxLookupDBGridDefaultValuesProvider, TcxCustomDBEditDefaultValuesProvider)
  public:
   explicit TcxLookupDBGridDefaultValuesProvider(TPersistent* AOwner = nullptr)
-      : TcxCustomEditDefaultValuesProvider(AOwner) {}
-  TField* Field() const { return FField; }
-  void SetField(TField* Value) { FField = Value; }
+      : TcxCustomDBEditDefaultValuesProvider(AOwner) {}
   bool IsDisplayFormatDefined(bool AIsCurrencyValueAccepted) override;
-  TAlignment DefaultAlignment() override { return FField ? FField->Alignment() : taLeftJustify; }
-  bool IsDataStorage() override { return true; }
-
- private:
-  TField* FField = nullptr;
 };
 
 class TcxLookupDBGridColumn : public TcxLookupGridColumn {
