@@ -11,6 +11,7 @@ TOVANI_IMPLEMENT_CLASS(TcxEditFieldDataLink, TDataLink)
 TOVANI_IMPLEMENT_CLASS(TcxDBEditDataBinding, TcxEditDataBinding)
 TOVANI_IMPLEMENT_CLASS(TcxDBTextEditDataBinding, TcxDBEditDataBinding)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxDBTextEdit, TcxCustomTextEdit)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxDBCheckBox, TcxCustomCheckBox)
 TOVANI_IMPLEMENT_CLASS(TcxDBFieldDataLink, TcxCustomFieldDataLink)
 TOVANI_IMPLEMENT_CLASS(TcxDBDataBinding, TcxCustomDBDataBinding)
 
@@ -560,6 +561,35 @@ TOVANI_PUBLISHED(TcxDBTextEdit) {
       "StyleHot", [](TcxDBTextEdit* e) { return e->StyleHot(); },
       [](TcxDBTextEdit* e, TcxEditStyle* v) { e->SetStyleHot(v); });
   Property("OnEditing", &TcxDBTextEdit::OnEditing);
+}
+
+// ---------------------------------------------------------------------------
+// The data-aware check box
+
+TcxDBCheckBox::TcxDBCheckBox(TComponent* AOwner) : TcxCustomCheckBox(AOwner) {
+  SetDataBindingObject(new TcxDBEditDataBinding(this));
+}
+
+void TcxDBCheckBox::Dispatch(TMessage& Message) {
+  if (Message.Msg == CM_GETDATALINK) {
+    Message.Result = LRESULT(cxEditDataLinkOf(this));
+    return;
+  }
+  TcxCustomCheckBox::Dispatch(Message);
+}
+
+TOVANI_PUBLISHED(TcxDBCheckBox) {
+  Property("AutoSize", &TcxDBCheckBox::AutoSize, &TcxDBCheckBox::SetAutoSize).Default(true);
+  Property<TcxDBEditDataBinding*>(
+      "DataBinding", [](TcxDBCheckBox* e) { return e->DataBinding(); },
+      [](TcxDBCheckBox* e, TcxDBEditDataBinding* v) { e->SetDataBinding(v); });
+  Property<TcxCheckBoxProperties*>(
+      "Properties", [](TcxDBCheckBox* c) { return static_cast<TcxCheckBoxProperties*>(c->Properties()); },
+      [](TcxDBCheckBox* c, TcxCheckBoxProperties* v) { c->SetProperties(v); });
+  Property("Transparent", &TcxDBCheckBox::Transparent, &TcxDBCheckBox::SetTransparent).Default(false);
+  Property<TcxEditStyle*>(
+      "Style", [](TcxDBCheckBox* e) { return e->Style(); }, [](TcxDBCheckBox* e, TcxEditStyle* v) { e->SetStyle(v); });
+  Property("OnEditing", &TcxDBCheckBox::OnEditing);
 }
 
 // ---------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "cxDB.h"
 #include "cxEdit.h"
 #include "cxTextEdit.h"
+#include "cxCheckBox.h"
 
 class TDataSource;
 class TField;
@@ -202,6 +203,22 @@ class TcxDBTextEdit : public TcxCustomTextEdit {
   TcxDBTextEditDataBinding* DataBinding() const;
   void SetDataBinding(TcxDBTextEditDataBinding* Value) { DataBinding()->Assign(Value); }
   void SetProperties(TcxCustomTextEditProperties* Value) { Properties()->Assign(Value); }
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+};
+
+// ---------------------------------------------------------------------------
+// The data-aware check box: its state comes from the field only.
+
+class TcxDBCheckBox : public TcxCustomCheckBox {
+  TOVANI_CLASS(TcxDBCheckBox, TcxCustomCheckBox)
+ public:
+  explicit TcxDBCheckBox(TComponent* AOwner = nullptr);
+  TcxDBEditDataBinding* DataBinding() const {
+    return static_cast<TcxDBEditDataBinding*>(TcxCustomEdit::DataBinding());
+  }
+  void SetDataBinding(TcxDBEditDataBinding* Value) { DataBinding()->Assign(Value); }
 
  protected:
   void Dispatch(TMessage& Message) override;
