@@ -1051,6 +1051,12 @@ TOVANI_PUBLISHED(TcxCustomCheckBoxProperties) {
   Property("OnValidate", &TcxCustomCheckBoxProperties::OnValidate);
 }
 
+TOVANI_PUBLISHED(TcxCustomCheckBox) {
+  Property<String>(
+      "Caption", [](TcxCustomCheckBox* c) { return c->Caption(); },
+      [](TcxCustomCheckBox* c, const String& v) { c->SetCaption(v); });
+}
+
 TOVANI_PUBLISHED(TcxCheckBox) {
   Property("AutoSize", &TcxCheckBox::AutoSize, &TcxCheckBox::SetAutoSize).Default(true);
   Property("Checked", &TcxCheckBox::Checked, &TcxCheckBox::SetChecked).Stored(false);

@@ -14,6 +14,8 @@
 #include "MemDataSet.h"
 #include "Messages.h"
 #include "TestWindows.h"
+#include "cxButtons.h"
+#include "cxDBCheckListBox.h"
 #include "cxDBEdit.h"
 #include "gtest.h"
 
@@ -26,6 +28,7 @@ std::unique_ptr<TMemDataSet> MakeOrders() {
   ds->FieldDefs().Add("Qty", ftInteger);
   ds->FieldDefs().Add("Price", ftFloat);
   ds->FieldDefs().Add("Memo", ftMemo);
+  ds->FieldDefs().Add("Back", ftBoolean);
   ds->CreateDataSet();
   const char* names[] = {"北京华联", "上海东方", "广州南方"};
   for (int i = 0; i < 3; ++i) {
@@ -307,6 +310,32 @@ TEST(DBEditStreaming, FormFileBindsTheEditor) {
       "    DataBinding.DataField = 'Price'\n"
       "    TabOrder = 0\n"
       "  end\n"
+      "  object cxDBCheckBox1: TcxDBCheckBox\n"
+      "    Left = 10\n"
+      "    Top = 40\n"
+      "    Caption = '退货标记'\n"
+      "    DataBinding.DataSource = ds_Orders\n"
+      "    DataBinding.DataField = 'Back'\n"
+      "    TabStop = False\n"
+      "    Transparent = True\n"
+      "  end\n"
+      "  object OP: TcxDBCheckListBox\n"
+      "    Left = 0\n"
+      "    Top = 100\n"
+      "    Align = alBottom\n"
+      "    Columns = 6\n"
+      "    DataBinding.DataSource = ds_Orders\n"
+      "    DataBinding.DataField = 'Name'\n"
+      "    EditValueFormat = cvfStatesString\n"
+      "  end\n"
+      "  object cxButton1: TcxButton\n"
+      "    Left = 200\n"
+      "    Top = 10\n"
+      "    Width = 75\n"
+      "    Height = 25\n"
+      "    Caption = '提交保存'\n"
+      "    Kind = cxbkDropDownButton\n"
+      "  end\n"
       "end\n";
   ReadComponentFromText(text, &form);
   auto* e = dynamic_cast<TcxDBTextEdit*>(form.FindComponent("FPrice"));
@@ -317,6 +346,22 @@ TEST(DBEditStreaming, FormFileBindsTheEditor) {
   EXPECT_EQ(e->DataBinding()->DataField(), "Price");
   src->SetDataSet(ds.get());
   EXPECT_EQ(e->Text(), "2.5");
+  auto* box = dynamic_cast<TcxDBCheckBox*>(form.FindComponent("cxDBCheckBox1"));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->Caption(), "退货标记");
+  EXPECT_FALSE(box->TabStop());
+  EXPECT_TRUE(box->Transparent());
+  EXPECT_EQ(box->DataBinding()->DataField(), "Back");
+  auto* op = dynamic_cast<TcxDBCheckListBox*>(form.FindComponent("OP"));
+  ASSERT_NE(op, nullptr);
+  EXPECT_EQ(op->Columns(), 6);
+  EXPECT_EQ(op->EditValueFormat(), cvfStatesString);
+  EXPECT_EQ(op->Align(), alBottom);
+  EXPECT_EQ(op->DataBinding()->DataSource(), src);
+  auto* button = dynamic_cast<TcxButton*>(form.FindComponent("cxButton1"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->Kind(), cxbkDropDownButton);
+  EXPECT_EQ(button->Caption(), "提交保存");
 }
 
 // ---------------------------------------------------------------------------
