@@ -132,6 +132,21 @@ TEST_F(DBTextEditFixture, TypedValueIsWrittenIntoItsFieldOnLeaving) {
   EXPECT_EQ(Data->FieldByName("Qty")->AsInteger(), 105);
 }
 
+TEST_F(DBTextEditFixture, OnKeyPressMayConsumeTheTypedCharacter) {
+  std::vector<char32_t> seen;
+  Name->OnKeyPress = [&](TObject*, char32_t& Key) {
+    seen.push_back(Key);
+    if (Key == U'#') Key = 0;
+  };
+  Name->SetFocus();
+  PumpMessages(1);
+  PostKey(VK_END);
+  PostText(u"#号");
+  EXPECT_EQ(Name->Text(), "北京华联号");
+  EXPECT_EQ(seen, (std::vector<char32_t>{U'#', U'号'}));
+  Data->Cancel();
+}
+
 TEST_F(DBTextEditFixture, DatasetPostWritesAPendingChangeFirst) {
   Name->SetFocus();
   PumpMessages(1);
