@@ -162,6 +162,8 @@ void TcxCustomInnerTextEdit::CreateParams(TCreateParams& Params) {
   Params.Style |= FAlignment == taRightJustify ? ES_RIGHT : FAlignment == taCenter ? ES_CENTER : ES_LEFT;
   Params.Style |= ES_AUTOHSCROLL;
   Params.ExStyle &= ~DWORD(WS_EX_CLIENTEDGE);
+  // Editors of another kind (the memo) adjust the window they type in.
+  if (FContainer) FContainer->AdjustInnerEditParams(Params);
 }
 
 void TcxCustomInnerTextEdit::CreateWnd() {
@@ -187,7 +189,7 @@ void TcxCustomInnerTextEdit::KeyDown(Word& Key, TShiftState Shift) {
 void TcxCustomInnerTextEdit::KeyPress(char32_t& Key) {
   FEditorHandledKey = false;
   // A tab character is never typed into a single-line editor.
-  if (Key == U'\t') Key = 0;
+  if (Key == U'\t' && !(FContainer && FContainer->InnerAcceptsTab())) Key = 0;
   if (FContainer && Key != 0) {
     FContainer->DoInnerKeyPress(Key);
     if ((Key == U'\r' || Key == 27) &&

@@ -663,6 +663,10 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   virtual Integer GetInnerTextHeight();
   virtual void InnerSelectionChanged(TObject* Sender) {}
   virtual void InnerUndoDone() {}
+  // Hooks of multi-line kinds: the window style of the inner edit, and
+  // whether a tab character is typed into it.
+  virtual void AdjustInnerEditParams(TCreateParams& Params) {}
+  virtual bool InnerAcceptsTab() { return false; }
 
  protected:
   void DoSetDisplayValue(const Variant& AValue) override;

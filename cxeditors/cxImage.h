@@ -11,6 +11,7 @@
 
 #include "Menus.h"
 #include "cxEdit.h"
+#include "cxEditRepositoryItems.h"
 
 class TcxCustomImage;
 class TcxImageViewInfo;
@@ -234,6 +235,8 @@ class TcxImage : public TcxCustomImage {
   explicit TcxImage(TComponent* AOwner = nullptr, bool AIsInplace = false);
   TcxImageProperties* Properties() const { return static_cast<TcxImageProperties*>(TcxCustomEdit::Properties()); }
 };
+
+CX_EDIT_REPOSITORY_ITEM(TcxEditRepositoryImageItem, TcxImageProperties)
 
 // Picture data of an edit value: a string of the graphic's stream image,
 // optionally behind the 8-byte graphic header (count 1, type 0x0100, size).

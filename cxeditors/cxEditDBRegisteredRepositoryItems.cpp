@@ -1,0 +1,86 @@
+#include "cxEditDBRegisteredRepositoryItems.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "TypInfo.h"
+#include "cxEditRepositoryItems.h"
+#include "cxImage.h"
+#include "cxMemo.h"
+
+TOVANI_IMPLEMENT_CLASS(TcxEditDBRegisteredRepositoryItems, TcxEditRegisteredRepositoryItems)
+
+namespace {
+std::unique_ptr<TcxEditDBRegisteredRepositoryItems> GRegistry;
+std::vector<TFieldType> GRegisteredTypes;
+}  // namespace
+
+TcxEditDBRegisteredRepositoryItems::~TcxEditDBRegisteredRepositoryItems() {
+  FDestroying = true;
+  ClearEntries(FItems);
+  ClearEntries(FFallbackItems);
+  ClearEntries(FLookupItems);
+  ClearEntries(FCurrencyItems);
+}
+
+bool TcxEditDBRegisteredRepositoryItems::UsesItem(TcxEditRepositoryItem* AItem) {
+  return TcxEditRegisteredRepositoryItems::UsesItem(AItem) || ListUsesItem(FCurrencyItems, AItem) ||
+         ListUsesItem(FLookupItems, AItem);
+}
+
+void TcxEditDBRegisteredRepositoryItems::ItemRemoved(TcxEditRepositoryItem* Sender) {
+  TcxEditRegisteredRepositoryItems::ItemRemoved(Sender);
+  RemoveItemEntries(FLookupItems, Sender);
+  RemoveItemEntries(FCurrencyItems, Sender);
+}
+
+TcxEditRepositoryItem* TcxEditDBRegisteredRepositoryItems::GetCurrencyFieldItem() {
+  return FCurrencyItems.empty() ? GetFallbackItem() : FCurrencyItems.front().Item;
+}
+
+TcxEditRepositoryItem* TcxEditDBRegisteredRepositoryItems::GetLookupFieldItem() {
+  return FLookupItems.empty() ? GetFallbackItem() : FLookupItems.front().Item;
+}
+
+TcxEditRepositoryItem* TcxEditDBRegisteredRepositoryItems::GetItemForField(TField* AField) {
+  if (!AField) return GetFallbackItem();
+  if (AField->Lookup()) return GetLookupFieldItem();
+  if (dynamic_cast<TNumericField*>(AField)) {
+    const TPropInfo* prop = GetPropInfo(AField, "currency");
+    if (prop && prop->PropType && prop->PropType->Name == "Boolean" && GetOrdProp(AField, prop) != 0)
+      return GetCurrencyFieldItem();
+  }
+  return GetItem(AField->DataType());
+}
+
+TcxEditDBRegisteredRepositoryItems* GetDefaultEditDBRepositoryItems() {
+  if (!GRegistry) {
+    GRegistry = std::make_unique<TcxEditDBRegisteredRepositoryItems>();
+    cxEditRepositoryItemsStartup();
+    // The text item stands in as the fallback until a masked-text item
+    // takes its place; the kinds built here register their field types.
+    GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryTextItem>()));
+    cxRegisterDefaultFieldTypeItems({ftMemo}, cxItemFactory<TcxEditRepositoryMemoItem>());
+    cxRegisterDefaultFieldTypeItems({ftGraphic}, cxItemFactory<TcxEditRepositoryImageItem>());
+  }
+  return GRegistry.get();
+}
+
+void cxRegisterDefaultFieldTypeItems(std::initializer_list<TFieldType> AFieldTypes,
+                                     const TcxEditRepositoryItemFactory& AFactory) {
+  TcxEditDBRegisteredRepositoryItems* r = GetDefaultEditDBRepositoryItems();
+  for (TFieldType ft : AFieldTypes) {
+    // Once per field type: a second registration keeps the first item.
+    if (std::find(GRegisteredTypes.begin(), GRegisteredTypes.end(), ft) != GRegisteredTypes.end()) continue;
+    r->RegisterItem(ft, -1, cxGetDefaultEditRepository()->CreateItem(AFactory));
+    GRegisteredTypes.push_back(ft);
+  }
+}
+
+void cxEditDBRegisteredRepositoryItemsShutdown() {
+  if (!GRegistry) return;
+  GRegistry->UnregisterFallbackItem(-1);
+  for (TFieldType ft : GRegisteredTypes) GRegistry->UnregisterItem(ft, -1);
+  GRegisteredTypes.clear();
+  GRegistry.reset();
+}

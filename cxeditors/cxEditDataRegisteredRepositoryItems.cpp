@@ -1,0 +1,42 @@
+#include "cxEditDataRegisteredRepositoryItems.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "cxEditRepositoryItems.h"
+
+TOVANI_IMPLEMENT_CLASS(TcxEditDataRegisteredRepositoryItems, TcxEditRegisteredRepositoryItems)
+
+namespace {
+std::unique_ptr<TcxEditDataRegisteredRepositoryItems> GRegistry;
+std::vector<TClass> GRegisteredTypes;
+}  // namespace
+
+TcxEditDataRegisteredRepositoryItems* GetDefaultEditDataRepositoryItems() {
+  if (!GRegistry) {
+    GRegistry = std::make_unique<TcxEditDataRegisteredRepositoryItems>();
+    cxEditRepositoryItemsStartup();
+    // The text editor answers every value type without an editor of its own.
+    GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryTextItem>()));
+  }
+  return GRegistry.get();
+}
+
+TcxEditRepositoryItem* cxRegisterDefaultValueTypeItem(TClass AValueType, const TcxEditRepositoryItemFactory& AFactory) {
+  TcxEditDataRegisteredRepositoryItems* r = GetDefaultEditDataRepositoryItems();
+  // Once per value type: a second registration keeps the first item.
+  if (std::find(GRegisteredTypes.begin(), GRegisteredTypes.end(), AValueType) != GRegisteredTypes.end())
+    return r->GetItem(AValueType);
+  TcxEditRepositoryItem* item = cxGetDefaultEditRepository()->CreateItem(AFactory);
+  r->RegisterItem(AValueType, -1, item);
+  GRegisteredTypes.push_back(AValueType);
+  return item;
+}
+
+void cxEditDataRegisteredRepositoryItemsShutdown() {
+  if (!GRegistry) return;
+  GRegistry->UnregisterFallbackItem(-1);
+  for (TClass c : GRegisteredTypes) GRegistry->UnregisterItem(c, -1);
+  GRegisteredTypes.clear();
+  GRegistry.reset();
+}

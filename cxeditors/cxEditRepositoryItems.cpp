@@ -1,0 +1,56 @@
+#include "cxEditRepositoryItems.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "Classes.h"
+#include "Controls.h"
+#include "cxImage.h"
+#include "cxMemo.h"
+#include "cxTextEdit.h"
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryTextItem, TcxEditRepositoryItem)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryImageItem, TcxEditRepositoryItem)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryMemoItem, TcxEditRepositoryItem)
+
+namespace {
+Integer GItemsUnitCounter = 0;
+std::vector<TClass>& ItemClasses() {
+  static std::vector<TClass> classes;
+  return classes;
+}
+}  // namespace
+
+TcxEditRepositoryTextItem::TcxEditRepositoryTextItem(TComponent* AOwner) : TcxEditRepositoryItem(AOwner) {
+  SetPropertiesObject(new TcxCustomTextEditProperties(this));
+}
+
+TClass TcxEditRepositoryTextItem::GetPropertiesClass() { return TcxCustomTextEditProperties::StaticClass(); }
+
+TcxCustomTextEditProperties* TcxEditRepositoryTextItem::Properties() {
+  return cxRepositoryItemProperties<TcxCustomTextEditProperties>(this);
+}
+
+void TcxEditRepositoryTextItem::SetProperties(TcxCustomTextEditProperties* Value) {
+  TcxEditRepositoryItem::SetProperties(Value);
+}
+
+void cxRegisterRepositoryItemClass(TClass AItemClass) {
+  auto& c = ItemClasses();
+  if (std::find(c.begin(), c.end(), AItemClass) != c.end()) return;
+  c.push_back(AItemClass);
+  // Registered at once when the start-up already ran.
+  if (GItemsUnitCounter != 0) RegisterClass(AItemClass);
+}
+
+void cxEditRepositoryItemsStartup() {
+  if (GItemsUnitCounter-- != 0) return;
+  for (TClass c : {TcxEditRepositoryItem::StaticClass(), TcxEditRepositoryTextItem::StaticClass(),
+                   TcxEditRepositoryImageItem::StaticClass(), TcxEditRepositoryMemoItem::StaticClass()})
+    cxRegisterRepositoryItemClass(c);
+  // Items and repositories stream on forms alongside controls.
+  for (TClass c : ItemClasses()) RegisterClass(c);
+  StartClassGroup(TControl::StaticClass());
+  GroupDescendentsWith(TcxEditRepositoryItem::StaticClass(), TControl::StaticClass());
+  GroupDescendentsWith(TcxEditRepository::StaticClass(), TControl::StaticClass());
+}

@@ -1,0 +1,53 @@
+// Repository items: components that hold one shared properties object of an
+// editor kind, so that several editors or grid columns use the same editor
+// settings. Each item class names its properties class; reading Properties
+// casts to that class and writing copies into it.
+#pragma once
+#include "cxEdit.h"
+
+// The held properties object as the item's class; another class raises
+// the platform's invalid-cast error.
+template <class P>
+P* cxRepositoryItemProperties(TcxEditRepositoryItem* AItem) {
+  auto* p = dynamic_cast<P*>(AItem->Properties());
+  if (!p) throw EInvalidCast("Invalid class typecast");
+  return p;
+}
+
+// Declares a repository item class for a properties class. Define it in a
+// source file with TOVANI_IMPLEMENT_CLASS_FACTORY(ItemClass, TcxEditRepositoryItem).
+#define CX_EDIT_REPOSITORY_ITEM(ItemClass, PropertiesClass)                                              \
+  class ItemClass : public TcxEditRepositoryItem {                                                       \
+    TOVANI_CLASS(ItemClass, TcxEditRepositoryItem)                                                       \
+   public:                                                                                               \
+    explicit ItemClass(TComponent* AOwner = nullptr) : TcxEditRepositoryItem(AOwner) {                   \
+      SetPropertiesObject(new PropertiesClass(this));                                                    \
+    }                                                                                                    \
+    TClass GetPropertiesClass() override { return PropertiesClass::StaticClass(); }                      \
+    PropertiesClass* Properties() { return cxRepositoryItemProperties<PropertiesClass>(this); }          \
+    void SetProperties(PropertiesClass* Value) { TcxEditRepositoryItem::SetProperties(Value); }           \
+  };
+
+// The text editor's item: the lookup grid's last fallback.
+class TcxCustomTextEditProperties;
+class TcxEditRepositoryTextItem : public TcxEditRepositoryItem {
+  TOVANI_CLASS(TcxEditRepositoryTextItem, TcxEditRepositoryItem)
+ public:
+  explicit TcxEditRepositoryTextItem(TComponent* AOwner = nullptr);
+  TClass GetPropertiesClass() override;
+  TcxCustomTextEditProperties* Properties();
+  void SetProperties(TcxCustomTextEditProperties* Value);
+};
+
+// A factory for an item class, for the repository's CreateItem.
+template <class T>
+TcxEditRepositoryItemFactory cxItemFactory() {
+  return [](TComponent* AOwner) -> TcxEditRepositoryItem* { return new T(AOwner); };
+}
+
+// Start-up of the item classes unit: registers the item classes for streaming
+// and groups them with controls (counted: acts once).
+void cxEditRepositoryItemsStartup();
+// Adds an item class to those the start-up registers (for editor units of
+// their own: their item classes stream alongside controls too).
+void cxRegisterRepositoryItemClass(TClass AItemClass);

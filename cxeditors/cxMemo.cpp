@@ -1,0 +1,246 @@
+#include "cxMemo.h"
+
+#include "Classes.h"
+#include "Clipbrd.h"
+#include "SysUtils.h"
+#include "Utf8.h"
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomMemoProperties, TcxCustomTextEditProperties)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxMemoProperties, TcxCustomMemoProperties)
+TOVANI_IMPLEMENT_CLASS(TcxCustomMemo, TcxCustomTextEdit)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxMemo, TcxCustomMemo)
+TOVANI_IMPLEMENT_CLASS(TcxFilterMemoHelper, TcxCustomFilterEditHelper)
+
+namespace {
+const TcxResourceString scxSEditRepositoryMemoItem{"Memo|Represents an edit control that allows editing memo data"};
+Integer GMemoUnitCounter = 0;
+const TcxFilterMemoHelper GFilterMemoHelper;
+}  // namespace
+
+void cxMemoUnitStartup() {
+  if (GMemoUnitCounter-- != 0) return;
+  cxEditPropertiesRegistry()->AddClass(TcxMemoProperties::StaticClass(), cxLoadResourceText(scxSEditRepositoryMemoItem));
+  cxRegisterFilterEditHelper(TcxFilterMemoHelper::StaticClass(), &GFilterMemoHelper);
+  cxGetFilterEditsController()->AddClassPair(TcxMemoProperties::StaticClass(), TcxFilterMemoHelper::StaticClass());
+}
+
+void cxMemoUnitShutdown() {
+  if (GMemoUnitCounter++ != -1) return;
+  if (cxFilterEditsControllerExists())
+    cxGetFilterEditsController()->RemoveClassPair(TcxMemoProperties::StaticClass(), TcxFilterMemoHelper::StaticClass());
+}
+
+TcxFilterEditOperators TcxFilterMemoHelper::GetAllowedOperators(TcxCustomEditProperties*, TcxValueTypeClass,
+                                                                bool) const {
+  TcxFilterEditOperators result = 0;
+  for (Integer op = 7; op <= 10; ++op) result |= cxFilterOperatorBit(op);
+  return result;
+}
+
+String cxNormalizeMemoLineBreaks(const String& AText) {
+  String result;
+  result.reserve(AText.size());
+  for (size_t i = 0; i < AText.size(); ++i) {
+    char c = AText[i];
+    if (c == '\r' && i + 1 < AText.size() && AText[i + 1] == '\n') {
+      result += "\r\n";
+      ++i;
+    } else if (c == '\n' && i + 1 < AText.size() && AText[i + 1] == '\r') {
+      result += "\r\n\r\n";
+      ++i;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Properties
+
+TcxCustomMemoProperties::TcxCustomMemoProperties(TPersistent* AOwner) : TcxCustomTextEditProperties(AOwner) {
+  GetAlignment()->SetVert(taTopJustify);
+  SetAutoSelect(false);
+}
+
+TClass TcxCustomMemoProperties::GetContainerClass() { return TcxMemo::StaticClass(); }
+
+void TcxCustomMemoProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomMemoProperties*>(Source);
+  if (!s) {
+    TcxCustomTextEditProperties::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    TcxCustomTextEditProperties::Assign(Source);
+    SetScrollBars(s->FScrollBars);
+    SetVisibleLineCount(s->FVisibleLineCount);
+    SetWantReturns(s->FWantReturns);
+    SetWantTabs(s->FWantTabs);
+    SetWordWrap(s->FWordWrap);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+String TcxCustomMemoProperties::GetDisplayText(const Variant& AEditValue, bool AFullText, bool AIsInplace) {
+  String text = TcxCustomTextEditProperties::GetDisplayText(AEditValue, true, AIsInplace);
+  if (text.empty() && !AEditValue.IsNull() && !AEditValue.IsEmpty()) text = VarToStr(AEditValue);
+  std::u16string w = Utf8ToUtf16(text);
+  size_t limit = std::min<size_t>(w.size(), 250);
+  if (!AFullText)
+    for (size_t i = 0; i < limit; ++i)
+      if (w[i] == u'\r' || w[i] == u'\n') {
+        limit = i;
+        break;
+      }
+  if (limit < w.size()) w.resize(limit);
+  return Utf16ToUtf8(w);
+}
+
+TcxEditValueSource TcxCustomMemoProperties::UsesDataDisplayFormat(bool) {
+  IcxEditDefaultValuesProvider* p = DefaultValuesProvider();
+  return p && p->IsBlob() ? evsValue : evsText;
+}
+
+// ---------------------------------------------------------------------------
+// The editor
+
+TcxCustomMemo::TcxCustomMemo(TComponent* AOwner, bool AIsInplace, const TcxEditPropertiesFactory& AProperties)
+    : TcxCustomTextEdit(AOwner, AIsInplace,
+                        AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
+                          return new TcxCustomMemoProperties(O);
+                        }) {
+  cxMemoUnitStartup();
+  SetBounds(Left(), Top(), 185, 89);
+  TcxCustomMemoProperties* p = ActiveProperties();
+  FAppliedScrollBars = p->ScrollBars();
+  FAppliedWordWrap = p->WordWrap();
+  FAppliedWantReturns = p->WantReturns();
+}
+
+TcxCustomMemo::~TcxCustomMemo() = default;
+
+void TcxCustomMemo::AdjustInnerEditParams(TCreateParams& Params) {
+  TcxCustomMemoProperties* p = ActiveProperties();
+  Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL;
+  if (p->WantReturns()) Params.Style |= ES_WANTRETURN;
+  bool horzBar = p->ScrollBars() == ssHorizontal || p->ScrollBars() == ssBoth;
+  bool vertBar = p->ScrollBars() == ssVertical || p->ScrollBars() == ssBoth;
+  // Wrapped lines only where there is no horizontal scroll bar.
+  if (p->WordWrap() && !horzBar) Params.Style &= ~DWORD(ES_AUTOHSCROLL);
+  if (horzBar) Params.Style |= WS_HSCROLL;
+  if (vertBar) Params.Style |= WS_VSCROLL;
+  Params.WindowClass.style &= ~UINT(CS_VREDRAW);
+  if (horzBar || !p->WordWrap()) Params.WindowClass.style &= ~UINT(CS_HREDRAW);
+}
+
+void TcxCustomMemo::PropertiesChanged(TObject* Sender) {
+  TcxCustomTextEdit::PropertiesChanged(Sender);
+  if (InnerEditNotReady() || !InnerTextEdit()) return;
+  TcxCustomMemoProperties* p = ActiveProperties();
+  if (p->ScrollBars() != FAppliedScrollBars || p->WordWrap() != FAppliedWordWrap ||
+      p->WantReturns() != FAppliedWantReturns) {
+    FAppliedScrollBars = p->ScrollBars();
+    FAppliedWordWrap = p->WordWrap();
+    FAppliedWantReturns = p->WantReturns();
+    // The edit window takes these styles only when it is made.
+    if (InnerTextEdit()->HandleAllocated()) InnerTextEdit()->RecreateWnd();
+  }
+}
+
+TStrings* TcxCustomMemo::Lines() {
+  if (!FLines) FLines = std::make_unique<TStringList>();
+  FLines->SetText(Text());
+  return FLines.get();
+}
+
+void TcxCustomMemo::SetLines(TStrings* Value) {
+  String text = Value ? Value->Text() : String();
+  // The list's text ends with a line break after its last line.
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  SetText(text);
+}
+
+TPoint TcxCustomMemo::CaretPos() {
+  if (!InnerTextEdit() || !InnerTextEdit()->HandleAllocated()) return TPoint(0, 0);
+  HWND h = InnerTextEdit()->Handle();
+  DWORD start = 0;
+  SendMessageW(h, EM_GETSEL, WPARAM(&start), 0);
+  Integer line = Integer(SendMessageW(h, EM_LINEFROMCHAR, start, 0));
+  Integer lineStart = Integer(SendMessageW(h, EM_LINEINDEX, WPARAM(line), 0));
+  return TPoint(Integer(start) - lineStart, line);
+}
+
+void TcxCustomMemo::SetCaretPos(const TPoint& Value) {
+  if (!InnerTextEdit() || !InnerTextEdit()->HandleAllocated()) return;
+  HWND h = InnerTextEdit()->Handle();
+  LRESULT pos = SendMessageW(h, EM_LINEINDEX, WPARAM(Value.Y), 0) + Value.X;
+  SendMessageW(h, EM_SETSEL, WPARAM(pos), LPARAM(pos));
+}
+
+bool TcxCustomMemo::IsMemoTextKey(Word Key, TShiftState Shift, bool ATabAlways) {
+  TcxCustomMemoProperties* p = ActiveProperties();
+  if (Key == VK_RETURN) return p->WantReturns() || Shift.Contains(ssCtrl);
+  if (Key == VK_TAB) return p->WantTabs() || ATabAlways;
+  return false;
+}
+
+bool TcxCustomMemo::IsEditorKey(Word Key, TShiftState Shift) {
+  return TcxCustomTextEdit::IsEditorKey(Key, Shift) || IsMemoTextKey(Key, Shift, false);
+}
+
+void TcxCustomMemo::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  // Enter that is memo text starts a new line instead of validating.
+  if (Key == VK_RETURN && IsMemoTextKey(Key, Shift, false)) return;
+  TcxCustomTextEdit::DoEditKeyDown(Key, Shift);
+  if ((Key == 'A' || Key == 'a') && Shift.Contains(ssCtrl) && !Shift.Contains(ssShift) && !Shift.Contains(ssAlt) &&
+      !Text().empty()) {
+    SelectAll();
+    NotifyAfterKeyDown(Key, Shift);
+    Key = 0;
+  }
+}
+
+void TcxCustomMemo::DoEditKeyPress(char32_t& Key) {
+  // Without WantReturns a plain Enter types nothing (Ctrl+Enter gives LF and does).
+  if (Key == U'\r' && !ActiveProperties()->WantReturns() && !(GetKeyState(VK_CONTROL) < 0)) {
+    Key = 0;
+    return;
+  }
+  TcxCustomTextEdit::DoEditKeyPress(Key);
+}
+
+bool TcxCustomMemo::CanAutoSize() { return !IsInplace() && ActiveProperties()->VisibleLineCount() >= 1; }
+
+void TcxCustomMemo::SetSelText(const String& Value) {
+  String text = Value;
+  TcxCustomMemoProperties* p = ActiveProperties();
+  if (Focused() && p->MaxLength() > 0) {
+    // Cut to what fits before the limit, counted in UTF-16 units as the edit does.
+    String all = Text();
+    size_t before = Utf8CharOffset(all, size_t(SelStart()));
+    Integer used = Integer(Utf8ToUtf16(all.substr(0, before)).size());
+    Integer allowance = p->MaxLength() - used;
+    std::u16string w = Utf8ToUtf16(text);
+    if (used + Integer(w.size()) > p->MaxLength()) {
+      if (allowance <= 0) return;
+      w.resize(size_t(allowance));
+      text = Utf16ToUtf8(w);
+    }
+  }
+  TcxCustomTextEdit::SetSelText(text);
+}
+
+void TcxCustomMemo::PasteFromClipboard() {
+  if (IsReadOnlyNow() || !InnerRequestEditing()) return;
+  SetSelText(cxNormalizeMemoLineBreaks(Clipboard()->AsText()));
+}
+
+TcxMemo::TcxMemo(TComponent* AOwner, bool AIsInplace)
+    : TcxCustomMemo(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
+        return new TcxMemoProperties(O);
+      }) {}

@@ -1,0 +1,113 @@
+// The memo editor: the multi-line member of the text-editor family. It
+// types in a multi-line Windows edit laid inside it, with scroll bars,
+// Enter and Tab handling, word wrap and a visible line count; its value is
+// the text with CR LF line breaks.
+#pragma once
+#include <memory>
+
+#include "cxEditRepositoryItems.h"
+#include "cxFilterControlUtils.h"
+#include "cxTextEdit.h"
+
+class TStrings;
+
+class TcxCustomMemoProperties : public TcxCustomTextEditProperties {
+  TOVANI_CLASS(TcxCustomMemoProperties, TcxCustomTextEditProperties)
+ public:
+  explicit TcxCustomMemoProperties(TPersistent* AOwner = nullptr);
+  void Assign(TPersistent* Source) override;
+  TClass GetContainerClass() override;
+  bool WantsTabKey() override { return FWantTabs; }
+  // Not full: cut at the first line break within 250 characters; at most 250 either way.
+  String GetDisplayText(const Variant& AEditValue, bool AFullText = true, bool AIsInplace = true) override;
+  TcxEditValueSource UsesDataDisplayFormat(bool AEditFocused) override;
+  bool IsMultiLine() const { return true; }
+
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value) { TcxCustomEditProperties::Store(FScrollBars, Value); }
+  Integer VisibleLineCount() const { return FVisibleLineCount; }
+  void SetVisibleLineCount(Integer Value) { TcxCustomEditProperties::Store(FVisibleLineCount, Value < 0 ? 0 : Value); }
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool Value) { TcxCustomEditProperties::Store(FWantReturns, Value); }
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value) { TcxCustomEditProperties::Store(FWantTabs, Value); }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value) { TcxCustomEditProperties::Store(FWordWrap, Value); }
+
+ private:
+  TScrollStyle FScrollBars = ssNone;
+  Integer FVisibleLineCount = 0;
+  bool FWantReturns = true, FWantTabs = false, FWordWrap = true;
+};
+
+class TcxMemoProperties : public TcxCustomMemoProperties {
+  TOVANI_CLASS(TcxMemoProperties, TcxCustomMemoProperties)
+ public:
+  explicit TcxMemoProperties(TPersistent* AOwner = nullptr) : TcxCustomMemoProperties(AOwner) {}
+};
+
+class TcxCustomMemo : public TcxCustomTextEdit {
+  TOVANI_CLASS(TcxCustomMemo, TcxCustomTextEdit)
+ public:
+  explicit TcxCustomMemo(TComponent* AOwner = nullptr, bool AIsInplace = false,
+                         const TcxEditPropertiesFactory& AProperties = nullptr);
+  ~TcxCustomMemo() override;
+  TcxCustomMemoProperties* ActiveProperties() {
+    return static_cast<TcxCustomMemoProperties*>(GetEffectiveProperties());
+  }
+  TcxCustomMemoProperties* Properties() const {
+    return static_cast<TcxCustomMemoProperties*>(TcxCustomEdit::Properties());
+  }
+  // The lines of the text (a snapshot); SetLines replaces the text.
+  TStrings* Lines();
+  void SetLines(TStrings* Value);
+  // The caret as column (X) and line (Y).
+  TPoint CaretPos();
+  void SetCaretPos(const TPoint& Value);
+  // Enter counts as memo text with WantReturns or Ctrl, Tab with WantTabs
+  // (or always when asked).
+  virtual bool IsMemoTextKey(Word Key, TShiftState Shift, bool ATabAlways);
+  void SetSelText(const String& Value);
+  void PasteFromClipboard() override;
+
+  void AdjustInnerEditParams(TCreateParams& Params) override;
+  bool InnerAcceptsTab() override { return ActiveProperties()->WantTabs(); }
+
+ protected:
+  using TcxCustomTextEdit::PropertiesChanged;
+  void PropertiesChanged(TObject* Sender) override;
+  bool IsEditorKey(Word Key, TShiftState Shift) override;
+  void DoEditKeyDown(Word& Key, TShiftState Shift) override;
+  void DoEditKeyPress(char32_t& Key) override;
+  bool CanAutoSize() override;
+  bool CanSendActivationKey(char32_t AKey) override { return AKey != U'\r'; }
+  bool WantsTabKey() override { return IsInplace() || ActiveProperties()->WantTabs(); }
+
+ private:
+  std::unique_ptr<TStrings> FLines;
+  TScrollStyle FAppliedScrollBars = ssNone;
+  bool FAppliedWordWrap = true, FAppliedWantReturns = true;
+};
+
+class TcxMemo : public TcxCustomMemo {
+  TOVANI_CLASS(TcxMemo, TcxCustomMemo)
+ public:
+  explicit TcxMemo(TComponent* AOwner = nullptr, bool AIsInplace = false);
+  TcxMemoProperties* Properties() const { return static_cast<TcxMemoProperties*>(TcxCustomEdit::Properties()); }
+};
+
+CX_EDIT_REPOSITORY_ITEM(TcxEditRepositoryMemoItem, TcxMemoProperties)
+
+class TcxFilterMemoHelper : public TcxCustomFilterEditHelper {
+  TOVANI_CLASS(TcxFilterMemoHelper, TcxCustomFilterEditHelper)
+ public:
+  TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties* AProperties, TcxValueTypeClass AValueTypeClass,
+                                             bool AExtended) const override;
+};
+
+// Pasted text: an LF followed by CR becomes two line breaks (CR LF CR LF);
+// CR LF pairs and lone CR or LF stay as they are.
+String cxNormalizeMemoLineBreaks(const String& AText);
+
+void cxMemoUnitStartup();
+void cxMemoUnitShutdown();
