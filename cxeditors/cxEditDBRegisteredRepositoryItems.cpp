@@ -57,9 +57,8 @@ TcxEditDBRegisteredRepositoryItems* GetDefaultEditDBRepositoryItems() {
   if (!GRegistry) {
     GRegistry = std::make_unique<TcxEditDBRegisteredRepositoryItems>();
     cxEditRepositoryItemsStartup();
-    // The text item stands in as the fallback until a masked-text item
-    // takes its place; the kinds built here register their field types.
-    GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryTextItem>()));
+    // A masked-text item edits every field type without an editor of its own.
+    GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryMaskItem>()));
     cxRegisterDefaultFieldTypeItems({ftMemo}, cxItemFactory<TcxEditRepositoryMemoItem>());
     cxRegisterDefaultFieldTypeItems({ftGraphic}, cxItemFactory<TcxEditRepositoryImageItem>());
   }

@@ -7,9 +7,11 @@
 #include "Controls.h"
 #include "cxImage.h"
 #include "cxMemo.h"
+#include "cxMaskEdit.h"
 #include "cxTextEdit.h"
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryTextItem, TcxEditRepositoryItem)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryMaskItem, TcxEditRepositoryItem)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryImageItem, TcxEditRepositoryItem)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryMemoItem, TcxEditRepositoryItem)
 
@@ -22,18 +24,28 @@ std::vector<TClass>& ItemClasses() {
 }  // namespace
 
 TcxEditRepositoryTextItem::TcxEditRepositoryTextItem(TComponent* AOwner) : TcxEditRepositoryItem(AOwner) {
-  SetPropertiesObject(new TcxCustomTextEditProperties(this));
+  SetPropertiesObject(new TcxTextEditProperties(this));
 }
 
-TClass TcxEditRepositoryTextItem::GetPropertiesClass() { return TcxCustomTextEditProperties::StaticClass(); }
+TClass TcxEditRepositoryTextItem::GetPropertiesClass() { return TcxTextEditProperties::StaticClass(); }
 
-TcxCustomTextEditProperties* TcxEditRepositoryTextItem::Properties() {
-  return cxRepositoryItemProperties<TcxCustomTextEditProperties>(this);
+TcxTextEditProperties* TcxEditRepositoryTextItem::Properties() {
+  return cxRepositoryItemProperties<TcxTextEditProperties>(this);
 }
 
-void TcxEditRepositoryTextItem::SetProperties(TcxCustomTextEditProperties* Value) {
-  TcxEditRepositoryItem::SetProperties(Value);
+void TcxEditRepositoryTextItem::SetProperties(TcxTextEditProperties* Value) { TcxEditRepositoryItem::SetProperties(Value); }
+
+TcxEditRepositoryMaskItem::TcxEditRepositoryMaskItem(TComponent* AOwner) : TcxEditRepositoryItem(AOwner) {
+  SetPropertiesObject(new TcxMaskEditProperties(this));
 }
+
+TClass TcxEditRepositoryMaskItem::GetPropertiesClass() { return TcxMaskEditProperties::StaticClass(); }
+
+TcxMaskEditProperties* TcxEditRepositoryMaskItem::Properties() {
+  return cxRepositoryItemProperties<TcxMaskEditProperties>(this);
+}
+
+void TcxEditRepositoryMaskItem::SetProperties(TcxMaskEditProperties* Value) { TcxEditRepositoryItem::SetProperties(Value); }
 
 void cxRegisterRepositoryItemClass(TClass AItemClass) {
   auto& c = ItemClasses();
@@ -46,6 +58,8 @@ void cxRegisterRepositoryItemClass(TClass AItemClass) {
 void cxEditRepositoryItemsStartup() {
   if (GItemsUnitCounter-- != 0) return;
   for (TClass c : {TcxEditRepositoryItem::StaticClass(), TcxEditRepositoryTextItem::StaticClass(),
+                   TcxEditRepositoryMaskItem::StaticClass(),
+                   TcxEditRepositoryMaskItem::StaticClass(),
                    TcxEditRepositoryImageItem::StaticClass(), TcxEditRepositoryMemoItem::StaticClass()})
     cxRegisterRepositoryItemClass(c);
   // Items and repositories stream on forms alongside controls.

@@ -29,14 +29,25 @@ P* cxRepositoryItemProperties(TcxEditRepositoryItem* AItem) {
   };
 
 // The text editor's item: the lookup grid's last fallback.
-class TcxCustomTextEditProperties;
+class TcxTextEditProperties;
 class TcxEditRepositoryTextItem : public TcxEditRepositoryItem {
   TOVANI_CLASS(TcxEditRepositoryTextItem, TcxEditRepositoryItem)
  public:
   explicit TcxEditRepositoryTextItem(TComponent* AOwner = nullptr);
   TClass GetPropertiesClass() override;
-  TcxCustomTextEditProperties* Properties();
-  void SetProperties(TcxCustomTextEditProperties* Value);
+  TcxTextEditProperties* Properties();
+  void SetProperties(TcxTextEditProperties* Value);
+};
+
+// The masked editor's item: the default editor of fields without one of their own.
+class TcxMaskEditProperties;
+class TcxEditRepositoryMaskItem : public TcxEditRepositoryItem {
+  TOVANI_CLASS(TcxEditRepositoryMaskItem, TcxEditRepositoryItem)
+ public:
+  explicit TcxEditRepositoryMaskItem(TComponent* AOwner = nullptr);
+  TClass GetPropertiesClass() override;
+  TcxMaskEditProperties* Properties();
+  void SetProperties(TcxMaskEditProperties* Value);
 };
 
 // A factory for an item class, for the repository's CreateItem.

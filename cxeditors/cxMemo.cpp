@@ -9,7 +9,7 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomMemoProperties, TcxCustomTextEditPropert
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxMemoProperties, TcxCustomMemoProperties)
 TOVANI_IMPLEMENT_CLASS(TcxCustomMemo, TcxCustomTextEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxMemo, TcxCustomMemo)
-TOVANI_IMPLEMENT_CLASS(TcxFilterMemoHelper, TcxCustomFilterEditHelper)
+TOVANI_IMPLEMENT_CLASS(TcxFilterMemoHelper, TcxFilterTextEditHelper)
 
 namespace {
 const TcxResourceString scxSEditRepositoryMemoItem{"Memo|Represents an edit control that allows editing memo data"};

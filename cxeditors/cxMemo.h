@@ -98,8 +98,8 @@ class TcxMemo : public TcxCustomMemo {
 
 CX_EDIT_REPOSITORY_ITEM(TcxEditRepositoryMemoItem, TcxMemoProperties)
 
-class TcxFilterMemoHelper : public TcxCustomFilterEditHelper {
-  TOVANI_CLASS(TcxFilterMemoHelper, TcxCustomFilterEditHelper)
+class TcxFilterMemoHelper : public TcxFilterTextEditHelper {
+  TOVANI_CLASS(TcxFilterMemoHelper, TcxFilterTextEditHelper)
  public:
   TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties* AProperties, TcxValueTypeClass AValueTypeClass,
                                              bool AExtended) const override;

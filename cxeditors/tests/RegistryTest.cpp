@@ -46,6 +46,7 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
   TcxEditRepositoryItem* fallback = r->GetFallbackItem();
   ASSERT_NE(fallback, nullptr);
   EXPECT_EQ(r->GetItemForField(nullptr), fallback);
+  EXPECT_EQ(fallback->ClassType(), TcxEditRepositoryMaskItem::StaticClass());
   TMemoField memo;
   TGraphicField graphic;
   TStringField text;
