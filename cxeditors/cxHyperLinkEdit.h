@@ -1,0 +1,115 @@
+// The hyperlink editor: a text editor whose text is shown as an underlined
+// link and can be started (a start key, a double click or, with
+// SingleClick, a click): the text, with a prefix such as "http://" put in
+// front when it lacks one, goes to the desktop's opener. Only web and mail
+// addresses (http, https, mailto) are ever handed to it; any other text is
+// refused, so typed text can never run a program or open a local file.
+#pragma once
+#include <functional>
+
+#include "TypInfo.h"
+#include "cxTextEdit.h"
+
+enum TcxHyperLinkEditUsePrefix { upAlways, upOnlyOnExecute, upNever };
+TOVANI_ENUM_INFO(TcxHyperLinkEditUsePrefix)
+
+// The address the desktop opener gets; replaceable for tests. The default
+// hands it to ShellExecute with the verb "open".
+using TcxHyperLinkOpener = std::function<void(const String& AURL)>;
+void cxSetHyperLinkOpener(TcxHyperLinkOpener AOpener);
+// An address the editor may open: http://, https:// (with a host) or
+// mailto: (with an address), no blanks, quotes or control characters.
+bool cxIsOpenableHyperLink(const String& AText);
+
+class TcxCustomHyperLinkEditProperties : public TcxCustomTextEditProperties {
+  TOVANI_CLASS(TcxCustomHyperLinkEditProperties, TcxCustomTextEditProperties)
+ public:
+  explicit TcxCustomHyperLinkEditProperties(TPersistent* AOwner = nullptr);
+  void Assign(TPersistent* Source) override;
+  void DefineProperties(TFiler* Filer) override;
+
+  bool AutoComplete() const { return FUsePrefix != upNever; }
+  void SetAutoComplete(bool Value) { SetUsePrefix(Value ? upAlways : upNever); }
+  TColor LinkColor() const { return FLinkColor; }
+  void SetLinkColor(TColor Value);
+  const String& Prefix() const { return FPrefix; }
+  void SetPrefix(const String& Value) { FPrefix = Value; }
+  bool SingleClick() const { return FSingleClick; }
+  void SetSingleClick(bool Value);
+  TShortCut StartKey() const { return FStartKey; }
+  void SetStartKey(TShortCut Value) { FStartKey = Value; }
+  TcxHyperLinkEditUsePrefix UsePrefix() const { return FUsePrefix; }
+  void SetUsePrefix(TcxHyperLinkEditUsePrefix Value) { FUsePrefix = Value; }
+
+  // Text trimmed, with the prefix in front when it does not begin with it.
+  virtual void AddPrefixTo(const String& AText, String& AResult);
+
+  TClass GetContainerClass() override;
+  bool CanValidate() override { return true; }
+  Integer GetViewOptions() override;
+  void CheckDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TcxCustomEdit* AEdit) override;
+
+  TNotifyEvent OnStartClick;
+
+ private:
+  bool FSingleClick = false;
+  TColor FLinkColor = clBlue;
+  String FPrefix;
+  TShortCut FStartKey = 16397;  // Ctrl+Enter
+  TcxHyperLinkEditUsePrefix FUsePrefix = upAlways;
+};
+
+class TcxHyperLinkEditProperties : public TcxCustomHyperLinkEditProperties {
+  TOVANI_CLASS(TcxHyperLinkEditProperties, TcxCustomHyperLinkEditProperties)
+ public:
+  using TcxCustomHyperLinkEditProperties::TcxCustomHyperLinkEditProperties;
+};
+
+class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
+  TOVANI_CLASS(TcxCustomHyperLinkEdit, TcxCustomTextEdit)
+ public:
+  explicit TcxCustomHyperLinkEdit(TComponent* AOwner = nullptr, bool AIsInplace = false,
+                                  const TcxEditPropertiesFactory& AProperties = nullptr);
+  TcxCustomHyperLinkEditProperties* Properties() const {
+    return static_cast<TcxCustomHyperLinkEditProperties*>(TcxCustomEdit::Properties());
+  }
+  TcxCustomHyperLinkEditProperties* ActiveProperties() {
+    return static_cast<TcxCustomHyperLinkEditProperties*>(GetEffectiveProperties());
+  }
+  TClass GetPropertiesClass() override { return TcxCustomHyperLinkEditProperties::StaticClass(); }
+
+  // Starts the link; true when an address went to the opener or a
+  // start handler took it.
+  virtual bool DoStart();
+  void SelectAll() override;
+
+ protected:
+  using TcxCustomTextEdit::PropertiesChanged;
+  void PropertiesChanged(TObject* Sender) override;
+  void ContainerStyleChanged(TObject* Sender) override;
+  void DoEditKeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DoMouseEnter(TControl* AControl) override;
+  void DoMouseLeave(TControl* AControl) override;
+
+ private:
+  // The link look: the link colour, underlined.
+  void ApplyLinkFont();
+  TCursor FSavedCursor = crDefault;
+  bool FHandCursor = false;
+};
+
+class TcxHyperLinkEdit : public TcxCustomHyperLinkEdit {
+  TOVANI_CLASS(TcxHyperLinkEdit, TcxCustomHyperLinkEdit)
+ public:
+  explicit TcxHyperLinkEdit(TComponent* AOwner = nullptr, bool AIsInplace = false);
+  TcxHyperLinkEditProperties* Properties() const {
+    return static_cast<TcxHyperLinkEditProperties*>(TcxCustomEdit::Properties());
+  }
+  void SetProperties(TcxHyperLinkEditProperties* Value) { Properties()->Assign(Value); }
+  TClass GetPropertiesClass() override { return TcxHyperLinkEditProperties::StaticClass(); }
+};
+
+void cxHyperLinkEditUnitStartup();
+void cxHyperLinkEditUnitShutdown();
