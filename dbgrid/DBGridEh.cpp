@@ -1,6 +1,7 @@
 // The data grid's model: columns and titles, the data link with its field
 // map, the grid's locks and layout, and how rows follow the dataset.
 #include "DBGridEh.h"
+#include "DBLookupGridsEh.h"
 #include "ImgList.h"
 #include "Menus.h"
 
@@ -251,6 +252,9 @@ TColumnEh::TColumnEh(TCollection* ACollection) : TCollectionItem(nullptr) {
   FFooter = std::make_unique<TColumnFooterEh>();
   FFooter->FColumn = this;
   FFooters = std::make_unique<TColumnFootersEh>(this);
+  FDropDownSpecRow = std::make_unique<TSpecRowEh>(this);
+  FMRUList = std::make_unique<TMRUListEh>(this);
+  FDropDownBox = std::make_unique<TColumnDropDownBoxEh>(this);
   if (ACollection) {
     auto* cols = dynamic_cast<TDBGridColumnsEh*>(ACollection);
     TCustomDBGridEh* g = cols ? cols->Grid() : nullptr;
@@ -283,6 +287,8 @@ void TColumnEh::BindFooterSums() {
 
 TColumnEh::~TColumnEh() {
   if (TCustomDBGridEh* g = Grid()) g->SortMarkedColumnsRef().Remove(this);
+  delete FDropDownGrid;
+  FDropDownGrid = nullptr;
   FFooters.reset();
   FFooter.reset();
 }
@@ -573,6 +579,13 @@ void TColumnEh::Assign(TPersistent* Source) {
     if (src->FCheckboxesAssigned) SetCheckboxes(src->FCheckboxes);
     FDropDownRows = src->FDropDownRows;
     FDropDownWidth = src->FDropDownWidth;
+    FAutoDropDown = src->FAutoDropDown;
+    FDropDownShowTitles = src->FDropDownShowTitles;
+    FDropDownSizing = src->FDropDownSizing;
+    FLookupDisplayFields = src->FLookupDisplayFields;
+    FDropDownSpecRow->Assign(src->FDropDownSpecRow.get());
+    FMRUList->Assign(src->FMRUList.get());
+    FDropDownBox->Assign(src->FDropDownBox.get());
     FAutoFitColWidth = src->FAutoFitColWidth;
     FPreFitWidth = src->FPreFitWidth;
     FIncrement = src->FIncrement;

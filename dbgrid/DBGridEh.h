@@ -32,6 +32,9 @@ class TColumnFooterEh;
 class TColumnFootersEh;
 class TDBGridEhSumList;
 class TDBGridInplaceEdit;
+class TPopupDataGridEh;
+class TColumnDropDownBoxEh;
+class TPopupCalculatorEh;
 class TColCellParamsEh;
 class TSTColumnFilterEh;
 class TSTDBGridEhFilter;
@@ -114,12 +117,25 @@ using TDBGridClickEventEh = std::function<void(TColumnEh* Column)>;
 using TMoveRecordsEventEh =
     std::function<bool(TObject* Sender, TStrings* BookmarkList, Integer ToRecNo, Integer TreeLevel, bool CheckOnly)>;
 
+// What a column's drop-down box reaches through its owner: the drop-down
+// grid and its options.
+class IDropDownGridHostEh {
+ public:
+  static constexpr const char* IID = "{F2518FE3-6D4A-4D7F-A142-DA12053AE93A}";
+  virtual ~IDropDownGridHostEh() = default;
+  virtual void NotifyListSource(TComponent* Component) = 0;
+  virtual TPopupDataGridEh* GetDropDownGrid() = 0;
+  virtual Byte GetDropDownGridOptions() = 0;   // a TDBLookupGridEhOptions mask
+  virtual void SetDropDownGridOptions(Byte Options) = 0;
+};
+
 // Bits of a column's assigned-values set.
 enum TColumnEhValue : uint32_t {
   cvColor = 1u << 0, cvWidth = 1u << 1, cvFont = 1u << 2, cvAlignment = 1u << 3, cvReadOnly = 1u << 4,
   cvTitleColor = 1u << 5, cvTitleCaption = 1u << 6, cvTitleAlignment = 1u << 7, cvTitleFont = 1u << 8,
   cvTitleButton = 1u << 9, cvTitleEndEllipsis = 1u << 10, cvTitleToolTips = 1u << 11,
-  cvTitleOrientation = 1u << 12, cvEndEllipsis = 1u << 19, cvLayout = 1u << 25
+  cvTitleOrientation = 1u << 12, cvLookupDisplayFields = 1u << 16, cvEndEllipsis = 1u << 19,
+  cvAutoDropDown = 1u << 20, cvDropDownSizing = 1u << 23, cvDropDownShowTitles = 1u << 24, cvLayout = 1u << 25
 };
 
 // ---------------------------------------------------------------------------
@@ -194,7 +210,7 @@ class TColumnTitleEh : public TPersistent {
 // ---------------------------------------------------------------------------
 // Columns.
 
-class TColumnEh : public TCollectionItem {
+class TColumnEh : public TCollectionItem, public IDropDownGridHostEh {
   TOVANI_CLASS(TColumnEh, TCollectionItem)
  public:
   explicit TColumnEh(TCollection* ACollection = nullptr);
@@ -254,6 +270,33 @@ class TColumnEh : public TCollectionItem {
   void SetDropDownRows(Integer v) { FDropDownRows = v; }
   Integer DropDownWidth() const { return FDropDownWidth; }
   void SetDropDownWidth(Integer v) { FDropDownWidth = v; }
+  // Drop-down settings; unassigned ones follow the grid's column defaults.
+  bool AutoDropDown() const;
+  void SetAutoDropDown(bool v);
+  bool DropDownShowTitles() const;
+  void SetDropDownShowTitles(bool v);
+  bool DropDownSizing() const;
+  void SetDropDownSizing(bool v);
+  // The special row of the drop-down list.
+  TSpecRowEh* DropDownSpecRow() const { return FDropDownSpecRow.get(); }
+  void SetDropDownSpecRow(TSpecRowEh* v);
+  // The fields a lookup column's drop-down lists (the lookup field's result
+  // field unless set).
+  String LookupDisplayFields();
+  void SetLookupDisplayFields(const String& v);
+  bool LookupDisplayFieldsAssigned() const { return FAssignedValues & cvLookupDisplayFields; }
+  // Recently typed texts offered under the editor.
+  TMRUListEh* MRUList() const { return FMRUList.get(); }
+  void SetMRUList(TMRUListEh* v);
+  // The design face of the drop-down grid, and the grid itself (made on
+  // first use, named "DataList").
+  TColumnDropDownBoxEh* DropDownBox() const { return FDropDownBox.get(); }
+  void SetDropDownBox(TColumnDropDownBoxEh* v);
+  TPopupDataGridEh* GetDropDownGrid() override;
+  bool DropDownGridMade() const { return FDropDownGrid != nullptr; }
+  void NotifyListSource(TComponent* Component) override;
+  Byte GetDropDownGridOptions() override;
+  void SetDropDownGridOptions(Byte Options) override;
   // A cell whose text equals the one above it is drawn empty.
   bool HideDuplicates() const { return FHideDuplicates; }
   void SetHideDuplicates(bool v);
@@ -423,6 +466,13 @@ class TColumnEh : public TCollectionItem {
   std::unique_ptr<TSTColumnFilterEh> FSTFilter;
   // The width before the grid's automatic fit scaled it.
   Integer FPreFitWidth = 0;
+  bool FAutoDropDown = false, FDropDownShowTitles = false, FDropDownSizing = false;
+  String FLookupDisplayFields;
+  std::unique_ptr<TSpecRowEh> FDropDownSpecRow;
+  std::unique_ptr<TMRUListEh> FMRUList;
+  std::unique_ptr<TColumnDropDownBoxEh> FDropDownBox;
+  TPopupDataGridEh* FDropDownGrid = nullptr;
+  void DropDownSpecRowChanged();
   bool FFitLimited = false;
 };
 
@@ -1814,7 +1864,7 @@ class TCustomDBGridEh : public TCustomGridEh {
 // The in-cell editor: an edit style and a row of edit buttons per column,
 // the required-value mark, and the keys it passes on to the grid.
 
-class TDBGridInplaceEdit : public TInplaceEdit {
+class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEh {
   TOVANI_CLASS(TDBGridInplaceEdit, TInplaceEdit)
  public:
   // 0 plain text, 1 ellipsis, 2 pick list, 3 lookup list, 4 date,
@@ -1835,6 +1885,25 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   void SetWordWrap(bool v);
   bool ReadOnlyByParams() const { return FReadOnlyByParams; }
   bool ListVisible() const { return FListVisible; }
+  // The drop-down window of the current style: the pick list box, the
+  // column's drop-down grid, the calendar or the calculator; null when the
+  // style has none.
+  TWinControl* ActiveList() const { return FActiveList; }
+  TPopupListboxEh* PickListBox() const { return FPickListBox; }
+  TPopupMonthCalendarEh* Calendar() const { return FCalendar; }
+  TPopupCalculatorEh* GetCalculator();
+  TPopupDataGridEh* LookupGrid() const { return FLookupGrid; }
+  TMRUListboxEh* GetMRUListBox();
+  TMRUListboxEh* MRUListBox() const { return FMRUListBox; }
+  void DropDown();
+  void CloseUp(bool Accept) override;
+  void UpdateGridEditValue();
+  void StepValue(bool Down);
+  void UpdateMRUList();
+  void MRUCloseUp(bool Accept);
+  // The first of Strings equal to Text ignoring case; with Options 2 only
+  // the first Length(Text) characters of each are compared. -1 when none.
+  static Integer FindListItem(TStrings* Strings, const String& Text, Integer Options);
   // The required-value mark is drawn now.
   bool RequiredStateDrawn();
 
@@ -1854,10 +1923,31 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   void Dispatch(TMessage& Message) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void WndProc(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  virtual void DropDownKeys(Word& Key, TShiftState Shift);
+  // Completes typed text against the lookup dataset or the pick list; an
+  // emptied Text means the character was used up.
+  virtual void ProcessTypedText(String& Text);
+  virtual void FilterMRUItem(const String& Item, bool& Accept);
 
  private:
+  bool IsControlText(const String& Text) const;
+  void ShowListText();
+  void PasteIntoList();
+  void MRUListBoxResized();
   TEditButtonControlList FButtonControls;
+  TWinControl* FActiveList = nullptr;
+  TPopupListboxEh* FPickListBox = nullptr;
+  TPopupMonthCalendarEh* FCalendar = nullptr;
+  TPopupCalculatorEh* FCalculator = nullptr;
+  TPopupDataGridEh* FLookupGrid = nullptr;
+  TMRUListboxEh* FMRUListBox = nullptr;
+  std::unique_ptr<TDataSource> FLookupSource;
+  bool FSpecRowChosen = false;
+  bool FButtonPressedForList = false;
   Integer FButtonsWidth = 0;
   Byte FEditStyle = esText;
   bool FWordWrap = false;
@@ -1865,6 +1955,63 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   bool FListVisible = false;
   bool FTextChanged = false;
   bool FLoadingContents = false;
+};
+
+// The design face of a lookup column's drop-down grid: its columns, column
+// defaults, options and local sorting live in the grid itself; the list
+// source and a few layout values in the box.
+class TColumnDropDownBoxEh : public TPersistent {
+  TOVANI_CLASS(TColumnDropDownBoxEh, TPersistent)
+ public:
+  explicit TColumnDropDownBoxEh(TPersistent* AOwner = nullptr);
+  ~TColumnDropDownBoxEh() override;
+  void Assign(TPersistent* Source) override;
+
+  bool AutoFitColWidths() const { return FAutoFitColWidths; }
+  void SetAutoFitColWidths(bool v) { FAutoFitColWidths = v; }
+  TDBGridColumnsEh* Columns() const;
+  void SetColumns(TDBGridColumnsEh* v);
+  bool ColumnsStored() const;
+  TColumnDefValuesEh* ColumnDefValues() const;
+  void SetColumnDefValues(TColumnDefValuesEh* v);
+  TDataSource* ListSource() const { return FListSource; }
+  void SetListSource(TDataSource* v);
+  Byte Options() const;
+  void SetOptions(Byte v);
+  bool SortLocal() const;
+  void SetSortLocal(bool v);
+  bool UseMultiTitle() const { return FUseMultiTitle; }
+  void SetUseMultiTitle(bool v) { FUseMultiTitle = v; }
+  // Kept for the descendant that publishes them.
+  TDropDownAlign Align() const { return FAlign; }
+  void SetAlign(TDropDownAlign v) { FAlign = v; }
+  bool AutoDrop() const { return FAutoDrop; }
+  void SetAutoDrop(bool v) { FAutoDrop = v; }
+  Integer Rows() const { return FRows; }
+  void SetRows(Integer v) { FRows = v; }
+  bool ShowTitles() const { return FShowTitles; }
+  void SetShowTitles(bool v) { FShowTitles = v; }
+  bool Sizable() const { return FSizable; }
+  void SetSizable(bool v) { FSizable = v; }
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer v) { FWidth = v; }
+  TSpecRowEh* SpecRow() const { return FSpecRow.get(); }
+
+ protected:
+  TPersistent* GetOwner() override { return FOwner; }
+
+ private:
+  IDropDownGridHostEh* Host() const;
+  TDropDownAlign FAlign = daLeft;
+  bool FAutoDrop = false;
+  bool FAutoFitColWidths = true;
+  TDataSource* FListSource = nullptr;
+  TPersistent* FOwner;
+  Integer FRows = 7;
+  bool FShowTitles = false, FSizable = false;
+  std::unique_ptr<TSpecRowEh> FSpecRow;
+  bool FUseMultiTitle = false;
+  Integer FWidth = 0;
 };
 
 // The hint window of the grid's tool tips (named apart from the edits'

@@ -4,7 +4,10 @@
 // returns into the field) and the in-cell editor with its edit buttons.
 #include <algorithm>
 
+#include "CalculatorEh.h"
 #include "DBGridEh.h"
+#include "DBLookupGridsEh.h"
+#include "Utf8.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "PlatformEh.h"
@@ -651,7 +654,13 @@ TDBGridInplaceEdit::TDBGridInplaceEdit(TComponent* AOwner) : TInplaceEdit(AOwner
   FButtonsWidth = GetSystemMetrics(SM_CXVSCROLL);
 }
 
-TDBGridInplaceEdit::~TDBGridInplaceEdit() = default;
+TDBGridInplaceEdit::~TDBGridInplaceEdit() {
+  // The column's drop-down grid outlives the editor.
+  if (FLookupGrid) {
+    FLookupGrid->OnCloseUp = nullptr;
+    FLookupGrid->RemoveFreeNotification(this);
+  }
+}
 
 TColumnEh* TDBGridInplaceEdit::Column() const {
   TCustomDBGridEh* g = DBGrid();
@@ -688,7 +697,48 @@ Byte TDBGridInplaceEdit::ColumnEditStyle(TColumnEh* Column) {
 }
 
 void TDBGridInplaceEdit::SetEditStyle(Byte v) {
+  if (FListVisible && v != FEditStyle) CloseUp(false);
   FEditStyle = v;
+  TColumnEh* c = Column();
+  switch (v) {
+    case esPickList:
+      if (!FPickListBox) {
+        FPickListBox = new TPopupListboxEh(this);
+        FPickListBox->SetVisible(false);
+        FPickListBox->SetCtl3D(true);
+        FPickListBox->SetParent(this);
+        FPickListBox->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, Integer X, Integer Y) {
+          if (Button == mbLeft) CloseUp(FPickListBox->ClientRect().Contains(TPoint(X, Y)));
+        };
+      }
+      FActiveList = FPickListBox;
+      break;
+    case esLookup:
+      FLookupGrid = c ? c->GetDropDownGrid() : nullptr;
+      if (FLookupGrid) {
+        FLookupGrid->FreeNotification(this);
+        FLookupGrid->OnCloseUp = [this](TObject*, bool Accept) {
+          FSpecRowChosen = FLookupGrid && FLookupGrid->SpecRow()->Visible() && FLookupGrid->SpecRow()->Selected();
+          CloseUp(Accept);
+        };
+      }
+      FActiveList = FLookupGrid;
+      break;
+    case esDate:
+      if (!FCalendar) {
+        FCalendar = new TPopupMonthCalendarEh(this);
+        FCalendar->SetVisible(false);
+        FCalendar->SetParent(this);
+      }
+      FActiveList = FCalendar;
+      break;
+    case esDropDown:
+      FActiveList = c && c->Field() && c->Field()->Is<TNumericField>() ? GetCalculator() : nullptr;
+      break;
+    default:
+      FActiveList = nullptr;
+      break;
+  }
   Invalidate();
 }
 
@@ -862,10 +912,16 @@ void TDBGridInplaceEdit::ApplyTextMargins() {
   SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
 }
 
-void TDBGridInplaceEdit::ButtonDown(bool) {
+void TDBGridInplaceEdit::ButtonDown(bool TopButton) {
   // The drop-down windows of the styles open here; the up-down style steps.
-  if (FEditStyle == esUpDown) return;
-  FListVisible = !FListVisible;
+  if (FEditStyle == esUpDown) {
+    StepValue(!TopButton);
+    return;
+  }
+  if (!FListVisible) {
+    DropDown();
+    FButtonPressedForList = true;
+  }
 }
 
 void TDBGridInplaceEdit::EditButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled) {
@@ -894,6 +950,9 @@ void TDBGridInplaceEdit::EditButtonClick(TObject* Sender) {
   } else if (c && b->Tag() - 1 < c->EditButtons()->Count()) {
     c->EditButtons()->Items(b->Tag() - 1)->Click(c->EditButtons()->Items(b->Tag() - 1), handled);
   }
+  // A second click on the button closes the list it opened.
+  if (!handled && FListVisible && !FButtonPressedForList && b->Tag() == 0) CloseUp(false);
+  FButtonPressedForList = false;
 }
 
 void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
@@ -989,6 +1048,16 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TDBGridInplaceEdit::KeyPress(char32_t& Key) {
+  // Typed text completes against the lookup dataset or the pick list,
+  // which may use the character up.
+  if (Key != 0) {
+    String typed = Utf8Encode(Key);
+    ProcessTypedText(typed);
+    if (typed.empty()) {
+      Key = 0;
+      return;
+    }
+  }
   // Ctrl+Enter gives a line feed: a line break only where lines are edited.
   if (Key == 10 && !FWordWrap) {
     Key = 0;

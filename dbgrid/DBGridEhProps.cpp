@@ -115,7 +115,18 @@ TOVANI_PUBLISHED(TDBGridColumnEh) {
   Property("DblClickNextVal", &TColumnEh::DblClickNextVal, &TColumnEh::SetDblClickNextVal)
       .Stored(ColumnBit(cvDblClickNextVal));
   Property("DisplayFormat", &TColumnEh::DisplayFormat, &TColumnEh::SetDisplayFormat);
+  Property("AutoDropDown", &TColumnEh::AutoDropDown, &TColumnEh::SetAutoDropDown)
+      .Stored(ColumnStored(cvAutoDropDown, [](TColumnEh* c) { return c->AutoDropDown(); }));
+  Property("DropDownBox", &TColumnEh::DropDownBox, &TColumnEh::SetDropDownBox);
   Property("DropDownRows", &TColumnEh::DropDownRows, &TColumnEh::SetDropDownRows).Default(7);
+  Property("DropDownShowTitles", &TColumnEh::DropDownShowTitles, &TColumnEh::SetDropDownShowTitles)
+      .Stored(ColumnStored(cvDropDownShowTitles, [](TColumnEh* c) { return c->DropDownShowTitles(); }));
+  Property("DropDownSizing", &TColumnEh::DropDownSizing, &TColumnEh::SetDropDownSizing)
+      .Stored(ColumnStored(cvDropDownSizing, [](TColumnEh* c) { return c->DropDownSizing(); }));
+  Property("DropDownSpecRow", &TColumnEh::DropDownSpecRow, &TColumnEh::SetDropDownSpecRow);
+  Property("LookupDisplayFields", &TColumnEh::LookupDisplayFields, &TColumnEh::SetLookupDisplayFields)
+      .Stored([](TObject* o) { return static_cast<TColumnEh*>(o)->LookupDisplayFieldsAssigned(); });
+  Property("MRUList", &TColumnEh::MRUList, &TColumnEh::SetMRUList);
   Property("DropDownWidth", &TColumnEh::DropDownWidth, &TColumnEh::SetDropDownWidth).Default(0);
   Property("EditButtons", &TColumnEh::EditButtons, [](TColumnEh* c, TEditButtonsEh* v) {
     c->EditButtons()->Assign(v);

@@ -9,6 +9,8 @@
 #include "SysUtils.h"
 #include "Utf8.h"
 
+TOVANI_IMPLEMENT_ENUM_INFO(TDBLookupGridEhOption, "dlgColumnResizeEh", "dlgColLinesEh", "dlgRowLinesEh",
+                           "dlgAutoSortMarkingEh", "dlgMultiSortMarkingEh")
 TOVANI_IMPLEMENT_CLASS(TDBLookupGridEh, TCustomDBGridEh)
 TOVANI_IMPLEMENT_CLASS(TPopupDataGridEh, TDBLookupGridEh)
 

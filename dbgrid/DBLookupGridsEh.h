@@ -13,6 +13,7 @@ class TSizeGripEh;
 
 enum TDBLookupGridEhOption { dlgColumnResizeEh, dlgColLinesEh, dlgRowLinesEh, dlgAutoSortMarkingEh, dlgMultiSortMarkingEh };
 using TDBLookupGridEhOptions = TSet<TDBLookupGridEhOption>;
+TOVANI_ENUM_INFO(TDBLookupGridEhOption)
 
 extern const char* const SCircularDataLinkEh;
 extern const char* const SPropDefByLookupEh;

@@ -1498,20 +1498,23 @@ TEST(DBGridEhLookup, TypedNamesBecomeKeys) {
   type(u"墨水");
   lines.Post();
   EXPECT_EQ(lines.FieldByName("PID")->AsInteger(), 20);
-  // A name the list does not have is refused and changes nothing; the
-  // column's OnNotInList may add it.
+  // Typing completes from the list: one character finds the name.
   grid->SetEditorMode(true);
-  ASSERT_TRUE(grid->EditorCanModify());
+  type(u"钢");
+  EXPECT_EQ(ed->Text(), "钢笔");
+  EXPECT_EQ(ed->SelText(), "笔");
+  EXPECT_EQ(grid->EditKeyValue(), Variant(10));
+  // A name the list does not have cannot be typed; the column's
+  // OnNotInList lets it in and may add it to the list.
   type(u"铅笔");
-  EXPECT_THROW(lines.Post(), EInvalidGridOperationEh);
-  EXPECT_EQ(lines.State(), dsEdit);
-  EXPECT_EQ(lines.FieldByName("PID")->AsInteger(), 20);
-  EXPECT_EQ(ed->Text(), "铅笔");
+  EXPECT_EQ(ed->Text(), "钢笔");
   col->OnNotInList = [&](TObject*, const String& text, bool& recheck) {
     products.AppendRecord({Variant(30), Variant(text)});
     recheck = true;
   };
-  grid->DataLink()->Modified();
+  type(u"铅笔");
+  EXPECT_EQ(ed->Text(), "铅笔");
+  EXPECT_TRUE(grid->EditKeyValue().IsNull());
   lines.Post();
   EXPECT_EQ(lines.FieldByName("PID")->AsInteger(), 30);
   EXPECT_EQ(lines.FieldByName("PName")->AsString(), "铅笔");
