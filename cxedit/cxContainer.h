@@ -571,6 +571,10 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
   virtual void AdjustPosition(TPoint& APosition);
   virtual TcxContainerStyle* CreateStyle() { return new TcxContainerStyle(this, false); }
   virtual TcxContainerViewInfo* CreateViewInfo() { return new TcxContainerViewInfo(); }
+  // Descendants with their own view info class put it in place in their
+  // constructor (CreateViewInfo of a descendant is not reached from this
+  // class's constructor).
+  void SetViewInfoObject(TcxContainerViewInfo* AViewInfo) { FViewInfo.reset(AViewInfo); }
   // The size a window really takes once set (constraints); tests override
   // the work area through TcxPopupWindow::WorkAreaAt.
   void AdjustClientRect(TRect& Rect) override;

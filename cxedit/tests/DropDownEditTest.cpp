@@ -1,0 +1,347 @@
+// The drop-down editor opened and closed by keyboard and mouse, with a list
+// box as its popup content the way a combo box shows its items.
+#include <memory>
+
+#include "StdCtrls.h"
+#include "SysUtils.h"
+#include "TestWindows.h"
+#include "Utf8.h"
+#include "cxDropDownEdit.h"
+#include "gtest.h"
+
+namespace {
+// A drop-down editor whose popup shows a list box of a fixed size.
+class TTestDropDown : public TcxCustomDropDownEdit {
+ public:
+  explicit TTestDropDown(TComponent* AOwner) : TcxCustomDropDownEdit(AOwner) {
+    SetAutoSize(false);
+    List = new TListBox(this);
+    List->SetBounds(0, 0, 160, 90);
+    List->SetParent(PopupWindow());
+    List->Items()->Add("北京");
+    List->Items()->Add("上海");
+  }
+  bool HasPopupContent() override { return Content; }
+  void GetPopupContentSize(TSize& ASize) override { ASize = TSize(160, 90); }
+  void PlacePopupContent(const TRect& R) override { List->SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
+  TListBox* List;
+  bool Content = true;
+};
+
+void ClickAt(TWinControl* AControl, int x, int y) {
+  TPoint p = AControl->ClientToScreen(TPoint(x, y));
+  SetCursorPos(p.X, p.Y);
+  PumpMessages(1);
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+  PumpMessages(3);
+}
+
+void SetShift(bool ADown, Word AKey) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[AKey] = ADown ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+struct DropDownFixture : ::testing::Test {
+  std::unique_ptr<TForm> Form;
+  TTestDropDown* E = nullptr;
+  TEdit* Other = nullptr;
+  std::vector<String> Log;
+  void SetUp() override {
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(60, 60, 400, 300);
+    E = new TTestDropDown(Form.get());
+    E->SetBounds(20, 20, 200, 24);
+    E->SetParent(Form.get());
+    Other = new TEdit(Form.get());
+    Other->SetBounds(20, 220, 150, 24);
+    Other->SetParent(Form.get());
+    TcxCustomDropDownEditProperties* p = E->Properties();
+    p->OnInitPopup = [this](TObject*) { Log.push_back("init"); };
+    p->OnPopup = [this](TObject*) { Log.push_back("popup"); };
+    p->OnCloseUp = [this](TObject*) { Log.push_back("closeup"); };
+    p->OnPopupFinalized = [this](TObject*) { Log.push_back("finalized"); };
+    p->OnClosePopup = [this](TObject*, Integer R) { Log.push_back("reason " + IntToStr(R)); };
+    Form->Show();
+    PumpMessages(2);
+    E->SetFocus();
+    PumpMessages(1);
+  }
+  void TearDown() override {
+    Form.reset();
+    PumpMessages(1);
+  }
+  HWND Inner() { return E->InnerTextEdit()->Handle(); }
+  void Key(Word K, bool AAlt = false) {
+    if (AAlt) {
+      PostMessageW(Inner(), WM_SYSKEYDOWN, K, 0x20000001);
+      PostMessageW(Inner(), WM_SYSKEYUP, K, 0xE0000001);
+    } else {
+      PostMessageW(Inner(), WM_KEYDOWN, K, 1);
+      PostMessageW(Inner(), WM_KEYUP, K, 0xC0000001);
+    }
+    PumpMessages(2);
+  }
+  String Joined() {
+    String s;
+    for (auto& l : Log) s += (s.empty() ? "" : ",") + l;
+    Log.clear();
+    return s;
+  }
+};
+}  // namespace
+
+TEST_F(DropDownFixture, KeyboardOpensAndClosesWithReasons) {
+  // F4 opens; the popup shows when the message loop delivers its message.
+  Key(VK_F4);
+  ASSERT_TRUE(E->DroppedDown());
+  EXPECT_TRUE(IsWindowVisible(E->PopupWindow()->Handle()));
+  EXPECT_EQ(Joined(), "init,popup");
+  // The focus stays in the text box; the popup lies under the editor's
+  // visible frame.
+  EXPECT_EQ(GetFocus(), Inner());
+  TRect owner;
+  E->GetPopupOwnerBounds(owner);
+  EXPECT_EQ(E->PopupWindow()->BoundsRect().TopLeft(), Form->ClientToScreen(TPoint(owner.Left, owner.Bottom)));
+  WriteWindowPng(E, "cxDropDownEdit_closed");
+  WriteWindowPng(E->PopupWindow(), "cxDropDownEdit_popup");
+  // F4 again toggles it closed: an accepting reason.
+  Key(VK_F4);
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_EQ(E->CloseUpReason(), pcrToggle);
+  EXPECT_EQ(Joined(), "finalized,reason 2,closeup");
+  EXPECT_FALSE(IsWindowVisible(E->PopupWindow()->Handle()));
+
+  struct Case {
+    Word Key;
+    bool Alt;
+    TcxPopupCloseReason Reason;
+  };
+  const Case cases[] = {{VK_ESCAPE, false, pcrCancel}, {VK_RETURN, false, pcrAccept}, {VK_UP, true, pcrToggle}};
+  for (const Case& c : cases) {
+    Key(VK_DOWN, true);   // Alt+Down opens
+    ASSERT_TRUE(E->DroppedDown()) << c.Key;
+    if (c.Alt) SetShift(true, VK_MENU);
+    Key(c.Key, c.Alt);
+    if (c.Alt) SetShift(false, VK_MENU);
+    EXPECT_FALSE(E->DroppedDown()) << c.Key;
+    EXPECT_EQ(E->CloseUpReason(), c.Reason) << c.Key;
+  }
+  EXPECT_EQ(TcxCustomPopupWindow::OpenPopupCount(), 0);
+  EXPECT_EQ(GetFocus(), Inner());
+}
+
+TEST_F(DropDownFixture, OpensOncePendingAndNotWithoutContent) {
+  E->SetDroppedDown(true);
+  E->SetDroppedDown(true);
+  EXPECT_FALSE(E->DroppedDown());   // pending until the message loop runs
+  EXPECT_TRUE(E->IsPopupPending());
+  PumpMessages(2);
+  EXPECT_TRUE(E->DroppedDown());
+  EXPECT_EQ(Joined(), "init,popup");
+  E->SetDroppedDown(false);
+  EXPECT_EQ(E->CloseUpReason(), pcrNone);
+  Log.clear();
+  // Nothing to show: the popup is initialised and finalised at once.
+  E->Content = false;
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_EQ(Joined(), "init,finalized");
+  // A handler of OnInitPopup that fails leaves nothing open.
+  E->Content = true;
+  E->Properties()->OnInitPopup = [](TObject*) { throw Exception("refused"); };
+  EXPECT_THROW(E->DropDown(), Exception);
+  PumpMessages(2);
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_FALSE(E->IsPopupPending());
+}
+
+TEST_F(DropDownFixture, TypingOpensTheList) {
+  PostMessageW(Inner(), WM_CHAR, WPARAM(U'上'), 1);
+  PumpMessages(2);
+  EXPECT_TRUE(E->DroppedDown());
+  EXPECT_EQ(E->Text(), "上");
+  // Typing goes on into the text box while the list is open.
+  PostMessageW(Inner(), WM_CHAR, WPARAM(U'海'), 1);
+  PumpMessages(2);
+  EXPECT_EQ(E->Text(), "上海");
+  EXPECT_TRUE(E->DroppedDown());
+  // Esc closes the list and is consumed; the next Esc reaches the editor.
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_EQ(E->Text(), "上海");
+}
+
+TEST_F(DropDownFixture, MouseOpensClosesAndMovesTheFocus) {
+  // The drop-down button is the rightmost part of the editor.
+  ClickAt(E, E->Width() - 6, E->Height() / 2);
+  ASSERT_TRUE(E->DroppedDown());
+  EXPECT_EQ(GetFocus(), Inner());
+  // A click into the list keeps the popup open.
+  ClickAt(E->List, 20, 10);
+  EXPECT_TRUE(E->DroppedDown());
+  // A click on the button of the open popup closes it, and does not open
+  // it again.
+  ClickAt(E, E->Width() - 6, E->Height() / 2);
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_FALSE(E->IsPopupPending());
+  // Open again and click another control: it closes and the focus moves.
+  ClickAt(E, E->Width() - 6, E->Height() / 2);
+  ASSERT_TRUE(E->DroppedDown());
+  ClickAt(Other, 10, 10);
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_EQ(GetFocus(), Other->Handle());
+  // The focus leaving by other means closes it too.
+  E->SetFocus();
+  PumpMessages(1);
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(E->DroppedDown());
+  Other->SetFocus();
+  PumpMessages(1);
+  EXPECT_FALSE(E->DroppedDown());
+  // Another application becoming active closes it.
+  E->SetFocus();
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(E->DroppedDown());
+  SendMessageW(Form->Handle(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_EQ(TcxCustomPopupWindow::OpenPopupCount(), 0);
+}
+
+TEST_F(DropDownFixture, DestroyedEditorLeavesNoWindow) {
+  // Destroyed with its show message still queued: the popup is finalised.
+  E->SetDroppedDown(true);
+  HWND popup = E->PopupWindow()->Handle();
+  delete E;
+  E = nullptr;
+  EXPECT_EQ(Joined(), "init,finalized,reason 0,closeup");
+  PumpMessages(2);
+  EXPECT_FALSE(IsWindow(popup));
+  // Destroyed while open.
+  auto* e2 = new TTestDropDown(Form.get());
+  e2->SetBounds(20, 60, 200, 24);
+  e2->SetParent(Form.get());
+  PumpMessages(1);
+  e2->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(e2->DroppedDown());
+  popup = e2->PopupWindow()->Handle();
+  delete e2;
+  PumpMessages(2);
+  EXPECT_FALSE(IsWindow(popup));
+  EXPECT_EQ(TcxCustomPopupWindow::OpenPopupCount(), 0);
+  EXPECT_FALSE(cxPopupHooksInstalled());
+}
+
+TEST_F(DropDownFixture, PopupSizeRules) {
+  TcxCustomDropDownEditProperties* p = E->Properties();
+  p->SetPopupMinWidth(100);
+  p->SetPopupWidth(50);
+  EXPECT_EQ(p->PopupWidth(), 100);
+  p->SetPopupMinWidth(-5);
+  EXPECT_EQ(p->PopupMinWidth(), 0);
+  p->SetPopupWidth(-3);
+  EXPECT_EQ(p->PopupWidth(), 0);
+  p->SetPopupMinHeight(40);
+  p->SetPopupHeight(10);
+  EXPECT_EQ(p->PopupHeight(), 40);
+  p->SetPopupAlignment(taRightJustify);
+  EXPECT_EQ(p->PopupHorzAlign(), 2);
+
+  // Not auto-sized: the editor's width and the given height.
+  p->SetPopupAutoSize(false);
+  p->SetPopupHeight(120);
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(E->DroppedDown());
+  TcxCustomEditPopupWindow* w = E->PopupWindow();
+  EXPECT_EQ(w->Width(), w->OwnerBounds().Width());
+  EXPECT_EQ(w->Height(), 120);
+  E->SetDroppedDown(false);
+  // A sizeable popup with the system panel is never narrower than its
+  // close button, grip and 10 pixels.
+  p->SetPopupSizeable(true);
+  p->SetPopupSysPanelStyle(true);
+  p->SetPopupWidth(10);
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  TSize min;
+  w->GetMinSize(min);
+  const Integer panel = TcxCustomEditPopupWindowViewInfo::StandardSysPanelHeight();
+  TRect ext;
+  w->ViewInfo()->CalculateBorderExtent(ext);
+  EXPECT_EQ(min.cx, ext.Left + ext.Right + (panel - 4) + (panel - 2) + 10);
+  EXPECT_GE(w->Width(), min.cx);
+  EXPECT_FALSE(w->ViewInfo()->CloseButtonRect.IsEmpty());
+  EXPECT_FALSE(w->ViewInfo()->SizeGripRect.IsEmpty());
+  WriteWindowPng(w, "cxDropDownEdit_syspanel");
+  E->SetDroppedDown(false);
+}
+
+TEST_F(DropDownFixture, GripResizeKeepsTheSize) {
+  TcxCustomDropDownEditProperties* p = E->Properties();
+  p->SetPopupSizeable(true);
+  p->SetPopupSysPanelStyle(true);
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(E->DroppedDown());
+  TcxCustomEditPopupWindow* w = E->PopupWindow();
+  const Integer w0 = w->Width(), h0 = w->Height();
+  TRect grip = w->ViewInfo()->SizeGripCornerRect;
+  ASSERT_FALSE(grip.IsEmpty());
+  TPoint from = w->ClientToScreen(TPoint((grip.Left + grip.Right) / 2, (grip.Top + grip.Bottom) / 2));
+  SetCursorPos(from.X, from.Y);
+  PumpMessages(1);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &in, sizeof(INPUT));
+  PumpMessages(2);
+  EXPECT_TRUE(TcxCustomEditPopupWindow::IsResizing());
+  SetCursorPos(from.X + 40, from.Y + 30);
+  PumpMessages(2);
+  in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof(INPUT));
+  PumpMessages(2);
+  EXPECT_FALSE(TcxCustomEditPopupWindow::IsResizing());
+  EXPECT_EQ(w->Width(), w0 + 40);
+  EXPECT_EQ(w->Height(), h0 + 30);
+  // A stand-alone editor keeps the size the user gave in its properties.
+  E->SetDroppedDown(false);
+  EXPECT_EQ(p->PopupWidth(), w0 + 40);
+  EXPECT_EQ(p->PopupHeight(), h0 + 30);
+}
+
+TEST_F(DropDownFixture, OpensUpwardWithItsShadowOverTheEditor) {
+  E->Style()->SetShadow(true);
+  // Near the bottom of the screen the popup opens above the editor.
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  Form->SetBounds(60, work.bottom - 80, 400, 80);
+  PumpMessages(2);
+  E->SetFocus();
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(E->DroppedDown());
+  TcxCustomEditPopupWindow* w = E->PopupWindow();
+  EXPECT_FALSE(w->ViewInfo()->IsGripAtBottom());
+  TRect owner;
+  E->GetPopupOwnerBounds(owner);
+  // 3 pixels lower than flush with the editor's top.
+  EXPECT_EQ(w->Top() + w->Height(), Form->ClientToScreen(owner.TopLeft()).Y + 3);
+  // The window region leaves out the shadow strip over the editor.
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(w->Handle(), rgn), ERROR);
+  EXPECT_FALSE(PtInRegion(rgn, 10, w->Height() - 1));
+  EXPECT_TRUE(PtInRegion(rgn, 10, w->Height() - 5));
+  DeleteObject(rgn);
+  WriteWindowPng(w, "cxDropDownEdit_upward");
+}
