@@ -425,7 +425,7 @@ void TcxCustomDropDownEdit::ConfigurePopupWindow() {
   }
   w->SetCloseButton(GetCurrentStyle()->PopupCloseButton());
   TcxCustomEditViewInfo* vi = GetViewInfo();
-  w->SetBorderStyle(Integer(vi->PopupBorderStyle));
+  w->SetEditBorderStyle(Integer(vi->PopupBorderStyle));
   w->SetNativeStyle(vi->NativeStyle);
   w->SetShadow(vi->Shadow);
 }

@@ -116,8 +116,8 @@ class TcxCustomEditPopupWindow : public TcxCustomPopupWindow {
   void LockSizeCheck(bool ALock) { FSizeCheckLock = ALock; }
   bool PopupAutoSize() const { return FPopupAutoSize; }
   void SetPopupAutoSize(bool Value) { FPopupAutoSize = Value; }
-  Integer BorderStyle() const { return FBorderStyle; }
-  void SetBorderStyle(Integer Value);
+  Integer EditBorderStyle() const { return FBorderStyle; }
+  void SetEditBorderStyle(Integer Value);
   bool PopupClientEdge() const { return FPopupClientEdge; }
   void SetPopupClientEdge(bool Value);
   bool CloseButton() const { return FCloseButton; }
@@ -182,6 +182,7 @@ class TcxCustomEditPopupWindow : public TcxCustomPopupWindow {
   bool CanResize(Integer& NewWidth, Integer& NewHeight) override;
   void AdjustClientRect(TRect& Rect) override;
   void CreateParams(TCreateParams& Params) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -475,6 +476,7 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   bool WantsTabKey() override;
 
   bool PopupInitialized() const { return FPopupInitialized; }
+  void SetCloseUpReason(TcxPopupCloseReason Value) { FCloseUpReason = Value; }
   bool ListHoverSuppressed() const { return FListHoverSuppressed; }
   void SetListHoverSuppressed(bool Value) { FListHoverSuppressed = Value; }
   TcxCustomDropDownEditData* DropDownEditData();

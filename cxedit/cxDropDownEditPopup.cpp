@@ -310,7 +310,7 @@ TcxCustomDropDownEdit* TcxCustomEditPopupWindow::Edit() const {
 
 bool TcxCustomEditPopupWindow::IsResizing() { return GResize.InProgress; }
 
-void TcxCustomEditPopupWindow::SetBorderStyle(Integer Value) {
+void TcxCustomEditPopupWindow::SetEditBorderStyle(Integer Value) {
   FBorderStyle = Value;
   ViewInfo()->PopupBorderStyle = Value;
 }
@@ -715,6 +715,24 @@ void TcxCustomEditPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, I
       if (!link.Alive()) return;
     }
     SetCloseButtonState(IsWindowVisible(Handle()) ? 2 : 1);
+  }
+}
+
+// With the focus inside the popup, Esc closes it without taking its value
+// (a mouse capture is released first), and F4 or Alt+Up/Down toggle it
+// closed as they do in the editor.
+void TcxCustomEditPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
+  const bool captured = HasMouseCapture();
+  TcxCustomPopupWindow::KeyDown(Key, Shift);
+  TcxCustomDropDownEdit* e = Edit();
+  if (Key == 0 || captured || !e || !IsOpen() || !CaptureFocus()) return;
+  const bool alt = Shift.Contains(ssAlt);
+  if (Key == VK_ESCAPE && !alt) {
+    Key = 0;
+    e->CloseUp(pcrCancel);
+  } else if (((Key == VK_UP || Key == VK_DOWN) && alt) || (Key == VK_F4 && !alt)) {
+    Key = 0;
+    e->CloseUp(pcrToggle);
   }
 }
 
