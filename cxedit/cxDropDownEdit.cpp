@@ -6,7 +6,7 @@
 
 TOVANI_IMPLEMENT_CLASS(TcxEditPopupControlLookAndFeel, TcxLookAndFeel)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomDropDownEditProperties, TcxCustomMaskEditProperties)
-TOVANI_IMPLEMENT_CLASS(TcxCustomDropDownEditViewData, TcxCustomEditViewData)
+TOVANI_IMPLEMENT_CLASS(TcxCustomDropDownEditViewData, TcxCustomTextEditViewData)
 TOVANI_IMPLEMENT_CLASS(TcxCustomDropDownEditData, TcxCustomEditData)
 TOVANI_IMPLEMENT_CLASS(TcxCustomDropDownEdit, TcxCustomMaskEdit)
 TOVANI_IMPLEMENT_CLASS(TcxFilterDropDownEditHelper, TcxFilterMaskEditHelper)
@@ -277,19 +277,27 @@ void TcxCustomDropDownEditViewData::Calculate(TcxCanvas* ACanvas, const TRect& A
                                               bool AIsMouseEvent) {
   auto* p = dynamic_cast<TcxCustomDropDownEditProperties*>(Properties);
   ButtonPressedWhileOpen = (p && p->ShowButtonPressedWhenOpen()) || (NativeStyle && cxDwmCompositionOn());
-  TcxCustomEditViewData::Calculate(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);
+  TcxCustomTextEditViewData::Calculate(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(AViewInfo);
+  if (!vi) return;
+  // A focused fixed list shows its text on a selection bar while the list
+  // is closed, unless the typed prefix is being kept.
+  auto* edit = dynamic_cast<TcxCustomTextEdit*>(Edit);
+  bool keepsPrefix = edit && edit->LookupSelection() && p && p->KeepFixedListPrefix();
+  vi->DrawSelectionBar = InputMode() == timFixedList && !IsInplace && Focused && !vi->Transparent && !HasPopupWindow &&
+                         !(NativeStyle && cxDwmCompositionOn()) && !keepsPrefix;
 }
 
 // A click on the button of an open popup closes it (through the popup's
 // hooks) and does not show the button pressed or open it again.
 bool TcxCustomDropDownEditViewData::CanPressButton(TcxCustomEditViewInfo* AViewInfo, Integer AButtonVisibleIndex) {
   if (IsHotAndPopup && IsDropDownButton(AViewInfo, AButtonVisibleIndex)) return false;
-  return TcxCustomEditViewData::CanPressButton(AViewInfo, AButtonVisibleIndex);
+  return TcxCustomTextEditViewData::CanPressButton(AViewInfo, AButtonVisibleIndex);
 }
 
 bool TcxCustomDropDownEditViewData::IsButtonForcedPressed(TcxCustomEditViewInfo* AViewInfo,
                                                           Integer AButtonVisibleIndex) {
-  if (TcxCustomEditViewData::IsButtonForcedPressed(AViewInfo, AButtonVisibleIndex)) return true;
+  if (TcxCustomTextEditViewData::IsButtonForcedPressed(AViewInfo, AButtonVisibleIndex)) return true;
   return (HasPopupWindow || IsHotAndPopup) && ButtonPressedWhileOpen && IsDropDownButton(AViewInfo, AButtonVisibleIndex);
 }
 

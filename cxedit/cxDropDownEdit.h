@@ -323,7 +323,7 @@ class TcxCustomDropDownEditProperties : public TcxCustomMaskEditProperties {
   virtual bool AllowPopupShrinkToFit() { return true; }
   virtual bool PopupTakesFocus() { return false; }
   // A lookup list of the text editor is shown inside the popup.
-  virtual bool ShowsPopupLookupList() { return true; }
+  bool ShowsLookupInPopup() override { return true; }
 
  private:
   void CheckGlyphButton();
@@ -348,10 +348,10 @@ class TcxCustomDropDownEditProperties : public TcxCustomMaskEditProperties {
 // ---------------------------------------------------------------------------
 // View data
 
-class TcxCustomDropDownEditViewData : public TcxCustomEditViewData {
-  TOVANI_CLASS(TcxCustomDropDownEditViewData, TcxCustomEditViewData)
+class TcxCustomDropDownEditViewData : public TcxCustomTextEditViewData {
+  TOVANI_CLASS(TcxCustomDropDownEditViewData, TcxCustomTextEditViewData)
  public:
-  using TcxCustomEditViewData::TcxCustomEditViewData;
+  using TcxCustomTextEditViewData::TcxCustomTextEditViewData;
   // Filled by the editor that makes the view data.
   bool HasPopupWindow = false;
   bool IsHotAndPopup = false;

@@ -191,6 +191,15 @@ std::unique_ptr<TcxMaskEditCustomMode> TcxCustomMaskEditProperties::CreateMode(I
 
 TClass TcxCustomMaskEditProperties::GetContainerClass() { return TcxMaskEdit::StaticClass(); }
 
+bool TcxCustomMaskEditProperties::HasLookupData() {
+  return !IsMasked() && TcxCustomTextEditProperties::HasLookupData();
+}
+
+TcxCustomEditProperties* TcxCustomMaskEditProperties::CreateOfSameClass() {
+  if (ClassType()->Factory) return static_cast<TcxCustomEditProperties*>(ClassType()->Factory());
+  return new TcxCustomMaskEditProperties(nullptr);
+}
+
 Integer TcxCustomMaskEditProperties::GetDisplayFormatFlags() { return IsMasked() ? 0 : 1; }
 
 bool TcxCustomMaskEditProperties::AcceptsEditValue(Variant& AEditValue, bool AEditFocused) {
@@ -264,16 +273,12 @@ TcxCustomMaskEdit::TcxCustomMaskEdit(TComponent* AOwner, bool AIsInplace, const 
                           return new TcxCustomMaskEditProperties(O);
                         }) {
   FHost = std::make_unique<TcxMaskEditHost>(this);
-  InnerTextEdit()->OnSelChange = [this](TObject*) { SelectionChangedByInner(); };
   FShiftHeld = false;
   RecreateMode();
   ActiveProperties()->SetEmptyMaskText(FMode->EmptyEditValue());
 }
 
-TcxCustomMaskEdit::~TcxCustomMaskEdit() {
-  if (InnerTextEdit()) InnerTextEdit()->OnSelChange = nullptr;
-  FMode.reset();
-}
+TcxCustomMaskEdit::~TcxCustomMaskEdit() { FMode.reset(); }
 
 void TcxCustomMaskEdit::RecreateMode() {
   FMode.reset();
@@ -564,7 +569,7 @@ void TcxCustomMaskEdit::DoEditKeyPress(char32_t& Key) {
 
 // Selection and mouse --------------------------------------------------------------
 
-void TcxCustomMaskEdit::SelectionChangedByInner() {
+void TcxCustomMaskEdit::InnerSelectionChanged(TObject*) {
   if (!FSelectionGuard && IsMasked()) FMode->SelectionChanged();
 }
 
@@ -703,13 +708,8 @@ void TcxCustomMaskEdit::Dispatch(TMessage& Message) {
 }
 
 // After the edit window undid a change, the mode reads the text again.
-bool TcxCustomMaskEdit::InnerControlDefaultHandler(TMessage& Message) {
-  if ((Message.Msg == WM_UNDO || Message.Msg == EM_UNDO) && IsMasked() && InnerTextEdit()) {
-    Message.Result = InnerTextEdit()->CallDefWndProc(Message.Msg, Message.WParam, Message.LParam);
-    ReapplyText(Text());
-    return true;
-  }
-  return TcxCustomTextEdit::InnerControlDefaultHandler(Message);
+void TcxCustomMaskEdit::InnerUndoDone() {
+  if (IsMasked()) ReapplyText(Text());
 }
 
 // ---------------------------------------------------------------------------

@@ -73,6 +73,9 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties, public I
   TClass GetContainerClass() override;
   Integer GetDisplayFormatFlags() override;
   bool CanValidate() override { return true; }
+  // Masked properties have no lookup list.
+  bool HasLookupData() override;
+  TcxCustomEditProperties* CreateOfSameClass() override;
   bool AcceptsEditValue(Variant& AEditValue, bool AEditFocused) override;
   void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
   void CheckDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TcxCustomEdit* AEdit) override;
@@ -126,7 +129,7 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   void CutToClipboard() override;
   void PasteFromClipboard() override;
   // A masked standard editor overwrites as many positions as Value has.
-  void SetSelText(const String& Value);
+  void SetSelText(const String& Value) override;
 
   // Value and text.
   void UpdateDrawValue() override;
@@ -161,7 +164,8 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   void DoEnter() override;
   void Loaded() override;
   void Dispatch(TMessage& Message) override;
-  bool InnerControlDefaultHandler(TMessage& Message) override;
+  void InnerSelectionChanged(TObject* Sender) override;
+  void InnerUndoDone() override;
   // Replaces the mode by one of the current kind (descendants with modes
   // of their own override GetMaskModeClass of their properties).
   void RecreateMode();
@@ -169,7 +173,6 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
 
  private:
   friend class TcxMaskEditHost;
-  void SelectionChangedByInner();
   void SetSelStartGuarded(Integer Value);
   void SetSelLengthGuarded(Integer Value);
   Integer CaretIndex();

@@ -19,7 +19,7 @@ class TcxCustomPopupEditProperties : public TcxCustomDropDownEditProperties {
   void FreeNotification(TComponent* AComponent) override;
   TcxEditPopupWindowFactory GetPopupWindowType() override;
   // Lookup items never go into this popup.
-  bool ShowsPopupLookupList() override { return false; }
+  bool ShowsLookupInPopup() override { return false; }
   bool PopupTakesFocus() override { return true; }
 
   // Not owned; becomes null when the control is freed.

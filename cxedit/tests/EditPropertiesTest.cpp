@@ -348,6 +348,15 @@ const TTMaskHelper GMask;
 }  // namespace
 
 TEST(cxFilterEditsController, BranchesLookupsAndLifetime) {
+  // Kinds registered by editors that earlier tests made are set aside: the
+  // controller's lifetime is tested from an empty one.
+  std::vector<std::pair<TClass, TClass>> earlier;
+  if (cxFilterEditsControllerExists()) {
+    TcxFilterEditsController* c0 = cxGetFilterEditsController();
+    for (Integer i = 0; i < c0->GetPairCount(); ++i)
+      earlier.emplace_back(c0->GetPair(i)->ItemClass, c0->GetPair(i)->RegisteredClass);
+    c0->Clear();
+  }
   cxRegisterFilterEditHelper(TTTextHelper::StaticClass(), &GText);
   cxRegisterFilterEditHelper(TTMaskHelper::StaticClass(), &GMask);
   TcxFilterEditsController* c = cxGetFilterEditsController();
@@ -369,6 +378,7 @@ TEST(cxFilterEditsController, BranchesLookupsAndLifetime) {
   EXPECT_EQ(fresh->GetPairCount(), 0);
   fresh->RemoveClassPair(TTTextProps::StaticClass(), TTTextHelper::StaticClass());   // frees it again
   EXPECT_FALSE(cxFilterEditsControllerExists());
+  for (auto& [item, helper] : earlier) cxGetFilterEditsController()->TcxRegisteredClassList::AddClassPair(item, helper);
 }
 
 TEST(cxFilterEditHelper, OperatorsAndFilterProperties) {
