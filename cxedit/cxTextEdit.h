@@ -16,6 +16,7 @@
 class TcxCustomTextEdit;
 
 enum TcxEditEchoMode { eemNormal, eemPassword };
+TOVANI_ENUM_INFO(TcxEditEchoMode)
 
 // ---------------------------------------------------------------------------
 // Properties

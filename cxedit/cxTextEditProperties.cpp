@@ -12,6 +12,8 @@
 #include "cxTextEdit.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxTextEditPropertiesValues, TcxCustomEditPropertiesValues)
+TOVANI_IMPLEMENT_ENUM_INFO(TcxEditEchoMode, "eemNormal", "eemPassword")
+TOVANI_IMPLEMENT_ENUM_INFO(TcxTextEditViewStyle, "vsNormal", "vsHideCursor", "vsButtonsOnly", "vsButtonsAutoWidth")
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomTextEditProperties, TcxCustomEditProperties)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxTextEditProperties, TcxCustomTextEditProperties)
 TOVANI_IMPLEMENT_CLASS(TcxCustomTextEditViewInfo, TcxCustomEditViewInfo)
@@ -476,6 +478,55 @@ String TcxCustomTextEditProperties::GetDisplayText(const Variant& AEditValue, bo
   else
     cxTextEditValueToText(this, AEditValue, !AIsInplace && !AllowsDirectEditing(), text);
   return text;
+}
+
+// What forms stream of the text settings.
+TOVANI_PUBLISHED(TcxCustomTextEditProperties) {
+  using P = TcxCustomTextEditProperties;
+  Property<TcxTextEditPropertiesValues*>(
+      "AssignedValues", [](P* p) { return p->AssignedValues(); },
+      [](P* p, TcxTextEditPropertiesValues* v) { p->SetAssignedValues(v); });
+  Property<bool>(
+      "AutoSelect", [](P* p) { return p->AutoSelect(); }, [](P* p, bool v) { p->SetAutoSelect(v); })
+      .Default(true);
+  Property<bool>(
+      "BeepOnError", [](P* p) { return p->BeepOnError(); }, [](P* p, bool v) { p->SetBeepOnError(v); })
+      .Default(false);
+  Property("CharCase", &P::CharCase, &P::SetCharCase).Default(ecNormal);
+  Property<String>(
+      "DisplayFormat", [](P* p) { return p->DisplayFormat(); }, [](P* p, const String& v) { p->SetDisplayFormat(v); })
+      .Stored([](TObject* o) { return static_cast<P*>(o)->AssignedValues()->DisplayFormat(); });
+  Property("EchoMode", &P::EchoMode, &P::SetEchoMode).Default(eemNormal);
+  Property<String>(
+      "EditFormat", [](P* p) { return p->EditFormat(); }, [](P* p, const String& v) { p->SetEditFormat(v); })
+      .Stored([](TObject* o) { return static_cast<P*>(o)->AssignedValues()->EditFormat(); });
+  Property("HideSelection", &P::HideSelection, &P::SetHideSelection).Default(true);
+  Property("ImeMode", &P::ImeMode, &P::SetImeMode).Default(imDontCare);
+  Property<String>(
+      "ImeName", [](P* p) { return p->ImeName(); }, [](P* p, const String& v) { p->SetImeName(v); });
+  Property<bool>(
+      "ImmediatePost", [](P* p) { return p->ImmediatePost(); }, [](P* p, bool v) { p->SetImmediatePost(v); })
+      .Default(false);
+  Property("ImmediateUpdateText", &P::ImmediateUpdateText, &P::SetImmediateUpdateText).Default(false);
+  Property("IncrementalSearch", &P::IncrementalSearch, &P::SetIncrementalSearch).Default(true);
+  Property<TStrings*>(
+      "LookupItems", [](P* p) -> TStrings* { return p->LookupItems(); }, [](P* p, TStrings* v) { p->SetLookupItems(v); });
+  Property("LookupItemsSorted", &P::LookupItemsSorted, &P::SetLookupItemsSorted).Default(false);
+  Property<Integer>(
+      "MaxLength", [](P* p) { return p->MaxLength(); }, [](P* p, Integer v) { p->SetMaxLength(v); })
+      .Stored([](TObject* o) { return static_cast<P*>(o)->AssignedValues()->MaxLength(); });
+  Property("OEMConvert", &P::OEMConvert, &P::SetOEMConvert).Default(false);
+  Property<bool>(
+      "ReadOnly", [](P* p) { return p->ReadOnly(); }, [](P* p, bool v) { p->SetReadOnly(v); })
+      .Stored([](TObject* o) { return static_cast<P*>(o)->AssignedValues()->ReadOnly(); });
+  Property("UseDisplayFormatWhenEditing", &P::UseDisplayFormatWhenEditing, &P::SetUseDisplayFormatWhenEditing)
+      .Default(false);
+  Property<bool>(
+      "UseLeftAlignmentOnEditing", [](P* p) { return p->UseLeftAlignmentOnEditing(); },
+      [](P* p, bool v) { p->SetUseLeftAlignmentOnEditing(v); });
+  Property<bool>(
+      "ValidateOnEnter", [](P* p) { return p->ValidateOnEnter(); }, [](P* p, bool v) { p->SetValidateOnEnter(v); })
+      .Default(true);
 }
 
 // ---------------------------------------------------------------------------
