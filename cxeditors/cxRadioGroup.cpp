@@ -1,0 +1,760 @@
+#include "cxRadioGroup.h"
+
+#include <algorithm>
+
+#include "Forms.h"
+#include "Messages.h"
+#include "SysUtils.h"
+#include "Themes.h"
+#include "cxVariants.h"
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxRadioButton, TRadioButton)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxButtonGroupItem, TCollectionItem)
+TOVANI_IMPLEMENT_CLASS(TcxButtonGroupItems, TOwnedCollection)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomButtonGroupProperties, TcxCustomGroupBoxProperties)
+TOVANI_IMPLEMENT_CLASS(TcxCustomButtonGroup, TcxCustomGroupBox)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomRadioGroupButton, TcxRadioButton)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxRadioGroupItem, TcxButtonGroupItem)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomRadioGroupProperties, TcxCustomButtonGroupProperties)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxRadioGroupProperties, TcxCustomRadioGroupProperties)
+TOVANI_IMPLEMENT_CLASS(TcxCustomRadioGroup, TcxCustomButtonGroup)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxRadioGroup, TcxCustomRadioGroup)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryRadioGroupItem, TcxEditRepositoryItem)
+
+namespace {
+const TcxResourceString scxSEditRepositoryRadioGroupItem{"RadioGroup|Represents a group of radio buttons"};
+Integer GRadioGroupUnitCounter = 0;
+
+// The filter operand of a radio group is one of its items.
+class TcxFilterRadioGroupHelper : public TcxCustomFilterEditHelper {
+  TOVANI_CLASS(TcxFilterRadioGroupHelper, TcxCustomFilterEditHelper)
+ public:
+  TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties*, TcxValueTypeClass, bool AExtended) const override {
+    TcxFilterEditOperators r = cxFilterOperatorBit(1) | cxFilterOperatorBit(2) | cxFilterOperatorBit(9) |
+                               cxFilterOperatorBit(10);
+    if (AExtended) r |= cxFilterOperatorBit(13) | cxFilterOperatorBit(14);
+    return r;
+  }
+  bool CompareByDisplayText() const override { return true; }
+};
+const TcxFilterRadioGroupHelper GFilterRadioGroupHelper;
+
+struct TFlag {
+  bool& F;
+  bool Old;
+  TFlag(bool& AF, bool AValue) : F(AF), Old(AF) { F = AValue; }
+  ~TFlag() { F = Old; }
+};
+}  // namespace
+TOVANI_IMPLEMENT_CLASS(TcxFilterRadioGroupHelper, TcxCustomFilterEditHelper)
+
+void cxRadioGroupUnitStartup() {
+  if (GRadioGroupUnitCounter-- != 0) return;
+  cxEditPropertiesRegistry()->AddClass(TcxRadioGroupProperties::StaticClass(),
+                                       cxLoadResourceText(scxSEditRepositoryRadioGroupItem));
+  cxRegisterFilterEditHelper(TcxFilterRadioGroupHelper::StaticClass(), &GFilterRadioGroupHelper);
+  cxGetFilterEditsController()->AddClassPair(TcxRadioGroupProperties::StaticClass(),
+                                             TcxFilterRadioGroupHelper::StaticClass());
+  cxRegisterRepositoryItemClass(TcxEditRepositoryRadioGroupItem::StaticClass());
+}
+
+void cxRadioGroupUnitShutdown() {
+  if (GRadioGroupUnitCounter++ != -1) return;
+  if (cxFilterEditsControllerExists())
+    cxGetFilterEditsController()->RemoveClassPair(TcxRadioGroupProperties::StaticClass(),
+                                                  TcxFilterRadioGroupHelper::StaticClass());
+}
+
+// ---------------------------------------------------------------------------
+// Radio button
+
+TcxRadioButton::TcxRadioButton(TComponent* AOwner) : TRadioButton(AOwner), FLookAndFeel(std::make_unique<TcxLookAndFeel>(nullptr)) {
+  SetControlStyle(ControlStyle() + csDoubleClicks);
+  FLookAndFeel->OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
+}
+
+TcxRadioButton::~TcxRadioButton() = default;
+
+void TcxRadioButton::SetTransparent(bool Value) {
+  if (FTransparent == Value) return;
+  FTransparent = Value;
+  Invalidate();
+}
+
+void TcxRadioButton::SetWordWrapCaption(bool Value) {
+  if (FWordWrap == Value) return;
+  FWordWrap = Value;
+  Invalidate();
+}
+
+bool TcxRadioButton::IsNativeStyle() { return cxUseNativeTheme(FLookAndFeel->NativeStyle(), teButton); }
+
+void TcxRadioButton::CreateParams(TCreateParams& Params) {
+  TRadioButton::CreateParams(Params);
+  // The button draws itself in the look-and-feel.
+  Params.Style = (Params.Style & ~DWORD(BS_TYPEMASK)) | BS_OWNERDRAW;
+}
+
+void TcxRadioButton::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_DRAWITEM:
+      if (!ComponentState().Contains(csDestroying)) {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+        DrawItem(dis->hDC, dis->itemAction == ODA_FOCUS);
+      }
+      Message.Result = 1;
+      return;
+    case WM_ERASEBKGND:
+      Message.Result = 1;
+      return;
+    case BM_SETCHECK:
+      TRadioButton::Dispatch(Message);
+      if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
+      return;
+    case CM_ENABLEDCHANGED:
+      TRadioButton::Dispatch(Message);
+      UpdateState(false, false);
+      return;
+    default:
+      break;
+  }
+  TRadioButton::Dispatch(Message);
+}
+
+void TcxRadioButton::DoEnter() {
+  TRadioButton::DoEnter();
+  // Focus arriving on a radio button checks it.
+  if (!Checked() && !FClicksDisabled) {
+    FClicksDisabled = true;
+    SetCheckedValue(true);
+    FClicksDisabled = false;
+    if (!ComponentState().Contains(csLoading)) Click();
+  }
+}
+
+void TcxRadioButton::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TRadioButton::MouseDown(Button, Shift, X, Y);
+  UpdateState(Button == mbLeft, true);
+}
+
+void TcxRadioButton::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TRadioButton::MouseUp(Button, Shift, X, Y);
+  UpdateState(false, true);
+}
+
+void TcxRadioButton::UpdateState(bool APressed, bool AHot) {
+  Integer s = !Enabled() ? 0 : APressed ? 3 : AHot ? 1 : 2;
+  if (s == FState) return;
+  FState = s;
+  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TcxRadioButton::AdjustTextRect(TRect& R, bool ANative) {
+  Integer l, t, r;
+  bool right = Alignment() == taRightJustify;
+  if (IsInplaceButton()) {
+    l = ANative ? 3 : 5, t = 0, r = ANative ? 0 : 1;
+  } else if (!ANative) {
+    l = right ? 5 : 2, t = -1, r = FWordWrap ? (right ? 2 : 6) : (right ? 0 : 1);
+  } else {
+    l = right ? 3 : 0, t = -1, r = FWordWrap ? (right ? 0 : 3) : (right ? 0 : 1);
+  }
+  R.Left += l;
+  R.Top += t;
+  R.Right -= r;
+}
+
+void TcxRadioButton::DrawItem(HDC DC, bool AFocusOnly) {
+  TCanvas canvas;
+  canvas.SetHandle(DC);
+  TcxCanvas c(&canvas);
+  TRect client(0, 0, Width(), Height());
+  bool native = IsNativeStyle();
+  if (FTransparent && !IsInplaceButton())
+    cxDrawParentImage(this, &c, client);
+  else
+    c.FillRectColor(client, Color());
+  TcxLookAndFeelPainterClass painter = FLookAndFeel->PainterForObjectType(totButton);
+  if (!painter) painter = FLookAndFeel->ActivePainter();
+  TSize g = painter->CalcRadioButtonSize();
+  Integer top = (Height() - g.cy) / 2;
+  Integer left = Alignment() == taRightJustify ? (native || IsInplaceButton() ? 0 : 1) : Width() - g.cx;
+  FButtonRect = TRect(left, top, left + g.cx, top + g.cy);
+  static const TcxButtonState states[] = {cxbsDisabled, cxbsHot, cxbsNormal, cxbsPressed};
+  painter->PaintRadioButton(&c, left, top, states[std::clamp<Integer>(FState, 0, 3)], Checked(), Focused(),
+                            FTransparent ? clDefault : Color());
+  // The caption beyond the glyph.
+  TRect text = client;
+  if (Alignment() == taRightJustify)
+    text.Left = FButtonRect.Right;
+  else
+    text.Right = FButtonRect.Left;
+  AdjustTextRect(text, native);
+  String caption = Caption();
+  c.SetFont(Font());
+  TColor color = Font()->Color();
+  if (!Enabled() && !dynamic_cast<TcxCustomRadioGroupButton*>(this)) color = clBtnShadow;
+  c.Font()->SetColor(color);
+  c.Brush()->SetStyle(bsClear);
+  Cardinal flags = cxtfLeft | cxtfVCenter | cxtfShowPrefix | (FWordWrap ? cxtfWordBreak | cxtfNoClip : cxtfSingleLine);
+  c.PaintText(caption, text, flags, true);
+  c.Brush()->SetStyle(bsSolid);
+  if (Focused() && !caption.empty()) {
+    TRect f = text;
+    c.MeasureTextRect(caption, f, flags);
+    InflateRect(f, 1, 1);
+    f.Bottom += 1;
+    c.Brush()->SetColor(Color());
+    c.Font()->SetColor(color);
+    c.DrawFocusRect(f);
+  }
+  (void)AFocusOnly;
+}
+
+// ---------------------------------------------------------------------------
+// Items
+
+TcxButtonGroupItem::TcxButtonGroupItem(TCollection* ACollection) : TCollectionItem(ACollection) { ItemChanged(0); }
+
+TcxButtonGroupItem::~TcxButtonGroupItem() = default;
+
+void TcxButtonGroupItem::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TcxButtonGroupItem*>(Source)) {
+    FCaption = s->FCaption;
+    FEnabled = s->FEnabled;
+    FTag = s->FTag;
+    ItemChanged(2);
+    return;
+  }
+  TCollectionItem::Assign(Source);
+}
+
+void TcxButtonGroupItem::SetCaption(const String& Value) {
+  if (FCaption == Value) return;
+  FCaption = Value;
+  ItemChanged(2);
+}
+
+void TcxButtonGroupItem::SetEnabled(bool Value) {
+  if (FEnabled == Value) return;
+  FEnabled = Value;
+  ItemChanged(2);
+}
+
+void TcxButtonGroupItem::ItemChanged(Integer AOperation) {
+  if (auto* items = dynamic_cast<TcxButtonGroupItems*>(Collection())) items->ReportItemChange(Index(), AOperation);
+}
+
+TcxButtonGroupItems::TcxButtonGroupItems(TPersistent* AOwner, TClass AItemClass) : TOwnedCollection(AOwner, AItemClass) {}
+
+void TcxButtonGroupItems::ReportItemChange(Integer AIndex, Integer AOperation) {
+  auto* p = dynamic_cast<TcxCustomEditProperties*>(GetOwner());
+  if (!p || p->IsChangingLocked()) return;
+  ChangedItemIndex = AIndex;
+  ChangedItemOperation = AOperation;
+  IsItemChanging = true;
+  try {
+    p->Changed();
+  } catch (...) {
+    IsItemChanging = false;
+    throw;
+  }
+  IsItemChanging = false;
+}
+
+void TcxButtonGroupItems::Update(TCollectionItem*) {
+  if (auto* p = dynamic_cast<TcxCustomEditProperties*>(GetOwner())) p->Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Button-group properties
+
+TcxCustomButtonGroupProperties::TcxCustomButtonGroupProperties(TPersistent* AOwner)
+    : TcxCustomGroupBoxProperties(AOwner) {
+  InitItems();
+}
+
+TcxCustomButtonGroupProperties::~TcxCustomButtonGroupProperties() {
+  BeginUpdate();
+  FItems.reset();
+  EndUpdate(false);
+}
+
+TcxButtonGroupItems* TcxCustomButtonGroupProperties::CreateItems() {
+  return new TcxButtonGroupItems(this, TcxButtonGroupItem::StaticClass());
+}
+
+void TcxCustomButtonGroupProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomButtonGroupProperties*>(Source);
+  if (!s) {
+    TcxCustomGroupBoxProperties::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    TcxCustomGroupBoxProperties::Assign(Source);
+    SetColumns(s->FColumns);
+    FItems->Assign(s->FItems.get());
+    SetWordWrap(s->FWordWrap);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomButtonGroupProperties::SetColumns(Integer Value) { Store(FColumns, std::max<Integer>(Value, 1)); }
+
+Integer TcxCustomButtonGroupProperties::GetColumnCount() {
+  Integer count = FItems->Count();
+  Integer c = std::min(FColumns, count);
+  if (count == 0) return c;
+  if (c <= 0) c = 1;
+  Integer rows = (count + c - 1) / c;
+  return (count + rows - 1) / rows;
+}
+
+Integer TcxCustomButtonGroupProperties::GetRowCount() {
+  Integer c = std::max<Integer>(GetColumnCount(), 1);
+  return (FItems->Count() + c - 1) / c;
+}
+
+// ---------------------------------------------------------------------------
+// Button group
+
+TcxCustomButtonGroup::TcxCustomButtonGroup(TComponent* AOwner, bool AIsInplace,
+                                           const TcxEditPropertiesFactory& AProperties)
+    : TcxCustomGroupBox(AOwner, AIsInplace,
+                        AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
+                          return new TcxCustomButtonGroupProperties(O);
+                        }) {
+  SetAutoSize(false);
+  SetTabStop(true);
+}
+
+TcxCustomButtonGroup::~TcxCustomButtonGroup() {
+  for (auto it = FButtons.rbegin(); it != FButtons.rend(); ++it) delete *it;
+  FButtons.clear();
+}
+
+bool TcxCustomButtonGroup::Focused() {
+  if (TcxCustomGroupBox::Focused()) return true;
+  for (TWinControl* b : FButtons)
+    if (b->Focused()) return true;
+  return false;
+}
+
+bool TcxCustomButtonGroup::OwnsChildWindow(HWND AHandle) {
+  for (TWinControl* b : FButtons)
+    if (b->HandleAllocated() && b->Handle() == AHandle) return true;
+  return false;
+}
+
+void TcxCustomButtonGroup::InitializeButton(TWinControl* AButton) {
+  AButton->SetParentShowHint(false);
+  AButton->SetParent(this);
+}
+
+void TcxCustomButtonGroup::SyncButtonCount(Integer ACount) {
+  while (Integer(FButtons.size()) > ACount) {
+    delete FButtons.back();
+    FButtons.pop_back();
+  }
+  while (Integer(FButtons.size()) < ACount) {
+    TWinControl* b = CreateButton();
+    FButtons.push_back(b);
+    InitializeButton(b);
+  }
+}
+
+void TcxCustomButtonGroup::UpdateButtonsStyle() {
+  TcxContainerStyle* s = GetCurrentStyle();
+  for (TWinControl* b : FButtons) {
+    b->SetColor(s->Color());
+    b->Font()->Assign(Style()->GetVisibleTextFont());
+    b->Font()->SetColor(s->GetVisibleTextFont()->Color());
+  }
+}
+
+void TcxCustomButtonGroup::UpdateButtons() {
+  if (FUpdatingButtons) return;
+  TFlag updating(FUpdatingButtons, true);
+  TcxCustomButtonGroupProperties* p = ActiveProperties();
+  SyncButtonCount(p->Items()->Count());
+  for (Integer i = 0; i < Integer(FButtons.size()); ++i)
+    FButtons[size_t(i)]->SetEnabled(Enabled() && p->Items()->Items(i)->Enabled());
+  UpdateButtonsStyle();
+  for (TWinControl* b : FButtons) b->SetCursor(Cursor());
+  UpdateButtonBounds();
+}
+
+void TcxCustomButtonGroup::GetButtonMetrics(bool, TcxButtonMetrics& AMetrics) { AMetrics = TcxButtonMetrics(); }
+
+std::vector<TRect> TcxCustomButtonGroup::CalculateButtonPositions() {
+  std::vector<TRect> result;
+  TcxCustomButtonGroupProperties* p = ActiveProperties();
+  Integer count = p->Items()->Count();
+  if (count == 0) return result;
+  Integer C = std::max<Integer>(p->GetColumnCount(), 1), R = std::max<Integer>(p->GetRowCount(), 1);
+  std::unique_ptr<TcxCustomEditViewData> vd(CreateViewData());
+  std::unique_ptr<TcxCustomEditViewInfo> vi(GetEffectiveProperties()->CreateViewInfo());
+  TRect E;
+  vd->GetContentExtent(nullptr, vi.get(), E);
+  TcxButtonMetrics m;
+  GetButtonMetrics(false, m);
+  TRect B(0, 0, Width(), Height());
+  Integer cw = (B.Right + m.WidthCorrection - B.Left - E.Left - E.Right - (C - 1) * m.Spacing) / C;
+  Integer fh = B.Bottom - B.Top - E.Top - E.Bottom;
+  Integer rh = fh / R;
+  Integer top0 = B.Top + E.Top + (fh % R) / 2;
+  for (Integer i = 0; i < count; ++i) {
+    Integer k = i / R, j = i % R;
+    Integer left = B.Left + E.Left + (cw + m.Spacing) * k + m.LeftOffset;
+    Integer top = top0 + rh * j;
+    result.emplace_back(left, top, left + cw, top + rh);
+  }
+  return result;
+}
+
+void TcxCustomButtonGroup::UpdateButtonBounds() {
+  std::vector<TRect> rects = CalculateButtonPositions();
+  for (size_t i = 0; i < FButtons.size() && i < rects.size(); ++i) {
+    const TRect& r = rects[i];
+    FButtons[i]->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    if (auto* rb = dynamic_cast<TcxRadioButton*>(FButtons[i])) {
+      Integer rows = std::max<Integer>(ActiveProperties()->GetRowCount(), 1);
+      rb->Column = Integer(i) / rows;
+      rb->Row = Integer(i) % rows;
+    }
+  }
+}
+
+void TcxCustomButtonGroup::ButtonKeyDown(TWinControl* AButton, Word& Key, TShiftState) {
+  auto it = std::find(FButtons.begin(), FButtons.end(), AButton);
+  if (it == FButtons.end()) return;
+  Integer b = Integer(it - FButtons.begin()), count = Integer(FButtons.size());
+  Integer R = std::max<Integer>(ActiveProperties()->GetRowCount(), 1);
+  Integer k = b / R, j = b % R;
+  Integer n = (b - j) + R > count ? count - (b - j) : R;
+  Integer target = -1;
+  switch (Key) {
+    case VK_LEFT: if (k > 0) target = b - R; break;
+    case VK_UP: if (j > 0) target = b - 1; break;
+    case VK_RIGHT: if (b + R < count) target = b + R; break;
+    case VK_DOWN: if (j < n - 1) target = b + 1; break;
+    default: return;
+  }
+  if (target >= 0 && FButtons[size_t(target)]->CanFocus()) FButtons[size_t(target)]->SetFocus();
+  // Arrows stay among the group's buttons: at an edge the focus stays put
+  // instead of the form moving it on.
+  Key = 0;
+}
+
+void TcxCustomButtonGroup::PropertiesChanged(TObject* Sender) {
+  if (!ComponentState().Contains(csReading)) UpdateButtons();
+  TcxCustomGroupBox::PropertiesChanged(Sender);
+}
+
+void TcxCustomButtonGroup::ContainerStyleChanged(TObject* Sender) {
+  TcxCustomGroupBox::ContainerStyleChanged(Sender);
+  if (!FButtons.empty()) UpdateButtons();
+}
+
+void TcxCustomButtonGroup::CreateHandle() {
+  TcxCustomGroupBox::CreateHandle();
+  UpdateButtons();
+  UpdateDrawValue();
+}
+
+void TcxCustomButtonGroup::Resize() {
+  TcxCustomGroupBox::Resize();
+  UpdateButtonBounds();
+}
+
+// ---------------------------------------------------------------------------
+// Radio group button
+
+TcxCustomRadioGroupButton::TcxCustomRadioGroupButton(TComponent* AOwner) : TcxRadioButton(AOwner) {}
+
+TcxCustomRadioGroup* TcxCustomRadioGroupButton::RadioGroup() const { return dynamic_cast<TcxCustomRadioGroup*>(Owner()); }
+
+bool TcxCustomRadioGroupButton::IsInplaceButton() { return RadioGroup() && RadioGroup()->IsInplace(); }
+
+void TcxCustomRadioGroupButton::SetCheckedQuietly(bool AChecked) {
+  TFlag internal(FInternalSettingChecked, true);
+  bool old = FClicksDisabled;
+  FClicksDisabled = true;
+  SetCheckedValue(AChecked);
+  FClicksDisabled = old;
+}
+
+void TcxCustomRadioGroupButton::Click() {
+  TcxRadioButton::Click();
+  if (!FInternalSettingChecked && Checked())
+    if (TcxCustomRadioGroup* g = RadioGroup()) g->ButtonChecked(this);
+}
+
+void TcxCustomRadioGroupButton::KeyDown(Word& Key, TShiftState Shift) {
+  if (TcxCustomRadioGroup* g = RadioGroup()) g->ButtonKeyDown(this, Key, Shift);
+  if (Key != 0) TcxRadioButton::KeyDown(Key, Shift);
+}
+
+void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
+  TcxRadioButton::Dispatch(Message);
+  // The arrows move among the group's buttons (KeyDown), not through the form.
+  if (Message.Msg == WM_GETDLGCODE) Message.Result |= DLGC_WANTARROWS;
+}
+
+void TcxCustomRadioGroupButton::KeyPress(char32_t& Key) {
+  // A read-only group takes no Space or Backspace.
+  if ((Key == U' ' || Key == 8) && RadioGroup() && !RadioGroup()->CanModify()) Key = 0;
+  if (Key != 0) TcxRadioButton::KeyPress(Key);
+}
+
+// ---------------------------------------------------------------------------
+// Radio items and properties
+
+void TcxRadioGroupItem::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TcxRadioGroupItem*>(Source)) FValue = s->FValue;
+  TcxButtonGroupItem::Assign(Source);
+}
+
+void TcxRadioGroupItem::SetValue(const Variant& AValue) {
+  if (cxVarSameTypeAndValue(FValue, AValue)) return;
+  FValue = AValue;
+  ItemChanged(2);
+}
+
+TcxCustomRadioGroupProperties::TcxCustomRadioGroupProperties(TPersistent* AOwner)
+    : TcxCustomButtonGroupProperties(AOwner) {
+  InitItems();
+}
+
+TClass TcxCustomRadioGroupProperties::GetContainerClass() { return TcxRadioGroup::StaticClass(); }
+
+TcxButtonGroupItems* TcxCustomRadioGroupProperties::CreateItems() {
+  return new TcxButtonGroupItems(this, TcxRadioGroupItem::StaticClass());
+}
+
+void TcxCustomRadioGroupProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomRadioGroupProperties*>(Source);
+  if (!s) {
+    TcxCustomButtonGroupProperties::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    TcxCustomButtonGroupProperties::Assign(Source);
+    SetDefaultCaption(s->FDefaultCaption);
+    SetDefaultValue(s->FDefaultValue);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomRadioGroupProperties::SetDefaultValue(const Variant& Value) {
+  if (cxVarSameTypeAndValue(FDefaultValue, Value)) return;
+  FDefaultValue = Value;
+  Changed();
+}
+
+Integer TcxCustomRadioGroupProperties::GetColumnCount() {
+  Integer count = Items()->Count();
+  return std::max<Integer>(std::min(Columns(), count), 1);
+}
+
+Integer TcxCustomRadioGroupProperties::GetItemIndexOfValue(const Variant& AValue) {
+  for (Integer i = 0; i < Items()->Count(); ++i) {
+    TcxRadioGroupItem* item = Items(i);
+    if (item->Value().IsNull()) {
+      if (!AValue.IsNull() && !AValue.IsEmpty() && item->Caption() == VarToStr(AValue)) return i;
+    } else if (cxVarEqualsStrict(item->Value(), AValue)) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+String TcxCustomRadioGroupProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
+  Integer i = GetItemIndexOfValue(AEditValue);
+  return i < 0 ? FDefaultCaption : Items(i)->Caption();
+}
+
+// ---------------------------------------------------------------------------
+// Radio group
+
+TcxCustomRadioGroup::TcxCustomRadioGroup(TComponent* AOwner, bool AIsInplace, const TcxEditPropertiesFactory& AProperties)
+    : TcxCustomButtonGroup(AOwner, AIsInplace,
+                           AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
+                             return new TcxCustomRadioGroupProperties(O);
+                           }) {
+  cxRadioGroupUnitStartup();
+}
+
+TWinControl* TcxCustomRadioGroup::CreateButton() { return new TcxCustomRadioGroupButton(this); }
+
+TcxCustomRadioGroupButton* TcxCustomRadioGroup::Button(Integer Index) const {
+  return Index >= 0 && Index < Integer(FButtons.size()) ? static_cast<TcxCustomRadioGroupButton*>(FButtons[size_t(Index)])
+                                                         : nullptr;
+}
+
+void TcxCustomRadioGroup::GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) {
+  AMetrics = TcxButtonMetrics();
+  bool inplace = IsInplace();
+  AMetrics.LeftOffset = inplace ? 1 : 6;
+  AMetrics.WidthCorrection = inplace ? -2 : -6;
+  AMetrics.Spacing = 0;
+  if (!AWithGlyph) return;
+  TSize g = Style()->LookAndFeel()->ActivePainter()->CalcRadioButtonSize();
+  AMetrics.GlyphWidth = g.cx;
+  AMetrics.GlyphHeight = g.cy;
+  AMetrics.ExtraWidth = 7;
+  AMetrics.TextGap = 3;
+  AMetrics.LeftMargin = inplace ? 1 : 6;
+  AMetrics.SizeWidthCorrection = inplace ? -5 : -6;
+}
+
+Integer TcxCustomRadioGroup::CheckedIndex() const {
+  for (Integer i = 0; i < Integer(FButtons.size()); ++i)
+    if (static_cast<TcxCustomRadioGroupButton*>(FButtons[size_t(i)])->Checked()) return i;
+  return -1;
+}
+
+Integer TcxCustomRadioGroup::ItemIndex() {
+  if (ComponentState().Contains(csLoading)) return FStoredItemIndex;
+  return CheckedIndex();
+}
+
+void TcxCustomRadioGroup::SetItemIndex(Integer Value) {
+  if (ComponentState().Contains(csLoading)) {
+    FStoredItemIndex = Value;
+    return;
+  }
+  if (FButtons.size() != size_t(ActiveProperties()->Items()->Count())) UpdateButtons();
+  Value = std::clamp<Integer>(Value, -1, Integer(FButtons.size()) - 1);
+  Variant v;
+  DisplayToEditValue(Variant(Value), v, false);
+  SetEditValueChecked(v, true, false);
+}
+
+void TcxCustomRadioGroup::DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  Integer i = ADisplayValue.IsNull() || ADisplayValue.IsEmpty() ? -1 : ADisplayValue.AsInteger();
+  TcxCustomRadioGroupProperties* p = ActiveProperties();
+  if (i < 0 || i >= p->Items()->Count()) {
+    AEditValue = p->DefaultValue();
+    return;
+  }
+  TcxRadioGroupItem* item = p->Items(i);
+  AEditValue = item->Value().IsNull() ? Variant(item->Caption()) : item->Value();
+}
+
+void TcxCustomRadioGroup::GetDisplayText(String& AText) { AText = ActiveProperties()->GetDisplayText(EditValue()); }
+
+void TcxCustomRadioGroup::InternalSetEditValue(const Variant& Value, bool AValidate) {
+  SetEditValueChecked(Value, AValidate, false);
+}
+
+void TcxCustomRadioGroup::SetEditValueChecked(const Variant& Value, bool AValidate, bool AFromButton) {
+  HoldChangeEvents(true);
+  try {
+    TcxCustomEdit::InternalSetEditValue(Value, AValidate);
+    if (FButtons.size() != size_t(ActiveProperties()->Items()->Count())) UpdateButtons();
+    Integer i = ActiveProperties()->GetItemIndexOfValue(Value);
+    if (AFromButton || i != CheckedIndex()) {
+      CheckItem(i, AFromButton);
+      MarkChangedAndClick();
+      NotifyChange();
+    } else if (!EditModified()) {
+      SetModified(false);
+    }
+  } catch (...) {
+    HoldChangeEvents(false);
+    throw;
+  }
+  HoldChangeEvents(false);
+  UpdateStateFromCursor();
+}
+
+void TcxCustomRadioGroup::CheckItem(Integer AIndex, bool AFromButton) {
+  if (!AFromButton) {
+    if (AIndex < 0) {
+      if (auto* b = Button(CheckedIndex())) b->SetCheckedQuietly(false);
+    } else if (auto* b = Button(AIndex)) {
+      b->SetCheckedQuietly(true);
+    }
+  }
+  if (TcxCustomButtonGroup::Focused() && HandleAllocated() && GetFocus() != Handle())
+    if (auto* b = Button(AIndex))
+      if (b->CanFocus() && !b->Focused()) b->SetFocus();
+  if (ComponentState().Contains(csLoading)) FStoredItemIndex = AIndex;
+}
+
+void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
+  auto it = std::find(FButtons.begin(), FButtons.end(), AButton);
+  if (it == FButtons.end()) return;
+  Integer index = Integer(it - FButtons.begin());
+  if (!CanModify()) {
+    // A read-only group keeps showing its value.
+    CheckItem(ActiveProperties()->GetItemIndexOfValue(EditValue()), false);
+    return;
+  }
+  HoldChangeEvents(true);
+  try {
+    TFlag user(FUserAction, Focused());
+    if (!ComponentState().Contains(csLoading)) {
+      Variant v;
+      DisplayToEditValue(Variant(index), v, false);
+      SetEditValueChecked(v, true, true);
+    }
+  } catch (...) {
+    HoldChangeEvents(false);
+    throw;
+  }
+  HoldChangeEvents(false);
+  if (Focused() && ActiveProperties()->ImmediatePost() && CanPostValue())
+    if (ValidateInput(true)) PostValue(false);
+}
+
+void TcxCustomRadioGroup::UpdateButtonsStyle() {
+  TcxCustomButtonGroup::UpdateButtonsStyle();
+  TcxLookAndFeel* lf = Style()->LookAndFeel();
+  for (TWinControl* w : FButtons) {
+    auto* b = static_cast<TcxCustomRadioGroupButton*>(w);
+    b->LookAndFeel()->SetKind(lf->Kind());
+    b->LookAndFeel()->SetNativeStyle(lf->NativeStyle());
+    if (!b->Enabled()) b->Font()->SetColor(StyleDisabled()->GetVisibleTextFont()->Color());
+    b->SetTransparent(Transparent());
+  }
+}
+
+void TcxCustomRadioGroup::UpdateButtons() {
+  if (FUpdatingButtons) return;
+  Integer index = ActiveProperties()->GetItemIndexOfValue(EditValue());
+  TcxCustomButtonGroup::UpdateButtons();
+  TcxCustomRadioGroupProperties* p = ActiveProperties();
+  for (Integer i = 0; i < Integer(FButtons.size()); ++i) {
+    auto* b = Button(i);
+    b->SetCaption(p->Items(i)->Caption());
+    b->SetWordWrapCaption(p->WordWrap());
+  }
+  if (!ComponentState().Contains(csLoading) && CheckedIndex() != index) CheckItem(index, false);
+}
+
+void TcxCustomRadioGroup::Loaded() {
+  TcxCustomButtonGroup::Loaded();
+  HoldChangeEvents(true);
+  HoldClick(true);
+  if (!IsDataBound()) TcxCustomEdit::InternalSetEditValue(ActiveProperties()->DefaultValue(), false);
+  Integer stored = FStoredItemIndex;
+  if (stored >= 0) SetItemIndex(stored);
+  HoldClick(false);
+  HoldChangeEvents(false, false);
+  UpdateButtons();
+}
+
+TcxRadioGroup::TcxRadioGroup(TComponent* AOwner, bool AIsInplace)
+    : TcxCustomRadioGroup(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
+        return new TcxRadioGroupProperties(O);
+      }) {}

@@ -1,0 +1,281 @@
+// Radio buttons painted in the library's look-and-feel, the button-group
+// base (a captioned frame holding one child button per item, laid out in
+// columns), and the radio group: an editor whose value is the value of the
+// checked item.
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "StdCtrls.h"
+#include "cxEditRepositoryItems.h"
+#include "cxFilterControlUtils.h"
+#include "cxGroupBox.h"
+
+class TcxCustomButtonGroup;
+class TcxCustomRadioGroup;
+
+// ---------------------------------------------------------------------------
+// Radio button
+
+class TcxRadioButton : public TRadioButton {
+  TOVANI_CLASS(TcxRadioButton, TRadioButton)
+ public:
+  explicit TcxRadioButton(TComponent* AOwner = nullptr);
+  ~TcxRadioButton() override;
+  TcxLookAndFeel* LookAndFeel() const { return FLookAndFeel.get(); }
+  void SetLookAndFeel(TcxLookAndFeel* Value) { FLookAndFeel->Assign(Value); }
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  bool WordWrapCaption() const { return FWordWrap; }
+  void SetWordWrapCaption(bool Value);
+  // 0 disabled, 1 hot, 2 normal, 3 pressed.
+  Integer State() const { return FState; }
+  const TRect& ButtonRect() const { return FButtonRect; }
+  Integer Column = 0, Row = 0;
+  // Paints the button onto a device context (its owner-draw painting).
+  virtual void DrawItem(HDC DC, bool AFocusOnly);
+  virtual bool IsInplaceButton() { return false; }
+  bool IsNativeStyle();
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+  void DoEnter() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  virtual void UpdateState(bool APressed, bool AHot);
+  virtual void AdjustTextRect(TRect& R, bool ANative);
+
+ private:
+  std::unique_ptr<TcxLookAndFeel> FLookAndFeel;
+  TRect FButtonRect;
+  Integer FState = 2;
+  bool FTransparent = false, FWordWrap = false;
+};
+
+// ---------------------------------------------------------------------------
+// Button-group base
+
+class TcxButtonGroupItem : public TCollectionItem {
+  TOVANI_CLASS(TcxButtonGroupItem, TCollectionItem)
+ public:
+  explicit TcxButtonGroupItem(TCollection* ACollection = nullptr);
+  ~TcxButtonGroupItem() override;
+  void Assign(TPersistent* Source) override;
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  Integer Tag() const { return FTag; }
+  void SetTag(Integer Value) { FTag = Value; }
+
+ protected:
+  void ItemChanged(Integer AOperation);
+
+ private:
+  String FCaption;
+  bool FEnabled = true;
+  Integer FTag = 0;
+};
+
+class TcxButtonGroupItems : public TOwnedCollection {
+  TOVANI_CLASS(TcxButtonGroupItems, TOwnedCollection)
+ public:
+  TcxButtonGroupItems(TPersistent* AOwner, TClass AItemClass);
+  TcxButtonGroupItem* Items(Integer Index) const { return static_cast<TcxButtonGroupItem*>(TCollection::Items(Index)); }
+  // The item change being reported: its index and 0 added, 1 deleted, 2 changed.
+  Integer ChangedItemIndex = -1, ChangedItemOperation = 0;
+  bool IsItemChanging = false;
+  void ReportItemChange(Integer AIndex, Integer AOperation);
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+};
+
+class TcxCustomButtonGroupProperties : public TcxCustomGroupBoxProperties {
+  TOVANI_CLASS(TcxCustomButtonGroupProperties, TcxCustomGroupBoxProperties)
+ public:
+  explicit TcxCustomButtonGroupProperties(TPersistent* AOwner = nullptr);
+  ~TcxCustomButtonGroupProperties() override;
+  void Assign(TPersistent* Source) override;
+  Integer GetEditFeatureFlags() override { return TcxCustomGroupBoxProperties::GetEditFeatureFlags() | 2; }
+  Integer GetViewOptions() override { return Items()->Count() == 0 ? 0x58F : 0x5AF; }
+
+  // Never below 1.
+  Integer Columns() const { return FColumns; }
+  void SetColumns(Integer Value);
+  TcxButtonGroupItems* Items() const { return FItems.get(); }
+  void SetItems(TcxButtonGroupItems* Value) { FItems->Assign(Value); }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value) { Store(FWordWrap, Value); }
+  // Balanced columns: 4 items in 3 columns give 2 columns of 2.
+  virtual Integer GetColumnCount();
+  Integer GetRowCount();
+
+ protected:
+  virtual TcxButtonGroupItems* CreateItems();
+  void InitItems() { FItems.reset(CreateItems()); }
+
+ private:
+  Integer FColumns = 1;
+  std::unique_ptr<TcxButtonGroupItems> FItems;
+  bool FWordWrap = false;
+};
+
+// The metrics of item buttons in a group.
+struct TcxButtonMetrics {
+  Integer TextGap = 0, SizeWidthCorrection = 0, ExtraWidth = 0, LeftMargin = 0, LeftOffset = 0, WidthCorrection = 0,
+          Spacing = 0, GlyphWidth = 0, GlyphHeight = 0;
+};
+
+class TcxCustomButtonGroup : public TcxCustomGroupBox {
+  TOVANI_CLASS(TcxCustomButtonGroup, TcxCustomGroupBox)
+ public:
+  explicit TcxCustomButtonGroup(TComponent* AOwner = nullptr, bool AIsInplace = false,
+                                const TcxEditPropertiesFactory& AProperties = nullptr);
+  ~TcxCustomButtonGroup() override;
+  TcxCustomButtonGroupProperties* ActiveProperties() {
+    return static_cast<TcxCustomButtonGroupProperties*>(GetEffectiveProperties());
+  }
+  const std::vector<TWinControl*>& Buttons() const { return FButtons; }
+  bool SupportsNonClientArea() override { return false; }
+  bool Focused() override;
+  bool OwnsChildWindow(HWND AHandle) override;
+  virtual void UpdateButtons();
+  virtual void UpdateButtonBounds();
+  // The rectangle of each item button within the group.
+  std::vector<TRect> CalculateButtonPositions();
+  virtual void GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics);
+  // Arrow keys from a button move the focus among the buttons.
+  void ButtonKeyDown(TWinControl* AButton, Word& Key, TShiftState Shift);
+
+ protected:
+  virtual TWinControl* CreateButton() = 0;
+  virtual void InitializeButton(TWinControl* AButton);
+  virtual void SyncButtonCount(Integer ACount);
+  virtual void UpdateButtonsStyle();
+  using TcxCustomGroupBox::PropertiesChanged;
+  void PropertiesChanged(TObject* Sender) override;
+  void ContainerStyleChanged(TObject* Sender) override;
+  void CreateHandle() override;
+  void Resize() override;
+  bool CanAutoSize() override { return !IsInplace() && AutoSize(); }
+  bool HostsChildControls() override { return FSelectingByAccel; }
+  std::vector<TWinControl*> FButtons;
+  bool FSelectingByAccel = false;
+  bool FUpdatingButtons = false;
+};
+
+// ---------------------------------------------------------------------------
+// Radio group
+
+class TcxCustomRadioGroupButton : public TcxRadioButton {
+  TOVANI_CLASS(TcxCustomRadioGroupButton, TcxRadioButton)
+ public:
+  explicit TcxCustomRadioGroupButton(TComponent* AOwner = nullptr);
+  TcxCustomRadioGroup* RadioGroup() const;
+  bool IsInplaceButton() override;
+  // Checks or unchecks without reporting back to the group.
+  void SetCheckedQuietly(bool AChecked);
+  void Click() override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  bool FInternalSettingChecked = false;
+};
+
+class TcxRadioGroupItem : public TcxButtonGroupItem {
+  TOVANI_CLASS(TcxRadioGroupItem, TcxButtonGroupItem)
+ public:
+  explicit TcxRadioGroupItem(TCollection* ACollection = nullptr) : TcxButtonGroupItem(ACollection) {}
+  void Assign(TPersistent* Source) override;
+  const Variant& Value() const { return FValue; }
+  void SetValue(const Variant& AValue);
+
+ private:
+  Variant FValue = Null();
+};
+
+class TcxCustomRadioGroupProperties : public TcxCustomButtonGroupProperties {
+  TOVANI_CLASS(TcxCustomRadioGroupProperties, TcxCustomButtonGroupProperties)
+ public:
+  explicit TcxCustomRadioGroupProperties(TPersistent* AOwner = nullptr);
+  void Assign(TPersistent* Source) override;
+  TClass GetContainerClass() override;
+  String GetDisplayText(const Variant& AEditValue, bool AFullText = true, bool AIsInplace = true) override;
+  // Radio groups keep the asked number of equal columns.
+  Integer GetColumnCount() override;
+  TcxRadioGroupItem* Items(Integer Index) const { return static_cast<TcxRadioGroupItem*>(Items()->Items(Index)); }
+  using TcxCustomButtonGroupProperties::Items;
+  // The first item whose value equals the value (an item without a value:
+  // whose caption equals its text, with case); -1 when none.
+  Integer GetItemIndexOfValue(const Variant& AValue);
+  const String& DefaultCaption() const { return FDefaultCaption; }
+  void SetDefaultCaption(const String& Value) { Store(FDefaultCaption, Value); }
+  const Variant& DefaultValue() const { return FDefaultValue; }
+  void SetDefaultValue(const Variant& Value);
+
+ protected:
+  TcxButtonGroupItems* CreateItems() override;
+
+ private:
+  String FDefaultCaption;
+  Variant FDefaultValue = Null();
+};
+
+class TcxRadioGroupProperties : public TcxCustomRadioGroupProperties {
+  TOVANI_CLASS(TcxRadioGroupProperties, TcxCustomRadioGroupProperties)
+ public:
+  explicit TcxRadioGroupProperties(TPersistent* AOwner = nullptr) : TcxCustomRadioGroupProperties(AOwner) {}
+};
+
+class TcxCustomRadioGroup : public TcxCustomButtonGroup {
+  TOVANI_CLASS(TcxCustomRadioGroup, TcxCustomButtonGroup)
+ public:
+  explicit TcxCustomRadioGroup(TComponent* AOwner = nullptr, bool AIsInplace = false,
+                               const TcxEditPropertiesFactory& AProperties = nullptr);
+  TcxCustomRadioGroupProperties* ActiveProperties() {
+    return static_cast<TcxCustomRadioGroupProperties*>(GetEffectiveProperties());
+  }
+  TcxCustomRadioGroupProperties* Properties() const {
+    return static_cast<TcxCustomRadioGroupProperties*>(TcxCustomEdit::Properties());
+  }
+  Integer ItemIndex();
+  void SetItemIndex(Integer Value);
+  TcxCustomRadioGroupButton* Button(Integer Index) const;
+  void DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+  void InternalSetEditValue(const Variant& Value, bool AValidate) override;
+  void GetDisplayText(String& AText) override;
+  void ButtonChecked(TcxCustomRadioGroupButton* AButton);
+  void UpdateButtons() override;
+  void GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) override;
+
+ protected:
+  TWinControl* CreateButton() override;
+  void UpdateButtonsStyle() override;
+  void Loaded() override;
+
+ private:
+  void SetEditValueChecked(const Variant& Value, bool AValidate, bool AFromButton);
+  void CheckItem(Integer AIndex, bool AFromButton);
+  Integer CheckedIndex() const;
+  Integer FStoredItemIndex = -1;
+};
+
+class TcxRadioGroup : public TcxCustomRadioGroup {
+  TOVANI_CLASS(TcxRadioGroup, TcxCustomRadioGroup)
+ public:
+  explicit TcxRadioGroup(TComponent* AOwner = nullptr, bool AIsInplace = false);
+  TcxRadioGroupProperties* Properties() const {
+    return static_cast<TcxRadioGroupProperties*>(TcxCustomEdit::Properties());
+  }
+};
+
+CX_EDIT_REPOSITORY_ITEM(TcxEditRepositoryRadioGroupItem, TcxRadioGroupProperties)
+
+void cxRadioGroupUnitStartup();
+void cxRadioGroupUnitShutdown();

@@ -1,0 +1,141 @@
+// The radio group: values of items, the checked button kept in step with
+// the edit value, clicks, arrow keys and read-only groups through the
+// buttons' windows, and the column layout.
+#include <memory>
+
+#include "Forms.h"
+#include "TestWindows.h"
+#include "cxRadioGroup.h"
+#include "gtest.h"
+
+namespace {
+struct RadioGroupFixture : ::testing::Test {
+  std::unique_ptr<TForm> Form;
+  TcxRadioGroup* R = nullptr;
+  Integer Clicks = 0;
+  void SetUp() override {
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(60, 60, 420, 260);
+    R = new TcxRadioGroup(Form.get());
+    R->SetBounds(10, 10, 200, 120);
+    R->SetParent(Form.get());
+    R->SetCaption("付款方式");
+    R->OnClick = [this](TObject*) { ++Clicks; };
+    auto* a = static_cast<TcxRadioGroupItem*>(R->Properties()->Items()->Add());
+    a->SetCaption("A");
+    auto* b = static_cast<TcxRadioGroupItem*>(R->Properties()->Items()->Add());
+    b->SetCaption("B");
+    b->SetValue(Variant(2));
+    auto* c = static_cast<TcxRadioGroupItem*>(R->Properties()->Items()->Add());
+    c->SetCaption("现金");
+    c->SetValue(Variant(String("cash")));
+    Form->Show();
+    PumpMessages(1);
+  }
+  void TearDown() override { Form.reset(); }
+  Integer Checked() {
+    for (Integer i = 0; i < Integer(R->Buttons().size()); ++i)
+      if (R->Button(i)->Checked()) return i;
+    return -1;
+  }
+  void ClickButton(Integer i) {
+    HWND h = R->Button(i)->Handle();
+    PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PumpMessages(2);
+  }
+};
+}  // namespace
+
+TEST_F(RadioGroupFixture, EditValueAndCheckedItemStayInStep) {
+  ASSERT_EQ(R->Buttons().size(), 3u);
+  struct Case {
+    Variant Value;
+    Integer Checked;
+    String Display;
+  } cases[] = {
+      {Variant(2), 1, "B"},
+      {Variant(String("A")), 0, "A"},
+      {Variant(String("a")), -1, ""},   // captions compare with case
+      {Variant(String("cash")), 2, "现金"},
+      {Variant(7), -1, ""},
+  };
+  for (const Case& c : cases) {
+    R->SetEditValue(c.Value);
+    EXPECT_EQ(Checked(), c.Checked) << VarToStr(c.Value);
+    EXPECT_EQ(R->ItemIndex(), c.Checked);
+    EXPECT_EQ(R->DisplayText(), c.Display);
+    EXPECT_TRUE(cxVarSameTypeAndValue(R->EditValue(), c.Value)) << VarToStr(c.Value);
+  }
+  // Item indexes give the item's value, or its caption without one.
+  R->SetItemIndex(0);
+  EXPECT_EQ(R->EditValue().Kind(), varString);
+  EXPECT_EQ(VarToStr(R->EditValue()), "A");
+  R->SetItemIndex(10);
+  EXPECT_EQ(Checked(), 2);
+  R->Properties()->SetDefaultValue(Variant(5));
+  R->Properties()->SetDefaultCaption("未选");
+  R->SetItemIndex(-5);
+  EXPECT_EQ(Checked(), -1);
+  EXPECT_EQ(R->EditValue().AsInteger(), 5);
+  EXPECT_EQ(R->DisplayText(), "未选");
+  // The value of the checked item again: not modified, no click.
+  R->SetItemIndex(1);
+  R->SetModified(false);
+  Clicks = 0;
+  R->SetEditValue(Variant(2));
+  EXPECT_FALSE(R->Modified());
+  EXPECT_EQ(Clicks, 0);
+}
+
+TEST_F(RadioGroupFixture, ClicksAndArrowKeysCheckItemsThroughTheButtons) {
+  bool changed = false;
+  R->Properties()->OnChange = [&](TObject*) { changed = true; };
+  ClickButton(2);
+  EXPECT_EQ(Checked(), 2);
+  EXPECT_EQ(VarToStr(R->EditValue()), "cash");
+  EXPECT_TRUE(changed);
+  ASSERT_TRUE(R->Button(2)->Focused());
+  PostMessageW(R->Button(2)->Handle(), WM_KEYDOWN, VK_UP, 1);
+  PumpMessages(2);
+  EXPECT_TRUE(R->Button(1)->Focused());
+  EXPECT_EQ(Checked(), 1);
+  EXPECT_EQ(R->EditValue().AsInteger(), 2);
+  PostMessageW(R->Button(1)->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageW(R->Button(2)->Handle(), WM_KEYDOWN, VK_DOWN, 1);   // the last: stays
+  PumpMessages(2);
+  EXPECT_EQ(Checked(), 2);
+  WriteWindowPng(R, "cxRadioGroup_checked");
+  // A read-only group keeps its value on a click.
+  R->Properties()->SetReadOnly(true);
+  ClickButton(0);
+  EXPECT_EQ(Checked(), 2);
+  EXPECT_EQ(VarToStr(R->EditValue()), "cash");
+}
+
+TEST_F(RadioGroupFixture, ColumnsLayTheButtonsOut) {
+  static_cast<TcxRadioGroupItem*>(R->Properties()->Items()->Add())->SetCaption("D");
+  R->Properties()->SetColumns(3);
+  R->SetBounds(10, 10, 306, 120);
+  PumpMessages(1);
+  ASSERT_EQ(R->Buttons().size(), 4u);
+  // Two rows in three equal columns; the third column stays empty.
+  EXPECT_EQ(R->Properties()->GetRowCount(), 2);
+  TRect b0 = R->Button(0)->BoundsRect(), b1 = R->Button(1)->BoundsRect(), b2 = R->Button(2)->BoundsRect();
+  EXPECT_EQ(b0.Left, b1.Left);
+  EXPECT_GT(b1.Top, b0.Top);
+  EXPECT_EQ(b2.Top, b0.Top);
+  EXPECT_EQ(b2.Left - b0.Left, b0.Width());
+  EXPECT_LT(R->Button(3)->BoundsRect().Right + b0.Width() / 2, R->Width());
+  WriteWindowPng(R, "cxRadioGroup_columns");
+  R->Properties()->SetColumns(0);
+  EXPECT_EQ(R->Properties()->Columns(), 1);
+
+  // The button-group base balances its columns instead.
+  TcxCustomButtonGroupProperties p;
+  for (int i = 0; i < 4; ++i) p.Items()->Add();
+  p.SetColumns(3);
+  EXPECT_EQ(p.GetColumnCount(), 2);
+  p.Items()->Add();
+  EXPECT_EQ(p.GetColumnCount(), 3);
+}
