@@ -50,7 +50,7 @@ String LowerAscii(String S) {
   return S;
 }
 
-void WriteCaptions(const TcxCheckStates& AStates, IcxCheckItems* AItems, String& AText) {
+void WriteCaptions(const TcxCheckStates& AStates, IcxCheckStateItems* AItems, String& AText) {
   auto append = [&](TcxCheckBoxState AState) {
     bool any = false;
     for (size_t i = 0; i < AStates.size(); ++i) {
@@ -69,7 +69,7 @@ void WriteCaptions(const TcxCheckStates& AStates, IcxCheckItems* AItems, String&
   if (anyChecked) AText += ";" + checked;
 }
 
-bool ReadCaptions(const String& AText, IcxCheckItems* AItems, TcxCheckStates& AStates) {
+bool ReadCaptions(const String& AText, IcxCheckStateItems* AItems, TcxCheckStates& AStates) {
   // Caption (case-insensitive) to the states read for it, in text order.
   std::multimap<String, TcxCheckBoxState> entries;
   TStatesReader r{AText};
@@ -160,7 +160,7 @@ bool ReadStatesString(const String& AText, TcxCheckStates& AStates) {
 
 }  // namespace
 
-void cxCheckStatesToEditValue(const TcxCheckStates& AStates, IcxCheckItems* AItems, TcxCheckStatesValueFormat AFormat,
+void cxCheckStatesToEditValue(const TcxCheckStates& AStates, IcxCheckStateItems* AItems, TcxCheckStatesValueFormat AFormat,
                               Variant& AValue) {
   AValue = Null();
   String text;
@@ -187,7 +187,7 @@ void cxCheckStatesToEditValue(const TcxCheckStates& AStates, IcxCheckItems* AIte
   }
 }
 
-bool cxEditValueToCheckStates(const Variant& AValue, IcxCheckItems* AItems, TcxCheckStatesValueFormat AFormat,
+bool cxEditValueToCheckStates(const Variant& AValue, IcxCheckStateItems* AItems, TcxCheckStatesValueFormat AFormat,
                               TcxCheckStates& AStates) {
   AStates.assign(size_t(std::max<Integer>(AItems->GetCount(), 0)), cbsUnchecked);
   if (AValue.IsNull() || AValue.IsEmpty() || (VarIsStr(AValue) && AValue.AsString().empty())) return true;
@@ -911,7 +911,9 @@ void TcxCustomCheckBox::Loaded() {
     FHasPendingState = false;
     SetState(FPendingState);
   } else if (!IsDataBound()) {
-    SetState(State() == cbsUnchecked ? cbsUnchecked : State());
+    // A stream without a state leaves the box unchecked (with the streamed
+    // ValueUnchecked).
+    SetState(cbsUnchecked);
   }
 }
 

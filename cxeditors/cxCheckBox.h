@@ -25,19 +25,19 @@ using TcxCheckStates = std::vector<TcxCheckBoxState>;
 enum TcxCheckButtonState { cxcbsNormal, cxcbsHot, cxcbsPressed, cxcbsDisabled };
 
 // The items whose states a check-states value describes.
-class IcxCheckItems {
+class IcxCheckStateItems {
  public:
-  virtual ~IcxCheckItems() = default;
+  virtual ~IcxCheckStateItems() = default;
   virtual Integer GetCount() = 0;
   virtual String GetCaption(Integer AIndex) = 0;
 };
 
 // Writing starts from Null; an empty text of the text formats is "".
-void cxCheckStatesToEditValue(const TcxCheckStates& AStates, IcxCheckItems* AItems, TcxCheckStatesValueFormat AFormat,
+void cxCheckStatesToEditValue(const TcxCheckStates& AStates, IcxCheckStateItems* AItems, TcxCheckStatesValueFormat AFormat,
                               Variant& AValue);
 // Fills one state per item (all unchecked to begin with). A value that
 // cannot be read leaves every item unchecked and answers False.
-bool cxEditValueToCheckStates(const Variant& AValue, IcxCheckItems* AItems, TcxCheckStatesValueFormat AFormat,
+bool cxEditValueToCheckStates(const Variant& AValue, IcxCheckStateItems* AItems, TcxCheckStatesValueFormat AFormat,
                               TcxCheckStates& AStates);
 
 // The image of a glyph strip for a state and button state.

@@ -745,6 +745,61 @@ void TcxCustomCheckListBox::SetScrollWidth(Integer Value) {
     SendMessageW(FInnerCheckListBox->Handle(), LB_SETHORIZONTALEXTENT, WPARAM(std::max<Integer>(Value, 0)), 0);
 }
 
+void TcxCustomCheckListBox::SetIntegralHeight(bool Value) {
+  if (FIntegralHeight == Value) return;
+  FIntegralHeight = Value;
+  if (Value) AdjustHeightToRows();
+}
+
+void TcxCustomCheckListBox::AdjustHeightToRows() {
+  if (!FIntegralHeight || FAdjustingHeight || ComponentState().Contains(csLoading)) return;
+  TAlign a = Align();
+  if (a == alLeft || a == alRight || a == alClient) return;
+  TRect extent;
+  GetBorderExtent(extent);
+  Integer border = extent.Top + extent.Bottom;
+  Integer itemHeight = std::max<Integer>(FInnerCheckListBox->CalcItemHeight(), 1);
+  Integer want = Height();
+  Integer lines = Items()->Count();
+  Integer result = border + itemHeight, previous = result;
+  for (Integer rows = 1; rows < 10000; ++rows) {
+    Integer total = border + rows * itemHeight;
+    Integer clientWidth = Width() - extent.Left - extent.Right - (lines > rows ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+    if (FScrollWidth > 0 && clientWidth < FScrollWidth + 4) total += GetSystemMetrics(SM_CYHSCROLL);
+    if (total == want) {
+      result = total;
+      break;
+    }
+    if (total > want) {
+      result = rows == 1 ? total : previous;
+      break;
+    }
+    previous = total;
+  }
+  if (result == Height()) return;
+  FAdjustingHeight = true;
+  try {
+    SetHeight(result);
+  } catch (...) {
+    FAdjustingHeight = false;
+    throw;
+  }
+  FAdjustingHeight = false;
+}
+
+void TcxCustomCheckListBox::Resize() {
+  TcxContainer::Resize();
+  AdjustHeightToRows();
+}
+
+void TcxCustomCheckListBox::Dispatch(TMessage& Message) {
+  TcxContainer::Dispatch(Message);
+  if (Message.Msg == CM_FONTCHANGED) {
+    FInnerCheckListBox->Remeasure();
+    AdjustHeightToRows();
+  }
+}
+
 Integer TcxCustomCheckListBox::CalcHeightForRows(Integer ARowCount) {
   TRect extent;
   GetBorderExtent(extent);
@@ -839,6 +894,8 @@ TOVANI_PUBLISHED(TcxCustomCheckListBox) {
   Property("EditValueFormat", &TcxCustomCheckListBox::EditValueFormat, &TcxCustomCheckListBox::SetEditValueFormat)
       .Default(cvfInteger);
   Property("GlyphCount", &TcxCustomCheckListBox::GlyphCount, &TcxCustomCheckListBox::SetGlyphCount).Default(6);
+  Property("IntegralHeight", &TcxCustomCheckListBox::IntegralHeight, &TcxCustomCheckListBox::SetIntegralHeight)
+      .Default(false);
   Property("ImageLayout", &TcxCustomCheckListBox::ImageLayout, &TcxCustomCheckListBox::SetImageLayout)
       .Default(ilBeforeChecks);
   Property("Images", &TcxCustomCheckListBox::Images, &TcxCustomCheckListBox::SetImages);

@@ -54,7 +54,7 @@ class TcxCheckListBoxItem : public TCollectionItem {
   TObject* FItemObject = nullptr;
 };
 
-class TcxCheckListBoxItems : public TOwnedCollection, public IcxCheckItems {
+class TcxCheckListBoxItems : public TOwnedCollection, public IcxCheckStateItems {
   TOVANI_CLASS(TcxCheckListBoxItems, TOwnedCollection)
  public:
   explicit TcxCheckListBoxItems(TcxCustomInnerCheckListBox* AOwner);
@@ -209,6 +209,11 @@ class TcxCustomCheckListBox : public TcxContainer {
   void SetTabWidth(Integer Value);
   Integer ScrollWidth() const { return FScrollWidth; }
   void SetScrollWidth(Integer Value);
+  // The height fits whole rows (not for controls aligned left, right or to
+  // the whole client).
+  bool IntegralHeight() const { return FIntegralHeight; }
+  void SetIntegralHeight(bool Value);
+  void AdjustHeightToRows();
 
   TcxClickCheckEvent& OnClickCheck() { return FInnerCheckListBox->OnClickCheck; }
   TcxCheckStatesToEditValueEvent OnCheckStatesToEditValue;
@@ -239,6 +244,8 @@ class TcxCustomCheckListBox : public TcxContainer {
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
   void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) override;
+  void Resize() override;
+  void Dispatch(TMessage& Message) override;
   virtual void FireEditValueChanged();
 
  private:
@@ -257,6 +264,7 @@ class TcxCustomCheckListBox : public TcxContainer {
   TcxCheckListBoxImageLayout FImageLayout = ilBeforeChecks;
   bool FShowChecks = true, FSorted = false, FModified = false;
   bool FSorting = false, FExiting = false;
+  bool FIntegralHeight = false, FAdjustingHeight = false;
   Integer FTabWidth = 0, FScrollWidth = 0;
   TcxEditBorderStyle FCheckBorderStyle = ebsUltraFlat;
   bool FNativeLook = false;

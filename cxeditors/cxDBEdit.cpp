@@ -522,7 +522,10 @@ TDataLink* cxEditDataLinkOf(TcxCustomEdit* AEdit) {
 // ---------------------------------------------------------------------------
 // The data-aware text editor
 
-TcxDBTextEdit::TcxDBTextEdit(TComponent* AOwner) : TcxCustomTextEdit(AOwner) {
+TcxDBTextEdit::TcxDBTextEdit(TComponent* AOwner)
+    : TcxCustomTextEdit(AOwner, false, [](TPersistent* O) -> TcxCustomEditProperties* {
+        return new TcxTextEditProperties(O);
+      }) {
   SetDataBindingObject(new TcxDBTextEditDataBinding(this));
 }
 
@@ -545,9 +548,9 @@ TOVANI_PUBLISHED(TcxDBTextEdit) {
   Property<TcxDBTextEditDataBinding*>(
       "DataBinding", [](TcxDBTextEdit* e) { return e->DataBinding(); },
       [](TcxDBTextEdit* e, TcxDBTextEditDataBinding* v) { e->SetDataBinding(v); });
-  Property<TcxCustomTextEditProperties*>(
+  Property<TcxTextEditProperties*>(
       "Properties", [](TcxDBTextEdit* e) { return e->Properties(); },
-      [](TcxDBTextEdit* e, TcxCustomTextEditProperties* v) { e->SetProperties(v); });
+      [](TcxDBTextEdit* e, TcxTextEditProperties* v) { e->SetProperties(v); });
   Property<TcxEditStyle*>(
       "Style", [](TcxDBTextEdit* e) { return e->Style(); },
       [](TcxDBTextEdit* e, TcxEditStyle* v) { e->SetStyle(v); });

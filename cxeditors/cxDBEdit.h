@@ -202,7 +202,11 @@ class TcxDBTextEdit : public TcxCustomTextEdit {
   // The binding (raises an invalid-cast error when it is of another class).
   TcxDBTextEditDataBinding* DataBinding() const;
   void SetDataBinding(TcxDBTextEditDataBinding* Value) { DataBinding()->Assign(Value); }
-  void SetProperties(TcxCustomTextEditProperties* Value) { Properties()->Assign(Value); }
+  TcxTextEditProperties* Properties() const {
+    return static_cast<TcxTextEditProperties*>(TcxCustomTextEdit::Properties());
+  }
+  void SetProperties(TcxTextEditProperties* Value) { Properties()->Assign(Value); }
+  TClass GetPropertiesClass() override { return TcxTextEditProperties::StaticClass(); }
 
  protected:
   void Dispatch(TMessage& Message) override;

@@ -2,7 +2,9 @@
 // keyboard, grayed shown for Null, the data-aware check box on a flag field.
 #include <memory>
 
+#include "FormFile.h"
 #include "Forms.h"
+#include "Messages.h"
 #include "MemDataSet.h"
 #include "StdCtrls.h"
 #include "TestWindows.h"
@@ -127,6 +129,36 @@ TEST(CheckBoxValues, ValueListsAndGrayedForOtherValues) {
   flags.SetValueUnchecked(Variant(0));
   EXPECT_EQ(flags.StateOfValue(Variant(1)), cbsChecked);
   EXPECT_EQ(flags.StateOfValue(Variant(Int64(0))), cbsUnchecked);
+}
+
+TEST(CheckBoxValues, FormFileValuesAndState) {
+  TForm form(nullptr);
+  ReadComponentFromText(
+      "object F: TForm\n"
+      "  object A: TcxCheckBox\n"
+      "    Caption = '&Yes'\n"
+      "    Properties.ValueChecked = 'Y'\n"
+      "    Properties.ValueUnchecked = 'N'\n"
+      "  end\n"
+      "  object B: TcxCheckBox\n"
+      "    Properties.ValueChecked = 'Y'\n"
+      "    Properties.ValueUnchecked = 'N'\n"
+      "    State = cbsChecked\n"
+      "  end\n"
+      "end\n",
+      &form);
+  auto* a = dynamic_cast<TcxCheckBox*>(form.FindComponent("A"));
+  auto* b = dynamic_cast<TcxCheckBox*>(form.FindComponent("B"));
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(a->State(), cbsUnchecked);
+  EXPECT_EQ(VarToStr(a->EditValue()), "N");
+  EXPECT_EQ(VarToStr(b->EditValue()), "Y");
+  // The caption's accelerator toggles.
+  form.Show();
+  PumpMessages(1);
+  a->Perform(CM_DIALOGCHAR, 'Y', 0);
+  EXPECT_EQ(a->State(), cbsChecked);
 }
 
 TEST(DBCheckBox, NullFlagShowsGrayedAndAClickChecksIt) {

@@ -19,7 +19,7 @@
 
 namespace {
 
-struct TTestItems : IcxCheckItems {
+struct TTestItems : IcxCheckStateItems {
   std::vector<String> Captions;
   Integer GetCount() override { return Integer(Captions.size()); }
   String GetCaption(Integer AIndex) override { return Captions[size_t(AIndex)]; }
@@ -229,6 +229,21 @@ TEST_F(CheckListFixture, GrayedStatesAndTheIntegerFormat) {
   Box->SetEditValueFormat(cvfInteger);
   EXPECT_EQ(Box->Items()->Items(2)->State(), cbsUnchecked);
   EXPECT_EQ(Box->EditValue().AsInt64(), 3);
+}
+
+TEST_F(CheckListFixture, IntegralHeightFitsWholeRows) {
+  Integer row = Box->InnerCheckListBox()->CalcItemHeight();
+  Integer rows4 = Box->CalcHeightForRows(4);
+  Box->SetHeight(rows4 + row / 2);
+  Box->SetIntegralHeight(true);
+  EXPECT_EQ(Box->Height(), rows4);
+  Box->SetHeight(rows4 + row);
+  EXPECT_EQ(Box->Height(), rows4 + row);
+  // Aligned to the whole client the height is the parent's to give.
+  Box->SetIntegralHeight(false);
+  Box->SetAlign(alClient);
+  Box->SetIntegralHeight(true);
+  EXPECT_EQ(Box->Height(), Form->ClientHeight());
 }
 
 TEST_F(CheckListFixture, ItemTextsAndSorting) {
