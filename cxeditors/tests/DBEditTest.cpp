@@ -147,6 +147,25 @@ TEST_F(DBTextEditFixture, OnKeyPressMayConsumeTheTypedCharacter) {
   Data->Cancel();
 }
 
+TEST_F(DBTextEditFixture, FormattedTextWhenUnfocusedEditTextWhenFocused) {
+  static_cast<TFloatField*>(Data->FieldByName("Price"))->SetDisplayFormat("0.00");
+  TcxDBTextEdit* price = MakeEdit("Price", 100);
+  PumpMessages(1);
+  EXPECT_EQ(price->Text(), "2.50");
+  // The edit value stays the field's value.
+  EXPECT_DOUBLE_EQ(price->EditValue().AsDouble(), 2.5);
+  price->SetFocus();
+  PumpMessages(1);
+  EXPECT_EQ(price->Text(), "2.5");
+  price->SelectAll();
+  PostText(u"3.25");
+  Name->SetFocus();
+  PumpMessages(1);
+  EXPECT_DOUBLE_EQ(Data->FieldByName("Price")->AsFloat(), 3.25);
+  EXPECT_EQ(price->Text(), "3.25");
+  Data->Post();
+}
+
 TEST_F(DBTextEditFixture, DatasetPostWritesAPendingChangeFirst) {
   Name->SetFocus();
   PumpMessages(1);
