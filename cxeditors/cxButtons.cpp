@@ -18,6 +18,7 @@ TOVANI_IMPLEMENT_ENUM_INFO(TcxButtonAssignedColor, "cxbcDefault", "cxbcDefaultTe
                            "cxbcPressedText")
 TOVANI_IMPLEMENT_CLASS(TcxButtonColors, TPersistent)
 TOVANI_IMPLEMENT_CLASS(TcxButtonGlyph, TObject)
+TOVANI_IMPLEMENT_CLASS(TcxGlyphList, TcxImageList)
 TOVANI_IMPLEMENT_CLASS(TcxCustomButton, TButton)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxButton, TcxCustomButton)
 
@@ -99,15 +100,132 @@ TColor TcxButtonColors::TextColorOfState(TcxButtonState AState) const {
 }
 
 // ---------------------------------------------------------------------------
+// Shared glyph lists
+
+Integer TcxGlyphList::StoreImage(TBitmap* AImage, TBitmap* AMask) {
+  auto it = std::find(FUsed.begin(), FUsed.end(), false);
+  Integer index;
+  if (it == FUsed.end()) {
+    TBitmap emptyMask;
+    emptyMask.SetMonochrome(true);
+    emptyMask.SetWidth(Width());
+    emptyMask.SetHeight(Height());
+    index = Add(AImage, &emptyMask);
+    FUsed.resize(size_t(index) + 1, false);
+  } else {
+    index = Integer(it - FUsed.begin());
+  }
+  FUsed[size_t(index)] = true;
+  Replace(index, AImage, AMask);
+  ++FUsedCount;
+  return index;
+}
+
+void TcxGlyphList::ReleaseImage(Integer AIndex) {
+  if (AIndex < 0 || AIndex >= Integer(FUsed.size()) || !FUsed[size_t(AIndex)]) return;
+  FUsed[size_t(AIndex)] = false;
+  --FUsedCount;
+}
+
+TcxGlyphList* TcxGlyphCache::AcquireList(Integer AWidth, Integer AHeight) {
+  for (auto it = FLists.rbegin(); it != FLists.rend(); ++it)
+    if ((*it)->Width() == AWidth && (*it)->Height() == AHeight) return it->get();
+  FLists.push_back(std::make_unique<TcxGlyphList>(AWidth, AHeight));
+  return FLists.back().get();
+}
+
+void TcxGlyphCache::ReleaseList(TcxGlyphList* AList) {
+  if (!AList || AList->UsedCount() > 0) return;
+  FLists.erase(std::remove_if(FLists.begin(), FLists.end(), [AList](auto& L) { return L.get() == AList; }),
+               FLists.end());
+}
+
+namespace {
+std::unique_ptr<TcxGlyphCache> GGlyphCache;
+Integer GGlyphCount = 0;
+TcxGlyphCache* GlyphCache() {
+  if (!GGlyphCache) GGlyphCache = std::make_unique<TcxGlyphCache>();
+  return GGlyphCache.get();
+}
+}  // namespace
+
+TcxGlyphCache* cxButtonGlyphCache() { return GGlyphCache.get(); }
+
+// ---------------------------------------------------------------------------
 // Glyph
 
 TcxButtonGlyph::TcxButtonGlyph() : FGlyph(std::make_unique<TBitmap>()) {
+  ++GGlyphCount;
+  GlyphCache();
   FGlyph->OnChange = [this](TObject*) { Changed(); };
 }
 
-TcxButtonGlyph::~TcxButtonGlyph() = default;
+TcxButtonGlyph::~TcxButtonGlyph() {
+  ReleaseStateImages();
+  if (--GGlyphCount == 0 && GGlyphCache && GGlyphCache->ListCount() == 0) GGlyphCache.reset();
+}
 
-void TcxButtonGlyph::Changed() { cxCallNotifyEvent(this, OnChange); }
+void TcxButtonGlyph::ReleaseStateImages() {
+  if (!FGlyphList) return;
+  for (Integer& index : FStateImages) {
+    FGlyphList->ReleaseImage(index);
+    index = -1;
+  }
+  if (GGlyphCache) GGlyphCache->ReleaseList(FGlyphList);
+  FGlyphList = nullptr;
+}
+
+void TcxButtonGlyph::Changed() {
+  ReleaseStateImages();
+  cxCallNotifyEvent(this, OnChange);
+}
+
+Integer TcxButtonGlyph::BuildStateImage(TcxButtonState AState) {
+  Integer cell = CellOfState(AState);
+  if (FStateImages[cell] >= 0) return FStateImages[cell];
+  if (FGlyph->Empty()) return -1;
+  TSize size = GlyphSize();
+  TBitmap image;
+  image.SetWidth(size.cx);
+  image.SetHeight(size.cy);
+  TColor key = FGlyph->TransparentColor();
+  COLORREF keyRGB = ColorToRGB(key);
+  if (cell == 1 && FNumGlyphs == 1) {
+    // A single-cell glyph is disabled by its shape embossed.
+    image.Canvas()->Brush()->SetColor(key);
+    image.Canvas()->FillRect(TRect(0, 0, size.cx, size.cy));
+    HDC src = FGlyph->Canvas()->Handle(), dst = image.Canvas()->Handle();
+    for (Integer pass = 0; pass < 2; ++pass)
+      for (Integer y = 0; y < size.cy; ++y)
+        for (Integer x = 0; x < size.cx; ++x) {
+          if (GetPixel(src, x, y) == keyRGB) continue;
+          Integer dx = pass == 0 ? x + 1 : x, dy = pass == 0 ? y + 1 : y;
+          if (dx < size.cx && dy < size.cy)
+            SetPixel(dst, dx, dy, ColorToRGB(pass == 0 ? clBtnHighlight : clBtnShadow));
+        }
+  } else {
+    Integer index = cell < FNumGlyphs ? cell : 0;
+    image.Canvas()->CopyRect(TRect(0, 0, size.cx, size.cy), FGlyph->Canvas(),
+                             TRect(index * size.cx, 0, index * size.cx + size.cx, size.cy));
+  }
+  // The mask: white where the transparent colour is.
+  TBitmap mask;
+  mask.SetMonochrome(true);
+  mask.SetWidth(size.cx);
+  mask.SetHeight(size.cy);
+  mask.Canvas()->Brush()->SetColor(clBlack);
+  mask.Canvas()->FillRect(TRect(0, 0, size.cx, size.cy));
+  HDC img = image.Canvas()->Handle(), msk = mask.Canvas()->Handle();
+  for (Integer y = 0; y < size.cy; ++y)
+    for (Integer x = 0; x < size.cx; ++x)
+      if (GetPixel(img, x, y) == keyRGB) {
+        SetPixel(msk, x, y, RGB(255, 255, 255));
+        SetPixel(img, x, y, RGB(0, 0, 0));
+      }
+  if (!FGlyphList) FGlyphList = GlyphCache()->AcquireList(size.cx, size.cy);
+  FStateImages[cell] = FGlyphList->StoreImage(&image, &mask);
+  return FStateImages[cell];
+}
 
 void TcxButtonGlyph::SetGlyph(TBitmap* Value) {
   if (Value)
@@ -231,45 +349,13 @@ void TcxButtonGlyph::ArrangeContent(TCanvas* ACanvas, const TRect& AClient, cons
 
 void TcxButtonGlyph::PaintImage(TCanvas* ACanvas, const TPoint& APos, TcxButtonState AState) {
   if (!HasImage()) return;
+  // A glyph bitmap takes precedence over the action's image list.
   if (FGlyph->Empty()) {
     FImages->Draw(ACanvas, APos.X, APos.Y, FImageIndex, AState != cxbsDisabled);
     return;
   }
-  TSize size = GlyphSize();
-  Integer cell = CellOfState(AState);
-  Integer index = cell < FNumGlyphs ? cell : 0;
-  TBitmap image;
-  image.SetWidth(size.cx);
-  image.SetHeight(size.cy);
-  image.Canvas()->CopyRect(TRect(0, 0, size.cx, size.cy), FGlyph->Canvas(),
-                           TRect(index * size.cx, 0, index * size.cx + size.cx, size.cy));
-  image.SetTransparent(true);
-  image.SetTransparentColor(FGlyph->TransparentColor());
-  if (AState == cxbsDisabled && FNumGlyphs == 1) {
-    // A single-cell glyph is drawn greyed: its shape embossed.
-    TBitmap mono;
-    mono.SetWidth(size.cx);
-    mono.SetHeight(size.cy);
-    mono.Canvas()->Brush()->SetColor(clWhite);
-    mono.Canvas()->FillRect(TRect(0, 0, size.cx, size.cy));
-    mono.Canvas()->Draw(0, 0, &image);
-    HDC dc = ACanvas->Handle();
-    COLORREF key = ColorToRGB(FGlyph->TransparentColor());
-    for (Integer y = 0; y < size.cy; ++y)
-      for (Integer x = 0; x < size.cx; ++x) {
-        COLORREF c = GetPixel(image.Canvas()->Handle(), x, y);
-        if (c == key) continue;
-        SetPixel(dc, APos.X + x + 1, APos.Y + y + 1, ColorToRGB(clBtnHighlight));
-      }
-    for (Integer y = 0; y < size.cy; ++y)
-      for (Integer x = 0; x < size.cx; ++x) {
-        COLORREF c = GetPixel(image.Canvas()->Handle(), x, y);
-        if (c == key) continue;
-        SetPixel(dc, APos.X + x, APos.Y + y, ColorToRGB(clBtnShadow));
-      }
-    return;
-  }
-  ACanvas->Draw(APos.X, APos.Y, &image);
+  Integer index = BuildStateImage(AState);
+  if (index >= 0) ImageList_Draw(FGlyphList->Handle(), index, ACanvas->Handle(), APos.X, APos.Y, ILD_TRANSPARENT);
 }
 
 void TcxButtonGlyph::Paint(TCanvas* ACanvas, const TRect& AClient, const TPoint& AOffset, const String& ACaption,

@@ -11,6 +11,7 @@
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "cxControls.h"
+#include "cxGraphics.h"
 #include "cxLookAndFeelPainters.h"
 #include "cxLookAndFeels.h"
 
@@ -57,6 +58,36 @@ class TcxButtonColors : public TPersistent {
                         clDefault, clDefault, clDefault, clDefault, clDefault};
 };
 
+// An image list of one image size whose slots are reused: a released slot
+// keeps its image until another is stored into it.
+class TcxGlyphList : public TcxImageList {
+  TOVANI_CLASS(TcxGlyphList, TcxImageList)
+ public:
+  TcxGlyphList(Integer AWidth, Integer AHeight) : TcxImageList(AWidth, AHeight) {}
+  Integer StoreImage(TBitmap* AImage, TBitmap* AMask);
+  void ReleaseImage(Integer AIndex);
+  Integer UsedCount() const { return FUsedCount; }
+
+ private:
+  std::vector<bool> FUsed;
+  Integer FUsedCount = 0;
+};
+
+// The glyph lists of every button of the process, one per image size.
+class TcxGlyphCache {
+ public:
+  // The newest list of the size, made when there is none.
+  TcxGlyphList* AcquireList(Integer AWidth, Integer AHeight);
+  // Frees the list when it holds no image.
+  void ReleaseList(TcxGlyphList* AList);
+  Integer ListCount() const { return Integer(FLists.size()); }
+
+ private:
+  std::vector<std::unique_ptr<TcxGlyphList>> FLists;
+};
+// Null while no button glyph exists.
+TcxGlyphCache* cxButtonGlyphCache();
+
 // Where the glyph's picture comes from and how glyph and caption are laid out.
 class TcxButtonGlyph : public TObject {
   TOVANI_CLASS(TcxButtonGlyph, TObject)
@@ -77,6 +108,10 @@ class TcxButtonGlyph : public TObject {
   TSize GlyphSize() const;
   // The cell a state shows: 0 up, 1 disabled, 2 down.
   Integer CellOfState(TcxButtonState AState) const;
+  // The state's image in the shared glyph list (built once per cell); -1
+  // without a glyph bitmap.
+  Integer BuildStateImage(TcxButtonState AState);
+  TcxGlyphList* GlyphList() const { return FGlyphList; }
 
   // Places glyph and caption in AClient; ATextRect gets the caption's
   // rectangle and AGlyphPos the glyph's top-left.
@@ -90,7 +125,10 @@ class TcxButtonGlyph : public TObject {
 
  private:
   void Changed();
+  void ReleaseStateImages();
   void PaintImage(TCanvas* ACanvas, const TPoint& APos, TcxButtonState AState);
+  TcxGlyphList* FGlyphList = nullptr;
+  Integer FStateImages[4] = {-1, -1, -1, -1};
   std::unique_ptr<TBitmap> FGlyph;
   Integer FNumGlyphs = 1;
   TCustomImageList* FImages = nullptr;

@@ -208,3 +208,34 @@ TEST_F(ButtonFixture, GroupsAndTheNoFocusMode) {
   EXPECT_EQ(GetFocus(), Other->Handle());
   EXPECT_FALSE(c->Down());
 }
+
+TEST_F(ButtonFixture, GlyphsShareOneListPerSizeAndDrawTransparently) {
+  TBitmap glyph;
+  glyph.SetWidth(16);
+  glyph.SetHeight(16);
+  glyph.Canvas()->Brush()->SetColor(clFuchsia);
+  glyph.Canvas()->FillRect(TRect(0, 0, 16, 16));
+  glyph.Canvas()->Brush()->SetColor(clRed);
+  glyph.Canvas()->FillRect(TRect(4, 4, 12, 12));
+  TcxButton* a = MakeButton(10, 10, "");
+  TcxButton* b = MakeButton(100, 10, "");
+  a->SetGlyph(&glyph);
+  b->SetGlyph(&glyph);
+  Show();
+  ASSERT_NE(a->GlyphObject()->GlyphList(), nullptr);
+  EXPECT_EQ(a->GlyphObject()->GlyphList(), b->GlyphObject()->GlyphList());
+  EXPECT_EQ(a->GlyphObject()->GlyphList()->UsedCount(), 2);
+  // The glyph sits centred: red inside, the face (not fuchsia) around it.
+  Integer gx = (75 - 16) / 2, gy = (25 - 16) / 2;
+  EXPECT_EQ(ClientPixel(a, gx + 8, gy + 8), RGB(255, 0, 0));
+  EXPECT_NE(ClientPixel(a, gx + 1, gy + 1), RGB(255, 0, 255));
+  WriteWindowPng(a, "cxButton_glyph");
+  // Disabled: the single cell is embossed, no red left.
+  a->SetEnabled(false);
+  PumpMessages(2);
+  EXPECT_NE(ClientPixel(a, gx + 8, gy + 8), RGB(255, 0, 0));
+  WriteWindowPng(a, "cxButton_glyph_disabled");
+  // The lists go with the last glyph.
+  Form.reset();
+  EXPECT_EQ(cxButtonGlyphCache(), nullptr);
+}
