@@ -12,6 +12,7 @@
 #include "uDataForm.h"
 #include "uNavForm.h"
 #include "uPasswordForm.h"
+#include "uPriceListForm.h"
 #include "uSaleForm.h"
 #include "uSaleStatForm.h"
 
@@ -163,7 +164,7 @@ void TMainForm::miPwdClick(TObject*) { OpenModalForm<TPasswordForm>(""); }
 void TMainForm::miCustomerClick(TObject*) { OpenChildForm("客户管理", CustomerForm); }
 void TMainForm::N10Click(TObject*) { OpenModalForm<TClassesForm>("产品分类管理"); }
 void TMainForm::N11Click(TObject*) { OpenModalForm<TDataSettingsForm>("资料设置"); }
-
+void TMainForm::N12Click(TObject*) { OpenChildForm("报价管理", PriceListForm); }
 void TMainForm::miSaleClick(TObject*) { OpenChildForm("销售管理", SaleForm); }
 void TMainForm::miSaleStatClick(TObject*) { OpenChildForm("销售统计", SaleStatForm); }
 
@@ -171,7 +172,6 @@ void TMainForm::miSaleStatClick(TObject*) { OpenChildForm("销售统计", SaleSt
 // permission only.
 void TMainForm::miUsersClick(TObject*) { CheckPermission("用户管理"); }
 void TMainForm::miProductClick(TObject*) { CheckPermission("产品管理"); }
-void TMainForm::N12Click(TObject*) { CheckPermission("报价管理"); }
 
 // ---------------------------------------------------------------------------
 // Backup
