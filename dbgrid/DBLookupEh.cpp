@@ -255,6 +255,8 @@ bool TCustomDBLookupComboboxEh::CanModify(bool StartEditing) {
   return true;
 }
 
+bool TCustomDBLookupComboboxEh::IsValidChar(char32_t) { return true; }
+
 bool TCustomDBLookupComboboxEh::IsKeyValueAcceptable(const TFieldsArrEh& KeyFields, const Variant& Value) {
   return KeyValueFitsKeyFieldsEh(KeyFields, Value);
 }

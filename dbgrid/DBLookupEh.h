@@ -91,6 +91,9 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   void SetDataSource(TDataSource* Value) override;
 
   virtual bool CanModify(bool StartEditing);
+  // Typed characters search the list's texts: any character is valid, also
+  // when the bound key field is a number.
+  bool IsValidChar(char32_t Key) override;
   virtual bool IsKeyValueAcceptable(const TFieldsArrEh& KeyFields, const Variant& Value);
   virtual bool LocateStr(const String& Str, bool PartialKey);
   virtual void KeyValueChanged();

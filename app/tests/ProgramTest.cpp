@@ -7,12 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 #include "DialogAnswerer.h"
 #include "TempDir.h"
+#include "Workbook.h"
 #include "gtest.h"
 
 namespace {
@@ -748,4 +750,251 @@ TEST(Program, LookupListsEditedByTab) {
   Snapshot(dialog, "lookup_lists_dialog.png");
   PostMessageW(dialog, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitGone(dialog));
+}
+
+// ---------------------------------------------------------------------------
+// Sales: orders, a return, a failed save, the statistics and a quotation.
+
+namespace {
+
+// Clicks the n-th button of a tool bar whose buttons are `width` wide,
+// after `separators` separators 8 wide.
+void ClickToolButton(HWND bar, int index, int width, int separators) {
+  RECT r;
+  GetWindowRect(bar, &r);
+  ClickAt({r.left + index * width + separators * 8 + width / 2, r.top + 18});
+}
+
+std::string Today() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", t.wYear, t.wMonth, t.wDay);
+  return buf;
+}
+
+BOOL CALLBACK CollectEdits(HWND h, LPARAM lp) {
+  char16_t cls[32] = {};
+  GetClassNameW(h, reinterpret_cast<LPWSTR>(cls), 32);
+  if (std::u16string(cls) == u"TDBEditEh") reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+  return TRUE;
+}
+
+// Presses OK on the error box the program shows, and answers its text.
+std::string AnswerError(ProgramRun& run) {
+  HWND box = run.WaitWindow("", "#32770");
+  if (!box) return "<no box>";
+  std::string text = DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF));
+  DialogAnswerer::Press(box, IDOK);
+  WaitGone(box);
+  return text;
+}
+
+}  // namespace
+
+TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  for (const char* d : {"mb", "price", "Pictures"}) mkdir(dir.File(d).c_str(), 0755);
+  {
+    // The quotation template: a title, the header labels, the block of a line.
+    auto t = TWorkbook::CreateNew();
+    TWorksheet& s = t->Sheet(1);
+    s.SetText(1, 1, "报价单");
+    s.SetText(4, 1, "编号");
+    s.SetText(5, 1, "名称");
+    s.SetText(6, 1, "报价");
+    t->SaveAs(dir.File("mb/price.xlsx"));
+  }
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+
+  // A customer, added in the customer window.
+  PostMessageW(WaitChild(nav, "TBitBtn", "客户管理"), BM_CLICK, 0, 0);
+  HWND customers = WaitChild(app.Main, "TCustomerForm");
+  ASSERT_NE(customers, nullptr);
+  ASSERT_TRUE(WaitForeground(app.Main));
+  Click(WaitChild(customers, "TDBGridEh"));
+  SendKeys({VK_F1});
+  HWND customer = app.Run.WaitWindow("客户资料");
+  ASSERT_NE(customer, nullptr);
+  ASSERT_TRUE(WaitForeground(customer));
+  TypeKeys(u"C01\r上海贸易公司\r王经理\r");
+  Click(WaitChild(customer, "TButton", "保存"));
+  ASSERT_TRUE(WaitGone(customer));
+  ExpectRows(db, "select C_NO, C_Name from Customers", {"C01|上海贸易公司"});
+  PostMessageW(customers, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitGone(customers));
+  // Two products (the product window is not part of the program yet: they
+  // are written as it would write them).
+  {
+    sqlite3* w = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &w), SQLITE_OK);
+    sqlite3_busy_timeout(w, 2000);
+    EXPECT_EQ(sqlite3_exec(w,
+                           "insert into Products (P_NO, P_Name, P_Unit, P_Color, P_Size, P_Price, P_GWeight, P_NWeight)"
+                           " values ('P01', '茶杯', '个', '白', '10x10', 12.5, 1.5, 1.2),"
+                           " ('P02', '茶壶', '只', '青', '20x20', 20, 2.5, 2)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(w);
+  }
+
+  // The sales window: "查询" first, so that saved orders are listed.
+  PostMessageW(WaitChild(nav, "TBitBtn", "销售管理"), BM_CLICK, 0, 0);
+  HWND sales = WaitChild(app.Main, "TSaleForm");
+  ASSERT_NE(sales, nullptr);
+  Click(WaitChild(sales, "TButton", "查询"));
+  HWND bar = WaitChild(sales, "TToolBar");
+
+  // A new order: the customer typed into its box, two lines added with the
+  // keyboard ("+" in the note posts the line and starts the next), then
+  // the second line's quantity changed.
+  ClickToolButton(bar, 1, 37, 1);   // "添加"
+  HWND editor = app.Run.WaitWindow("销售单");
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(WaitForeground(editor));
+  TypeKeys(u"C01\r");
+  Sleep(100);
+  Click(WaitChild(editor, "TButton", "添加明细"));
+  Sleep(100);
+  TypeKeys(u"P01\r\r3\r备注一+");
+  Sleep(100);
+  TypeKeys(u"P02\r\r2\r\r");
+  Sleep(100);
+  HWND qty = nullptr;
+  {
+    // FQty: the third edit of the line row (after the product box and the price).
+    std::vector<HWND> edits;
+    EnumChildWindows(editor, &CollectEdits, reinterpret_cast<LPARAM>(&edits));
+    ASSERT_EQ(edits.size(), 3u);
+    std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) {
+      RECT ra, rb;
+      GetWindowRect(a, &ra);
+      GetWindowRect(b, &rb);
+      return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+    qty = edits[1];
+  }
+  Click(qty);
+  SendKeys({VK_END, VK_BACK, VK_BACK, VK_BACK, VK_BACK, VK_BACK});
+  TypeKeys(u"5\r\r");
+  Sleep(200);
+  Snapshot(editor, "sales_order_editor.png");
+  Click(WaitChild(editor, "TButton", "保存"));
+  ASSERT_TRUE(WaitGone(editor));
+  std::string first = Today() + "0001";
+  ExpectRows(db, "select O_NO, O_JE, O_IsBack, C_ID from Orders", {first + "|137.5|0|1"});
+  ExpectRows(db, "select P_NO, P_Name, OD_Price, OD_Qty, OD_JE, ifnull(OD_Memo, '') from Orders_d order by P_NO",
+             {"P01|茶杯|12.5|3.0|37.5|备注一", "P02|茶壶|20|5.0|100|"});
+
+  // A return: the flag ticked, one line.
+  ClickToolButton(bar, 1, 37, 1);
+  editor = app.Run.WaitWindow("销售单");
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(WaitForeground(editor));
+  TypeKeys(u"C01\r");
+  Click(WaitChild(editor, "TDBCheckBoxEh"));
+  Click(WaitChild(editor, "TButton", "添加明细"));
+  Sleep(100);
+  TypeKeys(u"P01\r\r1\r\r");
+  Sleep(100);
+  Click(WaitChild(editor, "TButton", "保存"));
+  ASSERT_TRUE(WaitGone(editor));
+  ExpectRows(db, "select O_NO, O_JE, O_IsBack from Orders order by O_ID",
+             {first + "|137.5|0", Today() + "0002|12.5|1"});
+
+  // A save while another program holds the file: the error is shown,
+  // nothing is written, the editor stays open with its lines; once the file
+  // is free the same editor saves.
+  ClickToolButton(bar, 1, 37, 1);
+  editor = app.Run.WaitWindow("销售单");
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(WaitForeground(editor));
+  TypeKeys(u"C01\r");
+  Click(WaitChild(editor, "TButton", "添加明细"));
+  Sleep(100);
+  TypeKeys(u"P02\r\r4\r\r");
+  Sleep(100);
+  {
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    Click(WaitChild(editor, "TButton", "保存"));
+    std::string error = AnswerError(app.Run);
+    EXPECT_NE(error.find("locked"), std::string::npos) << error;
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+  }
+  EXPECT_TRUE(IsWindowVisible(editor));
+  ExpectRows(db, "select count(*) from Orders", {"2"});
+  ExpectRows(db, "select count(*) from Orders_d", {"3"});
+  Click(WaitChild(editor, "TButton", "保存"));
+  ASSERT_TRUE(WaitGone(editor));
+  ExpectRows(db, "select O_NO, O_JE from Orders where O_ID = 3", {Today() + "0003|80"});
+  ExpectRows(db, "select count(*) from Orders_d where O_ID = 3", {"1"});
+  Snapshot(app.Main, "sales_window.png");
+
+  // The statistics of the period: every order, with their sum.
+  PostMessageW(WaitChild(nav, "TBitBtn", "销售统计"), BM_CLICK, 0, 0);
+  HWND statistics = WaitChild(app.Main, "TSaleStatForm");
+  ASSERT_NE(statistics, nullptr);
+  Click(WaitChild(statistics, "TButton", "统计"));
+  Snapshot(app.Main, "sales_statistics_window.png");
+
+  // A quotation ("业务(&B)" → "报价管理"), written to its workbook.
+  SetForegroundWindow(app.Main);
+  WaitForeground(app.Main);
+  SendKeys({'B'}, true);
+  Sleep(200);
+  SendKeys({VK_RETURN});
+  HWND quotes = WaitChild(app.Main, "TPriceListForm");
+  ASSERT_NE(quotes, nullptr);
+  HWND qbar = WaitChild(quotes, "TToolBar");
+  Snapshot(app.Main, "quotation_window_empty.png");
+  ClickToolButton(qbar, 1, 55, 1);   // "添加"
+  HWND qedit = app.Run.WaitWindow("报价单");
+  ASSERT_NE(qedit, nullptr);
+  ASSERT_TRUE(WaitForeground(qedit));
+  TypeKeys(u"C01");
+  Click(WaitChild(qedit, "TButton", "添加明细"));
+  Sleep(100);
+  {
+    // The product box: the lower of the two lookup boxes.
+    HWND boxes[2] = {};
+    int n = 0;
+    for (HWND h = nullptr; n < 2 && (h = FindWindowExW(qedit, h, reinterpret_cast<LPCWSTR>(u"TDBLookupComboboxEh"), nullptr));)
+      boxes[n++] = h;
+    ASSERT_EQ(n, 2);
+    RECT a, b;
+    GetWindowRect(boxes[0], &a);
+    GetWindowRect(boxes[1], &b);
+    Click(a.top > b.top ? boxes[0] : boxes[1]);
+  }
+  TypeKeys(u"P01\r\r+");
+  Sleep(100);
+  TypeKeys(u"P02\r\r");
+  Sleep(100);
+  Snapshot(qedit, "quotation_editor.png");
+  Click(WaitChild(qedit, "TButton", "保存"));
+  ASSERT_TRUE(WaitGone(qedit));
+  std::string quote = Today() + "0001";
+  ExpectRows(db, "select PL_NO, C_ID from PriceList", {quote + "|1"});
+  ExpectRows(db, "select group_concat(PLD_Price, ' ') from (select PLD_Price from PriceList_d order by PLD_ID)",
+             {"12.5 20"});
+  ClickToolButton(qbar, 4, 55, 2);   // "导出" ("发送邮件" before it is hidden)
+  // Saved under price\, then handed to the desktop; without a spreadsheet
+  // program there the program says so.
+  std::string book = dir.File("price/" + quote + ".xlsx");
+  struct stat st;
+  for (int i = 0; i < 200 && stat(book.c_str(), &st) != 0; ++i) Sleep(50);
+  if (HWND box = app.Run.WaitWindow("错误", "#32770", 40)) DialogAnswerer::Press(box, IDOK);
+  ASSERT_EQ(stat(book.c_str(), &st), 0) << "no workbook written";
+  Sleep(200);
+  // Read back by the independent reader after the tests (app_quotation_readback).
+  ASSERT_TRUE(CopyFileTo(book, std::string(TOVANI_TEST_BINARY_DIR) + "/out/quotation_program.xlsx"));
+  Snapshot(app.Main, "quotation_window.png");
 }

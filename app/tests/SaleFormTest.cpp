@@ -10,7 +10,9 @@
 #include "DBGridEh.h"
 #include "DateUtils.h"
 #include "DialogAnswerer.h"
+#include "Graphics.h"
 #include "Strings.h"
+#include "../../platform/vcl/tests/TestPng.h"
 #include "SysUtils.h"
 #include "uSaleData.h"
 #include "uSaleEditForm.h"
@@ -65,6 +67,17 @@ struct FileLock {
   sqlite3* Db = nullptr;
   bool Held = false;
 };
+
+// A PNG of what the form draws, in the build tree.
+void SnapshotForm(TForm* form, const std::string& name) {
+  form->SetBounds(0, 0, 900, 560);
+  form->Show();
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  TBitmap bmp;
+  bmp.SetSize(form->ClientWidth(), form->ClientHeight());
+  form->PaintTo(bmp.Canvas(), 0, 0);
+  WriteTestPng(&bmp, name);
+}
 
 }  // namespace
 
@@ -236,6 +249,7 @@ TEST_F(SaleFixture, ListQueriesAPeriodAndDeletesOrdersWithTheirLines) {
   form->dt2->SetChecked(false);
   form->Button1Click(nullptr);
   EXPECT_EQ(form->d_Orders->RecordCount(), 3);
+  SnapshotForm(form.get(), "sales_list_window");
 
   form->d_Orders->Locate("O_ID", Variant(2), {});
   {
@@ -294,4 +308,5 @@ TEST_F(SaleFixture, StatisticsPartitionOrdersByKindAndCustomer) {
   form->dt1->SetChecked(false);
   form->dt2->SetChecked(false);
   EXPECT_EQ(run(0, Variant::Null()), "1234 ￥89.50");
+  SnapshotForm(form.get(), "sales_statistics");
 }

@@ -44,6 +44,14 @@ with zipfile.ZipFile(f"{out}/quotation.xlsx") as z:
         check(where == (6, 3), f"picture at G4: {where}")
         check(int(a.find("xdr:ext", ns).get("cx")) == 110 * 12700, "110 points wide")
 
+# The quotation the program exported in the end-to-end test: two lines.
+ws = openpyxl.load_workbook(f"{out}/quotation_program.xlsx").worksheets[0]
+check(ws["B2"].value == "上海贸易公司", f"program: customer {ws['B2'].value!r}")
+for i, (no, price) in enumerate([("P01", 12.5), ("P02", 20)]):
+    r = 4 * i + 4
+    check(ws.cell(r, 1).value == "编号" and ws.cell(r, 2).value == no, f"program: block {i} {ws.cell(r, 2).value!r}")
+    check(ws.cell(r + 2, 6).value == price, f"program: block {i} price {ws.cell(r + 2, 6).value!r}")
+
 for f in failures:
     print("FAIL:", f)
 sys.exit(1 if failures else 0)

@@ -413,6 +413,14 @@ TEST_F(CustomersFixture, BoundComboWritesTheKeyIntoTheMasterField) {
   EXPECT_EQ(combo->Text(), "K010");
   orders.First();
   EXPECT_EQ(combo->Text(), "K002");
+  // Typing the list text into the number field's box chooses by text.
+  combo->SetFocus();
+  for (char16_t ch : std::u16string(u"k01")) {
+    SendMessageW(combo->Handle(), WM_CHAR, WPARAM(ch), 1);
+    PumpMessages(1);
+  }
+  EXPECT_EQ(combo->Text(), "K010");
+  EXPECT_EQ(combo->KeyValue().AsInteger(), 3);
   combo->SetDataSource(nullptr);
 }
 
