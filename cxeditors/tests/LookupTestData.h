@@ -31,7 +31,7 @@ struct TLookupTestData {
     std::string sql =
         "CREATE TABLE Customers (C_ID INTEGER PRIMARY KEY, C_NO TEXT(20), C_Name TEXT(50));"
         "CREATE TABLE Orders (O_ID INTEGER PRIMARY KEY, O_NO TEXT(20), C_ID INTEGER);"
-        "INSERT INTO Orders (O_ID, O_NO, C_ID) VALUES (1, 'S001', 2);";
+        "INSERT INTO Orders (O_ID, O_NO, C_ID) VALUES (1, 'S001', 20);";
     for (int i = 1; i <= ACustomers; ++i) {
       char no[16];
       std::snprintf(no, sizeof no, "C%02d", i);
