@@ -49,9 +49,10 @@ struct TLookupTestData {
     Conn.reset();
     std::remove(Path.c_str());
   }
-  std::unique_ptr<TADOQuery> Query(const String& ASql) {
+  std::unique_ptr<TADOQuery> Query(const String& ASql, TADOLockType ALock = ltOptimistic) {
     auto q = std::make_unique<TADOQuery>();
     q->SetConnection(Conn.get());
+    q->SetLockType(ALock);
     q->SQL()->SetText(ASql);
     q->Open();
     return q;

@@ -1,0 +1,186 @@
+// The lookup combo box over real SQLite queries, set up as the sales-order
+// editor's customer box: the shown text of a key, completion of typed text,
+// the drop-down list with its columns, keys and clicks that write the key
+// into the order's field, clearing, the list field and the settings that
+// are refused.
+#include <memory>
+
+#include "StdCtrls.h"
+#include "TestPng.h"
+#include "TestWindows.h"
+#include "Utf8.h"
+#include "cxDBLookupComboBox.h"
+#include "LookupTestData.h"
+#include "gtest.h"
+
+namespace {
+
+struct ComboFixture : ::testing::Test {
+  std::unique_ptr<TLookupTestData> Data;
+  std::unique_ptr<TADOQuery> Orders, Customers;
+  TDataSource OrdersSource, CustomersSource;
+  std::unique_ptr<TForm> Form;
+  TcxDBLookupComboBox* Box = nullptr;
+  TEdit* Other = nullptr;
+
+  void Open(int ACustomers) {
+    Data = std::make_unique<TLookupTestData>(ACustomers);
+    Orders = Data->Query("select * from Orders where O_ID = 1", ltBatchOptimistic);
+    Customers = Data->Query("select C_ID, C_NO, C_Name from Customers");
+    OrdersSource.SetDataSet(Orders.get());
+    CustomersSource.SetDataSet(Customers.get());
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(60, 60, 480, 360);
+    Box = new TcxDBLookupComboBox(Form.get());
+    Box->SetBounds(20, 20, 160, 24);
+    Box->SetParent(Form.get());
+    Other = new TEdit(Form.get());
+    Other->SetBounds(20, 280, 100, 24);
+    Other->SetParent(Form.get());
+    TcxLookupComboBoxProperties* p = Box->Properties();
+    Box->DataBinding()->SetDataSource(&OrdersSource);
+    Box->DataBinding()->SetDataField("C_ID");
+    p->SetDropDownWidth(300);
+    p->SetImmediatePost(true);
+    p->SetKeyFieldNames("C_ID");
+    TcxLookupDBGridColumn* no = p->ListColumns()->Add();
+    no->SetCaption("编号");
+    no->SetWidth(80);
+    no->SetFieldName("C_NO");
+    TcxLookupDBGridColumn* name = p->ListColumns()->Add();
+    name->SetCaption("客户名称");
+    name->SetWidth(200);
+    name->SetFieldName("C_Name");
+    p->ListOptions()->SetGridLines(glNone);
+    p->ListOptions()->SetSyncMode(true);
+    p->SetListSource(&CustomersSource);
+    Form->Show();
+    PumpMessages(2);
+  }
+  void TearDown() override {
+    Form.reset();
+    OrdersSource.SetDataSet(nullptr);
+    CustomersSource.SetDataSet(nullptr);
+  }
+  HWND Inner() { return Box->InnerTextEdit()->Handle(); }
+  void Type(const String& S) {
+    for (size_t pos = 0; pos < S.size();) PostMessageW(Inner(), WM_CHAR, Utf8Decode(S, pos), 1);
+    PumpMessages(3);
+  }
+  void Key(Word K) {
+    PostMessageW(Inner(), WM_KEYDOWN, K, 1);
+    PostMessageW(Inner(), WM_KEYUP, K, 0xC0000001);
+    PumpMessages(3);
+  }
+  Integer OrderCustomer() {
+    TField* f = Orders->FieldByName("C_ID");
+    return f->IsNull() ? -1 : f->AsInteger();
+  }
+};
+
+}  // namespace
+
+TEST_F(ComboFixture, ShowsTheListTextOfTheKey) {
+  Open(5);
+  EXPECT_EQ(Box->EditValue().AsInteger(), 20);
+  EXPECT_EQ(Box->Text(), "C02");   // the first list column, the number
+  TcxLookupComboBoxProperties* p = Box->Properties();
+  EXPECT_EQ(p->ListFieldNames(), "C_NO;C_Name");
+  p->SetListFieldIndex(1);
+  EXPECT_EQ(Box->Text(), "李四");
+  p->SetListFieldIndex(7);
+  EXPECT_EQ(p->ListFieldIndex(), 1);
+  // A key no customer has shows nothing.
+  Orders->Edit();
+  Orders->FieldByName("C_ID")->SetAsInteger(99);
+  PumpMessages(1);
+  EXPECT_EQ(Box->Text(), "");
+  Orders->Cancel();
+  PumpMessages(1);
+  EXPECT_EQ(Box->Text(), "李四");
+  // The list may not come from the edited dataset.
+  EXPECT_THROW(p->SetListSource(&OrdersSource), EDatabaseError);
+  WriteWindowPng(Box, "lookup_combo_box");
+}
+
+TEST_F(ComboFixture, TypingCompletesAndFiltersTheOpenList) {
+  Open(20);
+  Box->SetFocus();
+  PumpMessages(1);
+  Box->SelectAll();
+  Type("c1");
+  // The typed letters take the record's case; the rest is offered selected.
+  EXPECT_EQ(Box->Text(), "C10");
+  EXPECT_EQ(Box->SelText(), "0");
+  EXPECT_TRUE(Box->DroppedDown());
+  EXPECT_EQ(Box->Properties()->Grid()->RowCount(), 10);   // C10 .. C19
+  Type("5");
+  EXPECT_EQ(Box->Text(), "C15");
+  EXPECT_EQ(Box->Properties()->Grid()->RowCount(), 1);
+  // A character no number continues with is discarded; the list keeps its rows.
+  Type("x");
+  EXPECT_EQ(Box->Text(), "C15");
+  EXPECT_EQ(Box->Properties()->Grid()->RowCount(), 1);
+  Key(VK_RETURN);
+  EXPECT_FALSE(Box->DroppedDown());
+  EXPECT_EQ(OrderCustomer(), 150);   // written at once with ImmediatePost
+  EXPECT_EQ(Customers->FieldByName("C_NO")->AsString(), "C15");   // sync mode
+}
+
+TEST_F(ComboFixture, DropDownListWithColumnsAndChoosingByMouse) {
+  Open(20);
+  Box->SetFocus();
+  PumpMessages(1);
+  Key(VK_F4);
+  ASSERT_TRUE(Box->DroppedDown());
+  TcxCustomLookupDBGrid* grid = Box->Properties()->Grid();
+  EXPECT_EQ(grid->Parent(), Box->PopupWindow());
+  EXPECT_EQ(grid->ViewInfo()->ColumnCount(), 2);
+  EXPECT_EQ(grid->ViewInfo()->VisibleRowCount(), 8);
+  EXPECT_TRUE(grid->VScrollBarVisible());
+  EXPECT_EQ(Box->PopupWindow()->Width(), 300);
+  EXPECT_EQ(grid->FocusedRowIndex(), 1);   // on the editor's value, C02
+  WriteWindowPng(Box->PopupWindow(), "lookup_combo_box_dropdown");
+  // A press and release on the fourth row chooses it.
+  TcxLookupGridRowViewInfo* row = grid->ViewInfo()->FindRow(3);
+  ASSERT_NE(row, nullptr);
+  const TPoint p(row->Bounds.Left + 10, (row->Bounds.Top + row->Bounds.Bottom) / 2);
+  SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.X, p.Y));
+  SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.X, p.Y));
+  PumpMessages(2);
+  EXPECT_FALSE(Box->DroppedDown());
+  EXPECT_EQ(Box->Text(), "C04");
+  EXPECT_EQ(OrderCustomer(), 40);
+}
+
+TEST_F(ComboFixture, KeysInTheClosedBoxAndClearing) {
+  Open(3);
+  Box->Properties()->SetClearKey(VK_DELETE);
+  Box->SetFocus();
+  PumpMessages(1);
+  Key(VK_DOWN);
+  EXPECT_FALSE(Box->DroppedDown());
+  EXPECT_EQ(Box->Text(), "C03");
+  EXPECT_EQ(OrderCustomer(), 30);   // ImmediatePost
+  Box->Properties()->SetImmediatePost(false);
+  Key(VK_UP);
+  EXPECT_EQ(Box->Text(), "C02");
+  EXPECT_EQ(OrderCustomer(), 30);   // written only when the editor posts
+  Other->SetFocus();
+  PumpMessages(2);
+  EXPECT_EQ(OrderCustomer(), 20);
+  // With three customers the drop-down shows three rows.
+  Box->SetFocus();
+  Key(VK_F4);
+  ASSERT_TRUE(Box->DroppedDown());
+  EXPECT_EQ(Box->Properties()->Grid()->ViewInfo()->VisibleRowCount(), 3);
+  EXPECT_FALSE(Box->Properties()->Grid()->VScrollBarVisible());
+  Key(VK_ESCAPE);
+  // The clear key empties the value.
+  Key(VK_DELETE);
+  EXPECT_TRUE(Box->EditValue().IsNull());
+  EXPECT_EQ(Box->Text(), "");
+  Other->SetFocus();
+  PumpMessages(2);
+  EXPECT_EQ(OrderCustomer(), -1);
+}
