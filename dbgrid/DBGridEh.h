@@ -1320,6 +1320,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   void LeaveFilterRow();
   void ShowFilterRowEditor(bool Show);
   void StoreFilterText(Integer DataCol);
+  void LoadFilterEditor(Integer DataCol);
+  void FillFilterList();
+  void FilterListSelected(TObject* Sender, bool& Accept);
   void ApplyFilterNow();
   virtual void ApplyFilter();
   void ClearFilter();
@@ -2085,16 +2088,41 @@ class TSTColumnFilterEh : public TPersistent {
   virtual Variant GetFirstValue();
   // Texts of a key-list column's pick list stand for their keys.
   virtual void MapListTextsToKeys(TSTFilterExpressionEh& Expression);
+  // The value list offered in the filter cell's drop-down.
+  TDataSource* ListSource() const;
+  void SetListSource(TDataSource* v);
+  virtual bool HasValueList();
+  // The list dataset's values of ListField (or of the column's field); null
+  // without an active list; the column keeps it.
+  TDatasetFieldValueListEh* GetValueList();
+  String GetKeyField();
+  String GetListField();
+  TDataSet* GetListDataSet();
+  const Variant& MatchedKeyValue() const { return FMatchedKeyValue; }
+  TStrings* ListTexts() const { return FListTexts.get(); }
+  TStrings* ListKeys() const { return FListKeys.get(); }
+  // The drop-down's size as the user left it (0: not yet).
+  Integer DropDownWidth() const { return FDropDownWidth; }
+  void SetDropDownWidth(Integer v) { FDropDownWidth = v; }
+  Integer DropDownRows() const { return FDropDownRows; }
+  void SetDropDownRows(Integer v) { FDropDownRows = v; }
 
  protected:
   TPersistent* GetOwner() override;
 
  private:
   void ParseText(const String& Text);
+  void ParseEnteredText(const String& Text);
+  void FillValueLists();
   TColumnEh* FColumn;
   String FDataField, FKeyField, FListField, FEnteredText;
   bool FVisible = true;
   std::unique_ptr<TSTFilterExpressionEh> FExpression;
+  std::unique_ptr<TFieldDataLink> FValueSourceLink;
+  std::unique_ptr<TStringList> FListTexts, FListKeys;
+  std::unique_ptr<TDatasetFieldValueListEh> FValueList;
+  Variant FMatchedKeyValue = Variant::Null();
+  Integer FDropDownWidth = 0, FDropDownRows = 0;
 };
 
 // The editor of the filter cells: a combo box whose text area starts one

@@ -26,6 +26,7 @@ TOVANI_PUBLISHED(TSTColumnFilterEh) {
   Property("DataField", &TSTColumnFilterEh::DataField, &TSTColumnFilterEh::SetDataField);
   Property("KeyField", &TSTColumnFilterEh::KeyField, &TSTColumnFilterEh::SetKeyField);
   Property("ListField", &TSTColumnFilterEh::ListField, &TSTColumnFilterEh::SetListField);
+  Property("ListSource", &TSTColumnFilterEh::ListSource, &TSTColumnFilterEh::SetListSource);
   Property("Visible", &TSTColumnFilterEh::Visible, &TSTColumnFilterEh::SetVisible).Default(true);
 }
 
@@ -118,8 +119,85 @@ void TSTDBGridEhFilter::SetVisible(bool v) {
 // Column filters
 
 TSTColumnFilterEh::TSTColumnFilterEh(TColumnEh* AColumn)
-    : FColumn(AColumn), FExpression(std::make_unique<TSTFilterExpressionEh>()) {
+    : FColumn(AColumn),
+      FExpression(std::make_unique<TSTFilterExpressionEh>()),
+      FValueSourceLink(std::make_unique<TFieldDataLink>()),
+      FListTexts(std::make_unique<TStringList>()),
+      FListKeys(std::make_unique<TStringList>()) {
   ResetFilterExpression(*FExpression);
+  FValueSourceLink->OnActiveChange = [this](TObject*) { FillValueLists(); };
+}
+
+TDataSource* TSTColumnFilterEh::ListSource() const { return FValueSourceLink->DataSource(); }
+
+void TSTColumnFilterEh::SetListSource(TDataSource* v) {
+  FValueSourceLink->SetDataSource(v);
+  FValueList.reset();
+}
+
+bool TSTColumnFilterEh::HasValueList() { return ListSource() != nullptr; }
+
+TDatasetFieldValueListEh* TSTColumnFilterEh::GetValueList() {
+  TCustomDBGridEh* g = Grid();
+  TDataSource* src = ListSource();
+  if (!g || !g->DataLink()->Active() || !src || !src->DataSet() || !src->DataSet()->Active()) return nullptr;
+  String field = FListField.empty() && FColumn ? FColumn->FieldName() : FListField;
+  if (!src->DataSet()->FindField(field)) return nullptr;
+  if (!FValueList || FValueList->DataSet() != src->DataSet() || FValueList->FieldName() != field) {
+    FValueList = std::make_unique<TDatasetFieldValueListEh>();
+    FValueList->SetDataSet(src->DataSet());
+    FValueList->SetFieldName(field);
+  }
+  return FValueList.get();
+}
+
+namespace {
+TField* ActiveLookupField(TSTColumnFilterEh* F) {
+  TCustomDBGridEh* g = F->Grid();
+  TField* f = F->OwnerColumn() ? F->OwnerColumn()->Field() : nullptr;
+  return g && g->DataLink()->Active() && f && f->FieldKind() == fkLookup ? f : nullptr;
+}
+}  // namespace
+
+String TSTColumnFilterEh::GetKeyField() {
+  if (!FKeyField.empty()) return FKeyField;
+  TField* f = ActiveLookupField(this);
+  return f ? f->LookupKeyFields() : String();
+}
+
+String TSTColumnFilterEh::GetListField() {
+  if (!FListField.empty()) return FListField;
+  TField* f = ActiveLookupField(this);
+  return f ? f->LookupResultField() : String();
+}
+
+TDataSet* TSTColumnFilterEh::GetListDataSet() {
+  if (ListSource()) return ListSource()->DataSet();
+  TField* f = ActiveLookupField(this);
+  return f ? f->LookupDataSet() : nullptr;
+}
+
+// The list's texts and keys are read afresh whenever the list opens: a
+// list read again does not repeat its entries.
+void TSTColumnFilterEh::FillValueLists() {
+  if (!FValueSourceLink->Active() || FListField.empty() || FKeyField.empty()) return;
+  TDataSet* ds = FValueSourceLink->DataSet();
+  FListTexts->Clear();
+  FListKeys->Clear();
+  ds->DisableControls();
+  try {
+    TField* text = ds->FieldByName(FListField);
+    TField* key = ds->FieldByName(FKeyField);
+    for (ds->First(); !ds->Eof(); ds->Next()) {
+      FListTexts->Add(text->AsString());
+      FListKeys->Add(key->AsString());
+    }
+    ds->First();
+  } catch (...) {
+    ds->EnableControls();
+    throw;
+  }
+  ds->EnableControls();
 }
 
 TSTColumnFilterEh::~TSTColumnFilterEh() = default;
@@ -134,6 +212,7 @@ void TSTColumnFilterEh::Assign(TPersistent* Source) {
     SetVisible(s->FVisible);
     FKeyField = s->FKeyField;
     FListField = s->FListField;
+    SetListSource(s->ListSource());
     return;
   }
   TPersistent::Assign(Source);
@@ -150,21 +229,44 @@ void TSTColumnFilterEh::ParseText(const String& Text) {
   if (TField* f = FColumn ? FColumn->Field() : nullptr) e.ValueKind = STFldTypeMapEh(f->DataType());
   else e.ValueKind = fvkText;
   if (FColumn && FColumn->KeyList()->Count() > 0 && FColumn->PickList()->Count() > 0) e.ValueKind = fvkText;
+  // A column filtered through a value list is typed as list texts, whatever
+  // the type of the key field.
+  if (!GetKeyField().empty()) e.ValueKind = fvkText;
   ParseFilterExpression(Text, e);   // a parse error leaves everything as it was
   MapListTextsToKeys(e);
   *FExpression = e;
 }
 
-void TSTColumnFilterEh::SetEnteredText(const String& Text) {
+// With a key field the typed text is a list text: the filter is on the key
+// of the list record showing that text (a text no record shows filters for
+// a Null key).
+void TSTColumnFilterEh::ParseEnteredText(const String& Text) {
+  String key = GetKeyField();
   ParseText(Text);
+  if (!key.empty() && FExpression->FirstOperator != froNull && FExpression->FirstOperator != froNotNull) {
+    FMatchedKeyValue = Variant::Null();
+    if (!Text.empty())
+      if (TDataSet* ds = GetListDataSet()) FMatchedKeyValue = ds->Lookup(GetListField(), Variant(Text), key);
+    ParseText(String());
+    FExpression->ValueKind = fvkText;
+    if (FMatchedKeyValue.IsNull()) {
+      FExpression->FirstOperator = Text.empty() ? froNone : froNull;
+    } else {
+      FExpression->FirstOperator = froIn;
+      FExpression->FirstOperand = Variant(Text);
+    }
+  }
   FEnteredText = Text;
+}
+
+void TSTColumnFilterEh::SetEnteredText(const String& Text) {
+  ParseEnteredText(Text);
   if (TCustomDBGridEh* g = Grid()) g->Invalidate();
 }
 
 void TSTColumnFilterEh::Clear() {
-  ResetFilterExpression(*FExpression);
-  FEnteredText.clear();
-  if (TCustomDBGridEh* g = Grid()) g->Invalidate();
+  FMatchedKeyValue = Variant::Null();
+  SetEnteredText(String());
 }
 
 void TSTColumnFilterEh::MapListTextsToKeys(TSTFilterExpressionEh& E) {
@@ -192,6 +294,15 @@ void TSTColumnFilterEh::MapListTextsToKeys(TSTFilterExpressionEh& E) {
 String TSTColumnFilterEh::GetFilterText() {
   const TSTFilterExpressionEh& e = *FExpression;
   if (e.ValueKind == fvkNone || e.FirstOperator == froNone) return String();
+  if (ListSource()) {
+    // A list filter shows the chosen list texts.
+    if (!e.FirstOperand.IsArray()) return VarToStr(e.FirstOperand);
+    String r;
+    for (Integer i = e.FirstOperand.LowBound(); i <= e.FirstOperand.HighBound(); ++i)
+      r += "'" + VarToStr(e.FirstOperand.GetElement(i)) + "',";
+    if (!r.empty()) r.pop_back();
+    return r;
+  }
   String r = ConditionText(e.FirstOperator, e.FirstOperand);
   if (e.Junction != froNone)
     r += String(" ") + STFilterOperatorsStrMapEh[e.Junction] + " " + ConditionText(e.SecondOperator, e.SecondOperand);
@@ -206,7 +317,9 @@ String TSTColumnFilterEh::GetFilterFieldName() {
   return FColumn ? FColumn->FieldName() : String();
 }
 
-Variant TSTColumnFilterEh::GetFirstValue() { return FExpression->FirstOperand; }
+Variant TSTColumnFilterEh::GetFirstValue() {
+  return GetKeyField().empty() ? FExpression->FirstOperand : FMatchedKeyValue;
+}
 
 TSTColumnFilterEh* TColumnEh::STFilter() {
   if (!FSTFilter) FSTFilter = std::make_unique<TSTColumnFilterEh>(this);
@@ -270,8 +383,21 @@ void TCustomDBGridEh::DrawFilterCell(Integer DataCol, TRect R, TGridDrawState St
   HighlightFixedCell(CellInSelection(DataCol + FIndicatorOffset, FTitleOffset - 1), c->Font(), background, caDataColEh,
                      raFilterEh);
   c->Brush()->SetColor(background);
-  WriteTextEh(c, R, true, 1, 1, col->STFilter()->GetFilterText(), taLeftJustify, col->Layout(), false, false, 0, 0,
-              false);
+  TRect text = R;
+  bool list = col->STFilter()->HasValueList();
+  Integer bw = Flat() ? FlatButtonWidthEh : GetSystemMetrics(SM_CXVSCROLL);
+  if (list) text.Right = std::max(text.Left, text.Right - bw - (Flat() ? 1 : 0));
+  WriteTextEh(c, text, true, 1, 1, col->STFilter()->GetFilterText(), taLeftJustify, col->Layout(), false, false, 0,
+              0, false);
+  if (list) {
+    // The drop-down button of the value list, as tall as an edit button.
+    if (Flat()) c->FillRect(TRect(text.Right, R.Top, text.Right + 1, R.Bottom));
+    Integer left = text.Right + (Flat() ? 1 : 0);
+    Integer bh = std::min<Integer>(R.Height(), DefaultRowHeight());
+    TRect b(left, R.Top, std::min(left + bw, R.Right), R.Top + bh);
+    if (b.Right > b.Left) PaintButtonFaceEh(c->Handle(), b, background, bfkDropDown, 0, Flat(), false, FDataLink->Active());
+    if (bh < R.Height()) c->FillRect(TRect(left, R.Top + bh, R.Right, R.Bottom));
+  }
 }
 
 void TCustomDBGridEh::EditFilterCell(Integer DataCol) {
@@ -318,11 +444,101 @@ void TCustomDBGridEh::PlaceFilterEditor(bool Load) {
   }
   TRect r = CellClientRect(DataToRawColumn(FFilterCol), FTitleOffset - 1);
   r.Left += 1;
-  if (Load) FFilterEdit->SetText(FColumns->Item(FFilterCol)->STFilter()->GetFilterText());
+  if (Load) LoadFilterEditor(FFilterCol);
   FFilterEdit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
   FFilterEdit->SetVisible(r.Width() > 0 && r.Height() > 0);
   if (FFilterEdit->Visible() && FFilterEdit->CanFocus()) FFilterEdit->SetFocus();
   if (Load) FFilterEdit->SelectAll();
+}
+
+// The filter editor takes the cell's text and, for a column with a value
+// list, a drop-down of the list's values under the special entries.
+void TCustomDBGridEh::LoadFilterEditor(Integer DataCol) {
+  TSTColumnFilterEh* f = FColumns->Item(DataCol)->STFilter();
+  FFilterEdit->Items()->Clear();
+  FFilterEdit->SetValue(Variant::Null());
+  if (!f->HasValueList()) {
+    FFilterEdit->OnDropDown = nullptr;
+    FFilterEdit->OnListSelection = nullptr;
+    FFilterEdit->OnCloseUp = nullptr;
+    FFilterEdit->EditButton()->SetVisible(false);
+    FFilterEdit->SetText(f->GetFilterText());
+    return;
+  }
+  FFilterEdit->OnCloseUp = [this](TObject*, bool Accept) {
+    TDBGridEhCenter* center = Center() ? Center() : GetGridEhCenter();
+    if (Accept && center->ApplyFilterOnCloseUp()) ApplyFilterNow();
+  };
+  FFilterEdit->OnListSelection = [this](TObject* Sender, bool& Accept) { FilterListSelected(Sender, Accept); };
+  FFilterEdit->OnDropDown = [this](TObject*) { FillFilterList(); };
+  FFilterEdit->EditButton()->SetVisible(true);
+  FFilterEdit->DropDownBox()->SetSizable(true);
+  FFilterEdit->SetText(f->GetFilterText());
+  FFilterEdit->DropDownBox()->SetWidth(f->DropDownWidth() > 0 ? f->DropDownWidth() : 100);
+  FFilterEdit->DropDownBox()->SetRows(f->DropDownRows() > 0 ? f->DropDownRows() : 17);
+}
+
+namespace {
+// The special entries of a filter cell's drop-down, top to bottom, with
+// their codes.
+struct TFilterListEntry {
+  const char* Text;
+  NativeInt Code;
+};
+const TFilterListEntry FilterListEntries[] = {
+    {"(Order by descending)", 7}, {"(Order by ascending)", 6}, {"-", 5}, {"(Clear filter)", 4},
+    {"(All)", 3},                 {"(Not empty)", 2},          {"(Empty)", 1},
+};
+}  // namespace
+
+void TCustomDBGridEh::FillFilterList() {
+  if (FFilterCol < 0 || FFilterCol >= FColumns->Count()) return;
+  TColumnEh* c = FColumns->Item(FFilterCol);
+  TStrings* items = FFilterEdit->Items();
+  items->BeginUpdate();
+  items->Clear();
+  if (TDatasetFieldValueListEh* list = c->STFilter()->GetValueList()) items->Assign(list->GetValues());
+  if (c->KeyList()->Count() > 0 && c->PickList()->Count() > 0)
+    for (Integer i = 0; i < items->Count(); ++i) {
+      Integer k = c->KeyList()->IndexOf(items->Strings(i));
+      if (k >= 0 && k < c->PickList()->Count()) items->SetStrings(i, c->PickList()->Strings(k));
+    }
+  const bool sorting = FOptionsEh.Contains(dghAutoSortMarking) && c->Title()->TitleButton();
+  for (auto it = std::rbegin(FilterListEntries); it != std::rend(FilterListEntries); ++it) {
+    if (it->Code >= 5 && !sorting) continue;
+    items->InsertObject(0, it->Text, reinterpret_cast<TObject*>(it->Code));
+  }
+  items->EndUpdate();
+}
+
+void TCustomDBGridEh::FilterListSelected(TObject*, bool& Accept) {
+  if (!Accept || FFilterCol < 0 || FFilterCol >= FColumns->Count()) return;
+  TColumnEh* c = FColumns->Item(FFilterCol);
+  TPopupListboxEh* lb = FFilterEdit->GetPopupListbox();
+  c->STFilter()->SetDropDownWidth(lb->Width());
+  c->STFilter()->SetDropDownRows(lb->RowCount());
+  Integer i = lb->ItemIndex();
+  TStrings* items = FFilterEdit->Items();
+  if (i < 0 || i >= items->Count()) return;
+  NativeInt code = reinterpret_cast<NativeInt>(items->Objects(i));
+  if (code == 0) return;
+  Accept = false;
+  if (code > 5) {
+    for (Integer k = 0; k < FColumns->Count(); ++k) FColumns->Item(k)->Title()->SetSortMarker(smNoneEh);
+    FSortMarkedColumns.Clear();
+  }
+  TDBGridEhCenter* center = Center() ? Center() : GetGridEhCenter();
+  switch (code) {
+    case 1: FFilterEdit->SetText("=Null"); break;
+    case 2: FFilterEdit->SetText("<>Null"); break;
+    case 3: FFilterEdit->SetText(String()); break;
+    case 4: ClearFilter(); break;
+    case 6: c->Title()->SetSortMarker(smDownEh); break;
+    case 7: c->Title()->SetSortMarker(smUpEh); break;
+    default: break;
+  }
+  if (code == 4 || (code >= 1 && code <= 3 && center->ApplyFilterOnCloseUp())) ApplyFilterNow();
+  if (code > 5) SortMarkingChanged();
 }
 
 void TCustomDBGridEh::StoreFilterText(Integer DataCol) {
@@ -408,7 +624,8 @@ void TCustomDBGridEh::MoveFilterCell(bool Forward, bool FromEnd) {
 }
 
 void TCustomDBGridEh::FilterEditKeyDown(Word& Key, TShiftState Shift) {
-  if (!FFilterEdit) return;
+  // The open drop-down list takes its keys itself.
+  if (!FFilterEdit || FFilterEdit->ListVisible()) return;
   String text = FFilterEdit->Text();
   Integer start = FFilterEdit->SelStart(), len = FFilterEdit->SelLength();
   Integer chars = Integer(Utf8Length(text));

@@ -64,7 +64,7 @@ class DropDownFixture : public ::testing::Test {
     // Persistent columns keep their lists across layouts.
     Grid->BeginLayout();
     Grid->Columns()->Clear();
-    for (const char* f : {"PName", "Kind", "Status", "Day", "Qty"}) Grid->Columns()->Add()->SetFieldName(f);
+    for (const char* f : {"PName", "Kind", "Status", "Day", "Qty", "PID"}) Grid->Columns()->Add()->SetFieldName(f);
     Grid->EndLayout();
     Column("Kind")->PickList()->SetCommaText("苹果,香蕉,橙子");
     Column("Status")->PickList()->SetCommaText("新建,完成");
@@ -259,6 +259,60 @@ TEST(ColumnDropDownBox, ReachesTheColumnsDropDownGrid) {
   EXPECT_EQ(lone.Columns(), nullptr);
   lone.SetSortLocal(true);
   EXPECT_FALSE(lone.SortLocal());
+}
+
+}  // namespace
+
+namespace {
+
+// A filter cell with a value list: the list's texts and keys, a typed text
+// filtering on its key, and the drop-down with its special entries.
+TEST_F(DropDownFixture, FilterCellValueListFromAListSource) {
+  TDataSource products;
+  products.SetDataSet(&Products);
+  Grid->STFilter()->SetVisible(true);
+  TColumnEh* pid = Column("PID");
+  TSTColumnFilterEh* f = pid->STFilter();
+  f->SetKeyField("ID");
+  f->SetListField("Name");
+  f->SetListSource(&products);
+  ASSERT_TRUE(f->HasValueList());
+  // The lists are read when the list opens, and read afresh when it opens
+  // again, without repeating their entries.
+  Products.Close();
+  Products.Open();
+  Products.Close();
+  Products.Open();
+  EXPECT_EQ(f->ListTexts()->CommaText(), "钢笔,墨水,铅笔");
+  EXPECT_EQ(f->ListKeys()->CommaText(), "10,20,30");
+
+  f->SetEnteredText("墨水");
+  EXPECT_EQ(f->MatchedKeyValue(), Variant(20));
+  EXPECT_EQ(f->GetFirstValue(), Variant(20));
+  EXPECT_EQ(f->GetFilterText(), "墨水");
+  f->SetEnteredText("橡皮");
+  EXPECT_EQ(f->Expression().FirstOperator, froNull) << "a text no record shows filters for a Null key";
+  f->SetEnteredText("");
+  EXPECT_EQ(f->Expression().FirstOperator, froNone);
+
+  Grid->EditFilterCell(pid->Index());
+  TInplaceFilterEditEh* ed = Grid->FilterEdit();
+  ASSERT_TRUE(ed && ed->EditButton()->Visible());
+  Grid->FillFilterList();
+  std::vector<String> items;
+  for (Integer i = 0; i < ed->Items()->Count(); ++i) items.push_back(ed->Items()->Strings(i));
+  EXPECT_EQ(items, (std::vector<String>{"(Clear filter)", "(All)", "(Not empty)", "(Empty)", "钢笔", "墨水", "铅笔"}));
+  // Picking "(Not empty)" writes its condition instead of the entry's text.
+  ed->Perform(WM_KEYDOWN, VK_DOWN, LPARAM(1) << 29);   // Alt+Down
+  PumpMessages();
+  TPopupListboxEh* lb = ed->GetPopupListbox();
+  ASSERT_TRUE(IsWindowVisible(lb->Handle()));
+  lb->SetItemIndex(2);
+  ASSERT_TRUE(lb->OnMouseUp);
+  lb->OnMouseUp(lb, mbLeft, {}, 2, 2);   // a click on the entry
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "<>Null");
+  WriteWindowPng(Grid, "dbgrid_filter_value_list");
 }
 
 }  // namespace
