@@ -18,13 +18,12 @@ TOVANI_IMPLEMENT_ENUM_INFO(TDBLookupComboboxEhStyle, "csDropDownEh", "csDropDown
 
 TOVANI_PUBLISHED(TLookupComboboxDropDownBoxEh) {
   using B = TLookupComboboxDropDownBoxEh;
+  Property("Align", &B::Align, &B::SetAlign).Default(daLeft);
   Property("AutoDrop", &B::AutoDrop, &B::SetAutoDrop).Default(false);
-  Property("AutoFitColWidths", &B::AutoFitColWidths, &B::SetAutoFitColWidths).Default(false);
   Property("Rows", &B::Rows, &B::SetRows).Default(7);
   Property("ShowTitles", &B::ShowTitles, &B::SetShowTitles).Default(false);
   Property("Sizable", &B::Sizable, &B::SetSizable).Default(false);
   Property("SpecRow", &B::SpecRow, &B::SetSpecRow);
-  Property("UseMultiTitle", &B::UseMultiTitle, &B::SetUseMultiTitle).Default(false);
   Property("Width", &B::Width, &B::SetWidth).Default(0);
 }
 
@@ -52,27 +51,9 @@ TOVANI_PUBLISHED(TDBLookupComboboxEh) {
 // The drop-down settings
 
 TLookupComboboxDropDownBoxEh::TLookupComboboxDropDownBoxEh(TCustomDBLookupComboboxEh* AOwner)
-    : FOwner(AOwner), FSpecRow(std::make_unique<TSpecRowEh>(this)) {}
+    : TColumnDropDownBoxEh(AOwner) {}
 
-TLookupComboboxDropDownBoxEh::~TLookupComboboxDropDownBoxEh() { FSpecRow->OnChanged = nullptr; }
-
-TPersistent* TLookupComboboxDropDownBoxEh::GetOwner() { return FOwner; }
-
-void TLookupComboboxDropDownBoxEh::Assign(TPersistent* Source) {
-  auto* s = dynamic_cast<TLookupComboboxDropDownBoxEh*>(Source);
-  if (!s) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  FAlign = s->FAlign;
-  FAutoDrop = s->FAutoDrop;
-  FAutoFitColWidths = s->FAutoFitColWidths;
-  FRows = s->FRows;
-  FShowTitles = s->FShowTitles;
-  FSizable = s->FSizable;
-  FUseMultiTitle = s->FUseMultiTitle;
-  FWidth = s->FWidth;
-}
+TLookupComboboxDropDownBoxEh::~TLookupComboboxDropDownBoxEh() { SpecRow()->OnChanged = nullptr; }
 
 // ---------------------------------------------------------------------------
 // The list link
@@ -119,6 +100,10 @@ void TCustomDBLookupComboboxEh::Notification(TComponent* AComponent, TOperation 
   TCustomDBEditEh::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == FListSource) SetListSource(nullptr);
+  if (FDropDownBox && AComponent == FDropDownBox->ListSource()) {
+    FDropDownBox->SetListSource(nullptr);
+    UpdateListLinkDataSource();
+  }
   if (AComponent == FDataList) FDataList = nullptr;
 }
 
@@ -160,8 +145,36 @@ void TCustomDBLookupComboboxEh::SetListSource(TDataSource* v) {
   if (FListSource) FListSource->RemoveFreeNotification(this);
   FListSource = v;
   if (v) v->FreeNotification(this);
-  if (!FLookupMode) FListLink->SetDataSource(v);
+  UpdateListLinkDataSource();
   UpdateListFields();
+}
+
+TDataSource* TCustomDBLookupComboboxEh::MainListSource() const {
+  return FLookupMode ? FLookupSource.get() : FListSource;
+}
+
+bool TCustomDBLookupComboboxEh::UsesDropDownBoxListSource() const {
+  return FDropDownBox->ListSource() != nullptr && !ComponentState().Contains(csDesigning) &&
+         const_cast<TCustomDBLookupComboboxEh*>(this)->Focused();
+}
+
+void TCustomDBLookupComboboxEh::UpdateListLinkDataSource() {
+  FListLink->SetDataSource(UsesDropDownBoxListSource() ? FDropDownBox->ListSource() : MainListSource());
+}
+
+void TCustomDBLookupComboboxEh::SetFocused(bool Value) {
+  TCustomDBEditEh::SetFocused(Value);
+  if (FDropDownBox->ListSource()) UpdateListLinkDataSource();
+}
+
+void TCustomDBLookupComboboxEh::NotifyListSource(TComponent* Component) {
+  if (Component) Component->FreeNotification(this);
+}
+
+Byte TCustomDBLookupComboboxEh::GetDropDownGridOptions() { return Byte(FDataList->LookupOptions().Mask()); }
+
+void TCustomDBLookupComboboxEh::SetDropDownGridOptions(Byte Options) {
+  FDataList->SetLookupOptions(TDBLookupGridEhOptions::FromMask(Options));
 }
 
 void TCustomDBLookupComboboxEh::SetStyle(TDBLookupComboboxEhStyle v) {
@@ -203,7 +216,7 @@ void TCustomDBLookupComboboxEh::DataLinkChanged() {
       FLookupField = lookup;
       FLookupSource->SetDataSet(lookup->LookupDataSet());
       FKeyField = lookup->LookupKeyFields();
-      FListLink->SetDataSource(FLookupSource.get());
+      UpdateListLinkDataSource();
       // The edit binds to the key fields the lookup field reads.
       linkFields = lookup->KeyFields();
     } else if (FLookupMode) {
@@ -211,7 +224,7 @@ void TCustomDBLookupComboboxEh::DataLinkChanged() {
       FLookupField = nullptr;
       FKeyField.clear();
       FLookupSource->SetDataSet(nullptr);
-      FListLink->SetDataSource(FListSource);
+      UpdateListLinkDataSource();
     }
     if (DataLink()->FieldName() != linkFields) TCustomDBEditEh::SetDataField(linkFields);
     UpdateReadOnlyState();

@@ -16,50 +16,17 @@ class TCustomDBLookupComboboxEh;
 enum TDBLookupComboboxEhStyle { csDropDownEh, csDropDownListEh };
 TOVANI_ENUM_INFO(TDBLookupComboboxEhStyle)
 
-// The drop-down settings of the combo box.
-class TLookupComboboxDropDownBoxEh : public TPersistent {
-  TOVANI_CLASS(TLookupComboboxDropDownBoxEh, TPersistent)
+// The drop-down settings of the combo box: the column drop-down box's,
+// reaching the combo box's drop-down grid.
+class TLookupComboboxDropDownBoxEh : public TColumnDropDownBoxEh {
+  TOVANI_CLASS(TLookupComboboxDropDownBoxEh, TColumnDropDownBoxEh)
  public:
   explicit TLookupComboboxDropDownBoxEh(TCustomDBLookupComboboxEh* AOwner = nullptr);
   ~TLookupComboboxDropDownBoxEh() override;
-  void Assign(TPersistent* Source) override;
-  TDropDownAlign Align() const { return FAlign; }
-  void SetAlign(TDropDownAlign v) { FAlign = v; }
-  bool AutoDrop() const { return FAutoDrop; }
-  void SetAutoDrop(bool v) { FAutoDrop = v; }
-  bool AutoFitColWidths() const { return FAutoFitColWidths; }
-  void SetAutoFitColWidths(bool v) { FAutoFitColWidths = v; }
-  Integer Rows() const { return FRows; }
-  void SetRows(Integer v) { FRows = v; }
-  bool ShowTitles() const { return FShowTitles; }
-  void SetShowTitles(bool v) { FShowTitles = v; }
-  bool Sizable() const { return FSizable; }
-  void SetSizable(bool v) { FSizable = v; }
-  bool UseMultiTitle() const { return FUseMultiTitle; }
-  void SetUseMultiTitle(bool v) { FUseMultiTitle = v; }
-  // -1: as wide as the columns; 0 or less: the control's width.
-  Integer Width() const { return FWidth; }
-  void SetWidth(Integer v) { FWidth = v; }
-  TSpecRowEh* SpecRow() const { return FSpecRow.get(); }
-  void SetSpecRow(TSpecRowEh* v) { FSpecRow->Assign(v); }
-
- protected:
-  TPersistent* GetOwner() override;
-
- private:
-  TCustomDBLookupComboboxEh* FOwner;
-  TDropDownAlign FAlign = daLeft;
-  bool FAutoDrop = false;
-  bool FAutoFitColWidths = false;
-  Integer FRows = 7;
-  bool FShowTitles = false;
-  bool FSizable = false;
-  bool FUseMultiTitle = false;
-  Integer FWidth = 0;
-  std::unique_ptr<TSpecRowEh> FSpecRow;
+  void SetSpecRow(TSpecRowEh* v) { SpecRow()->Assign(v); }
 };
 
-class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
+class TCustomDBLookupComboboxEh : public TCustomDBEditEh, public IDropDownGridHostEh {
   TOVANI_CLASS(TCustomDBLookupComboboxEh, TCustomDBEditEh)
  public:
   explicit TCustomDBLookupComboboxEh(TComponent* AOwner = nullptr);
@@ -114,7 +81,16 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   TNotifyEvent OnKeyValueChanged;
   TNotInListEventEh OnNotInList;
 
+  // The drop-down box reaches the drop-down grid through these.
+  void NotifyListSource(TComponent* Component) override;
+  TPopupDataGridEh* GetDropDownGrid() override { return FDataList; }
+  Byte GetDropDownGridOptions() override;
+  void SetDropDownGridOptions(Byte Options) override;
+  // The drop-down box's list source serves the focused control.
+  bool UsesDropDownBoxListSource() const;
+
  protected:
+  void SetFocused(bool Value) override;
   Variant GetVariantValue() override;
   String GetDataField() const override { return FDataField; }
   void ActiveChanged() override;
@@ -135,6 +111,8 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
  private:
   class TListSourceLinkEh;
   friend class TListSourceLinkEh;
+  TDataSource* MainListSource() const;
+  void UpdateListLinkDataSource();
   void SetEditTextQuiet(const String& Text);
   void SetChosenText(const String& Text);
   void ChangeTextOnce(const std::function<void()>& Work);

@@ -6,6 +6,7 @@
 
 #include "Clipbrd.h"
 #include "DBGridEh.h"
+#include "DBLookupEh.h"
 #include "DBLookupGridsEh.h"
 #include "DateUtils.h"
 #include "Forms.h"
@@ -313,6 +314,44 @@ TEST_F(DropDownFixture, FilterCellValueListFromAListSource) {
   EXPECT_FALSE(ed->ListVisible());
   EXPECT_EQ(ed->Text(), "<>Null");
   WriteWindowPng(Grid, "dbgrid_filter_value_list");
+}
+
+}  // namespace
+
+namespace {
+
+// The lookup combo box's drop-down box may name a list source of its own,
+// which serves the drop-down while the control has the focus.
+TEST_F(DropDownFixture, LookupComboDropDownBoxListSourceServesTheFocusedControl) {
+  TMemDataSet few;
+  few.FieldDefs().Add("ID", ftInteger);
+  few.FieldDefs().Add("Name", ftString, 20);
+  few.CreateDataSet();
+  few.AppendRecord({Variant(30), Variant(String("铅笔"))});
+  TDataSource all, some;
+  all.SetDataSet(&Products);
+  some.SetDataSet(&few);
+  auto* combo = new TDBLookupComboboxEh(Form.get());
+  combo->SetParent(Form.get());
+  combo->SetBounds(10, 200, 200, 22);
+  combo->SetListSource(&all);
+  combo->SetKeyField("ID");
+  combo->SetListField("Name");
+  combo->DropDownBox()->SetListSource(&some);
+  EXPECT_TRUE(combo->DropDownBox()->AutoFitColWidths());
+  EXPECT_EQ(combo->DropDownBox()->Columns(), combo->GetDropDownGrid()->Columns());
+  PumpMessages();
+  EXPECT_FALSE(combo->UsesDropDownBoxListSource());
+  combo->SetFocus();
+  PumpMessages();
+  EXPECT_TRUE(combo->UsesDropDownBoxListSource());
+  combo->DropDown();
+  EXPECT_EQ(combo->GetDropDownGrid()->ListSource(), &some);
+  EXPECT_EQ(combo->GetDropDownGrid()->RowCount(), 1);
+  combo->CloseUp(false);
+  Grid->SetFocus();
+  PumpMessages();
+  EXPECT_FALSE(combo->UsesDropDownBoxListSource());
 }
 
 }  // namespace
