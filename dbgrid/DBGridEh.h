@@ -1758,6 +1758,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   void TopLeftChanged() override;
   virtual void InternalLayout();
   virtual TDBGridColumnsEh* CreateColumns();
+  // Makes the column collection again through CreateColumns (a descendant's
+  // constructor, whose CreateColumns the base constructor cannot reach).
+  void RecreateColumns() { FColumns.reset(CreateColumns()); }
   virtual TColumnDefValuesEh* CreateColumnDefValues();
   virtual TDBGridEhScrollBar* CreateScrollBar(TScrollBarKind Kind);
 

@@ -12,6 +12,7 @@
 TOVANI_IMPLEMENT_ENUM_INFO(TDBLookupGridEhOption, "dlgColumnResizeEh", "dlgColLinesEh", "dlgRowLinesEh",
                            "dlgAutoSortMarkingEh", "dlgMultiSortMarkingEh")
 TOVANI_IMPLEMENT_CLASS(TDBLookupGridEh, TCustomDBGridEh)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TDBLookupGridColumnEh, TDBGridColumnEh)
 TOVANI_IMPLEMENT_CLASS(TPopupDataGridEh, TDBLookupGridEh)
 
 const char* const SCircularDataLinkEh = "Circular datalinks are not allowed";
@@ -37,7 +38,59 @@ bool KeyValueFitsKeyFieldsEh(const TFieldsArrEh& KeyFields, const Variant& Value
 // ---------------------------------------------------------------------------
 // Construction and properties
 
+TDBGridColumnsEh* TDBLookupGridEh::CreateColumns() {
+  return new TDBGridColumnsEh(this, TDBLookupGridColumnEh::StaticClass());
+}
+
+void TDBLookupGridColumnEh::SetIndex(Integer Value) {
+  auto* g = dynamic_cast<TDBLookupGridEh*>(Grid());
+  const Integer old = Index();
+  if (!g || Value == old || !g->ListActive() || Value < 0 || Value >= Collection()->Count()) {
+    TDBGridColumnEh::SetIndex(Value);
+    return;
+  }
+  // The special row's texts follow their columns.
+  TSpecRowEh* spec = g->SpecRow();
+  if (!spec->CellsText().empty()) {
+    std::vector<String> cells;
+    for (Integer i = 0; i < Collection()->Count(); ++i) cells.push_back(spec->CellTextAt(i));
+    String moved = cells[size_t(old)];
+    cells.erase(cells.begin() + old);
+    cells.insert(cells.begin() + Value, moved);
+    String joined;
+    for (size_t i = 0; i < cells.size(); ++i) joined += (i ? ";" : "") + cells[i];
+    spec->SetCellsText(joined);
+  }
+  if (Stored()) {
+    TDBGridColumnEh::SetIndex(Value);
+    return;
+  }
+  // A default column: the list fields take the new order, the list field
+  // index keeps pointing at the same column.
+  Integer lfi = g->ListFieldIndex();
+  if (lfi == old) {
+    lfi = Value;
+  } else {
+    if (old < lfi) --lfi;
+    if (lfi >= Value) ++lfi;
+  }
+  TDBGridColumnsEh* cols = g->Columns();
+  cols->BeginUpdate();
+  try {
+    TDBGridColumnEh::SetIndex(Value);
+    String names;
+    for (Integer i = 0; i < cols->Count(); ++i) names += (i ? ";" : "") + cols->Item(i)->FieldName();
+    g->SetListFieldIndex(lfi);
+    g->SetListField(names);
+  } catch (...) {
+    cols->EndUpdate();
+    throw;
+  }
+  cols->EndUpdate();
+}
+
 TDBLookupGridEh::TDBLookupGridEh(TComponent* AOwner) : TCustomDBGridEh(AOwner) {
+  RecreateColumns();
   SetControlStyle(ControlStyle() + csReplicatable);
   SetParentColor(false);
   FSpecRow = std::make_unique<TSpecRowEh>(this);

@@ -22,6 +22,15 @@ extern const char* const SPropDefByLookupEh;
 // variant array of exactly one element per field for several.
 bool KeyValueFitsKeyFieldsEh(const TFieldsArrEh& KeyFields, const Variant& Value);
 
+// A column of a lookup grid: moving a column reorders the special row's
+// cell texts and, for default columns, the list fields.
+class TDBLookupGridColumnEh : public TDBGridColumnEh {
+  TOVANI_CLASS(TDBLookupGridColumnEh, TDBGridColumnEh)
+ public:
+  explicit TDBLookupGridColumnEh(TCollection* ACollection = nullptr) : TDBGridColumnEh(ACollection) {}
+  void SetIndex(Integer Value) override;
+};
+
 class TDBLookupGridEh : public TCustomDBGridEh {
   TOVANI_CLASS(TDBLookupGridEh, TCustomDBGridEh)
  public:
@@ -104,6 +113,7 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
   void Dispatch(TMessage& Message) override;
   void CreateWnd() override;
+  TDBGridColumnsEh* CreateColumns() override;
   bool FTracking = false;
   bool FPopupMode = false;
 

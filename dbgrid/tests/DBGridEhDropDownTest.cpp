@@ -355,3 +355,32 @@ TEST_F(DropDownFixture, LookupComboDropDownBoxListSourceServesTheFocusedControl)
 }
 
 }  // namespace
+
+namespace {
+
+// Moving a default column of a lookup list reorders the list fields and
+// the special row's texts with it.
+TEST_F(DropDownFixture, MovingALookupListColumnReordersTheListFields) {
+  TDataSource products;
+  products.SetDataSet(&Products);
+  auto* list = new TDBLookupGridEh(Form.get());
+  list->SetParent(Form.get());
+  list->SetBounds(10, 120, 300, 100);
+  list->SetKeyField("ID");
+  list->SetListField("ID;Name");
+  list->SetListFieldIndex(1);
+  list->SpecRow()->SetCellsText("0;(无)");
+  list->SpecRow()->SetVisible(true);
+  list->SetListSource(&products);
+  PumpMessages();
+  ASSERT_TRUE(list->ListActive());
+  ASSERT_EQ(list->Columns()->Count(), 2);
+  ASSERT_TRUE(list->Columns()->Item(1)->Is<TDBLookupGridColumnEh>());
+  list->Columns()->Item(1)->SetIndex(0);
+  EXPECT_EQ(list->ListField(), "Name;ID");
+  EXPECT_EQ(list->ListFieldIndex(), 0);
+  EXPECT_EQ(list->SpecRow()->CellsText(), "(无);0");
+  EXPECT_EQ(list->Columns()->Item(0)->FieldName(), "Name");
+}
+
+}  // namespace
