@@ -1,5 +1,6 @@
 // The lookup combo box.
 #include "DBLookupEh.h"
+#include "Clipbrd.h"
 
 #include <algorithm>
 
@@ -590,6 +591,31 @@ void TCustomDBLookupComboboxEh::Dispatch(TMessage& Message) {
       }
       return;
     }
+    case WM_KEYDOWN:
+      // Delete in free text: the edit deletes, then the rest is located.
+      if (Message.WParam == VK_DELETE && FStyle == csDropDownEh && HandleAllocated()) {
+        if (!CanModify(true)) return;
+        Integer oldStart = SelStart();
+        TCustomDBEditEh::Dispatch(Message);
+        if (LocateStr(Text(), false)) SendMessageW(Handle(), EM_SETSEL, WPARAM(Len16(Text())), LPARAM(oldStart));
+        return;
+      }
+      break;
+    case WM_CUT:
+      if (!CanModify(true)) return;
+      TCustomDBEditEh::Dispatch(Message);
+      if (FStyle == csDropDownEh) LocateStr(Text(), false);
+      return;
+    case WM_PASTE:
+      if (!CanModify(true)) return;
+      if (FStyle == csDropDownEh) {
+        TCustomDBEditEh::Dispatch(Message);
+        LocateStr(Text(), false);
+      } else if (Clipboard()->HasFormat(CF_UNICODETEXT) || Clipboard()->HasFormat(CF_TEXT)) {
+        // A fixed list takes pasted text as typed search text.
+        ProcessSearchStr(Clipboard()->AsText());
+      }
+      return;
     case CM_WANTSPECIALKEY:
       if (FListVisible && (Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE)) {
         Message.Result = 1;

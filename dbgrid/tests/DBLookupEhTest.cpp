@@ -3,6 +3,7 @@
 // C_NO;C_Name over the customers.
 #include <memory>
 
+#include "Clipbrd.h"
 #include "DBLookupEh.h"
 #include "DBLookupGridsEh.h"
 #include "Forms.h"
@@ -284,6 +285,25 @@ TEST_F(ComboFixture, DropDownStyleCompletesAndKeepsUnknownText) {
   Other->SetFocus();
   PumpMessages();
   EXPECT_EQ(VarToStr(Combo->Value()), "Zeta");
+}
+
+TEST_F(ComboFixture, PastedAndCutTextIsLocatedInTheList) {
+  // A fixed list takes pasted text as typed search text.
+  Clipboard()->SetAsText("k01");
+  Combo->Perform(WM_PASTE, 0, 0);
+  EXPECT_EQ(Combo->Text(), "K010");
+  EXPECT_EQ(Key(), 3);
+  // Free text pastes, then finds the record showing exactly that text.
+  Combo->SetStyle(csDropDownEh);
+  SendMessageW(Combo->Handle(), EM_SETSEL, 0, -1);
+  Clipboard()->SetAsText("A001");
+  Combo->Perform(WM_PASTE, 0, 0);
+  EXPECT_EQ(Combo->Text(), "A001");
+  EXPECT_EQ(Key(), 4);
+  SendMessageW(Combo->Handle(), EM_SETSEL, 3, 4);
+  Combo->Perform(WM_CUT, 0, 0);
+  EXPECT_EQ(Combo->Text(), "A00");
+  EXPECT_TRUE(Combo->KeyValue().IsNull()) << "no record shows the text left";
 }
 
 TEST_F(ComboFixture, AltDeleteChoosesTheSpecialRowAndDeleteClears) {
