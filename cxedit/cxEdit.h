@@ -866,6 +866,8 @@ class TcxEditRepositoryItem : public TComponent {
   TComponent* GetParentComponent() const override;
   bool HasParent() const override { return FRepository != nullptr; }
   void SetParentComponent(TComponent* Value) override;
+  // Read from form text, the item joins the repository it is read under.
+  void ReadState(TReader* Reader) override;
 
  protected:
   // Descendants replace the properties with their own class.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Forms.h"
+#include "Streaming.h"
 #include "cxEdit.h"
 #include "cxFilter.h"
 #include "cxVariants.h"
@@ -799,6 +800,11 @@ void TcxEditRepositoryItem::SetRepository(TcxEditRepository* Value) {
 }
 
 TComponent* TcxEditRepositoryItem::GetParentComponent() const { return FRepository; }
+
+void TcxEditRepositoryItem::ReadState(TReader* Reader) {
+  TComponent::ReadState(Reader);
+  if (auto* repository = dynamic_cast<TcxEditRepository*>(Reader->Parent())) SetRepository(repository);
+}
 
 void TcxEditRepositoryItem::SetParentComponent(TComponent* Value) {
   if (ComponentState().Contains(csLoading)) return;

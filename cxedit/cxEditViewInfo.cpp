@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "Themes.h"
+#include "Forms.h"
 #include "cxEdit.h"
+#include "cxGraphics.h"
 #include "dxOffice11.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxCustomEditViewInfo, TcxContainerViewInfo)
@@ -512,7 +514,13 @@ bool TcxCustomEditViewInfo::GetHintInfo(TcxCanvas* ACanvas, TPoint P, String& AT
     AText = Properties->Buttons()->Items(part)->Hint();
     size_t bar = AText.find('|');
     if (bar != String::npos) AText.resize(bar);
-    ATextRect = TRect(P.X, P.Y, P.X, P.Y);
+    // Where a hint window would show the text: under the mouse cursor.
+    THintWindow hint(nullptr);
+    Integer screenWidth = Screen ? Screen->Width() : GetSystemMetrics(SM_CXSCREEN);
+    ATextRect = hint.CalcHintRect(screenWidth, AText, nullptr);
+    TSize cursor{};
+    cxGetMouseCursorExtent(cursor);
+    OffsetRect(ATextRect, P.X, P.Y + cursor.cy);
   }
   return !AText.empty();
 }

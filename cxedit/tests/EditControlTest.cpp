@@ -396,6 +396,23 @@ TEST(cxEditInplace, ActivationByKeyAndDoubleClick) {
   EXPECT_NE(std::find(e->Log.begin(), e->Log.end(), "dblclick"), e->Log.end());
 }
 
+TEST(cxEditRepositoryItems, AnItemReadFromFormTextJoinsItsRepository) {
+  TForm form(nullptr);
+  ReadComponentFromText(R"(object Form1: TForm
+  object Repository1: TcxEditRepository
+    object Item1: TcxEditRepositoryItem
+    end
+  end
+end
+)",
+                        &form);
+  auto* repository = dynamic_cast<TcxEditRepository*>(form.FindComponent("Repository1"));
+  auto* item = dynamic_cast<TcxEditRepositoryItem*>(form.FindComponent("Item1"));
+  ASSERT_TRUE(repository && item);
+  EXPECT_EQ(item->Repository(), repository);
+  EXPECT_EQ(repository->Count(), 1);
+}
+
 TEST(cxEditRepositoryItems, SharedByTwoEditorsAndRefused) {
   TForm form(nullptr);
   auto* item = new TcxEditRepositoryItem(&form);
@@ -599,6 +616,20 @@ TEST_F(EditFixture, AutoSizeAndHints) {
   E->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.HintStr, "Pick");
   EXPECT_EQ(info.CursorRect, b);
+  // The hint text's rectangle: as a hint window would size it, under the
+  // mouse cursor.
+  {
+    String text;
+    bool multi = true;
+    TRect r;
+    ASSERT_TRUE(vi->GetHintInfo(nullptr, over, text, multi, r));
+    EXPECT_EQ(text, "Pick");
+    EXPECT_FALSE(multi);
+    EXPECT_EQ(r.Left, over.X);
+    EXPECT_GT(r.Top, over.Y);
+    EXPECT_GT(r.Width(), 0);
+    EXPECT_GT(r.Height(), 0);
+  }
   E->UpdateState(TPoint(10, 10), 0, {}, true);
   info = THintInfo();
   info.CursorPos = TPoint(10, 10);
