@@ -386,6 +386,7 @@ void cxPaintEditCheckBox(TcxCanvas* ACanvas, const TRect& ACheckRect, const TcxC
 // ---------------------------------------------------------------------------
 // The check box editor
 
+#include "ActnList.h"
 #include "Forms.h"
 #include "Menus.h"
 #include "Messages.h"
@@ -400,6 +401,7 @@ TOVANI_IMPLEMENT_CLASS(TcxCustomCheckBoxViewInfo, TcxCustomEditViewInfo)
 TOVANI_IMPLEMENT_CLASS(TcxCustomCheckBoxViewData, TcxCustomEditViewData)
 TOVANI_IMPLEMENT_CLASS(TcxCustomCheckBox, TcxCustomEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCheckBox, TcxCustomCheckBox)
+TOVANI_IMPLEMENT_CLASS(TcxCheckBoxActionLink, TWinControlActionLink)
 
 namespace {
 const TcxResourceString cxSEditCheckBoxChecked{"True"};
@@ -997,6 +999,52 @@ void TcxCustomCheckBox::Dispatch(TMessage& Message) {
   TcxCustomEdit::Dispatch(Message);
 }
 
+// ---------------------------------------------------------------------------
+// Actions
+
+TcxCheckBoxActionLink::TcxCheckBoxActionLink(TcxCustomCheckBox* AClient)
+    : TWinControlActionLink(AClient), FCheckBox(AClient) {}
+
+bool TcxCheckBoxActionLink::IsCheckedLinked() {
+  auto* a = dynamic_cast<TCustomAction*>(Action());
+  return TWinControlActionLink::IsCheckedLinked() && a && FCheckBox->State() != cbsGrayed &&
+         FCheckBox->Checked() == a->Checked();
+}
+
+void TcxCheckBoxActionLink::SetChecked(bool Value) {
+  if (!IsCheckedLinked() && dynamic_cast<TCustomAction*>(Action()) == nullptr) return;
+  FCheckBox->HoldClick(true);
+  FCheckBox->HoldChangeEvents(true);
+  try {
+    FCheckBox->SetChecked(Value);
+  } catch (...) {
+    FCheckBox->HoldChangeEvents(false, false);
+    FCheckBox->HoldClick(false);
+    throw;
+  }
+  FCheckBox->HoldChangeEvents(false, false);
+  FCheckBox->HoldClick(false);
+}
+
+std::unique_ptr<TControlActionLink> TcxCustomCheckBox::CreateActionLink() {
+  return std::make_unique<TcxCheckBoxActionLink>(this);
+}
+
+void TcxCustomCheckBox::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TcxCustomEdit::ActionChange(Sender, CheckDefaults);
+  if (auto* a = dynamic_cast<TCustomAction*>(Sender))
+    if (!CheckDefaults || !Checked()) {
+      HoldClick(true);
+      try {
+        SetChecked(a->Checked());
+      } catch (...) {
+        HoldClick(false);
+        throw;
+      }
+      HoldClick(false);
+    }
+}
+
 TOVANI_PUBLISHED(TcxCustomCheckBoxProperties) {
   Property<TAlignment>("Alignment", [](TcxCustomCheckBoxProperties* p) { return p->Alignment()->Horz(); },
            [](TcxCustomCheckBoxProperties* p, TAlignment v) { p->Alignment()->SetHorz(v); })
@@ -1065,7 +1113,13 @@ TOVANI_PUBLISHED(TcxCheckBox) {
   Property<TcxCheckBoxProperties*>(
       "Properties", [](TcxCheckBox* c) { return static_cast<TcxCheckBoxProperties*>(c->Properties()); },
       [](TcxCheckBox* c, TcxCheckBoxProperties* v) { c->SetProperties(v); });
-  Property("State", &TcxCheckBox::State, &TcxCheckBox::SetState).Default(cbsUnchecked);
+  Property("State", &TcxCheckBox::State, &TcxCheckBox::SetState)
+      .Default(cbsUnchecked)
+      .Stored([](TObject* o) {
+        auto* c = static_cast<TcxCheckBox*>(o);
+        auto* a = dynamic_cast<TCustomAction*>(c->Action());
+        return !(a && (a->Checked() ? cbsChecked : cbsUnchecked) == c->State());
+      });
   Property("Transparent", &TcxCheckBox::Transparent, &TcxCheckBox::SetTransparent).Default(false);
   Property<TcxEditStyle*>(
       "Style", [](TcxCheckBox* e) { return e->Style(); }, [](TcxCheckBox* e, TcxEditStyle* v) { e->SetStyle(v); });

@@ -6,6 +6,7 @@
 #pragma once
 #include <vector>
 
+#include "Controls.h"
 #include "Variant.h"
 #include "cxEdit.h"
 #include "cxLookAndFeelPainters.h"
@@ -254,12 +255,27 @@ class TcxCustomCheckBox : public TcxCustomEdit {
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void Dispatch(TMessage& Message) override;
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
 
  private:
+  friend class TcxCheckBoxActionLink;
   bool FSpacePressed = false;
   bool FMousePressed = false;
   bool FHasPendingState = false;
   TcxCheckBoxState FPendingState = cbsUnchecked;
+};
+
+// The check box's link to an action: the action's Checked sets the box.
+class TcxCheckBoxActionLink : public TWinControlActionLink {
+  TOVANI_CLASS(TcxCheckBoxActionLink, TWinControlActionLink)
+ public:
+  explicit TcxCheckBoxActionLink(TcxCustomCheckBox* AClient);
+  bool IsCheckedLinked() override;
+  void SetChecked(bool Value) override;
+
+ private:
+  TcxCustomCheckBox* FCheckBox;
 };
 
 class TcxCheckBox : public TcxCustomCheckBox {

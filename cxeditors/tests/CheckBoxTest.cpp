@@ -2,6 +2,7 @@
 // keyboard, grayed shown for Null, the data-aware check box on a flag field.
 #include <memory>
 
+#include "ActnList.h"
 #include "FormFile.h"
 #include "Forms.h"
 #include "Messages.h"
@@ -159,6 +160,24 @@ TEST(CheckBoxValues, FormFileValuesAndState) {
   PumpMessages(1);
   a->Perform(CM_DIALOGCHAR, 'Y', 0);
   EXPECT_EQ(a->State(), cbsChecked);
+}
+
+TEST(CheckBoxValues, ActionCheckedSetsTheBoxWithoutAClick) {
+  TForm form(nullptr);
+  TAction action(&form);
+  action.SetCaption("含税");
+  action.OnExecute = [](TObject*) {};
+  auto* box = new TcxCheckBox(&form);
+  box->SetParent(&form);
+  Integer clicks = 0;
+  box->OnClick = [&](TObject*) { ++clicks; };
+  box->SetAction(&action);
+  EXPECT_EQ(box->Caption(), "含税");
+  action.SetChecked(true);
+  EXPECT_TRUE(box->Checked());
+  action.SetChecked(false);
+  EXPECT_FALSE(box->Checked());
+  EXPECT_EQ(clicks, 0);
 }
 
 TEST(DBCheckBox, NullFlagShowsGrayedAndAClickChecksIt) {
