@@ -19,6 +19,7 @@ TOVANI_IMPLEMENT_ENUM_INFO(TcxButtonAssignedColor, "cxbcDefault", "cxbcDefaultTe
 TOVANI_IMPLEMENT_CLASS(TcxButtonColors, TPersistent)
 TOVANI_IMPLEMENT_CLASS(TcxButtonGlyph, TObject)
 TOVANI_IMPLEMENT_CLASS(TcxGlyphList, TcxImageList)
+TOVANI_IMPLEMENT_CLASS(TcxButtonActionLink, TButtonActionLink)
 TOVANI_IMPLEMENT_CLASS(TcxCustomButton, TButton)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxButton, TcxCustomButton)
 
@@ -410,7 +411,11 @@ TcxCustomButton::TcxCustomButton(TComponent* AOwner)
   SetControlStyle(ControlStyle() + csOpaque + csReflector);
 }
 
-TcxCustomButton::~TcxCustomButton() { cxEndMouseLeaveTracking(this); }
+TcxCustomButton::~TcxCustomButton() {
+  // The action link, freed after this part, must see the button going.
+  Destroying();
+  cxEndMouseLeaveTracking(this);
+}
 
 void TcxCustomButton::SetKind(TcxButtonKind Value) {
   if (FKind == Value) return;
@@ -594,6 +599,24 @@ void TcxCustomButton::RefreshImageSource() {
     FGlyph->SetImages(nullptr);
     FGlyph->SetImageIndex(-1);
   }
+}
+
+TcxButtonActionLink::TcxButtonActionLink(TcxCustomButton* AClient) : TButtonActionLink(AClient), FButton(AClient) {}
+
+TcxButtonActionLink::~TcxButtonActionLink() {
+  // The button keeps no image of an action it no longer has.
+  if (FButton && !FButton->ComponentState().Contains(csDestroying)) {
+    FButton->GlyphObject()->SetImages(nullptr);
+    FButton->GlyphObject()->SetImageIndex(-1);
+  }
+}
+
+void TcxButtonActionLink::SetImageIndex(Integer Value) {
+  if (FButton) FButton->GlyphObject()->SetImageIndex(Value);
+}
+
+std::unique_ptr<TControlActionLink> TcxCustomButton::CreateActionLink() {
+  return std::make_unique<TcxButtonActionLink>(this);
 }
 
 void TcxCustomButton::ActionChange(TObject* Sender, bool CheckDefaults) {

@@ -139,6 +139,19 @@ using TcxButtonDropDownMenuPopupEvent = std::function<void(TObject* Sender, TPop
 using TcxButtonGetDrawParamsEvent =
     std::function<void(TcxCustomButton* Sender, TcxButtonState AState, TColor& AColor, TFont* AFont)>;
 
+// The button's link to an action also passes the action's image index.
+class TcxButtonActionLink : public TButtonActionLink {
+  TOVANI_CLASS(TcxButtonActionLink, TButtonActionLink)
+ public:
+  explicit TcxButtonActionLink(TcxCustomButton* AClient);
+  ~TcxButtonActionLink() override;
+  bool IsImageIndexLinked() override { return true; }
+  void SetImageIndex(Integer Value) override;
+
+ private:
+  TcxCustomButton* FButton;
+};
+
 class TcxCustomButton : public TButton, public IcxMouseTrackingCaller {
   TOVANI_CLASS(TcxCustomButton, TButton)
  public:
@@ -208,6 +221,7 @@ class TcxCustomButton : public TButton, public IcxMouseTrackingCaller {
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
 
  private:
   void DrawItem(const DRAWITEMSTRUCT& ADis);

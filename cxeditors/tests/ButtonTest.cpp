@@ -4,6 +4,7 @@
 
 #include "ActnList.h"
 #include "Forms.h"
+#include "ImgList.h"
 #include "StdCtrls.h"
 #include "TestWindows.h"
 #include "cxButtons.h"
@@ -86,6 +87,22 @@ TEST_F(ButtonFixture, ActionGivesCaptionEnabledStateAndExecution) {
   EXPECT_EQ(b->Caption(), "添加明细");
   ClickAt(b, 30, 12);
   EXPECT_EQ(executed, 1);
+  // The action's image comes from its list.
+  TActionList list(Form.get());
+  TImageList images(Form.get());
+  images.SetWidth(16);
+  images.SetHeight(16);
+  TBitmap pic;
+  pic.SetWidth(16);
+  pic.SetHeight(16);
+  images.Add(&pic, nullptr);
+  list.SetImages(&images);
+  action.SetActionList(&list);
+  action.SetImageIndex(0);
+  PumpMessages(1);
+  EXPECT_EQ(b->GlyphObject()->Images(), &images);
+  EXPECT_EQ(b->GlyphObject()->ImageIndex(), 0);
+  EXPECT_TRUE(b->GlyphObject()->HasImage());
   action.SetEnabled(false);
   PumpMessages(1);
   EXPECT_FALSE(b->Enabled());
