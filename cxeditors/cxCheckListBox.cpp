@@ -9,6 +9,7 @@
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "cxEdit.h"
+#include "cxExtEditUtils.h"
 #include "cxGeometry.h"
 #include "cxGraphics.h"
 #include "dxThemeManager.h"
@@ -678,6 +679,14 @@ void TcxCustomCheckListBox::ToggleItem(Integer AIndex) {
   }
   item->SetState(next);
   FInnerCheckListBox->NotifyCheckClicked(AIndex, prev, next);
+}
+
+bool TcxCustomCheckListBox::IsNumericEditValue(const Variant& AValue, bool AAllowEmpty) {
+  if (AValue.IsEmpty() || AValue.IsNull() || (VarIsStr(AValue) && AValue.AsString().empty())) return AAllowEmpty;
+  if (VarIsNumeric(AValue)) return true;
+  if (!VarIsStr(AValue)) return false;
+  String s = AValue.AsString();
+  return cxIsIntegerString(s) || cxIsFloatString(s);
 }
 
 void TcxCustomCheckListBox::SortItems() {

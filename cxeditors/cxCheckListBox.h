@@ -231,6 +231,8 @@ class TcxCustomCheckListBox : public TcxContainer {
   void SortItems();
   Integer CalcHeightForRows(Integer ARowCount);
   Integer CalcItemWidth(Integer AIndex);
+  // Empty (when allowed), a number, or a text that reads as one.
+  virtual bool IsNumericEditValue(const Variant& AValue, bool AAllowEmpty);
   bool IsNativeLook() const { return FNativeLook; }
   TcxEditBorderStyle CheckBorderStyle() const { return FCheckBorderStyle; }
 

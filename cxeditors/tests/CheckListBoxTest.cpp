@@ -231,6 +231,15 @@ TEST_F(CheckListFixture, GrayedStatesAndTheIntegerFormat) {
   EXPECT_EQ(Box->EditValue().AsInt64(), 3);
 }
 
+TEST_F(CheckListFixture, NumericEditValues) {
+  EXPECT_TRUE(Box->IsNumericEditValue(Variant(Int64(5)), false));
+  EXPECT_TRUE(Box->IsNumericEditValue(Variant("12"), false));
+  EXPECT_TRUE(Box->IsNumericEditValue(Variant("1.5"), false));
+  EXPECT_FALSE(Box->IsNumericEditValue(Variant("101x"), false));
+  EXPECT_TRUE(Box->IsNumericEditValue(Null(), true));
+  EXPECT_FALSE(Box->IsNumericEditValue(Variant(String()), false));
+}
+
 TEST_F(CheckListFixture, IntegralHeightFitsWholeRows) {
   Integer row = Box->InnerCheckListBox()->CalcItemHeight();
   Integer rows4 = Box->CalcHeightForRows(4);
