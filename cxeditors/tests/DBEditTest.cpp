@@ -476,3 +476,113 @@ TEST(DBTextEditSqlite, TypedPriceGoesIntoTheTable) {
   q.Close();
   conn.Close();
 }
+
+// ---------------------------------------------------------------------------
+// A lookup binding (the lookup editors derive theirs): on a lookup field it
+// watches and writes the key fields.
+
+namespace {
+class TKeyProperties : public TcxTextEditProperties {
+ public:
+  using TcxTextEditProperties::TcxTextEditProperties;
+  TcxEditValueSource UsesDataDisplayFormat(bool) override { return evsKey; }
+};
+class TKeyBinding : public TcxDBTextEditDataBinding {
+ public:
+  using TcxDBTextEditDataBinding::TcxDBTextEditDataBinding;
+  bool IsLookupBinding() override { return true; }
+};
+class TKeyEdit : public TcxCustomTextEdit {
+ public:
+  explicit TKeyEdit(TComponent* AOwner)
+      : TcxCustomTextEdit(AOwner, false, [](TPersistent* O) -> TcxCustomEditProperties* { return new TKeyProperties(O); }) {
+    SetDataBindingObject(new TKeyBinding(this));
+  }
+  TKeyBinding* Binding() { return static_cast<TKeyBinding*>(DataBinding()); }
+};
+
+std::unique_ptr<TMemDataSet> MakeCustomers() {
+  auto c = std::make_unique<TMemDataSet>(nullptr);
+  c->FieldDefs().Add("ID", ftInteger);
+  c->FieldDefs().Add("Part", ftInteger);
+  c->FieldDefs().Add("Name", ftString, 20);
+  c->CreateDataSet();
+  const int rows[][2] = {{1, 1}, {2, 1}, {2, 2}};
+  const char* names[] = {"华联", "东方", "东方二部"};
+  for (int i = 0; i < 3; ++i) {
+    c->Append();
+    c->FieldByName("ID")->SetAsInteger(rows[i][0]);
+    c->FieldByName("Part")->SetAsInteger(rows[i][1]);
+    c->FieldByName("Name")->SetAsString(names[i]);
+    c->Post();
+  }
+  return c;
+}
+
+std::unique_ptr<TMemDataSet> MakeOrdersWithLookup(TDataSet* ACustomers, const String& AKeys, const String& ALookupKeys) {
+  auto o = std::make_unique<TMemDataSet>(nullptr);
+  o->FieldDefs().Add("CustID", ftInteger);
+  o->FieldDefs().Add("CustPart", ftInteger);
+  for (int i = 0; i < 2; ++i) o->FieldDefs()[i].CreateField()->SetDataSet(o.get());
+  auto* name = new TStringField();
+  name->SetFieldName("CustName");
+  name->SetSize(20);
+  name->SetFieldKind(fkLookup);
+  name->SetLookupDataSet(ACustomers);
+  name->SetKeyFields(AKeys);
+  name->SetLookupKeyFields(ALookupKeys);
+  name->SetLookupResultField("Name");
+  name->SetDataSet(o.get());
+  o->Open();
+  o->Append();
+  o->FieldByName("CustID")->SetAsInteger(1);
+  o->FieldByName("CustPart")->SetAsInteger(1);
+  o->Post();
+  return o;
+}
+}  // namespace
+
+TEST(DBLookupBinding, OneKeyFieldIsWatchedAndWritten) {
+  auto customers = MakeCustomers();
+  auto orders = MakeOrdersWithLookup(customers.get(), "CustID", "ID");
+  TDataSource src;
+  src.SetDataSet(orders.get());
+  TForm form(nullptr);
+  auto* e = new TKeyEdit(&form);
+  e->SetParent(&form);
+  e->Binding()->SetDataSource(&src);
+  e->Binding()->SetDataField("CustName");
+  EXPECT_EQ(e->Binding()->DataLink()->WatchedField(), orders->FieldByName("CustID"));
+  Variant v;
+  e->Binding()->GetStoredValue(v);
+  EXPECT_EQ(v.AsInteger(), 1);
+  // A change of the key field reaches the editor.
+  orders->Edit();
+  orders->FieldByName("CustID")->SetAsInteger(2);
+  e->Binding()->GetStoredValue(v);
+  EXPECT_EQ(v.AsInteger(), 2);
+  orders->Cancel();
+  // The editor's value goes into the key field.
+  e->Binding()->StoreValue(Variant(2));
+  EXPECT_EQ(orders->FieldByName("CustID")->AsInteger(), 2);
+  EXPECT_EQ(orders->FieldByName("CustName")->AsString(), "东方");
+  orders->Post();
+}
+
+TEST(DBLookupBinding, TwoKeyFieldsTakeAnArray) {
+  auto customers = MakeCustomers();
+  auto orders = MakeOrdersWithLookup(customers.get(), "CustID;CustPart", "ID;Part");
+  TDataSource src;
+  src.SetDataSet(orders.get());
+  TForm form(nullptr);
+  auto* e = new TKeyEdit(&form);
+  e->SetParent(&form);
+  e->Binding()->SetDataSource(&src);
+  e->Binding()->SetDataField("CustName");
+  EXPECT_EQ(e->Binding()->DataLink()->WatchedField(), orders->FieldByName("CustName"));
+  e->Binding()->StoreValue(VarArrayOf({Variant(2), Variant(2)}));
+  EXPECT_EQ(orders->FieldByName("CustID")->AsInteger(), 2);
+  EXPECT_EQ(orders->FieldByName("CustPart")->AsInteger(), 2);
+  EXPECT_EQ(orders->FieldByName("CustName")->AsString(), "东方二部");
+  orders->Post();
+}
