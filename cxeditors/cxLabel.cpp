@@ -1,0 +1,432 @@
+#include "cxLabel.h"
+
+#include <cmath>
+
+#include "Messages.h"
+#include "Utf8.h"
+#include "VclUtils.h"
+#include "cxExtEditUtils.h"
+#include "cxFilterControlUtils.h"
+#include "cxTextEdit.h"
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomLabelProperties, TcxCustomEditProperties)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxLabelProperties, TcxCustomLabelProperties)
+TOVANI_IMPLEMENT_CLASS(TcxLabelEditStyle, TcxEditStyle)
+TOVANI_IMPLEMENT_CLASS(TcxCustomLabelViewInfo, TcxCustomEditViewInfo)
+TOVANI_IMPLEMENT_CLASS(TcxCustomLabelViewData, TcxCustomEditViewData)
+TOVANI_IMPLEMENT_CLASS(TcxCustomLabel, TcxCustomEdit)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxLabel, TcxCustomLabel)
+TOVANI_IMPLEMENT_ENUM_INFO(TcxLabelEffect, "cxleNormal", "cxleFun", "cxleExtrude", "cxleCool")
+TOVANI_IMPLEMENT_ENUM_INFO(TcxLabelStyle, "cxlsNormal", "cxlsRaised", "cxlsLowered", "cxlsOutLine")
+TOVANI_IMPLEMENT_ENUM_INFO(TcxLabelOrientation, "cxoLeft", "cxoRight", "cxoTop", "cxoBottom", "cxoLeftTop",
+                           "cxoLeftBottom", "cxoRightTop", "cxoRightBottom")
+
+namespace {
+const TcxResourceString scxSEditRepositoryLabelItem{"Label|Represents a Label"};
+Integer GLabelUnitCounter = 0;
+
+Integer NormalizedAngle(Integer A) { return ((A % 360) + 360) % 360; }
+
+// The style offset of raised and lowered text: 1, or 2 from 12 points up.
+Integer StyleOffset(TcxLabelStyle AStyle, TFont* AFont) {
+  if (AStyle != cxlsRaised && AStyle != cxlsLowered) return 0;
+  return AFont->Size() >= 12 ? 2 : 1;
+}
+
+String CaptionForOutput(const String& AText, bool AShowAccelChar) {
+  return AShowAccelChar ? cxStripAccelerators(AText) : AText;
+}
+}  // namespace
+
+void cxLabelUnitStartup() {
+  if (GLabelUnitCounter-- != 0) return;
+  cxEditPropertiesRegistry()->AddClass(TcxLabelProperties::StaticClass(), cxLoadResourceText(scxSEditRepositoryLabelItem));
+  cxGetFilterEditsController()->AddClassPair(TcxLabelProperties::StaticClass(), TcxFilterTextEditHelper::StaticClass());
+}
+
+void cxLabelUnitShutdown() {
+  if (GLabelUnitCounter++ != -1) return;
+  if (cxFilterEditsControllerExists())
+    cxGetFilterEditsController()->RemoveClassPair(TcxLabelProperties::StaticClass(), TcxFilterTextEditHelper::StaticClass());
+  cxEditPropertiesRegistry()->RemoveClass(TcxLabelProperties::StaticClass());
+}
+
+// ---------------------------------------------------------------------------
+// Style and properties
+
+TcxContainerStyleFactory TcxLabelEditStyle::Factory() {
+  return [](TPersistent* AOwner, bool ADirect, TcxContainerStyle* AParent, TcxContainerStateItem AState) {
+    cxEditUnitStartup();
+    return new TcxLabelEditStyle(AOwner, ADirect, AParent, AState);
+  };
+}
+
+TcxContainerBorderStyle TcxLabelEditStyle::FallbackBorderStyle() {
+  return IsBase() ? cbsNone : TcxEditStyle::FallbackBorderStyle();
+}
+
+TcxCustomLabelProperties::TcxCustomLabelProperties(TPersistent* AOwner) : TcxCustomEditProperties(AOwner) {}
+TcxCustomLabelProperties::~TcxCustomLabelProperties() = default;
+
+TClass TcxCustomLabelProperties::GetContainerClass() { return TcxLabel::StaticClass(); }
+TcxContainerStyleFactory TcxCustomLabelProperties::GetStyleFactory() { return TcxLabelEditStyle::Factory(); }
+TcxCustomEditViewInfo* TcxCustomLabelProperties::CreateViewInfo() { return new TcxCustomLabelViewInfo(); }
+TcxCustomEditViewData* TcxCustomLabelProperties::CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                bool APreviewMode) {
+  auto* vd = new TcxCustomLabelViewData(this, AStyle, AIsInplace);
+  vd->PreviewMode = APreviewMode;
+  return vd;
+}
+
+void TcxCustomLabelProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomLabelProperties*>(Source);
+  if (!s) {
+    TcxCustomEditProperties::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    TcxCustomEditProperties::Assign(Source);
+    SetLabelEffect(s->FLabelEffect);
+    SetLabelStyle(s->FLabelStyle);
+    SetOrientation(s->FOrientation);
+    SetDepth(s->FDepth);
+    SetShadowedColor(s->FShadowedColor);
+    SetAngle(s->FAngle);
+    SetPenWidth(s->FPenWidth);
+    SetGlyph(s->FGlyph.get());
+    SetShowAccelChar(s->FShowAccelChar);
+    SetWordWrap(s->FWordWrap);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+TBitmap* TcxCustomLabelProperties::Glyph() {
+  if (!FGlyph) {
+    FGlyph = std::make_unique<TBitmap>();
+    FGlyph->OnChange = [this](TObject*) { Changed(); };
+  }
+  return FGlyph.get();
+}
+
+void TcxCustomLabelProperties::SetGlyph(TBitmap* Value) {
+  if (!Value) {
+    FGlyph.reset();
+  } else {
+    Glyph()->Assign(Value);
+  }
+  Changed();
+}
+
+TPoint TcxCustomLabelProperties::GetDepthDelta() {
+  if (FLabelEffect == cxleNormal) return TPoint(0, 0);
+  switch (FOrientation) {
+    case cxoLeft: case cxoRight: return TPoint(FDepth, 0);
+    case cxoTop: case cxoBottom: return TPoint(0, FDepth);
+    default: return TPoint(FDepth, FDepth);
+  }
+}
+
+void TcxCustomLabelProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool) {
+  ADisplayValue = Variant(VarToStr(AEditValue));
+}
+
+String TcxCustomLabelProperties::GetDisplayText(const Variant& AEditValue, bool, bool) { return VarToStr(AEditValue); }
+
+// ---------------------------------------------------------------------------
+// View data
+
+void TcxCustomLabelViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton,
+                                       TShiftState Shift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  TcxCustomEditViewData::Calculate(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);
+  if (IsInplace && (ABounds.Right >= INT_MAX / 2 || ABounds.Bottom >= INT_MAX / 2)) return;
+  auto* vi = static_cast<TcxCustomLabelViewInfo*>(AViewInfo);
+  auto* p = static_cast<TcxCustomLabelProperties*>(Properties);
+  if (vi->BorderStyle == cbsNone) vi->NativeStyle = false;
+  if (!IsInplace && Edit) vi->Transparent = Edit->Transparent();
+  vi->LabelEffect = p->LabelEffect();
+  vi->LabelStyle = p->LabelStyle();
+  vi->Orientation = p->Orientation();
+  vi->Depth = p->Depth();
+  vi->ShadowedColor = p->ShadowedColor();
+  vi->ShowAccelChar = p->ShowAccelChar();
+  vi->Angle = p->Angle();
+  vi->PenWidth = p->PenWidth();
+  vi->WordWrap = p->WordWrap();
+  vi->Alignment.Assign(p->Alignment());
+  vi->Glyph = p->HasGlyph() ? p->Glyph() : nullptr;
+  vi->DepthDelta = p->GetDepthDelta();
+  vi->TextRect = vi->ClientRect;
+  if (auto* label = dynamic_cast<TcxCustomLabel*>(Edit)) vi->Text = label->Caption();
+}
+
+TSize TcxCustomLabelViewData::GetEditContentSize(TcxCanvas* ACanvas, const Variant& AEditValue,
+                                                 const TcxEditSizeProperties& ASizeProperties) {
+  auto* p = static_cast<TcxCustomLabelProperties*>(Properties);
+  String text = Edit ? static_cast<TcxCustomLabel*>(Edit)->Caption() : VarToStr(AEditValue);
+  if (text.empty()) text = " ";
+  TcxScreenCanvas* sc = cxSharedScreenCanvas();
+  TCanvas* canvas = ACanvas ? ACanvas->Canvas() : sc->Canvas();
+  bool trueType = cxPrepareRotatedFont(canvas, Style->GetVisibleTextFont(), p->Angle());
+  Integer angle = trueType ? NormalizedAngle(p->Angle()) : 0;
+  Integer s = StyleOffset(p->LabelStyle(), canvas->Font());
+  TPoint D = p->GetDepthDelta();
+  bool border = !IsInplace && Style->BorderStyle() != cbsNone;
+  UINT flags = DT_CALCRECT | DT_LEFT | DT_TOP;
+  if (angle == 0) {
+    if (!p->ShowAccelChar()) flags |= DT_NOPREFIX;
+    if (p->WordWrap()) flags |= DT_WORDBREAK;
+  } else {
+    text = CaptionForOutput(text, p->ShowAccelChar());
+    flags |= DT_NOPREFIX;
+  }
+  Integer width = ASizeProperties.Width > 0 ? ASizeProperties.Width - s - (border ? 2 : 0) - (IsInplace ? D.X : 0) : 0;
+  if (width <= 0) flags &= ~UINT(DT_WORDBREAK);
+  std::u16string w = Utf8ToUtf16(text);
+  RECT r = {0, 0, std::max<Integer>(width, 1), 0};
+  DrawTextW(canvas->Handle(), vcl::W(w), Integer(w.size()), &r, flags);
+  Integer tw = r.right - r.left, th = r.bottom - r.top;
+  if (angle != 0) {
+    double a = angle * M_PI / 180;
+    Integer rw = Integer(std::fabs(std::sin(a)) * th + std::fabs(std::cos(a)) * tw + 0.5);
+    Integer rh = Integer(std::fabs(std::cos(a)) * th + std::fabs(std::sin(a)) * tw + 0.5);
+    tw = rw;
+    th = rh;
+  }
+  TSize size(tw + s + (border ? 2 : 0), th + s);
+  if (IsInplace) {
+    size.cx += D.X;
+    size.cy += D.Y;
+  }
+  return size;
+}
+
+// ---------------------------------------------------------------------------
+// View info
+
+void TcxCustomLabelViewInfo::PaintContent(TcxCanvas* ACanvas) {
+  cxDrawEditBackgroundAndButtons(ACanvas, this, true, BackgroundKind());
+  DrawLabel(ACanvas);
+}
+
+void TcxCustomLabelViewInfo::DrawPlainText(TcxCanvas* ACanvas, TPoint P, bool ARotated) {
+  if (ARotated) {
+    std::u16string w = Utf8ToUtf16(CaptionForOutput(Text, ShowAccelChar));
+    // The turned font of the canvas, selected for the direct call.
+    SelectObject(ACanvas->Handle(), ACanvas->Font()->Handle());
+    ExtTextOutW(ACanvas->Handle(), P.X, P.Y, 0, nullptr, vcl::W(w), UINT(w.size()), nullptr);
+    return;
+  }
+  TRect r(TextRect.Left, TextRect.Top, TextRect.Right - DepthDelta.X, TextRect.Bottom - DepthDelta.Y);
+  OffsetRect(r, P.X, P.Y);
+  Integer flags = cxMakeTextFlags(0, Alignment.Horz(), Alignment.Vert(), false, WordWrap, 0, false, ShowAccelChar);
+  ACanvas->PaintText(Text, r, Cardinal(flags), true);
+}
+
+void TcxCustomLabelViewInfo::DrawTextAt(TcxCanvas* ACanvas, TPoint P, TColor AColor, bool ARotated, bool ANoFallback) {
+  ACanvas->Font()->SetColor(AColor);
+  HDC dc = ACanvas->Handle();
+  SetTextColor(dc, ColorToRGB(AColor));
+  SetBkMode(dc, TRANSPARENT);
+  if (Glyph && Glyph->Width() > 0 && Glyph->Height() > 0 && FTrueType) {
+    // The letters become the clip region, tiled with the glyph.
+    BeginPath(dc);
+    DrawPlainText(ACanvas, P, ARotated);
+    EndPath(dc);
+    SelectClipPath(dc, RGN_COPY);
+    ACanvas->FillRectangle(TextRect, Glyph);
+    SelectClipRgn(dc, nullptr);
+    return;
+  }
+  if (!ANoFallback) DrawPlainText(ACanvas, P, ARotated);
+}
+
+void TcxCustomLabelViewInfo::DrawLabel(TcxCanvas* ACanvas) {
+  LayerPoints.clear();
+  if (Text.empty()) return;
+  TRect saveText = TextRect;
+  if (BorderStyle != cbsNone && !IsInplace) {
+    TextRect.Left += 1;
+    TextRect.Right -= 1;
+  }
+  ACanvas->PushClipRegion();
+  ACanvas->IntersectClip(ClientRect);
+  FTrueType = cxPrepareRotatedFont(ACanvas->Canvas(), Font ? Font : ACanvas->Font(), Angle);
+  ACanvas->Font()->SetColor(TextColor);
+  Integer angle = FTrueType ? NormalizedAngle(Angle) : 0;
+  bool rotated = angle != 0;
+  Integer s = StyleOffset(LabelStyle, ACanvas->Font());
+  TPoint P(0, 0);
+  if (rotated) {
+    std::u16string w = Utf8ToUtf16(CaptionForOutput(Text, ShowAccelChar));
+    // Measured upright: the turned font's own extent would be turned too.
+    TFont upright;
+    upright.Assign(ACanvas->Font());
+    upright.SetOrientation(0);
+    HGDIOBJ old = SelectObject(ACanvas->Handle(), upright.Handle());
+    RECT r = {0, 0, 0, 0};
+    DrawTextW(ACanvas->Handle(), vcl::W(w), Integer(w.size()), &r, DT_CALCRECT | DT_NOPREFIX);
+    SelectObject(ACanvas->Handle(), old);
+    double tw = r.right - r.left, th = r.bottom - r.top;
+    double cx = (TextRect.Left + TextRect.Right - DepthDelta.X) / 2.0;
+    double cy = (TextRect.Top + TextRect.Bottom - DepthDelta.Y) / 2.0;
+    double a = angle * M_PI / 180;
+    P.X = Integer(std::nearbyint(cx - tw / 2 * std::cos(a) - th / 2 * std::sin(a)));
+    P.Y = Integer(std::nearbyint(cy + tw / 2 * std::sin(a) - th / 2 * std::cos(a)));
+  }
+  TPoint step(0, 0);
+  if (LabelEffect != cxleNormal && Depth != 0) {
+    step = DepthDelta;
+    if (Orientation == cxoRight || Orientation == cxoRightTop || Orientation == cxoRightBottom) {
+      P.X += s + DepthDelta.X;
+      step.X = -step.X;
+    }
+    if (Orientation == cxoBottom || Orientation == cxoLeftBottom || Orientation == cxoRightBottom) {
+      P.Y += s + DepthDelta.Y;
+      step.Y = -step.Y;
+    }
+    if (LabelEffect == cxleFun || LabelEffect == cxleExtrude) {
+      step.X = (step.X > 0) - (step.X < 0);
+      step.Y = (step.Y > 0) - (step.Y < 0);
+    }
+    Integer unit = step.X != 0 ? std::abs(step.X) : std::abs(step.Y);
+    Integer n = unit ? Depth / unit : 0;
+    COLORREF bg = ColorToRGB(BackgroundColor), sh = ColorToRGB(ShadowedColor);
+    for (Integer i = 1; i <= n; ++i) {
+      TColor c = ShadowedColor;
+      if (LabelEffect == cxleFun) {
+        auto mix = [&](int shift) {
+          int b = (bg >> shift) & 0xFF, t = (sh >> shift) & 0xFF;
+          return (i * (t - b) / n + b) & 0xFF;
+        };
+        c = TColor(mix(0) | (mix(8) << 8) | (mix(16) << 16));
+      }
+      LayerPoints.push_back(P);
+      DrawTextAt(ACanvas, P, c, rotated, false);
+      P.X += step.X;
+      P.Y += step.Y;
+    }
+    if (step.X < 0) P.X -= s;
+    if (step.Y < 0) P.Y -= s;
+  }
+  TextPoint = P;
+  bool large = ACanvas->Font()->Size() >= 12;
+  switch (LabelStyle) {
+    case cxlsRaised:
+      DrawTextAt(ACanvas, P, clBtnHighlight, rotated, false);
+      if (large) DrawTextAt(ACanvas, TPoint(P.X + 2, P.Y + 2), clBtnShadow, rotated, false);
+      DrawTextAt(ACanvas, TPoint(P.X + 1, P.Y + 1), TextColor, rotated, false);
+      break;
+    case cxlsLowered:
+      if (large) DrawTextAt(ACanvas, P, clBtnShadow, rotated, false);
+      DrawTextAt(ACanvas, TPoint(P.X + 2, P.Y + 2), clBtnHighlight, rotated, false);
+      DrawTextAt(ACanvas, TPoint(P.X + 1, P.Y + 1), TextColor, rotated, false);
+      break;
+    case cxlsOutLine:
+      DrawTextAt(ACanvas, P, TextColor, rotated, FTrueType);
+      if (FTrueType) {
+        HDC dc = ACanvas->Handle();
+        BeginPath(dc);
+        DrawPlainText(ACanvas, P, rotated);
+        EndPath(dc);
+        HPEN pen = CreatePen(PS_SOLID, std::max<Integer>(PenWidth, 1), ColorToRGB(TextColor));
+        HGDIOBJ old = SelectObject(dc, pen);
+        StrokePath(dc);
+        SelectObject(dc, old);
+        DeleteObject(pen);
+      }
+      break;
+    default:
+      DrawTextAt(ACanvas, P, TextColor, rotated, false);
+      break;
+  }
+  ACanvas->PopClipRegion();
+  ACanvas->Canvas()->Refresh();
+  TextRect = saveText;
+}
+
+// ---------------------------------------------------------------------------
+// The control
+
+TcxCustomLabel::TcxCustomLabel(TComponent* AOwner, bool AIsInplace, const TcxEditPropertiesFactory& AProperties)
+    : TcxCustomEdit(AOwner, AIsInplace,
+                    AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
+                      return new TcxCustomLabelProperties(O);
+                    },
+                    TcxLabelEditStyle::Factory()) {
+  cxLabelUnitStartup();
+  SetControlStyle(ControlStyle() - csCaptureMouse);
+  SetBounds(Left(), Top(), 121, 21);
+  SetTabStop(false);
+}
+
+TcxCustomLabel::~TcxCustomLabel() { SetFocusControl(nullptr); }
+
+void TcxCustomLabel::SetFocusControl(TWinControl* Value) {
+  if (Value == this || Value == FFocusControl) return;
+  if (FFocusControl) FFocusControl->RemoveFreeNotification(this);
+  FFocusControl = Value;
+  if (FFocusControl) FFocusControl->FreeNotification(this);
+}
+
+void TcxCustomLabel::Notification(TComponent* AComponent, TOperation Operation) {
+  TcxCustomEdit::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FFocusControl) FFocusControl = nullptr;
+}
+
+void TcxCustomLabel::InternalSetEditValue(const Variant& Value, bool AValidate) {
+  TcxCustomEdit::InternalSetEditValue(Value, AValidate);
+  if (!FCopyingCaption) {
+    FCopyingCaption = true;
+    SetText(VarToStr(Value));
+    FCopyingCaption = false;
+  }
+  SetDisplayValueFromData(Variant(Text()));
+}
+
+void TcxCustomLabel::SetDisplayValueFromData(const Variant& AValue) {
+  if (auto* vi = dynamic_cast<TcxCustomLabelViewInfo*>(GetViewInfo())) vi->Text = VarToStr(AValue);
+  UpdateStateFromCursor();
+  Invalidate();
+}
+
+void TcxCustomLabel::DoTextChanged() {
+  TcxCustomEdit::DoTextChanged();
+  // A caption set directly becomes the value without the usual change handling.
+  if (!FCopyingCaption) {
+    FCopyingCaption = true;
+    SetEditValueQuiet(Variant(Text()));
+    FCopyingCaption = false;
+  }
+  if (auto* vi = dynamic_cast<TcxCustomLabelViewInfo*>(GetViewInfo())) vi->Text = Text();
+  if (CanAutoSize()) {
+    Integer w = Width(), h = Height();
+    ComputeAutoSize(w, h);
+    SetBounds(Left(), Top(), w, h);
+  }
+  Invalidate();
+}
+
+bool TcxCustomLabel::AlignsRight() {
+  if (ComponentState().Contains(csReading)) return false;
+  return ActiveProperties()->Alignment()->Horz() == taRightJustify;
+}
+
+void TcxCustomLabel::Dispatch(TMessage& Message) {
+  if (Message.Msg == CM_DIALOGCHAR) {
+    if (FFocusControl && Enabled() && ActiveProperties()->ShowAccelChar() && IsAccel(Word(Message.WParam), Text())) {
+      if (FFocusControl->CanFocus()) FFocusControl->SetFocus();
+      Message.Result = 1;
+    }
+    return;
+  }
+  TcxCustomEdit::Dispatch(Message);
+}
+
+TcxLabel::TcxLabel(TComponent* AOwner, bool AIsInplace)
+    : TcxCustomLabel(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
+        return new TcxLabelProperties(O);
+      }) {}

@@ -1,0 +1,150 @@
+// The label: Chinese captions wrapped and turned, depth effects and text
+// styles drawn in order, caption and value in step, the accelerator passed
+// to its focus control.
+#include <memory>
+
+#include "Forms.h"
+#include "Messages.h"
+#include "StdCtrls.h"
+#include "TestWindows.h"
+#include "cxLabel.h"
+#include "gtest.h"
+
+namespace {
+struct LabelFixture : ::testing::Test {
+  std::unique_ptr<TForm> Form;
+  TcxLabel* L = nullptr;
+  void SetUp() override {
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(40, 40, 460, 300);
+    Form->SetColor(clWhite);
+    L = new TcxLabel(Form.get());
+    L->SetParent(Form.get());
+    L->SetBounds(10, 10, 121, 21);
+    L->Style()->Font()->SetName("宋体");
+    L->Style()->Font()->SetSize(16);
+    Form->Show();
+    PumpMessages(1);
+  }
+  void TearDown() override { Form.reset(); }
+  TcxCustomLabelViewInfo* VI() { return static_cast<TcxCustomLabelViewInfo*>(L->GetViewInfo()); }
+  void Show(const char* AName) {
+    L->Invalidate();
+    PumpMessages(2);
+    WriteWindowPng(L, AName);
+  }
+};
+}  // namespace
+
+TEST_F(LabelFixture, CaptionAndValueFollowEachOtherAndSizeTheLabel) {
+  L->SetCaption("客户名称");
+  EXPECT_EQ(VarToStr(L->EditValue()), "客户名称");
+  L->SetEditValue(Variant(String("产品")));
+  EXPECT_EQ(L->Caption(), "产品");
+  PumpMessages(1);
+  Integer oneLine = L->Height();
+  EXPECT_GT(oneLine, 10);
+  EXPECT_EQ(L->GetViewInfo()->BorderStyle, cbsNone);   // labels have no border
+  // Word wrap in a fixed width makes more lines.
+  L->SetAutoSize(false);
+  L->Properties()->SetWordWrap(true);
+  L->SetCaption("这是一个很长的标签文字，会在标签的宽度里折成几行");
+  L->SetBounds(10, 10, 120, 90);
+  Show("cxLabel_wordwrap");
+  TcxEditSizeProperties sp;
+  sp.Width = 120;
+  TSize sz;
+  std::unique_ptr<TcxCustomEditViewData> vd(L->CreateViewData());
+  vd->GetEditSize(nullptr, L->EditValue(), sp, sz);
+  EXPECT_GT(sz.cy, oneLine * 2);
+  // An empty caption still sizes to one line.
+  L->Properties()->SetWordWrap(false);
+  L->SetAutoSize(true);
+  L->SetCaption("");
+  PumpMessages(1);
+  EXPECT_GE(L->Height(), oneLine - 2);
+}
+
+TEST_F(LabelFixture, DepthLayersAndTextPoints) {
+  L->SetAutoSize(false);
+  L->SetBounds(10, 10, 200, 60);
+  L->SetCaption("深度");
+  struct Case {
+    const char* Name;
+    TcxLabelEffect Effect;
+    TcxLabelOrientation Orientation;
+    Word Depth;
+    std::vector<TPoint> Layers;
+    TPoint Text;
+  } cases[] = {
+      {"cxLabel_fun", cxleFun, cxoRightBottom, 4, {{4, 4}, {3, 3}, {2, 2}, {1, 1}}, {0, 0}},
+      {"cxLabel_cool", cxleCool, cxoLeft, 5, {{0, 0}}, {5, 0}},
+      {"cxLabel_extrude", cxleExtrude, cxoBottom, 3, {{0, 3}, {0, 2}, {0, 1}}, {0, 0}},
+      {"cxLabel_normal_depth_ignored", cxleNormal, cxoRightBottom, 6, {}, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    L->Properties()->SetLabelEffect(c.Effect);
+    L->Properties()->SetOrientation(c.Orientation);
+    L->Properties()->SetDepth(c.Depth);
+    L->Properties()->SetShadowedColor(clRed);
+    Show(c.Name);
+    EXPECT_EQ(VI()->LayerPoints, c.Layers) << c.Name;
+    EXPECT_EQ(VI()->TextPoint, c.Text) << c.Name;
+  }
+  // The fading layers end in the shadow colour: red pixels are there.
+  L->Properties()->SetLabelEffect(cxleExtrude);
+  L->Properties()->SetOrientation(cxoRightBottom);
+  L->Properties()->SetDepth(4);
+  Show("cxLabel_extrude_red");
+  bool red = false;
+  for (Integer x = 0; x < 60 && !red; ++x)
+    for (Integer y = 0; y < 30 && !red; ++y) red = ClientPixel(L, x, y) == RGB(255, 0, 0);
+  EXPECT_TRUE(red);
+}
+
+TEST_F(LabelFixture, StylesAndAngles) {
+  L->SetAutoSize(false);
+  L->SetBounds(10, 10, 160, 160);
+  L->SetCaption("标签样式");
+  struct Case {
+    const char* Name;
+    TcxLabelStyle Style;
+    Integer Angle;
+  } cases[] = {
+      {"cxLabel_raised", cxlsRaised, 0},       {"cxLabel_lowered", cxlsLowered, 0},
+      {"cxLabel_outline", cxlsOutLine, 0},     {"cxLabel_angle_45", cxlsNormal, 45},
+      {"cxLabel_angle_450", cxlsNormal, 450},  {"cxLabel_angle_minus_90", cxlsNormal, -90},
+  };
+  for (const Case& c : cases) {
+    L->Properties()->SetLabelStyle(c.Style);
+    L->Properties()->SetAngle(c.Angle);
+    Show(c.Name);
+    bool ink = false;
+    for (Integer x = 0; x < 160 && !ink; x += 2)
+      for (Integer y = 0; y < 160 && !ink; y += 2) ink = ClientPixel(L, x, y) != RGB(255, 255, 255);
+    EXPECT_TRUE(ink) << c.Name;
+  }
+  // 90 degrees: the text runs upwards, taller than wide.
+  L->SetAutoSize(true);
+  L->Properties()->SetAngle(450);
+  PumpMessages(1);
+  EXPECT_GT(L->Height(), L->Width());
+}
+
+TEST_F(LabelFixture, AcceleratorFocusesTheFocusControl) {
+  auto* edit = new TEdit(Form.get());
+  edit->SetParent(Form.get());
+  edit->SetBounds(10, 100, 100, 24);
+  L->SetCaption("客户(&N)");
+  L->SetFocusControl(L);   // itself: ignored
+  EXPECT_EQ(L->FocusControl(), nullptr);
+  L->SetFocusControl(edit);
+  PumpMessages(1);
+  EXPECT_EQ(L->Perform(CM_DIALOGCHAR, 'N', 0), 1);
+  PumpMessages(1);
+  EXPECT_TRUE(edit->Focused());
+  L->Properties()->SetShowAccelChar(false);
+  EXPECT_EQ(L->Perform(CM_DIALOGCHAR, 'N', 0), 0);
+  delete edit;
+  EXPECT_EQ(L->FocusControl(), nullptr);
+}
