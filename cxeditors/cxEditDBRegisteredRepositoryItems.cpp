@@ -59,6 +59,7 @@ TcxEditDBRegisteredRepositoryItems* GetDefaultEditDBRepositoryItems() {
     cxEditRepositoryItemsStartup();
     // A masked-text item edits every field type without an editor of its own.
     GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryMaskItem>()));
+    cxRegisterDefaultFieldTypeItems({ftBoolean}, cxItemFactory<TcxEditRepositoryCheckBoxItem>());
     cxRegisterDefaultFieldTypeItems({ftMemo}, cxItemFactory<TcxEditRepositoryMemoItem>());
     cxRegisterDefaultFieldTypeItems({ftGraphic}, cxItemFactory<TcxEditRepositoryImageItem>());
   }

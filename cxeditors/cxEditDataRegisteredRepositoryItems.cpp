@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "cxDataStorage.h"
 #include "cxEditRepositoryItems.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxEditDataRegisteredRepositoryItems, TcxEditRegisteredRepositoryItems)
@@ -18,6 +19,10 @@ TcxEditDataRegisteredRepositoryItems* GetDefaultEditDataRepositoryItems() {
     cxEditRepositoryItemsStartup();
     // The text editor answers every value type without an editor of its own.
     GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryTextItem>()));
+    // The kinds built so far; the others add theirs from their units.
+    TcxEditRepositoryItem* item = cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryCheckBoxItem>());
+    GRegistry->RegisterItem(TcxBooleanValueType::StaticClass(), -1, item);
+    GRegisteredTypes.push_back(TcxBooleanValueType::StaticClass());
   }
   return GRegistry.get();
 }

@@ -5,7 +5,10 @@
 
 #include "Classes.h"
 #include "Controls.h"
+#include "cxCheckBox.h"
+#include "cxHyperLinkEdit.h"
 #include "cxImage.h"
+#include "cxSpinEdit.h"
 #include "cxMemo.h"
 #include "cxMaskEdit.h"
 #include "cxTextEdit.h"
@@ -14,6 +17,10 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryTextItem, TcxEditRepositoryItem)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryMaskItem, TcxEditRepositoryItem)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryImageItem, TcxEditRepositoryItem)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryMemoItem, TcxEditRepositoryItem)
+
+CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositoryCheckBoxItem, TcxCheckBoxProperties)
+CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositorySpinItem, TcxSpinEditProperties)
+CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositoryHyperLinkItem, TcxHyperLinkEditProperties)
 
 namespace {
 Integer GItemsUnitCounter = 0;
@@ -60,7 +67,9 @@ void cxEditRepositoryItemsStartup() {
   for (TClass c : {TcxEditRepositoryItem::StaticClass(), TcxEditRepositoryTextItem::StaticClass(),
                    TcxEditRepositoryMaskItem::StaticClass(),
                    TcxEditRepositoryMaskItem::StaticClass(),
-                   TcxEditRepositoryImageItem::StaticClass(), TcxEditRepositoryMemoItem::StaticClass()})
+                   TcxEditRepositoryImageItem::StaticClass(), TcxEditRepositoryMemoItem::StaticClass(),
+                   TcxEditRepositoryCheckBoxItem::StaticClass(), TcxEditRepositorySpinItem::StaticClass(),
+                   TcxEditRepositoryHyperLinkItem::StaticClass()})
     cxRegisterRepositoryItemClass(c);
   // Items and repositories stream on forms alongside controls.
   for (TClass c : ItemClasses()) RegisterClass(c);

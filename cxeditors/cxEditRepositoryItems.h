@@ -28,6 +28,32 @@ P* cxRepositoryItemProperties(TcxEditRepositoryItem* AItem) {
     void SetProperties(PropertiesClass* Value) { TcxEditRepositoryItem::SetProperties(Value); }           \
   };
 
+// The same declared with its properties class only named: define it with
+// CX_EDIT_REPOSITORY_ITEM_IMPL in a source that sees the properties class.
+#define CX_EDIT_REPOSITORY_ITEM_DECL(ItemClass, PropertiesClass)                                         \
+  class PropertiesClass;                                                                                 \
+  class ItemClass : public TcxEditRepositoryItem {                                                       \
+    TOVANI_CLASS(ItemClass, TcxEditRepositoryItem)                                                       \
+   public:                                                                                               \
+    explicit ItemClass(TComponent* AOwner = nullptr);                                                    \
+    TClass GetPropertiesClass() override;                                                                \
+    PropertiesClass* Properties();                                                                       \
+    void SetProperties(PropertiesClass* Value);                                                          \
+  };
+#define CX_EDIT_REPOSITORY_ITEM_IMPL(ItemClass, PropertiesClass)                                         \
+  TOVANI_IMPLEMENT_CLASS_FACTORY(ItemClass, TcxEditRepositoryItem)                                       \
+  ItemClass::ItemClass(TComponent* AOwner) : TcxEditRepositoryItem(AOwner) {                             \
+    SetPropertiesObject(new PropertiesClass(this));                                                      \
+  }                                                                                                      \
+  TClass ItemClass::GetPropertiesClass() { return PropertiesClass::StaticClass(); }                      \
+  PropertiesClass* ItemClass::Properties() { return cxRepositoryItemProperties<PropertiesClass>(this); } \
+  void ItemClass::SetProperties(PropertiesClass* Value) { TcxEditRepositoryItem::SetProperties(Value); }
+
+// Items of the editor kinds of other units.
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryCheckBoxItem, TcxCheckBoxProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositorySpinItem, TcxSpinEditProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryHyperLinkItem, TcxHyperLinkEditProperties)
+
 // The text editor's item: the lookup grid's last fallback.
 class TcxTextEditProperties;
 class TcxEditRepositoryTextItem : public TcxEditRepositoryItem {

@@ -49,6 +49,7 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
   EXPECT_EQ(fallback->ClassType(), TcxEditRepositoryMaskItem::StaticClass());
   TMemoField memo;
   TGraphicField graphic;
+  TBooleanField flag;
   TStringField text;
   TIntegerField number;
   TCurrencyField money;
@@ -61,6 +62,7 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
     TClass ItemClass;
   } cases[] = {
       {&memo, TcxEditRepositoryMemoItem::StaticClass()},
+      {&flag, TcxEditRepositoryCheckBoxItem::StaticClass()},
       {&graphic, TcxEditRepositoryImageItem::StaticClass()},
       {&text, fallback->ClassType()},
       {&number, fallback->ClassType()},
@@ -96,11 +98,14 @@ TEST(RegisteredItems, DefaultEditorPerValueType) {
   ASSERT_NE(fallback, nullptr);
   EXPECT_EQ(fallback->ClassType(), TcxEditRepositoryTextItem::StaticClass());
   EXPECT_EQ(r->GetItem(TcxStringValueType::StaticClass()), fallback);
-  TcxEditRepositoryItem* item =
-      cxRegisterDefaultValueTypeItem(TcxBooleanValueType::StaticClass(), cxItemFactory<TcxEditRepositoryMemoItem>());
-  EXPECT_EQ(r->GetItem(TcxBooleanValueType::StaticClass()), item);
+  // A Boolean value without a field gets the check box.
+  TcxEditRepositoryItem* check = r->GetItem(TcxBooleanValueType::StaticClass());
+  EXPECT_EQ(check->ClassType(), TcxEditRepositoryCheckBoxItem::StaticClass());
   EXPECT_EQ(cxRegisterDefaultValueTypeItem(TcxBooleanValueType::StaticClass(), cxItemFactory<TcxEditRepositoryTextItem>()),
-            item);
+            check);
+  TcxEditRepositoryItem* item =
+      cxRegisterDefaultValueTypeItem(TcxDateTimeValueType::StaticClass(), cxItemFactory<TcxEditRepositoryMemoItem>());
+  EXPECT_EQ(r->GetItem(TcxDateTimeValueType::StaticClass()), item);
 }
 
 TEST(RepositoryItems, PropertiesAreTypedAndCopied) {
