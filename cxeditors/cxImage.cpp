@@ -834,19 +834,19 @@ void TcxCustomImage::Resize() {
 
 void TcxCustomImage::UpdateScrollBars(bool AIsScrolling) {
   TcxCustomEdit::UpdateScrollBars(AIsScrolling);
-  if (!FPicture || !HandleAllocated()) return;
+  if (FPicture && HandleAllocated()) RefreshScrollBars();
+}
+
+void TcxCustomImage::DefineScrollBars() {
+  if (!FPicture) return;
   TcxCustomImageProperties* p = ActiveProperties();
   TRect c = GetViewInfo()->ClientRect;
   bool scrolling = !IsInplace() && !AutoSize() && !p->Center() && !p->Stretch() && FPicture->Graphic() &&
                    !FPicture->Graphic()->Empty() && c.Width() > 0 && c.Height() > 0;
+  if (!scrolling) return;
   const TPoint& tl = TopLeft();
-  if (scrolling) {
-    SetupScrollBar(sbHorizontal, 0, FPicture->Width() - 1, 8, c.Width(), tl.X, true, true);
-    SetupScrollBar(sbVertical, 0, FPicture->Height() - 1, 8, c.Height(), tl.Y, true, true);
-  } else {
-    SetupScrollBar(sbHorizontal, 0, 0, 8, 1, 0, false, true);
-    SetupScrollBar(sbVertical, 0, 0, 8, 1, 0, false, true);
-  }
+  SetupScrollBar(sbHorizontal, 0, FPicture->Width() - 1, 8, c.Width(), tl.X, true, true);
+  SetupScrollBar(sbVertical, 0, FPicture->Height() - 1, 8, c.Height(), tl.Y, true, true);
 }
 
 void TcxCustomImage::ScrollPicture(TScrollBarKind AKind, TScrollCode ACode, Integer& APosition) {

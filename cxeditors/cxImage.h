@@ -217,6 +217,8 @@ class TcxCustomImage : public TcxCustomEdit {
   void Resize() override;
   void InitializeViewData(TcxCustomEditViewData* AViewData) override;
   void UpdateScrollBars(bool AIsScrolling = false) override;
+  void DefineScrollBars() override;
+  bool PageInPixels(TScrollBarKind) override { return true; }
 
  private:
   void PictureChanged(TObject* Sender);

@@ -432,3 +432,31 @@ TEST_F(ImageFixture, ClipboardKeysAndMenuStates) {
   EXPECT_FALSE(items->Items(5)->Enabled());   // Load...
   EXPECT_TRUE(items->Items(6)->Enabled());    // Save As...
 }
+
+TEST_F(ImageFixture, ALargePictureScrollsInEightPixelSteps) {
+  TBitmap b(300, 200, pf24bit);
+  b.Canvas()->Brush()->SetColor(clBlue);
+  b.Canvas()->FillRect(TRect(0, 0, 300, 200));
+  b.Canvas()->Brush()->SetColor(clYellow);
+  b.Canvas()->FillRect(TRect(0, 0, 8, 200));
+  E->Properties()->SetCenter(false);
+  E->Properties()->SetShowFocusRect(false);
+  E->Picture()->SetGraphic(&b);
+  PumpMessages(1);
+  TRect c = E->GetViewInfo()->ClientRect;
+  EXPECT_TRUE(E->HScrollBarVisible());
+  EXPECT_TRUE(E->VScrollBarVisible());
+  Integer pos = 0;
+  E->ScrollPicture(sbHorizontal, scLineDown, pos);
+  EXPECT_EQ(pos, 8);
+  EXPECT_EQ(E->TopLeft().X, 8);
+  pos = 100000;
+  E->ScrollPicture(sbVertical, scPosition, pos);
+  EXPECT_EQ(pos, 200 - c.Height());   // limited to what is left below the page
+  PumpMessages(2);
+  // The yellow first column has scrolled out of view.
+  EXPECT_EQ(ClientPixel(E, c.Left + 2, c.Top + 10), ColorToRGB(clBlue));
+  WriteWindowPng(E, "cxImage_scrolled");
+  E->ScrollPicture(sbHorizontal, scLineUp, pos);
+  EXPECT_EQ(pos, 0);
+}
