@@ -1,6 +1,8 @@
 // The combo box typed into, stepped with Up and Down, dropped down and
 // picked from with the mouse, through its real windows.
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "Forms.h"
 #include "TestWindows.h"
@@ -129,10 +131,14 @@ TEST_F(ComboFixture, DroppedDownListFollowsKeysAndTheMouse) {
   EXPECT_EQ(C->Text(), "广州");
   EXPECT_EQ(C->ItemIndex(), 2);
 
-  // A click on an item closes the list with that item.
+  // A click on an item closes the list with that item; a button released
+  // below the items does nothing.
   C->SetDroppedDown(true);
   PumpMessages(4);
   ASSERT_TRUE(C->HasPopupWindow());
+  SendMessageW(list->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(4, list->GetHeight(5) + 10));
+  PumpMessages(1);
+  EXPECT_TRUE(C->HasPopupWindow());
   TRect r = list->ItemRect(3);
   SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.Left + 4, r.Top + 2));
   SendMessageW(list->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(r.Left + 4, r.Top + 2));
@@ -186,4 +192,36 @@ TEST_F(ComboFixture, RevertableDoubleClickCyclesAndRowsSnap) {
     EXPECT_EQ(s.cy, c.Snapped) << c.Asked;
   }
   C->SetDroppedDown(false);
+}
+
+TEST_F(ComboFixture, OwnerDrawnAndMeasuredItems) {
+  std::vector<Integer> drawn;
+  C->Properties()->OnMeasureItem = [](TcxCustomComboBox*, Integer AIndex, TcxCanvas*, Integer& AHeight) {
+    AHeight = AIndex == 0 ? 30 : 20;
+  };
+  C->Properties()->OnDrawItem = [&](TcxCustomComboBox* AControl, TcxCanvas* ACanvas, Integer AIndex,
+                                    const TRect& R, TItemDrawState AState) {
+    drawn.push_back(AIndex);
+    ACanvas->Canvas()->FillRect(R);
+    ACanvas->Canvas()->TextOut(R.Left + 16, R.Top + 2, AIndex >= 0 ? "● " + C->Properties()->Items()->Strings(AIndex) : "");
+  };
+  C->SetDroppedDown(true);
+  PumpMessages(4);
+  ASSERT_TRUE(C->HasPopupWindow());
+  TcxComboBoxListBox* list = List();
+  EXPECT_EQ(list->Style(), lbOwnerDrawVariable);
+  EXPECT_EQ(list->GetHeight(3), 70);
+  EXPECT_EQ(list->ItemRect(1).Top - list->ItemRect(0).Top, 30);
+  EXPECT_FALSE(drawn.empty());
+  WriteWindowPng(C->PopupWindow(), "cxComboBox_owner_drawn_list");
+  C->SetDroppedDown(false);
+  PumpMessages(2);
+
+  // A focused fixed list draws its current item through the handler too.
+  C->Properties()->SetDropDownListStyle(lsFixedList);
+  C->SetItemIndexValue(2);
+  drawn.clear();
+  C->Invalidate();
+  PumpMessages(2);
+  EXPECT_NE(std::find(drawn.begin(), drawn.end(), 2), drawn.end());
 }
