@@ -4,6 +4,7 @@
 
 #include "Utf8.h"
 
+TOVANI_IMPLEMENT_ENUM_INFO(TcxEditDropDownListStyle, "lsEditFixedList", "lsEditList", "lsFixedList")
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomComboBoxProperties, TcxCustomDropDownEditProperties)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxComboBoxProperties, TcxCustomComboBoxProperties)
 TOVANI_IMPLEMENT_CLASS(TcxCustomComboBoxListBox, TcxCustomEditListBox)
@@ -12,7 +13,7 @@ TOVANI_IMPLEMENT_CLASS(TcxComboBoxLookupData, TcxCustomTextEditLookupData)
 TOVANI_IMPLEMENT_CLASS(TcxCustomComboBoxViewInfo, TcxCustomTextEditViewInfo)
 TOVANI_IMPLEMENT_CLASS(TcxCustomComboBoxViewData, TcxCustomDropDownEditViewData)
 TOVANI_IMPLEMENT_CLASS(TcxCustomComboBox, TcxCustomDropDownEdit)
-TOVANI_IMPLEMENT_CLASS(TcxComboBox, TcxCustomComboBox)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxComboBox, TcxCustomComboBox)
 TOVANI_IMPLEMENT_CLASS(TcxFilterComboBoxHelper, TcxFilterDropDownEditHelper)
 
 // ---------------------------------------------------------------------------
@@ -93,6 +94,29 @@ TcxTextEditLookupDataFactory TcxCustomComboBoxProperties::GetLookupDataType() {
 
 TcxEditPopupWindowFactory TcxCustomComboBoxProperties::GetPopupWindowType() {
   return [](TWinControl* AOwner) -> TcxCustomEditPopupWindow* { return new TcxComboBoxPopupWindow(AOwner); };
+}
+
+// What forms stream of a combo box's settings (the inherited ones under the
+// names a combo box gives them).
+TOVANI_PUBLISHED(TcxCustomComboBoxProperties) {
+  using P = TcxCustomComboBoxProperties;
+  Property<bool>(
+      "DropDownAutoWidth", [](P* p) { return p->DropDownAutoWidth(); }, [](P* p, bool v) { p->SetDropDownAutoWidth(v); })
+      .Default(true);
+  Property("DropDownListStyle", &P::DropDownListStyle, &P::SetDropDownListStyle).Default(lsEditList);
+  Property("DropDownRows", &P::DropDownRows, &P::SetDropDownRows).Default(8);
+  Property<bool>(
+      "DropDownSizeable", [](P* p) { return p->DropDownSizeable(); }, [](P* p, bool v) { p->SetDropDownSizeable(v); })
+      .Default(false);
+  Property<Integer>(
+      "DropDownWidth", [](P* p) { return p->DropDownWidth(); }, [](P* p, Integer v) { p->SetDropDownWidth(v); })
+      .Default(0);
+  Property("ItemHeight", &P::ItemHeight, &P::SetItemHeight).Default(0);
+  Property<TStrings*>(
+      "Items", [](P* p) -> TStrings* { return p->Items(); }, [](P* p, TStrings* v) { p->SetItems(v); });
+  Property("Revertable", &P::Revertable, &P::SetRevertable).Default(false);
+  Property<bool>(
+      "Sorted", [](P* p) { return p->Sorted(); }, [](P* p, bool v) { p->SetSorted(v); }).Default(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -524,6 +548,17 @@ TcxComboBox::TcxComboBox(TComponent* AOwner, bool AIsInplace)
     : TcxCustomComboBox(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
         return new TcxComboBoxProperties(O);
       }) {}
+
+TOVANI_PUBLISHED(TcxComboBox) {
+  Property<TcxComboBoxProperties*>(
+      "Properties", [](TcxComboBox* e) { return e->Properties(); },
+      [](TcxComboBox* e, TcxComboBoxProperties* v) { e->SetProperties(v); });
+  Property<TcxEditStyle*>(
+      "Style", [](TcxComboBox* e) { return e->Style(); }, [](TcxComboBox* e, TcxEditStyle* v) { e->SetStyle(v); });
+  Property<String>(
+      "Text", [](TcxComboBox* e) { return e->Text(); }, [](TcxComboBox* e, const String& v) { e->SetText(v); })
+      .Stored(false);
+}
 
 // ---------------------------------------------------------------------------
 // Filter helper and registration

@@ -16,7 +16,7 @@ struct TTextFlagGuard {
 
 TOVANI_IMPLEMENT_CLASS(TcxCustomInnerTextEdit, TCustomEdit)
 TOVANI_IMPLEMENT_CLASS(TcxCustomTextEdit, TcxCustomEdit)
-TOVANI_IMPLEMENT_CLASS(TcxTextEdit, TcxCustomTextEdit)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxTextEdit, TcxCustomTextEdit)
 TOVANI_IMPLEMENT_CLASS(TcxFilterTextEditHelper, TcxCustomFilterEditHelper)
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "FormFile.h"
 #include "Forms.h"
 #include "TestWindows.h"
 #include "Utf8.h"
@@ -224,4 +225,34 @@ TEST_F(ComboFixture, OwnerDrawnAndMeasuredItems) {
   C->Invalidate();
   PumpMessages(2);
   EXPECT_NE(std::find(drawn.begin(), drawn.end(), 2), drawn.end());
+}
+
+TEST(ComboBoxStreaming, FormFileSetsTheListSettings) {
+  TForm form(nullptr);
+  const String text =
+      "object F: TForm\n"
+      "  Left = 0\n"
+      "  Top = 0\n"
+      "  object cbKind: TcxComboBox\n"
+      "    Left = 10\n"
+      "    Top = 10\n"
+      "    Properties.DropDownListStyle = lsFixedList\n"
+      "    Properties.DropDownRows = 4\n"
+      "    Properties.Items.Strings = (\n"
+      "      '销售'\n"
+      "      '退货')\n"
+      "    Properties.MaxLength = 10\n"
+      "    Properties.CharCase = ecUpperCase\n"
+      "  end\n"
+      "end\n";
+  ReadComponentFromText(text, &form);
+  auto* c = dynamic_cast<TcxComboBox*>(form.FindComponent("cbKind"));
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->Properties()->DropDownListStyle(), lsFixedList);
+  EXPECT_EQ(c->Properties()->DropDownRows(), 4);
+  ASSERT_EQ(c->Properties()->Items()->Count(), 2);
+  EXPECT_EQ(c->Properties()->Items()->Strings(1), "退货");
+  EXPECT_EQ(c->Properties()->MaxLength(), 10);
+  EXPECT_EQ(c->Properties()->CharCase(), ecUpperCase);
+  EXPECT_EQ(c->Properties()->GetTextInputMode(), timFixedList);
 }
