@@ -174,9 +174,6 @@ class TcxCustomComboBox : public TcxCustomDropDownEdit {
     return static_cast<TcxCustomComboBoxProperties*>(GetEffectiveProperties());
   }
   TClass GetPropertiesClass() override { return TcxCustomComboBoxProperties::StaticClass(); }
-  TcxComboBoxLookupData* LookupData() const {
-    return static_cast<TcxComboBoxLookupData*>(TcxCustomTextEdit::LookupData());
-  }
   TcxCustomComboBoxListBox* ListBox() const;
 
   bool IsOwnerDrawn();
