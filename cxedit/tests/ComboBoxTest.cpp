@@ -256,3 +256,19 @@ TEST(ComboBoxStreaming, FormFileSetsTheListSettings) {
   EXPECT_EQ(c->Properties()->CharCase(), ecUpperCase);
   EXPECT_EQ(c->Properties()->GetTextInputMode(), timFixedList);
 }
+
+TEST_F(ComboFixture, TypingOpensTheListWhichFollowsTheCompletion) {
+  Type("广");
+  PumpMessages(3);
+  ASSERT_TRUE(C->HasPopupWindow());
+  EXPECT_EQ(C->Text(), "广州");
+  TcxComboBoxListBox* list = List();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->ItemIndex(), 2);
+  // Typing on leaves the items: the edit types it and the list keeps open.
+  Type("东");
+  EXPECT_EQ(C->Text(), "广东");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(C->HasPopupWindow());
+  EXPECT_EQ(C->Text(), "广东");
+}
