@@ -6,12 +6,68 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TcxLookupComboBoxProperties, TcxCustomDBLookupEdi
 TOVANI_IMPLEMENT_CLASS(TcxCustomLookupComboBox, TcxCustomDBLookupEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxLookupComboBox, TcxCustomLookupComboBox)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxDBLookupComboBox, TcxCustomLookupComboBox)
+TOVANI_IMPLEMENT_CLASS(TcxFilterLookupComboBoxHelper, TcxFilterDropDownEditHelper)
+
+// ---------------------------------------------------------------------------
+// Filter helper and start-up
+
+TClass TcxFilterLookupComboBoxHelper::GetFilterEditorClass() const { return TcxLookupComboBox::StaticClass(); }
+
+bool TcxFilterLookupComboBoxHelper::AcceptsProperties(TcxCustomEditProperties* ASourceProperties) const {
+  auto* p = dynamic_cast<TcxCustomDBLookupEditProperties*>(ASourceProperties);
+  return p && p->IsDefinedByLookup();
+}
+
+void TcxFilterLookupComboBoxHelper::ReadFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties*, Variant& AValue,
+                                                   String& ADisplayText) const {
+  AValue = AEdit->EditValue();
+  ADisplayText.clear();
+  if (auto* e = dynamic_cast<TcxCustomLookupEdit*>(AEdit)) e->LookupEditData()->KeyToText(AValue, ADisplayText);
+}
+
+TcxFilterEditOperators TcxFilterLookupComboBoxHelper::GetAllowedOperators(TcxCustomEditProperties*, TcxValueTypeClass,
+                                                                          bool) const {
+  return cxFilterOperatorBit(1) | cxFilterOperatorBit(2) | cxFilterOperatorBit(9) | cxFilterOperatorBit(10);
+}
+
+void TcxFilterLookupComboBoxHelper::InitFilterProperties(TcxCustomEditProperties* AProperties,
+                                                         TcxCustomEditProperties* ASourceProperties,
+                                                         bool AKeepButtons) const {
+  TcxFilterDropDownEditHelper::InitFilterProperties(AProperties, ASourceProperties, AKeepButtons);
+  if (auto* p = dynamic_cast<TcxLookupComboBoxProperties*>(AProperties)) {
+    p->SetDropDownAutoSize(true);
+    p->SetDropDownSizeable(true);
+    p->SetIncrementalFiltering(true);
+  }
+}
+
+namespace {
+const TcxFilterLookupComboBoxHelper gLookupComboBoxFilterHelper;
+
+struct TLookupComboBoxUnitRegistration {
+  TLookupComboBoxUnitRegistration() {
+    cxEditPropertiesRegistry()->AddClass(TcxLookupComboBoxProperties::StaticClass(),
+                                         "LookupComboBox|Represents a lookup combo box control");
+    cxRegisterFilterEditHelper(TcxFilterLookupComboBoxHelper::StaticClass(), &gLookupComboBoxFilterHelper);
+    cxGetFilterEditsController()->AddClassPair(TcxLookupComboBoxProperties::StaticClass(),
+                                               TcxFilterLookupComboBoxHelper::StaticClass());
+  }
+  ~TLookupComboBoxUnitRegistration() {
+    if (cxFilterEditsControllerExists())
+      cxGetFilterEditsController()->RemoveClassPair(TcxLookupComboBoxProperties::StaticClass(),
+                                                    TcxFilterLookupComboBoxHelper::StaticClass());
+  }
+};
+}  // namespace
+
+void cxDBLookupComboBoxUnitStartup() { static TLookupComboBoxUnitRegistration registration; }
 
 // ---------------------------------------------------------------------------
 // Properties
 
 TcxLookupComboBoxProperties::TcxLookupComboBoxProperties(TPersistent* AOwner)
     : TcxCustomDBLookupEditProperties(AOwner) {
+  cxDBLookupComboBoxUnitStartup();
   FGrid.reset(CreateLookupGrid());
   FGrid->SetInPopup(true);
   FGrid->Options()->OnChanged = [this](TObject* Sender) { ListOptionsChanged(Sender); };

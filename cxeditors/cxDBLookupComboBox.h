@@ -57,6 +57,26 @@ class TcxLookupComboBoxProperties : public TcxCustomDBLookupEditProperties {
   std::unique_ptr<TcxCustomLookupDBGrid> FGrid;
 };
 
+// The lookup combo box in a filter row: the operand is a key, shown as its
+// text; equal, not equal, null and not null are offered.
+class TcxFilterLookupComboBoxHelper : public TcxFilterDropDownEditHelper {
+  TOVANI_CLASS(TcxFilterLookupComboBoxHelper, TcxFilterDropDownEditHelper)
+ public:
+  TClass GetFilterEditorClass() const override;
+  bool AcceptsProperties(TcxCustomEditProperties* ASourceProperties) const override;
+  void ReadFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AProperties, Variant& AValue,
+                       String& ADisplayText) const override;
+  TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties* AProperties, TcxValueTypeClass AValueTypeClass,
+                                             bool AExtended) const override;
+  void InitFilterProperties(TcxCustomEditProperties* AProperties, TcxCustomEditProperties* ASourceProperties,
+                            bool AKeepButtons) const override;
+  bool IsValueAcceptable(TcxValueTypeClass AValueTypeClass, Variant& AValue) const override { return true; }
+};
+
+// The unit's start-up (run once, on first use of the lookup combo box
+// properties): the properties join the editor registry and the filter rows.
+void cxDBLookupComboBoxUnitStartup();
+
 class TcxCustomLookupComboBox : public TcxCustomDBLookupEdit {
   TOVANI_CLASS(TcxCustomLookupComboBox, TcxCustomDBLookupEdit)
  public:

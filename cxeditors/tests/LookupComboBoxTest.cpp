@@ -5,11 +5,13 @@
 // are refused.
 #include <memory>
 
+#include "FormFile.h"
 #include "StdCtrls.h"
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "Utf8.h"
 #include "cxDBLookupComboBox.h"
+#include "cxFilterControlUtils.h"
 #include "LookupTestData.h"
 #include "gtest.h"
 
@@ -183,4 +185,130 @@ TEST_F(ComboFixture, KeysInTheClosedBoxAndClearing) {
   Other->SetFocus();
   PumpMessages(2);
   EXPECT_EQ(OrderCustomer(), -1);
+}
+
+TEST_F(ComboFixture, KeyFieldsGridModeAndTheTextOfKeys) {
+  Open(5);
+  TcxLookupComboBoxProperties* p = Box->Properties();
+  // A text that matches no record gives the null key: one Null per key field.
+  Variant v;
+  Box->DisplayToEditValue(Variant("C9"), v, true);
+  EXPECT_TRUE(v.IsNull());
+  Box->DisplayToEditValue(Variant("c04"), v, true);   // a whole text, any case
+  EXPECT_EQ(v.AsInteger(), 40);
+  p->SetKeyFieldNames("C_ID;C_NO");
+  Box->DisplayToEditValue(Variant("C9"), v, true);
+  ASSERT_TRUE(v.IsArray());
+  EXPECT_EQ(v.HighBound() - v.LowBound() + 1, 2);
+  EXPECT_TRUE(v.GetElement(0).IsNull() && v.GetElement(1).IsNull());
+  p->SetKeyFieldNames("C_ID");
+
+  // Grid mode: texts are located in the list dataset once and cached, a
+  // missing key with an empty text; every change of the settings empties
+  // the cache.
+  p->SetGridMode(true);
+  ASSERT_NE(p->LookupList(), nullptr);
+  String text;
+  p->GetKeyDisplayText(Variant(30), text);
+  EXPECT_EQ(text, "C03");
+  p->GetKeyDisplayText(Variant(99), text);
+  EXPECT_EQ(text, "");
+  Integer index = -1;
+  EXPECT_TRUE(p->LookupList()->Find(Variant(99), index));
+  EXPECT_TRUE(p->LookupList()->Find(Variant(30), index));
+  EXPECT_EQ(p->LookupList()->GetItem(index).DisplayText, "C03");
+  p->SetListFieldIndex(1);
+  EXPECT_FALSE(p->LookupList()->Find(Variant(99), index));   // only the box's own key again
+  EXPECT_EQ(Box->Text(), "李四");
+  p->GetKeyDisplayText(Variant(30), text);
+  EXPECT_EQ(text, "王五");
+  // The grid-mode search runs in the dataset and honours the case setting.
+  EXPECT_NE(p->FindRecordByText(1, "赵", true), -1);
+  p->SetListFieldIndex(0);
+  EXPECT_NE(p->FindRecordByText(0, "c05", false), -1);
+  p->SetCaseSensitiveSearch(true);
+  EXPECT_EQ(p->FindRecordByText(0, "c05", false), -1);
+  p->SetGridMode(false);
+  EXPECT_EQ(p->LookupList(), nullptr);
+}
+
+TEST(LookupComboBoxStreaming, TheSalesFormsCustomerBox) {
+  TLookupTestData data(5);
+  auto orders = data.Query("select * from Orders where o_id = 1", ltBatchOptimistic);
+  auto customers = data.Query("select C_ID, C_NO, C_Name from Customers", ltBatchOptimistic);
+  TForm form(nullptr);
+  const String text =
+      "object F: TForm\n"
+      "  Left = 0\n"
+      "  Top = 0\n"
+      "  object ds_Orders: TDataSource\n"
+      "  end\n"
+      "  object ds_Customers: TDataSource\n"
+      "  end\n"
+      "  object FCustomer: TcxDBLookupComboBox\n"
+      "    Left = 64\n"
+      "    Top = 40\n"
+      "    DataBinding.DataField = 'C_ID'\n"
+      "    DataBinding.DataSource = ds_Orders\n"
+      "    Properties.DropDownWidth = 300\n"
+      "    Properties.ImmediatePost = True\n"
+      "    Properties.KeyFieldNames = 'C_ID'\n"
+      "    Properties.ListColumns = <\n"
+      "      item\n"
+      "        Caption = '编号'\n"
+      "        Width = 80\n"
+      "        FieldName = 'C_NO'\n"
+      "      end\n"
+      "      item\n"
+      "        Caption = '客户名称'\n"
+      "        Width = 200\n"
+      "        FieldName = 'C_Name'\n"
+      "      end>\n"
+      "    Properties.ListOptions.GridLines = glNone\n"
+      "    Properties.ListOptions.SyncMode = True\n"
+      "    Properties.ListSource = ds_Customers\n"
+      "    TabOrder = 0\n"
+      "    Width = 145\n"
+      "  end\n"
+      "end\n";
+  ReadComponentFromText(text, &form);
+  auto* box = dynamic_cast<TcxDBLookupComboBox*>(form.FindComponent("FCustomer"));
+  ASSERT_NE(box, nullptr);
+  TcxLookupComboBoxProperties* p = box->Properties();
+  EXPECT_EQ(p->DropDownWidth(), 300);
+  EXPECT_TRUE(p->ImmediatePost());
+  EXPECT_EQ(p->KeyFieldNames(), "C_ID");
+  EXPECT_EQ(p->ListFieldNames(), "C_NO;C_Name");
+  ASSERT_EQ(p->ListColumns()->Count(), 2);
+  EXPECT_EQ(p->ListColumns()->Items(1)->Caption(), "客户名称");
+  EXPECT_EQ(p->ListColumns()->Items(1)->Width(), 200);
+  EXPECT_EQ(p->ListOptions()->GridLines(), glNone);
+  EXPECT_TRUE(p->ListOptions()->SyncMode());
+  // The data sources get their datasets after loading, as the program's
+  // data module does.
+  auto* ordersSource = static_cast<TDataSource*>(form.FindComponent("ds_Orders"));
+  auto* customersSource = static_cast<TDataSource*>(form.FindComponent("ds_Customers"));
+  EXPECT_EQ(p->ListSource(), customersSource);
+  customersSource->SetDataSet(customers.get());
+  ordersSource->SetDataSet(orders.get());
+  form.SetBounds(80, 80, 300, 200);
+  form.Show();
+  PumpMessages(2);
+  EXPECT_EQ(box->Text(), "C02");
+  EXPECT_EQ(SendMessageW(box->Handle(), CM_GETDATALINK, 0, 0), LRESULT(box->DataBinding()->DataLink()));
+  ordersSource->SetDataSet(nullptr);
+  customersSource->SetDataSet(nullptr);
+}
+
+TEST(LookupComboBoxRegistration, EditorRegistryAndFilterRows) {
+  TcxLookupComboBoxProperties props;
+  const TcxCustomFilterEditHelper* helper =
+      cxGetFilterEditsController()->FindHelper(TcxLookupComboBoxProperties::StaticClass());
+  ASSERT_NE(helper, nullptr);
+  EXPECT_EQ(helper->GetFilterEditorClass(), TcxLookupComboBox::StaticClass());
+  const TcxFilterEditOperators ops = cxFilterOperatorBit(1) | cxFilterOperatorBit(2) | cxFilterOperatorBit(9) |
+                                     cxFilterOperatorBit(10);
+  EXPECT_EQ(helper->GetAllowedOperators(&props, nullptr, false), ops);
+  EXPECT_EQ(helper->GetAllowedOperators(&props, nullptr, true), ops);
+  EXPECT_FALSE(helper->AcceptsProperties(&props));   // no lookup field defines it
 }
