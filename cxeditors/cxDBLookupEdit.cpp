@@ -199,8 +199,9 @@ void TcxCustomDBLookupEditProperties::SetLookupField(TField* AField) {
       FAdopting = true;
       try {
         dc->SetDataSource(FListSourceInUse);
+        // The result column goes in front of the user's columns, which stay.
         if (FindListColumnByFieldName(AField->LookupResultField()) == -1)
-          SetListFieldNames(AField->LookupResultField());
+          AddListColumnForField(AField->LookupResultField());
         SetKeyFieldNames(AField->LookupKeyFields());
         SetListFieldIndex(0);
       } catch (...) {

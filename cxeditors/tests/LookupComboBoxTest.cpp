@@ -13,6 +13,7 @@
 #include "cxDBLookupComboBox.h"
 #include "cxFilterControlUtils.h"
 #include "LookupTestData.h"
+#include "MemDataSet.h"
 #include "gtest.h"
 
 namespace {
@@ -311,4 +312,54 @@ TEST(LookupComboBoxRegistration, EditorRegistryAndFilterRows) {
   EXPECT_EQ(helper->GetAllowedOperators(&props, nullptr, false), ops);
   EXPECT_EQ(helper->GetAllowedOperators(&props, nullptr, true), ops);
   EXPECT_FALSE(helper->AcceptsProperties(&props));   // no lookup field defines it
+}
+
+TEST(LookupComboBoxLookupField, TheLookupFieldDefinesTheList) {
+  TLookupTestData data(5);
+  auto customers = data.Query("select C_ID, C_NO, C_Name from Customers");
+  TMemDataSet orders;
+  orders.FieldDefs().Add("O_ID", ftInteger);
+  orders.FieldDefs().Add("C_ID", ftInteger);
+  for (int i = 0; i < 2; ++i) orders.FieldDefs()[i].CreateField()->SetDataSet(&orders);
+  auto* custNo = new TStringField();
+  custNo->SetFieldName("CustNo");
+  custNo->SetSize(20);
+  custNo->SetFieldKind(fkLookup);
+  custNo->SetLookupDataSet(customers.get());
+  custNo->SetKeyFields("C_ID");
+  custNo->SetLookupKeyFields("C_ID");
+  custNo->SetLookupResultField("C_NO");
+  custNo->SetDataSet(&orders);
+  orders.Open();
+  orders.AppendRecord({Variant(1), Variant(30)});
+  TDataSource source;
+  source.SetDataSet(&orders);
+  TForm form(nullptr);
+  form.SetBounds(80, 80, 300, 200);
+  auto* box = new TcxDBLookupComboBox(&form);
+  box->SetParent(&form);
+  TcxLookupComboBoxProperties* p = box->Properties();
+  TcxLookupDBGridColumn* name = p->ListColumns()->Add();
+  name->SetFieldName("C_Name");
+  name->SetWidth(200);
+  box->DataBinding()->SetDataSource(&source);
+  box->DataBinding()->SetDataField("CustNo");
+  form.Show();
+  PumpMessages(2);
+  // The result column comes first, the user's column stays; the lookup's
+  // key fields and list dataset are used.
+  EXPECT_TRUE(p->IsDefinedByLookup());
+  EXPECT_EQ(p->ListFieldNames(), "C_NO;C_Name");
+  EXPECT_EQ(p->ListFieldIndex(), 0);
+  EXPECT_EQ(p->KeyFieldNames(), "C_ID");
+  EXPECT_EQ(p->ListSource(), nullptr);
+  EXPECT_EQ(p->Grid()->DataSource()->DataSet(), customers.get());
+  EXPECT_EQ(p->UsesDataDisplayFormat(true), evsKey);
+  EXPECT_EQ(p->UsesDataDisplayFormat(false), evsText);
+  EXPECT_EQ(box->Text(), "C03");
+  // What the lookup field defines may not be set by hand.
+  EXPECT_THROW(p->SetKeyFieldNames("C_NO"), EDatabaseError);
+  EXPECT_THROW(p->SetListFieldIndex(1), EDatabaseError);
+  EXPECT_THROW(p->SetListSource(&source), EDatabaseError);
+  source.SetDataSet(nullptr);
 }
