@@ -6,7 +6,7 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TcxLookupComboBoxProperties, TcxCustomDBLookupEdi
 TOVANI_IMPLEMENT_CLASS(TcxCustomLookupComboBox, TcxCustomDBLookupEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxLookupComboBox, TcxCustomLookupComboBox)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxDBLookupComboBox, TcxCustomLookupComboBox)
-TOVANI_IMPLEMENT_CLASS(TcxFilterLookupComboBoxHelper, TcxFilterDropDownEditHelper)
+TOVANI_IMPLEMENT_CLASS(TcxFilterLookupComboBoxHelper, TcxFilterComboBoxHelper)
 
 // ---------------------------------------------------------------------------
 // Filter helper and start-up
@@ -33,8 +33,9 @@ TcxFilterEditOperators TcxFilterLookupComboBoxHelper::GetAllowedOperators(TcxCus
 void TcxFilterLookupComboBoxHelper::InitFilterProperties(TcxCustomEditProperties* AProperties,
                                                          TcxCustomEditProperties* ASourceProperties,
                                                          bool AKeepButtons) const {
-  TcxFilterDropDownEditHelper::InitFilterProperties(AProperties, ASourceProperties, AKeepButtons);
+  TcxFilterComboBoxHelper::InitFilterProperties(AProperties, ASourceProperties, AKeepButtons);
   if (auto* p = dynamic_cast<TcxLookupComboBoxProperties*>(AProperties)) {
+    p->SetDropDownListStyle(lsFixedList);
     p->SetDropDownAutoSize(true);
     p->SetDropDownSizeable(true);
     p->SetIncrementalFiltering(true);

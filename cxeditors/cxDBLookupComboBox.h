@@ -59,8 +59,8 @@ class TcxLookupComboBoxProperties : public TcxCustomDBLookupEditProperties {
 
 // The lookup combo box in a filter row: the operand is a key, shown as its
 // text; equal, not equal, null and not null are offered.
-class TcxFilterLookupComboBoxHelper : public TcxFilterDropDownEditHelper {
-  TOVANI_CLASS(TcxFilterLookupComboBoxHelper, TcxFilterDropDownEditHelper)
+class TcxFilterLookupComboBoxHelper : public TcxFilterComboBoxHelper {
+  TOVANI_CLASS(TcxFilterLookupComboBoxHelper, TcxFilterComboBoxHelper)
  public:
   TClass GetFilterEditorClass() const override;
   bool AcceptsProperties(TcxCustomEditProperties* ASourceProperties) const override;

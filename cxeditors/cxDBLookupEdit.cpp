@@ -166,7 +166,7 @@ bool TcxCustomDBLookupEditProperties::KeyIsListField() {
   if (!ds) return false;
   TField* f = ds->FindField(keys);
   if (!f || f != ListTextField()) return false;
-  return dynamic_cast<TStringField*>(f) != nullptr;
+  return DropDownListStyle() == lsEditList || dynamic_cast<TStringField*>(f) != nullptr;
 }
 
 String TcxCustomDBLookupEditProperties::LookupResultName() {
@@ -254,16 +254,16 @@ TcxEditValueSource TcxCustomDBLookupEditProperties::UsesDataDisplayFormat(bool A
 
 void TcxCustomDBLookupEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
                                                           bool AEditFocused) {
-  if (KeyIsListField() && !AEditFocused) {
+  if (KeyIsListField() && DropDownListStyle() != lsEditList && !AEditFocused) {
     ADisplayValue = Variant(VarToStr(AEditValue));
     return;
   }
   TcxCustomLookupEditProperties::PrepareDisplayValue(AEditValue, ADisplayValue, AEditFocused);
 }
 
-// Free text is not typed in these editors (list-text mode): the value is
-// always a key.
-bool TcxCustomDBLookupEditProperties::EditValueIsText() { return false; }
+bool TcxCustomDBLookupEditProperties::EditValueIsText() {
+  return DropDownListStyle() == lsEditList && KeyIsListField();
+}
 
 void TcxCustomDBLookupEditProperties::BeginListLock() {
   TcxCustomLookupEditProperties::BeginListLock();
@@ -440,7 +440,7 @@ Integer TcxCustomDBLookupEdit::LookupKeyAsItemIndex(const Variant& AKey) {
 void TcxCustomDBLookupEdit::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
                                                 bool AEditFocused) {
   TcxCustomDBLookupEditProperties* props = ActiveProperties();
-  if (!AEditFocused && props->KeyIsListField()) {
+  if (props->DropDownListStyle() != lsEditList && !AEditFocused && props->KeyIsListField()) {
     ADisplayValue = Variant(VarToStr(AEditValue));
     return;
   }

@@ -7,8 +7,8 @@
 #include "cxVariants.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxCustomLookupEditLookupData, TcxCustomTextEditLookupData)
-TOVANI_IMPLEMENT_CLASS(TcxCustomLookupEditProperties, TcxCustomDropDownEditProperties)
-TOVANI_IMPLEMENT_CLASS(TcxCustomLookupEdit, TcxCustomDropDownEdit)
+TOVANI_IMPLEMENT_CLASS(TcxCustomLookupEditProperties, TcxCustomComboBoxProperties)
+TOVANI_IMPLEMENT_CLASS(TcxCustomLookupEdit, TcxCustomComboBox)
 
 namespace {
 struct TLookupLock {
@@ -173,7 +173,7 @@ Integer TcxCustomLookupEditLookupData::FilteredRecord(const String& AText) {
     if (dc->GetFilteredRecordCount() == 0) {
       // The list keeps showing its last matching state unless free text may
       // stand.
-      dc->SetIncrementalFilter(item, previous);
+      if (ActiveProperties()->DropDownListStyle() != lsEditList) dc->SetIncrementalFilter(item, previous);
       record = -1;
     }
   } else {
@@ -318,10 +318,11 @@ void TcxCustomLookupEditLookupData::FitPopupToRows() {
 // Properties
 
 TcxCustomLookupEditProperties::TcxCustomLookupEditProperties(TPersistent* AOwner)
-    : TcxCustomDropDownEditProperties(AOwner) {
+    : TcxCustomComboBoxProperties(AOwner) {
   FIncrementalFiltering = true;
   SetDropDownHeight(0);
   SetDropDownWidth(0);
+  SetDropDownListStyle(lsEditFixedList);
   SetDropDownAutoSize(false);
   SetPopupSizeable(false);
 }
@@ -329,16 +330,15 @@ TcxCustomLookupEditProperties::TcxCustomLookupEditProperties(TPersistent* AOwner
 void TcxCustomLookupEditProperties::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomLookupEditProperties*>(Source);
   if (!src) {
-    TcxCustomDropDownEditProperties::Assign(Source);
+    TcxCustomComboBoxProperties::Assign(Source);
     return;
   }
   BeginUpdate();
   try {
-    TcxCustomDropDownEditProperties::Assign(Source);
+    TcxCustomComboBoxProperties::Assign(Source);
     if (!IsDefinedByLookup()) SetListFieldIndex(src->FListFieldIndex);
     FSpare = src->FSpare;
     FIncrementalFiltering = src->FIncrementalFiltering;
-    SetDropDownRows(src->FDropDownRows);
   } catch (...) {
     EndUpdate();
     throw;
@@ -353,7 +353,7 @@ TcxEditValueSource TcxCustomLookupEditProperties::UsesDataDisplayFormat(bool) {
 }
 
 Integer TcxCustomLookupEditProperties::GetViewOptions() {
-  Integer options = TcxCustomDropDownEditProperties::GetViewOptions();
+  Integer options = TcxCustomComboBoxProperties::GetViewOptions();
   if (UsesDataDisplayFormat(false) == evsValue) options |= 0x200;
   return options;
 }
@@ -361,7 +361,7 @@ Integer TcxCustomLookupEditProperties::GetViewOptions() {
 void TcxCustomLookupEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
                                                         bool AEditFocused) {
   if (EditValueIsText() || (IsLookupFieldBound() && !AEditFocused)) {
-    TcxCustomDropDownEditProperties::PrepareDisplayValue(AEditValue, ADisplayValue, AEditFocused);
+    TcxCustomComboBoxProperties::PrepareDisplayValue(AEditValue, ADisplayValue, AEditFocused);
     return;
   }
   String text;
@@ -390,16 +390,6 @@ bool TcxCustomLookupEditProperties::IsLookupNavigationKey(Word Key, TShiftState 
     case VK_END: return Shift.Contains(ssCtrl);
     default: return false;
   }
-}
-
-void TcxCustomLookupEditProperties::SetDropDownRows(Integer Value) {
-  if (Value <= 0 || Value == FDropDownRows) return;
-  FDropDownRows = Value;
-  Changed();
-}
-
-TcxEditPopupWindowFactory TcxCustomLookupEditProperties::GetPopupWindowType() {
-  return [](TWinControl* AOwner) -> TcxCustomEditPopupWindow* { return new TcxComboBoxPopupWindow(AOwner); };
 }
 
 void TcxCustomLookupEditProperties::UnregisterListListener() {
@@ -468,7 +458,7 @@ void TcxCustomLookupEditProperties::DetachList() {
 
 TcxCustomLookupEdit::TcxCustomLookupEdit(TComponent* AOwner, bool AIsInplace,
                                          const TcxEditPropertiesFactory& AProperties)
-    : TcxCustomDropDownEdit(AOwner, AIsInplace,
+    : TcxCustomComboBox(AOwner, AIsInplace,
                         AProperties ? AProperties : [](TPersistent* AOwner) -> TcxCustomEditProperties* {
                           return new TcxCustomLookupEditProperties(AOwner);
                         }) {
@@ -507,84 +497,28 @@ void TcxCustomLookupEdit::GetEditingValue(Variant& AValue) {
 
 void TcxCustomLookupEdit::BeginPosting() {
   LookupEditData()->BeginLock();
-  TcxCustomDropDownEdit::BeginPosting();
+  TcxCustomComboBox::BeginPosting();
 }
 
 void TcxCustomLookupEdit::EndPosting() {
-  TcxCustomDropDownEdit::EndPosting();
+  TcxCustomComboBox::EndPosting();
   LookupEditData()->EndLock();
 }
 
 void TcxCustomLookupEdit::HandleEnter() {
-  TcxCustomDropDownEdit::HandleEnter();
+  TcxCustomComboBox::HandleEnter();
   LookupEditData()->EditTextChanged();
 }
 
 void TcxCustomLookupEdit::DropDown() {
-  TcxCustomDropDownEdit::DropDown();
+  TcxCustomComboBox::DropDown();
   LookupEditData()->WriteCurrentKey(EditValue());
 }
 
 void TcxCustomLookupEdit::UpdateDrawValue() {
-  TcxCustomDropDownEdit::UpdateDrawValue();
+  TcxCustomComboBox::UpdateDrawValue();
   if (HasPopupWindow()) LookupEditData()->WriteCurrentKey(EditValue());
 }
 
 void TcxCustomLookupEdit::ReleasingFocusHook() { ActiveProperties()->DetachList(); }
 
-bool TcxCustomLookupEdit::HasPopupContent() { return !LookupEditData()->HasNoItems(); }
-
-void TcxCustomLookupEdit::GetPopupContentSize(TSize& ASize) {
-  TcxCustomLookupEditProperties* props = ActiveProperties();
-  TSize list{0, 0};
-  LookupEditData()->GetPreferredListSize(list);
-  if (props->PopupSizeable() || props->PopupAutoSize())
-    ASize.cx = list.cx;
-  else
-    ASize.cx = props->PopupWidth() > 0 ? props->PopupWidth() : Width();
-  ASize.cy = list.cy;
-}
-
-void TcxCustomLookupEdit::AttachLookupToPopup() {
-  TcxCustomDropDownEdit::AttachLookupToPopup();
-  if (PopupWindow()) LookupEditData()->CreateList(PopupWindow());
-}
-
-void TcxCustomLookupEdit::PlacePopupContent(const TRect& AClientRect) {
-  TcxCustomDropDownEdit::PlacePopupContent(AClientRect);
-  LookupEditData()->PlaceList(AClientRect);
-}
-
-void TcxCustomLookupEdit::InitializePopup() {
-  TcxCustomDropDownEdit::InitializePopup();
-  LookupEditData()->BeforePopup();
-}
-
-void TcxCustomLookupEdit::FinalizePopup() {
-  LookupEditData()->SyncListToKey();
-  TcxCustomDropDownEdit::FinalizePopup();
-}
-
-void TcxCustomLookupEdit::CloseUp(TcxPopupCloseReason AReason) {
-  if (HasPopupWindow() && cxIsAcceptingCloseReason(AReason)) {
-    // The highlighted row becomes the value before the drop-down editor
-    // posts it (ImmediatePost).
-    TcxCustomLookupEditLookupData* lookup = LookupEditData();
-    const Variant before = lookup->ReadCurrentKey();
-    lookup->ChooseListItem();
-    if (!cxVarEqualsStrict(before, lookup->ReadCurrentKey())) MarkChangedAndClick();
-  }
-  TcxCustomDropDownEdit::CloseUp(AReason);
-}
-
-void TcxCustomLookupEdit::InnerEditChange(TObject* Sender) {
-  TcxCustomDropDownEdit::InnerEditChange(Sender);
-  if (HasPopupWindow()) LookupEditData()->EditTextChanged();
-}
-
-bool TcxCustomLookupEdit::CanSyncListWithText() {
-  // Typed text must lead to a list record: the list always follows it.
-  return true;
-}
-
-void TcxCustomLookupEdit::ResetPopupHeight() { ActiveProperties()->SetPopupHeight(0); }

@@ -8,11 +8,9 @@
 // key/text logic; descendants supply the list grid, its data controller and
 // the key/text translation through the hooks (the data-bound editor over a
 // dataset, and the lookup combo box that owns the grid).
-//
-// The editor types in the list-text mode: a typed text must lead to a list
-// record (the list style of a lookup combo box whose typed text must match).
+
 #pragma once
-#include "cxDropDownEdit.h"
+#include "cxComboBox.h"
 #include "cxLookupGrid.h"
 
 class TcxCustomLookupEdit;
@@ -78,25 +76,18 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   Variant FCurrentKey;
 };
 
-class TcxCustomLookupEditProperties : public TcxCustomDropDownEditProperties {
-  TOVANI_CLASS(TcxCustomLookupEditProperties, TcxCustomDropDownEditProperties)
+class TcxCustomLookupEditProperties : public TcxCustomComboBoxProperties {
+  TOVANI_CLASS(TcxCustomLookupEditProperties, TcxCustomComboBoxProperties)
  public:
   explicit TcxCustomLookupEditProperties(TPersistent* AOwner = nullptr);
   void Assign(TPersistent* Source) override;
 
-  // Rows the drop-down shows at most, and the page of Page Up and Down.
-  Integer DropDownRows() const { return FDropDownRows; }
-  void SetDropDownRows(Integer Value);
   bool IncrementalFiltering() const { return FIncrementalFiltering; }
   void SetIncrementalFiltering(bool Value) { FIncrementalFiltering = Value; }
   bool DropDownAutoSize() const { return PopupAutoSize(); }
   void SetDropDownAutoSize(bool Value) { SetPopupAutoSize(Value); }
   Integer DropDownHeight() const { return PopupHeight(); }
   void SetDropDownHeight(Integer Value) { SetPopupHeight(Value); }
-  bool DropDownSizeable() const { return PopupSizeable(); }
-  void SetDropDownSizeable(bool Value) { SetPopupSizeable(Value); }
-  Integer DropDownWidth() const { return PopupWidth(); }
-  void SetDropDownWidth(Integer Value) { SetPopupWidth(Value); }
   Integer ListFieldIndex() { return GetListFieldIndex(); }
   void SetListFieldIndexValue(Integer Value) { SetListFieldIndex(Value); }
   Integer LockCount() const { return FLockCount; }
@@ -116,9 +107,6 @@ class TcxCustomLookupEditProperties : public TcxCustomDropDownEditProperties {
   TcxTextEditLookupDataFactory GetLookupDataType() override;
   bool AllowsDirectEditing() override { return false; }
   bool IsLookupNavigationKey(Word Key, TShiftState Shift) override;
-  TcxTextEditInputMode GetTextInputMode() override { return timListText; }
-  Integer GetLookupPageSize() override { return FDropDownRows; }
-  TcxEditPopupWindowFactory GetPopupWindowType() override;
 
   // Hooks answered by the descendant that owns the list.
   virtual TWinControl* GetListControl() { return GetListGrid(); }
@@ -161,7 +149,6 @@ class TcxCustomLookupEditProperties : public TcxCustomDropDownEditProperties {
   bool InListDataChange() const { return FInListDataChange; }
 
  private:
-  Integer FDropDownRows = 8;
   Integer FListFieldIndex = 0;
   Integer FLockCount = 0;
   Byte FSpare = 0;
@@ -169,8 +156,8 @@ class TcxCustomLookupEditProperties : public TcxCustomDropDownEditProperties {
   bool FIncrementalFiltering = true;
 };
 
-class TcxCustomLookupEdit : public TcxCustomDropDownEdit {
-  TOVANI_CLASS(TcxCustomLookupEdit, TcxCustomDropDownEdit)
+class TcxCustomLookupEdit : public TcxCustomComboBox {
+  TOVANI_CLASS(TcxCustomLookupEdit, TcxCustomComboBox)
  public:
   explicit TcxCustomLookupEdit(TComponent* AOwner = nullptr, bool AIsInplace = false,
                                const TcxEditPropertiesFactory& AProperties = nullptr);
@@ -179,7 +166,7 @@ class TcxCustomLookupEdit : public TcxCustomDropDownEdit {
     return static_cast<TcxCustomLookupEditProperties*>(GetEffectiveProperties());
   }
   TcxCustomLookupEditLookupData* LookupEditData() const {
-    return static_cast<TcxCustomLookupEditLookupData*>(LookupData());
+    return static_cast<TcxCustomLookupEditLookupData*>(TcxCustomTextEdit::LookupData());
   }
   TClass GetPropertiesClass() override { return TcxCustomLookupEditProperties::StaticClass(); }
 
@@ -192,22 +179,6 @@ class TcxCustomLookupEdit : public TcxCustomDropDownEdit {
   void UpdateDrawValue() override;
   void ReleasingFocusHook() override;
   bool IsStandaloneUnbound() override { return false; }
-  bool AllowsLookupNavigation(Integer ASource) override { return !InnerEditNotReady(); }
-  bool HasPopupContent() override;
-  void GetPopupContentSize(TSize& ASize) override;
-  void PlacePopupContent(const TRect& AClientRect) override;
-  void CloseUp(TcxPopupCloseReason AReason) override;
-
-  // Whether the list follows the editor's text now.
-  bool CanSyncListWithText();
-  // The next drop-down takes its height from the rows again.
-  void ResetPopupHeight();
   // Lays the open drop-down out again (its rows changed).
   void RelayoutPopup() { PreparePopup(); }
-
- protected:
-  void InitializePopup() override;
-  void FinalizePopup() override;
-  void AttachLookupToPopup() override;
-  void InnerEditChange(TObject* Sender) override;
 };
