@@ -6,6 +6,7 @@
 #include "Collation.h"
 #include "Strings.h"
 #include "cxDB.h"
+#include "cxEditDBRegisteredRepositoryItems.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxLookupGridDBDataController, TcxDBDataController)
 TOVANI_IMPLEMENT_CLASS(TcxLookupDBGridDefaultValuesProvider, TcxCustomDBEditDefaultValuesProvider)
@@ -84,7 +85,9 @@ void TcxLookupDBGridColumn::GetDefaultCaption(String& ACaption) {
   ACaption = f ? f->DisplayName() : FieldName();
 }
 
-TcxEditRepositoryItem* TcxLookupDBGridColumn::GetDefaultRepositoryItem() { return nullptr; }
+TcxEditRepositoryItem* TcxLookupDBGridColumn::GetDefaultRepositoryItem() {
+  return GetDefaultEditDBRepositoryItems()->GetItemForField(Field());
+}
 
 Integer TcxLookupDBGridColumn::GetDefaultWidth() {
   TField* f = Field();

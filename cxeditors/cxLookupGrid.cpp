@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "cxTextEdit.h"
+#include "cxEditDataRegisteredRepositoryItems.h"
+#include "cxEditRepositoryItems.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxLookupGridDataController, TcxDataController)
 TOVANI_IMPLEMENT_CLASS(TcxLookupGridDefaultValuesProvider, TcxCustomEditDefaultValuesProvider)
@@ -20,12 +21,6 @@ TOVANI_IMPLEMENT_ENUM_INFO(TcxGridLines, "glBoth", "glNone", "glVertical", "glHo
 TOVANI_IMPLEMENT_ENUM_INFO(TcxDataSortOrder, "soNone", "soAscending", "soDescending")
 
 namespace {
-
-// The text item a column falls back to when nothing else draws its values.
-class TcxLookupGridTextItem : public TcxEditRepositoryItem {
- public:
-  TcxLookupGridTextItem() : TcxEditRepositoryItem(nullptr) { SetPropertiesObject(new TcxCustomTextEditProperties(this)); }
-};
 
 // The cursor position the lists saw last (one for the whole program).
 TPoint& LastCursor() {
@@ -222,7 +217,9 @@ void TcxLookupGridColumn::SetValueTypeClass(TcxValueTypeClass Value) {
   if (TcxCustomLookupGrid* grid = Grid()) grid->DataController()->ChangeValueTypeClass(Index(), Value);
 }
 
-TcxEditRepositoryItem* TcxLookupGridColumn::GetDefaultRepositoryItem() { return nullptr; }
+TcxEditRepositoryItem* TcxLookupGridColumn::GetDefaultRepositoryItem() {
+  return GetDefaultEditDataRepositoryItems()->GetFallbackItem();
+}
 
 TFont* TcxLookupGridColumn::GetFont() {
   TcxCustomLookupGrid* grid = Grid();
@@ -231,7 +228,7 @@ TFont* TcxLookupGridColumn::GetFont() {
 
 TcxEditRepositoryItem* TcxLookupGridColumn::GetFallbackRepositoryItem() {
   if (TcxEditRepositoryItem* item = GetDefaultRepositoryItem()) return item;
-  if (!FInternalRepositoryItem) FInternalRepositoryItem = std::make_unique<TcxLookupGridTextItem>();
+  if (!FInternalRepositoryItem) FInternalRepositoryItem = std::make_unique<TcxEditRepositoryTextItem>(nullptr);
   return FInternalRepositoryItem.get();
 }
 
