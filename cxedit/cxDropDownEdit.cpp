@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "SysUtils.h"
+#include "Utf8.h"
+#include "cxVariants.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxEditPopupControlLookAndFeel, TcxLookAndFeel)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomDropDownEditProperties, TcxCustomMaskEditProperties)
@@ -317,6 +319,7 @@ TcxCustomDropDownEdit::TcxCustomDropDownEdit(TComponent* AOwner, bool AIsInplace
 }
 
 TcxCustomDropDownEdit::~TcxCustomDropDownEdit() {
+  if (IcxTextEditLookupData* lookup = PopupLookup()) lookup->ReleaseLookup();
   CancelPendingPopup();
   if (FPopupWindow) {
     // The window goes silently: the editor is no longer there to hear it.
@@ -369,7 +372,31 @@ void TcxCustomDropDownEdit::GetPopupOwnerBounds(TRect& R) {
   R = TRect(R.Left + Left(), R.Top + Top(), R.Right + Left(), R.Bottom + Top());
 }
 
-bool TcxCustomDropDownEdit::PopupListFitsSize(TSize&, const TSize&) { return true; }
+IcxTextEditLookupData* TcxCustomDropDownEdit::PopupLookup() {
+  return ActiveProperties()->HasLookupData() ? QueryLookupData() : nullptr;
+}
+
+template <class F>
+void TcxCustomDropDownEdit::WithLookupKeyWatch(F AAction) {
+  IcxTextEditLookupData* lookup = PopupLookup();
+  if (!lookup) return;
+  Variant before = lookup->CurrentKey();
+  HoldClick(true);
+  try {
+    AAction(lookup);
+  } catch (...) {
+    HoldClick(false);
+    throw;
+  }
+  HoldClick(false);
+  if (!cxVarEqualsStrict(before, lookup->CurrentKey())) MarkChangedAndClick();
+}
+
+bool TcxCustomDropDownEdit::PopupListFitsSize(TSize& AContentSize, const TSize& AMaxContentSize) {
+  IcxTextEditLookupData* lookup = PopupLookup();
+  if (!lookup || !ActiveProperties()->UsesPopupLookupList()) return true;
+  return lookup->FitsListSize(AContentSize, AMaxContentSize.cy, AMaxContentSize.cx);
+}
 
 void TcxCustomDropDownEdit::FireEvent(TNotifyEvent TcxCustomDropDownEditProperties::*AEvent) {
   TcxCustomDropDownEditProperties* own = Properties();
@@ -386,11 +413,14 @@ void TcxCustomDropDownEdit::InitializePopup() {
     FPopupInitialized = false;
     throw;
   }
+  if (IcxTextEditLookupData* lookup = PopupLookup()) lookup->PrepareLookup();
 }
 
 void TcxCustomDropDownEdit::FinalizePopup() {
   if (!FPopupInitialized) return;
   FPopupInitialized = false;
+  // The list follows the current key again.
+  if (IcxTextEditLookupData* lookup = PopupLookup()) lookup->RepositionOnKey();
   FireEvent(&TcxCustomDropDownEditProperties::OnPopupFinalized);
 }
 
@@ -404,11 +434,23 @@ void TcxCustomDropDownEdit::NotifyCloseUp() {
   FireEvent(&TcxCustomDropDownEditProperties::OnCloseUp);
 }
 
-TWinControl* TcxCustomDropDownEdit::GetControlToFocusInPopup() { return InnerTextEdit(); }
+TWinControl* TcxCustomDropDownEdit::GetControlToFocusInPopup() {
+  TcxCustomDropDownEditProperties* p = ActiveProperties();
+  if (IcxTextEditLookupData* lookup = PopupLookup())
+    if (p->UsesPopupLookupList() && p->PopupTakesFocus())
+      if (auto* list = dynamic_cast<TWinControl*>(lookup->ListControl())) return list;
+  return InnerTextEdit();
+}
 
-void TcxCustomDropDownEdit::AttachLookupToPopup() {}
+void TcxCustomDropDownEdit::AttachLookupToPopup() {
+  if (!FPopupWindow || ComponentState().Contains(csDesigning) || !ActiveProperties()->UsesPopupLookupList()) return;
+  if (IcxTextEditLookupData* lookup = PopupLookup()) lookup->CreateList(FPopupWindow.get());
+}
 
-void TcxCustomDropDownEdit::PlacePopupContent(const TRect&) {}
+void TcxCustomDropDownEdit::PlacePopupContent(const TRect& AClientRect) {
+  if (!ActiveProperties()->UsesPopupLookupList()) return;
+  if (IcxTextEditLookupData* lookup = PopupLookup()) lookup->PlaceList(AClientRect);
+}
 
 void TcxCustomDropDownEdit::ConfigurePopupWindow() {
   TcxCustomDropDownEditProperties* p = ActiveProperties();
@@ -477,6 +519,20 @@ void TcxCustomDropDownEdit::CloseUp(TcxPopupCloseReason AReason) {
   TcxCustomDropDownEditProperties* p = ActiveProperties();
   HoldChangeEvents(true);
   try {
+    // An accepting close takes the list's highlighted item.
+    if (cxIsAcceptingCloseReason(AReason))
+      if (IcxTextEditLookupData* lookup = PopupLookup()) {
+        Variant before = lookup->CurrentKey();
+        HoldClick(true);
+        try {
+          lookup->TakeListItem();
+        } catch (...) {
+          HoldClick(false);
+          throw;
+        }
+        HoldClick(false);
+        if (EditModified() && !cxVarEqualsStrict(before, lookup->CurrentKey())) MarkChangedAndClick();
+      }
     if (cxIsAcceptingCloseReason(AReason) && !p->PostsOnPopupClose() && p->ImmediatePost() && CanPostValue())
       PostValue(true);
   } catch (...) {
@@ -495,6 +551,13 @@ void TcxCustomDropDownEdit::HandlePopupShown() {
   FPopupWindow->UpdateWindowRegion();
   NotifyPopup();
   PrepareEditText();
+  TcxCustomDropDownEditProperties* p = ActiveProperties();
+  if (IcxTextEditLookupData* lookup = PopupLookup())
+    if (LookupSelection() && p->ImmediateDropDown() && p->PopupTakesFocus()) {
+      String text;
+      GetDisplayText(text);
+      lookup->HintTypedText(text.substr(0, Utf8CharOffset(text, size_t(SelStart()))));
+    }
   FPopupSizeChangedThisTime = false;
 }
 
@@ -541,7 +604,22 @@ void TcxCustomDropDownEdit::CancelPendingPopup() {
 }
 
 void TcxCustomDropDownEdit::SyncPopupListWithText() {
-  // The lookup list of the combo boxes follows the text; nothing to follow here.
+  if (!HasPopupWindow()) return;
+  WithLookupKeyWatch([](IcxTextEditLookupData* L) { L->FollowText(); });
+  IcxTextEditLookupData* lookup = PopupLookup();
+  if (!lookup) return;
+  switch (ActiveProperties()->GetTextInputMode()) {
+    case timFreeText: {
+      String text = Text();
+      SetLookupSelection(Integer(Utf8Length(text)) == SelStart() && lookup->HasText(text));
+      break;
+    }
+    case timFixedList:
+      SetLookupSelection(true);
+      break;
+    default:
+      break;
+  }
 }
 
 void TcxCustomDropDownEdit::UpdateHotWhileOpen() {
@@ -669,8 +747,18 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, In
     SetDroppedDown(true);
 }
 
+// The wheel over an open list scrolls the list.
 bool TcxCustomDropDownEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
-  return TcxCustomMaskEdit::DoMouseWheel(Shift, WheelDelta, MousePos);
+  if (TcxCustomMaskEdit::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  IcxTextEditLookupData* lookup = PopupLookup();
+  if (!lookup || !AllowsLookupNavigation(1) || !HasPopupWindow() || lookup->NoItems()) return false;
+  auto* list = dynamic_cast<TWinControl*>(lookup->ListControl());
+  if (!list || !list->HandleAllocated()) return false;
+  const DWORD keys = DWORD(cxShiftStateToMouseKeys(Shift)) & 0xFFFF;
+  const DWORD delta = DWORD(WheelDelta) & 0xFFFF;
+  const DWORD pos = (DWORD(MousePos.X) & 0xFFFF) | ((DWORD(MousePos.Y) & 0xFFFF) << 16);
+  SendMessageW(list->Handle(), WM_MOUSEWHEEL, WPARAM(keys | (delta << 16)), LPARAM(pos));
+  return true;
 }
 
 void TcxCustomDropDownEdit::PasteFromClipboard() {

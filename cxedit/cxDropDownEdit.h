@@ -485,6 +485,11 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   friend class TcxCustomEditPopupWindow;
   void UpdateHotWhileOpen();
   void InplaceTimerFired();
+  // The lookup shown in the popup; null when the properties have none.
+  IcxTextEditLookupData* PopupLookup();
+  // The lookup's key moved by an action: a change the user made is told.
+  template <class F>
+  void WithLookupKeyWatch(F AAction);
   // Fires an event of the own properties, then the repository item's.
   void FireEvent(TNotifyEvent TcxCustomDropDownEditProperties::*AEvent);
 
