@@ -604,8 +604,13 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
 // in a windowed child, or in an open popup owned by it or by a control on it.
 bool cxHasWindow(TWinControl* AControl, HWND AWnd, bool AIncludeInner);
 bool cxIsWindowInControlForm(TWinControl* AControl, HWND AWnd);
-// The hooks that close popups are installed (from start-up to shut-down).
+// The hooks that close popups are installed (while popups are open).
 bool cxPopupHooksInstalled();
+// The container unit's start-up sets the owner-window hook (a window in a
+// popup belongs to the popup's owner); shut-down closes every open popup,
+// which takes the message hooks off, and clears the owner-window hook.
+void cxContainerPopupsStartup();
+void cxContainerPopupsShutdown();
 
 // ---------------------------------------------------------------------------
 // Inner list box

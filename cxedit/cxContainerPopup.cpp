@@ -259,6 +259,18 @@ const bool GOwnerWindowHookSet = (cxGetOwnerWindowHook = &PopupOwnerWindow, true
 
 bool cxPopupHooksInstalled() { return GCallWndProcHook != nullptr; }
 
+void cxContainerPopupsStartup() { cxGetOwnerWindowHook = &PopupOwnerWindow; }
+
+void cxContainerPopupsShutdown() {
+  while (!GOpenPopups.empty()) {
+    TcxCustomPopupWindow* p = GOpenPopups.back();
+    p->ClosePopup();
+    // A popup that would not close leaves the list anyway.
+    if (!GOpenPopups.empty() && GOpenPopups.back() == p) RemoveOpen(p);
+  }
+  if (cxGetOwnerWindowHook == &PopupOwnerWindow) cxGetOwnerWindowHook = nullptr;
+}
+
 bool cxHasWindow(TWinControl* AControl, HWND AWnd, bool AIncludeInner) {
   static Integer depth = 0;
   if (!AControl || !AWnd || !AControl->HandleAllocated() || depth > 16) return false;

@@ -265,6 +265,10 @@ TcxFormatController* cxGetFormatController() {
   return Singleton();
 }
 
+bool cxFormatControllerExists() { return Singleton() != nullptr; }
+
+void cxFreeFormatController() { Holder().Owned.reset(); }
+
 TcxFormatController::TcxFormatController() {
   if (!Singleton()) Singleton() = this;
   WeekOfYearRule = 0;

@@ -101,6 +101,10 @@ class TcxFormatController : public TObject {
 };
 
 TcxFormatController* cxGetFormatController();
+// Whether the controller exists now; freeing it (the formats unit's
+// shut-down) lets the next request make a new one.
+bool cxFormatControllerExists();
+void cxFreeFormatController();
 bool cxFindFormatItemAtMaskPos(const TcxDateTimeFormatInfo& Info, Integer Position, TcxDateTimeFormatItemInfo& ItemInfo);
 String cxRepeatChar(char Ch, Integer Count);
 // Quotes a text for the regular-expression mask language: apostrophes
