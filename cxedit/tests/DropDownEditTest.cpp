@@ -28,6 +28,37 @@ class TTestDropDown : public TcxCustomDropDownEdit {
   bool Content = true;
 };
 
+// The text editor's lookup shown as a list in the popup, the way the combo
+// boxes show their items.
+class TListLookup : public TcxCustomTextEditLookupData {
+ public:
+  using TcxCustomTextEditLookupData::TcxCustomTextEditLookupData;
+
+ protected:
+  TcxCustomEditListBox* CreateListBox() override { return new TcxCustomEditListBox(Edit()); }
+};
+
+class TListProperties : public TcxCustomDropDownEditProperties {
+ public:
+  using TcxCustomDropDownEditProperties::TcxCustomDropDownEditProperties;
+  TcxTextEditLookupDataFactory GetLookupDataType() override {
+    return [](TcxCustomTextEdit* E) -> TcxCustomTextEditLookupData* { return new TListLookup(E); };
+  }
+};
+
+class TListDropDown : public TcxCustomDropDownEdit {
+ public:
+  explicit TListDropDown(TComponent* AOwner)
+      : TcxCustomDropDownEdit(AOwner, false,
+                              [](TPersistent* O) -> TcxCustomEditProperties* { return new TListProperties(O); }) {
+    SetAutoSize(false);
+  }
+  bool HasPopupContent() override { return QueryLookupData() && !QueryLookupData()->NoItems(); }
+  void GetPopupContentSize(TSize& ASize) override { ASize = TSize(Width(), 60); }
+  // Keys and the wheel move the lookup, as in a combo box.
+  bool AllowsLookupNavigation(Integer) override { return true; }
+};
+
 void ClickAt(TWinControl* AControl, int x, int y) {
   TPoint p = AControl->ClientToScreen(TPoint(x, y));
   SetCursorPos(p.X, p.Y);
@@ -344,4 +375,52 @@ TEST_F(DropDownFixture, OpensUpwardWithItsShadowOverTheEditor) {
   EXPECT_TRUE(PtInRegion(rgn, 10, w->Height() - 5));
   DeleteObject(rgn);
   WriteWindowPng(w, "cxDropDownEdit_upward");
+}
+
+TEST_F(DropDownFixture, LookupListInThePopup) {
+  auto* e = new TListDropDown(Form.get());
+  e->SetBounds(20, 100, 200, 24);
+  e->SetParent(Form.get());
+  for (const char* item : {"北京", "上海", "广州", "深圳", "杭州", "南京"}) e->Properties()->LookupItems()->Add(item);
+  Integer changes = 0;
+  e->Properties()->OnChange = [&](TObject*) { ++changes; };
+  PumpMessages(1);
+  e->SetFocus();
+  PumpMessages(1);
+  HWND inner = e->InnerTextEdit()->Handle();
+  PostMessageW(inner, WM_KEYDOWN, VK_F4, 1);
+  PumpMessages(2);
+  ASSERT_TRUE(e->DroppedDown());
+  TWinControl* list = e->QueryLookupData()->ListControl();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Parent(), e->PopupWindow());
+  EXPECT_EQ(list->BoundsRect(), e->PopupWindow()->ViewInfo()->ClientRect);
+  EXPECT_EQ(GetFocus(), inner);
+  // Down moves the list's highlight; Enter takes the item.
+  PostMessageW(inner, WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageW(inner, WM_KEYDOWN, VK_DOWN, 1);
+  PumpMessages(2);
+  WriteWindowPng(e->PopupWindow(), "cxDropDownEdit_list");
+  PostMessageW(inner, WM_KEYDOWN, VK_RETURN, 1);
+  PumpMessages(2);
+  EXPECT_FALSE(e->DroppedDown());
+  EXPECT_EQ(e->CloseUpReason(), pcrAccept);
+  EXPECT_EQ(e->Text(), "上海");
+  EXPECT_GT(changes, 0);
+  // Esc after moving the highlight leaves the text as it was.
+  PostMessageW(inner, WM_KEYDOWN, VK_F4, 1);
+  PumpMessages(2);
+  ASSERT_TRUE(e->DroppedDown());
+  // The wheel over the editor scrolls the open list.
+  TPoint at = e->ClientToScreen(TPoint(10, 10));
+  HWND listWnd = e->QueryLookupData()->ListControl()->Handle();
+  SendMessageW(listWnd, LB_SETTOPINDEX, 0, 0);
+  SendMessageW(e->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), MAKELPARAM(at.X, at.Y));
+  PumpMessages(1);
+  EXPECT_GT(SendMessageW(listWnd, LB_GETTOPINDEX, 0, 0), 0);
+  PostMessageW(inner, WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageW(inner, WM_KEYDOWN, VK_ESCAPE, 1);
+  PumpMessages(3);
+  EXPECT_FALSE(e->DroppedDown());
+  EXPECT_EQ(e->Text(), "上海");
 }
