@@ -309,7 +309,7 @@ void TcxCustomMaskEdit::PropertiesChanged(TObject* Sender) {
     String mask = p->GetEditMask();
     // The standard mask takes the separators when it is compiled, so a
     // change of the system formats compiles it again.
-    maskChanged = FMode->EditMask() != mask;
+    maskChanged = FMode->EditMask() != mask || p->FormatChanging();
     kindChanged = FMode->GetKind() != p->MaskKind();
     caseChanged = p->CharCase() != FModeCharCase;
     bool restore = false;
@@ -753,4 +753,8 @@ void TcxFilterMaskEditHelper::InitFilterProperties(TcxCustomEditProperties* APro
   // itself there.
   if (source && source->MaskKind() == emkRegExpr) p->SetMaskKind(emkRegExprEx);
   p->SetAutoSelect(!p->IsMasked());
+}
+
+TOVANI_PUBLISHED(TcxMaskEdit) {
+  Property("Properties", &TcxMaskEdit::Properties, &TcxMaskEdit::SetProperties);
 }

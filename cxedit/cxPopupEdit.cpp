@@ -182,3 +182,7 @@ void TcxCustomPopupEdit::HandlePopupClosed() {
 TcxPopupEdit::TcxPopupEdit(TComponent* AOwner, bool AIsInplace)
     : TcxCustomPopupEdit(AOwner, AIsInplace,
                          [](TPersistent* O) -> TcxCustomEditProperties* { return new TcxPopupEditProperties(O); }) {}
+
+TOVANI_PUBLISHED(TcxPopupEdit) {
+  Property("Properties", &TcxPopupEdit::Properties, &TcxPopupEdit::SetProperties);
+}
