@@ -632,6 +632,24 @@ void TcxCustomMaskEdit::DblClick() {
   TcxCustomTextEdit::DblClick();
 }
 
+void TcxCustomMaskEdit::ActivateByKey(char32_t AKey, TcxCustomEditData*& AEditData) {
+  HWND inner = InnerTextEdit() && InnerTextEdit()->HandleAllocated() ? InnerTextEdit()->Handle() : nullptr;
+  if (!IsMasked() || !inner) {
+    TcxCustomTextEdit::ActivateByKey(AKey, AEditData);
+    return;
+  }
+  SendMessageW(inner, WM_SETREDRAW, FALSE, 0);
+  try {
+    TcxCustomTextEdit::ActivateByKey(AKey, AEditData);
+  } catch (...) {
+    SendMessageW(inner, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(inner, nullptr, TRUE);
+    throw;
+  }
+  SendMessageW(inner, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(inner, nullptr, TRUE);
+}
+
 void TcxCustomMaskEdit::DoEnter() {
   if (IsMasked() && ActiveProperties()->AutoSelect()) FMode->PrepareSelectAll();
   TcxCustomTextEdit::DoEnter();

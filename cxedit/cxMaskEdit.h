@@ -136,6 +136,9 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   void DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void InnerEditChange(TObject* Sender) override;
   void DblClick() override;
+  // A masked in-place editor activated by a key does not show the inner
+  // edit's intermediate states while the key is laid through the mask.
+  void ActivateByKey(char32_t AKey, TcxCustomEditData*& AEditData) override;
 
   // Sends a key or a character to the inner edit with the mask handling
   // bypassed (the plain edit-control effect).

@@ -263,3 +263,17 @@ TEST_F(MaskEditFixture, PropertyRules) {
   EXPECT_FALSE(filter.AutoSelect());
   EXPECT_EQ(h->GetAllowedOperators(p, nullptr, false) & cxFilterOperatorBit(7), 0u);
 }
+
+TEST_F(MaskEditFixture, InplaceActivationByKeyTypesThroughTheMask) {
+  auto* cell = new TcxMaskEdit(Form.get(), true);
+  cell->SetBounds(20, 100, 200, 22);
+  cell->SetParent(Form.get());
+  cell->Properties()->SetEditMask("(999)000-0000;1;_");
+  PumpMessages(1);
+  TcxCustomEditData* data = nullptr;
+  cell->ActivateByKey(U'8', data);
+  PumpMessages(1);
+  EXPECT_EQ(cell->Text(), "(8__)___-____");
+  EXPECT_TRUE(IsWindowVisible(cell->InnerTextEdit()->Handle()));
+  delete data;
+}
