@@ -26,7 +26,7 @@ const char* const kDwmNames[] = {"DwmDefWindowProc",       "DwmEnableBlurBehindW
                                  "DwmSetWindowAttribute"};
 constexpr size_t kDwmCount = sizeof(kDwmNames) / sizeof(kDwmNames[0]);
 HMODULE GDwmLibrary = nullptr;
-std::array<FARPROC, kDwmCount> GDwmProcs{};
+FARPROC GDwmProcs[kDwmCount] = {};
 
 bool GScrollBarInfoFound = false;
 std::array<HBRUSH, 31> GSystemBrushes{};
@@ -198,7 +198,7 @@ bool cxLoadDwmApiFor(DWORD AMajorVersion) {
 
 void cxUnloadDwmApi() {
   if (!GDwmLibrary) return;
-  GDwmProcs.fill(nullptr);
+  for (FARPROC& p : GDwmProcs) p = nullptr;
   FreeLibrary(GDwmLibrary);
   GDwmLibrary = nullptr;
 }

@@ -256,7 +256,10 @@ void TcxCustomInnerTextEdit::Dispatch(TMessage& Message) {
       TCustomEdit::Dispatch(Message);
       Message.Result |= DLGC_WANTCHARS;
       if (FContainer) {
-        if (FContainer->InnerUsesInplaceLook() && GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+        // Tab (without Ctrl) for in-place editors and editors that ask for it
+        // (a drop-down whose open popup takes its value on Tab).
+        if ((FContainer->InnerUsesInplaceLook() || FContainer->WantsTabKey()) && GetKeyState(VK_CONTROL) >= 0)
+          Message.Result |= DLGC_WANTTAB;
         if (FContainer->IsInplace() || FContainer->HasPopupWindow()) Message.Result |= DLGC_WANTALLKEYS;
       }
       return;

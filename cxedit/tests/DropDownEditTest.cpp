@@ -423,4 +423,17 @@ TEST_F(DropDownFixture, LookupListInThePopup) {
   PumpMessages(3);
   EXPECT_FALSE(e->DroppedDown());
   EXPECT_EQ(e->Text(), "上海");
+  // Tab takes the highlighted item when PostPopupValueOnTab is on, and the
+  // focus moves on.
+  e->Properties()->SetPostPopupValueOnTab(true);
+  PostMessageW(inner, WM_KEYDOWN, VK_F4, 1);
+  PumpMessages(2);
+  ASSERT_TRUE(e->DroppedDown());
+  PostMessageW(inner, WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageW(inner, WM_KEYDOWN, VK_TAB, 1);
+  PumpMessages(3);
+  EXPECT_FALSE(e->DroppedDown());
+  EXPECT_EQ(e->CloseUpReason(), pcrTab);
+  EXPECT_EQ(e->Text(), "广州");
+  EXPECT_NE(GetFocus(), inner);
 }
