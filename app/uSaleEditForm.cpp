@@ -36,15 +36,16 @@ TOVANI_PUBLISHED(TSaleEditForm) {
 
 namespace {
 // The editor classes of the form file, linked into the program with it.
-[[maybe_unused]] const TClass GEditorClasses[] = {TDBLookupComboboxEh::StaticClass(), TDBEditEh::StaticClass(),
-                                                 TDBDateTimeEditEh::StaticClass(), TDBCheckBoxEh::StaticClass(),
+[[maybe_unused]] const TClass GEditorClasses[] = {TDBLookupComboboxEh::StaticClass(), TDBDateTimeEditEh::StaticClass(),
                                                  TDataSetInsert::StaticClass(), TDataSetDelete::StaticClass(),
                                                  TDataSetPost::StaticClass(), TDataSetCancel::StaticClass()};
 // The product values a line keeps a copy of.
 const char* const CopiedProductFields[] = {"P_NO", "P_Name", "P_Color", "P_Unit", "P_Size", "P_GWeight", "P_NWeight"};
 }  // namespace
 
-TSaleEditForm::TSaleEditForm(TComponent* AOwner) : TForm(AOwner) {}
+void LinkSaleEditFormEditors();
+
+TSaleEditForm::TSaleEditForm(TComponent* AOwner) : TForm(AOwner) { LinkSaleEditFormEditors(); }
 
 TSaleEditForm::~TSaleEditForm() {
   if (SaleEditForm == this) SaleEditForm = nullptr;

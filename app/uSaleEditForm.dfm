@@ -125,44 +125,45 @@ object SaleEditForm: TSaleEditForm
       ListSource = ds_Products
       TabOrder = 1
     end
-    object FPrice: TDBEditEh
+    object FPrice: TcxDBTextEdit
       Left = 342
       Top = 100
       Width = 121
       Height = 20
-      DataField = 'OD_Price'
-      DataSource = ds_Orders_d
+      DataBinding.DataField = 'OD_Price'
+      DataBinding.DataSource = ds_Orders_d
       TabOrder = 2
     end
-    object FQty: TDBEditEh
+    object FQty: TcxDBTextEdit
       Left = 522
       Top = 100
       Width = 121
       Height = 20
-      DataField = 'OD_Qty'
-      DataSource = ds_Orders_d
+      DataBinding.DataField = 'OD_Qty'
+      DataBinding.DataSource = ds_Orders_d
       TabOrder = 3
     end
-    object FBeiZhu: TDBEditEh
+    object FBeiZhu: TcxDBTextEdit
       Left = 66
       Top = 136
       Width = 577
       Height = 20
-      DataField = 'OD_Memo'
-      DataSource = ds_Orders_d
+      DataBinding.DataField = 'OD_Memo'
+      DataBinding.DataSource = ds_Orders_d
       TabOrder = 4
       OnKeyPress = FBeiZhuKeyPress
     end
-    object cxDBCheckBox1: TDBCheckBoxEh
+    object cxDBCheckBox1: TcxDBCheckBox
       Left = 660
-      Top = 18
+      Top = 16
       Width = 97
-      Height = 17
+      Height = 21
       Caption = '退货标记'
-      DataField = 'O_IsBack'
-      DataSource = ds_Orders
+      DataBinding.DataField = 'O_IsBack'
+      DataBinding.DataSource = ds_Orders
       TabOrder = 5
       TabStop = False
+      Transparent = True
     end
     object cxDBDateEdit1: TDBDateTimeEditEh
       Left = 342
@@ -183,7 +184,7 @@ object SaleEditForm: TSaleEditForm
     Align = alTop
     BevelOuter = bvNone
     TabOrder = 1
-    object btnInsert: TButton
+    object btnInsert: TcxButton
       Left = 24
       Top = 6
       Width = 90
@@ -192,7 +193,7 @@ object SaleEditForm: TSaleEditForm
       TabOrder = 0
       TabStop = False
     end
-    object btnDelete: TButton
+    object btnDelete: TcxButton
       Left = 124
       Top = 6
       Width = 90
@@ -201,7 +202,7 @@ object SaleEditForm: TSaleEditForm
       TabOrder = 1
       TabStop = False
     end
-    object btnPost: TButton
+    object btnPost: TcxButton
       Left = 224
       Top = 6
       Width = 90
@@ -210,7 +211,7 @@ object SaleEditForm: TSaleEditForm
       TabOrder = 2
       TabStop = False
     end
-    object btnCancel: TButton
+    object btnCancel: TcxButton
       Left = 324
       Top = 6
       Width = 90

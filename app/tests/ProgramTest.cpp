@@ -776,7 +776,7 @@ std::string Today() {
 BOOL CALLBACK CollectEdits(HWND h, LPARAM lp) {
   char16_t cls[32] = {};
   GetClassNameW(h, reinterpret_cast<LPWSTR>(cls), 32);
-  if (std::u16string(cls) == u"TDBEditEh") reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+  if (std::u16string(cls) == u"TcxDBTextEdit") reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
   return TRUE;
 }
 
@@ -859,7 +859,7 @@ TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
   ASSERT_TRUE(WaitForeground(editor));
   TypeKeys(u"C01\r");
   Sleep(100);
-  Click(WaitChild(editor, "TButton", "添加明细"));
+  Click(WaitChild(editor, "TcxButton", "添加明细"));
   Sleep(100);
   TypeKeys(u"P01\r\r3\r备注一+");
   Sleep(100);
@@ -897,8 +897,8 @@ TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(WaitForeground(editor));
   TypeKeys(u"C01\r");
-  Click(WaitChild(editor, "TDBCheckBoxEh"));
-  Click(WaitChild(editor, "TButton", "添加明细"));
+  Click(WaitChild(editor, "TcxDBCheckBox"));
+  Click(WaitChild(editor, "TcxButton", "添加明细"));
   Sleep(100);
   TypeKeys(u"P01\r\r1\r\r");
   Sleep(100);
@@ -915,7 +915,7 @@ TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(WaitForeground(editor));
   TypeKeys(u"C01\r");
-  Click(WaitChild(editor, "TButton", "添加明细"));
+  Click(WaitChild(editor, "TcxButton", "添加明细"));
   Sleep(100);
   TypeKeys(u"P02\r\r4\r\r");
   Sleep(100);
