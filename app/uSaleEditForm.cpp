@@ -36,7 +36,7 @@ TOVANI_PUBLISHED(TSaleEditForm) {
 
 namespace {
 // The editor classes of the form file, linked into the program with it.
-[[maybe_unused]] const TClass GEditorClasses[] = {TDBLookupComboboxEh::StaticClass(), TDBDateTimeEditEh::StaticClass(),
+[[maybe_unused]] const TClass GEditorClasses[] = {TDBDateTimeEditEh::StaticClass(),
                                                  TDataSetInsert::StaticClass(), TDataSetDelete::StaticClass(),
                                                  TDataSetPost::StaticClass(), TDataSetCancel::StaticClass()};
 // The product values a line keeps a copy of.

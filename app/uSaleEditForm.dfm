@@ -99,30 +99,55 @@ object SaleEditForm: TSaleEditForm
       Height = 12
       Caption = '[在"备注"输入框中回车保存；加号键保存并新增]'
     end
-    object FCustomer: TDBLookupComboboxEh
+    object FCustomer: TcxDBLookupComboBox
       Left = 66
       Top = 52
       Width = 220
       Height = 20
-      DataField = 'C_ID'
-      DataSource = ds_Orders
-      DropDownBox.Width = 300
-      KeyField = 'C_ID'
-      ListField = 'C_NO;C_Name'
-      ListSource = ds_Customers
+      DataBinding.DataField = 'C_ID'
+      DataBinding.DataSource = ds_Orders
+      Properties.ListOptions.SyncMode = True
+      Properties.DropDownWidth = 300
+      Properties.ImmediatePost = True
+      Properties.KeyFieldNames = 'C_ID'
+      Properties.ListColumns = <
+        item
+          Caption = '编号'
+          FieldName = 'C_NO'
+          Width = 80
+        end
+        item
+          Caption = '客户名称'
+          FieldName = 'C_Name'
+          Width = 200
+        end>
+      Properties.ListOptions.GridLines = glNone
+      Properties.ListSource = ds_Customers
       TabOrder = 0
     end
-    object FProduct: TDBLookupComboboxEh
+    object FProduct: TcxDBLookupComboBox
       Left = 66
       Top = 100
       Width = 220
       Height = 20
-      DataField = 'P_ID'
-      DataSource = ds_Orders_d
-      DropDownBox.Width = 300
-      KeyField = 'P_ID'
-      ListField = 'P_NO;P_Name'
-      ListSource = ds_Products
+      DataBinding.DataField = 'P_ID'
+      DataBinding.DataSource = ds_Orders_d
+      Properties.DropDownWidth = 300
+      Properties.ImmediatePost = True
+      Properties.KeyFieldNames = 'P_ID'
+      Properties.ListColumns = <
+        item
+          Caption = '编号'
+          FieldName = 'P_NO'
+          Width = 80
+        end
+        item
+          Caption = '产品名称'
+          FieldName = 'P_Name'
+          Width = 200
+        end>
+      Properties.ListOptions.GridLines = glNone
+      Properties.ListSource = ds_Products
       TabOrder = 1
     end
     object FPrice: TcxDBTextEdit

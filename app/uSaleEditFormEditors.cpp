@@ -3,8 +3,9 @@
 // and the data grid's cannot share one source file.)
 #include "cxButtons.h"
 #include "cxDBEdit.h"
+#include "cxDBLookupComboBox.h"
 
 void LinkSaleEditFormEditors() {
   [[maybe_unused]] static const TClass classes[] = {TcxDBTextEdit::StaticClass(), TcxDBCheckBox::StaticClass(),
-                                                    TcxButton::StaticClass()};
+                                                    TcxButton::StaticClass(), TcxDBLookupComboBox::StaticClass()};
 }
