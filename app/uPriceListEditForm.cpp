@@ -4,7 +4,6 @@
 #include "DBCtrls.h"
 #include "DBCtrlsEh.h"
 #include "DBGridEh.h"
-#include "DBLookupEh.h"
 #include "DateUtils.h"
 #include "StdCtrls.h"
 #include "uDataForm.h"
@@ -28,13 +27,15 @@ TOVANI_PUBLISHED(TPriceListEditForm) {
 
 namespace {
 // The editor classes of the form file, linked into the program with it.
-[[maybe_unused]] const TClass GEditorClasses[] = {TDBLookupComboboxEh::StaticClass(), TDBDateTimeEditEh::StaticClass(),
+[[maybe_unused]] const TClass GEditorClasses[] = {TDBDateTimeEditEh::StaticClass(),
                                                  TDBEdit::StaticClass(), TDBMemo::StaticClass()};
 
 bool Editing(TDataSet* d) { return d->State() == dsEdit || d->State() == dsInsert || d->State() == dsSetKey; }
 }  // namespace
 
-TPriceListEditForm::TPriceListEditForm(TComponent* AOwner) : TForm(AOwner) {}
+void LinkPriceListEditFormEditors();
+
+TPriceListEditForm::TPriceListEditForm(TComponent* AOwner) : TForm(AOwner) { LinkPriceListEditFormEditors(); }
 
 TPriceListEditForm::~TPriceListEditForm() {
   if (PriceListEditForm == this) PriceListEditForm = nullptr;

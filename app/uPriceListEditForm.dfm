@@ -93,18 +93,32 @@ object PriceListEditForm: TPriceListEditForm
     TabOrder = 1
     TabStop = False
   end
-  object cxDBLookupComboBox1: TDBLookupComboboxEh
+  object cxDBLookupComboBox1: TcxDBLookupComboBox
     Left = 76
     Top = 48
     Width = 160
     Height = 20
-    DataField = 'C_ID'
-    DataSource = ds_PriceList
-    DropDownBox.Sizable = True
-    DropDownBox.Width = 320
-    KeyField = 'C_ID'
-    ListField = 'C_NO;C_Name'
-    ListSource = ds_Customers
+    DataBinding.DataField = 'C_ID'
+    DataBinding.DataSource = ds_PriceList
+    Properties.ClearKey = 46
+    Properties.DropDownSizeable = True
+    Properties.DropDownWidth = 320
+    Properties.ImmediatePost = True
+    Properties.KeyFieldNames = 'C_ID'
+    Properties.ListColumns = <
+      item
+        Caption = '客户编号'
+        FieldName = 'C_NO'
+        Width = 100
+      end
+      item
+        Caption = '客户名称'
+        FieldName = 'C_Name'
+        Width = 200
+      end>
+    Properties.ListOptions.GridLines = glNone
+    Properties.ListOptions.SyncMode = True
+    Properties.ListSource = ds_Customers
     TabOrder = 2
   end
   object DBEdit2: TDBEdit
@@ -136,18 +150,31 @@ object PriceListEditForm: TPriceListEditForm
     DataSource = ds_PriceList
     TabOrder = 5
   end
-  object FPNO: TDBLookupComboboxEh
+  object FPNO: TcxDBLookupComboBox
     Left = 76
     Top = 176
     Width = 160
     Height = 20
-    DataField = 'P_ID'
-    DataSource = ds_PriceList_d
-    DropDownBox.Sizable = True
-    DropDownBox.Width = 320
-    KeyField = 'P_ID'
-    ListField = 'P_NO;P_Name'
-    ListSource = ds_Products
+    DataBinding.DataField = 'P_ID'
+    DataBinding.DataSource = ds_PriceList_d
+    Properties.ClearKey = 46
+    Properties.DropDownSizeable = True
+    Properties.DropDownWidth = 320
+    Properties.ImmediatePost = True
+    Properties.KeyFieldNames = 'P_ID'
+    Properties.ListColumns = <
+      item
+        Caption = '产品编号'
+        FieldName = 'P_NO'
+        Width = 100
+      end
+      item
+        Caption = '产品名称'
+        FieldName = 'P_Name'
+        Width = 200
+      end>
+    Properties.ListOptions.GridLines = glNone
+    Properties.ListSource = ds_Products
     TabOrder = 6
     OnKeyPress = FPNOKeyPress
   end

@@ -966,7 +966,7 @@ TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
     // The product box: the lower of the two lookup boxes.
     HWND boxes[2] = {};
     int n = 0;
-    for (HWND h = nullptr; n < 2 && (h = FindWindowExW(qedit, h, reinterpret_cast<LPCWSTR>(u"TDBLookupComboboxEh"), nullptr));)
+    for (HWND h = nullptr; n < 2 && (h = FindWindowExW(qedit, h, reinterpret_cast<LPCWSTR>(u"TcxDBLookupComboBox"), nullptr));)
       boxes[n++] = h;
     ASSERT_EQ(n, 2);
     RECT a, b;
