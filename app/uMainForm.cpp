@@ -13,6 +13,7 @@
 #include "uNavForm.h"
 #include "uPasswordForm.h"
 #include "uPriceListForm.h"
+#include "uProductForm.h"
 #include "uSaleForm.h"
 #include "uSaleStatForm.h"
 
@@ -162,6 +163,7 @@ void TMainForm::N2Click(TObject*) {
 
 void TMainForm::miPwdClick(TObject*) { OpenModalForm<TPasswordForm>(""); }
 void TMainForm::miCustomerClick(TObject*) { OpenChildForm("客户管理", CustomerForm); }
+void TMainForm::miProductClick(TObject*) { OpenChildForm("产品管理", ProductForm); }
 void TMainForm::N10Click(TObject*) { OpenModalForm<TClassesForm>("产品分类管理"); }
 void TMainForm::N11Click(TObject*) { OpenModalForm<TDataSettingsForm>("资料设置"); }
 void TMainForm::N12Click(TObject*) { OpenChildForm("报价管理", PriceListForm); }
@@ -171,7 +173,6 @@ void TMainForm::miSaleStatClick(TObject*) { OpenChildForm("销售统计", SaleSt
 // Commands whose windows are not part of the program yet test their
 // permission only.
 void TMainForm::miUsersClick(TObject*) { CheckPermission("用户管理"); }
-void TMainForm::miProductClick(TObject*) { CheckPermission("产品管理"); }
 
 // ---------------------------------------------------------------------------
 // Backup

@@ -1,0 +1,316 @@
+#include "uProductForm.h"
+
+#include <memory>
+#include "ADODB.h"
+#include "ActnList.h"
+#include "AppPictures.h"
+#include "ComCtrls.h"
+#include "DBActns.h"
+#include "DBCtrls.h"
+#include "DBCtrlsEh.h"
+#include "DBGridEh.h"
+#include "ExtCtrls.h"
+#include "DateUtils.h"
+#include "ImgList.h"
+#include "StdCtrls.h"
+#include "SysUtils.h"
+#include "dxdbtree.h"
+#include "uDataForm.h"
+#include "uProductEditForm.h"
+
+TProductForm* ProductForm = nullptr;
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TProductForm, TForm)
+TOVANI_PUBLISHED(TProductForm) {
+  Method("FormCreate", &TProductForm::FormCreate);
+  Method("FormShow", &TProductForm::FormShow);
+  Method("FormClose", &TProductForm::FormClose);
+  Method("cbIncludeChildNodesClick", &TProductForm::cbIncludeChildNodesClick);
+  Method("ToolButton1Click", &TProductForm::ToolButton1Click);
+  Method("ToolButton6Click", &TProductForm::ToolButton6Click);
+  Method("ToolButton7Click", &TProductForm::ToolButton7Click);
+  Method("ToolButton8Click", &TProductForm::ToolButton8Click);
+  Method("ToolButton15Click", &TProductForm::ToolButton15Click);
+  Method("ToolButton16Click", &TProductForm::ToolButton16Click);
+  Method("ToolButton18Click", &TProductForm::ToolButton18Click);
+  Method("ToolButton19Click", &TProductForm::ToolButton19Click);
+  Method("ToolButton20Click", &TProductForm::ToolButton20Click);
+  Method("ToolButton21Click", &TProductForm::ToolButton21Click);
+  Method("ToolButton22Click", &TProductForm::ToolButton22Click);
+  Method("ToolButton23Click", &TProductForm::ToolButton23Click);
+  Method("ToolButton24Click", &TProductForm::ToolButton24Click);
+  Method("ToolButton25Click", &TProductForm::ToolButton25Click);
+  Method("ToolButton26Click", &TProductForm::ToolButton26Click);
+  Method("d_ProductsAfterInsert", &TProductForm::d_ProductsAfterInsert);
+  Method("ds_ProductsDataChange", &TProductForm::ds_ProductsDataChange);
+  Method("d_ProductCostsAfterPost", &TProductForm::d_ProductCostsAfterPost);
+  Method("d_ProductCostsAfterDelete", &TProductForm::d_ProductCostsAfterDelete);
+}
+
+namespace {
+
+bool Editing(TDataSet* ds) {
+  return ds->State() == dsEdit || ds->State() == dsInsert || ds->State() == dsSetKey;
+}
+
+}  // namespace
+
+Currency SumCosts(TDataSet* DataSet) {
+  TBookmark mark = DataSet->GetBookmark();
+  DataSet->DisableControls();
+  struct Restore {
+    TDataSet* D;
+    const TBookmark& M;
+    ~Restore() {
+      try {
+        if (!M.empty() && D->BookmarkValid(M)) D->GotoBookmark(M);
+      } catch (...) {
+      }
+      D->EnableControls();
+    }
+  } restore{DataSet, mark};
+  Currency sum;
+  for (DataSet->First(); !DataSet->Eof(); DataSet->Next()) sum = sum + DataSet->FieldByName("PC_Cost")->AsCurrency();
+  return sum;
+}
+
+TProductForm::TProductForm(TComponent* AOwner) : TForm(AOwner) {}
+
+TProductForm::~TProductForm() {
+  if (ProductForm == this) ProductForm = nullptr;
+  LeaveFocus(this);
+}
+
+void TProductForm::Loaded() {
+  TForm::Loaded();
+  BindComponent(this, "ToolBar1", ToolBar1);
+  BindComponent(this, "cbIncludeChildNodes", cbIncludeChildNodes);
+  BindComponent(this, "tvClasses", tvClasses);
+  BindComponent(this, "DBGridEh1", DBGridEh1);
+  BindComponent(this, "DBGridEh2", DBGridEh2);
+  BindComponent(this, "PageControl1", PageControl1);
+  BindComponent(this, "cb1", cb1);
+  BindComponent(this, "cb3", cb3);
+  BindComponent(this, "DBDateTimeEditEh1", DBDateTimeEditEh1);
+  BindComponent(this, "Image1", Image1);
+  BindComponent(this, "lbPictureError", lbPictureError);
+  BindComponent(this, "ImageList1", ImageList1);
+  BindComponent(this, "ActionList1", ActionList1);
+  BindComponent(this, "d_Classes", d_Classes);
+  BindComponent(this, "ds_Classes", ds_Classes);
+  BindComponent(this, "d_Products", d_Products);
+  BindComponent(this, "ds_Products", ds_Products);
+  BindComponent(this, "d_ProductPictures", d_ProductPictures);
+  BindComponent(this, "d_ProductCosts", d_ProductCosts);
+  BindComponent(this, "ds_ProductCosts", ds_ProductCosts);
+  BindComponent(this, "d_CostItems", d_CostItems);
+  BindComponent(this, "d_PictureType", d_PictureType);
+}
+
+void TProductForm::FormCreate(TObject*) {
+  LoadProgramImages(ImageList1);
+  DataForm->LoadListFromTable(cb1->Items(), "B_Units", "UnitName");
+  DataForm->LoadListFromTable(cb3->Items(), "B_Colors", "ColorName");
+  DataForm->SetMoneyFormats(d_Products);
+  d_CostItems->Open();
+  d_PictureType->Open();
+  d_Classes->Open();
+  d_Products->Open();
+  d_ProductPictures->Open();
+  d_ProductCosts->Open();
+  DataForm->SetMoneyFormats(d_ProductCosts);
+}
+
+void TProductForm::FormShow(TObject*) {
+  tvClasses->OnChange = [this](TObject* Sender, TTreeNode* Node) { tvClassesChange(Sender, Node); };
+  if (tvClasses->Items()->Count() > 0) {
+    tvClasses->Items()->Item(0)->Expand(false);
+    tvClassesChange(tvClasses, tvClasses->Selected());
+  }
+}
+
+void TProductForm::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+
+String TProductForm::CollectChildClassIDs(TdxDBTreeNode* Node) {
+  String list;
+  if (!Node) return list;
+  TdxDBTreeNodes* nodes = tvClasses->DBNodes();
+  for (Integer i = 0; i < nodes->Count(); ++i) {
+    TdxDBTreeNode* n = nodes->GetNodeAt(i);
+    if (n != Node && n->HasAsParent(Node)) list += VarToStr(n->KeyValue()) + ";";
+  }
+  return list;
+}
+
+void TProductForm::tvClassesChange(TObject*, TTreeNode*) {
+  TdxDBTreeNode* node = tvClasses->CurrentRecordNode();
+  // Without a class (an empty class table) the list holds the products
+  // without one.
+  Variant id = node ? node->KeyValue() : Variant(0);
+  Integer includeChild = 0;
+  String ids;
+  if (cbIncludeChildNodes->Down() && node) {
+    String list = CollectChildClassIDs(node);
+    if (!list.empty()) {
+      includeChild = 1;
+      // Delimited on both sides, so that class 5 is not found in "15;".
+      ids = ";" + list;
+    }
+  }
+  d_Products->Parameters()->ParamByName("id")->SetValue(id);
+  d_Products->Parameters()->ParamByName("IncludeChild")->SetValue(includeChild);
+  d_Products->Parameters()->ParamByName("cls_id")->SetValue(ids);
+  d_Products->Requery();
+}
+
+void TProductForm::cbIncludeChildNodesClick(TObject*) { tvClassesChange(tvClasses, tvClasses->Selected()); }
+
+void TProductForm::ToolButton1Click(TObject*) { Close(); }
+
+void TProductForm::d_ProductsAfterInsert(TDataSet*) {
+  TdxDBTreeNode* node = tvClasses->CurrentRecordNode();
+  d_Products->FieldByName("CLS_ID")->SetValue(node ? node->KeyValue() : Variant(0));
+  d_Products->FieldByName("P_CreateDate")->SetAsDateTime(Date());
+  d_Products->FieldByName("P_Enabled")->SetAsBoolean(false);
+}
+
+void TProductForm::EditInDialog() {
+  std::unique_ptr<TProductEditForm> dialog(TCustomForm::Create<TProductEditForm>(nullptr));
+  TModalResult result = dialog->ShowModal();
+  dialog.reset();
+  if (result == mrCancel) {
+    if (d_Products->State() == dsInsert || d_Products->State() == dsEdit) d_Products->Cancel();
+    return;
+  }
+  // The tree goes to the product's class (the list follows it), the list
+  // to the product.
+  Variant productId = d_Products->FieldByName("P_ID")->Value();
+  Variant classId = d_Products->FieldByName("CLS_ID")->Value();
+  d_Classes->Locate("CLS_ID", classId, {});
+  if (!d_Products->Locate("P_ID", productId, {})) {
+    tvClassesChange(tvClasses, tvClasses->Selected());
+    d_Products->Locate("P_ID", productId, {});
+  }
+}
+
+void TProductForm::ToolButton6Click(TObject*) {
+  d_Products->Append();
+  EditInDialog();
+}
+
+void TProductForm::ToolButton7Click(TObject*) {
+  if (d_Products->IsEmpty()) return;
+  d_Products->Edit();
+  EditInDialog();
+}
+
+void TProductForm::ToolButton8Click(TObject*) {
+  if (d_Products->IsEmpty()) return;
+  if (MsgConfirm(Handle(), "真的要删除记录吗？") != IDOK) return;
+  d_Products->Delete();
+}
+
+void TProductForm::ToolButton15Click(TObject*) {
+  // The printed list comes with the report engine.
+  MsgInfo(Handle(), "打印产品清单的功能暂未提供.");
+}
+
+void TProductForm::ToolButton16Click(TObject*) { DataForm->ExportGridToExcel(DBGridEh1); }
+
+void TProductForm::ToolButton19Click(TObject*) { d_Classes->Requery(); }
+
+// ---------------------------------------------------------------------------
+// Cost lines
+
+void TProductForm::ToolButton18Click(TObject*) {
+  if (!d_Products->IsEmpty()) d_ProductCosts->Append();
+}
+
+void TProductForm::ToolButton20Click(TObject*) {
+  if (!d_Products->IsEmpty() && !d_ProductCosts->IsEmpty()) d_ProductCosts->Delete();
+}
+
+void TProductForm::ToolButton21Click(TObject*) {
+  if (!d_Products->IsEmpty() && Editing(d_ProductCosts)) d_ProductCosts->Post();
+}
+
+void TProductForm::ToolButton22Click(TObject*) {
+  if (!d_Products->IsEmpty() && Editing(d_ProductCosts)) d_ProductCosts->Cancel();
+}
+
+void TProductForm::d_ProductCostsAfterPost(TDataSet*) { WriteCosts(); }
+void TProductForm::d_ProductCostsAfterDelete(TDataSet*) { WriteCosts(); }
+
+void TProductForm::WriteCosts() {
+  TADOConnection* conn = DataForm->conn;
+  bool wasEditing = Editing(d_Products);
+  TField* cost = d_Products->FieldByName("P_Cost");
+  Variant oldCost = cost->Value();
+  conn->BeginTrans();
+  try {
+    d_ProductCosts->UpdateBatch();
+    // The product's own edits in progress go with the new cost.
+    d_Products->Edit();
+    cost->SetAsCurrency(SumCosts(d_ProductCosts));
+    d_Products->Post();
+    conn->CommitTrans();
+  } catch (...) {
+    try {
+      conn->RollbackTrans();
+    } catch (...) {
+    }
+    // Nothing was written: the product keeps the edits it had, the lines
+    // are shown as the database has them.
+    if (Editing(d_Products)) {
+      if (wasEditing) cost->SetValue(oldCost);
+      else d_Products->Cancel();
+    }
+    try {
+      d_ProductCosts->Requery();
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Pictures
+
+String TProductForm::PictureFileName(const String& ProductNo) {
+  return DataForm->AppPath + "Pictures\\" + ProductNo + ".jpg";
+}
+
+void TProductForm::ds_ProductsDataChange(TObject*, TField* Field) {
+  if (Field || !Image1) return;
+  String no = d_Products->Active() && !d_Products->IsEmpty() ? d_Products->FieldByName("P_NO")->AsString() : String();
+  String file = no.empty() ? String() : PictureFileName(no);
+  lbPictureError->SetVisible(false);
+  if (file.empty() || !FileExists(file)) {
+    Image1->Picture()->Assign(nullptr);
+    return;
+  }
+  try {
+    Image1->Picture()->LoadFromFile(file);
+  } catch (const Exception& e) {
+    // A damaged file is named on the page; the product itself is untouched.
+    Image1->Picture()->Assign(nullptr);
+    lbPictureError->SetCaption("无法读取图片文件 \"" + file + "\": " + e.Message());
+    lbPictureError->SetVisible(true);
+  }
+}
+
+void TProductForm::ToolButton23Click(TObject*) {
+  if (!d_Products->IsEmpty()) d_ProductPictures->Append();
+}
+
+void TProductForm::ToolButton24Click(TObject*) {
+  if (!d_ProductPictures->IsEmpty()) d_ProductPictures->Delete();
+}
+
+void TProductForm::ToolButton25Click(TObject*) {
+  if (Editing(d_ProductPictures)) d_ProductPictures->Post();
+}
+
+void TProductForm::ToolButton26Click(TObject*) {
+  if (Editing(d_ProductPictures)) d_ProductPictures->Cancel();
+}
