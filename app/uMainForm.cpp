@@ -16,6 +16,7 @@
 #include "uProductForm.h"
 #include "uSaleForm.h"
 #include "uSaleStatForm.h"
+#include "uUserForm.h"
 
 TMainForm* MainForm = nullptr;
 const char* const WebSiteAddress = "https://tovani.example.com/";
@@ -167,12 +168,9 @@ void TMainForm::miProductClick(TObject*) { OpenChildForm("产品管理", Product
 void TMainForm::N10Click(TObject*) { OpenModalForm<TClassesForm>("产品分类管理"); }
 void TMainForm::N11Click(TObject*) { OpenModalForm<TDataSettingsForm>("资料设置"); }
 void TMainForm::N12Click(TObject*) { OpenChildForm("报价管理", PriceListForm); }
+void TMainForm::miUsersClick(TObject*) { OpenModalForm<TUserForm>("用户管理"); }
 void TMainForm::miSaleClick(TObject*) { OpenChildForm("销售管理", SaleForm); }
 void TMainForm::miSaleStatClick(TObject*) { OpenChildForm("销售统计", SaleStatForm); }
-
-// Commands whose windows are not part of the program yet test their
-// permission only.
-void TMainForm::miUsersClick(TObject*) { CheckPermission("用户管理"); }
 
 // ---------------------------------------------------------------------------
 // Backup

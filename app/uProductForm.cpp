@@ -79,6 +79,10 @@ TProductForm::TProductForm(TComponent* AOwner) : TForm(AOwner) {}
 TProductForm::~TProductForm() {
   if (ProductForm == this) ProductForm = nullptr;
   LeaveFocus(this);
+  // The tree and the data source go after this object's own members: they
+  // must not call back into it while they are taken down.
+  if (tvClasses) tvClasses->OnChange = nullptr;
+  if (ds_Products) ds_Products->OnDataChange = nullptr;
 }
 
 void TProductForm::Loaded() {

@@ -617,7 +617,7 @@ object ProductForm: TProductForm
     Connection = DataForm.conn
     CursorType = ctStatic
     AfterInsert = d_ProductsAfterInsert
-    CommandText = 'select * from Products where CLS_ID = :id '#13#10'or (1 = :IncludeChild and InStr(:cls_id, '';'' & CStr(CLS_ID) & '';'') > 0)'
+    CommandText = 'select * from Products where CLS_ID = :id or (1 = :IncludeChild and InStr(:cls_id, ";" & CStr(CLS_ID) & ";") > 0)'
     Parameters = <
       item
         Name = 'id'

@@ -23,6 +23,8 @@ struct ProductFormFixture : AppFixture {
   void SetUp() override {
     AppFixture::SetUp();
     if (HasFatalFailure()) return;
+    // An exception reaching the application fails the test (instead of a box).
+    Application->OnException = [](TObject*, Exception* e) { ADD_FAILURE() << e->Message(); };
     LogIn("管理员");
     // Class 15 lies below class 1, class 5 beside it.
     Exec("insert into Classes (CLS_ID, CLS_Name, CLS_ParentID) values (1, '服装', 0), (5, '鞋类', 0), "
@@ -38,6 +40,7 @@ struct ProductFormFixture : AppFixture {
   }
   void TearDown() override {
     Form.reset();
+    Application->OnException = nullptr;
     AppFixture::TearDown();
   }
   // The product numbers listed, in list order.
