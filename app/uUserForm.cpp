@@ -4,9 +4,9 @@
 #include "ActnList.h"
 #include "ComCtrls.h"
 #include "DBActns.h"
-#include "DBGridEh.h"
 #include "DatabaseFile.h"
 #include "ExtCtrls.h"
+#include "cxDBCheckListBox.h"
 #include "Strings.h"
 #include "SysUtils.h"
 #include "uDataForm.h"
@@ -40,12 +40,20 @@ TUserForm::~TUserForm() { LeaveFocus(this); }
 
 void TUserForm::Loaded() {
   TForm::Loaded();
-  BindComponent(this, "DBGridEh1", DBGridEh1);
+  BindComponent(this, "OP", OP);
   BindComponent(this, "d_Users", d_Users);
   BindComponent(this, "ds_Users", ds_Users);
 }
 
-void TUserForm::FormCreate(TObject*) { d_Users->Open(); }
+void TUserForm::FormCreate(TObject*) {
+  TADOQuery* q = DataForm->Query;
+  q->Close();
+  q->SQL()->SetText("select * from OP order by OP_ID");
+  q->Open();
+  for (q->First(); !q->Eof(); q->Next()) OP->GetItems()->Add()->SetText(q->FieldByName("OP_Name")->AsString());
+  q->Close();
+  d_Users->Open();
+}
 
 void TUserForm::ToolButton1Click(TObject*) { Close(); }
 

@@ -109,6 +109,18 @@ object UserForm: TUserForm
     Cursor = crVSplit
     Align = alBottom
   end
+  object OP: TcxDBCheckListBox
+    Left = 0
+    Top = 276
+    Width = 640
+    Height = 184
+    Align = alBottom
+    Columns = 6
+    DataBinding.DataSource = ds_Users
+    DataBinding.DataField = 'U_P'
+    EditValueFormat = cvfStatesString
+    TabOrder = 2
+  end
   object ActionList1: TActionList
     Images = DataForm.ImageList1
     Left = 24

@@ -4,7 +4,7 @@
 #pragma once
 #include "Forms.h"
 
-class TDBGridEh;
+class TcxDBCheckListBox;
 class TADODataSet;
 class TDataSource;
 class TDataSet;
@@ -16,7 +16,8 @@ class TUserForm : public TForm {
   ~TUserForm() override;
   void Loaded() override;
 
-  TDBGridEh* DBGridEh1 = nullptr;
+  // One item per operation; its states string is the user's U_P.
+  TcxDBCheckListBox* OP = nullptr;
   // "select * from Users where U_Name <> '管理员'", posts written at once.
   TADODataSet* d_Users = nullptr;
   TDataSource* ds_Users = nullptr;
