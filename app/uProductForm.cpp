@@ -3,15 +3,15 @@
 #include <memory>
 #include "ADODB.h"
 #include "ActnList.h"
-#include "AppPictures.h"
+#include "Graphics.h"
 #include "ComCtrls.h"
 #include "DBActns.h"
 #include "DBCtrls.h"
 #include "DBCtrlsEh.h"
 #include "DBGridEh.h"
-#include "ExtCtrls.h"
 #include "DateUtils.h"
 #include "ImgList.h"
+#include "Jpeg.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
 #include "dxdbtree.h"
@@ -51,6 +51,29 @@ namespace {
 
 bool Editing(TDataSet* ds) {
   return ds->State() == dsEdit || ds->State() == dsInsert || ds->State() == dsSetKey;
+}
+
+// The class tree's pictures: a closed folder (0) and an open one (1).
+void LoadClassImages(TImageList* List) {
+  List->Clear();
+  List->SetSize(16, 16);
+  List->SetMasked(true);
+  for (int open = 0; open < 2; ++open) {
+    TBitmap bmp;
+    bmp.SetSize(16, 16);
+    TCanvas* c = bmp.Canvas();
+    c->Brush()->SetColor(clFuchsia);
+    c->FillRect(TRect(0, 0, 16, 16));
+    c->Pen()->SetColor(TColor(0x006080));
+    c->Brush()->SetColor(TColor(0x40C8F0));
+    c->Rectangle(1, 3, 8, 6);
+    c->Rectangle(1, 5, 15, 14);
+    if (open) {
+      c->Brush()->SetColor(TColor(0x80E0FF));
+      c->Rectangle(3, 8, 15, 14);
+    }
+    List->AddMasked(&bmp, clFuchsia);
+  }
 }
 
 }  // namespace
@@ -96,7 +119,7 @@ void TProductForm::Loaded() {
   BindComponent(this, "cb1", cb1);
   BindComponent(this, "cb3", cb3);
   BindComponent(this, "DBDateTimeEditEh1", DBDateTimeEditEh1);
-  BindComponent(this, "Image1", Image1);
+  BindPicture();
   BindComponent(this, "lbPictureError", lbPictureError);
   BindComponent(this, "ImageList1", ImageList1);
   BindComponent(this, "ActionList1", ActionList1);
@@ -112,7 +135,10 @@ void TProductForm::Loaded() {
 }
 
 void TProductForm::FormCreate(TObject*) {
-  LoadProgramImages(ImageList1);
+  // Product pictures are JPEG files: the JPEG graphic must be in the
+  // program for the picture loader to know the extension.
+  (void)TJPEGImage::StaticClass();
+  LoadClassImages(ImageList1);
   DataForm->LoadListFromTable(cb1->Items(), "B_Units", "UnitName");
   DataForm->LoadListFromTable(cb3->Items(), "B_Colors", "ColorName");
   DataForm->SetMoneyFormats(d_Products);
@@ -282,25 +308,6 @@ void TProductForm::WriteCosts() {
 
 String TProductForm::PictureFileName(const String& ProductNo) {
   return DataForm->AppPath + "Pictures\\" + ProductNo + ".jpg";
-}
-
-void TProductForm::ds_ProductsDataChange(TObject*, TField* Field) {
-  if (Field || !Image1) return;
-  String no = d_Products->Active() && !d_Products->IsEmpty() ? d_Products->FieldByName("P_NO")->AsString() : String();
-  String file = no.empty() ? String() : PictureFileName(no);
-  lbPictureError->SetVisible(false);
-  if (file.empty() || !FileExists(file)) {
-    Image1->Picture()->Assign(nullptr);
-    return;
-  }
-  try {
-    Image1->Picture()->LoadFromFile(file);
-  } catch (const Exception& e) {
-    // A damaged file is named on the page; the product itself is untouched.
-    Image1->Picture()->Assign(nullptr);
-    lbPictureError->SetCaption("无法读取图片文件 \"" + file + "\": " + e.Message());
-    lbPictureError->SetVisible(true);
-  }
 }
 
 void TProductForm::ToolButton23Click(TObject*) {

@@ -360,14 +360,13 @@ object ProductForm: TProductForm
           OnClick = ToolButton26Click
         end
       end
-      object Image1: TImage
+      object Image1: TcxImage
         Left = 0
         Top = 0
         Width = 884
         Height = 201
         Align = alClient
-        Center = True
-        Proportional = True
+        TabOrder = 1
       end
       object lbPictureError: TLabel
         Left = 8

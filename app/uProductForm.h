@@ -15,7 +15,7 @@ class TDBComboBox;
 class TDBDateTimeEditEh;
 class TActionList;
 class TPageControl;
-class TImage;
+class TcxImage;
 class TImageList;
 class TLabel;
 class TTreeNode;
@@ -41,7 +41,8 @@ class TProductForm : public TForm {
   TPageControl* PageControl1 = nullptr;
   TDBComboBox *cb1 = nullptr, *cb3 = nullptr;
   TDBDateTimeEditEh* DBDateTimeEditEh1 = nullptr;
-  TImage* Image1 = nullptr;
+  // The picture of the current product (read-only image editor).
+  TcxImage* Image1 = nullptr;
   // Names a picture file that could not be read (hidden otherwise).
   TLabel* lbPictureError = nullptr;
   TImageList* ImageList1 = nullptr;
@@ -99,6 +100,7 @@ class TProductForm : public TForm {
   static String PictureFileName(const String& ProductNo);
 
  private:
+  void BindPicture();
   void EditInDialog();
   void WriteCosts();
 };

@@ -8,12 +8,12 @@
 #include "AppFixture.h"
 #include "ComCtrls.h"
 #include "DB.h"
-#include "ExtCtrls.h"
 #include "Graphics.h"
 #include "Jpeg.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
 #include "dxdbtree.h"
+#include "cxImage.h"
 #include "uProductForm.h"
 
 namespace {
@@ -134,6 +134,7 @@ TEST_F(ProductFormFixture, PicturePageShowsTheProductsFile) {
     TJPEGImage jpeg;
     jpeg.Assign(&bmp);
     jpeg.SaveToFile(Dir.Path() + "/Pictures/A1.jpg");
+    jpeg.SaveToFile(Dir.Path() + "/Pictures/B1.jpg");
     std::ofstream(Dir.Path() + "/Pictures/A15.jpg") << "not a picture";
   }
   Open();
@@ -143,6 +144,10 @@ TEST_F(ProductFormFixture, PicturePageShowsTheProductsFile) {
   };
   show("A1");
   EXPECT_EQ(Form->Image1->Picture()->Width(), 40);
+  // The picture fills its page once the page is shown.
+  Form->PageControl1->SetActivePageIndex(1);
+  EXPECT_EQ(Form->Image1->Width(), Form->PageControl1->Pages(1)->ClientWidth());
+  EXPECT_GT(Form->Image1->Height(), 100);
   EXPECT_FALSE(Form->lbPictureError->Visible());
   show("A15");
   EXPECT_EQ(Form->Image1->Picture()->Width(), 0);
@@ -152,4 +157,10 @@ TEST_F(ProductFormFixture, PicturePageShowsTheProductsFile) {
   show("A16");
   EXPECT_EQ(Form->Image1->Picture()->Width(), 0);
   EXPECT_FALSE(Form->lbPictureError->Visible());
+  // A new product shows its picture once saved.
+  Form->d_Products->Append();
+  EXPECT_EQ(Form->Image1->Picture()->Width(), 0);
+  Form->d_Products->FieldByName("P_NO")->SetAsString("B1");
+  Form->d_Products->Post();
+  EXPECT_EQ(Form->Image1->Picture()->Width(), 40);
 }

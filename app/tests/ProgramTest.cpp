@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 #include "DialogAnswerer.h"
+#include "Graphics.h"
+#include "Jpeg.h"
 #include "TempDir.h"
 #include "Workbook.h"
 #include "gtest.h"
@@ -997,4 +999,141 @@ TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
   // Read back by the independent reader after the tests (app_quotation_readback).
   ASSERT_TRUE(CopyFileTo(book, std::string(TOVANI_TEST_BINARY_DIR) + "/out/quotation_program.xlsx"));
   Snapshot(app.Main, "quotation_window.png");
+}
+
+namespace {
+
+// The text of a control of the program (an edit box, say).
+std::string ControlText(HWND h) {
+  char16_t buf[512] = {};
+  SendMessageW(h, WM_GETTEXT, 511, reinterpret_cast<LPARAM>(buf));
+  std::u16string w(buf);
+  int len = WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(w.data()), int(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(size_t(len), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(w.data()), int(w.size()), s.data(), len, nullptr, nullptr);
+  return s;
+}
+
+// The visible child windows of a class, top to bottom and left to right.
+struct ChildSearch {
+  const char16_t* Cls;
+  std::vector<HWND> Found;
+};
+BOOL CALLBACK CollectChild(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<ChildSearch*>(lp);
+  char16_t c[64] = {};
+  GetClassNameW(h, reinterpret_cast<LPWSTR>(c), 64);
+  if (std::u16string(c) == s->Cls && IsWindowVisible(h)) s->Found.push_back(h);
+  return TRUE;
+}
+std::vector<HWND> ChildrenByPlace(HWND parent, const char16_t* cls) {
+  ChildSearch s{cls, {}};
+  EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&s));
+  std::sort(s.Found.begin(), s.Found.end(), [](HWND a, HWND b) {
+    RECT ra, rb;
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+  });
+  return s.Found;
+}
+
+void ExecSql(const std::string& db, const char* sql) {
+  sqlite3* h = nullptr;
+  ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
+  sqlite3_busy_timeout(h, 2000);
+  EXPECT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(h);
+}
+
+}  // namespace
+
+TEST(Program, ProductsListedByClassAndAddedInTheDialog) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  // Class 15 below class 1, class 5 beside it; two colours to choose from.
+  ExecSql(db, "insert into Classes (CLS_ID, CLS_Name, CLS_ParentID) values (1, '服装', 0), (5, '鞋类', 0), (15, '男装', 1);"
+              "insert into Products (CLS_ID, P_NO, P_Name) values (1, 'A1', '服装样品'), (15, 'A15', '男装样品'), (5, 'A5', '鞋样品');"
+              "insert into B_Units (UnitName, UnitEName) values ('件', 'PCS');"
+              "insert into B_Colors (ColorName, ColorEName) values ('红', 'Red'), ('蓝', 'Blue');");
+  // The picture of the product added below.
+  mkdir(dir.File("Pictures").c_str(), 0755);
+  {
+    TBitmap bmp;
+    bmp.SetSize(120, 80);
+    bmp.Canvas()->Brush()->SetColor(clNavy);
+    bmp.Canvas()->FillRect(TRect(0, 0, 120, 80));
+    bmp.Canvas()->Brush()->SetColor(clYellow);
+    bmp.Canvas()->FillRect(TRect(30, 20, 90, 60));
+    TJPEGImage jpeg;
+    jpeg.Assign(&bmp);
+    jpeg.SaveToFile("Z:" + dir.File("Pictures/B1.jpg"));
+    ASSERT_EQ(access(dir.File("Pictures/B1.jpg").c_str(), R_OK), 0);
+  }
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  PostMessageW(WaitChild(nav, "TBitBtn", "产品管理"), BM_CLICK, 0, 0);
+  HWND products = WaitChild(app.Main, "TProductForm");
+  ASSERT_NE(products, nullptr);
+  HWND grid = WaitChild(products, "TDBGridEh");
+  ASSERT_TRUE(grid && WaitForeground(app.Main));
+  Sleep(300);
+
+  // The first class (服装) with its sub-classes: A1 and A15, not A5.
+  std::vector<HWND> edits = ChildrenByPlace(products, u"TDBEdit");
+  ASSERT_FALSE(edits.empty());
+  HWND number = edits.front();
+  RECT gr;
+  GetWindowRect(grid, &gr);
+  ClickAt({gr.left + 60, gr.top + 48});   // the first record, below the titles and the filter row
+  Sleep(200);
+  std::vector<std::string> listed;
+  for (int i = 0; i < 4; ++i) {
+    std::string no = ControlText(number);
+    if (!listed.empty() && listed.back() == no) break;
+    listed.push_back(no);
+    SendKeys({VK_DOWN});
+    Sleep(200);
+  }
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{"A1", "A15"}));
+
+  // F1: a new product of the current class in the dialog; Enter moves on.
+  SendKeys({VK_F1});
+  HWND edit = app.Run.WaitWindow("产品资料");
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(WaitForeground(edit));
+  std::vector<HWND> combos = ChildrenByPlace(edit, u"TDBComboBox");
+  ASSERT_EQ(combos.size(), 2u);
+  EXPECT_EQ(ComboItems(combos[1]), (std::vector<std::string>{"红", "蓝"}));
+  Click(ChildrenByPlace(edit, u"TDBEdit").front());
+  TypeKeys(u"B1\r新产品\r件\r690001\r蓝\r");
+  Sleep(200);
+  Snapshot(edit, "product_dialog.png");
+  Click(WaitChild(edit, "TButton", "保存"));
+  ASSERT_TRUE(WaitGone(edit));
+  ExpectRows(db, "select CLS_ID, P_NO, P_Name, P_Unit, P_BarCode, P_Color, P_Enabled, date(P_CreateDate) = date('now', 'localtime') "
+                 "from Products where P_NO = 'B1'", {"1|B1|新产品|件|690001|蓝|0|1"});
+
+  // Its picture on the picture page.
+  HWND pages = WaitChild(products, "TPageControl");
+  ASSERT_NE(pages, nullptr);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(products, &pid);
+  RECT r{};
+  EXPECT_EQ(ControlText(number), "B1");
+  // (Restored to a size that fits the part of the screen the test draws.)
+  ShowWindow(products, SW_RESTORE);
+  SetWindowPos(products, nullptr, 0, 0, 780, 500, SWP_NOZORDER);
+  Sleep(300);
+  Snapshot(products, "products_window_data.png");
+  r = RemoteCall(pid, pages, TCM_GETITEMRECT, 1, r);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(pages, &p);
+  ClickAt(p);
+  Sleep(300);
+  Snapshot(products, "products_window.png");
 }

@@ -607,7 +607,12 @@ void TPageControl::ChangeActivePage(TTabSheet* Page) {
   }
   if (FActivePage) FActivePage->SetVisible(false);
   FActivePage = Page;
-  if (Page) SetNativeTabIndex(Page->TabIndex());
+  if (Page) {
+    SetNativeTabIndex(Page->TabIndex());
+    // A page hidden until now lays its aligned controls out for the size it
+    // has been given meanwhile (they were laid out while it had none).
+    Page->Realign();
+  }
 }
 
 void TPageControl::SetActivePage(TTabSheet* v) {
