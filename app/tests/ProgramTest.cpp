@@ -1137,3 +1137,92 @@ TEST(Program, ProductsListedByClassAndAddedInTheDialog) {
   Sleep(300);
   Snapshot(products, "products_window.png");
 }
+
+TEST(Program, UserGivenTwoPermissionsHasExactlyThoseCommands) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  std::string db = dir.File("data.mdb");
+  {
+    LoggedIn app(dir.Path());
+    ASSERT_NE(app.Main, nullptr);
+    HWND nav = WaitChild(app.Main, "TNavForm");
+    ASSERT_NE(nav, nullptr);
+    PostMessageW(WaitChild(nav, "TBitBtn", "用户管理"), BM_CLICK, 0, 0);
+    HWND dialog = app.Run.WaitWindow("用户管理");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitForeground(dialog));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(dialog, &pid);
+    HWND grid = WaitChild(dialog, "TDBGridEh");
+    HWND bar = WaitChild(dialog, "TToolBar");
+    HWND list = WaitChild(dialog, "TcxDBCheckListBox");
+    ASSERT_TRUE(grid && bar && list);
+    HWND inner = GetWindow(list, GW_CHILD);
+    ASSERT_NE(inner, nullptr);
+    // Tool bar buttons are 37 wide, separators 8: "添加" is the sixth
+    // button after two separators, "保存" the ninth after three.
+    RECT br;
+    GetWindowRect(bar, &br);
+    auto toolButton = [&](int buttons, int separators) {
+      ClickAt({br.left + buttons * 37 + separators * 8 + 18, br.top + 18});
+      Sleep(200);
+    };
+    toolButton(5, 2);
+    RECT gr;
+    GetWindowRect(grid, &gr);
+    ClickAt({gr.left + 60, gr.top + 28});   // the new row's name
+    Sleep(100);
+    TypeKeys(u"李四");
+    SendKeys({VK_TAB});
+    TypeKeys(u"1");
+    Sleep(100);
+    // The first two operations ticked from the keyboard: Space ticks the
+    // selected item, Down selects the next.
+    RECT r{};
+    r = RemoteCall(pid, inner, LB_GETITEMRECT, 0, r);
+    POINT p{r.left + 40, (r.top + r.bottom) / 2};
+    ClientToScreen(inner, &p);
+    ClickAt(p);
+    Sleep(200);
+    SendKeys({VK_SPACE});
+    Sleep(200);
+    SendKeys({VK_DOWN});
+    Sleep(200);
+    SendKeys({VK_SPACE});
+    Sleep(200);
+    Snapshot(dialog, "users_dialog.png");
+    toolButton(8, 3);
+    std::vector<std::string> ops = Rows(db, "select count(*) from OP");
+    ASSERT_EQ(ops.size(), 1u);
+    ExpectRows(db, "select U_Name, U_Pwd, U_P from Users where U_Name <> '管理员'",
+               {"李四|1|11" + std::string(size_t(std::stoi(ops[0]) - 2), '0')});
+    toolButton(0, 0);   // "关闭"
+    ASSERT_TRUE(WaitGone(dialog));
+  }
+  // 李四 may open the first two operations' windows and no other.
+  std::vector<std::string> allowed = Rows(db, "select OP_Name from OP where OP_ID <= 2 order by OP_ID");
+  ProgramRun run(dir.Path());
+  HWND login = run.WaitWindow("用户登录");
+  ASSERT_NE(login, nullptr);
+  LogIn(login, "李四", "1");
+  HWND main = run.WaitWindow("Tovani订单管理软件");
+  ASSERT_NE(main, nullptr);
+  HWND nav = WaitChild(main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  for (const char* op : {"产品管理", "客户管理", "销售管理", "销售统计", "用户管理"}) {
+    bool may = std::find(allowed.begin(), allowed.end(), std::string(op)) != allowed.end();
+    PostMessageW(WaitChild(nav, "TBitBtn", op), BM_CLICK, 0, 0);
+    HWND box = run.WaitWindow("", "#32770", may ? 20 : 600);
+    if (may) {
+      EXPECT_EQ(box, nullptr) << op;
+      if (box) DialogAnswerer::Press(box, IDOK);
+    } else {
+      ASSERT_NE(box, nullptr) << op;
+      EXPECT_EQ(DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF)), std::string("您没有\"") + op + "\"的操作权限.");
+      DialogAnswerer::Press(box, IDOK);
+      ASSERT_TRUE(WaitGone(box));
+    }
+  }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  run.WaitExit();
+}
