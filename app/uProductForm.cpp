@@ -202,6 +202,10 @@ void TProductForm::d_ProductsAfterInsert(TDataSet*) {
   d_Products->FieldByName("CLS_ID")->SetValue(node ? node->KeyValue() : Variant(0));
   d_Products->FieldByName("P_CreateDate")->SetAsDateTime(Date());
   d_Products->FieldByName("P_Enabled")->SetAsBoolean(false);
+  // The price and the cost start at 0, as the database would store them: a
+  // later write of the cost finds the row as this record has it.
+  d_Products->FieldByName("P_Price")->SetAsCurrency(Currency());
+  d_Products->FieldByName("P_Cost")->SetAsCurrency(Currency());
 }
 
 void TProductForm::EditInDialog() {

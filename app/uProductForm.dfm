@@ -327,6 +327,7 @@ object ProductForm: TProductForm
       Caption = '图片资料'
       ImageIndex = 1
       object ToolBar3: TToolBar
+        Align = alTop
         Left = 0
         Top = 0
         Width = 884
@@ -337,6 +338,7 @@ object ProductForm: TProductForm
         Flat = True
         Images = DataForm.ImageList1
         ShowCaptions = True
+        Wrapable = False
         TabOrder = 0
         Visible = False
         object ToolButton23: TToolButton
@@ -380,6 +382,7 @@ object ProductForm: TProductForm
       Caption = '成本'
       ImageIndex = 2
       object ToolBar2: TToolBar
+        Align = alTop
         Left = 0
         Top = 0
         Width = 884
@@ -392,6 +395,7 @@ object ProductForm: TProductForm
         Flat = True
         Images = DataForm.ImageList1
         ShowCaptions = True
+        Wrapable = False
         TabOrder = 0
         object ToolButton18: TToolButton
           Caption = '添加'

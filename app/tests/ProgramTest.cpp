@@ -1136,6 +1136,35 @@ TEST(Program, ProductsListedByClassAndAddedInTheDialog) {
   ClickAt(p);
   Sleep(300);
   Snapshot(products, "products_window.png");
+
+  // A cost line on the cost page: the product's cost follows it.
+  r = RemoteCall(pid, pages, TCM_GETITEMRECT, 2, RECT{});
+  p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(pages, &p);
+  ClickAt(p);
+  Sleep(300);
+  std::vector<HWND> bars = ChildrenByPlace(products, u"TToolBar");
+  ASSERT_EQ(bars.size(), 2u);
+  RECT cb;
+  GetWindowRect(bars[1], &cb);
+  ClickAt({cb.left + 18, cb.top + 18});   // "添加"
+  Sleep(300);
+  std::vector<HWND> grids = ChildrenByPlace(products, u"TDBGridEh");
+  ASSERT_EQ(grids.size(), 2u);
+  RECT cg;
+  GetWindowRect(grids[1], &cg);
+  ClickAt({cg.left + 12 + 120 + 60, cg.top + 28});   // the new line's cost
+  Sleep(200);
+  TypeKeys(u"8.5");
+  Sleep(100);
+  Snapshot(products, "products_costs.png");
+  ClickAt({cb.left + 2 * 37 + 18, cb.top + 18});   // "保存"
+  if (HWND box = app.Run.WaitWindow("", "#32770", 20)) {
+    ADD_FAILURE() << DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF));
+    DialogAnswerer::Press(box, IDOK);
+  }
+  ExpectRows(db, "select c.PC_Cost, p.P_Cost from ProductCosts c join Products p on p.P_ID = c.P_ID where p.P_NO = 'B1'",
+             {"8.5|8.5"});
 }
 
 TEST(Program, UserGivenTwoPermissionsHasExactlyThoseCommands) {
