@@ -670,8 +670,10 @@ void TcxCustomCheckBoxViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABoun
   if (inplace && !p->ShowsCaptionInplace() && !p->UseAlignmentWhenInplace() && Caption.empty()) align = taCenter;
   vi->Alignment = align;
   HorzAlignment = align;
-  TRect text = vi->ClientRect;
-  TRect area = vi->ClientRect;
+  // The client rectangle extended by the text editor's offsets: the check
+  // box draws no border, so that is the whole editor.
+  TRect text = vi->Bounds;
+  TRect area = vi->Bounds;
   if (inplace) {
     if (align == taLeftJustify) {
       text.Right -= 2;

@@ -89,7 +89,30 @@ TEST_F(CheckBoxFixture, MouseAndSpaceToggleOnceWithEvents) {
   EXPECT_FALSE(Box->Checked());
   // Setting the state from the program fires no click.
   Box->SetState(cbsGrayed);
+  PumpMessages(2);
   WriteWindowPng(Box, "cxCheckBox_grayed");
+}
+
+TEST_F(CheckBoxFixture, PaintsInEachLook) {
+  struct Case {
+    TcxLookAndFeelKind Kind;
+    bool Native;
+    const char* Name;
+  };
+  const Case cases[] = {{lfStandard, false, "standard"}, {lfFlat, false, "flat"}, {lfUltraFlat, false, "ultraflat"},
+                        {lfOffice11, false, "office11"}, {lfStandard, true, "native"}};
+  Box->SetState(cbsChecked);
+  for (const Case& c : cases) {
+    Box->Style()->LookAndFeel()->SetKind(c.Kind);
+    Box->Style()->LookAndFeel()->SetNativeStyle(c.Native);
+    PumpMessages(2);
+    WriteWindowPng(Box, std::string("cxCheckBox_") + c.Name);
+    // The caption is drawn right of the check.
+    bool ink = false;
+    for (Integer x = 24; x < 70 && !ink; ++x)
+      for (Integer y = 4; y < 17 && !ink; ++y) ink = ClientPixel(Box, x, y) == RGB(0, 0, 0);
+    EXPECT_TRUE(ink) << c.Name;
+  }
 }
 
 TEST(CheckBoxValues, ValueListsAndGrayedForOtherValues) {
