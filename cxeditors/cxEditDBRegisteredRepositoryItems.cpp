@@ -5,6 +5,7 @@
 
 #include "TypInfo.h"
 #include "cxEditRepositoryItems.h"
+#include "cxBlobEdit.h"
 #include "cxImage.h"
 #include "cxMemo.h"
 
@@ -60,6 +61,9 @@ TcxEditDBRegisteredRepositoryItems* GetDefaultEditDBRepositoryItems() {
     // A masked-text item edits every field type without an editor of its own.
     GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryMaskItem>()));
     cxRegisterDefaultFieldTypeItems({ftBoolean}, cxItemFactory<TcxEditRepositoryCheckBoxItem>());
+    cxRegisterDefaultFieldTypeItems({ftTime}, cxItemFactory<TcxEditRepositoryTimeItem>());
+    cxRegisterDefaultFieldTypeItems({ftBytes, ftVarBytes, ftBlob, ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary},
+                                    cxItemFactory<TcxEditRepositoryBlobItem>());
     cxRegisterDefaultFieldTypeItems({ftMemo}, cxItemFactory<TcxEditRepositoryMemoItem>());
     cxRegisterDefaultFieldTypeItems({ftGraphic}, cxItemFactory<TcxEditRepositoryImageItem>());
   }

@@ -6,6 +6,9 @@
 #include "Classes.h"
 #include "Controls.h"
 #include "cxCheckBox.h"
+#include "cxComboBox.h"
+#include "cxPopupEdit.h"
+#include "cxTimeEdit.h"
 #include "cxHyperLinkEdit.h"
 #include "cxImage.h"
 #include "cxSpinEdit.h"
@@ -21,6 +24,9 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryMemoItem, TcxEditRepositoryItem)
 CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositoryCheckBoxItem, TcxCheckBoxProperties)
 CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositorySpinItem, TcxSpinEditProperties)
 CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositoryHyperLinkItem, TcxHyperLinkEditProperties)
+CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositoryComboBoxItem, TcxComboBoxProperties)
+CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositoryPopupItem, TcxPopupEditProperties)
+CX_EDIT_REPOSITORY_ITEM_IMPL(TcxEditRepositoryTimeItem, TcxTimeEditProperties)
 
 namespace {
 Integer GItemsUnitCounter = 0;
@@ -69,7 +75,8 @@ void cxEditRepositoryItemsStartup() {
                    TcxEditRepositoryMaskItem::StaticClass(),
                    TcxEditRepositoryImageItem::StaticClass(), TcxEditRepositoryMemoItem::StaticClass(),
                    TcxEditRepositoryCheckBoxItem::StaticClass(), TcxEditRepositorySpinItem::StaticClass(),
-                   TcxEditRepositoryHyperLinkItem::StaticClass()})
+                   TcxEditRepositoryHyperLinkItem::StaticClass(), TcxEditRepositoryComboBoxItem::StaticClass(),
+                   TcxEditRepositoryPopupItem::StaticClass(), TcxEditRepositoryTimeItem::StaticClass()})
     cxRegisterRepositoryItemClass(c);
   // Items and repositories stream on forms alongside controls.
   for (TClass c : ItemClasses()) RegisterClass(c);

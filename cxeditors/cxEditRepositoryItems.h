@@ -53,6 +53,9 @@ P* cxRepositoryItemProperties(TcxEditRepositoryItem* AItem) {
 CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryCheckBoxItem, TcxCheckBoxProperties)
 CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositorySpinItem, TcxSpinEditProperties)
 CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryHyperLinkItem, TcxHyperLinkEditProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryComboBoxItem, TcxComboBoxProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryPopupItem, TcxPopupEditProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryTimeItem, TcxTimeEditProperties)
 
 // The text editor's item: the lookup grid's last fallback.
 class TcxTextEditProperties;

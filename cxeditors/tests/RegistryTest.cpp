@@ -7,6 +7,7 @@
 #include "cxEditDBRegisteredRepositoryItems.h"
 #include "cxEditDataRegisteredRepositoryItems.h"
 #include "cxEditRepositoryItems.h"
+#include "cxBlobEdit.h"
 #include "cxImage.h"
 #include "cxMemo.h"
 #include "gtest.h"
@@ -50,6 +51,8 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
   TMemoField memo;
   TGraphicField graphic;
   TBooleanField flag;
+  TBlobField blob;
+  TTimeField time;
   TStringField text;
   TIntegerField number;
   TCurrencyField money;
@@ -63,6 +66,8 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
   } cases[] = {
       {&memo, TcxEditRepositoryMemoItem::StaticClass()},
       {&flag, TcxEditRepositoryCheckBoxItem::StaticClass()},
+      {&blob, TcxEditRepositoryBlobItem::StaticClass()},
+      {&time, TcxEditRepositoryTimeItem::StaticClass()},
       {&graphic, TcxEditRepositoryImageItem::StaticClass()},
       {&text, fallback->ClassType()},
       {&number, fallback->ClassType()},
@@ -85,11 +90,11 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
   EXPECT_EQ(r->GetItemForField(&real), fallback);
   EXPECT_EQ(r->GetItemForField(&lookup), &lookupItem);
   // The table is open to the other editor kinds.
-  cxRegisterDefaultFieldTypeItems({ftBytes, ftVarBytes}, cxItemFactory<TcxEditRepositoryImageItem>());
-  TcxEditRepositoryItem* bytes = r->GetItem(ftBytes);
-  EXPECT_EQ(bytes->ClassType(), TcxEditRepositoryImageItem::StaticClass());
-  EXPECT_NE(bytes, r->GetItem(ftVarBytes));   // one item per field type
-  EXPECT_EQ(bytes->Owner(), cxGetDefaultEditRepository());
+  cxRegisterDefaultFieldTypeItems({ftADT, ftArray}, cxItemFactory<TcxEditRepositoryImageItem>());
+  TcxEditRepositoryItem* adt = r->GetItem(ftADT);
+  EXPECT_EQ(adt->ClassType(), TcxEditRepositoryImageItem::StaticClass());
+  EXPECT_NE(adt, r->GetItem(ftArray));   // one item per field type
+  EXPECT_EQ(adt->Owner(), cxGetDefaultEditRepository());
 }
 
 TEST(RegisteredItems, DefaultEditorPerValueType) {

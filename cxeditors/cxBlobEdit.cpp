@@ -1,0 +1,433 @@
+#include "cxBlobEdit.h"
+
+#include "ImgList.h"
+#include "SysUtils.h"
+#include "Utf8.h"
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomBlobEditProperties, TcxCustomPopupEditProperties)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxBlobEditProperties, TcxCustomBlobEditProperties)
+TOVANI_IMPLEMENT_CLASS(TcxPopupMemo, TcxMemo)
+TOVANI_IMPLEMENT_CLASS(TcxPopupImage, TcxImage)
+TOVANI_IMPLEMENT_CLASS(TcxCustomBlobEdit, TcxCustomPopupEdit)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxBlobEdit, TcxCustomBlobEdit)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryBlobItem, TcxEditRepositoryItem)
+TOVANI_IMPLEMENT_ENUM_INFO(TcxBlobEditKind, "bekAuto", "bekMemo", "bekPict", "bekOle", "bekBlob")
+TOVANI_IMPLEMENT_ENUM_INFO(TcxBlobPaintStyle, "bpsDefault", "bpsIcon", "bpsText")
+
+namespace {
+const TcxResourceString scxSEditRepositoryBlobItem{"BlobEdit|Represents the BLOB editor"};
+const TcxResourceString cxSBlobMemoEmpty{"(memo)"};
+const TcxResourceString cxSBlobMemo{"(MEMO)"};
+const TcxResourceString cxSBlobPictureEmpty{"(picture)"};
+const TcxResourceString cxSBlobPicture{"(PICTURE)"};
+Integer GBlobUnitCounter = 0;
+std::unique_ptr<TImageList> GIcons;
+
+bool IsNullValue(const Variant& V) { return V.IsNull() || V.IsEmpty() || (VarIsStr(V) && V.AsString().empty()); }
+
+String FirstLine(const String& AText) {
+  size_t p = AText.find_first_of("\r\n");
+  return p == String::npos ? AText : AText.substr(0, p);
+}
+
+// Draws one box icon: a page for BLOB and memo, a frame for pictures, a
+// ring for OLE; filled when there is data, hollow grey when null.
+void DrawIcon(TBitmap* B, Integer AIndex) {
+  TCanvas* c = B->Canvas();
+  c->Brush()->SetColor(clOlive);
+  c->FillRect(TRect(0, 0, 18, 16));
+  bool data = AIndex % 2 == 1;
+  c->Pen()->SetColor(data ? clBlack : clGray);
+  c->Brush()->SetColor(data ? clWhite : clSilver);
+  switch (AIndex / 2) {
+    case 0: c->Rectangle(4, 2, 14, 14); break;
+    case 1:
+      c->Rectangle(3, 1, 15, 15);
+      for (Integer y = 4; y < 13; y += 3) c->MoveTo(5, y), c->LineTo(13, y);
+      break;
+    case 2:
+      c->Rectangle(1, 2, 17, 14);
+      c->Brush()->SetColor(data ? clGreen : clGray);
+      c->Ellipse(4, 5, 9, 10);
+      break;
+    default: c->Ellipse(3, 2, 15, 14); break;
+  }
+}
+}  // namespace
+
+TImageList* cxBlobEditIcons() {
+  if (!GIcons) {
+    GIcons = std::make_unique<TImageList>(nullptr);
+    GIcons->SetWidth(18);
+    GIcons->SetHeight(16);
+    for (Integer i = 0; i < 8; ++i) {
+      TBitmap b(18, 16, pf24bit);
+      DrawIcon(&b, i);
+      GIcons->AddMasked(&b, clOlive);
+    }
+  }
+  return GIcons.get();
+}
+
+void cxBlobEditUnitStartup() {
+  if (GBlobUnitCounter-- != 0) return;
+  cxImageUnitStartup();
+  cxMemoUnitStartup();
+  cxEditPropertiesRegistry()->AddClass(TcxBlobEditProperties::StaticClass(), cxLoadResourceText(scxSEditRepositoryBlobItem));
+  cxRegisterRepositoryItemClass(TcxEditRepositoryBlobItem::StaticClass());
+}
+
+void cxBlobEditUnitShutdown() {
+  if (GBlobUnitCounter++ != -1) return;
+  GIcons.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Properties
+
+TcxCustomBlobEditProperties::TcxCustomBlobEditProperties(TPersistent* AOwner) : TcxCustomPopupEditProperties(AOwner) {
+  FPictureGraphicClass = cxGetGraphicClassList().empty() ? nullptr : cxGetGraphicClassList().front();
+  SetImmediatePopup(true);
+  SetPopupMinWidth(160);
+  SetPopupMinHeight(140);
+  if (Buttons()->Count() > 0) Buttons()->Items(0)->SetKind(bkEllipsis);
+}
+
+TClass TcxCustomBlobEditProperties::GetContainerClass() { return TcxBlobEdit::StaticClass(); }
+
+void TcxCustomBlobEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomBlobEditProperties*>(Source);
+  if (!s) {
+    TcxCustomPopupEditProperties::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    TcxCustomPopupEditProperties::Assign(Source);
+    FAlwaysSaveData = s->FAlwaysSaveData;
+    SetBlobEditKind(s->FBlobEditKind);
+    SetBlobPaintStyle(s->FBlobPaintStyle);
+    FMemoAutoReplace = s->FMemoAutoReplace;
+    SetMemoWantReturns(s->FMemoWantReturns);
+    SetMemoWantTabs(s->FMemoWantTabs);
+    SetMemoWordWrap(s->FMemoWordWrap);
+    SetMemoMaxLength(s->FMemoMaxLength);
+    SetMemoScrollBars(s->FMemoScrollBars);
+    SetPictureAutoSize(s->FPictureAutoSize);
+    FPictureFilter = s->FPictureFilter;
+    SetPictureGraphicClass(s->FPictureGraphicClass);
+    SetPictureTransparency(s->FPictureTransparency);
+    SetShowExPopupItems(s->FShowExPopupItems);
+    SetShowPicturePopup(s->FShowPicturePopup);
+    OnAssignPicture = s->OnAssignPicture;
+    OnGetGraphicClass = s->OnGetGraphicClass;
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomBlobEditProperties::SetBlobEditKind(TcxBlobEditKind Value) {
+  if (FBlobEditKind == Value) return;
+  FBlobEditKind = Value;
+  if (Buttons()->Count() > 0)
+    Buttons()->Items(0)->SetKind(Value == bekMemo || Value == bekPict ? bkDown : bkEllipsis);
+  Changed();
+}
+
+TcxBlobEditKind TcxCustomBlobEditProperties::ResolveAutoKind() {
+  if (FBlobEditKind != bekAuto) return FBlobEditKind;
+  IcxEditDefaultValuesProvider* p = DefaultValuesProvider();
+  if (p && !p->IsDataReady()) return bekAuto;
+  TcxBlobEditKind kind = bekBlob;
+  if (p && p->IsDataStorage()) {
+    switch (p->DefaultBlobKind()) {
+      case 2: kind = bekPict; break;
+      case 3: kind = bekMemo; break;
+      case 4: kind = bekOle; break;
+      default: kind = bekBlob; break;
+    }
+  }
+  LockChanges(true);
+  FBlobEditKind = kind;
+  LockChanges(false);
+  return kind;
+}
+
+String TcxCustomBlobEditProperties::GetBoxText(const Variant& AValue) {
+  TcxBlobEditKind kind = ResolveAutoKind();
+  if (FBlobPaintStyle == bpsDefault) {
+    if (kind == bekMemo) return cxLoadResourceText(IsNullValue(AValue) ? cxSBlobMemoEmpty : cxSBlobMemo);
+    if (kind == bekPict) return cxLoadResourceText(IsNullValue(AValue) ? cxSBlobPictureEmpty : cxSBlobPicture);
+    return {};
+  }
+  if (FBlobPaintStyle == bpsText && kind == bekMemo && VarIsStr(AValue)) return FirstLine(AValue.AsString());
+  return {};
+}
+
+Integer TcxCustomBlobEditProperties::GetIconIndex(const Variant& AValue) {
+  if (FBlobPaintStyle != bpsIcon) return -1;
+  Integer base;
+  switch (ResolveAutoKind()) {
+    case bekMemo: base = 2; break;
+    case bekPict: base = 4; break;
+    case bekOle: base = 6; break;
+    default: base = 0; break;
+  }
+  return base + (IsNullValue(AValue) ? 0 : 1);
+}
+
+String TcxCustomBlobEditProperties::GetDisplayText(const Variant& AEditValue, bool AFullText, bool) {
+  if (AEditValue.IsNull()) return {};
+  switch (ResolveAutoKind()) {
+    case bekMemo:
+      if (AFullText && VarIsStr(AEditValue)) return AEditValue.AsString();
+      return GetBoxText(AEditValue);
+    case bekPict: return cxLoadResourceText(cxSBlobPicture);
+    case bekOle: return "OLE";
+    case bekBlob: return "BLOB";
+    default: return {};
+  }
+}
+
+bool TcxCustomBlobEditProperties::SameDisplayValue(const Variant& V1, const Variant& V2) {
+  return ResolveAutoKind() == bekMemo && FBlobPaintStyle == bpsText && VarIsStr(V1) && VarIsStr(V2) &&
+         V1.AsString() == V2.AsString();
+}
+
+TClass TcxCustomBlobEditProperties::GetGraphicClass(TObject* AItem, Integer ARecordIndex, bool APastingFromClipboard) {
+  TClass result = FPictureGraphicClass;
+  if (!result && APastingFromClipboard) result = TBitmap::StaticClass();
+  if (OnGetGraphicClass) OnGetGraphicClass(AItem, ARecordIndex, APastingFromClipboard, result);
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Popup controls
+
+TcxPopupMemo::TcxPopupMemo(TcxCustomBlobEdit* ABlobEdit) : TcxMemo(nullptr), FBlobEdit(ABlobEdit) {}
+
+void TcxPopupMemo::KeyDown(Word& Key, TShiftState Shift) {
+  bool alt = Shift.Contains(ssAlt), ctrl = Shift.Contains(ssCtrl);
+  TcxCustomBlobEditProperties* p = FBlobEdit->ActiveProperties();
+  if ((Key == VK_F4 && !alt) || (alt && (Key == VK_UP || Key == VK_DOWN))) {
+    FBlobEdit->CloseFromPopup(p->AlwaysSaveData());
+    Key = 0;
+  } else if (Key == VK_ESCAPE) {
+    FBlobEdit->CloseFromPopup(false);
+    Key = 0;
+  } else if (Key == VK_RETURN && (ctrl || !p->MemoWantReturns())) {
+    FBlobEdit->CloseFromPopup(true);
+    Key = 0;
+    // The Enter that closed the popup types nothing.
+    MSG m;
+    if (InnerTextEdit() && InnerTextEdit()->HandleAllocated())
+      while (PeekMessageW(&m, InnerTextEdit()->Handle(), WM_CHAR, WM_CHAR, PM_REMOVE)) {
+      }
+  }
+  if (Key != 0) TcxMemo::KeyDown(Key, Shift);
+}
+
+TcxPopupImage::TcxPopupImage(TcxCustomBlobEdit* ABlobEdit) : TcxImage(nullptr), FBlobEdit(ABlobEdit) {}
+
+void TcxPopupImage::KeyDown(Word& Key, TShiftState Shift) {
+  bool alt = Shift.Contains(ssAlt);
+  if ((Key == VK_F4 && !alt) || (alt && (Key == VK_UP || Key == VK_DOWN))) {
+    FBlobEdit->CloseFromPopup(FBlobEdit->ActiveProperties()->AlwaysSaveData());
+    Key = 0;
+  } else if (Key == VK_ESCAPE) {
+    FBlobEdit->CloseFromPopup(false);
+    Key = 0;
+  } else if (Key == VK_RETURN) {
+    FBlobEdit->CloseFromPopup(true);
+    Key = 0;
+  }
+  if (Key != 0) TcxImage::KeyDown(Key, Shift);
+}
+
+// ---------------------------------------------------------------------------
+// The editor
+
+TcxCustomBlobEdit::TcxCustomBlobEdit(TComponent* AOwner, bool AIsInplace, const TcxEditPropertiesFactory& AProperties)
+    : TcxCustomPopupEdit(AOwner, AIsInplace,
+                         AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
+                           return new TcxCustomBlobEditProperties(O);
+                         }) {
+  cxBlobEditUnitStartup();
+  SetControlStyle(ControlStyle() - csSetCaption);
+  SetTabStop(true);
+  // The box shows its value itself (an icon or a word), not in the edit window.
+  if (InnerTextEdit()) InnerTextEdit()->SetVisible(false);
+}
+
+TcxCustomBlobEdit::~TcxCustomBlobEdit() { DestroyPopupControls(); }
+
+void TcxCustomBlobEdit::DestroyPopupControls() {
+  if (ActiveProperties()->PopupControl() == FPopupControl.get()) ActiveProperties()->SetPopupControl(nullptr);
+  FPopupControl.reset();
+}
+
+void TcxCustomBlobEdit::CreatePopupControls() {
+  TcxCustomBlobEditProperties* p = ActiveProperties();
+  TcxBlobEditKind kind = p->ResolveAutoKind();
+  TClass wanted = kind == bekMemo ? TcxPopupMemo::StaticClass() : kind == bekPict ? TcxPopupImage::StaticClass() : nullptr;
+  if (FPopupControl && (!wanted || FPopupControl->ClassType() != wanted)) DestroyPopupControls();
+  if (!wanted) return;
+  bool readOnly = !CanModify();
+  if (kind == bekMemo) {
+    auto* memo = dynamic_cast<TcxPopupMemo*>(FPopupControl.get());
+    if (!memo) FPopupControl.reset(memo = new TcxPopupMemo(this));
+    memo->Style()->SetBorderStyle(cbsNone);
+    memo->Properties()->SetReadOnly(readOnly);
+    memo->Properties()->SetMaxLength(p->MemoMaxLength());
+    memo->Properties()->SetScrollBars(p->MemoScrollBars());
+    memo->Properties()->SetWantReturns(p->MemoWantReturns());
+    memo->Properties()->SetWantTabs(p->MemoWantTabs());
+    memo->Properties()->SetWordWrap(p->MemoWordWrap());
+    p->SetPopupAutoSize(false);
+    memo->SetEditValue(EditValue());
+    memo->SetModified(false);
+  } else {
+    auto* image = dynamic_cast<TcxPopupImage*>(FPopupControl.get());
+    if (!image) FPopupControl.reset(image = new TcxPopupImage(this));
+    image->Style()->SetBorderStyle(cbsNone);
+    image->Properties()->SetReadOnly(readOnly);
+    image->Properties()->SetShowFocusRect(false);
+    image->Properties()->SetStretch(true);
+    image->Properties()->SetCustomFilter(p->PictureFilter());
+    image->Properties()->SetGraphicTransparency(p->PictureTransparency());
+    image->Properties()->SetGraphicClass(p->PictureGraphicClass());
+    TcxPopupMenuItems items = image->Properties()->PopupMenuLayout()->MenuItems();
+    if (!p->ShowPicturePopup())
+      items = {};
+    else if (!p->ShowExPopupItems())
+      items = items - TcxPopupMenuItems{pmiLoad, pmiSave};
+    image->Properties()->PopupMenuLayout()->SetMenuItems(items);
+    cxLoadPicture(image->Picture(), p->GetGraphicClass(this, -1, false), EditValue());
+    image->SetModified(false);
+    p->SetPopupAutoSize(p->PictureAutoSize());
+  }
+  p->SetPopupControl(FPopupControl.get());
+}
+
+void TcxCustomBlobEdit::InitializePopup() {
+  FSaveRequested = FCancelRequested = false;
+  CreatePopupControls();
+  TcxCustomPopupEdit::InitializePopup();
+}
+
+void TcxCustomBlobEdit::GetPopupContentSize(TSize& ASize) {
+  TcxCustomBlobEditProperties* p = ActiveProperties();
+  if (p->ResolveAutoKind() == bekPict && p->PictureAutoSize())
+    if (auto* image = dynamic_cast<TcxPopupImage*>(FPopupControl.get())) {
+      ASize = TSize(image->Picture()->Width() + 4, image->Picture()->Height() + 4);
+      return;
+    }
+  if (FPopupControl) {
+    ASize = TSize(std::max<Integer>(p->PopupWidth(), p->PopupMinWidth()), std::max<Integer>(p->PopupHeight(), p->PopupMinHeight()));
+    return;
+  }
+  TcxCustomPopupEdit::GetPopupContentSize(ASize);
+}
+
+void TcxCustomBlobEdit::CloseFromPopup(bool ASave) {
+  FSaveRequested = ASave;
+  FCancelRequested = !ASave;
+  ClosePopup(ASave ? pcrAccept : pcrCancel);
+}
+
+void TcxCustomBlobEdit::SavePopupData() {
+  auto* edit = dynamic_cast<TcxCustomEdit*>(FPopupControl.get());
+  if (!edit || !edit->Modified()) return;
+  TcxPopupCloseReason reason = CloseUpReason();
+  bool accepted = FSaveRequested || reason == pcrAccept;
+  bool cancelled = FCancelRequested || reason == pcrCancel;
+  if (!(accepted || (!cancelled && ActiveProperties()->AlwaysSaveData()))) return;
+  if (!RequestEditing()) return;
+  Variant v;
+  if (auto* memo = dynamic_cast<TcxPopupMemo*>(edit))
+    v = Variant(memo->Text());
+  else
+    edit->GetEditValue(v);
+  TcxCustomEdit::InternalSetEditValue(v, false);
+  SetEditChanged(true);
+  if (auto* image = dynamic_cast<TcxPopupImage*>(edit)) {
+    HoldEditValueSetting(true);
+    if (ActiveProperties()->OnAssignPicture) ActiveProperties()->OnAssignPicture(this, image->Picture());
+    HoldEditValueSetting(false);
+  }
+  NotifyChange();
+  if (ActiveProperties()->ImmediatePost() && DataBinding()->HasValueToPost() && ValidateInput(false)) PostValue(false);
+}
+
+void TcxCustomBlobEdit::HandlePopupClosed() {
+  HoldChangeEvents(true);
+  try {
+    SavePopupData();
+    TcxCustomPopupEdit::HandlePopupClosed();
+  } catch (...) {
+    HoldChangeEvents(false);
+    throw;
+  }
+  HoldChangeEvents(false);
+  UpdateStateFromCursor();
+  Invalidate();
+}
+
+void TcxCustomBlobEdit::GetCurrentValue(Variant& AValue) {
+  if (HasPopupWindow() && FPopupControl) {
+    if (auto* memo = dynamic_cast<TcxPopupMemo*>(FPopupControl.get())) {
+      AValue = Variant(memo->Text());
+      return;
+    }
+    if (auto* image = dynamic_cast<TcxPopupImage*>(FPopupControl.get())) {
+      image->GetEditValue(AValue);
+      return;
+    }
+  }
+  AValue = EditValue();
+}
+
+void TcxCustomBlobEdit::GetDisplayText(String& AText) { AText = ActiveProperties()->GetBoxText(EditValue()); }
+
+void TcxCustomBlobEdit::UpdateDrawValue() {
+  UpdateStateFromCursor();
+  Invalidate();
+}
+
+void TcxCustomBlobEdit::Paint() {
+  TcxCustomPopupEdit::Paint();
+  TcxCustomBlobEditProperties* p = ActiveProperties();
+  TcxCanvas* c = cxCanvas();
+  TRect r = GetViewInfo()->ClientRect;
+  Integer icon = p->GetIconIndex(EditValue());
+  c->FillRectColor(r, GetViewInfo()->BackgroundColor);
+  if (icon >= 0) {
+    TImageList* icons = cxBlobEditIcons();
+    Integer x = r.Left + (r.Width() - icons->Width()) / 2, y = r.Top + (r.Height() - icons->Height()) / 2;
+    c->PushClipRegion();
+    c->IntersectClip(r);
+    icons->Draw(c->Canvas(), x, y, icon, Enabled());
+    c->PopClipRegion();
+  } else {
+    String text = p->GetBoxText(EditValue());
+    if (GetViewInfo()->Font) c->SetFont(GetViewInfo()->Font);
+    c->Font()->SetColor(GetViewInfo()->TextColor);
+    c->Brush()->SetStyle(bsClear);
+    TRect t = r;
+    t.Left += 2;
+    c->PaintText(text, t, cxtfLeft | cxtfVCenter | cxtfSingleLine | cxtfEndEllipsis, true);
+    c->Brush()->SetStyle(bsSolid);
+  }
+  if (Focused() && !HasPopupWindow()) {
+    TRect f = r;
+    InflateRect(f, -1, -1);
+    c->DrawFocusRect(f);
+  }
+}
+
+TcxBlobEdit::TcxBlobEdit(TComponent* AOwner, bool AIsInplace)
+    : TcxCustomBlobEdit(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
+        return new TcxBlobEditProperties(O);
+      }) {}

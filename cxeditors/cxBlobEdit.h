@@ -1,0 +1,170 @@
+// The BLOB editor: a large value (memo text, picture, OLE object or raw
+// binary data) shown in a one-line box as an icon, a word or the first line
+// of its text, with memo text and pictures edited in its popup (a memo or an
+// image editor). An automatic kind is taken from the bound field.
+#pragma once
+#include <memory>
+
+#include "cxEditRepositoryItems.h"
+#include "cxImage.h"
+#include "cxMemo.h"
+#include "cxPopupEdit.h"
+
+class TcxCustomBlobEdit;
+
+enum TcxBlobEditKind { bekAuto, bekMemo, bekPict, bekOle, bekBlob };
+TOVANI_ENUM_INFO(TcxBlobEditKind)
+enum TcxBlobPaintStyle { bpsDefault, bpsIcon, bpsText };
+TOVANI_ENUM_INFO(TcxBlobPaintStyle)
+
+class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
+  TOVANI_CLASS(TcxCustomBlobEditProperties, TcxCustomPopupEditProperties)
+ public:
+  explicit TcxCustomBlobEditProperties(TPersistent* AOwner = nullptr);
+  void Assign(TPersistent* Source) override;
+  TClass GetContainerClass() override;
+  bool CanValidate() override { return FBlobEditKind == bekMemo; }
+  Integer GetDisplayFormatFlags() override { return 0; }
+  bool HasInnerEditChangeEvents() override { return false; }
+  bool SameDisplayValue(const Variant& V1, const Variant& V2) override;
+  String GetDisplayText(const Variant& AEditValue, bool AFullText = true, bool AIsInplace = true) override;
+  bool AcceptsEditValue(Variant&, bool) override { return true; }
+  bool DropsDownOnClick() override { return true; }
+
+  // An automatic kind becomes the bound field's (memo, picture, OLE or
+  // binary); unbound it is binary; with a field not yet ready it stays.
+  TcxBlobEditKind ResolveAutoKind();
+  // The text the box shows for a value in the current kind and style.
+  String GetBoxText(const Variant& AValue);
+  // The icon for a value: 0/1 BLOB, 2/3 memo, 4/5 picture, 6/7 OLE (odd:
+  // with data); -1 for text.
+  Integer GetIconIndex(const Variant& AValue);
+  TClass GetGraphicClass(TObject* AItem, Integer ARecordIndex, bool APastingFromClipboard);
+
+  bool AlwaysSaveData() const { return FAlwaysSaveData; }
+  void SetAlwaysSaveData(bool Value) { FAlwaysSaveData = Value; }
+  TcxBlobEditKind BlobEditKind() const { return FBlobEditKind; }
+  void SetBlobEditKind(TcxBlobEditKind Value);
+  TcxBlobPaintStyle BlobPaintStyle() const { return FBlobPaintStyle; }
+  void SetBlobPaintStyle(TcxBlobPaintStyle Value) { Store(FBlobPaintStyle, Value); }
+  bool MemoAutoReplace() const { return FMemoAutoReplace; }
+  void SetMemoAutoReplace(bool Value) { FMemoAutoReplace = Value; }
+  bool MemoWantReturns() const { return FMemoWantReturns; }
+  void SetMemoWantReturns(bool Value) { Store(FMemoWantReturns, Value); }
+  bool MemoWantTabs() const { return FMemoWantTabs; }
+  void SetMemoWantTabs(bool Value) { Store(FMemoWantTabs, Value); }
+  bool MemoWordWrap() const { return FMemoWordWrap; }
+  void SetMemoWordWrap(bool Value) { Store(FMemoWordWrap, Value); }
+  Integer MemoMaxLength() const { return FMemoMaxLength; }
+  void SetMemoMaxLength(Integer Value) { Store(FMemoMaxLength, Value); }
+  TScrollStyle MemoScrollBars() const { return FMemoScrollBars; }
+  void SetMemoScrollBars(TScrollStyle Value) { Store(FMemoScrollBars, Value); }
+  bool PictureAutoSize() const { return FPictureAutoSize; }
+  void SetPictureAutoSize(bool Value) { Store(FPictureAutoSize, Value); }
+  const String& PictureFilter() const { return FPictureFilter; }
+  void SetPictureFilter(const String& Value) { FPictureFilter = Value; }
+  TClass PictureGraphicClass() const { return FPictureGraphicClass; }
+  void SetPictureGraphicClass(TClass Value) { Store(FPictureGraphicClass, Value); }
+  TcxImageTransparency PictureTransparency() const { return FPictureTransparency; }
+  void SetPictureTransparency(TcxImageTransparency Value) { Store(FPictureTransparency, Value); }
+  bool ShowExPopupItems() const { return FShowExPopupItems; }
+  void SetShowExPopupItems(bool Value) { Store(FShowExPopupItems, Value); }
+  bool ShowPicturePopup() const { return FShowPicturePopup; }
+  void SetShowPicturePopup(bool Value) { Store(FShowPicturePopup, Value); }
+  TcxImageAssignPictureEvent OnAssignPicture;
+  TcxImageGraphicClassEvent OnGetGraphicClass;
+
+ private:
+  bool FAlwaysSaveData = true;
+  TcxBlobEditKind FBlobEditKind = bekAuto;
+  TcxBlobPaintStyle FBlobPaintStyle = bpsIcon;
+  bool FMemoAutoReplace = false, FMemoWantReturns = true, FMemoWantTabs = true, FMemoWordWrap = true;
+  Integer FMemoMaxLength = 0;
+  TScrollStyle FMemoScrollBars = ssNone;
+  bool FPictureAutoSize = true;
+  String FPictureFilter;
+  TClass FPictureGraphicClass = nullptr;
+  TcxImageTransparency FPictureTransparency = gtDefault;
+  bool FShowExPopupItems = true, FShowPicturePopup = true;
+};
+
+class TcxBlobEditProperties : public TcxCustomBlobEditProperties {
+  TOVANI_CLASS(TcxBlobEditProperties, TcxCustomBlobEditProperties)
+ public:
+  explicit TcxBlobEditProperties(TPersistent* AOwner = nullptr) : TcxCustomBlobEditProperties(AOwner) {}
+};
+
+// The popup controls: closing keys end the popup with saving or without.
+class TcxPopupMemo : public TcxMemo {
+  TOVANI_CLASS(TcxPopupMemo, TcxMemo)
+ public:
+  explicit TcxPopupMemo(TcxCustomBlobEdit* ABlobEdit);
+  TcxCustomBlobEdit* BlobEdit() const { return FBlobEdit; }
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+ private:
+  TcxCustomBlobEdit* FBlobEdit;
+};
+
+class TcxPopupImage : public TcxImage {
+  TOVANI_CLASS(TcxPopupImage, TcxImage)
+ public:
+  explicit TcxPopupImage(TcxCustomBlobEdit* ABlobEdit);
+  TcxCustomBlobEdit* BlobEdit() const { return FBlobEdit; }
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+ private:
+  TcxCustomBlobEdit* FBlobEdit;
+};
+
+class TcxCustomBlobEdit : public TcxCustomPopupEdit {
+  TOVANI_CLASS(TcxCustomBlobEdit, TcxCustomPopupEdit)
+ public:
+  explicit TcxCustomBlobEdit(TComponent* AOwner = nullptr, bool AIsInplace = false,
+                             const TcxEditPropertiesFactory& AProperties = nullptr);
+  ~TcxCustomBlobEdit() override;
+  TcxCustomBlobEditProperties* ActiveProperties() {
+    return static_cast<TcxCustomBlobEditProperties*>(GetEffectiveProperties());
+  }
+  TcxCustomBlobEditProperties* Properties() const {
+    return static_cast<TcxCustomBlobEditProperties*>(TcxCustomEdit::Properties());
+  }
+  TWinControl* PopupContent() const { return FPopupControl.get(); }
+  void GetCurrentValue(Variant& AValue) override;
+  void GetPopupContentSize(TSize& ASize) override;
+  bool HasPopupContent() override { return FPopupControl != nullptr; }
+  // Closes the popup from a key of its control: saving (mrOk-like) or not.
+  void CloseFromPopup(bool ASave);
+  void UpdateDrawValue() override;
+  void GetDisplayText(String& AText) override;
+
+ protected:
+  virtual void CreatePopupControls();
+  virtual void DestroyPopupControls();
+  void InitializePopup() override;
+  void HandlePopupClosed() override;
+  void SavePopupData();
+  void Paint() override;
+
+ private:
+  std::unique_ptr<TWinControl> FPopupControl;
+  bool FSaveRequested = false, FCancelRequested = false;
+};
+
+class TcxBlobEdit : public TcxCustomBlobEdit {
+  TOVANI_CLASS(TcxBlobEdit, TcxCustomBlobEdit)
+ public:
+  explicit TcxBlobEdit(TComponent* AOwner = nullptr, bool AIsInplace = false);
+  TcxBlobEditProperties* Properties() const { return static_cast<TcxBlobEditProperties*>(TcxCustomEdit::Properties()); }
+};
+
+CX_EDIT_REPOSITORY_ITEM(TcxEditRepositoryBlobItem, TcxBlobEditProperties)
+
+// The eight 18 x 16 icons of the box (null and with-data for each kind).
+TImageList* cxBlobEditIcons();
+void cxBlobEditUnitStartup();
+void cxBlobEditUnitShutdown();
