@@ -181,6 +181,7 @@ TOVANI_PUBLISHED(TcxLookupComboBoxProperties) {
   Property("ClearKey", &P::ClearKey, &P::SetClearKey).Default(0);
   Property("DropDownAutoSize", &P::DropDownAutoSize, &P::SetDropDownAutoSize).Default(false);
   Property("DropDownHeight", &P::DropDownHeight, &P::SetDropDownHeight).Default(0);
+  Property("DropDownListStyle", &P::DropDownListStyle, &P::SetDropDownListStyle).Default(lsEditFixedList);
   Property("DropDownRows", &P::DropDownRows, &P::SetDropDownRows).Default(8);
   Property("DropDownSizeable", &P::DropDownSizeable, &P::SetDropDownSizeable).Default(false);
   Property("DropDownWidth", &P::DropDownWidth, &P::SetDropDownWidth).Default(0);

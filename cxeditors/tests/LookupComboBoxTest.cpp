@@ -202,6 +202,14 @@ TEST_F(ComboFixture, KeyFieldsGridModeAndTheTextOfKeys) {
   ASSERT_TRUE(v.IsArray());
   EXPECT_EQ(v.HighBound() - v.LowBound() + 1, 2);
   EXPECT_TRUE(v.GetElement(0).IsNull() && v.GetElement(1).IsNull());
+  // Free text where the key is the list text: the value is the typed text.
+  p->SetKeyFieldNames("C_NO");
+  p->SetDropDownListStyle(lsEditList);
+  EXPECT_TRUE(p->EditValueIsText());
+  Box->DisplayToEditValue(Variant("新客户"), v, true);
+  EXPECT_EQ(VarToStr(v), "新客户");
+  p->SetDropDownListStyle(lsEditFixedList);
+  EXPECT_FALSE(p->EditValueIsText());
   p->SetKeyFieldNames("C_ID");
 
   // Grid mode: texts are located in the list dataset once and cached, a
@@ -251,6 +259,7 @@ TEST(LookupComboBoxStreaming, TheSalesFormsCustomerBox) {
       "    Top = 40\n"
       "    DataBinding.DataField = 'C_ID'\n"
       "    DataBinding.DataSource = ds_Orders\n"
+      "    Properties.DropDownListStyle = lsEditFixedList\n"
       "    Properties.DropDownWidth = 300\n"
       "    Properties.ImmediatePost = True\n"
       "    Properties.KeyFieldNames = 'C_ID'\n"
@@ -277,6 +286,7 @@ TEST(LookupComboBoxStreaming, TheSalesFormsCustomerBox) {
   ASSERT_NE(box, nullptr);
   TcxLookupComboBoxProperties* p = box->Properties();
   EXPECT_EQ(p->DropDownWidth(), 300);
+  EXPECT_EQ(p->DropDownListStyle(), lsEditFixedList);
   EXPECT_TRUE(p->ImmediatePost());
   EXPECT_EQ(p->KeyFieldNames(), "C_ID");
   EXPECT_EQ(p->ListFieldNames(), "C_NO;C_Name");
