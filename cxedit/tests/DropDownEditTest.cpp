@@ -437,3 +437,67 @@ TEST_F(DropDownFixture, LookupListInThePopup) {
   EXPECT_EQ(e->Text(), "广州");
   EXPECT_NE(GetFocus(), inner);
 }
+
+TEST_F(DropDownFixture, InplaceEditorKeepsAUserSizeInItsEditData) {
+  class TInplaceDropDown : public TcxCustomDropDownEdit {
+   public:
+    explicit TInplaceDropDown(TComponent* AOwner) : TcxCustomDropDownEdit(AOwner, true) {
+      List = new TListBox(this);
+      List->SetParent(PopupWindow());
+    }
+    bool HasPopupContent() override { return true; }
+    void GetPopupContentSize(TSize& ASize) override { ASize = TSize(120, 80); }
+    void PlacePopupContent(const TRect& R) override { List->SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
+    TListBox* List;
+  };
+  auto* e = new TInplaceDropDown(Form.get());
+  e->SetBounds(20, 140, 180, 22);
+  e->SetParent(Form.get());
+  TcxCustomDropDownEditProperties* p = e->Properties();
+  p->SetPopupSizeable(true);
+  p->SetPopupSysPanelStyle(true);
+  p->SetPopupAutoSize(false);   // an auto-sized popup takes its content's size
+  p->SetPopupHeight(100);
+  PumpMessages(1);
+  TcxCustomEditData* data = nullptr;
+  e->Activate(data);
+  ASSERT_NE(dynamic_cast<TcxCustomDropDownEditData*>(data), nullptr);
+  e->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(e->DroppedDown());
+  TcxCustomEditPopupWindow* w = e->PopupWindow();
+  TRect grip = w->ViewInfo()->SizeGripCornerRect;
+  TPoint from = w->ClientToScreen(TPoint((grip.Left + grip.Right) / 2, (grip.Top + grip.Bottom) / 2));
+  SetCursorPos(from.X, from.Y);
+  PumpMessages(1);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &in, sizeof(INPUT));
+  PumpMessages(2);
+  EXPECT_TRUE(TcxCustomEditPopupWindow::IsResizing());
+  SetCursorPos(from.X + 30, from.Y + 20);
+  PumpMessages(2);
+  in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof(INPUT));
+  PumpMessages(2);
+  const Integer width = w->Width(), height = w->Height();
+  e->SetDroppedDown(false);
+  // The size goes into the edit data, not into the properties.
+  auto* d = static_cast<TcxCustomDropDownEditData*>(data);
+  EXPECT_TRUE(d->Initialized);
+  EXPECT_EQ(d->Width, width);
+  EXPECT_EQ(d->Height, height);
+  EXPECT_EQ(p->PopupWidth(), 0);
+  // The next activation opens the popup at that size.
+  e->Activate(data);
+  EXPECT_TRUE(e->PopupSizeChanged());
+  e->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(e->DroppedDown());
+  EXPECT_EQ(w->Width(), width);
+  EXPECT_EQ(w->Height(), height);
+  e->SetDroppedDown(false);
+  delete e;
+  delete data;
+}
