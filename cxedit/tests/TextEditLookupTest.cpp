@@ -274,6 +274,12 @@ TEST_F(LookupFixture, TextMessagesAndSelectionRules) {
   EXPECT_EQ(E->Text(), "客户");
   EXPECT_EQ(VarToStr(E->EditValue()), "客户");
 
+  // The caret's character index, read back from the edit window's caret.
+  E->SelectRange(1, 0);
+  EXPECT_EQ(E->GetCaretCharIndex(), 1);
+  E->SelectRange(0, 2);
+  EXPECT_EQ(E->GetCaretCharIndex(), 2);
+
   // Inserting while typed in counts whole characters against MaxLength.
   E->Props()->SetMaxLength(3);
   E->SelectRange(2, 0);
@@ -391,4 +397,53 @@ TEST(TextEditProperties, RegisteredWithTheFilterRows) {
   helper->InitFilterProperties(&p, &source, false);
   EXPECT_EQ(p.ViewStyle(), vsNormal);
   EXPECT_TRUE(p.AutoSelect());
+}
+
+namespace {
+// The numeric editors' side of the text settings.
+class TNumberProperties : public TcxTextEditProperties {
+ public:
+  using TcxTextEditProperties::TcxTextEditProperties;
+  bool Separators = false;
+  bool SupportsValueRange() override { return true; }
+  bool UsesThousandSeparator(bool) override { return Separators; }
+};
+}  // namespace
+
+TEST(TextEditProperties, NumbersShownAndCheckedAgainstTheirBounds) {
+  TFormatSettings saved = FormatSettings();
+  FormatSettings().ThousandSeparator = ',';
+  FormatSettings().DecimalSeparator = '.';
+  TNumberProperties p(nullptr);
+  auto show = [&](const Variant& V, bool AFocused) {
+    Variant d;
+    p.PrepareDisplayValue(V, d, AFocused);
+    return VarToStr(d);
+  };
+  EXPECT_EQ(show(Null(), false), "");
+  EXPECT_EQ(show(Variant(1234.5), false), "1234.5");
+  p.SetDisplayFormat("0.00");
+  EXPECT_EQ(show(Variant(1234.5), false), "1234.50");
+  // Focused without an edit format: the plain number, the display format
+  // only with UseDisplayFormatWhenEditing.
+  EXPECT_EQ(show(Variant(1234.5), true), "1234.5");
+  p.SetUseDisplayFormatWhenEditing(true);
+  EXPECT_EQ(show(Variant(1234.5), true), "1234.50");
+  p.SetUseDisplayFormatWhenEditing(false);
+  p.Separators = true;
+  EXPECT_EQ(show(Variant(String("1234567.25")), true), "1,234,567.25");
+  EXPECT_THROW(show(VarFromDateTime(1.0), false), EConvertError);
+
+  // Bounds: a value below the assigned minimum is out of bounds.
+  p.SetMinValue(0);
+  p.AssignedValues()->SetMinValue(true);
+  String error;
+  bool failed = false;
+  p.ValidateValueRange(Variant(-1), error, nullptr, failed);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(error, "Value out of bounds");
+  failed = false;
+  p.ValidateValueRange(Variant(1e9), error, nullptr, failed);
+  EXPECT_FALSE(failed);
+  FormatSettings() = saved;
 }
