@@ -272,3 +272,16 @@ TEST_F(ComboFixture, TypingOpensTheListWhichFollowsTheCompletion) {
   EXPECT_FALSE(C->HasPopupWindow());
   EXPECT_EQ(C->Text(), "广东");
 }
+
+TEST_F(ComboFixture, WheelStepsThroughTheItemsWhileClosed) {
+  C->SetItemIndexValue(1);
+  RECT r;
+  GetWindowRect(C->Handle(), &r);
+  LPARAM at = MAKELPARAM(r.left + 5, r.top + 5);
+  SendMessageW(C->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), at);
+  EXPECT_EQ(C->ItemIndex(), 2);
+  SendMessageW(C->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at);
+  SendMessageW(C->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at);
+  EXPECT_EQ(C->ItemIndex(), 0);
+  EXPECT_EQ(C->Text(), "北京");
+}
