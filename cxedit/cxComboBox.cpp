@@ -404,11 +404,6 @@ void TcxCustomComboBox::GetPopupContentSize(TSize& ASize) {
   ASize.cy = size.cy;
 }
 
-bool TcxCustomComboBox::PopupListFitsSize(TSize& AContentSize, const TSize& AMaxContentSize) {
-  if (!LookupData()) return true;
-  return LookupData()->FitsListSize(AContentSize, AMaxContentSize.cy, AMaxContentSize.cx);
-}
-
 TcxCustomEditData* TcxCustomComboBox::Activate(TcxCustomEditData*& AEditData) {
   TcxCustomEditData* r = TcxCustomDropDownEdit::Activate(AEditData);
   SyncListWithText();
@@ -447,53 +442,6 @@ void TcxCustomComboBox::InnerEditChange(TObject* Sender) {
   HoldClick(false);
   HoldChangeEvents(false);
   if (LookupData() && !cxEditVarEquals(before, LookupData()->ReadCurrentKey())) MarkChangedAndClick();
-}
-
-// The list lives in the popup window, made the first time it opens.
-void TcxCustomComboBox::AttachLookupToPopup() {
-  TcxCustomDropDownEdit::AttachLookupToPopup();
-  if (LookupData() && PopupWindow() && !ComponentState().Contains(csDesigning)) LookupData()->CreateList(PopupWindow());
-}
-
-void TcxCustomComboBox::PlacePopupContent(const TRect& AClientRect) {
-  TcxCustomDropDownEdit::PlacePopupContent(AClientRect);
-  if (LookupData()) LookupData()->PlaceList(AClientRect);
-}
-
-void TcxCustomComboBox::InitializePopup() {
-  TcxCustomDropDownEdit::InitializePopup();
-  if (LookupData()) LookupData()->PrepareLookup();
-}
-
-void TcxCustomComboBox::FinalizePopup() {
-  TcxCustomDropDownEdit::FinalizePopup();
-  if (LookupData()) LookupData()->RepositionOnKey();
-}
-
-// An accepting close takes the list's highlighted item first.
-void TcxCustomComboBox::CloseUp(TcxPopupCloseReason AReason) {
-  if (!HasPopupWindow() || !cxIsAcceptingCloseReason(AReason) || !LookupData()) {
-    TcxCustomDropDownEdit::CloseUp(AReason);
-    return;
-  }
-  HoldChangeEvents(true);
-  try {
-    Variant before = LookupData()->CurrentKey();
-    HoldClick(true);
-    try {
-      LookupData()->TakeListItem();
-    } catch (...) {
-      HoldClick(false);
-      throw;
-    }
-    HoldClick(false);
-    if (EditModified() && !cxVarSameTypeAndValue(before, LookupData()->CurrentKey())) MarkChangedAndClick();
-    TcxCustomDropDownEdit::CloseUp(AReason);
-  } catch (...) {
-    HoldChangeEvents(false);
-    throw;
-  }
-  HoldChangeEvents(false);
 }
 
 void TcxCustomComboBox::ConfigurePopupWindow() {

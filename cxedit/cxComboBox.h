@@ -189,16 +189,10 @@ class TcxCustomComboBox : public TcxCustomDropDownEdit {
   bool AllowsLookupNavigation(Integer ASource) override;
   bool HasPopupContent() override;
   void GetPopupContentSize(TSize& ASize) override;
-  bool PopupListFitsSize(TSize& AContentSize, const TSize& AMaxContentSize) override;
   TcxCustomEditData* Activate(TcxCustomEditData*& AEditData) override;
   void DblClick() override;
-  void CloseUp(TcxPopupCloseReason AReason) override;
-  void PlacePopupContent(const TRect& AClientRect) override;
 
  protected:
-  void AttachLookupToPopup() override;
-  void InitializePopup() override;
-  void FinalizePopup() override;
   void InnerEditChange(TObject* Sender) override;
   void ConfigurePopupWindow() override;
   void PreparePopup() override;
