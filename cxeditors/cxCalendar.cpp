@@ -238,6 +238,16 @@ TcxCustomCalendar::TcxCustomCalendar(TComponent* AOwner) : TcxControl(AOwner) {
   FNowButton = CreateButton(cxLoadResourceText(cxSDateNow), 2, 1, false);
   FClearButton = CreateButton(cxLoadResourceText(cxSDateClear), 3, 0, false);
   FOKButton = CreateButton(cxLoadResourceText(cxSDateOK), 4, 3, true);
+  FTimeEdit = new TcxTimeEdit(this);
+  FTimeEdit->Properties()->SetCircular(true);
+  FTimeEdit->SetTabOrder(0);
+  FTimeEdit->SetVisible(false);
+  FTimeEdit->SetTime(0);
+  // The clock and the header strip follow the time box.
+  FTimeEdit->Properties()->OnChange = [this](TObject*) {
+    FClock->SetTime(FTimeEdit->Time());
+    if (HandleAllocated()) InvalidateRect(TRect(0, 0, Width(), FHeaderRect.Top), false);
+  };
   FClock = new TcxClock(this);
   FClock->SetVisible(false);
   FMonthList = std::make_unique<TcxMonthListBox>(this);
@@ -268,7 +278,7 @@ void TcxCustomCalendar::CreateWnd() {
   inherited::CreateWnd();
   for (TWinControl* C : {static_cast<TWinControl*>(FTodayButton), static_cast<TWinControl*>(FNowButton),
                          static_cast<TWinControl*>(FClearButton), static_cast<TWinControl*>(FOKButton),
-                         static_cast<TWinControl*>(FClock)})
+                         static_cast<TWinControl*>(FClock), static_cast<TWinControl*>(FTimeEdit)})
     C->SetParent(this);
   RecalculateLayout();
 }
@@ -307,11 +317,20 @@ void TcxCustomCalendar::SetWeekNumbers(bool Value) {
   RecalculateLayout();
 }
 
+TDateTime TcxCustomCalendar::TimeBoxTime() const { return FClock->Time(); }
+
 void TcxCustomCalendar::SetTimeBoxTime(TDateTime Value) {
-  FTimeBoxTime = std::fabs(Value - std::trunc(Value));
-  FClock->SetTime(FTimeBoxTime);
+  FTimeEdit->SetTime(Value);
+  FClock->SetTime(Value);
   if (FKind == ckDateTime && HandleAllocated()) InvalidateRect(TRect(0, 0, Width(), FHeaderRect.Top), false);
 }
+
+Integer TcxCustomCalendar::TimeBoxWidth() {
+  // The text of a time and one "0", with room for the spin buttons.
+  return cxCanvas()->TextWidth(FormatDateTime("hh:nn:ss", 0.5) + "0") + 2 * FColWidth;
+}
+
+Integer TcxCustomCalendar::TimeBoxHeightOf() { return FRowHeight + 6; }
 
 void TcxCustomCalendar::DoFontChanged() {
   inherited::DoFontChanged();
@@ -345,7 +364,7 @@ void TcxCustomCalendar::CalculateSize(Integer& AWidth, Integer& AHeight) {
   AWidth = FDateRegionWidth;
   if (FKind == ckDateTime) {
     const Integer Spacing = GetTimeAreaSpacing();
-    const Integer TimeText = cxCanvas()->TextWidth(FormatDateTime("hh:nn:ss", 0.5) + "0") + 8;
+    const Integer TimeText = TimeBoxWidth();
     AWidth += 2 * MX + FColWidth + 2 * Spacing + std::max(FClockSize, TimeText);
   }
 }
@@ -357,6 +376,7 @@ void TcxCustomCalendar::RecalculateLayout() {
   // Tab moves between the popup's controls only in date-time mode.
   const bool DT = FKind == ckDateTime;
   for (TButton* B : {FTodayButton, FNowButton, FClearButton, FOKButton}) B->SetTabStop(DT);
+  FTimeEdit->SetTabStop(DT);
   TcxWantedKeys Keys = WantedKeys();
   if (DT) Keys.Exclude(wkTab);
   else Keys.Include(wkTab);
@@ -451,7 +471,7 @@ void TcxCustomCalendar::RecalculateLayout() {
     FButtonsRect = TRect(0, H - FButtonsAreaHeight, W, H);
     // The clock fills the height beside the month grid that the time box
     // leaves free.
-    const Integer TimeBoxHeight = FRowHeight + 6;
+    const Integer TimeBoxHeight = TimeBoxHeightOf();
     FClockSize = std::max(0, FDaysRect.Bottom - FHeaderRect.Top - TimeBoxHeight - GetTimeAreaSpacing());
     CalculateSize(W, H);
     FButtonsRect = TRect(0, H - FButtonsAreaHeight, W, H);
@@ -473,6 +493,7 @@ void TcxCustomCalendar::PlaceButtons() {
   const Integer BW = FButtonWidth + 1;
   for (TButton* B : {FTodayButton, FNowButton, FClearButton, FOKButton}) B->SetVisible(false);
   FClock->SetVisible(DT);
+  FTimeEdit->SetVisible(DT);
   if (!DT) {
     const bool Today = FCalendarButtons.Contains(btnToday), Clear = FCalendarButtons.Contains(btnClear);
     const Integer W = FDateRegionWidth;
@@ -513,6 +534,10 @@ void TcxCustomCalendar::PlaceButtons() {
   GetMargins(MX, MY);
   const Integer ClockLeft = FHeaderRect.Right + MX + GetTimeAreaSpacing();
   FClock->SetBounds(ClockLeft, FHeaderRect.Top, FClockSize, FClockSize);
+  // The time box above the button row, centred over the clock area.
+  const Integer TW = TimeBoxWidth(), TH = TimeBoxHeightOf();
+  FTimeEdit->SetAutoSize(false);
+  FTimeEdit->SetBounds(ClockLeft + (FClockSize - TW) / 2, FButtonsRect.Top - GetTimeAreaSpacing() - TH, TW, TH);
 }
 
 bool TcxCustomCalendar::CanResize(Integer& NewWidth, Integer& NewHeight) {
@@ -622,7 +647,7 @@ void TcxCustomCalendar::HandleButtonClick(TObject* Sender) {
   }
   if (D != NullDate) {
     FClock->SetTime(D);
-    FTimeBoxTime = FClock->Time();
+    FTimeEdit->SetTime(D);
     ChooseDate(D);
     // The chosen value keeps its time (Now, Today and OK carry the clock's).
     FSelectDate = D;
@@ -810,7 +835,7 @@ void TcxCustomCalendar::Paint() {
       C->FillRectColor(TRect(Strip.Left, Strip.Bottom - 1, Strip.Right, Strip.Bottom), clBtnShadow);
     else
       C->Draw3DEdge(Strip, false, false);
-    const TDateTime D = (FSelectDate == NullDate ? Date() : std::trunc(FSelectDate)) + FTimeBoxTime;
+    const TDateTime D = (FSelectDate == NullDate ? Date() : std::trunc(FSelectDate)) + TimeBoxTime();
     C->SetFont(Font());
     C->Font()->SetColor(clBtnText);
     C->Brush()->SetStyle(bsClear);

@@ -15,6 +15,7 @@
 #include "cxContainer.h"
 #include "cxControls.h"
 #include "cxDateUtils.h"
+#include "cxTimeEdit.h"
 
 class TButton;
 class TcxCustomCalendar;
@@ -143,8 +144,9 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   TButton* ClearButton() const { return FClearButton; }
   TButton* OKButton() const { return FOKButton; }
   TcxTimer* ArrowTimer() const { return FTimer; }
-  // The time of the date-time mode's time box (the fraction of a day).
-  TDateTime TimeBoxTime() const { return FTimeBoxTime; }
+  // The date-time mode's time box and its time (the fraction of a day).
+  TcxTimeEdit* TimeEdit() const { return FTimeEdit; }
+  TDateTime TimeBoxTime() const;
   void SetTimeBoxTime(TDateTime Value);
   // 0 none, 1 the month caption, 2 the year caption.
   Integer HotTrackRegion() const { return FHotTrackRegion; }
@@ -218,6 +220,8 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   void SetFirstDate(TDateTime Value);
   void PlaceButtons();
   void PaintHeader();
+  Integer TimeBoxWidth();
+  Integer TimeBoxHeightOf();
   void PaintDays();
   String DayText(TDateTime Date) const;
 
@@ -239,7 +243,7 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   Integer FRowHeight = 0;
   TDateTime FSelectDate = 0;
   Integer FSideWidth = 0;
-  TDateTime FTimeBoxTime = 0;
+  TcxTimeEdit* FTimeEdit = nullptr;
   TcxTimer* FTimer = nullptr;
   TButton* FTodayButton = nullptr;
   TRect FArrowRects[4];
