@@ -13,6 +13,7 @@
 
 #include "Sets.h"
 #include "cxContainer.h"
+#include "cxPopupEdit.h"
 #include "cxControls.h"
 #include "cxDateUtils.h"
 #include "cxTimeEdit.h"
@@ -29,8 +30,6 @@ enum TCalendarButton { btnClear, btnNow, btnToday, btnOk };
 using TDateButton = TCalendarButton;
 using TDateButtons = TSet<TCalendarButton>;
 
-// Why a popup closes; 1, 2 and 4 take the popup's value.
-enum TcxPopupCloseReason { pcrNone, pcrTab, pcrToggle, pcrCancel, pcrAccept };
 
 // True for a date or number variant holding the null date.
 bool cxIsNullDateValue(const Variant& Value);
@@ -264,3 +263,242 @@ class TcxCalendar : public TcxCustomCalendar {
  public:
   using TcxCustomCalendar::TcxCustomCalendar;
 };
+
+// ---------------------------------------------------------------------------
+// The date editor: a popup editor whose drop-down is the calendar, and a
+// masked editor whose mask follows the program's date format. Typed text
+// becomes a date through smart input ("today", day offsets, the date
+// format); an empty text is no date (Null).
+
+class TcxCustomDateEdit;
+
+class TcxDateEditPropertiesValues : public TcxTextEditPropertiesValues {
+  TOVANI_CLASS(TcxDateEditPropertiesValues, TcxTextEditPropertiesValues)
+ public:
+  using TcxTextEditPropertiesValues::TcxTextEditPropertiesValues;
+  void Assign(TPersistent* Source) override;
+  void ResetAssigned() override;
+  bool DateButtons() const { return FDateButtons; }
+  void SetDateButtons(bool Value);
+  bool InputKind() const { return FInputKind; }
+  void SetInputKind(bool Value);
+
+ private:
+  bool FDateButtons = false, FInputKind = false;
+};
+
+class TcxCustomDateEditProperties : public TcxCustomPopupEditProperties {
+  TOVANI_CLASS(TcxCustomDateEditProperties, TcxCustomPopupEditProperties)
+ public:
+  explicit TcxCustomDateEditProperties(TPersistent* AOwner = nullptr);
+  void Assign(TPersistent* Source) override;
+  void Changed() override;
+
+  TcxDateEditPropertiesValues* AssignedValues() const {
+    return static_cast<TcxDateEditPropertiesValues*>(TcxCustomEditProperties::AssignedValues());
+  }
+  bool ArrowsForYear() const { return FArrowsForYear; }
+  void SetArrowsForYear(bool Value) { Store(FArrowsForYear, Value); }
+  // The buttons in effect: the assigned set, else by kind.
+  TDateButtons DateButtons();
+  void SetDateButtons(TDateButtons Value);
+  TDateOnError DateOnError() const { return FDateOnError; }
+  void SetDateOnError(TDateOnError Value) { Store(FDateOnError, Value); }
+  // The input kind in effect: free text on calendars that are not
+  // Gregorian; else the assigned kind, else a mask by kind.
+  TcxInputKind InputKind();
+  void SetInputKind(TcxInputKind Value);
+  TcxCalendarKind Kind() const { return FKind; }
+  void SetKind(TcxCalendarKind Value) { Store(FKind, Value); }
+  bool SaveTime() const { return FSaveTime; }
+  void SetSaveTime(bool Value) { Store(FSaveTime, Value); }
+  bool ShowTime() const { return FShowTime; }
+  void SetShowTime(bool Value) { Store(FShowTime, Value); }
+  bool WeekNumbers() const { return FWeekNumbers; }
+  void SetWeekNumbers(bool Value) { Store(FWeekNumbers, Value); }
+  bool YearsInMonthList() const { return FYearsInMonthList; }
+  void SetYearsInMonthList(bool Value) { Store(FYearsInMonthList, Value); }
+  double MaxDate() { return GetMaxValue(); }
+  void SetMaxDate(double Value) { SetMaxValue(Value); }
+  double MinDate() { return GetMinValue(); }
+  void SetMinDate(double Value) { SetMinValue(Value); }
+
+  virtual char32_t GetMaskBlankChar(Integer Position);
+  virtual bool GetTimePartInfo(Integer Position, TcxTimePartInfo& Info);
+
+  // Text and value conversions.
+  void UpdateEditMask();
+  void GetEmptyDisplayText(bool AFocused, String& AText);
+  String EmptyDisplayText(bool AFocused) {
+    String S;
+    GetEmptyDisplayText(AFocused, S);
+    return S;
+  }
+  void TextToDate(const String& AText, Variant& AValue);
+  bool ShowsTimePart(bool AEditFocused, TDateTime ADate);
+  // The focused edit text of a date.
+  String DateDisplayText(TDateTime ADate);
+
+  TClass GetContainerClass() override;
+  TcxMaskEditModeFactory GetMaskModeClass(TcxEditMaskKind AMaskKind) override;
+  TcxEditPopupWindowFactory GetPopupWindowType() override;
+  Integer GetDisplayFormatFlags() override { return 3; }
+  bool SupportsValueRange() override { return true; }
+  bool PostsOnPopupClose() override { return true; }
+  bool AllowPopupShrinkToFit() override { return false; }
+  TcxEditValueSource UsesDataDisplayFormat(bool AEditFocused) override {
+    return UsesFieldDisplayFormat(AEditFocused) ? evsText : evsValue;
+  }
+  bool IsValueBoundDefined(Integer ABound) override;
+  bool HasValueBounds() override;
+  bool AcceptsEditValue(Variant& AEditValue, bool AEditFocused) override;
+  bool AcceptsDisplayText(String& ADisplayValue) override;
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
+  void CheckDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TcxCustomEdit* AEdit) override;
+
+ private:
+  template <class T>
+  void Store(T& AField, const T& AValue) {
+    if (AField == AValue) return;
+    AField = AValue;
+    Changed();
+  }
+  bool FArrowsForYear = true;
+  TDateButtons FDateButtons;
+  TDateOnError FDateOnError = deNoChange;
+  TcxInputKind FInputKind = ikRegExpr;
+  TcxCalendarKind FKind = ckDate;
+  bool FSaveTime = true;
+  bool FShowTime = true;
+  bool FWeekNumbers = false;
+  bool FYearsInMonthList = true;
+};
+
+class TcxDateEditProperties : public TcxCustomDateEditProperties {
+  TOVANI_CLASS(TcxDateEditProperties, TcxCustomDateEditProperties)
+ public:
+  using TcxCustomDateEditProperties::TcxCustomDateEditProperties;
+  TcxCustomEditProperties* CreateOfSameClass() override { return new TcxDateEditProperties(nullptr); }
+};
+
+// The standard mask mode of date masks: '0' blanks in the time's digits,
+// none in its AM/PM part, spaces elsewhere.
+class TcxDateEditMaskStandardMode : public TcxMaskEditStandardMode {
+  TOVANI_CLASS(TcxDateEditMaskStandardMode, TcxMaskEditStandardMode)
+ public:
+  TcxDateEditMaskStandardMode(IcxMaskEditHost* AEdit, IcxMaskEditProperties* AProperties,
+                              TcxCustomDateEditProperties* ADateProperties)
+      : TcxMaskEditStandardMode(AEdit, AProperties), FDateProperties(ADateProperties) {}
+  char32_t GetBlankChar(Integer Position) override;
+
+ private:
+  TcxCustomDateEditProperties* FDateProperties;
+};
+
+// The calendar inside the date editor's popup.
+class TcxPopupCalendar : public TcxCustomCalendar {
+  TOVANI_CLASS(TcxPopupCalendar, TcxCustomCalendar)
+ public:
+  explicit TcxPopupCalendar(TComponent* AOwner = nullptr) : TcxCustomCalendar(AOwner) {}
+  TcxCustomDateEdit* Edit() const { return FEdit; }
+  void SetEdit(TcxCustomDateEdit* Value) { FEdit = Value; }
+  void UpdateHotTrack() override;
+  void RequestClose(TObject* Sender, TcxPopupCloseReason Reason) override;
+  TcxCalendarCloseEvent OnCloseRequest;
+  // The popup window hands it the keys that close the popup.
+  void ForwardKeyDown(Word& Key, TShiftState Shift) { KeyDown(Key, Shift); }
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+
+ private:
+  TcxCustomDateEdit* FEdit = nullptr;
+};
+
+// The popup window: Esc, Alt+Up/Down and F4 reach the calendar also while
+// one of its buttons has the focus.
+class TcxDateEditPopupWindow : public TcxPopupEditPopupWindow {
+  TOVANI_CLASS(TcxDateEditPopupWindow, TcxPopupEditPopupWindow)
+ public:
+  explicit TcxDateEditPopupWindow(TWinControl* AOwnerControl);
+  virtual bool ForwardsKeyToCalendar(Word Key, TShiftState Shift);
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+};
+
+class TcxCustomDateEdit : public TcxCustomPopupEdit {
+  TOVANI_CLASS(TcxCustomDateEdit, TcxCustomPopupEdit)
+ public:
+  explicit TcxCustomDateEdit(TComponent* AOwner = nullptr, bool AIsInplace = false,
+                             const TcxEditPropertiesFactory& AProperties = nullptr);
+  ~TcxCustomDateEdit() override;
+  TcxCustomDateEditProperties* Properties() const {
+    return static_cast<TcxCustomDateEditProperties*>(TcxCustomEdit::Properties());
+  }
+  TcxCustomDateEditProperties* ActiveProperties() {
+    return static_cast<TcxCustomDateEditProperties*>(GetEffectiveProperties());
+  }
+  TClass GetPropertiesClass() override { return TcxCustomDateEditProperties::StaticClass(); }
+
+  // The date (null date for none); setting it keeps the remembered time
+  // for a date without time.
+  TDateTime Date() { return GetDateValue(); }
+  void SetDate(TDateTime Value) { SetDateValue(Value); }
+  TcxPopupCalendar* Calendar() const { return FCalendar; }
+  TDateTime RememberedTime() const { return FRememberedTime; }
+  void SetRememberedTime(TDateTime Value) { FRememberedTime = Value; }
+  TDateTime DateAtPopup() const { return FDateAtPopup; }
+  // The date of the shown text while it holds unvalidated typing, else Date.
+  TDateTime GetCurrentDate();
+  TDateTime TextToDateValue(const String& AText);
+
+  virtual void CreateCalendar();
+  virtual TClass GetCalendarClass();
+  virtual TDateTime GetDateValue();
+  virtual void SetDateValue(TDateTime Value);
+
+  void DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+  void GetEditingValue(Variant& AValue) override;
+  bool UseMaskForText() override;
+  void ApplyControlText() override {}
+  bool AcceptsMaskInput(char32_t& Ch, Integer Position) override;
+  void DropDown() override;
+  void HandleCalendarDateChosen(TObject* Sender);
+  bool ValidateInput(bool ARaiseError = false) override;
+  // The editor's key handling, for Tab in the popup calendar.
+  void EditorKeyDown(Word& Key, TShiftState Shift) { KeyDown(Key, Shift); }
+
+ protected:
+  void InternalSetEditValue(const Variant& Value, bool AValidate) override;
+  void SetDisplayValueLocked(const Variant& AValue) override;
+  void ActivateResetValue() override;
+  void EnforceValueRange() override;
+  void BuildPopupWindow() override;
+  void PreparePopup() override;
+  void ConfigurePopupWindow() override;
+  void HandlePopupShown() override;
+  void HandlePopupClosed() override;
+
+ private:
+  TDateTime FDateAtPopup = NullDate;
+  TDateTime FRememberedTime = 0;
+  TcxPopupCalendar* FCalendar = nullptr;
+  bool FDestroying = false;
+  bool FValidatingInput = false;
+};
+
+class TcxDateEdit : public TcxCustomDateEdit {
+  TOVANI_CLASS(TcxDateEdit, TcxCustomDateEdit)
+ public:
+  explicit TcxDateEdit(TComponent* AOwner = nullptr, bool AIsInplace = false);
+  TcxDateEditProperties* Properties() const {
+    return static_cast<TcxDateEditProperties*>(TcxCustomEdit::Properties());
+  }
+  void SetProperties(TcxDateEditProperties* Value) { Properties()->Assign(Value); }
+  TClass GetPropertiesClass() override { return TcxDateEditProperties::StaticClass(); }
+};
+
+void cxCalendarUnitStartup();
+void cxCalendarUnitShutdown();

@@ -15,6 +15,7 @@
 #include "cxEdit.h"
 #include "cxTextEdit.h"
 #include "cxCheckBox.h"
+#include "cxCalendar.h"
 
 class TDataSource;
 class TField;
@@ -249,3 +250,23 @@ class TcxDBDataBinding : public TcxCustomDBDataBinding {
 
 // Answers CM_GETDATALINK for an editor bound through a TcxDBEditDataBinding.
 TDataLink* cxEditDataLinkOf(TcxCustomEdit* AEdit);
+
+// ---------------------------------------------------------------------------
+// The data-aware date editor (order, quotation and product dates)
+
+class TcxDBDateEdit : public TcxCustomDateEdit {
+  TOVANI_CLASS(TcxDBDateEdit, TcxCustomDateEdit)
+ public:
+  explicit TcxDBDateEdit(TComponent* AOwner = nullptr);
+  // The binding (raises an invalid-cast error when it is of another class).
+  TcxDBTextEditDataBinding* DataBinding() const;
+  void SetDataBinding(TcxDBTextEditDataBinding* Value) { DataBinding()->Assign(Value); }
+  TcxDateEditProperties* Properties() const {
+    return static_cast<TcxDateEditProperties*>(TcxCustomEdit::Properties());
+  }
+  void SetProperties(TcxDateEditProperties* Value) { Properties()->Assign(Value); }
+  TClass GetPropertiesClass() override { return TcxDateEditProperties::StaticClass(); }
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+};
