@@ -639,6 +639,9 @@ void TcxCustomDateEdit::BuildPopupWindow() {
 }
 
 void TcxCustomDateEdit::DropDown() {
+  // The popup runs no loop of its own: the calendar asks the editor to
+  // close it (the window may have been built before this editor's part).
+  if (PopupWindow()) PopupWindow()->SetModalMode(false);
   if (!FCalendar) CreateCalendar();
   if (PopupWindow() && FCalendar->Parent() != PopupWindow()) FCalendar->SetParent(PopupWindow());
   if (Properties()->PopupControl() != FCalendar) {

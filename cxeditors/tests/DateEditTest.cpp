@@ -156,7 +156,7 @@ TEST_F(DateEditFixture, UnreadableTextFollowsDateOnError) {
   EXPECT_EQ(Ymd(E->Date()), "2024-05-10");
 }
 
-TEST_F(DateEditFixture, DISABLED_CalendarDropDownKeepsTheTime) {
+TEST_F(DateEditFixture, CalendarDropDownKeepsTheTime) {
   E->SetEditValue(VarFromDateTime(EncodeDate(2024, 5, 1) + EncodeTime(14, 30, 0, 0)));
   E->SetFocus();
   PumpMessages(1);
