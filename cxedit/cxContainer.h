@@ -407,6 +407,13 @@ class TcxContainer : public TcxControl, public IcxMouseTrackingCaller {
   virtual bool CallInnerControlWndProc(TMessage& Message);
   virtual TcxContainerStyle* GetStyleForState();
   virtual bool HostsChildControls() { return false; }
+
+ public:
+  // The inner control stands in the tab order for the container while it
+  // is the form's active control.
+  void GetTabOrderList(std::vector<TWinControl*>& List) override;
+
+ protected:
   virtual bool IsReadOnlyLook() { return false; }
   virtual void UpdateWindowRegion();
   virtual void ClipToWindowShape(TcxCanvas* ACanvas);

@@ -3,6 +3,7 @@
 // scroll bars over the inner control's.
 #include <algorithm>
 
+#include "Forms.h"
 #include "ImgList.h"
 #include "Themes.h"
 #include "Utf8.h"
@@ -947,4 +948,17 @@ void TcxContainer::UpdateScrollBars(bool AIsScrolling) {
     }
   }
   FScrollBarsCalculating = false;
+}
+
+void TcxContainer::GetTabOrderList(std::vector<TWinControl*>& List) {
+  TcxControl::GetTabOrderList(List);
+  if (HostsChildControls() || !FInnerControl) return;
+  TCustomForm* form = GetParentForm(this);
+  if (!form || form->ActiveControl() != FInnerControl) return;
+  auto self = std::find(List.begin(), List.end(), static_cast<TWinControl*>(this));
+  if (self == List.end()) return;
+  // The inner control takes the container's place and is listed only there.
+  size_t at = size_t(self - List.begin());
+  List.erase(std::remove(List.begin() + at + 1, List.end(), FInnerControl), List.end());
+  List[at] = FInnerControl;
 }

@@ -200,6 +200,16 @@ void TcxCustomEdit::SetParent(TWinControl* AParent) {
   TcxContainer::SetParent(AParent);
 }
 
+void TcxCustomEdit::SetName(const String& NewName) {
+  TcxContainer::SetName(NewName);
+  if (FDataBinding) FDataBinding->RefreshBinding();
+}
+
+void TcxCustomEdit::GetTabOrderList(std::vector<TWinControl*>& List) {
+  TcxContainer::GetTabOrderList(List);
+  if (FIsInplace && Visible() && Parent()) List.erase(std::remove(List.begin(), List.end(), Parent()), List.end());
+}
+
 void TcxCustomEdit::Loaded() {
   TcxContainer::Loaded();
   HoldChangeEvents(true, false);

@@ -1107,6 +1107,9 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   void Click() override;
   void DblClick() override;
   void SetParent(TWinControl* AParent) override;
+  void SetName(const String& NewName) override;
+  // A visible in-place editor takes its host out of the tab order.
+  void GetTabOrderList(std::vector<TWinControl*>& List) override;
   // Height is written only when the editor does not size itself, Width
   // only when its buttons do not set it.
   void DefineProperties(TFiler* Filer) override;

@@ -8,9 +8,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <memory>
 
 #include "ADODB.h"
+#include "ExtCtrls.h"
 #include "FormFile.h"
 #include "TestPng.h"
 #include "TestWindows.h"
@@ -688,3 +690,47 @@ TEST(cxEditViewInfo, EllipsisDotsBySizeAndEmbossedWhenDisabled) {
     }
   }
 }
+
+namespace {
+
+class TCountingBinding : public TcxEditDataBinding {
+ public:
+  using TcxEditDataBinding::TcxEditDataBinding;
+  int Refreshes = 0;
+  void RefreshBinding() override { ++Refreshes; }
+};
+
+// Renaming an editor refreshes its binding; a visible in-place editor takes
+// its host out of the tab order, and a container's inner control stands in
+// for it while it is the active control.
+TEST(cxEditTabOrder, NamesRefreshBindingsAndInplaceEditorsLeaveTheTabOrder) {
+  TForm form(nullptr);
+  form.SetBounds(80, 80, 300, 160);
+  auto* e = new TTestEdit(&form);
+  auto* binding = new TCountingBinding(e);
+  e->SetDataBindingObject(binding);
+  e->SetName("PriceEdit");
+  EXPECT_EQ(binding->Refreshes, 1);
+
+  auto* host = new TPanel(&form);
+  host->SetParent(&form);
+  host->SetBounds(10, 10, 200, 60);
+  host->SetTabStop(true);
+  auto* inplace = new TTestEdit(host, true);
+  inplace->SetBounds(5, 5, 100, 20);
+  inplace->SetParent(host);
+  auto* after = new TEdit(&form);
+  after->SetParent(&form);
+  after->SetBounds(10, 90, 100, 22);
+  form.Show();
+  PumpMessages(1);
+  std::vector<TWinControl*> list;
+  form.GetTabOrderList(list);
+  EXPECT_EQ(std::find(list.begin(), list.end(), host), list.end()) << "the host left the tab order";
+  inplace->SetVisible(false);
+  list.clear();
+  form.GetTabOrderList(list);
+  EXPECT_NE(std::find(list.begin(), list.end(), host), list.end());
+}
+
+}  // namespace

@@ -101,7 +101,7 @@ class TComponent : public TPersistent {
   // EComponentError "'%s' is not a valid component name" for a bad
   // identifier; "A component named %s already exists" for a name the owner
   // already has (case-insensitive).
-  void SetName(const String& NewName);
+  virtual void SetName(const String& NewName);
   Integer Tag() const { return FTag; }
   void SetTag(Integer Value) { FTag = Value; }
   // Where a designer placed a component that is no control: the low 16

@@ -682,7 +682,7 @@ class TWinControl : public TControl {
   bool TabStop() const { return FTabStop; }
   void SetTabStop(bool v);
   // Every focusable descendant in tab order.
-  void GetTabOrderList(std::vector<TWinControl*>& List);
+  virtual void GetTabOrderList(std::vector<TWinControl*>& List);
   TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
   void SelectFirst();
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
