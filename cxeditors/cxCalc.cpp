@@ -66,7 +66,7 @@ TcxCustomCalculator::TcxCustomCalculator(TComponent* AOwner) : TcxControl(AOwner
 void TcxCustomCalculator::SetAutoFontSize(bool Value) {
   if (FAutoFontSize == Value) return;
   FAutoFontSize = Value;
-  FitToSize(Width(), Height());
+  if (HandleAllocated()) FitToSize(Width(), Height());
 }
 
 void TcxCustomCalculator::SetShowFocusRect(bool Value) {
@@ -282,7 +282,7 @@ void TcxCustomCalculator::FitToSize(Integer AWidth, Integer AHeight) {
     const Integer Budget = std::min(AHeight, AWidth * 131 / 198);
     auto Total = [](Integer K) { return 5 * K + 6 * RoundDiv(K, 3, 22); };
     while (std::abs(Total(H + 1) - Budget) < std::abs(Total(H) - Budget)) ++H;
-  } else {
+  } else if (HandleAllocated() || Parent()) {
     cxCanvas()->SetFont(Font());
     H = std::max(1, 2 * cxCanvas()->TextHeight("Wg"));
   }
@@ -516,4 +516,237 @@ void TcxCustomCalculator::Dispatch(TMessage& Message) {
   } else if (Message.Msg == CM_ENABLEDCHANGED) {
     Invalidate();
   }
+}
+
+// ---------------------------------------------------------------------------
+// Calculator editor
+
+TOVANI_IMPLEMENT_CLASS(TcxPopupCalculator, TcxCustomCalculator)
+TOVANI_IMPLEMENT_CLASS(TcxCustomCalcEditProperties, TcxCustomPopupEditProperties)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCalcEditProperties, TcxCustomCalcEditProperties)
+TOVANI_IMPLEMENT_CLASS(TcxCustomCalcEdit, TcxCustomPopupEdit)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCalcEdit, TcxCustomCalcEdit)
+
+namespace {
+const TcxResourceString cxSEditCalcDescription{"CalcEdit|Represents an edit control with a dropdown calculator window"};
+bool IsSoftNullValue(const Variant& V) { return VarIsNull(V) || VarIsEmpty(V); }
+}  // namespace
+
+TcxPopupCalculator::TcxPopupCalculator(TComponent* AOwner) : TcxCustomCalculator(AOwner) { FIsPopup = true; }
+
+void TcxPopupCalculator::GetDisplayText(String& AText) { AText = FEdit ? FEdit->Text() : String(); }
+
+void TcxPopupCalculator::SetDisplayText(const String& AText) {
+  if (FEdit) FEdit->SetCalculatorText(AText);
+}
+
+void TcxPopupCalculator::KeyDown(Word& Key, TShiftState Shift) {
+  TcxCustomCalculator::KeyDown(Key, Shift);
+  const bool Alt = Shift.Contains(ssAlt);
+  switch (Key) {
+    case VK_RETURN: RequestClose(this, 4); break;
+    case VK_ESCAPE: RequestClose(this, 3); break;
+    case VK_UP:
+    case VK_DOWN:
+      if (Alt) RequestClose(this, 2);
+      break;
+    case VK_F4:
+      if (!Alt) RequestClose(this, 2);
+      break;
+    case VK_INSERT:
+      if (Shift.Contains(ssShift)) PasteFromClipboard();
+      else if (Shift.Contains(ssCtrl)) CopyToClipboard();
+      break;
+    default: break;
+  }
+}
+
+void TcxPopupCalculator::KeyPress(char32_t& Key) {
+  const bool Equal = Key == U'=';
+  TcxCustomCalculator::KeyPress(Key);
+  if (Equal && FEdit && FEdit->ActiveProperties()->QuickClose()) RequestClose(this, 4);
+}
+
+TcxCustomCalcEditProperties::TcxCustomCalcEditProperties(TPersistent* AOwner) : TcxCustomPopupEditProperties(AOwner) {
+  static bool Registered = false;
+  if (!Registered) {
+    Registered = true;
+    cxEditPropertiesRegistry()->AddClass(TcxCalcEditProperties::StaticClass(), cxLoadResourceText(cxSEditCalcDescription));
+  }
+  SetPopupSizeable(false);
+  SetImmediateDropDown(false);
+}
+
+void TcxCustomCalcEditProperties::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TcxCustomCalcEditProperties*>(Source);
+  if (!S) return TcxCustomPopupEditProperties::Assign(Source);
+  BeginUpdate();
+  TcxCustomPopupEditProperties::Assign(Source);
+  FBeepOnError = S->FBeepOnError;
+  FPrecision = S->FPrecision;
+  FPrecisionAssigned = S->FPrecisionAssigned;
+  FQuickClose = S->FQuickClose;
+  FScientificFormat = S->FScientificFormat;
+  FUseThousandSeparator = S->FUseThousandSeparator;
+  Changed();
+  EndUpdate();
+}
+
+Byte TcxCustomCalcEditProperties::Precision() {
+  Integer P = 15;
+  if (FPrecisionAssigned) P = FPrecision;
+  else if (IcxEditDefaultValuesProvider* D = DefaultValuesProvider()) P = D->DefaultPrecision();
+  return Byte(P >= 16 || P <= 0 ? 15 : P);
+}
+
+void TcxCustomCalcEditProperties::SetPrecision(Byte Value) {
+  FPrecisionAssigned = true;
+  if (FPrecision == Value) return;
+  FPrecision = Value;
+  Changed();
+}
+
+void TcxCustomCalcEditProperties::SetScientificFormat(bool Value) {
+  if (FScientificFormat == Value) return;
+  FScientificFormat = Value;
+  Changed();
+}
+
+void TcxCustomCalcEditProperties::SetUseThousandSeparator(bool Value) {
+  if (FUseThousandSeparator == Value) return;
+  FUseThousandSeparator = Value;
+  Changed();
+}
+
+TClass TcxCustomCalcEditProperties::GetContainerClass() { return TcxCalcEdit::StaticClass(); }
+
+bool TcxCustomCalcEditProperties::TextToValue(const String& AText, Variant& AValue) {
+  String S = Trim(AText);
+  if (!FScientificFormat && FUseThousandSeparator) {
+    const char TS = FormatSettings().ThousandSeparator;
+    S.erase(std::remove(S.begin(), S.end(), TS), S.end());
+  }
+  if (S.empty()) {
+    AValue = Variant::Null();
+    return true;
+  }
+  Extended V;
+  if (!TryStrToFloat(S, V) || !std::isfinite(V)) {
+    AValue = Variant::Null();
+    return false;
+  }
+  AValue = Variant(double(V));
+  return true;
+}
+
+bool TcxCustomCalcEditProperties::AcceptsEditValue(Variant& AEditValue, bool) {
+  if (IsSoftNullValue(AEditValue) || VarIsNumeric(AEditValue)) return true;
+  Variant V;
+  return VarIsStr(AEditValue) && TextToValue(VarToStr(AEditValue), V);
+}
+
+void TcxCustomCalcEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) {
+  if (IsSoftNullValue(AEditValue)) {
+    ADisplayValue = Variant(String());
+    return;
+  }
+  Variant V = AEditValue;
+  if (VarIsStr(V) && !TextToValue(VarToStr(V), V)) {
+    ADisplayValue = Variant(VarToStr(AEditValue));
+    return;
+  }
+  if (IsSoftNullValue(V)) {
+    ADisplayValue = Variant(String());
+    return;
+  }
+  if (AEditFocused || !AssignedValues()->DisplayFormat()) {
+    const Integer P = Precision();
+    String S = FloatToStrF(V.AsDouble(), FScientificFormat ? ffExponent : ffGeneral, P ? P : 15, 0);
+    if (FScientificFormat) {
+      // The mantissa without trailing zeros (and without a bare separator).
+      const size_t E = S.find_first_of("eE");
+      String M = S.substr(0, E), X = E == String::npos ? String() : S.substr(E);
+      if (M.find(FormatSettings().DecimalSeparator) != String::npos) {
+        while (!M.empty() && M.back() == '0') M.pop_back();
+        if (!M.empty() && M.back() == FormatSettings().DecimalSeparator) M.pop_back();
+      }
+      S = M + X;
+    } else if (FUseThousandSeparator) {
+      cxInsertThousandSeparators(S);
+    }
+    ADisplayValue = Variant(S);
+    return;
+  }
+  ADisplayValue = Variant(FormatFloat(DisplayFormat(), V.AsDouble()));
+}
+
+TcxCustomCalcEdit::TcxCustomCalcEdit(TComponent* AOwner, bool AIsInplace, const TcxEditPropertiesFactory& AProperties)
+    : TcxCustomPopupEdit(AOwner, AIsInplace,
+                         AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
+                           return new TcxCustomCalcEditProperties(O);
+                         }) {
+  SetEditValueQuiet(Variant(0.0));
+  FCalculator = new TcxPopupCalculator(nullptr);
+  FCalculator->SetEdit(this);
+  FCalculator->SetAutoFontSize(false);
+  FCalculator->OnHidePopup = [this](TObject*, Integer Reason) { ClosePopup(TcxPopupCloseReason(Reason)); };
+}
+
+TcxCalcEdit::TcxCalcEdit(TComponent* AOwner, bool AIsInplace)
+    : TcxCustomCalcEdit(AOwner, AIsInplace,
+                        [](TPersistent* O) -> TcxCustomEditProperties* { return new TcxCalcEditProperties(O); }) {}
+
+TcxCustomCalcEdit::~TcxCustomCalcEdit() {
+  if (Properties()->PopupControl() == FCalculator) Properties()->SetPopupControl(nullptr);
+  delete FCalculator;
+}
+
+void TcxCustomCalcEdit::SetCalculatorText(const String& AText) {
+  if (!DataBinding()->IsEditing() && !RequestEditing()) return;
+  SetText(AText);
+  SetEditChanged(true);
+}
+
+void TcxCustomCalcEdit::DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  ActiveProperties()->TextToValue(VarToStr(ADisplayValue), AEditValue);
+}
+
+Extended TcxCustomCalcEdit::Value() {
+  const Variant& V = EditValue();
+  if (IsSoftNullValue(V) || (VarIsStr(V) && VarToStr(V).empty())) return 0;
+  Variant N = V;
+  if (VarIsStr(V) && !ActiveProperties()->TextToValue(VarToStr(V), N)) return 0;
+  return IsSoftNullValue(N) ? 0 : N.AsDouble();
+}
+
+void TcxCustomCalcEdit::SetValue(Extended AValue) { SetEditValueQuiet(Variant(double(AValue))); }
+
+void TcxCustomCalcEdit::DropDown() {
+  if (PopupWindow()) {
+    PopupWindow()->SetModalMode(false);
+    if (FCalculator->Parent() != PopupWindow()) FCalculator->SetParent(PopupWindow());
+  }
+  FCalculator->SetBeepOnError(ActiveProperties()->BeepOnError());
+  FCalculator->SetPrecision(ActiveProperties()->Precision());
+  FCalculator->Font()->Assign(GetActiveStyle()->GetVisibleTextFont());
+  FCalculator->FitToSize(FCalculator->Width(), FCalculator->Height());
+  FCalculator->SetBounds(0, 0, FCalculator->CalcWidth(), FCalculator->CalcHeight());
+  if (Properties()->PopupControl() != FCalculator) {
+    Properties()->LockChanges(true);
+    Properties()->SetPopupControl(FCalculator);
+    Properties()->LockChanges(false);
+  }
+  TcxCustomPopupEdit::DropDown();
+}
+
+void TcxCustomCalcEdit::HandlePopupShown() {
+  TcxCustomPopupEdit::HandlePopupShown();
+  FCalculator->ResetPressedKey();
+}
+
+void TcxCustomCalcEdit::HandlePopupClosed() {
+  if (Text() == cxCalcErrorText()) SetEditValueQuiet(Variant(0.0));
+  if (ActiveProperties()->AutoSelect()) SelectAll();
+  else SetSelStart(Integer(Text().size()));
+  TcxCustomPopupEdit::HandlePopupClosed();
 }

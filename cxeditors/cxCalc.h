@@ -138,3 +138,113 @@ class TcxCalculator : public TcxCustomCalculator {
 
 // The calculator's error text ("Error").
 String cxCalcErrorText();
+
+// ---------------------------------------------------------------------------
+// The calculator editor: a popup editor whose drop-down is a calculator
+// working on the editor's text.
+
+#include "cxPopupEdit.h"
+
+class TcxCustomCalcEdit;
+
+class TcxPopupCalculator : public TcxCustomCalculator {
+  TOVANI_CLASS(TcxPopupCalculator, TcxCustomCalculator)
+ public:
+  explicit TcxPopupCalculator(TComponent* AOwner = nullptr);
+  TcxCustomCalcEdit* Edit() const { return FEdit; }
+  void SetEdit(TcxCustomCalcEdit* Value) { FEdit = Value; }
+  void GetDisplayText(String& AText) override;
+  void SetDisplayText(const String& AText) override;
+  virtual void ResetPressedKey() { FPressedKey = cxckNone; }
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
+
+ private:
+  TcxCustomCalcEdit* FEdit = nullptr;
+};
+
+class TcxCustomCalcEditProperties : public TcxCustomPopupEditProperties {
+  TOVANI_CLASS(TcxCustomCalcEditProperties, TcxCustomPopupEditProperties)
+ public:
+  explicit TcxCustomCalcEditProperties(TPersistent* AOwner = nullptr);
+  void Assign(TPersistent* Source) override;
+  bool BeepOnError() const { return FBeepOnError; }
+  void SetBeepOnError(bool Value) { FBeepOnError = Value; }
+  // The assigned precision, else the data's, else 15 (16 and more read 15).
+  Byte Precision();
+  void SetPrecision(Byte Value);
+  bool QuickClose() const { return FQuickClose; }
+  void SetQuickClose(bool Value) { FQuickClose = Value; }
+  bool ScientificFormat() const { return FScientificFormat; }
+  void SetScientificFormat(bool Value);
+  bool UseThousandSeparator() const { return FUseThousandSeparator; }
+  void SetUseThousandSeparator(bool Value);
+
+  // A text read as a number; an empty text is Null (and valid).
+  bool TextToValue(const String& AText, Variant& AValue);
+
+  TClass GetContainerClass() override;
+  bool PostsOnPopupClose() override { return true; }
+  bool AllowPopupShrinkToFit() override { return false; }
+  bool UsesThousandSeparator(bool) override { return FUseThousandSeparator && !FScientificFormat; }
+  bool AcceptsEditValue(Variant& AEditValue, bool AEditFocused) override;
+  bool AcceptsDisplayText(String&) override { return true; }
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
+
+ private:
+  bool FBeepOnError = true;
+  Byte FPrecision = 15;
+  bool FPrecisionAssigned = false;
+  bool FQuickClose = false;
+  bool FScientificFormat = false;
+  bool FUseThousandSeparator = false;
+};
+
+class TcxCalcEditProperties : public TcxCustomCalcEditProperties {
+  TOVANI_CLASS(TcxCalcEditProperties, TcxCustomCalcEditProperties)
+ public:
+  using TcxCustomCalcEditProperties::TcxCustomCalcEditProperties;
+  TcxCustomEditProperties* CreateOfSameClass() override { return new TcxCalcEditProperties(nullptr); }
+};
+
+class TcxCustomCalcEdit : public TcxCustomPopupEdit {
+  TOVANI_CLASS(TcxCustomCalcEdit, TcxCustomPopupEdit)
+ public:
+  explicit TcxCustomCalcEdit(TComponent* AOwner = nullptr, bool AIsInplace = false,
+                             const TcxEditPropertiesFactory& AProperties = nullptr);
+  ~TcxCustomCalcEdit() override;
+  TcxCustomCalcEditProperties* Properties() const {
+    return static_cast<TcxCustomCalcEditProperties*>(TcxCustomEdit::Properties());
+  }
+  TcxCustomCalcEditProperties* ActiveProperties() {
+    return static_cast<TcxCustomCalcEditProperties*>(GetEffectiveProperties());
+  }
+  TClass GetPropertiesClass() override { return TcxCustomCalcEditProperties::StaticClass(); }
+  TcxPopupCalculator* Calculator() const { return FCalculator; }
+  Extended Value();
+  void SetValue(Extended AValue);
+  void DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+  void DropDown() override;
+  // Shows a text typed on the calculator as the user's change.
+  void SetCalculatorText(const String& AText);
+
+ protected:
+  void HandlePopupClosed() override;
+  void HandlePopupShown() override;
+
+ private:
+  TcxPopupCalculator* FCalculator = nullptr;
+};
+
+class TcxCalcEdit : public TcxCustomCalcEdit {
+  TOVANI_CLASS(TcxCalcEdit, TcxCustomCalcEdit)
+ public:
+  explicit TcxCalcEdit(TComponent* AOwner = nullptr, bool AIsInplace = false);
+  TcxCalcEditProperties* Properties() const {
+    return static_cast<TcxCalcEditProperties*>(TcxCustomEdit::Properties());
+  }
+  void SetProperties(TcxCalcEditProperties* Value) { Properties()->Assign(Value); }
+  TClass GetPropertiesClass() override { return TcxCalcEditProperties::StaticClass(); }
+};
