@@ -3,6 +3,7 @@
 #include "ADODB.h"
 #include "DBCtrls.h"
 #include "StdCtrls.h"
+#include "cxDBEdit.h"
 #include "dxdbtrel.h"
 #include "uDataForm.h"
 #include "uProductForm.h"
@@ -23,6 +24,7 @@ void TProductEditForm::Loaded() {
   BindComponent(this, "cbClasses", cbClasses);
   BindComponent(this, "dbcbbP_Unit", dbcbbP_Unit);
   BindComponent(this, "dbcbbP_Color", dbcbbP_Color);
+  BindComponent(this, "cxDBDateEdit1", cxDBDateEdit1);
   BindComponent(this, "Button1", Button1);
   BindComponent(this, "Button2", Button2);
   BindComponent(this, "d_Classes", d_Classes);

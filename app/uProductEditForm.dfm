@@ -186,14 +186,13 @@ object ProductEditForm: TProductEditForm
     Top = 328
     Caption = '录入日期:'
   end
-  object cxDBDateEdit1: TDBDateTimeEditEh
+  object cxDBDateEdit1: TcxDBDateEdit
     Left = 88
     Top = 324
     Width = 120
     Height = 20
-    DataField = 'P_CreateDate'
-    DataSource = ProductForm.ds_Products
-    Kind = dtkDateEh
+    DataBinding.DataSource = ProductForm.ds_Products
+    DataBinding.DataField = 'P_CreateDate'
     TabOrder = 11
   end
   object dbchkP_Enabled: TDBCheckBox

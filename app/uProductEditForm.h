@@ -10,6 +10,7 @@ class TDBComboBox;
 class TADODataSet;
 class TDataSource;
 class TdxDBLookupTreeView;
+class TcxDBDateEdit;
 
 class TProductEditForm : public TBaseForm {
   TOVANI_CLASS(TProductEditForm, TBaseForm)
@@ -20,6 +21,7 @@ class TProductEditForm : public TBaseForm {
 
   TdxDBLookupTreeView* cbClasses = nullptr;
   TDBComboBox *dbcbbP_Unit = nullptr, *dbcbbP_Color = nullptr;
+  TcxDBDateEdit* cxDBDateEdit1 = nullptr;
   TButton *Button1 = nullptr, *Button2 = nullptr;
   // A clone of the product window's classes (its own cursor) for the picker.
   TADODataSet* d_Classes = nullptr;
