@@ -402,6 +402,7 @@ TOVANI_IMPLEMENT_CLASS(TcxCustomCheckBoxViewData, TcxCustomEditViewData)
 TOVANI_IMPLEMENT_CLASS(TcxCustomCheckBox, TcxCustomEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCheckBox, TcxCustomCheckBox)
 TOVANI_IMPLEMENT_CLASS(TcxCheckBoxActionLink, TWinControlActionLink)
+TOVANI_IMPLEMENT_CLASS(TcxFilterCheckBoxHelper, TcxFilterComboBoxHelper)
 
 namespace {
 const TcxResourceString cxSEditCheckBoxChecked{"True"};
@@ -1129,10 +1130,51 @@ TOVANI_PUBLISHED(TcxCheckBox) {
 }
 
 // ---------------------------------------------------------------------------
+// Filter rows
+
+void TcxFilterCheckBoxHelper::InitFilterProperties(TcxCustomEditProperties* AProperties,
+                                                   TcxCustomEditProperties* ASourceProperties,
+                                                   bool AKeepButtons) const {
+  TcxFilterComboBoxHelper::InitFilterProperties(AProperties, ASourceProperties, AKeepButtons);
+  auto* combo = dynamic_cast<TcxCustomComboBoxProperties*>(AProperties);
+  auto* source = dynamic_cast<TcxCustomCheckBoxProperties*>(ASourceProperties);
+  if (!combo || !source) return;
+  combo->SetDropDownListStyle(lsFixedList);
+  combo->Items()->Clear();
+  combo->Items()->Add(source->GetDisplayText(source->ValueChecked()));
+  combo->Items()->Add(source->GetDisplayText(source->ValueUnchecked()));
+  combo->AttachDefaultValuesProvider(nullptr);
+}
+
+void TcxFilterCheckBoxHelper::ReadFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AProperties,
+                                              Variant& AValue, String& ADisplayText) const {
+  auto* source = dynamic_cast<TcxCustomCheckBoxProperties*>(AProperties);
+  auto* combo = dynamic_cast<TcxCustomTextEdit*>(AEdit);
+  Integer index = combo ? combo->ItemIndex() : -1;
+  if (!source || index < 0) {
+    AValue = Null();
+    ADisplayText = "";
+    return;
+  }
+  AValue = index == 0 ? source->ValueChecked() : source->ValueUnchecked();
+  ADisplayText = source->GetDisplayText(AValue);
+}
+
+void TcxFilterCheckBoxHelper::WriteFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AProperties,
+                                               const Variant& AValue) const {
+  auto* source = dynamic_cast<TcxCustomCheckBoxProperties*>(AProperties);
+  auto* combo = dynamic_cast<TcxCustomComboBox*>(AEdit);
+  if (!source || !combo) return;
+  TcxCheckBoxState state = source->StateOfValue(AValue);
+  combo->SetItemIndex(state == cbsChecked ? 0 : state == cbsUnchecked ? 1 : -1);
+}
+
+// ---------------------------------------------------------------------------
 // Start-up
 
 namespace {
 Integer CheckBoxUnitCounter = 0;
+const TcxFilterCheckBoxHelper gCheckBoxFilterHelper;
 }
 
 void cxCheckBoxUnitStartup() {
@@ -1140,9 +1182,15 @@ void cxCheckBoxUnitStartup() {
   --CheckBoxUnitCounter;
   cxEditPropertiesRegistry()->AddClass(TcxCheckBoxProperties::StaticClass(),
                                        cxLoadResourceText(scxSEditRepositoryCheckBoxItem));
+  cxRegisterFilterEditHelper(TcxFilterCheckBoxHelper::StaticClass(), &gCheckBoxFilterHelper);
+  cxGetFilterEditsController()->AddClassPair(TcxCheckBoxProperties::StaticClass(),
+                                             TcxFilterCheckBoxHelper::StaticClass());
 }
 
 void cxCheckBoxUnitShutdown() {
   if (CheckBoxUnitCounter != -1) return;
   ++CheckBoxUnitCounter;
+  if (cxFilterEditsControllerExists())
+    cxGetFilterEditsController()->RemoveClassPair(TcxCheckBoxProperties::StaticClass(),
+                                                  TcxFilterCheckBoxHelper::StaticClass());
 }

@@ -8,6 +8,7 @@
 
 #include "Controls.h"
 #include "Variant.h"
+#include "cxComboBox.h"
 #include "cxEdit.h"
 #include "cxLookAndFeelPainters.h"
 
@@ -282,6 +283,24 @@ class TcxCheckBox : public TcxCustomCheckBox {
   TOVANI_CLASS(TcxCheckBox, TcxCustomCheckBox)
  public:
   explicit TcxCheckBox(TComponent* AOwner = nullptr, bool AIsInplace = false) : TcxCustomCheckBox(AOwner, AIsInplace) {}
+};
+
+// A check box in a filter row: a fixed list of the checked and unchecked
+// texts; the conditions compare display texts.
+class TcxFilterCheckBoxHelper : public TcxFilterComboBoxHelper {
+  TOVANI_CLASS(TcxFilterCheckBoxHelper, TcxFilterComboBoxHelper)
+ public:
+  void InitFilterProperties(TcxCustomEditProperties* AProperties, TcxCustomEditProperties* ASourceProperties,
+                            bool AKeepButtons) const override;
+  void ReadFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AProperties, Variant& AValue,
+                       String& ADisplayText) const override;
+  void WriteFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AProperties,
+                        const Variant& AValue) const override;
+  TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties* AProperties, TcxValueTypeClass AValueTypeClass,
+                                             bool AExtended) const override {
+    return 1542;
+  }
+  bool CompareByDisplayText() const override { return true; }
 };
 
 // The check box unit's start-up (registers the properties class and its

@@ -270,3 +270,32 @@ TEST(DBCheckBox, NullFlagShowsGrayedAndAClickChecksIt) {
   // The class library's data-link query.
   EXPECT_EQ(reinterpret_cast<TDataLink*>(box->Perform(CM_GETDATALINK, 0, 0)), box->DataBinding()->DataLink());
 }
+
+TEST(CheckBoxFilter, FixedListOfTheTwoTexts) {
+  TcxCheckBoxProperties source;
+  source.SetValueChecked(Variant("Y"));
+  source.SetValueUnchecked(Variant("N"));
+  source.SetDisplayChecked("是");
+  source.SetDisplayUnchecked("否");
+  const TcxCustomFilterEditHelper* helper = cxFilterEditHelper(TcxFilterCheckBoxHelper::StaticClass());
+  ASSERT_NE(helper, nullptr);
+  EXPECT_EQ(helper->GetAllowedOperators(&source, nullptr, false), 1542u);
+  EXPECT_TRUE(helper->CompareByDisplayText());
+  TForm form(nullptr);
+  auto* combo = new TcxComboBox(&form);
+  combo->SetParent(&form);
+  helper->InitFilterProperties(combo->Properties(), &source, false);
+  ASSERT_EQ(combo->Properties()->Items()->Count(), 2);
+  EXPECT_EQ(combo->Properties()->Items()->Strings(0), "是");
+  EXPECT_EQ(combo->Properties()->Items()->Strings(1), "否");
+  Variant v;
+  String text;
+  helper->WriteFilterValue(combo, &source, Variant("N"));
+  helper->ReadFilterValue(combo, &source, v, text);
+  EXPECT_EQ(VarToStr(v), "N");
+  EXPECT_EQ(text, "否");
+  helper->WriteFilterValue(combo, &source, Null());
+  helper->ReadFilterValue(combo, &source, v, text);
+  EXPECT_TRUE(v.IsNull());
+  EXPECT_EQ(text, "");
+}
