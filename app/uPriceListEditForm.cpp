@@ -2,7 +2,6 @@
 
 #include "ADODB.h"
 #include "DBCtrls.h"
-#include "DBCtrlsEh.h"
 #include "DBGridEh.h"
 #include "DateUtils.h"
 #include "StdCtrls.h"
@@ -27,8 +26,7 @@ TOVANI_PUBLISHED(TPriceListEditForm) {
 
 namespace {
 // The editor classes of the form file, linked into the program with it.
-[[maybe_unused]] const TClass GEditorClasses[] = {TDBDateTimeEditEh::StaticClass(),
-                                                 TDBEdit::StaticClass(), TDBMemo::StaticClass()};
+[[maybe_unused]] const TClass GEditorClasses[] = {TDBEdit::StaticClass(), TDBMemo::StaticClass()};
 
 bool Editing(TDataSet* d) { return d->State() == dsEdit || d->State() == dsInsert || d->State() == dsSetKey; }
 }  // namespace

@@ -82,14 +82,13 @@ object PriceListEditForm: TPriceListEditForm
     TabOrder = 0
     TabStop = False
   end
-  object cxDBDateEdit1: TDBDateTimeEditEh
+  object cxDBDateEdit1: TcxDBDateEdit
     Left = 400
     Top = 16
     Width = 121
     Height = 20
-    DataField = 'PL_Date'
-    DataSource = ds_PriceList
-    Kind = dtkDateEh
+    DataBinding.DataField = 'PL_Date'
+    DataBinding.DataSource = ds_PriceList
     TabOrder = 1
     TabStop = False
   end

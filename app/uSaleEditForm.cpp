@@ -5,9 +5,7 @@
 #include "ActnList.h"
 #include "DBActns.h"
 #include "DBCtrls.h"
-#include "DBCtrlsEh.h"
 #include "DBGridEh.h"
-#include "DBLookupEh.h"
 #include "DBSumLst.h"
 #include "DateUtils.h"
 #include "ExtCtrls.h"
@@ -36,8 +34,7 @@ TOVANI_PUBLISHED(TSaleEditForm) {
 
 namespace {
 // The editor classes of the form file, linked into the program with it.
-[[maybe_unused]] const TClass GEditorClasses[] = {TDBDateTimeEditEh::StaticClass(),
-                                                 TDataSetInsert::StaticClass(), TDataSetDelete::StaticClass(),
+[[maybe_unused]] const TClass GEditorClasses[] = {TDataSetInsert::StaticClass(), TDataSetDelete::StaticClass(),
                                                  TDataSetPost::StaticClass(), TDataSetCancel::StaticClass()};
 // The product values a line keeps a copy of.
 const char* const CopiedProductFields[] = {"P_NO", "P_Name", "P_Color", "P_Unit", "P_Size", "P_GWeight", "P_NWeight"};

@@ -190,14 +190,13 @@ object SaleEditForm: TSaleEditForm
       TabStop = False
       Transparent = True
     end
-    object cxDBDateEdit1: TDBDateTimeEditEh
+    object cxDBDateEdit1: TcxDBDateEdit
       Left = 342
       Top = 16
       Width = 121
       Height = 20
-      DataField = 'O_OrderDate'
-      DataSource = ds_Orders
-      Kind = dtkDateEh
+      DataBinding.DataField = 'O_OrderDate'
+      DataBinding.DataSource = ds_Orders
       TabOrder = 6
     end
   end

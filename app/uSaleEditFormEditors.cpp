@@ -7,5 +7,6 @@
 
 void LinkSaleEditFormEditors() {
   [[maybe_unused]] static const TClass classes[] = {TcxDBTextEdit::StaticClass(), TcxDBCheckBox::StaticClass(),
-                                                    TcxButton::StaticClass(), TcxDBLookupComboBox::StaticClass()};
+                                                    TcxButton::StaticClass(), TcxDBLookupComboBox::StaticClass(),
+                                                    TcxDBDateEdit::StaticClass()};
 }
