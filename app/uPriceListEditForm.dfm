@@ -1,6 +1,7 @@
 object PriceListEditForm: TPriceListEditForm
   Left = 0
   Top = 0
+  ActiveControl = cxDBLookupComboBox1
   BorderStyle = bsDialog
   Caption = '报价单'
   ClientHeight = 491
