@@ -178,6 +178,33 @@ TEST(PngImage, PictureBehindAHeaderIsReadWhole) {
   EXPECT_EQ(StreamBytes(&png), data);
 }
 
+// Damaged pictures end in a clear error or an empty picture, never a crash:
+// a truncated file, a header followed by garbage, and a header claiming a
+// picture of 2^31 - 1 pixels square.
+TEST(PngImage, DamagedDataEndsInAnErrorOrNoPicture) {
+  ASSERT_TRUE(IsGdiPlusAvailable());
+  String good = PngBytes(12, 7);
+  String huge = good;
+  // IHDR width and height (bytes 16..23) set to 0x7FFFFFFF.
+  for (size_t i = 16; i < 24; ++i) huge[i] = (i % 4 == 0) ? char(0x7F) : char(0xFF);
+  const String cases[] = {good.substr(0, good.size() / 2), good.substr(0, 8) + String(200, 'x'), huge};
+  for (const String& data : cases) {
+    TMemoryStream ms;
+    ms.WriteBuffer(data.data(), LongInt(data.size()));
+    ms.SetPosition(0);
+    TdxPNGImage png;
+    try {
+      png.LoadFromStream(&ms);
+      std::unique_ptr<TBitmap> drawn(png.Empty() ? nullptr : png.GetAsBitmap());
+      if (drawn) {
+        EXPECT_LE(Int64(drawn->Width()) * drawn->Height(), Int64(12 * 7));
+      }
+    } catch (const Exception& e) {
+      EXPECT_FALSE(e.Message().empty());
+    }
+  }
+}
+
 TEST(PngImage, SourceRectangleAndSamePicture) {
   struct Case {
     TRect Dest, Source, Expected;
