@@ -6,6 +6,8 @@
 #include "TypInfo.h"
 #include "cxEditRepositoryItems.h"
 #include "cxBlobEdit.h"
+#include "cxDBEditRepository.h"
+#include "cxDBLookupComboBox.h"
 #include "cxImage.h"
 #include "cxMemo.h"
 
@@ -59,8 +61,18 @@ TcxEditDBRegisteredRepositoryItems* GetDefaultEditDBRepositoryItems() {
     GRegistry = std::make_unique<TcxEditDBRegisteredRepositoryItems>();
     cxEditRepositoryItemsStartup();
     // A masked-text item edits every field type without an editor of its own.
-    GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryMaskItem>()));
+    TcxEditRepository* repository = cxGetDefaultEditRepository();
+    GRegistry->RegisterFallbackItem(-1, repository->CreateItem(cxItemFactory<TcxEditRepositoryMaskItem>()));
+    GRegistry->RegisterCurrencyFieldItem(-1, repository->CreateItem(cxItemFactory<TcxEditRepositoryCurrencyItem>()));
+    // Lookup fields pick from a plain fixed list: no grid lines, no header.
+    auto* lookup = static_cast<TcxEditRepositoryLookupComboBoxItem*>(
+        repository->CreateItem(cxItemFactory<TcxEditRepositoryLookupComboBoxItem>()));
+    lookup->Properties()->ListOptions()->SetGridLines(glNone);
+    lookup->Properties()->SetDropDownListStyle(lsEditFixedList);
+    lookup->Properties()->ListOptions()->SetShowHeader(false);
+    GRegistry->RegisterLookupFieldItem(-1, lookup);
     cxRegisterDefaultFieldTypeItems({ftBoolean}, cxItemFactory<TcxEditRepositoryCheckBoxItem>());
+    cxRegisterDefaultFieldTypeItems({ftDate, ftDateTime, ftTimeStamp}, cxItemFactory<TcxEditRepositoryDateItem>());
     cxRegisterDefaultFieldTypeItems({ftTime}, cxItemFactory<TcxEditRepositoryTimeItem>());
     cxRegisterDefaultFieldTypeItems({ftBytes, ftVarBytes, ftBlob, ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary},
                                     cxItemFactory<TcxEditRepositoryBlobItem>());

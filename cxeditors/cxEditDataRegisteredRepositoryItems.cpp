@@ -19,10 +19,18 @@ TcxEditDataRegisteredRepositoryItems* GetDefaultEditDataRepositoryItems() {
     cxEditRepositoryItemsStartup();
     // The text editor answers every value type without an editor of its own.
     GRegistry->RegisterFallbackItem(-1, cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryTextItem>()));
-    // The kinds built so far; the others add theirs from their units.
-    TcxEditRepositoryItem* item = cxGetDefaultEditRepository()->CreateItem(cxItemFactory<TcxEditRepositoryCheckBoxItem>());
-    GRegistry->RegisterItem(TcxBooleanValueType::StaticClass(), -1, item);
-    GRegisteredTypes.push_back(TcxBooleanValueType::StaticClass());
+    // Each registration makes an item of its own.
+    const std::pair<TClass, TcxEditRepositoryItemFactory> table[] = {
+        {TcxBooleanValueType::StaticClass(), cxItemFactory<TcxEditRepositoryCheckBoxItem>()},
+        {TcxCurrencyValueType::StaticClass(), cxItemFactory<TcxEditRepositoryCurrencyItem>()},
+        {TcxDateTimeValueType::StaticClass(), cxItemFactory<TcxEditRepositoryDateItem>()},
+        {TcxFMTBcdValueType::StaticClass(), cxItemFactory<TcxEditRepositoryCurrencyItem>()},
+        {TcxSQLTimeStampValueType::StaticClass(), cxItemFactory<TcxEditRepositoryDateItem>()},
+    };
+    for (const auto& [valueType, factory] : table) {
+      GRegistry->RegisterItem(valueType, -1, cxGetDefaultEditRepository()->CreateItem(factory));
+      GRegisteredTypes.push_back(valueType);
+    }
   }
   return GRegistry.get();
 }

@@ -1,5 +1,6 @@
 // The default editors by value type (used where a column has no field):
-// a check box for Boolean values, a date editor for dates, and the text
+// a check box for Boolean values, a date editor for dates, a currency
+// editor for currency and BCD values, and the text
 // item as the fallback.
 #pragma once
 #include "cxEditRegisteredRepositoryItems.h"

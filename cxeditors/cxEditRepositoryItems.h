@@ -56,6 +56,25 @@ CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryHyperLinkItem, TcxHyperLinkEditPro
 CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryComboBoxItem, TcxComboBoxProperties)
 CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryPopupItem, TcxPopupEditProperties)
 CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryTimeItem, TcxTimeEditProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryButtonItem, TcxButtonEditProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryCalcItem, TcxCalcEditProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryDateItem, TcxDateEditProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryCurrencyItem, TcxCurrencyEditProperties)
+CX_EDIT_REPOSITORY_ITEM_DECL(TcxEditRepositoryMRUItem, TcxMRUEditProperties)
+
+// The image combo box's item also lets go of image lists being freed.
+class TcxImageComboBoxProperties;
+class TcxEditRepositoryImageComboBoxItem : public TcxEditRepositoryItem {
+  TOVANI_CLASS(TcxEditRepositoryImageComboBoxItem, TcxEditRepositoryItem)
+ public:
+  explicit TcxEditRepositoryImageComboBoxItem(TComponent* AOwner = nullptr);
+  TClass GetPropertiesClass() override;
+  TcxImageComboBoxProperties* Properties();
+  void SetProperties(TcxImageComboBoxProperties* Value);
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+};
 
 // The text editor's item: the lookup grid's last fallback.
 class TcxTextEditProperties;

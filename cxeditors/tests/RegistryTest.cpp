@@ -8,6 +8,8 @@
 #include "cxEditDataRegisteredRepositoryItems.h"
 #include "cxEditRepositoryItems.h"
 #include "cxBlobEdit.h"
+#include "cxDBEditRepository.h"
+#include "cxDBLookupComboBox.h"
 #include "cxImage.h"
 #include "cxMemo.h"
 #include "gtest.h"
@@ -53,6 +55,8 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
   TBooleanField flag;
   TBlobField blob;
   TTimeField time;
+  TDateField date;
+  TDateTimeField stamp;
   TStringField text;
   TIntegerField number;
   TCurrencyField money;
@@ -68,6 +72,8 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
       {&flag, TcxEditRepositoryCheckBoxItem::StaticClass()},
       {&blob, TcxEditRepositoryBlobItem::StaticClass()},
       {&time, TcxEditRepositoryTimeItem::StaticClass()},
+      {&date, TcxEditRepositoryDateItem::StaticClass()},
+      {&stamp, TcxEditRepositoryDateItem::StaticClass()},
       {&graphic, TcxEditRepositoryImageItem::StaticClass()},
       {&text, fallback->ClassType()},
       {&number, fallback->ClassType()},
@@ -77,18 +83,25 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->ClassType(), c.ItemClass) << c.Field->ClassName();
   }
-  // Without currency or lookup items of their own, those fields fall back;
-  // once registered, they answer.
-  EXPECT_EQ(r->GetItemForField(&lookup), fallback);
-  EXPECT_EQ(r->GetItemForField(&real), fallback);
-  TcxEditRepositoryMemoItem currencyItem, lookupItem;
-  r->RegisterCurrencyFieldItem(-1, &currencyItem);
-  r->RegisterLookupFieldItem(-1, &lookupItem);
-  EXPECT_EQ(r->GetItemForField(&real), &currencyItem);
-  EXPECT_EQ(r->GetItemForField(&money), &currencyItem);
+  // Lookup fields (even calculated string ones) get the lookup combo box
+  // with a plain fixed list; numeric fields flagged as currency the currency editor.
+  auto* lookupItem = dynamic_cast<TcxEditRepositoryLookupComboBoxItem*>(r->GetItemForField(&lookup));
+  ASSERT_NE(lookupItem, nullptr);
+  EXPECT_EQ(lookupItem->Properties()->ListOptions()->GridLines(), glNone);
+  EXPECT_FALSE(lookupItem->Properties()->ListOptions()->ShowHeader());
+  EXPECT_EQ(lookupItem->Properties()->DropDownListStyle(), lsEditFixedList);
+  TcxEditRepositoryItem* currencyItem = r->GetItemForField(&real);
+  EXPECT_EQ(currencyItem->ClassType(), TcxEditRepositoryCurrencyItem::StaticClass());
+  EXPECT_EQ(r->GetItemForField(&money), currencyItem);
   real.SetCurrency(false);
   EXPECT_EQ(r->GetItemForField(&real), fallback);
-  EXPECT_EQ(r->GetItemForField(&lookup), &lookupItem);
+  // A registered currency item answers first; freeing it falls back.
+  {
+    TcxEditRepositoryMemoItem own;
+    r->RegisterCurrencyFieldItem(-2, &own);
+    EXPECT_EQ(r->GetCurrencyFieldItem(), &own);
+  }
+  EXPECT_EQ(r->GetCurrencyFieldItem(), currencyItem);
   // The table is open to the other editor kinds.
   cxRegisterDefaultFieldTypeItems({ftADT, ftArray}, cxItemFactory<TcxEditRepositoryImageItem>());
   TcxEditRepositoryItem* adt = r->GetItem(ftADT);
@@ -108,9 +121,21 @@ TEST(RegisteredItems, DefaultEditorPerValueType) {
   EXPECT_EQ(check->ClassType(), TcxEditRepositoryCheckBoxItem::StaticClass());
   EXPECT_EQ(cxRegisterDefaultValueTypeItem(TcxBooleanValueType::StaticClass(), cxItemFactory<TcxEditRepositoryTextItem>()),
             check);
+  struct Case {
+    TClass ValueType, ItemClass;
+  } cases[] = {
+      {TcxDateTimeValueType::StaticClass(), TcxEditRepositoryDateItem::StaticClass()},
+      {TcxSQLTimeStampValueType::StaticClass(), TcxEditRepositoryDateItem::StaticClass()},
+      {TcxCurrencyValueType::StaticClass(), TcxEditRepositoryCurrencyItem::StaticClass()},
+      {TcxFMTBcdValueType::StaticClass(), TcxEditRepositoryCurrencyItem::StaticClass()},
+      {TcxIntegerValueType::StaticClass(), TcxEditRepositoryTextItem::StaticClass()},
+  };
+  for (const Case& c : cases) EXPECT_EQ(r->GetItem(c.ValueType)->ClassType(), c.ItemClass) << c.ValueType->Name;
+  // Each registration has an item of its own.
+  EXPECT_NE(r->GetItem(TcxCurrencyValueType::StaticClass()), r->GetItem(TcxFMTBcdValueType::StaticClass()));
   TcxEditRepositoryItem* item =
-      cxRegisterDefaultValueTypeItem(TcxDateTimeValueType::StaticClass(), cxItemFactory<TcxEditRepositoryMemoItem>());
-  EXPECT_EQ(r->GetItem(TcxDateTimeValueType::StaticClass()), item);
+      cxRegisterDefaultValueTypeItem(TcxVariantValueType::StaticClass(), cxItemFactory<TcxEditRepositoryMemoItem>());
+  EXPECT_EQ(r->GetItem(TcxVariantValueType::StaticClass()), item);
 }
 
 TEST(RepositoryItems, PropertiesAreTypedAndCopied) {
@@ -123,5 +148,11 @@ TEST(RepositoryItems, PropertiesAreTypedAndCopied) {
   TcxEditRepositoryImageItem image;
   EXPECT_THROW(cxRepositoryItemProperties<TcxMemoProperties>(&image), EInvalidCast);
   cxEditRepositoryItemsStartup();
-  EXPECT_NE(FindClass("TcxEditRepositoryImageItem"), nullptr);
+  for (const char* name : {"TcxEditRepositoryImageItem", "TcxEditRepositoryDateItem", "TcxEditRepositoryCurrencyItem",
+                           "TcxEditRepositoryImageComboBoxItem", "TcxEditRepositoryRadioGroupItem"})
+    EXPECT_NE(FindClass(name), nullptr) << name;
+  // Properties is published typed as the item's properties class.
+  const TPropInfo* prop = GetPropInfo(&item, "Properties");
+  ASSERT_NE(prop, nullptr);
+  EXPECT_EQ(GetObjectProp(&item, prop), item.Properties());
 }
