@@ -12,6 +12,7 @@
 #include "Graphics.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "frxRes.h"
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreviewWorkspace, TCustomControl)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreview, TfrxCustomPreview)
@@ -539,6 +540,7 @@ void TfrxPreview::ProgressStarted(TfrxReport*, TfrxProgressType, Integer) {
   if (FRefreshing) return;
   ClearPages();
   FRunning = true;
+  if (FHost) FHost->UpdateControls();
 }
 
 void TfrxPreview::ProgressAdvanced(TfrxReport* AReport, TfrxProgressType, Integer Progress) {
@@ -556,6 +558,7 @@ void TfrxPreview::ProgressAdvanced(TfrxReport* AReport, TfrxProgressType, Intege
   if (Progress == 0) {
     SetPageNo(1);
     if (finalPass) UpdatePages();
+    if (FHost) FHost->SetCancelCaption(frxGetResources()->Get("clCancel"));
     FTick = GetTickCount();
   } else if (Progress == 1) {
     const DWORD ms = GetTickCount() - FTick;
@@ -575,6 +578,11 @@ void TfrxPreview::ProgressStopped(TfrxReport*, TfrxProgressType, Integer) {
   DoPageChanged();
   FWorkspace->UpdateScrollBars();
   UpdatePages();
+  if (FHost) {
+    FHost->SetCancelCaption(frxGetResources()->Get("clClose"));
+    FHost->SetStatusText("", false);
+    FHost->UpdateControls();
+  }
 }
 
 void TfrxPreview::DoPageChanged() {
@@ -658,6 +666,7 @@ void TfrxPreview::UpdatePages() {
   FWorkspace->UpdateScrollBars();
   if (showAt) ShowAtPosition(FPageNo, 0);
   if (!FRefreshing) FWorkspace->Invalidate();
+  if (FHost) FHost->UpdateZoom();
 }
 
 void TfrxPreview::ClearPages() {

@@ -125,6 +125,24 @@ class TfrxPreviewWorkspace : public TCustomControl {
 
 using TfrxPageChangedEvent = std::function<void(TfrxPreview* Sender, Integer PageNo)>;
 
+// What the preview tells the window it stands in (the preview window
+// implements it; a preview placed on a form of its own has none).
+class TfrxPreviewHost {
+ public:
+  virtual ~TfrxPreviewHost() = default;
+  // A build started or ended, or the pages changed: enable the commands.
+  virtual void UpdateControls() {}
+  // The cancel button's text: "clCancel" while a build runs, "clClose" after.
+  virtual void SetCancelCaption(const String& Caption) {}
+  // The zoom or the layout changed: the zoom box and the page field.
+  virtual void UpdateZoom() {}
+  // The outline or the thumbnails were shown or hidden.
+  virtual void OutlineVisibleChanged(bool Visible) {}
+  virtual void ThumbnailVisibleChanged(bool Visible) {}
+  // A status text (panel 1, or panel 2 with Second).
+  virtual void SetStatusText(const String& Text, bool Second) {}
+};
+
 // The preview control: the main workspace at a zoom or zoom mode, page moves
 // by calls and keys, and the text search.
 class TfrxPreview : public TfrxCustomPreview {
@@ -165,6 +183,9 @@ class TfrxPreview : public TfrxCustomPreview {
   void HandleKey(Word Key, bool Ctrl);
   bool Running() const { return FRunning; }
   TfrxPreviewWorkspace* Workspace() { return FWorkspace; }
+  // The window the preview stands in; null on a form of its own.
+  TfrxPreviewHost* Host() const { return FHost; }
+  void SetHost(TfrxPreviewHost* v) { FHost = v; }
 
   TfrxPageChangedEvent OnPageChanged;
 
@@ -175,6 +196,7 @@ class TfrxPreview : public TfrxCustomPreview {
 
  private:
   void DoPageChanged();
+  TfrxPreviewHost* FHost = nullptr;
   TfrxPreviewWorkspace* FWorkspace;
   Extended FZoom = 1;
   TfrxZoomMode FZoomMode = zmDefault;
