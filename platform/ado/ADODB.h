@@ -177,11 +177,11 @@ class TCustomADODataSet : public TDataSet {
   void SetParamsFromMaster();
   std::vector<Variant> MasterValues() const;
   class WriteSession;
-  Int64 WriteRecord(TRecordData* rec, const std::vector<TDBValue>* values, TRecordStatus status,
+  Int64 WriteRecord(TRecordData* rec, const TDBValue* values, TRecordStatus status,
                     WriteSession& session);
-  String KeyCondition(const std::vector<TDBValue>& old) const;
-  void BindKey(sqlite3_stmt* st, int i, const TRecordData* rec, const std::vector<TDBValue>& old) const;
-  void TakeAssigned(std::vector<TDBValue>& values, Int64 rowid) const;
+  String KeyCondition(const TDBValue* old) const;
+  void BindKey(sqlite3_stmt* st, int i, const TRecordData* rec, const TDBValue* old) const;
+  void TakeAssigned(TDBValue* values, size_t count, Int64 rowid) const;
   void TakeWritten(const std::vector<std::pair<TRecordData*, Int64>>& written);
   void CheckWritable() const;
   TADOConnection* FConnection = nullptr;

@@ -537,7 +537,7 @@ class TCustomADODataSet::WriteSession {
 
 // " WHERE <key>" for the row as the database has it (`old`): its rowid, or
 // its primary key values (a null key value is matched by IS NULL).
-String TCustomADODataSet::KeyCondition(const std::vector<TDBValue>& old) const {
+String TCustomADODataSet::KeyCondition(const TDBValue* old) const {
   if (FKeyByRowId) return " WHERE rowid = ?";
   String sql = " WHERE ";
   bool first = true;
@@ -551,8 +551,7 @@ String TCustomADODataSet::KeyCondition(const std::vector<TDBValue>& old) const {
 }
 
 // Binds the values KeyCondition asks for from index i on.
-void TCustomADODataSet::BindKey(sqlite3_stmt* st, int i, const TRecordData* rec,
-                                const std::vector<TDBValue>& old) const {
+void TCustomADODataSet::BindKey(sqlite3_stmt* st, int i, const TRecordData* rec, const TDBValue* old) const {
   if (FKeyByRowId) {
     sqlite3_bind_int64(st, i, rec->RowKey);
     return;
@@ -569,12 +568,12 @@ void TCustomADODataSet::BindKey(sqlite3_stmt* st, int i, const TRecordData* rec,
 // updating") instead of silently overwriting that user's change. The values
 // are compared as this dataset reads them, so a value stored in another
 // form (a currency with more decimals, a date without time) is no conflict.
-Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const std::vector<TDBValue>* values, TRecordStatus status,
+Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const TDBValue* values, TRecordStatus status,
                                      WriteSession& session) {
   CheckWritable();
   sqlite3* db = FConnection->Handle();
   // The values as the database has them identify the row.
-  const std::vector<TDBValue>& old = rec->Original ? *rec->Original : rec->Values;
+  const TDBValue* old = rec->Original ? rec->Original->data() : rec->Values.data();
   size_t n = FColumns.size();
   auto type = [&](size_t c) { return FieldDefs()[Integer(c)].DataType; };
   // The shape of the statement: its kind, the columns it writes and which
@@ -590,7 +589,7 @@ Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const std::vector<TDBValu
     case TRecordStatus::Inserted: {
       shape += 'I';
       // Null values are left out: the database default applies.
-      for (size_t c = 0; c < n; ++c) shape += FColumns[c].Writable && !DBValueIsNull((*values)[c]) ? '1' : '0';
+      for (size_t c = 0; c < n; ++c) shape += FColumns[c].Writable && !DBValueIsNull(values[c]) ? '1' : '0';
       sqlite3_stmt* st = session.Statement(shape, [&] {
         String names, marks;
         for (size_t c = 0; c < n; ++c) {
@@ -603,7 +602,7 @@ Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const std::vector<TDBValu
       });
       int i = 1;
       for (size_t c = 0; c < n; ++c)
-        if (shape[c + 1] == '1') BindValue(st, i++, (*values)[c], type(c));
+        if (shape[c + 1] == '1') BindValue(st, i++, values[c], type(c));
       session.Run(st);
       return sqlite3_last_insert_rowid(db);
     }
@@ -612,7 +611,7 @@ Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const std::vector<TDBValu
       bool any = false;
       for (size_t c = 0; c < n; ++c) {
         // Only changed columns are written (and checked).
-        bool changed = FColumns[c].Writable && !FColumns[c].AutoInc && (*values)[c] != old[c];
+        bool changed = FColumns[c].Writable && !FColumns[c].AutoInc && values[c] != old[c];
         shape += changed ? '1' : '0';
         any = any || changed;
       }
@@ -655,7 +654,7 @@ Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const std::vector<TDBValu
         });
         int i = 1;
         for (size_t c = 0; c < n; ++c)
-          if (shape[c + 1] == '1') BindValue(st, i++, (*values)[c], type(c));
+          if (shape[c + 1] == '1') BindValue(st, i++, values[c], type(c));
         BindKey(st, i, rec, old);
         session.Run(st);
         if (sqlite3_changes(db) == 0) throw EADOError(SRowNotFoundUpdate);
@@ -685,8 +684,8 @@ Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const std::vector<TDBValu
 
 // Values the database made for an inserted row: the rowid, and the integer
 // primary key that is the rowid when the row left it null.
-void TCustomADODataSet::TakeAssigned(std::vector<TDBValue>& values, Int64 rowid) const {
-  for (size_t c = 0; c < FColumns.size() && c < values.size(); ++c)
+void TCustomADODataSet::TakeAssigned(TDBValue* values, size_t count, Int64 rowid) const {
+  for (size_t c = 0; c < FColumns.size() && c < count; ++c)
     if (FColumns[c].AutoInc && DBValueIsNull(values[c])) values[c] = rowid;
 }
 
@@ -695,15 +694,15 @@ void TCustomADODataSet::InternalPostRecord(TRecordData* rec, std::vector<TDBValu
     // Kept in the cache until UpdateBatch; the values as read are kept to
     // find the row then.
     if (!inserting && rec->Status != TRecordStatus::Inserted && !rec->Original)
-      rec->Original = std::make_unique<std::vector<TDBValue>>(rec->Values);
+      rec->Original = std::make_unique<std::vector<TDBValue>>(rec->Values.ToVector());
     if (!inserting && rec->Status == TRecordStatus::Unmodified) rec->Status = TRecordStatus::Modified;
     rec->Pending = true;
     return;
   }
   WriteSession session(FConnection);
-  Int64 rowid = WriteRecord(rec, &values, inserting ? TRecordStatus::Inserted : TRecordStatus::Modified, session);
+  Int64 rowid = WriteRecord(rec, values.data(), inserting ? TRecordStatus::Inserted : TRecordStatus::Modified, session);
   if (inserting) {
-    TakeAssigned(values, rowid);
+    TakeAssigned(values.data(), values.size(), rowid);
     rec->RowKey = rowid;
   }
 }
@@ -714,7 +713,7 @@ void TCustomADODataSet::InternalDeleteRecord(TRecordData* rec) {
       DiscardRecord(rec);   // never written: nothing to delete
       return;
     }
-    if (!rec->Original) rec->Original = std::make_unique<std::vector<TDBValue>>(rec->Values);
+    if (!rec->Original) rec->Original = std::make_unique<std::vector<TDBValue>>(rec->Values.ToVector());
     rec->Status = TRecordStatus::Deleted;
     rec->Pending = true;
     return;
@@ -757,7 +756,7 @@ void TCustomADODataSet::UpdateBatches(const std::vector<TCustomADODataSet*>& dat
       for (auto& up : work[i]->RecordStore()) {
         TRecordData* r = up.get();
         if (!r->Pending) continue;
-        written[i].emplace_back(r, work[i]->WriteRecord(r, &r->Values, r->Status, session));
+        written[i].emplace_back(r, work[i]->WriteRecord(r, r->Values.data(), r->Status, session));
       }
     }
     conn->CommitTrans();
@@ -774,7 +773,7 @@ void TCustomADODataSet::TakeWritten(const std::vector<std::pair<TRecordData*, In
   for (auto& [r, rowid] : written) {
     if (r->Status == TRecordStatus::Deleted) { deleted.push_back(r); continue; }
     if (r->Status == TRecordStatus::Inserted) {
-      TakeAssigned(r->Values, rowid);
+      TakeAssigned(r->Values.data(), r->Values.size(), rowid);
       r->RowKey = rowid;
     }
     r->Status = TRecordStatus::Unmodified;

@@ -10,6 +10,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <new>
 #include <vector>
 #include "Classes.h"
 #include "DBValue.h"
@@ -831,16 +832,84 @@ using TDataSetNotifyEvent = std::function<void(TDataSet* dataSet)>;
 using TDataSetErrorEvent = std::function<void(TDataSet* dataSet, EDatabaseError& e, TDataAction& action)>;
 using TFilterRecordEvent = std::function<void(TDataSet* dataSet, bool& accept)>;
 
+// The values of one record, by field offset. A record the store made while
+// opening keeps them in the store's memory block right after the record
+// (see TRecordArena); values that change their count, and those of records
+// made otherwise, are kept in a vector of their own.
+class TRecordValues {
+ public:
+  TRecordValues() = default;
+  TRecordValues(const TRecordValues&) = delete;
+  TRecordValues& operator=(const TRecordValues&) = delete;
+  ~TRecordValues() { DropPlaced(); }
+  size_t size() const { return FSize; }
+  bool empty() const { return FSize == 0; }
+  TDBValue& operator[](size_t i) { return FData[i]; }
+  const TDBValue& operator[](size_t i) const { return FData[i]; }
+  TDBValue* data() { return FData; }
+  const TDBValue* data() const { return FData; }
+  TDBValue* begin() { return FData; }
+  TDBValue* end() { return FData + FSize; }
+  const TDBValue* begin() const { return FData; }
+  const TDBValue* end() const { return FData + FSize; }
+  // New values are null; values beyond the new count are dropped.
+  void resize(size_t n);
+  TRecordValues& operator=(const std::vector<TDBValue>& v);
+  TRecordValues& operator=(std::vector<TDBValue>&& v);
+  std::vector<TDBValue> ToVector() const { return std::vector<TDBValue>(begin(), end()); }
+  // Moves the values out, leaving none.
+  std::vector<TDBValue> Take();
+  // Makes n null values at `at`, memory the caller keeps for as long as
+  // these values live.
+  void Place(TDBValue* at, size_t n);
+
+ private:
+  void DropPlaced();
+  void UseOwn() {
+    FData = FOwn.data();
+    FSize = FOwn.size();
+  }
+  TDBValue* FData = nullptr;
+  size_t FSize = 0;
+  bool FPlaced = false;
+  std::vector<TDBValue> FOwn;
+};
+
+struct TRecordBlock;
+
 // One record of the cache.
 enum class TRecordStatus : Byte { Unmodified, Modified, Inserted, Deleted };
 struct TRecordData {
-  std::vector<TDBValue> Values;
+  TRecordValues Values;
   std::unique_ptr<std::vector<TDBValue>> Original;   // values as read, for pending updates
   UInt64 Id = 0;                    // bookmark identity, unique while open
   Int64 RowKey = 0;                 // the descendant's key of the stored row (e.g. rowid)
   TRecordStatus Status = TRecordStatus::Unmodified;
   bool Pending = false;             // change kept until ApplyUpdates/UpdateBatch
   size_t StoreSlot = 0;             // place in TRecordStore::Records
+  TRecordBlock* Block = nullptr;    // the block it lives in (null: made by new)
+  // A record of a block gives its place back to the block.
+  void operator delete(TRecordData* rec, std::destroying_delete_t);
+};
+
+// Memory for the records a dataset reads when it opens: records and their
+// values are laid out one after another in large blocks, instead of two
+// allocations per record. Each record keeps its block alive; a block is
+// freed when its last record is (records may outlive the arena, e.g. when
+// moved to another list).
+class TRecordArena {
+ public:
+  TRecordArena() = default;
+  TRecordArena(const TRecordArena&) = delete;
+  TRecordArena& operator=(const TRecordArena&) = delete;
+  ~TRecordArena() { Reset(); }
+  // A record with `valueCount` null values.
+  std::unique_ptr<TRecordData> New(size_t valueCount);
+  // Lets go of the current block (its records still keep it).
+  void Reset();
+
+ private:
+  TRecordBlock* FBlock = nullptr;
 };
 
 // The cached records of a dataset, shared with its clones: a record posted
@@ -856,6 +925,7 @@ struct TRecordStore {
   size_t Holes = 0;
   UInt64 LastId = 0;                                   // bookmark identities given
   std::vector<TDataSet*> Users;                        // the datasets showing them
+  TRecordArena Arena;                                  // memory of the records read
   TRecordData* Add(std::unique_ptr<TRecordData> rec);  // at the end
   // Before another record (at the end when `before` is null): O(n).
   TRecordData* Insert(std::unique_ptr<TRecordData> rec, const TRecordData* before);

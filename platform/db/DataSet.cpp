@@ -258,9 +258,8 @@ void TDataSet::SetState(TDataSetState s) {
 // Record cache.
 
 TRecordData* TDataSet::AddRecord() {
-  auto rec = std::make_unique<TRecordData>();
+  auto rec = FStore->Arena.New(size_t(FFieldDefs.Count()));
   rec->Id = NextRecordId();
-  rec->Values.resize(size_t(FFieldDefs.Count()));
   return FStore->Add(std::move(rec));
 }
 
@@ -877,7 +876,7 @@ void TDataSet::Edit() {
   Notify(BeforeEdit);
   TRecordData* rec = ActiveRecordData();
   CheckOperation([&] { InternalEditRecord(rec); }, OnEditError);
-  FEditValues = rec->Values;
+  FEditValues = rec->Values.ToVector();
   FEditBuffer = FActiveRecord;
   FAppending = false;
   SetState(dsEdit);
@@ -917,9 +916,9 @@ void TDataSet::DoOnNewRecord() {
 void TDataSet::InitEditRecord() {
   FEditValues.assign(size_t(FFieldDefs.Count()), TDBValue{});
   TRecordData scratch;
-  scratch.Values.swap(FEditValues);
+  scratch.Values = std::move(FEditValues);
   InternalInitRecord(&scratch);
-  FEditValues.swap(scratch.Values);
+  FEditValues = scratch.Values.Take();
 }
 
 void TDataSet::Insert() {
@@ -996,17 +995,12 @@ void TDataSet::Post() {
   Integer newPos = 0;
   CheckOperation([&] {
     if (inserting) {
-      // The edit values move into the new record; a failed write gives them
-      // back, so the record can be corrected and posted again.
+      // The edit values move into the new record once written; a failed
+      // write leaves them, so the record can be corrected and posted again.
       auto rec = std::make_unique<TRecordData>();
-      rec->Values = std::move(FEditValues);
       rec->Status = TRecordStatus::Inserted;
-      try {
-        InternalPostRecord(rec.get(), rec->Values, true);
-      } catch (...) {
-        FEditValues = std::move(rec->Values);
-        throw;
-      }
+      InternalPostRecord(rec.get(), FEditValues, true);
+      rec->Values = std::move(FEditValues);
       rec->Id = NextRecordId();
       // Place the record: at the end when appending, else before the record
       // that was current, in the cache and in the view.

@@ -2,8 +2,167 @@
 // of them in the dataset's order, both kept so that removing records one by
 // one stays cheap however many there are.
 #include <algorithm>
+#include <cstddef>
+#include <iterator>
+#include <memory>
 #include <stdexcept>
 #include "DB.h"
+
+// ---------------------------------------------------------------------------
+// TRecordValues
+
+void TRecordValues::DropPlaced() {
+  if (!FPlaced) return;
+  // Only texts own memory: the other kinds need no destructor call.
+  for (size_t i = 0; i < FSize; ++i)
+    if (std::holds_alternative<String>(FData[i])) std::destroy_at(&FData[i]);
+  FPlaced = false;
+  FData = nullptr;
+  FSize = 0;
+}
+
+void TRecordValues::Place(TDBValue* at, size_t n) {
+  DropPlaced();
+  FOwn.clear();
+  FOwn.shrink_to_fit();
+  std::uninitialized_value_construct_n(at, n);
+  FData = at;
+  FSize = n;
+  FPlaced = true;
+}
+
+void TRecordValues::resize(size_t n) {
+  if (n == FSize) return;
+  if (FPlaced) {
+    std::vector<TDBValue> own(std::make_move_iterator(begin()), std::make_move_iterator(begin() + std::min(n, FSize)));
+    DropPlaced();
+    FOwn = std::move(own);
+  }
+  FOwn.resize(n);
+  UseOwn();
+}
+
+TRecordValues& TRecordValues::operator=(const std::vector<TDBValue>& v) {
+  if (v.size() == FSize) {
+    std::copy(v.begin(), v.end(), FData);
+    return *this;
+  }
+  DropPlaced();
+  FOwn = v;
+  UseOwn();
+  return *this;
+}
+
+TRecordValues& TRecordValues::operator=(std::vector<TDBValue>&& v) {
+  if (FPlaced && v.size() == FSize) {
+    std::move(v.begin(), v.end(), FData);
+    return *this;
+  }
+  DropPlaced();
+  FOwn = std::move(v);
+  UseOwn();
+  return *this;
+}
+
+std::vector<TDBValue> TRecordValues::Take() {
+  std::vector<TDBValue> out;
+  if (FPlaced) {
+    out.assign(std::make_move_iterator(begin()), std::make_move_iterator(end()));
+    DropPlaced();
+  } else {
+    out = std::move(FOwn);
+  }
+  FOwn.clear();
+  UseOwn();
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// TRecordArena
+
+// A block of records: this header, then records each followed by its values.
+struct TRecordBlock {
+  size_t Refs;   // its records, and the arena while it fills it
+  size_t Used;   // bytes given out after the header
+  size_t Size;   // bytes after the header
+  TRecordBlock* NextFree;   // in the list of freed blocks
+};
+
+namespace {
+
+constexpr size_t kRecordAlign = alignof(std::max_align_t);
+constexpr size_t RoundUp(size_t n) { return (n + kRecordAlign - 1) / kRecordAlign * kRecordAlign; }
+constexpr size_t kBlockHeader = RoundUp(sizeof(TRecordBlock));
+// Blocks of one size, so that a freed block can serve any later one.
+constexpr size_t kBlockSize = (size_t(64) << 10) - kBlockHeader;
+static_assert(alignof(TRecordData) <= kRecordAlign && alignof(TDBValue) <= kRecordAlign);
+
+// Freed blocks kept for the next records of this thread: reading a query
+// again, or another one, then writes into memory already mapped instead of
+// faulting in fresh pages. At most kKeptBlocks (64 MB) are kept, in a list
+// through the blocks themselves (nothing to destroy at thread exit, so a
+// record freed late in the program's end finds the list intact).
+constexpr size_t kKeptBlocks = 1024;
+thread_local TRecordBlock* FreeBlocks = nullptr;
+thread_local size_t FreeBlockCount = 0;
+
+unsigned char* BlockBytes(TRecordBlock* b) { return reinterpret_cast<unsigned char*>(b) + kBlockHeader; }
+
+TRecordBlock* NewBlock(size_t size) {
+  TRecordBlock* b;
+  if (size == kBlockSize && FreeBlocks) {
+    b = FreeBlocks;
+    FreeBlocks = b->NextFree;
+    --FreeBlockCount;
+  } else {
+    b = static_cast<TRecordBlock*>(::operator new(kBlockHeader + size));
+  }
+  b->Refs = 1;
+  b->Used = 0;
+  b->Size = size;
+  return b;
+}
+
+void ReleaseBlock(TRecordBlock* b) {
+  if (--b->Refs != 0) return;
+  if (b->Size == kBlockSize && FreeBlockCount < kKeptBlocks) {
+    b->NextFree = FreeBlocks;
+    FreeBlocks = b;
+    ++FreeBlockCount;
+  } else {
+    ::operator delete(b);
+  }
+}
+
+}  // namespace
+
+void TRecordData::operator delete(TRecordData* rec, std::destroying_delete_t) {
+  TRecordBlock* block = rec->Block;
+  rec->~TRecordData();
+  if (block) ReleaseBlock(block);
+  else ::operator delete(rec);
+}
+
+std::unique_ptr<TRecordData> TRecordArena::New(size_t valueCount) {
+  const size_t recordBytes = RoundUp(sizeof(TRecordData));
+  const size_t bytes = recordBytes + RoundUp(valueCount * sizeof(TDBValue));
+  if (!FBlock || FBlock->Size - FBlock->Used < bytes) {
+    Reset();
+    FBlock = NewBlock(std::max(kBlockSize, bytes));
+  }
+  unsigned char* at = BlockBytes(FBlock) + FBlock->Used;
+  auto* rec = new (at) TRecordData;
+  rec->Block = FBlock;
+  ++FBlock->Refs;
+  FBlock->Used += bytes;
+  rec->Values.Place(reinterpret_cast<TDBValue*>(at + recordBytes), valueCount);
+  return std::unique_ptr<TRecordData>(rec);
+}
+
+void TRecordArena::Reset() {
+  if (FBlock) ReleaseBlock(FBlock);
+  FBlock = nullptr;
+}
 
 // ---------------------------------------------------------------------------
 // TRecordStore
@@ -48,6 +207,7 @@ void TRecordStore::Compact() {
 void TRecordStore::Clear() {
   Records.clear();
   Holes = 0;
+  Arena.Reset();
 }
 
 void TRecordStore::Renumber() {
