@@ -6,6 +6,10 @@
 #include "ComCtrls.h"
 #include "DBActns.h"
 #include "DBGridEh.h"
+#include "ReportTemplates.h"
+#include "frxClass.h"
+#include "frxDBSet.h"
+#include "uMainForm.h"
 #include "uCustomerEditForm.h"
 #include "uDataForm.h"
 
@@ -43,9 +47,14 @@ void TCustomerForm::Loaded() {
   BindComponent(this, "DataSetDelete1", DataSetDelete1);
   BindComponent(this, "d_Customers", d_Customers);
   BindComponent(this, "ds_Customers", ds_Customers);
+  BindComponent(this, "frxReport1", frxReport1);
+  BindComponent(this, "frxDBDataset1", frxDBDataset1);
 }
 
-void TCustomerForm::FormCreate(TObject*) { d_Customers->Open(); }
+void TCustomerForm::FormCreate(TObject*) {
+  LoadReportTemplate(frxReport1, "CustomerList", {frxDBDataset1});
+  d_Customers->Open();
+}
 
 void TCustomerForm::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
 
@@ -75,9 +84,6 @@ void TCustomerForm::ToolButton8Click(TObject*) {
   d_Customers->Delete();
 }
 
-void TCustomerForm::ToolButton12Click(TObject*) {
-  // The printed list comes with the report engine.
-  MsgInfo(Handle(), "打印客户清单的功能暂未提供.");
-}
+void TCustomerForm::ToolButton12Click(TObject*) { MainForm->PrintReport("", frxReport1); }
 
 void TCustomerForm::ToolButton13Click(TObject*) { DataForm->ExportGridToExcel(DBGridEh1); }

@@ -236,4 +236,15 @@ object CustomerForm: TCustomerForm
     Left = 88
     Top = 80
   end
+  object frxReport1: TfrxReport
+    PreviewOptions.Buttons = [pbPrint, pbLoad, pbSave, pbExport, pbZoom, pbFind, pbOutline, pbPageSetup, pbTools, pbEdit, pbNavigator]
+    PreviewOptions.Zoom = 1.000000000000000000
+    PrintOptions.Printer = '预设'
+    ScriptLanguage = 'PascalScript'
+  end
+  object frxDBDataset1: TfrxDBDataset
+    UserName = 'frxDBDataset1'
+    CloseDataSource = False
+    DataSet = d_Customers
+  end
 end

@@ -14,6 +14,8 @@ class TDataSetEdit;
 class TDataSetDelete;
 class TADODataSet;
 class TDataSource;
+class TfrxReport;
+class TfrxDBDataset;
 
 class TCustomerForm : public TForm {
   TOVANI_CLASS(TCustomerForm, TForm)
@@ -32,6 +34,9 @@ class TCustomerForm : public TForm {
   // "select * from Customers", static cursor, posts written at once.
   TADODataSet* d_Customers = nullptr;
   TDataSource* ds_Customers = nullptr;
+  // The printed customer list over d_Customers (report dataset "frxDBDataset1").
+  TfrxReport* frxReport1 = nullptr;
+  TfrxDBDataset* frxDBDataset1 = nullptr;
 
   void FormCreate(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);

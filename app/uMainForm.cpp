@@ -6,6 +6,7 @@
 #include "Menus.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "frxClass.h"
 #include "uClassesForm.h"
 #include "uCustomerForm.h"
 #include "uDataSettingsForm.h"
@@ -99,6 +100,11 @@ bool TMainForm::CheckPermission(const String& Operation) {
   if (Operation.empty() || DataForm->HasPermission(Operation)) return true;
   MsgError(Handle(), Format("您没有\"%s\"的操作权限.", {Operation}));
   return false;
+}
+
+void TMainForm::PrintReport(const String& Operation, TfrxReport* Report) {
+  if (!CheckPermission(Operation)) return;
+  Report->ShowReport(true);
 }
 
 TCustomForm* TMainForm::FindChildForm(TClass Class) {

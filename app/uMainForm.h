@@ -9,6 +9,7 @@ class TMainMenu;
 class TMenuItem;
 class TStatusBar;
 class TSaveDialog;
+class TfrxReport;
 
 class TMainForm : public TForm {
   TOVANI_CLASS(TMainForm, TForm)
@@ -68,6 +69,10 @@ class TMainForm : public TForm {
     std::unique_ptr<T> form(TCustomForm::Create<T>(nullptr));
     ShowModalDialog(form.get());
   }
+
+  // Tests the permission, then builds the report afresh and shows it in
+  // the preview window, from which the user prints.
+  void PrintReport(const String& Operation, TfrxReport* Report);
 
   // OnClose of every MDI child: the navigation window stays, others are freed.
   void ChildFormClose(TObject* Sender, TCloseAction& Action);

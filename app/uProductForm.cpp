@@ -14,7 +14,11 @@
 #include "Jpeg.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
+#include "ReportTemplates.h"
 #include "dxdbtree.h"
+#include "frxClass.h"
+#include "frxDBSet.h"
+#include "uMainForm.h"
 #include "uDataForm.h"
 #include "uProductEditForm.h"
 
@@ -127,6 +131,8 @@ void TProductForm::Loaded() {
   BindComponent(this, "ds_Classes", ds_Classes);
   BindComponent(this, "d_Products", d_Products);
   BindComponent(this, "ds_Products", ds_Products);
+  BindComponent(this, "frxReport1", frxReport1);
+  BindComponent(this, "frxDBDataset1", frxDBDataset1);
   BindComponent(this, "d_ProductPictures", d_ProductPictures);
   BindComponent(this, "d_ProductCosts", d_ProductCosts);
   BindComponent(this, "ds_ProductCosts", ds_ProductCosts);
@@ -139,6 +145,7 @@ void TProductForm::FormCreate(TObject*) {
   // program for the picture loader to know the extension.
   (void)TJPEGImage::StaticClass();
   LoadClassImages(ImageList1);
+  LoadReportTemplate(frxReport1, "ProductList", {frxDBDataset1});
   DataForm->LoadListFromTable(cb1->Items(), "B_Units", "UnitName");
   DataForm->LoadListFromTable(cb3->Items(), "B_Colors", "ColorName");
   DataForm->SetMoneyFormats(d_Products);
@@ -244,10 +251,7 @@ void TProductForm::ToolButton8Click(TObject*) {
   d_Products->Delete();
 }
 
-void TProductForm::ToolButton15Click(TObject*) {
-  // The printed list comes with the report engine.
-  MsgInfo(Handle(), "打印产品清单的功能暂未提供.");
-}
+void TProductForm::ToolButton15Click(TObject*) { MainForm->PrintReport("", frxReport1); }
 
 void TProductForm::ToolButton16Click(TObject*) { DataForm->ExportGridToExcel(DBGridEh1); }
 

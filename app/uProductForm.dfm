@@ -647,6 +647,18 @@ object ProductForm: TProductForm
     Left = 296
     Top = 160
   end
+  object frxReport1: TfrxReport
+    PreviewOptions.AllowEdit = False
+    PreviewOptions.Buttons = [pbPrint, pbLoad, pbSave, pbExport, pbZoom, pbFind, pbPageSetup, pbTools, pbEdit, pbNavigator]
+    PreviewOptions.Zoom = 1.000000000000000000
+    PrintOptions.Printer = '预设'
+    ScriptLanguage = 'PascalScript'
+  end
+  object frxDBDataset1: TfrxDBDataset
+    UserName = '产品'
+    CloseDataSource = False
+    DataSource = ds_Products
+  end
   object d_ProductPictures: TADODataSet
     Connection = DataForm.conn
     CursorType = ctStatic

@@ -22,6 +22,8 @@ class TTreeNode;
 class TADODataSet;
 class TADOTable;
 class TDataSource;
+class TfrxReport;
+class TfrxDBDataset;
 class TdxDBTreeView;
 class TdxDBTreeNode;
 class TStrings;
@@ -53,6 +55,10 @@ class TProductForm : public TForm {
   // parameters id, IncludeChild and cls_id (";"-delimited class ids).
   TADODataSet* d_Products = nullptr;
   TDataSource* ds_Products = nullptr;
+  // The printed product list over ds_Products (report dataset "产品"): the
+  // list as currently filtered.
+  TfrxReport* frxReport1 = nullptr;
+  TfrxDBDataset* frxDBDataset1 = nullptr;
   TADODataSet* d_ProductPictures = nullptr;
   TADODataSet* d_ProductCosts = nullptr;
   TDataSource* ds_ProductCosts = nullptr;

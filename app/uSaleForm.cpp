@@ -5,6 +5,10 @@
 #include "ComCtrls.h"
 #include "DBGridEh.h"
 #include "DateUtils.h"
+#include "ReportTemplates.h"
+#include "Utf8.h"
+#include "frxClass.h"
+#include "frxDBSet.h"
 #include "ExtCtrls.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
@@ -25,6 +29,7 @@ TOVANI_PUBLISHED(TSaleForm) {
   Method("ToolButton5Click", &TSaleForm::ToolButton5Click);
   Method("ToolButton7Click", &TSaleForm::ToolButton7Click);
   Method("d_Orders_dAfterOpen", &TSaleForm::d_Orders_dAfterOpen);
+  Method("frxReport1BeforePrint", &TSaleForm::frxReport1BeforePrint);
 }
 
 TSaleForm::TSaleForm(TComponent* AOwner) : TForm(AOwner) {}
@@ -53,11 +58,15 @@ void TSaleForm::Loaded() {
   BindComponent(this, "ds_Orders", ds_Orders);
   BindComponent(this, "d_Orders_d", d_Orders_d);
   BindComponent(this, "ds_Orders_d", ds_Orders_d);
+  BindComponent(this, "frxReport1", frxReport1);
+  BindComponent(this, "frxDBDataset1", frxDBDataset1);
+  BindComponent(this, "frxDBDataset2", frxDBDataset2);
 }
 
 void TSaleForm::FormCreate(TObject*) {
   dt1->SetDate(Date() - 30);
   dt2->SetDate(Date());
+  LoadReportTemplate(frxReport1, "SaleOrder", {frxDBDataset1, frxDBDataset2});
   // The design-time command lists nothing: the list stays empty until "查询".
   d_Orders->Open();
   d_Orders_d->Open();
@@ -111,7 +120,14 @@ void TSaleForm::ToolButton5Click(TObject*) {
   d_Orders->Delete();
 }
 
-void TSaleForm::ToolButton7Click(TObject*) {
-  // The printed sales order comes with the program's reports.
-  MsgInfo(Handle(), "打印销售单的功能暂未提供.");
+void TSaleForm::ToolButton7Click(TObject*) { frxReport1->ShowReport(true); }
+
+void TSaleForm::frxReport1BeforePrint(TfrxReportComponent* Sender) {
+  if (!Sender->Is<TfrxMemoView>() || Sender->Name() != "Memo1") return;
+  TADOQuery* q = DataForm->Query;
+  q->Close();
+  q->SQL()->SetText("select * from 参数");
+  q->Open();
+  if (q->Locate("参数", Variant(String("企业名称")), {}))
+    static_cast<TfrxMemoView*>(Sender)->SetText(Utf8ToUtf16(q->FieldByName("设置")->AsString()));
 }

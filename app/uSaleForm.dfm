@@ -281,4 +281,21 @@ object SaleForm: TSaleForm
     Left = 72
     Top = 152
   end
+  object frxReport1: TfrxReport
+    PreviewOptions.Buttons = [pbPrint, pbLoad, pbSave, pbExport, pbZoom, pbFind, pbOutline, pbPageSetup, pbTools, pbEdit, pbNavigator, pbExportQuick]
+    PreviewOptions.Zoom = 1.000000000000000000
+    PrintOptions.Printer = '预设'
+    ScriptLanguage = 'PascalScript'
+    OnBeforePrint = frxReport1BeforePrint
+  end
+  object frxDBDataset1: TfrxDBDataset
+    UserName = 'frxDBDataset1'
+    CloseDataSource = False
+    DataSet = d_Orders
+  end
+  object frxDBDataset2: TfrxDBDataset
+    UserName = 'frxDBDataset2'
+    CloseDataSource = False
+    DataSet = d_Orders_d
+  end
 end

@@ -15,6 +15,9 @@ class TADODataSet;
 class TDataSource;
 class TDataSet;
 class TSaleEditForm;
+class TfrxReport;
+class TfrxDBDataset;
+class TfrxReportComponent;
 
 class TSaleForm : public TForm {
   TOVANI_CLASS(TSaleForm, TForm)
@@ -40,6 +43,10 @@ class TSaleForm : public TForm {
   // The lines of the current order.
   TADODataSet* d_Orders_d = nullptr;
   TDataSource* ds_Orders_d = nullptr;
+  // The printed sales order: the header from the current order of the list
+  // ("frxDBDataset1"), the lines from its lines ("frxDBDataset2").
+  TfrxReport* frxReport1 = nullptr;
+  TfrxDBDataset *frxDBDataset1 = nullptr, *frxDBDataset2 = nullptr;
 
   void FormCreate(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);
@@ -50,6 +57,9 @@ class TSaleForm : public TForm {
   void ToolButton5Click(TObject* Sender);   // "删除": the current order with its lines
   void ToolButton7Click(TObject* Sender);   // "打印"
   void d_Orders_dAfterOpen(TDataSet* DataSet);
+  // Puts the company name of the settings (参数 "企业名称") into the
+  // order's title.
+  void frxReport1BeforePrint(TfrxReportComponent* Sender);
 
   // The query of "查询" for the pickers' current dates.
   String OrderQuery();

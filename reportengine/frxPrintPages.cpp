@@ -44,11 +44,12 @@ void Layout(Extended A, Extended B, Extended C, Extended D, Integer& Across, Int
 }
 
 // Selects the printer the report names (the current one when it names
-// none); null when the named printer is not in the list.
+// none, or the default printer by its resource name "预设", which is what
+// new reports name); null when the named printer is not in the list.
 TfrxCustomPrinter* SelectReportPrinter(TfrxReport* Report) {
   TfrxPrinters* list = frxGetPrinters();
   const String& name = Report->PrintOptions()->Printer;
-  if (!name.empty()) {
+  if (!name.empty() && name != frxGetResources()->Get("prDefault")) {
     Integer i = list->IndexOfPrinter(name);
     if (i < 0) return nullptr;
     if (i != list->PrinterIndex()) list->SetPrinterIndex(i);

@@ -82,7 +82,7 @@ Variant FormatFunctions(const String& name, TfsMethodHelper* c) {
   if (name == "FORMATDATETIME")
     return Variant(FormatDateTime(VarToStr(c->ParamValue(0)), c->ParamValue(1).AsDateTime()));
   if (name == "FORMATMASKTEXT")
-    return Variant(FormatMaskText(VarToStr(c->ParamValue(0)), VarToStr(c->ParamValue(1))));
+    return Variant(fsFormatMaskText(VarToStr(c->ParamValue(0)), VarToStr(c->ParamValue(1))));
   return Variant();
 }
 
@@ -285,7 +285,7 @@ TfsCallerMethodHandler Handler(Group g) {
 
 void fsSetShowMessageProc(TfsShowMessageProc Proc) { ShowMessageProc() = std::move(Proc); }
 
-String FormatMaskText(const String& EditMask, const String& Value) {
+String fsFormatMaskText(const String& EditMask, const String& Value) {
   // Mask fields: the mask, whether literals are kept in the value ("0" not),
   // and the blank character.
   String mask = EditMask;

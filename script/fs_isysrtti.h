@@ -20,5 +20,6 @@ class TfsSysFunctions : public TfsRTTIModule {
 using TfsShowMessageProc = std::function<void(const String& Text)>;
 void fsSetShowMessageProc(TfsShowMessageProc Proc);
 
-// The mask formatting of edit masks ("mask;save-literals;blank").
-String FormatMaskText(const String& EditMask, const String& Value);
+// The mask formatting of edit masks ("mask;save-literals;blank") behind the
+// scripts' FormatMaskText (named apart from the class library's own).
+String fsFormatMaskText(const String& EditMask, const String& Value);

@@ -1255,3 +1255,84 @@ TEST(Program, UserGivenTwoPermissionsHasExactlyThoseCommands) {
   PostMessageW(main, WM_CLOSE, 0, 0);
   run.WaitExit();
 }
+
+// ---------------------------------------------------------------------------
+// Reports: the sales order and the product sheet previewed from their
+// windows' print commands.
+
+namespace {
+
+// The report's preview window, once its page is built and drawn.
+HWND WaitPreview(ProgramRun& run) {
+  HWND preview = run.WaitWindow("", "TfrxPreviewForm");
+  if (preview) {
+    Sleep(800);
+  } else {
+    WriteWindowPng(GetDesktopWindow(), PngPath("report_preview_missing.png"));
+    if (HWND box = run.WaitWindow("", "#32770", 1)) ADD_FAILURE() << DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF));
+  }
+  return preview;
+}
+
+void ClosePreview(HWND preview) {
+  PostMessageW(preview, WM_CLOSE, 0, 0);
+  WaitGone(preview);
+}
+
+}  // namespace
+
+TEST(Program, ReportsPreviewedFromTheirWindows) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  // A company name of this run, two customers, three products in two
+  // classes and one order of two lines (as the windows would write them).
+  std::string company = "测试贸易" + std::to_string(GetCurrentProcessId()) + "有限公司";
+  ExecSql(db, ("update 参数 set 设置 = '" + company + "' where 参数 = '企业名称';"
+               "insert into Customers (C_NO, C_Name, C_Addr, C_Tel, C_Fax) values "
+               "('C01', '上海贸易公司', '上海市南京路1号', '021-1234567', '021-7654321'), ('C02', '北京商行', null, null, null);"
+               "insert into Classes (CLS_ID, CLS_Name, CLS_ParentID) values (1, '茶具', 0), (2, '家具', 0);"
+               "insert into Products (CLS_ID, P_NO, P_Name, P_EName, P_Unit, P_EUnit, P_Color, P_EColor, P_Price) values "
+               "(1, 'P01', '茶杯', 'Cup', '个', 'PCS', '白', 'White', 12.5),"
+               "(1, 'P02', '茶壶', 'Teapot', '只', 'PCS', '青', 'Green', 1234.5),"
+               "(2, 'F01', '茶几', 'Table', '张', 'PCS', '黑', 'Black', 800);"
+               "insert into Orders (O_ID, O_NO, O_OrderDate, C_ID, U_ID, O_IsBack, O_Enabled, O_JE) values "
+               "(1, '" + Today() + "0001', date('now', 'localtime') || ' 00:00:00', 1, 1, 0, 1, 1271.5);"
+               "insert into Orders_d (O_ID, P_ID, P_NO, P_Name, P_Unit, OD_Price, OD_Qty, OD_JE, OD_Memo) values "
+               "(1, 1, 'P01', '茶杯', '个', 12.5, 3, 37.5, '加急'), (1, 2, 'P02', '茶壶', '只', 1234.5, 1, 1234.5, null);")
+                  .c_str());
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+
+  // The sales window: "查询", then "打印" previews the current order.
+  PostMessageW(WaitChild(nav, "TBitBtn", "销售管理"), BM_CLICK, 0, 0);
+  HWND sales = WaitChild(app.Main, "TSaleForm");
+  ASSERT_NE(sales, nullptr);
+  ASSERT_TRUE(WaitForeground(app.Main));
+  Click(WaitChild(sales, "TButton", "查询"));
+  Sleep(200);
+  ClickToolButton(WaitChild(sales, "TToolBar"), 4, 37, 2);   // "打印"
+  HWND preview = WaitPreview(app.Run);
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(DialogAnswerer::WindowText(preview), "销售单");
+  Snapshot(preview, "sales_order_preview.png");
+  ClosePreview(preview);
+  PostMessageW(sales, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitGone(sales));
+
+  // The product window lists the first class: its "打印" previews that list.
+  PostMessageW(WaitChild(nav, "TBitBtn", "产品管理"), BM_CLICK, 0, 0);
+  HWND products = WaitChild(app.Main, "TProductForm");
+  ASSERT_NE(products, nullptr);
+  ASSERT_TRUE(WaitForeground(app.Main));
+  Sleep(300);
+  // (The buttons are as wide as the widest caption, "查看子类".)
+  ClickToolButton(WaitChild(products, "TToolBar"), 10, 56, 4);   // "打印"
+  preview = WaitPreview(app.Run);
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(DialogAnswerer::WindowText(preview), "产品清单");
+  Snapshot(preview, "product_list_preview.png");
+  ClosePreview(preview);
+}

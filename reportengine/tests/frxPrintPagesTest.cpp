@@ -141,6 +141,13 @@ TEST_F(PrintFixture, CopiesRangesOrderAndDuplexPadding) {
   }
 }
 
+TEST_F(PrintFixture, ANewReportPrintsToTheDefaultPrinter) {
+  // "预设", the printer a new report names, is the default printer (the
+  // test set-up's queue).
+  Report->PrintOptions()->Printer = TfrxPrintOptions().Printer;
+  EXPECT_EQ(PrintAndReadBack("frx_print_default"), (std::vector<int>{1, 2, 3}));
+}
+
 TEST_F(PrintFixture, UncollatedCopiesAskThePrinterForEachPageOnce) {
   Report->PrintOptions()->Copies = 2;
   Report->PrintOptions()->Collate = false;

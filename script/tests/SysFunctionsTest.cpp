@@ -161,8 +161,8 @@ TEST(ScriptSysFunctions, FormatNeverTrustsTheScript) {
     ASSERT_TRUE(r.Compile(String("var s: String; begin s := ") + expr + "; end.")) << r.Error();
     EXPECT_THROW(r.Script->Execute(), Exception) << expr;
   }
-  EXPECT_EQ(FormatMaskText("000-0000;0;_", "1234567"), "123-4567");
-  EXPECT_EQ(FormatMaskText(">LL-00;1;_", "ab-1"), "AB-1_");
+  EXPECT_EQ(fsFormatMaskText("000-0000;0;_", "1234567"), "123-4567");
+  EXPECT_EQ(fsFormatMaskText(">LL-00;1;_", "ab-1"), "AB-1_");
 }
 
 TEST(ScriptSysFunctions, ShowMessageGoesThroughTheHook) {
