@@ -359,11 +359,13 @@ bool TcxCustomInnerTextEdit::KeyLeftTextAlone(const TcxCustomInnerTextEditPrevSt
 // ---------------------------------------------------------------------------
 // The text editor
 
-TcxCustomTextEdit::TcxCustomTextEdit(TComponent* AOwner, bool AIsInplace, const TcxEditPropertiesFactory& AProperties)
+TcxCustomTextEdit::TcxCustomTextEdit(TComponent* AOwner, bool AIsInplace, const TcxEditPropertiesFactory& AProperties,
+                                     const TcxContainerStyleFactory& AStyleFactory)
     : TcxCustomEdit(AOwner, AIsInplace,
                     AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
                       return new TcxCustomTextEditProperties(O);
-                    }) {
+                    },
+                    AStyleFactory) {
   cxTextEditUnitStartup();
   FInnerEditClassExists = true;
   FInnerEdit = new TcxCustomInnerTextEdit(this);

@@ -568,7 +568,8 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   TOVANI_CLASS(TcxCustomTextEdit, TcxCustomEdit)
  public:
   explicit TcxCustomTextEdit(TComponent* AOwner = nullptr, bool AIsInplace = false,
-                             const TcxEditPropertiesFactory& AProperties = nullptr);
+                             const TcxEditPropertiesFactory& AProperties = nullptr,
+                             const TcxContainerStyleFactory& AStyleFactory = nullptr);
   ~TcxCustomTextEdit() override;
 
   TcxCustomTextEditProperties* Properties() const {

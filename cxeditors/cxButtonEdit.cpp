@@ -56,3 +56,15 @@ void TcxButtonEdit::ReadState(TReader* Reader) {
   }
   TcxCustomButtonEdit::ReadState(Reader);
 }
+
+// What a form file stores of a button editor: its buttons (the form's
+// buttons replace the default one, see ReadState).
+TOVANI_PUBLISHED(TcxButtonEditProperties) {
+  Property<TcxEditButtons*>(
+      "Buttons", [](TcxButtonEditProperties* p) { return p->Buttons(); },
+      [](TcxButtonEditProperties* p, TcxEditButtons* v) { p->SetButtons(v); });
+}
+
+TOVANI_PUBLISHED(TcxButtonEdit) {
+  Property("Properties", &TcxButtonEdit::Properties, &TcxButtonEdit::SetProperties);
+}

@@ -262,6 +262,14 @@ void TcxCustomCurrencyEdit::EnforceValueRange() {
   SetValue(Value());
 }
 
+void TcxCustomCurrencyEdit::PropertiesChanged(TObject* Sender) {
+  // A change of the locale's formats reaches the editor once, from its
+  // binding; the properties' own notification of it is not a second one.
+  if (Sender && ActiveProperties()->FormatChanging()) return;
+  if (!Focused() && !InnerEditNotReady()) DataBinding()->UpdateDisplayValue();
+  TcxCustomTextEdit::PropertiesChanged(Sender);
+}
+
 void TcxCustomCurrencyEdit::PasteFromClipboard() {
   if (CanModify()) TcxCustomTextEdit::PasteFromClipboard();
 }

@@ -91,6 +91,8 @@ class TcxCustomCurrencyEdit : public TcxCustomTextEdit {
  protected:
   void DoEditKeyPress(char32_t& Key) override;
   bool IsCharValidForData(char32_t AChar) override;
+  using TcxCustomTextEdit::PropertiesChanged;
+  void PropertiesChanged(TObject* Sender) override;
   void EnforceValueRange() override;
 };
 

@@ -18,6 +18,8 @@
 TOVANI_IMPLEMENT_ENUM_INFO(TcxHyperLinkEditUsePrefix, "upAlways", "upOnlyOnExecute", "upNever")
 TOVANI_IMPLEMENT_CLASS(TcxCustomHyperLinkEditProperties, TcxCustomTextEditProperties)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxHyperLinkEditProperties, TcxCustomHyperLinkEditProperties)
+TOVANI_IMPLEMENT_CLASS(TcxHyperLinkStyle, TcxEditStyle)
+TOVANI_IMPLEMENT_CLASS(TcxHyperLinkEditViewInfo, TcxCustomTextEditViewInfo)
 TOVANI_IMPLEMENT_CLASS(TcxCustomHyperLinkEdit, TcxCustomTextEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxHyperLinkEdit, TcxCustomHyperLinkEdit)
 
@@ -135,6 +137,9 @@ void TcxCustomHyperLinkEditProperties::AddPrefixTo(const String& AText, String& 
 }
 
 TClass TcxCustomHyperLinkEditProperties::GetContainerClass() { return TcxHyperLinkEdit::StaticClass(); }
+TClass TcxCustomHyperLinkEditProperties::GetViewInfoClass() { return TcxHyperLinkEditViewInfo::StaticClass(); }
+TcxCustomEditViewInfo* TcxCustomHyperLinkEditProperties::CreateViewInfo() { return new TcxHyperLinkEditViewInfo(); }
+TcxContainerStyleFactory TcxCustomHyperLinkEditProperties::GetStyleFactory() { return TcxHyperLinkStyle::Factory(); }
 
 Integer TcxCustomHyperLinkEditProperties::GetViewOptions() {
   return TcxCustomTextEditProperties::GetViewOptions() | (FSingleClick ? 1 : 0);
@@ -162,6 +167,61 @@ TOVANI_PUBLISHED(TcxHyperLinkEditProperties) {
 }
 
 // ---------------------------------------------------------------------------
+// Style and view info
+
+TcxContainerStyleFactory TcxHyperLinkStyle::Factory() {
+  return [](TPersistent* AOwner, bool ADirect, TcxContainerStyle* AParent, TcxContainerStateItem AState) {
+    return new TcxHyperLinkStyle(AOwner, ADirect, AParent, AState);
+  };
+}
+
+TColor TcxHyperLinkStyle::TextColor() {
+  // A style painting a grid cell has no editor: its own colour stands.
+  if (DirectAccessMode()) return TcxEditStyle::TextColor();
+  auto* Edit = dynamic_cast<TcxCustomHyperLinkEdit*>(GetEdit());
+  if (!Edit && !IsBase()) Edit = dynamic_cast<TcxCustomHyperLinkEdit*>(static_cast<TcxCustomEditStyle*>(BaseStyle())->GetEdit());
+  return Edit && Edit->Properties() ? Edit->ActiveProperties()->LinkColor() : clBlue;
+}
+
+TFontStyles TcxHyperLinkStyle::TextStyle() {
+  TFontStyles S = TcxEditStyle::TextStyle();
+  S.Include(fsUnderline);
+  return S;
+}
+
+bool TcxHyperLinkEditViewInfo::SingleClick() {
+  auto* P = dynamic_cast<TcxCustomHyperLinkEditProperties*>(Properties);
+  return P && P->SingleClick();
+}
+
+void TcxHyperLinkEditViewInfo::GetSkinColors(TColor& ABackgroundColor, TColor& ATextColor) {
+  TcxCustomTextEditViewInfo::GetSkinColors(ABackgroundColor, ATextColor);
+  ATextColor = clDefault;
+}
+
+bool TcxHyperLinkEditViewInfo::HasHotButton() { return TcxCustomTextEditViewInfo::HasHotButton() || SingleClick(); }
+
+bool TcxHyperLinkEditViewInfo::IsPointOnButton(TPoint) { return HasHotButton(); }
+
+void TcxHyperLinkEditViewInfo::DrawText(TcxCanvas* ACanvas) {
+  auto* P = dynamic_cast<TcxCustomHyperLinkEditProperties*>(Properties);
+  if (Edit || !P) return TcxCustomTextEditViewInfo::DrawText(ACanvas);
+  // A cell painted without an editor: the link look is put on the cell's font.
+  TFont* Saved = Font;
+  TFont LinkFont;
+  if (Font) LinkFont.Assign(Font);
+  TFontStyles S = LinkFont.Style();
+  S.Include(fsUnderline);
+  LinkFont.SetStyle(S);
+  const TColor SavedColor = TextColor;
+  TextColor = Selected ? TextColor : P->LinkColor();
+  Font = &LinkFont;
+  TcxCustomTextEditViewInfo::DrawText(ACanvas);
+  Font = Saved;
+  TextColor = SavedColor;
+}
+
+// ---------------------------------------------------------------------------
 // Editor
 
 TcxCustomHyperLinkEdit::TcxCustomHyperLinkEdit(TComponent* AOwner, bool AIsInplace,
@@ -169,32 +229,28 @@ TcxCustomHyperLinkEdit::TcxCustomHyperLinkEdit(TComponent* AOwner, bool AIsInpla
     : TcxCustomTextEdit(AOwner, AIsInplace,
                         AProperties ? AProperties : [](TPersistent* O) -> TcxCustomEditProperties* {
                           return new TcxCustomHyperLinkEditProperties(O);
-                        }) {
-  ApplyLinkFont();
-}
+                        },
+                        TcxHyperLinkStyle::Factory()) {}
 
 TcxHyperLinkEdit::TcxHyperLinkEdit(TComponent* AOwner, bool AIsInplace)
     : TcxCustomHyperLinkEdit(AOwner, AIsInplace,
                              [](TPersistent* O) -> TcxCustomEditProperties* { return new TcxHyperLinkEditProperties(O); }) {}
 
-void TcxCustomHyperLinkEdit::ApplyLinkFont() {
-  TcxCustomInnerTextEdit* Inner = InnerTextEdit();
-  if (!Inner) return;
-  TFont* F = Inner->Font();
-  F->SetColor(ActiveProperties()->LinkColor());
-  TFontStyles S = F->Style();
-  S.Include(fsUnderline);
-  F->SetStyle(S);
-}
-
 void TcxCustomHyperLinkEdit::PropertiesChanged(TObject* Sender) {
   TcxCustomTextEdit::PropertiesChanged(Sender);
+  // A new LinkColor shows at once.
   ContainerStyleChanged(Style());
 }
 
 void TcxCustomHyperLinkEdit::ContainerStyleChanged(TObject* Sender) {
   TcxCustomTextEdit::ContainerStyleChanged(Sender);
-  ApplyLinkFont();
+  // The typing window shows the text in the style's link colour, underlined.
+  UpdateInnerEditAppearance();
+}
+
+void TcxCustomHyperLinkEdit::CreateWnd() {
+  TcxCustomTextEdit::CreateWnd();
+  UpdateInnerEditAppearance();
 }
 
 bool TcxCustomHyperLinkEdit::DoStart() {

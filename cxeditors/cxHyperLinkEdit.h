@@ -45,6 +45,9 @@ class TcxCustomHyperLinkEditProperties : public TcxCustomTextEditProperties {
   virtual void AddPrefixTo(const String& AText, String& AResult);
 
   TClass GetContainerClass() override;
+  TClass GetViewInfoClass() override;
+  TcxCustomEditViewInfo* CreateViewInfo() override;
+  TcxContainerStyleFactory GetStyleFactory() override;
   bool CanValidate() override { return true; }
   Integer GetViewOptions() override;
   void CheckDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TcxCustomEdit* AEdit) override;
@@ -57,6 +60,35 @@ class TcxCustomHyperLinkEditProperties : public TcxCustomTextEditProperties {
   String FPrefix;
   TShortCut FStartKey = 16397;  // Ctrl+Enter
   TcxHyperLinkEditUsePrefix FUsePrefix = upAlways;
+};
+
+// The link look of a hyperlink editor's style: the text colour is the
+// editor's LinkColor (a style painting without an editor keeps its own
+// colour) and the text is always underlined.
+class TcxHyperLinkStyle : public TcxEditStyle {
+  TOVANI_CLASS(TcxHyperLinkStyle, TcxEditStyle)
+ public:
+  using TcxEditStyle::TcxEditStyle;
+  static TcxContainerStyleFactory Factory();
+  TColor TextColor() override;
+  TFontStyles TextStyle() override;
+};
+
+// Paints a hyperlink editor: a skin never recolours the link, and with
+// SingleClick the whole editor reacts like a button.
+class TcxHyperLinkEditViewInfo : public TcxCustomTextEditViewInfo {
+  TOVANI_CLASS(TcxHyperLinkEditViewInfo, TcxCustomTextEditViewInfo)
+ public:
+  // Set by a host painting a selected cell: the link takes the cell's text
+  // colour instead of LinkColor.
+  bool Selected = false;
+  void GetSkinColors(TColor& ABackgroundColor, TColor& ATextColor) override;
+  bool HasHotButton() override;
+  bool IsPointOnButton(TPoint P) override;
+  void DrawText(TcxCanvas* ACanvas) override;
+
+ private:
+  bool SingleClick();
 };
 
 class TcxHyperLinkEditProperties : public TcxCustomHyperLinkEditProperties {
@@ -77,6 +109,7 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
     return static_cast<TcxCustomHyperLinkEditProperties*>(GetEffectiveProperties());
   }
   TClass GetPropertiesClass() override { return TcxCustomHyperLinkEditProperties::StaticClass(); }
+  TcxHyperLinkStyle* Style() const { return static_cast<TcxHyperLinkStyle*>(TcxCustomEdit::Style()); }
 
   // Starts the link; true when an address went to the opener or a
   // start handler took it.
@@ -87,6 +120,7 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
   using TcxCustomTextEdit::PropertiesChanged;
   void PropertiesChanged(TObject* Sender) override;
   void ContainerStyleChanged(TObject* Sender) override;
+  void CreateWnd() override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -94,8 +128,6 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
   void DoMouseLeave(TControl* AControl) override;
 
  private:
-  // The link look: the link colour, underlined.
-  void ApplyLinkFont();
   TCursor FSavedCursor = crDefault;
   bool FHandCursor = false;
 };

@@ -3,8 +3,12 @@
 // value of the selected item; the editor and the list show the item's image
 // and description (or the defaults when no item has the value).
 #pragma once
+#include <memory>
+
 #include "ImgList.h"
 #include "cxComboBox.h"
+
+class TcxFreeNotificator;
 
 enum TcxImageAlign { iaLeft, iaRight };
 
@@ -67,32 +71,53 @@ class TcxCustomImageComboBoxProperties : public TcxCustomComboBoxProperties {
   TCustomImageList* LargeImages() const { return FLargeImages; }
   void SetLargeImages(TCustomImageList* Value);
   TcxImageComboBoxItems* Items() const { return FItems.get(); }
+  void SetItems(TcxImageComboBoxItems* Value);
+  // List descriptions wrap to the list's width.
+  bool MultiLineText() const { return FMultiLineText; }
+  void SetMultiLineText(bool Value);
   bool ShowDescriptions() const { return FShowDescriptions; }
   void SetShowDescriptions(bool Value);
+  // The list's image list: LargeImages when assigned, else Images.
+  TCustomImageList* ListImages() const { return FLargeImages ? FLargeImages : FImages; }
 
   TcxImageComboBoxItem* FindItemByValue(const Variant& AValue) const;
   TcxImageComboBoxItem* FindItemByText(const String& AText) const;
   virtual void GetItemInfo(TcxImageComboBoxItem* AItem, String& AText, bool AForceDescription, Integer& AImageIndex);
   void GetDisplayInfo(const Variant& AValue, String& AText, Integer& AImageIndex);
-  // The item list changed: the list's texts follow the descriptions.
+  // The item list changed: the open list follows.
   void ItemsChanged();
 
   TClass GetContainerClass() override;
+  TClass GetViewDataClass() override;
+  TClass GetViewInfoClass() override;
+  TcxCustomEditViewInfo* CreateViewInfo() override;
+  TcxCustomEditViewData* CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                        bool APreviewMode = false) override;
+  TcxCustomEditProperties* CreateOfSameClass() override { return new TcxCustomImageComboBoxProperties(nullptr); }
   TcxTextEditLookupDataFactory GetLookupDataType() override;
   bool AcceptsEditValue(Variant&, bool) override { return true; }
   bool HasInnerEditChangeEvents() override { return false; }
+  Integer GetDisplayFormatFlags() override { return 0; }
+  bool SameDisplayValue(const Variant& V1, const Variant& V2) override;
+  String GetDisplayText(const Variant& AEditValue, bool AFullText = true, bool AIsInplace = true) override;
+  Integer GetViewOptions() override;
   void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
   bool IsLookupText(const String& AText) override { return FindItemByText(AText) != nullptr; }
   TcxEditValueSource UsesDataDisplayFormat(bool) override { return evsValue; }
 
  private:
+  void ImageListFreed(TComponent* AComponent);
+
   String FDefaultDescription;
   Integer FDefaultImageIndex = -1;
   TcxImageAlign FImageAlign = iaLeft;
   TCustomImageList* FImages = nullptr;
   TCustomImageList* FLargeImages = nullptr;
   std::unique_ptr<TcxImageComboBoxItems> FItems;
+  bool FMultiLineText = false;
   bool FShowDescriptions = true;
+  std::unique_ptr<TChangeLink> FImagesChangeLink, FLargeImagesChangeLink;
+  std::unique_ptr<TcxFreeNotificator> FFreeNotificator;
 };
 
 class TcxImageComboBoxProperties : public TcxCustomImageComboBoxProperties {
@@ -100,6 +125,42 @@ class TcxImageComboBoxProperties : public TcxCustomImageComboBoxProperties {
  public:
   using TcxCustomImageComboBoxProperties::TcxCustomImageComboBoxProperties;
   TcxCustomEditProperties* CreateOfSameClass() override { return new TcxImageComboBoxProperties(nullptr); }
+};
+
+// What the editor paints: the item's image in its own rectangle beside
+// the description (or alone, centred, without descriptions).
+class TcxImageComboBoxViewInfo : public TcxCustomComboBoxViewInfo {
+  TOVANI_CLASS(TcxImageComboBoxViewInfo, TcxCustomComboBoxViewInfo)
+ public:
+  TRect ImageRect;
+  TcxImageAlign ImageAlign = iaLeft;
+  bool ShowDescriptions = true;
+  Integer ImageIndex = -1;
+  TCustomImageList* Images = nullptr;
+  // The content rectangle before the image took its share.
+  TRect ContentRect;
+  void PaintContent(TcxCanvas* ACanvas) override;
+  void MoveBy(Integer DX, Integer DY) override;
+  void AssignFrom(TcxContainerViewInfo* Source) override;
+};
+
+class TcxImageComboBoxViewData : public TcxCustomComboBoxViewData {
+  TOVANI_CLASS(TcxImageComboBoxViewData, TcxCustomComboBoxViewData)
+ public:
+  using TcxCustomComboBoxViewData::TcxCustomComboBoxViewData;
+  bool IsComboStyle() override;
+  void Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton, TShiftState Shift,
+                 TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  void PrepareTextForPaint(const String& ADisplayValue, TcxCustomTextEditViewInfo* AViewInfo) override;
+  void PrepareViewInfoForPaint(TcxCanvas* ACanvas, const Variant& AEditValue,
+                               TcxCustomEditViewInfo* AViewInfo) override;
+  void GetFixedPartSize(TcxCanvas* ACanvas, bool AIsInplace, const TcxEditSizeProperties& ASizeProperties,
+                        TcxCustomEditViewInfo* AViewInfo, TSize& AMinContentSize, TSize& AFixedSize) override;
+
+ private:
+  // The item shown by the editor: its current key's item, else the item of
+  // its edit value.
+  TcxImageComboBoxItem* ShownItem();
 };
 
 class TcxCustomImageComboBox : public TcxCustomComboBox {
@@ -116,9 +177,12 @@ class TcxCustomImageComboBox : public TcxCustomComboBox {
   TClass GetPropertiesClass() override { return TcxCustomImageComboBoxProperties::StaticClass(); }
   void DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void GetEditingValue(Variant& AValue) override;
-
- protected:
-  void Paint() override;
+  void GetPopupContentSize(TSize& ASize) override;
+  TObject* GetSelectedItemObject() override { return nullptr; }
+  void UpdateDrawValue() override;
+  // The item of the lookup's current key (null with no selection).
+  TcxImageComboBoxItem* SelectedItem();
+  void LookupKeyAsEditValue(const Variant& AKey, Variant& AEditValue) override;
 };
 
 class TcxImageComboBox : public TcxCustomImageComboBox {

@@ -3,14 +3,17 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "FormatSettings.h"
+#include "Themes.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "cxClasses.h"
 #include "cxControls.h"
+#include "cxEditPaintUtils.h"
 #include "cxFilterControlUtils.h"
 #include "cxLookAndFeelPainters.h"
 
@@ -354,52 +357,229 @@ void TcxCustomSpinEditProperties::CheckDisplayValue(Variant& ADisplayValue, Stri
 void TcxSpinEditViewData::CalculateButtonsViewInfo(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P,
                                                    Integer AButton, TShiftState Shift,
                                                    TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
-  TcxCustomTextEditViewData::CalculateButtonsViewInfo(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);
   auto* Props = dynamic_cast<TcxCustomSpinEditProperties*>(Properties);
   auto* VI = dynamic_cast<TcxSpinEditViewInfo*>(AViewInfo);
-  if (!Props || !VI) return;
-  VI->Position = Props->SpinButtons()->Position();
-  if (VI->Position != sbpVert) return;
-  // Up above down in one column at the right.
-  TcxEditButtonViewInfo *Up = nullptr, *Down = nullptr;
-  for (auto& B : AViewInfo->ButtonsInfo) {
-    if (B->ButtonIndex == 1) Up = B.get();
-    if (B->ButtonIndex == 0) Down = B.get();
+  if (Props && VI) VI->Position = Props->SpinButtons()->Position();
+  TcxCustomTextEditViewData::CalculateButtonsViewInfo(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);
+  if (!VI) return;
+  // Which button of the row the classic borders treat as the outer one.
+  for (auto& B : AViewInfo->ButtonsInfo) B->Data.Leftmost = B->Data.Rightmost = false;
+  Integer OuterLeft = -1, OuterRight = -1;
+  for (Integer I = 0; I < AViewInfo->ButtonCount(); ++I) {
+    TcxEditButtonViewInfo* B = AViewInfo->ButtonsInfo[I].get();
+    if (B->Data.LeftAlignment) {
+      if (OuterLeft < 0 || B->Bounds.Left < AViewInfo->ButtonsInfo[OuterLeft]->Bounds.Left) OuterLeft = I;
+    } else if (OuterRight < 0 || B->Bounds.Right > AViewInfo->ButtonsInfo[OuterRight]->Bounds.Right) {
+      OuterRight = I;
+    }
   }
-  if (!Up || !Down) return;
-  TRect R(std::min(Up->Bounds.Left, Down->Bounds.Left), std::min(Up->Bounds.Top, Down->Bounds.Top),
-          std::max(Up->Bounds.Right, Down->Bounds.Right), std::max(Up->Bounds.Bottom, Down->Bounds.Bottom));
-  const Integer Mid = R.Top + (R.Bottom - R.Top) / 2;
-  Up->Bounds = TRect(R.Left, R.Top, R.Right, Mid);
-  Down->Bounds = TRect(R.Left, Mid, R.Right, R.Bottom);
-  Up->VisibleBounds = Up->Bounds;
-  Down->VisibleBounds = Down->Bounds;
+  if (OuterLeft >= 0) AViewInfo->ButtonsInfo[OuterLeft]->Data.Leftmost = true;
+  if (OuterRight >= 0) AViewInfo->ButtonsInfo[OuterRight]->Data.Rightmost = true;
+  // The delimiter between two native buttons.
+  VI->DelimiterLineStart = VI->DelimiterLineEnd = TPoint();
+  if (!VI->NativeStyle || AViewInfo->ButtonCount() < 2) return;
+  for (auto& B : AViewInfo->ButtonsInfo) {
+    const TRect& R = B->Bounds;
+    if (VI->Position == sbpHorzRight && B->ButtonIndex == 0) {
+      VI->DelimiterLineStart = TPoint(R.Right, R.Top);
+      VI->DelimiterLineEnd = TPoint(R.Right, R.Bottom - 1);
+    } else if (VI->Position == sbpVert && B->ButtonIndex == 1) {
+      VI->DelimiterLineStart = TPoint(R.Left, R.Bottom);
+      VI->DelimiterLineEnd = TPoint(R.Right - 1, R.Bottom);
+    }
+  }
 }
 
-void TcxSpinEditViewInfo::DrawButton(TcxCanvas* ACanvas, Integer AButtonVisibleIndex) {
-  TcxCustomTextEditViewInfo::DrawButton(ACanvas, AButtonVisibleIndex);
-  if (AButtonVisibleIndex < 0 || AButtonVisibleIndex >= Integer(ButtonsInfo.size())) return;
-  TcxEditButtonViewInfo* B = ButtonsInfo[AButtonVisibleIndex].get();
-  const bool Forward = B->ButtonIndex % 2 == 1;
-  TcxArrowPointing Dir = Position == sbpVert ? (Forward ? apUp : apDown) : (Forward ? apRight : apLeft);
-  TRect R = B->Bounds;
-  R.Left += 2, R.Top += 1, R.Right -= 2, R.Bottom -= 1;
-  const TColor C = B->Data.State == 0 ? clBtnShadow : clBtnText;
-  if (B->ButtonIndex >= 2) {
-    // Fast buttons: a double arrow.
-    const Integer W = (R.Right - R.Left) / 2;
-    TRect A = R, Bx = R;
-    if (Position == sbpVert) {
-      const Integer H = (R.Bottom - R.Top) / 2;
-      A.Bottom = A.Top + H, Bx.Top = A.Bottom;
-    } else {
-      A.Right = A.Left + W, Bx.Left = A.Right;
-    }
-    cxStandardPainter()->PaintArrow(ACanvas, A, Dir, C);
-    cxStandardPainter()->PaintArrow(ACanvas, Bx, Dir, C);
+void TcxSpinEditViewData::CalculateButtonBounds(TcxCanvas* ACanvas, TcxCustomEditViewInfo* AViewInfo, TRect& ABounds,
+                                                Integer AButtonVisibleIndex) {
+  auto* Props = dynamic_cast<TcxCustomSpinEditProperties*>(Properties);
+  auto* VI = dynamic_cast<TcxSpinEditViewInfo*>(AViewInfo);
+  TcxEditButtonViewInfo* BVI = AViewInfo->ButtonsInfo[AButtonVisibleIndex].get();
+  const Integer Index = BVI->ButtonIndex;
+  if (!Props || !VI || Index > 3) {
+    TcxCustomTextEditViewData::CalculateButtonBounds(ACanvas, AViewInfo, ABounds, AButtonVisibleIndex);
     return;
   }
-  cxStandardPainter()->PaintArrow(ACanvas, R, Dir, C);
+  // The buttons are placed from the last to the first: the first call lays
+  // out all of them.
+  if (AButtonVisibleIndex == ButtonVisibleCount - 1) {
+    TRect R = ABounds;
+    const bool Fast = Props->SpinButtons()->ShowFastButtons();
+    const TcxSpinEditButtonsPosition Pos = Props->SpinButtons()->Position();
+    TcxCanvas* Canvas = ACanvas ? ACanvas : cxSharedScreenCanvas();
+    TcxEditButtonMetrics M;
+    M.Kind = bkText;
+    const Integer StdWidth = cxCalcEditButtonWidth(Canvas, M);
+    const Integer H = R.Bottom - R.Top;
+    const Integer Arrow = cxCalcArrowSize(TSize(StdWidth + 2, H / 2 + 2), apUp).cy;
+    VI->ArrowSize = Arrow;
+    const bool CustomDrawn = bool(VI->OnDrawButton);
+    const bool Native = BVI->Data.NativeStyle;
+    Integer W, FastW = -1;
+    if (Native) {
+      Canvas->Font()->Assign(Style->GetVisibleTextFont());
+      W = (StdWidth + Canvas->TextHeight("Zg") - 1 + 1) / 2;
+    } else if (VI->Painter && VI->Painter->CalcEditButtonSize().cy > 0) {
+      const Integer SkinH = VI->Painter->CalcEditButtonSize().cy;
+      W = SkinH / 2 + Arrow;
+      FastW = W * 3 / 2 + (SkinH & 1);
+    } else {
+      W = 4 * Arrow - 3;
+    }
+    if (FastW < 0) FastW = MulDiv(W, 3, 2);
+    const Integer D = Native && !CustomDrawn ? 1 : 0;
+    const Integer G = Native && cxDwmCompositionOn() && !CustomDrawn ? 1 : 0;
+    for (Integer I = 0; I < 4; ++I) {
+      FButtonRects[I] = TRect();
+      FButtonLeft[I] = false;
+    }
+    auto TakeRight = [&](Integer AIndex, Integer AWidth, Integer ABottom) {
+      FButtonRects[AIndex] = TRect(R.Right - AWidth, R.Top, R.Right, ABottom);
+      R.Right -= AWidth;
+    };
+    auto TakeLeft = [&](Integer AIndex, Integer AWidth, Integer ABottom) {
+      FButtonRects[AIndex] = TRect(R.Left, R.Top, R.Left + AWidth, ABottom);
+      FButtonLeft[AIndex] = true;
+      R.Left += AWidth;
+    };
+    if (Fast) TakeRight(3, FastW, R.Bottom - G);
+    if (Pos == sbpVert) {
+      const TRect Column(R.Right - StdWidth, R.Top, R.Right, R.Bottom);
+      FButtonRects[1] = TRect(Column.Left, Column.Top, Column.Right, Column.Top + (H - D) / 2);
+      FButtonRects[0] = TRect(Column.Left, FButtonRects[1].Bottom + D, Column.Right, Column.Bottom);
+      R.Right -= StdWidth;
+      if (Fast) TakeRight(2, FastW, R.Bottom - G);
+    } else {
+      TakeRight(1, W, R.Bottom - G);
+      R.Right -= D;
+      if (Pos == sbpHorzRight) {
+        TakeRight(0, W, R.Bottom);
+        if (Fast) TakeRight(2, FastW, R.Bottom - G);
+      } else {
+        if (Fast) TakeLeft(2, FastW, R.Bottom - G);
+        TakeLeft(0, W, R.Bottom - G);
+      }
+    }
+    FRest = R;
+  }
+  BVI->Bounds = FButtonRects[Index];
+  BVI->Data.LeftAlignment = FButtonLeft[Index];
+  // The part of the button inside the editor.
+  RECT Vis, Btn = *BVI->Bounds.AsRECT(), Ed = *Bounds.AsRECT();
+  if (IntersectRect(&Vis, &Btn, &Ed))
+    BVI->VisibleBounds = TRect(Vis.left, Vis.top, Vis.right, Vis.bottom);
+  else
+    BVI->VisibleBounds = TRect();
+  ABounds = FRest;
+}
+
+void TcxSpinEditViewData::CalculateNativeInfo(TcxEditButtonViewInfo* AButton, TcxCustomEditViewInfo* AViewInfo) {
+  AButton->Data.NativePart = 0;
+  AButton->Data.NativeState = 0;
+  AButton->Data.PartiallyTransparent = false;
+  if (!AViewInfo->NativeStyle) return;
+  HTHEME Theme = ThemeServices()->Theme(teSpin);
+  if (!Theme) return;
+  const bool Vert = static_cast<TcxCustomSpinEditProperties*>(Properties)->SpinButtons()->Position() == sbpVert;
+  // Spin theme parts: 1 up, 2 down, 3 right (up, horizontal), 4 left.
+  static const Integer kVertParts[] = {2, 1, 4, 3};
+  static const Integer kHorzParts[] = {4, 3, 4, 3};
+  static const Integer kStates[] = {4, 1, 3, 2};
+  const Integer Index = std::clamp<Integer>(AButton->ButtonIndex, 0, 3);
+  AButton->Data.NativePart = Vert ? kVertParts[Index] : kHorzParts[Index];
+  AButton->Data.NativeState = kStates[std::clamp<Integer>(AButton->Data.State, 0, 3)];
+  AButton->Data.PartiallyTransparent =
+      IsThemeBackgroundPartiallyTransparent(Theme, AButton->Data.NativePart, AButton->Data.NativeState);
+}
+
+TcxArrowPointing TcxSpinEditViewInfo::ArrowDirection(Integer AButtonIndex) const {
+  const bool Forward = AButtonIndex % 2 == 1;
+  if (Position == sbpVert) return Forward ? apUp : apDown;
+  return Forward ? apRight : apLeft;
+}
+
+Integer TcxSpinEditViewInfo::PainterButtonKind(Integer AButtonIndex) const {
+  switch (ArrowDirection(AButtonIndex)) {
+    case apUp: return cxEditButtonKindArrowUp;
+    case apDown: return cxEditButtonKindArrowDown;
+    case apLeft: return cxEditButtonKindArrowLeft;
+    default: return cxEditButtonKindArrowRight;
+  }
+}
+
+void TcxSpinEditViewInfo::PaintContent(TcxCanvas* ACanvas) {
+  TcxCustomTextEditViewInfo::PaintContent(ACanvas);
+  // The line between two native buttons, in the editor's background.
+  if (ButtonsInfo.empty() || ButtonsInfo[0]->Data.NativePart == 0 || Position == sbpHorzLeftRight ||
+      HasCustomButtonDraw(0) || DelimiterLineStart == DelimiterLineEnd)
+    return;
+  TRect Line(DelimiterLineStart.X, DelimiterLineStart.Y, DelimiterLineEnd.X + 1, DelimiterLineEnd.Y + 1);
+  ACanvas->PushClipRegion();
+  ACanvas->IntersectClip(BorderRect);
+  ACanvas->FillRectColor(Line, BackgroundColor);
+  ACanvas->PopClipRegion();
+}
+
+void TcxSpinEditViewInfo::AssignFrom(TcxContainerViewInfo* Source) {
+  TcxCustomTextEditViewInfo::AssignFrom(Source);
+  if (auto* S = dynamic_cast<TcxSpinEditViewInfo*>(Source)) {
+    Position = S->Position;
+    ArrowSize = S->ArrowSize;
+    DelimiterLineStart = S->DelimiterLineStart;
+    DelimiterLineEnd = S->DelimiterLineEnd;
+  }
+}
+
+void TcxSpinEditViewInfo::MoveBy(Integer DX, Integer DY) {
+  TcxCustomTextEditViewInfo::MoveBy(DX, DY);
+  if (DelimiterLineStart == DelimiterLineEnd) return;
+  DelimiterLineStart = TPoint(DelimiterLineStart.X + DX, DelimiterLineStart.Y + DY);
+  DelimiterLineEnd = TPoint(DelimiterLineEnd.X + DX, DelimiterLineEnd.Y + DY);
+}
+
+void TcxSpinEditViewInfo::DrawNativeButtonBackground(TcxCanvas* ACanvas, TcxEditButtonViewInfo* AButton,
+                                                     const TRect& R) {
+  if (AButton->Data.NativePart == 0) return TcxCustomTextEditViewInfo::DrawNativeButtonBackground(ACanvas, AButton, R);
+  if (HTHEME Theme = ThemeServices()->Theme(teSpin))
+    DrawThemeBackground(Theme, ACanvas->Handle(), AButton->Data.NativePart, AButton->Data.NativeState,
+                        AButton->Bounds.AsRECT(), nullptr);
+}
+
+void TcxSpinEditViewInfo::PaintThemedButtonFrame(TcxCanvas* ACanvas, TcxEditButtonViewInfo* AButton,
+                                                 TColor& ABackgroundColor, TColor& ATextColor, TRect& AContentRect,
+                                                 TRect& R) {
+  // The theme's spin part is the whole button, arrow included.
+  if (AButton->Data.NativePart != 0) {
+    AContentRect = TRect();
+    return;
+  }
+  TcxCustomTextEditViewInfo::PaintThemedButtonFrame(ACanvas, AButton, ABackgroundColor, ATextColor, AContentRect, R);
+}
+
+void TcxSpinEditViewInfo::DrawButtonContent(TcxCanvas* ACanvas, Integer AButtonVisibleIndex, Integer AContentShift,
+                                            TColor ABackgroundColor, TColor ATextColor, const TRect& AContentRect) {
+  TcxEditButtonViewInfo* B = ButtonsInfo[AButtonVisibleIndex].get();
+  const Integer Index = B->ButtonIndex;
+  if (Painter) {
+    static const TcxButtonState kStates[] = {cxbsDisabled, cxbsNormal, cxbsPressed, cxbsHot};
+    Painter->PaintEditButton(ACanvas, B->Bounds, PainterButtonKind(Index), kStates[std::clamp<Integer>(B->Data.State, 0, 3)]);
+    return;
+  }
+  const bool Double = Index >= 2;
+  const TcxArrowPointing Dir = ArrowDirection(Index);
+  const Integer Arrow = ArrowSize > 0 ? ArrowSize : 3;
+  ACanvas->PushClipRegion();
+  ACanvas->IntersectClip(AContentRect);
+  if (B->Data.State == 0) {
+    // Disabled: embossed, a highlight one pixel down and right under the shadow.
+    TRect Shifted = AContentRect;
+    OffsetRect(Shifted, 1, 1);
+    cxDrawEditArrow(ACanvas, Arrow, Shifted, Dir, Double, false, clBtnHighlight);
+    cxDrawEditArrow(ACanvas, Arrow, AContentRect, Dir, Double, false, clBtnShadow);
+  } else {
+    cxDrawEditArrow(ACanvas, Arrow, AContentRect, Dir, Double, AContentShift != 0 || B->Data.State == 2, ATextColor);
+  }
+  ACanvas->PopClipRegion();
 }
 
 // ---------------------------------------------------------------------------

@@ -137,8 +137,10 @@ class TcxSpinEditProperties : public TcxCustomSpinEditProperties {
   TcxCustomEditProperties* CreateOfSameClass() override { return new TcxSpinEditProperties(nullptr); }
 };
 
-// The view data knows the pressed spin button; the view info lays the
-// buttons out by the buttons' position and draws arrows on them.
+// The view data knows the pressed spin button and lays the buttons out by
+// their position: up above down at the right (sbpVert), all side by side at
+// the right (sbpHorzRight), or down at the left and up at the right
+// (sbpHorzLeftRight); fast buttons stand outermost.
 class TcxSpinEditViewData : public TcxCustomTextEditViewData {
   TOVANI_CLASS(TcxSpinEditViewData, TcxCustomTextEditViewData)
  public:
@@ -146,13 +148,44 @@ class TcxSpinEditViewData : public TcxCustomTextEditViewData {
   Integer PressedSpinButton = 0;
   void CalculateButtonsViewInfo(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton,
                                 TShiftState Shift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  void CalculateButtonBounds(TcxCanvas* ACanvas, TcxCustomEditViewInfo* AViewInfo, TRect& ABounds,
+                             Integer AButtonVisibleIndex) override;
+  void CalculateNativeInfo(TcxEditButtonViewInfo* AButton, TcxCustomEditViewInfo* AViewInfo) override;
+
+ private:
+  // The rectangles of the four spin buttons (by button number) and what is
+  // left of the content rectangle, computed once per layout.
+  TRect FButtonRects[4];
+  bool FButtonLeft[4] = {};
+  TRect FRest;
 };
+
+// The editor-button kinds a painter gets for spin buttons (after the
+// drop-down, glyph and ellipsis kinds 1 to 3).
+constexpr Integer cxEditButtonKindArrowUp = 4;
+constexpr Integer cxEditButtonKindArrowDown = 5;
+constexpr Integer cxEditButtonKindArrowLeft = 6;
+constexpr Integer cxEditButtonKindArrowRight = 7;
 
 class TcxSpinEditViewInfo : public TcxCustomTextEditViewInfo {
   TOVANI_CLASS(TcxSpinEditViewInfo, TcxCustomTextEditViewInfo)
  public:
   TcxSpinEditButtonsPosition Position = sbpVert;
-  void DrawButton(TcxCanvas* ACanvas, Integer AButtonVisibleIndex) override;
+  // The depth of the arrows drawn on the buttons.
+  Integer ArrowSize = 0;
+  // The line between two native buttons (none when both ends are equal).
+  TPoint DelimiterLineStart, DelimiterLineEnd;
+  void PaintContent(TcxCanvas* ACanvas) override;
+  void AssignFrom(TcxContainerViewInfo* Source) override;
+  void MoveBy(Integer DX, Integer DY) override;
+  void DrawNativeButtonBackground(TcxCanvas* ACanvas, TcxEditButtonViewInfo* AButton, const TRect& R) override;
+  void PaintThemedButtonFrame(TcxCanvas* ACanvas, TcxEditButtonViewInfo* AButton, TColor& ABackgroundColor,
+                              TColor& ATextColor, TRect& AContentRect, TRect& R) override;
+  void DrawButtonContent(TcxCanvas* ACanvas, Integer AButtonVisibleIndex, Integer AContentShift,
+                         TColor ABackgroundColor, TColor ATextColor, const TRect& AContentRect) override;
+  // The arrow a spin button shows, as a direction and as a painter's kind.
+  TcxArrowPointing ArrowDirection(Integer AButtonIndex) const;
+  Integer PainterButtonKind(Integer AButtonIndex) const;
 };
 
 class TcxCustomSpinEdit : public TcxCustomMaskEdit {

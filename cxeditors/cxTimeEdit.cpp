@@ -319,6 +319,20 @@ void TcxCustomTimeEditProperties::CheckDisplayValue(Variant& ADisplayValue, Stri
   FireValidateEvents(ADisplayValue, AErrorText, AError, AEdit);
 }
 
+void TcxCustomTimeEditProperties::HandleFormatChanged() {
+  // The 12-hour masks carry the locale's designators: take the new ones.
+  const auto Before = OwnEditMask();
+  BeginUpdate();
+  try {
+    UpdateEditMask();
+  } catch (...) {
+    EndUpdate(false);
+    throw;
+  }
+  EndUpdate(OwnEditMask() != Before);
+  TcxCustomSpinEditProperties::HandleFormatChanged();
+}
+
 // ---------------------------------------------------------------------------
 // Editor
 
@@ -353,6 +367,24 @@ void TcxCustomTimeEdit::DisplayToEditValue(const Variant& ADisplayValue, Variant
   if (!TryStrToTime(Text, T)) T = 0;
   const TDateTime D = FDatePart + (FDatePart < 0 ? -T : T);
   AEditValue = D != 0 ? VarFromDateTime(D) : Variant(D);
+}
+
+void TcxCustomTimeEdit::PropertiesChanged(TObject* Sender) {
+  if (!Focused() && !InnerEditNotReady()) {
+    DataBinding()->UpdateDisplayValue();
+    SetSelStart(Integer(Utf8Length(Text())));
+  }
+  TcxCustomSpinEdit::PropertiesChanged(Sender);
+}
+
+void TcxCustomTimeEdit::DoSetDisplayValue(const Variant& AValue) {
+  // An empty 12-hour text goes in as it is: the mask would show blanks
+  // and literals of a time nobody entered.
+  if (!ActiveProperties()->Use24HourFormat() && VarToStrDef(AValue, "").empty()) {
+    TcxCustomTextEdit::DoSetDisplayValue(AValue);
+    return;
+  }
+  TcxCustomSpinEdit::DoSetDisplayValue(AValue);
 }
 
 void TcxCustomTimeEdit::GetEditingValue(Variant& AValue) { DisplayToEditValue(Variant(Text()), AValue, Focused()); }

@@ -73,6 +73,7 @@ class TcxCustomTimeEditProperties : public TcxCustomSpinEditProperties {
   bool AcceptsDisplayText(String& ADisplayValue) override;
   bool AcceptsEditValue(Variant& AEditValue, bool AEditFocused) override;
   void CheckDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TcxCustomEdit* AEdit) override;
+  void HandleFormatChanged() override;
 
  private:
   bool FAutoCorrectHours = true;
@@ -117,6 +118,9 @@ class TcxCustomTimeEdit : public TcxCustomSpinEdit {
 
  protected:
   void InternalSetEditValue(const Variant& Value, bool AValidate) override;
+  using TcxCustomSpinEdit::PropertiesChanged;
+  void PropertiesChanged(TObject* Sender) override;
+  void DoSetDisplayValue(const Variant& AValue) override;
   void ActivateResetValue() override { SetTime(0); }
   bool IsCharValidForData(char32_t) override { return true; }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "FormFile.h"
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "cxButtonEdit.h"
@@ -47,4 +48,29 @@ TEST(ButtonEdit, ClicksReportTheButtonIndex) {
   EXPECT_EQ((std::vector<Integer>{Clicks[1], Clicks[2]}), (std::vector<Integer>{VI->ButtonsInfo[0]->ButtonIndex, VI->ButtonsInfo[1]->ButtonIndex}));
   PumpMessages(1);
   WriteWindowPng(E, "button_edit");
+}
+
+TEST(ButtonEdit, AFormKeepsExactlyItsStoredButtons) {
+  TForm Form(nullptr);
+  ReadComponentFromText(
+      "object Form1: TForm\n"
+      "  object beCustomer: TcxButtonEdit\n"
+      "    Left = 10\n"
+      "    Top = 10\n"
+      "    Properties.Buttons = <\n"
+      "      item\n"
+      "        Kind = bkGlyph\n"
+      "      end\n"
+      "      item\n"
+      "        Kind = bkText\n"
+      "        Caption = '清除'\n"
+      "      end>\n"
+      "  end\n"
+      "end\n",
+      &Form);
+  auto* E = dynamic_cast<TcxButtonEdit*>(Form.FindComponent("beCustomer"));
+  ASSERT_NE(E, nullptr);
+  ASSERT_EQ(E->Properties()->Buttons()->Count(), 2);
+  EXPECT_EQ(E->Properties()->Buttons()->Items(0)->Kind(), bkGlyph);
+  EXPECT_EQ(E->Properties()->Buttons()->Items(1)->Caption(), "清除");
 }

@@ -150,3 +150,27 @@ TEST_F(HyperLinkFixture, StartHandlersReplaceTheOpenerAndClicksStart) {
   EXPECT_EQ(E->InnerTextEdit()->Font()->Color(), clRed);
   EXPECT_TRUE(E->InnerTextEdit()->Font()->Style().Contains(fsUnderline));
 }
+
+TEST_F(HyperLinkFixture, TheStyleShowsTheLinkColourUnderlined) {
+  // Every state style of the editor takes LinkColor; a colour set on the
+  // style does not override the link look.
+  E->Style()->SetTextColor(clGreen);
+  E->Properties()->SetLinkColor(clMaroon);
+  for (TcxEditStyle* S : {static_cast<TcxEditStyle*>(E->Style()), E->StyleFocused(), E->StyleDisabled()}) {
+    EXPECT_EQ(S->TextColor(), clMaroon);
+    EXPECT_TRUE(S->TextStyle().Contains(fsUnderline));
+  }
+  EXPECT_EQ(E->InnerTextEdit()->Font()->Color(), clMaroon);
+  EXPECT_TRUE(E->InnerTextEdit()->Font()->Style().Contains(fsUnderline));
+  // A style that paints without an editor keeps its own colour; one
+  // without a container shows the default link blue.
+  TcxHyperLinkStyle Direct(nullptr, true);
+  Direct.SetTextColor(clGreen);
+  EXPECT_EQ(Direct.TextColor(), clGreen);
+  TcxHyperLinkStyle Loose(nullptr, false);
+  EXPECT_EQ(Loose.TextColor(), clBlue);
+  EXPECT_TRUE(Loose.TextStyle().Contains(fsUnderline));
+  // With SingleClick the whole editor reacts like a button.
+  E->Properties()->SetSingleClick(true);
+  EXPECT_TRUE(E->GetViewInfo()->IsPointOnButton(TPoint(5, 5)));
+}

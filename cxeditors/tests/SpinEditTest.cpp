@@ -1,11 +1,14 @@
 // The spin editor: steps at the range ends (refused, snapped, wrapped),
 // fractional wraps kept inside the range, increments by value type, keys,
 // the wheel, the auto-repeat of a held button, and typed text.
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "cxControls.h"
+#include "cxLookAndFeelPainters.h"
 #include "cxSpinEdit.h"
 #include "gtest.h"
 
@@ -141,4 +144,115 @@ TEST_F(SpinFixture, TypedTextIsValidated) {
   Variant V;
   EXPECT_FALSE(E->TextToValue(Variant("12a"), false, Err, V));
   EXPECT_EQ(Err, "Invalid numeric value");
+}
+
+namespace {
+// A skin painter that records the editor-button kinds it is asked for.
+class TRecordingPainter : public TcxStandardLookAndFeelPainter {
+ public:
+  mutable std::vector<Integer> Kinds;
+  void PaintEditButton(TcxCanvas* ACanvas, const TRect& R, Integer AButtonKind, TcxButtonState) const override {
+    Kinds.push_back(AButtonKind);
+    ACanvas->FillRectColor(R, clYellow);
+  }
+};
+}  // namespace
+
+TEST_F(SpinFixture, ButtonArrangementsAndTheirSteps) {
+  struct Case {
+    TcxSpinEditButtonsPosition Position;
+    bool Fast;
+    const char* Order;   // buttons by number from left to right, "T" the text area
+    const char* Png;
+  };
+  const Case cases[] = {
+      {sbpHorzLeftRight, true, "20T13", "spin_edit_left_right_fast"},
+      {sbpHorzLeftRight, false, "0T1", "spin_edit_left_right"},
+      {sbpHorzRight, true, "T2013", "spin_edit_right_fast"},
+      {sbpHorzRight, false, "T01", "spin_edit_right"},
+      {sbpVert, true, "T2V3", "spin_edit_vert_fast"},   // V: up above down in one column
+      {sbpVert, false, "TV", "spin_edit_vert"},
+  };
+  Range(-1000, 1000);
+  E->Properties()->SetValueType(vtInt);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Order);
+    E->Properties()->SpinButtons()->SetPosition(c.Position);
+    E->Properties()->SpinButtons()->SetShowFastButtons(c.Fast);
+    PumpMessages(1);
+    TcxCustomEditViewInfo* VI = E->GetViewInfo();
+    ASSERT_EQ(VI->ButtonCount(), c.Fast ? 4 : 2);
+    TRect Rects[4];
+    for (Integer I = 0; I < VI->ButtonCount(); ++I) Rects[VI->ButtonsInfo[I]->ButtonIndex] = VI->ButtonsInfo[I]->Bounds;
+    // Read the layout back from left to right.
+    std::vector<std::pair<Integer, char>> Items{{VI->ClientRect.Left, 'T'}};
+    if (c.Position == sbpVert) {
+      EXPECT_EQ(Rects[0].Left, Rects[1].Left);
+      EXPECT_EQ(Rects[0].Right, Rects[1].Right);
+      EXPECT_LE(Rects[1].Bottom, Rects[0].Top);
+      Items.push_back({Rects[1].Left, 'V'});
+      for (Integer B : {2, 3})
+        if (c.Fast) Items.push_back({Rects[B].Left, char('0' + B)});
+    } else {
+      for (Integer B = 0; B < VI->ButtonCount(); ++B) Items.push_back({Rects[B].Left, char('0' + B)});
+    }
+    std::sort(Items.begin(), Items.end());
+    String Order;
+    for (auto& I : Items) Order += I.second;
+    EXPECT_EQ(Order, c.Order);
+    // Nothing overlaps the text area.
+    for (Integer B = 0; B < VI->ButtonCount(); ++B)
+      EXPECT_TRUE(Rects[B].Right <= VI->ClientRect.Left || Rects[B].Left >= VI->ClientRect.Right) << B;
+    // A click on each button steps by its increment.
+    const Integer Steps[] = {-1, 1, -10, 10};
+    for (Integer B = 0; B < VI->ButtonCount(); ++B) {
+      E->SetValue(Variant(Int64(100)));
+      const TRect R = Rects[B];
+      const LPARAM P = MAKELPARAM((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+      SendMessageW(E->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, P);
+      SendMessageW(E->Handle(), WM_LBUTTONUP, 0, P);
+      EXPECT_EQ(E->Value().AsInt64(), 100 + Steps[B]) << "button " << B;
+    }
+    PumpMessages(1);
+    WriteWindowPng(E, c.Png);
+  }
+}
+
+TEST_F(SpinFixture, ArrowsAndPainterKindsFollowThePosition) {
+  TcxSpinEditViewInfo VI;
+  struct Case {
+    TcxSpinEditButtonsPosition Position;
+    TcxArrowPointing Down, Up;
+    Integer DownKind, UpKind;
+  };
+  const Case cases[] = {
+      {sbpVert, apDown, apUp, cxEditButtonKindArrowDown, cxEditButtonKindArrowUp},
+      {sbpHorzRight, apLeft, apRight, cxEditButtonKindArrowLeft, cxEditButtonKindArrowRight},
+      {sbpHorzLeftRight, apLeft, apRight, cxEditButtonKindArrowLeft, cxEditButtonKindArrowRight},
+  };
+  for (const Case& c : cases) {
+    VI.Position = c.Position;
+    for (Integer B : {0, 2}) {
+      EXPECT_EQ(VI.ArrowDirection(B), c.Down);
+      EXPECT_EQ(VI.PainterButtonKind(B), c.DownKind);
+    }
+    for (Integer B : {1, 3}) {
+      EXPECT_EQ(VI.ArrowDirection(B), c.Up);
+      EXPECT_EQ(VI.PainterButtonKind(B), c.UpKind);
+    }
+  }
+  // With a skin painter every button is the painter's arrow button.
+  static TRecordingPainter Painter;
+  cxStylePainterRegistry()->Register("SpinRecorder", &Painter);
+  E->Style()->LookAndFeel()->SetSkinName("SpinRecorder");
+  E->Properties()->SpinButtons()->SetShowFastButtons(true);
+  PumpMessages(1);
+  Painter.Kinds.clear();
+  InvalidateRect(E->Handle(), nullptr, TRUE);
+  WriteWindowPng(E, "spin_edit_skin");
+  std::sort(Painter.Kinds.begin(), Painter.Kinds.end());
+  Painter.Kinds.erase(std::unique(Painter.Kinds.begin(), Painter.Kinds.end()), Painter.Kinds.end());
+  EXPECT_EQ(Painter.Kinds, (std::vector<Integer>{cxEditButtonKindArrowUp, cxEditButtonKindArrowDown}));
+  E->Style()->LookAndFeel()->SetSkinName("");
+  cxStylePainterRegistry()->Unregister("SpinRecorder");
 }
