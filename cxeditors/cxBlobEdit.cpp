@@ -1,6 +1,9 @@
 #include "cxBlobEdit.h"
 
+#include <algorithm>
+
 #include "ImgList.h"
+#include "cxButtons.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 
@@ -8,6 +11,7 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomBlobEditProperties, TcxCustomPopupEditPr
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxBlobEditProperties, TcxCustomBlobEditProperties)
 TOVANI_IMPLEMENT_CLASS(TcxPopupMemo, TcxMemo)
 TOVANI_IMPLEMENT_CLASS(TcxPopupImage, TcxImage)
+TOVANI_IMPLEMENT_CLASS(TcxBlobEditPopupWindow, TcxPopupEditPopupWindow)
 TOVANI_IMPLEMENT_CLASS(TcxCustomBlobEdit, TcxCustomPopupEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxBlobEdit, TcxCustomBlobEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryBlobItem, TcxEditRepositoryItem)
@@ -20,6 +24,9 @@ const TcxResourceString cxSBlobMemoEmpty{"(memo)"};
 const TcxResourceString cxSBlobMemo{"(MEMO)"};
 const TcxResourceString cxSBlobPictureEmpty{"(picture)"};
 const TcxResourceString cxSBlobPicture{"(PICTURE)"};
+const TcxResourceString cxSBlobButtonOK{"&OK"};
+const TcxResourceString cxSBlobButtonCancel{"&Cancel"};
+const TcxResourceString cxSBlobButtonClose{"&Close"};
 Integer GBlobUnitCounter = 0;
 std::unique_ptr<TImageList> GIcons;
 
@@ -95,6 +102,10 @@ TcxCustomBlobEditProperties::TcxCustomBlobEditProperties(TPersistent* AOwner) : 
 
 TClass TcxCustomBlobEditProperties::GetContainerClass() { return TcxBlobEdit::StaticClass(); }
 
+TcxEditPopupWindowFactory TcxCustomBlobEditProperties::GetPopupWindowType() {
+  return [](TWinControl* AOwner) { return new TcxBlobEditPopupWindow(AOwner); };
+}
+
 void TcxCustomBlobEditProperties::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TcxCustomBlobEditProperties*>(Source);
   if (!s) {
@@ -108,6 +119,8 @@ void TcxCustomBlobEditProperties::Assign(TPersistent* Source) {
     SetBlobEditKind(s->FBlobEditKind);
     SetBlobPaintStyle(s->FBlobPaintStyle);
     FMemoAutoReplace = s->FMemoAutoReplace;
+    SetMemoCharCase(s->FMemoCharCase);
+    SetMemoOEMConvert(s->FMemoOEMConvert);
     SetMemoWantReturns(s->FMemoWantReturns);
     SetMemoWantTabs(s->FMemoWantTabs);
     SetMemoWordWrap(s->FMemoWordWrap);
@@ -246,6 +259,21 @@ void TcxPopupImage::KeyDown(Word& Key, TShiftState Shift) {
   if (Key != 0) TcxImage::KeyDown(Key, Shift);
 }
 
+void TcxBlobEditPopupWindow::ForwardChar(char32_t Ch) {
+  auto* blob = dynamic_cast<TcxCustomBlobEdit*>(Edit());
+  auto* memo = blob ? dynamic_cast<TcxPopupMemo*>(blob->PopupContent()) : nullptr;
+  if (!memo || memo->ActiveProperties()->ReadOnly() || !blob->ActiveProperties()->MemoAutoReplace()) {
+    TcxPopupEditPopupWindow::ForwardChar(Ch);
+    return;
+  }
+  // The typed character starts the text afresh.
+  memo->SetText(Utf8Encode(Ch));
+  memo->SetSelStart(1);
+  memo->SetSelLength(0);
+  memo->SetEditChanged(true);
+  memo->SetModified(true);
+}
+
 // ---------------------------------------------------------------------------
 // The editor
 
@@ -265,7 +293,76 @@ TcxCustomBlobEdit::~TcxCustomBlobEdit() { DestroyPopupControls(); }
 
 void TcxCustomBlobEdit::DestroyPopupControls() {
   if (ActiveProperties()->PopupControl() == FPopupControl.get()) ActiveProperties()->SetPopupControl(nullptr);
+  FOKButton.reset();
+  FCancelButton.reset();
   FPopupControl.reset();
+}
+
+void TcxCustomBlobEdit::PopupControlEditing(TObject*, bool& CanEdit) { CanEdit = CanModify(); }
+
+void TcxCustomBlobEdit::CreatePopupButtons() {
+  TcxCustomBlobEditProperties* p = ActiveProperties();
+  TcxCustomEditPopupWindow* w = PopupWindow();
+  // Without a way to change the value the only button closes the popup.
+  const bool canChange = !p->ReadOnly() && DataBinding()->HasData();
+  const String cancelCaption = cxLoadResourceText(canChange ? cxSBlobButtonCancel : cxSBlobButtonClose);
+  const String okCaption = cxLoadResourceText(cxSBlobButtonOK);
+  TFont* font = Style()->GetVisibleTextFont();
+  TCanvas* c = cxSharedScreenCanvas()->Canvas();
+  c->Font()->Assign(font);
+  FButtonWidth = std::max(c->TextWidth(okCaption + "00"), c->TextWidth(cancelCaption + "00"));
+  FButtonHeight = MulDiv(c->TextHeight("Wg"), 20, 13);
+  auto setUp = [&](std::unique_ptr<TcxButton>& AButton, const String& ACaption, TModalResult AResult) {
+    if (!AButton) AButton = std::make_unique<TcxButton>(nullptr);
+    AButton->SetUseSystemPaint(false);
+    AButton->Font()->Assign(font);
+    AButton->LookAndFeel()->SetMaster(PopupControlsLookAndFeel());
+    AButton->SetCaption(ACaption);
+    AButton->SetModalResult(AResult);
+    AButton->SetBounds(0, 0, FButtonWidth, FButtonHeight);
+    AButton->SetParent(w);
+  };
+  setUp(FCancelButton, cancelCaption, mrCancel);
+  FCancelButton->SetCancel(true);
+  if (canChange) {
+    setUp(FOKButton, okCaption, mrOk);
+    auto* edit = dynamic_cast<TcxCustomEdit*>(FPopupControl.get());
+    FOKButton->SetEnabled(edit && edit->Modified());
+    FOKButton->SetDefault(false);
+  } else {
+    FOKButton.reset();
+  }
+  const Integer h = FButtonHeight;
+  w->SetMinSysPanelHeight(h + h / 3);
+  p->SetPopupMinWidth(GetSystemMetrics(SM_CXVSCROLL) + (h / 3 + FButtonWidth) * (FOKButton ? 2 : 1) + h / 2);
+}
+
+void TcxCustomBlobEdit::PreparePopup() {
+  if (FCancelButton) Style()->SetPopupCloseButton(false);
+  TcxCustomPopupEdit::PreparePopup();
+  if (!FCancelButton) return;
+  // The buttons sit at the panel's far end, clear of the size grip, centred
+  // in the panel and nudged toward its outer edge; they follow that corner
+  // when the user resizes the popup.
+  TcxCustomEditPopupWindowViewInfo* vi = PopupWindow()->ViewInfo();
+  TRect panel = vi->SysPanelBounds;
+  if (vi->IsGripAtBottom())
+    panel.Top = panel.Bottom - vi->SysPanelHeight;
+  else
+    panel.Bottom = panel.Top + vi->SysPanelHeight;
+  const Integer h = FButtonHeight;
+  Integer right = panel.Right - h / 6;
+  if (vi->IsGripAtRight() && !vi->SizeGripRect.IsEmpty()) right = std::min<Integer>(right, vi->SizeGripCornerRect.Left - h / 6);
+  Integer top = panel.Top + (panel.Height() - h) / 2 + (vi->IsGripAtBottom() ? 2 : -2);
+  TAnchors anchors = TAnchors{akRight} + (vi->IsGripAtBottom() ? akBottom : akTop);
+  FCancelButton->SetAnchors(anchors);
+  FCancelButton->SetBounds(right - FButtonWidth, top, FButtonWidth, h);
+  FCancelButton->SetVisible(true);
+  if (FOKButton) {
+    FOKButton->SetAnchors(anchors);
+    FOKButton->SetBounds(right - FButtonWidth - h / 3 - FButtonWidth, top, FButtonWidth, h);
+    FOKButton->SetVisible(true);
+  }
 }
 
 void TcxCustomBlobEdit::CreatePopupControls() {
@@ -278,6 +375,10 @@ void TcxCustomBlobEdit::CreatePopupControls() {
   if (kind == bekMemo) {
     auto* memo = dynamic_cast<TcxPopupMemo*>(FPopupControl.get());
     if (!memo) FPopupControl.reset(memo = new TcxPopupMemo(this));
+    memo->Properties()->SetCharCase(p->MemoCharCase());
+    memo->Properties()->SetOEMConvert(p->MemoOEMConvert());
+    memo->Properties()->SetImeMode(p->ImeMode());
+    memo->Properties()->SetImeName(p->ImeName());
     memo->Style()->SetBorderStyle(cbsNone);
     memo->Properties()->SetReadOnly(readOnly);
     memo->Properties()->SetMaxLength(p->MemoMaxLength());
@@ -288,6 +389,8 @@ void TcxCustomBlobEdit::CreatePopupControls() {
     p->SetPopupAutoSize(false);
     memo->SetEditValue(EditValue());
     memo->SetModified(false);
+    memo->Style()->Font()->Assign(Style()->GetVisibleTextFont());
+    memo->Style()->SetColor(Style()->Color());
   } else {
     auto* image = dynamic_cast<TcxPopupImage*>(FPopupControl.get());
     if (!image) FPopupControl.reset(image = new TcxPopupImage(this));
@@ -308,7 +411,21 @@ void TcxCustomBlobEdit::CreatePopupControls() {
     image->SetModified(false);
     p->SetPopupAutoSize(p->PictureAutoSize());
   }
+  auto* edit = static_cast<TcxCustomEdit*>(FPopupControl.get());
+  if (!edit->OnEditing) {
+    edit->OnEditing = [this](TObject* Sender, bool& CanEdit) { PopupControlEditing(Sender, CanEdit); };
+    // A change in the popup makes OK the button Enter presses.
+    edit->GetEffectiveProperties()->OnChange = [this](TObject*) {
+      if (!FOKButton) return;
+      FOKButton->SetEnabled(true);
+      FOKButton->SetDefault(true);
+    };
+  }
+  edit->Style()->LookAndFeel()->SetMaster(PopupControlsLookAndFeel());
   p->SetPopupControl(FPopupControl.get());
+  p->SetPopupSysPanelStyle(true);
+  FPopupControl->SetParent(PopupWindow());
+  CreatePopupButtons();
 }
 
 void TcxCustomBlobEdit::InitializePopup() {

@@ -10,6 +10,7 @@
 #include "cxMemo.h"
 #include "cxPopupEdit.h"
 
+class TcxButton;
 class TcxCustomBlobEdit;
 
 enum TcxBlobEditKind { bekAuto, bekMemo, bekPict, bekOle, bekBlob };
@@ -30,6 +31,7 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   String GetDisplayText(const Variant& AEditValue, bool AFullText = true, bool AIsInplace = true) override;
   bool AcceptsEditValue(Variant&, bool) override { return true; }
   bool DropsDownOnClick() override { return true; }
+  TcxEditPopupWindowFactory GetPopupWindowType() override;
 
   // An automatic kind becomes the bound field's (memo, picture, OLE or
   // binary); unbound it is binary; with a field not yet ready it stays.
@@ -49,6 +51,10 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   void SetBlobPaintStyle(TcxBlobPaintStyle Value) { Store(FBlobPaintStyle, Value); }
   bool MemoAutoReplace() const { return FMemoAutoReplace; }
   void SetMemoAutoReplace(bool Value) { FMemoAutoReplace = Value; }
+  TEditCharCase MemoCharCase() const { return FMemoCharCase; }
+  void SetMemoCharCase(TEditCharCase Value) { Store(FMemoCharCase, Value); }
+  bool MemoOEMConvert() const { return FMemoOEMConvert; }
+  void SetMemoOEMConvert(bool Value) { Store(FMemoOEMConvert, Value); }
   bool MemoWantReturns() const { return FMemoWantReturns; }
   void SetMemoWantReturns(bool Value) { Store(FMemoWantReturns, Value); }
   bool MemoWantTabs() const { return FMemoWantTabs; }
@@ -80,6 +86,8 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   TcxBlobPaintStyle FBlobPaintStyle = bpsIcon;
   bool FMemoAutoReplace = false, FMemoWantReturns = true, FMemoWantTabs = true, FMemoWordWrap = true;
   Integer FMemoMaxLength = 0;
+  TEditCharCase FMemoCharCase = ecNormal;
+  bool FMemoOEMConvert = false;
   TScrollStyle FMemoScrollBars = ssNone;
   bool FPictureAutoSize = true;
   String FPictureFilter;
@@ -121,6 +129,15 @@ class TcxPopupImage : public TcxImage {
   TcxCustomBlobEdit* FBlobEdit;
 };
 
+// The BLOB editor's popup window: with MemoAutoReplace, the character that
+// opened a memo popup replaces the memo's text instead of being typed into it.
+class TcxBlobEditPopupWindow : public TcxPopupEditPopupWindow {
+  TOVANI_CLASS(TcxBlobEditPopupWindow, TcxPopupEditPopupWindow)
+ public:
+  using TcxPopupEditPopupWindow::TcxPopupEditPopupWindow;
+  void ForwardChar(char32_t Ch) override;
+};
+
 class TcxCustomBlobEdit : public TcxCustomPopupEdit {
   TOVANI_CLASS(TcxCustomBlobEdit, TcxCustomPopupEdit)
  public:
@@ -134,6 +151,11 @@ class TcxCustomBlobEdit : public TcxCustomPopupEdit {
     return static_cast<TcxCustomBlobEditProperties*>(TcxCustomEdit::Properties());
   }
   TWinControl* PopupContent() const { return FPopupControl.get(); }
+  // The buttons of the popup's system panel: Cancel (or Close, when the
+  // value cannot be changed) and OK (only with Cancel); null before the
+  // first popup.
+  TcxButton* CancelButton() const { return FCancelButton.get(); }
+  TcxButton* OKButton() const { return FOKButton.get(); }
   void GetCurrentValue(Variant& AValue) override;
   void GetPopupContentSize(TSize& ASize) override;
   bool HasPopupContent() override { return FPopupControl != nullptr; }
@@ -145,13 +167,19 @@ class TcxCustomBlobEdit : public TcxCustomPopupEdit {
  protected:
   virtual void CreatePopupControls();
   virtual void DestroyPopupControls();
+  // The popup control may be edited while the BLOB editor may be modified.
+  virtual void PopupControlEditing(TObject* Sender, bool& CanEdit);
   void InitializePopup() override;
+  void PreparePopup() override;
   void HandlePopupClosed() override;
   void SavePopupData();
   void Paint() override;
 
  private:
+  void CreatePopupButtons();
   std::unique_ptr<TWinControl> FPopupControl;
+  std::unique_ptr<TcxButton> FCancelButton, FOKButton;
+  Integer FButtonWidth = 0, FButtonHeight = 0;
   bool FSaveRequested = false, FCancelRequested = false;
 };
 

@@ -1,15 +1,30 @@
 // The BLOB editor: what the box shows for each kind and style, and memo
 // text edited in its popup, kept on F4 and dropped on Esc.
+#include <functional>
 #include <memory>
 
 #include "Forms.h"
 #include "TestWindows.h"
 #include "cxBlobEdit.h"
+#include "cxButtons.h"
 #include "gtest.h"
 
 namespace {
 void CALLBACK CloseStrayBlobPopups(HWND, UINT, UINT_PTR, DWORD) {
   while (TcxCustomPopupWindow::OpenPopupCount() > 0) TcxCustomPopupWindow::OpenPopup(0)->ClosePopup();
+}
+
+// Runs an action once the popup's loop has handled what is queued now
+// (timer messages come after every posted message).
+std::function<void()> GSoon;
+void CALLBACK RunSoonProc(HWND, UINT, UINT_PTR AId, DWORD) {
+  KillTimer(nullptr, AId);
+  auto f = std::move(GSoon);
+  if (f) f();
+}
+void RunSoon(std::function<void()> AAction) {
+  GSoon = std::move(AAction);
+  SetTimer(nullptr, 0, 1, &RunSoonProc);
 }
 
 struct BlobFixture : ::testing::Test {
@@ -110,4 +125,87 @@ TEST_F(BlobFixture, MemoEditedInThePopupIsKeptOnF4AndDroppedOnEsc) {
   B->Properties()->SetBlobPaintStyle(bpsText);
   PumpMessages(1);
   WriteWindowPng(B, "cxBlobEdit_memo_text");
+}
+
+TEST_F(BlobFixture, PopupButtonsSaveOnOkAndOnlyCloseWhenReadOnly) {
+  B->Properties()->SetBlobEditKind(bekMemo);
+  B->SetEditValue(Variant(String("旧")));
+  struct Round {
+    bool ReadOnly;
+    String CancelCaption;
+    bool HasOk;
+  };
+  for (const Round& r : {Round{false, "&Cancel", true}, Round{true, "&Close", false}}) {
+    B->Properties()->SetReadOnly(r.ReadOnly);
+    bool opened = false;
+    B->Properties()->OnPopup = [&](TObject*) {
+      opened = true;
+      TcxButton* cancel = B->CancelButton();
+      ASSERT_NE(cancel, nullptr);
+      EXPECT_EQ(cancel->Caption(), r.CancelCaption);
+      EXPECT_EQ(cancel->ModalResult(), mrCancel);
+      ASSERT_EQ(B->OKButton() != nullptr, r.HasOk);
+      // The buttons sit side by side in the panel below the memo.
+      TRect memo = B->PopupContent()->BoundsRect();
+      EXPECT_GE(cancel->Top(), memo.Bottom);
+      EXPECT_LE(cancel->BoundsRect().Right, B->PopupWindow()->Width());
+      auto* content = dynamic_cast<TcxPopupMemo*>(B->PopupContent());
+      EXPECT_EQ(content->ActiveProperties()->ReadOnly(), r.ReadOnly);
+      if (!r.HasOk) {
+        PostMessageW(cancel->Handle(), BM_CLICK, 0, 0);
+        return;
+      }
+      TcxButton* ok = B->OKButton();
+      EXPECT_EQ(ok->Caption(), "&OK");
+      EXPECT_LT(ok->BoundsRect().Right, cancel->Left());
+      EXPECT_FALSE(ok->Enabled());   // nothing changed yet
+      PostMessageW(content->InnerTextEdit()->Handle(), WM_CHAR, WPARAM(U'新'), 1);
+      RunSoon([&, ok] {
+        EXPECT_TRUE(ok->Enabled());
+        EXPECT_TRUE(ok->Default());
+        WriteWindowPng(B->PopupWindow(), "cxBlobEdit_memo_popup");
+        PostMessageW(ok->Handle(), BM_CLICK, 0, 0);
+      });
+    };
+    B->SetDroppedDown(true);
+    PumpMessages(3);
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(B->DroppedDown());
+  }
+  // OK kept the change; the read-only popup only closed.
+  EXPECT_NE(VarToStr(B->EditValue()).find("新"), String::npos);
+}
+
+TEST_F(BlobFixture, MemoAutoReplaceStartsTheTextWithTheTypedCharacter) {
+  B->Properties()->SetBlobEditKind(bekMemo);
+  B->SetEditValue(Variant(String("旧的文字")));
+  for (bool replace : {true, false}) {
+    B->Properties()->SetMemoAutoReplace(replace);
+    bool checked = false;
+    B->Properties()->OnPopup = [&](TObject*) {
+      RunSoon([&] {
+        checked = true;
+        auto* memo = dynamic_cast<TcxPopupMemo*>(B->PopupContent());
+        ASSERT_NE(memo, nullptr);
+        String shown = memo->Text();
+        if (replace) {
+          EXPECT_EQ(shown, "x");
+          EXPECT_EQ(memo->SelStart(), 1);
+          EXPECT_TRUE(memo->EditModified());
+        } else {
+          EXPECT_NE(shown.find("旧的文字"), String::npos) << shown;
+        }
+        B->CloseFromPopup(false);
+      });
+    };
+    HWND focus = GetFocus();
+    ASSERT_NE(focus, nullptr);
+    PostMessageW(focus, WM_CHAR, WPARAM(U'x'), 1);
+    PumpMessages(3);
+    EXPECT_TRUE(checked) << replace;
+    EXPECT_FALSE(B->DroppedDown());
+    EXPECT_EQ(VarToStr(B->EditValue()), "旧的文字");
+    B->SetFocus();
+    PumpMessages(1);
+  }
 }
