@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "SysUtils.h"
 #include "Themes.h"
+#include "cxComboBox.h"
 #include "cxVariants.h"
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxRadioButton, TRadioButton)
@@ -25,10 +26,44 @@ namespace {
 const TcxResourceString scxSEditRepositoryRadioGroupItem{"RadioGroup|Represents a group of radio buttons"};
 Integer GRadioGroupUnitCounter = 0;
 
-// The filter operand of a radio group is one of its items.
-class TcxFilterRadioGroupHelper : public TcxCustomFilterEditHelper {
-  TOVANI_CLASS(TcxFilterRadioGroupHelper, TcxCustomFilterEditHelper)
+// The filter operand of a radio group is one of its items, picked in a
+// fixed list of the item captions.
+class TcxFilterRadioGroupHelper : public TcxFilterComboBoxHelper {
+  TOVANI_CLASS(TcxFilterRadioGroupHelper, TcxFilterComboBoxHelper)
  public:
+  void InitFilterProperties(TcxCustomEditProperties* AProperties, TcxCustomEditProperties* ASourceProperties,
+                            bool) const override {
+    auto* combo = dynamic_cast<TcxCustomComboBoxProperties*>(AProperties);
+    auto* radio = dynamic_cast<TcxCustomRadioGroupProperties*>(ASourceProperties);
+    if (!combo) return;
+    combo->Items()->Clear();
+    if (radio)
+      for (Integer i = 0; i < radio->Items()->Count(); ++i) combo->Items()->Add(radio->Items(i)->Caption());
+    combo->SetDropDownListStyle(lsFixedList);
+    combo->AttachDefaultValuesProvider(nullptr);
+    ClearPropertiesEvents(combo);
+  }
+  void ReadFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AProperties, Variant& AValue,
+                       String& ADisplayText) const override {
+    auto* radio = dynamic_cast<TcxCustomRadioGroupProperties*>(AProperties);
+    auto* combo = dynamic_cast<TcxCustomTextEdit*>(AEdit);
+    if (!radio || !combo) return TcxFilterComboBoxHelper::ReadFilterValue(AEdit, AProperties, AValue, ADisplayText);
+    Integer index = combo->ItemIndex();
+    if (index < 0 || index >= radio->Items()->Count()) {
+      AValue = radio->DefaultValue();
+      ADisplayText = radio->DefaultCaption();
+      return;
+    }
+    AValue = radio->Items(index)->Value();
+    ADisplayText = radio->Items(index)->Caption();
+  }
+  void WriteFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AProperties, const Variant& AValue) const override {
+    auto* combo = dynamic_cast<TcxCustomTextEdit*>(AEdit);
+    if (!combo) return;
+    Variant index;
+    AProperties->PrepareDisplayValue(AValue, index, false);
+    combo->SetItemIndexValue(index.AsInteger());
+  }
   TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties*, TcxValueTypeClass, bool AExtended) const override {
     TcxFilterEditOperators r = cxFilterOperatorBit(1) | cxFilterOperatorBit(2) | cxFilterOperatorBit(9) |
                                cxFilterOperatorBit(10);
@@ -46,7 +81,7 @@ struct TFlag {
   ~TFlag() { F = Old; }
 };
 }  // namespace
-TOVANI_IMPLEMENT_CLASS(TcxFilterRadioGroupHelper, TcxCustomFilterEditHelper)
+TOVANI_IMPLEMENT_CLASS(TcxFilterRadioGroupHelper, TcxFilterComboBoxHelper)
 
 void cxRadioGroupUnitStartup() {
   if (GRadioGroupUnitCounter-- != 0) return;
@@ -575,6 +610,14 @@ Integer TcxCustomRadioGroupProperties::GetItemIndexOfValue(const Variant& AValue
     }
   }
   return -1;
+}
+
+bool TcxCustomRadioGroupProperties::SameDisplayValue(const Variant& V1, const Variant& V2) {
+  return GetItemIndexOfValue(V1) == GetItemIndexOfValue(V2);
+}
+
+void TcxCustomRadioGroupProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool) {
+  ADisplayValue = Variant(GetItemIndexOfValue(AEditValue));
 }
 
 String TcxCustomRadioGroupProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {

@@ -207,6 +207,14 @@ class TcxCustomRadioGroupProperties : public TcxCustomButtonGroupProperties {
   void Assign(TPersistent* Source) override;
   TClass GetContainerClass() override;
   String GetDisplayText(const Variant& AEditValue, bool AFullText = true, bool AIsInplace = true) override;
+  bool DetectsValueChange() override { return true; }
+  bool CanRestoreEditValue() override { return true; }
+  bool HasInnerEditChangeEvents() override { return true; }
+  Integer GetViewOptions() override { return TcxCustomButtonGroupProperties::GetViewOptions() | 0x210; }
+  // Two values display alike when they check the same item.
+  bool SameDisplayValue(const Variant& V1, const Variant& V2) override;
+  // The display value is the index of the value's item (-1: none).
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
   // Radio groups keep the asked number of equal columns.
   Integer GetColumnCount() override;
   TcxRadioGroupItem* Items(Integer Index) const { return static_cast<TcxRadioGroupItem*>(Items()->Items(Index)); }

@@ -5,7 +5,9 @@
 
 #include "Forms.h"
 #include "TestWindows.h"
+#include "cxComboBox.h"
 #include "cxRadioGroup.h"
+#include "cxVariants.h"
 #include "gtest.h"
 
 namespace {
@@ -138,4 +140,38 @@ TEST_F(RadioGroupFixture, ColumnsLayTheButtonsOut) {
   EXPECT_EQ(p.GetColumnCount(), 2);
   p.Items()->Add();
   EXPECT_EQ(p.GetColumnCount(), 3);
+}
+
+TEST_F(RadioGroupFixture, FilterOperandIsPickedFromTheItemCaptions) {
+  const TcxCustomFilterEditHelper* helper =
+      cxGetFilterEditsController()->FindHelper(TcxRadioGroupProperties::StaticClass());
+  ASSERT_NE(helper, nullptr);
+  R->Properties()->SetDefaultValue(Variant(5));
+  R->Properties()->SetDefaultCaption("未选");
+  TcxComboBox combo(Form.get());
+  combo.SetParent(Form.get());
+  helper->InitFilterProperties(combo.Properties(), R->Properties(), false);
+  ASSERT_EQ(combo.Properties()->Items()->Count(), 3);
+  EXPECT_EQ(combo.Properties()->Items()->Strings(2), "现金");
+  EXPECT_EQ(combo.Properties()->DropDownListStyle(), lsFixedList);
+  struct Case {
+    Variant Written;
+    Integer Index;
+    Variant Read;
+    String Text;
+  } cases[] = {
+      {Variant(2), 1, Variant(2), "B"},
+      {Variant(String("A")), 0, Null(), "A"},   // an item without a value reads Null
+      {Variant(7), -1, Variant(5), "未选"},      // no item: the default value and caption
+  };
+  for (const Case& c : cases) {
+    helper->WriteFilterValue(&combo, R->Properties(), c.Written);
+    EXPECT_EQ(combo.ItemIndex(), c.Index) << VarToStr(c.Written);
+    Variant v;
+    String text;
+    helper->ReadFilterValue(&combo, R->Properties(), v, text);
+    EXPECT_TRUE(cxVarEqualsStrict(v, c.Read) || (v.IsNull() && c.Read.IsNull())) << VarToStr(c.Written);
+    EXPECT_EQ(text, c.Text);
+  }
+  EXPECT_TRUE(helper->CompareByDisplayText());
 }
