@@ -270,7 +270,12 @@ void TcxGroupBoxViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TP
 
 void TcxGroupBoxViewInfo::PaintContent(TcxCanvas* ACanvas) {
   if (IsInplace) {
-    if (!PaintBackgroundByHandler(ACanvas)) ACanvas->FillRectColor(Bounds, BackgroundColor);
+    // Without a control (a grid cell) the editor's usual background and
+    // item buttons.
+    if (!Edit)
+      TcxCustomEditViewInfo::PaintContent(ACanvas);
+    else if (!PaintBackgroundByHandler(ACanvas))
+      ACanvas->FillRectColor(Bounds, BackgroundColor);
     return;
   }
   DrawBackground(ACanvas);

@@ -19,6 +19,12 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TcxRadioGroupItem, TcxButtonGroupItem)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomRadioGroupProperties, TcxCustomButtonGroupProperties)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxRadioGroupProperties, TcxCustomRadioGroupProperties)
 TOVANI_IMPLEMENT_CLASS(TcxCustomRadioGroup, TcxCustomButtonGroup)
+TOVANI_IMPLEMENT_CLASS(TcxGroupBoxButtonViewInfo, TcxEditButtonViewInfo)
+TOVANI_IMPLEMENT_CLASS(TcxButtonGroupViewInfo, TcxGroupBoxViewInfo)
+TOVANI_IMPLEMENT_CLASS(TcxButtonGroupViewData, TcxGroupBoxViewData)
+TOVANI_IMPLEMENT_CLASS(TcxCustomRadioGroupViewInfo, TcxButtonGroupViewInfo)
+TOVANI_IMPLEMENT_CLASS(TcxCustomRadioGroupViewData, TcxButtonGroupViewData)
+TOVANI_IMPLEMENT_CLASS(TcxRadioGroupButtonViewInfo, TcxGroupBoxButtonViewInfo)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxRadioGroup, TcxCustomRadioGroup)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryRadioGroupItem, TcxEditRepositoryItem)
 
@@ -423,32 +429,145 @@ void TcxCustomButtonGroup::UpdateButtons() {
   UpdateButtonBounds();
 }
 
-void TcxCustomButtonGroup::GetButtonMetrics(bool, TcxButtonMetrics& AMetrics) { AMetrics = TcxButtonMetrics(); }
-
-std::vector<TRect> TcxCustomButtonGroup::CalculateButtonPositions() {
-  std::vector<TRect> result;
-  TcxCustomButtonGroupProperties* p = ActiveProperties();
-  Integer count = p->Items()->Count();
-  if (count == 0) return result;
-  Integer C = std::max<Integer>(p->GetColumnCount(), 1), R = std::max<Integer>(p->GetRowCount(), 1);
+void TcxCustomButtonGroup::GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) {
+  AMetrics = TcxButtonMetrics();
   std::unique_ptr<TcxCustomEditViewData> vd(CreateViewData());
-  std::unique_ptr<TcxCustomEditViewInfo> vi(GetEffectiveProperties()->CreateViewInfo());
-  TRect E;
-  vd->GetContentExtent(nullptr, vi.get(), E);
-  TcxButtonMetrics m;
-  GetButtonMetrics(false, m);
-  TRect B(0, 0, Width(), Height());
+  if (auto* b = dynamic_cast<TcxButtonGroupViewData*>(vd.get())) b->GetButtonMetrics(AWithGlyph, AMetrics);
+}
+
+std::vector<TRect> cxCalculateButtonGroupPositions(Integer ACount, Integer AColumns, Integer ARows, const TRect& B,
+                                                   const TRect& E, const TcxButtonMetrics& m) {
+  std::vector<TRect> result;
+  if (ACount <= 0) return result;
+  const Integer C = std::max<Integer>(AColumns, 1), R = std::max<Integer>(ARows, 1);
   Integer cw = (B.Right + m.WidthCorrection - B.Left - E.Left - E.Right - (C - 1) * m.Spacing) / C;
   Integer fh = B.Bottom - B.Top - E.Top - E.Bottom;
   Integer rh = fh / R;
   Integer top0 = B.Top + E.Top + (fh % R) / 2;
-  for (Integer i = 0; i < count; ++i) {
+  for (Integer i = 0; i < ACount; ++i) {
     Integer k = i / R, j = i % R;
     Integer left = B.Left + E.Left + (cw + m.Spacing) * k + m.LeftOffset;
     Integer top = top0 + rh * j;
     result.emplace_back(left, top, left + cw, top + rh);
   }
   return result;
+}
+
+std::vector<TRect> TcxCustomButtonGroup::CalculateButtonPositions() {
+  TcxCustomButtonGroupProperties* p = ActiveProperties();
+  if (p->Items()->Count() == 0) return {};
+  std::unique_ptr<TcxCustomEditViewData> vd(CreateViewData());
+  std::unique_ptr<TcxCustomEditViewInfo> vi(GetEffectiveProperties()->CreateViewInfo());
+  TRect E;
+  vd->GetContentExtent(nullptr, vi.get(), E);
+  TcxButtonMetrics m;
+  GetButtonMetrics(false, m);
+  return cxCalculateButtonGroupPositions(p->Items()->Count(), p->GetColumnCount(), p->GetRowCount(),
+                                         TRect(0, 0, Width(), Height()), E, m);
+}
+
+// ---------------------------------------------------------------------------
+// Item buttons drawn without their windows
+
+TcxCustomEditViewInfo* TcxCustomButtonGroupProperties::CreateViewInfo() { return new TcxButtonGroupViewInfo(); }
+
+TcxCustomEditViewData* TcxCustomButtonGroupProperties::CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                      bool APreviewMode) {
+  auto* vd = new TcxButtonGroupViewData(this, AStyle, AIsInplace);
+  vd->PreviewMode = APreviewMode;
+  return vd;
+}
+
+void TcxGroupBoxButtonViewInfo::GetGlyphRect(const TSize& AGlyphSize, TRect& R, bool, TAlignment AAlignment) {
+  R.Top = Bounds.Top + (Bounds.Height() - AGlyphSize.cy) / 2;
+  R.Left = AAlignment == taRightJustify ? Bounds.Left : Bounds.Right - AGlyphSize.cx;
+  R.Right = R.Left + AGlyphSize.cx;
+  R.Bottom = R.Top + AGlyphSize.cy;
+}
+
+void TcxButtonGroupViewInfo::DrawButton(TcxCanvas* ACanvas, Integer AButtonVisibleIndex) {
+  auto* b = static_cast<TcxGroupBoxButtonViewInfo*>(ButtonsInfo[size_t(AButtonVisibleIndex)].get());
+  TRect glyph;
+  b->GetGlyphRect(GlyphSize, glyph, PaintCopyMode, ButtonAlignment);
+  if (!PaintCopyMode && !IsButtonBackgroundTransparent(b)) PaintBackgroundRect(ACanvas, b->Bounds, false, glyph);
+  DrawButtonGlyph(ACanvas, b, glyph);
+  DrawButtonCaption(ACanvas, b, glyph);
+}
+
+bool TcxButtonGroupViewData::UsesNativeButtons() { return cxUseNativeTheme(Style->LookAndFeel()->NativeStyle(), teButton); }
+
+Cardinal TcxButtonGroupViewData::GetCaptionTextFlags() {
+  auto* p = static_cast<TcxCustomButtonGroupProperties*>(Properties);
+  Cardinal flags = cxtfLeft | cxtfVCenter | cxtfShowPrefix;
+  return flags | (p->WordWrap() ? cxtfWordBreak | cxtfNoClip : cxtfSingleLine);
+}
+
+void TcxButtonGroupViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton,
+                                       TShiftState Shift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  TcxGroupBoxViewData::Calculate(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);
+  static_cast<TcxButtonGroupViewInfo*>(AViewInfo)->CaptionFlags = GetCaptionTextFlags();
+}
+
+void TcxButtonGroupViewData::CalculateButtonsViewInfo(TcxCanvas*, const TRect& ABounds, TPoint P, Integer AButton,
+                                                      TShiftState Shift, TcxCustomEditViewInfo* AViewInfo, bool) {
+  auto* p = static_cast<TcxCustomButtonGroupProperties*>(Properties);
+  // A group with its button windows shows those; the view draws the items
+  // only where there are no windows (in place) or for a paint copy.
+  const bool drawn = !Edit || Edit->InPaintCopyMode();
+  const Integer count = drawn ? p->Items()->Count() : 0;
+  AViewInfo->SetButtonCount(count);
+  AViewInfo->PressedButton = AViewInfo->SelectedButton = -1;
+  if (count == 0) return;
+  TRect E;
+  GetContentExtent(nullptr, AViewInfo, E);
+  TcxButtonMetrics m;
+  GetButtonMetrics(false, m);
+  const Integer rows = std::max<Integer>(p->GetRowCount(), 1);
+  std::vector<TRect> rects = cxCalculateButtonGroupPositions(count, p->GetColumnCount(), rows, ABounds, E, m);
+  TcxEditButtonStyle look;
+  switch (IsInplace ? Style->LookAndFeel()->Kind() : lfStandard) {
+    case lfFlat: look = btsFlat; break;
+    case lfUltraFlat: look = btsUltraFlat; break;
+    case lfOffice11: look = btsOffice11; break;
+    default: look = bts3D; break;
+  }
+  if (!IsInplace) {
+    TcxEditBorderStyle bs = Style->GetBorderStyle();
+    if (bs == ebsUltraFlat) look = btsUltraFlat;
+    else if (bs == ebsOffice11) look = btsOffice11;
+    else look = AViewInfo->BorderStyle == cbsNone || AViewInfo->BorderStyle == cbs3D ? bts3D : btsFlat;
+  }
+  const TcxEditButtonTransparency t = Style->ButtonTransparency();
+  const bool transparent = t == ebtAlways || (t == ebtInactive && !Focused && !ContainerState.Contains(csfHotTracked));
+  const bool native = UsesNativeButtons();
+  for (Integer i = 0; i < count; ++i) {
+    auto* b = static_cast<TcxGroupBoxButtonViewInfo*>(AViewInfo->ButtonsInfo[size_t(i)].get());
+    b->ButtonIndex = i;
+    b->Bounds = b->VisibleBounds = rects[size_t(i)];
+    b->Column = i / rows;
+    b->Row = i % rows;
+    b->Data.Caption = p->Items()->Items(i)->Caption();
+    b->Data.Style = look;
+    b->Data.NativeStyle = native;
+    b->Data.Transparent = transparent;
+    b->Data.BackgroundColor = AViewInfo->BackgroundColor;
+    // The item under the mouse is hot, or pressed while the left button
+    // went down on it and is held.
+    Integer state = 1;
+    if (!Enabled) {
+      state = 0;
+    } else if (!IsDesigning && b->Bounds.Contains(P)) {
+      if (AButton == 0 && Shift.Contains(ssLeft)) {
+        state = 2;
+        AViewInfo->PressedButton = i;
+      } else if (!Shift.Contains(ssLeft)) {
+        state = 3;
+        AViewInfo->SelectedButton = i;
+      }
+    }
+    b->Data.State = state;
+    CalculateButtonNativeState(AViewInfo, b);
+  }
 }
 
 void TcxCustomButtonGroup::UpdateButtonBounds() {
@@ -643,20 +762,132 @@ TcxCustomRadioGroupButton* TcxCustomRadioGroup::Button(Integer Index) const {
                                                          : nullptr;
 }
 
-void TcxCustomRadioGroup::GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) {
+// ---------------------------------------------------------------------------
+// Radio group view data and view info
+
+TcxCustomEditViewInfo* TcxCustomRadioGroupProperties::CreateViewInfo() { return new TcxCustomRadioGroupViewInfo(); }
+
+TcxCustomEditViewData* TcxCustomRadioGroupProperties::CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                     bool APreviewMode) {
+  auto* vd = new TcxCustomRadioGroupViewData(this, AStyle, AIsInplace);
+  vd->PreviewMode = APreviewMode;
+  return vd;
+}
+
+namespace {
+TSize RadioGlyphSize(TcxLookAndFeel* ALookAndFeel) {
+  TcxLookAndFeelPainterClass painter = ALookAndFeel->PainterForObjectType(totButton);
+  if (!painter) painter = ALookAndFeel->ActivePainter();
+  return painter ? painter->CalcRadioButtonSize() : TSize(13, 13);
+}
+}  // namespace
+
+void TcxCustomRadioGroupViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton,
+                                            TShiftState Shift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  auto* vi = static_cast<TcxCustomRadioGroupViewInfo*>(AViewInfo);
+  vi->ButtonAlignment = taRightJustify;
+  TcxButtonGroupViewData::Calculate(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);
+  vi->GlyphSize = RadioGlyphSize(Style->LookAndFeel());
+  vi->BackgroundColor = Style->Color();
+}
+
+void TcxCustomRadioGroupViewData::PrepareViewInfoForPaint(TcxCanvas*, const Variant& AEditValue,
+                                                          TcxCustomEditViewInfo* AViewInfo) {
+  auto* vi = static_cast<TcxCustomRadioGroupViewInfo*>(AViewInfo);
+  vi->ItemIndex = PreviewMode ? 0 : static_cast<TcxCustomRadioGroupProperties*>(Properties)->GetItemIndexOfValue(AEditValue);
+  vi->PaintOptions = ComputePaintOptions();
+}
+
+void TcxCustomRadioGroupViewData::GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) {
   AMetrics = TcxButtonMetrics();
-  bool inplace = IsInplace();
-  AMetrics.LeftOffset = inplace ? 1 : 6;
-  AMetrics.WidthCorrection = inplace ? -2 : -6;
+  AMetrics.LeftOffset = IsInplace ? 1 : 6;
+  AMetrics.WidthCorrection = IsInplace ? -2 : -6;
   AMetrics.Spacing = 0;
   if (!AWithGlyph) return;
-  TSize g = Style()->LookAndFeel()->ActivePainter()->CalcRadioButtonSize();
+  TSize g = RadioGlyphSize(Style->LookAndFeel());
   AMetrics.GlyphWidth = g.cx;
   AMetrics.GlyphHeight = g.cy;
-  AMetrics.ExtraWidth = 7;
-  AMetrics.TextGap = 3;
-  AMetrics.LeftMargin = inplace ? 1 : 6;
-  AMetrics.SizeWidthCorrection = inplace ? -5 : -6;
+  const bool native = UsesNativeButtons();
+  AMetrics.ExtraWidth = native ? 5 : 7;
+  AMetrics.TextGap = native ? 1 : 3;
+  AMetrics.LeftMargin = IsInplace ? 1 : 6;
+  AMetrics.SizeWidthCorrection = IsInplace ? -5 : -6;
+}
+
+void TcxCustomRadioGroupViewData::CalculateButtonNativeState(TcxCustomEditViewInfo* AViewInfo,
+                                                             TcxGroupBoxButtonViewInfo* AButton) {
+  if (!AButton->Data.NativeStyle) return;
+  auto* vi = static_cast<TcxCustomRadioGroupViewInfo*>(AViewInfo);
+  // Radio part states: unchecked 1 normal, 2 hot, 3 pressed, 4 disabled;
+  // checked 5 to 8 in the same order.
+  static const Integer byState[] = {4, 1, 3, 2};
+  AButton->Data.NativePart = 2;   // the button theme's radio part
+  AButton->Data.NativeState = byState[std::clamp<Integer>(AButton->Data.State, 0, 3)] + (vi->ItemIndex == AButton->ButtonIndex ? 4 : 0);
+  HTHEME theme = ThemeServices()->Theme(teButton);
+  AButton->Data.PartiallyTransparent =
+      theme && IsThemeBackgroundPartiallyTransparent(theme, AButton->Data.NativePart, AButton->Data.NativeState);
+}
+
+TcxEditButtonViewInfo* TcxCustomRadioGroupViewInfo::CreateButtonViewInfo() { return new TcxRadioGroupButtonViewInfo(); }
+
+void TcxRadioGroupButtonViewInfo::GetGlyphRect(const TSize& AGlyphSize, TRect& R, bool AIsPaintCopy, TAlignment AAlignment) {
+  TcxGroupBoxButtonViewInfo::GetGlyphRect(AGlyphSize, R, AIsPaintCopy, AAlignment);
+  if (AIsPaintCopy && !Data.NativeStyle) OffsetRect(R, 1, 0);
+}
+
+bool TcxCustomRadioGroupViewInfo::IsButtonBackgroundTransparent(TcxGroupBoxButtonViewInfo* AButton) {
+  return Transparent || (AButton->Data.NativeStyle && AButton->Data.PartiallyTransparent);
+}
+
+void TcxCustomRadioGroupViewInfo::DrawButtonGlyph(TcxCanvas* ACanvas, TcxGroupBoxButtonViewInfo* AButton,
+                                                  const TRect& AGlyphRect) {
+  ACanvas->PushClipRegion();
+  ACanvas->IntersectClip(AButton->Bounds);
+  TcxLookAndFeelKind kind;
+  switch (AButton->Data.Style) {
+    case btsFlat: kind = lfFlat; break;
+    case btsUltraFlat: kind = lfUltraFlat; break;
+    case btsOffice11: kind = lfOffice11; break;
+    default: kind = lfStandard; break;
+  }
+  TcxLookAndFeelPainterClass painter = Painter ? Painter : cxGetEditPainterClass(AButton->Data.NativeStyle, kind);
+  static const TcxButtonState states[] = {cxbsDisabled, cxbsNormal, cxbsPressed, cxbsHot};
+  if (painter)
+    painter->PaintRadioButton(ACanvas, AGlyphRect.Left, AGlyphRect.Top, states[std::clamp<Integer>(AButton->Data.State, 0, 3)],
+                              ItemIndex == AButton->ButtonIndex, false,
+                              IsButtonBackgroundTransparent(AButton) ? clDefault : BackgroundColor, IsDesigning);
+  ACanvas->PopClipRegion();
+}
+
+void TcxCustomRadioGroupViewInfo::DrawButtonCaption(TcxCanvas* ACanvas, TcxGroupBoxButtonViewInfo* AButton,
+                                                    const TRect& AGlyphRect) {
+  if (Font) ACanvas->SetFont(Font);
+  ACanvas->Font()->SetColor(TextColor);
+  TRect text = AButton->Bounds;
+  if (ButtonAlignment == taRightJustify)
+    text.Left = AGlyphRect.Right;
+  else
+    text.Right = AGlyphRect.Left;
+  if (AButton->Data.NativeStyle) {
+    text.Left += 3;
+    text.Top -= 1;
+    text.Bottom += 1;
+  } else {
+    text.Left += 5;
+    text.Right -= 1;
+  }
+  if (PaintCopyMode) OffsetRect(text, 0, -1);
+  ACanvas->Brush()->SetStyle(bsClear);
+  ACanvas->PaintText(AButton->Data.Caption, text, CaptionFlags, true);
+  ACanvas->Brush()->SetStyle(bsSolid);
+  if (!IsInplace && Focused && !AButton->Data.Caption.empty() && ItemIndex == AButton->ButtonIndex) {
+    TRect f = text;
+    ACanvas->MeasureTextRect(AButton->Data.Caption, f, CaptionFlags);
+    InflateRect(f, 1, 1);
+    f.Bottom += 1;
+    ACanvas->Brush()->SetColor(BackgroundColor);
+    ACanvas->DrawFocusRect(f);
+  }
 }
 
 Integer TcxCustomRadioGroup::CheckedIndex() const {

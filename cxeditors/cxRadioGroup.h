@@ -100,6 +100,8 @@ class TcxCustomButtonGroupProperties : public TcxCustomGroupBoxProperties {
   void Assign(TPersistent* Source) override;
   Integer GetEditFeatureFlags() override { return TcxCustomGroupBoxProperties::GetEditFeatureFlags() | 2; }
   Integer GetViewOptions() override { return Items()->Count() == 0 ? 0x58F : 0x5AF; }
+  TcxCustomEditViewInfo* CreateViewInfo() override;
+  TcxCustomEditViewData* CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace, bool APreviewMode = false) override;
 
   // Never below 1.
   Integer Columns() const { return FColumns; }
@@ -126,6 +128,48 @@ class TcxCustomButtonGroupProperties : public TcxCustomGroupBoxProperties {
 struct TcxButtonMetrics {
   Integer TextGap = 0, SizeWidthCorrection = 0, ExtraWidth = 0, LeftMargin = 0, LeftOffset = 0, WidthCorrection = 0,
           Spacing = 0, GlyphWidth = 0, GlyphHeight = 0;
+};
+
+// The item buttons' rectangles within the bounds B: C columns of R rows,
+// filled column by column, inside the content extent E.
+std::vector<TRect> cxCalculateButtonGroupPositions(Integer ACount, Integer AColumns, Integer ARows, const TRect& B,
+                                                   const TRect& E, const TcxButtonMetrics& AMetrics);
+
+// One item button of a group as drawn without its window (in place, in a
+// grid cell, or as a paint copy of a data-aware group).
+class TcxGroupBoxButtonViewInfo : public TcxEditButtonViewInfo {
+  TOVANI_CLASS(TcxGroupBoxButtonViewInfo, TcxEditButtonViewInfo)
+ public:
+  Integer Column = 0, Row = 0;
+  // The glyph centred vertically at the left edge (glyph on the left of
+  // the text, taRightJustify) or at the right edge.
+  virtual void GetGlyphRect(const TSize& AGlyphSize, TRect& R, bool AIsPaintCopy, TAlignment AAlignment);
+};
+
+class TcxButtonGroupViewInfo : public TcxGroupBoxViewInfo {
+  TOVANI_CLASS(TcxButtonGroupViewInfo, TcxGroupBoxViewInfo)
+ public:
+  TSize GlyphSize;
+  Cardinal CaptionFlags = 0;
+  void DrawButton(TcxCanvas* ACanvas, Integer AButtonVisibleIndex) override;
+  TcxEditButtonViewInfo* CreateButtonViewInfo() override { return new TcxGroupBoxButtonViewInfo(); }
+  virtual void DrawButtonCaption(TcxCanvas*, TcxGroupBoxButtonViewInfo*, const TRect&) {}
+  virtual void DrawButtonGlyph(TcxCanvas*, TcxGroupBoxButtonViewInfo*, const TRect&) {}
+  virtual bool IsButtonBackgroundTransparent(TcxGroupBoxButtonViewInfo*) { return Transparent; }
+};
+
+class TcxButtonGroupViewData : public TcxGroupBoxViewData {
+  TOVANI_CLASS(TcxButtonGroupViewData, TcxGroupBoxViewData)
+ public:
+  using TcxGroupBoxViewData::TcxGroupBoxViewData;
+  void Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton, TShiftState Shift,
+                 TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  void CalculateButtonsViewInfo(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton, TShiftState Shift,
+                                TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  virtual void GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) { AMetrics = TcxButtonMetrics(); }
+  virtual void CalculateButtonNativeState(TcxCustomEditViewInfo*, TcxGroupBoxButtonViewInfo*) {}
+  virtual Cardinal GetCaptionTextFlags();
+  bool UsesNativeButtons();
 };
 
 class TcxCustomButtonGroup : public TcxCustomGroupBox {
@@ -211,6 +255,8 @@ class TcxCustomRadioGroupProperties : public TcxCustomButtonGroupProperties {
   bool CanRestoreEditValue() override { return true; }
   bool HasInnerEditChangeEvents() override { return true; }
   Integer GetViewOptions() override { return TcxCustomButtonGroupProperties::GetViewOptions() | 0x210; }
+  TcxCustomEditViewInfo* CreateViewInfo() override;
+  TcxCustomEditViewData* CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace, bool APreviewMode = false) override;
   // Two values display alike when they check the same item.
   bool SameDisplayValue(const Variant& V1, const Variant& V2) override;
   // The display value is the index of the value's item (-1: none).
@@ -233,6 +279,36 @@ class TcxCustomRadioGroupProperties : public TcxCustomButtonGroupProperties {
  private:
   String FDefaultCaption;
   Variant FDefaultValue = Null();
+};
+
+class TcxRadioGroupButtonViewInfo : public TcxGroupBoxButtonViewInfo {
+  TOVANI_CLASS(TcxRadioGroupButtonViewInfo, TcxGroupBoxButtonViewInfo)
+ public:
+  // Moved a pixel right in a paint copy of a button that is not themed.
+  void GetGlyphRect(const TSize& AGlyphSize, TRect& R, bool AIsPaintCopy, TAlignment AAlignment) override;
+};
+
+// The radio group drawn without its buttons' windows.
+class TcxCustomRadioGroupViewInfo : public TcxButtonGroupViewInfo {
+  TOVANI_CLASS(TcxCustomRadioGroupViewInfo, TcxButtonGroupViewInfo)
+ public:
+  // The checked item as painted (-1: none).
+  Integer ItemIndex = -1;
+  void DrawButtonCaption(TcxCanvas* ACanvas, TcxGroupBoxButtonViewInfo* AButton, const TRect& AGlyphRect) override;
+  void DrawButtonGlyph(TcxCanvas* ACanvas, TcxGroupBoxButtonViewInfo* AButton, const TRect& AGlyphRect) override;
+  bool IsButtonBackgroundTransparent(TcxGroupBoxButtonViewInfo* AButton) override;
+  TcxEditButtonViewInfo* CreateButtonViewInfo() override;
+};
+
+class TcxCustomRadioGroupViewData : public TcxButtonGroupViewData {
+  TOVANI_CLASS(TcxCustomRadioGroupViewData, TcxButtonGroupViewData)
+ public:
+  using TcxButtonGroupViewData::TcxButtonGroupViewData;
+  void Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton, TShiftState Shift,
+                 TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  void PrepareViewInfoForPaint(TcxCanvas* ACanvas, const Variant& AEditValue, TcxCustomEditViewInfo* AViewInfo) override;
+  void GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) override;
+  void CalculateButtonNativeState(TcxCustomEditViewInfo* AViewInfo, TcxGroupBoxButtonViewInfo* AButton) override;
 };
 
 class TcxRadioGroupProperties : public TcxCustomRadioGroupProperties {
@@ -260,7 +336,6 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
   void GetDisplayText(String& AText) override;
   void ButtonChecked(TcxCustomRadioGroupButton* AButton);
   void UpdateButtons() override;
-  void GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) override;
 
  protected:
   TWinControl* CreateButton() override;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Forms.h"
+#include "TestPng.h"
 #include "TestWindows.h"
 #include "cxComboBox.h"
 #include "cxRadioGroup.h"
@@ -174,4 +175,51 @@ TEST_F(RadioGroupFixture, FilterOperandIsPickedFromTheItemCaptions) {
     EXPECT_EQ(text, c.Text);
   }
   EXPECT_TRUE(helper->CompareByDisplayText());
+}
+
+// In a grid cell the group has no button windows: its view draws the items,
+// the value's item checked (the first one in a preview).
+TEST_F(RadioGroupFixture, InPlaceViewDrawsTheItemsWithTheValuesItemChecked) {
+  R->Properties()->SetColumns(3);
+  const TRect cell(0, 0, 240, 22);
+  auto paint = [&](const Variant& AValue, bool APreview, TBitmap* ABitmap, TcxCustomRadioGroupViewInfo*& AInfo) {
+    static std::unique_ptr<TcxCustomEditViewInfo> vi;
+    vi.reset(R->Properties()->CreateViewInfo());
+    std::unique_ptr<TcxCustomEditViewData> vd(R->Properties()->CreateViewData(R->Style(), true, APreview));
+    ABitmap->SetWidth(cell.Width());
+    ABitmap->SetHeight(cell.Height());
+    TcxCanvas canvas(ABitmap->Canvas());
+    vd->PrepareViewInfoForPaint(&canvas, AValue, vi.get());
+    vd->Calculate(&canvas, cell, TPoint(-1, -1), 0, {}, vi.get(), false);
+    vi->PaintOn(&canvas);
+    AInfo = static_cast<TcxCustomRadioGroupViewInfo*>(vi.get());
+  };
+  TBitmap a, b, preview;
+  TcxCustomRadioGroupViewInfo* vi = nullptr;
+  paint(Variant(2), false, &b, vi);
+  EXPECT_EQ(vi->ItemIndex, 1);
+  ASSERT_EQ(vi->ButtonsInfo.size(), 3u);
+  // Three equal columns in one row, each with its caption.
+  std::vector<TRect> bounds;
+  for (auto& info : vi->ButtonsInfo) bounds.push_back(info->Bounds);
+  EXPECT_EQ(bounds[0].Top, bounds[2].Top);
+  EXPECT_EQ(bounds[1].Left - bounds[0].Left, bounds[2].Left - bounds[1].Left);
+  EXPECT_EQ(static_cast<TcxGroupBoxButtonViewInfo*>(vi->ButtonsInfo[2].get())->Data.Caption, "现金");
+  WriteTestPng(&b, "cxRadioGroup_inplace_B");
+  paint(Variant(String("A")), false, &a, vi);
+  EXPECT_EQ(vi->ItemIndex, 0);
+  paint(Variant(2), true, &preview, vi);
+  EXPECT_EQ(vi->ItemIndex, 0);
+  // The checked glyph moves with the value: the first glyph differs
+  // between "A" and 2, and the preview shows what "A" shows.
+  auto glyphDiffers = [&](TBitmap& x, TBitmap& y, const TRect& r) {
+    for (Integer px = r.Left; px < r.Left + 13 && px < r.Right; ++px)
+      for (Integer py = r.Top; py < r.Bottom; ++py)
+        if (x.Canvas()->Pixels(px, py) != y.Canvas()->Pixels(px, py)) return true;
+    return false;
+  };
+  EXPECT_TRUE(glyphDiffers(a, b, bounds[0]));
+  EXPECT_TRUE(glyphDiffers(a, b, bounds[1]));
+  EXPECT_FALSE(glyphDiffers(a, b, bounds[2]));
+  EXPECT_FALSE(glyphDiffers(a, preview, bounds[0]));
 }
