@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "Messages.h"
+#include "Themes.h"
 #include "Utf8.h"
 #include "VclUtils.h"
 #include "cxExtEditUtils.h"
@@ -160,6 +161,8 @@ void TcxCustomLabelViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds,
   vi->Glyph = p->HasGlyph() ? p->Glyph() : nullptr;
   vi->DepthDelta = p->GetDepthDelta();
   vi->TextRect = vi->ClientRect;
+  vi->ControlPos = Edit ? TPoint(Edit->Left(), Edit->Top()) : ABounds.TopLeft();
+  vi->Repaint = true;
   if (auto* label = dynamic_cast<TcxCustomLabel*>(Edit)) vi->Text = label->Caption();
 }
 
@@ -244,17 +247,84 @@ void TcxCustomLabelViewInfo::DrawTextAt(TcxCanvas* ACanvas, TPoint P, TColor ACo
   if (!ANoFallback) DrawPlainText(ACanvas, P, ARotated);
 }
 
+void TcxCustomLabelViewInfo::ChangeBackgroundColor(TColor AColor) {
+  TcxCustomEditViewInfo::ChangeBackgroundColor(AColor);
+  Repaint = true;
+}
+
+void TcxCustomLabelViewInfo::MoveBy(Integer DX, Integer DY) {
+  TcxCustomEditViewInfo::MoveBy(DX, DY);
+  OffsetRect(TextRect, DX, DY);
+  if (Transparent) Repaint = true;
+}
+
 void TcxCustomLabelViewInfo::DrawLabel(TcxCanvas* ACanvas) {
   LayerPoints.clear();
   if (Text.empty()) return;
+  TFont savedFont;
+  savedFont.Assign(ACanvas->Font());
+  TRect content = ClientRect;
   TRect saveText = TextRect;
+  TextRect = content;
   if (BorderStyle != cbsNone && !IsInplace) {
     TextRect.Left += 1;
     TextRect.Right -= 1;
   }
+  if (!IsInplace && Transparent && PaintCopyMode) {
+    // A transparent copy is drawn straight onto what is already there.
+    DrawContent(ACanvas, ACanvas, content, content);
+  } else {
+    if (NativeStyle && !IsInplace)
+      if (HTHEME theme = ThemeServices()->Theme(teEdit)) {
+        RECT b{Bounds.Left, Bounds.Top, Bounds.Right, Bounds.Bottom}, r;
+        if (SUCCEEDED(GetThemeBackgroundContentRect(theme, ACanvas->Handle(), 1 /* edit text */, 1, &b, &r)))
+          content = TRect(r.left, r.top, r.right, r.bottom);
+      }
+    const Integer w = std::max<Integer>(content.Width(), 0), h = std::max<Integer>(content.Height(), 0);
+    if (ControlPos != FLastPos || Repaint || Transparent || FCache->Width() != w || FCache->Height() != h) {
+      FCache->SetWidth(w);
+      FCache->SetHeight(h);
+      TcxCanvas cache(FCache->Canvas());
+      OffsetRect(TextRect, -content.Left, -content.Top);
+      DrawContent(&cache, ACanvas, TRect(0, 0, w, h), content);
+      Repaint = false;
+      FLastPos = ControlPos;
+    }
+    BitBlt(ACanvas->Handle(), content.Left, content.Top, w, h, FCache->Canvas()->Handle(), 0, 0, SRCCOPY);
+  }
+  TextRect = saveText;
+  ACanvas->Font()->Assign(&savedFont);
+}
+
+void TcxCustomLabelViewInfo::DrawContent(TcxCanvas* ACanvas, TcxCanvas* ATarget, const TRect& ABitmapRect,
+                                         const TRect& AContent) {
   ACanvas->PushClipRegion();
-  ACanvas->IntersectClip(ClientRect);
-  FTrueType = cxPrepareRotatedFont(ACanvas->Canvas(), Font ? Font : ACanvas->Font(), Angle);
+  ACanvas->IntersectClip(ABitmapRect);
+  // Background: the host's handler, what lies behind a transparent label,
+  // or the background colour.
+  bool painted = false;
+  if (OnDrawBackground) {
+    TPoint origin = ACanvas->WindowOrigin();
+    ACanvas->SetWindowOrigin(TPoint(origin.X + AContent.Left - ABitmapRect.Left, origin.Y + AContent.Top - ABitmapRect.Top));
+    OnDrawBackground(this, ACanvas, painted);
+    ACanvas->SetWindowOrigin(origin);
+  }
+  if (!painted && ACanvas != ATarget) {
+    if (Transparent && !(IsInplace && Focused)) {
+      if (IsInplace) {
+        BitBlt(ACanvas->Handle(), ABitmapRect.Left, ABitmapRect.Top, ABitmapRect.Width(), ABitmapRect.Height(),
+               ATarget->Handle(), AContent.Left, AContent.Top, SRCCOPY);
+      } else if (Edit && !PaintCopyMode) {
+        TPoint origin = ACanvas->WindowOrigin();
+        ACanvas->SetWindowOrigin(TPoint(AContent.Left, AContent.Top));
+        cxDrawParentImage(Edit, ACanvas, AContent);
+        ACanvas->SetWindowOrigin(origin);
+      }
+    } else {
+      ACanvas->FillRectColor(ABitmapRect, BackgroundColor);
+    }
+  }
+  FTrueType = cxPrepareRotatedFont(ACanvas->Canvas(), Font ? Font : ATarget->Font(), Angle);
   ACanvas->Font()->SetColor(TextColor);
   Integer angle = FTrueType ? NormalizedAngle(Angle) : 0;
   bool rotated = angle != 0;
@@ -277,6 +347,7 @@ void TcxCustomLabelViewInfo::DrawLabel(TcxCanvas* ACanvas) {
     P.X = Integer(std::nearbyint(cx - tw / 2 * std::cos(a) - th / 2 * std::sin(a)));
     P.Y = Integer(std::nearbyint(cy + tw / 2 * std::sin(a) - th / 2 * std::cos(a)));
   }
+  ACanvas->Brush()->SetStyle(bsClear);
   TPoint step(0, 0);
   if (LabelEffect != cxleNormal && Depth != 0) {
     step = DepthDelta;
@@ -343,9 +414,9 @@ void TcxCustomLabelViewInfo::DrawLabel(TcxCanvas* ACanvas) {
       DrawTextAt(ACanvas, P, TextColor, rotated, false);
       break;
   }
+  ACanvas->Brush()->SetStyle(bsSolid);
   ACanvas->PopClipRegion();
   ACanvas->Canvas()->Refresh();
-  TextRect = saveText;
 }
 
 // ---------------------------------------------------------------------------

@@ -2,8 +2,10 @@
 // draws the text turned by any angle, with a depth effect in one of eight
 // directions (plain, fading, extruded or a single drop), in one of four
 // styles (normal, raised, lowered, outlined), optionally filled with a
-// bitmap pattern, and passes its accelerator key to another control.
+// bitmap pattern, and passes its accelerator key to another control. What
+// it draws is kept in a bitmap and copied until something changes.
 #pragma once
+#include <climits>
 #include <memory>
 
 #include "cxEdit.h"
@@ -108,13 +110,28 @@ class TcxCustomLabelViewInfo : public TcxCustomEditViewInfo {
   TColor ShadowedColor = clGrayText;
   bool WordWrap = false, ShowAccelChar = true;
   TRect TextRect;
+  // The control's position at calculation and where the cache was last
+  // drawn for; a move, a calculation or a background colour change (or a
+  // transparent label, always) draws the cache again.
+  TPoint ControlPos;
+  bool Repaint = true;
   void PaintContent(TcxCanvas* ACanvas) override;
+  void ChangeBackgroundColor(TColor AColor) override;
+  void MoveBy(Integer DX, Integer DY) override;
   virtual void DrawLabel(TcxCanvas* ACanvas);
+  // What was drawn last, kept to be copied until something changes.
+  TBitmap* CacheBitmap() const { return FCache.get(); }
   // The points the depth layers and the text were last drawn at (for tests).
   std::vector<TPoint> LayerPoints;
   TPoint TextPoint;
 
  private:
+  // Background, depth layers and styled text into ACanvas (the cache, or
+  // the target itself for a transparent paint copy); ATarget is the canvas
+  // the label is painted on and AContent the rectangle it takes there.
+  void DrawContent(TcxCanvas* ACanvas, TcxCanvas* ATarget, const TRect& ABitmapRect, const TRect& AContent);
+  std::unique_ptr<TBitmap> FCache = std::make_unique<TBitmap>();
+  TPoint FLastPos{INT_MAX, INT_MAX};
   void DrawTextAt(TcxCanvas* ACanvas, TPoint P, TColor AColor, bool ARotated, bool ANoFallback);
   void DrawPlainText(TcxCanvas* ACanvas, TPoint P, bool ARotated);
   bool FTrueType = true;

@@ -148,3 +148,42 @@ TEST_F(LabelFixture, AcceleratorFocusesTheFocusControl) {
   delete edit;
   EXPECT_EQ(L->FocusControl(), nullptr);
 }
+
+// What the label drew is copied from its cache until a calculation, a new
+// background colour or a move asks for it again; a transparent label shows
+// what lies behind it.
+TEST_F(LabelFixture, CacheIsRedrawnOnlyWhenSomethingChanged) {
+  L->SetAutoSize(false);
+  L->SetBounds(10, 10, 120, 30);
+  L->SetCaption("缓存");
+  PumpMessages(1);
+  TcxCustomLabelViewInfo* vi = VI();
+  TBitmap target(120, 30, pf24bit);
+  TcxCanvas canvas(target.Canvas());
+  auto cachePixels = [&] {
+    std::vector<TColor> p;
+    TBitmap* b = vi->CacheBitmap();
+    for (Integer x = 0; x < b->Width(); x += 3)
+      for (Integer y = 0; y < b->Height(); y += 3) p.push_back(b->Canvas()->Pixels(x, y));
+    return p;
+  };
+  vi->PaintOn(&canvas);
+  EXPECT_FALSE(vi->Repaint);
+  std::vector<TColor> first = cachePixels();
+  vi->Text = "别的文字";   // no calculation: the cached image stays
+  vi->PaintOn(&canvas);
+  EXPECT_EQ(cachePixels(), first);
+  vi->ChangeBackgroundColor(clYellow);
+  vi->PaintOn(&canvas);
+  EXPECT_NE(cachePixels(), first);
+  EXPECT_EQ(ColorToRGB(vi->CacheBitmap()->Canvas()->Pixels(1, 1)), ColorToRGB(clYellow));
+  const TRect& c = vi->ClientRect;
+  EXPECT_EQ(ColorToRGB(target.Canvas()->Pixels(c.Left + 1, c.Top + 1)), ColorToRGB(clYellow));
+  // Transparent: the form's white behind the label, not its own colour.
+  L->Style()->SetColor(clAqua);
+  L->SetCaption("透明");
+  L->SetTransparent(true);
+  Show("cxLabel_transparent");
+  EXPECT_EQ(ColorToRGB(VI()->CacheBitmap()->Canvas()->Pixels(1, 1)), ColorToRGB(clWhite));
+  EXPECT_EQ(ClientPixel(L, c.Left + 1, c.Top + 1), ColorToRGB(clWhite));
+}
