@@ -509,6 +509,17 @@ void TcxCustomGroupBox::UpdateCaptionText() {
   RedrawNonClientArea();
 }
 
+bool TcxCustomGroupBox::IsNonClientCaption() {
+  return !FPanelStyle->Active() && SupportsNonClientArea() && Style()->LookAndFeel()->SkinPainter() &&
+         !Caption().empty();
+}
+
+void TcxCustomGroupBox::LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
+  TcxCustomEdit::LookAndFeelChanged(Sender, AChangedValues);
+  RedrawNonClientArea();
+  Invalidate();
+}
+
 void TcxCustomGroupBox::PrepareCaptionCanvas(TcxCanvas* ACanvas, bool ANative) {
   ACanvas->SetFont(FCaptionFont.get());
   if (ANative)

@@ -119,6 +119,10 @@ class TcxCustomGroupBox : public TcxCustomEdit {
   Integer CaptionHeight();
   void PrepareCaptionCanvas(TcxCanvas* ACanvas, bool ANative);
   virtual bool SupportsNonClientArea() { return true; }
+  // The caption goes in the window's non-client area only under a skin
+  // painter (the panel inactive and a caption to show). This program has no
+  // skin painter, so the caption is always painted in the client area.
+  virtual bool IsNonClientCaption();
   bool HasShadow() override;
   bool IsInplaceNow() { return IsInplace(); }
 
@@ -144,6 +148,8 @@ class TcxCustomGroupBox : public TcxCustomEdit {
   void DoFontChanged() override;
   void DoTextChanged() override;
   bool HasNativeParentBackground() override;
+  TcxContainerStyleValues GetUnusedStyleValues() override { return TcxCustomEdit::GetUnusedStyleValues() + csvHotTrack; }
+  void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) override;
   void Dispatch(TMessage& Message) override;
 
  private:

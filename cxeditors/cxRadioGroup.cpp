@@ -502,6 +502,55 @@ Cardinal TcxButtonGroupViewData::GetCaptionTextFlags() {
   return flags | (p->WordWrap() ? cxtfWordBreak | cxtfNoClip : cxtfSingleLine);
 }
 
+void TcxButtonGroupViewData::GetFixedPartSize(TcxCanvas* ACanvas, bool, const TcxEditSizeProperties& ASizeProperties,
+                                              TcxCustomEditViewInfo* AViewInfo, TSize& AMinContentSize,
+                                              TSize& AFixedSize) {
+  AMinContentSize = TSize(0, 0);
+  auto* p = static_cast<TcxCustomButtonGroupProperties*>(Properties);
+  TcxCanvas* c = ACanvas ? ACanvas : cxSharedScreenCanvas();
+  c->Font()->Assign(Style->GetVisibleTextFont());
+  const Integer count = p->Items()->Count();
+  const Integer C = std::max<Integer>(p->GetColumnCount(), 1), R = std::max<Integer>(p->GetRowCount(), 1);
+  TcxButtonMetrics m;
+  GetButtonMetrics(true, m);
+  const Integer vertOffsets = ContentParams.Offsets.Top + ContentParams.Offsets.Bottom;
+  const Integer th = c->TextHeight("Zg") + vertOffsets;
+  if (ASizeProperties.Width >= 0) {
+    AFixedSize.cx = ASizeProperties.Width;
+    if (count == 0) {
+      AFixedSize.cy = th;
+      return;
+    }
+    Integer tw = (ASizeProperties.Width - InplaceEditParams.Left - InplaceEditParams.Right + m.SizeWidthCorrection -
+                  (C - 1) * m.Spacing) / C - m.GlyphWidth - m.TextGap;
+    tw = std::max<Integer>(tw, 1);
+    Integer rowHeight = th;
+    if (p->WordWrap())
+      for (Integer i = 0; i < count; ++i) {
+        const String& caption = p->Items()->Items(i)->Caption();
+        if (caption.empty()) continue;
+        TRect r(0, 0, tw, 0);
+        c->MeasureTextRect(caption, r, cxtfLeft | cxtfTop | cxtfWordBreak | cxtfNoClip | cxtfShowPrefix);
+        rowHeight = std::max<Integer>(rowHeight, r.Height() + vertOffsets);
+      }
+    AFixedSize.cy = rowHeight * R;
+    if (!IsInplace) {
+      TRect E;
+      GetContentExtent(ACanvas, AViewInfo, E);
+      AFixedSize.cy += E.Top + E.Bottom;
+    }
+    return;
+  }
+  if (count == 0) {
+    AFixedSize = TSize(0, th);
+    return;
+  }
+  Integer widest = 0;
+  for (Integer i = 0; i < count; ++i) widest = std::max<Integer>(widest, c->TextWidth(p->Items()->Items(i)->Caption()));
+  AFixedSize.cx = (widest + m.ExtraWidth + m.GlyphWidth) * C + (C - 1) * m.Spacing + m.LeftMargin;
+  AFixedSize.cy = std::max<Integer>(m.GlyphHeight, th) * R;
+}
+
 void TcxButtonGroupViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton,
                                        TShiftState Shift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
   TcxGroupBoxViewData::Calculate(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);

@@ -167,6 +167,10 @@ class TcxButtonGroupViewData : public TcxGroupBoxViewData {
   void CalculateButtonsViewInfo(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton, TShiftState Shift,
                                 TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
   virtual void GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics) { AMetrics = TcxButtonMetrics(); }
+  // The automatic size: the items' columns and rows of captions beside
+  // their glyphs (the content size is always empty).
+  void GetFixedPartSize(TcxCanvas* ACanvas, bool AIsInplace, const TcxEditSizeProperties& ASizeProperties,
+                        TcxCustomEditViewInfo* AViewInfo, TSize& AMinContentSize, TSize& AFixedSize) override;
   virtual void CalculateButtonNativeState(TcxCustomEditViewInfo*, TcxGroupBoxButtonViewInfo*) {}
   virtual Cardinal GetCaptionTextFlags();
   bool UsesNativeButtons();

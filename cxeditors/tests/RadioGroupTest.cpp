@@ -223,3 +223,37 @@ TEST_F(RadioGroupFixture, InPlaceViewDrawsTheItemsWithTheValuesItemChecked) {
   EXPECT_FALSE(glyphDiffers(a, b, bounds[2]));
   EXPECT_FALSE(glyphDiffers(a, preview, bounds[0]));
 }
+
+TEST_F(RadioGroupFixture, AutomaticSizeFollowsTheItems) {
+  TcxRadioGroupProperties p;
+  auto size = [&](Integer AWidth) {
+    std::unique_ptr<TcxCustomEditViewData> vd(p.CreateViewData(R->Style(), false));
+    TcxEditSizeProperties sp;
+    sp.Width = AWidth;
+    TSize s;
+    vd->GetEditSize(nullptr, Null(), sp, s);
+    return s;
+  };
+  // No items: no layout, one text row high.
+  TSize empty = size(-1);
+  EXPECT_EQ(empty.cx, 0);
+  EXPECT_GT(empty.cy, 8);
+  EXPECT_EQ(size(150).cx, 150);
+  EXPECT_EQ(size(150).cy, empty.cy);
+  for (const char* caption : {"甲", "乙", "一个相当长的选项说明文字"}) {
+    auto* item = static_cast<TcxRadioGroupItem*>(p.Items()->Add());
+    item->SetCaption(caption);
+  }
+  // Without a width: one column of three rows, as wide as the longest caption.
+  TSize natural = size(-1);
+  EXPECT_EQ(natural.cy, 3 * std::max<Integer>(empty.cy, 13));
+  TcxScreenCanvas* sc = cxSharedScreenCanvas();
+  sc->Font()->Assign(R->Style()->GetVisibleTextFont());
+  EXPECT_GT(natural.cx, sc->TextWidth("一个相当长的选项说明文字"));
+  // A narrow width wraps the long caption onto more lines: taller rows.
+  TSize narrow = size(90);
+  p.SetWordWrap(true);
+  TSize wrapped = size(90);
+  EXPECT_EQ(wrapped.cx, 90);
+  EXPECT_GT(wrapped.cy, narrow.cy);
+}
