@@ -3,18 +3,23 @@
 #include "frxPreview.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cwctype>
 
+#include "Dialogs.h"
 #include "Forms.h"
 #include "Graphics.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "frxDMPClass.h"
+#include "frxPreviewPages.h"
 #include "frxRes.h"
 
-TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreviewWorkspace, TCustomControl)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreviewWorkspace, TfrxScrollWin)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreview, TfrxCustomPreview)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreviewForm, TForm)
 
@@ -23,6 +28,16 @@ constexpr Integer kDefaultPageWidth = 794;
 constexpr Integer kDefaultPageHeight = 1123;
 constexpr Integer kLargeChange = 300;
 constexpr Integer kSmallChange = 8;
+// Posted by the preview to itself when the outline was clicked: the tree
+// tells of the click before it selects the node.
+constexpr UINT kOutlineClicked = WM_APP + 0x3F1;
+
+// Milliseconds of a steady clock: the system tick count moves in steps too
+// coarse for the few milliseconds a page or a double click takes.
+DWORD TickMs() {
+  using namespace std::chrono;
+  return DWORD(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -111,17 +126,21 @@ TfrxSearchState& frxSearchState() {
 // ---------------------------------------------------------------------------
 // TfrxPreviewWorkspace
 
-TfrxPreviewWorkspace::TfrxPreviewWorkspace(TComponent* AOwner) : TCustomControl(AOwner) {
+TfrxPreviewWorkspace::TfrxPreviewWorkspace(TComponent* AOwner) : TfrxScrollWin(AOwner) {
+  FControlStyle.Include(csDoubleClicks);
+  SetBorderStyle(bsNone);
   SetBounds(0, 0, 100, 100);
+  SetLargeChange(kLargeChange);
+  SetSmallChange(kSmallChange);
+  SetCursor(DefaultCursor);
 }
+
+// The preview's pages when the workspace is one of a preview's: a report
+// that goes detaches its pages from the preview, and with them from here.
+TfrxCustomPreviewPages* TfrxPreviewWorkspace::Pages() const { return Preview ? Preview->PreviewPages : PreviewPages; }
 
 TfrxPreviewWorkspace::~TfrxPreviewWorkspace() {
   if (FMetafile) DeleteEnhMetaFile(FMetafile);
-}
-
-void TfrxPreviewWorkspace::CreateParams(TCreateParams& Params) {
-  inherited::CreateParams(Params);
-  Params.Style |= WS_VSCROLL | WS_HSCROLL;
 }
 
 void TfrxPreviewWorkspace::AddPageSize(Integer Width, Integer Height) { FPageList.AppendPage(Width, Height, Zoom); }
@@ -139,85 +158,134 @@ void TfrxPreviewWorkspace::ClearPages() {
   FMetafilePage = -1;
 }
 
-Integer TfrxPreviewWorkspace::ViewWidth() {
-  return HandleAllocated() ? ClientWidth() : Width() - GetSystemMetrics(SM_CXVSCROLL);
-}
-
-Integer TfrxPreviewWorkspace::ViewHeight() {
-  return HandleAllocated() ? ClientHeight() : Height() - GetSystemMetrics(SM_CYHSCROLL);
-}
-
 void TfrxPreviewWorkspace::UpdateScrollBars() {
   const TPoint size = FPageList.ContentSize();
-  FRange = TPoint(size.X + 10, size.Y + 10);
-  if (FPageList.Count() == 0) FRange = TPoint(0, 0);
-  SetHorzPosition(FOffset.X);
-  SetVertPosition(FOffset.Y);
+  SetHorzRange(size.X + 10);
+  SetVertRange(size.Y + 10);
 }
 
-void TfrxPreviewWorkspace::SetHorzPosition(Integer v) {
-  v = std::max(0, std::min(v, FRange.X - ViewWidth()));
-  const Integer old = FOffset.X;
-  FOffset.X = v;
-  if (HandleAllocated()) {
-    SCROLLINFO si{sizeof(si), SIF_ALL | SIF_DISABLENOSCROLL, 0, std::max(0, FRange.X - 1), UINT(ViewWidth()), v, 0};
-    SetScrollInfo(Handle(), SB_HORZ, &si, TRUE);
-    if (old != v) InvalidateRect(Handle(), nullptr, FALSE);
-  }
+void TfrxPreviewWorkspace::Resize() {
+  inherited::Resize();
+  SetHorzPage(ClientWidth());
+  SetVertPage(ClientHeight());
 }
 
-void TfrxPreviewWorkspace::SetVertPosition(Integer v) {
-  v = std::max(0, std::min(v, FRange.Y - ViewHeight()));
-  const Integer old = FOffset.Y;
-  FOffset.Y = v;
-  if (HandleAllocated()) {
-    SCROLLINFO si{sizeof(si), SIF_ALL | SIF_DISABLENOSCROLL, 0, std::max(0, FRange.Y - 1), UINT(ViewHeight()), v, 0};
-    SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
-    if (old != v) InvalidateRect(Handle(), nullptr, FALSE);
+void TfrxPreviewWorkspace::OnHScrollChange() {
+  const Integer dx = FOffset.X - HorzPosition();
+  FOffset.X = HorzPosition();
+  if (dx && HandleAllocated()) ScrollWindow(Handle(), dx, 0, nullptr, nullptr);
+}
+
+void TfrxPreviewWorkspace::OnVScrollChange() {
+  const Integer dy = FOffset.Y - VertPosition();
+  FOffset.Y = VertPosition();
+  if (dy && HandleAllocated()) ScrollWindow(Handle(), 0, dy, nullptr, nullptr);
+  // The page at the top becomes current, without scrolling back to it.
+  if (!IsThumbnail && Preview && !Preview->FScrollingToPage)
+    MakePageCurrent(FPageList.PageAtPoint(FOffset.Y, 0) + 1);
+}
+
+void TfrxPreviewWorkspace::MakePageCurrent(Integer PageNo_) {
+  if (!Preview) return;
+  DisableUpdate = true;
+  try {
+    Preview->SetPageNo(PageNo_);
+  } catch (...) {
+    DisableUpdate = false;
+    throw;
   }
-  if (old != v && !IsThumbnail) {
-    // Scrolling makes the page at the top current, without scrolling back.
-    const Integer page = FPageList.PageAtPoint(FOffset.Y, 0) + 1;
-    if (page >= 1 && page != PageNo && OnPageScrolled) {
-      DisableUpdate = true;
-      try {
-        OnPageScrolled(page);
-      } catch (...) {
-        DisableUpdate = false;
-        throw;
-      }
-      DisableUpdate = false;
-    }
-  }
+  DisableUpdate = false;
 }
 
 void TfrxPreviewWorkspace::ScrollToPage(Integer PageNo_) {
   if (DisableUpdate) return;
-  SetVertPosition(FPageList.PageRect(PageNo_ - 1, ViewWidth(), RTL, Zoom).Top - 10);
+  SetVertPosition(FPageList.PageRect(PageNo_ - 1, ClientWidth(), RTL, Zoom).Top - 10);
 }
 
 void TfrxPreviewWorkspace::ScrollToPosition(Integer PageNo_, Extended Position) {
   Integer offset = 0;
-  if (Position != 0 && PreviewPages) {
-    if (auto* page = dynamic_cast<TfrxReportPage*>(PreviewPages->GetPage(PageNo_ - 1))) {
+  if (Position != 0 && Pages()) {
+    if (auto* page = dynamic_cast<TfrxReportPage*>(Pages()->GetPage(PageNo_ - 1))) {
       HDC dc = GetDC(nullptr);
       const Extended pxPerMm = GetDeviceCaps(dc, LOGPIXELSY) / 25.4;
       ReleaseDC(nullptr, dc);
       offset = Integer(std::nearbyint((page->TopMargin * pxPerMm + Position) * Zoom));
     }
   }
-  SetVertPosition(FPageList.PageRect(PageNo_ - 1, ViewWidth(), RTL, Zoom).Top + offset - 10);
+  SetVertPosition(FPageList.PageRect(PageNo_ - 1, ClientWidth(), RTL, Zoom).Top + offset - 10);
 }
 
 TRect TfrxPreviewWorkspace::PageRectOnScreen(Integer Index) {
-  TRect r = FPageList.PageRect(Index, ViewWidth(), RTL, Zoom);
+  TRect r = FPageList.PageRect(Index, ClientWidth(), RTL, Zoom);
   OffsetRect(r, -FOffset.X, -FOffset.Y);
   return r;
 }
 
+TPoint TfrxPreviewWorkspace::ContentPoint(Integer X, Integer Y) {
+  const Integer cx = RTL ? ClientWidth() - FOffset.X - X : X + FOffset.X;
+  return TPoint(cx, Y + FOffset.Y);
+}
+
 Integer TfrxPreviewWorkspace::PageAtClientPoint(Integer X, Integer Y) {
-  const Integer cx = RTL ? ViewWidth() - FOffset.X - X : X + FOffset.X;
-  return FPageList.PageAtPoint(Y + FOffset.Y, cx == 0 ? 1 : cx);
+  const TPoint c = ContentPoint(X, Y);
+  // x = 0 asks for the page by its top only; a point at the very left edge
+  // still looks for the page containing it.
+  return FPageList.PageAtPoint(c.Y, c.X == 0 ? 1 : c.X);
+}
+
+void TfrxPreviewWorkspace::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft || FPageList.Count() == 0 || Locked) return;
+  FLastPoint = TPoint(X, Y);
+  FMouseDown = true;
+}
+
+void TfrxPreviewWorkspace::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (FPageList.Count() == 0 || Locked || IsThumbnail) return;
+  if (FMouseDown) {
+    // Dragging moves the pages with the mouse.
+    SetHorzPosition(HorzPosition() - (X - FLastPoint.X));
+    SetVertPosition(VertPosition() - (Y - FLastPoint.Y));
+    FLastPoint = TPoint(X, Y);
+    return;
+  }
+  if (!Pages()) return;
+  const Integer page = PageAtClientPoint(X, Y);
+  const TRect r = PageRectOnScreen(page);
+  TCursor cursor = DefaultCursor;
+  if (auto* pages = dynamic_cast<TfrxPreviewPages*>(Pages()))
+    pages->MouseOverObject(page, X, Y, Integer(mbLeft), 0, false, false, Zoom, r.Left, r.Top, cursor);
+  else
+    Pages()->MouseOverObject(page, X, Y, Integer(mbLeft), 0, false, false, Zoom, r.Left, r.Top);
+  SetCursor(cursor);
+}
+
+void TfrxPreviewWorkspace::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (!IsThumbnail && Preview && Preview->OnClick) Preview->OnClick(Preview);
+  if (FPageList.Count() == 0 || Locked) return;
+  FMouseDown = false;
+  const Integer page = PageAtClientPoint(X, Y);
+  MakePageCurrent(page + 1);
+  if (IsThumbnail || Button == mbRight || !Pages()) return;
+  const TRect r = PageRectOnScreen(page);
+  const DWORD now = TickMs();
+  bool click = true;
+  if (now - FLastClick > GetDoubleClickTime()) {
+    FLastClick = now;
+  } else {
+    // A second click within the double-click time; a third one is a click again.
+    FLastClick = 0;
+    click = false;
+  }
+  Pages()->MouseOverObject(page, X, Y, Integer(Button), Integer(Shift.Mask()), click, !click, Zoom, r.Left,
+                                r.Top);
+}
+
+void TfrxPreviewWorkspace::DblClick() {
+  inherited::DblClick();
+  if (!IsThumbnail && Preview && Preview->OnDblClick) Preview->OnDblClick(Preview);
 }
 
 void TfrxPreviewWorkspace::Paint() { DrawPages(false); }
@@ -229,14 +297,13 @@ void TfrxPreviewWorkspace::DrawPages(bool FramesOnly) {
 
 void TfrxPreviewWorkspace::DrawPagesOn(TCanvas* Canvas, Integer ClientW, Integer ClientH, bool FramesOnly) {
   HDC dc = Canvas->Handle();
-  const TRect client(0, 0, ClientW, ClientH);
   auto fillBack = [&]() {
     HBRUSH b = CreateSolidBrush(ColorToRGB(BackColor));
     RECT rc{0, 0, ClientW, ClientH};
     FillRect(dc, &rc, b);
     DeleteObject(b);
   };
-  if (Locked || FPageList.Count() == 0 || !PreviewPages) {
+  if (Locked || FPageList.Count() == 0 || !Pages()) {
     fillBack();
     return;
   }
@@ -286,7 +353,7 @@ void TfrxPreviewWorkspace::PaintPage(TCanvas* Canvas, Integer Index, const TRect
     SelectObject(dc, oldPen);
     DeleteObject(pen);
   }
-  PreviewPages->DrawPage(Index, Canvas, Zoom, Zoom, R.Left, R.Top);
+  Pages()->DrawPage(Index, Canvas, Zoom, Zoom, R.Left, R.Top);
   if (IsThumbnail) {
     const String text = " " + IntToStr(Index + 1) + " ";
     const std::u16string w = Utf8ToUtf16(text);
@@ -353,8 +420,8 @@ int CALLBACK frxSearchTextRecord(HDC, HANDLETABLE*, const ENHMETARECORD* Rec, in
 void TfrxPreviewWorkspace::SearchNext() {
   TfrxSearchState& s = frxSearchState();
   s.Found = false;
-  if (!PreviewPages) return;
-  const Integer count = PreviewPages->GetPageCount();
+  if (!Pages()) return;
+  const Integer count = Pages()->GetPageCount();
   while (LastFoundPage >= 0 && LastFoundPage < count) {
     if (!FMetafile || FMetafilePage != LastFoundPage) {
       if (FMetafile) DeleteEnhMetaFile(FMetafile);
@@ -367,7 +434,7 @@ void TfrxPreviewWorkspace::SearchNext() {
         TCanvas canvas;
         canvas.SetHandle(mdc);
         try {
-          PreviewPages->DrawPage(LastFoundPage, &canvas, 1, 1, 0, 0);
+          Pages()->DrawPage(LastFoundPage, &canvas, 1, 1, 0, 0);
         } catch (...) {
           canvas.SetHandle(nullptr);
           DeleteEnhMetaFile(CloseEnhMetaFile(mdc));
@@ -385,94 +452,113 @@ void TfrxPreviewWorkspace::SearchNext() {
     ++LastFoundPage;
   }
   if (!s.Found) return;
-  const TRect page = FPageList.PageRect(LastFoundPage, ViewWidth(), RTL, Zoom);
+  const TRect page = FPageList.PageRect(LastFoundPage, ClientWidth(), RTL, Zoom);
   const Integer top = Integer(std::nearbyint(s.FoundRect.Top * Zoom));
   const Integer bottom = Integer(std::nearbyint(s.FoundRect.Bottom * Zoom));
   const Integer left = Integer(std::nearbyint(s.FoundRect.Left * Zoom));
   const Integer right = Integer(std::nearbyint(s.FoundRect.Right * Zoom));
-  if (page.Top + top < FOffset.Y || page.Top + bottom > FOffset.Y + ViewHeight())
-    SetVertPosition(page.Top + bottom - ViewHeight() + 20);
-  if (page.Left + left < FOffset.X || page.Left + right > FOffset.X + ViewWidth())
-    SetHorzPosition(page.Left + right - ViewWidth() + 20);
-  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
-}
-
-void TfrxPreviewWorkspace::Resize() {
-  inherited::Resize();
-  UpdateScrollBars();
-}
-
-void TfrxPreviewWorkspace::ScrollMessage(bool Vertical, Integer Code) {
-  const Integer pos = Vertical ? FOffset.Y : FOffset.X;
-  Integer next = pos;
-  switch (Code) {
-    case SB_LINEUP: next = pos - kSmallChange; break;
-    case SB_LINEDOWN: next = pos + kSmallChange; break;
-    case SB_PAGEUP: next = pos - kLargeChange; break;
-    case SB_PAGEDOWN: next = pos + kLargeChange; break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      SCROLLINFO si{sizeof(si), SIF_TRACKPOS, 0, 0, 0, 0, 0};
-      GetScrollInfo(Handle(), Vertical ? SB_VERT : SB_HORZ, &si);
-      next = si.nTrackPos;
-      break;
-    }
-    case SB_TOP: next = 0; break;
-    case SB_BOTTOM: next = Vertical ? FRange.Y : FRange.X; break;
-    default: return;
-  }
-  if (Vertical)
-    SetVertPosition(next);
-  else
-    SetHorzPosition(next);
-}
-
-void TfrxPreviewWorkspace::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case WM_ERASEBKGND:
-      Message.Result = 1;
-      return;
-    case WM_VSCROLL:
-    case WM_HSCROLL:
-      ScrollMessage(Message.Msg == WM_VSCROLL, LOWORD(Message.WParam));
-      Message.Result = 0;
-      return;
-    case WM_LBUTTONUP: {
-      inherited::Dispatch(Message);
-      if (Locked || FPageList.Count() == 0) return;
-      const Integer page = PageAtClientPoint(short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam)));
-      if (page >= 0 && OnPageScrolled) {
-        DisableUpdate = true;
-        try {
-          OnPageScrolled(page + 1);
-        } catch (...) {
-          DisableUpdate = false;
-          throw;
-        }
-        DisableUpdate = false;
-      }
-      return;
-    }
-    default:
-      break;
-  }
-  inherited::Dispatch(Message);
+  if (page.Top + top < VertPosition() || page.Top + bottom > VertPosition() + ClientHeight())
+    SetVertPosition(page.Top + bottom - ClientHeight() + 20);
+  if (page.Left + left < HorzPosition() || page.Left + right > HorzPosition() + ClientWidth())
+    SetHorzPosition(page.Left + right - ClientWidth() + 20);
+  Invalidate();
 }
 
 // ---------------------------------------------------------------------------
 // TfrxPreview
 
+TOVANI_PUBLISHED(TfrxPreview) {
+  Property("ActiveFrameColor", &TfrxPreview::ActiveFrameColor, &TfrxPreview::SetActiveFrameColor)
+      .Default(TColor(8405024));
+  Property("BackColor", &TfrxPreview::BackColor, &TfrxPreview::SetBackColor).Default(TColor(8421504));
+  Property("BorderStyle", &TfrxPreview::BorderStyle, &TfrxPreview::SetBorderStyle).Default(bsSingle);
+  Property("FrameColor", &TfrxPreview::FrameColor, &TfrxPreview::SetFrameColor).Default(TColor(0));
+  Property("OutlineColor", &TfrxPreview::OutlineColor, &TfrxPreview::SetOutlineColor).Default(clWindow);
+  Property("OutlineVisible", &TfrxPreview::OutlineVisible, &TfrxPreview::SetOutlineVisible);
+  Property("OutlineWidth", &TfrxPreview::OutlineWidth, &TfrxPreview::SetOutlineWidth);
+  Property("ThumbnailVisible", &TfrxPreview::ThumbnailVisible, &TfrxPreview::SetThumbnailVisible);
+  Property("UseReportHints", &TfrxPreview::UseReportHints).Default(true);
+}
+
 TfrxPreview::TfrxPreview(TComponent* AOwner) : TfrxCustomPreview(AOwner) {
   SetBounds(0, 0, 100, 100);
+  FControlStyle.Include(csOpaque);
+  TfrxResources* res = frxGetResources();
+
+  FOutlinePopup = new TPopupMenu(this);
+  FOutlinePopup->SetImages(res->GetPreviewButtonImages());
+  auto addItem = [&](Integer textId, Integer image, void (TfrxPreview::*action)()) {
+    auto* item = new TMenuItem(FOutlinePopup);
+    item->SetCaption(frxResourceTextById(textId));
+    item->SetImageIndex(image);
+    item->OnClick = [this, action](TObject*) { (this->*action)(); };
+    FOutlinePopup->Items()->Add(item);
+  };
+  addItem(601, 13, &TfrxPreview::CollapseOutline);
+  addItem(600, 14, &TfrxPreview::ExpandOutline);
+
+  FOutline = new TTreeView(this);
+  FOutline->SetParent(this);
+  FOutline->SetAlign(alLeft);
+  FOutline->SetHideSelection(false);
+  FOutline->SetBorderStyle(bsNone);
+  FOutline->SetBevelKind(bkFlat);
+  FOutline->SetReadOnly(true);
+  FOutline->OnClick = [this](TObject*) { OutlineClick(); };
+  FOutline->SetPopupMenu(FOutlinePopup);
+  FOutline->SetWidth(120);
+
+  FThumbnail = new TfrxPreviewWorkspace(this);
+  FThumbnail->SetParent(this);
+  FThumbnail->SetAlign(alLeft);
+  FThumbnail->SetVisible(false);
+  FThumbnail->SetWidth(120);
+  FThumbnail->Zoom = 0.1;
+  FThumbnail->IsThumbnail = true;
+  FThumbnail->Preview = this;
+
+  FSplitter = new TSplitter(this);
+  FSplitter->SetParent(this);
+  FSplitter->SetAlign(alLeft);
+  FSplitter->SetWidth(4);
+  FSplitter->SetLeft(FOutline->Left() + FOutline->Width() + 1);
+  FSplitter->OnMoved = [this](TObject*) { UpdatePages(); };
+
   FWorkspace = new TfrxPreviewWorkspace(this);
   FWorkspace->SetParent(this);
   FWorkspace->SetAlign(alClient);
   FWorkspace->Preview = this;
-  FWorkspace->OnPageScrolled = [this](Integer n) { SetPageNo(n); };
+
+  FMessagePanel = new TPanel(this);
+  FMessagePanel->SetParent(this);
+  FMessagePanel->SetVisible(false);
+  FMessagePanel->SetBounds(0, 0, 260, 75);
+  FMessageLabel = new TLabel(FMessagePanel);
+  FMessageLabel->SetParent(FMessagePanel);
+  FMessageLabel->SetAutoSize(false);
+  FMessageLabel->SetAlignment(taCenter);
+  FMessageLabel->SetBounds(4, 20, 255, 20);
+  FCancelB = new TButton(FMessagePanel);
+  FCancelB->SetParent(FMessagePanel);
+  FCancelB->SetVisible(false);
+  FCancelB->SetBounds(92, 44, 75, 25);
+  FCancelB->SetCaption(res->Get("clCancel"));
+  FCancelB->OnClick = [this](TObject*) { CancelBuild(); };
 }
 
 TfrxPreview::~TfrxPreview() {
   if (Report && Report->Preview() == this) Report->SetPreview(nullptr);
+}
+
+void TfrxPreview::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  if (FBorderStyle == bsSingle) {
+    // With 3-D controls the single border is the client edge.
+    if (Ctl3D())
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Params.Style |= WS_BORDER;
+  }
 }
 
 void TfrxPreview::Resize() {
@@ -480,65 +566,164 @@ void TfrxPreview::Resize() {
   if (FZoomMode == zmWholePage || FZoomMode == zmPageWidth || FZoomMode == zmManyPages) UpdatePages();
 }
 
+void TfrxPreview::SetActiveFrameColor(TColor v) {
+  FWorkspace->ActiveFrameColor = v;
+  FWorkspace->Invalidate();
+}
+
+void TfrxPreview::SetBackColor(TColor v) {
+  FWorkspace->BackColor = v;
+  FWorkspace->Invalidate();
+}
+
+void TfrxPreview::SetFrameColor(TColor v) {
+  FWorkspace->FrameColor = v;
+  FWorkspace->Invalidate();
+}
+
+void TfrxPreview::SetBorderStyle(TBorderStyle v) {
+  if (FBorderStyle == v) return;
+  FBorderStyle = v;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TfrxPreview::SetOutlineColor(TColor v) {
+  FOutlineColor = v;
+  FOutline->SetColor(v);
+}
+
+bool TfrxPreview::OutlineVisible() const { return FOutline->Visible(); }
+bool TfrxPreview::ThumbnailVisible() const { return FThumbnail->Visible(); }
+Integer TfrxPreview::OutlineWidth() const { return FOutline->Width(); }
+
+void TfrxPreview::SetOutlineWidth(Integer v) {
+  FOutline->SetWidth(v);
+  if (!ComponentState().Contains(csDesigning)) FThumbnail->SetWidth(v);
+}
+
+void TfrxPreview::ApplyPanelLayout(bool OutlineShown, bool ThumbsShown) {
+  // The splitter stands right of whichever strip is shown.
+  FSplitter->SetVisible(OutlineShown || ThumbsShown);
+  if (OutlineShown) FSplitter->SetLeft(FOutline->Left() + FOutline->Width() + 1);
+  if (ThumbsShown) FSplitter->SetLeft(FThumbnail->Left() + FThumbnail->Width() + 1);
+}
+
+void TfrxPreview::SetOutlineVisible(bool v) {
+  const bool changed = FOutline->Visible() != v;
+  FSplitter->SetVisible(v || FThumbnail->Visible());
+  FOutline->SetVisible(v);
+  if (v) FThumbnail->SetVisible(false);
+  ApplyPanelLayout(v, FThumbnail->Visible());
+  if (FHost) FHost->OutlineVisibleChanged(v);
+  if (changed) UpdatePages();
+}
+
+void TfrxPreview::SetThumbnailVisible(bool v) {
+  const bool changed = FThumbnail->Visible() != v;
+  FSplitter->SetVisible(v || FOutline->Visible());
+  FThumbnail->SetVisible(v);
+  if (v) {
+    FOutline->SetVisible(false);
+    FThumbnail->SetHorzPosition(FThumbnail->HorzPosition());
+    FThumbnail->SetVertPosition(FThumbnail->VertPosition());
+  }
+  ApplyPanelLayout(FOutline->Visible(), v);
+  if (FHost) FHost->ThumbnailVisibleChanged(v);
+  if (changed) UpdatePages();
+}
+
 void TfrxPreview::InitFromReport() {
   FWorkspace->PreviewPages = PreviewPages;
+  FThumbnail->PreviewPages = PreviewPages;
   TfrxSearchState& s = frxSearchState();
   s.Found = false;
   s.LastFoundRecord = -1;
   FWorkspace->LastFoundPage = 0;
   FAllowFindNext = false;
+  FWorkspace->SetDoubleBuffered(true);
   if (Report) {
     TfrxPreviewOptions* o = Report->PreviewOptions();
+    SetOutlineWidth(o->OutlineWidth);
+    SetOutlineVisible(o->OutlineVisible);
+    SetThumbnailVisible(o->ThumbnailVisible);
     FWorkspace->RTL = o->RTLPreview;
+    FThumbnail->RTL = o->RTLPreview;
     FZoomMode = o->ZoomMode;
     FZoom = o->Zoom;
   }
+  // Page jumps of hyperlinks and anchors on the pages.
+  if (auto* pages = dynamic_cast<TfrxPreviewPages*>(PreviewPages))
+    pages->OnJump = [this](Integer Page, Integer Top) { ShowAtPosition(Page + 1, Top); };
   UpdatePages();
+  UpdateOutline();
   GotoFirstPage();
 }
 
 void TfrxPreview::Lock() {
   FLocked = true;
   FWorkspace->Locked = true;
+  FThumbnail->Locked = true;
 }
 
 void TfrxPreview::Unlock() {
+  HideStatusMessage();
   FLocked = false;
   FWorkspace->Locked = false;
+  FThumbnail->Locked = false;
   UpdatePages();
   FWorkspace->Invalidate();
+  FThumbnail->Invalidate();
+}
+
+template <class F>
+void TfrxPreview::WithLock(F&& Body) {
+  Lock();
+  try {
+    Body();
+  } catch (...) {
+    Unlock();
+    throw;
+  }
+  Unlock();
 }
 
 void TfrxPreview::RefreshReport() {
   if (!Report) return;
-  const Integer pos = FWorkspace->VertPosition();
   const Integer hpos = FWorkspace->HorzPosition();
+  const Integer vpos = FWorkspace->VertPosition();
   const Integer page = FPageNo;
   Lock();
   FRefreshing = true;
   try {
     Report->PrepareReport(true);
+    FLocked = false;
+    FThumbnail->Locked = false;
+    FPageNo = page > GetPageCount() ? 1 : page;
+    FWorkspace->PageNo = FPageNo;
+    FThumbnail->PageNo = FPageNo;
+    UpdatePages();
+    UpdateOutline();
   } catch (...) {
+    // A failed build leaves nothing locked behind.
     FRefreshing = false;
     FLocked = false;
+    FThumbnail->Locked = false;
     FWorkspace->Locked = false;
     throw;
   }
-  FLocked = false;
-  FPageNo = page > GetPageCount() ? 1 : page;
-  FWorkspace->PageNo = FPageNo;
-  UpdatePages();
   FRefreshing = false;
-  FWorkspace->Locked = false;
-  FWorkspace->SetVertPosition(pos);
   FWorkspace->SetHorzPosition(hpos);
+  FWorkspace->SetVertPosition(vpos);
+  FWorkspace->Locked = false;
   FWorkspace->Invalidate();
+  FThumbnail->Invalidate();
   if (GetPageCount() < page) SetPageNo(1);
 }
 
 void TfrxPreview::ProgressStarted(TfrxReport*, TfrxProgressType, Integer) {
   if (FRefreshing) return;
   ClearPages();
+  if (Report) Report->DrillState()->Clear();
   FRunning = true;
   if (FHost) FHost->UpdateControls();
 }
@@ -551,6 +736,7 @@ void TfrxPreview::ProgressAdvanced(TfrxReport* AReport, TfrxProgressType, Intege
   TfrxReport* r = AReport ? AReport : Report;
   const bool finalPass = r && r->Engine() && r->Engine()->FinalPass;
   if (finalPass && PreviewPages && Progress < 50) {
+    // The first pages are shown as they arrive.
     const TfrxFloatRect size = PreviewPages->GetPageSize(Progress);
     FWorkspace->AddPageSize(Integer(size.Right), Integer(size.Bottom));
     FWorkspace->ArrangeForClient();
@@ -559,9 +745,10 @@ void TfrxPreview::ProgressAdvanced(TfrxReport* AReport, TfrxProgressType, Intege
     SetPageNo(1);
     if (finalPass) UpdatePages();
     if (FHost) FHost->SetCancelCaption(frxGetResources()->Get("clCancel"));
-    FTick = GetTickCount();
+    FTick = TickMs();
   } else if (Progress == 1) {
-    const DWORD ms = GetTickCount() - FTick;
+    // How long the second page took decides how often later pages are announced.
+    const DWORD ms = TickMs() - FTick;
     FRefreshInterval = ms < 5 ? 50 : ms < 10 ? 20 : 5;
     SetPageNo(1);
     if (finalPass) UpdatePages();
@@ -577,7 +764,9 @@ void TfrxPreview::ProgressStopped(TfrxReport*, TfrxProgressType, Integer) {
   FRunning = false;
   DoPageChanged();
   FWorkspace->UpdateScrollBars();
+  FThumbnail->UpdateScrollBars();
   UpdatePages();
+  UpdateOutline();
   if (FHost) {
     FHost->SetCancelCaption(frxGetResources()->Get("clClose"));
     FHost->SetStatusText("", false);
@@ -597,8 +786,21 @@ void TfrxPreview::SetPageNo(Integer Value) {
   const Integer old = FPageNo;
   FPageNo = Value;
   FWorkspace->PageNo = Value;
-  if (old != Value) FWorkspace->DrawPages(true);
-  FWorkspace->ScrollToPage(Value);
+  FThumbnail->PageNo = Value;
+  if (old != Value) {
+    // Only the frames move: the old one is painted over, the new one drawn.
+    FWorkspace->DrawPages(true);
+    FThumbnail->DrawPages(true);
+  }
+  FScrollingToPage = true;
+  try {
+    FWorkspace->ScrollToPage(Value);
+    FThumbnail->ScrollToPage(Value);
+  } catch (...) {
+    FScrollingToPage = false;
+    throw;
+  }
+  FScrollingToPage = false;
   DoPageChanged();
 }
 
@@ -636,6 +838,7 @@ void TfrxPreview::WheelScroll(Integer Delta, bool Horizontal, bool ZoomKey) {
 void TfrxPreview::UpdatePages() {
   if (FLocked || GetPageCount() == 0) return;
   FAllowFindNext = false;
+  FWorkspace->ForgetSearchPage();
   const TfrxFloatRect size = PreviewPages->GetPageSize(std::max(0, FPageNo - 1));
   const Extended pw = size.Right, ph = size.Bottom;
   if (ph == 0) return;
@@ -656,33 +859,231 @@ void TfrxPreview::UpdatePages() {
     default:
       break;
   }
+  const bool thumbs = !FRunning;
+  const bool buffered = FThumbnail->DoubleBuffered();
+  FThumbnail->SetDoubleBuffered(true);
   FWorkspace->Zoom = FZoom;
+  FThumbnail->Zoom = 0.1;
   FWorkspace->ClearPages();
+  if (thumbs) FThumbnail->ClearPages();
   for (Integer i = 0; i < GetPageCount(); ++i) {
     const TfrxFloatRect s = PreviewPages->GetPageSize(i);
     FWorkspace->AddPageSize(Integer(s.Right), Integer(s.Bottom));
+    if (thumbs) FThumbnail->AddPageSize(Integer(s.Right), Integer(s.Bottom));
   }
   FWorkspace->ArrangeForClient();
+  if (thumbs) FThumbnail->ArrangeForClient();
   FWorkspace->UpdateScrollBars();
+  FThumbnail->UpdateScrollBars();
+  FWorkspace->SetHorzPosition(FWorkspace->HorzPosition());
+  FWorkspace->SetVertPosition(FWorkspace->VertPosition());
   if (showAt) ShowAtPosition(FPageNo, 0);
-  if (!FRefreshing) FWorkspace->Invalidate();
+  if (!FRefreshing) {
+    FWorkspace->Invalidate();
+    FThumbnail->Invalidate();
+  }
+  FThumbnail->SetDoubleBuffered(buffered);
   if (FHost) FHost->UpdateZoom();
 }
 
-void TfrxPreview::ClearPages() {
-  if (PreviewPages) {
-    Lock();
-    try {
-      PreviewPages->Clear();
-    } catch (...) {
-      Unlock();
-      throw;
-    }
-    Unlock();
+void TfrxPreview::AddOutlineLevel(TfrxCustomOutline* Outline, TTreeNode* Parent) {
+  // A damaged prepared file may nest its outline without end; a tree this
+  // deep is not readable anyway.
+  if (Parent && Parent->Level() >= 64) return;
+  for (Integer i = 0; i < Outline->ItemCount(); ++i) {
+    String text;
+    Integer page = 0, top = 0;
+    Outline->ReadItem(i, text, page, top);
+    TTreeNode* node = FOutline->Items()->AddChild(Parent, text);
+    node->SetImageIndex(page + 1);
+    node->SetSelectedIndex(page + 1);
+    node->SetStateIndex(top);
+    Outline->EnterItem(i);
+    AddOutlineLevel(Outline, node);
+    Outline->LevelUp();
   }
+}
+
+void TfrxPreview::UpdateOutline() {
+  TTreeNodes* nodes = FOutline->Items();
+  nodes->BeginUpdate();
+  try {
+    nodes->Clear();
+    if (PreviewPages && PreviewPages->Outline()) {
+      TfrxCustomOutline* outline = PreviewPages->Outline();
+      outline->LevelRoot();
+      AddOutlineLevel(outline, nullptr);
+      outline->LevelRoot();
+    }
+    if (Report && Report->PreviewOptions()->OutlineExpand) FOutline->FullExpand();
+    if (TTreeNode* first = nodes->GetFirstNode()) FOutline->SetTopItem(first);
+  } catch (...) {
+    nodes->EndUpdate();
+    throw;
+  }
+  nodes->EndUpdate();
+}
+
+void TfrxPreview::ExpandOutline() {
+  FOutline->FullExpand();
+  if (TTreeNode* first = FOutline->Items()->GetFirstNode()) FOutline->SetTopItem(first);
+}
+
+void TfrxPreview::CollapseOutline() { FOutline->FullCollapse(); }
+
+void TfrxPreview::OutlineClick() {
+  TTreeNode* node = FOutline->Selected();
+  if (!node) return;
+  ShowAtPosition(node->ImageIndex(), node->StateIndex());
+  if (HandleAllocated() && IsWindowVisible(Handle()) && CanFocus()) SetFocus();
+}
+
+void TfrxPreview::ShowStatusMessage(const String& Text) {
+  FMessagePanel->SetBounds((Width() - 260) / 2, (Height() - 75) / 3, 260, 75);
+  FMessageLabel->SetCaption(Text);
+  FMessagePanel->SetVisible(true);
+  FMessagePanel->BringToFront();
+  FMessagePanel->Repaint();
+}
+
+void TfrxPreview::HideStatusMessage() {
+  FMessagePanel->SetVisible(false);
+  FCancelB->SetVisible(false);
+}
+
+void TfrxPreview::SavePreparedWithDialog() {
+  if (FRunning) return;
+  TSaveDialog dlg(Application);
+  dlg.SetOptions(dlg.Options() + ofNoChangeDir);
+  dlg.SetFilter(frxGetResources()->Get("clFP3files") + " (*.fp3)|*.fp3");
+  if (!dlg.Execute()) return;
+  FWorkspace->Repaint();
+  SavePrepared(ChangeFileExt(dlg.FileName(), ".fp3"));
+}
+
+void TfrxPreview::SavePrepared(const String& FileName) {
+  if (FRunning || !PreviewPages) return;
+  WithLock([&] {
+    ShowStatusMessage(frxGetResources()->Get("clSaving"));
+    PreviewPages->SaveToFile(FileName);
+  });
+}
+
+void TfrxPreview::LoadPreparedWithDialog() {
+  if (FRunning) return;
+  TOpenDialog dlg(nullptr);
+  dlg.SetOptions(TOpenOptions{ofHideReadOnly, ofNoChangeDir});
+  dlg.SetFilter(frxGetResources()->Get("clFP3files") + " (*.fp3)|*.fp3");
+  if (!dlg.Execute()) return;
+  FWorkspace->Repaint();
+  LoadPrepared(dlg.FileName());
+}
+
+void TfrxPreview::LoadPrepared(const String& FileName) {
+  if (FRunning || !PreviewPages) return;
+  Lock();
+  ShowStatusMessage(frxGetResources()->Get("clLoading"));
+  auto finish = [&] {
+    SetPageNo(1);
+    UpdateOutline();
+    Unlock();
+  };
+  try {
+    PreviewPages->LoadFromFile(FileName);
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+}
+
+void TfrxPreview::EditCurrentPage() {
+  if (!PreviewPages || !Report) return;
+  try {
+    TfrxComponent* prepared = PreviewPages->GetPage(FPageNo - 1);
+    if (!prepared) return;
+    TfrxReport report;
+    TfrxReportPage* page = dynamic_cast<TfrxDMPPage*>(prepared) ? new TfrxDMPPage(&report)
+                                                                 : new TfrxReportPage(&report);
+    page->CopyFrom(prepared);
+    // The page as it was printed, every object straight on the page.
+    TList* all = page->AllObjects();
+    std::vector<TfrxComponent*> objects;
+    for (Integer i = 0; i < all->Count(); ++i) objects.push_back(static_cast<TfrxComponent*>(all->Items(i)));
+    std::vector<TfrxComponent*> bands;
+    for (TfrxComponent* c : objects) {
+      if (auto* v = dynamic_cast<TfrxView*>(c)) {
+        v->DataField.clear();
+        v->SetDataSet(nullptr);
+        v->SetRestrictions({});
+      }
+      if (dynamic_cast<TfrxBand*>(c)) bands.push_back(c);
+      if (c->Parent() != page && !dynamic_cast<TfrxBand*>(c)) {
+        const Extended left = c->AbsLeft(), top = c->AbsTop();
+        c->SetParent(page);
+        c->SetLeft(left);
+        c->SetTop(top);
+        c->SetParentFont(false);
+        if (auto* v = dynamic_cast<TfrxView*>(c))
+          if (v->Align() == baBottom || v->Align() == baClient) v->SetAlign(baNone);
+      }
+    }
+    for (TfrxComponent* b : bands) delete b;
+    if (report.EditPreparedPageInDesigner()) {
+      WithLock([&] { PreviewPages->ModifyPage(FPageNo - 1, static_cast<TfrxComponent*>(report.Pages(0))); });
+    }
+  } catch (...) {
+    // Editing a page never disturbs the preview.
+  }
+}
+
+void TfrxPreview::EditTemplate() {
+  auto* pages = dynamic_cast<TfrxPreviewPages*>(PreviewPages);
+  if (!pages) return;
+  TfrxReport report;
+  TList* list = report.Objects();
+  for (Integer i = 0; i < pages->SourcePageCount(); ++i) list->Add(pages->SourcePage(i));
+  try {
+    report.OpenDesigner();
+  } catch (...) {
+    list->Clear();
+    throw;
+  }
+  // The source pages belong to the prepared pages, not to this report.
+  list->Clear();
+}
+
+void TfrxPreview::ClearPages() {
+  if (FRunning) return;
+  if (PreviewPages) WithLock([&] { PreviewPages->Clear(); });
   FWorkspace->ClearPages();
+  FThumbnail->ClearPages();
+  UpdateOutline();
   SetPageNo(1);
-  FWorkspace->UpdateScrollBars();
+  FWorkspace->SetHorzRange(0);
+  FWorkspace->SetVertRange(0);
+  if (FThumbnail->Visible()) {
+    FThumbnail->SetHorzRange(0);
+    FThumbnail->SetVertRange(0);
+  }
+}
+
+void TfrxPreview::InsertEmptyPage() {
+  if (FRunning || !PreviewPages || GetPageCount() == 0) return;
+  PreviewPages->AddEmptyPage(FPageNo - 1);
+  UpdatePages();
+  SetPageNo(FPageNo);
+}
+
+void TfrxPreview::RemoveCurrentPage() {
+  if (FRunning || !PreviewPages || GetPageCount() == 0) return;
+  PreviewPages->DeletePage(FPageNo - 1);
+  // The page after the removed one takes its place; past the end, the last page.
+  if (FPageNo > GetPageCount()) FPageNo = std::max(1, GetPageCount());
+  FWorkspace->PageNo = FPageNo;
+  FThumbnail->PageNo = FPageNo;
+  UpdatePages();
+  DoPageChanged();
 }
 
 void TfrxPreview::Find(const String& Text, bool CaseSensitive, bool FromTop) {
@@ -703,7 +1104,12 @@ void TfrxPreview::CancelBuild() {
   if (Report) Report->SetTerminated(true);
 }
 
+void TfrxPreview::CancelIfRunning() {
+  if (FRunning) CancelBuild();
+}
+
 void TfrxPreview::HandleKey(Word Key, bool Ctrl) {
+  const TfrxPreviewButtons buttons = Report ? Report->PreviewOptions()->Buttons : TfrxPreviewButtons{};
   switch (Key) {
     case VK_UP: FWorkspace->SetVertPosition(FWorkspace->VertPosition() - kSmallChange); break;
     case VK_DOWN: FWorkspace->SetVertPosition(FWorkspace->VertPosition() + kSmallChange); break;
@@ -724,7 +1130,13 @@ void TfrxPreview::HandleKey(Word Key, bool Ctrl) {
     case VK_HOME: GotoFirstPage(); break;
     case VK_END: GotoLastPage(); break;
     case VK_F3:
-      if (Report && (Report->PreviewOptions()->Buttons.Contains(pbFind))) FindNextText();
+      if (buttons.Contains(pbFind)) FindNextText();
+      break;
+    case 'S':
+      if (Ctrl && buttons.Contains(pbSave)) SavePreparedWithDialog();
+      break;
+    case 'O':
+      if (Ctrl && buttons.Contains(pbLoad)) LoadPreparedWithDialog();
       break;
     default:
       break;
@@ -733,6 +1145,17 @@ void TfrxPreview::HandleKey(Word Key, bool Ctrl) {
 
 void TfrxPreview::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_NOTIFY: {
+      const auto* h = reinterpret_cast<const NMHDR*>(Message.LParam);
+      const bool outlineClick = h && h->code == UINT(NM_CLICK) && FOutline->HandleAllocated() &&
+                                h->hwndFrom == FOutline->Handle();
+      inherited::Dispatch(Message);
+      if (outlineClick && HandleAllocated()) PostMessageW(Handle(), kOutlineClicked, 0, 0);
+      return;
+    }
+    case kOutlineClicked:
+      OutlineClick();
+      return;
     case WM_GETDLGCODE:
       Message.Result = DLGC_WANTARROWS;
       return;

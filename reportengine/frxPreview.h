@@ -6,9 +6,14 @@
 #include <memory>
 #include <vector>
 
+#include "ComCtrls.h"
 #include "Controls.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
+#include "Menus.h"
+#include "StdCtrls.h"
 #include "frxClass.h"
+#include "frxCtrls.h"
 #include "frxCustomPreview.h"
 
 // One page as laid out in a workspace (pixels at the workspace's zoom;
@@ -58,9 +63,12 @@ TfrxSearchState& frxSearchState();
 
 class TfrxPreview;
 
-// The scrolling page area of the preview.
-class TfrxPreviewWorkspace : public TCustomControl {
-  TOVANI_CLASS(TfrxPreviewWorkspace, TCustomControl)
+// The scrolling page area of the preview: pages in centred rows at a zoom,
+// a frame around the current page, drag scrolling, hovers and clicks on
+// report objects, and the text search. The preview owns two: the main one
+// and a narrow strip of thumbnails.
+class TfrxPreviewWorkspace : public TfrxScrollWin {
+  TOVANI_CLASS(TfrxPreviewWorkspace, TfrxScrollWin)
  public:
   explicit TfrxPreviewWorkspace(TComponent* AOwner = nullptr);
   ~TfrxPreviewWorkspace() override;
@@ -71,6 +79,7 @@ class TfrxPreviewWorkspace : public TCustomControl {
   // Lays out for the workspace's own width.
   void ArrangeForClient();
   void ClearPages();
+  // Scroll ranges from the laid-out pages.
   void UpdateScrollBars();
   void ScrollToPage(Integer PageNo);
   void ScrollToPosition(Integer PageNo, Extended Position);
@@ -81,20 +90,16 @@ class TfrxPreviewWorkspace : public TCustomControl {
   void DrawPages(bool FramesOnly);
   // The 0-based page under a client point (-1 for none).
   Integer PageAtClientPoint(Integer X, Integer Y);
-  // Scroll positions, clamped to the content.
-  void SetHorzPosition(Integer v);
-  void SetVertPosition(Integer v);
-  Integer HorzPosition() const { return FOffset.X; }
-  Integer VertPosition() const { return FOffset.Y; }
-  TPoint ScrollRange() const { return FRange; }
   TfrxPageList* PageList() { return &FPageList; }
   TRect PageRectOnScreen(Integer Index);
-  Integer ViewWidth();
-  Integer ViewHeight();
+  // The page the metafile of the last search belongs to (-1 = none).
+  void ForgetSearchPage() { FMetafilePage = -1; }
 
   TColor ActiveFrameColor = TColor(8405024);
   TColor BackColor = TColor(8421504);
   TColor FrameColor = TColor(0);
+  TCursor DefaultCursor = crHandPoint;
+  // Set while the workspace itself makes a page current, so it does not scroll.
   bool DisableUpdate = false;
   bool IsThumbnail = false;
   bool Locked = false;
@@ -104,21 +109,29 @@ class TfrxPreviewWorkspace : public TCustomControl {
   Extended Zoom = 1;
   TfrxCustomPreviewPages* PreviewPages = nullptr;
   TfrxPreview* Preview = nullptr;
-  // Fired when scrolling makes another page current (1-based).
-  std::function<void(Integer PageNo)> OnPageScrolled;
 
  protected:
   void Paint() override;
   void Resize() override;
-  void Dispatch(TMessage& Message) override;
-  void CreateParams(TCreateParams& Params) override;
+  void OnHScrollChange() override;
+  void OnVScrollChange() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DblClick() override;
 
  private:
   void PaintPage(TCanvas* Canvas, Integer Index, const TRect& R);
-  void ScrollMessage(bool Vertical, Integer Code);
+  TfrxCustomPreviewPages* Pages() const;
+  // The content position of a client point, mirrored in right-to-left layout.
+  TPoint ContentPoint(Integer X, Integer Y);
+  void MakePageCurrent(Integer PageNo);
   TfrxPageList FPageList;
+  // The scroll positions last applied to the window's contents.
   TPoint FOffset{0, 0};
-  TPoint FRange{0, 0};
+  TPoint FLastPoint{0, 0};
+  bool FMouseDown = false;
+  DWORD FLastClick = 0;
   HENHMETAFILE FMetafile = nullptr;
   Integer FMetafilePage = -1;
 };
@@ -143,8 +156,10 @@ class TfrxPreviewHost {
   virtual void SetStatusText(const String& Text, bool Second) {}
 };
 
-// The preview control: the main workspace at a zoom or zoom mode, page moves
-// by calls and keys, and the text search.
+// The preview control: the main workspace at a zoom or zoom mode, an
+// outline tree or a strip of thumbnails at its left, a message panel for
+// long operations, page moves by calls, mouse and keys, the text search,
+// and saving, loading and editing the prepared pages.
 class TfrxPreview : public TfrxCustomPreview {
   TOVANI_CLASS(TfrxPreview, TfrxCustomPreview)
  public:
@@ -173,31 +188,94 @@ class TfrxPreview : public TfrxCustomPreview {
   TfrxZoomMode ZoomMode() const { return FZoomMode; }
   void WheelScroll(Integer Delta, bool Horizontal, bool ZoomKey);
   void UpdatePages();
+  void UpdateOutline();
+  void ExpandOutline();
+  void CollapseOutline();
+  void OutlineClick();
+  void ShowStatusMessage(const String& Text);
+  void HideStatusMessage();
+
+  // Commands; those that change or write the pages do nothing while a
+  // build runs.
+  void SavePreparedWithDialog();
+  void SavePrepared(const String& FileName);
+  void LoadPreparedWithDialog();
+  void LoadPrepared(const String& FileName);
+  void EditCurrentPage();
+  void EditTemplate();
   void ClearPages();
+  void InsertEmptyPage();
+  void RemoveCurrentPage();
   // Starts a search for Text (from the first page when FromTop, else from
   // the current page) and finds its first occurrence.
   void Find(const String& Text, bool CaseSensitive, bool FromTop);
   void FindNextText();
   void CancelBuild();
+  void CancelIfRunning();
   // The keyboard of the preview (virtual key and Ctrl).
   void HandleKey(Word Key, bool Ctrl);
   bool Running() const { return FRunning; }
+  bool Locked() const { return FLocked; }
   TfrxPreviewWorkspace* Workspace() { return FWorkspace; }
+  TfrxPreviewWorkspace* Thumbnail() { return FThumbnail; }
+  TTreeView* Outline() { return FOutline; }
+  TPopupMenu* OutlinePopup() { return FOutlinePopup; }
+  TSplitter* Splitter() { return FSplitter; }
+  TPanel* MessagePanel() { return FMessagePanel; }
+  TLabel* MessageLabel() { return FMessageLabel; }
+  TButton* CancelButton() { return FCancelB; }
   // The window the preview stands in; null on a form of its own.
   TfrxPreviewHost* Host() const { return FHost; }
   void SetHost(TfrxPreviewHost* v) { FHost = v; }
 
+  // Published properties.
+  TColor ActiveFrameColor() const { return FWorkspace->ActiveFrameColor; }
+  void SetActiveFrameColor(TColor v);
+  TColor BackColor() const { return FWorkspace->BackColor; }
+  void SetBackColor(TColor v);
+  TColor FrameColor() const { return FWorkspace->FrameColor; }
+  void SetFrameColor(TColor v);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle v);
+  TColor OutlineColor() const { return FOutlineColor; }
+  void SetOutlineColor(TColor v);
+  bool OutlineVisible() const;
+  void SetOutlineVisible(bool v);
+  Integer OutlineWidth() const;
+  void SetOutlineWidth(Integer v);
+  bool ThumbnailVisible() const;
+  void SetThumbnailVisible(bool v);
+  bool UseReportHints = true;
+
   TfrxPageChangedEvent OnPageChanged;
 
  protected:
+  void CreateParams(TCreateParams& Params) override;
   void Dispatch(TMessage& Message) override;
   void Resize() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
 
  private:
+  friend class TfrxPreviewWorkspace;
   void DoPageChanged();
+  // Set while the preview scrolls its workspaces to the page it chose, so
+  // the scrolling does not pick another page.
+  bool FScrollingToPage = false;
+  // Runs Body between Lock and Unlock, unlocking also when it fails.
+  template <class F> void WithLock(F&& Body);
+  void AddOutlineLevel(TfrxCustomOutline* Outline, TTreeNode* Parent);
+  void ApplyPanelLayout(bool OutlineShown, bool ThumbsShown);
   TfrxPreviewHost* FHost = nullptr;
   TfrxPreviewWorkspace* FWorkspace;
+  TfrxPreviewWorkspace* FThumbnail;
+  TTreeView* FOutline;
+  TPopupMenu* FOutlinePopup;
+  TSplitter* FSplitter;
+  TPanel* FMessagePanel;
+  TLabel* FMessageLabel;
+  TButton* FCancelB;
+  TBorderStyle FBorderStyle = bsSingle;
+  TColor FOutlineColor = clWindow;
   Extended FZoom = 1;
   TfrxZoomMode FZoomMode = zmDefault;
   Integer FPageNo = 1;

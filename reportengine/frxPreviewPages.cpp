@@ -19,6 +19,7 @@
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "frxClass.h"
+#include "frxCustomPreview.h"
 #include "frxPreviewPages.h"
 #include "frxRes.h"
 #include "frxUtils.h"
@@ -883,6 +884,13 @@ void TfrxPreviewPages::DrawPage(Integer Index, TCanvas* Canvas, Extended ScaleX,
 void TfrxPreviewPages::MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift,
                                        bool Click, bool DoubleClick, Extended Scale, Extended OffsetX,
                                        Extended OffsetY) {
+  TCursor cursor = crDefault;
+  MouseOverObject(PageIndex, X, Y, Button, Shift, Click, DoubleClick, Scale, OffsetX, OffsetY, cursor);
+}
+
+void TfrxPreviewPages::MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift,
+                                       bool Click, bool DoubleClick, Extended Scale, Extended OffsetX,
+                                       Extended OffsetY, TCursor& Cursor) {
   if (PageIndex < 0 || PageIndex >= GetPageCount() || (Engine() && Engine()->Running)) return;
   auto* page = dynamic_cast<TfrxReportPage*>(GetPage(PageIndex));
   if (!page) return;
@@ -904,6 +912,7 @@ void TfrxPreviewPages::MouseOverObject(Integer PageIndex, Integer X, Integer Y, 
     auto* gh = dynamic_cast<TfrxGroupHeader*>(c);
     if (!gh && c->Parent()) gh = dynamic_cast<TfrxGroupHeader*>(c->Parent());
     if (gh && gh->DrillDown && under(c)) {
+      Cursor = crHandPoint;
       if (Click && Button == 0) {
         String key = gh->Name() + "." + IntToStr(gh->Tag());
         TStrings* state = r->DrillState();
@@ -912,13 +921,19 @@ void TfrxPreviewPages::MouseOverObject(Integer PageIndex, Integer X, Integer Y, 
           if (AnsiSameText(state->Strings(k), key)) i = k;
         if (i >= 0) state->Delete(i);
         else state->Add(key);
-        r->PrepareReport();
+        // A preview rebuilds keeping its page (and the drill-down state).
+        if (r->Preview()) r->Preview()->RefreshReport();
+        else r->PrepareReport();
       }
       return;
     }
     auto* v = dynamic_cast<TfrxView*>(c);
     if (!v || !under(c)) continue;
-    if (!v->URL().empty()) r->ShowProgressMessage(v->URL(), false);
+    if (v->Cursor() != crDefault) Cursor = TCursor(v->Cursor());
+    if (!v->URL().empty()) {
+      if (Cursor == crDefault) Cursor = crHandPoint;
+      r->ShowProgressMessage(v->URL(), false);
+    }
     if (!v->Hint().empty() && v->ShowHint()) r->ShowProgressMessage(v->Hint(), true);
     if (Click || DoubleClick) {
       const String url = v->URL();

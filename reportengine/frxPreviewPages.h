@@ -127,6 +127,11 @@ class TfrxPreviewPages : public TfrxCustomPreviewPages {
                 Extended OffsetY) override;
   void MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift, bool Click,
                        bool DoubleClick, Extended Scale, Extended OffsetX, Extended OffsetY) override;
+  // The same, also giving the cursor the mouse takes over the object (a
+  // view's own cursor, the hand over links and drill-down headers; Cursor
+  // is left as it is elsewhere).
+  void MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift, bool Click,
+                       bool DoubleClick, Extended Scale, Extended OffsetX, Extended OffsetY, TCursor& Cursor);
   void AddFrom(TfrxReport* Report) override;
   void LoadFromStream(TStream* Stream, bool AllowPartialLoading = false) override;
   void SaveToStream(TStream* Stream) override;

@@ -1,12 +1,15 @@
 // The preview of prepared reports: page layout in centred rows, the page at
 // a point, zoom and zoom modes, page moves by keys, the text search and the
 // pages as the preview draws them.
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "Forms.h"
 #include "Graphics.h"
+#include "Streams.h"
 #include "SysUtils.h"
+#include "Utf8.h"
 #include "frxClass.h"
 #include "frxEngine.h"
 #include "frxPreview.h"
@@ -164,7 +167,7 @@ TEST_F(PreviewFixture, PageMovesByCallsKeysAndScrolling) {
   Preview->SetPageNo(count + 5);
   EXPECT_EQ(Preview->PageNo(), count);
   EXPECT_EQ(w->VertPosition(), std::min(w->PageList()->Items(count - 1).OffsetTop - 10,
-                                        w->ScrollRange().Y - w->ClientHeight()));
+                                        w->VertRange() - w->ClientHeight()));
   EXPECT_EQ(changes, (std::vector<Integer>{1, count}));
 
   Preview->SetFocus();
@@ -333,6 +336,403 @@ TEST_F(PreviewFixture, ShowReportOpensThePreviewWindowDrivenByKeys) {
   SendMessageW(preview->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
   for (int i = 0; i < 50 && Report->PreviewForm(); ++i) Application->ProcessMessages();
   EXPECT_EQ(Report->PreviewForm(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Answers the next file dialog: types a name into its file name box and
+// presses OK, or cancels when the name is empty. Message boxes the dialog
+// shows meanwhile are closed and their texts kept.
+struct FileDialogAnswer {
+  static inline String Name;
+  static inline bool Shown = false;
+  static inline std::vector<String> Boxes;
+  static inline std::vector<HWND> Answered;
+  static inline HHOOK Hook = nullptr;
+  static BOOL CALLBACK FindEdit(HWND h, LPARAM out) {
+    wchar_t cls[16] = {};
+    GetClassNameW(h, cls, 16);
+    const int id = GetDlgCtrlID(h);
+    if (lstrcmpiW(cls, L"Edit") == 0 && (id == 0x47c || id == 0x480)) {
+      *reinterpret_cast<HWND*>(out) = h;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static BOOL CALLBACK Texts(HWND h, LPARAM) {
+    wchar_t text[256] = {};
+    GetWindowTextW(h, text, 256);
+    char buf[768] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, buf, 767, nullptr, nullptr);
+    if (buf[0]) Boxes.push_back(buf);
+    return TRUE;
+  }
+  static void CALLBACK Fire(HWND d, UINT, UINT_PTR, DWORD) {
+    KillTimer(d, 79);
+    HWND edit = nullptr;
+    EnumChildWindows(d, FindEdit, reinterpret_cast<LPARAM>(&edit));
+    if (!edit) {
+      EnumChildWindows(d, Texts, 0);
+      PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+    Shown = true;
+    if (Name.empty()) {
+      PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+    const std::u16string w = Utf8ToUtf16(Name);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK)));
+  }
+  static LRESULT CALLBACK Proc(int code, WPARAM w, LPARAM l) {
+    if (code == HCBT_ACTIVATE) {
+      HWND d = reinterpret_cast<HWND>(w);
+      wchar_t cls[32] = {};
+      GetClassNameW(d, cls, 32);
+      if (lstrcmpW(cls, L"#32770") == 0 && std::find(Answered.begin(), Answered.end(), d) == Answered.end()) {
+        Answered.push_back(d);
+        SetTimer(d, 79, 100, Fire);
+      }
+    }
+    return CallNextHookEx(Hook, code, w, l);
+  }
+  explicit FileDialogAnswer(const String& name) {
+    // The dialog takes Windows paths: the root of the file system is drive Z.
+    Name = name;
+    if (!Name.empty() && Name[0] == '/') {
+      Name = "Z:" + Name;
+      std::replace(Name.begin(), Name.end(), '/', '\\');
+    }
+    Shown = false;
+    Boxes.clear();
+    Answered.clear();
+    Hook = SetWindowsHookExW(WH_CBT, Proc, nullptr, GetCurrentThreadId());
+  }
+  ~FileDialogAnswer() { UnhookWindowsHookEx(Hook); }
+};
+
+// Records what the preview tells the window it stands in.
+struct RecordingHost : TfrxPreviewHost {
+  std::vector<String> Captions;
+  Integer Controls = 0, Zooms = 0;
+  std::vector<String> Events;
+  void UpdateControls() override { ++Controls; }
+  void SetCancelCaption(const String& Caption) override { Captions.push_back(Caption); }
+  void UpdateZoom() override { ++Zooms; }
+  void OutlineVisibleChanged(bool v) override { Events.push_back(v ? "outline on" : "outline off"); }
+  void ThumbnailVisibleChanged(bool v) override { Events.push_back(v ? "thumbs on" : "thumbs off"); }
+};
+
+void RemoveTestFile(const String& name) {
+  const std::u16string w = Utf8ToUtf16(name);
+  DeleteFileW(reinterpret_cast<LPCWSTR>(w.c_str()));
+}
+
+void SendKey(TWinControl* c, WPARAM vk, bool ctrl) {
+  BYTE state[256];
+  GetKeyboardState(state);
+  state[VK_CONTROL] = ctrl ? 0x80 : 0;
+  SetKeyboardState(state);
+  SendMessageW(c->Handle(), WM_KEYDOWN, vk, 0);
+  state[VK_CONTROL] = 0;
+  SetKeyboardState(state);
+}
+
+void SaveShot(TWinControl* c, const String& name) {
+  RedrawWindow(c->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  TBitmap bmp(c->Width(), c->Height(), pf24bit);
+  HDC dc = GetWindowDC(c->Handle());
+  BitBlt(bmp.Canvas()->Handle(), 0, 0, c->Width(), c->Height(), dc, 0, 0, SRCCOPY);
+  ReleaseDC(c->Handle(), dc);
+  TPNGObject png;
+  png.Assign(&bmp);
+  png.SaveToFile(String(TOVANI_TEST_BINARY_DIR) + "/" + name);
+}
+
+TEST_F(PreviewFixture, OutlineIsBuiltFromTheReportAndAClickShowsTheNodesPlace) {
+  auto* band = dynamic_cast<TfrxBand*>(Report->FindObject("Rows"));
+  ASSERT_NE(band, nullptr);
+  band->OutlineText = "Line";
+  Report->PreviewOptions()->OutlineExpand = false;
+  ASSERT_TRUE(Report->PrepareReport());
+  Preview->SetOutlineVisible(true);
+  TTreeView* tree = Preview->Outline();
+  ASSERT_EQ(tree->Items()->Count(), 150);
+  // Each node keeps the page of its row (1-based) and the row's position.
+  TTreeNode* node = tree->Items()->Item(119);
+  EXPECT_EQ(node->Text(), "120");
+  String text;
+  Integer page = -1, top = -1;
+  Report->PreviewPages()->Outline()->LevelRoot();
+  Report->PreviewPages()->Outline()->ReadItem(119, text, page, top);
+  EXPECT_EQ(node->ImageIndex(), page + 1);
+  EXPECT_EQ(node->StateIndex(), top);
+  ASSERT_GT(page, 0);
+
+  // A click on the node scrolls to its place, which makes its page current.
+  tree->Show();
+  node->MakeVisible();
+  const TRect r = node->DisplayRect(true);
+  const LPARAM at = MAKELPARAM(r.Left + 2, r.Top + r.Height() / 2);
+  PostMessageW(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, at);
+  for (int i = 0; i < 20 && tree->Selected() != node; ++i) Application->ProcessMessages();
+  ASSERT_EQ(tree->Selected(), node);
+  EXPECT_EQ(Preview->PageNo(), page + 1);
+  TfrxPreviewWorkspace* w = Preview->Workspace();
+  const Integer pageTop = w->PageList()->Items(page).OffsetTop;
+  EXPECT_GT(w->VertPosition(), pageTop);
+  SaveShot(Preview, "preview-outline.png");
+
+  // The popup's commands expand and collapse every node.
+  ASSERT_EQ(Preview->OutlinePopup()->Items()->Count(), 2);
+  EXPECT_EQ(Preview->OutlinePopup()->Items()->Items(0)->Caption(), "全部闭合");
+  Preview->OutlinePopup()->Items()->Items(1)->Click();
+  Preview->OutlinePopup()->Items()->Items(0)->Click();
+}
+
+TEST_F(PreviewFixture, OutlineAndThumbnailsTakeTurnsAtTheLeft) {
+  RecordingHost host;
+  Preview->SetHost(&host);
+  TfrxPreviewWorkspace* thumbs = Preview->Thumbnail();
+  EXPECT_FALSE(Preview->OutlineVisible());
+  EXPECT_FALSE(Preview->ThumbnailVisible());
+  EXPECT_FALSE(Preview->Splitter()->Visible());
+  Preview->SetOutlineWidth(150);
+  Preview->SetThumbnailVisible(true);
+  EXPECT_TRUE(Preview->ThumbnailVisible());
+  EXPECT_TRUE(Preview->Splitter()->Visible());
+  EXPECT_EQ(thumbs->Width(), 150);
+  // The splitter stands right of the strip, the pages right of it.
+  EXPECT_GE(Preview->Splitter()->Left(), thumbs->Left() + thumbs->Width());
+  EXPECT_GE(Preview->Workspace()->Left(), Preview->Splitter()->Left() + 4);
+  // The thumbnails hold every page at a tenth of its size, numbered.
+  ASSERT_EQ(thumbs->PageList()->Count(), Preview->GetPageCount());
+  const TfrxFloatRect size = Report->PreviewPages()->GetPageSize(0);
+  EXPECT_EQ(thumbs->PageList()->Items(0).Width, Integer(std::nearbyint(size.Right * 0.1)));
+  // A click on the third thumbnail makes it current and scrolls the pages to it.
+  const TRect r = thumbs->PageRectOnScreen(2);
+  const LPARAM at = MAKELPARAM(r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+  SendMessageW(thumbs->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(thumbs->Handle(), WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(Preview->PageNo(), 3);
+  EXPECT_EQ(Preview->Workspace()->VertPosition(), Preview->Workspace()->PageList()->Items(2).OffsetTop - 10);
+  SaveShot(Preview, "preview-thumbnails.png");
+
+  Preview->SetOutlineVisible(true);
+  EXPECT_TRUE(Preview->OutlineVisible());
+  EXPECT_FALSE(Preview->ThumbnailVisible());
+  EXPECT_TRUE(Preview->Splitter()->Visible());
+  Preview->SetOutlineVisible(false);
+  EXPECT_FALSE(Preview->Splitter()->Visible());
+  EXPECT_EQ(host.Events, (std::vector<String>{"thumbs on", "outline on", "outline off"}));
+  EXPECT_GT(host.Zooms, 0);
+  Preview->SetOutlineColor(clYellow);
+  EXPECT_EQ(Preview->Outline()->Color(), clYellow);
+  Preview->SetHost(nullptr);
+}
+
+TEST_F(PreviewFixture, EndAtASmallZoomKeepsTheLastPage) {
+  // All pages fit on the screen: scrolling cannot bring the last to the
+  // top, and it stays the current page all the same.
+  Preview->SetZoom(0.25);
+  SendKey(Preview, VK_END, false);
+  EXPECT_EQ(Preview->PageNo(), Preview->GetPageCount());
+  SendKey(Preview, VK_PRIOR, true);
+  EXPECT_EQ(Preview->PageNo(), Preview->GetPageCount() - 1);
+}
+
+TEST_F(PreviewFixture, DraggingScrollsAndClicksReachTheObjects) {
+  dynamic_cast<TfrxView*>(Report->FindObject("Line"))->SetCursor(crCross);
+  ASSERT_TRUE(Report->PrepareReport());
+  TfrxPreviewWorkspace* w = Preview->Workspace();
+  std::vector<String> calls;
+  Report->OnClickObject = [&](TfrxComponent* c, Integer, Integer, bool&) { calls.push_back("click " + c->Name()); };
+  Report->OnDblClickObject = [&](TfrxComponent* c, Integer, Integer, bool&) { calls.push_back("dbl " + c->Name()); };
+  Integer previewClicks = 0;
+  Preview->OnClick = [&](TObject*) { ++previewClicks; };
+  // A line of the first page: a click, a second click at once is a double
+  // click, a third one a click again.
+  const TRect page = w->PageRectOnScreen(0);
+  const Integer lineY = page.Top + Integer((10 * fr01cm + 100 + 10) * Preview->Zoom());
+  const LPARAM at = MAKELPARAM(page.Left + Integer((10 * fr01cm + 50) * Preview->Zoom()), lineY);
+  for (int i = 0; i < 3; ++i) {
+    SendMessageW(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(w->Handle(), WM_LBUTTONUP, 0, at);
+  }
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].substr(0, 6), "click ");
+  EXPECT_EQ(calls[1].substr(0, 4), "dbl ");
+  EXPECT_EQ(calls[2].substr(0, 6), "click ");
+  // Hovering over the line takes its cursor; beside it the workspace's own.
+  SendMessageW(w->Handle(), WM_MOUSEMOVE, 0, at);
+  EXPECT_EQ(w->Cursor(), crCross);
+  SendMessageW(w->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(page.Left + 5, page.Top + 5));
+  EXPECT_EQ(w->Cursor(), w->DefaultCursor);
+  EXPECT_EQ(previewClicks, 3);
+  // Drag upwards by 100 pixels: the pages follow the mouse.
+  SendMessageW(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 400));
+  SendMessageW(w->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 300));
+  SendMessageW(w->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(300, 300));
+  EXPECT_EQ(w->VertPosition(), 100);
+  EXPECT_EQ(previewClicks, 4);
+}
+
+TEST_F(PreviewFixture, RefreshIntervalFollowsTheSecondPagesTime) {
+  RecordingHost host;
+  Preview->SetHost(&host);
+  std::vector<Integer> announced;
+  Preview->OnPageChanged = [&](TfrxPreview*, Integer) { announced.push_back(0); };
+  Preview->ProgressStarted(Report.get(), ptRunning, 0);
+  EXPECT_TRUE(Preview->Running());
+  EXPECT_EQ(Preview->GetPageCount(), 0);
+  // Refused while a build runs.
+  Preview->SavePrepared(String(TOVANI_TEST_BINARY_DIR) + "/never.fp3");
+  EXPECT_FALSE(FileExists(String(TOVANI_TEST_BINARY_DIR) + "/never.fp3"));
+  Preview->ProgressAdvanced(Report.get(), ptRunning, 0);
+  EXPECT_EQ(host.Captions, (std::vector<String>{"取消"}));
+  Sleep(15);
+  Preview->ProgressAdvanced(Report.get(), ptRunning, 1);
+  // A slow second page: every fifth page is announced.
+  std::vector<Integer> at;
+  for (Integer n = 2; n <= 20; ++n) {
+    const size_t before = announced.size();
+    Preview->ProgressAdvanced(Report.get(), ptRunning, n);
+    if (announced.size() > before) at.push_back(n);
+  }
+  EXPECT_EQ(at, (std::vector<Integer>{5, 10, 15, 20}));
+  Preview->CancelIfRunning();
+  EXPECT_TRUE(Report->Terminated());
+  Report->SetTerminated(false);
+  Preview->ProgressStopped(Report.get(), ptRunning, 0);
+  EXPECT_FALSE(Preview->Running());
+  EXPECT_EQ(host.Captions.back(), "关闭(&X)");
+  EXPECT_EQ(host.Controls, 2);
+  Preview->CancelIfRunning();
+  EXPECT_FALSE(Report->Terminated());
+  Preview->SetHost(nullptr);
+}
+
+TEST_F(PreviewFixture, SavedPagesLoadBackWithTheirOutline) {
+  auto* band = dynamic_cast<TfrxBand*>(Report->FindObject("Rows"));
+  band->OutlineText = "Line";
+  ASSERT_TRUE(Report->PrepareReport());
+  const Integer count = Preview->GetPageCount();
+  const String file = String(TOVANI_TEST_BINARY_DIR) + "/preview-saved.fp3";
+  RemoveTestFile(file);
+  Preview->SavePrepared(file);
+  ASSERT_TRUE(FileExists(file));
+  EXPECT_FALSE(Preview->MessagePanel()->Visible());
+  EXPECT_FALSE(Preview->Locked());
+
+  Preview->ClearPages();
+  EXPECT_EQ(Preview->GetPageCount(), 0);
+  EXPECT_EQ(Preview->Outline()->Items()->Count(), 0);
+  EXPECT_EQ(Preview->Workspace()->PageList()->Count(), 0);
+  Preview->SetPageNo(2);
+  Preview->LoadPrepared(file);
+  EXPECT_EQ(Preview->GetPageCount(), count);
+  EXPECT_EQ(Preview->PageNo(), 1);
+  EXPECT_EQ(Preview->Outline()->Items()->Count(), 150);
+  EXPECT_EQ(Preview->Workspace()->PageList()->Count(), count);
+  EXPECT_FALSE(Preview->Locked());
+  Preview->Find("Order150", false, true);
+  EXPECT_TRUE(frxSearchState().Found);
+  EXPECT_EQ(Preview->Workspace()->LastFoundPage, count - 1);
+
+  // A damaged file ends in an error and leaves the preview usable.
+  {
+    TFileStream f(String(TOVANI_TEST_BINARY_DIR) + "/preview-damaged.fp3", fmCreate);
+    f.WriteBuffer("<?xml version=\"1.0\"?><preparedreport><page", 43);
+  }
+  try {
+    Preview->LoadPrepared(String(TOVANI_TEST_BINARY_DIR) + "/preview-damaged.fp3");
+  } catch (const Exception&) {
+  }
+  EXPECT_FALSE(Preview->Locked());
+  EXPECT_FALSE(Preview->MessagePanel()->Visible());
+}
+
+TEST_F(PreviewFixture, CtrlSAndCtrlOSaveAndLoadThroughTheFileDialogs) {
+  const String file = String(TOVANI_TEST_BINARY_DIR) + "/preview-dialog.fp3";
+  RemoveTestFile(file);
+  const Integer count = Preview->GetPageCount();
+  {
+    // The name typed without its extension gets ".fp3".
+    FileDialogAnswer answer(ChangeFileExt(file, ".txt"));
+    SendKey(Preview, 'S', true);
+    EXPECT_TRUE(FileDialogAnswer::Shown);
+    EXPECT_EQ(FileDialogAnswer::Boxes, std::vector<String>{});
+  }
+  ASSERT_TRUE(FileExists(file));
+  Preview->ClearPages();
+  {
+    FileDialogAnswer answer("");
+    SendKey(Preview, 'O', true);
+    EXPECT_TRUE(FileDialogAnswer::Shown);
+  }
+  EXPECT_EQ(Preview->GetPageCount(), 0);
+  {
+    FileDialogAnswer answer(file);
+    SendKey(Preview, 'O', true);
+  }
+  EXPECT_EQ(Preview->GetPageCount(), count);
+  // Without the save button in the options, Ctrl+S does nothing.
+  Report->PreviewOptions()->Buttons = Report->PreviewOptions()->Buttons - pbSave;
+  {
+    FileDialogAnswer answer("");
+    SendKey(Preview, 'S', true);
+    EXPECT_FALSE(FileDialogAnswer::Shown);
+  }
+}
+
+TEST_F(PreviewFixture, EmptyPagesAreInsertedAndPagesRemoved) {
+  const Integer count = Preview->GetPageCount();
+  Preview->SetPageNo(2);
+  Preview->InsertEmptyPage();
+  EXPECT_EQ(Preview->GetPageCount(), count + 1);
+  EXPECT_EQ(Preview->PageNo(), 2);
+  EXPECT_EQ(Preview->Workspace()->PageList()->Count(), count + 1);
+  // The empty page has no text of the second page.
+  Preview->Find("Order", false, false);
+  EXPECT_EQ(Preview->Workspace()->LastFoundPage, 2);
+  Preview->RemoveCurrentPage();
+  EXPECT_EQ(Preview->GetPageCount(), count);
+  EXPECT_EQ(Preview->PageNo(), 2);
+  // Removing the last page shows the one before; the first of two keeps page 1.
+  Preview->GotoLastPage();
+  Preview->RemoveCurrentPage();
+  EXPECT_EQ(Preview->PageNo(), count - 1);
+  while (Preview->GetPageCount() > 2) Preview->RemoveCurrentPage();
+  Preview->GotoFirstPage();
+  Preview->RemoveCurrentPage();
+  EXPECT_EQ(Preview->GetPageCount(), 1);
+  EXPECT_EQ(Preview->PageNo(), 1);
+  // The last page stays.
+  Preview->RemoveCurrentPage();
+  EXPECT_EQ(Preview->GetPageCount(), 1);
+}
+
+TEST_F(PreviewFixture, AFreedReportLeavesAnEmptyPreview) {
+  Preview->SetThumbnailVisible(true);
+  Report.reset();
+  EXPECT_EQ(Preview->Report, nullptr);
+  EXPECT_EQ(Preview->GetPageCount(), 0);
+  // Nothing of the freed pages is drawn, searched or hovered over.
+  for (TfrxPreviewWorkspace* w : {Preview->Workspace(), Preview->Thumbnail()}) {
+    TBitmap bmp(200, 200, pf24bit);
+    w->DrawPagesOn(bmp.Canvas(), 200, 200, false);
+    EXPECT_EQ(bmp.Canvas()->Pixels(100, 100), TColor(8421504));
+  }
+  RedrawWindow(Preview->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SendMessageW(Preview->Workspace()->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 300));
+  SendMessageW(Preview->Workspace()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 300));
+  SendMessageW(Preview->Workspace()->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(300, 300));
+  Preview->Find("Order", false, true);
+  EXPECT_FALSE(frxSearchState().Found);
 }
 
 }  // namespace
