@@ -50,7 +50,6 @@ void TSaleStatForm::Loaded() {
 void TSaleStatForm::FormCreate(TObject*) {
   dt1->SetDate(Date() - 31);
   dt2->SetDate(Date());
-  cb2->SetItemIndex(0);   // "全部"
   d_Customers->Open();
   // The design-time command lists nothing until "统计".
   d_Orders->Open();

@@ -289,6 +289,7 @@ TEST_F(SaleFixture, StatisticsPartitionOrdersByKindAndCustomer) {
   form->Show();
   EXPECT_TRUE(form->d_Orders->IsEmpty());
   EXPECT_EQ(form->dt1->Date(), Date() - 31);
+  EXPECT_EQ(form->cb2->Text(), "全部");   // the form file's selection
   form->dt1->SetDate(day);
   form->dt2->SetDate(day + 1);
   auto run = [&](int kind, const Variant& who) {

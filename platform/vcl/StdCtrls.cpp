@@ -1069,6 +1069,11 @@ bool TCustomComboBox::Focused() {
 
 void TCustomComboBox::SetTextValue(const String& v) {
   if (FStyle == csDropDownList || FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable) {
+    // A form file gives the text before the items: Loaded picks the item.
+    if (ComponentState().Contains(csLoading)) {
+      FText = v;
+      return;
+    }
     SetItemIndex(FItems->IndexOf(v));
     FText = v;
     return;
@@ -1116,10 +1121,25 @@ Integer TCustomComboBox::ItemIndex() {
 }
 
 void TCustomComboBox::SetItemIndex(Integer v) {
+  // A form file gives ItemIndex before the items: keep it for Loaded.
+  if (ComponentState().Contains(csLoading)) {
+    FSavedIndex = std::max(v, -1);
+    return;
+  }
   if (v < -1 || v >= FItems->Count()) v = -1;
   FSavedIndex = v;
   if (FHandle) SendMessageW(FHandle, CB_SETCURSEL, WPARAM(v), 0);
   else FText = v >= 0 ? FItems->Strings(v) : String();
+}
+
+void TCustomComboBox::Loaded() {
+  TCustomListControl::Loaded();
+  // The items are read now: select the item the form file named, by index
+  // or, for a drop-down list without one, by its text.
+  if (FSavedIndex >= 0)
+    SetItemIndex(FSavedIndex);
+  else if (!FText.empty() && (FStyle == csDropDownList || FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable))
+    SetItemIndex(FItems->IndexOf(FText));
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle v) {

@@ -362,6 +362,7 @@ class TCustomComboBox : public TCustomListControl {
   void CreateParams(TCreateParams& Params) override;
   void InitializeWindow() override;
   void DestroyWnd() override;
+  void Loaded() override;
   void Dispatch(TMessage& Message) override;
   virtual void Change();
   virtual void Select();

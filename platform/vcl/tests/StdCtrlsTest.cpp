@@ -1,6 +1,9 @@
 // Standard controls driven by messages under Xvfb.
 #include <memory>
+#include <iterator>
 #include "Forms.h"
+#include "FormFile.h"
+#include "SysUtils.h"
 #include "StdCtrls.h"
 #include "TestWindows.h"
 #include "gtest.h"
@@ -214,4 +217,42 @@ TEST_F(StdFixture, ScrollBarKeepsItsRange) {
   EXPECT_EQ(sb->Position(), 200);
   EXPECT_EQ(changes, 3);
   EXPECT_THROW(sb->SetParams(0, 10, 5), EInvalidOperation);
+}
+
+TEST(ComboBoxStreaming, TheSelectionReadFromAFormFileIsKept) {
+  // A form file writes ItemIndex and Text before the items: the selection
+  // must still be the one read once the items are there.
+  struct Case {
+    const char* Style;
+    const char* Props;
+    Integer Index;
+  };
+  const Case cases[] = {
+      {"csDropDownList", "    ItemIndex = 0\n    Text = '全部'\n", 0},
+      {"csDropDownList", "    ItemIndex = 2\n    Text = '退货'\n", 2},
+      {"csDropDownList", "    Text = '正常'\n", 1},
+      {"csDropDown", "    ItemIndex = 1\n    Text = '正常'\n", 1},
+      {"csDropDownList", "    ItemIndex = 7\n", -1},   // out of range: nothing chosen
+  };
+  String text = "object F: TForm\n  Left = 80\n  Top = 80\n  Width = 300\n  Height = 220\n";
+  for (size_t i = 0; i < std::size(cases); ++i)
+    text += "  object cb" + IntToStr(Integer(i)) + ": TComboBox\n    Left = 10\n    Top = " +
+            IntToStr(Integer(10 + 30 * i)) + "\n    Width = 80\n    Height = 20\n    Style = " + cases[i].Style +
+            "\n" + cases[i].Props + "    Items.Strings = (\n      '全部'\n      '正常'\n      '退货')\n  end\n";
+  text += "end\n";
+  TForm form(nullptr);
+  ReadComponentFromText(text, &form);
+  auto combo = [&](size_t i) { return dynamic_cast<TComboBox*>(form.FindComponent("cb" + IntToStr(Integer(i)))); };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    ASSERT_NE(combo(i), nullptr);
+    EXPECT_EQ(combo(i)->ItemIndex(), cases[i].Index) << i;
+  }
+  form.Show();
+  PumpMessages();
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    TComboBox* cb = combo(i);
+    ASSERT_TRUE(cb->HandleAllocated());
+    EXPECT_EQ(SendMessageW(cb->Handle(), CB_GETCURSEL, 0, 0), cases[i].Index) << i;
+    EXPECT_EQ(cb->Text(), cases[i].Index >= 0 ? cb->Items()->Strings(cases[i].Index) : String()) << i;
+  }
 }
