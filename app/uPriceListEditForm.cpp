@@ -66,8 +66,6 @@ void TPriceListEditForm::Loaded() {
 }
 
 void TPriceListEditForm::FormCreate(TObject*) {
-  // The number and the date are no tab stops: the customer comes first.
-  cxDBDateEdit1->SetTabStop(false);
   d_Customers->Open();
   d_Products->Open();
   // One empty entry of the editor's own (kept in the cache, never written).

@@ -954,7 +954,12 @@ void TcxContainer::GetTabOrderList(std::vector<TWinControl*>& List) {
   TcxControl::GetTabOrderList(List);
   if (HostsChildControls() || !FInnerControl) return;
   TCustomForm* form = GetParentForm(this);
-  if (!form || form->ActiveControl() != FInnerControl) return;
+  if (!form || form->ActiveControl() != FInnerControl) {
+    // Tab reaches the inner control only through the container: a container
+    // that is no tab stop keeps its inner control out of the Tab order too.
+    if (!TabStop()) List.erase(std::remove(List.begin(), List.end(), FInnerControl), List.end());
+    return;
+  }
   auto self = std::find(List.begin(), List.end(), static_cast<TWinControl*>(this));
   if (self == List.end()) return;
   // The inner control takes the container's place and is listed only there.

@@ -13,6 +13,7 @@
 #include "cxCalendar.h"
 #include "cxDBEdit.h"
 #include "cxFormats.h"
+#include "cxTextEdit.h"
 #include "gtest.h"
 
 namespace {
@@ -269,4 +270,71 @@ TEST(DBDateEdit, ShowsWritesAndClearsTheField) {
 TEST(DBDateEdit, FormFilesCreateAndBindIt) {
   EXPECT_NE(GetClass("TcxDBDateEdit"), nullptr);
   EXPECT_NE(GetClass("TcxDateEdit"), nullptr);
+}
+
+TEST(DBDateEdit, TabStopOffFromAFormFileIsKeptAndTabPassesOver) {
+  TForm form(nullptr);
+  const String text =
+      "object F: TForm\n"
+      "  Left = 60\n"
+      "  Top = 60\n"
+      "  Width = 420\n"
+      "  Height = 200\n"
+      "  object First: TEdit\n"
+      "    Left = 10\n"
+      "    Top = 10\n"
+      "    TabOrder = 0\n"
+      "  end\n"
+      "  object cxDBDateEdit1: TcxDBDateEdit\n"
+      "    Left = 10\n"
+      "    Top = 40\n"
+      "    Width = 121\n"
+      "    TabOrder = 1\n"
+      "    TabStop = False\n"
+      "  end\n"
+      "  object cxDateEdit1: TcxDateEdit\n"
+      "    Left = 10\n"
+      "    Top = 70\n"
+      "    Width = 121\n"
+      "    TabOrder = 2\n"
+      "    TabStop = False\n"
+      "  end\n"
+      "  object cxTextEdit1: TcxTextEdit\n"
+      "    Left = 150\n"
+      "    Top = 70\n"
+      "    Width = 121\n"
+      "    TabOrder = 3\n"
+      "    TabStop = False\n"
+      "  end\n"
+      "  object Last: TEdit\n"
+      "    Left = 10\n"
+      "    Top = 100\n"
+      "    TabOrder = 4\n"
+      "  end\n"
+      "end\n";
+  ReadComponentFromText(text, &form);
+  auto* first = dynamic_cast<TEdit*>(form.FindComponent("First"));
+  auto* last = dynamic_cast<TEdit*>(form.FindComponent("Last"));
+  auto* db = dynamic_cast<TcxDBDateEdit*>(form.FindComponent("cxDBDateEdit1"));
+  auto* plain = dynamic_cast<TcxDateEdit*>(form.FindComponent("cxDateEdit1"));
+  auto* textEdit = dynamic_cast<TcxTextEdit*>(form.FindComponent("cxTextEdit1"));
+  ASSERT_TRUE(first && last && db && plain && textEdit);
+  form.Show();
+  first->SetFocus();
+  PumpMessages(2);
+  for (TcxCustomEdit* e : {static_cast<TcxCustomEdit*>(db), static_cast<TcxCustomEdit*>(plain), static_cast<TcxCustomEdit*>(textEdit)})
+    EXPECT_FALSE(e->TabStop()) << e->Name();
+  // Tab from the first edit passes over the editors (and their inner edits).
+  PostKey(VK_TAB);
+  EXPECT_TRUE(last->Focused());
+  // Made a tab stop again, the data-aware editor is the next one, its
+  // inner edit taking the keys; Tab goes on from there.
+  db->SetTabStop(true);
+  first->SetFocus();
+  PumpMessages(2);
+  PostKey(VK_TAB);
+  EXPECT_TRUE(db->Focused());
+  EXPECT_EQ(GetFocus(), db->InnerTextEdit()->Handle());
+  PostKey(VK_TAB);
+  EXPECT_TRUE(last->Focused());
 }
