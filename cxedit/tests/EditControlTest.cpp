@@ -3,10 +3,10 @@
 // laid out and pressed with the mouse, in-place activation, and an editor
 // over a real SQLite-backed query that posts a typed value and keeps a
 // value that cannot be posted.
+#include <dirent.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <algorithm>
 #include <memory>
@@ -22,6 +22,27 @@
 #include "gtest.h"
 
 namespace {
+// A folder of this run's own in the build tree, removed with what the test
+// wrote there: test runs side by side never share a database file.
+struct ScratchFolder {
+  std::string Path;
+  ScratchFolder() {
+    std::string tmpl = std::string(TOVANI_TEST_BINARY_DIR) + "/scratch-XXXXXX";
+    if (::mkdtemp(tmpl.data())) Path = tmpl;
+  }
+  ~ScratchFolder() {
+    if (Path.empty()) return;
+    if (DIR* d = ::opendir(Path.c_str())) {
+      while (dirent* e = ::readdir(d)) {
+        std::string name = e->d_name;
+        if (name != "." && name != "..") ::unlink((Path + "/" + name).c_str());
+      }
+      ::closedir(d);
+    }
+    ::rmdir(Path.c_str());
+  }
+};
+
 std::vector<char32_t> Chars(const String& S) {
   std::vector<char32_t> r;
   for (size_t pos = 0; pos < S.size();) r.push_back(Utf8Decode(S, pos));
@@ -497,11 +518,9 @@ class TFieldBinding : public TcxEditDataBinding {
 }  // namespace
 
 TEST(cxEditDataBinding, PostsATypedValueAndKeepsOneThatCannotBePosted) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tovani-cxedit-tests";
-  ::mkdir(dir.c_str(), 0755);
-  std::string path = dir + "/edit-binding.mdb";
-  std::remove(path.c_str());
+  ScratchFolder dir;
+  ASSERT_FALSE(dir.Path.empty());
+  std::string path = dir.Path + "/edit-binding.mdb";
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db,
