@@ -4,8 +4,10 @@
 #include "Streams.h"
 #include "SysUtils.h"
 #include "frxClass.h"
-#include "frxPreview.h"
 #include "frxPreviewPages.h"
+
+// The report engine library's preview window (shown by ShowReport).
+void frxRegisterPreviewWindow();
 
 // Generated from reports/*.xml by the build (see CMakeLists.txt).
 String AppReportTemplate(const String& Name);

@@ -8,7 +8,7 @@
 #include "ADODB.h"
 #include "AppFixture.h"
 #include "DateUtils.h"
-#include "PrintedPdf.h"
+#include "PrintedText.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
 #include "Utf8.h"
@@ -68,14 +68,6 @@ struct ReportsFixture : AppFixture {
     return std::find(texts.begin(), texts.end(), t) != texts.end();
   }
 };
-
-// The text of a printed PDF. The PDF's fonts map some ideographs to their
-// radical forms (行 to ⾏); the compatibility normalisation maps them back.
-std::string PrintedText(const std::string& pdf) {
-  return printed_pdf::Run("pdftotext -layout " + printed_pdf::Quote(pdf) +
-                          " - 2>/dev/null | python3 -c 'import sys, unicodedata; "
-                          "sys.stdout.write(unicodedata.normalize(\"NFKC\", sys.stdin.read()))'");
-}
 
 }  // namespace
 
