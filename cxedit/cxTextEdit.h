@@ -620,6 +620,8 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   void SetLookupSelection(bool Value);
   bool LookupKeyChanged() const { return FLookupKeyChanged; }
   bool IsTyping() const { return FUserAction; }
+  // The lookup's key is being moved by keyboard navigation of its list.
+  bool IsNavigatingLookup() const { return FNavigating; }
 
   void GetDisplayText(String& AText) override { AText = Text(); }
   void GetEditingValue(Variant& AValue) override { AValue = Variant(Text()); }

@@ -750,3 +750,19 @@ void TcxCustomCalcEdit::HandlePopupClosed() {
   else SetSelStart(Integer(Text().size()));
   TcxCustomPopupEdit::HandlePopupClosed();
 }
+
+// ---------------------------------------------------------------------------
+// What form files store
+
+TOVANI_PUBLISHED(TcxCalcEditProperties) {
+  using P = TcxCalcEditProperties;
+  Property("BeepOnError", &P::BeepOnError, &P::SetBeepOnError).Default(true);
+  Property<Integer>(
+      "Precision", [](P* p) { return Integer(p->Precision()); }, [](P* p, Integer v) { p->SetPrecision(Byte(v)); })
+      .Stored([](TObject* O) { return static_cast<P*>(O)->IsPrecisionAssigned(); });
+  Property("QuickClose", &P::QuickClose, &P::SetQuickClose).Default(false);
+  Property("ScientificFormat", &P::ScientificFormat, &P::SetScientificFormat).Default(false);
+  Property("UseThousandSeparator", &P::UseThousandSeparator, &P::SetUseThousandSeparator).Default(false);
+}
+
+TOVANI_PUBLISHED(TcxCalcEdit) { Property("Properties", &TcxCalcEdit::Properties, &TcxCalcEdit::SetProperties); }

@@ -175,6 +175,7 @@ class TcxCustomCalcEditProperties : public TcxCustomPopupEditProperties {
   // The assigned precision, else the data's, else 15 (16 and more read 15).
   Byte Precision();
   void SetPrecision(Byte Value);
+  bool IsPrecisionAssigned() const { return FPrecisionAssigned; }
   bool QuickClose() const { return FQuickClose; }
   void SetQuickClose(bool Value) { FQuickClose = Value; }
   bool ScientificFormat() const { return FScientificFormat; }

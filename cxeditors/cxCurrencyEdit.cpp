@@ -323,3 +323,29 @@ void cxCurrencyEditUnitShutdown() {
     cxGetFilterEditsController()->RemoveClassPair(TcxCurrencyEditProperties::StaticClass(),
                                                   TcxFilterCurrencyEditHelper::StaticClass());
 }
+
+// ---------------------------------------------------------------------------
+// What form files store
+
+TOVANI_PUBLISHED(TcxCurrencyEditProperties) {
+  using P = TcxCurrencyEditProperties;
+  Property<Integer>(
+      "DecimalPlaces", [](P* p) { return p->DecimalPlaces(); }, [](P* p, Integer v) { p->SetDecimalPlaces(v); })
+      .Stored([](TObject* O) { return static_cast<P*>(O)->AssignedValues()->DecimalPlaces(); });
+  Property<double>(
+      "MaxValue", [](P* p) { return p->MaxValue(); }, [](P* p, double v) { p->SetMaxValue(v); })
+      .Stored([](TObject* O) { return static_cast<P*>(O)->MaxValue() != 0.0; });
+  Property<double>(
+      "MinValue", [](P* p) { return p->MinValue(); }, [](P* p, double v) { p->SetMinValue(v); })
+      .Stored([](TObject* O) { return static_cast<P*>(O)->MinValue() != 0.0; });
+  Property("Nullable", &P::Nullable, &P::SetNullable).Default(true);
+  Property("NullString", &P::NullString, &P::SetNullString);
+  Property("UseThousandSeparator", &P::UseThousandSeparator, &P::SetUseThousandSeparator).Default(false);
+}
+
+TOVANI_PUBLISHED(TcxCurrencyEdit) {
+  Property("Properties", &TcxCurrencyEdit::Properties, &TcxCurrencyEdit::SetProperties);
+  Property<double>(
+      "Value", [](TcxCurrencyEdit* e) { return e->Value(); }, [](TcxCurrencyEdit* e, double v) { e->SetValue(v); })
+      .Stored([](TObject* O) { return static_cast<TcxCurrencyEdit*>(O)->Value() != 0.0; });
+}

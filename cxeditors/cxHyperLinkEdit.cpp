@@ -350,3 +350,7 @@ void cxHyperLinkEditUnitShutdown() {
     cxGetFilterEditsController()->RemoveClassPair(TcxHyperLinkEditProperties::StaticClass(),
                                                   TcxFilterHyperLinkEditHelper::StaticClass());
 }
+
+TOVANI_PUBLISHED(TcxHyperLinkEdit) {
+  Property("Properties", &TcxHyperLinkEdit::Properties, &TcxHyperLinkEdit::SetProperties);
+}

@@ -11,6 +11,7 @@
 #include "cxEditPaintUtils.h"
 #include "cxFilterControlUtils.h"
 
+TOVANI_IMPLEMENT_ENUM_INFO(TcxImageAlign, "iaLeft", "iaRight")
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxImageComboBoxItem, TCollectionItem)
 TOVANI_IMPLEMENT_CLASS(TcxImageComboBoxItems, TOwnedCollection)
 TOVANI_IMPLEMENT_CLASS(TcxCustomImageComboBoxProperties, TcxCustomComboBoxProperties)
@@ -644,4 +645,33 @@ void TcxImageComboBoxViewInfo::AssignFrom(TcxContainerViewInfo* Source) {
     Images = S->Images;
     ContentRect = S->ContentRect;
   }
+}
+
+// ---------------------------------------------------------------------------
+// What form files store
+
+TOVANI_PUBLISHED(TcxImageComboBoxItem) {
+  using I = TcxImageComboBoxItem;
+  Property("Description", &I::Description, &I::SetDescription);
+  Property("ImageIndex", &I::ImageIndex, &I::SetImageIndex).Default(-1);
+  Property("Tag", &I::Tag, &I::SetTag).Default(0);
+  Property("Value", &I::Value, &I::SetValue).Stored([](TObject* O) { return !VarIsNull(static_cast<I*>(O)->Value()); });
+}
+
+TOVANI_PUBLISHED(TcxImageComboBoxProperties) {
+  using P = TcxImageComboBoxProperties;
+  Property("DefaultDescription", &P::DefaultDescription, &P::SetDefaultDescription);
+  Property("DefaultImageIndex", &P::DefaultImageIndex, &P::SetDefaultImageIndex).Default(-1);
+  Property("DropDownListStyle", &P::DropDownListStyle, &P::SetDropDownListStyle).Default(lsFixedList);
+  Property("ImageAlign", &P::ImageAlign, &P::SetImageAlign).Default(iaLeft);
+  Property("Images", &P::Images, &P::SetImages);
+  Property<TcxImageComboBoxItems*>(
+      "Items", [](P* p) { return p->Items(); }, [](P* p, TcxImageComboBoxItems* v) { p->SetItems(v); });
+  Property("LargeImages", &P::LargeImages, &P::SetLargeImages);
+  Property("MultiLineText", &P::MultiLineText, &P::SetMultiLineText).Default(false);
+  Property("ShowDescriptions", &P::ShowDescriptions, &P::SetShowDescriptions).Default(true);
+}
+
+TOVANI_PUBLISHED(TcxImageComboBox) {
+  Property("Properties", &TcxImageComboBox::Properties, &TcxImageComboBox::SetProperties);
 }

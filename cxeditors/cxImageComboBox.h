@@ -11,6 +11,7 @@
 class TcxFreeNotificator;
 
 enum TcxImageAlign { iaLeft, iaRight };
+TOVANI_ENUM_INFO(TcxImageAlign)
 
 class TcxImageComboBoxItem : public TCollectionItem {
   TOVANI_CLASS(TcxImageComboBoxItem, TCollectionItem)
@@ -183,6 +184,10 @@ class TcxCustomImageComboBox : public TcxCustomComboBox {
   // The item of the lookup's current key (null with no selection).
   TcxImageComboBoxItem* SelectedItem();
   void LookupKeyAsEditValue(const Variant& AKey, Variant& AEditValue) override;
+
+ protected:
+  // Keys search the descriptions: any text character may be typed.
+  bool IsCharValidForData(char32_t AChar) override { return AChar >= 32; }
 };
 
 class TcxImageComboBox : public TcxCustomImageComboBox {
@@ -192,5 +197,6 @@ class TcxImageComboBox : public TcxCustomImageComboBox {
   TcxImageComboBoxProperties* Properties() const {
     return static_cast<TcxImageComboBoxProperties*>(TcxCustomEdit::Properties());
   }
+  void SetProperties(TcxImageComboBoxProperties* Value) { Properties()->Assign(Value); }
   TClass GetPropertiesClass() override { return TcxImageComboBoxProperties::StaticClass(); }
 };

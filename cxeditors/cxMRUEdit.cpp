@@ -116,6 +116,29 @@ void TcxCustomMRUEdit::AddItem(const String& AText) {
   ActiveProperties()->AddItem(AText, false);
 }
 
+void TcxCustomMRUEdit::HandleLookupKeyChanged(TObject* Sender) {
+  TcxCustomComboBox::HandleLookupKeyChanged(Sender);
+  // A picked item is used again: it moves to the top. Stepping through the
+  // list with the keys picks nothing yet.
+  if (!IsNavigatingLookup() && (DataBinding()->IsEditing() || RequestEditing())) AddItem(Text());
+}
+
+void TcxCustomMRUEdit::PropertiesChanged(TObject* Sender) {
+  // The button carrying ButtonGlyph shows it; without one it is the
+  // ellipsis (or, with the ellipsis hidden, the drop-down arrow).
+  TcxCustomMRUEditProperties* P = ActiveProperties();
+  TcxEditButtons* B = P->Buttons();
+  TBitmap* Glyph = P->ButtonGlyph();
+  const bool NoGlyph = !Glyph || Glyph->Empty();
+  P->BeginUpdate();
+  if (P->ShowEllipsis() && B->Count() > 1)
+    B->Items(1)->SetKind(NoGlyph ? bkEllipsis : bkGlyph);
+  else if (!P->ShowEllipsis() && B->Count() > 0)
+    B->Items(0)->SetKind(NoGlyph ? bkDown : bkGlyph);
+  P->EndUpdate(false);
+  TcxCustomComboBox::PropertiesChanged(Sender);
+}
+
 void TcxCustomMRUEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (Key == VK_RETURN && !Shift.Contains(ssAlt)) {
     const bool Open = HasPopupWindow();
@@ -137,3 +160,15 @@ void TcxCustomMRUEdit::SetDisplayValueLocked(const Variant& AValue) {
   AddItem(Text());
   TcxCustomComboBox::SetDisplayValueLocked(AValue);
 }
+
+// ---------------------------------------------------------------------------
+// What form files store
+
+TOVANI_PUBLISHED(TcxMRUEditProperties) {
+  using P = TcxMRUEditProperties;
+  Property("DropDownListStyle", &P::DropDownListStyle, &P::SetDropDownListStyle).Default(lsEditList);
+  Property("MaxItemCount", &P::MaxItemCount, &P::SetMaxItemCount).Default(0);
+  Property("ShowEllipsis", &P::ShowEllipsis, &P::SetShowEllipsis).Default(true);
+}
+
+TOVANI_PUBLISHED(TcxMRUEdit) { Property("Properties", &TcxMRUEdit::Properties, &TcxMRUEdit::SetProperties); }

@@ -55,8 +55,11 @@ class TcxCustomMRUEdit : public TcxCustomComboBox {
   }
   TClass GetPropertiesClass() override { return TcxCustomMRUEditProperties::StaticClass(); }
   virtual void AddItem(const String& AText);
+  void HandleLookupKeyChanged(TObject* Sender) override;
 
  protected:
+  using TcxCustomComboBox::PropertiesChanged;
+  void PropertiesChanged(TObject* Sender) override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void DoButtonClick(Integer AButtonVisibleIndex) override;
   void SetDisplayValueLocked(const Variant& AValue) override;

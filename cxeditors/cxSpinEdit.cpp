@@ -9,6 +9,7 @@
 
 #include "FormatSettings.h"
 #include "Themes.h"
+#include "Streaming.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "cxClasses.h"
@@ -180,6 +181,21 @@ void TcxCustomSpinEditProperties::Changed() {
     FChanging = false;
   }
   TcxCustomMaskEditProperties::Changed();
+}
+
+void TcxCustomSpinEditProperties::DefineProperties(TFiler* Filer) {
+  TcxCustomMaskEditProperties::DefineProperties(Filer);
+  // A zero increment is written as a flag: a plain number property equal to
+  // zero would not be stored at all.
+  auto* Ancestor = dynamic_cast<TcxCustomSpinEditProperties*>(Filer->Ancestor());
+  Filer->DefineProperty(
+      "ZeroIncrement", [this](TReader* R) { if (R->ReadBoolean()) FIncrement = 0; },
+      [](TWriter* W) { W->WriteBoolean(true); },
+      FIncrement == 0 && (!Ancestor || Ancestor->FIncrement != FIncrement));
+  Filer->DefineProperty(
+      "ZeroLargeIncrement", [this](TReader* R) { if (R->ReadBoolean()) FLargeIncrement = 0; },
+      [](TWriter* W) { W->WriteBoolean(true); },
+      FLargeIncrement == 0 && (!Ancestor || Ancestor->FLargeIncrement != FLargeIncrement));
 }
 
 void TcxCustomSpinEditProperties::Assign(TPersistent* Source) {
@@ -934,6 +950,27 @@ void TcxCustomSpinEdit::CutToClipboard() {
   FTyping = false;
 }
 
+void TcxCustomSpinEdit::DeleteSelection() {
+  if (Focused() && !ActiveProperties()->CanEdit()) return;
+  FTyping = true;
+  TcxCustomMaskEdit::DeleteSelection();
+  FTyping = false;
+}
+
+void TcxCustomSpinEdit::DblClick() {
+  // A double click on the text ends any spinning; on a button it is the
+  // button's second press.
+  if (GetViewInfo()->PressedButton < 0) StopSpin();
+  TcxCustomMaskEdit::DblClick();
+}
+
+TcxContainerStyleValues TcxCustomSpinEdit::GetUnusedStyleValues() {
+  // The spin buttons use the button style values.
+  TcxContainerStyleValues V = TcxCustomMaskEdit::GetUnusedStyleValues();
+  for (Integer I : {10, 11, 13}) V.Exclude(TcxContainerStyleValue(I));
+  return V;
+}
+
 void TcxCustomSpinEdit::UpdateDrawValue() {
   Variant V = EditValue();
   if (ActiveProperties()->AcceptsEditValue(V, Focused()))
@@ -973,4 +1010,51 @@ void cxSpinEditUnitShutdown() {
   if (cxFilterEditsControllerExists())
     cxGetFilterEditsController()->RemoveClassPair(TcxSpinEditProperties::StaticClass(),
                                                   TcxFilterSpinEditHelper::StaticClass());
+}
+
+// ---------------------------------------------------------------------------
+// What form files store
+
+TOVANI_PUBLISHED(TcxSpinEditButtons) {
+  using B = TcxSpinEditButtons;
+  Property("Position", &B::Position, &B::SetPosition).Default(sbpVert);
+  Property("ShowFastButtons", &B::ShowFastButtons, &B::SetShowFastButtons).Default(false);
+  Property("Visible", &B::Visible, &B::SetVisible).Default(true);
+}
+
+TOVANI_PUBLISHED(TcxSpinEditProperties) {
+  using P = TcxSpinEditProperties;
+  Property("CanEdit", &P::CanEdit, &P::SetCanEdit).Default(true);
+  Property("ExceptionOnInvalidInput", &P::ExceptionOnInvalidInput, &P::SetExceptionOnInvalidInput).Default(false);
+  // An increment of 0 is stored as the flag ZeroIncrement (see DefineProperties).
+  Property("Increment", &P::Increment, &P::SetIncrement).Stored([](TObject* O) {
+    const double V = static_cast<P*>(O)->Increment();
+    return V != 1.0 && V != 0.0;
+  });
+  Property("LargeIncrement", &P::LargeIncrement, &P::SetLargeIncrement).Stored([](TObject* O) {
+    const double V = static_cast<P*>(O)->LargeIncrement();
+    return V != 10.0 && V != 0.0;
+  });
+  Property<double>(
+      "MaxValue", [](P* p) { return p->MaxValue(); }, [](P* p, double v) { p->SetMaxValue(v); })
+      .Stored([](TObject* O) { return static_cast<P*>(O)->MaxValue() != 0.0; });
+  Property<double>(
+      "MinValue", [](P* p) { return p->MinValue(); }, [](P* p, double v) { p->SetMinValue(v); })
+      .Stored([](TObject* O) { return static_cast<P*>(O)->MinValue() != 0.0; });
+  Property<TcxSpinEditButtons*>(
+      "SpinButtons", [](P* p) { return p->SpinButtons(); }, [](P* p, TcxSpinEditButtons* v) { p->SetSpinButtons(v); });
+  Property("UseCtrlIncrement", &P::UseCtrlIncrement, &P::SetUseCtrlIncrement).Default(false);
+  Property<TcxSpinEditValueType>(
+      "ValueType", [](P* p) { return p->ValueType(); }, [](P* p, TcxSpinEditValueType v) { p->SetValueType(v); })
+      .Stored([](TObject* O) { return static_cast<P*>(O)->AssignedValues()->ValueType(); });
+}
+
+TOVANI_PUBLISHED(TcxSpinEdit) {
+  Property("Properties", &TcxSpinEdit::Properties, &TcxSpinEdit::SetProperties);
+  Property<Variant>(
+      "Value", [](TcxSpinEdit* e) { return e->Value(); }, [](TcxSpinEdit* e, Variant v) { e->SetValue(v); })
+      .Stored([](TObject* O) {
+        const Variant V = static_cast<TcxSpinEdit*>(O)->Value();
+        return VarIsNumeric(V) && V.AsDouble() != 0.0;
+      });
 }

@@ -65,6 +65,7 @@ class TcxCustomSpinEditProperties : public TcxCustomMaskEditProperties {
   ~TcxCustomSpinEditProperties() override;
   void Assign(TPersistent* Source) override;
   void Changed() override;
+  void DefineProperties(TFiler* Filer) override;
 
   TcxSpinEditPropertiesValues* AssignedValues() const {
     return static_cast<TcxSpinEditPropertiesValues*>(TcxCustomEditProperties::AssignedValues());
@@ -227,6 +228,7 @@ class TcxCustomSpinEdit : public TcxCustomMaskEdit {
   void InnerEditChange(TObject* Sender) override;
   void PasteFromClipboard() override;
   void CutToClipboard() override;
+  void DeleteSelection() override;
   TcxCustomEditViewData* CreateViewData() override;
   bool Typed() const { return FTyped; }
 
@@ -238,7 +240,9 @@ class TcxCustomSpinEdit : public TcxCustomMaskEdit {
   void DoButtonDown(Integer AButtonVisibleIndex) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DoFocusChanged() override;
+  void DblClick() override;
   void EnforceValueRange() override;
+  TcxContainerStyleValues GetUnusedStyleValues() override;
   bool IsSpinKey(Word Key, TShiftState Shift, Integer& AButton);
 
   Variant FInternalValue;

@@ -514,3 +514,24 @@ void cxTimeEditUnitShutdown() {
     cxGetFilterEditsController()->RemoveClassPair(TcxTimeEditProperties::StaticClass(),
                                                   TcxFilterTimeEditHelper::StaticClass());
 }
+
+// ---------------------------------------------------------------------------
+// What form files store
+
+TOVANI_PUBLISHED(TcxTimeEditProperties) {
+  using P = TcxTimeEditProperties;
+  Property("AutoCorrectHours", &P::AutoCorrectHours, &P::SetAutoCorrectHours).Default(true);
+  Property("Circular", &P::Circular, &P::SetCircular).Default(false);
+  Property("ShowDate", &P::ShowDate, &P::SetShowDate).Default(false);
+  Property("TimeFormat", &P::TimeFormat, &P::SetTimeFormat).Default(tfHourMinSec);
+  Property("Use24HourFormat", &P::Use24HourFormat, &P::SetUse24HourFormat).Default(true);
+  Property("UseTimeFormatWhenUnfocused", &P::UseTimeFormatWhenUnfocused, &P::SetUseTimeFormatWhenUnfocused)
+      .Default(true);
+}
+
+TOVANI_PUBLISHED(TcxTimeEdit) {
+  Property("Properties", &TcxTimeEdit::Properties, &TcxTimeEdit::SetProperties);
+  Property<double>(
+      "Time", [](TcxTimeEdit* e) { return double(e->Time()); }, [](TcxTimeEdit* e, double v) { e->SetTime(v); })
+      .Stored([](TObject* O) { return static_cast<TcxTimeEdit*>(O)->Time() != 0; });
+}

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "FormFile.h"
 #include "Graphics.h"
 #include "TestPng.h"
 #include "TestWindows.h"
@@ -238,4 +239,39 @@ TEST_F(ImageComboFixture, DisplayComparisonAndOptions) {
   EXPECT_EQ(Copy.ImageAlign(), iaRight);
   EXPECT_EQ(Copy.Images(), Images.get());
   EXPECT_EQ(Copy.Items()->Count(), 3);
+}
+
+TEST(ImageComboBox, AFormStoresItsItems) {
+  TForm Form(nullptr);
+  ReadComponentFromText(
+      "object Form1: TForm\n"
+      "  object icbPay: TcxImageComboBox\n"
+      "    Left = 10\n"
+      "    Top = 10\n"
+      "    Properties.DefaultDescription = '（无）'\n"
+      "    Properties.ImageAlign = iaRight\n"
+      "    Properties.Items = <\n"
+      "      item\n"
+      "        Description = '现金'\n"
+      "        ImageIndex = 0\n"
+      "        Value = 1\n"
+      "      end\n"
+      "      item\n"
+      "        Description = '转账'\n"
+      "        Value = 'T'\n"
+      "      end>\n"
+      "  end\n"
+      "end\n",
+      &Form);
+  auto* E = dynamic_cast<TcxImageComboBox*>(Form.FindComponent("icbPay"));
+  ASSERT_NE(E, nullptr);
+  TcxImageComboBoxProperties* P = E->Properties();
+  ASSERT_EQ(P->Items()->Count(), 2);
+  EXPECT_EQ(P->Items()->Items(0)->Value().AsInteger(), 1);
+  EXPECT_EQ(P->Items()->Items(0)->ImageIndex(), 0);
+  EXPECT_EQ(VarToStr(P->Items()->Items(1)->Value()), "T");
+  EXPECT_EQ(P->Items()->Items(1)->ImageIndex(), -1);
+  EXPECT_EQ(P->ImageAlign(), iaRight);
+  EXPECT_EQ(P->DefaultDescription(), "（无）");
+  EXPECT_EQ(P->DropDownListStyle(), lsFixedList);
 }

@@ -80,3 +80,31 @@ TEST_F(MRUFixture, TheEllipsisIsTheDefaultButton) {
   E->Properties()->SetShowEllipsis(false);
   EXPECT_FALSE(E->Properties()->Buttons()->Items(1)->Visible());
 }
+
+TEST_F(MRUFixture, TheGlyphButtonAndPickedItems) {
+  // Without the ellipsis the drop-down button keeps its arrow until a glyph
+  // is given; the glyph then shows on it.
+  TcxMRUEditProperties* P = E->Properties();
+  P->SetShowEllipsis(false);
+  EXPECT_EQ(P->Buttons()->Items(0)->Kind(), bkDown);
+  TBitmap Glyph;
+  Glyph.SetSize(8, 8);
+  P->SetButtonGlyph(&Glyph);
+  EXPECT_EQ(P->Buttons()->Items(0)->Kind(), bkGlyph);
+  P->SetShowEllipsis(true);
+  EXPECT_EQ(P->Buttons()->Items(1)->Kind(), bkGlyph);
+  EXPECT_EQ(P->Buttons()->Items(0)->Kind(), bkDown);
+  // An item picked in the open list moves to the top; stepping through the
+  // closed box with the keys does not reorder the list.
+  for (const char* S : {"c", "b", "a"}) P->LookupItems()->Add(S);
+  SendMessageW(E->InnerTextEdit()->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(Items(), "c,b,a");
+  E->SetDroppedDown(true);
+  PumpMessages(3);
+  ASSERT_NE(E->ListBox(), nullptr);
+  E->ListBox()->SetItemIndex(2);
+  E->CloseUp(pcrAccept);
+  PumpMessages(1);
+  EXPECT_EQ(E->Text(), "a");
+  EXPECT_EQ(Items(), "a,c,b");
+}

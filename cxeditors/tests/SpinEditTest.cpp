@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "FormFile.h"
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "cxControls.h"
@@ -255,4 +256,38 @@ TEST_F(SpinFixture, ArrowsAndPainterKindsFollowThePosition) {
   EXPECT_EQ(Painter.Kinds, (std::vector<Integer>{cxEditButtonKindArrowUp, cxEditButtonKindArrowDown}));
   E->Style()->LookAndFeel()->SetSkinName("");
   cxStylePainterRegistry()->Unregister("SpinRecorder");
+}
+
+TEST(SpinEdit, AFormKeepsItsSettingsAndAZeroIncrement) {
+  TForm Form(nullptr);
+  ReadComponentFromText(
+      "object Form1: TForm\n"
+      "  object seQty: TcxSpinEdit\n"
+      "    Left = 10\n"
+      "    Top = 10\n"
+      "    Properties.LargeIncrement = 5\n"
+      "    Properties.MaxValue = 99\n"
+      "    Properties.MinValue = 1\n"
+      "    Properties.SpinButtons.Position = sbpHorzLeftRight\n"
+      "    Properties.SpinButtons.ShowFastButtons = True\n"
+      "    Properties.ValueType = vtInt\n"
+      "    Properties.ZeroIncrement = True\n"
+      "    Value = 3\n"
+      "  end\n"
+      "end\n",
+      &Form);
+  auto* E = dynamic_cast<TcxSpinEdit*>(Form.FindComponent("seQty"));
+  ASSERT_NE(E, nullptr);
+  TcxSpinEditProperties* P = E->Properties();
+  EXPECT_EQ(P->Increment(), 0.0);
+  EXPECT_EQ(P->LargeIncrement(), 5.0);
+  EXPECT_EQ(P->MaxValue(), 99.0);
+  EXPECT_EQ(P->SpinButtons()->Position(), sbpHorzLeftRight);
+  EXPECT_TRUE(P->SpinButtons()->ShowFastButtons());
+  EXPECT_EQ(P->ValueType(), vtInt);
+  EXPECT_EQ(E->Value().AsInt64(), 3);
+  // Written back, the zero increment is the flag again.
+  const String Text = ComponentToText(&Form);
+  EXPECT_NE(Text.find("Properties.ZeroIncrement = True"), String::npos) << Text;
+  EXPECT_EQ(Text.find("Properties.Increment ="), String::npos) << Text;
 }
