@@ -9,7 +9,11 @@
 #include "Clipbrd.h"
 #include "FormatSettings.h"
 #include "SysUtils.h"
+#include "Utf8.h"
 #include "cxClasses.h"
+#include "cxControls.h"
+#include "cxFilterControlUtils.h"
+#include "cxTextChars.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxCustomCalculator, TcxControl)
 TOVANI_IMPLEMENT_CLASS(TcxCalculator, TcxCustomCalculator)
@@ -567,12 +571,58 @@ void TcxPopupCalculator::KeyPress(char32_t& Key) {
   if (Equal && FEdit && FEdit->ActiveProperties()->QuickClose()) RequestClose(this, 4);
 }
 
-TcxCustomCalcEditProperties::TcxCustomCalcEditProperties(TPersistent* AOwner) : TcxCustomPopupEditProperties(AOwner) {
-  static bool Registered = false;
-  if (!Registered) {
-    Registered = true;
-    cxEditPropertiesRegistry()->AddClass(TcxCalcEditProperties::StaticClass(), cxLoadResourceText(cxSEditCalcDescription));
+namespace {
+// Filter rows edit calculator columns with a calculator editor that closes
+// on "=".
+class TcxFilterCalcEditHelper : public TcxFilterDropDownEditHelper {
+  TOVANI_CLASS(TcxFilterCalcEditHelper, TcxFilterDropDownEditHelper)
+ public:
+  TClass GetFilterEditorClass() const override { return TcxCalcEdit::StaticClass(); }
+  TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties*, TcxValueTypeClass, bool AExtended) const override {
+    TcxFilterEditOperators R = 0;
+    for (Integer B : {1, 2, 3, 4, 5, 6, 9, 10}) R |= cxFilterOperatorBit(B);
+    if (AExtended)
+      for (Integer B : {11, 12, 13, 14}) R |= cxFilterOperatorBit(B);
+    return R;
   }
+  void InitFilterProperties(TcxCustomEditProperties* AProperties, TcxCustomEditProperties* ASource,
+                            bool AKeepButtons) const override {
+    TcxFilterDropDownEditHelper::InitFilterProperties(AProperties, ASource, AKeepButtons);
+    if (auto* P = dynamic_cast<TcxCustomCalcEditProperties*>(AProperties)) P->SetQuickClose(true);
+  }
+};
+
+struct TCalcEditUnitRegistration {
+  TcxFilterCalcEditHelper Helper;
+  TCalcEditUnitRegistration() {
+    cxEditPropertiesRegistry()->AddClass(TcxCalcEditProperties::StaticClass(), cxLoadResourceText(cxSEditCalcDescription));
+    cxRegisterFilterEditHelper(TcxFilterCalcEditHelper::StaticClass(), &Helper);
+    cxGetFilterEditsController()->AddClassPair(TcxCalcEditProperties::StaticClass(),
+                                               TcxFilterCalcEditHelper::StaticClass());
+  }
+  ~TCalcEditUnitRegistration() {
+    if (cxFilterEditsControllerExists())
+      cxGetFilterEditsController()->RemoveClassPair(TcxCalcEditProperties::StaticClass(),
+                                                    TcxFilterCalcEditHelper::StaticClass());
+  }
+};
+
+// A typed text the editor can hold: a number (thousand separators aside)
+// of 0 or a magnitude a double keeps.
+bool IsCalcNumberText(const String& AText) {
+  String S = Trim(AText);
+  const char TS = FormatSettings().ThousandSeparator;
+  S.erase(std::remove(S.begin(), S.end(), TS), S.end());
+  Extended V;
+  if (S.empty() || !TryStrToFloat(S, V)) return false;
+  const Extended A = std::fabs(V);
+  return A == 0 || (A >= 5e-324 && A <= 1.7e308);
+}
+}  // namespace
+TOVANI_IMPLEMENT_CLASS(TcxFilterCalcEditHelper, TcxFilterDropDownEditHelper)
+
+TcxCustomCalcEditProperties::TcxCustomCalcEditProperties(TPersistent* AOwner) : TcxCustomPopupEditProperties(AOwner) {
+  static TCalcEditUnitRegistration Registration;
   SetPopupSizeable(false);
   SetImmediateDropDown(false);
 }
@@ -737,6 +787,48 @@ void TcxCustomCalcEdit::DropDown() {
     Properties()->LockChanges(false);
   }
   TcxCustomPopupEdit::DropDown();
+}
+
+void TcxCustomCalcEdit::GetEditingValue(Variant& AValue) { DisplayToEditValue(Variant(Text()), AValue, Focused()); }
+
+void TcxCustomCalcEdit::PropertiesChanged(TObject* Sender) {
+  TcxCustomCalcEditProperties* P = ActiveProperties();
+  // A change of the locale's formats arrives once, through the binding.
+  if (Sender && P->FormatChanging()) return;
+  TcxCustomPopupEdit::PropertiesChanged(Sender);
+  if (IsDestroying() || InnerEditNotReady() || !FCalculator) return;
+  FCalculator->SetBeepOnError(P->BeepOnError());
+  FCalculator->SetPrecision(P->Precision());
+  if (Properties()->PopupControl() != FCalculator) {
+    Properties()->LockChanges(true);
+    Properties()->SetPopupControl(FCalculator);
+    Properties()->LockChanges(false);
+  }
+}
+
+void TcxCustomCalcEdit::DoEditKeyPress(char32_t& Key) {
+  const TFormatSettings& FS = FormatSettings();
+  if (Key == U'.' || Key == U',') Key = char32_t(FS.DecimalSeparator);
+  if (Key >= 32 && !ActiveProperties()->ReadOnly()) {
+    // The text as it would be with the character typed over the selection.
+    const TcxChars C = cxUtf8ToChars(Text());
+    const size_t Start = std::min<size_t>(std::max<Integer>(SelStart(), 0), C.size());
+    const size_t End = std::min<size_t>(Start + std::max<Integer>(SelLength(), 0), C.size());
+    const String Before = cxCharsToUtf8(C.substr(0, Start)), After = cxCharsToUtf8(C.substr(End));
+    const bool LoneMinus = Key == U'-' && Trim(Before + After).empty();
+    if (!LoneMinus && (!cxIsNumericInputChar(Key, 2) || !IsCalcNumberText(Before + Utf8Encode(Key) + After))) {
+      if (ActiveProperties()->BeepOnError()) MessageBeep(0);
+      Key = 0;
+      return;
+    }
+  }
+  TcxCustomPopupEdit::DoEditKeyPress(Key);
+}
+
+void TcxCustomCalcEdit::PasteFromClipboard() {
+  // The calculator reads the clipboard (a currency sign and blanks aside).
+  if (!DataBinding()->IsEditing() && !RequestEditing()) return;
+  FCalculator->PasteFromClipboard();
 }
 
 void TcxCustomCalcEdit::HandlePopupShown() {

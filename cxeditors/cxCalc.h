@@ -228,10 +228,15 @@ class TcxCustomCalcEdit : public TcxCustomPopupEdit {
   void SetValue(Extended AValue);
   void DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void DropDown() override;
+  void GetEditingValue(Variant& AValue) override;
+  void PasteFromClipboard() override;
   // Shows a text typed on the calculator as the user's change.
   void SetCalculatorText(const String& AText);
 
  protected:
+  using TcxCustomPopupEdit::PropertiesChanged;
+  void PropertiesChanged(TObject* Sender) override;
+  void DoEditKeyPress(char32_t& Key) override;
   void HandlePopupClosed() override;
   void HandlePopupShown() override;
 

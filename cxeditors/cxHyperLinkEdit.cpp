@@ -13,6 +13,7 @@
 #include "TypInfo.h"
 #include "Utf8.h"
 #include "cxClasses.h"
+#include "cxControls.h"
 #include "cxFilterControlUtils.h"
 
 TOVANI_IMPLEMENT_ENUM_INFO(TcxHyperLinkEditUsePrefix, "upAlways", "upOnlyOnExecute", "upNever")
@@ -313,11 +314,20 @@ void TcxCustomHyperLinkEdit::MouseUp(TMouseButton Button, TShiftState Shift, Int
 
 void TcxCustomHyperLinkEdit::DoMouseEnter(TControl* AControl) {
   TcxCustomTextEdit::DoMouseEnter(AControl);
+  ShowHandCursor();
+}
+
+void TcxCustomHyperLinkEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) {
+  ShowHandCursor();
+  TcxCustomTextEdit::ActivateByMouse(Shift, X, Y, AEditData);
+}
+
+void TcxCustomHyperLinkEdit::ShowHandCursor() {
   if (!ActiveProperties()->SingleClick() || Cursor() != crDefault || FHandCursor) return;
   FSavedCursor = Cursor();
   FHandCursor = true;
-  SetCursor(crHandPoint);
-  if (InnerTextEdit()) InnerTextEdit()->SetCursor(crHandPoint);
+  SetCursor(crcxHandPoint);
+  if (InnerTextEdit()) InnerTextEdit()->SetCursor(crcxHandPoint);
   ::SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));  // IDC_HAND
 }
 

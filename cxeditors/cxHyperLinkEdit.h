@@ -127,7 +127,13 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
   void DoMouseEnter(TControl* AControl) override;
   void DoMouseLeave(TControl* AControl) override;
 
+ public:
+  void ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) override;
+
  private:
+  // With SingleClick the editor shows the hand cursor while the mouse is
+  // over it (unless a cursor of its own is set).
+  void ShowHandCursor();
   TCursor FSavedCursor = crDefault;
   bool FHandCursor = false;
 };

@@ -4,6 +4,7 @@
 // ScientificFormat.
 #include <memory>
 
+#include "Clipbrd.h"
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "cxCalc.h"
@@ -86,4 +87,30 @@ TEST_F(CalcEditFixture, DisplayFollowsPrecisionAndScientificFormat) {
   EXPECT_TRUE(E->Properties()->TextToValue("  ", V));
   EXPECT_TRUE(VarIsNull(V));
   EXPECT_FALSE(E->Properties()->TextToValue("12x", V));
+}
+
+TEST_F(CalcEditFixture, TypingKeepsTheTextANumber) {
+  struct Case {
+    const char* Typed;
+    const char* Shown;
+  };
+  const Case cases[] = {
+      {"12a3", "123"},      // letters are dropped
+      {"-5", "-5"},         // a lone minus starts a number
+      {"1,5", "1.5"},       // a comma is the decimal separator
+      {"1.2.3", "1.23"},    // a second separator is dropped
+      {"7-", "7"},          // a minus after digits is no number
+  };
+  for (const Case& c : cases) {
+    E->SetText("");
+    for (const char* S = c.Typed; *S; ++S) SendMessageW(E->InnerTextEdit()->Handle(), WM_CHAR, WPARAM(*S), 1);
+    EXPECT_EQ(E->Text(), c.Shown) << c.Typed;
+  }
+  // Pasting goes through the calculator: a currency sign is dropped.
+  Clipboard()->SetAsText("￥1234.5");
+  E->PasteFromClipboard();
+  EXPECT_EQ(E->Text(), "1234.5");
+  Clipboard()->SetAsText("abc");
+  E->PasteFromClipboard();
+  EXPECT_EQ(E->Text(), "0");
 }

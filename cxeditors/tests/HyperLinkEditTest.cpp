@@ -6,6 +6,7 @@
 
 #include "TestPng.h"
 #include "TestWindows.h"
+#include "cxControls.h"
 #include "cxHyperLinkEdit.h"
 #include "gtest.h"
 
@@ -170,7 +171,12 @@ TEST_F(HyperLinkFixture, TheStyleShowsTheLinkColourUnderlined) {
   TcxHyperLinkStyle Loose(nullptr, false);
   EXPECT_EQ(Loose.TextColor(), clBlue);
   EXPECT_TRUE(Loose.TextStyle().Contains(fsUnderline));
-  // With SingleClick the whole editor reacts like a button.
+  // With SingleClick the whole editor reacts like a button, under the hand
+  // cursor from the first click on.
   E->Properties()->SetSingleClick(true);
   EXPECT_TRUE(E->GetViewInfo()->IsPointOnButton(TPoint(5, 5)));
+  TcxCustomEditData* Data = nullptr;
+  E->ActivateByMouse({}, 5, 5, Data);
+  EXPECT_EQ(E->Cursor(), crcxHandPoint);
+  EXPECT_EQ(E->InnerTextEdit()->Cursor(), crcxHandPoint);
 }
