@@ -10,6 +10,7 @@
 #include "cxClasses.h"
 #include "cxEditPaintUtils.h"
 #include "cxFilterControlUtils.h"
+#include "cxVariants.h"
 
 TOVANI_IMPLEMENT_ENUM_INFO(TcxImageAlign, "iaLeft", "iaRight")
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxImageComboBoxItem, TCollectionItem)
@@ -24,12 +25,6 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TcxImageComboBox, TcxCustomImageComboBox)
 namespace {
 const TcxResourceString cxSEditImageComboBoxDescription{
     "ImageComboBox|Represents an editor displaying the list of images and text strings within the dropdown window"};
-
-// Same variant type and value (Null equals Null).
-bool SameTypeAndValue(const Variant& A, const Variant& B) {
-  if (VarIsNull(A) || VarIsNull(B)) return VarIsNull(A) && VarIsNull(B);
-  return VarType(A) == VarType(B) && VarToStr(A) == VarToStr(B);
-}
 
 // The list draws each item's image in a column beside its description;
 // with MultiLineText the descriptions wrap and each row is as tall as its
@@ -246,7 +241,7 @@ void TcxImageComboBoxItem::SetImageIndex(Integer Value) {
 }
 
 void TcxImageComboBoxItem::SetValue(const Variant& Value) {
-  if (SameTypeAndValue(FValue, Value)) return;
+  if (cxVarSameTypeAndValue(FValue, Value)) return;
   FValue = Value;
   Changed(false);
 }
@@ -362,10 +357,7 @@ void TcxCustomImageComboBoxProperties::SetShowDescriptions(bool Value) {
 
 TcxImageComboBoxItem* TcxCustomImageComboBoxProperties::FindItemByValue(const Variant& AValue) const {
   for (Integer I = 0; I < FItems->Count(); ++I)
-    if (SameTypeAndValue(FItems->Items(I)->Value(), AValue) ||
-        (!VarIsNull(AValue) && !VarIsNull(FItems->Items(I)->Value()) &&
-         VarToStr(FItems->Items(I)->Value()) == VarToStr(AValue) && VarIsNumeric(AValue) == VarIsNumeric(FItems->Items(I)->Value())))
-      return FItems->Items(I);
+    if (cxVarEqualsStrict(FItems->Items(I)->Value(), AValue)) return FItems->Items(I);
   return nullptr;
 }
 

@@ -275,3 +275,24 @@ TEST(ImageComboBox, AFormStoresItsItems) {
   EXPECT_EQ(P->DefaultDescription(), "（无）");
   EXPECT_EQ(P->DropDownListStyle(), lsFixedList);
 }
+
+TEST(ImageComboBox, ValuesCompareAsTheDataControllerDoes) {
+  TcxImageComboBoxProperties P;
+  TcxImageComboBoxItem* A = P.Items()->Add();
+  A->SetValue(Variant(String("1")));
+  TcxImageComboBoxItem* B = P.Items()->Add();
+  B->SetValue(Variant(true));
+  Integer Changes = 0;
+  P.OnPropertiesChanged = [&](TObject*) { ++Changes; };
+  // The integer 1 where the text '1' was is a new value, even though the
+  // two compare equal; the same text again is none.
+  A->SetValue(Variant(String("1")));
+  EXPECT_EQ(Changes, 0);
+  A->SetValue(Variant(Integer(1)));
+  EXPECT_EQ(Changes, 1);
+  EXPECT_EQ(P.FindItemByValue(Variant(String("1"))), A);
+  EXPECT_EQ(P.FindItemByValue(Variant(Integer(2))), nullptr);
+  EXPECT_EQ(P.FindItemByValue(Variant::Null()), nullptr);
+  // A Boolean matches its text form.
+  EXPECT_EQ(P.FindItemByValue(Variant(VarToStr(Variant(true)))), B);
+}
