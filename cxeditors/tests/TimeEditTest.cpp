@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "DateUtils.h"
+#include "FormatSettings.h"
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "cxTimeEdit.h"
@@ -107,4 +108,27 @@ TEST_F(TimeFixture, DatePartKeptAndUnreadableValues) {
   E->Properties()->SetShowDate(true);
   E->Properties()->PrepareDisplayValue(VarFromDateTime(D), Shown, false);
   EXPECT_EQ(VarToStr(Shown), DateTimeToStr(D));
+}
+
+TEST_F(TimeFixture, SettingsAndFormatChangesShowAtOnce) {
+  E->SetTime(EncodeTime(13, 45, 0, 0));
+  Other->SetFocus();
+  PumpMessages(1);
+  // Unfocused, a new format shows without any other action.
+  E->Properties()->SetTimeFormat(tfHourMin);
+  EXPECT_EQ(E->Text(), "13:45");
+  // New designators of the locale reach the 12-hour mask.
+  E->Properties()->SetUse24HourFormat(false);
+  const String SavedAM = FormatSettings().TimeAMString, SavedPM = FormatSettings().TimePMString;
+  FormatSettings().TimeAMString = "上午";
+  FormatSettings().TimePMString = "下午";
+  E->Properties()->HandleFormatChanged();
+  EXPECT_EQ(E->Properties()->EditMask(), "00:00 cc;1;0");
+  FormatSettings().TimeAMString = "A";
+  FormatSettings().TimePMString = "P";
+  E->Properties()->HandleFormatChanged();
+  EXPECT_EQ(E->Properties()->EditMask(), "00:00 c;1;0");
+  FormatSettings().TimeAMString = SavedAM;
+  FormatSettings().TimePMString = SavedPM;
+  E->Properties()->HandleFormatChanged();
 }
