@@ -245,13 +245,16 @@ void TcxCustomHyperLinkEdit::PropertiesChanged(TObject* Sender) {
 
 void TcxCustomHyperLinkEdit::ContainerStyleChanged(TObject* Sender) {
   TcxCustomTextEdit::ContainerStyleChanged(Sender);
-  // The typing window shows the text in the style's link colour, underlined.
-  UpdateInnerEditAppearance();
+  SyncLinkFont();
 }
 
 void TcxCustomHyperLinkEdit::CreateWnd() {
   TcxCustomTextEdit::CreateWnd();
-  UpdateInnerEditAppearance();
+  SyncLinkFont();
+}
+
+void TcxCustomHyperLinkEdit::SyncLinkFont() {
+  if (TcxCustomInnerTextEdit* Inner = InnerTextEdit()) Inner->Font()->Assign(GetCurrentStyle()->GetVisibleTextFont());
 }
 
 bool TcxCustomHyperLinkEdit::DoStart() {

@@ -134,6 +134,8 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
   // With SingleClick the editor shows the hand cursor while the mouse is
   // over it (unless a cursor of its own is set).
   void ShowHandCursor();
+  // The typing window shows the text in the style's link colour, underlined.
+  void SyncLinkFont();
   TCursor FSavedCursor = crDefault;
   bool FHandCursor = false;
 };

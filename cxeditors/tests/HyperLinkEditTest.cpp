@@ -44,12 +44,16 @@ struct HyperLinkFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(HyperLinkFixture, ConfirmingAddsThePrefixAndCtrlEnterOpensIt) {
+  // A new editor types in the link look.
+  EXPECT_EQ(E->InnerTextEdit()->Font()->Color(), clBlue);
+  EXPECT_TRUE(E->InnerTextEdit()->Font()->Style().Contains(fsUnderline));
   for (char Ch : String("  www.example.com ")) SendMessageW(E->InnerTextEdit()->Handle(), WM_CHAR, WPARAM(Ch), 0);
   ASSERT_TRUE(E->ValidateInput());
   EXPECT_EQ(VarToStr(E->EditValue()), "http://www.example.com");
   CtrlEnter();
   ASSERT_EQ(Opened.size(), 1u);
   EXPECT_EQ(Opened[0], "http://www.example.com");
+  PumpMessages(1);
   WriteWindowPng(E, "hyperlink_edit");
 }
 
