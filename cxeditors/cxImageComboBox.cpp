@@ -665,5 +665,13 @@ TOVANI_PUBLISHED(TcxImageComboBoxProperties) {
 }
 
 TOVANI_PUBLISHED(TcxImageComboBox) {
-  Property("Properties", &TcxImageComboBox::Properties, &TcxImageComboBox::SetProperties);
+  using E = TcxImageComboBox;
+  Property("Properties", &E::Properties, &E::SetProperties);
+  // The item is stored by its value; ItemIndex only picks one at run time.
+  Property<Variant>(
+      "EditValue", [](E* e) { return e->EditValue(); }, [](E* e, Variant v) { e->SetEditValue(v); })
+      .Stored([](TObject* O) { return !VarIsNull(static_cast<E*>(O)->EditValue()); });
+  Property<Integer>(
+      "ItemIndex", [](E* e) { return e->ItemIndex(); }, [](E* e, Integer v) { e->SetItemIndexValue(v); })
+      .Stored(false);
 }

@@ -260,6 +260,7 @@ TEST(ImageComboBox, AFormStoresItsItems) {
       "        Description = '转账'\n"
       "        Value = 'T'\n"
       "      end>\n"
+      "    EditValue = 'T'\n"
       "  end\n"
       "end\n",
       &Form);
@@ -274,6 +275,8 @@ TEST(ImageComboBox, AFormStoresItsItems) {
   EXPECT_EQ(P->ImageAlign(), iaRight);
   EXPECT_EQ(P->DefaultDescription(), "（无）");
   EXPECT_EQ(P->DropDownListStyle(), lsFixedList);
+  EXPECT_EQ(E->ItemIndex(), 1);
+  EXPECT_EQ(E->Text(), "转账");
 }
 
 TEST(ImageComboBox, ValuesCompareAsTheDataControllerDoes) {
