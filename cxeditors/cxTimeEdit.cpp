@@ -59,11 +59,18 @@ class TcxFilterTimeEditHelper : public TcxFilterMaskEditHelper {
       for (Integer B : {11, 12, 13, 14}) R |= cxFilterOperatorBit(B);
     return R;
   }
+  // A filter row's time box starts at midnight.
+  void PrepareFilterEdit(TcxCustomEdit* AEdit, TcxCustomEditProperties* ASourceProperties) const override;
 };
 
 Integer GUnitCounter = 0;
 }  // namespace
 TOVANI_IMPLEMENT_CLASS(TcxFilterTimeEditHelper, TcxFilterMaskEditHelper)
+
+void TcxFilterTimeEditHelper::PrepareFilterEdit(TcxCustomEdit* AEdit, TcxCustomEditProperties* ASourceProperties) const {
+  TcxFilterMaskEditHelper::PrepareFilterEdit(AEdit, ASourceProperties);
+  if (auto* E = dynamic_cast<TcxCustomTimeEdit*>(AEdit)) E->SetTime(0);
+}
 
 String cxTimeEditDisplayFormat(TcxTimeEditTimeFormat AFormat, bool AUse24HourFormat) {
   return kDisplayFormats[AFormat][AUse24HourFormat ? 1 : 0];

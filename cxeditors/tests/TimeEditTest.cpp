@@ -7,6 +7,7 @@
 #include "FormatSettings.h"
 #include "TestPng.h"
 #include "TestWindows.h"
+#include "cxFilterControlUtils.h"
 #include "cxTimeEdit.h"
 #include "gtest.h"
 
@@ -131,4 +132,13 @@ TEST_F(TimeFixture, SettingsAndFormatChangesShowAtOnce) {
   FormatSettings().TimeAMString = SavedAM;
   FormatSettings().TimePMString = SavedPM;
   E->Properties()->HandleFormatChanged();
+}
+
+TEST_F(TimeFixture, FilterRowsGetAMidnightTimeBox) {
+  const TcxCustomFilterEditHelper* H = cxGetFilterEditsController()->FindHelper(TcxTimeEditProperties::StaticClass());
+  ASSERT_NE(H, nullptr);
+  EXPECT_EQ(H->GetFilterEditorClass(), TcxTimeEdit::StaticClass());
+  E->SetTime(EncodeTime(8, 30, 0, 0));
+  H->PrepareFilterEdit(E, E->Properties());
+  EXPECT_EQ(E->Time(), 0);
 }
