@@ -474,6 +474,23 @@ void TcxCustomImageComboBox::UpdateDrawValue() {
   PrepareEditText();
 }
 
+void TcxCustomImageComboBox::PrepareEditText() {
+  TcxCustomComboBox::PrepareEditText();
+  if (FPreparingText || InnerEditNotReady()) return;
+  // The box holds what is shown: the description, or nothing when only
+  // images are shown.
+  auto* VI = dynamic_cast<TcxCustomTextEditViewInfo*>(GetViewInfo());
+  if (!VI || VI->Text == Text()) return;
+  FPreparingText = true;
+  try {
+    SetDisplayValueFromData(Variant(VI->Text));
+  } catch (...) {
+    FPreparingText = false;
+    throw;
+  }
+  FPreparingText = false;
+}
+
 void TcxCustomImageComboBox::GetPopupContentSize(TSize& ASize) {
   TcxCustomComboBox::GetPopupContentSize(ASize);
   TcxCustomImageComboBoxProperties* P = ActiveProperties();

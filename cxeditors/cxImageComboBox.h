@@ -181,6 +181,7 @@ class TcxCustomImageComboBox : public TcxCustomComboBox {
   void GetPopupContentSize(TSize& ASize) override;
   TObject* GetSelectedItemObject() override { return nullptr; }
   void UpdateDrawValue() override;
+  void PrepareEditText() override;
   // The item of the lookup's current key (null with no selection).
   TcxImageComboBoxItem* SelectedItem();
   void LookupKeyAsEditValue(const Variant& AKey, Variant& AEditValue) override;
@@ -188,6 +189,9 @@ class TcxCustomImageComboBox : public TcxCustomComboBox {
  protected:
   // Keys search the descriptions: any text character may be typed.
   bool IsCharValidForData(char32_t AChar) override { return AChar >= 32; }
+
+ private:
+  bool FPreparingText = false;
 };
 
 class TcxImageComboBox : public TcxCustomImageComboBox {

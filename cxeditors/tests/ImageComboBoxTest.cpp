@@ -165,6 +165,8 @@ TEST_F(ImageComboFixture, TheImageTakesItsPlaceBesideTheText) {
   const TRect& C = VI()->ContentRect;
   EXPECT_LE(std::abs((IR.Left - C.Left) - (C.Right - IR.Right)), 1);
   EXPECT_TRUE(VI()->Text.empty());
+  EXPECT_EQ(E->Text(), "");
+  EXPECT_EQ(E->EditValue().AsInteger(), 30);
   WriteWindowPng(E, "image_combo_box_image_only");
   // The default image for a value no item has; none drawn when out of range.
   P->SetShowDescriptions(true);
