@@ -253,12 +253,23 @@ void TfrxPreviewWorkspace::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   if (!Pages()) return;
   const Integer page = PageAtClientPoint(X, Y);
   const TRect r = PageRectOnScreen(page);
-  TCursor cursor = DefaultCursor;
+  TfrxPreviewPages::THoverInfo info;
+  info.Cursor = DefaultCursor;
   if (auto* pages = dynamic_cast<TfrxPreviewPages*>(Pages()))
-    pages->MouseOverObject(page, X, Y, Integer(mbLeft), 0, false, false, Zoom, r.Left, r.Top, cursor);
+    pages->MouseOverObject(page, X, Y, Integer(mbLeft), 0, false, false, Zoom, r.Left, r.Top, info);
   else
     Pages()->MouseOverObject(page, X, Y, Integer(mbLeft), 0, false, false, Zoom, r.Left, r.Top);
-  SetCursor(cursor);
+  SetCursor(info.Cursor);
+  // The hint of the object under the mouse becomes the preview's hint.
+  if (Preview && Preview->UseReportHints) {
+    if (!info.Hint.empty()) {
+      const size_t bar = info.Hint.find('|');
+      Preview->SetHint(bar == String::npos ? info.Hint : info.Hint.substr(0, bar));
+      Preview->SetShowHint(true);
+    } else if (info.HintsOff) {
+      Preview->SetShowHint(false);
+    }
+  }
 }
 
 void TfrxPreviewWorkspace::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {

@@ -884,13 +884,13 @@ void TfrxPreviewPages::DrawPage(Integer Index, TCanvas* Canvas, Extended ScaleX,
 void TfrxPreviewPages::MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift,
                                        bool Click, bool DoubleClick, Extended Scale, Extended OffsetX,
                                        Extended OffsetY) {
-  TCursor cursor = crDefault;
-  MouseOverObject(PageIndex, X, Y, Button, Shift, Click, DoubleClick, Scale, OffsetX, OffsetY, cursor);
+  THoverInfo info;
+  MouseOverObject(PageIndex, X, Y, Button, Shift, Click, DoubleClick, Scale, OffsetX, OffsetY, info);
 }
 
 void TfrxPreviewPages::MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift,
                                        bool Click, bool DoubleClick, Extended Scale, Extended OffsetX,
-                                       Extended OffsetY, TCursor& Cursor) {
+                                       Extended OffsetY, THoverInfo& Info) {
   if (PageIndex < 0 || PageIndex >= GetPageCount() || (Engine() && Engine()->Running)) return;
   auto* page = dynamic_cast<TfrxReportPage*>(GetPage(PageIndex));
   if (!page) return;
@@ -912,7 +912,7 @@ void TfrxPreviewPages::MouseOverObject(Integer PageIndex, Integer X, Integer Y, 
     auto* gh = dynamic_cast<TfrxGroupHeader*>(c);
     if (!gh && c->Parent()) gh = dynamic_cast<TfrxGroupHeader*>(c->Parent());
     if (gh && gh->DrillDown && under(c)) {
-      Cursor = crHandPoint;
+      Info.Cursor = crHandPoint;
       if (Click && Button == 0) {
         String key = gh->Name() + "." + IntToStr(gh->Tag());
         TStrings* state = r->DrillState();
@@ -928,12 +928,17 @@ void TfrxPreviewPages::MouseOverObject(Integer PageIndex, Integer X, Integer Y, 
       return;
     }
     auto* v = dynamic_cast<TfrxView*>(c);
-    if (!v || !under(c)) continue;
-    if (v->Cursor() != crDefault) Cursor = TCursor(v->Cursor());
+    if (!v) continue;
+    if (!under(c)) {
+      if (v->ShowHint()) Info.HintsOff = true;
+      continue;
+    }
+    if (v->Cursor() != crDefault) Info.Cursor = TCursor(v->Cursor());
     if (!v->URL().empty()) {
-      if (Cursor == crDefault) Cursor = crHandPoint;
+      if (Info.Cursor == crDefault) Info.Cursor = crHandPoint;
       r->ShowProgressMessage(v->URL(), false);
     }
+    if (!v->Hint().empty() && v->ShowHint()) Info.Hint = v->Hint();
     if (!v->Hint().empty() && v->ShowHint()) r->ShowProgressMessage(v->Hint(), true);
     if (Click || DoubleClick) {
       const String url = v->URL();

@@ -127,11 +127,18 @@ class TfrxPreviewPages : public TfrxCustomPreviewPages {
                 Extended OffsetY) override;
   void MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift, bool Click,
                        bool DoubleClick, Extended Scale, Extended OffsetX, Extended OffsetY) override;
-  // The same, also giving the cursor the mouse takes over the object (a
-  // view's own cursor, the hand over links and drill-down headers; Cursor
-  // is left as it is elsewhere).
+  // What the mouse found over a page: the cursor it takes (a view's own
+  // cursor, the hand over links and drill-down headers; left as it was
+  // elsewhere), the hint of the hinted view under it, and whether a hinted
+  // view was passed over on the way (which turns hints off).
+  struct THoverInfo {
+    TCursor Cursor = crDefault;
+    String Hint;
+    bool HintsOff = false;
+  };
+  // The same, also telling what the mouse found.
   void MouseOverObject(Integer PageIndex, Integer X, Integer Y, Integer Button, Integer Shift, bool Click,
-                       bool DoubleClick, Extended Scale, Extended OffsetX, Extended OffsetY, TCursor& Cursor);
+                       bool DoubleClick, Extended Scale, Extended OffsetX, Extended OffsetY, THoverInfo& Info);
   void AddFrom(TfrxReport* Report) override;
   void LoadFromStream(TStream* Stream, bool AllowPartialLoading = false) override;
   void SaveToStream(TStream* Stream) override;

@@ -546,7 +546,10 @@ TEST_F(PreviewFixture, EndAtASmallZoomKeepsTheLastPage) {
 }
 
 TEST_F(PreviewFixture, DraggingScrollsAndClicksReachTheObjects) {
-  dynamic_cast<TfrxView*>(Report->FindObject("Line"))->SetCursor(crCross);
+  auto* line = dynamic_cast<TfrxView*>(Report->FindObject("Line"));
+  line->SetCursor(crCross);
+  line->SetHint("订单行|第几行的订单");
+  line->SetShowHint(true);
   ASSERT_TRUE(Report->PrepareReport());
   TfrxPreviewWorkspace* w = Preview->Workspace();
   std::vector<String> calls;
@@ -568,10 +571,14 @@ TEST_F(PreviewFixture, DraggingScrollsAndClicksReachTheObjects) {
   EXPECT_EQ(calls[1].substr(0, 4), "dbl ");
   EXPECT_EQ(calls[2].substr(0, 6), "click ");
   // Hovering over the line takes its cursor; beside it the workspace's own.
+  // Its hint's short part becomes the preview's hint; off the lines hints are off.
   SendMessageW(w->Handle(), WM_MOUSEMOVE, 0, at);
   EXPECT_EQ(w->Cursor(), crCross);
+  EXPECT_EQ(Preview->Hint(), "订单行");
+  EXPECT_TRUE(Preview->ShowHint());
   SendMessageW(w->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(page.Left + 5, page.Top + 5));
   EXPECT_EQ(w->Cursor(), w->DefaultCursor);
+  EXPECT_FALSE(Preview->ShowHint());
   EXPECT_EQ(previewClicks, 3);
   // Drag upwards by 100 pixels: the pages follow the mouse.
   SendMessageW(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 400));
@@ -733,6 +740,47 @@ TEST_F(PreviewFixture, AFreedReportLeavesAnEmptyPreview) {
   SendMessageW(Preview->Workspace()->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(300, 300));
   Preview->Find("Order", false, true);
   EXPECT_FALSE(frxSearchState().Found);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PreviewFixture, RightToLeftClicksFindThePageUnderTheMouse) {
+  TfrxPreviewWorkspace* w = Preview->Workspace();
+  w->RTL = true;
+  Preview->SetZoom(0.25);
+  // The first page stands at the right; a click on each page makes it current.
+  EXPECT_GT(w->PageRectOnScreen(0).Left, w->PageRectOnScreen(1).Left);
+  for (Integer i = Preview->GetPageCount() - 1; i >= 0; --i) {
+    const TRect r = w->PageRectOnScreen(i);
+    const LPARAM at = MAKELPARAM(r.Left + r.Width() / 2, r.Top + 20);
+    SendMessageW(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(w->Handle(), WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(Preview->PageNo(), i + 1);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// No designer is registered: editing a page or the template changes
+// nothing, and the template's pages stay with the prepared pages.
+TEST_F(PreviewFixture, EditingWithoutADesignerLeavesThePagesAlone) {
+  auto* pages = dynamic_cast<TfrxPreviewPages*>(Report->PreviewPages());
+  ASSERT_NE(pages, nullptr);
+  const Integer count = Preview->GetPageCount();
+  const Integer sources = pages->SourcePageCount();
+  ASSERT_GT(sources, 0);
+  Preview->SetPageNo(2);
+  Preview->EditCurrentPage();
+  Preview->EditTemplate();
+  EXPECT_EQ(Preview->GetPageCount(), count);
+  EXPECT_EQ(pages->SourcePageCount(), sources);
+  EXPECT_NE(pages->SourcePage(0)->Name(), "");
+  Preview->Find("Order80", false, false);
+  EXPECT_TRUE(frxSearchState().Found);
 }
 
 }  // namespace
