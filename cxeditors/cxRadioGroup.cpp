@@ -1065,6 +1065,26 @@ void TcxCustomRadioGroup::UpdateButtons() {
   if (!ComponentState().Contains(csLoading) && CheckedIndex() != index) CheckItem(index, false);
 }
 
+void TcxCustomRadioGroup::GetTabOrderList(std::vector<TWinControl*>& List) {
+  TcxCustomButtonGroup::GetTabOrderList(List);
+  List.erase(std::remove_if(List.begin(), List.end(),
+                            [this](TWinControl* c) {
+                              return c == this || std::find(FButtons.begin(), FButtons.end(), c) != FButtons.end();
+                            }),
+             List.end());
+  if ((TabStop() || Focused()) && ItemIndex() != -1)
+    for (TWinControl* b : FButtons)
+      if (b->Enabled()) List.push_back(b);
+}
+
+void TcxCustomRadioGroup::SetFocus() {
+  if (auto* b = Button(CheckedIndex()); b && b->CanFocus()) {
+    b->SetFocus();
+    return;
+  }
+  TcxCustomButtonGroup::SetFocus();
+}
+
 void TcxCustomRadioGroup::Loaded() {
   TcxCustomButtonGroup::Loaded();
   HoldChangeEvents(true);

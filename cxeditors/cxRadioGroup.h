@@ -340,6 +340,11 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
   void GetDisplayText(String& AText) override;
   void ButtonChecked(TcxCustomRadioGroupButton* AButton);
   void UpdateButtons() override;
+  // The group is no tab stop of its own: its buttons are, while an item is
+  // checked (a radio button is a tab stop while checked).
+  void GetTabOrderList(std::vector<TWinControl*>& List) override;
+  // The checked button takes the focus when there is one.
+  void SetFocus() override;
 
  protected:
   TWinControl* CreateButton() override;

@@ -257,3 +257,22 @@ TEST_F(RadioGroupFixture, AutomaticSizeFollowsTheItems) {
   EXPECT_EQ(wrapped.cx, 90);
   EXPECT_GT(wrapped.cy, narrow.cy);
 }
+
+TEST_F(RadioGroupFixture, TabReachesTheCheckedButtonOnly) {
+  auto* before = new TEdit(Form.get());
+  before->SetParent(Form.get());
+  before->SetBounds(220, 10, 80, 22);
+  auto* after = new TEdit(Form.get());
+  after->SetParent(Form.get());
+  after->SetBounds(220, 40, 80, 22);
+  R->SetTabOrder(1);
+  after->SetTabOrder(2);
+  before->SetTabOrder(0);
+  // Nothing checked: the group is passed over.
+  EXPECT_EQ(Form->FindNextControl(before, true, true, false), after);
+  R->SetEditValue(Variant(String("cash")));
+  EXPECT_EQ(Form->FindNextControl(before, true, true, false), R->Button(2));
+  R->SetFocus();
+  PumpMessages(1);
+  EXPECT_TRUE(R->Button(2)->Focused());
+}
