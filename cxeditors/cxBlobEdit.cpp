@@ -1,8 +1,11 @@
 #include "cxBlobEdit.h"
 
+#include "TypInfo.h"
+
 #include <algorithm>
 
 #include "ImgList.h"
+#include "Streaming.h"
 #include "cxButtons.h"
 #include "SysUtils.h"
 #include "Utf8.h"
@@ -93,11 +96,39 @@ void cxBlobEditUnitShutdown() {
 // Properties
 
 TcxCustomBlobEditProperties::TcxCustomBlobEditProperties(TPersistent* AOwner) : TcxCustomPopupEditProperties(AOwner) {
-  FPictureGraphicClass = cxGetGraphicClassList().empty() ? nullptr : cxGetGraphicClassList().front();
+  FPictureGraphicClass = GetDefaultGraphicClass();
   SetImmediatePopup(true);
   SetPopupMinWidth(160);
   SetPopupMinHeight(140);
   if (Buttons()->Count() > 0) Buttons()->Items(0)->SetKind(bkEllipsis);
+}
+
+TClass TcxCustomBlobEditProperties::GetDefaultGraphicClass() {
+  const auto& list = cxGetGraphicClassList();
+  return list.empty() ? nullptr : list.front();
+}
+
+String TcxCustomBlobEditProperties::PictureGraphicClassName() const {
+  return FPictureGraphicClass ? FPictureGraphicClass->ClassName() : String();
+}
+
+void TcxCustomBlobEditProperties::SetPictureGraphicClassName(const String& Value) {
+  if (Value.empty()) {
+    SetPictureGraphicClass(nullptr);
+    return;
+  }
+  if (TClass c = cxGetGraphicClassByName(Value)) SetPictureGraphicClass(c);
+}
+
+void TcxCustomBlobEditProperties::DefineProperties(TFiler* Filer) {
+  TcxCustomPopupEditProperties::DefineProperties(Filer);
+  // A class set to none survives streaming although the default is TBitmap.
+  Filer->DefineProperty(
+      "IsPictureGraphicClassNameEmpty",
+      [this](TReader* Reader) {
+        if (Reader->ReadBoolean()) SetPictureGraphicClass(nullptr);
+      },
+      [](TWriter* Writer) { Writer->WriteBoolean(true); }, PictureGraphicClassName().empty());
 }
 
 TClass TcxCustomBlobEditProperties::GetContainerClass() { return TcxBlobEdit::StaticClass(); }
@@ -548,3 +579,40 @@ TcxBlobEdit::TcxBlobEdit(TComponent* AOwner, bool AIsInplace)
     : TcxCustomBlobEdit(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
         return new TcxBlobEditProperties(O);
       }) {}
+
+// ---------------------------------------------------------------------------
+// Streaming
+
+TOVANI_PUBLISHED(TcxBlobEditProperties) {
+  using P = TcxBlobEditProperties;
+  Property("AlwaysSaveData", &P::AlwaysSaveData, &P::SetAlwaysSaveData).Default(true);
+  Property("BlobEditKind", &P::BlobEditKind, &P::SetBlobEditKind).Default(bekAuto);
+  Property("BlobPaintStyle", &P::BlobPaintStyle, &P::SetBlobPaintStyle).Default(bpsIcon);
+  Property("MemoAutoReplace", &P::MemoAutoReplace, &P::SetMemoAutoReplace).Default(false);
+  Property("MemoCharCase", &P::MemoCharCase, &P::SetMemoCharCase).Default(ecNormal);
+  Property("MemoMaxLength", &P::MemoMaxLength, &P::SetMemoMaxLength).Default(0);
+  Property("MemoOEMConvert", &P::MemoOEMConvert, &P::SetMemoOEMConvert).Default(false);
+  Property("MemoScrollBars", &P::MemoScrollBars, &P::SetMemoScrollBars).Default(ssNone);
+  Property("MemoWantReturns", &P::MemoWantReturns, &P::SetMemoWantReturns).Default(true);
+  Property("MemoWantTabs", &P::MemoWantTabs, &P::SetMemoWantTabs).Default(true);
+  Property("MemoWordWrap", &P::MemoWordWrap, &P::SetMemoWordWrap).Default(true);
+  Property("PictureAutoSize", &P::PictureAutoSize, &P::SetPictureAutoSize).Default(true);
+  Property("PictureFilter", &P::PictureFilter, &P::SetPictureFilter);
+  Property<String>(
+      "PictureGraphicClassName", [](P* p) { return p->PictureGraphicClassName(); },
+      [](P* p, const String& v) { p->SetPictureGraphicClassName(v); })
+      .Stored([](TObject* o) {
+        auto* p = static_cast<P*>(o);
+        return p->PictureGraphicClass() && p->PictureGraphicClass() != p->GetDefaultGraphicClass();
+      });
+  Property("PictureTransparency", &P::PictureTransparency, &P::SetPictureTransparency).Default(gtDefault);
+  Property("ShowExPopupItems", &P::ShowExPopupItems, &P::SetShowExPopupItems).Default(true);
+  Property("ShowPicturePopup", &P::ShowPicturePopup, &P::SetShowPicturePopup).Default(true);
+}
+
+TOVANI_PUBLISHED(TcxBlobEdit) {
+  using C = TcxBlobEdit;
+  Property<TcxBlobEditProperties*>(
+      "Properties", [](C* c) { return c->Properties(); }, [](C* c, TcxBlobEditProperties* v) { c->Properties()->Assign(v); });
+  Property<TcxEditStyle*>("Style", [](C* c) { return c->Style(); }, [](C* c, TcxEditStyle* v) { c->SetStyle(v); });
+}

@@ -70,6 +70,12 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   const String& PictureFilter() const { return FPictureFilter; }
   void SetPictureFilter(const String& Value) { FPictureFilter = Value; }
   TClass PictureGraphicClass() const { return FPictureGraphicClass; }
+  // The class by name, as the image editor's GraphicClassName: empty for
+  // none; a name matching no picture class changes nothing.
+  String PictureGraphicClassName() const;
+  void SetPictureGraphicClassName(const String& Value);
+  virtual TClass GetDefaultGraphicClass();
+  void DefineProperties(TFiler* Filer) override;
   void SetPictureGraphicClass(TClass Value) { Store(FPictureGraphicClass, Value); }
   TcxImageTransparency PictureTransparency() const { return FPictureTransparency; }
   void SetPictureTransparency(TcxImageTransparency Value) { Store(FPictureTransparency, Value); }

@@ -1,5 +1,7 @@
 #include "cxGroupBox.h"
 
+#include "TypInfo.h"
+
 #include <algorithm>
 
 #include "Messages.h"
@@ -613,4 +615,25 @@ void TcxCustomGroupBox::Dispatch(TMessage& Message) {
     }
   }
   TcxCustomEdit::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------
+// Streaming
+
+TOVANI_PUBLISHED(TcxPanelStyle) {
+  using P = TcxPanelStyle;
+  Property("Active", &P::Active, &P::SetActive).Default(false);
+  Property("CaptionIndent", &P::CaptionIndent, &P::SetCaptionIndent).Default(2);
+  Property("OfficeBackgroundKind", &P::OfficeBackgroundKind, &P::SetOfficeBackgroundKind).Default(pobkOffice11Color);
+  Property("WordWrap", &P::WordWrap, &P::SetWordWrap).Default(false);
+}
+
+TOVANI_PUBLISHED(TcxGroupBox) {
+  using C = TcxGroupBox;
+  Property("Alignment", &C::Alignment, &C::SetAlignment).Default(alTopLeft);
+  Property<String>("Caption", [](C* c) { return c->Caption(); }, [](C* c, const String& v) { c->SetCaption(v); });
+  Property<TcxPanelStyle*>(
+      "PanelStyle", [](C* c) { return c->PanelStyle(); }, [](C* c, TcxPanelStyle* v) { c->SetPanelStyle(v); });
+  Property<TcxEditStyle*>("Style", [](C* c) { return c->Style(); }, [](C* c, TcxEditStyle* v) { c->SetStyle(v); });
+  Property("Transparent", &C::Transparent, &C::SetTransparent).Default(false);
 }

@@ -1,5 +1,7 @@
 #include "cxImage.h"
 
+#include "TypInfo.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -880,3 +882,37 @@ TcxImage::TcxImage(TComponent* AOwner, bool AIsInplace)
     : TcxCustomImage(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
         return new TcxImageProperties(O);
       }) {}
+
+// ---------------------------------------------------------------------------
+// Streaming
+
+TOVANI_PUBLISHED(TcxImageProperties) {
+  using P = TcxImageProperties;
+  Property("ClearKey", &P::ClearKey, &P::SetClearKey).Default(0);
+  Property<bool>("ImmediatePost", [](P* p) { return p->ImmediatePost(); }, [](P* p, bool v) { p->SetImmediatePost(v); })
+      .Default(false);
+  Property<bool>("ReadOnly", [](P* p) { return p->ReadOnly(); }, [](P* p, bool v) { p->SetReadOnly(v); }).Default(false);
+  Property("Caption", &P::Caption, &P::SetCaption);
+  Property("Center", &P::Center, &P::SetCenter).Default(true);
+  Property("CustomFilter", &P::CustomFilter, &P::SetCustomFilter);
+  Property<String>(
+      "GraphicClassName", [](P* p) { return p->GraphicClassName(); }, [](P* p, const String& v) { p->SetGraphicClassName(v); })
+      .Stored([](TObject* o) {
+        auto* p = static_cast<P*>(o);
+        return p->IsGraphicClassNameStored() && p->GraphicClass();
+      });
+  Property("GraphicTransparency", &P::GraphicTransparency, &P::SetGraphicTransparency).Default(gtDefault);
+  Property("Proportional", &P::Proportional, &P::SetProportional).Default(true);
+  Property("ShowFocusRect", &P::ShowFocusRect, &P::SetShowFocusRect).Default(true);
+  Property("Stretch", &P::Stretch, &P::SetStretch).Default(false);
+}
+
+TOVANI_PUBLISHED(TcxImage) {
+  using C = TcxImage;
+  Property<TcxImageProperties*>(
+      "Properties", [](C* c) { return c->Properties(); }, [](C* c, TcxImageProperties* v) { c->Properties()->Assign(v); });
+  Property<TcxEditStyle*>("Style", [](C* c) { return c->Style(); }, [](C* c, TcxEditStyle* v) { c->SetStyle(v); });
+  Property("AutoSize", &C::AutoSize, &C::SetAutoSize).Default(false);
+  Property<TPicture*>("Picture", [](C* c) { return c->Picture(); }, [](C* c, TPicture* v) { c->SetPicture(v); });
+  Property("Transparent", &C::Transparent, &C::SetTransparent).Default(false);
+}

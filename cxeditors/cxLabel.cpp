@@ -1,5 +1,7 @@
 #include "cxLabel.h"
 
+#include "TypInfo.h"
+
 #include <cmath>
 
 #include "Messages.h"
@@ -501,3 +503,36 @@ TcxLabel::TcxLabel(TComponent* AOwner, bool AIsInplace)
     : TcxCustomLabel(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
         return new TcxLabelProperties(O);
       }) {}
+
+// ---------------------------------------------------------------------------
+// Streaming
+
+TOVANI_PUBLISHED(TcxLabelProperties) {
+  using P = TcxLabelProperties;
+  Property<TcxEditAlignment*>(
+      "Alignment", [](P* p) { return p->Alignment(); }, [](P* p, TcxEditAlignment* v) { p->Alignment()->Assign(v); });
+  Property("Angle", &P::Angle, &P::SetAngle).Default(0);
+  Property<Integer>("Depth", [](P* p) { return Integer(p->Depth()); }, [](P* p, Integer v) { p->SetDepth(Word(v)); })
+      .Default(0);
+  Property<TBitmap*>("Glyph", [](P* p) { return p->Glyph(); }, [](P* p, TBitmap* v) { p->SetGlyph(v); })
+      .Stored([](TObject* o) { return static_cast<P*>(o)->HasGlyph(); });
+  Property("LabelEffect", &P::LabelEffect, &P::SetLabelEffect).Default(cxleNormal);
+  Property("LabelStyle", &P::LabelStyle, &P::SetLabelStyle).Default(cxlsNormal);
+  Property("Orientation", &P::Orientation, &P::SetOrientation).Default(cxoRightBottom);
+  Property("PenWidth", &P::PenWidth, &P::SetPenWidth).Default(1);
+  Property("ShadowedColor", &P::ShadowedColor, &P::SetShadowedColor).Default(clGrayText);
+  Property("ShowAccelChar", &P::ShowAccelChar, &P::SetShowAccelChar).Default(true);
+  Property("WordWrap", &P::WordWrap, &P::SetWordWrap).Default(false);
+}
+
+TOVANI_PUBLISHED(TcxLabel) {
+  using C = TcxLabel;
+  Property<TcxLabelProperties*>(
+      "Properties", [](C* c) { return c->Properties(); }, [](C* c, TcxLabelProperties* v) { c->Properties()->Assign(v); });
+  Property<TcxEditStyle*>("Style", [](C* c) { return c->Style(); }, [](C* c, TcxEditStyle* v) { c->SetStyle(v); });
+  Property("AutoSize", &C::AutoSize, &C::SetAutoSize).Default(true);
+  Property<String>("Caption", [](C* c) { return c->Caption(); }, [](C* c, const String& v) { c->SetCaption(v); });
+  Property<TWinControl*>(
+      "FocusControl", [](C* c) { return c->FocusControl(); }, [](C* c, TWinControl* v) { c->SetFocusControl(v); });
+  Property("Transparent", &C::Transparent, &C::SetTransparent).Default(false);
+}

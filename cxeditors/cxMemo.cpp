@@ -1,5 +1,7 @@
 #include "cxMemo.h"
 
+#include "TypInfo.h"
+
 #include "Classes.h"
 #include "Clipbrd.h"
 #include "SysUtils.h"
@@ -244,3 +246,23 @@ TcxMemo::TcxMemo(TComponent* AOwner, bool AIsInplace)
     : TcxCustomMemo(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
         return new TcxMemoProperties(O);
       }) {}
+
+// ---------------------------------------------------------------------------
+// Streaming
+
+TOVANI_PUBLISHED(TcxMemoProperties) {
+  using P = TcxMemoProperties;
+  Property("ScrollBars", &P::ScrollBars, &P::SetScrollBars).Default(ssNone);
+  Property("VisibleLineCount", &P::VisibleLineCount, &P::SetVisibleLineCount).Default(0);
+  Property("WantReturns", &P::WantReturns, &P::SetWantReturns).Default(true);
+  Property("WantTabs", &P::WantTabs, &P::SetWantTabs).Default(false);
+  Property("WordWrap", &P::WordWrap, &P::SetWordWrap).Default(true);
+}
+
+TOVANI_PUBLISHED(TcxMemo) {
+  using C = TcxMemo;
+  Property<TcxMemoProperties*>(
+      "Properties", [](C* c) { return c->Properties(); }, [](C* c, TcxMemoProperties* v) { c->Properties()->Assign(v); });
+  Property<TcxEditStyle*>("Style", [](C* c) { return c->Style(); }, [](C* c, TcxEditStyle* v) { c->SetStyle(v); });
+  Property<TStrings*>("Lines", [](C* c) { return c->Lines(); }, [](C* c, TStrings* v) { c->SetLines(v); });
+}

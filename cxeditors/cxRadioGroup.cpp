@@ -1,5 +1,7 @@
 #include "cxRadioGroup.h"
 
+#include "TypInfo.h"
+
 #include <algorithm>
 
 #include "Forms.h"
@@ -374,8 +376,14 @@ TcxCustomButtonGroup::TcxCustomButtonGroup(TComponent* AOwner, bool AIsInplace,
 }
 
 TcxCustomButtonGroup::~TcxCustomButtonGroup() {
-  for (auto it = FButtons.rbegin(); it != FButtons.rend(); ++it) delete *it;
-  FButtons.clear();
+  // Marked as going first, so that removing the buttons lays nothing out
+  // again (a group freed directly, not by its owner, is not marked yet).
+  Destroying();
+  while (!FButtons.empty()) {
+    TWinControl* b = FButtons.back();
+    FButtons.pop_back();
+    delete b;
+  }
 }
 
 bool TcxCustomButtonGroup::Focused() {
@@ -1101,3 +1109,46 @@ TcxRadioGroup::TcxRadioGroup(TComponent* AOwner, bool AIsInplace)
     : TcxCustomRadioGroup(AOwner, AIsInplace, [](TPersistent* O) -> TcxCustomEditProperties* {
         return new TcxRadioGroupProperties(O);
       }) {}
+
+// ---------------------------------------------------------------------------
+// Streaming
+
+TOVANI_PUBLISHED(TcxButtonGroupItem) {
+  Property("Caption", &TcxButtonGroupItem::Caption, &TcxButtonGroupItem::SetCaption);
+  Property("Tag", &TcxButtonGroupItem::Tag, &TcxButtonGroupItem::SetTag).Default(0);
+}
+
+TOVANI_PUBLISHED(TcxRadioGroupItem) {
+  using I = TcxRadioGroupItem;
+  Property<Variant>("Value", [](I* i) { return i->Value(); }, [](I* i, const Variant& v) { i->SetValue(v); })
+      .Stored([](TObject* o) { return !static_cast<I*>(o)->Value().IsNull(); });
+}
+
+TOVANI_PUBLISHED(TcxRadioGroupProperties) {
+  using P = TcxRadioGroupProperties;
+  Property("ClearKey", &P::ClearKey, &P::SetClearKey).Default(0);
+  Property<bool>("ImmediatePost", [](P* p) { return p->ImmediatePost(); }, [](P* p, bool v) { p->SetImmediatePost(v); })
+      .Default(false);
+  Property<bool>("ReadOnly", [](P* p) { return p->ReadOnly(); }, [](P* p, bool v) { p->SetReadOnly(v); }).Default(false);
+  Property("Columns", &P::Columns, &P::SetColumns).Default(1);
+  Property("DefaultCaption", &P::DefaultCaption, &P::SetDefaultCaption)
+      .Stored([](TObject* o) { return !static_cast<P*>(o)->DefaultCaption().empty(); });
+  Property<Variant>(
+      "DefaultValue", [](P* p) { return p->DefaultValue(); }, [](P* p, const Variant& v) { p->SetDefaultValue(v); })
+      .Stored([](TObject* o) { return !static_cast<P*>(o)->DefaultValue().IsNull(); });
+  Property<TcxButtonGroupItems*>(
+      "Items", [](P* p) { return p->Items(); }, [](P* p, TcxButtonGroupItems* v) { p->SetItems(v); });
+  Property("WordWrap", &P::WordWrap, &P::SetWordWrap).Default(false);
+}
+
+TOVANI_PUBLISHED(TcxRadioGroup) {
+  using C = TcxRadioGroup;
+  Property<TcxRadioGroupProperties*>(
+      "Properties", [](C* c) { return c->Properties(); }, [](C* c, TcxRadioGroupProperties* v) { c->Properties()->Assign(v); });
+  Property<TcxEditStyle*>("Style", [](C* c) { return c->Style(); }, [](C* c, TcxEditStyle* v) { c->SetStyle(v); });
+  Property("Alignment", &C::Alignment, &C::SetAlignment).Default(alTopLeft);
+  Property<String>("Caption", [](C* c) { return c->Caption(); }, [](C* c, const String& v) { c->SetCaption(v); });
+  Property<Integer>("ItemIndex", [](C* c) { return c->ItemIndex(); }, [](C* c, Integer v) { c->SetItemIndex(v); })
+      .Default(-1);
+  Property("Transparent", &C::Transparent, &C::SetTransparent).Default(false);
+}

@@ -345,6 +345,8 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
   void GetTabOrderList(std::vector<TWinControl*>& List) override;
   // The checked button takes the focus when there is one.
   void SetFocus() override;
+  // The buttons are made from the items, never streamed.
+  void GetChildren(const TGetChildProc&, TComponent*) override {}
 
  protected:
   TWinControl* CreateButton() override;

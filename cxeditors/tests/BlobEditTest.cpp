@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "FormFile.h"
 #include "Forms.h"
 #include "TestWindows.h"
 #include "cxBlobEdit.h"
@@ -208,4 +209,28 @@ TEST_F(BlobFixture, MemoAutoReplaceStartsTheTextWithTheTypedCharacter) {
     B->SetFocus();
     PumpMessages(1);
   }
+}
+
+TEST(BlobEditProperties, SettingsStreamIncludingNoPictureClass) {
+  // Through a repository item, which streams its properties.
+  TcxEditRepositoryBlobItem a;
+  a.SetName("Photo");
+  TcxBlobEditProperties* p = a.Properties();
+  p->SetBlobEditKind(bekPict);
+  p->SetMemoMaxLength(200);
+  p->SetShowExPopupItems(false);
+  p->SetPictureGraphicClassName("");
+  String text = ComponentToText(&a);
+  EXPECT_NE(text.find("IsPictureGraphicClassNameEmpty = True"), String::npos) << text;
+  TcxEditRepositoryBlobItem b;
+  ReadComponentFromText(text, &b);
+  EXPECT_EQ(b.Properties()->BlobEditKind(), bekPict);
+  EXPECT_EQ(b.Properties()->MemoMaxLength(), 200);
+  EXPECT_FALSE(b.Properties()->ShowExPopupItems());
+  EXPECT_EQ(b.Properties()->PictureGraphicClass(), nullptr);
+  // A class name picks the class, ignoring case; an unknown name changes nothing.
+  b.Properties()->SetPictureGraphicClassName("tjpegimage");
+  EXPECT_EQ(b.Properties()->PictureGraphicClassName(), "TJPEGImage");
+  b.Properties()->SetPictureGraphicClassName("TNoSuchPicture");
+  EXPECT_EQ(b.Properties()->PictureGraphicClassName(), "TJPEGImage");
 }

@@ -3,6 +3,7 @@
 // buttons' windows, and the column layout.
 #include <memory>
 
+#include "FormFile.h"
 #include "Forms.h"
 #include "TestPng.h"
 #include "TestWindows.h"
@@ -275,4 +276,32 @@ TEST_F(RadioGroupFixture, TabReachesTheCheckedButtonOnly) {
   R->SetFocus();
   PumpMessages(1);
   EXPECT_TRUE(R->Button(2)->Focused());
+}
+
+TEST_F(RadioGroupFixture, ItemsValuesAndCheckedItemStreamWithTheForm) {
+  R->SetName("PayGroup");
+  R->SetAlignment(alBottomCenter);
+  R->Properties()->SetColumns(2);
+  R->Properties()->SetDefaultValue(Variant(5));
+  R->SetEditValue(Variant(2));
+  String text = ComponentToText(R);
+  EXPECT_NE(text.find("ItemIndex = 1"), String::npos) << text;
+  EXPECT_NE(text.find("Alignment = alBottomCenter"), String::npos) << text;
+  auto copy = std::make_unique<TcxRadioGroup>(nullptr);
+  copy->SetParent(Form.get());
+  ReadComponentFromText(text, copy.get());
+  TcxRadioGroupProperties* p = copy->Properties();
+  ASSERT_EQ(p->Items()->Count(), 3);
+  EXPECT_EQ(p->Items(2)->Caption(), "现金");
+  EXPECT_TRUE(p->Items(0)->Value().IsNull());
+  EXPECT_EQ(p->Items(1)->Value().AsInteger(), 2);
+  EXPECT_EQ(VarToStr(p->Items(2)->Value()), "cash");
+  EXPECT_EQ(p->Columns(), 2);
+  EXPECT_EQ(p->DefaultValue().AsInteger(), 5);
+  EXPECT_EQ(copy->Alignment(), alBottomCenter);
+  // The stored item index is applied once loading ends.
+  EXPECT_EQ(copy->ItemIndex(), 1);
+  EXPECT_EQ(copy->EditValue().AsInteger(), 2);
+  EXPECT_EQ(ComponentToText(copy.get()), text);
+  copy.reset();   // a group freed directly, not by its owner
 }
