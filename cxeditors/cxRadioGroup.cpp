@@ -402,6 +402,24 @@ bool TcxCustomButtonGroup::OwnsChildWindow(HWND AHandle) {
 void TcxCustomButtonGroup::InitializeButton(TWinControl* AButton) {
   AButton->SetParentShowHint(false);
   AButton->SetParent(this);
+  // The mouse on a button is the mouse on the group, in the group's
+  // coordinates.
+  AButton->OnMouseDown = [this, AButton](TObject*, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+    SetInnerControlMouseDown(true);
+    try {
+      MouseDown(Button, Shift, X + AButton->Left(), Y + AButton->Top());
+    } catch (...) {
+      SetInnerControlMouseDown(false);
+      throw;
+    }
+    SetInnerControlMouseDown(false);
+  };
+  AButton->OnMouseMove = [this, AButton](TObject*, TShiftState Shift, Integer X, Integer Y) {
+    MouseMove(Shift, X + AButton->Left(), Y + AButton->Top());
+  };
+  AButton->OnMouseUp = [this, AButton](TObject*, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+    MouseUp(Button, Shift, X + AButton->Left(), Y + AButton->Top());
+  };
 }
 
 void TcxCustomButtonGroup::SyncButtonCount(Integer ACount) {

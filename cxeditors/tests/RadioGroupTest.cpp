@@ -95,8 +95,12 @@ TEST_F(RadioGroupFixture, EditValueAndCheckedItemStayInStep) {
 TEST_F(RadioGroupFixture, ClicksAndArrowKeysCheckItemsThroughTheButtons) {
   bool changed = false;
   R->Properties()->OnChange = [&](TObject*) { changed = true; };
+  TPoint down(-1, -1);
+  R->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer X, Integer Y) { down = TPoint(X, Y); };
   ClickButton(2);
   EXPECT_EQ(Checked(), 2);
+  // The group hears the mouse on its buttons, in its own coordinates.
+  EXPECT_EQ(down, TPoint(R->Button(2)->Left() + 5, R->Button(2)->Top() + 5));
   EXPECT_EQ(VarToStr(R->EditValue()), "cash");
   EXPECT_TRUE(changed);
   ASSERT_TRUE(R->Button(2)->Focused());
