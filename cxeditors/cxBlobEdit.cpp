@@ -424,7 +424,16 @@ void TcxCustomBlobEdit::CreatePopupControls() {
     memo->Style()->SetColor(Style()->Color());
   } else {
     auto* image = dynamic_cast<TcxPopupImage*>(FPopupControl.get());
-    if (!image) FPopupControl.reset(image = new TcxPopupImage(this));
+    if (!image) {
+      FPopupControl.reset(image = new TcxPopupImage(this));
+      // A picture the image's own dialogs accept is saved first, unless the
+      // popup is open (closing it saves).
+      image->Properties()->OnClosePopup = [this](TObject*, Integer AReason) {
+        if (HasPopupWindow()) return;
+        if (TcxPopupCloseReason(AReason) == pcrAccept) SavePopupData();
+        NotifyClosePopup(AReason);
+      };
+    }
     image->Style()->SetBorderStyle(cbsNone);
     image->Properties()->SetReadOnly(readOnly);
     image->Properties()->SetShowFocusRect(false);
@@ -502,8 +511,22 @@ void TcxCustomBlobEdit::SavePopupData() {
   SetEditChanged(true);
   if (auto* image = dynamic_cast<TcxPopupImage*>(edit)) {
     HoldEditValueSetting(true);
-    if (ActiveProperties()->OnAssignPicture) ActiveProperties()->OnAssignPicture(this, image->Picture());
+    try {
+      if (Properties()->OnAssignPicture) Properties()->OnAssignPicture(this, image->Picture());
+      if (auto* item = RepositoryItem())
+        if (auto* p = dynamic_cast<TcxCustomBlobEditProperties*>(item->Properties()); p && p->OnAssignPicture)
+          p->OnAssignPicture(this, image->Picture());
+    } catch (...) {
+      HoldEditValueSetting(false);
+      throw;
+    }
     HoldEditValueSetting(false);
+    // As the image editor's validation: ask for editing without losing the
+    // modified state.
+    PushModifiedState();
+    SetModified(false);
+    RequestEditing();
+    PopModifiedState();
   }
   NotifyChange();
   if (ActiveProperties()->ImmediatePost() && DataBinding()->HasValueToPost() && ValidateInput(false)) PostValue(false);
