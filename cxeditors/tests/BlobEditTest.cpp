@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "Clipbrd.h"
 #include "FormFile.h"
 #include "Forms.h"
 #include "TestWindows.h"
@@ -233,4 +234,46 @@ TEST(BlobEditProperties, SettingsStreamIncludingNoPictureClass) {
   EXPECT_EQ(b.Properties()->PictureGraphicClassName(), "TJPEGImage");
   b.Properties()->SetPictureGraphicClassName("TNoSuchPicture");
   EXPECT_EQ(b.Properties()->PictureGraphicClassName(), "TJPEGImage");
+}
+
+TEST_F(BlobFixture, PicturePastedInThePopupIsSavedOnOk) {
+  B->Properties()->SetBlobEditKind(bekPict);
+  B->Properties()->SetPictureAutoSize(false);
+  auto picture = [](TColor AColor, Integer AWidth) {
+    TBitmap b(AWidth, 20, pf24bit);
+    b.Canvas()->Brush()->SetColor(AColor);
+    b.Canvas()->FillRect(TRect(0, 0, AWidth, 20));
+    TPicture p;
+    p.SetGraphic(&b);
+    return cxSavePicture(&p);
+  };
+  B->SetEditValue(Variant(picture(clRed, 30)));
+  {
+    TBitmap green(50, 20, pf24bit);
+    green.Canvas()->Brush()->SetColor(clGreen);
+    green.Canvas()->FillRect(TRect(0, 0, 50, 20));
+    Clipboard()->Assign(&green);
+  }
+  Integer assigned = 0;
+  B->Properties()->OnAssignPicture = [&](TObject*, TPicture* P) { assigned = P->Width(); };
+  B->Properties()->OnPopup = [&](TObject*) {
+    auto* image = dynamic_cast<TcxPopupImage*>(B->PopupContent());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Picture()->Width(), 30);   // the value's picture
+    ASSERT_NE(B->OKButton(), nullptr);
+    PostMessageW(image->Handle(), WM_CHAR, 22, 1);   // Ctrl+V
+    RunSoon([&, image] {
+      EXPECT_EQ(image->Picture()->Width(), 50);
+      EXPECT_TRUE(B->OKButton()->Enabled());
+      WriteWindowPng(B->PopupWindow(), "cxBlobEdit_picture_popup");
+      PostMessageW(B->OKButton()->Handle(), BM_CLICK, 0, 0);
+    });
+  };
+  B->SetDroppedDown(true);
+  PumpMessages(3);
+  EXPECT_FALSE(B->DroppedDown());
+  EXPECT_EQ(assigned, 50);
+  TPicture saved;
+  cxLoadPicture(&saved, nullptr, B->EditValue());
+  EXPECT_EQ(saved.Width(), 50);
 }
