@@ -1103,6 +1103,15 @@ void TcxCustomRadioGroup::GetTabOrderList(std::vector<TWinControl*>& List) {
       if (b->Enabled()) List.push_back(b);
 }
 
+TcxCustomEditData* TcxCustomRadioGroup::Activate(TcxCustomEditData*& AEditData) {
+  TcxCustomEditData* result = TcxCustomButtonGroup::Activate(AEditData);
+  if (!FButtons.empty()) {
+    Integer index = ItemIndex();
+    if (auto* b = Button(index < 0 ? 0 : index); b && b->CanFocus()) b->SetFocus();
+  }
+  return result;
+}
+
 void TcxCustomRadioGroup::SetFocus() {
   if (auto* b = Button(CheckedIndex()); b && b->CanFocus()) {
     b->SetFocus();

@@ -345,6 +345,10 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
   void GetTabOrderList(std::vector<TWinControl*>& List) override;
   // The checked button takes the focus when there is one.
   void SetFocus() override;
+  // In place, activation focuses the checked button (the first when none
+  // is checked); resetting the value unchecks all.
+  TcxCustomEditData* Activate(TcxCustomEditData*& AEditData) override;
+  void ActivateResetValue() override { SetItemIndex(-1); }
   // The buttons are made from the items, never streamed.
   void GetChildren(const TGetChildProc&, TComponent*) override {}
 

@@ -309,3 +309,23 @@ TEST_F(RadioGroupFixture, ItemsValuesAndCheckedItemStreamWithTheForm) {
   EXPECT_EQ(ComponentToText(copy.get()), text);
   copy.reset();   // a group freed directly, not by its owner
 }
+
+TEST_F(RadioGroupFixture, InPlaceActivationFocusesTheCheckedButton) {
+  TcxCustomEditData* data = nullptr;
+  {
+    TcxRadioGroup g(nullptr, true);
+    g.SetParent(Form.get());
+    g.SetBounds(220, 10, 180, 30);
+    g.Properties()->Assign(R->Properties());
+    g.Properties()->SetColumns(3);
+    g.SetEditValue(Variant(2));
+    PumpMessages(1);
+    g.Activate(data);
+    PumpMessages(1);
+    EXPECT_TRUE(g.Button(1)->Focused());
+    g.ActivateResetValue();
+    EXPECT_EQ(g.ItemIndex(), -1);
+    EXPECT_TRUE(g.EditValue().IsNull());
+  }
+  delete data;
+}
