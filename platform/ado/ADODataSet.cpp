@@ -520,6 +520,8 @@ class TCustomADODataSet::WriteSession {
     }
     return it->second->S;
   }
+  // Room for the shape of the row being written, kept from row to row.
+  String Shape;
   // Runs a bound statement to its end and makes it ready for the next row.
   void Run(sqlite3_stmt* st) {
     int rc = sqlite3_step(st);
@@ -578,8 +580,8 @@ Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const TDBValue* values, T
   auto type = [&](size_t c) { return FieldDefs()[Integer(c)].DataType; };
   // The shape of the statement: its kind, the columns it writes and which
   // key values are null.
-  String shape;
-  shape.reserve(2 * n + 1);
+  String& shape = session.Shape;
+  shape.clear();
   auto addKeyShape = [&] {
     if (!FKeyByRowId)
       for (size_t c = 0; c < n; ++c)

@@ -832,10 +832,11 @@ using TDataSetNotifyEvent = std::function<void(TDataSet* dataSet)>;
 using TDataSetErrorEvent = std::function<void(TDataSet* dataSet, EDatabaseError& e, TDataAction& action)>;
 using TFilterRecordEvent = std::function<void(TDataSet* dataSet, bool& accept)>;
 
-// The values of one record, by field offset. A record the store made while
-// opening keeps them in the store's memory block right after the record
-// (see TRecordArena); values that change their count, and those of records
-// made otherwise, are kept in a vector of their own.
+// The values of one record, by field offset. A record of the store (read
+// when the dataset opened, or posted as new) keeps them in the store's
+// memory block right after the record (see TRecordArena); values that
+// change their count, and those of records made otherwise, are kept in a
+// vector of their own.
 class TRecordValues {
  public:
   TRecordValues() = default;
@@ -892,9 +893,9 @@ struct TRecordData {
   void operator delete(TRecordData* rec, std::destroying_delete_t);
 };
 
-// Memory for the records a dataset reads when it opens: records and their
-// values are laid out one after another in large blocks, instead of two
-// allocations per record. Each record keeps its block alive; a block is
+// Memory for the records of a dataset's store: records and their values are
+// laid out one after another in large blocks, instead of two allocations
+// per record. Each record keeps its block alive; a block is
 // freed when its last record is (records may outlive the arena, e.g. when
 // moved to another list).
 class TRecordArena {

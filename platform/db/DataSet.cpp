@@ -997,7 +997,8 @@ void TDataSet::Post() {
     if (inserting) {
       // The edit values move into the new record once written; a failed
       // write leaves them, so the record can be corrected and posted again.
-      auto rec = std::make_unique<TRecordData>();
+      // (The edit vector keeps its room for the next insert.)
+      auto rec = FStore->Arena.New(FEditValues.size());
       rec->Status = TRecordStatus::Inserted;
       InternalPostRecord(rec.get(), FEditValues, true);
       rec->Values = std::move(FEditValues);
