@@ -1238,7 +1238,9 @@ class TDataSet : public TComponent {
   void ApplySort(std::vector<TRecordData*>& rows) const;
   bool LocateRecord(const String& keyFields, const Variant& keyValues, TLocateOptions options,
                     Integer& found);
-  void CheckOperation(const std::function<void()>& op, const TDataSetErrorEvent& handler);
+  // Runs op, offering its database errors to handler (retry, abort or fail).
+  template <class Op>
+  void CheckOperation(Op&& op, const TDataSetErrorEvent& handler);
   void BeginInsertAppend();
   void EndInsertAppend();
   void Notify(const TDataSetNotifyEvent& e) { if (e) e(this); }

@@ -852,7 +852,8 @@ void TDataSet::CheckCanModify() const {
   if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
 }
 
-void TDataSet::CheckOperation(const std::function<void()>& op, const TDataSetErrorEvent& handler) {
+template <class Op>
+void TDataSet::CheckOperation(Op&& op, const TDataSetErrorEvent& handler) {
   for (;;) {
     try {
       op();
