@@ -62,31 +62,35 @@ bool IsDateType(TFieldType t) { return t == ftDate || t == ftTime || t == ftDate
 // Reads one column of the current row into `out`, in the storage kind of
 // the field type (`kind` is StorageKindOf(type), worked out once per column).
 void ReadColumnInto(TDBValue& out, sqlite3_stmt* st, int col, TFieldType type, TStorageKind kind) {
-  int vt = sqlite3_column_type(st, col);
+  // The column's value is read through one look-up of the column (each
+  // sqlite3_column_* call looks it up again); the statement belongs to this
+  // thread.
+  sqlite3_value* cv = sqlite3_column_value(st, col);
+  int vt = sqlite3_value_type(cv);
   if (vt == SQLITE_NULL) {
     out = TDBValue{};
     return;
   }
   switch (kind) {
     case TStorageKind::Int:
-      if (vt == SQLITE_FLOAT) out.emplace<Int64>(Int64(std::nearbyint(sqlite3_column_double(st, col))));
-      else out.emplace<Int64>(sqlite3_column_int64(st, col));
+      if (vt == SQLITE_FLOAT) out.emplace<Int64>(Int64(std::nearbyint(sqlite3_value_double(cv))));
+      else out.emplace<Int64>(sqlite3_value_int64(cv));
       return;
     case TStorageKind::Float:
       if (vt == SQLITE_TEXT && IsDateType(type)) {
-        std::string_view s(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
-                           size_t(sqlite3_column_bytes(st, col)));
+        std::string_view s(reinterpret_cast<const char*>(sqlite3_value_text(cv)),
+                           size_t(sqlite3_value_bytes(cv)));
         TDateTime d;
         if (ISOToDateTime(s, d) || TryStrToDateTime(String(s), d)) out.emplace<double>(d);
         else out = TDBValue{};
         return;
       }
-      out.emplace<double>(sqlite3_column_double(st, col));
+      out.emplace<double>(sqlite3_value_double(cv));
       return;
     case TStorageKind::Currency: {
       Int64 raw;
-      bool ok = vt == SQLITE_INTEGER ? !__builtin_mul_overflow(sqlite3_column_int64(st, col), Int64(10000), &raw)
-                                     : CurrencyRawFromDouble(sqlite3_column_double(st, col), raw);
+      bool ok = vt == SQLITE_INTEGER ? !__builtin_mul_overflow(sqlite3_value_int64(cv), Int64(10000), &raw)
+                                     : CurrencyRawFromDouble(sqlite3_value_double(cv), raw);
       if (!ok)
         throw EADOError("The value " + String(reinterpret_cast<const char*>(sqlite3_column_text(st, col))) +
                         " of column '" + sqlite3_column_name(st, col) + "' is out of the range of a currency");
@@ -95,21 +99,21 @@ void ReadColumnInto(TDBValue& out, sqlite3_stmt* st, int col, TFieldType type, T
     }
     case TStorageKind::Bool:
       if (vt == SQLITE_TEXT) {
-        String u = UpperCase(String(reinterpret_cast<const char*>(sqlite3_column_text(st, col))));
+        String u = UpperCase(String(reinterpret_cast<const char*>(sqlite3_value_text(cv))));
         out.emplace<bool>(u == "TRUE" || u == "YES" || u == "-1" || u == "1");
       } else {
-        out.emplace<bool>(sqlite3_column_int64(st, col) != 0);
+        out.emplace<bool>(sqlite3_value_int64(cv) != 0);
       }
       return;
     case TStorageKind::Text: {
       if (vt == SQLITE_BLOB || IsBlobType(type)) {
-        const void* p = sqlite3_column_blob(st, col);
-        int n = sqlite3_column_bytes(st, col);
+        const void* p = sqlite3_value_blob(cv);
+        int n = sqlite3_value_bytes(cv);
         out.emplace<String>(static_cast<const char*>(p), size_t(n));
         return;
       }
-      const unsigned char* p = sqlite3_column_text(st, col);
-      int n = sqlite3_column_bytes(st, col);
+      const unsigned char* p = sqlite3_value_text(cv);
+      int n = sqlite3_value_bytes(cv);
       out.emplace<String>(reinterpret_cast<const char*>(p), size_t(n));
       return;
     }
