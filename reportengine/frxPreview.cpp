@@ -21,7 +21,6 @@
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreviewWorkspace, TfrxScrollWin)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreview, TfrxCustomPreview)
-TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreviewForm, TForm)
 
 namespace {
 constexpr Integer kDefaultPageWidth = 794;
@@ -1186,54 +1185,4 @@ void TfrxPreview::Dispatch(TMessage& Message) {
 void TfrxPreview::KeyDown(Word& Key, TShiftState Shift) {
   inherited::KeyDown(Key, Shift);
   HandleKey(Key, Shift.Contains(ssCtrl));
-}
-
-// ---------------------------------------------------------------------------
-// TfrxPreviewForm
-
-TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
-  SetCaption("预览");
-  SetClientWidth(803);
-  SetClientHeight(584);
-  SetKeyPreview(true);
-  SetPosition(poScreenCenter);
-  FPreview = new TfrxPreview(this);
-  FPreview->SetParent(this);
-  FPreview->SetAlign(alClient);
-}
-
-void TfrxPreviewForm::SetupForReport() {
-  TfrxReport* report = FPreview->Report;
-  if (!report) return;
-  TfrxPreviewOptions* o = report->PreviewOptions();
-  if (o->Maximized) SetWindowState(wsMaximized);
-  FPreview->SetZoom(o->Zoom);
-  FPreview->SetZoomMode(o->ZoomMode);
-  FPreview->Workspace()->RTL = o->RTLPreview;
-  if (!report->ReportOptions()->Name.empty()) SetCaption(report->ReportOptions()->Name);
-  if (Visible()) SetActiveControl(FPreview);
-}
-
-void TfrxPreviewForm::CancelBClick() {
-  if (FPreview->Running())
-    FPreview->CancelBuild();
-  else
-    Close();
-}
-
-void TfrxPreviewForm::KeyDown(Word& Key, TShiftState Shift) {
-  inherited::KeyDown(Key, Shift);
-  if (Key == VK_ESCAPE) CancelBClick();
-}
-
-void frxRegisterPreviewWindow() {
-  frxPreviewWindowClass = [](TfrxReport* Report) {
-    TfrxPreviewWindow w;
-    // The window opens on the program's main window.
-    auto* form = new TfrxPreviewForm(Application);
-    w.Form = form;
-    w.Preview = form->Preview();
-    w.Init = [form]() { form->SetupForReport(); };
-    return w;
-  };
 }

@@ -13,6 +13,7 @@
 #include "frxClass.h"
 #include "frxEngine.h"
 #include "frxPreview.h"
+#include "frxPreviewForm.h"
 #include "frxPreviewPages.h"
 #include "frxpngimage.h"
 #include "gtest.h"
