@@ -912,34 +912,62 @@ TToolBar::~TToolBar() {
   SetImages(nullptr);
   for (TToolButton* b : FButtons) b->FParent = b->FParent;   // buttons leave with their parent
   FButtons.clear();
+  FItems.clear();
 }
+
+namespace {
+// Controls read from a form file stand in the order of their positions.
+template <class T>
+void InsertByPosition(std::vector<T*>& List, T* c, bool Loading) {
+  auto it = List.begin();
+  while (it != List.end() && ((*it)->Top() < c->Top() || ((*it)->Top() == c->Top() && (*it)->Left() <= c->Left()))) ++it;
+  if (!Loading) it = List.end();
+  List.insert(it, c);
+}
+}  // namespace
 
 void TToolBar::AddButton(TToolButton* b) {
   if (std::find(FButtons.begin(), FButtons.end(), b) != FButtons.end()) return;
-  // Buttons are in the order of their positions.
-  auto it = FButtons.begin();
-  while (it != FButtons.end() && ((*it)->Top() < b->Top() || ((*it)->Top() == b->Top() && (*it)->Left() <= b->Left()))) ++it;
-  if (!ComponentState().Contains(csLoading) && !b->ComponentState().Contains(csLoading)) it = FButtons.end();
-  FButtons.insert(it, b);
+  const bool loading = ComponentState().Contains(csLoading) || b->ComponentState().Contains(csLoading);
+  InsertByPosition(FButtons, b, loading);
+  InsertByPosition(FItems, static_cast<TControl*>(b), loading);
   ArrangeButtons();
 }
 
 void TToolBar::RemoveButton(TToolButton* b) {
   FButtons.erase(std::remove(FButtons.begin(), FButtons.end(), b), FButtons.end());
+  FItems.erase(std::remove(FItems.begin(), FItems.end(), b), FItems.end());
   if (!ComponentState().Contains(csDestroying)) ArrangeButtons();
+}
+
+void TToolBar::Dispatch(TMessage& Message) {
+  if (Message.Msg == CM_CONTROLLISTCHANGE) {
+    // Other controls (panels holding a combo box or an edit) take their
+    // place in the row like buttons; tool buttons come through AddButton.
+    auto* c = reinterpret_cast<TControl*>(Message.WParam);
+    if (c && !dynamic_cast<TToolButton*>(c)) {
+      FItems.erase(std::remove(FItems.begin(), FItems.end(), c), FItems.end());
+      if (Message.LParam)
+        InsertByPosition(FItems, c, ComponentState().Contains(csLoading) || c->ComponentState().Contains(csLoading));
+      if (!ComponentState().Contains(csDestroying)) ArrangeButtons();
+    }
+  }
+  TCustomControl::Dispatch(Message);
 }
 
 void TToolBar::Loaded() {
   TCustomControl::Loaded();
-  std::stable_sort(FButtons.begin(), FButtons.end(), [](TToolButton* a, TToolButton* b) {
+  auto byPlace = [](TControl* a, TControl* b) {
     return a->Top() != b->Top() ? a->Top() < b->Top() : a->Left() < b->Left();
-  });
+  };
+  std::stable_sort(FButtons.begin(), FButtons.end(), byPlace);
+  std::stable_sort(FItems.begin(), FItems.end(), byPlace);
   ArrangeButtons();
 }
 
 bool TToolBar::CanAutoSize(Integer& NewWidth, Integer& NewHeight) {
   Integer bottom = 0;
-  for (TToolButton* b : FButtons)
+  for (TControl* b : FItems)
     if (b->Visible()) bottom = std::max(bottom, b->Top() + b->Height());
   TRect c = ClientRect();
   NewHeight = FHeight - c.Height() + bottom + (FEdgeBorders.Contains(ebBottom) ? 2 : 0);
@@ -967,19 +995,22 @@ void TToolBar::ArrangeButtons() {
   TRect client = ClientRect();
   Integer top = FEdgeBorders.Contains(ebTop) ? 2 : 0;
   Integer x = FIndent + (FEdgeBorders.Contains(ebLeft) ? 2 : 0), y = top;
-  for (TToolButton* b : FButtons) {
-    if (!b->Visible()) continue;
-    Integer w = (b->Style() == tbsSeparator || b->Style() == tbsDivider) ? std::max(6, b->Width() < bw ? b->Width() : 8)
+  for (TControl* c : FItems) {
+    if (!c->Visible()) continue;
+    auto* b = dynamic_cast<TToolButton*>(c);
+    // A control that is no button keeps its own size.
+    Integer w = !b ? c->Width()
+                : (b->Style() == tbsSeparator || b->Style() == tbsDivider) ? std::max(6, b->Width() < bw ? b->Width() : 8)
                 : b->Style() == tbsDropDown ? bw + 12 : bw;
     if (FWrapable && x > FIndent && x + w > client.Width()) {
       x = FIndent;
       y += bh;
     }
-    ++b->FAlignLevel;
-    b->SetBounds(x, y, w, bh);
-    --b->FAlignLevel;
+    if (b) ++b->FAlignLevel;
+    c->SetBounds(x, y, w, b ? bh : c->Height());
+    if (b) --b->FAlignLevel;
     x += w;
-    if (b->Wrap()) {
+    if (b && b->Wrap()) {
       x = FIndent;
       y += bh;
     }
@@ -990,6 +1021,8 @@ void TToolBar::ArrangeButtons() {
 }
 
 void TToolBar::AlignControls(TControl* AControl, TRect& Rect) {
+  // Controls moved by the bar's own arrangement stay where it put them.
+  if (FArranging) return;
   TCustomControl::AlignControls(AControl, Rect);
   ArrangeButtons();
 }

@@ -362,6 +362,7 @@ class TToolBar : public TCustomControl {
  protected:
   friend class TToolButton;
   void AlignControls(TControl* AControl, TRect& Rect) override;
+  void Dispatch(TMessage& Message) override;
   void Paint() override;
   void AddButton(TToolButton* b);
   void RemoveButton(TToolButton* b);
@@ -369,6 +370,8 @@ class TToolBar : public TCustomControl {
 
  private:
   std::vector<TToolButton*> FButtons;
+  // Everything the bar lays out in a row: its buttons and other controls.
+  std::vector<TControl*> FItems;
   Integer FButtonWidth = 23, FButtonHeight = 22;
   bool FShowCaptions = false, FList = false, FFlat = true, FTransparent = false, FWrapable = true;
   TEdgeBorders FEdgeBorders{ebTop};

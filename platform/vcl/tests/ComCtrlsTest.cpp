@@ -1,6 +1,7 @@
 // Common controls under Xvfb: status bar, pages, tool bar, date picker, tree view.
 #include <memory>
 #include "ComCtrls.h"
+#include "ExtCtrls.h"
 #include "DateUtils.h"
 #include "Forms.h"
 #include "StdCtrls.h"
@@ -118,6 +119,33 @@ TEST_F(ComFixture, ToolBarLaysOutButtonsAndClicks) {
   buttons[2]->Click();
   EXPECT_TRUE(buttons[2]->Down());
   WriteWindowPng(Form.get(), "comctrls_toolbar");
+}
+
+// A panel between buttons (holding a combo box, say) takes its place in the
+// row with its own width, also when it is aligned left and when an earlier
+// button is hidden.
+TEST_F(ComFixture, ToolBarPlacesOtherControlsInTheRow) {
+  auto* bar = new TToolBar(Form.get());
+  bar->SetParent(Form.get());
+  auto* first = new TToolButton(Form.get());
+  first->SetParent(bar);
+  auto* panel = new TPanel(Form.get());
+  panel->SetAlign(alLeft);
+  panel->SetWidth(49);
+  panel->SetParent(bar);
+  auto* last = new TToolButton(Form.get());
+  last->SetParent(bar);
+  PumpMessages();
+  EXPECT_EQ(panel->Left(), first->Width());
+  EXPECT_EQ(panel->Width(), 49);
+  EXPECT_EQ(last->Left(), panel->Left() + 49);
+  first->SetVisible(false);
+  PumpMessages();
+  EXPECT_EQ(panel->Left(), 0);
+  EXPECT_EQ(last->Left(), 49);
+  delete panel;
+  PumpMessages();
+  EXPECT_EQ(last->Left(), 0);
 }
 
 TEST_F(ComFixture, DateTimePickerKeepsDateAndCheckBox) {
