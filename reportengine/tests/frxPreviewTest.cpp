@@ -328,7 +328,9 @@ TEST_F(PreviewFixture, ShowReportOpensThePreviewWindowDrivenByKeys) {
   BitBlt(bmp.Canvas()->Handle(), 0, 0, form->ClientWidth(), form->ClientHeight(), dc, 0, 0, SRCCOPY);
   ReleaseDC(form->Handle(), dc);
   const TRect r = preview->Workspace()->PageRectOnScreen(0);
-  EXPECT_EQ(bmp.Canvas()->Pixels(r.Left + 5, r.Top + 5), clWhite);
+  POINT inPage{r.Left + 5, r.Top + 5};
+  MapWindowPoints(ws, form->Handle(), &inPage, 1);
+  EXPECT_EQ(bmp.Canvas()->Pixels(inPage.x, inPage.y), clWhite);
   TPNGObject png;
   png.Assign(&bmp);
   png.SaveToFile(String(TOVANI_TEST_BINARY_DIR) + "/preview-window.png");

@@ -1,0 +1,319 @@
+// The preview window: toolbar and right-click menu by the preview options,
+// the zoom box and the page field driven by typed keys, full screen, Escape
+// during and after a build, and the window as it shows page 1.
+#include <memory>
+#include <vector>
+
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "Graphics.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+#include "SysUtils.h"
+#include "Utf8.h"
+#include "frxClass.h"
+#include "frxEngine.h"
+#include "frxPreview.h"
+#include "frxPreviewForm.h"
+#include "frxPreviewPages.h"
+#include "frxpngimage.h"
+#include "gtest.h"
+
+namespace {
+
+void Pump(int Rounds = 3) {
+  for (int i = 0; i < Rounds; ++i) {
+    Application->ProcessMessages();
+    Sleep(1);
+  }
+}
+
+// Types Text into a window as the keyboard would (posted characters), then Enter.
+void TypeAndEnter(HWND Window, const std::u16string& Text) {
+  SetWindowTextW(Window, L"");
+  for (char16_t c : Text) PostMessageW(Window, WM_CHAR, WPARAM(c), 1);
+  PostMessageW(Window, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageW(Window, WM_CHAR, WPARAM('\r'), 1);
+  PostMessageW(Window, WM_KEYUP, VK_RETURN, 0xC0000001);
+  Pump();
+}
+
+void PostKey(HWND Window, WPARAM Key) {
+  PostMessageW(Window, WM_KEYDOWN, Key, 1);
+  PostMessageW(Window, WM_KEYUP, Key, 0xC0000001);
+  Pump();
+}
+
+std::unique_ptr<TfrxReport> MakeReport(Integer Rows) {
+  frxRegisterEngine();
+  auto report = std::make_unique<TfrxReport>();
+  report->EngineOptions()->NewSilentMode = simSilent;
+  auto* page = new TfrxReportPage(report.get());
+  page->SetName("Page1");
+  auto* band = new TfrxMasterData(page);
+  band->SetName("Rows");
+  band->SetTop(100);
+  band->SetHeight(20);
+  band->SetRowCount(Rows);
+  auto* memo = new TfrxMemoView(band);
+  memo->SetName("Line");
+  memo->SetBounds(10, 0, 400, 20);
+  memo->Font()->SetSize(12);
+  memo->SetTextUtf8("订单 第[Line]行 Order[Line]");
+  report->PreviewOptions()->Maximized = false;
+  report->PreviewOptions()->Modal = false;
+  return report;
+}
+
+// A window showing the prepared pages of a small report, made as the report
+// makes it.
+class PreviewFormFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Report = MakeReport(150);
+    ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  }
+  // Windows that need no focus stay hidden: hiding a shown window costs
+  // the display a while.
+  void Open(bool Show = true) {
+    Form = new TfrxPreviewForm(Application);
+    Report->SetPreview(Form->Preview());
+    Form->SetupForReport();
+    if (Show) Form->Show();
+    Pump();
+  }
+  void TearDown() override {
+    if (Report) Report->SetPreview(nullptr);
+    delete Form;
+  }
+  std::vector<String> MenuCaptions(TMenuItem* Items) {
+    std::vector<String> r;
+    for (Integer i = 0; i < Items->Count(); ++i)
+      if (Items->Items(i)->Visible()) r.push_back(Items->Items(i)->Caption());
+    return r;
+  }
+  std::unique_ptr<TfrxReport> Report;
+  TfrxPreviewForm* Form = nullptr;
+};
+
+TEST_F(PreviewFormFixture, ZoomBoxTakesTypedPercentages) {
+  Open();
+  HWND edit = Form->ZoomCB->EditHandle();
+  ASSERT_NE(edit, nullptr);
+  struct Case {
+    std::u16string typed;
+    double zoom;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {u"150", 1.5, "150%"},
+      {u"75 %", 0.75, "75%"},
+      {u" 1 5 0 % ", 1.5, "150%"},
+      {u"62,5", 0.625, "63%"},
+      {u"", 0.625, "63%"},  // nothing typed: the zoom stays
+      {u"10", 0.25, "25%"},  // never below a quarter
+  };
+  for (const Case& c : cases) {
+    SetFocus(edit);
+    TypeAndEnter(edit, c.typed);
+    EXPECT_DOUBLE_EQ(Form->Preview()->Zoom(), c.zoom) << Utf16ToUtf8(c.typed);
+    EXPECT_EQ(Form->ZoomCB->Text(), c.shown) << Utf16ToUtf8(c.typed);
+  }
+  // The last two items are the zoom modes.
+  EXPECT_EQ(Form->ZoomCB->Items()->Strings(6), "页宽");
+  EXPECT_EQ(Form->ZoomCB->Items()->Strings(7), "整页");
+  Form->ZoomCB->SetItemIndex(6);
+  Form->ZoomCBClick();
+  EXPECT_EQ(Form->Preview()->ZoomMode(), zmPageWidth);
+  // The zoom buttons step by a quarter.
+  Form->Preview()->SetZoom(1);
+  Form->ZoomPlusB->Click();
+  EXPECT_DOUBLE_EQ(Form->Preview()->Zoom(), 1.25);
+  EXPECT_EQ(Form->ZoomCB->Text(), "125%");
+  Form->Preview()->SetZoom(0.4);
+  Form->ZoomMinusB->Click();
+  EXPECT_DOUBLE_EQ(Form->Preview()->Zoom(), 0.25);
+}
+
+TEST_F(PreviewFormFixture, PageFieldGoesToTheTypedPage) {
+  Open();
+  const Integer count = Form->Preview()->GetPageCount();
+  ASSERT_GE(count, 3);
+  HWND edit = Form->PageE->Handle();
+  SetFocus(edit);
+  TypeAndEnter(edit, u"3");
+  EXPECT_EQ(Form->Preview()->PageNo(), 3);
+  EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), Format("页 %d / %d", {3, count}));
+  // Letters are refused by the field; a number beyond the pages goes to the last.
+  SetFocus(edit);
+  TypeAndEnter(edit, u"x99");
+  EXPECT_EQ(Form->Preview()->PageNo(), count);
+  EXPECT_EQ(Form->PageE->Text(), IntToStr(count));
+  SetFocus(edit);
+  TypeAndEnter(edit, u"");
+  EXPECT_EQ(Form->Preview()->PageNo(), count);
+  // The navigation buttons.
+  Form->FirstB->Click();
+  EXPECT_EQ(Form->Preview()->PageNo(), 1);
+  Form->NextB->Click();
+  EXPECT_EQ(Form->PageE->Text(), "2");
+}
+
+TEST_F(PreviewFormFixture, ToolbarAndRightMenuFollowTheOptions) {
+  Open(false);
+  // No export filter is registered: the export commands stay hidden.
+  EXPECT_FALSE(Form->ExportB->Visible());
+  EXPECT_FALSE(Form->PdfB->Visible());
+  EXPECT_FALSE(Form->EmailB->Visible());
+  // The menu repeats the toolbar up to its second separator, without the
+  // outline and thumbnail check buttons; the drill-down items stay hidden
+  // without a drill-down group.
+  const std::vector<String> expected = {"打印", "打开", "保存", "寻找", "-", "放大", "缩小", "全屏"};
+  EXPECT_EQ(MenuCaptions(Form->RightMenu->Items()), expected);
+  EXPECT_TRUE(Form->OutlineB->Visible());
+  EXPECT_EQ(Form->PopupMenu(), Form->RightMenu);
+  EXPECT_EQ(Form->CancelB->Caption(), "关闭(&X)");
+  EXPECT_EQ(Form->Caption(), "预览");
+  EXPECT_EQ(Form->ZoomCB->Text(), "100%");
+  // The commands are enabled with pages and no build running; a menu item follows its button.
+  EXPECT_TRUE(Form->PrintB->Enabled());
+  Form->Preview()->ClearPages();
+  Form->UpdateControls();
+  EXPECT_FALSE(Form->PrintB->Enabled());
+  EXPECT_FALSE(Form->RightMenu->Items()->Items(Form->PrintB->Tag())->Enabled());
+  EXPECT_TRUE(Form->ZoomPlusB->Enabled());
+
+  // Fewer buttons: without zoom and navigator their controls go, and a named
+  // report gives the caption.
+  delete Form;
+  Form = nullptr;
+  Report->PreviewOptions()->Buttons = TfrxPreviewButtons{pbPrint, pbFind, pbNoClose};
+  Report->ReportOptions()->Name = "月报";
+  Open(false);
+  EXPECT_FALSE(Form->ZoomCB->Parent()->Visible());
+  EXPECT_FALSE(Form->FullScreenBtn->Visible());
+  EXPECT_FALSE(Form->PageE->Parent()->Visible());
+  EXPECT_FALSE(Form->OutlineB->Visible());
+  EXPECT_FALSE(Form->Sep2->Visible());
+  EXPECT_FALSE(Form->CancelB->Visible());
+  EXPECT_EQ(MenuCaptions(Form->RightMenu->Items()), (std::vector<String>{"打印", "寻找", "-"}));
+  EXPECT_EQ(Form->Caption(), "月报");
+}
+
+TEST_F(PreviewFormFixture, DrillDownItemsCollapseAndExpand) {
+  auto* group = new TfrxGroupHeader(Report->Pages(0));
+  group->SetName("Group");
+  group->SetTop(60);
+  group->SetHeight(20);
+  group->Condition = "<Line> div 10";
+  group->DrillDown = true;
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  Open(false);
+  EXPECT_EQ(MenuCaptions(Form->RightMenu->Items())[0], "全部闭合");
+  EXPECT_TRUE(Form->ExpandMI->Visible());
+  Form->Preview()->SetPageNo(2);
+  Form->ExpandMI->Click();
+  EXPECT_TRUE(group->ExpandDrillDown);
+  EXPECT_EQ(Form->Preview()->PageNo(), 2);
+  Form->CollapseMI->Click();
+  EXPECT_FALSE(group->ExpandDrillDown);
+  EXPECT_EQ(Form->Preview()->PageNo(), 1);
+  EXPECT_EQ(Form->Preview()->Workspace()->VertPosition(), 0);
+}
+
+TEST_F(PreviewFormFixture, FullScreenByF11AndBackByDoubleClick) {
+  Open();
+  const TFormBorderStyle border = Form->BorderStyle();
+  PostKey(Form->Preview()->Handle(), VK_F11);
+  EXPECT_TRUE(Form->FullScreen());
+  EXPECT_FALSE(Form->ToolBar->Visible());
+  EXPECT_FALSE(Form->StatusBar->Visible());
+  EXPECT_EQ(Form->BorderStyle(), bsNone);
+  EXPECT_EQ(Form->WindowState(), wsMaximized);
+  HWND preview = Form->Preview()->Handle();
+  PostMessageW(preview, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(50, 50));
+  PostMessageW(preview, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+  Pump();
+  EXPECT_FALSE(Form->FullScreen());
+  EXPECT_TRUE(Form->ToolBar->Visible());
+  EXPECT_TRUE(Form->StatusBar->Visible());
+  EXPECT_EQ(Form->BorderStyle(), border);
+  EXPECT_EQ(Form->WindowState(), wsNormal);
+}
+
+TEST_F(PreviewFormFixture, StatusTextsAndPanelWidths) {
+  Open(false);
+  Form->SetStatusText("正在导出", false);
+  EXPECT_EQ(Form->StatusBar->Panels()->Items(1)->Text(), "正在导出");
+  Form->SetStatusText("提示", true);
+  EXPECT_EQ(Form->StatusBar->Panels()->Items(2)->Text(), "提示");
+  Form->SetStatusText("", true);
+  EXPECT_EQ(Form->StatusBar->Panels()->Items(2)->Text(), "");
+  Form->SetClientWidth(600);
+  Pump();
+  EXPECT_EQ(Form->StatusBar->Panels()->Items(1)->Width(), 200);
+  EXPECT_EQ(Form->StatusBar->Panels()->Items(2)->Width(), 200);
+}
+
+// The report opens the window itself; Escape during the build cancels it
+// and leaves the window open, Escape afterwards closes it.
+TEST(frxPreviewForm, EscapeCancelsARunningBuildThenCloses) {
+  auto report = MakeReport(3000);
+  frxRegisterPreviewWindow();
+  HWND target = nullptr;
+  bool posted = false;
+  report->OnProgress = [&](TfrxReport*, TfrxProgressType, Integer Progress) {
+    if (Progress == 1 && !posted && target) {
+      posted = true;
+      PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
+    }
+  };
+  report->ShowReport();
+  frxPreviewWindowClass = nullptr;
+  auto* form = dynamic_cast<TfrxPreviewForm*>(report->PreviewForm());
+  ASSERT_NE(form, nullptr);
+  target = form->Preview()->Handle();
+  for (int i = 0; i < 400 && !posted; ++i) Pump(1);
+  for (int i = 0; i < 400 && form->Preview()->Running(); ++i) Pump(1);
+  ASSERT_TRUE(posted);
+  EXPECT_FALSE(form->Preview()->Running());
+  EXPECT_TRUE(report->Terminated());
+  EXPECT_EQ(report->PreviewForm(), form);
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(form->CancelB->Caption(), "关闭(&X)");
+  PostKey(form->Preview()->Handle(), VK_ESCAPE);
+  for (int i = 0; i < 50 && report->PreviewForm(); ++i) Pump(1);
+  EXPECT_EQ(report->PreviewForm(), nullptr);
+}
+
+// What the window shows on the screen with page 1 of the report.
+TEST_F(PreviewFormFixture, WindowShowsPageOne) {
+  Report->PreviewOptions()->ShowCaptions = true;
+  Open();
+  SetForegroundWindow(Form->Handle());
+  RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pump();
+  RECT wr;
+  GetWindowRect(Form->Handle(), &wr);
+  TBitmap bmp(wr.right - wr.left, wr.bottom - wr.top, pf24bit);
+  HDC screen = GetDC(nullptr);
+  BitBlt(bmp.Canvas()->Handle(), 0, 0, bmp.Width(), bmp.Height(), screen, wr.left, wr.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  TPNGObject png;
+  png.Assign(&bmp);
+  png.SaveToFile(String(TOVANI_TEST_BINARY_DIR) + "/preview-form.png");
+  // Page 1 is white below the toolbar, the page field and status bar tell it.
+  TfrxPreviewWorkspace* ws = Form->Preview()->Workspace();
+  const TRect r = ws->PageRectOnScreen(0);
+  POINT p{r.Left + 5, r.Top + 5};
+  ClientToScreen(ws->Handle(), &p);
+  EXPECT_EQ(bmp.Canvas()->Pixels(p.x - wr.left, p.y - wr.top), clWhite);
+  EXPECT_EQ(Form->PageE->Text(), "1");
+  EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(),
+            Format("页 %d / %d", {1, Form->Preview()->GetPageCount()}));
+  EXPECT_GT(Form->Preview()->Top(), Form->ToolBar->Top());
+}
+
+}  // namespace
