@@ -284,8 +284,11 @@ void TfrxCustomComboBox::Dispatch(TMessage& Message) {
       return;
     case WM_PARENTNOTIFY:
       if (LOWORD(Message.WParam) == WM_CREATE) {
+        // Only the list: the edit keeps the window procedure that hands
+        // its keys to the combo box (it may not be known yet here).
         HWND child = reinterpret_cast<HWND>(Message.LParam);
-        if (child && child != EditHandle()) HookList(child);
+        WCHAR cls[16] = {};
+        if (child && GetClassNameW(child, cls, 16) && lstrcmpiW(cls, L"ComboLBox") == 0) HookList(child);
       }
       break;
     case CN_COMMAND:
