@@ -16,6 +16,7 @@
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
+#include "frxCtrls.h"
 #include "frxRes.h"
 #include "frxUtils.h"
 
@@ -42,10 +43,8 @@ class TfrxPageEdit : public TEdit {
   }
 };
 
-TPanel* MakeToolPanel(TComponent* Owner, TWinControl* Parent, Integer Width) {
-  auto* p = new TPanel(Owner);
-  p->SetBevelInner(bvNone);
-  p->SetBevelOuter(bvNone);
+TfrxTBPanel* MakeToolPanel(TComponent* Owner, TWinControl* Parent, Integer Width) {
+  auto* p = new TfrxTBPanel(Owner);
   p->SetCaption("");
   p->SetWidth(Width);
   p->SetHeight(23);
@@ -89,9 +88,10 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   ZoomPlusB->OnClick = [this](TObject*) { ZoomPlusBClick(); };
 
   Sep3 = MakeToolPanel(this, ToolBar, 55);
-  ZoomCB = new TComboBox(this);
+  ZoomCB = new TfrxComboBox(this);
   ZoomCB->SetParent(Sep3);
   ZoomCB->SetBounds(3, 1, 49, 21);
+  ZoomCB->SetListWidth(100);
   ZoomCB->SetHint(Res(119));
   for (const char* z : {"25%", "50%", "75%", "100%", "150%", "200%"}) ZoomCB->Items()->Add(z);
   ZoomCB->Items()->Add(Res("zmPageWidth"));
@@ -179,12 +179,14 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   FPreview->SetAlign(alClient);
   FPreview->OnPageChanged = [this](TfrxPreview*, Integer) { UpdatePageInfo(); };
   FPreview->OnDblClick = [this](TObject*) { PreviewDblClick(); };
+  FPreview->SetHost(this);
   // The preview has the focus once the window shows (as a form file sets it).
   FActiveControl = FPreview;
 }
 
 TfrxPreviewForm::~TfrxPreviewForm() {
   if (StatusBar) StatusBar->WindowProc = FStatusBarProc;
+  if (FPreview) FPreview->SetHost(nullptr);
 }
 
 TToolButton* TfrxPreviewForm::AddButton(Integer ImageIndex, Integer CaptionId, Integer HintId) {
@@ -366,7 +368,16 @@ void TfrxPreviewForm::SetStatusText(const String& Text, bool Panel2) {
   Application->ProcessMessages();
 }
 
-void TfrxPreviewForm::SetCancelCaption(const String& ResourceName) { CancelB->SetCaption(Res(ResourceName)); }
+void TfrxPreviewForm::SetCancelCaption(const String& Caption) { CancelB->SetCaption(Caption); }
+
+void TfrxPreviewForm::UpdateZoom() {
+  UpdateZoomText();
+  PageE->SetText(IntToStr(FPreview->PageNo()));
+}
+
+void TfrxPreviewForm::OutlineVisibleChanged(bool Visible) { OutlineB->SetDown(Visible); }
+
+void TfrxPreviewForm::ThumbnailVisibleChanged(bool Visible) { ThumbB->SetDown(Visible); }
 
 void TfrxPreviewForm::ZoomCBClick() {
   if (FPreview->CanFocus()) FPreview->SetFocus();
@@ -403,15 +414,9 @@ void TfrxPreviewForm::PageEClick() {
   if (FPreview->CanFocus()) FPreview->SetFocus();
 }
 
-void TfrxPreviewForm::ZoomPlusBClick() {
-  FPreview->SetZoom(FPreview->Zoom() + 0.25);
-  UpdateZoomText();
-}
+void TfrxPreviewForm::ZoomPlusBClick() { FPreview->SetZoom(FPreview->Zoom() + 0.25); }
 
-void TfrxPreviewForm::ZoomMinusBClick() {
-  FPreview->SetZoom(FPreview->Zoom() - 0.25);
-  UpdateZoomText();
-}
+void TfrxPreviewForm::ZoomMinusBClick() { FPreview->SetZoom(FPreview->Zoom() - 0.25); }
 
 void TfrxPreviewForm::ExportMenuClick(TObject*) {}
 

@@ -6,17 +6,17 @@
 #include "Forms.h"
 #include "frxPreview.h"
 
-class TComboBox;
 class TEdit;
+class TfrxComboBox;
+class TfrxTBPanel;
 class TMenuItem;
-class TPanel;
 class TPopupMenu;
 class TSpeedButton;
 class TStatusBar;
 class TToolBar;
 class TToolButton;
 
-class TfrxPreviewForm : public TForm {
+class TfrxPreviewForm : public TForm, public TfrxPreviewHost {
   TOVANI_CLASS(TfrxPreviewForm, TForm)
  public:
   explicit TfrxPreviewForm(TComponent* AOwner = nullptr);
@@ -28,16 +28,21 @@ class TfrxPreviewForm : public TForm {
   // right-click menu.
   void SetupForReport();
   // Enables the commands by the build state and the page count.
-  void UpdateControls();
+  void UpdateControls() override;
   // The page information in the status bar and the page field.
   void UpdatePageInfo();
   // The zoom box shows the preview's zoom as a percentage.
   void UpdateZoomText();
+  // The zoom box and the page field, after every layout of the preview.
+  void UpdateZoom() override;
   // A progress text in status panel 1, or in panel 2 with Panel2.
-  void SetStatusText(const String& Text, bool Panel2);
-  // Caption of the cancel button (the resource text "clCancel" while a
-  // build runs, "clClose" afterwards).
-  void SetCancelCaption(const String& ResourceName);
+  void SetStatusText(const String& Text, bool Panel2) override;
+  // Caption of the cancel button (the text of "clCancel" while a build
+  // runs, of "clClose" afterwards).
+  void SetCancelCaption(const String& Caption) override;
+  // The outline and thumbnail buttons follow the preview.
+  void OutlineVisibleChanged(bool Visible) override;
+  void ThumbnailVisibleChanged(bool Visible) override;
   // Borderless and maximised without toolbar and status bar, and back.
   void ToggleFullScreen();
   bool FullScreen() const { return FFullScreen; }
@@ -62,8 +67,8 @@ class TfrxPreviewForm : public TForm {
               *FullScreenBtn = nullptr, *Sep2 = nullptr, *OutlineB = nullptr, *ThumbB = nullptr,
               *PageSettingsB = nullptr, *DesignerB = nullptr, *Sep5 = nullptr, *FirstB = nullptr, *PriorB = nullptr,
               *NextB = nullptr, *LastB = nullptr;
-  TPanel *Sep3 = nullptr, *Sep4 = nullptr, *frTBPanel1 = nullptr;
-  TComboBox* ZoomCB = nullptr;
+  TfrxTBPanel *Sep3 = nullptr, *Sep4 = nullptr, *frTBPanel1 = nullptr;
+  TfrxComboBox* ZoomCB = nullptr;
   TEdit* PageE = nullptr;
   TSpeedButton* CancelB = nullptr;
   TStatusBar* StatusBar = nullptr;

@@ -14,6 +14,7 @@
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "frxClass.h"
+#include "frxCtrls.h"
 #include "frxEngine.h"
 #include "frxPreview.h"
 #include "frxPreviewForm.h"
