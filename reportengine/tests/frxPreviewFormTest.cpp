@@ -136,6 +136,17 @@ TEST_F(PreviewFormFixture, ZoomBoxTakesTypedPercentages) {
   Form->Preview()->SetZoom(0.4);
   Form->ZoomMinusB->Click();
   EXPECT_DOUBLE_EQ(Form->Preview()->Zoom(), 0.25);
+  // The wheel over the pages scrolls them, with Ctrl it zooms.
+  Form->Preview()->SetZoom(1);
+  HWND ws = Form->Preview()->Workspace()->Handle();
+  SetFocus(ws);
+  PostMessageW(ws, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-120)), 0);
+  Pump();
+  EXPECT_GT(Form->Preview()->Workspace()->VertPosition(), 0);
+  PostMessageW(ws, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 120), 0);
+  Pump();
+  EXPECT_NEAR(Form->Preview()->Zoom(), 1.1, 1e-9);
+  EXPECT_EQ(Form->ZoomCB->Text(), "110%");
 }
 
 TEST_F(PreviewFormFixture, PageFieldGoesToTheTypedPage) {
@@ -271,6 +282,8 @@ TEST(frxPreviewForm, EscapeCancelsARunningBuildThenCloses) {
       PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
     }
   };
+  int closed = 0;
+  report->OnClosePreview = [&](TObject* Sender) { closed += Sender == report->PreviewForm() ? 1 : 100; };
   report->ShowReport();
   frxPreviewWindowClass = nullptr;
   auto* form = dynamic_cast<TfrxPreviewForm*>(report->PreviewForm());
@@ -283,8 +296,10 @@ TEST(frxPreviewForm, EscapeCancelsARunningBuildThenCloses) {
   EXPECT_TRUE(report->Terminated());
   EXPECT_EQ(report->PreviewForm(), form);
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(closed, 0);
   EXPECT_EQ(form->CancelB->Caption(), "关闭(&X)");
   PostKey(form->Preview()->Handle(), VK_ESCAPE);
+  EXPECT_EQ(closed, 1);
   for (int i = 0; i < 50 && report->PreviewForm(); ++i) Pump(1);
   EXPECT_EQ(report->PreviewForm(), nullptr);
 }
