@@ -271,27 +271,34 @@ TEST_F(PreviewFormFixture, StatusTextsAndPanelWidths) {
 
 // The report opens the window itself; Escape during the build cancels it
 // and leaves the window open, Escape afterwards closes it.
+// A two-pass report shows the first pass in the status bar.
 TEST(frxPreviewForm, EscapeCancelsARunningBuildThenCloses) {
   auto report = MakeReport(3000);
+  report->EngineOptions()->DoublePass = true;
   frxRegisterPreviewWindow();
-  HWND target = nullptr;
+  TfrxPreviewForm* form = nullptr;
   bool posted = false;
+  String firstPass, cancelCaption;
   report->OnProgress = [&](TfrxReport*, TfrxProgressType, Integer Progress) {
-    if (Progress == 1 && !posted && target) {
+    // The preview has taken page 1 by now.
+    if (Progress == 2 && !posted && form) {
       posted = true;
-      PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
+      firstPass = form->StatusBar->Panels()->Items(0)->Text();
+      cancelCaption = form->CancelB->Caption();
+      PostMessageW(form->Preview()->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
     }
   };
   int closed = 0;
   report->OnClosePreview = [&](TObject* Sender) { closed += Sender == report->PreviewForm() ? 1 : 100; };
   report->ShowReport();
   frxPreviewWindowClass = nullptr;
-  auto* form = dynamic_cast<TfrxPreviewForm*>(report->PreviewForm());
+  form = dynamic_cast<TfrxPreviewForm*>(report->PreviewForm());
   ASSERT_NE(form, nullptr);
-  target = form->Preview()->Handle();
   for (int i = 0; i < 400 && !posted; ++i) Pump(1);
   for (int i = 0; i < 400 && form->Preview()->Running(); ++i) Pump(1);
   ASSERT_TRUE(posted);
+  EXPECT_EQ(firstPass, "第一次处理过程: 页  1");
+  EXPECT_EQ(cancelCaption, "取消");
   EXPECT_FALSE(form->Preview()->Running());
   EXPECT_TRUE(report->Terminated());
   EXPECT_EQ(report->PreviewForm(), form);
