@@ -27,6 +27,9 @@ namespace {
 // Asks the window to show the preview's zoom in the zoom box once the
 // messages pending now are handled.
 constexpr UINT WM_UPDATEZOOM = WM_USER + 1;
+// The largest zoom typed into the zoom box (10000 %); pages at a larger
+// zoom would no longer fit the workspace's pixel coordinates.
+constexpr Extended kMaxTypedZoom = 100;
 
 String Res(const String& Name) { return frxGetResources()->Get(Name); }
 String Res(Integer Id) { return frxResourceTextById(Id); }
@@ -393,7 +396,12 @@ void TfrxPreviewForm::ZoomCBClick() {
     String digits;
     for (char c : s)
       if (c != ' ') digits += c;
-    if (!digits.empty()) FPreview->SetZoom(frxStrToFloat(digits) / 100);
+    if (!digits.empty()) {
+      // A typed zoom is kept to what the page layout can hold in pixels.
+      Extended zoom = frxStrToFloat(digits) / 100;
+      if (!std::isfinite(zoom) || zoom > kMaxTypedZoom) zoom = kMaxTypedZoom;
+      FPreview->SetZoom(zoom);
+    }
   }
   if (HandleAllocated()) PostMessageW(Handle(), WM_UPDATEZOOM, 0, 0);
 }

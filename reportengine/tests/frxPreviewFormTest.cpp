@@ -115,6 +115,7 @@ TEST_F(PreviewFormFixture, ZoomBoxTakesTypedPercentages) {
       {u"62,5", 0.625, "63%"},
       {u"", 0.625, "63%"},  // nothing typed: the zoom stays
       {u"10", 0.25, "25%"},  // never below a quarter
+      {u"99999999999", 100, "10000%"},  // kept to what the layout can hold
   };
   for (const Case& c : cases) {
     SetFocus(edit);
