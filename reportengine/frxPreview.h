@@ -286,3 +286,8 @@ class TfrxPreview : public TfrxCustomPreview {
   Integer FRefreshInterval = 5;
   DWORD FTick = 0;
 };
+
+// Makes reports without a preview control show their pages in the preview
+// window (frxPreviewForm); declared here too for code that only knows the
+// preview control.
+void frxRegisterPreviewWindow();
