@@ -174,3 +174,31 @@ TEST_F(TextEditFixture, EnterAndEchoFollowTheProperties) {
   Type("一二三四五");
   EXPECT_EQ(E->Text(), "一二三");
 }
+
+TEST_F(TextEditFixture, AutoSizedHeightIsTheFontsTextPlusTheBorder) {
+  // An auto-sized editor is as high as one line of its font plus its border
+  // and text margins, whatever height it is given, and follows its font.
+  auto textHeight = [&] {
+    TBitmap bmp;
+    bmp.Canvas()->Font()->Assign(E->Style()->GetVisibleTextFont());
+    return bmp.Canvas()->TextHeight("Zg");
+  };
+  struct Case {
+    TcxEditBorderStyle Border;
+    Integer FontSize;
+  };
+  const Case cases[] = {{ebs3D, 9}, {ebsSingle, 9}, {ebsNone, 9}, {ebs3D, 16}};
+  for (const Case& c : cases) {
+    E->Style()->SetEditBorderStyle(c.Border);
+    E->Style()->Font()->SetSize(c.FontSize);
+    E->SetBounds(20, 20, 200, 4);
+    PumpMessages(1);
+    Integer border = cxContainerBorderWidth(TcxContainerBorderStyle(c.Border));
+    TRect client = E->GetViewInfo()->ClientRect;
+    SCOPED_TRACE(::testing::Message() << "border " << int(c.Border) << ", font size " << c.FontSize);
+    EXPECT_GE(E->Height(), textHeight() + 2 * border);
+    EXPECT_LE(E->Height(), textHeight() + 2 * border + 8);
+    EXPECT_GE(client.Height(), textHeight());   // the inner edit shows a whole line
+  }
+  WriteWindowPng(E, "cxTextEdit_autosized");
+}
