@@ -15,6 +15,12 @@
 TOVANI_IMPLEMENT_CLASS(TcxContainerViewInfo, TObject)
 TOVANI_IMPLEMENT_CLASS(TcxContainer, TcxControl)
 
+// A container is a tab stop from its creation: its form text names TabStop
+// only when it is not one.
+TOVANI_PUBLISHED(TcxContainer) {
+  Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+}
+
 // ---------------------------------------------------------------------------
 // Free functions
 

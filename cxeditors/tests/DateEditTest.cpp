@@ -337,4 +337,12 @@ TEST(DBDateEdit, TabStopOffFromAFormFileIsKeptAndTabPassesOver) {
   EXPECT_EQ(GetFocus(), db->InnerTextEdit()->Handle());
   PostKey(VK_TAB);
   EXPECT_TRUE(last->Focused());
+  // Written out again, only the editor that is no tab stop names TabStop
+  // (among its own lines, before any child object).
+  auto ownLines = [](TComponent* C) {
+    String text = ComponentToText(C);
+    return text.substr(0, text.find("\n  object "));
+  };
+  EXPECT_NE(ownLines(plain).find("TabStop = False"), String::npos);
+  EXPECT_EQ(ownLines(db).find("TabStop"), String::npos);
 }
