@@ -51,6 +51,7 @@ TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxStyleItem, TCollectionItem)
 TOVANI_IMPLEMENT_CLASS(TfrxStyles, TCollection)
 
 TfrxPasswordQuery frxPasswordQuery;
+TfrxPasswordPrompt frxPasswordPrompt = nullptr;
 
 namespace {
 
@@ -790,7 +791,12 @@ bool TfrxReportOptions::CheckPassword() {
   if (Password.empty() || Password == PrevPassword) return true;
   bool threadSafe = Report && Report->EngineOptions()->EnableThreadSafe;
   String typed;
-  if (!threadSafe && frxPasswordQuery && frxPasswordQuery(typed) && typed == Password) {
+  bool accepted = false;
+  if (!threadSafe && frxPasswordPrompt)
+    accepted = frxPasswordPrompt(typed, [this](const String& s) { return s == Password; }) && typed == Password;
+  else if (!threadSafe && frxPasswordQuery)
+    accepted = frxPasswordQuery(typed) && typed == Password;
+  if (accepted) {
     PrevPassword = Password;
     return true;
   }

@@ -485,6 +485,11 @@ class TfrxPrintOptions : public TPersistent {
 // password window here); true when confirmed, with the typed text.
 using TfrxPasswordQuery = std::function<bool(String& Typed)>;
 extern TfrxPasswordQuery frxPasswordQuery;
+// The same for a prompt that checks the answer itself (Accept) and can let
+// the user correct a wrong one; used instead of frxPasswordQuery when set.
+// A plain pointer, so the report engine can install it while the program starts.
+using TfrxPasswordPrompt = bool (*)(String& Typed, const std::function<bool(const String&)>& Accept);
+extern TfrxPasswordPrompt frxPasswordPrompt;
 
 class TfrxReportOptions : public TPersistent {
   TOVANI_CLASS(TfrxReportOptions, TPersistent)

@@ -3,6 +3,7 @@
 // groups, columns and keep-together, and the output of single bands (fill,
 // stretch, shift, split, subreports).
 #include "frxEngine.h"
+#include "frxPassword.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1655,6 +1656,7 @@ void frxRegisterEngine() {
   frxEngineClass = [](TfrxReport* r) -> TfrxCustomEngine* { return new TfrxEngine(r); };
   frxPreviewPagesClass = [](TfrxReport* r) -> TfrxCustomPreviewPages* { return new TfrxPreviewPages(r); };
   frxOutlineClass = [](TfrxCustomPreviewPages* p) -> TfrxCustomOutline* { return new TfrxOutline(p); };
+  frxRegisterPasswordForm();
   static const bool dmp = (frxRegisterDMPObjects(), true);
   (void)dmp;
 }

@@ -216,6 +216,18 @@ class TfrxPreview : public TfrxCustomPreview {
   void HandleKey(Word Key, bool Ctrl);
   bool Running() const { return FRunning; }
   bool Locked() const { return FLocked; }
+
+  // Commands that open the print, export, page-settings and find dialogs
+  // (nothing happens while a build runs, except for the find dialog).
+  // Prints the pages through the print dialog; false when nothing was printed.
+  bool PrintPages();
+  // Exports through the filter (a TfrxCustomExportFilter); false when it failed or was cancelled.
+  bool ExportWith(TObject* Filter);
+  // Edits the current page's paper and margins; for all pages the report is rebuilt.
+  void ShowPageSettings();
+  // Asks for a text and searches it from the first or the current page.
+  void ShowFindDialog();
+
   TfrxPreviewWorkspace* Workspace() { return FWorkspace; }
   TfrxPreviewWorkspace* Thumbnail() { return FThumbnail; }
   TTreeView* Outline() { return FOutline; }

@@ -148,7 +148,9 @@ class TfrxPreviewPages : public TfrxCustomPreviewPages {
   // collation, page ranges, odd or even pages, reverse order, duplex and the
   // split, join and scale modes); false when nothing could be printed.
   bool Print() override;
-  bool Export(TObject*) override { return false; }
+  // Hands the pages to an export filter (a TfrxCustomExportFilter); false
+  // without a filter, when its dialog was cancelled or the export failed.
+  bool Export(TObject* Filter) override;
   void AddAnchor(const String& Text) override;
   Integer GetAnchorPage(const String& Text) override;
 
@@ -171,9 +173,12 @@ class TfrxPreviewPages : public TfrxCustomPreviewPages {
   Integer SourcePageCount() const { return Integer(FSourcePages.size()); }
   TfrxComponent* SourcePage(Integer Index) const { return FSourcePages[size_t(Index)].get(); }
   Integer CopyNo = 0;
+  // The page the preview shows (1-based), for printing or exporting only it.
+  Integer CurPreviewPage = 1;
 
  private:
   friend struct TfrxPrintRun;
+  friend struct TfrxExportRun;
   struct TTemplateInfo {
     String DictName;
     String StoredText;  // class name, or the one-line text of the template
@@ -206,10 +211,9 @@ class TfrxPreviewPages : public TfrxCustomPreviewPages {
   bool FPartial = false;
 };
 
-// The print dialog, installed by the print forms: true when confirmed (it
-// may change the report's print options for this print), with the duplex
-// mode chosen there (0 = each page's own). Without one, printing
-// goes ahead with the print options as they are.
+// A replacement for the print dialog (frxShowPrintDialog) when set: true
+// when confirmed (it may change the report's print options for this print),
+// with the duplex mode chosen there (0 = each page's own).
 using TfrxPrintDialogQuery = std::function<bool(TfrxReport* Report, Integer& Duplex)>;
 extern TfrxPrintDialogQuery frxPrintDialogQuery;
 

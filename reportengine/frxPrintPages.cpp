@@ -11,6 +11,7 @@
 #include "SysUtils.h"
 #include "frxClass.h"
 #include "frxPreviewPages.h"
+#include "frxPrintDialog.h"
 #include "frxPrinter.h"
 #include "frxRes.h"
 #include "frxUtils.h"
@@ -342,8 +343,10 @@ bool TfrxPreviewPages::Print() {
   report->SelectPrinter();
   TfrxCustomPrinter* printer = SelectReportPrinter(report);
   Integer dialogDuplex = 0;
-  if (report->PrintOptions()->ShowDialog && frxPrintDialogQuery) {
-    if (!frxPrintDialogQuery(report, dialogDuplex)) {
+  if (report->PrintOptions()->ShowDialog) {
+    const bool confirmed = frxPrintDialogQuery ? frxPrintDialogQuery(report, dialogDuplex)
+                                               : frxShowPrintDialog(report, dialogDuplex);
+    if (!confirmed) {
       CopyNo = 0;
       return false;
     }

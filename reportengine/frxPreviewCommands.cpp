@@ -1,0 +1,92 @@
+// The preview's commands that open dialogs: printing through the print
+// dialog, exporting through a filter, the page settings of the current page
+// (or of every page, rebuilding the report) and the text search.
+#include <memory>
+
+#include "Forms.h"
+#include "StdCtrls.h"
+#include "frxClass.h"
+#include "frxPageSettings.h"
+#include "frxPreview.h"
+#include "frxPreviewPages.h"
+#include "frxSearchDialog.h"
+
+namespace {
+// Runs Action between the preview's Lock and Unlock (Unlock also on failure).
+template <class F>
+auto Locked(TfrxPreview* Preview, F Action) {
+  struct Unlocker {
+    TfrxPreview* P;
+    ~Unlocker() { P->Unlock(); }
+  } unlocker{Preview};
+  Preview->Lock();
+  return Action();
+}
+
+void TellCurrentPage(TfrxCustomPreviewPages* Pages, Integer PageNo) {
+  if (auto* p = dynamic_cast<TfrxPreviewPages*>(Pages)) p->CurPreviewPage = PageNo;
+}
+}  // namespace
+
+bool TfrxPreview::PrintPages() {
+  if (!PreviewPages || FRunning) return false;
+  TellCurrentPage(PreviewPages, FPageNo);
+  struct Unlocker {
+    TfrxPreview* P;
+    ~Unlocker() { P->Unlock(); }
+  } unlocker{this};
+  return PreviewPages->Print();
+}
+
+bool TfrxPreview::ExportWith(TObject* Filter) {
+  if (!PreviewPages || FRunning) return false;
+  TellCurrentPage(PreviewPages, FPageNo);
+  struct Unlocker {
+    TfrxPreview* P;
+    ~Unlocker() { P->Unlock(); }
+  } unlocker{this};
+  return PreviewPages->Export(Filter);
+}
+
+void TfrxPreview::ShowPageSettings() {
+  if (!PreviewPages || !Report || FRunning) return;
+  auto* page = dynamic_cast<TfrxReportPage*>(PreviewPages->GetPage(FPageNo - 1));
+  if (!page) return;
+  std::unique_ptr<TfrxPageSettingsForm> form(new TfrxPageSettingsForm(Application));
+  form->Page = page;
+  form->Report = Report;
+  if (form->ShowModal() != mrOk) return;
+  if (form->ApplyToAllPages()) {
+    for (Integer i = 0; i < Report->PagesCount(); ++i) {
+      auto* p = dynamic_cast<TfrxReportPage*>(Report->Pages(i));
+      if (!p) continue;
+      p->SetOrientation(page->Orientation());
+      p->SetPaperWidth(page->PaperWidth());
+      p->SetPaperHeight(page->PaperHeight());
+      p->SetPaperSize(page->PaperSize());
+      p->LeftMargin = page->LeftMargin;
+      p->RightMargin = page->RightMargin;
+      p->TopMargin = page->TopMargin;
+      p->BottomMargin = page->BottomMargin;
+    }
+    Report->PrepareReport();
+  } else {
+    const Integer index = FPageNo - 1;
+    Locked(this, [&] {
+      PreviewPages->ModifyPage(index, page);
+      return 0;
+    });
+  }
+}
+
+void TfrxPreview::ShowFindDialog() {
+  std::unique_ptr<TfrxSearchDialog> form(new TfrxSearchDialog(Application));
+  // The search runs when OK is pressed; text that is not found keeps the
+  // dialog open for the user to correct it.
+  form->OnAccept = [this](TfrxSearchDialog* Sender) {
+    Find(Sender->TextE->Text(), Sender->CaseCB->Checked(), Sender->TopCB->Checked());
+    return frxSearchState().Found;
+  };
+  form->ShowModal();
+  FAllowFindNext = true;
+}
