@@ -27,7 +27,11 @@ TfrxPasswordForm::TfrxPasswordForm(TComponent* AOwner) : TForm(AOwner) {
   CancelB = frxPlaceControl<TButton>(this, this, 170, 58, 75, 25, frxRes(2));
   CancelB->SetCancel(true);
   CancelB->SetModalResult(mrCancel);
-  SetActiveControl(PasswordE);
+}
+
+void TfrxPasswordForm::Activate() {
+  TForm::Activate();
+  if (PasswordE->CanFocus()) PasswordE->SetFocus();
 }
 
 void TfrxPasswordForm::OkBClick() {

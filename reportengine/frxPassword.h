@@ -27,6 +27,9 @@ class TfrxPasswordForm : public TForm {
   TButton* OkB;
   TButton* CancelB;
 
+ protected:
+  void Activate() override;
+
  private:
   void OkBClick();
 };

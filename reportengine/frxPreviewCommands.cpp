@@ -23,6 +23,19 @@ auto Locked(TfrxPreview* Preview, F Action) {
   return Action();
 }
 
+// Paper, orientation and margins of one page onto another, through the
+// page's setters (orientation first: it turns the paper and the margins).
+void CopyPageSettings(TfrxReportPage* From, TfrxReportPage* To) {
+  To->SetOrientation(From->Orientation());
+  To->SetPaperWidth(From->PaperWidth());
+  To->SetPaperHeight(From->PaperHeight());
+  To->SetPaperSize(From->PaperSize());
+  To->LeftMargin = From->LeftMargin;
+  To->RightMargin = From->RightMargin;
+  To->TopMargin = From->TopMargin;
+  To->BottomMargin = From->BottomMargin;
+}
+
 void TellCurrentPage(TfrxCustomPreviewPages* Pages, Integer PageNo) {
   if (auto* p = dynamic_cast<TfrxPreviewPages*>(Pages)) p->CurPreviewPage = PageNo;
 }
@@ -50,30 +63,28 @@ bool TfrxPreview::ExportWith(TObject* Filter) {
 
 void TfrxPreview::ShowPageSettings() {
   if (!PreviewPages || !Report || FRunning) return;
-  auto* page = dynamic_cast<TfrxReportPage*>(PreviewPages->GetPage(FPageNo - 1));
-  if (!page) return;
+  const Integer index = FPageNo - 1;
+  auto* current = dynamic_cast<TfrxReportPage*>(PreviewPages->GetPage(index));
+  if (!current) return;
+  // The dialog edits a page of its own: while it is open the preview draws
+  // other pages, and the page cache may drop the current one.
+  TfrxReportPage edited;
+  CopyPageSettings(current, &edited);
   std::unique_ptr<TfrxPageSettingsForm> form(new TfrxPageSettingsForm(Application));
-  form->Page = page;
+  form->Page = &edited;
   form->Report = Report;
   if (form->ShowModal() != mrOk) return;
   if (form->ApplyToAllPages()) {
-    for (Integer i = 0; i < Report->PagesCount(); ++i) {
-      auto* p = dynamic_cast<TfrxReportPage*>(Report->Pages(i));
-      if (!p) continue;
-      p->SetOrientation(page->Orientation());
-      p->SetPaperWidth(page->PaperWidth());
-      p->SetPaperHeight(page->PaperHeight());
-      p->SetPaperSize(page->PaperSize());
-      p->LeftMargin = page->LeftMargin;
-      p->RightMargin = page->RightMargin;
-      p->TopMargin = page->TopMargin;
-      p->BottomMargin = page->BottomMargin;
-    }
+    for (Integer i = 0; i < Report->PagesCount(); ++i)
+      if (auto* p = dynamic_cast<TfrxReportPage*>(Report->Pages(i))) CopyPageSettings(&edited, p);
     Report->PrepareReport();
   } else {
-    const Integer index = FPageNo - 1;
     Locked(this, [&] {
-      PreviewPages->ModifyPage(index, page);
+      if (auto* page = dynamic_cast<TfrxReportPage*>(PreviewPages->GetPage(index))) {
+        CopyPageSettings(&edited, page);
+        page->AlignChildren();
+        PreviewPages->ModifyPage(index, page);
+      }
       return 0;
     });
   }
