@@ -38,6 +38,11 @@ TfrxDialogForm::TfrxDialogForm(TfrxDialogPage* APage) : TForm(nullptr), FPage(AP
 }
 
 void TfrxDialogForm::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_GETDLGCODE) {
+    // The dialog page's controls move the focus with the arrows and Tab themselves.
+    Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB;
+    return;
+  }
   TForm::Dispatch(Message);
   switch (Message.Msg) {
     case WM_EXITSIZEMOVE:

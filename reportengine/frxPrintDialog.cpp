@@ -135,12 +135,12 @@ TfrxPrintDialog::TfrxPrintDialog(TComponent* AOwner) : TForm(AOwner) {
   WhereL1 = frxPlaceControl<TLabel>(this, Label12, 76, 53, 300, 13);
   FileCB = frxPlaceControl<TCheckBox>(this, Label12, 384, 52, 150, 17, frxRes(210));
 
-  Label1 = frxPlaceControl<TGroupBox>(this, this, 8, 92, 264, 112, frxRes(202));
+  Label1 = frxPlaceControl<TGroupBox>(this, this, 8, 92, 304, 112, frxRes(202));
   AllRB = frxPlaceControl<TRadioButton>(this, Label1, 12, 20, 120, 17, frxRes(3));
   CurPageRB = frxPlaceControl<TRadioButton>(this, Label1, 12, 40, 120, 17, frxRes(4));
   PageNumbersRB = frxPlaceControl<TRadioButton>(this, Label1, 12, 60, 60, 17, frxRes(5));
-  PageNumbersE = frxPlaceControl<TEdit>(this, Label1, 76, 58, 176, 21);
-  DescrL = frxPlaceControl<TLabel>(this, Label1, 12, 84, 244, 26, frxRes(9));
+  PageNumbersE = frxPlaceControl<TEdit>(this, Label1, 76, 58, 216, 21);
+  DescrL = frxPlaceControl<TLabel>(this, Label1, 12, 86, 288, 13, frxRes(9));
   DescrL->SetWordWrap(true);
   AllRB->SetCheckedValue(true);
   PageNumbersE->OnEnter = [this](TObject*) { PageNumbersRB->SetCheckedValue(true); };
@@ -148,20 +148,20 @@ TfrxPrintDialog::TfrxPrintDialog(TComponent* AOwner) : TForm(AOwner) {
     if (Visible() && PageNumbersE->CanFocus()) PageNumbersE->SetFocus();
   };
 
-  Label2 = frxPlaceControl<TGroupBox>(this, this, 280, 92, 269, 112, frxRes(205));
-  CopiesL = frxPlaceControl<TLabel>(this, Label2, 12, 25, 60, 13, frxRes(203));
-  CopiesE = frxPlaceControl<TDigitsEdit>(this, Label2, 76, 21, 50, 21);
+  Label2 = frxPlaceControl<TGroupBox>(this, this, 320, 92, 229, 112, frxRes(205));
+  CopiesL = frxPlaceControl<TLabel>(this, Label2, 12, 25, 40, 13, frxRes(203));
+  CopiesE = frxPlaceControl<TDigitsEdit>(this, Label2, 52, 21, 40, 21);
   CopiesE->SetText("1");
-  UpDown1 = frxPlaceControl<TfrxUpDown>(this, Label2, 126, 21, 17, 21);
+  UpDown1 = frxPlaceControl<TfrxUpDown>(this, Label2, 92, 21, 17, 21);
   UpDown1->Associate = CopiesE;
   CollateCB = frxPlaceControl<TCheckBox>(this, Label2, 12, 80, 130, 17, frxRes(204));
   CollateCB->SetCheckedValue(true);
   CollateCB->OnClick = [this](TObject*) { CopiesPB->Invalidate(); };
-  CopiesPB = frxPlaceControl<TPaintBox>(this, Label2, 150, 18, 110, 56);
+  CopiesPB = frxPlaceControl<TPaintBox>(this, Label2, 116, 18, 108, 56);
   CopiesPB->OnPaint = [this](TObject*) { CopiesPBPaint(); };
 
-  ScaleGB = frxPlaceControl<TGroupBox>(this, this, 8, 208, 264, 88, frxRes(213));
-  PrintModeCB = frxPlaceControl<TComboBox>(this, ScaleGB, 12, 18, 240, 40);
+  ScaleGB = frxPlaceControl<TGroupBox>(this, this, 8, 208, 304, 88, frxRes(213));
+  PrintModeCB = frxPlaceControl<TComboBox>(this, ScaleGB, 12, 16, 280, 40);
   PrintModeCB->SetStyle(csOwnerDrawFixed);
   PrintModeCB->SetItemHeight(34);
   for (const char* k : {"pmDefault", "pmSplit", "pmJoin", "pmScale"}) PrintModeCB->Items()->Add(frxGetResources()->Get(k));
@@ -170,17 +170,17 @@ TfrxPrintDialog::TfrxPrintDialog(TComponent* AOwner) : TForm(AOwner) {
   };
   PrintModeCB->OnChange = [this](TObject*) { PrintModeCBClick(); };
   PagSizeL = frxPlaceControl<TLabel>(this, ScaleGB, 12, 62, 70, 13, frxRes(214));
-  PagPageSizeCB = frxPlaceControl<TComboBox>(this, ScaleGB, 86, 58, 166, 21);
+  PagPageSizeCB = frxPlaceControl<TComboBox>(this, ScaleGB, 86, 58, 206, 21);
   PagPageSizeCB->SetStyle(csDropDownList);
   PagPageSizeCB->SetDropDownCount(16);
 
-  OtherGB = frxPlaceControl<TGroupBox>(this, this, 280, 208, 269, 88, frxRes(207));
+  OtherGB = frxPlaceControl<TGroupBox>(this, this, 320, 208, 229, 88, frxRes(207));
   PrintL = frxPlaceControl<TLabel>(this, OtherGB, 12, 22, 60, 13, frxRes(206));
-  PrintPagesCB = frxPlaceControl<TComboBox>(this, OtherGB, 76, 18, 180, 21);
+  PrintPagesCB = frxPlaceControl<TComboBox>(this, OtherGB, 60, 18, 160, 21);
   OrderL = frxPlaceControl<TLabel>(this, OtherGB, 12, 44, 60, 13, frxRes(211));
-  OrderCB = frxPlaceControl<TComboBox>(this, OtherGB, 76, 40, 180, 21);
+  OrderCB = frxPlaceControl<TComboBox>(this, OtherGB, 60, 40, 160, 21);
   DuplexL = frxPlaceControl<TLabel>(this, OtherGB, 12, 66, 60, 13, frxRes(216));
-  DuplexCB = frxPlaceControl<TComboBox>(this, OtherGB, 76, 62, 180, 21);
+  DuplexCB = frxPlaceControl<TComboBox>(this, OtherGB, 60, 62, 160, 21);
   for (TComboBox* cb : {PrintPagesCB, OrderCB, DuplexCB}) cb->SetStyle(csDropDownList);
   for (const char* k : {"ppAll", "ppOdd", "ppEven"}) PrintPagesCB->Items()->Add(frxGetResources()->Get(k));
   for (const char* k : {"poDirect", "poReverse"}) OrderCB->Items()->Add(frxGetResources()->Get(k));
@@ -207,6 +207,8 @@ TfrxPrintDialog::TfrxPrintDialog(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TfrxPrintDialog::DoShow() {
+  // The closed box shows the mode's picture too, as high as a list item.
+  SendMessageW(PrintModeCB->Handle(), CB_SETITEMHEIGHT, WPARAM(-1), 34);
   if (Report) {
     TfrxPrintOptions* o = Report->PrintOptions();
     UpDown1->SetPosition(o->Copies);

@@ -32,11 +32,9 @@ namespace {
 void WriteWindowPng(TWinControl* W, const std::string& Name) {
   RedrawWindow(W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Application->ProcessMessages();
-  RECT r;
-  GetWindowRect(W->Handle(), &r);
-  TBitmap bmp(r.right - r.left, r.bottom - r.top, pf24bit);
-  HDC dc = GetWindowDC(W->Handle());
-  BitBlt(bmp.Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
+  TBitmap bmp(W->ClientWidth(), W->ClientHeight(), pf24bit);
+  HDC dc = GetDC(W->Handle());
+  BitBlt(bmp.Canvas()->Handle(), 0, 0, W->ClientWidth(), W->ClientHeight(), dc, 0, 0, SRCCOPY);
   ReleaseDC(W->Handle(), dc);
   TPNGObject png;
   png.Assign(&bmp);
@@ -595,4 +593,18 @@ TEST(frxExportFilterRegistry, FiltersWithoutOwnerRegisterUntilFreed) {
     EXPECT_EQ(frxExportFilterRegistry()->Items(before)->Filter, &registered);
   }
   EXPECT_EQ(frxExportFilterRegistry()->Count(), before);
+}
+
+// ---------------------------------------------------------------------------
+// Dialog-page window
+
+TEST_F(FormsFixture, DialogPageWindowKeepsArrowsAndTabForItsControls) {
+  auto* page = new TfrxDialogPage(Report.get());
+  TfrxDialogForm* form = page->DialogForm();
+  const LRESULT code = SendMessageW(form->Handle(), WM_GETDLGCODE, 0, 0);
+  EXPECT_EQ(code & (DLGC_WANTARROWS | DLGC_WANTTAB), DLGC_WANTARROWS | DLGC_WANTTAB);
+  bool moved = false;
+  form->OnMoveSizeEnd = [&](TObject*) { moved = true; };
+  SendMessageW(form->Handle(), WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_TRUE(moved);
 }
