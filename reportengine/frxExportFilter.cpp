@@ -34,15 +34,6 @@ TfrxCustomExportFilter::~TfrxCustomExportFilter() {
     if (r->Items(i)->Filter == this) r->Delete(i);
 }
 
-TfrxCustomExportFilter* frxFindExportFilter(const String& ClassName) {
-  TfrxExportFilterCollection* r = frxExportFilterRegistry();
-  for (Integer i = 0; i < r->Count(); ++i) {
-    auto* f = dynamic_cast<TfrxCustomExportFilter*>(r->Items(i)->Filter);
-    if (f && SameText(f->ClassName(), ClassName)) return f;
-  }
-  return nullptr;
-}
-
 namespace {
 // Millimetres to report units (pixels of a 96-dpi screen).
 constexpr Extended kUnitsPerMm = 3.77953;

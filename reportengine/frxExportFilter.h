@@ -41,6 +41,3 @@ class TfrxCustomExportFilter : public TComponent {
  private:
   bool FRegistered = false;
 };
-
-// The registered filter of class ClassName (null when none).
-TfrxCustomExportFilter* frxFindExportFilter(const String& ClassName);

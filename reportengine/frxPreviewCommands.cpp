@@ -12,16 +12,11 @@
 #include "frxSearchDialog.h"
 
 namespace {
-// Runs Action between the preview's Lock and Unlock (Unlock also on failure).
-template <class F>
-auto Locked(TfrxPreview* Preview, F Action) {
-  struct Unlocker {
-    TfrxPreview* P;
-    ~Unlocker() { P->Unlock(); }
-  } unlocker{Preview};
-  Preview->Lock();
-  return Action();
-}
+// Unlocks the preview when a command ends, also on failure.
+struct TUnlockAtEnd {
+  TfrxPreview* Preview;
+  ~TUnlockAtEnd() { Preview->Unlock(); }
+};
 
 // Paper, orientation and margins of one page onto another, through the
 // page's setters (orientation first: it turns the paper and the margins).
@@ -44,20 +39,14 @@ void TellCurrentPage(TfrxCustomPreviewPages* Pages, Integer PageNo) {
 bool TfrxPreview::PrintPages() {
   if (!PreviewPages || FRunning) return false;
   TellCurrentPage(PreviewPages, FPageNo);
-  struct Unlocker {
-    TfrxPreview* P;
-    ~Unlocker() { P->Unlock(); }
-  } unlocker{this};
+  TUnlockAtEnd unlock{this};
   return PreviewPages->Print();
 }
 
 bool TfrxPreview::ExportWith(TObject* Filter) {
   if (!PreviewPages || FRunning) return false;
   TellCurrentPage(PreviewPages, FPageNo);
-  struct Unlocker {
-    TfrxPreview* P;
-    ~Unlocker() { P->Unlock(); }
-  } unlocker{this};
+  TUnlockAtEnd unlock{this};
   return PreviewPages->Export(Filter);
 }
 
@@ -79,14 +68,13 @@ void TfrxPreview::ShowPageSettings() {
       if (auto* p = dynamic_cast<TfrxReportPage*>(Report->Pages(i))) CopyPageSettings(&edited, p);
     Report->PrepareReport();
   } else {
-    Locked(this, [&] {
-      if (auto* page = dynamic_cast<TfrxReportPage*>(PreviewPages->GetPage(index))) {
-        CopyPageSettings(&edited, page);
-        page->AlignChildren();
-        PreviewPages->ModifyPage(index, page);
-      }
-      return 0;
-    });
+    Lock();
+    TUnlockAtEnd unlock{this};
+    if (auto* page = dynamic_cast<TfrxReportPage*>(PreviewPages->GetPage(index))) {
+      CopyPageSettings(&edited, page);
+      page->AlignChildren();
+      PreviewPages->ModifyPage(index, page);
+    }
   }
 }
 
