@@ -80,7 +80,9 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
 
   PrintB = AddButton(2, 101, 102);
   OpenB = AddButton(0, 103, 104);
+  OpenB->OnClick = [this](TObject*) { OpenBClick(); };
   SaveB = AddButton(1, 105, 106);
+  SaveB->OnClick = [this](TObject*) { FPreview->SavePreparedWithDialog(); };
   ExportB = AddButton(3, 107, 108);
   ExportB->SetStyle(tbsDropDown);
   PdfB = AddButton(24, 0, 151);
@@ -113,8 +115,11 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
     b->SetGrouped(true);
     b->SetAllowAllUp(true);
   }
+  OutlineB->OnClick = [this](TObject*) { FPreview->SetOutlineVisible(OutlineB->Down()); };
+  ThumbB->OnClick = [this](TObject*) { FPreview->SetThumbnailVisible(ThumbB->Down()); };
   PageSettingsB = AddButton(7, 120, 121);
   DesignerB = AddButton(21, 132, 133);
+  DesignerB->OnClick = [this](TObject*) { FPreview->EditCurrentPage(); };
   DesignerB->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, Integer, Integer) {
     if (Button != mbRight) return;
     const TPoint p = DesignerB->ClientToScreen(TPoint(0, 0));
@@ -172,6 +177,7 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   HiddenMenu = new TPopupMenu(this);
   Showtemplate1 = new TMenuItem(this);
   Showtemplate1->SetCaption("Show template");
+  Showtemplate1->OnClick = [this](TObject*) { FPreview->EditTemplate(); };
   HiddenMenu->Items()->Add(Showtemplate1);
   ExportPopup = new TPopupMenu(this);
   ExportPopup->SetImages(images);
@@ -180,6 +186,7 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   FPreview = new TfrxPreview(this);
   FPreview->SetParent(this);
   FPreview->SetAlign(alClient);
+  FPreview->SetBorderStyle(bsNone);
   FPreview->OnPageChanged = [this](TfrxPreview*, Integer) { UpdatePageInfo(); };
   FPreview->OnDblClick = [this](TObject*) { PreviewDblClick(); };
   FPreview->SetHost(this);
@@ -262,10 +269,21 @@ void TfrxPreviewForm::SetupForReport() {
   PdfB->SetVisible(false);
   EmailB->SetVisible(false);
 
-  if (!report->ReportOptions()->Name.empty()) SetCaption(report->ReportOptions()->Name);
+  UpdateCaption();
   BuildRightMenu();
   UpdateControls();
   SetPopupMenu(RightMenu);
+}
+
+void TfrxPreviewForm::UpdateCaption() {
+  // A report without a name leaves the window's own caption.
+  if (TfrxReport* report = FPreview->Report)
+    if (!report->ReportOptions()->Name.empty()) SetCaption(report->ReportOptions()->Name);
+}
+
+void TfrxPreviewForm::OpenBClick() {
+  FPreview->LoadPreparedWithDialog();
+  UpdateCaption();
 }
 
 void TfrxPreviewForm::BuildRightMenu() {

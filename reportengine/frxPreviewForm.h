@@ -51,6 +51,7 @@ class TfrxPreviewForm : public TForm, public TfrxPreviewHost {
 
   // Commands of the toolbar and the menus.
   void CancelBClick();
+  void OpenBClick();
   void ZoomCBClick();
   void PageEClick();
   void ZoomPlusBClick();
@@ -88,6 +89,7 @@ class TfrxPreviewForm : public TForm, public TfrxPreviewHost {
   TToolButton* AddButton(Integer ImageIndex, Integer CaptionId, Integer HintId);
   TToolButton* AddSeparator();
   void BuildRightMenu();
+  void UpdateCaption();
   void SizeStatusPanels();
   bool HasDrillDown();
   void SetDrillDown(bool Expand);

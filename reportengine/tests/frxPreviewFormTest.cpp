@@ -47,6 +47,40 @@ void PostKey(HWND Window, WPARAM Key) {
   Pump();
 }
 
+// Answers the next file dialog of this thread with a file name.
+class FileDialogAnswer {
+ public:
+  explicit FileDialogAnswer(const String& FileName) {
+    // The dialog takes Windows paths: the file system's root is drive Z.
+    Name = FileName;
+    if (!Name.empty() && Name[0] == '/') {
+      Name = "Z:" + Name;
+      for (char& c : Name)
+        if (c == '/') c = '\\';
+    }
+    Hook = SetWindowsHookExW(WH_CBT, Proc, nullptr, GetCurrentThreadId());
+  }
+  ~FileDialogAnswer() { UnhookWindowsHookEx(Hook); }
+
+ private:
+  static inline HHOOK Hook = nullptr;
+  static inline String Name;
+  static void CALLBACK Fire(HWND Dialog, UINT, UINT_PTR, DWORD) {
+    KillTimer(Dialog, 81);
+    const std::u16string w = Utf8ToUtf16(Name);
+    SetDlgItemTextW(Dialog, 0x47C, reinterpret_cast<LPCWSTR>(w.c_str()));  // the file name box
+    PostMessageW(Dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, IDOK)));
+  }
+  static LRESULT CALLBACK Proc(int Code, WPARAM W, LPARAM L) {
+    if (Code == HCBT_ACTIVATE) {
+      WCHAR cls[16] = {};
+      GetClassNameW(reinterpret_cast<HWND>(W), cls, 16);
+      if (lstrcmpW(cls, L"#32770") == 0) SetTimer(reinterpret_cast<HWND>(W), 81, 100, Fire);
+    }
+    return CallNextHookEx(Hook, Code, W, L);
+  }
+};
+
 std::unique_ptr<TfrxReport> MakeReport(Integer Rows) {
   frxRegisterEngine();
   auto report = std::make_unique<TfrxReport>();
@@ -197,6 +231,15 @@ TEST_F(PreviewFormFixture, ToolbarAndRightMenuFollowTheOptions) {
   EXPECT_FALSE(Form->PrintB->Enabled());
   EXPECT_FALSE(Form->RightMenu->Items()->Items(Form->PrintB->Tag())->Enabled());
   EXPECT_TRUE(Form->ZoomPlusB->Enabled());
+  // The outline and thumbnail buttons show one side panel at a time.
+  Form->OutlineB->Click();
+  EXPECT_TRUE(Form->Preview()->OutlineVisible());
+  Form->ThumbB->Click();
+  EXPECT_TRUE(Form->Preview()->ThumbnailVisible());
+  EXPECT_FALSE(Form->Preview()->OutlineVisible());
+  EXPECT_FALSE(Form->OutlineB->Down());
+  Form->ThumbB->Click();
+  EXPECT_FALSE(Form->Preview()->ThumbnailVisible());
 
   // Fewer buttons: without zoom and navigator their controls go, and a named
   // report gives the caption.
@@ -213,6 +256,26 @@ TEST_F(PreviewFormFixture, ToolbarAndRightMenuFollowTheOptions) {
   EXPECT_FALSE(Form->CancelB->Visible());
   EXPECT_EQ(MenuCaptions(Form->RightMenu->Items()), (std::vector<String>{"打印", "寻找", "-"}));
   EXPECT_EQ(Form->Caption(), "月报");
+}
+
+// The open button loads prepared pages through the file dialog; a report
+// without a name keeps the window's caption.
+TEST_F(PreviewFormFixture, OpenLoadsPreparedPagesAndKeepsTheCaption) {
+  Open();
+  const String file = String(TOVANI_TEST_BINARY_DIR) + "/preview-form-open.fp3";
+  Form->Preview()->SavePrepared(file);
+  const Integer count = Form->Preview()->GetPageCount();
+  Form->Preview()->ClearPages();
+  Form->UpdateControls();
+  ASSERT_EQ(Form->Preview()->GetPageCount(), 0);
+  EXPECT_FALSE(Form->SaveB->Enabled());
+  {
+    FileDialogAnswer answer(file);
+    Form->OpenB->Click();
+  }
+  EXPECT_EQ(Form->Preview()->GetPageCount(), count);
+  EXPECT_EQ(Form->Caption(), "预览");
+  DeleteFileA(file.c_str());
 }
 
 TEST_F(PreviewFormFixture, DrillDownItemsCollapseAndExpand) {
@@ -245,9 +308,9 @@ TEST_F(PreviewFormFixture, FullScreenByF11AndBackByDoubleClick) {
   EXPECT_FALSE(Form->StatusBar->Visible());
   EXPECT_EQ(Form->BorderStyle(), bsNone);
   EXPECT_EQ(Form->WindowState(), wsMaximized);
-  HWND preview = Form->Preview()->Handle();
-  PostMessageW(preview, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(50, 50));
-  PostMessageW(preview, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+  HWND ws = Form->Preview()->Workspace()->Handle();
+  PostMessageW(ws, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(50, 50));
+  PostMessageW(ws, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
   Pump();
   EXPECT_FALSE(Form->FullScreen());
   EXPECT_TRUE(Form->ToolBar->Visible());
