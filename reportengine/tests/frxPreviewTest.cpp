@@ -787,3 +787,20 @@ TEST_F(PreviewFixture, EditingWithoutADesignerLeavesThePagesAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PreviewFixture, ALinkToAPageShowsThatPage) {
+  dynamic_cast<TfrxView*>(Report->FindObject("Line"))->SetURL("@3");
+  ASSERT_TRUE(Report->PrepareReport());
+  TfrxPreviewWorkspace* w = Preview->Workspace();
+  const TRect page = w->PageRectOnScreen(0);
+  const LPARAM at = MAKELPARAM(page.Left + Integer((10 * fr01cm + 50) * Preview->Zoom()),
+                               page.Top + Integer((10 * fr01cm + 110) * Preview->Zoom()));
+  SendMessageW(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(w->Handle(), WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(Preview->PageNo(), 3);
+  EXPECT_EQ(w->VertPosition(), std::min(w->PageList()->Items(2).OffsetTop - 10, w->VertRange() - w->VertPage()));
+}
+
+}  // namespace
