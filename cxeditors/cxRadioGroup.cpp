@@ -420,6 +420,21 @@ void TcxCustomButtonGroup::InitializeButton(TWinControl* AButton) {
   AButton->OnMouseUp = [this, AButton](TObject*, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
     MouseUp(Button, Shift, X + AButton->Left(), Y + AButton->Top());
   };
+  // Keys on a button are keys on the group (its events, its arrow keys
+  // among the buttons, Escape restoring the value the user changed).
+  AButton->OnKeyDown = [this](TObject*, Word& Key, TShiftState Shift) { KeyDown(Key, Shift); };
+  AButton->OnKeyPress = [this](TObject*, char32_t& Key) { KeyPress(Key); };
+  AButton->OnKeyUp = [this](TObject*, Word& Key, TShiftState Shift) { KeyUp(Key, Shift); };
+  // Dragging over a button is dragging over the group.
+  AButton->OnDragDrop = [this, AButton](TObject*, TObject* Source, Integer X, Integer Y) {
+    DragDrop(Source, X + AButton->Left(), Y + AButton->Top());
+  };
+  AButton->OnDragOver = [this, AButton](TObject*, TObject* Source, Integer X, Integer Y, TDragState State,
+                                        bool& Accept) {
+    DragOver(Source, X + AButton->Left(), Y + AButton->Top(), State, Accept);
+  };
+  // The wheel over a button is left to the button's own handling.
+  AButton->OnMouseWheel = [](TObject*, TShiftState, Integer, TPoint, bool& Handled) { Handled = false; };
 }
 
 void TcxCustomButtonGroup::SyncButtonCount(Integer ACount) {
@@ -658,6 +673,15 @@ void TcxCustomButtonGroup::UpdateButtonBounds() {
   }
 }
 
+void TcxCustomButtonGroup::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  for (TWinControl* b : FButtons)
+    if (b->Focused()) {
+      ButtonKeyDown(b, Key, Shift);
+      break;
+    }
+  if (Key != 0) TcxCustomGroupBox::DoEditKeyDown(Key, Shift);
+}
+
 void TcxCustomButtonGroup::ButtonKeyDown(TWinControl* AButton, Word& Key, TShiftState) {
   auto it = std::find(FButtons.begin(), FButtons.end(), AButton);
   if (it == FButtons.end()) return;
@@ -723,11 +747,6 @@ void TcxCustomRadioGroupButton::Click() {
     if (TcxCustomRadioGroup* g = RadioGroup()) g->ButtonChecked(this);
 }
 
-void TcxCustomRadioGroupButton::KeyDown(Word& Key, TShiftState Shift) {
-  if (TcxCustomRadioGroup* g = RadioGroup()) g->ButtonKeyDown(this, Key, Shift);
-  if (Key != 0) TcxRadioButton::KeyDown(Key, Shift);
-}
-
 void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
   TcxRadioButton::Dispatch(Message);
   // The arrows move among the group's buttons (KeyDown), not through the form.
@@ -735,9 +754,9 @@ void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
 }
 
 void TcxCustomRadioGroupButton::KeyPress(char32_t& Key) {
+  TcxRadioButton::KeyPress(Key);
   // A read-only group takes no Space or Backspace.
   if ((Key == U' ' || Key == 8) && RadioGroup() && !RadioGroup()->CanModify()) Key = 0;
-  if (Key != 0) TcxRadioButton::KeyPress(Key);
 }
 
 // ---------------------------------------------------------------------------

@@ -196,6 +196,7 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   virtual void GetButtonMetrics(bool AWithGlyph, TcxButtonMetrics& AMetrics);
   // Arrow keys from a button move the focus among the buttons.
   void ButtonKeyDown(TWinControl* AButton, Word& Key, TShiftState Shift);
+  void DoEditKeyDown(Word& Key, TShiftState Shift) override;
 
  protected:
   virtual TWinControl* CreateButton() = 0;
@@ -228,7 +229,6 @@ class TcxCustomRadioGroupButton : public TcxRadioButton {
   void Click() override;
 
  protected:
-  void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
   void Dispatch(TMessage& Message) override;
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "FormFile.h"
+#include "SysUtils.h"
 #include "Forms.h"
 #include "TestPng.h"
 #include "TestWindows.h"
@@ -328,4 +329,61 @@ TEST_F(RadioGroupFixture, InPlaceActivationFocusesTheCheckedButton) {
     EXPECT_TRUE(g.EditValue().IsNull());
   }
   delete data;
+}
+
+// Keys on a button reach the group: its key events, Space still checks the
+// focused button, and Escape gives back the value the group had when it
+// was entered.
+TEST_F(RadioGroupFixture, KeysOnTheButtonsReachTheGroup) {
+  std::vector<String> heard;
+  R->OnKeyDown = [&](TObject*, Word& Key, TShiftState) { heard.push_back("down " + IntToStr(Key)); };
+  R->OnKeyPress = [&](TObject*, char32_t& Key) { heard.push_back("press " + IntToStr(Integer(Key))); };
+  R->OnKeyUp = [&](TObject*, Word& Key, TShiftState) { heard.push_back("up " + IntToStr(Key)); };
+  R->SetEditValue(Variant(2));
+  R->SetFocus();
+  PumpMessages(1);
+  ASSERT_TRUE(R->Button(1)->Focused());
+  // Space on the focused, unchecked button checks it.
+  R->SetItemIndex(-1);
+  ASSERT_EQ(Checked(), -1);
+  HWND h = R->Button(1)->Handle();
+  PostMessageW(h, WM_KEYDOWN, VK_SPACE, 1);
+  PumpMessages(1);
+  PostMessageW(h, WM_KEYUP, VK_SPACE, 0xC0000001);
+  PumpMessages(2);
+  EXPECT_EQ(Checked(), 1);
+  EXPECT_EQ(R->EditValue().AsInteger(), 2);
+  EXPECT_EQ(heard, (std::vector<String>{"down 32", "press 32", "up 32"}));
+  // Arrow keys are heard too, and still move the checked item.
+  heard.clear();
+  PostMessageW(h, WM_KEYDOWN, VK_DOWN, 1);
+  PumpMessages(2);
+  EXPECT_EQ(heard, (std::vector<String>{"down 40"}));
+  EXPECT_EQ(Checked(), 2);
+  EXPECT_EQ(VarToStr(R->EditValue()), "cash");
+  // Escape restores the value the group had when it got the focus.
+  PostMessageW(R->Button(2)->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  PumpMessages(2);
+  EXPECT_EQ(R->EditValue().AsInteger(), 2);
+  EXPECT_EQ(Checked(), 1);
+}
+
+TEST_F(RadioGroupFixture, DraggingOverAButtonIsDraggingOverTheGroup) {
+  TPoint over(-1, -1), dropped(-1, -1);
+  R->OnDragOver = [&](TObject*, TObject*, Integer X, Integer Y, TDragState, bool& Accept) {
+    over = TPoint(X, Y);
+    Accept = true;
+  };
+  R->OnDragDrop = [&](TObject*, TObject*, Integer X, Integer Y) { dropped = TPoint(X, Y); };
+  TcxCustomRadioGroupButton* b = R->Button(1);
+  bool accept = false;
+  b->OnDragOver(b, Form.get(), 3, 4, dsDragMove, accept);
+  b->OnDragDrop(b, Form.get(), 3, 4);
+  const TPoint expected(b->Left() + 3, b->Top() + 4);
+  EXPECT_TRUE(accept);
+  EXPECT_EQ(over, expected);
+  EXPECT_EQ(dropped, expected);
+  bool handled = true;
+  b->OnMouseWheel(b, {}, 120, TPoint(0, 0), handled);
+  EXPECT_FALSE(handled);
 }
