@@ -1142,8 +1142,14 @@ void TfrxPreview::HandleKey(Word Key, bool Ctrl) {
     case VK_F3:
       if (buttons.Contains(pbFind)) FindNextText();
       break;
+    case 'P':
+      if (Ctrl && buttons.Contains(pbPrint)) PrintPages();
+      break;
     case 'S':
       if (Ctrl && buttons.Contains(pbSave)) SavePreparedWithDialog();
+      break;
+    case 'F':
+      if (Ctrl && buttons.Contains(pbFind)) ShowFindDialog();
       break;
     case 'O':
       if (Ctrl && buttons.Contains(pbLoad)) LoadPreparedWithDialog();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "FormDriver.h"
 #include "Forms.h"
 #include "Graphics.h"
 #include "Streams.h"
@@ -15,6 +16,8 @@
 #include "frxPreview.h"
 #include "frxPreviewForm.h"
 #include "frxPreviewPages.h"
+#include "frxPrintDialog.h"
+#include "frxSearchDialog.h"
 #include "frxpngimage.h"
 #include "gtest.h"
 
@@ -801,6 +804,55 @@ TEST_F(PreviewFixture, ALinkToAPageShowsThatPage) {
   SendMessageW(w->Handle(), WM_LBUTTONUP, 0, at);
   EXPECT_EQ(Preview->PageNo(), 3);
   EXPECT_EQ(w->VertPosition(), std::min(w->PageList()->Items(2).OffsetTop - 10, w->VertRange() - w->VertPage()));
+}
+
+}  // namespace
+
+namespace {
+
+// Ctrl+F asks for a text, F3 finds its next place; Ctrl+P opens the print
+// dialog (cancelled here). Each needs its button in the preview options.
+TEST_F(PreviewFixture, CtrlFFindsAndF3FindsOnCtrlPOpensThePrintDialog) {
+  FormDriver driver;
+  std::vector<String> forms;
+  driver.OnForm = [&](TCustomForm* f) {
+    forms.push_back(f->ClassName());
+    // Ctrl, held for the key that opened the form, is let go.
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+    if (auto* d = dynamic_cast<TfrxSearchDialog*>(f)) {
+      FormDriver::SelectAll(d->TextE);
+      FormDriver::Type(d->TextE, "Order12");
+      FormDriver::Key(d->TextE, VK_RETURN);
+    } else if (dynamic_cast<TfrxPrintDialog*>(f)) {
+      driver.Then([f] { PostMessageW(f->Handle(), WM_CLOSE, 0, 0); });
+    }
+  };
+  TfrxPreviewWorkspace* w = Preview->Workspace();
+  SendKey(Preview, 'F', true);
+  ASSERT_TRUE(frxSearchState().Found);
+  EXPECT_EQ(w->LastFoundPage, 0);
+  const TRect first = frxSearchState().FoundRect;
+  // Order12 is on the first page, Order120 further on.
+  SendKey(Preview, VK_F3, false);
+  ASSERT_TRUE(frxSearchState().Found);
+  EXPECT_TRUE(w->LastFoundPage > 0 || frxSearchState().FoundRect.Top > first.Top);
+  SendKey(Preview, 'P', true);
+  EXPECT_EQ(forms.front(), "TfrxSearchDialog");
+  EXPECT_NE(std::find(forms.begin(), forms.end(), "TfrxPrintDialog"), forms.end());
+  const size_t opened = forms.size();
+  // Without the find button F3 and Ctrl+F do nothing.
+  Report->PreviewOptions()->Buttons = Report->PreviewOptions()->Buttons - pbFind - pbPrint;
+  const TRect last = frxSearchState().FoundRect;
+  const Integer lastPage = w->LastFoundPage;
+  SendKey(Preview, VK_F3, false);
+  EXPECT_EQ(frxSearchState().FoundRect, last);
+  EXPECT_EQ(w->LastFoundPage, lastPage);
+  SendKey(Preview, 'F', true);
+  SendKey(Preview, 'P', true);
+  EXPECT_EQ(forms.size(), opened);
 }
 
 }  // namespace
