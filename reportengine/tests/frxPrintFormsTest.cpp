@@ -205,6 +205,21 @@ TEST_F(FormsFixture, EmptyCopiesAreRefusedBeforeAnOutputFileIsAsked) {
   EXPECT_EQ(frxGetPrinters()->GetCurrentPrinter()->FileName(), "");
 }
 
+TEST_F(FormsFixture, CancellingTheOutputFileCancelsPrinting) {
+  FormDriver driver;
+  driver.OnForm = [&](TCustomForm* f) {
+    if (auto* d = dynamic_cast<TfrxPrintDialog*>(f)) {
+      FormDriver::Click(d->FileCB);
+      FormDriver::Key(d->CopiesE, VK_RETURN);
+    }
+  };
+  EXPECT_FALSE(Preview->PrintPages());
+  EXPECT_TRUE(driver.Boxes.empty());
+  EXPECT_EQ(driver.OtherDialogs, (std::vector<String>{"Print To File"}));
+  EXPECT_EQ(Pages()->CopyNo, 0);
+  EXPECT_EQ(frxGetPrinters()->GetCurrentPrinter()->FileName(), "");
+}
+
 TEST_F(FormsFixture, PrintDialogPapersModesAndCancel) {
   TfrxPrinters* printers = frxGetPrinters();
   auto dialog = std::unique_ptr<TfrxPrintDialog>(new TfrxPrintDialog(Application));
