@@ -76,7 +76,8 @@ class FormsFixture : public ::testing::Test {
     Preview = new TfrxPreview(Form.get());
     Preview->SetParent(Form.get());
     Preview->SetBounds(0, 0, 680, 560);
-    Form->Show();
+    // The window is made but not shown: the dialogs are what the tests look at.
+    Form->HandleNeeded();
     Report->SetPreview(Preview);
     ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
     Report->ShowPreparedPages();
