@@ -333,6 +333,51 @@ TEST_F(PreviewFormFixture, StatusTextsAndPanelWidths) {
   EXPECT_EQ(Form->StatusBar->Panels()->Items(2)->Width(), 200);
 }
 
+// A modal preview minimises the whole program instead of itself, and
+// coming back to the minimised program brings it up again.
+struct MinimiseSteps {
+  static inline TfrxPreviewForm* Form = nullptr;
+  static inline TCustomForm* Main = nullptr;
+  static inline int Step = 0;
+  static inline bool MainIconic = false, FormIconic = false, MainRestored = false;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR Id, DWORD) {
+    switch (Step++) {
+      case 0:
+        PostMessageW(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        break;
+      case 1:
+        MainIconic = IsIconic(Main->Handle());
+        FormIconic = IsIconic(Form->Handle());
+        SendMessageW(Form->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+        MainRestored = !IsIconic(Main->Handle());
+        break;
+      default:
+        KillTimer(nullptr, Id);
+        PostMessageW(Form->Handle(), WM_CLOSE, 0, 0);
+        break;
+    }
+  }
+};
+
+TEST_F(PreviewFormFixture, ModalWindowMinimisesTheProgram) {
+  TForm main(nullptr);
+  main.SetBounds(0, 0, 300, 200);
+  main.Show();
+  TCustomForm* oldMain = Application->MainForm();
+  Application->SetMainForm(&main);
+  Form = new TfrxPreviewForm(Application);
+  Report->SetPreview(Form->Preview());
+  Form->SetupForReport();
+  MinimiseSteps::Form = Form;
+  MinimiseSteps::Main = &main;
+  SetTimer(nullptr, 0, 100, MinimiseSteps::Tick);
+  Form->ShowModal();
+  Application->SetMainForm(oldMain);
+  EXPECT_TRUE(MinimiseSteps::MainIconic);
+  EXPECT_FALSE(MinimiseSteps::FormIconic);
+  EXPECT_TRUE(MinimiseSteps::MainRestored);
+}
+
 // The report opens the window itself; Escape during the build cancels it
 // and leaves the window open, Escape afterwards closes it.
 // A two-pass report shows the first pass in the status bar.
