@@ -17,6 +17,8 @@
 #include "StdCtrls.h"
 #include "SysUtils.h"
 #include "frxCtrls.h"
+#include "frxDsgnIntf.h"
+#include "frxExportFilter.h"
 #include "frxRes.h"
 #include "frxUtils.h"
 
@@ -79,15 +81,30 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   ToolBar->SetParent(this);
 
   PrintB = AddButton(2, 101, 102);
+  PrintB->OnClick = [this](TObject*) {
+    FPreview->PrintPages();
+    SetEnabled(true);
+  };
   OpenB = AddButton(0, 103, 104);
   OpenB->OnClick = [this](TObject*) { OpenBClick(); };
   SaveB = AddButton(1, 105, 106);
   SaveB->OnClick = [this](TObject*) { FPreview->SavePreparedWithDialog(); };
   ExportB = AddButton(3, 107, 108);
   ExportB->SetStyle(tbsDropDown);
+  ExportB->OnClick = [this](TObject*) {
+    const TPoint p = ExportB->ClientToScreen(TPoint(0, ExportB->Height()));
+    ExportPopup->Popup(p.X, p.Y);
+  };
   PdfB = AddButton(24, 0, 151);
+  PdfB->OnClick = [this](TObject*) {
+    if (FPdfFilter) FPreview->ExportWith(FPdfFilter);
+  };
   EmailB = AddButton(23, 0, 152);
+  EmailB->OnClick = [this](TObject*) {
+    if (FEmailFilter) FPreview->ExportWith(FEmailFilter);
+  };
   FindB = AddButton(4, 109, 110);
+  FindB->OnClick = [this](TObject*) { FPreview->ShowFindDialog(); };
   Sep1 = AddSeparator();
   ZoomPlusB = AddButton(15, 124, 125);
   ZoomPlusB->OnClick = [this](TObject*) { ZoomPlusBClick(); };
@@ -118,6 +135,7 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   OutlineB->OnClick = [this](TObject*) { FPreview->SetOutlineVisible(OutlineB->Down()); };
   ThumbB->OnClick = [this](TObject*) { FPreview->SetThumbnailVisible(ThumbB->Down()); };
   PageSettingsB = AddButton(7, 120, 121);
+  PageSettingsB->OnClick = [this](TObject*) { FPreview->ShowPageSettings(); };
   DesignerB = AddButton(21, 132, 133);
   DesignerB->OnClick = [this](TObject*) { FPreview->EditCurrentPage(); };
   DesignerB->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, Integer, Integer) {
@@ -261,13 +279,26 @@ void TfrxPreviewForm::SetupForReport() {
   CancelB->SetVisible(!b.Contains(pbNoClose));
   ToolBar->SetShowCaptions(o->ShowCaptions);
 
-  // The export filters: none registered yet, so the export commands stay hidden.
-  FPdfFilter = -1;
-  FEmailFilter = -1;
+  // The export filters registered: one menu item each; the PDF and e-mail
+  // filters also get their quick buttons.
+  FPdfFilter = nullptr;
+  FEmailFilter = nullptr;
   ExportPopup->Items()->Clear();
-  ExportB->SetVisible(false);
-  PdfB->SetVisible(false);
-  EmailB->SetVisible(false);
+  TfrxExportFilterCollection* filters = frxExportFilterRegistry();
+  if (filters->Count() == 0) ExportB->SetVisible(false);
+  for (Integer i = 0; i < filters->Count(); ++i) {
+    auto* filter = dynamic_cast<TfrxCustomExportFilter*>(filters->Items(i)->Filter);
+    if (!filter) continue;
+    auto* item = new TMenuItem(ExportPopup);
+    item->SetCaption(filter->GetDescription() + "...");
+    item->SetTag(i);
+    item->OnClick = [this](TObject* Sender) { ExportMenuClick(Sender); };
+    ExportPopup->Items()->Add(item);
+    if (filter->ClassName() == "TfrxPDFExport") FPdfFilter = filter;
+    if (filter->ClassName() == "TfrxMailExport" && !b.Contains(pbNoEmail)) FEmailFilter = filter;
+  }
+  PdfB->SetVisible(b.Contains(pbExportQuick) && FPdfFilter);
+  EmailB->SetVisible(b.Contains(pbExportQuick) && !b.Contains(pbNoEmail) && FEmailFilter);
 
   UpdateCaption();
   BuildRightMenu();
@@ -444,7 +475,12 @@ void TfrxPreviewForm::ZoomPlusBClick() { FPreview->SetZoom(FPreview->Zoom() + 0.
 
 void TfrxPreviewForm::ZoomMinusBClick() { FPreview->SetZoom(FPreview->Zoom() - 0.25); }
 
-void TfrxPreviewForm::ExportMenuClick(TObject*) {}
+void TfrxPreviewForm::ExportMenuClick(TObject* Sender) {
+  auto* item = dynamic_cast<TComponent*>(Sender);
+  TfrxExportFilterCollection* filters = frxExportFilterRegistry();
+  if (!item || item->Tag() < 0 || item->Tag() >= filters->Count()) return;
+  FPreview->ExportWith(filters->Items(item->Tag())->Filter);
+}
 
 void TfrxPreviewForm::PreviewDblClick() {
   if (FFullScreen) ToggleFullScreen();

@@ -100,8 +100,8 @@ class TfrxPreviewForm : public TForm, public TfrxPreviewHost {
   bool FFullScreen = false;
   TFormBorderStyle FOldBorderStyle = bsSizeable;
   TWindowState FOldState = wsNormal;
-  Integer FPdfFilter = -1;
-  Integer FEmailFilter = -1;
+  TObject* FPdfFilter = nullptr;
+  TObject* FEmailFilter = nullptr;
   std::function<void(TMessage&)> FStatusBarProc;
 };
 

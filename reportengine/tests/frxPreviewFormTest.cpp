@@ -15,6 +15,7 @@
 #include "Utf8.h"
 #include "frxClass.h"
 #include "frxCtrls.h"
+#include "frxExportFilter.h"
 #include "frxEngine.h"
 #include "frxPreview.h"
 #include "frxPreviewForm.h"
@@ -80,6 +81,29 @@ class FileDialogAnswer {
     return CallNextHookEx(Hook, Code, W, L);
   }
 };
+
+// Export filters registered from outside, counting the pages they are given.
+class TfrxPDFExport : public TfrxCustomExportFilter {
+  TOVANI_CLASS(TfrxPDFExport, TfrxCustomExportFilter)
+ public:
+  TfrxPDFExport() { ShowDialog = false; }
+  String GetDescription() override { return "PDF文件"; }
+  void StartPage(TfrxReportPage*, Integer) override { ++Pages; }
+  void ExportObject(TfrxComponent*) override {}
+  Integer Pages = 0;
+};
+TOVANI_IMPLEMENT_CLASS(TfrxPDFExport, TfrxCustomExportFilter)
+
+class TfrxTextExportForTest : public TfrxCustomExportFilter {
+  TOVANI_CLASS(TfrxTextExportForTest, TfrxCustomExportFilter)
+ public:
+  TfrxTextExportForTest() { ShowDialog = false; }
+  String GetDescription() override { return "文本文件"; }
+  void StartPage(TfrxReportPage*, Integer) override { ++Pages; }
+  void ExportObject(TfrxComponent*) override {}
+  Integer Pages = 0;
+};
+TOVANI_IMPLEMENT_CLASS(TfrxTextExportForTest, TfrxCustomExportFilter)
 
 std::unique_ptr<TfrxReport> MakeReport(Integer Rows) {
   frxRegisterEngine();
@@ -276,6 +300,27 @@ TEST_F(PreviewFormFixture, OpenLoadsPreparedPagesAndKeepsTheCaption) {
   EXPECT_EQ(Form->Preview()->GetPageCount(), count);
   EXPECT_EQ(Form->Caption(), "预览");
   DeleteFileA(file.c_str());
+}
+
+// Registered export filters fill the export menu (also under the export
+// item of the right-click menu); the PDF filter gets its quick button.
+TEST_F(PreviewFormFixture, ExportFiltersFillTheExportMenu) {
+  TfrxTextExportForTest text;
+  TfrxPDFExport pdf;
+  Open(false);
+  ASSERT_TRUE(Form->ExportB->Visible());
+  EXPECT_TRUE(Form->PdfB->Visible());
+  EXPECT_FALSE(Form->EmailB->Visible());
+  EXPECT_EQ(MenuCaptions(Form->ExportPopup->Items()), (std::vector<String>{"文本文件...", "PDF文件..."}));
+  TMenuItem* exportItem = Form->RightMenu->Items()->Items(Form->ExportB->Tag());
+  EXPECT_EQ(exportItem->Caption(), "导出");
+  EXPECT_EQ(MenuCaptions(exportItem), (std::vector<String>{"文本文件...", "PDF文件..."}));
+  const Integer count = Form->Preview()->GetPageCount();
+  exportItem->Items(0)->Click();
+  EXPECT_EQ(text.Pages, count);
+  EXPECT_EQ(pdf.Pages, 0);
+  Form->PdfB->Click();
+  EXPECT_EQ(pdf.Pages, count);
 }
 
 TEST_F(PreviewFormFixture, DrillDownItemsCollapseAndExpand) {
