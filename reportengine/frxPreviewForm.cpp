@@ -321,6 +321,7 @@ void TfrxPreviewForm::BuildRightMenu() {
   RightMenu->SetImages(ToolBar->Images());
   // Built afresh after the design-time items (collapse, expand, line).
   while (RightMenu->Items()->Count() > 3) RightMenu->Items()->Delete(3);
+  for (Integer i = 0; i < ToolBar->ButtonCount(); ++i) ToolBar->Buttons(i)->SetTag(0);
   Integer separators = 0;
   for (Integer i = 0; i < ToolBar->ButtonCount(); ++i) {
     TToolButton* b = ToolBar->Buttons(i);
