@@ -116,7 +116,41 @@ TcxRadioButton::TcxRadioButton(TComponent* AOwner) : TRadioButton(AOwner), FLook
   FLookAndFeel->OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
 }
 
-TcxRadioButton::~TcxRadioButton() = default;
+TcxRadioButton::~TcxRadioButton() {
+  cxEndMouseLeaveTracking(this);
+  AssignPopupMenu(nullptr);
+}
+
+void TcxRadioButton::AssignPopupMenu(TComponent* Value) {
+  if (Value && !dynamic_cast<TPopupMenu*>(Value) && !dynamic_cast<IcxPopupMenuComponent*>(Value)) Value = nullptr;
+  if (Value == FPopupMenu) return;
+  if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
+  FPopupMenu = Value;
+  if (FPopupMenu) FPopupMenu->FreeNotification(this);
+}
+
+TPopupMenu* TcxRadioButton::GetPopupMenu() { return dynamic_cast<TPopupMenu*>(FPopupMenu); }
+
+void TcxRadioButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TRadioButton::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
+}
+
+bool TcxRadioButton::ShowPopupMenu(TComponent* AMenu, Integer X, Integer Y) { return cxShowPopupMenu(this, AMenu, X, Y); }
+
+void TcxRadioButton::DoContextPopup(TPoint MousePos, bool& Handled) {
+  TRadioButton::DoContextPopup(MousePos, Handled);
+  if (Handled) return;
+  // A request from the keyboard shows the menu at the button's top-left.
+  if (MousePos.X == -1 && MousePos.Y == -1) MousePos = TPoint(0, 0);
+  TPoint p = ClientToScreen(MousePos);
+  Handled = ShowPopupMenu(FPopupMenu, p.X, p.Y);
+}
+
+void TcxRadioButton::CreateHandle() {
+  TRadioButton::CreateHandle();
+  UpdateStateFromCursor();
+}
 
 void TcxRadioButton::SetTransparent(bool Value) {
   if (FTransparent == Value) return;
@@ -156,8 +190,54 @@ void TcxRadioButton::Dispatch(TMessage& Message) {
       return;
     case CM_ENABLEDCHANGED:
       TRadioButton::Dispatch(Message);
-      UpdateState(false, false);
+      EnabledChanged();
       return;
+    case CM_MOUSEENTER:
+      TRadioButton::Dispatch(Message);
+      MouseEnter();
+      return;
+    case CM_SYSCOLORCHANGE:
+      TRadioButton::Dispatch(Message);
+      Invalidate();
+      return;
+    case WM_WINDOWPOSCHANGED:
+      TRadioButton::Dispatch(Message);
+      // A see-through button shows what is behind it at its new place.
+      if (FTransparent && !IsInplaceButton() && !ComponentState().Contains(csDestroying) && HandleAllocated())
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+      return;
+    case CM_MOUSELEAVE:
+      TRadioButton::Dispatch(Message);
+      MouseLeave();
+      return;
+    case WM_CONTEXTMENU:
+      if (Message.Result == 0 && !ComponentState().Contains(csDesigning)) {
+        TPoint p(Message.XPos(), Message.YPos());
+        const bool keyboard = p.X == -1 && p.Y == -1;
+        TPoint local = keyboard ? p : ScreenToClient(p);
+        // A point beside the button is the window's default handling.
+        if (!keyboard && !ClientRect().Contains(local)) {
+          DefaultHandler(Message);
+          return;
+        }
+        bool handled = false;
+        DoContextPopup(local, handled);
+        if (handled) {
+          Message.Result = 1;
+          return;
+        }
+        DefaultHandler(Message);   // offered to the parent
+        return;
+      }
+      break;
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+      // The shortcuts of the button's menu work while it has the focus.
+      if (cxIsPopupMenuShortCut(FPopupMenu, Message)) {
+        Message.Result = 1;
+        return;
+      }
+      break;
     default:
       break;
   }
@@ -177,19 +257,57 @@ void TcxRadioButton::DoEnter() {
 
 void TcxRadioButton::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TRadioButton::MouseDown(Button, Shift, X, Y);
-  UpdateState(Button == mbLeft, true);
+  UpdateState(Integer(Button), Shift, TPoint(X, Y));
+}
+
+void TcxRadioButton::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TRadioButton::MouseMove(Shift, X, Y);
+  UpdateState(-1, Shift, TPoint(X, Y));
+  cxBeginMouseLeaveTracking(this, ClientRect(), this);
 }
 
 void TcxRadioButton::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TRadioButton::MouseUp(Button, Shift, X, Y);
-  UpdateState(false, true);
+  UpdateState(Integer(Button), Shift, TPoint(X, Y));
 }
 
-void TcxRadioButton::UpdateState(bool APressed, bool AHot) {
-  Integer s = !Enabled() ? 0 : APressed ? 3 : AHot ? 1 : 2;
+void TcxRadioButton::MouseEnter() {
+  UpdateStateFromCursor();
+  cxBeginMouseLeaveTracking(this, ClientRect(), this);
+}
+
+void TcxRadioButton::MouseLeave() {
+  UpdateState(-1, {}, TPoint(-1, -1));
+  cxEndMouseLeaveTracking(this);
+}
+
+void TcxRadioButton::EnabledChanged() {
+  UpdateStateFromCursor();
+  Invalidate();
+}
+
+void TcxRadioButton::UpdateStateFromCursor() {
+  if (!HandleAllocated()) return;
+  UpdateState(-1, KeyboardStateToShiftState(), ScreenToClient(cxGetCursorPos()));
+}
+
+void TcxRadioButton::UpdateState(Integer, TShiftState Shift, const TPoint& MousePos) {
+  const bool inside = ClientRect().Contains(MousePos);
+  Integer s;
+  if (!Enabled())
+    s = 0;
+  else if (ComponentState().Contains(csDesigning))
+    s = 2;
+  else if (HandleAllocated() && GetCapture() == Handle())
+    s = inside ? 3 : 1;
+  else
+    s = inside && Shift.Empty() ? 1 : 2;
   if (s == FState) return;
   FState = s;
-  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
+  if (HandleAllocated()) {
+    RECT r = {FButtonRect.Left - 1, FButtonRect.Top - 1, FButtonRect.Right + 1, FButtonRect.Bottom + 1};
+    ::InvalidateRect(Handle(), &r, FALSE);
+  }
 }
 
 void TcxRadioButton::AdjustTextRect(TRect& R, bool ANative) {
@@ -1137,6 +1255,18 @@ void TcxCustomRadioGroup::SetFocus() {
     return;
   }
   TcxCustomButtonGroup::SetFocus();
+}
+
+void TcxCustomRadioGroup::Dispatch(TMessage& Message) {
+  // The caption's accelerator focuses the first button in tab order: the
+  // checked one.
+  if (Message.Msg == CM_DIALOGCHAR && IsAccel(Word(Message.WParam), Caption()) && CanFocus()) {
+    TFlag selecting(FSelectingByAccel, true);
+    SelectFirst();
+    Message.Result = 1;
+    return;
+  }
+  TcxCustomButtonGroup::Dispatch(Message);
 }
 
 void TcxCustomRadioGroup::Loaded() {

@@ -17,7 +17,7 @@ class TcxCustomRadioGroup;
 // ---------------------------------------------------------------------------
 // Radio button
 
-class TcxRadioButton : public TRadioButton {
+class TcxRadioButton : public TRadioButton, public IcxMouseTrackingCaller {
   TOVANI_CLASS(TcxRadioButton, TRadioButton)
  public:
   explicit TcxRadioButton(TComponent* AOwner = nullptr);
@@ -28,6 +28,11 @@ class TcxRadioButton : public TRadioButton {
   void SetTransparent(bool Value);
   bool WordWrapCaption() const { return FWordWrap; }
   void SetWordWrapCaption(bool Value);
+  // A TPopupMenu or a component implementing IcxPopupMenuComponent; anything
+  // else is stored as null. A freed menu is forgotten.
+  TComponent* PopupMenuComponent() const { return FPopupMenu; }
+  void AssignPopupMenu(TComponent* Value);
+  TPopupMenu* GetPopupMenu() override;
   // 0 disabled, 1 hot, 2 normal, 3 pressed.
   Integer State() const { return FState; }
   const TRect& ButtonRect() const { return FButtonRect; }
@@ -36,18 +41,33 @@ class TcxRadioButton : public TRadioButton {
   virtual void DrawItem(HDC DC, bool AFocusOnly);
   virtual bool IsInplaceButton() { return false; }
   bool IsNativeStyle();
+  // The mouse has left the button: it is no longer hot.
+  void MouseLeave() override;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void CreateHandle() override;
   void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void DoEnter() override;
+  void DoContextPopup(TPoint MousePos, bool& Handled) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  virtual void UpdateState(bool APressed, bool AHot);
+  // Shows the menu at a screen point; false when nothing was shown.
+  virtual bool ShowPopupMenu(TComponent* AMenu, Integer X, Integer Y);
+  // Recomputes State from a mouse button (-1: none), the shift state and a
+  // point in client coordinates.
+  virtual void UpdateState(Integer AButton, TShiftState Shift, const TPoint& MousePos);
+  // The state as the cursor and the keyboard make it now.
+  void UpdateStateFromCursor();
   virtual void AdjustTextRect(TRect& R, bool ANative);
+  virtual void EnabledChanged();
+  virtual void MouseEnter();
 
  private:
   std::unique_ptr<TcxLookAndFeel> FLookAndFeel;
+  TComponent* FPopupMenu = nullptr;
   TRect FButtonRect;
   Integer FState = 2;
   bool FTransparent = false, FWordWrap = false;
@@ -353,6 +373,7 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
   void GetChildren(const TGetChildProc&, TComponent*) override {}
 
  protected:
+  void Dispatch(TMessage& Message) override;
   TWinControl* CreateButton() override;
   void UpdateButtonsStyle() override;
   void Loaded() override;

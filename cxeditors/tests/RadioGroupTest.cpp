@@ -387,3 +387,71 @@ TEST_F(RadioGroupFixture, DraggingOverAButtonIsDraggingOverTheGroup) {
   b->OnMouseWheel(b, {}, 120, TPoint(0, 0), handled);
   EXPECT_FALSE(handled);
 }
+
+TEST_F(RadioGroupFixture, CaptionAcceleratorFocusesTheCheckedButton) {
+  auto* other = new TEdit(Form.get());
+  other->SetParent(Form.get());
+  other->SetBounds(220, 10, 80, 22);
+  R->SetCaption("付款方式(&P)");
+  R->SetEditValue(Variant(String("cash")));
+  other->SetFocus();
+  PumpMessages(1);
+  EXPECT_EQ(R->Perform(CM_DIALOGCHAR, 'Q', 0), 0);
+  EXPECT_TRUE(other->Focused());
+  EXPECT_EQ(R->Perform(CM_DIALOGCHAR, 'P', 0), 1);
+  PumpMessages(1);
+  EXPECT_TRUE(R->Button(2)->Focused());
+  EXPECT_EQ(Checked(), 2);
+}
+
+namespace {
+class TMenuLike : public TComponent, public IcxPopupMenuComponent {
+ public:
+  std::vector<TPoint> Shown;
+  bool IsShortCutKey(TMessage& M) override { return M.WParam == VK_F9; }
+  void Popup(Integer X, Integer Y) override { Shown.push_back(TPoint(X, Y)); }
+};
+}  // namespace
+
+// The stand-alone radio button: its own popup menu, and hot while the mouse
+// is over it.
+TEST_F(RadioGroupFixture, RadioButtonMenuAndHotTracking) {
+  auto* b = new TcxRadioButton(Form.get());
+  b->SetParent(Form.get());
+  b->SetBounds(220, 150, 120, 24);
+  b->SetCaption("加急");
+  PumpMessages(1);
+  TMenuLike menu;
+  TComponent plain;
+  b->AssignPopupMenu(&plain);   // not a menu: stored as nothing
+  EXPECT_EQ(b->PopupMenuComponent(), nullptr);
+  b->AssignPopupMenu(&menu);
+  HWND h = b->Handle();
+  SendMessageW(h, WM_CONTEXTMENU, WPARAM(h), MAKELPARAM(-1, -1));   // the menu key
+  TPoint inside = b->ClientToScreen(TPoint(30, 10));
+  SendMessageW(h, WM_CONTEXTMENU, WPARAM(h), MAKELPARAM(inside.X, inside.Y));
+  TPoint outside = b->ClientToScreen(TPoint(-5, 10));
+  SendMessageW(h, WM_CONTEXTMENU, WPARAM(h), MAKELPARAM(outside.X, outside.Y));
+  EXPECT_EQ(menu.Shown, (std::vector<TPoint>{b->ClientToScreen(TPoint(0, 0)), inside}));
+  // The menu's shortcuts are taken before the button sees the key.
+  EXPECT_EQ(b->Perform(CN_KEYDOWN, VK_F9, 0), 1);
+  EXPECT_EQ(b->Perform(CN_KEYDOWN, VK_F8, 0), 0);
+  {
+    TPopupMenu gone;
+    b->AssignPopupMenu(&gone);
+  }
+  EXPECT_EQ(b->PopupMenuComponent(), nullptr);   // freed: forgotten
+
+  // Hot while the mouse is over it; normal again once it has left.
+  EXPECT_EQ(b->State(), 2);
+  SetCursorPos(inside.X, inside.Y);
+  SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));
+  EXPECT_EQ(b->State(), 1);
+  ASSERT_TRUE(cxMouseTrackingActive(b));
+  SetCursorPos(5, 5);
+  SendMessageW(cxTimerWindowHandle(), WM_TIMER, cxMouseTrackingTimer(b)->Id(), 0);
+  EXPECT_EQ(b->State(), 2);
+  EXPECT_FALSE(cxMouseTrackingActive(b));
+  b->SetEnabled(false);
+  EXPECT_EQ(b->State(), 0);
+}
