@@ -163,9 +163,17 @@ void TcxCustomLabelViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds,
   vi->Glyph = p->HasGlyph() ? p->Glyph() : nullptr;
   vi->DepthDelta = p->GetDepthDelta();
   vi->TextRect = vi->ClientRect;
+  // The editors' text offsets; the one-pixel shifts that text editors add
+  // for list-only input apply to stand-alone text editors, never to a label.
+  vi->InplaceTextOffsets = ContentParams.Offsets;
   vi->ControlPos = Edit ? TPoint(Edit->Left(), Edit->Top()) : ABounds.TopLeft();
   vi->Repaint = true;
   if (auto* label = dynamic_cast<TcxCustomLabel*>(Edit)) vi->Text = label->Caption();
+}
+
+void TcxCustomLabelViewData::PrepareViewInfoForPaint(TcxCanvas*, const Variant& AEditValue,
+                                                     TcxCustomEditViewInfo* AViewInfo) {
+  PrepareDisplayText(AEditValue, static_cast<TcxCustomLabelViewInfo*>(AViewInfo)->Text);
 }
 
 TSize TcxCustomLabelViewData::GetEditContentSize(TcxCanvas* ACanvas, const Variant& AEditValue,
@@ -268,7 +276,12 @@ void TcxCustomLabelViewInfo::DrawLabel(TcxCanvas* ACanvas) {
   TRect content = ClientRect;
   TRect saveText = TextRect;
   TextRect = content;
-  if (BorderStyle != cbsNone && !IsInplace) {
+  if (IsInplace) {
+    TextRect.Left += InplaceTextOffsets.Left;
+    TextRect.Top += InplaceTextOffsets.Top;
+    TextRect.Right -= InplaceTextOffsets.Right;
+    TextRect.Bottom -= InplaceTextOffsets.Bottom;
+  } else if (BorderStyle != cbsNone) {
     TextRect.Left += 1;
     TextRect.Right -= 1;
   }

@@ -110,6 +110,9 @@ class TcxCustomLabelViewInfo : public TcxCustomEditViewInfo {
   TColor ShadowedColor = clGrayText;
   bool WordWrap = false, ShowAccelChar = true;
   TRect TextRect;
+  // In place, the text keeps these distances (left, top, right, bottom)
+  // from the cell's edges.
+  TRect InplaceTextOffsets;
   // The control's position at calculation and where the cache was last
   // drawn for; a move, a calculation or a background colour change (or a
   // transparent label, always) draws the cache again.
@@ -144,6 +147,8 @@ class TcxCustomLabelViewData : public TcxCustomEditViewData {
   void Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton, TShiftState Shift,
                  TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
   void GetValueDisplayText(const Variant& AEditValue, String& AText) override { AText = VarToStr(AEditValue); }
+  // Drawn without a control (in a grid cell), the text is the value's.
+  void PrepareViewInfoForPaint(TcxCanvas* ACanvas, const Variant& AEditValue, TcxCustomEditViewInfo* AViewInfo) override;
   TSize GetEditContentSize(TcxCanvas* ACanvas, const Variant& AEditValue,
                            const TcxEditSizeProperties& ASizeProperties) override;
 };

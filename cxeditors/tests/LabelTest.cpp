@@ -187,3 +187,33 @@ TEST_F(LabelFixture, CacheIsRedrawnOnlyWhenSomethingChanged) {
   EXPECT_EQ(ColorToRGB(VI()->CacheBitmap()->Canvas()->Pixels(1, 1)), ColorToRGB(clWhite));
   EXPECT_EQ(ClientPixel(L, c.Left + 1, c.Top + 1), ColorToRGB(clWhite));
 }
+
+// In a grid cell the text keeps the editors' text offsets from the cell's
+// edges: painted without them it would sit that much further up and left.
+TEST_F(LabelFixture, InPlaceTextKeepsTheTextOffsets) {
+  const TRect cell(0, 0, 120, 24);
+  L->Properties()->Alignment()->SetVert(taTopJustify);
+  auto firstInk = [&](bool AOffsets) {
+    std::unique_ptr<TcxCustomEditViewInfo> vi(L->Properties()->CreateViewInfo());
+    std::unique_ptr<TcxCustomEditViewData> vd(L->Properties()->CreateViewData(L->Style(), true));
+    TBitmap bmp;
+    bmp.SetWidth(cell.Width());
+    bmp.SetHeight(cell.Height());
+    TcxCanvas canvas(bmp.Canvas());
+    vd->PrepareViewInfoForPaint(&canvas, Variant(String("客户")), vi.get());
+    vd->Calculate(&canvas, cell, TPoint(-1, -1), 0, {}, vi.get(), false);
+    auto* label = static_cast<TcxCustomLabelViewInfo*>(vi.get());
+    EXPECT_EQ(label->InplaceTextOffsets, TRect(1, 1, 1, 1));
+    if (!AOffsets) label->InplaceTextOffsets = TRect();
+    vi->PaintOn(&canvas);
+    TColor background = bmp.Canvas()->Pixels(cell.Right - 1, cell.Bottom - 1);
+    TPoint ink(INT_MAX, INT_MAX);
+    for (Integer x = 0; x < cell.Width(); ++x)
+      for (Integer y = 0; y < cell.Height(); ++y)
+        if (bmp.Canvas()->Pixels(x, y) != background) ink = TPoint(std::min(ink.X, x), std::min(ink.Y, y));
+    return ink;
+  };
+  TPoint with = firstInk(true), without = firstInk(false);
+  ASSERT_LT(without.X, INT_MAX);
+  EXPECT_EQ(with, TPoint(without.X + 1, without.Y + 1));
+}
