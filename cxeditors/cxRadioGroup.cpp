@@ -867,6 +867,11 @@ void TcxCustomRadioGroupButton::Click() {
 
 void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
   TcxRadioButton::Dispatch(Message);
+  // The focus coming to or leaving a button is the group's focus change,
+  // unless it moves between the button and the group itself.
+  if ((Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) && !ComponentState().Contains(csDestroying))
+    if (TcxCustomRadioGroup* g = RadioGroup())
+      if (!g->HandleAllocated() || HWND(Message.WParam) != g->Handle()) g->DoInnerFocusChanged();
   // The arrows move among the group's buttons (KeyDown), not through the form.
   if (Message.Msg == WM_GETDLGCODE) Message.Result |= DLGC_WANTARROWS;
 }

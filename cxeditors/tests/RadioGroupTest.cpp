@@ -455,3 +455,20 @@ TEST_F(RadioGroupFixture, RadioButtonMenuAndHotTracking) {
   b->SetEnabled(false);
   EXPECT_EQ(b->State(), 0);
 }
+
+TEST_F(RadioGroupFixture, FocusOnAButtonIsTheGroupsFocus) {
+  auto* other = new TEdit(Form.get());
+  other->SetParent(Form.get());
+  other->SetBounds(220, 10, 80, 22);
+  std::vector<bool> changes;
+  R->OnFocusChanged = [&](TObject*) { changes.push_back(R->Focused()); };
+  R->SetEditValue(Variant(2));
+  other->SetFocus();
+  PumpMessages(1);
+  changes.clear();
+  R->SetFocus();
+  PumpMessages(1);
+  other->SetFocus();
+  PumpMessages(1);
+  EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+}
