@@ -196,6 +196,13 @@ void TcxRadioButton::Dispatch(TMessage& Message) {
       TRadioButton::Dispatch(Message);
       MouseEnter();
       return;
+    case CN_MEASUREITEM: {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+      mis->itemWidth = UINT(Width());
+      mis->itemHeight = UINT(Height());
+      Message.Result = 1;
+      return;
+    }
     case CM_SYSCOLORCHANGE:
       TRadioButton::Dispatch(Message);
       Invalidate();
@@ -872,8 +879,13 @@ void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
   if ((Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) && !ComponentState().Contains(csDestroying))
     if (TcxCustomRadioGroup* g = RadioGroup())
       if (!g->HandleAllocated() || HWND(Message.WParam) != g->Handle()) g->DoInnerFocusChanged();
-  // The arrows move among the group's buttons (KeyDown), not through the form.
-  if (Message.Msg == WM_GETDLGCODE) Message.Result |= DLGC_WANTARROWS;
+  // The arrows move among the group's buttons (KeyDown), not through the
+  // form; Tab stays with a group that wants it (in a grid), unless Ctrl is down.
+  if (Message.Msg == WM_GETDLGCODE) {
+    Message.Result |= DLGC_WANTARROWS;
+    if (TcxCustomRadioGroup* g = RadioGroup(); g && g->WantsTabKey() && GetKeyState(VK_CONTROL) >= 0)
+      Message.Result |= DLGC_WANTTAB;
+  }
 }
 
 void TcxCustomRadioGroupButton::KeyPress(char32_t& Key) {

@@ -472,3 +472,14 @@ TEST_F(RadioGroupFixture, FocusOnAButtonIsTheGroupsFocus) {
   PumpMessages(1);
   EXPECT_EQ(changes, (std::vector<bool>{true, false}));
 }
+
+TEST_F(RadioGroupFixture, ButtonsOfAGroupInAGridKeepTab) {
+  TcxRadioGroup g(nullptr, true);
+  g.SetParent(Form.get());
+  g.SetBounds(220, 10, 180, 30);
+  g.Properties()->Assign(R->Properties());
+  PumpMessages(1);
+  ASSERT_FALSE(g.Buttons().empty());
+  EXPECT_TRUE(SendMessageW(g.Button(0)->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB);
+  EXPECT_FALSE(SendMessageW(R->Button(0)->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB);
+}
