@@ -872,7 +872,35 @@ void TcxCustomRadioGroupButton::Click() {
     if (TcxCustomRadioGroup* g = RadioGroup()) g->ButtonChecked(this);
 }
 
+void TcxCustomRadioGroupButton::DoEnter() {
+  TcxCustomRadioGroup* g = RadioGroup();
+  if (!g) {
+    TcxRadioButton::DoEnter();
+    return;
+  }
+  TRadioButton::DoEnter();
+  g->UpdateStateFromCursor();
+  // A click checks the button itself when it is released; a grid's group
+  // keeps its value until the user picks an item.
+  if (!Checked() && !g->IsInplace() && !FFocusingByMouse && g->RequestEditing()) {
+    FClicksDisabled = true;
+    SetCheckedValue(true);
+    FClicksDisabled = false;
+    if (!ComponentState().Contains(csLoading)) Click();
+  }
+}
+
+void TcxCustomRadioGroupButton::DoExit() {
+  TcxRadioButton::DoExit();
+  if (TcxCustomRadioGroup* g = RadioGroup()) g->UpdateStateFromCursor();
+}
+
 void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_LBUTTONDOWN) {
+    TFlag byMouse(FFocusingByMouse, true);
+    TcxRadioButton::Dispatch(Message);
+    return;
+  }
   TcxRadioButton::Dispatch(Message);
   // The focus coming to or leaving a button is the group's focus change,
   // unless it moves between the button and the group itself.

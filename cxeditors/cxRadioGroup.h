@@ -251,9 +251,13 @@ class TcxCustomRadioGroupButton : public TcxRadioButton {
  protected:
   void KeyPress(char32_t& Key) override;
   void Dispatch(TMessage& Message) override;
+  // Focus from the keyboard checks the button, unless the group is in a grid.
+  void DoEnter() override;
+  void DoExit() override;
 
  private:
   bool FInternalSettingChecked = false;
+  bool FFocusingByMouse = false;
 };
 
 class TcxRadioGroupItem : public TcxButtonGroupItem {

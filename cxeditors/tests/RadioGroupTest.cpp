@@ -324,6 +324,13 @@ TEST_F(RadioGroupFixture, InPlaceActivationFocusesTheCheckedButton) {
     g.Activate(data);
     PumpMessages(1);
     EXPECT_TRUE(g.Button(1)->Focused());
+    // Without a value the first button takes the focus, unchecked.
+    g.SetEditValue(Null());
+    g.Activate(data);
+    PumpMessages(1);
+    EXPECT_TRUE(g.Button(0)->Focused());
+    EXPECT_EQ(g.ItemIndex(), -1);
+    EXPECT_TRUE(g.EditValue().IsNull());
     g.ActivateResetValue();
     EXPECT_EQ(g.ItemIndex(), -1);
     EXPECT_TRUE(g.EditValue().IsNull());
