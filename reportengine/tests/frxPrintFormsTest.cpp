@@ -403,6 +403,34 @@ TEST_F(FormsFixture, PageSettingsForTheCurrentPageAndForAllPages) {
   }
 }
 
+TEST_F(FormsFixture, PageSettingsRefuseAWrongNumberAndChangeNothing) {
+  FormDriver driver;
+  TfrxPageSettingsForm* dialog = nullptr;
+  String kept;
+  driver.OnForm = [&](TCustomForm* f) {
+    auto* d = dynamic_cast<TfrxPageSettingsForm*>(f);
+    if (!d) return;
+    dialog = d;
+    FormDriver::Click(d->LandscapeRB);
+    FormDriver::SelectAll(d->MarginTopE);
+    FormDriver::Type(d->MarginTopE, "1,5x");
+    FormDriver::Key(d->MarginTopE, VK_RETURN);
+  };
+  driver.AfterBox = [&] {
+    driver.Then([&] {
+      kept = dialog->MarginTopE->Text();
+      FormDriver::Key(dialog->MarginTopE, VK_ESCAPE);
+    });
+  };
+  Preview->SetPageNo(1);
+  Preview->ShowPageSettings();
+  EXPECT_EQ(driver.Boxes.size(), 1u);
+  EXPECT_EQ(kept, "1,5x");
+  TfrxReportPage* p = Prepared(0);
+  EXPECT_TRUE(p->Orientation() == poPortrait);
+  EXPECT_NEAR(p->TopMargin, 10, 1e-6);
+}
+
 TEST_F(FormsFixture, PageSettingsSizesInTheDesignerUnit) {
   auto* page = Prepared(0);
   page->SetPaperSize(256);
