@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 #include "DialogAnswerer.h"
+#include "PrintedText.h"
 #include "Graphics.h"
 #include "Jpeg.h"
 #include "TempDir.h"
@@ -1258,7 +1260,8 @@ TEST(Program, UserGivenTwoPermissionsHasExactlyThoseCommands) {
 
 // ---------------------------------------------------------------------------
 // Reports: the sales order and the product sheet previewed from their
-// windows' print commands.
+// windows' print commands and printed from the preview to the test set-up's
+// PDF queue.
 
 namespace {
 
@@ -1279,9 +1282,74 @@ void ClosePreview(HWND preview) {
   WaitGone(preview);
 }
 
+std::set<std::string> PrintedFiles() {
+  std::set<std::string> files;
+  if (DIR* d = opendir(printed_pdf::Folder().c_str())) {
+    while (dirent* e = readdir(d)) files.insert(e->d_name);
+    closedir(d);
+  }
+  return files;
+}
+
+// Prints from the preview as the user does (Ctrl+P; the print dialog is
+// answered with Enter: OK on the default printer) and answers
+// the text of the PDF the queue writes for it: the first new file holding
+// Marker, whose first page is kept as PngName. Empty when none came within
+// a minute.
+std::string PrintFromPreview(ProgramRun& run, HWND preview, const std::string& marker, const std::string& pngName) {
+  std::set<std::string> before = PrintedFiles();
+  SetForegroundWindow(preview);
+  WaitForeground(preview);
+  INPUT keys[4] = {};
+  for (INPUT& i : keys) i.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL;
+  keys[1].ki.wVk = keys[2].ki.wVk = 'P';
+  keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, keys, sizeof(INPUT));
+  if (HWND dialog = run.WaitWindow("", "TfrxPrintDialog", 100)) {
+    WaitForeground(dialog);
+    Sleep(200);
+    SendKeys({VK_RETURN});
+    WaitGone(dialog);
+  }
+  for (int tick = 0; tick < 600; ++tick) {
+    for (const std::string& name : PrintedFiles()) {
+      if (before.count(name) || name.size() < 4 || name.compare(name.size() - 4, 4, ".pdf") != 0) continue;
+      std::string pdf = printed_pdf::Folder() + "/" + name;
+      int rc = 1;
+      printed_pdf::Run("pdfinfo " + printed_pdf::Quote(pdf) + " 2>/dev/null", &rc);
+      if (rc != 0) continue;   // still being written
+      std::string text = PrintedText(pdf);
+      if (text.find(marker) == std::string::npos) {
+        before.insert(name);   // another run's job
+        continue;
+      }
+      printed_pdf::RenderPng(pdf, PngPath(pngName));
+      printed_pdf::Remove(pdf);
+      return text;
+    }
+    Sleep(100);
+  }
+  return std::string();
+}
+
+// Money as the reports print it, "￥" and two decimals with thousands
+// separators, as it reads in the normalised PDF text (where "￥" is "¥").
+std::string Money(const std::string& value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.2f", std::stod(value));
+  std::string digits = buf, out;
+  size_t dot = digits.find('.');
+  for (size_t i = 0; i < dot; ++i) {
+    if (i > 0 && (dot - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return "¥" + out + digits.substr(dot);
+}
+
 }  // namespace
 
-TEST(Program, ReportsPreviewedFromTheirWindows) {
+TEST(Program, ReportsPreviewedAndPrintedFromTheirWindows) {
   TempDir dir;
   ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
   LoggedIn app(dir.Path());
@@ -1296,10 +1364,10 @@ TEST(Program, ReportsPreviewedFromTheirWindows) {
                "insert into Classes (CLS_ID, CLS_Name, CLS_ParentID) values (1, '茶具', 0), (2, '家具', 0);"
                "insert into Products (CLS_ID, P_NO, P_Name, P_EName, P_Unit, P_EUnit, P_Color, P_EColor, P_Price) values "
                "(1, 'P01', '茶杯', 'Cup', '个', 'PCS', '白', 'White', 12.5),"
-               "(1, 'P02', '茶壶', 'Teapot', '只', 'PCS', '青', 'Green', 1234.5),"
+               "(1, 'P02', '茶壶', 'Teapot" + std::to_string(GetCurrentProcessId()) + "', '只', 'PCS', '青', 'Green', 1234.5),"
                "(2, 'F01', '茶几', 'Table', '张', 'PCS', '黑', 'Black', 800);"
                "insert into Orders (O_ID, O_NO, O_OrderDate, C_ID, U_ID, O_IsBack, O_Enabled, O_JE) values "
-               "(1, '" + Today() + "0001', date('now', 'localtime') || ' 00:00:00', 1, 1, 0, 1, 1271.5);"
+               "(1, '" + Today() + "0001', date('now', 'localtime') || ' 00:00:00', 1, 1, 0, 1, 1272);"
                "insert into Orders_d (O_ID, P_ID, P_NO, P_Name, P_Unit, OD_Price, OD_Qty, OD_JE, OD_Memo) values "
                "(1, 1, 'P01', '茶杯', '个', 12.5, 3, 37.5, '加急'), (1, 2, 'P02', '茶壶', '只', 1234.5, 1, 1234.5, null);")
                   .c_str());
@@ -1311,13 +1379,40 @@ TEST(Program, ReportsPreviewedFromTheirWindows) {
   HWND sales = WaitChild(app.Main, "TSaleForm");
   ASSERT_NE(sales, nullptr);
   ASSERT_TRUE(WaitForeground(app.Main));
+  Sleep(300);
   Click(WaitChild(sales, "TButton", "查询"));
-  Sleep(200);
+  Sleep(500);
   ClickToolButton(WaitChild(sales, "TToolBar"), 4, 37, 2);   // "打印"
   HWND preview = WaitPreview(app.Run);
   ASSERT_NE(preview, nullptr);
   EXPECT_EQ(DialogAnswerer::WindowText(preview), "销售单");
   Snapshot(preview, "sales_order_preview.png");
+  // Printed from the preview: the same figures as the database holds.
+  std::string printed = PrintFromPreview(app.Run, preview, company, "sales_order_printed");
+  ASSERT_FALSE(printed.empty()) << "no sales order printed";
+  std::vector<std::string> head = Rows(db, "select o.O_NO, c.C_Name, c.C_Addr, c.C_Tel, c.C_Fax, o.O_JE "
+                                           "from Orders o join Customers c on c.C_ID = o.C_ID");
+  ASSERT_EQ(head.size(), 1u);
+  std::vector<std::string> expected;
+  for (size_t from = 0, bar; from <= head[0].size(); from = bar + 1) {
+    bar = head[0].find('|', from);
+    if (bar == std::string::npos) bar = head[0].size();
+    expected.push_back(head[0].substr(from, bar - from));
+  }
+  expected.back() = Money(expected.back());   // the total of the lines
+  for (const std::string& line : Rows(db, "select P_NO || '|' || P_Name || '|' || P_Unit, OD_Price, OD_Qty, OD_JE "
+                                          "from Orders_d order by OD_ID")) {
+    size_t a = line.find('|', line.find('|', line.find('|') + 1) + 1);
+    size_t b = line.find('|', a + 1), c = line.find('|', b + 1);
+    for (size_t from = 0, bar; from < a; from = bar + 1) {
+      bar = std::min(line.find('|', from), a);
+      expected.push_back(line.substr(from, bar - from));
+    }
+    expected.push_back(Money(line.substr(a + 1, b - a - 1)));
+    expected.push_back(std::to_string(int(std::stod(line.substr(b + 1, c - b - 1)))));
+    expected.push_back(Money(line.substr(c + 1)));
+  }
+  for (const std::string& want : expected) EXPECT_NE(printed.find(want), std::string::npos) << want << "\n" << printed;
   ClosePreview(preview);
   PostMessageW(sales, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitGone(sales));
@@ -1334,5 +1429,19 @@ TEST(Program, ReportsPreviewedFromTheirWindows) {
   ASSERT_NE(preview, nullptr);
   EXPECT_EQ(DialogAnswerer::WindowText(preview), "产品清单");
   Snapshot(preview, "product_list_preview.png");
+  printed = PrintFromPreview(app.Run, preview, "Teapot" + std::to_string(GetCurrentProcessId()), "product_list_printed");
+  ASSERT_FALSE(printed.empty()) << "no product list printed";
+  for (const std::string& product : Rows(db, "select P_NO, P_Name, P_EName, P_Color, P_EColor, P_Unit, P_EUnit, P_Price "
+                                             "from Products where CLS_ID = 1")) {
+    size_t from = 0;
+    for (int column = 0; column < 8; ++column) {
+      size_t bar = std::min(product.find('|', from), product.size());
+      std::string value = product.substr(from, bar - from);
+      if (column == 7) value = Money(value);
+      EXPECT_NE(printed.find(value), std::string::npos) << value << "\n" << printed;
+      from = bar + 1;
+    }
+  }
+  EXPECT_EQ(printed.find("F01"), std::string::npos);
   ClosePreview(preview);
 }

@@ -120,6 +120,7 @@ TEST_F(ReportsFixture, SalesOrderOfTheCurrentOrderWithCompanyNameLinesAndSums) {
   EXPECT_TRUE(Has(pages[0], "您的企业名称销售单"));
   EXPECT_TRUE(Has(pages[0], "客户："));
   EXPECT_TRUE(Has(pages[0], "单号："));
+  EXPECT_TRUE(Has(pages[0], "日期："));
   EXPECT_FALSE(Has(pages[0], "P01"));
   EXPECT_TRUE(Has(pages[0], "合计"));
 }
