@@ -11,7 +11,9 @@
 #include "Streams.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "MemDataSet.h"
 #include "frxClass.h"
+#include "frxDBSet.h"
 #include "frxEngine.h"
 #include "frxPreview.h"
 #include "frxPreviewForm.h"
@@ -853,6 +855,62 @@ TEST_F(PreviewFixture, CtrlFFindsAndF3FindsOnCtrlPOpensThePrintDialog) {
   SendKey(Preview, 'F', true);
   SendKey(Preview, 'P', true);
   EXPECT_EQ(forms.size(), opened);
+}
+
+}  // namespace
+
+namespace {
+
+// A click on a collapsed drill-down header opens its group: the preview
+// rebuilds keeping the header's new state.
+TEST_F(PreviewFixture, AClickOnADrillDownHeaderOpensItsGroup) {
+  // Four items in two groups.
+  TMemDataSet items;
+  items.FieldDefs().Add("Grp", ftInteger);
+  items.FieldDefs().Add("Name", ftString, 20);
+  items.CreateDataSet();
+  for (Integer i = 1; i <= 4; ++i) items.AppendRecord({Variant((i + 1) / 2), Variant("商品" + IntToStr(i))});
+  items.First();
+  TfrxDBDataset data;
+  data.SetName("Items");
+  data.SetDataSet(&items);
+  Report->DataSets()->Add(&data);
+  auto* band = dynamic_cast<TfrxDataBand*>(Report->FindObject("Rows"));
+  band->SetRowCount(0);
+  band->SetDataSet(&data);
+  dynamic_cast<TfrxMemoView*>(Report->FindObject("Line"))->SetTextUtf8("[Items.\"Name\"]");
+  auto* gh = new TfrxGroupHeader(band->Parent());
+  gh->SetName("Group");
+  gh->SetTop(50);
+  gh->SetHeight(20);
+  gh->Condition = "Items.\"Grp\"";
+  gh->DrillDown = true;
+  auto* title = new TfrxMemoView(gh);
+  title->SetName("Title");
+  title->SetBounds(10, 0, 400, 20);
+  title->SetTextUtf8("组[Items.\"Grp\"]");
+  // The header comes before its data band in the page's band order.
+  TList* bands = band->Parent()->Objects();
+  bands->Move(bands->IndexOf(static_cast<TfrxComponent*>(gh)), bands->IndexOf(static_cast<TfrxComponent*>(band)));
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  Preview->Find("商品3", false, true);
+  EXPECT_FALSE(frxSearchState().Found);
+  // A click on the second group's header.
+  Preview->Find("组2", false, true);
+  ASSERT_TRUE(frxSearchState().Found);
+  TfrxPreviewWorkspace* w = Preview->Workspace();
+  const TRect found = frxSearchState().FoundRect;
+  const TRect r = w->PageRectOnScreen(0);
+  const LPARAM at = MAKELPARAM(r.Left + Integer(std::nearbyint((found.Left + 5) * Preview->Zoom())),
+                               r.Top + Integer(std::nearbyint((found.Top + found.Bottom) / 2.0 * Preview->Zoom())));
+  SendMessageW(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(w->Handle(), WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(Report->DrillState()->Count(), 1);
+  Preview->Find("商品3", false, true);
+  EXPECT_TRUE(frxSearchState().Found);
+  Preview->Find("商品1", false, true);
+  EXPECT_FALSE(frxSearchState().Found);
+  Report->DataSets()->Clear();
 }
 
 }  // namespace
