@@ -617,18 +617,40 @@ Integer TcxCustomTextEdit::GetInnerTextHeight() {
   return tm.tmHeight;
 }
 
+// The typing window shows the text in the style of the editor's current
+// state (normal, focused, hot, disabled): the view info's background and text
+// colours and the style's font. Only a real difference is handed on, so a
+// state refresh that changes nothing does not repaint the typing window.
 void TcxCustomTextEdit::UpdateInnerEditAppearance() {
   if (!FInnerEdit || InnerEditNotReady()) return;
+  TFont font;
+  font.Assign(GetCurrentStyle()->GetVisibleTextFont());
+  font.SetColor(GetViewInfo()->TextColor);
+  bool fontChanged = false;
   FInnerEdit->LockBounds(true);
   try {
     FInnerEdit->SetColor(GetViewInfo()->BackgroundColor);
-    FInnerEdit->Font()->Assign(GetCurrentStyle()->GetVisibleTextFont());
-    FInnerEdit->Font()->SetColor(GetViewInfo()->TextColor);
+    if (!FInnerEdit->Font()->Equals(font)) {
+      FInnerEdit->Font()->Assign(&font);
+      fontChanged = true;
+    }
   } catch (...) {
     FInnerEdit->LockBounds(false);
     throw;
   }
   FInnerEdit->LockBounds(false);
+  // The typing window is one text row high: a new font size moves it.
+  if (fontChanged) PlaceInnerEdit();
+}
+
+// Every state refresh that changed the look (a style change, focus, enabled
+// or read-only, the first refresh after the window is made) passes the look
+// on to the typing window.
+bool TcxCustomTextEdit::UpdateState(TPoint MousePos, Integer AButton, TShiftState Shift, bool AIsMouseEvent) {
+  if (!HandleAllocated() || IsDestroying()) return false;
+  bool changed = TcxCustomEdit::UpdateState(MousePos, AButton, Shift, AIsMouseEvent);
+  if (changed) UpdateInnerEditAppearance();
+  return changed;
 }
 
 void TcxCustomTextEdit::CheckValueRange() {

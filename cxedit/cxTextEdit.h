@@ -687,6 +687,7 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   void InnerEditChange(TObject* Sender) override;
   void GetEditSizeProperties(TcxEditSizeProperties& AProperties) override;
   void GetInnerControlClip(const TRect& ABounds, TWinControl* AControl, TcxContainerInnerControlClip& AClip) override;
+  bool UpdateState(TPoint MousePos, Integer AButton, TShiftState Shift, bool AIsMouseEvent) override;
   void PlaceInnerEdit() override;
   // Arrows, Home and End move the caret in the inner edit.
   bool HandlesNavigationKeys() override { return true; }

@@ -239,22 +239,9 @@ TcxHyperLinkEdit::TcxHyperLinkEdit(TComponent* AOwner, bool AIsInplace)
 
 void TcxCustomHyperLinkEdit::PropertiesChanged(TObject* Sender) {
   TcxCustomTextEdit::PropertiesChanged(Sender);
-  // A new LinkColor shows at once.
+  // A new LinkColor shows at once: the style change refreshes the state,
+  // which gives the typing window the link colour and underline.
   ContainerStyleChanged(Style());
-}
-
-void TcxCustomHyperLinkEdit::ContainerStyleChanged(TObject* Sender) {
-  TcxCustomTextEdit::ContainerStyleChanged(Sender);
-  SyncLinkFont();
-}
-
-void TcxCustomHyperLinkEdit::CreateWnd() {
-  TcxCustomTextEdit::CreateWnd();
-  SyncLinkFont();
-}
-
-void TcxCustomHyperLinkEdit::SyncLinkFont() {
-  if (TcxCustomInnerTextEdit* Inner = InnerTextEdit()) Inner->Font()->Assign(GetCurrentStyle()->GetVisibleTextFont());
 }
 
 bool TcxCustomHyperLinkEdit::DoStart() {

@@ -119,8 +119,6 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
  protected:
   using TcxCustomTextEdit::PropertiesChanged;
   void PropertiesChanged(TObject* Sender) override;
-  void ContainerStyleChanged(TObject* Sender) override;
-  void CreateWnd() override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -134,8 +132,6 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
   // With SingleClick the editor shows the hand cursor while the mouse is
   // over it (unless a cursor of its own is set).
   void ShowHandCursor();
-  // The typing window shows the text in the style's link colour, underlined.
-  void SyncLinkFont();
   TCursor FSavedCursor = crDefault;
   bool FHandCursor = false;
 };

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "Forms.h"
+#include "TestPng.h"
 #include "TestWindows.h"
 #include "Utf8.h"
 #include "cxTextEdit.h"
@@ -201,4 +202,59 @@ TEST_F(TextEditFixture, AutoSizedHeightIsTheFontsTextPlusTheBorder) {
     EXPECT_GE(client.Height(), textHeight());   // the inner edit shows a whole line
   }
   WriteWindowPng(E, "cxTextEdit_autosized");
+}
+
+namespace {
+// What the inner edit window shows on the screen.
+std::unique_ptr<TBitmap> CaptureWindow(TWinControl* AControl) {
+  HWND h = AControl->Handle();
+  UpdateWindow(h);
+  RECT r;
+  GetWindowRect(h, &r);
+  auto bmp = std::make_unique<TBitmap>(r.right - r.left, r.bottom - r.top, pf24bit);
+  HDC screen = GetDC(nullptr);
+  BitBlt(bmp->Canvas()->Handle(), 0, 0, bmp->Width(), bmp->Height(), screen, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  return bmp;
+}
+
+int CountPixels(TBitmap& ABmp, COLORREF AColor) {
+  int n = 0;
+  for (int y = 0; y < ABmp.Height(); ++y)
+    for (int x = 0; x < ABmp.Width(); ++x) n += GetPixel(ABmp.Canvas()->Handle(), x, y) == AColor;
+  return n;
+}
+}  // namespace
+
+TEST_F(TextEditFixture, TypedTextShowsTheStyleColoursAndFont) {
+  const COLORREF back = RGB(0, 0, 128), yellow = RGB(255, 255, 0), magenta = RGB(255, 0, 255);
+  E->SetHeight(30);
+  TFont font;
+  font.SetName("Tahoma");
+  font.SetSize(12);
+  E->Style()->SetFont(&font);
+  E->Style()->SetColor(TColor(back));
+  E->Style()->SetTextColor(TColor(yellow));
+  E->SetFocus();
+  PumpMessages(1);
+  Type("WWW");
+  ASSERT_EQ(E->Text(), "WWW");
+  TcxCustomInnerTextEdit* inner = E->InnerTextEdit();
+  EXPECT_EQ(inner->Font()->Size(), 12);
+  // The typing window is one row of the style's font high.
+  EXPECT_GE(inner->Height(), 16);
+
+  auto bmp = CaptureWindow(inner);
+  WriteTestPng(bmp.get(), "cxTextEdit_style_colours");
+  EXPECT_GT(CountPixels(*bmp, yellow), 20);
+  EXPECT_EQ(CountPixels(*bmp, RGB(0, 0, 0)), 0) << "text in the default colour";
+  EXPECT_EQ(GetPixel(bmp->Canvas()->Handle(), bmp->Width() - 3, bmp->Height() / 2), back);
+
+  // A style change while focused reaches the typing window at once.
+  E->Style()->SetTextColor(TColor(magenta));
+  PumpMessages(1);
+  bmp = CaptureWindow(inner);
+  EXPECT_EQ(CountPixels(*bmp, yellow), 0);
+  EXPECT_GT(CountPixels(*bmp, magenta), 20);
+  WriteWindowPng(E, "cxTextEdit_style_colours_changed");
 }
