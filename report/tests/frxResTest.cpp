@@ -53,8 +53,17 @@ TEST(frxResources, HelpPathsAndMissingHelpFile) {
 
 TEST(frxResources, ImageStrips) {
   TfrxResources r;
-  // The test program carries no toolbar resources: empty lists, no error.
-  EXPECT_EQ(r.GetPreviewButtonImages()->Count(), 0);
+  // Every program linking the report library carries the preview window's
+  // packed picture strip: 25 pictures, the print button's (2) with a dark
+  // outline and a transparent corner. No object pictures: an empty list, no error.
+  TImageList* preview = r.GetPreviewButtonImages();
+  ASSERT_EQ(preview->Count(), 25);
+  TBitmap print(16, 16, pf32bit);
+  print.Canvas()->Brush()->SetColor(clWhite);
+  print.Canvas()->FillRect(TRect(0, 0, 16, 16));
+  preview->Draw(print.Canvas(), 0, 0, 2);
+  EXPECT_EQ(ColorToRGB(print.Canvas()->Pixels(0, 0)), ColorToRGB(clWhite));
+  EXPECT_NE(ColorToRGB(print.Canvas()->Pixels(4, 1)), ColorToRGB(clWhite));
   EXPECT_EQ(r.GetObjectImages()->Count(), 0);
 
   TBitmap strip(48, 16, pf32bit);
