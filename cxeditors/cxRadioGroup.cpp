@@ -896,6 +896,23 @@ void TcxCustomRadioGroupButton::DoExit() {
 }
 
 void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_COMMAND) {
+    if (FIsClickLocked) return;
+    TFlag locked(FIsClickLocked, true);
+    // A click checks the button only when the group may change and enters
+    // editing (asking its OnEditing and its data).
+    const WORD code = HIWORD(Message.WParam);
+    TcxCustomRadioGroup* g = RadioGroup();
+    if ((code == BN_CLICKED || code == BN_DOUBLECLICKED) && g && !Checked() && !(g->CanModify() && g->RequestEditing()))
+      return;
+    try {
+      TcxRadioButton::Dispatch(Message);
+    } catch (...) {
+      if (Application) Application->HandleException(this);
+      else throw;
+    }
+    return;
+  }
   if (Message.Msg == WM_LBUTTONDOWN) {
     TFlag byMouse(FFocusingByMouse, true);
     TcxRadioButton::Dispatch(Message);

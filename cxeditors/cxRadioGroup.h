@@ -258,6 +258,7 @@ class TcxCustomRadioGroupButton : public TcxRadioButton {
  private:
   bool FInternalSettingChecked = false;
   bool FFocusingByMouse = false;
+  bool FIsClickLocked = false;
 };
 
 class TcxRadioGroupItem : public TcxButtonGroupItem {

@@ -490,3 +490,16 @@ TEST_F(RadioGroupFixture, ButtonsOfAGroupInAGridKeepTab) {
   EXPECT_TRUE(SendMessageW(g.Button(0)->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB);
   EXPECT_FALSE(SendMessageW(R->Button(0)->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB);
 }
+
+TEST_F(RadioGroupFixture, AClickChecksNothingWhenEditingIsRefused) {
+  R->SetEditValue(Variant(2));
+  bool allow = false;
+  R->OnEditing = [&](TObject*, bool& CanEdit) { CanEdit = allow; };
+  ClickButton(2);
+  EXPECT_EQ(Checked(), 1);
+  EXPECT_EQ(R->EditValue().AsInteger(), 2);
+  allow = true;
+  ClickButton(2);
+  EXPECT_EQ(Checked(), 2);
+  EXPECT_EQ(VarToStr(R->EditValue()), "cash");
+}
