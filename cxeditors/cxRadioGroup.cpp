@@ -913,6 +913,12 @@ void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
     }
     return;
   }
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && RadioGroup() &&
+      RadioGroup()->DragMode() == dmAutomatic && !RadioGroup()->ComponentState().Contains(csDesigning)) {
+    // A group dragged automatically starts dragging from any of its buttons.
+    RadioGroup()->BeginDrag(false);
+    return;
+  }
   if (Message.Msg == WM_LBUTTONDOWN) {
     TFlag byMouse(FFocusingByMouse, true);
     TcxRadioButton::Dispatch(Message);

@@ -503,3 +503,14 @@ TEST_F(RadioGroupFixture, AClickChecksNothingWhenEditingIsRefused) {
   EXPECT_EQ(Checked(), 2);
   EXPECT_EQ(VarToStr(R->EditValue()), "cash");
 }
+
+TEST_F(RadioGroupFixture, AnAutomaticallyDraggedGroupIsDraggedFromItsButtons) {
+  R->SetDragMode(dmAutomatic);
+  TPoint inside = R->Button(2)->ClientToScreen(TPoint(5, 5));
+  SetCursorPos(inside.X, inside.Y);
+  SendMessageW(R->Button(2)->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_TRUE(R->Dragging());
+  EXPECT_EQ(Checked(), -1);   // the button itself was not pressed
+  R->EndDrag(false);
+  PumpMessages(1);
+}
