@@ -147,6 +147,8 @@ void TcxRadioButton::DoContextPopup(TPoint MousePos, bool& Handled) {
   Handled = ShowPopupMenu(FPopupMenu, p.X, p.Y);
 }
 
+bool TcxRadioButton::Focused() { return !ComponentState().Contains(csDesigning) && TRadioButton::Focused(); }
+
 void TcxRadioButton::CreateHandle() {
   TRadioButton::CreateHandle();
   UpdateStateFromCursor();

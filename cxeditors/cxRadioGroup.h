@@ -43,6 +43,8 @@ class TcxRadioButton : public TRadioButton, public IcxMouseTrackingCaller {
   bool IsNativeStyle();
   // The mouse has left the button: it is no longer hot.
   void MouseLeave() override;
+  // Never focused while designed.
+  bool Focused() override;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
