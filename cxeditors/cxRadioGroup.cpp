@@ -112,7 +112,7 @@ void cxRadioGroupUnitShutdown() {
 // Radio button
 
 TcxRadioButton::TcxRadioButton(TComponent* AOwner) : TRadioButton(AOwner), FLookAndFeel(std::make_unique<TcxLookAndFeel>(nullptr)) {
-  SetControlStyle(ControlStyle() + csDoubleClicks);
+  SetControlStyle(ControlStyle() + csDoubleClicks + csParentBackground);
   FLookAndFeel->OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
 }
 
@@ -167,6 +167,14 @@ void TcxRadioButton::SetWordWrapCaption(bool Value) {
 }
 
 bool TcxRadioButton::IsNativeStyle() { return cxUseNativeTheme(FLookAndFeel->NativeStyle(), teButton); }
+
+bool TcxRadioButton::IsNativeParentBackground() {
+  return IsNativeStyle() && ParentBackground() && !IsInplaceButton() && !FTransparent;
+}
+
+void TcxRadioButton::DrawBackground(TcxCanvas* ACanvas) {
+  if (!HasTransparentBackground()) ACanvas->FillRectColor(TRect(0, 0, Width(), Height()), Color());
+}
 
 void TcxRadioButton::CreateParams(TCreateParams& Params) {
   TRadioButton::CreateParams(Params);
@@ -340,10 +348,13 @@ void TcxRadioButton::DrawItem(HDC DC, bool AFocusOnly) {
   TcxCanvas c(&canvas);
   TRect client(0, 0, Width(), Height());
   bool native = IsNativeStyle();
-  if (FTransparent && !IsInplaceButton())
-    cxDrawParentImage(this, &c, client);
-  else
-    c.FillRectColor(client, Color());
+  if (!AFocusOnly) {
+    if (IsTransparentLook())
+      cxDrawParentImage(this, &c, client);
+    else if (IsNativeParentBackground())
+      cxDrawParentBackground(this, &c, client);
+    if (native) DrawBackground(&c);
+  }
   TcxLookAndFeelPainterClass painter = FLookAndFeel->PainterForObjectType(totButton);
   if (!painter) painter = FLookAndFeel->ActivePainter();
   TSize g = painter->CalcRadioButtonSize();
@@ -352,7 +363,11 @@ void TcxRadioButton::DrawItem(HDC DC, bool AFocusOnly) {
   FButtonRect = TRect(left, top, left + g.cx, top + g.cy);
   static const TcxButtonState states[] = {cxbsDisabled, cxbsHot, cxbsNormal, cxbsPressed};
   painter->PaintRadioButton(&c, left, top, states[std::clamp<Integer>(FState, 0, 3)], Checked(), Focused(),
-                            FTransparent ? clDefault : Color());
+                            HasTransparentBackground() ? clDefault : Color());
+  // The rest of the background around the glyph, then the caption.
+  c.PushClipRegion();
+  c.ExcludeFromClip(FButtonRect);
+  if (!AFocusOnly && !native) DrawBackground(&c);
   // The caption beyond the glyph.
   TRect text = client;
   if (Alignment() == taRightJustify)
@@ -378,7 +393,7 @@ void TcxRadioButton::DrawItem(HDC DC, bool AFocusOnly) {
     c.Font()->SetColor(color);
     c.DrawFocusRect(f);
   }
-  (void)AFocusOnly;
+  c.PopClipRegion();
 }
 
 // ---------------------------------------------------------------------------

@@ -41,6 +41,10 @@ class TcxRadioButton : public TRadioButton, public IcxMouseTrackingCaller {
   virtual void DrawItem(HDC DC, bool AFocusOnly);
   virtual bool IsInplaceButton() { return false; }
   bool IsNativeStyle();
+  // A themed button shows its parent's themed background behind it.
+  virtual bool IsNativeParentBackground();
+  virtual bool IsTransparentLook() { return FTransparent && !IsInplaceButton(); }
+  bool HasTransparentBackground() { return IsNativeParentBackground() || IsTransparentLook(); }
   // The mouse has left the button: it is no longer hot.
   void MouseLeave() override;
   // Never focused while designed.
@@ -64,6 +68,8 @@ class TcxRadioButton : public TRadioButton, public IcxMouseTrackingCaller {
   // The state as the cursor and the keyboard make it now.
   void UpdateStateFromCursor();
   virtual void AdjustTextRect(TRect& R, bool ANative);
+  // Fills the button with its colour unless its background is see-through.
+  virtual void DrawBackground(TcxCanvas* ACanvas);
   virtual void EnabledChanged();
   virtual void MouseEnter();
 

@@ -514,3 +514,19 @@ TEST_F(RadioGroupFixture, AnAutomaticallyDraggedGroupIsDraggedFromItsButtons) {
   R->EndDrag(false);
   PumpMessages(1);
 }
+
+TEST_F(RadioGroupFixture, TransparentRadioButtonShowsItsParent) {
+  Form->SetColor(clYellow);
+  auto* b = new TcxRadioButton(Form.get());
+  b->SetParent(Form.get());
+  b->SetBounds(220, 150, 120, 24);
+  b->SetCaption("加急");
+  b->SetColor(clWhite);
+  PumpMessages(2);
+  const int x = b->Width() - 3, y = 2;   // beyond the caption
+  EXPECT_EQ(ClientPixel(b, x, y), COLORREF(ColorToRGB(clWhite)));
+  b->SetTransparent(true);
+  PumpMessages(2);
+  EXPECT_EQ(ClientPixel(b, x, y), COLORREF(ColorToRGB(clYellow)));
+  WriteWindowPng(b, "cxRadioButton_transparent");
+}
