@@ -220,7 +220,7 @@ void TcxRadioButton::Dispatch(TMessage& Message) {
     case WM_WINDOWPOSCHANGED:
       TRadioButton::Dispatch(Message);
       // A see-through button shows what is behind it at its new place.
-      if (FTransparent && !IsInplaceButton() && !ComponentState().Contains(csDestroying) && HandleAllocated())
+      if (!ComponentState().Contains(csDestroying) && HandleAllocated() && HasTransparentBackground())
         ::InvalidateRect(Handle(), nullptr, FALSE);
       return;
     case CM_MOUSELEAVE:
