@@ -14,6 +14,15 @@
 // A set of filter operator codes 0..39.
 using TcxFilterEditOperators = uint64_t;
 constexpr TcxFilterEditOperators cxFilterOperatorBit(Integer ACode) { return TcxFilterEditOperators(1) << ACode; }
+// The operators a filter row offers for ordered values (numbers, amounts,
+// times, dates): codes 1 to 6, 9 and 10, and 11 to 14 when extended.
+constexpr TcxFilterEditOperators cxOrderedValueFilterOperators(bool AExtended) {
+  TcxFilterEditOperators R = 0;
+  for (Integer B : {1, 2, 3, 4, 5, 6, 9, 10}) R |= cxFilterOperatorBit(B);
+  if (AExtended)
+    for (Integer B = 11; B <= 14; ++B) R |= cxFilterOperatorBit(B);
+  return R;
+}
 
 // The helpers are never instantiated: each class has one stateless object
 // that stands for the class (cxFilterEditHelper finds it by class).

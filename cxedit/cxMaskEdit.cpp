@@ -749,14 +749,11 @@ TClass TcxFilterMaskEditHelper::GetFilterEditorClass() const { return TcxMaskEdi
 TcxFilterEditOperators TcxFilterMaskEditHelper::GetAllowedOperators(TcxCustomEditProperties* AProperties,
                                                                     TcxValueTypeClass AValueTypeClass,
                                                                     bool AExtended) const {
-  TcxFilterEditOperators result = 0;
-  for (Integer code : {1, 2, 3, 4, 5, 6, 9, 10}) result |= cxFilterOperatorBit(code);
+  TcxFilterEditOperators result = cxOrderedValueFilterOperators(AExtended);
   auto* p = dynamic_cast<TcxCustomMaskEditProperties*>(AProperties);
   bool masked = p && p->IsMasked();
   if (!masked && AValueTypeClass && AValueTypeClass->IsStringType())
     result |= cxFilterOperatorBit(7) | cxFilterOperatorBit(8);
-  if (AExtended)
-    for (Integer code = 11; code <= 14; ++code) result |= cxFilterOperatorBit(code);
   return result;
 }
 

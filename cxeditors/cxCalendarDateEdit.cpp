@@ -46,10 +46,10 @@ class TcxFilterDateEditHelper : public TcxFilterDropDownEditHelper {
  public:
   TClass GetFilterEditorClass() const override { return TcxDateEdit::StaticClass(); }
   TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties*, TcxValueTypeClass, bool AExtended) const override {
-    TcxFilterEditOperators R = 0;
-    for (Integer B : {1, 2, 3, 4, 5, 6, 9, 10}) R |= cxFilterOperatorBit(B);
+    // Dates add the date-range operators, codes 15 to 36.
+    TcxFilterEditOperators R = cxOrderedValueFilterOperators(AExtended);
     if (AExtended)
-      for (Integer B = 11; B <= 36; ++B) R |= cxFilterOperatorBit(B);
+      for (Integer B = 15; B <= 36; ++B) R |= cxFilterOperatorBit(B);
     return R;
   }
   void InitFilterProperties(TcxCustomEditProperties* AProperties, TcxCustomEditProperties* ASourceProperties,

@@ -31,11 +31,7 @@ class TcxFilterCurrencyEditHelper : public TcxFilterTextEditHelper {
  public:
   TClass GetFilterEditorClass() const override { return TcxCurrencyEdit::StaticClass(); }
   TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties*, TcxValueTypeClass, bool AExtended) const override {
-    TcxFilterEditOperators R = 0;
-    for (Integer B : {1, 2, 3, 4, 5, 6, 9, 10}) R |= cxFilterOperatorBit(B);
-    if (AExtended)
-      for (Integer B : {11, 12, 13, 14}) R |= cxFilterOperatorBit(B);
-    return R;
+    return cxOrderedValueFilterOperators(AExtended);
   }
   void InitFilterProperties(TcxCustomEditProperties* AProperties, TcxCustomEditProperties* ASource,
                             bool AKeepButtons) const override {

@@ -53,11 +53,7 @@ class TcxFilterTimeEditHelper : public TcxFilterMaskEditHelper {
   bool GetEditFlags() const override { return true; }
   TClass GetFilterEditorClass() const override { return TcxTimeEdit::StaticClass(); }
   TcxFilterEditOperators GetAllowedOperators(TcxCustomEditProperties*, TcxValueTypeClass, bool AExtended) const override {
-    TcxFilterEditOperators R = 0;
-    for (Integer B : {1, 2, 3, 4, 5, 6, 9, 10}) R |= cxFilterOperatorBit(B);
-    if (AExtended)
-      for (Integer B : {11, 12, 13, 14}) R |= cxFilterOperatorBit(B);
-    return R;
+    return cxOrderedValueFilterOperators(AExtended);
   }
   // A filter row's time box starts at midnight.
   void PrepareFilterEdit(TcxCustomEdit* AEdit, TcxCustomEditProperties* ASourceProperties) const override;

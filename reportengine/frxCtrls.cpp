@@ -490,3 +490,8 @@ void TfrxTBPanel::SetParent(TWinControl* AParent) {
     SetAlign(vertical ? alTop : alLeft);
   }
 }
+
+void TfrxDigitsEdit::CreateParams(TCreateParams& Params) {
+  TEdit::CreateParams(Params);
+  Params.Style |= ES_NUMBER;
+}

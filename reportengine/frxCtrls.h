@@ -135,3 +135,12 @@ class TfrxTBPanel : public TPanel {
   explicit TfrxTBPanel(TComponent* AOwner = nullptr);
   void SetParent(TWinControl* AParent) override;
 };
+
+// An edit that takes digits only (the page and copies fields).
+class TfrxDigitsEdit : public TEdit {
+ public:
+  using TEdit::TEdit;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+};

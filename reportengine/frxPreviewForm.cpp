@@ -36,18 +36,6 @@ constexpr Extended kMaxTypedZoom = 100;
 String Res(const String& Name) { return frxGetResources()->Get(Name); }
 String Res(Integer Id) { return frxResourceTextById(Id); }
 
-// The page field takes digits only.
-class TfrxPageEdit : public TEdit {
- public:
-  using TEdit::TEdit;
-
- protected:
-  void CreateParams(TCreateParams& Params) override {
-    TEdit::CreateParams(Params);
-    Params.Style |= ES_NUMBER;
-  }
-};
-
 TfrxTBPanel* MakeToolPanel(TComponent* Owner, TWinControl* Parent, Integer Width) {
   auto* p = new TfrxTBPanel(Owner);
   p->SetCaption("");
@@ -150,7 +138,7 @@ TfrxPreviewForm::TfrxPreviewForm(TComponent* AOwner) : TForm(AOwner) {
   PriorB->OnClick = [this](TObject*) { FPreview->GotoPriorPage(); };
 
   Sep4 = MakeToolPanel(this, ToolBar, 43);
-  PageE = new TfrxPageEdit(this);
+  PageE = new TfrxDigitsEdit(this);
   PageE->SetParent(Sep4);
   PageE->SetBorderStyle(bsNone);
   PageE->SetBounds(3, 4, 37, 15);

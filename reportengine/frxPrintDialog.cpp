@@ -9,6 +9,7 @@
 #include "SysUtils.h"
 #include "VclWindows.h"
 #include "frxClass.h"
+#include "frxCtrls.h"
 #include "frxDialogControls.h"
 #include "frxPreviewPages.h"
 #include "frxPrinter.h"
@@ -23,18 +24,6 @@ namespace {
 
 constexpr Integer kCustomPaper = 256;
 constexpr Integer kA4 = 9;
-
-// The copies field takes digits only.
-class TDigitsEdit : public TEdit {
- public:
-  using TEdit::TEdit;
-
- protected:
-  void CreateParams(TCreateParams& Params) override {
-    TEdit::CreateParams(Params);
-    Params.Style |= ES_NUMBER;
-  }
-};
 
 // Position in the sheet box of the paper at paper-list Index: the box starts
 // with "default" and leaves out the custom entry.
@@ -150,7 +139,7 @@ TfrxPrintDialog::TfrxPrintDialog(TComponent* AOwner) : TForm(AOwner) {
 
   Label2 = frxPlaceControl<TGroupBox>(this, this, 320, 92, 229, 112, frxRes(205));
   CopiesL = frxPlaceControl<TLabel>(this, Label2, 12, 25, 40, 13, frxRes(203));
-  CopiesE = frxPlaceControl<TDigitsEdit>(this, Label2, 52, 21, 40, 21);
+  CopiesE = frxPlaceControl<TfrxDigitsEdit>(this, Label2, 52, 21, 40, 21);
   CopiesE->SetText("1");
   UpDown1 = frxPlaceControl<TfrxUpDown>(this, Label2, 92, 21, 17, 21);
   UpDown1->Associate = CopiesE;
