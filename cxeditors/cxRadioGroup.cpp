@@ -114,6 +114,8 @@ void cxRadioGroupUnitShutdown() {
 TcxRadioButton::TcxRadioButton(TComponent* AOwner) : TRadioButton(AOwner), FLookAndFeel(std::make_unique<TcxLookAndFeel>(nullptr)) {
   SetControlStyle(ControlStyle() + csDoubleClicks + csParentBackground);
   FLookAndFeel->OnChanged = [this](TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); };
+  // The glyph pictures every radio button draws from, made once.
+  cxGetRadioButtonImageList();
 }
 
 TcxRadioButton::~TcxRadioButton() {
@@ -363,37 +365,55 @@ void TcxRadioButton::DrawItem(HDC DC, bool AFocusOnly) {
   FButtonRect = TRect(left, top, left + g.cx, top + g.cy);
   static const TcxButtonState states[] = {cxbsDisabled, cxbsHot, cxbsNormal, cxbsPressed};
   painter->PaintRadioButton(&c, left, top, states[std::clamp<Integer>(FState, 0, 3)], Checked(), Focused(),
-                            HasTransparentBackground() ? clDefault : Color());
+                            HasTransparentBackground() ? clDefault : Color(), ComponentState().Contains(csDesigning));
   // The rest of the background around the glyph, then the caption.
   c.PushClipRegion();
   c.ExcludeFromClip(FButtonRect);
   if (!AFocusOnly && !native) DrawBackground(&c);
-  // The caption beyond the glyph.
-  TRect text = client;
+  DrawCaption(&c, native);
+  c.PopClipRegion();
+}
+
+void TcxRadioButton::DrawCaption(TcxCanvas* ACanvas, bool ANative) {
+  TRect text(0, 0, Width(), Height());
   if (Alignment() == taRightJustify)
     text.Left = FButtonRect.Right;
   else
     text.Right = FButtonRect.Left;
-  AdjustTextRect(text, native);
-  String caption = Caption();
-  c.SetFont(Font());
-  TColor color = Font()->Color();
-  if (!Enabled() && !dynamic_cast<TcxCustomRadioGroupButton*>(this)) color = clBtnShadow;
-  c.Font()->SetColor(color);
-  c.Brush()->SetStyle(bsClear);
-  Cardinal flags = cxtfLeft | cxtfVCenter | cxtfShowPrefix | (FWordWrap ? cxtfWordBreak | cxtfNoClip : cxtfSingleLine);
-  c.PaintText(caption, text, flags, true);
-  c.Brush()->SetStyle(bsSolid);
-  if (Focused() && !caption.empty()) {
-    TRect f = text;
-    c.MeasureTextRect(caption, f, flags);
-    InflateRect(f, 1, 1);
-    f.Bottom += 1;
-    c.Brush()->SetColor(Color());
-    c.Font()->SetColor(color);
-    c.DrawFocusRect(f);
+  AdjustTextRect(text, ANative);
+  TcxLookAndFeelPainterClass painter = FLookAndFeel->ActivePainter();
+  const bool groupButton = dynamic_cast<TcxCustomRadioGroupButton*>(this) != nullptr;
+  // Window text takes the painter's editor text colour where it has one;
+  // otherwise a disabled stand-alone button shows its caption greyed.
+  TColor color = clDefault;
+  if (Font()->Color() == clWindowText && painter) color = painter->GetEditorTextColor(!Enabled());
+  if (color == clDefault) color = Enabled() || groupButton ? Font()->Color() : clBtnShadow;
+  ACanvas->SetFont(Font());
+  ACanvas->Font()->SetColor(color);
+  ACanvas->Brush()->SetStyle(bsClear);
+  const Cardinal flags =
+      cxtfLeft | cxtfVCenter | cxtfShowPrefix | (FWordWrap ? cxtfWordBreak | cxtfNoClip : cxtfSingleLine);
+  if (IsNativeParentBackground()) ACanvas->Canvas()->Refresh();
+  // Embossed only for a disabled stand-alone button whose painter has no
+  // disabled text colour of its own.
+  const bool enabledLook =
+      (painter && painter->GetEditorTextColor(true) != clDefault) || groupButton || ANative || Enabled();
+  const String caption = Caption();
+  ACanvas->PaintText(caption, text, flags, enabledLook);
+  ACanvas->Brush()->SetStyle(bsSolid);
+  if (!Focused() || caption.empty()) return;
+  TRect f = text;
+  ACanvas->MeasureTextRect(caption, f, flags);
+  InflateRect(f, 1, 1);
+  f.Bottom += 1;
+  if (IsInplaceButton()) {
+    f.Top = std::max<Integer>(f.Top, 1);
+    f.Bottom = std::min<Integer>(f.Bottom, Height() - 1);
+    f.Right = std::min<Integer>(f.Right, Width());
   }
-  c.PopClipRegion();
+  ACanvas->Brush()->SetColor(Color());
+  ACanvas->Font()->SetColor(color);
+  ACanvas->DrawFocusRect(f);
 }
 
 // ---------------------------------------------------------------------------
@@ -740,6 +760,22 @@ void TcxButtonGroupViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds,
   static_cast<TcxButtonGroupViewInfo*>(AViewInfo)->CaptionFlags = GetCaptionTextFlags();
 }
 
+TcxEditButtonStyle TcxButtonGroupViewData::GetButtonLookStyle(TcxCustomEditViewInfo* AViewInfo) {
+  // In a grid the look-and-feel decides; elsewhere the group's border.
+  if (IsInplace) {
+    switch (Style->LookAndFeel()->Kind()) {
+      case lfFlat: return btsFlat;
+      case lfUltraFlat: return btsUltraFlat;
+      case lfOffice11: return btsOffice11;
+      default: return bts3D;
+    }
+  }
+  TcxEditBorderStyle bs = Style->GetBorderStyle();
+  if (bs == ebsUltraFlat) return btsUltraFlat;
+  if (bs == ebsOffice11) return btsOffice11;
+  return AViewInfo->BorderStyle == cbsNone || AViewInfo->BorderStyle == cbs3D ? bts3D : btsFlat;
+}
+
 void TcxButtonGroupViewData::CalculateButtonsViewInfo(TcxCanvas*, const TRect& ABounds, TPoint P, Integer AButton,
                                                       TShiftState Shift, TcxCustomEditViewInfo* AViewInfo, bool) {
   auto* p = static_cast<TcxCustomButtonGroupProperties*>(Properties);
@@ -756,19 +792,7 @@ void TcxButtonGroupViewData::CalculateButtonsViewInfo(TcxCanvas*, const TRect& A
   GetButtonMetrics(false, m);
   const Integer rows = std::max<Integer>(p->GetRowCount(), 1);
   std::vector<TRect> rects = cxCalculateButtonGroupPositions(count, p->GetColumnCount(), rows, ABounds, E, m);
-  TcxEditButtonStyle look;
-  switch (IsInplace ? Style->LookAndFeel()->Kind() : lfStandard) {
-    case lfFlat: look = btsFlat; break;
-    case lfUltraFlat: look = btsUltraFlat; break;
-    case lfOffice11: look = btsOffice11; break;
-    default: look = bts3D; break;
-  }
-  if (!IsInplace) {
-    TcxEditBorderStyle bs = Style->GetBorderStyle();
-    if (bs == ebsUltraFlat) look = btsUltraFlat;
-    else if (bs == ebsOffice11) look = btsOffice11;
-    else look = AViewInfo->BorderStyle == cbsNone || AViewInfo->BorderStyle == cbs3D ? bts3D : btsFlat;
-  }
+  const TcxEditButtonStyle look = GetButtonLookStyle(AViewInfo);
   const TcxEditButtonTransparency t = Style->ButtonTransparency();
   const bool transparent = t == ebtAlways || (t == ebtInactive && !Focused && !ContainerState.Contains(csfHotTracked));
   const bool native = UsesNativeButtons();
@@ -866,10 +890,93 @@ void TcxCustomButtonGroup::Resize() {
   UpdateButtonBounds();
 }
 
+void TcxCustomButtonGroup::DoCursorChanged() {
+  TcxCustomGroupBox::DoCursorChanged();
+  UpdateButtons();
+}
+
+void TcxCustomButtonGroup::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_ENABLEDCHANGED:
+      TcxCustomGroupBox::Dispatch(Message);
+      UpdateButtons();
+      return;
+    case WM_WINDOWPOSCHANGED:
+      TcxCustomGroupBox::Dispatch(Message);
+      // What shows through the group and its buttons has moved with it.
+      if (!ComponentState().Contains(csDestroying) && HandleAllocated() && ShowsParentBackground())
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_ALLCHILDREN | RDW_INVALIDATE);
+      return;
+    default:
+      TcxCustomGroupBox::Dispatch(Message);
+  }
+}
+
+void TcxCustomButtonGroup::ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) {
+  Activate(AEditData);
+  TPoint p(X, Y);
+  if (Parent()) p = ScreenToClient(Parent()->ClientToScreen(p));
+  std::vector<TRect> rects = CalculateButtonPositions();
+  for (size_t i = 0; i < rects.size() && i < FButtons.size(); ++i) {
+    if (!rects[i].Contains(p)) continue;
+    TWinControl* b = FButtons[i];
+    if (b->HandleAllocated())
+      SendMessageW(b->Handle(), Shift.Contains(ssLeft) ? WM_LBUTTONDOWN : WM_LBUTTONUP, cxShiftStateToMouseKeys(Shift),
+                   MAKELPARAM(rects[i].Width() / 2, rects[i].Height() / 2));
+    break;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Radio group button
 
-TcxCustomRadioGroupButton::TcxCustomRadioGroupButton(TComponent* AOwner) : TcxRadioButton(AOwner) {}
+TcxCustomRadioGroupButton::TcxCustomRadioGroupButton(TComponent* AOwner) : TcxRadioButton(AOwner) {
+  // The buttons look as the group's style says unless told otherwise.
+  if (TcxCustomRadioGroup* g = RadioGroup()) LookAndFeel()->SetMaster(g->Style()->LookAndFeel());
+}
+
+bool TcxCustomRadioGroupButton::ExecuteAction(TBasicAction* Action) {
+  if (TcxRadioButton::ExecuteAction(Action)) return true;
+  TcxCustomRadioGroup* g = RadioGroup();
+  return g && g->DataBinding() && g->DataBinding()->ExecuteBindingAction(Action);
+}
+
+bool TcxCustomRadioGroupButton::UpdateAction(TBasicAction* Action) {
+  if (TcxRadioButton::UpdateAction(Action)) return true;
+  TcxCustomRadioGroup* g = RadioGroup();
+  return g && g->DataBinding() && g->DataBinding()->UpdateBindingAction(Action);
+}
+
+bool TcxCustomRadioGroupButton::CanFocus() {
+  TcxCustomRadioGroup* g = RadioGroup();
+  if (!g) return TcxRadioButton::CanFocus();
+  // A button of a disabled item stays out of reach as well.
+  return TcxRadioButton::CanFocus() && g->CanFocusWithParentForm();
+}
+
+void TcxCustomRadioGroupButton::WndProc(TMessage& Message) {
+  // The shortcuts of the group's menu work from its buttons.
+  TcxCustomRadioGroup* g = RadioGroup();
+  if (g && g->HandleInnerControlKey(Message)) return;
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && g && g->DragMode() == dmAutomatic &&
+      !g->ComponentState().Contains(csDesigning)) {
+    // A group dragged automatically starts dragging from any of its
+    // buttons, and the button is not pressed.
+    g->BeginDrag(false);
+    return;
+  }
+  if (Message.Msg == WM_LBUTTONDOWN) {
+    TFlag byMouse(FFocusingByMouse, true);
+    TcxRadioButton::WndProc(Message);
+    return;
+  }
+  TcxRadioButton::WndProc(Message);
+}
+
+void TcxCustomRadioGroupButton::DefaultHandler(TMessage& Message) {
+  if (TcxCustomRadioGroup* g = RadioGroup(); g && g->InnerControlDefaultHandler(Message)) return;
+  TcxRadioButton::DefaultHandler(Message);
+}
 
 TcxCustomRadioGroup* TcxCustomRadioGroupButton::RadioGroup() const { return dynamic_cast<TcxCustomRadioGroup*>(Owner()); }
 
@@ -930,30 +1037,21 @@ void TcxCustomRadioGroupButton::Dispatch(TMessage& Message) {
     }
     return;
   }
-  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && RadioGroup() &&
-      RadioGroup()->DragMode() == dmAutomatic && !RadioGroup()->ComponentState().Contains(csDesigning)) {
-    // A group dragged automatically starts dragging from any of its buttons.
-    RadioGroup()->BeginDrag(false);
-    return;
-  }
-  if (Message.Msg == WM_LBUTTONDOWN) {
-    TFlag byMouse(FFocusingByMouse, true);
-    TcxRadioButton::Dispatch(Message);
-    return;
-  }
   TcxRadioButton::Dispatch(Message);
   // The focus coming to or leaving a button is the group's focus change,
   // unless it moves between the button and the group itself.
   if ((Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) && !ComponentState().Contains(csDestroying))
     if (TcxCustomRadioGroup* g = RadioGroup())
       if (!g->HandleAllocated() || HWND(Message.WParam) != g->Handle()) g->DoInnerFocusChanged();
-  // The arrows move among the group's buttons (KeyDown), not through the
-  // form; Tab stays with a group that wants it (in a grid), unless Ctrl is down.
-  if (Message.Msg == WM_GETDLGCODE) {
-    Message.Result |= DLGC_WANTARROWS;
-    if (TcxCustomRadioGroup* g = RadioGroup(); g && g->WantsTabKey() && GetKeyState(VK_CONTROL) >= 0)
-      Message.Result |= DLGC_WANTTAB;
-  }
+  // In a grid the arrows move among the group's buttons by columns and rows
+  // (the group's KeyDown); elsewhere the form moves the focus to the next or
+  // previous button, round the group. Tab stays with a group that wants it
+  // (in a grid), unless Ctrl is down.
+  if (Message.Msg == WM_GETDLGCODE)
+    if (TcxCustomRadioGroup* g = RadioGroup()) {
+      if (g->IsInplace()) Message.Result |= DLGC_WANTARROWS;
+      if (g->WantsTabKey() && GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+    }
 }
 
 void TcxCustomRadioGroupButton::KeyPress(char32_t& Key) {
@@ -1050,9 +1148,58 @@ TcxCustomRadioGroup::TcxCustomRadioGroup(TComponent* AOwner, bool AIsInplace, co
                              return new TcxCustomRadioGroupProperties(O);
                            }) {
   cxRadioGroupUnitStartup();
+  // Nothing can be dropped on a radio group: its children are its buttons.
+  TControlStyle style = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks, csReplicatable};
+  if (ControlStyle().Contains(csParentBackground)) style += csParentBackground;
+  SetControlStyle(style);
 }
 
-TWinControl* TcxCustomRadioGroup::CreateButton() { return new TcxCustomRadioGroupButton(this); }
+bool TcxCustomRadioGroup::IsLoadingOrUpdating() const {
+  return ComponentState().Contains(csLoading) || ComponentState().Contains(csUpdating);
+}
+
+bool TcxCustomRadioGroup::KeepsStoredItemIndex() const {
+  return IsLoadingOrUpdating() || ComponentState().Contains(csDesigning);
+}
+
+TWinControl* TcxCustomRadioGroup::CreateButton() {
+  auto* b = new TcxCustomRadioGroupButton(this);
+  b->SetParentBackground(ParentBackground());
+  return b;
+}
+
+void TcxCustomRadioGroup::SetDragMode(TDragMode Value) {
+  TcxCustomButtonGroup::SetDragMode(Value);
+  for (TWinControl* b : FButtons) b->SetDragMode(Value);
+}
+
+void TcxCustomRadioGroup::SetDragKind(TDragKind Value) {
+  TcxCustomButtonGroup::SetDragKind(Value);
+  for (TWinControl* b : FButtons) b->SetDragKind(Value);
+}
+
+void TcxCustomRadioGroup::ParentBackgroundToggled() {
+  TcxCustomButtonGroup::ParentBackgroundToggled();
+  for (TWinControl* b : FButtons) b->SetParentBackground(ParentBackground());
+}
+
+bool TcxCustomRadioGroup::IsInternalControl(TControl* AControl) {
+  if (!AControl) return false;
+  return TcxCustomButtonGroup::IsInternalControl(AControl) ||
+         std::find(FButtons.begin(), FButtons.end(), AControl) != FButtons.end();
+}
+
+bool TcxCustomRadioGroup::SetFocusNeedless() {
+  for (TWinControl* b : FButtons)
+    if (b->Focused()) return false;
+  return TcxCustomButtonGroup::Focused();
+}
+
+void TcxCustomRadioGroup::Resize() {
+  TcxCustomButtonGroup::Resize();
+  if (ComponentState().Contains(csDesigning) && HasNativeParentBackground() && HandleAllocated())
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
 
 TcxCustomRadioGroupButton* TcxCustomRadioGroup::Button(Integer Index) const {
   return Index >= 0 && Index < Integer(FButtons.size()) ? static_cast<TcxCustomRadioGroupButton*>(FButtons[size_t(Index)])
@@ -1194,20 +1341,19 @@ Integer TcxCustomRadioGroup::CheckedIndex() const {
 }
 
 Integer TcxCustomRadioGroup::ItemIndex() {
-  if (ComponentState().Contains(csLoading)) return FStoredItemIndex;
+  if (KeepsStoredItemIndex()) return FStoredItemIndex;
   return CheckedIndex();
 }
 
 void TcxCustomRadioGroup::SetItemIndex(Integer Value) {
-  if (ComponentState().Contains(csLoading)) {
-    FStoredItemIndex = Value;
-    return;
+  if (!IsLoadingOrUpdating()) {
+    if (FButtons.size() != size_t(ActiveProperties()->Items()->Count())) UpdateButtons();
+    Integer index = std::clamp<Integer>(Value, -1, Integer(FButtons.size()) - 1);
+    Variant v;
+    DisplayToEditValue(Variant(index), v, false);
+    SetEditValueChecked(v, true, false);
   }
-  if (FButtons.size() != size_t(ActiveProperties()->Items()->Count())) UpdateButtons();
-  Value = std::clamp<Integer>(Value, -1, Integer(FButtons.size()) - 1);
-  Variant v;
-  DisplayToEditValue(Variant(Value), v, false);
-  SetEditValueChecked(v, true, false);
+  if (KeepsStoredItemIndex()) FStoredItemIndex = Value;
 }
 
 void TcxCustomRadioGroup::DisplayToEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
@@ -1259,7 +1405,7 @@ void TcxCustomRadioGroup::CheckItem(Integer AIndex, bool AFromButton) {
   if (TcxCustomButtonGroup::Focused() && HandleAllocated() && GetFocus() != Handle())
     if (auto* b = Button(AIndex))
       if (b->CanFocus() && !b->Focused()) b->SetFocus();
-  if (ComponentState().Contains(csLoading)) FStoredItemIndex = AIndex;
+  if (KeepsStoredItemIndex()) FStoredItemIndex = AIndex;
 }
 
 void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
@@ -1274,7 +1420,7 @@ void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
   HoldChangeEvents(true);
   try {
     TFlag user(FUserAction, Focused());
-    if (!ComponentState().Contains(csLoading)) {
+    if (!IsLoadingOrUpdating()) {
       Variant v;
       DisplayToEditValue(Variant(index), v, false);
       SetEditValueChecked(v, true, true);
@@ -1290,11 +1436,21 @@ void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
 
 void TcxCustomRadioGroup::UpdateButtonsStyle() {
   TcxCustomButtonGroup::UpdateButtonsStyle();
-  TcxLookAndFeel* lf = Style()->LookAndFeel();
+  // The buttons take the look their items would be drawn with; the rest of
+  // their look-and-feel follows the group's style (their master).
+  TcxLookAndFeelKind kind = lfStandard;
+  std::unique_ptr<TcxCustomEditViewData> vd(CreateViewData());
+  if (auto* bvd = dynamic_cast<TcxButtonGroupViewData*>(vd.get()); bvd && GetViewInfo()) {
+    switch (bvd->GetButtonLookStyle(GetViewInfo())) {
+      case btsFlat: kind = lfFlat; break;
+      case btsUltraFlat: kind = lfUltraFlat; break;
+      case btsOffice11: kind = lfOffice11; break;
+      default: kind = lfStandard; break;
+    }
+  }
   for (TWinControl* w : FButtons) {
     auto* b = static_cast<TcxCustomRadioGroupButton*>(w);
-    b->LookAndFeel()->SetKind(lf->Kind());
-    b->LookAndFeel()->SetNativeStyle(lf->NativeStyle());
+    b->LookAndFeel()->SetKind(kind);
     if (!b->Enabled()) b->Font()->SetColor(StyleDisabled()->GetVisibleTextFont()->Color());
     b->SetTransparent(Transparent());
   }
@@ -1309,8 +1465,12 @@ void TcxCustomRadioGroup::UpdateButtons() {
     auto* b = Button(i);
     b->SetCaption(p->Items(i)->Caption());
     b->SetWordWrapCaption(p->WordWrap());
+    // Dragging as the group drags, however its settings were made (a form
+    // file may set them before the buttons exist).
+    b->SetDragMode(DragMode());
+    b->SetDragKind(DragKind());
   }
-  if (!ComponentState().Contains(csLoading) && CheckedIndex() != index) CheckItem(index, false);
+  if (!IsLoadingOrUpdating() && CheckedIndex() != index) CheckItem(index, false);
 }
 
 void TcxCustomRadioGroup::GetTabOrderList(std::vector<TWinControl*>& List) {

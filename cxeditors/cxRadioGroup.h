@@ -70,6 +70,8 @@ class TcxRadioButton : public TRadioButton, public IcxMouseTrackingCaller {
   virtual void AdjustTextRect(TRect& R, bool ANative);
   // Fills the button with its colour unless its background is see-through.
   virtual void DrawBackground(TcxCanvas* ACanvas);
+  // The caption beyond the glyph, and the focus rectangle around it.
+  virtual void DrawCaption(TcxCanvas* ACanvas, bool ANative);
   virtual void EnabledChanged();
   virtual void MouseEnter();
 
@@ -202,6 +204,9 @@ class TcxButtonGroupViewData : public TcxGroupBoxViewData {
   virtual void CalculateButtonNativeState(TcxCustomEditViewInfo*, TcxGroupBoxButtonViewInfo*) {}
   virtual Cardinal GetCaptionTextFlags();
   bool UsesNativeButtons();
+  // The look of the item buttons: in a grid by the look-and-feel's kind,
+  // elsewhere by the group's border.
+  TcxEditButtonStyle GetButtonLookStyle(TcxCustomEditViewInfo* AViewInfo);
 };
 
 class TcxCustomButtonGroup : public TcxCustomGroupBox {
@@ -225,6 +230,9 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   // Arrow keys from a button move the focus among the buttons.
   void ButtonKeyDown(TWinControl* AButton, Word& Key, TShiftState Shift);
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
+  // In a grid, the click that activates the group goes on to the button
+  // under the mouse.
+  void ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) override;
 
  protected:
   virtual TWinControl* CreateButton() = 0;
@@ -236,6 +244,8 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   void ContainerStyleChanged(TObject* Sender) override;
   void CreateHandle() override;
   void Resize() override;
+  void Dispatch(TMessage& Message) override;
+  void DoCursorChanged() override;
   bool CanAutoSize() override { return !IsInplace() && AutoSize(); }
   bool HostsChildControls() override { return FSelectingByAccel; }
   std::vector<TWinControl*> FButtons;
@@ -255,9 +265,15 @@ class TcxCustomRadioGroupButton : public TcxRadioButton {
   // Checks or unchecks without reporting back to the group.
   void SetCheckedQuietly(bool AChecked);
   void Click() override;
+  // Actions the button cannot handle go to the group's data.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
+  bool CanFocus() override;
 
  protected:
   void KeyPress(char32_t& Key) override;
+  void WndProc(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
   // Focus from the keyboard checks the button, unless the group is in a grid.
   void DoEnter() override;
@@ -384,17 +400,27 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
   void ActivateResetValue() override { SetItemIndex(-1); }
   // The buttons are made from the items, never streamed.
   void GetChildren(const TGetChildProc&, TComponent*) override {}
+  // Dragging and a parent-background change apply to the buttons too.
+  void SetDragMode(TDragMode Value) override;
+  void SetDragKind(TDragKind Value) override;
+  bool IsInternalControl(TControl* AControl) override;
 
  protected:
   void Dispatch(TMessage& Message) override;
   TWinControl* CreateButton() override;
   void UpdateButtonsStyle() override;
   void Loaded() override;
+  void Resize() override;
+  void ParentBackgroundToggled() override;
+  bool SetFocusNeedless() override;
 
  private:
   void SetEditValueChecked(const Variant& Value, bool AValidate, bool AFromButton);
   void CheckItem(Integer AIndex, bool AFromButton);
   Integer CheckedIndex() const;
+  bool IsLoadingOrUpdating() const;
+  // While loading, updating or designed, the item index is kept aside.
+  bool KeepsStoredItemIndex() const;
   Integer FStoredItemIndex = -1;
 };
 

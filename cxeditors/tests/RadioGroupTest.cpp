@@ -11,6 +11,7 @@
 #include "cxComboBox.h"
 #include "cxRadioGroup.h"
 #include "cxVariants.h"
+#include "ActnList.h"
 #include "gtest.h"
 
 namespace {
@@ -111,10 +112,17 @@ TEST_F(RadioGroupFixture, ClicksAndArrowKeysCheckItemsThroughTheButtons) {
   EXPECT_EQ(Checked(), 1);
   EXPECT_EQ(R->EditValue().AsInteger(), 2);
   PostMessageW(R->Button(1)->Handle(), WM_KEYDOWN, VK_DOWN, 1);
-  PostMessageW(R->Button(2)->Handle(), WM_KEYDOWN, VK_DOWN, 1);   // the last: stays
   PumpMessages(2);
   EXPECT_EQ(Checked(), 2);
   WriteWindowPng(R, "cxRadioGroup_checked");
+  // Outside a grid the arrows go round the group, as in any dialog.
+  PostMessageW(R->Button(2)->Handle(), WM_KEYDOWN, VK_RIGHT, 1);
+  PumpMessages(2);
+  EXPECT_TRUE(R->Button(0)->Focused());
+  EXPECT_EQ(Checked(), 0);
+  PostMessageW(R->Button(0)->Handle(), WM_KEYDOWN, VK_LEFT, 1);
+  PumpMessages(2);
+  EXPECT_EQ(Checked(), 2);
   // A read-only group keeps its value on a click.
   R->Properties()->SetReadOnly(true);
   ClickButton(0);
@@ -361,11 +369,12 @@ TEST_F(RadioGroupFixture, KeysOnTheButtonsReachTheGroup) {
   EXPECT_EQ(Checked(), 1);
   EXPECT_EQ(R->EditValue().AsInteger(), 2);
   EXPECT_EQ(heard, (std::vector<String>{"down 32", "press 32", "up 32"}));
-  // Arrow keys are heard too, and still move the checked item.
+  // Arrow keys move the checked item; they are the form's keys, not the
+  // group's.
   heard.clear();
   PostMessageW(h, WM_KEYDOWN, VK_DOWN, 1);
   PumpMessages(2);
-  EXPECT_EQ(heard, (std::vector<String>{"down 40"}));
+  EXPECT_TRUE(heard.empty());
   EXPECT_EQ(Checked(), 2);
   EXPECT_EQ(VarToStr(R->EditValue()), "cash");
   // Escape restores the value the group had when it got the focus.
@@ -463,6 +472,141 @@ TEST_F(RadioGroupFixture, RadioButtonMenuAndHotTracking) {
   EXPECT_EQ(b->State(), 0);
 }
 
+namespace {
+// Pixels of the button's caption area in the highlight colour (the light
+// half of embossed text).
+Integer HighlightPixels(TcxRadioButton* b) {
+  Integer n = 0;
+  for (Integer y = 0; y < b->Height(); ++y)
+    for (Integer x = b->ButtonRect().Right + 2; x < b->Width(); ++x)
+      if (ClientPixel(b, x, y) == COLORREF(ColorToRGB(clBtnHighlight))) ++n;
+  return n;
+}
+}  // namespace
+
+// A disabled stand-alone button shows its caption embossed; a disabled
+// button of a group keeps the group's disabled text colour, flat.
+TEST_F(RadioGroupFixture, DisabledCaptionsAreEmbossedOnStandAloneButtonsOnly) {
+  auto* b = new TcxRadioButton(Form.get());
+  b->SetParent(Form.get());
+  b->SetBounds(220, 150, 120, 24);
+  b->SetCaption("加急发货");
+  EXPECT_TRUE(cxRadioButtonImageListExists());
+  PumpMessages(2);
+  EXPECT_EQ(HighlightPixels(b), 0);
+  b->SetEnabled(false);
+  PumpMessages(2);
+  EXPECT_GT(HighlightPixels(b), 10);
+  WriteWindowPng(b, "cxRadioButton_disabled");
+  R->Properties()->Items(0)->SetEnabled(false);
+  PumpMessages(2);
+  ASSERT_FALSE(R->Button(0)->Enabled());
+  EXPECT_EQ(HighlightPixels(R->Button(0)), 0);
+}
+
+// What is set on the group reaches its buttons: dragging, cursor, parent
+// background, enabled state, the look-and-feel, and its menu and shortcuts.
+TEST_F(RadioGroupFixture, ButtonsFollowTheGroupsSettings) {
+  R->Properties()->Items(1)->SetEnabled(false);
+  R->SetDragKind(dkDock);
+  R->SetDragMode(dmAutomatic);
+  R->SetCursor(crHandPoint);
+  R->SetParentBackground(false);
+  PumpMessages(2);
+  for (TWinControl* b : R->Buttons()) {
+    EXPECT_EQ(b->DragKind(), dkDock);
+    EXPECT_EQ(b->DragMode(), dmAutomatic);
+    EXPECT_EQ(b->Cursor(), crHandPoint);
+    EXPECT_FALSE(b->ParentBackground());
+    EXPECT_TRUE(R->IsInternalControl(b));
+  }
+  EXPECT_FALSE(R->IsInternalControl(nullptr));
+  EXPECT_FALSE(R->IsInternalControl(Form.get()));
+  R->SetDragMode(dmManual);
+  R->SetEnabled(false);
+  EXPECT_FALSE(R->Button(0)->Enabled());
+  EXPECT_FALSE(R->Button(0)->CanFocus());
+  R->SetEnabled(true);
+  EXPECT_TRUE(R->Button(0)->Enabled());
+  EXPECT_FALSE(R->Button(1)->Enabled());   // its item is disabled
+  EXPECT_FALSE(R->Button(1)->CanFocus());
+  R->Style()->LookAndFeel()->SetNativeStyle(true);
+  EXPECT_TRUE(R->Button(2)->LookAndFeel()->NativeStyle());
+  R->Style()->LookAndFeel()->SetNativeStyle(false);
+  EXPECT_FALSE(R->Button(2)->LookAndFeel()->NativeStyle());
+  // A button without a menu of its own shows the group's; the group's
+  // shortcuts work from its buttons.
+  TMenuLike menu;
+  R->AssignPopupMenu(&menu);
+  HWND h = R->Button(2)->Handle();
+  TPoint inside = R->Button(2)->ClientToScreen(TPoint(10, 5));
+  SendMessageW(h, WM_CONTEXTMENU, WPARAM(h), MAKELPARAM(inside.X, inside.Y));
+  EXPECT_EQ(menu.Shown, (std::vector<TPoint>{inside}));
+  EXPECT_EQ(R->Button(2)->Perform(CN_KEYDOWN, VK_F9, 0), 1);
+  R->AssignPopupMenu(nullptr);
+}
+
+namespace {
+class TRecordingBinding : public TcxEditDataBinding {
+ public:
+  using TcxEditDataBinding::TcxEditDataBinding;
+  std::vector<String> Log;
+  bool ExecuteBindingAction(TBasicAction*) override {
+    Log.push_back("execute");
+    return true;
+  }
+  bool UpdateBindingAction(TBasicAction*) override {
+    Log.push_back("update");
+    return true;
+  }
+};
+class TBoundRadioGroup : public TcxRadioGroup {
+ public:
+  explicit TBoundRadioGroup(TComponent* AOwner) : TcxRadioGroup(AOwner) {
+    Binding = new TRecordingBinding(this);
+    SetDataBindingObject(Binding);
+  }
+  TRecordingBinding* Binding;
+};
+}  // namespace
+
+// An action a button cannot handle is offered to the group's data.
+TEST_F(RadioGroupFixture, ActionsOnAButtonReachTheGroupsData) {
+  auto* g = new TBoundRadioGroup(Form.get());
+  g->SetParent(Form.get());
+  g->SetBounds(220, 10, 180, 100);
+  g->Properties()->Assign(R->Properties());
+  PumpMessages(1);
+  TAction action(nullptr);
+  EXPECT_TRUE(g->Button(0)->ExecuteAction(&action));
+  EXPECT_TRUE(g->Button(0)->UpdateAction(&action));
+  EXPECT_EQ(g->Binding->Log, (std::vector<String>{"execute", "update"}));
+}
+
+// In a grid, the click that starts editing checks the item it was on.
+TEST_F(RadioGroupFixture, TheActivatingClickInAGridChecksTheItemUnderTheMouse) {
+  TcxCustomEditData* data = nullptr;
+  {
+    TcxRadioGroup g(nullptr, true);
+    g.SetParent(Form.get());
+    g.SetBounds(10, 140, 390, 30);
+    g.Properties()->Assign(R->Properties());
+    g.Properties()->SetColumns(3);
+    PumpMessages(1);
+    ASSERT_EQ(g.Buttons().size(), 3u);
+    // The middle of the third item, in the form's coordinates.
+    TcxCustomRadioGroupButton* third = g.Button(2);
+    TPoint p(g.Left() + third->Left() + 10, g.Top() + third->Top() + third->Height() / 2);
+    g.ActivateByMouse(TShiftState{ssLeft}, p.X, p.Y, data);
+    SendMessageW(third->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(third->Width() / 2, third->Height() / 2));
+    PumpMessages(2);
+    EXPECT_EQ(g.ItemIndex(), 2);
+    EXPECT_EQ(VarToStr(g.EditValue()), "cash");
+    EXPECT_TRUE(third->Focused());
+  }
+  delete data;
+}
+
 TEST_F(RadioGroupFixture, FocusOnAButtonIsTheGroupsFocus) {
   auto* other = new TEdit(Form.get());
   other->SetParent(Form.get());
@@ -478,6 +622,38 @@ TEST_F(RadioGroupFixture, FocusOnAButtonIsTheGroupsFocus) {
   other->SetFocus();
   PumpMessages(1);
   EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+}
+
+// In a grid the arrows move the focus by columns and rows, and stop at the
+// edges; the focus alone checks nothing there.
+TEST_F(RadioGroupFixture, ArrowKeysInAGridFollowColumnsAndRows) {
+  TcxRadioGroup g(nullptr, true);
+  g.SetParent(Form.get());
+  g.SetBounds(10, 140, 390, 60);
+  for (const char* c : {"D", "E"}) static_cast<TcxRadioGroupItem*>(R->Properties()->Items()->Add())->SetCaption(c);
+  g.Properties()->Assign(R->Properties());
+  g.Properties()->SetColumns(3);   // columns of 2, 2 and 1 buttons
+  PumpMessages(1);
+  ASSERT_EQ(g.Buttons().size(), 5u);
+  EXPECT_TRUE(SendMessageW(g.Button(0)->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
+  EXPECT_FALSE(SendMessageW(R->Button(0)->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
+  struct Step {
+    Integer From;
+    WPARAM Key;
+    Integer To;
+  } steps[] = {
+      {1, VK_RIGHT, 3}, {3, VK_UP, 2}, {2, VK_LEFT, 0}, {0, VK_UP, 0}, {0, VK_LEFT, 0},
+      {4, VK_DOWN, 4},   // the last button of the shorter last column
+      {4, VK_RIGHT, 4}, {3, VK_DOWN, 3}, {2, VK_DOWN, 3},
+  };
+  for (const Step& s : steps) {
+    g.Button(s.From)->SetFocus();
+    PumpMessages(1);
+    PostMessageW(g.Button(s.From)->Handle(), WM_KEYDOWN, s.Key, 1);
+    PumpMessages(2);
+    EXPECT_TRUE(g.Button(s.To)->Focused()) << s.From << " " << s.Key << " " << s.To;
+  }
+  EXPECT_EQ(g.ItemIndex(), -1);
 }
 
 TEST_F(RadioGroupFixture, ButtonsOfAGroupInAGridKeepTab) {
