@@ -53,7 +53,7 @@ TcxEditRepositoryItem* TcxEditDBRegisteredRepositoryItems::GetItemForField(TFiel
     if (prop && prop->PropType && prop->PropType->Name == "Boolean" && GetOrdProp(AField, prop) != 0)
       return GetCurrencyFieldItem();
   }
-  return GetItem(AField->DataType());
+  return GetItemForKey(AField->DataType());
 }
 
 TcxEditDBRegisteredRepositoryItems* GetDefaultEditDBRepositoryItems() {
@@ -88,7 +88,7 @@ void cxRegisterDefaultFieldTypeItems(std::initializer_list<TFieldType> AFieldTyp
   for (TFieldType ft : AFieldTypes) {
     // Once per field type: a second registration keeps the first item.
     if (std::find(GRegisteredTypes.begin(), GRegisteredTypes.end(), ft) != GRegisteredTypes.end()) continue;
-    r->RegisterItem(ft, -1, cxGetDefaultEditRepository()->CreateItem(AFactory));
+    r->RegisterItemForKey(ft, -1, cxGetDefaultEditRepository()->CreateItem(AFactory));
     GRegisteredTypes.push_back(ft);
   }
 }
@@ -96,7 +96,7 @@ void cxRegisterDefaultFieldTypeItems(std::initializer_list<TFieldType> AFieldTyp
 void cxEditDBRegisteredRepositoryItemsShutdown() {
   if (!GRegistry) return;
   GRegistry->UnregisterFallbackItem(-1);
-  for (TFieldType ft : GRegisteredTypes) GRegistry->UnregisterItem(ft, -1);
+  for (TFieldType ft : GRegisteredTypes) GRegistry->UnregisterItemForKey(ft, -1);
   GRegisteredTypes.clear();
   GRegistry.reset();
 }

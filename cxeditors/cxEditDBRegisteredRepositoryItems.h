@@ -2,7 +2,7 @@
 // dataset field): a lookup combo box for lookup fields, a currency editor
 // for currency fields, a check box for Boolean fields, a date editor for
 // dates, a memo for memo fields, an image editor for graphic fields, a BLOB
-// editor for binary fields, and a text item as the fallback.
+// editor for binary fields, and a masked-text item as the fallback.
 #pragma once
 #include <initializer_list>
 
@@ -16,11 +16,17 @@ class TcxEditDBRegisteredRepositoryItems : public TcxEditRegisteredRepositoryIte
   ~TcxEditDBRegisteredRepositoryItems() override;
   void ItemRemoved(TcxEditRepositoryItem* Sender) override;
 
-  TcxEditRepositoryItem* GetItem(TFieldType AFieldType) { return GetItemForKey(intptr_t(AFieldType) & 0x7F); }
-  void RegisterItem(TFieldType AFieldType, Integer AVersion, TcxEditRepositoryItem* AItem) {
+  using TcxEditRegisteredRepositoryItems::GetItemForKey;
+  using TcxEditRegisteredRepositoryItems::RegisterItemForKey;
+  using TcxEditRegisteredRepositoryItems::UnregisterItemForKey;
+  // Keyed by the field type's ordinal (7 bits).
+  TcxEditRepositoryItem* GetItemForKey(TFieldType AFieldType) { return GetItemForKey(intptr_t(AFieldType) & 0x7F); }
+  void RegisterItemForKey(TFieldType AFieldType, Integer AVersion, TcxEditRepositoryItem* AItem) {
     RegisterItemForKey(intptr_t(AFieldType) & 0x7F, AVersion, AItem);
   }
-  void UnregisterItem(TFieldType AFieldType, Integer AVersion) { UnregisterItemForKey(intptr_t(AFieldType) & 0x7F, AVersion); }
+  void UnregisterItemForKey(TFieldType AFieldType, Integer AVersion) {
+    UnregisterItemForKey(intptr_t(AFieldType) & 0x7F, AVersion);
+  }
   void RegisterCurrencyFieldItem(Integer AVersion, TcxEditRepositoryItem* AItem) {
     AddEntry(FCurrencyItems, 0, AItem, AVersion);
   }

@@ -28,7 +28,7 @@ TcxEditDataRegisteredRepositoryItems* GetDefaultEditDataRepositoryItems() {
         {TcxSQLTimeStampValueType::StaticClass(), cxItemFactory<TcxEditRepositoryDateItem>()},
     };
     for (const auto& [valueType, factory] : table) {
-      GRegistry->RegisterItem(valueType, -1, cxGetDefaultEditRepository()->CreateItem(factory));
+      GRegistry->RegisterItemForKey(valueType, -1, cxGetDefaultEditRepository()->CreateItem(factory));
       GRegisteredTypes.push_back(valueType);
     }
   }
@@ -39,9 +39,9 @@ TcxEditRepositoryItem* cxRegisterDefaultValueTypeItem(TClass AValueType, const T
   TcxEditDataRegisteredRepositoryItems* r = GetDefaultEditDataRepositoryItems();
   // Once per value type: a second registration keeps the first item.
   if (std::find(GRegisteredTypes.begin(), GRegisteredTypes.end(), AValueType) != GRegisteredTypes.end())
-    return r->GetItem(AValueType);
+    return r->GetItemForKey(AValueType);
   TcxEditRepositoryItem* item = cxGetDefaultEditRepository()->CreateItem(AFactory);
-  r->RegisterItem(AValueType, -1, item);
+  r->RegisterItemForKey(AValueType, -1, item);
   GRegisteredTypes.push_back(AValueType);
   return item;
 }
@@ -49,7 +49,7 @@ TcxEditRepositoryItem* cxRegisterDefaultValueTypeItem(TClass AValueType, const T
 void cxEditDataRegisteredRepositoryItemsShutdown() {
   if (!GRegistry) return;
   GRegistry->UnregisterFallbackItem(-1);
-  for (TClass c : GRegisteredTypes) GRegistry->UnregisterItem(c, -1);
+  for (TClass c : GRegisteredTypes) GRegistry->UnregisterItemForKey(c, -1);
   GRegisteredTypes.clear();
   GRegistry.reset();
 }

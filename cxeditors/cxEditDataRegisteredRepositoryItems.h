@@ -11,12 +11,14 @@ class TcxEditDataRegisteredRepositoryItems : public TcxEditRegisteredRepositoryI
   using TcxEditRegisteredRepositoryItems::GetItemForKey;
   using TcxEditRegisteredRepositoryItems::RegisterItemForKey;
   using TcxEditRegisteredRepositoryItems::UnregisterItemForKey;
-  // Keyed by the value type class (null: the fallback).
-  TcxEditRepositoryItem* GetItem(TClass AValueType) { return GetItemForKey(reinterpret_cast<intptr_t>(AValueType)); }
-  void RegisterItem(TClass AValueType, Integer AVersion, TcxEditRepositoryItem* AItem) {
+  // Keyed by the value type class itself.
+  TcxEditRepositoryItem* GetItemForKey(TClass AValueType) {
+    return GetItemForKey(reinterpret_cast<intptr_t>(AValueType));
+  }
+  void RegisterItemForKey(TClass AValueType, Integer AVersion, TcxEditRepositoryItem* AItem) {
     RegisterItemForKey(reinterpret_cast<intptr_t>(AValueType), AVersion, AItem);
   }
-  void UnregisterItem(TClass AValueType, Integer AVersion) {
+  void UnregisterItemForKey(TClass AValueType, Integer AVersion) {
     UnregisterItemForKey(reinterpret_cast<intptr_t>(AValueType), AVersion);
   }
 };

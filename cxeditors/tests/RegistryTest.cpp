@@ -44,6 +44,25 @@ TEST(RegisteredItems, VersionsFallbacksAndFreedItems) {
   EXPECT_EQ(r.GetItemForKey(5), nullptr);
 }
 
+// A registry that goes first lets go of its items, and keeps listening to an
+// item for as long as any of its lists holds it.
+TEST(RegisteredItems, RegistryFreedBeforeItsItems) {
+  auto item = std::make_unique<TcxEditRepositoryTextItem>();
+  {
+    TcxEditDBRegisteredRepositoryItems r;
+    r.RegisterItemForKey(ftString, 0, item.get());
+    r.RegisterFallbackItem(0, item.get());
+    r.RegisterCurrencyFieldItem(0, item.get());
+    r.RegisterLookupFieldItem(0, item.get());
+    EXPECT_EQ(item->ListenerCount(), 1);
+    r.UnregisterItemForKey(ftString, 0);
+    r.UnregisterFallbackItem(0);
+    EXPECT_EQ(item->ListenerCount(), 1);   // still the currency and lookup item
+    EXPECT_EQ(r.GetLookupFieldItem(), item.get());
+  }
+  EXPECT_EQ(item->ListenerCount(), 0);
+}
+
 TEST(RegisteredItems, DefaultEditorPerFieldType) {
   TcxEditDBRegisteredRepositoryItems* r = GetDefaultEditDBRepositoryItems();
   TcxEditRepositoryItem* fallback = r->GetFallbackItem();
@@ -94,7 +113,9 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
   EXPECT_EQ(currencyItem->ClassType(), TcxEditRepositoryCurrencyItem::StaticClass());
   EXPECT_EQ(r->GetItemForField(&money), currencyItem);
   real.SetCurrency(false);
+  money.SetCurrency(false);
   EXPECT_EQ(r->GetItemForField(&real), fallback);
+  EXPECT_EQ(r->GetItemForField(&money), fallback);   // no table entry for ftCurrency
   // A registered currency item answers first; freeing it falls back.
   {
     TcxEditRepositoryMemoItem own;
@@ -104,9 +125,9 @@ TEST(RegisteredItems, DefaultEditorPerFieldType) {
   EXPECT_EQ(r->GetCurrencyFieldItem(), currencyItem);
   // The table is open to the other editor kinds.
   cxRegisterDefaultFieldTypeItems({ftADT, ftArray}, cxItemFactory<TcxEditRepositoryImageItem>());
-  TcxEditRepositoryItem* adt = r->GetItem(ftADT);
+  TcxEditRepositoryItem* adt = r->GetItemForKey(ftADT);
   EXPECT_EQ(adt->ClassType(), TcxEditRepositoryImageItem::StaticClass());
-  EXPECT_NE(adt, r->GetItem(ftArray));   // one item per field type
+  EXPECT_NE(adt, r->GetItemForKey(ftArray));   // one item per field type
   EXPECT_EQ(adt->Owner(), cxGetDefaultEditRepository());
 }
 
@@ -115,9 +136,9 @@ TEST(RegisteredItems, DefaultEditorPerValueType) {
   TcxEditRepositoryItem* fallback = r->GetFallbackItem();
   ASSERT_NE(fallback, nullptr);
   EXPECT_EQ(fallback->ClassType(), TcxEditRepositoryTextItem::StaticClass());
-  EXPECT_EQ(r->GetItem(TcxStringValueType::StaticClass()), fallback);
+  EXPECT_EQ(r->GetItemForKey(TcxStringValueType::StaticClass()), fallback);
   // A Boolean value without a field gets the check box.
-  TcxEditRepositoryItem* check = r->GetItem(TcxBooleanValueType::StaticClass());
+  TcxEditRepositoryItem* check = r->GetItemForKey(TcxBooleanValueType::StaticClass());
   EXPECT_EQ(check->ClassType(), TcxEditRepositoryCheckBoxItem::StaticClass());
   EXPECT_EQ(cxRegisterDefaultValueTypeItem(TcxBooleanValueType::StaticClass(), cxItemFactory<TcxEditRepositoryTextItem>()),
             check);
@@ -130,12 +151,12 @@ TEST(RegisteredItems, DefaultEditorPerValueType) {
       {TcxFMTBcdValueType::StaticClass(), TcxEditRepositoryCurrencyItem::StaticClass()},
       {TcxIntegerValueType::StaticClass(), TcxEditRepositoryTextItem::StaticClass()},
   };
-  for (const Case& c : cases) EXPECT_EQ(r->GetItem(c.ValueType)->ClassType(), c.ItemClass) << c.ValueType->Name;
+  for (const Case& c : cases) EXPECT_EQ(r->GetItemForKey(c.ValueType)->ClassType(), c.ItemClass) << c.ValueType->Name;
   // Each registration has an item of its own.
-  EXPECT_NE(r->GetItem(TcxCurrencyValueType::StaticClass()), r->GetItem(TcxFMTBcdValueType::StaticClass()));
+  EXPECT_NE(r->GetItemForKey(TcxCurrencyValueType::StaticClass()), r->GetItemForKey(TcxFMTBcdValueType::StaticClass()));
   TcxEditRepositoryItem* item =
       cxRegisterDefaultValueTypeItem(TcxVariantValueType::StaticClass(), cxItemFactory<TcxEditRepositoryMemoItem>());
-  EXPECT_EQ(r->GetItem(TcxVariantValueType::StaticClass()), item);
+  EXPECT_EQ(r->GetItemForKey(TcxVariantValueType::StaticClass()), item);
 }
 
 TEST(RepositoryItems, PropertiesAreTypedAndCopied) {
@@ -155,4 +176,26 @@ TEST(RepositoryItems, PropertiesAreTypedAndCopied) {
   const TPropInfo* prop = GetPropInfo(&item, "Properties");
   ASSERT_NE(prop, nullptr);
   EXPECT_EQ(GetObjectProp(&item, prop), item.Properties());
+}
+
+// Shutting a registry down leaves its items in the default repository, no
+// longer listened to, and the next use starts it again with items of its own.
+TEST(RegisteredItems, ShutDownKeepsTheItems) {
+  TcxEditRepository* repository = cxGetDefaultEditRepository();
+  TcxEditRepositoryItem* date = GetDefaultEditDBRepositoryItems()->GetItemForKey(ftDate);
+  TcxEditRepositoryItem* lookup = GetDefaultEditDBRepositoryItems()->GetLookupFieldItem();
+  TcxEditRepositoryItem* check = GetDefaultEditDataRepositoryItems()->GetItemForKey(TcxBooleanValueType::StaticClass());
+  const Integer count = repository->Count();
+  cxEditDBRegisteredRepositoryItemsShutdown();
+  cxEditDataRegisteredRepositoryItemsShutdown();
+  EXPECT_EQ(repository->Count(), count);
+  for (TcxEditRepositoryItem* item : {date, lookup, check}) {
+    EXPECT_EQ(item->Owner(), repository);
+    EXPECT_EQ(item->ListenerCount(), 0) << item->ClassName();
+  }
+  TcxEditRepositoryItem* again = GetDefaultEditDBRepositoryItems()->GetItemForKey(ftDate);
+  EXPECT_NE(again, date);
+  EXPECT_EQ(again->ClassType(), TcxEditRepositoryDateItem::StaticClass());
+  EXPECT_EQ(GetDefaultEditDataRepositoryItems()->GetItemForKey(TcxBooleanValueType::StaticClass())->ClassType(),
+            TcxEditRepositoryCheckBoxItem::StaticClass());
 }
