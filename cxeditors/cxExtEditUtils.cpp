@@ -65,10 +65,19 @@ bool cxIsFloatString(const String& S) {
   return std::isfinite(v) && std::fabs(v) <= 1.7e308;
 }
 
+TcxCanvasFontSelection::TcxCanvasFontSelection(TCanvas* ACanvas)
+    : FDC(ACanvas->Handle()), FOld(SelectObject(FDC, ACanvas->Font()->Handle())) {}
+
+TcxCanvasFontSelection::~TcxCanvasFontSelection() { SelectObject(FDC, FOld); }
+
 bool cxPrepareRotatedFont(TCanvas* ACanvas, TFont* AFont, Integer Angle) {
   ACanvas->SetFont(AFont);
   TEXTMETRICW tm{};
-  GetTextMetricsW(ACanvas->Handle(), &tm);
+  {
+    // The metrics of this font, not of whatever the canvas last drew with.
+    TcxCanvasFontSelection font(ACanvas);
+    GetTextMetricsW(font.DC(), &tm);
+  }
   const bool vector = (tm.tmPitchAndFamily & TMPF_VECTOR) != 0;
   const Integer a = ((Angle % 360) + 360) % 360;
   if (vector && a != 0) ACanvas->Font()->SetOrientation(a * 10);

@@ -26,6 +26,22 @@ bool cxIsFloatString(const String& S);
 // Answers whether the font is a vector font.
 bool cxPrepareRotatedFont(TCanvas* ACanvas, TFont* AFont, Integer Angle);
 
+// Keeps the canvas's font selected into its device context for direct
+// Win32 calls (metrics, DrawText) while it lives; the canvas selects its
+// font only when it draws itself.
+class TcxCanvasFontSelection {
+ public:
+  explicit TcxCanvasFontSelection(TCanvas* ACanvas);
+  ~TcxCanvasFontSelection();
+  TcxCanvasFontSelection(const TcxCanvasFontSelection&) = delete;
+  TcxCanvasFontSelection& operator=(const TcxCanvasFontSelection&) = delete;
+  HDC DC() const { return FDC; }
+
+ private:
+  HDC FDC;
+  HGDIOBJ FOld;
+};
+
 extern const char* const cxColorNames[52];
 extern const char* const cxHTML4ColorNames[16];
 extern const char* const cxX11ColorNames[140];

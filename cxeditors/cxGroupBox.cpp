@@ -8,6 +8,7 @@
 #include "Themes.h"
 #include "Utf8.h"
 #include "VclUtils.h"
+#include "cxExtEditUtils.h"
 #include "dxOffice11.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxPanelStyle, TPersistent)
@@ -116,6 +117,19 @@ TcxCustomEditViewData* TcxCustomGroupBoxProperties::CreateViewData(TcxCustomEdit
 // ---------------------------------------------------------------------------
 // View data
 
+TcxGroupBoxViewData::TcxGroupBoxViewData(TcxCustomEditProperties* AProperties, TcxCustomEditStyle* AStyle,
+                                         bool AIsInplace)
+    : TcxCustomEditViewData(AProperties, AStyle, AIsInplace) {
+  if (!Style) return;
+  NativeStyle = UsesNativeTheme(Style->LookAndFeel());
+  GetContentParams(ContentParams);
+}
+
+bool TcxGroupBoxViewData::UsesNativeTheme(TcxLookAndFeel* ALookAndFeel) {
+  if (!ALookAndFeel || ALookAndFeel->SkinPainter()) return false;
+  return cxUseNativeTheme(ALookAndFeel->NativeStyle() || ALookAndFeel->Kind() == lfOffice11, teEdit);
+}
+
 TcxCustomGroupBox* TcxGroupBoxViewData::GroupBox() const { return dynamic_cast<TcxCustomGroupBox*>(Edit); }
 
 bool TcxGroupBoxViewData::HasShadow() {
@@ -197,7 +211,8 @@ void TcxGroupBoxViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TP
       std::u16string w = Utf8ToUtf16(text);
       RECT r = {0, 0, std::max<Integer>(content.Width(), 1), 0};
       UINT flags = DT_CALCRECT | (g->PanelStyle()->WordWrap() ? DT_WORDBREAK : DT_SINGLELINE);
-      DrawTextW(sc->Handle(), vcl::W(w), Integer(w.size()), &r, flags);
+      TcxCanvasFontSelection font(sc->Canvas());
+      DrawTextW(font.DC(), vcl::W(w), Integer(w.size()), &r, flags);
       Integer tw = r.right - r.left, th = r.bottom - r.top;
       t = TRect(content.Left, content.Top, content.Left + tw, content.Top + th);
       if (hp == 2) t.Left = content.Right - tw;
@@ -294,20 +309,19 @@ void TcxGroupBoxViewInfo::DrawBackground(TcxCanvas* ACanvas) {
   bool panel = GroupBox && GroupBox->PanelStyle()->Active();
   TRect whole = Bounds;
   if (NativeStyle) {
+    ACanvas->PushClipRegion();
     if (panel) {
-      TRect r = PanelRect;
-      TcxLookAndFeelPainterClass p = GroupBox->Style()->LookAndFeel()->ActivePainter();
-      if (GroupBox->ShowsParentBackground())
-        cxDrawParentBackground(GroupBox, ACanvas, r);
-      else if (p)
-        p->PaintPanelBackground(ACanvas, GroupBox, r, BackgroundColor, clDefault);
-      else
-        ACanvas->FillRectColor(r, BackgroundColor);
+      DrawNativePanelBackground(ACanvas);
     } else if (GroupBox && GroupBox->IsTransparentBackground()) {
       cxDrawParentImage(GroupBox, ACanvas, whole);
+    } else if (GroupBox && GroupBox->HasNativeParentBackground() && IsFramePartiallyTransparent()) {
+      // The frame's theme part lets the parent's themed background show.
+      cxDrawParentBackground(GroupBox, ACanvas, whole);
+      ACanvas->Canvas()->Refresh();
     } else {
       ACanvas->FillRectColor(whole, BackgroundColor);
     }
+    ACanvas->PopClipRegion();
     return;
   }
   if (Shadow) cxPaintContainerShadow(ACanvas, panel ? PanelRect : BorderRect);
@@ -316,32 +330,56 @@ void TcxGroupBoxViewInfo::DrawBackground(TcxCanvas* ACanvas) {
     cxDrawParentImage(GroupBox, ACanvas, whole);
     return;
   }
-  TRect fill = panel ? PanelRect : whole;
-  if (panel && GroupBox->Style()->LookAndFeel()->Kind() == lfOffice11) {
-    TcxLookAndFeelPainterClass p = GroupBox->Style()->LookAndFeel()->ActivePainter();
+  ACanvas->FillRectColor(panel ? PanelRect : whole, BackgroundColor);
+}
+
+bool TcxGroupBoxViewInfo::IsFramePartiallyTransparent() {
+  HTHEME theme = ThemeServices()->Theme(teButton);
+  return theme && IsThemeBackgroundPartiallyTransparent(theme, kButtonGroupBoxPart, Enabled ? 1 : 2);
+}
+
+// A themed panel (native style, or the Office-2003 kind) paints its
+// background with the look-and-feel's painter: the parent's image when
+// transparent, the parent's themed background or the background colour
+// under the native style, or by OfficeBackgroundKind under Office 2003.
+void TcxGroupBoxViewInfo::DrawNativePanelBackground(TcxCanvas* ACanvas) {
+  TcxLookAndFeel* lf = GroupBox->Style()->LookAndFeel();
+  TcxLookAndFeelPainterClass p = lf->ActivePainter();
+  TRect r = PanelRect;
+  if (BorderStyle != cbsNone && p) InflateRect(r, -p->GetBorderWidth(), -p->GetBorderWidth());
+  if (!p) {
+    ACanvas->FillRectColor(r, BackgroundColor);
+  } else if (GroupBox->IsTransparentBackground()) {
+    ACanvas->IntersectClip(r);
+    p->PaintPanelBackground(ACanvas, GroupBox, PanelRect, clDefault, clDefault);
+  } else if (lf->NativeStyle()) {
+    if (GroupBox->HasNativeParentBackground())
+      cxDrawParentBackground(GroupBox, ACanvas, r);
+    else
+      p->PaintPanelBackground(ACanvas, GroupBox, r, BackgroundColor, clDefault);
+  } else if (lf->Kind() == lfOffice11) {
+    TColor from = Office2003HeaderStartColor(), to = Office2003HeaderEndColor();
     switch (GroupBox->PanelStyle()->OfficeBackgroundKind()) {
-      case pobkGradient:
-        if (p) p->PaintPanelBackground(ACanvas, GroupBox, fill, Office2003HeaderStartColor(), Office2003HeaderEndColor());
-        break;
-      case pobkOffice11Color:
-        ACanvas->FillRectColor(fill, dxMixColors(Office2003HeaderStartColor(), Office2003HeaderEndColor(), 50));
-        break;
-      default: ACanvas->FillRectColor(fill, BackgroundColor); break;
+      case pobkGradient: p->PaintPanelBackground(ACanvas, GroupBox, r, from, to); break;
+      case pobkOffice11Color: p->PaintPanelBackground(ACanvas, GroupBox, r, dxMixColors(from, to, 50), clDefault); break;
+      default: p->PaintPanelBackground(ACanvas, GroupBox, r, BackgroundColor, clDefault); break;
     }
-    return;
+  } else {
+    ACanvas->FillRectColor(r, BackgroundColor);
   }
-  ACanvas->FillRectColor(fill, BackgroundColor);
 }
 
 void TcxGroupBoxViewInfo::DrawCaption(TcxCanvas* ACanvas) {
   if (!GroupBox || IsRectEmpty(CaptionRect)) return;
-  const String& text = GroupBox->CaptionText();
-  if (text.empty()) return;
-  if (GroupBox->DoCustomDrawCaption(ACanvas, CaptionRect, Painter)) return;
+  // Everything, a custom drawing too, stays inside the caption rectangle.
   ACanvas->PushClipRegion();
   ACanvas->IntersectClip(CaptionRect);
+  const String& text = GroupBox->CaptionText();
+  if (text.empty() || GroupBox->DoCustomDrawCaption(ACanvas, CaptionRect, Painter)) {
+    ACanvas->PopClipRegion();
+    return;
+  }
   GroupBox->PrepareCaptionCanvas(ACanvas, NativeStyle);
-  if (!Enabled && !NativeStyle) ACanvas->Font()->SetColor(clGrayText);
   ACanvas->Brush()->SetStyle(bsClear);
   HDC dc = ACanvas->Handle();
   std::u16string w = Utf8ToUtf16(text);
@@ -496,7 +534,10 @@ void TcxCustomGroupBox::UpdateCaptionFont() {
   TcxScreenCanvas* sc = cxSharedScreenCanvas();
   sc->SetFont(FCaptionFont.get());
   TEXTMETRICW tm{};
-  GetTextMetricsW(sc->Handle(), &tm);
+  {
+    TcxCanvasFontSelection font(sc->Canvas());
+    GetTextMetricsW(font.DC(), &tm);
+  }
   if (!(tm.tmPitchAndFamily & TMPF_TRUETYPE)) FCaptionFont->SetName("Arial");
   Integer angle = FAlignment <= alLeftBottom ? 900 : 2700;
   if (FCaptionFont->Orientation() != angle) FCaptionFont->SetOrientation(angle);
@@ -559,6 +600,8 @@ void TcxCustomGroupBox::AdjustClientRect(TRect& Rect) {
   vd->GetContentExtent(nullptr, vi.get(), extent);
   Rect = TRect(extent.Left, extent.Top, Width() - extent.Right, Height() - extent.Bottom);
 }
+
+bool TcxCustomGroupBox::IsNativeStyle() { return TcxGroupBoxViewData::UsesNativeTheme(Style()->LookAndFeel()); }
 
 bool TcxCustomGroupBox::UsesWindowRegion() { return FPanelStyle && FPanelStyle->Active() ? false : TcxCustomEdit::UsesWindowRegion(); }
 

@@ -74,12 +74,19 @@ class TcxGroupBoxViewInfo : public TcxCustomEditViewInfo {
   virtual void DrawCaption(TcxCanvas* ACanvas);
   virtual void DrawBorder(TcxCanvas* ACanvas);
   virtual void DrawBackground(TcxCanvas* ACanvas);
+
+ private:
+  void DrawNativePanelBackground(TcxCanvas* ACanvas);
+  bool IsFramePartiallyTransparent();
 };
 
 class TcxGroupBoxViewData : public TcxCustomEditViewData {
   TOVANI_CLASS(TcxGroupBoxViewData, TcxCustomEditViewData)
  public:
-  using TcxCustomEditViewData::TcxCustomEditViewData;
+  TcxGroupBoxViewData(TcxCustomEditProperties* AProperties, TcxCustomEditStyle* AStyle, bool AIsInplace);
+  // A group box is themed under the native style and also under the
+  // Office-2003 kind, when a theme is there and no skin painter is.
+  static bool UsesNativeTheme(TcxLookAndFeel* ALookAndFeel);
   void Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton, TShiftState Shift,
                  TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
   void GetBorderExtent(TRect& AExtent) override;
@@ -125,6 +132,7 @@ class TcxCustomGroupBox : public TcxCustomEdit {
   virtual bool IsNonClientCaption();
   bool HasShadow() override;
   bool IsInplaceNow() { return IsInplace(); }
+  bool IsNativeStyle() override;
 
   TcxGroupBoxCustomDrawEvent OnCustomDraw;
   TcxGroupBoxCustomDrawElementEvent OnCustomDrawCaption;
@@ -153,6 +161,7 @@ class TcxCustomGroupBox : public TcxCustomEdit {
   void Dispatch(TMessage& Message) override;
 
  private:
+  friend class TcxGroupBoxViewInfo;
   void RedrawNonClientArea();
   TcxCaptionAlignment FAlignment = alTopLeft;
   std::unique_ptr<TFont> FCaptionFont;

@@ -183,10 +183,21 @@ TSize TcxCustomLabelViewData::GetEditContentSize(TcxCanvas* ACanvas, const Varia
   if (text.empty()) text = " ";
   TcxScreenCanvas* sc = cxSharedScreenCanvas();
   TCanvas* canvas = ACanvas ? ACanvas->Canvas() : sc->Canvas();
+  // Measuring leaves the caller's canvas font as it was.
+  TFont savedFont;
+  savedFont.Assign(canvas->Font());
+  struct Restore {
+    TCanvas* Canvas;
+    TFont* Font;
+    ~Restore() { Canvas->Font()->Assign(Font); }
+  } restore{canvas, &savedFont};
   bool trueType = cxPrepareRotatedFont(canvas, Style->GetVisibleTextFont(), p->Angle());
   Integer angle = trueType ? NormalizedAngle(p->Angle()) : 0;
   Integer s = StyleOffset(p->LabelStyle(), canvas->Font());
   TPoint D = p->GetDepthDelta();
+  // The editors' content offsets (left + right, top + bottom).
+  const TRect& o = ContentParams.Offsets;
+  TSize O(o.Left + o.Right, o.Top + o.Bottom);
   bool border = !IsInplace && Style->BorderStyle() != cbsNone;
   UINT flags = DT_CALCRECT | DT_LEFT | DT_TOP;
   if (angle == 0) {
@@ -196,11 +207,20 @@ TSize TcxCustomLabelViewData::GetEditContentSize(TcxCanvas* ACanvas, const Varia
     text = CaptionForOutput(text, p->ShowAccelChar());
     flags |= DT_NOPREFIX;
   }
-  Integer width = ASizeProperties.Width > 0 ? ASizeProperties.Width - s - (border ? 2 : 0) - (IsInplace ? D.X : 0) : 0;
+  Integer width =
+      ASizeProperties.Width > 0 ? ASizeProperties.Width - s - O.cx - (border ? 2 : 0) - (IsInplace ? D.X : 0) : 0;
   if (width <= 0) flags &= ~UINT(DT_WORDBREAK);
   std::u16string w = Utf8ToUtf16(text);
   RECT r = {0, 0, std::max<Integer>(width, 1), 0};
-  DrawTextW(canvas->Handle(), vcl::W(w), Integer(w.size()), &r, flags);
+  {
+    // Measured upright: the extent of a turned font runs along its base line.
+    TFont upright;
+    upright.Assign(canvas->Font());
+    upright.SetOrientation(0);
+    HGDIOBJ old = SelectObject(canvas->Handle(), upright.Handle());
+    DrawTextW(canvas->Handle(), vcl::W(w), Integer(w.size()), &r, flags);
+    SelectObject(canvas->Handle(), old);
+  }
   Integer tw = r.right - r.left, th = r.bottom - r.top;
   if (angle != 0) {
     double a = angle * M_PI / 180;
@@ -209,7 +229,7 @@ TSize TcxCustomLabelViewData::GetEditContentSize(TcxCanvas* ACanvas, const Varia
     tw = rw;
     th = rh;
   }
-  TSize size(tw + s + (border ? 2 : 0), th + s);
+  TSize size(tw + O.cx + s + (border ? 2 : 0), th + O.cy + s);
   if (IsInplace) {
     size.cx += D.X;
     size.cy += D.Y;
@@ -235,7 +255,9 @@ void TcxCustomLabelViewInfo::DrawPlainText(TcxCanvas* ACanvas, TPoint P, bool AR
   }
   TRect r(TextRect.Left, TextRect.Top, TextRect.Right - DepthDelta.X, TextRect.Bottom - DepthDelta.Y);
   OffsetRect(r, P.X, P.Y);
-  Integer flags = cxMakeTextFlags(0, Alignment.Horz(), Alignment.Vert(), false, WordWrap, 0, false, ShowAccelChar);
+  // In a cell whose paint options ask for it, a cut text ends in "...".
+  bool ellipsis = IsInplace && (PaintOptions & 8) != 0;
+  Integer flags = cxMakeTextFlags(0, Alignment.Horz(), Alignment.Vert(), ellipsis, WordWrap, 0, false, ShowAccelChar);
   ACanvas->PaintText(Text, r, Cardinal(flags), true);
 }
 
@@ -270,6 +292,7 @@ void TcxCustomLabelViewInfo::MoveBy(Integer DX, Integer DY) {
 
 void TcxCustomLabelViewInfo::DrawLabel(TcxCanvas* ACanvas) {
   LayerPoints.clear();
+  LayerColors.clear();
   if (Text.empty()) return;
   TFont savedFont;
   savedFont.Assign(ACanvas->Font());
@@ -384,13 +407,16 @@ void TcxCustomLabelViewInfo::DrawContent(TcxCanvas* ACanvas, TcxCanvas* ATarget,
     for (Integer i = 1; i <= n; ++i) {
       TColor c = ShadowedColor;
       if (LabelEffect == cxleFun) {
+        // The integer part of b + i * (t - b) / n, which never goes below
+        // zero, so one division of the whole sum truncates it.
         auto mix = [&](int shift) {
           int b = (bg >> shift) & 0xFF, t = (sh >> shift) & 0xFF;
-          return (i * (t - b) / n + b) & 0xFF;
+          return ((b * n + i * (t - b)) / n) & 0xFF;
         };
         c = TColor(mix(0) | (mix(8) << 8) | (mix(16) << 16));
       }
       LayerPoints.push_back(P);
+      LayerColors.push_back(c);
       DrawTextAt(ACanvas, P, c, rotated, false);
       P.X += step.X;
       P.Y += step.Y;
@@ -498,7 +524,32 @@ void TcxCustomLabel::DoTextChanged() {
 
 bool TcxCustomLabel::AlignsRight() {
   if (ComponentState().Contains(csReading)) return false;
-  return ActiveProperties()->Alignment()->Horz() == taRightJustify;
+  TAlignment a = ActiveProperties()->Alignment()->Horz();
+  if (UseRightToLeftAlignment() && a != taCenter) a = a == taLeftJustify ? taRightJustify : taLeftJustify;
+  return a == taRightJustify;
+}
+
+// The base line of unturned text in the text rectangle, placed as the
+// vertical alignment puts the text.
+Integer TcxCustomLabel::GetTextBaseLine() {
+  auto* vi = dynamic_cast<TcxCustomLabelViewInfo*>(GetViewInfo());
+  if (!vi) return 0;
+  TcxScreenCanvas* sc = cxSharedScreenCanvas();
+  sc->SetFont(vi->Font ? vi->Font : Style()->GetVisibleTextFont());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(sc->Handle(), &tm);
+  const TRect& r = vi->TextRect;
+  switch (vi->Alignment.Vert()) {
+    case taBottomJustify: return r.Bottom - tm.tmDescent + 1;
+    case taVCenter: return r.Top + (r.Height() - tm.tmHeight) / 2 + tm.tmAscent + 1;
+    default: return r.Top + tm.tmAscent + 1;
+  }
+}
+
+void TcxCustomLabel::Loaded() {
+  // The window exists before the loaded settings are applied to it.
+  if (cxCanAllocateHandle(this)) HandleNeeded();
+  TcxCustomEdit::Loaded();
 }
 
 void TcxCustomLabel::Dispatch(TMessage& Message) {

@@ -126,6 +126,7 @@ class TcxCustomLabelViewInfo : public TcxCustomEditViewInfo {
   TBitmap* CacheBitmap() const { return FCache.get(); }
   // The points the depth layers and the text were last drawn at (for tests).
   std::vector<TPoint> LayerPoints;
+  std::vector<TColor> LayerColors;
   TPoint TextPoint;
 
  private:
@@ -176,11 +177,13 @@ class TcxCustomLabel : public TcxCustomEdit {
   bool AlignsRight() override;
   bool ButtonsAutoWidth() override { return !ActiveProperties()->WordWrap(); }
   bool HasTextBaseLine() override { return ActiveProperties()->Angle() == 0; }
+  Integer GetTextBaseLine() override;
 
  protected:
   bool CanFocusOnClick() override { return TcxCustomEdit::CanFocusOnClick() && IsInplace(); }
   bool DefaultParentColor() override { return true; }
   void DoTextChanged() override;
+  void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Dispatch(TMessage& Message) override;
 

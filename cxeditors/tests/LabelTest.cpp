@@ -217,3 +217,76 @@ TEST_F(LabelFixture, InPlaceTextKeepsTheTextOffsets) {
   ASSERT_LT(without.X, INT_MAX);
   EXPECT_EQ(with, TPoint(without.X + 1, without.Y + 1));
 }
+
+// Each fading layer lies between the background and the shadow colour by
+// its share of the depth, cut down to whole steps: the palest first.
+TEST_F(LabelFixture, FadingLayerColours) {
+  L->SetAutoSize(false);
+  L->SetBounds(10, 10, 200, 60);
+  L->SetCaption("渐变");
+  L->Properties()->SetLabelEffect(cxleFun);
+  L->Properties()->SetDepth(4);
+  L->Properties()->SetShadowedColor(TColor(RGB(0, 100, 201)));
+  L->Style()->SetColor(clWhite);
+  Show("cxLabel_fun_colours");
+  std::vector<TColor> expected = {TColor(RGB(191, 216, 241)), TColor(RGB(127, 177, 228)), TColor(RGB(63, 138, 214)),
+                                  TColor(RGB(0, 100, 201))};
+  EXPECT_EQ(VI()->LayerColors, expected);
+}
+
+// The size is the text's, plus the editors' content offsets and the style
+// offset; the depth only counts in place, where the text is drawn short of it.
+TEST_F(LabelFixture, SizeFromTextOffsetsAndDepth) {
+  L->SetCaption("尺寸");
+  TBitmap bmp(10, 10, pf24bit);
+  bmp.Canvas()->Font()->Assign(L->Style()->GetVisibleTextFont());
+  TSize text = bmp.Canvas()->TextExtent("尺寸");
+  auto size = [&](bool AInplace, bool AContentOnly) {
+    std::unique_ptr<TcxCustomEditViewData> vd(L->Properties()->CreateViewData(L->Style(), AInplace));
+    vd->Edit = L;
+    TcxEditSizeProperties sp;
+    TSize sz;
+    if (AContentOnly)
+      vd->GetContentSize(nullptr, L->EditValue(), sz, sp);
+    else
+      vd->GetEditSize(nullptr, L->EditValue(), sp, sz);
+    return sz;
+  };
+  TSize standAlone = size(false, true), inplace = size(true, true), whole = size(false, false);
+  EXPECT_EQ(standAlone, TSize(text.cx + 2, text.cy + 4));   // offsets 1, 1, 1, 3
+  EXPECT_EQ(inplace, TSize(text.cx + 2, text.cy + 2));      // offsets 1, 1, 1, 1
+  L->Properties()->SetLabelEffect(cxleCool);
+  L->Properties()->SetDepth(5);
+  EXPECT_EQ(size(false, true), standAlone);
+  EXPECT_EQ(size(true, true), TSize(inplace.cx + 5, inplace.cy + 5));
+  PumpMessages(1);
+  EXPECT_EQ(TSize(L->Width(), L->Height()), whole);
+}
+
+// A bitmap font neither turns nor takes an outline: it is drawn as plain,
+// upright text. Such a font is taken from Wine's own bitmap fonts.
+TEST_F(LabelFixture, BitmapFontIsDrawnPlainAndUpright) {
+  const char* file = "Z:\\usr\\share\\wine\\fonts\\coure.fon";
+  if (!AddFontResourceExA(file, FR_PRIVATE, nullptr)) GTEST_SKIP() << "no bitmap font at hand";
+  L->Style()->Font()->SetName("Courier");
+  L->Style()->Font()->SetSize(10);
+  L->SetAutoSize(false);
+  L->SetBounds(10, 10, 120, 60);
+  L->SetCaption("Plain");
+  auto pixels = [&](const char* AName) {
+    Show(AName);
+    std::vector<COLORREF> p;
+    for (Integer y = 0; y < 60; ++y)
+      for (Integer x = 0; x < 120; ++x) p.push_back(ClientPixel(L, x, y));
+    return p;
+  };
+  std::vector<COLORREF> plain = pixels("cxLabel_bitmap_font");
+  L->Properties()->SetAngle(45);
+  EXPECT_EQ(pixels("cxLabel_bitmap_font_angle_45"), plain);
+  EXPECT_EQ(VI()->TextPoint, TPoint(0, 0));
+  L->Properties()->SetAngle(0);
+  L->Properties()->SetLabelStyle(cxlsOutLine);
+  EXPECT_EQ(pixels("cxLabel_bitmap_font_outline"), plain);
+  Form.reset();
+  RemoveFontResourceExA(file, FR_PRIVATE, nullptr);
+}
