@@ -357,10 +357,24 @@ void ClickAt(POINT p) {
   MouseTo(p.x, p.y, MOUSEEVENTF_LEFTUP);
 }
 
+// The window's place on the screen once it has stopped moving: a window
+// just shown may still be laid out (a child maximised, a tool bar wrapped),
+// and a click at where it was would land on something else.
+RECT SettledRect(HWND h) {
+  RECT r{}, last{};
+  GetWindowRect(h, &last);
+  for (int same = 0, i = 0; same < 3 && i < 60; ++i) {
+    Sleep(30);
+    GetWindowRect(h, &r);
+    same = EqualRect(&r, &last) ? same + 1 : 0;
+    last = r;
+  }
+  return last;
+}
+
 // A left click in the middle of a window.
 void Click(HWND h) {
-  RECT r;
-  GetWindowRect(h, &r);
+  RECT r = SettledRect(h);
   ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
@@ -764,9 +778,20 @@ namespace {
 // Clicks the n-th button of a tool bar whose buttons are `width` wide,
 // after `separators` separators 8 wide.
 void ClickToolButton(HWND bar, int index, int width, int separators) {
-  RECT r;
-  GetWindowRect(bar, &r);
+  RECT r = SettledRect(bar);
   ClickAt({r.left + index * width + separators * 8 + width / 2, r.top + 18});
+}
+
+// Clicks a tool button that opens a modal window and answers the window.
+// A click the program did not take (it was still busy with the previous
+// step) is given again; once the window is up, the program's other windows
+// take no clicks, so a second click can open nothing twice.
+HWND OpenByToolButton(ProgramRun& run, HWND bar, int index, int width, int separators, const std::string& caption) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ClickToolButton(bar, index, width, separators);
+    if (HWND h = run.WaitWindow(caption, "", 200)) return h;
+  }
+  return nullptr;
 }
 
 std::string Today() {
@@ -857,8 +882,7 @@ TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
   // A new order: the customer typed into its box, two lines added with the
   // keyboard ("+" in the note posts the line and starts the next), then
   // the second line's quantity changed.
-  ClickToolButton(bar, 1, 37, 1);   // "添加"
-  HWND editor = app.Run.WaitWindow("销售单");
+  HWND editor = OpenByToolButton(app.Run, bar, 1, 37, 1, "销售单");   // "添加"
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(WaitForeground(editor));
   TypeKeys(u"C01\r");
@@ -896,8 +920,7 @@ TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
              {"P01|茶杯|12.5|3.0|37.5|备注一", "P02|茶壶|20|5.0|100|"});
 
   // A return: the flag ticked, one line.
-  ClickToolButton(bar, 1, 37, 1);
-  editor = app.Run.WaitWindow("销售单");
+  editor = OpenByToolButton(app.Run, bar, 1, 37, 1, "销售单");
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(WaitForeground(editor));
   TypeKeys(u"C01\r");
@@ -914,8 +937,7 @@ TEST(Program, SalesOrdersReturnsStatisticsAndQuotation) {
   // A save while another program holds the file: the error is shown,
   // nothing is written, the editor stays open with its lines; once the file
   // is free the same editor saves.
-  ClickToolButton(bar, 1, 37, 1);
-  editor = app.Run.WaitWindow("销售单");
+  editor = OpenByToolButton(app.Run, bar, 1, 37, 1, "销售单");
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(WaitForeground(editor));
   TypeKeys(u"C01\r");
