@@ -594,6 +594,11 @@ TOVANI_PUBLISHED(TcxLabel) {
   Property<TcxLabelProperties*>(
       "Properties", [](C* c) { return c->Properties(); }, [](C* c, TcxLabelProperties* v) { c->Properties()->Assign(v); });
   Property<TcxEditStyle*>("Style", [](C* c) { return c->Style(); }, [](C* c, TcxEditStyle* v) { c->SetStyle(v); });
+  Property<TcxEditStyle*>(
+      "StyleDisabled", [](C* c) { return c->StyleDisabled(); }, [](C* c, TcxEditStyle* v) { c->SetStyleDisabled(v); });
+  Property<TcxEditStyle*>(
+      "StyleFocused", [](C* c) { return c->StyleFocused(); }, [](C* c, TcxEditStyle* v) { c->SetStyleFocused(v); });
+  Property<TcxEditStyle*>("StyleHot", [](C* c) { return c->StyleHot(); }, [](C* c, TcxEditStyle* v) { c->SetStyleHot(v); });
   Property("AutoSize", &C::AutoSize, &C::SetAutoSize).Default(true);
   Property<String>("Caption", [](C* c) { return c->Caption(); }, [](C* c, const String& v) { c->SetCaption(v); });
   Property<TWinControl*>(

@@ -3,6 +3,7 @@
 // to its focus control.
 #include <memory>
 
+#include "FormFile.h"
 #include "Forms.h"
 #include "Messages.h"
 #include "StdCtrls.h"
@@ -289,4 +290,35 @@ TEST_F(LabelFixture, BitmapFontIsDrawnPlainAndUpright) {
   EXPECT_EQ(pixels("cxLabel_bitmap_font_outline"), plain);
   Form.reset();
   RemoveFontResourceExA(file, FR_PRIVATE, nullptr);
+}
+
+// The label's settings, its state styles and its focus control stream with
+// the form; the window exists once loading ends.
+TEST_F(LabelFixture, SettingsStreamWithTheForm) {
+  Form->SetName("CustomerForm");
+  auto* edit = new TEdit(Form.get());
+  edit->SetName("CustomerEdit");
+  edit->SetParent(Form.get());
+  L->SetName("CustomerLabel");
+  L->SetCaption("客户(&C)");
+  L->SetFocusControl(edit);
+  L->Properties()->SetAngle(90);
+  L->Properties()->SetLabelEffect(cxleExtrude);
+  L->Properties()->SetDepth(3);
+  L->StyleDisabled()->SetTextColor(clRed);
+  String text = ComponentToText(Form.get());
+  EXPECT_NE(text.find("StyleDisabled.TextColor"), String::npos) << text;
+  EXPECT_NE(text.find("FocusControl = CustomerEdit"), String::npos) << text;
+  auto form = std::make_unique<TForm>(nullptr);
+  ReadComponentFromText(text, form.get());
+  auto* copy = dynamic_cast<TcxLabel*>(form->FindComponent("CustomerLabel"));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_TRUE(copy->HandleAllocated());
+  EXPECT_EQ(copy->Caption(), "客户(&C)");
+  EXPECT_EQ(copy->FocusControl(), form->FindComponent("CustomerEdit"));
+  EXPECT_NE(copy->FocusControl(), nullptr);
+  EXPECT_EQ(copy->Properties()->Angle(), 90);
+  EXPECT_EQ(copy->Properties()->LabelEffect(), cxleExtrude);
+  EXPECT_EQ(copy->Properties()->Depth(), 3);
+  EXPECT_EQ(copy->StyleDisabled()->TextColor(), clRed);
 }
