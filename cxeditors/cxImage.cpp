@@ -117,6 +117,7 @@ void DrawMenuGlyph(TBitmap* B, Integer AIndex) {
 void cxImageUnitStartup() {
   if (GImageUnitCounter-- != 0) return;
   dxGDIPlusClassesStartup();
+  cxImageMenuImages();
   cxEditPropertiesRegistry()->AddClass(TcxImageProperties::StaticClass(), cxLoadResourceText(scxSEditRepositoryImageItem));
 }
 
@@ -484,6 +485,11 @@ void TcxImageViewData::PrepareViewInfoForPaint(TcxCanvas*, const Variant& AEditV
 TSize TcxImageViewData::GetEditContentSize(TcxCanvas* ACanvas, const Variant& AEditValue,
                                            const TcxEditSizeProperties& ASizeProperties) {
   auto* p = static_cast<TcxCustomImageProperties*>(Properties);
+  if (IsInplace && Edit) {
+    TRect ext;
+    GetBorderExtent(ext);
+    return TSize(Edit->Width() - ext.Left - ext.Right, Edit->Height() - ext.Top - ext.Bottom);
+  }
   if (!IsInplace) {
     auto* image = dynamic_cast<TcxCustomImage*>(Edit);
     return image ? TSize(image->Picture()->Width(), image->Picture()->Height()) : TSize(0, 0);
@@ -531,6 +537,8 @@ TcxCustomImage::~TcxCustomImage() {
   if (FPicture) FPicture->OnChange = nullptr;
   if (auto* vi = dynamic_cast<TcxImageViewInfo*>(GetViewInfo())) vi->Picture = nullptr;
 }
+
+bool TcxCustomImage::Focused() { return FDialogOpen || TcxCustomEdit::Focused(); }
 
 const TPoint& TcxCustomImage::TopLeft() const {
   static const TPoint zero(0, 0);
@@ -707,6 +715,8 @@ TPopupMenu* TcxCustomImage::PrepareContextMenu() {
     TBitmap* glyph = p->PopupMenuLayout()->CustomMenuItemGlyph();
     glyph->SetTransparent(true);
     custom->Bitmap()->Assign(glyph);
+  } else {
+    custom->Bitmap()->Assign(nullptr);
   }
   bool canModify = CanModify();
   bool empty = !FPicture->Graphic() || FPicture->Graphic()->Empty();
@@ -725,7 +735,7 @@ TPopupMenu* TcxCustomImage::PrepareContextMenu() {
 }
 
 void TcxCustomImage::DoContextPopup(TPoint MousePos, bool& Handled) {
-  if (PopupMenu() || ActiveProperties()->PopupMenuLayout()->MenuItems().Empty()) {
+  if (PopupMenu() || PopupMenuComponent() || ActiveProperties()->PopupMenuLayout()->MenuItems().Empty()) {
     TcxCustomEdit::DoContextPopup(MousePos, Handled);
     return;
   }
@@ -787,7 +797,8 @@ void TcxCustomImage::PictureChanged(TObject*) {
       g->SetTransparent(p->GraphicTransparency() == gtTransparent);
       FPicture->OnChange = std::move(handler);
     }
-    if (!FLoadingFromStream) {
+    // A picture read with its form keeps the stored bounds.
+    if (!ComponentState().Contains(csLoading)) {
       if (auto* vi = dynamic_cast<TcxImageViewInfo*>(GetViewInfo())) vi->TopLeft = TPoint(0, 0);
       ApplyAutoSize();
     }
@@ -836,7 +847,16 @@ void TcxCustomImage::Resize() {
 
 void TcxCustomImage::UpdateScrollBars(bool AIsScrolling) {
   TcxCustomEdit::UpdateScrollBars(AIsScrolling);
-  if (FPicture && HandleAllocated()) RefreshScrollBars();
+  if (!FPicture || !HandleAllocated()) return;
+  RefreshScrollBars();
+  // The view is offset only along a bar that is shown: a picture that now
+  // fits (a larger editor, a smaller picture) is drawn from its corner.
+  auto* vi = static_cast<TcxImageViewInfo*>(GetViewInfo());
+  TPoint tl(HScrollBarVisible() ? vi->TopLeft.X : 0, VScrollBarVisible() ? vi->TopLeft.Y : 0);
+  if (tl != vi->TopLeft) {
+    vi->TopLeft = tl;
+    Invalidate();
+  }
 }
 
 void TcxCustomImage::DefineScrollBars() {
@@ -846,7 +866,10 @@ void TcxCustomImage::DefineScrollBars() {
   bool scrolling = !IsInplace() && !AutoSize() && !p->Center() && !p->Stretch() && FPicture->Graphic() &&
                    !FPicture->Graphic()->Empty() && c.Width() > 0 && c.Height() > 0;
   if (!scrolling) return;
-  const TPoint& tl = TopLeft();
+  // The offset stays within what lies beyond the page (the page may have grown).
+  TPoint& tl = static_cast<TcxImageViewInfo*>(GetViewInfo())->TopLeft;
+  tl.X = std::clamp(tl.X, 0, std::max(0, FPicture->Width() - c.Width()));
+  tl.Y = std::clamp(tl.Y, 0, std::max(0, FPicture->Height() - c.Height()));
   SetupScrollBar(sbHorizontal, 0, FPicture->Width() - 1, 8, c.Width(), tl.X, true, true);
   SetupScrollBar(sbVertical, 0, FPicture->Height() - 1, 8, c.Height(), tl.Y, true, true);
 }
@@ -903,8 +926,30 @@ TOVANI_PUBLISHED(TcxImageProperties) {
       });
   Property("GraphicTransparency", &P::GraphicTransparency, &P::SetGraphicTransparency).Default(gtDefault);
   Property("Proportional", &P::Proportional, &P::SetProportional).Default(true);
+  Property<TcxPopupMenuLayout*>(
+      "PopupMenuLayout", [](P* p) { return p->PopupMenuLayout(); },
+      [](P* p, TcxPopupMenuLayout* v) { p->SetPopupMenuLayout(v); });
   Property("ShowFocusRect", &P::ShowFocusRect, &P::SetShowFocusRect).Default(true);
   Property("Stretch", &P::Stretch, &P::SetStretch).Default(false);
+  Property("OnAssignPicture", &P::OnAssignPicture);
+  Property("OnChange", &P::OnChange);
+  Property("OnCustomClick", &P::OnCustomClick);
+  Property("OnEditValueChanged", &P::OnEditValueChanged);
+  Property("OnGetGraphicClass", &P::OnGetGraphicClass);
+}
+
+TOVANI_PUBLISHED(TcxPopupMenuLayout) {
+  using L = TcxPopupMenuLayout;
+  Property("MenuItems", &L::MenuItems, &L::SetMenuItems)
+      .Default(TcxPopupMenuItems{pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave});
+  Property("CustomMenuItemCaption", &L::CustomMenuItemCaption, &L::SetCustomMenuItemCaption);
+  Property<TBitmap*>(
+      "CustomMenuItemGlyph", [](L* l) { return l->CustomMenuItemGlyph(); },
+      [](L* l, TBitmap* v) { l->SetCustomMenuItemGlyph(v); })
+      .Stored([](TObject* o) {
+        auto* l = static_cast<L*>(o);
+        return l->HasCustomMenuItemGlyph() && !l->CustomMenuItemGlyph()->Empty();
+      });
 }
 
 TOVANI_PUBLISHED(TcxImage) {
@@ -915,4 +960,6 @@ TOVANI_PUBLISHED(TcxImage) {
   Property("AutoSize", &C::AutoSize, &C::SetAutoSize).Default(false);
   Property<TPicture*>("Picture", [](C* c) { return c->Picture(); }, [](C* c, TPicture* v) { c->SetPicture(v); });
   Property("Transparent", &C::Transparent, &C::SetTransparent).Default(false);
+  Property("OnEditing", &C::OnEditing);
+  Property("OnGetGraphicClass", &C::OnGetGraphicClass);
 }

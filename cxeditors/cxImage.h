@@ -203,6 +203,8 @@ class TcxCustomImage : public TcxCustomEdit {
   void ScrollPicture(TScrollBarKind AKind, TScrollCode ACode, Integer& APosition);
 
   TcxImageEditGraphicClassEvent OnGetGraphicClass;
+  // While a picture dialog runs the editor counts as focused.
+  bool Focused() override;
 
  protected:
   using TcxCustomEdit::PropertiesChanged;
@@ -226,7 +228,7 @@ class TcxCustomImage : public TcxCustomEdit {
   void ApplyAutoSize();
   std::unique_ptr<TPicture> FPicture;
   std::unique_ptr<TPopupMenu> FContextMenu;
-  bool FSettingEditValue = false, FInternalChange = false, FLoadingFromStream = false;
+  bool FSettingEditValue = false, FInternalChange = false;
   bool FDialogOpen = false;
   UINT FClipboardFormat = 0;
 };

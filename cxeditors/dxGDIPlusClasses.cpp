@@ -1,6 +1,7 @@
 #include "dxGDIPlusClasses.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include <ole2.h>
@@ -58,6 +59,128 @@ bool ReadBitmapPixels(TBitmap* ABitmap, std::vector<uint32_t>& APixels) {
   return true;
 }
 
+// Limits on what is handed to GDI+: it keeps a decoded picture twice (the
+// decoder's frame and the bitmap made of it) at 4 bytes a pixel, so a header
+// declaring a huge picture in a few bytes must be refused before decoding.
+constexpr int64_t kMaxImageDataSize = int64_t(256) << 20;
+constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
+
+[[noreturn]] void TooLarge() { throw EInvalidGraphic("Picture is too large"); }
+
+void CheckPixelCount(int64_t AWidth, int64_t AHeight) {
+  if (AWidth > 0 && AHeight > 0 && AWidth * AHeight > kMaxImagePixels) TooLarge();
+}
+
+uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+uint32_t Be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
+uint32_t Le32(const uint8_t* p) { return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; }
+uint32_t Le16(const uint8_t* p) { return uint32_t(p[1]) << 8 | p[0]; }
+
+void CheckPngSize(const uint8_t* d, size_t n) {
+  if (n >= 24 && std::memcmp(d + 12, "IHDR", 4) == 0) CheckPixelCount(Be32(d + 16), Be32(d + 20));
+}
+
+// The logical screen and every frame of a GIF (each frame is decoded whole).
+void CheckGifSize(const uint8_t* d, size_t n) {
+  if (n < 13) return;
+  CheckPixelCount(Le16(d + 6), Le16(d + 8));
+  size_t i = 13;
+  if (d[10] & 0x80) i += size_t(3) << ((d[10] & 7) + 1);
+  auto skipSubBlocks = [&] {
+    while (i < n && d[i] != 0) i += size_t(d[i]) + 1;
+    ++i;
+  };
+  while (i < n) {
+    if (d[i] == 0x21) {   // extension: label, then data sub-blocks
+      i += 2;
+      skipSubBlocks();
+    } else if (d[i] == 0x2C && i + 10 <= n) {   // image descriptor
+      CheckPixelCount(Le16(d + i + 5), Le16(d + i + 7));
+      uint8_t flags = d[i + 9];
+      i += 10;
+      if (flags & 0x80) i += size_t(3) << ((flags & 7) + 1);
+      ++i;   // LZW code size
+      skipSubBlocks();
+    } else {
+      return;   // trailer or damage: GDI+ decides
+    }
+  }
+}
+
+// The frame header of a JPEG (any SOFn marker).
+void CheckJpegSize(const uint8_t* d, size_t n) {
+  size_t i = 2;
+  while (i + 4 <= n && d[i] == 0xFF) {
+    uint8_t m = d[i + 1];
+    if (m == 0xFF) {   // fill byte
+      ++i;
+      continue;
+    }
+    if (m == 0xD8 || (m >= 0xD0 && m <= 0xD7) || m == 0x01) {
+      i += 2;
+      continue;
+    }
+    if (m == 0xDA || m == 0xD9) return;
+    if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC && i + 9 <= n) {
+      CheckPixelCount(Be16(d + i + 7), Be16(d + i + 5));
+      return;
+    }
+    i += 2 + Be16(d + i + 2);
+  }
+}
+
+// Width and height of a TIFF's first directory (the frame GDI+ decodes).
+void CheckTiffSize(const uint8_t* d, size_t n) {
+  if (n < 8) return;
+  bool le = d[0] == 'I';
+  auto u16 = [&](size_t o) { return le ? Le16(d + o) : Be16(d + o); };
+  auto u32 = [&](size_t o) { return le ? Le32(d + o) : Be32(d + o); };
+  size_t ifd = u32(4);
+  if (ifd + 2 > n) return;
+  size_t count = u16(ifd);
+  int64_t w = 0, h = 0;
+  for (size_t e = 0; e < count && ifd + 2 + e * 12 + 12 <= n; ++e) {
+    size_t o = ifd + 2 + e * 12;
+    uint32_t tag = u16(o), type = u16(o + 2);
+    int64_t value = type == 3 ? u16(o + 8) : type == 4 ? u32(o + 8) : 0;
+    if (tag == 256) w = value;
+    if (tag == 257) h = value;
+  }
+  CheckPixelCount(w, h);
+}
+
+// Every entry of an icon or cursor: its own PNG or bitmap header tells the
+// size decoded, whatever the directory claims.
+void CheckIconSize(const uint8_t* d, size_t n) {
+  size_t count = Le16(d + 4);
+  for (size_t e = 0; e < count && 6 + e * 16 + 16 <= n; ++e) {
+    const uint8_t* entry = d + 6 + e * 16;
+    size_t offset = Le32(entry + 12);
+    if (offset >= n) continue;
+    const uint8_t* img = d + offset;
+    size_t rest = n - offset;
+    if (IsPngSignature(img, rest))
+      CheckPngSize(img, rest);
+    else if (rest >= 12)
+      CheckPixelCount(std::abs(int64_t(int32_t(Le32(img + 4)))), std::abs(int64_t(int32_t(Le32(img + 8)))) / 2);
+  }
+}
+
+// Refuses picture data whose header declares more pixels than we decode.
+// Formats not recognised here are left to GDI+.
+void CheckDeclaredSize(const uint8_t* d, size_t n) {
+  if (IsPngSignature(d, n))
+    CheckPngSize(d, n);
+  else if (n >= 6 && (std::memcmp(d, "GIF87a", 6) == 0 || std::memcmp(d, "GIF89a", 6) == 0))
+    CheckGifSize(d, n);
+  else if (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF)
+    CheckJpegSize(d, n);
+  else if (n >= 4 && (std::memcmp(d, "II*\0", 4) == 0 || std::memcmp(d, "MM\0*", 4) == 0))
+    CheckTiffSize(d, n);
+  else if (n >= 6 && d[0] == 0 && d[1] == 0 && (d[2] == 1 || d[2] == 2) && d[3] == 0)
+    CheckIconSize(d, n);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -106,6 +229,7 @@ void TdxGPImage::NewFromPixels(Integer AWidth, Integer AHeight, const uint32_t* 
 void TdxGPImage::NewFromBitmap(TBitmap* ABitmap) {
   EnsurePngEncoderClassId();
   std::vector<uint32_t> pixels;
+  if (ABitmap) CheckPixelCount(ABitmap->Width(), ABitmap->Height());
   if (!ABitmap || !ReadBitmapPixels(ABitmap, pixels)) return;
   NewFromPixels(ABitmap->Width(), ABitmap->Height(), pixels.data(), ABitmap->PixelFormat() == pf32bit);
 }
@@ -128,11 +252,22 @@ void TdxGPImage::ReadImageStream(TStream* AStream) {
   // What remains from the stream's position: a picture that follows a
   // header in its stream is read whole, not cut short by the header's length.
   Int64 size = AStream->Size() - AStream->Position();
-  if (size <= 0 || size > 0x7FFFFFFF) return;
+  if (size <= 0) return;
+  if (size > kMaxImageDataSize) TooLarge();
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, SIZE_T(size));
   if (!block) return;
+  // The block is freed on every path, also when the data is refused.
+  std::unique_ptr<void, decltype(&GlobalFree)> owner(block, &GlobalFree);
   void* data = GlobalLock(block);
   LongInt read = data ? AStream->Read(data, LongInt(size)) : 0;
+  if (read == size) {
+    try {
+      CheckDeclaredSize(static_cast<const uint8_t*>(data), size_t(size));
+    } catch (...) {
+      GlobalUnlock(block);
+      throw;
+    }
+  }
   GlobalUnlock(block);
   IStream* stream = nullptr;
   if (read == size && CreateStreamOnHGlobal(block, FALSE, &stream) == S_OK) {
@@ -140,7 +275,6 @@ void TdxGPImage::ReadImageStream(TStream* AStream) {
     if (dxGpApi().GdipCreateBitmapFromStream(stream, &bitmap) == 0) FHandle = bitmap;
     stream->Release();
   }
-  GlobalFree(block);
 }
 
 TdxGPImage* dxCreateGPImage() {

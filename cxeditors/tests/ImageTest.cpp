@@ -11,6 +11,7 @@
 
 #include "ADODB.h"
 #include "Clipbrd.h"
+#include "FormFile.h"
 #include "Forms.h"
 #include "Jpeg.h"
 #include "Streams.h"
@@ -202,6 +203,55 @@ TEST(PngImage, DamagedDataEndsInAnErrorOrNoPicture) {
     } catch (const Exception& e) {
       EXPECT_FALSE(e.Message().empty());
     }
+  }
+}
+
+namespace {
+String Le16s(uint32_t v) { return String{char(v & 0xFF), char(v >> 8 & 0xFF)}; }
+String Le32s(uint32_t v) { return Le16s(v & 0xFFFF) + Le16s(v >> 16); }
+}  // namespace
+
+// A picture declaring far more pixels than its data could hold is refused
+// from its header, before GDI+ would set aside memory for it; as an edit
+// value it simply gives no picture.
+TEST(PngImage, HugeDeclaredSizesAreRefusedBeforeDecoding) {
+  ASSERT_TRUE(IsGdiPlusAvailable());
+  String png = PngBytes(12, 7);
+  for (size_t i : {16, 20}) png.replace(i, 4, String("\0\0\x4E\x20", 4));   // 20000 x 20000
+  String jpeg = JpegBytes(16, 8);
+  size_t sof = jpeg.find("\xFF\xC0");
+  ASSERT_NE(sof, String::npos);
+  jpeg.replace(sof + 5, 4, "\xFF\xFF\xFF\xFF");                              // 65535 x 65535
+  String bih = Le32s(40) + Le32s(30000) + Le32s(60000) + Le16s(1) + Le16s(32) + String(24, '\0');
+  const struct {
+    const char* Name;
+    String Data;
+  } cases[] = {
+      {"png", png},
+      {"jpeg", jpeg},
+      {"gif screen", "GIF89a" + Le16s(40000) + Le16s(40000) + String(3, '\0') + ";" + String(8, '\0')},
+      {"gif frame", "GIF89a" + Le16s(10) + Le16s(10) + String(3, '\0') + "," + Le32s(0) + Le16s(60000) +
+                        Le16s(60000) + String(1, '\0') + "\x02" + String(1, '\0') + ";"},
+      {"tiff", "II*" + String(1, '\0') + Le32s(8) + Le16s(2) + Le16s(256) + Le16s(3) + Le32s(1) + Le32s(50000) +
+                   Le16s(257) + Le16s(3) + Le32s(1) + Le32s(50000) + Le32s(0)},
+      {"icon", Le16s(0) + Le16s(1) + Le16s(1) + String(4, '\0') + Le16s(1) + Le16s(32) + Le32s(bih.size()) +
+                   Le32s(22) + bih},
+  };
+  cxImageUnitStartup();
+  for (const auto& c : cases) {
+    TMemoryStream ms;
+    ms.WriteBuffer(c.Data.data(), LongInt(c.Data.size()));
+    ms.SetPosition(0);
+    TdxPNGImage image;
+    try {
+      image.LoadFromStream(&ms);
+      ADD_FAILURE() << c.Name << " was not refused";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), "Picture is too large") << c.Name;
+    }
+    TPicture pic;
+    cxLoadPicture(&pic, TdxPNGImage::StaticClass(), Variant(c.Data));
+    EXPECT_TRUE(!pic.Graphic() || pic.Graphic()->Empty()) << c.Name;
   }
 }
 
@@ -486,4 +536,87 @@ TEST_F(ImageFixture, ALargePictureScrollsInEightPixelSteps) {
   WriteWindowPng(E, "cxImage_scrolled");
   E->ScrollPicture(sbHorizontal, scLineUp, pos);
   EXPECT_EQ(pos, 0);
+}
+
+// Scrolled away from its corner, a picture that comes to fit its editor is
+// drawn from the corner again, and a grown page keeps the offset within the
+// picture.
+TEST_F(ImageFixture, ScrollOffsetFollowsTheShownBars) {
+  TBitmap b(300, 200, pf24bit);
+  b.Canvas()->Brush()->SetColor(clBlue);
+  b.Canvas()->FillRect(TRect(0, 0, 300, 200));
+  b.Canvas()->Brush()->SetColor(clYellow);
+  b.Canvas()->FillRect(TRect(0, 0, 8, 200));
+  E->Properties()->SetCenter(false);
+  E->Properties()->SetShowFocusRect(false);
+  E->Picture()->SetGraphic(&b);
+  PumpMessages(1);
+  Integer pos = 100000;
+  E->ScrollPicture(sbHorizontal, scPosition, pos);
+  EXPECT_EQ(pos, 300 - E->GetViewInfo()->ClientRect.Width());
+  E->SetBounds(10, 10, 240, 100);             // a wider page: the offset shrinks with it
+  PumpMessages(1);
+  ASSERT_TRUE(E->HScrollBarVisible());
+  EXPECT_EQ(E->TopLeft().X, 300 - E->GetViewInfo()->ClientRect.Width());
+  E->SetBounds(10, 10, 310, 215);             // the whole picture fits
+  PumpMessages(2);
+  EXPECT_FALSE(E->HScrollBarVisible());
+  EXPECT_EQ(E->TopLeft(), TPoint(0, 0));
+  TRect c = E->GetViewInfo()->ClientRect;
+  EXPECT_EQ(ClientPixel(E, c.Left + 2, c.Top + 10), ColorToRGB(clYellow));
+}
+
+namespace {
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  EndMenu();
+}
+}  // namespace
+
+TEST_F(ImageFixture, KeyboardContextMenuOpensAtTenTenOfTheClientArea) {
+  TPopupMenu* menu = E->PrepareContextMenu();
+  TPoint at(-1, -1);
+  menu->OnPopup = [&](TObject*) {
+    at = menu->PopupPoint();
+    SetTimer(nullptr, 0, 20, CloseMenuSoon);
+  };
+  SendMessageW(E->Handle(), WM_CONTEXTMENU, WPARAM(E->Handle()), LPARAM(-1));
+  EXPECT_EQ(at, E->ClientToScreen(TPoint(10, 10)));
+  // With a popup menu of its own the editor leaves the menu to the platform.
+  TPopupMenu own(Form.get());
+  E->AssignPopupMenu(&own);
+  at = TPoint(-1, -1);
+  bool ownShown = false;
+  own.OnPopup = [&](TObject*) {
+    ownShown = true;
+    SetTimer(nullptr, 0, 20, CloseMenuSoon);
+  };
+  SendMessageW(E->Handle(), WM_CONTEXTMENU, WPARAM(E->Handle()), LPARAM(-1));
+  EXPECT_TRUE(ownShown);
+  EXPECT_EQ(at, TPoint(-1, -1));
+  E->AssignPopupMenu(nullptr);
+}
+
+TEST(ImageProperties, SettingsAndMenuLayoutStreamWithARepositoryItem) {
+  TcxEditRepositoryImageItem a;
+  a.SetName("Photo");
+  TcxImageProperties* p = a.Properties();
+  p->SetStretch(true);
+  p->SetCaption("无图片");
+  p->SetGraphicClassName("");
+  p->PopupMenuLayout()->SetMenuItems(TcxPopupMenuItems{pmiCopy, pmiCustom});
+  p->PopupMenuLayout()->SetCustomMenuItemCaption("扫描...");
+  String text = ComponentToText(&a);
+  EXPECT_NE(text.find("IsGraphicClassNameEmpty = True"), String::npos) << text;
+  TcxEditRepositoryImageItem b;
+  ReadComponentFromText(text, &b);
+  TcxImageProperties* q = b.Properties();
+  EXPECT_TRUE(q->Stretch());
+  EXPECT_EQ(q->Caption(), "无图片");
+  EXPECT_EQ(q->GraphicClass(), nullptr);
+  EXPECT_EQ(q->PopupMenuLayout()->MenuItems(), (TcxPopupMenuItems{pmiCopy, pmiCustom}));
+  EXPECT_EQ(q->PopupMenuLayout()->CustomMenuItemCaption(), "扫描...");
+  // Defaults are not written.
+  String plain = ComponentToText(std::make_unique<TcxEditRepositoryImageItem>().get());
+  EXPECT_EQ(plain.find("MenuItems"), String::npos) << plain;
 }
