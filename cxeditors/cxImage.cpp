@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "Clipbrd.h"
+#include "cxDropDownEdit.h"
 #include "Dialogs.h"
 #include "Forms.h"
 #include "ImgList.h"
@@ -643,9 +644,9 @@ void TcxCustomImage::LoadFromFile() {
   }
   if (accepted && RequestEditing()) {
     FPicture->LoadFromFile(dialog.FileName());
-    NotifyClosePopup(4);   // accepted
+    NotifyClosePopup(pcrAccept);
   } else {
-    NotifyClosePopup(3);   // cancelled
+    NotifyClosePopup(pcrCancel);
   }
   Application->ProcessMessages();
 }
