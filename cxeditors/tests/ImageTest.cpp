@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,8 @@
 #include "Streams.h"
 #include "TestPng.h"
 #include "TestWindows.h"
+#include "Utf8.h"
+#include "cxDropDownEdit.h"
 #include "cxImage.h"
 #include "dxGDIPlusClasses.h"
 #include "gtest.h"
@@ -619,4 +622,83 @@ TEST(ImageProperties, SettingsAndMenuLayoutStreamWithARepositoryItem) {
   // Defaults are not written.
   String plain = ComponentToText(std::make_unique<TcxEditRepositoryImageItem>().get());
   EXPECT_EQ(plain.find("MenuItems"), String::npos) << plain;
+}
+
+namespace {
+// Answers the picture dialog once it shows: notes whether the editor counts
+// as focused meanwhile, then opens the given file or cancels. Any further
+// dialog (a message about the file) is cancelled, so that nothing waits.
+struct TDialogAnswer {
+  TcxCustomImage* Editor = nullptr;
+  std::u16string FileName;   // empty: cancel
+  HWND Answered = nullptr;
+  bool FocusedMeanwhile = false;
+};
+TDialogAnswer GAnswer;
+
+BOOL CALLBACK FindDialog(HWND AWnd, LPARAM AResult) {
+  WCHAR cls[16] = {};
+  GetClassNameW(AWnd, cls, 16);
+  if (IsWindowVisible(AWnd) && lstrcmpW(cls, L"#32770") == 0) {
+    *reinterpret_cast<HWND*>(AResult) = AWnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+  if (!dialog) return;
+  if (GAnswer.Answered || GAnswer.FileName.empty()) {
+    if (!GAnswer.Answered) GAnswer.FocusedMeanwhile = GAnswer.Editor->Focused();
+    GAnswer.Answered = dialog;
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  GAnswer.Answered = dialog;
+  GAnswer.FocusedMeanwhile = GAnswer.Editor->Focused();
+  SetDlgItemTextW(dialog, 0x47c, reinterpret_cast<const WCHAR*>(GAnswer.FileName.c_str()));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+void RunLoad(TcxCustomImage* AEditor, const std::u16string& AFileName) {
+  GAnswer = TDialogAnswer{AEditor, AFileName};
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerDialog);
+  AEditor->ExecuteMenuCommand(pmiLoad);
+  KillTimer(nullptr, timer);
+}
+}  // namespace
+
+// Load... through the open dialog: the editor counts as focused while it
+// runs; a cancelled dialog changes nothing and reports a cancel; an
+// accepted one loads the file as the user's change.
+TEST_F(ImageFixture, LoadThroughTheOpenDialog) {
+  std::vector<Integer> reasons;
+  E->Properties()->OnClosePopup = [&](TObject*, Integer AReason) { reasons.push_back(AReason); };
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tovani-cxeditors-tests";
+  ::mkdir(dir.c_str(), 0755);
+  String data = PngBytes(24, 16);
+  std::string path = dir + "/load.png";
+  {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(data.data(), 1, data.size(), f);
+    std::fclose(f);
+  }
+  RunLoad(E, u"");
+  ASSERT_NE(GAnswer.Answered, nullptr);
+  EXPECT_TRUE(GAnswer.FocusedMeanwhile);
+  EXPECT_TRUE(E->EditValue().IsNull());
+  std::string windowsPath = "Z:" + path;
+  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+  RunLoad(E, Utf8ToUtf16(windowsPath));
+  ASSERT_NE(E->Picture()->Graphic(), nullptr);
+  EXPECT_EQ(E->Picture()->Graphic()->ClassType(), TdxPNGImage::StaticClass());
+  EXPECT_EQ(E->EditValue().AsString(), data);
+  EXPECT_TRUE(E->EditModified());
+  EXPECT_EQ(reasons, (std::vector<Integer>{pcrCancel, pcrAccept}));
+  WriteWindowPng(E, "cxImage_loaded_png");
+  std::remove(path.c_str());
 }
