@@ -560,7 +560,57 @@ void TcxCustomBlobEdit::GetCurrentValue(Variant& AValue) {
   AValue = EditValue();
 }
 
-void TcxCustomBlobEdit::GetDisplayText(String& AText) { AText = ActiveProperties()->GetBoxText(EditValue()); }
+TcxPopupMemo* TcxCustomBlobEdit::OpenPopupMemo() {
+  return HasPopupWindow() ? dynamic_cast<TcxPopupMemo*>(FPopupControl.get()) : nullptr;
+}
+
+String TcxCustomBlobEdit::Text() {
+  const Variant& v = EditValue();
+  if (ComponentState().Contains(csDesigning)) return VarToStrDef(v, "");
+  if (ActiveProperties()->ResolveAutoKind() != bekMemo) return {};
+  if (TcxPopupMemo* memo = OpenPopupMemo()) return memo->Text();
+  return VarIsStr(v) ? v.AsString() : String();
+}
+
+void TcxCustomBlobEdit::SetText(const String& Value) {
+  if (!ComponentState().Contains(csDesigning) && ActiveProperties()->ResolveAutoKind() != bekMemo) return;
+  if (TcxPopupMemo* memo = OpenPopupMemo())
+    memo->SetText(Value);
+  else
+    SetEditValue(Variant(Value));
+}
+
+void TcxCustomBlobEdit::SetDisplayValueFromData(const Variant&) {
+  // The box paints its value itself; the hidden edit window stays empty.
+  TcxCustomPopupEdit::SetDisplayValueFromData(Variant(String()));
+}
+
+void TcxCustomBlobEdit::SetDisplayValueLocked(const Variant& AValue) {
+  TcxCustomPopupEdit::SetDisplayValueLocked(AValue);
+  if (ActiveProperties()->ResolveAutoKind() == bekMemo)
+    if (TcxPopupMemo* memo = OpenPopupMemo()) memo->SetText(VarToStrDef(AValue, ""));
+}
+
+// The value follows the text only where there is text to follow: an open
+// popup memo. Any other kind keeps its value as it is.
+void TcxCustomBlobEdit::SynchronizeEditValue() {
+  if (ActiveProperties()->ResolveAutoKind() != bekMemo || !FPopupControl) return;
+  TcxPopupMemo* memo = OpenPopupMemo();
+  if (!memo) return;
+  Variant v(memo->Text());
+  if (cxVarSameTypeAndValue(EditValue(), v)) return;
+  StoreEditValue(v);
+  NotifyEditValueChanged();
+}
+
+void TcxCustomBlobEdit::ChangeText(const String& AText) {
+  if (ActiveProperties()->ResolveAutoKind() != bekMemo) return;
+  if (TcxPopupMemo* memo = OpenPopupMemo()) {
+    memo->SetText(AText);
+    return;
+  }
+  TcxCustomPopupEdit::ChangeText(AText);
+}
 
 void TcxCustomBlobEdit::UpdateDrawValue() {
   UpdateStateFromCursor();

@@ -168,7 +168,17 @@ class TcxCustomBlobEdit : public TcxCustomPopupEdit {
   // Closes the popup from a key of its control: saving (mrOk-like) or not.
   void CloseFromPopup(bool ASave);
   void UpdateDrawValue() override;
-  void GetDisplayText(String& AText) override;
+  // Only a memo has text: the open popup memo's, else a text value; the
+  // other kinds have none and refuse it. The value never passes through
+  // the hidden edit window, which would mangle binary data and line breaks.
+  String Text();
+  void SetText(const String& Value);
+  void GetDisplayText(String& AText) override { AText = Text(); }
+  void GetEditingValue(Variant& AValue) override { GetCurrentValue(AValue); }
+  void SetDisplayValueFromData(const Variant& AValue) override;
+  void SynchronizeEditValue() override;
+  void ChangeText(const String& AText) override;
+  bool HasReadOnlyText() override { return false; }
 
  protected:
   virtual void CreatePopupControls();
@@ -178,11 +188,14 @@ class TcxCustomBlobEdit : public TcxCustomPopupEdit {
   void InitializePopup() override;
   void PreparePopup() override;
   void HandlePopupClosed() override;
+  void SetDisplayValueLocked(const Variant& AValue) override;
   void SavePopupData();
   void Paint() override;
 
  private:
   void CreatePopupButtons();
+  // The popup memo while the popup is open (null otherwise).
+  TcxPopupMemo* OpenPopupMemo();
   std::unique_ptr<TWinControl> FPopupControl;
   std::unique_ptr<TcxButton> FCancelButton, FOKButton;
   Integer FButtonWidth = 0, FButtonHeight = 0;

@@ -277,3 +277,35 @@ TEST_F(BlobFixture, PicturePastedInThePopupIsSavedOnOk) {
   cxLoadPicture(&saved, nullptr, B->EditValue());
   EXPECT_EQ(saved.Width(), 50);
 }
+
+// A value the user changed is validated when the editor is left: binary data
+// and memo lines must come out of that unchanged (no kind keeps its value in
+// the hidden one-line edit window).
+TEST_F(BlobFixture, ValidationKeepsBinaryAndMemoValuesWhole) {
+  const String binary("\x89PNG\r\n\x1a\n\0\0\xff\xfe\x80 tail", 17);
+  struct Case {
+    TcxBlobEditKind Kind;
+    TcxBlobPaintStyle Style;
+    String Value, Text;
+  } cases[] = {
+      {bekPict, bpsIcon, binary, ""},
+      {bekBlob, bpsDefault, binary, ""},
+      {bekMemo, bpsIcon, "第一行\r\n第二行", "第一行\r\n第二行"},
+      {bekMemo, bpsDefault, "第一行\r\n第二行", "第一行\r\n第二行"},
+  };
+  for (const Case& c : cases) {
+    B->Properties()->SetBlobEditKind(c.Kind);
+    B->Properties()->SetBlobPaintStyle(c.Style);
+    B->SetEditValue(Variant(c.Value));
+    B->SetEditChanged(true);   // as after a popup was saved
+    EXPECT_TRUE(B->ValidateInput(false));
+    EXPECT_EQ(VarToStr(B->EditValue()), c.Value) << int(c.Kind);
+    EXPECT_EQ(B->Text(), c.Text) << int(c.Kind);
+  }
+  // A memo takes text as its value; the other kinds refuse it.
+  B->SetText("新的");
+  EXPECT_EQ(VarToStr(B->EditValue()), "新的");
+  B->Properties()->SetBlobEditKind(bekPict);
+  B->SetText("x");
+  EXPECT_EQ(VarToStr(B->EditValue()), "新的");
+}
