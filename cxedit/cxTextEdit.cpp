@@ -149,6 +149,11 @@ LRESULT TcxCustomInnerTextEdit::CallDefWndProc(UINT Msg, WPARAM WParam, LPARAM L
   return m.Result;
 }
 
+LRESULT TcxCustomInnerTextEdit::PerformOwn(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  FSkipOwnerMessage = true;
+  return Perform(Msg, WParam, LParam);
+}
+
 bool TcxCustomInnerTextEdit::CanFocus() { return FContainer ? FContainer->CanFocus() : TCustomEdit::CanFocus(); }
 
 void TcxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
@@ -192,7 +197,7 @@ void TcxCustomInnerTextEdit::KeyPress(char32_t& Key) {
   if (Key == U'\t' && !(FContainer && FContainer->InnerAcceptsTab())) Key = 0;
   if (FContainer && Key != 0) {
     FContainer->DoInnerKeyPress(Key);
-    if ((Key == U'\r' || Key == 27) &&
+    if ((Key == U'\r' || Key == 27) && !(Key == U'\r' && FContainer->InnerAcceptsReturn()) &&
         (FContainer->IsInplace() || (Key == U'\r' && !FContainer->ActiveProperties()->BeepOnEnter())))
       Key = 0;
   }
@@ -204,7 +209,7 @@ void TcxCustomInnerTextEdit::KeyPress(char32_t& Key) {
 
 void TcxCustomInnerTextEdit::KeyUp(Word& Key, TShiftState Shift) {
   FEditorHandledKey = false;
-  if (Key == VK_TAB) Key = 0;
+  if (Key == VK_TAB && !(FContainer && FContainer->InnerAcceptsTab())) Key = 0;
   if (FContainer && Key != 0) FContainer->DoInnerKeyUp(Key, Shift);
   if (Key == 0)
     FEditorHandledKey = true;
@@ -251,6 +256,9 @@ void TcxCustomInnerTextEdit::DefaultHandler(TMessage& Message) {
 }
 
 void TcxCustomInnerTextEdit::Dispatch(TMessage& Message) {
+  bool skipOwner = FSkipOwnerMessage;
+  FSkipOwnerMessage = false;
+  if (FContainer && !skipOwner && FContainer->InnerEditMessage(Message)) return;
   switch (Message.Msg) {
     case WM_GETDLGCODE: {
       TCustomEdit::Dispatch(Message);

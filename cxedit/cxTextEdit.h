@@ -337,6 +337,10 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   void LockBounds(bool ALock);
   // Gives the message to the edit window's own procedure.
   LRESULT CallDefWndProc(UINT Msg, WPARAM WParam, LPARAM LParam);
+  // Sends the message through this control's own handling, skipping the
+  // editor's InnerEditMessage for it (the editor's way to run the inherited
+  // handling of a message it took).
+  LRESULT PerformOwn(UINT Msg, WPARAM WParam, LPARAM LParam);
   bool CanFocus() override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
 
@@ -373,6 +377,7 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   bool FCreating = false;
   Integer FBoundsLock = 0;
   bool FClipboardByOwner = false;
+  bool FSkipOwnerMessage = false;
 };
 
 // Saves the state of the inner edit before a key (with the text or not).
@@ -671,6 +676,14 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   // whether a tab character is typed into it.
   virtual void AdjustInnerEditParams(TCreateParams& Params) {}
   virtual bool InnerAcceptsTab() { return false; }
+  // Whether Enter is typed into the inner edit (a line break) rather than
+  // dropped in place or without BeepOnEnter.
+  virtual bool InnerAcceptsReturn() { return false; }
+  // Multi-line kinds take some messages of the inner edit themselves
+  // (True: handled), running its own handling through PerformOwn.
+  virtual bool InnerEditMessage(TMessage& Message) { return false; }
+  // The editor itself is setting the inner edit's text.
+  bool InternalTextSetting() const { return FInternalTextSetting; }
 
  protected:
   void DoSetDisplayValue(const Variant& AValue) override;

@@ -6,14 +6,24 @@
 #include "Clipbrd.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "cxDrawTextUtils.h"
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomMemoProperties, TcxCustomTextEditProperties)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxMemoProperties, TcxCustomMemoProperties)
 TOVANI_IMPLEMENT_CLASS(TcxCustomMemo, TcxCustomTextEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxMemo, TcxCustomMemo)
 TOVANI_IMPLEMENT_CLASS(TcxFilterMemoHelper, TcxFilterTextEditHelper)
+TOVANI_IMPLEMENT_CLASS(TcxCustomMemoViewInfo, TcxCustomTextEditViewInfo)
+TOVANI_IMPLEMENT_CLASS(TcxCustomMemoViewData, TcxCustomTextEditViewData)
 
 namespace {
+struct MemoFlagGuard {
+  bool& F;
+  bool Old;
+  MemoFlagGuard(bool& AF, bool AValue) : F(AF), Old(AF) { F = AValue; }
+  ~MemoFlagGuard() { F = Old; }
+};
+
 const TcxResourceString scxSEditRepositoryMemoItem{"Memo|Represents an edit control that allows editing memo data"};
 Integer GMemoUnitCounter = 0;
 const TcxFilterMemoHelper GFilterMemoHelper;
@@ -39,16 +49,24 @@ TcxFilterEditOperators TcxFilterMemoHelper::GetAllowedOperators(TcxCustomEditPro
   return result;
 }
 
-String cxNormalizeMemoLineBreaks(const String& AText) {
-  String result;
+namespace {
+// Every LF followed by CR becomes two line breaks; a CR LF pair is one unit;
+// lone CR or LF stay. The whole text is scanned, however much it grows.
+template <class S>
+S NormalizeLineBreaks(const S& AText) {
+  S result;
   result.reserve(AText.size());
   for (size_t i = 0; i < AText.size(); ++i) {
-    char c = AText[i];
-    if (c == '\r' && i + 1 < AText.size() && AText[i + 1] == '\n') {
-      result += "\r\n";
-      ++i;
-    } else if (c == '\n' && i + 1 < AText.size() && AText[i + 1] == '\r') {
-      result += "\r\n\r\n";
+    auto c = AText[i];
+    bool next = i + 1 < AText.size();
+    if (c == '\r' && next && AText[i + 1] == '\n') {
+      result += c;
+      result += AText[++i];
+    } else if (c == '\n' && next && AText[i + 1] == '\r') {
+      for (int k = 0; k < 2; ++k) {
+        result += '\r';
+        result += '\n';
+      }
       ++i;
     } else {
       result += c;
@@ -56,6 +74,10 @@ String cxNormalizeMemoLineBreaks(const String& AText) {
   }
   return result;
 }
+}  // namespace
+
+String cxNormalizeMemoLineBreaks(const String& AText) { return NormalizeLineBreaks(AText); }
+std::u16string cxNormalizeMemoLineBreaks(const std::u16string& AText) { return NormalizeLineBreaks(AText); }
 
 // ---------------------------------------------------------------------------
 // Properties
@@ -106,6 +128,75 @@ String TcxCustomMemoProperties::GetDisplayText(const Variant& AEditValue, bool A
 TcxEditValueSource TcxCustomMemoProperties::UsesDataDisplayFormat(bool) {
   IcxEditDefaultValuesProvider* p = DefaultValuesProvider();
   return p && p->IsBlob() ? evsValue : evsText;
+}
+
+TClass TcxCustomMemoProperties::GetViewDataClass() { return TcxCustomMemoViewData::StaticClass(); }
+TClass TcxCustomMemoProperties::GetViewInfoClass() { return TcxCustomMemoViewInfo::StaticClass(); }
+TcxCustomEditViewInfo* TcxCustomMemoProperties::CreateViewInfo() { return new TcxCustomMemoViewInfo(); }
+
+TcxCustomEditViewData* TcxCustomMemoProperties::CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                                              bool APreviewMode) {
+  auto* vd = new TcxCustomMemoViewData(this, AStyle, AIsInplace);
+  vd->PreviewMode = APreviewMode;
+  return vd;
+}
+
+// ---------------------------------------------------------------------------
+// View data and view info
+
+void TcxCustomMemoViewData::GetTextRect(TRect& AInsets) {
+  // Left, top, right 1 and bottom 3 in a window of its own; 1 all round in place.
+  AInsets = IsInplace ? TRect(1, 1, 1, 1) : TRect(1, 1, 1, 3);
+}
+
+TSize TcxCustomMemoViewData::GetTextOffsetsSize() {
+  TRect r;
+  GetTextRect(r);
+  return TSize{r.Left + r.Right, r.Top + r.Bottom};
+}
+
+Integer TcxCustomMemoViewData::GetMaxLineCount() {
+  Integer count = MemoProperties()->VisibleLineCount();
+  return count > 0 ? count : TcxCustomTextEditViewData::GetMaxLineCount();
+}
+
+Cardinal TcxCustomMemoViewData::GetDrawTextFlags() {
+  Cardinal flags = HorzAlignment == taRightJustify ? CXTO_RIGHT
+                   : HorzAlignment == taCenter     ? CXTO_CENTER_HORIZONTALLY
+                                                   : CXTO_LEFT;
+  flags |= CXTO_PREVENT_LEFT_EXCEED | CXTO_EXPANDTABS | CXTO_EDITCONTROL;
+  TcxCustomMemoProperties* p = MemoProperties();
+  if (p->WordWrap() && (p->ScrollBars() == ssNone || p->ScrollBars() == ssVertical))
+    flags |= CXTO_WORDBREAK | CXTO_CHARBREAK;
+  return flags;
+}
+
+TSize TcxCustomMemoViewData::GetEditContentSize(TcxCanvas* ACanvas, const Variant& AEditValue,
+                                                const TcxEditSizeProperties& ASizeProperties) {
+  String text;
+  PrepareDisplayText(AEditValue, text);
+  TcxEditSizeProperties sp = ASizeProperties;
+  sp.MaxLineCount = MemoProperties()->VisibleLineCount();
+  TSize size{0, 0};
+  cxCalcTextEditContentSize(ACanvas, this, text, size, GetDrawTextFlags(), sp, 0, true);
+  return size;
+}
+
+void TcxCustomMemoViewData::GetFixedPartSize(TcxCanvas* ACanvas, bool AIsInplace,
+                                             const TcxEditSizeProperties& ASizeProperties,
+                                             TcxCustomEditViewInfo* AViewInfo, TSize& AMinContentSize,
+                                             TSize& AFixedSize) {
+  TcxCustomTextEditViewData::GetFixedPartSize(ACanvas, AIsInplace, ASizeProperties, AViewInfo, AMinContentSize,
+                                              AFixedSize);
+  TcxCustomMemoProperties* p = MemoProperties();
+  if (Edit && (p->ScrollBars() == ssHorizontal || p->ScrollBars() == ssBoth))
+    AFixedSize.cy += GetSystemMetrics(SM_CYHSCROLL);
+  if (p->VisibleLineCount() > 0) {
+    TcxCanvas* c = ACanvas ? ACanvas : cxSharedScreenCanvas();
+    c->Font()->Assign(Style->GetVisibleTextFont());
+    AMinContentSize.cy =
+        std::max<Integer>(AMinContentSize.cy, GetTextOffsetsSize().cy + p->VisibleLineCount() * c->TextHeight("Zg"));
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -195,9 +286,26 @@ bool TcxCustomMemo::IsEditorKey(Word Key, TShiftState Shift) {
   return TcxCustomTextEdit::IsEditorKey(Key, Shift) || IsMemoTextKey(Key, Shift, false);
 }
 
+// In place, the Enter that is memo text goes straight to the editing keys
+// (not to the key events, nor to the host as a navigation key).
+void TcxCustomMemo::KeyDown(Word& Key, TShiftState Shift) {
+  if (IsInplace() && Key == VK_RETURN && Shift.Contains(ssCtrl) != ActiveProperties()->WantReturns()) {
+    DoEditKeyDown(Key, Shift);
+    return;
+  }
+  TcxCustomTextEdit::KeyDown(Key, Shift);
+}
+
 void TcxCustomMemo::DoEditKeyDown(Word& Key, TShiftState Shift) {
-  // Enter that is memo text starts a new line instead of validating.
-  if (Key == VK_RETURN && IsMemoTextKey(Key, Shift, false)) return;
+  // Enter that is memo text starts a new line instead of validating; it
+  // still asks to edit first, as any editing key does.
+  if (Key == VK_RETURN && IsMemoTextKey(Key, Shift, false)) {
+    if (!AcceptsEditKey(Key, Shift)) {
+      NotifyAfterKeyDown(Key, Shift);
+      Key = 0;
+    }
+    return;
+  }
   TcxCustomTextEdit::DoEditKeyDown(Key, Shift);
   if ((Key == 'A' || Key == 'a') && Shift.Contains(ssCtrl) && !Shift.Contains(ssShift) && !Shift.Contains(ssAlt) &&
       !Text().empty()) {
@@ -214,6 +322,61 @@ void TcxCustomMemo::DoEditKeyPress(char32_t& Key) {
     return;
   }
   TcxCustomTextEdit::DoEditKeyPress(Key);
+}
+
+// The edit window fills the client area: the memo shows as many lines as fit.
+void TcxCustomMemo::PlaceInnerEdit() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner || FPlacingInner) return;
+  MemoFlagGuard g(FPlacingInner, true);
+  const TRect& r = GetViewInfo()->ClientRect;
+  if (inner->BoundsRect() != r) inner->SetBoundsRect(r);
+  UpdateInnerClip();
+}
+
+void TcxCustomMemo::InitializeViewData(TcxCustomEditViewData* AViewData) {
+  TcxCustomTextEdit::InitializeViewData(AViewData);
+  // The edit window's scroll bars are no part of the editor's layout.
+  AViewData->HScrollBarVisible = AViewData->VScrollBarVisible = false;
+}
+
+bool TcxCustomMemo::InnerEditMessage(TMessage& Message) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  switch (Message.Msg) {
+    case EM_REPLACESEL: {
+      // Inserted text keeps the memo's line breaks whoever inserts it.
+      auto* text = reinterpret_cast<const char16_t*>(Message.LParam);
+      if (!text) return false;
+      std::u16string normal = cxNormalizeMemoLineBreaks(std::u16string(text));
+      Message.Result = inner->PerformOwn(EM_REPLACESEL, Message.WParam, reinterpret_cast<LPARAM>(normal.c_str()));
+      SynchronizeEditValue();
+      return true;
+    }
+    case WM_SETTEXT:
+      Message.Result = inner->PerformOwn(Message.Msg, Message.WParam, Message.LParam);
+      // Text set on the edit window from outside becomes the value.
+      if (!InternalTextSetting() && !IsDestroying() && VarToStrDef(EditValue(), "") != Text())
+        SetEditValueQuiet(Variant(Text()));
+      return true;
+    case WM_SETFONT:
+      Message.Result = inner->PerformOwn(Message.Msg, Message.WParam, Message.LParam);
+      if (inner->HandleAllocated()) SendMessageW(inner->Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+      return true;
+    case CN_KEYDOWN:
+      if (Message.WParam != VK_ESCAPE) return false;
+      {
+        MemoFlagGuard g(FEscapePressed, true);
+        Message.Result = inner->PerformOwn(Message.Msg, Message.WParam, Message.LParam);
+      }
+      return true;
+    case WM_GETDLGCODE:
+      Message.Result = inner->PerformOwn(Message.Msg, Message.WParam, Message.LParam);
+      // Escape is left to the form (its Cancel button) rather than taken
+      // by the multi-line edit, which asks for every key.
+      if (FEscapePressed) Message.Result &= ~LRESULT(DLGC_WANTALLKEYS);
+      return true;
+  }
+  return false;
 }
 
 bool TcxCustomMemo::CanAutoSize() { return !IsInplace() && ActiveProperties()->VisibleLineCount() >= 1; }

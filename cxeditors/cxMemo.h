@@ -4,6 +4,7 @@
 // the text with CR LF line breaks.
 #pragma once
 #include <memory>
+#include <string>
 
 #include "cxEditRepositoryItems.h"
 #include "cxFilterControlUtils.h"
@@ -21,7 +22,12 @@ class TcxCustomMemoProperties : public TcxCustomTextEditProperties {
   // Not full: cut at the first line break within 250 characters; at most 250 either way.
   String GetDisplayText(const Variant& AEditValue, bool AFullText = true, bool AIsInplace = true) override;
   TcxEditValueSource UsesDataDisplayFormat(bool AEditFocused) override;
-  bool IsMultiLine() const { return true; }
+  bool IsMultiLine() override { return true; }
+  TClass GetViewDataClass() override;
+  TClass GetViewInfoClass() override;
+  TcxCustomEditViewInfo* CreateViewInfo() override;
+  TcxCustomEditViewData* CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                        bool APreviewMode = false) override;
 
   TScrollStyle ScrollBars() const { return FScrollBars; }
   void SetScrollBars(TScrollStyle Value) { TcxCustomEditProperties::Store(FScrollBars, Value); }
@@ -38,6 +44,31 @@ class TcxCustomMemoProperties : public TcxCustomTextEditProperties {
   TScrollStyle FScrollBars = ssNone;
   Integer FVisibleLineCount = 0;
   bool FWantReturns = true, FWantTabs = false, FWordWrap = true;
+};
+
+// The memo painted without its edit window (in place, or where the editor
+// paints its value): the text editor's drawing, given the memo's layout
+// (word-wrapped lines up to the visible line count) by its view data.
+class TcxCustomMemoViewInfo : public TcxCustomTextEditViewInfo {
+  TOVANI_CLASS(TcxCustomMemoViewInfo, TcxCustomTextEditViewInfo)
+};
+
+class TcxCustomMemoViewData : public TcxCustomTextEditViewData {
+  TOVANI_CLASS(TcxCustomMemoViewData, TcxCustomTextEditViewData)
+ public:
+  using TcxCustomTextEditViewData::TcxCustomTextEditViewData;
+  TcxCustomMemoProperties* MemoProperties() const { return static_cast<TcxCustomMemoProperties*>(Properties); }
+  // A horizontal scroll bar of the editor adds to the fixed height; a
+  // visible line count sets the least content height.
+  void GetFixedPartSize(TcxCanvas* ACanvas, bool AIsInplace, const TcxEditSizeProperties& ASizeProperties,
+                        TcxCustomEditViewInfo* AViewInfo, TSize& AMinContentSize, TSize& AFixedSize) override;
+  TSize GetEditContentSize(TcxCanvas* ACanvas, const Variant& AEditValue,
+                           const TcxEditSizeProperties& ASizeProperties) override;
+  // The text margins taken together.
+  TSize GetTextOffsetsSize() override;
+  Integer GetMaxLineCount() override;
+  Cardinal GetDrawTextFlags() override;
+  void GetTextRect(TRect& AInsets) override;
 };
 
 class TcxMemoProperties : public TcxCustomMemoProperties {
@@ -67,13 +98,18 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   // Enter counts as memo text with WantReturns or Ctrl, Tab with WantTabs
   // (or always when asked).
   virtual bool IsMemoTextKey(Word Key, TShiftState Shift, bool ATabAlways);
-  void SetSelText(const String& Value);
+  void SetSelText(const String& Value) override;
   void PasteFromClipboard() override;
 
   void AdjustInnerEditParams(TCreateParams& Params) override;
   bool InnerAcceptsTab() override { return ActiveProperties()->WantTabs(); }
+  bool InnerAcceptsReturn() override { return ActiveProperties()->WantReturns(); }
+  bool InnerEditMessage(TMessage& Message) override;
 
  protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void PlaceInnerEdit() override;
+  void InitializeViewData(TcxCustomEditViewData* AViewData) override;
   using TcxCustomTextEdit::PropertiesChanged;
   void PropertiesChanged(TObject* Sender) override;
   bool IsEditorKey(Word Key, TShiftState Shift) override;
@@ -87,6 +123,9 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   std::unique_ptr<TStrings> FLines;
   TScrollStyle FAppliedScrollBars = ssNone;
   bool FAppliedWordWrap = true, FAppliedWantReturns = true;
+  bool FPlacingInner = false;
+  // Set while an Escape key goes through the edit window's handling.
+  bool FEscapePressed = false;
 };
 
 class TcxMemo : public TcxCustomMemo {
@@ -108,6 +147,7 @@ class TcxFilterMemoHelper : public TcxFilterTextEditHelper {
 // Pasted text: an LF followed by CR becomes two line breaks (CR LF CR LF);
 // CR LF pairs and lone CR or LF stay as they are.
 String cxNormalizeMemoLineBreaks(const String& AText);
+std::u16string cxNormalizeMemoLineBreaks(const std::u16string& AText);
 
 void cxMemoUnitStartup();
 void cxMemoUnitShutdown();

@@ -6,9 +6,12 @@
 #include "Classes.h"
 #include "Clipbrd.h"
 #include "Forms.h"
+#include "TestPng.h"
 #include "TestWindows.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "StdCtrls.h"
+#include "cxGraphics.h"
 #include "cxMemo.h"
 #include "gtest.h"
 
@@ -57,6 +60,9 @@ TEST_F(MemoFixture, TypesLinesWithCrLfThroughTheEditWindow) {
   EXPECT_EQ(M->Lines()->Strings(1), "第二行 two");
   EXPECT_EQ(M->CaretPos(), TPoint(5, 2));
   EXPECT_TRUE(M->EditModified());
+  // The edit window fills the client area: all three lines stay in view.
+  EXPECT_EQ(M->InnerTextEdit()->BoundsRect(), M->GetViewInfo()->ClientRect);
+  EXPECT_EQ(SendMessageW(Inner(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
   // Leaving the editor makes the typed text its value.
   M->PostValue();
   EXPECT_EQ(VarToStr(M->EditValue()), "第一行\r\n第二行 two\r\nthird");
@@ -142,4 +148,153 @@ TEST(MemoProperties, DisplayTextLineCountAndLineBreaks) {
     String In, Out;
   } breaks[] = {{"a\n\rb", "a\r\n\r\nb"}, {"a\r\nb", "a\r\nb"}, {"a\rb\nc", "a\rb\nc"}};
   for (const Break& b : breaks) EXPECT_EQ(cxNormalizeMemoLineBreaks(b.In), b.Out);
+}
+
+// Text inserted by anyone (EM_REPLACESEL) keeps CR LF line breaks all
+// through, however much the text grows; text set on the edit window from
+// outside becomes the value.
+TEST_F(MemoFixture, EditWindowMessagesKeepLineBreaksAndTheValue) {
+  struct Case {
+    const char16_t* In;
+    String Out;
+  } cases[] = {
+      {u"a\n\rb", "a\r\n\r\nb"},
+      {u"a\n\rb\n\rc\n\rd", "a\r\n\r\nb\r\n\r\nc\r\n\r\nd"},
+      {u"x\r\ny\rz\n", "x\r\ny\rz\n"},
+  };
+  for (const Case& c : cases) {
+    M->SetEditValue(Variant(String()));
+    SendMessageW(Inner(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(c.In));
+    EXPECT_EQ(M->Text(), c.Out);
+    EXPECT_EQ(VarToStr(M->EditValue()), c.Out);
+  }
+  SetWindowTextW(Inner(), L"外部\r\n设置");
+  EXPECT_EQ(VarToStr(M->EditValue()), "外部\r\n设置");
+}
+
+// Ctrl+Enter is a line break even without WantReturns; Escape is left to
+// the form's Cancel button although the edit window asks for every key.
+TEST_F(MemoFixture, CtrlEnterBreaksLinesAndEscapeReachesTheCancelButton) {
+  M->Properties()->SetWantReturns(false);
+  M->SetEditValue(Variant(String("ab")));
+  M->SetSelStart(1);
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  Key(VK_RETURN);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(M->Text(), "a\r\nb");
+
+  auto* cancel = new TButton(Form.get());
+  cancel->SetParent(Form.get());
+  cancel->SetBounds(240, 20, 80, 24);
+  cancel->SetCancel(true);
+  int clicks = 0;
+  cancel->OnClick = [&](TObject*) { ++clicks; };
+  M->SetFocus();
+  PumpMessages(1);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(clicks, 1);
+}
+
+// In a grid cell, Enter that is memo text goes to the editor's keys, not to
+// the host as a key that moves on.
+TEST(MemoInPlace, EnterIsALineBreakNotAHostKey) {
+  TForm form(nullptr);
+  form.SetBounds(80, 80, 300, 200);
+  auto* m = new TcxMemo(&form, true);
+  m->SetBounds(10, 10, 200, 80);
+  m->SetParent(&form);
+  form.Show();
+  PumpMessages(1);
+  m->SetFocus();
+  PumpMessages(1);
+  int hostKeys = 0;
+  m->OnAfterKeyDown = [&](TObject*, Word& K, TShiftState) { hostKeys += K == VK_RETURN; };
+  HWND inner = m->InnerTextEdit()->Handle();
+  PostMessageW(inner, WM_CHAR, U'a', 1);
+  PostMessageW(inner, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageW(inner, WM_KEYUP, VK_RETURN, 0xC0000001);
+  PumpMessages(2);
+  PostMessageW(inner, WM_CHAR, U'b', 1);
+  PumpMessages(2);
+  EXPECT_EQ(m->Text(), "a\r\nb");
+  EXPECT_EQ(hostKeys, 0);
+}
+
+namespace {
+// The rows of a bitmap that hold ink, as bands of consecutive rows.
+Integer InkBands(TBitmap& B) {
+  TColor background = B.Canvas()->Pixels(B.Width() - 1, B.Height() - 1);
+  Integer bands = 0;
+  bool inBand = false;
+  for (Integer y = 0; y < B.Height(); ++y) {
+    bool ink = false;
+    for (Integer x = 0; x < B.Width() && !ink; ++x) ink = B.Canvas()->Pixels(x, y) != background;
+    if (ink && !inBand) ++bands;
+    inBand = ink;
+  }
+  return bands;
+}
+}  // namespace
+
+// Painted without its edit window (in a grid cell), the memo shows its
+// lines, wrapped when WordWrap is on, and no more than VisibleLineCount.
+TEST(MemoPainting, LinesWrapAndStopAtTheVisibleLineCount) {
+  const String three = "第一行\r\n第二行\r\n第三行";
+  const String longLine = "一二三四五 一二三四五 一二三四五";
+  struct Case {
+    String Text;
+    bool WordWrap;
+    Integer VisibleLines;
+    Integer Lines;
+  } cases[] = {
+      {three, true, 0, 3},
+      {three, true, 2, 2},
+      {longLine, true, 0, 3},
+      {longLine, false, 0, 1},
+  };
+  for (const Case& c : cases) {
+    TcxMemo memo(nullptr);
+    TcxMemoProperties* p = memo.Properties();
+    p->SetWordWrap(c.WordWrap);
+    p->SetVisibleLineCount(c.VisibleLines);
+    std::unique_ptr<TcxCustomEditViewInfo> vi(p->CreateViewInfo());
+    std::unique_ptr<TcxCustomEditViewData> vd(p->CreateViewData(memo.Style(), true));
+    // Room for one and a half words of the long line.
+    TcxCanvas* screen = cxSharedScreenCanvas();
+    screen->Font()->Assign(memo.Style()->GetVisibleTextFont());
+    const Integer width = screen->TextWidth("一二三四五") * 3 / 2;
+    TBitmap bmp(width, 100, pf24bit);
+    TcxCanvas canvas(bmp.Canvas());
+    vd->PrepareViewInfoForPaint(&canvas, Variant(c.Text), vi.get());
+    vd->Calculate(&canvas, TRect(0, 0, width, 100), TPoint(-1, -1), 0, {}, vi.get(), false);
+    vi->PaintOn(&canvas);
+    EXPECT_EQ(InkBands(bmp), c.Lines) << c.Text << " wrap " << c.WordWrap << " lines " << c.VisibleLines;
+    if (c.Text == longLine && c.WordWrap) WriteTestPng(&bmp, "cxMemo_inplace_wrapped");
+  }
+}
+
+// With VisibleLineCount the height follows the line count (AutoSize or
+// not); without it the memo keeps the height it is given.
+TEST_F(MemoFixture, HeightFollowsTheVisibleLineCount) {
+  M->Properties()->SetVisibleLineCount(3);
+  M->SetHeight(200);
+  Integer three = M->Height();
+  M->Properties()->SetVisibleLineCount(6);
+  M->SetHeight(200);
+  Integer six = M->Height();
+  TcxCanvas* c = cxSharedScreenCanvas();
+  c->Font()->Assign(M->Style()->GetVisibleTextFont());
+  EXPECT_EQ(six - three, 3 * c->TextHeight("Zg"));
+  EXPECT_LT(three, 200);
+  M->Properties()->SetScrollBars(ssHorizontal);
+  M->SetHeight(200);
+  EXPECT_EQ(M->Height(), six + GetSystemMetrics(SM_CYHSCROLL));
+  WriteWindowPng(M, "cxMemo_six_lines");
+  M->Properties()->SetVisibleLineCount(0);
+  M->SetHeight(150);
+  EXPECT_EQ(M->Height(), 150);
 }
