@@ -9,6 +9,8 @@
 #include "cxButtons.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "cxDrawTextUtils.h"
+#include "cxEditPaintUtils.h"
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomBlobEditProperties, TcxCustomPopupEditProperties)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxBlobEditProperties, TcxCustomBlobEditProperties)
@@ -16,6 +18,8 @@ TOVANI_IMPLEMENT_CLASS(TcxPopupMemo, TcxMemo)
 TOVANI_IMPLEMENT_CLASS(TcxPopupImage, TcxImage)
 TOVANI_IMPLEMENT_CLASS(TcxBlobEditPopupWindow, TcxPopupEditPopupWindow)
 TOVANI_IMPLEMENT_CLASS(TcxCustomBlobEdit, TcxCustomPopupEdit)
+TOVANI_IMPLEMENT_CLASS(TcxBlobEditViewInfo, TcxCustomTextEditViewInfo)
+TOVANI_IMPLEMENT_CLASS(TcxBlobEditViewData, TcxCustomDropDownEditViewData)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxBlobEdit, TcxCustomBlobEdit)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxEditRepositoryBlobItem, TcxEditRepositoryItem)
 TOVANI_IMPLEMENT_ENUM_INFO(TcxBlobEditKind, "bekAuto", "bekMemo", "bekPict", "bekOle", "bekBlob")
@@ -133,6 +137,17 @@ void TcxCustomBlobEditProperties::DefineProperties(TFiler* Filer) {
 
 TClass TcxCustomBlobEditProperties::GetContainerClass() { return TcxBlobEdit::StaticClass(); }
 
+TClass TcxCustomBlobEditProperties::GetViewDataClass() { return TcxBlobEditViewData::StaticClass(); }
+TClass TcxCustomBlobEditProperties::GetViewInfoClass() { return TcxBlobEditViewInfo::StaticClass(); }
+TcxCustomEditViewInfo* TcxCustomBlobEditProperties::CreateViewInfo() { return new TcxBlobEditViewInfo(); }
+
+TcxCustomEditViewData* TcxCustomBlobEditProperties::CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                  bool APreviewMode) {
+  auto* vd = new TcxBlobEditViewData(this, AStyle, AIsInplace);
+  vd->PreviewMode = APreviewMode;
+  return vd;
+}
+
 TcxEditPopupWindowFactory TcxCustomBlobEditProperties::GetPopupWindowType() {
   return [](TWinControl* AOwner) { return new TcxBlobEditPopupWindow(AOwner); };
 }
@@ -245,6 +260,100 @@ TClass TcxCustomBlobEditProperties::GetGraphicClass(TObject* AItem, Integer ARec
   if (!result && APastingFromClipboard) result = TBitmap::StaticClass();
   if (OnGetGraphicClass) OnGetGraphicClass(AItem, ARecordIndex, APastingFromClipboard, result);
   return result;
+}
+
+// ---------------------------------------------------------------------------
+// View data and view info
+
+void TcxBlobEditViewData::GetValueDisplayText(const Variant& AEditValue, String& AText) {
+  AText = static_cast<TcxCustomBlobEditProperties*>(Properties)->GetBoxText(AEditValue);
+}
+
+void TcxBlobEditViewData::GetFixedPartSize(TcxCanvas* ACanvas, bool AIsInplace,
+                                           const TcxEditSizeProperties& ASizeProperties,
+                                           TcxCustomEditViewInfo* AViewInfo, TSize& AMinContentSize,
+                                           TSize& AFixedSize) {
+  TcxCustomDropDownEditViewData::GetFixedPartSize(ACanvas, AIsInplace, ASizeProperties, AViewInfo, AMinContentSize,
+                                                  AFixedSize);
+  if (static_cast<TcxCustomBlobEditProperties*>(Properties)->BlobPaintStyle() == bpsIcon)
+    AFixedSize.cx += cxBlobEditIcons()->Width();
+}
+
+void TcxBlobEditViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton,
+                                    TShiftState Shift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  TcxCustomDropDownEditViewData::Calculate(ACanvas, ABounds, P, AButton, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = dynamic_cast<TcxBlobEditViewInfo*>(AViewInfo);
+  if (!vi) return;
+  TImageList* icons = cxBlobEditIcons();
+  const TRect& c = vi->ClientRect;
+  Integer left = c.Left + (c.Width() - icons->Width()) / 2, top = c.Top + (c.Height() - icons->Height()) / 2;
+  vi->IconRect = TRect(left, top, left + icons->Width(), top + icons->Height());
+}
+
+void TcxBlobEditViewData::PrepareViewInfoForPaint(TcxCanvas* ACanvas, const Variant& AEditValue,
+                                                  TcxCustomEditViewInfo* AViewInfo) {
+  auto* p = static_cast<TcxCustomBlobEditProperties*>(Properties);
+  auto* vi = dynamic_cast<TcxBlobEditViewInfo*>(AViewInfo);
+  if (!vi) return;
+  vi->IconIndex = p->GetIconIndex(AEditValue);
+  if (vi->IconIndex >= 0) {
+    vi->Text.clear();
+  } else {
+    TcxCustomDropDownEditViewData::PrepareViewInfoForPaint(ACanvas, AEditValue, AViewInfo);
+  }
+}
+
+void TcxBlobEditViewData::CalculateTextLayout(TcxCanvas*, TcxCustomTextEditViewInfo* AViewInfo) {
+  // One line, centred vertically; cut with an ellipsis in a window of its
+  // own or where the host asks for it.
+  Cardinal flags = CXTO_SINGLELINE | CXTO_CENTER_VERTICALLY;
+  if (!IsInplace || (AViewInfo->PaintOptions & 8)) flags |= CXTO_END_ELLIPSIS;
+  AViewInfo->DrawTextFlags = flags;
+}
+
+void TcxBlobEditViewInfo::AssignFrom(TcxContainerViewInfo* Source) {
+  TcxCustomTextEditViewInfo::AssignFrom(Source);
+  if (auto* s = dynamic_cast<TcxBlobEditViewInfo*>(Source)) {
+    IconRect = s->IconRect;
+    IconIndex = s->IconIndex;
+  }
+}
+
+void TcxBlobEditViewInfo::MoveBy(Integer DX, Integer DY) {
+  TcxCustomTextEditViewInfo::MoveBy(DX, DY);
+  OffsetRect(IconRect, DX, DY);
+}
+
+void TcxBlobEditViewInfo::PaintContent(TcxCanvas* ACanvas) {
+  if (!::RectVisible(ACanvas->Handle(), Bounds.AsRECT())) return;
+  if (IconIndex < 0 && !Text.empty()) {
+    cxDrawEditBackgroundAndButtons(ACanvas, this, !Transparent, BackgroundKind());
+    TCanvas* c = ACanvas->Canvas();
+    if (Font) c->Font()->Assign(Font);
+    c->Font()->SetColor(TextColor);
+    c->Brush()->SetStyle(bsClear);
+    TRect r = TextRect;
+    cxLayoutAndDrawCanvasText(c, Text, r, DrawTextFlags, 0, 0, clNone, clNone, 0);
+    c->Brush()->SetStyle(bsSolid);
+  } else {
+    if (IconIndex >= 0) {
+      TImageList* icons = cxBlobEditIcons();
+      TRect clip;
+      IntersectRect(clip, IconRect, ClientRect);
+      ACanvas->PushClipRegion();
+      ACanvas->IntersectClip(clip);
+      if (!Transparent) cxFillSolidRect(ACanvas, clip, BackgroundColor);
+      icons->Draw(ACanvas->Canvas(), IconRect.Left, IconRect.Top, IconIndex, Enabled);
+      ACanvas->PopClipRegion();
+      ACanvas->ExcludeFromClip(clip);
+    }
+    cxDrawEditBackgroundAndButtons(ACanvas, this, !Transparent, BackgroundKind());
+  }
+  if (Focused && !IsInplace && !HasPopupWindow) {
+    TRect f = ClientRect;
+    InflateRect(f, -1, -1);
+    ACanvas->DrawFocusRect(f);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -613,39 +722,19 @@ void TcxCustomBlobEdit::ChangeText(const String& AText) {
 }
 
 void TcxCustomBlobEdit::UpdateDrawValue() {
+  PrepareEditText();
   UpdateStateFromCursor();
-  Invalidate();
 }
 
-void TcxCustomBlobEdit::Paint() {
-  TcxCustomPopupEdit::Paint();
-  TcxCustomBlobEditProperties* p = ActiveProperties();
-  TcxCanvas* c = cxCanvas();
-  TRect r = GetViewInfo()->ClientRect;
-  Integer icon = p->GetIconIndex(EditValue());
-  c->FillRectColor(r, GetViewInfo()->BackgroundColor);
-  if (icon >= 0) {
-    TImageList* icons = cxBlobEditIcons();
-    Integer x = r.Left + (r.Width() - icons->Width()) / 2, y = r.Top + (r.Height() - icons->Height()) / 2;
-    c->PushClipRegion();
-    c->IntersectClip(r);
-    icons->Draw(c->Canvas(), x, y, icon, Enabled());
-    c->PopClipRegion();
-  } else {
-    String text = p->GetBoxText(EditValue());
-    if (GetViewInfo()->Font) c->SetFont(GetViewInfo()->Font);
-    c->Font()->SetColor(GetViewInfo()->TextColor);
-    c->Brush()->SetStyle(bsClear);
-    TRect t = r;
-    t.Left += 2;
-    c->PaintText(text, t, cxtfLeft | cxtfVCenter | cxtfSingleLine | cxtfEndEllipsis, true);
-    c->Brush()->SetStyle(bsSolid);
-  }
-  if (Focused() && !HasPopupWindow()) {
-    TRect f = r;
-    InflateRect(f, -1, -1);
-    c->DrawFocusRect(f);
-  }
+// The box's icon or text follows the value (the hidden edit window shows
+// nothing).
+void TcxCustomBlobEdit::PrepareEditText() {
+  if (InnerEditNotReady()) return;
+  std::unique_ptr<TcxCustomEditViewData> vd(CreateViewData());
+  vd->PrepareViewInfoForPaint(cxCanvas(), EditValue(), GetViewInfo());
+  if (!HandleAllocated()) return;
+  RecalcViewInfoAtCursor();
+  ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 TcxBlobEdit::TcxBlobEdit(TComponent* AOwner, bool AIsInplace)

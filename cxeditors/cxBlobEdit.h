@@ -18,6 +18,34 @@ TOVANI_ENUM_INFO(TcxBlobEditKind)
 enum TcxBlobPaintStyle { bpsDefault, bpsIcon, bpsText };
 TOVANI_ENUM_INFO(TcxBlobPaintStyle)
 
+// The box: an icon centred in the client area (index -1: none, the text is
+// drawn instead).
+class TcxBlobEditViewInfo : public TcxCustomTextEditViewInfo {
+  TOVANI_CLASS(TcxBlobEditViewInfo, TcxCustomTextEditViewInfo)
+ public:
+  TRect IconRect;
+  Integer IconIndex = -1;
+  void PaintContent(TcxCanvas* ACanvas) override;
+  void MoveBy(Integer DX, Integer DY) override;
+  void AssignFrom(TcxContainerViewInfo* Source) override;
+  Integer GetTextOffset() override { return 0; }
+};
+
+class TcxBlobEditViewData : public TcxCustomDropDownEditViewData {
+  TOVANI_CLASS(TcxBlobEditViewData, TcxCustomDropDownEditViewData)
+ public:
+  using TcxCustomDropDownEditViewData::TcxCustomDropDownEditViewData;
+  void GetValueDisplayText(const Variant& AEditValue, String& AText) override;
+  void GetFixedPartSize(TcxCanvas* ACanvas, bool AIsInplace, const TcxEditSizeProperties& ASizeProperties,
+                        TcxCustomEditViewInfo* AViewInfo, TSize& AMinContentSize, TSize& AFixedSize) override;
+  void Calculate(TcxCanvas* ACanvas, const TRect& ABounds, TPoint P, Integer AButton, TShiftState Shift,
+                 TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  // The draw value: the icon of the value, or its text.
+  void PrepareViewInfoForPaint(TcxCanvas* ACanvas, const Variant& AEditValue,
+                               TcxCustomEditViewInfo* AViewInfo) override;
+  void CalculateTextLayout(TcxCanvas* ACanvas, TcxCustomTextEditViewInfo* AViewInfo) override;
+};
+
 class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   TOVANI_CLASS(TcxCustomBlobEditProperties, TcxCustomPopupEditProperties)
  public:
@@ -32,6 +60,11 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   bool AcceptsEditValue(Variant&, bool) override { return true; }
   bool DropsDownOnClick() override { return true; }
   TcxEditPopupWindowFactory GetPopupWindowType() override;
+  TClass GetViewDataClass() override;
+  TClass GetViewInfoClass() override;
+  TcxCustomEditViewInfo* CreateViewInfo() override;
+  TcxCustomEditViewData* CreateViewData(TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                        bool APreviewMode = false) override;
 
   // An automatic kind becomes the bound field's (memo, picture, OLE or
   // binary); unbound it is binary; with a field not yet ready it stays.
@@ -190,7 +223,7 @@ class TcxCustomBlobEdit : public TcxCustomPopupEdit {
   void HandlePopupClosed() override;
   void SetDisplayValueLocked(const Variant& AValue) override;
   void SavePopupData();
-  void Paint() override;
+  void PrepareEditText() override;
 
  private:
   void CreatePopupButtons();

@@ -6,6 +6,7 @@
 #include "Clipbrd.h"
 #include "FormFile.h"
 #include "Forms.h"
+#include "TestPng.h"
 #include "TestWindows.h"
 #include "cxBlobEdit.h"
 #include "cxButtons.h"
@@ -308,4 +309,51 @@ TEST_F(BlobFixture, ValidationKeepsBinaryAndMemoValuesWhole) {
   B->Properties()->SetBlobEditKind(bekPict);
   B->SetText("x");
   EXPECT_EQ(VarToStr(B->EditValue()), "新的");
+}
+
+// In a grid cell the box is painted from its view info alone: the value's
+// icon centred in the cell, or its word.
+TEST(BlobEditPainting, InPlaceCellShowsTheIconOrTheWord) {
+  struct Case {
+    TcxBlobEditKind Kind;
+    TcxBlobPaintStyle Style;
+    Variant Value;
+    Integer Icon;
+    const char* Png;
+  } cases[] = {
+      {bekPict, bpsIcon, Variant(String("data")), 5, "cxBlobEdit_inplace_icon"},
+      {bekMemo, bpsIcon, Null(), 2, nullptr},
+      {bekMemo, bpsDefault, Variant(String("x")), -1, "cxBlobEdit_inplace_word"},
+  };
+  const TRect cell(0, 0, 80, 22);
+  for (const Case& c : cases) {
+    TcxBlobEdit box(nullptr);
+    box.Properties()->SetBlobEditKind(c.Kind);
+    box.Properties()->SetBlobPaintStyle(c.Style);
+    std::unique_ptr<TcxCustomEditViewInfo> vi(box.Properties()->CreateViewInfo());
+    std::unique_ptr<TcxCustomEditViewData> vd(box.Properties()->CreateViewData(box.Style(), true));
+    TBitmap bmp(cell.Width(), cell.Height(), pf24bit);
+    TcxCanvas canvas(bmp.Canvas());
+    vd->PrepareViewInfoForPaint(&canvas, c.Value, vi.get());
+    vd->Calculate(&canvas, cell, TPoint(-1, -1), 0, {}, vi.get(), false);
+    vi->PaintOn(&canvas);
+    auto* blob = static_cast<TcxBlobEditViewInfo*>(vi.get());
+    EXPECT_EQ(blob->IconIndex, c.Icon) << int(c.Kind);
+    if (c.Png) WriteTestPng(&bmp, c.Png);
+    // Ink left of the drop-down button: the icon sits in the middle of the
+    // text area, the word starts at its left.
+    const TRect& area = blob->ClientRect;
+    TColor background = bmp.Canvas()->Pixels(area.Left + 1, area.Bottom - 2);
+    Integer inkLeft = INT_MAX;
+    for (Integer x = area.Left; x < area.Right; ++x)
+      for (Integer y = area.Top; y < area.Bottom; ++y)
+        if (bmp.Canvas()->Pixels(x, y) != background) inkLeft = std::min(inkLeft, x);
+    ASSERT_LT(inkLeft, INT_MAX) << int(c.Kind);
+    if (c.Icon >= 0) {
+      EXPECT_GE(inkLeft, blob->IconRect.Left) << int(c.Kind);
+      EXPECT_LT(inkLeft, blob->IconRect.Left + 5) << int(c.Kind);
+      EXPECT_GT(blob->IconRect.Left, area.Left + 10);
+    } else
+      EXPECT_LT(inkLeft, area.Left + 6);
+  }
 }
