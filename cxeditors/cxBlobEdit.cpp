@@ -214,6 +214,16 @@ TcxBlobEditKind TcxCustomBlobEditProperties::ResolveAutoKind() {
   return kind;
 }
 
+Integer TcxCustomBlobEditProperties::GetEditFeatureFlags() {
+  Integer flags = TcxCustomPopupEditProperties::GetEditFeatureFlags();
+  return ResolveAutoKind() == bekPict ? flags | 4 : flags;
+}
+
+TcxEditValueSource TcxCustomBlobEditProperties::UsesDataDisplayFormat(bool) {
+  IcxEditDefaultValuesProvider* p = DefaultValuesProvider();
+  return ResolveAutoKind() == bekMemo && !(p && p->IsBlob()) ? evsText : evsValue;
+}
+
 String TcxCustomBlobEditProperties::GetBoxText(const Variant& AValue) {
   TcxBlobEditKind kind = ResolveAutoKind();
   if (FBlobPaintStyle == bpsDefault) {
@@ -373,13 +383,20 @@ void TcxPopupMemo::KeyDown(Word& Key, TShiftState Shift) {
   } else if (Key == VK_RETURN && (ctrl || !p->MemoWantReturns())) {
     FBlobEdit->CloseFromPopup(true);
     Key = 0;
-    // The Enter that closed the popup types nothing.
-    MSG m;
-    if (InnerTextEdit() && InnerTextEdit()->HandleAllocated())
-      while (PeekMessageW(&m, InnerTextEdit()->Handle(), WM_CHAR, WM_CHAR, PM_REMOVE)) {
-      }
   }
-  if (Key != 0) TcxMemo::KeyDown(Key, Shift);
+  if (Key != 0) {
+    TcxMemo::KeyDown(Key, Shift);
+    return;
+  }
+  // The key that closed the popup types nothing into the memo (a quit
+  // request met on the way is posted again).
+  MSG m;
+  if (InnerTextEdit() && InnerTextEdit()->HandleAllocated())
+    while (PeekMessageW(&m, InnerTextEdit()->Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
+      if (m.message == WM_QUIT) {
+        PostQuitMessage(Integer(m.wParam));
+        break;
+      }
 }
 
 TcxPopupImage::TcxPopupImage(TcxCustomBlobEdit* ABlobEdit) : TcxImage(nullptr), FBlobEdit(ABlobEdit) {}
@@ -653,6 +670,32 @@ void TcxCustomBlobEdit::HandlePopupClosed() {
   HoldChangeEvents(false);
   UpdateStateFromCursor();
   Invalidate();
+}
+
+// An open popup follows the settings and the look that change meanwhile.
+void TcxCustomBlobEdit::PropertiesChanged(TObject* Sender) {
+  TcxCustomPopupEdit::PropertiesChanged(Sender);
+  if (HandleAllocated()) UpdateStateFromCursor();
+  if (!HasPopupWindow()) return;
+  TcxCustomBlobEditProperties* p = ActiveProperties();
+  if (auto* image = dynamic_cast<TcxPopupImage*>(FPopupControl.get()))
+    image->Properties()->SetGraphicClass(p->PictureGraphicClass());
+  if (TcxPopupMemo* memo = OpenPopupMemo()) {
+    memo->Properties()->SetImeMode(p->ImeMode());
+    memo->Properties()->SetImeName(p->ImeName());
+  }
+}
+
+void TcxCustomBlobEdit::ContainerStyleChanged(TObject* Sender) {
+  TcxCustomPopupEdit::ContainerStyleChanged(Sender);
+  if (!HasPopupWindow() || IsDestroying()) return;
+  TFont* font = Style()->GetVisibleTextFont();
+  if (TcxPopupMemo* memo = OpenPopupMemo()) {
+    memo->Style()->Font()->Assign(font);
+    memo->Style()->SetColor(Style()->Color());
+  }
+  for (TcxButton* b : {FCancelButton.get(), FOKButton.get()})
+    if (b) b->Font()->Assign(font);
 }
 
 void TcxCustomBlobEdit::GetCurrentValue(Variant& AValue) {

@@ -58,6 +58,11 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   bool SameDisplayValue(const Variant& V1, const Variant& V2) override;
   String GetDisplayText(const Variant& AEditValue, bool AFullText = true, bool AIsInplace = true) override;
   bool AcceptsEditValue(Variant&, bool) override { return true; }
+  // A picture kind is an image editor's feature; the box is never a text.
+  Integer GetEditFeatureFlags() override;
+  Integer GetViewOptions() override { return TcxCustomEditProperties::GetViewOptions() | 4; }
+  // Only a memo that is not over a BLOB field shows its data as text.
+  TcxEditValueSource UsesDataDisplayFormat(bool AEditFocused) override;
   bool DropsDownOnClick() override { return true; }
   TcxEditPopupWindowFactory GetPopupWindowType() override;
   TClass GetViewDataClass() override;
@@ -224,6 +229,9 @@ class TcxCustomBlobEdit : public TcxCustomPopupEdit {
   void SetDisplayValueLocked(const Variant& AValue) override;
   void SavePopupData();
   void PrepareEditText() override;
+  using TcxCustomPopupEdit::PropertiesChanged;
+  void PropertiesChanged(TObject* Sender) override;
+  void ContainerStyleChanged(TObject* Sender) override;
 
  private:
   void CreatePopupButtons();

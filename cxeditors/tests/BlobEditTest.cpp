@@ -357,3 +357,28 @@ TEST(BlobEditPainting, InPlaceCellShowsTheIconOrTheWord) {
       EXPECT_LT(inkLeft, area.Left + 6);
   }
 }
+
+// An open popup memo follows the editor's input method, font and colour
+// changed meanwhile (so do the popup's buttons).
+TEST_F(BlobFixture, OpenPopupFollowsTheEditorsSettingsAndLook) {
+  B->Properties()->SetBlobEditKind(bekMemo);
+  B->SetEditValue(Variant(String("备注")));
+  bool checked = false;
+  B->Properties()->OnPopup = [&](TObject*) {
+    auto* memo = dynamic_cast<TcxPopupMemo*>(B->PopupContent());
+    ASSERT_NE(memo, nullptr);
+    B->Properties()->SetImeName("拼音");
+    B->Style()->Font()->SetSize(14);
+    B->Style()->SetColor(clInfoBk);
+    EXPECT_EQ(memo->Properties()->ImeName(), "拼音");
+    EXPECT_EQ(memo->Style()->Font()->Size(), 14);
+    EXPECT_EQ(memo->Style()->Color(), clInfoBk);
+    EXPECT_EQ(B->CancelButton()->Font()->Size(), 14);
+    checked = true;
+    B->CloseFromPopup(false);
+  };
+  B->SetDroppedDown(true);
+  PumpMessages(3);
+  EXPECT_TRUE(checked);
+  EXPECT_FALSE(B->DroppedDown());
+}
