@@ -415,6 +415,13 @@ TcxMemo::TcxMemo(TComponent* AOwner, bool AIsInplace)
 
 TOVANI_PUBLISHED(TcxMemoProperties) {
   using P = TcxMemoProperties;
+  // The horizontal alignment alone; the memo's text always starts at the top.
+  Property<TAlignment>(
+      "Alignment", [](P* p) { return p->Alignment()->Horz(); }, [](P* p, TAlignment v) { p->Alignment()->SetHorz(v); })
+      .Stored([](TObject* o) { return static_cast<P*>(o)->Alignment()->IsHorzStored(); });
+  Property<bool>(
+      "AutoSelect", [](P* p) { return p->AutoSelect(); }, [](P* p, bool v) { p->SetAutoSelect(v); })
+      .Default(false);
   Property("ScrollBars", &P::ScrollBars, &P::SetScrollBars).Default(ssNone);
   Property("VisibleLineCount", &P::VisibleLineCount, &P::SetVisibleLineCount).Default(0);
   Property("WantReturns", &P::WantReturns, &P::SetWantReturns).Default(true);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Classes.h"
+#include "FormFile.h"
 #include "Clipbrd.h"
 #include "Forms.h"
 #include "TestPng.h"
@@ -297,4 +298,26 @@ TEST_F(MemoFixture, HeightFollowsTheVisibleLineCount) {
   M->Properties()->SetVisibleLineCount(0);
   M->SetHeight(150);
   EXPECT_EQ(M->Height(), 150);
+}
+
+// Settings stream with repository items and forms: the memo's own defaults
+// (AutoSelect off) are what is left out, and its alignment is horizontal.
+TEST(MemoProperties, SettingsStreamAgainstTheMemosDefaults) {
+  TcxEditRepositoryMemoItem a;
+  a.SetName("Notes");
+  TcxMemoProperties* p = a.Properties();
+  p->SetAutoSelect(true);
+  p->Alignment()->SetHorz(taCenter);
+  p->SetScrollBars(ssVertical);
+  p->SetWantTabs(true);
+  String text = ComponentToText(&a);
+  TcxEditRepositoryMemoItem b;
+  ReadComponentFromText(text, &b);
+  EXPECT_TRUE(b.Properties()->AutoSelect()) << text;
+  EXPECT_EQ(b.Properties()->Alignment()->Horz(), taCenter) << text;
+  EXPECT_EQ(b.Properties()->Alignment()->Vert(), taTopJustify);
+  EXPECT_EQ(b.Properties()->ScrollBars(), ssVertical);
+  EXPECT_TRUE(b.Properties()->WantTabs());
+  TcxEditRepositoryMemoItem plain;
+  EXPECT_EQ(ComponentToText(&plain).find("AutoSelect"), String::npos);
 }
