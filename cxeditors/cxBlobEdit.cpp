@@ -813,6 +813,16 @@ TOVANI_PUBLISHED(TcxBlobEditProperties) {
   Property("PictureTransparency", &P::PictureTransparency, &P::SetPictureTransparency).Default(gtDefault);
   Property("ShowExPopupItems", &P::ShowExPopupItems, &P::SetShowExPopupItems).Default(true);
   Property("ShowPicturePopup", &P::ShowPicturePopup, &P::SetShowPicturePopup).Default(true);
+  // The BLOB editor's own defaults of the popup editor's settings.
+  Property<bool>(
+      "ImmediatePopup", [](P* p) { return p->ImmediatePopup(); }, [](P* p, bool v) { p->SetImmediatePopup(v); })
+      .Default(true);
+  Property<Integer>(
+      "PopupMinHeight", [](P* p) { return p->PopupMinHeight(); }, [](P* p, Integer v) { p->SetPopupMinHeight(v); })
+      .Default(140);
+  Property<Integer>(
+      "PopupMinWidth", [](P* p) { return p->PopupMinWidth(); }, [](P* p, Integer v) { p->SetPopupMinWidth(v); })
+      .Default(160);
 }
 
 TOVANI_PUBLISHED(TcxBlobEdit) {

@@ -222,13 +222,16 @@ TEST(BlobEditProperties, SettingsStreamIncludingNoPictureClass) {
   p->SetMemoMaxLength(200);
   p->SetShowExPopupItems(false);
   p->SetPictureGraphicClassName("");
+  p->SetImmediatePopup(false);   // on by default for this editor
   String text = ComponentToText(&a);
+  EXPECT_EQ(text.find("PopupMinWidth"), String::npos) << text;
   EXPECT_NE(text.find("IsPictureGraphicClassNameEmpty = True"), String::npos) << text;
   TcxEditRepositoryBlobItem b;
   ReadComponentFromText(text, &b);
   EXPECT_EQ(b.Properties()->BlobEditKind(), bekPict);
   EXPECT_EQ(b.Properties()->MemoMaxLength(), 200);
   EXPECT_FALSE(b.Properties()->ShowExPopupItems());
+  EXPECT_FALSE(b.Properties()->ImmediatePopup());
   EXPECT_EQ(b.Properties()->PictureGraphicClass(), nullptr);
   // A class name picks the class, ignoring case; an unknown name changes nothing.
   b.Properties()->SetPictureGraphicClassName("tjpegimage");
