@@ -258,7 +258,7 @@ void TcxCustomInnerTextEdit::DefaultHandler(TMessage& Message) {
 void TcxCustomInnerTextEdit::Dispatch(TMessage& Message) {
   bool skipOwner = FSkipOwnerMessage;
   FSkipOwnerMessage = false;
-  if (FContainer && !skipOwner && FContainer->InnerEditMessage(Message)) return;
+  if (FContainer && !skipOwner && !FEditorGone && FContainer->InnerEditMessage(Message)) return;
   switch (Message.Msg) {
     case WM_GETDLGCODE: {
       TCustomEdit::Dispatch(Message);
@@ -395,6 +395,7 @@ TcxCustomTextEdit::TcxCustomTextEdit(TComponent* AOwner, bool AIsInplace, const 
 
 TcxCustomTextEdit::~TcxCustomTextEdit() {
   if (FInnerEdit) {
+    FInnerEdit->EditorDestroying();
     FLastText = FInnerEdit->Text();
     FInnerEdit->OnChange = nullptr;
     FInnerEdit->OnSelChange = nullptr;

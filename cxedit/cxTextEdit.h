@@ -341,6 +341,8 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   // editor's InnerEditMessage for it (the editor's way to run the inherited
   // handling of a message it took).
   LRESULT PerformOwn(UINT Msg, WPARAM WParam, LPARAM LParam);
+  // The editor is going: its kind's message handling is no more asked.
+  void EditorDestroying() { FEditorGone = true; }
   bool CanFocus() override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
 
@@ -378,6 +380,7 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   Integer FBoundsLock = 0;
   bool FClipboardByOwner = false;
   bool FSkipOwnerMessage = false;
+  bool FEditorGone = false;
 };
 
 // Saves the state of the inner edit before a key (with the text or not).

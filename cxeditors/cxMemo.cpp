@@ -4,6 +4,7 @@
 
 #include "Classes.h"
 #include "Clipbrd.h"
+#include "StdCtrls.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "cxDrawTextUtils.h"
@@ -215,7 +216,9 @@ TcxCustomMemo::TcxCustomMemo(TComponent* AOwner, bool AIsInplace, const TcxEditP
   FAppliedWantReturns = p->WantReturns();
 }
 
-TcxCustomMemo::~TcxCustomMemo() = default;
+TcxCustomMemo::~TcxCustomMemo() {
+  if (InnerTextEdit()) InnerTextEdit()->EditorDestroying();
+}
 
 void TcxCustomMemo::AdjustInnerEditParams(TCreateParams& Params) {
   TcxCustomMemoProperties* p = ActiveProperties();
@@ -245,17 +248,17 @@ void TcxCustomMemo::PropertiesChanged(TObject* Sender) {
   }
 }
 
+// The live lines of the text: changing them changes the memo's value.
 TStrings* TcxCustomMemo::Lines() {
-  if (!FLines) FLines = std::make_unique<TStringList>();
-  FLines->SetText(Text());
+  if (!FLines) FLines = NewTextLines([this] { return Text(); }, [this](const String& S) { SetText(S); });
   return FLines.get();
 }
 
 void TcxCustomMemo::SetLines(TStrings* Value) {
-  String text = Value ? Value->Text() : String();
-  // The list's text ends with a line break after its last line.
-  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
-  SetText(text);
+  if (Value)
+    Lines()->Assign(Value);
+  else
+    Lines()->Clear();
 }
 
 TPoint TcxCustomMemo::CaretPos() {

@@ -89,7 +89,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   TcxCustomMemoProperties* Properties() const {
     return static_cast<TcxCustomMemoProperties*>(TcxCustomEdit::Properties());
   }
-  // The lines of the text (a snapshot); SetLines replaces the text.
+  // The lines of the text, live: changing them changes the value; SetLines
+  // replaces them.
   TStrings* Lines();
   void SetLines(TStrings* Value);
   // The caret as column (X) and line (Y).

@@ -82,6 +82,10 @@ TEST_F(MemoFixture, TypesLinesWithCrLfThroughTheEditWindow) {
   l.Add("乙");
   M->SetLines(&l);
   EXPECT_EQ(M->Text(), "甲\r\n乙");
+  // The lines are the memo's own: a line added to them is in the value.
+  M->Lines()->Add("丙");
+  EXPECT_EQ(VarToStr(M->EditValue()), "甲\r\n乙\r\n丙");
+  EXPECT_EQ(M->Lines()->Strings(2), "丙");
 }
 
 TEST_F(MemoFixture, ScrollBarsComeFromTheEditWindow) {

@@ -588,10 +588,11 @@ bool TCustomEdit::CanUndo() { return FHandle && SendMessageW(FHandle, EM_CANUNDO
 // TCustomMemo: Lines are the lines of the text.
 
 namespace {
-class TMemoStrings : public TStrings {
+class TTextLines : public TStrings {
  public:
-  explicit TMemoStrings(TCustomMemo* memo) : FMemo(memo) {}
-  void Clear() override { FMemo->SetText(""); }
+  TTextLines(std::function<String()> AGetText, std::function<void(const String&)> ASetText)
+      : FGetText(std::move(AGetText)), FSetText(std::move(ASetText)) {}
+  void Clear() override { FSetText(""); }
   void Delete(Integer Index) override {
     auto lines = Split();
     Check(Index, lines.size());
@@ -618,7 +619,7 @@ class TMemoStrings : public TStrings {
     lines[size_t(Index)] = S;
     Join(lines);
   }
-  String GetTextStr() const override { return FMemo->Text(); }
+  String GetTextStr() const override { return FGetText(); }
   void SetTextStr(const String& Value) override {
     // Line breaks of any kind become CR LF, which the edit control shows.
     String t;
@@ -633,7 +634,7 @@ class TMemoStrings : public TStrings {
         t += c;
       }
     }
-    FMemo->SetText(t);
+    FSetText(t);
   }
 
  private:
@@ -641,7 +642,7 @@ class TMemoStrings : public TStrings {
     if (Index < 0 || size_t(Index) >= n) Error("List index out of bounds (%d)", Index);
   }
   std::vector<String> Split() const {
-    String t = FMemo->Text();
+    String t = FGetText();
     std::vector<String> lines;
     size_t start = 0;
     for (size_t i = 0; i < t.size(); ++i) {
@@ -660,13 +661,19 @@ class TMemoStrings : public TStrings {
       if (i) t += "\r\n";
       t += lines[i];
     }
-    FMemo->SetText(t);
+    FSetText(t);
   }
-  TCustomMemo* FMemo;
+  std::function<String()> FGetText;
+  std::function<void(const String&)> FSetText;
 };
 }  // namespace
 
-TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(new TMemoStrings(this)) {
+std::unique_ptr<TStrings> NewTextLines(std::function<String()> AGetText, std::function<void(const String&)> ASetText) {
+  return std::make_unique<TTextLines>(std::move(AGetText), std::move(ASetText));
+}
+
+TCustomMemo::TCustomMemo(TComponent* AOwner)
+    : TCustomEdit(AOwner), FLines(NewTextLines([this] { return Text(); }, [this](const String& S) { SetText(S); })) {
   FWidth = 185;
   FHeight = 89;
   FAutoSize = false;

@@ -143,6 +143,10 @@ class TEdit : public TCustomEdit {
   explicit TEdit(TComponent* AOwner = nullptr) : TCustomEdit(AOwner) {}
 };
 
+// The lines of a text kept elsewhere (a memo's): read by splitting the text
+// at CR LF, CR or LF; each change writes the whole text back with CR LF.
+std::unique_ptr<TStrings> NewTextLines(std::function<String()> AGetText, std::function<void(const String&)> ASetText);
+
 class TCustomMemo : public TCustomEdit {
   TOVANI_CLASS(TCustomMemo, TCustomEdit)
  public:
