@@ -371,6 +371,19 @@ struct ImageFixture : ::testing::Test {
     PumpMessages(1);
   }
   void TearDown() override { Form.reset(); }
+  // A blue 300 x 200 picture with a yellow first column of 8 pixels, larger
+  // than the editor, drawn from its top-left corner.
+  void ShowLargePicture() {
+    TBitmap b(300, 200, pf24bit);
+    b.Canvas()->Brush()->SetColor(clBlue);
+    b.Canvas()->FillRect(TRect(0, 0, 300, 200));
+    b.Canvas()->Brush()->SetColor(clYellow);
+    b.Canvas()->FillRect(TRect(0, 0, 8, 200));
+    E->Properties()->SetCenter(false);
+    E->Properties()->SetShowFocusRect(false);
+    E->Picture()->SetGraphic(&b);
+    PumpMessages(1);
+  }
 };
 }  // namespace
 
@@ -514,15 +527,7 @@ TEST_F(ImageFixture, ClipboardKeysAndMenuStates) {
 }
 
 TEST_F(ImageFixture, ALargePictureScrollsInEightPixelSteps) {
-  TBitmap b(300, 200, pf24bit);
-  b.Canvas()->Brush()->SetColor(clBlue);
-  b.Canvas()->FillRect(TRect(0, 0, 300, 200));
-  b.Canvas()->Brush()->SetColor(clYellow);
-  b.Canvas()->FillRect(TRect(0, 0, 8, 200));
-  E->Properties()->SetCenter(false);
-  E->Properties()->SetShowFocusRect(false);
-  E->Picture()->SetGraphic(&b);
-  PumpMessages(1);
+  ShowLargePicture();
   TRect c = E->GetViewInfo()->ClientRect;
   EXPECT_TRUE(E->HScrollBarVisible());
   EXPECT_TRUE(E->VScrollBarVisible());
@@ -545,15 +550,7 @@ TEST_F(ImageFixture, ALargePictureScrollsInEightPixelSteps) {
 // drawn from the corner again, and a grown page keeps the offset within the
 // picture.
 TEST_F(ImageFixture, ScrollOffsetFollowsTheShownBars) {
-  TBitmap b(300, 200, pf24bit);
-  b.Canvas()->Brush()->SetColor(clBlue);
-  b.Canvas()->FillRect(TRect(0, 0, 300, 200));
-  b.Canvas()->Brush()->SetColor(clYellow);
-  b.Canvas()->FillRect(TRect(0, 0, 8, 200));
-  E->Properties()->SetCenter(false);
-  E->Properties()->SetShowFocusRect(false);
-  E->Picture()->SetGraphic(&b);
-  PumpMessages(1);
+  ShowLargePicture();
   Integer pos = 100000;
   E->ScrollPicture(sbHorizontal, scPosition, pos);
   EXPECT_EQ(pos, 300 - E->GetViewInfo()->ClientRect.Width());
