@@ -154,6 +154,27 @@ LRESULT TcxCustomInnerTextEdit::PerformOwn(UINT Msg, WPARAM WParam, LPARAM LPara
   return Perform(Msg, WParam, LParam);
 }
 
+bool TcxCustomInnerTextEdit::InnerIsMultiLine() { return FContainer && FContainer->ActiveProperties()->IsMultiLine(); }
+
+void TcxCustomInnerTextEdit::SafelySetFocus() {
+  bool autoSelect = AutoSelect();
+  SetAutoSelect(false);
+  try {
+    SetFocus();
+  } catch (...) {
+    SetAutoSelect(autoSelect);
+    throw;
+  }
+  SetAutoSelect(autoSelect);
+}
+
+// A multi-line edit selects its text on entering only when asked to: the
+// single-line edit does it by itself.
+void TcxCustomInnerTextEdit::DoEnter() {
+  if (AutoSelect() && HandleAllocated() && (GetWindowLongW(Handle(), GWL_STYLE) & ES_MULTILINE)) SelectAll();
+  TCustomEdit::DoEnter();
+}
+
 bool TcxCustomInnerTextEdit::CanFocus() { return FContainer ? FContainer->CanFocus() : TCustomEdit::CanFocus(); }
 
 void TcxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
@@ -174,6 +195,7 @@ void TcxCustomInnerTextEdit::CreateParams(TCreateParams& Params) {
 void TcxCustomInnerTextEdit::CreateWnd() {
   TCustomEdit::CreateWnd();
   SetTextMargins();
+  if (FContainer && !FEditorGone) FContainer->InnerEditWindowCreated();
 }
 
 void TcxCustomInnerTextEdit::SetTextMargins() {
@@ -285,12 +307,7 @@ void TcxCustomInnerTextEdit::Dispatch(TMessage& Message) {
       SaveState(state);
       FEditorHandledKey = false;
       TCustomEdit::Dispatch(Message);
-      // The edit's own processing changed the text in place (Delete): the
-      // editor hears of the key afterwards.
-      if (FContainer && !FEditorHandledKey && HandleAllocated() && !KeyLeftTextAlone(state)) {
-        Word key = Word(Message.WParam);
-        FContainer->InnerAfterKeyDown(key, KeyboardStateToShiftState());
-      }
+      if (FContainer && !FEditorGone) FContainer->InnerKeyDownDone(Word(Message.WParam), state, FEditorHandledKey);
       return;
     }
     case WM_CHAR: {
@@ -449,7 +466,19 @@ void TcxCustomTextEdit::SetText(const String& Value) {
 void TcxCustomTextEdit::SetInternalText(const String& AText) {
   if (!FInnerEdit || FInnerEdit->Text() == AText) return;
   TTextFlagGuard g(FInternalTextSetting, true);
-  FInnerEdit->SetText(AText);
+  WriteInnerText(AText);
+}
+
+void TcxCustomTextEdit::WriteInnerText(const String& AText) { FInnerEdit->SetText(AText); }
+
+void TcxCustomTextEdit::InnerKeyDownDone(Word AKey, const TcxCustomInnerTextEditPrevState& AState,
+                                         bool AEditorHandled) {
+  // The edit's own processing changed the text in place (Delete): the
+  // editor hears of the key afterwards.
+  if (AEditorHandled || !FInnerEdit || !FInnerEdit->HandleAllocated() ||
+      cxInnerEditKeyLeftTextAlone(FInnerEdit, AState))
+    return;
+  NotifyAfterKeyDown(AKey, KeyboardStateToShiftState());
 }
 
 // The inner edit's text changed: typed by the user, or set by the editor

@@ -324,7 +324,9 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   void SetEchoChar(char32_t Value);
   // The last key came back handled (taken) by the editor.
   bool EditorHandledKey() const { return FEditorHandledKey; }
-  bool InnerIsMultiLine() const { return false; }
+  // A multi-line edit window (a memo's): Up, Down and the page keys move
+  // in its lines.
+  bool InnerIsMultiLine();
   // While a double-byte character is being entered: its second byte.
   char PendingLeadByte() const { return FPendingCount == 2 ? FPendingByte : 0; }
   // Selection in characters of the UTF-8 text; during double-byte input
@@ -345,6 +347,8 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   void EditorDestroying() { FEditorGone = true; }
   bool CanFocus() override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  // Takes the focus without AutoSelect selecting the text this once.
+  void SafelySetFocus();
 
   TNotifyEvent OnSelChange;
 
@@ -354,6 +358,7 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
   void KeyUp(Word& Key, TShiftState Shift) override;
+  void DoEnter() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -645,7 +650,6 @@ class TcxCustomTextEdit : public TcxCustomEdit {
 
   // Called by the inner edit.
   void InnerKeyDown(Word& Key, TShiftState Shift) { DoInnerKeyDown(Key, Shift); }
-  void InnerAfterKeyDown(Word& Key, TShiftState Shift) { NotifyAfterKeyDown(Key, Shift); }
   bool InnerUsesInplaceLook() { return UsesInplaceLook(); }
   bool InnerRequestEditing() { return DataBinding()->IsEditing() || RequestEditing(); }
   void InnerClick() { Click(); }
@@ -685,6 +689,12 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   // Multi-line kinds take some messages of the inner edit themselves
   // (True: handled), running its own handling through PerformOwn.
   virtual bool InnerEditMessage(TMessage& Message) { return false; }
+  // A key down went through the inner edit's own handling (AState: the
+  // text and selection before it). A key that changed the text in place
+  // (Delete) is heard of afterwards.
+  virtual void InnerKeyDownDone(Word AKey, const TcxCustomInnerTextEditPrevState& AState, bool AEditorHandled);
+  // The inner edit has made its window.
+  virtual void InnerEditWindowCreated() {}
   // The editor itself is setting the inner edit's text.
   bool InternalTextSetting() const { return FInternalTextSetting; }
 
@@ -720,6 +730,8 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   bool FLookupSelectionLocked = false;
   // Puts the clip of the inner edit in step with who paints the text.
   void UpdateInnerClip();
+  // Writes text the editor sets into the inner edit.
+  virtual void WriteInnerText(const String& AText);
 
  private:
   friend class TcxCustomTextEditLookupData;

@@ -210,6 +210,7 @@ TcxCustomMemo::TcxCustomMemo(TComponent* AOwner, bool AIsInplace, const TcxEditP
                         }) {
   cxMemoUnitStartup();
   SetBounds(Left(), Top(), 185, 89);
+  if (!GetIsDesigning()) InnerTextEdit()->SetCursor(crIBeam);
   TcxCustomMemoProperties* p = ActiveProperties();
   FAppliedScrollBars = p->ScrollBars();
   FAppliedWordWrap = p->WordWrap();
@@ -238,6 +239,10 @@ void TcxCustomMemo::PropertiesChanged(TObject* Sender) {
   TcxCustomTextEdit::PropertiesChanged(Sender);
   if (InnerEditNotReady() || !InnerTextEdit()) return;
   TcxCustomMemoProperties* p = ActiveProperties();
+  if (p->ScrollBars() != FAppliedScrollBars) {
+    FScrollBarsApplied = true;
+    UpdateScrollBarControls();
+  }
   if (p->ScrollBars() != FAppliedScrollBars || p->WordWrap() != FAppliedWordWrap ||
       p->WantReturns() != FAppliedWantReturns) {
     FAppliedScrollBars = p->ScrollBars();
@@ -346,6 +351,18 @@ void TcxCustomMemo::InitializeViewData(TcxCustomEditViewData* AViewData) {
 bool TcxCustomMemo::InnerEditMessage(TMessage& Message) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   switch (Message.Msg) {
+    case WM_NCPAINT:
+      PaintInnerNonClient(Message);
+      return true;
+    case WM_WINDOWPOSCHANGED:
+      PostScrollBarsUpdate();
+      return false;
+    case CN_COMMAND:
+      // Scrolled or changed text moves the own scroll bars with it.
+      if (HIWORD(Message.WParam) == EN_HSCROLL || HIWORD(Message.WParam) == EN_VSCROLL ||
+          HIWORD(Message.WParam) == EN_CHANGE)
+        PostScrollBarsUpdate();
+      return false;
     case EM_REPLACESEL: {
       // Inserted text keeps the memo's line breaks whoever inserts it.
       auto* text = reinterpret_cast<const char16_t*>(Message.LParam);
@@ -380,6 +397,111 @@ bool TcxCustomMemo::InnerEditMessage(TMessage& Message) {
       return true;
   }
   return false;
+}
+
+bool TcxCustomMemo::HasScrollBars() {
+  return FScrollBarsApplied && ActiveProperties()->ScrollBars() != ssNone;
+}
+
+// Line steps scroll the edit window by a line; any other code is the edit
+// window's own scroll-bar handling. The bar then shows where the window is.
+void TcxCustomMemo::ScrollContent(TScrollBarKind AKind, TScrollCode AScrollCode, Integer& APosition) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner || !inner->HandleAllocated()) return;
+  HWND h = inner->Handle();
+  WPARAM code = MAKEWPARAM(WORD(AScrollCode), WORD(APosition));
+  if (AKind == sbVertical) {
+    if (AScrollCode == scLineUp || AScrollCode == scLineDown)
+      SendMessageW(h, EM_LINESCROLL, 0, AScrollCode == scLineUp ? -1 : 1);
+    else
+      inner->CallDefWndProc(WM_VSCROLL, code, LPARAM(VScrollBar() ? VScrollBar()->Handle() : nullptr));
+    APosition = GetScrollPos(h, SB_VERT);
+  } else {
+    inner->CallDefWndProc(WM_HSCROLL, code, LPARAM(HScrollBar() ? HScrollBar()->Handle() : nullptr));
+    APosition = GetScrollPos(h, SB_HORZ);
+  }
+  UpdateScrollBars(true);
+}
+
+void TcxCustomMemo::PaintInnerNonClient(TMessage& Message) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner->HandleAllocated()) return;
+  HWND h = inner->Handle();
+  if (!HasScrollBars() || !cxScrollBarInfoAvailable()) {
+    Message.Result = inner->CallDefWndProc(Message.Msg, Message.WParam, Message.LParam);
+    return;
+  }
+  TScrollStyle bars = ActiveProperties()->ScrollBars();
+  LONG style = GetWindowLongW(h, GWL_STYLE);
+  SetWindowLongW(h, GWL_STYLE, style & ~LONG(WS_HSCROLL | WS_VSCROLL));
+  Message.Result = inner->CallDefWndProc(Message.Msg, Message.WParam, Message.LParam);
+  LONG restored = style & ~LONG(WS_HSCROLL | WS_VSCROLL);
+  if (bars == ssHorizontal || bars == ssBoth) restored |= WS_HSCROLL;
+  if (bars == ssVertical || bars == ssBoth) restored |= WS_VSCROLL;
+  SetWindowLongW(h, GWL_STYLE, restored);
+  if (bars != ssBoth) return;
+  SCROLLBARINFO hi, vi;
+  if (!cxGetScrollBarInfo(h, LONG(OBJID_HSCROLL), hi) || !cxGetScrollBarInfo(h, LONG(OBJID_VSCROLL), vi)) return;
+  const DWORD hidden = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+  if ((hi.rgstate[0] & hidden) || (vi.rgstate[0] & hidden)) return;
+  // The corner right of the horizontal bar and below the vertical one, in
+  // the window's own coordinates.
+  RECT wr;
+  GetWindowRect(h, &wr);
+  RECT corner{vi.rcScrollBar.left - wr.left, hi.rcScrollBar.top - wr.top, vi.rcScrollBar.right - wr.left,
+              hi.rcScrollBar.bottom - wr.top};
+  if (corner.right <= corner.left || corner.bottom <= corner.top) return;
+  if (HDC dc = GetWindowDC(h)) {
+    HBRUSH brush = CreateSolidBrush(ColorToRGB(GetPainter()->GetSizeGripColor()));
+    FillRect(dc, &corner, brush);
+    DeleteObject(brush);
+    ReleaseDC(h, dc);
+  }
+}
+
+void TcxCustomMemo::InnerKeyDownDone(Word AKey, const TcxCustomInnerTextEditPrevState& AState, bool AEditorHandled) {
+  PostScrollBarsUpdate();
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (AEditorHandled || !inner || !inner->HandleAllocated() || AKey == 0 || AKey == VK_UP || AKey == VK_DOWN) return;
+  // A key that types (a letter, Enter, Tab) changes the text only with the
+  // character that follows it: it is not reported here.
+  if (MapVirtualKeyW(AKey, MAPVK_VK_TO_CHAR) != 0) return;
+  // A key that moved nothing and changed nothing (Left at the start, Page
+  // Down at the end) is the host's to use.
+  if (inner->CharSelStart() != AState.PrevSelStart || inner->CharSelLength() != AState.PrevSelLength ||
+      inner->Text() != AState.PrevText)
+    return;
+  NotifyAfterKeyDown(AKey, KeyboardStateToShiftState());
+}
+
+void TcxCustomMemo::WriteInnerText(const String& AText) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!IsInplace() || !ActiveProperties()->WordWrap() || !inner->HandleAllocated()) {
+    TcxCustomTextEdit::WriteInnerText(AText);
+    return;
+  }
+  // Both steps report as one change.
+  HoldChangeEvents(true);
+  try {
+    inner->SetText(String());
+    inner->SetText(AText);
+  } catch (...) {
+    HoldChangeEvents(false);
+    throw;
+  }
+  HoldChangeEvents(false);
+}
+
+void TcxCustomMemo::Dispatch(TMessage& Message) {
+  TcxCustomTextEdit::Dispatch(Message);
+  switch (Message.Msg) {
+    case WM_WINDOWPOSCHANGED:
+    case WM_NCCALCSIZE:
+    case CM_WININICHANGE:
+    case CM_FONTCHANGED:
+      PostScrollBarsUpdate();
+      break;
+  }
 }
 
 bool TcxCustomMemo::CanAutoSize() { return !IsInplace() && ActiveProperties()->VisibleLineCount() >= 1; }

@@ -119,9 +119,28 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   bool CanAutoSize() override;
   bool CanSendActivationKey(char32_t AKey) override { return AKey != U'\r'; }
   bool WantsTabKey() override { return IsInplace() || ActiveProperties()->WantTabs(); }
+  void InnerKeyDownDone(Word AKey, const TcxCustomInnerTextEditPrevState& AState, bool AEditorHandled) override;
+  void InnerEditWindowCreated() override { PostScrollBarsUpdate(); }
+  // In place with word wrap the edit window is emptied before it takes new
+  // text, so that it shows the new text from its first line.
+  void WriteInnerText(const String& AText) override;
+  void Dispatch(TMessage& Message) override;
+
+  // The memo's own scroll bars lie over those of its edit window, once its
+  // properties have given the window scroll bars.
+  bool HasScrollBars() override;
+  bool CanScrollWithoutScrollBars(TcxDirection ADirection) override {
+    return ADirection == dirUp || ADirection == dirDown;
+  }
+  void ScrollContent(TScrollBarKind AKind, TScrollCode AScrollCode, Integer& APosition) override;
 
  private:
+  // The edit window's non-client area is painted without its own scroll
+  // bars while the memo's lie over them; the corner between them takes
+  // the size grip's colour.
+  void PaintInnerNonClient(TMessage& Message);
   std::unique_ptr<TStrings> FLines;
+  bool FScrollBarsApplied = false;
   TScrollStyle FAppliedScrollBars = ssNone;
   bool FAppliedWordWrap = true, FAppliedWantReturns = true;
   bool FPlacingInner = false;

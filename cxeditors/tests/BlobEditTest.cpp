@@ -105,8 +105,11 @@ TEST_F(BlobFixture, MemoEditedInThePopupIsKeptOnF4AndDroppedOnEsc) {
     Word CloseKey;
     bool Kept;
   };
+  int changes = 0;
+  B->Properties()->OnChange = [&](TObject*) { ++changes; };
   for (const Round& r : {Round{VK_ESCAPE, false}, Round{VK_F4, true}}) {
     opened = false;
+    changes = 0;
     B->Properties()->OnPopup = [&](TObject*) {
       opened = true;
       auto* memo = dynamic_cast<TcxPopupMemo*>(B->PopupContent());
@@ -123,6 +126,8 @@ TEST_F(BlobFixture, MemoEditedInThePopupIsKeptOnF4AndDroppedOnEsc) {
     String value = VarToStr(B->EditValue());
     EXPECT_EQ(value.find("新") != String::npos, r.Kept) << value;
     EXPECT_NE(value.find("第二行"), String::npos);
+    // One change is one OnChange.
+    EXPECT_EQ(changes, r.Kept ? 1 : 0);
   }
   EXPECT_TRUE(B->EditModified());
   B->Properties()->SetBlobPaintStyle(bpsText);
@@ -133,6 +138,8 @@ TEST_F(BlobFixture, MemoEditedInThePopupIsKeptOnF4AndDroppedOnEsc) {
 TEST_F(BlobFixture, PopupButtonsSaveOnOkAndOnlyCloseWhenReadOnly) {
   B->Properties()->SetBlobEditKind(bekMemo);
   B->SetEditValue(Variant(String("旧")));
+  int changes = 0;
+  B->Properties()->OnChange = [&](TObject*) { ++changes; };
   struct Round {
     bool ReadOnly;
     String CancelCaption;
@@ -175,8 +182,9 @@ TEST_F(BlobFixture, PopupButtonsSaveOnOkAndOnlyCloseWhenReadOnly) {
     EXPECT_TRUE(opened);
     EXPECT_FALSE(B->DroppedDown());
   }
-  // OK kept the change; the read-only popup only closed.
+  // OK kept the change (one OnChange); the read-only popup only closed.
   EXPECT_NE(VarToStr(B->EditValue()).find("新"), String::npos);
+  EXPECT_EQ(changes, 1);
 }
 
 TEST_F(BlobFixture, MemoAutoReplaceStartsTheTextWithTheTypedCharacter) {

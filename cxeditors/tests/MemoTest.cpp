@@ -2,6 +2,7 @@
 // Enter with and without WantReturns, scroll bars, display text and the
 // length limit of pasted text.
 #include <memory>
+#include <vector>
 
 #include "Classes.h"
 #include "FormFile.h"
@@ -12,6 +13,7 @@
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "StdCtrls.h"
+#include "cxContainer.h"
 #include "cxGraphics.h"
 #include "cxMemo.h"
 #include "gtest.h"
@@ -88,28 +90,116 @@ TEST_F(MemoFixture, TypesLinesWithCrLfThroughTheEditWindow) {
   EXPECT_EQ(M->Lines()->Strings(2), "丙");
 }
 
-TEST_F(MemoFixture, ScrollBarsComeFromTheEditWindow) {
+// The memo's own scroll bars lie over those of its edit window and scroll
+// it: a click on the own bar's arrow moves the text a line.
+TEST_F(MemoFixture, OwnScrollBarsScrollTheEditWindow) {
   EXPECT_FALSE(GetWindowLongW(Inner(), GWL_STYLE) & WS_VSCROLL);
-  M->Properties()->SetScrollBars(ssVertical);
+  EXPECT_EQ(M->VScrollBar(), nullptr);
+  M->Properties()->SetWordWrap(false);
+  M->Properties()->SetScrollBars(ssBoth);
   PumpMessages(1);
   HWND inner = Inner();
   EXPECT_TRUE(GetWindowLongW(inner, GWL_STYLE) & WS_VSCROLL);
   String text;
-  for (int i = 1; i <= 30; ++i) text += (i > 1 ? "\r\n" : "") + String("行 ") + IntToStr(i);
+  for (int i = 1; i <= 30; ++i)
+    text += (i > 1 ? "\r\n" : "") + String("第 ") + IntToStr(i) + " 行 a line long enough to scroll sideways";
   M->SetEditValue(Variant(text));
-  PumpMessages(1);
+  PumpMessages(2);
   EXPECT_EQ(M->Text(), text);
+  TcxControlScrollBar* vbar = M->VScrollBar();
+  ASSERT_NE(vbar, nullptr);
+  ASSERT_TRUE(vbar->Visible());
+  EXPECT_TRUE(M->HScrollBar()->Visible());
+  // The own bar covers the edit window's own.
+  SCROLLBARINFO info;
+  ASSERT_TRUE(cxGetScrollBarInfo(inner, OBJID_VSCROLL, info));
+  EXPECT_EQ(vbar->BoundsRect().TopLeft(), M->ScreenToClient(TPoint(info.rcScrollBar.left, info.rcScrollBar.top)));
   SCROLLINFO si{sizeof(si), SIF_ALL};
   ASSERT_TRUE(GetScrollInfo(inner, SB_VERT, &si));
-  EXPECT_GT(si.nMax, Integer(si.nPage));
-  SendMessageW(inner, WM_VSCROLL, SB_PAGEDOWN, 0);
-  PumpMessages(1);
-  EXPECT_GT(SendMessageW(inner, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_EQ(vbar->Max(), si.nMax);
+
+  // A click on the lower arrow of the own bar.
+  HWND bar = vbar->Handle();
+  RECT br;
+  GetClientRect(bar, &br);
+  LPARAM at = MAKELPARAM(br.right / 2, br.bottom - 4);
+  PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(bar, WM_LBUTTONUP, 0, at);
+  PumpMessages(3);
+  EXPECT_EQ(SendMessageW(inner, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  EXPECT_EQ(vbar->Position(), GetScrollPos(inner, SB_VERT));
+  // Page down in the edit window itself: the own bar follows.
+  for (int i = 0; i < 3; ++i) Key(VK_NEXT);
+  PumpMessages(2);
+  EXPECT_GT(GetScrollPos(inner, SB_VERT), 1);
+  EXPECT_EQ(vbar->Position(), GetScrollPos(inner, SB_VERT));
+  // The corner between the bars takes the size grip's colour.
+  PumpMessages(2);
   WriteWindowPng(M, "cxMemo_scrolled");
+  RECT wr;
+  GetWindowRect(inner, &wr);
+  HDC dc = GetWindowDC(inner);
+  COLORREF corner = GetPixel(dc, wr.right - wr.left - 2, wr.bottom - wr.top - 2);
+  ReleaseDC(inner, dc);
+  EXPECT_EQ(corner, ColorToRGB(M->GetPainter()->GetSizeGripColor()));
+
+  // A resized memo keeps its bars over the edit window's.
+  M->SetBounds(20, 20, 260, 140);
+  PumpMessages(2);
+  ASSERT_TRUE(vbar->Visible());
+  ASSERT_TRUE(cxGetScrollBarInfo(inner, OBJID_VSCROLL, info));
+  EXPECT_EQ(vbar->BoundsRect().BottomRight(),
+            M->ScreenToClient(TPoint(info.rcScrollBar.right, info.rcScrollBar.bottom)));
+
+  // Without scroll bars the own bars go.
   M->Properties()->SetScrollBars(ssNone);
   PumpMessages(1);
   EXPECT_FALSE(GetWindowLongW(Inner(), GWL_STYLE) & WS_VSCROLL);
+  EXPECT_EQ(M->VScrollBar(), nullptr);
   EXPECT_EQ(M->Text(), text);
+}
+
+// A key that changed nothing in the edit window (Left at the start, End at
+// the end) is reported after the fact, for a host to use; arrows up and
+// down and keys that moved the caret are not.
+TEST_F(MemoFixture, KeysThatChangeNothingAreReportedAfterwards) {
+  M->SetEditValue(Variant(String("甲乙")));
+  M->SetSelStart(0);
+  PumpMessages(1);
+  std::vector<Word> reported;
+  M->OnAfterKeyDown = [&](TObject*, Word& K, TShiftState) { reported.push_back(K); };
+  Key(VK_LEFT);
+  Key(VK_RIGHT);
+  Key(VK_UP);
+  Key(VK_END);
+  Key(VK_END);
+  // A letter key changes the text only with the character it makes.
+  Key('A');
+  EXPECT_EQ(M->Text(), "甲乙a");
+  EXPECT_EQ(reported, (std::vector<Word>{VK_LEFT, VK_END}));
+  EXPECT_EQ(M->InnerTextEdit()->Cursor(), crIBeam);
+}
+
+// AutoSelect selects the whole text when the memo is entered; focusing
+// the edit window safely leaves the selection alone.
+TEST_F(MemoFixture, AutoSelectOnEntering) {
+  auto* other = new TButton(Form.get());
+  other->SetParent(Form.get());
+  other->SetBounds(240, 20, 80, 24);
+  M->Properties()->SetAutoSelect(true);
+  M->SetEditValue(Variant(String("第一行\r\n第二行")));
+  other->SetFocus();
+  PumpMessages(1);
+  M->SetFocus();
+  PumpMessages(1);
+  EXPECT_EQ(M->SelLength(), 8);
+  other->SetFocus();
+  M->SetSelStart(0);
+  PumpMessages(1);
+  M->InnerTextEdit()->SafelySetFocus();
+  PumpMessages(1);
+  EXPECT_TRUE(M->Focused());
+  EXPECT_EQ(M->SelLength(), 0);
 }
 
 TEST_F(MemoFixture, PasteKeepsWithinMaxLengthAndNormalisesLineBreaks) {
