@@ -364,6 +364,9 @@ class TcxControl : public TCustomControl, public IcxLookAndFeelOwner {
   // else is refused (the value becomes null).
   TComponent* PopupMenuComponent() const { return FPopupMenu; }
   void AssignPopupMenu(TComponent* Value);
+  // The control's menu is its own (a popup menu or a popup-menu component),
+  // also when set as its PopupMenu property, as form files do.
+  void SetPopupMenu(TComponent* Value) { AssignPopupMenu(Value); }
   TPopupMenu* GetPopupMenu() override;
   TPoint MouseDownPos() const { return FMouseDownPos; }
   bool MouseButtonPressed() const { return FMouseButtonPressed; }

@@ -162,6 +162,12 @@ bool TcxControl::CanFocusWithParentForm() {
   return !form || (form->CanFocus() && form->Enabled() && form->Visible());
 }
 
+TOVANI_PUBLISHED(TcxControl) {
+  Property<TComponent*>(
+      "PopupMenu", [](TcxControl* c) { return c->PopupMenuComponent(); },
+      [](TcxControl* c, TComponent* v) { c->AssignPopupMenu(v); });
+}
+
 void TcxControl::AssignPopupMenu(TComponent* Value) {
   if (Value && !dynamic_cast<TPopupMenu*>(Value) && !dynamic_cast<IcxPopupMenuComponent*>(Value)) Value = nullptr;
   if (Value == FPopupMenu) return;

@@ -18,7 +18,9 @@
 #include "TestWindows.h"
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "Menus.h"
 #include "cxEdit.h"
+#include "cxTextEdit.h"
 #include "gtest.h"
 
 namespace {
@@ -753,3 +755,29 @@ TEST(cxEditTabOrder, NamesRefreshBindingsAndInplaceEditorsLeaveTheTabOrder) {
 }
 
 }  // namespace
+
+// A menu named as an editor's PopupMenu in a form file is the editor's
+// menu, and is written back the same way.
+TEST(cxEditFormFiles, PopupMenuNamedInAFormFileIsTheEditorsMenu) {
+  TForm form(nullptr);
+  ReadComponentFromText(R"(object Form1: TForm
+  object Menu1: TPopupMenu
+  end
+  object Edit1: TcxTextEdit
+    Left = 8
+    Top = 8
+    PopupMenu = Menu1
+  end
+end
+)",
+                        &form);
+  auto* edit = dynamic_cast<TcxTextEdit*>(form.FindComponent("Edit1"));
+  auto* menu = form.FindComponent("Menu1");
+  ASSERT_TRUE(edit && menu);
+  EXPECT_EQ(edit->PopupMenuComponent(), menu);
+  EXPECT_EQ(edit->GetPopupMenu(), menu);
+  String text = ComponentToText(&form);
+  EXPECT_NE(text.find("PopupMenu = Menu1"), String::npos) << text;
+  delete menu;
+  EXPECT_EQ(edit->PopupMenuComponent(), nullptr);
+}
