@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include "Jpeg.h"
+#include "Streaming.h"
 #include "Streams.h"
 #include "VclUtils.h"
 
@@ -732,6 +733,74 @@ void TGraphic::LoadFromFile(const String& fileName) {
 void TGraphic::SaveToFile(const String& fileName) {
   TFileStream stream(fileName, fmCreate);
   SaveToStream(&stream);
+}
+
+// ---------------------------------------------------------------------------
+// Form-file data of graphics and pictures
+
+namespace {
+// Form data larger than this is taken for damaged.
+constexpr Int64 kMaxGraphicData = Int64(256) << 20;
+
+// A block of form data preceded by its 32-bit size, copied out whole.
+void ReadSizedBlock(TStream* stream, TMemoryStream& block) {
+  LongInt size = 0;
+  stream->ReadBuffer(&size, sizeof(size));
+  Int64 left = stream->Size() - stream->Position();
+  if (size < 0 || size > left || size > kMaxGraphicData) throw EInvalidGraphic("Picture data is damaged");
+  block.SetSize(size);
+  if (size > 0) stream->ReadBuffer(block.Memory(), size);
+  block.SetPosition(0);
+}
+
+void WriteSizedBlock(TStream* stream, TMemoryStream& block) {
+  if (block.Size() > kMaxGraphicData) throw EWriteError("Picture is too large to keep in a form");
+  LongInt size = LongInt(block.Size());
+  stream->WriteBuffer(&size, sizeof(size));
+  if (size > 0) stream->WriteBuffer(block.Memory(), size);
+}
+
+}  // namespace
+
+void TGraphic::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineBinaryProperty(
+      "Data", [this](TStream* s) { ReadData(s); }, [this](TStream* s) { WriteData(s); }, !Empty());
+}
+
+void TGraphic::ReadData(TStream* stream) {
+  if (stream->Size() - stream->Position() > kMaxGraphicData) throw EInvalidGraphic("Picture data is damaged");
+  LoadFromStream(stream);
+}
+
+void TGraphic::WriteData(TStream* stream) { SaveToStream(stream); }
+
+void TBitmap::ReadData(TStream* stream) {
+  TMemoryStream block;
+  ReadSizedBlock(stream, block);
+  if (block.Size() == 0) {
+    FreeImage();
+    return;
+  }
+  LoadFromStream(&block);
+}
+
+void TBitmap::WriteData(TStream* stream) {
+  TMemoryStream block;
+  if (!Empty()) SaveToStream(&block);
+  WriteSizedBlock(stream, block);
+}
+
+void TJPEGImage::ReadData(TStream* stream) {
+  TMemoryStream block;
+  ReadSizedBlock(stream, block);
+  if (block.Size() > 0) LoadFromStream(&block);
+}
+
+void TJPEGImage::WriteData(TStream* stream) {
+  TMemoryStream block;
+  SaveToStream(&block);
+  WriteSizedBlock(stream, block);
 }
 
 // ---------------------------------------------------------------------------
@@ -1584,4 +1653,48 @@ void TPicture::LoadFromStream(TStream* stream) {
 
 void TPicture::SaveToStream(TStream* stream) {
   if (FGraphic) FGraphic->SaveToStream(stream);
+}
+
+namespace {
+TClass GraphicClassNamed(const String& name) {
+  const String key = vcl::LowerAscii(name);
+  for (TClass c : {TBitmap::StaticClass(), TIcon::StaticClass(), TMetafile::StaticClass(), TJPEGImage::StaticClass()})
+    if (vcl::LowerAscii(c->Name) == key) return c;
+  for (auto& e : Formats())
+    if (vcl::LowerAscii(e.GraphicClass->Name) == key) return e.GraphicClass;
+  return nullptr;
+}
+}  // namespace
+
+void TPicture::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineBinaryProperty(
+      "Data",
+      [this](TStream* s) {
+        uint8_t length = 0;
+        String name;
+        if (s->Read(&length, 1) == 1) {
+          name.assign(length, '\0');
+          if (length > 0 && s->Read(&name[0], length) != length) throw EInvalidGraphic("Picture data is damaged");
+        }
+        if (name.empty()) {
+          SetGraphic(nullptr);
+          return;
+        }
+        TClass cls = GraphicClassNamed(name);
+        if (!cls) throw EInvalidGraphic("Unknown picture class " + name);
+        std::unique_ptr<TGraphic> g(NewGraphicOfClass(cls));
+        g->ReadData(s);
+        g->OnChange = [this](TObject* sender) { Changed(sender); };
+        FGraphic = std::move(g);
+        Changed(this);
+      },
+      [this](TStream* s) {
+        String name = FGraphic ? FGraphic->ClassType()->Name : String();
+        uint8_t length = uint8_t(std::min<size_t>(name.size(), 255));
+        s->WriteBuffer(&length, 1);
+        if (length > 0) s->WriteBuffer(name.data(), length);
+        if (FGraphic) FGraphic->WriteData(s);
+      },
+      FGraphic && !FGraphic->Empty());
 }

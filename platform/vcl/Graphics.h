@@ -384,6 +384,12 @@ class TGraphic : public TPersistent {
   virtual void SaveToStream(TStream* stream) = 0;
   void LoadFromFile(const String& fileName);
   void SaveToFile(const String& fileName);
+  // Form files keep a graphic as its "Data".
+  void DefineProperties(TFiler* Filer) override;
+  // The graphic's data in form files: its stream image (a bitmap and a JPEG
+  // image put their size before it). Reading takes the rest of the stream.
+  virtual void ReadData(TStream* stream);
+  virtual void WriteData(TStream* stream);
 
   TNotifyEvent OnChange;
 
@@ -443,6 +449,8 @@ class TBitmap : public TGraphic {
   void SaveToStream(TStream* stream) override;
   // The same without the file header (clipboard CF_DIB, resources).
   void LoadFromDIB(const void* data, size_t size);
+  void ReadData(TStream* stream) override;
+  void WriteData(TStream* stream) override;
 
   void FreeImage();
   void Dormant() {}
@@ -598,6 +606,9 @@ class TPicture : public TPersistent {
   // "All (*.bmp;*.jpg)|*.bmp;*.jpg|Bitmaps (*.bmp)|*.bmp|..." for the given base class.
   static String GraphicFilter(TClass graphicClass);
   static String GraphicExtension(TClass graphicClass);
+  // Form files keep a picture as its "Data": the graphic's class name (a
+  // length byte and the name) and the graphic's own data.
+  void DefineProperties(TFiler* Filer) override;
 
   TNotifyEvent OnChange;
 

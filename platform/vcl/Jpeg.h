@@ -29,6 +29,8 @@ class TJPEGImage : public TGraphic {
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
   void LoadFromData(const uint8_t* data, size_t size);
+  void ReadData(TStream* stream) override;
+  void WriteData(TStream* stream) override;
 
   // Decoded picture, made on demand.
   void DIBNeeded();

@@ -677,3 +677,26 @@ TEST(frxTemplate, ReportObjectsLoadFromAFormFile) {
   EXPECT_EQ(band->Objects()->Count(), 2);
   ASSERT_NE(dynamic_cast<TfrxLineView*>(report->FindObject("Line1")), nullptr);
 }
+
+TEST(frxPictureView, ThePictureIsKeptInTheReportFile) {
+  TfrxReport report;
+  auto* page = new TfrxReportPage(&report);
+  auto* p = new TfrxPictureView(page);
+  p->SetName("Picture1");
+  auto src = Sample(5, 3);
+  p->Picture()->SetGraphic(src.get());
+  TStringStream s;
+  report.SaveToStream(&s);
+  EXPECT_NE(s.DataString().find("Picture.PropData=\""), String::npos);
+
+  TfrxReport copy;
+  s.SetPosition(0);
+  copy.LoadFromStream(&s);
+  auto* read = dynamic_cast<TfrxPictureView*>(copy.FindObject("Picture1"));
+  ASSERT_NE(read, nullptr);
+  auto* bmp = dynamic_cast<TBitmap*>(read->Picture()->Graphic());
+  ASSERT_NE(bmp, nullptr);
+  EXPECT_EQ(bmp->Width(), 5);
+  EXPECT_EQ(bmp->Height(), 3);
+  EXPECT_EQ(bmp->Canvas()->Pixels(4, 2), clRed);
+}

@@ -1,6 +1,7 @@
 // Panels, images, timers and splitters under Xvfb.
 #include <memory>
 #include "ExtCtrls.h"
+#include "FormFile.h"
 #include "Forms.h"
 #include "Jpeg.h"
 #include "TestWindows.h"
@@ -54,6 +55,69 @@ TEST_F(ExtFixture, AJpegFileShowsInAnImage) {
   EXPECT_EQ(image->Width(), 60);
   EXPECT_THROW(image->Picture()->LoadFromFile(String(TOVANI_TEST_BINARY_DIR) + "/missing.jpg"), EFOpenError);
   WriteWindowPng(Form.get(), "extctrls_image");
+}
+
+// Pictures are kept in form files: a bitmap to the pixel, a JPEG image as
+// its data; damaged data is refused with a clear error.
+TEST(PictureFormData, BitmapAndJpegSurviveAFormFile) {
+  TForm form(nullptr);
+  form.SetName("Form1");
+  auto* bmpImage = new TImage(&form);
+  bmpImage->SetParent(&form);
+  bmpImage->SetName("Image1");
+  TBitmap bmp(3, 2, pf24bit);
+  const TColor colors[] = {clRed, clLime, clBlue, clYellow, clFuchsia, clAqua};
+  for (int i = 0; i < 6; ++i) bmp.Canvas()->SetPixels(i % 3, i / 3, colors[i]);
+  bmpImage->Picture()->SetGraphic(&bmp);
+  auto* jpgImage = new TImage(&form);
+  jpgImage->SetParent(&form);
+  jpgImage->SetName("Image2");
+  TBitmap src(16, 8, pf24bit);
+  src.Canvas()->Brush()->SetColor(clRed);
+  src.Canvas()->FillRect(Rect(0, 0, 16, 8));
+  TJPEGImage jpg;
+  jpg.Assign(&src);
+  jpgImage->Picture()->SetGraphic(&jpg);
+  auto* empty = new TImage(&form);
+  empty->SetParent(&form);
+  empty->SetName("Image3");
+  String text = ComponentToText(&form);
+
+  TForm back(nullptr);
+  ReadComponentFromText(text, &back);
+  auto* b1 = dynamic_cast<TImage*>(back.FindComponent("Image1"));
+  auto* b2 = dynamic_cast<TImage*>(back.FindComponent("Image2"));
+  auto* b3 = dynamic_cast<TImage*>(back.FindComponent("Image3"));
+  ASSERT_TRUE(b1 && b2 && b3) << text;
+  auto* readBmp = dynamic_cast<TBitmap*>(b1->Picture()->Graphic());
+  ASSERT_NE(readBmp, nullptr) << text;
+  ASSERT_EQ(readBmp->Width(), 3);
+  ASSERT_EQ(readBmp->Height(), 2);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(readBmp->Canvas()->Pixels(i % 3, i / 3), colors[i]) << i;
+  auto* readJpg = dynamic_cast<TJPEGImage*>(b2->Picture()->Graphic());
+  ASSERT_NE(readJpg, nullptr);
+  EXPECT_EQ(readJpg->Data(), static_cast<TJPEGImage*>(jpgImage->Picture()->Graphic())->Data());
+  EXPECT_FALSE(readJpg->Data().empty());
+  EXPECT_EQ(b3->Picture()->Graphic(), nullptr);
+
+  // Damaged data: a size beyond the data, an unknown class, a cut name.
+  const char* damaged[] = {
+      "{07544269746D6170FFFFFF7F00}",   // TBitmap, size 2^31 - 1
+      "{0754466F6F426172}",             // "TFooBar"
+      "{0954426974}",                   // name longer than the data
+      "{07544269746D617004000000424D0000}",   // a bitmap of four bytes
+  };
+  for (const char* data : damaged) {
+    TForm f(nullptr);
+    String bad = String("object Form1: TForm\n  object Image1: TImage\n    Picture.Data = ") + data + "\n  end\nend\n";
+    try {
+      ReadComponentFromText(bad, &f);
+      ADD_FAILURE() << data;
+    } catch (const EReadError& e) {
+      EXPECT_NE(e.Message().find("Image1.Picture.Data"), String::npos) << e.Message();
+      EXPECT_NE(e.Message().find("icture"), String::npos) << e.Message();
+    }
+  }
 }
 
 TEST_F(ExtFixture, TimerFiresWhileMessagesRunAndStopsWhenDisabled) {
