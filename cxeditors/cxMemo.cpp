@@ -355,13 +355,13 @@ bool TcxCustomMemo::InnerEditMessage(TMessage& Message) {
       PaintInnerNonClient(Message);
       return true;
     case WM_WINDOWPOSCHANGED:
-      PostScrollBarsUpdate();
+      UpdateOwnScrollBarsLater();
       return false;
     case CN_COMMAND:
       // Scrolled or changed text moves the own scroll bars with it.
       if (HIWORD(Message.WParam) == EN_HSCROLL || HIWORD(Message.WParam) == EN_VSCROLL ||
           HIWORD(Message.WParam) == EN_CHANGE)
-        PostScrollBarsUpdate();
+        UpdateOwnScrollBarsLater();
       return false;
     case EM_REPLACESEL: {
       // Inserted text keeps the memo's line breaks whoever inserts it.
@@ -460,7 +460,7 @@ void TcxCustomMemo::PaintInnerNonClient(TMessage& Message) {
 }
 
 void TcxCustomMemo::InnerKeyDownDone(Word AKey, const TcxCustomInnerTextEditPrevState& AState, bool AEditorHandled) {
-  PostScrollBarsUpdate();
+  UpdateOwnScrollBarsLater();
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (AEditorHandled || !inner || !inner->HandleAllocated() || AKey == 0 || AKey == VK_UP || AKey == VK_DOWN) return;
   // A key that types (a letter, Enter, Tab) changes the text only with the
@@ -499,7 +499,7 @@ void TcxCustomMemo::Dispatch(TMessage& Message) {
     case WM_NCCALCSIZE:
     case CM_WININICHANGE:
     case CM_FONTCHANGED:
-      PostScrollBarsUpdate();
+      UpdateOwnScrollBarsLater();
       break;
   }
 }

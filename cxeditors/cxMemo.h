@@ -120,7 +120,7 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   bool CanSendActivationKey(char32_t AKey) override { return AKey != U'\r'; }
   bool WantsTabKey() override { return IsInplace() || ActiveProperties()->WantTabs(); }
   void InnerKeyDownDone(Word AKey, const TcxCustomInnerTextEditPrevState& AState, bool AEditorHandled) override;
-  void InnerEditWindowCreated() override { PostScrollBarsUpdate(); }
+  void InnerEditWindowCreated() override { UpdateOwnScrollBarsLater(); }
   // In place with word wrap the edit window is emptied before it takes new
   // text, so that it shows the new text from its first line.
   void WriteInnerText(const String& AText) override;
@@ -139,6 +139,10 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   // bars while the memo's lie over them; the corner between them takes
   // the size grip's colour.
   void PaintInnerNonClient(TMessage& Message);
+  // Asks for the own scroll bars to follow the edit window (when there are any).
+  void UpdateOwnScrollBarsLater() {
+    if (HasScrollBars()) PostScrollBarsUpdate();
+  }
   std::unique_ptr<TStrings> FLines;
   bool FScrollBarsApplied = false;
   TScrollStyle FAppliedScrollBars = ssNone;
