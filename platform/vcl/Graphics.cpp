@@ -753,7 +753,19 @@ void ReadSizedBlock(TStream* stream, TMemoryStream& block) {
   block.SetPosition(0);
 }
 
-void WriteSizedBlock(TStream* stream, TMemoryStream& block) {
+// The graphic from a block of form data preceded by its size; false (and
+// nothing loaded) for an empty block.
+bool LoadSizedGraphic(TGraphic* graphic, TStream* stream) {
+  TMemoryStream block;
+  ReadSizedBlock(stream, block);
+  if (block.Size() == 0) return false;
+  graphic->LoadFromStream(&block);
+  return true;
+}
+
+void SaveSizedGraphic(TGraphic* graphic, TStream* stream) {
+  TMemoryStream block;
+  if (!graphic->Empty()) graphic->SaveToStream(&block);
   if (block.Size() > kMaxGraphicData) throw EWriteError("Picture is too large to keep in a form");
   LongInt size = LongInt(block.Size());
   stream->WriteBuffer(&size, sizeof(size));
@@ -776,32 +788,14 @@ void TGraphic::ReadData(TStream* stream) {
 void TGraphic::WriteData(TStream* stream) { SaveToStream(stream); }
 
 void TBitmap::ReadData(TStream* stream) {
-  TMemoryStream block;
-  ReadSizedBlock(stream, block);
-  if (block.Size() == 0) {
-    FreeImage();
-    return;
-  }
-  LoadFromStream(&block);
+  if (!LoadSizedGraphic(this, stream)) FreeImage();
 }
 
-void TBitmap::WriteData(TStream* stream) {
-  TMemoryStream block;
-  if (!Empty()) SaveToStream(&block);
-  WriteSizedBlock(stream, block);
-}
+void TBitmap::WriteData(TStream* stream) { SaveSizedGraphic(this, stream); }
 
-void TJPEGImage::ReadData(TStream* stream) {
-  TMemoryStream block;
-  ReadSizedBlock(stream, block);
-  if (block.Size() > 0) LoadFromStream(&block);
-}
+void TJPEGImage::ReadData(TStream* stream) { LoadSizedGraphic(this, stream); }
 
-void TJPEGImage::WriteData(TStream* stream) {
-  TMemoryStream block;
-  SaveToStream(&block);
-  WriteSizedBlock(stream, block);
-}
+void TJPEGImage::WriteData(TStream* stream) { SaveSizedGraphic(this, stream); }
 
 // ---------------------------------------------------------------------------
 // TBitmap
