@@ -2,6 +2,8 @@
 # Installs what is needed, builds everything and runs every test under Wine.
 #   BUILD_DIR   build folder (default: build)
 #   CI=true     also used by .ci/run; nothing else differs
+#   JOBS        parallel compile jobs (default: all processors)
+# Arguments are passed to ctest (for example -R dbgrid to run one library's tests).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
@@ -12,7 +14,7 @@ export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/tovani-ccache}
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$ROOT} CCACHE_NOHASHDIR=1
 export CXX=wineg++ CC=winegcc
 cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD_DIR" -j "$(nproc)"
+cmake --build "$BUILD_DIR" -j "${JOBS:-$(nproc)}"
 
 export WINEPREFIX="$BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=;mshtml='
 source "$ROOT/scripts/xvfb.sh"
@@ -32,4 +34,4 @@ cd "$BUILD_DIR"
 # The test executables share one X display: windows of two executables
 # running at once overlap, steal focus from each other and spoil pixel checks,
 # so they run one after the other (the whole run takes well under a minute).
-ctest --output-on-failure -j "${TEST_JOBS:-1}"
+ctest --output-on-failure -j "${TEST_JOBS:-1}" "$@"
