@@ -181,8 +181,15 @@ class TCustomADODataSet : public TDataSet {
                     WriteSession& session);
   String KeyCondition(const TDBValue* old) const;
   void BindKey(sqlite3_stmt* st, int i, const TRecordData* rec, const TDBValue* old) const;
-  void TakeAssigned(TDBValue* values, size_t count, Int64 rowid) const;
-  void TakeWritten(const std::vector<std::pair<TRecordData*, Int64>>& written);
+  void TakeInserted(WriteSession& session, Int64 rowid, TDBValue* values) const;
+  // A record written by UpdateBatch: its rowid and, for an insert, the row
+  // as the database stored it.
+  struct TWritten {
+    TRecordData* Rec = nullptr;
+    Int64 RowId = 0;
+    std::vector<TDBValue> Stored;
+  };
+  void TakeWritten(std::vector<TWritten>& written);
   void CheckWritable() const;
   TADOConnection* FConnection = nullptr;
   TCursorType FCursorType = ctKeyset;

@@ -688,10 +688,38 @@ Int64 TCustomADODataSet::WriteRecord(TRecordData* rec, const TDBValue* values, T
   }
 }
 
-// Values the database made for an inserted row: the rowid, and the integer
-// primary key that is the rowid when the row left it null.
-void TCustomADODataSet::TakeAssigned(TDBValue* values, size_t count, Int64 rowid) const {
-  for (size_t c = 0; c < FColumns.size() && c < count; ++c)
+// An inserted row as the database stored it: its defaults, the values a
+// trigger set and the integer primary key the database assigned. The record
+// then holds what a later optimistic update compares with the table, so an
+// edit of a row posted with a null where the column has a default finds it.
+void TCustomADODataSet::TakeInserted(WriteSession& session, Int64 rowid, TDBValue* values) const {
+  size_t n = FColumns.size();
+  String cols;
+  for (size_t c = 0; c < n; ++c)
+    if (FColumns[c].Writable) cols += (cols.empty() ? "" : ", ") + QuoteName(FColumns[c].Origin);
+  if (!cols.empty()) {
+    sqlite3_stmt* st = session.Statement("R", [&] {
+      return "SELECT " + cols + " FROM " + QuoteName(FBaseTable) + " WHERE rowid = ?";
+    });
+    sqlite3_bind_int64(st, 1, rowid);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+      for (size_t c = 0, col = 0; c < n; ++c) {
+        if (!FColumns[c].Writable) continue;
+        TFieldType t = FieldDefs()[Integer(c)].DataType;
+        values[c] = FColumns[c].Typed ? ReadColumn(st, int(col), t) : ReadRaw(st, int(col));
+        if (!FColumns[c].Typed) ConvertUntyped(values[c], t);
+        ++col;
+      }
+    } else if (rc != SQLITE_DONE) {
+      String text = sqlite3_sql(st);
+      sqlite3_reset(st);
+      FConnection->RaiseError(text);
+    }
+    sqlite3_reset(st);
+  }
+  // (A row a trigger moved away keeps the values posted, with its key.)
+  for (size_t c = 0; c < n; ++c)
     if (FColumns[c].AutoInc && DBValueIsNull(values[c])) values[c] = rowid;
 }
 
@@ -706,11 +734,28 @@ void TCustomADODataSet::InternalPostRecord(TRecordData* rec, std::vector<TDBValu
     return;
   }
   WriteSession session(FConnection);
-  Int64 rowid = WriteRecord(rec, values.data(), inserting ? TRecordStatus::Inserted : TRecordStatus::Modified, session);
-  if (inserting) {
-    TakeAssigned(values.data(), values.size(), rowid);
-    rec->RowKey = rowid;
+  if (!inserting) {
+    WriteRecord(rec, values.data(), TRecordStatus::Modified, session);
+    return;
   }
+  // The insert and the reading of what was stored are one step: a failure
+  // of either writes nothing, and the record stays in insert mode with the
+  // values posted, for another try.
+  std::vector<TDBValue> stored = values;
+  bool own = !FConnection->InTransaction();
+  if (own) FConnection->BeginTrans();
+  try {
+    Int64 rowid = WriteRecord(rec, values.data(), TRecordStatus::Inserted, session);
+    TakeInserted(session, rowid, stored.data());
+    if (own) FConnection->CommitTrans();
+    rec->RowKey = rowid;
+  } catch (...) {
+    if (own) {
+      try { FConnection->RollbackTrans(); } catch (...) {}
+    }
+    throw;
+  }
+  values = std::move(stored);
 }
 
 void TCustomADODataSet::InternalDeleteRecord(TRecordData* rec) {
@@ -754,7 +799,7 @@ void TCustomADODataSet::UpdateBatches(const std::vector<TCustomADODataSet*>& dat
   // after the commit, so a failure leaves every change of every dataset
   // pending.
   TADOConnection* conn = work.front()->FConnection;
-  std::vector<std::vector<std::pair<TRecordData*, Int64>>> written(work.size());   // record, its rowid
+  std::vector<std::vector<TWritten>> written(work.size());
   conn->BeginTrans();
   try {
     for (size_t i = 0; i < work.size(); ++i) {
@@ -762,7 +807,13 @@ void TCustomADODataSet::UpdateBatches(const std::vector<TCustomADODataSet*>& dat
       for (auto& up : work[i]->RecordStore()) {
         TRecordData* r = up.get();
         if (!r->Pending) continue;
-        written[i].emplace_back(r, work[i]->WriteRecord(r, r->Values.data(), r->Status, session));
+        TWritten& w = written[i].emplace_back();
+        w.Rec = r;
+        w.RowId = work[i]->WriteRecord(r, r->Values.data(), r->Status, session);
+        if (r->Status == TRecordStatus::Inserted) {
+          w.Stored = r->Values.ToVector();
+          work[i]->TakeInserted(session, w.RowId, w.Stored.data());
+        }
       }
     }
     conn->CommitTrans();
@@ -774,13 +825,14 @@ void TCustomADODataSet::UpdateBatches(const std::vector<TCustomADODataSet*>& dat
 }
 
 // After a committed write-back: the written records are the database's rows.
-void TCustomADODataSet::TakeWritten(const std::vector<std::pair<TRecordData*, Int64>>& written) {
+void TCustomADODataSet::TakeWritten(std::vector<TWritten>& written) {
   std::vector<TRecordData*> deleted;
-  for (auto& [r, rowid] : written) {
+  for (TWritten& w : written) {
+    TRecordData* r = w.Rec;
     if (r->Status == TRecordStatus::Deleted) { deleted.push_back(r); continue; }
     if (r->Status == TRecordStatus::Inserted) {
-      TakeAssigned(r->Values.data(), r->Values.size(), rowid);
-      r->RowKey = rowid;
+      r->Values = std::move(w.Stored);
+      r->RowKey = w.RowId;
     }
     r->Status = TRecordStatus::Unmodified;
     r->Pending = false;

@@ -294,6 +294,52 @@ TEST_F(AdoFixture, FailedUpdateBatchRollsBackAndKeepsTheCache) {
   EXPECT_EQ(Scalar("select group_concat(O_ID) from (select O_ID from Orders order by O_ID)"), "1,2,10,11");
 }
 
+// A row posted with nulls where the table has defaults (or a trigger fills
+// a column) holds what the database stored once it is written, in both
+// locking modes: a later edit of it is no conflict, and a refused insert
+// keeps the values the user posted.
+TEST_F(AdoFixture, InsertedRowsHoldWhatTheDatabaseStored) {
+  Conn->Execute("create table Costs (PC_ID INTEGER PRIMARY KEY AUTOINCREMENT, P_ID LONG, "
+                "PC_Cost CURRENCY DEFAULT 0, PC_Memo TEXT(20))");
+  Conn->Execute("create trigger costs_memo after insert on Costs when new.PC_Memo is null "
+                "begin update Costs set PC_Memo = 'auto' where PC_ID = new.PC_ID; end");
+  for (TADOLockType lock : {ltOptimistic, ltBatchOptimistic}) {
+    SCOPED_TRACE(lock == ltOptimistic ? "optimistic" : "batch");
+    Conn->Execute("delete from Costs");
+    auto c = Query("select * from Costs", lock);
+    c->Open();
+    c->Append();
+    c->FieldByName("P_ID")->SetAsInteger(1);
+    c->Post();
+    if (lock == ltBatchOptimistic) c->UpdateBatch(arAll);
+    EXPECT_FALSE(c->FieldByName("PC_ID")->IsNull());
+    EXPECT_FALSE(c->FieldByName("PC_Cost")->IsNull());
+    EXPECT_EQ(c->FieldByName("PC_Cost")->AsFloat(), 0);
+    EXPECT_EQ(c->FieldByName("PC_Memo")->AsString(), "auto");
+    c->Edit();
+    c->FieldByName("PC_Cost")->SetAsFloat(8.5);
+    c->FieldByName("PC_Memo")->SetAsString("edited");
+    c->Post();
+    if (lock == ltBatchOptimistic) c->UpdateBatch(arAll);
+    EXPECT_EQ(Scalar("select PC_Cost || '/' || PC_Memo from Costs"), "8.5/edited");
+  }
+  // A refused insert writes nothing and keeps the row being inserted.
+  Conn->Execute("create trigger costs_refuse before insert on Costs when new.P_ID = 2 "
+                "begin select raise(abort, 'refused'); end");
+  auto c = Query("select * from Costs");
+  c->Open();
+  c->Append();
+  c->FieldByName("P_ID")->SetAsInteger(2);
+  c->FieldByName("PC_Cost")->SetAsFloat(3);
+  EXPECT_THROW(c->Post(), EADOError);
+  EXPECT_EQ(c->State(), dsInsert);
+  EXPECT_EQ(c->FieldByName("PC_Cost")->AsFloat(), 3);
+  EXPECT_EQ(Scalar("select count(*) from Costs where P_ID = 2"), "0");
+  c->FieldByName("P_ID")->SetAsInteger(3);
+  c->Post();
+  EXPECT_EQ(Scalar("select PC_Cost || '/' || PC_Memo from Costs where P_ID = 3"), "3/auto");
+}
+
 // A document's lines and header written together: a header that fails
 // after its lines were written leaves neither in the file and both caches
 // pending; once corrected both are written and nothing stays pending.
