@@ -8,6 +8,7 @@
 #include <set>
 
 #include "Forms.h"
+#include "Graphics.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
@@ -56,6 +57,19 @@ class TControlsOff {
   bool FWasOff;
 };
 
+// A node and all its descendants, each before its children.
+std::vector<TdxDBTreeNode*> SubtreeOf(TdxDBTreeNode* Node) {
+  std::vector<TdxDBTreeNode*> list;
+  std::vector<TTreeNode*> stack{Node};
+  while (!stack.empty()) {
+    TTreeNode* n = stack.back();
+    stack.pop_back();
+    if (auto* db = dynamic_cast<TdxDBTreeNode*>(n)) list.push_back(db);
+    for (Integer i = n->Count() - 1; i >= 0; --i) stack.push_back(n->Item(i));
+  }
+  return list;
+}
+
 class TFlag {
  public:
   TFlag(bool& flag, bool value) : FFlag(flag), FOld(flag) { flag = value; }
@@ -74,33 +88,91 @@ TOVANI_PUBLISHED(TdxDBTreeView) {
   Property("ImageIndexField", &TdxDBTreeView::ImageIndexField, &TdxDBTreeView::SetImageIndexField);
   Property("KeyField", &TdxDBTreeView::KeyField, &TdxDBTreeView::SetKeyField);
   Property("ListField", &TdxDBTreeView::ListField, &TdxDBTreeView::SetListField);
-  Property("Options", &TdxDBTreeView::Options, &TdxDBTreeView::SetOptions).Default(kDefaultOptions);
   Property("ParentField", &TdxDBTreeView::ParentField, &TdxDBTreeView::SetParentField);
-  Property("RaiseOnError", &TdxDBTreeView::RaiseOnError, &TdxDBTreeView::SetRaiseOnError).Default(true);
+  Property("RootValue", &TdxDBTreeView::RootValue, &TdxDBTreeView::SetRootValue);
   Property("SeparatedSt", &TdxDBTreeView::SeparatedSt, &TdxDBTreeView::SetSeparatedSt);
   Property("StateIndexField", &TdxDBTreeView::StateIndexField, &TdxDBTreeView::SetStateIndexField);
+  Property("RaiseOnError", &TdxDBTreeView::RaiseOnError, &TdxDBTreeView::SetRaiseOnError);
+  // Written whenever it holds any option (an empty set reads back as the
+  // options a new tree starts with).
+  Property("Options", &TdxDBTreeView::Options, &TdxDBTreeView::SetOptions)
+      .NoDefault()
+      .Stored([](TObject* o) { return !static_cast<TdxDBTreeView*>(o)->Options().Empty(); });
+  Property("SelectedIndex", &TdxDBTreeView::SelectedIndex, &TdxDBTreeView::SetSelectedIndex);
+  Property("OnAddNewItem", &TdxDBTreeView::OnAddNewItem);
+  Property("OnCreateNewKeyValue", &TdxDBTreeView::OnCreateNewKeyValue);
+  Property("OnSetDisplayItemText", &TdxDBTreeView::OnSetDisplayItemText);
+  Property("OnInsertNodeError", &TdxDBTreeView::OnInsertNodeError);
+  Property("OnDBAction", &TdxDBTreeView::OnDBAction);
+  Property("OnRefreshNode", &TdxDBTreeView::OnRefreshNode);
 }
 
 // ---------------------------------------------------------------- nodes
 
+TdxDBTreeView* TdxDBTreeNode::Tree() const { return FList && !FList->FDestroying ? FList->FTree : nullptr; }
+
 TdxDBTreeNode::~TdxDBTreeNode() {
-  auto* tree = FList ? FList->FTree : nullptr;
-  Variant key;
-  if (tree && !FList->FDestroying && !tree->FDestroying) {
-    key = FKeyValue;
-    bool live = tree->FieldsBound() && !tree->FInternalUpdate && !tree->FCollapsing &&
-                !tree->StructureChanging() && tree->HandleAllocated();
-    if (live) {
-      if (!tree->DoDBAction(this, nullptr, trDBDelete)) key = Variant();
-      else if (tree->Smart()) tree->LoadChildren(this, true);
-    } else {
-      key = Variant();
+  TdxDBTreeView* tree = Tree();
+  if (tree && !FRecordDone && tree->RecordsFollowNodes()) {
+    // Freed without Delete (by delete or by clearing the items): the records
+    // go now. An error can only be shown here, the nodes go all the same.
+    std::vector<TdxDBTreeNode*> done;
+    try {
+      tree->DeleteSubtreeRecords(this, done);
+    } catch (...) {
+      for (TdxDBTreeNode* n : SubtreeOf(this)) n->FRecordDone = true;
+      Application->HandleException(tree);
     }
   }
   if (FList) FList->Remove(this);
-  // Children first, so their records go before this one's.
-  while (Count() > 0) delete GetLastChild();
-  if (tree && !IsNullish(key)) tree->DeleteRecordByKey(key);
+}
+
+void TdxDBTreeNode::Delete() {
+  if (Deleting()) return;
+  TdxDBTreeView* tree = Tree();
+  if (tree && !FRecordDone && tree->RecordsFollowNodes()) {
+    std::vector<TdxDBTreeNode*> done;
+    try {
+      tree->DeleteSubtreeRecords(this, done);
+    } catch (...) {
+      // The nodes whose records are gone leave the tree (lowest first, so
+      // each has lost its children already); the rest stays with its records.
+      for (TdxDBTreeNode* n : done) delete n;
+      throw;
+    }
+  }
+  TdxTreeNode::Delete();
+}
+
+void TdxDBTreeNode::MoveTo(TTreeNode* Destination, TNodeAttachMode Mode) {
+  TdxDBTreeView* tree = Tree();
+  if (!tree) {
+    TdxTreeNode::MoveTo(Destination, Mode);
+    return;
+  }
+  TTreeNode* oldParent = Parent();
+  TTreeNode* oldNext = GetNextSibling();
+  TdxDBTreeNode* outer = tree->FMovingNode;
+  tree->FMovingNode = this;
+  try {
+    TdxTreeNode::MoveTo(Destination, Mode);
+  } catch (...) {
+    tree->FMovingNode = outer;
+    throw;
+  }
+  tree->FMovingNode = outer;
+  if (!tree->FMoveError) return;
+  std::exception_ptr error = std::exchange(tree->FMoveError, nullptr);
+  {
+    // The record keeps its parent, so the node goes back to its place.
+    bool old = tree->FInternalUpdate;
+    tree->FInternalUpdate = true;
+    if (oldNext && oldNext != this) TTreeNode::MoveTo(oldNext, naInsert);
+    else if (oldParent) TTreeNode::MoveTo(oldParent, naAddChild);
+    else TTreeNode::MoveTo(nullptr, naAdd);
+    tree->FInternalUpdate = old;
+  }
+  std::rethrow_exception(error);
 }
 
 TdxDBTreeNodes::~TdxDBTreeNodes() {
@@ -626,7 +698,23 @@ void TdxDBTreeView::Change(TTreeNode* Node) {
     TDataSet* ds = DataSet();
     if (ds && FKeyField && !IsNullish(node->FKeyValue) && !KeyEq(FKeyField->Value(), node->FKeyValue) &&
         ds->State() != dsInsert && !ds->IsEmpty()) {
-      // Moving posts a record being edited; when that fails the dataset stays.
+      if (ds->State() == dsEdit) {
+        // Leaving the record being edited posts it. When that fails the
+        // dataset stays on it, and so does the selection: its node is
+        // selected again and the user is told why.
+        TdxDBTreeNode* edited = CurrentRecordNode();
+        try {
+          ds->Post();
+        } catch (...) {
+          if (edited && edited != node) {
+            Items()->BeginUpdate();
+            edited->SetSelected(true);
+            Items()->EndUpdate();
+          }
+          Application->HandleException(this);
+          return;
+        }
+      }
       LocateKey(FKeyField, node->FKeyValue);
     }
   }
@@ -639,14 +727,22 @@ bool TdxDBTreeView::DoDBAction(TdxDBTreeNode* Node1, TdxDBTreeNode* Node2, TdxDB
   return automatic;
 }
 
-void TdxDBTreeView::InsertRecordForNode(TdxDBTreeNode* Node, TdxDBTreeNode* Parent) {
+bool TdxDBTreeView::Added(TTreeNode* Node) {
+  auto* node = dynamic_cast<TdxDBTreeNode*>(Node);
+  if (!node || !node->FInserting) return true;
+  node->FInserting = false;
+  if (FInternalUpdate || StructureChanging() || !FieldsBound() || !HandleAllocated() || !DataSet()) return true;
+  return InsertRecordForNode(node, dynamic_cast<TdxDBTreeNode*>(node->Parent()));
+}
+
+bool TdxDBTreeView::InsertRecordForNode(TdxDBTreeNode* Node, TdxDBTreeNode* Parent) {
   if (HandleAllocated()) PostMessageW(Handle(), WM_DXDBTREE_REFRESHNODE, 0, reinterpret_cast<LPARAM>(Node));
   bool oldUpdate = FInternalUpdate;
   FInternalUpdate = true;
   Node->FInserting = false;
   if (!DoDBAction(Node, Parent, trDBInsert)) {
     FInternalUpdate = oldUpdate;
-    return;
+    return true;
   }
   TDataSet* ds = DataSet();
   bool wasOff = ds->ControlsDisabled();
@@ -681,12 +777,24 @@ void TdxDBTreeView::InsertRecordForNode(TdxDBTreeNode* Node, TdxDBTreeNode* Pare
     FInternalUpdate = oldUpdate;
     Node->SetSelected(true);
     Node->MakeVisible();
+    return true;
   } catch (...) {
+    // The record was not written: the appended record is given up and the
+    // node goes again, so that tree and table stay as they were.
     FInternalUpdate = true;
+    if (ds->State() == dsInsert) {
+      try {
+        ds->Cancel();
+      } catch (...) {
+      }
+    }
     if (!wasOff) ds->EnableControls();
+    Node->FRecordDone = true;
+    delete Node;
     FInternalUpdate = oldUpdate;
     if (OnInsertNodeError) OnInsertNodeError(this);
     else if (FRaiseOnError) throw;
+    return false;
   }
 }
 
@@ -708,12 +816,36 @@ void TdxDBTreeView::ChangeRecordParent(TdxDBTreeNode* Node, TdxDBTreeNode* Paren
     ds->Post();
   } catch (...) {
     if (ds->State() == dsEdit) ds->Cancel();
+    if (!IsNullish(remembered)) LocateKey(FKeyField, remembered);
     throw;
   }
   Node->FParentValue = parentValue;
   String text = GetDisplayText();
   if (Node->Text() != text) Node->SetText(text);
   if (!IsNullish(remembered)) LocateKey(FKeyField, remembered);
+}
+
+bool TdxDBTreeView::RecordsFollowNodes() const {
+  return FieldsBound() && !FInternalUpdate && !FCollapsing && !FDestroying && !StructureChanging() &&
+         HandleAllocated() && DataSet() && !ComponentState().Contains(csDestroying);
+}
+
+void TdxDBTreeView::DeleteSubtreeRecords(TdxDBTreeNode* Node, std::vector<TdxDBTreeNode*>& Done) {
+  // Every descendant must be a node before its record can be found.
+  if (Smart()) LoadChildren(Node, true);
+  std::vector<TdxDBTreeNode*> nodes = SubtreeOf(Node);
+  // Each node is asked first, parents before children ...
+  std::vector<bool> allowed;
+  allowed.reserve(nodes.size());
+  for (TdxDBTreeNode* n : nodes) allowed.push_back(DoDBAction(n, nullptr, trDBDelete));
+  // ... and the records go lowest first: in the reverse order every node
+  // comes after all of its descendants.
+  for (size_t i = nodes.size(); i-- > 0;) {
+    TdxDBTreeNode* n = nodes[i];
+    if (allowed[i] && !IsNullish(n->FKeyValue)) DeleteRecordByKey(n->FKeyValue);
+    n->FRecordDone = true;
+    Done.push_back(n);
+  }
 }
 
 void TdxDBTreeView::DeleteRecordByKey(const Variant& Key) {
@@ -813,12 +945,31 @@ void TdxDBTreeView::CopyNodeData(const std::vector<TTreeNode*>& SourceNodes, con
                                  : ((IsNullish(FRootValue) && !Smart()) ? node->FKeyValue : FRootValue);
     if (!FDisplayFields.empty() && sourceTree == this && src && LocateKey(FKeyField, src->FKeyValue))
       node->SetText(FListField->Text());
-    ds->Append();
-    FParentField->SetValue(parentValue);
-    if (FListField && FListField != FKeyField && FListField != FParentField) FListField->SetText(node->Text());
     bool autoInc = FKeyField->DataType() == ftAutoInc;
-    if (!autoInc) FKeyField->SetValue(node->FKeyValue);
-    ds->Post();
+    try {
+      ds->Append();
+      FParentField->SetValue(parentValue);
+      if (FListField && FListField != FKeyField && FListField != FParentField) FListField->SetText(node->Text());
+      if (!autoInc) FKeyField->SetValue(node->FKeyValue);
+      ds->Post();
+    } catch (...) {
+      // A copy is written whole or not at all: the records already appended
+      // for it go again (the caller frees its nodes).
+      if (ds->State() == dsInsert) {
+        try {
+          ds->Cancel();
+        } catch (...) {
+        }
+      }
+      for (size_t k = 0; k < i; ++k) {
+        Variant key = static_cast<TdxDBTreeNode*>(NewNodes[k])->FKeyValue;
+        try {
+          if (LocateKey(FKeyField, key) && KeyEq(FKeyField->Value(), key)) ds->Delete();
+        } catch (...) {
+        }
+      }
+      throw;
+    }
     if (autoInc && !FKeyField->IsNull()) FNodes->ChangeNodeKey(node, FKeyField->Value());
     node->FParentValue = parentValue;
     if (!copyFields.empty() && src) {
@@ -915,6 +1066,54 @@ LRESULT CALLBACK LabelEditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+void TdxDBTreeView::PrepareLabelEditor(TTreeNode* Node, HWND Editor) {
+  auto* node = dynamic_cast<TdxDBTreeNode*>(Node);
+  TDataSet* ds = DataSet();
+  // The editor starts from the record's own text; OnPrepareEditText (in the
+  // inherited step) then sees that text.
+  if (node && ds && FListField && FKeyField) {
+    if (KeyEq(FKeyField->Value(), node->FKeyValue) && FListField->Text() != node->Text()) {
+      TFlag update(FInternalUpdate, true);
+      node->SetText(FListField->Text());
+      std::u16string w = Utf8ToUtf16(node->Text());
+      SetWindowTextW(Editor, reinterpret_cast<LPCWSTR>(w.c_str()));
+    }
+    if (ds->CanModify()) FDataLink->Edit();
+    if (FListField->DisplayWidth() > 0) SendMessageW(Editor, EM_LIMITTEXT, FListField->DisplayWidth(), 0);
+    if (!GetPropW(Editor, L"TovaniTreeEditFilter")) {
+      auto* filter = new TLabelEditFilter{nullptr, FListField, ds->CanModify()};
+      SetPropW(Editor, L"TovaniTreeEditFilter", filter);
+      filter->Old = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(Editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelEditProc)));
+    }
+  }
+  TCustomdxTreeView::PrepareLabelEditor(Node, Editor);
+}
+
+void TdxDBTreeView::DrawUnfocusedSelection() {
+  if (!HandleAllocated() || Focused() || FInternalUpdate || IsEditing()) return;
+  TTreeNode* node = Selected();
+  if (!node || !node->ItemId() || !node->IsVisible()) return;
+  RECT r;
+  *reinterpret_cast<HTREEITEM*>(&r) = node->ItemId();
+  if (!SendMessageW(Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) return;
+  TFont font;
+  font.Assign(Font());
+  TColor color = font.Color(), bk = clWindow;
+  DoCustomDraw(node, &font, color, bk);
+  HDC dc = GetDC(Handle());
+  HGDIOBJ oldFont = SelectObject(dc, font.Handle());
+  std::u16string w = Utf8ToUtf16(node->Text());
+  SIZE size{};
+  GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(w.c_str()), static_cast<int>(w.size()), &size);
+  r.right = r.left + size.cx + 4;
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(font.Color()));
+  FrameRect(dc, &r, brush);
+  DeleteObject(brush);
+  SelectObject(dc, oldFont);
+  ReleaseDC(Handle(), dc);
+}
+
 void TdxDBTreeView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case TVM_INSERTITEMW: {
@@ -922,16 +1121,31 @@ void TdxDBTreeView::Dispatch(TMessage& Message) {
       if (FInternalUpdate || !FNodes) return;
       auto* ins = reinterpret_cast<TVINSERTSTRUCTW*>(Message.LParam);
       auto* node = dynamic_cast<TdxDBTreeNode*>(reinterpret_cast<TTreeNode*>(ins->item.lParam));
-      if (!node || !FieldsBound()) return;
+      // A new node's record is written once the node is placed (Added).
+      if (!node || !FieldsBound() || node->FInserting) return;
+      // A node made again under another parent: a move.
       auto* parent = static_cast<TdxDBTreeNode*>(node->Parent());
-      if (node->FInserting) {
-        if (!StructureChanging()) InsertRecordForNode(node, parent);
-        node->FInserting = false;
-      } else if (parent != FNodes->FindNodeByKey(node->FParentValue)) {
+      if (parent == FNodes->FindNodeByKey(node->FParentValue)) return;
+      if (node != FMovingNode) {
         ChangeRecordParent(node, parent);
+        return;
+      }
+      // The move itself puts the node back and raises the error.
+      try {
+        ChangeRecordParent(node, parent);
+      } catch (...) {
+        FMoveError = std::current_exception();
       }
       return;
     }
+    case TVM_SELECTITEM:
+      TCustomdxTreeView::Dispatch(Message);
+      DrawUnfocusedSelection();
+      return;
+    case WM_PAINT:
+      TCustomdxTreeView::Dispatch(Message);
+      DrawUnfocusedSelection();
+      return;
     case TVM_SETITEMW: {
       TCustomdxTreeView::Dispatch(Message);
       auto* item = reinterpret_cast<TVITEMW*>(Message.LParam);
@@ -945,35 +1159,6 @@ void TdxDBTreeView::Dispatch(TMessage& Message) {
       if (FNodes && std::find(FNodes->FList.begin(), FNodes->FList.end(), node) != FNodes->FList.end())
         RefreshNodeImages(node);
       return;
-    }
-    case CN_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      if (hdr->code == TVN_BEGINLABELEDITW && FListField) {
-        TCustomdxTreeView::Dispatch(Message);
-        if (Message.Result != 0) return;  // editing refused
-        auto* nm = reinterpret_cast<NMTVDISPINFOW*>(Message.LParam);
-        auto* node = dynamic_cast<TdxDBTreeNode*>(Items()->GetNode(nm->item.hItem));
-        TDataSet* ds = DataSet();
-        HWND edit = reinterpret_cast<HWND>(SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0));
-        if (node && ds && edit) {
-          if (KeyEq(FKeyField->Value(), node->FKeyValue) && FListField->Text() != node->Text()) {
-            TFlag update(FInternalUpdate, true);
-            node->SetText(FListField->Text());
-            std::u16string w = Utf8ToUtf16(node->Text());
-            SetWindowTextW(edit, reinterpret_cast<LPCWSTR>(w.c_str()));
-          }
-          if (ds->CanModify()) FDataLink->Edit();
-          if (FListField->DisplayWidth() > 0) SendMessageW(edit, EM_LIMITTEXT, FListField->DisplayWidth(), 0);
-          if (!GetPropW(edit, L"TovaniTreeEditFilter")) {
-            auto* filter = new TLabelEditFilter{nullptr, FListField, ds->CanModify()};
-            SetPropW(edit, L"TovaniTreeEditFilter", filter);
-            filter->Old = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelEditProc)));
-          }
-        }
-        return;
-      }
-      break;
     }
   }
   TCustomdxTreeView::Dispatch(Message);

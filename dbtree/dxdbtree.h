@@ -5,6 +5,7 @@
 // made through the tree (new, deleted, moved, copied and renamed nodes) are
 // written to the dataset.
 #pragma once
+#include <exception>
 #include <vector>
 
 #include "DB.h"
@@ -26,9 +27,15 @@ class TdxDBTreeNode : public TdxTreeNode {
   TOVANI_CLASS(TdxDBTreeNode, TdxTreeNode)
  public:
   explicit TdxDBTreeNode(TTreeNodes* AOwner = nullptr) : TdxTreeNode(AOwner) {}
-  // Deleting a node made through the tree deletes its record, its
-  // descendants' records first.
   ~TdxDBTreeNode() override;
+  // Deleting a node deletes its record, its descendants' records first.
+  // When a record cannot be deleted the error is raised: that node stays
+  // with its record (and its ancestors with theirs), while the nodes whose
+  // records went before it leave the tree.
+  void Delete() override;
+  // A move that the dataset refuses (the new parent cannot be written) puts
+  // the node back where it was and raises the error.
+  void MoveTo(TTreeNode* Destination, TNodeAttachMode Mode) override;
 
   const Variant& KeyValue() const { return FKeyValue; }
   const Variant& ParentValue() const { return FParentValue; }
@@ -46,6 +53,8 @@ class TdxDBTreeNode : public TdxTreeNode {
   bool FChildLoaded = false;
   String FListText;
   bool FLoading = false;  // inside a recursive child load
+  bool FRecordDone = false;  // its record was dealt with before the node is freed
+  TdxDBTreeView* Tree() const;
 };
 
 // Every node of a tree in ascending key order, searched by binary search.
@@ -158,8 +167,18 @@ class TdxDBTreeView : public TCustomdxTreeView {
   void InitializeWindow() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
+  bool Added(TTreeNode* Node) override;
+  void PrepareLabelEditor(TTreeNode* Node, HWND Editor) override;
 
  private:
+  // Whether freeing a node now deletes its record.
+  bool RecordsFollowNodes() const;
+  // Deletes the records of Node's subtree, the lowest first; every node
+  // dealt with (its record deleted, or its deletion vetoed) is added to Done.
+  // Raises when a record cannot be deleted.
+  void DeleteSubtreeRecords(TdxDBTreeNode* Node, std::vector<TdxDBTreeNode*>& Done);
+  // The one-pixel frame around the selected node while the tree has no focus.
+  void DrawUnfocusedSelection();
   void SetFieldName(String& name, const String& value);
   void BindTreeFields();
   void ResetTreeFields();
@@ -172,7 +191,8 @@ class TdxDBTreeView : public TCustomdxTreeView {
   void FieldEdited(TField* Field);
   void RecordInserted();
   void ChangeNodeParent(TdxDBTreeNode* Node, const Variant& Value);
-  void InsertRecordForNode(TdxDBTreeNode* Node, TdxDBTreeNode* Parent);
+  // False when the record could not be written and the node went again.
+  bool InsertRecordForNode(TdxDBTreeNode* Node, TdxDBTreeNode* Parent);
   void ChangeRecordParent(TdxDBTreeNode* Node, TdxDBTreeNode* Parent);
   void DeleteRecordByKey(const Variant& Key);
   void NodeTextSet(TdxDBTreeNode* Node);
@@ -202,4 +222,7 @@ class TdxDBTreeView : public TCustomdxTreeView {
   bool FCollapsing = false;
   bool FDestroying = false;
   bool FFieldEditing = false;
+  // The node being moved by MoveTo, and the error of its parent write.
+  TdxDBTreeNode* FMovingNode = nullptr;
+  std::exception_ptr FMoveError;
 };

@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "Forms.h"
+#include "ImgList.h"
+#include "Menus.h"
 #include "Messages.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
@@ -25,15 +27,26 @@ TOVANI_PUBLISHED(TCustomdxVTreeViewEdit) {
       .Default(0);
   Property("Text", &TCustomdxVTreeViewEdit::Text, &TCustomdxVTreeViewEdit::SetText);
   Property("TreeViewColor", &TCustomdxVTreeViewEdit::TreeViewColor, &TCustomdxVTreeViewEdit::SetTreeViewColor);
+  Property("TreeViewCursor", &TCustomdxVTreeViewEdit::TreeViewCursor, &TCustomdxVTreeViewEdit::SetTreeViewCursor);
+  Property("TreeViewFont", &TCustomdxVTreeViewEdit::TreeViewFont, &TCustomdxVTreeViewEdit::SetTreeViewFont);
+  Property("TreeViewHint", &TCustomdxVTreeViewEdit::TreeViewHint, &TCustomdxVTreeViewEdit::SetTreeViewHint);
   Property("TreeViewImages", &TCustomdxVTreeViewEdit::TreeViewImages, &TCustomdxVTreeViewEdit::SetTreeViewImages);
+  Property("TreeViewIndent", &TCustomdxVTreeViewEdit::TreeViewIndent, &TCustomdxVTreeViewEdit::SetTreeViewIndent);
+  Property("TreeViewPopupMenu", &TCustomdxVTreeViewEdit::TreeViewPopupMenu,
+           &TCustomdxVTreeViewEdit::SetTreeViewPopupMenu);
   Property("TreeViewReadOnly", &TCustomdxVTreeViewEdit::TreeViewReadOnly, &TCustomdxVTreeViewEdit::SetTreeViewReadOnly);
   Property("TreeViewShowButtons", &TCustomdxVTreeViewEdit::TreeViewShowButtons,
            &TCustomdxVTreeViewEdit::SetTreeViewShowButtons);
   Property("TreeViewShowLines", &TCustomdxVTreeViewEdit::TreeViewShowLines,
            &TCustomdxVTreeViewEdit::SetTreeViewShowLines);
   Property("TreeViewShowRoot", &TCustomdxVTreeViewEdit::TreeViewShowRoot, &TCustomdxVTreeViewEdit::SetTreeViewShowRoot);
+  Property("TreeViewShowHint", &TCustomdxVTreeViewEdit::TreeViewShowHint,
+           &TCustomdxVTreeViewEdit::SetTreeViewShowHint);
   Property("TreeViewSortType", &TCustomdxVTreeViewEdit::TreeViewSortType,
            &TCustomdxVTreeViewEdit::SetTreeViewSortType);
+  Property("TreeViewStateImages", &TCustomdxVTreeViewEdit::TreeViewStateImages,
+           &TCustomdxVTreeViewEdit::SetTreeViewStateImages);
+  Property("OnCustomDraw", &TCustomdxVTreeViewEdit::OnCustomDraw, &TCustomdxVTreeViewEdit::SetOnCustomDraw);
   Property("OnCloseUp", &TCustomdxVTreeViewEdit::OnCloseUp);
   Property("OnDropDown", &TCustomdxVTreeViewEdit::OnDropDown);
   Property("OnGetImageIndex", &TCustomdxVTreeViewEdit::OnGetImageIndex);
@@ -49,7 +62,12 @@ TOVANI_PUBLISHED(TCustomdxLookupTreeView) {
   Property("ListField", &TCustomdxLookupTreeView::ListField, &TCustomdxLookupTreeView::SetListField);
   Property("ParentField", &TCustomdxLookupTreeView::ParentField, &TCustomdxLookupTreeView::SetParentField);
   Property("StateIndexField", &TCustomdxLookupTreeView::StateIndexField, &TCustomdxLookupTreeView::SetStateIndexField);
+  Property("Options", &TCustomdxLookupTreeView::Options, &TCustomdxLookupTreeView::SetOptions)
+      .NoDefault()
+      .Stored([](TObject* o) { return !static_cast<TCustomdxLookupTreeView*>(o)->Options().Empty(); });
+  Property("RootValue", &TCustomdxLookupTreeView::RootValue, &TCustomdxLookupTreeView::SetRootValue);
   Property("TextStyle", &TCustomdxLookupTreeView::TextStyle, &TCustomdxLookupTreeView::SetTextStyle);
+  Property("OnAddNewItem", &TCustomdxLookupTreeView::OnAddNewItem, &TCustomdxLookupTreeView::SetOnAddNewItem);
   Property("OnSetDisplayItemText", &TCustomdxLookupTreeView::OnSetDisplayItemText);
 }
 
@@ -320,6 +338,13 @@ void TCustomdxVTreeViewEdit::SetTextStyle(TTVTextStyle v) {
     if (TPopupDBTreeView* t = GetPopupTree()) t->Set##Name(v);           \
   }
 TREE_PASS(TColor, Color, clNone)
+TREE_PASS(TCursor, Cursor, TCursor(-1))
+TREE_PASS(TFont*, Font, nullptr)
+TREE_PASS(String, Hint, String())
+TREE_PASS(Integer, Indent, -1)
+TREE_PASS(TPopupMenu*, PopupMenu, nullptr)
+TREE_PASS(bool, ShowHint, false)
+TREE_PASS(TCustomImageList*, StateImages, nullptr)
 TREE_PASS(TCustomImageList*, Images, nullptr)
 TREE_PASS(bool, ReadOnly, false)
 TREE_PASS(bool, ShowButtons, false)
@@ -327,6 +352,15 @@ TREE_PASS(bool, ShowLines, false)
 TREE_PASS(bool, ShowRoot, false)
 TREE_PASS(TSortType, SortType, stNone)
 #undef TREE_PASS
+
+TTreeViewCustomDraw TCustomdxVTreeViewEdit::OnCustomDraw() const {
+  TPopupDBTreeView* t = GetPopupTree();
+  return t ? t->OnCustomDraw : TTreeViewCustomDraw();
+}
+
+void TCustomdxVTreeViewEdit::SetOnCustomDraw(TTreeViewCustomDraw v) {
+  if (TPopupDBTreeView* t = GetPopupTree()) t->OnCustomDraw = std::move(v);
+}
 
 bool TCustomdxVTreeViewEdit::CanSelect(TTreeNode* Node) const {
   return Node && (FCanSelectParents || !Node->HasChildren());
@@ -405,8 +439,15 @@ void TCustomdxVTreeViewEdit::CloseUp(bool Accept) {
   if (tree->HandleAllocated() && IsWindowVisible(tree->Handle())) {
     ShowWindow(tree->Handle(), SW_HIDE);
     tree->SetVisible(false);
+    // The focus goes back to the form, which hands it to its active control
+    // (the box, when the list was opened from it).
+    TWinControl* target = OutermostForm();
+    if (!target) {
+      target = this;
+      while (target->Parent()) target = target->Parent();
+    }
+    if (target->HandleAllocated()) ::SetFocus(target->Handle());
   }
-  if (CanFocus()) SetFocus();
   Invalidate();
   if (Accept && !IsDataReadOnly()) AcceptSelection();
   if (OnCloseUp) OnCloseUp(this, Accept);
@@ -451,7 +492,18 @@ void TCustomdxVTreeViewEdit::MouseDown(TMouseButton Button, TShiftState Shift, I
   if (Button == mbLeft && Enabled()) {
     if (CanFocus()) SetFocus();
     if (FDroppedDown) {
-      CloseUp(false);
+      // A press on the open list (the box holds the mouse) is the list's;
+      // any other press closes it.
+      TPopupDBTreeView* tree = GetPopupTree();
+      TPoint screen = ClientToScreen(TPoint{X, Y});
+      RECT list{};
+      if (tree && tree->HandleAllocated()) GetWindowRect(tree->Handle(), &list);
+      if (tree && tree->HandleAllocated() && PtInRect(&list, POINT{screen.X, screen.Y})) {
+        TPoint p = tree->ScreenToClient(screen);
+        tree->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Word(SmallInt(p.X)), Word(SmallInt(p.Y))));
+      } else {
+        CloseUp(false);
+      }
     } else {
       FButtonPressed = X >= Width() - ButtonWidth();
       DropDown();

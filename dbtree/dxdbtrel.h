@@ -66,6 +66,22 @@ class TCustomdxVTreeViewEdit : public TCustomControl {
   // The drop-down tree's own settings.
   TColor TreeViewColor() const;
   void SetTreeViewColor(TColor v);
+  TCursor TreeViewCursor() const;
+  void SetTreeViewCursor(TCursor v);
+  TFont* TreeViewFont() const;
+  void SetTreeViewFont(TFont* v);
+  String TreeViewHint() const;
+  void SetTreeViewHint(String v);
+  Integer TreeViewIndent() const;
+  void SetTreeViewIndent(Integer v);
+  TPopupMenu* TreeViewPopupMenu() const;
+  void SetTreeViewPopupMenu(TPopupMenu* v);
+  bool TreeViewShowHint() const;
+  void SetTreeViewShowHint(bool v);
+  TCustomImageList* TreeViewStateImages() const;
+  void SetTreeViewStateImages(TCustomImageList* v);
+  TTreeViewCustomDraw OnCustomDraw() const;
+  void SetOnCustomDraw(TTreeViewCustomDraw v);
   TCustomImageList* TreeViewImages() const;
   void SetTreeViewImages(TCustomImageList* v);
   bool TreeViewReadOnly() const;
@@ -161,6 +177,8 @@ class TCustomdxLookupTreeView : public TCustomdxVTreeViewEdit {
   void SetOptions(TdxDBTreeViewOptions v) { FTree->SetOptions(v); }
   Variant RootValue() const { return FTree->RootValue(); }
   void SetRootValue(const Variant& v) { FTree->SetRootValue(v); }
+  TAddNewDBTreeNodeEvent OnAddNewItem() const { return FTree->OnAddNewItem; }
+  void SetOnAddNewItem(TAddNewDBTreeNodeEvent v) { FTree->OnAddNewItem = std::move(v); }
   const Variant& ChosenKey() const { return FChosenKey; }
   TPopupDBTreeView* PopupTree() const { return FTree; }
 

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "Forms.h"
 #include "ImgList.h"
+#include "Imm.h"
 #include "Messages.h"
 #include "Streaming.h"
 #include "SysUtils.h"
@@ -33,11 +34,46 @@ TDragImageList* TCustomdxTreeView::FDragImages = nullptr;
 
 namespace {
 
-// The copy cursor: an arrow with a plus, made once and given to the screen.
-const bool GCopyCursorRegistered = [] {
-  if (Screen) Screen->SetCursors(crdxTreeDragCopy, LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
-  return true;
-}();
+// The copy cursor: the arrow with a small plus box below it, drawn here
+// once and given to the screen under its number.
+HCURSOR MakeCopyCursor() {
+  const int w = GetSystemMetrics(SM_CXCURSOR), h = GetSystemMetrics(SM_CYCURSOR);
+  const int stride = (w + 15) / 16 * 2;
+  std::vector<BYTE> andMask(size_t(stride) * h, 0xFF), xorMask(size_t(stride) * h, 0);
+  // Black pixels: AND 0, XOR 0; white: AND 0, XOR 1; transparent: AND 1, XOR 0.
+  auto put = [&](int x, int y, bool white) {
+    if (x < 0 || y < 0 || x >= w || y >= h) return;
+    size_t i = size_t(y) * stride + x / 8;
+    BYTE bit = BYTE(0x80 >> (x % 8));
+    andMask[i] &= BYTE(~bit);
+    if (white) xorMask[i] |= bit;
+    else xorMask[i] &= BYTE(~bit);
+  };
+  // The arrow: a black outline filled white, 12 rows of widening wedge and a tail.
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x <= y; ++x) put(x, y, x != 0 && x != y && y != 11);
+  for (int y = 12; y < 17; ++y) {
+    put(0, y, false);
+    put(1, y, true);
+    put(2, y, false);
+  }
+  // The plus box, lower right.
+  const int bx = 12, by = 14, size = 11;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
+      bool plus = (x == size / 2 && y >= 2 && y <= size - 3) || (y == size / 2 && x >= 2 && x <= size - 3);
+      put(bx + x, by + y, !(edge || plus));
+    }
+  return CreateCursor(GetModuleHandleW(nullptr), 0, 0, w, h, andMask.data(), xorMask.data());
+}
+
+void RegisterCopyCursor() {
+  static bool done = false;
+  if (done || !Screen) return;
+  done = true;
+  if (HCURSOR c = MakeCopyCursor()) Screen->SetCursors(crdxTreeDragCopy, c);
+}
 
 TCustomdxTreeView* TreeOf(TTreeNode* n) { return n ? dynamic_cast<TCustomdxTreeView*>(n->TreeView()) : nullptr; }
 
@@ -79,7 +115,9 @@ TCursor TtmpDragObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
 // ---------------------------------------------------------------- tree
 
 TCustomdxTreeView::TCustomdxTreeView(TComponent* AOwner)
-    : TCustomTreeView(AOwner), FCustomDrawFont(std::make_unique<TFont>()) {}
+    : TCustomTreeView(AOwner), FCustomDrawFont(std::make_unique<TFont>()) {
+  RegisterCopyCursor();
+}
 
 TCustomdxTreeView::~TCustomdxTreeView() {
   if (DragNode && TreeOf(DragNode) == this) DragNode = nullptr;
@@ -203,7 +241,15 @@ TTreeNode* TCustomdxTreeView::MoveOrCopyNodes(TTreeNode* Source, TTreeNode* Dest
       }
       created.push_back(made);
     }
-    CopyNodeData(list, created, true);
+    try {
+      CopyNodeData(list, created, true);
+    } catch (...) {
+      // The copy's records could not be written: its nodes go again (their
+      // records are gone already), and the trees are as they were.
+      if (!created.empty()) created.front()->Delete();
+      FStructureChanging = false;
+      throw;
+    }
     FStructureChanging = false;
     if (!created.empty()) {
       result = created.front();
@@ -216,7 +262,21 @@ TTreeNode* TCustomdxTreeView::MoveOrCopyNodes(TTreeNode* Source, TTreeNode* Dest
     result = Source;
   }
   // A move between trees takes the source away, unless its tree is read-only.
-  if (foreign && !IsCopy && sourceTree && !sourceTree->ReadOnly()) delete Source;
+  // When the source cannot go (its record refuses to be deleted) the copy
+  // goes again: a move happens whole or not at all.
+  if (foreign && !IsCopy && sourceTree && !sourceTree->ReadOnly()) {
+    try {
+      Source->Delete();
+    } catch (...) {
+      if (result) {
+        try {
+          result->Delete();
+        } catch (...) {
+        }
+      }
+      throw;
+    }
+  }
   return result;
 }
 
@@ -229,7 +289,14 @@ void TCustomdxTreeView::KeyDown(Word& Key, TShiftState Shift) {
     } catch (const Exception&) {
       text = DeletingConfirmationMessage();  // a text without a placeholder is shown as it is
     }
-    if (!FConfirmDeleteNode || MessageDlg(text, mtConfirmation, {mbOK, mbCancel}) != mrCancel) node->Delete();
+    if (!FConfirmDeleteNode || MessageDlg(text, mtConfirmation, {mbOK, mbCancel}) != mrCancel) {
+      try {
+        node->Delete();
+      } catch (...) {
+        // A node that could not go stays; the user sees why.
+        Application->HandleException(this);
+      }
+    }
   }
   TCustomTreeView::KeyDown(Key, Shift);
 }
@@ -319,9 +386,20 @@ void TCustomdxTreeView::CMDragMessage(TMessage& Message) {
       }
       if (accept) {
         TTreeNode* target = DropNode;
-        if (TTreeNode* result = MoveOrCopyNodes(DragNode, target, isCopy)) {
-          result->MakeVisible();
-          result->SetSelected(true);
+        try {
+          if (TTreeNode* result = MoveOrCopyNodes(DragNode, target, isCopy)) {
+            result->MakeVisible();
+            result->SetSelected(true);
+          }
+        } catch (...) {
+          // The drag is over all the same; the error goes on to be shown.
+          FDragging = false;
+          DropNode = nullptr;
+          DragNode = nullptr;
+          FDragImages = nullptr;
+          SetDropTarget(nullptr);
+          Invalidate();
+          throw;
         }
         SetDropTarget(target);
       }
@@ -356,6 +434,15 @@ void TCustomdxTreeView::CMDragMessage(TMessage& Message) {
   } else if ((kind == dmDragMove || kind == dmDragLeave || kind == dmDragEnter) && accept && Message.Result == 0) {
     Message.Result = 1;
   }
+}
+
+void TCustomdxTreeView::PrepareLabelEditor(TTreeNode* Node, HWND Editor) {
+  ::SetImeMode(Editor, ImeMode());
+  if (!OnPrepareEditText) return;
+  String text = Node->Text();
+  OnPrepareEditText(this, Node, text);
+  std::u16string w = Utf8ToUtf16(text);
+  SetWindowTextW(Editor, reinterpret_cast<LPCWSTR>(w.c_str()));
 }
 
 bool TCustomdxTreeView::HandleCustomDraw(TMessage& Message) {
@@ -395,19 +482,12 @@ void TCustomdxTreeView::Dispatch(TMessage& Message) {
       if (hdr->code == NM_CUSTOMDRAW && HandleCustomDraw(Message)) return;
       if (hdr->code == TVN_BEGINLABELEDITW) {
         TCustomTreeView::Dispatch(Message);
-        if (Message.Result == 0 && OnPrepareEditText) {
-          auto* nm = reinterpret_cast<NMTVDISPINFOW*>(Message.LParam);
-          TTreeNode* node = nm->item.lParam ? reinterpret_cast<TTreeNode*>(nm->item.lParam)
-                                            : Items()->GetNode(nm->item.hItem);
-          if (node) {
-            String text = node->Text();
-            OnPrepareEditText(this, node, text);
-            if (HWND edit = reinterpret_cast<HWND>(SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0))) {
-              std::u16string w = Utf8ToUtf16(text);
-              SetWindowTextW(edit, reinterpret_cast<LPCWSTR>(w.c_str()));
-            }
-          }
-        }
+        if (Message.Result != 0) return;  // editing refused
+        auto* nm = reinterpret_cast<NMTVDISPINFOW*>(Message.LParam);
+        TTreeNode* node = nm->item.lParam ? reinterpret_cast<TTreeNode*>(nm->item.lParam)
+                                          : Items()->GetNode(nm->item.hItem);
+        HWND edit = reinterpret_cast<HWND>(SendMessageW(Handle(), TVM_GETEDITCONTROL, 0, 0));
+        if (node && edit) PrepareLabelEditor(node, edit);
         return;
       }
       break;

@@ -84,6 +84,9 @@ class TCustomdxTreeView : public TCustomTreeView {
   virtual void DoDragDropIsCopy(TTreeNode* Destination, TTreeNode* Source, bool& IsCopy);
   virtual void GetNodeStructure(TTreeNode* Node, std::vector<TTreeNode*>& List);
   virtual bool IsCustomDraw();
+  // The label editor of Node has just been made: its input method follows
+  // ImeMode, and OnPrepareEditText may replace the text put into it.
+  virtual void PrepareLabelEditor(TTreeNode* Node, HWND Editor);
 
   TTreeNode* CreateNode() override;
   void DoStartDrag(TDragObject*& DragObject) override;

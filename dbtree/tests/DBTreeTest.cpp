@@ -8,12 +8,16 @@
 #include <memory>
 
 #include "ADODB.h"
+#include "DialogAnswerer.h"
 #include "Forms.h"
+#include "StdCtrls.h"
 #include "Messages.h"
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "dxdbtree.h"
 #include "gtest.h"
+
+#include <imm.h>
 
 namespace {
 
@@ -243,4 +247,223 @@ TEST_F(DBTreeFixture, DropRulesOfTheDragProtocol) {
   tv->Perform(WM_KEYDOWN, key, 0);
   EXPECT_EQ(Shape(tv->Items()->GetFirstNode()), "A D(B)");
   EXPECT_EQ(tv->DeletingConfirmationMessage(), "Do you want to delete the item \"%s\"");
+}
+
+namespace {
+
+// Triggers that refuse: deleting the class "锁定", moving a class under
+// 家具 (key 4), adding a class named "禁止", renaming a class to "坏名".
+const char* kRefusingTriggers =
+    "CREATE TRIGGER no_delete BEFORE DELETE ON Classes WHEN old.CLS_Name = '锁定'"
+    " BEGIN SELECT RAISE(ABORT, '锁定的分类不能删除'); END;"
+    "CREATE TRIGGER no_move BEFORE UPDATE ON Classes WHEN new.CLS_ParentID = 4 AND old.CLS_ParentID IS NOT 4"
+    " BEGIN SELECT RAISE(ABORT, '不能移到家具下'); END;"
+    "CREATE TRIGGER no_insert BEFORE INSERT ON Classes WHEN new.CLS_Name = '禁止'"
+    " BEGIN SELECT RAISE(ABORT, '不能添加这个分类'); END;"
+    "CREATE TRIGGER no_rename BEFORE UPDATE ON Classes WHEN new.CLS_Name = '坏名'"
+    " BEGIN SELECT RAISE(ABORT, '不能用这个名称'); END;";
+
+// The database's refusal raised by action (the statement that was refused
+// follows it in the message).
+std::string Refusal(const std::string& message) { return message.substr(0, message.find(". SQL:")); }
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Exception& e) {
+    return Refusal(e.Message());
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST_F(DBTreeFixture, RefusedDeletesMovesAndInsertsLeaveTreeAndTableAsTheyWere) {
+  // 禁止 is in the table from before the triggers.
+  Exec("INSERT INTO Classes VALUES (1, '电器', NULL, 0, NULL), (2, '灯具', 1, 0, NULL), (3, '锁定', 2, 0, NULL),"
+       " (5, '台灯', 2, 0, NULL), (4, '家具', NULL, 0, NULL), (6, '椅子', 4, 0, NULL), (7, '禁止', 6, 0, NULL);");
+  Exec(kRefusingTriggers);
+  auto* tree = MakeTree();
+  const std::string shape = "电器(灯具(锁定 台灯)) 家具(椅子(禁止))";
+  ASSERT_EQ(Shape(tree->Items()->GetFirstNode()), shape);
+  auto table = [&] { return Column("select CLS_ID || ':' || ifnull(CLS_ParentID, '') from Classes order by CLS_ID"); };
+  const std::string rows = table();
+
+  // Deleting 灯具: 台灯 goes (its record was deleted first), 锁定 refuses,
+  // so 锁定 and 灯具 stay with their records.
+  EXPECT_EQ(MessageOf([&] { Find(tree, "灯具")->Delete(); }), "锁定的分类不能删除");
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(灯具(锁定)) 家具(椅子(禁止))");
+  EXPECT_EQ(Column("select CLS_ID from Classes order by CLS_ID"), "1|2|3|4|6|7");
+  EXPECT_EQ(tree->DBNodes()->Count(), 6);
+  EXPECT_EQ(Data->RecordCount(), 6);
+
+  // A refused move puts the node back where it was.
+  const std::string kept = table();
+  EXPECT_EQ(MessageOf([&] { Find(tree, "电器")->MoveTo(Find(tree, "家具"), naAddChild); }), "不能移到家具下");
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(灯具(锁定)) 家具(椅子(禁止))");
+  EXPECT_EQ(table(), kept);
+  EXPECT_EQ(Data->State(), dsBrowse);
+  // ... and a move the table takes still goes through.
+  Find(tree, "锁定")->MoveTo(Find(tree, "电器"), naAddChild);
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(灯具 锁定) 家具(椅子(禁止))");
+  EXPECT_EQ(Column("select CLS_ParentID from Classes where CLS_ID = 3"), "1");
+
+  // A refused insert: the node goes again, nothing is appended. With
+  // RaiseOnError the error reaches the caller; without, the add gives nil;
+  // with OnInsertNodeError the handler hears of it.
+  const std::string before = table();
+  EXPECT_EQ(MessageOf([&] { tree->Items()->AddChild(Find(tree, "电器"), "禁止"); }), "不能添加这个分类");
+  tree->SetRaiseOnError(false);
+  EXPECT_EQ(tree->Items()->AddChild(Find(tree, "电器"), "禁止"), nullptr);
+  int errors = 0;
+  tree->OnInsertNodeError = [&](TObject* sender) {
+    EXPECT_EQ(sender, tree);
+    ++errors;
+  };
+  EXPECT_EQ(tree->Items()->Add(nullptr, "禁止"), nullptr);
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(灯具 锁定) 家具(椅子(禁止))");
+  EXPECT_EQ(tree->DBNodes()->Count(), 6);
+  EXPECT_EQ(table(), before);
+  EXPECT_EQ(Data->State(), dsBrowse);
+  // The next insert that the table takes gets its record as usual.
+  ASSERT_NE(tree->Items()->AddChild(Find(tree, "电器"), "冰箱"), nullptr);
+  EXPECT_EQ(Column("select CLS_ParentID from Classes where CLS_Name = '冰箱'"), "1");
+
+  // A copied subtree one of whose records is refused is not copied at all.
+  const std::string beforeCopy = table();
+  tree->SetRaiseOnError(true);
+  EXPECT_EQ(MessageOf([&] { tree->MoveOrCopyNodes(Find(tree, "椅子"), Find(tree, "电器"), true); }),
+            "不能添加这个分类");
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(灯具 锁定 冰箱) 家具(椅子(禁止))");
+  EXPECT_EQ(table(), beforeCopy);
+}
+
+TEST_F(DBTreeFixture, TheDeleteKeyAsksAndARefusedDeleteIsShownWithNodeAndRecordKept) {
+  Exec("INSERT INTO Classes VALUES (1, '电器', NULL, 0, NULL), (2, '锁定', 1, 0, NULL), (3, '灯具', 1, 0, NULL);");
+  Exec(kRefusingTriggers);
+  auto* tree = MakeTree();
+  tree->FullExpand();
+  auto pressDelete = [&](const String& text, int answer) {
+    DialogAnswerer answerer(answer);
+    TTreeNode* n = Find(tree, text);
+    n->SetSelected(true);
+    tree->SetFocus();
+    PumpMessages();
+    PostMessageW(tree->Handle(), WM_KEYDOWN, VK_DELETE, 0);
+    PumpMessages(20);
+    return answerer.Dialogs();
+  };
+  // Cancel keeps the node and its record.
+  auto seen = pressDelete("灯具", IDCANCEL);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].Text, "Do you want to delete the item \"灯具\"");
+  EXPECT_NE(Find(tree, "灯具"), nullptr);
+  EXPECT_EQ(Column("select count(*) from Classes"), "3");
+  // OK deletes both.
+  seen = pressDelete("灯具", IDOK);
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(Find(tree, "灯具"), nullptr);
+  EXPECT_EQ(Column("select CLS_ID from Classes order by CLS_ID"), "1|2");
+  // A refused delete: the confirmation, then the error; node and record stay
+  // and the program goes on.
+  seen = pressDelete("锁定", IDOK);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_NE(seen[1].Text.find("锁定的分类不能删除"), std::string::npos);
+  EXPECT_NE(Find(tree, "锁定"), nullptr);
+  EXPECT_EQ(Column("select CLS_ID from Classes order by CLS_ID"), "1|2");
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(锁定)");
+}
+
+TEST_F(DBTreeFixture, LeavingARecordThatCannotBePostedKeepsItsNodeSelected) {
+  Exec("INSERT INTO Classes VALUES (1, '电器', NULL, 0, NULL), (2, '灯具', 1, 0, NULL), (3, '家具', NULL, 0, NULL);");
+  Exec(kRefusingTriggers);
+  auto* tree = MakeTree();
+  std::vector<String> shown;
+  Application->OnException = [&](TObject*, Exception* e) { shown.push_back(e->Message()); };
+  Data->Locate("CLS_ID", Variant(2), TLocateOptions());
+  Data->Edit();
+  Data->FieldByName("CLS_Name")->SetAsString("坏名");
+  Find(tree, "家具")->SetSelected(true);
+  PumpMessages();
+  Application->OnException = nullptr;
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(Refusal(shown[0]), "不能用这个名称");
+  // Node and dataset stay together on the record being edited.
+  ASSERT_NE(tree->Selected(), nullptr);
+  EXPECT_EQ(static_cast<TdxDBTreeNode*>(tree->Selected())->KeyValue().AsInteger(), 2);
+  EXPECT_EQ(Data->State(), dsEdit);
+  EXPECT_EQ(Data->FieldByName("CLS_ID")->AsInteger(), 2);
+  // A name the table takes: the selection moves on.
+  Data->FieldByName("CLS_Name")->SetAsString("灯饰");
+  Find(tree, "家具")->SetSelected(true);
+  EXPECT_EQ(Data->State(), dsBrowse);
+  EXPECT_EQ(Data->FieldByName("CLS_ID")->AsInteger(), 3);
+  EXPECT_EQ(Column("select CLS_Name from Classes where CLS_ID = 2"), "灯饰");
+}
+
+TEST_F(DBTreeFixture, AnUnfocusedTreeFramesItsSelectedNodeInTheFontColour) {
+  Exec("INSERT INTO Classes VALUES (1, '电器', NULL, 0, NULL), (2, '家具', NULL, 0, NULL);");
+  auto* tree = MakeTree();
+  auto* edit = new TEdit(Form.get());
+  edit->SetParent(Form.get());
+  edit->SetBounds(8, 352, 100, 21);
+  tree->Font()->SetColor(clRed);
+  TTreeNode* node = Find(tree, "家具");
+  node->SetSelected(true);
+  edit->SetFocus();
+  tree->Invalidate();
+  PumpMessages();
+  WriteWindowPng(tree, "dbtree_unfocused_selection");
+  TRect r = node->DisplayRect(true);
+  const COLORREF red = RGB(255, 0, 0);
+  int mid = (r.Top + r.Bottom) / 2;
+  EXPECT_EQ(ClientPixel(tree, r.Left, mid), red);
+  EXPECT_EQ(ClientPixel(tree, r.Left + 6, r.Top), red);
+  EXPECT_EQ(ClientPixel(tree, r.Left + 6, r.Bottom - 1), red);
+  // The other node has no frame.
+  TRect other = Find(tree, "电器")->DisplayRect(true);
+  EXPECT_NE(ClientPixel(tree, other.Left, (other.Top + other.Bottom) / 2), red);
+  // With the focus the tree shows its own selection instead.
+  tree->SetFocus();
+  tree->Invalidate();
+  PumpMessages();
+  EXPECT_NE(ClientPixel(tree, r.Left + 6, r.Top), red);
+}
+
+TEST_F(DBTreeFixture, LabelEditingStartsFromTheRecordTextInTheTreesInputMode) {
+  Exec("INSERT INTO Classes VALUES (1, '电器', NULL, 0, NULL);");
+  auto* tree = MakeTree();
+  // The node shows a decorated text; the editor starts from the record's.
+  tree->OnSetDisplayItemText = [](TObject*, String& text) { text = "★" + text; };
+  Data->Requery();
+  TTreeNode* node = tree->Items()->GetFirstNode();
+  ASSERT_EQ(node->Text(), "★电器");
+  String seen;
+  tree->OnPrepareEditText = [&](TObject*, TTreeNode*, String& text) { seen = text; };
+  struct Case {
+    TImeMode Mode;
+    bool HasContext, Open;
+    bool Native;
+  } cases[] = {{imChinese, true, true, true}, {imSAlpha, true, true, false}, {imClose, true, false, false},
+               {imDisable, false, false, false}};
+  for (const Case& c : cases) {
+    tree->SetImeMode(c.Mode);
+    tree->SetFocus();
+    ASSERT_TRUE(node->EditText());
+    PumpMessages(1);
+    EXPECT_EQ(seen, "电器");
+    HWND editor = reinterpret_cast<HWND>(SendMessageW(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(editor, nullptr);
+    HIMC context = ImmGetContext(editor);
+    EXPECT_EQ(context != nullptr, c.HasContext) << c.Mode;
+    if (context) {
+      EXPECT_EQ(ImmGetOpenStatus(context) != FALSE, c.Open) << c.Mode;
+      DWORD conversion = 0, sentence = 0;
+      ImmGetConversionStatus(context, &conversion, &sentence);
+      if (c.Open) EXPECT_EQ((conversion & IME_CMODE_NATIVE) != 0, c.Native) << c.Mode;
+      ImmReleaseContext(editor, context);
+    }
+    node->EndEdit(true);
+    PumpMessages(1);
+  }
 }

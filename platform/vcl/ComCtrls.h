@@ -567,7 +567,11 @@ class TTreeNode : public TPersistent {
   TTreeNode* GetNextChild(TTreeNode* Value) const { return Value ? Value->GetNextSibling() : nullptr; }
   // Moves the node with its subtree relative to Destination.
   virtual void MoveTo(TTreeNode* Destination, TNodeAttachMode Mode);
-  void Delete();
+  // Frees the node with its subtree; a derived node may refuse (and raise)
+  // before anything is freed.
+  virtual void Delete();
+  // Set once the node is being freed.
+  bool Deleting() const { return FDeleting; }
   void DeleteChildren();
   bool EditText();
   void EndEdit(bool Cancel);
@@ -720,6 +724,10 @@ class TCustomTreeView : public TWinControl {
   friend class TTreeNodes;
   // Makes the node objects of this tree (a derived tree makes its own class).
   virtual TTreeNode* CreateNode();
+  // A node made through Items has been placed (with its native item when the
+  // window exists). Answers false when the tree took it away again; adding
+  // it then gives nil.
+  virtual bool Added(TTreeNode* Node) { return true; }
   virtual bool CanChange(TTreeNode* Node);
   virtual void Change(TTreeNode* Node);
   virtual bool CanEdit(TTreeNode* Node);

@@ -553,6 +553,7 @@ TTreeNode* TTreeNodes::InternalAddObject(TTreeNode* Target, const String& S, voi
   if (FOwner) {
     FOwner->GetImageIndex(node);
     FOwner->GetSelectedIndex(node);
+    if (!FOwner->Added(node)) return nullptr;
   }
   return node;
 }
