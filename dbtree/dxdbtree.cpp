@@ -494,17 +494,25 @@ void TdxDBTreeView::LoadTreeFromDataSet() {
     for (TTreeNode* r : roots) {
       auto* n = static_cast<TdxDBTreeNode*>(r);
       if (!n->FRefreshed) continue;
+      // (Only under a node whose record is still there.)
       TdxDBTreeNode* parent = FNodes->FindNodeByKey(n->FParentValue);
-      if (parent && parent != n && !parent->HasAsParent(n)) {
+      if (parent && parent->FRefreshed && parent != n && !parent->HasAsParent(n)) {
         parent->SetHasChildren(true);
         n->TTreeNode::MoveTo(parent, naAddChild);
       }
     }
-    // Nodes whose records are gone leave the tree; their records are not touched.
+    // Nodes whose records are gone leave the tree; their records are not
+    // touched. A node whose record is there but whose parent's is gone (a
+    // filter hides it, another user deleted it) goes to the top level first,
+    // so that no record is left without its node.
     for (;;) {
       auto it = std::find_if(FNodes->FList.begin(), FNodes->FList.end(), [](TdxDBTreeNode* n) { return !n->FRefreshed; });
       if (it == FNodes->FList.end()) break;
-      delete *it;
+      TdxDBTreeNode* stale = *it;
+      for (TdxDBTreeNode* n : SubtreeOf(stale))
+        if (n->FRefreshed && n->Parent() && !static_cast<TdxDBTreeNode*>(n->Parent())->FRefreshed)
+          n->TTreeNode::MoveTo(nullptr, naAdd);
+      delete stale;
     }
     Items()->EndUpdate();
     if (sort != stNone) SetSortType(sort);
@@ -1091,7 +1099,7 @@ void TdxDBTreeView::PrepareLabelEditor(TTreeNode* Node, HWND Editor) {
 }
 
 void TdxDBTreeView::DrawUnfocusedSelection() {
-  if (!HandleAllocated() || Focused() || FInternalUpdate || IsEditing()) return;
+  if (!HandleAllocated() || Focused() || FInternalUpdate || Items()->Updating() || IsEditing()) return;
   TTreeNode* node = Selected();
   if (!node || !node->ItemId() || !node->IsVisible()) return;
   RECT r;

@@ -490,10 +490,11 @@ void TCustomdxVTreeViewEdit::KeyDown(Word& Key, TShiftState Shift) {
 
 void TCustomdxVTreeViewEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   if (Button == mbLeft && Enabled()) {
-    if (CanFocus()) SetFocus();
     if (FDroppedDown) {
       // A press on the open list (the box holds the mouse) is the list's;
-      // any other press closes it.
+      // any other press closes it. The focus stays with the list meanwhile
+      // (taking it to the box would deactivate the list, which closes it);
+      // closing gives it back to the box.
       TPopupDBTreeView* tree = GetPopupTree();
       TPoint screen = ClientToScreen(TPoint{X, Y});
       RECT list{};
@@ -505,6 +506,7 @@ void TCustomdxVTreeViewEdit::MouseDown(TMouseButton Button, TShiftState Shift, I
         CloseUp(false);
       }
     } else {
+      if (CanFocus()) SetFocus();
       FButtonPressed = X >= Width() - ButtonWidth();
       DropDown();
     }

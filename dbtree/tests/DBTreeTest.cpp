@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "ADODB.h"
 #include "DialogAnswerer.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "SysUtils.h"
 #include "Messages.h"
 #include "TestPng.h"
 #include "TestWindows.h"
@@ -71,7 +73,8 @@ class DBTreeFixture : public ::testing::Test {
     sqlite3_close(db);
     return out;
   }
-  TdxDBTreeView* MakeTree(const String& sql = "select * from Classes order by CLS_ID") {
+  TdxDBTreeView* MakeTree(const String& sql = "select * from Classes order by CLS_ID",
+                          std::optional<TdxDBTreeViewOptions> options = std::nullopt) {
     Data = std::make_unique<TADOQuery>();
     Data->SetConnection(Conn.get());
     Data->SQL()->SetText(sql);
@@ -83,6 +86,7 @@ class DBTreeFixture : public ::testing::Test {
     tree->SetParentField("CLS_ParentID");
     tree->SetListField("CLS_Name");
     tree->SetImageIndexField("CLS_ImageIndex");
+    if (options) tree->SetOptions(*options);
     tree->SetDataSource(Source.get());
     tree->SetParent(Form.get());
     tree->SetBounds(8, 8, 320, 340);
@@ -466,4 +470,207 @@ TEST_F(DBTreeFixture, LabelEditingStartsFromTheRecordTextInTheTreesInputMode) {
     node->EndEdit(true);
     PumpMessages(1);
   }
+}
+
+namespace {
+
+// Sends a tree the drag messages of the drag of DragNode passing over (and
+// dropped at) a client point.
+struct TreeDrag {
+  TCustomdxTreeView* Tree;
+  TDragControlObject Source;
+  TDragRec Rec;
+  TreeDrag(TCustomdxTreeView* tree, TCustomdxTreeView* from, TTreeNode* dragged) : Tree(tree), Source(from) {
+    TCustomdxTreeView::DragNode = dragged;
+    Rec.Source = &Source;
+    Send(dmDragEnter, TPoint{0, 0});
+  }
+  LRESULT Send(TDragMessage kind, TPoint client) {
+    Rec.Pos = Tree->ClientToScreen(client);
+    return Tree->Perform(CM_DRAG, kind, reinterpret_cast<LPARAM>(&Rec));
+  }
+  static TPoint Over(TTreeNode* n) {
+    TRect r = n->DisplayRect(true);
+    return TPoint{(r.Left + r.Right) / 2, r.Top + 2};
+  }
+  void MoveOver(TTreeNode* n) { Send(dmDragMove, Over(n)); }
+  void DropOn(TTreeNode* n) {
+    MoveOver(n);
+    Send(dmDragDrop, Over(n));
+  }
+  ~TreeDrag() {
+    if (TCustomdxTreeView::DragNode) Send(dmDragCancel, TPoint{0, 0});
+    TCustomdxTreeView::DragNode = nullptr;
+  }
+};
+
+void SetCtrl(bool down) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+}  // namespace
+
+TEST_F(DBTreeFixture, SmartLoadReadsTenThousandClassesOneLevelPerExpansion) {
+  // 100 top classes with 9 children each, every child with 10 of its own.
+  Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10000)"
+       " INSERT INTO Classes SELECT i, 'c' || i, CASE WHEN i <= 100 THEN NULL WHEN i <= 1000 THEN (i - 101) / 9 + 1"
+       " ELSE (i - 1001) / 10 + 101 END, 0, NULL FROM n;");
+  auto* tree = MakeTree("select * from Classes order by CLS_ID",
+                        TdxDBTreeViewOptions{trCanDBNavigate, trSmartRecordLoad, trCheckHasChildren});
+  EXPECT_EQ(tree->DBNodes()->Count(), 100);
+  TTreeNode* first = tree->DBNodes()->FindNodeByKey(Variant(1));
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(first->HasChildren());
+  EXPECT_EQ(first->Count(), 0);
+  first->Expand(false);
+  EXPECT_EQ(tree->DBNodes()->Count(), 109);
+  ASSERT_EQ(first->Count(), 9);
+  TTreeNode* child = first->Item(0);
+  EXPECT_EQ(child->Text(), "c101");
+  EXPECT_TRUE(child->HasChildren());
+  EXPECT_EQ(child->Count(), 0);
+  child->Expand(false);
+  EXPECT_EQ(tree->DBNodes()->Count(), 119);
+  EXPECT_FALSE(child->Item(0)->HasChildren());  // c1001 has no children
+  // Collapsing (by the user) drops the loaded levels again without touching
+  // a record.
+  first->SetSelected(true);
+  tree->SetFocus();
+  PumpMessages();
+  PostMessageW(tree->Handle(), WM_KEYDOWN, VK_LEFT, 0);
+  PumpMessages();
+  EXPECT_FALSE(first->Expanded());
+  EXPECT_EQ(tree->DBNodes()->Count(), 100);
+  EXPECT_TRUE(first->HasChildren());
+  EXPECT_EQ(Column("select count(*) from Classes"), "10000");
+}
+
+TEST_F(DBTreeFixture, ChangingTheFilterReloadsTheTree) {
+  Exec("INSERT INTO Classes VALUES (1, '电器', NULL, 0, NULL), (2, '灯具', 1, 0, NULL), (3, '台灯', 2, 0, NULL),"
+       " (4, '家具', NULL, 0, NULL);");
+  auto* tree = MakeTree();
+  Data->SetFilter("CLS_Name <> '灯具'");
+  Data->SetFiltered(true);
+  // 台灯 has lost its parent record: it shows at the top.
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器 家具 台灯");
+  Data->SetFilter("CLS_ID <> 4");
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(灯具(台灯))");
+  Data->SetFiltered(false);
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(灯具(台灯)) 家具");
+  EXPECT_EQ(Column("select count(*) from Classes"), "4");
+}
+
+TEST_F(DBTreeFixture, DraggingOverTheFirstOrLastRowScrollsOneRow) {
+  auto* tv = new TdxTreeView(Form.get());
+  tv->SetParent(Form.get());
+  tv->SetBounds(8, 8, 200, 150);
+  std::vector<TTreeNode*> nodes;
+  for (int i = 0; i < 40; ++i) nodes.push_back(tv->Items()->Add(nullptr, "节点" + IntToStr(i)));
+  PumpMessages();
+  tv->SetTopItem(nodes[10]);
+  TreeDrag drag(tv, tv, nodes[39]);
+  // The first move onto a row only marks it; staying there scrolls.
+  drag.MoveOver(nodes[10]);
+  EXPECT_EQ(tv->TopItem(), nodes[10]);
+  drag.MoveOver(nodes[10]);
+  EXPECT_EQ(tv->TopItem(), nodes[9]);
+  // The lowest row that shows: its next row is cut off, so it scrolls down.
+  TTreeNode* last = tv->TopItem();
+  while (last->GetNextVisible() && last->GetNextVisible()->DisplayRect(false).Top < tv->ClientHeight())
+    last = last->GetNextVisible();
+  TTreeNode* top = tv->TopItem();
+  drag.MoveOver(last);
+  drag.MoveOver(last);
+  EXPECT_EQ(tv->TopItem(), top->GetNextVisible());
+  // A row in the middle does not scroll.
+  top = tv->TopItem();
+  drag.MoveOver(top->GetNextVisible()->GetNextVisible());
+  drag.MoveOver(top->GetNextVisible()->GetNextVisible());
+  EXPECT_EQ(tv->TopItem(), top);
+}
+
+TEST_F(DBTreeFixture, CtrlShowsTheCopyCursorAndCopiesAtTheDrop) {
+  auto* tv = new TdxTreeView(Form.get());
+  tv->SetParent(Form.get());
+  tv->SetBounds(8, 8, 320, 340);
+  TTreeNode* a = tv->Items()->Add(nullptr, "A");
+  TTreeNode* b = tv->Items()->AddChild(a, "B");
+  tv->Items()->AddChild(b, "C");
+  TTreeNode* d = tv->Items()->Add(nullptr, "D");
+  tv->FullExpand();
+  PumpMessages();
+  TtmpDragObject cursor(tv);
+  HCURSOR copy = Screen->Cursors(crdxTreeDragCopy);
+  EXPECT_NE(copy, nullptr);
+  EXPECT_NE(copy, Screen->Cursors(crDefault));
+  struct Case {
+    bool Ctrl, Accepted;
+    TCursor Expected;
+  } cases[] = {{true, true, crdxTreeDragCopy}, {false, true, crDrag}, {true, false, crNoDrop}};
+  for (const Case& c : cases) {
+    SetCtrl(c.Ctrl);
+    EXPECT_EQ(cursor.GetDragCursor(c.Accepted, 0, 0), c.Expected) << c.Ctrl << c.Accepted;
+  }
+  // Ctrl held at the drop copies the subtree; the source stays.
+  SetCtrl(true);
+  {
+    TreeDrag drag(tv, tv, b);
+    drag.DropOn(d);
+  }
+  SetCtrl(false);
+  EXPECT_EQ(Shape(tv->Items()->GetFirstNode()), "A(B(C)) D(B(C))");
+}
+
+TEST_F(DBTreeFixture, ANodeMovedToAnotherTreeTakesItsRecordsAlongOrStays) {
+  Exec("INSERT INTO Classes VALUES (1, '电器', NULL, 0, NULL), (2, '灯具', 1, 0, 'm2'), (3, '台灯', 2, 0, 'm3'),"
+       " (5, '锁定', 1, 0, 'm5');"
+       "CREATE TABLE Shop (CLS_ID INTEGER PRIMARY KEY, CLS_Name TEXT(50), CLS_ParentID LONG, CLS_ImageIndex LONG,"
+       " CLS_Memo TEXT(50));"
+       "INSERT INTO Shop VALUES (10, '家具', NULL, 0, NULL);");
+  Exec(kRefusingTriggers);
+  auto* from = MakeTree();
+  TADOQuery shop;
+  shop.SetConnection(Conn.get());
+  shop.SQL()->SetText("select * from Shop order by CLS_ID");
+  shop.Open();
+  TDataSource shopSource;
+  shopSource.SetDataSet(&shop);
+  auto* to = new TdxDBTreeView(Form.get());
+  to->SetKeyField("CLS_ID");
+  to->SetParentField("CLS_ParentID");
+  to->SetListField("CLS_Name");
+  to->SetDataSource(&shopSource);
+  to->SetParent(Form.get());
+  to->SetBounds(200, 8, 150, 340);
+  from->SetWidth(180);
+  from->FullExpand();
+  PumpMessages();
+  {
+    TreeDrag drag(to, from, Find(from, "灯具"));
+    drag.DropOn(Find(to, "家具"));
+  }
+  EXPECT_EQ(Shape(to->Items()->GetFirstNode()), "家具(灯具(台灯))");
+  EXPECT_EQ(Shape(from->Items()->GetFirstNode()), "电器(锁定)");
+  EXPECT_EQ(Column("select CLS_ID || ':' || CLS_Name || ':' || CLS_ParentID || ':' || CLS_Memo from Shop"
+                   " where CLS_ID > 10 order by CLS_ID"),
+            "11:灯具:10:m2|12:台灯:11:m3");
+  EXPECT_EQ(Column("select CLS_ID from Classes order by CLS_ID"), "1|5");
+
+  // The source record refuses to go: the copy goes again, both trees and
+  // tables stay as they were, and the error is raised.
+  std::string thrown;
+  {
+    TreeDrag drag(to, from, Find(from, "锁定"));
+    thrown = MessageOf([&] { drag.DropOn(Find(to, "家具")); });
+  }
+  EXPECT_EQ(thrown, "锁定的分类不能删除");
+  EXPECT_EQ(Shape(to->Items()->GetFirstNode()), "家具(灯具(台灯))");
+  EXPECT_EQ(Shape(from->Items()->GetFirstNode()), "电器(锁定)");
+  EXPECT_EQ(Column("select count(*) from Shop"), "3");
+  EXPECT_EQ(Column("select CLS_ID from Classes order by CLS_ID"), "1|5");
+  EXPECT_EQ(TCustomdxTreeView::DragNode, nullptr);
+  to->SetDataSource(nullptr);
 }

@@ -163,3 +163,38 @@ TEST_F(LookupFixture, CircularLinksAreRefused) {
   EXPECT_THROW(Box->SetListSource(&detailSource), EDatabaseError);
   Box->SetListSource(ClassSource.get());
 }
+
+TEST_F(LookupFixture, PressesOnTheOpenListReachItOthersCloseItAndTheFocusReturns) {
+  Box->SetFocus();
+  Key(Box, VK_DOWN, true);
+  ASSERT_TRUE(Box->DroppedDown());
+  TPopupDBTreeView* tree = Box->PopupTree();
+  TTreeNode* home = nullptr;
+  for (TTreeNode* n = tree->Items()->GetFirstNode(); n; n = n->GetNext())
+    if (n->Text() == "家具") home = n;
+  ASSERT_NE(home, nullptr);
+  // A press the box hears (it holds the mouse) on the list's 家具 row.
+  TRect r = home->DisplayRect(true);
+  TPoint inTree{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  TPoint inBox = Box->ScreenToClient(tree->ClientToScreen(inTree));
+  // The list follows the button until it comes up.
+  PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(inTree.X, inTree.Y));
+  Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Word(SmallInt(inBox.X)), Word(SmallInt(inBox.Y))));
+  PumpMessages(1);
+  EXPECT_TRUE(Box->DroppedDown());
+  EXPECT_EQ(tree->Selected(), home);
+  // A press on the box itself closes the list without taking the choice,
+  // and the focus is the box's again.
+  Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  Box->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  PumpMessages(1);
+  EXPECT_FALSE(Box->DroppedDown());
+  EXPECT_EQ(Products->FieldByName("CLS_ID")->AsInteger(), 3);
+  EXPECT_EQ(GetFocus(), Box->Handle());
+  // Closing with Escape gives the focus back the same way.
+  Key(Box, VK_DOWN, true);
+  ASSERT_TRUE(Box->DroppedDown());
+  EXPECT_EQ(GetFocus(), tree->Handle());
+  Key(tree, VK_ESCAPE);
+  EXPECT_EQ(GetFocus(), Box->Handle());
+}
