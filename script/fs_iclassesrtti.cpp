@@ -43,7 +43,8 @@ Variant CallMethod(TObject* Instance, TClass ClassType, const String& M, TfsMeth
   if (ClassType == TObject::StaticClass()) {
     if (M == "CREATE") return Obj(Instance);
     if (M == "FREE") {
-      delete fsCheckedInstance(Instance, TObject::StaticClass(), M);
+      if (!Instance) throw EfsScriptError("Member " + M + " called on nil");
+      fsFreeScriptObject(Instance);
       return Variant();
     }
     if (M == "CLASSNAME") return Variant(String(fsCheckedInstance(Instance, TObject::StaticClass(), M)->ClassName()));

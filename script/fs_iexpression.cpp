@@ -361,11 +361,8 @@ const Variant& TfsOperatorNode::Binary(Variant& Tmp) {
     case opGreatEq: FS_PUT(Tmp, l >= r); break;
     case opNonEq: FS_PUT(Tmp, l != r); break;
     case opEq: FS_PUT(Tmp, l == r); break;
-    case opPlus: Tmp = l + r; break;
-    case opStrCat:
-      if (l.Kind() == varString) Tmp = Variant(VarToStr(l) + VarToStr(r));
-      else Tmp = l + r;
-      break;
+    case opPlus: Tmp = fsAdd(l, r); break;
+    case opStrCat: Tmp = fsStrCat(l, r); break;
     case opMinus: Tmp = l - r; break;
     case opOr: Tmp = l | r; break;
     case opXor: Tmp = l ^ r; break;

@@ -54,6 +54,7 @@ void TfsILParser::LoadGrammar(const String& Language) {
   FGrammar->LoadFromStream(&stream);
   FGrammarRoot = FGrammar->Root();
   FInfos.clear();
+  FMemo.clear();
   FTypesOf.clear();
   TfsXMLItem* parser = FGrammarRoot->FindItem("parser");
   TfsXMLItem* keywords = parser->FindItem("keywords");
@@ -118,6 +119,7 @@ bool TfsILParser::SourceToIntermediate(const String& Text) {
   FErrorMsg.clear();
   FErrorPos.clear();
   FTermError = false;
+  FMemo.clear();
   FParser->SetSourceText(Text);
   bool result = false;
 
@@ -184,6 +186,7 @@ bool TfsILParser::RunGrammarItem(TfsXMLItem* Item) {
     explicit DepthGuard(Integer& d) : D(d) { ++D; }
     ~DepthGuard() { --D; }
   } guard(FDepth);
+  if (FDepth > FPeakDepth) FPeakDepth = FDepth;
   const RuleInfo& info = Info(Item);
   TfsParser& p = *FParser;
   const Integer startPos = p.Position();
@@ -288,7 +291,7 @@ bool TfsILParser::RunGrammarItem(TfsXMLItem* Item) {
       }
       break;
     case Kind::Eol: ok = p.ReadLineEnd(); break;
-    case Kind::RuleRef: ok = RunGrammarItem(info.Rule); break;
+    case Kind::RuleRef: ok = RunRule(info.Rule); break;
     default: break;
   }
   switch (info.K) {
@@ -316,6 +319,56 @@ bool TfsILParser::RunGrammarItem(TfsXMLItem* Item) {
     if (FLines.size() > startLine) FLines.resize(startLine);
   }
   if (info.K == Kind::Rule && !info.Node.empty()) WrapNode(info.Node, ok, startPos, startLine);
+  return ok;
+}
+
+bool TfsILParser::RunRule(TfsXMLItem* Rule) {
+  TfsParser& p = *FParser;
+  const Integer startPos = p.Position();
+  Info(Rule);
+  const uint64_t key = (uint64_t(uint32_t(Rule->Data)) << 32) | uint32_t(startPos);
+  const bool noError = FErrorMsg.empty();
+  auto it = FMemo.find(key);
+  if (it != FMemo.end() && it->second.Stored && FDepth + it->second.DepthUsed < MaxGrammarDepth &&
+      (!noError || it->second.FromNoError)) {
+    // What the run would do: the same tokens read, the same lines written
+    // and, from no error, the same error recorded. With an error already
+    // recorded a run records nothing more.
+    const MemoEntry& e = it->second;
+    if (e.Ok) {
+      FLines.insert(FLines.end(), e.Lines.begin(), e.Lines.end());
+      p.SetPosition(e.EndPos);
+    }
+    if (noError) {
+      FErrorMsg = e.ErrorMsg;
+      FErrorPos = e.ErrorPos;
+      FTermError = e.TermError;
+    }
+    return e.Ok;
+  }
+  const bool seen = it != FMemo.end();
+  const size_t startLine = FLines.size();
+  const Integer outerPeak = FPeakDepth;
+  const unsigned includes = FIncludes;
+  FPeakDepth = FDepth;
+  const bool ok = RunGrammarItem(Rule);
+  const Integer used = FPeakDepth - FDepth;
+  FPeakDepth = std::max(outerPeak, FPeakDepth);
+  // Runs that included units or came near the depth limit are not kept:
+  // their outcome depends on more than the rule and the position.
+  if (includes != FIncludes || FDepth + used >= MaxGrammarDepth) return ok;
+  MemoEntry& e = FMemo[key];
+  if (seen) {
+    e.Stored = true;
+    e.Ok = ok;
+    e.FromNoError = noError;
+    e.TermError = FTermError;
+    e.EndPos = p.Position();
+    e.DepthUsed = used;
+    if (ok) e.Lines.assign(FLines.begin() + std::ptrdiff_t(startLine), FLines.end());
+    e.ErrorMsg = FErrorMsg;
+    e.ErrorPos = FErrorPos;
+  }
   return ok;
 }
 
@@ -371,6 +424,7 @@ void TfsILParser::IncludeUnit(const String& Name, size_t& InsertAt) {
   for (const String& u : UsesList)
     if (SameText(u, Name)) return;
   UsesList.push_back(Name);
+  ++FIncludes;
 
   String text;
   if (FProgram->OnGetUnit) {

@@ -48,6 +48,7 @@ class TfsILParser : public TObject {
   // First pass.
   const RuleInfo& Info(TfsXMLItem* Item);
   bool RunGrammarItem(TfsXMLItem* Item);
+  bool RunRule(TfsXMLItem* Rule);
   bool RunChildren(TfsXMLItem* Item);
   void WrapNode(const String& Node, bool Success, Integer StartPos, size_t StartLine);
   void RecordSyntaxError(const RuleInfo& Info, Integer StartPos);
@@ -102,6 +103,22 @@ class TfsILParser : public TObject {
   bool FTermError = false;
   Integer FDepth = 0;
   std::vector<std::unique_ptr<RuleInfo>> FInfos;
+  // A rule's outcome at a source position, kept once the rule has been
+  // tried there twice: backtracking over nested constructs then costs no
+  // more than reading them once, instead of doubling with each level.
+  struct MemoEntry {
+    bool Stored = false;
+    bool Ok = false;
+    bool FromNoError = false;   // the run started with no error recorded
+    bool TermError = false;
+    Integer EndPos = 0;
+    Integer DepthUsed = 0;
+    std::vector<String> Lines;
+    String ErrorMsg, ErrorPos;   // the recorded error the run left (FromNoError)
+  };
+  std::unordered_map<uint64_t, MemoEntry> FMemo;   // rule number and position
+  Integer FPeakDepth = 0;
+  unsigned FIncludes = 0;
 
   // State of the translator.
   String FErrPos;

@@ -36,6 +36,26 @@ TOVANI_EXCEPTION(EfsScriptError, Exception)
 // The object an object Variant refers to: nil for Null, Empty, nil (0) and
 // an object Variant of nil; EfsScriptError for any other value.
 TObject* fsVariantToObject(const Variant& V);
+
+// The longest string a script may build, in bytes: longer ones end the run
+// with EfsScriptError "String too long" instead of taking the machine's
+// memory (a string doubled in a loop). A variable so that tests can
+// reach it quickly.
+inline size_t fsMaxStringSize = size_t(64) << 20;
+void fsCheckStringSize(size_t Size);
+// The "+" of scripts (and the string concatenation operator), with strings
+// kept within fsMaxStringSize.
+Variant fsAdd(const Variant& L, const Variant& R);
+Variant fsStrCat(const Variant& L, const Variant& R);
+// The objects scripts made: a script frees only those, while they live
+// (fsFreeScriptObject raises EfsScriptError for any other object), and an
+// object Variant of one it freed is an error wherever it is used.
+void fsNoteScriptObject(TObject* Obj);
+// The object was destroyed by other means (its owner, its parent item).
+void fsForgetScriptObject(const TObject* Obj);
+bool fsIsFreedScriptObject(const TObject* Obj);
+void fsFreeScriptObject(TObject* Obj);
+
 inline Variant fsObjectToVariant(const TObject* Obj) {
   return Obj ? Variant::FromObject(Obj) : Variant(Integer(0));
 }

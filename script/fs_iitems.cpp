@@ -48,8 +48,11 @@ TObject* fsVariantToObject(const Variant& V) {
     case varEmpty:
     case varNull:
       return nullptr;
-    case varObject:
-      return static_cast<TObject*>(V.AsObject());
+    case varObject: {
+      auto* obj = static_cast<TObject*>(V.AsObject());
+      if (fsIsFreedScriptObject(obj)) throw EfsScriptError("The object has already been freed");
+      return obj;
+    }
     case varSmallint: case varInteger: case varShortInt: case varByte: case varWord: case varLongWord:
     case varInt64:
       if (V.AsInt64() == 0) return nullptr;
@@ -59,6 +62,36 @@ TObject* fsVariantToObject(const Variant& V) {
   }
   // Scripts cannot make object references from numbers or texts.
   throw EfsScriptError("Object reference expected, got " + fsMessageText(VarToStr(V)));
+}
+
+void fsCheckStringSize(size_t Size) {
+  if (Size > fsMaxStringSize)
+    throw EfsScriptError("String too long: a script's strings hold at most " + IntToStr(Int64(fsMaxStringSize)) +
+                         " bytes");
+}
+
+namespace {
+// Two texts joined, refused before the join when too long.
+Variant Joined(String L, const String& R) {
+  fsCheckStringSize(L.size() + R.size());
+  L += R;
+  return Variant(std::move(L));
+}
+// A string result of another kind of "+" (a text and a number), checked.
+Variant Checked(Variant V) {
+  if (V.VType() == varString) fsCheckStringSize(V.AsString().size());
+  return V;
+}
+}  // namespace
+
+Variant fsAdd(const Variant& L, const Variant& R) {
+  if (L.VType() == varString && R.VType() == varString) return Joined(L.AsString(), R.AsString());
+  return Checked(L + R);
+}
+
+Variant fsStrCat(const Variant& L, const Variant& R) {
+  if (L.Kind() == varString) return Joined(VarToStr(L), VarToStr(R));
+  return Checked(L + R);
 }
 
 namespace {
@@ -400,7 +433,19 @@ Variant TfsMethodHelper::ReadValue() {
       if (Params(i)->IsVarParam) Params(i)->WriteValue(arr.GetElement(i));
     return result;
   }
-  if (OnCallCaller) return OnCallCaller(instance, ClassRef, name, this);
+  if (OnCallCaller) {
+    Variant result = OnCallCaller(instance, ClassRef, name, this);
+    if (Typ == fvtConstructor && ParentRef && ParentRef->Is<TfsClassVariable>()) {
+      // A constructor that makes its object itself has freed the instance
+      // the class name made.
+      TObject* made = fsVariantToObject(result);
+      if (made != instance) {
+        fsForgetScriptObject(instance);
+        fsNoteScriptObject(made);
+      }
+    }
+    return result;
+  }
   return Variant(Integer(0));
 }
 
@@ -536,7 +581,13 @@ Variant TfsClassVariable::ReadValue() {
   if (v.IsNull()) {
     // The bare class name: a new default-made instance, which a following
     // constructor member completes.
-    result = ClassRef && ClassRef->Factory ? fsObjectToVariant(ClassRef->Factory()) : Variant::Null();
+    if (ClassRef && ClassRef->Factory) {
+      TObject* made = ClassRef->Factory();
+      fsNoteScriptObject(made);
+      result = fsObjectToVariant(made);
+    } else {
+      result = Variant::Null();
+    }
   } else {
     result = v;
   }

@@ -99,7 +99,7 @@ void TfsAssignmentStmt::ExecuteCompound(char Op) {
     return;
   }
   switch (Op) {
-    case '+': FVar->Assign(*v + e); break;
+    case '+': FVar->Assign(fsAdd(*v, e)); break;
     case '-': FVar->Assign(*v - e); break;
     case '*': FVar->Assign(*v * e); break;
     default: FVar->Assign(*v / e); break;
@@ -168,6 +168,9 @@ void TfsCaseStmt::Execute() {
 
 // ---------------------------------------------------------------------------
 // Loops
+//
+// Each pass asks whether the program was terminated: once it was, no
+// statement runs, so the loop's condition and counter stand still.
 
 TfsRepeatStmt::~TfsRepeatStmt() { delete Condition; }
 
@@ -176,7 +179,7 @@ void TfsRepeatStmt::Execute() {
   TfsScript* p = FProgram;
   for (;;) {
     TfsStatement::Execute();
-    if (p->BreakFlag || p->ExitFlag) break;
+    if (p->BreakFlag || p->ExitFlag || p->Terminated) break;
     p->ContinueFlag = false;
     if (Test(Condition) == !InverseCondition) break;
   }
@@ -190,7 +193,7 @@ void TfsWhileStmt::Execute() {
   TfsScript* p = FProgram;
   while (Test(Condition)) {
     TfsStatement::Execute();
-    if (p->BreakFlag || p->ExitFlag) break;
+    if (p->BreakFlag || p->ExitFlag || p->Terminated) break;
     p->ContinueFlag = false;
   }
   p->BreakFlag = false;
@@ -214,7 +217,7 @@ void TfsForStmt::Execute() {
     stored.~Variant();
     ::new (&stored) Variant(Integer(current));
     TfsStatement::Execute();
-    if (p->BreakFlag || p->ExitFlag) break;
+    if (p->BreakFlag || p->ExitFlag || p->Terminated) break;
     p->ContinueFlag = false;
     current += Down ? -1 : 1;
   }
@@ -237,7 +240,7 @@ void TfsVbForStmt::Execute() {
   while (negative ? current >= e : current <= e) {
     Variable->StoredValue() = current;
     TfsStatement::Execute();
-    if (p->BreakFlag || p->ExitFlag) break;
+    if (p->BreakFlag || p->ExitFlag || p->Terminated) break;
     p->ContinueFlag = false;
     current = current + step;
   }
@@ -262,7 +265,7 @@ void TfsCppForStmt::Execute() {
   if (p->Terminated) return;
   while (!Condition || Test(Condition)) {
     TfsStatement::Execute();
-    if (p->BreakFlag || p->ExitFlag) break;
+    if (p->BreakFlag || p->ExitFlag || p->Terminated) break;
     p->ContinueFlag = false;
     SecondStmt->Execute();
   }

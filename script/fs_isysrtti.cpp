@@ -76,7 +76,9 @@ Variant FormatFunctions(const String& name, TfsMethodHelper* c) {
     // The script's format text goes to our own Format, never to printf.
     TfsTaggedValues args(c->ParamValue(1));
     const auto& a = args.Args();
-    return Variant(Format(VarToStr(c->ParamValue(0)), a.data(), a.size(), FormatSettings()));
+    String s = Format(VarToStr(c->ParamValue(0)), a.data(), a.size(), FormatSettings());
+    fsCheckStringSize(s.size());
+    return Variant(std::move(s));
   }
   if (name == "FORMATFLOAT") return Variant(FormatFloat(VarToStr(c->ParamValue(0)), c->ParamValue(1).AsDouble()));
   if (name == "FORMATDATETIME")
@@ -153,7 +155,9 @@ Variant StringFunctions(const String& name, TfsMethodHelper* c) {
   }
   if (name == "INSERT") {
     String s2 = VarToStr(c->ParamValue(1));
-    Insert(VarToStr(c->ParamValue(0)), s2, c->ParamValue(2).AsInteger());
+    const String s = VarToStr(c->ParamValue(0));
+    fsCheckStringSize(s2.size() + s.size());
+    Insert(s, s2, c->ParamValue(2).AsInteger());
     c->SetParamValue(1, Variant(s2));
     return Variant();
   }

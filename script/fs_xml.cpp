@@ -7,6 +7,7 @@
 
 #include "Streams.h"
 #include "SysUtils.h"
+#include "fs_iinterpreter.h"
 
 TOVANI_IMPLEMENT_CLASS(TfsXMLItem, TObject)
 TOVANI_IMPLEMENT_CLASS(TfsXMLDocument, TObject)
@@ -117,6 +118,8 @@ String UnescapeXMLText(const String& S) {
 // TfsXMLItem
 
 TfsXMLItem::~TfsXMLItem() {
+  // A script may have made this item and handed it to a parent.
+  fsForgetScriptObject(this);
   Clear();
   if (FParent) FParent->Detach(this);
 }

@@ -188,6 +188,22 @@ TEST_F(ReportFixture, ScriptsGetNoObjectFromANumberOrAWrongClass) {
   }
 }
 
+// The running report and its objects belong to the host: a script freeing
+// them, or freeing twice what it made, ends in a script error and the
+// report lives on.
+TEST_F(ReportFixture, ScriptsFreeNeitherTheReportNorItsObjects) {
+  for (const char* text : {"begin Report.Free end.", "begin Memo1.Free end.", "begin Page1.Free end.",
+                           "var l: TStringList; begin l := TStringList.Create; l.Free; l.Free end."}) {
+    Report->ScriptText()->SetText(text);
+    EXPECT_FALSE(Report->PrepareReport()) << text;
+    EXPECT_EQ(TStandInEngine::Runs, 0) << text;
+    EXPECT_TRUE(HasError("free")) << text << ": " << Report->Errors()->Text();
+  }
+  ASSERT_EQ(Report->FindObject("Memo1"), Memo);
+  Report->ScriptText()->SetText("var l: TStringList; begin l := TStringList.Create; l.Free end.");
+  EXPECT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+}
+
 TEST_F(ReportFixture, StreamWriteIsKeptInsideItsBuffer) {
   Report->ScriptText()->SetText(
       "var s: TMemoryStream; n: Integer; b: String; begin s := TMemoryStream.Create;"

@@ -62,6 +62,48 @@ TEST_F(ModulesFixture, NoObjectFromANumberOrOfAnotherClass) {
   }
 }
 
+// Scripts free what they made while it lives; the host's objects, objects
+// already freed and objects their owner freed are script errors.
+TEST_F(ModulesFixture, ScriptsFreeOnlyTheObjectsTheyMade) {
+  TStringList host;
+  host.Add("kept");
+  auto failure = [&](const String& text) -> String {
+    ScriptRun run;
+    run.Script->AddObject("Host", &host);
+    if (!run.Compile(text)) return "compile: " + run.Error();
+    try {
+      run.Script->Execute();
+    } catch (const EfsScriptError& e) {
+      return e.Message();
+    }
+    return String();
+  };
+  const String notMade = "Free: a script can free only the objects it created";
+  const String freed = "The object has already been freed";
+  const struct { const char* Text; String Error; } cases[] = {
+      {"begin Host.Free end.", notMade},
+      {"var d: TfsXMLDocument; begin d := TfsXMLDocument.Create; d.Root.Free end.", notMade},
+      {"var l: TStringList; begin l := TStringList.Create; l.Free; l.Free end.", freed},
+      // Untyped: the member is found from the value when first run.
+      {"var l: Variant; begin l := TStringList.Create; l.Free; l.Free end.", freed},
+      {"var l: Variant; begin l := TStringList.Create; l.Free; l.Add('x') end.", freed},
+      // Gone with their owner or parent.
+      {"var o, c: TComponent; begin o := TComponent.Create(nil); c := TComponent.Create(o); o.Free; c.Free end.",
+       notMade},
+      {"var p, i: TfsXMLItem; begin p := TfsXMLItem.Create; i := TfsXMLItem.Create; p.AddItem(i); p.Free; i.Free end.",
+       notMade},
+      // Freed first, they leave their owner and parent.
+      {"var o, c: TComponent; begin o := TComponent.Create(nil); c := TComponent.Create(o); c.Free; o.Free end.", ""},
+      {"var p, i: TfsXMLItem; begin p := TfsXMLItem.Create; i := TfsXMLItem.Create; p.AddItem(i); i.Free;"
+       " p.Free end.",
+       ""},
+      // A constructor that makes its own object.
+      {"var i: TMemIniFile; begin i := TMemIniFile.Create(''); i.Free end.", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(failure(c.Text), c.Error) << c.Text;
+  EXPECT_EQ(host.Count(), 1);
+}
+
 TEST_F(ModulesFixture, IniListsAndSectionValues) {
   ASSERT_TRUE(Run->Run(
       "var ini: TMemIniFile; a, b, v: TStringList; s: String;\n"
