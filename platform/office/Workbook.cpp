@@ -19,8 +19,7 @@ constexpr int kMaxColumns = 16384;
 
 void CheckCell(int row, int col) {
   if (row < 1 || row > kMaxRows || col < 1 || col > kMaxColumns)
-    throw EWorkbookError("Cell (" + std::to_string(row) + ", " + std::to_string(col) +
-                         ") is outside the sheet");
+    throw EWorkbookError("单元格 (" + std::to_string(row) + ", " + std::to_string(col) + ") 超出工作表范围");
 }
 
 const TWorkbookCell kEmptyCell;
@@ -186,16 +185,35 @@ bool WorkbookSniffPicture(const std::vector<uint8_t>& data, String& ext, int& w,
 
 String WorkbookShiftFormulaRows(const String& formula, int delta) { return ShiftFormulaRows(formula, delta); }
 
+String WorkbookSheetNameProblem(const TWorkbook& book, const String& name) {
+  if (name.empty()) return "为空";
+  size_t units = 0;  // UTF-16 code units, as the limit counts them
+  for (unsigned char c : name) {
+    if ((c & 0xC0) != 0x80) units += c >= 0xF0 ? 2 : 1;
+    if (c < 0x20 || std::strchr(":\\/?*[]", c)) return "含有不允许的字符";
+  }
+  if (units > 31) return "超过 31 个字符";
+  if (name.front() == '\'' || name.back() == '\'') return "不能以单引号开头或结尾";
+  // Names differing only in the case of Latin letters are the same name.
+  auto fold = [](String s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  for (auto& sheet : book.FSheets)
+    if (fold(sheet->Name()) == fold(name)) return "与另一个工作表重名";
+  return {};
+}
+
 // ---------------------------------------------------------------- pictures
 
 void TWorkbookPicture::SetWidth(double w) {
-  if (!(w > 0) || !std::isfinite(w)) throw EWorkbookError("Invalid picture width");
+  if (!(w > 0) || !std::isfinite(w)) throw EWorkbookError("图片宽度无效");
   if (LockAspectRatio && FWidth > 0) FHeight = FHeight * w / FWidth;
   FWidth = w;
 }
 
 void TWorkbookPicture::SetHeight(double h) {
-  if (!(h > 0) || !std::isfinite(h)) throw EWorkbookError("Invalid picture height");
+  if (!(h > 0) || !std::isfinite(h)) throw EWorkbookError("图片高度无效");
   if (LockAspectRatio && FHeight > 0) FWidth = FWidth * h / FHeight;
   FHeight = h;
 }
@@ -235,7 +253,7 @@ int TWorksheet::MaxColumn() const {
 }
 
 void TWorksheet::SetNumber(int row, int col, double v) {
-  if (!std::isfinite(v)) throw EWorkbookError("A cell cannot hold an infinite or undefined number");
+  if (!std::isfinite(v)) throw EWorkbookError("单元格不能保存无穷大或未定义的数");
   auto& c = Touch(row, col);
   c.Kind = TWorkbookCellKind::Number;
   c.Number = v;
@@ -244,7 +262,7 @@ void TWorksheet::SetNumber(int row, int col, double v) {
 
 void TWorksheet::SetText(int row, int col, const String& v) {
   auto& c = Touch(row, col);
-  if (v.size() > 32767) throw EWorkbookError("A cell holds at most 32767 characters");
+  if (v.size() > 32767) throw EWorkbookError("一个单元格最多保存 32767 个字符");
   c.Kind = v.empty() ? TWorkbookCellKind::Empty : TWorkbookCellKind::Text;
   c.Text = v;
   c.Number = 0;
@@ -289,7 +307,7 @@ void TWorksheet::SetNumberFormat(int row, int col, const String& format) {
 }
 
 TWorksheet::TRange TWorksheet::ParseRange(const String& address) {
-  auto bad = [&]() { return EWorkbookError("Invalid range \"" + address + "\""); };
+  auto bad = [&]() { return EWorkbookError("区域 \"" + address + "\" 无效"); };
   size_t colon = address.find(':');
   String a = address.substr(0, colon), b = colon == String::npos ? a : address.substr(colon + 1);
   auto isRows = [](const String& s) {
@@ -312,7 +330,7 @@ TWorksheet::TRange TWorksheet::ParseRange(const String& address) {
 }
 
 void TWorksheet::CopyRows(int first, int last) {
-  if (first < 1 || last < first || last > kMaxRows) throw EWorkbookError("Invalid rows to copy");
+  if (first < 1 || last < first || last > kMaxRows) throw EWorkbookError("要复制的行无效");
   auto& buf = FBook.FCopied;
   buf = {};
   buf.Rows = last - first + 1;
@@ -330,8 +348,8 @@ void TWorksheet::CopyRows(int first, int last) {
 
 void TWorksheet::Paste(int row, int col) {
   auto& buf = FBook.FCopied;
-  if (buf.Rows == 0) throw EWorkbookError("Nothing has been copied");
-  if (col != 1) throw EWorkbookError("Whole rows can only be pasted at column A");
+  if (buf.Rows == 0) throw EWorkbookError("尚未复制任何内容");
+  if (col != 1) throw EWorkbookError("整行只能粘贴到 A 列");
   CheckCell(row + buf.Rows - 1, 1);
   int last = row + buf.Rows - 1;
   // The block replaces what was there, cells and merged areas alike.
@@ -357,7 +375,7 @@ TWorkbookPicture& TWorksheet::InsertPicture(const String& fileName, int row, int
   auto pic = std::make_unique<TWorkbookPicture>();
   pic->Data = WorkbookReadFile(fileName);
   if (!SniffPicture(pic->Data, pic->Extension, pic->PixelWidth, pic->PixelHeight))
-    throw EWorkbookError("\"" + fileName + "\" is not a PNG, JPEG or GIF picture");
+    throw EWorkbookError("\"" + fileName + "\" 不是 PNG、JPEG 或 GIF 图片");
   pic->Left = ColumnLeft(col);
   pic->Top = RowTop(row);
   pic->FWidth = pic->PixelWidth * 0.75;   // 96 pixels an inch, 72 points an inch
@@ -399,7 +417,7 @@ double TWorksheet::RowTop(int row) const {
 
 void TWorksheet::SetColumnWidth(int col, double chars) {
   CheckCell(1, col);
-  if (!(chars >= 0 && chars <= 255)) throw EWorkbookError("Invalid column width");
+  if (!(chars >= 0 && chars <= 255)) throw EWorkbookError("列宽无效");
   FColumnWidths[col] = chars;
 }
 
@@ -428,11 +446,13 @@ std::unique_ptr<TWorkbook> TWorkbook::CreateFromTemplate(const String& fileName)
 std::unique_ptr<TWorkbook> TWorkbook::Open(const String& fileName) { return CreateFromTemplate(fileName); }
 
 TWorksheet& TWorkbook::Sheet(int index) {
-  if (index < 1 || index > SheetCount()) throw EWorkbookError("The workbook has no sheet " + std::to_string(index));
+  if (index < 1 || index > SheetCount()) throw EWorkbookError("工作簿中没有第 " + std::to_string(index) + " 个工作表");
   return *FSheets[index - 1];
 }
 
 TWorksheet& TWorkbook::AddSheet(const String& name) {
+  String why = WorkbookSheetNameProblem(*this, name);
+  if (!why.empty()) throw EWorkbookError("工作表名称 \"" + name + "\" " + why);
   FSheets.push_back(std::make_unique<TWorksheet>(*this, name));
   return *FSheets.back();
 }

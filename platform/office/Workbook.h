@@ -161,6 +161,7 @@ class TWorkbook {
  private:
   friend class TWorksheet;
   friend class TWorkbookPackage;
+  friend String WorkbookSheetNameProblem(const TWorkbook& book, const String& name);
   struct TStyle {
     int NumFmtId = 0;
     String Xml;        // the template's <xf> element, written back with the new format

@@ -25,7 +25,7 @@ String LastErrorText() {
 std::vector<uint8_t> WorkbookReadFile(const String& fileName) {
   auto w = Wide(fileName);
   HANDLE h = CreateFileW(W(w), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw EWorkbookError("Cannot read \"" + fileName + "\": " + LastErrorText());
+  if (h == INVALID_HANDLE_VALUE) throw EWorkbookError("无法读取 \"" + fileName + "\": " + LastErrorText());
   LARGE_INTEGER size{};
   std::vector<uint8_t> data;
   bool ok = GetFileSizeEx(h, &size) && size.QuadPart <= (64 << 20);
@@ -35,7 +35,7 @@ std::vector<uint8_t> WorkbookReadFile(const String& fileName) {
     ok = data.empty() || (ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) && got == data.size());
   }
   CloseHandle(h);
-  if (!ok) throw EWorkbookError("Cannot read \"" + fileName + "\": the file is too large or unreadable");
+  if (!ok) throw EWorkbookError("无法读取 \"" + fileName + "\": 文件太大或无法读取");
   return data;
 }
 
@@ -57,7 +57,7 @@ void WorkbookWritePackage(TWorkbook& book, const String& fileName) {
   if (!MoveFileExW(W(wt), W(wf), MOVEFILE_REPLACE_EXISTING)) {
     String why = LastErrorText();
     DeleteFileW(W(wt));
-    throw EWorkbookError("Cannot save the workbook \"" + fileName + "\": " + why);
+    throw EWorkbookError("无法保存工作簿 \"" + fileName + "\": " + why);
   }
 }
 
@@ -74,5 +74,5 @@ void OpenWithDefaultApplication(const String& fileName) {
   if (Opener()) return Opener()(fileName);
   auto w = Wide(fileName);
   auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", W(w), nullptr, nullptr, SW_SHOWNORMAL));
-  if (r <= 32) throw EWorkbookError("No program is set up to open \"" + fileName + "\"");
+  if (r <= 32) throw EWorkbookError("没有可以打开 \"" + fileName + "\" 的程序");
 }

@@ -11,6 +11,9 @@ int WorkbookBuiltinFormatId(const String& format);
 String WorkbookBuiltinFormat(int id);
 bool WorkbookSniffPicture(const std::vector<uint8_t>& data, String& ext, int& w, int& h);
 String WorkbookShiftFormulaRows(const String& formula, int delta);
+// Why a sheet name cannot be given to another sheet of the book (empty when
+// it can): the rules spreadsheet programs keep, and no two alike.
+String WorkbookSheetNameProblem(const TWorkbook& book, const String& name);
 
 // File access through the program's own file names (WorkbookFiles.cpp).
 std::vector<uint8_t> WorkbookReadFile(const String& fileName);

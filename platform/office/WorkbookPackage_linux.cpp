@@ -17,10 +17,19 @@
 
 namespace {
 
-// Parts larger than this are refused: a workbook the program makes or
-// reads is a few megabytes, and a hostile archive must not make us
-// allocate gigabytes.
-constexpr zip_uint64_t kMaxPartSize = 256u << 20;
+// Limits on what is inflated. The program's workbooks (price lists,
+// order exports, their templates) are a few megabytes; a sheet of this size
+// already holds hundreds of thousands of cells. A hostile archive must not
+// make us inflate and hold gigabytes: a part beyond the limit, all parts
+// together beyond the budget, or a large part that inflates far beyond what
+// XML compresses to, is refused before it is inflated.
+constexpr zip_uint64_t kMaxPartSize = 64u << 20;
+constexpr zip_uint64_t kMaxPackageSize = 128u << 20;
+constexpr zip_uint64_t kMaxRatio = 200;
+constexpr zip_uint64_t kRatioFreeSize = 1u << 20;
+// Elements nest a dozen levels deep in the parts we read; anything deeper
+// is damage or an attack on code that walks the tree.
+constexpr int kMaxXmlDepth = 64;
 constexpr double kEmuPerPoint = 12700;
 
 const char* kMainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
@@ -34,8 +43,8 @@ class TZipReader {
     FZip = zip_open(path.c_str(), ZIP_RDONLY, &err);
     if (!FZip) {
       if (err == ZIP_ER_NOENT || err == ZIP_ER_OPEN)
-        throw EWorkbookError("Cannot open workbook \"" + shown + "\": the file does not exist or cannot be read");
-      throw EWorkbookError("\"" + shown + "\" is not an .xlsx workbook");
+        throw EWorkbookError("无法打开工作簿 \"" + shown + "\": 文件不存在或无法读取");
+      throw EWorkbookError("\"" + shown + "\" 不是 .xlsx 工作簿");
     }
   }
   ~TZipReader() { zip_discard(FZip); }
@@ -45,30 +54,49 @@ class TZipReader {
   std::vector<uint8_t> ReadBytes(const String& name) {
     zip_stat_t st;
     zip_stat_init(&st);
-    if (zip_stat(FZip, name.c_str(), 0, &st) != 0) Damaged("missing part " + name);
-    if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxPartSize) Damaged("part " + name + " is too large");
+    if (zip_stat(FZip, name.c_str(), 0, &st) != 0) Damaged("缺少部件 " + name);
+    if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxPartSize || st.size > kMaxPackageSize - FInflated)
+      Damaged("部件 " + name + " 太大");
+    if (st.size > kRatioFreeSize && (!(st.valid & ZIP_STAT_COMP_SIZE) || st.size / kMaxRatio > st.comp_size))
+      Damaged("部件 " + name + " 的压缩比不合理");
     zip_file_t* f = zip_fopen(FZip, name.c_str(), 0);
-    if (!f) Damaged("cannot read part " + name);
+    if (!f) Damaged("无法读取部件 " + name);
     std::vector<uint8_t> data(st.size);
     zip_int64_t got = st.size ? zip_fread(f, data.data(), st.size) : 0;
     zip_fclose(f);
-    if (got < 0 || static_cast<zip_uint64_t>(got) != st.size) Damaged("cannot read part " + name);
+    if (got < 0 || static_cast<zip_uint64_t>(got) != st.size) Damaged("无法读取部件 " + name);
+    FInflated += st.size;
     return data;
   }
 
   void ReadXml(const String& name, pugi::xml_document& doc) {
     auto data = ReadBytes(name);
     auto res = doc.load_buffer(data.data(), data.size());
-    if (!res) Damaged("part " + name + " is not well-formed XML");
+    if (!res) Damaged("部件 " + name + " 不是格式正确的 XML");
+    // Walked without recursion: nothing later meets a tree deeper than this.
+    int depth = 0;
+    for (pugi::xml_node n = doc.first_child(); n;) {
+      if (n.first_child()) {
+        n = n.first_child();
+        if (++depth > kMaxXmlDepth) Damaged("部件 " + name + " 的元素嵌套过深");
+        continue;
+      }
+      while (n && !n.next_sibling()) {
+        n = n.parent();
+        --depth;
+      }
+      if (n) n = n.next_sibling();
+    }
   }
 
   [[noreturn]] void Damaged(const String& why) {
-    throw EWorkbookError("The workbook \"" + FShown + "\" is damaged: " + why);
+    throw EWorkbookError("工作簿 \"" + FShown + "\" 已损坏: " + why);
   }
 
  private:
   zip_t* FZip = nullptr;
   String FShown;
+  zip_uint64_t FInflated = 0;  // bytes of all parts read so far
 };
 
 // Resolves a relationship target against the folder of the part it came from.
@@ -127,27 +155,44 @@ bool IsHexEscape(const String& s, size_t i) {
   return true;
 }
 
-// Texts carry characters XML cannot hold as "_xHHHH_".
+// Texts carry characters XML cannot hold as "_xHHHH_" (UTF-16 code units;
+// a character beyond them as two). The writer escapes a literal "_x" of such
+// a form as "_x005F_", so every escape is read back as the character it names.
 String DecodeEscapes(const String& s) {
   if (s.find("_x") == String::npos) return s;
+  auto put = [](String& o, unsigned v) {
+    if (v < 0x80) {
+      o += static_cast<char>(v);
+    } else if (v < 0x800) {
+      o += static_cast<char>(0xC0 | (v >> 6));
+      o += static_cast<char>(0x80 | (v & 0x3F));
+    } else if (v < 0x10000) {
+      o += static_cast<char>(0xE0 | (v >> 12));
+      o += static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+      o += static_cast<char>(0x80 | (v & 0x3F));
+    } else {
+      o += static_cast<char>(0xF0 | (v >> 18));
+      o += static_cast<char>(0x80 | ((v >> 12) & 0x3F));
+      o += static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+      o += static_cast<char>(0x80 | (v & 0x3F));
+    }
+  };
+  auto unit = [&](size_t i) { return static_cast<unsigned>(std::strtoul(s.substr(i + 2, 4).c_str(), nullptr, 16)); };
   String o;
   for (size_t i = 0; i < s.size();) {
-    if (IsHexEscape(s, i)) {
-      unsigned v = std::strtoul(s.substr(i + 2, 4).c_str(), nullptr, 16);
-      if (v < 0x80) {
-        o += static_cast<char>(v);
-      } else if (v < 0x800) {
-        o += static_cast<char>(0xC0 | (v >> 6));
-        o += static_cast<char>(0x80 | (v & 0x3F));
-      } else {
-        o += static_cast<char>(0xE0 | (v >> 12));
-        o += static_cast<char>(0x80 | ((v >> 6) & 0x3F));
-        o += static_cast<char>(0x80 | (v & 0x3F));
-      }
-      i += 7;
-    } else {
+    if (!IsHexEscape(s, i)) {
       o += s[i++];
+      continue;
     }
+    unsigned v = unit(i);
+    i += 7;
+    if (v >= 0xD800 && v < 0xDC00 && IsHexEscape(s, i) && unit(i) >= 0xDC00 && unit(i) < 0xE000) {
+      v = 0x10000 + ((v - 0xD800) << 10) + (unit(i) - 0xDC00);
+      i += 7;
+    } else if (v >= 0xD800 && v < 0xE000) {
+      v = 0xFFFD;  // half a pair
+    }
+    put(o, v);
   }
   return o;
 }
@@ -254,12 +299,12 @@ void ReadDrawing(TZipReader& zip, TWorksheet& sheet, const String& drawingPart) 
 void TWorkbookPackage::Read(TWorkbook& book, const String& hostPath, const String& shown) {
   TZipReader zip(hostPath, shown);
   if (!zip.Has("xl/workbook.xml") && !zip.Has("[Content_Types].xml"))
-    throw EWorkbookError("\"" + shown + "\" is not an .xlsx workbook");
+    throw EWorkbookError("\"" + shown + "\" 不是 .xlsx 工作簿");
   // The main part is named by the package relationships.
   String mainPart = "xl/workbook.xml";
   for (auto& [id, rel] : ReadRels(zip, "/"))
     if (TypeSuffix(rel.first) == "officeDocument") mainPart = rel.second;
-  if (!zip.Has(mainPart)) zip.Damaged("missing workbook part");
+  if (!zip.Has(mainPart)) zip.Damaged("缺少工作簿部件");
   auto wbRels = ReadRels(zip, mainPart);
 
   TReadContext ctx;
@@ -284,15 +329,23 @@ void TWorkbookPackage::Read(TWorkbook& book, const String& hostPath, const Strin
   pugi::xml_document wb;
   zip.ReadXml(mainPart, wb);
   book.FSheets.clear();
+  std::set<String> sheetParts;
   for (auto s : wb.child("workbook").child("sheets").children("sheet")) {
     auto rel = wbRels.find(s.attribute("r:id").as_string());
     if (rel == wbRels.end() || TypeSuffix(rel->second.first) != "worksheet") continue;
     String part = rel->second.second;
-    auto& sheet = book.AddSheet(s.attribute("name").as_string());
+    // Each sheet has a part of its own; sheets sharing one would be read
+    // (and written back) once for each of them.
+    if (!sheetParts.insert(part).second) zip.Damaged("多个工作表使用同一个部件 " + part);
+    // Names the writer could not write back as they are read are refused.
+    String name = s.attribute("name").as_string();
+    String why = WorkbookSheetNameProblem(book, name);
+    if (!why.empty()) zip.Damaged("工作表名称 \"" + name + "\" " + why);
+    auto& sheet = book.AddSheet(name);
     pugi::xml_document doc;
     zip.ReadXml(part, doc);
     auto ws = doc.child("worksheet");
-    if (!ws) zip.Damaged("sheet part " + part + " has no worksheet");
+    if (!ws) zip.Damaged("工作表部件 " + part + " 中没有工作表");
     if (auto fp = ws.child("sheetFormatPr")) {
       if (auto a = fp.attribute("defaultRowHeight")) sheet.FDefaultRowHeight = std::clamp(a.as_double(), 0.0, 409.0);
       if (auto a = fp.attribute("defaultColWidth")) sheet.FDefaultColumnWidth = std::clamp(a.as_double(), 0.0, 255.0);
@@ -308,7 +361,7 @@ void TWorkbookPackage::Read(TWorkbook& book, const String& hostPath, const Strin
     int nextRow = 1;
     for (auto r : ws.child("sheetData").children("row")) {
       int row = r.attribute("r") ? r.attribute("r").as_int() : nextRow;
-      if (row < 1 || row > 1048576) zip.Damaged("row number out of range in " + part);
+      if (row < 1 || row > 1048576) zip.Damaged(part + " 中的行号超出范围");
       nextRow = row + 1;
       TWorkbookRowFormat rf;
       bool hasFormat = false;
@@ -329,8 +382,11 @@ void TWorkbookPackage::Read(TWorkbook& book, const String& hostPath, const Strin
       for (auto c : r.children("c")) {
         int cr = row, cc = nextCol;
         if (auto ref = c.attribute("r")) {
-          if (!ParseRef(ref.as_string(), cr, cc) || cr != row) zip.Damaged("bad cell reference in " + part);
+          if (!ParseRef(ref.as_string(), cr, cc) || cr != row) zip.Damaged(part + " 中的单元格引用无效");
         }
+        // A cell without a reference follows the one before it; after the
+        // last column (XFD) there is none.
+        if (cc > 16384) zip.Damaged(part + " 中的单元格超出最后一列");
         nextCol = cc + 1;
         TWorkbookCell cell;
         cell.Style = std::clamp(c.attribute("s").as_int(), 0, book.StyleCount() - 1);
@@ -338,10 +394,10 @@ void TWorkbookPackage::Read(TWorkbook& book, const String& hostPath, const Strin
         auto v = c.child("v");
         if (auto f = c.child("f"); f && f.text()) {
           cell.Kind = TWorkbookCellKind::Formula;
-          cell.Text = f.text().as_string();
+          cell.Text = DecodeEscapes(f.text().as_string());
         } else if (t == "s") {
           long idx = v.text().as_llong(-1);
-          if (idx < 0 || idx >= static_cast<long>(ctx.SharedStrings.size())) zip.Damaged("bad shared string index in " + part);
+          if (idx < 0 || idx >= static_cast<long>(ctx.SharedStrings.size())) zip.Damaged(part + " 中的共享字符串索引无效");
           cell.Kind = TWorkbookCellKind::Text;
           cell.Text = ctx.SharedStrings[idx];
         } else if (t == "inlineStr") {
@@ -349,17 +405,17 @@ void TWorkbookPackage::Read(TWorkbook& book, const String& hostPath, const Strin
           cell.Text = ItemText(c.child("is"));
         } else if (t == "str") {
           cell.Kind = TWorkbookCellKind::Text;
-          cell.Text = v.text().as_string();
+          cell.Text = DecodeEscapes(v.text().as_string());
         } else if (t == "b") {
           cell.Kind = TWorkbookCellKind::Boolean;
           cell.Number = v.text().as_int() ? 1 : 0;
         } else if (t == "e") {
           cell.Kind = TWorkbookCellKind::Error;
-          cell.Text = v.text().as_string();
+          cell.Text = DecodeEscapes(v.text().as_string());
         } else if (v) {
           cell.Kind = TWorkbookCellKind::Number;
           cell.Number = v.text().as_double();
-          if (!std::isfinite(cell.Number)) zip.Damaged("bad number in " + part);
+          if (!std::isfinite(cell.Number)) zip.Damaged(part + " 中的数字无效");
         }
         if (cell.Kind == TWorkbookCellKind::Text && cell.Text.empty()) cell.Kind = TWorkbookCellKind::Empty;
         sheet.FRows[cr][cc] = cell;
@@ -380,7 +436,7 @@ void TWorkbookPackage::Read(TWorkbook& book, const String& hostPath, const Strin
     }
     sheet.FSourceXml = NodeXml(doc);
   }
-  if (book.FSheets.empty()) zip.Damaged("it has no sheets");
+  if (book.FSheets.empty()) zip.Damaged("没有工作表");
 }
 
 // ---------------------------------------------------------------- writing
@@ -414,8 +470,8 @@ class TZipWriter {
 
  private:
   [[noreturn]] void Fail() {
-    String why = FZip ? zip_strerror(FZip) : "the file cannot be created";
-    throw EWorkbookError("Cannot save the workbook \"" + FShown + "\": " + why);
+    String why = FZip ? zip_strerror(FZip) : "无法创建文件";
+    throw EWorkbookError("无法保存工作簿 \"" + FShown + "\": " + why);
   }
   zip_t* FZip = nullptr;
   String FShown;
@@ -566,7 +622,7 @@ void TWorkbookPackage::Write(TWorkbook& book, const String& hostPath, const Stri
                     "\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
     wbRels += "<Relationship Id=\"rId" + std::to_string(si) +
               "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"" + part + "\"/>";
-    String name = sheet.Name().empty() ? "Sheet" + std::to_string(si) : sheet.Name();
+    const String& name = sheet.Name();
     sheetsXml += "<sheet name=\"" + Escape(name) + "\" sheetId=\"" + std::to_string(si) + "\" r:id=\"rId" +
                  std::to_string(si) + "\"/>";
 

@@ -182,8 +182,8 @@ TEST(Workbook, BadFilesAndNamesGiveClearErrors) {
   };
   std::string text = OutFile("not-a-workbook.xlsx");
   WriteBytes(text, "just some text");
-  EXPECT_NE(message([&] { TWorkbook::Open(text); }).find("is not an .xlsx workbook"), std::string::npos);
-  EXPECT_NE(message([&] { TWorkbook::Open(OutFile("missing.xlsx")); }).find("does not exist"), std::string::npos);
+  EXPECT_NE(message([&] { TWorkbook::Open(text); }).find("不是 .xlsx 工作簿"), std::string::npos);
+  EXPECT_NE(message([&] { TWorkbook::Open(OutFile("missing.xlsx")); }).find("文件不存在"), std::string::npos);
 
   // A package with a broken sheet part.
   std::string broken = OutFile("broken.xlsx");
@@ -194,20 +194,124 @@ TEST(Workbook, BadFilesAndNamesGiveClearErrors) {
   }
   ASSERT_TRUE(ReplacePackagePart(broken, "xl/worksheets/sheet1.xml",
                                  "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>7"));
-  EXPECT_NE(message([&] { TWorkbook::Open(broken); }).find("is damaged"), std::string::npos);
+  EXPECT_NE(message([&] { TWorkbook::Open(broken); }).find("已损坏"), std::string::npos);
 
   // Saving into a folder that does not exist fails and leaves nothing.
   std::string nowhere = OutDir() + "/no-such-folder/book.xlsx";
-  EXPECT_NE(message([&] { TWorkbook::CreateNew()->SaveAs(nowhere); }).find("Cannot save"), std::string::npos);
+  EXPECT_NE(message([&] { TWorkbook::CreateNew()->SaveAs(nowhere); }).find("无法保存"), std::string::npos);
   EXPECT_FALSE(Exists(nowhere));
 
   std::string notPicture = OutFile("not-a-picture.png");
   WriteBytes(notPicture, "GIF8");
-  EXPECT_NE(message([&] { TWorkbook::CreateNew()->Sheet(1).InsertPicture(notPicture, 1, 1); }).find("is not a PNG"),
+  EXPECT_NE(message([&] { TWorkbook::CreateNew()->Sheet(1).InsertPicture(notPicture, 1, 1); }).find("不是 PNG"),
             std::string::npos);
-  EXPECT_NE(message([&] { TWorkbook::CreateNew()->Sheet(1).SetNumber(0, 1, 1); }).find("outside the sheet"),
+  EXPECT_NE(message([&] { TWorkbook::CreateNew()->Sheet(1).SetNumber(0, 1, 1); }).find("超出工作表范围"),
             std::string::npos);
-  EXPECT_NE(message([&] { TWorksheet::ParseRange("B"); }).find("Invalid range"), std::string::npos);
+  EXPECT_NE(message([&] { TWorksheet::ParseRange("B"); }).find("无效"), std::string::npos);
+}
+
+// Hostile packages: each is refused with a message naming the file, before
+// it costs more than a few megabytes; none may crash or hang the reader.
+TEST(Workbook, HostilePackagesAreRefused) {
+  std::string base = OutFile("hostile-base.xlsx");
+  {
+    auto book = TWorkbook::CreateNew();
+    book->Sheet(1).SetText(1, 1, "x");
+    book->SaveAs(base);
+  }
+  const std::string ns = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+  auto sheetWith = [&](const std::string& rows) { return ns + "<sheetData>" + rows + "</sheetData></worksheet>"; };
+  std::string nested;
+  for (int i = 0; i < 40000; ++i) nested += "<r>";
+  for (int i = 0; i < 40000; ++i) nested += "</r>";
+  std::string bomb(4 << 20, ' ');   // 4 MiB that deflate to a few kilobytes
+  auto twoSheets = [](const std::string& a, const std::string& b, const std::string& secondTarget) {
+    return std::vector<std::pair<std::string, std::string>>{
+        {"xl/workbook.xml",
+         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+         "<sheet name=\"" + a + "\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"" + b + "\" sheetId=\"2\" r:id=\"rIdB\"/>"
+         "</sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+         "<Relationship Id=\"rIdB\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"" + secondTarget + "\"/>"
+         "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>"
+         "</Relationships>"},
+        {"xl/worksheets/sheet2.xml", "<worksheet><sheetData/></worksheet>"}};
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> parts;
+    const char* message;
+  } cases[] = {
+      {"inline string nested 40000 deep",
+       {{"xl/worksheets/sheet1.xml", sheetWith("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is>" + nested + "</is></c></row>")}},
+       "嵌套过深"},
+      {"sheet part inflating far beyond its size", {{"xl/worksheets/sheet1.xml", sheetWith(bomb)}}, "压缩比"},
+      {"shared strings inflating far beyond their size",
+       {{"xl/sharedStrings.xml", "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + bomb + "</sst>"}},
+       "压缩比"},
+      {"two sheets on one part", twoSheets("A", "B", "worksheets/sheet1.xml"), "同一个部件"},
+      {"a cell after column XFD", {{"xl/worksheets/sheet1.xml", sheetWith("<row r=\"1\"><c r=\"XFD1\"><v>1</v></c><c><v>2</v></c></row>")}},
+       "最后一列"},
+      {"duplicate sheet names", twoSheets("Data", "DATA", "worksheets/sheet2.xml"), "重名"},
+      {"an empty sheet name", twoSheets("A", "", "worksheets/sheet2.xml"), "为空"},
+      {"a sheet name with a slash", twoSheets("A", "a/b", "worksheets/sheet2.xml"), "不允许的字符"},
+      {"a sheet name of 32 characters", twoSheets("A", std::string(32, 'n'), "worksheets/sheet2.xml"), "31"},
+  };
+  for (auto& c : cases) {
+    std::string path = OutFile("hostile.xlsx");
+    std::ifstream in(base, std::ios::binary);
+    WriteBytes(path, std::string(std::istreambuf_iterator<char>(in), {}));
+    for (auto& [part, content] : c.parts) ASSERT_TRUE(ReplacePackagePart(path, part, content)) << c.what;
+    try {
+      TWorkbook::Open(path);
+      ADD_FAILURE() << c.what << ": read without error";
+    } catch (const EWorkbookError& e) {
+      std::string m = e.Message();
+      EXPECT_NE(m.find("已损坏"), std::string::npos) << c.what << ": " << m;
+      EXPECT_NE(m.find(c.message), std::string::npos) << c.what << ": " << m;
+      EXPECT_NE(m.find(path), std::string::npos) << c.what << ": " << m;
+    }
+  }
+}
+
+// What the reader accepts, the writer writes so that it reads back the same:
+// escapes of characters XML cannot hold, a deeply (but acceptably) nested
+// inline string, sheet names.
+TEST(Workbook, AcceptedContentRoundTrips) {
+  std::string path = OutFile("roundtrip.xlsx");
+  const std::string formula = "\"a\x01b\"&\"_x0041_\"";
+  {
+    auto book = TWorkbook::CreateNew();
+    book->Sheet(1).SetFormula(1, 1, formula);
+    book->Sheet(1).SetText(1, 2, "c\x02d _x005F_");
+    book->AddSheet("价格 (2)");
+    book->SaveAs(path);
+  }
+  for (int round = 0; round < 2; ++round) {
+    auto book = TWorkbook::Open(path);
+    EXPECT_EQ(book->Sheet(1).Cell(1, 1).Text, formula) << "round " << round;
+    EXPECT_EQ(book->Sheet(1).Cell(1, 2).Text, "c\x02d _x005F_") << "round " << round;
+    EXPECT_EQ(book->Sheet(2).Name(), "价格 (2)");
+    book->SaveAs(path);
+  }
+
+  std::string deep;
+  for (int i = 0; i < 50; ++i) deep += "<r>";
+  for (int i = 0; i < 50; ++i) deep += "</r>";
+  ASSERT_TRUE(ReplacePackagePart(path, "xl/worksheets/sheet2.xml",
+                                 "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>v</t>" + deep +
+                                     "</is></c></row></sheetData></worksheet>"));
+  auto book = TWorkbook::Open(path);
+  EXPECT_EQ(book->Sheet(2).Cell(1, 1).Text, "v");
+  book->SaveAs(path);
+  EXPECT_EQ(TWorkbook::Open(path)->Sheet(2).Cell(1, 1).Text, "v");
+
+  // The same rules hold for sheets the program adds.
+  for (const char* bad : {"", "Sheet1", "SHEET1", "a*b", "'q'"})
+    EXPECT_THROW(book->AddSheet(bad), EWorkbookError) << bad;
 }
 
 TEST(Workbook, RangesAndFormulaRows) {
