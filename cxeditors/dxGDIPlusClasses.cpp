@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <ole2.h>
+#include <zlib.h>
 
 #include "Classes.h"
 #include "Streams.h"
@@ -65,7 +66,9 @@ bool ReadBitmapPixels(TBitmap* ABitmap, std::vector<uint32_t>& APixels) {
 constexpr int64_t kMaxImageDataSize = int64_t(256) << 20;
 constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
 
-[[noreturn]] void TooLarge() { throw EInvalidGraphic("Picture is too large"); }
+[[noreturn]] void TooLarge() { throw EInvalidGraphic("图片太大"); }
+// Data GDI+ must not see, and data GDI+ could not read.
+[[noreturn]] void Damaged() { throw EInvalidGraphic("图片数据已损坏"); }
 
 void CheckPixelCount(int64_t AWidth, int64_t AHeight) {
   if (AWidth > 0 && AHeight > 0 && AWidth * AHeight > kMaxImagePixels) TooLarge();
@@ -76,8 +79,52 @@ uint32_t Be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; }
 uint32_t Le16(const uint8_t* p) { return uint32_t(p[1]) << 8 | p[0]; }
 
-void CheckPngSize(const uint8_t* d, size_t n) {
-  if (n >= 24 && std::memcmp(d + 12, "IHDR", 4) == 0) CheckPixelCount(Be32(d + 16), Be32(d + 20));
+// The chunks of a PNG up to its end chunk, checked as the program's own PNG
+// reader checks them: the header first, every chunk inside the data with
+// its CRC right. GDI+ is handed no chunk running past the end of the data
+// and no damaged image data, and refuses what the other reader refuses.
+void CheckPng(const uint8_t* d, size_t n) {
+  size_t i = 8;
+  for (bool first = true;; first = false) {
+    if (i > n || n - i < 12) Damaged();
+    const uint32_t len = Be32(d + i);
+    const uint8_t* type = d + i + 4;
+    if (len > 0x7FFFFFFFu || len > n - i - 12) Damaged();
+    if (first) {
+      if (std::memcmp(type, "IHDR", 4) != 0 || len < 13) Damaged();
+      CheckPixelCount(Be32(type + 4), Be32(type + 8));
+    }
+    if (uint32_t(crc32(0, type, uInt(len) + 4)) != Be32(type + 4 + len)) Damaged();
+    i += size_t(len) + 12;
+    if (std::memcmp(type, "IEND", 4) == 0) return;
+  }
+}
+
+// A bitmap file: its headers inside the data, its size within the limit and,
+// uncompressed, its rows inside the data.
+void CheckBmp(const uint8_t* d, size_t n) {
+  if (n < 26) Damaged();
+  const uint32_t offset = Le32(d + 10), headerSize = Le32(d + 14);
+  if (headerSize < 12 || headerSize > n - 14 || offset > n) Damaged();
+  int64_t w, h, bits, compression = 0;
+  if (headerSize == 12) {
+    w = Le16(d + 18);
+    h = int16_t(Le16(d + 20));
+    bits = Le16(d + 24);
+  } else {
+    if (headerSize < 16) Damaged();
+    w = int32_t(Le32(d + 18));
+    h = int32_t(Le32(d + 22));
+    bits = Le16(d + 28);
+    if (headerSize >= 20) compression = Le32(d + 30);
+  }
+  h = h < 0 ? -h : h;
+  if (w <= 0 || h == 0 || bits == 0 || bits > 32) Damaged();
+  CheckPixelCount(w, h);
+  if (compression == BI_RGB || compression == BI_BITFIELDS) {
+    const int64_t stride = (w * bits + 31) / 32 * 4;
+    if (int64_t(offset) + stride * h > int64_t(n)) Damaged();
+  }
 }
 
 // The logical screen and every frame of a GIF (each frame is decoded whole).
@@ -160,17 +207,20 @@ void CheckIconSize(const uint8_t* d, size_t n) {
     const uint8_t* img = d + offset;
     size_t rest = n - offset;
     if (IsPngSignature(img, rest))
-      CheckPngSize(img, rest);
+      CheckPng(img, rest);
     else if (rest >= 12)
       CheckPixelCount(std::abs(int64_t(int32_t(Le32(img + 4)))), std::abs(int64_t(int32_t(Le32(img + 8)))) / 2);
   }
 }
 
-// Refuses picture data whose header declares more pixels than we decode.
+// Refuses picture data whose header declares more pixels than we decode,
+// and PNG and bitmap data whose structure does not hold together.
 // Formats not recognised here are left to GDI+.
 void CheckDeclaredSize(const uint8_t* d, size_t n) {
   if (IsPngSignature(d, n))
-    CheckPngSize(d, n);
+    CheckPng(d, n);
+  else if (n >= 2 && d[0] == 'B' && d[1] == 'M')
+    CheckBmp(d, n);
   else if (n >= 6 && (std::memcmp(d, "GIF87a", 6) == 0 || std::memcmp(d, "GIF89a", 6) == 0))
     CheckGifSize(d, n);
   else if (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF)
@@ -255,26 +305,27 @@ void TdxGPImage::ReadImageStream(TStream* AStream) {
   if (size <= 0) return;
   if (size > kMaxImageDataSize) TooLarge();
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, SIZE_T(size));
-  if (!block) return;
+  if (!block) TooLarge();
   // The block is freed on every path, also when the data is refused.
   std::unique_ptr<void, decltype(&GlobalFree)> owner(block, &GlobalFree);
   void* data = GlobalLock(block);
   LongInt read = data ? AStream->Read(data, LongInt(size)) : 0;
-  if (read == size) {
-    try {
-      CheckDeclaredSize(static_cast<const uint8_t*>(data), size_t(size));
-    } catch (...) {
-      GlobalUnlock(block);
-      throw;
-    }
+  try {
+    if (read != size) Damaged();
+    CheckDeclaredSize(static_cast<const uint8_t*>(data), size_t(size));
+  } catch (...) {
+    if (data) GlobalUnlock(block);
+    throw;
   }
   GlobalUnlock(block);
   IStream* stream = nullptr;
-  if (read == size && CreateStreamOnHGlobal(block, FALSE, &stream) == S_OK) {
-    dxgp::GpImage* bitmap = nullptr;
-    if (dxGpApi().GdipCreateBitmapFromStream(stream, &bitmap) == 0) FHandle = bitmap;
-    stream->Release();
-  }
+  if (CreateStreamOnHGlobal(block, FALSE, &stream) != S_OK) Damaged();
+  dxgp::GpImage* bitmap = nullptr;
+  const bool ok = dxGpApi().GdipCreateBitmapFromStream(stream, &bitmap) == 0 && bitmap;
+  stream->Release();
+  // What GDI+ cannot read is a damaged picture, not an empty one.
+  if (!ok) Damaged();
+  FHandle = bitmap;
 }
 
 TdxGPImage* dxCreateGPImage() {

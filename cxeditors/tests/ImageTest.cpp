@@ -2,6 +2,7 @@
 // drawn, pictures behind a header read whole, values from a SQLite BLOB
 // column saved back byte for byte, painting and the clipboard.
 #include <sqlite3.h>
+#include <zlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -250,11 +251,62 @@ TEST(PngImage, HugeDeclaredSizesAreRefusedBeforeDecoding) {
       image.LoadFromStream(&ms);
       ADD_FAILURE() << c.Name << " was not refused";
     } catch (const EInvalidGraphic& e) {
-      EXPECT_EQ(e.Message(), "Picture is too large") << c.Name;
+      EXPECT_EQ(e.Message(), "图片太大") << c.Name;
     }
     TPicture pic;
     cxLoadPicture(&pic, TdxPNGImage::StaticClass(), Variant(c.Data));
     EXPECT_TRUE(!pic.Graphic() || pic.Graphic()->Empty()) << c.Name;
+  }
+}
+
+namespace {
+String Be32s(uint32_t v) { return String{char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF)}; }
+String Chunk(const String& type, const String& data) {
+  String td = type + data;
+  return Be32s(uint32_t(data.size())) + td + Be32s(uint32_t(crc32(0, reinterpret_cast<const Bytef*>(td.data()), uInt(td.size()))));
+}
+}  // namespace
+
+// Data whose structure does not hold together never reaches GDI+, and what
+// GDI+ cannot read is an error too: each is refused as damaged, as the
+// program's own PNG reader refuses the same PNG bytes.
+TEST(PngImage, DamagedStructureIsRefusedBeforeGdiPlus) {
+  ASSERT_TRUE(IsGdiPlusAvailable());
+  const String good = PngBytes(12, 7);
+  const size_t iend = good.size() - 12;
+  const size_t idat = good.find("IDAT") - 4;
+  ASSERT_NE(good.find("IDAT"), String::npos);
+  const uint32_t idatLen = uint32_t(uint8_t(good[idat])) << 24 | uint32_t(uint8_t(good[idat + 1])) << 16 |
+                           uint32_t(uint8_t(good[idat + 2])) << 8 | uint8_t(good[idat + 3]);
+  String badCrc = good;
+  badCrc[idat + 8 + idatLen] ^= 1;
+  String badZlib = good.substr(0, idat) + Chunk("IDAT", String(idatLen, 'z')) + good.substr(idat + 12 + idatLen);
+  String bmp = "BM" + Le32s(54 + 30) + Le32s(0) + Le32s(54) + Le32s(40) + Le32s(100) + Le32s(100) + Le16s(1) +
+               Le16s(24) + String(24, '\0') + String(30, '\x55');
+  const struct {
+    const char* Name;
+    String Data;
+  } cases[] = {
+      {"chunk length 0x7FFFFF00 after the image data",
+       good.substr(0, iend) + Be32s(0x7FFFFF00u) + "tEXt" + String(8, 'a') + good.substr(iend)},
+      {"damage after the image data", good.substr(0, iend) + String(12, '\xA5')},
+      {"no end chunk", good.substr(0, iend)},
+      {"image data with a wrong CRC", badCrc},
+      {"image data GDI+ cannot inflate", badZlib},
+      {"bitmap rows past the end of the data", bmp},
+  };
+  for (const auto& c : cases) {
+    TMemoryStream ms;
+    ms.WriteBuffer(c.Data.data(), LongInt(c.Data.size()));
+    ms.SetPosition(0);
+    std::unique_ptr<TdxGPImage> image(dxCreateGPImage());
+    try {
+      image->ReadImageStream(&ms);
+      ADD_FAILURE() << c.Name << " was not refused";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), "图片数据已损坏") << c.Name;
+    }
+    EXPECT_EQ(image->Handle(), nullptr) << c.Name;
   }
 }
 
