@@ -14,8 +14,10 @@
 #include "Strings.h"
 #include "SysUtils.h"
 #include "frxAggregate.h"
+#include "frxDBSet.h"
 #include "frxDMPClass.h"
 #include "frxPreviewPages.h"
+#include "frxProgress.h"
 #include "frxRes.h"
 #include "frxUtils.h"
 #include "frxXML.h"
@@ -34,6 +36,27 @@ Extended DMPBottomAllowance(TfrxComponent* C) {
   if (!frxIsKindOf(C, "TfrxDMPMemoView")) return 0;
   auto* v = static_cast<TfrxView*>(C);
   return v->Frame()->Typ().Contains(ftBottom) ? fr1CharY : 0;
+}
+
+// Rows of a data band that advance nothing (a band of no height on a page
+// that does not move) cost no paper, so rows without a real end, such as a
+// band's RowCount of two thousand million, would run for ever. Now and then
+// such rows let the progress window's Cancel through; a run that has no
+// window to cancel it ends after a bound with an error. Rows of a database
+// dataset are not bounded: the dataset ends with its records.
+constexpr Integer kIdleRowsPerCheck = 1024;
+constexpr Integer kMaxIdleRows = 10240;
+
+void CheckIdleRows(TfrxReport* Report, TfrxBand* Band, TfrxDataSet* DataSet, Integer IdleRows) {
+  if (IdleRows % kIdleRowsPerCheck != 0) return;
+  TfrxProgress* progress = Report->ProgressWindow();
+  if (Report->ShowProgress && (progress || Report->Preview())) {
+    if (Application) Application->ProcessMessages();
+    if (progress && progress->Terminated()) Report->SetTerminated(true);
+    return;
+  }
+  if (IdleRows >= kMaxIdleRows && !dynamic_cast<TfrxDBDataset*>(DataSet))
+    throw Exception("数据带 " + Band->Name() + " 连续 " + IntToStr(IdleRows) + " 行没有占用任何位置, 报表无法结束");
 }
 
 }  // namespace
@@ -192,6 +215,15 @@ void TfrxEngine::BuildAllPagesOnce() {
 void TfrxEngine::BuildPage(TfrxReportPage* Page) {
   TfrxReport* r = Report();
   if (Page->IsSubreportPage()) {
+    // A subreport showing the page it is on, directly or through other
+    // subreports, would never end.
+    if (std::find(FSubreportPages.begin(), FSubreportPages.end(), Page) != FSubreportPages.end())
+      throw Exception("子报表页面 " + Page->Name() + " 显示在它自己之中");
+    FSubreportPages.push_back(Page);
+    struct TPop {
+      std::vector<TfrxReportPage*>& List;
+      ~TPop() { List.pop_back(); }
+    } pop{FSubreportPages};
     // Runs inside the band of its parent page, on that page's geometry.
     RunDataLevel(Page->Bands());
     return;
@@ -726,7 +758,10 @@ void TfrxEngine::RunDataLevel(TList* Bands) {
     ResetSuppressed(band);
     bool first = true, printed = false;
     Integer columnStart = 0;
+    Integer idleRows = 0;
     while (!ds->Eof()) {
+      const Extended idleY = CurY;
+      const Integer idlePage = Pages()->CurPage, idleColumn = CurColumn;
       if (HasPrintableDetail(band, band->PrintIfDetailEmpty)) {
         if (first) {
           if (band->KeepHeader && band->FHeader) {
@@ -763,6 +798,10 @@ void TfrxEngine::RunDataLevel(TList* Bands) {
       if (band->FooterAfterEach) ShowBand(band->FFooter);
       if (!band->FGroup && band->KeepTogether) CloseKeep(band);
       ds->Next();
+      if (CurY == idleY && Pages()->CurPage == idlePage && CurColumn == idleColumn)
+        CheckIdleRows(r, band, ds, ++idleRows);
+      else
+        idleRows = 0;
       if ((band->RowCount() != 0 && band->FLineN > band->RowCount()) || r->Terminated()) break;
     }
     band->SetCurrentColumn(band->Columns);

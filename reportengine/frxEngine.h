@@ -130,6 +130,8 @@ class TfrxEngine : public TfrxCustomEngine {
   std::map<TfrxBand*, Extended> FRowLowest;
   // Bands printed into this band while subreports print on their parent.
   TfrxNullBand* FOutputTo = nullptr;
+  // Subreport pages being built, outermost first.
+  std::vector<TfrxReportPage*> FSubreportPages;
   std::vector<TfrxBand*> FVReprint;
   // Object counts of the horizontal band at which each page across starts.
   std::vector<Integer> FVPages;

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "ADODB.h"
 #include "Graphics.h"
 #include "Strings.h"
+#include "Streams.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "frxAggregate.h"
@@ -606,6 +608,121 @@ TEST_F(EngineFixture, StopReportEndsTheRunWithThePagesBuiltSoFar) {
   ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
   ASSERT_EQ(Pages()->GetPageCount(), 2);  // 52 rows a page
   EXPECT_EQ(Texts(1).back(), "60");
+}
+
+}  // namespace
+
+namespace {
+
+// Templates that would never end: a subreport showing the page it is on,
+// two subreport pages showing each other, a data band of no height over
+// two thousand million rows. Each ends the run with an error naming it.
+TEST_F(EngineFixture, EndlessTemplatesEndWithAnError) {
+  auto subreportPage = [&](const String& Name) {
+    auto* p = new TfrxReportPage(Report.get());
+    p->SetName(Name);
+    auto* b = new TfrxMasterData(p);
+    b->SetName(Name + "Data");
+    b->SetTop(10);
+    b->SetHeight(20);
+    b->SetRowCount(1);
+    return p;
+  };
+  auto addSubreport = [](TfrxReportPage* On, const String& Name, TfrxReportPage* Shows) {
+    auto* s = new TfrxSubreport(static_cast<TfrxComponent*>(On->FindObject(On->Name() + "Data")));
+    s->SetName(Name);
+    s->SetBounds(0, 0, 100, 20);
+    s->SetPage(Shows);
+  };
+  auto mainSubreport = [&](TfrxReportPage* Shows) {
+    auto* md = AddBand<TfrxMasterData>("MasterData1", 100, 40);
+    md->SetRowCount(1);
+    auto* s = new TfrxSubreport(md);
+    s->SetName("Sub");
+    s->SetBounds(0, 0, 100, 20);
+    s->SetPage(Shows);
+  };
+  struct TCase {
+    const char* What;
+    std::function<void()> Build;
+    String Expected;
+  } cases[] = {
+      {"a subreport showing its own page",
+       [&] {
+         auto* p2 = subreportPage("Page2");
+         mainSubreport(p2);
+         addSubreport(p2, "Self", p2);
+       },
+       "Page2"},
+      {"two pages showing each other",
+       [&] {
+         auto* p2 = subreportPage("Page2");
+         auto* p3 = subreportPage("Page3");
+         mainSubreport(p2);
+         addSubreport(p2, "To3", p3);
+         addSubreport(p3, "To2", p2);
+       },
+       "Page2"},
+      {"a band of no height over RowCount 2147483647",
+       [&] {
+         auto* md = AddBand<TfrxMasterData>("Endless", 100, 0);
+         md->SetRowCount(2147483647);
+       },
+       "Endless"},
+  };
+  for (auto& c : cases) {
+    Report.reset();
+    SetUp();
+    c.Build();
+    EXPECT_FALSE(Report->PrepareReport()) << c.What;
+    EXPECT_NE(Report->Errors()->Text().find(c.Expected), String::npos) << c.What << ": " << Report->Errors()->Text();
+  }
+
+  // Bands of no height with an end are no error.
+  Report.reset();
+  SetUp();
+  AddBand<TfrxMasterData>("Short", 100, 0)->SetRowCount(2000);
+  EXPECT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+}
+
+}  // namespace
+
+namespace {
+
+// A memo of 100,000 characters stretched over pages: the parts on the pages
+// put together give the whole text, also after the prepared pages were
+// saved and loaded again.
+TEST_F(EngineFixture, ALongMemoSplitOverPagesKeepsEveryCharacter) {
+  String text;
+  for (Integer i = 0; text.size() < 100000 * 2; ++i) {
+    text += i % 7 == 6 ? "订单备注" : "Order " + std::to_string(i) + " 数量";
+    if (i % 500 == 499) text += "\n";
+  }
+  auto* md = AddBand<TfrxMasterData>("MasterData1", 100, 20);
+  md->SetRowCount(1);
+  md->Stretched = true;
+  md->AllowSplit = true;
+  AddMemo(md, "Long", text, 0, 400, 20)->SetStretchMode(smActualHeight);
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  ASSERT_GT(Pages()->GetPageCount(), 10);
+  auto joined = [&] {
+    String all;
+    for (Integer p = 0; p < Pages()->GetPageCount(); ++p)
+      for (const String& s : Texts(p)) all += s;
+    all.erase(std::remove_if(all.begin(), all.end(), [](char c) { return c == '\r' || c == '\n'; }), all.end());
+    return all;
+  };
+  String expected = text;
+  expected.erase(std::remove(expected.begin(), expected.end(), '\n'), expected.end());
+  EXPECT_EQ(joined(), expected);
+  TMemoryStream saved;
+  Pages()->SaveToStream(&saved);
+  saved.SetPosition(0);
+  Pages()->LoadFromStream(&saved);
+  EXPECT_EQ(joined(), expected);
+  // The template is as it was: a second run gives the same pages.
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  EXPECT_EQ(joined(), expected);
 }
 
 }  // namespace
