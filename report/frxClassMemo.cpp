@@ -302,6 +302,11 @@ Extended TfrxCustomMemoView::CalcWidth() {
   return Rnd(dt->TextWidth() + HorizontalAllowance());
 }
 
+namespace {
+// Characters laid out at first for one part of a text split over pages.
+constexpr size_t kPartChunk = 8192;
+}  // namespace
+
 void TfrxCustomMemoView::InitPart() {
   FPartMemo = Text();
   FirstParaBreak = false;
@@ -314,10 +319,36 @@ Extended TfrxCustomMemoView::NextPart() {
   Extended result;
   {
     TLayoutLock lock(dt);
-    SetText(FPartMemo);
-    PrepareLayout(dt, nullptr, 1, 1, 0, 0);
+    // Only the beginning of a long text is laid out for each part: enough
+    // for two lines more than the part holds, found by doubling. The lines
+    // of the part do not depend on the text further on, and a text spread
+    // over many pages costs what its length costs, not its length for
+    // every page.
+    const size_t size = FPartMemo.size();
+    size_t cut = size;
+    for (size_t take = kPartChunk;; take *= 2) {
+      cut = size;
+      if (take < size) {
+        // Never inside a line break or a surrogate pair: the text laid out
+        // must end inside its last paragraph.
+        cut = take;
+        while (cut < size && (FPartMemo[cut - 1] == u'\r' || FPartMemo[cut - 1] == u'\n' ||
+                              (FPartMemo[cut] >= 0xDC00 && FPartMemo[cut] <= 0xDFFF)))
+          ++cut;
+      }
+      SetText(cut < size ? FPartMemo.substr(0, cut) : FPartMemo);
+      PrepareLayout(dt, nullptr, 1, 1, 0, 0);
+      if (cut >= size || dt->LineCount() > dt->FittingLineCount() + 2) break;
+    }
     bool paragraphBreak = false;
-    FPartMemo = dt->TakeOverflow(paragraphBreak);
+    WideString overflow = dt->TakeOverflow(paragraphBreak);
+    if (cut < size) {
+      // The layout ended the cut paragraph; the text goes on.
+      if (overflow.size() >= 2 && overflow.compare(overflow.size() - 2, 2, u"\r\n") == 0)
+        overflow.resize(overflow.size() - 2);
+      overflow.append(FPartMemo, cut, WideString::npos);
+    }
+    FPartMemo = std::move(overflow);
     SetText(dt->FittingText());
     LastParaBreak = paragraphBreak;
     result = dt->SpareHeight();

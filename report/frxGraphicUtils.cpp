@@ -202,20 +202,30 @@ void TfrxHTMLTagsList::ParseTags(WideString& Line) {
   Line = out;
 }
 
-void TfrxHTMLTagsList::SplitLine(Integer Count, bool Hyphen) {
-  if (FLines.empty()) return;
-  TfrxHTMLTags& last = FLines.back();
-  if (Integer(last.size()) <= Count) return;
-  TfrxHTMLTags moved(last.begin() + Count, last.end());
-  last.resize(size_t(Count));
-  if (Hyphen && !last.empty()) {
-    TfrxHTMLTag h;
-    h.Assign(last.back());
-    last.push_back(h);
+void TfrxHTMLTagsList::SplitLines(const std::vector<TBreak>& Breaks) {
+  if (FLines.empty() || Breaks.empty()) return;
+  // One pass over the entries: every entry is moved once, whatever the
+  // number of lines the paragraph makes.
+  TfrxHTMLTags whole = std::move(FLines.back());
+  FLines.pop_back();
+  size_t from = 0;
+  for (const TBreak& b : Breaks) {
+    if (from >= whole.size()) break;
+    size_t to = std::min(whole.size(), from + size_t(std::max<Integer>(b.Count, 0)));
+    TfrxHTMLTags line(std::make_move_iterator(whole.begin() + std::ptrdiff_t(from)),
+                      std::make_move_iterator(whole.begin() + std::ptrdiff_t(to)));
+    if (b.Hyphen && !line.empty()) {
+      TfrxHTMLTag h;
+      h.Assign(line.back());
+      line.push_back(h);
+    }
+    // The entries keep their own positions, so the text of a line begins
+    // exactly at its first character whatever the break was.
+    FLines.push_back(std::move(line));
+    from = to;
   }
-  // The entries keep their own positions, so the text of a line begins
-  // exactly at its first character whatever the break was.
-  FLines.push_back(std::move(moved));
+  FLines.emplace_back(std::make_move_iterator(whole.begin() + std::ptrdiff_t(std::min(from, whole.size()))),
+                      std::make_move_iterator(whole.end()));
 }
 
 // ---------------------------------------------------------------------------
@@ -347,32 +357,49 @@ Integer TfrxDrawText::MeasureChars(const WideString& Text, Integer CharSpacing, 
   return total;
 }
 
-WideString TfrxDrawText::HyphenatedPrefix(const WideString& Line, Integer WordStart, Integer Limit) {
-  // The word runs up to the first separator at or after Limit.
-  size_t end = size_t(Limit);
-  while (end < Line.size() && WideString(u" .,-;").find(Line[end]) == WideString::npos) ++end;
-  WideString word;
-  for (size_t i = size_t(WordStart); i < end; ++i) word += Upper(Line[i]);
-  const Integer len = Integer(word.size());
+TfrxDrawText::TWordIndex TfrxDrawText::IndexWords(const WideString& Line) {
+  const size_t n = Line.size();
+  TWordIndex w;
+  w.WordEnd.resize(n + 1);
+  w.LastVowel.resize(n);
+  w.WordEnd[n] = Integer(n);
+  for (size_t i = n; i-- > 0;)
+    w.WordEnd[i] = WideString(u" .,-;").find(Line[i]) != WideString::npos ? Integer(i) : w.WordEnd[i + 1];
+  Integer last = -1;
+  for (size_t i = 0; i < n; ++i) {
+    if (In(kVowels, Upper(Line[i]))) last = Integer(i);
+    w.LastVowel[i] = last;
+  }
+  return w;
+}
+
+WideString TfrxDrawText::HyphenatedPrefix(const WideString& Line, Integer WordStart, Integer Limit,
+                                          const TWordIndex& Words) {
+  // The word runs up to the first separator at or after Limit. Only break
+  // points before Limit are tried, so the work is that of the line, not of
+  // the word: a text of one long word stays linear.
+  const Integer end = Limit < Integer(Line.size()) ? Words.WordEnd[size_t(Limit)] : Integer(Line.size());
+  const Integer len = end - WordStart;
+  auto at = [&](Integer k) { return Upper(Line[size_t(WordStart + k)]); };
   Integer best = 0;
   if (len > 3) {
-    auto hasVowel = [&](Integer from, Integer to) {
-      for (Integer k = from; k < to; ++k)
-        if (In(kVowels, word[size_t(k)])) return true;
-      return false;
-    };
-    for (Integer p = 1; p < len; ++p) {
-      char16_t c = word[size_t(p - 1)], next = word[size_t(p)];
+    const bool vowelAfter = end > WordStart && Words.LastVowel[size_t(end - 1)] >= WordStart;
+    bool vowelBefore = false;
+    const Integer last = std::min(len, Limit - WordStart);
+    for (Integer p = 1; p < last; ++p) {
+      vowelBefore = vowelBefore || In(kVowels, at(p - 1));
+      char16_t c = at(p - 1), next = at(p);
       bool point = false;
       if (In(kConsonants, c)) point = !In(kVowels, next) && !In(kSigns, next);
       else if (In(kVowels, c)) {
         point = next != kShortI;
-        if (point && In(kConsonants, next) && p + 1 < len && word[size_t(p + 1)] == next && p + 2 < len &&
-            In(kVowels, word[size_t(p + 2)]))
+        if (point && In(kConsonants, next) && p + 1 < len && at(p + 1) == next && p + 2 < len && In(kVowels, at(p + 2)))
           point = false;
       }
       if (!point) continue;
-      if (p > 1 && len - p > 1 && hasVowel(0, p) && hasVowel(p, len) && p < Limit - WordStart) best = p;
+      // A vowel at or after p: the last vowel of the word is there.
+      if (p > 1 && len - p > 1 && vowelBefore && vowelAfter && Words.LastVowel[size_t(end - 1)] >= WordStart + p)
+        best = p;
     }
   }
   if (best == 0 || best == Limit - WordStart) return WideString();
@@ -400,16 +427,15 @@ void TfrxDrawText::WrapParagraph(const WideString& Source, Integer Width, Intege
     AddLine(line);
     return;
   }
-  // Entry of character i of the line (the last tag line starts at character s).
+  // The line breaks are collected and the entries split once at the end.
+  std::vector<TfrxHTMLTagsList::TBreak> breaks;
+  TWordIndex words;
+  if (FWordBreak) words = IndexWords(line);
   Integer s = 0, o = 0, limit = FirstWidth;
   Integer brk = -1;        // last character kept at the break
   bool brkDrop = false;    // the break character is a blank that is dropped
-  auto entryNoWrap = [&](Integer i) {
-    if (!FTags.AllowTags) return false;
-    TfrxHTMLTags& t = FTags.Line(FTags.Count() - 1);
-    size_t k = size_t(i - s);
-    return k < t.size() && t[k].DontWRAP;
-  };
+  TfrxHTMLTags& entries = FTags.Line(FTags.Count() - 1);
+  auto entryNoWrap = [&](Integer i) { return FTags.AllowTags && size_t(i) < entries.size() && entries[size_t(i)].DontWRAP; };
   Integer i = 0;
   while (i < n) {
     char16_t c = line[size_t(i)];
@@ -443,7 +469,7 @@ void TfrxDrawText::WrapParagraph(const WideString& Source, Integer Width, Intege
         keptLast = i - 1;
         // Never between the halves of a surrogate pair.
         if (IsLowSurrogate(line[size_t(i)]) && keptLast > s) --keptLast;
-        WideString p = FWordBreak ? HyphenatedPrefix(line, s, i) : WideString();
+        WideString p = FWordBreak ? HyphenatedPrefix(line, s, i, words) : WideString();
         if (!p.empty()) {
           text = p + u"-";
           keptLast = s + Integer(p.size()) - 1;
@@ -453,7 +479,7 @@ void TfrxDrawText::WrapParagraph(const WideString& Source, Integer Width, Intege
         }
       }
     } else {
-      WideString p = FWordBreak && brkDrop ? HyphenatedPrefix(line, brk + 1, i) : WideString();
+      WideString p = FWordBreak && brkDrop ? HyphenatedPrefix(line, brk + 1, i, words) : WideString();
       if (!p.empty()) {
         text = line.substr(size_t(s), size_t(brk - s + 1)) + p + u"-";
         keptLast = brk + Integer(p.size());
@@ -464,7 +490,7 @@ void TfrxDrawText::WrapParagraph(const WideString& Source, Integer Width, Intege
       }
     }
     AddLine(text);
-    FTags.SplitLine(keptLast - s + 1, hyphen);
+    breaks.push_back({keptLast - s + 1, hyphen});
     o = cum[size_t(keptLast)];
     s = keptLast + 1;
     brk = -1;
@@ -473,6 +499,7 @@ void TfrxDrawText::WrapParagraph(const WideString& Source, Integer Width, Intege
     limit = Width;
   }
   if (s < n) AddLine(line.substr(size_t(s)));
+  FTags.SplitLines(breaks);
 }
 
 void TfrxDrawText::LoadText(const std::vector<WideString>& Source) {
@@ -547,13 +574,17 @@ Extended TfrxDrawText::SpareHeight() {
   return r == 0 ? 0.0001 : r;
 }
 
+Integer TfrxDrawText::FittingLineCount() {
+  const Extended h = FUnscaledBottom - FUnscaledTop + 1;
+  const Extended pitch = Rnd(FFontSize * kLayoutDpi / 72) / kRatio + FLineSpacing;
+  const Integer n = pitch > 0 ? Integer(std::trunc(h / pitch)) : 0;
+  return std::max<Integer>(0, std::min<Integer>(LineCount(), n));
+}
+
 WideString TfrxDrawText::TakeOverflow(bool& ParagraphBreak) {
   ParagraphBreak = false;
   if (FLines.empty()) return WideString();
-  const Extended h = FUnscaledBottom - FUnscaledTop + 1;
-  const Extended pitch = Rnd(FFontSize * kLayoutDpi / 72) / kRatio + FLineSpacing;
-  Integer n = pitch > 0 ? Integer(std::trunc(h / pitch)) : 0;
-  n = std::max<Integer>(0, std::min<Integer>(LineCount(), n));
+  const Integer n = FittingLineCount();
   if (n >= LineCount()) return WideString();
   if (n > 0) ParagraphBreak = (FFlags[size_t(n - 1)] & 2) == 0;
   const TfrxHTMLTag* first = nullptr;

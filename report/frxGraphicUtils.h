@@ -58,8 +58,13 @@ class TfrxHTMLTagsList : public TObject {
   // Adds one entry per visible character of Line to the last entry line,
   // removing the tags from Line (only when tags are allowed).
   void ParseTags(WideString& Line);
-  // Moves the entries from Count on into a new line (see the source).
-  void SplitLine(Integer Count, bool Hyphen);
+  // Splits the last entry line into lines of the given lengths (the rest
+  // becomes the last line); a line broken with a hyphen gets an entry for it.
+  struct TBreak {
+    Integer Count;
+    bool Hyphen;
+  };
+  void SplitLines(const std::vector<TBreak>& Breaks);
   void AppendTag();
   // The position counter moves on (line breaks).
   void Advance(Integer N) { FPosition += N; }
@@ -114,6 +119,8 @@ class TfrxDrawText : public TObject {
   // does not fit (with the formatting in force restored as tags);
   // ParagraphBreak tells whether the cut fell inside a paragraph.
   WideString TakeOverflow(bool& ParagraphBreak);
+  // The number of laid-out lines the box has room for.
+  Integer FittingLineCount();
   WideString FittingText() const { return FPlainText; }
 
   static bool IsPrinterCanvas(TCanvas* Canvas);
@@ -150,7 +157,13 @@ class TfrxDrawText : public TObject {
   // cumulative widths. Returns the total.
   Integer MeasureChars(const WideString& Text, Integer CharSpacing, bool Running, Integer LineIndex,
                        TCanvas* Canvas, std::vector<Integer>& Widths, Integer DeviceHeight = 0);
-  WideString HyphenatedPrefix(const WideString& Line, Integer WordStart, Integer Limit);
+  // Where words end and where the vowels are, found once for a paragraph.
+  struct TWordIndex {
+    std::vector<Integer> WordEnd;    // the first separator at or after a character
+    std::vector<Integer> LastVowel;  // the last vowel at or before a character, -1: none
+  };
+  static TWordIndex IndexWords(const WideString& Line);
+  WideString HyphenatedPrefix(const WideString& Line, Integer WordStart, Integer Limit, const TWordIndex& Words);
   void AddLine(const WideString& Text);
   void PaintLine(TCanvas* Canvas, const WideString& Line, TfrxHAlign Align, Integer Index, Integer Width,
                  Integer X, Integer Y);
