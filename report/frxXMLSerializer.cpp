@@ -402,6 +402,12 @@ void TfrxXMLSerializer::ReadTree(TfrxXMLItem* Item, TfrxComponent* Component, st
         continue;
       }
     }
+    // A text object holds no objects: what a file puts there would be
+    // prepared but neither kept in prepared pages nor shown.
+    if (Component->Is<TfrxCustomMemoView>()) {
+      FErrors->Add(Component->Name() + " 中不能放入 " + elem + " " + child->GetProp("Name"));
+      continue;
+    }
     TComponent* existing = FRoot ? FRoot->FindComponent(child->GetProp("Name")) : nullptr;
     if (existing && !existing->Is<TfrxComponent>())
       throw EInvalidCast("Invalid class typecast: " + existing->ClassName() + " is no report object");

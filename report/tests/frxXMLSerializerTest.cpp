@@ -233,6 +233,26 @@ TEST(frxXMLSerializer, UnknownClassesAreReportedByNameAndSkippedWithTheirSubtree
   EXPECT_EQ(report.Objects()->Count(), 2);
 }
 
+// A text object holding a band (or anything) is refused with its subtree:
+// it could be prepared but not kept in prepared pages.
+TEST(frxXMLSerializer, TextObjectsHoldNoObjects) {
+  TfrxReport report;
+  LoadReport(&report, kDecl +
+                          "<TfrxReport><TfrxReportPage Name=\"Page1\">"
+                          "<TfrxMasterData Name=\"Data1\" Height=\"20\" RowCount=\"1\">"
+                          "<TfrxMemoView Name=\"Memo1\" Width=\"50\" Height=\"10\">"
+                          "<TfrxMasterData Name=\"Inner\" Height=\"20\"><TfrxMemoView Name=\"Deep\"/></TfrxMasterData>"
+                          "</TfrxMemoView>"
+                          "<TfrxMemoView Name=\"Memo2\"/>"
+                          "</TfrxMasterData></TfrxReportPage></TfrxReport>");
+  EXPECT_EQ(report.Errors()->Text(), "Memo1 中不能放入 TfrxMasterData Inner\r\n");
+  ASSERT_NE(report.FindObject("Memo1"), nullptr);
+  EXPECT_EQ(report.FindObject("Memo1")->Objects()->Count(), 0);
+  EXPECT_EQ(report.FindObject("Inner"), nullptr);
+  EXPECT_EQ(report.FindObject("Deep"), nullptr);
+  EXPECT_NE(report.FindObject("Memo2"), nullptr);
+}
+
 TEST(frxXMLSerializer, MalformedDocumentsRaise) {
   TfrxTestBox box;
   EXPECT_THROW(LoadReport(&box, "<TfrxReport>"), TfrxInvalidXMLException);
