@@ -299,6 +299,8 @@ TEST_F(DBTreeFixture, RefusedDeletesMovesAndInsertsLeaveTreeAndTableAsTheyWere) 
   EXPECT_EQ(Column("select CLS_ID from Classes order by CLS_ID"), "1|2|3|4|6|7");
   EXPECT_EQ(tree->DBNodes()->Count(), 6);
   EXPECT_EQ(Data->RecordCount(), 6);
+  EXPECT_EQ(MessageOf([&] { Find(tree, "灯具")->DeleteChildren(); }), "锁定的分类不能删除");
+  EXPECT_EQ(Shape(tree->Items()->GetFirstNode()), "电器(灯具(锁定)) 家具(椅子(禁止))");
 
   // A refused move puts the node back where it was.
   const std::string kept = table();

@@ -372,7 +372,8 @@ void TTreeNode::Delete() {
 }
 
 void TTreeNode::DeleteChildren() {
-  while (!FChildren.empty()) delete FChildren.back();
+  // Each through Delete: a child that refuses to go (and raises) stays.
+  while (!FChildren.empty()) FChildren.back()->Delete();
   FHasChildren = false;
   RefreshItem(TVIF_CHILDREN);
 }
