@@ -28,6 +28,13 @@ function(tovani_exe_suffix name)
   set_target_properties(${name} PROPERTIES SUFFIX ".exe")
 endfunction()
 
+# Every test command runs in a test slot of its own (display and Wine prefix,
+# see scripts/testslot.sh), so that test executables can run side by side.
+set(TOVANI_TEST_SLOT bash ${CMAKE_SOURCE_DIR}/scripts/testslot.sh)
+# The longest test executables start first when tests run side by side
+# (CTest's own timings exist only after a first run).
+set(TOVANI_LONG_TESTS app_tests reportengine_tests cxeditors_tests dbgrid_tests)
+
 # tovani_test(name SOURCES ... DEPS ...): one test executable per library,
 # run under Wine through CTest.
 function(tovani_test name)
@@ -42,11 +49,16 @@ function(tovani_test name)
   target_compile_definitions(${name} PRIVATE TOVANI_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                              TOVANI_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
                              TOVANI_SHARED_TESTDATA="${TOVANI_SHARED_TESTDATA}")
-  add_test(NAME ${name} COMMAND wine $<TARGET_FILE:${name}>.so
+  add_test(NAME ${name} COMMAND ${TOVANI_TEST_SLOT} wine $<TARGET_FILE:${name}>.so
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "WINEPREFIX=${TOVANI_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree=\\;mshtml="
     TIMEOUT 1200)
+  list(FIND TOVANI_LONG_TESTS ${name} long)
+  if(long GREATER -1)
+    math(EXPR cost "1000 - 100 * ${long}")
+    set_tests_properties(${name} PROPERTIES COST ${cost})
+  endif()
 endfunction()
 
 # tovani_program(name SOURCES ... DEPS ...): a GUI program.
@@ -66,7 +78,7 @@ function(tovani_unmanaged_windows name)
     return()
   endif()
   add_test(NAME ${name}_unmanaged_windows
-           COMMAND wine reg add "HKCU\\Software\\Wine\\AppDefaults\\${name}.exe\\X11 Driver" /v Managed /d N /f)
+           COMMAND ${TOVANI_TEST_SLOT} --each wine reg add "HKCU\\Software\\Wine\\AppDefaults\\${name}.exe\\X11 Driver" /v Managed /d N /f)
   set_tests_properties(${name}_unmanaged_windows PROPERTIES
     ENVIRONMENT "WINEPREFIX=${TOVANI_WINEPREFIX};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree=\\;mshtml="
     FIXTURES_SETUP ${name}_windows)
