@@ -17,16 +17,12 @@ use_slot() {   # use_slot N: take slot N's display and prefix
   export DISPLAY WINEPREFIX
 }
 if [ "${1:-}" = "--each" ]; then
+  # Set-up steps (registry settings) go to every slot's prefix at once,
+  # without waiting for a test running there: its wineserver serves both.
   shift
   rc=0
   for env in "$slots"/*.env; do
-    n=$(basename "$env" .env)
-    (
-      exec 8>"$slots/$n.lock"
-      flock 8
-      use_slot "$n"
-      "$@" 8>&-
-    ) || rc=$?
+    ( use_slot "$(basename "$env" .env)"; "$@" ) || rc=$?
   done
   exit $rc
 fi
