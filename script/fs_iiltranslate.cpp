@@ -828,7 +828,7 @@ TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* Element, TfsScript* Prog
         }
         if (VarIsStr(v)) {
           kind = fvtString;
-        } else if (v.Kind() == varDispatch || v.Kind() == varUnknown) {
+        } else if (v.Kind() == varDispatch || v.Kind() == varUnknown || fsIsAutomationObject(v)) {
           d->Remove(step);
           delete step;
           BuildOLEChain(d.get(), Element, i, Prog);

@@ -28,6 +28,7 @@ class TfsClassVariable;
 class TfsMethodHelper;
 class TfsCustomEvent;
 class TfsXMLItem;
+struct IDispatch;
 
 // Errors raised by the script engine while a script runs (bad indexes,
 // object references that are no objects, automation calls).
@@ -407,8 +408,28 @@ class TfsStringHelper : public TfsCustomHelper {
   void WriteValue(const Variant& Value) override;
 };
 
-// A late-bound member of an automation object. There is no automation
-// server on this platform: every call fails with an EfsScriptError.
+// An automation object a script holds (made by CreateOleObject or given
+// by an automation call): its dispatch interface, kept referenced while
+// the script program that owns the object lives.
+class TfsAutomationObject : public TObject {
+  TOVANI_CLASS(TfsAutomationObject, TObject)
+ public:
+  explicit TfsAutomationObject(IDispatch* ADispatch = nullptr);
+  ~TfsAutomationObject() override;
+  IDispatch* Dispatch() const { return FDispatch; }
+
+ private:
+  IDispatch* FDispatch;
+};
+
+// CreateOleObject: the automation object of a programmatic name, owned by
+// the main program of Prog.
+Variant fsCreateOleObject(const String& ClassName, TfsScript* Prog);
+bool fsIsAutomationObject(const Variant& V);
+
+// A late-bound member of an automation object, called through IDispatch:
+// read as a method (or property get when a result is wanted), written as
+// a property put. Failures raise EfsScriptError "OLE error ...".
 class TfsOLEHelper : public TfsCustomHelper {
   TOVANI_CLASS(TfsOLEHelper, TfsCustomHelper)
  public:
@@ -417,7 +438,7 @@ class TfsOLEHelper : public TfsCustomHelper {
   void WriteValue(const Variant& Value) override;
 
  private:
-  [[noreturn]] void Invoke(bool PropertyPut);
+  Variant Invoke(bool PropertyPut, const Variant& NewValue);
 };
 
 // A host class: its members (published properties first), its default

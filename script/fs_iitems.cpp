@@ -552,16 +552,8 @@ void TfsStringHelper::WriteValue(const Variant& Value) {
 
 TfsOLEHelper::TfsOLEHelper(const String& AName) : TfsCustomHelper(AName, fvtVariant, String()) {}
 
-void TfsOLEHelper::Invoke(bool PropertyPut) {
-  Integer args = Count() + (PropertyPut ? 1 : 0);
-  if (args > 64)
-    throw EfsScriptError("OLE error: " + fsMessageText(FName) + ": too many arguments (" + IntToStr(args) +
-                         ", at most 64)");
-  throw EfsScriptError("OLE error: " + fsMessageText(FName) + ": automation objects are not available");
-}
-
-Variant TfsOLEHelper::ReadValue() { Invoke(false); }
-void TfsOLEHelper::WriteValue(const Variant&) { Invoke(true); }
+Variant TfsOLEHelper::ReadValue() { return Invoke(false, Variant()); }
+void TfsOLEHelper::WriteValue(const Variant& Value) { Invoke(true, Value); }
 
 // ---------------------------------------------------------------------------
 // TfsClassVariable

@@ -257,9 +257,7 @@ Variant OtherFunctions(const String& name, TfsMethodHelper* c) {
       return Variant(false);
     }
   }
-  if (name == "CREATEOLEOBJECT")
-    throw EfsScriptError("Cannot create automation object '" + fsMessageText(VarToStr(c->ParamValue(0))) +
-                         "': automation is not available");
+  if (name == "CREATEOLEOBJECT") return fsCreateOleObject(VarToStr(c->ParamValue(0)), c->Prog);
   if (name == "VARARRAYCREATE") {
     Variant b = c->ParamValue(0);
     if (!b.IsArray()) throw EfsScriptError("VarArrayCreate needs an array of bounds");

@@ -194,16 +194,31 @@ TEST(ScriptProgram, RecursionKeepsOuterLocals) {
   EXPECT_EQ(p.Get("b"), Variant(101));
 }
 
-TEST(ScriptProgram, AutomationIsNotAvailable) {
+// Automation objects are called late-bound through their dispatch
+// interface: a dictionary the Wine prefix registers (scrrun).
+TEST(ScriptProgram, AutomationObjectsThroughIDispatch) {
   ScriptRun r;
-  ASSERT_TRUE(r.Compile("var x: Variant; begin x := CreateOleObject('Excel.Application'); end.")) << r.Error();
-  try {
-    r.Script->Execute();
-    ADD_FAILURE();
-  } catch (const EfsScriptError& e) {
-    EXPECT_NE(e.Message().find("Excel.Application"), String::npos);
-  }
-
+  ASSERT_TRUE(r.Compile(
+      "var d, k: Variant; n: Integer; s, t, e1, e2, e3: String; has: Boolean;\n"
+      "begin d := CreateOleObject('Scripting.Dictionary');\n"
+      " d.Add('a', 1); d.Add('b', '两');\n"
+      " d.Item['a'] := 5;\n"
+      " n := d.Count + d.Item('a'); s := d.Item('b'); has := d.Exists('c');\n"
+      " k := d.Keys; t := k[0] + k[1];\n"
+      " try d.NoSuchMember(1) except e1 := ExceptionMessage end;\n"
+      " try d.Add('a', 2) except e2 := ExceptionMessage end;\n"
+      " try CreateOleObject('No.Such.Server') except e3 := ExceptionMessage end;\n"
+      "end."))
+      << r.Error();
+  r.Script->Execute();
+  EXPECT_EQ(r.Get("n"), Variant(7));
+  EXPECT_EQ(VarToStr(r.Get("s")), "两");
+  EXPECT_EQ(r.Get("has"), Variant(false));
+  EXPECT_EQ(VarToStr(r.Get("t")), "ab");
+  EXPECT_EQ(VarToStr(r.Get("e1")).rfind("OLE error 80020006: NoSuchMember: ", 0), 0u) << VarToStr(r.Get("e1"));
+  EXPECT_EQ(VarToStr(r.Get("e2")).rfind("OLE error ", 0), 0u) << VarToStr(r.Get("e2"));
+  EXPECT_NE(VarToStr(r.Get("e2")).find(": Add: "), String::npos) << VarToStr(r.Get("e2"));
+  EXPECT_NE(VarToStr(r.Get("e3")).find("No.Such.Server"), String::npos) << VarToStr(r.Get("e3"));
   // A late-bound member refuses more than 64 arguments before anything else.
   TfsOLEHelper helper("Cells");
   for (int i = 0; i < 65; ++i) helper.Add(new TfsParamItem("", fvtVariant, "", false, false));
