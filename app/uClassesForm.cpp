@@ -4,6 +4,7 @@
 #include <vector>
 #include "ADODB.h"
 #include "StdCtrls.h"
+#include "SysUtils.h"
 #include "dxdbtree.h"
 #include "uDataForm.h"
 
@@ -70,16 +71,31 @@ void TClassesForm::Button2Click(TObject*) {
 
 void TClassesForm::Button3Click(TObject*) {
   TdxDBTreeNode* node = dxDBTreeView1->CurrentRecordNode();
-  if (node && MsgConfirm(Handle(), "确定要删除分类吗?") == IDOK) {
-    // The class and every class below it, the lowest first. Each is its
-    // own statement: they run in one transaction, so a failure (a locked
-    // file, a refusing database) deletes none of them.
-    std::vector<Variant> keys;
-    std::function<void(TTreeNode*)> collect = [&](TTreeNode* n) {
-      for (TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) collect(c);
-      if (auto* db = dynamic_cast<TdxDBTreeNode*>(n)) keys.push_back(db->KeyValue());
-    };
-    collect(node);
+  if (!node) {
+    dxDBTreeView1->SetFocus();
+    return;
+  }
+  // The class and every class below it, the lowest first.
+  std::vector<Variant> keys;
+  std::function<void(TTreeNode*)> collect = [&](TTreeNode* n) {
+    for (TTreeNode* c = n->GetFirstChild(); c; c = c->GetNextSibling()) collect(c);
+    if (auto* db = dynamic_cast<TdxDBTreeNode*>(n)) keys.push_back(db->KeyValue());
+  };
+  collect(node);
+  // The product window lists products by their class: products of a
+  // deleted class would be in the file and in no list.
+  String ids;
+  for (const Variant& key : keys) ids += (ids.empty() ? "" : ", ") + VarToStr(key);
+  Integer products = DataForm->FirstValue("select count(*) from Products where CLS_ID in (" + ids + ")").AsInteger();
+  if (products > 0) {
+    MsgError(Handle(), "分类\"" + node->Text() + "\"" + (keys.size() > 1 ? "及其子分类" : "") + "下还有 " +
+                           IntToStr(products) + " 个产品，不能删除。");
+    dxDBTreeView1->SetFocus();
+    return;
+  }
+  if (MsgConfirm(Handle(), "确定要删除分类吗?") == IDOK) {
+    // Each is its own statement: they run in one transaction, so a failure
+    // (a locked file, a refusing database) deletes none of them.
     Variant current = node->KeyValue();
     TADOConnection* conn = DataForm->conn;
     d_Tree->DisableControls();

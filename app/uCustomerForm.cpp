@@ -7,6 +7,7 @@
 #include "DBActns.h"
 #include "DBGridEh.h"
 #include "ReportTemplates.h"
+#include "SysUtils.h"
 #include "frxClass.h"
 #include "frxDBSet.h"
 #include "uMainForm.h"
@@ -53,6 +54,11 @@ void TCustomerForm::Loaded() {
 
 void TCustomerForm::FormCreate(TObject*) {
   LoadReportTemplate(frxReport1, "CustomerList", {frxDBDataset1});
+  // Two customers with one number could not be told apart in the order
+  // and quotation windows, which pick customers by it.
+  d_Customers->BeforePost = [](TDataSet* ds) {
+    DataForm->CheckUniqueCode(ds, "Customers", "C_ID", "C_NO", "C_Name", "客户");
+  };
   d_Customers->Open();
 }
 
@@ -80,6 +86,19 @@ void TCustomerForm::ToolButton7Click(TObject*) {
 
 void TCustomerForm::ToolButton8Click(TObject*) {
   if (d_Customers->IsEmpty()) return;
+  // Orders and quotations are listed joined with their customer: deleting a
+  // customer who has some would hide them in every window.
+  String id = d_Customers->FieldByName("C_ID")->AsString();
+  Integer orders = DataForm->FirstValue("select count(*) from Orders where C_ID = " + id).AsInteger();
+  Integer quotes = DataForm->FirstValue("select count(*) from PriceList where C_ID = " + id).AsInteger();
+  if (orders > 0 || quotes > 0) {
+    String refs;
+    if (orders > 0) refs = IntToStr(orders) + " 张销售单";
+    if (quotes > 0) refs += (refs.empty() ? "" : "和 ") + IntToStr(quotes) + " 张报价单";
+    MsgError(Handle(), "客户\"" + d_Customers->FieldByName("C_Name")->AsString() + "\"还有 " + refs +
+                           "，不能删除。");
+    return;
+  }
   if (MsgConfirm(Handle(), "真的要删除记录吗？") != IDOK) return;
   d_Customers->Delete();
 }

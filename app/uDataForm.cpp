@@ -264,6 +264,30 @@ String TDataForm::UserName() {
   return User->FieldByName("U_Name")->AsString();
 }
 
+Variant TDataForm::FirstValue(const String& Sql) {
+  auto q = std::make_unique<TADODataSet>();
+  q->SetConnection(conn);
+  q->SetCommandText(Sql);
+  q->Open();
+  return q->IsEmpty() ? Variant::Null() : q->Fields().Fields(0)->Value();
+}
+
+void TDataForm::CheckUniqueCode(TDataSet* DataSet, const String& Table, const String& KeyField,
+                                const String& CodeField, const String& NameField, const String& Kind) {
+  String code = Trim(DataSet->FieldByName(CodeField)->AsString());
+  if (code.empty()) return;
+  // Codes name files (a product's picture is Pictures\<code>.jpg), and
+  // file names do not tell case apart.
+  String sql = "select " + NameField + " from " + Table + " where upper(" + CodeField + ") = upper(" +
+               QuotedStr(code) + ")";
+  TField* key = DataSet->FieldByName(KeyField);
+  if (!key->IsNull()) sql += " and " + KeyField + " <> " + key->AsString();
+  Variant other = FirstValue(sql);
+  if (other.IsNull()) return;
+  MsgError(GetActiveWindow(), "编号\"" + code + "\"已被" + Kind + "\"" + VarToStr(other) + "\"使用，请换一个编号。");
+  Abort();
+}
+
 bool TDataForm::BackupDatabase(const String& FileName) {
   return ::BackupDatabase(conn->Handle(), ToUnixPath(FileName));
 }

@@ -70,6 +70,15 @@ class TDataForm : public TDataModule {
   // always; others when the character of U_P at the operation's OP_ID is "1".
   // Nobody is logged in: no.
   bool HasPermission(const String& Operation);
+  // The first column of the first row of a query on the database (Null when
+  // it answers no row).
+  Variant FirstValue(const String& Sql);
+  // Refuses a record of DataSet whose code (CodeField) another row of Table
+  // already has: a message naming the row that has it ("编号"P01"已被产品
+  // "茶杯"使用...") and the silent abort, so the record stays being edited.
+  // An empty code is no conflict. For the BeforePost of the dataset.
+  void CheckUniqueCode(TDataSet* DataSet, const String& Table, const String& KeyField, const String& CodeField,
+                       const String& NameField, const String& Kind);
   // U_Name of the logged-in user ("" before a login).
   String UserName();
   // Copies the open database to FileName (see BackupDatabase in

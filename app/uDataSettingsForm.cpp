@@ -6,6 +6,7 @@
 #include "DBActns.h"
 #include "DBGridEh.h"
 #include "StdCtrls.h"
+#include "SysUtils.h"
 #include "uDataForm.h"
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDataSettingsForm, TForm)
@@ -61,6 +62,23 @@ void TDataSettingsForm::Loaded() {
 }
 
 void TDataSettingsForm::FormCreate(TObject* Sender) {
+  // "添加" (a button) leaves the cursor in the new row's first cell, where
+  // the user types.
+  d_Data->AfterInsert = [this](TDataSet*) {
+    if (!DBGridEh1->CanFocus()) return;
+    DBGridEh1->SetFocus();
+    DBGridEh1->SetSelectedIndex(0);
+  };
+  // A new row left empty is dropped, not stored.
+  d_Data->BeforePost = [](TDataSet* ds) {
+    if (ds->State() != dsInsert) return;
+    for (Integer i = 0; i < ds->FieldCount(); ++i) {
+      TField* f = ds->Fields().Fields(i);
+      if (f->Visible() && !f->ReadOnly() && !Trim(f->AsString()).empty()) return;
+    }
+    ds->Cancel();
+    Abort();
+  };
   TabControl2Change(Sender);
 }
 

@@ -149,6 +149,11 @@ void TProductForm::FormCreate(TObject*) {
   DataForm->LoadListFromTable(cb1->Items(), "B_Units", "UnitName");
   DataForm->LoadListFromTable(cb3->Items(), "B_Colors", "ColorName");
   DataForm->SetMoneyFormats(d_Products);
+  // A product's picture file is named by its number: two products with one
+  // number would share it.
+  d_Products->BeforePost = [](TDataSet* ds) {
+    DataForm->CheckUniqueCode(ds, "Products", "P_ID", "P_NO", "P_Name", "产品");
+  };
   d_CostItems->Open();
   d_PictureType->Open();
   d_Classes->Open();
@@ -269,11 +274,15 @@ void TProductForm::ToolButton20Click(TObject*) {
 }
 
 void TProductForm::ToolButton21Click(TObject*) {
-  if (!d_Products->IsEmpty() && Editing(d_ProductCosts)) d_ProductCosts->Post();
+  if (d_Products->IsEmpty()) return;
+  if (Editing(d_ProductCosts)) d_ProductCosts->Post();
+  else if (d_ProductCosts->PendingCount() > 0) WriteCosts();   // a write refused before
 }
 
 void TProductForm::ToolButton22Click(TObject*) {
-  if (!d_Products->IsEmpty() && Editing(d_ProductCosts)) d_ProductCosts->Cancel();
+  if (d_Products->IsEmpty()) return;
+  if (Editing(d_ProductCosts)) d_ProductCosts->Cancel();
+  else if (d_ProductCosts->PendingCount() > 0) d_ProductCosts->CancelBatch();
 }
 
 void TProductForm::d_ProductCostsAfterPost(TDataSet*) { WriteCosts(); }
@@ -297,15 +306,12 @@ void TProductForm::WriteCosts() {
       conn->RollbackTrans();
     } catch (...) {
     }
-    // Nothing was written: the product keeps the edits it had, the lines
-    // are shown as the database has them.
+    // Nothing was written: the product keeps the edits it had, and the
+    // lines keep the user's changes, still to be written: "保存" tries
+    // again.
     if (Editing(d_Products)) {
       if (wasEditing) cost->SetValue(oldCost);
       else d_Products->Cancel();
-    }
-    try {
-      d_ProductCosts->Requery();
-    } catch (...) {
     }
     throw;
   }
