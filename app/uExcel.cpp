@@ -7,6 +7,7 @@
 
 #include "SysUtils.h"
 #include "Utf8.h"
+#include "uDataForm.h"
 
 TExcel::TExcel(const String& fileName, bool openFlag) {
   if (openFlag) {
@@ -36,17 +37,22 @@ void TExcel::SetVisible(bool value) {
   if (!value) return;
   if (FSavedName.empty() || !WorkBook->Saved) {
     if (FSavedName.empty()) {
-      char16_t dir[MAX_PATH + 1];
-      DWORD n = GetTempPathW(MAX_PATH, reinterpret_cast<LPWSTR>(dir));
+      // Beside the program, where the user finds it again (a temporary
+      // folder would hide it when no program can show it).
       SYSTEMTIME t;
       GetLocalTime(&t);
-      FSavedName = Utf16ToUtf8(std::u16string(dir, n)) +
-                   Format("工作簿%.4d%.2d%.2d%.2d%.2d%.2d%.3d.xlsx",
-                          {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds});
+      FSavedName = ProgramFolder() + Format("工作簿%.4d%.2d%.2d%.2d%.2d%.2d%.3d.xlsx",
+                                            {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds});
     }
     WorkBook->SaveAs(FSavedName);
   }
-  OpenWithDefaultApplication(FSavedName);
+  try {
+    OpenWithDefaultApplication(FSavedName);
+  } catch (const EWorkbookError&) {
+    // No program of the desktop opens workbooks: the file is there all the
+    // same, and the user is told where.
+    MsgInfo(GetActiveWindow(), "本机没有可以打开 Excel 工作簿的程序。\n工作簿已保存为：\n" + FSavedName);
+  }
 }
 
 void TExcel::SetCellValue(int row, int col, const Variant& value) {

@@ -51,7 +51,15 @@ void TPasswordForm::Button1Click(TObject*) {
   }
   user->Edit();
   user->FieldByName("U_Pwd")->SetAsString(edtNewPwd->Text());
-  user->Post();
+  try {
+    user->Post();
+  } catch (...) {
+    // Not saved (a locked file, say): the user's record goes back to the
+    // password that is stored, so the next try checks the old one against
+    // it; the error is shown by the default handler.
+    user->Cancel();
+    throw;
+  }
   SetModalResult(mrOk);
   MsgInfo(Handle(), "密码更改成功,请下一次使用新密码登录.", "提示");
 }

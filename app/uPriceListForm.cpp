@@ -39,6 +39,42 @@ bool IsFile(const String& name) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The quotation template mb\price.xlsx. A program folder without one gets
+// the program's own, as it gets its own data.mdb: the title and header labels
+// in rows 1 to 3 with the cells the export fills (B2 customer, D2 date, G2
+// number), and the block of one line in rows 4 to 6 with the product labels
+// and column 7 wide enough for the picture. A template the user put there
+// is used as it is.
+String QuotationTemplate() {
+  String file = ProgramFile("mb\\price.xlsx");
+  if (IsFile(file)) return file;
+  std::u16string dir = Utf8ToUtf16(ProgramFile("mb"));
+  CreateDirectoryW(reinterpret_cast<LPCWSTR>(dir.c_str()), nullptr);
+  auto book = TWorkbook::CreateNew();
+  TWorksheet& s = book->Sheet(1);
+  s.SetText(1, 1, "报价单");
+  s.SetText(2, 1, "客户：");
+  s.SetText(2, 3, "日期：");
+  s.SetText(2, 5, "单号：");
+  s.SetText(3, 1, "产品资料");
+  s.SetText(3, 7, "图片");
+  s.SetText(4, 1, "编号");
+  s.SetText(5, 1, "名称");
+  s.SetText(4, 3, "颜色");
+  s.SetText(5, 3, "尺寸");
+  s.SetText(4, 5, "毛重");
+  s.SetText(5, 5, "净重");
+  s.SetText(6, 5, "单价");
+  s.SetNumberFormat(2, 4, "yyyy-mm-dd");
+  s.SetNumberFormat(6, 6, "\"￥\"#,##0.00");
+  s.SetColumnWidth(2, 16);
+  s.SetColumnWidth(4, 12);
+  s.SetColumnWidth(6, 12);
+  s.SetColumnWidth(7, 24);   // a picture 110 points wide, 8 in
+  book->SaveAs(file);
+  return file;
+}
+
 String TempFolder() {
   char16_t dir[MAX_PATH + 1];
   DWORD n = GetTempPathW(MAX_PATH, reinterpret_cast<LPWSTR>(dir));
@@ -183,6 +219,8 @@ String TPriceListForm::WriteWorkbook(TExcel& Excel, bool ForMail) {
       else pic.SetHeight(110);
     }
   }
+  std::u16string folder = Utf8ToUtf16(ProgramFile("price"));
+  CreateDirectoryW(reinterpret_cast<LPCWSTR>(folder.c_str()), nullptr);   // (when missing)
   String file = ProgramFile("price\\" + head->FieldByName("PL_NO")->AsString() + ".xlsx");
   Excel.SaveAs(file);
   return file;
@@ -190,7 +228,7 @@ String TPriceListForm::WriteWorkbook(TExcel& Excel, bool ForMail) {
 
 void TPriceListForm::ToolButton8Click(TObject*) {
   if (d_PriceList->IsEmpty()) return;
-  TExcel excel(ProgramFile("mb\\price.xlsx"), false);
+  TExcel excel(QuotationTemplate(), false);
   WriteWorkbook(excel, false);
   excel.SetVisible(true);
 }
@@ -199,7 +237,7 @@ void TPriceListForm::ToolButton7Click(TObject*) {
   if (d_PriceList->IsEmpty()) return;
   String file;
   {
-    TExcel excel(ProgramFile("mb\\price.xlsx"), false);
+    TExcel excel(QuotationTemplate(), false);
     file = WriteWorkbook(excel, true);
   }
   auto* mail = new TMapiControl(this);
