@@ -94,6 +94,10 @@ void TSaleForm::RunEditor(TSaleEditForm* Editor) {
   Variant id = Editor->d_Orders->FieldByName("O_ID")->Value();
   d_Orders->Requery();
   d_Orders->Locate("O_ID", id, {});
+  // The lines follow the list only when its current order changes: after an
+  // edit of the order that was current they are read again, so that the
+  // window (and what it prints) shows what was saved.
+  d_Orders_d->Requery();
 }
 
 void TSaleForm::ToolButton3Click(TObject*) {
