@@ -906,7 +906,20 @@ void TCustomForm::CMShowingChanged(TMessage&) {
       if (FPosition == poMainFormCenter && Application) over = Application->MainForm();
       if (FPosition == poOwnerFormCenter) over = dynamic_cast<TCustomForm*>(Owner());
       if (over && over != this && over->HandleAllocated() && over->Visible()) area = over->BoundsRect();
-      SetBounds(area.Left + (area.Width() - FWidth) / 2, area.Top + (area.Height() - FHeight) / 2, FWidth, FHeight);
+      int left = area.Left + (area.Width() - FWidth) / 2, top = area.Top + (area.Height() - FHeight) / 2;
+      // Kept on the work area of the monitor it is shown on: a form wider
+      // than the window it is centred on would otherwise start off the
+      // screen. (A form larger than the work area keeps its top left corner
+      // on it.)
+      RECT want{left, top, left + FWidth, top + FHeight};
+      MONITORINFO mi{};
+      mi.cbSize = sizeof(mi);
+      if (GetMonitorInfoW(MonitorFromRect(&want, MONITOR_DEFAULTTONEAREST), &mi)) {
+        const RECT& work = mi.rcWork;
+        left = std::max<int>(work.left, std::min<int>(left, work.right - FWidth));
+        top = std::max<int>(work.top, std::min<int>(top, work.bottom - FHeight));
+      }
+      SetBounds(left, top, FWidth, FHeight);
       if (FPosition == poMainFormCenter || FPosition == poOwnerFormCenter || FPosition == poScreenCenter) FPosition = poDesigned;
     }
     // The controls are made and shown before the form's window shows and is
