@@ -23,6 +23,15 @@ install_marlett() {
     wineserver -k >/dev/null 2>&1 || true
   fi
 }
+# The program runs under a Chinese locale (scripts/run.sh, the tests), so
+# that Wine's own dialogs and date pickers follow Chinese conventions; the
+# locale is generated here when the system does not have it yet.
+ensure_chinese_locale() {
+  locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8' && return 0
+  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 >/dev/null 2>&1 ||
+    echo "wineprefix.sh: cannot generate the locale zh_CN.UTF-8 (package locales, as root)" >&2
+}
+ensure_chinese_locale
 if [ -f "$PREFIX/.tovani-fonts" ]; then
   install_marlett
   exit 0
