@@ -1,3 +1,4 @@
+#include <sqlite3.h>
 #include "ADODB.h"
 #include "AppFixture.h"
 #include "DialogAnswerer.h"
@@ -129,6 +130,41 @@ TEST_F(LoginFixture, ChangedPasswordIsStoredAndWorksAtTheNextLogin) {
   f.reset(TCustomForm::Create<TPasswordForm>(nullptr));
   attempt("新密码", "", "");
   EXPECT_EQ(Scalar("select U_Pwd from Users where U_Name = '张三'"), "");
+}
+
+// A new password that cannot be saved (another program holds the file)
+// leaves the stored one in force: the error is shown, the user's record is
+// no longer being edited, and the next try checks the old password.
+TEST_F(LoginFixture, AFailedPasswordSaveKeepsTheStoredPassword) {
+  ASSERT_EQ(TryLogin("张三", "Abc"), mrLoginOk);
+  std::unique_ptr<TPasswordForm> f(TCustomForm::Create<TPasswordForm>(nullptr));
+  DialogAnswerer answer;
+  auto attempt = [&](const char* old, const char* pwd) {
+    answer.Clear();
+    f->edtOldPwd->SetText(old);
+    f->edtNewPwd->SetText(pwd);
+    f->edtNewPwd1->SetText(pwd);
+    f->SetModalResult(mrNone);
+    SendMessageW(f->Button1->Handle(), BM_CLICK, 0, 0);
+    auto seen = answer.Dialogs();
+    return seen.empty() ? DialogAnswerer::Seen{} : seen[0];
+  };
+  sqlite3* locker = nullptr;
+  ASSERT_EQ(sqlite3_open(Dir.File("data.mdb").c_str(), &locker), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(locker, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+  DialogAnswerer::Seen seen = attempt("Abc", "新密码");
+  sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+  sqlite3_close(locker);
+  EXPECT_NE(seen.Text.find("locked"), std::string::npos) << seen.Text;
+  EXPECT_EQ(f->ModalResult(), mrNone);
+  EXPECT_EQ(DataForm->User->State(), dsBrowse);
+  EXPECT_EQ(DataForm->User->FieldByName("U_Pwd")->AsString(), "Abc");
+  // The typed "new" password is no old password; the stored one is.
+  seen = attempt("新密码", "再一个");
+  EXPECT_EQ(seen.Text, "旧密码不正确.");
+  seen = attempt("Abc", "新密码");
+  EXPECT_EQ(seen.Text, "密码更改成功,请下一次使用新密码登录.");
+  EXPECT_EQ(Scalar("select U_Pwd from Users where U_Name = '张三'"), "新密码");
 }
 
 TEST_F(LoginFixture, InputTextDialog) {

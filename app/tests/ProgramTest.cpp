@@ -552,24 +552,20 @@ TEST(Program, CustomersAddedInTheDialogAndExported) {
   RECT br;
   GetWindowRect(bar, &br);
   ClickAt({br.left + 8 * 37 + 3 * 8 + 18, br.top + 18});
-  // The workbook is saved in the temporary folder and handed to the
-  // desktop; without a spreadsheet program there the program says so.
+  // The workbook is saved in the program's folder (not in the temporary
+  // one, where nobody finds it) and handed to the desktop; without a
+  // spreadsheet program there the program says, in Chinese, where it is.
+  HWND told = app.Run.WaitWindow("信息", "#32770");
+  ASSERT_NE(told, nullptr) << "no message";
+  std::string message = DialogAnswerer::WindowText(GetDlgItem(told, 0xFFFF));
+  DialogAnswerer::Press(told, IDOK);
   std::string book;
-  for (int i = 0; i < 200 && book.empty(); ++i) {
-    if (HWND box = app.Run.WaitWindow("错误", "#32770", 1)) DialogAnswerer::Press(box, IDOK);
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(reinterpret_cast<LPCWSTR>((u"Z:" + U16(dir.File("temp")) + u"/*.xlsx").c_str()), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      FindClose(h);
-      char name[MAX_PATH * 3] = {};
-      WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(fd.cFileName), -1, name, sizeof(name), nullptr, nullptr);
-      book = dir.File("temp") + "/" + name;
-    } else {
-      Sleep(50);
-    }
-  }
-  if (HWND box = app.Run.WaitWindow("错误", "#32770", 20)) DialogAnswerer::Press(box, IDOK);
-  ASSERT_FALSE(book.empty()) << "no workbook written";
+  for (const std::string& name : dir.List())
+    if (name.size() > 5 && name.compare(name.size() - 5, 5, ".xlsx") == 0) book = dir.File(name);
+  ASSERT_FALSE(book.empty()) << "no workbook written beside the program";
+  EXPECT_EQ(message.rfind("本机没有可以打开 Excel 工作簿的程序。", 0), 0u) << message;
+  EXPECT_NE(message.find(book.substr(book.rfind('/') + 1)), std::string::npos) << message;
+  EXPECT_TRUE(TempDir::Names(dir.File("temp")).empty());
   // Read back by the independent reader after the tests (app_workbook_readback).
   mkdir((std::string(TOVANI_TEST_BINARY_DIR) + "/out").c_str(), 0755);
   ASSERT_TRUE(CopyFileTo(book, std::string(TOVANI_TEST_BINARY_DIR) + "/out/customers.xlsx"));
@@ -1465,5 +1461,330 @@ TEST(Program, ReportsPreviewedAndPrintedFromTheirWindows) {
     }
   }
   EXPECT_EQ(printed.find("F01"), std::string::npos);
+  ClosePreview(preview);
+}
+
+// ---------------------------------------------------------------------------
+// Records other records refer to, duplicate codes and empty rows: refused
+// with a message, nothing lost and nothing hidden.
+
+TEST(Program, ReferencedRecordsDuplicateCodesAndEmptyRowsAreRefused) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  ExecSql(db, "insert into Customers (C_ID, C_NO, C_Name) values (1, 'C01', '上海贸易公司'), (2, 'C02', '北京商行');"
+              "insert into Orders (O_ID, O_NO, O_OrderDate, C_ID, U_ID, O_IsBack, O_Enabled, O_JE) values "
+              "(1, '202401010001', '2024-01-01 00:00:00', 1, 1, 0, 1, 10);"
+              "insert into Classes (CLS_ID, CLS_Name, CLS_ParentID) values (1, '服装', 0), (2, '男装', 1);"
+              "insert into Products (CLS_ID, P_NO, P_Name) values (2, 'A1', '衬衫');");
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+
+  // A customer with an order is not deleted: the message names the order.
+  PostMessageW(WaitChild(nav, "TBitBtn", "客户管理"), BM_CLICK, 0, 0);
+  HWND customers = WaitChild(app.Main, "TCustomerForm");
+  ASSERT_NE(customers, nullptr);
+  HWND grid = WaitChild(customers, "TDBGridEh");
+  ASSERT_TRUE(grid && WaitForeground(app.Main));
+  Click(grid);
+  SendKeys({VK_F4});
+  EXPECT_EQ(AnswerError(app.Run), "客户\"上海贸易公司\"还有 1 张销售单，不能删除。");
+  ExpectRows(db, "select count(*) from Customers", {"2"});
+  // A new customer with a number another has is refused on save; the
+  // dialog stays with what was typed.
+  Click(grid);
+  SendKeys({VK_F1});
+  HWND edit = app.Run.WaitWindow("客户资料");
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(WaitForeground(edit));
+  TypeKeys(u"c02\r重复的客户\r");
+  Click(WaitChild(edit, "TButton", "保存"));
+  EXPECT_EQ(AnswerError(app.Run), "编号\"c02\"已被客户\"北京商行\"使用，请换一个编号。");
+  EXPECT_TRUE(IsWindowVisible(edit));
+  Click(WaitChild(edit, "TButton", "取消"));
+  ASSERT_TRUE(WaitGone(edit));
+  ExpectRows(db, "select group_concat(C_NO) from Customers", {"C01,C02"});
+  PostMessageW(customers, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitGone(customers));
+
+  // A class whose sub-class has a product is not deleted.
+  DataMenuItem(app.Main, 2);
+  HWND classes = app.Run.WaitWindow("产品分类");
+  ASSERT_NE(classes, nullptr);
+  HWND tree = WaitChild(classes, "TdxDBTreeView");
+  ASSERT_NE(tree, nullptr);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(classes, &pid);
+  ClickAt(TreeItemPoint(pid, tree, TreeItem(tree, TVGN_ROOT)));
+  Sleep(200);
+  Click(WaitChild(classes, "TButton", "删除"));
+  EXPECT_EQ(AnswerError(app.Run), "分类\"服装\"及其子分类下还有 1 个产品，不能删除。");
+  ExpectRows(db, "select count(*) from Classes", {"2"});
+  Click(WaitChild(classes, "TButton", "关闭"));
+  ASSERT_TRUE(WaitGone(classes));
+
+  // 资料设置: "添加" puts the cursor in the new row, so typing goes there;
+  // a row added and left empty is not stored.
+  DataMenuItem(app.Main, 3);
+  HWND lists = app.Run.WaitWindow("资料设置");
+  ASSERT_NE(lists, nullptr);
+  ASSERT_TRUE(WaitForeground(lists));
+  Click(WaitChild(lists, "TButton", "添加"));
+  Sleep(200);
+  TypeKeys(u"件");
+  SendKeys({VK_TAB});
+  TypeKeys(u"PCS");
+  Sleep(100);
+  Click(WaitChild(lists, "TButton", "保存"));
+  ExpectRows(db, "select UnitName, UnitEName from B_Units", {"件|PCS"});
+  Click(WaitChild(lists, "TButton", "添加"));
+  Sleep(200);
+  Click(WaitChild(lists, "TButton", "保存"));
+  Sleep(300);
+  EXPECT_EQ(app.Run.WaitWindow("", "#32770", 10), nullptr);
+  ExpectRows(db, "select count(*) from B_Units", {"1"});
+  PostMessageW(lists, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitGone(lists));
+}
+
+// A product's number names its picture file: a second product with the
+// number is refused. A cost line saved without an amount can be edited
+// afterwards (the line holds what the database stored), and a damaged
+// picture file clears the picture and says so on the page.
+TEST(Program, ProductCodesCostLinesAndDamagedPictures) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  mkdir(dir.File("Pictures").c_str(), 0755);
+  {
+    TBitmap bmp;
+    bmp.SetSize(120, 80);
+    bmp.Canvas()->Brush()->SetColor(clNavy);
+    bmp.Canvas()->FillRect(TRect(0, 0, 120, 80));
+    TJPEGImage jpeg;
+    jpeg.Assign(&bmp);
+    jpeg.SaveToFile("Z:" + dir.File("Pictures/A1.jpg"));
+    std::ofstream bad(dir.File("Pictures/A2.jpg"), std::ios::binary);
+    bad << "\xFF\xD8\xFF\xE0 not a picture";
+  }
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  ExecSql(db, "insert into Classes (CLS_ID, CLS_Name, CLS_ParentID) values (1, '服装', 0);"
+              "insert into Products (P_ID, CLS_ID, P_NO, P_Name) values (1, 1, 'A1', '衬衫'), (2, 1, 'A2', '外套');"
+              "insert into CostItems (COS_Item) values ('材料');");
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  PostMessageW(WaitChild(nav, "TBitBtn", "产品管理"), BM_CLICK, 0, 0);
+  HWND products = WaitChild(app.Main, "TProductForm");
+  ASSERT_NE(products, nullptr);
+  HWND grid = WaitChild(products, "TDBGridEh");
+  ASSERT_TRUE(grid && WaitForeground(app.Main));
+  Sleep(300);
+  ShowWindow(products, SW_RESTORE);
+  SetWindowPos(products, nullptr, 0, 0, 780, 560, SWP_NOZORDER);
+  Sleep(300);
+
+  // The picture page of A1, then of A2 (whose file is damaged).
+  HWND pages = WaitChild(products, "TPageControl");
+  ASSERT_NE(pages, nullptr);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(products, &pid);
+  auto tab = [&](int index) {
+    RECT r = RemoteCall(pid, pages, TCM_GETITEMRECT, WPARAM(index), RECT{});
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(pages, &p);
+    ClickAt(p);
+    Sleep(300);
+  };
+  RECT gr;
+  GetWindowRect(grid, &gr);
+  ClickAt({gr.left + 60, gr.top + 48});   // the first product
+  Sleep(200);
+  tab(1);
+  HWND image = DialogAnswerer::FindChild(products, "TcxImage");
+  ASSERT_NE(image, nullptr);
+  EXPECT_TRUE(IsWindowVisible(image));
+  ClickAt({gr.left + 60, gr.top + 48});
+  SendKeys({VK_DOWN});
+  Sleep(400);
+  EXPECT_FALSE(IsWindowVisible(image)) << "the picture of the previous product stays";
+  // The message is on the page: red text at its top left.
+  RECT pr;
+  GetWindowRect(pages, &pr);
+  Snapshot(products, "products_damaged_picture.png");
+  {
+    HDC screen = GetDC(nullptr);
+    int red = 0;
+    for (int y = pr.top + 30; y < pr.top + 60; ++y)
+      for (int x = pr.left + 8; x < pr.left + 300; ++x) {
+        COLORREF c = GetPixel(screen, x, y);
+        if (GetRValue(c) > 160 && GetGValue(c) < 90 && GetBValue(c) < 90) ++red;
+      }
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(red, 20) << "no error text on the picture page";
+  }
+
+  // F1 with the number of another product: refused, the editor stays.
+  Click(grid);
+  SendKeys({VK_F1});
+  HWND edit = app.Run.WaitWindow("产品资料");
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(WaitForeground(edit));
+  Click(ChildrenByPlace(edit, u"TDBEdit").front());
+  TypeKeys(u"a1\r新产品\r");
+  Click(WaitChild(edit, "TButton", "保存"));
+  EXPECT_EQ(AnswerError(app.Run), "编号\"a1\"已被产品\"衬衫\"使用，请换一个编号。");
+  EXPECT_TRUE(IsWindowVisible(edit));
+  Click(WaitChild(edit, "TButton", "取消"));
+  ASSERT_TRUE(WaitGone(edit));
+  ExpectRows(db, "select count(*) from Products", {"2"});
+
+  // A cost line saved without an amount, then given one.
+  tab(2);
+  std::vector<HWND> bars = ChildrenByPlace(products, u"TToolBar");
+  ASSERT_EQ(bars.size(), 2u);
+  RECT cb;
+  GetWindowRect(bars[1], &cb);
+  ClickAt({cb.left + 18, cb.top + 18});   // "添加"
+  Sleep(300);
+  ClickAt({cb.left + 2 * 37 + 18, cb.top + 18});   // "保存"
+  if (HWND box = app.Run.WaitWindow("", "#32770", 20)) {
+    ADD_FAILURE() << DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF));
+    DialogAnswerer::Press(box, IDOK);
+  }
+  ExpectRows(db, "select PC_Cost from ProductCosts where P_ID = 2", {"0"});
+  std::vector<HWND> grids = ChildrenByPlace(products, u"TDBGridEh");
+  ASSERT_EQ(grids.size(), 2u);
+  RECT cg;
+  GetWindowRect(grids[1], &cg);
+  ClickAt({cg.left + 12 + 120 + 60, cg.top + 28});   // the line's cost
+  Sleep(200);
+  TypeKeys(u"8.5");
+  Sleep(100);
+  ClickAt({cb.left + 2 * 37 + 18, cb.top + 18});   // "保存"
+  if (HWND box = app.Run.WaitWindow("", "#32770", 20)) {
+    ADD_FAILURE() << DialogAnswerer::WindowText(GetDlgItem(box, 0xFFFF));
+    DialogAnswerer::Press(box, IDOK);
+  }
+  ExpectRows(db, "select c.PC_Cost, p.P_Cost from ProductCosts c join Products p on p.P_ID = c.P_ID", {"8.5|8.5"});
+}
+
+// A fresh program folder has no quotation template: the export makes the
+// program's own and writes the quotation on it; a template the user puts
+// there instead is kept and used.
+TEST(Program, QuotationTemplateMadeWhenMissingAndTheUsersKept) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  ExecSql(db, "insert into Customers (C_ID, C_NO, C_Name) values (1, 'C01', '上海贸易公司');"
+              "insert into Products (P_ID, P_NO, P_Name, P_Color, P_Size, P_GWeight, P_NWeight) values "
+              "(1, 'P01', '茶杯', '白', '10x10', 1.5, 1.2);"
+              "insert into PriceList (PL_ID, PL_NO, PL_Date, C_ID) values (1, 'Q0001', '2024-03-01 00:00:00', 1);"
+              "insert into PriceList_d (PL_ID, P_ID, PLD_Price) values (1, 1, 12.5);");
+  SetForegroundWindow(app.Main);
+  WaitForeground(app.Main);
+  SendKeys({'B'}, true);
+  Sleep(200);
+  SendKeys({VK_RETURN});
+  HWND quotes = WaitChild(app.Main, "TPriceListForm");
+  ASSERT_NE(quotes, nullptr);
+  HWND bar = WaitChild(quotes, "TToolBar");
+  std::string out = dir.File("price/Q0001.xlsx");
+  for (const char* own : {"", "我们自己的报价单"}) {
+    if (*own) {
+      auto t = TWorkbook::CreateNew();
+      t->Sheet(1).SetText(1, 1, own);
+      t->SaveAs(dir.File("mb/price.xlsx"));
+      unlink(out.c_str());
+    }
+    ClickToolButton(bar, 4, 55, 2);   // "导出"
+    HWND told = app.Run.WaitWindow("信息", "#32770");
+    ASSERT_NE(told, nullptr) << "no message";
+    EXPECT_NE(DialogAnswerer::WindowText(GetDlgItem(told, 0xFFFF)).find("Q0001.xlsx"), std::string::npos);
+    DialogAnswerer::Press(told, IDOK);
+    ASSERT_TRUE(WaitGone(told));
+    ASSERT_EQ(access(out.c_str(), R_OK), 0) << "no workbook written";
+    auto book = TWorkbook::Open(out);
+    TWorksheet& s = book->Sheet(1);
+    auto text = [&](int r, int c) { return std::string(s.Cell(r, c).Text); };
+    EXPECT_EQ(text(2, 2), "上海贸易公司");
+    EXPECT_EQ(text(4, 2), "P01");
+    EXPECT_EQ(text(5, 2), "茶杯");
+    EXPECT_EQ(s.Cell(6, 6).Number, 12.5);
+    if (*own) {
+      EXPECT_EQ(text(1, 1), own);
+      EXPECT_EQ(text(4, 1), "");
+      auto kept = TWorkbook::Open(dir.File("mb/price.xlsx"));
+      EXPECT_EQ(std::string(kept->Sheet(1).Cell(1, 1).Text), own);
+    } else {
+      ASSERT_EQ(access(dir.File("mb/price.xlsx").c_str(), R_OK), 0) << "no template made";
+      for (auto [r, c, label] : {std::tuple{1, 1, "报价单"}, {4, 1, "编号"}, {5, 1, "名称"}, {4, 3, "颜色"},
+                                 {5, 3, "尺寸"}, {4, 5, "毛重"}, {5, 5, "净重"}, {6, 5, "单价"}})
+        EXPECT_EQ(text(r, c), label) << r << "," << c;
+      EXPECT_GT(s.ColumnWidthPoints(7), 110);
+    }
+  }
+}
+
+// After an order is changed in the editor, the sales window shows and
+// prints what was saved, not the lines it had read before.
+TEST(Program, SalesWindowShowsAndPrintsAnEditedOrder) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  std::string marker = "编辑" + std::to_string(GetCurrentProcessId()) + "公司";
+  ExecSql(db, ("update 参数 set 设置 = '" + marker + "' where 参数 = '企业名称';"
+               "insert into Customers (C_ID, C_NO, C_Name) values (1, 'C01', '上海贸易公司');"
+               "insert into Products (P_ID, P_NO, P_Name, P_Price) values (1, 'P01', '茶杯', 12.5);"
+               "insert into Orders (O_ID, O_NO, O_OrderDate, C_ID, U_ID, O_IsBack, O_Enabled, O_JE) values "
+               "(1, '" + Today() + "0001', date('now', 'localtime') || ' 00:00:00', 1, 1, 0, 1, 37.5);"
+               "insert into Orders_d (O_ID, P_ID, P_NO, P_Name, OD_Price, OD_Qty, OD_JE) values "
+               "(1, 1, 'P01', '茶杯', 12.5, 3, 37.5);").c_str());
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  PostMessageW(WaitChild(nav, "TBitBtn", "销售管理"), BM_CLICK, 0, 0);
+  HWND sales = WaitChild(app.Main, "TSaleForm");
+  ASSERT_NE(sales, nullptr);
+  ASSERT_TRUE(WaitForeground(app.Main));
+  Click(WaitChild(sales, "TButton", "查询"));
+  Sleep(300);
+  HWND bar = WaitChild(sales, "TToolBar");
+  HWND editor = OpenByToolButton(app.Run, bar, 2, 37, 1, "销售单");   // "修改"
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(WaitForeground(editor));
+  // The dialog is kept on the screen, though wider than the main window.
+  RECT er = SettledRect(editor);
+  EXPECT_GE(er.left, 0);
+  EXPECT_LE(er.right, GetSystemMetrics(SM_CXSCREEN));
+  Snapshot(editor, "sales_dialog.png");
+  std::vector<HWND> edits;
+  EnumChildWindows(editor, &CollectEdits, reinterpret_cast<LPARAM>(&edits));
+  ASSERT_EQ(edits.size(), 3u);
+  std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) {
+    RECT ra, rb;
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+  });
+  Click(edits[1]);   // the quantity
+  SendKeys({VK_END, VK_BACK, VK_BACK, VK_BACK, VK_BACK, VK_BACK});
+  TypeKeys(u"5\r\r");
+  Sleep(200);
+  Click(WaitChild(editor, "TButton", "保存"));
+  ASSERT_TRUE(WaitGone(editor));
+  ExpectRows(db, "select O_JE from Orders", {"62.5"});
+  ClickToolButton(bar, 4, 37, 2);   // "打印"
+  HWND preview = WaitPreview(app.Run);
+  ASSERT_NE(preview, nullptr);
+  std::string printed = PrintFromPreview(app.Run, preview, marker, "sales_order_edited_printed");
+  ASSERT_FALSE(printed.empty()) << "nothing printed";
+  EXPECT_NE(printed.find("¥62.50"), std::string::npos) << printed;
+  EXPECT_EQ(printed.find("¥37.50"), std::string::npos) << printed;
   ClosePreview(preview);
 }
