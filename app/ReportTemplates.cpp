@@ -23,6 +23,10 @@ void LoadReportTemplate(TfrxReport* Report, const String& Name, std::initializer
   Report->EngineOptions()->UseGlobalDataSetList = false;
   TStringStream stream(text);
   Report->LoadFromStream(&stream);
+  // The reports have no dialog pages to rebuild: without this the report is
+  // read again from its own copy after every run, and its data bands, read
+  // before the report has its datasets, would print no rows the second time.
+  Report->EngineOptions()->DestroyForms = false;
   if (Report->Errors()->Count() > 0)
     throw Exception("The report template " + Name + " does not load: " + Report->Errors()->Text());
   Report->DataSets()->Clear();

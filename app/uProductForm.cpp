@@ -1,6 +1,7 @@
 #include "uProductForm.h"
 
 #include <memory>
+#include <vector>
 #include "ADODB.h"
 #include "ActnList.h"
 #include "Graphics.h"
@@ -293,25 +294,49 @@ void TProductForm::WriteCosts() {
   bool wasEditing = Editing(d_Products);
   TField* cost = d_Products->FieldByName("P_Cost");
   Variant oldCost = cost->Value();
+  // The product as the user has it, edits in progress included.
+  std::vector<Variant> values;
+  for (Integer i = 0; i < d_Products->FieldCount(); ++i) values.push_back(d_Products->Fields().Fields(i)->Value());
+  Variant productId = d_Products->FieldByName("P_ID")->Value();
+  bool productWritten = false;
   conn->BeginTrans();
   try {
-    d_ProductCosts->UpdateBatch();
-    // The product's own edits in progress go with the new cost.
+    // The product first (its own edits in progress go with the new cost),
+    // the lines last: the lines' cache takes their write only when nothing
+    // after it can fail, so a refused write leaves them pending.
     d_Products->Edit();
     cost->SetAsCurrency(SumCosts(d_ProductCosts));
     d_Products->Post();
+    productWritten = true;
+    d_ProductCosts->UpdateBatch();
     conn->CommitTrans();
   } catch (...) {
     try {
       conn->RollbackTrans();
     } catch (...) {
     }
-    // Nothing was written: the product keeps the edits it had, and the
-    // lines keep the user's changes, still to be written: "保存" tries
-    // again.
-    if (Editing(d_Products)) {
-      if (wasEditing) cost->SetValue(oldCost);
-      else d_Products->Cancel();
+    // Nothing was written: the lines keep the user's changes, still to be
+    // written ("保存" tries again), and the product keeps the edits it had.
+    try {
+      if (!productWritten) {
+        if (Editing(d_Products)) {
+          if (wasEditing) cost->SetValue(oldCost);
+          else d_Products->Cancel();
+        }
+      } else {
+        // The product's row went back with the rollback: it is read again,
+        // and edits the user had in progress are put back.
+        d_Products->Refresh();
+        d_Products->Locate("P_ID", productId, {});
+        if (wasEditing) {
+          d_Products->Edit();
+          for (Integer i = 0; i < d_Products->FieldCount() && i < Integer(values.size()); ++i) {
+            TField* f = d_Products->Fields().Fields(i);
+            if (f != cost && !f->ReadOnly() && f->FieldKind() == fkData) f->SetValue(values[size_t(i)]);
+          }
+        }
+      }
+    } catch (...) {
     }
     throw;
   }

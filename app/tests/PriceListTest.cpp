@@ -154,10 +154,15 @@ TEST_F(PriceListFixture, WorkbookHasOneBlockPerLineWithPictures) {
   EXPECT_DOUBLE_EQ(pic.Height(), 55);
   CopyFile(file, OutFolder() + "/quotation.xlsx");
 
-  // No template: a clear error, no workbook.
+  // No template: the program makes its own and writes the quotation on it.
   ::unlink(Dir.File("mb/price.xlsx").c_str());
   ::unlink(file.c_str());
-  EXPECT_THROW(list->ToolButton8Click(nullptr), EWorkbookError);
+  opened.clear();
+  SetDefaultApplicationOpener([&](const String& f) { opened.push_back(f); });
+  list->ToolButton8Click(nullptr);
+  SetDefaultApplicationOpener(nullptr);
   struct stat st;
-  EXPECT_NE(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(::stat(Dir.File("mb/price.xlsx").c_str(), &st), 0);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(TWorkbook::Open(file)->Sheet(1).Cell(4, 1).Text, "编号");
 }

@@ -108,17 +108,36 @@ TEST_F(ProductFormFixture, CostLinesAndTheProductsCostAreWrittenTogether) {
   EXPECT_EQ(Scalar("select count(*) from ProductCosts"), "1");
 
   // When the product cannot be written, the line is not written either and
-  // the error comes out; the lines show the database again.
+  // the error comes out; the user's line stays, still to be written, and
+  // "保存" writes it once the product can be written.
   Exec("create trigger keep_cost before update of P_Cost on Products begin select raise(abort, 'cost kept'); end");
   EXPECT_THROW(addCost(1, "5"), Exception);
   EXPECT_EQ(Scalar("select count(*) from ProductCosts"), "1");
   EXPECT_EQ(Scalar("select P_Cost from Products where P_NO = 'A5'"), "0.3");
-  EXPECT_EQ(costs->RecordCount(), 1);
+  EXPECT_EQ(costs->RecordCount(), 2);
+  EXPECT_EQ(Form->d_ProductCosts->PendingCount(), 1);
   EXPECT_EQ(Form->d_Products->FieldByName("P_Cost")->AsString(), "0.3");
   EXPECT_FALSE(DataForm->conn->InTransaction());
   Exec("drop trigger keep_cost");
+  Form->ToolButton21Click(nullptr);
+  EXPECT_EQ(Scalar("select count(*) from ProductCosts"), "2");
+  EXPECT_EQ(Scalar("select P_Cost from Products where P_NO = 'A5'"), "5.3");
+  EXPECT_EQ(Form->d_ProductCosts->PendingCount(), 0);
+  // A line the database refuses: the product's new cost goes back with it,
+  // the line stays pending, and "撤消" drops it.
+  Exec("create trigger keep_lines before insert on ProductCosts begin select raise(abort, 'line refused'); end");
+  EXPECT_THROW(addCost(2, "1"), Exception);
+  EXPECT_EQ(Scalar("select P_Cost from Products where P_NO = 'A5'"), "5.3");
+  EXPECT_EQ(Form->d_Products->FieldByName("P_Cost")->AsString(), "5.3");
+  EXPECT_EQ(Form->d_ProductCosts->PendingCount(), 1);
+  Exec("drop trigger keep_lines");
+  Form->ToolButton22Click(nullptr);
+  EXPECT_EQ(Form->d_ProductCosts->PendingCount(), 0);
+  EXPECT_EQ(costs->RecordCount(), 2);
 
   // No lines left: the cost is 0.
+  costs->First();
+  Form->ToolButton20Click(nullptr);
   Form->ToolButton20Click(nullptr);
   EXPECT_EQ(Scalar("select P_Cost from Products where P_NO = 'A5'"), "0");
 }

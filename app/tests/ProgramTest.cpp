@@ -1787,4 +1787,13 @@ TEST(Program, SalesWindowShowsAndPrintsAnEditedOrder) {
   EXPECT_NE(printed.find("¥62.50"), std::string::npos) << printed;
   EXPECT_EQ(printed.find("¥37.50"), std::string::npos) << printed;
   ClosePreview(preview);
+  // A second preview of the window prints the same lines and total.
+  ClickToolButton(bar, 4, 37, 2);   // "打印"
+  preview = WaitPreview(app.Run);
+  ASSERT_NE(preview, nullptr);
+  printed = PrintFromPreview(app.Run, preview, marker, "sales_order_printed_again");
+  ASSERT_FALSE(printed.empty()) << "nothing printed the second time";
+  EXPECT_NE(printed.find("茶杯"), std::string::npos) << printed;
+  EXPECT_NE(printed.find("¥62.50"), std::string::npos) << printed;
+  ClosePreview(preview);
 }
