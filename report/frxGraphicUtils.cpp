@@ -210,8 +210,9 @@ void TfrxHTMLTagsList::SplitLines(const std::vector<TBreak>& Breaks) {
   FLines.pop_back();
   size_t from = 0;
   for (const TBreak& b : Breaks) {
-    if (from >= whole.size()) break;
-    size_t to = std::min(whole.size(), from + size_t(std::max<Integer>(b.Count, 0)));
+    // A break that leaves nothing after it splits nothing off.
+    if (whole.size() - from <= size_t(std::max<Integer>(b.Count, 0))) break;
+    size_t to = from + size_t(std::max<Integer>(b.Count, 0));
     TfrxHTMLTags line(std::make_move_iterator(whole.begin() + std::ptrdiff_t(from)),
                       std::make_move_iterator(whole.begin() + std::ptrdiff_t(to)));
     if (b.Hyphen && !line.empty()) {
@@ -224,7 +225,7 @@ void TfrxHTMLTagsList::SplitLines(const std::vector<TBreak>& Breaks) {
     FLines.push_back(std::move(line));
     from = to;
   }
-  FLines.emplace_back(std::make_move_iterator(whole.begin() + std::ptrdiff_t(std::min(from, whole.size()))),
+  FLines.emplace_back(std::make_move_iterator(whole.begin() + std::ptrdiff_t(from)),
                       std::make_move_iterator(whole.end()));
 }
 

@@ -138,6 +138,11 @@ TEST(frxDrawText, LayoutEdgeCases) {
   TfrxDrawText* dt = Layout({u"宽字"}, 3);
   ASSERT_EQ(dt->LineCount(), 2);
   EXPECT_EQ(dt->LineText(0), u"宽");
+  // The tag entries follow the lines one for one, also where the last
+  // character of a paragraph is a line of its own.
+  dt = Layout({u"宽字", u"甲乙"}, 3);
+  EXPECT_EQ(dt->LineCount(), 4);
+  EXPECT_EQ(dt->Tags()->Count(), dt->LineCount());
   // A surrogate pair is never split.
   dt = Layout({u"\U00020000\U00020001\U00020002"}, 3);
   for (Integer i = 0; i < dt->LineCount(); ++i) EXPECT_EQ(dt->LineText(i).size(), 2u);
