@@ -723,6 +723,9 @@ TEST_F(EngineFixture, ALongMemoSplitOverPagesKeepsEveryCharacter) {
   // The template is as it was: a second run gives the same pages.
   ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
   EXPECT_EQ(joined(), expected);
+  static_cast<TfrxMemoView*>(Report->FindObject("Long"))->SetTextUtf8(text + text);
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  EXPECT_EQ(joined(), expected + expected);
 }
 
 }  // namespace
