@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Creates the program's own Wine prefix (first argument) and writes the
 # Chinese font replacements into its registry, so that 宋体 and the dialog
-# fonts resolve to the installed CJK font. Does nothing if already made.
+# fonts resolve to the program's CJK font. Does nothing if already made.
 set -euo pipefail
 PREFIX=${1:?usage: wineprefix.sh PREFIX}
 export WINEPREFIX="$PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=;mshtml='
@@ -32,16 +32,30 @@ ensure_chinese_locale() {
     echo "wineprefix.sh: cannot generate the locale zh_CN.UTF-8 (package locales, as root)" >&2
 }
 ensure_chinese_locale
-if [ -f "$PREFIX/.tovani-fonts" ]; then
+# The CJK font the replacements name: the installed collection's face as a
+# TrueType file of its own with a smaller glyph-name table (printfont.py says
+# why: printing fetched the whole table once per glyph).
+CJK_SOURCE=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+CJK_FILE="$PREFIX/drive_c/windows/Fonts/tovani-song.ttf"
+FONT="Tovani Song"
+install_cjk() {
+  mkdir -p "$PREFIX/drive_c/windows/Fonts"
+  if [ ! -f "$CJK_FILE" ] || [ "$CJK_SOURCE" -nt "$CJK_FILE" ] || [ "$(dirname "$0")/printfont.py" -nt "$CJK_FILE" ]; then
+    python3 "$(dirname "$0")/printfont.py" "$CJK_SOURCE" "$CJK_FILE" "$FONT"
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+}
+if [ -f "$PREFIX/.tovani-fonts-2" ]; then
   install_marlett
+  install_cjk
   exit 0
 fi
 mkdir -p "$PREFIX"
 wineboot -i >/dev/null 2>&1 || true
-FONT="WenQuanYi Micro Hei"
+install_cjk
 for face in 宋体 新宋体 SimSun NSimSun Tahoma "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" 微软雅黑 "Microsoft YaHei" 黑体 SimHei Arial "Courier New" "Times New Roman"; do
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$FONT" /f >/dev/null 2>&1
 done
 wineserver -w || true
 install_marlett
-touch "$PREFIX/.tovani-fonts"
+touch "$PREFIX/.tovani-fonts-2"
