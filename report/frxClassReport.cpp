@@ -6,6 +6,7 @@
 #undef SetProp
 
 #include <mutex>
+#include <vector>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -43,6 +44,90 @@ TfrxPreviewWindowFactory frxPreviewWindowClass;
 
 namespace {
 
+// The report's own mouse cursors, drawn here: '#' black, '.' white, blanks
+// show what is below. A hand for dragging pages, a magnifier for zooming and
+// a brush for copying formats.
+struct TCursorArt {
+  Integer Index;
+  Integer HotX, HotY;
+  const char* Rows[16];
+};
+
+const TCursorArt kReportCursors[] = {
+    {150, 8, 8, {"      ##        ",
+                 "   ## #..###    ",
+                 "  #..##..#..#   ",
+                 "  #..##..#..# # ",
+                 "   #..#..#..##.#",
+                 "   #..#..#..#..#",
+                 " ## #.......#..#",
+                 "#..##..........#",
+                 "#...#.........# ",
+                 " #............# ",
+                 "  #...........# ",
+                 "  #..........#  ",
+                 "   #.........#  ",
+                 "    #.......#   ",
+                 "     #......#   ",
+                 "     #......#   "}},
+    {151, 6, 6, {"    ####        ",
+                 "  ##....##      ",
+                 " #........#     ",
+                 " #........#     ",
+                 "#..........#    ",
+                 "#..........#    ",
+                 "#..........#    ",
+                 "#..........#    ",
+                 " #........#     ",
+                 " #........#     ",
+                 "  ##....####    ",
+                 "    ####  ###   ",
+                 "           ###  ",
+                 "            ### ",
+                 "             ###",
+                 "              # "}},
+    {152, 7, 15, {"   ##########   ",
+                  "  #..........#  ",
+                  "  #..........###",
+                  "  #..........#.#",
+                  "   ##########..#",
+                  "             #.#",
+                  "      #######..#",
+                  "      #........#",
+                  "      #.######  ",
+                  "      #.#       ",
+                  "     ##.##      ",
+                  "     #...#      ",
+                  "     #...#      ",
+                  "     #...#      ",
+                  "     #...#      ",
+                  "      ###       "}},
+};
+
+// Makes the report cursors (known to scripts as crHand, crZoom, crFormat)
+// screen cursors 150 to 152.
+void MakeReportCursors() {
+  if (!Screen) return;
+  const int w = GetSystemMetrics(SM_CXCURSOR) > 0 ? GetSystemMetrics(SM_CXCURSOR) : 32;
+  const int h = GetSystemMetrics(SM_CYCURSOR) > 0 ? GetSystemMetrics(SM_CYCURSOR) : 32;
+  const int stride = (w + 15) / 16 * 2;
+  for (const TCursorArt& art : kReportCursors) {
+    // AND mask 1 keeps the screen; with XOR 1 over AND 0 the pixel is white.
+    std::vector<BYTE> andMask(size_t(stride * h), 0xFF), xorMask(size_t(stride * h), 0);
+    for (int y = 0; y < 16 && y < h; ++y)
+      for (int x = 0; x < 16 && x < w; ++x) {
+        const char c = art.Rows[y][x];
+        if (c == ' ') continue;
+        const size_t at = size_t(y * stride + x / 8);
+        const BYTE bit = BYTE(0x80 >> (x % 8));
+        andMask[at] &= BYTE(~bit);
+        if (c == '.') xorMask[at] |= bit;
+      }
+    HCURSOR cursor = CreateCursor(GetModuleHandleW(nullptr), art.HotX, art.HotY, w, h, andMask.data(), xorMask.data());
+    if (cursor) Screen->SetCursors(art.Index, cursor);
+  }
+}
+
 // What the report library does once before its first report: the script
 // engine gets its messages from the string table and the registration
 // modules are entered in their order (ini files, class library, dialogs,
@@ -50,6 +135,7 @@ namespace {
 void ReportUnitStart() {
   static std::once_flag once;
   std::call_once(once, [] {
+    MakeReportCursors();
     frxScriptMessagesReceiver = [](const std::vector<String>& m) {
       String* targets[] = {&SLangNotFound,   &SInvalidLanguage, &SIdRedeclared,     &SUnknownType,
                            &SIncompatibleTypes, &SIdUndeclared, &SClassRequired,    &SIndexRequired,
@@ -68,9 +154,7 @@ void ReportUnitStart() {
   });
 }
 
-void ProcessMessages() {
-  if (Application) Application->ProcessMessages();
-}
+void ProcessMessages(bool Force = false) { frxProcessMessages(Force); }
 
 // A settings store on a registry key of the current user: sections are
 // subkeys, idents string values.
@@ -397,7 +481,7 @@ TCustomIniFile* TfrxReport::GetIniFile() const {
   return new TIniFile(IniFile);
 }
 
-std::function<void(const String& PrinterName)> frxSelectPrinterProc;
+TfrxSelectPrinterProc frxSelectPrinterProc = nullptr;
 
 void TfrxReport::SelectPrinter() {
   if (frxSelectPrinterProc) frxSelectPrinterProc(FPrintOptions->Printer);
@@ -574,7 +658,7 @@ void TfrxReport::DoProgressStart(TfrxProgressType ProgressType) {
     FProgress->Execute(0, String(), true, false);
   }
   if (FPreview && ProgressType == ptRunning) FPreview->ProgressStarted(this, ProgressType, 0);
-  ProcessMessages();
+  ProcessMessages(true);
 }
 
 void TfrxReport::DoProgress(TfrxProgressType ProgressType, Integer Progress) {
@@ -599,5 +683,5 @@ void TfrxReport::DoProgressStop(TfrxProgressType ProgressType) {
   if (OnProgressStop) OnProgressStop(this, ProgressType, 0);
   if ((OldStyleProgress || ProgressType != ptRunning) && ShowProgress) FProgress.reset();
   if (FPreview && ProgressType == ptRunning) FPreview->ProgressStopped(this, ProgressType, 0);
-  ProcessMessages();
+  ProcessMessages(true);
 }

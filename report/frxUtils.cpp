@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "Forms.h"
 #include "Graphics.h"
 #include "ImgList.h"
 #include "Streaming.h"
@@ -244,6 +245,17 @@ void frxShowErrorBox(const String& Text) {
   std::u16string caption = Utf8ToUtf16(frxGetResources()->Get("mbError"));
   MessageBoxW(GetActiveWindow(), reinterpret_cast<LPCWSTR>(text.c_str()),
               reinterpret_cast<LPCWSTR>(caption.c_str()), MB_OK | MB_ICONERROR);
+}
+
+void frxProcessMessages(bool Force) {
+  if (!Application) return;
+  // Often enough for a Cancel button and repaints to feel immediate.
+  constexpr ULONGLONG kIntervalMs = 5;
+  static ULONGLONG last = 0;
+  const ULONGLONG now = GetTickCount64();
+  if (!Force && now - last < kIntervalMs) return;
+  last = now;
+  Application->ProcessMessages();
 }
 
 // ---------------------------------------------------------------------------

@@ -74,6 +74,13 @@ WideString frxExtractBracketedWide(const WideString& Text, const WideString& Ope
 void frxReportError(TfrxReport* Report, const String& Text);
 void frxShowErrorBox(const String& Text);
 
+// Lets the application handle its pending window messages, at most once in
+// every few milliseconds of work (always with Force). Building and printing
+// call this per row, band or page; each pump is a round trip to the window
+// server even when nothing is waiting, so pumping every time made the
+// server's answers a third of a long report's time.
+void frxProcessMessages(bool Force = false);
+
 // Pictures
 // Cuts Bitmap into Width by Height tiles, row by row, each added to Images
 // masked by its transparent colour; with SecondImages the tiles go in pairs,

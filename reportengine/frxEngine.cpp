@@ -741,7 +741,7 @@ void TfrxEngine::ResetSuppressed(TfrxBand* Band) {
 
 void TfrxEngine::RunDataLevel(TList* Bands) {
   TfrxReport* r = Report();
-  if (Application) Application->ProcessMessages();
+  frxProcessMessages();
   if (r->Terminated()) return;
   Extended rowStart = CurY;
   std::vector<TfrxDataBand*> list;

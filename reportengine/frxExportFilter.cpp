@@ -140,7 +140,7 @@ struct TfrxExportRun {
     for (Integer i = 0; i < count; ++i) {
       if (Report->Terminated()) break;
       ExportPage(i);
-      Application->ProcessMessages();
+      frxProcessMessages();
     }
   }
 };
