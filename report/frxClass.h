@@ -950,6 +950,10 @@ struct TfrxPreviewWindow {
   std::function<void(const String& Text, bool IsHint)> ShowMessage;
 };
 using TfrxPreviewWindowFactory = std::function<TfrxPreviewWindow(TfrxReport* Report)>;
+// Makes the printer of that name the current one; the printer layer installs
+// it (TfrxReport::SelectPrinter does nothing without it).
+using TfrxSelectPrinterProc = void (*)(const String& PrinterName);
+extern TfrxSelectPrinterProc frxSelectPrinterProc;
 extern TfrxEngineFactory frxEngineClass;
 extern TfrxPreviewPagesFactory frxPreviewPagesClass;
 extern TfrxOutlineFactory frxOutlineClass;

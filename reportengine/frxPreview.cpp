@@ -18,6 +18,7 @@
 #include "frxDMPClass.h"
 #include "frxPreviewPages.h"
 #include "frxRes.h"
+#include "frxUtils.h"
 
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreviewWorkspace, TfrxScrollWin)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TfrxPreview, TfrxCustomPreview)
@@ -673,6 +674,7 @@ void TfrxPreview::Lock() {
   FLocked = true;
   FWorkspace->Locked = true;
   FThumbnail->Locked = true;
+  if (FHost) FHost->UpdateControls();
 }
 
 void TfrxPreview::Unlock() {
@@ -683,6 +685,7 @@ void TfrxPreview::Unlock() {
   UpdatePages();
   FWorkspace->Invalidate();
   FThumbnail->Invalidate();
+  if (FHost) FHost->UpdateControls();
 }
 
 template <class F>
@@ -766,7 +769,7 @@ void TfrxPreview::ProgressAdvanced(TfrxReport* AReport, TfrxProgressType, Intege
     DoPageChanged();
     if (finalPass) FWorkspace->UpdateScrollBars();
   }
-  Application->ProcessMessages();
+  frxProcessMessages(Progress < 2);
 }
 
 void TfrxPreview::ProgressStopped(TfrxReport*, TfrxProgressType, Integer) {

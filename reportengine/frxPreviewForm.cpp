@@ -351,8 +351,12 @@ void TfrxPreviewForm::UpdateControls() {
     // the collapse item).
     if (b->Tag() > 0 && b->Tag() < RightMenu->Items()->Count()) RightMenu->Items()->Items(b->Tag())->SetEnabled(v);
   };
+  // While the preview is locked (printing, saving, loading) its pages
+  // stay where they are: no page or file command.
+  const bool locked = FPreview->Locked();
   for (TToolButton* b : {PrintB, OpenB, SaveB, ExportB, PdfB, EmailB, FindB, PageSettingsB})
-    enable(b, !running && pages);
+    enable(b, !running && !locked && pages);
+  for (TToolButton* b : {FirstB, PriorB, NextB, LastB}) b->SetEnabled(!locked);
   enable(DesignerB, !running && allowEdit);
   const bool drill = !running && HasDrillDown();
   for (TMenuItem* m : {ExpandMI, CollapseMI, N1}) m->SetVisible(drill);
@@ -535,8 +539,9 @@ bool TfrxPreviewForm::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint
 }
 
 bool TfrxPreviewForm::CloseQuery() {
-  // The window stays while a build runs; the build is cancelled first.
-  if (FPreview->Running()) return false;
+  // The window stays while a build runs (the build is cancelled first) and
+  // while its pages print.
+  if (FPreview->Running() || FPreview->Locked()) return false;
   return inherited::CloseQuery();
 }
 

@@ -10,6 +10,7 @@
 
 #include "SysUtils.h"
 #include "frxClass.h"
+#include "frxCustomPreview.h"
 #include "frxPreviewPages.h"
 #include "frxPrintDialog.h"
 #include "frxPrinter.h"
@@ -59,6 +60,17 @@ TfrxCustomPrinter* SelectReportPrinter(TfrxReport* Report) {
   }
   return list->GetCurrentPrinter();
 }
+
+// The report's printer choice: the printer of that name becomes the current
+// one when the list knows it; otherwise nothing changes.
+[[maybe_unused]] const bool kSelectPrinterInstalled = [] {
+  frxSelectPrinterProc = [](const String& Name) {
+    TfrxPrinters* list = frxGetPrinters();
+    const Integer i = list->IndexOfPrinter(Name);
+    if (i >= 0 && i != list->PrinterIndex()) list->SetPrinterIndex(i);
+  };
+  return true;
+}();
 
 }  // namespace
 
@@ -374,6 +386,12 @@ bool TfrxPreviewPages::Print() {
   if (report->OnPrintReport) report->OnPrintReport(report);
   if (!report->OnReportPrint.empty())
     report->CallScriptNotifyEvent(report, report->OnReportPrint, !report->EngineOptions()->DestroyForms);
+  // The preview shows no pages and takes no commands while they print; the
+  // preview's print command unlocks it afterwards.
+  if (TfrxCustomPreview* preview = report->Preview()) {
+    preview->Lock();
+    preview->Refresh();
+  }
 
   bool ok = true;
   try {

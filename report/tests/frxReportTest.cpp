@@ -485,3 +485,30 @@ TEST_F(ReportFixture, CancelInTheProgressWindowTerminatesTheRun) {
 }
 
 }  // namespace
+
+// The report's cursors exist once a report was made: screen cursors 150 to
+// 152 (crHand, crZoom, crFormat to scripts) are three cursors of their own,
+// not the arrow every unknown number gives.
+TEST(frxReport, ReportCursorsAreScreenCursors) {
+  TfrxReport report;
+  const HCURSOR arrow = Screen->Cursors(crDefault);
+  const HCURSOR hand = Screen->Cursors(150), zoom = Screen->Cursors(151), format = Screen->Cursors(152);
+  for (HCURSOR c : {hand, zoom, format}) {
+    EXPECT_NE(c, nullptr);
+    EXPECT_NE(c, arrow);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(c, &info));
+    EXPECT_FALSE(info.fIcon);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+  }
+  EXPECT_NE(hand, zoom);
+  EXPECT_NE(zoom, format);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(hand, &info));
+  EXPECT_EQ(info.xHotspot, 8u);
+  EXPECT_EQ(info.yHotspot, 8u);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+}
+

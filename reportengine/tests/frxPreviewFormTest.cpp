@@ -21,6 +21,7 @@
 #include "frxPreviewForm.h"
 #include "frxPreviewPages.h"
 #include "frxpngimage.h"
+#include "PrintedPdf.h"
 #include "gtest.h"
 
 namespace {
@@ -494,3 +495,42 @@ TEST_F(PreviewFormFixture, WindowShowsPageOne) {
 }
 
 }  // namespace
+
+// Printing from the window: while the pages print, the preview is locked, its
+// page buttons and file commands are disabled and the window does not close;
+// afterwards all is as before, and the pages reached the queue.
+TEST_F(PreviewFormFixture, PrintLocksThePreviewWhileItPrints) {
+  Open();
+  const std::string title = printed_pdf::UniqueTitle("preview-lock");
+  Report->ReportOptions()->Name = title;
+  Report->PrintOptions()->ShowDialog = false;
+  Report->PrintOptions()->Printer = printed_pdf::Queue();
+  Report->PrintOptions()->PageNumbers = "1-2";
+  struct Seen {
+    bool Locked, First, Next, Last, Print, CanClose;
+  };
+  std::vector<Seen> seen;
+  Report->OnPrintPage = [&](TfrxComponent*, Integer) {
+    Form->Close();
+    seen.push_back({Form->Preview()->Locked(), Form->FirstB->Enabled(), Form->NextB->Enabled(),
+                    Form->LastB->Enabled(), Form->PrintB->Enabled(), !Form->Visible()});
+  };
+  ASSERT_TRUE(Form->NextB->Enabled());
+  Form->PrintB->Click();
+  Pump();
+  ASSERT_EQ(seen.size(), 2u);
+  for (const Seen& s : seen) {
+    EXPECT_TRUE(s.Locked);
+    EXPECT_FALSE(s.First || s.Next || s.Last || s.Print);
+    EXPECT_FALSE(s.CanClose) << "the window closed while its pages printed";
+  }
+  EXPECT_FALSE(Form->Preview()->Locked());
+  EXPECT_TRUE(Form->FirstB->Enabled() && Form->NextB->Enabled() && Form->PrintB->Enabled());
+  EXPECT_TRUE(Form->Visible());
+  const std::string pdf = printed_pdf::WaitFor(title);
+  ASSERT_FALSE(pdf.empty()) << "no PDF from the queue";
+  EXPECT_EQ(printed_pdf::PageCount(pdf), 2);
+  EXPECT_NE(printed_pdf::Text(pdf).find("订单 第1行"), std::string::npos);
+  printed_pdf::Remove(pdf);
+}
+

@@ -235,3 +235,21 @@ TEST(frxPrinter, AnInvalidPrinterShowsTheErrorAndReportsFailure) {
   EXPECT_FALSE(p.EndJob());
   EXPECT_FALSE(p.StartRawJob());
 }
+
+// A report chooses its printer by the name in its print options; a name the
+// list does not know leaves the current printer as it is.
+TEST(frxPrinters, ReportSelectsItsPrinterByName) {
+  TfrxReport report;
+  TfrxPrinters* list = frxGetPrinters();
+  const Integer queue = list->IndexOfPrinter(printed_pdf::Queue());
+  ASSERT_GE(queue, 0);
+  const Integer other = list->Count() > 1 ? (queue == 0 ? 1 : 0) : queue;
+  list->SetPrinterIndex(other);
+  report.PrintOptions()->Printer = "no such printer";
+  report.SelectPrinter();
+  EXPECT_EQ(list->PrinterIndex(), other);
+  report.PrintOptions()->Printer = "tovanipdf";
+  report.SelectPrinter();
+  EXPECT_EQ(list->PrinterIndex(), queue);
+}
+
