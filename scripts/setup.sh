@@ -6,7 +6,8 @@ PKGS=(wine wine64 wine64-tools libwine-dev xvfb xauth x11-xserver-utils cmake ni
       libsqlite3-dev zlib1g-dev libjpeg-dev libicu-dev fonts-wqy-microhei fonts-wine
       libgtest-dev libbenchmark-dev libpng-dev liblua5.4-dev g++ python3
       libzip-dev libpugixml-dev python3-openpyxl unrtf
-      cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils)
+      cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+      python3-reportlab)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
