@@ -3,6 +3,7 @@
 #include "Streaming.h"
 #include "TypInfo.h"
 #include <algorithm>
+#include <unordered_map>
 
 TOVANI_IMPLEMENT_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 
@@ -17,6 +18,15 @@ bool SameName(const String& a, const String& b) {
     if (x != y) return false;
   }
   return true;
+}
+
+// The key of a name in an owner's name index: names compare without regard
+// to the case of ASCII letters.
+String NameKey(const String& name) {
+  String k = name;
+  for (char& ch : k)
+    if (ch >= 'a' && ch <= 'z') ch = char(ch - 32);
+  return k;
 }
 
 [[noreturn]] void IndexError(Integer index) {
@@ -141,6 +151,42 @@ void TComponent::DefineProperties(TFiler* Filer) {
       [high](TWriter* w) { w->WriteInteger(high()); }, hasData);
 }
 
+// Maps each name key to the first owned component of that name (names are
+// unique within an owner, unless a class's rename check lets two through).
+struct TComponent::TNameIndex {
+  std::unordered_map<String, TComponent*> Map;
+};
+
+void TComponent::IndexName(TComponent* AComponent) {
+  if (AComponent->FName.empty()) return;
+  if (!FNameIndex) FNameIndex = std::make_unique<TNameIndex>();
+  String key = NameKey(AComponent->FName);
+  auto it = FNameIndex->Map.find(key);
+  if (it == FNameIndex->Map.end()) {
+    FNameIndex->Map.emplace(std::move(key), AComponent);
+    return;
+  }
+  if (it->second == AComponent) return;
+  // Another component of the same name: the first in the list stays found.
+  for (TComponent* c : FComponents)
+    if (c == it->second || c == AComponent) {
+      it->second = c;
+      return;
+    }
+}
+
+void TComponent::UnindexName(TComponent* AComponent, const String& Name) {
+  if (Name.empty() || !FNameIndex) return;
+  auto it = FNameIndex->Map.find(NameKey(Name));
+  if (it == FNameIndex->Map.end() || it->second != AComponent) return;
+  for (TComponent* c : FComponents)
+    if (c != AComponent && SameName(c->FName, Name)) {
+      it->second = c;
+      return;
+    }
+  FNameIndex->Map.erase(it);
+}
+
 TComponent::TComponent(TComponent* AOwner) {
   if (AOwner) AOwner->InsertComponent(this);
 }
@@ -185,6 +231,11 @@ void TComponent::SetComponentIndex(Integer Value) {
   if (Value == cur) return;
   l.erase(l.begin() + cur);
   l.insert(l.begin() + Value, this);
+  if (!FName.empty() && FOwner->FNameIndex) {
+    FOwner->FNameIndex->Map.erase(NameKey(FName));
+    for (TComponent* c : l)
+      if (SameName(c->FName, FName)) FOwner->IndexName(c);
+  }
 }
 
 void TComponent::SetName(const String& NewName) {
@@ -195,14 +246,18 @@ void TComponent::SetName(const String& NewName) {
     FOwner->ValidateRename(this, FName, NewName);
   else
     ValidateRename(nullptr, FName, NewName);
+  String old = FName;
   ChangeName(NewName);
+  if (FOwner && FName != old) {
+    FOwner->UnindexName(this, old);
+    FOwner->IndexName(this);
+  }
 }
 
 TComponent* TComponent::FindComponent(const String& AName) const {
-  if (AName.empty()) return nullptr;
-  for (TComponent* c : FComponents)
-    if (SameName(c->FName, AName)) return c;
-  return nullptr;
+  if (AName.empty() || !FNameIndex) return nullptr;
+  auto it = FNameIndex->Map.find(NameKey(AName));
+  return it == FNameIndex->Map.end() ? nullptr : it->second;
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName) {
@@ -215,12 +270,17 @@ void TComponent::ValidateContainer(TComponent* AComponent) { AComponent->Validat
 void TComponent::Insert(TComponent* AComponent) {
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;
+  IndexName(AComponent);
 }
 
 void TComponent::Remove(TComponent* AComponent) {
   AComponent->FOwner = nullptr;
-  auto it = std::find(FComponents.begin(), FComponents.end(), AComponent);
-  if (it != FComponents.end()) FComponents.erase(it);
+  // Searched from the end: components are mostly removed last first.
+  auto it = std::find(FComponents.rbegin(), FComponents.rend(), AComponent);
+  if (it != FComponents.rend()) {
+    FComponents.erase(std::next(it).base());
+    UnindexName(AComponent, AComponent->FName);
+  }
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
@@ -283,6 +343,12 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
+  // A component still being read from a stream is announced to its owner
+  // only: telling every owned component about each one read made reading a
+  // form take time growing with the square of its components, and a
+  // half-read component offers nothing to act on (Loaded comes when the
+  // whole stream is read).
+  if (Operation == opInsert && AComponent && AComponent->FComponentState.Contains(csReading)) return;
   // Owned components hear about every insertion and removal in their owner.
   for (size_t i = 0; i < FComponents.size(); ++i) FComponents[i]->Notification(AComponent, Operation);
 }

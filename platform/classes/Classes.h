@@ -6,6 +6,7 @@
 #include "Sets.h"
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 class TComponent;
@@ -147,6 +148,9 @@ class TComponent : public TPersistent {
   // Called after the component and its whole stream were read and all
   // references resolved; clears csLoading.
   virtual void Loaded();
+  // Tells the component (and, through the base, its owned components) that
+  // AComponent was inserted or removed; owned components do not hear about
+  // a component inserted while it is read from a stream.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
   virtual void ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName);
   virtual void ValidateContainer(TComponent* AComponent);
@@ -171,11 +175,19 @@ class TComponent : public TPersistent {
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
 
+  // Keeps the name index of the owner in step with FComponents.
+  struct TNameIndex;
+  void IndexName(TComponent* AComponent);
+  void UnindexName(TComponent* AComponent, const String& Name);
+
   TComponent* FOwner = nullptr;
   String FName;
   Integer FTag = 0;
   Integer FDesignInfo = 0;
   std::vector<TComponent*> FComponents;
+  // The owned components by name, so that finding one (as reading a form
+  // does for every component and reference) takes no walk over them all.
+  std::unique_ptr<TNameIndex> FNameIndex;
   std::vector<TComponent*> FFreeNotifies;
   TComponentState FComponentState;
   TComponentStyle FComponentStyle{csInheritable};

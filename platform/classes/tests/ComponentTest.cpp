@@ -54,6 +54,32 @@ TEST(Component, InsertingANameTakenByTheNewOwnerFails) {
   delete b;
 }
 
+// The owner finds its components by name through renames, removals and
+// moves to another owner.
+TEST(Component, FindComponentFollowsRenamesRemovalsAndMoves) {
+  TTestForm form, other;
+  auto* a = new TTestPanel(&form);
+  auto* b = new TTestPanel(&form);
+  a->SetName("Edit1");
+  b->SetName("Edit2");
+  a->SetName("Customer");
+  EXPECT_EQ(form.FindComponent("EDIT1"), nullptr);
+  EXPECT_EQ(form.FindComponent("customer"), a);
+  b->SetName("Edit1");   // the old name is free again
+  EXPECT_EQ(form.FindComponent("edit1"), b);
+  EXPECT_EQ(form.FindComponent("Edit2"), nullptr);
+  b->SetName("");
+  EXPECT_EQ(form.FindComponent("Edit1"), nullptr);
+  other.InsertComponent(a);
+  EXPECT_EQ(form.FindComponent("Customer"), nullptr);
+  EXPECT_EQ(other.FindComponent("Customer"), a);
+  delete a;
+  EXPECT_EQ(other.FindComponent("Customer"), nullptr);
+  TTestPanel c(&form);
+  c.SetName("Customer");   // the name of a deleted component can be taken
+  EXPECT_EQ(form.FindComponent("Customer"), &c);
+}
+
 TEST(Component, OwnerDeletesOwnedComponentsAndTellsFreeNotifiers) {
   auto* form = new TTestForm;
   auto* p1 = new TTestPanel(form);
