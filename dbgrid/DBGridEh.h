@@ -1825,6 +1825,9 @@ class TCustomDBGridEh : public TCustomGridEh {
   bool FSelfChangingTitleFont = false;
   bool FInDataChanged = false;
   Integer FLastIndicatorRow = -1;
+  // Whether the grid has the focus, asked once per paint (-1: not painting):
+  // every cell asks, and each question is a round trip to the Wine server.
+  Integer FFocusWhilePainting = -1;
   std::unique_ptr<TColumnDefValuesEh> FColumnDefValues;
   // Footers.
   std::unique_ptr<TFont> FFooterFont;

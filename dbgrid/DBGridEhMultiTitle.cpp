@@ -311,6 +311,13 @@ void TCustomDBGridEh::DrawTitleBands(THeadTreeNode* Node, TRect Cell, TRect Clip
 // The group bands go over the title cells once the cells and their frames
 // are painted, so that one band reads as one cell across its columns.
 void TCustomDBGridEh::Paint() {
+  // The focus cannot move while the grid paints: ask for it once.
+  FFocusWhilePainting = -1;
+  FFocusWhilePainting = HasFocus() ? 1 : 0;
+  struct Forget {
+    Integer& Focus;
+    ~Forget() { Focus = -1; }
+  } forget{FFocusWhilePainting};
   TCustomGridEh::Paint();
   if (!FUseMultiTitle || !FOptions.Contains(dgTitles) || RowCount() == 0) return;
   for (THeadTreeNode* leaf : FLeafCols)

@@ -80,6 +80,7 @@ void TCustomDBGridEh::WriteTextEh(TCanvas* ACanvas, TRect ARect, bool FillRect, 
 }
 
 bool TCustomDBGridEh::HasFocus() {
+  if (FFocusWhilePainting >= 0) return FFocusWhilePainting != 0;
   if (!HandleAllocated()) return false;
   HWND f = GetFocus();
   return f == Handle() || (InplaceEditor() && InplaceEditor()->HandleAllocated() && f == InplaceEditor()->Handle());

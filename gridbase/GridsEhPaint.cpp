@@ -135,7 +135,12 @@ void TCustomGridEh::DrawCells(const TGridLayoutEh& L, TGridCoord Start, Integer 
       bool focused = state.Contains(gdFocused);
       if (focused && !designing && FGridOptions.Contains(geoEditing) && FEditorMode) continue;
       if (FDefaultDrawing || designing) {
-        Canvas()->Font()->Assign(Font());
+        // Only a font that differs is assigned: an assignment makes the
+        // canvas create and select its font anew, for every cell.
+        TFont* cf = Canvas()->Font();
+        if (!cf->Equals(*Font()) || cf->Quality() != Font()->Quality() ||
+            cf->PixelsPerInch() != Font()->PixelsPerInch())
+          cf->Assign(Font());
         if (state.Contains(gdSelected) &&
             (!focused || FGridOptions.Contains(geoDrawFocusSelected) || FGridOptions.Contains(geoRowSelect))) {
           Canvas()->Brush()->SetColor(clHighlight);
