@@ -155,6 +155,9 @@ void TComponent::DefineProperties(TFiler* Filer) {
 // unique within an owner, unless a class's rename check lets two through).
 struct TComponent::TNameIndex {
   std::unordered_map<String, TComponent*> Map;
+  // Whether two owned components ever shared a name: only then does taking
+  // one out need a look for another of that name.
+  bool Shared = false;
 };
 
 void TComponent::IndexName(TComponent* AComponent) {
@@ -168,6 +171,7 @@ void TComponent::IndexName(TComponent* AComponent) {
   }
   if (it->second == AComponent) return;
   // Another component of the same name: the first in the list stays found.
+  FNameIndex->Shared = true;
   for (TComponent* c : FComponents)
     if (c == it->second || c == AComponent) {
       it->second = c;
@@ -179,11 +183,12 @@ void TComponent::UnindexName(TComponent* AComponent, const String& Name) {
   if (Name.empty() || !FNameIndex) return;
   auto it = FNameIndex->Map.find(NameKey(Name));
   if (it == FNameIndex->Map.end() || it->second != AComponent) return;
-  for (TComponent* c : FComponents)
-    if (c != AComponent && SameName(c->FName, Name)) {
-      it->second = c;
-      return;
-    }
+  if (FNameIndex->Shared)
+    for (TComponent* c : FComponents)
+      if (c != AComponent && SameName(c->FName, Name)) {
+        it->second = c;
+        return;
+      }
   FNameIndex->Map.erase(it);
 }
 
