@@ -2,6 +2,7 @@
 // controls that scroll it), the vertical bar that stands for the whole
 // dataset, and the indicator title settings.
 #include <algorithm>
+#include <iterator>
 #include <set>
 
 #include "DBGridEh.h"
@@ -22,6 +23,30 @@ std::set<TScrollBar*>& AttachedBars() {
 }
 
 bool IsDesigning(TCustomDBGridEh* Grid) { return Grid && Grid->ComponentState().Contains(csDesigning); }
+
+bool SameLook(const SCROLLBARINFO& a, const SCROLLBARINFO& b) {
+  return EqualRect(&a.rcScrollBar, &b.rcScrollBar) && a.dxyLineButton == b.dxyLineButton &&
+         a.xyThumbTop == b.xyThumbTop && a.xyThumbBottom == b.xyThumbBottom &&
+         std::equal(std::begin(a.rgstate), std::end(a.rgstate), std::begin(b.rgstate));
+}
+
+// Sets the values of a window's scroll bar and has it drawn again only when
+// what it shows changes. Drawing a scroll bar costs Wine several
+// milliseconds, and moving through thousands of records mostly leaves the
+// thumb on the same pixel.
+void SetScrollInfoShown(HWND Wnd, int Bar, const SCROLLINFO& Info) {
+  LONG object = Bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
+  SCROLLBARINFO before{};
+  before.cbSize = sizeof(before);
+  if (!GetScrollBarInfo(Wnd, object, &before)) {
+    SetScrollInfo(Wnd, Bar, &Info, TRUE);
+    return;
+  }
+  SetScrollInfo(Wnd, Bar, &Info, FALSE);
+  SCROLLBARINFO after{};
+  after.cbSize = sizeof(after);
+  if (!GetScrollBarInfo(Wnd, object, &after) || !SameLook(before, after)) SetScrollInfo(Wnd, Bar, &Info, TRUE);
+}
 
 }   // namespace
 
@@ -210,7 +235,7 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
         EnableScrollBar(Handle(), SB_VERT, ESB_ENABLE_BOTH);
         ShowScrollBar(Handle(), SB_VERT, FALSE);
       }
-      SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+      SetScrollInfoShown(Handle(), SB_VERT, si);
     }
     FLastVertVisibleMode = mode;
   }
