@@ -11,12 +11,88 @@
 
 TOVANI_IMPLEMENT_ENUM_INFO(TDBLookupGridEhOption, "dlgColumnResizeEh", "dlgColLinesEh", "dlgRowLinesEh",
                            "dlgAutoSortMarkingEh", "dlgMultiSortMarkingEh")
-TOVANI_IMPLEMENT_CLASS(TDBLookupGridEh, TCustomDBGridEh)
+TOVANI_IMPLEMENT_CLASS_FACTORY(TDBLookupGridEh, TCustomDBGridEh)
 TOVANI_IMPLEMENT_CLASS_FACTORY(TDBLookupGridColumnEh, TDBGridColumnEh)
 TOVANI_IMPLEMENT_CLASS(TPopupDataGridEh, TDBLookupGridEh)
+TOVANI_IMPLEMENT_CLASS(TGridColumnSpecCellEh, TPersistent)
+TOVANI_IMPLEMENT_CLASS(TDBLookupGridColumnDefValuesEh, TColumnDefValuesEh)
+TOVANI_IMPLEMENT_CLASS(TLookupGridDataLinkEh, TDataLink)
+
+// What form files set of the lookup grid, its columns and their special
+// cells.
+TOVANI_PUBLISHED(TGridColumnSpecCellEh) {
+  using C = TGridColumnSpecCellEh;
+  Property<String>("Text", [](C* c) { return c->Text(); }, [](C* c, const String& v) { c->SetText(v); })
+      .Stored([](TObject* o) { return static_cast<C*>(o)->TextAssigned(); });
+  Property<TColor>("Color", [](C* c) { return c->Color(); }, [](C* c, TColor v) { c->SetColor(v); })
+      .Stored([](TObject* o) { return static_cast<C*>(o)->ColorAssigned(); });
+  Property<TFont*>("Font", [](C* c) { return c->Font(); }, [](C* c, TFont* v) { c->SetFont(v); })
+      .Stored([](TObject* o) { return static_cast<C*>(o)->FontAssigned(); });
+}
+
+TOVANI_PUBLISHED(TDBLookupGridColumnEh) {
+  using C = TDBLookupGridColumnEh;
+  Property<TGridColumnSpecCellEh*>("SpecCell", [](C* c) { return c->SpecCell(); },
+                                   [](C* c, TGridColumnSpecCellEh* v) { c->SetSpecCell(v); });
+}
+
+TOVANI_PUBLISHED(TDBLookupGridColumnDefValuesEh) {
+  using C = TColumnDefValuesEh;
+  Property("EndEllipsis", &C::EndEllipsis, &C::SetEndEllipsis).Default(false);
+  Property("Title", &C::Title, &C::SetTitle);
+  Property("ToolTips", &C::ToolTips, &C::SetToolTips).Default(false);
+}
+
+TOVANI_PUBLISHED(TDBLookupGridEh) {
+  using C = TDBLookupGridEh;
+  Property<bool>("AutoFitColWidths", [](C* c) { return c->AutoFitColWidths(); },
+                 [](C* c, bool v) { c->SetAutoFitColWidths(v); })
+      .Default(false);
+  Property<TColor>("Color", [](C* c) { return c->Color(); }, [](C* c, TColor v) { c->SetColor(v); })
+      .Default(clWindow);
+  Property<TColumnDefValuesEh*>("ColumnDefValues", [](C* c) { return c->ColumnDefValues(); },
+                                [](C* c, TColumnDefValuesEh* v) { c->SetColumnDefValues(v); });
+  Property<TDBGridColumnsEh*>("Columns", [](C* c) { return c->Columns(); },
+                              [](C* c, TDBGridColumnsEh* v) { c->SetColumns(v); })
+      .Stored([](TObject* o) { return static_cast<C*>(o)->Columns()->IsCustomized(); });
+  Property<String>("DataField", [](C* c) { return c->DataField(); },
+                   [](C* c, const String& v) { c->SetDataField(v); });
+  Property<TDataSource*>("DataSource", [](C* c) { return c->DataSource(); },
+                         [](C* c, TDataSource* v) { c->SetDataSource(v); });
+  Property<bool>("Flat", [](C* c) { return c->Flat(); }, [](C* c, bool v) { c->SetFlat(v); }).Default(true);
+  Property<TFont*>("Font", [](C* c) { return c->Font(); }, [](C* c, TFont* v) { c->Font()->Assign(v); });
+  Property<String>("KeyField", [](C* c) { return c->KeyField(); }, [](C* c, const String& v) { c->SetKeyField(v); })
+      .Stored([](TObject* o) { return !static_cast<C*>(o)->LookupMode(); });
+  Property<String>("ListField", [](C* c) { return c->ListField(); },
+                   [](C* c, const String& v) { c->SetListField(v); });
+  Property<Integer>("ListFieldIndex", [](C* c) { return c->ListFieldIndex(); },
+                    [](C* c, Integer v) { c->SetListFieldIndex(v); })
+      .Default(0);
+  Property<TDataSource*>("ListSource", [](C* c) { return c->ListSource(); },
+                         [](C* c, TDataSource* v) { c->SetListSource(v); })
+      .Stored([](TObject* o) { return !static_cast<C*>(o)->LookupMode(); });
+  Property<TDBLookupGridEhOptions>("Options", [](C* c) { return c->LookupOptions(); },
+                                   [](C* c, TDBLookupGridEhOptions v) { c->SetLookupOptions(v); })
+      .Default(TDBLookupGridEhOptions{dlgColLinesEh});
+  Property<bool>("ReadOnly", [](C* c) { return c->ListReadOnly(); }, [](C* c, bool v) { c->SetListReadOnly(v); })
+      .Default(false);
+  Property<Integer>("RowCount", [](C* c) { return c->RowCount(); }, [](C* c, Integer v) { c->SetRowCount(v); })
+      .Default(7);
+  Property<bool>("ShowTitles", [](C* c) { return c->ShowTitles(); }, [](C* c, bool v) { c->SetShowTitles(v); })
+      .Default(false);
+  Property<TSpecRowEh*>("SpecRow", [](C* c) { return c->SpecRow(); }, [](C* c, TSpecRowEh* v) { c->SetSpecRow(v); });
+  Property<TFont*>("TitleFont", [](C* c) { return c->TitleFont(); }, [](C* c, TFont* v) { c->SetTitleFont(v); });
+  Property<bool>("UseMultiTitle", [](C* c) { return c->UseMultiTitle(); },
+                 [](C* c, bool v) {
+                   c->SetUseMultiTitle(v);
+                   c->SetRowCount(c->RowCount());
+                 })
+      .Default(false);
+}
 
 const char* const SCircularDataLinkEh = "Circular datalinks are not allowed";
 const char* const SPropDefByLookupEh = "Property already defined by lookup field";
+const char* const SOperationNotAllowedEh = "Operation not allowed in a DBCtrlGrid";
 
 std::function<DWORD()> TDBLookupGridEh::SearchTickSource = [] { return GetTickCount(); };
 
@@ -40,6 +116,85 @@ bool KeyValueFitsKeyFieldsEh(const TFieldsArrEh& KeyFields, const Variant& Value
 
 TDBGridColumnsEh* TDBLookupGridEh::CreateColumns() {
   return new TDBGridColumnsEh(this, TDBLookupGridColumnEh::StaticClass());
+}
+
+// ---------------------------------------------------------------------------
+// Special cells
+
+TGridColumnSpecCellEh::TGridColumnSpecCellEh(TDBLookupGridColumnEh* AOwner)
+    : FOwner(AOwner), FFont(std::make_unique<TFont>()) {
+  FFont->OnChange = [this](TObject*) {
+    if (!FCopyingFont) FFontAssigned = true;
+  };
+}
+
+TGridColumnSpecCellEh::~TGridColumnSpecCellEh() { FFont->OnChange = nullptr; }
+
+TPersistent* TGridColumnSpecCellEh::GetOwner() { return FOwner; }
+
+TSpecRowEh* TGridColumnSpecCellEh::GridSpecRow() const {
+  TDBLookupGridEh* g = FOwner ? FOwner->LookupGrid() : nullptr;
+  return g ? g->SpecRow() : nullptr;
+}
+
+String TGridColumnSpecCellEh::Text() const {
+  if (FTextAssigned) return FText;
+  TSpecRowEh* spec = GridSpecRow();
+  return spec && FOwner ? spec->CellTextAt(FOwner->Index()) : String();
+}
+
+void TGridColumnSpecCellEh::SetText(const String& v) {
+  if (FTextAssigned && v == FText) return;
+  FText = v;
+  FTextAssigned = true;
+  if (TDBLookupGridEh* g = FOwner ? FOwner->LookupGrid() : nullptr) g->Invalidate();
+}
+
+TColor TGridColumnSpecCellEh::Color() const {
+  if (FColorAssigned) return FColor;
+  TSpecRowEh* spec = GridSpecRow();
+  return spec ? spec->Color() : clWindow;
+}
+
+void TGridColumnSpecCellEh::SetColor(TColor v) {
+  if (FColorAssigned && v == FColor) return;
+  FColor = v;
+  FColorAssigned = true;
+  if (TDBLookupGridEh* g = FOwner ? FOwner->LookupGrid() : nullptr) g->Invalidate();
+}
+
+TFont* TGridColumnSpecCellEh::Font() {
+  if (!FFontAssigned)
+    if (TSpecRowEh* spec = GridSpecRow(); spec && !spec->Font()->Equals(*FFont)) {
+      // Follows the special row's font without counting as set.
+      FCopyingFont = true;
+      FFont->Assign(spec->Font());
+      FCopyingFont = false;
+    }
+  return FFont.get();
+}
+
+void TGridColumnSpecCellEh::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TGridColumnSpecCellEh*>(Source);
+  if (!src) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  SetText(src->Text());
+  SetColor(src->Color());
+  if (src->FontAssigned()) SetFont(src->Font());
+}
+
+TDBLookupGridColumnEh::TDBLookupGridColumnEh(TCollection* ACollection)
+    : TDBGridColumnEh(ACollection), FSpecCell(std::make_unique<TGridColumnSpecCellEh>(this)) {}
+
+TDBLookupGridColumnEh::~TDBLookupGridColumnEh() = default;
+
+TDBLookupGridEh* TDBLookupGridColumnEh::LookupGrid() const { return dynamic_cast<TDBLookupGridEh*>(Grid()); }
+
+void TDBLookupGridColumnEh::Assign(TPersistent* Source) {
+  TDBGridColumnEh::Assign(Source);
+  if (auto* src = dynamic_cast<TDBLookupGridColumnEh*>(Source)) FSpecCell->Assign(src->SpecCell());
 }
 
 void TDBLookupGridColumnEh::SetIndex(Integer Value) {
@@ -89,8 +244,35 @@ void TDBLookupGridColumnEh::SetIndex(Integer Value) {
   cols->EndUpdate();
 }
 
+// ---------------------------------------------------------------------------
+// The master link
+
+void TLookupGridDataLinkEh::ActiveChanged() {
+  if (FGrid) FGrid->DataLinkChanged();
+}
+
+void TLookupGridDataLinkEh::LayoutChanged() {
+  if (FGrid) FGrid->DataLinkChanged();
+}
+
+void TLookupGridDataLinkEh::RecordChanged(TField* Field) {
+  if (FGrid) FGrid->MasterRecordChanged(Field);
+}
+
+void TLookupGridDataLinkEh::FocusControl(TField** Field) {
+  if (!FGrid || !Field || !*Field) return;
+  TDataSet* ds = DataSet();
+  if (ds && !FGrid->DataField().empty() && ds->FindField(FGrid->DataField()) == *Field && FGrid->CanFocus()) {
+    *Field = nullptr;
+    FGrid->SetFocus();
+  }
+}
+
 TDBLookupGridEh::TDBLookupGridEh(TComponent* AOwner) : TCustomDBGridEh(AOwner) {
   RecreateColumns();
+  RecreateColumnDefValues();
+  FMasterLink = std::make_unique<TLookupGridDataLinkEh>(this);
+  FLookupSource = std::make_unique<TDataSource>();
   SetControlStyle(ControlStyle() + csReplicatable);
   SetParentColor(false);
   FSpecRow = std::make_unique<TSpecRowEh>(this);
@@ -103,15 +285,96 @@ TDBLookupGridEh::TDBLookupGridEh(TComponent* AOwner) : TCustomDBGridEh(AOwner) {
   SetVTitleMargin(5);
 }
 
-TDBLookupGridEh::~TDBLookupGridEh() { FSpecRow->OnChanged = nullptr; }
+TDBLookupGridEh::~TDBLookupGridEh() {
+  FSpecRow->OnChanged = nullptr;
+  FMasterLink->ClearGrid();
+  FMasterLink->SetDataSource(nullptr);
+  // The list may still be fed by the lookup source: unhook it first.
+  if (TCustomDBGridEh::DataSource() == FLookupSource.get()) TCustomDBGridEh::SetDataSource(nullptr);
+}
+
+TColumnDefValuesEh* TDBLookupGridEh::CreateColumnDefValues() { return new TDBLookupGridColumnDefValuesEh(this); }
+
+void TDBLookupGridEh::SetDataSource(TDataSource* v) {
+  if (v == FMasterLink->DataSource()) return;
+  if (!(ComponentState().Contains(csLoading) && FMasterLink->DataSourceFixed())) FMasterLink->SetDataSource(v);
+  if (v) v->FreeNotification(this);
+}
+
+void TDBLookupGridEh::SetDataField(const String& v) {
+  if (v == FDataField) return;
+  FDataField = v;
+  DataLinkChanged();
+}
+
+void TDBLookupGridEh::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomDBGridEh::Notification(AComponent, Operation);
+  if (Operation == opRemove && FMasterLink && AComponent == FMasterLink->DataSource()) SetDataSource(nullptr);
+}
+
+void TDBLookupGridEh::CheckNotCircular() {
+  TDataSet* list = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
+  if (list && FMasterLink->DataSource() && list->IsLinkedTo(FMasterLink->DataSource()))
+    DatabaseError(SCircularDataLinkEh);
+}
+
+void TDBLookupGridEh::DataLinkChanged() {
+  FMasterFieldNames.clear();
+  FDataFields.clear();
+  FMasterFields.clear();
+  TDataSet* master = FMasterLink->Active() ? FMasterLink->DataSet() : nullptr;
+  if (master && !FDataField.empty()) {
+    CheckNotCircular();
+    GetFieldsArrayEh(master, this, FDataField, FDataFields);
+  }
+  TField* lookupField =
+      FDataFields.size() == 1 && FDataFields[0]->FieldKind() == fkLookup ? FDataFields[0] : nullptr;
+  if (lookupField) {
+    // The lookup field names the list, its key and the master's key fields.
+    GetFieldsArrayEh(master, this, lookupField->KeyFields(), FMasterFields);
+    FLookupMode = true;
+    FLookupSource->SetDataSet(lookupField->LookupDataSet());
+    FKeyField = lookupField->LookupKeyFields();
+    if (TCustomDBGridEh::DataSource() != FLookupSource.get()) TCustomDBGridEh::SetDataSource(FLookupSource.get());
+    UpdateListFields();
+  } else {
+    if (FLookupMode) {
+      FLookupMode = false;
+      TCustomDBGridEh::SetDataSource(nullptr);
+      FKeyField.clear();
+      FLookupSource->SetDataSet(nullptr);
+      UpdateListFields();
+    }
+    FMasterFields = FDataFields;
+  }
+  for (size_t i = 0; i < FMasterFields.size(); ++i)
+    FMasterFieldNames += (i ? ";" : "") + FMasterFields[i]->FieldName();
+  MasterRecordChanged(nullptr);
+}
+
+void TDBLookupGridEh::MasterRecordChanged(TField* Field) {
+  if (Field && std::find(FMasterFields.begin(), FMasterFields.end(), Field) == FMasterFields.end()) return;
+  if (FMasterFields.empty()) {
+    // Unbound: the key is whatever was chosen last; only a bound grid
+    // takes it from the master record.
+    if (!FMasterLink->DataSource()) return;
+    SetKeyValue(Variant::Null());
+  } else {
+    SetKeyValue(FMasterLink->DataSet()->FieldValues(FMasterFieldNames));
+  }
+}
 
 void TDBLookupGridEh::SetListSource(TDataSource* v) {
-  if (v == DataSource()) return;
-  SetDataSource(v);
+  if (FLookupMode) DatabaseError(SPropDefByLookupEh);
+  if (FMasterLink->DataSourceFixed()) DatabaseError(SOperationNotAllowedEh);
+  if (v == ListSource()) return;
+  TCustomDBGridEh::SetDataSource(v);
   UpdateListFields();
 }
 
 void TDBLookupGridEh::SetKeyField(const String& v) {
+  if (FLookupMode) DatabaseError(SPropDefByLookupEh);
+  if (FMasterLink->DataSourceFixed()) DatabaseError(SOperationNotAllowedEh);
   if (v == FKeyField) return;
   FKeyField = v;
   UpdateListFields();
@@ -232,7 +495,14 @@ void TDBLookupGridEh::CreateWnd() {
 // ---------------------------------------------------------------------------
 // The list side
 
-bool TDBLookupGridEh::CanModify() { return FListActive && !FListReadOnly; }
+bool TDBLookupGridEh::CanModify() {
+  if (!FListActive || FMasterLink->ReadOnly()) return false;
+  if (!FMasterLink->DataSource()) return true;
+  if (FMasterFields.empty()) return false;
+  for (TField* f : FMasterFields)
+    if (!f->CanModify()) return false;
+  return true;
+}
 
 bool TDBLookupGridEh::IsKeyValueAcceptable(const TFieldsArrEh& KeyFields, const Variant& Value) {
   return KeyValueFitsKeyFieldsEh(KeyFields, Value);
@@ -253,13 +523,21 @@ void TDBLookupGridEh::UpdateListFields() {
   try {
     TDataSet* ds = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
     if (ds && !FKeyField.empty()) {
+      CheckNotCircular();
       GetFieldsArrayEh(ds, this, FKeyField, FKeyFields);
       CollectFieldsEh(&FListFields, ds, this, FListField);
-      if (FListFields.empty()) FListFields.assign(FKeyFields.begin(), FKeyFields.end());
-      if (!FListFields.empty())
-        FListFieldObj = FListFieldIndex >= 0 && FListFieldIndex < Integer(FListFields.size())
-                            ? FListFields[size_t(FListFieldIndex)]
-                            : FListFields[0];
+      if (FLookupMode) {
+        // The lookup field's result field is the list field, first in the list.
+        FListFieldObj = ds->FieldByName(FDataFields[0]->LookupResultField());
+        if (std::find(FListFields.begin(), FListFields.end(), FListFieldObj) == FListFields.end())
+          FListFields.insert(FListFields.begin(), FListFieldObj);
+      } else {
+        if (FListFields.empty()) FListFields.assign(FKeyFields.begin(), FKeyFields.end());
+        if (!FListFields.empty())
+          FListFieldObj = FListFieldIndex >= 0 && FListFieldIndex < Integer(FListFields.size())
+                              ? FListFields[size_t(FListFieldIndex)]
+                              : FListFields[0];
+      }
       FListActive = true;
     }
     LayoutChanged();
@@ -325,7 +603,10 @@ void TDBLookupGridEh::KeyValueChanged() {
 }
 
 void TDBLookupGridEh::SelectKeyValue(const Variant& Value) {
-  SetKeyValue(Value);
+  // A bound grid writes the key into the master record; the record's change
+  // then brings the key back.
+  if (FMasterFields.empty()) SetKeyValue(Value);
+  else if (FMasterLink->Edit()) FMasterLink->DataSet()->SetFieldValues(FMasterFieldNames, Value);
   Invalidate();
   Click();
 }
@@ -439,14 +720,30 @@ void TDBLookupGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
     c->FillRect(ARect);
     return;
   }
-  c->Font()->Assign(FSpecRow->Font());
-  c->Brush()->SetColor(FSpecRow->Color());
+  // Each column's cell of the special row has its own text, colour and
+  // font (the special row's until set).
+  auto* col = dataCol < Columns()->Count() ? dynamic_cast<TDBLookupGridColumnEh*>(Columns()->Item(dataCol)) : nullptr;
+  TGridColumnSpecCellEh* cell = col ? col->SpecCell() : nullptr;
+  AssignFontEh(c->Font(), cell ? cell->Font() : FSpecRow->Font());
+  c->Brush()->SetColor(cell ? cell->Color() : FSpecRow->Color());
   if (FSpecRow->Selected()) {
     c->Font()->SetColor(clHighlightText);
     c->Brush()->SetColor(clHighlight);
   }
-  TAlignment align = dataCol < Columns()->Count() ? Columns()->Item(dataCol)->Alignment() : taLeftJustify;
-  WriteTextEh(c, ARect, true, 2, 2, FSpecRow->CellTextAt(dataCol), align, tlTop, false, false, 0, 0, false);
+  TAlignment align = col ? col->Alignment() : taLeftJustify;
+  String text = cell ? cell->Text() : FSpecRow->CellTextAt(dataCol);
+  WriteTextEh(c, ARect, true, 2, 2, text, align, tlTop, false, false, 0, 0, false);
+  if (FSpecRow->Selected() && Columns()->Count() > 0) {
+    // One focus rectangle around the whole row, each cell drawing its part.
+    TRect first = CellClientRect(DataToRawColumn(0), ARow);
+    TRect last = CellClientRect(DataToRawColumn(Columns()->Count() - 1), ARow);
+    RECT row{std::min(first.Left, ARect.Left), ARect.Top, std::max(last.Right, ARect.Right), ARect.Bottom};
+    HDC dc = c->Handle();
+    SaveDC(dc);
+    IntersectClipRect(dc, ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
+    DrawFocusRect(dc, &row);
+    RestoreDC(dc, -1);
+  }
   c->Font()->SetColor(clWindowText);
   c->Brush()->SetColor(clWindow);
 }

@@ -17,18 +17,86 @@ TOVANI_ENUM_INFO(TDBLookupGridEhOption)
 
 extern const char* const SCircularDataLinkEh;
 extern const char* const SPropDefByLookupEh;
+extern const char* const SOperationNotAllowedEh;
 
 // Whether a key value fits the key fields: one value for one field, a
 // variant array of exactly one element per field for several.
 bool KeyValueFitsKeyFieldsEh(const TFieldsArrEh& KeyFields, const Variant& Value);
+
+class TDBLookupGridEh;
+class TDBLookupGridColumnEh;
+
+// The special row's cell of one column: its own text, colour and font, each
+// following the grid's special row until it is set.
+class TGridColumnSpecCellEh : public TPersistent {
+  TOVANI_CLASS(TGridColumnSpecCellEh, TPersistent)
+ public:
+  explicit TGridColumnSpecCellEh(TDBLookupGridColumnEh* AOwner = nullptr);
+  ~TGridColumnSpecCellEh() override;
+  void Assign(TPersistent* Source) override;
+  String Text() const;
+  void SetText(const String& v);
+  TColor Color() const;
+  void SetColor(TColor v);
+  TFont* Font();
+  void SetFont(TFont* v) { FFont->Assign(v); }
+  bool TextAssigned() const { return FTextAssigned; }
+  bool ColorAssigned() const { return FColorAssigned; }
+  bool FontAssigned() const { return FFontAssigned; }
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  TSpecRowEh* GridSpecRow() const;
+  TDBLookupGridColumnEh* FOwner;
+  String FText;
+  TColor FColor = clWindow;
+  std::unique_ptr<TFont> FFont;
+  bool FTextAssigned = false, FColorAssigned = false, FFontAssigned = false;
+  bool FCopyingFont = false;
+};
 
 // A column of a lookup grid: moving a column reorders the special row's
 // cell texts and, for default columns, the list fields.
 class TDBLookupGridColumnEh : public TDBGridColumnEh {
   TOVANI_CLASS(TDBLookupGridColumnEh, TDBGridColumnEh)
  public:
-  explicit TDBLookupGridColumnEh(TCollection* ACollection = nullptr) : TDBGridColumnEh(ACollection) {}
+  explicit TDBLookupGridColumnEh(TCollection* ACollection = nullptr);
+  ~TDBLookupGridColumnEh() override;
   void SetIndex(Integer Value) override;
+  void Assign(TPersistent* Source) override;
+  TGridColumnSpecCellEh* SpecCell() const { return FSpecCell.get(); }
+  void SetSpecCell(TGridColumnSpecCellEh* v) { FSpecCell->Assign(v); }
+  TDBLookupGridEh* LookupGrid() const;
+
+ private:
+  std::unique_ptr<TGridColumnSpecCellEh> FSpecCell;
+};
+
+// The column defaults a lookup grid offers (fewer than the data grid's).
+class TDBLookupGridColumnDefValuesEh : public TColumnDefValuesEh {
+  TOVANI_CLASS(TDBLookupGridColumnDefValuesEh, TColumnDefValuesEh)
+ public:
+  using TColumnDefValuesEh::TColumnDefValuesEh;
+};
+
+// The lookup grid's link to its master data source: the field the chosen
+// key goes into.
+class TLookupGridDataLinkEh : public TDataLink {
+  TOVANI_CLASS(TLookupGridDataLinkEh, TDataLink)
+ public:
+  explicit TLookupGridDataLinkEh(TDBLookupGridEh* AGrid = nullptr) : FGrid(AGrid) {}
+  void ClearGrid() { FGrid = nullptr; }
+
+ protected:
+  void ActiveChanged() override;
+  void LayoutChanged() override;
+  void RecordChanged(TField* Field) override;
+  void FocusControl(TField** Field) override;
+
+ private:
+  TDBLookupGridEh* FGrid;
 };
 
 class TDBLookupGridEh : public TCustomDBGridEh {
@@ -37,7 +105,22 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   explicit TDBLookupGridEh(TComponent* AOwner = nullptr);
   ~TDBLookupGridEh() override;
 
-  TDataSource* ListSource() const { return DataSource(); }
+  // The master side: the dataset and field(s) the chosen key is written to.
+  // A lookup field as DataField brings the list source, key fields and
+  // result field with it (lookup mode).
+  TDataSource* DataSource() const { return FMasterLink->DataSource(); }
+  void SetDataSource(TDataSource* v);
+  const String& DataField() const { return FDataField; }
+  void SetDataField(const String& v);
+  bool LookupMode() const { return FLookupMode; }
+  const TFieldsArrEh& MasterFields() const { return FMasterFields; }
+  TLookupGridDataLinkEh* MasterLink() const { return FMasterLink.get(); }
+  // The master side's field changed (Field null: the whole record).
+  virtual void MasterRecordChanged(TField* Field);
+  // Finds the master fields again and enters or leaves lookup mode.
+  virtual void DataLinkChanged();
+
+  TDataSource* ListSource() const { return TCustomDBGridEh::DataSource(); }
   void SetListSource(TDataSource* v);
   const String& KeyField() const { return FKeyField; }
   void SetKeyField(const String& v);
@@ -57,9 +140,9 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   void SetAutoFitColWidths(bool v);
   TDBLookupGridEhOptions LookupOptions() const { return FLookupOptions; }
   void SetLookupOptions(TDBLookupGridEhOptions v);
-  // The read-only state its users give it (the master side's).
-  bool ListReadOnly() const { return FListReadOnly; }
-  void SetListReadOnly(bool v) { FListReadOnly = v; }
+  // The read-only state its users give it (the master link's).
+  bool ListReadOnly() const { return FMasterLink->ReadOnly(); }
+  void SetListReadOnly(bool v) { FMasterLink->SetReadOnly(v); }
   const String& Text() const { return FText; }
   bool ListActive() const { return FListActive; }
   TField* ListFieldObject() const { return FListFieldObj; }
@@ -114,6 +197,8 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   void Dispatch(TMessage& Message) override;
   void CreateWnd() override;
   TDBGridColumnsEh* CreateColumns() override;
+  TColumnDefValuesEh* CreateColumnDefValues() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   bool FTracking = false;
   bool FPopupMode = false;
 
@@ -128,7 +213,12 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   TField* FListFieldObj = nullptr;
   bool FListActive = false;
   bool FLockPosition = false;
-  bool FListReadOnly = false;
+  void CheckNotCircular();
+  String FDataField, FMasterFieldNames;
+  TFieldsArrEh FDataFields, FMasterFields;
+  std::unique_ptr<TLookupGridDataLinkEh> FMasterLink;
+  std::unique_ptr<TDataSource> FLookupSource;
+  bool FLookupMode = false;
   std::unique_ptr<TSpecRowEh> FSpecRow;
   Integer FRowCount = 7;
   bool FAutoFitColWidths = false;

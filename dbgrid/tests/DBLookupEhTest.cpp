@@ -6,6 +6,7 @@
 #include "Clipbrd.h"
 #include "DBLookupEh.h"
 #include "DBLookupGridsEh.h"
+#include "FormFile.h"
 #include "Forms.h"
 #include "MemDataSet.h"
 #include "StdCtrls.h"
@@ -484,6 +485,101 @@ TEST_F(CustomersFixture, LookupFieldGivesKeyListAndResultField) {
   combo->SetDataField("O_CID");
   EXPECT_FALSE(combo->LookupMode());
   combo->SetDataSource(nullptr);
+}
+
+// A lookup grid placed from a form file and bound to a lookup field: the
+// field brings the list, key and result field, and a row chosen with the
+// keyboard writes its key into the order through the master link.
+TEST_F(CustomersFixture, LookupGridFromAFormWritesTheKeyThroughItsLookupField) {
+  TForm form(nullptr);
+  form.SetBounds(60, 60, 360, 260);
+  TMemDataSet orders;
+  orders.FieldDefs().Add("O_ID", ftInteger);
+  orders.FieldDefs().Add("O_CID", ftInteger);
+  for (int i = 0; i < 2; ++i) orders.FieldDefs()[i].CreateField()->SetDataSet(&orders);
+  auto* name = new TStringField();
+  name->SetFieldName("CustName");
+  name->SetFieldKind(fkLookup);
+  name->SetLookupDataSet(&Data);
+  name->SetKeyFields("O_CID");
+  name->SetLookupKeyFields("C_ID");
+  name->SetLookupResultField("C_Name");
+  name->SetDataSet(&orders);
+  orders.Open();
+  orders.AppendRecord({Variant(1), Variant(4)});
+  orders.AppendRecord({Variant(2), Variant(1)});
+  orders.First();
+  auto* source = new TDataSource(&form);
+  source->SetName("ds_Orders");
+  source->SetDataSet(&orders);
+  ReadFormText(&form,
+               "object OrderForm: TForm\n"
+               "  object lgCustomer: TDBLookupGridEh\n"
+               "    Left = 8\n"
+               "    Top = 8\n"
+               "    Width = 300\n"
+               "    DataField = 'CustName'\n"
+               "    DataSource = ds_Orders\n"
+               "    RowCount = 5\n"
+               "    ShowTitles = True\n"
+               "    SpecRow.Visible = True\n"
+               "    Columns = <\n"
+               "      item\n"
+               "        FieldName = 'C_Name'\n"
+               "        SpecCell.Text = '（不选）'\n"
+               "        SpecCell.Color = clYellow\n"
+               "      end>\n"
+               "  end\n"
+               "end\n");
+  auto* grid = dynamic_cast<TDBLookupGridEh*>(form.FindComponent("lgCustomer"));
+  ASSERT_NE(grid, nullptr);
+  form.Show();
+  PumpMessages();
+  EXPECT_TRUE(grid->LookupMode());
+  EXPECT_EQ(grid->KeyField(), "C_ID");
+  ASSERT_NE(grid->ListSource(), nullptr);
+  EXPECT_EQ(grid->ListSource()->DataSet(), &Data);
+  EXPECT_EQ(grid->RowCount(), 5);
+  EXPECT_TRUE(grid->CanModify());
+  EXPECT_TRUE(VariantsEqualEh(grid->KeyValue(), Variant(4)));
+  EXPECT_EQ(grid->Text(), "Alpha");
+  EXPECT_THROW(grid->SetKeyField("C_NO"), EDatabaseError);
+  EXPECT_THROW(grid->SetListSource(&Source), EDatabaseError);
+  auto* col = dynamic_cast<TDBLookupGridColumnEh*>(grid->Columns()->Item(0));
+  ASSERT_NE(col, nullptr);
+  EXPECT_EQ(col->SpecCell()->Text(), "（不选）");
+  EXPECT_TRUE(col->SpecCell()->TextAssigned());
+  EXPECT_FALSE(col->SpecCell()->FontAssigned());
+  // Up from Alpha (the last customer) chooses the one before it: its key
+  // goes into the order, and comes back as the grid's key.
+  grid->SetFocus();
+  PumpMessages();
+  grid->Perform(WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(orders.State(), dsEdit);
+  EXPECT_EQ(orders.FieldByName("O_CID")->AsInteger(), 3);
+  EXPECT_EQ(orders.FieldByName("CustName")->AsString(), "广州南方");
+  EXPECT_TRUE(VariantsEqualEh(grid->KeyValue(), Variant(3)));
+  EXPECT_EQ(grid->Text(), "广州南方");
+  orders.Post();
+  // The next order's key moves the selection.
+  orders.Next();
+  EXPECT_TRUE(VariantsEqualEh(grid->KeyValue(), Variant(1)));
+  EXPECT_EQ(grid->Text(), "北京华联");
+  // A read-only grid changes nothing.
+  grid->SetListReadOnly(true);
+  EXPECT_FALSE(grid->CanModify());
+  grid->Perform(WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(orders.FieldByName("O_CID")->AsInteger(), 1);
+  grid->SetListReadOnly(false);
+  PumpMessages();
+  WriteWindowPng(grid, "lookup_grid_bound");
+  // Both sides written back to a form file.
+  String text = ComponentToText(grid);
+  EXPECT_NE(text.find("DataField = 'CustName'"), String::npos) << text;
+  EXPECT_NE(text.find("SpecCell.Text"), String::npos) << text;
+  EXPECT_EQ(text.find("KeyField"), String::npos) << "the lookup field defines it";
+  grid->SetDataSource(nullptr);
+  EXPECT_FALSE(grid->LookupMode());
 }
 
 }   // namespace
