@@ -396,28 +396,47 @@ void TColumnEh::SetReadOnly(bool v) {
   Changed(false);
 }
 
+namespace {
+
+// The column font on the grid's canvas (a screen context borrowed while the
+// grid has no window): the width of "0", the average character width and
+// the overhang of the font.
+struct TColumnFontMetrics {
+  Integer Zero = 0, AveChar = 0, Overhang = 0;
+};
+
+TColumnFontMetrics MeasureColumnFont(TCustomDBGridEh* Grid, TFont* Font) {
+  TCanvas* c = Grid->Canvas();
+  HDC borrowed = nullptr;
+  if (!Grid->HandleAllocated()) {
+    borrowed = GetDC(nullptr);
+    c->SetHandle(borrowed);
+  }
+  TColumnFontMetrics m;
+  AssignFontEh(c->Font(), Font);
+  m.Zero = c->TextWidth("0");
+  TEXTMETRICW tm{};
+  GetTextMetricsW(c->Handle(), &tm);
+  m.AveChar = tm.tmAveCharWidth;
+  m.Overhang = tm.tmOverhang;
+  if (borrowed) {
+    c->SetHandle(nullptr);
+    ReleaseDC(nullptr, borrowed);
+  }
+  return m;
+}
+
+}   // namespace
+
 Integer TColumnEh::DefaultWidth() {
   TCustomDBGridEh* g = Grid();
   if (!g) return 64;
   TField* f = Field();
   if (!f) return g->DefaultColWidth();
   // The field's display width in "0" glyphs of the column font, plus the
-  // cell's margins; the title's caption may ask for more.
-  TCanvas* c = g->Canvas();
-  bool borrowed = false;
-  HDC dc = nullptr;
-  if (!g->HandleAllocated()) {
-    dc = GetDC(nullptr);
-    c->SetHandle(dc);
-    borrowed = true;
-  }
-  AssignFontEh(c->Font(), Font());
-  Integer w = f->DisplayWidth() * c->TextWidth("0") + 4;
-  if (borrowed) {
-    c->SetHandle(nullptr);
-    ReleaseDC(nullptr, dc);
-  }
-  return w;
+  // cell's margins.
+  TColumnFontMetrics m = MeasureColumnFont(g, Font());
+  return (m.Zero - m.Overhang) * f->DisplayWidth() + m.Overhang + 4;
 }
 
 Integer TColumnEh::Width() {
@@ -433,22 +452,27 @@ Integer TColumnEh::ClampToWidthLimits(Integer w) const {
 
 void TColumnEh::SetWidth(Integer v) {
   if (v < 0) return;
-  v = ClampToWidthLimits(v);
   TCustomDBGridEh* g = Grid();
   // A default column sized while its dataset reports a layout change keeps
-  // its width in the field, which outlives the column.
-  if (IsDefaultColumn() && !(FAssignedValues & cvWidth) && g && g->DataLinkLayoutChanging() && Field()) {
-    TCanvas* c = g->Canvas();
-    Integer zero = g->HandleAllocated() ? c->TextWidth("0") : 0;
-    if (zero > 0) Field()->SetDisplayWidth((v - 4) / zero);
+  // its width in the field, which outlives the column (rounded to whole
+  // "0" glyphs).
+  if (IsDefaultColumn() && g && g->DataLinkLayoutChanging() && !(FAssignedValues & cvWidth)) {
+    if (g->HandleAllocated() && Field()) {
+      TColumnFontMetrics m = MeasureColumnFont(g, Font());
+      if (m.Zero > 0) Field()->SetDisplayWidth((v + m.AveChar / 2 - m.Overhang - 3) / m.Zero);
+    }
     return;
   }
   // Any width but the fitter's own is what the column asks for while the
   // grid fits its columns to its width.
-  if (!g || !g->FFitting) FPreFitWidth = v;
-  if ((FAssignedValues & cvWidth) && FWidth == v) return;
-  FWidth = v;
-  FAssignedValues |= cvWidth;
+  if (!g || !g->FFitting) FPreFitWidth = ClampToWidthLimits(v);
+  // The default width asked for again does not count as set.
+  if ((FAssignedValues & cvWidth) || v != DefaultWidth()) {
+    v = ClampToWidthLimits(v);
+    if ((FAssignedValues & cvWidth) && FWidth == v) return;
+    FWidth = v;
+    FAssignedValues |= cvWidth;
+  }
   Changed(false);
 }
 
@@ -1071,6 +1095,7 @@ void TCustomDBGridEh::LayoutChanged() {
 }
 
 void TCustomDBGridEh::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_PAINT && PaintBuffered(Message)) return;
   if (DispatchInput(Message)) return;
   if (Message.Msg == WM_DEFERLAYOUT_EH) {
     if (TryBeginLayout())

@@ -117,6 +117,11 @@ using TDBGridClickEventEh = std::function<void(TColumnEh* Column)>;
 using TMoveRecordsEventEh =
     std::function<bool(TObject* Sender, TStrings* BookmarkList, Integer ToRecNo, Integer TreeLevel, bool CheckOnly)>;
 
+using TGetCellEhParamsEvent =
+    std::function<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+using TDrawColumnEhCellEvent = std::function<void(TObject* Sender, const TRect& Rect, Integer DataCol,
+                                                  TColumnEh* Column, TGridDrawState State)>;
+
 // What a column's drop-down box reaches through its owner: the drop-down
 // grid and its options.
 class IDropDownGridHostEh {
@@ -127,6 +132,19 @@ class IDropDownGridHostEh {
   virtual TPopupDataGridEh* GetDropDownGrid() = 0;
   virtual Byte GetDropDownGridOptions() = 0;   // a TDBLookupGridEhOptions mask
   virtual void SetDropDownGridOptions(Byte Options) = 0;
+
+  // The drop-down grid's own events, reached through its host (the grid is
+  // made on first access); the host keeps none of them itself.
+  TCheckTitleBtnEventEh OnDropDownBoxCheckButton();
+  void SetOnDropDownBoxCheckButton(TCheckTitleBtnEventEh Value);
+  TDrawColumnEhCellEvent OnDropDownBoxDrawColumnCell();
+  void SetOnDropDownBoxDrawColumnCell(TDrawColumnEhCellEvent Value);
+  TGetCellEhParamsEvent OnDropDownBoxGetCellParams();
+  void SetOnDropDownBoxGetCellParams(TGetCellEhParamsEvent Value);
+  TNotifyEvent OnDropDownBoxSortMarkingChanged();
+  void SetOnDropDownBoxSortMarkingChanged(TNotifyEvent Value);
+  TTitleClickEventEh OnDropDownBoxTitleBtnClick();
+  void SetOnDropDownBoxTitleBtnClick(TTitleClickEventEh Value);
 };
 
 // Bits of a column's assigned-values set.
@@ -892,8 +910,14 @@ class TDBGridEhStyle : public TPersistent {
                                         Integer HorzKind, Integer VertKind);
   virtual void ColorDepthChanged();
   static TColor MixHighlightColor(TColor Color, TColor MixColor, bool Contrast);
+  // The hidden window that receives the desktop's colour changes
+  // (WM_SYSCOLORCHANGE reads the colour depth again).
+  HWND UtilityWindow() const { return FUtilityWindow; }
+  virtual void UtilityWndProc(TMessage& Message);
 
  private:
+  static LRESULT CALLBACK UtilityWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  HWND FUtilityWindow = nullptr;
   std::vector<TCustomDBGridEh*> FGridList;
   bool FSoftSelection = true;
   Integer FScreenColors = -1;
@@ -912,6 +936,8 @@ class TImageList;
 // arrow is rendered on it for the searching glyph (one value for both).
 extern TColor IncSearchColor;
 extern TColor IncSearchTextColor;
+// When set, no grid paints through an off-screen bitmap.
+extern bool DisableGridBufferedPaint;
 
 TCellBlockEh MakeGridRect(Integer Left, Integer Top, Integer Right, Integer Bottom);
 [[noreturn]] void RaiseInvalidGridOperation(const String& Msg);
@@ -943,6 +969,11 @@ TImageList* IndicatorImagesEh();
 TImageList* SortMarkerImagesEh();
 // Makes the searching arrow again after IncSearchColor changed.
 void AddHighlightArrow();
+// The cursor over the foot of a title where a press selects the column, and
+// the one over the indicator where a press selects records (pointing left
+// for right-to-left grids).
+HCURSOR ColumnSelectCursorEh();
+HCURSOR RowSelectCursorEh(bool RightToLeft);
 
 // ---------------------------------------------------------------------------
 // The grid center (DBGridEhCenter.cpp): the dispatcher the grids ask for
@@ -1235,10 +1266,6 @@ class TColCellParamsEh : public TObject {
   String Text;
 };
 
-using TGetCellEhParamsEvent =
-    std::function<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
-using TDrawColumnEhCellEvent = std::function<void(TObject* Sender, const TRect& Rect, Integer DataCol,
-                                                  TColumnEh* Column, TGridDrawState State)>;
 using TDrawDataCellEvent =
     std::function<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
 using TGetFooterParamsEvent =
@@ -1467,6 +1494,12 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Text shortened to fit MaxWidth with a trailing "...", cut between whole
   // characters.
   static String EllipsisText(TCanvas* ACanvas, const String& Text, Integer MaxWidth);
+  // Writes Text turned by 90 degrees, reading bottom-up, and answers its
+  // length along the turned line (width plus overhang); MeasureOnly draws
+  // nothing.
+  static Integer WriteTextVerticalEh(TCanvas* ACanvas, TRect ARect, bool FillRect, Integer DX, Integer DY,
+                                     const String& Text, TAlignment Alignment, TTextLayout Layout,
+                                     bool EndEllipsis, bool MeasureOnly);
 
   // Selection (DBGridEhSelection.cpp). Selection() is the data grid's
   // selection object; the base grid's cell block stays TCustomGridEh::Selection().
@@ -1679,6 +1712,8 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Dispatch of the interaction messages; true when handled.
   bool DispatchInput(TMessage& Message);
   void UpdateTitlePressed(Integer X, Integer Y);
+  // The record- or column-select cursor for a client point, or none.
+  HCURSOR SelectCursorAt(Integer X, Integer Y);
   bool IsColumnSelectZone(Integer X, Integer Y);
   bool CheckTitleButton(Integer DataCol);
   void DrawGridSizingLine();
@@ -1761,14 +1796,43 @@ class TCustomDBGridEh : public TCustomGridEh {
   // Makes the column collection again through CreateColumns (a descendant's
   // constructor, whose CreateColumns the base constructor cannot reach).
   void RecreateColumns() { FColumns.reset(CreateColumns()); }
+  void RecreateColumnDefValues() { FColumnDefValues.reset(CreateColumnDefValues()); }
   virtual TColumnDefValuesEh* CreateColumnDefValues();
   virtual TDBGridEhScrollBar* CreateScrollBar(TScrollBarKind Kind);
 
   // Painters of the fixed areas.
   void DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, Integer DY);
-  void DrawTitle(Integer DataCol, TRect R, TGridDrawState State, Integer DX, Integer DY);
+  // Draws a column title; tells whether it came out highlighted and pressed
+  // (the frame around it follows both).
+  void DrawTitle(Integer DataCol, TRect R, TGridDrawState State, Integer DX, Integer DY, bool& Highlighted,
+                 bool& Pressed);
   void DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TGridDrawState State, Integer DX, Integer DY);
-  void Paint3DFrame(TRect R);
+  // The edge of a fixed cell: raised, or sunken while selected or pressed.
+  // FarSide and NearSide ask for the right and left edges (a multi-line
+  // title band leaves them out where a neighbour continues it).
+  void Paint3DFrame(TCanvas* ACanvas, TRect R, bool FarSide, bool NearSide, bool Selected, bool Pressed);
+  // A fixed cell that DrawCell framed itself (raised, pressed, selected or
+  // themed) gets no second edge from the base grid.
+  void DrawFixedEdge(TRect R, const TGridLayoutEh& L) override {
+    if (!FCellFramed) TCustomGridEh::DrawFixedEdge(R, L);
+  }
+  bool FCellFramed = false;
+  // The matched start of the current cell's text during incremental search.
+  void DrawIncSearchText(TCanvas* ACanvas, TRect R, Integer DX, Integer DY, const String& Text,
+                         TAlignment Alignment, bool WordWrap);
+  // How far a pressed title's text moves: 2 pixels for multi-line titles.
+  Integer TitlePressOffset() const;
+  // Titles, indicator and footer take the desktop theme's face: themes on,
+  // not flat, raised fixed cells and both kinds of grid lines.
+  bool UseThemesForTitles() const;
+  void DrawThemedFixedBackground(TCanvas* ACanvas, const TRect& Cell, bool Pressed);
+  // Whether the grid paints through an off-screen bitmap.
+  virtual bool NeedsBufferedPaint();
+  bool PaintBuffered(TMessage& Message);
+  bool BufferedPaint() const { return FBufferedPaint; }
+  // The cell being painted is a themed fixed cell.
+  bool FPaintThemed = false;
+  bool FBufferedPaint = false;
   void UpdateRowHeights();
   void SetGridColCount(Integer v);
   void SetGridRowCount(Integer v);
@@ -1915,6 +1979,10 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEh {
   static Integer FindListItem(TStrings* Strings, const String& Text, Integer Options);
   // The required-value mark is drawn now.
   bool RequiredStateDrawn();
+  // The image of the edited value in the column's image list (-1 none).
+  Integer ImageIndex() const { return FImageIndex; }
+  // Finds the image again from the text (pick lists) or the field's value.
+  virtual void UpdateImageIndex();
 
   void ApplyTextMargins() override;
   void LoadCellContents() override;
@@ -1964,6 +2032,10 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEh {
   bool FListVisible = false;
   bool FTextChanged = false;
   bool FLoadingContents = false;
+  Integer FImageIndex = -1;
+  // Draws what the edit control does not: the tree lines of the current
+  // row, the required-value mark and the value's image.
+  void PaintAdditions(HDC DC);
 };
 
 // The design face of a lookup column's drop-down grid: its columns, column

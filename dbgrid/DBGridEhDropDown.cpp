@@ -16,6 +16,17 @@
 #include "Utf8.h"
 
 TOVANI_IMPLEMENT_CLASS(TColumnDropDownBoxEh, TPersistent)
+
+// The drop-down grid's events through its host.
+#define DROPDOWN_EVENT_EH(Name, Type, Member)                                                    \
+  Type IDropDownGridHostEh::OnDropDownBox##Name() { return GetDropDownGrid()->Member; }          \
+  void IDropDownGridHostEh::SetOnDropDownBox##Name(Type Value) { GetDropDownGrid()->Member = Value; }
+DROPDOWN_EVENT_EH(CheckButton, TCheckTitleBtnEventEh, OnCheckButton)
+DROPDOWN_EVENT_EH(DrawColumnCell, TDrawColumnEhCellEvent, OnDrawColumnCell)
+DROPDOWN_EVENT_EH(GetCellParams, TGetCellEhParamsEvent, OnGetCellParams)
+DROPDOWN_EVENT_EH(SortMarkingChanged, TNotifyEvent, OnSortMarkingChanged)
+DROPDOWN_EVENT_EH(TitleBtnClick, TTitleClickEventEh, OnTitleBtnClick)
+#undef DROPDOWN_EVENT_EH
 TOVANI_PUBLISHED(TColumnDropDownBoxEh) {
   using B = TColumnDropDownBoxEh;
   Property("AutoFitColWidths", &B::AutoFitColWidths, &B::SetAutoFitColWidths).Default(true);

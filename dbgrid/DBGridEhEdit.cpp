@@ -9,6 +9,7 @@
 #include "DBLookupGridsEh.h"
 #include "Utf8.h"
 #include "ExtCtrls.h"
+#include "ImgList.h"
 #include "Forms.h"
 #include "PlatformEh.h"
 #include "SysUtils.h"
@@ -781,6 +782,7 @@ void TDBGridInplaceEdit::LoadCellContents() {
     c->DoGetCellParams(true, &params);
     SetColor(params.Background);
   }
+  FImageIndex = c ? params.ImageIndex : -1;
   FReadOnlyByParams = c && params.ReadOnly != !canModify;
   SetReadOnly(FReadOnlyByParams ? params.ReadOnly : !canModify);
   SetWordWrap(c && c->WordWrap() && g->WordWrapAllowed());
@@ -898,8 +900,56 @@ TRect TDBGridInplaceEdit::GetEditRect() {
   ReleaseDC(nullptr, dc);
   if (r.Height() < tm.tmHeight && r.Bottom < Height()) ++r.Bottom;
   if (FButtonsWidth > 0) r.Right -= FButtonsWidth;
+  TColumnEh* c = Column();
+  if (c && c->ImageList() && c->ShowImageAndText()) r.Left += c->ImageList()->Width() + 5;
   if (g && g->IsTreeColumn(g->SelectedIndex())) r.Left += g->TreeAreaWidth() + 1;
   return r;
+}
+
+void TDBGridInplaceEdit::UpdateImageIndex() {
+  TColumnEh* c = Column();
+  if (!c || !c->ImageList()) return;
+  Integer index = -1;
+  if (c->PickList()->Count() > 0) {
+    index = c->PickList()->IndexOf(HandleAllocated() ? Text() : String());
+  } else if (TField* f = c->Field()) {
+    switch (f->DataType()) {
+      case ftSmallint: case ftInteger: case ftWord: case ftFloat: case ftCurrency: case ftBCD: case ftFMTBcd: {
+        if (f->IsNull()) break;
+        double v = f->AsFloat();
+        if (v >= -2147483648.0 && v <= 2147483647.0) index = Integer(f->AsInteger());
+        break;
+      }
+      default: break;
+    }
+  }
+  if (index == -1) index = c->NotInKeyListIndex();
+  if (index == FImageIndex) return;
+  FImageIndex = index;
+  Invalidate();
+}
+
+void TDBGridInplaceEdit::PaintAdditions(HDC DC) {
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = Column();
+  if (!g || !c) return;
+  TCanvas canvas;
+  canvas.SetHandle(DC);
+  Integer indent = 0;
+  if (g->IsTreeColumn(g->SelectedIndex())) {
+    canvas.Brush()->SetColor(Color());
+    indent = g->DrawTreeArea(&canvas, TRect(0, 0, ClientWidth(), ClientHeight()), false);
+  }
+  DrawRequiredState(&canvas);
+  TCustomImageList* images = c->ImageList();
+  if (images && c->ShowImageAndText() && FImageIndex >= 0 && IsWindowVisible(Handle())) {
+    TRect r(indent + 2, 0, indent + 2 + images->Width(), ClientHeight());
+    // The strip between the image and the text keeps the editor's colour.
+    canvas.Brush()->SetColor(Color());
+    canvas.FillRect(TRect(indent, 0, std::min(ClientWidth(), r.Right + 5), ClientHeight()));
+    TCustomDBGridEh::DrawImageEh(images, &canvas, taCenter, 0, FImageIndex, r);
+  }
+  canvas.SetHandle(nullptr);
 }
 
 void TDBGridInplaceEdit::ApplyTextMargins() {
@@ -1081,6 +1131,7 @@ void TDBGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integ
 
 void TDBGridInplaceEdit::Change() {
   FTextChanged = true;
+  UpdateImageIndex();
   // Text typed into a lookup cell no longer stands for the key it had.
   if (!FLoadingContents)
     if (TColumnEh* c = Column(); c && c->GetCellKind() == cckLookup) DBGrid()->SetEditKeyValue(Variant::Null());
@@ -1117,12 +1168,9 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_PAINT: {
       TInplaceEdit::Dispatch(Message);
-      if (HandleAllocated() && RequiredStateDrawn()) {
+      if (HandleAllocated()) {
         HDC dc = GetDC(Handle());
-        TCanvas canvas;
-        canvas.SetHandle(dc);
-        DrawRequiredState(&canvas);
-        canvas.SetHandle(nullptr);
+        PaintAdditions(dc);
         ReleaseDC(Handle(), dc);
       }
       return;

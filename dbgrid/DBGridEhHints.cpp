@@ -6,6 +6,7 @@
 #include "DBGridEh.h"
 #include "DBGridEhImpExp.h"
 #include "Forms.h"
+#include "ImgList.h"
 #include "PlatformEh.h"
 
 TOVANI_IMPLEMENT_CLASS(TDBGridEhToolTipsWindow, THintWindow)
@@ -124,21 +125,31 @@ void TCustomDBGridEh::FillHintInfo(THintInfo& Info) {
     }
     text = c->Title()->Caption();
     wordWrap = TitleHeight() > 0 || TitleLines() != 0;
+    if (UseMultiTitle()) {
+      // Only the column's own (leaf) part of a multi-line title.
+      THeadTreeNode* leaf = LeafOfColumn(dataCol);
+      if (leaf && leaf->Column == c) {
+        text = leaf->Text;
+        r.Top = r.Bottom - leaf->Height + 1;
+        if (FMousePos.Y < r.Top) {
+          Info.HintStr.clear();
+          return;
+        }
+      }
+      wordWrap = true;
+    }
     alignment = c->Title()->Alignment();
     font = c->Title()->Font();
+    if (c->Title()->Orientation() == tohVertical) {
+      // The text runs up the cell: measured in the turned rectangle.
+      wordWrap = false;
+      TransposeRectSize(r);
+    }
   } else if (vk == raDataEh) {
     if (ar >= FDataLink->RecordCount()) {
       Info.HintStr.clear();
       return;
     }
-    SetDrawRecord(ar);
-    try {
-      CellToolTipText(c, text);
-    } catch (...) {
-      RestoreDrawRecord();
-      throw;
-    }
-    RestoreDrawRecord();
     if (c->AlwaysShowEditButton()) {
       cellEnd = r.Left + c->Width() - c->EditButtonsAreaWidth();
       r.Right = std::min(r.Right, cellEnd);
@@ -147,11 +158,45 @@ void TCustomDBGridEh::FillHintInfo(THintInfo& Info) {
         return;
       }
     }
+    // The tree indent and the image strip are not the text's.
+    if (IsTreeColumn(dataCol)) r.Left += TreeAreaWidth();
+    if (c->ImageList() && c->ShowImageAndText()) r.Left += c->ImageList()->Width() + 5;
+    if (FMousePos.X < r.Left) {
+      Info.HintStr.clear();
+      return;
+    }
     TColumnCellKindEh kind = c->GetCellKind();
     alwaysCut = kind == cckImage || kind == cckCheckBox;
     alignment = alwaysCut ? taLeftJustify : c->Alignment();
     wordWrap = c->WordWrap() && WordWrapAllowed();
     font = c->Font();
+    // The text and alignment the cell shows: the cell-parameter events may
+    // change both, as they do for drawing.
+    HintFont()->Assign(font);
+    TColCellParamsEh params;
+    SetDrawRecord(ar);
+    try {
+      CellToolTipText(c, text);
+      params.Col = cell.X;
+      params.Row = cell.Y;
+      params.State = TGridDrawState{};
+      params.Font = HintFont();
+      params.Background = Canvas()->Brush()->Color();
+      params.Alignment = alignment;
+      params.Text = text;
+      params.ImageIndex = c->CellImageIndex();
+      params.CheckState = c->CellCheckState();
+      params.ReadOnly = c->ReadOnly();
+      GetCellParams(c, params.Font, params.Background, params.State);
+      c->DoGetCellParams(false, &params);
+    } catch (...) {
+      RestoreDrawRecord();
+      throw;
+    }
+    RestoreDrawRecord();
+    text = params.Text;
+    alignment = params.Alignment;
+    font = HintFont();
   } else {
     TColumnFooterEh* footer = c->GetFooterForRow(ar);
     if (!footer) {
@@ -168,7 +213,8 @@ void TCustomDBGridEh::FillHintInfo(THintInfo& Info) {
   Integer textWidth = 0;
   if (HandleAllocated()) {
     TCanvas* canvas = Canvas();
-    canvas->Font()->Assign(font);
+    if (font != HintFont()) HintFont()->Assign(font);
+    canvas->Font()->Assign(HintFont());
     Integer m = wordWrap ? 2 : 0;
     Integer avail = std::max<Integer>(1, r.Width() - m - 2);
     TRect calc(0, 0, avail, 0);
@@ -197,7 +243,6 @@ void TCustomDBGridEh::FillHintInfo(THintInfo& Info) {
   POINT p{x, y};
   if (HandleAllocated()) ::ClientToScreen(Handle(), &p);
   Info.HintPos = TPoint(p.x, p.y);
-  HintFont()->Assign(font);
   Info.HintData = HintFont();
   if (wordWrap) Info.HintMaxWidth = r.Width() - 4;
 }

@@ -488,6 +488,10 @@ void TCustomDBGridEh::UpdateTitlePressed(Integer X, Integer Y) {
   if (FPressedTitleCol >= 0 && X >= 0 && Y >= 0 && X < ClientWidth() && Y < ClientHeight()) {
     TGridCoord cell = CellAtPoint(X, Y);
     pressed = cell.X == FPressedTitleCol && cell.Y == 0;
+    // A multi-line title presses only in its column's own (leaf) part.
+    if (pressed && FUseMultiTitle)
+      if (THeadTreeNode* leaf = LeafOfColumn(RawToDataColumn(cell.X)))
+        pressed = Y > CellClientRect(cell.X, 0).Bottom - leaf->Height;
   }
   if (pressed != FTitlePressed) {
     FTitlePressed = pressed;
@@ -506,6 +510,26 @@ void TCustomDBGridEh::CancelMouseTracking() {
   FPressedTitleCol = -1;
   FRectSelecting = false;
   FDBGridEhState = 0;
+}
+
+// The selection cursors: over the indicator where a press selects records,
+// over the foot of a title where it selects the column; none over a sizing
+// zone or where a press would start moving records.
+HCURSOR TCustomDBGridEh::SelectCursorAt(Integer X, Integer Y) {
+  if (!FDataLink->Active() || !FOptions.Contains(dgMultiSelect)) return nullptr;
+  if (X < 0 || Y < 0 || X >= ClientWidth() || Y >= ClientHeight()) return nullptr;
+  TGridStateEh sizing = gsNormalEh;
+  Integer index, pos, ofs;
+  DetectSizingState(X, Y, Layout(), sizing, index, pos, ofs);
+  if (sizing != gsNormalEh || CheckBeginRecordMoving(X, Y, true)) return nullptr;
+  TGridCoord cell = CellAtPoint(X, Y);
+  if (cell.X >= 0 && cell.X < FIndicatorOffset && cell.Y >= FTitleOffset) {
+    TDataSet* ds = FDataLink->DataSet();
+    if (ds && !ds->IsEmpty() && FAllowedSelections.Contains(gstRecordBookmarks))
+      return RowSelectCursorEh(UseRightToLeftAlignment());
+    return nullptr;
+  }
+  return IsColumnSelectZone(X, Y) ? ColumnSelectCursorEh() : nullptr;
 }
 
 // The lowest 7 pixels of a first-row title (the whole title when lower)
@@ -1368,6 +1392,11 @@ bool TCustomDBGridEh::DispatchInput(TMessage& Message) {
         }
         if (state == 6) {
           ::SetCursor(Screen->Cursors(crHSplit));
+          Message.Result = 1;
+          return true;
+        }
+        if (HCURSOR selectCursor = SelectCursorAt(FHitTestPoint.X, FHitTestPoint.Y)) {
+          ::SetCursor(selectCursor);
           Message.Result = 1;
           return true;
         }

@@ -276,13 +276,15 @@ void TCustomDBGridEh::DrawTitleBands(THeadTreeNode* Node, TRect Cell, TRect Clip
   AssignFontEh(c->Font(), FTitleFont.get());
   c->Brush()->SetColor(Highlighted ? clHighlight : FixedColor());
   if (Highlighted) c->Font()->SetColor(clHighlightText);
+  bool themed = UseThemesForTitles();
+  if (themed) DrawThemedFixedBackground(c, S, Highlighted);
   TRect T = S;
   if (begins) {
-    c->FillRect(TRect(S.Left, S.Top, S.Left + 2, S.Bottom));
+    if (!themed) c->FillRect(TRect(S.Left, S.Top, S.Left + 2, S.Bottom));
     T.Left += 2;
   }
   if (ends) {
-    c->FillRect(TRect(S.Right - 2, S.Top, S.Right, S.Bottom));
+    if (!themed) c->FillRect(TRect(S.Right - 2, S.Top, S.Right, S.Bottom));
     T.Right -= 2;
   }
   // The text is laid out over the whole band (negative margins reach past
@@ -292,10 +294,10 @@ void TCustomDBGridEh::DrawTitleBands(THeadTreeNode* Node, TRect Cell, TRect Clip
   Integer rightMarg = ends ? 0 : (S.Right - B.Right) + 2;
   bool ellipsis = Node->Column ? Node->Column->Title()->EndEllipsis() : false;
   if (T.Right > T.Left)
-    WriteTextEh(c, T, true, 0, DY, parent->Text, taCenter, tlCenter, true, ellipsis, leftMarg, rightMarg, false);
+    WriteTextEh(c, T, !themed, 0, DY, parent->Text, taCenter, tlCenter, true, ellipsis, leftMarg, rightMarg, false);
   parent->Drawn = true;
   HDC dc = c->Handle();
-  if (FOptionsEh.Contains(dghFixed3D)) {
+  if (FOptionsEh.Contains(dghFixed3D) && !themed) {
     RECT r{S.Left, S.Top - 1, S.Right, S.Bottom + 1};
     UINT sides = BF_TOP | BF_BOTTOM | (begins ? BF_LEFT : 0) | (ends ? BF_RIGHT : 0);
     DrawEdge(dc, &r, BDR_RAISEDINNER, sides);

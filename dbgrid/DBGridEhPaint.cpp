@@ -4,6 +4,7 @@
 
 #include "DBGridEh.h"
 #include "ImgList.h"
+#include "Themes.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 
@@ -79,6 +80,135 @@ void TCustomDBGridEh::WriteTextEh(TCanvas* ACanvas, TRect ARect, bool FillRect, 
   }
 }
 
+namespace {
+
+// The canvas font turned by 90 degrees, selected into the canvas's device
+// context for as long as the object lives.
+class TTurnedFont {
+ public:
+  explicit TTurnedFont(TCanvas* ACanvas) : FDC(ACanvas->Handle()) {
+    TFont* f = ACanvas->Font();
+    LOGFONTW lf{};
+    GetObjectW(f->Handle(), sizeof(lf), &lf);
+    lf.lfEscapement = lf.lfOrientation = 900;
+    lf.lfWeight = f->Style().Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+    lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    if (f->Name() == "Default") {
+      std::u16string face = Utf8ToUtf16("MS Sans Serif");
+      std::fill(std::begin(lf.lfFaceName), std::end(lf.lfFaceName), 0);
+      std::copy(face.begin(), face.end(), reinterpret_cast<char16_t*>(lf.lfFaceName));
+    }
+    FFont = CreateFontIndirectW(&lf);
+    FOld = SelectObject(FDC, FFont);
+  }
+  ~TTurnedFont() {
+    SelectObject(FDC, FOld);
+    DeleteObject(FFont);
+  }
+  TTurnedFont(const TTurnedFont&) = delete;
+  TTurnedFont& operator=(const TTurnedFont&) = delete;
+  // Length along the line and height across it, unturned.
+  SIZE Extent(const String& Text) const {
+    std::u16string w = Utf8ToUtf16(Text);
+    SIZE sz{0, 0};
+    GetTextExtentPoint32W(FDC, reinterpret_cast<LPCWSTR>(w.c_str()), Integer(w.size()), &sz);
+    return sz;
+  }
+  // What an italic or synthesised font reaches past its advance.
+  Integer Overhang() const {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(FDC, &tm);
+    if (tm.tmItalic && (tm.tmPitchAndFamily & TMPF_TRUETYPE)) {
+      OUTLINETEXTMETRICW otm{};
+      otm.otmSize = sizeof(otm);
+      if (GetOutlineTextMetricsW(FDC, sizeof(otm), &otm) && otm.otmsCharSlopeRise != 0)
+        return (tm.tmHeight - tm.tmInternalLeading) * otm.otmsCharSlopeRun / otm.otmsCharSlopeRise;
+    }
+    return tm.tmOverhang;
+  }
+
+ private:
+  HDC FDC;
+  HFONT FFont;
+  HGDIOBJ FOld;
+};
+
+}   // namespace
+
+Integer TCustomDBGridEh::WriteTextVerticalEh(TCanvas* ACanvas, TRect ARect, bool FillRect, Integer DX, Integer DY,
+                                             const String& Text, TAlignment Alignment, TTextLayout Layout,
+                                             bool EndEllipsis, bool MeasureOnly) {
+  TTurnedFont turned(ACanvas);
+  Integer overhang = turned.Overhang();
+  String text = Text;
+  SIZE sz = turned.Extent(text);
+  if (EndEllipsis && !MeasureOnly && sz.cx + overhang > ARect.Height() - DY) {
+    // Shortened by whole characters, as the horizontal writer does.
+    size_t len = Utf8Length(Text);
+    for (size_t keep = len >= 2 ? len - 2 : 0;; --keep) {
+      text = Utf8Left(Text, keep) + "...";
+      sz = turned.Extent(text);
+      if (keep == 0 || sz.cx + overhang <= ARect.Height() - DY) break;
+    }
+  }
+  Integer extent = sz.cx + overhang;
+  if (MeasureOnly) return extent;
+  Integer th = sz.cy;
+  Integer x;
+  switch (Alignment) {
+    case taRightJustify: x = ARect.Right - th; break;
+    case taCenter: x = ARect.Left + (ARect.Width() - th - overhang) / 2; break;
+    default: x = ARect.Left + DX; break;
+  }
+  // The turned text starts at its foot and reads upwards.
+  Integer y;
+  switch (Layout) {
+    case tlTop: y = ARect.Top + extent; break;
+    case tlCenter: y = (ARect.Top + ARect.Bottom + extent) / 2; break;
+    default: y = ARect.Bottom - DY; break;
+  }
+  HDC dc = ACanvas->Handle();
+  if (FillRect) ACanvas->FillRect(ARect);
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  COLORREF oldColor = SetTextColor(dc, ColorToRGB(ACanvas->Font()->Color()));
+  RECT clip = ToRect(ARect);
+  std::u16string w = Utf8ToUtf16(text);
+  ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, reinterpret_cast<LPCWSTR>(w.c_str()), UINT(w.size()), nullptr);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+  return extent;
+}
+
+void TCustomDBGridEh::DrawIncSearchText(TCanvas* ACanvas, TRect R, Integer DX, Integer DY, const String& Text,
+                                        TAlignment Alignment, bool WordWrap) {
+  String matched = Utf8Left(Text, Utf8Length(FIncSearchText));
+  if (matched.empty()) return;
+  HDC dc = ACanvas->Handle();
+  UINT flags = DT_NOPREFIX | DT_EXPANDTABS;
+  flags |= Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
+  if (WordWrap) flags |= DT_WORDBREAK;
+  RECT r{R.Left + DX, R.Top + DY, R.Right - DX, R.Bottom - DY};
+  if (DX > 0) r.bottom += 1;
+  // For right and centred text the rest of the text stands as a margin, so
+  // that the matched start lands where the whole text was drawn.
+  DRAWTEXTPARAMS dtp{};
+  dtp.cbSize = sizeof(dtp);
+  if (Alignment != taLeftJustify) {
+    std::u16string rest = Utf8ToUtf16(Text.substr(matched.size()));
+    SIZE sz{0, 0};
+    GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(rest.c_str()), Integer(rest.size()), &sz);
+    dtp.iRightMargin = sz.cx;
+  }
+  COLORREF oldText = SetTextColor(dc, ColorToRGB(IncSearchTextColor));
+  COLORREF oldBk = SetBkColor(dc, ColorToRGB(IncSearchColor));
+  int oldMode = SetBkMode(dc, OPAQUE);
+  std::u16string w = Utf8ToUtf16(matched);
+  DrawTextExW(dc, reinterpret_cast<LPWSTR>(w.data()), Integer(w.size()), &r, flags, &dtp);
+  SetBkMode(dc, oldMode);
+  SetBkColor(dc, oldBk);
+  SetTextColor(dc, oldText);
+}
+
 bool TCustomDBGridEh::HasFocus() {
   if (FFocusWhilePainting >= 0) return FFocusWhilePainting != 0;
   if (!HandleAllocated()) return false;
@@ -147,12 +277,97 @@ bool TCustomDBGridEh::HighlightDataCell(Integer DataCol, Integer DataRow, TFont*
   return true;
 }
 
-void TCustomDBGridEh::Paint3DFrame(TRect R) {
+void TCustomDBGridEh::Paint3DFrame(TCanvas* ACanvas, TRect R, bool FarSide, bool NearSide, bool Selected,
+                                   bool Pressed) {
+  HDC dc = ACanvas->Handle();
   RECT r = ToRect(R);
-  DrawEdge(Canvas()->Handle(), &r, BDR_RAISEDINNER, BF_RECT);
+  UINT edge = Selected || Pressed ? BDR_SUNKENINNER : BDR_RAISEDINNER;
+  if (!Flat()) {
+    if (FarSide && NearSide) {
+      DrawEdge(dc, &r, edge, BF_RECT);
+    } else {
+      DrawEdge(dc, &r, edge, NearSide ? BF_TOPLEFT : BF_TOP);
+      DrawEdge(dc, &r, edge, FarSide ? BF_BOTTOMRIGHT : BF_BOTTOM);
+    }
+    return;
+  }
+  // Flat: the lower and far lines go in the background colour, only the
+  // upper (and near) edge is drawn.
+  TColor oldPen = ACanvas->Pen()->Color();
+  ACanvas->Pen()->SetColor(ACanvas->Brush()->Color());
+  if (FarSide) {
+    TPoint pts[3] = {TPoint(R.Left, R.Bottom - 1), TPoint(R.Right - 1, R.Bottom - 1), TPoint(R.Right - 1, R.Top - 1)};
+    ACanvas->Polyline(pts, 3);
+  } else {
+    ACanvas->MoveTo(R.Left, R.Bottom - 1);
+    ACanvas->LineTo(R.Right, R.Bottom - 1);
+  }
+  ACanvas->Pen()->SetColor(oldPen);
+  DrawEdge(dc, &r, edge, NearSide ? BF_TOPLEFT : BF_TOP);
+}
+
+bool TCustomDBGridEh::UseThemesForTitles() const {
+  return !Flat() && ThemesEnabledEh() && FOptionsEh.Contains(dghFixed3D) && FOptions.Contains(dgColLines) &&
+         FOptions.Contains(dgRowLines);
+}
+
+// A themed fixed cell: the toolbar's split button, grown past the cell so
+// that its own edges fall outside and only its face shows.
+void TCustomDBGridEh::DrawThemedFixedBackground(TCanvas* ACanvas, const TRect& Cell, bool Pressed) {
+  TRect grown(Cell.Left - 2, Cell.Top - 2, Cell.Right + 2, Cell.Bottom + 2);
+  TRect clip(std::max<Integer>(Cell.Left, 0), std::max<Integer>(Cell.Top, 0),
+             std::min<Integer>(Cell.Right, ClientWidth()), std::min<Integer>(Cell.Bottom, ClientHeight()));
+  if (clip.Right <= clip.Left || clip.Bottom <= clip.Top) return;
+  // The brush first: what a theme leaves open shows the cell's colour.
+  ACanvas->FillRect(clip);
+  ThemeServices()->DrawElement(ACanvas->Handle(),
+                               TThemeServices::GetElementDetails(teToolBar, TP_SPLITBUTTON, Pressed ? TS_PRESSED : TS_HOT),
+                               grown, &clip);
+}
+
+bool TCustomDBGridEh::NeedsBufferedPaint() {
+  return UseThemesForTitles() || (TreeOfDataSet() && FOptions.Contains(dgRowLines));
+}
+
+// Themed titles are painted through an off-screen bitmap so that the
+// themed faces never flicker; once needed, the grid keeps painting so.
+bool TCustomDBGridEh::PaintBuffered(TMessage& Message) {
+  if (Message.WParam != 0 || DisableGridBufferedPaint || !HandleAllocated()) return false;
+  if (!FBufferedPaint && NeedsBufferedPaint()) FBufferedPaint = true;
+  if (!FBufferedPaint) return false;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(Handle(), &ps);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  HDC mem = CreateCompatibleDC(dc);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom));
+  HGDIOBJ old = SelectObject(mem, bmp);
+  auto release = [&] {
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    EndPaint(Handle(), &ps);
+  };
+  try {
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
+    IntersectClipRect(mem, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
+    BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
+  } catch (...) {
+    release();
+    throw;
+  }
+  release();
+  Message.Result = 0;
+  return true;
+}
+
+Integer TCustomDBGridEh::TitlePressOffset() const {
+  return FUseMultiTitle || FTitleHeight > 0 || FTitleLines > 0 ? 2 : 1;
 }
 
 void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) {
+  FCellFramed = false;
   if (ARect.Left >= ARect.Right) return;
   TCanvas* c = Canvas();
   if (ComponentState().Contains(csLoading)) {
@@ -172,23 +387,30 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
   Integer DY = Flat() ? DX - 1 : DX;
   TColumnEh* column = (hk == caDataColEh && dataCol < FColumns->Count()) ? FColumns->Item(dataCol) : nullptr;
 
+  // The frame of a fixed cell follows its selection and pressed states.
+  bool frameSelected = false, framePressed = false;
+  FPaintThemed = is3D && UseThemesForTitles();
   if (hk == caIndicatorEh && vk != raTitleEh) {
     DrawIndicatorCell(vk == raDataEh ? dataRow : -1, R, DX, DY);
   } else if (vk == raTitleEh) {
     if (hk == caIndicatorEh || !column) {
       TColor bg = FixedColor();
-      if (hk == caIndicatorEh) HighlightFixedCell(FSelection->SelectionType() == gstAll, c->Font(), bg, hk, vk);
+      if (hk == caIndicatorEh) {
+        frameSelected = HighlightFixedCell(FSelection->SelectionType() == gstAll, c->Font(), bg, hk, vk);
+        framePressed = FIndicatorTitle->Pressed() && FTitlePressed;
+      }
       c->Brush()->SetColor(bg);
-      c->FillRect(R);
+      if (FPaintThemed) DrawThemedFixedBackground(c, R, framePressed || frameSelected);
+      else c->FillRect(R);
       if (hk == caIndicatorEh && FIndicatorTitle->ShowDropDownSign()) {
         // The drop-down sign: a small solid triangle, 7, 5, 3 and 1 pixels.
-        Integer shift = FIndicatorTitle->Pressed() && FTitlePressed ? 1 : 0;
+        Integer shift = framePressed ? 1 : 0;
         Integer x = (R.Left + R.Right - 7) / 2 + shift, y = (R.Top + R.Bottom - 4) / 2 + shift;
         c->Brush()->SetColor(clBlack);
         for (Integer i = 0; i < 4; ++i) c->FillRect(TRect(x + i, y + i, x + 7 - i, y + i + 1));
       }
     } else {
-      DrawTitle(dataCol, R, AState, DX, DY);
+      DrawTitle(dataCol, R, AState, DX, DY, frameSelected, framePressed);
     }
   } else if (vk == raFilterEh && column && IsColumnFilterable(dataCol)) {
     DrawFilterCell(dataCol, R, AState);
@@ -201,8 +423,11 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
     DrawFooterCell(dataCol, dataRow, R, AState, DX, DY);
   } else {
     // Rows below the records and the filter row: empty.
-    c->Brush()->SetColor(column ? column->Color() : FixedColor());
-    c->FillRect(R);
+    TColor bg = column ? column->Color() : FixedColor();
+    bool selected = HighlightFixedCell(CellInSelection(ACol, ARow), c->Font(), bg, hk, vk);
+    c->Brush()->SetColor(bg);
+    if (FPaintThemed) DrawThemedFixedBackground(c, R, selected);
+    else c->FillRect(R);
   }
 
   if (DefaultDrawing() && AState.Contains(gdFocused) && HasFocus() && !IsDesigning() &&
@@ -211,7 +436,9 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDra
     RECT fr = ToRect(ARect);
     DrawFocusRect(c->Handle(), &fr);
   }
-  if (is3D) Paint3DFrame(ARect);
+  if (is3D && !FPaintThemed) Paint3DFrame(c, ARect, true, true, frameSelected, framePressed);
+  FCellFramed = is3D;
+  FPaintThemed = false;
 }
 
 void TCustomDBGridEh::DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, Integer DY) {
@@ -219,7 +446,8 @@ void TCustomDBGridEh::DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, In
   TColor background = FixedColor();
   if (!FDataLink->Active()) {
     c->Brush()->SetColor(background);
-    c->FillRect(R);
+    if (FPaintThemed) DrawThemedFixedBackground(c, R, false);
+    else c->FillRect(R);
     return;
   }
   bool inBuffer = DataRow >= 0 && DataRow < RecordCountInView();
@@ -236,7 +464,8 @@ void TCustomDBGridEh::DrawIndicatorCell(Integer DataRow, TRect R, Integer DX, In
   }
   if (selected) HighlightFixedCell(true, nullptr, background, caIndicatorEh, raDataEh);
   c->Brush()->SetColor(background);
-  c->FillRect(R);
+  if (FPaintThemed) DrawThemedFixedBackground(c, R, selected);
+  else c->FillRect(R);
   if (!inBuffer) return;
   bool current = IsCurrentRecord(DataRow);
   if (current) FLastIndicatorRow = DataRow + FTitleOffset;
@@ -299,7 +528,8 @@ void DrawSortMarkerGlyph(HDC dc, Integer x, Integer y, bool down) {
 
 }   // namespace
 
-void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, Integer DX, Integer DY) {
+void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, Integer DX, Integer DY,
+                                bool& Highlighted, bool& Pressed) {
   TCanvas* c = Canvas();
   TColumnEh* col = FColumns->Item(DataCol);
   TColumnTitleEh* t = col->Title();
@@ -307,6 +537,7 @@ void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, 
   TColor background = t->Color();
   THeadTreeNode* leaf = FUseMultiTitle ? LeafOfColumn(DataCol) : nullptr;
   if (leaf && leaf->Column != col) leaf = nullptr;   // the tree is rebuilt by the next layout
+  Pressed = FTitlePressed && FPressedTitleCol == DataCol + FIndicatorOffset;
   TRect cell = R;
   String caption = t->Caption();
   if (leaf) {
@@ -321,10 +552,15 @@ void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, 
     imageWidth = FTitleImages->Width();
   }
   TSortMarkerEh marker = t->SortMarker();
-  bool pressed = false;
-  if (col->Field() && OnGetBtnParams) OnGetBtnParams(this, col, c->Font(), background, marker, pressed);
+  if (col->Field() && OnGetBtnParams) OnGetBtnParams(this, col, c->Font(), background, marker, Pressed);
+  // A pressed title's text moves right and down (further for multi-line
+  // titles).
+  bool multiLine = FUseMultiTitle || FTitleHeight > 0 || FTitleLines > 0;
+  Integer off = Pressed ? TitlePressOffset() : 0;
   // The sort index is shown only when more than one column is sorted on.
   TRect text = R;
+  text.Top += off;
+  if (multiLine) text.Bottom += off;   // centred text moves down by the whole offset
   Integer w = 0;
   bool showMarker = marker != smNoneEh;
   if (showMarker) {
@@ -350,32 +586,52 @@ void TCustomDBGridEh::DrawTitle(Integer DataCol, TRect R, TGridDrawState State, 
   if (col->Field() && OnGetBtnParams) {
     TColor bg2 = background;
     TSortMarkerEh m2 = marker;
-    OnGetBtnParams(this, col, c->Font(), bg2, m2, pressed);
+    OnGetBtnParams(this, col, c->Font(), bg2, m2, Pressed);
   }
-  bool highlighted = HighlightFixedCell(CellInSelection(DataCol + FIndicatorOffset, 0), c->Font(), background,
-                                        caDataColEh, raTitleEh);
+  Highlighted = HighlightFixedCell(CellInSelection(DataCol + FIndicatorOffset, 0), c->Font(), background,
+                                   caDataColEh, raTitleEh);
   c->Brush()->SetColor(background);
-  if (text.Right < cell.Right) c->FillRect(TRect(std::max(text.Right, cell.Left), cell.Top, cell.Right, cell.Bottom));
-  if (leaf && R.Top > cell.Top) c->FillRect(TRect(cell.Left, cell.Top, cell.Right, R.Top));
-  bool vertical = t->Orientation() == tohVertical;
-  if (leaf) {
-    WriteTextEh(c, text, true, DX, DY, caption, taCenter, tlCenter, true, t->EndEllipsis(), 0, 0, false);
-  } else if (FTitleHeight > 0 || FTitleLines > 0 || vertical) {
-    WriteTextEh(c, text, true, DX, DY, caption, t->Alignment(), tlCenter, true, t->EndEllipsis(), 0, 0, false);
+  bool themed = FPaintThemed;
+  bool fill = !themed;
+  if (themed) {
+    DrawThemedFixedBackground(c, cell, Pressed || Highlighted);
   } else {
-    WriteTextEh(c, text, true, DX, DY, caption, t->Alignment(), tlTop, false, t->EndEllipsis(), 0, 0, false);
+    if (text.Right < cell.Right) c->FillRect(TRect(std::max(text.Right, cell.Left), cell.Top, cell.Right, cell.Bottom));
+    if (text.Top > cell.Top) c->FillRect(TRect(cell.Left, cell.Top, cell.Right, text.Top));
   }
-  if (titleImage) DrawImageEh(FTitleImages, c, leaf ? taCenter : t->Alignment(), 0, t->ImageIndex(), text);
+  // A pressed title's moved text stays inside its cell.
+  HDC titleDC = c->Handle();
+  int savedDC = off > 0 ? SaveDC(titleDC) : 0;
+  if (savedDC) IntersectClipRect(titleDC, cell.Left, cell.Top, cell.Right, cell.Bottom);
+  bool vertical = t->Orientation() == tohVertical;
+  if (vertical) {
+    if (!multiLine) text.Left += off, text.Right += off;
+    WriteTextVerticalEh(c, text, fill, DX, DY + 2, caption, leaf ? taCenter : t->Alignment(), tlBottom,
+                        t->EndEllipsis(), false);
+  } else if (leaf) {
+    WriteTextEh(c, text, fill, DX, DY, caption, taCenter, tlCenter, true, t->EndEllipsis(), off, -off, false);
+  } else if (multiLine) {
+    WriteTextEh(c, text, fill, DX, DY, caption, t->Alignment(), tlCenter, true, t->EndEllipsis(), off, -off, false);
+  } else {
+    // The whole rectangle moves; its uncovered strip at the left is filled.
+    if (off > 0 && fill) c->FillRect(TRect(text.Left, text.Top, std::min(text.Right, text.Left + off), text.Bottom));
+    text.Left += off;
+    text.Right += off;
+    WriteTextEh(c, text, fill, DX, DY, caption, t->Alignment(), tlTop, false, t->EndEllipsis(), 0, 0, false);
+  }
+  if (savedDC) RestoreDC(titleDC, savedDC);
+  if (titleImage) DrawImageEh(FTitleImages, c, leaf ? taCenter : t->Alignment(), off, t->ImageIndex(), text);
   if (showMarker)
-    DrawSortMarkerGlyph(c->Handle(), R.Right - 10 - w - 2, (R.Top + R.Bottom - 9) / 2, marker == smDownEh);
+    DrawSortMarkerGlyph(c->Handle(), R.Right + off - 10 - w - 2, (R.Top + R.Bottom - 9) / 2 + off,
+                        marker == smDownEh);
   if (w > 0) {
     TFont saved;
     saved.Assign(c->Font());
     c->Font()->Assign(SortIndexFontEh());
-    c->Font()->SetColor(highlighted ? clWhite : clWindowText);
+    c->Font()->SetColor(Highlighted ? clWhite : clWindowText);
     TBrushStyle bs = c->Brush()->Style();
     c->Brush()->SetStyle(bsClear);
-    c->TextOut(R.Right - w - 2, (R.Top + R.Bottom - 9) / 2 - 1, IntToStr(t->SortIndex()));
+    c->TextOut(R.Right - w - 2 + off, (R.Top + R.Bottom - 9) / 2 - 1 + off, IntToStr(t->SortIndex()));
     c->Brush()->SetStyle(bs);
     c->Font()->Assign(&saved);
   }
@@ -443,6 +699,7 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
     }
     c->Brush()->SetColor(background);
     HDC dc = c->Handle();
+    TRect textArea(0, 0, 0, 0);   // where the text went, for the search highlight
     if (DefaultDrawing()) {
       if (textRect.Right <= textRect.Left) {
         // No room for text beside the buttons.
@@ -468,6 +725,7 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
         if (tr.Right > tr.Left)
           WriteTextEh(c, tr, true, DX, DY, text, params.Alignment, col->Layout(), col->WordWrap() && FWordWrapAllowed,
                       col->EndEllipsis(), 0, 0, false);
+        textArea = tr;
       }
       if ((sameAsPrior || sameAsNext) && FOptions.Contains(dgRowLines)) {
         TColor oldPen = c->Pen()->Color();
@@ -522,6 +780,12 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
     }
     if (OnDrawDataCell && !FColumns->IsCustomized()) OnDrawDataCell(this, R, f, st);
     if (OnDrawColumnCell) OnDrawColumnCell(this, R, DataCol, col, st);
+    // During incremental search the matched start of the current cell's text
+    // is written again in the search colours.
+    if (FIncSearching && textArea.Right > textArea.Left && IsCurrentRecord(DataRow) && DataCol == SelectedIndex() &&
+        st.Contains(gdSelected) && (FOptions.Contains(dgAlwaysShowSelection) || HasFocus()) && !IsDesigning() &&
+        FUpdateLock == 0 && IsActiveControl())
+      DrawIncSearchText(c, textArea, DX, DY, text, params.Alignment, col->WordWrap() && FWordWrapAllowed);
   } catch (...) {
     RestoreDrawRecord();
     throw;
@@ -541,10 +805,16 @@ void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer Row, TRect R, TGri
     TAlignment alignment = footer->Alignment();
     String text = GetFooterValue(Row, col);
     GetFooterParams(DataCol, Row, col, c->Font(), background, alignment, State, text);
-    HighlightFixedCell(CellInSelection(DataCol + FIndicatorOffset, RowCount() + Row), c->Font(), background,
-                       caDataColEh, raFooterEh);
+    bool selected = HighlightFixedCell(CellInSelection(DataCol + FIndicatorOffset, RowCount() + Row), c->Font(),
+                                       background, caDataColEh, raFooterEh);
     c->Brush()->SetColor(background);
-    WriteTextEh(c, R, true, DX, DY, text, alignment, col->Layout(), footer->WordWrap() && FWordWrapAllowed,
+    // Under themes a footer in the button colour keeps the themed face.
+    bool fill = true;
+    if (FPaintThemed) {
+      DrawThemedFixedBackground(c, R, selected);
+      fill = ColorToRGB(background) != ColorToRGB(clBtnFace);
+    }
+    WriteTextEh(c, R, fill, DX, DY, text, alignment, col->Layout(), footer->WordWrap() && FWordWrapAllowed,
                 footer->EndEllipsis(), 0, 0, false);
   }
   if (OnDrawFooterCell) OnDrawFooterCell(this, DataCol, Row, col, R, State);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "DBGridEh.h"
+#include "Forms.h"
 
 TOVANI_IMPLEMENT_CLASS(TDBGridEhStyle, TPersistent)
 
@@ -13,9 +14,64 @@ TDBGridEhStyle* GetGlobalGridStyle() {
   return &style;
 }
 
-TDBGridEhStyle::TDBGridEhStyle() { ColorDepthChanged(); }
+namespace {
+
+const wchar_t* StyleWindowClassName() { return reinterpret_cast<const wchar_t*>(u"TDBGridEhStyleUtilWindow"); }
+
+}   // namespace
+
+// The hidden window that hears the desktop's system messages for the style.
+LRESULT CALLBACK TDBGridEhStyle::UtilityWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* style = reinterpret_cast<TDBGridEhStyle*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA));
+  if (!style) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  TMessage m{};
+  m.Msg = Msg;
+  m.WParam = WParam;
+  m.LParam = LParam;
+  try {
+    style->UtilityWndProc(m);
+  } catch (...) {
+    // Never through the window procedure: the application shows it.
+    if (Application) Application->HandleException(nullptr);
+    return 0;
+  }
+  return m.Result;
+}
+
+TDBGridEhStyle::TDBGridEhStyle() {
+  static bool registered = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = reinterpret_cast<LPCWSTR>(StyleWindowClassName());
+    return RegisterClassW(&wc) != 0;
+  }();
+  if (registered) {
+    FUtilityWindow = CreateWindowExW(WS_EX_TOOLWINDOW, reinterpret_cast<LPCWSTR>(StyleWindowClassName()), nullptr,
+                                     WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (FUtilityWindow) {
+      SetWindowLongPtrW(FUtilityWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      SetWindowLongPtrW(FUtilityWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&UtilityWindowProc));
+    }
+  }
+  ColorDepthChanged();
+}
+
+void TDBGridEhStyle::UtilityWndProc(TMessage& Message) {
+  if (Message.Msg == WM_SYSCOLORCHANGE) {
+    ColorDepthChanged();
+    Message.Result = 0;
+    return;
+  }
+  Message.Result = DefWindowProcW(FUtilityWindow, Message.Msg, Message.WParam, Message.LParam);
+}
 
 TDBGridEhStyle::~TDBGridEhStyle() {
+  if (FUtilityWindow && IsWindow(FUtilityWindow)) {
+    SetWindowLongPtrW(FUtilityWindow, GWLP_USERDATA, 0);
+    DestroyWindow(FUtilityWindow);
+  }
+  FUtilityWindow = nullptr;
   // The grids fall back to the global style (none when this is it).
   while (!FGridList.empty()) {
     TCustomDBGridEh* g = FGridList.back();

@@ -4,12 +4,14 @@
 #include <memory>
 
 #include "DBGridEh.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImgList.h"
 #include "Utf8.h"
 
 TColor IncSearchColor = clYellow;
 TColor IncSearchTextColor = clBlack;
+bool DisableGridBufferedPaint = false;
 
 TCellBlockEh MakeGridRect(Integer Left, Integer Top, Integer Right, Integer Bottom) {
   return TCellBlockEh{Left, Top, Right, Bottom};
@@ -202,3 +204,88 @@ TImageList* SortMarkerImagesEh() {
                   clWhite);
   return list.get();
 }
+
+// ---------------------------------------------------------------------------
+// Cursors: the column-select arrow over the foot of a title and the
+// record-select arrow over the indicator, drawn in code from their patterns
+// ("X" black, "o" white, "." transparent).
+
+namespace {
+
+const char* const kDownArrow[] = {
+    "...ooooo...", "...oXXXo...", "...oXXXo...", "...oXXXo...", "...oXXXo...", "...oXXXo...",
+    "...oXXXo...", "...oXXXo...", "ooooXXXoooo", "oXXXXXXXXXo", ".oXXXXXXXo.", "..oXXXXXo..",
+    "...oXXXo...", "....oXo....", ".....o.....",
+};
+constexpr Integer kArrowW = 11, kArrowH = 15;
+
+// Pixel of the arrow turned by Kind: 0 pointing down, 1 right, 2 left.
+char ArrowPixel(Integer Kind, Integer X, Integer Y) {
+  if (Kind == 0) return X < kArrowW && Y < kArrowH ? kDownArrow[Y][X] : '.';
+  if (Y >= kArrowW || X >= kArrowH) return '.';
+  if (Kind == 2) X = kArrowH - 1 - X;
+  return kDownArrow[X][Y];
+}
+
+HCURSOR MakeArrowCursor(Integer Kind) {
+  Integer cx = GetSystemMetrics(SM_CXCURSOR), cy = GetSystemMetrics(SM_CYCURSOR);
+  if (cx < 16 || cy < 16) cx = cy = 32;
+  Integer stride = (cx + 15) / 16 * 2;
+  std::vector<BYTE> andMask(size_t(stride * cy), 0xFF), xorMask(size_t(stride * cy), 0);
+  for (Integer y = 0; y < cy; ++y)
+    for (Integer x = 0; x < cx; ++x) {
+      char p = ArrowPixel(Kind, x, y);
+      if (p == '.') continue;
+      BYTE bit = BYTE(0x80 >> (x % 8));
+      andMask[size_t(y * stride + x / 8)] &= BYTE(~bit);
+      if (p == 'o') xorMask[size_t(y * stride + x / 8)] |= bit;
+    }
+  // The hot spot is the arrow's tip.
+  Integer hx = Kind == 0 ? kArrowW / 2 : Kind == 1 ? kArrowH - 1 : 0;
+  Integer hy = Kind == 0 ? kArrowH - 1 : kArrowW / 2;
+  // A monochrome cursor: the AND mask above the XOR mask in one bitmap.
+  std::vector<BYTE> bits(andMask);
+  bits.insert(bits.end(), xorMask.begin(), xorMask.end());
+  HBITMAP mask = CreateBitmap(cx, cy * 2, 1, 1, bits.data());
+  if (!mask) return nullptr;
+  ICONINFO info{};
+  info.fIcon = FALSE;
+  info.xHotspot = DWORD(hx);
+  info.yHotspot = DWORD(hy);
+  info.hbmMask = mask;
+  HCURSOR cursor = reinterpret_cast<HCURSOR>(CreateIconIndirect(&info));
+  DeleteObject(mask);
+  return cursor;
+}
+
+struct TGridCursorsEh {
+  HCURSOR Handles[3] = {};
+  TGridCursorsEh() {
+    for (Integer i = 0; i < 3; ++i) {
+      Handles[i] = MakeArrowCursor(i);
+      if (!Handles[i]) {
+        Free();
+        throw EOutOfResources("Cannot load cursor resource");
+      }
+    }
+  }
+  ~TGridCursorsEh() { Free(); }
+  void Free() {
+    for (HCURSOR& h : Handles)
+      if (h) DestroyIcon(reinterpret_cast<HICON>(h)), h = nullptr;
+  }
+};
+
+}   // namespace
+
+namespace {
+// Made with the first grid that asks and freed when the program ends.
+TGridCursorsEh& GridCursors() {
+  static TGridCursorsEh cursors;
+  return cursors;
+}
+}   // namespace
+
+HCURSOR ColumnSelectCursorEh() { return GridCursors().Handles[0]; }
+
+HCURSOR RowSelectCursorEh(bool RightToLeft) { return GridCursors().Handles[RightToLeft ? 2 : 1]; }

@@ -369,6 +369,9 @@ class TCustomGridEh : public TCustomControl {
   TGridCoord FMouseDownCell{-1, -1};
   TPoint FHitTestPoint;
 
+  // The raised edge of a fixed cell; a descendant that frames its fixed
+  // cells itself (pressed, selected or themed) replaces it.
+  virtual void DrawFixedEdge(TRect R, const TGridLayoutEh& L);
  private:
   // Painting pieces (GridsEhPaint.cpp).
   struct TLineRegion;
@@ -380,7 +383,6 @@ class TCustomGridEh : public TCustomControl {
   void DrawCells(const TGridLayoutEh& L, TGridCoord Start, Integer Left, Integer Top, TGridDrawState BaseState,
                  TColor AColor, Integer RightLimit, Integer BottomLimit, Integer ColLimit, Integer RowLimit,
                  bool ContraCells);
-  void DrawFixedEdge(TRect R, const TGridLayoutEh& L);
   void PaintContraAreas(const TGridLayoutEh& L);
   // Mouse pieces (GridsEhInput.cpp).
   void DrawSizingLine(const TGridLayoutEh& L);

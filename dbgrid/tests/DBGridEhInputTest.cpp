@@ -13,6 +13,7 @@
 #include "DBGridEh.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "ImgList.h"
 #include "MemDataSet.h"
 #include "SysUtils.h"
 #include "TestWindows.h"
@@ -938,6 +939,44 @@ TEST_F(GridInputFixture, ToolTipsShowOnlyForCutText) {
   pause = 777;
   Grid->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
   EXPECT_EQ(pause, 0);
+}
+
+// The tool tip shows the text the cell shows: the column's cell-parameter
+// event may lengthen or shorten it, and the tip follows.
+TEST_F(GridInputFixture, ToolTipShowsTheTextTheCellParametersGive) {
+  AddRecords(2);
+  Bind();
+  TColumnEh* name = Column("Name");
+  name->SetWidth(60);
+  name->SetToolTips(true);
+  name->OnGetCellParams = [](TObject*, bool EditMode, TColCellParamsEh* Params) {
+    if (EditMode) return;
+    if (Params->Text == "张三") Params->Text = "张三（北京华联商厦有限公司）";
+    else Params->Text = "短";
+  };
+  auto hintAt = [&](Integer row) {
+    Grid->FMousePos = CellCentre(Grid->DataToRawColumn(name->Index()), row);
+    THintInfo info;
+    info.HintStr = "x";
+    Grid->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    return info.HintStr;
+  };
+  Integer top = Grid->TitleOffset();
+  EXPECT_EQ(hintAt(top), "张三（北京华联商厦有限公司）");
+  EXPECT_EQ(hintAt(top + 1), "") << "李四 is shown as 短, which fits";
+  // An image strip beside the text is not the text's: no tip over it.
+  auto images = std::make_unique<TImageList>(nullptr);
+  images->SetSize(16, 16);
+  name->SetImageList(images.get());
+  name->SetShowImageAndText(true);
+  TRect cell = Grid->CellClientRect(Grid->DataToRawColumn(name->Index()), top);
+  Grid->FMousePos = TPoint(cell.Left + 4, (cell.Top + cell.Bottom) / 2);
+  THintInfo info;
+  info.HintStr = "x";
+  Grid->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "");
+  EXPECT_EQ(hintAt(top), "张三（北京华联商厦有限公司）");
+  name->SetImageList(nullptr);
 }
 
 TEST_F(GridInputFixture, CheckBoxToolTipIsThePickListEntryOfItsState) {
