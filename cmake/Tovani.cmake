@@ -1,5 +1,7 @@
 # Helpers shared by every library folder.
 
+include(${CMAKE_CURRENT_LIST_DIR}/UnityBuild.cmake)
+
 # tovani_library(name SOURCES ... DEPS ...): one static library per folder.
 function(tovani_library name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS;LINUX_SOURCES" ${ARGN})
@@ -9,6 +11,7 @@ function(tovani_library name)
     target_link_libraries(${name} PUBLIC ${A_DEPS})
   endif()
   tovani_linux_sources(${A_LINUX_SOURCES})
+  tovani_unity_build(${name} ${A_SOURCES})
 endfunction()
 
 # Sources that include Linux library headers which test _WIN32 (ICU, libjpeg,
@@ -17,7 +20,7 @@ endfunction()
 function(tovani_linux_sources)
   if(ARGN)
     set_source_files_properties(${ARGN} DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-      PROPERTIES COMPILE_OPTIONS "-U_WIN32;-U_WIN64;-UWIN32;-UWIN64")
+      PROPERTIES COMPILE_OPTIONS "-U_WIN32;-U_WIN64;-UWIN32;-UWIN64" SKIP_UNITY_BUILD_INCLUSION ON)
   endif()
 endfunction()
 
@@ -45,6 +48,7 @@ function(tovani_test name)
   add_executable(${name} ${A_SOURCES})
   tovani_exe_suffix(${name})
   target_link_libraries(${name} PRIVATE ${A_DEPS} tovani_gtest_main)
+  tovani_unity_build(${name} ${A_SOURCES})
   target_link_options(${name} PRIVATE -mconsole -municode)
   target_compile_definitions(${name} PRIVATE TOVANI_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                              TOVANI_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
