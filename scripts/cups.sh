@@ -8,6 +8,8 @@
 #   cups.sh stop     stop the scheduler (only for a run that started it)
 # Prints "started" when this call started the scheduler.
 set -euo pipefail
+# The scheduler's answers are read as text: in English, whatever the caller's locale.
+export LC_ALL=C LANG=C
 QUEUE=TovaniPDF
 OUT=/var/spool/tovani-pdf
 PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
