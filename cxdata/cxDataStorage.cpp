@@ -538,12 +538,11 @@ void TcxDataStorage::InsertValueDefSlot(TcxValueDefs* AList, TcxValueDef* ADef) 
 void TcxDataStorage::RemoveValueDefSlot(TcxValueDefs* AList, TcxValueDef* ADef) {
   if (!AList->IsInternal()) FInternalValueDefs->RemoveByMainDef(ADef);
   if (!ADef->HasLaidOutSlot()) return;
+  // Only the slot goes, also for the last column with values: the record
+  // header (its id and the in-use flag of an internal record) stays, so a
+  // record keeps its identity and a live internal record is not handed out
+  // again.
   const std::vector<Integer> indexes = RecordIndexesOf(AList);
-  if (AList->StoredCount() <= 1) {
-    // The only column with values: the buffers go whole.
-    for (Integer index : indexes) FreeRecordBuffer(index);
-    return;
-  }
   const Integer size = AList->RecordSize();
   const Integer slot = ADef->SlotSize();
   const Integer end = ADef->Offset() + slot;

@@ -210,10 +210,36 @@ TEST(cxDataStorage, ColumnsAddedAndRemovedWhileFilled) {
   EXPECT_EQ(s.ValueAt(2, added).AsString(), "v");
   defs->RemoveDef(num);
   EXPECT_EQ(s.ValueAt(2, added).AsString(), "v");
-  // Removing the only column with values frees every buffer.
+  // Removing the only column with values leaves the records (with their
+  // headers) in place.
   defs->RemoveDef(added);
-  for (Integer i = 0; i < 3; ++i) EXPECT_EQ(s.RecordBufferAt(i), nullptr);
+  EXPECT_EQ(defs->RecordSize(), 1);
   EXPECT_EQ(s.RecordTotal(), 3);
+}
+
+// The last value column going must not take the records' identity with it:
+// their ids stay, and an internal record in use is not handed out again.
+TEST(cxDataStorage, LastColumnRemovedKeepsRecordIdentity) {
+  TcxDataStorage s;
+  s.SetUsesRecordIds(true);
+  TcxValueDef* d = s.ValueDefs()->AddDef(TcxIntegerValueType::Class(), true, false, nullptr);
+  s.AddRecord();
+  s.AddRecord();
+  s.SetValueAt(1, d, 7);
+  const Integer inUse = s.AcquireInternalRecord();
+  s.SetValueAt(inUse, d, 8);
+  s.ValueDefs()->RemoveDef(d);
+  EXPECT_EQ(s.RecordIdAt(0), 1);
+  EXPECT_EQ(s.RecordIdAt(1), 2);
+  EXPECT_NE(s.AcquireInternalRecord(), inUse);
+  // A column added afterwards starts Null in the kept records.
+  TcxValueDef* e = s.ValueDefs()->AddDef(TcxIntegerValueType::Class(), true, false, nullptr);
+  EXPECT_TRUE(s.ValueAt(1, e).IsNull());
+  s.SetValueAt(1, e, 5);
+  EXPECT_EQ(s.ValueAt(1, e).AsInteger(), 5);
+  EXPECT_EQ(s.RecordIdAt(1), 2);
+  EXPECT_EQ(s.AddRecord(), 2);
+  EXPECT_EQ(s.RecordIdAt(2), 3);
 }
 
 TEST(cxDataStorage, RecordsIdsAndInternalRecords) {

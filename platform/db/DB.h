@@ -372,6 +372,11 @@ class TFloatField : public TNumericField {
   void SetCurrency(bool v);
   Integer Precision() const { return FPrecision; }
   void SetPrecision(Integer v);
+  // The allowed range; both 0 (the default) allows any value.
+  double MinValue() const { return FMinValue; }
+  double MaxValue() const { return FMaxValue; }
+  void SetMinValue(double v) { FMinValue = v; }
+  void SetMaxValue(double v) { FMaxValue = v; }
   String AsString() const override;
   void SetAsString(const String& v) override;
   Integer AsInteger() const override;
@@ -386,8 +391,10 @@ class TFloatField : public TNumericField {
   String FormatText(bool displayText) const override;
   Integer DefaultDisplayWidth() const override { return 10; }
   TDBValue ValueFromVariant(const Variant& v) const override;
+  void CheckRange(double v) const;
   bool FCurrency = false;
   Integer FPrecision = 15;
+  double FMinValue = 0, FMaxValue = 0;
 };
 
 class TCurrencyField : public TFloatField {
@@ -405,6 +412,11 @@ class TBCDField : public TNumericField {
   void SetCurrency(bool v);
   Integer Precision() const { return FPrecision; }
   void SetPrecision(Integer v) { FPrecision = v; }
+  // The allowed range; both 0 (the default) allows any value.
+  ::Currency MinValue() const { return FMinValue; }
+  ::Currency MaxValue() const { return FMaxValue; }
+  void SetMinValue(::Currency v) { FMinValue = v; }
+  void SetMaxValue(::Currency v) { FMaxValue = v; }
   String AsString() const override;
   void SetAsString(const String& v) override;
   Integer AsInteger() const override;
@@ -419,8 +431,10 @@ class TBCDField : public TNumericField {
   String FormatText(bool displayText) const override;
   Integer DefaultDisplayWidth() const override { return FPrecision + 2; }
   TDBValue ValueFromVariant(const Variant& v) const override;
+  void CheckRange(::Currency v) const;
   bool FCurrency = false;
   Integer FPrecision = 19;
+  ::Currency FMinValue, FMaxValue;
 };
 
 class TBooleanField : public TField {

@@ -453,11 +453,20 @@ class Parser {
     Operand o;
     char c = T[P];
     if (c == '[') {
-      size_t e = T.find(']', P + 1);
-      if (e == String::npos) FilterError("']' expected", T);
+      // A bracketed field name; a doubled "]]" inside stands for one "]".
+      String name;
+      ++P;
+      for (;;) {
+        if (P >= T.size()) FilterError("']' expected", T);
+        if (T[P] == ']') {
+          if (P + 1 < T.size() && T[P + 1] == ']') { name += ']'; P += 2; continue; }
+          ++P;
+          break;
+        }
+        name += T[P++];
+      }
       o.K = Operand::kField;
-      o.Name = T.substr(P + 1, e - P - 1);
-      P = e + 1;
+      o.Name = name;
       return o;
     }
     if (c == '\'' || c == '"') {

@@ -522,8 +522,13 @@ double TFloatField::AsFloat() const {
   const TDBValue* v = ValuePtr();
   return v && v->index() == 2 ? std::get<double>(*v) : 0.0;
 }
+void TFloatField::CheckRange(double v) const {
+  if ((FMinValue != 0 || FMaxValue != 0) && (v < FMinValue || v > FMaxValue))
+    DatabaseError(Format(SFieldRangeError, {FloatToStr(v), DisplayName(), FloatToStr(FMinValue), FloatToStr(FMaxValue)}));
+}
 void TFloatField::SetAsFloat(double v) {
   if (!std::isfinite(v)) DatabaseError(Format("'%s' is not a valid floating point value", {FloatToStr(v)}));
+  CheckRange(v);
   SetData(v);
 }
 String TFloatField::AsString() const { return IsNull() ? String() : FloatToStr(AsFloat()); }
@@ -545,6 +550,7 @@ void TFloatField::SetAsCurrency(::Currency v) { SetAsFloat(v.ToDouble()); }
 TDBValue TFloatField::ValueFromVariant(const Variant& v) const {
   double d = v.AsDouble();
   if (!std::isfinite(d)) DatabaseError(Format("'%s' is not a valid floating point value", {VarToStr(v)}));
+  CheckRange(d);
   return d;
 }
 
@@ -579,7 +585,14 @@ void TBCDField::SetCurrency(bool v) {
   const TDBValue* v = ValuePtr();
   return v && v->index() == 1 ? ::Currency::FromRaw(std::get<Int64>(*v)) : ::Currency();
 }
-void TBCDField::SetAsCurrency(::Currency v) { SetData(v.Raw()); }
+void TBCDField::CheckRange(::Currency v) const {
+  if ((FMinValue != ::Currency() || FMaxValue != ::Currency()) && (v < FMinValue || v > FMaxValue))
+    DatabaseError(Format(SFieldRangeError, {CurrToStr(v), DisplayName(), CurrToStr(FMinValue), CurrToStr(FMaxValue)}));
+}
+void TBCDField::SetAsCurrency(::Currency v) {
+  CheckRange(v);
+  SetData(v.Raw());
+}
 double TBCDField::AsFloat() const { return AsCurrency().ToDouble(); }
 void TBCDField::SetAsFloat(double v) {
   if (!std::isfinite(v)) DatabaseError(Format("'%s' is not a valid floating point value", {FloatToStr(v)}));
@@ -599,7 +612,11 @@ Integer TBCDField::AsInteger() const {
 void TBCDField::SetAsInteger(Integer v) { SetAsCurrency(::Currency(v)); }
 Int64 TBCDField::AsLargeInt() const { return AsCurrency().ToInt64(); }
 void TBCDField::SetAsLargeInt(Int64 v) { SetAsCurrency(::Currency(v)); }
-TDBValue TBCDField::ValueFromVariant(const Variant& v) const { return v.AsCurrencyRaw(); }
+TDBValue TBCDField::ValueFromVariant(const Variant& v) const {
+  Int64 raw = v.AsCurrencyRaw();
+  CheckRange(::Currency::FromRaw(raw));
+  return raw;
+}
 
 String TBCDField::FormatText(bool displayText) const {
   ::Currency c = AsCurrency();

@@ -68,6 +68,26 @@ TEST(DataSetFilter, ExpressionsTheGridFilterBuilderWrites) {
   EXPECT_EQ(VisibleIds(*ds), std::vector<int>{6});
 }
 
+// A field name holding "]" is written with it doubled inside the brackets.
+TEST(DataSetFilter, DoubledClosingBracketInAFieldName) {
+  TMemDataSet ds;
+  ds.FieldDefs().Add("ID", ftInteger);
+  ds.FieldDefs().Add("a]b", ftInteger);
+  ds.CreateDataSet();
+  for (int i = 1; i <= 3; ++i) {
+    ds.Append();
+    ds.FieldByName("ID")->SetAsInteger(i);
+    ds.FieldByName("a]b")->SetAsInteger(i * 10);
+    ds.Post();
+  }
+  ds.SetFilter("[a]]b] = 20");
+  ds.SetFiltered(true);
+  EXPECT_EQ(VisibleIds(ds), std::vector<int>{2});
+  EXPECT_THROW(ds.SetFilter("[a]]b = 20"), EDatabaseError);   // no closing bracket
+  EXPECT_THROW(ds.SetFilter("[a]b] = 20"), EDatabaseError);   // a single "]" ends the name
+  EXPECT_EQ(VisibleIds(ds), std::vector<int>{2});
+}
+
 TEST(DataSetFilter, TrailingStarIsAPrefixUnlessNoPartialCompare) {
   auto ds = MakePeople({{1, "Bob", 0}, {2, "Bo*", 0}, {3, "bob", 0}, {4, nullptr, 0}, {5, "Al", 0}});
   ds->SetFiltered(true);
@@ -314,6 +334,34 @@ TEST(FieldText, ValidCharactersByType) {
   EXPECT_TRUE(ds->FieldByName("Price")->IsValidChar('.'));
   EXPECT_FALSE(ds->FieldByName("Price")->IsValidChar('x'));
   EXPECT_TRUE(ds->FieldByName("Name")->IsValidChar(U'中'));
+}
+
+// Float and BCD fields keep to their range once one is given; both bounds 0
+// allow any value.
+TEST(FieldText, FloatAndBcdRanges) {
+  TMemDataSet ds;
+  ds.FieldDefs().Add("F", ftFloat);
+  ds.FieldDefs().Add("B", ftBCD);
+  ds.CreateDataSet();
+  auto* f = static_cast<TFloatField*>(ds.FieldByName("F"));
+  auto* b = static_cast<TBCDField*>(ds.FieldByName("B"));
+  ds.Append();
+  f->SetAsFloat(-1e9);
+  b->SetAsFloat(1e9);
+  f->SetMinValue(0.5);
+  f->SetMaxValue(2.5);
+  b->SetMinValue(::Currency(1));
+  b->SetMaxValue(::Currency(9.99));
+  EXPECT_THROW(f->SetAsFloat(2.6), EDatabaseError);
+  EXPECT_THROW(f->SetAsString("0.4"), EDatabaseError);
+  EXPECT_THROW(b->SetAsCurrency(::Currency(10)), EDatabaseError);
+  EXPECT_THROW(b->SetAsVariant(Variant(0.5)), EDatabaseError);
+  EXPECT_DOUBLE_EQ(f->AsFloat(), -1e9);   // a refused value leaves the old one
+  f->SetAsFloat(2.5);
+  b->SetAsString("9.99");
+  EXPECT_DOUBLE_EQ(f->AsFloat(), 2.5);
+  EXPECT_DOUBLE_EQ(b->AsFloat(), 9.99);
+  ds.Post();
 }
 
 TEST(FieldText, BlobValuesKeepEveryByte) {
