@@ -2,6 +2,8 @@
 // binding of data-aware editors.
 #include "cxDB.h"
 
+#include "BasicActions.h"
+#include "DBCtrls.h"
 #include "DBUtil.h"
 #include "Strings.h"
 #include "SysUtils.h"
@@ -280,8 +282,15 @@ bool TcxCustomDBDataBinding::CanModify() const {
   return IsDataAvailable() && !f->ReadOnly() && (f->CanModify() || (f->Lookup() && cxCanModifyLookupField(f)));
 }
 
-bool TcxCustomDBDataBinding::ExecuteAction(TObject* Action) { return FDataLink->ExecuteAction(Action); }
-bool TcxCustomDBDataBinding::UpdateAction(TObject* Action) { return FDataLink->UpdateAction(Action); }
+// Dataset actions act on the bound data source.
+bool TcxCustomDBDataBinding::ExecuteAction(TObject* Action) {
+  auto* a = dynamic_cast<TBasicAction*>(Action);
+  return a && DataLinkExecuteAction(FDataLink.get(), a);
+}
+bool TcxCustomDBDataBinding::UpdateAction(TObject* Action) {
+  auto* a = dynamic_cast<TBasicAction*>(Action);
+  return a && DataLinkUpdateAction(FDataLink.get(), a);
+}
 
 bool TcxCustomDBDataBinding::IsControlReadOnly() const {
   return IsReadOnly() || (IsDataAvailable() && Field()->ReadOnly());

@@ -264,12 +264,17 @@ Integer cxDateOrderOfFormat(const String& Format) {
 
 void cxSmartInputRegExpr(String& Expr, bool AWithNow) {
   const auto& Words = cxSmartInputWords();
+  // An empty word, or a format without a date part, would give an empty
+  // alternative, which the mask language does not accept: both are left out.
   String Alts;
   for (size_t i = 0; i < Words.size(); ++i) {
     if (i == 19 && !AWithNow) break;
-    Alts += (i ? "|" : "") + cxQuoteRegExprText(Words[i]);
+    if (Words[i].empty()) continue;
+    Alts += (Alts.empty() ? "" : "|") + cxQuoteRegExprText(Words[i]);
   }
-  Expr = "(" + Expr + ")|(" + Alts + ")((\\+|-)\\d(\\d(\\d\\d?)?)?)?";
+  if (Alts.empty()) return;
+  const String Smart = "(" + Alts + ")((\\+|-)\\d(\\d(\\d\\d?)?)?)?";
+  Expr = Expr.empty() ? Smart : "(" + Expr + ")|" + Smart;
 }
 
 bool cxSmartTextToDate(const String& Text, TDateTime& Date) {

@@ -885,6 +885,14 @@ void TcxCustomEdit::DoFocusChanged() {
   ValidateOnExit();
 }
 
+bool TcxCustomEdit::ExecuteAction(TBasicAction* Action) {
+  return TcxContainer::ExecuteAction(Action) || (FDataBinding && FDataBinding->ExecuteBindingAction(Action));
+}
+
+bool TcxCustomEdit::UpdateAction(TBasicAction* Action) {
+  return TcxContainer::UpdateAction(Action) || (FDataBinding && FDataBinding->UpdateBindingAction(Action));
+}
+
 void TcxCustomEdit::ValidateOnExit() {
   PrepareEditText();
   TCustomForm* f = GetParentForm(this);

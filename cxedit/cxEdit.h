@@ -1126,6 +1126,10 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   void DoEnter() override;
   void DoExit() override;
   void DoFocusChanged() override;
+  // An action the control does not handle itself goes to the data binding
+  // (a dataset action without a data source acts on the bound dataset).
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
   bool CanResize(Integer& NewWidth, Integer& NewHeight) override;
   void CreateHandle() override;
   void Dispatch(TMessage& Message) override;

@@ -360,8 +360,12 @@ void TcxFormatController::UpdateDateTimeMasks(bool AWithSmartInput) {
     if (AWithSmartInput) cxSmartInputRegExpr(DateRegExprMask, false);
   }
   if (!DateTimeRegExprMaskFixed) {
-    DateTimeRegExprMask =
-        RegExprMaskOf(ParsedDateFormat, dtmkDate) + " ' '(" + RegExprMaskOf(ParsedTimeFormat, dtmkTime) + ")?";
+    // Without a date or a time part (a format of literals only) the mask
+    // has no empty group in its place, which would not compile.
+    const String DateExpr = RegExprMaskOf(ParsedDateFormat, dtmkDate);
+    const String TimeExpr = RegExprMaskOf(ParsedTimeFormat, dtmkTime);
+    DateTimeRegExprMask = DateExpr;
+    if (!TimeExpr.empty()) DateTimeRegExprMask += (DateExpr.empty() ? "(" : " ' '(") + TimeExpr + ")?";
     if (AWithSmartInput) cxSmartInputRegExpr(DateTimeRegExprMask, true);
   }
   if (!DateTimeStandardMaskFixed) DateTimeStandardMask = StandardMaskOf(ParsedDateTimeFormat, dtmkDateTime);
@@ -476,14 +480,18 @@ bool TcxFormatController::HandleWindowMessage(Cardinal Msg, NativeUInt WParam, N
     // The program's format profile is fixed: nothing to re-read from the
     // system, but what depends on it is rebuilt.
     Reload();
+    // A listener may go while an earlier one is told (an editor freed by a
+    // change handler): only those still listed are told.
     const auto Listeners = FListeners;
-    for (auto* L : Listeners) L->LocaleFormatChanged();
+    for (auto* L : Listeners)
+      if (std::find(FListeners.begin(), FListeners.end(), L) != FListeners.end()) L->LocaleFormatChanged();
     return true;
   }
   if (Msg == WM_TIMECHANGE) {
     const auto Listeners = FListeners;
     for (auto* L : Listeners)
-      if (auto* T = dynamic_cast<IcxSystemTimeListener*>(L)) T->SystemTimeChanged();
+      if (std::find(FListeners.begin(), FListeners.end(), L) != FListeners.end())
+        if (auto* T = dynamic_cast<IcxSystemTimeListener*>(L)) T->SystemTimeChanged();
     return true;
   }
   return false;

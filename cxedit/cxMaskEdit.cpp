@@ -771,5 +771,6 @@ void TcxFilterMaskEditHelper::InitFilterProperties(TcxCustomEditProperties* APro
 }
 
 TOVANI_PUBLISHED(TcxMaskEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
   Property("Properties", &TcxMaskEdit::Properties, &TcxMaskEdit::SetProperties);
 }

@@ -76,9 +76,39 @@ TcxCustomInnerTextEdit::~TcxCustomInnerTextEdit() = default;
 TcxContainer* TcxCustomInnerTextEdit::GetControlContainer() { return FContainer; }
 
 void TcxCustomInnerTextEdit::SetAlignment(TAlignment Value) {
+  // A window being made anew for an alignment keeps that alignment.
+  if (FAlignmentLock) return;
+  if (FContainer && FContainer->IsInplace() && FContainer->ActiveProperties()->UseLeftAlignmentOnEditing())
+    Value = taLeftJustify;
   if (FAlignment == Value) return;
   FAlignment = Value;
-  if (HandleAllocated()) RecreateWnd();
+  if (!HandleAllocated()) return;
+  // The edit window takes its alignment only when it is made.
+  TTextFlagGuard g(FAlignmentLock, true);
+  RecreateWnd();
+}
+
+bool TcxCustomInnerTextEdit::AlignmentFollowsFocus() {
+  if (!FContainer || FEditorGone || FContainer->IsDestroying()) return false;
+  TcxCustomTextEditProperties* p = FContainer->ActiveProperties();
+  return p->UseLeftAlignmentOnEditing() && p->Alignment()->Horz() != taLeftJustify;
+}
+
+void TcxCustomInnerTextEdit::AdjustAlignmentToFocus() {
+  if (!AlignmentFollowsFocus()) return;
+  SetAlignment(Focused() ? taLeftJustify : FContainer->ActiveProperties()->Alignment()->Horz());
+  FContainer->UpdateStateFromCursor();
+}
+
+void TcxCustomInnerTextEdit::StartDblClickTimer() {
+  FDblClickTimerRunning = true;
+  FDblClickTimerStart = GetTickCount();
+}
+
+bool TcxCustomInnerTextEdit::DblClickTimerRunning() {
+  if (FDblClickTimerRunning && GetTickCount() - FDblClickTimerStart >= GetDoubleClickTime())
+    FDblClickTimerRunning = false;
+  return FDblClickTimerRunning;
 }
 
 void TcxCustomInnerTextEdit::SetEchoMode(TcxEditEchoMode Value) {
@@ -175,6 +205,16 @@ void TcxCustomInnerTextEdit::DoEnter() {
   TCustomEdit::DoEnter();
 }
 
+bool TcxCustomInnerTextEdit::ExecuteAction(TBasicAction* Action) {
+  if (TCustomEdit::ExecuteAction(Action)) return true;
+  return FContainer && !FEditorGone && FContainer->DataBinding()->ExecuteBindingAction(Action);
+}
+
+bool TcxCustomInnerTextEdit::UpdateAction(TBasicAction* Action) {
+  if (TCustomEdit::UpdateAction(Action)) return true;
+  return FContainer && !FEditorGone && FContainer->DataBinding()->UpdateBindingAction(Action);
+}
+
 bool TcxCustomInnerTextEdit::CanFocus() { return FContainer ? FContainer->CanFocus() : TCustomEdit::CanFocus(); }
 
 void TcxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
@@ -220,7 +260,7 @@ void TcxCustomInnerTextEdit::KeyPress(char32_t& Key) {
   if (FContainer && Key != 0) {
     FContainer->DoInnerKeyPress(Key);
     if ((Key == U'\r' || Key == 27) && !(Key == U'\r' && FContainer->InnerAcceptsReturn()) &&
-        (FContainer->IsInplace() || (Key == U'\r' && !FContainer->ActiveProperties()->BeepOnEnter())))
+        (FContainer->IsInplace() || (Key == U'\r' && !FContainer->BeepOnEnter())))
       Key = 0;
   }
   if (Key == 0)
@@ -294,7 +334,37 @@ void TcxCustomInnerTextEdit::Dispatch(TMessage& Message) {
       }
       return;
     }
+    case WM_SETFOCUS: {
+      // The alignment switches before the window takes the focus. Switching
+      // makes a new window, which takes the focus (and this message) itself.
+      HWND old = Handle();
+      AdjustAlignmentToFocus();
+      if (!HandleAllocated() || Handle() != old) return;
+      break;
+    }
+    case WM_KILLFOCUS:
+      StopDblClickTimer();
+      TCustomEdit::Dispatch(Message);
+      AdjustAlignmentToFocus();
+      return;
+    case WM_LBUTTONDOWN:
+      if (AlignmentFollowsFocus() && FAlignment != taLeftJustify && !Focused()) {
+        // The click lands in the left-aligned window the focus makes.
+        SetFocus();
+        TCustomEdit::Dispatch(Message);
+        StartDblClickTimer();
+        return;
+      }
+      if (DblClickTimerRunning()) {
+        Message.Msg = WM_LBUTTONDBLCLK;
+        StartDblClickTimer();
+      }
+      break;
+    case WM_LBUTTONDBLCLK:
+      if (DblClickTimerRunning()) return;
+      break;
     case WM_KEYDOWN: {
+      StopDblClickTimer();
       // An open lookup list takes its navigation keys itself.
       if (FContainer && FContainer->HasPopupWindow() &&
           FContainer->ActiveProperties()->IsLookupNavigationKey(Word(Message.WParam), KeyboardStateToShiftState()))
@@ -408,9 +478,11 @@ TcxCustomTextEdit::TcxCustomTextEdit(TComponent* AOwner, bool AIsInplace, const 
     FLookupData->SetItemChosenHandler([this](TObject* Sender) { HandleLookupKeyChanged(Sender); });
   }
   ApplyPropertiesToInner();
+  cxGetFormatController()->AddListener(this);
 }
 
 TcxCustomTextEdit::~TcxCustomTextEdit() {
+  if (cxFormatControllerExists()) cxGetFormatController()->RemoveListener(this);
   if (FInnerEdit) {
     FInnerEdit->EditorDestroying();
     FLastText = FInnerEdit->Text();
@@ -425,6 +497,7 @@ void TcxCustomTextEdit::ApplyPropertiesToInner() {
   TcxCustomTextEditProperties* p = ActiveProperties();
   SetImeMode(p->ImeMode());
   SetImeName(p->ImeName());
+  FInnerEdit->SetAlignment(InnerEditAlignment());
   if (!IsInplace()) FInnerEdit->SetAutoSelect(p->AutoSelect());
   FInnerEdit->SetCharCase(p->CharCase());
   FInnerEdit->SetEchoChar(p->PasswordChar());
@@ -433,6 +506,14 @@ void TcxCustomTextEdit::ApplyPropertiesToInner() {
   FInnerEdit->SetImeMode(p->ImeMode());
   FInnerEdit->SetImeName(p->ImeName());
   FInnerEdit->SetMaxLength(p->MaxLength());
+}
+
+// The properties' alignment (their own or their field's), or the left one
+// while a focused editor types left-aligned.
+TAlignment TcxCustomTextEdit::InnerEditAlignment() {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  if (p->UseLeftAlignmentOnEditing() && FInnerEdit && FInnerEdit->Focused()) return taLeftJustify;
+  return p->Alignment()->Horz();
 }
 
 void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
@@ -1383,3 +1464,7 @@ struct TTextEditUnitRegistration {
 // Registered on first use of the unit (a static library keeps no object
 // file that nothing refers to, so the start-up is reached through the class).
 void cxTextEditUnitStartup() { static TTextEditUnitRegistration registration; }
+
+TOVANI_PUBLISHED(TcxTextEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
+}

@@ -12,6 +12,7 @@
 #include "StdCtrls.h"
 #include "cxEdit.h"
 #include "cxFilterControlUtils.h"
+#include "cxFormats.h"
 
 class TcxCustomTextEdit;
 
@@ -64,7 +65,9 @@ class TcxTextEditPropertiesValues : public TcxCustomEditPropertiesValues {
   bool FDisplayFormat = false, FEditFormat = false, FMaxLength = false;
 };
 
-class TcxCustomTextEditProperties : public TcxCustomEditProperties {
+// Text properties hear of changes of the locale's formats from the format
+// controller for as long as they live.
+class TcxCustomTextEditProperties : public TcxCustomEditProperties, public IcxLocaleFormatListener {
   TOVANI_CLASS(TcxCustomTextEditProperties, TcxCustomEditProperties)
  public:
   explicit TcxCustomTextEditProperties(TPersistent* AOwner = nullptr);
@@ -135,6 +138,7 @@ class TcxCustomTextEditProperties : public TcxCustomEditProperties {
   TcxNewLookupDisplayTextEvent OnNewLookupDisplayText;
 
   // Behaviour of the editor kind.
+  void LocaleFormatChanged() override { HandleFormatChanged(); }
   virtual void HandleFormatChanged();
   virtual void ValidateValueRange(const Variant& ADisplayValue, String& AErrorText, TcxCustomEdit* AEdit,
                                   bool& AError);
@@ -315,8 +319,15 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   TcxContainer* GetControlContainer() override;
   TcxCustomTextEdit* Container() const { return FContainer; }
 
+  // The alignment the window types and shows its text with. Changing it
+  // makes the window anew; an in-place editor whose properties type
+  // left-aligned always keeps the left alignment.
   TAlignment Alignment() const { return FAlignment; }
   void SetAlignment(TAlignment Value);
+  // Editors whose properties type left-aligned but show their text
+  // otherwise switch to the left alignment while focused and back when the
+  // focus goes.
+  virtual void AdjustAlignmentToFocus();
   TcxEditEchoMode EchoMode() const { return FEchoMode; }
   void SetEchoMode(TcxEditEchoMode Value);
   // The echo character while echoing; "*" when none is set.
@@ -347,6 +358,9 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
   void EditorDestroying() { FEditorGone = true; }
   bool CanFocus() override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  // Actions it does not handle go to the editor's data binding.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
   // Takes the focus without AutoSelect selecting the text this once.
   void SafelySetFocus();
 
@@ -371,10 +385,20 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxContainerInnerContr
 
  private:
   void RefreshEchoChar();
+  // The properties type left-aligned and show their text another way.
+  bool AlignmentFollowsFocus();
+  // A click that switched the alignment made a new window: a second click
+  // soon after still counts as a double click.
+  void StartDblClickTimer();
+  void StopDblClickTimer() { FDblClickTimerRunning = false; }
+  bool DblClickTimerRunning();
   void SaveState(TcxCustomInnerTextEditPrevState& AState);
   bool KeyLeftTextAlone(const TcxCustomInnerTextEditPrevState& AState);
   TcxCustomTextEdit* FContainer;
   TAlignment FAlignment = taLeftJustify;
+  bool FAlignmentLock = false;
+  bool FDblClickTimerRunning = false;
+  DWORD FDblClickTimerStart = 0;
   TcxEditEchoMode FEchoMode = eemNormal;
   char32_t FEchoChar = 0;
   Integer FPendingCount = 0;
@@ -577,7 +601,9 @@ class TcxCustomEditListBox : public TcxCustomInnerListBox {
 // ---------------------------------------------------------------------------
 // The text editor
 
-class TcxCustomTextEdit : public TcxCustomEdit {
+// A text editor hears of changes of the locale's formats from the format
+// controller for as long as it lives, and shows its value anew.
+class TcxCustomTextEdit : public TcxCustomEdit, public IcxLocaleFormatListener {
   TOVANI_CLASS(TcxCustomTextEdit, TcxCustomEdit)
  public:
   explicit TcxCustomTextEdit(TComponent* AOwner = nullptr, bool AIsInplace = false,
@@ -601,6 +627,12 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   TcxCustomTextEditViewInfo* GetViewInfo() const {
     return static_cast<TcxCustomTextEditViewInfo*>(TcxCustomEdit::GetViewInfo());
   }
+
+  // Enter reaches the inner Windows edit (which beeps) when on; a
+  // stand-alone editor drops it when off. Kept by the editor's own
+  // properties.
+  bool BeepOnEnter() const { return Properties()->BeepOnEnter(); }
+  void SetBeepOnEnter(bool Value) { Properties()->SetBeepOnEnter(Value); }
 
   // The text shown (what the user typed while editing).
   String Text();
@@ -672,6 +704,7 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   virtual bool CanInsertText(const String& AText, String& ANewText, Integer& ANewCaret);
   virtual void ValidateListText();
   virtual void ReloadDisplayValue();
+  void LocaleFormatChanged() override { HandleFormatChanged(); }
   virtual void HandleFormatChanged();
   virtual void UpdateInnerEditAppearance();
   virtual void CheckValueRange();
@@ -738,6 +771,7 @@ class TcxCustomTextEdit : public TcxCustomEdit {
   // Sets the shown text without it counting as typing.
   void SetInternalText(const String& AText);
   void ApplyPropertiesToInner();
+  TAlignment InnerEditAlignment();
   void InnerChange();
   void SearchPrefix(String APrefix, bool ASetSelection = true);
   void ApplyFixedListSelection(TcxCustomTextEditViewInfo* AViewInfo);

@@ -107,9 +107,14 @@ TcxCustomTextEditProperties::TcxCustomTextEditProperties(TPersistent* AOwner)
   SetAssignedValuesObject(new TcxTextEditPropertiesValues(this));
   FLookupItems->SetDuplicates(dupAccept);
   FLookupItems->OnChange = [this](TObject*) { Changed(); };
+  cxGetFormatController()->AddListener(this);
 }
 
-TcxCustomTextEditProperties::~TcxCustomTextEditProperties() { FLookupItems->OnChange = nullptr; }
+TcxCustomTextEditProperties::~TcxCustomTextEditProperties() {
+  // A controller already gone (the formats unit shut down) is not made anew.
+  if (cxFormatControllerExists()) cxGetFormatController()->RemoveListener(this);
+  FLookupItems->OnChange = nullptr;
+}
 
 void TcxCustomTextEditProperties::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TcxCustomTextEditProperties*>(Source);

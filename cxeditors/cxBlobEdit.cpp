@@ -826,6 +826,7 @@ TOVANI_PUBLISHED(TcxBlobEditProperties) {
 }
 
 TOVANI_PUBLISHED(TcxBlobEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
   using C = TcxBlobEdit;
   Property<TcxBlobEditProperties*>(
       "Properties", [](C* c) { return c->Properties(); }, [](C* c, TcxBlobEditProperties* v) { c->Properties()->Assign(v); });

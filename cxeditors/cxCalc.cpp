@@ -853,4 +853,7 @@ TOVANI_PUBLISHED(TcxCalcEditProperties) {
   Property("UseThousandSeparator", &P::UseThousandSeparator, &P::SetUseThousandSeparator).Default(false);
 }
 
-TOVANI_PUBLISHED(TcxCalcEdit) { Property("Properties", &TcxCalcEdit::Properties, &TcxCalcEdit::SetProperties); }
+TOVANI_PUBLISHED(TcxCalcEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
+  Property("Properties", &TcxCalcEdit::Properties, &TcxCalcEdit::SetProperties);
+}

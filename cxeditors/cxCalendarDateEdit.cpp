@@ -745,3 +745,7 @@ void cxCalendarUnitShutdown() {
     cxGetFilterEditsController()->RemoveClassPair(TcxDateEditProperties::StaticClass(),
                                                   TcxFilterDateEditHelper::StaticClass());
 }
+
+TOVANI_PUBLISHED(TcxDateEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
+}

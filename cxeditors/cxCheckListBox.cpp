@@ -884,6 +884,26 @@ void TcxCustomCheckListBox::KeyPress(char32_t& Key) {
   }
 }
 
+bool TcxCustomInnerCheckListBox::ExecuteAction(TBasicAction* Action) {
+  if (TcxCustomInnerListBox::ExecuteAction(Action)) return true;
+  TcxCustomCheckListBox* list = CheckListBox();
+  return list && list->GetDataBinding()->ExecuteAction(Action);
+}
+
+bool TcxCustomInnerCheckListBox::UpdateAction(TBasicAction* Action) {
+  if (TcxCustomInnerListBox::UpdateAction(Action)) return true;
+  TcxCustomCheckListBox* list = CheckListBox();
+  return list && list->GetDataBinding()->UpdateAction(Action);
+}
+
+bool TcxCustomCheckListBox::ExecuteAction(TBasicAction* Action) {
+  return TcxContainer::ExecuteAction(Action) || FDataBinding->ExecuteAction(Action);
+}
+
+bool TcxCustomCheckListBox::UpdateAction(TBasicAction* Action) {
+  return TcxContainer::UpdateAction(Action) || FDataBinding->UpdateAction(Action);
+}
+
 TOVANI_PUBLISHED(TcxCheckListBoxItem) {
   Property("Text", &TcxCheckListBoxItem::Text, &TcxCheckListBoxItem::SetText);
   Property("State", &TcxCheckListBoxItem::State, &TcxCheckListBoxItem::SetState).Default(cbsUnchecked);

@@ -138,6 +138,9 @@ class TcxCustomInnerCheckListBox : public TcxCustomInnerListBox, public IcxMouse
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void Click() override;
   void DblClick() override;
+  // Actions it does not handle go to the list's data binding.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
   virtual void NotifyCheckClicked(Integer AIndex, TcxCheckBoxState APrevState, TcxCheckBoxState ANewState);
 
  private:
@@ -245,6 +248,9 @@ class TcxCustomCheckListBox : public TcxContainer {
   void DoExit() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
+  // Actions it does not handle go to the data binding.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
   void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) override;
   void Resize() override;
   void Dispatch(TMessage& Message) override;

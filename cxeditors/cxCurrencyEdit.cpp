@@ -340,6 +340,7 @@ TOVANI_PUBLISHED(TcxCurrencyEditProperties) {
 }
 
 TOVANI_PUBLISHED(TcxCurrencyEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
   Property("Properties", &TcxCurrencyEdit::Properties, &TcxCurrencyEdit::SetProperties);
   Property<double>(
       "Value", [](TcxCurrencyEdit* e) { return e->Value(); }, [](TcxCurrencyEdit* e, double v) { e->SetValue(v); })

@@ -2,7 +2,9 @@
 
 #include "Controls.h"
 #include "DB.h"
+#include "DBCtrls.h"
 #include "Messages.h"
+#include "SysUtils.h"
 #include "TypInfo.h"
 #include "Variant.h"
 
@@ -124,15 +126,28 @@ Integer TcxCustomDBEditDefaultValuesProvider::DefaultMaxLength() {
   return t == ftString || t == ftWideString ? FField->Size() : 0;
 }
 
+namespace {
+// A float field's bound carries only the field's significant digits.
+double FloatBoundAtPrecision(double V, Integer APrecision) {
+  return StrToFloat(FloatToStrF(V, ffGeneral, APrecision, APrecision));
+}
+}  // namespace
+
 double TcxCustomDBEditDefaultValuesProvider::DefaultMaxValue() {
-  if (IsDataReady())
+  if (IsDataReady()) {
     if (auto* f = dynamic_cast<TIntegerField*>(FField)) return f->MaxValue();
+    if (auto* f = dynamic_cast<TFloatField*>(FField)) return FloatBoundAtPrecision(f->MaxValue(), f->Precision());
+    if (auto* f = dynamic_cast<TBCDField*>(FField)) return f->MaxValue().ToDouble();
+  }
   return TcxCustomEditDefaultValuesProvider::DefaultMaxValue();
 }
 
 double TcxCustomDBEditDefaultValuesProvider::DefaultMinValue() {
-  if (IsDataReady())
+  if (IsDataReady()) {
     if (auto* f = dynamic_cast<TIntegerField*>(FField)) return f->MinValue();
+    if (auto* f = dynamic_cast<TFloatField*>(FField)) return FloatBoundAtPrecision(f->MinValue(), f->Precision());
+    if (auto* f = dynamic_cast<TBCDField*>(FField)) return f->MinValue().ToDouble();
+  }
   return TcxCustomEditDefaultValuesProvider::DefaultMinValue();
 }
 
@@ -471,8 +486,13 @@ void TcxDBEditDataBinding::AssignDisplayValue(const Variant& AValue) {
   PassDisplayValueToEdit(HasData() ? AValue : Variant(String()));
 }
 
-bool TcxDBEditDataBinding::ExecuteBindingAction(TBasicAction* AAction) { return FDataLink->ExecuteAction(AAction); }
-bool TcxDBEditDataBinding::UpdateBindingAction(TBasicAction* AAction) { return FDataLink->UpdateAction(AAction); }
+// Dataset actions act on the bound data source.
+bool TcxDBEditDataBinding::ExecuteBindingAction(TBasicAction* AAction) {
+  return DataLinkExecuteAction(FDataLink.get(), AAction);
+}
+bool TcxDBEditDataBinding::UpdateBindingAction(TBasicAction* AAction) {
+  return DataLinkUpdateAction(FDataLink.get(), AAction);
+}
 
 void TcxDBEditDataBinding::DataChanged() {
   if (IsModified()) FDataLink->MarkModified();
@@ -544,6 +564,7 @@ void TcxDBTextEdit::Dispatch(TMessage& Message) {
 }
 
 TOVANI_PUBLISHED(TcxDBTextEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
   Property("AutoSize", &TcxDBTextEdit::AutoSize, &TcxDBTextEdit::SetAutoSize).Default(true);
   Property<TcxDBTextEditDataBinding*>(
       "DataBinding", [](TcxDBTextEdit* e) { return e->DataBinding(); },

@@ -25,6 +25,7 @@ void TcxDBDateEdit::Dispatch(TMessage& Message) {
 }
 
 TOVANI_PUBLISHED(TcxDBDateEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
   Property("AutoSize", &TcxDBDateEdit::AutoSize, &TcxDBDateEdit::SetAutoSize).Default(true);
   Property<TcxDBTextEditDataBinding*>(
       "DataBinding", [](TcxDBDateEdit* e) { return e->DataBinding(); },

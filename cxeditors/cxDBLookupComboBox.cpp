@@ -235,6 +235,7 @@ namespace {
 template <class E>
 void PublishEditor(TPublisher<E>& P) {
   P.Property("AutoSize", &E::AutoSize, &E::SetAutoSize).Default(true);
+  P.Property("BeepOnEnter", &E::BeepOnEnter, &E::SetBeepOnEnter).Default(true);
   P.template Property<TcxLookupComboBoxProperties*>(
       "Properties", [](E* e) { return e->Properties(); },
       [](E* e, TcxLookupComboBoxProperties* v) { e->SetProperties(v); });

@@ -1046,6 +1046,7 @@ TOVANI_PUBLISHED(TcxSpinEditProperties) {
 }
 
 TOVANI_PUBLISHED(TcxSpinEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
   Property("Properties", &TcxSpinEdit::Properties, &TcxSpinEdit::SetProperties);
   Property<Variant>(
       "Value", [](TcxSpinEdit* e) { return e->Value(); }, [](TcxSpinEdit* e, Variant v) { e->SetValue(v); })

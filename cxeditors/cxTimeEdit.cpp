@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <memory>
 
 #include "DateUtils.h"
 #include "FormatSettings.h"
@@ -34,18 +35,35 @@ constexpr Integer kSecondsAMPM = 43200, kSecondsHour = 3600, kSecondsMinute = 60
 bool IsSoftNull(const Variant& V) { return VarIsNull(V) || VarIsEmpty(V); }
 TDateTime Frac(TDateTime D) { return std::fabs(D - std::trunc(D)); }
 
-// The tail of the 12-hour masks: the designator of 12:00 as 'c' positions
-// after a space. Built when asked for, so it follows the profile's
-// designators.
-String TwelveHourMask(TcxTimeEditTimeFormat AFormat) {
+// The 12-hour masks: the digits of each time format, then the designator of
+// 12:00 as 'c' positions after a space. Built at the unit's start-up and
+// again whenever the locale's formats change, so they follow the
+// designators in force.
+String GTwelveHourMasks[3];
+
+void BuildTwelveHourMasks() {
   const String Sample = FormatDateTime("hh:mm:ss AMPM", 1.5);
   TcxChars C = cxUtf8ToChars(Sample);
   String Tail;
   for (size_t I = 8; I < C.size(); ++I) Tail += C[I] == U' ' ? ' ' : 'c';
   while (!Tail.empty() && Tail.back() == ' ') Tail.pop_back();
   const char* Digits = "00:00:00";
-  return String(Digits, kPartLengths[AFormat]) + Tail + ";1;0";
+  for (Integer F = 0; F < 3; ++F) GTwelveHourMasks[F] = String(Digits, kPartLengths[F]) + Tail + ";1;0";
 }
+
+// Hears of format changes for the unit: the 12-hour masks are rebuilt.
+class TcxTimeEditFormatListener : public IcxLocaleFormatListener {
+ public:
+  TcxTimeEditFormatListener() {
+    cxGetFormatController()->AddListener(this);
+    BuildTwelveHourMasks();
+  }
+  ~TcxTimeEditFormatListener() override {
+    if (cxFormatControllerExists()) cxGetFormatController()->RemoveListener(this);
+  }
+  void LocaleFormatChanged() override { BuildTwelveHourMasks(); }
+};
+std::unique_ptr<TcxTimeEditFormatListener> GFormatListener;
 
 class TcxFilterTimeEditHelper : public TcxFilterMaskEditHelper {
   TOVANI_CLASS(TcxFilterTimeEditHelper, TcxFilterMaskEditHelper)
@@ -73,7 +91,9 @@ String cxTimeEditDisplayFormat(TcxTimeEditTimeFormat AFormat, bool AUse24HourFor
 }
 
 String cxTimeEditMask(TcxTimeEditTimeFormat AFormat, bool AUse24HourFormat) {
-  return AUse24HourFormat ? String(kMasks24[AFormat]) : TwelveHourMask(AFormat);
+  if (AUse24HourFormat) return kMasks24[AFormat];
+  if (GTwelveHourMasks[AFormat].empty()) BuildTwelveHourMasks();
+  return GTwelveHourMasks[AFormat];
 }
 
 // ---------------------------------------------------------------------------
@@ -323,7 +343,9 @@ void TcxCustomTimeEditProperties::CheckDisplayValue(Variant& ADisplayValue, Stri
 }
 
 void TcxCustomTimeEditProperties::HandleFormatChanged() {
-  // The 12-hour masks carry the locale's designators: take the new ones.
+  // The 12-hour masks carry the locale's designators: take the new ones
+  // (these properties may hear of the change before the unit's listener).
+  BuildTwelveHourMasks();
   const auto Before = OwnEditMask();
   BeginUpdate();
   try {
@@ -508,11 +530,14 @@ void cxTimeEditUnitStartup() {
   cxEditPropertiesRegistry()->AddClass(TcxTimeEditProperties::StaticClass(), cxLoadResourceText(cxSEditTimeDescription));
   cxGetFilterEditsController()->AddClassPair(TcxTimeEditProperties::StaticClass(),
                                              TcxFilterTimeEditHelper::StaticClass());
+  GFormatListener = std::make_unique<TcxTimeEditFormatListener>();
 }
 
 void cxTimeEditUnitShutdown() {
   if (GUnitCounter != -1) return;
   ++GUnitCounter;
+  GFormatListener.reset();
+  for (String& M : GTwelveHourMasks) M.clear();
   if (cxFilterEditsControllerExists())
     cxGetFilterEditsController()->RemoveClassPair(TcxTimeEditProperties::StaticClass(),
                                                   TcxFilterTimeEditHelper::StaticClass());
@@ -533,6 +558,7 @@ TOVANI_PUBLISHED(TcxTimeEditProperties) {
 }
 
 TOVANI_PUBLISHED(TcxTimeEdit) {
+  Property("BeepOnEnter", &TcxCustomTextEdit::BeepOnEnter, &TcxCustomTextEdit::SetBeepOnEnter).Default(true);
   Property("Properties", &TcxTimeEdit::Properties, &TcxTimeEdit::SetProperties);
   Property<double>(
       "Time", [](TcxTimeEdit* e) { return double(e->Time()); }, [](TcxTimeEdit* e, double v) { e->SetTime(v); })

@@ -181,3 +181,24 @@ TEST(FormatController, ListenersHearRegionalChanges) {
   EXPECT_FALSE(C->HasWindow());
   EXPECT_FALSE(IsWindow(Wnd));
 }
+
+// A short date format without a date part (the date and time format "c" of
+// itself, a time format, only literals) still gives masks that compile.
+TEST(FormatController, DateFormatsWithoutADatePartGiveCompilingMasks) {
+  TProfileGuard Guard;
+  TcxFormatController* C = cxGetFormatController();
+  for (const char* format : {"c", "hh:nn", "'date'", "gg"}) {
+    SCOPED_TRACE(format);
+    FormatSettings().ShortDateFormat = format;
+    C->Reload();
+    for (const String* mask : {&C->DateRegExprMask, &C->DateTimeRegExprMask}) {
+      TcxRegExpr R;
+      EXPECT_NO_THROW(R.Compile(*mask)) << *mask;
+      EXPECT_EQ(mask->find("()"), String::npos) << *mask;
+    }
+  }
+  // Smart words stay typeable without a date part.
+  FormatSettings().ShortDateFormat = "'date'";
+  C->Reload();
+  EXPECT_NE(C->DateRegExprMask.find("'today'"), String::npos) << C->DateRegExprMask;
+}

@@ -258,3 +258,96 @@ TEST_F(TextEditFixture, TypedTextShowsTheStyleColoursAndFont) {
   EXPECT_GT(CountPixels(*bmp, magenta), 20);
   WriteWindowPng(E, "cxTextEdit_style_colours_changed");
 }
+
+namespace {
+// Left and right ends of the pixels of a colour in a captured window
+// (-1, -1 when none).
+std::pair<int, int> ColourSpan(TBitmap& ABmp, COLORREF AColor) {
+  int lo = -1, hi = -1;
+  for (int x = 0; x < ABmp.Width(); ++x)
+    for (int y = 0; y < ABmp.Height(); ++y)
+      if (GetPixel(ABmp.Canvas()->Handle(), x, y) == AColor) {
+        if (lo < 0) lo = x;
+        hi = x;
+        break;
+      }
+  return {lo, hi};
+}
+}  // namespace
+
+// Right alignment asked by the properties: the text stands at the right,
+// unfocused; focused it is typed left-aligned unless the properties keep
+// their alignment while editing.
+TEST_F(TextEditFixture, RightAlignmentUnfocusedAndWhileEditing) {
+  const COLORREF red = RGB(255, 0, 0);
+  E->Style()->SetTextColor(TColor(red));
+  E->Properties()->Alignment()->SetHorz(taRightJustify);
+  E->SetText("123");
+  auto* other = new TcxTextEdit(Form.get());
+  other->SetBounds(20, 70, 200, 24);
+  other->SetParent(Form.get());
+  other->SetFocus();
+  PumpMessages(2);
+  auto span = [&] {
+    PumpMessages(1);
+    auto bmp = CaptureWindow(E);
+    return ColourSpan(*bmp, red);
+  };
+  const int width = E->Width();
+  auto [lo, hi] = span();
+  WriteWindowPng(E, "cxTextEdit_right_unfocused");
+  ASSERT_GE(lo, 0) << "no text drawn";
+  EXPECT_GT(lo, width / 2) << "unfocused text stands at the right";
+  EXPECT_GT(hi, width - 12);
+  EXPECT_EQ(E->InnerTextEdit()->Alignment(), taRightJustify);
+
+  // Focused: typed left-aligned, the text and its unmodified state kept.
+  E->SetFocus();
+  Key(VK_END);
+  std::tie(lo, hi) = span();
+  WriteWindowPng(E, "cxTextEdit_right_focused");
+  EXPECT_EQ(E->InnerTextEdit()->Alignment(), taLeftJustify);
+  EXPECT_LT(lo, 12) << "focused text is typed from the left";
+  EXPECT_EQ(E->Text(), "123");
+  EXPECT_FALSE(E->EditModified()) << "making the window anew is no change of the user";
+  Type("4");
+  EXPECT_EQ(E->Text(), "1234");
+
+  // Leaving shows it at the right again.
+  other->SetFocus();
+  std::tie(lo, hi) = span();
+  EXPECT_GT(lo, width / 2);
+  EXPECT_EQ(E->Text(), "1234");
+
+  // A click into the unfocused editor lands in the left-aligned window.
+  RECT r;
+  GetWindowRect(Inner(), &r);
+  const POINT click{4, (r.bottom - r.top) / 2};
+  PostMessageW(Inner(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(click.x, click.y));
+  PostMessageW(Inner(), WM_LBUTTONUP, 0, MAKELPARAM(click.x, click.y));
+  PumpMessages(2);
+  EXPECT_TRUE(E->Focused());
+  EXPECT_EQ(E->InnerTextEdit()->Alignment(), taLeftJustify);
+  EXPECT_EQ(E->Text(), "1234");
+  // A second click within the double-click time is a double click, though
+  // the window was made anew by the first: it selects the word.
+  PostMessageW(Inner(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(click.x, click.y));
+  PostMessageW(Inner(), WM_LBUTTONUP, 0, MAKELPARAM(click.x, click.y));
+  PumpMessages(2);
+  EXPECT_EQ(E->SelLength(), 4);
+
+  // Kept right-aligned while editing when the properties ask for it.
+  other->SetFocus();
+  E->Properties()->SetUseLeftAlignmentOnEditing(false);
+  E->SetFocus();
+  Key(VK_END);   // the selected text would show in the highlight colours
+  std::tie(lo, hi) = span();
+  WriteWindowPng(E, "cxTextEdit_right_kept_focused");
+  EXPECT_EQ(E->InnerTextEdit()->Alignment(), taRightJustify);
+  EXPECT_GT(lo, width / 2);
+  EXPECT_GT(hi, width - 12);
+  Type("5");
+  EXPECT_EQ(E->Text(), "12345");
+  std::tie(lo, hi) = span();
+  EXPECT_GT(hi, width - 12) << "typed text grows from the right";
+}

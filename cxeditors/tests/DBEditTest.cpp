@@ -9,12 +9,22 @@
 #include <memory>
 
 #include "ADODB.h"
+#include "ActnList.h"
+#include "DBActns.h"
 #include "FormFile.h"
 #include "Forms.h"
 #include "MemDataSet.h"
 #include "Messages.h"
 #include "TestWindows.h"
+#include "cxBlobEdit.h"
 #include "cxButtons.h"
+#include "cxCalc.h"
+#include "cxCalendar.h"
+#include "cxCurrencyEdit.h"
+#include "cxDBLookupComboBox.h"
+#include "cxMaskEdit.h"
+#include "cxSpinEdit.h"
+#include "cxTimeEdit.h"
 #include "cxDBCheckListBox.h"
 #include "cxDBEdit.h"
 #include "gtest.h"
@@ -181,6 +191,26 @@ TEST_F(DBTextEditFixture, DatasetPostWritesAPendingChangeFirst) {
   EXPECT_EQ(Data->FieldByName("Name")->AsString(), "北京华联店");
 }
 
+// A dataset action without a data source of its own acts on the dataset of
+// the focused bound editor, and posting takes the typed text first.
+TEST_F(DBTextEditFixture, DataSetActionWithoutSourceActsThroughTheFocusedEditor) {
+  TActionList list(Form.get());
+  auto* post = new TDataSetPost(Form.get());
+  post->SetActionList(&list);
+  Name->SetFocus();
+  PumpMessages(1);
+  PostKey(VK_END);
+  PostText(u"店");
+  // The action finds the focused editor's dataset: enabled while editing.
+  post->Update();
+  EXPECT_TRUE(post->Enabled());
+  EXPECT_TRUE(post->Execute());
+  EXPECT_EQ(Data->State(), dsBrowse);
+  EXPECT_EQ(Data->FieldByName("Name")->AsString(), "北京华联店");
+  post->Update();
+  EXPECT_FALSE(post->Enabled());
+}
+
 TEST_F(DBTextEditFixture, RefusedValueStaysInTheEditorAndIsTriedAgain) {
   Qty->SetFocus();
   PumpMessages(1);
@@ -255,6 +285,7 @@ TEST(DBEditDefaults, ProviderAnswersFromTheField) {
   ds->FieldDefs().Add("Memo", ftMemo);
   ds->FieldDefs().Add("Price", ftFloat);
   ds->FieldDefs().Add("Qty", ftInteger);
+  ds->FieldDefs().Add("Cost", ftBCD);
   ds->CreateDataSet();
   TDataSource src;
   src.SetDataSet(ds.get());
@@ -285,6 +316,18 @@ TEST(DBEditDefaults, ProviderAnswersFromTheField) {
   EXPECT_TRUE(p.IsCurrency());
   price->SetPrecision(5);
   EXPECT_EQ(p.DefaultPrecision(), 5);
+  // Float bounds carry only the field's significant digits.
+  price->SetMaxValue(1234.5678);
+  price->SetMinValue(-0.123456);
+  EXPECT_DOUBLE_EQ(p.DefaultMaxValue(), 1234.6);
+  EXPECT_DOUBLE_EQ(p.DefaultMinValue(), -0.12346);
+  // A BCD field's bounds are its currency values.
+  auto* cost = static_cast<TBCDField*>(ds->FieldByName("Cost"));
+  cost->SetMaxValue(::Currency(99.125));
+  cost->SetMinValue(::Currency(-5));
+  p.SetField(cost);
+  EXPECT_DOUBLE_EQ(p.DefaultMaxValue(), 99.125);
+  EXPECT_DOUBLE_EQ(p.DefaultMinValue(), -5);
   auto* qty = static_cast<TIntegerField*>(ds->FieldByName("Qty"));
   qty->SetMaxValue(99);
   p.SetField(qty);
@@ -341,6 +384,7 @@ TEST(DBEditStreaming, FormFileBindsTheEditor) {
       "    Left = 10\n"
       "    Top = 10\n"
       "    DataBinding.DataSource = ds_Orders\n"
+      "    BeepOnEnter = False\n"
       "    DataBinding.DataField = 'Price'\n"
       "    TabOrder = 0\n"
       "  end\n"
@@ -378,6 +422,7 @@ TEST(DBEditStreaming, FormFileBindsTheEditor) {
   ASSERT_NE(src, nullptr);
   EXPECT_EQ(e->DataBinding()->DataSource(), src);
   EXPECT_EQ(e->DataBinding()->DataField(), "Price");
+  EXPECT_FALSE(e->BeepOnEnter());
   src->SetDataSet(ds.get());
   EXPECT_EQ(e->Text(), "2.5");
   auto* box = dynamic_cast<TcxDBCheckBox*>(form.FindComponent("cxDBCheckBox1"));
@@ -396,6 +441,29 @@ TEST(DBEditStreaming, FormFileBindsTheEditor) {
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->Kind(), cxbkDropDownButton);
   EXPECT_EQ(button->Caption(), "提交保存");
+}
+
+// Every text editor kind that keeps Enter from the edit window on request
+// reads BeepOnEnter from a form file (default on, not written when on).
+TEST(DBEditStreaming, BeepOnEnterOfEveryTextEditorKind) {
+  const char* const kinds[] = {"TcxTextEdit",    "TcxMaskEdit",  "TcxDBTextEdit", "TcxDateEdit",
+                               "TcxDBDateEdit",  "TcxTimeEdit",  "TcxCurrencyEdit", "TcxSpinEdit",
+                               "TcxCalcEdit",    "TcxBlobEdit",  "TcxLookupComboBox", "TcxDBLookupComboBox"};
+  for (const char* kind : kinds) {
+    SCOPED_TRACE(kind);
+    TForm form(nullptr);
+    const String text = String("object F: TForm\n  object E1: ") + kind +
+                        "\n    BeepOnEnter = False\n  end\n  object E2: " + kind + "\n  end\nend\n";
+    ASSERT_NO_THROW(ReadComponentFromText(text, &form));
+    auto* e1 = dynamic_cast<TcxCustomTextEdit*>(form.FindComponent("E1"));
+    auto* e2 = dynamic_cast<TcxCustomTextEdit*>(form.FindComponent("E2"));
+    ASSERT_TRUE(e1 && e2);
+    EXPECT_FALSE(e1->BeepOnEnter());
+    EXPECT_TRUE(e2->BeepOnEnter());
+    const String written = ComponentToText(&form);
+    EXPECT_EQ(written.find("BeepOnEnter"), written.rfind("BeepOnEnter")) << written;
+    EXPECT_NE(written.find("BeepOnEnter = False"), String::npos) << written;
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "DB.h"
+#include "FormatSettings.h"
 #include "DateUtils.h"
 #include "FormFile.h"
 #include "MemDataSet.h"
@@ -92,6 +93,38 @@ TEST_F(DateEditFixture, MaskFollowsKindAndInputKind) {
   EXPECT_TRUE(P->AssignedValues()->InputKind());
   P->SetInputKind(ikStandard);
   EXPECT_EQ(P->EditMask(), "");
+}
+
+// The regional settings change while the editors live: the format
+// controller tells them, and they show and mask dates in the new format.
+TEST_F(DateEditFixture, ChangedShortDateFormatReachesLiveEditors) {
+  E->SetDate(EncodeDate(2024, 3, 5));
+  Other->Properties()->SetKind(ckDateTime);
+  Other->SetDate(EncodeDate(2024, 3, 6) + EncodeTime(7, 8, 9, 0));
+  Other->SetFocus();
+  PumpMessages(1);
+  ASSERT_EQ(E->Text(), "2024-03-05");
+  auto announce = [] {
+    HWND w = FindWindowW(reinterpret_cast<LPCWSTR>(u"TcxFormatControllerWindow"), nullptr);
+    ASSERT_NE(w, nullptr) << "the live editors listen to the format controller";
+    SendMessageW(w, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(u"intl"));
+  };
+  FormatSettings().ShortDateFormat = "dd/mm/yyyy";
+  FormatSettings().DateSeparator = '.';
+  FormatSettings().LongTimeFormat = "hh:nn";
+  announce();
+  EXPECT_EQ(E->Text(), "05.03.2024");
+  EXPECT_EQ(E->Properties()->EditMask(), cxGetFormatController()->DateRegExprMask);
+  EXPECT_NE(E->Properties()->EditMask().find("\\."), String::npos) << E->Properties()->EditMask();
+  EXPECT_EQ(Other->Properties()->EditMask(), "!99/99/9999\\ 99:99;1; ");   // "/" is the separator
+  EXPECT_EQ(Other->Text(), "06.03.2024 07:08");
+  // The new format is typed as well.
+  FreeText();
+  TypeAndLeave("17.04.2024");
+  EXPECT_EQ(Ymd(E->Date()), "2024-04-17");
+  ResetFormatSettings();
+  announce();
+  EXPECT_EQ(E->Text(), "2024-04-17");
 }
 
 TEST_F(DateEditFixture, TypedDatesSmartWordsAndNull) {

@@ -134,6 +134,33 @@ TEST_F(TimeFixture, SettingsAndFormatChangesShowAtOnce) {
   E->Properties()->HandleFormatChanged();
 }
 
+// New designators of the locale, announced by the system while the editor
+// lives, reach its 12-hour mask and its text.
+TEST_F(TimeFixture, AnnouncedFormatChangeReachesTheTwelveHourMask) {
+  E->Properties()->SetUse24HourFormat(false);
+  E->SetTime(EncodeTime(15, 30, 0, 0));
+  Other->SetFocus();
+  PumpMessages(1);
+  auto announce = [] {
+    HWND w = FindWindowW(reinterpret_cast<LPCWSTR>(u"TcxFormatControllerWindow"), nullptr);
+    ASSERT_NE(w, nullptr);
+    SendMessageW(w, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(u"intl"));
+  };
+  FormatSettings().TimeAMString = "AM";
+  FormatSettings().TimePMString = "PM";
+  announce();
+  EXPECT_EQ(E->Properties()->EditMask(), "00:00:00 cc;1;0");
+  EXPECT_EQ(cxTimeEditMask(tfHourMin, false), "00:00 cc;1;0");
+  EXPECT_EQ(E->Text(), "03:30:00 PM");
+  FormatSettings().TimeAMString = "a";
+  FormatSettings().TimePMString = "p";
+  announce();
+  EXPECT_EQ(E->Properties()->EditMask(), "00:00:00 c;1;0");
+  EXPECT_EQ(E->Text(), "03:30:00 p");
+  ResetFormatSettings();
+  announce();
+}
+
 TEST_F(TimeFixture, FilterRowsGetAMidnightTimeBox) {
   const TcxCustomFilterEditHelper* H = cxGetFilterEditsController()->FindHelper(TcxTimeEditProperties::StaticClass());
   ASSERT_NE(H, nullptr);
