@@ -3,6 +3,7 @@
 // successful login opens the main window; anything else ends the program
 // without showing a window.
 #include "Forms.h"
+#include "cxEditStartup.h"
 #include "uDataForm.h"
 #include "uLoginForm.h"
 #include "uMainForm.h"
@@ -10,6 +11,12 @@
 
 extern "C" int wmain(int, char16_t**) {
   Application->Initialize();
+  // The editor framework's process-wide state is made before any window
+  // and released when the program ends.
+  cxEditFrameworkStartup();
+  struct FrameworkShutdown {
+    ~FrameworkShutdown() { cxEditFrameworkShutdown(); }
+  } frameworkShutdown;
   Application->SetTitle("Tovani订单管理软件");
   try {
     Application->CreateForm(DataForm);

@@ -7,6 +7,7 @@
 #include "Forms.h"
 #include "Streaming.h"
 #include "cxEdit.h"
+#include "cxEditStartup.h"
 #include "cxFilter.h"
 #include "cxVariants.h"
 #include "TypInfo.h"
@@ -507,6 +508,11 @@ const std::vector<TcxCustomEditProperties*>* TcxCustomEditProperties::LiveProper
 }
 
 TcxCustomEditProperties::TcxCustomEditProperties(TPersistent* AOwner) : TcxInterfacedPersistent(AOwner) {
+  // The program starts the framework before it makes any window; code that
+  // uses the editors without that start (tests, tools) gets it with the
+  // first editor of any kind, so every editor finds the popup owner hook,
+  // the hot-track colour and the registrations in place.
+  cxEditFrameworkEnsureStarted();
   cxEditUnitStartup();
   if (auto* live = EditUnit().LiveProperties.get()) live->push_back(this);
   FFreeNotificator = std::make_unique<TcxFreeNotificator>();

@@ -5,7 +5,6 @@
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "Utf8.h"
-#include "cxEditStartup.h"
 
 TOVANI_IMPLEMENT_ENUM_INFO(TcxEditMaskKind, "emkStandard", "emkRegExpr", "emkRegExprEx")
 TOVANI_IMPLEMENT_CLASS_FACTORY(TcxCustomMaskEditProperties, TcxCustomTextEditProperties)
@@ -97,10 +96,6 @@ class TcxMaskEditHost : public IcxMaskEditHost {
 // Properties
 
 TcxCustomMaskEditProperties::TcxCustomMaskEditProperties(TPersistent* AOwner) : TcxCustomTextEditProperties(AOwner) {
-  // The framework's modules start with the first masked properties (the
-  // masked and drop-down editors are then in the editor registries).
-  static const bool started = (cxEditFrameworkEnsureStarted(), true);
-  (void)started;
   FMaskKind = emkStandard;
   FAlwaysShowBlanksAndLiterals = false;
   SetValidateOnEnter(true);

@@ -2,6 +2,7 @@
 // the platform rules, the registrations and what shut-down releases.
 #include <memory>
 
+#include "Collation.h"
 #include "ExtCtrls.h"
 #include "TestWindows.h"
 #include "cxEditPaintUtils.h"
@@ -10,6 +11,7 @@
 #include "cxFormats.h"
 #include "cxMaskEdit.h"
 #include "cxPopupEdit.h"
+#include "cxTextEdit.h"
 #include "gtest.h"
 
 namespace {
@@ -97,6 +99,40 @@ TEST(EditStartup, RegistrationsAndTheirRemoval) {
   EXPECT_EQ(cxGetFilterEditsController()->FindClass(TcxMaskEditProperties::StaticClass()),
             TcxFilterMaskEditHelper::StaticClass());
   EXPECT_EQ(cxGetFilterEditsController()->GetPairCount(), pairs + 1);
+}
+
+// The registry is sorted by the short name before the bar, whatever order
+// the modules registered in (the text editor's before the masked editor's).
+TEST(EditStartup, RegistryIsSortedByShortName) {
+  cxEditFrameworkEnsureStarted();
+  const Integer mask = RegistryIndex(TcxMaskEditProperties::StaticClass());
+  const Integer popup = RegistryIndex(TcxPopupEditProperties::StaticClass());
+  const Integer text = RegistryIndex(TcxTextEditProperties::StaticClass());
+  EXPECT_LT(mask, popup);
+  EXPECT_LT(popup, text);
+  TcxRegisteredClasses* r = cxEditPropertiesRegistry();
+  for (Integer i = 1; i < r->Count(); ++i)
+    EXPECT_LE(AnsiCompareText(r->GetDescription(i - 1), r->GetDescription(i)), 0) << r->GetDescription(i);
+}
+
+// A plain text editor made first, with no masked editor anywhere, finds the
+// framework started: the popup owner hook, the hot-track colour and the
+// registrations.
+TEST(EditStartup, AnyEditorMadeFirstFindsTheFrameworkStarted) {
+  for (TcxEditFrameworkModule m : {cxmContainer, cxmEditUtils, cxmMaskEdit}) {
+    while (cxEditModuleStartupCount(m) < 0) cxEditModuleShutdown(m);
+    ASSERT_EQ(cxEditModuleStartupCount(m), 0);
+  }
+  ASSERT_EQ(cxGetOwnerWindowHook, nullptr);
+  TForm form(nullptr);
+  auto* e = new TcxTextEdit(&form);
+  (void)e;
+  EXPECT_NE(cxGetOwnerWindowHook, nullptr);
+  EXPECT_EQ(cxEditModuleStartupCount(cxmEditUtils), -1);
+  EXPECT_EQ(cxHotTrackColor(), cxHotLightColorAvailable() ? clHotLight : TColor(0xFF0000));
+  EXPECT_EQ(cxGetFilterEditsController()->FindClass(TcxMaskEditProperties::StaticClass()),
+            TcxFilterMaskEditHelper::StaticClass());
+  EXPECT_GE(RegistryIndex(TcxMaskEditProperties::StaticClass()), 0);
 }
 
 TEST(EditStartup, ContainerShutdownClosesPopups) {
