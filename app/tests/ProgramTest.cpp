@@ -1797,3 +1797,25 @@ TEST(Program, SalesWindowShowsAndPrintsAnEditedOrder) {
   EXPECT_NE(printed.find("¥62.50"), std::string::npos) << printed;
   ClosePreview(preview);
 }
+
+// The navigation window stays maximised when a window opened over it closes.
+TEST(Program, NavigationWindowStaysMaximisedAfterAChildCloses) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  EXPECT_TRUE(IsZoomed(nav));
+  for (const char* window : {"客户管理", "销售管理"}) {
+    PostMessageW(WaitChild(nav, "TBitBtn", window), BM_CLICK, 0, 0);
+    HWND child = WaitChild(app.Main, window == std::string("客户管理") ? "TCustomerForm" : "TSaleForm");
+    ASSERT_NE(child, nullptr);
+    Sleep(200);
+    PostMessageW(child, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitGone(child));
+    Sleep(300);
+    EXPECT_TRUE(IsZoomed(nav)) << window;
+  }
+  Snapshot(app.Main, "main_window_after_a_child_closed.png");
+}

@@ -649,6 +649,11 @@ void TCustomForm::DestroyWindowHandle() {
     DestroyWindow(FClientHandle);
     FClientHandle = nullptr;
   }
+  // An MDI child leaves through its client window, which hands the active
+  // and the maximised state on to the next child; a child window destroyed
+  // directly leaves the next one restored.
+  if (FFormStyle == fsMDIChild && FHandle && IsWindow(FHandle))
+    if (HWND client = GetParent(FHandle)) SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(FHandle), 0);
   TScrollingWinControl::DestroyWindowHandle();
 }
 
