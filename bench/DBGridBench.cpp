@@ -34,6 +34,7 @@
 #include "ADODB.h"
 #include "DBGridEh.h"
 #include "Forms.h"
+#include "PairTiming.h"
 #include "benchmark.h"
 
 namespace {
@@ -77,26 +78,6 @@ const std::string& DatabasePath(int rows) {
   return paths[rows] = p;
 }
 
-struct Took {
-  double Cpu = 0, Wall = 0;
-};
-
-template <class F>
-Took Timed(F&& f) {
-  timespec c0, c1;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
-  auto w0 = std::chrono::steady_clock::now();
-  f();
-  auto w1 = std::chrono::steady_clock::now();
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
-  return Took{double(c1.tv_sec - c0.tv_sec) + double(c1.tv_nsec - c0.tv_nsec) * 1e-9,
-              std::chrono::duration<double>(w1 - w0).count()};
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // A shown form with a grid, a data source and the query on one connection;
 // beside them the anchor's own sqlite3 connection to the same file.

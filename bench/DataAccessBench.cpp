@@ -30,6 +30,7 @@
 #include "JetSQL.h"
 #include "MemDataSet.h"
 #include "Strings.h"
+#include "PairTiming.h"
 #include "benchmark.h"
 
 namespace {
@@ -95,30 +96,6 @@ std::map<std::string, PairTimes>& Times() {
   return m;
 }
 
-struct Took {
-  double Cpu = 0, Wall = 0;
-};
-
-// Times work by the thread's processor time (the machine may be busy with
-// other work: wall time then says little) and by the wall clock.
-template <class F>
-Took Timed(F&& f) {
-  timespec c0, c1;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
-  auto w0 = std::chrono::steady_clock::now();
-  f();
-  auto w1 = std::chrono::steady_clock::now();
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
-  Took t;
-  t.Cpu = double(c1.tv_sec - c0.tv_sec) + double(c1.tv_nsec - c0.tv_nsec) * 1e-9;
-  t.Wall = std::chrono::duration<double>(w1 - w0).count();
-  return t;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 // Runs a pair: each iteration runs the anchor and our side one after the

@@ -28,6 +28,7 @@
 #include "DateUtils.h"
 #include "JetSQL.h"
 #include "SysUtils.h"
+#include "PairTiming.h"
 #include "benchmark.h"
 #include "uSaleData.h"
 
@@ -86,27 +87,6 @@ String Query(int64_t kind) {
   return SaleStatQuery(true, kFirstDay, true, kFirstDay + 365, Variant(11), 2);
 }
 
-struct Took {
-  double Cpu = 0, Wall = 0;
-};
-
-// Times work by the thread's processor time and by the wall clock.
-template <class F>
-Took Timed(F&& f) {
-  timespec c0, c1;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
-  auto w0 = std::chrono::steady_clock::now();
-  f();
-  auto w1 = std::chrono::steady_clock::now();
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
-  return Took{double(c1.tv_sec - c0.tv_sec) + double(c1.tv_nsec - c0.tv_nsec) * 1e-9,
-              std::chrono::duration<double>(w1 - w0).count()};
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // The window's side: the ADO dataset opened with the built query and the
 // footer's sum over its records.
