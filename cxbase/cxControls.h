@@ -293,6 +293,8 @@ class TcxDragControlObject : public TDragControlObject {
   void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
   TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
 };
+// Makes the drag object a drag of the control starts with.
+using TcxDragControlObjectFactory = std::function<TcxDragControlObject*(TcxControl*)>;
 
 // A scroll bar owned by a TcxControl; SetupScrollBar writes the pending
 // parameters and RefreshScrollBars applies them.
@@ -466,6 +468,10 @@ class TcxControl : public TCustomControl, public IcxLookAndFeelOwner {
   virtual void DoEndDragAndDrop(bool Accepted);
   virtual bool CanStartDragAndDrop(TPoint P) { return false; }
   virtual bool AllowDragObject(TDragObject* ADragObject) { return true; }
+  // The drag object a platform drag of the control starts with when
+  // OnStartDrag gives none: a descendant answers its own kind (which frees
+  // itself when the drag ends, as TcxDragControlObject does).
+  virtual TcxDragControlObjectFactory GetDragObjectClass();
   virtual void DoBeginDragAndDrop();
   virtual TcxDragAndDropObject* CreateDragAndDropObject();
   virtual bool HasDragImages() { return false; }

@@ -585,10 +585,15 @@ void TcxControl::DoEndDrag(TObject* Target, Integer X, Integer Y) {
   FDragImages.reset();
 }
 
+TcxDragControlObjectFactory TcxControl::GetDragObjectClass() {
+  return [](TcxControl* AControl) { return new TcxDragControlObject(AControl); };
+}
+
 void TcxControl::DoStartDrag(TDragObject*& DragObject) {
   Update();
   TCustomControl::DoStartDrag(DragObject);
-  if (!DragObject) DragObject = new TcxDragControlObject(this);
+  if (!DragObject)
+    if (TcxDragControlObjectFactory factory = GetDragObjectClass()) DragObject = factory(this);
   if (!AllowDragObject(DragObject)) {
     delete DragObject;
     DragObject = nullptr;

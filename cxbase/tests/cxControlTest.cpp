@@ -365,3 +365,72 @@ TEST_F(ControlFixture, CopyCursorWhileCtrlIsHeld) {
   C->EndDrag(false);
   EXPECT_FALSE(C->Dragging());
 }
+
+namespace {
+// A descendant's own drag object: it shows its own cursor and tells how
+// the drag ended (then frees itself as its base does).
+class TOwnDragObject : public TcxDragControlObject {
+ public:
+  using TcxDragControlObject::TcxDragControlObject;
+  static inline std::vector<TCursor> Cursors;
+  static inline std::vector<std::pair<TObject*, bool>> Ends;
+  TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override {
+    TCursor c = Accepted ? crHandPoint : crNo;
+    Cursors.push_back(c);
+    return c;
+  }
+  void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override {
+    Ends.push_back({Target, Accepted});
+    TcxDragControlObject::Finished(Target, X, Y, Accepted);
+  }
+};
+
+class TOwnDragControl : public TcxControl {
+ public:
+  using TcxControl::TcxControl;
+
+ protected:
+  TcxDragControlObjectFactory GetDragObjectClass() override {
+    return [](TcxControl* AControl) { return new TOwnDragObject(AControl); };
+  }
+};
+}  // namespace
+
+// A control with automatic drag mode, pressed and pulled onto an edit that
+// accepts it: the drag runs with the descendant's drag object.
+TEST(cxControlDrag, DescendantChoosesTheDragObjectOfARealDrag) {
+  TForm form(nullptr);
+  form.SetBounds(80, 80, 420, 240);
+  auto* source = new TOwnDragControl(&form);
+  source->SetBounds(10, 10, 200, 150);
+  source->SetParent(&form);
+  source->SetDragMode(dmAutomatic);
+  auto* target = new TEdit(&form);
+  target->SetBounds(260, 20, 120, 24);
+  target->SetParent(&form);
+  TObject* dropped = nullptr;
+  target->OnDragOver = [&](TObject*, TObject* Source, Integer, Integer, TDragState, bool& Accept) {
+    Accept = Source == source;
+  };
+  target->OnDragDrop = [&](TObject*, TObject* Source, Integer, Integer) { dropped = Source; };
+  form.Show();
+  PumpMessages(1);
+
+  // The cursor already stands over the edit: the drag starts there once the
+  // pressed mouse has left the drag-detect area.
+  TPoint over = target->ClientToScreen(TPoint(60, 12));
+  SetCursorPos(over.X, over.Y);
+  HWND h = source->Handle();
+  PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
+  PostMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 100));
+  PostMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(121, 100));
+  PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(121, 100));
+  PumpMessages(3);
+  EXPECT_FALSE(source->Dragging());
+  ASSERT_EQ(TOwnDragObject::Ends.size(), 1u);
+  EXPECT_EQ(TOwnDragObject::Ends[0].first, target);
+  EXPECT_TRUE(TOwnDragObject::Ends[0].second);
+  EXPECT_EQ(dropped, source);
+  ASSERT_FALSE(TOwnDragObject::Cursors.empty());
+  EXPECT_EQ(TOwnDragObject::Cursors.back(), crHandPoint);
+}
