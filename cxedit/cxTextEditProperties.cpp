@@ -807,12 +807,27 @@ void TcxCustomTextEditViewData::Calculate(TcxCanvas* ACanvas, const TRect& ABoun
   CalculateTextLayout(ACanvas, vi);
 }
 
-void TcxCustomTextEditViewData::CalculateTextLayout(TcxCanvas*, TcxCustomTextEditViewInfo* AViewInfo) {
+// A host that lets the text wrap (a grid row of several lines) gets it
+// measured in rows: a text of one row keeps the single-line flags; several
+// rows are word-broken, and start at the top when they are higher than the
+// text rectangle.
+void TcxCustomTextEditViewData::CalculateTextLayout(TcxCanvas* ACanvas, TcxCustomTextEditViewInfo* AViewInfo) {
   auto* p = static_cast<TcxCustomTextEditProperties*>(Properties);
   Cardinal flags = GetDrawTextFlags();
-  if (!p->IsMultiLine() && (p->GetViewOptions() & 2) && (TextOptions & 2)) {
-    flags = (flags & ~CXTO_SINGLELINE) | CXTO_WORDBREAK | CXTO_EDITCONTROL | CXTO_CALCROWCOUNT;
-    flags &= ~CXTO_CALCROWCOUNT;
+  if (!p->IsMultiLine() && (p->GetViewOptions() & 2) && (TextOptions & 2) && ACanvas &&
+      !AViewInfo->Text.empty()) {
+    const Cardinal wrapped = (flags & ~CXTO_SINGLELINE) | CXTO_WORDBREAK | CXTO_EDITCONTROL;
+    if (AViewInfo->Font) ACanvas->Canvas()->Font()->Assign(AViewInfo->Font);
+    // Measured from the top, so the height is the rows' own; right-aligned
+    // text may use the last pixel of the rectangle.
+    TRect r = AViewInfo->TextRect;
+    if ((flags & CXTO_HORZ_MASK) == CXTO_RIGHT) ++r.Right;
+    const Integer rows = cxLayoutAndDrawCanvasTextPlain(
+        ACanvas, AViewInfo->Text, r, (wrapped & ~CXTO_VERT_MASK) | CXTO_CALCRECT | CXTO_CALCROWCOUNT);
+    if (rows > 1) {
+      flags = wrapped;
+      if (r.Height() > AViewInfo->TextRect.Height()) flags &= ~CXTO_VERT_MASK;
+    }
   }
   if (AViewInfo->PaintOptions == 8) flags |= CXTO_END_ELLIPSIS;
   AViewInfo->DrawTextFlags = flags;

@@ -5,6 +5,7 @@
 #include "TestPng.h"
 #include "TestWindows.h"
 #include "Utf8.h"
+#include "cxDrawTextUtils.h"
 #include "cxTextEdit.h"
 #include "gtest.h"
 
@@ -350,4 +351,103 @@ TEST_F(TextEditFixture, RightAlignmentUnfocusedAndWhileEditing) {
   EXPECT_EQ(E->Text(), "12345");
   std::tie(lo, hi) = span();
   EXPECT_GT(hi, width - 12) << "typed text grows from the right";
+}
+
+namespace {
+// The rows of a bitmap that hold ink: how many bands of consecutive rows,
+// and the first row with ink (-1 when none).
+std::pair<int, int> InkRows(TBitmap& B) {
+  const TColor background = B.Canvas()->Pixels(B.Width() - 1, B.Height() - 1);
+  int bands = 0, first = -1;
+  bool inBand = false;
+  for (int y = 0; y < B.Height(); ++y) {
+    bool ink = false;
+    for (int x = 0; x < B.Width() && !ink; ++x) ink = B.Canvas()->Pixels(x, y) != background;
+    if (ink && first < 0) first = y;
+    if (ink && !inBand) ++bands;
+    inBand = ink;
+  }
+  return {bands, first};
+}
+}  // namespace
+
+// Painted in a host that lets its text wrap (a grid row of several lines):
+// the text is measured in rows. One row stays a single centred line;
+// several rows are word-broken and centred while they fit, and start at
+// the top when they are higher than the cell.
+TEST(TextEditWrappedLayout, RowsAreMeasuredAndStartAtTheTopWhenTooHigh) {
+  TcxTextEdit edit(nullptr);
+  TcxCustomEditProperties* p = edit.Properties();
+  TcxScreenCanvas* screen = cxSharedScreenCanvas();
+  screen->Font()->Assign(edit.Style()->GetVisibleTextFont());
+  const int row = screen->TextHeight("Zg");
+  const String words = "一二三四五 一二三四五 一二三四五";
+  const int width = screen->TextWidth("一二三四五") * 3 / 2;   // one word and a half a row
+  struct Case {
+    const char* Name;
+    String Text;
+    int Height;
+    bool WordBreak, Centred;
+    int Bands;
+  } cases[] = {
+      {"one row", "一二三四五", 5 * row, false, true, 1},
+      {"three rows that fit", words, 8 * row, true, true, 3},
+      {"three rows in two rows' height", words, 2 * row + row / 2, true, false, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::unique_ptr<TcxCustomEditViewInfo> base(p->CreateViewInfo());
+    auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(base.get());
+    std::unique_ptr<TcxCustomEditViewData> vdBase(p->CreateViewData(edit.Style(), true));
+    auto* vd = dynamic_cast<TcxCustomTextEditViewData*>(vdBase.get());
+    ASSERT_TRUE(vi && vd);
+    vd->TextOptions = 2;   // the host lets the text wrap
+    vd->VertAlignment = taVCenter;
+    TBitmap bmp(width, c.Height, pf24bit);
+    TcxCanvas canvas(bmp.Canvas());
+    vd->PrepareViewInfoForPaint(&canvas, Variant(c.Text), vi);
+    vd->Calculate(&canvas, TRect(0, 0, width, c.Height), TPoint(-1, -1), 0, {}, vi, false);
+    EXPECT_EQ((vi->DrawTextFlags & CXTO_WORDBREAK) != 0, c.WordBreak);
+    EXPECT_EQ((vi->DrawTextFlags & CXTO_SINGLELINE) != 0, !c.WordBreak);
+    EXPECT_EQ((vi->DrawTextFlags & CXTO_VERT_MASK) == CXTO_CENTER_VERTICALLY, c.Centred);
+    vi->PaintOn(&canvas);
+    auto [bands, first] = InkRows(bmp);
+    EXPECT_EQ(bands, c.Bands);
+    if (c.Centred)
+      EXPECT_GT(first, row / 2) << "centred in the cell";
+    else
+      EXPECT_LT(first, row / 2) << "from the top";
+    WriteTestPng(&bmp, std::string("cxTextEdit_wrapped_") + std::to_string(c.Bands));
+  }
+}
+
+// A right-aligned text may use the last pixel of its rectangle: a text one
+// pixel wider than the rectangle still stays on one line, where a
+// left-aligned one wraps.
+TEST(TextEditWrappedLayout, RightAlignedTextMeasuresOnePixelWider) {
+  TcxTextEdit edit(nullptr);
+  TcxCustomEditProperties* p = edit.Properties();
+  TcxScreenCanvas* screen = cxSharedScreenCanvas();
+  screen->Font()->Assign(edit.Style()->GetVisibleTextFont());
+  const String text = "订单 金额";
+  const int textWidth = screen->TextWidth(text);
+  for (TAlignment align : {taLeftJustify, taRightJustify}) {
+    std::unique_ptr<TcxCustomEditViewInfo> base(p->CreateViewInfo());
+    auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(base.get());
+    std::unique_ptr<TcxCustomEditViewData> vdBase(p->CreateViewData(edit.Style(), true));
+    auto* vd = dynamic_cast<TcxCustomTextEditViewData*>(vdBase.get());
+    ASSERT_TRUE(vi && vd);
+    vd->TextOptions = 2;
+    vd->HorzAlignment = align;
+    TBitmap bmp(200, 60, pf24bit);
+    TcxCanvas canvas(bmp.Canvas());
+    vd->PrepareViewInfoForPaint(&canvas, Variant(text), vi);
+    // The cell is chosen so that the text rectangle is one pixel narrower
+    // than the text.
+    vd->Calculate(&canvas, TRect(0, 0, 200, 60), TPoint(-1, -1), 0, {}, vi, false);
+    const int insets = 200 - vi->TextRect.Width();
+    vd->Calculate(&canvas, TRect(0, 0, textWidth - 1 + insets, 60), TPoint(-1, -1), 0, {}, vi, false);
+    ASSERT_EQ(vi->TextRect.Width(), textWidth - 1);
+    EXPECT_EQ((vi->DrawTextFlags & CXTO_SINGLELINE) != 0, align == taRightJustify) << int(align);
+  }
 }
