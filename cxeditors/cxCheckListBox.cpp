@@ -202,7 +202,11 @@ void TcxCustomInnerCheckListBox::UpdateColumnWidth() {
 
 void TcxCustomInnerCheckListBox::CreateParams(TCreateParams& Params) {
   TcxCustomInnerListBox::CreateParams(Params);
+  TcxCustomCheckListBox* box = CheckListBox();
+  if (box && box->OnMeasureItem)
+    Params.Style = (Params.Style & ~DWORD(LBS_OWNERDRAWFIXED)) | LBS_OWNERDRAWVARIABLE;
   if ((Params.Style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) == 0) Params.Style |= LBS_OWNERDRAWFIXED;
+  FVariableMeasure = (Params.Style & LBS_OWNERDRAWVARIABLE) != 0;
 }
 
 namespace {
@@ -247,9 +251,24 @@ Integer TcxCustomInnerCheckListBox::CalcItemHeight() {
   return h;
 }
 
+Integer TcxCustomInnerCheckListBox::MeasureRow(Integer AIndex) {
+  Integer h = CalcItemHeight();
+  if (FVariableMeasure) {
+    TcxCustomCheckListBox* box = CheckListBox();
+    if (box && box->OnMeasureItem) box->OnMeasureItem(box, AIndex, h);
+  }
+  // A list box row is 1 to 255 pixels high.
+  return std::clamp<Integer>(h, 1, 255);
+}
+
 void TcxCustomInnerCheckListBox::Remeasure() {
   if (!HandleAllocated()) return;
-  SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, CalcItemHeight());
+  if (FVariableMeasure) {
+    const Integer count = Integer(SendMessageW(Handle(), LB_GETCOUNT, 0, 0));
+    for (Integer i = 0; i < count; ++i) SendMessageW(Handle(), LB_SETITEMHEIGHT, WPARAM(i), MeasureRow(i));
+  } else {
+    SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, MeasureRow(0));
+  }
   UpdateScrollBars();
   InvalidateClient();
 }
@@ -454,7 +473,7 @@ void TcxCustomInnerCheckListBox::Dispatch(TMessage& Message) {
       return;
     case CN_MEASUREITEM: {
       auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-      mis->itemHeight = UINT(CalcItemHeight());
+      mis->itemHeight = UINT(MeasureRow(Integer(mis->itemID)));
       Message.Result = 1;
       return;
     }
@@ -827,6 +846,8 @@ Integer TcxCustomCheckListBox::CalcItemWidth(Integer AIndex) {
 void TcxCustomCheckListBox::Loaded() {
   TcxContainer::Loaded();
   DataChange();
+  // The window is made anew with what the form file set (OnMeasureItem).
+  if (FInnerCheckListBox->HandleAllocated()) FInnerCheckListBox->RecreateWnd();
 }
 
 void TcxCustomCheckListBox::Notification(TComponent* AComponent, TOperation Operation) {
@@ -942,6 +963,7 @@ TOVANI_PUBLISHED(TcxCustomCheckListBox) {
   Property("OnCheckStatesToEditValue", &TcxCustomCheckListBox::OnCheckStatesToEditValue);
   Property("OnEditValueToCheckStates", &TcxCustomCheckListBox::OnEditValueToCheckStates);
   Property("OnDrawItem", &TcxCustomCheckListBox::OnDrawItem);
+  Property("OnMeasureItem", &TcxCustomCheckListBox::OnMeasureItem);
   Property<TcxClickCheckEvent>(
       "OnClickCheck", [](TcxCustomCheckListBox* c) { return c->OnClickCheck(); },
       [](TcxCustomCheckListBox* c, const TcxClickCheckEvent& v) { c->OnClickCheck() = v; });

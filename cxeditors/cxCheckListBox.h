@@ -147,6 +147,9 @@ class TcxCustomInnerCheckListBox : public TcxCustomInnerListBox, public IcxMouse
   friend class TcxCustomCheckListBox;
   void DrawItemMessage(const DRAWITEMSTRUCT& ADis);
   void UpdateColumnWidth();
+  // The height of one row: the common height, or what OnMeasureItem makes
+  // of it for a list of rows of their own heights.
+  Integer MeasureRow(Integer AIndex);
   void UpdateHotCheck(TPoint P);
   void SetHotAndPressed(Integer AHot, Integer APressed);
   bool ItemFullyVisible(Integer AIndex);
@@ -159,6 +162,8 @@ class TcxCustomInnerCheckListBox : public TcxCustomInnerListBox, public IcxMouse
   Integer FDownCheckIndex = -1;
   bool FDownCheckFullyVisible = true;
   bool FInDblClickNotification = false;
+  // The window's rows have heights of their own (owner-drawn variable).
+  bool FVariableMeasure = false;
 };
 
 using TcxDataBindingFactory = std::function<TcxCustomDataBinding*(TcxCustomCheckListBox* AOwner)>;
@@ -222,6 +227,9 @@ class TcxCustomCheckListBox : public TcxContainer {
   TcxCheckStatesToEditValueEvent OnCheckStatesToEditValue;
   TcxEditValueToCheckStatesEvent OnEditValueToCheckStates;
   TcxCheckListDrawItemEvent OnDrawItem;
+  // Rows of their own heights: while assigned when the list's window is
+  // made, each row is measured by it (starting from the common height).
+  TMeasureItemEvent OnMeasureItem;
   TNotifyEvent OnEditValueChanged;
 
   // The items' states and the edit value.

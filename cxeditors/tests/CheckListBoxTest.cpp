@@ -407,3 +407,37 @@ TEST(DBCheckListBox, WithoutChecksItIsAChoiceOfTexts) {
   EXPECT_EQ(box->ItemIndex(), 2);
   data->Cancel();
 }
+
+// Rows of their own heights: OnMeasureItem makes each row's height from the
+// common one, when the window is made, for items added later and whenever
+// the list re-measures; the checks of the taller rows are hit where drawn.
+TEST(CheckListBoxMeasure, OnMeasureItemGivesRowsTheirOwnHeights) {
+  TForm form(nullptr);
+  form.SetBounds(60, 60, 320, 330);
+  auto* box = new TcxCheckListBox(&form);
+  box->SetBounds(10, 10, 240, 280);
+  Integer extra = 0;
+  box->OnMeasureItem = [&](TWinControl* Control, Integer Index, Integer& Height) {
+    EXPECT_EQ(Control, box);
+    Height += Index * 8 + extra;
+  };
+  for (const char* op : Operations) box->Items()->Add()->SetText(op);
+  box->SetParent(&form);
+  form.Show();
+  PumpMessages(1);
+  TcxCustomInnerCheckListBox* list = box->InnerCheckListBox();
+  const Integer common = list->CalcItemHeight();
+  for (Integer i = 0; i < 6; ++i) EXPECT_EQ(list->ItemRect(i).Height(), common + i * 8) << i;
+
+  Click(list, CenterOf(list->CheckRect(4)));
+  EXPECT_TRUE(box->Items()->Items(4)->Checked());
+  EXPECT_FALSE(box->Items()->Items(3)->Checked());
+  WriteWindowPng(box, "cxCheckListBox_measured_rows");
+
+  extra = 3;
+  box->SetShowChecks(false);   // re-measures
+  const Integer plain = list->CalcItemHeight();
+  EXPECT_EQ(list->ItemRect(2).Height(), plain + 16 + 3);
+  box->Items()->Add()->SetText("新项目");
+  EXPECT_EQ(list->ItemRect(6).Height(), plain + 48 + 3);
+}
