@@ -813,6 +813,18 @@ void TcxCustomDropDownEdit::DestroyWnd() {
   TcxCustomMaskEdit::DestroyWnd();
 }
 
+bool TcxCustomDropDownEdit::IsClickKey(Word Key, TShiftState Shift) {
+  if (TcxCustomMaskEdit::IsClickKey(Key, Shift)) return true;
+  return IsInplace() && HasPopupWindow() &&
+         (Shift.Contains(ssCtrl) || Shift.Contains(ssAlt) || Key < 32 || Key > 255);
+}
+
+bool TcxCustomDropDownEdit::InnerEditMessage(TMessage& Message) {
+  if (Message.Msg != CM_HINTSHOW) return TcxCustomMaskEdit::InnerEditMessage(Message);
+  Message.Result = HasPopupWindow() ? 1 : 0;
+  return true;
+}
+
 void TcxCustomDropDownEdit::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case DXM_SYNCPOPUPLIST:

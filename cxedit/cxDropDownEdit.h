@@ -399,6 +399,10 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   // Open (not pending): the popup window is in the list of open popups.
   bool HasPopupWindow() override;
   bool DroppedDown() { return HasPopupWindow(); }
+  // An in-place editor whose popup is open claims the keys its host (a
+  // grid) would take: every key with Ctrl or Alt and the key codes outside
+  // 32..255 (Enter, Esc, Tab among them).
+  bool IsClickKey(Word Key, TShiftState Shift) override;
   // True opens the popup (unless it is open or its show message is still
   // queued); False closes it with pcrNone.
   void SetDroppedDown(bool Value);
@@ -472,6 +476,8 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   void CreateHandle() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
+  // The typing window shows no hint while the popup is open.
+  bool InnerEditMessage(TMessage& Message) override;
   TcxContainerStyleValues GetUnusedStyleValues() override;
   bool WantsTabKey() override;
 

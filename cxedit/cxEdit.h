@@ -1005,7 +1005,9 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   virtual void PaintEditorImage(TcxCanvas* ACanvas);
   Integer GetDefaultButtonVisibleIndex();
   Integer CapturedPressedButton() const { return FCapturedPressedButton; }
-  bool IsClickKey(Word Key, TShiftState Shift);
+  // A claimed key skips the container's key-down handling (OnKeyDown, the
+  // Tab focus move) and goes straight to the editor's own key handling.
+  virtual bool IsClickKey(Word Key, TShiftState Shift);
   bool IsClearOrClickKey(Word Key, TShiftState Shift);
   void NotifyAfterKeyDown(Word& Key, TShiftState Shift);
   Integer GetHeight();

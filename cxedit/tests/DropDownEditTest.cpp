@@ -13,7 +13,7 @@ namespace {
 // A drop-down editor whose popup shows a list box of a fixed size.
 class TTestDropDown : public TcxCustomDropDownEdit {
  public:
-  explicit TTestDropDown(TComponent* AOwner) : TcxCustomDropDownEdit(AOwner) {
+  explicit TTestDropDown(TComponent* AOwner, bool AInplace = false) : TcxCustomDropDownEdit(AOwner, AInplace) {
     SetAutoSize(false);
     List = new TListBox(this);
     List->SetBounds(0, 0, 160, 90);
@@ -500,4 +500,86 @@ TEST_F(DropDownFixture, InplaceEditorKeepsAUserSizeInItsEditData) {
   e->SetDroppedDown(false);
   delete e;
   delete data;
+}
+
+// An in-place editor (in a grid) with an open popup claims the keys its
+// host would take: Enter, Esc and keys with Ctrl go to the popup, not to
+// the host's key handler; with the popup closed, or in a stand-alone
+// editor, the host hears them.
+TEST_F(DropDownFixture, InplaceEditorWithOpenPopupClaimsTheHostsKeys) {
+  auto* cell = new TTestDropDown(Form.get(), true);
+  cell->SetBounds(20, 120, 200, 22);
+  cell->SetParent(Form.get());
+  std::vector<Word> host;
+  cell->OnKeyDown = [&](TObject*, Word& Key, TShiftState) { host.push_back(Key); };
+  E->OnKeyDown = cell->OnKeyDown;
+  PumpMessages(1);
+  cell->SetFocus();
+  PumpMessages(1);
+  HWND inner = cell->InnerTextEdit()->Handle();
+  auto key = [&](HWND AWnd, Word K) {
+    PostMessageW(AWnd, WM_KEYDOWN, K, 1);
+    PostMessageW(AWnd, WM_KEYUP, K, 0xC0000001);
+    PumpMessages(2);
+  };
+  auto open = [&] {
+    cell->SetDroppedDown(true);
+    PumpMessages(2);
+    ASSERT_TRUE(cell->DroppedDown());
+    host.clear();
+  };
+
+  key(inner, VK_RETURN);   // closed: the host moves on
+  EXPECT_EQ(host, std::vector<Word>{VK_RETURN});
+  open();
+  key(inner, VK_RETURN);
+  EXPECT_TRUE(host.empty());
+  EXPECT_FALSE(cell->DroppedDown());
+  EXPECT_EQ(cell->CloseUpReason(), pcrAccept);
+  open();
+  key(inner, VK_ESCAPE);
+  EXPECT_TRUE(host.empty());
+  EXPECT_FALSE(cell->DroppedDown());
+  EXPECT_EQ(cell->CloseUpReason(), pcrCancel);
+  open();
+  SetShift(true, VK_CONTROL);
+  key(inner, VK_HOME);   // a grid's "first row"
+  SetShift(false, VK_CONTROL);
+  EXPECT_TRUE(host.empty());
+  EXPECT_TRUE(cell->DroppedDown());
+  key(inner, 'A');   // an ordinary key still reaches the host
+  EXPECT_EQ(host, std::vector<Word>{'A'});
+  cell->SetDroppedDown(false);
+
+  // A stand-alone editor claims nothing.
+  E->SetFocus();
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(E->DroppedDown());
+  host.clear();
+  key(Inner(), VK_RETURN);
+  EXPECT_EQ(host, std::vector<Word>{VK_RETURN});
+  EXPECT_FALSE(E->DroppedDown());
+}
+
+// No hint shows over the typing window while the popup is open, nor over
+// the editor itself.
+TEST_F(DropDownFixture, NoHintWhileThePopupIsOpen) {
+  E->SetHint("城市");
+  E->SetShowHint(true);
+  auto hint = [&](TWinControl* AControl) {
+    THintInfo info;
+    info.HintControl = AControl;
+    info.CursorPos = TPoint(10, 10);
+    return AControl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  };
+  EXPECT_EQ(hint(E->InnerTextEdit()), 0);
+  EXPECT_EQ(hint(E), 0);
+  E->SetDroppedDown(true);
+  PumpMessages(2);
+  ASSERT_TRUE(E->DroppedDown());
+  EXPECT_EQ(hint(E->InnerTextEdit()), 1);
+  EXPECT_EQ(hint(E), 1);
+  E->SetDroppedDown(false);
+  EXPECT_EQ(hint(E->InnerTextEdit()), 0);
 }
