@@ -11,6 +11,7 @@
 #include "StdCtrls.h"
 #include "SysUtils.h"
 #include "Variant.h"
+#include "cxButtons.h"
 #include "cxClasses.h"
 #include "cxFormats.h"
 #include "cxGeometry.h"
@@ -243,6 +244,7 @@ TcxCustomCalendar::TcxCustomCalendar(TComponent* AOwner) : TcxControl(AOwner) {
   FTimeEdit->SetTabOrder(0);
   FTimeEdit->SetVisible(false);
   FTimeEdit->SetTime(0);
+  FTimeEdit->Style()->LookAndFeel()->SetMaster(LookAndFeel());
   // The clock and the header strip follow the time box.
   FTimeEdit->Properties()->OnChange = [this](TObject*) {
     FClock->SetTime(FTimeEdit->Time());
@@ -250,6 +252,7 @@ TcxCustomCalendar::TcxCustomCalendar(TComponent* AOwner) : TcxControl(AOwner) {
   };
   FClock = new TcxClock(this);
   FClock->SetVisible(false);
+  FClock->LookAndFeel()->SetMaster(FOKButton->LookAndFeel());
   FMonthList = std::make_unique<TcxMonthListBox>(this);
   FTimer = new TcxTimer(this);
   FTimer->SetEnabled(false);
@@ -263,8 +266,11 @@ TcxCustomCalendar::~TcxCustomCalendar() {
   FMonthList.reset();
 }
 
-TButton* TcxCustomCalendar::CreateButton(const String& ACaption, Integer ATabOrder, Integer ATag, bool ADefault) {
-  TButton* B = new TButton(this);
+TcxButton* TcxCustomCalendar::CreateButton(const String& ACaption, Integer ATabOrder, Integer ATag, bool ADefault) {
+  auto* B = new TcxButton(this);
+  // Painted by the library in the calendar's look, not by the system.
+  B->SetUseSystemPaint(false);
+  B->LookAndFeel()->SetMaster(LookAndFeel());
   B->SetCaption(ACaption);
   B->SetTabOrder(ATabOrder);
   B->SetTag(ATag);

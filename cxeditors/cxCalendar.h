@@ -18,7 +18,7 @@
 #include "cxDateUtils.h"
 #include "cxTimeEdit.h"
 
-class TButton;
+class TcxButton;
 class TcxCustomCalendar;
 
 enum TcxCalendarKind { ckDate, ckDateTime };
@@ -138,10 +138,11 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   TcxCustomCalendarTable* CalendarTable() const { return FCalendarTable.get(); }
   TcxClock* Clock() const { return FClock; }
   TcxMonthListBox* MonthList() const { return FMonthList.get(); }
-  TButton* TodayButton() const { return FTodayButton; }
-  TButton* NowButton() const { return FNowButton; }
-  TButton* ClearButton() const { return FClearButton; }
-  TButton* OKButton() const { return FOKButton; }
+  // The library's own buttons, painted in the calendar's look-and-feel.
+  TcxButton* TodayButton() const { return FTodayButton; }
+  TcxButton* NowButton() const { return FNowButton; }
+  TcxButton* ClearButton() const { return FClearButton; }
+  TcxButton* OKButton() const { return FOKButton; }
   TcxTimer* ArrowTimer() const { return FTimer; }
   // The date-time mode's time box and its time (the fraction of a day).
   TcxTimeEdit* TimeEdit() const { return FTimeEdit; }
@@ -214,7 +215,7 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   TRect DaysRect() const { return FDaysRect; }
 
  private:
-  TButton* CreateButton(const String& ACaption, Integer ATabOrder, Integer ATag, bool ADefault);
+  TcxButton* CreateButton(const String& ACaption, Integer ATabOrder, Integer ATag, bool ADefault);
   void DoArrowTimer(TObject* Sender);
   void SetFirstDate(TDateTime Value);
   void PlaceButtons();
@@ -227,7 +228,7 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   bool FArrowsForYear = true;
   TDateButtons FCalendarButtons{btnClear, btnToday};
   std::unique_ptr<TcxCustomCalendarTable> FCalendarTable;
-  TButton* FClearButton = nullptr;
+  TcxButton* FClearButton = nullptr;
   TcxClock* FClock = nullptr;
   Integer FClockSize = 0;
   Integer FColWidth = 0, FDateRegionWidth = 0, FDaysOfWeekHeight = 0;
@@ -236,15 +237,15 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   Integer FHotTrackRegion = 0;
   TcxCalendarKind FKind = ckDate;
   std::unique_ptr<TcxMonthListBox> FMonthList;
-  TButton* FNowButton = nullptr;
-  TButton* FOKButton = nullptr;
+  TcxButton* FNowButton = nullptr;
+  TcxButton* FOKButton = nullptr;
   TCursor FSavedCursor = crDefault;
   Integer FRowHeight = 0;
   TDateTime FSelectDate = 0;
   Integer FSideWidth = 0;
   TcxTimeEdit* FTimeEdit = nullptr;
   TcxTimer* FTimer = nullptr;
-  TButton* FTodayButton = nullptr;
+  TcxButton* FTodayButton = nullptr;
   TRect FArrowRects[4];
   Integer FArrowCount = 0;  // arrows less one
   TRect FHeaderRect, FDaysRect, FMonthRect, FYearRect, FDayNamesRect, FButtonsRect;

@@ -525,6 +525,8 @@ void TcxCustomDateEdit::CreateCalendar() {
   FCalendar->SetEdit(this);
   if (PopupWindow()) FCalendar->SetParent(PopupWindow());
   FCalendar->OnCloseRequest = [this](TObject*, TcxPopupCloseReason Reason) { ClosePopup(Reason); };
+  // The calendar, its buttons and its time box look like the editor's popup.
+  FCalendar->LookAndFeel()->SetMaster(PopupControlsLookAndFeel());
 }
 
 TDateTime TcxCustomDateEdit::TextToDateValue(const String& AText) {

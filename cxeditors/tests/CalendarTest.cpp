@@ -9,6 +9,7 @@
 #include "StdCtrls.h"
 #include "TestPng.h"
 #include "TestWindows.h"
+#include "cxButtons.h"
 #include "cxCalendar.h"
 #include "cxFormats.h"
 #include "gtest.h"
@@ -266,4 +267,42 @@ TEST_F(CalendarFixture, MonthListScrollsYearsOrListsTheYearsMonths) {
   SendMessageW(L->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 1 + 2 * L->ItemHeight() + 2));
   EXPECT_FALSE(L->IsOpen());
   EXPECT_EQ(Ymd(Cal->FirstDate()), "2024-03-01");
+}
+
+// The buttons are the library's own, painted by it (not by the system) in
+// the calendar's look-and-feel, and they work when clicked; the clock
+// follows the OK button's look.
+TEST_F(CalendarFixture, LibraryButtonsFollowTheCalendarsLookAndWorkByClick) {
+  for (TButton* B : {static_cast<TButton*>(Cal->TodayButton()), static_cast<TButton*>(Cal->NowButton()),
+                     static_cast<TButton*>(Cal->ClearButton()), static_cast<TButton*>(Cal->OKButton())}) {
+    auto* cx = dynamic_cast<TcxButton*>(B);
+    ASSERT_NE(cx, nullptr) << B->Caption();
+    EXPECT_FALSE(cx->UseSystemPaint());
+  }
+  // A posted click on Today chooses today and asks to close.
+  Cal->ChooseDate(EncodeDate(2024, 1, 2));
+  TcxButton* today = Cal->TodayButton();
+  ASSERT_TRUE(today->Visible());
+  const TPoint p(today->Width() / 2, today->Height() / 2);
+  PostMessageW(today->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.X, p.Y));
+  PostMessageW(today->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.X, p.Y));
+  PumpMessages(2);
+  EXPECT_EQ(Ymd(Cal->SelectDate()), "2024-05-10");
+  EXPECT_EQ(Chosen, 1);
+  ASSERT_EQ(Cal->Closes.size(), 1u);
+  EXPECT_EQ(Cal->Closes[0], pcrAccept);
+
+  // A change of the calendar's look reaches the buttons and the clock.
+  Cal->LookAndFeel()->SetKind(lfFlat);
+  Cal->LookAndFeel()->SetNativeStyle(false);
+  for (TcxButton* B : {Cal->TodayButton(), Cal->NowButton(), Cal->ClearButton(), Cal->OKButton()}) {
+    EXPECT_EQ(B->LookAndFeel()->Kind(), lfFlat);
+    EXPECT_EQ(B->GetPainterClass(), cxFlatPainter());
+  }
+  EXPECT_EQ(Cal->Clock()->LookAndFeel()->Kind(), lfFlat);
+  PumpMessages(1);
+  WriteWindowPng(Cal, "calendar_flat_buttons");
+  Cal->OKButton()->LookAndFeel()->SetKind(lfStandard);
+  EXPECT_EQ(Cal->Clock()->LookAndFeel()->Kind(), lfStandard);
+  EXPECT_EQ(Cal->TodayButton()->LookAndFeel()->Kind(), lfFlat);
 }

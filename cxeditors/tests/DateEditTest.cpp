@@ -11,6 +11,7 @@
 #include "MemDataSet.h"
 #include "TestPng.h"
 #include "TestWindows.h"
+#include "cxButtons.h"
 #include "cxCalendar.h"
 #include "cxDBEdit.h"
 #include "cxFormats.h"
@@ -217,10 +218,15 @@ TEST_F(DateEditFixture, CalendarDropDownKeepsTheTime) {
   PumpMessages(3);
   EXPECT_FALSE(E->DroppedDown());
   EXPECT_EQ(Ymd(E->Date()), "2024-05-09");
-  // Clear gives Null.
+  // Clear, clicked, gives Null; the calendar's buttons look like the
+  // editor's popup.
+  E->Style()->LookAndFeel()->SetKind(lfFlat);
   PostKey(VK_F4);
   ASSERT_TRUE(E->DroppedDown());
-  E->Calendar()->ClearButton()->Click();
+  TcxButton* clear = E->Calendar()->ClearButton();
+  EXPECT_EQ(clear->LookAndFeel()->Kind(), lfFlat);
+  PostMessageW(clear->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  PostMessageW(clear->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
   PumpMessages(3);
   EXPECT_FALSE(E->DroppedDown());
   EXPECT_EQ(E->Text(), "");
