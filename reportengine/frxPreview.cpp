@@ -482,6 +482,10 @@ TOVANI_PUBLISHED(TfrxPreview) {
   Property("ActiveFrameColor", &TfrxPreview::ActiveFrameColor, &TfrxPreview::SetActiveFrameColor)
       .Default(TColor(8405024));
   Property("BackColor", &TfrxPreview::BackColor, &TfrxPreview::SetBackColor).Default(TColor(8421504));
+  Property("BevelEdges", &TfrxPreview::BevelEdges, &TfrxPreview::SetBevelEdges)
+      .Default(TBevelEdges{beLeft, beTop, beRight, beBottom});
+  Property("BevelInner", &TfrxPreview::BevelInner, &TfrxPreview::SetBevelInner).Default(bvRaised);
+  Property("BevelOuter", &TfrxPreview::BevelOuter, &TfrxPreview::SetBevelOuter).Default(bvLowered);
   Property("BorderStyle", &TfrxPreview::BorderStyle, &TfrxPreview::SetBorderStyle).Default(bsSingle);
   Property("FrameColor", &TfrxPreview::FrameColor, &TfrxPreview::SetFrameColor).Default(TColor(0));
   Property("OutlineColor", &TfrxPreview::OutlineColor, &TfrxPreview::SetOutlineColor).Default(clWindow);

@@ -249,6 +249,12 @@ class TfrxPreview : public TfrxCustomPreview {
   void SetFrameColor(TColor v);
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle v);
+  using TWinControl::BevelEdges;
+  using TWinControl::SetBevelEdges;
+  using TWinControl::BevelInner;
+  using TWinControl::SetBevelInner;
+  using TWinControl::BevelOuter;
+  using TWinControl::SetBevelOuter;
   TColor OutlineColor() const { return FOutlineColor; }
   void SetOutlineColor(TColor v);
   bool OutlineVisible() const;

@@ -31,6 +31,7 @@ TOVANI_IMPLEMENT_ENUM_INFO(TDragKind, "dkDrag", "dkDock")
 TOVANI_IMPLEMENT_ENUM_INFO(TFormBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin")
 TOVANI_IMPLEMENT_ENUM_INFO(TBevelCut, "bvNone", "bvLowered", "bvRaised", "bvSpace")
 TOVANI_IMPLEMENT_ENUM_INFO(TBevelKind, "bkNone", "bkTile", "bkSoft", "bkFlat")
+TOVANI_IMPLEMENT_ENUM_INFO(TBevelEdge, "beLeft", "beTop", "beRight", "beBottom")
 TOVANI_IMPLEMENT_ENUM_INFO(TBiDiMode, "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly")
 TOVANI_IMPLEMENT_ENUM_INFO(TImeMode, "imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
                            "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel")
@@ -1681,6 +1682,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_RECREATEWND: CMRecreateWnd(Message); return;
     case CM_CANCELMODE: CMCancelMode(Message); return;
     case CM_FOCUSCHANGED: CMFocusChanged(Message); return;
+    case WM_NCCALCSIZE: WMNCCalcSize(Message); return;
+    case WM_NCPAINT: WMNCPaint(Message); return;
     case CM_TEXTCHANGED:
     case CM_PARENTFONTCHANGED:
     case CM_PARENTCOLORCHANGED:
@@ -1939,7 +1942,9 @@ TRect TWinControl::ClientRect() {
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   Integer dw = (r.right - r.left) - 100, dh = (r.bottom - r.top) - 100;
   if (dynamic_cast<TCustomForm*>(this) && static_cast<TCustomForm*>(this)->Menu()) dh += GetSystemMetrics(SM_CYMENU);
-  return {0, 0, std::max(0, FWidth - dw), std::max(0, FHeight - dh)};
+  RECT client{0, 0, FWidth - dw, FHeight - dh};
+  ShrinkByBevel(client);
+  return {0, 0, std::max(0, Integer(client.right - client.left)), std::max(0, Integer(client.bottom - client.top))};
 }
 
 TPoint TWinControl::ClientOrigin() {
@@ -2032,7 +2037,117 @@ void TWinControl::SetBorderWidth(Integer v) {
 void TWinControl::SetBevelKind(TBevelKind v) {
   if (FBevelKind == v) return;
   FBevelKind = v;
-  RecreateWnd();
+  BevelChanged();
+}
+
+void TWinControl::SetBevelEdges(TBevelEdges v) {
+  if (FBevelEdges == v) return;
+  FBevelEdges = v;
+  BevelChanged();
+}
+
+void TWinControl::SetBevelInner(TBevelCut v) {
+  if (FBevelInner == v) return;
+  FBevelInner = v;
+  BevelChanged();
+}
+
+void TWinControl::SetBevelOuter(TBevelCut v) {
+  if (FBevelOuter == v) return;
+  FBevelOuter = v;
+  BevelChanged();
+}
+
+void TWinControl::SetBevelWidth(TBevelWidth v) {
+  v = std::max<TBevelWidth>(1, v);
+  if (FBevelWidth == v) return;
+  FBevelWidth = v;
+  BevelChanged();
+}
+
+void TWinControl::BevelChanged() {
+  if (FHandle) {
+    // The frame is measured (WM_NCCALCSIZE) and drawn again.
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The window kept its size, so only the client area changed.
+    const TRect c = ClientRect();
+    if (c.Width() == FLastClientSize.X && c.Height() == FLastClientSize.Y) return;
+    FLastClientSize = {c.Width(), c.Height()};
+    Realign();
+    if (!ComponentState().Contains(csLoading)) Resize();
+  } else {
+    Realign();
+  }
+}
+
+Integer TWinControl::BevelEdgeSize() const {
+  if (FBevelKind == bkNone) return 0;
+  Integer size = 0;
+  if (FBevelInner != bvNone) size += FBevelWidth;
+  if (FBevelOuter != bvNone) size += FBevelWidth;
+  return size;
+}
+
+void TWinControl::ShrinkByBevel(RECT& R) const {
+  const Integer size = BevelEdgeSize();
+  if (size == 0) return;
+  if (FBevelEdges.Contains(beLeft)) R.left += size;
+  if (FBevelEdges.Contains(beTop)) R.top += size;
+  if (FBevelEdges.Contains(beRight)) R.right -= size;
+  if (FBevelEdges.Contains(beBottom)) R.bottom -= size;
+  // Never a client area of negative size.
+  R.right = std::max(R.right, R.left);
+  R.bottom = std::max(R.bottom, R.top);
+}
+
+void TWinControl::WMNCCalcSize(TMessage& Message) {
+  DefaultHandler(Message);
+  // With or without the valid-rectangles request, the proposed client
+  // rectangle comes first.
+  if (Message.LParam) ShrinkByBevel(*reinterpret_cast<RECT*>(Message.LParam));
+}
+
+void TWinControl::WMNCPaint(TMessage& Message) {
+  // Border and scroll bars first; the bevel lies between them and the client area.
+  DefaultHandler(Message);
+  const Integer size = BevelEdgeSize();
+  if (size == 0 || !FHandle) return;
+  HDC dc = GetWindowDC(FHandle);
+  if (!dc) return;
+  // The client area, in window coordinates.
+  RECT window{}, inner{};
+  GetWindowRect(FHandle, &window);
+  GetClientRect(FHandle, &inner);
+  MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&inner), 2);
+  OffsetRect(&inner, -window.left, -window.top);
+  // The scroll bars sit right next to the client area, inside the bevel.
+  const LONG style = GetWindowLongW(FHandle, GWL_STYLE);
+  if (style & WS_VSCROLL) inner.right += GetSystemMetrics(SM_CXVSCROLL);
+  if (style & WS_HSCROLL) inner.bottom += GetSystemMetrics(SM_CYHSCROLL);
+  RECT outer = inner;
+  if (FBevelEdges.Contains(beLeft)) outer.left -= size;
+  if (FBevelEdges.Contains(beTop)) outer.top -= size;
+  if (FBevelEdges.Contains(beRight)) outer.right += size;
+  if (FBevelEdges.Contains(beBottom)) outer.bottom += size;
+  ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+  // The space a wider bevel leaves between its lines takes the control's colour.
+  ::FillRect(dc, &outer, FBrush->Handle());
+  UINT edge = 0;
+  if (FBevelInner == bvLowered) edge |= BDR_SUNKENINNER;
+  else if (FBevelInner == bvRaised) edge |= BDR_RAISEDINNER;
+  if (FBevelOuter == bvLowered) edge |= BDR_SUNKENOUTER;
+  else if (FBevelOuter == bvRaised) edge |= BDR_RAISEDOUTER;
+  UINT flags = 0;
+  if (FBevelEdges.Contains(beLeft)) flags |= BF_LEFT;
+  if (FBevelEdges.Contains(beTop)) flags |= BF_TOP;
+  if (FBevelEdges.Contains(beRight)) flags |= BF_RIGHT;
+  if (FBevelEdges.Contains(beBottom)) flags |= BF_BOTTOM;
+  if (FBevelKind == bkSoft) flags |= BF_SOFT;
+  else if (FBevelKind == bkFlat) flags |= BF_FLAT;
+  if (!Ctl3D()) flags |= BF_MONO;
+  if (edge) ::DrawEdge(dc, &outer, edge, flags);
+  ReleaseDC(FHandle, dc);
 }
 
 void TWinControl::SetParentBackground(bool v) {

@@ -54,6 +54,10 @@ enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 TOVANI_ENUM_INFO(TBevelCut)
 enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
 TOVANI_ENUM_INFO(TBevelKind)
+enum TBevelEdge { beLeft, beTop, beRight, beBottom };
+TOVANI_ENUM_INFO(TBevelEdge)
+using TBevelEdges = TSet<TBevelEdge>;
+using TBevelWidth = Integer;
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 TOVANI_ENUM_INFO(TBiDiMode)
 enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel, imHanguel };
@@ -703,6 +707,9 @@ class TWinControl : public TControl {
 
   Integer BorderWidth() const { return FBorderWidth; }
   void SetBorderWidth(Integer v);
+  // The bevel drawn around the client area, in the non-client area, on the
+  // chosen edges; none with bkNone. The cuts, edges and width are for the
+  // descendants that publish them.
   TBevelKind BevelKind() const { return FBevelKind; }
   void SetBevelKind(TBevelKind v);
   TImeMode ImeMode() const { return FImeMode; }
@@ -731,6 +738,15 @@ class TWinControl : public TControl {
   friend class TCustomForm;
   friend class TApplication;
   friend LRESULT CALLBACK TovaniWndProc(HWND, UINT, WPARAM, LPARAM);
+
+  TBevelEdges BevelEdges() const { return FBevelEdges; }
+  void SetBevelEdges(TBevelEdges v);
+  TBevelCut BevelInner() const { return FBevelInner; }
+  void SetBevelInner(TBevelCut v);
+  TBevelCut BevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TBevelCut v);
+  TBevelWidth BevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(TBevelWidth v);
 
   virtual void CreateParams(TCreateParams& Params);
   virtual void CreateWnd();
@@ -805,6 +821,8 @@ class TWinControl : public TControl {
   void CMRecreateWnd(TMessage& Message);
   void CMCancelMode(TMessage& Message);
   void CMFocusChanged(TMessage& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
 
   HWND FHandle = nullptr;
   HWND FParentWindow = nullptr;
@@ -821,6 +839,18 @@ class TWinControl : public TControl {
   String FImeName;
   TPoint FLastClientSize;
   char16_t FPendingHighSurrogate = 0;
+
+ private:
+  // How far the bevel reaches in from each chosen edge (0 without a bevel).
+  Integer BevelEdgeSize() const;
+  // Moves the chosen edges of R in by the bevel.
+  void ShrinkByBevel(RECT& R) const;
+  // The bevel changed: the window's frame is measured and drawn again.
+  void BevelChanged();
+  TBevelEdges FBevelEdges{beLeft, beTop, beRight, beBottom};
+  TBevelCut FBevelInner = bvRaised;
+  TBevelCut FBevelOuter = bvLowered;
+  TBevelWidth FBevelWidth = 1;
 };
 
 // ---------------------------------------------------------------------------

@@ -15,7 +15,6 @@ TOVANI_ENUM_INFO(TShapeType)
 enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
 TOVANI_ENUM_INFO(TResizeStyle)
 
-using TBevelWidth = Integer;
 TOVANI_EXCEPTION(EOutOfResources, EOutOfMemory)
 using TCanResizeSplitEvent = std::function<void(TObject* Sender, Integer& NewSize, bool& Accept)>;
 

@@ -6,10 +6,12 @@
 #include <memory>
 
 #include "FormDriver.h"
+#include "FormFile.h"
 #include "Forms.h"
 #include "Graphics.h"
 #include "Streams.h"
 #include "SysUtils.h"
+#include "TypInfo.h"
 #include "Utf8.h"
 #include "MemDataSet.h"
 #include "frxClass.h"
@@ -913,6 +915,121 @@ TEST_F(PreviewFixture, AClickOnADrillDownHeaderOpensItsGroup) {
   Preview->Find("商品1", false, true);
   EXPECT_FALSE(frxSearchState().Found);
   Report->DataSets()->Clear();
+}
+
+// The preview's bevel is off by default, with the class library's cuts and
+// edges; a form file names only what differs and reads back as written.
+TEST(frxPreview, BevelDefaultsAndFormFile) {
+  TfrxPreview defaults;
+  EXPECT_EQ(defaults.BevelKind(), bkNone);
+  EXPECT_EQ(defaults.BevelEdges(), (TBevelEdges{beLeft, beTop, beRight, beBottom}));
+  EXPECT_EQ(defaults.BevelInner(), bvRaised);
+  EXPECT_EQ(defaults.BevelOuter(), bvLowered);
+  for (const char* name : {"BevelEdges", "BevelInner", "BevelKind", "BevelOuter"}) {
+    const TPropInfo* info = GetPropInfo(&defaults, name);
+    ASSERT_NE(info, nullptr) << name;
+    EXPECT_EQ(info->Default, GetOrdProp(&defaults, info)) << name;
+  }
+  TForm plain(nullptr);
+  auto* plainPreview = new TfrxPreview(&plain);
+  plainPreview->SetParent(&plain);
+  plainPreview->SetName("Preview1");
+  const String plainText = ComponentToText(&plain);
+  EXPECT_NE(plainText.find("Preview1: TfrxPreview"), String::npos) << plainText;
+  EXPECT_EQ(plainText.find("Bevel"), String::npos) << plainText;
+
+  const String text =
+      "object Form1: TForm\n"
+      "  object Preview1: TfrxPreview\n"
+      "    Left = 10\n"
+      "    Top = 10\n"
+      "    Width = 300\n"
+      "    Height = 200\n"
+      "    BevelEdges = [beLeft, beTop]\n"
+      "    BevelInner = bvNone\n"
+      "    BevelKind = bkSoft\n"
+      "    BevelOuter = bvRaised\n"
+      "  end\n"
+      "end\n";
+  TForm form(nullptr);
+  ReadComponentFromText(text, &form);
+  auto* preview = dynamic_cast<TfrxPreview*>(form.FindComponent("Preview1"));
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(preview->BevelKind(), bkSoft);
+  EXPECT_EQ(preview->BevelEdges(), (TBevelEdges{beLeft, beTop}));
+  EXPECT_EQ(preview->BevelInner(), bvNone);
+  EXPECT_EQ(preview->BevelOuter(), bvRaised);
+  // One cut of one pixel on the left and top edges, inside the client edge.
+  form.Show();
+  const Integer edge = GetSystemMetrics(SM_CXEDGE);
+  EXPECT_EQ(preview->ClientRect(), Rect(0, 0, 300 - 2 * edge - 1, 200 - 2 * edge - 1));
+  const String written = ComponentToText(&form);
+  EXPECT_NE(written.find("BevelEdges = [beLeft, beTop]"), String::npos) << written;
+  EXPECT_NE(written.find("BevelInner = bvNone"), String::npos) << written;
+  EXPECT_NE(written.find("BevelKind = bkSoft"), String::npos) << written;
+  EXPECT_NE(written.find("BevelOuter = bvRaised"), String::npos) << written;
+
+  TForm back(nullptr);
+  ReadComponentFromText(written, &back);
+  auto* again = dynamic_cast<TfrxPreview*>(back.FindComponent("Preview1"));
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->BevelEdges(), preview->BevelEdges());
+  EXPECT_EQ(again->BevelKind(), bkSoft);
+}
+
+// With a bevel the pages shrink to the area inside it; the bevel is drawn
+// between the client edge and the pages, and the outline's flat bevel
+// around the outline.
+TEST_F(PreviewFixture, ABevelIsDrawnBetweenTheBorderAndThePages) {
+  auto* band = dynamic_cast<TfrxBand*>(Report->FindObject("Rows"));
+  ASSERT_NE(band, nullptr);
+  band->OutlineText = "Line";
+  ASSERT_TRUE(Report->PrepareReport());
+  Preview->SetOutlineVisible(true);
+  TTreeView* tree = Preview->Outline();
+  // The outline has no border of its own, only the flat bevel of two lines.
+  RECT window, client;
+  GetWindowRect(tree->Handle(), &window);
+  GetClientRect(tree->Handle(), &client);
+  MapWindowPoints(tree->Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_EQ(client.left - window.left, 2);
+  EXPECT_EQ(client.top - window.top, 2);
+  EXPECT_EQ(window.bottom - client.bottom, 2);
+
+  const TRect before = Preview->ClientRect();
+  Preview->SetBevelKind(bkTile);
+  Application->ProcessMessages();
+  EXPECT_EQ(Preview->ClientRect(), Rect(0, 0, before.Width() - 4, before.Height() - 4));
+  // The pages and the outline are laid out in what is left.
+  TfrxPreviewWorkspace* w = Preview->Workspace();
+  EXPECT_EQ(w->Left() + w->Width(), before.Width() - 4);
+  EXPECT_EQ(tree->Height(), before.Height() - 4);
+
+  const Integer edge = GetSystemMetrics(SM_CXEDGE);
+  auto pixel = [&](Integer x, Integer y) {
+    RedrawWindow(Preview->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC dc = GetWindowDC(Preview->Handle());
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(Preview->Handle(), dc);
+    return c;
+  };
+  // Lowered outside, raised inside; the right and bottom sides the other way round.
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  const Integer midY = Preview->Height() / 2, right = Preview->Width() - 1 - edge;
+  EXPECT_EQ(pixel(edge, midY), shadow);
+  EXPECT_EQ(pixel(edge + 1, midY), light);
+  EXPECT_EQ(pixel(right, midY), light);
+  EXPECT_EQ(pixel(right - 1, midY), shadow);
+  // Inside, right below the bevel: the workspace's background above the pages.
+  const Integer midX = edge + 2 + w->Left() + w->Width() / 2;
+  EXPECT_EQ(pixel(midX, edge), shadow);
+  EXPECT_EQ(pixel(midX, edge + 1), light);
+  EXPECT_EQ(pixel(midX, edge + 2), COLORREF(ColorToRGB(Preview->BackColor())));
+  SaveShot(Preview, "preview-bevel.png");
+
+  Preview->SetBevelKind(bkNone);
+  Application->ProcessMessages();
+  EXPECT_EQ(Preview->ClientRect(), before);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "ImgList.h"
+#include "TestPng.h"
 #include "TestWindows.h"
 #include "gtest.h"
 
@@ -475,4 +476,123 @@ TEST_F(FormFixture, VisibleAndEnabledChangesReachTheWindow) {
   Form->Show();
   EXPECT_TRUE(later->HandleAllocated());
   EXPECT_TRUE(later->Showing());
+}
+
+namespace {
+
+// A control that publishes its bevel, as the descendants that offer one do.
+class TBevelProbe : public TProbe {
+ public:
+  using TProbe::TProbe;
+  using TWinControl::SetBevelEdges;
+  using TWinControl::SetBevelInner;
+  using TWinControl::SetBevelOuter;
+  using TWinControl::SetBevelWidth;
+};
+
+// A pixel of the control's whole window (frame included) as it has drawn it.
+COLORREF WindowPixel(TWinControl* c, int x, int y) {
+  RedrawWindow(c->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC dc = GetWindowDC(c->Handle());
+  COLORREF color = GetPixel(dc, x, y);
+  ReleaseDC(c->Handle(), dc);
+  return color;
+}
+
+// The client area in the coordinates of the whole window.
+TRect ClientInWindow(TWinControl* c) {
+  RECT w, r;
+  GetWindowRect(c->Handle(), &w);
+  GetClientRect(c->Handle(), &r);
+  MapWindowPoints(c->Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left - w.left, r.top - w.top, r.right - w.left, r.bottom - w.top};
+}
+
+}  // namespace
+
+// A bevel lies in the non-client area: the client area shrinks by it on the
+// chosen edges (children are laid out in what is left) and its lines are
+// drawn there as the kind says.
+TEST_F(FormFixture, ABevelShrinksTheClientAreaAndIsDrawnAroundIt) {
+  // Before the window exists the client size already leaves the bevel out.
+  TBevelProbe early(nullptr);
+  early.SetBounds(0, 0, 100, 60);
+  early.SetBevelKind(bkTile);
+  EXPECT_EQ(early.ClientRect(), Rect(0, 0, 96, 56));
+
+  Form->Show();
+  auto* p = Add<TBevelProbe>(20, 20, 100, 60);
+  // What the control lays out in its client area.
+  auto* inside = new TGraphicProbe(Form.get());
+  inside->SetParent(p);
+  inside->SetAlign(alClient);
+  PumpMessages();
+  ASSERT_EQ(ClientInWindow(p), Rect(0, 0, 100, 60));
+  const COLORREF kBlue = 0xFF0000;
+
+  struct Case {
+    const char* name;
+    TBevelKind kind;
+    TBevelEdges edges;
+    TBevelCut inner, outer;
+    TBevelWidth width;
+    TRect client;   // in window coordinates
+  };
+  const TBevelEdges all{beLeft, beTop, beRight, beBottom};
+  const Case cases[] = {
+      {"tile, the default cuts", bkTile, all, bvRaised, bvLowered, 1, Rect(2, 2, 98, 58)},
+      {"flat", bkFlat, all, bvRaised, bvLowered, 1, Rect(2, 2, 98, 58)},
+      {"top and bottom, one cut, wide", bkSoft, {beTop, beBottom}, bvNone, bvRaised, 3, Rect(0, 3, 100, 57)},
+      {"a space counts as a cut", bkTile, {beLeft}, bvSpace, bvLowered, 2, Rect(4, 0, 100, 60)},
+      {"no kind, no bevel", bkNone, all, bvRaised, bvLowered, 1, Rect(0, 0, 100, 60)},
+  };
+  for (const Case& c : cases) {
+    p->SetBevelKind(c.kind);
+    p->SetBevelEdges(c.edges);
+    p->SetBevelInner(c.inner);
+    p->SetBevelOuter(c.outer);
+    p->SetBevelWidth(c.width);
+    PumpMessages(1);
+    EXPECT_EQ(ClientInWindow(p), c.client) << c.name;
+    EXPECT_EQ(p->ClientWidth(), c.client.Width()) << c.name;
+    EXPECT_EQ(inside->BoundsRect(), Rect(0, 0, c.client.Width(), c.client.Height())) << c.name;
+    EXPECT_EQ(WindowPixel(p, c.client.Left, c.client.Top), kBlue) << c.name;
+  }
+
+  // Tile: a lowered outer and a raised inner line, an etched frame.
+  p->SetBevelKind(bkTile);
+  p->SetBevelEdges(all);
+  p->SetBevelInner(bvRaised);
+  p->SetBevelOuter(bvLowered);
+  p->SetBevelWidth(1);
+  PumpMessages(1);
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  EXPECT_EQ(WindowPixel(p, 0, 30), shadow);
+  EXPECT_EQ(WindowPixel(p, 1, 30), light);
+  EXPECT_EQ(WindowPixel(p, 50, 0), shadow);
+  EXPECT_EQ(WindowPixel(p, 99, 30), light);
+  EXPECT_EQ(WindowPixel(p, 98, 30), shadow);
+  EXPECT_EQ(WindowPixel(p, 50, 59), light);
+  {
+    TBitmap shot(p->Width(), p->Height(), pf24bit);
+    HDC dc = GetWindowDC(p->Handle());
+    BitBlt(shot.Canvas()->Handle(), 0, 0, p->Width(), p->Height(), dc, 0, 0, SRCCOPY);
+    ReleaseDC(p->Handle(), dc);
+    WriteTestPng(&shot, "controls_bevel_tile");
+  }
+  // Flat: the same line all round, no light and shadow sides.
+  p->SetBevelKind(bkFlat);
+  PumpMessages(1);
+  EXPECT_EQ(WindowPixel(p, 0, 30), WindowPixel(p, 99, 30));
+  EXPECT_EQ(WindowPixel(p, 50, 0), WindowPixel(p, 50, 59));
+  EXPECT_NE(WindowPixel(p, 0, 30), kBlue);
+  // A wide bevel: the line outside, the control's colour between it and the client area.
+  p->SetBevelKind(bkTile);
+  p->SetBevelInner(bvNone);
+  p->SetBevelWidth(3);
+  PumpMessages(1);
+  EXPECT_EQ(WindowPixel(p, 0, 30), shadow);
+  EXPECT_EQ(WindowPixel(p, 1, 30), COLORREF(ColorToRGB(p->Color())));
+  EXPECT_EQ(WindowPixel(p, 2, 30), COLORREF(ColorToRGB(p->Color())));
+  EXPECT_EQ(WindowPixel(p, 3, 30), kBlue);
 }
