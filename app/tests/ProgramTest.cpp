@@ -101,12 +101,16 @@ class ProgramRun {
   explicit ProgramRun(const std::string& folder) {
     // Dialogs of the program are unmanaged windows here too (see
     // TestEnvironment.cpp): no withdrawal wait on a bare display.
-    HKEY key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER,
-                        reinterpret_cast<LPCWSTR>(u"Software\\Wine\\AppDefaults\\tovani.exe\\X11 Driver"), 0,
-                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-      RegSetValueExW(key, reinterpret_cast<LPCWSTR>(u"Managed"), 0, REG_SZ, reinterpret_cast<const BYTE*>(u"N"), 4);
-      RegCloseKey(key);
+    // (Wine names the program by its file: started as here it is
+    // tovani.exe.so, started by its launcher tovani.exe.)
+    for (const char16_t* name : {u"Software\\Wine\\AppDefaults\\tovani.exe\\X11 Driver",
+                                 u"Software\\Wine\\AppDefaults\\tovani.exe.so\\X11 Driver"}) {
+      HKEY key;
+      if (RegCreateKeyExW(HKEY_CURRENT_USER, reinterpret_cast<LPCWSTR>(name), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          &key, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExW(key, reinterpret_cast<LPCWSTR>(u"Managed"), 0, REG_SZ, reinterpret_cast<const BYTE*>(u"N"), 4);
+        RegCloseKey(key);
+      }
     }
     std::u16string cmd = u"\"Z:" + U16(folder) + u"/tovani.exe.so\"";
     for (auto& c : cmd)
@@ -1818,4 +1822,84 @@ TEST(Program, NavigationWindowStaysMaximisedAfterAChildCloses) {
     EXPECT_TRUE(IsZoomed(nav)) << window;
   }
   Snapshot(app.Main, "main_window_after_a_child_closed.png");
+}
+
+// A click in the class tree leaves the mouse free: the next click on the
+// tool bar is taken at once, and a new product is entered in its dialog.
+TEST(Program, ProductToolBarTakesTheFirstClickAfterTheClassTree) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  ExecSql(db, "insert into Classes (CLS_ID, CLS_Name, CLS_ParentID) values (1, '服装', 0), (2, '男装', 1), (3, '鞋类', 0);"
+              "insert into Products (CLS_ID, P_NO, P_Name) values (2, 'A1', '衬衫');");
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  PostMessageW(WaitChild(nav, "TBitBtn", "产品管理"), BM_CLICK, 0, 0);
+  HWND products = WaitChild(app.Main, "TProductForm");
+  ASSERT_NE(products, nullptr);
+  HWND tree = WaitChild(products, "TdxDBTreeView");
+  HWND bar = WaitChild(products, "TToolBar");
+  ASSERT_TRUE(tree && bar && WaitForeground(app.Main));
+  SettledRect(products);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(products, &pid);
+  HTREEITEM top = TreeItem(tree, TVGN_ROOT);
+  HTREEITEM shoes = TreeItem(tree, TVGN_NEXT, top);
+  ASSERT_TRUE(top && shoes);
+  int round = 0;
+  for (HTREEITEM item : {shoes, top, shoes}) {
+    ++round;
+    ClickAt(TreeItemPoint(pid, tree, item));
+    Sleep(300);
+    ClickToolButton(bar, 5, 56, 2);   // "添加" (buttons as wide as "查看子类")
+    HWND edit = app.Run.WaitWindow("产品资料", "", 100);
+    ASSERT_NE(edit, nullptr) << "round " << round << ": the click on 添加 was not taken";
+    ASSERT_TRUE(WaitForeground(edit));
+    // The typing goes into the dialog, not the page below.
+    Click(ChildrenByPlace(edit, u"TDBEdit").front());
+    TypeKeys(u"N" + U16(std::to_string(round)) + u"\r新品\r");
+    Sleep(100);
+    Click(WaitChild(edit, "TButton", "保存"));
+    ASSERT_TRUE(WaitGone(edit));
+  }
+  ExpectRows(db, "select CLS_ID, P_NO, P_Name from Products where P_ID > 1 order by P_ID",
+             {"3|N1|新品", "1|N2|新品", "3|N3|新品"});
+  ExpectRows(db, "select count(*) from Products where P_NO is null or P_NO = ''", {"0"});
+}
+
+// Closing a modal window by keyboard closes that window only: Escape in
+// 资料设置, then Alt+F4 (or the window manager's close), then clicks on the
+// main window leave the program running.
+TEST(Program, ModalWindowClosedByAltF4LeavesTheProgramRunning) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  for (int way = 0; way < 2; ++way) {
+    DataMenuItem(app.Main, 3);
+    HWND lists = app.Run.WaitWindow("资料设置");
+    ASSERT_NE(lists, nullptr) << way;
+    ASSERT_TRUE(WaitForeground(lists));
+    Click(WaitChild(lists, "TDBGridEh"));
+    Sleep(200);
+    SendKeys({VK_ESCAPE});
+    Sleep(200);
+    if (way == 0) SendKeys({VK_F4}, true);
+    else PostMessageW(lists, WM_SYSCOMMAND, SC_CLOSE, 0);
+    // The dialog is gone (freed), its owner enabled and active again.
+    for (int i = 0; i < 200 && IsWindow(lists); ++i) Sleep(25);
+    EXPECT_FALSE(IsWindow(lists)) << way;
+    EXPECT_TRUE(WaitForeground(app.Main)) << way;
+    for (int i = 0; i < 3; ++i) {
+      Click(nav);
+      Sleep(300);
+    }
+    ASSERT_FALSE(app.Run.Exited()) << way;
+    EXPECT_TRUE(IsWindowVisible(app.Main)) << way;
+    EXPECT_TRUE(IsWindowEnabled(app.Main)) << way;
+  }
 }

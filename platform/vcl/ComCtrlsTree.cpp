@@ -603,7 +603,11 @@ void TTreeNodes::CreateItems() {
 
 TCustomTreeView::TCustomTreeView(TComponent* AOwner)
     : TWinControl(AOwner), FTreeNodes(new TTreeNodes(this)), FCanvas(new TControlCanvas), FImageLink(new TChangeLink) {
-  FControlStyle = {csCaptureMouse, csDoubleClicks};
+  // No mouse capture of its own: the tree control follows the button itself
+  // and has taken the button's release by the time the press is handled
+  // here, so a capture taken then would never end and the next click
+  // anywhere else would only end it.
+  FControlStyle = {csDoubleClicks};
   FWidth = 121;
   FHeight = 97;
   FTabStop = true;
