@@ -15,6 +15,7 @@
 #include "Forms.h"
 #include "SysUtils.h"
 #include "frxClass.h"
+#include "frxPrintGlyphs.h"
 #include "frxRes.h"
 #include "frxUtils.h"
 
@@ -283,13 +284,18 @@ bool TfrxPrinter::StartJob() {
   return true;
 }
 
-bool TfrxPrinter::OpenPage() { return FDC && FPrinting && ::StartPage(FDC) > 0; }
+bool TfrxPrinter::OpenPage() {
+  if (!FDC || !FPrinting || ::StartPage(FDC) <= 0) return false;
+  frxPrinterPageStarted(FDC);
+  return true;
+}
 
 bool TfrxPrinter::ClosePage() { return FDC && FPrinting && ::EndPage(FDC) > 0; }
 
 bool TfrxPrinter::EndJob() {
   bool ok = false;
   if (FDC && FPrinting) ok = ::EndDoc(FDC) > 0;   // errors of the driver end the job all the same
+  frxPrinterJobEnded(FDC);
   FPrinting = false;
   RecreateContext();
   FBin = -1;
