@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "PrintedGlyphs.h"
 #include "SysUtils.h"
 #include "Utf8.h"
 #include "frxClass.h"
-#include "frxPrintGlyphs.h"
 #include "frxUnicodeUtils.h"
 
 TOVANI_IMPLEMENT_ENUM_INFO(TfrxHAlign, "haLeft", "haRight", "haCenter", "haBlock")
@@ -768,7 +768,7 @@ void TfrxDrawText::PaintLine(TCanvas* Canvas, const WideString& Line, TfrxHAlign
     const Integer offset = Rnd(e.AddY * e.Size * FScaleY);
     const Integer tx = X + Rnd(offset * sn), ty = Y + Rnd(offset * cs);
     std::vector<INT> dx(FWidths.begin() + i, FWidths.begin() + j);
-    if (printer) frxNamePrintedGlyphs(dc, Line.data() + i, size_t(j - i));
+    if (printer) NamePrintedGlyphs(dc, Line.data() + i, size_t(j - i));
     ExtTextOutW(dc, tx, ty, UINT(FOptions), &clip, reinterpret_cast<LPCWSTR>(Line.data() + i), UINT(j - i),
                 dx.data());
     SelectObject(dc, old);

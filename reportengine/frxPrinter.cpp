@@ -13,9 +13,9 @@
 #include "Utf8.h"
 #include "Contnrs.h"
 #include "Forms.h"
+#include "PrintedGlyphs.h"
 #include "SysUtils.h"
 #include "frxClass.h"
-#include "frxPrintGlyphs.h"
 #include "frxRes.h"
 #include "frxUtils.h"
 
@@ -286,7 +286,7 @@ bool TfrxPrinter::StartJob() {
 
 bool TfrxPrinter::OpenPage() {
   if (!FDC || !FPrinting || ::StartPage(FDC) <= 0) return false;
-  frxPrinterPageStarted(FDC);
+  PrinterPageStarted(FDC);
   return true;
 }
 
@@ -295,7 +295,7 @@ bool TfrxPrinter::ClosePage() { return FDC && FPrinting && ::EndPage(FDC) > 0; }
 bool TfrxPrinter::EndJob() {
   bool ok = false;
   if (FDC && FPrinting) ok = ::EndDoc(FDC) > 0;   // errors of the driver end the job all the same
-  frxPrinterJobEnded(FDC);
+  PrinterJobEnded(FDC);
   FPrinting = false;
   RecreateContext();
   FBin = -1;

@@ -9,7 +9,7 @@ the CJK font that stands in for 宋体 (tens of thousands of glyphs, a table of
 hundreds of kilobytes) that copy was almost all of a print's time. The table
 is written in its short form without names (format 3): the driver then names
 each glyph "g" and its number, and the program sends the characters of the
-glyphs it prints along with the page (report/frxPrintGlyphs.h), so that a PDF
+glyphs it prints along with the page (platform/vcl/PrintedGlyphs.h), so that a PDF
 made from the job still has searchable text. Outlines, metrics and character
 map are copied unchanged, so text looks and measures the same.
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include "Jpeg.h"
+#include "PrintedGlyphs.h"
 #include "Streaming.h"
 #include "Streams.h"
 #include "VclUtils.h"
@@ -589,6 +590,7 @@ void TCanvas::TextOut(Integer x, Integer y, const String& text) {
   Changing();
   RequiredState({csHandleValid, csFontValid, csBrushValid});
   std::u16string w = ToUtf16(text);
+  NamePrintedGlyphs(FHandle, w.data(), w.size());
   ExtTextOutW(FHandle, x, y, UINT(FTextFlags), nullptr, W(w), UINT(w.size()), nullptr);
   SIZE sz{};
   GetTextExtentPoint32W(FHandle, W(w), int(w.size()), &sz);
@@ -603,6 +605,7 @@ void TCanvas::TextRect(const TRect& r, Integer x, Integer y, const String& text)
   UINT options = ETO_CLIPPED | UINT(FTextFlags);
   if (FBrush->Style() != bsClear) options |= ETO_OPAQUE;
   std::u16string w = ToUtf16(text);
+  NamePrintedGlyphs(FHandle, w.data(), w.size());
   ExtTextOutW(FHandle, x, y, options, reinterpret_cast<const RECT*>(&r), W(w), UINT(w.size()), nullptr);
   Changed();
 }
@@ -621,6 +624,7 @@ void TCanvas::TextRect(TRect& r, const String& text, TTextFormat format) {
   std::u16string w = ToUtf16(text);
   int oldMode = 0;
   if (FBrush->Style() == bsClear) oldMode = SetBkMode(FHandle, TRANSPARENT);
+  if (!(f & DT_CALCRECT)) NamePrintedGlyphs(FHandle, w.data(), w.size());
   DrawTextW(FHandle, W(w), int(w.size()), reinterpret_cast<RECT*>(&r), f);
   if (oldMode) SetBkMode(FHandle, oldMode);
   Changed();

@@ -5,6 +5,7 @@
 #undef SetPrinter
 #include "Printers.h"
 #include <cstring>
+#include "PrintedGlyphs.h"
 #include "VclUtils.h"
 
 using vcl::ToUtf16;
@@ -163,6 +164,7 @@ void TPrinter::BeginDoc() {
     throw EPrinter("Printing could not be started");
   }
   StartPage(FDC);
+  PrinterPageStarted(FDC);
   Canvas()->Refresh();
 }
 
@@ -170,6 +172,7 @@ void TPrinter::NewPage() {
   CheckPrinting(true);
   EndPage(FDC);
   StartPage(FDC);
+  PrinterPageStarted(FDC);
   ++FPageNumber;
   FCanvas->Refresh();
 }
@@ -178,6 +181,7 @@ void TPrinter::EndDoc() {
   CheckPrinting(true);
   EndPage(FDC);
   if (!FAborted) ::EndDoc(FDC);
+  PrinterJobEnded(FDC);
   FPrinting = false;
   FAborted = false;
   FPageNumber = 0;
@@ -186,6 +190,7 @@ void TPrinter::EndDoc() {
 void TPrinter::Abort() {
   CheckPrinting(true);
   AbortDoc(FDC);
+  PrinterJobEnded(FDC);
   FAborted = true;
   FPrinting = false;
   FPageNumber = 0;

@@ -10,16 +10,18 @@
 // GlyphNames2Unicode map in the font's FontInfo: a PostScript procedure at
 // the top of each page adds the page's map to every font defined on it,
 // and before a text run its glyphs not yet in the map are added. Printers
-// ignore the map; PDF makers read it.
+// ignore the map; PDF makers read it. The printer classes announce their
+// pages; the canvas and the report's text drawing name the glyphs of what
+// they write.
 #pragma once
 
 #include <cstddef>
 
 // A new page has begun on the printer's device context.
-void frxPrinterPageStarted(void* DC);
+void PrinterPageStarted(void* DC);
 // The job on the device context has ended.
-void frxPrinterJobEnded(void* DC);
+void PrinterJobEnded(void* DC);
 // Before Text (Count UTF-16 units) is written on DC with its selected font:
 // for a printing PostScript device and a font without glyph names, the
 // characters of the glyphs not yet named on the page are written to the job.
-void frxNamePrintedGlyphs(void* DC, const char16_t* Text, size_t Count);
+void NamePrintedGlyphs(void* DC, const char16_t* Text, size_t Count);

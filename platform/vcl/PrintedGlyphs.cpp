@@ -1,7 +1,9 @@
-#include "frxPrintGlyphs.h"
+#include "PrintedGlyphs.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
@@ -17,12 +19,12 @@ namespace {
 // The page's save and restore remove both again.
 const char kPageProlog[] =
     "userdict begin\n"
-    "/frxG2U 256 dict def\n"
-    "/frxTakesMap { dup type /dicttype eq { dup wcheck exch gcheck not and } { pop false } ifelse } bind def\n"
+    "/tovaniG2U 256 dict def\n"
+    "/tovaniTakesMap { dup type /dicttype eq { dup wcheck exch gcheck not and } { pop false } ifelse } bind def\n"
     "/definefont {\n"
-    " dup frxTakesMap {\n"
+    " dup tovaniTakesMap {\n"
     "  dup /FontInfo known not { dup /FontInfo 2 dict put } if\n"
-    "  dup /FontInfo get dup frxTakesMap { /GlyphNames2Unicode frxG2U put } { pop } ifelse\n"
+    "  dup /FontInfo get dup tovaniTakesMap { /GlyphNames2Unicode tovaniG2U put } { pop } ifelse\n"
     " } if\n"
     " systemdict /definefont get exec\n"
     "} bind def\n"
@@ -43,6 +45,10 @@ TPrintedPage& Page() {
   static TPrintedPage page;
   return page;
 }
+
+// The device context of the page being printed, read without the lock by
+// the canvas's text output on every device.
+std::atomic<void*> PrintingDC{nullptr};
 
 // Whether the device takes PostScript passed through (a PostScript printer).
 bool TakesPostScript(HDC dc) {
@@ -75,22 +81,25 @@ bool PassThrough(HDC dc, const std::string& Code) {
 
 }  // namespace
 
-void frxPrinterPageStarted(void* DC) {
+void PrinterPageStarted(void* DC) {
   std::lock_guard<std::mutex> guard(PageLock());
   TPrintedPage& page = Page();
   page.DC = DC;
   page.PrologSent = false;
   page.Named.clear();
+  PrintingDC = DC;
 }
 
-void frxPrinterJobEnded(void* DC) {
+void PrinterJobEnded(void* DC) {
   std::lock_guard<std::mutex> guard(PageLock());
   TPrintedPage& page = Page();
   if (page.DC != DC) return;
   page = TPrintedPage();
+  PrintingDC = nullptr;
 }
 
-void frxNamePrintedGlyphs(void* DC, const char16_t* Text, size_t Count) {
+void NamePrintedGlyphs(void* DC, const char16_t* Text, size_t Count) {
+  if (!DC || PrintingDC.load(std::memory_order_relaxed) != DC) return;
   std::lock_guard<std::mutex> guard(PageLock());
   TPrintedPage& page = Page();
   if (!DC || page.DC != DC || Count == 0) return;
@@ -118,11 +127,12 @@ void frxNamePrintedGlyphs(void* DC, const char16_t* Text, size_t Count) {
     if (!TakesPostScript(dc)) {
       // Not a PostScript device: nothing to do on this page.
       page.DC = nullptr;
+      PrintingDC = nullptr;
       return;
     }
     code = kPageProlog;
     page.PrologSent = true;
   }
-  code += "frxG2U begin\n" + entries + "end\n";
+  code += "tovaniG2U begin\n" + entries + "end\n";
   PassThrough(dc, code);
 }
