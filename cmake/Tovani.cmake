@@ -49,6 +49,10 @@ function(tovani_test name)
   tovani_exe_suffix(${name})
   target_link_libraries(${name} PRIVATE ${A_DEPS} tovani_gtest_main)
   tovani_unity_build(${name} ${A_SOURCES})
+  # The test sources themselves are compiled with light optimisation: they
+  # do little work of their own (the libraries they test keep -O2), and -Og
+  # compiles them a third faster, which is most of a cold build's test part.
+  target_compile_options(${name} PRIVATE -Og)
   target_link_options(${name} PRIVATE -mconsole -municode)
   target_compile_definitions(${name} PRIVATE TOVANI_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                              TOVANI_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
