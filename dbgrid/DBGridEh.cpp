@@ -453,15 +453,22 @@ Integer TColumnEh::ClampToWidthLimits(Integer w) const {
 void TColumnEh::SetWidth(Integer v) {
   if (v < 0) return;
   TCustomDBGridEh* g = Grid();
-  // A default column sized while its dataset reports a layout change keeps
-  // its width in the field, which outlives the column (rounded to whole
-  // "0" glyphs).
-  if (IsDefaultColumn() && g && g->DataLinkLayoutChanging() && !(FAssignedValues & cvWidth)) {
-    if (g->HandleAllocated() && Field()) {
+  if (IsDefaultColumn() && g) {
+    // A default column keeps its width in its field, which outlives the
+    // column: the next layout's default width comes back from it, rounded
+    // to whole "0" glyphs. At least one glyph: a display width of 0 would
+    // stand for the field's full default width.
+    TField* f = Field();
+    if (g->HandleAllocated() && f) {
       TColumnFontMetrics m = MeasureColumnFont(g, Font());
-      if (m.Zero > 0) Field()->SetDisplayWidth((v + m.AveChar / 2 - m.Overhang - 3) / m.Zero);
+      if (m.Zero > 0) {
+        Integer glyphs = std::max<Integer>(1, (v + m.AveChar / 2 - m.Overhang - 3) / m.Zero);
+        if (glyphs != f->DisplayWidth()) f->SetDisplayWidth(glyphs);
+      }
     }
-    return;
+    // Sized by the layout its dataset asked for, an unassigned width stays
+    // the field's alone.
+    if (g->DataLinkLayoutChanging() && !(FAssignedValues & cvWidth)) return;
   }
   // Any width but the fitter's own is what the column asks for while the
   // grid fits its columns to its width.
@@ -474,6 +481,22 @@ void TColumnEh::SetWidth(Integer v) {
     FAssignedValues |= cvWidth;
   }
   Changed(false);
+}
+
+void TColumnEh::AsPersistent(const std::function<void()>& Change) {
+  if (FStored) return Change();
+  TCollection* owner = Collection();
+  if (owner) owner->BeginUpdate();
+  FStored = true;
+  try {
+    Change();
+  } catch (...) {
+    FStored = false;
+    if (owner) owner->EndUpdate();
+    throw;
+  }
+  FStored = false;
+  if (owner) owner->EndUpdate();
 }
 
 void TColumnEh::SetVisible(bool v) {
@@ -854,6 +877,9 @@ void TGridDataLinkEh::UpdateData() {
 // TCustomDBGridEh: construction and properties
 
 TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {
+  // The program starts the grid unit in Application->Initialize; code that
+  // makes a grid without that start gets it here.
+  DBGridEhStartup();
   FTitleOffset = 0;
   FIndicatorOffset = 1;
   SetDesignSizingOptions(TGridEhOptions{geoColSizing});

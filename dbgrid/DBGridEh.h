@@ -147,6 +147,27 @@ class IDropDownGridHostEh {
   void SetOnDropDownBoxTitleBtnClick(TTitleClickEventEh Value);
 };
 
+// Publishes the drop-down grid's five events on a host class C (a column,
+// the lookup combo box) so that form files can name their handlers.
+template <class C, class P>
+void PublishDropDownBoxEventsEh(P& Publisher) {
+  Publisher.template Property<TCheckTitleBtnEventEh>(
+      "OnDropDownBoxCheckButton", [](C* c) { return c->OnDropDownBoxCheckButton(); },
+      [](C* c, const TCheckTitleBtnEventEh& v) { c->SetOnDropDownBoxCheckButton(v); });
+  Publisher.template Property<TDrawColumnEhCellEvent>(
+      "OnDropDownBoxDrawColumnCell", [](C* c) { return c->OnDropDownBoxDrawColumnCell(); },
+      [](C* c, const TDrawColumnEhCellEvent& v) { c->SetOnDropDownBoxDrawColumnCell(v); });
+  Publisher.template Property<TGetCellEhParamsEvent>(
+      "OnDropDownBoxGetCellParams", [](C* c) { return c->OnDropDownBoxGetCellParams(); },
+      [](C* c, const TGetCellEhParamsEvent& v) { c->SetOnDropDownBoxGetCellParams(v); });
+  Publisher.template Property<TNotifyEvent>(
+      "OnDropDownBoxSortMarkingChanged", [](C* c) { return c->OnDropDownBoxSortMarkingChanged(); },
+      [](C* c, const TNotifyEvent& v) { c->SetOnDropDownBoxSortMarkingChanged(v); });
+  Publisher.template Property<TTitleClickEventEh>(
+      "OnDropDownBoxTitleBtnClick", [](C* c) { return c->OnDropDownBoxTitleBtnClick(); },
+      [](C* c, const TTitleClickEventEh& v) { c->SetOnDropDownBoxTitleBtnClick(v); });
+}
+
 // Bits of a column's assigned-values set.
 enum TColumnEhValue : uint32_t {
   cvColor = 1u << 0, cvWidth = 1u << 1, cvFont = 1u << 2, cvAlignment = 1u << 3, cvReadOnly = 1u << 4,
@@ -253,7 +274,7 @@ class TColumnEh : public TCollectionItem, public IDropDownGridHostEh {
   bool ReadOnly();
   void SetReadOnly(bool v);
   Integer Width();
-  void SetWidth(Integer v);
+  virtual void SetWidth(Integer v);
   // The width the column asks for while the grid fits its columns.
   Integer PreFitWidth() const { return FPreFitWidth; }
   Integer MinWidth() const { return FMinWidth; }
@@ -430,6 +451,11 @@ class TColumnEh : public TCollectionItem, public IDropDownGridHostEh {
 
  protected:
   String GetDisplayName() const override;
+  // Runs Change with the column counted as persistent: a default column's
+  // own width and position then apply as a persistent column's do, without
+  // passing through to its field. The collection holds its notifications
+  // until the column is a default one again.
+  void AsPersistent(const std::function<void()>& Change);
 
  private:
   friend class TColumnTitleEh;
@@ -971,9 +997,18 @@ TImageList* SortMarkerImagesEh();
 void AddHighlightArrow();
 // The cursor over the foot of a title where a press selects the column, and
 // the one over the indicator where a press selects records (pointing left
-// for right-to-left grids).
+// for right-to-left grids); none before the grid unit's start-up or after
+// its finalisation.
 HCURSOR ColumnSelectCursorEh();
 HCURSOR RowSelectCursorEh(bool RightToLeft);
+// The grid unit's start-up, which Application->Initialize runs: the three
+// selection cursors are drawn (EOutOfResources "Cannot load cursor resource"
+// when one cannot be made; the ones after it are not tried). Nothing when
+// started already; a grid made without it (tools, tests) starts the unit.
+void DBGridEhStartup();
+bool DBGridEhStarted();
+// Destroys the cursors; runs when the program ends.
+void DBGridEhFinalization();
 
 // ---------------------------------------------------------------------------
 // The grid center (DBGridEhCenter.cpp): the dispatcher the grids ask for

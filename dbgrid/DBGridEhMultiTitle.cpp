@@ -223,7 +223,11 @@ Integer TCustomDBGridEh::HeadTreeHeight(THeadTreeNode* Node) {
       String text = n->Text.empty() ? String(" ") : n->Text;
       Integer label = 0;
       if (n->Column && n->Column->Title()->Orientation() == tohVertical) {
-        if (n->Width > 0) label = c->TextWidth(text) + 6;
+        // Turned text needs its length (with the font's overhang) upwards.
+        if (n->Width > 0)
+          label = WriteTextVerticalEh(c, TRect(0, 0, n->Width, 0), false, 0, 0, text, taLeftJustify, tlTop, false,
+                                      true) +
+                  6;
       } else {
         label = FVTitleMargin;
         if (n->Width > 0) {
@@ -296,12 +300,10 @@ void TCustomDBGridEh::DrawTitleBands(THeadTreeNode* Node, TRect Cell, TRect Clip
   if (T.Right > T.Left)
     WriteTextEh(c, T, !themed, 0, DY, parent->Text, taCenter, tlCenter, true, ellipsis, leftMarg, rightMarg, false);
   parent->Drawn = true;
-  HDC dc = c->Handle();
-  if (FOptionsEh.Contains(dghFixed3D) && !themed) {
-    RECT r{S.Left, S.Top - 1, S.Right, S.Bottom + 1};
-    UINT sides = BF_TOP | BF_BOTTOM | (begins ? BF_LEFT : 0) | (ends ? BF_RIGHT : 0);
-    DrawEdge(dc, &r, BDR_RAISEDINNER, sides);
-  }
+  // The band's frame, as any fixed cell's: its near and far edges only
+  // where the band begins and ends.
+  if (FOptionsEh.Contains(dghFixed3D) && !themed)
+    Paint3DFrame(c, TRect(S.Left, S.Top - 1, S.Right, S.Bottom + 1), ends, begins, false, false);
   if (FOptions.Contains(dgRowLines)) {
     c->Pen()->SetColor(Flat() ? TColor(RGB(128, 128, 128)) : clBlack);
     c->MoveTo(S.Left, B.Bottom);

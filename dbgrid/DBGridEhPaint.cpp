@@ -332,7 +332,10 @@ bool TCustomDBGridEh::NeedsBufferedPaint() {
 // Themed titles are painted through an off-screen bitmap so that the
 // themed faces never flicker; once needed, the grid keeps painting so.
 bool TCustomDBGridEh::PaintBuffered(TMessage& Message) {
-  if (Message.WParam != 0 || DisableGridBufferedPaint || !HandleAllocated()) return false;
+  // While painting is locked the ordinary handler lets the update pass
+  // without painting: an off-screen bitmap left unpainted would be copied
+  // over the grid as it is.
+  if (Message.WParam != 0 || DisableGridBufferedPaint || !HandleAllocated() || IsPaintLocked()) return false;
   if (!FBufferedPaint && NeedsBufferedPaint()) FBufferedPaint = true;
   if (!FBufferedPaint) return false;
   PAINTSTRUCT ps;
@@ -701,6 +704,14 @@ void TCustomDBGridEh::DrawDataCell(Integer DataCol, Integer DataRow, TRect R, TG
     HDC dc = c->Handle();
     TRect textArea(0, 0, 0, 0);   // where the text went, for the search highlight
     if (DefaultDrawing()) {
+      // A raised data cell under themed fixed cells takes the themed face
+      // (pressed while highlighted) beneath its content.
+      if (FPaintThemed && R.Right > R.Left) {
+        // Over the whole cell: no raised frame covers its edge.
+        DrawThemedFixedBackground(c, TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1),
+                                  st.Contains(gdSelected));
+        c->Brush()->SetColor(background);
+      }
       if (textRect.Right <= textRect.Left) {
         // No room for text beside the buttons.
       } else if (col->GetCellKind() == cckCheckBox) {

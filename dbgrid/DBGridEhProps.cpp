@@ -169,6 +169,7 @@ TOVANI_PUBLISHED(TDBGridColumnEh) {
   Property("WordWrap", &TColumnEh::WordWrap, &TColumnEh::SetWordWrap)
       .Stored(ColumnStored(cvWordWrap, [](TColumnEh* c) { return c->WordWrap(); }));
   Property("OnCheckDrawRequiredState", &TColumnEh::OnCheckDrawRequiredState);
+  PublishDropDownBoxEventsEh<TColumnEh>(*this);
   Property("OnEditButtonClick", &TColumnEh::OnEditButtonClick);
   Property("OnEditButtonDown", &TColumnEh::OnEditButtonDown);
   Property("OnGetCellParams", &TColumnEh::OnGetCellParams);

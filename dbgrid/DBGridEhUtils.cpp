@@ -258,34 +258,39 @@ HCURSOR MakeArrowCursor(Integer Kind) {
   return cursor;
 }
 
-struct TGridCursorsEh {
-  HCURSOR Handles[3] = {};
-  TGridCursorsEh() {
-    for (Integer i = 0; i < 3; ++i) {
-      Handles[i] = MakeArrowCursor(i);
-      if (!Handles[i]) {
-        Free();
-        throw EOutOfResources("Cannot load cursor resource");
-      }
+// Down (column select), right and left (record select).
+HCURSOR GridCursors[3] = {};
+bool GridUnitStarted = false;
+
+// The unit registers its start-up while the program loads and finalises
+// when the program ends.
+struct TGridUnitEh {
+  TGridUnitEh() { RegisterInitProc(&DBGridEhStartup); }
+  ~TGridUnitEh() { DBGridEhFinalization(); }
+} GridUnit;
+
+}   // namespace
+
+void DBGridEhStartup() {
+  if (GridUnitStarted) return;
+  for (Integer i = 0; i < 3; ++i) {
+    GridCursors[i] = MakeArrowCursor(i);
+    if (!GridCursors[i]) {
+      DBGridEhFinalization();
+      throw EOutOfResources("Cannot load cursor resource");
     }
   }
-  ~TGridCursorsEh() { Free(); }
-  void Free() {
-    for (HCURSOR& h : Handles)
-      if (h) DestroyIcon(reinterpret_cast<HICON>(h)), h = nullptr;
-  }
-};
-
-}   // namespace
-
-namespace {
-// Made with the first grid that asks and freed when the program ends.
-TGridCursorsEh& GridCursors() {
-  static TGridCursorsEh cursors;
-  return cursors;
+  GridUnitStarted = true;
 }
-}   // namespace
 
-HCURSOR ColumnSelectCursorEh() { return GridCursors().Handles[0]; }
+bool DBGridEhStarted() { return GridUnitStarted; }
 
-HCURSOR RowSelectCursorEh(bool RightToLeft) { return GridCursors().Handles[RightToLeft ? 2 : 1]; }
+void DBGridEhFinalization() {
+  for (HCURSOR& h : GridCursors)
+    if (h) DestroyIcon(reinterpret_cast<HICON>(h)), h = nullptr;
+  GridUnitStarted = false;
+}
+
+HCURSOR ColumnSelectCursorEh() { return GridCursors[0]; }
+
+HCURSOR RowSelectCursorEh(bool RightToLeft) { return GridCursors[RightToLeft ? 2 : 1]; }

@@ -46,6 +46,7 @@ TOVANI_PUBLISHED(TDBLookupComboboxEh) {
   Property<TDBLookupComboboxEhStyle>("Style", [](C* c) { return c->Style(); },
                                      [](C* c, TDBLookupComboboxEhStyle v) { c->SetStyle(v); })
       .Default(csDropDownListEh);
+  PublishDropDownBoxEventsEh<TCustomDBLookupComboboxEh>(*this);
 }
 
 // ---------------------------------------------------------------------------

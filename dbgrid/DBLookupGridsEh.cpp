@@ -197,11 +197,17 @@ void TDBLookupGridColumnEh::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TDBLookupGridColumnEh*>(Source)) FSpecCell->Assign(src->SpecCell());
 }
 
+// The list's fields belong to the list dataset: sizing or moving a default
+// column of the list changes the column alone, never its field.
+void TDBLookupGridColumnEh::SetWidth(Integer Value) {
+  AsPersistent([&] { TDBGridColumnEh::SetWidth(Value); });
+}
+
 void TDBLookupGridColumnEh::SetIndex(Integer Value) {
   auto* g = dynamic_cast<TDBLookupGridEh*>(Grid());
   const Integer old = Index();
   if (!g || Value == old || !g->ListActive() || Value < 0 || Value >= Collection()->Count()) {
-    TDBGridColumnEh::SetIndex(Value);
+    AsPersistent([&] { TDBGridColumnEh::SetIndex(Value); });
     return;
   }
   // The special row's texts follow their columns.
@@ -232,7 +238,7 @@ void TDBLookupGridColumnEh::SetIndex(Integer Value) {
   TDBGridColumnsEh* cols = g->Columns();
   cols->BeginUpdate();
   try {
-    TDBGridColumnEh::SetIndex(Value);
+    AsPersistent([&] { TDBGridColumnEh::SetIndex(Value); });
     String names;
     for (Integer i = 0; i < cols->Count(); ++i) names += (i ? ";" : "") + cols->Item(i)->FieldName();
     g->SetListFieldIndex(lfi);

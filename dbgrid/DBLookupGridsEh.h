@@ -65,6 +65,7 @@ class TDBLookupGridColumnEh : public TDBGridColumnEh {
   explicit TDBLookupGridColumnEh(TCollection* ACollection = nullptr);
   ~TDBLookupGridColumnEh() override;
   void SetIndex(Integer Value) override;
+  void SetWidth(Integer Value) override;
   void Assign(TPersistent* Source) override;
   TGridColumnSpecCellEh* SpecCell() const { return FSpecCell.get(); }
   void SetSpecCell(TGridColumnSpecCellEh* v) { FSpecCell->Assign(v); }

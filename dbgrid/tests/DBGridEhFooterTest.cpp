@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 
+#include "DBEhTestSupport.h"
 #include "DBGridEh.h"
 #include "Forms.h"
 #include "ImgList.h"
@@ -18,31 +19,9 @@ class TScalableGrid : public TDBGridEh {
   using TDBGridEh::ChangeScale;
 };
 
-class FooterFixture : public ::testing::Test {
+class FooterFixture : public GridFormFixture<TScalableGrid> {
  protected:
-  void SetUp() override {
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs().Add("Qty", ftInteger);
-    Data->FieldDefs().Add("Price", ftFloat);
-    Data->FieldDefs().Add("Name", ftString, 20);
-    Data->CreateDataSet();
-    Source = std::make_unique<TDataSource>();
-    Source->SetDataSet(Data.get());
-    Form.reset(new TForm(nullptr));
-    Form->SetBounds(40, 40, 420, 300);
-    Grid = new TScalableGrid(Form.get());
-    Grid->SetParent(Form.get());
-    Grid->SetBounds(0, 0, 400, 260);
-    Grid->Font()->SetName("宋体");
-    Grid->Font()->SetHeight(-12);
-    Form->Show();
-    PumpMessages();
-  }
-  void TearDown() override {
-    Form.reset();
-    Source.reset();
-    Data.reset();
-  }
+  void SetUp() override { MakeGrid({{"Qty", ftInteger}, {"Price", ftFloat}, {"Name", ftString, 20}}, 400, 260); }
   void Add(Variant qty, double price, const String& name) {
     Data->AppendRecord({qty, Variant(price), Variant(name)});
   }
@@ -53,10 +32,6 @@ class FooterFixture : public ::testing::Test {
     Data->First();
   }
   TColumnEh* Col(const String& name) { return Grid->ColumnByFieldName(name); }
-  std::unique_ptr<TMemDataSet> Data;
-  std::unique_ptr<TDataSource> Source;
-  std::unique_ptr<TForm> Form;
-  TScalableGrid* Grid = nullptr;
 };
 
 TEST_F(FooterFixture, FooterTextsByValueType) {

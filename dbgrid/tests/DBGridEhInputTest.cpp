@@ -10,6 +10,7 @@
 
 #include "ADODB.h"
 #include "Clipbrd.h"
+#include "DBEhTestSupport.h"
 #include "DBGridEh.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -74,33 +75,16 @@ class TInputGrid : public TDBGridEh {
 
 void Key(TInputGrid* g, Word key, TShiftState shift = {}) { g->KeyDown(key, shift); }
 
-class GridInputFixture : public ::testing::Test {
+class GridInputFixture : public GridFormFixture<TInputGrid> {
  protected:
   void SetUp() override {
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs().Add("ID", ftInteger);
-    Data->FieldDefs().Add("Name", ftString, 20);
-    Data->FieldDefs().Add("Qty", ftInteger);
-    Data->FieldDefs().Add("Done", ftBoolean);
-    Data->FieldDefs().Add("Note", ftMemo);
-    Data->FieldDefs().Add("Day", ftDate);
-    Data->CreateDataSet();
-    Source = std::make_unique<TDataSource>();
-    Source->SetDataSet(Data.get());
-    Form.reset(new TForm(nullptr));
-    Form->SetBounds(40, 40, 520, 320);
-    Grid = new TInputGrid(Form.get());
-    Grid->SetParent(Form.get());
-    Grid->SetBounds(0, 0, 500, 280);
-    Grid->Font()->SetName("宋体");
-    Grid->Font()->SetHeight(-12);
-    Form->Show();
-    PumpMessages();
-  }
-  void TearDown() override {
-    Form.reset();
-    Source.reset();
-    Data.reset();
+    MakeGrid({{"ID", ftInteger},
+              {"Name", ftString, 20},
+              {"Qty", ftInteger},
+              {"Done", ftBoolean},
+              {"Note", ftMemo},
+              {"Day", ftDate}},
+             500, 280);
   }
   void AddRecords(int n) {
     static const char* names[] = {"张三", "李四", "王五", "赵六", "钱七", "孙八", "周九", "吴十"};
@@ -119,10 +103,6 @@ class GridInputFixture : public ::testing::Test {
     TRect r = Grid->CellClientRect(col, row);
     return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
   }
-  std::unique_ptr<TMemDataSet> Data;
-  std::unique_ptr<TDataSource> Source;
-  std::unique_ptr<TForm> Form;
-  TInputGrid* Grid = nullptr;
 };
 
 // ---------------------------------------------------------------------------

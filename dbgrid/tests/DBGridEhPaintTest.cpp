@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "DBEhTestSupport.h"
 #include "DBGridEh.h"
 #include "Forms.h"
 #include "ImgList.h"
@@ -70,32 +71,9 @@ bool TopEdgeHas(TShot& Shot, const TRect& Cell, int SysColor) {
 
 bool Dark(COLORREF c) { return GetRValue(c) < 90 && GetGValue(c) < 90 && GetBValue(c) < 90; }
 
-class PaintFixture : public ::testing::Test {
+class PaintFixture : public GridFormFixture<TPaintGrid> {
  protected:
-  void SetUp() override {
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs().Add("ID", ftInteger);
-    Data->FieldDefs().Add("Name", ftString, 20);
-    Data->CreateDataSet();
-    Source = std::make_unique<TDataSource>();
-    Source->SetDataSet(Data.get());
-    Form.reset(new TForm(nullptr));
-    Form->SetBounds(40, 40, 420, 300);
-    Grid = new TPaintGrid(Form.get());
-    Grid->SetParent(Form.get());
-    Grid->SetBounds(0, 0, 400, 260);
-    Grid->Font()->SetName("宋体");
-    Grid->Font()->SetHeight(-12);
-    Grid->TitleFont()->SetName("宋体");
-    Grid->TitleFont()->SetHeight(-12);
-    Form->Show();
-    PumpMessages();
-  }
-  void TearDown() override {
-    Form.reset();
-    Source.reset();
-    Data.reset();
-  }
+  void SetUp() override { MakeGrid({{"ID", ftInteger}, {"Name", ftString, 20}}, 400, 260, true); }
   void AddRecords(std::initializer_list<const char*> names) {
     int i = 0;
     for (const char* n : names) Data->AppendRecord({Variant(++i), Variant(String(n))});
@@ -105,10 +83,6 @@ class PaintFixture : public ::testing::Test {
   }
   TColumnEh* Column(const char* field) { return Grid->ColumnByFieldName(field); }
   TRect Cell(TColumnEh* c, Integer row) { return Grid->CellClientRect(Grid->DataToRawColumn(c->Index()), row); }
-  std::unique_ptr<TMemDataSet> Data;
-  std::unique_ptr<TDataSource> Source;
-  std::unique_ptr<TForm> Form;
-  TPaintGrid* Grid = nullptr;
 };
 
 // Restores the desktop's theme switch after a test forced it.
@@ -342,6 +316,102 @@ TEST_F(PaintFixture, ThemedTitlesAndBufferedPainting) {
   // A flat grid is never themed.
   Grid->SetFlat(true);
   EXPECT_FALSE(Grid->UseThemesForTitles());
+}
+
+// Raised data cells under themed fixed cells: the themed face instead of
+// the raised frame round the cell, and the record's text on the column's
+// colour inside.
+TEST_F(PaintFixture, ThemedRaisedDataCellsKeepTheirTextAndColour) {
+  AddRecords({"甲乙丙"});
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghFixed3D + dghData3D);
+  Grid->SetOptions(Grid->Options() + dgColLines + dgRowLines);
+  Grid->SetFlat(false);
+  TColumnEh* name = Column("Name");
+  name->SetColor(clYellow);
+  auto themes = std::make_unique<TThemeOverride>(false);
+  Grid->Invalidate();
+  PumpMessages();
+  TRect cell = Cell(name, Grid->TitleOffset());
+  TShot plain(Grid);
+  EXPECT_TRUE(TopEdgeHas(plain, cell, COLOR_BTNHIGHLIGHT)) << "raised";
+  themes = std::make_unique<TThemeOverride>(true);
+  Grid->Invalidate();
+  PumpMessages();
+  ASSERT_TRUE(Grid->UseThemesForTitles());
+  TShot shot(Grid);
+  WriteTestPng(&shot.Bmp, "dbgrid_themed_data3d");
+  EXPECT_EQ(shot.At(cell.Right - 4, (cell.Top + cell.Bottom) / 2), COLORREF(RGB(255, 255, 0)));
+  TRect inner(cell.Left + 2, cell.Top + 2, cell.Right - 2, cell.Bottom - 2);
+  EXPECT_GT(shot.Box(inner, Dark).Width(), 0) << "the text is written";
+  // The cell's lower edge: the theme's face where a theme is at hand,
+  // otherwise the cell's colour; never the raised frame's shadow.
+  const bool themed = ThemeServices()->Theme(teToolBar) != nullptr;
+  int differ = 0, n = 0;
+  for (int x = cell.Left + 2; x < cell.Right - 2; ++x, ++n) {
+    COLORREF p = shot.At(x, cell.Bottom - 1);
+    differ += themed ? p != plain.At(x, cell.Bottom - 1) : p == COLORREF(RGB(255, 255, 0));
+  }
+  EXPECT_GT(differ, n * 3 / 4) << "themed " << themed;
+}
+
+// While painting is locked the grid's window keeps what it showed, also
+// when it paints through an off-screen bitmap.
+TEST_F(PaintFixture, LockedPaintingLeavesTheBufferedGridAsItWas) {
+  AddRecords({"甲", "乙"});
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghFixed3D);
+  Grid->SetOptions(Grid->Options() + dgColLines + dgRowLines);
+  Grid->SetFlat(false);
+  TThemeOverride themes(true);
+  Grid->Invalidate();
+  PumpMessages();
+  ASSERT_TRUE(Grid->BufferedPaint());
+  // Read through the window's own context: what the last paint left there.
+  auto pixels = [&] {
+    UpdateWindow(Grid->Handle());
+    HDC dc = GetDC(Grid->Handle());
+    std::vector<COLORREF> p;
+    for (int y = 0; y < Grid->ClientHeight(); y += 3)
+      for (int x = 0; x < Grid->ClientWidth(); x += 3) p.push_back(GetPixel(dc, x, y));
+    ReleaseDC(Grid->Handle(), dc);
+    return p;
+  };
+  std::vector<COLORREF> before = pixels();
+  Grid->LockPaint();
+  InvalidateRect(Grid->Handle(), nullptr, FALSE);
+  std::vector<COLORREF> during = pixels();
+  Grid->UnlockPaint();
+  size_t differ = 0;
+  for (size_t i = 0; i < before.size(); ++i) differ += before[i] != during[i];
+  EXPECT_EQ(differ, 0u);
+  Grid->Invalidate();
+  PumpMessages();
+}
+
+// The grid unit's cursors live from its start-up, which the application's
+// Initialize runs, to its finalisation.
+TEST(DBGridEhUnit, CursorsAreMadeAtStartUpAndDestroyedAtTheEnd) {
+  DBGridEhFinalization();
+  EXPECT_FALSE(DBGridEhStarted());
+  EXPECT_EQ(ColumnSelectCursorEh(), nullptr);
+  EXPECT_EQ(RowSelectCursorEh(false), nullptr);
+  Application->Initialize();
+  ASSERT_TRUE(DBGridEhStarted());
+  HCURSOR down = ColumnSelectCursorEh(), right = RowSelectCursorEh(false), left = RowSelectCursorEh(true);
+  ASSERT_TRUE(down && right && left);
+  EXPECT_TRUE(down != right && right != left && down != left);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(down, &info));
+  EXPECT_FALSE(info.fIcon) << "a cursor";
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  DBGridEhStartup();   // started already: the same cursors
+  EXPECT_EQ(ColumnSelectCursorEh(), down);
+  DBGridEhFinalization();
+  EXPECT_EQ(RowSelectCursorEh(true), nullptr);
+  // A grid made without the start-up starts the unit itself.
+  TDBGridEh grid(nullptr);
+  EXPECT_TRUE(DBGridEhStarted());
+  EXPECT_NE(ColumnSelectCursorEh(), nullptr);
 }
 
 // The style hears the desktop's colour changes on its own window.

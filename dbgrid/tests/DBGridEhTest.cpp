@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "ADODB.h"
+#include "DBEhTestSupport.h"
 #include "DBGridEh.h"
 #include "Forms.h"
 #include "MemDataSet.h"
@@ -34,42 +35,90 @@ class TCountingGrid : public TDBGridEh {
     Scrolls.push_back(Distance);
     TDBGridEh::ScrollData(Distance);
   }
+  // Runs once inside the next layout that the dataset asks for.
+  std::function<void()> DuringDataLinkLayout;
+  void LayoutChanged() override {
+    if (DuringDataLinkLayout && DataLinkLayoutChanging()) {
+      auto run = std::move(DuringDataLinkLayout);
+      DuringDataLinkLayout = nullptr;
+      run();
+    }
+    TDBGridEh::LayoutChanged();
+  }
   using TCustomGridEh::Paint;
 };
 
-class MemGridFixture : public ::testing::Test {
+class MemGridFixture : public GridFormFixture<TCountingGrid> {
  protected:
-  void SetUp() override {
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs().Add("ID", ftInteger);
-    Data->FieldDefs().Add("Name", ftString, 20);
-    Data->CreateDataSet();
-    Source = std::make_unique<TDataSource>();
-    Source->SetDataSet(Data.get());
-    Form.reset(new TForm(nullptr));
-    Form->SetBounds(40, 40, 420, 300);
-    Grid = new TCountingGrid(Form.get());
-    Grid->SetParent(Form.get());
-    Grid->SetBounds(0, 0, 400, 260);
-    Grid->Font()->SetName("宋体");
-    Grid->Font()->SetHeight(-12);
-    Form->Show();
-    PumpMessages();
-  }
-  void TearDown() override {
-    Form.reset();
-    Source.reset();
-    Data.reset();
-  }
+  void SetUp() override { MakeGrid({{"ID", ftInteger}, {"Name", ftString, 20}}, 400, 260); }
   void AddRecords(int n) {
     for (int i = 1; i <= n; ++i) Data->AppendRecord({Variant(i), Variant(String("名称") + IntToStr(i))});
     Data->First();
   }
-  std::unique_ptr<TMemDataSet> Data;
-  std::unique_ptr<TDataSource> Source;
-  std::unique_ptr<TForm> Form;
-  TCountingGrid* Grid = nullptr;
 };
+
+// A column's default width is its field's display width in "0" glyphs of
+// the column font; a default column sized by hand keeps its width in its
+// field as glyphs too, and a width equal to the default is not its own.
+TEST_F(MemGridFixture, DefaultWidthsComeFromAndGoToTheFieldsDisplayWidth) {
+  AddRecords(2);
+  Grid->SetDataSource(Source.get());
+  TField* field = Data->FieldByName("Name");
+  auto name = [&] { return Grid->Columns()->Item(1); };
+  TCanvas* c = Grid->Canvas();
+  AssignFontEh(c->Font(), name()->Font());
+  const Integer zero = c->TextWidth("0");
+  TEXTMETRICW tm{};
+  GetTextMetricsW(c->Handle(), &tm);
+  const Integer overhang = tm.tmOverhang, ave = tm.tmAveCharWidth;
+  ASSERT_GT(zero, 0);
+  auto widthOf = [&](Integer glyphs) { return (zero - overhang) * glyphs + overhang + 4; };
+  auto glyphsOf = [&](Integer width) { return std::max<Integer>(1, (width + ave / 2 - overhang - 3) / zero); };
+  for (Integer glyphs : {1, 10, 25}) {
+    field->SetDisplayWidth(glyphs);
+    EXPECT_EQ(name()->Width(), widthOf(glyphs)) << glyphs;
+    EXPECT_EQ(Grid->ColWidths(2), widthOf(glyphs)) << glyphs;
+  }
+  // Each case on a fresh default column (reopening makes them again).
+  for (Integer width : {3, 50, widthOf(10), 131}) {
+    Data->Close();
+    Data->Open();
+    ASSERT_FALSE(name()->Stored());
+    name()->SetWidth(width);
+    EXPECT_EQ(field->DisplayWidth(), glyphsOf(width)) << width;
+    EXPECT_EQ(name()->Width(), width) << width;
+    EXPECT_EQ(Grid->ColWidths(2), width) << width;
+    EXPECT_EQ((name()->AssignedValues() & cvWidth) != 0, width != widthOf(glyphsOf(width))) << width;
+  }
+  // A persistent column keeps its width to itself; the default width asked
+  // for is not an assigned one there either.
+  Grid->Columns()->RebuildColumns();
+  TColumnEh* own = Grid->Columns()->Item(1);
+  ASSERT_TRUE(own->Stored());
+  const Integer glyphs = field->DisplayWidth();
+  own->SetWidth(own->Width());
+  EXPECT_EQ(own->AssignedValues() & cvWidth, 0u);
+  own->SetWidth(own->Width() + 3 * zero);
+  EXPECT_NE(own->AssignedValues() & cvWidth, 0u);
+  EXPECT_EQ(field->DisplayWidth(), glyphs);
+}
+
+// Sized inside the layout its dataset asked for, a default column's width
+// goes to its field alone.
+TEST_F(MemGridFixture, DefaultColumnSizedDuringTheDatasetsLayoutChangesOnlyItsField) {
+  AddRecords(2);
+  Grid->SetDataSource(Source.get());
+  TField* field = Data->FieldByName("Name");
+  field->SetDisplayWidth(10);
+  TColumnEh* name = Grid->Columns()->Item(1);
+  const Integer before = name->Width();
+  Grid->DuringDataLinkLayout = [&] { name->SetWidth(before * 2); };
+  field->SetDisplayLabel("名称");
+  EXPECT_FALSE(bool(Grid->DuringDataLinkLayout)) << "the layout ran";
+  EXPECT_GT(field->DisplayWidth(), 15);
+  EXPECT_EQ(name->AssignedValues() & cvWidth, 0u);
+  EXPECT_EQ(name->Width(), name->DefaultWidth());
+}
 
 TEST_F(MemGridFixture, WithoutDataOneUnboundColumnAndOneEmptyRow) {
   EXPECT_EQ(Grid->Columns()->Count(), 1);

@@ -1,12 +1,15 @@
 // Multi-line titles (the head tree from the captions, level heights and the
 // painted bands) and sort markers in titles.
+#include <algorithm>
 #include <memory>
 
+#include "DBEhTestSupport.h"
 #include "DBGridEh.h"
 #include "Forms.h"
 #include "MemDataSet.h"
 #include "SysUtils.h"
 #include "TestWindows.h"
+#include "Themes.h"
 #include "gtest.h"
 
 namespace {
@@ -27,22 +30,10 @@ String TreeText(const THeadTreeNode* n) {
   return s;
 }
 
-class TitleFixture : public ::testing::Test {
+// The tests bring their own datasets where they need one.
+class TitleFixture : public GridFormFixture<TDBGridEh> {
  protected:
-  void SetUp() override {
-    Form.reset(new TForm(nullptr));
-    Form->SetBounds(40, 40, 520, 260);
-    Grid = new TDBGridEh(Form.get());
-    Grid->SetParent(Form.get());
-    Grid->SetBounds(0, 0, 500, 220);
-    Grid->Font()->SetName("宋体");
-    Grid->Font()->SetHeight(-12);
-    Grid->TitleFont()->SetName("宋体");
-    Grid->TitleFont()->SetHeight(-12);
-    Form->Show();
-    PumpMessages();
-  }
-  void TearDown() override { Form.reset(); }
+  void SetUp() override { MakeGrid({}, 500, 220, true); }
   // Persistent columns of width 60 with these captions.
   void SetCaptions(std::initializer_list<const char*> captions) {
     Grid->BeginLayout();
@@ -59,8 +50,6 @@ class TitleFixture : public ::testing::Test {
     Grid->HeadTree()->BuildFromColumns(Grid);
     return TreeText(Grid->HeadTree());
   }
-  std::unique_ptr<TForm> Form;
-  TDBGridEh* Grid = nullptr;
 };
 
 TEST_F(TitleFixture, TreeFromCaptions) {
@@ -119,6 +108,53 @@ TEST(HeadTreeNode, Words) {
   EXPECT_EQ(NthWord(1, "单价|含税", "|"), "单价");
   EXPECT_EQ(NthWord(3, "a|b", "|"), "");
   EXPECT_EQ(NthWordStart(1, "", "|"), 0);
+}
+
+// A group band wears the fixed cells' frame: raised, and in a flat grid
+// only its upper edge, the lower one going in the band's colour.
+TEST_F(TitleFixture, BandsAreFramedAsFixedCells) {
+  SetThemesEnabledOverride(false);
+  SetCaptions({"单价|不含税", "单价|含税", "数量"});
+  Grid->SetOptionsEh(Grid->OptionsEh() + dghFixed3D);
+  Grid->SetOptions(Grid->Options() + dgRowLines + dgColLines);
+  Grid->SetUseMultiTitle(true);
+  for (bool flat : {false, true}) {
+    Grid->SetFlat(flat);
+    Grid->Invalidate();
+    PumpMessages();
+    THeadTreeNode* leaf = Grid->LeafOfColumn(0);   // each layout builds the tree again
+    ASSERT_TRUE(leaf && leaf->Parent);
+    TRect cell = Grid->CellClientRect(1, 0);
+    Integer leafTop = std::max<Integer>(cell.Top + 1, cell.Bottom - 1 - leaf->Height + 3);
+    Integer bandTop = leafTop - leaf->Parent->Height, bandBottom = leafTop - 1;
+    Integer x = cell.Left + 10;
+    EXPECT_EQ(ClientPixel(Grid, x, bandTop), COLORREF(GetSysColor(COLOR_BTNHIGHLIGHT))) << "flat " << flat;
+    EXPECT_EQ(ClientPixel(Grid, x, bandBottom - 1),
+              COLORREF(GetSysColor(flat ? COLOR_BTNFACE : COLOR_BTNSHADOW)))
+        << "flat " << flat;
+  }
+  SetThemesEnabledOverride(std::nullopt);
+}
+
+// A vertical title needs its turned length (with the font's overhang) of
+// height, plus a margin.
+TEST_F(TitleFixture, VerticalTitleHeightIsItsTurnedLength) {
+  SetCaptions({"组|ABCDEFGHIJKLMNOP", "组|x"});
+  TColumnTitleEh* title = Grid->Columns()->Item(0)->Title();
+  title->SetOrientation(tohVertical);
+  for (bool italic : {false, true}) {
+    title->Font()->SetStyle(italic ? TFontStyles{fsItalic} : TFontStyles{});
+    Grid->SetUseMultiTitle(false);
+    Grid->SetUseMultiTitle(true);
+    THeadTreeNode* leaf = Grid->LeafOfColumn(0);
+    ASSERT_NE(leaf, nullptr);
+    AssignFontEh(Grid->Canvas()->Font(), title->Font());
+    Integer length = TCustomDBGridEh::WriteTextVerticalEh(Grid->Canvas(), TRect(0, 0, 60, 0), false, 0, 0,
+                                                          "ABCDEFGHIJKLMNOP", taLeftJustify, tlTop, false, true);
+    EXPECT_GE(length, Grid->Canvas()->TextWidth("ABCDEFGHIJKLMNOP")) << italic;
+    EXPECT_EQ(leaf->Height, length + 6) << italic;
+    EXPECT_GE(Grid->TitleRowHeight(), length + 6 - 3) << italic;
+  }
 }
 
 TEST_F(TitleFixture, MultiTitleHeightsAndBandsPainted) {

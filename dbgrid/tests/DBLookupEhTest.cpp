@@ -11,6 +11,7 @@
 #include "MemDataSet.h"
 #include "StdCtrls.h"
 #include "TestWindows.h"
+#include "TypInfo.h"
 #include "Utf8.h"
 #include "gtest.h"
 
@@ -92,6 +93,25 @@ TEST_F(LookupGridFixture, KeyLocatesTheRecordAndGivesTheListFieldText) {
   EXPECT_THROW(Grid->SetListField("C_NO;Nothing"), EDatabaseError);
   PumpMessages();
   WriteWindowPng(Grid, "lookup_grid");
+}
+
+// The list's default columns size and move as persistent ones do: the
+// list dataset's fields keep their display widths.
+TEST_F(LookupGridFixture, DefaultColumnsSizeAndMoveWithoutTouchingTheListFields) {
+  TColumnEh* no = Grid->Columns()->Item(0);
+  ASSERT_FALSE(no->Stored());
+  TField* field = Data.FieldByName("C_NO");
+  const Integer glyphs = field->DisplayWidth();
+  no->SetWidth(no->Width() + 40);
+  EXPECT_EQ(field->DisplayWidth(), glyphs);
+  EXPECT_NE(no->AssignedValues() & cvWidth, 0u);
+  EXPECT_FALSE(no->Stored());
+  ASSERT_EQ(Grid->Columns()->Count(), 2);
+  no->SetIndex(1);
+  EXPECT_EQ(Grid->ListField(), "C_Name;C_NO");
+  EXPECT_EQ(Grid->Columns()->Item(1), no);
+  EXPECT_FALSE(no->Stored());
+  EXPECT_EQ(field->DisplayWidth(), glyphs);
 }
 
 TEST_F(LookupGridFixture, WheelScrollsWithoutChangingTheKey) {
@@ -580,6 +600,80 @@ TEST_F(CustomersFixture, LookupGridFromAFormWritesTheKeyThroughItsLookupField) {
   EXPECT_EQ(text.find("KeyField"), String::npos) << "the lookup field defines it";
   grid->SetDataSource(nullptr);
   EXPECT_FALSE(grid->LookupMode());
+}
+
+}   // namespace
+
+// ---------------------------------------------------------------------------
+// The drop-down grid's events as a form file names them
+
+namespace {
+
+class TDropDownEventsForm : public TForm {
+  TOVANI_CLASS(TDropDownEventsForm, TForm)
+ public:
+  explicit TDropDownEventsForm(TComponent* AOwner = nullptr) : TForm(AOwner) {}
+  int CellParams = 0, TitleClicks = 0;
+  void ListCellParams(TObject*, TColumnEh*, TFont*, TColor& Background, TGridDrawState) {
+    ++CellParams;
+    Background = clYellow;
+  }
+  void ListTitleClick(TObject*, Integer, TColumnEh*) { ++TitleClicks; }
+};
+
+}   // namespace
+
+TOVANI_IMPLEMENT_CLASS_FACTORY(TDropDownEventsForm, TForm)
+TOVANI_PUBLISHED(TDropDownEventsForm) {
+  Method("ListCellParams", &TDropDownEventsForm::ListCellParams);
+  Method("ListTitleClick", &TDropDownEventsForm::ListTitleClick);
+}
+
+namespace {
+
+// The handlers land in the drop-down grids (a column's is made by the
+// first access), fire from there, and are written back.
+TEST(DropDownBoxEvents, FormFilesNameTheDropDownGridsHandlers) {
+  std::unique_ptr<TDropDownEventsForm> form(static_cast<TDropDownEventsForm*>(
+      ReadComponentFromText("object DropDownEventsForm: TDropDownEventsForm\n"
+                            "  object Grid: TDBGridEh\n"
+                            "    Columns = <\n"
+                            "      item\n"
+                            "        FieldName = 'O_CID'\n"
+                            "        OnDropDownBoxGetCellParams = ListCellParams\n"
+                            "      end\n"
+                            "      item\n"
+                            "        FieldName = 'O_ID'\n"
+                            "      end>\n"
+                            "  end\n"
+                            "  object Combo: TDBLookupComboboxEh\n"
+                            "    OnDropDownBoxTitleBtnClick = ListTitleClick\n"
+                            "  end\n"
+                            "end\n",
+                            nullptr)));
+  ASSERT_NE(form, nullptr);
+  auto* grid = dynamic_cast<TDBGridEh*>(form->FindComponent("Grid"));
+  auto* combo = dynamic_cast<TDBLookupComboboxEh*>(form->FindComponent("Combo"));
+  ASSERT_NE(grid, nullptr);
+  ASSERT_NE(combo, nullptr);
+  TColumnEh* withHandler = grid->Columns()->Item(0);
+  TColumnEh* without = grid->Columns()->Item(1);
+  ASSERT_TRUE(withHandler->DropDownGridMade());
+  EXPECT_FALSE(without->DropDownGridMade());
+  ASSERT_TRUE(bool(withHandler->GetDropDownGrid()->OnGetCellParams));
+  TColor background = clWhite;
+  withHandler->GetDropDownGrid()->OnGetCellParams(nullptr, withHandler, nullptr, background, {});
+  EXPECT_EQ(form->CellParams, 1);
+  EXPECT_EQ(background, clYellow);
+  ASSERT_TRUE(bool(combo->GetDropDownGrid()->OnTitleBtnClick));
+  combo->OnDropDownBoxTitleBtnClick()(nullptr, 1, nullptr);
+  EXPECT_EQ(form->TitleClicks, 1);
+  const String text = ComponentToText(form.get());
+  EXPECT_NE(text.find("OnDropDownBoxGetCellParams = ListCellParams"), String::npos) << text;
+  EXPECT_NE(text.find("OnDropDownBoxTitleBtnClick = ListTitleClick"), String::npos) << text;
+  // Clearing the event in code clears it in the drop-down grid.
+  withHandler->SetOnDropDownBoxGetCellParams(nullptr);
+  EXPECT_FALSE(bool(withHandler->GetDropDownGrid()->OnGetCellParams));
 }
 
 }   // namespace

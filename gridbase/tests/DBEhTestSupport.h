@@ -1,6 +1,7 @@
 // A shown form over a small in-memory customer table for the data-aware
 // edit tests, and typing as the keyboard does (into the focused window).
 #pragma once
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,4 +113,50 @@ struct DBEhFixture : ::testing::Test {
     c->SetFocus();
     PumpMessages(2);
   }
+};
+
+// A field of a test's in-memory dataset.
+struct TTestFieldEh {
+  const char* Name;
+  TFieldType Type;
+  Integer Size = 0;
+};
+
+// A shown form with a grid of class TGrid (the data grid or a test's own
+// subclass of it) over an in-memory dataset with the test's fields, open,
+// empty and not yet bound to the grid; the grid's font, and its title font
+// when asked, is 宋体 of 12 pixels. The form is 20 pixels wider and 40
+// higher than the grid.
+template <class TGrid>
+class GridFormFixture : public ::testing::Test {
+ protected:
+  void MakeGrid(std::initializer_list<TTestFieldEh> Fields, int GridWidth, int GridHeight, bool TitleFont = false) {
+    Data = std::make_unique<TMemDataSet>();
+    for (const TTestFieldEh& f : Fields) Data->FieldDefs().Add(f.Name, f.Type, f.Size);
+    if (Fields.size() > 0) Data->CreateDataSet();
+    Source = std::make_unique<TDataSource>();
+    Source->SetDataSet(Data.get());
+    Form.reset(new TForm(nullptr));
+    Form->SetBounds(40, 40, GridWidth + 20, GridHeight + 40);
+    Grid = new TGrid(Form.get());
+    Grid->SetParent(Form.get());
+    Grid->SetBounds(0, 0, GridWidth, GridHeight);
+    Grid->Font()->SetName("宋体");
+    Grid->Font()->SetHeight(-12);
+    if (TitleFont) {
+      Grid->TitleFont()->SetName("宋体");
+      Grid->TitleFont()->SetHeight(-12);
+    }
+    Form->Show();
+    PumpMessages();
+  }
+  void TearDown() override {
+    Form.reset();
+    Source.reset();
+    Data.reset();
+  }
+  std::unique_ptr<TMemDataSet> Data;
+  std::unique_ptr<TDataSource> Source;
+  std::unique_ptr<TForm> Form;
+  TGrid* Grid = nullptr;
 };

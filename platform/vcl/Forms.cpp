@@ -1409,7 +1409,21 @@ void TApplication::DestroyOwnedForms() {
   for (TCustomForm* f : std::exchange(FReleased, {})) delete f;
 }
 
-void TApplication::Initialize() { Handle(); }
+namespace {
+std::vector<void (*)()>& InitProcs() {
+  static std::vector<void (*)()> procs;
+  return procs;
+}
+}   // namespace
+
+void RegisterInitProc(void (*Proc)()) {
+  if (Proc) InitProcs().push_back(Proc);
+}
+
+void TApplication::Initialize() {
+  for (void (*proc)() : InitProcs()) proc();
+  Handle();
+}
 
 void TApplication::SetTitle(const String& v) {
   FTitle = v;

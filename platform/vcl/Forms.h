@@ -592,4 +592,9 @@ class TApplicationEvents : public TComponent {
 };
 
 extern TApplication* Application;
+
+// Start-up procedures of the program's units, registered while the program
+// loads (before any window can be made) and run by Application->Initialize
+// in the order of registration, each time it is called.
+void RegisterInitProc(void (*Proc)());
 extern TScreen* Screen;
