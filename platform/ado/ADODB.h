@@ -182,8 +182,10 @@ class TCustomADODataSet : public TDataSet {
   String KeyCondition(const TDBValue* old) const;
   void BindKey(sqlite3_stmt* st, int i, const TRecordData* rec, const TDBValue* old) const;
   void TakeInserted(WriteSession& session, Int64 rowid, TDBValue* values) const;
+  Int64 InsertRecord(TRecordData* rec, const TDBValue* values, WriteSession& session, std::vector<TDBValue>& stored);
+  bool StoredAsPosted(WriteSession& session, const TDBValue* values);
   // A record written by UpdateBatch: its rowid and, for an insert, the row
-  // as the database stored it.
+  // as the database stored it (none where that is the row as posted).
   struct TWritten {
     TRecordData* Rec = nullptr;
     Int64 RowId = 0;

@@ -526,6 +526,10 @@ class TCustomADODataSet::WriteSession {
   }
   // Room for the shape of the row being written, kept from row to row.
   String Shape;
+  // Per column of the dataset, what an insert into the base table keeps
+  // as posted (InsertKeeps*), learnt at the first insert of the session.
+  std::vector<uint8_t> InsertKeeps;
+  bool InsertKeepsKnown = false;
   // Runs a bound statement to its end and makes it ready for the next row.
   void Run(sqlite3_stmt* st) {
     int rc = sqlite3_step(st);
@@ -723,6 +727,114 @@ void TCustomADODataSet::TakeInserted(WriteSession& session, Int64 rowid, TDBValu
     if (FColumns[c].AutoInc && DBValueIsNull(values[c])) values[c] = rowid;
 }
 
+namespace {
+enum : uint8_t {
+  InsertKeepsNull = 1,    // a null stays null: no default, key or generated value
+  InsertKeepsValue = 2,   // a value of the field's kind reads back as it was bound
+};
+
+// The column affinity SQLite gives a declared type.
+char AffinityOf(const String& declared) {
+  String u = UpperCase(declared);
+  auto has = [&](const char* w) { return u.find(w) != String::npos; };
+  if (has("INT")) return 'I';
+  if (has("CHAR") || has("CLOB") || has("TEXT")) return 'T';
+  if (u.empty() || has("BLOB")) return 'B';
+  if (has("REAL") || has("FLOA") || has("DOUB")) return 'R';
+  return 'N';
+}
+
+// Whether a value of the kind, bound as BindValue binds it, reads back
+// unchanged from a column of the affinity (values with a form of their own
+// are checked one by one in StoredAsPosted).
+bool AffinityKeeps(TFieldType type, char affinity) {
+  if (IsDateType(type)) return true;   // ISO text, which no affinity converts
+  switch (StorageKindOf(type)) {
+    case TStorageKind::Int: return affinity == 'I' || affinity == 'N' || affinity == 'B';
+    case TStorageKind::Float:
+    case TStorageKind::Currency: return affinity != 'T';
+    case TStorageKind::Bool: return true;
+    case TStorageKind::Text:
+      return affinity == 'T' || affinity == 'B' ||
+             (IsBlobType(type) && type != ftMemo && type != ftWideMemo && type != ftFmtMemo);
+    default: return false;
+  }
+}
+}  // namespace
+
+// Whether the database stores the posted values of an insert as they are,
+// so that the row need not be read back: the table has no trigger, every
+// null lands in a column without default, key or generated value, and every
+// value reads back as it was bound.
+bool TCustomADODataSet::StoredAsPosted(WriteSession& session, const TDBValue* values) {
+  const size_t n = FColumns.size();
+  if (!session.InsertKeepsKnown) {
+    session.InsertKeepsKnown = true;
+    session.InsertKeeps.assign(n, 0);
+    sqlite3* db = FConnection->Handle();
+    TSqlStatement st;
+    const char* triggers =
+        "SELECT 1 FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = ?1 COLLATE NOCASE"
+        " UNION ALL SELECT 1 FROM sqlite_temp_schema WHERE type = 'trigger' AND tbl_name = ?1 COLLATE NOCASE";
+    if (sqlite3_prepare_v2(db, triggers, -1, &st.S, nullptr) != SQLITE_OK) return false;
+    sqlite3_bind_text(st.S, 1, FBaseTable.data(), int(FBaseTable.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(st.S) != SQLITE_DONE) return false;   // a trigger (or an error): read back
+    TSqlStatement info;
+    String pragma = "PRAGMA table_xinfo(" + QuoteName(FBaseTable) + ")";
+    if (sqlite3_prepare_v2(db, pragma.c_str(), -1, &info.S, nullptr) != SQLITE_OK) return false;
+    while (sqlite3_step(info.S) == SQLITE_ROW) {
+      const char* name = reinterpret_cast<const char*>(sqlite3_column_text(info.S, 1));
+      const char* decl = reinterpret_cast<const char*>(sqlite3_column_text(info.S, 2));
+      const bool plain = sqlite3_column_type(info.S, 4) == SQLITE_NULL && sqlite3_column_int(info.S, 5) == 0 &&
+                         sqlite3_column_int(info.S, 6) == 0;
+      for (size_t c = 0; c < n; ++c) {
+        if (!name || !FColumns[c].Writable || !FColumns[c].Typed || !SameText(FColumns[c].Origin, name)) continue;
+        uint8_t keeps = plain ? InsertKeepsNull : 0;
+        if (plain && AffinityKeeps(FieldDefs()[Integer(c)].DataType, AffinityOf(decl ? decl : ""))) keeps |= InsertKeepsValue;
+        session.InsertKeeps[c] = keeps;
+      }
+    }
+  }
+  for (size_t c = 0; c < n; ++c) {
+    if (!FColumns[c].Writable) continue;
+    const uint8_t keeps = session.InsertKeeps[c];
+    const TDBValue& v = values[c];
+    if (DBValueIsNull(v)) {
+      if (!(keeps & InsertKeepsNull)) return false;
+      continue;
+    }
+    if (!(keeps & InsertKeepsValue)) return false;
+    const TFieldType type = FieldDefs()[Integer(c)].DataType;
+    if (v.index() == 2) {
+      const double d = std::get<double>(v);
+      if (std::isnan(d)) return false;   // bound as null
+      // A date is stored to the second.
+      TDateTime back;
+      if (IsDateType(type) && !(ISOToDateTime(DateTimeToISO(d), back) && back == d)) return false;
+    } else if (v.index() == 1 && StorageKindOf(type) == TStorageKind::Currency) {
+      const Int64 raw = std::get<Int64>(v);
+      Int64 back;
+      if (!CurrencyRawFromDouble(double(raw) / 10000.0, back) || back != raw) return false;
+    }
+  }
+  return true;
+}
+
+// Inserts a record; answers the rowid of the new row. `stored` receives the
+// row as the database stored it (its defaults, the values a trigger set,
+// the integer primary key the database assigned), or stays empty where that
+// is the row as posted.
+Int64 TCustomADODataSet::InsertRecord(TRecordData* rec, const TDBValue* values, WriteSession& session,
+                                      std::vector<TDBValue>& stored) {
+  stored.clear();
+  Int64 rowid = WriteRecord(rec, values, TRecordStatus::Inserted, session);
+  if (!StoredAsPosted(session, values)) {
+    stored.assign(values, values + FColumns.size());
+    TakeInserted(session, rowid, stored.data());
+  }
+  return rowid;
+}
+
 void TCustomADODataSet::InternalPostRecord(TRecordData* rec, std::vector<TDBValue>& values, bool inserting) {
   if (FLockType == ltBatchOptimistic) {
     // Kept in the cache until UpdateBatch; the values as read are kept to
@@ -741,12 +853,11 @@ void TCustomADODataSet::InternalPostRecord(TRecordData* rec, std::vector<TDBValu
   // The insert and the reading of what was stored are one step: a failure
   // of either writes nothing, and the record stays in insert mode with the
   // values posted, for another try.
-  std::vector<TDBValue> stored = values;
+  std::vector<TDBValue> stored;
   bool own = !FConnection->InTransaction();
   if (own) FConnection->BeginTrans();
   try {
-    Int64 rowid = WriteRecord(rec, values.data(), TRecordStatus::Inserted, session);
-    TakeInserted(session, rowid, stored.data());
+    Int64 rowid = InsertRecord(rec, values.data(), session, stored);
     if (own) FConnection->CommitTrans();
     rec->RowKey = rowid;
   } catch (...) {
@@ -755,7 +866,7 @@ void TCustomADODataSet::InternalPostRecord(TRecordData* rec, std::vector<TDBValu
     }
     throw;
   }
-  values = std::move(stored);
+  if (!stored.empty()) values = std::move(stored);
 }
 
 void TCustomADODataSet::InternalDeleteRecord(TRecordData* rec) {
@@ -804,16 +915,16 @@ void TCustomADODataSet::UpdateBatches(const std::vector<TCustomADODataSet*>& dat
   try {
     for (size_t i = 0; i < work.size(); ++i) {
       WriteSession session(conn);
+      written[i].reserve(size_t(work[i]->PendingCount()));
       for (auto& up : work[i]->RecordStore()) {
         TRecordData* r = up.get();
         if (!r->Pending) continue;
         TWritten& w = written[i].emplace_back();
         w.Rec = r;
-        w.RowId = work[i]->WriteRecord(r, r->Values.data(), r->Status, session);
-        if (r->Status == TRecordStatus::Inserted) {
-          w.Stored = r->Values.ToVector();
-          work[i]->TakeInserted(session, w.RowId, w.Stored.data());
-        }
+        if (r->Status == TRecordStatus::Inserted)
+          w.RowId = work[i]->InsertRecord(r, r->Values.data(), session, w.Stored);
+        else
+          w.RowId = work[i]->WriteRecord(r, r->Values.data(), r->Status, session);
       }
     }
     conn->CommitTrans();
@@ -831,7 +942,7 @@ void TCustomADODataSet::TakeWritten(std::vector<TWritten>& written) {
     TRecordData* r = w.Rec;
     if (r->Status == TRecordStatus::Deleted) { deleted.push_back(r); continue; }
     if (r->Status == TRecordStatus::Inserted) {
-      r->Values = std::move(w.Stored);
+      if (!w.Stored.empty()) r->Values = std::move(w.Stored);
       r->RowKey = w.RowId;
     }
     r->Status = TRecordStatus::Unmodified;
