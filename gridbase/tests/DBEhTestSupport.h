@@ -53,7 +53,7 @@ struct TControlShot {
   TBitmap Bitmap;
   int OffsetX = 0, OffsetY = 0;
   explicit TControlShot(TWinControl* c) {
-    RECT wr, cr;
+    RECT wr;
     GetWindowRect(c->Handle(), &wr);
     POINT co{0, 0};
     ClientToScreen(c->Handle(), &co);
