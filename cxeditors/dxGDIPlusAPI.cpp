@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "SysUtils.h"
 #include "Utf8.h"
@@ -65,7 +66,14 @@ void Take(T& APointer, const char* AName) {
   APointer = reinterpret_cast<T>(dxGdiPlusProc(AName));
 }
 
-std::unique_ptr<TdxUnitsLoader> GUnitsLoader;
+// The units loader lives from its first use until the binding unit shuts
+// down. It is not an object with static storage on purpose: its destructor
+// would run the units' shut-down steps while the process ends, after the
+// registries those steps update (the picture formats, the class registry,
+// the binding itself) have been destroyed, freeing their memory a second
+// time. A process that ends without shutting the units down leaves GDI+ to
+// the system, like everything else it holds.
+TdxUnitsLoader* GUnitsLoader = nullptr;
 Integer GApiUnitCounter = 0;
 
 void ApiStartUpStep() { Binding().Available = false; }
@@ -210,8 +218,8 @@ void TdxUnitsLoader::Finalize() {
 }
 
 TdxUnitsLoader* GetUnitsLoader() {
-  if (!GUnitsLoader) GUnitsLoader = std::make_unique<TdxUnitsLoader>();
-  return GUnitsLoader.get();
+  if (!GUnitsLoader) GUnitsLoader = new TdxUnitsLoader;
+  return GUnitsLoader;
 }
 
 void dxGDIPlusAPIStartup() {
@@ -223,5 +231,5 @@ void dxGDIPlusAPIShutdown() {
   if (GApiUnitCounter++ != -1) return;
   if (Binding().Available && dxIsLibraryModule() && GetUnitsLoader()->ShutDownCount() > 0)
     throw Exception("Need call dxFinalizeGDIPlus before free library!");
-  GUnitsLoader.reset();
+  delete std::exchange(GUnitsLoader, nullptr);
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ADODB.h"
+#include "ChildTestRun.h"
 #include "Clipbrd.h"
 #include "FormFile.h"
 #include "Forms.h"
@@ -377,6 +378,41 @@ TEST(ImageValue, LoadsByClassOrRegistryAndSkipsTheGraphicHeader) {
     EXPECT_EQ(pic.Graphic()->ClassType(), c.Expected) << c.Name;
     EXPECT_EQ(pic.Width(), c.Width) << c.Name;
   }
+}
+
+// A program that has read PNG pictures through GDI+ ends cleanly: the
+// picture unit's and the binding's shut-down steps never run on registries
+// that the ending process has already destroyed ("double free" at exit).
+// The first test is what the process does; the second runs it and reads
+// what the process printed while it ended.
+TEST(ImageValue, ReadsPngPicturesThenTheProcessEnds) {
+  if (!IsChildTestRun()) GTEST_SKIP() << "run by ImageValue.AProgramThatReadPngPicturesEndsCleanly";
+  cxImageUnitStartup();
+  const String png = PngBytes(10, 5);
+  TPicture byValue;
+  cxLoadPicture(&byValue, nullptr, Variant(png));
+  ASSERT_NE(byValue.Graphic(), nullptr);
+  EXPECT_EQ(byValue.Graphic()->ClassType(), TdxPNGImage::StaticClass());
+  const String file = String(TOVANI_TEST_BINARY_DIR) + "/exit-check.png";
+  FILE* f = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(png.data(), 1, png.size(), f);
+  std::fclose(f);
+  TPicture byFile;
+  byFile.LoadFromFile("Z:" + file);
+  EXPECT_EQ(byFile.Width(), 10);
+  std::remove(file.c_str());
+  // A step that would show a shut-down run while the process ends.
+  GetUnitsLoader()->AddUnit(nullptr, [] { std::printf("a GDI+ shut-down step ran at exit\n"); });
+}
+
+TEST(ImageValue, AProgramThatReadPngPicturesEndsCleanly) {
+  TChildTestRun run = RunTestInChildProcess("ImageValue.ReadsPngPicturesThenTheProcessEnds");
+  ASSERT_TRUE(run.Started);
+  ASSERT_TRUE(run.Finished) << run.Output;
+  EXPECT_NE(run.Output.find("[  PASSED  ] 1 test."), std::string::npos) << run.Output;
+  EXPECT_EQ(run.AfterSummary(), "") << run.Output;
+  EXPECT_EQ(run.ExitCode, 0u) << run.Output;
 }
 
 TEST(ImageValue, ProportionalFitAndGraphicClassNames) {

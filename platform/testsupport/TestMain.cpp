@@ -24,12 +24,21 @@ static std::string Utf16ToUtf8Arg(const char16_t* s) {
 }
 
 extern "C" int wmain(int argc, char16_t** argv) {
+  // With --tovani_normal_exit (see ChildTestRun.h) the process ends the way
+  // a program does, and what it prints while ending (stderr) goes where
+  // stdout goes, so that the test that started it can read it.
+  bool normalExit = false;
   std::vector<std::string> args;
-  for (int i = 0; i < argc; ++i) args.push_back(Utf16ToUtf8Arg(argv[i]));
+  for (int i = 0; i < argc; ++i) {
+    std::string a = Utf16ToUtf8Arg(argv[i]);
+    if (i > 0 && a == "--tovani_normal_exit") normalExit = true;
+    else args.push_back(std::move(a));
+  }
+  if (normalExit) dup2(1, 2);
   std::vector<char*> ptrs;
   for (auto& a : args) ptrs.push_back(a.data());
   ptrs.push_back(nullptr);
-  int n = argc;
+  int n = int(args.size());
   testing::InitGoogleTest(&n, ptrs.data());
   int result = RUN_ALL_TESTS();
   // Windows made by the tests leave Wine's drivers work to do when the
@@ -38,5 +47,6 @@ extern "C" int wmain(int argc, char16_t** argv) {
   // look green. The result is written out and the process ends at once.
   std::fflush(stdout);
   std::fflush(stderr);
+  if (normalExit) return result;
   _exit(result);
 }
