@@ -646,14 +646,18 @@ Integer TcxCustomEdit::GetDefaultButtonVisibleIndex() {
   return -1;
 }
 
-bool TcxCustomEdit::IsClickKey(Word Key, TShiftState Shift) {
+bool TcxCustomEdit::IsDefaultButtonClickKey(Word Key, TShiftState Shift) {
   return GetDefaultButtonVisibleIndex() >= 0 && ShortCut(Key, Shift) == GetEffectiveProperties()->ClickKey();
 }
 
+bool TcxCustomEdit::IsClickKey(Word Key, TShiftState Shift) { return IsDefaultButtonClickKey(Key, Shift); }
+
+// Only the properties' own keys: keys an editor claims from its host
+// otherwise still get the editor's usual handling.
 bool TcxCustomEdit::IsClearOrClickKey(Word Key, TShiftState Shift) {
   TShortCut sc = ShortCut(Key, Shift);
   TcxCustomEditProperties* p = GetEffectiveProperties();
-  return (p->ClearKey() != 0 && sc == p->ClearKey()) || IsClickKey(Key, Shift);
+  return (p->ClearKey() != 0 && sc == p->ClearKey()) || IsDefaultButtonClickKey(Key, Shift);
 }
 
 void TcxCustomEdit::NotifyAfterKeyDown(Word& Key, TShiftState Shift) {

@@ -1008,6 +1008,8 @@ class TcxCustomEdit : public TcxContainer, public IcxEditRepositoryItemListener 
   // A claimed key skips the container's key-down handling (OnKeyDown, the
   // Tab focus move) and goes straight to the editor's own key handling.
   virtual bool IsClickKey(Word Key, TShiftState Shift);
+  // The properties' ClickKey while a default button answers clicks.
+  bool IsDefaultButtonClickKey(Word Key, TShiftState Shift);
   bool IsClearOrClickKey(Word Key, TShiftState Shift);
   void NotifyAfterKeyDown(Word& Key, TShiftState Shift);
   Integer GetHeight();

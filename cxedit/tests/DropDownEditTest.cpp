@@ -551,6 +551,31 @@ TEST_F(DropDownFixture, InplaceEditorWithOpenPopupClaimsTheHostsKeys) {
   EXPECT_EQ(host, std::vector<Word>{'A'});
   cell->SetDroppedDown(false);
 
+  // A claimed key still gets the editor's usual handling: Ctrl+Left in a
+  // masked text moves as in a stand-alone editor (to the first place the
+  // mask lets the user type).
+  Integer caret[2];
+  for (int i = 0; i < 2; ++i) {
+    TTestDropDown* ed = i == 0 ? E : cell;
+    ed->Properties()->SetMaskKind(emkStandard);
+    ed->Properties()->SetEditMask("(000)000;1;_");
+    ed->SetFocus();
+    PumpMessages(1);
+    ed->SetText("(123)456");
+    ed->SetSelStart(8);
+    ed->SetDroppedDown(true);
+    PumpMessages(2);
+    ASSERT_TRUE(ed->DroppedDown());
+    SetShift(true, VK_CONTROL);
+    key(ed->InnerTextEdit()->Handle(), VK_LEFT);
+    SetShift(false, VK_CONTROL);
+    caret[i] = ed->SelStart();
+    ed->SetDroppedDown(false);
+  }
+  EXPECT_EQ(caret[0], 1);
+  EXPECT_EQ(caret[1], caret[0]);
+  E->Properties()->SetEditMask("");
+
   // A stand-alone editor claims nothing.
   E->SetFocus();
   E->SetDroppedDown(true);
