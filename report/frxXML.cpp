@@ -565,6 +565,10 @@ void TfrxXMLDocument::SaveToStream(TStream* Stream) {
 }
 
 void TfrxXMLDocument::OpenTempFile() {
+  if (FSwapInMemory) {
+    FTempStream = std::make_unique<TMemoryStream>();
+    return;
+  }
   char16_t folder[MAX_PATH + 1] = {};
   std::u16string dir;
   if (!FTempDir.empty()) {
@@ -594,7 +598,14 @@ void TfrxXMLDocument::OpenTempFile() {
 }
 
 void TfrxXMLDocument::DropTempFile() {
-  if (FTempStream) {
+  DropSwapped();
+  FSourceStream.reset();
+}
+
+void TfrxXMLDocument::DropSwapped() {
+  if (FTempStream && FTempFileName.empty()) {
+    FTempStream.reset();
+  } else if (FTempStream) {
     FTempStream.reset();
     std::u16string w;
     int n = MultiByteToWideChar(CP_UTF8, 0, FTempFileName.data(), int(FTempFileName.size()), nullptr, 0);
@@ -604,7 +615,6 @@ void TfrxXMLDocument::DropTempFile() {
     DeleteFileW(reinterpret_cast<LPCWSTR>(w.c_str()));
     FTempFileName.clear();
   }
-  FSourceStream.reset();
 }
 
 void TfrxXMLDocument::UnloadItem(TfrxXMLItem* Item) {
@@ -635,6 +645,10 @@ void TfrxXMLDocument::ReadSwapped(TfrxXMLItem* Item) {
   // The copy in memory is the current one.
   Item->FName = name;
   Item->FText = text;
+}
+
+void TfrxXMLDocument::DropLoaded(TfrxXMLItem* Item) {
+  if (Item->Swappable() && Item->Loaded() && StreamOf(Item)) Item->Clear();
 }
 
 void TfrxXMLDocument::LoadItem(TfrxXMLItem* Item) {

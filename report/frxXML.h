@@ -158,6 +158,17 @@ class TfrxXMLDocument : public TObject {
   // Swaps a Loaded, Swappable node out to the temp file / back in.
   void UnloadItem(TfrxXMLItem* Item);
   void LoadItem(TfrxXMLItem* Item);
+  // Swapped-out nodes are kept as their text in memory instead of a temp
+  // file (a few bytes for each attribute instead of a node object and
+  // strings of its own); decided when the first node is swapped out.
+  Boolean SwapInMemory() const { return FSwapInMemory; }
+  void SetSwapInMemory(Boolean v) { FSwapInMemory = v; }
+  // Drops the subtree read back into a swapped-out node whose swapped copy
+  // is still its current one (it was only read).
+  void DropLoaded(TfrxXMLItem* Item);
+  // Forgets every node swapped out to the temp file or memory (for when all
+  // of them have been deleted).
+  void DropSwapped();
 
   // Name of the temp file while the document has one (for tests and tools).
   const String& TempFileName() const { return FTempFileName; }
@@ -177,6 +188,7 @@ class TfrxXMLDocument : public TObject {
   std::unique_ptr<TStream> FTempStream;    // the temp file this document made
   std::unique_ptr<TStream> FSourceStream;  // adopted by a partial load
   Boolean FOldVersion = false;
+  Boolean FSwapInMemory = false;
 };
 
 // Attribute value escaping: & " < > CR LF become decimal references.

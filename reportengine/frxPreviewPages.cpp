@@ -346,7 +346,10 @@ TfrxXMLItem* TfrxPreviewPages::PagesItem() { return Root()->FindItem("previewpag
 TfrxXMLItem* TfrxPreviewPages::CurPageItem() {
   TfrxXMLItem* pages = PagesItem();
   if (CurPage < 0 || CurPage >= pages->Count()) return nullptr;
-  return pages->Items(CurPage);
+  // The engine may go back to an earlier page, which may be packed.
+  TfrxXMLItem* item = pages->Items(CurPage);
+  LoadPageItem(item);
+  return item;
 }
 
 void TfrxPreviewPages::ClearCache() { FCache.clear(); }
@@ -449,7 +452,13 @@ Integer TfrxPreviewPages::SourceIndexOf(TfrxComponent* ReportPage) const {
 void TfrxPreviewPages::AddPage(TfrxComponent* Page) {
   TfrxReport* r = Report();
   TfrxXMLItem* pages = PagesItem();
-  if (r->EngineOptions()->UseFileCache && FXMLSize > Int64(r->EngineOptions()->MaxMemSize) * 1048576) {
+  // Finished pages are packed as their XML text: in the temp file once the
+  // pages in memory pass the size the options allow, or else in memory at
+  // once (a page's objects then cost the bytes of their attributes rather
+  // than an element object with strings of its own each).
+  const bool fileCache = r->EngineOptions()->UseFileCache;
+  if (!fileCache || FXMLSize > Int64(r->EngineOptions()->MaxMemSize) * 1048576) {
+    FXML->SetSwapInMemory(!fileCache);
     for (Integer i = pages->Count() - 2; i >= 0; --i) {
       TfrxXMLItem* item = pages->Items(i);
       if (!item->Swappable()) continue;
@@ -666,6 +675,8 @@ void TfrxPreviewPages::ClearFirstPassPages() {
         continue;  // kept outside the tree while building
       item->Clear();
     }
+    // The packed copies of the pages went with them.
+    FXML->DropSwapped();
     static_cast<TfrxOutline*>(Outline())->Reset();
   } else {
     TfrxXMLItem* pages = PagesItem();
@@ -742,6 +753,7 @@ TfrxComponent* TfrxPreviewPages::GetPage(Integer Index) {
       }
   }
   TfrxXMLItem* item = pages->Items(Index);
+  const bool packed = !item->Loaded();
   LoadPageItem(item);
   std::unique_ptr<TfrxComponent> page;
   const String& name = item->Name();
@@ -766,6 +778,8 @@ TfrxComponent* TfrxPreviewPages::GetPage(Integer Index) {
     RebuildObjects(item, page.get());
   }
   page->AlignChildren();
+  // A packed page read back only to build it stays packed.
+  if (packed) FXML->DropLoaded(item);
   TfrxComponent* result = page.get();
   FCache.insert(FCache.begin(), {Index, std::move(page)});
   const Integer limit = Report()->PreviewOptions()->PagesInCache;
@@ -773,7 +787,7 @@ TfrxComponent* TfrxPreviewPages::GetPage(Integer Index) {
     Integer dropped = FCache.back().first;
     FCache.pop_back();
     TfrxXMLItem* it = pages->Items(dropped);
-    if (Report()->EngineOptions()->UseFileCache && it->Swappable() && it->Loaded()) FXML->UnloadItem(it);
+    if (it->Swappable() && it->Loaded()) FXML->UnloadItem(it);
   }
   return result;
 }

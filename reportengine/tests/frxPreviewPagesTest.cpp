@@ -363,3 +363,46 @@ TEST_F(PagesFixture, PagesSwappedToTheTempFileReadBackAndSave) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without the file cache, finished pages are packed as their text in memory:
+// they read back the same, stay packed when only read, and save as the same
+// file; the first pass of a two-pass report leaves no packed copies behind.
+TEST_F(PagesFixture, FinishedPagesArePackedInMemoryAndReadBackUnchanged) {
+  Report->EngineOptions()->DoublePass = true;
+  AddRows(Page, "Rows", 260, 20, "行[Line] / [TotalPages]");  // 5 pages, two passes
+  ASSERT_TRUE(Report->PrepareReport()) << Report->Errors()->Text();
+  TfrxPreviewPages* p = Pages();
+  ASSERT_EQ(p->GetPageCount(), 5);
+  EXPECT_TRUE(p->XML()->TempFileName().empty());
+  TfrxXMLItem* pages = p->XML()->Root()->FindItem("previewpages");
+  Integer packed = 0;
+  for (Integer i = 0; i < pages->Count(); ++i) packed += !pages->Items(i)->Loaded();
+  EXPECT_GE(packed, 1);
+  ASSERT_FALSE(pages->Items(2)->Loaded());
+  Report->PreviewOptions()->PagesInCache = 1;  // each page built again from its packed text
+  for (Integer round = 0; round < 2; ++round) {
+    EXPECT_EQ(Texts(2).front(), "行105 / 5");
+    EXPECT_FALSE(pages->Items(2)->Loaded());
+    EXPECT_EQ(Texts(3).front(), "行157 / 5");
+  }
+  EXPECT_EQ(Texts(4).back(), "行260 / 5");
+
+  auto saved = [&] {
+    TMemoryStream out;
+    p->SaveToStream(&out);
+    return String(static_cast<const char*>(out.Memory()), size_t(out.Size()));
+  };
+  const String packedFile = saved();
+  EXPECT_EQ(packedFile.find("行1 / 5\""), packedFile.rfind("行1 / 5\""));  // no page of the first pass
+  // The same report kept whole in memory (a file cache it never reaches)
+  // saves as the same file.
+  Report->EngineOptions()->UseFileCache = true;
+  Report->EngineOptions()->MaxMemSize = 1000;
+  ASSERT_TRUE(Report->PrepareReport());
+  EXPECT_TRUE(p->XML()->Root()->FindItem("previewpages")->Items(2)->Loaded());
+  EXPECT_EQ(saved(), packedFile);
+}
+
+}  // namespace
