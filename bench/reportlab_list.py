@@ -3,14 +3,16 @@
 laid out and written as a PDF with ReportLab, from the same SQLite rows: a page
 header with the page number, rows of number, name, right-aligned price and line
 number, a subtotal after every product class, a page footer with the page
-number; the CJK font embedded. Prints the pages and the seconds it took
-(imports, query, layout and writing; not the interpreter's start).
+number; the CJK font embedded. Prints the pages, the seconds it took
+(imports, query, layout and writing; not the interpreter's start) and the
+process's peak resident memory in kilobytes.
 
   reportlab_list.py DATABASE ROWS OUTPUT.pdf
 """
 import time
 
 started = time.perf_counter()
+import resource  # noqa: E402
 import sqlite3  # noqa: E402
 import sys  # noqa: E402
 
@@ -80,7 +82,7 @@ def main():
         text(400, state['y'] + 2, '小计 %s' % format_number(total))
     end_page()
     c.save()
-    print(state['page'], time.perf_counter() - started)
+    print(state['page'], time.perf_counter() - started, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)
 
 
 def format_number(x):
