@@ -2,8 +2,10 @@
 // and their arrow heads, pictures recognised by their content, bands and
 // report pages with their paper, and the difference texts prepared pages
 // store. Each drawn object is also written as a PNG into the build tree.
+#include <cstdio>
 #include <memory>
 
+#include "ChildTestRun.h"
 #include "Graphics.h"
 #include "Jpeg.h"
 #include "Streams.h"
@@ -363,6 +365,33 @@ TEST(frxPictureView, RecognisesPicturesByContent) {
   junk.WriteBuffer("not a picture at all, really", 28);
   EXPECT_EQ(uint32_t(p.LoadPictureFromStream(&junk)), 0x80070057u);
   EXPECT_TRUE(!p.Picture()->Graphic() || p.Picture()->Graphic()->Empty());
+}
+
+// A program whose report picture objects read PNG pictures (from data and
+// from a linked file) ends cleanly. The first test is what the process does;
+// the second runs it and reads what the process printed while it ended.
+TEST(frxPictureView, ReadsPngPicturesThenTheProcessEnds) {
+  if (!IsChildTestRun()) GTEST_SKIP() << "run by frxPictureView.AProgramThatReadPngPicturesEndsCleanly";
+  TPNGObject png;
+  png.Assign(Sample(20, 10).get());
+  const String file = String(TOVANI_TEST_BINARY_DIR) + "/exit-check.png";
+  png.SaveToFile("Z:" + file);
+  TfrxPictureView fromData, fromFile;
+  TMemoryStream s;
+  png.SaveToStream(&s);
+  EXPECT_EQ(fromData.LoadPictureFromStream(&s), 0);
+  fromFile.LoadFromFile("Z:" + file);
+  EXPECT_EQ(fromFile.Picture()->Width(), 20);
+  std::remove(file.c_str());
+}
+
+TEST(frxPictureView, AProgramThatReadPngPicturesEndsCleanly) {
+  TChildTestRun run = RunTestInChildProcess("frxPictureView.ReadsPngPicturesThenTheProcessEnds");
+  ASSERT_TRUE(run.Started);
+  ASSERT_TRUE(run.Finished) << run.Output;
+  EXPECT_NE(run.Output.find("[  PASSED  ] 1 test."), std::string::npos) << run.Output;
+  EXPECT_EQ(run.AfterSummary(), "") << run.Output;
+  EXPECT_EQ(run.ExitCode, 0u) << run.Output;
 }
 
 TEST(frxPictureView, StretchedKeepingTheAspectRatioAndCentred) {
