@@ -30,10 +30,36 @@ bool SameLook(const SCROLLBARINFO& a, const SCROLLBARINFO& b) {
          std::equal(std::begin(a.rgstate), std::end(a.rgstate), std::begin(b.rgstate));
 }
 
+// A themed scroll bar costs Wine several milliseconds to draw (each of its
+// images goes through transparent blits that allocate and free memory), and
+// paging through thousands of records moves the thumb a pixel or two each
+// time. A bar is drawn at once when it has not been drawn for a while;
+// changes coming faster than that are drawn together, once, when the timer
+// below fires.
+const UINT kScrollBarRedrawMs = 40;
+const UINT_PTR kScrollBarRedrawTimer = 0x5EB0;
+
+DWORD& LastScrollBarRedraw() {
+  static DWORD tick = 0;
+  return tick;
+}
+
+void RedrawScrollBarNow(HWND Wnd, int Bar) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_POS;
+  if (::GetScrollInfo(Wnd, Bar, &si)) SetScrollInfo(Wnd, Bar, &si, TRUE);
+  LastScrollBarRedraw() = GetTickCount();
+}
+
+void CALLBACK DeferredScrollBarRedraw(HWND Wnd, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(Wnd, Id);
+  if (IsWindow(Wnd)) RedrawScrollBarNow(Wnd, int(Id - kScrollBarRedrawTimer));
+}
+
 // Sets the values of a window's scroll bar and has it drawn again only when
-// what it shows changes. Drawing a scroll bar costs Wine several
-// milliseconds, and moving through thousands of records mostly leaves the
-// thumb on the same pixel.
+// what it shows changes: at once, or shortly after when it was drawn a moment
+// ago (the values themselves are always set at once).
 void SetScrollInfoShown(HWND Wnd, int Bar, const SCROLLINFO& Info) {
   LONG object = Bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
   SCROLLBARINFO before{};
@@ -45,7 +71,17 @@ void SetScrollInfoShown(HWND Wnd, int Bar, const SCROLLINFO& Info) {
   SetScrollInfo(Wnd, Bar, &Info, FALSE);
   SCROLLBARINFO after{};
   after.cbSize = sizeof(after);
-  if (!GetScrollBarInfo(Wnd, object, &after) || !SameLook(before, after)) SetScrollInfo(Wnd, Bar, &Info, TRUE);
+  bool known = GetScrollBarInfo(Wnd, object, &after);
+  if (known && SameLook(before, after)) return;
+  // A bar that appeared, vanished or changed its size is drawn at once.
+  bool onlyThumb = known && EqualRect(&before.rcScrollBar, &after.rcScrollBar) &&
+                   std::equal(std::begin(before.rgstate), std::end(before.rgstate), std::begin(after.rgstate));
+  if (!onlyThumb || GetTickCount() - LastScrollBarRedraw() >= kScrollBarRedrawMs) {
+    KillTimer(Wnd, kScrollBarRedrawTimer + UINT_PTR(Bar));
+    RedrawScrollBarNow(Wnd, Bar);
+    return;
+  }
+  SetTimer(Wnd, kScrollBarRedrawTimer + UINT_PTR(Bar), kScrollBarRedrawMs, DeferredScrollBarRedraw);
 }
 
 }   // namespace
