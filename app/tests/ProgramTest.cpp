@@ -1903,3 +1903,119 @@ TEST(Program, ModalWindowClosedByAltF4LeavesTheProgramRunning) {
     EXPECT_TRUE(IsWindowEnabled(app.Main)) << way;
   }
 }
+
+namespace {
+
+RECT ScreenRect(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  return r;
+}
+
+// The visible part of a window's client area on the screen.
+RECT VisibleClient(HWND h) {
+  RECT c{};
+  GetClientRect(h, &c);
+  MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&c), 2);
+  return c;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+std::string Describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + ")";
+}
+
+}  // namespace
+
+// The windows' controls are laid out for the window they are in when they
+// first show: nothing is cut off at the right or the bottom.
+TEST(Program, WindowsShowTheirControlsWhole) {
+  TempDir dir;
+  ASSERT_TRUE(CopyFileTo(std::string(TOVANI_TEST_BINARY_DIR) + "/tovani.exe.so", dir.File("tovani.exe.so")));
+  LoggedIn app(dir.Path());
+  ASSERT_NE(app.Main, nullptr);
+  std::string db = dir.File("data.mdb");
+  ExecSql(db, "insert into Classes (CLS_ID, CLS_Name, CLS_ParentID) values (1, '服装', 0);"
+              "insert into Products (CLS_ID, P_NO, P_Name, P_BarCode, P_Size, P_Price) "
+              "values (1, 'A1', '衬衫', '690001', 'XL', 12.5);");
+  HWND nav = WaitChild(app.Main, "TNavForm");
+  ASSERT_NE(nav, nullptr);
+  HWND client = FindWindowExW(app.Main, nullptr, reinterpret_cast<LPCWSTR>(u"MDIClient"), nullptr);
+  ASSERT_NE(client, nullptr);
+  // The part of the screen the windows show in, once the main window and
+  // the window just opened have their sizes.
+  RECT shown{};
+  auto settle = [&](HWND child) {
+    SettledRect(app.Main);
+    SettledRect(client);
+    SettledRect(child);
+    shown = VisibleClient(client);
+  };
+
+  // 基本资料, first shown: the right column (条形码, 尺寸, 价格) lies inside
+  // the page, and the page fills the page control.
+  PostMessageW(WaitChild(nav, "TBitBtn", "产品管理"), BM_CLICK, 0, 0);
+  HWND products = WaitChild(app.Main, "TProductForm");
+  ASSERT_NE(products, nullptr);
+  settle(products);
+  HWND pages = WaitChild(products, "TPageControl");
+  HWND page = WaitChild(pages, "TTabSheet");
+  ASSERT_TRUE(pages && page);
+  Snapshot(app.Main, "products_basic_page.png");
+  RECT pageRect = ScreenRect(page), pagesRect = VisibleClient(pages);
+  EXPECT_TRUE(Inside(pageRect, pagesRect)) << Describe(pageRect) << " in " << Describe(pagesRect);
+  EXPECT_GE(pageRect.right, pagesRect.right - 8) << Describe(pageRect) << " in " << Describe(pagesRect);
+  std::vector<HWND> edits = ChildrenByPlace(page, u"TDBEdit");
+  ASSERT_GE(edits.size(), 7u);
+  RECT visiblePage;
+  IntersectRect(&visiblePage, &pageRect, &shown);
+  for (HWND e : edits) {
+    RECT r = ScreenRect(e);
+    EXPECT_TRUE(Inside(r, visiblePage)) << ControlText(e) << " " << Describe(r) << " in " << Describe(visiblePage);
+  }
+  PostMessageW(products, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitGone(products));
+
+  // The quotation window: the line grid reaches the picture, the picture
+  // (201 wide) the right edge of the window; both are on the screen.
+  SetForegroundWindow(app.Main);
+  WaitForeground(app.Main);
+  SendKeys({'B'}, true);
+  Sleep(200);
+  SendKeys({VK_RETURN});
+  HWND quotes = WaitChild(app.Main, "TPriceListForm");
+  ASSERT_NE(quotes, nullptr);
+  settle(quotes);
+  std::vector<HWND> panels = ChildrenByPlace(quotes, u"TPanel");
+  ASSERT_EQ(panels.size(), 1u);
+  HWND lines = WaitChild(panels[0], "TDBGridEh");
+  ASSERT_NE(lines, nullptr);
+  Snapshot(app.Main, "quotation_window_layout.png");
+  RECT panel = ScreenRect(panels[0]), grid = ScreenRect(lines), form = VisibleClient(quotes);
+  EXPECT_EQ(panel.right, form.right) << Describe(panel) << " in " << Describe(form);
+  EXPECT_EQ(grid.right, panel.right - 201) << Describe(grid) << " in " << Describe(panel);
+  EXPECT_EQ(panel.bottom, form.bottom);
+  EXPECT_TRUE(Inside(panel, shown)) << Describe(panel) << " on " << Describe(shown);
+  PostMessageW(quotes, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitGone(quotes));
+
+  // The statistics window: "统计" whole, inside its panel and on the screen.
+  PostMessageW(WaitChild(nav, "TBitBtn", "销售统计"), BM_CLICK, 0, 0);
+  HWND statistics = WaitChild(app.Main, "TSaleStatForm");
+  ASSERT_NE(statistics, nullptr);
+  settle(statistics);
+  HWND button = WaitChild(statistics, "TButton", "统计");
+  ASSERT_NE(button, nullptr);
+  Snapshot(app.Main, "sales_statistics_layout.png");
+  RECT b = ScreenRect(button), bar = VisibleClient(GetParent(button));
+  EXPECT_TRUE(Inside(b, bar)) << Describe(b) << " in " << Describe(bar);
+  EXPECT_TRUE(Inside(b, shown)) << Describe(b) << " on " << Describe(shown);
+  std::vector<HWND> grids = ChildrenByPlace(statistics, u"TDBGridEh");
+  ASSERT_EQ(grids.size(), 2u);
+  EXPECT_TRUE(Inside(ScreenRect(grids[1]), shown)) << Describe(ScreenRect(grids[1])) << " on " << Describe(shown);
+}

@@ -1852,6 +1852,15 @@ void TWinControl::AlignControl(TControl* AControl) {
 
 void TWinControl::AdjustClientRect(TRect& Rect) { InflateRect(Rect, -FBorderWidth, -FBorderWidth); }
 
+// A child the parent has just placed: while it was being placed it could not
+// lay out its own controls for its new size (its align level was raised), so
+// it does that now.
+void TWinControl::PlacedByParent(TControl* c) {
+  --c->FAlignLevel;
+  if (c->FAlignLevel != 0 || !c->FControlState.Contains(csAlignmentNeeded)) return;
+  if (auto* w = dynamic_cast<TWinControl*>(c)) w->Realign();
+}
+
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
   // Anchored controls follow the change of the client size.
   TRect client = ClientRect();
@@ -1874,7 +1883,7 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
     // Moving by the anchors keeps the rules they were made with.
     ++c->FAlignLevel;
     c->SetBounds(l, t, w, h);
-    --c->FAlignLevel;
+    PlacedByParent(c);
   }
 
   // Aligned controls, in the order top, bottom, left, right, client; within
@@ -1908,7 +1917,7 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
       }
       ++c->FAlignLevel;
       c->SetBounds(l, t, std::max(0, w), std::max(0, h));
-      --c->FAlignLevel;
+      PlacedByParent(c);
       // A control that refused its size (constraints) still takes its room.
       switch (kind) {
         case alTop: Rect.Top += c->FHeight - h; break;

@@ -766,6 +766,7 @@ class TWinControl : public TControl {
   virtual void AlignControls(TControl* AControl, TRect& Rect);
   virtual void AdjustClientRect(TRect& Rect);
   void AlignControl(TControl* AControl);
+  static void PlacedByParent(TControl* c);
   virtual void ControlsAligned() {}
   void UpdateBounds();
   void UpdateShowing();
