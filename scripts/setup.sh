@@ -2,7 +2,7 @@
 # Installs every Debian package the build, the program and the tests need.
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
-PKGS=(wine wine64 wine64-tools libwine-dev xvfb xauth x11-xserver-utils cmake ninja-build ccache
+PKGS=(wine wine64 wine64-tools libwine-dev xvfb xauth x11-xserver-utils x11-utils cmake ninja-build ccache
       libsqlite3-dev zlib1g-dev libjpeg-dev libicu-dev fonts-wqy-microhei fonts-wine
       libgtest-dev libbenchmark-dev libpng-dev liblua5.4-dev g++ python3
       libzip-dev libpugixml-dev python3-openpyxl unrtf
