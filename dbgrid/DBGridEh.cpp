@@ -396,6 +396,20 @@ void TColumnEh::SetReadOnly(bool v) {
   Changed(false);
 }
 
+void TColumnEh::SetIndex(Integer Value) {
+  // A default column shows its field where the dataset has it: the field
+  // takes the place of the one shown at the target position, and the
+  // relayout that follows moves the column along. The grid's own reordering
+  // of its default columns finds the field already in place.
+  TCustomDBGridEh* g = Grid();
+  if (IsDefaultColumn() && g && g->DataLink()->Active()) {
+    TField* own = Field();
+    TField* target = g->DataLink()->Fields(Value);
+    if (own && target && target != own && target->Index() != own->Index()) own->SetIndex(target->Index());
+  }
+  TCollectionItem::SetIndex(Value);
+}
+
 namespace {
 
 // The column font on the grid's canvas (a screen context borrowed while the

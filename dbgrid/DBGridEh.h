@@ -273,6 +273,10 @@ class TColumnEh : public TCollectionItem, public IDropDownGridHostEh {
   void SetFont(TFont* v);
   bool ReadOnly();
   void SetReadOnly(bool v);
+  // A default column over an active data link moves its field first (the
+  // field at the target position of the link's map gives its index), then
+  // itself.
+  void SetIndex(Integer Value) override;
   Integer Width();
   virtual void SetWidth(Integer v);
   // The width the column asks for while the grid fits its columns.

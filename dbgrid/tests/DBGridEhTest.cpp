@@ -159,6 +159,65 @@ TEST_F(MemGridFixture, DefaultColumnsFollowTheFields) {
   EXPECT_EQ(Grid->Columns()->Item(1)->FieldName(), "Name");
 }
 
+// Moving a default column moves its field in the dataset and the columns
+// follow the fields; with the link inactive, or for a stored column, only
+// the column moves.
+class ThreeFieldGridFixture : public GridFormFixture<TDBGridEh> {
+ protected:
+  void SetUp() override { MakeGrid({{"ID", ftInteger}, {"Name", ftString, 20}, {"Qty", ftInteger}}, 400, 260); }
+};
+
+TEST_F(ThreeFieldGridFixture, MovingADefaultColumnMovesItsField) {
+  Grid->SetDataSource(Source.get());
+  TField* id = Data->FieldByName("ID");
+  TField* name = Data->FieldByName("Name");
+  TField* qty = Data->FieldByName("Qty");
+  auto order = [&] {
+    String s;
+    for (Integer i = 0; i < Grid->Columns()->Count(); ++i) s += (i ? "," : "") + Grid->Columns()->Item(i)->FieldName();
+    return s;
+  };
+  ASSERT_EQ(order(), "ID,Name,Qty");
+  TColumnEh* qtyCol = Grid->Columns()->Item(2);
+  qtyCol->SetIndex(0);
+  EXPECT_EQ(qty->Index(), 0);
+  EXPECT_EQ(id->Index(), 1);
+  EXPECT_EQ(order(), "Qty,ID,Name");
+  EXPECT_EQ(Grid->Columns()->Item(0), qtyCol);
+  EXPECT_FALSE(qtyCol->Stored());
+  // A hidden field in between: the field takes the index of the one shown at
+  // the target position.
+  id->SetVisible(false);
+  ASSERT_EQ(order(), "Qty,Name");
+  Grid->Columns()->Item(0)->SetIndex(1);
+  EXPECT_EQ(name->Index(), 1);
+  EXPECT_EQ(qty->Index(), 2);
+  EXPECT_EQ(order(), "Name,Qty");
+  id->SetVisible(true);
+  ASSERT_EQ(order(), "ID,Name,Qty");
+
+  // The link inactive while the layout is held: the fields stay.
+  Grid->BeginLayout();
+  Source->SetEnabled(false);
+  ASSERT_FALSE(Grid->DataLink()->Active());
+  ASSERT_EQ(order(), "ID,Name,Qty");
+  Grid->Columns()->Item(2)->SetIndex(0);
+  EXPECT_EQ(order(), "Qty,ID,Name");
+  EXPECT_EQ(qty->Index(), 2);
+  Source->SetEnabled(true);
+  Grid->EndLayout();
+  EXPECT_EQ(order(), "ID,Name,Qty");
+
+  // A stored column moves alone.
+  Grid->Columns()->RebuildColumns();
+  ASSERT_TRUE(Grid->Columns()->IsCustomized());
+  ASSERT_EQ(order(), "ID,Name,Qty");
+  Grid->Columns()->Item(2)->SetIndex(0);
+  EXPECT_EQ(order(), "Qty,ID,Name");
+  EXPECT_EQ(id->Index(), 0);
+  EXPECT_EQ(qty->Index(), 2);
+}
+
 TEST_F(MemGridFixture, PersistentColumnsBindByNameAndDropStaleDefaults) {
   AddRecords(2);
   Grid->SetDataSource(Source.get());
