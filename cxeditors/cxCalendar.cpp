@@ -16,6 +16,7 @@
 #include "cxFormats.h"
 #include "cxGeometry.h"
 #include "cxLookAndFeelPainters.h"
+#include "dxThemeManager.h"
 
 TOVANI_IMPLEMENT_CLASS(TcxClock, TcxControl)
 TOVANI_IMPLEMENT_CLASS(TcxMonthListBox, TcxCustomPopupWindow)
@@ -258,9 +259,14 @@ TcxCustomCalendar::TcxCustomCalendar(TComponent* AOwner) : TcxControl(AOwner) {
   FTimer->SetEnabled(false);
   FTimer->SetInterval(200);
   FTimer->SetOnTimer([this](TObject* Sender) { DoArrowTimer(Sender); });
+  // The Today button's look decides whether the calendar draws themed; a
+  // change of the visual styles reaches it as a change of that look too.
+  FTodayButton->LookAndFeel()->RegisterChangeListener(this);
+  UpdateNativeStyle();
 }
 
 TcxCustomCalendar::~TcxCustomCalendar() {
+  FTodayButton->LookAndFeel()->UnregisterChangeListener(this);
   FTimer->SetEnabled(false);
   cxEndMouseLeaveTracking(this);
   FMonthList.reset();
@@ -278,6 +284,15 @@ TcxButton* TcxCustomCalendar::CreateButton(const String& ACaption, Integer ATabO
   B->SetVisible(false);
   B->OnClick = [this](TObject* Sender) { HandleButtonClick(Sender); };
   return B;
+}
+
+void TcxCustomCalendar::MasterLookAndFeelChanged(TcxLookAndFeel*, TcxLookAndFeelValues) { UpdateNativeStyle(); }
+
+void TcxCustomCalendar::UpdateNativeStyle() {
+  const bool Native = FTodayButton->LookAndFeel()->NativeStyle() && dxCanUseTheme(totHeader);
+  if (FNativeStyle == Native) return;
+  FNativeStyle = Native;
+  Invalidate();
 }
 
 void TcxCustomCalendar::CreateWnd() {
@@ -719,14 +734,24 @@ String TcxCustomCalendar::DayText(TDateTime Date) const {
   return cxCalendarDayNumberText(FCalendarTable->SplitDate(Date).Day, FCalendarTable.get());
 }
 
+void TcxCustomCalendar::PaintHeaderBackground(const TRect& R) {
+  TcxCanvas* C = cxCanvas();
+  C->FillRectColor(R, GetPainter()->GetDateNavHeaderColor());
+  if (FNativeStyle) {
+    // The themed header item brings its own border; the face colour under
+    // it shows through where the part is transparent.
+    if (HTHEME Theme = dxOpenThemeHandle(totHeader))
+      if (SUCCEEDED(dxUxTheme::DrawThemeBackground(Theme, C->Handle(), HP_HEADERITEM, HIS_NORMAL, R))) return;
+  }
+  if (FFlat)
+    C->FillRectColor(TRect(R.Left, R.Bottom - 1, R.Right, R.Bottom), clBtnShadow);
+  else
+    C->Draw3DEdge(R, false, false);
+}
+
 void TcxCustomCalendar::PaintHeader() {
   TcxCanvas* C = cxCanvas();
-  TcxLookAndFeelPainterClass P = GetPainter();
-  C->FillRectColor(FHeaderRect, P->GetDateNavHeaderColor());
-  if (FFlat)
-    C->FillRectColor(TRect(FHeaderRect.Left, FHeaderRect.Bottom - 1, FHeaderRect.Right, FHeaderRect.Bottom), clBtnShadow);
-  else
-    C->Draw3DEdge(FHeaderRect, false, false);
+  PaintHeaderBackground(FHeaderRect);
   // Arrows: filled triangles pointing away from the caption they step.
   C->Brush()->SetColor(clBtnText);
   C->Pen()->SetColor(clBtnText);
@@ -836,11 +861,7 @@ void TcxCustomCalendar::Paint() {
   if (FKind == ckDateTime) {
     // The header strip: the selected date with the time box's time.
     TRect Strip(0, 0, Client.Right, FHeaderRect.Top - GetTimeAreaSpacing());
-    C->FillRectColor(Strip, GetPainter()->GetDateNavHeaderColor());
-    if (FFlat)
-      C->FillRectColor(TRect(Strip.Left, Strip.Bottom - 1, Strip.Right, Strip.Bottom), clBtnShadow);
-    else
-      C->Draw3DEdge(Strip, false, false);
+    PaintHeaderBackground(Strip);
     const TDateTime D = (FSelectDate == NullDate ? Date() : std::trunc(FSelectDate)) + TimeBoxTime();
     C->SetFont(Font());
     C->Font()->SetColor(clBtnText);

@@ -112,7 +112,7 @@ class TcxMonthListBox : public TcxCustomPopupWindow {
 
 using TcxCalendarCloseEvent = std::function<void(TObject* Sender, TcxPopupCloseReason Reason)>;
 
-class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
+class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller, public IcxLookAndFeelChangeListener {
   TOVANI_CLASS(TcxCustomCalendar, TcxControl)
  public:
   explicit TcxCustomCalendar(TComponent* AOwner = nullptr);
@@ -150,6 +150,9 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   void SetTimeBoxTime(TDateTime Value);
   // 0 none, 1 the month caption, 2 the year caption.
   Integer HotTrackRegion() const { return FHotTrackRegion; }
+  // Drawn through the visual styles (the themed header part): the Today
+  // button's look asks for the native style and the header theme opens.
+  bool IsNativeStyle() const { return FNativeStyle; }
 
   // Layout results, in client coordinates.
   Integer ColumnWidth() const { return FColWidth; }
@@ -192,6 +195,9 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
 
   TNotifyEvent OnDateChosen;
 
+  // The Today button's look changed (or the visual styles did).
+  void MasterLookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) override;
+
  protected:
   bool CanResize(Integer& NewWidth, Integer& NewHeight) override;
   void CreateWnd() override;
@@ -219,6 +225,9 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   void DoArrowTimer(TObject* Sender);
   void SetFirstDate(TDateTime Value);
   void PlaceButtons();
+  void UpdateNativeStyle();
+  // The background of the header and of the date-time strip above it.
+  void PaintHeaderBackground(const TRect& R);
   void PaintHeader();
   Integer TimeBoxWidth();
   Integer TimeBoxHeightOf();
@@ -257,6 +266,7 @@ class TcxCustomCalendar : public TcxControl, public IcxMouseTrackingCaller {
   Integer FRepeatArrow = -1;
   bool FTracking = false;
   bool FOffice11 = false;
+  bool FNativeStyle = false;
 };
 
 class TcxCalendar : public TcxCustomCalendar {

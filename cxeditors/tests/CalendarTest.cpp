@@ -9,6 +9,7 @@
 #include "StdCtrls.h"
 #include "TestPng.h"
 #include "TestWindows.h"
+#include "Themes.h"
 #include "cxButtons.h"
 #include "cxCalendar.h"
 #include "cxFormats.h"
@@ -305,4 +306,38 @@ TEST_F(CalendarFixture, LibraryButtonsFollowTheCalendarsLookAndWorkByClick) {
   Cal->OKButton()->LookAndFeel()->SetKind(lfStandard);
   EXPECT_EQ(Cal->Clock()->LookAndFeel()->Kind(), lfStandard);
   EXPECT_EQ(Cal->TodayButton()->LookAndFeel()->Kind(), lfFlat);
+}
+
+// The calendar draws themed when the Today button's look asks for the
+// native style and visual styles are on: the header becomes the themed
+// header item. Turning the look (or the visual styles) off again brings back
+// the plain face colour.
+TEST_F(CalendarFixture, TodayButtonsNativeLookDrawsTheThemedHeader) {
+  SetThemesEnabledOverride(true);
+  const TRect H = Cal->HeaderRect();
+  // Inside the header, clear of the arrows and the captions.
+  const TPoint Probe(H.Left + 2, H.Top + 2);
+  auto HeaderPixel = [&] {
+    Cal->Invalidate();
+    PumpMessages(2);
+    return ClientPixel(Cal, Probe.X, Probe.Y);
+  };
+  ASSERT_FALSE(Cal->IsNativeStyle());
+  EXPECT_EQ(HeaderPixel(), ColorToRGB(clBtnFace));
+
+  Cal->TodayButton()->LookAndFeel()->SetNativeStyle(true);
+  EXPECT_TRUE(Cal->IsNativeStyle());
+  EXPECT_NE(HeaderPixel(), ColorToRGB(clBtnFace));
+  WriteWindowPng(Cal, "calendar_native_header");
+  // Without visual styles the native look cannot be honoured.
+  SetThemesEnabledOverride(false);
+  EXPECT_FALSE(Cal->IsNativeStyle());
+  EXPECT_EQ(HeaderPixel(), ColorToRGB(clBtnFace));
+  SetThemesEnabledOverride(true);
+  EXPECT_TRUE(Cal->IsNativeStyle());
+
+  Cal->TodayButton()->LookAndFeel()->SetNativeStyle(false);
+  EXPECT_FALSE(Cal->IsNativeStyle());
+  EXPECT_EQ(HeaderPixel(), ColorToRGB(clBtnFace));
+  SetThemesEnabledOverride(std::nullopt);
 }
