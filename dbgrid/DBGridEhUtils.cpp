@@ -273,6 +273,11 @@ struct TGridUnitEh {
 
 void DBGridEhStartup() {
   if (GridUnitStarted) return;
+  // What every grid shares is made before the first grid: the global style
+  // and center, the sort-index font, the cursors, then the image lists.
+  GetGlobalGridStyle();
+  GetGridEhCenter();
+  SortIndexFontEh();
   for (Integer i = 0; i < 3; ++i) {
     GridCursors[i] = MakeArrowCursor(i);
     if (!GridCursors[i]) {
@@ -280,6 +285,8 @@ void DBGridEhStartup() {
       throw EOutOfResources("Cannot load cursor resource");
     }
   }
+  IndicatorImagesEh();
+  SortMarkerImagesEh();
   GridUnitStarted = true;
 }
 
