@@ -106,6 +106,11 @@ String TColumnTitleEh::Caption() const {
   return FColumn->FieldName();
 }
 void TColumnTitleEh::SetCaption(const String& v) {
+  if (FColumn && FColumn->PassesToField()) {
+    FColumn->Field()->SetDisplayLabel(v);
+    Changed(false);
+    return;
+  }
   FCaption = v;
   Assign(cvTitleCaption);
   Changed(false);
@@ -340,9 +345,14 @@ TAlignment TColumnEh::Alignment() {
   if (TField* f = Field()) return f->Alignment();
   return taLeftJustify;
 }
+bool TColumnEh::PassesToField() {
+  TCustomDBGridEh* g = Grid();
+  return IsDefaultColumn() && g && g->DataLink()->Active() && Field();
+}
+
 void TColumnEh::SetAlignment(TAlignment v) {
   // A default column passes its alignment to its field.
-  if (IsDefaultColumn() && Field()) {
+  if (PassesToField()) {
     Field()->SetAlignment(v);
   } else {
     FAlignment = v;
@@ -387,7 +397,7 @@ bool TColumnEh::ReadOnly() {
   return f && f->ReadOnly();
 }
 void TColumnEh::SetReadOnly(bool v) {
-  if (IsDefaultColumn() && Field()) {
+  if (PassesToField()) {
     Field()->SetReadOnly(v);
   } else {
     FReadOnly = v;
@@ -402,7 +412,7 @@ void TColumnEh::SetIndex(Integer Value) {
   // relayout that follows moves the column along. The grid's own reordering
   // of its default columns finds the field already in place.
   TCustomDBGridEh* g = Grid();
-  if (IsDefaultColumn() && g && g->DataLink()->Active()) {
+  if (PassesToField()) {
     TField* own = Field();
     TField* target = g->DataLink()->Fields(Value);
     if (own && target && target != own && target->Index() != own->Index()) own->SetIndex(target->Index());

@@ -359,6 +359,9 @@ class TColumnEh : public TCollectionItem, public IDropDownGridHostEh {
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* v);
   virtual bool IsDefaultColumn() const { return !FStored; }
+  // A default column over an active data link hands its alignment, read-only
+  // flag, title caption and position to its field instead of keeping them.
+  bool PassesToField();
   // Room the sort marker takes in the title.
   Integer SortMarkerAreaWidth();
   // The text shown in a cell of the current record.

@@ -218,6 +218,38 @@ TEST_F(ThreeFieldGridFixture, MovingADefaultColumnMovesItsField) {
   EXPECT_EQ(qty->Index(), 2);
 }
 
+// A default column over an active link keeps nothing of its own: caption,
+// alignment and read-only flag go to its field. Without an active link the
+// field is left alone.
+TEST_F(ThreeFieldGridFixture, DefaultColumnHandsItsTitleAlignmentAndReadOnlyToItsField) {
+  Grid->SetDataSource(Source.get());
+  TField* name = Data->FieldByName("Name");
+  TColumnEh* col = Grid->Columns()->Item(1);
+  ASSERT_FALSE(col->Stored());
+  col->Title()->SetCaption("品名");
+  col->SetAlignment(taRightJustify);
+  col->SetReadOnly(true);
+  EXPECT_EQ(name->DisplayLabel(), "品名");
+  EXPECT_EQ(name->Alignment(), taRightJustify);
+  EXPECT_TRUE(name->ReadOnly());
+  EXPECT_EQ(col->Title()->Caption(), "品名");
+  EXPECT_EQ(col->AssignedValues() & cvAlignment, 0);
+  EXPECT_EQ(col->AssignedValues() & cvReadOnly, 0);
+
+  Grid->BeginLayout();
+  Source->SetEnabled(false);
+  ASSERT_FALSE(Grid->DataLink()->Active());
+  col = Grid->Columns()->Item(1);
+  col->Title()->SetCaption("名称");
+  col->SetAlignment(taCenter);
+  col->SetReadOnly(false);
+  EXPECT_EQ(name->DisplayLabel(), "品名");
+  EXPECT_EQ(name->Alignment(), taRightJustify);
+  EXPECT_TRUE(name->ReadOnly());
+  Source->SetEnabled(true);
+  Grid->EndLayout();
+}
+
 TEST_F(MemGridFixture, PersistentColumnsBindByNameAndDropStaleDefaults) {
   AddRecords(2);
   Grid->SetDataSource(Source.get());
